@@ -1,0 +1,50 @@
+# vintrel_subsystem(NAME DIR DEPS ...) makes the static library vintrel_NAME from the .cpp files
+# directly inside DIR (not its sub-folders, which are libraries of their own). A folder without
+# sources yet becomes an interface library, so the dependency graph can be written out in full
+# before every subsystem exists.
+function(vintrel_subsystem name dir)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+  set(target vintrel_${name})
+  set(deps)
+  foreach(dep IN LISTS ARG_DEPS)
+    if(dep MATCHES "^vintrel_" AND NOT TARGET ${dep})
+      continue()
+    endif()
+    list(APPEND deps ${dep})
+  endforeach()
+  if(sources)
+    add_library(${target} STATIC ${sources})
+    target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
+    target_link_libraries(${target} PUBLIC ${deps})
+  else()
+    add_library(${target} INTERFACE)
+    target_include_directories(${target} INTERFACE ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
+    target_link_libraries(${target} INTERFACE ${deps})
+  endif()
+  set_property(GLOBAL APPEND PROPERTY VINTREL_SUBSYSTEMS ${target})
+endfunction()
+
+# vintrel_test_suite(NAME DIR LIBS ...) builds every *_test.cpp directly inside DIR into one
+# test program, vintrel_NAME_tests, and registers its tests with CTest one by one.
+function(vintrel_test_suite name dir)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  set(target vintrel_${name}_tests)
+  add_executable(${target} ${sources})
+  set(libs)
+  foreach(lib IN LISTS ARG_LIBS)
+    if(lib MATCHES "^vintrel_" AND NOT TARGET ${lib})
+      continue()
+    endif()
+    list(APPEND libs ${lib})
+  endforeach()
+  target_link_libraries(${target} PRIVATE ${libs} vintrel_testing GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${target} PRIVATE
+    VINTREL_SOURCE_DIR="${CMAKE_SOURCE_DIR}" VINTREL_FIXTURES="${CMAKE_SOURCE_DIR}/tests/fixtures")
+  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "VINTREL_SETTINGS=/nonexistent/vintrel-settings.ini")
+endfunction()

@@ -1,0 +1,96 @@
+// The operating-system services the add-in uses, one small interface each, so that tests run on
+// in-memory versions and the program on real ones.
+#ifndef VINTREL_HOST_PLATFORM_H_
+#define VINTREL_HOST_PLATFORM_H_
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace vintrel::host {
+
+// Per-user application settings, read only. An absent key reads as empty text.
+class SettingsStore {
+ public:
+  virtual ~SettingsStore() = default;
+  virtual std::string GetSetting(const std::string& app_name, const std::string& section,
+                                 const std::string& key) const = 0;
+};
+
+// Message box buttons, icons and answers, in the host's numbering.
+namespace msg_box {
+inline constexpr int kOkOnly = 0;
+inline constexpr int kOkCancel = 1;
+inline constexpr int kYesNo = 4;
+inline constexpr int kCritical = 16;
+inline constexpr int kQuestion = 32;
+inline constexpr int kExclamation = 48;
+inline constexpr int kInformation = 64;
+inline constexpr int kButtonsMask = 15;
+inline constexpr int kIconMask = 112;
+
+inline constexpr int kOk = 1;
+inline constexpr int kCancel = 2;
+inline constexpr int kYes = 6;
+inline constexpr int kNo = 7;
+}  // namespace msg_box
+
+// Whatever stands where the user sits: message boxes, pickers, help, busy and progress display.
+// A front end that cannot ask anybody answers at once (OK, Cancel, No, empty text) and never
+// blocks.
+class FrontEnd {
+ public:
+  virtual ~FrontEnd() = default;
+  // `style` = buttons + icon (msg_box); returns the answer (msg_box::kOk, ...).
+  virtual int MsgBox(const std::string& text, int style, const std::string& title) = 0;
+  // Chosen folder path, or empty text when cancelled.
+  virtual std::string BrowseForFolder(const std::string& title) = 0;
+  // Chosen computer name, or empty text when cancelled.
+  virtual std::string BrowseForComputer(const std::string& title) = 0;
+  // Chosen file, or empty text. `filter` as "Text files (*.txt)|*.txt|All files|*.*".
+  virtual std::string BrowseForFile(const std::string& title, const std::string& filter,
+                                    const std::string& initial_path) = 0;
+  // Shows a help file at a topic (0 = default topic).
+  virtual void ShowHelp(const std::string& help_file, int context_id) = 0;
+  // Long work in progress: a wait state while set.
+  virtual void SetBusy(bool busy) = 0;
+};
+
+// The desktop shell: hand a file or address to the handler the user chose for it.
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  // Returns false when no handler could be started.
+  virtual bool Open(const std::string& target) = 0;
+};
+
+// What the add-in asks of files besides reading them.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  virtual bool Exists(const std::string& path) const = 0;
+  // Fails (kErrFileNotFound) for a missing file.
+  virtual int64_t FileLength(const std::string& path) const = 0;
+  // Modification time; fails (kErrFileNotFound) for a missing file.
+  virtual std::chrono::system_clock::time_point FileDateTime(const std::string& path) const = 0;
+  virtual std::string TempFolder() const = 0;
+  // Creates a new empty, uniquely named file in `folder` whose name begins with `prefix`;
+  // returns its full path, or empty text on failure.
+  virtual std::string CreateUniqueFile(const std::string& folder, const std::string& prefix) = 0;
+  virtual bool Remove(const std::string& path) = 0;
+};
+
+// The clipboard the add-in pastes chart data through. Ours is private to the process: the
+// user's desktop clipboard is never touched.
+class Clipboard {
+ public:
+  virtual ~Clipboard() = default;
+  virtual void Clear() = 0;
+  virtual void SetText(const std::string& text) = 0;
+  virtual std::optional<std::string> GetText() const = 0;
+};
+
+}  // namespace vintrel::host
+
+#endif  // VINTREL_HOST_PLATFORM_H_
