@@ -63,7 +63,7 @@ class CommandBarControl {
   virtual void AddItem(const std::string& text) = 0;
   virtual int ListCount() const = 0;
   virtual std::string List(int index) const = 0;  // from 1
-  virtual int ListIndex() const = 0;               // 0 = nothing chosen
+  virtual int ListIndex() const = 0;              // 0 = nothing chosen
   virtual void SetListIndex(int index) = 0;
   // Event subscriptions: buttons raise click, combo boxes change. An empty handler unsubscribes.
   virtual void OnClick(ClickHandler handler) = 0;
@@ -76,7 +76,7 @@ class CommandBarControls {
  public:
   virtual ~CommandBarControls() = default;
   virtual int Count() const = 0;
-  virtual CommandBarControl& Item(int index) = 0;                 // from 1
+  virtual CommandBarControl& Item(int index) = 0;                   // from 1
   virtual CommandBarControl& Item(const std::string& caption) = 0;  // fails when absent
   // Adds a control before the control at `before` (0 = at the end).
   virtual CommandBarControl& Add(int type, int before = 0, bool temporary = true) = 0;

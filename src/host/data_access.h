@@ -60,7 +60,7 @@ class Fields {
  public:
   virtual ~Fields() = default;
   virtual int Count() const = 0;
-  virtual Field& Item(int index) = 0;  // from 0
+  virtual Field& Item(int index) = 0;                // from 0
   virtual Field& Item(const std::string& name) = 0;  // fails for an unknown name
   // Only before Open of an in-memory recordset. attributes -1 = unspecified.
   virtual void Append(const std::string& name, int type, int defined_size, int attributes = -1) = 0;

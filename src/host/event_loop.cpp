@@ -23,7 +23,9 @@ void EventLoop::SetInterval(TimerId id, Milliseconds interval) {
   it->second->due = clock_.Steady() + it->second->interval;
 }
 
-void EventLoop::RemoveTimer(TimerId id) { timers_.erase(id); }
+void EventLoop::RemoveTimer(TimerId id) {
+  timers_.erase(id);
+}
 
 void EventLoop::Post(std::function<void()> work) {
   {
@@ -104,7 +106,9 @@ void EventLoop::RunFor(Milliseconds duration) {
   RunUntil(&end);
 }
 
-void EventLoop::Run() { RunUntil(nullptr); }
+void EventLoop::Run() {
+  RunUntil(nullptr);
+}
 
 void EventLoop::Quit() {
   {

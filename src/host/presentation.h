@@ -29,7 +29,7 @@ inline constexpr int kAlwaysHidden = 3;
 class SlideShowSettings {
  public:
   virtual ~SlideShowSettings() = default;
-  virtual int ShowType() const = 0;    // show_type
+  virtual int ShowType() const = 0;     // show_type
   virtual int AdvanceMode() const = 0;  // advance_mode
 };
 

@@ -111,8 +111,9 @@ class Shapes {
   virtual Shape& Item(int index) = 0;  // from 1, in z-order; fails outside 1..Count
   // Adds a picture from a file at a position and size in points (a negative width or height
   // takes the picture's own).
-  virtual Shape& AddPicture(const std::string& file_name, bool link_to_file, bool save_with_document,
-                            double left, double top, double width = -1, double height = -1) = 0;
+  virtual Shape& AddPicture(const std::string& file_name, bool link_to_file,
+                            bool save_with_document, double left, double top, double width = -1,
+                            double height = -1) = 0;
 };
 
 }  // namespace vintrel::host

@@ -26,8 +26,8 @@ struct CellValue {
 };
 
 struct Cell {
-  int column = 0;  // from 1
-  int row = 0;     // from 1
+  int column = 0;    // from 1
+  int row = 0;       // from 1
   std::string text;  // as displayed
   CellValue value;
   std::string number_format;
@@ -47,7 +47,7 @@ class Workbook {
  public:
   virtual ~Workbook() = default;
   virtual int SheetCount() const = 0;
-  virtual Worksheet& Sheets(int index) = 0;  // from 1
+  virtual Worksheet& Sheets(int index) = 0;                // from 1
   virtual Worksheet& Sheets(const std::string& name) = 0;  // fails when absent
   virtual void SetSaved(bool saved) = 0;
   virtual void Close() = 0;
@@ -65,7 +65,8 @@ struct OpenOptions {
 class SpreadsheetApplication {
  public:
   virtual ~SpreadsheetApplication() = default;
-  virtual std::unique_ptr<Workbook> Open(const std::string& file_name, const OpenOptions& options) = 0;
+  virtual std::unique_ptr<Workbook> Open(const std::string& file_name,
+                                         const OpenOptions& options) = 0;
   // A new scratch workbook with one empty sheet.
   virtual std::unique_ptr<Workbook> Add() = 0;
   virtual void SetIgnoreRemoteRequests(bool value) = 0;

@@ -1,0 +1,90 @@
+// Everything the add-in keeps module-wide, in one place: the flags the shell, the presentation
+// objects, the runtime and the logs share, and the platform services of the running process.
+// One instance per loaded add-in; ResetModuleState() gives a fresh one (at load, and in tests).
+#ifndef VINTREL_SUPPORT_MODULE_STATE_H_
+#define VINTREL_SUPPORT_MODULE_STATE_H_
+
+#include <memory>
+#include <string>
+
+namespace vintrel::host {
+class Application;
+class Clipboard;
+class Clock;
+class DataAccess;
+class EventLoop;
+class FileSystem;
+class FrontEnd;
+class SettingsStore;
+class Shell;
+class SpreadsheetApplication;
+class SpreadsheetFactory;
+}  // namespace vintrel::host
+
+namespace vintrel {
+
+// The platform services the add-in reaches from module procedures. Not owned: the program (or a
+// test) that loads the add-in keeps them alive while it is loaded.
+struct Platform {
+  host::SettingsStore* settings = nullptr;
+  host::FrontEnd* front_end = nullptr;
+  host::Shell* shell = nullptr;
+  host::FileSystem* files = nullptr;
+  host::Clipboard* clipboard = nullptr;
+  host::Clock* clock = nullptr;
+  host::EventLoop* loop = nullptr;
+  host::DataAccess* data_access = nullptr;
+  host::SpreadsheetFactory* spreadsheet = nullptr;
+  // The folder that holds the add-in (its logs, the folder placeholder in paths) and the
+  // module's base file name, which names the debug log.
+  std::string addin_folder;
+  std::string module_base_name = "vintrel";
+  // Address of the maker's web page and the help file.
+  std::string web_address = "http://vintrel.example.org/";
+  std::string help_file;
+};
+
+struct ModuleState {
+  Platform platform;
+
+  // Settings and lifecycle.
+  bool debug_enabled = false;
+  host::Application* host = nullptr;  // the host reference, set by InitHandler
+  bool cannot_run = false;
+  bool first_yield_pending = false;
+  std::string hide_user_interface_value;
+  int current_display_type = 1;
+
+  // Slide show and off-line copy.
+  bool in_slide_show = false;
+  bool errors_during_show = false;
+  bool show_saved_state = false;
+  bool resetting_saved_state = false;
+  bool offline_generation_running = false;
+
+  // Logs: each file is emptied at its first line of a load.
+  bool debug_log_started = false;
+  bool error_log_started = false;
+
+  // The failure being handled.
+  double last_error_number = 0;
+  std::string last_error_source;
+  std::string last_error_description;
+
+  // The shared spreadsheet service: its status (0 unknown, 1 unavailable, 2 available but not
+  // started, 3 started by the add-in) and the instance the add-in started.
+  int excel_status = 0;
+  std::unique_ptr<host::SpreadsheetApplication> excel_application;
+
+  ModuleState();
+  ~ModuleState();
+};
+
+ModuleState& Module();
+Platform& Services();
+// Replaces the module state by a fresh one, keeping nothing (platform services included).
+void ResetModuleState();
+
+}  // namespace vintrel
+
+#endif  // VINTREL_SUPPORT_MODULE_STATE_H_

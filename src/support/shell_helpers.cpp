@@ -1,0 +1,110 @@
+#include "support/shell_helpers.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "host/application.h"
+#include "host/error.h"
+#include "host/platform.h"
+#include "support/failure_handling.h"
+#include "support/module_state.h"
+
+namespace vintrel {
+
+std::string MakeTempFileName(std::string& prefix) {
+  if (prefix.empty()) prefix = "TMP";
+  host::FileSystem* files = Services().files;
+  if (files == nullptr) return "";
+  try {
+    return files->CreateUniqueFile(files->TempFolder(), prefix);
+  } catch (...) {
+    return "";
+  }
+}
+
+std::string NormalizeUrl(const std::string& address) {
+  std::string head = address.substr(0, 7);
+  std::transform(head.begin(), head.end(), head.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  if (head == "HTTP://") return address;
+  return "http://" + address;
+}
+
+void OpenUrl(const std::string& address) {
+  SkipFailure([&] {
+    if (host::Shell* shell = Services().shell) shell->Open(NormalizeUrl(address));
+  });
+}
+
+int NextVisibleSlide(int current) {
+  host::Application* app = Module().host;
+  if (app == nullptr) throw Error(kErrUnspecified, "modGlobalFunctions", "No host application");
+  host::Slides& slides = app->ActivePresentation().Slides();
+  const int count = slides.Count();
+  for (int i = current + 1; i <= count; ++i) {
+    if (!slides.Item(i).SlideShowTransition().Hidden()) return i;
+  }
+  for (int i = 1; i <= current - 1; ++i) {
+    if (!slides.Item(i).SlideShowTransition().Hidden()) return i;
+  }
+  return count;
+}
+
+int GetHostMajorVersion(const host::Application& host) {
+  const std::string version = host.Version();
+  const size_t dot = version.find('.');
+  if (dot == std::string::npos) {
+    throw Error(kErrTypeMismatch, "modGlobalFunctions",
+                "Host version '" + version + "' has no '.'");
+  }
+  const std::string major = version.substr(0, dot);
+  int value = 0;
+  bool any = false;
+  for (char c : major) {
+    if (c == ' ') continue;
+    if (!std::isdigit(static_cast<unsigned char>(c))) {
+      throw Error(kErrTypeMismatch, "modGlobalFunctions", "Host version '" + version + "'");
+    }
+    value = value * 10 + (c - '0');
+    if (value > 32767) throw Error(6, "modGlobalFunctions", "Overflow");
+    any = true;
+  }
+  if (!any) throw Error(kErrTypeMismatch, "modGlobalFunctions", "Host version '" + version + "'");
+  return value;
+}
+
+std::string BrowseForComputer(const std::string& title) {
+  std::string chosen;
+  SkipFailure([&] {
+    if (host::FrontEnd* front_end = Services().front_end)
+      chosen = front_end->BrowseForComputer(title);
+  });
+  return chosen;
+}
+
+std::string BrowseForFolderPath(const std::string& title) {
+  std::string chosen;
+  SkipFailure([&] {
+    if (host::FrontEnd* front_end = Services().front_end)
+      chosen = front_end->BrowseForFolder(title);
+  });
+  return chosen;
+}
+
+void ShowHelpTopic(const std::string& help_file, std::optional<int> context_id) {
+  SkipFailure([&] {
+    if (host::FrontEnd* front_end = Services().front_end) {
+      front_end->ShowHelp(help_file, context_id.value_or(0));
+    }
+  });
+}
+
+void SetButtonImage(host::CommandBarControl& button, const host::ButtonImage& picture,
+                    const host::ButtonImage& mask) {
+  SkipFailure([&] {
+    button.SetPicture(picture);
+    button.SetMask(mask);
+  });
+}
+
+}  // namespace vintrel
