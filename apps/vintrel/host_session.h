@@ -1,0 +1,62 @@
+// The program plays the host: it starts the platform services, loads the add-in through its
+// entry (so settings, the debug log and the data-access check behave as inside the host), and
+// unloads it when the command is done.
+#ifndef VINTREL_APPS_VINTREL_HOST_SESSION_H_
+#define VINTREL_APPS_VINTREL_HOST_SESSION_H_
+
+#include <memory>
+#include <string>
+
+#include "host/application.h"
+#include "host/clock.h"
+#include "host/data_access.h"
+#include "host/event_loop.h"
+#include "host/posix/console_front_end.h"
+#include "host/posix/desktop_shell.h"
+#include "host/posix/ini_settings_store.h"
+#include "host/posix/posix_file_system.h"
+#include "host/posix/process_clipboard.h"
+#include "host/spreadsheet.h"
+#include "shell/connect.h"
+
+namespace vintrel::app {
+
+struct SessionOptions {
+  // Ask questions on the terminal (only when standard input is one).
+  bool interactive = false;
+};
+
+// The folder of the add-in: $VINTREL_HOME, else the folder of the running program.
+std::string AddinFolder();
+
+class HostSession {
+ public:
+  explicit HostSession(const SessionOptions& options = {});
+  ~HostSession();
+  HostSession(const HostSession&) = delete;
+  HostSession& operator=(const HostSession&) = delete;
+
+  host::Application& host() { return *host_; }
+  host::EventLoop& loop() { return loop_; }
+  host::Clipboard& clipboard() { return clipboard_; }
+  shell::Connect& addin() { return connect_; }
+  // Whether the add-in connected and can run.
+  bool addin_active() const { return connect_.application() != nullptr; }
+
+ private:
+  host::SystemClock clock_;
+  host::EventLoop loop_{clock_};
+  host::posix::IniSettingsStore settings_;
+  host::posix::ConsoleFrontEnd front_end_;
+  host::posix::DesktopShell shell_;
+  host::posix::PosixFileSystem files_;
+  host::posix::ProcessClipboard clipboard_;
+  std::unique_ptr<host::DataAccess> data_access_;
+  std::unique_ptr<host::SpreadsheetFactory> spreadsheet_;
+  std::unique_ptr<host::Application> host_;
+  shell::Connect connect_;
+};
+
+}  // namespace vintrel::app
+
+#endif  // VINTREL_APPS_VINTREL_HOST_SESSION_H_

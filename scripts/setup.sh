@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs what Vintrel needs on Debian 12 (only what is missing; apt-get update first, quietly)
+# and configures and builds it.
+#   scripts/setup.sh            build dependencies, then a build in build/
+#   scripts/setup.sh --test     also what the test suite uses (LibreOffice, PostgreSQL, ODBC
+#                               drivers), then the normal and the sanitizer builds
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+with_tests=0
+[[ "${1:-}" == "--test" ]] && with_tests=1
+
+packages=(build-essential cmake ninja-build pkg-config ccache g++ libgtest-dev libgmock-dev
+  libbenchmark-dev libzip-dev libpugixml-dev libsqlite3-dev unixodbc-dev libfreexl-dev
+  libcli11-dev sqlite3 zip unzip)
+if (( with_tests )); then
+  packages+=(libsqliteodbc odbc-postgresql postgresql python3 python3-openpyxl
+    libreoffice-impress libreoffice-calc fonts-dejavu-core)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+if (( ${#missing[@]} )); then
+  sudo=""
+  (( EUID != 0 )) && sudo="sudo"
+  echo "Installing: ${missing[*]}" >&2
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
+fi
+
+jobs=$(nproc)
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$jobs"
+if (( with_tests )); then
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVINTREL_SANITIZE=ON \
+    -DVINTREL_BUILD_BENCH=OFF >/dev/null
+  cmake --build build-asan -j"$jobs"
+fi

@@ -1,0 +1,85 @@
+#include "host/posix/ini_settings_store.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace vintrel::host::posix {
+namespace {
+
+std::string Trim(const std::string& text) {
+  const char* blanks = " \t\r\n";
+  const size_t first = text.find_first_not_of(blanks);
+  if (first == std::string::npos) return "";
+  const size_t last = text.find_last_not_of(blanks);
+  return text.substr(first, last - first + 1);
+}
+
+std::string Upper(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return text;
+}
+
+}  // namespace
+
+std::optional<IniSections> ParseIni(const std::string& text) {
+  IniSections sections;
+  std::string section;
+  std::istringstream lines(text);
+  std::string raw;
+  bool first_line = true;
+  while (std::getline(lines, raw)) {
+    if (first_line && raw.rfind("\xEF\xBB\xBF", 0) == 0) raw.erase(0, 3);  // byte order mark
+    first_line = false;
+    const std::string line = Trim(raw);
+    if (line.empty() || line[0] == ';' || line[0] == '#') continue;
+    if (line.front() == '[') {
+      if (line.back() != ']') return std::nullopt;
+      section = Upper(Trim(line.substr(1, line.size() - 2)));
+      if (section.empty()) return std::nullopt;
+      continue;
+    }
+    const size_t equals = line.find('=');
+    if (equals == std::string::npos || section.empty()) return std::nullopt;
+    const std::string key = Upper(Trim(line.substr(0, equals)));
+    if (key.empty()) return std::nullopt;
+    std::string value = Trim(line.substr(equals + 1));
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+      value = value.substr(1, value.size() - 2);
+    }
+    sections[section][key] = value;
+  }
+  return sections;
+}
+
+std::string DefaultSettingsPath() {
+  if (const char* explicit_path = std::getenv("VINTREL_SETTINGS"); explicit_path && *explicit_path) {
+    return explicit_path;
+  }
+  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
+    return std::string(config) + "/vintrel/settings.ini";
+  }
+  const char* home = std::getenv("HOME");
+  return std::string(home && *home ? home : ".") + "/.config/vintrel/settings.ini";
+}
+
+std::string IniSettingsStore::GetSetting(const std::string& /*app_name*/, const std::string& section,
+                                         const std::string& key) const {
+  std::ifstream in(path_, std::ios::binary);
+  if (!in) return "";
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) return "";
+  const std::optional<IniSections> sections = ParseIni(text.str());
+  if (!sections) return "";
+  const auto found_section = sections->find(Upper(section));
+  if (found_section == sections->end()) return "";
+  const auto found_key = found_section->second.find(Upper(key));
+  if (found_key == found_section->second.end()) return "";
+  return found_key->second;
+}
+
+}  // namespace vintrel::host::posix

@@ -1,0 +1,54 @@
+// The add-in's single application object: it subscribes to the host's events, checks that the
+// add-in can run, builds the user interface, and removes everything again at unload.
+#ifndef VINTREL_SHELL_APPLICATION_H_
+#define VINTREL_SHELL_APPLICATION_H_
+
+#include <string>
+#include <vector>
+
+#include "host/application.h"
+
+namespace vintrel::shell {
+
+class Application : public host::ApplicationEvents {
+ public:
+  Application() = default;
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+  // The end of the object: drops every reference it holds, deletes nothing, writes nothing.
+  ~Application() override;
+
+  void InitHandler(host::Application& host, const std::string& prog_id);
+  void UnInitHandler();
+
+  // Host events.
+  void NewPresentation(host::Presentation& presentation) override;
+  void PresentationOpen(host::Presentation& presentation) override;
+  void PresentationClose(host::Presentation& presentation) override;
+  void PresentationSave(host::Presentation& presentation) override;
+  void PresentationPrint(host::Presentation& presentation) override;
+  void SlideShowBegin(host::SlideShowWindow& window) override;
+  void SlideShowNextSlide(host::SlideShowWindow& window) override;
+  void SlideShowEnd(host::Presentation& presentation) override;
+  void WindowActivate(host::Presentation& presentation, host::DocumentWindow& window) override;
+  void WindowSelectionChange(host::Selection& selection) override;
+
+  bool subscribed() const { return gpp_app_ != nullptr; }
+  const std::string& prog_id() const { return prog_id_; }
+  host::CommandBar* tool_bar() const { return tool_bar_; }
+  const std::vector<host::CommandBarControl*>& controls() const { return controls_; }
+
+ private:
+  // Where the tool bar, the context-menu entries and the main-menu popup are made, in that
+  // order; every control made is recorded in controls_ so that UnInitHandler can delete it.
+  void BuildUserInterface();
+
+  host::Application* gpp_app_ = nullptr;  // subscribed to the host's events while set
+  std::string prog_id_;
+  host::CommandBar* tool_bar_ = nullptr;
+  std::vector<host::CommandBarControl*> controls_;
+};
+
+}  // namespace vintrel::shell
+
+#endif  // VINTREL_SHELL_APPLICATION_H_

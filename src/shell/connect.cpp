@@ -1,0 +1,65 @@
+#include "shell/connect.h"
+
+#include "shell/settings.h"
+#include "shell/version.h"
+#include "support/failure_handling.h"
+#include "support/logs.h"
+#include "support/module_state.h"
+
+namespace vintrel::shell {
+namespace {
+
+constexpr const char* kSource = "Connect";
+
+}  // namespace
+
+Connect::Connect() = default;
+Connect::~Connect() = default;
+
+shell::Application& Connect::ApplicationObject() {
+  if (!application_) application_ = std::make_unique<shell::Application>();
+  return *application_;
+}
+
+void Connect::OnConnection(host::Application& application, int /*connect_mode*/,
+                           const host::AddInInstance& addin_instance) {
+  ModuleState& state = Module();
+  SkipFailure([&] {
+    const std::optional<bool> debug = ToTruthValue(ReadSetting(kSettingDebug));
+    if (!debug) throw Error(kErrTypeMismatch, kSource, "Type mismatch");
+    state.debug_enabled = *debug;
+  });
+  SkipFailure([&] {
+    WriteDebugLog(DebugLevel::kEvent, kSource, "OnConnection");
+    WriteDebugLog(DebugLevel::kInformation, kSource, kProductName);
+    WriteDebugLog(DebugLevel::kInformation, kSource, Services().module_base_name);
+    WriteDebugLog(DebugLevel::kInformation, kSource, Services().addin_folder);
+    WriteDebugLog(DebugLevel::kInformation, kSource, VersionText());
+  });
+  std::string prog_id;
+  SkipFailure([&] { prog_id = addin_instance.ProgId(); });
+  SkipFailure([&] { ApplicationObject().InitHandler(application, prog_id); });
+  if (state.cannot_run) application_.reset();
+  state.first_yield_pending = true;
+}
+
+void Connect::OnDisconnection(int /*remove_mode*/) {
+  SkipFailure([] { WriteDebugLog(DebugLevel::kEvent, kSource, "OnDisconnection"); });
+  SkipFailure([&] { ApplicationObject().UnInitHandler(); });
+  application_.reset();
+  SkipFailure([] { WriteDebugLog(DebugLevel::kInformation, kSource, "Program shut down."); });
+}
+
+void Connect::OnAddInsUpdate() {
+  SkipFailure([] { WriteDebugLog(DebugLevel::kEvent, kSource, "OnAddInsUpdate"); });
+}
+
+void Connect::OnStartupComplete() {
+  SkipFailure([] { WriteDebugLog(DebugLevel::kEvent, kSource, "OnStartupComplete"); });
+}
+
+void Connect::OnBeginShutdown() {
+  SkipFailure([] { WriteDebugLog(DebugLevel::kEvent, kSource, "OnBeginShutdown"); });
+}
+
+}  // namespace vintrel::shell

@@ -1,0 +1,42 @@
+// The entry the host calls when it loads and unloads the add-in.
+#ifndef VINTREL_SHELL_CONNECT_H_
+#define VINTREL_SHELL_CONNECT_H_
+
+#include <memory>
+
+#include "host/application.h"
+#include "shell/application.h"
+
+namespace vintrel::shell {
+
+class Connect {
+ public:
+  Connect();
+  ~Connect();
+  Connect(const Connect&) = delete;
+  Connect& operator=(const Connect&) = delete;
+
+  // Start-up: reads "Debug", writes the connection lines, creates the application object and
+  // runs its InitHandler; an add-in that cannot run drops the object again and stays inactive.
+  void OnConnection(host::Application& application, int connect_mode,
+                    const host::AddInInstance& addin_instance);
+  // Shut-down: UnInitHandler, then the application object goes.
+  void OnDisconnection(int remove_mode);
+  void OnAddInsUpdate();
+  void OnStartupComplete();
+  void OnBeginShutdown();
+
+  // The application object, or null while the field is empty (before connection, after an
+  // inactive connection, after disconnection).
+  shell::Application* application() const { return application_.get(); }
+
+ private:
+  // Any use of the empty field creates a fresh object first.
+  shell::Application& ApplicationObject();
+
+  std::unique_ptr<shell::Application> application_;
+};
+
+}  // namespace vintrel::shell
+
+#endif  // VINTREL_SHELL_CONNECT_H_

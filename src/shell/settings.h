@@ -1,0 +1,33 @@
+// The per-user settings the add-in reads (never writes), under its application name and the
+// section "Info".
+#ifndef VINTREL_SHELL_SETTINGS_H_
+#define VINTREL_SHELL_SETTINGS_H_
+
+#include <optional>
+#include <string>
+
+namespace vintrel::shell {
+
+inline constexpr const char* kSettingsAppName = "Quendra Vintrel 2002";
+inline constexpr const char* kSettingsSection = "Info";
+
+inline constexpr const char* kSettingDebug = "Debug";
+inline constexpr const char* kSettingHideUserInterface = "HideUserInterface";
+inline constexpr const char* kSettingHideProgressMeterOpen = "HideProgressMeterOpen";
+inline constexpr const char* kSettingHideMsgBoxErrorsDuringPresentation =
+    "HideMsgBoxErrorsDuringPresentation";
+inline constexpr const char* kSettingHideMsgBoxOfflineGeneration = "HideMsgBoxOfflineGeneration";
+
+// The setting's text, or empty text when absent or when there is no settings store.
+std::string ReadSetting(const std::string& key);
+
+// The "Hide..." settings count only when exactly "1".
+bool SettingIsExactlyOne(const std::string& key);
+
+// A setting's text as a truth value: "True" or "False" in any letter case, or a number (non-zero
+// is true). Empty or other text does not convert.
+std::optional<bool> ToTruthValue(const std::string& text);
+
+}  // namespace vintrel::shell
+
+#endif  // VINTREL_SHELL_SETTINGS_H_

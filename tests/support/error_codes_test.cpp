@@ -1,0 +1,57 @@
+#include "support/error_codes.h"
+
+#include <gtest/gtest.h>
+
+namespace vintrel {
+namespace {
+
+TEST(ErrorCodesTest, NumbersAreTheObjectErrorBasePlusTheCode) {
+  EXPECT_EQ(ErrorNumber(ErrorCode::kOpeningPresentation), -2147221490);
+  EXPECT_EQ(ErrorNumber(ErrorCode::kSettingConnectionTag), -2147221503);      // 0x80040001
+  EXPECT_EQ(ErrorNumber(ErrorCode::kOpeningExcelFile), -2147221504 + 0x1A);  // 0x8004001A
+}
+
+TEST(ErrorCodesTest, OwnRangeIsBaseToBasePlus9999Inclusive) {
+  EXPECT_TRUE(IsOwnError(kObjectErrorBase));
+  EXPECT_TRUE(IsOwnError(kObjectErrorBase + 9999));
+  EXPECT_FALSE(IsOwnError(kObjectErrorBase - 1));
+  EXPECT_FALSE(IsOwnError(kObjectErrorBase + 10000));
+  EXPECT_FALSE(IsOwnError(kErrUnspecified));
+  EXPECT_FALSE(IsOwnError(9));
+}
+
+TEST(ErrorCodesTest, CompletedMessagesPutTheDescriptionAfterALineBreak) {
+  EXPECT_EQ(CompleteMessage(ErrorCode::kOpeningFile, {"Sales", "File not found"}),
+            "Error while opening file Sales. \r\nFile not found");
+  EXPECT_EQ(CompleteMessage(ErrorCode::kSavingShapeTags, {"Disk full"}),
+            "Error saving shape tags. \r\nDisk full");
+  EXPECT_EQ(CompleteMessage(ErrorCode::kRetrievingValue, {"Price", "7", "No such column"}),
+            "Error while retrieving value of column Price of row 7.\r\nNo such column");
+  EXPECT_EQ(CompleteMessage(ErrorCode::kSettingClock, {"bad format"}),
+            "Error setting clock.\r\nbad format");
+  EXPECT_EQ(CompleteMessage(ErrorCode::kDuplicatedColumnName, {"Total"}),
+            "Duplicated column name 'Total' detected.");
+  EXPECT_EQ(CompleteMessage(ErrorCode::kSettingConnectionTag), "Error setting connection tag.");
+}
+
+TEST(ErrorCodesTest, PlaceholdersAreReplacedEverywhereInTurn) {
+  EXPECT_EQ(FillPlaceholders("%1 and %1, then %2", {"a", "b"}), "a and a, then b");
+  // Plain text replacement in order: a first value holding "%2" is itself completed next.
+  EXPECT_EQ(FillPlaceholders("%1 / %2", {"x%2", "y"}), "xy / y");
+  // Missing values leave their placeholders.
+  EXPECT_EQ(FillPlaceholders("%1 %2 %3", {"only"}), "only %2 %3");
+}
+
+TEST(ErrorCodesTest, RaiseErrorCarriesNumberSourceAndCompletedText) {
+  try {
+    RaiseError(ErrorCode::kRequeryingDatabase, "clsConnection", {"Orders", "server gone"});
+    FAIL() << "RaiseError returned";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.number(), kObjectErrorBase + 8);
+    EXPECT_EQ(error.source(), "clsConnection");
+    EXPECT_EQ(error.description(), "Error requerying database Orders. \r\nserver gone");
+  }
+}
+
+}  // namespace
+}  // namespace vintrel

@@ -1,0 +1,102 @@
+#include "support/logs.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <ctime>
+#include <filesystem>
+
+#include "host/clock.h"
+#include "support/module_state.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel {
+namespace {
+
+using std::chrono::milliseconds;
+using testing::ReadFile;
+
+// 2026-12-05 16:54:37 UTC.
+const host::Clock::WallTime kNoon = host::Clock::WallTime(std::chrono::seconds(1796489677));
+
+class LogsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tzset();
+    ResetModuleState();
+    Services().addin_folder = folder_.path();
+    Services().clock = &clock_;
+    clock_.SetWallTime(kNoon);
+  }
+  void TearDown() override { ResetModuleState(); }
+
+  testing::TempDir folder_;
+  testing::ScopedEnv utc_{"TZ", "UTC"};
+  host::FakeClock clock_;
+};
+
+TEST_F(LogsTest, DebugOffTouchesNoFile) {
+  const std::string path = folder_.Write("vintrel.dbg", "from an earlier load\r\n");
+  WriteDebugLog(DebugLevel::kEvent, "Connect", "OnConnection");
+  EXPECT_EQ(ReadFile(path), "from an earlier load\r\n");
+  std::filesystem::remove(path);
+  WriteDebugLog(DebugLevel::kEvent, "Connect", "OnConnection");
+  EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(LogsTest, FirstLineOfALoadEmptiesTheFileThenLinesAppendInOrder) {
+  Module().debug_enabled = true;
+  const std::string path = folder_.Write("vintrel.dbg", "old load\r\n");
+  WriteDebugLog(DebugLevel::kEvent, "Connect", "OnConnection");
+  WriteDebugLog(DebugLevel::kInformation, "Connect", "second");  // same millisecond
+  WriteDebugLog(DebugLevel::kVariable, "Application", "third");
+  EXPECT_EQ(ReadFile(path),
+            "12/05/2026 16:54:37.000 Event        OnConnection\r\n"
+            "12/05/2026 16:54:37.000 Information  second\r\n"
+            "12/05/2026 16:54:37.000 Variable     third\r\n");
+}
+
+TEST_F(LogsTest, LevelWordsArePaddedToTwelveCharacters) {
+  for (DebugLevel level : {DebugLevel::kEvent, DebugLevel::kVariable, DebugLevel::kInformation,
+                           DebugLevel::kError}) {
+    EXPECT_EQ(DebugLevelWord(level).size(), 12u);
+  }
+  EXPECT_EQ(DebugLevelWord(DebugLevel::kEvent), "Event       ");
+  EXPECT_EQ(DebugLevelWord(DebugLevel::kInformation), "Information ");
+}
+
+TEST_F(LogsTest, MillisecondsAreThreeDigitsAndCutNotRounded) {
+  EXPECT_EQ(FormatLogTimestamp(kNoon + milliseconds(5)), "12/05/2026 16:54:37.005");
+  EXPECT_EQ(FormatLogTimestamp(kNoon + std::chrono::microseconds(999999)),
+            "12/05/2026 16:54:37.999");
+  EXPECT_EQ(FormatLogTimestamp(kNoon + milliseconds(250)), "12/05/2026 16:54:37.250");
+}
+
+TEST_F(LogsTest, ErrorLogIsEmptiedOncePerLoadAndFlagsTheShow) {
+  const std::string path = folder_.Write("errors.txt", "earlier\r\n");
+  EXPECT_FALSE(Module().errors_during_show);
+  WriteErrorLog("first failure (-2147221490-clsPresentation)");
+  clock_.Advance(milliseconds(12));
+  WriteErrorLog("second failure (5-host)");
+  EXPECT_TRUE(Module().errors_during_show);
+  EXPECT_EQ(ReadFile(path),
+            "12/05/2026 16:54:37.000 first failure (-2147221490-clsPresentation)\r\n"
+            "12/05/2026 16:54:37.012 second failure (5-host)\r\n");
+}
+
+TEST_F(LogsTest, AnUnwritableFolderLosesTheLineSilently) {
+  Module().debug_enabled = true;
+  Services().addin_folder = folder_.File("missing/folder");
+  EXPECT_NO_THROW(WriteDebugLog(DebugLevel::kEvent, "Connect", "lost"));
+  EXPECT_NO_THROW(WriteErrorLog("lost too"));
+  EXPECT_FALSE(std::filesystem::exists(folder_.File("missing")));
+}
+
+TEST_F(LogsTest, ShowErrorMessagesOnlyOutsideASlideShow) {
+  EXPECT_TRUE(ShowErrorMessages());
+  Module().in_slide_show = true;
+  EXPECT_FALSE(ShowErrorMessages());
+}
+
+}  // namespace
+}  // namespace vintrel
