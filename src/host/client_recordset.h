@@ -1,0 +1,223 @@
+// The client-side, in-memory recordset that every source fills: text files, spreadsheets and
+// database queries all end up here, and value retrieval reads from it. Rows are packed into a
+// RowTable so that a million-line source costs little more memory than its text, and every row
+// is reached by index, so moving to a row and reading a field never walks the records.
+#ifndef VINTREL_HOST_CLIENT_RECORDSET_H_
+#define VINTREL_HOST_CLIENT_RECORDSET_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "host/data_access.h"
+
+namespace vintrel::host {
+
+// Error numbers of the data-access objects, in the host's signed 32-bit form (0x800A0000 + n),
+// so callers that compare numbers see the familiar ones.
+namespace data_error {
+inline constexpr int32_t kBase = -2146828288;  // 0x800A0000
+inline constexpr int32_t kInvalidArgument = kBase + 3001;
+inline constexpr int32_t kNoCurrentRecord = kBase + 3021;
+inline constexpr int32_t kNotAllowed = kBase + 3219;
+inline constexpr int32_t kItemNotFound = kBase + 3265;
+inline constexpr int32_t kDuplicateName = kBase + 3367;
+inline constexpr int32_t kObjectClosed = kBase + 3704;
+inline constexpr int32_t kObjectOpen = kBase + 3705;
+inline constexpr int32_t kNoConnection = kBase + 3709;
+inline constexpr int32_t kStillExecuting = kBase + 3711;
+}  // namespace data_error
+
+// The first `max_chars` characters of UTF-8 text, never cut inside a character. Bytes that are
+// not valid UTF-8 count one character each.
+std::string_view Utf8Prefix(std::string_view text, size_t max_chars);
+
+// Folds a field name for comparison: field names match without regard to letter case (ASCII,
+// Latin-1, Greek and Cyrillic letters).
+std::string FoldFieldName(std::string_view name);
+
+// Rows of text values, packed. Each row is one block inside a large chunk of memory: a header
+// (cell count and layout flags), the end offset of every cell and the cells' bytes. Offsets are
+// 16-bit for rows of less than 32 KB of text, 32-bit otherwise; the top bit of an offset marks a
+// null. A row read from a delimited line keeps the line as it is, separators included, so storing
+// it is one copy. Rows may have fewer cells than the recordset has fields; the missing ones read
+// as null. Values are cut to kMaxFieldSize characters when stored.
+class RowTable {
+ public:
+  RowTable() = default;
+  RowTable(RowTable&&) noexcept = default;
+  RowTable& operator=(RowTable&&) noexcept = default;
+  RowTable(const RowTable&) = delete;
+  RowTable& operator=(const RowTable&) = delete;
+
+  size_t size() const { return rows_.size(); }
+  bool empty() const { return rows_.empty(); }
+
+  // Builds a row cell by cell; EndRow stores it.
+  void AddCell(std::string_view text);
+  void AddNull();
+  void EndRow();
+  // Drops the cells added since the last EndRow.
+  void DiscardRow();
+
+  // The bulk path for delimited text: `text` holds the cells separated by one byte each, and
+  // `ends[i]` is where cell i ends within `text`. The caller guarantees that no cell is longer
+  // than kMaxFieldSize characters (so nothing needs cutting). `ends` may be empty (no cells).
+  void AddSeparatedRow(std::string_view text, const uint32_t* ends, size_t count);
+
+  void AppendRow(const std::vector<FieldValue>& values);
+  // Rewrites a row; the old block stays unused until the table goes.
+  void ReplaceRow(size_t row, const std::vector<FieldValue>& values);
+  void EraseRow(size_t row);
+  void Clear();
+
+  size_t CellCount(size_t row) const;
+  std::optional<std::string_view> Cell(size_t row, size_t column) const;
+
+  // Bytes held by the chunks and the row index (for memory figures).
+  size_t AllocatedBytes() const { return allocated_ + rows_.capacity() * sizeof(const char*); }
+
+ private:
+  char* Allocate(size_t bytes);
+  void StoreRow(std::string_view text, const uint32_t* ends, size_t count, bool separated);
+
+  std::vector<std::unique_ptr<char[]>> chunks_;
+  char* chunk_next_ = nullptr;
+  size_t chunk_left_ = 0;
+  size_t allocated_ = 0;
+  std::vector<const char*> rows_;
+  // The row being built; the top bit of an end marks a null.
+  std::string pending_text_;
+  std::vector<uint32_t> pending_ends_;
+};
+
+class ClientRecordset;
+
+// One column of a ClientRecordset; reads and writes the current record.
+class ClientField : public Field {
+ public:
+  ClientField(ClientRecordset& owner, int index, std::string name, int defined_size)
+      : owner_(owner), index_(index), name_(std::move(name)), defined_size_(defined_size) {}
+  std::string Name() const override { return name_; }
+  FieldValue Value() const override;
+  void SetValue(FieldValue value) override;
+  int DefinedSize() const { return defined_size_; }
+
+ private:
+  ClientRecordset& owner_;
+  int index_;
+  std::string name_;
+  int defined_size_;
+};
+
+class ClientFields : public Fields {
+ public:
+  explicit ClientFields(ClientRecordset& owner) : owner_(owner) {}
+  int Count() const override { return static_cast<int>(fields_.size()); }
+  Field& Item(int index) override;
+  Field& Item(const std::string& name) override;
+  void Append(const std::string& name, int type, int defined_size, int attributes = -1) override;
+
+  // Position of a field, or -1 for an unknown name.
+  int IndexOf(std::string_view name) const;
+
+ private:
+  friend class ClientRecordset;
+  void Reset(const std::vector<std::string>& names);
+  void AddField(const std::string& name, int defined_size);
+
+  ClientRecordset& owner_;
+  std::vector<std::unique_ptr<ClientField>> fields_;
+  std::unordered_map<std::string, int> by_folded_name_;
+};
+
+// An in-memory recordset. Created closed; Open("") with no connection opens it empty with the
+// fields appended before, and Load() opens it with a whole table at once. Queries on a
+// connection are the business of the data-access layer's recordset, which builds on this one.
+class ClientRecordset : public Recordset {
+ public:
+  ClientRecordset();
+  ~ClientRecordset() override;
+  ClientRecordset(const ClientRecordset&) = delete;
+  ClientRecordset& operator=(const ClientRecordset&) = delete;
+
+  void SetCursorLocation(int location) override { cursor_location_ = location; }
+  void SetCursorType(int type) override { cursor_type_ = type; }
+  void SetLockType(int type) override { lock_type_ = type; }
+  void SetActiveConnection(Connection* connection) override { connection_ = connection; }
+  void Open(const std::string& source, int options = command_option::kUnspecified) override;
+  int State() const override { return state_; }
+  host::Fields& Fields() override { return fields_; }
+  void AddNew() override;
+  void Update() override;
+  long RecordCount() const override;
+  long AbsolutePosition() const override;
+  void SetAbsolutePosition(long position) override;
+  void MoveFirst() override;
+  void Move(long records) override;
+  void MoveLast() override;
+  void MovePrevious() override;
+  void MoveNext() override;
+  bool IsEOF() const override;
+  bool IsBOF() const override;
+  void Delete(int affect = 1) override;
+  void Requery(int options = command_option::kUnspecified) override;
+  void Close() override;
+
+  // Replaces fields and rows and opens the recordset on its first record: the bulk path for
+  // sources that build a whole table. Field names are taken as given (the caller has already
+  // refused empty or duplicated ones).
+  void Load(std::vector<std::string> field_names, RowTable rows);
+
+  // Direct, allocation-free access for readers that know what they want.
+  const RowTable& rows() const { return rows_; }
+  Connection* active_connection() const { return connection_; }
+  int cursor_location() const { return cursor_location_; }
+  int cursor_type() const { return cursor_type_; }
+  int lock_type() const { return lock_type_; }
+
+  // AbsolutePosition values when there is no current record.
+  static constexpr long kPosUnknown = -1;
+  static constexpr long kPosBOF = -2;
+  static constexpr long kPosEOF = -3;
+
+ protected:
+  void set_state(int state) { state_ = state; }
+
+ private:
+  friend class ClientField;
+  friend class ClientFields;
+
+  enum class EditMode { kNone, kEditing, kAdding };
+
+  FieldValue CurrentValue(int index) const;
+  void SetCurrentValue(int index, FieldValue value);
+  void RequireOpen(const char* operation) const;
+  // Position of the current record; fails when there is none.
+  size_t CurrentRow(const char* operation) const;
+  void CommitEdit();
+  void MoveTo(long long position);
+
+  ClientFields fields_;
+  RowTable rows_;
+  int state_ = object_state::kClosed;
+  int cursor_location_ = cursor_location::kClient;
+  int cursor_type_ = cursor_type::kForwardOnly;
+  int lock_type_ = lock_type::kReadOnly;
+  Connection* connection_ = nullptr;
+  // -1 = before the first record (BOF), size() = after the last (EOF).
+  long long position_ = -1;
+  // The current record was deleted; `position_` is where the next record now sits.
+  bool on_deleted_ = false;
+  EditMode edit_mode_ = EditMode::kNone;
+  std::vector<FieldValue> edit_values_;
+};
+
+}  // namespace vintrel::host
+
+#endif  // VINTREL_HOST_CLIENT_RECORDSET_H_

@@ -1,0 +1,231 @@
+#include "host/client_recordset.h"
+
+#include <gtest/gtest.h>
+
+#include "host/error.h"
+
+namespace vintrel::host {
+namespace {
+
+// An open in-memory recordset with the fields Name and Total and the given rows.
+std::unique_ptr<ClientRecordset> MakeRecordset(const std::vector<std::vector<FieldValue>>& rows) {
+  auto rs = std::make_unique<ClientRecordset>();
+  rs->Fields().Append("Name", data_type::kVarChar, kMaxFieldSize);
+  rs->Fields().Append("Total", data_type::kVarChar, kMaxFieldSize);
+  rs->Open("");
+  for (const auto& row : rows) {
+    rs->AddNew();
+    for (size_t i = 0; i < row.size(); ++i) rs->Fields().Item(static_cast<int>(i)).SetValue(row[i]);
+    rs->Update();
+  }
+  return rs;
+}
+
+int32_t ErrorNumber(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Error& error) {
+    EXPECT_FALSE(error.description().empty());
+    return error.number();
+  }
+  return 0;
+}
+
+TEST(ClientRecordsetTest, FabricatedRecordsetStoresRowsInOrder) {
+  auto rs = MakeRecordset({{"north", "10"}, {"south", std::nullopt}, {"east", "30"}});
+  EXPECT_EQ(rs->State(), object_state::kOpen);
+  EXPECT_EQ(rs->RecordCount(), 3);
+  EXPECT_EQ(rs->AbsolutePosition(), 3);  // the last added record is current
+  rs->MoveFirst();
+  EXPECT_EQ(rs->Fields().Item("Name").Value(), "north");
+  rs->MoveNext();
+  EXPECT_EQ(rs->Fields().Item("Total").Value(), std::nullopt);
+  EXPECT_EQ(rs->Fields().Item(0).Name(), "Name");
+  EXPECT_EQ(rs->Fields().Count(), 2);
+}
+
+TEST(ClientRecordsetTest, FieldNamesMatchWithoutRegardToCase) {
+  auto rs = MakeRecordset({{"x", "1"}});
+  EXPECT_EQ(rs->Fields().Item("TOTAL").Value(), "1");
+  EXPECT_EQ(rs->Fields().Item("name").Value(), "x");
+  ClientRecordset other;
+  other.Fields().Append("Größe", data_type::kVarChar, 4000);
+  EXPECT_EQ(other.Fields().Item("GRÖßE").Name(), "Größe");
+  EXPECT_EQ(ErrorNumber([&] { other.Fields().Append("gRÖße", data_type::kVarChar, 4000); }),
+            data_error::kDuplicateName);
+  EXPECT_EQ(ErrorNumber([&] { rs->Fields().Item("Missing"); }), data_error::kItemNotFound);
+  EXPECT_EQ(ErrorNumber([&] { rs->Fields().Item(2); }), data_error::kItemNotFound);
+}
+
+TEST(ClientRecordsetTest, NavigationFollowsBofAndEof) {
+  auto rs = MakeRecordset({{"a", "1"}, {"b", "2"}, {"c", "3"}});
+  rs->MoveFirst();
+  EXPECT_FALSE(rs->IsBOF());
+  rs->MovePrevious();
+  EXPECT_TRUE(rs->IsBOF());
+  EXPECT_EQ(rs->AbsolutePosition(), ClientRecordset::kPosBOF);
+  EXPECT_EQ(ErrorNumber([&] { rs->MovePrevious(); }), data_error::kNoCurrentRecord);
+  EXPECT_EQ(ErrorNumber([&] { rs->Fields().Item(0).Value(); }), data_error::kNoCurrentRecord);
+  rs->Move(2);  // from BOF forward is allowed
+  EXPECT_EQ(rs->Fields().Item(0).Value(), "b");
+  rs->Move(10);  // past the end stops at EOF
+  EXPECT_TRUE(rs->IsEOF());
+  EXPECT_EQ(rs->AbsolutePosition(), ClientRecordset::kPosEOF);
+  EXPECT_EQ(ErrorNumber([&] { rs->MoveNext(); }), data_error::kNoCurrentRecord);
+  rs->MoveLast();
+  EXPECT_EQ(rs->AbsolutePosition(), 3);
+  rs->Move(-2);
+  EXPECT_EQ(rs->Fields().Item(0).Value(), "a");
+}
+
+TEST(ClientRecordsetTest, AbsolutePositionJumpsStraightToARecord) {
+  auto rs = MakeRecordset({{"a", "1"}, {"b", "2"}, {"c", "3"}});
+  rs->SetAbsolutePosition(2);
+  EXPECT_EQ(rs->Fields().Item("Name").Value(), "b");
+  EXPECT_EQ(rs->AbsolutePosition(), 2);
+  EXPECT_EQ(ErrorNumber([&] { rs->SetAbsolutePosition(0); }), data_error::kInvalidArgument);
+  EXPECT_EQ(ErrorNumber([&] { rs->SetAbsolutePosition(4); }), data_error::kInvalidArgument);
+  EXPECT_EQ(rs->AbsolutePosition(), 2) << "a refused position leaves the current record";
+}
+
+TEST(ClientRecordsetTest, EmptyRecordsetIsBothBofAndEof) {
+  auto rs = MakeRecordset({});
+  EXPECT_EQ(rs->RecordCount(), 0);
+  EXPECT_TRUE(rs->IsBOF());
+  EXPECT_TRUE(rs->IsEOF());
+  rs->MoveFirst();
+  rs->MoveLast();
+  EXPECT_EQ(ErrorNumber([&] { rs->MoveNext(); }), data_error::kNoCurrentRecord);
+}
+
+TEST(ClientRecordsetTest, DeletingTrailingRowsFromTheEnd) {
+  // The spreadsheet source trims blank rows this way: last record, then delete and step back.
+  auto rs = MakeRecordset({{"a", "1"}, {"b", "2"}, {"", ""}, {"", ""}});
+  rs->MoveLast();
+  while (rs->RecordCount() > 2 && !rs->IsBOF() && !rs->IsEOF()) {
+    rs->Delete(1);
+    EXPECT_EQ(rs->AbsolutePosition(), ClientRecordset::kPosUnknown);
+    EXPECT_EQ(ErrorNumber([&] { rs->Fields().Item(0).Value(); }), data_error::kNoCurrentRecord);
+    rs->MovePrevious();
+  }
+  EXPECT_EQ(rs->RecordCount(), 2);
+  EXPECT_EQ(rs->Fields().Item(0).Value(), "b");
+}
+
+TEST(ClientRecordsetTest, DeleteInTheMiddleMovesNextToTheFollowingRecord) {
+  auto rs = MakeRecordset({{"a", "1"}, {"b", "2"}, {"c", "3"}});
+  rs->SetAbsolutePosition(2);
+  rs->Delete();
+  rs->MoveNext();
+  EXPECT_EQ(rs->Fields().Item(0).Value(), "c");
+  EXPECT_EQ(rs->AbsolutePosition(), 2);
+  EXPECT_EQ(ErrorNumber([&] { rs->Delete(3); }), data_error::kInvalidArgument);
+}
+
+TEST(ClientRecordsetTest, EditingTheCurrentRecordIsKeptAfterMoving) {
+  auto rs = MakeRecordset({{"a", "1"}, {"b", "2"}});
+  rs->MoveFirst();
+  rs->Fields().Item("Total").SetValue("100");
+  EXPECT_EQ(rs->Fields().Item("Total").Value(), "100");
+  rs->MoveNext();  // moving commits the edit
+  rs->MoveFirst();
+  EXPECT_EQ(rs->Fields().Item("Total").Value(), "100");
+  EXPECT_EQ(rs->Fields().Item("Name").Value(), "a");
+  EXPECT_EQ(rs->RecordCount(), 2);
+}
+
+TEST(ClientRecordsetTest, ValuesAreCutToTheFieldSizeInCharacters) {
+  ClientRecordset rs;
+  rs.Fields().Append("Long", data_type::kVarChar, 4000);
+  rs.Fields().Append("Short", data_type::kVarChar, 3);
+  rs.Open("");
+  rs.AddNew();
+  std::string euros;
+  for (int i = 0; i < 4100; ++i) euros += "\xE2\x82\xAC";  // three bytes each
+  rs.Fields().Item("Long").SetValue(euros);
+  rs.Fields().Item("Short").SetValue("abcdef");
+  rs.Update();
+  EXPECT_EQ(rs.Fields().Item("Long").Value()->size(), 4000u * 3);
+  EXPECT_EQ(rs.Fields().Item("Short").Value(), "abc");
+}
+
+TEST(ClientRecordsetTest, ClosedRecordsetRefusesWork) {
+  ClientRecordset rs;
+  rs.Fields().Append("A", data_type::kVarChar, 4000);
+  EXPECT_EQ(ErrorNumber([&] { rs.RecordCount(); }), data_error::kObjectClosed);
+  EXPECT_EQ(ErrorNumber([&] { rs.MoveFirst(); }), data_error::kObjectClosed);
+  EXPECT_EQ(ErrorNumber([&] { rs.Open("SELECT 1"); }), data_error::kNoConnection);
+  EXPECT_EQ(ErrorNumber([&] { rs.Fields().Append("B", 3, 4); }), data_error::kInvalidArgument);
+  EXPECT_EQ(ErrorNumber([&] { rs.Fields().Append("", data_type::kVarChar, 4); }),
+            data_error::kInvalidArgument);
+  rs.Open("");
+  EXPECT_EQ(ErrorNumber([&] { rs.Open(""); }), data_error::kObjectOpen);
+  EXPECT_EQ(ErrorNumber([&] { rs.Fields().Append("C", data_type::kVarChar, 4000); }),
+            data_error::kNotAllowed);
+  EXPECT_EQ(ErrorNumber([&] { rs.Requery(); }), data_error::kNoConnection);
+  rs.Close();
+  EXPECT_EQ(rs.State(), object_state::kClosed);
+  EXPECT_EQ(rs.Fields().Count(), 1) << "the appended fields outlive Close";
+}
+
+TEST(ClientRecordsetTest, LoadTakesAWholeTableWithShortRows) {
+  RowTable rows;
+  rows.AddCell("1");
+  rows.AddCell("2");
+  rows.EndRow();
+  rows.AddCell("3");
+  rows.EndRow();
+  rows.EndRow();  // a row without cells
+  ClientRecordset rs;
+  rs.Load({"A", "B"}, std::move(rows));
+  EXPECT_EQ(rs.RecordCount(), 3);
+  EXPECT_EQ(rs.AbsolutePosition(), 1);
+  rs.SetAbsolutePosition(2);
+  EXPECT_EQ(rs.Fields().Item("A").Value(), "3");
+  EXPECT_EQ(rs.Fields().Item("B").Value(), std::nullopt);
+  rs.SetAbsolutePosition(3);
+  EXPECT_EQ(rs.Fields().Item("A").Value(), std::nullopt);
+}
+
+TEST(RowTableTest, SeparatedRowsKeepTheirCellsApart) {
+  RowTable table;
+  std::string line = "ab\t\tcde";
+  uint32_t ends[] = {2, 3, 7};
+  table.AddSeparatedRow(line, ends, 3);
+  table.AddSeparatedRow("", nullptr, 0);
+  ASSERT_EQ(table.size(), 2u);
+  EXPECT_EQ(table.Cell(0, 0), "ab");
+  EXPECT_EQ(table.Cell(0, 1), "");
+  EXPECT_EQ(table.Cell(0, 2), "cde");
+  EXPECT_EQ(table.Cell(0, 3), std::nullopt);
+  EXPECT_EQ(table.CellCount(1), 0u);
+}
+
+TEST(RowTableTest, WideRowsAndNullsSurviveBothOffsetWidths) {
+  RowTable table;
+  std::string big(3999, 'x');
+  for (int i = 0; i < 12; ++i) table.AddCell(big + std::to_string(i % 10));  // 48 KB of text
+  table.AddNull();
+  table.AddCell("tail");
+  table.EndRow();
+  table.AddNull();
+  table.AddCell("narrow");
+  table.EndRow();
+  EXPECT_EQ(table.Cell(0, 11), big + "1");
+  EXPECT_EQ(table.Cell(0, 12), std::nullopt);
+  EXPECT_EQ(table.Cell(0, 13), "tail");
+  EXPECT_EQ(table.Cell(1, 0), std::nullopt);
+  EXPECT_EQ(table.Cell(1, 1), "narrow");
+  table.EraseRow(0);
+  EXPECT_EQ(table.Cell(0, 1), "narrow");
+}
+
+TEST(Utf8PrefixTest, NeverCutsInsideACharacter) {
+  EXPECT_EQ(Utf8Prefix("h\xC3\xA9llo", 2), "h\xC3\xA9");
+  EXPECT_EQ(Utf8Prefix("\xF0\x9F\x98\x80\xF0\x9F\x98\x80", 1), "\xF0\x9F\x98\x80");
+  EXPECT_EQ(Utf8Prefix("abc", 5), "abc");
+  EXPECT_EQ(Utf8Prefix("abc", 0), "");
+}
+
+}  // namespace
+}  // namespace vintrel::host
