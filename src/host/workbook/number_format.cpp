@@ -1,0 +1,1066 @@
+#include "host/workbook/number_format.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace vintrel::host::workbook {
+
+namespace {
+
+using Token = NumberFormat::Token;
+using Kind = NumberFormat::Token::Kind;
+using Section = NumberFormat::Section;
+
+constexpr int kMaxDecimals = 30;
+// Day serial numbers after 31 December 9999 are not dates any more.
+constexpr double kLastDateSerial = 2958465.0;
+// Days between 1 January 1904 and 1 January 1900 in the 1900 system.
+constexpr double k1904Offset = 1462.0;
+
+const char* const kMonthNames[] = {"January",   "February", "March",    "April",
+                                   "May",       "June",     "July",     "August",
+                                   "September", "October",  "November", "December"};
+const char* const kDayNames[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                 "Thursday", "Friday", "Saturday"};
+
+char Lower(char c) {
+  return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+bool StartsWithNoCase(std::string_view text, size_t at, std::string_view prefix) {
+  if (text.size() - at < prefix.size()) return false;
+  for (size_t i = 0; i < prefix.size(); ++i) {
+    if (Lower(text[at + i]) != Lower(prefix[i])) return false;
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Decimal rounding. The program keeps 15 significant digits and rounds half away from zero on
+// that decimal form, so 2.675 shown with two decimals is 2.68 even though the binary double is
+// a little below it.
+
+struct Decimal {
+  std::string int_digits;   // no leading zeros; empty for zero
+  std::string frac_digits;  // exactly the requested count
+};
+
+// |value| times 10^shift, rounded to `decimals` places.
+Decimal RoundDecimal(double value, int decimals, int shift = 0) {
+  decimals = std::clamp(decimals, 0, kMaxDecimals);
+  Decimal result;
+  value = std::fabs(value);
+  if (value == 0 || !std::isfinite(value)) {
+    result.frac_digits.assign(decimals, '0');
+    return result;
+  }
+  char buffer[40];
+  std::snprintf(buffer, sizeof buffer, "%.14e", value);
+  std::string digits;
+  digits.push_back(buffer[0]);
+  digits.append(buffer + 2, 14);
+  int point = std::atoi(buffer + 17) + 1 + shift;  // digits before the decimal point
+  if (point < 0) {
+    digits.insert(0, static_cast<size_t>(-point), '0');
+    point = 0;
+  }
+  if (point > static_cast<int>(digits.size())) digits.append(point - digits.size(), '0');
+  size_t keep = static_cast<size_t>(point + decimals);
+  if (keep < digits.size()) {
+    bool round_up = digits[keep] >= '5';
+    digits.resize(keep);
+    if (round_up) {
+      int i = static_cast<int>(keep) - 1;
+      while (i >= 0 && digits[i] == '9') digits[i--] = '0';
+      if (i >= 0) {
+        ++digits[i];
+      } else {
+        digits.insert(digits.begin(), '1');
+        ++point;
+      }
+    }
+  }
+  digits.append(static_cast<size_t>(point + decimals) - digits.size(), '0');
+  result.int_digits = digits.substr(0, point);
+  result.frac_digits = digits.substr(point);
+  size_t first = result.int_digits.find_first_not_of('0');
+  result.int_digits.erase(0, first == std::string::npos ? result.int_digits.size() : first);
+  return result;
+}
+
+// The power of ten of |value|'s first significant digit, taken from the 15-digit decimal form so
+// that 1000 is 3 even when log10 says 2.9999999.
+int DecimalExponent(double value) {
+  char buffer[40];
+  std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(value));
+  return std::atoi(buffer + 17);
+}
+
+int SignificantDigits(const std::string& digits) {
+  size_t first = digits.find_first_not_of("0.");
+  if (first == std::string::npos) return 0;
+  size_t last = digits.find_last_not_of("0.");
+  int count = 0;
+  for (size_t i = first; i <= last; ++i) count += digits[i] != '.';
+  return count;
+}
+
+std::string JoinDecimal(const Decimal& d, bool trim_zeros) {
+  std::string text = d.int_digits.empty() ? "0" : d.int_digits;
+  std::string frac = d.frac_digits;
+  if (trim_zeros) {
+    size_t last = frac.find_last_not_of('0');
+    frac.erase(last == std::string::npos ? 0 : last + 1);
+  }
+  if (!frac.empty()) text += "." + frac;
+  return text;
+}
+
+std::string ExponentText(int exponent, int min_digits, bool sign_always) {
+  std::string digits = std::to_string(std::abs(exponent));
+  if (static_cast<int>(digits.size()) < min_digits)
+    digits.insert(0, min_digits - digits.size(), '0');
+  if (exponent < 0) return "-" + digits;
+  return (sign_always ? "+" : "") + digits;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Parsing.
+
+void AddLiteral(Section& section, std::string_view text) {
+  if (!section.tokens.empty() && section.tokens.back().kind == Kind::kLiteral) {
+    section.tokens.back().text += text;
+    return;
+  }
+  Token token;
+  token.kind = Kind::kLiteral;
+  token.text = std::string(text);
+  section.tokens.push_back(std::move(token));
+}
+
+void AddToken(Section& section, Kind kind, int count = 0, char digit = 0) {
+  Token token;
+  token.kind = kind;
+  token.count = count;
+  token.digit = digit;
+  section.tokens.push_back(std::move(token));
+}
+
+// A bracketed part: colour, condition, currency and locale, elapsed time or something the
+// engine ignores (calendar and numeral system switches).
+void ParseBracket(Section& section, std::string_view inner) {
+  if (inner.empty()) return;
+  char first = Lower(inner[0]);
+  if (first == 'h' || first == 'm' || first == 's') {
+    bool same = std::all_of(inner.begin(), inner.end(), [&](char c) { return Lower(c) == first; });
+    if (same) {
+      Kind kind = first == 'h'   ? Kind::kElapsedHours
+                  : first == 'm' ? Kind::kElapsedMinutes
+                                 : Kind::kElapsedSeconds;
+      AddToken(section, kind, static_cast<int>(inner.size()));
+      section.is_date = true;
+      return;
+    }
+  }
+  if (first == '<' || first == '>' || first == '=') {
+    size_t op_length = 1;
+    if (inner.size() > 1 && (inner[1] == '=' || inner[1] == '>')) op_length = 2;
+    std::string number(inner.substr(op_length));
+    char* end = nullptr;
+    double bound = std::strtod(number.c_str(), &end);
+    if (end != number.c_str()) {
+      section.has_condition = true;
+      section.condition_operator = std::string(inner.substr(0, op_length));
+      section.condition_bound = bound;
+    }
+    return;
+  }
+  if (first == '$') {
+    // [$€-407]: the currency text before the dash is shown, the locale after it is not.
+    std::string_view symbol = inner.substr(1);
+    size_t dash = symbol.find('-');
+    if (dash != std::string_view::npos) symbol = symbol.substr(0, dash);
+    if (!symbol.empty()) AddLiteral(section, symbol);
+    return;
+  }
+  // Colours ([Red], [Color10]) and switches such as [DBNum1] change nothing in the text.
+}
+
+// Splits the code into sections at semicolons outside quotes, escapes and brackets.
+std::vector<std::string> SplitSections(std::string_view code) {
+  std::vector<std::string> parts(1);
+  for (size_t i = 0; i < code.size(); ++i) {
+    char c = code[i];
+    if (c == '"') {
+      size_t end = code.find('"', i + 1);
+      if (end == std::string_view::npos) end = code.size() - 1;
+      parts.back().append(code.substr(i, end - i + 1));
+      i = end;
+    } else if (c == '\\' && i + 1 < code.size()) {
+      parts.back().append(code.substr(i, 2));
+      ++i;
+    } else if (c == '[') {
+      size_t end = code.find(']', i + 1);
+      if (end == std::string_view::npos) end = code.size() - 1;
+      parts.back().append(code.substr(i, end - i + 1));
+      i = end;
+    } else if (c == ';') {
+      parts.emplace_back();
+    } else {
+      parts.back().push_back(c);
+    }
+  }
+  return parts;
+}
+
+Section Lex(std::string_view code) {
+  Section section;
+  for (size_t i = 0; i < code.size(); ++i) {
+    char c = code[i];
+    char lower = Lower(c);
+    if (c == '"') {
+      size_t end = code.find('"', i + 1);
+      if (end == std::string_view::npos) end = code.size();
+      AddLiteral(section, code.substr(i + 1, end - i - 1));
+      i = end;
+    } else if (c == '\\') {
+      if (i + 1 < code.size()) {
+        // Keep a UTF-8 character whole.
+        size_t length = 1;
+        while (i + 1 + length < code.size() && (code[i + 1 + length] & 0xC0) == 0x80) ++length;
+        AddLiteral(section, code.substr(i + 1, length));
+        i += length;
+      }
+    } else if (c == '_') {
+      // Room for the next character's width: one space in text.
+      if (i + 1 < code.size()) {
+        ++i;
+        while (i + 1 < code.size() && (code[i + 1] & 0xC0) == 0x80) ++i;
+      }
+      AddLiteral(section, " ");
+    } else if (c == '*') {
+      // Repeat to fill the column: without a column width there is nothing to fill.
+      if (i + 1 < code.size()) {
+        ++i;
+        while (i + 1 < code.size() && (code[i + 1] & 0xC0) == 0x80) ++i;
+      }
+    } else if (c == '[') {
+      size_t end = code.find(']', i + 1);
+      if (end == std::string_view::npos) end = code.size();
+      ParseBracket(section, code.substr(i + 1, end - i - 1));
+      i = end;
+    } else if (StartsWithNoCase(code, i, "general")) {
+      AddToken(section, Kind::kGeneral);
+      section.has_general = true;
+      i += 6;
+    } else if (c == '0' || c == '#' || c == '?') {
+      AddToken(section, Kind::kDigit, 0, c);
+      section.has_digits = true;
+    } else if (c == '.') {
+      AddToken(section, Kind::kPoint);
+    } else if (c == ',') {
+      AddToken(section, Kind::kComma);
+    } else if (c == '%') {
+      AddToken(section, Kind::kPercent);
+      AddLiteral(section, "%");
+      section.tokens.back().kind = Kind::kLiteral;
+      section.scale += 2;
+    } else if ((c == 'E' || c == 'e') && i + 1 < code.size() &&
+               (code[i + 1] == '+' || code[i + 1] == '-')) {
+      AddToken(section, Kind::kExponent, code[i + 1] == '+' ? 1 : 0);
+      ++i;
+    } else if (c == '/') {
+      AddToken(section, Kind::kSlash);
+    } else if (c == '@') {
+      AddToken(section, Kind::kText);
+      section.has_text = true;
+    } else if (StartsWithNoCase(code, i, "am/pm") || StartsWithNoCase(code, i, "a/p")) {
+      size_t length = StartsWithNoCase(code, i, "am/pm") ? 5 : 3;
+      Token token;
+      token.kind = Kind::kAmPm;
+      token.text = std::string(code.substr(i, length));
+      section.tokens.push_back(std::move(token));
+      section.is_date = true;
+      i += length - 1;
+    } else if (lower == 'y' || lower == 'm' || lower == 'd' || lower == 'h' || lower == 's' ||
+               lower == 'e') {
+      size_t end = i;
+      while (end < code.size() && Lower(code[end]) == lower) ++end;
+      int count = static_cast<int>(end - i);
+      Kind kind = lower == 'y' || lower == 'e' ? Kind::kYear
+                  : lower == 'm'               ? Kind::kMonth
+                  : lower == 'd'               ? Kind::kDay
+                  : lower == 'h'               ? Kind::kHour
+                                               : Kind::kSecond;
+      if (lower == 'e') count = 4;
+      AddToken(section, kind, count);
+      section.is_date = true;
+      i = end - 1;
+    } else if (c == 'B' && i + 1 < code.size() && (code[i + 1] == '1' || code[i + 1] == '2')) {
+      ++i;  // calendar switch
+    } else {
+      size_t length = 1;
+      while (i + length < code.size() && (code[i + length] & 0xC0) == 0x80) ++length;
+      AddLiteral(section, code.substr(i, length));
+      i += length - 1;
+    }
+  }
+  return section;
+}
+
+bool IsDateKind(Kind kind) {
+  switch (kind) {
+    case Kind::kYear:
+    case Kind::kMonth:
+    case Kind::kDay:
+    case Kind::kHour:
+    case Kind::kMinute:
+    case Kind::kSecond:
+    case Kind::kElapsedHours:
+    case Kind::kElapsedMinutes:
+    case Kind::kElapsedSeconds:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void ResolveDateSection(Section& section) {
+  std::vector<Token>& tokens = section.tokens;
+  std::vector<Token> resolved;
+  for (size_t i = 0; i < tokens.size(); ++i) {
+    Token token = tokens[i];
+    if (token.kind == Kind::kPoint) {
+      // ".00" right after seconds shows fractions of a second.
+      size_t j = i + 1;
+      while (j < tokens.size() && tokens[j].kind == Kind::kDigit && tokens[j].digit == '0') ++j;
+      bool after_seconds = false;
+      for (auto it = resolved.rbegin(); it != resolved.rend(); ++it) {
+        if (it->kind == Kind::kLiteral) continue;
+        after_seconds = it->kind == Kind::kSecond || it->kind == Kind::kElapsedSeconds;
+        break;
+      }
+      if (j > i + 1 && after_seconds) {
+        token.kind = Kind::kSubSecond;
+        token.count = std::min(static_cast<int>(j - i - 1), 3);
+        section.subsecond_digits = std::max(section.subsecond_digits, token.count);
+        resolved.push_back(token);
+        i = j - 1;
+        continue;
+      }
+      AddLiteral(section, ".");  // keeps literal merging simple below
+      section.tokens.pop_back();
+      token.kind = Kind::kLiteral;
+      token.text = ".";
+    } else if (token.kind == Kind::kDigit || token.kind == Kind::kComma ||
+               token.kind == Kind::kSlash || token.kind == Kind::kExponent) {
+      Kind kind = token.kind;
+      token.text = kind == Kind::kDigit   ? std::string(1, token.digit)
+                   : kind == Kind::kComma ? ","
+                   : kind == Kind::kSlash ? "/"
+                                          : (token.count ? "E+" : "E-");
+      token.kind = Kind::kLiteral;
+    }
+    resolved.push_back(token);
+  }
+  // m and mm are minutes right after hours or right before seconds.
+  for (size_t i = 0; i < resolved.size(); ++i) {
+    if (resolved[i].kind != Kind::kMonth || resolved[i].count > 2) continue;
+    bool minutes = false;
+    for (size_t j = i; j-- > 0;) {
+      if (!IsDateKind(resolved[j].kind)) continue;
+      minutes = resolved[j].kind == Kind::kHour || resolved[j].kind == Kind::kElapsedHours;
+      break;
+    }
+    for (size_t j = i + 1; !minutes && j < resolved.size(); ++j) {
+      if (!IsDateKind(resolved[j].kind)) continue;
+      minutes = resolved[j].kind == Kind::kSecond || resolved[j].kind == Kind::kElapsedSeconds;
+      break;
+    }
+    if (minutes) resolved[i].kind = Kind::kMinute;
+  }
+  section.tokens = std::move(resolved);
+}
+
+void ResolveNumberSection(Section& section) {
+  std::vector<Token>& tokens = section.tokens;
+  auto is_digit = [&](size_t i) { return i < tokens.size() && tokens[i].kind == Kind::kDigit; };
+  size_t point = tokens.size();
+  for (size_t i = 0; i < tokens.size(); ++i) {
+    if (tokens[i].kind == Kind::kPoint) {
+      if (point == tokens.size()) {
+        point = i;
+      } else {
+        tokens[i].kind = Kind::kLiteral;
+        tokens[i].text = ".";
+      }
+    }
+    if (tokens[i].kind == Kind::kExponent) {
+      if (section.has_exponent || !section.has_digits) {
+        tokens[i].text = tokens[i].count ? "E+" : "E-";
+        tokens[i].kind = Kind::kLiteral;
+      } else {
+        section.has_exponent = true;
+      }
+    }
+  }
+  // Commas: between digits of the integer part they group thousands; after the last digit
+  // placeholder of a number they divide it by a thousand each; elsewhere they are text.
+  std::vector<Token> original = tokens;
+  for (size_t i = 0; i < tokens.size(); ++i) {
+    if (original[i].kind != Kind::kComma) continue;
+    size_t before = i;
+    while (before > 0 && original[before - 1].kind == Kind::kComma) --before;
+    size_t after = i;
+    while (after < tokens.size() && original[after].kind == Kind::kComma) ++after;
+    bool digit_before = before > 0 && original[before - 1].kind == Kind::kDigit;
+    tokens[i].kind = Kind::kLiteral;
+    if (digit_before && is_digit(after) && i < point) {
+      section.grouping = true;
+    } else if (digit_before) {
+      section.scale -= 3;
+    } else {
+      tokens[i].text = ",";
+    }
+  }
+  // A slash with digits on both sides makes a fraction; digits written after it fix the
+  // denominator.
+  for (size_t i = 0; i < tokens.size(); ++i) {
+    if (tokens[i].kind != Kind::kSlash) continue;
+    bool digits_before = i > 0 && tokens[i - 1].kind == Kind::kDigit;
+    bool fixed = i + 1 < tokens.size() && tokens[i + 1].kind == Kind::kLiteral &&
+                 !tokens[i + 1].text.empty() &&
+                 std::isdigit(static_cast<unsigned char>(tokens[i + 1].text[0]));
+    if (digits_before && !section.is_fraction && !section.has_exponent &&
+        (is_digit(i + 1) || fixed)) {
+      section.is_fraction = true;
+    } else {
+      tokens[i].kind = Kind::kLiteral;
+      tokens[i].text = "/";
+    }
+  }
+  if (section.is_fraction) {
+    // A fraction shows no decimal point.
+    for (Token& token : tokens) {
+      if (token.kind == Kind::kPoint) {
+        token.kind = Kind::kLiteral;
+        token.text = ".";
+      }
+    }
+  }
+}
+
+bool ConditionHolds(const Section& section, double value) {
+  const std::string& op = section.condition_operator;
+  double bound = section.condition_bound;
+  if (op == "<") return value < bound;
+  if (op == "<=") return value <= bound;
+  if (op == ">") return value > bound;
+  if (op == ">=") return value >= bound;
+  if (op == "<>") return value != bound;
+  return value == bound;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Rendering numbers.
+
+std::string GroupThousands(const std::string& digits) {
+  std::string result;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) result.push_back(',');
+    result.push_back(digits[i]);
+  }
+  return result;
+}
+
+// Fills the integer placeholders [first, last) of `tokens` (in token order) with `digits`,
+// right-aligned; the first placeholder takes every digit that does not fit.
+void FillInteger(const std::vector<Token>& tokens, const std::vector<size_t>& placeholders,
+                 std::string digits, bool grouping, std::vector<std::string>& out) {
+  if (placeholders.empty()) return;
+  if (grouping) {
+    // Zero placeholders pad before grouping, so "000,000" shows 5 as 000,005.
+    int zeros = 0;
+    int spaces = 0;
+    for (size_t p : placeholders) {
+      if (tokens[p].digit == '0') ++zeros;
+      if (tokens[p].digit == '?') ++spaces;
+    }
+    std::string padded = digits;
+    if (static_cast<int>(padded.size()) < zeros) padded.insert(0, zeros - padded.size(), '0');
+    std::string text = GroupThousands(padded);
+    int missing = zeros + spaces - static_cast<int>(padded.size());
+    if (spaces > 0 && missing > 0) text.insert(0, std::min(missing, spaces), ' ');
+    out[placeholders.front()] = text;
+    return;
+  }
+  int n = static_cast<int>(placeholders.size());
+  int d = static_cast<int>(digits.size());
+  for (int k = n - 1, j = d - 1; k >= 0; --k, --j) {
+    std::string& slot = out[placeholders[k]];
+    if (k == 0 && j > 0) {
+      slot = digits.substr(0, j + 1);
+    } else if (j >= 0) {
+      slot = std::string(1, digits[j]);
+    } else {
+      char digit = tokens[placeholders[k]].digit;
+      slot = digit == '0' ? "0" : digit == '?' ? " " : "";
+    }
+  }
+}
+
+// Fills decimal placeholders left to right; trailing zeros vanish under # and turn into spaces
+// under ?.
+void FillDecimals(const std::vector<Token>& tokens, const std::vector<size_t>& placeholders,
+                  const std::string& digits, std::vector<std::string>& out) {
+  int keep = static_cast<int>(placeholders.size());
+  while (keep > 0 && digits[keep - 1] == '0' && tokens[placeholders[keep - 1]].digit != '0') {
+    --keep;
+  }
+  for (size_t k = 0; k < placeholders.size(); ++k) {
+    char digit = tokens[placeholders[k]].digit;
+    if (static_cast<int>(k) < keep) {
+      out[placeholders[k]] = std::string(1, digits[k]);
+    } else {
+      out[placeholders[k]] = digit == '?' ? " " : "";
+    }
+  }
+}
+
+struct Fraction {
+  long long whole = 0;
+  long long numerator = 0;
+  long long denominator = 1;
+};
+
+Fraction BestFraction(double value, long long max_denominator, long long fixed_denominator,
+                      bool split_whole) {
+  Fraction result;
+  double whole = split_whole ? std::floor(value) : 0;
+  double part = value - whole;
+  result.whole = static_cast<long long>(whole);
+  if (fixed_denominator > 0) {
+    result.denominator = fixed_denominator;
+    result.numerator = std::llround(part * static_cast<double>(fixed_denominator));
+  } else {
+    double best_error = 2;
+    for (long long d = 1; d <= max_denominator; ++d) {
+      long long n = std::llround(part * static_cast<double>(d));
+      double error = std::fabs(part - static_cast<double>(n) / static_cast<double>(d));
+      if (error < best_error - 1e-12) {
+        best_error = error;
+        result.numerator = n;
+        result.denominator = d;
+      }
+    }
+  }
+  if (split_whole && result.numerator == result.denominator) {
+    ++result.whole;
+    result.numerator = 0;
+  }
+  return result;
+}
+
+std::string RenderNumberSection(const Section& section, double value, bool minus) {
+  const std::vector<Token>& tokens = section.tokens;
+  std::vector<std::string> out(tokens.size());
+  for (size_t i = 0; i < tokens.size(); ++i) {
+    if (tokens[i].kind == Kind::kLiteral) out[i] = tokens[i].text;
+  }
+  double scaled = std::fabs(value);
+  int shift = section.scale;
+
+  if (section.has_general || !section.has_digits) {
+    for (size_t i = 0; i < tokens.size(); ++i) {
+      if (tokens[i].kind == Kind::kGeneral) out[i] = FormatGeneral(scaled * std::pow(10.0, shift));
+      if (tokens[i].kind == Kind::kPoint) out[i] = ".";
+    }
+  } else if (section.is_fraction) {
+    size_t slash = 0;
+    while (tokens[slash].kind != Kind::kSlash) ++slash;
+    std::vector<size_t> numerator, whole, denominator;
+    size_t i = slash;
+    while (i > 0 && tokens[i - 1].kind == Kind::kDigit) numerator.insert(numerator.begin(), --i);
+    for (size_t j = 0; j < i; ++j) {
+      if (tokens[j].kind == Kind::kDigit) whole.push_back(j);
+    }
+    long long fixed = 0;
+    if (tokens[slash + 1].kind == Kind::kLiteral) {
+      fixed = std::atoll(tokens[slash + 1].text.c_str());
+      std::string rest = tokens[slash + 1].text;
+      size_t end = rest.find_first_not_of("0123456789");
+      out[slash + 1] = std::to_string(fixed) + (end == std::string::npos ? "" : rest.substr(end));
+    }
+    for (size_t j = slash + 1; j < tokens.size() && tokens[j].kind == Kind::kDigit; ++j) {
+      denominator.push_back(j);
+    }
+    long long max_denominator = 1;
+    for (size_t k = 0; k < denominator.size() && k < 4; ++k) max_denominator *= 10;
+    double magnitude = scaled * std::pow(10.0, shift);
+    Fraction f = BestFraction(magnitude, std::max(1LL, max_denominator - 1), fixed, !whole.empty());
+    out[slash] = "/";
+    if (!whole.empty()) {
+      std::string whole_digits = f.whole == 0 ? "" : std::to_string(f.whole);
+      // A value without fraction part shows its whole number alone; zero then needs a digit.
+      if (f.whole == 0 && f.numerator == 0) whole_digits = "0";
+      FillInteger(tokens, whole, whole_digits, section.grouping, out);
+    }
+    if (f.numerator == 0 && !whole.empty()) {
+      // A whole number keeps the width of its missing fraction: spaces under ?, nothing under #.
+      size_t end = slash + 1;
+      while (end < tokens.size() && tokens[end].kind == Kind::kDigit) ++end;
+      if (fixed > 0) {
+        out[slash + 1] = std::string(std::to_string(fixed).size(), ' ');
+        end = slash + 2;
+      }
+      for (size_t j = numerator.front(); j < end; ++j) {
+        if (tokens[j].kind == Kind::kDigit) out[j] = tokens[j].digit == '?' ? " " : "";
+        if (j == slash) out[j] = " ";
+      }
+    } else {
+      FillInteger(tokens, numerator, std::to_string(f.numerator), false, out);
+      if (fixed == 0) {
+        // The denominator is left-aligned: "1/4 " for ??/??.
+        std::string digits = std::to_string(f.denominator);
+        for (size_t k = 0; k < denominator.size(); ++k) {
+          char digit = tokens[denominator[k]].digit;
+          if (k < digits.size()) {
+            out[denominator[k]] =
+                k + 1 == denominator.size() ? digits.substr(k) : std::string(1, digits[k]);
+          } else {
+            out[denominator[k]] = digit == '?' ? " " : digit == '0' ? "0" : "";
+          }
+        }
+      }
+    }
+  } else {
+    size_t point = tokens.size();
+    size_t exponent = tokens.size();
+    for (size_t i = 0; i < tokens.size(); ++i) {
+      if (tokens[i].kind == Kind::kPoint && point == tokens.size()) point = i;
+      if (tokens[i].kind == Kind::kExponent) exponent = i;
+    }
+    size_t mantissa_end = std::min(exponent, tokens.size());
+    std::vector<size_t> integer, decimals, exponent_digits;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+      if (tokens[i].kind != Kind::kDigit) continue;
+      if (i > exponent) {
+        exponent_digits.push_back(i);
+      } else if (i < point && i < mantissa_end) {
+        integer.push_back(i);
+      } else if (i < mantissa_end) {
+        decimals.push_back(i);
+      }
+    }
+    int places = static_cast<int>(decimals.size());
+    Decimal rounded;
+    int exp10 = 0;
+    if (section.has_exponent) {
+      double magnitude = scaled * std::pow(10.0, shift);
+      int step = std::max<int>(1, static_cast<int>(integer.size()));
+      if (magnitude != 0) {
+        int e = DecimalExponent(magnitude);
+        // With several integer digits the exponent moves in steps of that many: ##0.0E+0
+        // shows engineering notation.
+        exp10 = step > 1 ? static_cast<int>(std::floor(static_cast<double>(e) / step)) * step : e;
+      }
+      rounded = RoundDecimal(magnitude, places, -exp10);
+      if (step == 1 && rounded.int_digits.size() > 1) {
+        ++exp10;
+        rounded = RoundDecimal(magnitude, places, -exp10);
+      } else if (step > 1 && static_cast<int>(rounded.int_digits.size()) > step) {
+        exp10 += step;
+        rounded = RoundDecimal(magnitude, places, -exp10);
+      }
+      int min_digits = static_cast<int>(exponent_digits.size());
+      std::string text = ExponentText(exp10, 0, false);
+      if (!text.empty() && text[0] == '-') text.erase(0, 1);
+      std::string sign = exp10 < 0 ? "-" : (tokens[exponent].count ? "+" : "");
+      out[exponent] = "E" + sign;
+      std::string digits = text;
+      if (static_cast<int>(digits.size()) < min_digits)
+        digits.insert(0, min_digits - digits.size(), '0');
+      FillInteger(tokens, exponent_digits, digits, false, out);
+      if (exponent_digits.empty()) out[exponent] += digits;
+    } else {
+      rounded = RoundDecimal(scaled, places, shift);
+    }
+    FillInteger(tokens, integer, rounded.int_digits, section.grouping, out);
+    FillDecimals(tokens, decimals, rounded.frac_digits, out);
+    if (point < tokens.size()) out[point] = ".";
+    if (integer.empty() && !rounded.int_digits.empty()) {
+      // Digits before the point still show when the code has no place for them.
+      size_t at = point < tokens.size() ? point : (decimals.empty() ? 0 : decimals.front());
+      out[at] = rounded.int_digits + out[at];
+    }
+    bool all_zero = rounded.int_digits.empty() &&
+                    rounded.frac_digits.find_first_not_of('0') == std::string::npos;
+    if (all_zero && !section.has_exponent) minus = false;
+  }
+  std::string text = minus ? "-" : "";
+  for (const std::string& part : out) text += part;
+  return text;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Rendering dates and times.
+
+std::string TwoDigits(long long n) {
+  std::string text = std::to_string(n);
+  return n < 10 ? "0" + text : text;
+}
+
+std::string RenderDateSection(const Section& section, double serial, DateSystem system) {
+  if (system == DateSystem::k1904) serial += k1904Offset;
+  // Round once to the finest unit shown so that 10:59:59.6 shows as 11:00:00.
+  long long units_per_second = 1;
+  for (int i = 0; i < section.subsecond_digits; ++i) units_per_second *= 10;
+  const long long units_per_day = 86400 * units_per_second;
+  long long total = std::llround(serial * static_cast<double>(units_per_day));
+  long long day = total / units_per_day;
+  long long in_day = total % units_per_day;
+  long long seconds_in_day = in_day / units_per_second;
+  long long sub = in_day % units_per_second;
+  int hour = static_cast<int>(seconds_in_day / 3600);
+  int minute = static_cast<int>(seconds_in_day / 60 % 60);
+  int second = static_cast<int>(seconds_in_day % 60);
+  DateParts date = DatePartsFromSerial(day);
+  bool twelve_hour = false;
+  for (const Token& token : section.tokens) twelve_hour |= token.kind == Kind::kAmPm;
+
+  std::string text;
+  for (const Token& token : section.tokens) {
+    switch (token.kind) {
+      case Kind::kLiteral:
+        text += token.text;
+        break;
+      case Kind::kYear:
+        text += token.count <= 2 ? TwoDigits(date.year % 100) : std::to_string(date.year);
+        break;
+      case Kind::kMonth:
+        if (token.count == 1) {
+          text += std::to_string(date.month);
+        } else if (token.count == 2) {
+          text += TwoDigits(date.month);
+        } else if (token.count == 3) {
+          text += std::string(kMonthNames[date.month - 1]).substr(0, 3);
+        } else if (token.count == 5) {
+          text += kMonthNames[date.month - 1][0];
+        } else {
+          text += kMonthNames[date.month - 1];
+        }
+        break;
+      case Kind::kDay:
+        if (token.count == 1) {
+          text += std::to_string(date.day);
+        } else if (token.count == 2) {
+          text += TwoDigits(date.day);
+        } else if (token.count == 3) {
+          text += std::string(kDayNames[date.weekday]).substr(0, 3);
+        } else {
+          text += kDayNames[date.weekday];
+        }
+        break;
+      case Kind::kHour: {
+        int shown = hour;
+        if (twelve_hour) shown = hour % 12 == 0 ? 12 : hour % 12;
+        text += token.count >= 2 ? TwoDigits(shown) : std::to_string(shown);
+        break;
+      }
+      case Kind::kMinute:
+        text += token.count >= 2 ? TwoDigits(minute) : std::to_string(minute);
+        break;
+      case Kind::kSecond:
+        text += token.count >= 2 ? TwoDigits(second) : std::to_string(second);
+        break;
+      case Kind::kSubSecond: {
+        std::string digits = std::to_string(sub);
+        digits.insert(0, section.subsecond_digits - digits.size(), '0');
+        text += "." + digits.substr(0, token.count);
+        break;
+      }
+      case Kind::kAmPm: {
+        bool pm = hour >= 12;
+        if (token.text.size() == 5) {
+          text += pm ? "PM" : "AM";
+        } else {
+          char marker = pm ? token.text[2] : token.text[0];
+          text += marker;
+        }
+        break;
+      }
+      case Kind::kElapsedHours:
+      case Kind::kElapsedMinutes:
+      case Kind::kElapsedSeconds: {
+        long long seconds = total / units_per_second;
+        long long amount = token.kind == Kind::kElapsedHours     ? seconds / 3600
+                           : token.kind == Kind::kElapsedMinutes ? seconds / 60
+                                                                 : seconds;
+        std::string digits = std::to_string(amount);
+        if (static_cast<int>(digits.size()) < token.count) {
+          digits.insert(0, token.count - digits.size(), '0');
+        }
+        text += digits;
+        break;
+      }
+      default:
+        break;
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
+// -----------------------------------------------------------------------------------------------
+
+std::string BuiltInFormatCode(int id) {
+  switch (id) {
+    case 0:
+      return "General";
+    case 1:
+      return "0";
+    case 2:
+      return "0.00";
+    case 3:
+      return "#,##0";
+    case 4:
+      return "#,##0.00";
+    case 5:
+      return "$#,##0_);($#,##0)";
+    case 6:
+      return "$#,##0_);[Red]($#,##0)";
+    case 7:
+      return "$#,##0.00_);($#,##0.00)";
+    case 8:
+      return "$#,##0.00_);[Red]($#,##0.00)";
+    case 9:
+      return "0%";
+    case 10:
+      return "0.00%";
+    case 11:
+      return "0.00E+00";
+    case 12:
+      return "# ?/?";
+    case 13:
+      return "# ?\?/??";
+    case 14:
+      return "m/d/yyyy";
+    case 15:
+      return "d-mmm-yy";
+    case 16:
+      return "d-mmm";
+    case 17:
+      return "mmm-yy";
+    case 18:
+      return "h:mm AM/PM";
+    case 19:
+      return "h:mm:ss AM/PM";
+    case 20:
+      return "h:mm";
+    case 21:
+      return "h:mm:ss";
+    case 22:
+      return "m/d/yyyy h:mm";
+    case 37:
+      return "#,##0 ;(#,##0)";
+    case 38:
+      return "#,##0 ;[Red](#,##0)";
+    case 39:
+      return "#,##0.00;(#,##0.00)";
+    case 40:
+      return "#,##0.00;[Red](#,##0.00)";
+    case 41:
+      return R"(_(* #,##0_);_(* \(#,##0\);_(* "-"_);_(@_))";
+    case 42:
+      return R"(_("$"* #,##0_);_("$"* \(#,##0\);_("$"* "-"_);_(@_))";
+    case 43:
+      return R"(_(* #,##0.00_);_(* \(#,##0.00\);_(* "-"??_);_(@_))";
+    case 44:
+      return R"(_("$"* #,##0.00_);_("$"* \(#,##0.00\);_("$"* "-"??_);_(@_))";
+    case 45:
+      return "mm:ss";
+    case 46:
+      return "[h]:mm:ss";
+    case 47:
+      return "mmss.0";
+    case 48:
+      return "##0.0E+0";
+    case 49:
+      return "@";
+    default:
+      return "";
+  }
+}
+
+std::string FormatGeneral(double value) {
+  if (std::isnan(value) || std::isinf(value)) return "#NUM!";
+  if (value == 0) return "0";
+  const bool negative = value < 0;
+  const int width = 11 - (negative ? 1 : 0);
+  const double magnitude = std::fabs(value);
+  const std::string sign = negative ? "-" : "";
+  const int exponent = DecimalExponent(magnitude);
+
+  // Scientific form: one digit, as many decimals as fit beside the exponent.
+  int sci_exponent = exponent;
+  std::string exponent_text = ExponentText(sci_exponent, 2, true);
+  int mantissa_places = width - 2 - 1 - static_cast<int>(exponent_text.size());
+  Decimal mantissa = RoundDecimal(magnitude, mantissa_places, -sci_exponent);
+  if (mantissa.int_digits.size() > 1) {
+    ++sci_exponent;
+    exponent_text = ExponentText(sci_exponent, 2, true);
+    mantissa = RoundDecimal(magnitude, mantissa_places, -sci_exponent);
+  }
+  std::string scientific = JoinDecimal(mantissa, true) + "E" + exponent_text;
+
+  int integer_digits = exponent >= 0 ? exponent + 1 : 1;
+  if (integer_digits > width) return sign + scientific;
+  int places = std::max(0, width - integer_digits - 1);
+  std::string decimal = JoinDecimal(RoundDecimal(magnitude, places), true);
+  if (static_cast<int>(decimal.size()) > width) return sign + scientific;
+  int shown = SignificantDigits(decimal);
+  if (shown == 0) return sign + scientific;
+  std::string exact = JoinDecimal(RoundDecimal(magnitude, kMaxDecimals), true);
+  int all = SignificantDigits(exact);
+  if (shown >= all || shown >= SignificantDigits(JoinDecimal(mantissa, true))) {
+    return sign + decimal;
+  }
+  return sign + scientific;
+}
+
+DateParts DatePartsFromSerial(long long serial) {
+  DateParts parts;
+  parts.weekday = static_cast<int>(((serial + 6) % 7 + 7) % 7);
+  // The program counts a 29 February 1900 that never was: serial 60. Serials before it are one
+  // day off the real calendar, and 0 shows as 0 January 1900.
+  if (serial == 0) return parts;
+  if (serial == 60) {
+    parts.month = 2;
+    parts.day = 29;
+    return parts;
+  }
+  long long days = serial < 60 ? serial + 1 : serial;  // days since 1899-12-30
+  // Civil date from days since 1970-01-01 (proleptic Gregorian).
+  long long z = days - 25569 + 719468;
+  long long era = (z >= 0 ? z : z - 146096) / 146097;
+  long long doe = z - era * 146097;
+  long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  long long y = yoe + era * 400;
+  long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  long long mp = (5 * doy + 2) / 153;
+  long long d = doy - (153 * mp + 2) / 5 + 1;
+  long long m = mp < 10 ? mp + 3 : mp - 9;
+  parts.year = static_cast<int>(y + (m <= 2 ? 1 : 0));
+  parts.month = static_cast<int>(m);
+  parts.day = static_cast<int>(d);
+  return parts;
+}
+
+long long SerialFromDate(int year, int month, int day) {
+  if (year == 1900 && month == 2 && day == 29) return 60;
+  long long y = year - (month <= 2 ? 1 : 0);
+  long long era = (y >= 0 ? y : y - 399) / 400;
+  long long yoe = y - era * 400;
+  long long mp = month > 2 ? month - 3 : month + 9;
+  long long doy = (153 * mp + 2) / 5 + day - 1;
+  long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  long long days = era * 146097 + doe - 719468 + 25569;  // since 1899-12-30
+  return days < 61 ? days - 1 : days;
+}
+
+NumberFormat::NumberFormat(std::string_view code) : code_(code) {
+  for (const std::string& part : SplitSections(code)) {
+    Section section = Lex(part);
+    if (section.is_date && !section.has_general) {
+      ResolveDateSection(section);
+    } else {
+      section.is_date = false;
+      ResolveNumberSection(section);
+    }
+    sections_.push_back(std::move(section));
+  }
+  if (sections_.size() > 4) sections_.resize(4);
+  is_date_ = sections_.front().is_date;
+}
+
+const NumberFormat::Section* NumberFormat::PickSection(double value, bool* show_minus) const {
+  // The fourth section is for text only.
+  size_t count = std::min<size_t>(sections_.size(), 3);
+  *show_minus = false;
+  const Section& first = sections_[0];
+  bool conditional = first.has_condition || (count > 1 && sections_[1].has_condition);
+  if (!conditional) {
+    if (count == 1 || value > 0 || (value == 0 && count == 2)) {
+      *show_minus = value < 0;
+      return &first;
+    }
+    if (value < 0) return &sections_[1];
+    return &sections_[2];
+  }
+  // With conditions the value keeps its sign unless a section written for negative numbers
+  // ([<0]) shows it.
+  auto pick = [&](const Section& section) {
+    bool negative_section =
+        section.has_condition &&
+        (section.condition_operator == "<" || section.condition_operator == "<=") &&
+        section.condition_bound <= 0;
+    *show_minus = value < 0 && !negative_section;
+    return &section;
+  };
+  if (first.has_condition ? ConditionHolds(first, value) : value >= 0) return pick(first);
+  if (count == 1) return pick(first);
+  const Section& second = sections_[1];
+  if (count == 2) return pick(second);
+  if (second.has_condition ? ConditionHolds(second, value) : value < 0) {
+    if (!second.has_condition) return &second;
+    return pick(second);
+  }
+  return pick(sections_[2]);
+}
+
+std::string NumberFormat::Format(double value, DateSystem system) const {
+  if (std::isnan(value) || std::isinf(value)) return "#NUM!";
+  bool minus = false;
+  const Section* section = PickSection(value, &minus);
+  if (section->tokens.empty()) return "";
+  if (section->is_date) {
+    // Negative and far-future serials are no dates; the program would fill the cell with #.
+    double serial = minus ? -value : value;
+    if (value < 0 || serial > kLastDateSerial) return FormatGeneral(value);
+    return RenderDateSection(*section, serial, system);
+  }
+  if (section->has_text && !section->has_digits && !section->has_general) {
+    // A number in a text section shows as General, inside the section's literals.
+    std::string text;
+    for (const Token& token : section->tokens) {
+      text += token.kind == Kind::kText ? FormatGeneral(value) : token.text;
+    }
+    return text;
+  }
+  return RenderNumberSection(*section, value, minus);
+}
+
+std::string NumberFormat::FormatText(std::string_view text) const {
+  const Section* section = nullptr;
+  if (sections_.size() >= 4) {
+    section = &sections_[3];
+  } else if (sections_.front().has_text) {
+    section = &sections_.front();
+  }
+  if (section == nullptr) return std::string(text);
+  std::string result;
+  for (const Token& token : section->tokens) {
+    if (token.kind == Kind::kText) {
+      result += text;
+    } else if (token.kind == Kind::kLiteral) {
+      result += token.text;
+    }
+  }
+  return result;
+}
+
+}  // namespace vintrel::host::workbook

@@ -1,0 +1,189 @@
+#include "host/workbook/number_format.h"
+
+#include <gtest/gtest.h>
+
+namespace vintrel::host::workbook {
+namespace {
+
+struct Case {
+  const char* code;
+  double value;
+  const char* text;
+};
+
+void PrintTo(const Case& c, std::ostream* os) {
+  *os << '"' << c.code << "\" " << c.value;
+}
+
+class FormatTest : public ::testing::TestWithParam<Case> {};
+
+TEST_P(FormatTest, ShowsWhatTheSpreadsheetShows) {
+  const Case& c = GetParam();
+  EXPECT_EQ(NumberFormat(c.code).Format(c.value), c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, FormatTest,
+    ::testing::Values(Case{"0", 2.5, "3"}, Case{"0", -2.5, "-3"}, Case{"0.00", 2.675, "2.68"},
+                      Case{"0.00", 1, "1.00"}, Case{"0.00", -0.001, "0.00"}, Case{"#.##", 5, "5."},
+                      Case{"#.##", 0.5, ".5"}, Case{"#", 0, ""}, Case{"0.0#", 1.234, "1.23"},
+                      Case{"0.0#", 1.2, "1.2"}, Case{"?.??", 1.5, "1.5 "},
+                      Case{"00000", 42, "00042"}, Case{"#,##0", 1234567, "1,234,567"},
+                      Case{"#,##0", 123, "123"}, Case{"#,##0.00", -1234.5, "-1,234.50"},
+                      Case{"#,##0,", 1234567, "1,235"}, Case{"0.0,,", 2500000, "2.5"},
+                      Case{"000-00-0000", 123456789, "123-45-6789"}, Case{".00", 12.5, "12.50"},
+                      Case{"0", 1e20, "100000000000000000000"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    PercentScientificFractions, FormatTest,
+    ::testing::Values(Case{"0%", 0.256, "26%"}, Case{"0.00%", 0.12345, "12.35%"},
+                      Case{"0.00%", -0.5, "-50.00%"}, Case{"0.00E+00", 12345, "1.23E+04"},
+                      Case{"0.00E+00", 0.000123, "1.23E-04"}, Case{"0.00E+00", 0, "0.00E+00"},
+                      Case{"0.00E-00", 12345, "1.23E04"}, Case{"0.00E+00", 9.999, "1.00E+01"},
+                      Case{"##0.0E+0", 12345, "12.3E+3"}, Case{"##0.0E+0", 0.00123, "1.2E-3"},
+                      Case{"# ?/?", 1.5, "1 1/2"}, Case{"# ?/?", 0.75, " 3/4"},
+                      Case{"# ?/?", 5, "5    "}, Case{"# ?\?/??", 3.14159, "3 14/99"},
+                      Case{"?/?", 1.5, "3/2"}, Case{"# ?/8", 2.3, "2 2/8"},
+                      Case{"# ?\?/??", 0.25, "  1/4 "}));
+
+INSTANTIATE_TEST_SUITE_P(
+    CurrencyAndLiterals, FormatTest,
+    ::testing::Values(Case{"\"$\"#,##0.00", 1234.5, "$1,234.50"},
+                      Case{"\"$\"#,##0.00", -1234.5, "-$1,234.50"},
+                      Case{"[$€-407] #,##0.00", 3.5, "€ 3.50"},
+                      Case{"#,##0.00\\ [$€-40C]", 3.5, "3.50 €"}, Case{"[$-409]0.0", 3.25, "3.3"},
+                      Case{"0.0\" kg\"", 3.25, "3.3 kg"}, Case{"\\(0\\)", 7, "(7)"},
+                      Case{"_(0_)", 7, " 7 "}, Case{"* #,##0", 1000, "1,000"},
+                      Case{"$#,##0_);($#,##0)", -5, "($5)"}, Case{"$#,##0_);($#,##0)", 5, "$5 "}));
+
+INSTANTIATE_TEST_SUITE_P(
+    SectionsColoursConditions, FormatTest,
+    ::testing::Values(Case{"0.00;[Red]-0.00", -3, "-3.00"}, Case{"0.00;(0.00)", -3, "(3.00)"},
+                      Case{"0;-0;\"zero\"", 0, "zero"}, Case{"0;-0;\"zero\"", 4, "4"},
+                      Case{"0;;", 0, ""}, Case{";;;", 12, ""}, Case{"0.00;", -2, ""},
+                      Case{"[Red]0.00", -1.5, "-1.50"}, Case{"[Color10]0", 2, "2"},
+                      Case{"\"Vrai\";\"Vrai\";\"Faux\"", 1, "Vrai"},
+                      Case{"\"Vrai\";\"Vrai\";\"Faux\"", 0, "Faux"},
+                      Case{"[>=100]\"big\";[<0]\"neg\";0", 150, "big"},
+                      Case{"[>=100]\"big\";[<0]\"neg\";0", -1, "neg"},
+                      Case{"[>=100]\"big\";[<0]\"neg\";0", 7, "7"}, Case{"[<1]0.00;0", 0.5, "0.50"},
+                      Case{"[<1]0.00;0", 12.4, "12"}, Case{"General;-General", -4.5, "-4.5"},
+                      Case{"[DBNum1][$-804]General", 12, "12"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Dates, FormatTest,
+    ::testing::Values(Case{"m/d/yyyy", 46387, "12/31/2026"},
+                      Case{"dd/mm/yyyy", 39045, "24/11/2006"}, Case{"d-mmm-yy", 39045, "24-Nov-06"},
+                      Case{"d-mmm", 39045, "24-Nov"}, Case{"mmm-yy", 39045, "Nov-06"},
+                      Case{"mmmm d, yyyy", 39045, "November 24, 2006"}, Case{"mmmmm", 39045, "N"},
+                      Case{"dddd", 39045, "Friday"}, Case{"ddd d mmm", 39045, "Fri 24 Nov"},
+                      Case{"yyyy\\-mm\\-dd", 39045, "2006-11-24"},
+                      Case{"[$-F800]dddd\\,\\ mmmm\\ dd\\,\\ yyyy", 39045,
+                           "Friday, November 24, 2006"},
+                      Case{"m/d/yyyy", 60, "2/29/1900"}, Case{"m/d/yyyy", 59, "2/28/1900"},
+                      Case{"m/d/yyyy", 61, "3/1/1900"}, Case{"m/d/yyyy", 1, "1/1/1900"},
+                      Case{"m/d/yyyy", 0, "1/0/1900"}, Case{"m/d/yyyy", 2958465, "12/31/9999"},
+                      Case{"m/d/yyyy", 2958466, "2958466"}, Case{"m/d/yyyy", -1, "-1"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Times, FormatTest,
+    ::testing::Values(Case{"h:mm", 0.75, "18:00"}, Case{"h:mm AM/PM", 0.75, "6:00 PM"},
+                      Case{"h:mm AM/PM", 0, "12:00 AM"}, Case{"h:mm:ss AM/PM", 0.5, "12:00:00 PM"},
+                      Case{"hh:mm a/p", 0.25, "06:00 a"}, Case{"h:mm:ss", 0.999999, "0:00:00"},
+                      Case{"h:mm:ss", 0.45832, "10:59:59"},
+                      Case{"h:mm:ss", 10.0 / 24 + 59.0 / 1440 + 59.6 / 86400, "11:00:00"},
+                      Case{"mm:ss", 0.0125, "18:00"}, Case{"mm:ss.0", 1.5 / 86400, "00:01.5"},
+                      Case{"[h]:mm:ss", 1.5, "36:00:00"}, Case{"[mm]:ss", 0.05, "72:00"},
+                      Case{"[ss]", 0.01, "864"}, Case{"m/d/yyyy h:mm", 46387.5, "12/31/2026 12:00"},
+                      Case{"dd/mm/yyyy hh:mm", 39045.0625, "24/11/2006 01:30"},
+                      Case{"yyyy-mm-dd hh:mm:ss", 39045.9999, "2006-11-24 23:59:51"},
+                      Case{"h\"时\"mm\"分\"ss\"秒\";@", 0.5, "12时00分00秒"},
+                      Case{"mmss.0", 0.00347222, "0500.0"}));
+
+TEST(NumberFormatTest, DateSystem1904CountsFromFirstOfJanuary1904) {
+  NumberFormat format("yyyy-mm-dd");
+  EXPECT_EQ(format.Format(0, DateSystem::k1904), "1904-01-01");
+  EXPECT_EQ(format.Format(37623, DateSystem::k1904), "2007-01-03");
+}
+
+TEST(NumberFormatTest, KnowsWhichCodesAreDates) {
+  EXPECT_TRUE(NumberFormat("m/d/yyyy").IsDate());
+  EXPECT_TRUE(NumberFormat("[h]:mm:ss").IsDate());
+  EXPECT_TRUE(NumberFormat("h\"h\"").IsDate());
+  EXPECT_FALSE(NumberFormat("0.00E+00").IsDate());
+  EXPECT_FALSE(NumberFormat("General").IsDate());
+  EXPECT_FALSE(NumberFormat("\"days\"0").IsDate());
+  EXPECT_FALSE(NumberFormat("@").IsDate());
+}
+
+TEST(NumberFormatTest, TextUsesTheTextSectionOrStaysAsItIs) {
+  EXPECT_EQ(NumberFormat("@").FormatText("abc"), "abc");
+  EXPECT_EQ(NumberFormat("\"Name: \"@").FormatText("Ann"), "Name: Ann");
+  EXPECT_EQ(NumberFormat("0;-0;0;\"<\"@\">\"").FormatText("x"), "<x>");
+  EXPECT_EQ(NumberFormat("0.00").FormatText("plain"), "plain");
+  EXPECT_EQ(NumberFormat(";;;").FormatText("hidden"), "");
+  EXPECT_EQ(NumberFormat("@").Format(1.5), "1.5");
+}
+
+TEST(NumberFormatTest, BrokenCodesNeverFail) {
+  for (const char* code : {"", "\"", "[", "[>", "\\", "_", "*", "0.0.0", "E+", "/", "0/", "[h",
+                           "#,##0.00;;;;;", "yyyy[$", "?/?/?", "0E+0E+0"}) {
+    NumberFormat format(code);
+    format.Format(-12.5);
+    format.Format(0);
+    format.FormatText("t");
+  }
+}
+
+TEST(NumberFormatTest, BuiltInCodes) {
+  EXPECT_EQ(BuiltInFormatCode(0), "General");
+  EXPECT_EQ(BuiltInFormatCode(14), "m/d/yyyy");
+  EXPECT_EQ(BuiltInFormatCode(22), "m/d/yyyy h:mm");
+  EXPECT_EQ(BuiltInFormatCode(46), "[h]:mm:ss");
+  EXPECT_EQ(BuiltInFormatCode(49), "@");
+  EXPECT_EQ(BuiltInFormatCode(164), "");
+  EXPECT_EQ(NumberFormat(BuiltInFormatCode(44)).Format(1234.5), " $1,234.50 ");
+  EXPECT_EQ(NumberFormat(BuiltInFormatCode(44)).Format(0), " $-   ");
+  EXPECT_EQ(NumberFormat(BuiltInFormatCode(38)).Format(-1234), "(1,234)");
+}
+
+struct GeneralCase {
+  double value;
+  const char* text;
+};
+
+class GeneralTest : public ::testing::TestWithParam<GeneralCase> {};
+
+TEST_P(GeneralTest, FitsElevenCharacters) {
+  std::string text = FormatGeneral(GetParam().value);
+  EXPECT_EQ(text, GetParam().text);
+  EXPECT_LE(text.size(), 11u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    General, GeneralTest,
+    ::testing::Values(GeneralCase{0, "0"}, GeneralCase{1, "1"}, GeneralCase{-1, "-1"},
+                      GeneralCase{0.1 + 0.2, "0.3"}, GeneralCase{1.0 / 3, "0.333333333"},
+                      GeneralCase{-1.0 / 3, "-0.33333333"}, GeneralCase{2.0 / 3, "0.666666667"},
+                      GeneralCase{123456.789012, "123456.789"},
+                      GeneralCase{12345678901.2, "12345678901"},
+                      GeneralCase{99999999999, "99999999999"},
+                      GeneralCase{123456789012, "1.23457E+11"},
+                      GeneralCase{-123456789012, "-1.2346E+11"},
+                      GeneralCase{99999999999.6, "1E+11"}, GeneralCase{1e15, "1E+15"},
+                      GeneralCase{0.00001, "0.00001"}, GeneralCase{0.000123456789, "0.000123457"},
+                      GeneralCase{0.0000123456789, "1.23457E-05"}, GeneralCase{1.5e-10, "1.5E-10"},
+                      GeneralCase{1e100, "1E+100"}, GeneralCase{1.23456789e-100, "1.2346E-100"},
+                      GeneralCase{1234.5, "1234.5"}, GeneralCase{39045, "39045"}));
+
+TEST(DatePartsTest, SerialAndCalendarAgree) {
+  for (long long serial : {1LL, 59LL, 60LL, 61LL, 366LL, 39045LL, 46387LL, 2958465LL}) {
+    DateParts parts = DatePartsFromSerial(serial);
+    EXPECT_EQ(SerialFromDate(parts.year, parts.month, parts.day), serial) << serial;
+  }
+  EXPECT_EQ(DatePartsFromSerial(61).weekday, 4);     // 1 March 1900 was a Thursday
+  EXPECT_EQ(DatePartsFromSerial(46387).weekday, 4);  // 31 December 2026 is a Thursday
+}
+
+}  // namespace
+}  // namespace vintrel::host::workbook
