@@ -61,6 +61,9 @@ struct ModuleState {
   bool show_saved_state = false;
   bool resetting_saved_state = false;
   bool offline_generation_running = false;
+  // Full name of the presentation being generated off-line; connections resolve their paths
+  // against it while offline_generation_running is set.
+  std::string offline_presentation_name;
 
   // Logs: each file is emptied at its first line of a load.
   bool debug_log_started = false;

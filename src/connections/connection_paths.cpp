@@ -1,0 +1,178 @@
+#include "connections/connection_paths.h"
+
+#include <vector>
+
+#include "connections/tag_values.h"
+#include "support/module_state.h"
+
+namespace vintrel {
+namespace {
+
+constexpr std::string_view kJetProvider = "PROVIDER=MICROSOFT.JET.OLEDB";
+constexpr std::string_view kProvider = "PROVIDER=";
+constexpr std::string_view kDataSource = "DATA SOURCE=";
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+std::vector<std::string> SplitPath(std::string_view text) {
+  std::vector<std::string> parts;
+  size_t from = 0;
+  for (size_t at = 0; at <= text.size(); ++at) {
+    if (at == text.size() || IsSeparator(text[at])) {
+      parts.emplace_back(text.substr(from, at - from));
+      from = at + 1;
+    }
+  }
+  return parts;
+}
+
+std::string WithoutTrailingSeparator(std::string folder) {
+  while (folder.size() > 1 && IsSeparator(folder.back())) folder.pop_back();
+  return folder;
+}
+
+std::string ReplacePlaceholder(std::string_view text) {
+  const std::string folder = WithoutTrailingSeparator(Services().addin_folder);
+  const std::string upper = ToUpperAscii(text);
+  std::string result;
+  size_t from = 0;
+  for (size_t at = upper.find(kFolderPlaceholder); at != std::string::npos;
+       at = upper.find(kFolderPlaceholder, from)) {
+    result.append(text.substr(from, at - from)).append(folder);
+    from = at + kFolderPlaceholder.size();
+  }
+  result.append(text.substr(from));
+  return result;
+}
+
+bool IsUrl(std::string_view text) {
+  for (std::string_view scheme : {"HTTP://", "HTTPS://", "FTP://", "FILE://"}) {
+    if (StartsWithNoCase(text, scheme)) return true;
+  }
+  return false;
+}
+
+// A Jet connection string keeps every part, each followed by ";"; only a relative data source
+// is rewritten. The split keeps the empty part after a final ";", which comes back as ";;".
+std::string ResolveJetConnectionString(std::string_view text,
+                                       std::string_view presentation_full_name) {
+  std::string result;
+  size_t from = 0;
+  while (true) {
+    const size_t at = text.find(';', from);
+    const std::string_view part =
+        text.substr(from, at == std::string_view::npos ? std::string_view::npos : at - from);
+    if (StartsWithNoCase(part, kDataSource) && !IsAbsolutePath(part.substr(kDataSource.size()))) {
+      result.append(kDataSource)
+          .append(ResolveRelativePath(part.substr(kDataSource.size()), presentation_full_name));
+    } else {
+      result.append(part);
+    }
+    result.push_back(';');
+    if (at == std::string_view::npos) break;
+    from = at + 1;
+  }
+  return result;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::string DecodePercent(std::string_view text) {
+  std::string decoded;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size() && HexDigit(text[i + 1]) >= 0 &&
+        HexDigit(text[i + 2]) >= 0) {
+      decoded.push_back(static_cast<char>(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2])));
+      i += 2;
+    } else {
+      decoded.push_back(text[i]);
+    }
+  }
+  return decoded;
+}
+
+}  // namespace
+
+bool IsAbsolutePath(std::string_view text) {
+  if (text.size() >= 2 && IsSeparator(text[0]) && IsSeparator(text[1])) return true;
+  if (text.size() >= 3 && text[1] == ':' && IsSeparator(text[2])) return true;
+  return !text.empty() && text[0] == '/';
+}
+
+std::string ResolveConnectionPath(std::string_view text, std::string_view presentation_full_name) {
+  if (text.empty()) return "";
+  if (ToUpperAscii(text).find(kFolderPlaceholder) != std::string::npos) {
+    return ReplacePlaceholder(text);
+  }
+  if (IsUrl(text)) return std::string(text);
+  const bool jet = StartsWithNoCase(text, kJetProvider);
+  if (!IsAbsolutePath(text) && !jet && !StartsWithNoCase(text, kProvider)) {
+    return ResolveRelativePath(text, presentation_full_name);
+  }
+  if (jet) return ResolveJetConnectionString(text, presentation_full_name);
+  return std::string(text);
+}
+
+std::string ResolveRelativePath(std::string_view relative_path,
+                                std::string_view presentation_full_name) {
+  std::vector<std::string> folder = SplitPath(presentation_full_name);
+  // A bare name has no folder yet: whatever opens the file resolves it.
+  if (folder.size() < 2) return std::string(relative_path);
+  folder.pop_back();
+  const bool slashes = presentation_full_name.find('\\') == std::string_view::npos;
+  const char separator = slashes ? '/' : '\\';
+
+  const std::vector<std::string> parts = SplitPath(relative_path);
+  size_t first = 0;
+  if (!parts.empty() && parts[0].empty()) {
+    first = 1;
+  } else {
+    while (first < parts.size() && parts[first] == "..") {
+      // The root of a POSIX path is its empty first part; there is nothing above it.
+      const bool posix_root = folder.size() == 1 && folder[0].empty();
+      if (!folder.empty() && !posix_root) folder.pop_back();
+      ++first;
+    }
+  }
+  std::string result;
+  for (const std::string& part : folder) result.append(part).push_back(separator);
+  for (size_t i = first; i < parts.size(); ++i) {
+    if (i > first) result.push_back(separator);
+    result.append(parts[i]);
+  }
+  return result;
+}
+
+std::string NativePath(std::string_view text) {
+  std::string path;
+  if (StartsWithNoCase(text, "FILE:")) {
+    std::string_view rest = text.substr(5);
+    if (rest.substr(0, 2) == "//") {
+      rest.remove_prefix(2);
+      // "file://host/path": only the local host is this machine.
+      const size_t slash = rest.find('/');
+      const std::string_view host = rest.substr(0, slash);
+      if (host.empty() || StartsWithNoCase(host, "localhost")) {
+        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash);
+      } else {
+        path = "//";
+      }
+    }
+    // "file:///C:/x" names a drive path; keep it without the leading slash.
+    if (rest.size() >= 3 && rest[0] == '/' && rest[2] == ':') rest.remove_prefix(1);
+    path += DecodePercent(rest);
+  } else {
+    path = std::string(text);
+  }
+  for (char& c : path) {
+    if (c == '\\') c = '/';
+  }
+  return path;
+}
+
+}  // namespace vintrel

@@ -1,0 +1,41 @@
+// Resolution of the file names and connection strings a connection holds as entered: the folder
+// placeholder, relative file names and relative Jet data sources are resolved against the
+// presentation. Tags written on Windows hold backslashes, so both "\" and "/" separate parts;
+// the result keeps a text form until a file is really opened, when NativePath makes it a path of
+// this system.
+#ifndef VINTREL_CONNECTIONS_CONNECTION_PATHS_H_
+#define VINTREL_CONNECTIONS_CONNECTION_PATHS_H_
+
+#include <string>
+#include <string_view>
+
+namespace vintrel {
+
+// The folder placeholder, replaced (in any letter case) by the add-in's folder.
+inline constexpr std::string_view kFolderPlaceholder = "[VINTRELFOLDER]";
+
+// Absolute in the sense of the connection rules: a UNC name ("\\server\share", also written
+// with slashes), a drive path ("C:\x", "C:/x"), or a POSIX absolute path ("/home/x"). A single
+// leading backslash ("\data\x.txt") is not absolute: it is relative to the presentation's folder.
+bool IsAbsolutePath(std::string_view text);
+
+// Resolves a file name or connection string against the presentation's full name, first match
+// wins: empty stays empty; the placeholder is replaced by the add-in's folder and nothing else
+// changes; URLs stay; a relative file name is joined to the presentation's folder; the relative
+// "DATA SOURCE=" of a Jet connection string is joined likewise; anything else stays.
+std::string ResolveConnectionPath(std::string_view text, std::string_view presentation_full_name);
+
+// Joins a relative path to the folder of the presentation: leading ".." parts climb one folder
+// each, a leading separator only means "this folder". The result uses the presentation name's
+// separator ("/" when it has slashes and no backslashes, else "\"). A presentation without a
+// folder (never saved) leaves the path unchanged.
+std::string ResolveRelativePath(std::string_view relative_path,
+                                std::string_view presentation_full_name);
+
+// The path to hand to the file system of this system: backslashes become slashes, and a
+// "file:" URI becomes its path (host "localhost" or none, %XX escapes decoded).
+std::string NativePath(std::string_view text);
+
+}  // namespace vintrel
+
+#endif  // VINTREL_CONNECTIONS_CONNECTION_PATHS_H_

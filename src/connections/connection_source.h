@@ -1,0 +1,53 @@
+// The seam between a connection and the kind of source it reads: a delimited text file, a
+// database, or a workbook range. The connection keeps its definition, the opened flag, the
+// recordset and (for databases) the data-access connection with its start times; a source keeps
+// whatever else its kind needs (the open file, the workbook and sheet, file times, the time of
+// the last timed requery) and does the kind's work in four steps.
+//
+// Writing a source:
+// - Read the definition from the connection's getters; resolve file names and connection strings
+//   with clsConnection::ResolvedFileString() / ResolvedConnectionString(), and turn a file name
+//   into a path of this system with NativePath() only when opening it.
+// - Open: the connection has cleared its opened flag and logged "Open ... connection <path>"
+//   before, and sets the flag and logs "Connection opened" after Open returns, so Open only
+//   opens (closing the previous handle of its own kind first). Raise the kind's
+//   numbered error on failure (RaiseError with ErrorCode::kOpeningFile, kOpeningDatabase or
+//   kOpeningExcelFile, values {ConnectionDescription(), underlying description}).
+// - OpenRecordset: fill the rows; do nothing while connection.Opened() is false. Store the rows
+//   with connection.SetRecordset(); a database source opens them on
+//   connection.DatabaseConnection() and records connection.SetRecordsetStartTime().
+// - Requery(forced): refresh when the kind says so; reopening goes through
+//   connection.OpenConnection() (which calls Open again) and connection.OpenRecordset().
+// - Close: release this kind's handle (CloseFile, CloseExcel; a database source closes with
+//   connection.CloseConnection()). It must not fail: it runs while the connection is released.
+#ifndef VINTREL_CONNECTIONS_CONNECTION_SOURCE_H_
+#define VINTREL_CONNECTIONS_CONNECTION_SOURCE_H_
+
+#include <functional>
+#include <memory>
+
+namespace vintrel {
+
+class clsConnection;
+
+class ConnectionSource {
+ public:
+  virtual ~ConnectionSource() = default;
+  virtual void Open(clsConnection& connection) = 0;
+  virtual void OpenRecordset(clsConnection& connection) = 0;
+  virtual void Requery(clsConnection& connection, bool forced) = 0;
+  virtual void Close(clsConnection& connection) noexcept = 0;
+};
+
+// Makes the source for a connection type (0 text file, 1 database, 2 workbook); null when the
+// type has none. A connection asks at its first open, and again when its type has changed.
+using ConnectionSourceFactory = std::function<std::unique_ptr<ConnectionSource>(int type)>;
+
+// The factory every new connection is given unless it is given its own. The program sets it at
+// start-up to the factory of the real sources; until then it is empty.
+void SetDefaultConnectionSourceFactory(ConnectionSourceFactory factory);
+const ConnectionSourceFactory& DefaultConnectionSourceFactory();
+
+}  // namespace vintrel
+
+#endif  // VINTREL_CONNECTIONS_CONNECTION_SOURCE_H_
