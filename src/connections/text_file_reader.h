@@ -1,0 +1,75 @@
+// Reading a TAB-separated text file into an in-memory recordset, the way a text file connection
+// sees its data:
+//
+// - A line ends with a carriage return (CR); the one character after a CR is dropped whatever it
+//   is (the LF of a CR LF pair). A line feed without a CR before it is part of the value.
+// - Fields are separated by one TAB; there is no quoting, quotes are ordinary characters.
+// - The last line needs no line end; it counts unless it is empty or a single LF.
+// - An empty line is a row without values (every field null).
+// - Column count = the most fields on any line. With first-row names the columns are named by
+//   the fields of the first line; an empty or repeated name (letter case ignored) is refused and
+//   its column skipped, and so is a position the first line has no field for. Values go to the
+//   columns by position, so after a refused name the following values shift left, and values
+//   without a column are dropped. Without first-row names the columns are "1", "2", ...
+// - Values are cut to 4000 characters; fields beyond a line's last one are null.
+// - Text that is valid UTF-8 is read as UTF-8 (a leading byte-order mark is dropped); any other
+//   file is read as Windows-1252 and converted. In UTF-8 the character dropped after a CR is one
+//   whole character.
+//
+// The reader knows nothing of retries, modification times or the connection's numbered errors:
+// the connection object wraps what is thrown here into its own messages.
+#ifndef VINTREL_CONNECTIONS_TEXT_FILE_READER_H_
+#define VINTREL_CONNECTIONS_TEXT_FILE_READER_H_
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "host/client_recordset.h"
+
+namespace vintrel::connections {
+
+enum class TextEncoding { kUtf8, kWindows1252 };
+
+// An open text file. Opening is separate from reading because the connection opens the file
+// when it connects and reads it when it fills its recordset.
+class TextFile {
+ public:
+  static constexpr size_t kBlockSize = size_t{1} << 20;
+
+  // Opens `path` (a native path; when it is missing and holds backslashes, the same path with
+  // slashes is tried) for reading, without locking it against other readers or writers.
+  // Throws vintrel::Error: kErrFileNotFound (53) when the file is missing, kErrPathNotFound (76)
+  // when its folder is, kErrPermissionDenied (70) when access is denied or the path is a folder,
+  // kErrUnspecified otherwise. The description names the path and the system's reason.
+  explicit TextFile(const std::string& path);
+  ~TextFile();
+  TextFile(TextFile&& other) noexcept;
+  TextFile& operator=(TextFile&&) = delete;
+  TextFile(const TextFile&) = delete;
+  TextFile& operator=(const TextFile&) = delete;
+
+  // Reads the whole file (from its start, in blocks of `block_size` bytes) into a new, open
+  // recordset positioned on its first record. Returns null when the file holds no line: the
+  // caller keeps whatever recordset it had. Throws vintrel::Error (kErrUnspecified) when reading
+  // fails; nothing in the content itself is an error.
+  std::unique_ptr<host::ClientRecordset> ReadRecordset(bool first_row_field_names,
+                                                       size_t block_size = kBlockSize);
+
+  // How the last ReadRecordset decoded the bytes.
+  TextEncoding encoding() const { return encoding_; }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+  int fd_ = -1;
+  TextEncoding encoding_ = TextEncoding::kUtf8;
+};
+
+// Opens and reads a file in one call (see TextFile for what it returns and throws).
+std::unique_ptr<host::ClientRecordset> ReadTextFile(const std::string& path,
+                                                    bool first_row_field_names);
+
+}  // namespace vintrel::connections
+
+#endif  // VINTREL_CONNECTIONS_TEXT_FILE_READER_H_

@@ -1,0 +1,197 @@
+#include "connections/text_file_reader.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "host/error.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::connections {
+namespace {
+
+using host::FieldValue;
+using Rows = std::vector<std::vector<FieldValue>>;
+
+struct Table {
+  std::vector<std::string> names;
+  Rows rows;
+};
+
+Table Dump(host::ClientRecordset& rs) {
+  Table table;
+  for (int i = 0; i < rs.Fields().Count(); ++i) table.names.push_back(rs.Fields().Item(i).Name());
+  if (rs.RecordCount() == 0) return table;
+  for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext()) {
+    std::vector<FieldValue> row;
+    for (int i = 0; i < rs.Fields().Count(); ++i) row.push_back(rs.Fields().Item(i).Value());
+    table.rows.push_back(row);
+  }
+  return table;
+}
+
+class TextFileReaderTest : public ::testing::Test {
+ protected:
+  // Reads `contents` as a file; fails the test when no recordset comes back.
+  Table Read(const std::string& contents, bool names, size_t block = TextFile::kBlockSize) {
+    TextFile file(dir_.Write("data.txt", contents));
+    auto rs = file.ReadRecordset(names, block);
+    encoding_ = file.encoding();
+    if (!rs) {
+      ADD_FAILURE() << "no recordset";
+      return {};
+    }
+    EXPECT_EQ(rs->State(), host::object_state::kOpen);
+    return Dump(*rs);
+  }
+
+  testing::TempDir dir_;
+  TextEncoding encoding_ = TextEncoding::kUtf8;
+};
+
+TEST_F(TextFileReaderTest, FirstRowNamesTheColumns) {
+  Table t = Read("A\tB\r\n1\t2\r\n3\r\n", true);
+  EXPECT_EQ(t.names, (std::vector<std::string>{"A", "B"}));
+  EXPECT_EQ(t.rows, (Rows{{"1", "2"}, {"3", std::nullopt}}));
+}
+
+TEST_F(TextFileReaderTest, WithoutNamesColumnsAreNumberedByTheWidestLine) {
+  Table t = Read("A\tB\r\n1\r\n3\t4\t5\r\n", false);
+  EXPECT_EQ(t.names, (std::vector<std::string>{"1", "2", "3"}));
+  EXPECT_EQ(t.rows,
+            (Rows{{"A", "B", std::nullopt}, {"1", std::nullopt, std::nullopt}, {"3", "4", "5"}}));
+}
+
+TEST_F(TextFileReaderTest, LineEndsAreCarriageReturnsOnly) {
+  // LF alone stays in the value; the character after a CR is dropped whatever it is.
+  Table t = Read("a\tb\nc\td\n", false);
+  EXPECT_EQ(t.rows, (Rows{{"a", "b\nc", "d\n"}}));
+  t = Read("x\rYz\r\r\r\n", false);
+  EXPECT_EQ(t.rows, (Rows{{"x"}, {"z"}, {std::nullopt}}))
+      << "the CR after a CR is dropped; the third CR ends an empty line";
+}
+
+TEST_F(TextFileReaderTest, LastLineNeedsNoLineEnd) {
+  EXPECT_EQ(Read("1\r\n2", false).rows, (Rows{{"1"}, {"2"}}));
+  EXPECT_EQ(Read("1\r\n\n", false).rows, (Rows{{"1"}})) << "a trailing lone LF is no line";
+  EXPECT_EQ(Read("1\r\n2\r", false).rows, (Rows{{"1"}, {"2"}})) << "a final CR without LF";
+}
+
+TEST_F(TextFileReaderTest, EmptyLineIsARowOfNulls) {
+  Table t = Read("A\tB\r\n\r\n1\t\r\n", true);
+  EXPECT_EQ(t.rows, (Rows{{std::nullopt, std::nullopt}, {"1", ""}}));
+}
+
+TEST_F(TextFileReaderTest, EmptyFileGivesNoRecordset) {
+  TextFile file(dir_.Write("empty.txt", ""));
+  EXPECT_EQ(file.ReadRecordset(true), nullptr);
+  TextFile lf(dir_.Write("lf.txt", "\n"));
+  EXPECT_EQ(lf.ReadRecordset(false), nullptr);
+}
+
+TEST_F(TextFileReaderTest, RefusedNamesShiftValuesLeft) {
+  Table t = Read("A\tA\tB\r\n1\t2\t3\r\n", true);
+  EXPECT_EQ(t.names, (std::vector<std::string>{"A", "B"}));
+  EXPECT_EQ(t.rows, (Rows{{"1", "2"}})) << "the second value goes to B, the third is dropped";
+  t = Read("A\t\ta\tC\r\n1\t2\t3\t4\t5\r\n", true);
+  EXPECT_EQ(t.names, (std::vector<std::string>{"A", "C"})) << "empty and case-repeated names";
+  EXPECT_EQ(t.rows, (Rows{{"1", "2"}}));
+}
+
+TEST_F(TextFileReaderTest, ExtraFieldsBeyondTheNamedColumnsAreLost) {
+  Table t = Read("A\tB\r\n1\t2\t3\t4\r\n5\r\n", true);
+  EXPECT_EQ(t.names.size(), 2u);
+  EXPECT_EQ(t.rows, (Rows{{"1", "2"}, {"5", std::nullopt}}));
+}
+
+TEST_F(TextFileReaderTest, QuotesAreOrdinaryCharacters) {
+  EXPECT_EQ(Read("\"a\tb\"\t'c'\r\n", false).rows, (Rows{{"\"a", "b\"", "'c'"}}));
+}
+
+TEST_F(TextFileReaderTest, LongValuesAreCutToFourThousandCharacters) {
+  std::string ascii(5000, 'x');
+  std::string accents;
+  for (int i = 0; i < 4500; ++i) accents += "\xC3\xA9";
+  Table t = Read("v\tw\r\n" + ascii + "\t" + accents + "\r\n", true);
+  ASSERT_EQ(t.rows.size(), 1u);
+  EXPECT_EQ(*t.rows[0][0], std::string(4000, 'x'));
+  EXPECT_EQ(t.rows[0][1]->size(), 8000u) << "4000 two-byte characters";
+}
+
+TEST_F(TextFileReaderTest, NonUtf8FilesAreReadAsWindows1252) {
+  Table t = Read("caf\xE9\t\x80\x93\r\n", false);
+  EXPECT_EQ(encoding_, TextEncoding::kWindows1252);
+  EXPECT_EQ(t.rows, (Rows{{"caf\xC3\xA9", "\xE2\x82\xAC\xE2\x80\x9C"}}));
+  t = Read("caf\xC3\xA9\r\n", false);
+  EXPECT_EQ(encoding_, TextEncoding::kUtf8);
+  EXPECT_EQ(t.rows, (Rows{{"caf\xC3\xA9"}}));
+}
+
+TEST_F(TextFileReaderTest, ByteOrderMarkIsNotPartOfTheFirstName) {
+  Table t = Read("\xEF\xBB\xBFName\tQty\r\nx\t1\r\n", true);
+  EXPECT_EQ(t.names, (std::vector<std::string>{"Name", "Qty"}));
+}
+
+TEST_F(TextFileReaderTest, SmallBlocksReadTheSameAsOneBlock) {
+  // Lines, CR LF pairs and multi-byte characters straddle every block boundary.
+  std::string text =
+      "N\xC3\xA9\tB\r\n\xE2\x82\xAC"
+      "1\t\xF0\x9F\x98\x80\r\n\r\n" +
+      std::string(50, 'z') + "\tq\r\xC3\xA9last";
+  Table whole = Read(text, true);
+  ASSERT_EQ(whole.rows.size(), 4u);
+  EXPECT_EQ(whole.rows[3], (std::vector<FieldValue>{"last", std::nullopt}))
+      << "a two-byte character after a CR is dropped whole";
+  for (size_t block : {1, 2, 3, 5, 7}) {
+    Table part = Read(text, true, block);
+    EXPECT_EQ(part.names, whole.names) << "block " << block;
+    EXPECT_EQ(part.rows, whole.rows) << "block " << block;
+  }
+}
+
+TEST_F(TextFileReaderTest, NoSixteenBitLimits) {
+  std::string text;
+  for (int i = 0; i < 40000; ++i) text += std::to_string(i) + "\r\n";
+  for (int i = 0; i < 40000; ++i) text += "f\t";
+  text += "end\r\n";
+  TextFile file(dir_.Write("big.txt", text));
+  auto rs = file.ReadRecordset(false, 4096);
+  ASSERT_NE(rs, nullptr);
+  EXPECT_EQ(rs->RecordCount(), 40001);
+  EXPECT_EQ(rs->Fields().Count(), 40001);
+  rs->SetAbsolutePosition(39999);
+  EXPECT_EQ(rs->Fields().Item("1").Value(), "39998");
+  EXPECT_EQ(rs->Fields().Item("2").Value(), std::nullopt);
+  rs->MoveLast();
+  EXPECT_EQ(rs->Fields().Item("40001").Value(), "end");
+}
+
+TEST_F(TextFileReaderTest, OpenFailuresNameTheCause) {
+  auto number = [](const std::string& path) {
+    try {
+      TextFile file(path);
+    } catch (const Error& error) {
+      EXPECT_NE(error.description().find(path), std::string::npos) << error.description();
+      return error.number();
+    }
+    return 0;
+  };
+  EXPECT_EQ(number(dir_.File("missing.txt")), kErrFileNotFound);
+  EXPECT_EQ(number(dir_.File("no/such/folder/x.txt")), kErrPathNotFound);
+  EXPECT_EQ(number(dir_.path()), kErrPermissionDenied);
+  if (geteuid() != 0) {  // root reads anything
+    std::string locked = dir_.Write("locked.txt", "x");
+    chmod(locked.c_str(), 0);
+    EXPECT_EQ(number(locked), kErrPermissionDenied);
+  }
+}
+
+TEST_F(TextFileReaderTest, WindowsSeparatorsFindTheFile) {
+  dir_.Write("sub/data.txt", "a\r\n");
+  std::string windows = dir_.path() + "\\sub\\data.txt";
+  auto rs = ReadTextFile(windows, false);
+  ASSERT_NE(rs, nullptr);
+  EXPECT_EQ(rs->RecordCount(), 1);
+}
+
+}  // namespace
+}  // namespace vintrel::connections
