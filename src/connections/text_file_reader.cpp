@@ -4,6 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -100,48 +104,42 @@ class TableBuilder {
   TableBuilder(bool first_row_names, TextEncoding encoding)
       : first_row_names_(first_row_names), encoding_(encoding) {}
 
-  void Line(const char* p, size_t n) {
-    if (encoding_ == TextEncoding::kUtf8 && !IsValidUtf8(p, n)) throw NotUtf8();
+  // A line of `n` bytes at p whose TABs the caller has found: ends[i] is where field i ends,
+  // and the last entry is n.
+  void Line(const char* p, size_t n, const uint32_t* ends, size_t count) {
     ++lines_;
+    if (n == 0) count = 0;  // an empty line has no fields
     if (lines_ == 1 && first_row_names_) {
-      TakeNames(p, n);
+      TakeNames(p, ends, count);
       return;
     }
-    ends_.clear();
-    size_t fields = 0;
+    max_fields_ = std::max(max_fields_, count);
+    count = std::min(count, limit_);
     bool needs_care = encoding_ != TextEncoding::kUtf8;
-    if (n > 0) {
-      size_t start = 0;
-      const char* end = p + n;
-      const char* s = p;
-      while (true) {
-        const char* tab = static_cast<const char*>(std::memchr(s, '\t', end - s));
-        size_t stop = tab ? static_cast<size_t>(tab - p) : n;
-        ++fields;
-        if (ends_.size() < limit_) {
-          if (stop - start > host::kMaxFieldSize) needs_care = true;
-          ends_.push_back(static_cast<uint32_t>(stop));
-        } else if (first_row_names_) {
-          break;  // the rest of the line has no columns to go to
-        }
-        if (!tab) break;
-        s = tab + 1;
-        start = stop + 1;
-      }
+    for (size_t i = 0, start = 0; i < count && !needs_care; start = ends[i++] + 1) {
+      needs_care = ends[i] - start > static_cast<size_t>(host::kMaxFieldSize);
     }
-    max_fields_ = std::max(max_fields_, fields);
-    if (ends_.empty()) {
+    if (count == 0) {
       rows_.AddSeparatedRow({}, nullptr, 0);
     } else if (!needs_care) {
-      rows_.AddSeparatedRow(std::string_view(p, ends_.back()), ends_.data(), ends_.size());
+      rows_.AddSeparatedRow(std::string_view(p, ends[count - 1]), ends, count);
     } else {
-      size_t start = 0;
-      for (uint32_t stop : ends_) {
-        AddValue(p + start, stop - start);
-        start = stop + 1;
+      for (size_t i = 0, start = 0; i < count; start = ends[i++] + 1) {
+        AddValue(p + start, ends[i] - start);
       }
       rows_.EndRow();
     }
+  }
+
+  // A line whose TABs are not known yet.
+  void Line(const char* p, size_t n) {
+    std::vector<uint32_t> ends;
+    for (const char* tab = p; (tab = static_cast<const char*>(std::memchr(tab, '\t', p + n - tab)));
+         ++tab) {
+      ends.push_back(static_cast<uint32_t>(tab - p));
+    }
+    ends.push_back(static_cast<uint32_t>(n));
+    Line(p, n, ends.data(), ends.size());
   }
 
   bool empty() const { return lines_ == 0; }
@@ -176,24 +174,18 @@ class TableBuilder {
     return out;
   }
 
-  void TakeNames(const char* p, size_t n) {
+  void TakeNames(const char* p, const uint32_t* ends, size_t count) {
     std::vector<std::string> folded;
-    size_t start = 0;
-    while (n > 0 && start <= n) {
-      const char* tab = static_cast<const char*>(std::memchr(p + start, '\t', n - start));
-      size_t stop = tab ? static_cast<size_t>(tab - p) : n;
-      std::string name = Decode(p + start, stop - start);
+    for (size_t i = 0, start = 0; i < count; start = ends[i++] + 1) {
+      std::string name = Decode(p + start, ends[i] - start);
       std::string key = host::FoldFieldName(name);
       // The recordset refuses empty and repeated names; such a column is not created.
       if (!name.empty() && std::find(folded.begin(), folded.end(), key) == folded.end()) {
         folded.push_back(std::move(key));
         names_.push_back(std::move(name));
       }
-      start = stop + 1;
-      if (!tab) break;
     }
-    size_t fields = n == 0 ? 0 : static_cast<size_t>(std::count(p, p + n, '\t')) + 1;
-    max_fields_ = std::max(max_fields_, fields);
+    max_fields_ = std::max(max_fields_, count);
     limit_ = names_.size();
   }
 
@@ -224,6 +216,50 @@ size_t DroppedLength(const char* p, size_t available, TextEncoding encoding) {
     throw NotUtf8();
   }
   return want;
+}
+
+// Finds the complete lines in base[pos, have) in one pass over the bytes, sixteen at a time,
+// and hands each to the builder with the ends of its fields. Returns where the first incomplete
+// line starts (`have` when everything was used).
+size_t ScanLines(const char* base, size_t pos, size_t have, bool eof, TextEncoding encoding,
+                 TableBuilder& builder, std::vector<uint32_t>& ends) {
+  size_t line = pos;
+  ends.clear();
+  size_t i = pos;
+  while (i < have) {
+    uint32_t mask = 0;
+    size_t width = std::min<size_t>(16, have - i);
+#if defined(__SSE2__)
+    if (width == 16) {
+      __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i));
+      __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')),
+                                  _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')));
+      mask = static_cast<uint32_t>(_mm_movemask_epi8(hits));
+    } else
+#endif
+    {
+      for (size_t k = 0; k < width; ++k) {
+        if (base[i + k] == '\t' || base[i + k] == '\r') mask |= 1u << k;
+      }
+    }
+    while (mask) {
+      size_t at = i + static_cast<size_t>(__builtin_ctz(mask));
+      mask &= mask - 1;
+      ends.push_back(static_cast<uint32_t>(at - line));
+      if (base[at] == '\t') continue;
+      size_t after = at + 1;
+      size_t dropped = after < have ? DroppedLength(base + after, have - after, encoding) : 0;
+      if (!eof && (after == have || after + dropped > have)) return line;  // wait for more
+      builder.Line(base + line, at - line, ends.data(), ends.size());
+      ends.clear();
+      line = std::min(after + dropped, have);
+      // The dropped character may itself be a TAB or CR: skip what lies before the next line.
+      if (line >= i + width) break;
+      mask &= ~((1u << (line - i)) - 1);
+    }
+    i = std::max(i + width, line);
+  }
+  return line;
 }
 
 }  // namespace
@@ -278,6 +314,8 @@ std::unique_ptr<host::ClientRecordset> TextFile::ReadRecordset(bool first_row_fi
       off_t offset = 0;
       bool eof = false;
       bool at_start = true;
+      size_t validated = 0;  // bytes of the buffer known to be valid UTF-8
+      std::vector<uint32_t> ends;
       while (!eof) {
         if (have == buffer.size()) buffer.resize(buffer.size() * 2);  // a line longer than a block
         ssize_t got = ::pread(fd_, buffer.data() + have, buffer.size() - have, offset);
@@ -295,15 +333,16 @@ std::unique_ptr<host::ClientRecordset> TextFile::ReadRecordset(bool first_row_fi
           if (have >= 3 && std::memcmp(buffer.data(), "\xEF\xBB\xBF", 3) == 0) pos = 3;
         }
         const char* base = buffer.data();
-        while (pos < have) {
-          const char* cr = static_cast<const char*>(std::memchr(base + pos, '\r', have - pos));
-          if (cr == nullptr) break;
-          size_t after = static_cast<size_t>(cr - base) + 1;
-          size_t dropped = after < have ? DroppedLength(base + after, have - after, encoding) : 0;
-          if (!eof && (after == have || after + dropped > have)) break;  // wait for more
-          builder.Line(base + pos, static_cast<size_t>(cr - base) - pos);
-          pos = std::min(after + dropped, have);
+        if (encoding == TextEncoding::kUtf8) {
+          // Everything up to the last CR is about to be used; CR never sits inside a character.
+          const char* last = static_cast<const char*>(memrchr(base + pos, '\r', have - pos));
+          size_t check = eof ? have : (last ? static_cast<size_t>(last - base) : pos);
+          if (check > validated && !IsValidUtf8(base + validated, check - validated)) {
+            throw NotUtf8();
+          }
+          validated = std::max(validated, check);
         }
+        pos = ScanLines(base, pos, have, eof, encoding, builder, ends);
         if (eof) {
           // The last line needs no line end, but an empty one or a lone LF is no line.
           size_t rest = have - pos;
@@ -312,6 +351,7 @@ std::unique_ptr<host::ClientRecordset> TextFile::ReadRecordset(bool first_row_fi
         }
         std::memmove(buffer.data(), buffer.data() + pos, have - pos);
         have -= pos;
+        validated = validated > pos ? validated - pos : 0;
       }
       encoding_ = encoding;
       if (builder.empty()) return nullptr;

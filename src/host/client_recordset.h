@@ -86,7 +86,12 @@ class RowTable {
   char* Allocate(size_t bytes);
   void StoreRow(std::string_view text, const uint32_t* ends, size_t count, bool separated);
 
-  std::vector<std::unique_ptr<char[]>> chunks_;
+  struct ChunkDeleter {
+    size_t size;
+    void operator()(char* chunk) const;
+  };
+  std::vector<std::unique_ptr<char, ChunkDeleter>> chunks_;
+  size_t chunk_size_ = 0;  // of the chunk being filled
   char* chunk_next_ = nullptr;
   size_t chunk_left_ = 0;
   size_t allocated_ = 0;
