@@ -306,8 +306,8 @@ std::string clsConnection::GetValueObject(double row, const std::string& column,
       !trimmed.empty() && (trimmed.back() == '\\' || trimmed.back() == '/');
   if (!folder.empty() && !ends_with_separator) {
     // A folder written with slashes only gets a slash; tags from Windows carry backslashes.
-    const bool slashes = folder.find('\\') == std::string::npos &&
-                         folder.find('/') != std::string::npos;
+    const bool slashes =
+        folder.find('\\') == std::string::npos && folder.find('/') != std::string::npos;
     value = folder + (slashes ? "/" : "\\") + value;
   }
   if (!extension.empty()) value += extension;
@@ -353,8 +353,8 @@ bool clsConnection::RecordsetTimedOut() const {
   if (RecordsetReady() || database_ == nullptr) return false;
   bool timed_out = false;
   SkipFailure([&] {
-    timed_out = PresentTime() >
-                recordset_start_time_ + std::chrono::seconds(database_->CommandTimeout());
+    timed_out =
+        PresentTime() > recordset_start_time_ + std::chrono::seconds(database_->CommandTimeout());
   });
   return timed_out;
 }

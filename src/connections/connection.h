@@ -136,8 +136,8 @@ class clsConnection {
  private:
   // The source for the current type, made by the factory when missing or of another type.
   ConnectionSource* EnsureSource();
-  std::string ValueText(double row, const std::string& column, int disp_type,
-                        bool include_warnings, bool* eof);
+  std::string ValueText(double row, const std::string& column, int disp_type, bool include_warnings,
+                        bool* eof);
 
   std::string active_presentation_name_;
   std::string connection_tag_number_;

@@ -12,7 +12,9 @@ constexpr std::string_view kJetProvider = "PROVIDER=MICROSOFT.JET.OLEDB";
 constexpr std::string_view kProvider = "PROVIDER=";
 constexpr std::string_view kDataSource = "DATA SOURCE=";
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+  return c == '\\' || c == '/';
+}
 
 std::vector<std::string> SplitPath(std::string_view text) {
   std::vector<std::string> parts;

@@ -16,6 +16,8 @@ void SetDefaultConnectionSourceFactory(ConnectionSourceFactory factory) {
   DefaultFactory() = std::move(factory);
 }
 
-const ConnectionSourceFactory& DefaultConnectionSourceFactory() { return DefaultFactory(); }
+const ConnectionSourceFactory& DefaultConnectionSourceFactory() {
+  return DefaultFactory();
+}
 
 }  // namespace vintrel

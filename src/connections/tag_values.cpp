@@ -20,7 +20,9 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // The invariant form: optional sign, digits with an optional decimal point, optional exponent.
 // std::from_chars also takes "inf" and "nan", which no tag holds, so a digit is required.
@@ -105,17 +107,14 @@ std::optional<LocalDateTime> ToDateTime(const tm& fields, bool time_only) {
                 : year_month_day{year{fields.tm_year + 1900}, month(fields.tm_mon + 1),
                                  std::chrono::day(fields.tm_mday)};
   if (!day.ok()) return std::nullopt;
-  return local_days{day} + hours{fields.tm_hour} + minutes{fields.tm_min} +
-         seconds{fields.tm_sec};
+  return local_days{day} + hours{fields.tm_hour} + minutes{fields.tm_min} + seconds{fields.tm_sec};
 }
 
 // The date forms of one regional format, most specific first.
 std::vector<std::string> DateForms(const RegionalFormat& format) {
-  std::vector<std::string> forms = {format.date_format + " " + format.time_format,
-                                    format.date_format + " %H:%M:%S",
-                                    format.date_format + " %I:%M %p",
-                                    format.date_format + " %H:%M",
-                                    format.date_format};
+  std::vector<std::string> forms = {
+      format.date_format + " " + format.time_format, format.date_format + " %H:%M:%S",
+      format.date_format + " %I:%M %p", format.date_format + " %H:%M", format.date_format};
   return forms;
 }
 
@@ -151,7 +150,9 @@ std::string JoinFields(const std::vector<std::string>& fields, bool trailing_tab
   return text;
 }
 
-std::string FormatBoolean(bool value) { return value ? "True" : "False"; }
+std::string FormatBoolean(bool value) {
+  return value ? "True" : "False";
+}
 
 std::optional<bool> ParseBoolean(std::string_view text) {
   const std::string upper = ToUpperAscii(Trim(text));
@@ -162,7 +163,9 @@ std::optional<bool> ParseBoolean(std::string_view text) {
   return *number != 0;
 }
 
-RegionalFormat UsRegionalFormat() { return RegionalFormat{}; }
+RegionalFormat UsRegionalFormat() {
+  return RegionalFormat{};
+}
 
 RegionalFormat CurrentRegionalFormat() {
   RegionalFormat format;
@@ -186,7 +189,9 @@ std::string FormatNumber(double value) {
   return std::string(buffer, result.ptr);
 }
 
-std::string FormatWholeNumber(long value) { return std::to_string(value); }
+std::string FormatWholeNumber(long value) {
+  return std::to_string(value);
+}
 
 std::optional<double> ParseNumber(std::string_view text, const RegionalFormat& local) {
   text = Trim(text);
@@ -266,8 +271,8 @@ std::string ToUpperAscii(std::string_view text) {
 }
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && ToUpperAscii(text.substr(0, prefix.size())) ==
-                                             ToUpperAscii(prefix);
+  return text.size() >= prefix.size() &&
+         ToUpperAscii(text.substr(0, prefix.size())) == ToUpperAscii(prefix);
 }
 
 }  // namespace vintrel

@@ -17,7 +17,9 @@ constexpr std::array<std::string_view, 5> kTextTags = {
     tag::kColumnObjectExtension};
 
 // A value the host's conversions refuse.
-[[noreturn]] void TypeMismatch() { throw Error(kErrTypeMismatch, kSource, "Type mismatch"); }
+[[noreturn]] void TypeMismatch() {
+  throw Error(kErrTypeMismatch, kSource, "Type mismatch");
+}
 
 }  // namespace
 
@@ -189,6 +191,8 @@ void clsshape::DeleteShapeTags(bool use_new_values) {
   }
 }
 
-void clsshape::RemoveVintrel() { DeleteShapeTags(/*use_new_values=*/false); }
+void clsshape::RemoveVintrel() {
+  DeleteShapeTags(/*use_new_values=*/false);
+}
 
 }  // namespace vintrel

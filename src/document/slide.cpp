@@ -10,7 +10,9 @@ namespace {
 
 constexpr const char* kSource = "clsSlide";
 
-[[noreturn]] void TypeMismatch() { throw Error(kErrTypeMismatch, kSource, "Type mismatch"); }
+[[noreturn]] void TypeMismatch() {
+  throw Error(kErrTypeMismatch, kSource, "Type mismatch");
+}
 [[noreturn]] void OutOfRange() {
   throw Error(kErrSubscriptOutOfRange, kSource, "Subscript out of range");
 }
@@ -47,9 +49,9 @@ void clsSlide::SetTagString(std::string_view text) {
 }
 
 std::string clsSlide::TagString() const {
-  return JoinFields({FormatWholeNumber(hide_when_no_data_),
-                     FormatWholeNumber(refresh_linked_objects_)},
-                    /*trailing_tab=*/true);
+  return JoinFields(
+      {FormatWholeNumber(hide_when_no_data_), FormatWholeNumber(refresh_linked_objects_)},
+      /*trailing_tab=*/true);
 }
 
 void clsSlide::AddScrollInfo(std::string_view tag, std::string_view info) {
@@ -116,9 +118,9 @@ void WriteSlideTags(host::Tags& slide_tags, const clsSlide& settings) {
   for (int number = 1; number <= kHighestScrollTagNumber; ++number) {
     const std::string text = std::to_string(number);
     if (settings.ScrollTime(text) >= 1) {
-      slide_tags.Add(ScrollTagName(number), ScrollValue(settings.ScrollEnabled(text),
-                                                        settings.ScrollStep(text),
-                                                        settings.ScrollTime(text)));
+      slide_tags.Add(ScrollTagName(number),
+                     ScrollValue(settings.ScrollEnabled(text), settings.ScrollStep(text),
+                                 settings.ScrollTime(text)));
     }
   }
 }

@@ -9,8 +9,7 @@ namespace vintrel {
 
 std::string_view DisplayTypeName(int code) {
   static constexpr std::array<std::string_view, 7> kNames = {
-      "Value", "Connection", "Column", "Index", "Column - Index", "Connection - Column",
-      "Nothing"};
+      "Value", "Connection", "Column", "Index", "Column - Index", "Connection - Column", "Nothing"};
   if (code < 1 || code > static_cast<int>(kNames.size())) return "";
   return kNames[code - 1];
 }
@@ -32,7 +31,9 @@ std::string ScrollTagName(int number) {
   return std::string(tag::kScrollStep).append(std::to_string(number));
 }
 
-std::optional<long> ScrollNumber(std::string_view text) { return ParseWholeNumber(text); }
+std::optional<long> ScrollNumber(std::string_view text) {
+  return ParseWholeNumber(text);
+}
 
 std::string NextConnectionTagNumber(const std::vector<std::string>& existing_numbers) {
   long highest = 0;

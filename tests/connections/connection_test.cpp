@@ -1,0 +1,331 @@
+#include "connections/connection.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "host/client_recordset.h"
+#include "host/clock.h"
+#include "support/error_codes.h"
+#include "support/module_state.h"
+
+namespace vintrel {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A recordset with the given columns and rows (nullopt = null value).
+std::unique_ptr<host::Recordset> MakeRows(const std::vector<std::string>& columns,
+                                          const std::vector<std::vector<host::FieldValue>>& rows) {
+  auto recordset = std::make_unique<host::ClientRecordset>();
+  for (const std::string& column : columns) {
+    recordset->Fields().Append(column, host::data_type::kVarChar, host::kMaxFieldSize);
+  }
+  recordset->Open("");
+  for (const auto& row : rows) {
+    recordset->AddNew();
+    for (size_t i = 0; i < row.size(); ++i)
+      recordset->Fields().Item(static_cast<int>(i)).SetValue(row[i]);
+    recordset->Update();
+  }
+  return recordset;
+}
+
+// What the sources were asked to do, shared by every source a factory made.
+struct SourceLog {
+  std::vector<std::string> calls;
+  std::optional<Error> open_failure;
+};
+
+class SourceDouble : public ConnectionSource {
+ public:
+  SourceDouble(int type, SourceLog& log) : type_(type), log_(log) {}
+  void Open(clsConnection&) override {
+    log_.calls.push_back("Open" + std::to_string(type_));
+    if (log_.open_failure) throw *log_.open_failure;
+  }
+  void OpenRecordset(clsConnection& connection) override {
+    log_.calls.push_back("OpenRecordset" + std::to_string(type_));
+    if (connection.Opened()) connection.SetRecordset(MakeRows({"A", "B"}, {{"1", "2"}, {"3", {}}}));
+  }
+  void Requery(clsConnection&, bool forced) override {
+    log_.calls.push_back(forced ? "Requery(forced)" : "Requery");
+  }
+  void Close(clsConnection&) noexcept override {
+    log_.calls.push_back("Close" + std::to_string(type_));
+  }
+
+ private:
+  int type_;
+  SourceLog& log_;
+};
+
+class DatabaseDouble : public host::Connection {
+ public:
+  explicit DatabaseDouble(int* closes) : closes_(closes) {}
+  std::string ConnectionString() const override { return ""; }
+  void SetConnectionString(const std::string&) override {}
+  void Open(const std::string&, const std::string&, int) override {
+    state = host::object_state::kOpen;
+  }
+  int State() const override { return state; }
+  void Close() override {
+    ++*closes_;
+    state = host::object_state::kClosed;
+  }
+  int ConnectionTimeout() const override { return 15; }
+  int CommandTimeout() const override { return 30; }
+  std::unique_ptr<host::Recordset> OpenSchema(int) override { return nullptr; }
+
+  int state = host::object_state::kClosed;
+
+ private:
+  int* closes_;
+};
+
+class ConnectionTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetModuleState(); }
+  void TearDown() override { ResetModuleState(); }
+
+  std::unique_ptr<clsConnection> Make() {
+    return std::make_unique<clsConnection>(
+        [this](int type) { return std::make_unique<SourceDouble>(type, log_); });
+  }
+
+  SourceLog log_;
+};
+
+TEST_F(ConnectionTest, TagStringOfEachTypeEndsEveryFieldWithTab) {
+  clsConnection text;
+  text.SetConnectionDescription("Sales");
+  text.SetConnectionFileString("data.txt");
+  text.SetConnectionFirstRowFieldNames(true);
+  EXPECT_EQ(text.TagString(), "0\tSales\tdata.txt\tTrue\t");
+
+  clsConnection database;
+  database.SetConnectionType(connection_type::kDatabase);
+  database.SetConnectionDescription("Db");
+  database.SetConnectionString("DSN=x");
+  database.SetRecordsetSQL("SELECT * FROM t");
+  database.SetRecordsetColumns("*");
+  database.SetRecordsetRefreshRate(2.5);
+  EXPECT_EQ(database.TagString(), "1\tDb\tDSN=x\tSELECT * FROM t\t*\t2.5\t");
+
+  clsConnection excel;
+  excel.SetConnectionType(connection_type::kExcel);
+  excel.SetConnectionDescription("X");
+  excel.SetConnectionFileString("book.xls");
+  excel.SetConnectionSheet("Sheet1");
+  excel.SetConnectionRange("A1:I10");
+  EXPECT_EQ(excel.TagString(), "2\tX\tbook.xls\tSheet1\tFalse\tA1:I10\t");
+
+  clsConnection other;
+  other.SetConnectionType(7);
+  other.SetConnectionDescription("Later kind");
+  EXPECT_EQ(other.TagString(), "7\tLater kind\t");
+}
+
+TEST_F(ConnectionTest, TagStringReadsBackEveryType) {
+  for (const char* tag : {"0\tSales\t..\\data\\x.txt\tTrue\t", "1\tDb\tDSN=x\tt\t*\t5000\t",
+                          "2\tX\tbook.xls\tSheet1\tTrue\tA1:C3\t", "9\tFuture\t"}) {
+    clsConnection connection;
+    connection.SetTagString(tag);
+    EXPECT_EQ(connection.TagString(), tag);
+  }
+  clsConnection lenient;
+  lenient.SetTagString("1\tDb\tDSN=x\tt\t*\t1,500\t");  // a US machine's regional form
+  EXPECT_EQ(lenient.RecordsetRefreshRate(), 1500);
+  lenient.SetTagString("0\tT\tf.txt\t-1\t");
+  EXPECT_TRUE(lenient.ConnectionFirstRowFieldNames());
+}
+
+TEST_F(ConnectionTest, ShortDatabaseTagFailsAndKeepsTheFieldsAssigned) {
+  clsConnection connection;
+  try {
+    connection.SetTagString("1\tOrders\tDSN=shop\tSELECT * FROM orders");
+    FAIL() << "a four-field database tag must fail";
+  } catch (const Error& failure) {
+    EXPECT_EQ(failure.number(), ErrorNumber(ErrorCode::kSettingConnectionTag));
+    EXPECT_EQ(failure.description(), "Error setting connection tag.");
+  }
+  EXPECT_EQ(connection.ConnectionType(), connection_type::kDatabase);
+  EXPECT_EQ(connection.ConnectionDescription(), "Orders");
+  EXPECT_EQ(connection.ConnectionString(), "DSN=shop");
+  EXPECT_EQ(connection.RecordsetSQL(), "SELECT * FROM orders");
+}
+
+TEST_F(ConnectionTest, UnconvertibleOrMissingFieldsFail) {
+  for (const char* tag :
+       {"", "x\tName\t", "0\tName\tf.txt\tmaybe\t", "1\tDb\tc\ts\t*\tsoon\t", "5"}) {
+    clsConnection connection;
+    EXPECT_THROW(connection.SetTagString(tag), Error) << tag;
+  }
+}
+
+TEST_F(ConnectionTest, NeverOpenedConnectionCountsNothing) {
+  auto connection = Make();
+  EXPECT_EQ(connection->RecordCount(), 0);
+  EXPECT_EQ(connection->ColumnCount(), 0);
+  EXPECT_EQ(connection->Columns(), std::vector<std::string>{""});
+  bool eof = true;
+  EXPECT_EQ(connection->GetValueDatabase(1, "A", display_type::kValue, true, &eof), "");
+  EXPECT_TRUE(eof);
+}
+
+TEST_F(ConnectionTest, OpensThroughTheSourceOfItsType) {
+  auto connection = Make();
+  connection->OpenConnection();
+  connection->OpenRecordset();
+  EXPECT_TRUE(connection->ConnectionReady());
+  EXPECT_TRUE(connection->RecordsetReady());
+  EXPECT_EQ(connection->RecordCount(), 2);
+  EXPECT_EQ(connection->ColumnCount(), 2);
+  EXPECT_EQ(connection->Columns(), (std::vector<std::string>{"", "A", "B"}));
+  connection->Requery(false);
+  // A new type gets a new source; the old one is closed first.
+  connection->SetConnectionType(connection_type::kExcel);
+  connection->OpenConnection();
+  EXPECT_EQ(log_.calls,
+            (std::vector<std::string>{"Open0", "OpenRecordset0", "Requery", "Close0", "Open2"}));
+  connection.reset();
+  EXPECT_EQ(log_.calls.back(), "Close2");
+}
+
+TEST_F(ConnectionTest, FailedOpenLeavesTheConnectionNotOpened) {
+  auto connection = Make();
+  log_.open_failure = MakeError(ErrorCode::kOpeningFile, "clsConnection", {"Sales", "missing"});
+  EXPECT_THROW(connection->OpenConnection(), Error);
+  EXPECT_FALSE(connection->ConnectionReady());
+  EXPECT_TRUE(connection->ConnectionTimedOut());
+  EXPECT_FALSE(connection->RecordsetReady());
+}
+
+TEST_F(ConnectionTest, TypeWithoutSourceRaisesItsOpenError) {
+  clsConnection connection(ConnectionSourceFactory{});
+  connection.SetConnectionType(connection_type::kDatabase);
+  connection.SetConnectionDescription("Shop");
+  try {
+    connection.OpenConnection();
+    FAIL();
+  } catch (const Error& failure) {
+    EXPECT_EQ(failure.number(), ErrorNumber(ErrorCode::kOpeningDatabase));
+    EXPECT_EQ(failure.description().rfind("Error while opening database Shop. \r\n", 0), 0u);
+  }
+}
+
+TEST_F(ConnectionTest, DatabaseReadinessFollowsTheDataConnectionAndItsTimeouts) {
+  host::FakeClock clock;
+  Services().clock = &clock;
+  int closes = 0;
+  auto connection = Make();
+  connection->SetConnectionType(connection_type::kDatabase);
+  EXPECT_TRUE(connection->ConnectionReady());  // no data connection yet
+  auto database = std::make_unique<DatabaseDouble>(&closes);
+  DatabaseDouble* raw = database.get();
+  connection->SetDatabaseConnection(std::move(database));
+  connection->SetConnectionStartTime(clock.Now());
+  connection->SetRecordsetStartTime(clock.Now());
+  EXPECT_FALSE(connection->ConnectionReady());
+  clock.Advance(15s);
+  EXPECT_FALSE(connection->ConnectionTimedOut());
+  clock.Advance(1s);
+  EXPECT_TRUE(connection->ConnectionTimedOut());
+  EXPECT_FALSE(connection->RecordsetTimedOut());
+  clock.Advance(15s);
+  EXPECT_TRUE(connection->RecordsetTimedOut());
+  raw->state = host::object_state::kOpen;
+  EXPECT_TRUE(connection->ConnectionReady());
+  EXPECT_FALSE(connection->ConnectionTimedOut());
+  connection.reset();
+  EXPECT_EQ(closes, 1);  // released connections close what they hold
+}
+
+class ValueTest : public ConnectionTest {
+ protected:
+  void SetUp() override {
+    ConnectionTest::SetUp();
+    connection_ = Make();
+    connection_->SetConnectionDescription("Sales");
+    connection_->OpenConnection();
+    connection_->OpenRecordset();
+  }
+  std::unique_ptr<clsConnection> connection_;
+};
+
+TEST_F(ValueTest, RowsOutsideTheDataAreEndOfDataWithWarningOnlyInDesignMode) {
+  for (double row : {0.0, -1.0, 3.0}) {
+    bool eof = false;
+    EXPECT_EQ(connection_->GetValueDatabase(row, "A", display_type::kValue, true, &eof), "");
+    EXPECT_TRUE(eof);
+  }
+  connection_->SetDesignMode(true);
+  bool eof = false;
+  EXPECT_EQ(connection_->GetValueDatabase(3, "A", display_type::kValue, true, &eof),
+            kRowNotAvailable);
+  EXPECT_TRUE(eof);
+  EXPECT_EQ(connection_->GetValueDatabase(3, "A", display_type::kValue, false, &eof), "");
+}
+
+TEST_F(ValueTest, ValuesNullsAndLabels) {
+  bool eof = true;
+  EXPECT_EQ(connection_->GetValueDatabase(2, "A", display_type::kValue, true, &eof), "3");
+  EXPECT_FALSE(eof);
+  EXPECT_EQ(connection_->GetValueDatabase(1, "b", display_type::kValue), "2");
+  EXPECT_EQ(connection_->GetValueDatabase(2, "B", display_type::kValue, true), "");
+  connection_->SetDesignMode(true);
+  eof = true;
+  EXPECT_EQ(connection_->GetValueDatabase(2, "B", display_type::kValue, true, &eof), kEmptyValue);
+  EXPECT_FALSE(eof);
+  eof = true;
+  EXPECT_EQ(connection_->GetValueDatabase(3, "Price", display_type::kColumnIndex, true, &eof),
+            "Price 3");
+  EXPECT_TRUE(eof);  // labels leave the end-of-data flag alone
+  EXPECT_EQ(connection_->GetValueDatabase(3, "Price", display_type::kConnectionColumn),
+            "Sales Price");
+  EXPECT_EQ(connection_->GetValueDatabase(2.5, "A", display_type::kIndex), "2.5");
+  EXPECT_EQ(connection_->GetValueDatabase(1, "A", display_type::kNothing), "");
+}
+
+TEST_F(ValueTest, UnknownColumnNamesTheColumnAndRow) {
+  try {
+    connection_->GetValueDatabase(2, "Nope", display_type::kValue);
+    FAIL();
+  } catch (const Error& failure) {
+    EXPECT_EQ(failure.number(), ErrorNumber(ErrorCode::kRetrievingValue));
+    EXPECT_EQ(
+        failure.description().rfind("Error while retrieving value of column Nope of row 2.\r\n", 0),
+        0u);
+    EXPECT_EQ(Module().last_error_description.empty(), false);
+  }
+}
+
+TEST_F(ValueTest, ObjectReferenceAddsFolderAndExtension) {
+  EXPECT_EQ(connection_->GetValueObject(1, "A", "C:\\pics", ".jpg", display_type::kValue),
+            "C:\\pics\\1.jpg");
+  EXPECT_EQ(connection_->GetValueObject(1, "A", "/srv/pics", "", display_type::kValue),
+            "/srv/pics/1");
+  EXPECT_EQ(connection_->GetValueObject(1, "A", "C:\\pics\\", ".jpg", display_type::kValue),
+            "1.jpg");
+  bool eof = false;
+  EXPECT_EQ(
+      connection_->GetValueObject(9, "A", "C:\\pics", ".jpg", display_type::kValue, false, &eof),
+      "");
+  EXPECT_TRUE(eof);
+  EXPECT_EQ(connection_->GetValueObject(1, "A", "C:\\p", ".jpg", display_type::kColumn), "A");
+}
+
+TEST_F(ConnectionTest, ResolvesAgainstTheOfflineCopyWhileOneIsMade) {
+  clsConnection connection;
+  connection.SetActivePresentationName("/shows/board.pptx");
+  connection.SetConnectionFileString("data.txt");
+  EXPECT_EQ(connection.ResolvedFileString(), "/shows/data.txt");
+  Module().offline_generation_running = true;
+  Module().offline_presentation_name = "/tmp/copy/x.pptx";
+  EXPECT_EQ(connection.ResolvedFileString(), "/tmp/copy/data.txt");
+}
+
+}  // namespace
+}  // namespace vintrel

@@ -1,0 +1,108 @@
+#include "connections/tag_values.h"
+
+#include <gtest/gtest.h>
+
+namespace vintrel {
+namespace {
+
+using std::chrono::hours;
+using std::chrono::local_days;
+using std::chrono::minutes;
+using namespace std::chrono_literals;
+
+LocalDateTime At(int y, unsigned m, unsigned d, int h = 0, int min = 0) {
+  return local_days{std::chrono::year{y} / m / d} + hours{h} + minutes{min};
+}
+
+RegionalFormat German() {
+  return {",", ".", "%d.%m.%Y", "%H:%M:%S"};
+}
+RegionalFormat British() {
+  return {".", ",", "%d/%m/%Y", "%H:%M:%S"};
+}
+
+TEST(TagFieldsTest, TrailingTabGivesAnEmptyLastFieldAndEmptyTextNoFields) {
+  EXPECT_TRUE(SplitFields("").empty());
+  EXPECT_EQ(SplitFields("1\t"), (std::vector<std::string>{"1", ""}));
+  EXPECT_EQ(SplitFields("\t\t"), (std::vector<std::string>{"", "", ""}));
+  EXPECT_EQ(JoinFields({"a", "b"}, true), "a\tb\t");
+  EXPECT_EQ(JoinFields({"a", "b"}, false), "a\tb");
+  EXPECT_EQ(SplitFields(JoinFields({"x", "", "y"}, false)),
+            (std::vector<std::string>{"x", "", "y"}));
+}
+
+TEST(TagBooleanTest, AcceptsWordsInAnyCaseAndDecimalNumbers) {
+  EXPECT_EQ(FormatBoolean(true), "True");
+  EXPECT_EQ(FormatBoolean(false), "False");
+  EXPECT_EQ(ParseBoolean("TRUE"), true);
+  EXPECT_EQ(ParseBoolean("false"), false);
+  EXPECT_EQ(ParseBoolean("0"), false);
+  EXPECT_EQ(ParseBoolean("-1"), true);
+  EXPECT_EQ(ParseBoolean("2.5"), true);
+  EXPECT_EQ(ParseBoolean("yes"), std::nullopt);
+  EXPECT_EQ(ParseBoolean(""), std::nullopt);
+}
+
+TEST(TagNumberTest, WritesTheShortestInvariantForm) {
+  EXPECT_EQ(FormatNumber(5000), "5000");
+  EXPECT_EQ(FormatNumber(-1), "-1");
+  EXPECT_EQ(FormatNumber(0.1), "0.1");
+  EXPECT_EQ(ParseNumber(FormatNumber(1.0 / 3)), 1.0 / 3);
+}
+
+TEST(TagNumberTest, ReadsInvariantThenLocalThenUsForms) {
+  EXPECT_EQ(ParseNumber(" 1234.5 ", German()), 1234.5);
+  EXPECT_EQ(ParseNumber("+2", German()), 2);
+  EXPECT_EQ(ParseNumber("1e3", German()), 1000);
+  EXPECT_EQ(ParseNumber("1.234,5", German()), 1234.5);
+  EXPECT_EQ(ParseNumber("0,25", German()), 0.25);
+  EXPECT_EQ(ParseNumber("1,234.5", German()), 1234.5);  // written on a US machine
+  EXPECT_EQ(ParseNumber("-1,000,000", UsRegionalFormat()), -1000000);
+}
+
+TEST(TagNumberTest, RefusesWhatIsNoNumber) {
+  for (const char* text : {"", " ", "abc", "nan", "inf", "1,5", "12,34.5", "1.2.3", "--1", ","}) {
+    EXPECT_EQ(ParseNumber(text, UsRegionalFormat()), std::nullopt) << text;
+  }
+}
+
+TEST(TagNumberTest, WholeNumbersRoundHalfToEvenWithin32Bits) {
+  EXPECT_EQ(ParseWholeNumber(" 03 "), 3);
+  EXPECT_EQ(ParseWholeNumber("2.5"), 2);
+  EXPECT_EQ(ParseWholeNumber("3.5"), 4);
+  EXPECT_EQ(ParseWholeNumber("-7"), -7);
+  EXPECT_EQ(ParseWholeNumber("2147483648"), std::nullopt);
+  EXPECT_EQ(ParseWholeNumber("x"), std::nullopt);
+}
+
+TEST(TagDateTest, WritesIso8601AndReadsItBack) {
+  const LocalDateTime value = At(2026, 12, 31, 16, 5) + 9s;
+  EXPECT_EQ(FormatDateTime(value), "2026-12-31T16:05:09");
+  EXPECT_EQ(ParseDateTime(FormatDateTime(value)), value);
+  EXPECT_EQ(ParseDateTime("2026-12-31 16:05"), At(2026, 12, 31, 16, 5));
+  EXPECT_EQ(ParseDateTime("2026-12-31"), At(2026, 12, 31));
+}
+
+TEST(TagDateTest, ReadsUsForms) {
+  EXPECT_EQ(ParseDateTime("12/31/2026 4:00:00 PM", German()), At(2026, 12, 31, 16));
+  EXPECT_EQ(ParseDateTime("1/2/2026 12:30:00 AM", German()), At(2026, 1, 2, 0, 30));
+  EXPECT_EQ(ParseDateTime("12/31/2026", German()), At(2026, 12, 31));
+  // A time alone falls on the host's day zero.
+  EXPECT_EQ(ParseDateTime("4:00:00 PM", German()), At(1899, 12, 30, 16));
+}
+
+TEST(TagDateTest, ReadsTheLocalFormBeforeTheUsOne) {
+  EXPECT_EQ(ParseDateTime("31.12.2026 16:00:00", German()), At(2026, 12, 31, 16));
+  EXPECT_EQ(ParseDateTime("01/02/2026", British()), At(2026, 2, 1));
+  EXPECT_EQ(ParseDateTime("01/02/2026", UsRegionalFormat()), At(2026, 1, 2));
+}
+
+TEST(TagDateTest, RefusesImpossibleDates) {
+  EXPECT_EQ(ParseDateTime("2/30/2026"), std::nullopt);
+  EXPECT_EQ(ParseDateTime("2026-13-01"), std::nullopt);
+  EXPECT_EQ(ParseDateTime("tomorrow"), std::nullopt);
+  EXPECT_EQ(ParseDateTime(""), std::nullopt);
+}
+
+}  // namespace
+}  // namespace vintrel
