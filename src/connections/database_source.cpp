@@ -1,0 +1,136 @@
+#include "connections/database_source.h"
+
+#include <cctype>
+#include <cmath>
+
+#include "connections/connection.h"
+#include "connections/source_support.h"
+#include "host/data_access.h"
+#include "support/error_codes.h"
+#include "support/failure_handling.h"
+#include "support/logs.h"
+#include "support/module_state.h"
+
+namespace vintrel::connections {
+namespace {
+
+constexpr const char* kSource = "clsConnection";
+
+host::DataAccess& DataAccessComponents() {
+  host::DataAccess* data_access = Services().data_access;
+  if (data_access == nullptr) {
+    throw Error(kErrCannotCreateObject, "ADODB.Connection", "No data-access components");
+  }
+  return *data_access;
+}
+
+// Waits while the recordset reports a query still running, letting timers and commands run.
+void WaitForQuery(host::Recordset& recordset) {
+  while (recordset.State() == host::object_state::kExecuting) {
+    PumpEvents();
+    if (recordset.State() == host::object_state::kExecuting) Wait(std::chrono::milliseconds(1));
+  }
+}
+
+[[noreturn]] void Raise(ErrorCode code, clsConnection& connection, const char* where) {
+  const Error failure = CurrentFailure();
+  WriteDebugLog(DebugLevel::kError, kSource, std::string(where) + failure.description());
+  RaiseError(code, kSource, {connection.ConnectionDescription(), failure.description()});
+}
+
+}  // namespace
+
+int QueryOptions(const std::string& sql, const std::string& connection_string) {
+  if (connection_string.find("Microsoft.Project.OLEDB.") != std::string::npos) {
+    return host::command_option::kUnspecified;
+  }
+  const size_t first = sql.find_first_not_of(" \t\r\n");
+  std::string head = first == std::string::npos ? "" : sql.substr(first, 7);
+  for (char& c : head) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return head == "SELECT " ? host::command_option::kAsyncExecute
+                           : host::command_option::kTableDirect;
+}
+
+bool RequeryDue(bool forced, bool design_mode, double now_seconds, double last_seconds,
+                double refresh_rate) {
+  if (forced) return true;
+  if (design_mode) return false;
+  return std::fabs(now_seconds - last_seconds) * 1000.0 > refresh_rate;
+}
+
+void DatabaseSource::Open(clsConnection& connection) {
+  try {
+    connection.CloseConnection();
+    connection.SetDatabaseConnection(DataAccessComponents().CreateConnection());
+    host::Connection& database = *connection.DatabaseConnection();
+    connection.SetConnectionStartTime(PresentTime());
+    database.SetConnectionString(connection.ResolvedConnectionString());
+    database.Open("", "", host::command_option::kUnspecified);
+    while (database.State() == host::object_state::kExecuting) PumpEvents();
+    if (database.State() != host::object_state::kOpen) {
+      throw Error(kErrUnspecified, "ADODB.Connection", "The connection did not open.");
+    }
+  } catch (...) {
+    Raise(ErrorCode::kOpeningDatabase, connection, "eh opendatabase: ");
+  }
+}
+
+void DatabaseSource::FetchRows(clsConnection& connection) {
+  host::Connection* database = connection.DatabaseConnection();
+  connection.CloseRecordset();
+  connection.SetRecordset(DataAccessComponents().CreateRecordset());
+  host::Recordset& rows = *connection.Recordset();
+  rows.SetCursorLocation(host::cursor_location::kClient);
+  rows.SetCursorType(host::cursor_type::kForwardOnly);
+  rows.SetLockType(host::lock_type::kReadOnly);
+  rows.SetActiveConnection(database);
+  connection.SetRecordsetStartTime(PresentTime());
+  rows.Open(connection.RecordsetSQL(),
+            QueryOptions(connection.RecordsetSQL(), connection.ResolvedConnectionString()));
+  WaitForQuery(rows);
+  rows.SetActiveConnection(nullptr);
+}
+
+void DatabaseSource::OpenRecordset(clsConnection& connection) {
+  host::Connection* database = connection.DatabaseConnection();
+  if (database == nullptr || database->State() != host::object_state::kOpen) return;
+  try {
+    FetchRows(connection);
+  } catch (...) {
+    Raise(ErrorCode::kReadingDatabase, connection, "eh openrecordset: ");
+  }
+}
+
+void DatabaseSource::Requery(clsConnection& connection, bool forced) {
+  LogRequery(forced);
+  try {
+    const double now = SecondsSinceMidnight();
+    if (!RequeryDue(forced, connection.DesignMode(), now, last_requery_,
+                    connection.RecordsetRefreshRate())) {
+      return;
+    }
+    last_requery_ = now;
+    connection.OpenConnection();
+    host::Recordset* rows = connection.Recordset();
+    if (rows == nullptr) {
+      // The first fetch never happened (the database was away at opening): fetch now, so the
+      // values come back as soon as the database does.
+      FetchRows(connection);
+    } else {
+      rows->SetActiveConnection(connection.DatabaseConnection());
+      connection.SetRecordsetStartTime(PresentTime());
+      rows->Requery(host::command_option::kUnspecified);
+      WaitForQuery(*rows);
+      rows->SetActiveConnection(nullptr);
+    }
+    connection.CloseConnection();
+  } catch (...) {
+    Raise(ErrorCode::kRequeryingDatabase, connection, "eh requery: ");
+  }
+}
+
+void DatabaseSource::Close(clsConnection& connection) noexcept {
+  connection.CloseConnection();
+}
+
+}  // namespace vintrel::connections

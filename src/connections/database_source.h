@@ -1,0 +1,40 @@
+// A database connection: a data-access connection opened with the presentation's connection
+// string, a query whose rows are fetched into a client-side recordset and then disconnected, so
+// values are read from memory and the database is only contacted again on a refresh, at most
+// once per refresh interval.
+#ifndef VINTREL_CONNECTIONS_DATABASE_SOURCE_H_
+#define VINTREL_CONNECTIONS_DATABASE_SOURCE_H_
+
+#include <string>
+
+#include "connections/connection_source.h"
+
+namespace vintrel::connections {
+
+// The open options for a query text: a SELECT statement runs asynchronously, anything else
+// names a table, view or procedure opened directly; a project data source takes neither.
+int QueryOptions(const std::string& sql, const std::string& connection_string);
+
+// Whether a timed refresh is due: forced, or outside design mode once more than `refresh_rate`
+// milliseconds separate now from the last refresh (both as seconds since midnight; the
+// difference is taken without sign, so the first refresh after midnight is due).
+bool RequeryDue(bool forced, bool design_mode, double now_seconds, double last_seconds,
+                double refresh_rate);
+
+class DatabaseSource : public ConnectionSource {
+ public:
+  void Open(clsConnection& connection) override;
+  void OpenRecordset(clsConnection& connection) override;
+  void Requery(clsConnection& connection, bool forced) override;
+  void Close(clsConnection& connection) noexcept override;
+
+ private:
+  // Opens the query on the connection's data-access connection and waits for it.
+  void FetchRows(clsConnection& connection);
+
+  double last_requery_ = 0;  // seconds since midnight
+};
+
+}  // namespace vintrel::connections
+
+#endif  // VINTREL_CONNECTIONS_DATABASE_SOURCE_H_

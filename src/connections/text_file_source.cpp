@@ -1,0 +1,75 @@
+#include "connections/text_file_source.h"
+
+#include "connections/connection.h"
+#include "connections/connection_paths.h"
+#include "connections/source_support.h"
+#include "support/error_codes.h"
+#include "support/failure_handling.h"
+#include "support/logs.h"
+
+namespace vintrel::connections {
+namespace {
+
+constexpr const char* kSource = "clsConnection";
+
+}  // namespace
+
+void TextFileSource::Open(clsConnection& connection) {
+  const std::string path = NativePath(connection.ResolvedFileString());
+  // A file that another program is writing may refuse us for a moment.
+  for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+    file_.reset();
+    try {
+      file_ = std::make_unique<TextFile>(path);
+      file_time_ = FileTime(path);
+      return;
+    } catch (...) {
+      file_.reset();
+      Wait(kOpenRetryWait);
+    }
+  }
+  try {
+    file_ = std::make_unique<TextFile>(path);
+    file_time_ = FileTime(path);
+  } catch (...) {
+    file_.reset();
+    const Error failure = CurrentFailure();
+    WriteDebugLog(DebugLevel::kError, kSource, "eh opentextfile: " + failure.description());
+    RaiseError(ErrorCode::kOpeningFile, kSource,
+               {connection.ConnectionDescription(), failure.description()});
+  }
+}
+
+void TextFileSource::OpenRecordset(clsConnection& connection) {
+  if (!connection.Opened() || file_ == nullptr) return;
+  const bool names = connection.ConnectionFirstRowFieldNames();
+  std::unique_ptr<host::ClientRecordset> rows;
+  SkipFailure([&] { rows = file_->ReadRecordset(names); });
+  file_.reset();
+  if (rows == nullptr) return;  // nothing read: the previous rows stay
+  WriteDebugLog(DebugLevel::kInformation, kSource,
+                names ? "TEMP Firstrowfieldnames" : "TEMP FirstRow no fieldnames");
+  connection.SetRecordset(std::move(rows));
+}
+
+void TextFileSource::Requery(clsConnection& connection, bool forced) {
+  LogRequery(forced);
+  try {
+    const std::string path = NativePath(connection.ResolvedFileString());
+    if (FileTime(path) == file_time_ && !forced) return;
+    connection.OpenConnection();
+    connection.OpenDataFile();
+    file_time_ = FileTime(path);
+  } catch (...) {
+    const Error failure = CurrentFailure();
+    WriteDebugLog(DebugLevel::kError, kSource, "eh requery: " + failure.description());
+    RaiseError(ErrorCode::kRequeryingFile, kSource,
+               {connection.ConnectionDescription(), failure.description()});
+  }
+}
+
+void TextFileSource::Close(clsConnection& /*connection*/) noexcept {
+  file_.reset();
+}
+
+}  // namespace vintrel::connections

@@ -1,0 +1,43 @@
+#include "connections/database_source.h"
+
+#include <gtest/gtest.h>
+
+#include "host/data_access.h"
+
+namespace vintrel::connections {
+namespace {
+
+using host::command_option::kAsyncExecute;
+using host::command_option::kTableDirect;
+using host::command_option::kUnspecified;
+
+TEST(QueryOptionsTest, SelectStatementsRunAsynchronouslyEverythingElseOpensDirectly) {
+  EXPECT_EQ(QueryOptions("SELECT * FROM orders", "DSN=x"), kAsyncExecute);
+  EXPECT_EQ(QueryOptions("   select region from totals", "DSN=x"), kAsyncExecute);
+  EXPECT_EQ(QueryOptions("\tSelect\n", "DSN=x"), kTableDirect);  // "Select\n" is not "SELECT "
+  EXPECT_EQ(QueryOptions("orders", "DSN=x"), kTableDirect);
+  EXPECT_EQ(QueryOptions("EXEC monthly_totals", "DSN=x"), kTableDirect);
+  EXPECT_EQ(QueryOptions("SELECTED_ROWS", "DSN=x"), kTableDirect);
+  EXPECT_EQ(QueryOptions("SELECT 1", "Provider=Microsoft.Project.OLEDB.11.0;Project Name=x"),
+            kUnspecified);
+  EXPECT_EQ(QueryOptions("orders", "Provider=Microsoft.Project.OLEDB.11.0"), kUnspecified);
+  EXPECT_EQ(QueryOptions("SELECT 1", "provider=microsoft.project.oledb.11.0"), kAsyncExecute);
+}
+
+TEST(RequeryDueTest, RefreshRateLimitsTimedRequeriesOutsideDesignMode) {
+  // Forced always; design mode never unless forced.
+  EXPECT_TRUE(RequeryDue(true, true, 100, 100, 5000));
+  EXPECT_FALSE(RequeryDue(false, true, 500, 100, 0));
+  // Two calls 100 ms apart with a rate of 5000 ms: only the first is due.
+  EXPECT_TRUE(RequeryDue(false, false, 36000.0, 0, 5000));
+  EXPECT_FALSE(RequeryDue(false, false, 36000.1, 36000.0, 5000));
+  // A rate of 0: every call.
+  EXPECT_TRUE(RequeryDue(false, false, 36000.001, 36000.0, 0));
+  // Just after midnight the difference is taken without sign.
+  EXPECT_TRUE(RequeryDue(false, false, 1.0, 86399.0, 5000));
+  // Never more often than the rate, even exactly on it.
+  EXPECT_FALSE(RequeryDue(false, false, 105.0, 100.0, 5000));
+}
+
+}  // namespace
+}  // namespace vintrel::connections

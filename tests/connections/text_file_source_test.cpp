@@ -1,0 +1,129 @@
+#include "connections/text_file_source.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "connections/connection.h"
+#include "connections/real_sources.h"
+#include "host/clock.h"
+#include "support/error_codes.h"
+#include "support/module_state.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::connections {
+namespace {
+
+class TextFileSourceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetModuleState();
+    Services().clock = &clock_;
+    connection_.SetConnectionType(connection_type::kTextFile);
+    connection_.SetConnectionDescription("Sales");
+    connection_.SetActivePresentationName(dir_.File("shows/board.pptx"));
+  }
+  void TearDown() override { ResetModuleState(); }
+
+  // Sets a file's modification time, so a test can tell "changed" from "rewritten alike".
+  static void SetFileTime(const std::string& path, time_t seconds) {
+    struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+  }
+
+  std::string Value(double row, const std::string& column) {
+    return connection_.GetValueDatabase(row, column, 1);
+  }
+
+  testing::TempDir dir_;
+  host::FakeClock clock_;
+  clsConnection connection_{RealSources()};
+};
+
+TEST_F(TextFileSourceTest, WindowsRelativePathFindsTheFileBesideThePresentation) {
+  dir_.Write("data/sales.txt", "Region\tSales\r\nNorth\t1250\r\nSouth\t980\r\n");
+  std::filesystem::create_directories(dir_.File("shows"));
+  connection_.SetConnectionFileString("..\\data\\sales.txt");
+  connection_.SetConnectionFirstRowFieldNames(true);
+
+  connection_.OpenConnection();
+  connection_.OpenRecordset();
+
+  EXPECT_TRUE(connection_.Opened());
+  EXPECT_EQ(connection_.RecordCount(), 2);
+  EXPECT_EQ(Value(2, "Sales"), "980");
+  EXPECT_EQ(Value(1, "region"), "North");
+}
+
+TEST_F(TextFileSourceTest, RequeryRereadsOnlyAChangedFileUnlessForced) {
+  const std::string path = dir_.Write("live.txt", "A\r\n1\r\n");
+  SetFileTime(path, 1700000000);
+  connection_.SetConnectionFileString(path);
+  connection_.SetConnectionFirstRowFieldNames(true);
+  connection_.OpenConnection();
+  connection_.OpenRecordset();
+  ASSERT_EQ(Value(1, "A"), "1");
+
+  dir_.Write("live.txt", "A\r\n2\r\n");
+  SetFileTime(path, 1700000000);  // same time: looks unchanged
+  connection_.Requery(false);
+  EXPECT_EQ(Value(1, "A"), "1");
+  connection_.Requery(true);
+  EXPECT_EQ(Value(1, "A"), "2");
+
+  dir_.Write("live.txt", "A\r\n3\r\n4\r\n");
+  SetFileTime(path, 1700000060);
+  connection_.Requery(false);
+  EXPECT_EQ(connection_.RecordCount(), 2);
+  EXPECT_EQ(Value(2, "A"), "4");
+}
+
+TEST_F(TextFileSourceTest, MissingFileIsTriedFiftyTimesThenReportedWithTheConnectionName) {
+  connection_.SetConnectionFileString(dir_.File("nowhere.txt"));
+  const auto before = clock_.Steady();
+  try {
+    connection_.OpenConnection();
+    FAIL() << "opened a missing file";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.number(), ErrorNumber(ErrorCode::kOpeningFile));
+    EXPECT_EQ(error.description().rfind("Error while opening file Sales. \r\n", 0), 0u)
+        << error.description();
+    EXPECT_NE(error.description().find("nowhere.txt"), std::string::npos);
+  }
+  EXPECT_FALSE(connection_.Opened());
+  EXPECT_EQ(clock_.Steady() - before, std::chrono::milliseconds(50 * 50));
+}
+
+TEST_F(TextFileSourceTest, EmptyFileKeepsThePreviousRows) {
+  const std::string path = dir_.Write("board.txt", "x\ty\r\n");
+  connection_.SetConnectionFileString(path);
+  connection_.OpenConnection();
+  connection_.OpenRecordset();
+  ASSERT_EQ(Value(1, "2"), "y");
+
+  dir_.Write("board.txt", "");
+  SetFileTime(path, 1600000000);
+  connection_.Requery(false);
+  EXPECT_EQ(Value(1, "2"), "y");
+}
+
+TEST_F(TextFileSourceTest, FileThatVanishesBetweenRefreshesGivesTheRequeryError) {
+  const std::string path = dir_.Write("gone.txt", "1\r\n");
+  connection_.SetConnectionFileString(path);
+  connection_.OpenConnection();
+  connection_.OpenRecordset();
+  std::filesystem::remove(path);
+  try {
+    connection_.Requery(false);
+    FAIL() << "requery of a vanished file succeeded";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.number(), ErrorNumber(ErrorCode::kRequeryingFile));
+    EXPECT_EQ(error.description().rfind("Error requerying file Sales. \r\n", 0), 0u);
+  }
+  EXPECT_EQ(Value(1, "1"), "1");  // the rows read before stay readable
+}
+
+}  // namespace
+}  // namespace vintrel::connections
