@@ -1,0 +1,118 @@
+#include "host/workbook/sheet_range.h"
+
+#include <algorithm>
+#include <memory>
+#include <unordered_map>
+
+#include "host/error.h"
+
+namespace vintrel::host::workbook {
+
+namespace {
+
+constexpr char kSource[] = "WorkbookReader";
+constexpr double kLastDateSerial = 2958465.0;
+constexpr double k1904Offset = 1462.0;
+
+std::string RangeText(const CellRange& range) {
+  return ColumnLetters(range.first_column) + std::to_string(range.first_row) + ":" +
+         ColumnLetters(range.last_column) + std::to_string(range.last_row);
+}
+
+}  // namespace
+
+std::string DisplayText(const CellValue& value, const NumberFormat& format, DateSystem system) {
+  switch (value.kind) {
+    case CellValue::Kind::kEmpty:
+      return "";
+    case CellValue::Kind::kNumber:
+    case CellValue::Kind::kDate:
+      return format.Format(value.number, system);
+    case CellValue::Kind::kText:
+      return format.FormatText(value.text);
+    case CellValue::Kind::kBoolean:
+      return value.number != 0 ? "TRUE" : "FALSE";
+    case CellValue::Kind::kError:
+      return value.text;
+  }
+  return "";
+}
+
+std::vector<Cell> ReadRange(WorkbookFile& file, size_t index, const std::string& a1,
+                            const ReaderLimits& limits) {
+  const SheetInfo& sheet = file.Sheets().at(index);
+  if (sheet.type == sheet_type::kChart) {
+    throw Error(kErrInvalidArgument, kSource,
+                "'" + sheet.name + "' is a chart sheet and has no cells to read");
+  }
+  std::optional<CellRange> parsed = ParseRange(a1);
+  if (!parsed) {
+    throw Error(kErrInvalidArgument, kSource,
+                "'" + a1 + "' is not a cell range; write a range such as A1:C10 or B2");
+  }
+  CellRange range = *parsed;
+  std::vector<StoredCell> stored;
+  file.ReadCells(index, range, &stored);
+
+  if (range.CellCount() > limits.max_range_cells) {
+    // Cut to the cells the sheet holds; beyond them every cell would be empty.
+    int last_row = 0;
+    int last_column = 0;
+    for (const StoredCell& cell : stored) {
+      last_row = std::max(last_row, cell.row);
+      last_column = std::max(last_column, cell.column);
+    }
+    CellRange used = range;
+    used.last_row = std::min(range.last_row, last_row);
+    used.last_column = std::min(range.last_column, last_column);
+    if (used.last_row < used.first_row || used.last_column < used.first_column) return {};
+    if (used.CellCount() > limits.max_range_cells) {
+      throw Error(kErrInvalidArgument, kSource,
+                  "The range " + a1 + " of sheet '" + sheet.name + "' holds " +
+                      std::to_string(used.CellCount()) + " cells even where it has data (" +
+                      RangeText(used) + "); at most " + std::to_string(limits.max_range_cells) +
+                      " cells can be read at once");
+    }
+    range = used;
+  }
+
+  const int width = range.last_column - range.first_column + 1;
+  const long long count = range.CellCount();
+  std::vector<Cell> cells(static_cast<size_t>(count));
+  static const std::string kGeneral = "General";
+  for (long long i = 0; i < count; ++i) {
+    Cell& cell = cells[static_cast<size_t>(i)];
+    cell.row = range.first_row + static_cast<int>(i / width);
+    cell.column = range.first_column + static_cast<int>(i % width);
+    cell.number_format = kGeneral;
+  }
+
+  const DateSystem system = file.date_system();
+  std::unordered_map<int, std::unique_ptr<NumberFormat>> formats;
+  for (StoredCell& stored_cell : stored) {
+    if (stored_cell.row > range.last_row || stored_cell.column > range.last_column) continue;
+    size_t at = static_cast<size_t>(stored_cell.row - range.first_row) * width +
+                static_cast<size_t>(stored_cell.column - range.first_column);
+    Cell& cell = cells[at];
+    auto found = formats.find(stored_cell.style);
+    if (found == formats.end()) {
+      found = formats
+                  .emplace(stored_cell.style,
+                           std::make_unique<NumberFormat>(file.FormatCode(stored_cell.style)))
+                  .first;
+    }
+    const NumberFormat& format = *found->second;
+    cell.value = std::move(stored_cell.value);
+    cell.number_format = format.code();
+    cell.text = DisplayText(cell.value, format, system);
+    if (cell.value.kind == CellValue::Kind::kNumber && format.IsDate() && cell.value.number >= 0 &&
+        cell.value.number <= kLastDateSerial) {
+      // A date value means a point in time: keep it in the 1900 count whatever the file uses.
+      cell.value.kind = CellValue::Kind::kDate;
+      if (system == DateSystem::k1904) cell.value.number += k1904Offset;
+    }
+  }
+  return cells;
+}
+
+}  // namespace vintrel::host::workbook

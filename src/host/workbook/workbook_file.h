@@ -1,0 +1,51 @@
+// What the reader needs from one opened workbook file, whatever its format: the sheets, and for a
+// range the stored values with their number format codes.
+#ifndef VINTREL_HOST_WORKBOOK_WORKBOOK_FILE_H_
+#define VINTREL_HOST_WORKBOOK_WORKBOOK_FILE_H_
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "host/spreadsheet.h"
+#include "host/workbook/cell_reference.h"
+#include "host/workbook/number_format.h"
+
+namespace vintrel::host::workbook {
+
+// Ceilings that keep a hostile or runaway file from exhausting memory or time.
+struct ReaderLimits {
+  size_t max_file_bytes = size_t{1} << 30;    // the workbook file itself
+  size_t max_part_bytes = size_t{512} << 20;  // one expanded package part
+  size_t max_total_bytes = size_t{1} << 30;   // all expanded parts of one workbook
+  long long max_range_cells = 2'000'000;      // cells one Range may return
+};
+
+// One stored cell: where it is, its value as stored and its style (an index into the file's
+// number formats; 0 is General).
+struct StoredCell {
+  int row = 0;
+  int column = 0;
+  int style = 0;
+  CellValue value;  // numbers stay kNumber here; the reader decides which are dates
+};
+
+struct SheetInfo {
+  std::string name;
+  int type = sheet_type::kWorksheet;
+};
+
+class WorkbookFile {
+ public:
+  virtual ~WorkbookFile() = default;
+  virtual const std::vector<SheetInfo>& Sheets() const = 0;
+  virtual DateSystem date_system() const = 0;
+  // The number format code of a style index; "General" for unknown indexes.
+  virtual const std::string& FormatCode(int style) const = 0;
+  // Appends the stored cells of sheet `index` (from 0) that lie inside `range`, in any order.
+  virtual void ReadCells(size_t index, const CellRange& range, std::vector<StoredCell>* cells) = 0;
+};
+
+}  // namespace vintrel::host::workbook
+
+#endif  // VINTREL_HOST_WORKBOOK_WORKBOOK_FILE_H_

@@ -1,0 +1,205 @@
+#include "host/workbook/workbook_reader.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "host/error.h"
+#include "host/workbook/sheet_range.h"
+#include "host/workbook/xls_file.h"
+#include "host/workbook/xlsx_file.h"
+
+namespace vintrel::host::workbook {
+
+namespace {
+
+constexpr char kSource[] = "WorkbookReader";
+
+bool StartsWith(const std::string& bytes, std::string_view magic) {
+  return bytes.size() >= magic.size() && bytes.compare(0, magic.size(), magic) == 0;
+}
+
+// Compound documents that hold an encrypted package instead of a workbook stream: what the
+// program writes for a password-protected .xlsx.
+bool IsEncryptedPackage(const std::string& bytes) {
+  static const std::string kName = [] {
+    std::string name;
+    for (char c : std::string("EncryptedPackage")) {
+      name.push_back(c);
+      name.push_back('\0');
+    }
+    return name;
+  }();
+  return bytes.find(kName) != std::string::npos;
+}
+
+// The scratch workbook of Add(): one empty sheet.
+class ScratchFile : public WorkbookFile {
+ public:
+  ScratchFile() : sheets_{{"Sheet1", sheet_type::kWorksheet}} {}
+  const std::vector<SheetInfo>& Sheets() const override { return sheets_; }
+  DateSystem date_system() const override { return DateSystem::k1900; }
+  const std::string& FormatCode(int) const override {
+    static const std::string kGeneral = "General";
+    return kGeneral;
+  }
+  void ReadCells(size_t, const CellRange&, std::vector<StoredCell>*) override {}
+
+ private:
+  std::vector<SheetInfo> sheets_;
+};
+
+class ReaderWorkbook;
+
+class ReaderWorksheet : public Worksheet {
+ public:
+  ReaderWorksheet(ReaderWorkbook* book, size_t index) : book_(book), index_(index) {}
+  std::string Name() const override;
+  int Type() const override;
+  std::vector<Cell> Range(const std::string& a1) override;
+
+ private:
+  ReaderWorkbook* book_;
+  size_t index_;
+};
+
+class ReaderWorkbook : public Workbook {
+ public:
+  ReaderWorkbook(std::unique_ptr<WorkbookFile> file, std::string name, const ReaderLimits& limits)
+      : file_(std::move(file)), name_(std::move(name)), limits_(limits) {
+    for (size_t i = 0; i < file_->Sheets().size(); ++i) {
+      sheets_.push_back(std::make_unique<ReaderWorksheet>(this, i));
+      infos_.push_back(file_->Sheets()[i]);
+    }
+  }
+
+  int SheetCount() const override { return static_cast<int>(sheets_.size()); }
+
+  Worksheet& Sheets(int index) override {
+    if (index < 1 || index > SheetCount()) {
+      throw Error(kErrSubscriptOutOfRange, kSource,
+                  "Subscript out of range: sheet " + std::to_string(index) + " of " + name_ +
+                      ", which has " + std::to_string(SheetCount()) + " sheet(s)");
+    }
+    return *sheets_[index - 1];
+  }
+
+  Worksheet& Sheets(const std::string& name) override {
+    // Sheet names compare without regard to letter case, as in the program.
+    for (size_t i = 0; i < infos_.size(); ++i) {
+      if (strcasecmp(infos_[i].name.c_str(), name.c_str()) == 0) return *sheets_[i];
+    }
+    throw Error(kErrSubscriptOutOfRange, kSource,
+                "Subscript out of range: " + name_ + " has no sheet named '" + name + "'");
+  }
+
+  void SetSaved(bool) override {}  // nothing is ever written
+  void Close() override { file_.reset(); }
+
+  const SheetInfo& info(size_t index) const { return infos_[index]; }
+
+  std::vector<Cell> Range(size_t index, const std::string& a1) {
+    if (!file_) {
+      throw Error(kErrUnspecified, kSource, name_ + " is closed; its cells cannot be read");
+    }
+    return ReadRange(*file_, index, a1, limits_);
+  }
+
+ private:
+  std::unique_ptr<WorkbookFile> file_;
+  std::string name_;
+  ReaderLimits limits_;
+  std::vector<std::unique_ptr<ReaderWorksheet>> sheets_;
+  std::vector<SheetInfo> infos_;
+};
+
+std::string ReaderWorksheet::Name() const {
+  return book_->info(index_).name;
+}
+int ReaderWorksheet::Type() const {
+  return book_->info(index_).type;
+}
+std::vector<Cell> ReaderWorksheet::Range(const std::string& a1) {
+  return book_->Range(index_, a1);
+}
+
+std::string ReadWholeFile(const std::string& path, const std::string& what,
+                          const ReaderLimits& limits) {
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) {
+    if (errno == EACCES) {
+      throw Error(kErrPermissionDenied, kSource, what + " cannot be read: permission denied");
+    }
+    throw Error(kErrFileNotFound, kSource, what + " could not be found");
+  }
+  if (S_ISDIR(info.st_mode)) {
+    throw Error(kErrFileNotFound, kSource, what + " is a folder, not a workbook file");
+  }
+  if (static_cast<unsigned long long>(info.st_size) > limits.max_file_bytes) {
+    throw Error(kErrUnspecified, kSource,
+                what + " is larger than " + std::to_string(limits.max_file_bytes >> 20) +
+                    " MiB, more than the reader accepts");
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    int error = errno;
+    if (error == EACCES || error == EPERM) {
+      throw Error(kErrPermissionDenied, kSource, what + " cannot be read: permission denied");
+    }
+    throw Error(kErrUnspecified, kSource,
+                what + " cannot be opened: " + std::string(std::strerror(error)));
+  }
+  std::string bytes;
+  bytes.reserve(static_cast<size_t>(info.st_size));
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (in.bad()) throw Error(kErrUnspecified, kSource, what + " cannot be read to its end");
+  return bytes;
+}
+
+}  // namespace
+
+WorkbookReaderApplication::WorkbookReaderApplication(ReaderLimits limits) : limits_(limits) {}
+
+void WorkbookReaderApplication::CheckRunning() const {
+  if (quit_) throw Error(kErrUnspecified, kSource, "The workbook reader has been shut down");
+}
+
+std::unique_ptr<Workbook> WorkbookReaderApplication::Open(const std::string& file_name,
+                                                          const OpenOptions&) {
+  CheckRunning();
+  const std::string what = "'" + file_name + "'";
+  std::string bytes = ReadWholeFile(file_name, what, limits_);
+  std::unique_ptr<WorkbookFile> file;
+  if (bytes.empty()) {
+    throw Error(kErrUnspecified, kSource,
+                what + " is empty; it may still be being written by another program");
+  }
+  if (StartsWith(bytes, "PK\x03\x04") || StartsWith(bytes, "PK\x05\x06")) {
+    file = std::make_unique<XlsxFile>(std::move(bytes), what, limits_);
+  } else if (StartsWith(bytes, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) {
+    if (IsEncryptedPackage(bytes)) {
+      throw Error(kErrUnspecified, kSource,
+                  what +
+                      " is password-protected (encrypted); save it without a password to "
+                      "link it");
+    }
+    bytes.clear();
+    file = std::make_unique<XlsFile>(file_name, what);
+  } else {
+    throw Error(kErrUnspecified, kSource,
+                what + " is not a workbook: it is neither an .xlsx, .xlsm nor an .xls file");
+  }
+  return std::make_unique<ReaderWorkbook>(std::move(file), what, limits_);
+}
+
+std::unique_ptr<Workbook> WorkbookReaderApplication::Add() {
+  CheckRunning();
+  return std::make_unique<ReaderWorkbook>(std::make_unique<ScratchFile>(), "the new workbook",
+                                          limits_);
+}
+
+}  // namespace vintrel::host::workbook

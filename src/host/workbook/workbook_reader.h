@@ -1,0 +1,51 @@
+// The spreadsheet application the workbook source talks to, built on our own readers for .xlsx,
+// .xlsm and .xls files instead of a running spreadsheet program. Every workbook is opened
+// read-only, read at once and never written.
+#ifndef VINTREL_HOST_WORKBOOK_WORKBOOK_READER_H_
+#define VINTREL_HOST_WORKBOOK_WORKBOOK_READER_H_
+
+#include <memory>
+#include <string>
+
+#include "host/spreadsheet.h"
+#include "host/workbook/workbook_file.h"
+
+namespace vintrel::host::workbook {
+
+class WorkbookReaderApplication : public SpreadsheetApplication {
+ public:
+  explicit WorkbookReaderApplication(ReaderLimits limits = {});
+
+  // Fails with an Error whose description says why: a missing or unreadable file, a file that is
+  // not a workbook, one that is password-protected, damaged or still being written.
+  std::unique_ptr<Workbook> Open(const std::string& file_name, const OpenOptions& options) override;
+  std::unique_ptr<Workbook> Add() override;
+  void SetIgnoreRemoteRequests(bool value) override { ignore_remote_requests_ = value; }
+  bool ignore_remote_requests() const { return ignore_remote_requests_; }
+  // The reader has no window.
+  bool Visible() const override { return false; }
+  // Afterwards Open and Add fail; workbooks already open stay readable.
+  void Quit() override { quit_ = true; }
+
+ private:
+  void CheckRunning() const;
+
+  ReaderLimits limits_;
+  bool ignore_remote_requests_ = false;
+  bool quit_ = false;
+};
+
+class WorkbookReaderFactory : public SpreadsheetFactory {
+ public:
+  explicit WorkbookReaderFactory(ReaderLimits limits = {}) : limits_(limits) {}
+  std::unique_ptr<SpreadsheetApplication> CreateApplication() override {
+    return std::make_unique<WorkbookReaderApplication>(limits_);
+  }
+
+ private:
+  ReaderLimits limits_;
+};
+
+}  // namespace vintrel::host::workbook
+
+#endif  // VINTREL_HOST_WORKBOOK_WORKBOOK_READER_H_

@@ -1,0 +1,168 @@
+#include "host/workbook/xls_file.h"
+
+#include <freexl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "host/error.h"
+
+namespace vintrel::host::workbook {
+
+namespace {
+
+constexpr char kSource[] = "WorkbookReader";
+
+// Styles the reader gives the kinds of value the library reports.
+enum Style { kGeneral = 0, kDate = 1, kDateTime = 2, kTime = 3 };
+
+std::string Describe(int code) {
+  switch (code) {
+    case FREEXL_FILE_NOT_FOUND:
+      return "the file cannot be opened";
+    case FREEXL_INSUFFICIENT_MEMORY:
+      return "not enough memory";
+    case FREEXL_INVALID_CFBF_HEADER:
+    case FREEXL_CFBF_INVALID_SIGNATURE:
+    case FREEXL_CFBF_INVALID_SECTOR_SIZE:
+      return "the file is not a valid compound document";
+    case FREEXL_CFBF_READ_ERROR:
+    case FREEXL_CFBF_SEEK_ERROR:
+    case FREEXL_CFBF_EMPTY_FAT_CHAIN:
+    case FREEXL_CFBF_ILLEGAL_FAT_ENTRY:
+    case FREEXL_INVALID_MINI_STREAM:
+      return "the file is damaged or incomplete";
+    case FREEXL_BIFF_WORKBOOK_NOT_FOUND:
+      return "the compound document holds no workbook";
+    case FREEXL_BIFF_INVALID_BOF:
+    case FREEXL_BIFF_INVALID_SST:
+    case FREEXL_BIFF_ILLEGAL_SST_INDEX:
+      return "the workbook stream is damaged";
+    case FREEXL_UNSUPPORTED_CHARSET:
+    case FREEXL_INVALID_CHARACTER:
+      return "the workbook's character set cannot be read";
+    default:
+      return "error " + std::to_string(code) + " while reading it";
+  }
+}
+
+double ParseDate(const char* text) {
+  int year = 0, month = 0, day = 0;
+  if (std::sscanf(text, "%d-%d-%d", &year, &month, &day) != 3) return 0;
+  return static_cast<double>(SerialFromDate(year, month, day));
+}
+
+double ParseTime(const char* text) {
+  int hour = 0, minute = 0, second = 0;
+  if (std::sscanf(text, "%d:%d:%d", &hour, &minute, &second) < 2) return 0;
+  return (hour * 3600 + minute * 60 + second) / 86400.0;
+}
+
+}  // namespace
+
+XlsFile::XlsFile(const std::string& path, const std::string& what) : what_(what) {
+  int status = freexl_open(path.c_str(), &handle_);
+  // The library can report success yet give no handle for structures it does not understand.
+  if (status == FREEXL_OK && handle_ == nullptr) status = FREEXL_BIFF_INVALID_BOF;
+  if (status != FREEXL_OK) {
+    if (handle_ != nullptr) freexl_close(handle_);
+    handle_ = nullptr;
+    throw Error(kErrUnspecified, kSource,
+                what_ + " cannot be read as an .xls workbook: " + Describe(status));
+  }
+  unsigned int password = 0;
+  if (freexl_get_info(handle_, FREEXL_BIFF_PASSWORD, &password) == FREEXL_OK &&
+      password == FREEXL_BIFF_OBFUSCATED) {
+    freexl_close(handle_);
+    handle_ = nullptr;
+    throw Error(kErrUnspecified, kSource,
+                what_ + " is password-protected; save it without a password to link it");
+  }
+  unsigned int count = 0;
+  freexl_get_info(handle_, FREEXL_BIFF_SHEET_COUNT, &count);
+  for (unsigned int i = 0; i < count; ++i) {
+    const char* name = nullptr;
+    SheetInfo info;
+    if (freexl_get_worksheet_name(handle_, static_cast<unsigned short>(i), &name) == FREEXL_OK &&
+        name != nullptr) {
+      info.name = name;
+    }
+    sheets_.push_back(std::move(info));
+  }
+}
+
+XlsFile::~XlsFile() {
+  if (handle_ != nullptr) freexl_close(handle_);
+}
+
+const std::string& XlsFile::FormatCode(int style) const {
+  static const std::string kCodes[] = {"General", "m/d/yyyy", "m/d/yyyy h:mm", "h:mm:ss"};
+  return kCodes[style >= kGeneral && style <= kTime ? style : kGeneral];
+}
+
+void XlsFile::ReadCells(size_t index, const CellRange& range, std::vector<StoredCell>* cells) {
+  if (freexl_select_active_worksheet(handle_, static_cast<unsigned short>(index)) != FREEXL_OK) {
+    throw Error(kErrUnspecified, kSource,
+                what_ + ": cannot select the sheet '" + sheets_.at(index).name + "'");
+  }
+  unsigned int rows = 0;
+  unsigned short columns = 0;
+  freexl_worksheet_dimensions(handle_, &rows, &columns);
+  int last_row = std::min<long long>(range.last_row, rows);
+  int last_column = std::min<int>(range.last_column, columns);
+  for (int row = range.first_row; row <= last_row; ++row) {
+    for (int column = range.first_column; column <= last_column; ++column) {
+      FreeXL_CellValue cell;
+      int status = freexl_get_cell_value(handle_, static_cast<unsigned int>(row - 1),
+                                         static_cast<unsigned short>(column - 1), &cell);
+      if (status != FREEXL_OK) {
+        throw Error(kErrUnspecified, kSource,
+                    what_ + ": cell " + ColumnLetters(column) + std::to_string(row) +
+                        " cannot be read: " + Describe(status));
+      }
+      StoredCell stored;
+      stored.row = row;
+      stored.column = column;
+      CellValue& value = stored.value;
+      switch (cell.type) {
+        case FREEXL_CELL_INT:
+          value.kind = CellValue::Kind::kNumber;
+          value.number = cell.value.int_value;
+          break;
+        case FREEXL_CELL_DOUBLE:
+          value.kind = CellValue::Kind::kNumber;
+          value.number = cell.value.double_value;
+          break;
+        case FREEXL_CELL_TEXT:
+        case FREEXL_CELL_SST_TEXT:
+          value.kind = CellValue::Kind::kText;
+          value.text = cell.value.text_value ? cell.value.text_value : "";
+          break;
+        case FREEXL_CELL_DATE:
+          value.kind = CellValue::Kind::kNumber;
+          value.number = ParseDate(cell.value.text_value);
+          stored.style = kDate;
+          break;
+        case FREEXL_CELL_DATETIME: {
+          const char* text = cell.value.text_value;
+          value.kind = CellValue::Kind::kNumber;
+          value.number =
+              ParseDate(text) + ParseTime(text + std::min<size_t>(11, std::strlen(text)));
+          stored.style = kDateTime;
+          break;
+        }
+        case FREEXL_CELL_TIME:
+          value.kind = CellValue::Kind::kNumber;
+          value.number = ParseTime(cell.value.text_value);
+          stored.style = kTime;
+          break;
+        default:
+          continue;
+      }
+      cells->push_back(std::move(stored));
+    }
+  }
+}
+
+}  // namespace vintrel::host::workbook

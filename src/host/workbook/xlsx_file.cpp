@@ -1,0 +1,415 @@
+#include "host/workbook/xlsx_file.h"
+
+#include <charconv>
+#include <cstring>
+#include <map>
+#include <pugixml.hpp>
+
+#include "host/error.h"
+
+namespace vintrel::host::workbook {
+
+namespace {
+
+constexpr char kSource[] = "WorkbookReader";
+constexpr int kDialogSheet = -4116;
+constexpr int kMacroSheet = 3;
+
+// Element and attribute names compare by local name: producers differ in namespace prefixes.
+const char* LocalName(const char* name) {
+  const char* colon = std::strchr(name, ':');
+  return colon ? colon + 1 : name;
+}
+
+bool NameIs(const pugi::xml_node& node, const char* local) {
+  return std::strcmp(LocalName(node.name()), local) == 0;
+}
+
+pugi::xml_node Child(const pugi::xml_node& node, const char* local) {
+  for (pugi::xml_node child : node.children()) {
+    if (NameIs(child, local)) return child;
+  }
+  return {};
+}
+
+const char* Attribute(const pugi::xml_node& node, const char* local) {
+  for (pugi::xml_attribute attribute : node.attributes()) {
+    if (std::strcmp(LocalName(attribute.name()), local) == 0) return attribute.value();
+  }
+  return nullptr;
+}
+
+bool EndsWith(const std::string& text, const std::string& suffix) {
+  return text.size() >= suffix.size() &&
+         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// The folder of a part ("xl/workbook.xml" -> "xl/").
+std::string Folder(const std::string& part) {
+  size_t slash = part.rfind('/');
+  return slash == std::string::npos ? "" : part.substr(0, slash + 1);
+}
+
+std::string RelationshipsPart(const std::string& part) {
+  size_t slash = part.rfind('/');
+  std::string name = slash == std::string::npos ? part : part.substr(slash + 1);
+  return Folder(part) + "_rels/" + name + ".rels";
+}
+
+// A relationship target taken relative to the folder of the part that names it.
+std::string ResolveTarget(const std::string& folder, const std::string& target) {
+  std::string joined = !target.empty() && target[0] == '/' ? target.substr(1) : folder + target;
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= joined.size()) {
+    size_t end = joined.find('/', start);
+    if (end == std::string::npos) end = joined.size();
+    std::string piece = joined.substr(start, end - start);
+    if (piece == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!piece.empty() && piece != ".") {
+      parts.push_back(piece);
+    }
+    start = end + 1;
+  }
+  std::string result;
+  for (const std::string& piece : parts) result += (result.empty() ? "" : "/") + piece;
+  return result;
+}
+
+struct Relationship {
+  std::string type;
+  std::string target;  // resolved part name
+};
+
+void AppendUtf8(std::string& out, unsigned code) {
+  if (code < 0x80) {
+    out.push_back(static_cast<char>(code));
+  } else if (code < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  }
+}
+
+// Text of a string item: plain <t>, or the <t> of every rich-text run; phonetic guides (<rPh>)
+// are not part of what the cell shows.
+void CollectText(const pugi::xml_node& node, std::string& out) {
+  for (pugi::xml_node child : node.children()) {
+    if (child.type() != pugi::node_element) continue;
+    const char* name = LocalName(child.name());
+    if (std::strcmp(name, "t") == 0) {
+      out += child.child_value();
+    } else if (std::strcmp(name, "r") == 0) {
+      CollectText(child, out);
+    }
+  }
+}
+
+std::string StringItem(const pugi::xml_node& node) {
+  std::string text;
+  CollectText(node, text);
+  return text.find("_x") == std::string::npos ? text : DecodeEscapes(std::move(text));
+}
+
+constexpr unsigned kParseText =
+    pugi::parse_minimal | pugi::parse_escapes | pugi::parse_eol | pugi::parse_ws_pcdata_single;
+
+// Parses a cell reference's letters and digits quickly; false when it is not one.
+bool ParseRef(const char* text, int* row, int* column) {
+  int c = 0;
+  const char* p = text;
+  while ((*p >= 'A' && *p <= 'Z') || (*p >= 'a' && *p <= 'z')) {
+    c = c * 26 + ((*p & 0x1F));
+    if (c > kMaxColumns) return false;
+    ++p;
+  }
+  int r = 0;
+  while (*p >= '0' && *p <= '9') {
+    r = r * 10 + (*p - '0');
+    if (r > kMaxRows) return false;
+    ++p;
+  }
+  if (*p != '\0' || c == 0 || r == 0) return false;
+  *row = r;
+  *column = c;
+  return true;
+}
+
+int ParseInt(const char* text, int fallback) {
+  int value = 0;
+  const char* end = text + std::strlen(text);
+  auto [ptr, ec] = std::from_chars(text, end, value);
+  return ec == std::errc() && ptr == end ? value : fallback;
+}
+
+// An ISO 8601 date or date-time ("2026-12-31T16:00:00") as a 1900-system serial number.
+bool ParseIsoDate(const char* text, double* serial) {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+  double second = 0;
+  int fields =
+      std::sscanf(text, "%d-%d-%dT%d:%d:%lf", &year, &month, &day, &hour, &minute, &second);
+  if (fields < 3) {
+    fields = std::sscanf(text, "%d:%d:%lf", &hour, &minute, &second);
+    if (fields < 2) return false;
+    *serial = (hour * 3600 + minute * 60 + second) / 86400.0;
+    return true;
+  }
+  if (month < 1 || month > 12 || day < 1 || day > 31) return false;
+  *serial = static_cast<double>(SerialFromDate(year, month, day)) +
+            (hour * 3600 + minute * 60 + second) / 86400.0;
+  return true;
+}
+
+}  // namespace
+
+std::string DecodeEscapes(std::string text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '_' && i + 6 < text.size() && text[i + 1] == 'x' && text[i + 6] == '_') {
+      unsigned code = 0;
+      auto [ptr, ec] = std::from_chars(text.data() + i + 2, text.data() + i + 6, code, 16);
+      if (ec == std::errc() && ptr == text.data() + i + 6) {
+        AppendUtf8(out, code);
+        i += 6;
+        continue;
+      }
+    }
+    out.push_back(text[i]);
+  }
+  return out;
+}
+
+XlsxFile::XlsxFile(std::string bytes, const std::string& what, const ReaderLimits& limits)
+    : what_(what), zip_(std::move(bytes), what, limits.max_part_bytes, limits.max_total_bytes) {
+  auto load = [&](const std::string& part, pugi::xml_document& doc) {
+    std::optional<std::string> xml = zip_.Read(part);
+    if (!xml) return false;
+    pugi::xml_parse_result parsed = doc.load_buffer(xml->data(), xml->size());
+    if (!parsed) {
+      throw Error(
+          kErrUnspecified, kSource,
+          what_ + ": the part " + part + " is not well-formed XML (" + parsed.description() + ")");
+    }
+    return true;
+  };
+  auto relationships = [&](const std::string& part) {
+    std::map<std::string, Relationship> result;
+    pugi::xml_document doc;
+    if (!load(RelationshipsPart(part), doc)) return result;
+    for (pugi::xml_node rel : doc.document_element().children()) {
+      const char* id = rel.attribute("Id").value();
+      std::string mode = rel.attribute("TargetMode").value();
+      if (mode == "External") continue;
+      result[id] = {rel.attribute("Type").value(),
+                    ResolveTarget(Folder(part), rel.attribute("Target").value())};
+    }
+    return result;
+  };
+
+  std::string workbook_part;
+  for (const auto& [id, rel] : relationships("")) {
+    if (EndsWith(rel.type, "/officeDocument")) workbook_part = rel.target;
+  }
+  if (workbook_part.empty() && zip_.Has("xl/workbook.xml")) workbook_part = "xl/workbook.xml";
+  if (EndsWith(workbook_part, ".bin") || zip_.Has("xl/workbook.bin")) {
+    throw Error(kErrUnspecified, kSource,
+                what_ + " is a binary workbook (.xlsb), which cannot be read; save it as .xlsx");
+  }
+  pugi::xml_document workbook;
+  if (workbook_part.empty() || !load(workbook_part, workbook)) {
+    throw Error(kErrUnspecified, kSource,
+                what_ + " is a zip package but not a workbook (it has no workbook part)");
+  }
+  std::map<std::string, Relationship> rels = relationships(workbook_part);
+  for (const auto& [id, rel] : rels) {
+    if (EndsWith(rel.type, "/sharedStrings")) ReadSharedStrings(rel.target);
+    if (EndsWith(rel.type, "/styles")) ReadStyles(rel.target);
+  }
+
+  pugi::xml_node root = workbook.document_element();
+  if (pugi::xml_node properties = Child(root, "workbookPr")) {
+    std::string date1904 = properties.attribute("date1904").value();
+    if (date1904 == "1" || date1904 == "true") date_system_ = DateSystem::k1904;
+  }
+  for (pugi::xml_node sheet : Child(root, "sheets").children()) {
+    if (!NameIs(sheet, "sheet")) continue;
+    const char* id = Attribute(sheet, "id");
+    auto rel = id ? rels.find(id) : rels.end();
+    SheetInfo info;
+    info.name = sheet.attribute("name").value();
+    std::string part;
+    if (rel != rels.end()) {
+      part = rel->second.target;
+      const std::string& type = rel->second.type;
+      if (EndsWith(type, "/chartsheet")) info.type = sheet_type::kChart;
+      if (EndsWith(type, "/dialogsheet")) info.type = kDialogSheet;
+      if (EndsWith(type, "/xlMacrosheet") || EndsWith(type, "/xlIntlMacrosheet")) {
+        info.type = kMacroSheet;
+      }
+    }
+    sheets_.push_back(std::move(info));
+    sheet_parts_.push_back(std::move(part));
+  }
+}
+
+void XlsxFile::ReadSharedStrings(const std::string& part) {
+  std::optional<std::string> xml = zip_.Read(part);
+  if (!xml) return;
+  pugi::xml_document doc;
+  if (!doc.load_buffer_inplace(xml->data(), xml->size(), kParseText)) {
+    throw Error(kErrUnspecified, kSource, what_ + ": the shared strings are not well-formed XML");
+  }
+  has_shared_strings_ = true;
+  for (pugi::xml_node item : doc.document_element().children()) {
+    if (NameIs(item, "si")) shared_strings_.push_back(StringItem(item));
+  }
+}
+
+void XlsxFile::ReadStyles(const std::string& part) {
+  pugi::xml_document doc;
+  std::optional<std::string> xml = zip_.Read(part);
+  if (!xml || !doc.load_buffer(xml->data(), xml->size())) return;  // General everywhere
+  pugi::xml_node root = doc.document_element();
+  std::map<int, std::string> custom;
+  for (pugi::xml_node format : Child(root, "numFmts").children()) {
+    if (!NameIs(format, "numFmt")) continue;
+    custom[ParseInt(format.attribute("numFmtId").value(), -1)] =
+        format.attribute("formatCode").value();
+  }
+  for (pugi::xml_node xf : Child(root, "cellXfs").children()) {
+    if (!NameIs(xf, "xf")) continue;
+    int id = ParseInt(xf.attribute("numFmtId").value(), 0);
+    auto found = custom.find(id);
+    std::string code = found != custom.end() ? found->second : BuiltInFormatCode(id);
+    style_formats_.push_back(code.empty() ? "General" : code);
+  }
+}
+
+const std::string& XlsxFile::FormatCode(int style) const {
+  static const std::string kGeneral = "General";
+  if (style < 0 || style >= static_cast<int>(style_formats_.size())) return kGeneral;
+  return style_formats_[style];
+}
+
+void XlsxFile::ReadCells(size_t index, const CellRange& range, std::vector<StoredCell>* cells) {
+  const SheetInfo& info = sheets_.at(index);
+  const std::string& part = sheet_parts_.at(index);
+  std::optional<std::string> xml;
+  if (!part.empty()) xml = zip_.Read(part);
+  if (!xml) {
+    throw Error(kErrUnspecified, kSource,
+                what_ + ": the sheet '" + info.name + "' has no content part in the file");
+  }
+  pugi::xml_document doc;
+  pugi::xml_parse_result parsed = doc.load_buffer_inplace(xml->data(), xml->size(), kParseText);
+  if (!parsed) {
+    throw Error(kErrUnspecified, kSource,
+                what_ + ": the sheet '" + info.name + "' is not well-formed XML (" +
+                    parsed.description() + ")");
+  }
+  pugi::xml_node data = Child(doc.document_element(), "sheetData");
+  int row = 0;
+  for (pugi::xml_node row_node : data.children()) {
+    if (!NameIs(row_node, "row")) continue;
+    const char* row_text = Attribute(row_node, "r");
+    row = row_text ? ParseInt(row_text, row + 1) : row + 1;
+    if (row < range.first_row || row > range.last_row) continue;
+    int column = 0;
+    for (pugi::xml_node cell : row_node.children()) {
+      if (!NameIs(cell, "c")) continue;
+      const char* ref = nullptr;
+      const char* type = "";
+      int style = 0;
+      for (pugi::xml_attribute attribute : cell.attributes()) {
+        const char* name = attribute.name();
+        if (name[0] == 'r' && name[1] == '\0') {
+          ref = attribute.value();
+        } else if (name[0] == 's' && name[1] == '\0') {
+          style = ParseInt(attribute.value(), 0);
+        } else if (name[0] == 't' && name[1] == '\0') {
+          type = attribute.value();
+        }
+      }
+      int cell_row = row;
+      if (!ref || !ParseRef(ref, &cell_row, &column)) ++column;
+      if (column < range.first_column || column > range.last_column || cell_row != row) continue;
+
+      StoredCell stored;
+      stored.row = row;
+      stored.column = column;
+      stored.style = style;
+      CellValue& value = stored.value;
+      if (std::strcmp(type, "inlineStr") == 0) {
+        value.kind = CellValue::Kind::kText;
+        value.text = StringItem(Child(cell, "is"));
+        cells->push_back(std::move(stored));
+        continue;
+      }
+      pugi::xml_node v = Child(cell, "v");
+      const char* text = v ? v.child_value() : nullptr;
+      if (text == nullptr || (*text == '\0' && std::strcmp(type, "str") != 0)) {
+        if (style != 0) cells->push_back(std::move(stored));  // formatted but empty
+        continue;
+      }
+      switch (type[0]) {
+        case 's':
+          if (type[1] == '\0') {  // "s": shared string
+            int item = ParseInt(text, -1);
+            if (item < 0 || item >= static_cast<int>(shared_strings_.size())) {
+              throw Error(kErrUnspecified, kSource,
+                          what_ + ": cell " + ColumnLetters(column) + std::to_string(row) +
+                              " of sheet '" + info.name + "' refers to shared string " + text +
+                              (has_shared_strings_ ? ", which the shared strings part does not hold"
+                                                   : ", but the file has no shared strings part"));
+            }
+            value.kind = CellValue::Kind::kText;
+            value.text = shared_strings_[item];
+          } else {  // "str": a formula's text result
+            value.kind = CellValue::Kind::kText;
+            value.text = std::strstr(text, "_x") ? DecodeEscapes(text) : text;
+          }
+          break;
+        case 'b':
+          value.kind = CellValue::Kind::kBoolean;
+          value.number = std::strcmp(text, "0") == 0 || std::strcmp(text, "false") == 0 ? 0 : 1;
+          break;
+        case 'e':
+          value.kind = CellValue::Kind::kError;
+          value.text = text;
+          break;
+        case 'd': {
+          double serial = 0;
+          if (ParseIsoDate(text, &serial)) {
+            if (date_system_ == DateSystem::k1904) serial -= 1462;
+            value.kind = CellValue::Kind::kNumber;
+            value.number = serial;
+          } else {
+            value.kind = CellValue::Kind::kText;
+            value.text = text;
+          }
+          break;
+        }
+        default: {
+          double number = 0;
+          const char* end = text + std::strlen(text);
+          auto [ptr, ec] = std::from_chars(text, end, number);
+          if (ec == std::errc() && ptr == end) {
+            value.kind = CellValue::Kind::kNumber;
+            value.number = number;
+          } else {
+            value.kind = CellValue::Kind::kText;
+            value.text = text;
+          }
+        }
+      }
+      cells->push_back(std::move(stored));
+    }
+  }
+}
+
+}  // namespace vintrel::host::workbook

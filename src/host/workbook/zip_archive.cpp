@@ -1,0 +1,115 @@
+#include "host/workbook/zip_archive.h"
+
+#include <zip.h>
+
+#include <algorithm>
+#include <cctype>
+
+#include "host/error.h"
+
+namespace vintrel::host::workbook {
+
+namespace {
+
+constexpr char kSource[] = "WorkbookReader";
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+std::string MiB(size_t bytes) {
+  return std::to_string(bytes / (1024 * 1024)) + " MiB";
+}
+
+}  // namespace
+
+ZipArchive::ZipArchive(std::string bytes, std::string what, size_t max_part_bytes,
+                       size_t max_total_bytes)
+    : bytes_(std::move(bytes)),
+      what_(std::move(what)),
+      max_part_bytes_(max_part_bytes),
+      max_total_bytes_(max_total_bytes) {
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_source_t* source = zip_source_buffer_create(bytes_.data(), bytes_.size(), 0, &error);
+  if (source != nullptr) {
+    archive_ = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    if (archive_ == nullptr) zip_source_free(source);
+  }
+  if (archive_ == nullptr) {
+    std::string reason = zip_error_strerror(&error);
+    zip_error_fini(&error);
+    // A package that another program is still writing has no central directory yet.
+    throw Error(kErrUnspecified, kSource,
+                what_ + " is damaged or incomplete (" + reason +
+                    "); it may still be being written by another program");
+  }
+  zip_error_fini(&error);
+  zip_int64_t count = zip_get_num_entries(archive_, 0);
+  for (zip_int64_t i = 0; i < count; ++i) {
+    const char* name = zip_get_name(archive_, static_cast<zip_uint64_t>(i), 0);
+    if (name != nullptr) index_.emplace(Lower(name), i);
+  }
+}
+
+ZipArchive::~ZipArchive() {
+  if (archive_ != nullptr) zip_discard(archive_);
+}
+
+bool ZipArchive::Has(const std::string& name) const {
+  return index_.count(Lower(name)) > 0;
+}
+
+std::optional<std::string> ZipArchive::Read(const std::string& name) {
+  auto found = index_.find(Lower(name));
+  if (found == index_.end()) return std::nullopt;
+  zip_uint64_t entry = static_cast<zip_uint64_t>(found->second);
+  zip_stat_t stat;
+  zip_stat_init(&stat);
+  size_t expected = 0;
+  if (zip_stat_index(archive_, entry, 0, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE)) {
+    expected = static_cast<size_t>(std::min<zip_uint64_t>(stat.size, max_part_bytes_));
+  }
+  auto too_big = [&] {
+    return Error(kErrUnspecified, kSource,
+                 what_ + ": the part " + name + " expands to more than " +
+                     MiB(std::min(max_part_bytes_,
+                                  max_total_bytes_ - std::min(max_total_bytes_, total_read_))) +
+                     "; the file is refused as unsafe");
+  };
+  if ((stat.valid & ZIP_STAT_SIZE) &&
+      (stat.size > max_part_bytes_ || stat.size + total_read_ > max_total_bytes_)) {
+    throw too_big();
+  }
+  zip_file_t* file = zip_fopen_index(archive_, entry, 0);
+  if (file == nullptr) {
+    throw Error(kErrUnspecified, kSource,
+                what_ + ": cannot read the part " + name + " (" + zip_strerror(archive_) + ")");
+  }
+  std::string data;
+  data.reserve(expected);
+  char buffer[64 * 1024];
+  // The size in the directory may lie; the count of bytes actually inflated is what is capped.
+  while (true) {
+    zip_int64_t got = zip_fread(file, buffer, sizeof buffer);
+    if (got < 0) {
+      std::string reason = zip_file_strerror(file);
+      zip_fclose(file);
+      throw Error(kErrUnspecified, kSource,
+                  what_ + ": the part " + name + " is damaged (" + reason + ")");
+    }
+    if (got == 0) break;
+    data.append(buffer, static_cast<size_t>(got));
+    if (data.size() > max_part_bytes_ || data.size() + total_read_ > max_total_bytes_) {
+      zip_fclose(file);
+      throw too_big();
+    }
+  }
+  zip_fclose(file);
+  total_read_ += data.size();
+  return data;
+}
+
+}  // namespace vintrel::host::workbook

@@ -1,0 +1,83 @@
+#include "xlsx_builder.h"
+
+#include <zip.h>
+
+#include <stdexcept>
+
+namespace vintrel::host::workbook::testing {
+
+void WriteZip(const std::string& path, const Parts& parts) {
+  int error = 0;
+  zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+  if (archive == nullptr) throw std::runtime_error("cannot create " + path);
+  for (const auto& [name, content] : parts) {
+    zip_source_t* source = zip_source_buffer(archive, content.data(), content.size(), 0);
+    if (source == nullptr || zip_file_add(archive, name.c_str(), source, ZIP_FL_OVERWRITE) < 0) {
+      zip_source_free(source);
+      zip_discard(archive);
+      throw std::runtime_error("cannot add " + name);
+    }
+  }
+  if (zip_close(archive) != 0) throw std::runtime_error("cannot write " + path);
+}
+
+std::string SheetXml(const std::string& rows) {
+  return R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+         R"(<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
+         "<sheetData>" +
+         rows + "</sheetData></worksheet>";
+}
+
+Parts WorkbookParts(const WorkbookSpec& spec) {
+  const std::string rel_base =
+      "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+  Parts parts;
+  parts["[Content_Types].xml"] =
+      R"(<?xml version="1.0"?><Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"/>)";
+  parts["_rels/.rels"] =
+      R"(<?xml version="1.0"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+      R"(<Relationship Id="rId1" Type=")" +
+      rel_base + R"(officeDocument" Target="xl/workbook.xml"/></Relationships>)";
+  std::string sheets;
+  std::string rels;
+  int n = 0;
+  for (const auto& [name, xml] : spec.sheets) {
+    ++n;
+    const std::string kChart = " (chart)";
+    bool chart = name.size() > kChart.size() &&
+                 name.compare(name.size() - kChart.size(), kChart.size(), kChart) == 0;
+    std::string shown = chart ? name.substr(0, name.size() - kChart.size()) : name;
+    std::string id = "rId" + std::to_string(n);
+    std::string part =
+        (chart ? "chartsheets/sheet" : "worksheets/sheet") + std::to_string(n) + ".xml";
+    sheets +=
+        "<sheet name=\"" + shown + "\" sheetId=\"" + std::to_string(n) + "\" r:id=\"" + id + "\"/>";
+    rels += "<Relationship Id=\"" + id + "\" Type=\"" + rel_base +
+            (chart ? "chartsheet" : "worksheet") + "\" Target=\"" + part + "\"/>";
+    parts["xl/" + part] = xml;
+  }
+  if (spec.has_shared_strings) {
+    rels += "<Relationship Id=\"rIdS\" Type=\"" + rel_base +
+            "sharedStrings\" Target=\"/xl/sharedStrings.xml\"/>";
+    parts["xl/sharedStrings.xml"] =
+        R"(<?xml version="1.0"?><sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)" +
+        spec.shared_strings + "</sst>";
+  }
+  if (!spec.styles.empty()) {
+    rels += "<Relationship Id=\"rIdT\" Type=\"" + rel_base + "styles\" Target=\"styles.xml\"/>";
+    parts["xl/styles.xml"] =
+        R"(<?xml version="1.0"?><styleSheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)" +
+        spec.styles + "</styleSheet>";
+  }
+  parts["xl/workbook.xml"] =
+      R"(<?xml version="1.0"?><workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" )"
+      R"(xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)" +
+      std::string(spec.date1904 ? R"(<workbookPr date1904="1"/>)" : "<workbookPr/>") + "<sheets>" +
+      sheets + "</sheets></workbook>";
+  parts["xl/_rels/workbook.xml.rels"] =
+      R"(<?xml version="1.0"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)" +
+      rels + "</Relationships>";
+  return parts;
+}
+
+}  // namespace vintrel::host::workbook::testing

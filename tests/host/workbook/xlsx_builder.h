@@ -1,0 +1,32 @@
+// Writes small .xlsx packages part by part, so that tests control every byte the reader sees.
+#ifndef VINTREL_TESTS_HOST_WORKBOOK_XLSX_BUILDER_H_
+#define VINTREL_TESTS_HOST_WORKBOOK_XLSX_BUILDER_H_
+
+#include <map>
+#include <string>
+
+namespace vintrel::host::workbook::testing {
+
+using Parts = std::map<std::string, std::string>;
+
+// Writes `parts` (name -> content) as a zip file at `path`.
+void WriteZip(const std::string& path, const Parts& parts);
+
+// The parts of a workbook with the given sheets' XML (name -> sheetData inner XML), optional
+// shared strings (<si> items) and styles (the styleSheet's inner XML). A sheet whose name ends
+// with " (chart)" becomes a chart sheet of the name without it.
+struct WorkbookSpec {
+  std::map<std::string, std::string> sheets;  // in name order; "1 Data" sorts before "2 Other"
+  std::string shared_strings;                 // inner XML of <sst>; no part when empty
+  bool has_shared_strings = true;
+  std::string styles;  // inner XML of <styleSheet>; no part when empty
+  bool date1904 = false;
+};
+Parts WorkbookParts(const WorkbookSpec& spec);
+
+// Wraps cell XML into a sheet's XML.
+std::string SheetXml(const std::string& rows);
+
+}  // namespace vintrel::host::workbook::testing
+
+#endif  // VINTREL_TESTS_HOST_WORKBOOK_XLSX_BUILDER_H_

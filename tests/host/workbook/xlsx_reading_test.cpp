@@ -1,0 +1,190 @@
+// Reading values, formats and displayed texts out of .xlsx packages written byte by byte.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "host/error.h"
+#include "host/workbook/workbook_reader.h"
+#include "testing/temp_dir.h"
+#include "xlsx_builder.h"
+
+namespace vintrel::host::workbook {
+namespace {
+
+using ::testing::HasSubstr;
+using testing::SheetXml;
+using testing::WorkbookParts;
+using testing::WorkbookSpec;
+using Kind = CellValue::Kind;
+
+constexpr char kStyles[] =
+    R"(<numFmts count="3"><numFmt numFmtId="164" formatCode="&quot;$&quot;#,##0.00"/>)"
+    R"(<numFmt numFmtId="165" formatCode="dd/mm/yyyy hh:mm"/>)"
+    R"(<numFmt numFmtId="166" formatCode="0.0;[Red]\(0.0\);&quot;nil&quot;"/></numFmts>)"
+    R"(<cellXfs count="7"><xf numFmtId="0"/><xf numFmtId="164"/><xf numFmtId="165"/>)"
+    R"(<xf numFmtId="14"/><xf numFmtId="10"/><xf numFmtId="166"/><xf numFmtId="49"/></cellXfs>)";
+
+class XlsxReadingTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<Workbook> Open(const WorkbookSpec& spec) {
+    std::string path = dir_.File("book" + std::to_string(++count_) + ".xlsx");
+    testing::WriteZip(path, WorkbookParts(spec));
+    return app_.Open(path, {});
+  }
+  std::vector<Cell> Read(const WorkbookSpec& spec, const std::string& range) {
+    auto book = Open(spec);
+    return book->Sheets(1).Range(range);
+  }
+
+  vintrel::testing::TempDir dir_;
+  WorkbookReaderApplication app_;
+  int count_ = 0;
+};
+
+TEST_F(XlsxReadingTest, ValueKindsComeBackWithTheirTexts) {
+  WorkbookSpec spec;
+  spec.shared_strings =
+      "<si><t>plain</t></si>"
+      "<si><r><rPr><b/></rPr><t>rich </t></r><r><t xml:space=\"preserve\">text</t></r>"
+      "<rPh><t>PHONETIC</t></rPh></si>"
+      "<si><t>line_x000D_break &amp; more</t></si>";
+  spec.sheets["Data"] = SheetXml(
+      R"(<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1" t="s"><v>1</v></c>)"
+      R"(<c r="C1" t="s"><v>2</v></c><c r="D1" t="inlineStr"><is><t>inline</t></is></c></row>)"
+      R"(<row r="2"><c r="A2" t="b"><v>1</v></c><c r="B2" t="b"><v>0</v></c>)"
+      R"(<c r="C2" t="e"><f>1/0</f><v>#DIV/0!</v></c><c r="D2"><f>1+1</f><v>2</v></c></row>)"
+      R"(<row r="3"><c r="A3" t="str"><f>"a"&amp;"b"</f><v>ab</v></c><c r="B3"><v>-1.5e3</v></c>)"
+      R"(<c r="C3" t="d"><v>2026-12-31T12:00:00</v></c><c r="D3" t="n"><v>0.1</v></c></row>)");
+  std::vector<Cell> cells = Read(spec, "A1:D3");
+  ASSERT_EQ(cells.size(), 12u);
+  std::vector<std::string> texts;
+  for (const Cell& cell : cells) texts.push_back(cell.text);
+  EXPECT_THAT(texts,
+              ::testing::ElementsAre("plain", "rich text", "line\rbreak & more", "inline", "TRUE",
+                                     "FALSE", "#DIV/0!", "2", "ab", "-1500", "46387.5", "0.1"));
+  EXPECT_EQ(cells[4].value.kind, Kind::kBoolean);
+  EXPECT_EQ(cells[4].value.ToText(), "True");
+  EXPECT_EQ(cells[6].value.kind, Kind::kError);
+  EXPECT_EQ(cells[7].value.kind, Kind::kNumber);
+  EXPECT_EQ(cells[7].value.number, 2);
+  EXPECT_EQ(cells[8].value.kind, Kind::kText);
+}
+
+TEST_F(XlsxReadingTest, RangeIsCompleteAndOrderedRowByRow) {
+  WorkbookSpec spec;
+  // Rows and cells without references follow the previous ones; absent cells come back empty.
+  spec.sheets["Data"] = SheetXml(
+      R"(<row r="2"><c r="C2"><v>1</v></c></row><row><c><v>2</v></c><c><v>3</v></c></row>)");
+  std::vector<Cell> cells = Read(spec, "B2:C3");
+  ASSERT_EQ(cells.size(), 4u);
+  std::vector<std::tuple<int, int, std::string>> seen;
+  for (const Cell& cell : cells) seen.emplace_back(cell.row, cell.column, cell.text);
+  EXPECT_THAT(seen, ::testing::ElementsAre(std::make_tuple(2, 2, ""), std::make_tuple(2, 3, "1"),
+                                           std::make_tuple(3, 2, "3"), std::make_tuple(3, 3, "")));
+  EXPECT_EQ(cells[0].value.kind, Kind::kEmpty);
+  EXPECT_EQ(cells[0].number_format, "General");
+}
+
+TEST_F(XlsxReadingTest, StylesGiveNumberFormatsAndTexts) {
+  WorkbookSpec spec;
+  spec.styles = kStyles;
+  spec.shared_strings = "<si><t>txt</t></si>";
+  spec.sheets["Data"] = SheetXml(
+      R"(<row r="1"><c r="A1" s="1"><v>1234.5</v></c><c r="B1" s="2"><v>46387.75</v></c>)"
+      R"(<c r="C1" s="3"><v>39045</v></c><c r="D1" s="4"><v>0.125</v></c>)"
+      R"(<c r="E1" s="5"><v>-2</v></c><c r="F1" s="5"><v>0</v></c><c r="G1" s="6"><v>7</v></c>)"
+      R"(<c r="H1" s="6" t="s"><v>0</v></c><c r="I1" s="99"><v>1</v></c><c r="J1" s="1"/></row>)");
+  std::vector<Cell> cells = Read(spec, "A1:J1");
+  ASSERT_EQ(cells.size(), 10u);
+  EXPECT_EQ(cells[0].number_format, "\"$\"#,##0.00");
+  EXPECT_EQ(cells[0].text, "$1,234.50");
+  EXPECT_EQ(cells[1].text, "31/12/2026 18:00");
+  EXPECT_EQ(cells[1].value.kind, Kind::kDate);
+  EXPECT_EQ(cells[1].value.ToText(), "12/31/2026 6:00:00 PM");
+  EXPECT_EQ(cells[2].number_format, "m/d/yyyy");
+  EXPECT_EQ(cells[2].text, "11/24/2006");
+  EXPECT_EQ(cells[3].text, "12.50%");
+  EXPECT_EQ(cells[4].text, "(2.0)");
+  EXPECT_EQ(cells[5].text, "nil");
+  EXPECT_EQ(cells[6].number_format, "@");
+  EXPECT_EQ(cells[6].text, "7");
+  EXPECT_EQ(cells[7].text, "txt");
+  EXPECT_EQ(cells[8].number_format, "General");        // a style index the file does not define
+  EXPECT_EQ(cells[9].number_format, "\"$\"#,##0.00");  // styled but empty
+  EXPECT_EQ(cells[9].text, "");
+}
+
+TEST_F(XlsxReadingTest, Date1904WorkbooksShowTheirOwnDatesAndGiveAbsoluteValues) {
+  WorkbookSpec spec;
+  spec.date1904 = true;
+  spec.styles = kStyles;
+  spec.sheets["Data"] =
+      SheetXml(R"(<row r="1"><c r="A1" s="3"><v>0</v></c>)"
+               R"(<c r="B1" s="3"><v>37623</v></c><c r="C1"><v>37623</v></c></row>)");
+  std::vector<Cell> cells = Read(spec, "A1:C1");
+  EXPECT_EQ(cells[0].text, "1/1/1904");
+  EXPECT_EQ(cells[1].text, "1/3/2007");
+  EXPECT_EQ(cells[1].value.kind, Kind::kDate);
+  EXPECT_EQ(cells[1].value.ToText(), "1/3/2007");
+  EXPECT_EQ(cells[2].value.kind, Kind::kNumber);  // not a date: the number stays as stored
+  EXPECT_EQ(cells[2].value.number, 37623);
+}
+
+TEST_F(XlsxReadingTest, SheetsKeepOrderNamesAndTypes) {
+  WorkbookSpec spec;
+  spec.sheets["1 Data"] = SheetXml("");
+  spec.sheets["2 Chart (chart)"] = "<chartsheet/>";
+  spec.sheets["3 More"] = SheetXml("");
+  auto book = Open(spec);
+  ASSERT_EQ(book->SheetCount(), 3);
+  EXPECT_EQ(book->Sheets(1).Name(), "1 Data");
+  EXPECT_EQ(book->Sheets(1).Type(), sheet_type::kWorksheet);
+  EXPECT_EQ(book->Sheets(2).Name(), "2 Chart");
+  EXPECT_EQ(book->Sheets(2).Type(), sheet_type::kChart);
+  EXPECT_EQ(&book->Sheets("3 more"), &book->Sheets(3));
+  try {
+    book->Sheets(2).Range("A1");
+    FAIL() << "a chart sheet has no cells";
+  } catch (const Error& error) {
+    EXPECT_THAT(error.description(), HasSubstr("chart sheet"));
+  }
+}
+
+TEST_F(XlsxReadingTest, MissingSharedStringsFailTheReadClearly) {
+  WorkbookSpec spec;
+  spec.has_shared_strings = false;
+  spec.sheets["Data"] =
+      SheetXml(R"(<row r="1"><c r="A1"><v>5</v></c><c r="B1" t="s"><v>3</v></c></row>)");
+  auto book = Open(spec);
+  // Cells that need no string still read.
+  EXPECT_EQ(book->Sheets(1).Range("A1")[0].text, "5");
+  try {
+    book->Sheets(1).Range("A1:B1");
+    FAIL() << "expected an error";
+  } catch (const Error& error) {
+    EXPECT_THAT(error.description(), HasSubstr("B1"));
+    EXPECT_THAT(error.description(), HasSubstr("no shared strings part"));
+  }
+}
+
+TEST_F(XlsxReadingTest, PrefixedElementsAndOddRelationshipTargetsAreUnderstood) {
+  testing::Parts parts;
+  const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+  parts["_rels/.rels"] = "<Relationships><Relationship Id=\"a\" Type=\"" + rel +
+                         "officeDocument\" Target=\"/book/main.xml\"/></Relationships>";
+  parts["book/main.xml"] =
+      "<x:workbook xmlns:x=\"s\" xmlns:r=\"r\"><x:sheets><x:sheet name=\"S\" sheetId=\"1\" "
+      "r:id=\"b\"/></x:sheets></x:workbook>";
+  parts["book/_rels/main.xml.rels"] =
+      "<Relationships><Relationship Id=\"b\" Type=\"" + rel +
+      "worksheet\" Target=\"../sheets/./one.xml\"/></Relationships>";
+  parts["sheets/one.xml"] =
+      "<x:worksheet xmlns:x=\"s\"><x:sheetData><x:row r=\"1\"><x:c r=\"A1\" t=\"inlineStr\">"
+      "<x:is><x:t>prefixed</x:t></x:is></x:c></x:row></x:sheetData></x:worksheet>";
+  std::string path = dir_.File("odd.xlsx");
+  testing::WriteZip(path, parts);
+  auto book = app_.Open(path, {});
+  EXPECT_EQ(book->Sheets("S").Range("A1")[0].text, "prefixed");
+}
+
+}  // namespace
+}  // namespace vintrel::host::workbook
