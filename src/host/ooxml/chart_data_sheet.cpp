@@ -1,0 +1,537 @@
+#include "host/ooxml/chart_data_sheet.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <random>
+
+#include "host/error.h"
+#include "host/ooxml/xml_util.h"
+
+namespace vintrel::ooxml {
+
+namespace {
+
+constexpr char kSource[] = "vintrel.ooxml";
+
+// Series children that come after c:val / c:yVal in every chart type.
+constexpr const char* kAfterValues[] = {"c:shape", "c:smooth", "c:bubbleSize", "c:bubble3D",
+                                        "c:extLst"};
+
+std::vector<pugi::xml_node> AllSeries(pugi::xml_node plot_area) {
+  std::vector<pugi::xml_node> out;
+  for (pugi::xml_node chart : plot_area.children()) {
+    for (pugi::xml_node ser : chart.children("c:ser")) out.push_back(ser);
+  }
+  return out;
+}
+
+// Point texts of the first cache (or literal) under `node`, by index.
+std::vector<std::string> CacheTexts(pugi::xml_node node) {
+  pugi::xml_node cache = node.find_node([](pugi::xml_node n) {
+    std::string_view name = n.name();
+    return name == "c:strCache" || name == "c:numCache" || name == "c:strLit" ||
+           name == "c:numLit" || name == "c:lvl";
+  });
+  std::vector<std::string> out(cache.child("c:ptCount").attribute("val").as_uint());
+  for (pugi::xml_node pt : cache.children("c:pt")) {
+    size_t idx = pt.attribute("idx").as_uint();
+    if (idx >= out.size()) out.resize(idx + 1);
+    out[idx] = pt.child("c:v").text().get();
+  }
+  return out;
+}
+
+std::string SeriesName(pugi::xml_node ser) {
+  pugi::xml_node tx = ser.child("c:tx");
+  if (pugi::xml_node v = tx.child("c:v")) return v.text().get();
+  std::vector<std::string> texts = CacheTexts(tx);
+  return texts.empty() ? std::string() : texts.front();
+}
+
+std::string SheetNameFromFormulas(pugi::xml_node root) {
+  pugi::xml_node f = root.find_node([](pugi::xml_node n) {
+    return std::string_view(n.name()) == "c:f" &&
+           std::string_view(n.text().get()).find('!') != std::string_view::npos;
+  });
+  std::string formula = f.text().get();
+  size_t bang = formula.rfind('!');
+  if (bang == std::string::npos || bang == 0) return "Sheet1";
+  std::string sheet = formula.substr(0, bang);
+  if (sheet.size() >= 2 && sheet.front() == '\'' && sheet.back() == '\'') {
+    std::string unquoted;
+    for (size_t i = 1; i + 1 < sheet.size(); ++i) {
+      unquoted += sheet[i];
+      if (sheet[i] == '\'' && sheet[i + 1] == '\'') ++i;
+    }
+    sheet = unquoted;
+  }
+  // A reference into another workbook ("[1]Sheet") is not ours to keep.
+  if (sheet.find('[') != std::string::npos) return "Sheet1";
+  return sheet.empty() ? "Sheet1" : sheet;
+}
+
+std::string QuotedSheet(const std::string& sheet) {
+  bool plain = !sheet.empty() && !std::isdigit(static_cast<unsigned char>(sheet[0]));
+  for (char c : sheet) {
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' &&
+        static_cast<unsigned char>(c) < 0x80) {
+      plain = false;
+    }
+  }
+  if (plain) return sheet;
+  std::string out = "'";
+  for (char c : sheet) {
+    out += c;
+    if (c == '\'') out += '\'';
+  }
+  return out + "'";
+}
+
+std::string CellRef(const std::string& sheet, int column, int row) {
+  return sheet + "!$" + ColumnLetters(column) + "$" + std::to_string(row);
+}
+
+void SetPoints(pugi::xml_node cache, const std::vector<std::string>& texts, bool numeric) {
+  pugi::xml_node count = cache.append_child("c:ptCount");
+  count.append_attribute("val") = static_cast<unsigned>(texts.size());
+  for (size_t i = 0; i < texts.size(); ++i) {
+    std::string text = texts[i];
+    if (numeric) {
+      double value;
+      if (!ParseNumber(text, value)) continue;  // a blank point
+      text = FormatNumber(value);
+    } else if (text.empty()) {
+      continue;
+    }
+    pugi::xml_node pt = cache.append_child("c:pt");
+    pt.append_attribute("idx") = static_cast<unsigned>(i);
+    pt.append_child("c:v").text().set(StripForbiddenControls(text).c_str());
+  }
+}
+
+// Replaces (or places) `name` in `ser` with a new empty element and returns it.
+pugi::xml_node ReplaceChild(pugi::xml_node ser, const char* name, pugi::xml_node before_if_new) {
+  pugi::xml_node old = ser.child(name);
+  pugi::xml_node fresh;
+  if (old) {
+    fresh = ser.insert_child_before(name, old);
+    ser.remove_child(old);
+  } else if (before_if_new) {
+    fresh = ser.insert_child_before(name, before_if_new);
+  } else {
+    fresh = ser.append_child(name);
+  }
+  return fresh;
+}
+
+pugi::xml_node FirstOf(pugi::xml_node ser, std::initializer_list<const char*> names) {
+  for (pugi::xml_node child : ser.children()) {
+    for (const char* name : names) {
+      if (std::string_view(child.name()) == name) return child;
+    }
+  }
+  return {};
+}
+
+void DropPointsFrom(pugi::xml_node ser, size_t count) {
+  auto prune = [count](pugi::xml_node parent, const char* name) {
+    for (pugi::xml_node node = parent.child(name); node;) {
+      pugi::xml_node next = node.next_sibling(name);
+      if (node.child("c:idx").attribute("val").as_uint() >= count) parent.remove_child(node);
+      node = next;
+    }
+  };
+  prune(ser, "c:dPt");
+  prune(ser.child("c:dLbls"), "c:dLbl");
+}
+
+std::string NewGuid() {
+  static std::mt19937_64 engine{std::random_device{}()};
+  uint64_t a = engine(), b = engine();
+  char text[40];
+  std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%04X-%012llX}", static_cast<unsigned>(a >> 32),
+                static_cast<unsigned>((a >> 16) & 0xFFFF), static_cast<unsigned>(a & 0xFFFF),
+                static_cast<unsigned>(b >> 48),
+                static_cast<unsigned long long>(b & 0xFFFFFFFFFFFFull));
+  return text;
+}
+
+}  // namespace
+
+// ---- number helpers
+// -------------------------------------------------------------------------------
+
+std::string FormatNumber(double value) {
+  char buffer[64];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+bool ParseNumber(const std::string& text, double& value) {
+  size_t begin = text.find_first_not_of(" \t");
+  size_t end = text.find_last_not_of(" \t");
+  if (begin == std::string::npos) return false;
+  if (text[begin] == '+') ++begin;
+  if (begin > end) return false;
+  const char* first = text.data() + begin;
+  const char* last = text.data() + end + 1;
+  auto result = std::from_chars(first, last, value);
+  return result.ec == std::errc() && result.ptr == last && std::isfinite(value);
+}
+
+std::string ColumnLetters(int column) {
+  std::string out;
+  for (int n = column + 1; n > 0; n = (n - 1) / 26) {
+    out.insert(out.begin(), static_cast<char>('A' + (n - 1) % 26));
+  }
+  return out;
+}
+
+// ---- cells and columns
+// ----------------------------------------------------------------------------
+
+class ChartObject::Cell : public host::DataSheetCell {
+ public:
+  Cell(ChartObject& sheet, int row, int column) : sheet_(sheet), row_(row), column_(column) {}
+  void Paste() override {
+    if (sheet_.clipboard_ == nullptr) {
+      throw Error(kErrUnspecified, kSource, "DataSheet.Paste: there is no clipboard");
+    }
+    std::optional<std::string> text = sheet_.clipboard_->GetText();
+    if (!text)
+      throw Error(kErrUnspecified, kSource, "DataSheet.Paste: the clipboard holds no text");
+    sheet_.PasteText(row_, column_, *text);
+  }
+
+ private:
+  ChartObject& sheet_;
+  int row_;
+  int column_;
+};
+
+class ChartObject::Column : public host::DataSheetColumn {
+ public:
+  bool Include() const override { return include_; }
+  void SetInclude(bool include) override { include_ = include; }
+  std::string NumberFormat() const override { return format_.empty() ? "General" : format_; }
+  void SetNumberFormat(const std::string& format) override { format_ = format; }
+  // The format given by the caller, empty when never set.
+  const std::string& chosen_format() const { return format_; }
+
+ private:
+  bool include_ = true;
+  std::string format_;
+};
+
+// ---- ChartObject
+// ----------------------------------------------------------------------------------
+
+ChartObject::ChartObject(Package& package, std::string chart_part, host::Clipboard* clipboard)
+    : package_(package), chart_part_(std::move(chart_part)), clipboard_(clipboard) {
+  LoadFromChart();
+}
+
+ChartObject::~ChartObject() = default;
+
+void ChartObject::LoadFromChart() {
+  pugi::xml_node plot =
+      package_.Xml(chart_part_).document_element().child("c:chart").child("c:plotArea");
+  std::vector<pugi::xml_node> series = AllSeries(plot);
+  if (series.empty()) return;
+  bool scatter = static_cast<bool>(series.front().child("c:xVal"));
+  std::vector<std::string> categories =
+      CacheTexts(series.front().child(scatter ? "c:xVal" : "c:cat"));
+  grid_.assign(1, std::vector<std::string>(series.size() + 1));
+  for (size_t s = 0; s < series.size(); ++s) {
+    grid_[0][s + 1] = SeriesName(series[s]);
+    std::vector<std::string> values = CacheTexts(series[s].child(scatter ? "c:yVal" : "c:val"));
+    for (size_t r = 0; r < std::max(values.size(), categories.size()); ++r) {
+      if (grid_.size() < r + 2) grid_.resize(r + 2, std::vector<std::string>(series.size() + 1));
+      if (r < categories.size()) grid_[r + 1][0] = categories[r];
+      if (r < values.size()) grid_[r + 1][s + 1] = values[r];
+    }
+  }
+}
+
+void ChartObject::ClearContents() {
+  for (auto& row : grid_) std::fill(row.begin(), row.end(), std::string());
+}
+
+host::DataSheetCell& ChartObject::Cells(int row, int column) {
+  if (row < 1 || column < 1) {
+    throw Error(kErrInvalidArgument, kSource, "DataSheet.Cells: rows and columns start at 1");
+  }
+  auto& slot = cells_[{row, column}];
+  if (!slot) slot = std::make_unique<Cell>(*this, row, column);
+  return *slot;
+}
+
+host::DataSheetColumn& ChartObject::Columns(int index) {
+  if (index < 1) throw Error(kErrInvalidArgument, kSource, "DataSheet.Columns: columns start at 1");
+  auto& slot = columns_[index];
+  if (!slot) slot = std::make_unique<Column>();
+  return *slot;
+}
+
+int ChartObject::RowCount() const {
+  for (size_t r = grid_.size(); r > 0; --r) {
+    for (const std::string& cell : grid_[r - 1]) {
+      if (!cell.empty()) return static_cast<int>(r);
+    }
+  }
+  return 0;
+}
+
+int ChartObject::ColumnCount() const {
+  size_t count = 0;
+  for (const auto& row : grid_) {
+    for (size_t c = row.size(); c > count; --c) {
+      if (!row[c - 1].empty()) {
+        count = c;
+        break;
+      }
+    }
+  }
+  return static_cast<int>(count);
+}
+
+std::string ChartObject::CellText(int row, int column) const {
+  if (row < 1 || column < 1 || static_cast<size_t>(row) > grid_.size()) return {};
+  const auto& cells = grid_[row - 1];
+  return static_cast<size_t>(column) > cells.size() ? std::string() : cells[column - 1];
+}
+
+void ChartObject::PasteText(int row, int column, const std::string& text) {
+  std::vector<std::string> lines(1);
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      lines.emplace_back();
+    } else {
+      lines.back() += text[i];
+    }
+  }
+  if (lines.back().empty()) lines.pop_back();  // the block's last line ends with a line break
+  for (size_t l = 0; l < lines.size(); ++l) {
+    size_t r = row - 1 + l;
+    if (grid_.size() <= r) grid_.resize(r + 1);
+    size_t c = column - 1;
+    size_t start = 0;
+    for (;;) {
+      size_t tab = lines[l].find('\t', start);
+      if (grid_[r].size() <= c) grid_[r].resize(c + 1);
+      grid_[r][c] =
+          lines[l].substr(start, tab == std::string::npos ? std::string::npos : tab - start);
+      if (tab == std::string::npos) break;
+      start = tab + 1;
+      ++c;
+    }
+  }
+}
+
+bool ChartObject::Included(int column) const {
+  auto it = columns_.find(column);
+  return it == columns_.end() || it->second->Include();
+}
+
+std::string ChartObject::NumberFormatOf(int column) const {
+  auto it = columns_.find(column);
+  return it == columns_.end() ? std::string() : it->second->chosen_format();
+}
+
+void ChartObject::Update() {
+  pugi::xml_document& doc = package_.Xml(chart_part_);
+  pugi::xml_node plot = doc.document_element().child("c:chart").child("c:plotArea");
+  std::vector<pugi::xml_node> existing = AllSeries(plot);
+  if (existing.empty()) {
+    throw Error(kErrUnspecified, kSource,
+                "chart \"" + chart_part_ + "\" has no series to lay new data out on");
+  }
+  std::string sheet = SheetNameFromFormulas(doc.document_element());
+  std::string ref_sheet = QuotedSheet(sheet);
+  int rows = RowCount();
+  int columns = ColumnCount();
+  size_t points = rows > 1 ? static_cast<size_t>(rows - 1) : 0;
+  bool with_categories = Included(1);
+  std::vector<std::string> categories(points);
+  for (size_t r = 0; r < points; ++r) categories[r] = CellText(static_cast<int>(r) + 2, 1);
+  std::vector<int> series_columns;
+  for (int c = 2; c <= columns; ++c) {
+    if (Included(c)) series_columns.push_back(c);
+  }
+
+  // Enough c:ser elements: clones of the last one for extra series, surplus ones dropped. An
+  // empty block keeps one series (with no points) so a later fill has a model to follow.
+  size_t wanted = std::max<size_t>(series_columns.size(), 1);
+  unsigned next_index = 0;
+  for (pugi::xml_node ser : existing) {
+    next_index = std::max(next_index, ser.child("c:idx").attribute("val").as_uint() + 1);
+    next_index = std::max(next_index, ser.child("c:order").attribute("val").as_uint() + 1);
+  }
+  std::vector<pugi::xml_node> series(existing.begin(),
+                                     existing.begin() + std::min(wanted, existing.size()));
+  for (size_t i = existing.size(); i < wanted; ++i) {
+    pugi::xml_node last = series.back();
+    pugi::xml_node clone = last.parent().insert_copy_after(last, last);
+    clone.child("c:idx").attribute("val").set_value(next_index);
+    clone.child("c:order").attribute("val").set_value(next_index);
+    ++next_index;
+    clone.find_node([](pugi::xml_node n) {
+      if (std::string_view(n.name()) == "c16:uniqueId") {
+        n.attribute("val").set_value(NewGuid().c_str());
+      }
+      return false;
+    });
+    series.push_back(clone);
+  }
+  for (size_t i = wanted; i < existing.size(); ++i) existing[i].parent().remove_child(existing[i]);
+
+  for (size_t s = 0; s < series.size(); ++s) {
+    pugi::xml_node ser = series[s];
+    int column = s < series_columns.size() ? series_columns[s] : 2;
+    bool real = s < series_columns.size();
+    bool scatter = ser.child("c:xVal") || ser.child("c:yVal") ||
+                   std::string_view(ser.parent().name()) == "c:scatterChart" ||
+                   std::string_view(ser.parent().name()) == "c:bubbleChart";
+    const char* cat_name = scatter ? "c:xVal" : "c:cat";
+    const char* val_name = scatter ? "c:yVal" : "c:val";
+
+    std::string old_format =
+        ser.child(val_name).child("c:numRef").child("c:numCache").child_value("c:formatCode");
+    std::string format = NumberFormatOf(column);
+    if (format.empty()) format = old_format.empty() ? "General" : old_format;
+
+    // Series name.
+    ser.remove_child("c:tx");
+    pugi::xml_node tx = ser.insert_child_after("c:tx", ser.child("c:order"));
+    pugi::xml_node name_ref = tx.append_child("c:strRef");
+    name_ref.append_child("c:f").text().set(CellRef(ref_sheet, column - 1, 1).c_str());
+    SetPoints(name_ref.append_child("c:strCache"), {real ? CellText(1, column) : std::string()},
+              false);
+
+    // Values.
+    pugi::xml_node val =
+        ReplaceChild(ser, val_name,
+                     FirstOf(ser, {kAfterValues[0], kAfterValues[1], kAfterValues[2],
+                                   kAfterValues[3], kAfterValues[4]}));
+    pugi::xml_node num_ref = val.append_child("c:numRef");
+    num_ref.append_child("c:f").text().set((CellRef(ref_sheet, column - 1, 2) + ":$" +
+                                            ColumnLetters(column - 1) + "$" +
+                                            std::to_string(points + 1))
+                                               .c_str());
+    pugi::xml_node num_cache = num_ref.append_child("c:numCache");
+    num_cache.append_child("c:formatCode").text().set(format.c_str());
+    std::vector<std::string> values(points);
+    for (size_t r = 0; r < points && real; ++r) {
+      values[r] = CellText(static_cast<int>(r) + 2, column);
+    }
+    SetPoints(num_cache, real ? values : std::vector<std::string>(), true);
+
+    // Categories.
+    if (with_categories) {
+      pugi::xml_node cat = ReplaceChild(ser, cat_name, val);
+      pugi::xml_node str_ref = cat.append_child("c:strRef");
+      str_ref.append_child("c:f").text().set(
+          (CellRef(ref_sheet, 0, 2) + ":$A$" + std::to_string(points + 1)).c_str());
+      SetPoints(str_ref.append_child("c:strCache"), categories, false);
+    } else {
+      ser.remove_child(cat_name);
+    }
+    DropPointsFrom(ser, points);
+  }
+  package_.Touch(chart_part_);
+
+  // The embedded workbook, so editing the data in the host shows the same block.
+  for (const Relationship& rel : package_.Rels(chart_part_)) {
+    if (rel.external || rel.Kind() != "package") continue;
+    std::string part = Package::ResolveTarget(chart_part_, rel.target);
+    std::vector<std::vector<std::string>> block(rows);
+    for (int r = 0; r < rows; ++r) {
+      for (int c = 0; c < columns; ++c) block[r].push_back(CellText(r + 1, c + 1));
+    }
+    package_.WriteBytes(part, BuildChartWorkbook(sheet, block));
+  }
+}
+
+// ---- the workbook
+// ----------------------------------------------------------------------------------
+
+std::string BuildChartWorkbook(const std::string& sheet_name,
+                               const std::vector<std::vector<std::string>>& grid) {
+  constexpr char kMain[] = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+  constexpr char kTypes[] = "application/vnd.openxmlformats-officedocument.spreadsheetml.";
+  std::string types = std::string(kXmlDeclaration) + "<Types xmlns=\"" + kNsTypes +
+                      "\"><Default Extension=\"rels\" ContentType=\"application/"
+                      "vnd.openxmlformats-package.relationships+xml\"/>"
+                      "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+                      "<Override PartName=\"/xl/workbook.xml\" ContentType=\"" +
+                      kTypes +
+                      "sheet.main+xml\"/>"
+                      "<Override PartName=\"/xl/worksheets/sheet1.xml\" ContentType=\"" +
+                      kTypes +
+                      "worksheet+xml\"/>"
+                      "<Override PartName=\"/xl/styles.xml\" ContentType=\"" +
+                      kTypes + "styles+xml\"/></Types>";
+  std::string root_rels = std::string(kXmlDeclaration) + "<Relationships xmlns=\"" + kNsRels +
+                          "\"><Relationship Id=\"rId1\" Type=\"" + kRelPrefix +
+                          "officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>";
+  pugi::xml_document workbook;
+  ParseXml(workbook, std::string(kXmlDeclaration) + "<workbook xmlns=\"" + kMain + "\" xmlns:r=\"" +
+                         kNsR +
+                         "\"><sheets><sheet sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>");
+  workbook.document_element().child("sheets").child("sheet").prepend_attribute("name") =
+      sheet_name.substr(0, 31).c_str();
+  std::string workbook_rels = std::string(kXmlDeclaration) + "<Relationships xmlns=\"" + kNsRels +
+                              "\"><Relationship Id=\"rId1\" Type=\"" + kRelPrefix +
+                              "worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+                              "<Relationship Id=\"rId2\" Type=\"" +
+                              kRelPrefix + "styles\" Target=\"styles.xml\"/></Relationships>";
+  std::string styles = std::string(kXmlDeclaration) + "<styleSheet xmlns=\"" + kMain +
+                       "\"><fonts count=\"1\"><font><sz val=\"11\"/><name val=\"Calibri\"/>"
+                       "</font></fonts><fills count=\"2\"><fill><patternFill patternType=\"none\"/>"
+                       "</fill><fill><patternFill patternType=\"gray125\"/></fill></fills>"
+                       "<borders count=\"1\"><border><left/><right/><top/><bottom/><diagonal/>"
+                       "</border></borders><cellStyleXfs count=\"1\"><xf numFmtId=\"0\" "
+                       "fontId=\"0\" fillId=\"0\" borderId=\"0\"/></cellStyleXfs><cellXfs "
+                       "count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" "
+                       "xfId=\"0\"/></cellXfs></styleSheet>";
+
+  pugi::xml_document sheet;
+  ParseXml(sheet, std::string(kXmlDeclaration) + "<worksheet xmlns=\"" + kMain +
+                      "\"><dimension/><sheetData/></worksheet>");
+  size_t width = 0;
+  for (const auto& row : grid) width = std::max(width, row.size());
+  std::string dimension = "A1";
+  if (!grid.empty() && width > 0) {
+    dimension += ":" + ColumnLetters(static_cast<int>(width) - 1) + std::to_string(grid.size());
+  }
+  sheet.document_element().child("dimension").append_attribute("ref") = dimension.c_str();
+  pugi::xml_node data = sheet.document_element().child("sheetData");
+  for (size_t r = 0; r < grid.size(); ++r) {
+    pugi::xml_node row = data.append_child("row");
+    row.append_attribute("r") = static_cast<unsigned>(r + 1);
+    for (size_t c = 0; c < grid[r].size(); ++c) {
+      const std::string& text = grid[r][c];
+      if (text.empty()) continue;
+      pugi::xml_node cell = row.append_child("c");
+      cell.append_attribute("r") =
+          (ColumnLetters(static_cast<int>(c)) + std::to_string(r + 1)).c_str();
+      double value;
+      if (ParseNumber(text, value)) {
+        cell.append_child("v").text().set(FormatNumber(value).c_str());
+      } else {
+        cell.append_attribute("t") = "inlineStr";
+        cell.append_child("is").append_child("t").text().set(StripForbiddenControls(text).c_str());
+      }
+    }
+  }
+  return BuildZip({{"[Content_Types].xml", types},
+                   {"_rels/.rels", root_rels},
+                   {"xl/workbook.xml", WriteXml(workbook)},
+                   {"xl/_rels/workbook.xml.rels", workbook_rels},
+                   {"xl/styles.xml", styles},
+                   {"xl/worksheets/sheet1.xml", WriteXml(sheet)}});
+}
+
+}  // namespace vintrel::ooxml

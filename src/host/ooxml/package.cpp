@@ -1,0 +1,345 @@
+#include "host/ooxml/package.h"
+
+#include <set>
+
+#include "host/error.h"
+#include "host/ooxml/xml_util.h"
+
+namespace vintrel::ooxml {
+
+namespace {
+
+constexpr char kContentTypesPart[] = "[Content_Types].xml";
+
+std::string DirOf(const std::string& part) {
+  size_t slash = part.rfind('/');
+  return slash == std::string::npos ? std::string() : part.substr(0, slash + 1);
+}
+
+std::vector<std::string> Segments(const std::string& path) {
+  std::vector<std::string> out;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    out.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return out;
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+  return LowerAscii(a) == LowerAscii(b);
+}
+
+}  // namespace
+
+std::string Relationship::Kind() const {
+  size_t slash = type.rfind('/');
+  return slash == std::string::npos ? type : type.substr(slash + 1);
+}
+
+std::string EmptyRelsXml() {
+  return std::string(kXmlDeclaration) + "<Relationships xmlns=\"" + kNsRels + "\"/>";
+}
+
+void Package::Fail(const std::string& problem) const {
+  throw Error(kErrUnspecified, "vintrel.ooxml", "\"" + path() + "\": " + problem);
+}
+
+std::unique_ptr<Package> Package::Open(const std::string& path, const ZipLimits& limits) {
+  std::unique_ptr<Package> self(new Package());
+  self->zip_ = ZipArchive::Open(path, limits);
+  if (!self->Has(kContentTypesPart)) {
+    self->Fail("is not a presentation package: [Content_Types].xml is missing");
+  }
+  self->Xml(kContentTypesPart);
+  if (!self->Has("_rels/.rels")) {
+    self->Fail("is not a presentation package: the package relationships are missing");
+  }
+  for (const Relationship& rel : self->Rels("")) {
+    if (rel.Kind() == "officeDocument" && !rel.external) {
+      self->main_part_ = ResolveTarget("", rel.target);
+      break;
+    }
+  }
+  if (self->main_part_.empty() || !self->Has(self->main_part_)) {
+    self->Fail("is not a presentation package: the presentation part is missing");
+  }
+  self->main_part_ = self->zip_->StoredName(self->main_part_);
+  pugi::xml_document& main = self->Xml(self->main_part_);
+  if (std::string(main.document_element().name()) != "p:presentation") {
+    self->Fail("is not a presentation: its main part is <" +
+               std::string(main.document_element().name()) + ">");
+  }
+  return self;
+}
+
+std::string Package::ReadBytes(const std::string& part) {
+  auto it = xml_.find(LowerAscii(part));
+  if (it != xml_.end() && it->second->dirty) return WriteXml(it->second->doc);
+  return zip_->Read(part);
+}
+
+void Package::WriteBytes(const std::string& part, std::string data) {
+  ++changes_;
+  xml_.erase(LowerAscii(part));
+  zip_->Write(part, std::move(data));
+}
+
+bool Package::IsLoaded(const std::string& part) const {
+  return xml_.count(LowerAscii(part)) != 0;
+}
+
+pugi::xml_document& Package::Xml(const std::string& part) {
+  std::string key = LowerAscii(part);
+  auto it = xml_.find(key);
+  if (it != xml_.end()) return it->second->doc;
+  if (!zip_->Has(part)) Fail("part \"" + part + "\" is missing");
+  auto loaded = std::make_unique<XmlPart>();
+  std::string text = zip_->Read(part);
+  if (std::string problem = ParseXml(loaded->doc, text); !problem.empty()) {
+    Fail("part \"" + part + "\" is " + problem);
+  }
+  return xml_.emplace(key, std::move(loaded)).first->second->doc;
+}
+
+void Package::Touch(const std::string& part) {
+  auto it = xml_.find(LowerAscii(part));
+  if (it != xml_.end()) it->second->dirty = true;
+  ++changes_;
+}
+
+pugi::xml_document& Package::CreateXml(const std::string& part, const std::string& text,
+                                       const std::string& content_type) {
+  ++changes_;
+  auto created = std::make_unique<XmlPart>();
+  if (std::string problem = ParseXml(created->doc, text); !problem.empty()) {
+    Fail("new part \"" + part + "\" is " + problem);
+  }
+  created->dirty = true;
+  zip_->Write(part, text);
+  if (!content_type.empty()) SetOverride(part, content_type);
+  auto& slot = xml_[LowerAscii(part)];
+  slot = std::move(created);
+  return slot->doc;
+}
+
+void Package::RemovePart(const std::string& part) {
+  ++changes_;
+  std::string rels = RelsPartOf(part);
+  xml_.erase(LowerAscii(part));
+  xml_.erase(LowerAscii(rels));
+  zip_->Remove(part);
+  zip_->Remove(rels);
+  pugi::xml_node types = Xml(kContentTypesPart).document_element();
+  for (pugi::xml_node node = types.child("Override"); node;) {
+    pugi::xml_node next = node.next_sibling("Override");
+    if (SameName(node.attribute("PartName").value(), "/" + part)) {
+      types.remove_child(node);
+      Touch(kContentTypesPart);
+    }
+    node = next;
+  }
+}
+
+void Package::CopyPart(const std::string& from, const std::string& to) {
+  ++changes_;
+  auto it = xml_.find(LowerAscii(from));
+  if (it != xml_.end() && it->second->dirty) {
+    zip_->Write(to, WriteXml(it->second->doc));
+  } else {
+    zip_->CopyEntry(from, to);
+  }
+  xml_.erase(LowerAscii(to));
+  pugi::xml_node types = Xml(kContentTypesPart).document_element();
+  for (pugi::xml_node node : types.children("Override")) {
+    if (SameName(node.attribute("PartName").value(), "/" + from)) {
+      SetOverride(to, node.attribute("ContentType").value());
+      break;
+    }
+  }
+}
+
+std::string Package::RelsPartOf(const std::string& part) {
+  if (part.empty()) return "_rels/.rels";
+  std::string dir = DirOf(part);
+  return dir + "_rels/" + part.substr(dir.size()) + ".rels";
+}
+
+std::vector<Relationship> Package::Rels(const std::string& part) {
+  std::vector<Relationship> out;
+  std::string rels = RelsPartOf(part);
+  if (!Has(rels)) return out;
+  for (pugi::xml_node node : Xml(rels).document_element().children("Relationship")) {
+    out.push_back(Relationship{node.attribute("Id").value(), node.attribute("Type").value(),
+                               node.attribute("Target").value(),
+                               std::string(node.attribute("TargetMode").value()) == "External"});
+  }
+  return out;
+}
+
+std::optional<Relationship> Package::Rel(const std::string& part, const std::string& id) {
+  for (Relationship& rel : Rels(part)) {
+    if (rel.id == id) return std::move(rel);
+  }
+  return std::nullopt;
+}
+
+std::string Package::AddRel(const std::string& part, const std::string& type,
+                            const std::string& target, bool external) {
+  std::string rels = RelsPartOf(part);
+  if (!Has(rels)) CreateXml(rels, EmptyRelsXml(), "");
+  pugi::xml_document& doc = Xml(rels);
+  std::set<std::string> used;
+  for (pugi::xml_node node : doc.document_element().children("Relationship")) {
+    used.insert(node.attribute("Id").value());
+  }
+  int n = static_cast<int>(used.size()) + 1;
+  while (used.count("rId" + std::to_string(n)) != 0) ++n;
+  std::string id = "rId" + std::to_string(n);
+  pugi::xml_node node = doc.document_element().append_child("Relationship");
+  node.append_attribute("Id") = id.c_str();
+  node.append_attribute("Type") = type.c_str();
+  node.append_attribute("Target") = target.c_str();
+  if (external) node.append_attribute("TargetMode") = "External";
+  Touch(rels);
+  return id;
+}
+
+void Package::RemoveRel(const std::string& part, const std::string& id) {
+  std::string rels = RelsPartOf(part);
+  if (!Has(rels)) return;
+  pugi::xml_node root = Xml(rels).document_element();
+  for (pugi::xml_node node : root.children("Relationship")) {
+    if (id == node.attribute("Id").value()) {
+      root.remove_child(node);
+      Touch(rels);
+      return;
+    }
+  }
+}
+
+void Package::SetRelTarget(const std::string& part, const std::string& id,
+                           const std::string& target, bool external) {
+  std::string rels = RelsPartOf(part);
+  if (!Has(rels)) Fail("part \"" + part + "\" has no relationship " + id);
+  for (pugi::xml_node node : Xml(rels).document_element().children("Relationship")) {
+    if (id != node.attribute("Id").value()) continue;
+    node.attribute("Target").set_value(target.c_str());
+    pugi::xml_attribute mode = node.attribute("TargetMode");
+    if (external && !mode) node.append_attribute("TargetMode") = "External";
+    if (external && mode) mode.set_value("External");
+    if (!external && mode) node.remove_attribute(mode);
+    Touch(rels);
+    return;
+  }
+  Fail("part \"" + part + "\" has no relationship " + id);
+}
+
+std::string Package::ResolveTarget(const std::string& source, const std::string& target) {
+  std::string joined =
+      !target.empty() && target[0] == '/' ? target.substr(1) : DirOf(source) + target;
+  std::vector<std::string> out;
+  for (std::string& segment : Segments(joined)) {
+    if (segment.empty() || segment == ".") continue;
+    if (segment == "..") {
+      if (!out.empty()) out.pop_back();
+      continue;
+    }
+    out.push_back(std::move(segment));
+  }
+  std::string name;
+  for (const std::string& segment : out) {
+    if (!name.empty()) name += '/';
+    name += segment;
+  }
+  return name;
+}
+
+std::string Package::RelativeTarget(const std::string& source, const std::string& part) {
+  std::vector<std::string> from = Segments(DirOf(source));
+  if (!from.empty() && from.back().empty()) from.pop_back();
+  if (from.size() == 1 && from[0].empty()) from.clear();
+  std::vector<std::string> to = Segments(part);
+  size_t common = 0;
+  while (common < from.size() && common + 1 < to.size() && SameName(from[common], to[common])) {
+    ++common;
+  }
+  std::string out;
+  for (size_t i = common; i < from.size(); ++i) out += "../";
+  for (size_t i = common; i < to.size(); ++i) {
+    out += to[i];
+    if (i + 1 < to.size()) out += '/';
+  }
+  return out;
+}
+
+std::string Package::ContentType(const std::string& part) {
+  pugi::xml_node types = Xml(kContentTypesPart).document_element();
+  for (pugi::xml_node node : types.children("Override")) {
+    if (SameName(node.attribute("PartName").value(), "/" + part)) {
+      return node.attribute("ContentType").value();
+    }
+  }
+  size_t dot = part.rfind('.');
+  std::string extension = dot == std::string::npos ? "" : LowerAscii(part.substr(dot + 1));
+  for (pugi::xml_node node : types.children("Default")) {
+    if (LowerAscii(node.attribute("Extension").value()) == extension) {
+      return node.attribute("ContentType").value();
+    }
+  }
+  return {};
+}
+
+void Package::SetOverride(const std::string& part, const std::string& content_type) {
+  pugi::xml_node types = Xml(kContentTypesPart).document_element();
+  for (pugi::xml_node node : types.children("Override")) {
+    if (SameName(node.attribute("PartName").value(), "/" + part)) {
+      node.attribute("ContentType").set_value(content_type.c_str());
+      Touch(kContentTypesPart);
+      return;
+    }
+  }
+  pugi::xml_node node = types.append_child("Override");
+  node.append_attribute("PartName") = ("/" + part).c_str();
+  node.append_attribute("ContentType") = content_type.c_str();
+  Touch(kContentTypesPart);
+}
+
+void Package::EnsureDefault(const std::string& extension, const std::string& content_type) {
+  pugi::xml_node types = Xml(kContentTypesPart).document_element();
+  for (pugi::xml_node node : types.children("Default")) {
+    if (LowerAscii(node.attribute("Extension").value()) == LowerAscii(extension)) return;
+  }
+  // Defaults come before overrides in PowerPoint's files; keep that order.
+  pugi::xml_node first_override = types.child("Override");
+  pugi::xml_node node = first_override ? types.insert_child_before("Default", first_override)
+                                       : types.append_child("Default");
+  node.append_attribute("Extension") = extension.c_str();
+  node.append_attribute("ContentType") = content_type.c_str();
+  Touch(kContentTypesPart);
+}
+
+std::string Package::FreePartName(const std::string& folder, const std::string& stem,
+                                  const std::string& extension) const {
+  for (int n = 1;; ++n) {
+    std::string name = folder + stem + std::to_string(n) + extension;
+    if (!zip_->Has(name)) return name;
+  }
+}
+
+void Package::Flush() {
+  for (auto& [key, part] : xml_) {
+    if (!part->dirty) continue;
+    zip_->Write(zip_->Has(key) ? zip_->StoredName(key) : key, WriteXml(part->doc));
+    part->dirty = false;
+  }
+}
+
+void Package::SaveAs(const std::string& target) {
+  Flush();
+  zip_->SaveAs(target);
+}
+
+}  // namespace vintrel::ooxml

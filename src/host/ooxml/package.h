@@ -1,0 +1,107 @@
+// One open package: its parts (through ZipArchive), the XML parts parsed so far, their
+// relationships and the content types. Parts are named as in the archive, without the leading
+// slash ("ppt/slides/slide1.xml"), and compared without case.
+#ifndef VINTREL_HOST_OOXML_PACKAGE_H_
+#define VINTREL_HOST_OOXML_PACKAGE_H_
+
+#include <memory>
+#include <optional>
+#include <pugixml.hpp>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "host/ooxml/zip_archive.h"
+
+namespace vintrel::ooxml {
+
+struct Relationship {
+  std::string id;
+  std::string type;
+  std::string target;  // as written
+  bool external = false;
+  // The last segment of the type ("slide", "tags", "image", "media" ...).
+  std::string Kind() const;
+};
+
+class Package {
+ public:
+  // Opens a presentation package and checks the parts every presentation must have. Raises
+  // vintrel::Error naming the file and the problem.
+  static std::unique_ptr<Package> Open(const std::string& path, const ZipLimits& limits = {});
+
+  const std::string& path() const { return zip_->path(); }
+  // The presentation part named by the package relationships.
+  const std::string& main_part() const { return main_part_; }
+
+  bool Has(const std::string& part) const { return zip_->Has(part); }
+  std::vector<std::string> PartNames() const { return zip_->Names(); }
+  // Raw bytes of a part as it would be saved now.
+  std::string ReadBytes(const std::string& part);
+  void WriteBytes(const std::string& part, std::string data);
+  // The parsed XML of a part, loaded once; raises Error for a missing or malformed part.
+  pugi::xml_document& Xml(const std::string& part);
+  bool IsLoaded(const std::string& part) const;
+  // Marks a parsed part as changed so it is written when saved.
+  void Touch(const std::string& part);
+  // A new XML part from text (replacing any part of that name).
+  pugi::xml_document& CreateXml(const std::string& part, const std::string& text,
+                                const std::string& content_type);
+  // Removes the part, its relationships part and its content type override.
+  void RemovePart(const std::string& part);
+  // Copies a part under a new name (compressed bytes as they are when untouched), with its
+  // content type override.
+  void CopyPart(const std::string& from, const std::string& to);
+
+  // Relationships of a part (empty when it has none).
+  static std::string RelsPartOf(const std::string& part);
+  std::vector<Relationship> Rels(const std::string& part);
+  std::optional<Relationship> Rel(const std::string& part, const std::string& id);
+  // Adds a relationship with an id unused in the part; returns the id.
+  std::string AddRel(const std::string& part, const std::string& type, const std::string& target,
+                     bool external);
+  void RemoveRel(const std::string& part, const std::string& id);
+  void SetRelTarget(const std::string& part, const std::string& id, const std::string& target,
+                    bool external);
+  // The part an internal target of `source` names.
+  static std::string ResolveTarget(const std::string& source, const std::string& target);
+  // The target text that names `part` from `source` ("../media/image1.png").
+  static std::string RelativeTarget(const std::string& source, const std::string& part);
+
+  std::string ContentType(const std::string& part);
+  void SetOverride(const std::string& part, const std::string& content_type);
+  void EnsureDefault(const std::string& extension, const std::string& content_type);
+
+  // An unused part name `folder` + `stem` + N + `extension`, N from 1.
+  std::string FreePartName(const std::string& folder, const std::string& stem,
+                           const std::string& extension) const;
+
+  // Writes every changed part and saves the package to `target` atomically.
+  void SaveAs(const std::string& target);
+
+  [[noreturn]] void Fail(const std::string& problem) const;
+
+  // Counts changes made through this object; the presentation compares it to tell whether it
+  // has unsaved changes.
+  uint64_t change_count() const { return changes_; }
+
+ private:
+  struct XmlPart {
+    pugi::xml_document doc;
+    bool dirty = false;
+  };
+  Package() = default;
+  void Flush();
+
+  std::unique_ptr<ZipArchive> zip_;
+  std::string main_part_;
+  uint64_t changes_ = 0;
+  std::unordered_map<std::string, std::unique_ptr<XmlPart>> xml_;  // lower-case name
+};
+
+// The XML of a relationships part with no relationships.
+std::string EmptyRelsXml();
+
+}  // namespace vintrel::ooxml
+
+#endif  // VINTREL_HOST_OOXML_PACKAGE_H_

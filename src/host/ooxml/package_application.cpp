@@ -1,0 +1,83 @@
+#include "host/ooxml/package_application.h"
+
+#include "host/error.h"
+
+namespace vintrel::ooxml {
+
+namespace {
+constexpr char kSource[] = "vintrel.ooxml";
+}  // namespace
+
+host::ShapeRange& PackageWindow::ShapeRange() {
+  throw Error(kErrInvalidArgument, kSource, "nothing is selected");
+}
+
+host::Slide& PackageWindow::Slide() {
+  if (presentation_.Slides().Count() == 0) {
+    throw Error(kErrInvalidArgument, kSource, "the presentation has no slides");
+  }
+  return presentation_.Slides().Item(1);
+}
+
+host::Presentation& PackagePresentations::Item(int index) {
+  if (index < 1 || index > Count()) {
+    throw Error(kErrInvalidArgument, kSource,
+                "Presentations: index " + std::to_string(index) + " is out of range");
+  }
+  return *open_[index - 1].presentation;
+}
+
+host::Presentation& PackagePresentations::Open(const std::string& file_name) {
+  std::string full = AbsolutePath(file_name);
+  for (size_t i = 0; i < open_.size(); ++i) {
+    if (open_[i].presentation->FullName() == full) {
+      application_.active_ = static_cast<int>(i) + 1;
+      return *open_[i].presentation;
+    }
+  }
+  PackageApplication& app = application_;
+  auto presentation =
+      PackagePresentation::Open(full, &app.clipboard(), [&app](PackagePresentation& p) {
+        if (app.event_sink() != nullptr) app.event_sink()->PresentationSave(p);
+      });
+  auto window = std::make_unique<PackageWindow>(*presentation);
+  open_.push_back({std::move(presentation), std::move(window)});
+  app.active_ = Count();
+  PackagePresentation& opened = *open_.back().presentation;
+  if (app.event_sink() != nullptr) app.event_sink()->PresentationOpen(opened);
+  return opened;
+}
+
+void PackagePresentations::Close(host::Presentation& presentation) {
+  for (size_t i = 0; i < open_.size(); ++i) {
+    if (open_[i].presentation.get() != &presentation) continue;
+    if (application_.event_sink() != nullptr) {
+      application_.event_sink()->PresentationClose(presentation);
+    }
+    open_.erase(open_.begin() + static_cast<long>(i));
+    application_.active_ = Count();
+    return;
+  }
+  throw Error(kErrInvalidArgument, kSource, "the presentation is not open");
+}
+
+PackageApplication::PackageApplication(host::Clipboard& clipboard)
+    : clipboard_(clipboard), presentations_(*this), windows_(presentations_) {}
+
+PackageApplication::~PackageApplication() = default;
+
+host::Presentation& PackageApplication::ActivePresentation() {
+  if (active_ < 1 || active_ > presentations_.Count()) {
+    throw Error(kErrInvalidArgument, kSource, "no presentation is open");
+  }
+  return presentations_.Item(active_);
+}
+
+host::DocumentWindow& PackageApplication::ActiveWindow() {
+  if (active_ < 1 || active_ > presentations_.Count()) {
+    throw Error(kErrInvalidArgument, kSource, "no document window is open");
+  }
+  return *presentations_.open_[active_ - 1].window;
+}
+
+}  // namespace vintrel::ooxml

@@ -1,0 +1,104 @@
+// The presentation program over real .pptx files: the application object the command-line
+// program hands to the add-in. It has no screen: windows are one per open presentation, the
+// selection is always empty, command bars live in memory.
+#ifndef VINTREL_HOST_OOXML_PACKAGE_APPLICATION_H_
+#define VINTREL_HOST_OOXML_PACKAGE_APPLICATION_H_
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/application.h"
+#include "host/ooxml/package_presentation.h"
+#include "host/ooxml/simple_command_bars.h"
+#include "host/platform.h"
+
+namespace vintrel::ooxml {
+
+class PackageApplication;
+
+class PackageWindow : public host::DocumentWindow,
+                      public host::Selection,
+                      public host::View,
+                      public host::Pane {
+ public:
+  explicit PackageWindow(PackagePresentation& presentation) : presentation_(presentation) {}
+  host::Selection& Selection() override { return *this; }
+  host::View& View() override { return *this; }
+  host::Pane& ActivePane() override { return *this; }
+  host::Presentation& Presentation() override { return presentation_; }
+  // Selection: nothing is ever selected without a person at a screen.
+  int Type() const override { return host::selection_type::kNone; }
+  host::ShapeRange& ShapeRange() override;
+  // View: the first slide.
+  host::Slide& Slide() override;
+  int ViewType() const override { return host::view_type::kNormal; }
+
+ private:
+  PackagePresentation& presentation_;
+};
+
+class PackagePresentations : public host::Presentations {
+ public:
+  explicit PackagePresentations(PackageApplication& application) : application_(application) {}
+  int Count() const override { return static_cast<int>(open_.size()); }
+  host::Presentation& Item(int index) override;
+  // Opens the file (again if it is already open, the host gives the open one back) and raises
+  // PresentationOpen; the new presentation becomes the active one.
+  host::Presentation& Open(const std::string& file_name) override;
+  // Closes without saving, raising PresentationClose first.
+  void Close(host::Presentation& presentation);
+
+ private:
+  friend class PackageApplication;
+  struct Open_ {
+    std::unique_ptr<PackagePresentation> presentation;
+    std::unique_ptr<PackageWindow> window;
+  };
+  PackageApplication& application_;
+  std::vector<Open_> open_;
+};
+
+class PackageWindows : public host::Windows {
+ public:
+  explicit PackageWindows(PackagePresentations& presentations) : presentations_(presentations) {}
+  int Count() const override { return presentations_.Count(); }
+
+ private:
+  PackagePresentations& presentations_;
+};
+
+class PackageApplication : public host::Application {
+ public:
+  // `clipboard` is where chart data sheets paste from; it must outlive the application.
+  explicit PackageApplication(host::Clipboard& clipboard);
+  ~PackageApplication() override;
+
+  void SetEventSink(host::ApplicationEvents* sink) override { sink_ = sink; }
+  std::string Version() const override { return "10.0"; }
+  host::Presentation& ActivePresentation() override;
+  host::Presentations& Presentations() override { return presentations_; }
+  host::Windows& Windows() override { return windows_; }
+  host::DocumentWindow& ActiveWindow() override;
+  host::CommandBars& CommandBars() override { return command_bars_; }
+  int DisplayAlerts() const override { return display_alerts_; }
+  void SetDisplayAlerts(int level) override { display_alerts_ = level; }
+
+  host::ApplicationEvents* event_sink() const { return sink_; }
+  host::Clipboard& clipboard() const { return clipboard_; }
+  PackagePresentations& presentations() { return presentations_; }
+
+ private:
+  friend class PackagePresentations;
+  host::Clipboard& clipboard_;
+  host::ApplicationEvents* sink_ = nullptr;
+  PackagePresentations presentations_;
+  PackageWindows windows_;
+  SimpleCommandBars command_bars_;
+  int display_alerts_ = host::alert_level::kAll;
+  int active_ = 0;  // index into the open presentations, from 1; 0 = none
+};
+
+}  // namespace vintrel::ooxml
+
+#endif  // VINTREL_HOST_OOXML_PACKAGE_APPLICATION_H_

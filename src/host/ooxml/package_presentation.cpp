@@ -1,0 +1,159 @@
+#include "host/ooxml/package_presentation.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <vector>
+
+#include "host/error.h"
+#include "host/ooxml/package_shape.h"
+#include "host/ooxml/xml_util.h"
+
+namespace vintrel::ooxml {
+
+namespace {
+
+// p:presentation children in schema order, for placing p:custDataLst.
+const std::initializer_list<std::string_view> kPresentationOrder = {"p:sldMasterIdLst",
+                                                                    "p:notesMasterIdLst",
+                                                                    "p:handoutMasterIdLst",
+                                                                    "p:sldIdLst",
+                                                                    "p:sldSz",
+                                                                    "p:notesSz",
+                                                                    "p:smartTags",
+                                                                    "p:embeddedFontLst",
+                                                                    "p:custShowLst",
+                                                                    "p:photoAlbum",
+                                                                    "p:custDataLst",
+                                                                    "p:kinsoku",
+                                                                    "p:defaultTextStyle",
+                                                                    "p:modifyVerifier",
+                                                                    "p:extLst"};
+
+}  // namespace
+
+std::string AbsolutePath(const std::string& path) {
+  std::string joined = path;
+  if (path.empty() || path[0] != '/') {
+    char buffer[PATH_MAX];
+    std::string cwd = ::getcwd(buffer, sizeof buffer) ? buffer : ".";
+    joined = cwd + "/" + path;
+  }
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= joined.size()) {
+    size_t end = joined.find('/', start);
+    if (end == std::string::npos) end = joined.size();
+    std::string segment = joined.substr(start, end - start);
+    if (segment == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!segment.empty() && segment != ".") {
+      parts.push_back(segment);
+    }
+    start = end + 1;
+  }
+  std::string out;
+  for (const std::string& segment : parts) out += "/" + segment;
+  return out.empty() ? "/" : out;
+}
+
+int PackageShowSettings::ShowType() const {
+  pugi::xml_node show = ShowProperties();
+  if (show.child("p:kiosk")) return host::show_type::kKiosk;
+  if (show.child("p:browse")) return host::show_type::kWindow;
+  return host::show_type::kSpeaker;
+}
+
+int PackageShowSettings::AdvanceMode() const {
+  pugi::xml_node show = ShowProperties();
+  // useTimings defaults to true: slides advance on their timings unless it says "0".
+  return show.attribute("useTimings").as_bool(true) ? host::advance_mode::kUseSlideTimings
+                                                    : host::advance_mode::kManual;
+}
+
+pugi::xml_node PackageShowSettings::ShowProperties() const {
+  for (const Relationship& rel : package_.Rels(package_.main_part())) {
+    if (rel.Kind() != "presProps" || rel.external) continue;
+    std::string part = Package::ResolveTarget(package_.main_part(), rel.target);
+    if (!package_.Has(part)) return {};
+    return package_.Xml(part).document_element().child("p:showPr");
+  }
+  return {};
+}
+
+std::unique_ptr<PackagePresentation> PackagePresentation::Open(const std::string& path,
+                                                               host::Clipboard* clipboard,
+                                                               SaveHook before_save) {
+  std::string full = AbsolutePath(path);
+  std::unique_ptr<Package> package = Package::Open(full);
+  std::unique_ptr<PackagePresentation> self(
+      new PackagePresentation(std::move(package), full, clipboard, std::move(before_save)));
+  self->slides_ = std::make_unique<PackageSlides>(*self);
+  self->saved_at_change_ = self->package_->change_count();
+  return self;
+}
+
+PackagePresentation::PackagePresentation(std::unique_ptr<Package> package, std::string full_name,
+                                         host::Clipboard* clipboard, SaveHook before_save)
+    : package_(std::move(package)),
+      full_name_(std::move(full_name)),
+      clipboard_(clipboard),
+      before_save_(std::move(before_save)),
+      tags_(*package_, package_->main_part(),
+            [this](bool create) -> pugi::xml_node {
+              pugi::xml_document& doc = package_->Xml(package_->main_part());
+              pugi::xml_node root = doc.document_element();
+              if (!create) return root.child("p:custDataLst");
+              return GetOrInsert(root, "p:custDataLst", kPresentationOrder);
+            }),
+      show_settings_(*package_) {}
+
+PackagePresentation::~PackagePresentation() = default;
+
+std::string PackagePresentation::Name() const {
+  size_t slash = full_name_.rfind('/');
+  return slash == std::string::npos ? full_name_ : full_name_.substr(slash + 1);
+}
+
+std::string PackagePresentation::Folder() const {
+  size_t slash = full_name_.rfind('/');
+  return slash == std::string::npos || slash == 0 ? "/" : full_name_.substr(0, slash);
+}
+
+bool PackagePresentation::Saved() const {
+  return !marked_unsaved_ && package_->change_count() == saved_at_change_;
+}
+
+void PackagePresentation::SetSaved(bool saved) {
+  marked_unsaved_ = !saved;
+  if (saved) saved_at_change_ = package_->change_count();
+}
+
+void PackagePresentation::Save() {
+  if (before_save_) before_save_(*this);
+  package_->SaveAs(full_name_);
+  SetSaved(true);
+}
+
+void PackagePresentation::SaveCopyAs(const std::string& file_name) {
+  bool was_saved = Saved();
+  package_->SaveAs(AbsolutePath(file_name));
+  // Writing flushes the model into the package, which counts as changes; the presentation
+  // itself is exactly as saved or unsaved as before.
+  SetSaved(was_saved);
+}
+
+void PackagePresentation::UpdateLinks() {
+  for (int s = 1; s <= slides_->Count(); ++s) {
+    host::Shapes& shapes = slides_->Item(s).Shapes();
+    for (int i = 1; i <= shapes.Count(); ++i) {
+      host::Shape& shape = shapes.Item(i);
+      int type = shape.Type();
+      if (type == host::shape_type::kLinkedPicture || type == host::shape_type::kLinkedOleObject) {
+        shape.LinkFormat().Update();
+      }
+    }
+  }
+}
+
+}  // namespace vintrel::ooxml

@@ -1,0 +1,122 @@
+#include "host/ooxml/part_tags.h"
+
+#include "host/error.h"
+#include "host/ooxml/xml_util.h"
+
+namespace vintrel::ooxml {
+
+namespace {
+
+constexpr char kTagsContentType[] =
+    "application/vnd.openxmlformats-officedocument.presentationml.tags+xml";
+
+}  // namespace
+
+std::string UpperAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return out;
+}
+
+PartTags::PartTags(Package& package, std::string owner_part,
+                   std::function<pugi::xml_node(bool create)> find_list)
+    : package_(package), owner_part_(std::move(owner_part)), find_list_(std::move(find_list)) {}
+
+PartTags::TagPart PartTags::Locate(bool create) const {
+  pugi::xml_node list = find_list_(false);
+  if (list) {
+    if (pugi::xml_node tags = list.child("p:tags")) {
+      std::string id = tags.attribute("r:id").value();
+      if (auto rel = package_.Rel(owner_part_, id); rel && !rel->external) {
+        std::string part = Package::ResolveTarget(owner_part_, rel->target);
+        if (package_.Has(part)) return {part, package_.Xml(part).document_element()};
+      }
+      if (!create) return {};
+      // A dangling reference: drop it and start a fresh part below.
+      list.remove_child(tags);
+      package_.Touch(owner_part_);
+    }
+  }
+  if (!create) return {};
+  std::string part = package_.FreePartName("ppt/tags/", "tag", ".xml");
+  std::string text = std::string(kXmlDeclaration) + "<p:tagLst xmlns:a=\"" + kNsA +
+                     "\" xmlns:r=\"" + kNsR + "\" xmlns:p=\"" + kNsP + "\"/>";
+  pugi::xml_document& doc = package_.CreateXml(part, text, kTagsContentType);
+  std::string id = package_.AddRel(owner_part_, std::string(kRelPrefix) + "tags",
+                                   Package::RelativeTarget(owner_part_, part), false);
+  list = find_list_(true);
+  // CT_CustomerDataList: custData elements, then at most one p:tags.
+  list.append_child("p:tags").append_attribute("r:id") = id.c_str();
+  package_.Touch(owner_part_);
+  return {part, doc.document_element()};
+}
+
+pugi::xml_node PartTags::Find(std::string_view name) const {
+  pugi::xml_node list = TagList();
+  std::string wanted = UpperAscii(name);
+  for (pugi::xml_node tag : list.children("p:tag")) {
+    if (UpperAscii(tag.attribute("name").value()) == wanted) return tag;
+  }
+  return {};
+}
+
+pugi::xml_node PartTags::At(int index) const {
+  int i = 0;
+  for (pugi::xml_node tag : TagList().children("p:tag")) {
+    if (++i == index) return tag;
+  }
+  throw Error(kErrInvalidArgument, "vintrel.ooxml",
+              "Tags: index " + std::to_string(index) + " is out of range (1 to " +
+                  std::to_string(Count()) + ")");
+}
+
+int PartTags::Count() const {
+  int count = 0;
+  for (pugi::xml_node tag : TagList().children("p:tag")) {
+    (void)tag;
+    ++count;
+  }
+  return count;
+}
+
+std::string PartTags::Name(int index) const {
+  return UpperAscii(At(index).attribute("name").value());
+}
+
+std::string PartTags::Value(int index) const {
+  return At(index).attribute("val").value();
+}
+
+std::string PartTags::Item(std::string_view name) const {
+  return Find(name).attribute("val").value();
+}
+
+void PartTags::Add(std::string_view name, std::string_view value) {
+  if (name.empty()) {
+    throw Error(kErrInvalidArgument, "vintrel.ooxml", "Tags.Add: a tag needs a name");
+  }
+  std::string upper = StripForbiddenControls(UpperAscii(name));
+  std::string clean = StripForbiddenControls(value);
+  TagPart where = Locate(true);
+  pugi::xml_node tag = Find(upper);
+  if (!tag) {
+    tag = where.list.append_child("p:tag");
+    tag.append_attribute("name");
+    tag.append_attribute("val");
+  }
+  tag.attribute("name").set_value(upper.c_str());
+  tag.attribute("val").set_value(clean.c_str());
+  package_.Touch(where.part);
+}
+
+void PartTags::Delete(std::string_view name) {
+  pugi::xml_node tag = Find(name);
+  if (!tag) return;
+  TagPart where = Locate(false);
+  where.list.remove_child(tag);
+  package_.Touch(where.part);
+}
+
+}  // namespace vintrel::ooxml

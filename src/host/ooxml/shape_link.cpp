@@ -1,0 +1,294 @@
+#include "host/ooxml/shape_link.h"
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "host/error.h"
+#include "host/ooxml/image_info.h"
+#include "host/ooxml/package_presentation.h"
+#include "host/ooxml/package_shape.h"
+#include "host/ooxml/package_slide.h"
+#include "host/ooxml/xml_util.h"
+
+namespace vintrel::ooxml {
+
+namespace {
+
+constexpr char kSource[] = "vintrel.ooxml";
+
+bool StartsWith(std::string_view text, std::string_view head) {
+  return text.size() >= head.size() && LowerAscii(text.substr(0, head.size())) == head;
+}
+
+bool IsWindowsPath(std::string_view path) {
+  return (path.size() >= 2 && path[1] == ':' &&
+          std::isalpha(static_cast<unsigned char>(path[0]))) ||
+         StartsWith(path, "\\\\");
+}
+
+// A URL scheme of two or more letters ("http:", "file:"), not a drive letter.
+bool HasScheme(std::string_view text) {
+  size_t colon = text.find(':');
+  if (colon == std::string_view::npos || colon < 2) return false;
+  for (size_t i = 0; i < colon; ++i) {
+    char c = text[i];
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.') {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string PercentDecode(std::string_view text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size() &&
+        std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+        std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
+      out.push_back(static_cast<char>(std::stoi(std::string(text.substr(i + 1, 2)), nullptr, 16)));
+      i += 2;
+    } else {
+      out.push_back(text[i]);
+    }
+  }
+  return out;
+}
+
+// Escapes what a URI cannot hold as is; non-ASCII stays raw and backslashes stay, as the host
+// writes Windows paths.
+std::string PercentEncode(std::string_view text) {
+  std::string out;
+  static const char kHex[] = "0123456789ABCDEF";
+  for (char c : text) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (u <= 0x20 || c == '%' || c == '#' || c == '?' || c == '"' || c == '<' || c == '>') {
+      out += '%';
+      out += kHex[u >> 4];
+      out += kHex[u & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string JoinRelative(const std::string& base_folder, std::string relative) {
+  for (char& c : relative) {
+    if (c == '\\') c = '/';
+  }
+  if (base_folder.empty()) return relative;
+  return AbsolutePath(base_folder + "/" + relative);
+}
+
+bool FileExists(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+std::vector<pugi::xml_node> AllNamed(pugi::xml_node root, const char* name) {
+  std::vector<pugi::xml_node> out;
+  root.find_node([&](pugi::xml_node n) {
+    if (std::string_view(n.name()) == name) out.push_back(n);
+    return false;
+  });
+  return out;
+}
+
+bool IsExternalTarget(Package& package, const std::string& part, const std::string& id) {
+  auto rel = package.Rel(part, id);
+  return rel && rel->external && rel->target != "NULL";
+}
+
+}  // namespace
+
+LinkKind LinkKindOf(pugi::xml_node shape, Package& package, const std::string& part) {
+  std::string_view name = shape.name();
+  if (name == "p:pic") {
+    pugi::xml_node nv = shape.child("p:nvPicPr").child("p:nvPr");
+    for (const char* media : {"a:videoFile", "a:audioFile", "a:quickTimeFile"}) {
+      pugi::xml_node node = nv.child(media);
+      if (node && IsExternalTarget(package, part, node.attribute("r:link").value())) {
+        return LinkKind::kMedia;
+      }
+    }
+    pugi::xml_node blip = shape.child("p:blipFill").child("a:blip");
+    if (blip.attribute("r:link") &&
+        IsExternalTarget(package, part, blip.attribute("r:link").value())) {
+      return LinkKind::kPicture;
+    }
+    return LinkKind::kNone;
+  }
+  if (name == "p:graphicFrame") {
+    for (pugi::xml_node ole : AllNamed(shape, "p:oleObj")) {
+      if (ole.child("p:link") && IsExternalTarget(package, part, ole.attribute("r:id").value())) {
+        return LinkKind::kObject;
+      }
+    }
+  }
+  return LinkKind::kNone;
+}
+
+std::string DecodeLinkTarget(const std::string& target, const std::string& base_folder) {
+  if (StartsWith(target, "file://localhost/")) return PercentDecode(target.substr(16));
+  if (StartsWith(target, "file:///")) {
+    std::string rest = PercentDecode(target.substr(8));
+    return IsWindowsPath(rest) ? rest : "/" + rest;
+  }
+  if (StartsWith(target, "file://")) return "//" + PercentDecode(target.substr(7));
+  if (StartsWith(target, "file:")) return PercentDecode(target.substr(5));
+  if (IsWindowsPath(target)) return target;
+  if (HasScheme(target)) return target;
+  std::string decoded = PercentDecode(target);
+  if (!decoded.empty() && decoded[0] == '/') return decoded;
+  return JoinRelative(base_folder, decoded);
+}
+
+std::string EncodeLinkTarget(const std::string& path, const std::string& base_folder) {
+  if (IsWindowsPath(path)) return "file:///" + PercentEncode(path);
+  if (HasScheme(path)) return path;
+  std::string absolute = !path.empty() && path[0] == '/' ? path : JoinRelative(base_folder, path);
+  return "file://" + PercentEncode(absolute);
+}
+
+std::vector<ShapeLink::Holder> ShapeLink::Holders() const {
+  std::vector<Holder> out;
+  for (pugi::xml_node view : shape_.views()) {
+    switch (kind_) {
+      case LinkKind::kPicture:
+        for (pugi::xml_node blip : AllNamed(view, "a:blip")) {
+          if (blip.attribute("r:link")) out.push_back({blip, "r:link"});
+        }
+        break;
+      case LinkKind::kObject:
+        for (pugi::xml_node ole : AllNamed(view, "p:oleObj")) {
+          if (ole.child("p:link")) out.push_back({ole, "r:id"});
+        }
+        break;
+      case LinkKind::kMedia:
+        for (const char* media : {"a:videoFile", "a:audioFile", "a:quickTimeFile"}) {
+          for (pugi::xml_node node : AllNamed(view, media)) out.push_back({node, "r:link"});
+        }
+        break;
+      case LinkKind::kNone:
+        break;
+    }
+  }
+  if (out.empty()) {
+    throw Error(kErrInvalidArgument, kSource,
+                "shape \"" + shape_.Name() + "\" is no longer linked to a file");
+  }
+  return out;
+}
+
+std::string ShapeLink::RelId() const {
+  Holder first = Holders().front();
+  return first.node.attribute(first.attribute).value();
+}
+
+std::string ShapeLink::SourceFullName() const {
+  PackageSlide& slide = shape_.slide();
+  auto rel = slide.package().Rel(slide.part(), RelId());
+  if (!rel) return {};
+  return DecodeLinkTarget(rel->target, slide.presentation().Folder());
+}
+
+void ShapeLink::SetSourceFullName(const std::string& path) {
+  if (path.empty()) {
+    throw Error(kErrInvalidArgument, kSource, "SourceFullName: the file name is empty");
+  }
+  PackageSlide& slide = shape_.slide();
+  std::string target =
+      EncodeLinkTarget(StripForbiddenControls(path), slide.presentation().Folder());
+  std::vector<std::string> done;
+  for (const Holder& holder : Holders()) {
+    std::string id = holder.node.attribute(holder.attribute).value();
+    if (std::find(done.begin(), done.end(), id) != done.end()) continue;
+    done.push_back(id);
+    slide.package().SetRelTarget(slide.part(), id, target, true);
+  }
+}
+
+int ShapeLink::AutoUpdate() const {
+  if (kind_ != LinkKind::kObject) return picture_mode_;
+  bool automatic = Holders().front().node.child("p:link").attribute("updateAutomatic").as_bool();
+  return automatic ? host::link_update::kAutomatic : host::link_update::kManual;
+}
+
+void ShapeLink::SetAutoUpdate(int mode) {
+  if (mode != host::link_update::kManual && mode != host::link_update::kAutomatic) {
+    throw Error(kErrInvalidArgument, kSource, "AutoUpdate must be 1 (manual) or 2 (automatic)");
+  }
+  if (kind_ != LinkKind::kObject) {
+    picture_mode_ = mode;
+    return;
+  }
+  for (const Holder& holder : Holders()) {
+    pugi::xml_node link = holder.node.child("p:link");
+    if (mode == host::link_update::kAutomatic) {
+      pugi::xml_attribute a = link.attribute("updateAutomatic");
+      (a ? a : link.append_attribute("updateAutomatic")).set_value("1");
+    } else {
+      link.remove_attribute("updateAutomatic");
+    }
+  }
+  shape_.Touch();
+}
+
+void ShapeLink::Update() {
+  std::string path = SourceFullName();
+  if (HasScheme(path) && !StartsWith(path, "file:")) return;  // a web address: nothing to reload
+  if (IsWindowsPath(path) || !FileExists(path)) {
+    throw Error(kErrFileNotFound, kSource,
+                "shape \"" + shape_.Name() + "\": the linked file \"" + path + "\" was not found");
+  }
+  if (kind_ != LinkKind::kPicture) return;
+  PackageSlide& slide = shape_.slide();
+  Package& package = slide.package();
+  std::string bytes = ReadFile(path);
+  std::optional<ImageInfo> info = ReadImageInfo(bytes);
+  std::string new_id;
+  for (const Holder& holder : Holders()) {
+    pugi::xml_attribute embed = holder.node.attribute("r:embed");
+    if (!embed) continue;  // linked only: the host reads the file when it shows the slide
+    if (new_id.empty()) {
+      std::string extension = info ? info->extension : "";
+      std::string content_type = info ? info->content_type : "";
+      if (!info) {
+        size_t dot = path.rfind('.');
+        extension = dot == std::string::npos ? "" : LowerAscii(path.substr(dot + 1));
+        static const std::pair<const char*, const char*> kOtherPictures[] = {
+            {"emf", "image/x-emf"},
+            {"wmf", "image/x-wmf"},
+            {"tif", "image/tiff"},
+            {"tiff", "image/tiff"},
+            {"svg", "image/svg+xml"}};
+        for (const auto& [known, type] : kOtherPictures) {
+          if (extension == known) content_type = type;
+        }
+        if (content_type.empty()) {
+          throw Error(kErrInvalidArgument, kSource,
+                      "shape \"" + shape_.Name() + "\": \"" + path + "\" is not a picture");
+        }
+      }
+      std::string media = package.FreePartName("ppt/media/", "image", "." + extension);
+      package.WriteBytes(media, bytes);
+      package.EnsureDefault(extension, content_type);
+      // A new part and relationship: the old cached copy may be shared with other pictures.
+      new_id = package.AddRel(slide.part(), std::string(kRelPrefix) + "image",
+                              Package::RelativeTarget(slide.part(), media), false);
+    }
+    embed.set_value(new_id.c_str());
+  }
+  if (!new_id.empty()) shape_.Touch();
+}
+
+}  // namespace vintrel::ooxml

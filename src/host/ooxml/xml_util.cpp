@@ -1,0 +1,84 @@
+#include "host/ooxml/xml_util.h"
+
+#include <algorithm>
+#include <sstream>
+
+namespace vintrel::ooxml {
+
+namespace {
+
+constexpr unsigned kParseFlags =
+    pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_declaration;
+
+struct StringWriter : pugi::xml_writer {
+  std::string out;
+  void write(const void* data, size_t size) override {
+    out.append(static_cast<const char*>(data), size);
+  }
+};
+
+int IndexIn(std::initializer_list<std::string_view> order, std::string_view name) {
+  int i = 0;
+  for (std::string_view item : order) {
+    if (item == name) return i;
+    ++i;
+  }
+  return -1;
+}
+
+}  // namespace
+
+std::string ParseXml(pugi::xml_document& doc, const std::string& text) {
+  pugi::xml_parse_result result = doc.load_buffer(text.data(), text.size(), kParseFlags);
+  if (!result) {
+    std::ostringstream why;
+    why << "malformed XML (" << result.description() << " at byte " << result.offset << ")";
+    return why.str();
+  }
+  if (!doc.document_element()) return "malformed XML (no root element)";
+  return {};
+}
+
+std::string WriteXml(const pugi::xml_document& doc) {
+  StringWriter writer;
+  doc.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
+  return std::move(writer.out);
+}
+
+pugi::xml_node InsertInOrder(pugi::xml_node parent, const char* name,
+                             std::initializer_list<std::string_view> order) {
+  int mine = IndexIn(order, name);
+  for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
+    if (child.type() != pugi::node_element) continue;
+    int theirs = IndexIn(order, child.name());
+    if (theirs > mine) return parent.insert_child_before(name, child);
+  }
+  return parent.append_child(name);
+}
+
+pugi::xml_node GetOrInsert(pugi::xml_node parent, const char* name,
+                           std::initializer_list<std::string_view> order) {
+  if (pugi::xml_node existing = parent.child(name)) return existing;
+  return InsertInOrder(parent, name, order);
+}
+
+std::string StripForbiddenControls(std::string_view text, bool keep_vertical_tab) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (u < 0x20 && u != '\t' && u != '\n' && u != '\r' && !(keep_vertical_tab && u == '\v')) {
+      continue;
+    }
+    out.push_back(c);
+  }
+  return out;
+}
+
+void EnsureNamespace(pugi::xml_document& doc, const char* prefix, const char* uri) {
+  pugi::xml_node root = doc.document_element();
+  std::string attribute = std::string("xmlns:") + prefix;
+  if (!root.attribute(attribute.c_str())) root.append_attribute(attribute.c_str()) = uri;
+}
+
+}  // namespace vintrel::ooxml

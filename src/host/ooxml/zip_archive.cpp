@@ -1,0 +1,378 @@
+#include "host/ooxml/zip_archive.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+#include "host/error.h"
+
+namespace vintrel::ooxml {
+
+namespace {
+
+constexpr char kSource[] = "vintrel.ooxml";
+
+bool EndsWith(std::string_view text, std::string_view tail) {
+  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+}
+
+bool IsXmlName(std::string_view lower_name) {
+  return EndsWith(lower_name, ".xml") || EndsWith(lower_name, ".rels") ||
+         EndsWith(lower_name, ".vml");
+}
+
+// An entry name must stay inside the package: no parent steps, no absolute or drive paths, no
+// backslashes (which some unpackers treat as separators).
+std::string UnsafeNameProblem(std::string_view name) {
+  if (name.empty()) return "an entry without a name";
+  if (name.front() == '/') return "an entry with an absolute name";
+  if (name.find('\\') != std::string_view::npos) return "an entry name with a backslash";
+  if (name.size() >= 2 && name[1] == ':') return "an entry name with a drive letter";
+  if (name.find('\0') != std::string_view::npos) return "an entry name with a NUL character";
+  size_t start = 0;
+  while (start <= name.size()) {
+    size_t end = name.find('/', start);
+    if (end == std::string_view::npos) end = name.size();
+    if (name.substr(start, end - start) == "..") return "an entry name with \"..\"";
+    start = end + 1;
+  }
+  return {};
+}
+
+std::string Folder(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string BaseName(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void FlushToDisk(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+}
+
+}  // namespace
+
+std::string LowerAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+void ZipArchive::Fail(const std::string& problem) const {
+  throw Error(kErrUnspecified, kSource, "\"" + path_ + "\": " + problem);
+}
+
+std::unique_ptr<ZipArchive> ZipArchive::Open(const std::string& path, const ZipLimits& limits) {
+  std::unique_ptr<ZipArchive> self(new ZipArchive(path, limits));
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    int number = errno == ENOENT ? kErrFileNotFound : kErrPathNotFound;
+    if (errno == EACCES) number = kErrPermissionDenied;
+    throw Error(number, kSource,
+                "\"" + path + "\": cannot open the file (" + std::strerror(errno) + ")");
+  }
+  if (S_ISDIR(info.st_mode)) self->Fail("is a folder, not a presentation file");
+  if (!S_ISREG(info.st_mode)) self->Fail("is not a regular file");
+  {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+      throw Error(kErrPermissionDenied, kSource, "\"" + path + "\": cannot read the file");
+    }
+    unsigned char magic[4] = {};
+    in.read(reinterpret_cast<char*>(magic), 4);
+    if (in.gcount() == 4 && magic[0] == 0xD0 && magic[1] == 0xCF && magic[2] == 0x11 &&
+        magic[3] == 0xE0) {
+      self->Fail("is a password-protected presentation or an old binary file, not a .pptx package");
+    }
+    if (in.gcount() < 4 || magic[0] != 'P' || magic[1] != 'K') {
+      self->Fail("is not a .pptx package (not a ZIP archive)");
+    }
+  }
+  int error_code = 0;
+  self->archive_ = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error_code);
+  if (self->archive_ == nullptr) {
+    zip_error_t error;
+    zip_error_init_with_code(&error, error_code);
+    std::string reason = zip_error_strerror(&error);
+    zip_error_fini(&error);
+    if (error_code == ZIP_ER_NOZIP) {
+      self->Fail("is damaged or truncated: no ZIP directory found (" + reason + ")");
+    }
+    self->Fail("is a damaged ZIP archive (" + reason + ")");
+  }
+  zip_int64_t count = zip_get_num_entries(self->archive_, 0);
+  if (count < 0 || static_cast<uint64_t>(count) > limits.max_entries) {
+    self->Fail("has too many entries (" + std::to_string(count) + ")");
+  }
+  uint64_t declared_xml_total = 0;
+  for (zip_int64_t i = 0; i < count; ++i) {
+    zip_stat_t st;
+    if (zip_stat_index(self->archive_, i, 0, &st) != 0 || (st.valid & ZIP_STAT_NAME) == 0) {
+      self->Fail("has an unreadable entry " + std::to_string(i));
+    }
+    std::string name = st.name;
+    if (std::string problem = UnsafeNameProblem(name); !problem.empty()) {
+      self->Fail("has " + problem + " (\"" + name + "\")");
+    }
+    if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE) {
+      self->Fail("has an encrypted entry \"" + name + "\"");
+    }
+    std::string key = LowerAscii(name);
+    if (self->by_key_.count(key) != 0) {
+      self->Fail("has two entries named \"" + name + "\" (names differ only in case)");
+    }
+    Entry entry;
+    entry.name = name;
+    entry.source_index = i;
+    entry.declared_size = (st.valid & ZIP_STAT_SIZE) ? st.size : 0;
+    entry.mtime = (st.valid & ZIP_STAT_MTIME) ? st.mtime : 0;
+    bool xml = IsXmlName(key);
+    uint64_t cap = xml ? limits.max_xml_part : limits.max_other_part;
+    if (entry.declared_size > cap) {
+      self->Fail("has an entry \"" + name + "\" that declares an absurd size (" +
+                 std::to_string(entry.declared_size) + " bytes)");
+    }
+    if (xml) declared_xml_total += entry.declared_size;
+    self->by_key_.emplace(std::move(key), self->entries_.size());
+    self->entries_.push_back(std::move(entry));
+  }
+  if (declared_xml_total > limits.max_total_inflated) {
+    self->Fail("declares more XML than a presentation can hold (" +
+               std::to_string(declared_xml_total) + " bytes)");
+  }
+  return self;
+}
+
+ZipArchive::~ZipArchive() {
+  if (archive_ != nullptr) zip_discard(archive_);
+}
+
+const ZipArchive::Entry* ZipArchive::Find(std::string_view name) const {
+  auto it = by_key_.find(LowerAscii(name));
+  if (it == by_key_.end() || entries_[it->second].removed) return nullptr;
+  return &entries_[it->second];
+}
+
+ZipArchive::Entry* ZipArchive::Find(std::string_view name) {
+  return const_cast<Entry*>(static_cast<const ZipArchive*>(this)->Find(name));
+}
+
+bool ZipArchive::Has(std::string_view name) const {
+  return Find(name) != nullptr;
+}
+
+std::string ZipArchive::StoredName(std::string_view name) const {
+  const Entry* entry = Find(name);
+  return entry == nullptr ? std::string() : entry->name;
+}
+
+bool ZipArchive::IsReplaced(std::string_view name) const {
+  const Entry* entry = Find(name);
+  return entry != nullptr && entry->data.has_value();
+}
+
+std::string ZipArchive::Inflate(const Entry& entry) const {
+  std::string key = LowerAscii(entry.name);
+  uint64_t cap = IsXmlName(key) ? limits_.max_xml_part : limits_.max_other_part;
+  zip_file_t* file = zip_fopen_index(archive_, entry.source_index, 0);
+  if (file == nullptr) {
+    Fail("cannot read part \"" + entry.name + "\" (" + zip_strerror(archive_) + ")");
+  }
+  std::string out;
+  out.reserve(std::min<uint64_t>(entry.declared_size, 64ull << 20));
+  char buffer[1 << 16];
+  for (;;) {
+    zip_int64_t got = zip_fread(file, buffer, sizeof buffer);
+    if (got < 0) {
+      std::string reason = zip_file_strerror(file);
+      zip_fclose(file);
+      Fail("part \"" + entry.name + "\" is damaged (" + reason + ")");
+    }
+    if (got == 0) break;
+    out.append(buffer, static_cast<size_t>(got));
+    inflated_total_ += static_cast<uint64_t>(got);
+    if (out.size() > entry.declared_size || out.size() > cap ||
+        inflated_total_ > limits_.max_total_inflated) {
+      zip_fclose(file);
+      Fail("part \"" + entry.name + "\" inflates beyond its declared or allowed size");
+    }
+  }
+  zip_fclose(file);
+  return out;
+}
+
+std::string ZipArchive::Read(std::string_view name) const {
+  const Entry* entry = Find(name);
+  if (entry == nullptr) Fail("has no part \"" + std::string(name) + "\"");
+  if (entry->data) return *entry->data;
+  return Inflate(*entry);
+}
+
+void ZipArchive::Write(std::string_view name, std::string data) {
+  if (Entry* entry = Find(name)) {
+    entry->data = std::move(data);
+    return;
+  }
+  std::string key = LowerAscii(name);
+  if (auto it = by_key_.find(key); it != by_key_.end()) {
+    // A removed entry comes back: reuse its slot so the name stays unique.
+    Entry& entry = entries_[it->second];
+    entry = Entry{std::string(name), -1, std::move(data), false, 0, std::time(nullptr)};
+    return;
+  }
+  by_key_.emplace(std::move(key), entries_.size());
+  entries_.push_back(Entry{std::string(name), -1, std::move(data), false, 0, std::time(nullptr)});
+}
+
+void ZipArchive::CopyEntry(std::string_view from, std::string_view to) {
+  const Entry* source = Find(from);
+  if (source == nullptr) Fail("has no part \"" + std::string(from) + "\" to copy");
+  Entry copy = *source;
+  copy.name = std::string(to);
+  Remove(to);
+  std::string key = LowerAscii(to);
+  if (auto it = by_key_.find(key); it != by_key_.end()) {
+    entries_[it->second] = std::move(copy);
+    return;
+  }
+  by_key_.emplace(std::move(key), entries_.size());
+  entries_.push_back(std::move(copy));
+}
+
+void ZipArchive::Remove(std::string_view name) {
+  if (Entry* entry = Find(name)) {
+    entry->removed = true;
+    entry->data.reset();
+  }
+}
+
+std::vector<std::string> ZipArchive::Names() const {
+  std::vector<std::string> names;
+  names.reserve(entries_.size());
+  for (const Entry& entry : entries_) {
+    if (!entry.removed) names.push_back(entry.name);
+  }
+  return names;
+}
+
+void ZipArchive::SaveAs(const std::string& target) const {
+  auto fail = [&](const std::string& why) {
+    throw Error(kErrPermissionDenied, kSource, "cannot save \"" + target + "\": " + why);
+  };
+  struct stat target_info {};
+  bool target_exists = ::stat(target.c_str(), &target_info) == 0;
+  if (target_exists && S_ISDIR(target_info.st_mode)) fail("it is a folder");
+  std::string temp = Folder(target) + "/." + BaseName(target) + ".vintrel-XXXXXX";
+  int fd = ::mkstemp(temp.data());
+  if (fd < 0)
+    fail(std::string("cannot create a file in its folder (") + std::strerror(errno) + ")");
+  ::close(fd);
+  auto discard_temp = [&] { ::unlink(temp.c_str()); };
+
+  int error_code = 0;
+  zip_t* out = zip_open(temp.c_str(), ZIP_TRUNCATE, &error_code);
+  if (out == nullptr) {
+    discard_temp();
+    fail("cannot start the archive (libzip error " + std::to_string(error_code) + ")");
+  }
+  for (const Entry& entry : entries_) {
+    if (entry.removed) continue;
+    zip_source_t* source = nullptr;
+    if (entry.data) {
+      source = zip_source_buffer(out, entry.data->data(), entry.data->size(), 0);
+    } else {
+      // The whole original entry: libzip hands over the compressed bytes, which are written
+      // without inflating and deflating again.
+      source = zip_source_zip(out, archive_, entry.source_index, 0, 0, -1);
+    }
+    zip_int64_t index = -1;
+    if (source != nullptr) {
+      index = zip_file_add(out, entry.name.c_str(), source, ZIP_FL_ENC_UTF_8);
+      if (index < 0) zip_source_free(source);
+    }
+    if (index < 0) {
+      std::string reason = zip_strerror(out);
+      zip_discard(out);
+      discard_temp();
+      fail("cannot add \"" + entry.name + "\" (" + reason + ")");
+    }
+    if (entry.data) zip_set_file_compression(out, index, ZIP_CM_DEFLATE, 6);
+    if (entry.mtime != 0) zip_file_set_mtime(out, index, entry.mtime, 0);
+  }
+  if (zip_close(out) != 0) {
+    std::string reason = zip_strerror(out);
+    zip_discard(out);
+    discard_temp();
+    fail(reason);
+  }
+  ::chmod(temp.c_str(), target_exists ? (target_info.st_mode & 07777) : 0644);
+  FlushToDisk(temp);
+  if (::rename(temp.c_str(), target.c_str()) != 0) {
+    int saved = errno;
+    discard_temp();
+    fail(std::string("cannot replace the file (") + std::strerror(saved) + ")");
+  }
+  FlushToDisk(Folder(target));
+}
+
+std::string BuildZip(const std::vector<std::pair<std::string, std::string>>& entries) {
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
+  zip_t* out = buffer ? zip_open_from_source(buffer, ZIP_TRUNCATE, &error) : nullptr;
+  auto fail = [&](const std::string& why) {
+    zip_error_fini(&error);
+    throw Error(kErrUnspecified, kSource, "cannot build an embedded package: " + why);
+  };
+  if (out == nullptr) {
+    if (buffer) zip_source_free(buffer);
+    fail("no archive");
+  }
+  zip_source_keep(buffer);
+  for (const auto& [name, data] : entries) {
+    zip_source_t* source = zip_source_buffer(out, data.data(), data.size(), 0);
+    zip_int64_t index = source ? zip_file_add(out, name.c_str(), source, ZIP_FL_ENC_UTF_8) : -1;
+    if (index < 0) {
+      if (source) zip_source_free(source);
+      zip_discard(out);
+      zip_source_free(buffer);
+      fail("cannot add " + name);
+    }
+    zip_set_file_compression(out, index, ZIP_CM_DEFLATE, 6);
+  }
+  if (zip_close(out) != 0) {
+    zip_discard(out);
+    zip_source_free(buffer);
+    fail("cannot close");
+  }
+  std::string bytes;
+  zip_stat_t st;
+  if (zip_source_stat(buffer, &st) == 0 && zip_source_open(buffer) == 0) {
+    bytes.resize(st.size);
+    zip_int64_t got = zip_source_read(buffer, bytes.data(), st.size);
+    zip_source_close(buffer);
+    if (got < 0 || static_cast<zip_uint64_t>(got) != st.size) bytes.clear();
+  }
+  zip_source_free(buffer);
+  if (bytes.empty()) fail("cannot read it back");
+  zip_error_fini(&error);
+  return bytes;
+}
+
+}  // namespace vintrel::ooxml

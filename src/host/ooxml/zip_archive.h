@@ -1,0 +1,90 @@
+// The ZIP layer of a package: reads entries of an existing archive with hard limits, and writes
+// a new archive in which every entry nobody replaced is copied still compressed.
+#ifndef VINTREL_HOST_OOXML_ZIP_ARCHIVE_H_
+#define VINTREL_HOST_OOXML_ZIP_ARCHIVE_H_
+
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+struct zip;
+
+namespace vintrel::ooxml {
+
+// Limits that keep a hostile file from exhausting memory. Sizes are checked against what the
+// archive declares when it is opened and again while an entry is inflated, because a zip bomb
+// may declare small sizes.
+struct ZipLimits {
+  uint64_t max_xml_part = 256ull << 20;        // one XML or relationship part, inflated
+  uint64_t max_other_part = 1ull << 30;        // one binary part (media), inflated on demand only
+  uint64_t max_total_inflated = 512ull << 20;  // everything this process inflates from one file
+  uint64_t max_entries = 200000;
+};
+
+// Entries are addressed by name, compared without case as package part names are. Names are
+// kept as stored (no leading slash).
+class ZipArchive {
+ public:
+  // Opens `path` for reading. Raises vintrel::Error naming the file for a missing file, a folder,
+  // something that is not a ZIP archive, a damaged archive, unsafe entry names and absurd sizes.
+  static std::unique_ptr<ZipArchive> Open(const std::string& path, const ZipLimits& limits = {});
+  ~ZipArchive();
+  ZipArchive(const ZipArchive&) = delete;
+  ZipArchive& operator=(const ZipArchive&) = delete;
+
+  const std::string& path() const { return path_; }
+  bool Has(std::string_view name) const;
+  // The stored spelling of a name, or empty text.
+  std::string StoredName(std::string_view name) const;
+  // Current contents: the replacement when one was written, else the inflated original.
+  std::string Read(std::string_view name) const;
+  // Adds an entry or replaces the contents of an existing one (which keeps its place).
+  void Write(std::string_view name, std::string data);
+  // Adds `to` as a copy of the original entry `from` (copied compressed when saved).
+  void CopyEntry(std::string_view from, std::string_view to);
+  void Remove(std::string_view name);
+  // Current entry names in archive order; added entries come last.
+  std::vector<std::string> Names() const;
+  bool IsReplaced(std::string_view name) const;
+
+  // Writes the current entries to `target` through a temporary file in the same folder and a
+  // rename, so `target` is either the old file or the complete new one.
+  void SaveAs(const std::string& target) const;
+
+ private:
+  struct Entry {
+    std::string name;
+    int64_t source_index = -1;  // entry of the original archive, or -1
+    std::optional<std::string> data;
+    bool removed = false;
+    uint64_t declared_size = 0;
+    time_t mtime = 0;
+  };
+  ZipArchive(std::string path, ZipLimits limits) : path_(std::move(path)), limits_(limits) {}
+  const Entry* Find(std::string_view name) const;
+  Entry* Find(std::string_view name);
+  std::string Inflate(const Entry& entry) const;
+  [[noreturn]] void Fail(const std::string& problem) const;
+
+  std::string path_;
+  ZipLimits limits_;
+  zip* archive_ = nullptr;
+  std::vector<Entry> entries_;
+  std::unordered_map<std::string, size_t> by_key_;  // lower-case name -> entries_ index
+  mutable uint64_t inflated_total_ = 0;
+};
+
+// Lower-case ASCII copy, for comparing part names.
+std::string LowerAscii(std::string_view text);
+
+// Builds a small archive in memory (used for a chart's embedded workbook). Entries are deflated.
+std::string BuildZip(const std::vector<std::pair<std::string, std::string>>& entries);
+
+}  // namespace vintrel::ooxml
+
+#endif  // VINTREL_HOST_OOXML_ZIP_ARCHIVE_H_
