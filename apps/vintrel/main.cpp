@@ -4,8 +4,8 @@
 #include <map>
 
 #include "command.h"
-#include "host_session.h"
 #include "host/error.h"
+#include "host_session.h"
 #include "shell/version.h"
 
 namespace vintrel::app {
@@ -18,18 +18,18 @@ std::vector<RegisteredCommand>& CommandRegistry() {
 namespace {
 
 int Run(int argc, char** argv) {
-  CLI::App root("Vintrel: presentations that show live data from text files, databases and "
-                "workbooks.",
-                "vintrel");
+  CLI::App root(
+      "Vintrel: presentations that show live data from text files, databases and "
+      "workbooks.",
+      "vintrel");
   bool show_version = false;
   root.add_flag("--version", show_version, "Print the version (major.minor.revision) and exit");
   root.require_subcommand(0, 1);
 
   auto& commands = CommandRegistry();
-  std::stable_sort(commands.begin(), commands.end(),
-                   [](const RegisteredCommand& a, const RegisteredCommand& b) {
-                     return a.order < b.order;
-                   });
+  std::stable_sort(
+      commands.begin(), commands.end(),
+      [](const RegisteredCommand& a, const RegisteredCommand& b) { return a.order < b.order; });
   std::map<CLI::App*, CommandAction> actions;
   for (const RegisteredCommand& command : commands) {
     const size_t before = root.get_subcommands({}).size();
@@ -78,4 +78,6 @@ int Run(int argc, char** argv) {
 }  // namespace
 }  // namespace vintrel::app
 
-int main(int argc, char** argv) { return vintrel::app::Run(argc, argv); }
+int main(int argc, char** argv) {
+  return vintrel::app::Run(argc, argv);
+}

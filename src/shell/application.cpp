@@ -14,7 +14,9 @@ namespace {
 
 constexpr const char* kSource = "Application";
 
-void Trace(DebugLevel level, const std::string& message) { WriteDebugLog(level, kSource, message); }
+void Trace(DebugLevel level, const std::string& message) {
+  WriteDebugLog(level, kSource, message);
+}
 
 }  // namespace
 

@@ -7,7 +7,8 @@ class Application;
 
 namespace vintrel::shell {
 
-inline constexpr const char* kNoDataAccessMessage = "Could not find Microsoft ActiveX Data Objects.";
+inline constexpr const char* kNoDataAccessMessage =
+    "Could not find Microsoft ActiveX Data Objects.";
 
 // True when the add-in may run: the host is of generation 10 and the data-access components can
 // be created. Sets the module's cannot-run flag otherwise. Only a missing data-access component

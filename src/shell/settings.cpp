@@ -16,7 +16,9 @@ std::string ReadSetting(const std::string& key) {
   return store->GetSetting(kSettingsAppName, kSettingsSection, key);
 }
 
-bool SettingIsExactlyOne(const std::string& key) { return ReadSetting(key) == "1"; }
+bool SettingIsExactlyOne(const std::string& key) {
+  return ReadSetting(key) == "1";
+}
 
 std::optional<bool> ToTruthValue(const std::string& text) {
   const size_t first = text.find_first_not_of(" \t");

@@ -7,7 +7,7 @@ namespace {
 
 TEST(ErrorCodesTest, NumbersAreTheObjectErrorBasePlusTheCode) {
   EXPECT_EQ(ErrorNumber(ErrorCode::kOpeningPresentation), -2147221490);
-  EXPECT_EQ(ErrorNumber(ErrorCode::kSettingConnectionTag), -2147221503);      // 0x80040001
+  EXPECT_EQ(ErrorNumber(ErrorCode::kSettingConnectionTag), -2147221503);     // 0x80040001
   EXPECT_EQ(ErrorNumber(ErrorCode::kOpeningExcelFile), -2147221504 + 0x1A);  // 0x8004001A
 }
 

@@ -57,8 +57,8 @@ TEST_F(LogsTest, FirstLineOfALoadEmptiesTheFileThenLinesAppendInOrder) {
 }
 
 TEST_F(LogsTest, LevelWordsArePaddedToTwelveCharacters) {
-  for (DebugLevel level : {DebugLevel::kEvent, DebugLevel::kVariable, DebugLevel::kInformation,
-                           DebugLevel::kError}) {
+  for (DebugLevel level :
+       {DebugLevel::kEvent, DebugLevel::kVariable, DebugLevel::kInformation, DebugLevel::kError}) {
     EXPECT_EQ(DebugLevelWord(level).size(), 12u);
   }
   EXPECT_EQ(DebugLevelWord(DebugLevel::kEvent), "Event       ");

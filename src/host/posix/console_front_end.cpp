@@ -9,11 +9,16 @@ namespace {
 
 std::string IconWord(int style) {
   switch (style & msg_box::kIconMask) {
-    case msg_box::kCritical: return "error";
-    case msg_box::kExclamation: return "warning";
-    case msg_box::kInformation: return "information";
-    case msg_box::kQuestion: return "question";
-    default: return "message";
+    case msg_box::kCritical:
+      return "error";
+    case msg_box::kExclamation:
+      return "warning";
+    case msg_box::kInformation:
+      return "information";
+    case msg_box::kQuestion:
+      return "question";
+    default:
+      return "message";
   }
 }
 
@@ -36,8 +41,10 @@ std::string ForTerminal(const std::string& text) {
 
 int DefaultAnswer(int style) {
   switch (style & msg_box::kButtonsMask) {
-    case msg_box::kYesNo: return msg_box::kNo;
-    default: return msg_box::kOk;
+    case msg_box::kYesNo:
+      return msg_box::kNo;
+    default:
+      return msg_box::kOk;
   }
 }
 

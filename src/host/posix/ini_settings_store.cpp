@@ -56,7 +56,8 @@ std::optional<IniSections> ParseIni(const std::string& text) {
 }
 
 std::string DefaultSettingsPath() {
-  if (const char* explicit_path = std::getenv("VINTREL_SETTINGS"); explicit_path && *explicit_path) {
+  if (const char* explicit_path = std::getenv("VINTREL_SETTINGS");
+      explicit_path && *explicit_path) {
     return explicit_path;
   }
   if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
@@ -66,8 +67,8 @@ std::string DefaultSettingsPath() {
   return std::string(home && *home ? home : ".") + "/.config/vintrel/settings.ini";
 }
 
-std::string IniSettingsStore::GetSetting(const std::string& /*app_name*/, const std::string& section,
-                                         const std::string& key) const {
+std::string IniSettingsStore::GetSetting(const std::string& /*app_name*/,
+                                         const std::string& section, const std::string& key) const {
   std::ifstream in(path_, std::ios::binary);
   if (!in) return "";
   std::ostringstream text;

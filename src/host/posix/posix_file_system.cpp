@@ -36,8 +36,8 @@ int64_t PosixFileSystem::FileLength(const std::string& path) const {
 
 std::chrono::system_clock::time_point PosixFileSystem::FileDateTime(const std::string& path) const {
   const struct stat info = StatOrFail(path);
-  const auto since_epoch = std::chrono::seconds(info.st_mtim.tv_sec) +
-                           std::chrono::nanoseconds(info.st_mtim.tv_nsec);
+  const auto since_epoch =
+      std::chrono::seconds(info.st_mtim.tv_sec) + std::chrono::nanoseconds(info.st_mtim.tv_nsec);
   return std::chrono::system_clock::time_point(
       std::chrono::duration_cast<std::chrono::system_clock::duration>(since_epoch));
 }
@@ -47,7 +47,8 @@ std::string PosixFileSystem::TempFolder() const {
   return folder && *folder ? folder : "/tmp";
 }
 
-std::string PosixFileSystem::CreateUniqueFile(const std::string& folder, const std::string& prefix) {
+std::string PosixFileSystem::CreateUniqueFile(const std::string& folder,
+                                              const std::string& prefix) {
   std::string pattern = folder;
   if (!pattern.empty() && pattern.back() != '/') pattern += '/';
   pattern += prefix + "XXXXXX";
@@ -57,6 +58,8 @@ std::string PosixFileSystem::CreateUniqueFile(const std::string& folder, const s
   return pattern;
 }
 
-bool PosixFileSystem::Remove(const std::string& path) { return std::remove(path.c_str()) == 0; }
+bool PosixFileSystem::Remove(const std::string& path) {
+  return std::remove(path.c_str()) == 0;
+}
 
 }  // namespace vintrel::host::posix

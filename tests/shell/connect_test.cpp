@@ -1,0 +1,243 @@
+#include "shell/connect.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "connections/excel_status.h"
+#include "host/client_recordset.h"
+#include "host/event_loop.h"
+#include "host/memory/failing_data_access.h"
+#include "host/memory/memory_application.h"
+#include "host/memory/memory_settings_store.h"
+#include "host/memory/scripted_front_end.h"
+#include "host/spreadsheet.h"
+#include "shell/check_data_access.h"
+#include "shell/settings.h"
+#include "shell/version.h"
+#include "support/module_state.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::shell {
+namespace {
+
+using host::memory::MemoryApplication;
+
+// Data-access components that can be made (the connection is never used by start-up).
+class WorkingDataAccess : public host::DataAccess {
+ public:
+  std::unique_ptr<host::Connection> CreateConnection() override { return nullptr; }
+  std::unique_ptr<host::Recordset> CreateRecordset() override {
+    ++created;
+    return std::make_unique<host::ClientRecordset>();
+  }
+  int created = 0;
+};
+
+// A spreadsheet service that records being shut down.
+class RecordingSpreadsheet : public host::SpreadsheetApplication {
+ public:
+  explicit RecordingSpreadsheet(std::vector<std::string>& calls) : calls_(calls) {}
+  std::unique_ptr<host::Workbook> Open(const std::string&, const host::OpenOptions&) override {
+    return nullptr;
+  }
+  std::unique_ptr<host::Workbook> Add() override { return nullptr; }
+  void SetIgnoreRemoteRequests(bool value) override {
+    calls_.push_back(value ? "ignore" : "listen");
+  }
+  bool Visible() const override { return false; }
+  void Quit() override { calls_.push_back("quit"); }
+
+ private:
+  std::vector<std::string>& calls_;
+};
+
+class AddIn : public host::AddInInstance {
+ public:
+  std::string ProgId() const override { return "VT2002.Connect"; }
+};
+
+class ConnectTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetModuleState();
+    Platform& platform = Services();
+    platform.settings = &settings_;
+    platform.front_end = &front_end_;
+    platform.clock = &clock_;
+    platform.loop = &loop_;
+    platform.data_access = &data_access_;
+    platform.addin_folder = folder_.path();
+  }
+  void TearDown() override { ResetModuleState(); }
+
+  void Set(const std::string& key, const std::string& value) {
+    settings_.Set(kSettingsAppName, kSettingsSection, key, value);
+  }
+
+  // The debug log's entries without their time stamps.
+  std::vector<std::string> LogEntries() {
+    std::vector<std::string> entries;
+    std::istringstream lines(testing::ReadFile(folder_.File("vintrel.dbg")));
+    std::string line;
+    while (std::getline(lines, line)) {
+      EXPECT_EQ(line.back(), '\r') << "lines end with CR LF";
+      line.pop_back();
+      const size_t stamp_end = line.find(' ', line.find('.'));  // after ".mmm"
+      entries.push_back(line.substr(stamp_end + 1));
+    }
+    return entries;
+  }
+
+  bool Logged(const std::string& entry) {
+    const auto entries = LogEntries();
+    return std::find(entries.begin(), entries.end(), entry) != entries.end();
+  }
+
+  testing::TempDir folder_;
+  host::memory::MemorySettingsStore settings_;
+  host::memory::ScriptedFrontEnd front_end_;
+  host::FakeClock clock_;
+  host::EventLoop loop_{clock_};
+  WorkingDataAccess data_access_;
+  MemoryApplication host_;
+  AddIn addin_;
+  Connect connect_;
+};
+
+TEST_F(ConnectTest, DebugLogTracesAWholeLoadInOrder) {
+  Set(kSettingDebug, "1");
+  connect_.OnConnection(host_, 1, addin_);
+  connect_.OnStartupComplete();
+  connect_.OnBeginShutdown();
+  connect_.OnDisconnection(0);
+
+  const std::vector<std::string> expected = {
+      "Event        OnConnection",     "Information  Quendra Vintrel 2002 - Personal Edition",
+      "Information  vintrel",          "Information  " + folder_.path(),
+      "Information  " + VersionText(), "Information  InitHandler",
+      "Information  Opening menu",     "Event        OnStartupComplete",
+      "Event        OnBeginShutdown",  "Event        OnDisconnection",
+      "Information  UnInitHandler",
+  };
+  const auto entries = LogEntries();
+  ASSERT_GE(entries.size(), expected.size() + 1);
+  EXPECT_EQ(std::vector<std::string>(entries.begin(), entries.begin() + expected.size()), expected);
+  EXPECT_EQ(entries.back(), "Information  Program shut down.");
+}
+
+TEST_F(ConnectTest, DebugSettingIsATruthValueAndAnythingElseLeavesTheLogOff) {
+  struct Case {
+    const char* text;
+    bool on;
+  };
+  for (const Case& c : {Case{"1", true}, Case{"True", true}, Case{"tRUE", true}, Case{"-1", true},
+                        Case{"2.5", true}, Case{"0", false}, Case{"False", false},
+                        Case{"garbage", false}, Case{"", false}, Case{"1x", false}}) {
+    ResetModuleState();
+    SetUp();
+    std::filesystem::remove(folder_.File("vintrel.dbg"));
+    Set(kSettingDebug, c.text);
+    Connect connect;
+    connect.OnConnection(host_, 1, addin_);
+    connect.OnDisconnection(0);
+    EXPECT_EQ(std::filesystem::exists(folder_.File("vintrel.dbg")), c.on) << "Debug=" << c.text;
+  }
+}
+
+TEST_F(ConnectTest, AnActiveAddInSubscribesAndUnloadingLetsGoOfEverything) {
+  connect_.OnConnection(host_, 1, addin_);
+  ASSERT_NE(connect_.application(), nullptr);
+  EXPECT_EQ(host_.sink(), connect_.application());
+  EXPECT_EQ(Module().host, &host_);
+  EXPECT_FALSE(Module().cannot_run);
+  EXPECT_TRUE(Module().first_yield_pending);
+  EXPECT_EQ(Module().current_display_type, 1);
+  EXPECT_EQ(connect_.application()->prog_id(), "VT2002.Connect");
+  EXPECT_TRUE(front_end_.message_boxes().empty());
+
+  connect_.OnDisconnection(0);
+  EXPECT_EQ(connect_.application(), nullptr);
+  EXPECT_EQ(host_.sink(), nullptr);
+  EXPECT_EQ(Module().host, nullptr);
+}
+
+TEST_F(ConnectTest, OnlyHostGenerationTenRunsAndOthersStayQuiet) {
+  for (const char* version : {"10.0", "10.2", "9.0", "11.0", "1.0", "100.0"}) {
+    ResetModuleState();
+    SetUp();
+    std::filesystem::remove(folder_.File("vintrel.dbg"));
+    Set(kSettingDebug, "True");
+    host_.set_version(version);
+    Connect connect;
+    connect.OnConnection(host_, 1, addin_);
+    const bool active = std::string(version).rfind("10.", 0) == 0;
+    EXPECT_EQ(connect.application() != nullptr, active) << version;
+    EXPECT_EQ(Module().cannot_run, !active) << version;
+    EXPECT_EQ(host_.sink() != nullptr, active) << version;
+    EXPECT_TRUE(Logged("Information  InitHandler")) << version;
+    EXPECT_EQ(Logged("Information  Opening menu"), active) << version;
+    connect.OnDisconnection(0);
+  }
+  EXPECT_TRUE(front_end_.message_boxes().empty());
+}
+
+TEST_F(ConnectTest, MissingDataAccessShowsOneCriticalMessageAndStaysInactive) {
+  host::memory::FailingDataAccess failing;
+  Services().data_access = &failing;
+  Set(kSettingDebug, "1");
+  connect_.OnConnection(host_, 1, addin_);
+
+  ASSERT_EQ(front_end_.message_boxes().size(), 1u);
+  const auto& box = front_end_.message_boxes()[0];
+  EXPECT_EQ(box.text, "Could not find Microsoft ActiveX Data Objects.");
+  EXPECT_EQ(box.icon, host::msg_box::kCritical);
+  EXPECT_EQ(box.buttons, host::msg_box::kOkOnly);
+  EXPECT_EQ(box.title, "Quendra Vintrel 2002");
+  EXPECT_EQ(connect_.application(), nullptr);
+  EXPECT_EQ(host_.sink(), nullptr);
+
+  // Unloading an inactive add-in completes quietly and still says goodbye.
+  connect_.OnDisconnection(0);
+  EXPECT_EQ(front_end_.message_boxes().size(), 1u);
+  EXPECT_EQ(LogEntries().back(), "Information  Program shut down.");
+}
+
+TEST_F(ConnectTest, HideUserInterfaceCountsOnlyWhenExactlyOne) {
+  for (const char* value : {"1", " 1", "01", "true", ""}) {
+    ResetModuleState();
+    SetUp();
+    Set(kSettingHideUserInterface, value);
+    Connect connect;
+    connect.OnConnection(host_, 1, addin_);
+    EXPECT_EQ(Module().hide_user_interface_value, value);
+    EXPECT_EQ(SettingIsExactlyOne(kSettingHideUserInterface), std::string(value) == "1");
+    connect.OnDisconnection(0);
+  }
+}
+
+TEST_F(ConnectTest, UnloadingShutsDownTheSpreadsheetServiceTheAddInStarted) {
+  std::vector<std::string> calls;
+  connect_.OnConnection(host_, 1, addin_);
+  Module().excel_status = connections::excel_status::kStarted;
+  Module().excel_application = std::make_unique<RecordingSpreadsheet>(calls);
+
+  connect_.OnDisconnection(0);
+
+  EXPECT_EQ(calls, (std::vector<std::string>{"listen", "quit"}));
+  EXPECT_EQ(Module().excel_status, connections::excel_status::kUnknown);
+  EXPECT_EQ(Module().excel_application, nullptr);
+}
+
+TEST_F(ConnectTest, PrintingShowsEveryAlertAgain) {
+  connect_.OnConnection(host_, 1, addin_);
+  auto& presentation = host_.AddPresentation("/shows/board.pptx");
+  host_.SetDisplayAlerts(host::alert_level::kNone);
+  host_.PrintPresentation(presentation);
+  EXPECT_EQ(host_.DisplayAlerts(), host::alert_level::kAll);
+  connect_.OnDisconnection(0);
+}
+
+}  // namespace
+}  // namespace vintrel::shell
