@@ -29,6 +29,7 @@ inline constexpr int32_t kItemNotFound = kBase + 3265;
 inline constexpr int32_t kDuplicateName = kBase + 3367;
 inline constexpr int32_t kObjectClosed = kBase + 3704;
 inline constexpr int32_t kObjectOpen = kBase + 3705;
+inline constexpr int32_t kProviderNotFound = kBase + 3706;
 inline constexpr int32_t kNoConnection = kBase + 3709;
 inline constexpr int32_t kStillExecuting = kBase + 3711;
 }  // namespace data_error

@@ -1,0 +1,222 @@
+#include "host/data/connection_string.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "host/client_recordset.h"
+#include "host/error.h"
+
+namespace vintrel::host::data {
+namespace {
+
+constexpr char kSource[] = "Connection";
+
+std::string Trim(std::string_view text) {
+  size_t begin = text.find_first_not_of(" \t\r\n");
+  if (begin == std::string_view::npos) return "";
+  size_t end = text.find_last_not_of(" \t\r\n");
+  return std::string(text.substr(begin, end - begin + 1));
+}
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && Lower(text.substr(0, prefix.size())) == Lower(prefix);
+}
+
+bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() &&
+         Lower(text.substr(text.size() - suffix.size())) == Lower(suffix);
+}
+
+bool IsSqliteFile(std::string_view path) {
+  return EndsWithNoCase(path, ".db") || EndsWithNoCase(path, ".sqlite") ||
+         EndsWithNoCase(path, ".sqlite3");
+}
+
+// A value for an ODBC string: braced when it holds characters that would end it.
+std::string OdbcValue(const std::string& value) {
+  if (value.find_first_of(";{}=") == std::string::npos && value == Trim(value)) return value;
+  std::string out = "{";
+  for (char c : value) {
+    out += c;
+    if (c == '}') out += '}';
+  }
+  return out + "}";
+}
+
+[[noreturn]] void NoProvider(const std::string& description) {
+  throw Error(data_error::kProviderNotFound, kSource, description);
+}
+
+ProviderChoice OdbcFromMsdasql(const std::vector<ConnectionStringPart>& parts) {
+  std::string odbc;
+  std::vector<std::string> present;
+  if (auto extended = FindConnectionValue(parts, "Extended Properties")) {
+    odbc = *extended;
+    for (const auto& part : ParseConnectionString(odbc)) present.push_back(Lower(part.key));
+  }
+  // The OLE DB names of the common keys, in ODBC's words; keys the ODBC string already has win.
+  static const std::pair<const char*, const char*> kMapped[] = {{"data source", "DSN"},
+                                                                {"user id", "UID"},
+                                                                {"password", "PWD"},
+                                                                {"initial catalog", "DATABASE"}};
+  static const char* kDropped[] = {
+      "provider", "extended properties", "persist security info", "mode",
+      "prompt",   "connect timeout",     "general timeout"};
+  for (const auto& part : parts) {
+    std::string key = Lower(part.key);
+    if (std::find(std::begin(kDropped), std::end(kDropped), key) != std::end(kDropped)) continue;
+    std::string text = part.text;
+    for (const auto& [from, to] : kMapped) {
+      if (key == from) {
+        text = std::string(to) + "=" + OdbcValue(part.value);
+        key = Lower(to);
+      }
+    }
+    if (std::find(present.begin(), present.end(), key) != present.end()) continue;
+    if (!odbc.empty() && odbc.back() != ';') odbc += ';';
+    odbc += text;
+  }
+  if (Trim(odbc).empty()) NoProvider("The ODBC connection string names no DSN and no driver.");
+  return {ProviderKind::kOdbc, odbc};
+}
+
+ProviderChoice OdbcFromJet(const std::vector<ConnectionStringPart>& parts,
+                           const std::vector<std::string>& odbc_drivers,
+                           const std::string& provider) {
+  auto file = FindConnectionValue(parts, "Data Source");
+  if (!file || file->empty()) {
+    NoProvider("The " + provider + " connection string names no Data Source file.");
+  }
+  auto driver = std::find_if(odbc_drivers.begin(), odbc_drivers.end(), [](const std::string& d) {
+    return Lower(d).find("mdb") != std::string::npos;
+  });
+  if (driver == odbc_drivers.end()) {
+    NoProvider("Cannot open the Access database '" + *file + "' (" + provider +
+               "): its ODBC driver, the mdbtools driver (Debian package odbc-mdbtools), is not "
+               "installed.");
+  }
+  return {ProviderKind::kOdbc,
+          "DRIVER={" + *driver + "};DBQ=" + OdbcValue(NativePath(*file)) + ";"};
+}
+
+}  // namespace
+
+std::vector<ConnectionStringPart> ParseConnectionString(std::string_view text) {
+  std::vector<ConnectionStringPart> parts;
+  size_t i = 0;
+  while (i < text.size()) {
+    size_t start = i;
+    size_t equals = text.find_first_of("=;", i);
+    if (equals == std::string_view::npos || text[equals] == ';') {
+      // A part without "=": kept as a key without value (a bare path, for one).
+      size_t end = equals == std::string_view::npos ? text.size() : equals;
+      std::string key = Trim(text.substr(start, end - start));
+      if (!key.empty()) parts.push_back({key, "", std::string(text.substr(start, end - start))});
+      i = end + 1;
+      continue;
+    }
+    std::string key = Trim(text.substr(start, equals - start));
+    i = equals + 1;
+    while (i < text.size() && text[i] == ' ') ++i;
+    std::string value;
+    if (i < text.size() && (text[i] == '"' || text[i] == '\'' || text[i] == '{')) {
+      char open = text[i];
+      char close = open == '{' ? '}' : open;
+      ++i;
+      while (i < text.size()) {
+        if (text[i] == close) {
+          if (i + 1 < text.size() && text[i + 1] == close) {
+            value += close;
+            i += 2;
+            continue;
+          }
+          ++i;
+          break;
+        }
+        value += text[i++];
+      }
+      size_t end = text.find(';', i);
+      i = end == std::string_view::npos ? text.size() : end;
+    } else {
+      size_t end = text.find(';', i);
+      if (end == std::string_view::npos) end = text.size();
+      value = Trim(text.substr(i, end - i));
+      i = end;
+    }
+    parts.push_back({key, value, Trim(text.substr(start, i - start))});
+    ++i;
+  }
+  return parts;
+}
+
+std::optional<std::string> FindConnectionValue(const std::vector<ConnectionStringPart>& parts,
+                                               std::string_view key) {
+  std::string wanted = Lower(key);
+  for (const auto& part : parts) {
+    if (Lower(part.key) == wanted) return part.value;
+  }
+  return std::nullopt;
+}
+
+std::string MaskPasswords(std::string_view text) {
+  std::string out;
+  for (const auto& part : ParseConnectionString(text)) {
+    std::string key = Lower(part.key);
+    bool secret = key == "pwd" || key == "password" || EndsWithNoCase(key, "database password");
+    if (!out.empty()) out += ';';
+    out += secret ? part.key + "=***" : part.text;
+  }
+  return out;
+}
+
+std::string NativePath(std::string path) {
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+ProviderChoice ChooseProvider(const std::string& connection_string,
+                              const std::vector<std::string>& odbc_drivers) {
+  std::string text = Trim(connection_string);
+  if (text.empty()) NoProvider("The connection string is empty.");
+  if (text.find('=') == std::string::npos) {
+    if (IsSqliteFile(text)) return {ProviderKind::kSqlite, NativePath(text)};
+    NoProvider("no provider for '" + text +
+               "': a connection string names a Provider, a DSN or an ODBC Driver, or is the path "
+               "of an SQLite file (.db, .sqlite, .sqlite3).");
+  }
+  std::vector<ConnectionStringPart> parts = ParseConnectionString(text);
+  std::optional<std::string> provider = FindConnectionValue(parts, "Provider");
+  if (!provider) {
+    if (FindConnectionValue(parts, "DSN") || FindConnectionValue(parts, "Driver") ||
+        FindConnectionValue(parts, "FileDSN")) {
+      return {ProviderKind::kOdbc, text};
+    }
+    auto file = FindConnectionValue(parts, "Data Source");
+    if (file && IsSqliteFile(*file)) return {ProviderKind::kSqlite, NativePath(*file)};
+    NoProvider("no provider for '" + MaskPasswords(text) +
+               "': the connection string names no Provider, DSN or ODBC Driver.");
+  }
+  std::string name = Lower(*provider);
+  if (name == "sqlite" || name == "sqlite3" || StartsWithNoCase(name, "sqlite.")) {
+    auto file = FindConnectionValue(parts, "Data Source");
+    if (!file) file = FindConnectionValue(parts, "Database");
+    if (!file || file->empty()) NoProvider("The SQLite connection string names no Data Source.");
+    return {ProviderKind::kSqlite, NativePath(*file)};
+  }
+  if (name == "msdasql" || StartsWithNoCase(name, "msdasql.")) return OdbcFromMsdasql(parts);
+  if (StartsWithNoCase(name, "microsoft.jet.oledb") ||
+      StartsWithNoCase(name, "microsoft.ace.oledb")) {
+    return OdbcFromJet(parts, odbc_drivers, *provider);
+  }
+  NoProvider("no provider for '" + *provider +
+             "': this system reads SQLite files itself and every other database through ODBC "
+             "(DSN=..., Driver=... or Provider=MSDASQL).");
+}
+
+}  // namespace vintrel::host::data

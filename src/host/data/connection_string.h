@@ -1,0 +1,60 @@
+// Connection strings as presentations hold them (OLE DB and ODBC forms alike), and the choice of
+// the provider that serves one:
+// - "Provider=SQLite;Data Source=<file>", or a bare path ending in .db, .sqlite or .sqlite3, or a
+//   string without a provider whose Data Source is such a path: the built-in SQLite provider.
+// - "DSN=...", "Driver=...", "FileDSN=..." without a provider: handed to ODBC as it is.
+// - "Provider=MSDASQL;...": ODBC; the provider part goes, Extended Properties (the ODBC string
+//   proper) is unwrapped, and Data Source / User ID / Password / Initial Catalog become DSN / UID /
+//   PWD / DATABASE.
+// - "Provider=Microsoft.Jet.OLEDB...;Data Source=<file.mdb>" (or the ACE provider): ODBC through
+//   the mdbtools driver when one is installed; otherwise an error naming the missing driver.
+// - Anything else: an error "no provider for ..." naming the provider.
+#ifndef VINTREL_HOST_DATA_CONNECTION_STRING_H_
+#define VINTREL_HOST_DATA_CONNECTION_STRING_H_
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vintrel::host::data {
+
+struct ConnectionStringPart {
+  std::string key;    // as written, trimmed
+  std::string value;  // trimmed, quotes removed
+  std::string text;   // the part as written (for handing on unchanged)
+};
+
+// Splits at ";" outside quotes ("..." or '...', a doubled quote inside stands for itself) and
+// outside ODBC braces ({...}, "}}" inside stands for "}"). Empty parts are skipped.
+std::vector<ConnectionStringPart> ParseConnectionString(std::string_view text);
+
+// The value of the first part whose key matches (letter case ignored).
+std::optional<std::string> FindConnectionValue(const std::vector<ConnectionStringPart>& parts,
+                                               std::string_view key);
+
+// The text with the values of password keys (Pwd, Password, Jet OLEDB:Database Password)
+// replaced by "***", for error messages and logs.
+std::string MaskPasswords(std::string_view text);
+
+enum class ProviderKind { kSqlite, kOdbc };
+
+struct ProviderChoice {
+  ProviderKind kind;
+  // The database file for SQLite (a native path), the ODBC connection string for ODBC.
+  std::string target;
+};
+
+// Picks the provider for a connection string; `odbc_drivers` are the names of the installed
+// ODBC drivers (needed for Jet strings). Throws vintrel::Error (data_error::kProviderNotFound)
+// with a clear description when no provider serves the string.
+ProviderChoice ChooseProvider(const std::string& connection_string,
+                              const std::vector<std::string>& odbc_drivers);
+
+// A Windows path written in a connection string, as a path of this system: backslashes become
+// slashes.
+std::string NativePath(std::string path);
+
+}  // namespace vintrel::host::data
+
+#endif  // VINTREL_HOST_DATA_CONNECTION_STRING_H_

@@ -1,0 +1,384 @@
+#include "host/data/odbc_session.h"
+
+#include <sql.h>
+#include <sqlext.h>
+#include <sqlucode.h>
+
+#include <cstring>
+#include <mutex>
+
+#include "host/data/connection_string.h"
+#include "host/data/value_text.h"
+#include "host/error.h"
+
+namespace vintrel::host::data {
+namespace {
+
+constexpr char kSource[] = "ODBC";
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "unixODBC wide characters are UTF-16");
+
+const SQLWCHAR* Wide(const std::u16string& text) {
+  return reinterpret_cast<const SQLWCHAR*>(text.c_str());
+}
+
+std::string Narrow(const SQLWCHAR* text, size_t length) {
+  return Utf16ToUtf8(reinterpret_cast<const char16_t*>(text), length);
+}
+
+bool Succeeded(SQLRETURN rc) {
+  return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO;
+}
+
+// The driver's messages for the last call on a handle, one per line, with their SQLSTATE.
+std::string Diagnostics(SQLSMALLINT type, SQLHANDLE handle) {
+  std::string text;
+  for (SQLSMALLINT record = 1;; ++record) {
+    SQLWCHAR state[6] = {};
+    SQLINTEGER native = 0;
+    SQLSMALLINT length = 0;
+    std::vector<SQLWCHAR> message(1024);
+    SQLRETURN rc = SQLGetDiagRecW(type, handle, record, state, &native, message.data(),
+                                  static_cast<SQLSMALLINT>(message.size()), &length);
+    if (rc == SQL_SUCCESS_WITH_INFO && static_cast<size_t>(length) >= message.size()) {
+      message.resize(static_cast<size_t>(length) + 1);
+      rc = SQLGetDiagRecW(type, handle, record, state, &native, message.data(),
+                          static_cast<SQLSMALLINT>(message.size()), &length);
+    }
+    if (!Succeeded(rc)) break;
+    if (!text.empty()) text += "\n";
+    size_t shown = std::min(static_cast<size_t>(length), message.size() - 1);
+    text += Narrow(message.data(), shown) + " (SQLSTATE " + Narrow(state, 5) + ")";
+  }
+  return text.empty() ? "the driver gave no description" : text;
+}
+
+[[noreturn]] void Fail(const std::string& what, SQLSMALLINT type, SQLHANDLE handle) {
+  throw Error(kErrUnspecified, kSource, what + ": " + Diagnostics(type, handle));
+}
+
+SQLHENV Environment() {
+  static SQLHENV env = [] {
+    SQLHENV handle = SQL_NULL_HENV;
+    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &handle))) return handle;
+    SQLSetEnvAttr(handle, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    return handle;
+  }();
+  if (env == SQL_NULL_HENV) {
+    throw Error(kErrCannotCreateObject, kSource, "The ODBC driver manager cannot be started.");
+  }
+  return env;
+}
+
+}  // namespace
+
+// A statement handle, freed however the query ends.
+class OdbcSession::Statement {
+ public:
+  explicit Statement(OdbcSession& session) : session_(session) {
+    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, session.dbc_, &handle))) {
+      Fail("Cannot start a query", SQL_HANDLE_DBC, session.dbc_);
+    }
+    SQLSetStmtAttr(
+        handle, SQL_ATTR_QUERY_TIMEOUT,
+        reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(session.command_timeout_.count())), 0);
+    std::lock_guard<std::mutex> lock(session.running_mutex_);
+    session.running_ = handle;
+  }
+  ~Statement() {
+    {
+      std::lock_guard<std::mutex> lock(session_.running_mutex_);
+      session_.running_ = nullptr;
+    }
+    SQLFreeHandle(SQL_HANDLE_STMT, handle);
+  }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  SQLHSTMT handle = SQL_NULL_HSTMT;
+
+ private:
+  OdbcSession& session_;
+};
+
+OdbcSession::OdbcSession(const std::string& connection_string, std::chrono::seconds login_timeout,
+                         std::chrono::seconds command_timeout)
+    : command_timeout_(command_timeout) {
+  SQLHDBC dbc = SQL_NULL_HDBC;
+  if (!Succeeded(SQLAllocHandle(SQL_HANDLE_DBC, Environment(), &dbc))) {
+    Fail("Cannot create an ODBC connection", SQL_HANDLE_ENV, Environment());
+  }
+  dbc_ = dbc;
+  SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT,
+                    reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(login_timeout.count())), 0);
+  // Read-only wherever the driver allows it; a driver that does not know the attribute still
+  // connects.
+  SQLSetConnectAttr(dbc, SQL_ATTR_ACCESS_MODE, reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_ONLY), 0);
+  std::u16string text = Utf8ToUtf16(connection_string);
+  SQLWCHAR out[1024];
+  SQLSMALLINT out_length = 0;
+  SQLRETURN rc = SQLDriverConnectW(dbc, nullptr, const_cast<SQLWCHAR*>(Wide(text)), SQL_NTS, out,
+                                   1024, &out_length, SQL_DRIVER_NOPROMPT);
+  if (!Succeeded(rc)) {
+    std::string message = Diagnostics(SQL_HANDLE_DBC, dbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    dbc_ = nullptr;
+    throw Error(kErrUnspecified, kSource,
+                "Cannot connect with '" + MaskPasswords(connection_string) + "': " + message);
+  }
+  SQLSetConnectAttr(dbc, SQL_ATTR_ACCESS_MODE, reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_ONLY), 0);
+  SQLWCHAR quote[8] = {};
+  SQLSMALLINT quote_length = 0;
+  if (Succeeded(SQLGetInfoW(dbc, SQL_IDENTIFIER_QUOTE_CHAR, quote, sizeof quote, &quote_length))) {
+    quote_ = Narrow(quote, static_cast<size_t>(quote_length) / sizeof(SQLWCHAR));
+    if (quote_ == " ") quote_.clear();
+  }
+}
+
+OdbcSession::~OdbcSession() {
+  if (dbc_ != nullptr) {
+    SQLDisconnect(dbc_);
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc_);
+  }
+}
+
+void OdbcSession::Cancel() {
+  std::lock_guard<std::mutex> lock(running_mutex_);
+  if (running_ != nullptr) SQLCancel(running_);
+}
+
+std::string OdbcSession::QuoteIdentifier(const std::string& name) const {
+  if (quote_.empty()) {
+    // A driver without quoting only gets names that cannot be anything but a name.
+    for (char c : name) {
+      if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$')) {
+        throw Error(kErrUnspecified, kSource,
+                    "The driver cannot quote names, and '" + name + "' is not a plain name.");
+      }
+    }
+    return name;
+  }
+  char q = quote_[0];
+  std::string quoted(1, q);
+  for (char c : name) {
+    quoted += c;
+    if (c == q) quoted += q;
+  }
+  return quoted + q;
+}
+
+QueryResult OdbcSession::Execute(const std::string& source, CommandKind kind) {
+  std::string sql = source;
+  if (kind == CommandKind::kTable) {
+    std::string name;
+    for (const std::string& part : SplitTableName(source)) {
+      name += (name.empty() ? "" : ".") + QuoteIdentifier(part);
+    }
+    sql = "SELECT * FROM " + name;
+  }
+  Statement statement(*this);
+  std::u16string text = Utf8ToUtf16(sql);
+  SQLRETURN rc = SQLExecDirectW(statement.handle, const_cast<SQLWCHAR*>(Wide(text)), SQL_NTS);
+  if (!Succeeded(rc) && rc != SQL_NO_DATA) {
+    Fail("Cannot run '" + source + "'", SQL_HANDLE_STMT, statement.handle);
+  }
+  return Fetch(statement, source);
+}
+
+QueryResult OdbcSession::Tables() {
+  Statement statement(*this);
+  std::u16string types = u"TABLE,VIEW";
+  SQLRETURN rc = SQLTablesW(statement.handle, nullptr, 0, nullptr, 0, nullptr, 0,
+                            const_cast<SQLWCHAR*>(Wide(types)), SQL_NTS);
+  if (!Succeeded(rc)) Fail("Cannot list the tables", SQL_HANDLE_STMT, statement.handle);
+  QueryResult result = Fetch(statement, "the list of tables");
+  if (result.names.size() < 5) {
+    throw Error(kErrUnspecified, kSource, "The driver's list of tables has too few columns.");
+  }
+  // The first five columns are catalog, schema, name, type and remarks.
+  QueryResult listed;
+  listed.names = TableListNames();
+  for (size_t row = 0; row < result.rows.size(); ++row) {
+    for (size_t column = 0; column < 5; ++column) {
+      auto cell = result.rows.Cell(row, column);
+      if (cell) {
+        listed.rows.AddCell(*cell);
+      } else {
+        listed.rows.AddNull();
+      }
+    }
+    listed.rows.EndRow();
+  }
+  return listed;
+}
+
+QueryResult OdbcSession::Fetch(Statement& statement, const std::string& what) {
+  SQLHSTMT stmt = statement.handle;
+  QueryResult result;
+  SQLSMALLINT columns = 0;
+  // A procedure may report row counts before its result set; skip to the first set with columns.
+  while (true) {
+    if (!Succeeded(SQLNumResultCols(stmt, &columns))) {
+      Fail("Cannot read the result of '" + what + "'", SQL_HANDLE_STMT, stmt);
+    }
+    if (columns > 0) break;
+    SQLRETURN more = SQLMoreResults(stmt);
+    if (more == SQL_NO_DATA) return result;
+    if (!Succeeded(more)) Fail("Cannot read the result of '" + what + "'", SQL_HANDLE_STMT, stmt);
+  }
+  std::vector<SQLSMALLINT> types(static_cast<size_t>(columns));
+  for (SQLSMALLINT i = 1; i <= columns; ++i) {
+    SQLWCHAR name[512];
+    SQLSMALLINT name_length = 0;
+    SQLULEN size = 0;
+    SQLSMALLINT digits = 0;
+    SQLSMALLINT nullable = 0;
+    if (!Succeeded(SQLDescribeColW(stmt, i, name, 512, &name_length, &types[i - 1], &size, &digits,
+                                   &nullable))) {
+      Fail("Cannot describe the result of '" + what + "'", SQL_HANDLE_STMT, stmt);
+    }
+    result.names.push_back(Narrow(name, std::min<size_t>(static_cast<size_t>(name_length), 511)));
+  }
+  // Enough UTF-16 units for kMaxFieldSize characters even when all of them are surrogate pairs.
+  std::vector<SQLWCHAR> wide(2 * kMaxFieldSize + 1);
+  char buffer[kMaxFieldSize];
+  while (true) {
+    SQLRETURN rc = SQLFetch(stmt);
+    if (rc == SQL_NO_DATA) break;
+    if (!Succeeded(rc)) Fail("Cannot read the rows of '" + what + "'", SQL_HANDLE_STMT, stmt);
+    for (SQLSMALLINT i = 1; i <= columns; ++i) {
+      SQLLEN indicator = 0;
+      SQLSMALLINT type = types[i - 1];
+      auto get = [&](SQLSMALLINT c_type, void* target, SQLLEN size) {
+        SQLRETURN got =
+            SQLGetData(stmt, static_cast<SQLUSMALLINT>(i), c_type, target, size, &indicator);
+        if (!Succeeded(got)) {
+          Fail("Cannot read column '" + result.names[i - 1] + "' of '" + what + "'",
+               SQL_HANDLE_STMT, stmt);
+        }
+        return indicator != SQL_NULL_DATA;
+      };
+      switch (type) {
+        case SQL_BIT: {
+          unsigned char bit = 0;
+          if (get(SQL_C_BIT, &bit, sizeof bit)) {
+            result.rows.AddCell(bit ? "True" : "False");
+          } else {
+            result.rows.AddNull();
+          }
+          break;
+        }
+        case SQL_REAL: {
+          float value = 0;
+          if (get(SQL_C_FLOAT, &value, sizeof value)) {
+            result.rows.AddCell(FloatText(value));
+          } else {
+            result.rows.AddNull();
+          }
+          break;
+        }
+        case SQL_FLOAT:
+        case SQL_DOUBLE: {
+          double value = 0;
+          if (get(SQL_C_DOUBLE, &value, sizeof value)) {
+            result.rows.AddCell(DoubleText(value));
+          } else {
+            result.rows.AddNull();
+          }
+          break;
+        }
+        case SQL_TINYINT:
+        case SQL_SMALLINT:
+        case SQL_INTEGER:
+        case SQL_BIGINT:
+        case SQL_DECIMAL:
+        case SQL_NUMERIC: {
+          if (get(SQL_C_CHAR, buffer, 128)) {
+            std::string_view digits(buffer, std::min<size_t>(std::strlen(buffer), 127));
+            result.rows.AddCell(type == SQL_DECIMAL || type == SQL_NUMERIC ? DecimalText(digits)
+                                                                           : std::string(digits));
+          } else {
+            result.rows.AddNull();
+          }
+          break;
+        }
+        case SQL_TYPE_DATE:
+        case SQL_DATE: {
+          SQL_DATE_STRUCT date{};
+          if (get(SQL_C_TYPE_DATE, &date, sizeof date)) {
+            result.rows.AddCell(DateText(date.year, date.month, date.day));
+          } else {
+            result.rows.AddNull();
+          }
+          break;
+        }
+        case SQL_TYPE_TIME:
+        case SQL_TIME: {
+          SQL_TIME_STRUCT time{};
+          if (get(SQL_C_TYPE_TIME, &time, sizeof time)) {
+            result.rows.AddCell(TimeText(time.hour, time.minute, time.second));
+          } else {
+            result.rows.AddNull();
+          }
+          break;
+        }
+        case SQL_TYPE_TIMESTAMP:
+        case SQL_TIMESTAMP: {
+          SQL_TIMESTAMP_STRUCT stamp{};
+          if (get(SQL_C_TYPE_TIMESTAMP, &stamp, sizeof stamp)) {
+            result.rows.AddCell(DateTimeText(stamp.year, stamp.month, stamp.day, stamp.hour,
+                                             stamp.minute, stamp.second, stamp.fraction));
+          } else {
+            result.rows.AddNull();
+          }
+          break;
+        }
+        case SQL_BINARY:
+        case SQL_VARBINARY:
+        case SQL_LONGVARBINARY: {
+          constexpr size_t kShown = (kMaxFieldSize - 2) / 2;
+          if (get(SQL_C_BINARY, buffer, kShown)) {
+            size_t size = indicator == SQL_NO_TOTAL
+                              ? kShown
+                              : std::min(static_cast<size_t>(indicator), kShown);
+            result.rows.AddCell(BinaryText(buffer, size, kShown));
+          } else {
+            result.rows.AddNull();
+          }
+          break;
+        }
+        default: {
+          SQLLEN bytes = static_cast<SQLLEN>(wide.size() * sizeof(SQLWCHAR));
+          if (get(SQL_C_WCHAR, wide.data(), bytes)) {
+            size_t units = indicator == SQL_NO_TOTAL || indicator >= bytes
+                               ? wide.size() - 1
+                               : static_cast<size_t>(indicator) / sizeof(SQLWCHAR);
+            result.rows.AddCell(Narrow(wide.data(), units));
+          } else {
+            result.rows.AddNull();
+          }
+          break;
+        }
+      }
+    }
+    result.rows.EndRow();
+  }
+  return result;
+}
+
+std::vector<std::string> OdbcSession::InstalledDrivers() {
+  std::vector<std::string> drivers;
+  SQLHENV env = Environment();
+  SQLWCHAR name[256];
+  SQLWCHAR attributes[1024];
+  SQLSMALLINT name_length = 0;
+  SQLSMALLINT attributes_length = 0;
+  SQLUSMALLINT direction = SQL_FETCH_FIRST;
+  while (Succeeded(
+      SQLDriversW(env, direction, name, 256, &name_length, attributes, 1024, &attributes_length))) {
+    drivers.push_back(Narrow(name, std::min<size_t>(static_cast<size_t>(name_length), 255)));
+    direction = SQL_FETCH_NEXT;
+  }
+  return drivers;
+}
+
+}  // namespace vintrel::host::data

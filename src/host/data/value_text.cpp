@@ -1,0 +1,157 @@
+#include "host/data/value_text.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace vintrel::host::data {
+namespace {
+
+void AppendUtf8(std::string& out, uint32_t code) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (code >> 18));
+    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+template <typename T>
+std::string ShortestText(T value) {
+  char buffer[64];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+}  // namespace
+
+std::string DoubleText(double value) {
+  return ShortestText(value);
+}
+
+std::string FloatText(float value) {
+  return ShortestText(value);
+}
+
+std::string DecimalText(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  std::string out(text);
+  size_t point = out.find('.');
+  if (point == std::string::npos || out.find_first_of("eE") != std::string::npos) return out;
+  size_t last = out.find_last_not_of('0');
+  out.erase(last == point ? point : last + 1);
+  // ".5" and "-.5" as "0.5" and "-0.5"; "-0" as "0".
+  size_t digits = (!out.empty() && (out[0] == '-' || out[0] == '+')) ? 1 : 0;
+  if (out.size() == digits || out[digits] == '.') out.insert(digits, "0");
+  if (out == "-0" || out == "+0") out = "0";
+  return out;
+}
+
+std::string DateText(int year, int month, int day) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", year, month, day);
+  return buffer;
+}
+
+std::string TimeText(int hour, int minute, int second) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", hour, minute, second);
+  return buffer;
+}
+
+std::string DateTimeText(int year, int month, int day, int hour, int minute, int second,
+                         uint32_t fraction) {
+  std::string text = DateText(year, month, day) + " " + TimeText(hour, minute, second);
+  if (fraction != 0) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, ".%09u", fraction);
+    std::string part = digits;
+    part.erase(part.find_last_not_of('0') + 1);
+    text += part;
+  }
+  return text;
+}
+
+std::string BinaryText(const void* data, size_t size, size_t max_bytes) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  const unsigned char* bytes = static_cast<const unsigned char*>(data);
+  size_t shown = size < max_bytes ? size : max_bytes;
+  std::string text = "0x";
+  text.reserve(2 + shown * 2);
+  for (size_t i = 0; i < shown; ++i) {
+    text += kDigits[bytes[i] >> 4];
+    text += kDigits[bytes[i] & 15];
+  }
+  return text;
+}
+
+std::string Utf16ToUtf8(const char16_t* text, size_t length) {
+  std::string out;
+  out.reserve(length);
+  for (size_t i = 0; i < length; ++i) {
+    uint32_t unit = text[i];
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+      ++i;
+    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+      AppendUtf8(out, 0xFFFD);
+    } else {
+      AppendUtf8(out, unit);
+    }
+  }
+  return out;
+}
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    unsigned char b = static_cast<unsigned char>(text[i]);
+    uint32_t code;
+    size_t len;
+    if (b < 0x80) {
+      code = b;
+      len = 1;
+    } else if ((b & 0xE0) == 0xC0) {
+      code = b & 0x1Fu;
+      len = 2;
+    } else if ((b & 0xF0) == 0xE0) {
+      code = b & 0x0Fu;
+      len = 3;
+    } else if ((b & 0xF8) == 0xF0) {
+      code = b & 0x07u;
+      len = 4;
+    } else {
+      out += u'\uFFFD';
+      ++i;
+      continue;
+    }
+    if (i + len > text.size()) {
+      out += u'\uFFFD';
+      break;
+    }
+    for (size_t k = 1; k < len; ++k)
+      code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3Fu);
+    i += len;
+    if (code >= 0x10000) {
+      code -= 0x10000;
+      out += static_cast<char16_t>(0xD800 + (code >> 10));
+      out += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(code);
+    }
+  }
+  return out;
+}
+
+}  // namespace vintrel::host::data

@@ -1,0 +1,38 @@
+// The text forms in which the data-access layer hands out database values. Every value reaches
+// the add-in as text, in one invariant form whatever the database or the locale:
+// - integers as plain decimal digits;
+// - floating-point numbers in their shortest round-trip form ("2.5", "0.1", "1e+20");
+// - exact decimals as the database gives them, without trailing zeros ("2.500" -> "2.5");
+// - dates "2026-12-31", times "16:00:00", date-times "2026-12-31 16:00:00" (fractions of a
+//   second only when there are any, "2026-12-31 16:00:00.25");
+// - booleans "True" / "False";
+// - binary values as "0x" and upper-case hexadecimal digits, cut to the field size;
+// - SQL NULL as a null value.
+#ifndef VINTREL_HOST_DATA_VALUE_TEXT_H_
+#define VINTREL_HOST_DATA_VALUE_TEXT_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vintrel::host::data {
+
+std::string DoubleText(double value);
+std::string FloatText(float value);
+// A decimal number written by a database ("-2.500", ".5", "12.") in its shortest form.
+std::string DecimalText(std::string_view text);
+std::string DateText(int year, int month, int day);
+std::string TimeText(int hour, int minute, int second);
+// `fraction` in nanoseconds.
+std::string DateTimeText(int year, int month, int day, int hour, int minute, int second,
+                         uint32_t fraction = 0);
+// Binary data as hexadecimal; at most `max_bytes` bytes are shown.
+std::string BinaryText(const void* data, size_t size, size_t max_bytes);
+
+// UTF-16 (as ODBC's wide functions use it) to UTF-8 and back. Unpaired surrogates become U+FFFD.
+std::string Utf16ToUtf8(const char16_t* text, size_t length);
+std::u16string Utf8ToUtf16(std::string_view text);
+
+}  // namespace vintrel::host::data
+
+#endif  // VINTREL_HOST_DATA_VALUE_TEXT_H_
