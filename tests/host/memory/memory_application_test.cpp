@@ -4,23 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "host/error.h"
+#include "host/memory/error_number.h"
 #include "host/memory/recording_events.h"
 
 namespace vintrel::host::memory {
 namespace {
 
 using ::testing::ElementsAre;
-
-// Runs `call` and returns the number of the Error it raised (0 when it raised none).
-template <typename F>
-int32_t ErrorNumberOf(F&& call) {
-  try {
-    call();
-  } catch (const Error& error) {
-    return error.number();
-  }
-  return 0;
-}
 
 class MemoryApplicationTest : public ::testing::Test {
  protected:
