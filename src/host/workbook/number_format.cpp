@@ -715,11 +715,26 @@ std::string TwoDigits(long long n) {
 
 std::string RenderDateSection(const Section& section, double serial, DateSystem system) {
   if (system == DateSystem::k1904) serial += k1904Offset;
-  // Round once to the finest unit shown so that 10:59:59.6 shows as 11:00:00.
+  // Clock times alone are cut to the finest unit shown (10:59:59.6 shows as 10:59:59, so a day
+  // never ends at 24:00:00); dates with times and elapsed times are rounded to it, and carry into
+  // the next day. Microseconds are rounded first so that a third of a day is 8:00:00.
   long long units_per_second = 1;
   for (int i = 0; i < section.subsecond_digits; ++i) units_per_second *= 10;
   const long long units_per_day = 86400 * units_per_second;
-  long long total = std::llround(serial * static_cast<double>(units_per_day));
+  bool has_date = false;
+  bool has_time = false;
+  bool elapsed = false;
+  for (const Token& token : section.tokens) {
+    has_date |= token.kind == Kind::kYear || token.kind == Kind::kMonth || token.kind == Kind::kDay;
+    has_time |=
+        token.kind == Kind::kHour || token.kind == Kind::kMinute || token.kind == Kind::kSecond;
+    elapsed |= token.kind == Kind::kElapsedHours || token.kind == Kind::kElapsedMinutes ||
+               token.kind == Kind::kElapsedSeconds;
+  }
+  const long long micros = std::llround(serial * 86400.0 * 1e6);
+  const long long unit = 1000000 / units_per_second;
+  const bool round = elapsed || (has_date && has_time);
+  long long total = round ? (micros + unit / 2) / unit : micros / unit;
   long long day = total / units_per_day;
   long long in_day = total % units_per_day;
   long long seconds_in_day = in_day / units_per_second;
@@ -866,13 +881,13 @@ std::string BuiltInFormatCode(int id) {
     case 22:
       return "m/d/yyyy h:mm";
     case 37:
-      return "#,##0 ;(#,##0)";
+      return "#,##0_);(#,##0)";
     case 38:
-      return "#,##0 ;[Red](#,##0)";
+      return "#,##0_);[Red](#,##0)";
     case 39:
-      return "#,##0.00;(#,##0.00)";
+      return "#,##0.00_);(#,##0.00)";
     case 40:
-      return "#,##0.00;[Red](#,##0.00)";
+      return "#,##0.00_);[Red](#,##0.00)";
     case 41:
       return R"(_(* #,##0_);_(* \(#,##0\);_(* "-"_);_(@_))";
     case 42:

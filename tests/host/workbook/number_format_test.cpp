@@ -89,16 +89,19 @@ INSTANTIATE_TEST_SUITE_P(
     Times, FormatTest,
     ::testing::Values(Case{"h:mm", 0.75, "18:00"}, Case{"h:mm AM/PM", 0.75, "6:00 PM"},
                       Case{"h:mm AM/PM", 0, "12:00 AM"}, Case{"h:mm:ss AM/PM", 0.5, "12:00:00 PM"},
-                      Case{"hh:mm a/p", 0.25, "06:00 a"}, Case{"h:mm:ss", 0.999999, "0:00:00"},
-                      Case{"h:mm:ss", 0.45832, "10:59:59"},
-                      Case{"h:mm:ss", 10.0 / 24 + 59.0 / 1440 + 59.6 / 86400, "11:00:00"},
+                      Case{"hh:mm a/p", 0.25, "06:00 a"}, Case{"h:mm:ss", 0.999999, "23:59:59"},
+                      Case{"h:mm:ss", 1.0 / 3, "8:00:00"}, Case{"h:mm:ss", 0.45832, "10:59:58"},
+                      Case{"h:mm:ss", 10.0 / 24 + 59.0 / 1440 + 59.6 / 86400, "10:59:59"},
                       Case{"mm:ss", 0.0125, "18:00"}, Case{"mm:ss.0", 1.5 / 86400, "00:01.5"},
                       Case{"[h]:mm:ss", 1.5, "36:00:00"}, Case{"[mm]:ss", 0.05, "72:00"},
                       Case{"[ss]", 0.01, "864"}, Case{"m/d/yyyy h:mm", 46387.5, "12/31/2026 12:00"},
                       Case{"dd/mm/yyyy hh:mm", 39045.0625, "24/11/2006 01:30"},
                       Case{"yyyy-mm-dd hh:mm:ss", 39045.9999, "2006-11-24 23:59:51"},
                       Case{"h\"时\"mm\"分\"ss\"秒\";@", 0.5, "12时00分00秒"},
-                      Case{"mmss.0", 0.00347222, "0500.0"}));
+                      Case{"mmss.0", 0.00347222, "0459.9"},
+                      Case{"yyyy-mm-dd hh:mm", 46387.999999, "2027-01-01 00:00"},
+                      Case{"[h]:mm", (10 * 3600 + 59 * 60 + 59.6) / 86400, "11:00"},
+                      Case{"yyyy-mm-dd", 46387.999999, "2026-12-31"}));
 
 TEST(NumberFormatTest, DateSystem1904CountsFromFirstOfJanuary1904) {
   NumberFormat format("yyyy-mm-dd");

@@ -1,0 +1,108 @@
+// The displayed texts of explicitly formatted cells against what LibreOffice Calc shows for the
+// same workbooks ("save cell contents as shown" CSV export). Cells in General are left out: Calc
+// shows up to 15 digits there, while the reader follows the 11-character rule of a standard-width
+// column, which number_format_test.cpp covers.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+#include "host/workbook/cell_reference.h"
+#include "host/workbook/workbook_reader.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::host::workbook {
+namespace {
+
+std::string FindOnPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::stringstream folders(path ? path : "");
+  std::string folder;
+  while (std::getline(folders, folder, ':')) {
+    std::filesystem::path candidate = std::filesystem::path(folder) / program;
+    if (!folder.empty() && access(candidate.c_str(), X_OK) == 0) return candidate.string();
+  }
+  return "";
+}
+
+// Rows of comma-separated fields with "" quoting; quoted fields may hold line breaks.
+std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
+  std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
+  bool quoted = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (quoted) {
+      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+        rows.back().back() += '"';
+        ++i;
+      } else if (c == '"') {
+        quoted = false;
+      } else {
+        rows.back().back() += c;
+      }
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == ',') {
+      rows.back().emplace_back();
+    } else if (c == '\n') {
+      rows.emplace_back(1);
+    } else if (c != '\r') {
+      rows.back().back() += c;
+    }
+  }
+  while (!rows.empty() && rows.back().size() == 1 && rows.back()[0].empty()) rows.pop_back();
+  return rows;
+}
+
+class CalcOracleTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(CalcOracleTest, FormattedCellsShowWhatCalcShows) {
+  std::string soffice = FindOnPath("soffice");
+  if (soffice.empty()) {
+    GTEST_SKIP() << "soffice (LibreOffice Calc) is not installed; the comparison needs it";
+  }
+  vintrel::testing::TempDir dir;
+  std::string workbook = vintrel::testing::FixturePath(GetParam());
+  // A profile of its own, so that a Calc the user has open is neither used nor disturbed.
+  std::string command = "'" + soffice + "' -env:UserInstallation=file://" + dir.path() +
+                        "/profile --headless --convert-to "
+                        "'csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,true' "
+                        "--outdir '" +
+                        dir.path() + "' '" + workbook + "' > '" + dir.path() + "/log' 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << vintrel::testing::ReadFile(dir.File("log"));
+  std::string stem = std::filesystem::path(workbook).stem().string();
+  std::vector<std::vector<std::string>> shown =
+      ParseCsv(vintrel::testing::ReadFile(dir.File(stem + ".csv")));
+  ASSERT_FALSE(shown.empty()) << vintrel::testing::ReadFile(dir.File("log"));
+
+  size_t columns = 0;
+  for (const auto& row : shown) columns = std::max(columns, row.size());
+  WorkbookReaderApplication app;
+  auto book = app.Open(workbook, {});
+  std::string range =
+      "A1:" + ColumnLetters(static_cast<int>(columns)) + std::to_string(shown.size());
+  int compared = 0;
+  for (const Cell& cell : book->Sheets(1).Range(range)) {
+    bool general = cell.number_format.find("General") != std::string::npos;
+    if (cell.value.kind != CellValue::Kind::kNumber && cell.value.kind != CellValue::Kind::kDate) {
+      continue;
+    }
+    if (general) continue;
+    const auto& row = shown[cell.row - 1];
+    std::string expected =
+        static_cast<size_t>(cell.column) <= row.size() ? row[cell.column - 1] : "";
+    EXPECT_EQ(cell.text, expected) << ColumnLetters(cell.column) << cell.row << " value "
+                                   << cell.value.number << " format " << cell.number_format;
+    ++compared;
+  }
+  EXPECT_GT(compared, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Workbooks, CalcOracleTest,
+                         ::testing::Values("xlsx/formats.xlsx", "xlsx/poi-49273-mixed-formats.xlsx",
+                                           "xlsx/poi-48962-date1904-currency.xlsx",
+                                           "xlsx/poi-Formatting-dates-currency.xlsx"));
+
+}  // namespace
+}  // namespace vintrel::host::workbook
