@@ -142,6 +142,7 @@ std::unique_ptr<ZipArchive> ZipArchive::Open(const std::string& path, const ZipL
     entry.source_index = i;
     entry.declared_size = (st.valid & ZIP_STAT_SIZE) ? st.size : 0;
     entry.mtime = (st.valid & ZIP_STAT_MTIME) ? st.mtime : 0;
+    if (st.valid & ZIP_STAT_COMP_METHOD) entry.method = st.comp_method;
     bool xml = IsXmlName(key);
     uint64_t cap = xml ? limits.max_xml_part : limits.max_other_part;
     if (entry.declared_size > cap) {
@@ -233,11 +234,12 @@ void ZipArchive::Write(std::string_view name, std::string data) {
   if (auto it = by_key_.find(key); it != by_key_.end()) {
     // A removed entry comes back: reuse its slot so the name stays unique.
     Entry& entry = entries_[it->second];
-    entry = Entry{std::string(name), -1, std::move(data), false, 0, std::time(nullptr)};
+    entry = Entry{std::string(name), -1, std::move(data), false, 0, std::time(nullptr), 8};
     return;
   }
   by_key_.emplace(std::move(key), entries_.size());
-  entries_.push_back(Entry{std::string(name), -1, std::move(data), false, 0, std::time(nullptr)});
+  entries_.push_back(
+      Entry{std::string(name), -1, std::move(data), false, 0, std::time(nullptr), 8});
 }
 
 void ZipArchive::CopyEntry(std::string_view from, std::string_view to) {
@@ -312,7 +314,10 @@ void ZipArchive::SaveAs(const std::string& target) const {
       discard_temp();
       fail("cannot add \"" + entry.name + "\" (" + reason + ")");
     }
-    if (entry.data) zip_set_file_compression(out, index, ZIP_CM_DEFLATE, 6);
+    // Replaced parts are deflated; copied ones keep their method, so a stored picture stays
+    // stored (and its bytes are copied, not deflated).
+    zip_set_file_compression(out, index, entry.data ? ZIP_CM_DEFLATE : entry.method,
+                             entry.data ? 6 : 0);
     if (entry.mtime != 0) zip_file_set_mtime(out, index, entry.mtime, 0);
   }
   if (zip_close(out) != 0) {

@@ -64,6 +64,7 @@ class ZipArchive {
     bool removed = false;
     uint64_t declared_size = 0;
     time_t mtime = 0;
+    int32_t method = 8;  // compression of the original entry (0 stored, 8 deflated)
   };
   ZipArchive(std::string path, ZipLimits limits) : path_(std::move(path)), limits_(limits) {}
   const Entry* Find(std::string_view name) const;

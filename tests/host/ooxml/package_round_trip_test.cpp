@@ -1,0 +1,154 @@
+// Opening and saving real files must give back the same parts; after a change, only the parts
+// the change touched may differ, and the untouched ones are copied still compressed.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "host/error.h"
+#include "host/ooxml/deck_builder.h"
+#include "host/ooxml/package_presentation.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::ooxml {
+namespace {
+
+using testing::EntryNames;
+using testing::RawEntry;
+using testing::ReadEntry;
+using vintrel::testing::FixturePath;
+using vintrel::testing::TempDir;
+
+const char* const kRealFiles[] = {"openxmlsdk-linkedpicture-url.pptx",
+                                  "openxmlsdk-mediareference-audio.pptx",
+                                  "openxmlsdk-typical-msgraph-chart8.pptx",
+                                  "poi-56812-linked-pictures.pptx",
+                                  "poi-aascu-5864-slide-tags-charts-ole.pptx",
+                                  "poi-bug54570-linked-ole-xlsx.pptx",
+                                  "poi-embedded-video.pptx",
+                                  "poi-missing-blip-fill-mc-transition.pptx",
+                                  "poi-pie-chart.pptx",
+                                  "poi-stress022-kiosk-loop-timings.pptx",
+                                  "python-pptx-embedded-xlsx-ole.pptx",
+                                  "shapecrawler-002-hidden-slide-chart.pptx",
+                                  "shapecrawler-004-hidden-shape.pptx",
+                                  "shapecrawler-018-tags-chart-ole.pptx",
+                                  "shapecrawler-035-shape-tags-hidden-slide.pptx"};
+
+class RealFileRoundTrip : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(RealFileRoundTrip, UnchangedSaveKeepsEveryPartByteForByte) {
+  TempDir dir;
+  std::string original = FixturePath(std::string("pptx/") + GetParam());
+  std::string copy = dir.File("copy.pptx");
+  {
+    auto presentation = PackagePresentation::Open(original);
+    // Reading everything the add-in reads must not change anything.
+    for (int s = 1; s <= presentation->Slides().Count(); ++s) {
+      host::Slide& slide = presentation->Slides().Item(s);
+      slide.SlideShowTransition().Hidden();
+      slide.Tags().Count();
+      for (int i = 1; i <= slide.Shapes().Count(); ++i) {
+        host::Shape& shape = slide.Shapes().Item(i);
+        shape.Type();
+        shape.Name();
+        shape.Left();
+        if (shape.HasTextFrame()) shape.TextFrame().TextRange().Text();
+      }
+    }
+    EXPECT_TRUE(presentation->Saved());
+    presentation->SaveCopyAs(copy);
+  }
+  std::vector<std::string> names = EntryNames(original);
+  ASSERT_EQ(EntryNames(copy), names);
+  for (const std::string& name : names) {
+    EXPECT_TRUE(RawEntry(copy, name) == RawEntry(original, name)) << name;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, RealFileRoundTrip, ::testing::ValuesIn(kRealFiles));
+
+TEST(PackageRoundTrip, ChangeRewritesOnlyTheTouchedParts) {
+  TempDir dir;
+  std::string original = FixturePath("pptx/shapecrawler-002-hidden-slide-chart.pptx");
+  std::string changed = dir.File("changed.pptx");
+  {
+    auto presentation = PackagePresentation::Open(original);
+    presentation->Slides().Item(2).SlideShowTransition().SetHidden(true);
+    EXPECT_FALSE(presentation->Saved());
+    presentation->SaveCopyAs(changed);
+    EXPECT_FALSE(presentation->Saved()) << "SaveCopyAs leaves the saved state alone";
+  }
+  for (const std::string& name : EntryNames(original)) {
+    if (name == "ppt/slides/slide2.xml") {
+      EXPECT_NE(ReadEntry(changed, name), ReadEntry(original, name));
+      EXPECT_NE(ReadEntry(changed, name).find("show=\"0\""), std::string::npos);
+    } else {
+      EXPECT_TRUE(RawEntry(changed, name) == RawEntry(original, name)) << name;
+    }
+  }
+  auto reopened = PackagePresentation::Open(changed);
+  EXPECT_TRUE(reopened->Slides().Item(2).SlideShowTransition().Hidden());
+  EXPECT_TRUE(reopened->Slides().Item(3).SlideShowTransition().Hidden());
+  EXPECT_FALSE(reopened->Slides().Item(1).SlideShowTransition().Hidden());
+}
+
+TEST(PackageRoundTrip, SaveReplacesTheFileAndKeepsNameAndSavedState) {
+  TempDir dir;
+  std::string path =
+      dir.Write("deck.pptx", testing::BuildDeck(testing::OneSlide(testing::TextBox(2, "A", "x"))));
+  auto presentation = PackagePresentation::Open(path);
+  EXPECT_EQ(presentation->FullName(), path);
+  EXPECT_EQ(presentation->Name(), "deck.pptx");
+  presentation->Slides().Item(1).Shapes().Item(1).TextFrame().TextRange().SetText("saved");
+  EXPECT_FALSE(presentation->Saved());
+  std::string other = dir.File("other.pptx");
+  presentation->SaveCopyAs(other);
+  EXPECT_EQ(presentation->FullName(), path);
+  EXPECT_FALSE(presentation->Saved());
+  presentation->Save();
+  EXPECT_TRUE(presentation->Saved());
+  // Saving twice from the same open package works (the model keeps its own changes).
+  presentation->Slides().Item(1).Shapes().Item(1).TextFrame().TextRange().SetText("again");
+  presentation->Save();
+  EXPECT_EQ(PackagePresentation::Open(path)
+                ->Slides()
+                .Item(1)
+                .Shapes()
+                .Item(1)
+                .TextFrame()
+                .TextRange()
+                .Text(),
+            "again");
+  EXPECT_EQ(PackagePresentation::Open(other)
+                ->Slides()
+                .Item(1)
+                .Shapes()
+                .Item(1)
+                .TextFrame()
+                .TextRange()
+                .Text(),
+            "saved");
+  // No temporary file is left in the folder.
+  EXPECT_EQ(EntryNames(path).front(), "[Content_Types].xml");
+}
+
+TEST(PackageRoundTrip, FailedSaveLeavesTheOriginalUntouched) {
+  TempDir dir;
+  std::string path =
+      dir.Write("deck.pptx", testing::BuildDeck(testing::OneSlide(testing::TextBox(2, "A", "x"))));
+  std::string before = vintrel::testing::ReadFile(path);
+  auto presentation = PackagePresentation::Open(path);
+  presentation->Slides().Item(1).Shapes().Item(1).TextFrame().TextRange().SetText("changed");
+  try {
+    presentation->SaveCopyAs(dir.File("missing-folder/x.pptx"));
+    FAIL() << "a save into a missing folder must fail";
+  } catch (const Error& error) {
+    EXPECT_NE(std::string(error.description()).find("missing-folder"), std::string::npos);
+  }
+  EXPECT_EQ(vintrel::testing::ReadFile(path), before);
+  EXPECT_FALSE(presentation->Saved());
+}
+
+}  // namespace
+}  // namespace vintrel::ooxml
