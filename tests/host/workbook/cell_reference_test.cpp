@@ -1,0 +1,96 @@
+#include "host/workbook/cell_reference.h"
+
+#include <gtest/gtest.h>
+
+#include "host/spreadsheet.h"
+
+namespace vintrel::host::workbook {
+namespace {
+
+struct RangeCase {
+  const char* text;
+  CellRange range;
+};
+
+class ParseRangeTest : public ::testing::TestWithParam<RangeCase> {};
+
+TEST_P(ParseRangeTest, AcceptsTheFormsAuthorsType) {
+  std::optional<CellRange> range = ParseRange(GetParam().text);
+  ASSERT_TRUE(range.has_value()) << GetParam().text;
+  EXPECT_EQ(*range, GetParam().range) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ranges, ParseRangeTest,
+    ::testing::Values(RangeCase{"A1:C10", {1, 1, 10, 3}}, RangeCase{"$A$1:$C$10", {1, 1, 10, 3}},
+                      RangeCase{"a1:c10", {1, 1, 10, 3}}, RangeCase{"B2", {2, 2, 2, 2}},
+                      RangeCase{"$B2:C$3", {2, 2, 3, 3}}, RangeCase{"C10:A1", {1, 1, 10, 3}},
+                      RangeCase{"C1:A10", {1, 1, 10, 3}}, RangeCase{" A1:B2 ", {1, 1, 2, 2}},
+                      RangeCase{"A:C", {1, 1, kMaxRows, 3}},
+                      RangeCase{"$B:$B", {1, 2, kMaxRows, 2}},
+                      RangeCase{"2:4", {2, 1, 4, kMaxColumns}},
+                      RangeCase{"A1:XFD1048576", {1, 1, kMaxRows, kMaxColumns}}));
+
+TEST(ParseRangeTest, RefusesEverythingElse) {
+  for (const char* text :
+       {"",          " ",   ":",    "A",    "1",        "A1:",   ":A1",      "ZZZ1:A", "A1:B",
+        "A:1",       "A0",  "A01x", "XFE1", "A1048577", "AAAA1", "A1:B2:C3", "A1;B2",  "A1,B2",
+        "Sheet1!A1", "A 1", "$$A1", "A$$1", "R1C1",     "1A",    "A-1",      "A1.5"}) {
+    EXPECT_FALSE(ParseRange(text).has_value()) << text;
+  }
+}
+
+TEST(CellReferenceTest, ParsesSingleCellsOnly) {
+  int row = 0;
+  int column = 0;
+  ASSERT_TRUE(ParseCellReference("$AB$12", &row, &column));
+  EXPECT_EQ(row, 12);
+  EXPECT_EQ(column, 28);
+  EXPECT_FALSE(ParseCellReference("AB", &row, &column));
+  EXPECT_FALSE(ParseCellReference("12", &row, &column));
+}
+
+TEST(CellReferenceTest, ColumnLettersRoundTrip) {
+  EXPECT_EQ(ColumnLetters(1), "A");
+  EXPECT_EQ(ColumnLetters(26), "Z");
+  EXPECT_EQ(ColumnLetters(27), "AA");
+  EXPECT_EQ(ColumnLetters(52), "AZ");
+  EXPECT_EQ(ColumnLetters(53), "BA");
+  EXPECT_EQ(ColumnLetters(702), "ZZ");
+  EXPECT_EQ(ColumnLetters(703), "AAA");
+  EXPECT_EQ(ColumnLetters(kMaxColumns), "XFD");
+  for (int column : {1, 26, 27, 702, 703, 16384}) {
+    int row = 0;
+    int parsed = 0;
+    ASSERT_TRUE(ParseCellReference(ColumnLetters(column) + "1", &row, &parsed));
+    EXPECT_EQ(parsed, column);
+  }
+}
+
+// The automation's conversion of cell values to text, which the workbook source falls back on.
+TEST(CellValueTextTest, DatesBooleansAndNumbers) {
+  auto text = [](CellValue::Kind kind, double number) {
+    CellValue value;
+    value.kind = kind;
+    value.number = number;
+    return value.ToText();
+  };
+  using Kind = CellValue::Kind;
+  EXPECT_EQ(text(Kind::kDate, 46387), "12/31/2026");
+  EXPECT_EQ(text(Kind::kDate, 46387 + 16.0 / 24 + 5.0 / 1440 + 9.0 / 86400),
+            "12/31/2026 4:05:09 PM");
+  EXPECT_EQ(text(Kind::kDate, 39045.0625), "11/24/2006 1:30:00 AM");
+  EXPECT_EQ(text(Kind::kDate, 0.5), "12:00:00 PM");
+  EXPECT_EQ(text(Kind::kDate, 0), "12:00:00 AM");
+  EXPECT_EQ(text(Kind::kDate, 1), "12/31/1899");
+  EXPECT_EQ(text(Kind::kDate, 61), "3/1/1900");
+  EXPECT_EQ(text(Kind::kDate, 46387.9999999), "1/1/2027");
+  EXPECT_EQ(text(Kind::kBoolean, 1), "True");
+  EXPECT_EQ(text(Kind::kBoolean, 0), "False");
+  EXPECT_EQ(text(Kind::kNumber, 0.1 + 0.2), "0.3");
+  EXPECT_EQ(text(Kind::kNumber, 1.0 / 3), "0.333333333333333");
+  EXPECT_EQ(text(Kind::kEmpty, 5), "");
+}
+
+}  // namespace
+}  // namespace vintrel::host::workbook

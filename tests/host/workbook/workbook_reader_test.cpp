@@ -1,0 +1,279 @@
+// The application as the workbook source uses it: opening files good and bad, finding sheets,
+// reading ranges within the limits, the scratch workbook and shutting down.
+#include "host/workbook/workbook_reader.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "host/error.h"
+#include "testing/temp_dir.h"
+#include "xlsx_builder.h"
+
+namespace vintrel::host::workbook {
+namespace {
+
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using testing::SheetXml;
+using testing::WorkbookParts;
+using testing::WorkbookSpec;
+using vintrel::testing::FixturePath;
+
+// Runs `action` and returns the Error it raised; fails the test when it raised none.
+Error ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Error& error) {
+    return error;
+  }
+  ADD_FAILURE() << "expected an Error";
+  return Error(0, "", "");
+}
+
+std::string Rows(int rows, int columns) {
+  std::string xml;
+  for (int r = 1; r <= rows; ++r) {
+    xml += "<row r=\"" + std::to_string(r) + "\">";
+    for (int c = 1; c <= columns; ++c) xml += "<c><v>" + std::to_string(r * 100 + c) + "</v></c>";
+    xml += "</row>";
+  }
+  return xml;
+}
+
+class WorkbookReaderTest : public ::testing::Test {
+ protected:
+  std::string WriteBook(const std::string& name, const std::string& sheet_rows) {
+    WorkbookSpec spec;
+    spec.sheets["Data"] = SheetXml(sheet_rows);
+    std::string path = dir_.File(name);
+    testing::WriteZip(path, WorkbookParts(spec));
+    return path;
+  }
+
+  vintrel::testing::TempDir dir_;
+  WorkbookReaderApplication app_;
+};
+
+TEST_F(WorkbookReaderTest, FilesThatCannotBeOpenedSayWhy) {
+  std::string missing = dir_.File("missing.xlsx");
+  Error error = ErrorOf([&] { app_.Open(missing, {}); });
+  EXPECT_EQ(error.number(), kErrFileNotFound);
+  EXPECT_THAT(error.description(), HasSubstr(missing));
+
+  EXPECT_THAT(ErrorOf([&] { app_.Open(dir_.path(), {}); }).description(), HasSubstr("folder"));
+  EXPECT_THAT(ErrorOf([&] { app_.Open(dir_.Write("a.xlsx", "Name\tValue\n"), {}); }).description(),
+              HasSubstr("not a workbook"));
+  EXPECT_THAT(ErrorOf([&] { app_.Open(dir_.Write("e.xlsx", ""), {}); }).description(),
+              HasSubstr("empty"));
+
+  testing::Parts document;
+  document["word/document.xml"] = "<document/>";
+  testing::WriteZip(dir_.File("d.xlsx"), document);
+  EXPECT_THAT(ErrorOf([&] { app_.Open(dir_.File("d.xlsx"), {}); }).description(),
+              HasSubstr("not a workbook"));
+
+  testing::Parts binary;
+  binary["xl/workbook.bin"] = "binary";
+  testing::WriteZip(dir_.File("b.xlsb"), binary);
+  EXPECT_THAT(ErrorOf([&] { app_.Open(dir_.File("b.xlsb"), {}); }).description(),
+              HasSubstr(".xlsb"));
+}
+
+TEST_F(WorkbookReaderTest, PasswordProtectedAndDamagedCompoundFilesAreRefused) {
+  const std::string magic = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
+  std::string directory_name;
+  for (char c : std::string("EncryptedPackage")) directory_name += std::string(1, c) + '\0';
+  std::string encrypted = magic + std::string(500, '\0') + directory_name + std::string(600, '\0');
+  EXPECT_THAT(ErrorOf([&] { app_.Open(dir_.Write("secret.xlsx", encrypted), {}); }).description(),
+              HasSubstr("password-protected"));
+
+  std::string garbage = magic + std::string(3000, '\x11');
+  EXPECT_THAT(ErrorOf([&] { app_.Open(dir_.Write("bad.xls", garbage), {}); }).description(),
+              AllOf(HasSubstr("bad.xls"), HasSubstr(".xls workbook")));
+}
+
+TEST_F(WorkbookReaderTest, AWorkbookStillBeingWrittenFailsUntilItIsComplete) {
+  std::string path = WriteBook("book.xlsx", Rows(50, 5));
+  std::string whole = vintrel::testing::ReadFile(path);
+  dir_.Write("book.xlsx", whole.substr(0, whole.size() / 2));
+  Error error = ErrorOf([&] { app_.Open(path, {}); });
+  EXPECT_THAT(error.description(), HasSubstr("incomplete"));
+  dir_.Write("book.xlsx", whole);
+  EXPECT_EQ(app_.Open(path, {})->Sheets(1).Range("E50")[0].text, "5005");
+}
+
+TEST_F(WorkbookReaderTest, PartsThatExpandTooFarAreRefused) {
+  // About 1.3 MB of sheet XML that compresses to a few kilobytes.
+  std::string path = WriteBook("bomb.xlsx", Rows(5000, 20));
+  ReaderLimits limits;
+  limits.max_part_bytes = 1 << 20;
+  WorkbookReaderApplication small(limits);
+  auto book = small.Open(path, {});
+  Error error = ErrorOf([&] { book->Sheets(1).Range("A1"); });
+  EXPECT_THAT(error.description(), AllOf(HasSubstr("expands to more than"), HasSubstr("unsafe")));
+
+  limits.max_part_bytes = 4 << 20;
+  limits.max_total_bytes = 2 << 20;
+  WorkbookReaderApplication twice(limits);
+  auto again = twice.Open(path, {});
+  EXPECT_EQ(again->Sheets(1).Range("T5000")[0].text, "500020");
+  // The second read of the same part goes over the total.
+  EXPECT_THAT(ErrorOf([&] { again->Sheets(1).Range("A1"); }).description(),
+              HasSubstr("expands to more than"));
+}
+
+TEST_F(WorkbookReaderTest, SheetsAreFoundByPositionAndByName) {
+  auto book = app_.Open(WriteBook("book.xlsx", Rows(1, 1)), {});
+  EXPECT_EQ(book->SheetCount(), 1);
+  EXPECT_EQ(book->Sheets("DATA").Name(), "Data");
+  Error by_name = ErrorOf([&] { book->Sheets("Summary"); });
+  EXPECT_EQ(by_name.number(), kErrSubscriptOutOfRange);
+  EXPECT_THAT(by_name.description(), HasSubstr("'Summary'"));
+  EXPECT_EQ(ErrorOf([&] { book->Sheets(0); }).number(), kErrSubscriptOutOfRange);
+  EXPECT_EQ(ErrorOf([&] { book->Sheets(2); }).number(), kErrSubscriptOutOfRange);
+}
+
+TEST_F(WorkbookReaderTest, TextsThatAreNoRangeAreRefused) {
+  auto book = app_.Open(WriteBook("book.xlsx", Rows(2, 2)), {});
+  Worksheet& sheet = book->Sheets(1);
+  for (const char* text : {"ZZZ1:A", "garbage", "", "A1:B2:C3", "A0", "XFE1", "A1048577",
+                           "Data!A1:B2", "A1,B2", "1A", "A1:"}) {
+    Error error = ErrorOf([&] { sheet.Range(text); });
+    EXPECT_EQ(error.number(), kErrInvalidArgument) << text;
+    EXPECT_THAT(error.description(), HasSubstr("'" + std::string(text) + "'"));
+  }
+}
+
+TEST_F(WorkbookReaderTest, HugeRangesAreCutToTheDataOrRefused) {
+  ReaderLimits limits;
+  limits.max_range_cells = 100;
+  WorkbookReaderApplication app(limits);
+  auto book = app.Open(WriteBook("small.xlsx", Rows(5, 3)), {});
+  for (const char* text : {"A1:XFD1048576", "A:C", "1:5", "A1:Z10"}) {
+    std::vector<Cell> cells = book->Sheets(1).Range(text);
+    ASSERT_EQ(cells.size(), 15u) << text;
+    EXPECT_EQ(cells.back().text, "503");
+  }
+  // Below the limit the range stays complete even where the sheet is empty.
+  EXPECT_EQ(book->Sheets(1).Range("A1:J10").size(), 100u);
+  EXPECT_TRUE(book->Sheets(1).Range("D7:XFD1048576").empty());
+
+  auto big = app.Open(WriteBook("big.xlsx", Rows(20, 10)), {});
+  Error error = ErrorOf([&] { big->Sheets(1).Range("A1:XFD1048576"); });
+  EXPECT_THAT(error.description(),
+              AllOf(HasSubstr("200 cells"), HasSubstr("A1:J20"), HasSubstr("at most 100")));
+}
+
+TEST_F(WorkbookReaderTest, ScratchWorkbookAcceptsValidRangesOnly) {
+  auto book = app_.Add();
+  ASSERT_EQ(book->SheetCount(), 1);
+  std::vector<Cell> cells = book->Sheets(1).Range("b2:c3");
+  ASSERT_EQ(cells.size(), 4u);
+  EXPECT_EQ(cells[1].column, 3);
+  EXPECT_EQ(cells[1].row, 2);
+  EXPECT_EQ(cells[1].value.kind, CellValue::Kind::kEmpty);
+  EXPECT_EQ(ErrorOf([&] { book->Sheets(1).Range("not a range"); }).number(), kErrInvalidArgument);
+  EXPECT_TRUE(book->Sheets(1).Range("A1:XFD1048576").empty());
+}
+
+TEST_F(WorkbookReaderTest, ClosedWorkbooksAndAQuitApplicationRefuseWork) {
+  auto book = app_.Open(WriteBook("book.xlsx", Rows(1, 1)), {});
+  Worksheet& sheet = book->Sheets(1);
+  book->SetSaved(true);
+  book->Close();
+  EXPECT_EQ(sheet.Name(), "Data");
+  EXPECT_THAT(ErrorOf([&] { sheet.Range("A1"); }).description(), HasSubstr("closed"));
+
+  EXPECT_FALSE(app_.Visible());
+  app_.SetIgnoreRemoteRequests(true);
+  EXPECT_TRUE(app_.ignore_remote_requests());
+  app_.Quit();
+  EXPECT_THAT(ErrorOf([&] { app_.Add(); }).description(), HasSubstr("shut down"));
+  EXPECT_THAT(ErrorOf([&] { app_.Open(dir_.File("book.xlsx"), {}); }).description(),
+              HasSubstr("shut down"));
+}
+
+TEST_F(WorkbookReaderTest, FilesAreOnlyRead) {
+  std::string path = WriteBook("book.xlsx", Rows(2, 2));
+  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  auto before = std::filesystem::last_write_time(path);
+  std::string bytes = vintrel::testing::ReadFile(path);
+  auto book = app_.Open(path, {});
+  book->Sheets(1).Range("A1:B2");
+  book->SetSaved(true);
+  book->Close();
+  EXPECT_EQ(std::filesystem::last_write_time(path), before);
+  EXPECT_EQ(vintrel::testing::ReadFile(path), bytes);
+}
+
+TEST(WorkbookReaderFactoryTest, CreatesIndependentApplications) {
+  WorkbookReaderFactory factory;
+  auto first = factory.CreateApplication();
+  auto second = factory.CreateApplication();
+  first->Quit();
+  EXPECT_EQ(second->Add()->SheetCount(), 1);
+}
+
+// Workbooks written by the spreadsheet programs themselves.
+TEST(RealWorkbookTest, Date1904WorkbookShowsDatesCurrencyAndPercent) {
+  WorkbookReaderApplication app;
+  auto book = app.Open(FixturePath("xlsx/poi-48962-date1904-currency.xlsx"), {});
+  std::vector<Cell> cells = book->Sheets("Sheet1").Range("A1:G13");
+  auto at = [&](int row, int column) { return cells[(row - 1) * 7 + column - 1]; };
+  EXPECT_EQ(at(3, 5).text, "3/15/2008");
+  EXPECT_EQ(at(3, 5).value.kind, CellValue::Kind::kDate);
+  EXPECT_EQ(at(3, 5).value.ToText(), "3/15/2008");
+  EXPECT_EQ(at(8, 5).text, "30-Jun");
+  EXPECT_EQ(at(2, 5).text, "TBD");  // text in a date format stays text
+  EXPECT_EQ(at(4, 7).text, "TRUE");
+  EXPECT_EQ(at(13, 1).text, "$472.00");
+  EXPECT_EQ(at(13, 2).text, "($123.00)");
+  EXPECT_EQ(at(13, 3).text, "25.00%");
+  EXPECT_EQ(at(13, 6).text, "355,232.32 €");
+}
+
+TEST(RealWorkbookTest, MixedFormatsAndRepeatedDateFormats) {
+  WorkbookReaderApplication app;
+  auto mixed = app.Open(FixturePath("xlsx/poi-49273-mixed-formats.xlsx"), {});
+  EXPECT_EQ(mixed->SheetCount(), 3);
+  std::vector<Cell> row = mixed->Sheets(1).Range("A1:H1");
+  EXPECT_EQ(row[1].text, "1.000 ");
+  EXPECT_EQ(row[4].text, "Sunday, March 21, 2010");
+  EXPECT_EQ(row[5].text, "13时20分01秒");
+  EXPECT_EQ(row[7].text, " 1/2");
+
+  auto dates = app.Open(FixturePath("xlsx/poi-Formatting-dates-currency.xlsx"), {});
+  std::vector<Cell> column = dates->Sheets(1).Range("B2:B7");
+  std::vector<std::string> texts;
+  for (const Cell& cell : column) texts.push_back(cell.text);
+  EXPECT_THAT(texts, ::testing::ElementsAre("11/24/2006", "2006/11/24", "2006-11-24", "06/11/24",
+                                            "24/11/06", "24-11-06"));
+}
+
+TEST(RealWorkbookTest, LegacyXlsGivesValuesAndDates) {
+  WorkbookReaderApplication app;
+  auto book = app.Open(FixturePath("xls/poi-27933-date-currency-percent.xls"), {});
+  ASSERT_GE(book->SheetCount(), 1);
+  Worksheet& sheet = book->Sheets("Excel Test");
+  EXPECT_EQ(sheet.Type(), sheet_type::kWorksheet);
+  std::vector<Cell> cells = sheet.Range("A26:C29");
+  EXPECT_EQ(cells[0].text, "Label");
+  EXPECT_EQ(cells[2].value.kind, CellValue::Kind::kNumber);
+  EXPECT_EQ(cells[2].value.number, 1);
+  EXPECT_EQ(cells[11].value.kind, CellValue::Kind::kDate);
+  EXPECT_EQ(cells[11].number_format, "m/d/yyyy");
+  EXPECT_EQ(cells[11].text, "1/1/1900");
+}
+
+TEST(RealWorkbookTest, XlsTheLibraryCannotReadFailsClearly) {
+  WorkbookReaderApplication app;
+  Error error = ErrorOf([&] { app.Open(FixturePath("xls/poi-44861-euro-percent-date.xls"), {}); });
+  EXPECT_THAT(error.description(), HasSubstr("cannot be read as an .xls workbook"));
+}
+
+}  // namespace
+}  // namespace vintrel::host::workbook
