@@ -4,6 +4,7 @@
 #include <sqlext.h>
 #include <sqlucode.h>
 
+#include <cctype>
 #include <cstring>
 #include <mutex>
 
@@ -126,6 +127,14 @@ OdbcSession::OdbcSession(const std::string& connection_string, std::chrono::seco
                 "Cannot connect with '" + MaskPasswords(connection_string) + "': " + message);
   }
   SQLSetConnectAttr(dbc, SQL_ATTR_ACCESS_MODE, reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_ONLY), 0);
+  try {
+    EnforceReadOnly();
+  } catch (...) {
+    SQLDisconnect(dbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    dbc_ = nullptr;
+    throw;
+  }
   SQLWCHAR quote[8] = {};
   SQLSMALLINT quote_length = 0;
   if (Succeeded(SQLGetInfoW(dbc, SQL_IDENTIFIER_QUOTE_CHAR, quote, sizeof quote, &quote_length))) {
@@ -138,6 +147,33 @@ OdbcSession::~OdbcSession() {
   if (dbc_ != nullptr) {
     SQLDisconnect(dbc_);
     SQLFreeHandle(SQL_HANDLE_DBC, dbc_);
+  }
+}
+
+void OdbcSession::EnforceReadOnly() {
+  // Some drivers take the read-only attribute and still write (the SQLite driver does). The
+  // databases we know get told by the database's own means as well.
+  SQLWCHAR name[128] = {};
+  SQLSMALLINT length = 0;
+  if (!Succeeded(SQLGetInfoW(dbc_, SQL_DBMS_NAME, name, sizeof name, &length))) return;
+  std::string dbms =
+      Narrow(name, std::min<size_t>(static_cast<size_t>(length) / sizeof(SQLWCHAR), 127));
+  for (char& c : dbms) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  std::string statement;
+  if (dbms.find("sqlite") != std::string::npos) {
+    statement = "PRAGMA query_only = 1";
+  } else if (dbms.find("postgres") != std::string::npos) {
+    statement = "SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY";
+  } else if (dbms.find("mysql") != std::string::npos || dbms.find("mariadb") != std::string::npos) {
+    statement = "SET SESSION TRANSACTION READ ONLY";
+  } else {
+    return;
+  }
+  Statement run(*this);
+  std::u16string text = Utf8ToUtf16(statement);
+  if (!Succeeded(SQLExecDirectW(run.handle, const_cast<SQLWCHAR*>(Wide(text)), SQL_NTS))) {
+    std::string message = Diagnostics(SQL_HANDLE_STMT, run.handle);
+    throw Error(kErrUnspecified, kSource, "Cannot make the connection read-only: " + message);
   }
 }
 

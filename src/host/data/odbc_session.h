@@ -32,6 +32,7 @@ class OdbcSession : public Session {
   class Statement;
   QueryResult Fetch(Statement& statement, const std::string& what);
   std::string QuoteIdentifier(const std::string& name) const;
+  void EnforceReadOnly();
 
   void* dbc_ = nullptr;
   std::chrono::seconds command_timeout_;

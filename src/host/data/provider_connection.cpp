@@ -1,5 +1,6 @@
 #include "host/data/provider_connection.h"
 
+#include <cctype>
 #include <chrono>
 
 #include "host/client_recordset.h"
@@ -12,6 +13,12 @@
 namespace vintrel::host::data {
 namespace {
 constexpr char kSource[] = "Connection";
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
 }  // namespace
 
 ProviderConnection::~ProviderConnection() {
@@ -46,6 +53,13 @@ void ProviderConnection::Open(const std::string& user, const std::string& passwo
   } else {
     std::string text = choice.target;
     auto parts = ParseConnectionString(text);
+    // The SQLite ODBC driver creates a missing database file unless told not to.
+    auto driver = FindConnectionValue(parts, "Driver");
+    if (driver && Lower(*driver).find("sqlite") != std::string::npos &&
+        !FindConnectionValue(parts, "NoCreat")) {
+      if (!text.empty() && text.back() != ';') text += ';';
+      text += "NoCreat=1;";
+    }
     if (!user.empty() && !FindConnectionValue(parts, "UID")) {
       if (!text.empty() && text.back() != ';') text += ';';
       text += "UID=" + user + ";PWD=" + password + ";";

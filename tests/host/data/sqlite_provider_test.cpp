@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "data_test_support.h"
+#include "host/data/builtin_data_access.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::host::data {
+namespace {
+
+using Rows = std::vector<std::vector<FieldValue>>;
+
+constexpr char kSchema[] = R"sql(
+  CREATE TABLE sales(region TEXT, amount REAL, qty INTEGER, note TEXT, photo BLOB, sold DATE);
+  INSERT INTO sales VALUES ('north', 2.5, 10, NULL, x'00AB', '2026-12-31');
+  INSERT INTO sales VALUES ('south', 0.1, -3, 'Zürich', NULL, '2026-12-31 16:00:00');
+  CREATE VIEW big_sales AS SELECT region, qty FROM sales WHERE qty > 0;
+  CREATE TABLE "odd ""name"" x"(v TEXT);
+  INSERT INTO "odd ""name"" x" VALUES ('found');
+)sql";
+
+class SqliteProviderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = dir_.File("board.db");
+    BuildSqlite(path_, kSchema);
+  }
+
+  std::unique_ptr<Connection> Connect(const std::string& text) {
+    auto connection = access_.CreateConnection();
+    connection->SetConnectionString(text);
+    connection->Open();
+    return connection;
+  }
+
+  std::unique_ptr<Recordset> Query(Connection& connection, const std::string& source,
+                                   int options = command_option::kUnspecified) {
+    auto rs = access_.CreateRecordset();
+    rs->SetCursorLocation(cursor_location::kClient);
+    rs->SetLockType(lock_type::kReadOnly);
+    rs->SetActiveConnection(&connection);
+    rs->Open(source, options);
+    return rs;
+  }
+
+  testing::TempDir dir_;
+  std::string path_;
+  SystemClock clock_;
+  EventLoop loop_{clock_};
+  BuiltinDataAccess access_{loop_};
+};
+
+TEST_F(SqliteProviderTest, ValuesArriveAsInvariantText) {
+  auto connection = Connect("Provider=SQLite;Data Source=" + path_);
+  EXPECT_EQ(connection->State(), object_state::kOpen);
+  EXPECT_EQ(connection->ConnectionTimeout(), 15);
+  EXPECT_EQ(connection->CommandTimeout(), 30);
+  auto rs = Query(*connection, "SELECT * FROM sales ORDER BY region");
+  EXPECT_EQ(rs->RecordCount(), 2);
+  EXPECT_EQ(AllRows(*rs), (Rows{{"north", "2.5", "10", std::nullopt, "0x00AB", "2026-12-31"},
+                                {"south", "0.1", "-3", "Zürich", std::nullopt,
+                                 "2026-12-31 16:00:00"}}));
+  EXPECT_EQ(rs->Fields().Item("AMOUNT").Name(), "amount");
+}
+
+TEST_F(SqliteProviderTest, TableDirectQuotesTheName) {
+  auto connection = Connect(path_);  // a bare path is enough
+  EXPECT_EQ(AllRows(*Query(*connection, "odd \"name\" x", command_option::kTableDirect)),
+            (Rows{{"found"}}));
+  EXPECT_EQ(Query(*connection, "big_sales", command_option::kTableDirect)->RecordCount(), 1);
+  EXPECT_EQ(Query(*connection, "main.sales", command_option::kTableDirect)->RecordCount(), 2);
+  // A name is never SQL: this is looked up as a table and not found.
+  Error error = ErrorOf([&] {
+    Query(*connection, "sales; DROP TABLE sales", command_option::kTableDirect);
+  });
+  EXPECT_NE(error.description().find("no such table"), std::string::npos) << error.description();
+  EXPECT_NE(ErrorOf([&] { Query(*connection, "EXEC report", command_option::kTableDirect); })
+                .description()
+                .find("no stored procedures"),
+            std::string::npos);
+}
+
+TEST_F(SqliteProviderTest, SchemaListsTablesAndViews) {
+  auto connection = Connect("Provider=SQLite;Data Source=" + path_);
+  auto tables = connection->OpenSchema(schema::kTables);
+  std::vector<std::pair<std::string, std::string>> listed;
+  for (tables->MoveFirst(); !tables->IsEOF(); tables->MoveNext()) {
+    listed.emplace_back(*tables->Fields().Item("TABLE_TYPE").Value(),
+                        *tables->Fields().Item("TABLE_NAME").Value());
+  }
+  EXPECT_EQ(listed, (std::vector<std::pair<std::string, std::string>>{
+                        {"TABLE", "odd \"name\" x"}, {"TABLE", "sales"}, {"VIEW", "big_sales"}}));
+  EXPECT_EQ(ErrorOf([&] { connection->OpenSchema(4); }).number(), data_error::kInvalidArgument);
+}
+
+TEST_F(SqliteProviderTest, DatabaseIsNeverWritten) {
+  auto connection = Connect("Provider=SQLite;Data Source=" + path_);
+  Error error = ErrorOf([&] { Query(*connection, "INSERT INTO sales(region) VALUES ('x')"); });
+  EXPECT_NE(error.description().find("readonly"), std::string::npos) << error.description();
+  EXPECT_EQ(Query(*connection, "SELECT * FROM sales")->RecordCount(), 2);
+}
+
+TEST_F(SqliteProviderTest, FailuresCarrySqliteDescriptions) {
+  auto connection = Connect("Provider=SQLite;Data Source=" + path_);
+  EXPECT_NE(ErrorOf([&] { Query(*connection, "SELEC * FROM sales"); }).description().find("syntax"),
+            std::string::npos);
+  EXPECT_NE(ErrorOf([&] { Query(*connection, "SELECT * FROM missing_table"); })
+                .description()
+                .find("no such table: missing_table"),
+            std::string::npos);
+  EXPECT_NE(ErrorOf([&] { Query(*connection, "SELECT 1; SELECT 2"); }).description().find("one"),
+            std::string::npos);
+
+  auto missing = access_.CreateConnection();
+  missing->SetConnectionString("Provider=SQLite;Data Source=" + dir_.File("gone.db"));
+  EXPECT_NE(ErrorOf([&] { missing->Open(); }).description().find("unable to open"),
+            std::string::npos);
+  EXPECT_EQ(missing->State(), object_state::kClosed);
+
+  auto not_db = access_.CreateConnection();
+  not_db->SetConnectionString(dir_.Write("text.db", std::string(2000, 'x')));
+  EXPECT_NE(ErrorOf([&] { not_db->Open(); }).description().find("not a database"),
+            std::string::npos);
+}
+
+TEST_F(SqliteProviderTest, DisconnectedRecordsetKeepsItsRows) {
+  auto connection = Connect("Provider=SQLite;Data Source=" + path_);
+  auto rs = Query(*connection, "SELECT region FROM sales ORDER BY region");
+  rs->SetActiveConnection(nullptr);
+  connection->Close();
+  connection.reset();
+  rs->SetAbsolutePosition(2);
+  EXPECT_EQ(rs->Fields().Item("region").Value(), "south");
+  EXPECT_EQ(ErrorOf([&] { rs->Requery(); }).number(), data_error::kNoConnection);
+}
+
+TEST_F(SqliteProviderTest, ConnectionGoingFirstLeavesTheRecordsetUsable) {
+  auto connection = Connect("Provider=SQLite;Data Source=" + path_);
+  auto rs = Query(*connection, "SELECT region FROM sales");
+  connection.reset();  // still attached
+  EXPECT_EQ(rs->RecordCount(), 2);
+  EXPECT_EQ(ErrorOf([&] { rs->Requery(); }).number(), data_error::kNoConnection);
+}
+
+TEST_F(SqliteProviderTest, AsynchronousQueryReportsExecutingThenOpen) {
+  auto connection = Connect("Provider=SQLite;Data Source=" + path_);
+  auto rs = Query(*connection, "SELECT region FROM sales ORDER BY region",
+                  command_option::kAsyncExecute);
+  // The result only arrives through the event loop, so the recordset is executing until then.
+  EXPECT_EQ(rs->State(), object_state::kExecuting);
+  EXPECT_EQ(WaitWhileExecuting(*rs, loop_),
+            (std::vector<int>{object_state::kExecuting, object_state::kOpen}));
+  EXPECT_EQ(AllRows(*rs), (Rows{{"north"}, {"south"}}));
+}
+
+TEST_F(SqliteProviderTest, AsynchronousFailureIsRaisedByState) {
+  // A caller waiting for the open state gets the error instead of waiting forever.
+  auto connection = Connect("Provider=SQLite;Data Source=" + path_);
+  auto rs = Query(*connection, "SELECT * FROM missing_table", command_option::kAsyncExecute);
+  Error error = ErrorOf([&] { WaitWhileExecuting(*rs, loop_); });
+  EXPECT_NE(error.description().find("no such table"), std::string::npos);
+  EXPECT_EQ(ErrorOf([&] { rs->State(); }).number(), error.number()) << "until reopened";
+  rs->Close();
+  EXPECT_EQ(rs->State(), object_state::kClosed);
+  rs->Open("SELECT 1 AS one", command_option::kAsyncExecute);
+  WaitWhileExecuting(*rs, loop_);
+  EXPECT_EQ(rs->Fields().Item("one").Value(), "1");
+}
+
+TEST_F(SqliteProviderTest, RecordsetGoingFirstDuringAQueryIsSafe) {
+  auto connection = Connect("Provider=SQLite;Data Source=" + path_);
+  auto rs = Query(*connection, "SELECT * FROM sales", command_option::kAsyncExecute);
+  rs.reset();
+  loop_.DoEvents();  // the posted result finds nobody
+  EXPECT_EQ(Query(*connection, "SELECT * FROM sales")->RecordCount(), 2);
+}
+
+TEST_F(SqliteProviderTest, RequeryFollowsTheDatabaseAndSurvivesItsAbsence) {
+  auto connection = Connect("Provider=SQLite;Data Source=" + path_);
+  auto rs = Query(*connection, "sales", command_option::kTableDirect);
+  rs->SetActiveConnection(nullptr);
+  connection->Close();
+
+  BuildSqlite(path_, "INSERT INTO sales(region) VALUES ('east');");
+  connection->Open();
+  rs->SetActiveConnection(connection.get());
+  rs->Requery();
+  EXPECT_EQ(rs->RecordCount(), 3);
+  rs->SetActiveConnection(nullptr);
+  connection->Close();
+
+  // The file goes away: reopening fails with SQLite's reason, and the rows stay readable.
+  std::string moved = dir_.File("moved.db");
+  std::filesystem::rename(path_, moved);
+  Error error = ErrorOf([&] { connection->Open(); });
+  EXPECT_NE(error.description().find(path_), std::string::npos) << error.description();
+  EXPECT_EQ(rs->RecordCount(), 3);
+
+  // It comes back: the next requery works again.
+  std::filesystem::rename(moved, path_);
+  connection->Open();
+  rs->SetActiveConnection(connection.get());
+  rs->Requery();
+  EXPECT_EQ(rs->RecordCount(), 3);
+}
+
+TEST_F(SqliteProviderTest, RequeryKeepsAsynchronousOption) {
+  auto connection = Connect("Provider=SQLite;Data Source=" + path_);
+  auto rs = Query(*connection, "SELECT region FROM sales", command_option::kAsyncExecute);
+  WaitWhileExecuting(*rs, loop_);
+  rs->Requery();
+  EXPECT_EQ(rs->State(), object_state::kExecuting);
+  EXPECT_EQ(rs->RecordCount(), 2) << "the old rows stay readable meanwhile";
+  WaitWhileExecuting(*rs, loop_);
+  EXPECT_EQ(rs->State(), object_state::kOpen);
+}
+
+TEST_F(SqliteProviderTest, MisuseGivesClearErrors) {
+  auto rs = access_.CreateRecordset();
+  EXPECT_EQ(ErrorOf([&] { rs->Open("SELECT 1"); }).number(), data_error::kNoConnection);
+  auto closed = access_.CreateConnection();
+  closed->SetConnectionString(path_);
+  rs->SetActiveConnection(closed.get());
+  EXPECT_EQ(ErrorOf([&] { rs->Open("SELECT 1"); }).number(), data_error::kNoConnection);
+  closed->Open();
+  EXPECT_EQ(ErrorOf([&] { closed->Open(); }).number(), data_error::kObjectOpen);
+  EXPECT_EQ(ErrorOf([&] { closed->SetConnectionString("x.db"); }).number(),
+            data_error::kObjectOpen);
+  EXPECT_EQ(ErrorOf([&] { rs->Open("  "); }).number(), data_error::kInvalidArgument);
+
+  // With no connection and no source the recordset is a plain in-memory one.
+  auto memory = access_.CreateRecordset();
+  memory->Fields().Append("A", data_type::kVarChar, kMaxFieldSize);
+  memory->Open("");
+  memory->AddNew();
+  memory->Fields().Item("A").SetValue("x");
+  memory->Update();
+  EXPECT_EQ(memory->RecordCount(), 1);
+}
+
+}  // namespace
+}  // namespace vintrel::host::data
