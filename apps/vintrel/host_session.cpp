@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <iostream>
 
+#include "connections/connection_source.h"
+#include "connections/real_sources.h"
 #include "platform_parts.h"
 #include "support/module_state.h"
 
@@ -60,6 +62,7 @@ HostSession::HostSession(const SessionOptions& options)
   spreadsheet_ = MakeSpreadsheetFactory();
   platform.spreadsheet = spreadsheet_.get();
   host_ = MakeDocumentHost(clipboard_);
+  SetDefaultConnectionSourceFactory(connections::RealSources());
 
   connect_.OnConnection(*host_, kConnectModeStartup, ProgramAddIn());
   connect_.OnStartupComplete();

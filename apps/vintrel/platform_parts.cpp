@@ -1,19 +1,21 @@
 #include "platform_parts.h"
 
-#include "host/error.h"
+#include "host/data/builtin_data_access.h"
+#include "host/ooxml/package_application.h"
+#include "host/workbook/workbook_reader.h"
 
 namespace vintrel::app {
 
-std::unique_ptr<host::Application> MakeDocumentHost(host::Clipboard& /*clipboard*/) {
-  throw Error(kErrCannotCreateObject, "vintrel", "The presentation host is not available yet.");
+std::unique_ptr<host::Application> MakeDocumentHost(host::Clipboard& clipboard) {
+  return std::make_unique<ooxml::PackageApplication>(clipboard);
 }
 
-std::unique_ptr<host::DataAccess> MakeDataAccess(host::EventLoop& /*loop*/) {
-  return nullptr;
+std::unique_ptr<host::DataAccess> MakeDataAccess(host::EventLoop& loop) {
+  return std::make_unique<host::data::BuiltinDataAccess>(loop);
 }
 
 std::unique_ptr<host::SpreadsheetFactory> MakeSpreadsheetFactory() {
-  return nullptr;
+  return std::make_unique<host::workbook::WorkbookReaderFactory>();
 }
 
 }  // namespace vintrel::app

@@ -11,7 +11,8 @@ namespace vintrel::testing {
 TempDir::TempDir() {
   const char* base = std::getenv("TMPDIR");
   std::string pattern = std::string(base && *base ? base : "/tmp") + "/vintrel-test-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
+  if (mkdtemp(pattern.data()) == nullptr)
+    throw std::runtime_error("cannot create a temporary folder");
   path_ = pattern;
 }
 
@@ -20,7 +21,9 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ignored);
 }
 
-std::string TempDir::File(const std::string& name) const { return path_ + "/" + name; }
+std::string TempDir::File(const std::string& name) const {
+  return path_ + "/" + name;
+}
 
 std::string TempDir::Write(const std::string& name, const std::string& contents) const {
   std::string path = File(name);
