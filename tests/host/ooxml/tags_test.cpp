@@ -1,0 +1,144 @@
+// Tags on the presentation, slides and shapes, in the custom data lists and tag parts
+// PowerPoint writes.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "host/error.h"
+#include "host/ooxml/deck_builder.h"
+#include "host/ooxml/package_presentation.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::ooxml {
+namespace {
+
+using testing::ReadEntry;
+using vintrel::testing::FixturePath;
+using vintrel::testing::TempDir;
+
+TEST(Tags, ReadsTagsPowerPointWroteOnAllThreeOwners) {
+  auto deck = PackagePresentation::Open(FixturePath("pptx/shapecrawler-018-tags-chart-ole.pptx"));
+  host::Tags& presentation = deck->Tags();
+  ASSERT_EQ(presentation.Count(), 2);
+  EXPECT_EQ(presentation.Name(1), "THINKCELLPRESENTATIONDONOTDELETE");
+  EXPECT_EQ(presentation.Value(1).substr(0, 5), "<?xml") << "escaped XML comes back unescaped";
+  EXPECT_NE(presentation.Value(1).find('\n'), std::string::npos) << "&#xA; is a line feed";
+
+  host::Tags& slide = deck->Slides().Item(1).Tags();
+  ASSERT_EQ(slide.Count(), 8);
+  EXPECT_EQ(slide.Name(2), "MONE_MU_PICTURE PLACEHOLDER 13");
+  EXPECT_EQ(slide.Item("mone_mu_picture placeholder 13"),
+            "Top=2.362205E-04|Left=0|Width=780|Height=396.8141");
+
+  auto other =
+      PackagePresentation::Open(FixturePath("pptx/shapecrawler-035-shape-tags-hidden-slide.pptx"));
+  host::Shape& title = other->Slides().Item(1).Shapes().Item(1);
+  EXPECT_EQ(title.Name(), "Title 8");
+  ASSERT_EQ(title.Tags().Count(), 1);
+  EXPECT_EQ(title.Tags().Item("THINKCELLSHAPEDONOTDELETE"), "pISSnFEo5.Eec6uyzeKVPsg");
+}
+
+TEST(Tags, NamesWrittenLowerCaseByAnotherToolComeBackUpperCase) {
+  testing::DeckSpec spec = testing::OneSlide("");
+  spec.slides[0].after_tree = "<p:custDataLst><p:tags r:id=\"rId7\"/></p:custDataLst>";
+  spec.slides[0].rels =
+      "<Relationship Id=\"rId7\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+      "relationships/tags\" Target=\"../tags/tag1.xml\"/>";
+  spec.extra_parts.push_back(
+      {"ppt/tags/tag1.xml",
+       "<p:tagLst xmlns:p=\"http://schemas.openxmlformats.org/presentationml/2006/main\">"
+       "<p:tag name=\"quendra connection01\" val=\"0&#9;Sales&#9;C:\\data\\sales.txt\"/>"
+       "<p:tag name=\"Mixed Case\" val=\"Keeps Its Case\"/></p:tagLst>"});
+  spec.extra_content_types =
+      "<Override PartName=\"/ppt/tags/tag1.xml\" ContentType=\"application/"
+      "vnd.openxmlformats-officedocument.presentationml.tags+xml\"/>";
+  TempDir dir;
+  std::string path = dir.Write("lower.pptx", testing::BuildDeck(spec));
+  auto deck = PackagePresentation::Open(path);
+  host::Tags& tags = deck->Slides().Item(1).Tags();
+  ASSERT_EQ(tags.Count(), 2);
+  EXPECT_EQ(tags.Name(1), "QUENDRA CONNECTION01");
+  EXPECT_EQ(tags.Value(1), "0\tSales\tC:\\data\\sales.txt");
+  EXPECT_EQ(tags.Name(2), "MIXED CASE");
+  EXPECT_EQ(tags.Item("mixed case"), "Keeps Its Case");
+  // Replacing it by another spelling of the name keeps one tag, now stored upper-case.
+  tags.Add("Mixed CASE", "new");
+  EXPECT_EQ(tags.Count(), 2);
+  deck->Save();
+  std::string part = ReadEntry(path, "ppt/tags/tag1.xml");
+  EXPECT_NE(part.find("name=\"MIXED CASE\" val=\"new\""), std::string::npos) << part;
+  EXPECT_NE(part.find("val=\"0&#09;Sales&#09;C:\\data\\sales.txt\""), std::string::npos)
+      << "TABs must be written as character references: " << part;
+}
+
+TEST(Tags, AddReplaceDeleteOnEveryOwnerSurviveSaving) {
+  testing::DeckSpec spec = testing::OneSlide(
+      "<p:sp><p:nvSpPr><p:cNvPr id=\"2\" name=\"Title 1\"/><p:cNvSpPr/><p:nvPr><p:ph "
+      "type=\"title\"/><p:extLst><p:ext uri=\"{X}\"/></p:extLst></p:nvPr></p:nvSpPr><p:spPr/>"
+      "</p:sp>");
+  spec.slides[0].after_tree =
+      "<p:extLst><p:ext uri=\"{BB962C8B-B14F-4D97-AF65-F5344CB8AC3E}\"/></p:extLst>";
+  spec.presentation_tail = "<p:defaultTextStyle/>";
+  TempDir dir;
+  std::string path = dir.Write("tags.pptx", testing::BuildDeck(spec));
+  {
+    auto deck = PackagePresentation::Open(path);
+    host::Slide& slide = deck->Slides().Item(1);
+    host::Shape& shape = slide.Shapes().Item(1);
+    for (host::Tags* tags : {&deck->Tags(), &slide.Tags(), &shape.Tags()}) {
+      EXPECT_EQ(tags->Count(), 0);
+      EXPECT_EQ(tags->Item("ANY"), "");
+      tags->Add("quendra first", "1");
+      tags->Add("QUENDRA SECOND", "two\twith tab");
+      tags->Add("Quendra Third", "3\x01");  // a control character XML cannot hold is dropped
+      tags->Add("quendra first", "one");    // replaced in place
+      tags->Delete("absent");               // nothing happens
+    }
+    deck->Save();
+  }
+  auto deck = PackagePresentation::Open(path);
+  host::Slide& slide = deck->Slides().Item(1);
+  for (host::Tags* tags : {&deck->Tags(), &slide.Tags(), &slide.Shapes().Item(1).Tags()}) {
+    ASSERT_EQ(tags->Count(), 3);
+    EXPECT_EQ(tags->Name(1), "QUENDRA FIRST");
+    EXPECT_EQ(tags->Value(1), "one");
+    EXPECT_EQ(tags->Value(2), "two\twith tab");
+    EXPECT_EQ(tags->Value(3), "3");
+    tags->Delete("Quendra First");
+    ASSERT_EQ(tags->Count(), 2);
+    EXPECT_EQ(tags->Name(1), "QUENDRA SECOND") << "later tags move down";
+    EXPECT_THROW(tags->Name(3), Error);
+    EXPECT_THROW(tags->Value(0), Error);
+  }
+  // Each owner has its own part, listed in the content types, and the custom data lists sit
+  // where the schema puts them.
+  std::string types = ReadEntry(path, "[Content_Types].xml");
+  for (const char* part : {"/ppt/tags/tag1.xml", "/ppt/tags/tag2.xml", "/ppt/tags/tag3.xml"}) {
+    EXPECT_NE(types.find(std::string("PartName=\"") + part +
+                         "\" ContentType=\"application/"
+                         "vnd.openxmlformats-officedocument.presentationml.tags+xml\""),
+              std::string::npos)
+        << part;
+  }
+  std::string presentation = ReadEntry(path, "ppt/presentation.xml");
+  EXPECT_LT(presentation.find("<p:notesSz"), presentation.find("<p:custDataLst>"));
+  EXPECT_LT(presentation.find("<p:custDataLst>"), presentation.find("<p:defaultTextStyle"));
+  std::string slide_xml = ReadEntry(path, "ppt/slides/slide1.xml");
+  size_t shape_list = slide_xml.find("<p:custDataLst>");
+  size_t slide_list = slide_xml.find("<p:custDataLst>", shape_list + 1);
+  EXPECT_LT(slide_xml.find("<p:ph type=\"title\"/>"), shape_list);
+  EXPECT_LT(shape_list, slide_xml.find("<p:extLst><p:ext uri=\"{X}\"/>"));
+  EXPECT_LT(slide_xml.find("</p:spTree>"), slide_list);
+  EXPECT_LT(slide_list, slide_xml.find("<p:extLst><p:ext uri=\"{BB962C8B"));
+}
+
+TEST(Tags, EmptyNameIsRefused) {
+  TempDir dir;
+  auto deck =
+      PackagePresentation::Open(dir.Write("d.pptx", testing::BuildDeck(testing::OneSlide(""))));
+  EXPECT_THROW(deck->Tags().Add("", "x"), Error);
+  EXPECT_TRUE(deck->Saved());
+}
+
+}  // namespace
+}  // namespace vintrel::ooxml
