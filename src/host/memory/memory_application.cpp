@@ -1,6 +1,7 @@
 #include "host/memory/memory_application.h"
 
 #include <algorithm>
+#include <exception>
 #include <utility>
 
 #include "host/error.h"
@@ -162,24 +163,34 @@ void MemoryApplication::ClosePresentation(MemoryPresentation& presentation) {
     Fail(kErrInvalidArgument, "ClosePresentation", "the presentation is not open");
   }
   if (show_ != nullptr && &show_->presentation() == &presentation) EndSlideShow();
-  if (sink_ != nullptr) sink_->PresentationClose(presentation);
+  // The host closes the presentation whatever the handler does; its failure comes out after.
+  std::exception_ptr failure;
+  if (sink_ != nullptr) {
+    try {
+      sink_->PresentationClose(presentation);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+  }
   // The sink may have closed other presentations meanwhile: look again.
   auto it = Find(presentation);
-  if (it == open_.end()) return;
-  const bool was_active = it->window != nullptr && it->window.get() == active_window_;
-  presentation.MarkClosed();
-  closed_.push_back(std::move(*it));
-  open_.erase(it);
-  if (was_active) {
-    // The host activates the most recently opened remaining window.
-    active_window_ = nullptr;
-    for (auto rit = open_.rbegin(); rit != open_.rend(); ++rit) {
-      if (rit->window) {
-        active_window_ = rit->window.get();
-        break;
+  if (it != open_.end()) {
+    const bool was_active = it->window != nullptr && it->window.get() == active_window_;
+    presentation.MarkClosed();
+    closed_.push_back(std::move(*it));
+    open_.erase(it);
+    if (was_active) {
+      // The host activates the most recently opened remaining window.
+      active_window_ = nullptr;
+      for (auto rit = open_.rbegin(); rit != open_.rend(); ++rit) {
+        if (rit->window) {
+          active_window_ = rit->window.get();
+          break;
+        }
       }
     }
   }
+  if (failure) std::rethrow_exception(failure);
 }
 
 void MemoryApplication::SavePresentation(MemoryPresentation& presentation) {
@@ -237,11 +248,20 @@ void MemoryApplication::RaiseNextSlide(MemorySlideShowWindow& window) {
 void MemoryApplication::EndSlideShow() {
   if (show_ == nullptr) Fail(kErrUnspecified, "EndSlideShow", "no show is running");
   MemorySlideShowWindow* show = show_;
-  // The host raises the end while the presentation still reports its show window.
-  if (sink_ != nullptr) sink_->SlideShowEnd(show->presentation());
+  // The host raises the end while the presentation still reports its show window, and ends the
+  // show whatever the handler does; its failure comes out after.
+  std::exception_ptr failure;
+  if (sink_ != nullptr) {
+    try {
+      sink_->SlideShowEnd(show->presentation());
+    } catch (...) {
+      failure = std::current_exception();
+    }
+  }
   show->set_running(false);
   show->presentation().set_show_window(nullptr);
   show_ = nullptr;
+  if (failure) std::rethrow_exception(failure);
 }
 
 MemoryPresentation& MemoryApplication::presentation(int index) {

@@ -2,8 +2,9 @@
 // shows, command bars, and the application events, raised when a test calls the helper that
 // stands for what a person or the host would do (OpenPresentation, SavePresentation,
 // StartSlideShow, ChangeSelection, ...). Events go to the one subscribed sink at once, on the
-// caller's thread; an exception from the sink comes back out of the helper (for open and save,
-// as the host's own failure).
+// caller's thread. An exception from the sink comes back out of the helper (or out of the host
+// call that raised the event, such as Presentations.Open or SlideShowView.Next): a failed save
+// handler stops the save, while close and show end complete first and rethrow after.
 #ifndef VINTREL_HOST_MEMORY_MEMORY_APPLICATION_H_
 #define VINTREL_HOST_MEMORY_MEMORY_APPLICATION_H_
 
@@ -83,8 +84,8 @@ class MemoryApplication : public host::Application {
   // Raises the open or new-presentation event for a presentation added with AddPresentation.
   void RaisePresentationOpen(MemoryPresentation& presentation);
   void RaiseNewPresentation(MemoryPresentation& presentation);
-  // Raises PresentationClose, then closes the presentation and its window: it leaves
-  // Presentations, and every further call on it or its slides and shapes fails.
+  // Ends a show of it, raises PresentationClose, then closes the presentation and its window: it
+  // leaves Presentations, and every further call on it or its slides and shapes fails.
   void ClosePresentation(MemoryPresentation& presentation);
   // Raises PresentationSave, then saves (Presentation.Save). When the sink fails, nothing is
   // saved and the failure comes back out.

@@ -411,12 +411,14 @@ MemoryCommandBar& MemoryCommandBars::AddBar(std::string name, bool built_in, boo
   return *bars_.back();
 }
 
-CommandBar& MemoryCommandBars::Add(const std::string& name, int /*position*/, bool temporary) {
+CommandBar& MemoryCommandBars::Add(const std::string& name, int position, bool temporary) {
   if (faults_ != nullptr) faults_->Enter("CommandBars.Add", nullptr);
   if (find(name) != nullptr) {
     Fail(kErrInvalidArgument, "CommandBars.Add", "a bar named " + name + " exists");
   }
-  return AddBar(name, /*built_in=*/false, temporary);
+  MemoryCommandBar& bar = AddBar(name, /*built_in=*/false, temporary);
+  bar.position_ = position;
+  return bar;
 }
 
 CommandBar& MemoryCommandBars::Item(const std::string& name) {

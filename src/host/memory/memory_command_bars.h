@@ -180,6 +180,8 @@ class MemoryCommandBar : public host::CommandBar {
 
   const std::string& name() const { return name_; }
   bool visible() const { return visible_; }
+  // The position given to CommandBars.Add (0 for the host's own bars).
+  int position() const { return position_; }
   bool built_in() const { return built_in_; }
   bool temporary() const { return temporary_; }
   bool deleted() const { return deleted_; }
@@ -196,6 +198,7 @@ class MemoryCommandBar : public host::CommandBar {
   FaultInjector* faults_;
   bool visible_ = false;
   bool deleted_ = false;
+  int position_ = 0;
   MemoryCommandBarControls controls_;
 };
 

@@ -92,6 +92,14 @@ TEST_F(MemoryApplicationTest, FailingSaveHandlerStopsTheSave) {
   EXPECT_FALSE(p.Saved());
 }
 
+TEST_F(MemoryApplicationTest, FailingCloseHandlerStillCloses) {
+  MemoryPresentation& p = app_.AddPresentation("/decks/a.pptx");
+  events_.FailOn("Close:");
+  EXPECT_NE(ErrorNumberOf([&] { app_.ClosePresentation(p); }), 0);
+  EXPECT_TRUE(p.closed());
+  EXPECT_EQ(app_.Presentations().Count(), 0);
+}
+
 TEST_F(MemoryApplicationTest, SavedCopyOpensAgainWithItsContent) {
   MemoryPresentation& p = app_.AddPresentation("/decks/a.pptx");
   p.AddSlide().AddTextBox("hello").WithTag("QUENDRA X", "1");
@@ -235,6 +243,15 @@ TEST_F(SlideShowTest, NextCalledFromTheNextSlideHandlerMovesOnAgain) {
   app_.NextSlide();
   EXPECT_EQ(window.View().Slide().SlideIndex(), 3);
   EXPECT_THAT(events_.events, ElementsAre("Begin:1", "Next:2", "Next:3"));
+}
+
+TEST_F(SlideShowTest, FailingEndHandlerStillEndsTheShow) {
+  app_.StartSlideShow(deck_);
+  events_.FailOn("End:");
+  EXPECT_NE(ErrorNumberOf([&] { app_.EndSlideShow(); }), 0);
+  EXPECT_EQ(app_.show(), nullptr);
+  EXPECT_EQ(deck_.SlideShowWindow(), nullptr);
+  app_.StartSlideShow(deck_);  // a new show can start
 }
 
 TEST_F(SlideShowTest, PointerTypeIsKeptOnTheView) {
