@@ -1,0 +1,92 @@
+// Text of a shape as the host gives it (CR between paragraphs, VT for line breaks) and text
+// replacement that keeps the look of the first run.
+#include "host/ooxml/shape_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "host/ooxml/xml_util.h"
+
+namespace vintrel::ooxml {
+namespace {
+
+const char kBody[] =
+    "<p:txBody xmlns:p=\"p\" xmlns:a=\"a\"><a:bodyPr/><a:lstStyle/>"
+    "<a:p><a:pPr algn=\"ctr\"/><a:r><a:rPr lang=\"en-US\" b=\"1\" err=\"1\"><a:hlinkClick "
+    "r:id=\"rId9\"/></a:rPr><a:t> Foo Bar </a:t></a:r><a:br><a:rPr lang=\"en-US\"/></a:br>"
+    "<a:fld id=\"{1}\" type=\"slidenum\"><a:rPr lang=\"en-US\"/><a:t>7</a:t></a:fld>"
+    "<a:endParaRPr lang=\"en-US\" dirty=\"0\"/></a:p>"
+    "<a:p><a:r><a:rPr lang=\"de-DE\" i=\"1\"/><a:t>second</a:t></a:r>"
+    "<a:endParaRPr lang=\"de-DE\" sz=\"900\"/></a:p></p:txBody>";
+
+class ShapeText : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(ParseXml(doc_, kBody), ""); }
+  pugi::xml_node body() { return doc_.document_element(); }
+  std::string Xml() { return WriteXml(doc_); }
+  pugi::xml_document doc_;
+};
+
+TEST_F(ShapeText, ReadsParagraphsBreaksFieldsAndSpaces) {
+  EXPECT_EQ(ReadBodyText(body()), " Foo Bar \v7\rsecond");
+}
+
+TEST_F(ShapeText, WritesParagraphsAndBreaksWithTheFirstRunsLook) {
+  WriteBodyText(body(), "one\r\ntwo\vthree\nfour\rfive");
+  EXPECT_EQ(ReadBodyText(body()), "one\rtwo\vthree\rfour\rfive");
+  std::string xml = Xml();
+  // Every paragraph gets the first one's properties and every run its formatting, without the
+  // hyperlink and the spelling mark.
+  EXPECT_EQ(xml.find("<a:pPr algn=\"ctr\"/><a:r><a:rPr lang=\"en-US\" b=\"1\"/><a:t>one</a:t>"),
+            xml.find("<a:pPr"));
+  EXPECT_EQ(xml.find("hlinkClick"), std::string::npos);
+  EXPECT_EQ(xml.find("err="), std::string::npos);
+  EXPECT_NE(xml.find("<a:t>two</a:t></a:r><a:br><a:rPr lang=\"en-US\" b=\"1\"/></a:br><a:r>"),
+            std::string::npos);
+  // The paragraph end mark comes from the last paragraph.
+  EXPECT_NE(xml.find("<a:t>five</a:t></a:r><a:endParaRPr lang=\"de-DE\" sz=\"900\"/></a:p>"),
+            std::string::npos);
+  EXPECT_NE(xml.find("<a:bodyPr/><a:lstStyle/><a:p>"), std::string::npos);
+}
+
+TEST_F(ShapeText, EmptyTextKeepsOneEmptyParagraph) {
+  WriteBodyText(body(), "");
+  EXPECT_EQ(ReadBodyText(body()), "");
+  std::string xml = Xml();
+  EXPECT_NE(xml.find("<a:p><a:pPr algn=\"ctr\"/><a:endParaRPr lang=\"de-DE\" sz=\"900\"/></a:p>"),
+            std::string::npos)
+      << xml;
+  EXPECT_EQ(xml.find("<a:r>"), std::string::npos);
+}
+
+TEST_F(ShapeText, BlankLinesAndEdgeBreaksSurvive) {
+  for (const std::string text : {"\r", "a\r\rb", "\va", "a\v", " ", "tab\there"}) {
+    WriteBodyText(body(), text);
+    EXPECT_EQ(ReadBodyText(body()), text);
+  }
+}
+
+TEST_F(ShapeText, ControlCharactersXmlCannotHoldAreDropped) {
+  WriteBodyText(body(), std::string("a\x01"
+                                    "b\x1F"
+                                    "c\x0C",
+                                    6));
+  EXPECT_EQ(ReadBodyText(body()), "abc");
+  pugi::xml_document again;
+  EXPECT_EQ(ParseXml(again, Xml()), "");
+}
+
+TEST(ShapeTextWithoutParagraphs, BodyWithNoParagraphGetsOne) {
+  pugi::xml_document doc;
+  ASSERT_EQ(ParseXml(doc, "<p:txBody xmlns:p=\"p\" xmlns:a=\"a\"><a:bodyPr/></p:txBody>"), "");
+  EXPECT_EQ(ReadBodyText(doc.document_element()), "");
+  WriteBodyText(doc.document_element(), "x");
+  EXPECT_EQ(
+      WriteXml(doc).find("<a:bodyPr/><a:p><a:r><a:t>x</a:t></a:r></a:p>") != std::string::npos,
+      true)
+      << WriteXml(doc);
+}
+
+}  // namespace
+}  // namespace vintrel::ooxml
