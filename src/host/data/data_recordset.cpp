@@ -38,13 +38,15 @@ DataRecordset::~DataRecordset() {
 
 void DataRecordset::StopWorker() {
   if (!worker_.joinable()) return;
-  // The worker owns a share of the session, so cancelling through it is safe even when the
-  // connection has been closed meanwhile.
-  if (running_ && provider_ != nullptr && provider_->State() == object_state::kOpen) {
-    provider_->session()->session->Cancel();
+  // The recordset shares the session with the worker, so cancelling through it is safe even
+  // when the connection has been closed meanwhile.
+  if (running_) {
+    *cancel_ = true;
+    running_handle_->session->Cancel(cancel_.get());
   }
   worker_.join();
   running_ = false;
+  running_handle_.reset();
   ++generation_;  // a result already posted is stale now
 }
 
@@ -144,14 +146,19 @@ void DataRecordset::Run(const std::string& source, int options) {
   }
   StopWorker();
   running_ = true;
+  running_handle_ = handle;
+  auto cancel = cancel_ = std::make_shared<std::atomic<bool>>(false);
   unsigned generation = ++generation_;
   std::weak_ptr<DataRecordset*> self = self_;
   EventLoop* loop = &loop_;
-  worker_ = std::thread([handle, source, kind, generation, self, loop] {
+  worker_ = std::thread([handle, cancel, source, kind, generation, self, loop] {
     auto outcome = std::make_shared<Outcome>();
     try {
       std::lock_guard<std::mutex> lock(handle->mutex);
-      outcome->result = handle->session->Execute(source, kind);
+      if (handle->closing) {
+        throw Error(kErrUnspecified, kSource, "The query was cancelled: its connection was closed before it ran.");
+      }
+      outcome->result = handle->session->Execute(source, kind, cancel.get());
     } catch (const Error& error) {
       outcome->error = error;
     } catch (const std::exception& error) {
@@ -167,6 +174,7 @@ void DataRecordset::Finish(unsigned generation, std::shared_ptr<Outcome> outcome
   if (generation != generation_) return;
   if (worker_.joinable()) worker_.join();  // it has posted this and is ending
   running_ = false;
+  running_handle_.reset();
   if (outcome->error) {
     async_error_ = outcome->error;
     return;

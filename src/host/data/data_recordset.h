@@ -61,6 +61,9 @@ class DataRecordset : public ClientRecordset {
   bool running_ = false;
   std::optional<Error> async_error_;
   std::thread worker_;
+  // The running query's session and cancel token.
+  std::shared_ptr<SessionHandle> running_handle_;
+  std::shared_ptr<std::atomic<bool>> cancel_;
   unsigned generation_ = 0;
   // Posted results hold a weak reference: a recordset that is gone ignores them.
   std::shared_ptr<DataRecordset*> self_;

@@ -82,13 +82,12 @@ class OdbcSession::Statement {
     SQLSetStmtAttr(
         handle, SQL_ATTR_QUERY_TIMEOUT,
         reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(session.command_timeout_.count())), 0);
-    std::lock_guard<std::mutex> lock(session.running_mutex_);
-    session.running_ = handle;
   }
   ~Statement() {
     {
       std::lock_guard<std::mutex> lock(session_.running_mutex_);
       session_.running_ = nullptr;
+      session_.running_token_ = nullptr;
     }
     SQLFreeHandle(SQL_HANDLE_STMT, handle);
   }
@@ -177,9 +176,20 @@ void OdbcSession::EnforceReadOnly() {
   }
 }
 
-void OdbcSession::Cancel() {
+void OdbcSession::Cancel(const std::atomic<bool>* cancel) {
   std::lock_guard<std::mutex> lock(running_mutex_);
-  if (running_ != nullptr) SQLCancel(running_);
+  if (cancel == nullptr) closing_ = true;
+  if (running_ != nullptr && (cancel == nullptr || cancel == running_token_)) SQLCancel(running_);
+}
+
+void OdbcSession::StartQuery(Statement& statement, const std::string& source,
+                             const std::atomic<bool>* cancel) {
+  std::lock_guard<std::mutex> lock(running_mutex_);
+  if (closing_ || (cancel && *cancel)) {
+    throw Error(kErrUnspecified, kSource, "The query '" + source + "' was cancelled.");
+  }
+  running_ = statement.handle;
+  running_token_ = cancel;
 }
 
 std::string OdbcSession::QuoteIdentifier(const std::string& name) const {
@@ -202,7 +212,8 @@ std::string OdbcSession::QuoteIdentifier(const std::string& name) const {
   return quoted + q;
 }
 
-QueryResult OdbcSession::Execute(const std::string& source, CommandKind kind) {
+QueryResult OdbcSession::Execute(const std::string& source, CommandKind kind,
+                                 const std::atomic<bool>* cancel) {
   std::string sql = source;
   if (kind == CommandKind::kTable) {
     std::string name;
@@ -212,6 +223,7 @@ QueryResult OdbcSession::Execute(const std::string& source, CommandKind kind) {
     sql = "SELECT * FROM " + name;
   }
   Statement statement(*this);
+  StartQuery(statement, source, cancel);
   std::u16string text = Utf8ToUtf16(sql);
   SQLRETURN rc = SQLExecDirectW(statement.handle, const_cast<SQLWCHAR*>(Wide(text)), SQL_NTS);
   if (!Succeeded(rc) && rc != SQL_NO_DATA) {

@@ -21,15 +21,17 @@ class OdbcSession : public Session {
               std::chrono::seconds command_timeout);
   ~OdbcSession() override;
 
-  QueryResult Execute(const std::string& source, CommandKind kind) override;
+  QueryResult Execute(const std::string& source, CommandKind kind,
+                      const std::atomic<bool>* cancel = nullptr) override;
   QueryResult Tables() override;
-  void Cancel() override;
+  void Cancel(const std::atomic<bool>* cancel) override;
 
   // The names of the installed ODBC drivers.
   static std::vector<std::string> InstalledDrivers();
 
  private:
   class Statement;
+  void StartQuery(Statement& statement, const std::string& source, const std::atomic<bool>* cancel);
   QueryResult Fetch(Statement& statement, const std::string& what);
   std::string QuoteIdentifier(const std::string& name) const;
   void EnforceReadOnly();
@@ -38,7 +40,9 @@ class OdbcSession : public Session {
   std::chrono::seconds command_timeout_;
   std::string quote_;  // the driver's identifier quote; empty when it has none
   std::mutex running_mutex_;
-  void* running_ = nullptr;  // the statement being executed, for Cancel
+  void* running_ = nullptr;                           // the statement being executed
+  const std::atomic<bool>* running_token_ = nullptr;  // and its query's cancel token
+  bool closing_ = false;
 };
 
 }  // namespace vintrel::host::data

@@ -73,7 +73,8 @@ void ProviderConnection::Open(const std::string& user, const std::string& passwo
 void ProviderConnection::Close() {
   if (!session_) throw Error(data_error::kObjectClosed, kSource, "The connection is not open.");
   std::shared_ptr<SessionHandle> handle = std::move(session_);
-  handle->session->Cancel();
+  handle->closing = true;
+  handle->session->Cancel(nullptr);
   // Wait for a query still running on a worker thread; the last owner closes the session.
   std::lock_guard<std::mutex> lock(handle->mutex);
 }

@@ -4,6 +4,7 @@
 #ifndef VINTREL_HOST_DATA_SESSION_H_
 #define VINTREL_HOST_DATA_SESSION_H_
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -28,18 +29,22 @@ class Session {
  public:
   virtual ~Session() = default;
   // Runs `source` and fetches every row. Throws vintrel::Error with the database's own
-  // description when the query fails.
-  virtual QueryResult Execute(const std::string& source, CommandKind kind) = 0;
+  // description when the query fails, or when `cancel` is (or becomes) set.
+  virtual QueryResult Execute(const std::string& source, CommandKind kind,
+                              const std::atomic<bool>* cancel = nullptr) = 0;
   // The tables and views: TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE, DESCRIPTION.
   virtual QueryResult Tables() = 0;
-  // Asks a running Execute to stop soon (it then fails). Safe from any thread.
-  virtual void Cancel() = 0;
+  // Asks the running Execute to stop soon (it then fails) when it was given `cancel`; with null,
+  // stops whatever runs and every query after it (the session is being closed). The caller sets
+  // its token before calling. Safe from any thread.
+  virtual void Cancel(const std::atomic<bool>* cancel) = 0;
 };
 
 // A session shared between a connection and the queries running on it, so that a worker thread
 // can finish with it even when the connection object goes first.
 struct SessionHandle {
   std::mutex mutex;  // held while the session works
+  std::atomic<bool> closing{false};
   std::unique_ptr<Session> session;
 };
 

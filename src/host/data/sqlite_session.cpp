@@ -45,7 +45,7 @@ SqliteSession::SqliteSession(const std::string& path, std::chrono::seconds comma
       db_, 1000,
       [](void* self) -> int {
         auto* session = static_cast<SqliteSession*>(self);
-        if (session->cancelled_) return 1;
+        if (session->closing_ || (session->cancel_ && *session->cancel_)) return 1;
         if (std::chrono::steady_clock::now() > session->deadline_) {
           session->timed_out_ = true;
           return 1;
@@ -71,12 +71,14 @@ SqliteSession::~SqliteSession() {
   sqlite3_close(db_);
 }
 
-void SqliteSession::Cancel() {
-  cancelled_ = true;
+void SqliteSession::Cancel(const std::atomic<bool>* cancel) {
+  // The progress handler looks at the running query's token; only closing needs a flag here.
+  if (cancel == nullptr) closing_ = true;
 }
 
 void SqliteSession::Fail(const std::string& what) const {
   std::string message = sqlite3_errmsg(db_);
+  if (sqlite3_errcode(db_) == SQLITE_INTERRUPT && !timed_out_) message = "the query was cancelled";
   if (timed_out_) {
     message = "the query ran longer than the command timeout of " +
               std::to_string(command_timeout_.count()) + " s";
@@ -84,7 +86,8 @@ void SqliteSession::Fail(const std::string& what) const {
   throw Error(kErrUnspecified, kSource, what + ": " + message + ".");
 }
 
-QueryResult SqliteSession::Execute(const std::string& source, CommandKind kind) {
+QueryResult SqliteSession::Execute(const std::string& source, CommandKind kind,
+                                   const std::atomic<bool>* cancel) {
   std::string sql;
   switch (kind) {
     case CommandKind::kText:
@@ -102,7 +105,14 @@ QueryResult SqliteSession::Execute(const std::string& source, CommandKind kind) 
       throw Error(kErrUnspecified, kSource,
                   "SQLite databases have no stored procedures: cannot run '" + source + "'.");
   }
-  cancelled_ = false;
+  if (closing_ || (cancel && *cancel)) {
+    throw Error(kErrUnspecified, kSource, "The query '" + source + "' was cancelled.");
+  }
+  cancel_ = cancel;
+  struct ClearToken {
+    const std::atomic<bool>*& token;
+    ~ClearToken() { token = nullptr; }
+  } clear{cancel_};
   timed_out_ = false;
   deadline_ = std::chrono::steady_clock::now() + command_timeout_;
   Statement statement;

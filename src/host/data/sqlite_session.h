@@ -21,9 +21,10 @@ class SqliteSession : public Session {
   SqliteSession(const std::string& path, std::chrono::seconds command_timeout);
   ~SqliteSession() override;
 
-  QueryResult Execute(const std::string& source, CommandKind kind) override;
+  QueryResult Execute(const std::string& source, CommandKind kind,
+                      const std::atomic<bool>* cancel = nullptr) override;
   QueryResult Tables() override;
-  void Cancel() override;
+  void Cancel(const std::atomic<bool>* cancel) override;
 
  private:
   [[noreturn]] void Fail(const std::string& what) const;
@@ -32,7 +33,8 @@ class SqliteSession : public Session {
   sqlite3* db_ = nullptr;
   std::chrono::seconds command_timeout_;
   std::chrono::steady_clock::time_point deadline_;
-  std::atomic<bool> cancelled_{false};
+  std::atomic<bool> closing_{false};
+  const std::atomic<bool>* cancel_ = nullptr;  // the running query's token
   bool timed_out_ = false;
 };
 

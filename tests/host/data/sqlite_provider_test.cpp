@@ -58,9 +58,9 @@ TEST_F(SqliteProviderTest, ValuesArriveAsInvariantText) {
   EXPECT_EQ(connection->CommandTimeout(), 30);
   auto rs = Query(*connection, "SELECT * FROM sales ORDER BY region");
   EXPECT_EQ(rs->RecordCount(), 2);
-  EXPECT_EQ(AllRows(*rs), (Rows{{"north", "2.5", "10", std::nullopt, "0x00AB", "2026-12-31"},
-                                {"south", "0.1", "-3", "Zürich", std::nullopt,
-                                 "2026-12-31 16:00:00"}}));
+  EXPECT_EQ(AllRows(*rs),
+            (Rows{{"north", "2.5", "10", std::nullopt, "0x00AB", "2026-12-31"},
+                  {"south", "0.1", "-3", "Zürich", std::nullopt, "2026-12-31 16:00:00"}}));
   EXPECT_EQ(rs->Fields().Item("AMOUNT").Name(), "amount");
 }
 
@@ -71,9 +71,8 @@ TEST_F(SqliteProviderTest, TableDirectQuotesTheName) {
   EXPECT_EQ(Query(*connection, "big_sales", command_option::kTableDirect)->RecordCount(), 1);
   EXPECT_EQ(Query(*connection, "main.sales", command_option::kTableDirect)->RecordCount(), 2);
   // A name is never SQL: this is looked up as a table and not found.
-  Error error = ErrorOf([&] {
-    Query(*connection, "sales; DROP TABLE sales", command_option::kTableDirect);
-  });
+  Error error =
+      ErrorOf([&] { Query(*connection, "sales; DROP TABLE sales", command_option::kTableDirect); });
   EXPECT_NE(error.description().find("no such table"), std::string::npos) << error.description();
   EXPECT_NE(ErrorOf([&] { Query(*connection, "EXEC report", command_option::kTableDirect); })
                 .description()
@@ -145,8 +144,8 @@ TEST_F(SqliteProviderTest, ConnectionGoingFirstLeavesTheRecordsetUsable) {
 
 TEST_F(SqliteProviderTest, AsynchronousQueryReportsExecutingThenOpen) {
   auto connection = Connect("Provider=SQLite;Data Source=" + path_);
-  auto rs = Query(*connection, "SELECT region FROM sales ORDER BY region",
-                  command_option::kAsyncExecute);
+  auto rs =
+      Query(*connection, "SELECT region FROM sales ORDER BY region", command_option::kAsyncExecute);
   // The result only arrives through the event loop, so the recordset is executing until then.
   EXPECT_EQ(rs->State(), object_state::kExecuting);
   EXPECT_EQ(WaitWhileExecuting(*rs, loop_),

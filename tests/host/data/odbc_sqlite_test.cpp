@@ -1,0 +1,127 @@
+// The ODBC provider against a real driver that needs no server: the SQLite ODBC driver.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "data_test_support.h"
+#include "host/data/builtin_data_access.h"
+#include "host/data/odbc_session.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::host::data {
+namespace {
+
+using Rows = std::vector<std::vector<FieldValue>>;
+
+class OdbcSqliteTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto drivers = OdbcSession::InstalledDrivers();
+    if (std::find(drivers.begin(), drivers.end(), "SQLite3") == drivers.end()) {
+      GTEST_SKIP() << "the SQLite3 ODBC driver is not installed (libsqliteodbc)";
+    }
+    path_ = dir_.File("odbc.db");
+    BuildSqlite(path_, R"sql(
+      CREATE TABLE sales(region TEXT, amount REAL, qty INTEGER, price NUMERIC(10,3), sold DATE,
+                         sold_at TIMESTAMP, photo BLOB);
+      INSERT INTO sales VALUES ('north', 2.5, 10, 2.5, '2026-12-31', '2026-12-31 16:00:00',
+                                x'00AB');
+      INSERT INTO sales VALUES ('Zürich', NULL, -3, 3, NULL, NULL, NULL);
+      CREATE VIEW big_sales AS SELECT region FROM sales WHERE qty > 0;
+      CREATE TABLE "odd ""name"" x"(v TEXT);
+      INSERT INTO "odd ""name"" x" VALUES ('found');
+    )sql");
+    text_ = "Driver=SQLite3;Database=" + path_;
+  }
+
+  std::unique_ptr<Connection> Connect(const std::string& text) {
+    auto connection = access_.CreateConnection();
+    connection->SetConnectionString(text);
+    connection->Open();
+    return connection;
+  }
+
+  std::unique_ptr<Recordset> Query(Connection& connection, const std::string& source,
+                                   int options = command_option::kUnspecified) {
+    auto rs = access_.CreateRecordset();
+    rs->SetActiveConnection(&connection);
+    rs->Open(source, options);
+    while (rs->State() == object_state::kExecuting) loop_.DoEvents();
+    return rs;
+  }
+
+  testing::TempDir dir_;
+  std::string path_;
+  std::string text_;
+  SystemClock clock_;
+  EventLoop loop_{clock_};
+  BuiltinDataAccess access_{loop_};
+};
+
+TEST_F(OdbcSqliteTest, TypedColumnsArriveAsInvariantText) {
+  auto connection = Connect(text_);
+  auto rs = Query(*connection, "SELECT * FROM sales ORDER BY qty DESC");
+  EXPECT_EQ(AllRows(*rs),
+            (Rows{{"north", "2.5", "10", "2.5", "2026-12-31", "2026-12-31 16:00:00", "0x00AB"},
+                  {"Zürich", std::nullopt, "-3", "3", std::nullopt, std::nullopt, std::nullopt}}));
+}
+
+TEST_F(OdbcSqliteTest, MsdasqlStringReachesTheSameDriver) {
+  auto connection = Connect(
+      "Provider=MSDASQL.1;Persist Security Info=False;Extended Properties=\"" + text_ + "\"");
+  EXPECT_EQ(Query(*connection, "sales", command_option::kTableDirect)->RecordCount(), 2);
+}
+
+TEST_F(OdbcSqliteTest, TableDirectAndSchema) {
+  auto connection = Connect(text_);
+  EXPECT_EQ(AllRows(*Query(*connection, "odd \"name\" x", command_option::kTableDirect)),
+            (Rows{{"found"}}));
+  EXPECT_EQ(Query(*connection, "big_sales", command_option::kTableDirect)->RecordCount(), 1);
+  auto tables = connection->OpenSchema(schema::kTables);
+  std::vector<std::string> listed;
+  for (tables->MoveFirst(); !tables->IsEOF(); tables->MoveNext()) {
+    listed.push_back(*tables->Fields().Item("TABLE_TYPE").Value() + " " +
+                     *tables->Fields().Item("TABLE_NAME").Value());
+  }
+  // In the driver's own order (this one lists them as they were created).
+  EXPECT_EQ(listed,
+            (std::vector<std::string>{"TABLE sales", "VIEW big_sales", "TABLE odd \"name\" x"}));
+}
+
+TEST_F(OdbcSqliteTest, ConnectionIsReadOnly) {
+  auto connection = Connect(text_);
+  Error error = ErrorOf([&] { Query(*connection, "DELETE FROM sales"); });
+  EXPECT_NE(error.description().find("readonly"), std::string::npos) << error.description();
+  EXPECT_EQ(Query(*connection, "sales", command_option::kTableDirect)->RecordCount(), 2);
+
+  std::string missing = dir_.File("never.db");
+  ErrorOf([&] { Connect("Driver=SQLite3;Database=" + missing); });
+  EXPECT_FALSE(std::filesystem::exists(missing)) << "opening must not create a database";
+}
+
+TEST_F(OdbcSqliteTest, ErrorsCarryTheDriversText) {
+  auto connection = Connect(text_);
+  Error syntax = ErrorOf([&] { Query(*connection, "SELEC 1"); });
+  EXPECT_NE(syntax.description().find("[SQLite]"), std::string::npos) << syntax.description();
+  EXPECT_NE(syntax.description().find("syntax error"), std::string::npos);
+  Error table = ErrorOf([&] { Query(*connection, "missing_table", command_option::kTableDirect); });
+  EXPECT_NE(table.description().find("no such table"), std::string::npos) << table.description();
+  Error dsn = ErrorOf([&] { Connect("DSN=vintrel_no_such_dsn"); });
+  EXPECT_NE(dsn.description().find("Data source name not found"), std::string::npos)
+      << dsn.description();
+  EXPECT_NE(dsn.description().find("IM002"), std::string::npos);
+}
+
+TEST_F(OdbcSqliteTest, AsynchronousQueryThroughOdbc) {
+  auto connection = Connect(text_);
+  auto rs = access_.CreateRecordset();
+  rs->SetActiveConnection(connection.get());
+  rs->Open("SELECT region FROM sales ORDER BY region", command_option::kAsyncExecute);
+  EXPECT_EQ(WaitWhileExecuting(*rs, loop_),
+            (std::vector<int>{object_state::kExecuting, object_state::kOpen}));
+  EXPECT_EQ(AllRows(*rs), (Rows{{"Zürich"}, {"north"}}));
+}
+
+}  // namespace
+}  // namespace vintrel::host::data

@@ -1,0 +1,144 @@
+// The ODBC provider against a PostgreSQL server. The connection string comes from
+// VINTREL_TEST_PG (scripts/start-postgres.sh prints it and prepares the sample tables); without
+// it, or without a server answering, the tests are skipped.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+
+#include "data_test_support.h"
+#include "host/data/builtin_data_access.h"
+
+namespace vintrel::host::data {
+namespace {
+
+using Rows = std::vector<std::vector<FieldValue>>;
+
+class PostgresTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* text = std::getenv("VINTREL_TEST_PG");
+    if (text == nullptr || *text == '\0') {
+      GTEST_SKIP() << "VINTREL_TEST_PG is not set; run scripts/start-postgres.sh and export it";
+    }
+    text_ = text;
+    try {
+      connection_ = Connect(text_);
+    } catch (const Error& error) {
+      GTEST_SKIP() << "the PostgreSQL server is not reachable: " << error.description();
+    }
+  }
+
+  std::unique_ptr<Connection> Connect(const std::string& text) {
+    auto connection = access_.CreateConnection();
+    connection->SetConnectionString(text);
+    connection->Open();
+    return connection;
+  }
+
+  std::unique_ptr<Recordset> Query(const std::string& source,
+                                   int options = command_option::kUnspecified) {
+    auto rs = access_.CreateRecordset();
+    rs->SetActiveConnection(connection_.get());
+    rs->Open(source, options);
+    while (rs->State() == object_state::kExecuting) loop_.DoEvents();
+    return rs;
+  }
+
+  std::string text_;
+  SystemClock clock_;
+  EventLoop loop_{clock_};
+  BuiltinDataAccess access_{loop_};
+  std::unique_ptr<Connection> connection_;
+};
+
+TEST_F(PostgresTest, ValuesArriveAsInvariantText) {
+  auto rs = Query("SELECT * FROM sales ORDER BY region");
+  EXPECT_EQ(AllRows(*rs), (Rows{{"north", "2.5", "0.1", "10", "2026-12-31", "2026-12-31 16:00:00",
+                                 "16:00:00", "0x00AB", std::nullopt},
+                                {"south", "3", "2.5", "-3", "2027-01-02", "2027-01-02 08:30:15.25",
+                                 "08:30:00", std::nullopt, "Zürich"}}));
+  EXPECT_EQ(rs->Fields().Item("SOLD_AT").Name(), "sold_at");
+}
+
+TEST_F(PostgresTest, TablesViewsAndOddNames) {
+  EXPECT_EQ(Query("sales", command_option::kTableDirect)->RecordCount(), 2);
+  EXPECT_EQ(Query("public.sales", command_option::kTableDirect)->RecordCount(), 2);
+  EXPECT_EQ(AllRows(*Query("big_sales", command_option::kTableDirect)), (Rows{{"north", "10"}}));
+  EXPECT_EQ(AllRows(*Query("odd \"name\" x", command_option::kTableDirect)), (Rows{{"found"}}));
+  auto tables = connection_->OpenSchema(schema::kTables);
+  std::vector<std::string> listed;
+  for (tables->MoveFirst(); !tables->IsEOF(); tables->MoveNext()) {
+    listed.push_back(*tables->Fields().Item("TABLE_TYPE").Value() + " " +
+                     *tables->Fields().Item("TABLE_NAME").Value());
+  }
+  // In the driver's own order.
+  EXPECT_EQ(listed,
+            (std::vector<std::string>{"VIEW big_sales", "TABLE odd \"name\" x", "TABLE sales"}));
+}
+
+TEST_F(PostgresTest, ConnectionIsReadOnly) {
+  Error error = ErrorOf([&] { Query("DELETE FROM sales"); });
+  EXPECT_NE(error.description().find("read-only"), std::string::npos) << error.description();
+  EXPECT_EQ(Query("sales", command_option::kTableDirect)->RecordCount(), 2);
+}
+
+TEST_F(PostgresTest, SlowQueryLeavesTheTimersRunning) {
+  int ticks = 0;
+  loop_.AddTimer(std::chrono::milliseconds(20), [&] { ++ticks; });
+  auto rs = access_.CreateRecordset();
+  rs->SetActiveConnection(connection_.get());
+  auto start = std::chrono::steady_clock::now();
+  rs->Open("SELECT pg_sleep(1), 42 AS answer", command_option::kAsyncExecute);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500))
+      << "Open returns while the query runs";
+  EXPECT_EQ(WaitWhileExecuting(*rs, loop_),
+            (std::vector<int>{object_state::kExecuting, object_state::kOpen}));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(950));
+  EXPECT_GE(ticks, 10) << "timers ticked while the query ran";
+  EXPECT_EQ(rs->Fields().Item("answer").Value(), "42");
+}
+
+TEST_F(PostgresTest, ClosingTheConnectionCancelsARunningQuery) {
+  auto rs = access_.CreateRecordset();
+  rs->SetActiveConnection(connection_.get());
+  rs->Open("SELECT pg_sleep(20)", command_option::kAsyncExecute);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the server is sleeping now
+  auto start = std::chrono::steady_clock::now();
+  connection_->Close();
+  Error error = ErrorOf([&] { WaitWhileExecuting(*rs, loop_); });
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_NE(error.description().find("cancel"), std::string::npos) << error.description();
+}
+
+TEST_F(PostgresTest, RequeryOnAReopenedConnection) {
+  auto rs = Query("SELECT count(*) AS n FROM sales");
+  rs->SetActiveConnection(nullptr);
+  connection_->Close();
+  connection_->Open();
+  rs->SetActiveConnection(connection_.get());
+  rs->Requery();
+  EXPECT_EQ(rs->Fields().Item("n").Value(), "2");
+}
+
+TEST_F(PostgresTest, FailuresCarryTheServersText) {
+  EXPECT_NE(ErrorOf([&] { Query("SELEC 1"); }).description().find("syntax error"),
+            std::string::npos);
+  EXPECT_NE(ErrorOf([&] { Query("missing_table", command_option::kTableDirect); })
+                .description()
+                .find("does not exist"),
+            std::string::npos);
+  std::string wrong = text_;
+  size_t at = wrong.find("Pwd=");
+  ASSERT_NE(at, std::string::npos);
+  wrong.insert(at + 4, "wrong");
+  Error login = ErrorOf([&] { Connect(wrong); });
+  EXPECT_NE(login.description().find("password authentication failed"), std::string::npos)
+      << login.description();
+  EXPECT_EQ(login.description().find("wrongvintrel"), std::string::npos) << "password shown";
+  Error port = ErrorOf([&] { Connect("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1;"); });
+  EXPECT_NE(port.description().find("127.0.0.1"), std::string::npos) << port.description();
+}
+
+}  // namespace
+}  // namespace vintrel::host::data
