@@ -143,6 +143,7 @@ void MemorySlideShowView::Next() {
 }
 
 void MemorySlideShowView::GotoSlide(int index) {
+  if (!window_.running()) Fail(kErrUnspecified, "GotoSlide", "the show has ended");
   current_ = &window_.presentation().slides().at(index);
   at_end_ = false;
   application_.RaiseNextSlide(window_);
