@@ -1,0 +1,268 @@
+// A native chart refilled through its data sheet: the block pasted from the clipboard becomes
+// the chart's series caches and its embedded workbook.
+#include "host/ooxml/chart_data_sheet.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/error.h"
+#include "host/ooxml/deck_builder.h"
+#include "host/ooxml/package_presentation.h"
+#include "host/ooxml/xml_util.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::ooxml {
+namespace {
+
+using testing::PackageProblems;
+using testing::ReadEntry;
+using vintrel::testing::FixturePath;
+using vintrel::testing::TempDir;
+
+class TestClipboard : public host::Clipboard {
+ public:
+  void Clear() override { text_.reset(); }
+  void SetText(const std::string& text) override { text_ = text; }
+  std::optional<std::string> GetText() const override { return text_; }
+
+ private:
+  std::optional<std::string> text_;
+};
+
+struct Series {
+  std::string name;
+  std::vector<std::string> categories;
+  std::vector<std::string> values;  // "" for a blank point
+  std::string values_formula;
+  std::string format;
+  unsigned idx;
+};
+
+std::vector<std::string> Points(pugi::xml_node cache) {
+  std::vector<std::string> out(cache.child("c:ptCount").attribute("val").as_uint());
+  for (pugi::xml_node pt : cache.children("c:pt")) {
+    out.at(pt.attribute("idx").as_uint()) = pt.child_value("c:v");
+  }
+  return out;
+}
+
+std::vector<Series> ReadSeries(const std::string& chart_xml) {
+  pugi::xml_document doc;
+  EXPECT_EQ(ParseXml(doc, chart_xml), "");
+  std::vector<Series> out;
+  for (pugi::xml_node type :
+       doc.document_element().child("c:chart").child("c:plotArea").children()) {
+    for (pugi::xml_node ser : type.children("c:ser")) {
+      Series s;
+      s.name = Points(ser.child("c:tx").child("c:strRef").child("c:strCache")).at(0);
+      s.categories = Points(ser.child("c:cat").child("c:strRef").child("c:strCache"));
+      pugi::xml_node num = ser.child("c:val").child("c:numRef");
+      s.values = Points(num.child("c:numCache"));
+      s.values_formula = num.child_value("c:f");
+      s.format = num.child("c:numCache").child_value("c:formatCode");
+      s.idx = ser.child("c:idx").attribute("val").as_uint();
+      out.push_back(s);
+    }
+  }
+  return out;
+}
+
+class ChartDataSheet : public ::testing::Test {
+ protected:
+  void Open(const std::string& fixture) {
+    path_ = dir_.Write("chart.pptx", vintrel::testing::ReadFile(FixturePath("pptx/" + fixture)));
+    deck_ = PackagePresentation::Open(path_, &clipboard_);
+  }
+  host::GraphApplication& Graph(int slide, int shape) {
+    host::Shape& chart = deck_->Slides().Item(slide).Shapes().Item(shape);
+    EXPECT_EQ(chart.Type(), host::shape_type::kEmbeddedOleObject);
+    EXPECT_EQ(chart.OLEFormat().ProgID().rfind("MSGraph.Chart", 0), 0u);
+    return chart.OLEFormat().Object().Application();
+  }
+  // What the add-in does: clear, paste the block at A1, update.
+  void Fill(host::GraphApplication& graph, const std::string& block) {
+    graph.DataSheet().ClearContents();
+    clipboard_.SetText(block);
+    graph.DataSheet().Cells(1, 1).Paste();
+    clipboard_.Clear();
+  }
+  std::string ChartXml(const std::string& part) {
+    deck_->Save();
+    return ReadEntry(path_, part);
+  }
+  TempDir dir_;
+  TestClipboard clipboard_;
+  std::string path_;
+  std::unique_ptr<PackagePresentation> deck_;
+};
+
+TEST_F(ChartDataSheet, SheetStartsWithWhatTheChartShows) {
+  Open("poi-pie-chart.pptx");
+  host::DataSheet& sheet = Graph(1, 2).DataSheet();
+  EXPECT_EQ(sheet.RowCount(), 5);
+  EXPECT_EQ(sheet.ColumnCount(), 2);
+  auto& chart =
+      dynamic_cast<ChartObject&>(deck_->Slides().Item(1).Shapes().Item(2).OLEFormat().Object());
+  EXPECT_EQ(chart.CellText(1, 2), "Sales");
+  EXPECT_EQ(chart.CellText(2, 1), "1st Qtr");
+  EXPECT_EQ(chart.CellText(2, 2), "8.1999999999999993");
+  sheet.ClearContents();
+  EXPECT_EQ(sheet.RowCount(), 0);
+  EXPECT_TRUE(deck_->Saved()) << "filling the sheet changes nothing until Update";
+}
+
+TEST_F(ChartDataSheet, MoreSeriesThanTheChartHadAreClonedFromTheLast) {
+  Open("poi-pie-chart.pptx");
+  host::GraphApplication& graph = Graph(1, 2);
+  Fill(graph, "Region\tSales\tCost\r\nNorth\t10\t4\r\nSouth\t20,5\tx\r\nEast\t1e3\t6\r\n");
+  graph.Update();
+  EXPECT_FALSE(deck_->Saved());
+  std::vector<Series> series = ReadSeries(ChartXml("ppt/charts/chart1.xml"));
+  ASSERT_EQ(series.size(), 2u);
+  EXPECT_EQ(series[0].name, "Sales");
+  EXPECT_EQ(series[1].name, "Cost");
+  EXPECT_NE(series[0].idx, series[1].idx);
+  const std::vector<std::string> regions = {"North", "South", "East"};
+  EXPECT_EQ(series[0].categories, regions);
+  EXPECT_EQ(series[1].categories, regions);
+  EXPECT_EQ(series[0].values, (std::vector<std::string>{"10", "", "1000"}))
+      << "a cell that is not a number gives a blank point";
+  EXPECT_EQ(series[1].values, (std::vector<std::string>{"4", "", "6"}));
+  EXPECT_EQ(series[0].values_formula, "Sheet1!$B$2:$B$4");
+  EXPECT_EQ(series[1].values_formula, "Sheet1!$C$2:$C$4");
+  EXPECT_EQ(series[0].format, "General");
+  EXPECT_EQ(PackageProblems(path_), std::vector<std::string>());
+
+  // The embedded workbook holds the same block.
+  std::string workbook =
+      dir_.Write("book.xlsx", ReadEntry(path_, "ppt/embeddings/Microsoft_Excel_Worksheet1.xlsx"));
+  std::string sheet = ReadEntry(workbook, "xl/worksheets/sheet1.xml");
+  EXPECT_NE(sheet.find("<dimension ref=\"A1:C4\"/>"), std::string::npos) << sheet;
+  EXPECT_NE(
+      sheet.find("<c r=\"A2\" t=\"inlineStr\"><is><t>North</t></is></c><c r=\"B2\"><v>10</v></c>"),
+      std::string::npos)
+      << sheet;
+  EXPECT_NE(ReadEntry(workbook, "xl/workbook.xml").find("name=\"Sheet1\""), std::string::npos);
+}
+
+TEST_F(ChartDataSheet, FewerSeriesDropTheRestAndKeepTheSheetName) {
+  Open("shapecrawler-002-hidden-slide-chart.pptx");
+  host::Shapes& shapes = deck_->Slides().Item(1).Shapes();
+  int chart_index = 0;
+  for (int i = 1; i <= shapes.Count(); ++i) {
+    if (shapes.Item(i).Type() == host::shape_type::kEmbeddedOleObject) chart_index = i;
+  }
+  ASSERT_GT(chart_index, 0);
+  host::GraphApplication& graph = Graph(1, chart_index);
+  Fill(graph, "Year\tPlan\r\n2024\t1.5\r\n2025\t2.5\r\n");
+  graph.DataSheet().Columns(2).SetNumberFormat("0.0");
+  graph.Update();
+  std::string xml = ChartXml("ppt/charts/chart1.xml");
+  std::vector<Series> series = ReadSeries(xml);
+  ASSERT_EQ(series.size(), 1u);
+  EXPECT_EQ(series[0].name, "Plan");
+  EXPECT_EQ(series[0].values, (std::vector<std::string>{"1.5", "2.5"}));
+  EXPECT_EQ(series[0].format, "0.0");
+  EXPECT_EQ(series[0].values_formula, "Лист1!$B$2:$B$3");
+  EXPECT_NE(xml.find("accent1"), std::string::npos) << "the kept series keeps its colour";
+  EXPECT_EQ(xml.find("Ряд 3"), std::string::npos);
+  EXPECT_EQ(PackageProblems(path_), std::vector<std::string>());
+}
+
+TEST_F(ChartDataSheet, ExcludedColumnsAreLeftOut) {
+  Open("poi-pie-chart.pptx");
+  host::GraphApplication& graph = Graph(1, 2);
+  Fill(graph, "Name\tA\tB\tC\r\nx\t1\t2\t3\r\n");
+  graph.DataSheet().Columns(3).SetInclude(false);
+  EXPECT_FALSE(graph.DataSheet().Columns(3).Include());
+  EXPECT_TRUE(graph.DataSheet().Columns(4).Include());
+  EXPECT_EQ(graph.DataSheet().Columns(4).NumberFormat(), "General");
+  graph.Update();
+  std::vector<Series> series = ReadSeries(ChartXml("ppt/charts/chart1.xml"));
+  ASSERT_EQ(series.size(), 2u);
+  EXPECT_EQ(series[0].name, "A");
+  EXPECT_EQ(series[1].name, "C");
+  EXPECT_EQ(series[1].values_formula, "Sheet1!$D$2:$D$2") << "a series points at its own column";
+
+  // Column 1 off: no categories at all.
+  graph.DataSheet().Columns(1).SetInclude(false);
+  graph.Update();
+  std::string xml = ChartXml("ppt/charts/chart1.xml");
+  EXPECT_EQ(xml.find("<c:cat>"), std::string::npos);
+  EXPECT_EQ(PackageProblems(path_), std::vector<std::string>());
+}
+
+TEST_F(ChartDataSheet, RefillTwiceAndEmptyBlock) {
+  Open("poi-pie-chart.pptx");
+  host::GraphApplication& graph = Graph(1, 2);
+  Fill(graph, "k\tv\r\na\t1\r\nb\t2\r\nc\t3\r\nd\t4\r\ne\t5\r\n");
+  graph.Update();
+  Fill(graph, "k\tv\r\na\t9\r\n");
+  graph.Update();
+  std::string xml = ChartXml("ppt/charts/chart1.xml");
+  std::vector<Series> series = ReadSeries(xml);
+  ASSERT_EQ(series.size(), 1u);
+  EXPECT_EQ(series[0].values, std::vector<std::string>{"9"});
+  EXPECT_EQ(xml.find("<c:dPt><c:idx val=\"1\"/>"), std::string::npos)
+      << "point formats beyond the data go";
+  // An empty sheet keeps one series without points, so a later fill has a model.
+  graph.DataSheet().ClearContents();
+  graph.Update();
+  series = ReadSeries(ChartXml("ppt/charts/chart1.xml"));
+  ASSERT_EQ(series.size(), 1u);
+  EXPECT_TRUE(series[0].values.empty());
+  Fill(graph, "k\tv\tw\r\na\t1\t2\r\n");
+  graph.Update();
+  EXPECT_EQ(ReadSeries(ChartXml("ppt/charts/chart1.xml")).size(), 2u);
+  EXPECT_EQ(PackageProblems(path_), std::vector<std::string>());
+}
+
+TEST_F(ChartDataSheet, PasteNeedsTextOnTheClipboard) {
+  Open("poi-pie-chart.pptx");
+  host::GraphApplication& graph = Graph(1, 2);
+  clipboard_.Clear();
+  EXPECT_THROW(graph.DataSheet().Cells(1, 1).Paste(), Error);
+  EXPECT_THROW(graph.DataSheet().Cells(0, 1), Error);
+  EXPECT_THROW(graph.DataSheet().Columns(0), Error);
+  auto no_clipboard = PackagePresentation::Open(path_);
+  host::Shape& chart = no_clipboard->Slides().Item(1).Shapes().Item(2);
+  EXPECT_THROW(chart.OLEFormat().Object().Application().DataSheet().Cells(1, 1).Paste(), Error);
+}
+
+TEST_F(ChartDataSheet, PasteAtAnOffsetAndRaggedLines) {
+  Open("poi-pie-chart.pptx");
+  host::GraphApplication& graph = Graph(1, 2);
+  graph.DataSheet().ClearContents();
+  clipboard_.SetText("a\tb\nc");
+  graph.DataSheet().Cells(2, 3).Paste();
+  auto& chart = dynamic_cast<ChartObject&>(graph);
+  EXPECT_EQ(chart.CellText(2, 3), "a");
+  EXPECT_EQ(chart.CellText(2, 4), "b");
+  EXPECT_EQ(chart.CellText(3, 3), "c");
+  EXPECT_EQ(chart.CellText(3, 4), "");
+  EXPECT_EQ(graph.DataSheet().RowCount(), 3);
+  EXPECT_EQ(graph.DataSheet().ColumnCount(), 4);
+}
+
+TEST(ChartNumbers, FormatAndParse) {
+  double value = 0;
+  EXPECT_TRUE(ParseNumber(" 1.5 ", value));
+  EXPECT_DOUBLE_EQ(value, 1.5);
+  EXPECT_TRUE(ParseNumber("+2e3", value));
+  EXPECT_DOUBLE_EQ(value, 2000);
+  for (const char* text : {"", " ", "1,5", "12abc", "nan", "inf", "0x10", "+"}) {
+    EXPECT_FALSE(ParseNumber(text, value)) << text;
+  }
+  EXPECT_EQ(FormatNumber(0.1), "0.1");
+  EXPECT_EQ(FormatNumber(-1234567.25), "-1234567.25");
+  EXPECT_EQ(ColumnLetters(0), "A");
+  EXPECT_EQ(ColumnLetters(25), "Z");
+  EXPECT_EQ(ColumnLetters(26), "AA");
+  EXPECT_EQ(ColumnLetters(701), "ZZ");
+}
+
+}  // namespace
+}  // namespace vintrel::ooxml
