@@ -1,0 +1,87 @@
+// Files changed by the package host still open in LibreOffice and show the new content. Skipped
+// where LibreOffice is not installed.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "host/ooxml/deck_builder.h"
+#include "host/ooxml/package_presentation.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::ooxml {
+namespace {
+
+using vintrel::testing::FixturePath;
+using vintrel::testing::ReadFile;
+using vintrel::testing::TempDir;
+
+bool OnPath(const std::string& program) {
+  return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+class StaticClipboard : public host::Clipboard {
+ public:
+  void Clear() override { text_.reset(); }
+  void SetText(const std::string& text) override { text_ = text; }
+  std::optional<std::string> GetText() const override { return text_; }
+
+ private:
+  std::optional<std::string> text_;
+};
+
+// Converts `deck` to PDF with LibreOffice and returns the PDF's text ("" when it failed).
+std::string PdfText(const TempDir& dir, const std::string& deck) {
+  std::string command = "cd '" + dir.path() +
+                        "' && timeout 300 soffice -env:UserInstallation=file://" + dir.path() +
+                        "/profile --headless --norestore --convert-to pdf --outdir '" + dir.path() +
+                        "/pdf' '" + deck + "' >'" + dir.path() + "/soffice.log' 2>&1";
+  if (std::system(command.c_str()) != 0) return {};
+  std::string base = deck.substr(deck.rfind('/') + 1);
+  std::string pdf = dir.path() + "/pdf/" + base.substr(0, base.rfind('.')) + ".pdf";
+  std::string text = dir.path() + "/text.txt";
+  if (std::system(("pdftotext '" + pdf + "' '" + text + "'").c_str()) != 0) return {};
+  return ReadFile(text);
+}
+
+TEST(LibreOffice, OpensChangedDecksAndShowsTheNewContent) {
+  if (!OnPath("soffice") || !OnPath("pdftotext")) {
+    GTEST_SKIP() << "LibreOffice (soffice) and pdftotext are needed for this check";
+  }
+  TempDir dir;
+  std::string path = dir.Write("changed.pptx", ReadFile(FixturePath("pptx/poi-pie-chart.pptx")));
+  std::string picture = dir.Write(
+      "dot.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x01\0\0\0\x01\x08\x06\0\0\0\x1f"
+                             "\x15\xc4\x89\0\0\0\rIDATx\x9c"
+                             "c\xf8\xcf\xc0\xf0\x1f\0\x05\0\x01\xff"
+                             "\x89\x99=\x1d\0\0\0\0IEND\xae"
+                             "B`\x82",
+                             67));
+  {
+    StaticClipboard clipboard;
+    auto deck = PackagePresentation::Open(path, &clipboard);
+    host::Slide& slide = deck->Slides().Item(1);
+    slide.Shapes().Item(1).TextFrame().TextRange().SetText("Quarterly\rRevenue Overview");
+    host::GraphApplication& graph = slide.Shapes().Item(2).OLEFormat().Object().Application();
+    graph.DataSheet().ClearContents();
+    clipboard.SetText("Region\tTurnover\tCosts\r\nNorthwind\t10\t3\r\nSouthgate\t20\t5\r\n");
+    graph.DataSheet().Cells(1, 1).Paste();
+    graph.Update();
+    slide.Tags().Add("QUENDRA SLIDE", "1\t2");
+    slide.Shapes().AddPicture(picture, false, true, 10, 10);
+    host::Slide& copy = slide.Duplicate();
+    copy.Shapes().Item(1).TextFrame().TextRange().SetText("Second Copy Slide");
+    deck->Save();
+  }
+  std::string text = PdfText(dir, path);
+  ASSERT_FALSE(text.empty()) << ReadFile(dir.File("soffice.log"));
+  for (const char* expected :
+       {"Quarterly", "Revenue Overview", "Northwind", "Southgate", "Second Copy Slide"}) {
+    EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+  }
+  EXPECT_EQ(text.find("1st Qtr"), std::string::npos) << "the old categories are gone";
+}
+
+}  // namespace
+}  // namespace vintrel::ooxml
