@@ -202,12 +202,15 @@ void MemoryApplication::PrintPresentation(MemoryPresentation& presentation) {
   if (sink_ != nullptr) sink_->PresentationPrint(presentation);
 }
 
-void MemoryApplication::ActivateWindow(MemoryPresentation& presentation) {
+void MemoryApplication::SetActive(MemoryPresentation& presentation) {
   MemoryDocumentWindow* window = window_of(presentation);
-  if (window == nullptr)
-    Fail(kErrInvalidArgument, "ActivateWindow", "the presentation has no window");
+  if (window == nullptr) Fail(kErrInvalidArgument, "SetActive", "the presentation has no window");
   active_window_ = window;
-  if (sink_ != nullptr) sink_->WindowActivate(presentation, *window);
+}
+
+void MemoryApplication::ActivateWindow(MemoryPresentation& presentation) {
+  SetActive(presentation);
+  if (sink_ != nullptr) sink_->WindowActivate(presentation, *active_window_);
 }
 
 void MemoryApplication::ChangeSelection(int type, std::vector<MemoryShape*> shapes) {

@@ -70,6 +70,8 @@ class MemoryApplication : public host::Application {
   // An open presentation, with a document window (which becomes the active one) unless
   // `with_window` is false.
   MemoryPresentation& AddPresentation(const std::string& full_name, bool with_window = true);
+  // Makes the presentation's window the active one without an event (it needs a window).
+  void SetActive(MemoryPresentation& presentation);
   // A presentation file on "disk" for OpenPresentation and Presentations.Open to open a copy of.
   // Replaces a file of that name (references to the old one become invalid).
   MemoryPresentation& AddFile(const std::string& full_name);
@@ -96,6 +98,8 @@ class MemoryApplication : public host::Application {
   // Sets the active window's selection and raises WindowSelectionChange.
   void ChangeSelection(int type, std::vector<MemoryShape*> shapes = {});
   void SelectShapes(std::vector<MemoryShape*> shapes);
+  // Text editing in a shape: a text selection whose range is that shape.
+  void SelectText(MemoryShape& shape) { ChangeSelection(selection_type::kText, {&shape}); }
   void ClearSelection() { ChangeSelection(selection_type::kNone); }
   // Starts a show of the presentation (fails when it has no slide or a show of it runs) and
   // raises SlideShowBegin. The window is the presentation's SlideShowWindow until the end.

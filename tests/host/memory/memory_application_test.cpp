@@ -153,11 +153,12 @@ TEST_F(MemoryApplicationTest, ActivateWindowAndSelectionChangeRaiseEvents) {
 
   app_.ClearSelection();
   EXPECT_NE(ErrorNumberOf([&] { selection.ShapeRange(); }), 0);
-  app_.ChangeSelection(selection_type::kText, {&s1});
-  EXPECT_EQ(selection.ShapeRange().Count(), 1);
+  app_.SelectText(s1);
+  EXPECT_EQ(&selection.ShapeRange().Item(1), &s1);
+  app_.SetActive(b);
+  EXPECT_EQ(&app_.ActivePresentation(), &b);
   EXPECT_THAT(events_.events,
               ElementsAre("Activate:/decks/a.pptx", "Selection:2", "Selection:0", "Selection:3"));
-  (void)b;
 }
 
 TEST_F(MemoryApplicationTest, SelectedShapeDeletedLaterFailsInTheRange) {
