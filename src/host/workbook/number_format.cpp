@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace vintrel::host::workbook {
 
@@ -48,22 +50,46 @@ struct Decimal {
   std::string frac_digits;  // exactly the requested count
 };
 
-// |value| times 10^shift, rounded to `decimals` places.
-Decimal RoundDecimal(double value, int decimals, int shift = 0) {
+// The 15 significant decimal digits of |value| and the power of ten of the first one.
+struct Digits {
+  char digits[15];
+  int exponent = 0;
+  bool zero = true;
+};
+
+Digits DigitsOf(double value) {
+  Digits result;
+  value = std::fabs(value);
+  if (value == 0 || !std::isfinite(value)) return result;
+  char buffer[48];
+  auto [end, ec] =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
+  (void)ec;
+  // "d.ddddddddddddddde+XX"
+  result.digits[0] = buffer[0];
+  std::memcpy(result.digits + 1, buffer + 2, 14);
+  std::from_chars(buffer + 18, end, result.exponent);
+  if (buffer[17] == '-') result.exponent = -result.exponent;
+  result.zero = false;
+  return result;
+}
+
+// The number times 10^shift, rounded to `decimals` places.
+Decimal RoundDecimal(const Digits& number, int decimals, int shift = 0) {
   decimals = std::clamp(decimals, 0, kMaxDecimals);
   Decimal result;
-  value = std::fabs(value);
-  if (value == 0 || !std::isfinite(value)) {
+  if (number.zero) {
     result.frac_digits.assign(decimals, '0');
     return result;
   }
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%.14e", value);
-  std::string digits;
-  digits.push_back(buffer[0]);
-  digits.append(buffer + 2, 14);
-  int point = std::atoi(buffer + 17) + 1 + shift;  // digits before the decimal point
+  std::string digits(number.digits, 15);
+  int point = number.exponent + 1 + shift;  // digits before the decimal point
   if (point < 0) {
+    if (point + decimals < -1) {
+      // Far below the last place shown: zero.
+      result.frac_digits.assign(decimals, '0');
+      return result;
+    }
     digits.insert(0, static_cast<size_t>(-point), '0');
     point = 0;
   }
@@ -91,12 +117,14 @@ Decimal RoundDecimal(double value, int decimals, int shift = 0) {
   return result;
 }
 
+Decimal RoundDecimal(double value, int decimals, int shift = 0) {
+  return RoundDecimal(DigitsOf(value), decimals, shift);
+}
+
 // The power of ten of |value|'s first significant digit, taken from the 15-digit decimal form so
 // that 1000 is 3 even when log10 says 2.9999999.
 int DecimalExponent(double value) {
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(value));
-  return std::atoi(buffer + 17);
+  return DigitsOf(value).exponent;
 }
 
 int SignificantDigits(const std::string& digits) {
@@ -566,9 +594,15 @@ Fraction BestFraction(double value, long long max_denominator, long long fixed_d
 
 std::string RenderNumberSection(const Section& section, double value, bool minus) {
   const std::vector<Token>& tokens = section.tokens;
-  std::vector<std::string> out(tokens.size());
+  // One buffer per thread: ranges format a million cells, and the pieces stay small.
+  thread_local std::vector<std::string> out;
+  out.resize(tokens.size());
   for (size_t i = 0; i < tokens.size(); ++i) {
-    if (tokens[i].kind == Kind::kLiteral) out[i] = tokens[i].text;
+    if (tokens[i].kind == Kind::kLiteral) {
+      out[i] = tokens[i].text;
+    } else {
+      out[i].clear();
+    }
   }
   double scaled = std::fabs(value);
   int shift = section.scale;
@@ -915,35 +949,42 @@ std::string FormatGeneral(double value) {
   if (std::isnan(value) || std::isinf(value)) return "#NUM!";
   if (value == 0) return "0";
   const bool negative = value < 0;
-  const int width = 11 - (negative ? 1 : 0);
   const double magnitude = std::fabs(value);
+  if (magnitude < 1e10 && magnitude == std::floor(magnitude)) {
+    // Whole numbers of up to ten digits show as they are, the common case.
+    char buffer[16];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(value));
+    (void)ec;
+    return std::string(buffer, end);
+  }
+  const int width = 11 - (negative ? 1 : 0);
   const std::string sign = negative ? "-" : "";
-  const int exponent = DecimalExponent(magnitude);
+  const Digits digits = DigitsOf(magnitude);
+  const int exponent = digits.exponent;
 
   // Scientific form: one digit, as many decimals as fit beside the exponent.
   int sci_exponent = exponent;
   std::string exponent_text = ExponentText(sci_exponent, 2, true);
   int mantissa_places = width - 2 - 1 - static_cast<int>(exponent_text.size());
-  Decimal mantissa = RoundDecimal(magnitude, mantissa_places, -sci_exponent);
+  Decimal mantissa = RoundDecimal(digits, mantissa_places, -sci_exponent);
   if (mantissa.int_digits.size() > 1) {
     ++sci_exponent;
     exponent_text = ExponentText(sci_exponent, 2, true);
-    mantissa = RoundDecimal(magnitude, mantissa_places, -sci_exponent);
+    mantissa = RoundDecimal(digits, mantissa_places, -sci_exponent);
   }
-  std::string scientific = JoinDecimal(mantissa, true) + "E" + exponent_text;
+  std::string mantissa_text = JoinDecimal(mantissa, true);
+  std::string scientific = mantissa_text + "E" + exponent_text;
 
   int integer_digits = exponent >= 0 ? exponent + 1 : 1;
   if (integer_digits > width) return sign + scientific;
   int places = std::max(0, width - integer_digits - 1);
-  std::string decimal = JoinDecimal(RoundDecimal(magnitude, places), true);
+  std::string decimal = JoinDecimal(RoundDecimal(digits, places), true);
   if (static_cast<int>(decimal.size()) > width) return sign + scientific;
   int shown = SignificantDigits(decimal);
   if (shown == 0) return sign + scientific;
-  std::string exact = JoinDecimal(RoundDecimal(magnitude, kMaxDecimals), true);
-  int all = SignificantDigits(exact);
-  if (shown >= all || shown >= SignificantDigits(JoinDecimal(mantissa, true))) {
-    return sign + decimal;
-  }
+  int all = 15;
+  while (all > 0 && digits.digits[all - 1] == '0') --all;
+  if (shown >= all || shown >= SignificantDigits(mantissa_text)) return sign + decimal;
   return sign + scientific;
 }
 

@@ -6,6 +6,7 @@
 #include <pugixml.hpp>
 
 #include "host/error.h"
+#include "host/workbook/sheet_scanner.h"
 
 namespace vintrel::host::workbook {
 
@@ -117,27 +118,6 @@ std::string StringItem(const pugi::xml_node& node) {
 
 constexpr unsigned kParseText =
     pugi::parse_minimal | pugi::parse_escapes | pugi::parse_eol | pugi::parse_ws_pcdata_single;
-
-// Parses a cell reference's letters and digits quickly; false when it is not one.
-bool ParseRef(const char* text, int* row, int* column) {
-  int c = 0;
-  const char* p = text;
-  while ((*p >= 'A' && *p <= 'Z') || (*p >= 'a' && *p <= 'z')) {
-    c = c * 26 + ((*p & 0x1F));
-    if (c > kMaxColumns) return false;
-    ++p;
-  }
-  int r = 0;
-  while (*p >= '0' && *p <= '9') {
-    r = r * 10 + (*p - '0');
-    if (r > kMaxRows) return false;
-    ++p;
-  }
-  if (*p != '\0' || c == 0 || r == 0) return false;
-  *row = r;
-  *column = c;
-  return true;
-}
 
 int ParseInt(const char* text, int fallback) {
   int value = 0;
@@ -305,111 +285,74 @@ void XlsxFile::ReadCells(size_t index, const CellRange& range, std::vector<Store
     throw Error(kErrUnspecified, kSource,
                 what_ + ": the sheet '" + info.name + "' has no content part in the file");
   }
-  pugi::xml_document doc;
-  pugi::xml_parse_result parsed = doc.load_buffer_inplace(xml->data(), xml->size(), kParseText);
-  if (!parsed) {
-    throw Error(kErrUnspecified, kSource,
-                what_ + ": the sheet '" + info.name + "' is not well-formed XML (" +
-                    parsed.description() + ")");
-  }
-  pugi::xml_node data = Child(doc.document_element(), "sheetData");
-  int row = 0;
-  for (pugi::xml_node row_node : data.children()) {
-    if (!NameIs(row_node, "row")) continue;
-    const char* row_text = Attribute(row_node, "r");
-    row = row_text ? ParseInt(row_text, row + 1) : row + 1;
-    if (row < range.first_row || row > range.last_row) continue;
-    int column = 0;
-    for (pugi::xml_node cell : row_node.children()) {
-      if (!NameIs(cell, "c")) continue;
-      const char* ref = nullptr;
-      const char* type = "";
-      int style = 0;
-      for (pugi::xml_attribute attribute : cell.attributes()) {
-        const char* name = attribute.name();
-        if (name[0] == 'r' && name[1] == '\0') {
-          ref = attribute.value();
-        } else if (name[0] == 's' && name[1] == '\0') {
-          style = ParseInt(attribute.value(), 0);
-        } else if (name[0] == 't' && name[1] == '\0') {
-          type = attribute.value();
-        }
-      }
-      int cell_row = row;
-      if (!ref || !ParseRef(ref, &cell_row, &column)) ++column;
-      if (column < range.first_column || column > range.last_column || cell_row != row) continue;
-
-      StoredCell stored;
-      stored.row = row;
-      stored.column = column;
-      stored.style = style;
-      CellValue& value = stored.value;
-      if (std::strcmp(type, "inlineStr") == 0) {
-        value.kind = CellValue::Kind::kText;
-        value.text = StringItem(Child(cell, "is"));
-        cells->push_back(std::move(stored));
-        continue;
-      }
-      pugi::xml_node v = Child(cell, "v");
-      const char* text = v ? v.child_value() : nullptr;
-      if (text == nullptr || (*text == '\0' && std::strcmp(type, "str") != 0)) {
-        if (style != 0) cells->push_back(std::move(stored));  // formatted but empty
-        continue;
-      }
-      switch (type[0]) {
-        case 's':
-          if (type[1] == '\0') {  // "s": shared string
-            int item = ParseInt(text, -1);
-            if (item < 0 || item >= static_cast<int>(shared_strings_.size())) {
-              throw Error(kErrUnspecified, kSource,
-                          what_ + ": cell " + ColumnLetters(column) + std::to_string(row) +
-                              " of sheet '" + info.name + "' refers to shared string " + text +
-                              (has_shared_strings_ ? ", which the shared strings part does not hold"
-                                                   : ", but the file has no shared strings part"));
-            }
-            value.kind = CellValue::Kind::kText;
-            value.text = shared_strings_[item];
-          } else {  // "str": a formula's text result
-            value.kind = CellValue::Kind::kText;
-            value.text = std::strstr(text, "_x") ? DecodeEscapes(text) : text;
-          }
-          break;
-        case 'b':
-          value.kind = CellValue::Kind::kBoolean;
-          value.number = std::strcmp(text, "0") == 0 || std::strcmp(text, "false") == 0 ? 0 : 1;
-          break;
-        case 'e':
-          value.kind = CellValue::Kind::kError;
-          value.text = text;
-          break;
-        case 'd': {
-          double serial = 0;
-          if (ParseIsoDate(text, &serial)) {
-            if (date_system_ == DateSystem::k1904) serial -= 1462;
-            value.kind = CellValue::Kind::kNumber;
-            value.number = serial;
-          } else {
-            value.kind = CellValue::Kind::kText;
-            value.text = text;
-          }
-          break;
-        }
-        default: {
-          double number = 0;
-          const char* end = text + std::strlen(text);
-          auto [ptr, ec] = std::from_chars(text, end, number);
-          if (ec == std::errc() && ptr == end) {
-            value.kind = CellValue::Kind::kNumber;
-            value.number = number;
-          } else {
-            value.kind = CellValue::Kind::kText;
-            value.text = text;
-          }
-        }
-      }
-      cells->push_back(std::move(stored));
+  ScanSheetCells(*xml, what_, [&](const ScannedCell& cell) {
+    if (cell.row < range.first_row || cell.row > range.last_row ||
+        cell.column < range.first_column || cell.column > range.last_column) {
+      return;
     }
-  }
+    StoredCell stored;
+    stored.row = cell.row;
+    stored.column = cell.column;
+    stored.style = cell.style;
+    CellValue& value = stored.value;
+    const std::string& type = cell.type;
+    const std::string& text = cell.value;
+    if (type == "inlineStr") {
+      value.kind = CellValue::Kind::kText;
+      value.text = text.find("_x") == std::string::npos ? text : DecodeEscapes(text);
+      cells->push_back(std::move(stored));
+      return;
+    }
+    if (!cell.has_value || (text.empty() && type != "str")) {
+      if (cell.style != 0) cells->push_back(std::move(stored));  // formatted but empty
+      return;
+    }
+    if (type == "s") {
+      int item = ParseInt(text.c_str(), -1);
+      if (item < 0 || item >= static_cast<int>(shared_strings_.size())) {
+        throw Error(kErrUnspecified, kSource,
+                    what_ + ": cell " + ColumnLetters(cell.column) + std::to_string(cell.row) +
+                        " of sheet '" + info.name + "' refers to shared string " + text +
+                        (has_shared_strings_ ? ", which the shared strings part does not hold"
+                                             : ", but the file has no shared strings part"));
+      }
+      value.kind = CellValue::Kind::kText;
+      value.text = shared_strings_[item];
+    } else if (type == "str") {  // a formula's text result
+      value.kind = CellValue::Kind::kText;
+      value.text = text.find("_x") == std::string::npos ? text : DecodeEscapes(text);
+    } else if (type == "b") {
+      value.kind = CellValue::Kind::kBoolean;
+      value.number = text == "0" || text == "false" ? 0 : 1;
+    } else if (type == "e") {
+      value.kind = CellValue::Kind::kError;
+      value.text = text;
+    } else if (type == "d") {
+      double serial = 0;
+      if (ParseIsoDate(text.c_str(), &serial)) {
+        if (date_system_ == DateSystem::k1904) serial -= 1462;
+        value.kind = CellValue::Kind::kNumber;
+        value.number = serial;
+      } else {
+        value.kind = CellValue::Kind::kText;
+        value.text = text;
+      }
+    } else {
+      double number = 0;
+      const char* begin = text.data();
+      const char* end = begin + text.size();
+      while (begin < end && *begin == ' ') ++begin;
+      auto [ptr, ec] = std::from_chars(begin, end, number);
+      if (ec == std::errc() && ptr == end) {
+        value.kind = CellValue::Kind::kNumber;
+        value.number = number;
+      } else {
+        value.kind = CellValue::Kind::kText;
+        value.text = text;
+      }
+    }
+    cells->push_back(std::move(stored));
+  });
 }
 
 }  // namespace vintrel::host::workbook

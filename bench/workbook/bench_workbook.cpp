@@ -1,0 +1,220 @@
+// Writes a 100,000-row, 10-column workbook (numbers, shared strings, dates, percentages) and
+// times reading the range A1:J100000 into cells with their displayed texts, beside openpyxl in
+// read-only mode reading the same range's values in a Python subprocess.
+// Usage: vintrel_bench_workbook [rows]
+#include <sys/resource.h>
+#include <zip.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "host/error.h"
+#include "host/workbook/cell_reference.h"
+#include "host/workbook/workbook_reader.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+namespace wb = vintrel::host::workbook;
+
+double Seconds(Clock::time_point since) {
+  return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+void AddPart(zip_t* archive, const std::string& name, const std::string& content) {
+  // libzip keeps the buffer until zip_close, so the caller's strings must outlive it.
+  zip_source_t* source = zip_source_buffer(archive, content.data(), content.size(), 0);
+  zip_int64_t index = source ? zip_file_add(archive, name.c_str(), source, ZIP_FL_OVERWRITE) : -1;
+  if (index < 0) {
+    std::fprintf(stderr, "cannot add %s\n", name.c_str());
+    std::exit(1);
+  }
+  // Fast compression: the file is written for each run, and the reader's work is the same.
+  zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 1);
+}
+
+void Generate(const std::string& path, int rows) {
+  const std::string ns = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+  const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+  const std::string words[] = {"north", "south", "east", "west", "Zürich", "total", "n/a", "Q4"};
+  std::string strings = "<?xml version=\"1.0\"?><sst xmlns=\"" + ns + "\">";
+  for (const std::string& word : words) strings += "<si><t>" + word + "</t></si>";
+  strings += "</sst>";
+  std::string styles =
+      "<?xml version=\"1.0\"?><styleSheet xmlns=\"" + ns +
+      "\"><numFmts><numFmt numFmtId=\"164\" formatCode=\"dd/mm/yyyy hh:mm\"/>"
+      "</numFmts><fonts count=\"1\"><font><sz val=\"11\"/><name val=\"Calibri\"/></font>"
+      "</fonts><fills count=\"1\"><fill><patternFill patternType=\"none\"/>"
+      "</fill></fills><borders count=\"1\"><border/></borders>"
+      "<cellStyleXfs count=\"1\"><xf/></cellStyleXfs><cellXfs><xf numFmtId=\"0\"/><xf "
+      "numFmtId=\"4\"/>"
+      "<xf numFmtId=\"164\"/><xf numFmtId=\"10\"/></cellXfs>"
+      "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" "
+      "builtinId=\"0\"/></cellStyles></styleSheet>";
+  std::mt19937 random(42);
+  std::uniform_int_distribution<int> number(0, 99999);
+  std::string sheet = "<?xml version=\"1.0\"?><worksheet xmlns=\"" + ns +
+                      "\"><dimension ref=\"A1:J" + std::to_string(rows) + "\"/><sheetData>";
+  sheet.reserve(static_cast<size_t>(rows) * 420);
+  for (int r = 1; r <= rows; ++r) {
+    std::string row = std::to_string(r);
+    sheet += "<row r=\"" + row + "\">";
+    for (int c = 1; c <= 10; ++c) {
+      std::string ref = wb::ColumnLetters(c) + row;
+      int n = number(random);
+      switch (c % 5) {
+        case 0:  // shared string
+          sheet += "<c r=\"" + ref + "\" t=\"s\"><v>" + std::to_string(n % 8) + "</v></c>";
+          break;
+        case 1:  // integer
+          sheet += "<c r=\"" + ref + "\"><v>" + std::to_string(n) + "</v></c>";
+          break;
+        case 2:  // amount with two decimals
+          sheet += "<c r=\"" + ref + "\" s=\"1\"><v>" + std::to_string(n / 7.0) + "</v></c>";
+          break;
+        case 3:  // date and time
+          sheet +=
+              "<c r=\"" + ref + "\" s=\"2\"><v>" + std::to_string(40000 + n / 13.0) + "</v></c>";
+          break;
+        case 4:  // percentage
+          sheet += "<c r=\"" + ref + "\" s=\"3\"><v>" + std::to_string(n / 100000.0) + "</v></c>";
+          break;
+      }
+    }
+    sheet += "</row>";
+  }
+  sheet += "</sheetData></worksheet>";
+  const std::string types =
+      "<?xml version=\"1.0\"?><Types xmlns=\"http://schemas.openxmlformats.org/package/2006/"
+      "content-types\"><Default Extension=\"rels\" ContentType=\"application/"
+      "vnd.openxmlformats-package.relationships+xml\"/><Default Extension=\"xml\" "
+      "ContentType=\"application/xml\"/><Override PartName=\"/xl/workbook.xml\" "
+      "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+      "<Override PartName=\"/xl/worksheets/sheet1.xml\" ContentType=\"application/"
+      "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/><Override "
+      "PartName=\"/xl/sharedStrings.xml\" ContentType=\"application/"
+      "vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/><Override "
+      "PartName=\"/xl/styles.xml\" ContentType=\"application/"
+      "vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/></Types>";
+  const std::string root_rels =
+      "<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/package/"
+      "2006/relationships\"><Relationship Id=\"rId1\" Type=\"" +
+      rel + "officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>";
+  const std::string workbook =
+      "<?xml version=\"1.0\"?><workbook xmlns=\"" + ns + "\" xmlns:r=\"" +
+      rel.substr(0, rel.size() - 1) +
+      "\"><sheets><sheet name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>";
+  const std::string workbook_rels =
+      "<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/package/"
+      "2006/relationships\"><Relationship Id=\"rId1\" Type=\"" +
+      rel + "worksheet\" Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId2\" Type=\"" +
+      rel + "sharedStrings\" Target=\"sharedStrings.xml\"/><Relationship Id=\"rId3\" Type=\"" +
+      rel + "styles\" Target=\"styles.xml\"/></Relationships>";
+  int error = 0;
+  zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+  if (archive == nullptr) {
+    std::fprintf(stderr, "cannot create %s\n", path.c_str());
+    std::exit(1);
+  }
+  AddPart(archive, "[Content_Types].xml", types);
+  AddPart(archive, "_rels/.rels", root_rels);
+  AddPart(archive, "xl/workbook.xml", workbook);
+  AddPart(archive, "xl/_rels/workbook.xml.rels", workbook_rels);
+  AddPart(archive, "xl/sharedStrings.xml", strings);
+  AddPart(archive, "xl/styles.xml", styles);
+  AddPart(archive, "xl/worksheets/sheet1.xml", sheet);
+  if (zip_close(archive) != 0) {
+    std::fprintf(stderr, "cannot write %s\n", path.c_str());
+    std::exit(1);
+  }
+}
+
+// The first Python that has openpyxl; empty text when none has.
+std::string FindPython() {
+  const char* chosen = std::getenv("VINTREL_PYTHON");
+  std::vector<std::string> candidates;
+  if (chosen && *chosen) candidates.push_back(chosen);
+  candidates.push_back("python3");
+  candidates.push_back("/usr/bin/python3");
+  for (const std::string& python : candidates) {
+    std::string probe = python + " -c 'import openpyxl' > /dev/null 2>&1";
+    if (std::system(probe.c_str()) == 0) return python;
+  }
+  return "";
+}
+
+long PeakRssMb() {
+  struct rusage usage;
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss / 1024;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int rows = argc > 1 ? std::atoi(argv[1]) : 100000;
+  const char* tmp = std::getenv("TMPDIR");
+  std::filesystem::path folder =
+      std::filesystem::path(tmp && *tmp ? tmp : "/tmp") / "vintrel-bench-workbook";
+  std::filesystem::create_directories(folder);
+  const std::string path = (folder / "bench.xlsx").string();
+  const std::string range = "A1:J" + std::to_string(rows);
+
+  auto start = Clock::now();
+  Generate(path, rows);
+  std::printf("workbook: %s, %d rows x 10 columns, %.1f MB, written in %.2f s\n", path.c_str(),
+              rows, std::filesystem::file_size(path) / 1e6, Seconds(start));
+
+  double best = 1e9;
+  size_t cells = 0;
+  std::string sample;
+  try {
+    wb::WorkbookReaderApplication app;
+    for (int run = 0; run < 3; ++run) {
+      start = Clock::now();
+      auto book = app.Open(path, {});
+      std::vector<vintrel::host::Cell> read = book->Sheets("Data").Range(range);
+      book->Close();
+      best = std::min(best, Seconds(start));
+      cells = read.size();
+      sample = read.size() > 13 ? read[12].text + " | " + read[13].text : "";
+    }
+  } catch (const vintrel::Error& error) {
+    std::fprintf(stderr, "reading failed: %s\n", error.description().c_str());
+    return 1;
+  }
+  std::printf("vintrel reader: %zu cells with texts in %.3f s (best of 3), peak %ld MiB [%s]\n",
+              cells, best, PeakRssMb(), sample.c_str());
+
+  std::string python = FindPython();
+  if (python.empty()) {
+    std::printf("openpyxl: skipped (no python3 with openpyxl; set VINTREL_PYTHON)\n");
+    return 0;
+  }
+  const std::string script = (folder / "read_openpyxl.py").string();
+  std::ofstream(script) << "import sys, openpyxl\n"
+                           "book = openpyxl.load_workbook(sys.argv[1], read_only=True)\n"
+                           "sheet = book['Data']\n"
+                           "values = [row for row in sheet.iter_rows(min_row=1, max_row="
+                        << rows
+                        << ", min_col=1, max_col=10, values_only=True)]\n"
+                           "book.close()\n"
+                           "print(len(values) * 10)\n";
+  start = Clock::now();
+  std::string command = python + " '" + script + "' '" + path + "' > /dev/null";
+  if (std::system(command.c_str()) != 0) {
+    std::printf("openpyxl: failed to run %s\n", command.c_str());
+    return 0;
+  }
+  double theirs = Seconds(start);
+  std::printf("openpyxl read-only (values only, one run, with interpreter start): %.3f s\n",
+              theirs);
+  std::printf("ratio: %.1fx faster (target 5x)\n", theirs / best);
+  return 0;
+}
