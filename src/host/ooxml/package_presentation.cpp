@@ -144,15 +144,26 @@ void PackagePresentation::SaveCopyAs(const std::string& file_name) {
 }
 
 void PackagePresentation::UpdateLinks() {
+  // Every link is tried; the ones that failed are reported together at the end.
+  std::string failures;
   for (int s = 1; s <= slides_->Count(); ++s) {
     host::Shapes& shapes = slides_->Item(s).Shapes();
     for (int i = 1; i <= shapes.Count(); ++i) {
       host::Shape& shape = shapes.Item(i);
       int type = shape.Type();
-      if (type == host::shape_type::kLinkedPicture || type == host::shape_type::kLinkedOleObject) {
+      if (type != host::shape_type::kLinkedPicture && type != host::shape_type::kLinkedOleObject) {
+        continue;
+      }
+      try {
         shape.LinkFormat().Update();
+      } catch (const Error& error) {
+        failures += (failures.empty() ? "" : "; ") + std::string("slide ") + std::to_string(s) +
+                    ": " + error.description();
       }
     }
+  }
+  if (!failures.empty()) {
+    throw Error(kErrFileNotFound, "vintrel.ooxml", "some links could not be updated: " + failures);
   }
 }
 

@@ -108,6 +108,13 @@ bool IsExternalTarget(Package& package, const std::string& part, const std::stri
   return rel && rel->external && rel->target != "NULL";
 }
 
+bool IsInside(pugi::xml_node node, pugi::xml_node ancestor) {
+  for (pugi::xml_node up = node; up; up = up.parent()) {
+    if (up == ancestor) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 LinkKind LinkKindOf(pugi::xml_node shape, Package& package, const std::string& part) {
@@ -206,15 +213,36 @@ void ShapeLink::SetSourceFullName(const std::string& path) {
     throw Error(kErrInvalidArgument, kSource, "SourceFullName: the file name is empty");
   }
   PackageSlide& slide = shape_.slide();
+  Package& package = slide.package();
   std::string target =
       EncodeLinkTarget(StripForbiddenControls(path), slide.presentation().Folder());
-  std::vector<std::string> done;
-  for (const Holder& holder : Holders()) {
-    std::string id = holder.node.attribute(holder.attribute).value();
-    if (std::find(done.begin(), done.end(), id) != done.end()) continue;
-    done.push_back(id);
-    slide.package().SetRelTarget(slide.part(), id, target, true);
+  std::vector<Holder> holders = Holders();
+  std::string old_id = holders.front().node.attribute(holders.front().attribute).value();
+  auto rel = package.Rel(slide.part(), old_id);
+  // Another shape may use the same relationship (PowerPoint shares one between copies of a
+  // linked picture); relinking this shape must leave that one alone.
+  bool shared = false;
+  slide.xml().document_element().find_node([&](pugi::xml_node n) {
+    for (pugi::xml_attribute a : n.attributes()) {
+      if (old_id == a.value() && std::string_view(a.name()).rfind("r:", 0) == 0 &&
+          !IsInside(n, shape_.top())) {
+        shared = true;
+      }
+    }
+    return shared;
+  });
+  if (shared || !rel) {
+    std::string type = rel ? rel->type : std::string(kRelPrefix) + "image";
+    std::string new_id = package.AddRel(slide.part(), type, target, true);
+    for (const Holder& holder : holders) {
+      if (old_id == holder.node.attribute(holder.attribute).value()) {
+        holder.node.attribute(holder.attribute).set_value(new_id.c_str());
+      }
+    }
+    shape_.Touch();
+    return;
   }
+  package.SetRelTarget(slide.part(), old_id, target, true);
 }
 
 int ShapeLink::AutoUpdate() const {

@@ -1,0 +1,240 @@
+// Linked pictures, objects and media: how link targets read back, relinking, update modes,
+// reloading the cached copy, and pictures added from files.
+#include "host/ooxml/shape_link.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "host/error.h"
+#include "host/ooxml/deck_builder.h"
+#include "host/ooxml/image_info.h"
+#include "host/ooxml/package_presentation.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::ooxml {
+namespace {
+
+using testing::PackageProblems;
+using testing::ReadEntry;
+using vintrel::testing::FixturePath;
+using vintrel::testing::ReadFile;
+using vintrel::testing::TempDir;
+
+// A PNG header of the given size (the pixels are not needed to read the size).
+std::string PngHeader(int width, int height) {
+  std::string png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+  for (int value : {width, height}) {
+    for (int shift : {24, 16, 8, 0}) png += static_cast<char>((value >> shift) & 0xFF);
+  }
+  png += std::string("\x08\x06\0\0\0\0\0\0\0", 9);
+  return png;
+}
+
+TEST(LinkTargets, ReadBackAsThePathTheUserWouldRecognise) {
+  struct Case {
+    const char* target;
+    const char* path;
+  } cases[] = {
+      {"file:///C:\\PowerLexis\\IBS%20presentation\\8_luxoft.gif",
+       "C:\\PowerLexis\\IBS presentation\\8_luxoft.gif"},
+      {"file://localhost/Users/writ/project-logo.jpg", "/Users/writ/project-logo.jpg"},
+      {"file:///\\\\pgspm\\vault\\Typical%20Charts.xlsx", "\\\\pgspm\\vault\\Typical Charts.xlsx"},
+      {"file:///home/ann/My%20Pictures/a.png", "/home/ann/My Pictures/a.png"},
+      {"http://www.google.com/intl/en/images/logo.gif",
+       "http://www.google.com/intl/en/images/logo.gif"},
+      {"C:\\data\\x.png", "C:\\data\\x.png"},
+      {"pics/logo.png", "/shows/deck/pics/logo.png"},
+      {"..\\pics\\logo.png", "/shows/pics/logo.png"},
+      {"/srv/a%23b.png", "/srv/a#b.png"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DecodeLinkTarget(c.target, "/shows/deck"), c.path) << c.target;
+  }
+}
+
+TEST(LinkTargets, WrittenAsFileUrisThatReadBackTheSame) {
+  EXPECT_EQ(EncodeLinkTarget("C:\\pics\\logo 1.png", "/x"), "file:///C:\\pics\\logo%201.png");
+  EXPECT_EQ(EncodeLinkTarget("/tmp/a b#c%.png", "/x"), "file:///tmp/a%20b%23c%25.png");
+  EXPECT_EQ(EncodeLinkTarget("https://example.org/a.png", "/x"), "https://example.org/a.png");
+  EXPECT_EQ(EncodeLinkTarget("sub/a.png", "/shows"), "file:///shows/sub/a.png");
+  for (const char* path : {"C:\\pics\\logo 1.png", "/tmp/a b#c%.png", "\\\\server\\share\\x y.png",
+                           "/home/ann/Bilder/Größe.png"}) {
+    EXPECT_EQ(DecodeLinkTarget(EncodeLinkTarget(path, "/x"), "/x"), path);
+  }
+}
+
+class LinkedPictures : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = dir_.Write("linked.pptx", ReadFile(FixturePath("pptx/poi-56812-linked-pictures.pptx")));
+    deck_ = PackagePresentation::Open(path_);
+  }
+  host::Shape& Shape(int index) { return deck_->Slides().Item(1).Shapes().Item(index); }
+  TempDir dir_;
+  std::string path_;
+  std::unique_ptr<PackagePresentation> deck_;
+};
+
+TEST_F(LinkedPictures, RelinkOneOfTwoPicturesSharingALink) {
+  ASSERT_EQ(Shape(2).Type(), host::shape_type::kLinkedPicture);
+  ASSERT_EQ(Shape(3).Type(), host::shape_type::kLinkedPicture);
+  const std::string old_path = "/Users/writ/Documents/workspace/ApachePoi/project-logo.jpg";
+  EXPECT_EQ(Shape(2).LinkFormat().SourceFullName(), old_path);
+  EXPECT_EQ(Shape(2).LinkFormat().AutoUpdate(), host::link_update::kManual);
+  std::string other = dir_.Write("other picture.png", PngHeader(4, 4));
+  Shape(2).LinkFormat().SetSourceFullName(other);
+  EXPECT_EQ(Shape(2).LinkFormat().SourceFullName(), other);
+  EXPECT_EQ(Shape(3).LinkFormat().SourceFullName(), old_path);
+  deck_->Save();
+  EXPECT_EQ(PackageProblems(path_), std::vector<std::string>());
+  auto reopened = PackagePresentation::Open(path_);
+  EXPECT_EQ(reopened->Slides().Item(1).Shapes().Item(2).LinkFormat().SourceFullName(), other);
+  EXPECT_EQ(reopened->Slides().Item(1).Shapes().Item(3).LinkFormat().SourceFullName(), old_path);
+  EXPECT_NE(ReadEntry(path_, "ppt/slides/_rels/slide1.xml.rels").find("other%20picture.png"),
+            std::string::npos);
+}
+
+TEST_F(LinkedPictures, UpdateReplacesOnlyThisPicturesCachedCopy) {
+  std::string fresh = dir_.Write("fresh.png", PngHeader(8, 8));
+  Shape(2).LinkFormat().SetSourceFullName(fresh);
+  Shape(2).LinkFormat().Update();
+  Shape(3).LinkFormat().SetSourceFullName(fresh);
+  Shape(3).LinkFormat().Update();  // linked only: nothing cached to replace
+  deck_->Save();
+  EXPECT_EQ(PackageProblems(path_), std::vector<std::string>());
+  std::string rels = ReadEntry(path_, "ppt/slides/_rels/slide1.xml.rels");
+  EXPECT_NE(rels.find("../media/image1.png"), std::string::npos) << rels;
+  EXPECT_EQ(ReadEntry(path_, "ppt/media/image1.png"), PngHeader(8, 8));
+  EXPECT_NE(ReadEntry(path_, "[Content_Types].xml").find("Extension=\"png\""), std::string::npos);
+  // The first picture shared the old cached copy and still shows it.
+  std::string slide = ReadEntry(path_, "ppt/slides/slide1.xml");
+  EXPECT_NE(slide.find("<a:blip r:embed=\"rId2\">"), std::string::npos);
+  EXPECT_EQ(slide.find("<a:blip r:embed=\"rId2\" r:link"), std::string::npos);
+  EXPECT_FALSE(ReadEntry(path_, "ppt/media/image1.jpg").empty());
+}
+
+TEST_F(LinkedPictures, MissingFileRelinksButDoesNotUpdate) {
+  std::string before = ReadFile(path_);
+  std::string missing = dir_.File("gone.png");
+  Shape(2).LinkFormat().SetSourceFullName(missing);
+  EXPECT_EQ(Shape(2).LinkFormat().SourceFullName(), missing);
+  try {
+    Shape(2).LinkFormat().Update();
+    FAIL() << "updating from a missing file must fail";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.number(), kErrFileNotFound);
+    EXPECT_NE(std::string(error.description()).find("gone.png"), std::string::npos);
+  }
+  EXPECT_THROW(deck_->UpdateLinks(), Error);
+  EXPECT_THROW(Shape(2).LinkFormat().SetSourceFullName(""), Error);
+  EXPECT_EQ(ReadFile(path_), before) << "nothing is written before Save";
+  // Pictures have no update mode in the file; it is kept while the presentation is open.
+  Shape(2).LinkFormat().SetAutoUpdate(host::link_update::kAutomatic);
+  EXPECT_EQ(Shape(2).LinkFormat().AutoUpdate(), host::link_update::kAutomatic);
+  EXPECT_THROW(Shape(2).LinkFormat().SetAutoUpdate(7), Error);
+}
+
+TEST(LinkedObjects, WindowsPathModeAndRelink) {
+  TempDir dir;
+  std::string path =
+      dir.Write("ole.pptx", ReadFile(FixturePath("pptx/poi-bug54570-linked-ole-xlsx.pptx")));
+  {
+    auto deck = PackagePresentation::Open(path);
+    host::Shape& object = deck->Slides().Item(1).Shapes().Item(1);
+    ASSERT_EQ(object.Type(), host::shape_type::kLinkedOleObject);
+    host::LinkFormat& link = object.LinkFormat();
+    EXPECT_EQ(link.SourceFullName(), "E:\\project\\poi\\poi\\external.xlsx");
+    EXPECT_EQ(link.AutoUpdate(), host::link_update::kAutomatic);
+    EXPECT_THROW(link.Update(), Error) << "that drive does not exist here";
+    link.SetAutoUpdate(host::link_update::kManual);
+    std::string book = dir.Write("book.xlsx", "PK");
+    link.SetSourceFullName(book);
+    link.Update();  // the file exists; the preview is kept
+    deck->Save();
+  }
+  std::string slide = ReadEntry(path, "ppt/slides/slide1.xml");
+  EXPECT_EQ(slide.find("updateAutomatic"), std::string::npos) << "both branches changed";
+  auto deck = PackagePresentation::Open(path);
+  host::LinkFormat& link = deck->Slides().Item(1).Shapes().Item(1).LinkFormat();
+  EXPECT_EQ(link.SourceFullName(), dir.File("book.xlsx"));
+  EXPECT_EQ(link.AutoUpdate(), host::link_update::kManual);
+  EXPECT_EQ(PackageProblems(path), std::vector<std::string>());
+}
+
+TEST(LinkedPictureUrl, WebAddressesReadBackAndNeedNoReload) {
+  auto deck = PackagePresentation::Open(FixturePath("pptx/openxmlsdk-linkedpicture-url.pptx"));
+  host::Shape& picture = deck->Slides().Item(1).Shapes().Item(3);
+  EXPECT_EQ(picture.LinkFormat().SourceFullName(), "http://www.google.com/intl/en/images/logo.gif");
+  picture.LinkFormat().Update();
+  deck->UpdateLinks();
+}
+
+TEST(ImageInfo, SizesFromHeaders) {
+  auto png = ReadImageInfo(PngHeader(640, 480));
+  ASSERT_TRUE(png);
+  EXPECT_EQ(png->extension, "png");
+  EXPECT_EQ(png->width, 640);
+  EXPECT_EQ(png->height, 480);
+  std::string jpeg(
+      "\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x01\x00\x48\x00\x48\x00\x00"
+      "\xFF\xC0\x00\x11\x08\x01\x2C\x02\x58\x03",
+      32);
+  auto jpg = ReadImageInfo(jpeg);
+  ASSERT_TRUE(jpg);
+  EXPECT_EQ(jpg->content_type, "image/jpeg");
+  EXPECT_EQ(jpg->width, 600);
+  EXPECT_EQ(jpg->height, 300);
+  EXPECT_DOUBLE_EQ(jpg->dpi_x, 72);
+  auto gif = ReadImageInfo(std::string("GIF89a\x20\x00\x10\x00", 10));
+  ASSERT_TRUE(gif);
+  EXPECT_EQ(gif->width, 32);
+  EXPECT_EQ(gif->height, 16);
+  EXPECT_FALSE(ReadImageInfo("plain text"));
+  EXPECT_FALSE(ReadImageInfo(PngHeader(0, 10)));
+  EXPECT_FALSE(ReadImageInfo("\xFF\xD8\xFF"));
+}
+
+TEST(AddPicture, EmbedsOrLinksAFileAtAPositionAndSize) {
+  TempDir dir;
+  std::string path =
+      dir.Write("d.pptx", testing::BuildDeck(testing::OneSlide(testing::TextBox(2, "A", "a") +
+                                                               testing::TextBox(7, "B", "b"))));
+  std::string png = dir.Write("pic.png", PngHeader(96, 48));
+  {
+    auto deck = PackagePresentation::Open(path);
+    host::Shapes& shapes = deck->Slides().Item(1).Shapes();
+    host::Shape& embedded = shapes.AddPicture(png, false, true, 10, 20);
+    EXPECT_EQ(embedded.Type(), host::shape_type::kPicture);
+    EXPECT_EQ(embedded.ZOrderPosition(), 3);
+    EXPECT_EQ(embedded.Name(), "Picture 7");
+    EXPECT_DOUBLE_EQ(embedded.Left(), 10);
+    EXPECT_DOUBLE_EQ(embedded.Top(), 20);
+    EXPECT_DOUBLE_EQ(embedded.Width(), 72);  // 96 px at 96 dpi
+    EXPECT_DOUBLE_EQ(embedded.Height(), 36);
+    host::Shape& linked = shapes.AddPicture(png, true, false, 0, 0, 50, 25);
+    EXPECT_EQ(linked.Type(), host::shape_type::kLinkedPicture);
+    EXPECT_EQ(linked.LinkFormat().SourceFullName(), png);
+    EXPECT_DOUBLE_EQ(linked.Width(), 50);
+    host::Shape& both = shapes.AddPicture(png, true, true, 0, 0);
+    EXPECT_EQ(both.Type(), host::shape_type::kLinkedPicture);
+    EXPECT_THROW(shapes.AddPicture(png, false, false, 0, 0), Error);
+    EXPECT_THROW(shapes.AddPicture(dir.Write("x.txt", "text"), false, true, 0, 0), Error);
+    try {
+      shapes.AddPicture(dir.File("none.png"), false, true, 0, 0);
+      FAIL();
+    } catch (const Error& error) {
+      EXPECT_EQ(error.number(), kErrFileNotFound);
+    }
+    EXPECT_EQ(shapes.Count(), 5);
+    deck->Save();
+  }
+  EXPECT_EQ(PackageProblems(path), std::vector<std::string>());
+  EXPECT_EQ(ReadEntry(path, "ppt/media/image1.png"), PngHeader(96, 48));
+  auto deck = PackagePresentation::Open(path);
+  EXPECT_EQ(deck->Slides().Item(1).Shapes().Item(4).Name(), "Picture 8");
+}
+
+}  // namespace
+}  // namespace vintrel::ooxml
