@@ -101,10 +101,10 @@ class MemoryApplication : public host::Application {
   // Text editing in a shape: a text selection whose range is that shape.
   void SelectText(MemoryShape& shape) { ChangeSelection(selection_type::kText, {&shape}); }
   void ClearSelection() { ChangeSelection(selection_type::kNone); }
-  // Starts a show of the presentation (fails when it has no slide or a show of it runs) and
+  // Starts a show of the presentation (fails when it has no slide or a show is running) and
   // raises SlideShowBegin. The window is the presentation's SlideShowWindow until the end.
   MemorySlideShowWindow& StartSlideShow(MemoryPresentation& presentation);
-  // Next on the view of the running show of the active (or only) show.
+  // Next on the running show's view (what a click in the show does).
   void NextSlide();
   // Raises SlideShowEnd for the presentation of the running show, then ends it.
   void EndSlideShow();
@@ -121,6 +121,8 @@ class MemoryApplication : public host::Application {
   MemoryCommandBars& command_bars() { return command_bars_; }
   HostEnvironment& environment() { return environment_; }
   FaultInjector& faults() { return environment_.faults(); }
+  // The application's own clipboard, which chart data sheets paste from unless another one was
+  // given with environment().set_clipboard.
   MemoryClipboard& clipboard() { return environment_.own_clipboard(); }
   host::ApplicationEvents* sink() const { return sink_; }
 

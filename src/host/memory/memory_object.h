@@ -2,7 +2,9 @@
 // document state and to an owner object. An object whose owner was deleted, or whose
 // presentation was closed, no longer exists: the real host fails every call on such an object,
 // and so do these. Deleted objects stay in memory (kept by their owner) so that a test or the
-// code under test holding a reference gets an Error instead of a crash.
+// code under test holding a reference gets an Error instead of a crash. References therefore
+// stay valid as long as the presentation object lives; a MemoryApplication keeps closed
+// presentations until it goes itself.
 #ifndef VINTREL_HOST_MEMORY_MEMORY_OBJECT_H_
 #define VINTREL_HOST_MEMORY_MEMORY_OBJECT_H_
 

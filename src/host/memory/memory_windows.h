@@ -104,7 +104,8 @@ class MemorySlideShowWindow;
 
 // The view of a running show. It starts on the first slide not hidden; Next skips hidden slides
 // and raises SlideShowNextSlide. Past the last slide a kiosk show starts over, any other show
-// stays at its end: no slide is in view there (Slide fails) and no event is raised.
+// stays at its end: no slide is in view there (Slide fails) and no event is raised. A failure
+// of the event sink's SlideShowNextSlide comes back out of Next.
 class MemorySlideShowView : public host::SlideShowView {
  public:
   MemorySlideShowView(MemoryApplication& application, MemorySlideShowWindow& window);
