@@ -1,0 +1,171 @@
+// The application object over package files: presentations, events around open and save,
+// windows and the in-memory command bars.
+#include "host/ooxml/package_application.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/error.h"
+#include "host/ooxml/deck_builder.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::ooxml {
+namespace {
+
+using vintrel::testing::TempDir;
+
+class NullClipboard : public host::Clipboard {
+ public:
+  void Clear() override {}
+  void SetText(const std::string&) override {}
+  std::optional<std::string> GetText() const override { return std::nullopt; }
+};
+
+// Records the events it receives; on save it changes a tag, as the add-in blanks values.
+class RecordingEvents : public host::ApplicationEvents {
+ public:
+  std::vector<std::string> log;
+  bool fail_save = false;
+  void NewPresentation(host::Presentation& p) override { log.push_back("new " + p.Name()); }
+  void PresentationOpen(host::Presentation& p) override {
+    log.push_back("open " + p.Name() + " slides=" + std::to_string(p.Slides().Count()));
+  }
+  void PresentationClose(host::Presentation& p) override { log.push_back("close " + p.Name()); }
+  void PresentationSave(host::Presentation& p) override {
+    log.push_back("save " + p.Name());
+    if (fail_save) throw Error(kErrUnspecified, "test", "refused");
+    p.Tags().Add("SAVED BY", "handler");
+  }
+  void PresentationPrint(host::Presentation&) override {}
+  void SlideShowBegin(host::SlideShowWindow&) override {}
+  void SlideShowNextSlide(host::SlideShowWindow&) override {}
+  void SlideShowEnd(host::Presentation&) override {}
+  void WindowActivate(host::Presentation&, host::DocumentWindow&) override {}
+  void WindowSelectionChange(host::Selection&) override {}
+};
+
+class Application : public ::testing::Test {
+ protected:
+  Application() : app_(clipboard_) {}
+  std::string Deck(const std::string& name) {
+    return dir_.Write(name, testing::BuildDeck(testing::OneSlide(testing::TextBox(2, "A", "a"))));
+  }
+  TempDir dir_;
+  NullClipboard clipboard_;
+  PackageApplication app_;
+  RecordingEvents events_;
+};
+
+TEST_F(Application, OpenRaisesTheEventAndMakesTheActivePresentation) {
+  EXPECT_EQ(app_.Version(), "10.0");
+  EXPECT_EQ(app_.Presentations().Count(), 0);
+  EXPECT_THROW(app_.ActivePresentation(), Error);
+  EXPECT_THROW(app_.ActiveWindow(), Error);
+  app_.SetEventSink(&events_);
+  host::Presentation& first = app_.Presentations().Open(Deck("first.pptx"));
+  host::Presentation& second = app_.Presentations().Open(Deck("second.pptx"));
+  EXPECT_EQ(events_.log,
+            (std::vector<std::string>{"open first.pptx slides=1", "open second.pptx slides=1"}));
+  EXPECT_EQ(app_.Presentations().Count(), 2);
+  EXPECT_EQ(app_.Windows().Count(), 2);
+  EXPECT_EQ(&app_.ActivePresentation(), &second);
+  EXPECT_EQ(&app_.Presentations().Item(1), &first);
+  EXPECT_EQ(first.FullName(), dir_.File("first.pptx"));
+  // Opening an open file gives the open presentation back, with no second event.
+  EXPECT_EQ(&app_.Presentations().Open(dir_.File("first.pptx")), &first);
+  EXPECT_EQ(events_.log.size(), 2u);
+  EXPECT_EQ(&app_.ActivePresentation(), &first);
+  EXPECT_THROW(app_.Presentations().Open(dir_.File("absent.pptx")), Error);
+  EXPECT_EQ(app_.Presentations().Count(), 2);
+  EXPECT_THROW(app_.Presentations().Item(3), Error);
+}
+
+TEST_F(Application, SaveEventRunsBeforeTheFileIsWrittenAndCanStopIt) {
+  app_.SetEventSink(&events_);
+  std::string path = Deck("deck.pptx");
+  host::Presentation& deck = app_.Presentations().Open(path);
+  deck.Save();
+  EXPECT_EQ(events_.log.back(), "save deck.pptx");
+  EXPECT_TRUE(deck.Saved());
+  EXPECT_NE(testing::ReadEntry(path, "ppt/tags/tag1.xml").find("SAVED BY"), std::string::npos)
+      << "what the handler changed is in the file";
+  std::string before = vintrel::testing::ReadFile(path);
+  deck.Tags().Add("LATER", "x");
+  events_.fail_save = true;
+  EXPECT_THROW(deck.Save(), Error);
+  EXPECT_EQ(vintrel::testing::ReadFile(path), before);
+  EXPECT_FALSE(deck.Saved());
+  deck.SetSaved(true);
+  EXPECT_TRUE(deck.Saved());
+  app_.SetEventSink(nullptr);
+  deck.Save();
+  EXPECT_EQ(events_.log.size(), 3u) << "no events once unsubscribed";
+}
+
+TEST_F(Application, CloseRaisesTheEventAndDropsThePresentation) {
+  app_.SetEventSink(&events_);
+  host::Presentation& deck = app_.Presentations().Open(Deck("deck.pptx"));
+  app_.presentations().Close(deck);
+  EXPECT_EQ(events_.log.back(), "close deck.pptx");
+  EXPECT_EQ(app_.Presentations().Count(), 0);
+  EXPECT_THROW(app_.ActivePresentation(), Error);
+}
+
+TEST_F(Application, WindowShowsTheFirstSlideAndNothingSelected) {
+  host::Presentation& deck = app_.Presentations().Open(Deck("deck.pptx"));
+  host::DocumentWindow& window = app_.ActiveWindow();
+  EXPECT_EQ(&window.Presentation(), &deck);
+  EXPECT_EQ(window.Selection().Type(), host::selection_type::kNone);
+  EXPECT_THROW(window.Selection().ShapeRange(), Error);
+  EXPECT_EQ(window.View().Slide().SlideIndex(), 1);
+  EXPECT_EQ(window.ActivePane().ViewType(), host::view_type::kNormal);
+  app_.SetDisplayAlerts(host::alert_level::kNone);
+  EXPECT_EQ(app_.DisplayAlerts(), host::alert_level::kNone);
+}
+
+TEST_F(Application, CommandBarsHoldControlsAndRaiseTheirEvents) {
+  host::CommandBars& bars = app_.CommandBars();
+  EXPECT_EQ(bars.Item("Pictures Context Menu").Name(), "Pictures Context Menu");
+  EXPECT_THROW(bars.Item("No Such Bar"), Error);
+  host::CommandBar& bar = bars.Add("Vintrel", host::bar_position::kTop, true);
+  EXPECT_THROW(bars.Add("vintrel", host::bar_position::kTop, true), Error);
+  host::CommandBarControl& button = bar.Controls().Add(host::control_type::kButton);
+  host::CommandBarControl& combo = bar.Controls().Add(host::control_type::kComboBox, 1);
+  EXPECT_EQ(combo.Index(), 1);
+  EXPECT_EQ(button.Index(), 2);
+  int clicks = 0, changes = 0;
+  button.SetCaption("&Refresh");
+  button.OnClick([&](host::CommandBarControl& control, bool&) {
+    EXPECT_EQ(&control, &button);
+    ++clicks;
+  });
+  combo.OnChange([&](host::CommandBarControl&) { ++changes; });
+  combo.AddItem("Value");
+  combo.AddItem("Connection");
+  combo.SetListIndex(2);
+  EXPECT_EQ(combo.List(2), "Connection");
+  EXPECT_THROW(combo.SetListIndex(3), Error);
+  EXPECT_THROW(button.AddItem("x"), Error);
+  button.Execute();
+  combo.Execute();
+  button.SetEnabled(false);
+  button.Execute();  // a disabled control does nothing
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(&bar.Controls().Item("&refresh"), &button);
+  host::CommandBarControl& popup = bar.Controls().Add(host::control_type::kPopup);
+  popup.Controls().Add(host::control_type::kButton).SetCaption("Item");
+  EXPECT_EQ(popup.Controls().Count(), 1);
+  EXPECT_THROW(button.Controls(), Error);
+  combo.Delete();
+  EXPECT_EQ(button.Index(), 1);
+  EXPECT_THROW(combo.Index(), Error);
+  bar.Delete();
+  EXPECT_THROW(bars.Item("Vintrel"), Error);
+}
+
+}  // namespace
+}  // namespace vintrel::ooxml
