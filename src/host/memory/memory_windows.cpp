@@ -73,23 +73,31 @@ MemoryDocumentWindow::MemoryDocumentWindow(MemoryApplication& application,
       view_(application, presentation),
       pane_(application) {}
 
+void MemoryDocumentWindow::CheckOpen(const char* operation) const {
+  if (presentation_.closed()) Fail(kErrUnspecified, operation, "the window was closed");
+}
+
 host::Selection& MemoryDocumentWindow::Selection() {
   application_.Enter("DocumentWindow.Selection");
+  CheckOpen("DocumentWindow.Selection");
   return selection_;
 }
 
 host::View& MemoryDocumentWindow::View() {
   application_.Enter("DocumentWindow.View");
+  CheckOpen("DocumentWindow.View");
   return view_;
 }
 
 host::Pane& MemoryDocumentWindow::ActivePane() {
   application_.Enter("DocumentWindow.ActivePane");
+  CheckOpen("DocumentWindow.ActivePane");
   return pane_;
 }
 
 host::Presentation& MemoryDocumentWindow::Presentation() {
   application_.Enter("DocumentWindow.Presentation");
+  CheckOpen("DocumentWindow.Presentation");
   return presentation_;
 }
 

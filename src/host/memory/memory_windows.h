@@ -93,6 +93,9 @@ class MemoryDocumentWindow : public host::DocumentWindow {
   MemoryPresentation& presentation() { return presentation_; }
 
  private:
+  // The window goes with its presentation.
+  void CheckOpen(const char* operation) const;
+
   MemoryApplication& application_;
   MemoryPresentation& presentation_;
   MemorySelection selection_;

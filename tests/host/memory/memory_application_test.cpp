@@ -54,6 +54,7 @@ TEST_F(MemoryApplicationTest, OpenNewAndCloseRaiseEventsAndTrackTheActivePresent
 TEST_F(MemoryApplicationTest, ClosedPresentationFailsEveryCall) {
   MemoryPresentation& p = app_.AddPresentation("/decks/a.pptx");
   MemoryShape& shape = p.AddSlide().AddTextBox("x");
+  host::DocumentWindow& window = app_.ActiveWindow();
   // The close handler still sees a live presentation.
   events_.after = [&](const std::string& event) {
     if (event.rfind("Close:", 0) == 0) {
@@ -64,6 +65,7 @@ TEST_F(MemoryApplicationTest, ClosedPresentationFailsEveryCall) {
   EXPECT_TRUE(p.closed());
   EXPECT_NE(ErrorNumberOf([&] { p.FullName(); }), 0);
   EXPECT_NE(ErrorNumberOf([&] { shape.Name(); }), 0);
+  EXPECT_NE(ErrorNumberOf([&] { window.Selection(); }), 0);
   EXPECT_NE(ErrorNumberOf([&] { app_.ActivePresentation(); }), 0);
 }
 
