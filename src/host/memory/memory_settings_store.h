@@ -5,30 +5,38 @@
 #include <string>
 #include <tuple>
 
+#include "host/memory/memory_tags.h"
 #include "host/platform.h"
 
 namespace vintrel::host::memory {
 
-// Settings a test puts in place; an absent key reads as empty text, as in the real store.
+// Settings a test puts in place; an absent key reads as empty text, and names compare without
+// case, as in the real store.
 class MemorySettingsStore : public host::SettingsStore {
  public:
   std::string GetSetting(const std::string& app_name, const std::string& section,
                          const std::string& key) const override {
     ++read_count_;
-    auto it = values_.find({app_name, section, key});
+    auto it = values_.find(Key(app_name, section, key));
     return it == values_.end() ? "" : it->second;
   }
 
   void Set(const std::string& app_name, const std::string& section, const std::string& key,
            std::string value) {
-    values_[{app_name, section, key}] = std::move(value);
+    values_[Key(app_name, section, key)] = std::move(value);
   }
   void Remove(const std::string& app_name, const std::string& section, const std::string& key) {
-    values_.erase({app_name, section, key});
+    values_.erase(Key(app_name, section, key));
   }
   int read_count() const { return read_count_; }
 
  private:
+  using Names = std::tuple<std::string, std::string, std::string>;
+  static Names Key(const std::string& app_name, const std::string& section,
+                   const std::string& key) {
+    return {ToUpperAscii(app_name), ToUpperAscii(section), ToUpperAscii(key)};
+  }
+
   std::map<std::tuple<std::string, std::string, std::string>, std::string> values_;
   mutable int read_count_ = 0;
 };

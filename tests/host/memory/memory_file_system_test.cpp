@@ -72,6 +72,7 @@ TEST(PlatformFakesTest, SettingsShellAndMissingDataAccess) {
   MemorySettingsStore settings;
   settings.Set("Quendra Vintrel 2002", "Info", "Debug", "1");
   EXPECT_EQ(settings.GetSetting("Quendra Vintrel 2002", "Info", "Debug"), "1");
+  EXPECT_EQ(settings.GetSetting("QUENDRA VINTREL 2002", "info", "debug"), "1");
   EXPECT_EQ(settings.GetSetting("Quendra Vintrel 2002", "Info", "HideUserInterface"), "");
 
   RecordingShell shell;
