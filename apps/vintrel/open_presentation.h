@@ -1,0 +1,17 @@
+#ifndef VINTREL_APPS_VINTREL_OPEN_PRESENTATION_H_
+#define VINTREL_APPS_VINTREL_OPEN_PRESENTATION_H_
+
+#include <string>
+
+#include "host/presentation.h"
+#include "host_session.h"
+
+namespace vintrel::app {
+
+// Opens a presentation file in the session's host, as a person opening it would (the add-in's
+// open handler runs). A file that cannot be opened is bad input: BadInput naming the file.
+host::Presentation& OpenPresentation(HostSession& session, const std::string& file);
+
+}  // namespace vintrel::app
+
+#endif  // VINTREL_APPS_VINTREL_OPEN_PRESENTATION_H_

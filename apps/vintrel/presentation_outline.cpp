@@ -1,0 +1,180 @@
+#include "presentation_outline.h"
+
+#include <optional>
+#include <string>
+
+#include "host/shapes.h"
+#include "json_writer.h"
+#include "support/failure_handling.h"
+
+namespace vintrel::app {
+namespace {
+
+struct ShapeFacts {
+  int position = 0;
+  std::string name;
+  int type = 0;
+  bool has_text_frame = false;
+  std::optional<std::string> text;
+  bool visible = true;
+  double left = 0, top = 0, width = 0, height = 0;
+  std::optional<std::string> link;
+  std::optional<std::string> prog_id;
+};
+
+// Reads what can be read; a member the shape does not have stays empty.
+ShapeFacts Read(host::Shape& shape) {
+  ShapeFacts facts;
+  facts.position = shape.ZOrderPosition();
+  facts.name = shape.Name();
+  facts.type = shape.Type();
+  facts.visible = shape.Visible();
+  facts.left = shape.Left();
+  facts.top = shape.Top();
+  facts.width = shape.Width();
+  facts.height = shape.Height();
+  SkipFailure([&] {
+    facts.has_text_frame = shape.HasTextFrame();
+    if (facts.has_text_frame) facts.text = shape.TextFrame().TextRange().Text();
+  });
+  if (facts.type == host::shape_type::kLinkedOleObject ||
+      facts.type == host::shape_type::kLinkedPicture || facts.type == host::shape_type::kMedia) {
+    SkipFailure([&] { facts.link = shape.LinkFormat().SourceFullName(); });
+  }
+  if (facts.type == host::shape_type::kEmbeddedOleObject ||
+      facts.type == host::shape_type::kLinkedOleObject) {
+    SkipFailure([&] { facts.prog_id = shape.OLEFormat().ProgID(); });
+  }
+  return facts;
+}
+
+// Text for one line of the outline: paragraph and line breaks shown as the characters they are.
+std::string OneLine(const std::string& text, size_t limit = 60) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\r') {
+      out += " / ";
+    } else if (c == '\v') {
+      out += " | ";
+    } else if (c == '\n') {
+      out += ' ';
+    } else {
+      out += c;
+    }
+  }
+  if (out.size() > limit) out = out.substr(0, limit) + "...";
+  return out;
+}
+
+void WriteTagsJson(host::Tags& tags, std::ostream& out) {
+  out << "[";
+  for (int i = 1; i <= tags.Count(); ++i) {
+    if (i > 1) out << ",";
+    out << "{\"name\":" << JsonString(tags.Name(i)) << ",\"value\":" << JsonString(tags.Value(i))
+        << "}";
+  }
+  out << "]";
+}
+
+void WriteTagsOutline(host::Tags& tags, const std::string& indent, std::ostream& out) {
+  for (int i = 1; i <= tags.Count(); ++i) {
+    out << indent << "tag " << tags.Name(i) << " = " << OneLine(tags.Value(i), 200) << "\n";
+  }
+}
+
+}  // namespace
+
+const char* ShapeTypeName(int type) {
+  switch (type) {
+    case host::shape_type::kAutoShape:
+      return "autoshape";
+    case host::shape_type::kChart:
+      return "chart";
+    case host::shape_type::kFreeform:
+      return "freeform";
+    case host::shape_type::kGroup:
+      return "group";
+    case host::shape_type::kEmbeddedOleObject:
+      return "embedded object";
+    case host::shape_type::kLine:
+      return "line";
+    case host::shape_type::kLinkedOleObject:
+      return "linked object";
+    case host::shape_type::kLinkedPicture:
+      return "linked picture";
+    case host::shape_type::kOleControlObject:
+      return "control";
+    case host::shape_type::kPicture:
+      return "picture";
+    case host::shape_type::kPlaceholder:
+      return "placeholder";
+    case host::shape_type::kMedia:
+      return "media";
+    case host::shape_type::kTextBox:
+      return "text box";
+    case host::shape_type::kTable:
+      return "table";
+    default:
+      return "shape";
+  }
+}
+
+void WriteOutline(host::Presentation& presentation, std::ostream& out) {
+  host::Slides& slides = presentation.Slides();
+  out << presentation.Name() << " (" << presentation.FullName() << "), " << slides.Count()
+      << (slides.Count() == 1 ? " slide" : " slides") << "\n";
+  WriteTagsOutline(presentation.Tags(), "  ", out);
+  for (int i = 1; i <= slides.Count(); ++i) {
+    host::Slide& slide = slides.Item(i);
+    out << "Slide " << slide.SlideIndex();
+    if (slide.SlideShowTransition().Hidden()) out << " (hidden)";
+    out << "\n";
+    WriteTagsOutline(slide.Tags(), "  ", out);
+    host::Shapes& shapes = slide.Shapes();
+    for (int s = 1; s <= shapes.Count(); ++s) {
+      const ShapeFacts facts = Read(shapes.Item(s));
+      out << "  " << facts.position << ". " << facts.name << " [" << ShapeTypeName(facts.type)
+          << "]";
+      if (!facts.visible) out << " (hidden)";
+      if (facts.text) out << " \"" << OneLine(*facts.text) << "\"";
+      if (facts.link) out << " -> " << *facts.link;
+      if (facts.prog_id) out << " {" << *facts.prog_id << "}";
+      out << "\n";
+      WriteTagsOutline(shapes.Item(s).Tags(), "      ", out);
+    }
+  }
+}
+
+void WriteOutlineJson(host::Presentation& presentation, std::ostream& out) {
+  out << "{\"file\":" << JsonString(presentation.FullName()) << ",\"tags\":";
+  WriteTagsJson(presentation.Tags(), out);
+  out << ",\"slides\":[";
+  host::Slides& slides = presentation.Slides();
+  for (int i = 1; i <= slides.Count(); ++i) {
+    host::Slide& slide = slides.Item(i);
+    if (i > 1) out << ",";
+    out << "{\"index\":" << slide.SlideIndex()
+        << ",\"hidden\":" << JsonBool(slide.SlideShowTransition().Hidden()) << ",\"tags\":";
+    WriteTagsJson(slide.Tags(), out);
+    out << ",\"shapes\":[";
+    host::Shapes& shapes = slide.Shapes();
+    for (int s = 1; s <= shapes.Count(); ++s) {
+      host::Shape& shape = shapes.Item(s);
+      const ShapeFacts facts = Read(shape);
+      if (s > 1) out << ",";
+      out << "{\"position\":" << facts.position << ",\"name\":" << JsonString(facts.name)
+          << ",\"type\":" << facts.type << ",\"hasTextFrame\":" << JsonBool(facts.has_text_frame)
+          << ",\"text\":" << JsonOptional(facts.text) << ",\"visible\":" << JsonBool(facts.visible)
+          << ",\"left\":" << JsonNumber(facts.left) << ",\"top\":" << JsonNumber(facts.top)
+          << ",\"width\":" << JsonNumber(facts.width) << ",\"height\":" << JsonNumber(facts.height)
+          << ",\"link\":" << JsonOptional(facts.link)
+          << ",\"progId\":" << JsonOptional(facts.prog_id) << ",\"tags\":";
+      WriteTagsJson(shape.Tags(), out);
+      out << "}";
+    }
+    out << "]}";
+  }
+  out << "]}\n";
+}
+
+}  // namespace vintrel::app
