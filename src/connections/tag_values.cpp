@@ -89,11 +89,32 @@ std::optional<double> ParseRegional(std::string_view text, std::string_view deci
   return ParseInvariant(invariant);
 }
 
+// The locale whose names (AM, PM, months) a form is read with: the C locale for the ISO and US
+// forms, whatever the process's own locale is; the user's locale for the regional form.
+class ScopedLocale {
+ public:
+  explicit ScopedLocale(const char* name)
+      : locale_(newlocale(LC_ALL_MASK, name, static_cast<locale_t>(0))) {
+    if (locale_ == static_cast<locale_t>(0)) {
+      locale_ = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+    }
+  }
+  ~ScopedLocale() {
+    if (locale_ != static_cast<locale_t>(0)) freelocale(locale_);
+  }
+  ScopedLocale(const ScopedLocale&) = delete;
+  ScopedLocale& operator=(const ScopedLocale&) = delete;
+  locale_t get() const { return locale_; }
+
+ private:
+  locale_t locale_;
+};
+
 // strptime over the whole text: only trailing blanks may remain.
-std::optional<tm> ParseWith(const std::string& text, const std::string& format) {
+std::optional<tm> ParseWith(const std::string& text, const std::string& format, locale_t locale) {
   tm fields{};
   fields.tm_mday = 1;
-  const char* end = strptime(text.c_str(), format.c_str(), &fields);
+  const char* end = strptime_l(text.c_str(), format.c_str(), &fields, locale);
   if (end == nullptr) return std::nullopt;
   while (*end == ' ') ++end;
   if (*end != '\0') return std::nullopt;
@@ -205,11 +226,15 @@ std::optional<double> ParseNumber(std::string_view text, const RegionalFormat& l
 }
 
 std::optional<double> ParseNumber(std::string_view text) {
+  // Tags written by this system hold the invariant form: the regional settings are looked up
+  // only for a text in another form.
+  if (auto value = ParseInvariant(Trim(text))) return value;
   return ParseNumber(text, CurrentRegionalFormat());
 }
 
-std::optional<long> ParseWholeNumber(std::string_view text, const RegionalFormat& local) {
-  const std::optional<double> number = ParseNumber(text, local);
+namespace {
+
+std::optional<long> RoundedWhole(const std::optional<double>& number) {
   if (!number) return std::nullopt;
   const double rounded = std::nearbyint(*number);  // the default rounding is half to even
   if (rounded < std::numeric_limits<int32_t>::min() ||
@@ -219,8 +244,14 @@ std::optional<long> ParseWholeNumber(std::string_view text, const RegionalFormat
   return static_cast<long>(rounded);
 }
 
+}  // namespace
+
+std::optional<long> ParseWholeNumber(std::string_view text, const RegionalFormat& local) {
+  return RoundedWhole(ParseNumber(text, local));
+}
+
 std::optional<long> ParseWholeNumber(std::string_view text) {
-  return ParseWholeNumber(text, CurrentRegionalFormat());
+  return RoundedWhole(ParseNumber(text));
 }
 
 std::string FormatDateTime(LocalDateTime value) {
@@ -239,21 +270,32 @@ std::string FormatDateTime(LocalDateTime value) {
 std::optional<LocalDateTime> ParseDateTime(std::string_view text, const RegionalFormat& local) {
   const std::string trimmed(Trim(text));
   if (trimmed.empty()) return std::nullopt;
+  const ScopedLocale c_locale("C");
+  const ScopedLocale user_locale("");
   const RegionalFormat us = UsRegionalFormat();
-  std::vector<std::string> forms = {"%Y-%m-%dT%H:%M:%S", "%Y-%m-%d %H:%M:%S", "%Y-%m-%dT%H:%M",
-                                    "%Y-%m-%d %H:%M", "%Y-%m-%d"};
-  for (const RegionalFormat* format : {&local, &us}) {
-    for (std::string& form : DateForms(*format)) forms.push_back(std::move(form));
+  struct Form {
+    std::string format;
+    locale_t locale;
+  };
+  std::vector<Form> forms;
+  for (const char* iso :
+       {"%Y-%m-%dT%H:%M:%S", "%Y-%m-%d %H:%M:%S", "%Y-%m-%dT%H:%M", "%Y-%m-%d %H:%M", "%Y-%m-%d"}) {
+    forms.push_back({iso, c_locale.get()});
   }
-  for (const std::string& form : forms) {
-    if (auto fields = ParseWith(trimmed, form)) {
+  for (std::string& form : DateForms(local)) forms.push_back({std::move(form), user_locale.get()});
+  for (std::string& form : DateForms(us)) forms.push_back({std::move(form), c_locale.get()});
+  for (const Form& form : forms) {
+    if (auto fields = ParseWith(trimmed, form.format, form.locale)) {
       if (auto value = ToDateTime(*fields, false)) return value;
     }
   }
-  for (const RegionalFormat* format : {&local, &us}) {
-    for (const std::string& form : TimeForms(*format)) {
-      if (auto fields = ParseWith(trimmed, form)) return ToDateTime(*fields, true);
+  for (const std::string& form : TimeForms(local)) {
+    if (auto fields = ParseWith(trimmed, form, user_locale.get())) {
+      return ToDateTime(*fields, true);
     }
+  }
+  for (const std::string& form : TimeForms(us)) {
+    if (auto fields = ParseWith(trimmed, form, c_locale.get())) return ToDateTime(*fields, true);
   }
   return std::nullopt;
 }
