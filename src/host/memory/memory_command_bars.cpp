@@ -309,8 +309,9 @@ MemoryCommandBarControl& MemoryCommandBarControls::at(int index) {
 }
 
 MemoryCommandBarControl* MemoryCommandBarControls::find(std::string_view caption) const {
+  const std::string wanted = ToUpperAscii(caption);
   for (const auto& control : controls_) {
-    if (control->caption_ == caption) return control.get();
+    if (ToUpperAscii(control->caption_) == wanted) return control.get();
   }
   return nullptr;
 }

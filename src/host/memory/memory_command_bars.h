@@ -137,7 +137,8 @@ class MemoryCommandBarControls : public host::CommandBarControls {
 
   int Count() const override;
   CommandBarControl& Item(int index) override;
-  // The first control whose caption is exactly `caption`; fails when none.
+  // The first control whose caption is `caption`, ampersands included, compared without case;
+  // fails when none.
   CommandBarControl& Item(const std::string& caption) override;
   // Fails for an unknown type or a position outside 0..Count+1.
   CommandBarControl& Add(int type, int before = 0, bool temporary = true) override;
@@ -145,7 +146,7 @@ class MemoryCommandBarControls : public host::CommandBarControls {
   // Inspection, not counted.
   int count() const { return static_cast<int>(controls_.size()); }
   MemoryCommandBarControl& at(int index);  // from 1; fails outside 1..count()
-  // Null when no control has that caption.
+  // As Item(caption), but null when no control has that caption.
   MemoryCommandBarControl* find(std::string_view caption) const;
   std::vector<std::string> captions() const;
   bool deleted() const { return deleted_; }
