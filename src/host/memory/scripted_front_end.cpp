@@ -33,6 +33,8 @@ int ScriptedFrontEnd::MsgBox(const std::string& text, int style, const std::stri
   if (!answers_.empty()) {
     call.answer = answers_.front();
     answers_.pop_front();
+  } else if (answerer_) {
+    call.answer = answerer_(call);
   } else {
     auto it = default_answers_.find(call.buttons);
     call.answer = it != default_answers_.end() ? it->second : UnattendedAnswer(call.buttons);

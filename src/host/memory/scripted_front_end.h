@@ -5,6 +5,7 @@
 #define VINTREL_HOST_MEMORY_SCRIPTED_FRONT_END_H_
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -54,6 +55,12 @@ class ScriptedFrontEnd : public host::FrontEnd {
   void QueueFile(std::string path) { files_.push_back(std::move(path)); }
   // The answer for boxes with these buttons when nothing is queued.
   void SetDefaultAnswer(int buttons, int answer) { default_answers_[buttons] = answer; }
+  // Decides the answer when nothing is queued (before the defaults), e.g. by the box's text; it
+  // runs while the box is "shown", so it may also act as a person would meanwhile. Empty to
+  // stop.
+  void SetAnswerer(std::function<int(const MessageBoxCall& box)> answerer) {
+    answerer_ = std::move(answerer);
+  }
 
   // Records.
   const std::vector<MessageBoxCall>& message_boxes() const { return message_boxes_; }
@@ -73,6 +80,7 @@ class ScriptedFrontEnd : public host::FrontEnd {
   std::deque<std::string> computers_;
   std::deque<std::string> files_;
   std::map<int, int> default_answers_;
+  std::function<int(const MessageBoxCall& box)> answerer_;
   std::vector<MessageBoxCall> message_boxes_;
   std::vector<PickerCall> pickers_;
   std::vector<HelpCall> help_calls_;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "host/memory/error_number.h"
 
 namespace vintrel::host::memory {
@@ -31,6 +33,17 @@ TEST(ScriptedFrontEndTest, UnscriptedBoxesGetTheUnattendedAnswer) {
   EXPECT_EQ(front_end.MsgBox("c", msg_box::kYesNo, ""), msg_box::kNo);
   front_end.SetDefaultAnswer(msg_box::kYesNo, msg_box::kYes);
   EXPECT_EQ(front_end.MsgBox("d", msg_box::kYesNo, ""), msg_box::kYes);
+}
+
+TEST(ScriptedFrontEndTest, AnswererDecidesWhenNothingIsQueued) {
+  ScriptedFrontEnd front_end;
+  front_end.SetAnswerer([](const ScriptedFrontEnd::MessageBoxCall& box) {
+    return box.text.find("log") != std::string::npos ? msg_box::kYes : msg_box::kNo;
+  });
+  front_end.QueueAnswer(msg_box::kNo);
+  EXPECT_EQ(front_end.MsgBox("Open the log?", msg_box::kYesNo, ""), msg_box::kNo) << "queue first";
+  EXPECT_EQ(front_end.MsgBox("Open the log?", msg_box::kYesNo, ""), msg_box::kYes);
+  EXPECT_EQ(front_end.MsgBox("Delete?", msg_box::kYesNo, ""), msg_box::kNo);
 }
 
 TEST(ScriptedFrontEndTest, AnswerThatIsNoButtonOfTheBoxFails) {
