@@ -543,7 +543,9 @@ void FillInteger(const std::vector<Token>& tokens, const std::vector<size_t>& pl
 // Fills decimal placeholders left to right; trailing zeros vanish under # and turn into spaces
 // under ?.
 void FillDecimals(const std::vector<Token>& tokens, const std::vector<size_t>& placeholders,
-                  const std::string& digits, std::vector<std::string>& out) {
+                  std::string digits, std::vector<std::string>& out) {
+  // Places beyond the rounding precision show zeros.
+  if (digits.size() < placeholders.size()) digits.append(placeholders.size() - digits.size(), '0');
   int keep = static_cast<int>(placeholders.size());
   while (keep > 0 && digits[keep - 1] == '0' && tokens[placeholders[keep - 1]].digit != '0') {
     --keep;
@@ -634,6 +636,7 @@ std::string RenderNumberSection(const Section& section, double value, bool minus
     long long max_denominator = 1;
     for (size_t k = 0; k < denominator.size() && k < 4; ++k) max_denominator *= 10;
     double magnitude = scaled * std::pow(10.0, shift);
+    if (!(magnitude < 1e15)) return (minus ? "-" : "") + FormatGeneral(magnitude);
     Fraction f = BestFraction(magnitude, std::max(1LL, max_denominator - 1), fixed, !whole.empty());
     out[slash] = "/";
     if (!whole.empty()) {

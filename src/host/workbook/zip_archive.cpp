@@ -35,7 +35,7 @@ ZipArchive::ZipArchive(std::string bytes, std::string what, size_t max_part_byte
   zip_error_init(&error);
   zip_source_t* source = zip_source_buffer_create(bytes_.data(), bytes_.size(), 0, &error);
   if (source != nullptr) {
-    archive_ = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    archive_ = zip_open_from_source(source, ZIP_RDONLY, &error);
     if (archive_ == nullptr) zip_source_free(source);
   }
   if (archive_ == nullptr) {

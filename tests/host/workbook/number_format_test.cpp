@@ -128,14 +128,39 @@ TEST(NumberFormatTest, TextUsesTheTextSectionOrStaysAsItIs) {
   EXPECT_EQ(NumberFormat("@").Format(1.5), "1.5");
 }
 
-TEST(NumberFormatTest, BrokenCodesNeverFail) {
-  for (const char* code : {"", "\"", "[", "[>", "\\", "_", "*", "0.0.0", "E+", "/", "0/", "[h",
-                           "#,##0.00;;;;;", "yyyy[$", "?/?/?", "0E+0E+0"}) {
+TEST(NumberFormatTest, BrokenAndExtremeCodesNeverFail) {
+  const std::string many_decimals = "0." + std::string(40, '0');
+  for (const std::string& code : std::vector<std::string>{"",
+                                                          "\"",
+                                                          "[",
+                                                          "[>",
+                                                          "\\",
+                                                          "_",
+                                                          "*",
+                                                          "0.0.0",
+                                                          "E+",
+                                                          "/",
+                                                          "0/",
+                                                          "[h",
+                                                          "#,##0.00;;;;;",
+                                                          "yyyy[$",
+                                                          "?/?/?",
+                                                          "0E+0E+0",
+                                                          "# ????\?/?????",
+                                                          "?/?",
+                                                          "0" + std::string(400, ','),
+                                                          many_decimals,
+                                                          "[h]:mm:ss",
+                                                          "0%%%%%%%%%%%%%%%%%%%%",
+                                                          "[<>]0",
+                                                          "[=abc]0"}) {
     NumberFormat format(code);
-    format.Format(-12.5);
-    format.Format(0);
+    for (double value : {-12.5, 0.0, 1e300, -1e-300, 2958466.0, 1e15, 4.5e18}) {
+      EXPECT_LT(format.Format(value).size(), 1000u) << code << " " << value;
+    }
     format.FormatText("t");
   }
+  EXPECT_EQ(NumberFormat(many_decimals).Format(0.5), "0.5" + std::string(39, '0'));
 }
 
 TEST(NumberFormatTest, BuiltInCodes) {

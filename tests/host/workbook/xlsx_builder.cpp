@@ -6,17 +6,21 @@
 
 namespace vintrel::host::workbook::testing {
 
-void WriteZip(const std::string& path, const Parts& parts) {
+void WriteZip(const std::string& path, const Parts& parts, bool compress) {
   int error = 0;
   zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
   if (archive == nullptr) throw std::runtime_error("cannot create " + path);
   for (const auto& [name, content] : parts) {
     zip_source_t* source = zip_source_buffer(archive, content.data(), content.size(), 0);
-    if (source == nullptr || zip_file_add(archive, name.c_str(), source, ZIP_FL_OVERWRITE) < 0) {
+    zip_int64_t index =
+        source == nullptr ? -1 : zip_file_add(archive, name.c_str(), source, ZIP_FL_OVERWRITE);
+    if (index < 0) {
       zip_source_free(source);
       zip_discard(archive);
       throw std::runtime_error("cannot add " + name);
     }
+    if (!compress)
+      zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
   }
   if (zip_close(archive) != 0) throw std::runtime_error("cannot write " + path);
 }
