@@ -372,14 +372,24 @@ void ChartObject::Update() {
   std::vector<pugi::xml_node> series(existing.begin(),
                                      existing.begin() + std::min(wanted, existing.size()));
   for (size_t i = existing.size(); i < wanted; ++i) {
+    // Every clone copies the chart's own last series, placed after the series made so far.
+    pugi::xml_node model = existing.back();
     pugi::xml_node last = series.back();
-    pugi::xml_node clone = last.parent().insert_copy_after(last, last);
+    pugi::xml_node clone = last.parent().insert_copy_after(model, last);
     clone.child("c:idx").attribute("val").set_value(next_index);
     clone.child("c:order").attribute("val").set_value(next_index);
     ++next_index;
-    clone.find_node([](pugi::xml_node n) {
-      if (std::string_view(n.name()) == "c16:uniqueId") {
-        n.attribute("val").set_value(NewGuid().c_str());
+    int step = static_cast<int>(i - existing.size()) + 1;
+    clone.find_node([step](pugi::xml_node n) {
+      std::string_view name = n.name();
+      if (name == "c16:uniqueId") n.attribute("val").set_value(NewGuid().c_str());
+      // A clone drawn in the same colour as its model could not be told apart: it moves on to
+      // the next accent colour of the theme.
+      std::string_view value = n.attribute("val").value();
+      if (name == "a:schemeClr" && value.size() == 7 && value.substr(0, 6) == "accent" &&
+          value[6] >= '1' && value[6] <= '6') {
+        std::string next = "accent" + std::to_string((value[6] - '1' + step) % 6 + 1);
+        n.attribute("val").set_value(next.c_str());
       }
       return false;
     });

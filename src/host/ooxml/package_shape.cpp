@@ -489,6 +489,10 @@ void PackageShapes::Delete(PackageShape& shape) {
   slide_.Touch();
 }
 
+void PackageShapes::MarkAllDeleted() {
+  for (auto& shape : shapes_) shape->deleted_ = true;
+}
+
 int PackageShapes::NextShapeId() const {
   unsigned long long highest = 1;
   slide_.xml().document_element().find_node([&highest](pugi::xml_node n) {

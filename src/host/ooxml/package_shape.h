@@ -119,6 +119,8 @@ class PackageShapes : public host::Shapes {
 
   PackageSlide& slide() const { return slide_; }
   int IndexOf(const PackageShape& shape) const;
+  // The slide went away: every shape object fails from now on instead of reaching freed XML.
+  void MarkAllDeleted();
   void Move(PackageShape& shape, int command);
   void Delete(PackageShape& shape);
 

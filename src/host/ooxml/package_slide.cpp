@@ -1,6 +1,7 @@
 #include "host/ooxml/package_slide.h"
 
 #include <cmath>
+#include <map>
 #include <random>
 #include <set>
 
@@ -196,6 +197,10 @@ void PackageSlide::Delete() {
   slides_.Delete(*this);
 }
 
+void PackageSlide::MarkDeleted() {
+  if (shapes_) shapes_->MarkAllDeleted();
+}
+
 pugi::xml_node PackageSlide::InheritedTransform(pugi::xml_node placeholder) const {
   std::string layout = RelatedPart(package(), part_, "slideLayout");
   if (layout.empty() || !package().Has(layout)) return {};
@@ -211,13 +216,15 @@ PackageSlides::PackageSlides(PackagePresentation& presentation) : presentation_(
   Package& package = presentation.package();
   const std::string& main = package.main_part();
   pugi::xml_node list = package.Xml(main).document_element().child("p:sldIdLst");
+  std::map<std::string, Relationship> rels;
+  for (Relationship& rel : package.Rels(main)) rels.emplace(rel.id, std::move(rel));
   for (pugi::xml_node id : list.children("p:sldId")) {
     std::string rel_id = id.attribute("r:id").value();
-    std::optional<Relationship> rel = package.Rel(main, rel_id);
-    if (!rel || rel->external) {
+    auto rel = rels.find(rel_id);
+    if (rel == rels.end() || rel->second.external) {
       package.Fail("slide list names relationship \"" + rel_id + "\", which does not exist");
     }
-    std::string part = Package::ResolveTarget(main, rel->target);
+    std::string part = Package::ResolveTarget(main, rel->second.target);
     if (!package.Has(part)) package.Fail("slide part \"" + part + "\" is missing");
     slides_.push_back(std::make_unique<PackageSlide>(*this, part));
   }
@@ -252,6 +259,7 @@ PackageSlide& PackageSlides::Duplicate(PackageSlide& slide) {
 void PackageSlides::Delete(PackageSlide& slide) {
   int index = slide.SlideIndex();
   DeleteSlidePart(presentation_.package(), slide.part());
+  slide.MarkDeleted();
   deleted_.push_back(std::move(slides_[index - 1]));
   slides_.erase(slides_.begin() + index - 1);
 }

@@ -60,6 +60,8 @@ class PackageSlide : public host::Slide {
   const std::string& part() const { return part_; }
   pugi::xml_document& xml() const;
   void Touch() const;
+  // Called when the slide is deleted.
+  void MarkDeleted();
   // The position (a:off/a:ext holder) a placeholder inherits from the layout or master.
   pugi::xml_node InheritedTransform(pugi::xml_node placeholder) const;
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -169,6 +170,34 @@ TEST_F(ChartDataSheet, FewerSeriesDropTheRestAndKeepTheSheetName) {
   EXPECT_EQ(series[0].values_formula, "Лист1!$B$2:$B$3");
   EXPECT_NE(xml.find("accent1"), std::string::npos) << "the kept series keeps its colour";
   EXPECT_EQ(xml.find("Ряд 3"), std::string::npos);
+  EXPECT_EQ(PackageProblems(path_), std::vector<std::string>());
+}
+
+TEST_F(ChartDataSheet, ExtraSeriesTakeTheNextAccentColours) {
+  Open("shapecrawler-002-hidden-slide-chart.pptx");
+  host::Shapes& shapes = deck_->Slides().Item(1).Shapes();
+  for (int i = 1; i <= shapes.Count(); ++i) {
+    if (shapes.Item(i).Type() != host::shape_type::kEmbeddedOleObject) continue;
+    host::GraphApplication& graph = Graph(1, i);
+    Fill(graph, "Y\tA\tB\tC\tD\tE\r\n2024\t1\t2\t3\t4\t5\r\n");
+    graph.Update();
+  }
+  std::string xml = ChartXml("ppt/charts/chart1.xml");
+  std::vector<std::string> colours;
+  for (size_t at = xml.find("<c:ser>"); at != std::string::npos; at = xml.find("<c:ser>", at + 1)) {
+    size_t colour = xml.find("schemeClr val=\"accent", at);
+    colours.push_back(xml.substr(colour + 15, 7));
+  }
+  EXPECT_EQ(colours,
+            (std::vector<std::string>{"accent1", "accent2", "accent3", "accent4", "accent5"}));
+  std::vector<Series> series = ReadSeries(xml);
+  ASSERT_EQ(series.size(), 5u);
+  std::set<unsigned> indices;
+  for (const Series& s : series) indices.insert(s.idx);
+  EXPECT_EQ(indices.size(), 5u);
+  EXPECT_EQ(xml.find("{00000002-8CC8-48F1-840A-4DE2C014BBEA}"),
+            xml.rfind("{00000002-8CC8-48F1-840A-4DE2C014BBEA}"))
+      << "clones get their own unique ids";
   EXPECT_EQ(PackageProblems(path_), std::vector<std::string>());
 }
 

@@ -221,7 +221,9 @@ TEST(SlideDelete, SlidesReferencedFromOtherPartsAndStaleReferences) {
   auto deck = PackagePresentation::Open(path);
   for (int i = 0; i < 10; ++i) deck->Slides().Item(2).Delete();
   host::Slide& last = deck->Slides().Item(deck->Slides().Count());
+  host::Shape& shape_of_last = last.Shapes().Item(1);
   last.Delete();
+  EXPECT_THROW(shape_of_last.Name(), Error) << "shapes of a deleted slide fail cleanly";
   EXPECT_EQ(deck->Slides().Count(), 34);
   EXPECT_THROW(last.SlideIndex(), Error);
   EXPECT_THROW(last.Tags().Count(), Error);
