@@ -4,12 +4,13 @@
 #include <iostream>
 #include <optional>
 
-#include "authoring.h"
 #include "command.h"
 #include "connections/connection.h"
 #include "connections/tag_values.h"
 #include "document/connection_tags.h"
 #include "document/tag_schema.h"
+#include "host_session.h"
+#include "open_presentation.h"
 
 namespace vintrel::app {
 namespace {
@@ -119,8 +120,9 @@ clsConnection& Existing(const std::vector<std::unique_ptr<clsConnection>>& conne
 }
 
 int List(const std::string& file) {
-  AuthoringSession session(file);
-  for (const auto& connection : ReadConnectionTags(session.presentation())) {
+  HostSession session;
+  host::Presentation& presentation = OpenPresentation(session, file);
+  for (const auto& connection : ReadConnectionTags(presentation)) {
     std::cout << connection->ConnectionTagNumber() << "\t" << KindWord(connection->ConnectionType())
               << "\t" << connection->ConnectionDescription() << "\t" << DefinitionText(*connection)
               << "\n";
@@ -136,8 +138,9 @@ int Add(const std::string& file, const Definition& definition) {
   if (type == connection_type::kExcel && (!definition.sheet || !definition.range)) {
     throw BadInput("a workbook connection needs --sheet and --range");
   }
-  AuthoringSession session(file);
-  auto connections = ReadConnectionTags(session.presentation());
+  HostSession session;
+  host::Presentation& presentation = OpenPresentation(session, file);
+  auto connections = ReadConnectionTags(presentation);
   const std::string number = NextConnectionTagNumber(ConnectionTagNumbers(connections));
   if (static_cast<int>(connections.size()) >= kMostConnections || number.size() > 2) {
     throw BadInput("no connection number left (the highest is 99)");
@@ -146,7 +149,7 @@ int Add(const std::string& file, const Definition& definition) {
   for (const auto& connection : connections) of_type += connection->ConnectionType() == type;
 
   auto connection = std::make_unique<clsConnection>();
-  connection->SetActivePresentationName(session.presentation().FullName());
+  connection->SetActivePresentationName(presentation.FullName());
   connection->SetConnectionTagNumber(number);
   connection->SetConnectionType(type);
   connection->SetConnectionDescription(DefaultConnectionName(type, of_type));
@@ -154,28 +157,30 @@ int Add(const std::string& file, const Definition& definition) {
   if (type == connection_type::kDatabase) connection->SetRecordsetColumns("*");
   Apply(definition, *connection);
   connections.push_back(std::move(connection));
-  WriteConnectionTags(session.presentation(), connections);
-  session.Save();
+  WriteConnectionTags(presentation, connections);
+  presentation.Save();
   std::cout << number << "\n";
   return kExitOk;
 }
 
 int Edit(const std::string& file, const std::string& number, const Definition& definition) {
-  AuthoringSession session(file);
-  auto connections = ReadConnectionTags(session.presentation());
+  HostSession session;
+  host::Presentation& presentation = OpenPresentation(session, file);
+  auto connections = ReadConnectionTags(presentation);
   Apply(definition, Existing(connections, number));
-  WriteConnectionTags(session.presentation(), connections);
-  session.Save();
+  WriteConnectionTags(presentation, connections);
+  presentation.Save();
   return kExitOk;
 }
 
 int Delete(const std::string& file, const std::string& number) {
-  AuthoringSession session(file);
-  auto connections = ReadConnectionTags(session.presentation());
+  HostSession session;
+  host::Presentation& presentation = OpenPresentation(session, file);
+  auto connections = ReadConnectionTags(presentation);
   const clsConnection& doomed = Existing(connections, number);
   std::erase_if(connections, [&](const auto& connection) { return connection.get() == &doomed; });
-  WriteConnectionTags(session.presentation(), connections);
-  session.Save();
+  WriteConnectionTags(presentation, connections);
+  presentation.Save();
   return kExitOk;
 }
 

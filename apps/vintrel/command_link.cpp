@@ -3,19 +3,47 @@
 #include <iostream>
 #include <optional>
 
-#include "authoring.h"
 #include "command.h"
 #include "connections/connection.h"
 #include "connections/tag_values.h"
 #include "document/connection_tags.h"
 #include "document/shape.h"
 #include "document/tag_schema.h"
+#include "host_session.h"
+#include "open_presentation.h"
 #include "rendering/clock_text.h"
 #include "support/failure_handling.h"
 #include "support/module_state.h"
 
 namespace vintrel::app {
 namespace {
+
+// The slide numbered `number` (from 1); bad input when there is none.
+host::Slide& FindSlide(host::Presentation& presentation, int number) {
+  host::Slides& slides = presentation.Slides();
+  if (number < 1 || number > slides.Count()) {
+    throw BadInput("no slide " + std::to_string(number) + " (the presentation has " +
+                   std::to_string(slides.Count()) + ")");
+  }
+  return slides.Item(number);
+}
+
+// The shape of that name, or at that position (from 1) when the text is a number that no shape
+// has as its name; bad input when there is none.
+host::Shape& FindShape(host::Slide& slide, const std::string& name_or_position) {
+  host::Shapes& shapes = slide.Shapes();
+  for (int index = 1; index <= shapes.Count(); ++index) {
+    if (shapes.Item(index).Name() == name_or_position) return shapes.Item(index);
+  }
+  if (!name_or_position.empty() &&
+      name_or_position.find_first_not_of("0123456789") == std::string::npos &&
+      name_or_position.size() < 6) {
+    const int position = std::stoi(name_or_position);
+    if (position >= 1 && position <= shapes.Count()) return shapes.Item(position);
+  }
+  throw BadInput("no shape \"" + name_or_position + "\" on slide " +
+                 std::to_string(slide.SlideIndex()));
+}
 
 struct Options {
   std::string file;
@@ -164,8 +192,8 @@ void WriteLink(host::Shape& host_shape, const Link& link, const Options& options
 
 int Run(const Options& options) {
   Link link = ParseLink(options);
-  AuthoringSession session(options.file);
-  host::Presentation& presentation = session.presentation();
+  HostSession session;
+  host::Presentation& presentation = OpenPresentation(session, options.file);
   host::Slide& slide = FindSlide(presentation, options.slide);
   std::vector<host::Shape*> shapes;
   for (const std::string& name : options.shapes) {
@@ -200,7 +228,7 @@ int Run(const Options& options) {
       text.SetText(value.empty() ? " " : value);
     }
   }
-  session.Save();
+  presentation.Save();
   return kExitOk;
 }
 

@@ -5,16 +5,33 @@
 #include <iostream>
 #include <optional>
 
-#include "authoring.h"
 #include "command.h"
 #include "document/connection_tags.h"
 #include "document/shape.h"
 #include "document/slide.h"
 #include "document/tag_schema.h"
 #include "host/error.h"
+#include "host_session.h"
+#include "open_presentation.h"
 
 namespace vintrel::app {
 namespace {
+
+// The slide numbered `number` (from 1); bad input when there is none.
+host::Slide& FindSlide(host::Presentation& presentation, int number) {
+  host::Slides& slides = presentation.Slides();
+  if (number < 1 || number > slides.Count()) {
+    throw BadInput("no slide " + std::to_string(number) + " (the presentation has " +
+                   std::to_string(slides.Count()) + ")");
+  }
+  return slides.Item(number);
+}
+
+bool ParseOnOff(const std::string& option, const std::string& text) {
+  if (text == "on") return true;
+  if (text == "off") return false;
+  throw BadInput(option + " takes on or off, not \"" + text + "\"");
+}
 
 struct Options {
   std::string file;
@@ -123,8 +140,8 @@ int Run(const Options& options) {
   if (options.step && *options.step < 0) throw BadInput("--step must not be negative");
   if (options.time && *options.time < 0) throw BadInput("--time must not be negative");
 
-  AuthoringSession session(options.file);
-  host::Presentation& presentation = session.presentation();
+  HostSession session;
+  host::Presentation& presentation = OpenPresentation(session, options.file);
   host::Slide& slide = FindSlide(presentation, options.slide);
   clsSlide settings = ReadSlide(slide);
   if (!hide && !refresh && !options.scroll) {
@@ -146,7 +163,7 @@ int Run(const Options& options) {
   }
   EnsureVersionTag(presentation.Tags());
   WriteSlideTags(slide.Tags(), settings);
-  session.Save();
+  presentation.Save();
   return kExitOk;
 }
 
