@@ -2,9 +2,9 @@
 
 #include <langinfo.h>
 
+#include <strings.h>
 #include <cctype>
 #include <clocale>
-#include <strings.h>
 #include <cstring>
 
 namespace vintrel::rendering {

@@ -107,8 +107,8 @@ std::string BuildGraphBlock(clsConnection& connection, long first_row, long last
   for (long row = first_row; row <= last_row; ++row) {
     for (size_t i = 1; i < names.size(); ++i) {
       if (i > 1) block += '\t';
-      block += GraphValueText(
-          connection.GetValueDatabase(static_cast<double>(row), names[i], 1, false));
+      block +=
+          GraphValueText(connection.GetValueDatabase(static_cast<double>(row), names[i], 1, false));
     }
     block += "\r\n";
   }
@@ -119,8 +119,7 @@ void FillGraph(host::Shape& shape, clsConnection& connection, bool /*in_show*/) 
   Fill(shape, connection, 1, static_cast<long>(connection.RecordCount()), true);
 }
 
-void FillGraphRow(host::Shape& shape, clsConnection& connection, long start_row,
-                  bool /*in_show*/) {
+void FillGraphRow(host::Shape& shape, clsConnection& connection, long start_row, bool /*in_show*/) {
   Fill(shape, connection, start_row, start_row, false);
 }
 

@@ -52,8 +52,8 @@ void Hide(host::Shape& shape) {
 
 }  // namespace
 
-bool SetLinkedObjectSource(const std::string& presentation_name, int slide_index,
-                           int shape_index, const std::string& file_reference, bool hide_on_error,
+bool SetLinkedObjectSource(const std::string& presentation_name, int slide_index, int shape_index,
+                           const std::string& file_reference, bool hide_on_error,
                            bool& defer_update) {
   host::Shape* shape = nullptr;
   try {

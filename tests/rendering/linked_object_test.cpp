@@ -1,0 +1,92 @@
+#include "rendering/linked_object.h"
+
+#include <gtest/gtest.h>
+
+#include "host/memory/memory_application.h"
+#include "host/memory/memory_presentation.h"
+#include "host/memory/memory_slide.h"
+#include "support/module_state.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::rendering {
+namespace {
+
+using host::memory::MemoryShape;
+
+class LinkedObjectTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetModuleState();
+    Module().host = &app_;
+    deck_ = dir_.File("shows/board.pptx");
+    auto& slide = app_.AddPresentation(deck_).AddSlide();
+    slide.AddTextBox("title");
+    picture_ = &slide.AddLinkedPicture(dir_.Write("pics/old.png", "old"));
+    media_ = &slide.AddMedia(dir_.Write("clips/old.mp4", "clip"));
+    text_ = &slide.AddTextBox("text");
+  }
+  void TearDown() override { ResetModuleState(); }
+
+  bool Relink(int shape, const std::string& reference, bool hide_on_error = false,
+              bool defer = false) {
+    return SetLinkedObjectSource(deck_, 1, shape, reference, hide_on_error, defer);
+  }
+
+  testing::TempDir dir_;
+  host::memory::MemoryApplication app_;
+  std::string deck_;
+  MemoryShape* picture_ = nullptr;
+  MemoryShape* media_ = nullptr;
+  MemoryShape* text_ = nullptr;
+};
+
+TEST_F(LinkedObjectTest, ExistingAbsoluteFileIsLinkedAndReloaded) {
+  const std::string logo = dir_.Write("pics/logo.png", "png");
+  EXPECT_TRUE(Relink(2, logo));
+  EXPECT_EQ(picture_->LinkFormat().SourceFullName(), logo);
+  EXPECT_EQ(picture_->link()->update_count(), 1);
+}
+
+TEST_F(LinkedObjectTest, RelativeWindowsReferenceIsResolvedAgainstThePresentation) {
+  const std::string logo = dir_.Write("pics/logo.png", "png");
+  EXPECT_TRUE(Relink(2, "..\\pics\\logo.png"));
+  EXPECT_EQ(picture_->LinkFormat().SourceFullName(), logo);
+}
+
+TEST_F(LinkedObjectTest, EmptyOrMissingAbsoluteReferenceHidesAndKeepsTheOldLink) {
+  const std::string old = picture_->LinkFormat().SourceFullName();
+  EXPECT_FALSE(Relink(2, dir_.File("pics/missing.png")));
+  EXPECT_FALSE(picture_->Visible());
+  EXPECT_EQ(picture_->LinkFormat().SourceFullName(), old);
+
+  picture_->SetVisible(true);
+  EXPECT_FALSE(Relink(2, ""));
+  EXPECT_FALSE(picture_->Visible());
+  EXPECT_EQ(picture_->LinkFormat().SourceFullName(), old);
+
+  // Relinking never shows a hidden shape again: that is the caller's business.
+  EXPECT_TRUE(Relink(2, dir_.Write("pics/new.png", "")));  // an empty file is still a file
+  EXPECT_FALSE(picture_->Visible());
+}
+
+TEST_F(LinkedObjectTest, MediaIsRelinkedButNotReloadedAndDeferredUpdatesWait) {
+  const std::string clip = dir_.Write("clips/new.mp4", "clip");
+  EXPECT_TRUE(Relink(3, clip));
+  EXPECT_EQ(media_->LinkFormat().SourceFullName(), clip);
+  EXPECT_EQ(media_->link()->update_count(), 0);
+
+  const std::string logo = dir_.Write("pics/logo.png", "png");
+  EXPECT_TRUE(Relink(2, logo, false, /*defer=*/true));
+  EXPECT_EQ(picture_->link()->update_count(), 0);
+}
+
+TEST_F(LinkedObjectTest, ShapesWithoutALinkAndUnknownPlacesAreLeftAlone) {
+  EXPECT_FALSE(Relink(4, dir_.Write("pics/logo.png", "png")));
+  EXPECT_EQ(text_->TextFrame().TextRange().Text(), "text");
+  bool defer = false;
+  EXPECT_FALSE(SetLinkedObjectSource("/elsewhere.pptx", 1, 2, "x.png", true, defer));
+  EXPECT_FALSE(SetLinkedObjectSource(deck_, 7, 2, "x.png", true, defer));
+}
+
+}  // namespace
+}  // namespace vintrel::rendering
