@@ -131,8 +131,9 @@ class TableBuilder {
     }
   }
 
-  // A line whose TABs are not known yet.
+  // A line whose TABs are not known yet (the last one, without a line end).
   void Line(const char* p, size_t n) {
+    if (encoding_ == TextEncoding::kUtf8 && !IsValidUtf8(p, n)) throw NotUtf8();
     std::vector<uint32_t> ends;
     for (const char* tab = p; (tab = static_cast<const char*>(std::memchr(tab, '\t', p + n - tab)));
          ++tab) {
@@ -218,16 +219,22 @@ size_t DroppedLength(const char* p, size_t available, TextEncoding encoding) {
   return want;
 }
 
-// Finds the complete lines in base[pos, have) in one pass over the bytes, sixteen at a time,
-// and hands each to the builder with the ends of its fields. Returns where the first incomplete
+// Finds the complete lines in base[pos, have) in one pass over the bytes, sixteen at a time:
+// TABs and CRs give the field ends, and a line holding bytes above 0x7F is checked for UTF-8.
+// Each line goes to the builder with the ends of its fields. Returns where the first incomplete
 // line starts (`have` when everything was used).
 size_t ScanLines(const char* base, size_t pos, size_t have, bool eof, TextEncoding encoding,
                  TableBuilder& builder, std::vector<uint32_t>& ends) {
+  bool utf8 = encoding == TextEncoding::kUtf8;
   size_t line = pos;
-  ends.clear();
+  uint32_t* end = ends.data();
+  size_t count = 0;
+  size_t capacity = ends.size();
+  bool high_bytes = false;  // the current line has bytes above 0x7F
   size_t i = pos;
   while (i < have) {
     uint32_t mask = 0;
+    uint32_t high = 0;
     size_t width = std::min<size_t>(16, have - i);
 #if defined(__SSE2__)
     if (width == 16) {
@@ -235,27 +242,41 @@ size_t ScanLines(const char* base, size_t pos, size_t have, bool eof, TextEncodi
       __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')),
                                   _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')));
       mask = static_cast<uint32_t>(_mm_movemask_epi8(hits));
+      high = static_cast<uint32_t>(_mm_movemask_epi8(bytes));
     } else
 #endif
     {
       for (size_t k = 0; k < width; ++k) {
-        if (base[i + k] == '\t' || base[i + k] == '\r') mask |= 1u << k;
+        char c = base[i + k];
+        if (c == '\t' || c == '\r') mask |= 1u << k;
+        if (static_cast<unsigned char>(c) >= 0x80) high |= 1u << k;
       }
     }
+    high_bytes |= high != 0;
     while (mask) {
       size_t at = i + static_cast<size_t>(__builtin_ctz(mask));
       mask &= mask - 1;
-      ends.push_back(static_cast<uint32_t>(at - line));
+      if (count == capacity) {
+        capacity = std::max<size_t>(64, capacity * 2);
+        ends.resize(capacity);
+        end = ends.data();
+      }
+      end[count++] = static_cast<uint32_t>(at - line);
       if (base[at] == '\t') continue;
       size_t after = at + 1;
       size_t dropped = after < have ? DroppedLength(base + after, have - after, encoding) : 0;
       if (!eof && (after == have || after + dropped > have)) return line;  // wait for more
-      builder.Line(base + line, at - line, ends.data(), ends.size());
-      ends.clear();
+      if (utf8 && high_bytes && !IsValidUtf8(base + line, at - line)) throw NotUtf8();
+      builder.Line(base + line, at - line, end, count);
+      count = 0;
       line = std::min(after + dropped, have);
       // The dropped character may itself be a TAB or CR: skip what lies before the next line.
-      if (line >= i + width) break;
+      if (line >= i + width) {
+        high_bytes = false;
+        break;
+      }
       mask &= ~((1u << (line - i)) - 1);
+      high_bytes = (high >> (line - i)) != 0;
     }
     i = std::max(i + width, line);
   }
@@ -314,7 +335,6 @@ std::unique_ptr<host::ClientRecordset> TextFile::ReadRecordset(bool first_row_fi
       off_t offset = 0;
       bool eof = false;
       bool at_start = true;
-      size_t validated = 0;  // bytes of the buffer known to be valid UTF-8
       std::vector<uint32_t> ends;
       while (!eof) {
         if (have == buffer.size()) buffer.resize(buffer.size() * 2);  // a line longer than a block
@@ -333,15 +353,6 @@ std::unique_ptr<host::ClientRecordset> TextFile::ReadRecordset(bool first_row_fi
           if (have >= 3 && std::memcmp(buffer.data(), "\xEF\xBB\xBF", 3) == 0) pos = 3;
         }
         const char* base = buffer.data();
-        if (encoding == TextEncoding::kUtf8) {
-          // Everything up to the last CR is about to be used; CR never sits inside a character.
-          const char* last = static_cast<const char*>(memrchr(base + pos, '\r', have - pos));
-          size_t check = eof ? have : (last ? static_cast<size_t>(last - base) : pos);
-          if (check > validated && !IsValidUtf8(base + validated, check - validated)) {
-            throw NotUtf8();
-          }
-          validated = std::max(validated, check);
-        }
         pos = ScanLines(base, pos, have, eof, encoding, builder, ends);
         if (eof) {
           // The last line needs no line end, but an empty one or a lone LF is no line.
@@ -351,7 +362,6 @@ std::unique_ptr<host::ClientRecordset> TextFile::ReadRecordset(bool first_row_fi
         }
         std::memmove(buffer.data(), buffer.data() + pos, have - pos);
         have -= pos;
-        validated = validated > pos ? validated - pos : 0;
       }
       encoding_ = encoding;
       if (builder.empty()) return nullptr;
