@@ -124,11 +124,12 @@ void DataRecordset::Requery(int options) {
 }
 
 void DataRecordset::Close() {
+  // Closing a recordset whose first query still runs, or whose query failed, only ends that.
+  bool was_busy = running_ || async_error_.has_value();
   StopWorker();
-  bool had_error = async_error_.has_value();
   async_error_.reset();
   has_query_ = false;
-  if (ClientRecordset::State() == object_state::kClosed && had_error) return;
+  if (ClientRecordset::State() == object_state::kClosed && was_busy) return;
   ClientRecordset::Close();
 }
 

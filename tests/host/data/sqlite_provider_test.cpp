@@ -167,11 +167,15 @@ TEST_F(SqliteProviderTest, AsynchronousFailureIsRaisedByState) {
   EXPECT_EQ(rs->Fields().Item("one").Value(), "1");
 }
 
-TEST_F(SqliteProviderTest, RecordsetGoingFirstDuringAQueryIsSafe) {
+TEST_F(SqliteProviderTest, RecordsetGoingOrClosingDuringAQueryIsSafe) {
   auto connection = Connect("Provider=SQLite;Data Source=" + path_);
   auto rs = Query(*connection, "SELECT * FROM sales", command_option::kAsyncExecute);
   rs.reset();
   loop_.DoEvents();  // the posted result finds nobody
+  auto closed = Query(*connection, "SELECT * FROM sales", command_option::kAsyncExecute);
+  closed->Close();
+  loop_.DoEvents();  // nor does this one
+  EXPECT_EQ(closed->State(), object_state::kClosed);
   EXPECT_EQ(Query(*connection, "SELECT * FROM sales")->RecordCount(), 2);
 }
 
