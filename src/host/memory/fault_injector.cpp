@@ -4,6 +4,10 @@
 
 namespace vintrel::host::memory {
 
+void FailHostCall(int32_t number, std::string_view operation, std::string_view why) {
+  throw Error(number, kMemoryHostSource, std::string(operation) + ": " + std::string(why));
+}
+
 void FaultInjector::Fail(std::string operation, Error error, int times,
                          const MemoryObject* target) {
   if (times == 0) return;

@@ -5,6 +5,7 @@
 #ifndef VINTREL_HOST_MEMORY_FAULT_INJECTOR_H_
 #define VINTREL_HOST_MEMORY_FAULT_INJECTOR_H_
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -18,6 +19,9 @@ namespace vintrel::host::memory {
 
 // Source of every error the in-memory host raises by itself.
 inline constexpr char kMemoryHostSource[] = "Vintrel memory host";
+
+// Raises the failure of a host call: `number`, and "<operation>: <why>" as the description.
+[[noreturn]] void FailHostCall(int32_t number, std::string_view operation, std::string_view why);
 
 class FaultInjector {
  public:

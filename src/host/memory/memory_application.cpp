@@ -9,14 +9,6 @@
 
 namespace vintrel::host::memory {
 
-namespace {
-
-[[noreturn]] void Fail(int32_t number, std::string_view operation, std::string_view why) {
-  throw Error(number, kMemoryHostSource, std::string(operation) + ": " + std::string(why));
-}
-
-}  // namespace
-
 int MemoryPresentations::Count() const {
   application_.Enter("Presentations.Count");
   return application_.presentation_count();
@@ -25,7 +17,7 @@ int MemoryPresentations::Count() const {
 host::Presentation& MemoryPresentations::Item(int index) {
   application_.Enter("Presentations.Item");
   if (index < 1 || index > application_.presentation_count()) {
-    Fail(kErrSubscriptOutOfRange, "Presentations.Item", "index " + std::to_string(index));
+    FailHostCall(kErrSubscriptOutOfRange, "Presentations.Item", "index " + std::to_string(index));
   }
   return application_.presentation(index);
 }
@@ -59,7 +51,7 @@ std::string MemoryApplication::Version() const {
 host::Presentation& MemoryApplication::ActivePresentation() {
   Enter("Application.ActivePresentation");
   if (active_window_ == nullptr) {
-    Fail(kErrUnspecified, "Application.ActivePresentation", "no presentation is active");
+    FailHostCall(kErrUnspecified, "Application.ActivePresentation", "no presentation is active");
   }
   return active_window_->presentation();
 }
@@ -77,7 +69,7 @@ host::Windows& MemoryApplication::Windows() {
 host::DocumentWindow& MemoryApplication::ActiveWindow() {
   Enter("Application.ActiveWindow");
   if (active_window_ == nullptr) {
-    Fail(kErrUnspecified, "Application.ActiveWindow", "no document window is open");
+    FailHostCall(kErrUnspecified, "Application.ActiveWindow", "no document window is open");
   }
   return *active_window_;
 }
@@ -95,7 +87,7 @@ int MemoryApplication::DisplayAlerts() const {
 void MemoryApplication::SetDisplayAlerts(int level) {
   Enter("Application.SetDisplayAlerts");
   if (level != alert_level::kNone && level != alert_level::kAll) {
-    Fail(kErrInvalidArgument, "Application.SetDisplayAlerts", "no such alert level");
+    FailHostCall(kErrInvalidArgument, "Application.SetDisplayAlerts", "no such alert level");
   }
   display_alerts_ = level;
 }
@@ -124,7 +116,7 @@ MemoryPresentation& MemoryApplication::AddFile(const std::string& full_name) {
 
 MemoryPresentation& MemoryApplication::OpenCopyOfFile(const std::string& file_name) {
   MemoryPresentation* file = environment_.FindFile(file_name);
-  if (file == nullptr) Fail(kErrFileNotFound, "Presentations.Open", "no file " + file_name);
+  if (file == nullptr) FailHostCall(kErrFileNotFound, "Presentations.Open", "no file " + file_name);
   return Adopt(file->CloneAs(file_name, environment_), /*with_window=*/true);
 }
 
@@ -160,7 +152,7 @@ std::vector<MemoryApplication::OpenDocument>::iterator MemoryApplication::Find(
 
 void MemoryApplication::ClosePresentation(MemoryPresentation& presentation) {
   if (Find(presentation) == open_.end()) {
-    Fail(kErrInvalidArgument, "ClosePresentation", "the presentation is not open");
+    FailHostCall(kErrInvalidArgument, "ClosePresentation", "the presentation is not open");
   }
   if (show_ != nullptr && &show_->presentation() == &presentation) EndSlideShow();
   // The host closes the presentation whatever the handler does; its failure comes out after.
@@ -204,7 +196,8 @@ void MemoryApplication::PrintPresentation(MemoryPresentation& presentation) {
 
 void MemoryApplication::SetActive(MemoryPresentation& presentation) {
   MemoryDocumentWindow* window = window_of(presentation);
-  if (window == nullptr) Fail(kErrInvalidArgument, "SetActive", "the presentation has no window");
+  if (window == nullptr)
+    FailHostCall(kErrInvalidArgument, "SetActive", "the presentation has no window");
   active_window_ = window;
 }
 
@@ -214,7 +207,8 @@ void MemoryApplication::ActivateWindow(MemoryPresentation& presentation) {
 }
 
 void MemoryApplication::ChangeSelection(int type, std::vector<MemoryShape*> shapes) {
-  if (active_window_ == nullptr) Fail(kErrUnspecified, "ChangeSelection", "no window is open");
+  if (active_window_ == nullptr)
+    FailHostCall(kErrUnspecified, "ChangeSelection", "no window is open");
   active_window_->selection().Set(type, std::move(shapes));
   if (sink_ != nullptr) sink_->WindowSelectionChange(active_window_->selection());
 }
@@ -226,11 +220,11 @@ void MemoryApplication::SelectShapes(std::vector<MemoryShape*> shapes) {
 
 MemorySlideShowWindow& MemoryApplication::StartSlideShow(MemoryPresentation& presentation) {
   if (Find(presentation) == open_.end()) {
-    Fail(kErrInvalidArgument, "StartSlideShow", "the presentation is not open");
+    FailHostCall(kErrInvalidArgument, "StartSlideShow", "the presentation is not open");
   }
-  if (show_ != nullptr) Fail(kErrUnspecified, "StartSlideShow", "a show is running");
+  if (show_ != nullptr) FailHostCall(kErrUnspecified, "StartSlideShow", "a show is running");
   if (presentation.slides().count() == 0) {
-    Fail(kErrUnspecified, "StartSlideShow", "the presentation has no slide");
+    FailHostCall(kErrUnspecified, "StartSlideShow", "the presentation has no slide");
   }
   shows_.push_back(std::make_unique<MemorySlideShowWindow>(*this, presentation));
   show_ = shows_.back().get();
@@ -240,7 +234,7 @@ MemorySlideShowWindow& MemoryApplication::StartSlideShow(MemoryPresentation& pre
 }
 
 void MemoryApplication::NextSlide() {
-  if (show_ == nullptr) Fail(kErrUnspecified, "NextSlide", "no show is running");
+  if (show_ == nullptr) FailHostCall(kErrUnspecified, "NextSlide", "no show is running");
   show_->view().Next();
 }
 
@@ -249,7 +243,7 @@ void MemoryApplication::RaiseNextSlide(MemorySlideShowWindow& window) {
 }
 
 void MemoryApplication::EndSlideShow() {
-  if (show_ == nullptr) Fail(kErrUnspecified, "EndSlideShow", "no show is running");
+  if (show_ == nullptr) FailHostCall(kErrUnspecified, "EndSlideShow", "no show is running");
   MemorySlideShowWindow* show = show_;
   // The host raises the end while the presentation still reports its show window, and ends the
   // show whatever the handler does; its failure comes out after.
@@ -269,7 +263,7 @@ void MemoryApplication::EndSlideShow() {
 
 MemoryPresentation& MemoryApplication::presentation(int index) {
   if (index < 1 || index > presentation_count()) {
-    Fail(kErrSubscriptOutOfRange, "presentation", "index " + std::to_string(index));
+    FailHostCall(kErrSubscriptOutOfRange, "presentation", "index " + std::to_string(index));
   }
   return *open_[index - 1].presentation;
 }

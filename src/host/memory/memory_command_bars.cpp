@@ -4,15 +4,12 @@
 #include <utility>
 
 #include "host/error.h"
+#include "host/memory/fault_injector.h"
 #include "host/memory/memory_tags.h"
 
 namespace vintrel::host::memory {
 
 namespace {
-
-[[noreturn]] void Fail(int32_t number, std::string_view operation, std::string_view why) {
-  throw Error(number, kMemoryHostSource, std::string(operation) + ": " + std::string(why));
-}
 
 const char* TypeName(int type) {
   switch (type) {
@@ -41,13 +38,13 @@ MemoryCommandBarControl::MemoryCommandBarControl(MemoryCommandBarControls& sibli
 MemoryCommandBarControl::~MemoryCommandBarControl() = default;
 
 void MemoryCommandBarControl::Enter(std::string_view operation) const {
-  if (deleted_) Fail(kErrUnspecified, operation, "the control was deleted");
+  if (deleted_) FailHostCall(kErrUnspecified, operation, "the control was deleted");
   if (faults_ != nullptr) faults_->Enter(operation, nullptr);
 }
 
 void MemoryCommandBarControl::RequireType(int type, std::string_view operation) const {
   if (type_ != type) {
-    Fail(kErrInvalidArgument, operation, std::string("only for ") + TypeName(type));
+    FailHostCall(kErrInvalidArgument, operation, std::string("only for ") + TypeName(type));
   }
 }
 
@@ -116,7 +113,7 @@ void MemoryCommandBarControl::SetState(int state) {
   Enter("CommandBarControl.SetState");
   RequireType(control_type::kButton, "CommandBarControl.SetState");
   if (state != button_state::kUp && state != button_state::kDown) {
-    Fail(kErrInvalidArgument, "CommandBarControl.SetState", "no such state");
+    FailHostCall(kErrInvalidArgument, "CommandBarControl.SetState", "no such state");
   }
   state_ = state;
 }
@@ -137,7 +134,7 @@ int MemoryCommandBarControl::Width() const {
 
 void MemoryCommandBarControl::SetWidth(int width) {
   Enter("CommandBarControl.SetWidth");
-  if (width < 0) Fail(kErrInvalidArgument, "CommandBarControl.SetWidth", "negative width");
+  if (width < 0) FailHostCall(kErrInvalidArgument, "CommandBarControl.SetWidth", "negative width");
   width_ = width;
 }
 
@@ -195,7 +192,7 @@ std::string MemoryCommandBarControl::List(int index) const {
   Enter("CommandBarControl.List");
   RequireType(control_type::kComboBox, "CommandBarControl.List");
   if (index < 1 || index > static_cast<int>(items_.size())) {
-    Fail(kErrInvalidArgument, "CommandBarControl.List", "no item " + std::to_string(index));
+    FailHostCall(kErrInvalidArgument, "CommandBarControl.List", "no item " + std::to_string(index));
   }
   return items_[index - 1];
 }
@@ -210,7 +207,8 @@ void MemoryCommandBarControl::SetListIndex(int index) {
   Enter("CommandBarControl.SetListIndex");
   RequireType(control_type::kComboBox, "CommandBarControl.SetListIndex");
   if (index < 0 || index > static_cast<int>(items_.size())) {
-    Fail(kErrInvalidArgument, "CommandBarControl.SetListIndex", "no item " + std::to_string(index));
+    FailHostCall(kErrInvalidArgument, "CommandBarControl.SetListIndex",
+                 "no item " + std::to_string(index));
   }
   list_index_ = index;
 }
@@ -229,7 +227,8 @@ void MemoryCommandBarControl::OnChange(ChangeHandler handler) {
 
 void MemoryCommandBarControl::Execute() {
   Enter("CommandBarControl.Execute");
-  if (!enabled_) Fail(kErrUnspecified, "CommandBarControl.Execute", "the control is disabled");
+  if (!enabled_)
+    FailHostCall(kErrUnspecified, "CommandBarControl.Execute", "the control is disabled");
   ++execute_count_;
   if (type_ == control_type::kButton) {
     bool cancel_default = false;
@@ -256,7 +255,7 @@ MemoryCommandBarControl& MemoryCommandBarControl::WithCaption(std::string captio
 MemoryCommandBarControls::~MemoryCommandBarControls() = default;
 
 void MemoryCommandBarControls::Enter(std::string_view operation) const {
-  if (deleted_) Fail(kErrUnspecified, operation, "the controls' owner was deleted");
+  if (deleted_) FailHostCall(kErrUnspecified, operation, "the controls' owner was deleted");
   if (faults_ != nullptr) faults_->Enter(operation, nullptr);
 }
 
@@ -268,7 +267,8 @@ int MemoryCommandBarControls::Count() const {
 CommandBarControl& MemoryCommandBarControls::Item(int index) {
   Enter("CommandBarControls.Item");
   if (index < 1 || index > count()) {
-    Fail(kErrInvalidArgument, "CommandBarControls.Item", "no control " + std::to_string(index));
+    FailHostCall(kErrInvalidArgument, "CommandBarControls.Item",
+                 "no control " + std::to_string(index));
   }
   return *controls_[index - 1];
 }
@@ -277,7 +277,7 @@ CommandBarControl& MemoryCommandBarControls::Item(const std::string& caption) {
   Enter("CommandBarControls.Item");
   MemoryCommandBarControl* control = find(caption);
   if (control == nullptr) {
-    Fail(kErrInvalidArgument, "CommandBarControls.Item", "no control captioned " + caption);
+    FailHostCall(kErrInvalidArgument, "CommandBarControls.Item", "no control captioned " + caption);
   }
   return *control;
 }
@@ -286,10 +286,11 @@ CommandBarControl& MemoryCommandBarControls::Add(int type, int before, bool temp
   Enter("CommandBarControls.Add");
   if (type != control_type::kButton && type != control_type::kComboBox &&
       type != control_type::kPopup) {
-    Fail(kErrInvalidArgument, "CommandBarControls.Add", "no such control type");
+    FailHostCall(kErrInvalidArgument, "CommandBarControls.Add", "no such control type");
   }
   if (before < 0 || before > count() + 1) {
-    Fail(kErrInvalidArgument, "CommandBarControls.Add", "no position " + std::to_string(before));
+    FailHostCall(kErrInvalidArgument, "CommandBarControls.Add",
+                 "no position " + std::to_string(before));
   }
   return Insert(type, before, temporary);
 }
@@ -303,7 +304,7 @@ MemoryCommandBarControl& MemoryCommandBarControls::Insert(int type, int before, 
 
 MemoryCommandBarControl& MemoryCommandBarControls::at(int index) {
   if (index < 1 || index > count()) {
-    Fail(kErrInvalidArgument, "CommandBarControls", "no control " + std::to_string(index));
+    FailHostCall(kErrInvalidArgument, "CommandBarControls", "no control " + std::to_string(index));
   }
   return *controls_[index - 1];
 }
@@ -353,7 +354,7 @@ MemoryCommandBar::MemoryCommandBar(MemoryCommandBars& bars, std::string name, bo
       controls_(faults) {}
 
 void MemoryCommandBar::Enter(std::string_view operation) const {
-  if (deleted_) Fail(kErrUnspecified, operation, "the bar was deleted");
+  if (deleted_) FailHostCall(kErrUnspecified, operation, "the bar was deleted");
   if (faults_ != nullptr) faults_->Enter(operation, nullptr);
 }
 
@@ -379,7 +380,7 @@ CommandBarControls& MemoryCommandBar::Controls() {
 
 void MemoryCommandBar::Delete() {
   Enter("CommandBar.Delete");
-  if (built_in_) Fail(kErrInvalidArgument, "CommandBar.Delete", "a built-in bar stays");
+  if (built_in_) FailHostCall(kErrInvalidArgument, "CommandBar.Delete", "a built-in bar stays");
   bars_.RemoveBar(name_);
 }
 
@@ -415,7 +416,7 @@ MemoryCommandBar& MemoryCommandBars::AddBar(std::string name, bool built_in, boo
 CommandBar& MemoryCommandBars::Add(const std::string& name, int position, bool temporary) {
   if (faults_ != nullptr) faults_->Enter("CommandBars.Add", nullptr);
   if (find(name) != nullptr) {
-    Fail(kErrInvalidArgument, "CommandBars.Add", "a bar named " + name + " exists");
+    FailHostCall(kErrInvalidArgument, "CommandBars.Add", "a bar named " + name + " exists");
   }
   MemoryCommandBar& bar = AddBar(name, /*built_in=*/false, temporary);
   bar.position_ = position;
@@ -425,7 +426,7 @@ CommandBar& MemoryCommandBars::Add(const std::string& name, int position, bool t
 CommandBar& MemoryCommandBars::Item(const std::string& name) {
   if (faults_ != nullptr) faults_->Enter("CommandBars.Item", nullptr);
   MemoryCommandBar* bar = find(name);
-  if (bar == nullptr) Fail(kErrInvalidArgument, "CommandBars.Item", "no bar named " + name);
+  if (bar == nullptr) FailHostCall(kErrInvalidArgument, "CommandBars.Item", "no bar named " + name);
   return *bar;
 }
 

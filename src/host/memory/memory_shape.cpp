@@ -25,10 +25,6 @@ bool HasTextFrameByDefault(int type) {
          type == shape_type::kTextBox;
 }
 
-[[noreturn]] void Fail(int32_t number, std::string_view operation, std::string_view why) {
-  throw Error(number, kMemoryHostSource, std::string(operation) + ": " + std::string(why));
-}
-
 }  // namespace
 
 std::string MemoryTextRange::Text() const {
@@ -68,7 +64,7 @@ int MemoryLinkFormat::AutoUpdate() const {
 void MemoryLinkFormat::SetAutoUpdate(int mode) {
   Enter("LinkFormat.SetAutoUpdate");
   if (mode != link_update::kManual && mode != link_update::kAutomatic) {
-    Fail(kErrInvalidArgument, "LinkFormat.SetAutoUpdate", "no such update mode");
+    FailHostCall(kErrInvalidArgument, "LinkFormat.SetAutoUpdate", "no such update mode");
   }
   auto_update_ = mode;
   MarkChanged();
@@ -94,7 +90,7 @@ std::string MemoryOleFormat::ProgID() const {
 
 host::GraphChart& MemoryOleFormat::Object() {
   Enter("OLEFormat.Object");
-  if (!chart_) Fail(kErrUnspecified, "OLEFormat.Object", "the object cannot be driven");
+  if (!chart_) FailHostCall(kErrUnspecified, "OLEFormat.Object", "the object cannot be driven");
   return *chart_;
 }
 
@@ -149,7 +145,7 @@ bool MemoryShape::HasTextFrame() const {
 
 host::TextFrame& MemoryShape::TextFrame() {
   Enter("Shape.TextFrame");
-  if (!text_frame_) Fail(kErrUnspecified, "Shape.TextFrame", "the shape has no text frame");
+  if (!text_frame_) FailHostCall(kErrUnspecified, "Shape.TextFrame", "the shape has no text frame");
   return *text_frame_;
 }
 
@@ -198,14 +194,14 @@ void MemoryShape::SetTop(double value) {
 
 void MemoryShape::SetWidth(double value) {
   Enter("Shape.SetWidth");
-  if (value < 0) Fail(kErrInvalidArgument, "Shape.SetWidth", "negative width");
+  if (value < 0) FailHostCall(kErrInvalidArgument, "Shape.SetWidth", "negative width");
   width_ = value;
   MarkChanged();
 }
 
 void MemoryShape::SetHeight(double value) {
   Enter("Shape.SetHeight");
-  if (value < 0) Fail(kErrInvalidArgument, "Shape.SetHeight", "negative height");
+  if (value < 0) FailHostCall(kErrInvalidArgument, "Shape.SetHeight", "negative height");
   height_ = value;
   MarkChanged();
 }
@@ -223,13 +219,13 @@ host::Tags& MemoryShape::Tags() {
 
 host::OLEFormat& MemoryShape::OLEFormat() {
   Enter("Shape.OLEFormat");
-  if (!ole_) Fail(kErrUnspecified, "Shape.OLEFormat", "the shape holds no OLE object");
+  if (!ole_) FailHostCall(kErrUnspecified, "Shape.OLEFormat", "the shape holds no OLE object");
   return *ole_;
 }
 
 host::LinkFormat& MemoryShape::LinkFormat() {
   Enter("Shape.LinkFormat");
-  if (!link_) Fail(kErrUnspecified, "Shape.LinkFormat", "the shape is not linked");
+  if (!link_) FailHostCall(kErrUnspecified, "Shape.LinkFormat", "the shape is not linked");
   return *link_;
 }
 
@@ -250,7 +246,8 @@ MemoryShape& MemoryShape::WithTag(std::string_view name, std::string_view value)
 }
 
 MemoryShape& MemoryShape::WithLink(std::string source, int auto_update) {
-  if (!TakesLink(type_)) Fail(kErrInvalidArgument, "WithLink", "this type of shape has no link");
+  if (!TakesLink(type_))
+    FailHostCall(kErrInvalidArgument, "WithLink", "this type of shape has no link");
   if (!link_) link_ = std::make_unique<MemoryLinkFormat>(document(), this);
   link_->set_source(std::move(source));
   link_->set_auto_update(auto_update);
@@ -259,7 +256,7 @@ MemoryShape& MemoryShape::WithLink(std::string source, int auto_update) {
 
 MemoryShape& MemoryShape::WithProgId(std::string prog_id) {
   if (!TakesOleObject(type_)) {
-    Fail(kErrInvalidArgument, "WithProgId", "this type of shape holds no OLE object");
+    FailHostCall(kErrInvalidArgument, "WithProgId", "this type of shape holds no OLE object");
   }
   ole_ = std::make_unique<MemoryOleFormat>(document(), this, std::move(prog_id));
   return *this;

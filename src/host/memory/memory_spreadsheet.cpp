@@ -11,10 +11,6 @@ namespace vintrel::host::memory {
 
 namespace {
 
-[[noreturn]] void Fail(int32_t number, std::string_view operation, std::string_view why) {
-  throw Error(number, kMemoryHostSource, std::string(operation) + ": " + std::string(why));
-}
-
 // "B12" or "$B$12" to (row, column).
 std::optional<std::pair<int, int>> ParseCell(std::string_view text) {
   size_t i = 0;
@@ -96,7 +92,7 @@ MemorySheetData& MemoryWorkbookFile::AddSheet(std::string name, int type) {
 }
 
 void MemoryWorksheet::Check(const char* operation) const {
-  if (workbook_closed_) Fail(kErrUnspecified, operation, "the workbook was closed");
+  if (workbook_closed_) FailHostCall(kErrUnspecified, operation, "the workbook was closed");
 }
 
 std::string MemoryWorksheet::Name() const {
@@ -115,7 +111,7 @@ std::vector<host::Cell> MemoryWorksheet::Range(const std::string& a1) {
   auto first = ParseCell(std::string_view(a1).substr(0, colon));
   auto last =
       colon == std::string::npos ? first : ParseCell(std::string_view(a1).substr(colon + 1));
-  if (!first || !last) Fail(kErrUnspecified, "Worksheet.Range", "not a range: " + a1);
+  if (!first || !last) FailHostCall(kErrUnspecified, "Worksheet.Range", "not a range: " + a1);
   const int top = std::min(first->first, last->first);
   const int bottom = std::max(first->first, last->first);
   const int left = std::min(first->second, last->second);
@@ -137,7 +133,7 @@ MemoryWorkbook::MemoryWorkbook(MemorySpreadsheetFactory& factory, std::string fi
 }
 
 void MemoryWorkbook::Check(const char* operation) const {
-  if (closed_) Fail(kErrUnspecified, operation, "the workbook was closed");
+  if (closed_) FailHostCall(kErrUnspecified, operation, "the workbook was closed");
 }
 
 int MemoryWorkbook::SheetCount() const {
@@ -148,7 +144,7 @@ int MemoryWorkbook::SheetCount() const {
 host::Worksheet& MemoryWorkbook::Sheets(int index) {
   Check("Workbook.Sheets");
   if (index < 1 || index > static_cast<int>(sheets_.size())) {
-    Fail(kErrSubscriptOutOfRange, "Workbook.Sheets", "index " + std::to_string(index));
+    FailHostCall(kErrSubscriptOutOfRange, "Workbook.Sheets", "index " + std::to_string(index));
   }
   return *sheets_[index - 1];
 }
@@ -159,7 +155,7 @@ host::Worksheet& MemoryWorkbook::Sheets(const std::string& name) {
   for (int i = 1; i <= file_.sheet_count(); ++i) {
     if (ToUpperAscii(file_.sheet(i).name()) == wanted) return *sheets_[i - 1];
   }
-  Fail(kErrSubscriptOutOfRange, "Workbook.Sheets", "no sheet named " + name);
+  FailHostCall(kErrSubscriptOutOfRange, "Workbook.Sheets", "no sheet named " + name);
 }
 
 void MemoryWorkbook::SetSaved(bool saved) {
@@ -175,7 +171,7 @@ void MemoryWorkbook::Close() {
 }
 
 void MemorySpreadsheetApplication::Check(const char* operation) const {
-  if (quit_) Fail(kErrUnspecified, operation, "the application has quit");
+  if (quit_) FailHostCall(kErrUnspecified, operation, "the application has quit");
 }
 
 std::unique_ptr<host::Workbook> MemorySpreadsheetApplication::Open(const std::string& file_name,
@@ -184,11 +180,11 @@ std::unique_ptr<host::Workbook> MemorySpreadsheetApplication::Open(const std::st
   factory_.opens_.push_back(WorkbookOpen{file_name, options});
   if (factory_.failing_opens_ > 0) {
     --factory_.failing_opens_;
-    Fail(kErrUnspecified, "Workbooks.Open", "the file is in use: " + file_name);
+    FailHostCall(kErrUnspecified, "Workbooks.Open", "the file is in use: " + file_name);
   }
   auto it = factory_.files_.find(file_name);
   if (it == factory_.files_.end()) {
-    Fail(kErrFileNotFound, "Workbooks.Open", "file not found: " + file_name);
+    FailHostCall(kErrFileNotFound, "Workbooks.Open", "file not found: " + file_name);
   }
   return std::make_unique<MemoryWorkbook>(factory_, file_name, *it->second);
 }

@@ -9,14 +9,6 @@
 
 namespace vintrel::host::memory {
 
-namespace {
-
-[[noreturn]] void Fail(int32_t number, std::string_view operation, std::string_view why) {
-  throw Error(number, kMemoryHostSource, std::string(operation) + ": " + std::string(why));
-}
-
-}  // namespace
-
 int MemoryShapeRange::Count() const {
   application_.Enter("ShapeRange.Count");
   return static_cast<int>(shapes_.size());
@@ -25,10 +17,10 @@ int MemoryShapeRange::Count() const {
 host::Shape& MemoryShapeRange::Item(int index) {
   application_.Enter("ShapeRange.Item");
   if (index < 1 || index > static_cast<int>(shapes_.size())) {
-    Fail(kErrSubscriptOutOfRange, "ShapeRange.Item", "index " + std::to_string(index));
+    FailHostCall(kErrSubscriptOutOfRange, "ShapeRange.Item", "index " + std::to_string(index));
   }
   MemoryShape* shape = shapes_[index - 1];
-  if (shape->deleted()) Fail(kErrUnspecified, "ShapeRange.Item", "the shape was deleted");
+  if (shape->deleted()) FailHostCall(kErrUnspecified, "ShapeRange.Item", "the shape was deleted");
   return *shape;
 }
 
@@ -40,7 +32,7 @@ int MemorySelection::Type() const {
 host::ShapeRange& MemorySelection::ShapeRange() {
   application_.Enter("Selection.ShapeRange");
   if (type_ != selection_type::kShapes && type_ != selection_type::kText) {
-    Fail(kErrUnspecified, "Selection.ShapeRange", "nothing appropriate is selected");
+    FailHostCall(kErrUnspecified, "Selection.ShapeRange", "nothing appropriate is selected");
   }
   return range_;
 }
@@ -54,7 +46,7 @@ void MemorySelection::Set(int type, std::vector<MemoryShape*> shapes) {
 host::Slide& MemoryView::Slide() {
   application_.Enter("View.Slide");
   MemorySlides& slides = presentation_.slides();
-  if (slides.count() == 0) Fail(kErrUnspecified, "View.Slide", "no slide in view");
+  if (slides.count() == 0) FailHostCall(kErrUnspecified, "View.Slide", "no slide in view");
   // The host keeps a slide in view when slides go: the last one when the viewed one was past it.
   const int index = slide_index_ > slides.count() ? slides.count() : slide_index_;
   return slides.at(index < 1 ? 1 : index);
@@ -74,7 +66,7 @@ MemoryDocumentWindow::MemoryDocumentWindow(MemoryApplication& application,
       pane_(application) {}
 
 void MemoryDocumentWindow::CheckOpen(const char* operation) const {
-  if (presentation_.closed()) Fail(kErrUnspecified, operation, "the window was closed");
+  if (presentation_.closed()) FailHostCall(kErrUnspecified, operation, "the window was closed");
 }
 
 host::Selection& MemoryDocumentWindow::Selection() {
@@ -115,9 +107,10 @@ MemorySlide* MemorySlideShowView::FirstShownFrom(int index) const {
 
 host::Slide& MemorySlideShowView::Slide() {
   application_.Enter("SlideShowView.Slide");
-  if (!window_.running()) Fail(kErrUnspecified, "SlideShowView.Slide", "the show has ended");
+  if (!window_.running())
+    FailHostCall(kErrUnspecified, "SlideShowView.Slide", "the show has ended");
   if (at_end_ || current_ == nullptr || current_->deleted()) {
-    Fail(kErrUnspecified, "SlideShowView.Slide", "no slide is in view");
+    FailHostCall(kErrUnspecified, "SlideShowView.Slide", "no slide is in view");
   }
   return *current_;
 }
@@ -125,7 +118,7 @@ host::Slide& MemorySlideShowView::Slide() {
 int MemorySlideShowView::CurrentShowPosition() const {
   application_.Enter("SlideShowView.CurrentShowPosition");
   if (!window_.running()) {
-    Fail(kErrUnspecified, "SlideShowView.CurrentShowPosition", "the show has ended");
+    FailHostCall(kErrUnspecified, "SlideShowView.CurrentShowPosition", "the show has ended");
   }
   if (at_end_) return end_position_;
   return current_ != nullptr ? current_->index() : 0;
@@ -133,7 +126,7 @@ int MemorySlideShowView::CurrentShowPosition() const {
 
 void MemorySlideShowView::Next() {
   application_.Enter("SlideShowView.Next");
-  if (!window_.running()) Fail(kErrUnspecified, "SlideShowView.Next", "the show has ended");
+  if (!window_.running()) FailHostCall(kErrUnspecified, "SlideShowView.Next", "the show has ended");
   ++next_count_;
   if (at_end_) return;
   const int from = current_ != nullptr ? current_->index() : 0;
@@ -151,7 +144,7 @@ void MemorySlideShowView::Next() {
 }
 
 void MemorySlideShowView::GotoSlide(int index) {
-  if (!window_.running()) Fail(kErrUnspecified, "GotoSlide", "the show has ended");
+  if (!window_.running()) FailHostCall(kErrUnspecified, "GotoSlide", "the show has ended");
   current_ = &window_.presentation().slides().at(index);
   at_end_ = false;
   application_.RaiseNextSlide(window_);
@@ -179,13 +172,14 @@ MemorySlideShowWindow::MemorySlideShowWindow(MemoryApplication& application,
 
 host::Presentation& MemorySlideShowWindow::Presentation() {
   application_.Enter("SlideShowWindow.Presentation");
-  if (!running_) Fail(kErrUnspecified, "SlideShowWindow.Presentation", "the show has ended");
+  if (!running_)
+    FailHostCall(kErrUnspecified, "SlideShowWindow.Presentation", "the show has ended");
   return presentation_;
 }
 
 host::SlideShowView& MemorySlideShowWindow::View() {
   application_.Enter("SlideShowWindow.View");
-  if (!running_) Fail(kErrUnspecified, "SlideShowWindow.View", "the show has ended");
+  if (!running_) FailHostCall(kErrUnspecified, "SlideShowWindow.View", "the show has ended");
   return view_;
 }
 
