@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -36,6 +37,19 @@ inline constexpr int kYes = 6;
 inline constexpr int kNo = 7;
 }  // namespace msg_box
 
+// A window that shows how far long work has come: a title, one line of status, a bar.
+class ProgressDisplay {
+ public:
+  virtual ~ProgressDisplay() = default;
+  virtual void SetTitle(const std::string& title) = 0;
+  virtual void SetStatus(const std::string& text) = 0;
+  // The bar: `value` of `maximum` steps.
+  virtual void SetProgress(int value, int maximum) = 0;
+  // The estimate of the time still needed ("Remaining time: ..."), or empty text.
+  virtual void SetRemaining(const std::string& text) = 0;
+  virtual void Close() = 0;
+};
+
 // Whatever stands where the user sits: message boxes, pickers, help, busy and progress display.
 // A front end that cannot ask anybody answers at once (OK, Cancel, No, empty text) and never
 // blocks.
@@ -55,6 +69,8 @@ class FrontEnd {
   virtual void ShowHelp(const std::string& help_file, int context_id) = 0;
   // Long work in progress: a wait state while set.
   virtual void SetBusy(bool busy) = 0;
+  // A progress window, shown until closed; null when the front end shows none.
+  virtual std::unique_ptr<ProgressDisplay> OpenProgress() { return nullptr; }
 };
 
 // The desktop shell: hand a file or address to the handler the user chose for it.

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "support/time_span.h"
+
 namespace vintrel::rendering {
 
 // The date formats a clock shape offers, in the order the clock page lists them.
@@ -18,9 +20,7 @@ std::string ClockText(const std::string& format, int display_type,
 // The same at the module clock's current time.
 std::string ClockText(const std::string& format, int display_type);
 
-// Remaining time in words, each unit followed by one blank: 3725 gives
-// "1 hour 2 minutes 5 seconds ", 0 gives empty text.
-std::string FormatTimeSpan(int32_t seconds);
+using vintrel::FormatTimeSpan;
 
 }  // namespace vintrel::rendering
 
