@@ -103,7 +103,11 @@ int main(int argc, char** argv) {
     }
     double reads = Seconds(start);
 
-    std::printf("file: %s, %ld data lines, %.1f MB\n", path.c_str(), rs->RecordCount(), megabytes);
+    std::ifstream load_file("/proc/loadavg");
+    std::string load;
+    std::getline(load_file, load);
+    std::printf("file: %s, %ld data lines, %.1f MB (load average: %s)\n", path.c_str(),
+                rs->RecordCount(), megabytes, load.c_str());
     std::printf("%-34s %8.3f s\n", "wc -l", wc);
     std::printf("%-34s %8.3f s\n", "python3 csv module", python);
     std::printf(

@@ -277,8 +277,18 @@ Field& ClientFields::Item(const std::string& name) {
 }
 
 int ClientFields::IndexOf(std::string_view name) const {
+  for (const auto& [recent, index] : recent_) {
+    if (recent == name) return index;
+  }
   auto it = by_folded_name_.find(FoldFieldName(name));
-  return it == by_folded_name_.end() ? -1 : it->second;
+  if (it == by_folded_name_.end()) return -1;
+  if (recent_.size() < kRecentNames) {
+    recent_.emplace_back(std::string(name), it->second);
+  } else {
+    recent_[recent_next_] = {std::string(name), it->second};
+    recent_next_ = (recent_next_ + 1) % kRecentNames;
+  }
+  return it->second;
 }
 
 void ClientFields::Append(const std::string& name, int type, int defined_size, int /*attributes*/) {
@@ -306,6 +316,8 @@ void ClientFields::AddField(const std::string& name, int defined_size) {
 void ClientFields::Reset(const std::vector<std::string>& names) {
   fields_.clear();
   by_folded_name_.clear();
+  recent_.clear();
+  recent_next_ = 0;
   for (const std::string& name : names) AddField(name, kMaxFieldSize);
 }
 

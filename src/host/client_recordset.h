@@ -140,6 +140,11 @@ class ClientFields : public Fields {
   ClientRecordset& owner_;
   std::vector<std::unique_ptr<ClientField>> fields_;
   std::unordered_map<std::string, int> by_folded_name_;
+  // The names asked for last, exactly as written: value lookups repeat the same few names, and
+  // this spares folding them every time.
+  static constexpr size_t kRecentNames = 8;
+  mutable std::vector<std::pair<std::string, int>> recent_;
+  mutable size_t recent_next_ = 0;
 };
 
 // An in-memory recordset. Created closed; Open("") with no connection opens it empty with the
