@@ -13,6 +13,7 @@
 #include "host/ooxml/package_slide.h"
 #include "host/ooxml/shape_link.h"
 #include "host/ooxml/shape_text.h"
+#include "host/ooxml/slide_parts.h"
 #include "host/ooxml/xml_util.h"
 
 namespace vintrel::ooxml {
@@ -468,8 +469,12 @@ void PackageShapes::Move(PackageShape& shape, int command) {
 void PackageShapes::Delete(PackageShape& shape) {
   int index = IndexOf(shape);
   std::set<std::string> ids;
-  shape.top().find_node([&ids](pugi::xml_node n) {
+  std::set<std::string> rel_ids;
+  shape.top().find_node([&](pugi::xml_node n) {
     if (LocalName(n.name()) == "cNvPr") ids.insert(n.attribute("id").value());
+    for (pugi::xml_attribute a : n.attributes()) {
+      if (std::string_view(a.name()).rfind("r:", 0) == 0) rel_ids.insert(a.value());
+    }
     return false;
   });
   pugi::xml_node root = slide_.xml().document_element();
@@ -487,6 +492,8 @@ void PackageShapes::Delete(PackageShape& shape) {
   deleted_.push_back(std::move(shapes_[index - 1]));
   shapes_.erase(shapes_.begin() + index - 1);
   slide_.Touch();
+  // Its tags, chart or embedded object go with it unless something else uses them.
+  DropUnusedRelationships(slide_.package(), slide_.part(), rel_ids);
 }
 
 void PackageShapes::MarkAllDeleted() {

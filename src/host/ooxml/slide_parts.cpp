@@ -250,4 +250,51 @@ void DeleteSlidePart(Package& package, const std::string& slide) {
   package.RemovePart(slide);
 }
 
+void DropUnusedRelationships(Package& package, const std::string& part,
+                             const std::set<std::string>& ids) {
+  std::set<std::string> used;
+  package.Xml(part).document_element().find_node([&used](pugi::xml_node n) {
+    for (pugi::xml_attribute a : n.attributes()) {
+      if (std::string_view(a.name()).rfind("r:", 0) == 0) used.insert(a.value());
+    }
+    return false;
+  });
+  std::set<std::string> roots;
+  for (const std::string& id : ids) {
+    std::optional<Relationship> rel = package.Rel(part, id);
+    if (used.count(id) || !rel) continue;
+    package.RemoveRel(part, id);
+    std::string target = Package::ResolveTarget(part, rel->target);
+    if (!rel->external && IsOwnedKind(rel->Kind()) && package.Has(target)) {
+      roots.insert(LowerAscii(target));
+    }
+  }
+  if (roots.empty()) return;
+  // A part another relationship still names stays, with what it owns.
+  std::set<std::string> closure = roots;
+  for (const std::string& root : roots) CollectOwned(package, root, {}, closure);
+  std::set<std::string> kept;
+  for (const std::string& name : package.PartNames()) {
+    if (!EndsWithRels(name) || closure.count(LowerAscii(SourceOfRels(name)))) continue;
+    std::string raw = package.ReadBytes(name);
+    bool mentions = false;
+    for (const std::string& root : roots) {
+      mentions = mentions || raw.find(BaseName(root)) != std::string::npos;
+    }
+    if (!mentions) continue;
+    std::string source = SourceOfRels(name);
+    for (const Relationship& rel : package.Rels(source)) {
+      std::string target = LowerAscii(Package::ResolveTarget(source, rel.target));
+      if (!rel.external && roots.count(target)) kept.insert(target);
+    }
+  }
+  for (const std::string& root : roots) {
+    if (kept.count(root)) continue;
+    std::set<std::string> owned;
+    CollectOwned(package, root, kept, owned);
+    for (const std::string& owned_part : owned) package.RemovePart(owned_part);
+    package.RemovePart(root);
+  }
+}
+
 }  // namespace vintrel::ooxml

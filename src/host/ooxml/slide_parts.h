@@ -4,6 +4,7 @@
 #ifndef VINTREL_HOST_OOXML_SLIDE_PARTS_H_
 #define VINTREL_HOST_OOXML_SLIDE_PARTS_H_
 
+#include <set>
 #include <string>
 
 #include "host/ooxml/package.h"
@@ -18,6 +19,11 @@ std::string DuplicateSlidePart(Package& package, const std::string& slide);
 // Removes the slide from the list, its relationship, custom shows, sections, hyperlinks to it
 // from other parts, and the parts it owns that nothing else uses.
 void DeleteSlidePart(Package& package, const std::string& slide);
+
+// After elements of `part` went away: removes those of the relationships `ids` that nothing in
+// the part uses any more, and the parts they owned when no other part refers to them.
+void DropUnusedRelationships(Package& package, const std::string& part,
+                             const std::set<std::string>& ids);
 
 // True for relationship kinds whose target belongs to the source alone.
 bool IsOwnedKind(const std::string& kind);

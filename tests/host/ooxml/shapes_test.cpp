@@ -246,6 +246,29 @@ TEST_F(Shapes, NameVisibilityAndDelete) {
   EXPECT_EQ(xml.find("Inner 6"), std::string::npos);
 }
 
+TEST(ShapeDelete, PartsOnlyTheShapeUsedGoWithIt) {
+  TempDir dir;
+  std::string path =
+      dir.Write("pie.pptx", vintrel::testing::ReadFile(FixturePath("pptx/poi-pie-chart.pptx")));
+  {
+    auto deck = PackagePresentation::Open(path);
+    host::Shape& chart = deck->Slides().Item(1).Shapes().Item(2);
+    chart.Tags().Add("QUENDRA SOURCETYPE", "4");
+    host::Shape& title = deck->Slides().Item(1).Shapes().Item(1);
+    title.Tags().Add("QUENDRA COLUMN", "x");
+    chart.Delete();
+    deck->Save();
+  }
+  EXPECT_EQ(testing::PackageProblems(path), std::vector<std::string>());
+  std::vector<std::string> names = testing::EntryNames(path);
+  for (const char* gone : {"ppt/charts/chart1.xml", "ppt/charts/_rels/chart1.xml.rels",
+                           "ppt/embeddings/Microsoft_Excel_Worksheet1.xlsx", "ppt/tags/tag1.xml"}) {
+    EXPECT_EQ(std::count(names.begin(), names.end(), gone), 0) << gone;
+  }
+  EXPECT_EQ(std::count(names.begin(), names.end(), "ppt/tags/tag2.xml"), 1) << "the title's tags";
+  EXPECT_EQ(ReadEntry(path, "ppt/slides/_rels/slide1.xml.rels").find("chart"), std::string::npos);
+}
+
 TEST_F(Shapes, DeletedShapeFailsInsteadOfCrashing) {
   host::Shape& box = shapes().Item(2);
   box.Delete();
