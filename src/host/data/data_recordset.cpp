@@ -157,7 +157,8 @@ void DataRecordset::Run(const std::string& source, int options) {
     try {
       std::lock_guard<std::mutex> lock(handle->mutex);
       if (handle->closing) {
-        throw Error(kErrUnspecified, kSource, "The query was cancelled: its connection was closed before it ran.");
+        throw Error(kErrUnspecified, kSource,
+                    "The query was cancelled: its connection was closed before it ran.");
       }
       outcome->result = handle->session->Execute(source, kind, cancel.get());
     } catch (const Error& error) {
