@@ -1,0 +1,108 @@
+// The authoring commands on real presentation files: what they write is read back from the saved
+// package by a later run of the program.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "testing/run_program.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::testing {
+namespace {
+
+class AuthoringCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(home_.File("shows"));
+    std::filesystem::create_directories(home_.File("data"));
+    home_.Write("data/sales.txt", "Name\tSales\r\nNorth\t10\r\nSouth\t20\r\n");
+    deck_ = home_.Write("shows/deck.pptx", ReadFile(FixturePath("pptx/poi-pie-chart.pptx")));
+  }
+
+  ProgramResult Run(std::vector<std::string> arguments) {
+    return RunProgram(
+        VINTREL_PROGRAM, arguments,
+        {{"VINTREL_HOME", home_.path()}, {"VINTREL_SETTINGS", home_.File("absent.ini")}});
+  }
+  // Runs a command that must succeed and returns its output.
+  std::string Ok(std::vector<std::string> arguments) {
+    const ProgramResult result = Run(arguments);
+    EXPECT_EQ(result.exit_code, 0) << result.err;
+    return result.out;
+  }
+  std::string Json() { return Ok({"inspect", "--json", deck_}); }
+
+  TempDir home_;
+  std::string deck_;
+};
+
+TEST_F(AuthoringCommandsTest, ConnectionsLinksAndScrollingRoundTrip) {
+  // A Windows path relative to the presentation, as a deck made on Windows holds it.
+  EXPECT_EQ(Ok({"connections", "add", deck_, "--text", "..\\data\\sales.txt", "--first-row-names",
+                "--name", "Sales"}),
+            "01\n");
+  EXPECT_EQ(Ok({"connections", "add", deck_, "--database", "DSN=nowhere", "--sql", "orders"}),
+            "02\n");
+  Ok({"link", deck_, "--slide", "1", "--shape", "Title 3", "--text", "01", "sales", "2"});
+  Ok({"link", deck_, "--slide", "1", "--shape", "2", "--chart", "02"});
+  Ok({"slide", deck_, "--slide", "1", "--scroll", "1", "--time", "2000", "--enabled", "on"});
+
+  EXPECT_EQ(Ok({"connections", deck_}),
+            "01\ttext\tSales\t..\\data\\sales.txt, first row names\n"
+            "02\tdatabase\tNew data connection\tDSN=nowhere | orders | every 0 ms\n");
+  const std::string json = Json();
+  for (
+      const char* expected :
+      {R"({"name":"QUENDRA VERSION","value":"1"})",
+       R"({"name":"QUENDRA CONNECTION02","value":"1\tNew data connection\tDSN=nowhere\torders\t*\t0\t"})",
+       R"("text":"20")",  // the value was read through the relative path
+       R"({"name":"QUENDRA COLUMN COLUMNNAME","value":"Sales"})",
+       R"({"name":"QUENDRA COLUMN TYPE","value":"4"},{"name":"QUENDRA COLUMN TAG","value":"02"})",
+       R"({"name":"QUENDRA SCROLLSTEP1","value":"True\t2\t2000"})"}) {
+    EXPECT_NE(json.find(expected), std::string::npos) << expected << "\n" << json;
+  }
+
+  // Deleting a connection unlinks its shapes; the other link stays.
+  Ok({"connections", "delete", deck_, "01"});
+  const std::string after = Json();
+  EXPECT_EQ(after.find("QUENDRA CONNECTION01"), std::string::npos);
+  EXPECT_EQ(after.find(R"({"name":"QUENDRA COLUMN COLUMNNAME")"), std::string::npos) << after;
+  EXPECT_NE(after.find(R"({"name":"QUENDRA COLUMN TAG","value":"02"})"), std::string::npos);
+  EXPECT_EQ(Ok({"connections", "add", deck_, "--text", "x.txt"}), "03\n");
+}
+
+TEST_F(AuthoringCommandsTest, BadInputLeavesTheFileAsItWas) {
+  Ok({"connections", "add", deck_, "--text", "..\\data\\sales.txt", "--first-row-names"});
+  const std::string before = ReadFile(deck_);
+  const std::vector<std::vector<std::string>> bad = {
+      {"connections", "delete", deck_, "07"},
+      {"connections", "edit", deck_, "01", "--sheet", "S"},
+      {"link", deck_, "--slide", "1", "--shape", "Title 3", "--text", "1", "Sales", "1"},
+      {"link", deck_, "--slide", "1", "--shape", "Title 3", "--text", "01", "Nope", "1"},
+      {"link", deck_, "--slide", "1", "--shape", "Title 3", "--text", "01", "Sales", "0"},
+      {"link", deck_, "--slide", "1", "--shape", "Nobody", "--clock", "Long Time"},
+      {"link", deck_, "--slide", "9", "--shape", "Title 3", "--clock", "Long Time"},
+      {"link", deck_, "--slide", "1", "--shape", "Title 3", "--clock", "Teatime"},
+      {"link", deck_, "--slide", "1", "--shape", "Chart 1", "--text", "01", "Sales", "1"},
+      {"slide", deck_, "--slide", "1", "--scroll", "01", "--time", "100"},  // no shape uses it
+      {"slide", deck_, "--slide", "1", "--hide-when-no-data", "maybe"}};
+  for (const auto& arguments : bad) {
+    const ProgramResult result = Run(arguments);
+    EXPECT_EQ(result.exit_code, 2) << arguments[0] << " " << arguments.back() << result.err;
+    EXPECT_FALSE(result.err.empty());
+  }
+  EXPECT_EQ(ReadFile(deck_), before);
+}
+
+TEST_F(AuthoringCommandsTest, UnreadableDataOnlyWarnsAndTheLinkIsWritten) {
+  Ok({"connections", "add", deck_, "--text", "missing.txt"});
+  const ProgramResult result =
+      Run({"link", deck_, "--slide", "1", "--shape", "Title 3", "--text", "01", "Any", "1"});
+  EXPECT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_NE(result.err.find("warning"), std::string::npos);
+  EXPECT_NE(Json().find(R"({"name":"QUENDRA COLUMN COLUMNNAME","value":"Any"})"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace vintrel::testing
