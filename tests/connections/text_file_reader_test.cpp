@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <random>
+
 #include "host/error.h"
 #include "testing/temp_dir.h"
 
@@ -145,6 +148,83 @@ TEST_F(TextFileReaderTest, SmallBlocksReadTheSameAsOneBlock) {
     Table part = Read(text, true, block);
     EXPECT_EQ(part.names, whole.names) << "block " << block;
     EXPECT_EQ(part.rows, whole.rows) << "block " << block;
+  }
+}
+
+// The reading rules written out plainly, one character at a time, for comparison.
+Table ReadPlainly(const std::string& text, bool names) {
+  std::vector<std::string> chars;  // whole UTF-8 characters
+  for (size_t i = 0; i < text.size();) {
+    unsigned char b = static_cast<unsigned char>(text[i]);
+    size_t len = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+    chars.push_back(text.substr(i, len));
+    i += len;
+  }
+  std::vector<std::string> lines;
+  std::string current;
+  for (size_t i = 0; i < chars.size(); ++i) {
+    if (chars[i] != "\r") {
+      current += chars[i];
+      continue;
+    }
+    lines.push_back(current);
+    current.clear();
+    ++i;  // the character after a CR is dropped
+  }
+  if (!current.empty() && current != "\n") lines.push_back(current);
+  auto split = [](const std::string& line) {
+    std::vector<std::string> fields;
+    if (line.empty()) return fields;
+    size_t start = 0;
+    for (size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1) {
+      fields.push_back(line.substr(start, tab - start));
+    }
+    fields.push_back(line.substr(start));
+    return fields;
+  };
+  Table table;
+  size_t widest = 0;
+  for (const auto& line : lines) widest = std::max(widest, split(line).size());
+  if (names && !lines.empty()) {
+    for (const auto& name : split(lines[0])) {
+      bool repeated = std::find(table.names.begin(), table.names.end(), name) != table.names.end();
+      if (!name.empty() && !repeated) table.names.push_back(name);
+    }
+  } else {
+    for (size_t i = 1; i <= widest; ++i) table.names.push_back(std::to_string(i));
+  }
+  for (size_t l = names ? 1 : 0; l < lines.size(); ++l) {
+    std::vector<FieldValue> row(table.names.size());
+    auto fields = split(lines[l]);
+    for (size_t j = 0; j < fields.size() && j < row.size(); ++j) row[j] = fields[j];
+    table.rows.push_back(row);
+  }
+  return table;
+}
+
+TEST_F(TextFileReaderTest, RandomFilesReadAsThePlainRulesSay) {
+  // Short alphabets make every awkward sequence likely: CR CR, CR TAB, CR before a multi-byte
+  // character, empty lines, lone LFs, and all of it across block boundaries.
+  const std::vector<std::string> alphabet = {"a",  "B",    "\t",       "\r",
+                                             "\n", "\r\n", "\xC3\xA9", "\xE2\x82\xAC"};
+  std::mt19937 random(2026);
+  for (int round = 0; round < 300; ++round) {
+    std::string text;
+    int length = static_cast<int>(random() % 60);
+    for (int i = 0; i < length; ++i) text += alphabet[random() % alphabet.size()];
+    bool names = random() % 2 == 0;
+    Table expected = ReadPlainly(text, names);
+    TextFile file(dir_.Write("random.txt", text));
+    for (size_t block : {size_t{1}, size_t{4}, size_t{16}, TextFile::kBlockSize}) {
+      auto rs = file.ReadRecordset(names, block);
+      if (!rs) {  // no line at all
+        EXPECT_TRUE(expected.names.empty() && expected.rows.empty()) << "round " << round;
+        continue;
+      }
+      Table actual = Dump(*rs);
+      EXPECT_EQ(actual.names, expected.names) << "round " << round << " block " << block;
+      EXPECT_EQ(actual.rows, expected.rows) << "round " << round << " block " << block;
+    }
   }
 }
 
