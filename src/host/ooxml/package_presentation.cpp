@@ -130,8 +130,24 @@ void PackagePresentation::SetSaved(bool saved) {
 }
 
 void PackagePresentation::Save() {
-  if (before_save_) before_save_(*this);
+  // The save event lets the add-in blank its values, save, and fill them in again. A save from
+  // inside the event writes without raising it again; when the event's handler has written the
+  // file itself, the save that raised it has nothing left to write (writing now would store the
+  // values the handler put back).
+  if (before_save_ && !in_save_event_) {
+    const uint64_t writes_before = file_writes_;
+    in_save_event_ = true;
+    try {
+      before_save_(*this);
+    } catch (...) {
+      in_save_event_ = false;
+      throw;
+    }
+    in_save_event_ = false;
+    if (file_writes_ != writes_before) return;
+  }
   package_->SaveAs(full_name_);
+  ++file_writes_;
   SetSaved(true);
 }
 

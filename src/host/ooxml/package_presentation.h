@@ -70,6 +70,9 @@ class PackagePresentation : public host::Presentation {
   std::unique_ptr<PackageSlides> slides_;
   uint64_t saved_at_change_ = 0;
   bool marked_unsaved_ = false;
+  // While the save event runs, and how often the file was written (see Save).
+  bool in_save_event_ = false;
+  uint64_t file_writes_ = 0;
 };
 
 // An absolute, lexically normal form of `path` (relative to the current folder).
