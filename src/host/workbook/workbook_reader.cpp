@@ -187,8 +187,7 @@ std::unique_ptr<Workbook> WorkbookReaderApplication::Open(const std::string& fil
                       " is password-protected (encrypted); save it without a password to "
                       "link it");
     }
-    bytes.clear();
-    file = std::make_unique<XlsFile>(file_name, what);
+    file = std::make_unique<XlsFile>(file_name, bytes, what);
   } else {
     throw Error(kErrUnspecified, kSource,
                 what + " is not a workbook: it is neither an .xlsx, .xlsm nor an .xls file");

@@ -61,15 +61,24 @@ double ParseTime(const char* text) {
 
 }  // namespace
 
-XlsFile::XlsFile(const std::string& path, const std::string& what) : what_(what) {
+XlsFile::XlsFile(const std::string& path, std::string_view bytes, const std::string& what)
+    : what_(what) {
   int status = freexl_open(path.c_str(), &handle_);
   // The library can report success yet give no handle for structures it does not understand.
   if (status == FREEXL_OK && handle_ == nullptr) status = FREEXL_BIFF_INVALID_BOF;
   if (status != FREEXL_OK) {
     if (handle_ != nullptr) freexl_close(handle_);
     handle_ = nullptr;
-    throw Error(kErrUnspecified, kSource,
-                what_ + " cannot be read as an .xls workbook: " + Describe(status));
+    biff_ = ReadBiffWorkbook(bytes, true);
+    if (!biff_) {
+      throw Error(kErrUnspecified, kSource,
+                  what_ + " cannot be read as an .xls workbook: " + Describe(status));
+    }
+    for (size_t i = 0; i < biff_->sheets.size(); ++i) {
+      sheets_.push_back({biff_->sheets[i].name, biff_->sheets[i].type});
+      biff_sheets_.push_back(i);
+    }
+    return;
   }
   unsigned int password = 0;
   if (freexl_get_info(handle_, FREEXL_BIFF_PASSWORD, &password) == FREEXL_OK &&
@@ -90,18 +99,54 @@ XlsFile::XlsFile(const std::string& path, const std::string& what) : what_(what)
     }
     sheets_.push_back(std::move(info));
   }
+  biff_ = ReadBiffWorkbook(bytes, false);
+  if (biff_) {
+    // Pair the library's sheets with the workbook's worksheets by order and name.
+    for (size_t i = 0; i < biff_->sheets.size(); ++i) {
+      if (biff_->sheets[i].type == sheet_type::kWorksheet) biff_sheets_.push_back(i);
+    }
+    bool same = biff_sheets_.size() == sheets_.size();
+    for (size_t i = 0; same && i < sheets_.size(); ++i) {
+      same = biff_->sheets[biff_sheets_[i]].name == sheets_[i].name;
+    }
+    if (!same) {
+      biff_.reset();
+      biff_sheets_.clear();
+    }
+  }
 }
 
 XlsFile::~XlsFile() {
   if (handle_ != nullptr) freexl_close(handle_);
 }
 
+DateSystem XlsFile::date_system() const {
+  // The library turns dates into calendar text, which the reader counts in the 1900 system.
+  if (handle_ == nullptr && biff_ && biff_->date1904) return DateSystem::k1904;
+  return DateSystem::k1900;
+}
+
 const std::string& XlsFile::FormatCode(int style) const {
   static const std::string kCodes[] = {"General", "m/d/yyyy", "m/d/yyyy h:mm", "h:mm:ss"};
+  if (biff_) {
+    // Styles are XF indexes, shifted by one so that 0 stays General for cells without one.
+    const std::vector<std::string>& codes = biff_->xf_codes;
+    return style >= 1 && style <= static_cast<int>(codes.size()) ? codes[style - 1] : kCodes[0];
+  }
   return kCodes[style >= kGeneral && style <= kTime ? style : kGeneral];
 }
 
 void XlsFile::ReadCells(size_t index, const CellRange& range, std::vector<StoredCell>* cells) {
+  if (handle_ == nullptr) {
+    for (const BiffWorkbook::Cell& cell : biff_->sheets[biff_sheets_[index]].cells) {
+      if (cell.row < range.first_row || cell.row > range.last_row ||
+          cell.column < range.first_column || cell.column > range.last_column) {
+        continue;
+      }
+      cells->push_back({cell.row, cell.column, cell.xf + 1, cell.value});
+    }
+    return;
+  }
   if (freexl_select_active_worksheet(handle_, static_cast<unsigned short>(index)) != FREEXL_OK) {
     throw Error(kErrUnspecified, kSource,
                 what_ + ": cannot select the sheet '" + sheets_.at(index).name + "'");
@@ -160,6 +205,7 @@ void XlsFile::ReadCells(size_t index, const CellRange& range, std::vector<Stored
         default:
           continue;
       }
+      if (biff_) stored.style = biff_->CellXf(biff_sheets_[index], row, column) + 1;
       cells->push_back(std::move(stored));
     }
   }

@@ -89,6 +89,9 @@ TEST_P(CalcOracleTest, FormattedCellsShowWhatCalcShows) {
       continue;
     }
     if (general) continue;
+    // Calc counts days from 30 December 1899 without the phantom 29 February 1900, so it shows
+    // the first two months of 1900 one day off the program the reader stands in for.
+    if (cell.value.kind == CellValue::Kind::kDate && cell.value.number < 61) continue;
     const auto& row = shown[cell.row - 1];
     std::string expected =
         static_cast<size_t>(cell.column) <= row.size() ? row[cell.column - 1] : "";
@@ -102,7 +105,11 @@ TEST_P(CalcOracleTest, FormattedCellsShowWhatCalcShows) {
 INSTANTIATE_TEST_SUITE_P(Workbooks, CalcOracleTest,
                          ::testing::Values("xlsx/formats.xlsx", "xlsx/poi-49273-mixed-formats.xlsx",
                                            "xlsx/poi-48962-date1904-currency.xlsx",
-                                           "xlsx/poi-Formatting-dates-currency.xlsx"));
+                                           "xlsx/poi-Formatting-dates-currency.xlsx",
+                                           "xls/poi-27933-date-currency-percent.xls",
+                                           "xls/formats.xls"));
+// poi-44861-euro-percent-date.xls is left out: its formulas' stored results are 0, which the
+// reader shows, while Calc computes them again on opening.
 
 }  // namespace
 }  // namespace vintrel::host::workbook

@@ -104,6 +104,23 @@ TEST(DamagedFileTest, MangledXmlInSoundPackagesNeverEscapesAsAnythingButAnError)
   EXPECT_GT(outcomes[1], 0);
 }
 
+TEST(DamagedFileTest, FlippedBytesInALegacyWorkbookNeverEscapeAsAnythingButAnError) {
+  std::string good = vintrel::testing::ReadFile(vintrel::testing::FixturePath("xls/formats.xls"));
+  ASSERT_FALSE(good.empty());
+  vintrel::testing::TempDir dir;
+  WorkbookReaderApplication app;
+  std::mt19937 random(5);
+  // Flips land past the container's header, where both readers must cope with them.
+  for (int round = 0; round < 200; ++round) {
+    std::string bad = good;
+    int flips = 1 + static_cast<int>(random() % 6);
+    for (int i = 0; i < flips; ++i) {
+      bad[512 + random() % (bad.size() - 512)] = static_cast<char>(random() % 256);
+    }
+    Try(app, dir.Write("bad.xls", bad));
+  }
+}
+
 TEST(DamagedFileTest, BrokenXmlInsideAGoodPackageFailsWithItsName) {
   testing::WorkbookSpec spec;
   spec.sheets["Data"] = testing::SheetXml("<row><c><v>1</v></c></row>");

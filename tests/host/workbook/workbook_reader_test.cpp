@@ -260,25 +260,49 @@ TEST(RealWorkbookTest, MixedFormatsAndRepeatedDateFormats) {
                                             "24/11/06", "24-11-06"));
 }
 
-TEST(RealWorkbookTest, LegacyXlsGivesValuesAndDates) {
+TEST(RealWorkbookTest, LegacyXlsGivesValuesDatesAndNumberFormats) {
   WorkbookReaderApplication app;
   auto book = app.Open(FixturePath("xls/poi-27933-date-currency-percent.xls"), {});
   ASSERT_GE(book->SheetCount(), 1);
   Worksheet& sheet = book->Sheets("Excel Test");
   EXPECT_EQ(sheet.Type(), sheet_type::kWorksheet);
-  std::vector<Cell> cells = sheet.Range("A26:C29");
-  EXPECT_EQ(cells[0].text, "Label");
-  EXPECT_EQ(cells[2].value.kind, CellValue::Kind::kNumber);
-  EXPECT_EQ(cells[2].value.number, 1);
-  EXPECT_EQ(cells[11].value.kind, CellValue::Kind::kDate);
-  EXPECT_EQ(cells[11].number_format, "m/d/yyyy");
-  EXPECT_EQ(cells[11].text, "1/1/1900");
+  std::vector<Cell> cells = sheet.Range("A26:C31");
+  auto at = [&](int row, int column) { return cells[(row - 26) * 3 + column - 1]; };
+  EXPECT_EQ(at(26, 1).text, "Label");
+  EXPECT_EQ(at(26, 3).value.kind, CellValue::Kind::kNumber);
+  EXPECT_EQ(at(26, 3).value.number, 1);
+  EXPECT_EQ(at(27, 3).number_format, "0.00");
+  EXPECT_EQ(at(27, 3).text, "1.00");
+  EXPECT_EQ(at(28, 3).text, "$1.00");
+  EXPECT_EQ(at(29, 3).value.kind, CellValue::Kind::kDate);
+  EXPECT_EQ(at(29, 3).number_format, "mm/dd/yy");
+  EXPECT_EQ(at(29, 3).text, "01/01/00");
+  EXPECT_EQ(at(30, 3).text, "January 1, 1900");
+  EXPECT_EQ(at(31, 3).number_format, "0.00%");
+  EXPECT_EQ(at(31, 3).text, "100.00%");
 }
 
-TEST(RealWorkbookTest, XlsTheLibraryCannotReadFailsClearly) {
+TEST(RealWorkbookTest, XlsTheLibraryRefusesIsReadFromItsOwnRecords) {
   WorkbookReaderApplication app;
-  Error error = ErrorOf([&] { app.Open(FixturePath("xls/poi-44861-euro-percent-date.xls"), {}); });
-  EXPECT_THAT(error.description(), HasSubstr("cannot be read as an .xls workbook"));
+  auto book = app.Open(FixturePath("xls/poi-44861-euro-percent-date.xls"), {});
+  ASSERT_EQ(book->SheetCount(), 3);
+  EXPECT_EQ(book->Sheets(1).Name(), "reporting");
+  EXPECT_EQ(book->Sheets(3).Name(), "Feuil3");
+  std::vector<Cell> cells = book->Sheets("data").Range("A5:B6");
+  EXPECT_EQ(cells[0].text, "France");
+  EXPECT_EQ(cells[1].number_format, "0.00%");
+  EXPECT_EQ(cells[1].text, "41.09%");
+  EXPECT_EQ(cells[2].text, "Allemagne République Fédérale");
+
+  // Written by LibreOffice with a chart on a sheet of its own, which the library refuses too.
+  auto charts = app.Open(FixturePath("xls/chart-and-two-sheets.xls"), {});
+  ASSERT_EQ(charts->SheetCount(), 3);
+  std::vector<Cell> first = charts->Sheets("First").Range("A1:B1");
+  EXPECT_EQ(first[0].text, "1.50");
+  EXPECT_EQ(first[1].text, "12.5%");
+  Cell stamp = charts->Sheets("Second").Range("B2")[0];
+  EXPECT_EQ(stamp.value.kind, CellValue::Kind::kDate);
+  EXPECT_EQ(stamp.text, "31-Dec-26 12:00");
 }
 
 }  // namespace
