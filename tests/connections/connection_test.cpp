@@ -216,6 +216,23 @@ TEST_F(ConnectionTest, TypeWithoutSourceRaisesItsOpenError) {
   }
 }
 
+TEST_F(ConnectionTest, UnknownTypeOpensAsNothingAndHasNoRowsToRead) {
+  auto connection = Make();
+  connection->SetConnectionType(5);
+  connection->OpenConnection();
+  connection->OpenRecordset();
+  EXPECT_TRUE(log_.calls.empty());
+  EXPECT_TRUE(connection->ConnectionReady());
+  try {
+    connection->GetValueDatabase(1, "A", display_type::kValue);
+    FAIL();
+  } catch (const Error& failure) {
+    EXPECT_EQ(failure.number(), ErrorNumber(ErrorCode::kRetrievingValue));
+  }
+  // Even a label needs the rows: the wait for a running query looks at them first.
+  EXPECT_THROW(connection->GetValueDatabase(1, "A", display_type::kColumn), Error);
+}
+
 TEST_F(ConnectionTest, DatabaseReadinessFollowsTheDataConnectionAndItsTimeouts) {
   host::FakeClock clock;
   Services().clock = &clock;
