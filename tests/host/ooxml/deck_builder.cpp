@@ -124,33 +124,9 @@ std::string BuildDeck(const DeckSpec& deck) {
   parts.push_back({"ppt/slideLayouts/_rels/slideLayout1.xml.rels",
                    Rels(Rel("rId1", "slideMaster", "../slideMasters/slideMaster1.xml"))});
   parts.push_back(
-      {"ppt/theme/theme1.xml",
-       std::string(kHeader) +
-           "<a:theme xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" "
-           "name=\"T\"><a:themeElements><a:clrScheme name=\"O\"><a:dk1><a:srgbClr "
-           "val=\"000000\"/></a:dk1><a:lt1><a:srgbClr val=\"FFFFFF\"/></a:lt1><a:dk2><a:srgbClr "
-           "val=\"44546A\"/></a:dk2><a:lt2><a:srgbClr "
-           "val=\"E7E6E6\"/></a:lt2><a:accent1><a:srgbClr "
-           "val=\"4472C4\"/></a:accent1><a:accent2><a:srgbClr val=\"ED7D31\"/></a:accent2>"
-           "<a:accent3><a:srgbClr val=\"A5A5A5\"/></a:accent3><a:accent4><a:srgbClr "
-           "val=\"FFC000\"/></a:accent4><a:accent5><a:srgbClr val=\"5B9BD5\"/></a:accent5>"
-           "<a:accent6><a:srgbClr val=\"70AD47\"/></a:accent6><a:hlink><a:srgbClr "
-           "val=\"0563C1\"/></a:hlink><a:folHlink><a:srgbClr val=\"954F72\"/></a:folHlink>"
-           "</a:clrScheme><a:fontScheme name=\"O\"><a:majorFont><a:latin typeface=\"Calibri\"/>"
-           "<a:ea typeface=\"\"/><a:cs typeface=\"\"/></a:majorFont><a:minorFont><a:latin "
-           "typeface=\"Calibri\"/><a:ea typeface=\"\"/><a:cs typeface=\"\"/></a:minorFont>"
-           "</a:fontScheme><a:fmtScheme name=\"O\"><a:fillStyleLst><a:solidFill><a:schemeClr "
-           "val=\"phClr\"/></a:solidFill><a:solidFill><a:schemeClr val=\"phClr\"/></a:solidFill>"
-           "<a:solidFill><a:schemeClr val=\"phClr\"/></a:solidFill></a:fillStyleLst>"
-           "<a:lnStyleLst><a:ln w=\"6350\"><a:solidFill><a:schemeClr val=\"phClr\"/>"
-           "</a:solidFill></a:ln><a:ln w=\"12700\"><a:solidFill><a:schemeClr val=\"phClr\"/>"
-           "</a:solidFill></a:ln><a:ln w=\"19050\"><a:solidFill><a:schemeClr val=\"phClr\"/>"
-           "</a:solidFill></a:ln></a:lnStyleLst><a:effectStyleLst><a:effectStyle><a:effectLst/>"
-           "</a:effectStyle><a:effectStyle><a:effectLst/></a:effectStyle><a:effectStyle>"
-           "<a:effectLst/></a:effectStyle></a:effectStyleLst><a:bgFillStyleLst><a:solidFill>"
-           "<a:schemeClr val=\"phClr\"/></a:solidFill><a:solidFill><a:schemeClr val=\"phClr\"/>"
-           "</a:solidFill><a:solidFill><a:schemeClr val=\"phClr\"/></a:solidFill>"
-           "</a:bgFillStyleLst></a:fmtScheme></a:themeElements></a:theme>"});
+      {"ppt/theme/theme1.xml", std::string(kHeader) +
+                                   "<a:theme xmlns:a=\"http://schemas.openxmlformats.org/drawingml/"
+                                   "2006/main\" name=\"T\"><a:themeElements/></a:theme>"});
   for (size_t i = 0; i < deck.slides.size(); ++i) {
     const SlideSpec& slide = deck.slides[i];
     std::string n = std::to_string(i + 1);
@@ -169,34 +145,12 @@ std::string BuildDeck(const DeckSpec& deck) {
 }
 
 std::string ReadEntry(const std::string& package_path, const std::string& entry) {
-  int error = 0;
-  zip_t* archive = zip_open(package_path.c_str(), ZIP_RDONLY, &error);
-  if (archive == nullptr) return {};
-  std::string out;
-  zip_stat_t st;
-  if (zip_stat(archive, entry.c_str(), ZIP_FL_NOCASE, &st) == 0) {
-    zip_file_t* file = zip_fopen_index(archive, st.index, 0);
-    out.resize(st.size);
-    if (file == nullptr ||
-        zip_fread(file, out.data(), st.size) != static_cast<zip_int64_t>(st.size)) {
-      out.clear();
-    }
-    if (file) zip_fclose(file);
-  }
-  zip_discard(archive);
-  return out;
+  auto archive = ZipArchive::Open(package_path);
+  return archive->Has(entry) ? archive->Read(entry) : std::string();
 }
 
 std::vector<std::string> EntryNames(const std::string& package_path) {
-  int error = 0;
-  std::vector<std::string> names;
-  zip_t* archive = zip_open(package_path.c_str(), ZIP_RDONLY, &error);
-  if (archive == nullptr) return names;
-  for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
-    names.push_back(zip_get_name(archive, i, 0));
-  }
-  zip_discard(archive);
-  return names;
+  return ZipArchive::Open(package_path)->Names();
 }
 
 std::string RawEntry(const std::string& package_path, const std::string& entry) {
