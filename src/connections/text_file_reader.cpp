@@ -234,14 +234,16 @@ size_t ScanLines(const char* base, size_t pos, size_t have, bool eof, TextEncodi
   size_t i = pos;
   while (i < have) {
     uint32_t mask = 0;
+    uint32_t crs = 0;
     uint32_t high = 0;
     size_t width = std::min<size_t>(16, have - i);
 #if defined(__SSE2__)
     if (width == 16) {
       __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i));
-      __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')),
-                                  _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')));
+      __m128i cr = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'));
+      __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')), cr);
       mask = static_cast<uint32_t>(_mm_movemask_epi8(hits));
+      crs = static_cast<uint32_t>(_mm_movemask_epi8(cr));
       high = static_cast<uint32_t>(_mm_movemask_epi8(bytes));
     } else
 #endif
@@ -249,12 +251,14 @@ size_t ScanLines(const char* base, size_t pos, size_t have, bool eof, TextEncodi
       for (size_t k = 0; k < width; ++k) {
         char c = base[i + k];
         if (c == '\t' || c == '\r') mask |= 1u << k;
+        if (c == '\r') crs |= 1u << k;
         if (static_cast<unsigned char>(c) >= 0x80) high |= 1u << k;
       }
     }
     high_bytes |= high != 0;
     while (mask) {
-      size_t at = i + static_cast<size_t>(__builtin_ctz(mask));
+      unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
+      size_t at = i + bit;
       mask &= mask - 1;
       if (count == capacity) {
         capacity = std::max<size_t>(64, capacity * 2);
@@ -262,7 +266,7 @@ size_t ScanLines(const char* base, size_t pos, size_t have, bool eof, TextEncodi
         end = ends.data();
       }
       end[count++] = static_cast<uint32_t>(at - line);
-      if (base[at] == '\t') continue;
+      if (!((crs >> bit) & 1)) continue;  // a TAB
       size_t after = at + 1;
       size_t dropped = after < have ? DroppedLength(base + after, have - after, encoding) : 0;
       if (!eof && (after == have || after + dropped > have)) return line;  // wait for more
