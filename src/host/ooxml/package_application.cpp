@@ -41,16 +41,41 @@ host::Presentation& PackagePresentations::Open(const std::string& file_name) {
         if (app.event_sink() != nullptr) app.event_sink()->PresentationSave(p);
       });
   auto window = std::make_unique<PackageWindow>(*presentation);
-  open_.push_back({std::move(presentation), std::move(window)});
+  open_.push_back({std::move(presentation), std::move(window), nullptr, nullptr});
   app.active_ = Count();
   PackagePresentation& opened = *open_.back().presentation;
   if (app.event_sink() != nullptr) app.event_sink()->PresentationOpen(opened);
   return opened;
 }
 
+PackagePresentations::Open_& PackagePresentations::Find(host::Presentation& presentation) {
+  for (Open_& open : open_) {
+    if (open.presentation.get() == &presentation) return open;
+  }
+  throw Error(kErrInvalidArgument, kSource, "the presentation is not open");
+}
+
+host::SlideShowWindow& PackagePresentations::RunSlideShow(host::Presentation& presentation) {
+  Open_& open = Find(presentation);
+  if (open.show) throw Error(kErrInvalidArgument, kSource, "a slide show of it is running");
+  PackagePresentation* deck = open.presentation.get();
+  open.ended_show.reset();
+  open.show = std::make_unique<PackageSlideShow>(*deck, application_.event_sink(), [this, deck] {
+    // The show object is still running this callback: it is parked, not destroyed.
+    deck->set_show_window(nullptr);
+    Open_& entry = Find(*deck);
+    entry.ended_show = std::move(entry.show);
+  });
+  PackageSlideShow& show = *open.show;
+  deck->set_show_window(&show);
+  show.Start();
+  return show;
+}
+
 void PackagePresentations::Close(host::Presentation& presentation) {
   for (size_t i = 0; i < open_.size(); ++i) {
     if (open_[i].presentation.get() != &presentation) continue;
+    if (open_[i].show) open_[i].show->End();
     if (application_.event_sink() != nullptr) {
       application_.event_sink()->PresentationClose(presentation);
     }

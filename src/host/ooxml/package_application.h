@@ -10,6 +10,7 @@
 
 #include "host/application.h"
 #include "host/ooxml/package_presentation.h"
+#include "host/ooxml/package_slide_show.h"
 #include "host/ooxml/simple_command_bars.h"
 #include "host/platform.h"
 
@@ -46,15 +47,20 @@ class PackagePresentations : public host::Presentations {
   // Opens the file (again if it is already open, the host gives the open one back) and raises
   // PresentationOpen; the new presentation becomes the active one.
   host::Presentation& Open(const std::string& file_name) override;
-  // Closes without saving, raising PresentationClose first.
+  // Closes without saving, raising PresentationClose first (a running show ends before).
   void Close(host::Presentation& presentation);
+  // Starts a slide show of an open presentation (see PackageSlideShow); fails while one runs.
+  host::SlideShowWindow& RunSlideShow(host::Presentation& presentation);
 
  private:
   friend class PackageApplication;
   struct Open_ {
     std::unique_ptr<PackagePresentation> presentation;
     std::unique_ptr<PackageWindow> window;
+    std::unique_ptr<PackageSlideShow> show;
+    std::unique_ptr<PackageSlideShow> ended_show;  // kept until the next show or close
   };
+  Open_& Find(host::Presentation& presentation);
   PackageApplication& application_;
   std::vector<Open_> open_;
 };

@@ -48,7 +48,7 @@ class PackagePresentation : public host::Presentation {
   host::Slides& Slides() override { return *slides_; }
   host::Tags& Tags() override { return tags_; }
   host::SlideShowSettings& SlideShowSettings() override { return show_settings_; }
-  host::SlideShowWindow* SlideShowWindow() override { return nullptr; }
+  host::SlideShowWindow* SlideShowWindow() override { return show_window_; }
   void UpdateLinks() override;
 
   Package& package() { return *package_; }
@@ -56,6 +56,8 @@ class PackagePresentation : public host::Presentation {
   // The folder of FullName, against which relative links resolve.
   std::string Folder() const;
   PackageSlides& slides() { return *slides_; }
+  // Set by the application while a show of this presentation runs.
+  void set_show_window(host::SlideShowWindow* window) { show_window_ = window; }
 
  private:
   PackagePresentation(std::unique_ptr<Package> package, std::string full_name,
@@ -68,6 +70,7 @@ class PackagePresentation : public host::Presentation {
   PartTags tags_;
   PackageShowSettings show_settings_;
   std::unique_ptr<PackageSlides> slides_;
+  host::SlideShowWindow* show_window_ = nullptr;
   uint64_t saved_at_change_ = 0;
   bool marked_unsaved_ = false;
   // While the save event runs, and how often the file was written (see Save).

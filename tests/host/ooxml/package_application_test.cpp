@@ -40,9 +40,16 @@ class RecordingEvents : public host::ApplicationEvents {
     p.Tags().Add("SAVED BY", "handler");
   }
   void PresentationPrint(host::Presentation&) override {}
-  void SlideShowBegin(host::SlideShowWindow&) override {}
-  void SlideShowNextSlide(host::SlideShowWindow&) override {}
-  void SlideShowEnd(host::Presentation&) override {}
+  void SlideShowBegin(host::SlideShowWindow& w) override {
+    log.push_back("begin " + w.Presentation().Name());
+  }
+  void SlideShowNextSlide(host::SlideShowWindow& w) override {
+    log.push_back("slide " + std::to_string(w.View().Slide().SlideIndex()));
+    // What the add-in does with slides that have no data: hide them while the show runs.
+    if (hide_next) w.Presentation().Slides().Item(3).SlideShowTransition().SetHidden(true);
+  }
+  void SlideShowEnd(host::Presentation& p) override { log.push_back("end " + p.Name()); }
+  bool hide_next = false;
   void WindowActivate(host::Presentation&, host::DocumentWindow&) override {}
   void WindowSelectionChange(host::Selection&) override {}
 };
@@ -124,6 +131,39 @@ TEST_F(Application, WindowShowsTheFirstSlideAndNothingSelected) {
   EXPECT_EQ(window.ActivePane().ViewType(), host::view_type::kNormal);
   app_.SetDisplayAlerts(host::alert_level::kNone);
   EXPECT_EQ(app_.DisplayAlerts(), host::alert_level::kNone);
+}
+
+TEST_F(Application, SlideShowWalksTheVisibleSlidesAndRaisesItsEvents) {
+  testing::DeckSpec spec;
+  spec.slides.resize(4);
+  spec.slides[1].root_attributes = "show=\"0\"";
+  host::Presentation& deck =
+      app_.Presentations().Open(dir_.Write("show.pptx", testing::BuildDeck(spec)));
+  app_.SetEventSink(&events_);
+  EXPECT_EQ(deck.SlideShowWindow(), nullptr);
+  host::SlideShowWindow& show = app_.presentations().RunSlideShow(deck);
+  EXPECT_EQ(deck.SlideShowWindow(), &show);
+  EXPECT_THROW(app_.presentations().RunSlideShow(deck), Error) << "one show at a time";
+  EXPECT_EQ(show.View().CurrentShowPosition(), 1);
+  events_.hide_next = true;
+  show.View().Next();  // slide 2 is hidden; while 3 shows, the handler hides it
+  EXPECT_EQ(show.View().Slide().SlideIndex(), 3);
+  show.View().Next();
+  EXPECT_EQ(show.View().CurrentShowPosition(), 4);
+  show.View().SetPointerType(host::pointer_type::kAlwaysHidden);
+  EXPECT_EQ(show.View().PointerType(), host::pointer_type::kAlwaysHidden);
+  show.View().Next();  // past the last slide: the show ends
+  EXPECT_EQ(deck.SlideShowWindow(), nullptr);
+  EXPECT_EQ(events_.log, (std::vector<std::string>{"begin show.pptx", "slide 1", "slide 3",
+                                                   "slide 4", "end show.pptx"}));
+  // A second show skips slide 3, which the first one left hidden.
+  events_.hide_next = false;
+  host::SlideShowWindow& again = app_.presentations().RunSlideShow(deck);
+  again.View().Next();
+  EXPECT_EQ(again.View().Slide().SlideIndex(), 4);
+  app_.presentations().Close(deck);
+  EXPECT_EQ(events_.log.back(), "close show.pptx");
+  EXPECT_EQ(events_.log[events_.log.size() - 2], "end show.pptx") << "closing ends the show";
 }
 
 TEST_F(Application, CommandBarsHoldControlsAndRaiseTheirEvents) {
