@@ -46,7 +46,7 @@ void AppendCp1252(std::string& out, const char* p, size_t n) {
 }
 
 // Length of a valid UTF-8 sequence at p (at most n bytes), 0 when it is not valid.
-size_t Utf8SequenceLength(const unsigned char* p, size_t n) {
+inline size_t Utf8SequenceLength(const unsigned char* p, size_t n) {
   unsigned char b = p[0];
   if (b < 0x80) return 1;
   size_t len;
@@ -88,6 +88,10 @@ bool IsValidUtf8(const char* text, size_t n) {
         continue;
       }
     }
+    if (p[i] < 0x80) {
+      ++i;
+      continue;
+    }
     size_t len = Utf8SequenceLength(p + i, n - i);
     if (len == 0) return false;
     i += len;
@@ -116,7 +120,9 @@ class TableBuilder {
     max_fields_ = std::max(max_fields_, count);
     count = std::min(count, limit_);
     bool needs_care = encoding_ != TextEncoding::kUtf8;
-    for (size_t i = 0, start = 0; i < count && !needs_care; start = ends[i++] + 1) {
+    // Only a line longer than the field size can hold a field that needs cutting.
+    bool long_line = n > static_cast<size_t>(host::kMaxFieldSize);
+    for (size_t i = 0, start = 0; long_line && i < count && !needs_care; start = ends[i++] + 1) {
       needs_care = ends[i] - start > static_cast<size_t>(host::kMaxFieldSize);
     }
     if (count == 0) {
@@ -230,7 +236,7 @@ size_t ScanLines(const char* base, size_t pos, size_t have, bool eof, TextEncodi
   uint32_t* end = ends.data();
   size_t count = 0;
   size_t capacity = ends.size();
-  bool high_bytes = false;  // the current line has bytes above 0x7F
+  size_t first_high = SIZE_MAX;  // where the current line's first byte above 0x7F is
   size_t i = pos;
   while (i < have) {
     uint32_t mask = 0;
@@ -255,7 +261,10 @@ size_t ScanLines(const char* base, size_t pos, size_t have, bool eof, TextEncodi
         if (static_cast<unsigned char>(c) >= 0x80) high |= 1u << k;
       }
     }
-    high_bytes |= high != 0;
+    if (high != 0 && first_high == SIZE_MAX) {
+      uint32_t in_line = line > i ? high & ~((1u << (line - i)) - 1) : high;
+      if (in_line) first_high = i + static_cast<size_t>(__builtin_ctz(in_line));
+    }
     while (mask) {
       unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
       size_t at = i + bit;
@@ -270,17 +279,18 @@ size_t ScanLines(const char* base, size_t pos, size_t have, bool eof, TextEncodi
       size_t after = at + 1;
       size_t dropped = after < have ? DroppedLength(base + after, have - after, encoding) : 0;
       if (!eof && (after == have || after + dropped > have)) return line;  // wait for more
-      if (utf8 && high_bytes && !IsValidUtf8(base + line, at - line)) throw NotUtf8();
+      if (utf8 && first_high < at && !IsValidUtf8(base + first_high, at - first_high)) {
+        throw NotUtf8();
+      }
       builder.Line(base + line, at - line, end, count);
       count = 0;
       line = std::min(after + dropped, have);
       // The dropped character may itself be a TAB or CR: skip what lies before the next line.
-      if (line >= i + width) {
-        high_bytes = false;
-        break;
-      }
+      first_high = SIZE_MAX;
+      if (line >= i + width) break;
       mask &= ~((1u << (line - i)) - 1);
-      high_bytes = (high >> (line - i)) != 0;
+      uint32_t rest = high & ~((1u << (line - i)) - 1);
+      if (rest) first_high = i + static_cast<size_t>(__builtin_ctz(rest));
     }
     i = std::max(i + width, line);
   }

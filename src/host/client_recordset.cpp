@@ -141,7 +141,13 @@ void RowTable::StoreRow(std::string_view text, const uint32_t* ends, size_t coun
       static_cast<uint32_t>(count) | (separated ? kSeparatedRow : 0) | (narrow ? kNarrowEnds : 0);
   std::memcpy(block, &head, sizeof head);
   char* out = block + sizeof head;
-  if (narrow) {
+  if (narrow && separated) {
+    // Cells of a delimited line are never null: a plain narrowing copy.
+    for (size_t i = 0; i < count; ++i) {
+      uint16_t end = static_cast<uint16_t>(ends[i]);
+      std::memcpy(out + i * sizeof end, &end, sizeof end);
+    }
+  } else if (narrow) {
     for (size_t i = 0; i < count; ++i) {
       uint16_t end = static_cast<uint16_t>(ends[i] & ~kWideNull);
       if (ends[i] & kWideNull) end |= kNarrowNull;
