@@ -308,12 +308,10 @@ std::vector<std::string> SharedStrings(const std::vector<Record>& records, size_
 }
 
 void ReadSheetCells(const std::vector<Record>& records, const std::vector<std::string>& strings,
-                    bool values, BiffWorkbook::Sheet& sheet) {
+                    BiffWorkbook::Sheet& sheet) {
   auto add = [&](uint16_t row, uint16_t column, uint16_t xf, CellValue value) {
-    sheet.cell_xf[static_cast<uint64_t>(row) << 16 | column] = xf;
-    if (values && value.kind != CellValue::Kind::kEmpty) {
-      sheet.cells.push_back({row + 1, column + 1, xf, std::move(value)});
-    }
+    // Blank cells keep their format: an empty cell in a styled range still has one.
+    sheet.cells.push_back({row + 1, column + 1, xf, std::move(value)});
   };
   for (size_t i = 0; i < records.size(); ++i) {
     std::string_view r = records[i].data;
@@ -398,20 +396,13 @@ void ReadSheetCells(const std::vector<Record>& records, const std::vector<std::s
 
 }  // namespace
 
-int BiffWorkbook::CellXf(size_t sheet, int row, int column) const {
-  if (sheet >= sheets.size()) return -1;
-  auto found = sheets[sheet].cell_xf.find(static_cast<uint64_t>(row - 1) << 16 |
-                                          static_cast<uint64_t>(column - 1));
-  return found == sheets[sheet].cell_xf.end() ? -1 : found->second;
-}
-
 std::optional<std::string> ReadCompoundStream(std::string_view file, std::u16string_view name) {
   CompoundFile compound(file);
   if (!compound.Load()) return std::nullopt;
   return compound.Stream(name);
 }
 
-std::optional<BiffWorkbook> ReadBiffWorkbook(std::string_view file, bool values) {
+std::optional<BiffWorkbook> ReadBiffWorkbook(std::string_view file) {
   std::optional<std::string> stream = ReadCompoundStream(file, u"Workbook");
   if (!stream) return std::nullopt;
   std::string_view data = *stream;
@@ -438,7 +429,7 @@ std::optional<BiffWorkbook> ReadBiffWorkbook(std::string_view file, bool values)
         xf_formats.push_back(U16(record, 2));
         break;
       case 0x00FC:  // SST
-        if (values) strings = SharedStrings(globals, i);
+        strings = SharedStrings(globals, i);
         break;
       case 0x0085: {  // BOUNDSHEET
         BiffWorkbook::Sheet sheet;
@@ -459,7 +450,7 @@ std::optional<BiffWorkbook> ReadBiffWorkbook(std::string_view file, bool values)
   }
   for (size_t s = 0; s < offsets.size(); ++s) {
     if (offsets[s] >= data.size() || U16(data, offsets[s]) != 0x0809) continue;
-    ReadSheetCells(Records(data, offsets[s]), strings, values, result.sheets[s]);
+    ReadSheetCells(Records(data, offsets[s]), strings, result.sheets[s]);
   }
   return result;
 }

@@ -1,6 +1,5 @@
-// The records of an .xls workbook (BIFF8, Excel 97 and later) that libfreexl does not expose: the
-// number format of every cell, the sheet list with chart sheets, and, for files the library
-// refuses, the cell values themselves.
+// An .xls workbook of Excel 97 and later (BIFF8) read from its own records: the sheets (chart
+// sheets included), every cell's value with its stored formula result, and its number format.
 #ifndef VINTREL_HOST_WORKBOOK_BIFF_WORKBOOK_H_
 #define VINTREL_HOST_WORKBOOK_BIFF_WORKBOOK_H_
 
@@ -8,7 +7,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "host/spreadsheet.h"
@@ -28,21 +26,18 @@ struct BiffWorkbook {
   struct Sheet {
     std::string name;
     int type = sheet_type::kWorksheet;
-    std::unordered_map<uint64_t, int> cell_xf;  // (row << 16 | column), from 0 -> XF index
-    std::vector<Cell> cells;                    // only when values were asked for
+    std::vector<Cell> cells;  // the cells holding a value, in file order
   };
-  std::vector<Sheet> sheets;  // every sheet in workbook order, charts included
-
-  int CellXf(size_t sheet, int row, int column) const;  // from 1; -1 when unknown
+  std::vector<Sheet> sheets;  // every sheet in workbook order
 };
 
 // The named stream of a compound document (the container of .xls files); nothing when the bytes
 // are no such document, or are damaged.
 std::optional<std::string> ReadCompoundStream(std::string_view file, std::u16string_view name);
 
-// Reads a BIFF8 workbook from the file's bytes, with the cell values when `values` is set;
-// nothing for other versions, encrypted workbooks and damaged files.
-std::optional<BiffWorkbook> ReadBiffWorkbook(std::string_view file, bool values);
+// Reads a BIFF8 workbook from the file's bytes; nothing for other versions, encrypted workbooks
+// and files whose container is damaged.
+std::optional<BiffWorkbook> ReadBiffWorkbook(std::string_view file);
 
 }  // namespace vintrel::host::workbook
 

@@ -63,22 +63,23 @@ double ParseTime(const char* text) {
 
 XlsFile::XlsFile(const std::string& path, std::string_view bytes, const std::string& what)
     : what_(what) {
+  // Excel 97 and later files are read from their own records: the library leaves formula cells
+  // empty, keeps only the time of numbers in time formats, and refuses workbooks with chart
+  // sheets. Older files, and files those records do not make sense of, go to the library.
+  biff_ = ReadBiffWorkbook(bytes);
+  if (biff_) {
+    for (const BiffWorkbook::Sheet& sheet : biff_->sheets)
+      sheets_.push_back({sheet.name, sheet.type});
+    return;
+  }
   int status = freexl_open(path.c_str(), &handle_);
   // The library can report success yet give no handle for structures it does not understand.
   if (status == FREEXL_OK && handle_ == nullptr) status = FREEXL_BIFF_INVALID_BOF;
   if (status != FREEXL_OK) {
     if (handle_ != nullptr) freexl_close(handle_);
     handle_ = nullptr;
-    biff_ = ReadBiffWorkbook(bytes, true);
-    if (!biff_) {
-      throw Error(kErrUnspecified, kSource,
-                  what_ + " cannot be read as an .xls workbook: " + Describe(status));
-    }
-    for (size_t i = 0; i < biff_->sheets.size(); ++i) {
-      sheets_.push_back({biff_->sheets[i].name, biff_->sheets[i].type});
-      biff_sheets_.push_back(i);
-    }
-    return;
+    throw Error(kErrUnspecified, kSource,
+                what_ + " cannot be read as an .xls workbook: " + Describe(status));
   }
   unsigned int password = 0;
   if (freexl_get_info(handle_, FREEXL_BIFF_PASSWORD, &password) == FREEXL_OK &&
@@ -99,21 +100,6 @@ XlsFile::XlsFile(const std::string& path, std::string_view bytes, const std::str
     }
     sheets_.push_back(std::move(info));
   }
-  biff_ = ReadBiffWorkbook(bytes, false);
-  if (biff_) {
-    // Pair the library's sheets with the workbook's worksheets by order and name.
-    for (size_t i = 0; i < biff_->sheets.size(); ++i) {
-      if (biff_->sheets[i].type == sheet_type::kWorksheet) biff_sheets_.push_back(i);
-    }
-    bool same = biff_sheets_.size() == sheets_.size();
-    for (size_t i = 0; same && i < sheets_.size(); ++i) {
-      same = biff_->sheets[biff_sheets_[i]].name == sheets_[i].name;
-    }
-    if (!same) {
-      biff_.reset();
-      biff_sheets_.clear();
-    }
-  }
 }
 
 XlsFile::~XlsFile() {
@@ -122,7 +108,7 @@ XlsFile::~XlsFile() {
 
 DateSystem XlsFile::date_system() const {
   // The library turns dates into calendar text, which the reader counts in the 1900 system.
-  if (handle_ == nullptr && biff_ && biff_->date1904) return DateSystem::k1904;
+  if (biff_ && biff_->date1904) return DateSystem::k1904;
   return DateSystem::k1900;
 }
 
@@ -138,7 +124,7 @@ const std::string& XlsFile::FormatCode(int style) const {
 
 void XlsFile::ReadCells(size_t index, const CellRange& range, std::vector<StoredCell>* cells) {
   if (handle_ == nullptr) {
-    for (const BiffWorkbook::Cell& cell : biff_->sheets[biff_sheets_[index]].cells) {
+    for (const BiffWorkbook::Cell& cell : biff_->sheets[index].cells) {
       if (cell.row < range.first_row || cell.row > range.last_row ||
           cell.column < range.first_column || cell.column > range.last_column) {
         continue;
@@ -205,7 +191,6 @@ void XlsFile::ReadCells(size_t index, const CellRange& range, std::vector<Stored
         default:
           continue;
       }
-      if (biff_) stored.style = biff_->CellXf(biff_sheets_[index], row, column) + 1;
       cells->push_back(std::move(stored));
     }
   }

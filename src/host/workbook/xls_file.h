@@ -1,8 +1,8 @@
-// Legacy binary workbooks (.xls, BIFF5 and BIFF8) through libfreexl. That library gives cell
-// values and tells dates and times apart from plain numbers, but not the number format codes; for
-// BIFF8 files the reader takes those from the workbook stream itself (biff_workbook.h), and the
-// values too when the library refuses a file (it does for workbooks with chart sheets). Without
-// them dates, date-times and times get the program's standard codes and other numbers General.
+// Legacy binary workbooks (.xls). Excel 97 and later files (BIFF8) are read from the workbook
+// stream's own records (biff_workbook.h), with every cell's number format. Older ones go through
+// libfreexl, which gives values and tells dates and times apart from plain numbers but has no
+// format codes: dates, date-times and times get the program's standard codes, other numbers
+// General.
 #ifndef VINTREL_HOST_WORKBOOK_XLS_FILE_H_
 #define VINTREL_HOST_WORKBOOK_XLS_FILE_H_
 
@@ -33,11 +33,7 @@ class XlsFile : public WorkbookFile {
   std::string what_;
   const void* handle_ = nullptr;
   std::vector<SheetInfo> sheets_;
-  // The workbook's own records: formats of the cells, and the values when the library has no
-  // handle. For each sheet of sheets_, its entry there; empty when the records could not be read
-  // or do not match what the library sees.
-  std::optional<BiffWorkbook> biff_;
-  std::vector<size_t> biff_sheets_;
+  std::optional<BiffWorkbook> biff_;  // set when the workbook's own records are read
 };
 
 }  // namespace vintrel::host::workbook
