@@ -12,6 +12,9 @@
 
 namespace vintrel::host::workbook {
 
+// A cell that refers to a shared string the file does not hold (the shared strings part is
+// missing or too short) fails the read of its range with an Error naming the cell: showing it as
+// empty would pass a wrong value on silently.
 class XlsxFile : public WorkbookFile {
  public:
   // Reads the package structure from the file's bytes; `what` names the file in errors.

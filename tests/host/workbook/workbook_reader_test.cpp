@@ -97,6 +97,14 @@ TEST_F(WorkbookReaderTest, PasswordProtectedAndDamagedCompoundFilesAreRefused) {
   EXPECT_THAT(ErrorOf([&] { app_.Open(dir_.Write("secret.xlsx", encrypted), {}); }).description(),
               HasSubstr("password-protected"));
 
+  // An .xls whose workbook stream announces encryption (its CODEPAGE record turned into FILEPASS).
+  std::string xls = vintrel::testing::ReadFile(FixturePath("xls/formats.xls"));
+  size_t codepage = xls.find(std::string("\x42\x00\x02\x00", 4));
+  ASSERT_NE(codepage, std::string::npos);
+  xls[codepage] = '\x2F';
+  EXPECT_THAT(ErrorOf([&] { app_.Open(dir_.Write("secret.xls", xls), {}); }).description(),
+              HasSubstr("password-protected"));
+
   std::string garbage = magic + std::string(3000, '\x11');
   EXPECT_THAT(ErrorOf([&] { app_.Open(dir_.Write("bad.xls", garbage), {}); }).description(),
               AllOf(HasSubstr("bad.xls"), HasSubstr(".xls workbook")));
