@@ -49,14 +49,14 @@ std::string TextBox(int id, const std::string& name, const std::string& text, lo
          text + "</a:t></a:r></a:p></p:txBody></p:sp>";
 }
 
-DeckSpec OneSlide(const std::string& shapes) {
-  DeckSpec deck;
+DeckLayout OneSlide(const std::string& shapes) {
+  DeckLayout deck;
   deck.slides.emplace_back();
   deck.slides.back().shapes = shapes;
   return deck;
 }
 
-std::string BuildDeck(const DeckSpec& deck) {
+std::string BuildDeck(const DeckLayout& deck) {
   std::vector<std::pair<std::string, std::string>> parts;
   std::string overrides;
   std::string slide_ids;
@@ -128,7 +128,7 @@ std::string BuildDeck(const DeckSpec& deck) {
                                    "<a:theme xmlns:a=\"http://schemas.openxmlformats.org/drawingml/"
                                    "2006/main\" name=\"T\"><a:themeElements/></a:theme>"});
   for (size_t i = 0; i < deck.slides.size(); ++i) {
-    const SlideSpec& slide = deck.slides[i];
+    const SlideLayout& slide = deck.slides[i];
     std::string n = std::to_string(i + 1);
     std::string attributes = slide.root_attributes.empty() ? "" : " " + slide.root_attributes;
     parts.push_back({"ppt/slides/slide" + n + ".xml",

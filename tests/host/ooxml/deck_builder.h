@@ -8,7 +8,7 @@
 
 namespace vintrel::ooxml::testing {
 
-struct SlideSpec {
+struct SlideLayout {
   std::string shapes;           // children of p:spTree after the group properties
   std::string rels;             // extra <Relationship .../> elements (rId1 is the layout)
   std::string root_attributes;  // e.g. show="0"
@@ -16,8 +16,8 @@ struct SlideSpec {
   std::string after_tree;       // inside p:cSld after p:spTree (custDataLst)
 };
 
-struct DeckSpec {
-  std::vector<SlideSpec> slides;
+struct DeckLayout {
+  std::vector<SlideLayout> slides;
   std::string show_properties;    // the p:showPr element, if any
   std::string presentation_tail;  // inside p:presentation after p:notesSz
   std::string presentation_rels;  // extra presentation relationships (rId1-rId3 are taken)
@@ -26,11 +26,11 @@ struct DeckSpec {
 };
 
 // A deck of one slide holding `shapes`.
-DeckSpec OneSlide(const std::string& shapes);
+DeckLayout OneSlide(const std::string& shapes);
 
 // The bytes of a .pptx package holding the deck (one master, one layout with a title
 // placeholder at 66pt/28.75pt, a theme, presProps).
-std::string BuildDeck(const DeckSpec& deck);
+std::string BuildDeck(const DeckLayout& deck);
 
 // A text box: <p:sp> with txBox="1", id and name, at the given EMU position, one run of text.
 std::string TextBox(int id, const std::string& name, const std::string& text, long x = 0,

@@ -134,11 +134,11 @@ TEST_F(Application, WindowShowsTheFirstSlideAndNothingSelected) {
 }
 
 TEST_F(Application, SlideShowWalksTheVisibleSlidesAndRaisesItsEvents) {
-  testing::DeckSpec spec;
-  spec.slides.resize(4);
-  spec.slides[1].root_attributes = "show=\"0\"";
+  testing::DeckLayout layout;
+  layout.slides.resize(4);
+  layout.slides[1].root_attributes = "show=\"0\"";
   host::Presentation& deck =
-      app_.Presentations().Open(dir_.Write("show.pptx", testing::BuildDeck(spec)));
+      app_.Presentations().Open(dir_.Write("show.pptx", testing::BuildDeck(layout)));
   app_.SetEventSink(&events_);
   EXPECT_EQ(deck.SlideShowWindow(), nullptr);
   host::SlideShowWindow& show = app_.presentations().RunSlideShow(deck);

@@ -52,7 +52,7 @@ std::string Pic(int id, const std::string& name, const std::string& nv_pr,
 }
 
 // One shape of every kind the add-in tells apart, in this z-order.
-testing::DeckSpec EveryKind() {
+testing::DeckLayout EveryKind() {
   const std::string rect =
       Xfrm(127000, 254000, 1270000, 635000) + "<a:prstGeom prst=\"rect\"><a:avLst/></a:prstGeom>";
   std::string shapes =
@@ -84,7 +84,7 @@ testing::DeckSpec EveryKind() {
       Sp(15, "Wrapped 14", "<p:cNvSpPr/><p:nvPr/>", rect) + "</mc:Fallback></mc:AlternateContent>" +
       Sp(16, "Freeform 15", "<p:cNvSpPr/><p:nvPr/>", "<a:custGeom/>") +
       Frame(17, "Diagram 16", "http://schemas.openxmlformats.org/drawingml/2006/diagram", "");
-  testing::DeckSpec deck = testing::OneSlide(shapes);
+  testing::DeckLayout deck = testing::OneSlide(shapes);
   deck.slides[0].rels =
       std::string("<Relationship Id=\"rId2\" Type=\"") + kRel +
       "image\" Target=\"../media/image1.png\"/><Relationship Id=\"rId3\" Type=\"" + kRel +
@@ -278,14 +278,14 @@ TEST_F(Shapes, DeletedShapeFailsInsteadOfCrashing) {
 }
 
 TEST(ShapeDelete, AnimationsOfADeletedShapeGoWithIt) {
-  testing::DeckSpec spec =
+  testing::DeckLayout layout =
       testing::OneSlide(testing::TextBox(2, "A", "a") + testing::TextBox(3, "B", "b"));
-  spec.slides[0].tail =
+  layout.slides[0].tail =
       "<p:timing><p:tnLst><p:par><p:cTn id=\"1\"><p:childTnLst><p:set><p:cBhvr><p:cTn id=\"2\"/>"
       "<p:tgtEl><p:spTgt spid=\"3\"/></p:tgtEl></p:cBhvr></p:set></p:childTnLst></p:cTn></p:par>"
       "</p:tnLst></p:timing>";
   TempDir dir;
-  std::string path = dir.Write("anim.pptx", testing::BuildDeck(spec));
+  std::string path = dir.Write("anim.pptx", testing::BuildDeck(layout));
   auto deck = PackagePresentation::Open(path);
   deck->Slides().Item(1).Shapes().Item(1).Delete();
   EXPECT_NE(ReadEntry(path, "ppt/slides/slide1.xml").find("<p:timing>"), std::string::npos);

@@ -37,10 +37,10 @@ TEST(SlideShowSettings, KioskAndManualAdvanceFromPresentationProperties) {
   auto manual = PackagePresentation::Open(FixturePath("pptx/shapecrawler-018-tags-chart-ole.pptx"));
   EXPECT_EQ(manual->SlideShowSettings().ShowType(), host::show_type::kSpeaker);
   EXPECT_EQ(manual->SlideShowSettings().AdvanceMode(), host::advance_mode::kManual);
-  testing::DeckSpec spec = testing::OneSlide("");
-  spec.show_properties = "<p:showPr><p:browse/><p:sldAll/></p:showPr>";
+  testing::DeckLayout layout = testing::OneSlide("");
+  layout.show_properties = "<p:showPr><p:browse/><p:sldAll/></p:showPr>";
   TempDir dir;
-  auto window = PackagePresentation::Open(dir.Write("w.pptx", testing::BuildDeck(spec)));
+  auto window = PackagePresentation::Open(dir.Write("w.pptx", testing::BuildDeck(layout)));
   EXPECT_EQ(window->SlideShowSettings().ShowType(), host::show_type::kWindow);
   EXPECT_EQ(window->SlideShowWindow(), nullptr);
 }
@@ -81,10 +81,10 @@ TEST(SlideTransition, ChangesEveryCopyInsideAlternateContent) {
 }
 
 TEST(SlideTransition, CreatesTheTransitionInSchemaOrderAndRemembersTheTime) {
-  testing::DeckSpec spec = testing::OneSlide("");
-  spec.slides[0].tail = "<p:timing/>";
+  testing::DeckLayout layout = testing::OneSlide("");
+  layout.slides[0].tail = "<p:timing/>";
   TempDir dir;
-  std::string path = dir.Write("t.pptx", testing::BuildDeck(spec));
+  std::string path = dir.Write("t.pptx", testing::BuildDeck(layout));
   auto deck = PackagePresentation::Open(path);
   host::SlideShowTransition& t = deck->Slides().Item(1).SlideShowTransition();
   t.SetAdvanceTime(2.5);  // kept while automatic advance is off
