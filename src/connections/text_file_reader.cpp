@@ -329,7 +329,12 @@ TextFile::TextFile(const std::string& path) : path_(path) {
 }
 
 TextFile::~TextFile() {
+  Close();
+}
+
+void TextFile::Close() {
   if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
 }
 
 TextFile::TextFile(TextFile&& other) noexcept

@@ -56,6 +56,9 @@ class TextFile {
   std::unique_ptr<host::ClientRecordset> ReadRecordset(bool first_row_field_names,
                                                        size_t block_size = kBlockSize);
 
+  // Closes the file; reading afterwards fails. Closing twice does nothing.
+  void Close();
+
   // How the last ReadRecordset decoded the bytes.
   TextEncoding encoding() const { return encoding_; }
   const std::string& path() const { return path_; }

@@ -89,6 +89,8 @@ TEST_F(TextFileReaderTest, EmptyFileGivesNoRecordset) {
   EXPECT_EQ(file.ReadRecordset(true), nullptr);
   TextFile lf(dir_.Write("lf.txt", "\n"));
   EXPECT_EQ(lf.ReadRecordset(false), nullptr);
+  lf.Close();
+  EXPECT_THROW(lf.ReadRecordset(false), Error) << "a closed file cannot be read";
 }
 
 TEST_F(TextFileReaderTest, RefusedNamesShiftValuesLeft) {

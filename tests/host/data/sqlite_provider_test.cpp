@@ -4,6 +4,7 @@
 
 #include "data_test_support.h"
 #include "host/data/builtin_data_access.h"
+#include "host/data/sqlite_session.h"
 #include "testing/temp_dir.h"
 
 namespace vintrel::host::data {
@@ -240,6 +241,30 @@ TEST_F(SqliteProviderTest, MisuseGivesClearErrors) {
   memory->Fields().Item("A").SetValue("x");
   memory->Update();
   EXPECT_EQ(memory->RecordCount(), 1);
+}
+
+TEST_F(SqliteProviderTest, EndlessQueriesEndAtTheTimeoutOrWhenCancelled) {
+  const std::string endless =
+      "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT count(*) FROM c";
+  SqliteSession session(path_, std::chrono::seconds(1));
+  auto start = std::chrono::steady_clock::now();
+  Error timeout = ErrorOf([&] { session.Execute(endless, CommandKind::kText); });
+  EXPECT_NE(timeout.description().find("command timeout of 1 s"), std::string::npos)
+      << timeout.description();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+
+  std::atomic<bool> cancel{false};
+  std::thread canceller([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    cancel = true;
+    session.Cancel(&cancel);
+  });
+  Error cancelled = ErrorOf([&] { session.Execute(endless, CommandKind::kText, &cancel); });
+  canceller.join();
+  EXPECT_NE(cancelled.description().find("cancelled"), std::string::npos)
+      << cancelled.description();
+  EXPECT_EQ(session.Execute("SELECT 7", CommandKind::kText).rows.Cell(0, 0), "7")
+      << "the session works on after a cancelled query";
 }
 
 }  // namespace
