@@ -465,6 +465,13 @@ void ResolveNumberSection(Section& section) {
     if (digits_before && !section.is_fraction && !section.has_exponent &&
         (is_digit(i + 1) || fixed)) {
       section.is_fraction = true;
+      // Zeros of a written denominator ("/100") were read as digit placeholders.
+      while (fixed && i + 2 < tokens.size() && tokens[i + 2].kind == Kind::kDigit &&
+             tokens[i + 2].digit == '0' &&
+             tokens[i + 1].text.find_first_not_of("0123456789") == std::string::npos) {
+        tokens[i + 1].text += '0';
+        tokens.erase(tokens.begin() + static_cast<std::ptrdiff_t>(i + 2));
+      }
     } else {
       tokens[i].kind = Kind::kLiteral;
       tokens[i].text = "/";
@@ -574,7 +581,9 @@ Fraction BestFraction(double value, long long max_denominator, long long fixed_d
   result.whole = static_cast<long long>(whole);
   if (fixed_denominator > 0) {
     result.denominator = fixed_denominator;
-    result.numerator = std::llround(part * static_cast<double>(fixed_denominator));
+    // Halves go to the even numerator, as Calc shows them.
+    result.numerator =
+        static_cast<long long>(std::nearbyint(part * static_cast<double>(fixed_denominator)));
   } else {
     double best_error = 2;
     for (long long d = 1; d <= max_denominator; ++d) {
@@ -650,7 +659,7 @@ std::string RenderNumberSection(const Section& section, double value, bool minus
       size_t end = slash + 1;
       while (end < tokens.size() && tokens[end].kind == Kind::kDigit) ++end;
       if (fixed > 0) {
-        out[slash + 1] = std::string(std::to_string(fixed).size(), ' ');
+        out[slash + 1] = "";
         end = slash + 2;
       }
       for (size_t j = numerator.front(); j < end; ++j) {
@@ -727,7 +736,10 @@ std::string RenderNumberSection(const Section& section, double value, bool minus
     }
     FillInteger(tokens, integer, rounded.int_digits, section.grouping, out);
     FillDecimals(tokens, decimals, rounded.frac_digits, out);
-    if (point < tokens.size()) out[point] = ".";
+    // The point goes when no decimal shows ("#.##" shows 1 as 1), as Calc shows it.
+    bool decimals_shown = false;
+    for (size_t d : decimals) decimals_shown |= !out[d].empty();
+    if (point < tokens.size()) out[point] = decimals_shown ? "." : "";
     if (integer.empty() && !rounded.int_digits.empty()) {
       // Digits before the point still show when the code has no place for them.
       size_t at = point < tokens.size() ? point : (decimals.empty() ? 0 : decimals.front());
@@ -770,7 +782,7 @@ std::string RenderDateSection(const Section& section, double serial, DateSystem 
   }
   const long long micros = std::llround(serial * 86400.0 * 1e6);
   const long long unit = 1000000 / units_per_second;
-  const bool round = elapsed || (has_date && has_time);
+  const bool round = elapsed || (has_date && has_time) || section.subsecond_digits > 0;
   long long total = round ? (micros + unit / 2) / unit : micros / unit;
   long long day = total / units_per_day;
   long long in_day = total % units_per_day;
@@ -1073,7 +1085,8 @@ const NumberFormat::Section* NumberFormat::PickSection(double value, bool* show_
   if (first.has_condition ? ConditionHolds(first, value) : value >= 0) return pick(first);
   if (count == 1) return pick(first);
   const Section& second = sections_[1];
-  if (count == 2) return pick(second);
+  // A second section without a condition of its own takes the rest, without the sign.
+  if (count == 2) return second.has_condition ? pick(second) : &second;
   if (second.has_condition ? ConditionHolds(second, value) : value < 0) {
     if (!second.has_condition) return &second;
     return pick(second);
