@@ -8,6 +8,7 @@
 
 #include "data_test_support.h"
 #include "host/data/builtin_data_access.h"
+#include "host/data/odbc_session.h"
 
 namespace vintrel::host::data {
 namespace {
@@ -108,6 +109,14 @@ TEST_F(PostgresTest, ClosingTheConnectionCancelsARunningQuery) {
   connection_->Close();
   Error error = ErrorOf([&] { WaitWhileExecuting(*rs, loop_); });
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_NE(error.description().find("cancel"), std::string::npos) << error.description();
+}
+
+TEST_F(PostgresTest, QueriesEndAtTheCommandTimeout) {
+  OdbcSession session(text_, std::chrono::seconds(15), std::chrono::seconds(1));
+  auto start = std::chrono::steady_clock::now();
+  Error error = ErrorOf([&] { session.Execute("SELECT pg_sleep(10)", CommandKind::kText); });
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   EXPECT_NE(error.description().find("cancel"), std::string::npos) << error.description();
 }
 
