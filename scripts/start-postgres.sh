@@ -67,6 +67,7 @@ fi
 # Sample data the tests read; rebuilt each time so it is always as the tests expect.
 PGPASSWORD=vintrel PGOPTIONS="-c client_min_messages=warning" psql -X -q -v ON_ERROR_STOP=1 -h 127.0.0.1 -p "$port" -U vintrel -d vintrel_test <<'SQL'
 DROP VIEW IF EXISTS big_sales;
+DROP FUNCTION IF EXISTS sales_of(text);
 DROP TABLE IF EXISTS sales;
 DROP TABLE IF EXISTS "odd ""name"" x";
 CREATE TABLE sales (
@@ -84,6 +85,8 @@ INSERT INTO sales VALUES
   ('north', 2.5, 0.1, 10, '2026-12-31', '2026-12-31 16:00:00', '16:00:00', '\x00ab', NULL),
   ('south', 3, 2.5, -3, '2027-01-02', '2027-01-02 08:30:15.25', '08:30:00', NULL, 'Zürich');
 CREATE VIEW big_sales AS SELECT region, qty FROM sales WHERE qty > 0;
+CREATE OR REPLACE FUNCTION sales_of(wanted text) RETURNS SETOF sales
+  LANGUAGE sql STABLE AS $$ SELECT * FROM sales WHERE region = wanted $$;
 CREATE TABLE "odd ""name"" x" (v text);
 INSERT INTO "odd ""name"" x" VALUES ('found');
 SQL

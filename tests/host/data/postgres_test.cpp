@@ -78,6 +78,13 @@ TEST_F(PostgresTest, TablesViewsAndOddNames) {
             (std::vector<std::string>{"VIEW big_sales", "TABLE odd \"name\" x", "TABLE sales"}));
 }
 
+TEST_F(PostgresTest, ProcedureCallsGoToTheDriverAsWritten) {
+  // Opened as a stored object, yet the call is not taken for a table name.
+  auto rs = Query("{call sales_of('south')}", command_option::kTableDirect);
+  ASSERT_EQ(rs->RecordCount(), 1);
+  EXPECT_EQ(rs->Fields().Item("qty").Value(), "-3");
+}
+
 TEST_F(PostgresTest, ConnectionIsReadOnly) {
   Error error = ErrorOf([&] { Query("DELETE FROM sales"); });
   EXPECT_NE(error.description().find("read-only"), std::string::npos) << error.description();
