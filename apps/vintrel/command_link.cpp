@@ -12,6 +12,7 @@
 #include "host_session.h"
 #include "open_presentation.h"
 #include "rendering/clock_text.h"
+#include "rendering/linked_object.h"
 #include "support/failure_handling.h"
 #include "support/module_state.h"
 
@@ -157,6 +158,13 @@ void CheckShapeKind(host::Shape& shape, const Link& link, const std::string& nam
   }
 }
 
+// The page stores the folder without a trailing backslash.
+std::string FolderOf(const Options& options) {
+  std::string folder = options.folder.value_or("");
+  if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+  return folder;
+}
+
 void WriteLink(host::Shape& host_shape, const Link& link, const Options& options) {
   clsshape shape;
   shape.SetShapeItem(host_shape);
@@ -179,10 +187,7 @@ void WriteLink(host::Shape& host_shape, const Link& link, const Options& options
       shape.SetNewColumnName(link.column);
       shape.SetNewRow(link.row);
       if (link.source_type == source_type::kLinkedObject) {
-        // The page stores the folder without a trailing backslash.
-        std::string folder = options.folder.value_or("");
-        if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
-        shape.SetNewObjectFolder(folder);
+        shape.SetNewObjectFolder(FolderOf(options));
         shape.SetNewObjectExtension(options.extension.value_or(""));
       }
       break;
@@ -215,6 +220,19 @@ int Run(const Options& options) {
   const int display_type = Module().current_display_type;
   for (host::Shape* shape : shapes) {
     WriteLink(*shape, link, options);
+    if (link.source_type == source_type::kLinkedObject && readable) {
+      // As the linked object page: the shape shows the file its data names now.
+      const std::string reference =
+          connection->GetValueObject(link.row, link.column, FolderOf(options),
+                                     options.extension.value_or(""), display_type::kValue);
+      bool defer_update = false;
+      if (!rendering::SetLinkedObjectSource(presentation.FullName(), options.slide,
+                                            shape->ZOrderPosition(), reference,
+                                            /*hide_on_error=*/false, defer_update)) {
+        std::cerr << "vintrel: warning: shape \"" << shape->Name() << "\" not relinked to \""
+                  << reference << "\"\n";
+      }
+    }
     if (!shape->HasTextFrame()) continue;
     host::TextRange& text = shape->TextFrame().TextRange();
     if (link.source_type == source_type::kNone) {
