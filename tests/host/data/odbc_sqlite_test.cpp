@@ -113,15 +113,5 @@ TEST_F(OdbcSqliteTest, ErrorsCarryTheDriversText) {
   EXPECT_NE(dsn.description().find("IM002"), std::string::npos);
 }
 
-TEST_F(OdbcSqliteTest, AsynchronousQueryThroughOdbc) {
-  auto connection = Connect(text_);
-  auto rs = access_.CreateRecordset();
-  rs->SetActiveConnection(connection.get());
-  rs->Open("SELECT region FROM sales ORDER BY region", command_option::kAsyncExecute);
-  EXPECT_EQ(WaitWhileExecuting(*rs, loop_),
-            (std::vector<int>{object_state::kExecuting, object_state::kOpen}));
-  EXPECT_EQ(AllRows(*rs), (Rows{{"Zürich"}, {"north"}}));
-}
-
 }  // namespace
 }  // namespace vintrel::host::data
