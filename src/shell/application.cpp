@@ -29,6 +29,7 @@ Application::~Application() {
   state.host = nullptr;
   tool_bar_ = nullptr;
   controls_.clear();
+  presentations_.clear();
 }
 
 void Application::InitHandler(host::Application& host, const std::string& prog_id) {
@@ -39,6 +40,7 @@ void Application::InitHandler(host::Application& host, const std::string& prog_i
   });
   Module().host = &host;
   prog_id_ = prog_id;
+  presentations_.clear();
 
   bool can_run = false;
   SkipFailure([&] { can_run = CheckDataAccess(host); });
@@ -74,6 +76,7 @@ void Application::UnInitHandler() {
     if (gpp_app_ != nullptr) gpp_app_->SetEventSink(nullptr);
     gpp_app_ = nullptr;
     Module().host = nullptr;
+    presentations_.clear();
   });
   SkipFailure([&] {
     if (connections::ExcelStatus(false, false) == connections::excel_status::kStarted) {
@@ -84,20 +87,109 @@ void Application::UnInitHandler() {
   controls_.clear();
 }
 
-void Application::NewPresentation(host::Presentation&) {
-  Trace(DebugLevel::kEvent, "gppApp_NewPresentation");
+clsPresentation* Application::FindEntry(host::Presentation& presentation) const {
+  std::string wanted;
+  if (!SkipFailure([&] { wanted = presentation.FullName(); })) return nullptr;
+  for (const auto& entry : presentations_) {
+    host::Presentation* host_presentation = entry->ActivePresentation();
+    std::string name;
+    if (host_presentation == nullptr ||
+        !SkipFailure([&] { name = host_presentation->FullName(); })) {
+      continue;
+    }
+    if (name == wanted) return entry.get();
+  }
+  return nullptr;
+}
+
+clsPresentation* Application::ActiveEntry() const {
+  clsPresentation* entry = nullptr;
+  SkipFailure([&] {
+    if (gpp_app_ != nullptr) entry = FindEntry(gpp_app_->ActivePresentation());
+  });
+  return entry;
+}
+
+void Application::SetControlsPresentation() {
+  SkipFailure([&] { Trace(DebugLevel::kEvent, "SetControlsPresentation"); });
+}
+
+void Application::NewPresentation(host::Presentation& presentation) {
+  try {
+    Trace(DebugLevel::kEvent, "gppApp_NewPresentation");
+    if (host::EventLoop* loop = Services().loop) loop->DoEvents();
+    if (Module().offline_generation_running) {
+      Trace(DebugLevel::kInformation, "New presentation due to offline generation");
+      return;
+    }
+    auto entry = std::make_unique<clsPresentation>();
+    entry->SetActivePresentation(presentation);
+    // The only open presentation starts a fresh collection: entries of presentations that
+    // vanished without a close event go.
+    if (gpp_app_ != nullptr && gpp_app_->Presentations().Count() == 1) presentations_.clear();
+    presentations_.push_back(std::move(entry));
+    SetControlsPresentation();
+  } catch (...) {
+    LogFailure(CurrentFailure());
+  }
 }
 
 void Application::PresentationOpen(host::Presentation& presentation) {
-  Trace(DebugLevel::kEvent, "gppApp_PresentationOpen:" + presentation.FullName());
+  std::unique_ptr<clsPresentation> entry;
+  try {
+    Trace(DebugLevel::kEvent, "gppApp_PresentationOpen:" + presentation.FullName());
+    if (host::EventLoop* loop = Services().loop) loop->DoEvents();
+    entry = std::make_unique<clsPresentation>();
+    entry->SetOpenedFromFile(true);
+    entry->SetActivePresentation(presentation);
+    presentations_.push_back(std::move(entry));
+    SetControlsPresentation();
+    // Loading tags and filling values is no change of the user's.
+    presentation.SetSaved(true);
+  } catch (...) {
+    const Error failure = CurrentFailure();
+    RememberFailure(failure);
+    SkipFailure([&] { presentation.SetSaved(true); });
+    if (entry == nullptr && !presentations_.empty() &&
+        presentations_.back()->ActivePresentation() == &presentation) {
+      presentations_.pop_back();
+    }
+    throw failure;
+  }
 }
 
-void Application::PresentationClose(host::Presentation&) {
+void Application::PresentationClose(host::Presentation& presentation) {
   SkipFailure([&] { Trace(DebugLevel::kEvent, "gppApp_PresentationClose"); });
+  SkipFailure([&] {
+    clsPresentation* entry = FindEntry(presentation);
+    if (entry == nullptr) return;
+    Trace(DebugLevel::kEvent, "gppApp_PresentationClose:" + presentation.FullName());
+    std::erase_if(presentations_, [entry](const auto& item) { return item.get() == entry; });
+  });
+  SkipFailure([&] { SetControlsPresentation(); });
 }
 
-void Application::PresentationSave(host::Presentation&) {
+void Application::PresentationSave(host::Presentation& presentation) {
   Trace(DebugLevel::kEvent, "gppApp_PresentationSave");
+  const ModuleState& state = Module();
+  if (state.offline_generation_running || state.resetting_saved_state) return;
+  // The add-in's own save below raises this event once more: the host just writes then.
+  if (saving_ == &presentation) return;
+  clsPresentation* entry = FindEntry(presentation);
+  if (entry == nullptr) return;
+  Trace(DebugLevel::kEvent, "gppApp_PresentationSave:" + presentation.FullName());
+  saving_ = &presentation;
+  try {
+    entry->SetDisplayType();
+    entry->PrepareSave();
+    presentation.Save();
+    saving_ = nullptr;
+    entry->FillValues();
+    presentation.SetSaved(true);
+  } catch (...) {
+    saving_ = nullptr;
+    throw;
+  }
 }
 
 void Application::PresentationPrint(host::Presentation&) {

@@ -3,9 +3,11 @@
 #ifndef VINTREL_SHELL_APPLICATION_H_
 #define VINTREL_SHELL_APPLICATION_H_
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "document/presentation.h"
 #include "host/application.h"
 
 namespace vintrel::shell {
@@ -33,6 +35,15 @@ class Application : public host::ApplicationEvents {
   void WindowActivate(host::Presentation& presentation, host::DocumentWindow& window) override;
   void WindowSelectionChange(host::Selection& selection) override;
 
+  // The entry of a presentation: the first whose host presentation has the same full name
+  // (exact case); null when there is none or a name cannot be read.
+  clsPresentation* FindEntry(host::Presentation& presentation) const;
+  // The entry of the host's active presentation, or null.
+  clsPresentation* ActiveEntry() const;
+  const std::vector<std::unique_ptr<clsPresentation>>& presentations() const {
+    return presentations_;
+  }
+
   bool subscribed() const { return gpp_app_ != nullptr; }
   const std::string& prog_id() const { return prog_id_; }
   host::CommandBar* tool_bar() const { return tool_bar_; }
@@ -42,11 +53,17 @@ class Application : public host::ApplicationEvents {
   // Where the tool bar, the context-menu entries and the main-menu popup are made, in that
   // order; every control made is recorded in controls_ so that UnInitHandler can delete it.
   void BuildUserInterface();
+  // Switches the commands to what the open presentations allow; a seam until the menus exist.
+  void SetControlsPresentation();
 
   host::Application* gpp_app_ = nullptr;  // subscribed to the host's events while set
   std::string prog_id_;
   host::CommandBar* tool_bar_ = nullptr;
   std::vector<host::CommandBarControl*> controls_;
+  std::vector<std::unique_ptr<clsPresentation>> presentations_;
+  // The presentation whose save this object is carrying out (the host raises the save event
+  // again for the add-in's own save).
+  host::Presentation* saving_ = nullptr;
 };
 
 }  // namespace vintrel::shell

@@ -58,10 +58,10 @@ TEST(SaveCommandTest, SavesInPlaceOrAsACopyThatOpensAgain) {
   const std::string deck = home.Write(
       "deck.pptx", ReadFile(FixturePath("pptx/shapecrawler-035-shape-tags-hidden-slide.pptx")));
   const std::string copy = home.File("copy.pptx");
-  ProgramResult saved =
-      RunProgram(VINTREL_PROGRAM, {"save", deck, "-o", copy}, QuietEnvironment(home));
+  // In place first: saving writes the display type, which the copy then carries too.
+  ProgramResult saved = RunProgram(VINTREL_PROGRAM, {"save", deck}, QuietEnvironment(home));
   ASSERT_EQ(saved.exit_code, 0) << saved.err;
-  saved = RunProgram(VINTREL_PROGRAM, {"save", deck}, QuietEnvironment(home));
+  saved = RunProgram(VINTREL_PROGRAM, {"save", deck, "-o", copy}, QuietEnvironment(home));
   ASSERT_EQ(saved.exit_code, 0) << saved.err;
 
   const ProgramResult original =
