@@ -321,8 +321,8 @@ pugi::xml_node PackageShape::Transform(pugi::xml_node v, bool create) const {
     inherited = slide().InheritedTransform(ph);
   }
   // a:xfrm leads spPr and grpSpPr; a frame's p:xfrm follows its non-visual properties.
-  xfrm = holder == v ? v.insert_child_after(xfrm_name, NonVisual(v))
-                     : holder.prepend_child(xfrm_name);
+  xfrm =
+      holder == v ? v.insert_child_after(xfrm_name, NonVisual(v)) : holder.prepend_child(xfrm_name);
   pugi::xml_node off = xfrm.append_child("a:off");
   pugi::xml_node ext = xfrm.append_child("a:ext");
   off.append_attribute("x") = inherited.child("a:off").attribute("x").as_llong(0);

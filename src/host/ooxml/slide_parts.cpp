@@ -75,22 +75,22 @@ void CollectOwned(Package& package, const std::string& part, const std::set<std:
   }
 }
 
-// Removes every element of `node`'s subtree with an r:id (or r:embed / r:link) of `id`.
+// Removes every element of `node`'s subtree with an r:id (or r:embed / r:link) of `id`. The
+// walk is iterative: a hostile file may nest elements deeper than the stack allows.
 void RemoveReferencesTo(pugi::xml_node node, const std::string& id) {
-  for (pugi::xml_node child = node.first_child(); child;) {
-    pugi::xml_node next = child.next_sibling();
-    bool uses = false;
-    for (pugi::xml_attribute a : child.attributes()) {
+  std::vector<pugi::xml_node> users;
+  node.find_node([&](pugi::xml_node n) {
+    for (pugi::xml_attribute a : n.attributes()) {
       std::string_view name = a.name();
-      if ((name == "r:id" || name == "r:embed" || name == "r:link") && id == a.value()) uses = true;
+      if ((name == "r:id" || name == "r:embed" || name == "r:link") && id == a.value()) {
+        users.push_back(n);
+        break;
+      }
     }
-    if (uses) {
-      node.remove_child(child);
-    } else {
-      RemoveReferencesTo(child, id);
-    }
-    child = next;
-  }
+    return false;
+  });
+  // Inner users go first, so no node is removed after its ancestor was.
+  for (auto it = users.rbegin(); it != users.rend(); ++it) it->parent().remove_child(*it);
 }
 
 std::string SlideRelId(Package& package, const std::string& slide) {

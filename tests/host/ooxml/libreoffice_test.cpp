@@ -57,7 +57,7 @@ TEST(LibreOffice, OpensChangedDecksAndShowsTheNewContent) {
                              "c\xf8\xcf\xc0\xf0\x1f\0\x05\0\x01\xff"
                              "\x89\x99=\x1d\0\0\0\0IEND\xae"
                              "B`\x82",
-                             67));
+                             70));
   {
     StaticClipboard clipboard;
     auto deck = PackagePresentation::Open(path, &clipboard);

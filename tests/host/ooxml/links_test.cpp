@@ -180,7 +180,7 @@ TEST(ImageInfo, SizesFromHeaders) {
   std::string jpeg(
       "\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x01\x00\x48\x00\x48\x00\x00"
       "\xFF\xC0\x00\x11\x08\x01\x2C\x02\x58\x03",
-      32);
+      30);
   auto jpg = ReadImageInfo(jpeg);
   ASSERT_TRUE(jpg);
   EXPECT_EQ(jpg->content_type, "image/jpeg");
