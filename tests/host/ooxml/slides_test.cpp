@@ -197,6 +197,45 @@ TEST(SlideDelete, RemovesTheSlideItsPartsAndEveryReferenceToIt) {
   EXPECT_EQ(reopened->Slides().Count(), 1);
 }
 
+TEST(SlideDelete, HyperlinksCustomShowsAndSectionsForgetTheSlide) {
+  testing::DeckLayout layout;
+  layout.slides.resize(2);
+  layout.slides[1].shapes =
+      "<p:sp><p:nvSpPr><p:cNvPr id=\"2\" name=\"Jump\"><a:hlinkClick r:id=\"rId5\" "
+      "action=\"ppaction://hlinksldjump\"/></p:cNvPr><p:cNvSpPr/><p:nvPr/></p:nvSpPr><p:spPr/>"
+      "</p:sp>";
+  layout.slides[1].rels =
+      "<Relationship Id=\"rId5\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+      "relationships/slide\" Target=\"slide1.xml\"/>";
+  layout.presentation_tail =
+      "<p:custShowLst><p:custShow name=\"Short\" id=\"0\"><p:sldLst><p:sld r:id=\"rId10\"/>"
+      "<p:sld r:id=\"rId11\"/></p:sldLst></p:custShow></p:custShowLst><p:extLst><p:ext "
+      "uri=\"{521415D9-36F7-43E2-AB2F-B90AF26B5E84}\"><p14:sectionLst xmlns:p14=\"http://"
+      "schemas.microsoft.com/office/powerpoint/2010/main\"><p14:section name=\"All\" "
+      "id=\"{1}\"><p14:sldIdLst><p14:sldId id=\"256\"/><p14:sldId id=\"257\"/>"
+      "</p14:sldIdLst></p14:section></p14:sectionLst></p:ext></p:extLst>";
+  TempDir dir;
+  std::string path = dir.Write("links.pptx", testing::BuildDeck(layout));
+  {
+    auto deck = PackagePresentation::Open(path);
+    deck->Slides().Item(2).Duplicate();  // the copy joins the section after its original
+    deck->Slides().Item(1).Delete();
+    deck->Save();
+  }
+  EXPECT_EQ(PackageProblems(path), std::vector<std::string>());
+  std::string presentation = ReadEntry(path, "ppt/presentation.xml");
+  EXPECT_EQ(presentation.find("r:id=\"rId10\""), std::string::npos);
+  EXPECT_NE(presentation.find("<p:sld r:id=\"rId11\"/>"), std::string::npos);
+  EXPECT_NE(presentation.find("<p14:sldIdLst><p14:sldId id=\"257\"/><p14:sldId id=\"258\"/>"
+                              "</p14:sldIdLst>"),
+            std::string::npos)
+      << presentation;
+  for (const char* slide : {"ppt/slides/slide2.xml", "ppt/slides/slide3.xml"}) {
+    EXPECT_EQ(ReadEntry(path, slide).find("hlinkClick"), std::string::npos) << slide;
+    EXPECT_NE(ReadEntry(path, slide).find("name=\"Jump\""), std::string::npos);
+  }
+}
+
 TEST(SlideDelete, SlidesReferencedFromOtherPartsAndStaleReferences) {
   TempDir dir;
   std::string path = CopyFixture(dir, "poi-stress022-kiosk-loop-timings.pptx");
