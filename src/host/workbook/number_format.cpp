@@ -764,9 +764,9 @@ std::string TwoDigits(long long n) {
 
 std::string RenderDateSection(const Section& section, double serial, DateSystem system) {
   if (system == DateSystem::k1904) serial += k1904Offset;
-  // Clock times alone are cut to the finest unit shown (10:59:59.6 shows as 10:59:59, so a day
-  // never ends at 24:00:00); dates with times and elapsed times are rounded to it, and carry into
-  // the next day. Microseconds are rounded first so that a third of a day is 8:00:00.
+  // Clock times are cut to the finest unit shown (10:59:59.6 shows as 10:59:59, so a day never
+  // ends at 24:00:00); elapsed times and fractions of seconds are rounded to it. Microseconds are
+  // rounded first so that a third of a day is 8:00:00. This is how Calc shows them.
   long long units_per_second = 1;
   for (int i = 0; i < section.subsecond_digits; ++i) units_per_second *= 10;
   const long long units_per_day = 86400 * units_per_second;
@@ -780,9 +780,16 @@ std::string RenderDateSection(const Section& section, double serial, DateSystem 
     elapsed |= token.kind == Kind::kElapsedHours || token.kind == Kind::kElapsedMinutes ||
                token.kind == Kind::kElapsedSeconds;
   }
+  if (has_date && has_time && !elapsed && section.subsecond_digits == 0) {
+    // Dates with clock times first drop the digits of the serial beyond the tenth significant
+    // one, so 23:59:59.9 of a day in 2026 is already the next midnight.
+    int integer_digits = serial >= 1 ? static_cast<int>(std::floor(std::log10(serial))) + 1 : 0;
+    double scale = std::pow(10.0, std::clamp(10 - integer_digits, 2, 9));
+    serial = std::round(serial * scale) / scale;
+  }
   const long long micros = std::llround(serial * 86400.0 * 1e6);
   const long long unit = 1000000 / units_per_second;
-  const bool round = elapsed || (has_date && has_time) || section.subsecond_digits > 0;
+  const bool round = elapsed || section.subsecond_digits > 0;
   long long total = round ? (micros + unit / 2) / unit : micros / unit;
   long long day = total / units_per_day;
   long long in_day = total % units_per_day;
@@ -1091,7 +1098,8 @@ const NumberFormat::Section* NumberFormat::PickSection(double value, bool* show_
     if (!second.has_condition) return &second;
     return pick(second);
   }
-  return pick(sections_[2]);
+  const Section& third = sections_[2];
+  return third.has_condition ? pick(third) : &third;
 }
 
 std::string NumberFormat::Format(double value, DateSystem system) const {
@@ -1106,17 +1114,14 @@ std::string NumberFormat::Format(double value, DateSystem system) const {
     return RenderDateSection(*section, serial, system);
   }
   if (section->has_text && !section->has_digits && !section->has_general) {
-    // A number in a text section shows as General, inside the section's literals.
-    std::string text;
-    for (const Token& token : section->tokens) {
-      text += token.kind == Kind::kText ? FormatGeneral(value) : token.text;
-    }
-    return text;
+    // A text section has no say over numbers: they show in General.
+    return FormatGeneral(value);
   }
   return RenderNumberSection(*section, value, minus);
 }
 
 std::string NumberFormat::FormatText(std::string_view text) const {
+  if (text.empty()) return "";  // an empty text shows nothing, whatever surrounds it
   const Section* section = nullptr;
   if (sections_.size() >= 4) {
     section = &sections_[3];

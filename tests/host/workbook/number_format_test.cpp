@@ -60,19 +60,19 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     SectionsColoursConditions, FormatTest,
-    ::testing::Values(Case{"0.00;[Red]-0.00", -3, "-3.00"}, Case{"0.00;(0.00)", -3, "(3.00)"},
-                      Case{"0;-0;\"zero\"", 0, "zero"}, Case{"0;-0;\"zero\"", 4, "4"},
-                      Case{"0;;", 0, ""}, Case{";;;", 12, ""}, Case{"0.00;", -2, ""},
-                      Case{"[Red]0.00", -1.5, "-1.50"}, Case{"[Color10]0", 2, "2"},
-                      Case{"\"Vrai\";\"Vrai\";\"Faux\"", 1, "Vrai"},
-                      Case{"\"Vrai\";\"Vrai\";\"Faux\"", 0, "Faux"},
-                      Case{"[>=100]\"big\";[<0]\"neg\";0", 150, "big"},
-                      Case{"[>=100]\"big\";[<0]\"neg\";0", -1, "neg"},
-                      Case{"[>=100]\"big\";[<0]\"neg\";0", 7, "7"}, Case{"[<1]0.00;0", 0.5, "0.50"},
-                      Case{"[<1]0.00;0", 12.4, "12"}, Case{"[>1000]#,##0,\"K\";0", -1234.5, "1235"},
-                      Case{"[>1000]#,##0,\"K\";0", 2500, "3K"},
-                      Case{"General;-General", -4.5, "-4.5"},
-                      Case{"[DBNum1][$-804]General", 12, "12"}));
+    ::testing::Values(
+        Case{"0.00;[Red]-0.00", -3, "-3.00"}, Case{"0.00;(0.00)", -3, "(3.00)"},
+        Case{"0;-0;\"zero\"", 0, "zero"}, Case{"0;-0;\"zero\"", 4, "4"}, Case{"0;;", 0, ""},
+        Case{";;;", 12, ""}, Case{"0.00;", -2, ""}, Case{"[Red]0.00", -1.5, "-1.50"},
+        Case{"[Color10]0", 2, "2"}, Case{"\"Vrai\";\"Vrai\";\"Faux\"", 1, "Vrai"},
+        Case{"\"Vrai\";\"Vrai\";\"Faux\"", 0, "Faux"},
+        Case{"[>=100]\"big\";[<0]\"neg\";0", 150, "big"},
+        Case{"[>=100]\"big\";[<0]\"neg\";0", -1, "neg"},
+        Case{"[>=100]\"big\";[<0]\"neg\";0", 7, "7"}, Case{"[<1]0.00;0", 0.5, "0.50"},
+        Case{"[<1]0.00;0", 12.4, "12"}, Case{"[>1000]#,##0,\"K\";0", -1234.5, "1235"},
+        Case{"[>1000]#,##0,\"K\";0", 2500, "3K"}, Case{"General;-General", -4.5, "-4.5"},
+        Case{"[=1]\"one\";[=2]\"two\";0", -7.25, "7"}, Case{"[=1]\"one\";[=2]\"two\";0", 2, "two"},
+        Case{"[DBNum1][$-804]General", 12, "12"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Dates, FormatTest,
@@ -103,6 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"yyyy-mm-dd hh:mm:ss", 39045.9999, "2006-11-24 23:59:51"},
                       Case{"h\"时\"mm\"分\"ss\"秒\";@", 0.5, "12时00分00秒"},
                       Case{"mmss.0", 0.00347222, "0500.0"},
+                      Case{"yy-m-d h:m:s", 1234.5678, "03-5-18 13:37:37"},
                       Case{"yyyy-mm-dd hh:mm", 46387.999999, "2027-01-01 00:00"},
                       Case{"[h]:mm", (10 * 3600 + 59 * 60 + 59.6) / 86400, "11:00"},
                       Case{"yyyy-mm-dd", 46387.999999, "2026-12-31"}));
@@ -130,6 +131,8 @@ TEST(NumberFormatTest, TextUsesTheTextSectionOrStaysAsItIs) {
   EXPECT_EQ(NumberFormat("0.00").FormatText("plain"), "plain");
   EXPECT_EQ(NumberFormat(";;;").FormatText("hidden"), "");
   EXPECT_EQ(NumberFormat("@").Format(1.5), "1.5");
+  EXPECT_EQ(NumberFormat("\"Name: \"@").Format(12.5), "12.5");  // numbers ignore a text section
+  EXPECT_EQ(NumberFormat("\"Name: \"@").FormatText(""), "");
 }
 
 TEST(NumberFormatTest, BrokenAndExtremeCodesNeverFail) {
