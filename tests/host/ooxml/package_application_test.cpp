@@ -108,8 +108,11 @@ TEST_F(Application, SaveEventRunsBeforeTheFileIsWrittenAndCanStopIt) {
   deck.SetSaved(true);
   EXPECT_TRUE(deck.Saved());
   app_.SetEventSink(nullptr);
-  deck.Save();
+  deck.Save();  // a second save from the same open package keeps every change
   EXPECT_EQ(events_.log.size(), 3u) << "no events once unsubscribed";
+  auto reopened = PackagePresentation::Open(path);
+  EXPECT_EQ(reopened->Tags().Item("later"), "x");
+  EXPECT_EQ(reopened->Tags().Item("saved by"), "handler");
 }
 
 TEST_F(Application, CloseRaisesTheEventAndDropsThePresentation) {
