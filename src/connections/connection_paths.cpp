@@ -47,6 +47,17 @@ std::string ReplacePlaceholder(std::string_view text) {
   return result;
 }
 
+// "PROVIDER=" strings go to the data-access layer as they are. So do the ODBC forms it also
+// takes ("DSN=", "FILEDSN=", "DRIVER="): read as a relative file name, such a string would be
+// turned into a path in the presentation's folder and name no database at all.
+bool IsConnectionString(std::string_view text) {
+  for (std::string_view keyword : {kProvider, std::string_view("DSN="),
+                                   std::string_view("FILEDSN="), std::string_view("DRIVER=")}) {
+    if (StartsWithNoCase(text, keyword)) return true;
+  }
+  return false;
+}
+
 bool IsUrl(std::string_view text) {
   for (std::string_view scheme : {"HTTP://", "HTTPS://", "FTP://", "FILE://"}) {
     if (StartsWithNoCase(text, scheme)) return true;
@@ -113,7 +124,7 @@ std::string ResolveConnectionPath(std::string_view text, std::string_view presen
   }
   if (IsUrl(text)) return std::string(text);
   const bool jet = StartsWithNoCase(text, kJetProvider);
-  if (!IsAbsolutePath(text) && !jet && !StartsWithNoCase(text, kProvider)) {
+  if (!IsAbsolutePath(text) && !jet && !IsConnectionString(text)) {
     return ResolveRelativePath(text, presentation_full_name);
   }
   if (jet) return ResolveJetConnectionString(text, presentation_full_name);

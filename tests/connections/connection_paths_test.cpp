@@ -47,7 +47,8 @@ TEST_F(ConnectionPathsTest, AbsolutePathsUrlsAndOtherProvidersStay) {
   for (const char* text :
        {"C:\\data\\x.txt", "c:/data/x.txt", "\\\\server\\share\\x.txt", "//server/share/x.txt",
         "/home/ann/x.txt", "http://example.org/x.txt", "FILE:///tmp/x.txt",
-        "Provider=SQLOLEDB;Data Source=db1", "provider=SQLite;Data Source=rel.db"}) {
+        "Provider=SQLOLEDB;Data Source=db1", "provider=SQLite;Data Source=rel.db", "DSN=sales",
+        "Driver={SQLite3};Database=x.db", "filedsn=shop.dsn"}) {
     EXPECT_EQ(ResolveConnectionPath(text, "C:\\shows\\show.ppt"), text);
   }
   EXPECT_EQ(ResolveConnectionPath("", "C:\\shows\\show.ppt"), "");
