@@ -144,8 +144,8 @@ std::unique_ptr<ZipArchive> ZipArchive::Open(const std::string& path, const ZipL
     entry.mtime = (st.valid & ZIP_STAT_MTIME) ? st.mtime : 0;
     if (st.valid & ZIP_STAT_COMP_METHOD) entry.method = st.comp_method;
     bool xml = IsXmlName(key);
-    uint64_t cap = xml ? limits.max_xml_part : limits.max_other_part;
-    if (entry.declared_size > cap) {
+    // Media may be large and is only ever copied compressed; XML is what gets inflated.
+    if (xml && entry.declared_size > limits.max_xml_part) {
       self->Fail("has an entry \"" + name + "\" that declares an absurd size (" +
                  std::to_string(entry.declared_size) + " bytes)");
     }
