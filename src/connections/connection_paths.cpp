@@ -9,6 +9,9 @@ namespace vintrel {
 namespace {
 
 constexpr std::string_view kJetProvider = "PROVIDER=MICROSOFT.JET.OLEDB";
+// The built-in file database stands where Jet stood: its relative data source is resolved the
+// same way, so a presentation finds the database beside it wherever it is opened from.
+constexpr std::string_view kSqliteProvider = "PROVIDER=SQLITE";
 constexpr std::string_view kProvider = "PROVIDER=";
 constexpr std::string_view kDataSource = "DATA SOURCE=";
 
@@ -123,7 +126,7 @@ std::string ResolveConnectionPath(std::string_view text, std::string_view presen
     return ReplacePlaceholder(text);
   }
   if (IsUrl(text)) return std::string(text);
-  const bool jet = StartsWithNoCase(text, kJetProvider);
+  const bool jet = StartsWithNoCase(text, kJetProvider) || StartsWithNoCase(text, kSqliteProvider);
   if (!IsAbsolutePath(text) && !jet && !IsConnectionString(text)) {
     return ResolveRelativePath(text, presentation_full_name);
   }

@@ -22,7 +22,8 @@ bool IsAbsolutePath(std::string_view text);
 // Resolves a file name or connection string against the presentation's full name, first match
 // wins: empty stays empty; the placeholder is replaced by the add-in's folder and nothing else
 // changes; URLs stay; a relative file name is joined to the presentation's folder; the relative
-// "DATA SOURCE=" of a Jet connection string is joined likewise; anything else stays. A text
+// "DATA SOURCE=" of a Jet (or built-in SQLite) connection string is joined likewise; anything
+// else stays. A text
 // beginning with "PROVIDER=", "DSN=", "FILEDSN=" or "DRIVER=" is a connection string, never a
 // file name.
 std::string ResolveConnectionPath(std::string_view text, std::string_view presentation_full_name);

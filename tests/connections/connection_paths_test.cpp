@@ -44,11 +44,10 @@ TEST_F(ConnectionPathsTest, APresentationWithoutFolderLeavesThePath) {
 }
 
 TEST_F(ConnectionPathsTest, AbsolutePathsUrlsAndOtherProvidersStay) {
-  for (const char* text :
-       {"C:\\data\\x.txt", "c:/data/x.txt", "\\\\server\\share\\x.txt", "//server/share/x.txt",
-        "/home/ann/x.txt", "http://example.org/x.txt", "FILE:///tmp/x.txt",
-        "Provider=SQLOLEDB;Data Source=db1", "provider=SQLite;Data Source=rel.db", "DSN=sales",
-        "Driver={SQLite3};Database=x.db", "filedsn=shop.dsn"}) {
+  for (const char* text : {"C:\\data\\x.txt", "c:/data/x.txt", "\\\\server\\share\\x.txt",
+                           "//server/share/x.txt", "/home/ann/x.txt", "http://example.org/x.txt",
+                           "FILE:///tmp/x.txt", "Provider=SQLOLEDB;Data Source=db1", "DSN=sales",
+                           "Driver={SQLite3};Database=x.db", "filedsn=shop.dsn"}) {
     EXPECT_EQ(ResolveConnectionPath(text, "C:\\shows\\show.ppt"), text);
   }
   EXPECT_EQ(ResolveConnectionPath("", "C:\\shows\\show.ppt"), "");
@@ -81,6 +80,9 @@ TEST_F(ConnectionPathsTest, JetDataSourceIsResolvedAndEveryPartEndsWithSemicolon
   EXPECT_EQ(ResolveConnectionPath("PROVIDER=MICROSOFT.JET.OLEDB.4.0;data source=db.mdb;",
                                   "/home/ann/board.pptx"),
             "PROVIDER=MICROSOFT.JET.OLEDB.4.0;DATA SOURCE=/home/ann/db.mdb;;");
+  EXPECT_EQ(ResolveConnectionPath("provider=SQLite;Data Source=..\\data\\board.db",
+                                  "/home/ann/shows/board.pptx"),
+            "provider=SQLite;DATA SOURCE=/home/ann/data/board.db;");
   EXPECT_EQ(ResolveConnectionPath("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\db.mdb",
                                   "C:\\shows\\show.ppt"),
             "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\db.mdb;");
