@@ -42,7 +42,9 @@ pugi::xml_node FindPlaceholderTransform(Package& package, const std::string& par
                                         pugi::xml_node placeholder) {
   pugi::xml_node tree = package.Xml(part).document_element().child("p:cSld").child("p:spTree");
   for (pugi::xml_node shape : tree.children()) {
-    pugi::xml_node ph = shape.first_child().child("p:nvPr").child("p:ph");
+    pugi::xml_node non_visual =
+        shape.find_child([](pugi::xml_node n) { return n.type() == pugi::node_element; });
+    pugi::xml_node ph = non_visual.child("p:nvPr").child("p:ph");
     if (!ph || !SamePlaceholder(ph, placeholder)) continue;
     pugi::xml_node xfrm = shape.child("p:spPr").child("a:xfrm");
     if (!xfrm) xfrm = shape.child("p:xfrm");

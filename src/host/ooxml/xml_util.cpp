@@ -7,8 +7,10 @@ namespace vintrel::ooxml {
 
 namespace {
 
-constexpr unsigned kParseFlags =
-    pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_declaration;
+// Whitespace-only text is kept where it is an element's only content (a run of spaces in a:t);
+// comments and processing instructions are kept so a rewritten part loses nothing.
+constexpr unsigned kParseFlags = pugi::parse_default | pugi::parse_ws_pcdata_single |
+                                 pugi::parse_declaration | pugi::parse_comments | pugi::parse_pi;
 
 struct StringWriter : pugi::xml_writer {
   std::string out;

@@ -77,6 +77,16 @@ TEST_F(ShapeText, ControlCharactersXmlCannotHoldAreDropped) {
   EXPECT_EQ(ParseXml(again, Xml()), "");
 }
 
+TEST(XmlParts, RewritingKeepsDeclarationCommentsAndInstructions) {
+  const std::string text =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><!-- c --><?pi x?>"
+      "<r a=\"1&#9;2\"><t> </t><!--inner--></r>";
+  pugi::xml_document doc;
+  ASSERT_EQ(ParseXml(doc, text), "");
+  EXPECT_EQ(WriteXml(doc),
+            text.substr(0, text.find("&#9;")) + "&#09;" + text.substr(text.find("&#9;") + 4));
+}
+
 TEST(ShapeTextWithoutParagraphs, BodyWithNoParagraphGetsOne) {
   pugi::xml_document doc;
   ASSERT_EQ(ParseXml(doc, "<p:txBody xmlns:p=\"p\" xmlns:a=\"a\"><a:bodyPr/></p:txBody>"), "");
