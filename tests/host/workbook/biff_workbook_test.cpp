@@ -105,6 +105,22 @@ TEST(BiffWorkbookTest, FormulaResultsAndTimeFormattedDatesKeepTheirValues) {
   EXPECT_EQ(time.value.number, 46387.75);
 }
 
+TEST(BiffWorkbookTest, OlderFilesGoToTheLibrary) {
+  std::string path = FixturePath("xls/biff5.xls");  // written by make_biff5.py
+  EXPECT_FALSE(ReadBiffWorkbook(ReadFile(path)).has_value());
+  WorkbookReaderApplication app;
+  auto book = app.Open(path, {});
+  ASSERT_EQ(book->SheetCount(), 1);
+  std::vector<Cell> cells = book->Sheets("Old").Range("A1:B3");
+  EXPECT_EQ(cells[0].text, "Name");
+  EXPECT_EQ(cells[2].text, "Ann");
+  EXPECT_EQ(cells[3].value.kind, CellValue::Kind::kDate);
+  EXPECT_EQ(cells[3].value.number, 46387);
+  EXPECT_EQ(cells[3].number_format, "m/d/yyyy");
+  EXPECT_EQ(cells[3].text, "12/31/2026");
+  EXPECT_EQ(cells[4].text, "42.5");
+}
+
 TEST(CompoundFileTest, FindsStreamsAndRefusesWhatIsNoContainer) {
   std::string file = ReadFile(FixturePath("xls/formats.xls"));
   std::optional<std::string> stream = ReadCompoundStream(file, u"Workbook");
