@@ -19,8 +19,10 @@ using Table = std::vector<std::vector<std::optional<std::string>>>;
 
 class TableSource : public ConnectionSource {
  public:
-  TableSource(std::vector<std::string> columns, Table rows, int* requeries)
-      : columns_(std::move(columns)), rows_(std::move(rows)), requeries_(requeries) {}
+  // With `live`, every read takes the rows from there, so a test can change the data.
+  TableSource(std::vector<std::string> columns, Table rows, int* requeries,
+              const Table* live = nullptr)
+      : columns_(std::move(columns)), rows_(std::move(rows)), requeries_(requeries), live_(live) {}
   void Open(clsConnection&) override {}
   void OpenRecordset(clsConnection& connection) override {
     auto recordset = std::make_unique<host::ClientRecordset>();
@@ -28,13 +30,14 @@ class TableSource : public ConnectionSource {
       recordset->Fields().Append(name, host::data_type::kVarChar, host::kMaxFieldSize);
     }
     recordset->Open("");
-    for (const auto& row : rows_) {
+    const Table& rows = live_ != nullptr ? *live_ : rows_;
+    for (const auto& row : rows) {
       recordset->AddNew();
       for (size_t i = 0; i < row.size(); ++i)
         recordset->Fields().Item(static_cast<int>(i)).SetValue(row[i]);
       recordset->Update();
     }
-    if (!rows_.empty()) recordset->MoveFirst();
+    if (!rows.empty()) recordset->MoveFirst();
     connection.SetRecordset(std::move(recordset));
   }
   void Requery(clsConnection& connection, bool) override {
@@ -47,6 +50,7 @@ class TableSource : public ConnectionSource {
   std::vector<std::string> columns_;
   Table rows_;
   int* requeries_;
+  const Table* live_;
 };
 
 // A connection of tag number `number` named `description`, opened and filled with `rows`.

@@ -1,0 +1,307 @@
+#include "document/presentation.h"
+
+#include <gtest/gtest.h>
+
+#include "document/shape.h"
+#include "document/tag_schema.h"
+#include "host/clock.h"
+#include "host/event_loop.h"
+#include "host/memory/memory_application.h"
+#include "host/memory/memory_presentation.h"
+#include "host/memory/memory_slide.h"
+#include "host/memory/scripted_front_end.h"
+#include "support/error_codes.h"
+#include "support/module_state.h"
+#include "testing/table_connection.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel {
+namespace {
+
+using host::memory::MemoryPresentation;
+using host::memory::MemoryShape;
+using host::memory::MemorySlide;
+using testing::Table;
+
+struct Link {
+  Link(int type, std::string connection, std::string column, double row,
+       std::string date_format = "", std::string folder = "", std::string extension = "")
+      : type(type),
+        connection(std::move(connection)),
+        column(std::move(column)),
+        row(row),
+        date_format(std::move(date_format)),
+        folder(std::move(folder)),
+        extension(std::move(extension)) {}
+  int type;
+  std::string connection;
+  std::string column;
+  double row;
+  std::string date_format;
+  std::string folder;
+  std::string extension;
+};
+
+void LinkShape(host::Shape& shape, const Link& link) {
+  clsshape writer;
+  writer.SetShapeItem(shape);
+  writer.SetSourceType(link.type);
+  if (!link.connection.empty()) writer.SetNewConnectionTagNumber(link.connection);
+  if (!link.column.empty()) writer.SetNewColumnName(link.column);
+  if (link.row > 0) writer.SetNewRow(link.row);
+  if (!link.date_format.empty()) writer.SetNewDateFormat(link.date_format);
+  if (!link.folder.empty()) writer.SetNewObjectFolder(link.folder);
+  if (!link.extension.empty()) writer.SetNewObjectExtension(link.extension);
+  writer.SetShapeTags();
+}
+
+std::string Text(host::Shape& shape) {
+  return shape.TextFrame().TextRange().Text();
+}
+
+class PresentationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetModuleState();
+    Module().host = &app_;
+    Services().front_end = &front_end_;
+    Services().clock = &clock_;
+    Services().loop = &loop_;
+    Services().clipboard = &app_.clipboard();
+    Services().addin_folder = dir_.path();
+    clock_.SetWallTime(host::Clock::WallTime(std::chrono::seconds(1796486647)));  // 16:04:07 UTC
+    // Every connection the presentation loads reads the table of its number.
+    SetDefaultConnectionSourceFactory([this](int) -> std::unique_ptr<ConnectionSource> {
+      return std::make_unique<testing::TableSource>(
+          std::vector<std::string>{"Region", "Sales", "Picture"}, rows_, &requeries_, &rows_);
+    });
+    deck_ = &app_.AddPresentation(dir_.File("board.pptx"));
+    deck_->Tags().Add("QUENDRA VERSION", "1");
+    deck_->Tags().Add("QUENDRA CONNECTION01", "0\tSales\tsales.txt\tTrue\t");
+    deck_->Tags().Add("QUENDRA CONNECTION02", "0\tTargets\ttargets.txt\tTrue\t");
+    slide_ = &deck_->AddSlide();
+  }
+  void TearDown() override {
+    SetDefaultConnectionSourceFactory(nullptr);
+    ResetModuleState();
+  }
+
+  clsPresentation& Load() {
+    presentation_ = std::make_unique<clsPresentation>();
+    presentation_->SetActivePresentation(*deck_);
+    return *presentation_;
+  }
+
+  testing::ScopedEnv utc_{"TZ", "UTC"};
+  testing::TempDir dir_;
+  host::memory::MemoryApplication app_;
+  host::memory::ScriptedFrontEnd front_end_;
+  host::FakeClock clock_;
+  host::EventLoop loop_{clock_};
+  Table rows_ = {{"North", "1250.5", "north.png"}, {"South", "980", "south.png"}};
+  int requeries_ = 0;
+  MemoryPresentation* deck_ = nullptr;
+  MemorySlide* slide_ = nullptr;
+  std::unique_ptr<clsPresentation> presentation_;
+};
+
+TEST_F(PresentationTest, LoadingReadsEveryTagAndFillsTextFieldsAndClocks) {
+  tzset();
+  deck_->Tags().Add("QUENDRA DISPLAYTYPE", "3");
+  deck_->Tags().Add("QUENDRA DISTRIBUTION START", "2026-12-01T08:00:00");
+  deck_->Tags().Add("QUENDRA DISTRIBUTION COMPUTER", "board1\tboard2\t");
+  auto& sales = slide_->AddTextBox("old text");
+  auto& beyond = slide_->AddTextBox("old text");
+  auto& clock = slide_->AddTextBox("");
+  LinkShape(sales, {source_type::kTextField, "01", "Sales", 2});
+  LinkShape(beyond, {source_type::kTextField, "01", "Sales", 9});
+  LinkShape(clock, {source_type::kClock, "", "", 0, "Short Time"});
+
+  clsPresentation& presentation = Load();
+
+  ASSERT_EQ(presentation.Connections().size(), 2u);
+  EXPECT_TRUE(presentation.FindConnection("02")->ConnectionReady());
+  EXPECT_TRUE(presentation.FindConnection("01")->DesignMode());
+  EXPECT_EQ(presentation.DisplayType(), 3);
+  EXPECT_EQ(Module().current_display_type, 1);  // only the display type setter changes it
+  EXPECT_TRUE(presentation.DistributionStart().has_value());
+  EXPECT_EQ(presentation.DistributionComputers(), (std::vector<std::string>{"board1", "board2"}));
+  EXPECT_EQ(Text(sales), "980");
+  EXPECT_EQ(Text(beyond), " ");  // a row beyond the data shows one blank
+  EXPECT_EQ(Text(clock), "16:04");
+  EXPECT_TRUE(front_end_.message_boxes().empty());
+}
+
+TEST_F(PresentationTest, DisplayTypesChangeWhatTextFieldsAndClocksShow) {
+  auto& sales = slide_->AddTextBox("");
+  auto& clock = slide_->AddTextBox("");
+  LinkShape(sales, {source_type::kTextField, "01", "Sales", 2});
+  LinkShape(clock, {source_type::kClock, "", "", 0, "Short Time"});
+  clsPresentation& presentation = Load();
+
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"980", "16:04"}, {"Sales", "[n/a]"},   {"Sales", "Short Time"},
+      {"2", "[n/a]"},   {"Sales 2", "[n/a]"}, {"Sales Sales", "[n/a]"},
+      {" ", ""}};
+  for (int type = 1; type <= 7; ++type) {
+    presentation.SetDisplayType(type);
+    EXPECT_EQ(Module().current_display_type, type);
+    EXPECT_EQ(Text(sales), expected[type - 1].first) << "display type " << type;
+    EXPECT_EQ(Text(clock), expected[type - 1].second) << "display type " << type;
+  }
+}
+
+TEST_F(PresentationTest, AnUnchangedFillWritesNothing) {
+  for (int row = 1; row <= 2; ++row) {
+    LinkShape(slide_->AddTextBox(""), {source_type::kTextField, "01", "Region", double(row)});
+  }
+  clsPresentation& presentation = Load();
+  const long after_load = presentation.fill_writes();
+  EXPECT_EQ(after_load, 2);
+  presentation.FillValues(false);
+  presentation.FillValues(true);  // a requery that brings the same data
+  EXPECT_EQ(presentation.fill_writes(), after_load);
+  EXPECT_EQ(requeries_, 2);
+}
+
+TEST_F(PresentationTest, RemovedConnectionUnlinksAndBlanksOnlyItsShapes) {
+  auto& sales = slide_->AddTextBox("");
+  auto& target = slide_->AddTextBox("");
+  LinkShape(sales, {source_type::kTextField, "01", "Sales", 1});
+  LinkShape(target, {source_type::kTextField, "02", "Sales", 1});
+  clsPresentation& presentation = Load();
+  ASSERT_EQ(Text(target), "1250.5");
+
+  // Without the connection the shape is skipped by the fill and keeps its text...
+  ConnectionList kept;
+  kept.push_back(std::move(presentation.Connections()[0]));
+  presentation.Connections().clear();
+  presentation.FillValues(false);
+  EXPECT_EQ(Text(target), "1250.5");
+
+  // ...until the connection writer clears it.
+  presentation.SetConnectionTags(std::move(kept));
+  EXPECT_EQ(Text(target), "");
+  EXPECT_FALSE(IsLinkedShape(target.Tags()));
+  EXPECT_TRUE(IsLinkedShape(sales.Tags()));
+  EXPECT_EQ(deck_->Tags().Item("QUENDRA CONNECTION02"), "");
+  EXPECT_NE(deck_->Tags().Item("QUENDRA CONNECTION01"), "");
+}
+
+TEST_F(PresentationTest, LinkedPictureHidesWithoutDataAndComesBackRelinked) {
+  const std::string south = dir_.Write("pics/south.png", "png");
+  dir_.Write("pics/north.png", "png");
+  auto& picture = slide_->AddLinkedPicture(dir_.File("pics/old.png"));
+  LinkShape(picture, {source_type::kLinkedObject, "01", "Picture", 2, "", "pics"});
+  rows_ = {{"North", "1", "north.png"}};  // row 2 does not exist yet
+  clsPresentation& presentation = Load();
+  EXPECT_FALSE(picture.Visible());
+
+  rows_ = {{"North", "1", "north.png"}, {"South", "2", "south.png"}};
+  presentation.FillValues(true);
+  EXPECT_TRUE(picture.Visible());
+  EXPECT_EQ(picture.LinkFormat().SourceFullName(), south);
+}
+
+TEST_F(PresentationTest, ChartTakesAllRowsOrTheScrollingWindow) {
+  auto& chart = slide_->AddChart("Chart");
+  LinkShape(chart, {source_type::kGraph, "01", "", 0});
+  chart.SetVisible(false);
+  Load();
+  EXPECT_TRUE(chart.Visible());
+  EXPECT_EQ(chart.chart()->sheet().Grid().size(), 3u);
+
+  slide_->Tags().Add("QUENDRA SCROLLSTEP1", "True\t1\t5000");
+  presentation_->FillValues(false);
+  EXPECT_EQ(chart.chart()->sheet().Grid(),
+            (std::vector<std::vector<std::string>>{{"Region", "Sales", "Picture"},
+                                                   {"North", "1250.5", "north.png"}}));
+}
+
+TEST_F(PresentationTest, PrepareSaveBlanksAndHidesOnlyLinkedShapesOfAnAddInPresentation) {
+  auto& sales = slide_->AddTextBox("");
+  auto& plain = slide_->AddTextBox("my own text");
+  auto& picture = slide_->AddLinkedPicture(dir_.Write("pics/north.png", "png"));
+  auto& chart = slide_->AddChart("Chart");
+  LinkShape(sales, {source_type::kTextField, "01", "Sales", 1});
+  LinkShape(picture, {source_type::kLinkedObject, "01", "Picture", 1, "", dir_.File("pics")});
+  LinkShape(chart, {source_type::kGraph, "01", "", 0});
+  clsPresentation& presentation = Load();
+  ASSERT_EQ(Text(sales), "1250.5");
+
+  presentation.PrepareSave();
+  EXPECT_EQ(Text(sales), " ");
+  EXPECT_EQ(Text(plain), "my own text");
+  EXPECT_FALSE(picture.Visible());
+  EXPECT_FALSE(chart.Visible());
+
+  presentation.FillValues();
+  EXPECT_EQ(Text(sales), "1250.5");
+  EXPECT_TRUE(picture.Visible());
+  EXPECT_TRUE(chart.Visible());
+
+  deck_->Tags().Delete("QUENDRA VERSION");
+  presentation.PrepareSave();
+  EXPECT_EQ(Text(sales), "1250.5");
+}
+
+TEST_F(PresentationTest, AFailingFillAsksOkCancelAndCancelSilencesTheRest) {
+  for (int i = 0; i < 3; ++i) {
+    LinkShape(slide_->AddTextBox(""), {source_type::kTextField, "01", "NoSuchColumn", 1});
+  }
+  front_end_.QueueAnswer(host::msg_box::kCancel);
+  Load();
+  ASSERT_EQ(front_end_.message_boxes().size(), 1u);
+  const auto& box = front_end_.message_boxes()[0];
+  EXPECT_EQ(box.buttons, host::msg_box::kOkCancel);
+  EXPECT_EQ(box.icon, host::msg_box::kExclamation);
+  EXPECT_EQ(box.text.rfind("Error while retrieving value of column NoSuchColumn of row 1.\r\n", 0),
+            0u)
+      << box.text;
+
+  // A new fill asks again; during a show failures go to the error log instead.
+  Module().in_slide_show = true;
+  presentation_->FillValues();
+  EXPECT_EQ(front_end_.message_boxes().size(), 1u);
+  EXPECT_TRUE(Module().errors_during_show);
+}
+
+TEST_F(PresentationTest, SlideHasConnectionsNeedsAConnectionAColumnAndARow) {
+  auto& second = deck_->AddSlide();
+  LinkShape(slide_->AddTextBox(""), {source_type::kClock, "", "", 0, "Long Time"});
+  LinkShape(second.AddTextBox(""), {source_type::kTextField, "01", "Sales", 1});
+  clsPresentation& presentation = Load();
+  EXPECT_FALSE(presentation.SlideHasConnections(1));
+  EXPECT_TRUE(presentation.SlideHasConnections(2));
+}
+
+TEST_F(PresentationTest, RemoveVintrelLeavesNoAddInTag) {
+  auto& sales = slide_->AddTextBox("");
+  LinkShape(sales, {source_type::kTextField, "01", "Sales", 1});
+  deck_->Tags().Add("QUENDRA DISPLAYTYPE", "1");
+  deck_->Tags().Add("OTHER TOOL", "kept");
+  clsPresentation& presentation = Load();
+  presentation.RemoveVintrel();
+  for (int i = 1; i <= deck_->Tags().Count(); ++i) {
+    EXPECT_FALSE(HasTagPrefix(deck_->Tags().Name(i), "QUENDRA")) << deck_->Tags().Name(i);
+  }
+  EXPECT_EQ(deck_->Tags().Item("OTHER TOOL"), "kept");
+  EXPECT_FALSE(IsLinkedShape(sales.Tags()));
+  EXPECT_TRUE(presentation.Connections().empty());
+}
+
+TEST_F(PresentationTest, TagWritersAddTheVersionTagFirst) {
+  deck_->Tags().Delete("QUENDRA VERSION");
+  clsPresentation& presentation = Load();
+  EXPECT_FALSE(IsVintrelPresentation(*deck_));
+  presentation.SetDistributionListTags(std::nullopt, std::nullopt, {"wall"});
+  EXPECT_TRUE(IsVintrelPresentation(*deck_));
+  EXPECT_EQ(presentation.VintrelVersion(), "1");
+  EXPECT_EQ(deck_->Tags().Item("QUENDRA DISTRIBUTION COMPUTER"), "wall\t");
+  presentation.SetDisplayType();
+  EXPECT_EQ(deck_->Tags().Item("QUENDRA DISPLAYTYPE"), "0");
+  EXPECT_EQ(presentation.NewConnectionTagNumber(), "03");
+}
+
+}  // namespace
+}  // namespace vintrel
