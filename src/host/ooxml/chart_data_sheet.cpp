@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <random>
+#include <set>
 
 #include "host/error.h"
 #include "host/ooxml/xml_util.h"
@@ -180,6 +181,26 @@ bool ParseNumber(const std::string& text, double& value) {
   return result.ec == std::errc() && result.ptr == last && std::isfinite(value);
 }
 
+// The sheet column (from 1) of a series' values in the data sheet layout ("Sheet1!$C$2:$C$5"
+// -> 3): one column from row 2 down. Any other formula gives 0, and the chart's series are then
+// taken to sit side by side from column 2.
+int FormulaColumn(const std::string& formula) {
+  size_t bang = formula.rfind('!');
+  std::string range = bang == std::string::npos ? formula : formula.substr(bang + 1);
+  size_t letters = 1;
+  while (letters < range.size() && range[letters] >= 'A' && range[letters] <= 'Z') ++letters;
+  std::string column = range.size() > 1 && range[0] == '$' ? range.substr(1, letters - 1) : "";
+  std::string head = "$" + column + "$2:$" + column + "$";
+  if (column.empty() || column.size() > 3 || range.compare(0, head.size(), head) != 0 ||
+      range.size() == head.size() ||
+      range.find_first_not_of("0123456789", head.size()) != std::string::npos) {
+    return 0;
+  }
+  int index = 0;
+  for (char c : column) index = index * 26 + (c - 'A' + 1);
+  return index;
+}
+
 std::string ColumnLetters(int column) {
   std::string out;
   for (int n = column + 1; n > 0; n = (n - 1) / 26) {
@@ -240,17 +261,38 @@ void ChartObject::LoadFromChart() {
   std::vector<pugi::xml_node> series = AllSeries(plot);
   if (series.empty()) return;
   bool scatter = static_cast<bool>(series.front().child("c:xVal"));
+  const char* val_name = scatter ? "c:yVal" : "c:val";
   std::vector<std::string> categories =
       CacheTexts(series.front().child(scatter ? "c:xVal" : "c:cat"));
-  grid_.assign(1, std::vector<std::string>(series.size() + 1));
+  // Each series sits in the sheet column its values formula names (the layout Update writes),
+  // so columns left out of the chart earlier keep their place and stay excluded.
+  std::vector<int> columns;
+  std::set<int> used;
   for (size_t s = 0; s < series.size(); ++s) {
-    grid_[0][s + 1] = SeriesName(series[s]);
-    std::vector<std::string> values = CacheTexts(series[s].child(scatter ? "c:yVal" : "c:val"));
+    int column = FormulaColumn(series[s].child(val_name).child("c:numRef").child_value("c:f"));
+    if (column < 2 || used.count(column)) column = used.empty() ? 2 : *used.rbegin() + 1;
+    used.insert(column);
+    columns.push_back(column);
+  }
+  size_t width = static_cast<size_t>(*used.rbegin());
+  grid_.assign(1, std::vector<std::string>(width));
+  for (size_t s = 0; s < series.size(); ++s) {
+    size_t c = static_cast<size_t>(columns[s]) - 1;
+    grid_[0][c] = SeriesName(series[s]);
+    std::vector<std::string> values = CacheTexts(series[s].child(val_name));
     for (size_t r = 0; r < std::max(values.size(), categories.size()); ++r) {
-      if (grid_.size() < r + 2) grid_.resize(r + 2, std::vector<std::string>(series.size() + 1));
+      if (grid_.size() < r + 2) grid_.resize(r + 2, std::vector<std::string>(width));
       if (r < categories.size()) grid_[r + 1][0] = categories[r];
-      if (r < values.size()) grid_[r + 1][s + 1] = values[r];
+      if (r < values.size()) grid_[r + 1][c] = values[r];
     }
+    // The add-in reads a column's format and sets it back after a refill: it must be the
+    // chart's own, or the refill would reset it.
+    std::string format =
+        series[s].child(val_name).child("c:numRef").child("c:numCache").child_value("c:formatCode");
+    if (!format.empty() && format != "General") Columns(columns[s]).SetNumberFormat(format);
+  }
+  for (int c = 2; c < static_cast<int>(width); ++c) {
+    if (!used.count(c)) Columns(c).SetInclude(false);
   }
 }
 

@@ -6,7 +6,10 @@
 // series whose name is its row-1 cell and whose values are the cells below. A column whose
 // Include is off is left out of the chart (column 1 off: no categories). Cells that are not
 // numbers give blank points. Series already in the chart keep their type, colours and
-// formats; extra series are clones of the last one; surplus series are dropped.
+// formats; extra series are clones of the last one (in the next theme colour); surplus series
+// are dropped. Each series' formula names its own sheet column, so when the chart is opened
+// again its series return to their columns, a column left out stays excluded, and each
+// column reports the number format its series has.
 #ifndef VINTREL_HOST_OOXML_CHART_DATA_SHEET_H_
 #define VINTREL_HOST_OOXML_CHART_DATA_SHEET_H_
 
@@ -66,6 +69,9 @@ std::string BuildChartWorkbook(const std::string& sheet_name,
 std::string FormatNumber(double value);
 // Parses a whole cell as a number ("1.5", "-2", "3e4"); false for anything else.
 bool ParseNumber(const std::string& text, double& value);
+// The sheet column (from 1) a series' values formula names when it has the data sheet layout
+// ("Sheet1!$C$2:$C$5" -> 3); 0 for any other formula.
+int FormulaColumn(const std::string& formula);
 // "A", "B", ... "AA" for a column from 0.
 std::string ColumnLetters(int column);
 

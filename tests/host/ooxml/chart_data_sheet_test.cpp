@@ -167,6 +167,15 @@ TEST_F(ChartDataSheet, FewerSeriesDropTheRestAndKeepTheSheetName) {
   EXPECT_EQ(series[0].name, "Plan");
   EXPECT_EQ(series[0].values, (std::vector<std::string>{"1.5", "2.5"}));
   EXPECT_EQ(series[0].format, "0.0");
+  // What the add-in does on the next refill: read the format, refill, set it back.
+  deck_ = PackagePresentation::Open(path_, &clipboard_);
+  host::GraphApplication& next = Graph(1, chart_index);
+  std::string format = next.DataSheet().Columns(2).NumberFormat();
+  EXPECT_EQ(format, "0.0");
+  Fill(next, "Year\tPlan\r\n2026\t4\r\n");
+  next.DataSheet().Columns(2).SetNumberFormat(format);
+  next.Update();
+  EXPECT_EQ(ReadSeries(ChartXml("ppt/charts/chart1.xml"))[0].format, "0.0");
   EXPECT_EQ(series[0].values_formula, "Лист1!$B$2:$B$3");
   EXPECT_NE(xml.find("accent1"), std::string::npos) << "the kept series keeps its colour";
   EXPECT_EQ(xml.find("Ряд 3"), std::string::npos);
@@ -206,19 +215,32 @@ TEST_F(ChartDataSheet, ExcludedColumnsAreLeftOut) {
   host::GraphApplication& graph = Graph(1, 2);
   Fill(graph, "Name\tA\tB\tC\r\nx\t1\t2\t3\r\n");
   graph.DataSheet().Columns(3).SetInclude(false);
+  host::GraphApplication& first = graph;
   EXPECT_FALSE(graph.DataSheet().Columns(3).Include());
   EXPECT_TRUE(graph.DataSheet().Columns(4).Include());
   EXPECT_EQ(graph.DataSheet().Columns(4).NumberFormat(), "General");
-  graph.Update();
+  first.Update();
   std::vector<Series> series = ReadSeries(ChartXml("ppt/charts/chart1.xml"));
   ASSERT_EQ(series.size(), 2u);
   EXPECT_EQ(series[0].name, "A");
   EXPECT_EQ(series[1].name, "C");
   EXPECT_EQ(series[1].values_formula, "Sheet1!$D$2:$D$2") << "a series points at its own column";
 
+  // The exclusion outlives the session: the chart's formulas show which column was left out.
+  deck_->Save();
+  deck_ = PackagePresentation::Open(path_, &clipboard_);
+  host::GraphApplication& again = Graph(1, 2);
+  EXPECT_FALSE(again.DataSheet().Columns(3).Include());
+  EXPECT_TRUE(again.DataSheet().Columns(2).Include());
+  EXPECT_TRUE(again.DataSheet().Columns(4).Include());
+  EXPECT_EQ(dynamic_cast<ChartObject&>(again).CellText(1, 4), "C");
+  Fill(again, "Name\tA\tB\tC\r\nx\t1\t2\t3\r\n");
+  again.Update();
+  EXPECT_EQ(ReadSeries(ChartXml("ppt/charts/chart1.xml")).size(), 2u);
+
   // Column 1 off: no categories at all.
-  graph.DataSheet().Columns(1).SetInclude(false);
-  graph.Update();
+  again.DataSheet().Columns(1).SetInclude(false);
+  again.Update();
   std::string xml = ChartXml("ppt/charts/chart1.xml");
   EXPECT_EQ(xml.find("<c:cat>"), std::string::npos);
   EXPECT_EQ(PackageProblems(path_), std::vector<std::string>());
@@ -283,6 +305,12 @@ TEST(ChartNumbers, FormatAndParse) {
   EXPECT_EQ(ColumnLetters(25), "Z");
   EXPECT_EQ(ColumnLetters(26), "AA");
   EXPECT_EQ(ColumnLetters(701), "ZZ");
+  EXPECT_EQ(FormulaColumn("Sheet1!$C$2:$C$5"), 3);
+  EXPECT_EQ(FormulaColumn("'My Sheet'!$AB$2:$AB$10"), 28);
+  for (const char* other : {"'[1]Table 120'!$X$107", "Sheet1!$C$3:$C$5", "Sheet1!$C$2:$D$5",
+                            "Sheet1!$C$2", "", "Sheet1!C2:C5"}) {
+    EXPECT_EQ(FormulaColumn(other), 0) << other;
+  }
 }
 
 }  // namespace
