@@ -87,12 +87,12 @@ ProviderChoice OdbcFromMsdasql(const std::vector<ConnectionStringPart>& parts) {
 }
 
 ProviderChoice OdbcFromJet(const std::vector<ConnectionStringPart>& parts,
-                           const std::vector<std::string>& odbc_drivers,
-                           const std::string& provider) {
+                           const DriverList& list_drivers, const std::string& provider) {
   auto file = FindConnectionValue(parts, "Data Source");
   if (!file || file->empty()) {
     NoProvider("The " + provider + " connection string names no Data Source file.");
   }
+  std::vector<std::string> odbc_drivers = list_drivers();
   auto driver = std::find_if(odbc_drivers.begin(), odbc_drivers.end(), [](const std::string& d) {
     return Lower(d).find("mdb") != std::string::npos;
   });
@@ -181,7 +181,7 @@ std::string NativePath(std::string path) {
 }
 
 ProviderChoice ChooseProvider(const std::string& connection_string,
-                              const std::vector<std::string>& odbc_drivers) {
+                              const DriverList& odbc_drivers) {
   std::string text = Trim(connection_string);
   if (text.empty()) NoProvider("The connection string is empty.");
   if (text.find('=') == std::string::npos) {

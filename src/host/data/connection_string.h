@@ -12,6 +12,7 @@
 #ifndef VINTREL_HOST_DATA_CONNECTION_STRING_H_
 #define VINTREL_HOST_DATA_CONNECTION_STRING_H_
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,11 +46,12 @@ struct ProviderChoice {
   std::string target;
 };
 
-// Picks the provider for a connection string; `odbc_drivers` are the names of the installed
-// ODBC drivers (needed for Jet strings). Throws vintrel::Error (data_error::kProviderNotFound)
-// with a clear description when no provider serves the string.
-ProviderChoice ChooseProvider(const std::string& connection_string,
-                              const std::vector<std::string>& odbc_drivers);
+// The names of the installed ODBC drivers, asked for only when a Jet string needs them.
+using DriverList = std::function<std::vector<std::string>()>;
+
+// Picks the provider for a connection string. Throws vintrel::Error
+// (data_error::kProviderNotFound) with a clear description when no provider serves the string.
+ProviderChoice ChooseProvider(const std::string& connection_string, const DriverList& odbc_drivers);
 
 // A Windows path written in a connection string, as a path of this system: backslashes become
 // slashes.

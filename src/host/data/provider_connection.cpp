@@ -45,7 +45,7 @@ void ProviderConnection::SetConnectionString(const std::string& text) {
 void ProviderConnection::Open(const std::string& user, const std::string& password,
                               int /*options*/) {
   if (session_) throw Error(data_error::kObjectOpen, kSource, "The connection is already open.");
-  ProviderChoice choice = ChooseProvider(connection_string_, OdbcSession::InstalledDrivers());
+  ProviderChoice choice = ChooseProvider(connection_string_, &OdbcSession::InstalledDrivers);
   auto handle = std::make_shared<SessionHandle>();
   auto command_timeout = std::chrono::seconds(kCommandTimeoutSeconds);
   if (choice.kind == ProviderKind::kSqlite) {

@@ -8,9 +8,15 @@
 namespace vintrel::host::data {
 namespace {
 
-const std::vector<std::string> kNoDrivers;
+std::vector<std::string> NoDrivers() {
+  return {};
+}
 
-std::string RefusalOf(const std::string& text, const std::vector<std::string>& drivers = {}) {
+DriverList Drivers(std::vector<std::string> names) {
+  return [names] { return names; };
+}
+
+std::string RefusalOf(const std::string& text, const DriverList& drivers = NoDrivers) {
   try {
     ChooseProvider(text, drivers);
   } catch (const Error& error) {
@@ -43,42 +49,42 @@ TEST(ConnectionStringTest, MasksPasswords) {
 }
 
 TEST(ChooseProviderTest, SqliteByProviderOrFileName) {
-  auto choice = ChooseProvider("Provider=SQLite;Data Source=C:\\shows\\sales.db", kNoDrivers);
+  auto choice = ChooseProvider("Provider=SQLite;Data Source=C:\\shows\\sales.db", NoDrivers);
   EXPECT_EQ(choice.kind, ProviderKind::kSqlite);
   EXPECT_EQ(choice.target, "C:/shows/sales.db");
-  EXPECT_EQ(ChooseProvider("/data/board.SQLITE3", kNoDrivers).kind, ProviderKind::kSqlite);
-  EXPECT_EQ(ChooseProvider("Data Source=/data/x.sqlite", kNoDrivers).target, "/data/x.sqlite");
+  EXPECT_EQ(ChooseProvider("/data/board.SQLITE3", NoDrivers).kind, ProviderKind::kSqlite);
+  EXPECT_EQ(ChooseProvider("Data Source=/data/x.sqlite", NoDrivers).target, "/data/x.sqlite");
   RefusalOf("/data/board.txt");
   RefusalOf("Provider=SQLite");
 }
 
 TEST(ChooseProviderTest, OdbcStringsPassUnchanged) {
   std::string text = "Driver={PostgreSQL Unicode};Server=127.0.0.1;Pwd={a;b}";
-  auto choice = ChooseProvider(text, kNoDrivers);
+  auto choice = ChooseProvider(text, NoDrivers);
   EXPECT_EQ(choice.kind, ProviderKind::kOdbc);
   EXPECT_EQ(choice.target, text);
-  EXPECT_EQ(ChooseProvider("DSN=Sales", kNoDrivers).target, "DSN=Sales");
+  EXPECT_EQ(ChooseProvider("DSN=Sales", NoDrivers).target, "DSN=Sales");
 }
 
 TEST(ChooseProviderTest, MsdasqlBecomesAnOdbcString) {
   auto choice = ChooseProvider(
       "Provider=MSDASQL.1;Persist Security Info=False;User ID=ann;Extended Properties=\"DSN=Sales;"
       "UID=bob\";Password=pw",
-      kNoDrivers);
+      NoDrivers);
   EXPECT_EQ(choice.kind, ProviderKind::kOdbc);
   EXPECT_EQ(choice.target, "DSN=Sales;UID=bob;PWD=pw") << "the ODBC string's own UID wins";
   EXPECT_EQ(
-      ChooseProvider("Provider=MSDASQL;Data Source=Sales;Initial Catalog=db", kNoDrivers).target,
+      ChooseProvider("Provider=MSDASQL;Data Source=Sales;Initial Catalog=db", NoDrivers).target,
       "DSN=Sales;DATABASE=db");
   RefusalOf("Provider=MSDASQL");
 }
 
 TEST(ChooseProviderTest, JetNeedsTheMdbtoolsDriver) {
   std::string jet = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\db\\sales.mdb;User ID=Admin";
-  std::string refusal = RefusalOf(jet, {"PostgreSQL Unicode", "SQLite3"});
+  std::string refusal = RefusalOf(jet, Drivers({"PostgreSQL Unicode", "SQLite3"}));
   EXPECT_NE(refusal.find("mdbtools"), std::string::npos) << refusal;
   EXPECT_NE(refusal.find("sales.mdb"), std::string::npos) << refusal;
-  auto choice = ChooseProvider(jet, {"SQLite3", "MDBTools"});
+  auto choice = ChooseProvider(jet, Drivers({"SQLite3", "MDBTools"}));
   EXPECT_EQ(choice.kind, ProviderKind::kOdbc);
   EXPECT_EQ(choice.target, "DRIVER={MDBTools};DBQ=C:/db/sales.mdb;");
 }
