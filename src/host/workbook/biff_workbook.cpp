@@ -3,7 +3,7 @@
 #include <cstring>
 #include <map>
 
-#include "host/workbook/number_format.h"
+#include "host/workbook/builtin_formats.h"
 
 namespace vintrel::host::workbook {
 

@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
+
+#include "host/workbook/decimal_digits.h"
 
 namespace vintrel::host::workbook {
 
@@ -15,12 +14,6 @@ namespace {
 using Token = NumberFormat::Token;
 using Kind = NumberFormat::Token::Kind;
 using Section = NumberFormat::Section;
-
-constexpr int kMaxDecimals = 30;
-// Day serial numbers after 31 December 9999 are not dates any more.
-constexpr double kLastDateSerial = 2958465.0;
-// Days between 1 January 1904 and 1 January 1900 in the 1900 system.
-constexpr double k1904Offset = 1462.0;
 
 const char* const kMonthNames[] = {"January",   "February", "March",    "April",
                                    "May",       "June",     "July",     "August",
@@ -38,121 +31,6 @@ bool StartsWithNoCase(std::string_view text, size_t at, std::string_view prefix)
     if (Lower(text[at + i]) != Lower(prefix[i])) return false;
   }
   return true;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Decimal rounding. The program keeps 15 significant digits and rounds half away from zero on
-// that decimal form, so 2.675 shown with two decimals is 2.68 even though the binary double is
-// a little below it.
-
-struct Decimal {
-  std::string int_digits;   // no leading zeros; empty for zero
-  std::string frac_digits;  // exactly the requested count
-};
-
-// The 15 significant decimal digits of |value| and the power of ten of the first one.
-struct Digits {
-  char digits[15];
-  int exponent = 0;
-  bool zero = true;
-};
-
-Digits DigitsOf(double value) {
-  Digits result;
-  value = std::fabs(value);
-  if (value == 0 || !std::isfinite(value)) return result;
-  char buffer[48];
-  auto [end, ec] =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
-  (void)ec;
-  // "d.ddddddddddddddde+XX"
-  result.digits[0] = buffer[0];
-  std::memcpy(result.digits + 1, buffer + 2, 14);
-  std::from_chars(buffer + 18, end, result.exponent);
-  if (buffer[17] == '-') result.exponent = -result.exponent;
-  result.zero = false;
-  return result;
-}
-
-// The number times 10^shift, rounded to `decimals` places.
-Decimal RoundDecimal(const Digits& number, int decimals, int shift = 0) {
-  decimals = std::clamp(decimals, 0, kMaxDecimals);
-  Decimal result;
-  if (number.zero) {
-    result.frac_digits.assign(decimals, '0');
-    return result;
-  }
-  std::string digits(number.digits, 15);
-  int point = number.exponent + 1 + shift;  // digits before the decimal point
-  if (point < 0) {
-    if (point + decimals < -1) {
-      // Far below the last place shown: zero.
-      result.frac_digits.assign(decimals, '0');
-      return result;
-    }
-    digits.insert(0, static_cast<size_t>(-point), '0');
-    point = 0;
-  }
-  if (point > static_cast<int>(digits.size())) digits.append(point - digits.size(), '0');
-  size_t keep = static_cast<size_t>(point + decimals);
-  if (keep < digits.size()) {
-    bool round_up = digits[keep] >= '5';
-    digits.resize(keep);
-    if (round_up) {
-      int i = static_cast<int>(keep) - 1;
-      while (i >= 0 && digits[i] == '9') digits[i--] = '0';
-      if (i >= 0) {
-        ++digits[i];
-      } else {
-        digits.insert(digits.begin(), '1');
-        ++point;
-      }
-    }
-  }
-  digits.append(static_cast<size_t>(point + decimals) - digits.size(), '0');
-  result.int_digits = digits.substr(0, point);
-  result.frac_digits = digits.substr(point);
-  size_t first = result.int_digits.find_first_not_of('0');
-  result.int_digits.erase(0, first == std::string::npos ? result.int_digits.size() : first);
-  return result;
-}
-
-Decimal RoundDecimal(double value, int decimals, int shift = 0) {
-  return RoundDecimal(DigitsOf(value), decimals, shift);
-}
-
-// The power of ten of |value|'s first significant digit, taken from the 15-digit decimal form so
-// that 1000 is 3 even when log10 says 2.9999999.
-int DecimalExponent(double value) {
-  return DigitsOf(value).exponent;
-}
-
-int SignificantDigits(const std::string& digits) {
-  size_t first = digits.find_first_not_of("0.");
-  if (first == std::string::npos) return 0;
-  size_t last = digits.find_last_not_of("0.");
-  int count = 0;
-  for (size_t i = first; i <= last; ++i) count += digits[i] != '.';
-  return count;
-}
-
-std::string JoinDecimal(const Decimal& d, bool trim_zeros) {
-  std::string text = d.int_digits.empty() ? "0" : d.int_digits;
-  std::string frac = d.frac_digits;
-  if (trim_zeros) {
-    size_t last = frac.find_last_not_of('0');
-    frac.erase(last == std::string::npos ? 0 : last + 1);
-  }
-  if (!frac.empty()) text += "." + frac;
-  return text;
-}
-
-std::string ExponentText(int exponent, int min_digits, bool sign_always) {
-  std::string digits = std::to_string(std::abs(exponent));
-  if (static_cast<int>(digits.size()) < min_digits)
-    digits.insert(0, min_digits - digits.size(), '0');
-  if (exponent < 0) return "-" + digits;
-  return (sign_always ? "+" : "") + digits;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -885,170 +763,6 @@ std::string RenderDateSection(const Section& section, double serial, DateSystem 
 }
 
 }  // namespace
-
-// -----------------------------------------------------------------------------------------------
-
-std::string BuiltInFormatCode(int id) {
-  switch (id) {
-    case 0:
-      return "General";
-    case 1:
-      return "0";
-    case 2:
-      return "0.00";
-    case 3:
-      return "#,##0";
-    case 4:
-      return "#,##0.00";
-    case 5:
-      return "$#,##0_);($#,##0)";
-    case 6:
-      return "$#,##0_);[Red]($#,##0)";
-    case 7:
-      return "$#,##0.00_);($#,##0.00)";
-    case 8:
-      return "$#,##0.00_);[Red]($#,##0.00)";
-    case 9:
-      return "0%";
-    case 10:
-      return "0.00%";
-    case 11:
-      return "0.00E+00";
-    case 12:
-      return "# ?/?";
-    case 13:
-      return "# ?\?/??";
-    case 14:
-      return "m/d/yyyy";
-    case 15:
-      return "d-mmm-yy";
-    case 16:
-      return "d-mmm";
-    case 17:
-      return "mmm-yy";
-    case 18:
-      return "h:mm AM/PM";
-    case 19:
-      return "h:mm:ss AM/PM";
-    case 20:
-      return "h:mm";
-    case 21:
-      return "h:mm:ss";
-    case 22:
-      return "m/d/yyyy h:mm";
-    case 37:
-      return "#,##0_);(#,##0)";
-    case 38:
-      return "#,##0_);[Red](#,##0)";
-    case 39:
-      return "#,##0.00_);(#,##0.00)";
-    case 40:
-      return "#,##0.00_);[Red](#,##0.00)";
-    case 41:
-      return R"(_(* #,##0_);_(* \(#,##0\);_(* "-"_);_(@_))";
-    case 42:
-      return R"(_("$"* #,##0_);_("$"* \(#,##0\);_("$"* "-"_);_(@_))";
-    case 43:
-      return R"(_(* #,##0.00_);_(* \(#,##0.00\);_(* "-"??_);_(@_))";
-    case 44:
-      return R"(_("$"* #,##0.00_);_("$"* \(#,##0.00\);_("$"* "-"??_);_(@_))";
-    case 45:
-      return "mm:ss";
-    case 46:
-      return "[h]:mm:ss";
-    case 47:
-      return "mmss.0";
-    case 48:
-      return "##0.0E+0";
-    case 49:
-      return "@";
-    default:
-      return "";
-  }
-}
-
-std::string FormatGeneral(double value) {
-  if (std::isnan(value) || std::isinf(value)) return "#NUM!";
-  if (value == 0) return "0";
-  const bool negative = value < 0;
-  const double magnitude = std::fabs(value);
-  if (magnitude < 1e10 && magnitude == std::floor(magnitude)) {
-    // Whole numbers of up to ten digits show as they are, the common case.
-    char buffer[16];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(value));
-    (void)ec;
-    return std::string(buffer, end);
-  }
-  const int width = 11 - (negative ? 1 : 0);
-  const std::string sign = negative ? "-" : "";
-  const Digits digits = DigitsOf(magnitude);
-  const int exponent = digits.exponent;
-
-  // Scientific form: one digit, as many decimals as fit beside the exponent.
-  int sci_exponent = exponent;
-  std::string exponent_text = ExponentText(sci_exponent, 2, true);
-  int mantissa_places = width - 2 - 1 - static_cast<int>(exponent_text.size());
-  Decimal mantissa = RoundDecimal(digits, mantissa_places, -sci_exponent);
-  if (mantissa.int_digits.size() > 1) {
-    ++sci_exponent;
-    exponent_text = ExponentText(sci_exponent, 2, true);
-    mantissa = RoundDecimal(digits, mantissa_places, -sci_exponent);
-  }
-  std::string mantissa_text = JoinDecimal(mantissa, true);
-  std::string scientific = mantissa_text + "E" + exponent_text;
-
-  int integer_digits = exponent >= 0 ? exponent + 1 : 1;
-  if (integer_digits > width) return sign + scientific;
-  int places = std::max(0, width - integer_digits - 1);
-  std::string decimal = JoinDecimal(RoundDecimal(digits, places), true);
-  if (static_cast<int>(decimal.size()) > width) return sign + scientific;
-  int shown = SignificantDigits(decimal);
-  if (shown == 0) return sign + scientific;
-  int all = 15;
-  while (all > 0 && digits.digits[all - 1] == '0') --all;
-  if (shown >= all || shown >= SignificantDigits(mantissa_text)) return sign + decimal;
-  return sign + scientific;
-}
-
-DateParts DatePartsFromSerial(long long serial) {
-  DateParts parts;
-  parts.weekday = static_cast<int>(((serial + 6) % 7 + 7) % 7);
-  // The program counts a 29 February 1900 that never was: serial 60. Serials before it are one
-  // day off the real calendar, and 0 shows as 0 January 1900.
-  if (serial == 0) return parts;
-  if (serial == 60) {
-    parts.month = 2;
-    parts.day = 29;
-    return parts;
-  }
-  long long days = serial < 60 ? serial + 1 : serial;  // days since 1899-12-30
-  // Civil date from days since 1970-01-01 (proleptic Gregorian).
-  long long z = days - 25569 + 719468;
-  long long era = (z >= 0 ? z : z - 146096) / 146097;
-  long long doe = z - era * 146097;
-  long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  long long y = yoe + era * 400;
-  long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  long long mp = (5 * doy + 2) / 153;
-  long long d = doy - (153 * mp + 2) / 5 + 1;
-  long long m = mp < 10 ? mp + 3 : mp - 9;
-  parts.year = static_cast<int>(y + (m <= 2 ? 1 : 0));
-  parts.month = static_cast<int>(m);
-  parts.day = static_cast<int>(d);
-  return parts;
-}
-
-long long SerialFromDate(int year, int month, int day) {
-  if (year == 1900 && month == 2 && day == 29) return 60;
-  long long y = year - (month <= 2 ? 1 : 0);
-  long long era = (y >= 0 ? y : y - 399) / 400;
-  long long yoe = y - era * 400;
-  long long mp = month > 2 ? month - 3 : month + 9;
-  long long doy = (153 * mp + 2) / 5 + day - 1;
-  long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  long long days = era * 146097 + doe - 719468 + 25569;  // since 1899-12-30
-  return days < 61 ? days - 1 : days;
-}
 
 NumberFormat::NumberFormat(std::string_view code) : code_(code) {
   for (const std::string& part : SplitSections(code)) {

@@ -7,30 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "host/workbook/serial_dates.h"
+
 namespace vintrel::host::workbook {
-
-// Which day serial number 0 stands for: 1900 (with the program's phantom 29 February 1900) or
-// 1904 (old Macintosh workbooks).
-enum class DateSystem { k1900, k1904 };
-
-// The format code of a built-in number format id as the program shows it for en-US; empty text
-// for ids that have no fixed code.
-std::string BuiltInFormatCode(int id);
-
-// A number in the General format of a standard-width column: at most 11 characters, switching to
-// scientific form when the decimal form would hide too much of the number.
-std::string FormatGeneral(double value);
-
-// Calendar parts of a day serial number (the 1900 system after conversion).
-struct DateParts {
-  int year = 1900;
-  int month = 1;
-  int day = 0;
-  int weekday = 0;  // 0 = Sunday
-};
-DateParts DatePartsFromSerial(long long serial);
-// The serial number of a calendar date in the 1900 system; the inverse of DatePartsFromSerial.
-long long SerialFromDate(int year, int month, int day);
 
 class NumberFormat {
  public:

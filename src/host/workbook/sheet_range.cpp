@@ -11,8 +11,6 @@ namespace vintrel::host::workbook {
 namespace {
 
 constexpr char kSource[] = "WorkbookReader";
-constexpr double kLastDateSerial = 2958465.0;
-constexpr double k1904Offset = 1462.0;
 
 std::string RangeText(const CellRange& range) {
   return ColumnLetters(range.first_column) + std::to_string(range.first_row) + ":" +

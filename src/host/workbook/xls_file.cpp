@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "host/error.h"
+#include "host/workbook/serial_dates.h"
 
 namespace vintrel::host::workbook {
 

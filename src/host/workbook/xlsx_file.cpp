@@ -6,6 +6,9 @@
 #include <pugixml.hpp>
 
 #include "host/error.h"
+#include "host/workbook/builtin_formats.h"
+#include "host/workbook/decimal_digits.h"
+#include "host/workbook/serial_dates.h"
 #include "host/workbook/sheet_scanner.h"
 
 namespace vintrel::host::workbook {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "host/workbook/builtin_formats.h"
+#include "host/workbook/decimal_digits.h"
+
 namespace vintrel::host::workbook {
 namespace {
 
