@@ -48,6 +48,7 @@ std::string CellValue::ToText() const {
     case Kind::kNumber: {
       // Fifteen significant digits, as the spreadsheet's automation converts numbers to text.
       if (std::isnan(number) || std::isinf(number)) return "";
+      if (number == 0) return "0";  // also for -0, which has no sign of its own there
       char buffer[40];
       std::snprintf(buffer, sizeof buffer, "%.15G", number);
       return buffer;

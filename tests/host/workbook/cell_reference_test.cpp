@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "host/spreadsheet.h"
-
 namespace vintrel::host::workbook {
 namespace {
 
@@ -65,31 +63,6 @@ TEST(CellReferenceTest, ColumnLettersRoundTrip) {
     ASSERT_TRUE(ParseCellReference(ColumnLetters(column) + "1", &row, &parsed));
     EXPECT_EQ(parsed, column);
   }
-}
-
-// The automation's conversion of cell values to text, which the workbook source falls back on.
-TEST(CellValueTextTest, DatesBooleansAndNumbers) {
-  auto text = [](CellValue::Kind kind, double number) {
-    CellValue value;
-    value.kind = kind;
-    value.number = number;
-    return value.ToText();
-  };
-  using Kind = CellValue::Kind;
-  EXPECT_EQ(text(Kind::kDate, 46387), "12/31/2026");
-  EXPECT_EQ(text(Kind::kDate, 46387 + 16.0 / 24 + 5.0 / 1440 + 9.0 / 86400),
-            "12/31/2026 4:05:09 PM");
-  EXPECT_EQ(text(Kind::kDate, 39045.0625), "11/24/2006 1:30:00 AM");
-  EXPECT_EQ(text(Kind::kDate, 0.5), "12:00:00 PM");
-  EXPECT_EQ(text(Kind::kDate, 0), "12:00:00 AM");
-  EXPECT_EQ(text(Kind::kDate, 1), "12/31/1899");
-  EXPECT_EQ(text(Kind::kDate, 61), "3/1/1900");
-  EXPECT_EQ(text(Kind::kDate, 46387.9999999), "1/1/2027");
-  EXPECT_EQ(text(Kind::kBoolean, 1), "True");
-  EXPECT_EQ(text(Kind::kBoolean, 0), "False");
-  EXPECT_EQ(text(Kind::kNumber, 0.1 + 0.2), "0.3");
-  EXPECT_EQ(text(Kind::kNumber, 1.0 / 3), "0.333333333333333");
-  EXPECT_EQ(text(Kind::kEmpty, 5), "");
 }
 
 }  // namespace
