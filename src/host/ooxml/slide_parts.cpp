@@ -1,6 +1,7 @@
 #include "host/ooxml/slide_parts.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <map>
 #include <random>
 #include <set>
@@ -145,11 +146,22 @@ std::string DuplicateSlidePart(Package& package, const std::string& slide) {
   std::map<std::string, std::string> copies{{LowerAscii(slide), copy}};
   CopyOwned(package, slide, copy, copies);
 
-  // A fresh creation id: two slides with the same one confuse the host.
+  // Fresh creation ids for the slide and its shapes: copies that share them have been reported
+  // to confuse the host.
   pugi::xml_document& doc = package.Xml(copy);
   for (pugi::xml_node ext : doc.document_element().child("p:cSld").child("p:extLst").children()) {
     if (pugi::xml_node id = ext.child("p14:creationId")) id.attribute("val").set_value(RandomId());
   }
+  doc.document_element().find_node([](pugi::xml_node n) {
+    if (std::string_view(n.name()) == "a16:creationId") {
+      char guid[40];
+      std::snprintf(guid, sizeof guid, "{%08X-%04X-%04X-%04X-%04X%08X}", RandomId(),
+                    RandomId() & 0xFFFF, RandomId() & 0xFFFF, RandomId() & 0xFFFF,
+                    RandomId() & 0xFFFF, RandomId());
+      n.attribute("id").set_value(guid);
+    }
+    return false;
+  });
   package.Touch(copy);
 
   std::string rel_id = package.AddRel(main, std::string(kRelPrefix) + "slide",

@@ -169,6 +169,12 @@ TEST(SlideDuplicate, CopyComesRightAfterWithItsOwnPartsAndTags) {
   };
   ASSERT_NE(creation_id(one), "");
   EXPECT_NE(creation_id(one), creation_id(two)) << "each slide has its own creation id";
+  auto shape_id = [](const std::string& xml) {
+    size_t at = xml.find(" id=\"{", xml.find("<a16:creationId"));
+    return at == std::string::npos ? std::string() : xml.substr(at, 44);
+  };
+  ASSERT_NE(shape_id(one), "");
+  EXPECT_NE(shape_id(one), shape_id(two)) << "and so has each copied shape";
 }
 
 TEST(SlideDelete, RemovesTheSlideItsPartsAndEveryReferenceToIt) {
