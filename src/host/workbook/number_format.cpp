@@ -765,7 +765,8 @@ std::string RenderDateSection(const Section& section, double serial, DateSystem 
 }  // namespace
 
 NumberFormat::NumberFormat(std::string_view code) : code_(code) {
-  for (const std::string& part : SplitSections(code)) {
+  // An empty code is General, as the program reads it.
+  for (const std::string& part : SplitSections(code.empty() ? "General" : code)) {
     Section section = Lex(part);
     if (section.is_date && !section.has_general) {
       ResolveDateSection(section);

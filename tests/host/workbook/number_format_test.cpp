@@ -171,6 +171,7 @@ TEST(NumberFormatTest, BrokenAndExtremeCodesNeverFail) {
     format.FormatText("t");
   }
   EXPECT_EQ(NumberFormat(many_decimals).Format(0.5), "0.5" + std::string(39, '0'));
+  EXPECT_EQ(NumberFormat("").Format(1.0 / 3), "0.333333333");
 }
 
 TEST(NumberFormatTest, BuiltInCodes) {

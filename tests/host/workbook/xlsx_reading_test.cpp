@@ -166,6 +166,16 @@ TEST_F(XlsxReadingTest, MissingSharedStringsFailTheReadClearly) {
   }
 }
 
+TEST_F(XlsxReadingTest, MacroWorkbooksReadLikeOthers) {
+  WorkbookSpec spec;
+  spec.sheets["Data"] = SheetXml(R"(<row r="1"><c r="A1"><v>7</v></c></row>)");
+  testing::Parts parts = WorkbookParts(spec);
+  parts["xl/vbaProject.bin"] = std::string("\xD0\xCF\x11\xE0 macros", 10);
+  std::string path = dir_.File("macros.xlsm");
+  testing::WriteZip(path, parts);
+  EXPECT_EQ(app_.Open(path, {})->Sheets("Data").Range("A1")[0].text, "7");
+}
+
 TEST_F(XlsxReadingTest, PrefixedElementsAndOddRelationshipTargetsAreUnderstood) {
   testing::Parts parts;
   const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
