@@ -1,7 +1,9 @@
-// vintrel inspect FILE [--json]: what the host sees of a presentation.
+// vintrel inspect FILE [--json] [--display-type N]: a presentation as an author sees it after
+// opening it: slides, shapes, tags, links, and the values the add-in filled in.
 #include <iostream>
 
 #include "command.h"
+#include "document/presentation.h"
 #include "host_session.h"
 #include "open_presentation.h"
 #include "presentation_outline.h"
@@ -12,21 +14,33 @@ namespace {
 struct InspectOptions {
   std::string file;
   bool json = false;
+  int display_type = 0;
 };
 
 CommandAction SetupInspect(CLI::App& root) {
   auto options = std::make_shared<InspectOptions>();
   CLI::App* command = root.add_subcommand(
-      "inspect", "Show a presentation's slides, shapes, tags and links as the host sees them");
+      "inspect",
+      "Open a presentation as an author would and show its slides, shapes, tags, "
+      "links and filled values");
   command->add_option("file", options->file, "The presentation (.pptx)")->required();
   command->add_flag("--json", options->json, "Write one JSON object instead of an outline");
+  command
+      ->add_option("--display-type", options->display_type,
+                   "What linked shapes show: 1 Value, 2 Connection, 3 Column, 4 Index, "
+                   "5 Column - Index, 6 Connection - Column, 7 Nothing")
+      ->check(CLI::Range(1, 7));
   return [options] {
     HostSession session;
     host::Presentation& presentation = OpenPresentation(session, options->file);
+    clsPresentation* entry = session.EntryOf(presentation);
+    if (entry != nullptr && options->display_type != 0) {
+      entry->SetDisplayType(options->display_type);
+    }
     if (options->json) {
-      WriteOutlineJson(presentation, std::cout);
+      WriteOutlineJson(presentation, entry, std::cout);
     } else {
-      WriteOutline(presentation, std::cout);
+      WriteOutline(presentation, entry, std::cout);
     }
     return kExitOk;
   };

@@ -68,6 +68,11 @@ HostSession::HostSession(const SessionOptions& options)
   connect_.OnStartupComplete();
 }
 
+clsPresentation* HostSession::EntryOf(host::Presentation& presentation) const {
+  const shell::Application* application = connect_.application();
+  return application != nullptr ? application->FindEntry(presentation) : nullptr;
+}
+
 HostSession::~HostSession() {
   connect_.OnBeginShutdown();
   connect_.OnDisconnection(kDisconnectModeHostShutdown);

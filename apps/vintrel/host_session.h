@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "document/presentation.h"
 #include "host/application.h"
 #include "host/clock.h"
 #include "host/data_access.h"
@@ -42,6 +43,8 @@ class HostSession {
   shell::Connect& addin() { return connect_; }
   // Whether the add-in connected and can run.
   bool addin_active() const { return connect_.application() != nullptr; }
+  // The add-in's model of an open presentation; null when the add-in is not active.
+  clsPresentation* EntryOf(host::Presentation& presentation) const;
 
  private:
   host::SystemClock clock_;

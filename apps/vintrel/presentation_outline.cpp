@@ -3,6 +3,10 @@
 #include <optional>
 #include <string>
 
+#include "connections/connection.h"
+#include "document/connection_tags.h"
+#include "document/presentation.h"
+#include "document/shape.h"
 #include "host/shapes.h"
 #include "json_writer.h"
 #include "support/failure_handling.h"
@@ -21,6 +25,92 @@ struct ShapeFacts {
   std::optional<std::string> link;
   std::optional<std::string> prog_id;
 };
+
+// The link the add-in keeps on a shape; empty for a shape without one.
+struct LinkFacts {
+  bool linked = false;
+  int source_type = 0;
+  std::string connection;
+  std::string column;
+  double row = 0;
+  std::string date_format;
+  std::string folder;
+  std::string extension;
+};
+
+LinkFacts ReadLink(host::Shape& shape) {
+  LinkFacts facts;
+  SkipFailure([&] {
+    clsshape link;
+    link.SetShapeItem(shape);
+    if (!link.VintrelEnabled()) return;
+    facts.linked = true;
+    facts.source_type = link.SourceType();
+    facts.connection = link.ConnectionTagNumber();
+    facts.column = link.ColumnName();
+    facts.row = link.Row();
+    facts.date_format = link.DateFormat();
+    facts.folder = link.ObjectFolder();
+    facts.extension = link.ObjectExtension();
+  });
+  return facts;
+}
+
+const char* SourceTypeName(int type) {
+  switch (type) {
+    case 1:
+      return "clock";
+    case 2:
+      return "text field";
+    case 3:
+      return "linked object";
+    case 4:
+      return "chart";
+    default:
+      return "none";
+  }
+}
+
+const char* ConnectionTypeName(int type) {
+  switch (type) {
+    case connection_type::kTextFile:
+      return "text file";
+    case connection_type::kDatabase:
+      return "database";
+    case connection_type::kExcel:
+      return "workbook";
+    default:
+      return "unknown";
+  }
+}
+
+// The connections to show: the add-in's own, or (without the add-in) read from the tags.
+struct ConnectionView {
+  ConnectionList owned;
+  std::vector<clsConnection*> list;
+  bool opened = false;
+};
+
+ConnectionView Connections(host::Presentation& presentation, const clsPresentation* entry) {
+  ConnectionView view;
+  if (entry != nullptr) {
+    for (const auto& connection : const_cast<clsPresentation*>(entry)->Connections()) {
+      view.list.push_back(connection.get());
+    }
+    view.opened = true;
+    return view;
+  }
+  SkipFailure([&] { view.owned = ReadConnectionTags(presentation); });
+  for (const auto& connection : view.owned) view.list.push_back(connection.get());
+  return view;
+}
+
+std::vector<std::string> ColumnNames(const clsConnection& connection) {
+  std::vector<std::string> names;
+  SkipFailure([&] { names = connection.Columns(); });
+  if (!names.empty()) names.erase(names.begin());
+  return names;
+}
 
 // Reads what can be read; a member the shape does not have stays empty.
 ShapeFacts Read(host::Shape& shape) {
@@ -119,11 +209,26 @@ const char* ShapeTypeName(int type) {
   }
 }
 
-void WriteOutline(host::Presentation& presentation, std::ostream& out) {
+void WriteOutline(host::Presentation& presentation, const clsPresentation* entry,
+                  std::ostream& out) {
   host::Slides& slides = presentation.Slides();
   out << presentation.Name() << " (" << presentation.FullName() << "), " << slides.Count()
       << (slides.Count() == 1 ? " slide" : " slides") << "\n";
   WriteTagsOutline(presentation.Tags(), "  ", out);
+  const ConnectionView connections = Connections(presentation, entry);
+  for (clsConnection* connection : connections.list) {
+    out << "Connection " << connection->ConnectionTagNumber() << ": "
+        << connection->ConnectionDescription() << " ["
+        << ConnectionTypeName(connection->ConnectionType()) << "]";
+    if (connections.opened) {
+      if (connection->ConnectionReady()) {
+        out << ", " << static_cast<long>(connection->RecordCount()) << " records";
+      } else {
+        out << ", not ready";
+      }
+    }
+    out << "\n";
+  }
   for (int i = 1; i <= slides.Count(); ++i) {
     host::Slide& slide = slides.Item(i);
     out << "Slide " << slide.SlideIndex();
@@ -139,15 +244,50 @@ void WriteOutline(host::Presentation& presentation, std::ostream& out) {
       if (facts.text) out << " \"" << OneLine(*facts.text) << "\"";
       if (facts.link) out << " -> " << *facts.link;
       if (facts.prog_id) out << " {" << *facts.prog_id << "}";
+      const LinkFacts link = ReadLink(shapes.Item(s));
+      if (link.linked) {
+        out << " <= " << SourceTypeName(link.source_type);
+        if (link.source_type == 1) {
+          out << " " << link.date_format;
+        } else if (!link.connection.empty()) {
+          out << " " << link.connection;
+          if (!link.column.empty()) out << " " << link.column;
+          if (link.row > 0) out << " row " << JsonNumber(link.row);
+        }
+      }
       out << "\n";
       WriteTagsOutline(shapes.Item(s).Tags(), "      ", out);
     }
   }
 }
 
-void WriteOutlineJson(host::Presentation& presentation, std::ostream& out) {
+void WriteOutlineJson(host::Presentation& presentation, const clsPresentation* entry,
+                      std::ostream& out) {
   out << "{\"file\":" << JsonString(presentation.FullName()) << ",\"tags\":";
   WriteTagsJson(presentation.Tags(), out);
+  bool is_vintrel = false;
+  SkipFailure([&] { is_vintrel = IsVintrelPresentation(presentation); });
+  out << ",\"isVintrel\":" << JsonBool(is_vintrel) << ",\"connections\":[";
+  const ConnectionView connections = Connections(presentation, entry);
+  for (size_t i = 0; i < connections.list.size(); ++i) {
+    clsConnection& connection = *connections.list[i];
+    if (i > 0) out << ",";
+    std::string tag_string;
+    SkipFailure([&] { tag_string = connection.TagString(); });
+    out << "{\"number\":" << JsonString(connection.ConnectionTagNumber())
+        << ",\"type\":" << connection.ConnectionType()
+        << ",\"description\":" << JsonString(connection.ConnectionDescription())
+        << ",\"tagString\":" << JsonString(tag_string);
+    if (connections.opened) {
+      out << ",\"ready\":" << JsonBool(connection.ConnectionReady())
+          << ",\"records\":" << JsonNumber(connection.RecordCount()) << ",\"columns\":[";
+      const std::vector<std::string> names = ColumnNames(connection);
+      for (size_t c = 0; c < names.size(); ++c) out << (c > 0 ? "," : "") << JsonString(names[c]);
+      out << "]";
+    }
+    out << "}";
+  }
+  out << "]";
   out << ",\"slides\":[";
   host::Slides& slides = presentation.Slides();
   for (int i = 1; i <= slides.Count(); ++i) {
@@ -170,6 +310,18 @@ void WriteOutlineJson(host::Presentation& presentation, std::ostream& out) {
           << ",\"link\":" << JsonOptional(facts.link)
           << ",\"progId\":" << JsonOptional(facts.prog_id) << ",\"tags\":";
       WriteTagsJson(shape.Tags(), out);
+      const LinkFacts link = ReadLink(shape);
+      out << ",\"vintrel\":";
+      if (!link.linked) {
+        out << "null";
+      } else {
+        out << "{\"sourceType\":" << link.source_type
+            << ",\"connection\":" << JsonString(link.connection)
+            << ",\"column\":" << JsonString(link.column) << ",\"row\":" << JsonNumber(link.row)
+            << ",\"dateFormat\":" << JsonString(link.date_format)
+            << ",\"folder\":" << JsonString(link.folder)
+            << ",\"extension\":" << JsonString(link.extension) << "}";
+      }
       out << "}";
     }
     out << "]}";

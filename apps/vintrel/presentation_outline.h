@@ -6,10 +6,18 @@
 
 #include "host/presentation.h"
 
+namespace vintrel {
+class clsPresentation;
+}
+
 namespace vintrel::app {
 
-void WriteOutline(host::Presentation& presentation, std::ostream& out);
-void WriteOutlineJson(host::Presentation& presentation, std::ostream& out);
+// `entry` is the add-in's model of the presentation (its connections with their state); without
+// one the connections are read from the tags and not opened.
+void WriteOutline(host::Presentation& presentation, const clsPresentation* entry,
+                  std::ostream& out);
+void WriteOutlineJson(host::Presentation& presentation, const clsPresentation* entry,
+                      std::ostream& out);
 
 // The host's name of a shape type code ("text box", "linked picture", ...).
 const char* ShapeTypeName(int type);

@@ -1,0 +1,49 @@
+// vintrel refresh FILE: "Refresh data now": every connection fetches its data again and every
+// linked shape is filled; then the presentation is shown as inspect shows it. The file itself is
+// not changed: a saved presentation never holds linked values.
+#include <iostream>
+
+#include "command.h"
+#include "document/presentation.h"
+#include "host_session.h"
+#include "open_presentation.h"
+#include "presentation_outline.h"
+
+namespace vintrel::app {
+namespace {
+
+struct RefreshOptions {
+  std::string file;
+  bool json = false;
+};
+
+CommandAction SetupRefresh(CLI::App& root) {
+  auto options = std::make_shared<RefreshOptions>();
+  CLI::App* command = root.add_subcommand(
+      "refresh", "Fetch every connection's data again, fill the linked shapes and show them");
+  command->add_option("file", options->file, "The presentation (.pptx)")->required();
+  command->add_flag("--json", options->json, "Write one JSON object instead of an outline");
+  return [options] {
+    HostSession session;
+    host::Presentation& presentation = OpenPresentation(session, options->file);
+    clsPresentation* entry = session.EntryOf(presentation);
+    if (entry == nullptr) {
+      std::cerr << "vintrel: the add-in is not active; nothing was refreshed\n";
+      return kExitFailure;
+    }
+    const bool saved = presentation.Saved();
+    entry->FillValues(true);
+    presentation.SetSaved(saved);
+    if (options->json) {
+      WriteOutlineJson(presentation, entry, std::cout);
+    } else {
+      WriteOutline(presentation, entry, std::cout);
+    }
+    return kExitOk;
+  };
+}
+
+const CommandRegistration registration(15, SetupRefresh);
+
+}  // namespace
+}  // namespace vintrel::app
