@@ -1,4 +1,4 @@
-// An .xls workbook of Excel 97 and later (BIFF8) read from its own records: the sheets (chart
+// An .xls workbook of 1997 and later (BIFF8) read from its own records: the sheets (chart
 // sheets included), every cell's value with its stored formula result, and its number format.
 #ifndef VINTREL_HOST_WORKBOOK_BIFF_WORKBOOK_H_
 #define VINTREL_HOST_WORKBOOK_BIFF_WORKBOOK_H_

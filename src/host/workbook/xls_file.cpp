@@ -64,7 +64,7 @@ double ParseTime(const char* text) {
 
 XlsFile::XlsFile(const std::string& path, std::string_view bytes, const std::string& what)
     : what_(what) {
-  // Excel 97 and later files are read from their own records: the library leaves formula cells
+  // BIFF8 files (1997 and later) are read from their own records: the library leaves formula cells
   // empty, keeps only the time of numbers in time formats, and refuses workbooks with chart
   // sheets. Older files, and files those records do not make sense of, go to the library.
   biff_ = ReadBiffWorkbook(bytes);

@@ -1,4 +1,4 @@
-// Legacy binary workbooks (.xls). Excel 97 and later files (BIFF8) are read from the workbook
+// Legacy binary workbooks (.xls). Files of 1997 and later (BIFF8) are read from the workbook
 // stream's own records (biff_workbook.h), with every cell's number format. Older ones go through
 // libfreexl, which gives values and tells dates and times apart from plain numbers but has no
 // format codes: dates, date-times and times get the program's standard codes, other numbers

@@ -31,17 +31,17 @@ std::string Try(WorkbookReaderApplication& app, const std::string& path) {
 }
 
 TEST(DamagedFileTest, FlippedBytesInAStoredPackageNeverEscapeAsAnythingButAnError) {
-  testing::WorkbookSpec spec;
-  spec.styles = R"(<numFmts><numFmt numFmtId="164" formatCode="0.00%"/></numFmts>)"
-                R"(<cellXfs><xf numFmtId="0"/><xf numFmtId="164"/></cellXfs>)";
-  spec.shared_strings = "<si><t>alpha</t></si><si><r><t>be</t></r><r><t>ta</t></r></si>";
-  spec.sheets["Data"] = testing::SheetXml(
+  testing::BookContents contents;
+  contents.styles = R"(<numFmts><numFmt numFmtId="164" formatCode="0.00%"/></numFmts>)"
+                    R"(<cellXfs><xf numFmtId="0"/><xf numFmtId="164"/></cellXfs>)";
+  contents.shared_strings = "<si><t>alpha</t></si><si><r><t>be</t></r><r><t>ta</t></r></si>";
+  contents.sheets["Data"] = testing::SheetXml(
       R"(<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1" s="1"><v>0.25</v></c></row>)"
       R"(<row r="2"><c r="A2" t="s"><v>1</v></c><c r="B2" t="inlineStr"><is><t>x</t></is></c></row>)");
   vintrel::testing::TempDir dir;
   std::string path = dir.File("good.xlsx");
   // Stored without compression so that flipped bytes land in the XML itself.
-  testing::WriteZip(path, testing::WorkbookParts(spec), false);
+  testing::WriteZip(path, testing::WorkbookParts(contents), false);
   std::string good = vintrel::testing::ReadFile(path);
   WorkbookReaderApplication app;
   ASSERT_EQ(Try(app, path), "ok");
@@ -62,15 +62,16 @@ TEST(DamagedFileTest, FlippedBytesInAStoredPackageNeverEscapeAsAnythingButAnErro
 }
 
 TEST(DamagedFileTest, MangledXmlInSoundPackagesNeverEscapesAsAnythingButAnError) {
-  testing::WorkbookSpec spec;
-  spec.styles = R"x(<numFmts><numFmt numFmtId="164" formatCode="#,##0.00;[Red]\(0\)"/></numFmts>)x"
-                R"(<cellXfs><xf numFmtId="0"/><xf numFmtId="164"/><xf numFmtId="14"/></cellXfs>)";
-  spec.shared_strings = "<si><t>alpha &amp; omega</t></si><si><r><t>be</t></r></si>";
-  spec.sheets["Data"] = testing::SheetXml(
+  testing::BookContents contents;
+  contents.styles =
+      R"x(<numFmts><numFmt numFmtId="164" formatCode="#,##0.00;[Red]\(0\)"/></numFmts>)x"
+      R"(<cellXfs><xf numFmtId="0"/><xf numFmtId="164"/><xf numFmtId="14"/></cellXfs>)";
+  contents.shared_strings = "<si><t>alpha &amp; omega</t></si><si><r><t>be</t></r></si>";
+  contents.sheets["Data"] = testing::SheetXml(
       R"(<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1" s="1"><v>-0.25</v></c>)"
       R"(<c r="C1" s="2"><v>45000.5</v></c></row><row r="2"><c r="A2" t="s"><v>1</v></c>)"
       R"(<c r="B2" t="inlineStr"><is><t>x&#x41;</t></is></c><c t="e"><v>#N/A</v></c></row>)");
-  const testing::Parts good = testing::WorkbookParts(spec);
+  const testing::Parts good = testing::WorkbookParts(contents);
   vintrel::testing::TempDir dir;
   WorkbookReaderApplication app;
   std::mt19937 random(11);
@@ -122,9 +123,9 @@ TEST(DamagedFileTest, FlippedBytesInALegacyWorkbookNeverEscapeAsAnythingButAnErr
 }
 
 TEST(DamagedFileTest, BrokenXmlInsideAGoodPackageFailsWithItsName) {
-  testing::WorkbookSpec spec;
-  spec.sheets["Data"] = testing::SheetXml("<row><c><v>1</v></c></row>");
-  testing::Parts parts = testing::WorkbookParts(spec);
+  testing::BookContents contents;
+  contents.sheets["Data"] = testing::SheetXml("<row><c><v>1</v></c></row>");
+  testing::Parts parts = testing::WorkbookParts(contents);
   parts["xl/workbook.xml"] = "<workbook><sheets><sheet name='x'";
   vintrel::testing::TempDir dir;
   testing::WriteZip(dir.File("a.xlsx"), parts);

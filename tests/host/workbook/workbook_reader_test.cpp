@@ -23,10 +23,10 @@ namespace vintrel::host::workbook {
 namespace {
 
 using ::testing::AllOf;
+using testing::BookContents;
 using ::testing::HasSubstr;
 using testing::SheetXml;
 using testing::WorkbookParts;
-using testing::WorkbookSpec;
 using vintrel::testing::FixturePath;
 
 // Runs `action` and returns the Error it raised; fails the test when it raised none.
@@ -53,10 +53,10 @@ std::string Rows(int rows, int columns) {
 class WorkbookReaderTest : public ::testing::Test {
  protected:
   std::string WriteBook(const std::string& name, const std::string& sheet_rows) {
-    WorkbookSpec spec;
-    spec.sheets["Data"] = SheetXml(sheet_rows);
+    BookContents contents;
+    contents.sheets["Data"] = SheetXml(sheet_rows);
     std::string path = dir_.File(name);
-    testing::WriteZip(path, WorkbookParts(spec));
+    testing::WriteZip(path, WorkbookParts(contents));
     return path;
   }
 

@@ -32,7 +32,7 @@ std::string SheetXml(const std::string& rows) {
          rows + "</sheetData></worksheet>";
 }
 
-Parts WorkbookParts(const WorkbookSpec& spec) {
+Parts WorkbookParts(const BookContents& contents) {
   const std::string rel_base =
       "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
   Parts parts;
@@ -45,7 +45,7 @@ Parts WorkbookParts(const WorkbookSpec& spec) {
   std::string sheets;
   std::string rels;
   int n = 0;
-  for (const auto& [name, xml] : spec.sheets) {
+  for (const auto& [name, xml] : contents.sheets) {
     ++n;
     const std::string kChart = " (chart)";
     bool chart = name.size() > kChart.size() &&
@@ -60,24 +60,24 @@ Parts WorkbookParts(const WorkbookSpec& spec) {
             (chart ? "chartsheet" : "worksheet") + "\" Target=\"" + part + "\"/>";
     parts["xl/" + part] = xml;
   }
-  if (spec.has_shared_strings) {
+  if (contents.has_shared_strings) {
     rels += "<Relationship Id=\"rIdS\" Type=\"" + rel_base +
             "sharedStrings\" Target=\"/xl/sharedStrings.xml\"/>";
     parts["xl/sharedStrings.xml"] =
         R"(<?xml version="1.0"?><sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)" +
-        spec.shared_strings + "</sst>";
+        contents.shared_strings + "</sst>";
   }
-  if (!spec.styles.empty()) {
+  if (!contents.styles.empty()) {
     rels += "<Relationship Id=\"rIdT\" Type=\"" + rel_base + "styles\" Target=\"styles.xml\"/>";
     parts["xl/styles.xml"] =
         R"(<?xml version="1.0"?><styleSheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)" +
-        spec.styles + "</styleSheet>";
+        contents.styles + "</styleSheet>";
   }
   parts["xl/workbook.xml"] =
       R"(<?xml version="1.0"?><workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" )"
       R"(xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)" +
-      std::string(spec.date1904 ? R"(<workbookPr date1904="1"/>)" : "<workbookPr/>") + "<sheets>" +
-      sheets + "</sheets></workbook>";
+      std::string(contents.date1904 ? R"(<workbookPr date1904="1"/>)" : "<workbookPr/>") +
+      "<sheets>" + sheets + "</sheets></workbook>";
   parts["xl/_rels/workbook.xml.rels"] =
       R"(<?xml version="1.0"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)" +
       rels + "</Relationships>";

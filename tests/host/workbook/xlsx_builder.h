@@ -15,14 +15,14 @@ void WriteZip(const std::string& path, const Parts& parts, bool compress = true)
 // The parts of a workbook with the given sheets' XML (name -> sheetData inner XML), optional
 // shared strings (<si> items) and styles (the styleSheet's inner XML). A sheet whose name ends
 // with " (chart)" becomes a chart sheet of the name without it.
-struct WorkbookSpec {
+struct BookContents {
   std::map<std::string, std::string> sheets;  // in name order; "1 Data" sorts before "2 Other"
   std::string shared_strings;                 // inner XML of <sst>; no part when empty
   bool has_shared_strings = true;
   std::string styles;  // inner XML of <styleSheet>; no part when empty
   bool date1904 = false;
 };
-Parts WorkbookParts(const WorkbookSpec& spec);
+Parts WorkbookParts(const BookContents& contents);
 
 // Wraps cell XML into a sheet's XML.
 std::string SheetXml(const std::string& rows);

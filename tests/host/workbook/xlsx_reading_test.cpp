@@ -10,10 +10,10 @@
 namespace vintrel::host::workbook {
 namespace {
 
+using testing::BookContents;
 using ::testing::HasSubstr;
 using testing::SheetXml;
 using testing::WorkbookParts;
-using testing::WorkbookSpec;
 using Kind = CellValue::Kind;
 
 constexpr char kStyles[] =
@@ -25,13 +25,13 @@ constexpr char kStyles[] =
 
 class XlsxReadingTest : public ::testing::Test {
  protected:
-  std::unique_ptr<Workbook> Open(const WorkbookSpec& spec) {
+  std::unique_ptr<Workbook> Open(const BookContents& contents) {
     std::string path = dir_.File("book" + std::to_string(++count_) + ".xlsx");
-    testing::WriteZip(path, WorkbookParts(spec));
+    testing::WriteZip(path, WorkbookParts(contents));
     return app_.Open(path, {});
   }
-  std::vector<Cell> Read(const WorkbookSpec& spec, const std::string& range) {
-    auto book = Open(spec);
+  std::vector<Cell> Read(const BookContents& contents, const std::string& range) {
+    auto book = Open(contents);
     return book->Sheets(1).Range(range);
   }
 
@@ -41,20 +41,20 @@ class XlsxReadingTest : public ::testing::Test {
 };
 
 TEST_F(XlsxReadingTest, ValueKindsComeBackWithTheirTexts) {
-  WorkbookSpec spec;
-  spec.shared_strings =
+  BookContents contents;
+  contents.shared_strings =
       "<si><t>plain</t></si>"
       "<si><r><rPr><b/></rPr><t>rich </t></r><r><t xml:space=\"preserve\">text</t></r>"
       "<rPh><t>PHONETIC</t></rPh></si>"
       "<si><t>line_x000D_break &amp; more</t></si>";
-  spec.sheets["Data"] = SheetXml(
+  contents.sheets["Data"] = SheetXml(
       R"(<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1" t="s"><v>1</v></c>)"
       R"(<c r="C1" t="s"><v>2</v></c><c r="D1" t="inlineStr"><is><t>inline</t></is></c></row>)"
       R"(<row r="2"><c r="A2" t="b"><v>1</v></c><c r="B2" t="b"><v>0</v></c>)"
       R"(<c r="C2" t="e"><f>1/0</f><v>#DIV/0!</v></c><c r="D2"><f>1+1</f><v>2</v></c></row>)"
       R"(<row r="3"><c r="A3" t="str"><f>"a"&amp;"b"</f><v>ab</v></c><c r="B3"><v>-1.5e3</v></c>)"
       R"(<c r="C3" t="d"><v>2026-12-31T12:00:00</v></c><c r="D3" t="n"><v>0.1</v></c></row>)");
-  std::vector<Cell> cells = Read(spec, "A1:D3");
+  std::vector<Cell> cells = Read(contents, "A1:D3");
   ASSERT_EQ(cells.size(), 12u);
   std::vector<std::string> texts;
   for (const Cell& cell : cells) texts.push_back(cell.text);
@@ -70,11 +70,11 @@ TEST_F(XlsxReadingTest, ValueKindsComeBackWithTheirTexts) {
 }
 
 TEST_F(XlsxReadingTest, RangeIsCompleteAndOrderedRowByRow) {
-  WorkbookSpec spec;
+  BookContents contents;
   // Rows and cells without references follow the previous ones; absent cells come back empty.
-  spec.sheets["Data"] = SheetXml(
+  contents.sheets["Data"] = SheetXml(
       R"(<row r="2"><c r="C2"><v>1</v></c></row><row><c><v>2</v></c><c><v>3</v></c></row>)");
-  std::vector<Cell> cells = Read(spec, "B2:C3");
+  std::vector<Cell> cells = Read(contents, "B2:C3");
   ASSERT_EQ(cells.size(), 4u);
   std::vector<std::tuple<int, int, std::string>> seen;
   for (const Cell& cell : cells) seen.emplace_back(cell.row, cell.column, cell.text);
@@ -85,15 +85,15 @@ TEST_F(XlsxReadingTest, RangeIsCompleteAndOrderedRowByRow) {
 }
 
 TEST_F(XlsxReadingTest, StylesGiveNumberFormatsAndTexts) {
-  WorkbookSpec spec;
-  spec.styles = kStyles;
-  spec.shared_strings = "<si><t>txt</t></si>";
-  spec.sheets["Data"] = SheetXml(
+  BookContents contents;
+  contents.styles = kStyles;
+  contents.shared_strings = "<si><t>txt</t></si>";
+  contents.sheets["Data"] = SheetXml(
       R"(<row r="1"><c r="A1" s="1"><v>1234.5</v></c><c r="B1" s="2"><v>46387.75</v></c>)"
       R"(<c r="C1" s="3"><v>39045</v></c><c r="D1" s="4"><v>0.125</v></c>)"
       R"(<c r="E1" s="5"><v>-2</v></c><c r="F1" s="5"><v>0</v></c><c r="G1" s="6"><v>7</v></c>)"
       R"(<c r="H1" s="6" t="s"><v>0</v></c><c r="I1" s="99"><v>1</v></c><c r="J1" s="1"/></row>)");
-  std::vector<Cell> cells = Read(spec, "A1:J1");
+  std::vector<Cell> cells = Read(contents, "A1:J1");
   ASSERT_EQ(cells.size(), 10u);
   EXPECT_EQ(cells[0].number_format, "\"$\"#,##0.00");
   EXPECT_EQ(cells[0].text, "$1,234.50");
@@ -114,13 +114,13 @@ TEST_F(XlsxReadingTest, StylesGiveNumberFormatsAndTexts) {
 }
 
 TEST_F(XlsxReadingTest, Date1904WorkbooksShowTheirOwnDatesAndGiveAbsoluteValues) {
-  WorkbookSpec spec;
-  spec.date1904 = true;
-  spec.styles = kStyles;
-  spec.sheets["Data"] =
+  BookContents contents;
+  contents.date1904 = true;
+  contents.styles = kStyles;
+  contents.sheets["Data"] =
       SheetXml(R"(<row r="1"><c r="A1" s="3"><v>0</v></c>)"
                R"(<c r="B1" s="3"><v>37623</v></c><c r="C1"><v>37623</v></c></row>)");
-  std::vector<Cell> cells = Read(spec, "A1:C1");
+  std::vector<Cell> cells = Read(contents, "A1:C1");
   EXPECT_EQ(cells[0].text, "1/1/1904");
   EXPECT_EQ(cells[1].text, "1/3/2007");
   EXPECT_EQ(cells[1].value.kind, Kind::kDate);
@@ -130,11 +130,11 @@ TEST_F(XlsxReadingTest, Date1904WorkbooksShowTheirOwnDatesAndGiveAbsoluteValues)
 }
 
 TEST_F(XlsxReadingTest, SheetsKeepOrderNamesAndTypes) {
-  WorkbookSpec spec;
-  spec.sheets["1 Data"] = SheetXml("");
-  spec.sheets["2 Chart (chart)"] = "<chartsheet/>";
-  spec.sheets["3 More"] = SheetXml("");
-  auto book = Open(spec);
+  BookContents contents;
+  contents.sheets["1 Data"] = SheetXml("");
+  contents.sheets["2 Chart (chart)"] = "<chartsheet/>";
+  contents.sheets["3 More"] = SheetXml("");
+  auto book = Open(contents);
   ASSERT_EQ(book->SheetCount(), 3);
   EXPECT_EQ(book->Sheets(1).Name(), "1 Data");
   EXPECT_EQ(book->Sheets(1).Type(), sheet_type::kWorksheet);
@@ -150,11 +150,11 @@ TEST_F(XlsxReadingTest, SheetsKeepOrderNamesAndTypes) {
 }
 
 TEST_F(XlsxReadingTest, MissingSharedStringsFailTheReadClearly) {
-  WorkbookSpec spec;
-  spec.has_shared_strings = false;
-  spec.sheets["Data"] =
+  BookContents contents;
+  contents.has_shared_strings = false;
+  contents.sheets["Data"] =
       SheetXml(R"(<row r="1"><c r="A1"><v>5</v></c><c r="B1" t="s"><v>3</v></c></row>)");
-  auto book = Open(spec);
+  auto book = Open(contents);
   // Cells that need no string still read.
   EXPECT_EQ(book->Sheets(1).Range("A1")[0].text, "5");
   try {
@@ -167,9 +167,9 @@ TEST_F(XlsxReadingTest, MissingSharedStringsFailTheReadClearly) {
 }
 
 TEST_F(XlsxReadingTest, MacroWorkbooksReadLikeOthers) {
-  WorkbookSpec spec;
-  spec.sheets["Data"] = SheetXml(R"(<row r="1"><c r="A1"><v>7</v></c></row>)");
-  testing::Parts parts = WorkbookParts(spec);
+  BookContents contents;
+  contents.sheets["Data"] = SheetXml(R"(<row r="1"><c r="A1"><v>7</v></c></row>)");
+  testing::Parts parts = WorkbookParts(contents);
   parts["xl/vbaProject.bin"] = std::string("\xD0\xCF\x11\xE0 macros", 10);
   std::string path = dir_.File("macros.xlsm");
   testing::WriteZip(path, parts);
