@@ -220,6 +220,7 @@ PackageSlides::PackageSlides(PackagePresentation& presentation) : presentation_(
   pugi::xml_node list = package.Xml(main).document_element().child("p:sldIdLst");
   std::map<std::string, Relationship> rels;
   for (Relationship& rel : package.Rels(main)) rels.emplace(rel.id, std::move(rel));
+  std::set<std::string> seen;
   for (pugi::xml_node id : list.children("p:sldId")) {
     std::string rel_id = id.attribute("r:id").value();
     auto rel = rels.find(rel_id);
@@ -228,6 +229,10 @@ PackageSlides::PackageSlides(PackagePresentation& presentation) : presentation_(
     }
     std::string part = Package::ResolveTarget(main, rel->second.target);
     if (!package.Has(part)) package.Fail("slide part \"" + part + "\" is missing");
+    // Two entries for one part would give two models of the same XML.
+    if (!seen.insert(LowerAscii(part)).second) {
+      package.Fail("the slide list names \"" + part + "\" twice");
+    }
     slides_.push_back(std::make_unique<PackageSlide>(*this, part));
   }
 }

@@ -154,6 +154,29 @@ TEST(HostileInput, MissingRequiredParts) {
   }
 }
 
+TEST(HostileInput, SlideListedTwice) {
+  testing::DeckLayout layout = testing::OneSlide("");
+  layout.presentation_rels =
+      "<Relationship Id=\"rId20\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+      "relationships/slide\" Target=\"slides/slide1.xml\"/>";
+  TempDir dir;
+  std::string good = dir.Write("good.pptx", testing::BuildDeck(layout));
+  std::vector<std::pair<std::string, std::string>> parts;
+  for (const std::string& name : testing::EntryNames(good)) {
+    std::string data = testing::ReadEntry(good, name);
+    size_t list = data.find("</p:sldIdLst>");
+    if (list != std::string::npos) data.insert(list, "<p:sldId id=\"300\" r:id=\"rId20\"/>");
+    parts.push_back({name, data});
+  }
+  std::string path = dir.Write("twice.pptx", BuildZip(parts));
+  try {
+    PackagePresentation::Open(path);
+    FAIL() << "a slide listed twice must be refused";
+  } catch (const Error& error) {
+    EXPECT_NE(std::string(error.description()).find("twice"), std::string::npos);
+  }
+}
+
 TEST(HostileInput, MissingFileAndFolder) {
   TempDir dir;
   try {
