@@ -108,45 +108,38 @@ class TableBuilder {
   TableBuilder(bool first_row_names, TextEncoding encoding)
       : first_row_names_(first_row_names), encoding_(encoding) {}
 
-  // A line of `n` bytes at p whose TABs the caller has found: ends[i] is where field i ends,
-  // and the last entry is n.
-  void Line(const char* p, size_t n, const uint32_t* ends, size_t count) {
+  // A line of `n` bytes at p holding `tabs` TABs (the caller has counted them).
+  void Line(const char* p, size_t n, size_t tabs) {
     ++lines_;
-    if (n == 0) count = 0;  // an empty line has no fields
+    size_t fields = n == 0 ? 0 : tabs + 1;  // an empty line has no fields
     if (lines_ == 1 && first_row_names_) {
-      TakeNames(p, ends, count);
+      TakeNames(p, n);
       return;
     }
-    max_fields_ = std::max(max_fields_, count);
-    count = std::min(count, limit_);
-    bool needs_care = encoding_ != TextEncoding::kUtf8;
-    // Only a line longer than the field size can hold a field that needs cutting.
-    bool long_line = n > static_cast<size_t>(host::kMaxFieldSize);
-    for (size_t i = 0, start = 0; long_line && i < count && !needs_care; start = ends[i++] + 1) {
-      needs_care = ends[i] - start > static_cast<size_t>(host::kMaxFieldSize);
+    max_fields_ = std::max(max_fields_, fields);
+    size_t count = std::min(fields, limit_);
+    if (count < fields) n = FieldsEnd(p, n, count);  // the rest has no columns to go to
+    // Only a line longer than the field size can hold a field that needs cutting; other code
+    // pages need converting.
+    if (encoding_ == TextEncoding::kUtf8 && n <= static_cast<size_t>(host::kMaxFieldSize)) {
+      rows_.AddTabLine(std::string_view(p, n), count);
+      return;
     }
-    if (count == 0) {
-      rows_.AddSeparatedRow({}, nullptr, 0);
-    } else if (!needs_care) {
-      rows_.AddSeparatedRow(std::string_view(p, ends[count - 1]), ends, count);
-    } else {
-      for (size_t i = 0, start = 0; i < count; start = ends[i++] + 1) {
-        AddValue(p + start, ends[i] - start);
-      }
-      rows_.EndRow();
+    const char* end = p + n;
+    for (size_t i = 0; i < count; ++i) {
+      const char* tab =
+          static_cast<const char*>(std::memchr(p, '\t', static_cast<size_t>(end - p)));
+      const char* stop = tab ? tab : end;
+      AddValue(p, static_cast<size_t>(stop - p));
+      p = stop + 1;
     }
+    rows_.EndRow();
   }
 
-  // A line whose TABs are not known yet (the last one, without a line end).
+  // A line whose TABs are not counted yet (the last one, without a line end).
   void Line(const char* p, size_t n) {
     if (encoding_ == TextEncoding::kUtf8 && !IsValidUtf8(p, n)) throw NotUtf8();
-    std::vector<uint32_t> ends;
-    for (const char* tab = p; (tab = static_cast<const char*>(std::memchr(tab, '\t', p + n - tab)));
-         ++tab) {
-      ends.push_back(static_cast<uint32_t>(tab - p));
-    }
-    ends.push_back(static_cast<uint32_t>(n));
-    Line(p, n, ends.data(), ends.size());
+    Line(p, n, static_cast<size_t>(std::count(p, p + n, '\t')));
   }
 
   bool empty() const { return lines_ == 0; }
@@ -181,18 +174,32 @@ class TableBuilder {
     return out;
   }
 
-  void TakeNames(const char* p, const uint32_t* ends, size_t count) {
+  // Where the first `count` fields of a line end.
+  static size_t FieldsEnd(const char* p, size_t n, size_t count) {
+    if (count == 0) return 0;
+    size_t seen = 0;
+    for (size_t i = 0; i < n; ++i) {
+      if (p[i] == '\t' && ++seen == count) return i;
+    }
+    return n;
+  }
+
+  void TakeNames(const char* p, size_t n) {
     std::vector<std::string> folded;
-    for (size_t i = 0, start = 0; i < count; start = ends[i++] + 1) {
-      std::string name = Decode(p + start, ends[i] - start);
+    size_t fields = 0;
+    for (size_t start = 0; n > 0 && start <= n; ++fields) {
+      const char* tab = static_cast<const char*>(std::memchr(p + start, '\t', n - start));
+      size_t stop = tab ? static_cast<size_t>(tab - p) : n;
+      std::string name = Decode(p + start, stop - start);
       std::string key = host::FoldFieldName(name);
       // The recordset refuses empty and repeated names; such a column is not created.
       if (!name.empty() && std::find(folded.begin(), folded.end(), key) == folded.end()) {
         folded.push_back(std::move(key));
         names_.push_back(std::move(name));
       }
+      start = stop + 1;
     }
-    max_fields_ = std::max(max_fields_, count);
+    max_fields_ = std::max(max_fields_, fields);
     limit_ = names_.size();
   }
 
@@ -202,7 +209,6 @@ class TableBuilder {
   size_t max_fields_ = 0;
   size_t limit_ = static_cast<size_t>(-1);
   std::vector<std::string> names_;
-  std::vector<uint32_t> ends_;
   std::string scratch_;
   host::RowTable rows_;
 };
@@ -225,72 +231,72 @@ size_t DroppedLength(const char* p, size_t available, TextEncoding encoding) {
   return want;
 }
 
+// Bits set in a 16-bit mask. Plain arithmetic: the processor's own instruction is not part of
+// the baseline instruction set, and the library fallback costs a call per block.
+inline size_t CountBits16(uint32_t x) {
+  x = x - ((x >> 1) & 0x5555u);
+  x = (x & 0x3333u) + ((x >> 2) & 0x3333u);
+  x = (x + (x >> 4)) & 0x0F0Fu;
+  return (x + (x >> 8)) & 0x1Fu;
+}
+
 // Finds the complete lines in base[pos, have) in one pass over the bytes, sixteen at a time:
-// TABs and CRs give the field ends, and a line holding bytes above 0x7F is checked for UTF-8.
-// Each line goes to the builder with the ends of its fields. Returns where the first incomplete
-// line starts (`have` when everything was used).
+// CRs end the lines, TABs are counted, and a line holding bytes above 0x7F is checked for UTF-8.
+// Returns where the first incomplete line starts (`have` when everything was used).
 size_t ScanLines(const char* base, size_t pos, size_t have, bool eof, TextEncoding encoding,
-                 TableBuilder& builder, std::vector<uint32_t>& ends) {
+                 TableBuilder& builder) {
   bool utf8 = encoding == TextEncoding::kUtf8;
   size_t line = pos;
-  uint32_t* end = ends.data();
-  size_t count = 0;
-  size_t capacity = ends.size();
+  size_t tabs = 0;               // in the current line so far
   size_t first_high = SIZE_MAX;  // where the current line's first byte above 0x7F is
-  size_t i = pos;
-  while (i < have) {
-    uint32_t mask = 0;
-    uint32_t crs = 0;
+  for (size_t i = pos; i < have;) {
+    uint32_t tab = 0;
+    uint32_t cr = 0;
     uint32_t high = 0;
     size_t width = std::min<size_t>(16, have - i);
 #if defined(__SSE2__)
     if (width == 16) {
       __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i));
-      __m128i cr = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'));
-      __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')), cr);
-      mask = static_cast<uint32_t>(_mm_movemask_epi8(hits));
-      crs = static_cast<uint32_t>(_mm_movemask_epi8(cr));
+      tab = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t'))));
+      cr = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'))));
       high = static_cast<uint32_t>(_mm_movemask_epi8(bytes));
     } else
 #endif
     {
       for (size_t k = 0; k < width; ++k) {
-        char c = base[i + k];
-        if (c == '\t' || c == '\r') mask |= 1u << k;
-        if (c == '\r') crs |= 1u << k;
-        if (static_cast<unsigned char>(c) >= 0x80) high |= 1u << k;
+        unsigned char c = static_cast<unsigned char>(base[i + k]);
+        if (c == '\t') tab |= 1u << k;
+        if (c == '\r') cr |= 1u << k;
+        if (c >= 0x80) high |= 1u << k;
       }
     }
-    if (high != 0 && first_high == SIZE_MAX) {
-      uint32_t in_line = line > i ? high & ~((1u << (line - i)) - 1) : high;
-      if (in_line) first_high = i + static_cast<size_t>(__builtin_ctz(in_line));
-    }
-    while (mask) {
-      unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
+    while (cr) {
+      unsigned bit = static_cast<unsigned>(__builtin_ctz(cr));
+      uint32_t before = (1u << bit) - 1;
       size_t at = i + bit;
-      mask &= mask - 1;
-      if (count == capacity) {
-        capacity = std::max<size_t>(64, capacity * 2);
-        ends.resize(capacity);
-        end = ends.data();
+      if ((high & before) && first_high == SIZE_MAX) {
+        first_high = i + static_cast<size_t>(__builtin_ctz(high & before));
       }
-      end[count++] = static_cast<uint32_t>(at - line);
-      if (!((crs >> bit) & 1)) continue;  // a TAB
       size_t after = at + 1;
       size_t dropped = after < have ? DroppedLength(base + after, have - after, encoding) : 0;
       if (!eof && (after == have || after + dropped > have)) return line;  // wait for more
       if (utf8 && first_high < at && !IsValidUtf8(base + first_high, at - first_high)) {
         throw NotUtf8();
       }
-      builder.Line(base + line, at - line, end, count);
-      count = 0;
+      builder.Line(base + line, at - line, tabs + CountBits16(tab & before));
       line = std::min(after + dropped, have);
-      // The dropped character may itself be a TAB or CR: skip what lies before the next line.
+      tabs = 0;
       first_high = SIZE_MAX;
       if (line >= i + width) break;
-      mask &= ~((1u << (line - i)) - 1);
-      uint32_t rest = high & ~((1u << (line - i)) - 1);
-      if (rest) first_high = i + static_cast<size_t>(__builtin_ctz(rest));
+      // The dropped character may itself be a TAB or CR: only what follows it counts.
+      uint32_t rest = ~((1u << (line - i)) - 1);
+      tab &= rest;
+      cr &= rest;
+      high &= rest;
+    }
+    if (line < i + width) {
+      tabs += CountBits16(tab);
+      if (high && first_high == SIZE_MAX) first_high = i + static_cast<size_t>(__builtin_ctz(high));
     }
     i = std::max(i + width, line);
   }
@@ -354,7 +360,6 @@ std::unique_ptr<host::ClientRecordset> TextFile::ReadRecordset(bool first_row_fi
       off_t offset = 0;
       bool eof = false;
       bool at_start = true;
-      std::vector<uint32_t> ends;
       while (!eof) {
         if (have == buffer.size()) buffer.resize(buffer.size() * 2);  // a line longer than a block
         ssize_t got = ::pread(fd_, buffer.data() + have, buffer.size() - have, offset);
@@ -372,7 +377,7 @@ std::unique_ptr<host::ClientRecordset> TextFile::ReadRecordset(bool first_row_fi
           if (have >= 3 && std::memcmp(buffer.data(), "\xEF\xBB\xBF", 3) == 0) pos = 3;
         }
         const char* base = buffer.data();
-        pos = ScanLines(base, pos, have, eof, encoding, builder, ends);
+        pos = ScanLines(base, pos, have, eof, encoding, builder);
         if (eof) {
           // The last line needs no line end, but an empty one or a lone LF is no line.
           size_t rest = have - pos;

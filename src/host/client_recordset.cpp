@@ -121,15 +121,15 @@ char* RowTable::Allocate(size_t bytes) {
 
 namespace {
 // Row header: the cell count, and two layout flags.
-constexpr uint32_t kSeparatedRow = 0x80000000u;  // cells are separated by one byte
-constexpr uint32_t kNarrowEnds = 0x40000000u;    // cell ends are 16-bit
+constexpr uint32_t kTabLine = 0x80000000u;     // a TAB-separated line, not cells
+constexpr uint32_t kNarrowEnds = 0x40000000u;  // cell ends are 16-bit
 constexpr uint32_t kCountMask = 0x3FFFFFFFu;
 constexpr uint32_t kWideNull = 0x80000000u;
 constexpr uint16_t kNarrowNull = 0x8000u;
 constexpr size_t kNarrowLimit = 0x8000u;
 }  // namespace
 
-void RowTable::StoreRow(std::string_view text, const uint32_t* ends, size_t count, bool separated) {
+void RowTable::StoreRow(std::string_view text, const uint32_t* ends, size_t count) {
   if (text.size() >= kWideNull || count > kCountMask) {
     throw Error(kErrInvalidArgument, kSource, "A row holds more than 2 GB of text.");
   }
@@ -137,17 +137,10 @@ void RowTable::StoreRow(std::string_view text, const uint32_t* ends, size_t coun
   size_t width = narrow ? sizeof(uint16_t) : sizeof(uint32_t);
   size_t header = sizeof(uint32_t) + width * count;
   char* block = Allocate(header + text.size());
-  uint32_t head =
-      static_cast<uint32_t>(count) | (separated ? kSeparatedRow : 0) | (narrow ? kNarrowEnds : 0);
+  uint32_t head = static_cast<uint32_t>(count) | (narrow ? kNarrowEnds : 0);
   std::memcpy(block, &head, sizeof head);
   char* out = block + sizeof head;
-  if (narrow && separated) {
-    // Cells of a delimited line are never null: a plain narrowing copy.
-    for (size_t i = 0; i < count; ++i) {
-      uint16_t end = static_cast<uint16_t>(ends[i]);
-      std::memcpy(out + i * sizeof end, &end, sizeof end);
-    }
-  } else if (narrow) {
+  if (narrow) {
     for (size_t i = 0; i < count; ++i) {
       uint16_t end = static_cast<uint16_t>(ends[i] & ~kWideNull);
       if (ends[i] & kWideNull) end |= kNarrowNull;
@@ -175,7 +168,7 @@ void RowTable::AddNull() {
 }
 
 void RowTable::EndRow() {
-  StoreRow(pending_text_, pending_ends_.data(), pending_ends_.size(), false);
+  StoreRow(pending_text_, pending_ends_.data(), pending_ends_.size());
   DiscardRow();
 }
 
@@ -184,8 +177,17 @@ void RowTable::DiscardRow() {
   pending_ends_.clear();
 }
 
-void RowTable::AddSeparatedRow(std::string_view text, const uint32_t* ends, size_t count) {
-  StoreRow(text, ends, count, true);
+void RowTable::AddTabLine(std::string_view line, size_t count) {
+  if (line.size() >= kWideNull || count > kCountMask) {
+    throw Error(kErrInvalidArgument, kSource, "A row holds more than 2 GB of text.");
+  }
+  char* block = Allocate(2 * sizeof(uint32_t) + line.size());
+  uint32_t head = static_cast<uint32_t>(count) | kTabLine;
+  uint32_t length = static_cast<uint32_t>(line.size());
+  std::memcpy(block, &head, sizeof head);
+  std::memcpy(block + sizeof head, &length, sizeof length);
+  if (!line.empty()) std::memcpy(block + 2 * sizeof(uint32_t), line.data(), line.size());
+  rows_.push_back(block);
 }
 
 void RowTable::AppendRow(const std::vector<FieldValue>& values) {
@@ -226,6 +228,19 @@ std::optional<std::string_view> RowTable::Cell(size_t row, size_t column) const 
   std::memcpy(&head, block, sizeof head);
   size_t count = head & kCountMask;
   if (column >= count) return std::nullopt;
+  if (head & kTabLine) {
+    uint32_t length;
+    std::memcpy(&length, block + sizeof head, sizeof length);
+    const char* begin = block + 2 * sizeof(uint32_t);
+    const char* end = begin + length;
+    // Lines are short: a plain walk beats a library search call per TAB.
+    for (size_t skipped = 0; skipped < column; ++begin) {
+      if (*begin == '\t') ++skipped;
+    }
+    const char* stop = begin;
+    while (stop < end && *stop != '\t') ++stop;
+    return std::string_view(begin, static_cast<size_t>(stop - begin));
+  }
   const char* ends = block + sizeof head;
   const char* text;
   uint32_t begin = 0;
@@ -249,7 +264,6 @@ std::optional<std::string_view> RowTable::Cell(size_t row, size_t column) const 
     }
     text = ends + count * sizeof(uint32_t);
   }
-  if (column > 0 && (head & kSeparatedRow)) ++begin;
   return std::string_view(text + begin, end - begin);
 }
 

@@ -42,12 +42,16 @@ std::string_view Utf8Prefix(std::string_view text, size_t max_chars);
 // Latin-1, Greek and Cyrillic letters).
 std::string FoldFieldName(std::string_view name);
 
-// Rows of text values, packed. Each row is one block inside a large chunk of memory: a header
-// (cell count and layout flags), the end offset of every cell and the cells' bytes. Offsets are
-// 16-bit for rows of less than 32 KB of text, 32-bit otherwise; the top bit of an offset marks a
-// null. A row read from a delimited line keeps the line as it is, separators included, so storing
-// it is one copy. Rows may have fewer cells than the recordset has fields; the missing ones read
-// as null. Values are cut to kMaxFieldSize characters when stored.
+// Rows of text values, packed. Each row is one block inside a large chunk of memory, in one of
+// two layouts:
+// - cells: a header (cell count and layout flags), the end offset of every cell and the cells'
+//   bytes. Offsets are 16-bit for rows of less than 32 KB of text, 32-bit otherwise; the top bit
+//   of an offset marks a null.
+// - a TAB-separated line kept as it is: the header, the line's length and its bytes. A cell is
+//   found when it is read, by counting TABs; a line holds no more than a few dozen bytes per
+//   cell, so that costs less than storing offsets for every cell of a million-line file.
+// Rows may have fewer cells than the recordset has fields; the missing ones read as null. Values
+// are cut to kMaxFieldSize characters when stored.
 class RowTable {
  public:
   RowTable() = default;
@@ -66,10 +70,10 @@ class RowTable {
   // Drops the cells added since the last EndRow.
   void DiscardRow();
 
-  // The bulk path for delimited text: `text` holds the cells separated by one byte each, and
-  // `ends[i]` is where cell i ends within `text`. The caller guarantees that no cell is longer
-  // than kMaxFieldSize characters (so nothing needs cutting). `ends` may be empty (no cells).
-  void AddSeparatedRow(std::string_view text, const uint32_t* ends, size_t count);
+  // The bulk path for text files: a line whose first `count` cells, separated by TABs, are the
+  // row (an empty line with count 0 has none; text after the count-th cell is never read). The
+  // caller guarantees that no cell is longer than kMaxFieldSize characters: nothing is cut.
+  void AddTabLine(std::string_view line, size_t count);
 
   void AppendRow(const std::vector<FieldValue>& values);
   // Rewrites a row; the old block stays unused until the table goes.
@@ -85,7 +89,7 @@ class RowTable {
 
  private:
   char* Allocate(size_t bytes);
-  void StoreRow(std::string_view text, const uint32_t* ends, size_t count, bool separated);
+  void StoreRow(std::string_view text, const uint32_t* ends, size_t count);
 
   struct ChunkDeleter {
     size_t size;

@@ -187,18 +187,20 @@ TEST(ClientRecordsetTest, LoadTakesAWholeTableWithShortRows) {
   EXPECT_EQ(rs.Fields().Item("A").Value(), std::nullopt);
 }
 
-TEST(RowTableTest, SeparatedRowsKeepTheirCellsApart) {
+TEST(RowTableTest, TabLinesAreSplitWhenRead) {
   RowTable table;
-  std::string line = "ab\t\tcde";
-  uint32_t ends[] = {2, 3, 7};
-  table.AddSeparatedRow(line, ends, 3);
-  table.AddSeparatedRow("", nullptr, 0);
-  ASSERT_EQ(table.size(), 2u);
+  table.AddTabLine("ab\t\tcde", 3);
+  table.AddTabLine("", 0);
+  table.AddTabLine("x\ty", 1);  // only the first cell has a column
+  ASSERT_EQ(table.size(), 3u);
   EXPECT_EQ(table.Cell(0, 0), "ab");
   EXPECT_EQ(table.Cell(0, 1), "");
   EXPECT_EQ(table.Cell(0, 2), "cde");
   EXPECT_EQ(table.Cell(0, 3), std::nullopt);
   EXPECT_EQ(table.CellCount(1), 0u);
+  EXPECT_EQ(table.Cell(1, 0), std::nullopt);
+  EXPECT_EQ(table.Cell(2, 0), "x");
+  EXPECT_EQ(table.Cell(2, 1), std::nullopt);
 }
 
 TEST(RowTableTest, WideRowsAndNullsSurviveBothOffsetWidths) {
