@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <map>
 #include <random>
 #include <set>
@@ -35,44 +36,54 @@ bool EndsWithRels(const std::string& name) {
 }
 
 // Copies `from` to `to` with the parts it owns; `copies` maps original parts (lower case) to
-// their copies so that links between copied parts (notes -> slide) follow.
+// their copies so that links between copied parts (notes -> slide) follow. Work is queued, not
+// recursed, so a long chain of parts in a hostile file cannot exhaust the stack.
 void CopyOwned(Package& package, const std::string& from, const std::string& to,
                std::map<std::string, std::string>& copies) {
   package.CopyPart(from, to);
-  std::vector<Relationship> rels = package.Rels(from);
-  if (rels.empty()) return;
-  pugi::xml_document& doc =
-      package.CreateXml(Package::RelsPartOf(to), package.ReadBytes(Package::RelsPartOf(from)), "");
-  for (pugi::xml_node node : doc.document_element().children("Relationship")) {
-    if (std::string(node.attribute("TargetMode").value()) == "External") continue;
-    Relationship rel{node.attribute("Id").value(), node.attribute("Type").value(),
-                     node.attribute("Target").value(), false};
-    std::string target = Package::ResolveTarget(from, rel.target);
-    std::string key = LowerAscii(target);
-    std::string new_target;
-    if (auto it = copies.find(key); it != copies.end()) {
-      new_target = it->second;
-    } else if (IsOwnedKind(rel.Kind()) && package.Has(target)) {
-      new_target = FreeNameLike(package, target);
-      copies[key] = new_target;
-      CopyOwned(package, target, new_target, copies);
-    } else {
-      new_target = target;
+  std::deque<std::pair<std::string, std::string>> pending{{from, to}};
+  while (!pending.empty()) {
+    auto [source, copy] = pending.front();
+    pending.pop_front();
+    if (package.Rels(source).empty()) continue;
+    pugi::xml_document& doc = package.CreateXml(Package::RelsPartOf(copy),
+                                                package.ReadBytes(Package::RelsPartOf(source)), "");
+    for (pugi::xml_node node : doc.document_element().children("Relationship")) {
+      if (std::string(node.attribute("TargetMode").value()) == "External") continue;
+      Relationship rel{node.attribute("Id").value(), node.attribute("Type").value(),
+                       node.attribute("Target").value(), false};
+      std::string target = Package::ResolveTarget(source, rel.target);
+      std::string key = LowerAscii(target);
+      std::string new_target = target;
+      if (auto it = copies.find(key); it != copies.end()) {
+        new_target = it->second;
+      } else if (IsOwnedKind(rel.Kind()) && package.Has(target)) {
+        // Copied at once, so the next free name is really free.
+        new_target = FreeNameLike(package, target);
+        copies[key] = new_target;
+        package.CopyPart(target, new_target);
+        pending.emplace_back(target, new_target);
+      }
+      node.attribute("Target").set_value(Package::RelativeTarget(copy, new_target).c_str());
     }
-    node.attribute("Target").set_value(Package::RelativeTarget(to, new_target).c_str());
   }
 }
 
 // The parts `part` owns, transitively, leaving out those in `keep`.
 void CollectOwned(Package& package, const std::string& part, const std::set<std::string>& keep,
                   std::set<std::string>& out) {
-  for (const Relationship& rel : package.Rels(part)) {
-    if (rel.external || !IsOwnedKind(rel.Kind())) continue;
-    std::string target = Package::ResolveTarget(part, rel.target);
-    std::string key = LowerAscii(target);
-    if (keep.count(key) || out.count(key) || !package.Has(target)) continue;
-    out.insert(key);
-    CollectOwned(package, target, keep, out);
+  std::vector<std::string> pending{part};
+  while (!pending.empty()) {
+    std::string source = std::move(pending.back());
+    pending.pop_back();
+    for (const Relationship& rel : package.Rels(source)) {
+      if (rel.external || !IsOwnedKind(rel.Kind())) continue;
+      std::string target = Package::ResolveTarget(source, rel.target);
+      std::string key = LowerAscii(target);
+      if (keep.count(key) || out.count(key) || !package.Has(target)) continue;
+      out.insert(key);
+      pending.push_back(target);
+    }
   }
 }
 
