@@ -10,6 +10,10 @@ struct RangeCase {
   CellRange range;
 };
 
+void PrintTo(const RangeCase& c, std::ostream* os) {
+  *os << '"' << c.text << '"';
+}
+
 class ParseRangeTest : public ::testing::TestWithParam<RangeCase> {};
 
 TEST_P(ParseRangeTest, AcceptsTheFormsAuthorsType) {

@@ -191,6 +191,10 @@ struct GeneralCase {
   const char* text;
 };
 
+void PrintTo(const GeneralCase& c, std::ostream* os) {
+  *os << c.value;
+}
+
 class GeneralTest : public ::testing::TestWithParam<GeneralCase> {};
 
 TEST_P(GeneralTest, FitsElevenCharacters) {
