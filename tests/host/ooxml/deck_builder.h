@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "host/ooxml/package_check.h"
+
 namespace vintrel::ooxml::testing {
 
 struct SlideLayout {
@@ -43,11 +45,7 @@ std::vector<std::string> EntryNames(const std::string& package_path);
 // The stored (compressed) bytes of an entry, for checking that a part was copied untouched.
 std::string RawEntry(const std::string& package_path, const std::string& entry);
 
-// What would make the host offer to repair the package: parts without a content type,
-// overrides for missing parts, relationships to missing parts or with duplicate ids, r:id
-// references without a relationship, duplicate or out-of-range slide ids, duplicate shape ids
-// on a slide, malformed XML. Empty when the package is sound.
-std::vector<std::string> PackageProblems(const std::string& package_path);
+using ooxml::PackageProblems;
 
 }  // namespace vintrel::ooxml::testing
 

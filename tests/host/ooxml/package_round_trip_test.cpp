@@ -110,5 +110,33 @@ TEST(PackageRoundTrip, FailedSaveLeavesTheOriginalUntouched) {
   EXPECT_FALSE(presentation->Saved());
 }
 
+TEST(PackageCheck, FindsWhatWouldMakeTheHostRepairAFile) {
+  testing::DeckLayout layout;
+  layout.slides.resize(1);
+  layout.slides[0].shapes = testing::TextBox(2, "A", "a") + testing::TextBox(2, "B", "b") +
+                            "<p:pic><p:blipFill><a:blip r:embed=\"rId9\"/></p:blipFill></p:pic>";
+  layout.slides[0].rels =
+      "<Relationship Id=\"rId4\" Type=\"t\" Target=\"../media/gone.png\"/>"
+      "<Relationship Id=\"rId4\" Type=\"t\" Target=\"http://x\" TargetMode=\"External\"/>";
+  layout.extra_parts = {{"ppt/media/extra.bin", "x"}};
+  layout.extra_content_types =
+      "<Override PartName=\"/ppt/absent.xml\" ContentType=\"application/xml\"/>";
+  TempDir dir;
+  std::string path = dir.Write("faulty.pptx", testing::BuildDeck(layout));
+  std::vector<std::string> problems = testing::PackageProblems(path);
+  std::string all;
+  for (const std::string& problem : problems) all += problem + "\n";
+  for (const char* expected :
+       {"override for missing part ppt/absent.xml", "no content type for ppt/media/extra.bin",
+        "rId4 names missing part ppt/media/gone.png", "duplicate id rId4",
+        "r:embed=\"rId9\" has no relationship", "duplicate shape id 2"}) {
+    EXPECT_NE(all.find(expected), std::string::npos) << expected << "\n" << all;
+  }
+  EXPECT_EQ(problems.size(), 6u) << all;
+  EXPECT_EQ(testing::PackageProblems(dir.Write("junk.pptx", "junk")).size(), 1u);
+  EXPECT_EQ(testing::PackageProblems(FixturePath("pptx/poi-pie-chart.pptx")),
+            std::vector<std::string>());
+}
+
 }  // namespace
 }  // namespace vintrel::ooxml

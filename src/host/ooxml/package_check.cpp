@@ -1,0 +1,117 @@
+#include "host/ooxml/package_check.h"
+
+#include <pugixml.hpp>
+#include <set>
+
+#include "host/error.h"
+#include "host/ooxml/package.h"
+#include "host/ooxml/xml_util.h"
+#include "host/ooxml/zip_archive.h"
+
+namespace vintrel::ooxml {
+
+std::vector<std::string> PackageProblems(const std::string& package_path) {
+  std::vector<std::string> problems;
+  std::unique_ptr<ZipArchive> archive;
+  try {
+    archive = ZipArchive::Open(package_path);
+  } catch (const Error& error) {
+    return {error.description()};
+  }
+  std::vector<std::string> names = archive->Names();
+  std::set<std::string> parts;
+  for (const std::string& name : names) parts.insert(LowerAscii(name));
+  auto load = [&](const std::string& name, pugi::xml_document& doc) {
+    std::string why = archive->Has(name) ? ParseXml(doc, archive->Read(name)) : "missing";
+    if (!why.empty()) problems.push_back(name + ": " + why);
+    return why.empty();
+  };
+  pugi::xml_document types;
+  if (!load("[Content_Types].xml", types)) return problems;
+  std::set<std::string> defaults, overrides;
+  for (pugi::xml_node d : types.document_element().children("Default")) {
+    defaults.insert(LowerAscii(d.attribute("Extension").value()));
+  }
+  for (pugi::xml_node o : types.document_element().children("Override")) {
+    std::string part = LowerAscii(std::string(o.attribute("PartName").value()).substr(1));
+    overrides.insert(part);
+    if (!parts.count(part)) problems.push_back("override for missing part " + part);
+  }
+  for (const std::string& name : names) {
+    if (name == "[Content_Types].xml" || name.back() == '/') continue;
+    size_t dot = name.rfind('.');
+    std::string extension = dot == std::string::npos ? "" : LowerAscii(name.substr(dot + 1));
+    if (!overrides.count(LowerAscii(name)) && !defaults.count(extension)) {
+      problems.push_back("no content type for " + name);
+    }
+  }
+  for (const std::string& name : names) {
+    if (name.size() < 5 || name.substr(name.size() - 5) != ".rels") continue;
+    size_t marker = name.rfind("_rels/");
+    std::string source =
+        name.substr(0, marker) + name.substr(marker + 6, name.size() - marker - 6 - 5);
+    if (!source.empty() && !parts.count(LowerAscii(source))) {
+      problems.push_back("relationships of missing part " + source);
+      continue;
+    }
+    pugi::xml_document rels;
+    if (!load(name, rels)) continue;
+    std::set<std::string> ids;
+    for (pugi::xml_node rel : rels.document_element().children("Relationship")) {
+      std::string id = rel.attribute("Id").value();
+      if (!ids.insert(id).second) problems.push_back(name + ": duplicate id " + id);
+      if (std::string(rel.attribute("TargetMode").value()) == "External") continue;
+      std::string target = Package::ResolveTarget(source, rel.attribute("Target").value());
+      if (!parts.count(LowerAscii(target))) {
+        problems.push_back(name + ": " + id + " names missing part " + target);
+      }
+    }
+    std::string lower = LowerAscii(source);
+    if (source.empty() || lower.size() < 4 || lower.substr(lower.size() - 4) != ".xml") continue;
+    pugi::xml_document doc;
+    if (!load(source, doc)) continue;
+    doc.document_element().find_node([&](pugi::xml_node n) {
+      for (pugi::xml_attribute a : n.attributes()) {
+        std::string attribute = a.name();
+        if ((attribute == "r:id" || attribute == "r:embed" || attribute == "r:link" ||
+             attribute == "r:pict") &&
+            *a.value() != '\0' && !ids.count(a.value())) {
+          problems.push_back(source + ": " + attribute + "=\"" + a.value() +
+                             "\" has no relationship");
+        }
+      }
+      return false;
+    });
+  }
+  for (const std::string& name : names) {
+    if (name.rfind("ppt/slides/slide", 0) != 0 || name.find("_rels") != std::string::npos) continue;
+    pugi::xml_document slide;
+    if (!load(name, slide)) continue;
+    std::set<std::string> shape_ids;
+    slide.document_element().child("p:cSld").child("p:spTree").find_node([&](pugi::xml_node n) {
+      bool in_fallback = false;  // the fallback repeats the chosen branch's ids
+      for (pugi::xml_node up = n.parent(); up; up = up.parent()) {
+        in_fallback = in_fallback || std::string(up.name()) == "mc:Fallback";
+      }
+      if (std::string(n.name()) == "p:cNvPr" && !in_fallback &&
+          !shape_ids.insert(n.attribute("id").value()).second) {
+        problems.push_back(name + ": duplicate shape id " + n.attribute("id").value());
+      }
+      return false;
+    });
+  }
+  pugi::xml_document presentation;
+  if (load("ppt/presentation.xml", presentation)) {
+    std::set<unsigned long long> slide_ids;
+    for (pugi::xml_node id :
+         presentation.document_element().child("p:sldIdLst").children("p:sldId")) {
+      unsigned long long value = id.attribute("id").as_ullong();
+      if (value < 256 || value >= 2147483648ull || !slide_ids.insert(value).second) {
+        problems.push_back("bad or duplicate slide id " + std::to_string(value));
+      }
+    }
+  }
+  return problems;
+}
+
+}  // namespace vintrel::ooxml
