@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "host/error.h"
@@ -153,9 +152,16 @@ std::string ReadWholeFile(const std::string& path, const std::string& what,
     throw Error(kErrUnspecified, kSource,
                 what + " cannot be opened: " + std::string(std::strerror(error)));
   }
+  // The size may change under a writer: read what is there, in blocks, up to the limit.
   std::string bytes;
   bytes.reserve(static_cast<size_t>(info.st_size));
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  char block[1 << 16];
+  while (in.read(block, sizeof block) || in.gcount() > 0) {
+    bytes.append(block, static_cast<size_t>(in.gcount()));
+    if (bytes.size() > limits.max_file_bytes) {
+      throw Error(kErrUnspecified, kSource, what + " is larger than the reader accepts");
+    }
+  }
   if (in.bad()) throw Error(kErrUnspecified, kSource, what + " cannot be read to its end");
   return bytes;
 }

@@ -130,6 +130,11 @@ TEST_F(WorkbookReaderTest, PartsThatExpandTooFarAreRefused) {
   Error error = ErrorOf([&] { book->Sheets(1).Range("A1"); });
   EXPECT_THAT(error.description(), AllOf(HasSubstr("expands to more than"), HasSubstr("unsafe")));
 
+  ReaderLimits tiny;
+  tiny.max_file_bytes = 1000;
+  WorkbookReaderApplication small_files(tiny);
+  EXPECT_THAT(ErrorOf([&] { small_files.Open(path, {}); }).description(), HasSubstr("larger than"));
+
   limits.max_part_bytes = 4 << 20;
   limits.max_total_bytes = 2 << 20;
   WorkbookReaderApplication twice(limits);
