@@ -161,7 +161,6 @@ std::string NewGuid() {
 }  // namespace
 
 // ---- number helpers
-// -------------------------------------------------------------------------------
 
 std::string FormatNumber(double value) {
   char buffer[64];
@@ -210,7 +209,6 @@ std::string ColumnLetters(int column) {
 }
 
 // ---- cells and columns
-// ----------------------------------------------------------------------------
 
 class ChartObject::Cell : public host::DataSheetCell {
  public:
@@ -246,7 +244,6 @@ class ChartObject::Column : public host::DataSheetColumn {
 };
 
 // ---- ChartObject
-// ----------------------------------------------------------------------------------
 
 ChartObject::ChartObject(Package& package, std::string chart_part, host::Clipboard* clipboard)
     : package_(package), chart_part_(std::move(chart_part)), clipboard_(clipboard) {
@@ -507,7 +504,6 @@ void ChartObject::Update() {
 }
 
 // ---- the workbook
-// ----------------------------------------------------------------------------------
 
 std::string BuildChartWorkbook(const std::string& sheet_name,
                                const std::vector<std::vector<std::string>>& grid) {

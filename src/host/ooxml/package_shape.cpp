@@ -91,7 +91,7 @@ std::string ReadWholeFile(const std::string& path, bool& ok) {
 
 }  // namespace
 
-// ---- text ---------------------------------------------------------------------------------------
+// ---- text
 
 std::string ShapeTextRange::Text() const {
   return ReadBodyText(shape_.TextBody(false));
@@ -114,7 +114,6 @@ void ShapeTextRange::SetText(const std::string& text) {
 }
 
 // ---- OLE
-// ------------------------------------------------------------------------------------------
 
 ShapeOleFormat::ShapeOleFormat(PackageShape& shape, std::string prog_id)
     : shape_(shape), prog_id_(std::move(prog_id)) {}
@@ -137,7 +136,6 @@ host::GraphChart& ShapeOleFormat::Object() {
 }
 
 // ---- PackageShape
-// ---------------------------------------------------------------------------------
 
 PackageShape::PackageShape(PackageShapes& shapes, pugi::xml_node top)
     : shapes_(shapes),
@@ -399,7 +397,6 @@ host::LinkFormat& PackageShape::LinkFormat() {
 }
 
 // ---- PackageShapes
-// --------------------------------------------------------------------------------
 
 PackageShapes::PackageShapes(PackageSlide& slide) : slide_(slide) {
   for (pugi::xml_node child : Tree().children()) {

@@ -62,7 +62,7 @@ std::string RelatedPart(Package& package, const std::string& part, const char* k
 
 }  // namespace
 
-// ---- SlideTransition --------------------------------------------------------------------------
+// ---- SlideTransition
 
 std::vector<pugi::xml_node> SlideTransition::Copies() const {
   std::vector<pugi::xml_node> out;
@@ -153,7 +153,7 @@ void SlideTransition::SetAdvanceTime(double seconds) {
   }
 }
 
-// ---- PackageSlide -----------------------------------------------------------------------------
+// ---- PackageSlide
 
 PackageSlide::PackageSlide(PackageSlides& slides, std::string part)
     : slides_(slides),
@@ -212,7 +212,7 @@ pugi::xml_node PackageSlide::InheritedTransform(pugi::xml_node placeholder) cons
   return FindPlaceholderTransform(package(), master, placeholder);
 }
 
-// ---- PackageSlides ----------------------------------------------------------------------------
+// ---- PackageSlides
 
 PackageSlides::PackageSlides(PackagePresentation& presentation) : presentation_(presentation) {
   Package& package = presentation.package();
