@@ -8,6 +8,7 @@
 #include "host/error.h"
 #include "host/ooxml/deck_builder.h"
 #include "host/ooxml/package_presentation.h"
+#include "host/ooxml/zip_archive.h"
 #include "testing/temp_dir.h"
 
 namespace vintrel::ooxml {
@@ -108,6 +109,38 @@ TEST(PackageRoundTrip, FailedSaveLeavesTheOriginalUntouched) {
   }
   EXPECT_EQ(vintrel::testing::ReadFile(path), before);
   EXPECT_FALSE(presentation->Saved());
+}
+
+TEST(PackageRoundTrip, MacroDecksAndTemplatesKeepTheirKindAndMacros) {
+  TempDir dir;
+  std::string plain =
+      dir.Write("plain.pptx", testing::BuildDeck(testing::OneSlide(testing::TextBox(2, "A", "a"))));
+  const std::string vba("\xD0\xCF\x11\xE0 macro storage", 18);
+  for (const char* kind : {"application/vnd.ms-powerpoint.presentation.macroEnabled.main+xml",
+                           "application/vnd.openxmlformats-officedocument.presentationml."
+                           "template.main+xml"}) {
+    std::vector<std::pair<std::string, std::string>> parts;
+    for (const std::string& name : EntryNames(plain)) {
+      std::string data = ReadEntry(plain, name);
+      const std::string main_type =
+          "application/vnd.openxmlformats-officedocument.presentationml.presentation.main+xml";
+      if (name == "[Content_Types].xml") {
+        data.replace(data.find(main_type), main_type.size(), kind);
+        data.insert(data.find("</Types>"),
+                    "<Default Extension=\"bin\" ContentType=\"application/"
+                    "vnd.ms-office.vbaProject\"/>");
+      }
+      parts.push_back({name, data});
+    }
+    parts.push_back({"ppt/vbaProject.bin", vba});
+    std::string path = dir.Write("deck.pptm", BuildZip(parts));
+    auto deck = PackagePresentation::Open(path);
+    deck->Slides().Item(1).Shapes().Item(1).TextFrame().TextRange().SetText("changed");
+    deck->Save();
+    EXPECT_EQ(ReadEntry(path, "ppt/vbaProject.bin"), vba);
+    EXPECT_NE(ReadEntry(path, "[Content_Types].xml").find(kind), std::string::npos);
+    EXPECT_EQ(testing::PackageProblems(path), std::vector<std::string>());
+  }
 }
 
 TEST(PackageCheck, FindsWhatWouldMakeTheHostRepairAFile) {
