@@ -93,9 +93,7 @@ bool HasVersionTag(const host::Tags& presentation_tags) {
 }
 
 void EnsureVersionTag(host::Tags& presentation_tags) {
-  if (HasVersionTag(presentation_tags)) return;
-  DeleteTagsWithPrefix(presentation_tags, tag::kVersion);
-  presentation_tags.Add(tag::kVersion, tag::kVersionValue);
+  if (!HasVersionTag(presentation_tags)) presentation_tags.Add(tag::kVersion, tag::kVersionValue);
 }
 
 bool IsLinkedShape(const host::Tags& shape_tags) {
