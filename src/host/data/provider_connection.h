@@ -1,6 +1,10 @@
 // The data-access connection: keeps the connection string, picks the provider when opened
 // (see connection_string.h) and holds the provider's session, which the recordsets opened on it
 // share. Opening waits for the connection on the caller's thread, bounded by ConnectionTimeout.
+//
+// Read-only everywhere: SQLite files are opened read-only; ODBC connections ask for read-only
+// access and, for SQLite, PostgreSQL and MySQL, also tell the database so itself; a connection
+// string naming an SQLite ODBC driver gets NoCreat=1, so a missing file is never created.
 #ifndef VINTREL_HOST_DATA_PROVIDER_CONNECTION_H_
 #define VINTREL_HOST_DATA_PROVIDER_CONNECTION_H_
 
@@ -27,7 +31,8 @@ class ProviderConnection : public Connection {
 
   std::string ConnectionString() const override { return connection_string_; }
   void SetConnectionString(const std::string& text) override;
-  // A user and password given here are added to an ODBC string as UID and PWD.
+  // A user and password given here are added to an ODBC string as UID and PWD (unless it has a
+  // UID already); SQLite files take none.
   void Open(const std::string& user = "", const std::string& password = "",
             int options = command_option::kUnspecified) override;
   int State() const override { return session_ ? object_state::kOpen : object_state::kClosed; }
