@@ -641,7 +641,6 @@ std::string TwoDigits(long long n) {
 }
 
 std::string RenderDateSection(const Section& section, double serial, DateSystem system) {
-  if (system == DateSystem::k1904) serial += k1904Offset;
   // Clock times are cut to the finest unit shown (10:59:59.6 shows as 10:59:59, so a day never
   // ends at 24:00:00); elapsed times and fractions of seconds are rounded to it. Microseconds are
   // rounded first so that a third of a day is 8:00:00. This is how Calc shows them.
@@ -669,7 +668,8 @@ std::string RenderDateSection(const Section& section, double serial, DateSystem 
   const long long unit = 1000000 / units_per_second;
   const bool round = elapsed || section.subsecond_digits > 0;
   long long total = round ? (micros + unit / 2) / unit : micros / unit;
-  long long day = total / units_per_day;
+  // Elapsed times count from the serial itself; calendar days from the 1900 system's day 0.
+  long long day = total / units_per_day + (system == DateSystem::k1904 ? 1462 : 0);
   long long in_day = total % units_per_day;
   long long seconds_in_day = in_day / units_per_second;
   long long sub = in_day % units_per_second;

@@ -114,7 +114,8 @@ TEST_P(CalcOracleTest, FormattedCellsShowWhatCalcShows) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Workbooks, CalcOracleTest,
-                         ::testing::Values("xlsx/formats.xlsx", "xlsx/poi-49273-mixed-formats.xlsx",
+                         ::testing::Values("xlsx/formats.xlsx", "xlsx/formats-1904.xlsx",
+                                           "xlsx/poi-49273-mixed-formats.xlsx",
                                            "xlsx/poi-48962-date1904-currency.xlsx",
                                            "xlsx/poi-Formatting-dates-currency.xlsx",
                                            "xls/poi-27933-date-currency-percent.xls",

@@ -115,6 +115,9 @@ TEST(NumberFormatTest, DateSystem1904CountsFromFirstOfJanuary1904) {
   NumberFormat format("yyyy-mm-dd");
   EXPECT_EQ(format.Format(0, DateSystem::k1904), "1904-01-01");
   EXPECT_EQ(format.Format(37623, DateSystem::k1904), "2007-01-03");
+  // Durations do not depend on where the calendar starts.
+  EXPECT_EQ(NumberFormat("[h]:mm").Format(1.5, DateSystem::k1904), "36:00");
+  EXPECT_EQ(NumberFormat("yyyy-mm-dd hh:mm").Format(1462.5, DateSystem::k1904), "1908-01-02 12:00");
 }
 
 TEST(NumberFormatTest, KnowsWhichCodesAreDates) {
