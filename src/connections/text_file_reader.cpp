@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <vector>
 
 #include "host/error.h"
@@ -327,10 +328,13 @@ TextFile::TextFile(const std::string& path) : path_(path) {
     FailSystem("Cannot open", path, error);
   }
   struct stat info;
-  if (::fstat(fd_, &info) == 0 && S_ISDIR(info.st_mode)) {
+  if (::fstat(fd_, &info) == 0 && !S_ISREG(info.st_mode)) {
+    // A folder cannot be read, and a device or pipe may never end.
     ::close(fd_);
     fd_ = -1;
-    throw Error(kErrPermissionDenied, kSource, "'" + path + "' is a folder, not a text file.");
+    throw Error(kErrPermissionDenied, kSource,
+                "'" + path + "' is " + (S_ISDIR(info.st_mode) ? "a folder" : "not a plain file") +
+                    ", not a text file.");
   }
 }
 
@@ -392,6 +396,8 @@ std::unique_ptr<host::ClientRecordset> TextFile::ReadRecordset(bool first_row_fi
       return builder.Finish();
     } catch (const NotUtf8&) {
       continue;  // read again as Windows-1252
+    } catch (const std::bad_alloc&) {
+      throw Error(kErrUnspecified, kSource, "Not enough memory to read '" + path_ + "'.");
     }
   }
   throw Error(kErrUnspecified, kSource, "Cannot decode '" + path_ + "'.");  // not reached

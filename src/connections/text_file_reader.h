@@ -40,7 +40,8 @@ class TextFile {
   // Opens `path` (a native path; when it is missing and holds backslashes, the same path with
   // slashes is tried) for reading, without locking it against other readers or writers.
   // Throws vintrel::Error: kErrFileNotFound (53) when the file is missing, kErrPathNotFound (76)
-  // when its folder is, kErrPermissionDenied (70) when access is denied or the path is a folder,
+  // when its folder is, kErrPermissionDenied (70) when access is denied or the path is a folder
+  // or anything else but a plain file (a device or a pipe might never end),
   // kErrUnspecified otherwise. The description names the path and the system's reason.
   explicit TextFile(const std::string& path);
   ~TextFile();

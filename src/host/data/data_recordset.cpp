@@ -1,5 +1,7 @@
 #include "host/data/data_recordset.h"
 
+#include <new>
+
 #include "host/data/provider_connection.h"
 
 namespace vintrel::host::data {
@@ -138,9 +140,11 @@ void DataRecordset::Run(const std::string& source, int options) {
   CommandKind kind = KindOf(source, options);
   if (!HasOption(options, command_option::kAsyncExecute)) {
     QueryResult result;
-    {
+    try {
       std::lock_guard<std::mutex> lock(handle->mutex);
       result = handle->session->Execute(source, kind);
+    } catch (const std::bad_alloc&) {
+      throw Error(kErrUnspecified, kSource, "Not enough memory for the rows of '" + source + "'.");
     }
     Load(std::move(result.names), std::move(result.rows));
     return;
