@@ -356,11 +356,15 @@ void ResolveNumberSection(Section& section) {
     }
   }
   if (section.is_fraction) {
-    // A fraction shows no decimal point.
-    for (Token& token : tokens) {
+    // A fraction with decimals is no valid code: the program shows such numbers in General.
+    for (const Token& token : tokens) {
       if (token.kind == Kind::kPoint) {
-        token.kind = Kind::kLiteral;
-        token.text = ".";
+        section.is_fraction = false;
+        section.has_digits = false;
+        section.has_general = true;
+        tokens.clear();
+        AddToken(section, Kind::kGeneral);
+        break;
       }
     }
   }
@@ -459,9 +463,12 @@ Fraction BestFraction(double value, long long max_denominator, long long fixed_d
   result.whole = static_cast<long long>(whole);
   if (fixed_denominator > 0) {
     result.denominator = fixed_denominator;
-    // Halves go to the even numerator, as Calc shows them.
-    result.numerator =
-        static_cast<long long>(std::nearbyint(part * static_cast<double>(fixed_denominator)));
+    // The nearer of the two numerators around the value, the smaller one on a tie, compared in
+    // the value's own terms: 0.95 in tenths is 9/10, since 0.95 lies just below 0.95.
+    double d = static_cast<double>(fixed_denominator);
+    double low = std::floor(part * d);
+    bool up = std::fabs(part - (low + 1) / d) < std::fabs(part - low / d);
+    result.numerator = static_cast<long long>(up ? low + 1 : low);
   } else {
     double best_error = 2;
     for (long long d = 1; d <= max_denominator; ++d) {
@@ -525,6 +532,7 @@ std::string RenderNumberSection(const Section& section, double value, bool minus
     double magnitude = scaled * std::pow(10.0, shift);
     if (!(magnitude < 1e15)) return (minus ? "-" : "") + FormatGeneral(magnitude);
     Fraction f = BestFraction(magnitude, std::max(1LL, max_denominator - 1), fixed, !whole.empty());
+    if (f.whole == 0 && f.numerator == 0) minus = false;  // nothing left to be negative
     out[slash] = "/";
     if (!whole.empty()) {
       std::string whole_digits = f.whole == 0 ? "" : std::to_string(f.whole);
