@@ -670,12 +670,20 @@ std::string RenderDateSection(const Section& section, double serial, DateSystem 
     // one, so 23:59:59.9 of a day in 2026 is already the next midnight.
     int integer_digits = serial >= 1 ? static_cast<int>(std::floor(std::log10(serial))) + 1 : 0;
     double scale = std::pow(10.0, std::clamp(10 - integer_digits, 2, 9));
-    serial = std::round(serial * scale) / scale;
+    double rounded = std::round(serial * scale) / scale;
+    if (rounded < kLastDateSerial + 1) serial = rounded;  // 31 December 9999 stays the last day
   }
   const long long micros = std::llround(serial * 86400.0 * 1e6);
   const long long unit = 1000000 / units_per_second;
-  const bool round = elapsed || section.subsecond_digits > 0;
-  long long total = round ? (micros + unit / 2) / unit : micros / unit;
+  long long total = 0;
+  if (section.subsecond_digits > 0) {
+    // Whole seconds are cut; the fraction is rounded to the digits shown but never carries into
+    // the next second (59.96 shows as 59.9 with one digit).
+    long long fraction = std::min((micros % 1000000 + unit / 2) / unit, units_per_second - 1);
+    total = micros / 1000000 * units_per_second + fraction;
+  } else {
+    total = elapsed ? (micros + unit / 2) / unit : micros / unit;
+  }
   // Elapsed times count from the serial itself; calendar days from the 1900 system's day 0.
   long long day = total / units_per_day + (system == DateSystem::k1904 ? 1462 : 0);
   long long in_day = total % units_per_day;
@@ -744,8 +752,7 @@ std::string RenderDateSection(const Section& section, double serial, DateSystem 
         if (token.text.size() == 5) {
           text += pm ? "PM" : "AM";
         } else {
-          char marker = pm ? token.text[2] : token.text[0];
-          text += marker;
+          text += pm ? 'p' : 'a';  // A/P and a/p alike, as Calc shows them
         }
         break;
       }
@@ -774,7 +781,11 @@ std::string RenderDateSection(const Section& section, double serial, DateSystem 
 
 NumberFormat::NumberFormat(std::string_view code) : code_(code) {
   // An empty code is General, as the program reads it.
-  for (const std::string& part : SplitSections(code.empty() ? "General" : code)) {
+  for (std::string part : SplitSections(code.empty() ? "General" : code)) {
+    // The system's long date and time formats stand in for whatever follows them; here those
+    // are the en-US ones.
+    if (part.find("[$-F800]") != std::string::npos) part = "dddd, mmmm d, yyyy";
+    if (part.find("[$-F400]") != std::string::npos) part = "hh:mm:ss AM/PM";
     Section section = Lex(part);
     if (section.is_date && !section.has_general) {
       ResolveDateSection(section);
@@ -833,7 +844,7 @@ std::string NumberFormat::Format(double value, DateSystem system) const {
   if (section->is_date) {
     // Negative and far-future serials are no dates; the program would fill the cell with #.
     double serial = minus ? -value : value;
-    if (value < 0 || serial > kLastDateSerial) return FormatGeneral(value);
+    if (value < 0 || serial >= kLastDateSerial + 1) return FormatGeneral(value);
     return RenderDateSection(*section, serial, system);
   }
   if (section->has_text && !section->has_digits && !section->has_general) {

@@ -91,14 +91,20 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"m/d/yyyy", 60, "2/29/1900"}, Case{"m/d/yyyy", 59, "2/28/1900"},
                       Case{"m/d/yyyy", 61, "3/1/1900"}, Case{"m/d/yyyy", 1, "1/1/1900"},
                       Case{"m/d/yyyy", 0, "1/0/1900"}, Case{"m/d/yyyy", 2958465, "12/31/9999"},
-                      Case{"m/d/yyyy", 2958466, "2958466"}, Case{"m/d/yyyy", -1, "-1"}));
+                      Case{"m/d/yyyy", 2958466, "2958466"}, Case{"yyyy", 2958465.99999, "9999"},
+                      Case{"yyyy-mm-dd hh:mm", 2958465.99999, "9999-12-31 23:59"},
+                      Case{"[$-F800]dddd\\,\\ mmmm\\ dd\\,\\ yyyy", 61, "Thursday, March 1, 1900"},
+                      Case{"m/d/yyyy", -1, "-1"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Times, FormatTest,
     ::testing::Values(Case{"h:mm", 0.75, "18:00"}, Case{"h:mm AM/PM", 0.75, "6:00 PM"},
                       Case{"h:mm AM/PM", 0, "12:00 AM"}, Case{"h:mm:ss AM/PM", 0.5, "12:00:00 PM"},
-                      Case{"hh:mm a/p", 0.25, "06:00 a"}, Case{"h:mm:ss", 0.999999, "23:59:59"},
-                      Case{"h:mm:ss", 1.0 / 3, "8:00:00"}, Case{"h:mm:ss", 0.45832, "10:59:58"},
+                      Case{"hh:mm a/p", 0.25, "06:00 a"}, Case{"hh:mm A/P", 0.75, "06:00 p"},
+                      Case{"hh:mm:ss.0", 0.0006944, "00:00:59.9"},
+                      Case{"[$-F400]h:mm AM/PM", 0.75, "06:00:00 PM"},
+                      Case{"h:mm:ss", 0.999999, "23:59:59"}, Case{"h:mm:ss", 1.0 / 3, "8:00:00"},
+                      Case{"h:mm:ss", 0.45832, "10:59:58"},
                       Case{"h:mm:ss", 10.0 / 24 + 59.0 / 1440 + 59.6 / 86400, "10:59:59"},
                       Case{"mm:ss", 0.0125, "18:00"}, Case{"mm:ss.0", 1.5 / 86400, "00:01.5"},
                       Case{"[h]:mm:ss", 1.5, "36:00:00"}, Case{"[mm]:ss", 0.05, "72:00"},
@@ -106,7 +112,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"dd/mm/yyyy hh:mm", 39045.0625, "24/11/2006 01:30"},
                       Case{"yyyy-mm-dd hh:mm:ss", 39045.9999, "2006-11-24 23:59:51"},
                       Case{"h\"时\"mm\"分\"ss\"秒\";@", 0.5, "12时00分00秒"},
-                      Case{"mmss.0", 0.00347222, "0500.0"},
+                      Case{"mmss.0", 0.00347222, "0459.9"},
                       Case{"yy-m-d h:m:s", 1234.5678, "03-5-18 13:37:37"},
                       Case{"yyyy-mm-dd hh:mm", 46387.999999, "2027-01-01 00:00"},
                       Case{"[h]:mm", (10 * 3600 + 59 * 60 + 59.6) / 86400, "11:00"},
