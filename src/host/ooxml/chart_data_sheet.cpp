@@ -477,13 +477,27 @@ void ChartObject::Update() {
     }
     SetPoints(num_cache, real ? values : std::vector<std::string>(), true);
 
-    // Categories.
+    // Categories: numbers stay numbers (dates on a date axis, x values of a scatter chart) when
+    // the chart had numeric categories and every new one is a number; otherwise text.
     if (with_categories) {
+      pugi::xml_node old_numbers = ser.child(cat_name).child("c:numRef");
+      std::string category_format = old_numbers.child("c:numCache").child_value("c:formatCode");
+      bool numeric = old_numbers || (scatter && !ser.child(cat_name));
+      for (const std::string& category : categories) {
+        double unused;
+        numeric = numeric && (category.empty() || ParseNumber(category, unused));
+      }
       pugi::xml_node cat = ReplaceChild(ser, cat_name, val);
-      pugi::xml_node str_ref = cat.append_child("c:strRef");
-      str_ref.append_child("c:f").text().set(
+      pugi::xml_node ref = cat.append_child(numeric ? "c:numRef" : "c:strRef");
+      ref.append_child("c:f").text().set(
           (CellRef(ref_sheet, 0, 2) + ":$A$" + std::to_string(points + 1)).c_str());
-      SetPoints(str_ref.append_child("c:strCache"), categories, false);
+      pugi::xml_node cache = ref.append_child(numeric ? "c:numCache" : "c:strCache");
+      if (numeric) {
+        cache.append_child("c:formatCode")
+            .text()
+            .set(category_format.empty() ? "General" : category_format.c_str());
+      }
+      SetPoints(cache, categories, numeric);
     } else {
       ser.remove_child(cat_name);
     }

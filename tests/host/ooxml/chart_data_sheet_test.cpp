@@ -210,6 +210,53 @@ TEST_F(ChartDataSheet, ExtraSeriesTakeTheNextAccentColours) {
   EXPECT_EQ(PackageProblems(path_), std::vector<std::string>());
 }
 
+TEST(ChartCategories, DatesStayNumbersAndTextTurnsTheAxisToText) {
+  const std::string line_chart =
+      "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
+      "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\"><c:chart><c:plotArea>"
+      "<c:lineChart><c:ser><c:idx val=\"0\"/><c:order val=\"0\"/><c:cat><c:numRef><c:f>"
+      "Sheet1!$A$2:$A$2</c:f><c:numCache><c:formatCode>mmm\\-yy</c:formatCode><c:ptCount "
+      "val=\"1\"/><c:pt idx=\"0\"><c:v>45000</c:v></c:pt></c:numCache></c:numRef></c:cat><c:val>"
+      "<c:numRef><c:f>Sheet1!$B$2:$B$2</c:f></c:numRef></c:val><c:smooth val=\"0\"/></c:ser>"
+      "</c:lineChart></c:plotArea></c:chart></c:chartSpace>";
+  testing::DeckLayout layout = testing::OneSlide(
+      "<p:graphicFrame><p:nvGraphicFramePr><p:cNvPr id=\"2\" name=\"Chart\"/>"
+      "<p:cNvGraphicFramePr/><p:nvPr/></p:nvGraphicFramePr><p:xfrm/><a:graphic><a:graphicData "
+      "uri=\"http://schemas.openxmlformats.org/drawingml/2006/chart\"><c:chart xmlns:c=\"http://"
+      "schemas.openxmlformats.org/drawingml/2006/chart\" r:id=\"rId2\"/></a:graphicData>"
+      "</a:graphic></p:graphicFrame>");
+  layout.slides[0].rels =
+      "<Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+      "relationships/chart\" Target=\"../charts/chart1.xml\"/>";
+  layout.extra_parts = {{"ppt/charts/chart1.xml", line_chart}};
+  layout.extra_content_types =
+      "<Override PartName=\"/ppt/charts/chart1.xml\" ContentType=\"application/"
+      "vnd.openxmlformats-officedocument.drawingml.chart+xml\"/>";
+  TempDir dir;
+  std::string path = dir.Write("dates.pptx", testing::BuildDeck(layout));
+  TestClipboard clipboard;
+  auto deck = PackagePresentation::Open(path, &clipboard);
+  host::GraphApplication& graph =
+      deck->Slides().Item(1).Shapes().Item(1).OLEFormat().Object().Application();
+  clipboard.SetText("Month\tSales\r\n45292\t1\r\n45323\t2\r\n");
+  graph.DataSheet().Cells(1, 1).Paste();
+  graph.Update();
+  deck->Save();
+  std::string xml = ReadEntry(path, "ppt/charts/chart1.xml");
+  EXPECT_NE(xml.find("<c:cat><c:numRef><c:f>Sheet1!$A$2:$A$3</c:f><c:numCache><c:formatCode>"
+                     "mmm\\-yy</c:formatCode><c:ptCount val=\"2\"/><c:pt idx=\"0\"><c:v>45292"),
+            std::string::npos)
+      << xml;
+  EXPECT_LT(xml.find("</c:val>"), xml.find("<c:smooth")) << "values keep their place";
+  clipboard.SetText("Month\tSales\r\nJan\t1\r\n");
+  graph.DataSheet().ClearContents();
+  graph.DataSheet().Cells(1, 1).Paste();
+  graph.Update();
+  deck->Save();
+  EXPECT_NE(ReadEntry(path, "ppt/charts/chart1.xml").find("<c:cat><c:strRef>"), std::string::npos);
+  EXPECT_EQ(PackageProblems(path), std::vector<std::string>());
+}
+
 TEST_F(ChartDataSheet, ExcludedColumnsAreLeftOut) {
   Open("poi-pie-chart.pptx");
   host::GraphApplication& graph = Graph(1, 2);
