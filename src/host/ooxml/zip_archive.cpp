@@ -6,6 +6,8 @@
 #include <zip.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
@@ -273,10 +275,18 @@ std::vector<std::string> ZipArchive::Names() const {
   return names;
 }
 
-void ZipArchive::SaveAs(const std::string& target) const {
+void ZipArchive::SaveAs(const std::string& requested) const {
   auto fail = [&](const std::string& why) {
-    throw Error(kErrPermissionDenied, kSource, "cannot save \"" + target + "\": " + why);
+    throw Error(kErrPermissionDenied, kSource, "cannot save \"" + requested + "\": " + why);
   };
+  // Through a symbolic link the file it points to is replaced, and the link stays a link.
+  std::string target = requested;
+  struct stat link_info {};
+  if (::lstat(requested.c_str(), &link_info) == 0 && S_ISLNK(link_info.st_mode)) {
+    char resolved[PATH_MAX];
+    if (::realpath(requested.c_str(), resolved) == nullptr) fail("it is a broken link");
+    target = resolved;
+  }
   struct stat target_info {};
   bool target_exists = ::stat(target.c_str(), &target_info) == 0;
   if (target_exists && S_ISDIR(target_info.st_mode)) fail("it is a folder");
@@ -327,6 +337,10 @@ void ZipArchive::SaveAs(const std::string& target) const {
     fail(reason);
   }
   ::chmod(temp.c_str(), target_exists ? (target_info.st_mode & 07777) : 0644);
+  if (target_exists) {
+    // Keeps the owner when someone with the right to do so saves another user's file.
+    [[maybe_unused]] int ignored = ::chown(temp.c_str(), target_info.st_uid, target_info.st_gid);
+  }
   FlushToDisk(temp);
   if (::rename(temp.c_str(), target.c_str()) != 0) {
     int saved = errno;

@@ -1,6 +1,8 @@
 // Opening and saving real files must give back the same parts; after a change, only the parts
 // the change touched may differ, and the untouched ones are copied still compressed.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -109,6 +111,29 @@ TEST(PackageRoundTrip, FailedSaveLeavesTheOriginalUntouched) {
   }
   EXPECT_EQ(vintrel::testing::ReadFile(path), before);
   EXPECT_FALSE(presentation->Saved());
+}
+
+TEST(PackageRoundTrip, SaveThroughALinkReplacesTheFileItNames) {
+  TempDir dir;
+  std::string real =
+      dir.Write("real.pptx", testing::BuildDeck(testing::OneSlide(testing::TextBox(2, "A", "a"))));
+  std::string link = dir.File("link.pptx");
+  ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
+  auto deck = PackagePresentation::Open(link);
+  deck->Slides().Item(1).Shapes().Item(1).TextFrame().TextRange().SetText("via link");
+  deck->Save();
+  struct stat info {};
+  ASSERT_EQ(::lstat(link.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  EXPECT_EQ(PackagePresentation::Open(real)
+                ->Slides()
+                .Item(1)
+                .Shapes()
+                .Item(1)
+                .TextFrame()
+                .TextRange()
+                .Text(),
+            "via link");
 }
 
 TEST(PackageRoundTrip, MacroDecksAndTemplatesKeepTheirKindAndMacros) {
