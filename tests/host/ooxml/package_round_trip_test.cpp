@@ -1,6 +1,7 @@
 // Opening and saving real files must give back the same parts; after a change, only the parts
 // the change touched may differ, and the untouched ones are copied still compressed.
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
