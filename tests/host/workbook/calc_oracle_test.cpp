@@ -103,6 +103,8 @@ TEST_P(CalcOracleTest, FormattedCellsShowWhatCalcShows) {
       ++compared;
       continue;
     }
+    // Calc gives up on numbers too large for fractions or elapsed times; the reader shows them.
+    if (expected == "#FMT") continue;
     // Calc counts days from 30 December 1899 without the phantom 29 February 1900, so it shows
     // the first two months of 1900 one day off the program the reader stands in for.
     if (cell.value.kind == CellValue::Kind::kDate && cell.value.number < 61) continue;
