@@ -4,6 +4,7 @@
 #include <map>
 
 #include "host/workbook/builtin_formats.h"
+#include "host/workbook/utf8.h"
 
 namespace vintrel::host::workbook {
 
@@ -143,19 +144,6 @@ class CompoundFile {
   std::string mini_stream_;
 };
 
-void AppendUtf8(std::string& out, unsigned code) {
-  if (code < 0x80) {
-    out.push_back(static_cast<char>(code));
-  } else if (code < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  }
-}
-
 // Record payloads joined across CONTINUE records, remembering where each one began: a string
 // that runs over a record boundary starts again with an option byte there.
 class RecordReader {
@@ -194,7 +182,17 @@ class RecordReader {
     for (size_t i = 0; i < count && !AtEnd(); ++i) {
       if (AtBoundary()) wide = U8() & 0x01;
       if (wide) {
-        AppendUtf8(text, U16());
+        unsigned code = U16();
+        if (code >= 0xD800 && code < 0xDC00 && i + 1 < count && !AtBoundary()) {
+          // A pair of UTF-16 surrogates makes one character beyond the basic plane.
+          unsigned low = workbook::U16(data_, pos_);
+          if (low >= 0xDC00 && low < 0xE000) {
+            Skip(2);
+            ++i;
+            code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+          }
+        }
+        AppendUtf8(text, code);
       } else {
         AppendUtf8(text, U8());
       }

@@ -10,6 +10,7 @@
 #include "host/workbook/decimal_digits.h"
 #include "host/workbook/serial_dates.h"
 #include "host/workbook/sheet_scanner.h"
+#include "host/workbook/utf8.h"
 
 namespace vintrel::host::workbook {
 
@@ -85,19 +86,6 @@ struct Relationship {
   std::string type;
   std::string target;  // resolved part name
 };
-
-void AppendUtf8(std::string& out, unsigned code) {
-  if (code < 0x80) {
-    out.push_back(static_cast<char>(code));
-  } else if (code < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  }
-}
 
 // Text of a string item: plain <t>, or the <t> of every rich-text run; phonetic guides (<rPh>)
 // are not part of what the cell shows.
