@@ -69,8 +69,9 @@ XlsFile::XlsFile(const std::string& path, std::string_view bytes, const std::str
   // sheets. Older files, and files those records do not make sense of, go to the library.
   biff_ = ReadBiffWorkbook(bytes);
   if (biff_) {
-    for (const BiffWorkbook::Sheet& sheet : biff_->sheets)
+    for (const BiffWorkbook::Sheet& sheet : biff_->sheets) {
       sheets_.push_back({sheet.name, sheet.type});
+    }
     return;
   }
   int status = freexl_open(path.c_str(), &handle_);
@@ -108,7 +109,8 @@ XlsFile::~XlsFile() {
 }
 
 DateSystem XlsFile::date_system() const {
-  // The library turns dates into calendar text, which the reader counts in the 1900 system.
+  // Own records keep the workbook's serials; the library turns dates into calendar text, which
+  // the reader counts in the 1900 system.
   if (biff_ && biff_->date1904) return DateSystem::k1904;
   return DateSystem::k1900;
 }
