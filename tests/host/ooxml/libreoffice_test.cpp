@@ -99,7 +99,8 @@ TEST(LibreOffice, EveryRealFileSurvivesBroadEdits) {
         "poi-embedded-video.pptx", "poi-missing-blip-fill-mc-transition.pptx", "poi-pie-chart.pptx",
         "poi-stress022-kiosk-loop-timings.pptx", "python-pptx-embedded-xlsx-ole.pptx",
         "shapecrawler-002-hidden-slide-chart.pptx", "shapecrawler-004-hidden-shape.pptx",
-        "shapecrawler-018-tags-chart-ole.pptx"}) {
+        "shapecrawler-018-tags-chart-ole.pptx",
+        "libreoffice-7.4-export-chart-table-hidden-slide.pptx"}) {
     std::string path = dir.File(std::string("edited-") + name);
     auto deck = PackagePresentation::Open(FixturePath(std::string("pptx/") + name), &clipboard);
     deck->Tags().Add("QUENDRA CONNECTION01", "0\tSales\tdata.txt");

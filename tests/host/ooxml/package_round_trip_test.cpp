@@ -37,7 +37,8 @@ const char* const kRealFiles[] = {"openxmlsdk-linkedpicture-url.pptx",
                                   "shapecrawler-002-hidden-slide-chart.pptx",
                                   "shapecrawler-004-hidden-shape.pptx",
                                   "shapecrawler-018-tags-chart-ole.pptx",
-                                  "shapecrawler-035-shape-tags-hidden-slide.pptx"};
+                                  "shapecrawler-035-shape-tags-hidden-slide.pptx",
+                                  "libreoffice-7.4-export-chart-table-hidden-slide.pptx"};
 
 class RealFileRoundTrip : public ::testing::TestWithParam<const char*> {};
 
