@@ -81,8 +81,9 @@ class CompoundFile {
       size_t length = U16(directory_, at + 0x40);
       if (length < 2 || length > 64) continue;
       std::u16string name;
-      for (size_t i = 0; i + 2 < length; i += 2)
+      for (size_t i = 0; i + 2 < length; i += 2) {
         name.push_back(static_cast<char16_t>(U16(directory_, at + i)));
+      }
       if (name != wanted) continue;
       uint32_t start = U32(directory_, at + 0x74);
       uint32_t size = U32(directory_, at + 0x78);
