@@ -133,9 +133,11 @@ void Package::RemovePart(const std::string& part) {
   zip_->Remove(part);
   zip_->Remove(rels);
   pugi::xml_node types = Xml(kContentTypesPart).document_element();
+  // LibreOffice lists relationship parts in the content types too; both entries go.
   for (pugi::xml_node node = types.child("Override"); node;) {
     pugi::xml_node next = node.next_sibling("Override");
-    if (SameName(node.attribute("PartName").value(), "/" + part)) {
+    std::string name = node.attribute("PartName").value();
+    if (SameName(name, "/" + part) || SameName(name, "/" + rels)) {
       types.remove_child(node);
       Touch(kContentTypesPart);
     }
