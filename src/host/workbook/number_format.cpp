@@ -842,10 +842,28 @@ std::string NumberFormat::Format(double value, DateSystem system) const {
   const Section* section = PickSection(value, &minus);
   if (section->tokens.empty()) return "";
   if (section->is_date) {
-    // Negative and far-future serials are no dates; the program would fill the cell with #.
-    double serial = minus ? -value : value;
-    if (value < 0 || serial >= kLastDateSerial + 1) return FormatGeneral(value);
-    return RenderDateSection(*section, serial, system);
+    bool calendar = false;
+    bool elapsed = false;
+    for (const Token& token : section->tokens) {
+      calendar |=
+          token.kind == Kind::kYear || token.kind == Kind::kMonth || token.kind == Kind::kDay;
+      elapsed |= token.kind == Kind::kElapsedHours || token.kind == Kind::kElapsedMinutes ||
+                 token.kind == Kind::kElapsedSeconds;
+    }
+    if (elapsed && !calendar) {
+      // A negative duration shows with its sign: -1 in [h]:mm is -24:00.
+      if (std::fabs(value) >= kLastDateSerial + 1) return FormatGeneral(value);
+      std::string text = RenderDateSection(*section, std::fabs(value), system);
+      return value < 0 ? "-" + text : text;
+    }
+    if (!calendar) {
+      // A clock time shows the time of day of any number: -0.25 is 18:00.
+      return RenderDateSection(*section, value - std::floor(value), system);
+    }
+    // Dates before the first day or after 9999 do not exist; the program would fill the cell
+    // with #, which is no text to pass on.
+    if (value < 0 || value >= kLastDateSerial + 1) return FormatGeneral(value);
+    return RenderDateSection(*section, value, system);
   }
   if (section->has_text && !section->has_digits && !section->has_general) {
     // A text section has no say over numbers: they show in General.

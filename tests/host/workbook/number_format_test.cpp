@@ -94,7 +94,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"m/d/yyyy", 2958466, "2958466"}, Case{"yyyy", 2958465.99999, "9999"},
                       Case{"yyyy-mm-dd hh:mm", 2958465.99999, "9999-12-31 23:59"},
                       Case{"[$-F800]dddd\\,\\ mmmm\\ dd\\,\\ yyyy", 61, "Thursday, March 1, 1900"},
-                      Case{"m/d/yyyy", -1, "-1"}));
+                      Case{"m/d/yyyy", -1, "-1"}, Case{"[h]:mm", -1, "-24:00"},
+                      Case{"h:mm", -0.25, "18:00"}, Case{"hh", 5551234.5, "12"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Times, FormatTest,
