@@ -66,6 +66,10 @@ std::optional<std::string> ZipArchive::Read(const std::string& name) {
   auto found = index_.find(Lower(name));
   if (found == index_.end()) return std::nullopt;
   zip_uint64_t entry = static_cast<zip_uint64_t>(found->second);
+  // A part read again (each Range reads its sheet) does not count twice towards the total.
+  auto counted = counted_.find(found->first);
+  const size_t earlier = counted == counted_.end() ? 0 : counted->second;
+  const size_t others = total_read_ - earlier;
   zip_stat_t stat;
   zip_stat_init(&stat);
   size_t expected = 0;
@@ -73,14 +77,14 @@ std::optional<std::string> ZipArchive::Read(const std::string& name) {
     expected = static_cast<size_t>(std::min<zip_uint64_t>(stat.size, max_part_bytes_));
   }
   auto too_big = [&] {
-    return Error(kErrUnspecified, kSource,
-                 what_ + ": the part " + name + " expands to more than " +
-                     MiB(std::min(max_part_bytes_,
-                                  max_total_bytes_ - std::min(max_total_bytes_, total_read_))) +
-                     "; the file is refused as unsafe");
+    return Error(
+        kErrUnspecified, kSource,
+        what_ + ": the part " + name + " expands to more than " +
+            MiB(std::min(max_part_bytes_, max_total_bytes_ - std::min(max_total_bytes_, others))) +
+            "; the file is refused as unsafe");
   };
   if ((stat.valid & ZIP_STAT_SIZE) &&
-      (stat.size > max_part_bytes_ || stat.size + total_read_ > max_total_bytes_)) {
+      (stat.size > max_part_bytes_ || stat.size + others > max_total_bytes_)) {
     throw too_big();
   }
   zip_file_t* file = zip_fopen_index(archive_, entry, 0);
@@ -102,13 +106,14 @@ std::optional<std::string> ZipArchive::Read(const std::string& name) {
     }
     if (got == 0) break;
     data.append(buffer, static_cast<size_t>(got));
-    if (data.size() > max_part_bytes_ || data.size() + total_read_ > max_total_bytes_) {
+    if (data.size() > max_part_bytes_ || data.size() + others > max_total_bytes_) {
       zip_fclose(file);
       throw too_big();
     }
   }
   zip_fclose(file);
-  total_read_ += data.size();
+  total_read_ = others + data.size();
+  counted_[found->first] = data.size();
   return data;
 }
 

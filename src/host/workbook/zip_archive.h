@@ -33,7 +33,8 @@ class ZipArchive {
   std::string what_;
   size_t max_part_bytes_;
   size_t max_total_bytes_;
-  size_t total_read_ = 0;
+  size_t total_read_ = 0;                  // expanded bytes of distinct parts read so far
+  std::map<std::string, size_t> counted_;  // part -> its size, counted once however often read
   zip* archive_ = nullptr;
   std::map<std::string, long long> index_;  // lower-case name -> entry index
 };
