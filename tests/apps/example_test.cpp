@@ -1,0 +1,458 @@
+// The bundled example, run as a user runs it: a copy of examples/ is opened, saved and opened
+// again with the program, and every linked shape is checked against the data files beside it.
+// Expected values are read from those files (the text file directly, the database with the
+// sqlite3 program, the workbook's sheet with unzip), so editing the data keeps the test true.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "testing/run_program.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char kDeck[] = "sales-board.pptx";
+
+std::string Tool(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  std::stringstream folders(path != nullptr ? path : "/usr/bin:/bin");
+  for (std::string folder; std::getline(folders, folder, ':');) {
+    const fs::path candidate = fs::path(folder) / name;
+    if (access(candidate.c_str(), X_OK) == 0) return candidate.string();
+  }
+  ADD_FAILURE() << name << " is not on PATH (scripts/setup.sh installs it)";
+  return name;
+}
+
+// A copy of examples/ in a fresh folder, and the program run on it with no user settings.
+class ExampleCopy {
+ public:
+  ExampleCopy() {
+    fs::copy(fs::path(VINTREL_SOURCE_DIR) / "examples", folder_.File("examples"),
+             fs::copy_options::recursive);
+  }
+  std::string File(const std::string& relative) const {
+    return folder_.File("examples/" + relative);
+  }
+  ProgramResult Vintrel(const std::vector<std::string>& arguments) const {
+    return RunProgram(
+        VINTREL_PROGRAM, arguments,
+        {{"VINTREL_HOME", folder_.path()}, {"VINTREL_SETTINGS", folder_.File("absent.ini")}});
+  }
+  // One part of a package, through unzip.
+  std::string Part(const std::string& package, const std::string& part) const {
+    // unzip reads names as wildcard patterns, and "[Content_Types].xml" has brackets.
+    std::string pattern;
+    for (char c : part) {
+      if (c == '[' || c == ']' || c == '*' || c == '?') pattern += '\\';
+      pattern += c;
+    }
+    const ProgramResult result = RunProgram(Tool("unzip"), {"-p", package, pattern});
+    EXPECT_EQ(result.exit_code, 0) << part << ": " << result.err;
+    return result.out;
+  }
+
+ private:
+  TempDir folder_;
+};
+
+// ---- the data, read independently of the program
+
+using Table = std::vector<std::map<std::string, std::string>>;  // rows by column name
+
+Table ReadTsv(const std::string& path) {
+  std::ifstream in(path);
+  std::vector<std::vector<std::string>> lines;
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::vector<std::string> fields;
+    std::stringstream split(line);
+    for (std::string field; std::getline(split, field, '\t');) fields.push_back(field);
+    lines.push_back(fields);
+  }
+  Table table;
+  for (size_t row = 1; row < lines.size(); ++row) {
+    std::map<std::string, std::string> record;
+    for (size_t column = 0; column < lines[0].size() && column < lines[row].size(); ++column) {
+      record[lines[0][column]] = lines[row][column];
+    }
+    table.push_back(record);
+  }
+  return table;
+}
+
+Table QueryDatabase(const std::string& database, const std::string& sql) {
+  TempDir scratch;
+  const ProgramResult result =
+      RunProgram(Tool("sqlite3"), {"-header", "-separator", "\t", database, sql});
+  EXPECT_EQ(result.exit_code, 0) << result.err;
+  return ReadTsv(scratch.Write("result.tsv", result.out));
+}
+
+// The cells of one sheet of an .xlsx, by reference ("B2" -> "4000"); shared strings are not
+// used by the example workbook, inline strings and numbers are.
+std::map<std::string, std::string> SheetCells(const ExampleCopy& example,
+                                              const std::string& workbook,
+                                              const std::string& sheet_name) {
+  const std::string book = example.Part(workbook, "xl/workbook.xml");
+  std::smatch match;
+  const std::regex sheet("<sheet [^>]*name=\"" + sheet_name + "\"[^>]*r:id=\"([^\"]+)\"");
+  if (!std::regex_search(book, match, sheet)) {
+    ADD_FAILURE() << "no sheet " << sheet_name;
+    return {};
+  }
+  // Attributes come in any order, and the target may be absolute within the package.
+  const std::string id = match[1];
+  const std::string rels = example.Part(workbook, "xl/_rels/workbook.xml.rels");
+  std::string part;
+  const std::regex relationship("<Relationship [^>]*>");
+  const std::regex target("Target=\"/?([^\"]+)\"");
+  for (std::sregex_iterator it(rels.begin(), rels.end(), relationship), end; it != end; ++it) {
+    const std::string element = it->str();
+    if (element.find("Id=\"" + id + "\"") == std::string::npos) continue;
+    if (std::regex_search(element, match, target)) {
+      part =
+          element.find("Target=\"/") != std::string::npos ? match[1].str() : "xl/" + match[1].str();
+    }
+  }
+  if (part.empty()) {
+    ADD_FAILURE() << "no part for sheet " << sheet_name;
+    return {};
+  }
+  const std::string xml = example.Part(workbook, part);
+  std::map<std::string, std::string> cells;
+  const std::regex cell("<c r=\"([A-Z]+[0-9]+)\"[^>]*>(.*?)</c>");
+  const std::regex content("<(?:v|t)>([^<]*)</(?:v|t)>");
+  for (std::sregex_iterator it(xml.begin(), xml.end(), cell), end; it != end; ++it) {
+    const std::string inner = (*it)[2];
+    std::smatch value;
+    if (std::regex_search(inner, value, content)) cells[(*it)[1]] = value[1];
+  }
+  return cells;
+}
+
+// A range with column names in its first row, as a table ("A1:D5" of the sheet's cells).
+Table RangeTable(const std::map<std::string, std::string>& cells, char first_column,
+                 char last_column, int first_row, int last_row) {
+  Table table;
+  for (int row = first_row + 1; row <= last_row; ++row) {
+    std::map<std::string, std::string> record;
+    for (char column = first_column; column <= last_column; ++column) {
+      const auto name = cells.find(std::string(1, column) + std::to_string(first_row));
+      const auto value = cells.find(std::string(1, column) + std::to_string(row));
+      if (name != cells.end()) record[name->second] = value != cells.end() ? value->second : "";
+    }
+    table.push_back(record);
+  }
+  return table;
+}
+
+// ---- the program's view
+
+struct ShapeView {
+  std::string text;
+  bool visible = false;
+  std::string link;
+};
+
+// Reads one JSON string starting at the opening quote.
+std::string JsonString(const std::string& json, size_t quote) {
+  std::string out;
+  for (size_t i = quote + 1; i < json.size() && json[i] != '"'; ++i) {
+    if (json[i] != '\\') {
+      out += json[i];
+      continue;
+    }
+    const char escaped = json[++i];
+    out += escaped == 'n' ? '\n' : escaped == 't' ? '\t' : escaped == 'r' ? '\r' : escaped;
+  }
+  return out;
+}
+
+// The shape of that name in `inspect --json` output (names are unique in the example).
+ShapeView FindShape(const std::string& json, const std::string& name) {
+  ShapeView view;
+  const size_t start = json.find("\"name\":\"" + name + "\"");
+  if (start == std::string::npos) {
+    ADD_FAILURE() << "no shape \"" << name << "\" in " << json.substr(0, 200);
+    return view;
+  }
+  const size_t end = json.find("\"vintrel\":", start);
+  const std::string object = json.substr(start, end - start);
+  if (size_t text = object.find("\"text\":\""); text != std::string::npos) {
+    view.text = JsonString(object, text + 7);
+  }
+  if (size_t link = object.find("\"link\":\""); link != std::string::npos) {
+    view.link = JsonString(object, link + 7);
+  }
+  view.visible = object.find("\"visible\":true") != std::string::npos;
+  return view;
+}
+
+// A displayed number back as a number: thousands separators dropped, a percent divided by 100.
+std::optional<double> DisplayedNumber(std::string text) {
+  std::erase(text, ',');
+  const bool percent = !text.empty() && text.back() == '%';
+  if (percent) text.pop_back();
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0') return std::nullopt;
+  return percent ? value / 100 : value;
+}
+
+void ExpectSameNumber(const std::string& shown, const std::string& stored, double tolerance,
+                      const std::string& what) {
+  const std::optional<double> value = DisplayedNumber(shown);
+  ASSERT_TRUE(value.has_value()) << what << " shows \"" << shown << "\"";
+  EXPECT_NEAR(*value, std::stod(stored), tolerance) << what << " shows \"" << shown << "\"";
+}
+
+// Whether "H:MM" (or "H:MM AM/PM") is the local time at one of the given moments.
+bool IsLocalTimeOf(const std::string& shown, const std::vector<std::time_t>& moments) {
+  std::smatch parts;
+  if (!std::regex_match(shown, parts, std::regex("([0-9]{1,2}):([0-9]{2})(?: ?([AP]M))?"))) {
+    return false;
+  }
+  int hour = std::stoi(parts[1]);
+  if (parts[3].matched) hour = hour % 12 + (parts[3] == "PM" ? 12 : 0);
+  for (std::time_t moment : moments) {
+    std::tm local{};
+    localtime_r(&moment, &local);
+    if (local.tm_hour == hour && local.tm_min == std::stoi(parts[2])) return true;
+  }
+  return false;
+}
+
+// Everything the example's links should show, read from its data files.
+struct Expected {
+  Table sales;
+  Table totals;
+  Table targets;
+};
+
+Expected ReadExpected(const ExampleCopy& example) {
+  Expected expected;
+  expected.sales = ReadTsv(example.File("data/sales.tsv"));
+  expected.totals =
+      QueryDatabase(example.File("data/board.db"), "SELECT region, total, orders FROM totals");
+  expected.targets =
+      RangeTable(SheetCells(example, example.File("data/targets.xlsx"), "Targets"), 'A', 'D', 1, 5);
+  EXPECT_GE(expected.sales.size(), 2u);
+  EXPECT_GE(expected.totals.size(), 2u);
+  EXPECT_GE(expected.targets.size(), 1u);
+  return expected;
+}
+
+void ExpectFilled(const ExampleCopy& example, const std::string& json, const Expected& data,
+                  const std::vector<std::time_t>& moments) {
+  const auto& sales = data.sales;
+  EXPECT_EQ(FindShape(json, "North sales").text, sales[0].at("Sales"));
+  EXPECT_EQ(FindShape(json, "South sales").text, sales[1].at("Sales"));
+  EXPECT_EQ(FindShape(json, "Region name").text, sales[0].at("Region"));
+  EXPECT_EQ(FindShape(json, "Region sales").text, sales[0].at("Sales"));
+
+  ExpectSameNumber(FindShape(json, "East total").text, data.totals[0].at("total"), 1e-9,
+                   "East total");
+  ExpectSameNumber(FindShape(json, "North orders").text, data.totals[1].at("orders"), 1e-9,
+                   "North orders");
+  // The workbook's own formats decide the digits shown: two decimals, one decimal of a percent.
+  ExpectSameNumber(FindShape(json, "Q1 target").text, data.targets[0].at("Target"), 0.005,
+                   "Q1 target");
+  ExpectSameNumber(FindShape(json, "Q1 share").text, data.targets[0].at("Share"), 0.0005,
+                   "Q1 share");
+
+  const std::string clock = FindShape(json, "Clock").text;
+  EXPECT_TRUE(IsLocalTimeOf(clock, moments)) << "clock shows \"" << clock << "\"";
+
+  const ShapeView picture = FindShape(json, "Region picture");
+  EXPECT_TRUE(picture.visible);
+  EXPECT_TRUE(fs::equivalent(picture.link, example.File("data/pictures/" + sales[0].at("Picture"))))
+      << picture.link;
+  EXPECT_TRUE(FindShape(json, "Totals chart").visible);
+}
+
+std::string Inspect(const ExampleCopy& example, std::vector<std::time_t>& moments) {
+  moments = {std::time(nullptr)};
+  const ProgramResult result = example.Vintrel({"inspect", "--json", example.File(kDeck)});
+  moments.push_back(std::time(nullptr));
+  EXPECT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  return result.out;
+}
+
+// ---- the saved package
+
+// The texts of the shape of that name in a slide part, joined.
+std::string SavedText(const std::string& slide, const std::string& name) {
+  const size_t start = slide.find("name=\"" + name + "\"");
+  if (start == std::string::npos) {
+    ADD_FAILURE() << "no shape \"" << name << "\" in the saved slide";
+    return "";
+  }
+  const size_t end = slide.find("</p:sp>", start);
+  std::string text;
+  const std::string shape = slide.substr(start, end - start);
+  const std::regex run("<a:t>([^<]*)</a:t>");
+  for (std::sregex_iterator it(shape.begin(), shape.end(), run), last; it != last; ++it) {
+    text += (*it)[1];
+  }
+  return text;
+}
+
+bool SavedHidden(const std::string& slide, const std::string& name) {
+  return std::regex_search(slide,
+                           std::regex("<p:cNvPr [^>]*name=\"" + name + "\"[^>]*hidden=\"1\""));
+}
+
+// The package stores no linked value: linked texts are one blank, the picture and the chart are
+// hidden, and what is not linked is untouched.
+void ExpectNothingLinkedStored(const ExampleCopy& example, const std::string& package) {
+  const std::string board = example.Part(package, "ppt/slides/slide1.xml");
+  for (const char* name : {"Clock", "North sales", "South sales", "East total", "North orders",
+                           "Q1 target", "Q1 share"}) {
+    EXPECT_EQ(SavedText(board, name), " ") << name << " in " << package;
+  }
+  EXPECT_EQ(SavedText(board, "Title"), "Sales board");
+  EXPECT_EQ(SavedText(board, "North sales label"), "North: sales");
+
+  const std::string picture = example.Part(package, "ppt/slides/slide3.xml");
+  EXPECT_TRUE(SavedHidden(picture, "Region picture")) << package;
+  EXPECT_EQ(SavedText(picture, "Region name"), " ");
+  EXPECT_EQ(SavedText(picture, "Region sales"), " ");
+  EXPECT_TRUE(SavedHidden(example.Part(package, "ppt/slides/slide2.xml"), "Totals chart"))
+      << package;
+}
+
+TEST(ExampleTest, OpeningFillsEveryKindOfLinkFromItsDataAndLeavesTheFileAlone) {
+  ExampleCopy example;
+  const Expected expected = ReadExpected(example);
+  const std::string before = ReadFile(example.File(kDeck));
+  std::vector<std::time_t> moments;
+  const std::string json = Inspect(example, moments);
+  ExpectFilled(example, json, expected, moments);
+  EXPECT_EQ(ReadFile(example.File(kDeck)), before) << "inspect must not save";
+  for (const char* connection :
+       {"\"number\":\"01\"", "\"number\":\"02\"", "\"number\":\"03\"", "\"number\":\"04\""}) {
+    EXPECT_NE(json.find(connection), std::string::npos) << connection;
+  }
+}
+
+TEST(ExampleTest, SavedPackagesHoldNoLinkedValueAndOpenFilledAgain) {
+  ExampleCopy example;
+  const Expected expected = ReadExpected(example);
+  // The committed file was saved by the program, too.
+  ExpectNothingLinkedStored(example, example.File(kDeck));
+
+  const ProgramResult saved = example.Vintrel({"save", example.File(kDeck)});
+  ASSERT_EQ(saved.exit_code, 0) << saved.err;
+  ExpectNothingLinkedStored(example, example.File(kDeck));
+
+  // A hidden chart keeps what the last fill wrote: the database's block, categories first.
+  const std::string chart = example.Part(example.File(kDeck), "ppt/charts/chart1.xml");
+  const Table block =
+      QueryDatabase(example.File("data/board.db"), "SELECT region, total FROM totals");
+  const std::regex point("<c:pt idx=\"([0-9]+)\"><c:v>([^<]*)</c:v>");
+  std::vector<std::string> categories, values;
+  const std::string cat = chart.substr(chart.find("<c:cat>"));
+  const std::string val = chart.substr(chart.find("<c:val>"));
+  for (std::sregex_iterator it(cat.begin(), cat.begin() + cat.find("</c:cat>"), point), end;
+       it != end; ++it) {
+    categories.push_back((*it)[2]);
+  }
+  for (std::sregex_iterator it(val.begin(), val.begin() + val.find("</c:val>"), point), end;
+       it != end; ++it) {
+    values.push_back((*it)[2]);
+  }
+  ASSERT_EQ(categories.size(), block.size());
+  ASSERT_EQ(values.size(), block.size());
+  for (size_t row = 0; row < block.size(); ++row) {
+    EXPECT_EQ(categories[row], block[row].at("region"));
+    EXPECT_DOUBLE_EQ(std::stod(values[row]), std::stod(block[row].at("total")));
+  }
+  EXPECT_NE(chart.find("<c:v>total</c:v>"), std::string::npos) << "series named by its column";
+
+  std::vector<std::time_t> moments;
+  ExpectFilled(example, Inspect(example, moments), expected, moments);
+}
+
+TEST(ExampleTest, ChangedDataShowsAtTheNextOpen) {
+  ExampleCopy example;
+  // Row 1 moves to the west picture and gets new sales.
+  std::string data = ReadFile(example.File("data/sales.tsv"));
+  const Table original = ReadTsv(example.File("data/sales.tsv"));
+  const std::string old_line = original[0].at("Region") + "\t" + original[0].at("Sales");
+  ASSERT_NE(data.find(old_line), std::string::npos);
+  data.replace(data.find(old_line), old_line.size(), original[0].at("Region") + "\t4321.5");
+  data.replace(data.find(original[0].at("Picture")), original[0].at("Picture").size(), "west.png");
+  std::ofstream(example.File("data/sales.tsv"), std::ios::binary | std::ios::trunc) << data;
+
+  std::vector<std::time_t> moments;
+  const std::string json = Inspect(example, moments);
+  EXPECT_EQ(FindShape(json, "North sales").text, "4321.5");
+  EXPECT_EQ(FindShape(json, "Region sales").text, "4321.5");
+  EXPECT_TRUE(fs::equivalent(FindShape(json, "Region picture").link,
+                             example.File("data/pictures/west.png")));
+  ExpectFilled(example, json, ReadExpected(example), moments);
+}
+
+// The committed deck and pictures are what examples/build-example.sh makes now, part for part,
+// so a change to the generator or the links cannot go out without a rebuilt example. Only the
+// linked picture's stored target differs: the host writes it as an absolute file URI of the
+// folder the deck was built in.
+TEST(ExampleTest, CommittedExampleIsWhatTheBuildScriptMakes) {
+  const fs::path build = fs::path(VINTREL_PROGRAM).parent_path().parent_path().parent_path();
+  if (!fs::exists(build / "tools/make_example_deck/make_example_deck")) {
+    GTEST_SKIP() << "make_example_deck is not built in " << build;
+  }
+  ExampleCopy example;
+  const std::string committed = example.File("committed.pptx");
+  fs::copy_file(example.File(kDeck), committed);
+  const std::string pictures = example.File("data/pictures");
+  std::map<std::string, std::string> committed_pictures;
+  for (const auto& entry : fs::directory_iterator(pictures)) {
+    committed_pictures[entry.path().filename()] = ReadFile(entry.path());
+  }
+  fs::remove_all(pictures);
+  fs::remove(example.File(kDeck));
+
+  const ProgramResult built =
+      RunProgram(Tool("bash"), {example.File("build-example.sh"), build.string()},
+                 {{"VINTREL_SETTINGS", example.File("absent.ini")}});
+  ASSERT_EQ(built.exit_code, 0) << built.err;
+
+  std::map<std::string, std::string> rebuilt_pictures;
+  for (const auto& entry : fs::directory_iterator(pictures)) {
+    rebuilt_pictures[entry.path().filename()] = ReadFile(entry.path());
+  }
+  EXPECT_EQ(rebuilt_pictures, committed_pictures);
+
+  const std::string unzip = Tool("unzip");
+  const std::string parts = RunProgram(unzip, {"-Z1", committed}).out;
+  ASSERT_EQ(RunProgram(unzip, {"-Z1", example.File(kDeck)}).out, parts);
+  const std::regex picture_target("Target=\"file://[^\"]*/data/pictures/");
+  std::stringstream names(parts);
+  for (std::string part; std::getline(names, part);) {
+    // The chart's workbook is a package of its own, stamped with the time it was written.
+    if (part.ends_with(".xlsx")) continue;
+    EXPECT_EQ(std::regex_replace(example.Part(example.File(kDeck), part), picture_target, ""),
+              std::regex_replace(example.Part(committed, part), picture_target, ""))
+        << part;
+  }
+}
+
+}  // namespace
+}  // namespace vintrel::testing
