@@ -138,6 +138,10 @@ std::string ReadWholeFile(const std::string& path, const std::string& what,
   if (S_ISDIR(info.st_mode)) {
     throw Error(kErrFileNotFound, kSource, what + " is a folder, not a workbook file");
   }
+  if (!S_ISREG(info.st_mode)) {
+    // Pipes and devices could block the reader forever.
+    throw Error(kErrUnspecified, kSource, what + " is not a regular file");
+  }
   if (static_cast<unsigned long long>(info.st_size) > limits.max_file_bytes) {
     throw Error(kErrUnspecified, kSource,
                 what + " is larger than " + std::to_string(limits.max_file_bytes >> 20) +

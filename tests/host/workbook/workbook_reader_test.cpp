@@ -71,6 +71,9 @@ TEST_F(WorkbookReaderTest, FilesThatCannotBeOpenedSayWhy) {
   EXPECT_THAT(error.description(), HasSubstr(missing));
 
   EXPECT_THAT(ErrorOf([&] { app_.Open(dir_.path(), {}); }).description(), HasSubstr("folder"));
+  ASSERT_EQ(mkfifo(dir_.File("pipe.xlsx").c_str(), 0600), 0);
+  EXPECT_THAT(ErrorOf([&] { app_.Open(dir_.File("pipe.xlsx"), {}); }).description(),
+              HasSubstr("not a regular file"));
   EXPECT_THAT(ErrorOf([&] { app_.Open(dir_.Write("a.xlsx", "Name\tValue\n"), {}); }).description(),
               HasSubstr("not a workbook"));
   EXPECT_THAT(ErrorOf([&] { app_.Open(dir_.Write("e.xlsx", ""), {}); }).description(),
