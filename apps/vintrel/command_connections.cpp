@@ -1,6 +1,7 @@
 // vintrel connections: the connection manager on the command line. Lists, adds, edits and
 // deletes a presentation's data connections and writes the whole list back as the manager does
 // when closed with OK (shapes of a deleted connection lose their links and their text).
+#include <algorithm>
 #include <iostream>
 #include <optional>
 
@@ -8,8 +9,11 @@
 #include "connections/connection.h"
 #include "connections/tag_values.h"
 #include "document/connection_tags.h"
+#include "document/presentation.h"
 #include "document/tag_schema.h"
+#include "host/error.h"
 #include "host_session.h"
+#include "json_writer.h"
 #include "open_presentation.h"
 
 namespace vintrel::app {
@@ -112,6 +116,17 @@ void Apply(const Definition& definition, clsConnection& connection) {
   if (definition.no_first_row_names) connection.SetConnectionFirstRowFieldNames(false);
 }
 
+// Writes the list back as the connection manager does on OK: through the add-in's presentation
+// object, which also opens the connections and unlinks the shapes of deleted ones.
+void StoreConnections(HostSession& session, host::Presentation& presentation,
+                      std::vector<std::unique_ptr<clsConnection>> connections) {
+  if (clsPresentation* entry = session.EntryOf(presentation)) {
+    entry->SetConnectionTags(std::move(connections));
+  } else {
+    WriteConnectionTags(presentation, connections);
+  }
+}
+
 clsConnection& Existing(const std::vector<std::unique_ptr<clsConnection>>& connections,
                         const std::string& number) {
   clsConnection* connection = FindConnection(connections, number);
@@ -157,7 +172,7 @@ int Add(const std::string& file, const Definition& definition) {
   if (type == connection_type::kDatabase) connection->SetRecordsetColumns("*");
   Apply(definition, *connection);
   connections.push_back(std::move(connection));
-  WriteConnectionTags(presentation, connections);
+  StoreConnections(session, presentation, std::move(connections));
   presentation.Save();
   std::cout << number << "\n";
   return kExitOk;
@@ -168,7 +183,7 @@ int Edit(const std::string& file, const std::string& number, const Definition& d
   host::Presentation& presentation = OpenPresentation(session, file);
   auto connections = ReadConnectionTags(presentation);
   Apply(definition, Existing(connections, number));
-  WriteConnectionTags(presentation, connections);
+  StoreConnections(session, presentation, std::move(connections));
   presentation.Save();
   return kExitOk;
 }
@@ -179,8 +194,106 @@ int Delete(const std::string& file, const std::string& number) {
   auto connections = ReadConnectionTags(presentation);
   const clsConnection& doomed = Existing(connections, number);
   std::erase_if(connections, [&](const auto& connection) { return connection.get() == &doomed; });
-  WriteConnectionTags(presentation, connections);
+  StoreConnections(session, presentation, std::move(connections));
   presentation.Save();
+  return kExitOk;
+}
+
+// The rows to show: "all", or a count.
+long RowLimit(const std::string& text) {
+  if (text == "all") return -1;
+  const std::optional<long> count = ParseWholeNumber(text);
+  if (!count || *count < 0) throw BadInput("--rows takes a number or all, not " + text);
+  return *count;
+}
+
+std::string Shown(const host::FieldValue& value, size_t width) {
+  std::string text = value.value_or("");
+  for (char& c : text) {
+    if (c == '\r' || c == '\n' || c == '\t') c = ' ';
+  }
+  if (text.size() > width) text = text.substr(0, width - 3) + "...";
+  return text;
+}
+
+// Opens the connection as the presentation does and shows its columns and first rows.
+int Test(const std::string& file, const std::string& number, const std::string& rows_text,
+         bool json) {
+  const long limit = RowLimit(rows_text);
+  // The connection's own failure is the answer here; the add-in's boxes would only repeat it.
+  HostSession session(SessionOptions{.interactive = false, .quiet = true});
+  host::Presentation& presentation = OpenPresentation(session, file);
+  auto connections = ReadConnectionTags(presentation);
+  clsConnection& connection = Existing(connections, number);
+  connection.SetDesignMode(true);
+  try {
+    connection.OpenConnection();
+    connection.OpenRecordset();
+    connection.CloseConnection();
+  } catch (const Error& failure) {
+    std::cerr << "vintrel: " << failure.description() << "\n";
+    return kExitFailure;
+  }
+  std::vector<std::string> columns = connection.Columns();
+  columns.erase(columns.begin());
+  const long records = static_cast<long>(connection.RecordCount());
+  const long shown = limit < 0 ? records : std::min(records, limit);
+  std::vector<std::vector<host::FieldValue>> rows;
+  if (host::Recordset* recordset = connection.Recordset(); recordset != nullptr && shown > 0) {
+    for (long row = 1; row <= shown; ++row) {
+      recordset->SetAbsolutePosition(row);
+      std::vector<host::FieldValue>& values = rows.emplace_back();
+      for (int c = 0; c < recordset->Fields().Count(); ++c) {
+        values.push_back(recordset->Fields().Item(c).Value());
+      }
+    }
+  }
+
+  if (json) {
+    std::cout << "{\"columns\":[";
+    for (size_t c = 0; c < columns.size(); ++c)
+      std::cout << (c ? "," : "") << JsonString(columns[c]);
+    std::cout << "],\"records\":" << records << ",\"rows\":[";
+    for (size_t r = 0; r < rows.size(); ++r) {
+      std::cout << (r ? "," : "") << "[";
+      for (size_t c = 0; c < rows[r].size(); ++c) {
+        std::cout << (c ? "," : "") << JsonOptional(rows[r][c]);
+      }
+      std::cout << "]";
+    }
+    std::cout << "]}\n";
+    return kExitOk;
+  }
+
+  // A table for people: columns as wide as their widest shown value, at most 30 characters.
+  constexpr size_t kWidest = 30;
+  std::vector<size_t> widths;
+  for (const std::string& name : columns) widths.push_back(std::min(name.size(), kWidest));
+  for (const auto& row : rows) {
+    for (size_t c = 0; c < row.size() && c < widths.size(); ++c) {
+      widths[c] = std::max(widths[c], Shown(row[c], kWidest).size());
+    }
+  }
+  auto line = [&](const std::vector<std::string>& cells) {
+    std::string text;
+    for (size_t c = 0; c < cells.size(); ++c) {
+      std::string cell = cells[c];
+      if (c + 1 < cells.size()) cell.resize(std::max(cell.size(), widths[c]), ' ');
+      text += (c ? "  " : "") + cell;
+    }
+    std::cout << text << "\n";
+  };
+  std::vector<std::string> header;
+  for (const std::string& name : columns) header.push_back(Shown(name, kWidest));
+  line(header);
+  for (const auto& row : rows) {
+    std::vector<std::string> cells;
+    for (const auto& value : row) cells.push_back(value ? Shown(value, kWidest) : "(null)");
+    line(cells);
+  }
+  std::cout << records << (records == 1 ? " record" : " records");
+  if (shown < records) std::cout << ", " << shown << " shown";
+  std::cout << "\n";
   return kExitOk;
 }
 
@@ -189,6 +302,8 @@ CommandAction Setup(CLI::App& root) {
     std::string file;
     std::string number;
     Definition definition;
+    std::string rows = "10";
+    bool json = false;
   };
   auto options = std::make_shared<Options>();
   CLI::App* command = root.add_subcommand(
@@ -209,11 +324,19 @@ CommandAction Setup(CLI::App& root) {
       "delete", "Delete a connection; shapes linked to it lose their links and text");
   remove->add_option("file", options->file, "Presentation (.pptx)")->required();
   remove->add_option("number", options->number, "Connection number, such as 01")->required();
+  CLI::App* test = command->add_subcommand(
+      "test", "Open a connection as the presentation does and show its columns and first rows");
+  test->add_option("file", options->file, "Presentation (.pptx)")->required();
+  test->add_option("number", options->number, "Connection number, such as 01")->required();
+  test->add_option("--rows", options->rows, "How many rows to show, or all (default 10)");
+  test->add_flag("--json", options->json,
+                 "Write {\"columns\", \"records\", \"rows\"} as JSON, null for null values");
 
   return [=]() -> int {
     if (add->parsed()) return Add(options->file, options->definition);
     if (edit->parsed()) return Edit(options->file, options->number, options->definition);
     if (remove->parsed()) return Delete(options->file, options->number);
+    if (test->parsed()) return Test(options->file, options->number, options->rows, options->json);
     if (options->file.empty()) throw BadInput("connections needs a presentation file");
     return List(options->file);
   };

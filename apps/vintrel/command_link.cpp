@@ -19,16 +19,6 @@
 namespace vintrel::app {
 namespace {
 
-// The slide numbered `number` (from 1); bad input when there is none.
-host::Slide& FindSlide(host::Presentation& presentation, int number) {
-  host::Slides& slides = presentation.Slides();
-  if (number < 1 || number > slides.Count()) {
-    throw BadInput("no slide " + std::to_string(number) + " (the presentation has " +
-                   std::to_string(slides.Count()) + ")");
-  }
-  return slides.Item(number);
-}
-
 // The shape of that name, or at that position (from 1) when the text is a number that no shape
 // has as its name; bad input when there is none.
 host::Shape& FindShape(host::Slide& slide, const std::string& name_or_position) {

@@ -7,6 +7,7 @@
 
 #include "command.h"
 #include "document/connection_tags.h"
+#include "document/presentation.h"
 #include "document/shape.h"
 #include "document/slide.h"
 #include "document/tag_schema.h"
@@ -16,16 +17,6 @@
 
 namespace vintrel::app {
 namespace {
-
-// The slide numbered `number` (from 1); bad input when there is none.
-host::Slide& FindSlide(host::Presentation& presentation, int number) {
-  host::Slides& slides = presentation.Slides();
-  if (number < 1 || number > slides.Count()) {
-    throw BadInput("no slide " + std::to_string(number) + " (the presentation has " +
-                   std::to_string(slides.Count()) + ")");
-  }
-  return slides.Item(number);
-}
 
 bool ParseOnOff(const std::string& option, const std::string& text) {
   if (text == "on") return true;
@@ -161,8 +152,14 @@ int Run(const Options& options) {
     settings.SetScrollTime(
         number, options.time.value_or(stored ? settings.ScrollTime(number) : kDefaultStepTime));
   }
-  EnsureVersionTag(presentation.Tags());
-  WriteSlideTags(slide.Tags(), settings);
+  // Through the add-in's presentation object, as the slide page writes; it is missing only when
+  // the add-in could not start.
+  if (clsPresentation* entry = session.EntryOf(presentation)) {
+    entry->SetSlideTags(settings, options.slide);
+  } else {
+    EnsureVersionTag(presentation.Tags());
+    WriteSlideTags(slide.Tags(), settings);
+  }
   presentation.Save();
   return kExitOk;
 }

@@ -44,6 +44,7 @@ HostSession::HostSession(const SessionOptions& options)
   // Dates, times and numbers in messages follow the user's regional settings.
   std::setlocale(LC_ALL, "");
   std::setlocale(LC_NUMERIC, "C");
+  front_end_.SetQuiet(options.quiet);
 
   ResetModuleState();
   Platform& platform = Services();

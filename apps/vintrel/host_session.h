@@ -25,6 +25,8 @@ namespace vintrel::app {
 struct SessionOptions {
   // Ask questions on the terminal (only when standard input is one).
   bool interactive = false;
+  // Show no message boxes (the command reports failures itself).
+  bool quiet = false;
 };
 
 // The folder of the add-in: $VINTREL_HOME, else the folder of the running program.

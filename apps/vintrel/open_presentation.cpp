@@ -25,4 +25,13 @@ host::Presentation& OpenPresentation(HostSession& session, const std::string& fi
   }
 }
 
+host::Slide& FindSlide(host::Presentation& presentation, int number) {
+  host::Slides& slides = presentation.Slides();
+  if (number < 1 || number > slides.Count()) {
+    throw BadInput("no slide " + std::to_string(number) + " (the presentation has " +
+                   std::to_string(slides.Count()) + ")");
+  }
+  return slides.Item(number);
+}
+
 }  // namespace vintrel::app

@@ -12,6 +12,9 @@ namespace vintrel::app {
 // open handler runs). A file that cannot be opened is bad input: BadInput naming the file.
 host::Presentation& OpenPresentation(HostSession& session, const std::string& file);
 
+// The slide numbered `number` (from 1); bad input when there is none.
+host::Slide& FindSlide(host::Presentation& presentation, int number);
+
 }  // namespace vintrel::app
 
 #endif  // VINTREL_APPS_VINTREL_OPEN_PRESENTATION_H_

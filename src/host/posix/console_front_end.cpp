@@ -58,6 +58,7 @@ std::string ConsoleFrontEnd::AskLine(const std::string& prompt) {
 
 int ConsoleFrontEnd::MsgBox(const std::string& text, int style, const std::string& title) {
   ++boxes_shown_;
+  if (quiet_) return DefaultAnswer(style);
   out_ << title << " (" << IconWord(style) << "): " << ForTerminal(text) << "\n";
   const int buttons = style & msg_box::kButtonsMask;
   if (!interactive_ || buttons == msg_box::kOkOnly) return DefaultAnswer(style);

@@ -26,6 +26,9 @@ class ConsoleFrontEnd : public FrontEnd {
   void ShowHelp(const std::string& help_file, int context_id) override;
   void SetBusy(bool busy) override { busy_ = busy; }
 
+  // A quiet front end shows no message box at all (and still answers with the default); for
+  // commands that report failures in their own words.
+  void SetQuiet(bool quiet) { quiet_ = quiet; }
   bool busy() const { return busy_; }
   int boxes_shown() const { return boxes_shown_; }
 
@@ -36,6 +39,7 @@ class ConsoleFrontEnd : public FrontEnd {
   std::ostream& out_;
   bool interactive_;
   bool busy_ = false;
+  bool quiet_ = false;
   int boxes_shown_ = 0;
 };
 
