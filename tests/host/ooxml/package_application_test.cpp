@@ -115,6 +115,35 @@ TEST_F(Application, SaveEventRunsBeforeTheFileIsWrittenAndCanStopIt) {
   EXPECT_EQ(reopened->Tags().Item("saved by"), "handler");
 }
 
+// The add-in's own save flow: its handler blanks the linked values, saves the presentation
+// itself, fills the values in again and marks the presentation saved.
+class BlankingSaver : public RecordingEvents {
+ public:
+  void PresentationSave(host::Presentation& p) override {
+    log.push_back("save");
+    host::TextRange& text = p.Slides().Item(1).Shapes().Item(1).TextFrame().TextRange();
+    std::string value = text.Text();
+    text.SetText("");
+    p.Save();
+    text.SetText(value);
+    p.SetSaved(true);
+  }
+};
+
+TEST_F(Application, SaveFromInsideTheSaveEventWritesOnceWithoutRaisingItAgain) {
+  BlankingSaver saver;
+  app_.SetEventSink(&saver);
+  std::string path = Deck("deck.pptx");
+  host::Presentation& deck = app_.Presentations().Open(path);
+  deck.Slides().Item(1).Shapes().Item(1).TextFrame().TextRange().SetText("live value");
+  deck.Save();
+  EXPECT_EQ(saver.log, (std::vector<std::string>{"open deck.pptx slides=1", "save"}));
+  EXPECT_TRUE(deck.Saved());
+  EXPECT_EQ(deck.Slides().Item(1).Shapes().Item(1).TextFrame().TextRange().Text(), "live value");
+  std::string slide = testing::ReadEntry(path, "ppt/slides/slide1.xml");
+  EXPECT_EQ(slide.find("live value"), std::string::npos) << "the file holds the blanked text";
+}
+
 TEST_F(Application, CloseRaisesTheEventAndDropsThePresentation) {
   app_.SetEventSink(&events_);
   host::Presentation& deck = app_.Presentations().Open(Deck("deck.pptx"));
