@@ -257,8 +257,6 @@ void ResolveDateSection(Section& section) {
         i = j - 1;
         continue;
       }
-      AddLiteral(section, ".");  // keeps literal merging simple below
-      section.tokens.pop_back();
       token.kind = Kind::kLiteral;
       token.text = ".";
     } else if (token.kind == Kind::kDigit || token.kind == Kind::kComma ||

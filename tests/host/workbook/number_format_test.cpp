@@ -86,6 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"mmmm d, yyyy", 39045, "November 24, 2006"}, Case{"mmmmm", 39045, "N"},
                       Case{"dddd", 39045, "Friday"}, Case{"ddd d mmm", 39045, "Fri 24 Nov"},
                       Case{"yyyy\\-mm\\-dd", 39045, "2006-11-24"},
+                      Case{"dd.mm.yyyy\" x\"", 39045, "24.11.2006 x"},
                       Case{"[$-F800]dddd\\,\\ mmmm\\ dd\\,\\ yyyy", 39045,
                            "Friday, November 24, 2006"},
                       Case{"m/d/yyyy", 60, "2/29/1900"}, Case{"m/d/yyyy", 59, "2/28/1900"},
