@@ -32,6 +32,9 @@ host::Presentation& PackagePresentations::Open(const std::string& file_name) {
   for (size_t i = 0; i < open_.size(); ++i) {
     if (open_[i].presentation->FullName() == full) {
       application_.active_ = static_cast<int>(i) + 1;
+      if (application_.event_sink() != nullptr) {
+        application_.event_sink()->WindowActivate(*open_[i].presentation, *open_[i].window);
+      }
       return *open_[i].presentation;
     }
   }
@@ -44,7 +47,10 @@ host::Presentation& PackagePresentations::Open(const std::string& file_name) {
   open_.push_back({std::move(presentation), std::move(window), nullptr, nullptr});
   app.active_ = Count();
   PackagePresentation& opened = *open_.back().presentation;
+  PackageWindow& opened_window = *open_.back().window;
+  // As in the host: the presentation opens, then its new window becomes the active one.
   if (app.event_sink() != nullptr) app.event_sink()->PresentationOpen(opened);
+  if (app.event_sink() != nullptr) app.event_sink()->WindowActivate(opened, opened_window);
   return opened;
 }
 

@@ -44,8 +44,8 @@ class PackagePresentations : public host::Presentations {
   explicit PackagePresentations(PackageApplication& application) : application_(application) {}
   int Count() const override { return static_cast<int>(open_.size()); }
   host::Presentation& Item(int index) override;
-  // Opens the file (again if it is already open, the host gives the open one back) and raises
-  // PresentationOpen; the new presentation becomes the active one.
+  // Opens the file and raises PresentationOpen, then WindowActivate for its window, which becomes
+  // the active one. A file already open is not opened twice: its window is activated.
   host::Presentation& Open(const std::string& file_name) override;
   // Closes without saving, raising PresentationClose first (a running show ends before).
   void Close(host::Presentation& presentation);

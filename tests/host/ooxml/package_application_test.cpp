@@ -50,7 +50,11 @@ class RecordingEvents : public host::ApplicationEvents {
   }
   void SlideShowEnd(host::Presentation& p) override { log.push_back("end " + p.Name()); }
   bool hide_next = false;
-  void WindowActivate(host::Presentation&, host::DocumentWindow&) override {}
+  void WindowActivate(host::Presentation& p, host::DocumentWindow& w) override {
+    activations.push_back(p.Name());
+    EXPECT_EQ(&w.Presentation(), &p);
+  }
+  std::vector<std::string> activations;
   void WindowSelectionChange(host::Selection&) override {}
 };
 
@@ -85,6 +89,8 @@ TEST_F(Application, OpenRaisesTheEventAndMakesTheActivePresentation) {
   EXPECT_EQ(&app_.Presentations().Open(dir_.File("first.pptx")), &first);
   EXPECT_EQ(events_.log.size(), 2u);
   EXPECT_EQ(&app_.ActivePresentation(), &first);
+  EXPECT_EQ(events_.activations,
+            (std::vector<std::string>{"first.pptx", "second.pptx", "first.pptx"}));
   EXPECT_THROW(app_.Presentations().Open(dir_.File("absent.pptx")), Error);
   EXPECT_EQ(app_.Presentations().Count(), 2);
   EXPECT_THROW(app_.Presentations().Item(3), Error);
