@@ -170,9 +170,7 @@ Section Lex(std::string_view code) {
     } else if (c == ',') {
       AddToken(section, Kind::kComma);
     } else if (c == '%') {
-      AddToken(section, Kind::kPercent);
       AddLiteral(section, "%");
-      section.tokens.back().kind = Kind::kLiteral;
       section.scale += 2;
     } else if ((c == 'E' || c == 'e') && i + 1 < code.size() &&
                (code[i + 1] == '+' || code[i + 1] == '-')) {

@@ -31,7 +31,6 @@ class NumberFormat {
       kDigit,
       kPoint,
       kComma,
-      kPercent,
       kExponent,
       kSlash,
       kText,
