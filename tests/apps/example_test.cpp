@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
@@ -452,6 +453,34 @@ TEST(ExampleTest, CommittedExampleIsWhatTheBuildScriptMakes) {
               std::regex_replace(example.Part(committed, part), picture_target, ""))
         << part;
   }
+}
+
+// LibreOffice opens the committed deck and shows its fixed texts, and none of the linked values,
+// since the file stores them blank. Skipped where LibreOffice is not installed.
+TEST(ExampleTest, LibreOfficeOpensTheCommittedDeck) {
+  const auto on_path = [](const std::string& program) {
+    return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
+  };
+  if (!on_path("soffice") || !on_path("pdftotext")) {
+    GTEST_SKIP() << "LibreOffice (soffice) and pdftotext are needed for this check";
+  }
+  ExampleCopy example;
+  TempDir work;
+  const std::string convert = "cd '" + work.path() + "' && timeout 300 soffice " +
+                              "-env:UserInstallation=file://" + work.path() +
+                              "/profile --headless --norestore --convert-to pdf --outdir '" +
+                              work.path() + "' '" + example.File(kDeck) + "' >soffice.log 2>&1";
+  ASSERT_EQ(std::system(convert.c_str()), 0) << ReadFile(work.File("soffice.log"));
+  const std::string pdf = work.File("sales-board.pdf");
+  ASSERT_EQ(std::system(("pdftotext '" + pdf + "' '" + work.File("text.txt") + "'").c_str()), 0);
+  const std::string text = ReadFile(work.File("text.txt"));
+  for (const char* shown : {"Sales board", "Totals by region", "Region of the month",
+                            "North: sales", "Q1: share of target reached"}) {
+    EXPECT_NE(text.find(shown), std::string::npos) << shown << "\n" << text;
+  }
+  const Table sales = ReadTsv(example.File("data/sales.tsv"));
+  EXPECT_EQ(text.find(sales[0].at("Sales")), std::string::npos) << text;
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\f'), 3) << "three pages";
 }
 
 }  // namespace
