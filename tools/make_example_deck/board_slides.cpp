@@ -9,7 +9,8 @@ namespace {
 constexpr long kMargin = 609600;  // 2/3 inch
 constexpr long kColumnWidth = 3556000;
 constexpr long kColumnGap = 304800;
-constexpr char kPlaceholder[] = "-";
+// What a linked value box shows until its first fill.
+constexpr char kUnfilled[] = "-";
 
 const std::vector<Relationship> kLayoutOnly = {
     {"rId1", "slideLayout", "../slideLayouts/slideLayout1.xml"}};
@@ -51,7 +52,7 @@ std::string SourceColumn(int column, int& next_id, const std::string& kind,
     shapes += TextBox(next_id++, value_names[card] + " label", {x, top, kColumnWidth, 365760},
                       labels[card], Caption());
     shapes += TextBox(next_id++, value_names[card], {x, top + 365760, kColumnWidth, 914400},
-                      kPlaceholder, ValueCard());
+                      kUnfilled, ValueCard());
   }
   return shapes;
 }
@@ -67,7 +68,7 @@ SlidePart SalesSlide() {
   clock.align = "r";
   clock.anchor = "ctr";
   shapes += TextBox(id++, "Clock", {kSlideWidth - kMargin - 2438400, 304800, 2438400, 914400},
-                    kPlaceholder, clock);
+                    kUnfilled, clock);
   shapes += TextBox(id++, "Subtitle", {kMargin, 1188720, 10972800, 457200},
                     "Every value below is read from a file or database beside this presentation.",
                     Caption());
@@ -119,9 +120,9 @@ SlidePart PictureSlide(const std::string& picture_target) {
   name.size = 4400;
   name.fill.clear();
   name.anchor = "b";
-  shapes += TextBox(5, "Region name", {x, 2286000, width, 1097280}, kPlaceholder, name);
+  shapes += TextBox(5, "Region name", {x, 2286000, width, 1097280}, kUnfilled, name);
   shapes += TextBox(6, "Region sales label", {x, 3566160, width, 365760}, "Sales", Caption());
-  shapes += TextBox(7, "Region sales", {x, 3931920, width, 914400}, kPlaceholder, ValueCard());
+  shapes += TextBox(7, "Region sales", {x, 3931920, width, 914400}, kUnfilled, ValueCard());
   std::vector<Relationship> relationships = kLayoutOnly;
   relationships.push_back({"rId2", "image", picture_target, /*external=*/true});
   return {SlideXml(shapes), RelationshipsXml(relationships)};
