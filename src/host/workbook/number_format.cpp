@@ -609,8 +609,9 @@ std::string RenderNumberSection(const Section& section, double value, bool minus
       std::string sign = exp10 < 0 ? "-" : (tokens[exponent].count ? "+" : "");
       out[exponent] = "E" + sign;
       std::string digits = text;
-      if (static_cast<int>(digits.size()) < min_digits)
+      if (static_cast<int>(digits.size()) < min_digits) {
         digits.insert(0, min_digits - digits.size(), '0');
+      }
       FillInteger(tokens, exponent_digits, digits, false, out);
       if (exponent_digits.empty()) out[exponent] += digits;
     } else {
