@@ -31,8 +31,9 @@ class CompoundFile {
   explicit CompoundFile(std::string_view file) : file_(file) {}
 
   bool Load() {
-    if (file_.size() < 512 || file_.substr(0, 8) != "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")
+    if (file_.size() < 512 || file_.substr(0, 8) != "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") {
       return false;
+    }
     uint16_t shift = U16(file_, 0x1E);
     if (shift != 9 && shift != 12) return false;
     sector_size_ = size_t{1} << shift;

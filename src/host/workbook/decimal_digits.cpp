@@ -104,8 +104,9 @@ int DecimalExponent(double value) {
 
 std::string ExponentText(int exponent, int min_digits, bool sign_always) {
   std::string digits = std::to_string(std::abs(exponent));
-  if (static_cast<int>(digits.size()) < min_digits)
+  if (static_cast<int>(digits.size()) < min_digits) {
     digits.insert(0, min_digits - digits.size(), '0');
+  }
   if (exponent < 0) return "-" + digits;
   return (sign_always ? "+" : "") + digits;
 }
