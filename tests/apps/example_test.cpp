@@ -261,19 +261,19 @@ Expected ReadExpected(const ExampleCopy& example) {
 void ExpectFilled(const ExampleCopy& example, const std::string& json, const Expected& data,
                   const std::vector<std::time_t>& moments) {
   const auto& sales = data.sales;
-  EXPECT_EQ(FindShape(json, "North sales").text, sales[0].at("Sales"));
-  EXPECT_EQ(FindShape(json, "South sales").text, sales[1].at("Sales"));
-  EXPECT_EQ(FindShape(json, "Region name").text, sales[0].at("Region"));
-  EXPECT_EQ(FindShape(json, "Region sales").text, sales[0].at("Sales"));
+  EXPECT_EQ(FindShape(json, "North sales").text, sales.at(0).at("Sales"));
+  EXPECT_EQ(FindShape(json, "South sales").text, sales.at(1).at("Sales"));
+  EXPECT_EQ(FindShape(json, "Region name").text, sales.at(0).at("Region"));
+  EXPECT_EQ(FindShape(json, "Region sales").text, sales.at(0).at("Sales"));
 
-  ExpectSameNumber(FindShape(json, "East total").text, data.totals[0].at("total"), 1e-9,
+  ExpectSameNumber(FindShape(json, "East total").text, data.totals.at(0).at("total"), 1e-9,
                    "East total");
-  ExpectSameNumber(FindShape(json, "North orders").text, data.totals[1].at("orders"), 1e-9,
+  ExpectSameNumber(FindShape(json, "North orders").text, data.totals.at(1).at("orders"), 1e-9,
                    "North orders");
   // The workbook's own formats decide the digits shown: two decimals, one decimal of a percent.
-  ExpectSameNumber(FindShape(json, "Q1 target").text, data.targets[0].at("Target"), 0.005,
+  ExpectSameNumber(FindShape(json, "Q1 target").text, data.targets.at(0).at("Target"), 0.005,
                    "Q1 target");
-  ExpectSameNumber(FindShape(json, "Q1 share").text, data.targets[0].at("Share"), 0.0005,
+  ExpectSameNumber(FindShape(json, "Q1 share").text, data.targets.at(0).at("Share"), 0.0005,
                    "Q1 share");
 
   const std::string clock = FindShape(json, "Clock").text;
@@ -281,7 +281,8 @@ void ExpectFilled(const ExampleCopy& example, const std::string& json, const Exp
 
   const ShapeView picture = FindShape(json, "Region picture");
   EXPECT_TRUE(picture.visible);
-  EXPECT_TRUE(fs::equivalent(picture.link, example.File("data/pictures/" + sales[0].at("Picture"))))
+  EXPECT_TRUE(
+      fs::equivalent(picture.link, example.File("data/pictures/" + sales.at(0).at("Picture"))))
       << picture.link;
   EXPECT_TRUE(FindShape(json, "Totals chart").visible);
 }
@@ -395,10 +396,11 @@ TEST(ExampleTest, ChangedDataShowsAtTheNextOpen) {
   // Row 1 moves to the west picture and gets new sales.
   std::string data = ReadFile(example.File("data/sales.tsv"));
   const Table original = ReadTsv(example.File("data/sales.tsv"));
-  const std::string old_line = original[0].at("Region") + "\t" + original[0].at("Sales");
+  const std::string old_line = original.at(0).at("Region") + "\t" + original.at(0).at("Sales");
   ASSERT_NE(data.find(old_line), std::string::npos);
-  data.replace(data.find(old_line), old_line.size(), original[0].at("Region") + "\t4321.5");
-  data.replace(data.find(original[0].at("Picture")), original[0].at("Picture").size(), "west.png");
+  data.replace(data.find(old_line), old_line.size(), original.at(0).at("Region") + "\t4321.5");
+  data.replace(data.find(original.at(0).at("Picture")), original.at(0).at("Picture").size(),
+               "west.png");
   std::ofstream(example.File("data/sales.tsv"), std::ios::binary | std::ios::trunc) << data;
 
   std::vector<std::time_t> moments;
@@ -479,7 +481,7 @@ TEST(ExampleTest, LibreOfficeOpensTheCommittedDeck) {
     EXPECT_NE(text.find(shown), std::string::npos) << shown << "\n" << text;
   }
   const Table sales = ReadTsv(example.File("data/sales.tsv"));
-  EXPECT_EQ(text.find(sales[0].at("Sales")), std::string::npos) << text;
+  EXPECT_EQ(text.find(sales.at(0).at("Sales")), std::string::npos) << text;
   EXPECT_EQ(std::count(text.begin(), text.end(), '\f'), 3) << "three pages";
 }
 
