@@ -1,8 +1,11 @@
-// vintrel save FILE [-o OUT]: open and save, as a person pressing Save would.
+// vintrel save FILE [-o OUT]: open and save, as a person pressing Save (or Save a copy) would.
+// Either way the file written holds no linked value: linked texts are blanked and linked
+// pictures and charts hidden while it is written, and filled again afterwards.
 #include <filesystem>
 #include <iostream>
 
 #include "command.h"
+#include "document/presentation.h"
 #include "host/error.h"
 #include "host_session.h"
 #include "open_presentation.h"
@@ -14,6 +17,26 @@ struct SaveOptions {
   std::string file;
   std::string output;
 };
+
+// A copy gets the same treatment as the save event gives the presentation itself.
+void SaveCopy(HostSession& session, host::Presentation& presentation, const std::string& output) {
+  clsPresentation* entry = session.EntryOf(presentation);
+  if (entry == nullptr) {
+    presentation.SaveCopyAs(output);
+    return;
+  }
+  const bool saved = presentation.Saved();
+  entry->SetDisplayType();
+  entry->PrepareSave();
+  try {
+    presentation.SaveCopyAs(output);
+  } catch (...) {
+    entry->FillValues();
+    throw;
+  }
+  entry->FillValues();
+  presentation.SetSaved(saved);
+}
 
 CommandAction SetupSave(CLI::App& root) {
   auto options = std::make_shared<SaveOptions>();
@@ -27,7 +50,7 @@ CommandAction SetupSave(CLI::App& root) {
     if (options->output.empty()) {
       presentation.Save();
     } else {
-      presentation.SaveCopyAs(std::filesystem::absolute(options->output).string());
+      SaveCopy(session, presentation, std::filesystem::absolute(options->output).string());
     }
     return kExitOk;
   };
