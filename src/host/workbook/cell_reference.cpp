@@ -92,6 +92,36 @@ std::optional<CellRange> ParseRange(std::string_view text) {
   return range;
 }
 
+std::optional<SheetRange> ParseSheetRange(std::string_view text) {
+  text = Trim(text);
+  if (!text.empty() && text.front() == '=') text.remove_prefix(1);
+  SheetRange result;
+  if (!text.empty() && text.front() == '\'') {
+    // Quoted names double their quotes: 'Bob''s data'!A1.
+    size_t i = 1;
+    for (; i < text.size(); ++i) {
+      if (text[i] != '\'') {
+        result.sheet.push_back(text[i]);
+      } else if (i + 1 < text.size() && text[i + 1] == '\'') {
+        result.sheet.push_back('\'');
+        ++i;
+      } else {
+        break;
+      }
+    }
+    if (i + 1 >= text.size() || text[i + 1] != '!') return std::nullopt;
+    text = text.substr(i + 2);
+  } else if (size_t bang = text.find('!'); bang != std::string_view::npos) {
+    if (bang == 0) return std::nullopt;
+    result.sheet = std::string(text.substr(0, bang));
+    text = text.substr(bang + 1);
+  }
+  std::optional<CellRange> range = ParseRange(text);
+  if (!range) return std::nullopt;
+  result.range = *range;
+  return result;
+}
+
 std::string ColumnLetters(int column) {
   std::string letters;
   while (column > 0) {

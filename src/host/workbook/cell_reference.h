@@ -28,6 +28,13 @@ struct CellRange {
 // in any letter case and with the corners in any order. Returns nothing for any other text.
 std::optional<CellRange> ParseRange(std::string_view text);
 
+// A range with the sheet it is on, as names refer to them: "'My data'!$A$1:$C$10".
+struct SheetRange {
+  std::string sheet;  // empty when the text names no sheet
+  CellRange range;
+};
+std::optional<SheetRange> ParseSheetRange(std::string_view text);
+
 // Parses one reference such as "B7" or "$B$7" into (row, column); nothing when it is not one.
 bool ParseCellReference(std::string_view text, int* row, int* column);
 

@@ -1,5 +1,7 @@
 #include "host/workbook/sheet_range.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <memory>
 #include <unordered_map>
@@ -15,6 +17,40 @@ constexpr char kSource[] = "WorkbookReader";
 std::string RangeText(const CellRange& range) {
   return ColumnLetters(range.first_column) + std::to_string(range.first_row) + ":" +
          ColumnLetters(range.last_column) + std::to_string(range.last_row);
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && strncasecmp(a.c_str(), b.c_str(), a.size()) == 0;
+}
+
+// The range a name of the workbook stands for on this sheet: a name of the sheet itself first,
+// then one of the whole workbook. Nothing when no name is called so; fails when the name means
+// cells elsewhere or something other than one rectangle of cells.
+std::optional<CellRange> NamedRange(const WorkbookFile& file, size_t index,
+                                    const std::string& text) {
+  const DefinedName* found = nullptr;
+  for (const DefinedName& name : file.Names()) {
+    if (!SameName(name.name, text)) continue;
+    if (name.sheet == static_cast<int>(index)) {
+      found = &name;
+      break;
+    }
+    if (name.sheet < 0 && found == nullptr) found = &name;
+  }
+  if (found == nullptr) return std::nullopt;
+  const std::string& sheet = file.Sheets()[index].name;
+  std::optional<SheetRange> target = ParseSheetRange(found->formula);
+  if (!target) {
+    throw Error(kErrInvalidArgument, kSource,
+                "The name '" + found->name + "' stands for " + found->formula +
+                    ", which is not one range of cells");
+  }
+  if (!target->sheet.empty() && !SameName(target->sheet, sheet)) {
+    throw Error(kErrInvalidArgument, kSource,
+                "The name '" + found->name + "' stands for cells of sheet '" + target->sheet +
+                    "', not of '" + sheet + "'");
+  }
+  return target->range;
 }
 
 }  // namespace
@@ -44,6 +80,12 @@ std::vector<Cell> ReadRange(WorkbookFile& file, size_t index, const std::string&
                 "'" + sheet.name + "' is a chart sheet and has no cells to read");
   }
   std::optional<CellRange> parsed = ParseRange(a1);
+  if (!parsed) parsed = NamedRange(file, index, a1);
+  if (!parsed) {
+    // A range written with this sheet's name: "Data!A1:C10".
+    std::optional<SheetRange> qualified = ParseSheetRange(a1);
+    if (qualified && SameName(qualified->sheet, sheet.name)) parsed = qualified->range;
+  }
   if (!parsed) {
     throw Error(kErrInvalidArgument, kSource,
                 "'" + a1 + "' is not a cell range; write a range such as A1:C10 or B2");

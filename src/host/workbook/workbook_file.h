@@ -35,6 +35,13 @@ struct SheetInfo {
   int type = sheet_type::kWorksheet;
 };
 
+// A name the workbook defines, such as Sales for 'Data'!$A$1:$C$10.
+struct DefinedName {
+  std::string name;
+  int sheet = -1;       // the sheet (from 0) the name belongs to; -1 for the whole workbook
+  std::string formula;  // what it refers to, as written in the file
+};
+
 class WorkbookFile {
  public:
   virtual ~WorkbookFile() = default;
@@ -44,6 +51,11 @@ class WorkbookFile {
   virtual const std::string& FormatCode(int style) const = 0;
   // Appends the stored cells of sheet `index` (from 0) that lie inside `range`, in any order.
   virtual void ReadCells(size_t index, const CellRange& range, std::vector<StoredCell>* cells) = 0;
+  // The names the workbook defines; none unless the format keeps them where the reader looks.
+  virtual const std::vector<DefinedName>& Names() const {
+    static const std::vector<DefinedName> kNone;
+    return kNone;
+  }
 };
 
 }  // namespace vintrel::host::workbook

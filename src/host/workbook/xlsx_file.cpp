@@ -207,6 +207,12 @@ XlsxFile::XlsxFile(std::string bytes, const std::string& what, const ReaderLimit
     std::string date1904 = properties.attribute("date1904").value();
     if (date1904 == "1" || date1904 == "true") date_system_ = DateSystem::k1904;
   }
+  for (pugi::xml_node defined : Child(root, "definedNames").children()) {
+    if (!NameIs(defined, "definedName")) continue;
+    const char* local = defined.attribute("localSheetId").value();
+    names_.push_back({defined.attribute("name").value(), *local ? ParseInt(local, -2) : -1,
+                      defined.child_value()});
+  }
   for (pugi::xml_node sheet : Child(root, "sheets").children()) {
     if (!NameIs(sheet, "sheet")) continue;
     const char* id = Attribute(sheet, "id");

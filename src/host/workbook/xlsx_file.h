@@ -24,6 +24,7 @@ class XlsxFile : public WorkbookFile {
   DateSystem date_system() const override { return date_system_; }
   const std::string& FormatCode(int style) const override;
   void ReadCells(size_t index, const CellRange& range, std::vector<StoredCell>* cells) override;
+  const std::vector<DefinedName>& Names() const override { return names_; }
 
  private:
   void ReadSharedStrings(const std::string& part);
@@ -33,6 +34,7 @@ class XlsxFile : public WorkbookFile {
   ZipArchive zip_;
   std::vector<SheetInfo> sheets_;
   std::vector<std::string> sheet_parts_;
+  std::vector<DefinedName> names_;
   DateSystem date_system_ = DateSystem::k1900;
   bool has_shared_strings_ = false;
   std::vector<std::string> shared_strings_;

@@ -42,6 +42,21 @@ TEST(ParseRangeTest, RefusesEverythingElse) {
   }
 }
 
+TEST(ParseSheetRangeTest, ReadsWhatNamesReferTo) {
+  std::optional<SheetRange> plain = ParseSheetRange("Data!$A$1:$C$10");
+  ASSERT_TRUE(plain.has_value());
+  EXPECT_EQ(plain->sheet, "Data");
+  EXPECT_EQ(plain->range, (CellRange{1, 1, 10, 3}));
+  std::optional<SheetRange> quoted = ParseSheetRange("='Bob''s data'!B2");
+  ASSERT_TRUE(quoted.has_value());
+  EXPECT_EQ(quoted->sheet, "Bob's data");
+  EXPECT_EQ(ParseSheetRange("A1:B2")->sheet, "");
+  for (const char* text :
+       {"!A1", "Data!", "Data!A1,Data!B2", "OFFSET(Data!$A$1,0,0,2,2)", "#REF!", "Data!#REF!"}) {
+    EXPECT_FALSE(ParseSheetRange(text).has_value()) << text;
+  }
+}
+
 TEST(CellReferenceTest, ParsesSingleCellsOnly) {
   int row = 0;
   int column = 0;

@@ -168,11 +168,18 @@ TEST_F(WorkbookReaderTest, TextsThatAreNoRangeAreRefused) {
   auto book = app_.Open(WriteBook("book.xlsx", Rows(2, 2)), {});
   Worksheet& sheet = book->Sheets(1);
   for (const char* text : {"ZZZ1:A", "garbage", "", "A1:B2:C3", "A0", "XFE1", "A1048577",
-                           "Data!A1:B2", "A1,B2", "1A", "A1:"}) {
+                           "Other!A1:B2", "A1,B2", "1A", "A1:"}) {
     Error error = ErrorOf([&] { sheet.Range(text); });
     EXPECT_EQ(error.number(), kErrInvalidArgument) << text;
     EXPECT_THAT(error.description(), HasSubstr("'" + std::string(text) + "'"));
   }
+}
+
+TEST_F(WorkbookReaderTest, RangesMayNameTheirOwnSheet) {
+  auto book = app_.Open(WriteBook("book.xlsx", Rows(2, 2)), {});
+  std::vector<Cell> cells = book->Sheets(1).Range("data!$A$1:B2");
+  ASSERT_EQ(cells.size(), 4u);
+  EXPECT_EQ(cells[3].text, "202");
 }
 
 TEST_F(WorkbookReaderTest, HugeRangesAreCutToTheDataOrRefused) {

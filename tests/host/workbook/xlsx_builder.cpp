@@ -77,7 +77,8 @@ Parts WorkbookParts(const BookContents& contents) {
       R"(<?xml version="1.0"?><workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" )"
       R"(xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)" +
       std::string(contents.date1904 ? R"(<workbookPr date1904="1"/>)" : "<workbookPr/>") +
-      "<sheets>" + sheets + "</sheets></workbook>";
+      "<sheets>" + sheets + "</sheets><definedNames>" + contents.defined_names +
+      "</definedNames></workbook>";
   parts["xl/_rels/workbook.xml.rels"] =
       R"(<?xml version="1.0"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)" +
       rels + "</Relationships>";

@@ -21,6 +21,7 @@ struct BookContents {
   bool has_shared_strings = true;
   std::string styles;  // inner XML of <styleSheet>; no part when empty
   bool date1904 = false;
+  std::string defined_names;  // inner XML of <definedNames>
 };
 Parts WorkbookParts(const BookContents& contents);
 

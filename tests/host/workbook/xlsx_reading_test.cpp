@@ -2,6 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "host/error.h"
 #include "host/workbook/workbook_reader.h"
 #include "testing/temp_dir.h"
@@ -22,6 +24,16 @@ constexpr char kStyles[] =
     R"(<numFmt numFmtId="166" formatCode="0.0;[Red]\(0.0\);&quot;nil&quot;"/></numFmts>)"
     R"(<cellXfs count="7"><xf numFmtId="0"/><xf numFmtId="164"/><xf numFmtId="165"/>)"
     R"(<xf numFmtId="14"/><xf numFmtId="10"/><xf numFmtId="166"/><xf numFmtId="49"/></cellXfs>)";
+
+Error ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Error& error) {
+    return error;
+  }
+  ADD_FAILURE() << "expected an Error";
+  return Error(0, "", "");
+}
 
 class XlsxReadingTest : public ::testing::Test {
  protected:
@@ -164,6 +176,32 @@ TEST_F(XlsxReadingTest, MissingSharedStringsFailTheReadClearly) {
     EXPECT_THAT(error.description(), HasSubstr("B1"));
     EXPECT_THAT(error.description(), HasSubstr("no shared strings part"));
   }
+}
+
+TEST_F(XlsxReadingTest, NamesOfTheWorkbookStandForTheirRanges) {
+  BookContents contents;
+  contents.sheets["Data"] = SheetXml(R"(<row r="1"><c r="A1"><v>1</v></c><c r="B1"><v>2</v></c>)"
+                                     R"(</row><row r="2"><c r="A2"><v>3</v></c></row>)");
+  contents.sheets["Bob's"] = SheetXml(R"(<row r="5"><c r="C5"><v>9</v></c></row>)");
+  contents.defined_names =
+      R"(<definedName name="Sales">Data!$A$1:$B$2</definedName>)"
+      R"(<definedName name="Corner">'Bob''s'!$C$5</definedName>)"
+      R"(<definedName name="Corner" localSheetId="1">Data!$B$1</definedName>)"  // sheets sort by
+                                                                                // name
+      R"(<definedName name="Moving">OFFSET(Data!$A$1,0,0,2,2)</definedName>)";
+  auto book = Open(contents);
+  Worksheet& data = book->Sheets("Data");
+  std::vector<Cell> sales = data.Range("sales");
+  ASSERT_EQ(sales.size(), 4u);
+  EXPECT_EQ(sales[2].text, "3");
+  // The sheet's own name comes before the workbook's.
+  EXPECT_EQ(data.Range("Corner")[0].text, "2");
+  EXPECT_EQ(book->Sheets("Bob's").Range("Corner")[0].text, "9");
+  EXPECT_THAT(ErrorOf([&] { book->Sheets("Bob's").Range("Sales"); }).description(),
+              HasSubstr("cells of sheet 'Data'"));
+  EXPECT_THAT(ErrorOf([&] { data.Range("Moving"); }).description(),
+              HasSubstr("not one range of cells"));
+  EXPECT_THAT(ErrorOf([&] { data.Range("Unknown"); }).description(), HasSubstr("not a cell range"));
 }
 
 TEST_F(XlsxReadingTest, MacroWorkbooksReadLikeOthers) {
