@@ -1,5 +1,7 @@
 #include "host/ooxml/package_application.h"
 
+#include <algorithm>
+
 #include "host/error.h"
 
 namespace vintrel::ooxml {
@@ -8,15 +10,53 @@ namespace {
 constexpr char kSource[] = "vintrel.ooxml";
 }  // namespace
 
+int PackageWindow::Type() const {
+  if (selected_.empty()) return host::selection_type::kNone;
+  return text_ ? host::selection_type::kText : host::selection_type::kShapes;
+}
+
 host::ShapeRange& PackageWindow::ShapeRange() {
-  throw Error(kErrInvalidArgument, kSource, "nothing is selected");
+  if (selected_.empty()) throw Error(kErrInvalidArgument, kSource, "nothing is selected");
+  return *this;
+}
+
+host::Shape& PackageWindow::Item(int index) {
+  if (index < 1 || index > Count()) {
+    throw Error(kErrInvalidArgument, kSource,
+                "ShapeRange: index " + std::to_string(index) + " is out of range");
+  }
+  return *selected_[index - 1];
 }
 
 host::Slide& PackageWindow::Slide() {
-  if (presentation_.Slides().Count() == 0) {
+  host::Slides& slides = presentation_.Slides();
+  if (slides.Count() == 0) {
     throw Error(kErrInvalidArgument, kSource, "the presentation has no slides");
   }
-  return presentation_.Slides().Item(1);
+  // A slide deleted from under the view leaves the nearest one in view.
+  return slides.Item(std::clamp(slide_index_, 1, slides.Count()));
+}
+
+void PackageWindow::Select(int slide_index, const std::vector<int>& shape_indices, bool text) {
+  host::Slide& slide = presentation_.Slides().Item(slide_index);
+  std::vector<host::Shape*> chosen;
+  for (int index : shape_indices) chosen.push_back(&slide.Shapes().Item(index));
+  if (text && chosen.size() != 1) {
+    throw Error(kErrInvalidArgument, kSource, "text can be selected in one shape only");
+  }
+  if (text && !chosen.front()->HasTextFrame()) {
+    throw Error(kErrInvalidArgument, kSource, "the shape has no text to select");
+  }
+  slide_index_ = slide_index;
+  selected_ = std::move(chosen);
+  text_ = text && !selected_.empty();
+  if (application_.event_sink() != nullptr) application_.event_sink()->WindowSelectionChange(*this);
+}
+
+void PackageWindow::GoToSlide(int slide_index) {
+  presentation_.Slides().Item(slide_index);  // fails outside the slides
+  slide_index_ = slide_index;
+  if (!selected_.empty()) Select(slide_index, {});
 }
 
 host::Presentation& PackagePresentations::Item(int index) {
@@ -43,7 +83,7 @@ host::Presentation& PackagePresentations::Open(const std::string& file_name) {
       PackagePresentation::Open(full, &app.clipboard(), [&app](PackagePresentation& p) {
         if (app.event_sink() != nullptr) app.event_sink()->PresentationSave(p);
       });
-  auto window = std::make_unique<PackageWindow>(*presentation);
+  auto window = std::make_unique<PackageWindow>(*presentation, app);
   open_.push_back({std::move(presentation), std::move(window), nullptr, nullptr});
   app.active_ = Count();
   PackagePresentation& opened = *open_.back().presentation;

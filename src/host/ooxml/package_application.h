@@ -18,25 +18,41 @@ namespace vintrel::ooxml {
 
 class PackageApplication;
 
+// A document window. Without a person at a screen, whoever drives the program selects shapes
+// through Select (a click) and moves the view through GoToSlide.
 class PackageWindow : public host::DocumentWindow,
                       public host::Selection,
+                      public host::ShapeRange,
                       public host::View,
                       public host::Pane {
  public:
-  explicit PackageWindow(PackagePresentation& presentation) : presentation_(presentation) {}
+  PackageWindow(PackagePresentation& presentation, PackageApplication& application)
+      : presentation_(presentation), application_(application) {}
   host::Selection& Selection() override { return *this; }
   host::View& View() override { return *this; }
   host::Pane& ActivePane() override { return *this; }
   host::Presentation& Presentation() override { return presentation_; }
-  // Selection: nothing is ever selected without a person at a screen.
-  int Type() const override { return host::selection_type::kNone; }
-  host::ShapeRange& ShapeRange() override;
-  // View: the first slide.
+  // Selection: shapes (or the text of one shape), or nothing.
+  int Type() const override;
+  host::ShapeRange& ShapeRange() override;  // fails when nothing is selected
+  int Count() const override { return static_cast<int>(selected_.size()); }
+  host::Shape& Item(int index) override;
+  // View: the slide shown, the first one until another is chosen.
   host::Slide& Slide() override;
   int ViewType() const override { return host::view_type::kNormal; }
 
+  // Selects shapes of the slide `slide_index` (which comes into view), or the text of one shape
+  // when `text` is set; an empty list clears the selection. Raises WindowSelectionChange.
+  void Select(int slide_index, const std::vector<int>& shape_indices, bool text = false);
+  // Shows another slide; the selection is cleared (and the change raised) when there was one.
+  void GoToSlide(int slide_index);
+
  private:
   PackagePresentation& presentation_;
+  PackageApplication& application_;
+  int slide_index_ = 1;
+  std::vector<host::Shape*> selected_;
+  bool text_ = false;
 };
 
 class PackagePresentations : public host::Presentations {

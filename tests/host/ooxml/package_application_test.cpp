@@ -55,7 +55,8 @@ class RecordingEvents : public host::ApplicationEvents {
     EXPECT_EQ(&w.Presentation(), &p);
   }
   std::vector<std::string> activations;
-  void WindowSelectionChange(host::Selection&) override {}
+  void WindowSelectionChange(host::Selection&) override { ++selection_changes; }
+  int selection_changes = 0;
 };
 
 class Application : public ::testing::Test {
@@ -159,16 +160,39 @@ TEST_F(Application, CloseRaisesTheEventAndDropsThePresentation) {
   EXPECT_THROW(app_.ActivePresentation(), Error);
 }
 
-TEST_F(Application, WindowShowsTheFirstSlideAndNothingSelected) {
-  host::Presentation& deck = app_.Presentations().Open(Deck("deck.pptx"));
+TEST_F(Application, WindowSelectionIsWhatTheDriverClicked) {
+  testing::DeckLayout layout;
+  layout.slides.resize(2);
+  layout.slides[1].shapes = testing::TextBox(2, "A", "a") + testing::TextBox(3, "B", "b");
+  host::Presentation& deck =
+      app_.Presentations().Open(dir_.Write("sel.pptx", testing::BuildDeck(layout)));
+  app_.SetEventSink(&events_);
   host::DocumentWindow& window = app_.ActiveWindow();
   EXPECT_EQ(&window.Presentation(), &deck);
   EXPECT_EQ(window.Selection().Type(), host::selection_type::kNone);
   EXPECT_THROW(window.Selection().ShapeRange(), Error);
   EXPECT_EQ(window.View().Slide().SlideIndex(), 1);
   EXPECT_EQ(window.ActivePane().ViewType(), host::view_type::kNormal);
-  app_.SetDisplayAlerts(host::alert_level::kNone);
-  EXPECT_EQ(app_.DisplayAlerts(), host::alert_level::kNone);
+
+  auto& package_window = dynamic_cast<PackageWindow&>(window);
+  package_window.Select(2, {2, 1});
+  EXPECT_EQ(events_.selection_changes, 1);
+  EXPECT_EQ(window.Selection().Type(), host::selection_type::kShapes);
+  EXPECT_EQ(window.View().Slide().SlideIndex(), 2);
+  host::ShapeRange& range = window.Selection().ShapeRange();
+  ASSERT_EQ(range.Count(), 2);
+  EXPECT_EQ(range.Item(1).Name(), "B");
+  EXPECT_EQ(&range.Item(2), &deck.Slides().Item(2).Shapes().Item(1));
+  EXPECT_THROW(range.Item(3), Error);
+
+  package_window.Select(2, {1}, true);
+  EXPECT_EQ(window.Selection().Type(), host::selection_type::kText);
+  EXPECT_THROW(package_window.Select(2, {1, 2}, true), Error);
+  EXPECT_THROW(package_window.Select(2, {3}), Error);
+  package_window.GoToSlide(1);
+  EXPECT_EQ(window.Selection().Type(), host::selection_type::kNone);
+  EXPECT_EQ(window.View().Slide().SlideIndex(), 1);
+  EXPECT_EQ(events_.selection_changes, 3);
 }
 
 TEST_F(Application, SlideShowWalksTheVisibleSlidesAndRaisesItsEvents) {
