@@ -4,6 +4,7 @@
 #include <map>
 
 #include "host/workbook/builtin_formats.h"
+#include "host/workbook/cell_reference.h"
 #include "host/workbook/utf8.h"
 
 namespace vintrel::host::workbook {
@@ -394,6 +395,57 @@ void ReadSheetCells(const std::vector<Record>& records, const std::vector<std::s
   }
 }
 
+struct NameRecord {
+  std::string name;
+  int sheet = -1;
+  std::string formula;  // the parsed tokens, empty when they are no single area
+  std::string tokens;
+};
+
+// A NAME record: options, shortcut, name length, formula length, sheet (from 1, 0 for the
+// workbook), then the name and the formula's tokens. Built-in names (print areas and the like)
+// are left out.
+std::optional<NameRecord> ReadName(std::string_view record) {
+  if (record.size() < 15 || (U16(record, 0) & 0x0020)) return std::nullopt;
+  size_t length = static_cast<uint8_t>(record[3]);
+  size_t formula_length = U16(record, 4);
+  NameRecord name;
+  name.sheet = static_cast<int>(U16(record, 8)) - 1;
+  bool wide = record[14] & 0x01;
+  size_t end = 15 + length * (wide ? 2 : 1);
+  if (end > record.size()) return std::nullopt;
+  std::string text(record.substr(3, 1));  // the name as a short string: length, options, chars
+  text.push_back('\0');
+  text.append(record.substr(14, end - 14));
+  name.name = RecordString(text, 0, false);
+  name.tokens = std::string(record.substr(end, std::min(formula_length, record.size() - end)));
+  return name;
+}
+
+// 'Sheet'!$A$1:$C$10 for a formula that is one 3-D reference or area, through the EXTERNSHEET
+// table of sheet ranges; empty for anything else.
+std::string AreaText(std::string_view tokens, const std::vector<uint16_t>& extern_sheets,
+                     const std::vector<BiffWorkbook::Sheet>& sheets) {
+  if (tokens.empty()) return "";
+  uint8_t ptg = (static_cast<uint8_t>(tokens[0]) & 0x1F) | 0x20;  // any operand class
+  bool area = ptg == 0x3B;
+  if (!(area || ptg == 0x3A) || tokens.size() != (area ? 11u : 7u)) return "";
+  uint16_t xti = U16(tokens, 1);
+  if (xti >= extern_sheets.size() || extern_sheets[xti] >= sheets.size()) return "";
+  std::string sheet;
+  for (char c : sheets[extern_sheets[xti]].name) sheet += c == '\'' ? "''" : std::string(1, c);
+  auto cell = [](uint16_t row, uint16_t column) {
+    return "$" + ColumnLetters((column & 0x3FFF) + 1) + "$" + std::to_string(row + 1);
+  };
+  std::string text = "'" + sheet + "'!";
+  if (area) {
+    text += cell(U16(tokens, 3), U16(tokens, 7)) + ":" + cell(U16(tokens, 5), U16(tokens, 9));
+  } else {
+    text += cell(U16(tokens, 3), U16(tokens, 5));
+  }
+  return text;
+}
+
 }  // namespace
 
 std::optional<std::string> ReadCompoundStream(std::string_view file, std::u16string_view name) {
@@ -413,6 +465,8 @@ std::optional<BiffWorkbook> ReadBiffWorkbook(std::string_view file) {
   std::vector<int> xf_formats;
   std::vector<uint32_t> offsets;
   std::vector<std::string> strings;
+  std::vector<uint16_t> extern_sheets;
+  std::vector<NameRecord> names;
   BiffWorkbook result;
   for (size_t i = 0; i < globals.size(); ++i) {
     std::string_view record = globals[i].data;
@@ -431,6 +485,14 @@ std::optional<BiffWorkbook> ReadBiffWorkbook(std::string_view file) {
       case 0x00FC:  // SST
         strings = SharedStrings(globals, i);
         break;
+      case 0x0017:  // EXTERNSHEET: the sheets 3-D references point at
+        for (size_t at = 2; at + 6 <= record.size(); at += 6) {
+          extern_sheets.push_back(U16(record, at + 2));
+        }
+        break;
+      case 0x0018:  // NAME
+        if (std::optional<NameRecord> name = ReadName(record)) names.push_back(std::move(*name));
+        break;
       case 0x0085: {  // BOUNDSHEET
         BiffWorkbook::Sheet sheet;
         sheet.type = SheetType(record.size() > 5 ? static_cast<uint8_t>(record[5]) : 0);
@@ -442,6 +504,10 @@ std::optional<BiffWorkbook> ReadBiffWorkbook(std::string_view file) {
       default:
         break;
     }
+  }
+  for (const NameRecord& name : names) {
+    std::string area = AreaText(name.tokens, extern_sheets, result.sheets);
+    result.names.push_back({name.name, name.sheet, area.empty() ? "a formula" : area});
   }
   for (int id : xf_formats) {
     auto found = codes.find(id);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/spreadsheet.h"
+#include "host/workbook/workbook_file.h"
 
 namespace vintrel::host::workbook {
 
@@ -29,6 +30,9 @@ struct BiffWorkbook {
     std::vector<Cell> cells;  // the cells holding a value, in file order
   };
   std::vector<Sheet> sheets;  // every sheet in workbook order
+  // Names of cell ranges; what a name refers to is written out as 'Sheet'!$A$1:$C$10, or left
+  // as a description when it is anything else.
+  std::vector<DefinedName> names;
 };
 
 // The named stream of a compound document (the container of .xls files); nothing when the bytes

@@ -115,6 +115,10 @@ DateSystem XlsFile::date_system() const {
   return DateSystem::k1900;
 }
 
+const std::vector<DefinedName>& XlsFile::Names() const {
+  return biff_ ? biff_->names : WorkbookFile::Names();
+}
+
 const std::string& XlsFile::FormatCode(int style) const {
   static const std::string kCodes[] = {"General", "m/d/yyyy", "m/d/yyyy h:mm", "h:mm:ss"};
   if (biff_) {

@@ -28,6 +28,7 @@ class XlsFile : public WorkbookFile {
   DateSystem date_system() const override;
   const std::string& FormatCode(int style) const override;
   void ReadCells(size_t index, const CellRange& range, std::vector<StoredCell>* cells) override;
+  const std::vector<DefinedName>& Names() const override;
 
  private:
   std::string what_;

@@ -6,6 +6,7 @@
 
 #include <freexl.h>
 
+#include "host/error.h"
 #include "host/workbook/workbook_reader.h"
 #include "testing/temp_dir.h"
 
@@ -103,6 +104,22 @@ TEST(BiffWorkbookTest, FormulaResultsAndTimeFormattedDatesKeepTheirValues) {
   EXPECT_EQ(time.number_format, "h:mm\\ AM/PM");
   EXPECT_EQ(time.text, "6:00 PM");
   EXPECT_EQ(time.value.number, 46387.75);
+}
+
+TEST(BiffWorkbookTest, DefinedNamesStandForTheirRanges) {
+  WorkbookReaderApplication app;
+  auto book = app.Open(FixturePath("xls/defined-names.xls"), {});
+  std::vector<Cell> sales = book->Sheets("Data").Range("Sales");
+  ASSERT_EQ(sales.size(), 4u);
+  EXPECT_EQ(sales[0].text, "Name");
+  EXPECT_EQ(sales[3].text, "12.5");
+  EXPECT_EQ(book->Sheets("Bob's").Range("corner")[0].text, "9");
+  try {
+    book->Sheets("Data").Range("Corner");
+    FAIL() << "a name of another sheet's cells";
+  } catch (const Error& error) {
+    EXPECT_NE(error.description().find("sheet 'Bob's'"), std::string::npos);
+  }
 }
 
 TEST(BiffWorkbookTest, OlderFilesGoToTheLibrary) {
