@@ -454,6 +454,21 @@ std::optional<std::string> ReadCompoundStream(std::string_view file, std::u16str
   return compound.Stream(name);
 }
 
+LegacyKind IdentifyLegacyWorkbook(std::string_view file) {
+  CompoundFile compound(file);
+  if (!compound.Load()) return LegacyKind::kDamaged;
+  std::optional<std::string> stream = compound.Stream(u"Workbook");
+  if (!stream) {
+    return compound.Stream(u"Book") ? LegacyKind::kOlder : LegacyKind::kNoWorkbook;
+  }
+  if (U16(*stream, 0) != 0x0809) return LegacyKind::kDamaged;
+  if (U16(*stream, 4) != 0x0600) return LegacyKind::kOlder;
+  for (const Record& record : Records(*stream, 0)) {
+    if (record.type == 0x002F) return LegacyKind::kEncrypted;  // FILEPASS
+  }
+  return LegacyKind::kBiff8;
+}
+
 std::optional<BiffWorkbook> ReadBiffWorkbook(std::string_view file) {
   std::optional<std::string> stream = ReadCompoundStream(file, u"Workbook");
   if (!stream) return std::nullopt;

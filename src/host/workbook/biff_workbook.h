@@ -39,6 +39,16 @@ struct BiffWorkbook {
 // are no such document, or are damaged.
 std::optional<std::string> ReadCompoundStream(std::string_view file, std::u16string_view name);
 
+// What a compound document holds, as far as the workbook reader is concerned.
+enum class LegacyKind {
+  kBiff8,       // a workbook of 1997 or later
+  kEncrypted,   // such a workbook, protected by a password
+  kOlder,       // a workbook of an earlier version
+  kNoWorkbook,  // a sound container without a workbook (a text document, say)
+  kDamaged,     // a container that cannot be read
+};
+LegacyKind IdentifyLegacyWorkbook(std::string_view file);
+
 // Reads a BIFF8 workbook from the file's bytes; nothing for other versions, encrypted workbooks
 // and files whose container is damaged.
 std::optional<BiffWorkbook> ReadBiffWorkbook(std::string_view file);

@@ -65,15 +65,33 @@ double ParseTime(const char* text) {
 XlsFile::XlsFile(const std::string& path, std::string_view bytes, const std::string& what)
     : what_(what) {
   // BIFF8 files (1997 and later) are read from their own records: the library leaves formula cells
-  // empty, keeps only the time of numbers in time formats, and refuses workbooks with chart
-  // sheets. Older files, and files those records do not make sense of, go to the library.
-  biff_ = ReadBiffWorkbook(bytes);
-  if (biff_) {
-    for (const BiffWorkbook::Sheet& sheet : biff_->sheets) {
-      sheets_.push_back({sheet.name, sheet.type});
-    }
-    return;
+  // empty, keeps only the time of numbers in time formats, refuses workbooks with chart sheets,
+  // and misbehaves on some damaged files. Only older files go to the library.
+  switch (IdentifyLegacyWorkbook(bytes)) {
+    case LegacyKind::kBiff8:
+      biff_ = ReadBiffWorkbook(bytes);
+      if (!biff_) break;
+      for (const BiffWorkbook::Sheet& sheet : biff_->sheets) {
+        sheets_.push_back({sheet.name, sheet.type});
+      }
+      return;
+    case LegacyKind::kEncrypted:
+      throw Error(kErrUnspecified, kSource,
+                  what_ + " is password-protected; save it without a password to link it");
+    case LegacyKind::kNoWorkbook:
+      throw Error(kErrUnspecified, kSource,
+                  what_ + " is a compound document without a workbook, not an .xls workbook");
+    case LegacyKind::kOlder:
+      OpenWithLibrary(path);
+      return;
+    case LegacyKind::kDamaged:
+      break;
   }
+  throw Error(kErrUnspecified, kSource,
+              what_ + " cannot be read as an .xls workbook: the file is damaged or incomplete");
+}
+
+void XlsFile::OpenWithLibrary(const std::string& path) {
   int status = freexl_open(path.c_str(), &handle_);
   // The library can report success yet give no handle for structures it does not understand.
   if (status == FREEXL_OK && handle_ == nullptr) status = FREEXL_BIFF_INVALID_BOF;

@@ -31,6 +31,8 @@ class XlsFile : public WorkbookFile {
   const std::vector<DefinedName>& Names() const override;
 
  private:
+  void OpenWithLibrary(const std::string& path);
+
   std::string what_;
   const void* handle_ = nullptr;
   std::vector<SheetInfo> sheets_;
