@@ -60,11 +60,6 @@ class ChartObject : public host::GraphChart, public host::GraphApplication, publ
   std::map<int, std::unique_ptr<Column>> columns_;
 };
 
-// A minimal workbook (one sheet named `sheet_name`) holding `grid`: numbers as numbers,
-// everything else as text.
-std::string BuildChartWorkbook(const std::string& sheet_name,
-                               const std::vector<std::vector<std::string>>& grid);
-
 // The shortest text that reads back as the same double.
 std::string FormatNumber(double value);
 // Parses a whole cell as a number ("1.5", "-2", "3e4"); false for anything else.
