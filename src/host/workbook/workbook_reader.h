@@ -1,6 +1,7 @@
 // The spreadsheet application the workbook source talks to, built on our own readers for .xlsx,
-// .xlsm and .xls files instead of a running spreadsheet program. Every workbook is opened
-// read-only, read at once and never written.
+// .xlsm and .xls files instead of a running spreadsheet program. A workbook file is read into
+// memory when it is opened, so a later change to the file does not disturb it; nothing is ever
+// written.
 #ifndef VINTREL_HOST_WORKBOOK_WORKBOOK_READER_H_
 #define VINTREL_HOST_WORKBOOK_WORKBOOK_READER_H_
 
