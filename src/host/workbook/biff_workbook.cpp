@@ -354,6 +354,7 @@ void ReadSheetCells(const std::vector<Record>& records, const std::vector<std::s
         break;
       }
       case 0x0204:  // LABEL
+      case 0x00D6:  // RSTRING: a label with formatting runs after its text
         value.kind = CellValue::Kind::kText;
         value.text = RecordString(r, 6, false);
         add(row, column, xf, std::move(value));
@@ -375,8 +376,15 @@ void ReadSheetCells(const std::vector<Record>& records, const std::vector<std::s
           value.number = Double(r, 6);
         } else if (r[6] == 0) {  // text, in the STRING record that follows
           value.kind = CellValue::Kind::kText;
-          if (i + 1 < records.size() && records[i + 1].type == 0x0207) {
-            value.text = RecordString(records[i + 1].data, 0, false);
+          // The STRING record follows, after the shared or array formula it may belong to.
+          size_t next = i + 1;
+          while (next < records.size() &&
+                 (records[next].type == 0x04BC || records[next].type == 0x0221 ||
+                  records[next].type == 0x0236)) {
+            ++next;
+          }
+          if (next < records.size() && records[next].type == 0x0207) {
+            value.text = RecordString(records[next].data, 0, false);
           }
         } else if (r[6] == 1) {
           value.kind = CellValue::Kind::kBoolean;

@@ -106,6 +106,19 @@ TEST(BiffWorkbookTest, FormulaResultsAndTimeFormattedDatesKeepTheirValues) {
   EXPECT_EQ(time.value.number, 46387.75);
 }
 
+TEST(BiffWorkbookTest, FormulaResultsOfEveryKind) {
+  WorkbookReaderApplication app;
+  auto book = app.Open(FixturePath("xls/formulas.xls"), {});
+  std::vector<Cell> cells = book->Sheets("Formulas").Range("A1:F2");
+  std::vector<std::string> texts;
+  for (const Cell& cell : cells) texts.push_back(cell.text);
+  EXPECT_EQ(texts, (std::vector<std::string>{"x", "xy", "2", "TRUE", "#DIV/0!", "", "", "x2", "",
+                                             "", "", ""}));
+  EXPECT_EQ(cells[3].value.kind, CellValue::Kind::kBoolean);
+  EXPECT_EQ(cells[4].value.kind, CellValue::Kind::kError);
+  EXPECT_EQ(cells[5].value.kind, CellValue::Kind::kText);  // a formula giving empty text
+}
+
 TEST(BiffWorkbookTest, DefinedNamesStandForTheirRanges) {
   WorkbookReaderApplication app;
   auto book = app.Open(FixturePath("xls/defined-names.xls"), {});
