@@ -1,12 +1,11 @@
 #include "host/workbook/sheet_range.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <memory>
 #include <unordered_map>
 
 #include "host/error.h"
+#include "host/workbook/utf8.h"
 
 namespace vintrel::host::workbook {
 
@@ -20,7 +19,7 @@ std::string RangeText(const CellRange& range) {
 }
 
 bool SameName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && strncasecmp(a.c_str(), b.c_str(), a.size()) == 0;
+  return FoldCase(a) == FoldCase(b);
 }
 
 // The range a name of the workbook stands for on this sheet: a name of the sheet itself first,

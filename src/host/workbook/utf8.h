@@ -3,6 +3,7 @@
 #define VINTREL_HOST_WORKBOOK_UTF8_H_
 
 #include <string>
+#include <string_view>
 
 namespace vintrel::host::workbook {
 
@@ -24,6 +25,11 @@ inline void AppendUtf8(std::string& out, unsigned code) {
     out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
   }
 }
+
+// `text` with its letters in lower case, for names that compare without regard to case as the
+// program compares them: ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic letters fold;
+// everything else stays as it is.
+std::string FoldCase(std::string_view text);
 
 }  // namespace vintrel::host::workbook
 

@@ -9,6 +9,7 @@
 
 #include "host/error.h"
 #include "host/workbook/sheet_range.h"
+#include "host/workbook/utf8.h"
 #include "host/workbook/xls_file.h"
 #include "host/workbook/xlsx_file.h"
 
@@ -89,8 +90,9 @@ class ReaderWorkbook : public Workbook {
 
   Worksheet& Sheets(const std::string& name) override {
     // Sheet names compare without regard to letter case, as in the program.
+    const std::string wanted = FoldCase(name);
     for (size_t i = 0; i < infos_.size(); ++i) {
-      if (strcasecmp(infos_[i].name.c_str(), name.c_str()) == 0) return *sheets_[i];
+      if (FoldCase(infos_[i].name) == wanted) return *sheets_[i];
     }
     throw Error(kErrSubscriptOutOfRange, kSource,
                 "Subscript out of range: " + name_ + " has no sheet named '" + name + "'");

@@ -146,13 +146,15 @@ TEST_F(XlsxReadingTest, SheetsKeepOrderNamesAndTypes) {
   contents.sheets["1 Data"] = SheetXml("");
   contents.sheets["2 Chart (chart)"] = "<chartsheet/>";
   contents.sheets["3 More"] = SheetXml("");
+  contents.sheets["4 Ärger"] = SheetXml("");
   auto book = Open(contents);
-  ASSERT_EQ(book->SheetCount(), 3);
+  ASSERT_EQ(book->SheetCount(), 4);
   EXPECT_EQ(book->Sheets(1).Name(), "1 Data");
   EXPECT_EQ(book->Sheets(1).Type(), sheet_type::kWorksheet);
   EXPECT_EQ(book->Sheets(2).Name(), "2 Chart");
   EXPECT_EQ(book->Sheets(2).Type(), sheet_type::kChart);
   EXPECT_EQ(&book->Sheets("3 more"), &book->Sheets(3));
+  EXPECT_EQ(&book->Sheets("4 ÄRGER"), &book->Sheets(4));
   try {
     book->Sheets(2).Range("A1");
     FAIL() << "a chart sheet has no cells";
