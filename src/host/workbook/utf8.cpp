@@ -7,6 +7,7 @@ namespace {
 unsigned LowerCodePoint(unsigned c) {
   if (c >= 'A' && c <= 'Z') return c + 32;
   if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;  // Latin-1
+  if (c == 0x178) return 0xFF;  // Y with diaeresis has its small letter in Latin-1
   if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149 &&
       c != 0x17F) {
     // Latin Extended-A pairs upper and lower letters, upper first, except in 0x139-0x148 and
