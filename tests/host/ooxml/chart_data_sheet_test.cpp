@@ -23,16 +23,6 @@ using testing::ReadEntry;
 using vintrel::testing::FixturePath;
 using vintrel::testing::TempDir;
 
-class TestClipboard : public host::Clipboard {
- public:
-  void Clear() override { text_.reset(); }
-  void SetText(const std::string& text) override { text_ = text; }
-  std::optional<std::string> GetText() const override { return text_; }
-
- private:
-  std::optional<std::string> text_;
-};
-
 struct Series {
   std::string name;
   std::vector<std::string> categories;
@@ -95,7 +85,7 @@ class ChartDataSheet : public ::testing::Test {
     return ReadEntry(path_, part);
   }
   TempDir dir_;
-  TestClipboard clipboard_;
+  testing::TestClipboard clipboard_;
   std::string path_;
   std::unique_ptr<PackagePresentation> deck_;
 };
@@ -234,7 +224,7 @@ TEST(ChartCategories, DatesStayNumbersAndTextTurnsTheAxisToText) {
       "vnd.openxmlformats-officedocument.drawingml.chart+xml\"/>";
   TempDir dir;
   std::string path = dir.Write("dates.pptx", testing::BuildDeck(layout));
-  TestClipboard clipboard;
+  testing::TestClipboard clipboard;
   auto deck = PackagePresentation::Open(path, &clipboard);
   host::GraphApplication& graph =
       deck->Slides().Item(1).Shapes().Item(1).OLEFormat().Object().Application();

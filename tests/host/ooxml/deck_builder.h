@@ -2,11 +2,13 @@
 #ifndef VINTREL_TESTS_HOST_OOXML_DECK_BUILDER_H_
 #define VINTREL_TESTS_HOST_OOXML_DECK_BUILDER_H_
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "host/ooxml/package_check.h"
+#include "host/platform.h"
 
 namespace vintrel::ooxml::testing {
 
@@ -25,6 +27,17 @@ struct DeckLayout {
   std::string presentation_rels;  // extra presentation relationships (rId1-rId3 are taken)
   std::vector<std::pair<std::string, std::string>> extra_parts;
   std::string extra_content_types;  // extra <Override/> or <Default/> elements
+};
+
+// A clipboard private to the test.
+class TestClipboard : public host::Clipboard {
+ public:
+  void Clear() override { text_.reset(); }
+  void SetText(const std::string& text) override { text_ = text; }
+  std::optional<std::string> GetText() const override { return text_; }
+
+ private:
+  std::optional<std::string> text_;
 };
 
 // A deck of one slide holding `shapes`.

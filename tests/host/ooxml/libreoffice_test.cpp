@@ -23,16 +23,6 @@ bool OnPath(const std::string& program) {
   return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-class StaticClipboard : public host::Clipboard {
- public:
-  void Clear() override { text_.reset(); }
-  void SetText(const std::string& text) override { text_ = text; }
-  std::optional<std::string> GetText() const override { return text_; }
-
- private:
-  std::optional<std::string> text_;
-};
-
 // Converts `deck` to PDF with LibreOffice and returns the PDF's text ("" when it failed).
 std::string PdfText(const TempDir& dir, const std::string& deck) {
   std::string command = "cd '" + dir.path() +
@@ -61,7 +51,7 @@ TEST(LibreOffice, OpensChangedDecksAndShowsTheNewContent) {
                              "B`\x82",
                              70));
   {
-    StaticClipboard clipboard;
+    testing::TestClipboard clipboard;
     auto deck = PackagePresentation::Open(path, &clipboard);
     host::Slide& slide = deck->Slides().Item(1);
     slide.Shapes().Item(1).TextFrame().TextRange().SetText("Quarterly\rRevenue Overview");
@@ -90,7 +80,7 @@ TEST(LibreOffice, OpensChangedDecksAndShowsTheNewContent) {
 // in LibreOffice.
 TEST(LibreOffice, EveryRealFileSurvivesBroadEdits) {
   TempDir dir;
-  StaticClipboard clipboard;
+  testing::TestClipboard clipboard;
   std::vector<std::string> outputs;
   for (const char* name :
        {"openxmlsdk-linkedpicture-url.pptx", "openxmlsdk-mediareference-audio.pptx",

@@ -17,13 +17,6 @@ namespace {
 
 using vintrel::testing::TempDir;
 
-class NullClipboard : public host::Clipboard {
- public:
-  void Clear() override {}
-  void SetText(const std::string&) override {}
-  std::optional<std::string> GetText() const override { return std::nullopt; }
-};
-
 // Records the events it receives; on save it changes a tag, as the add-in blanks values.
 class RecordingEvents : public host::ApplicationEvents {
  public:
@@ -66,7 +59,7 @@ class Application : public ::testing::Test {
     return dir_.Write(name, testing::BuildDeck(testing::OneSlide(testing::TextBox(2, "A", "a"))));
   }
   TempDir dir_;
-  NullClipboard clipboard_;
+  testing::TestClipboard clipboard_;
   PackageApplication app_;
   RecordingEvents events_;
 };
