@@ -339,6 +339,7 @@ void XlsxFile::ReadCells(size_t index, const CellRange& range, std::vector<Store
       const char* begin = text.data();
       const char* end = begin + text.size();
       while (begin < end && *begin == ' ') ++begin;
+      if (begin < end && *begin == '+') ++begin;  // "+5" is a number too
       auto [ptr, ec] = std::from_chars(begin, end, number);
       if (ec == std::errc() && ptr == end) {
         value.kind = CellValue::Kind::kNumber;

@@ -65,7 +65,7 @@ TEST_F(XlsxReadingTest, ValueKindsComeBackWithTheirTexts) {
       R"(<row r="2"><c r="A2" t="b"><v>1</v></c><c r="B2" t="b"><v>0</v></c>)"
       R"(<c r="C2" t="e"><f>1/0</f><v>#DIV/0!</v></c><c r="D2"><f>1+1</f><v>2</v></c></row>)"
       R"(<row r="3"><c r="A3" t="str"><f>"a"&amp;"b"</f><v>ab</v></c><c r="B3"><v>-1.5e3</v></c>)"
-      R"(<c r="C3" t="d"><v>2026-12-31T12:00:00</v></c><c r="D3" t="n"><v>0.1</v></c></row>)");
+      R"(<c r="C3" t="d"><v>2026-12-31T12:00:00</v></c><c r="D3" t="n"><v>+0.1</v></c></row>)");
   std::vector<Cell> cells = Read(contents, "A1:D3");
   ASSERT_EQ(cells.size(), 12u);
   std::vector<std::string> texts;
