@@ -240,20 +240,16 @@ void DeleteSlidePart(Package& package, const std::string& slide) {
   CollectOwned(package, slide, {}, owned);
   std::set<std::string> doomed = owned;
   doomed.insert(LowerAscii(slide));
-  std::string slide_file = BaseName(slide);
+  std::set<std::string> names{LowerAscii(BaseName(slide))};
+  for (const std::string& part : owned) names.insert(BaseName(part));
   std::set<std::string> shared;
   for (const std::string& name : package.PartNames()) {
     if (!EndsWithRels(name)) continue;
     std::string source = SourceOfRels(name);
     if (doomed.count(LowerAscii(source)) || LowerAscii(source) == LowerAscii(main)) continue;
-    std::string raw = package.ReadBytes(name);
-    bool mentions = raw.find(slide_file) != std::string::npos;
-    for (const std::string& part : owned) {
-      mentions = mentions || raw.find(BaseName(part)) != std::string::npos;
-    }
-    if (!mentions) continue;
+    // Relationships parts stay parsed, so deleting many slides reads each one once.
     for (const Relationship& rel : package.Rels(source)) {
-      if (rel.external) continue;
+      if (rel.external || !names.count(LowerAscii(BaseName(rel.target)))) continue;
       std::string target = LowerAscii(Package::ResolveTarget(source, rel.target));
       if (target == LowerAscii(slide)) {
         // A hyperlink (or diagram reference) to the slide that goes away.
@@ -297,16 +293,13 @@ void DropUnusedRelationships(Package& package, const std::string& part,
   std::set<std::string> closure = roots;
   for (const std::string& root : roots) CollectOwned(package, root, {}, closure);
   std::set<std::string> kept;
+  std::set<std::string> root_names;
+  for (const std::string& root : roots) root_names.insert(BaseName(root));
   for (const std::string& name : package.PartNames()) {
     if (!EndsWithRels(name) || closure.count(LowerAscii(SourceOfRels(name)))) continue;
-    std::string raw = package.ReadBytes(name);
-    bool mentions = false;
-    for (const std::string& root : roots) {
-      mentions = mentions || raw.find(BaseName(root)) != std::string::npos;
-    }
-    if (!mentions) continue;
     std::string source = SourceOfRels(name);
     for (const Relationship& rel : package.Rels(source)) {
+      if (rel.external || !root_names.count(LowerAscii(BaseName(rel.target)))) continue;
       std::string target = LowerAscii(Package::ResolveTarget(source, rel.target));
       if (!rel.external && roots.count(target)) kept.insert(target);
     }
