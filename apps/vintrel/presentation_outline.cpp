@@ -166,9 +166,14 @@ void WriteTagsJson(host::Tags& tags, std::ostream& out) {
   out << "]";
 }
 
-void WriteTagsOutline(host::Tags& tags, const std::string& indent, std::ostream& out) {
+// Tags whose names begin with `shown_elsewhere` are left out: the outline says what they mean on
+// a line of its own.
+void WriteTagsOutline(host::Tags& tags, const std::string& indent, std::ostream& out,
+                      std::string_view shown_elsewhere = {}) {
   for (int i = 1; i <= tags.Count(); ++i) {
-    out << indent << "tag " << tags.Name(i) << " = " << OneLine(tags.Value(i), 200) << "\n";
+    const std::string name = tags.Name(i);
+    if (!shown_elsewhere.empty() && name.rfind(shown_elsewhere, 0) == 0) continue;
+    out << indent << "tag " << name << " = " << OneLine(tags.Value(i), 200) << "\n";
   }
 }
 
@@ -214,7 +219,7 @@ void WriteOutline(host::Presentation& presentation, const clsPresentation* entry
   host::Slides& slides = presentation.Slides();
   out << presentation.Name() << " (" << presentation.FullName() << "), " << slides.Count()
       << (slides.Count() == 1 ? " slide" : " slides") << "\n";
-  WriteTagsOutline(presentation.Tags(), "  ", out);
+  WriteTagsOutline(presentation.Tags(), "  ", out, "QUENDRA CONNECTION");
   const ConnectionView connections = Connections(presentation, entry);
   for (clsConnection* connection : connections.list) {
     out << "Connection " << connection->ConnectionTagNumber() << ": "
@@ -256,7 +261,8 @@ void WriteOutline(host::Presentation& presentation, const clsPresentation* entry
         }
       }
       out << "\n";
-      WriteTagsOutline(shapes.Item(s).Tags(), "      ", out);
+      WriteTagsOutline(shapes.Item(s).Tags(), "      ", out,
+                       link.linked ? "QUENDRA COLUMN" : std::string_view());
     }
   }
 }
