@@ -90,16 +90,17 @@ std::vector<Cell> ReadRange(WorkbookFile& file, size_t index, const std::string&
                 "'" + a1 + "' is not a cell range; write a range such as A1:C10 or B2");
   }
   CellRange range = *parsed;
-  std::vector<StoredCell> stored;
-  // Room for a dense range up front saves copying a million cells as the vector grows.
-  stored.reserve(static_cast<size_t>(std::min<long long>(range.CellCount(), 1 << 20)));
-  file.ReadCells(index, range, &stored);
 
-  if (range.CellCount() > limits.max_range_cells) {
+  // Ranges within the limit are filled straight from the file; larger ones are gathered first
+  // to find the part of the sheet that holds cells.
+  std::vector<StoredCell> gathered;
+  const bool oversized = range.CellCount() > limits.max_range_cells;
+  if (oversized) {
+    file.ReadCells(index, range, [&](StoredCell&& cell) { gathered.push_back(std::move(cell)); });
     // Cut to the cells the sheet holds; beyond them every cell would be empty.
     int last_row = 0;
     int last_column = 0;
-    for (const StoredCell& cell : stored) {
+    for (const StoredCell& cell : gathered) {
       last_row = std::max(last_row, cell.row);
       last_column = std::max(last_column, cell.column);
     }
@@ -130,20 +131,23 @@ std::vector<Cell> ReadRange(WorkbookFile& file, size_t index, const std::string&
 
   const DateSystem system = file.date_system();
   std::unordered_map<int, std::unique_ptr<NumberFormat>> formats;
-  for (StoredCell& stored_cell : stored) {
-    if (stored_cell.row > range.last_row || stored_cell.column > range.last_column) continue;
-    size_t at = static_cast<size_t>(stored_cell.row - range.first_row) * width +
-                static_cast<size_t>(stored_cell.column - range.first_column);
+  auto place = [&](StoredCell&& stored) {
+    if (stored.row < range.first_row || stored.row > range.last_row ||
+        stored.column < range.first_column || stored.column > range.last_column) {
+      return;
+    }
+    size_t at = static_cast<size_t>(stored.row - range.first_row) * width +
+                static_cast<size_t>(stored.column - range.first_column);
     Cell& cell = cells[at];
-    auto found = formats.find(stored_cell.style);
+    auto found = formats.find(stored.style);
     if (found == formats.end()) {
-      found = formats
-                  .emplace(stored_cell.style,
-                           std::make_unique<NumberFormat>(file.FormatCode(stored_cell.style)))
-                  .first;
+      found =
+          formats
+              .emplace(stored.style, std::make_unique<NumberFormat>(file.FormatCode(stored.style)))
+              .first;
     }
     const NumberFormat& format = *found->second;
-    cell.value = std::move(stored_cell.value);
+    cell.value = std::move(stored.value);
     cell.number_format = format.code();
     cell.text = DisplayText(cell.value, format, system);
     if (cell.value.kind == CellValue::Kind::kNumber && format.IsDate() && cell.value.number >= 0 &&
@@ -152,6 +156,11 @@ std::vector<Cell> ReadRange(WorkbookFile& file, size_t index, const std::string&
       cell.value.kind = CellValue::Kind::kDate;
       if (system == DateSystem::k1904) cell.value.number += k1904Offset;
     }
+  };
+  if (oversized) {
+    for (StoredCell& stored : gathered) place(std::move(stored));
+  } else {
+    file.ReadCells(index, range, place);
   }
   return cells;
 }

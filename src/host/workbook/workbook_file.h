@@ -4,6 +4,7 @@
 #define VINTREL_HOST_WORKBOOK_WORKBOOK_FILE_H_
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,8 @@ struct StoredCell {
   CellValue value;  // numbers stay kNumber here; the reader decides which are dates
 };
 
+using CellSink = std::function<void(StoredCell&&)>;
+
 struct SheetInfo {
   std::string name;
   int type = sheet_type::kWorksheet;
@@ -49,8 +52,8 @@ class WorkbookFile {
   virtual DateSystem date_system() const = 0;
   // The number format code of a style index; "General" for unknown indexes.
   virtual const std::string& FormatCode(int style) const = 0;
-  // Appends the stored cells of sheet `index` (from 0) that lie inside `range`, in any order.
-  virtual void ReadCells(size_t index, const CellRange& range, std::vector<StoredCell>* cells) = 0;
+  // Hands `sink` the stored cells of sheet `index` (from 0) that lie inside `range`, in any order.
+  virtual void ReadCells(size_t index, const CellRange& range, const CellSink& sink) = 0;
   // The names the workbook defines; none unless the format keeps them where the reader looks.
   virtual const std::vector<DefinedName>& Names() const {
     static const std::vector<DefinedName> kNone;

@@ -47,7 +47,7 @@ class ScratchFile : public WorkbookFile {
     static const std::string kGeneral = "General";
     return kGeneral;
   }
-  void ReadCells(size_t, const CellRange&, std::vector<StoredCell>*) override {}
+  void ReadCells(size_t, const CellRange&, const CellSink&) override {}
 
  private:
   std::vector<SheetInfo> sheets_;

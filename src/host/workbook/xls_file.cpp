@@ -147,14 +147,14 @@ const std::string& XlsFile::FormatCode(int style) const {
   return kCodes[style >= kGeneral && style <= kTime ? style : kGeneral];
 }
 
-void XlsFile::ReadCells(size_t index, const CellRange& range, std::vector<StoredCell>* cells) {
+void XlsFile::ReadCells(size_t index, const CellRange& range, const CellSink& sink) {
   if (handle_ == nullptr) {
     for (const BiffWorkbook::Cell& cell : biff_->sheets[index].cells) {
       if (cell.row < range.first_row || cell.row > range.last_row ||
           cell.column < range.first_column || cell.column > range.last_column) {
         continue;
       }
-      cells->push_back({cell.row, cell.column, cell.xf + 1, cell.value});
+      sink({cell.row, cell.column, cell.xf + 1, cell.value});
     }
     return;
   }
@@ -216,7 +216,7 @@ void XlsFile::ReadCells(size_t index, const CellRange& range, std::vector<Stored
         default:
           continue;
       }
-      cells->push_back(std::move(stored));
+      sink(std::move(stored));
     }
   }
 }

@@ -27,7 +27,7 @@ class XlsFile : public WorkbookFile {
   const std::vector<SheetInfo>& Sheets() const override { return sheets_; }
   DateSystem date_system() const override;
   const std::string& FormatCode(int style) const override;
-  void ReadCells(size_t index, const CellRange& range, std::vector<StoredCell>* cells) override;
+  void ReadCells(size_t index, const CellRange& range, const CellSink& sink) override;
   const std::vector<DefinedName>& Names() const override;
 
  private:

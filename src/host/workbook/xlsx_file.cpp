@@ -273,7 +273,7 @@ const std::string& XlsxFile::FormatCode(int style) const {
   return style_formats_[style];
 }
 
-void XlsxFile::ReadCells(size_t index, const CellRange& range, std::vector<StoredCell>* cells) {
+void XlsxFile::ReadCells(size_t index, const CellRange& range, const CellSink& sink) {
   const SheetInfo& info = sheets_.at(index);
   const std::string& part = sheet_parts_.at(index);
   std::optional<std::string> xml;
@@ -297,11 +297,11 @@ void XlsxFile::ReadCells(size_t index, const CellRange& range, std::vector<Store
     if (type == "inlineStr") {
       value.kind = CellValue::Kind::kText;
       value.text = text.find("_x") == std::string::npos ? text : DecodeEscapes(text);
-      cells->push_back(std::move(stored));
+      sink(std::move(stored));
       return;
     }
     if (!cell.has_value || (text.empty() && type != "str")) {
-      if (cell.style != 0) cells->push_back(std::move(stored));  // formatted but empty
+      if (cell.style != 0) sink(std::move(stored));  // formatted but empty
       return;
     }
     if (type == "s") {
@@ -349,7 +349,7 @@ void XlsxFile::ReadCells(size_t index, const CellRange& range, std::vector<Store
         value.text = text;
       }
     }
-    cells->push_back(std::move(stored));
+    sink(std::move(stored));
   });
 }
 
