@@ -92,12 +92,15 @@ std::optional<std::string> ZipArchive::Read(const std::string& name) {
     throw Error(kErrUnspecified, kSource,
                 what_ + ": cannot read the part " + name + " (" + zip_strerror(archive_) + ")");
   }
+  // Inflate straight into the result, in blocks. The size in the directory may lie; the count of
+  // bytes actually inflated is what is capped.
+  constexpr size_t kBlock = 256 * 1024;
   std::string data;
-  data.reserve(expected);
-  char buffer[64 * 1024];
-  // The size in the directory may lie; the count of bytes actually inflated is what is capped.
+  data.reserve(expected + 1);
+  size_t used = 0;
   while (true) {
-    zip_int64_t got = zip_fread(file, buffer, sizeof buffer);
+    if (data.size() < used + kBlock) data.resize(std::max(used + kBlock, data.capacity()));
+    zip_int64_t got = zip_fread(file, data.data() + used, data.size() - used);
     if (got < 0) {
       std::string reason = zip_file_strerror(file);
       zip_fclose(file);
@@ -105,12 +108,13 @@ std::optional<std::string> ZipArchive::Read(const std::string& name) {
                   what_ + ": the part " + name + " is damaged (" + reason + ")");
     }
     if (got == 0) break;
-    data.append(buffer, static_cast<size_t>(got));
-    if (data.size() > max_part_bytes_ || data.size() + others > max_total_bytes_) {
+    used += static_cast<size_t>(got);
+    if (used > max_part_bytes_ || used + others > max_total_bytes_) {
       zip_fclose(file);
       throw too_big();
     }
   }
+  data.resize(used);
   zip_fclose(file);
   total_read_ = others + data.size();
   counted_[found->first] = data.size();
