@@ -10,6 +10,7 @@
 #include "host/ooxml/package_presentation.h"
 #include "host/ooxml/package_shape.h"
 #include "host/ooxml/package_slide.h"
+#include "host/ooxml/slide_parts.h"
 #include "host/ooxml/xml_util.h"
 
 namespace vintrel::ooxml {
@@ -113,6 +114,19 @@ bool IsInside(pugi::xml_node node, pugi::xml_node ancestor) {
     if (up == ancestor) return true;
   }
   return false;
+}
+
+// Whether an element outside `shape` refers to relationship `id`.
+bool UsedOutside(pugi::xml_node root, const std::string& id, pugi::xml_node shape) {
+  return static_cast<bool>(root.find_node([&](pugi::xml_node n) {
+    for (pugi::xml_attribute a : n.attributes()) {
+      if (id == a.value() && std::string_view(a.name()).rfind("r:", 0) == 0 &&
+          !IsInside(n, shape)) {
+        return true;
+      }
+    }
+    return false;
+  }));
 }
 
 }  // namespace
@@ -221,16 +235,7 @@ void ShapeLink::SetSourceFullName(const std::string& path) {
   auto rel = package.Rel(slide.part(), old_id);
   // Another shape may use the same relationship (PowerPoint shares one between copies of a
   // linked picture); relinking this shape must leave that one alone.
-  bool shared = false;
-  slide.xml().document_element().find_node([&](pugi::xml_node n) {
-    for (pugi::xml_attribute a : n.attributes()) {
-      if (old_id == a.value() && std::string_view(a.name()).rfind("r:", 0) == 0 &&
-          !IsInside(n, shape_.top())) {
-        shared = true;
-      }
-    }
-    return shared;
-  });
+  bool shared = UsedOutside(slide.xml().document_element(), old_id, shape_.top());
   if (shared || !rel) {
     std::string type = rel ? rel->type : std::string(kRelPrefix) + "image";
     std::string new_id = package.AddRel(slide.part(), type, target, true);
@@ -283,40 +288,58 @@ void ShapeLink::Update() {
   Package& package = slide.package();
   std::string bytes = ReadFile(path);
   std::optional<ImageInfo> info = ReadImageInfo(bytes);
-  std::string new_id;
-  for (const Holder& holder : Holders()) {
-    pugi::xml_attribute embed = holder.node.attribute("r:embed");
-    if (!embed) continue;  // linked only: the host reads the file when it shows the slide
-    if (new_id.empty()) {
-      std::string extension = info ? info->extension : "";
-      std::string content_type = info ? info->content_type : "";
-      if (!info) {
-        size_t dot = path.rfind('.');
-        extension = dot == std::string::npos ? "" : LowerAscii(path.substr(dot + 1));
-        static const std::pair<const char*, const char*> kOtherPictures[] = {
-            {"emf", "image/x-emf"},
-            {"wmf", "image/x-wmf"},
-            {"tif", "image/tiff"},
-            {"tiff", "image/tiff"},
-            {"svg", "image/svg+xml"}};
-        for (const auto& [known, type] : kOtherPictures) {
-          if (extension == known) content_type = type;
-        }
-        if (content_type.empty()) {
-          throw Error(kErrInvalidArgument, kSource,
-                      "shape \"" + shape_.Name() + "\": \"" + path + "\" is not a picture");
-        }
-      }
-      std::string media = package.FreePartName("ppt/media/", "image", "." + extension);
-      package.WriteBytes(media, bytes);
-      package.EnsureDefault(extension, content_type);
-      // A new part and relationship: the old cached copy may be shared with other pictures.
-      new_id = package.AddRel(slide.part(), std::string(kRelPrefix) + "image",
-                              Package::RelativeTarget(slide.part(), media), false);
+  std::string extension = info ? info->extension : "";
+  std::string content_type = info ? info->content_type : "";
+  if (!info) {
+    size_t dot = path.rfind('.');
+    extension = dot == std::string::npos ? "" : LowerAscii(path.substr(dot + 1));
+    static const std::pair<const char*, const char*> kOtherPictures[] = {{"emf", "image/x-emf"},
+                                                                         {"wmf", "image/x-wmf"},
+                                                                         {"tif", "image/tiff"},
+                                                                         {"tiff", "image/tiff"},
+                                                                         {"svg", "image/svg+xml"}};
+    for (const auto& [known, type] : kOtherPictures) {
+      if (extension == known) content_type = type;
     }
-    embed.set_value(new_id.c_str());
+    if (content_type.empty()) {
+      throw Error(kErrInvalidArgument, kSource,
+                  "shape \"" + shape_.Name() + "\": \"" + path + "\" is not a picture");
+    }
   }
-  if (!new_id.empty()) shape_.Touch();
+  std::vector<pugi::xml_attribute> embeds;
+  for (const Holder& holder : Holders()) {
+    if (pugi::xml_attribute embed = holder.node.attribute("r:embed")) embeds.push_back(embed);
+  }
+  if (embeds.empty()) return;  // linked only: the host reads the file when it shows the slide
+  std::string old_id = embeds.front().value();
+  std::optional<Relationship> old_rel = package.Rel(slide.part(), old_id);
+  std::string old_part =
+      old_rel && !old_rel->external ? Package::ResolveTarget(slide.part(), old_rel->target) : "";
+  size_t dot = old_part.rfind('.');
+  std::string old_extension = dot == std::string::npos ? "" : LowerAscii(old_part.substr(dot + 1));
+  if (old_extension == "jpg") old_extension = "jpeg";
+  // A cached copy only this picture uses is refreshed in place: a show that reloads a picture
+  // every few seconds must not pile up copies.
+  if (!old_part.empty() && old_extension == extension &&
+      !UsedOutside(slide.xml().document_element(), old_id, shape_.top()) &&
+      CountReferences(package, old_part) == 1) {
+    package.WriteBytes(old_part, std::move(bytes));
+    return;
+  }
+  // Otherwise a new part and relationship: the old copy is shared with other pictures.
+  std::string media = package.FreePartName("ppt/media/", "image", "." + extension);
+  package.WriteBytes(media, std::move(bytes));
+  package.EnsureDefault(extension, content_type);
+  std::string new_id = package.AddRel(slide.part(), std::string(kRelPrefix) + "image",
+                                      Package::RelativeTarget(slide.part(), media), false);
+  for (pugi::xml_attribute embed : embeds) embed.set_value(new_id.c_str());
+  shape_.Touch();
+  if (old_rel && !UsedOutside(slide.xml().document_element(), old_id, pugi::xml_node())) {
+    package.RemoveRel(slide.part(), old_id);
+    if (!old_part.empty() && package.Has(old_part) && CountReferences(package, old_part) == 0) {
+      package.RemovePart(old_part);
+    }
+  }
 }
 
 }  // namespace vintrel::ooxml

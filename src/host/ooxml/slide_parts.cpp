@@ -130,6 +130,21 @@ pugi::xml_node SectionList(pugi::xml_node presentation) {
 
 }  // namespace
 
+int CountReferences(Package& package, const std::string& part) {
+  std::string wanted = LowerAscii(part);
+  std::string wanted_name = BaseName(wanted);
+  int count = 0;
+  for (const std::string& name : package.PartNames()) {
+    if (!EndsWithRels(name)) continue;
+    std::string source = SourceOfRels(name);
+    for (const Relationship& rel : package.Rels(source)) {
+      if (rel.external || LowerAscii(BaseName(rel.target)) != wanted_name) continue;
+      count += LowerAscii(Package::ResolveTarget(source, rel.target)) == wanted;
+    }
+  }
+  return count;
+}
+
 bool IsOwnedKind(const std::string& kind) {
   static const std::set<std::string> kOwned = {
       "notesSlide",    "chart",           "tags",        "oleObject",       "package",

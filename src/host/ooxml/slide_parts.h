@@ -25,6 +25,9 @@ void DeleteSlidePart(Package& package, const std::string& slide);
 void DropUnusedRelationships(Package& package, const std::string& part,
                              const std::set<std::string>& ids);
 
+// How many internal relationships in the whole package name `part`.
+int CountReferences(Package& package, const std::string& part);
+
 // True for relationship kinds whose target belongs to the source alone.
 bool IsOwnedKind(const std::string& kind);
 
