@@ -239,6 +239,21 @@ TEST(AddPicture, EmbedsOrLinksAFileAtAPositionAndSize) {
   }
   EXPECT_EQ(PackageProblems(path), std::vector<std::string>());
   EXPECT_EQ(ReadEntry(path, "ppt/media/image1.png"), PngHeader(96, 48));
+  {
+    // The linked and stored picture changes kind: its old cached copy, used by nothing else,
+    // goes; the second picture's copy stays.
+    auto deck = PackagePresentation::Open(path);
+    host::Shape& both = deck->Slides().Item(1).Shapes().Item(5);
+    both.LinkFormat().SetSourceFullName(
+        dir.Write("pic.gif", std::string("GIF89a\x04\x00\x04\x00", 10)));
+    both.LinkFormat().Update();
+    deck->Save();
+  }
+  std::vector<std::string> names = testing::EntryNames(path);
+  EXPECT_EQ(std::count(names.begin(), names.end(), "ppt/media/image2.png"), 0);
+  EXPECT_EQ(std::count(names.begin(), names.end(), "ppt/media/image1.gif"), 1);
+  EXPECT_EQ(std::count(names.begin(), names.end(), "ppt/media/image1.png"), 1);
+  EXPECT_EQ(PackageProblems(path), std::vector<std::string>());
   auto deck = PackagePresentation::Open(path);
   EXPECT_EQ(deck->Slides().Item(1).Shapes().Item(4).Name(), "Picture 8");
 }
