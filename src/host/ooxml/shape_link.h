@@ -39,7 +39,8 @@ class ShapeLink : public host::LinkFormat {
   int AutoUpdate() const override;
   void SetAutoUpdate(int mode) override;
   // Pictures: the cached copy stored in the package, if there is one, is replaced by the file's
-  // current content. Objects and media: the file must exist (their previews are kept).
+  // current content (in place when only this picture uses it; otherwise the picture gets a copy
+  // of its own). Objects and media: the file must exist (their previews are kept).
   void Update() override;
 
  private:
