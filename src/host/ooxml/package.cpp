@@ -1,5 +1,6 @@
 #include "host/ooxml/package.h"
 
+#include <algorithm>
 #include <set>
 
 #include "host/error.h"
@@ -325,9 +326,16 @@ void Package::EnsureDefault(const std::string& extension, const std::string& con
 
 std::string Package::FreePartName(const std::string& folder, const std::string& stem,
                                   const std::string& extension) const {
-  for (int n = 1;; ++n) {
+  // Numbers handed out before are not tried again: a deck that gains thousands of tag parts
+  // would otherwise test every taken name each time. Freed lower numbers stay unused; names only
+  // need to be unique.
+  int& next = next_free_number_[folder + stem + "\x1f" + extension];
+  for (int n = std::max(next, 1);; ++n) {
     std::string name = folder + stem + std::to_string(n) + extension;
-    if (!zip_->Has(name)) return name;
+    if (!zip_->Has(name)) {
+      next = n + 1;
+      return name;
+    }
   }
 }
 

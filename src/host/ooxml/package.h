@@ -97,6 +97,8 @@ class Package {
   std::string main_part_;
   uint64_t changes_ = 0;
   std::unordered_map<std::string, std::unique_ptr<XmlPart>> xml_;  // lower-case name
+  // Per folder, stem and extension: the lowest number FreePartName may still hand out.
+  mutable std::unordered_map<std::string, int> next_free_number_;
 };
 
 // The XML of a relationships part with no relationships.
