@@ -135,11 +135,10 @@ void Application::NewPresentation(host::Presentation& presentation) {
 }
 
 void Application::PresentationOpen(host::Presentation& presentation) {
-  std::unique_ptr<clsPresentation> entry;
   try {
     Trace(DebugLevel::kEvent, "gppApp_PresentationOpen:" + presentation.FullName());
     if (host::EventLoop* loop = Services().loop) loop->DoEvents();
-    entry = std::make_unique<clsPresentation>();
+    auto entry = std::make_unique<clsPresentation>();
     entry->SetOpenedFromFile(true);
     entry->SetActivePresentation(presentation);
     presentations_.push_back(std::move(entry));
@@ -150,10 +149,9 @@ void Application::PresentationOpen(host::Presentation& presentation) {
     const Error failure = CurrentFailure();
     RememberFailure(failure);
     SkipFailure([&] { presentation.SetSaved(true); });
-    if (entry == nullptr && !presentations_.empty() &&
-        presentations_.back()->ActivePresentation() == &presentation) {
-      presentations_.pop_back();
-    }
+    // The entry being built goes with the failure; the host hears of it.
+    std::erase_if(presentations_,
+                  [&](const auto& entry) { return entry->ActivePresentation() == &presentation; });
     throw failure;
   }
 }

@@ -186,8 +186,11 @@ void MemoryApplication::ClosePresentation(MemoryPresentation& presentation) {
 }
 
 void MemoryApplication::SavePresentation(MemoryPresentation& presentation) {
+  const int saves_before = presentation.save_count();
   if (sink_ != nullptr) sink_->PresentationSave(presentation);
-  presentation.Save();
+  // As the host does: when the event's handler saved the presentation itself, nothing is left
+  // to write (writing now would store what the handler put back after its save).
+  if (presentation.save_count() == saves_before) presentation.Save();
 }
 
 void MemoryApplication::PrintPresentation(MemoryPresentation& presentation) {

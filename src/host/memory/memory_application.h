@@ -89,8 +89,8 @@ class MemoryApplication : public host::Application {
   // Ends a show of it, raises PresentationClose, then closes the presentation and its window: it
   // leaves Presentations, and every further call on it or its slides and shapes fails.
   void ClosePresentation(MemoryPresentation& presentation);
-  // Raises PresentationSave, then saves (Presentation.Save). When the sink fails, nothing is
-  // saved and the failure comes back out.
+  // Raises PresentationSave, then saves (Presentation.Save) unless the handler saved it itself.
+  // When the sink fails, nothing is saved and the failure comes back out.
   void SavePresentation(MemoryPresentation& presentation);
   void PrintPresentation(MemoryPresentation& presentation);
   // Makes the presentation's window the active one and raises WindowActivate.
