@@ -13,7 +13,9 @@ namespace {
 
 constexpr const char* kSource = "modGlobalFunctions";
 
-void Log(const std::string& message) { WriteDebugLog(DebugLevel::kInformation, kSource, message); }
+void Log(const std::string& message) {
+  WriteDebugLog(DebugLevel::kInformation, kSource, message);
+}
 
 std::unique_ptr<host::SpreadsheetApplication> CreateApplication() {
   host::SpreadsheetFactory* factory = Services().spreadsheet;
@@ -25,7 +27,8 @@ std::unique_ptr<host::SpreadsheetApplication> CreateApplication() {
 
 int ExcelStatus(bool start, bool shutdown) {
   ModuleState& state = Module();
-  Log(std::string("ExcelStatus:") + (start ? "True" : "False") + " " + (shutdown ? "True" : "False"));
+  Log(std::string("ExcelStatus:") + (start ? "True" : "False") + " " +
+      (shutdown ? "True" : "False"));
 
   if (shutdown) {
     Log("shutdown");
