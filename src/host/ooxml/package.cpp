@@ -84,6 +84,7 @@ std::string Package::ReadBytes(const std::string& part) {
 
 void Package::WriteBytes(const std::string& part, std::string data) {
   ++changes_;
+  if (SameName(part, kContentTypesPart)) override_index_document_ = nullptr;
   xml_.erase(LowerAscii(part));
   zip_->Write(part, std::move(data));
 }
@@ -133,16 +134,13 @@ void Package::RemovePart(const std::string& part) {
   xml_.erase(LowerAscii(rels));
   zip_->Remove(part);
   zip_->Remove(rels);
-  pugi::xml_node types = Xml(kContentTypesPart).document_element();
   // LibreOffice lists relationship parts in the content types too; both entries go.
-  for (pugi::xml_node node = types.child("Override"); node;) {
-    pugi::xml_node next = node.next_sibling("Override");
-    std::string name = node.attribute("PartName").value();
-    if (SameName(name, "/" + part) || SameName(name, "/" + rels)) {
-      types.remove_child(node);
-      Touch(kContentTypesPart);
-    }
-    node = next;
+  for (const std::string& name : {part, rels}) {
+    pugi::xml_node node = FindOverride(name);
+    if (!node) continue;
+    override_index_.erase(LowerAscii("/" + name));
+    node.parent().remove_child(node);
+    Touch(kContentTypesPart);
   }
 }
 
@@ -155,12 +153,8 @@ void Package::CopyPart(const std::string& from, const std::string& to) {
     zip_->CopyEntry(from, to);
   }
   xml_.erase(LowerAscii(to));
-  pugi::xml_node types = Xml(kContentTypesPart).document_element();
-  for (pugi::xml_node node : types.children("Override")) {
-    if (SameName(node.attribute("PartName").value(), "/" + from)) {
-      SetOverride(to, node.attribute("ContentType").value());
-      break;
-    }
+  if (pugi::xml_node node = FindOverride(from)) {
+    SetOverride(to, node.attribute("ContentType").value());
   }
 }
 
@@ -280,11 +274,7 @@ std::string Package::RelativeTarget(const std::string& source, const std::string
 
 std::string Package::ContentType(const std::string& part) {
   pugi::xml_node types = Xml(kContentTypesPart).document_element();
-  for (pugi::xml_node node : types.children("Override")) {
-    if (SameName(node.attribute("PartName").value(), "/" + part)) {
-      return node.attribute("ContentType").value();
-    }
-  }
+  if (pugi::xml_node node = FindOverride(part)) return node.attribute("ContentType").value();
   size_t dot = part.rfind('.');
   std::string extension = dot == std::string::npos ? "" : LowerAscii(part.substr(dot + 1));
   for (pugi::xml_node node : types.children("Default")) {
@@ -295,18 +285,32 @@ std::string Package::ContentType(const std::string& part) {
   return {};
 }
 
-void Package::SetOverride(const std::string& part, const std::string& content_type) {
-  pugi::xml_node types = Xml(kContentTypesPart).document_element();
-  for (pugi::xml_node node : types.children("Override")) {
-    if (SameName(node.attribute("PartName").value(), "/" + part)) {
-      node.attribute("ContentType").set_value(content_type.c_str());
-      Touch(kContentTypesPart);
-      return;
+pugi::xml_node Package::FindOverride(const std::string& part) {
+  pugi::xml_document& types = Xml(kContentTypesPart);
+  // The overrides are looked up once per part added or copied; with thousands of parts a scan
+  // each time would make adding them quadratic, so they are indexed by lower-case name.
+  if (override_index_document_ != &types) {
+    override_index_.clear();
+    for (pugi::xml_node node : types.document_element().children("Override")) {
+      override_index_.emplace(LowerAscii(node.attribute("PartName").value()), node);
     }
+    override_index_document_ = &types;
   }
+  auto found = override_index_.find(LowerAscii("/" + part));
+  return found == override_index_.end() ? pugi::xml_node() : found->second;
+}
+
+void Package::SetOverride(const std::string& part, const std::string& content_type) {
+  if (pugi::xml_node node = FindOverride(part)) {
+    node.attribute("ContentType").set_value(content_type.c_str());
+    Touch(kContentTypesPart);
+    return;
+  }
+  pugi::xml_node types = Xml(kContentTypesPart).document_element();
   pugi::xml_node node = types.append_child("Override");
   node.append_attribute("PartName") = ("/" + part).c_str();
   node.append_attribute("ContentType") = content_type.c_str();
+  override_index_.emplace(LowerAscii("/" + part), node);
   Touch(kContentTypesPart);
 }
 

@@ -97,6 +97,10 @@ class Package {
   std::string main_part_;
   uint64_t changes_ = 0;
   std::unordered_map<std::string, std::unique_ptr<XmlPart>> xml_;  // lower-case name
+  // The content-type override of a part ("" when it has none), through the index below.
+  pugi::xml_node FindOverride(const std::string& part);
+  std::unordered_map<std::string, pugi::xml_node> override_index_;  // lower-case "/name"
+  const pugi::xml_document* override_index_document_ = nullptr;
   // Per folder, stem and extension: the lowest number FreePartName may still hand out.
   mutable std::unordered_map<std::string, int> next_free_number_;
 };
