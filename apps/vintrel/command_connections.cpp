@@ -221,7 +221,9 @@ int Test(const std::string& file, const std::string& number, const std::string& 
          bool json) {
   const long limit = RowLimit(rows_text);
   // The connection's own failure is the answer here; the add-in's boxes would only repeat it.
-  HostSession session(SessionOptions{.interactive = false, .quiet = true});
+  SessionOptions quiet;
+  quiet.quiet = true;
+  HostSession session(quiet);
   host::Presentation& presentation = OpenPresentation(session, file);
   auto connections = ReadConnectionTags(presentation);
   clsConnection& connection = Existing(connections, number);

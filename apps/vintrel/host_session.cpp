@@ -39,7 +39,8 @@ std::string AddinFolder() {
 }
 
 HostSession::HostSession(const SessionOptions& options)
-    : settings_(host::posix::DefaultSettingsPath()),
+    : settings_(options.settings_path.empty() ? host::posix::DefaultSettingsPath()
+                                              : options.settings_path),
       front_end_(std::cin, std::cerr, options.interactive && isatty(STDIN_FILENO)) {
   // Dates, times and numbers in messages follow the user's regional settings.
   std::setlocale(LC_ALL, "");
@@ -55,7 +56,7 @@ HostSession::HostSession(const SessionOptions& options)
   platform.clipboard = &clipboard_;
   platform.clock = &clock_;
   platform.loop = &loop_;
-  platform.addin_folder = AddinFolder();
+  platform.addin_folder = options.addin_folder.empty() ? AddinFolder() : options.addin_folder;
   platform.module_base_name = "vintrel";
 
   data_access_ = MakeDataAccess(loop_);

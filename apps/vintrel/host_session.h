@@ -27,6 +27,9 @@ struct SessionOptions {
   bool interactive = false;
   // Show no message boxes (the command reports failures itself).
   bool quiet = false;
+  // The settings file and the add-in's folder; empty for the usual ones (see README).
+  std::string settings_path;
+  std::string addin_folder;
 };
 
 // The folder of the add-in: $VINTREL_HOME, else the folder of the running program.

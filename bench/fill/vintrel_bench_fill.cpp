@@ -22,25 +22,14 @@
 #include <vector>
 
 #include "connections/connection_source.h"
-#include "connections/real_sources.h"
 #include "document/connection_tags.h"
 #include "document/presentation.h"
 #include "document/shape.h"
 #include "document/tag_schema.h"
-#include "host/clock.h"
-#include "host/data/builtin_data_access.h"
 #include "host/error.h"
-#include "host/event_loop.h"
-#include "host/ooxml/package_application.h"
 #include "host/ooxml/package_presentation.h"
 #include "host/ooxml/zip_archive.h"
-#include "host/posix/console_front_end.h"
-#include "host/posix/desktop_shell.h"
-#include "host/posix/ini_settings_store.h"
-#include "host/posix/posix_file_system.h"
-#include "host/posix/process_clipboard.h"
-#include "host/workbook/workbook_reader.h"
-#include "shell/connect.h"
+#include "host_session.h"
 #include "support/module_state.h"
 
 namespace {
@@ -207,59 +196,6 @@ void LinkDeck(const std::string& path, const std::string& data, const Sizes& siz
   deck->Save();
 }
 
-class AddInInstance : public host::AddInInstance {
- public:
-  std::string ProgId() const override { return "VT2002.Connect"; }
-};
-
-// The program's host session, reduced to what a fill needs: the platform services, the package
-// host and the add-in loaded into it. Settings come from a file that does not exist, so a
-// user's settings do not change the figures.
-class Session {
- public:
-  explicit Session(const std::string& folder)
-      : settings_(folder + "/no-settings.ini"), front_end_(std::cin, std::cerr, false) {
-    ResetModuleState();
-    Platform& platform = Services();
-    platform.settings = &settings_;
-    platform.front_end = &front_end_;
-    platform.shell = &shell_;
-    platform.files = &files_;
-    platform.clipboard = &clipboard_;
-    platform.clock = &clock_;
-    platform.loop = &loop_;
-    platform.data_access = &data_access_;
-    platform.spreadsheet = &spreadsheet_;
-    platform.addin_folder = folder;
-    SetDefaultConnectionSourceFactory(connections::RealSources());
-    connect_.OnConnection(host_, 1, AddInInstance());
-    connect_.OnStartupComplete();
-  }
-  ~Session() {
-    connect_.OnBeginShutdown();
-    connect_.OnDisconnection(0);
-    ResetModuleState();
-  }
-
-  ooxml::PackageApplication& host() { return host_; }
-  clsPresentation* EntryOf(host::Presentation& presentation) {
-    return connect_.application() ? connect_.application()->FindEntry(presentation) : nullptr;
-  }
-
- private:
-  host::SystemClock clock_;
-  host::EventLoop loop_{clock_};
-  host::posix::IniSettingsStore settings_;
-  host::posix::ConsoleFrontEnd front_end_;
-  host::posix::DesktopShell shell_;
-  host::posix::PosixFileSystem files_;
-  host::posix::ProcessClipboard clipboard_;
-  host::data::BuiltinDataAccess data_access_{loop_};
-  host::workbook::WorkbookReaderFactory spreadsheet_;
-  ooxml::PackageApplication host_{clipboard_};
-  shell::Connect connect_;
-};
-
 void PrintFill(const char* what, double ms, long writes, long shapes) {
   std::printf("%-34s %10.1f ms %9.2f us/shape %8ld writes\n", what, ms, 1000.0 * ms / shapes,
               writes);
@@ -298,7 +234,12 @@ int Run(const Sizes& sizes) {
               1000.0 * linked / shapes);
   std::printf("%-34s %10.1f ms   (package only, no add-in)\n", "open", package_open);
   {
-    Session session(folder);
+    // The program's own session; settings from a file that does not exist, so a user's
+    // settings do not change the figures.
+    app::SessionOptions options;
+    options.settings_path = folder + "/no-settings.ini";
+    options.addin_folder = folder;
+    app::HostSession session(options);
     start = Clock::now();
     host::Presentation& presentation = session.host().Presentations().Open(deck);
     const double opened = Ms(start);
