@@ -6,7 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/setup.sh >/dev/null
+# Installing and building say what they do on stderr; the outline below is the output.
+scripts/setup.sh >&2
 vintrel=build/apps/vintrel/vintrel
 example=examples/sales-board.pptx
 "$vintrel" --version
