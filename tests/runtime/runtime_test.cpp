@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "host/show_display.h"
 #include "runtime/runtime.h"
 #include "runtime/runtime_timer.h"
 #include "show_fixture.h"
@@ -275,6 +276,81 @@ TEST_F(Refresh, TheShowLeavesTheSavedStateAsItFoundIt) {
     EXPECT_EQ(deck_->Saved(), saved);
     host_.EndSlideShow();
     EXPECT_EQ(deck_->Saved(), saved);
+  }
+}
+
+// What the screen hears of a failing source.
+class StatusLog : public host::DataStatusDisplay {
+ public:
+  void ConnectionFailed(const std::string& connection, const std::string&,
+                        const std::string&) override {
+    events.push_back("failed " + connection);
+  }
+  void ConnectionRestored(const std::string& connection, const std::string&) override {
+    events.push_back("restored " + connection);
+  }
+  void ValuesStale(const std::string& connection, double) override {
+    events.push_back("stale " + connection);
+  }
+  std::vector<std::string> events;
+};
+
+TEST_F(Refresh, AFailingSourceIsAnnouncedOnceAndItsValuesKeptWhenAskedFor) {
+  for (const bool keep : {false, true}) {
+    SCOPED_TRACE(keep ? "KeepLastGoodValues=1" : "default");
+    TearDown();
+    SetUp();
+    StatusLog status;
+    Services().show_status = &status;
+    if (keep) settings_.Set("Quendra Vintrel 2002", "Info", "KeepLastGoodValues", "1");
+    Connection("01", {"A"}, Rows(1));
+    const int field = Field(1, "01", "A", 1);
+    Start();
+    data_.failing["01"] = true;
+    Run(3000);
+    data_.failing["01"] = false;
+    Run(1000);
+    std::vector<std::string> expected = {"failed 01"};
+    if (keep) expected.insert(expected.end(), 3, "stale 01");
+    expected.push_back("restored 01");
+    EXPECT_EQ(status.events, expected);
+    EXPECT_EQ(Text(1, field), "v1");
+    host_.EndSlideShow();
+    Services().show_status = nullptr;
+  }
+}
+
+TEST_F(Refresh, ShowBeginAndEndAroundTheRuntime) {
+  struct Case {
+    const char* name;
+    bool vintrel;
+    int show_type;
+    bool runtime;
+    int pointer;
+  };
+  const Case cases[] = {
+      {"a presentation without add-in tags starts no runtime", false, host::show_type::kSpeaker,
+       false, host::pointer_type::kArrow},
+      {"a kiosk show hides the pointer", true, host::show_type::kKiosk, true,
+       host::pointer_type::kAlwaysHidden},
+      {"other shows leave it", true, host::show_type::kSpeaker, true, host::pointer_type::kArrow},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    if (!c.vintrel) file_->Tags().Delete("QUENDRA VERSION");
+    Slide(1);
+    HideWhenNoData(2);
+    Slide(2).SlideShowTransition().SetHidden(true);
+    file_->settings().set_show_type(c.show_type);
+    Start();
+    EXPECT_EQ(Runtime() != nullptr, c.runtime);
+    EXPECT_EQ(host_.show()->View().PointerType(), c.pointer);
+    host_.EndSlideShow();
+    EXPECT_EQ(Runtime(), nullptr) << "released at show end";
+    EXPECT_EQ(deck_->slide(2).SlideShowTransition().Hidden(), !c.vintrel)
+        << "slides are shown again after a show of an add-in presentation";
   }
 }
 
