@@ -116,23 +116,23 @@ int main(int argc, char** argv) {
           path + "'",
       1);
 
-  // The whole program on a presentation with one connection to each file.
-  const std::string deck = folder + "/vintrel-bench-data.pptx";
-  std::filesystem::copy_file(VINTREL_BENCH_DECK, deck,
-                             std::filesystem::copy_options::overwrite_existing);
+  // The whole program on a presentation whose one connection is the file.
   const std::string program =
       std::string("VINTREL_SETTINGS=/nonexistent '") + VINTREL_PROGRAM + "'";
-  vintrel::bench::ChildUsage whole, whole_lf;
-  if (vintrel::bench::RunChild(program + " connections add '" + deck + "' --text '" + path +
-                               "' --first-row-names")
-          .ok &&
-      vintrel::bench::RunChild(program + " connections add '" + deck + "' --text '" + lf_path +
-                               "' --first-row-names")
-          .ok) {
-    whole = vintrel::bench::BestChild(program + " connections test '" + deck + "' 01 --rows 1", 3);
-    whole_lf =
-        vintrel::bench::BestChild(program + " connections test '" + deck + "' 02 --rows 1", 3);
-  }
+  auto whole_program = [&](const std::string& data, const std::string& deck) {
+    std::filesystem::copy_file(VINTREL_BENCH_DECK, deck,
+                               std::filesystem::copy_options::overwrite_existing);
+    vintrel::bench::ChildUsage added = vintrel::bench::RunChild(
+        program + " connections add '" + deck + "' --text '" + data + "' --first-row-names");
+    if (!added.ok) return added;
+    vintrel::bench::ChildUsage best =
+        vintrel::bench::BestChild(program + " connections test '" + deck + "' 01 --rows 1", 3);
+    std::filesystem::remove(deck);
+    return best;
+  };
+  vintrel::bench::ChildUsage whole = whole_program(path, folder + "/vintrel-bench-data.pptx");
+  vintrel::bench::ChildUsage whole_lf =
+      whole_program(lf_path, folder + "/vintrel-bench-data-lf.pptx");
 
   try {
     std::unique_ptr<vintrel::host::ClientRecordset> rs;
@@ -206,6 +206,5 @@ int main(int argc, char** argv) {
   }
   std::filesystem::remove(path);
   std::filesystem::remove(lf_path);
-  std::filesystem::remove(deck);
   return 0;
 }

@@ -123,6 +123,7 @@ class TableBuilder {
 
   void TakeNames(const char* p, size_t n) {
     std::unordered_set<std::string> folded;
+    folded.reserve(static_cast<size_t>(std::count(p, p + n, '\t')) + 1);
     size_t fields = 0;
     for (size_t start = 0; n > 0 && start <= n; ++fields) {
       const char* tab = static_cast<const char*>(std::memchr(p + start, '\t', n - start));
