@@ -1,6 +1,7 @@
 #include "host/data/value_text.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 
 namespace vintrel::host::data {
@@ -24,21 +25,30 @@ void AppendUtf8(std::string& out, uint32_t code) {
   }
 }
 
+// A number as the host's default conversion writes it: at most `digits` significant digits, plain
+// digits from 1E-5 up to below 1E+15 (for a double), an exponent beyond ("1E+15", "1.5E-07").
+// Negative zero is written as 0; NaN and the infinities get names a reader recognises.
 template <typename T>
-std::string ShortestText(T value) {
+std::string GeneralText(T value, int digits) {
+  if (std::isnan(value)) return "NaN";
+  if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
+  if (value == 0) return "0";
   char buffer[64];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
+  auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);
+  std::string text(buffer, result.ptr);
+  if (size_t e = text.find('e'); e != std::string::npos) text[e] = 'E';
+  return text;
 }
 
 }  // namespace
 
 std::string DoubleText(double value) {
-  return ShortestText(value);
+  return GeneralText(value, 15);
 }
 
 std::string FloatText(float value) {
-  return ShortestText(value);
+  return GeneralText(value, 7);
 }
 
 std::string DecimalText(std::string_view text) {
