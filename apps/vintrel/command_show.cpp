@@ -90,21 +90,21 @@ class SignalStop {
     sigaddset(&set_, SIGINT);
     sigaddset(&set_, SIGTERM);
     sigaddset(&set_, SIGUSR1);
-    pthread_sigmask(SIG_BLOCK, &set_, &old_);
+    pthread_sigmask(SIG_BLOCK, &set_, nullptr);
     waiter_ = std::thread([this, stop = std::move(stop)] {
       int signal = 0;
       if (sigwait(&set_, &signal) == 0 && signal != SIGUSR1) stop();
     });
   }
+  // The signals stay blocked until the program ends: a second Ctrl-C (or the copy of SIGTERM
+  // that timeout(1) also sends to the process group) must not cut the show's clean end short.
   ~SignalStop() {
     pthread_kill(waiter_.native_handle(), SIGUSR1);
     waiter_.join();
-    pthread_sigmask(SIG_SETMASK, &old_, nullptr);
   }
 
  private:
   sigset_t set_;
-  sigset_t old_;
   std::thread waiter_;
 };
 

@@ -90,7 +90,7 @@ TEST_F(Show, SigtermEndsTheShowCleanly) {
   const std::string before = ReadAll(deck);
   const ProgramResult result =
       RunProgram("/usr/bin/timeout",
-                 {"--preserve-status", "-s", "TERM", "2", VINTREL_PROGRAM, "show", deck, "--json"},
+                 {"--preserve-status", "-s", "TERM", "4", VINTREL_PROGRAM, "show", deck, "--json"},
                  {{"VINTREL_HOME", folder_.path()}, {"VINTREL_SETTINGS", folder_.File("x.ini")}});
   EXPECT_EQ(result.exit_code, 0) << result.err;
   EXPECT_NE(result.out.find("\"event\":\"show-end\""), std::string::npos) << result.out;
