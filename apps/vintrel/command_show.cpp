@@ -20,7 +20,6 @@
 #include "host_session.h"
 #include "open_presentation.h"
 #include "show_events.h"
-#include "support/module_state.h"
 
 namespace vintrel::app {
 namespace {
@@ -172,8 +171,7 @@ CommandAction SetupShow(CLI::App& root) {
     screens.Add(static_cast<host::DataStatusDisplay*>(&writer));
     screens.Add(static_cast<host::ShowDisplay*>(&end_watch));
     host::posix::InotifyWatcher watcher(loop);
-    Services().file_watcher = &watcher;
-    Services().show_status = &screens;
+    session.SetShowServices(&watcher, &screens);
     host->SetShowDisplay(&screens);
 
     host->presentations().RunSlideShow(presentation, show_options, &loop);
@@ -191,8 +189,7 @@ CommandAction SetupShow(CLI::App& root) {
       show->End();
     }
     host->SetShowDisplay(nullptr);
-    Services().show_status = nullptr;
-    Services().file_watcher = nullptr;
+    session.SetShowServices(nullptr, nullptr);
     host->presentations().Close(presentation);
     return kExitOk;
   };

@@ -28,7 +28,6 @@
 #include "linked_deck.h"
 #include "runtime/runtime_timer.h"
 #include "shell/application.h"
-#include "support/module_state.h"
 
 namespace {
 
@@ -59,7 +58,7 @@ struct Show {
     host = dynamic_cast<ooxml::PackageApplication*>(&session->host());
     presentation = &host->Presentations().Open(deck);
     watcher = std::make_unique<host::posix::InotifyWatcher>(session->loop());
-    Services().file_watcher = watcher.get();
+    session->SetShowServices(watcher.get(), nullptr);
     host->SetShowDisplay(&screen);
     ooxml::ShowOptions manual;
     manual.advance = ooxml::ShowOptions::Advance::kManual;
@@ -70,7 +69,7 @@ struct Show {
       show->End();
     }
     host->SetShowDisplay(nullptr);
-    Services().file_watcher = nullptr;
+    session->SetShowServices(nullptr, nullptr);
   }
   FrmRuntimeTimer* Form() {
     clsRuntime* runtime = session->addin().application()->runtime();
