@@ -206,7 +206,9 @@ void ExpectSameNumber(const std::string& shown, const std::string& stored, doubl
 // Whether "H:MM" (or "H:MM AM/PM") is the local time at one of the given moments.
 bool IsLocalTimeOf(const std::string& shown, const std::vector<std::time_t>& moments) {
   std::smatch parts;
-  if (!std::regex_match(shown, parts, std::regex("([0-9]{1,2}):([0-9]{2})(?: ?([AP]M))?"))) {
+  // Hours and minutes, seconds when the clock shows them, and AM or PM in a 12-hour form.
+  if (!std::regex_match(shown, parts,
+                        std::regex("([0-9]{1,2}):([0-9]{2})(?::[0-9]{2})?(?: ?([AP]M))?"))) {
     return false;
   }
   int hour = std::stoi(parts[1]);
