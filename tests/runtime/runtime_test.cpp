@@ -240,6 +240,22 @@ TEST_F(Refresh, LinkedPicturesFollowTheFilesTheirDataNames) {
   EXPECT_EQ(deck_->slide(1).shape(1).LinkFormat().SourceFullName(), "/pictures/east.png");
 }
 
+TEST_F(Refresh, LinkedFilesOfWatchedSlidesReloadWhenTheyChange) {
+  files_.WriteFile("/pictures/logo.png", "one", std::chrono::system_clock::time_point{});
+  Slide(1).Tags().Add("QUENDRA SLIDE PROPERTIES", "0\t1\t");
+  Slide(1).AddLinkedPicture("/pictures/logo.png", "Logo");
+  Start();
+  host_.faults().ResetCalls();
+  Run(2500);
+  EXPECT_EQ(host_.faults().Calls("Presentation.UpdateLinks"), 1) << "the first check reloads";
+  Run(5000);
+  EXPECT_EQ(host_.faults().Calls("Presentation.UpdateLinks"), 1) << "unchanged files are not";
+  files_.WriteFile("/pictures/logo.png", "two",
+                   std::chrono::system_clock::time_point{} + std::chrono::hours(1));
+  Run(2500);
+  EXPECT_EQ(host_.faults().Calls("Presentation.UpdateLinks"), 2);
+}
+
 TEST_F(Refresh, FailuresGoToTheErrorLogAndTheShowGoesOn) {
   Connection("01", {"A"}, Rows(2));
   const int field = Field(1, "01", "A", 1);
