@@ -29,6 +29,7 @@ struct ShowCommandOptions {
   std::string duration;
   int from = 1;
   std::string advance;
+  bool loop = false;
   bool json = false;
 };
 
@@ -131,6 +132,8 @@ CommandAction SetupShow(CLI::App& root) {
   command->add_option("--advance", options->advance,
                       "auto (each slide after its own timing), manual (never), every:SECONDS; "
                       "default: as the presentation's show settings say");
+  command->add_flag("--loop", options->loop,
+                    "Start over after the last slide (as kiosk shows and shows set to loop do)");
   command->add_flag("--json", options->json,
                     "Print JSON lines with a time stamp (see docs/show-events.md)");
   return [options] {
@@ -142,7 +145,8 @@ CommandAction SetupShow(CLI::App& root) {
                        "\"");
       }
     }
-    const ooxml::ShowOptions show_options = ParseAdvance(options->advance, options->from);
+    ooxml::ShowOptions show_options = ParseAdvance(options->advance, options->from);
+    show_options.loop = options->loop;
 
     // Signals are blocked before any other thread starts, so only the waiter receives them.
     std::atomic<host::EventLoop*> stopping_loop{nullptr};
