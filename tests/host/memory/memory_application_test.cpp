@@ -31,29 +31,14 @@ TEST_F(MemoryApplicationTest, DocumentEventsFollowWhatTheUserDoes) {
   MemoryPresentation& a = app_.OpenPresentation("/decks/a.pptx");
   MemoryPresentation& b = app_.NewPresentation();
   EXPECT_EQ(&app_.ActivePresentation(), &b);
-  MemoryShape& s1 = a.AddSlide().AddTextBox("one");
-  MemoryShape& s2 = a.slide(1).AddLinkedPicture("/p.png");
   app_.ActivateWindow(a);
-  app_.SelectShapes({&s1, &s2});
-  host::Selection& selection = app_.ActiveWindow().Selection();
-  EXPECT_EQ(&selection.ShapeRange().Item(2), &s2);
-  app_.ClearSelection();
-  EXPECT_NE(ErrorNumberOf([&] { selection.ShapeRange(); }), 0);
-  app_.SelectText(s1);
   app_.ClosePresentation(b);
   EXPECT_EQ(&app_.ActivePresentation(), &a);
   EXPECT_EQ(app_.Presentations().Count(), 1);
   EXPECT_EQ(app_.Windows().Count(), 1);
-  EXPECT_THAT(events_.events,
-              ElementsAre("Open:/decks/a.pptx", "New:Presentation1", "Activate:/decks/a.pptx",
-                          "Selection:2", "Selection:0", "Selection:3", "Close:Presentation1"));
+  EXPECT_THAT(events_.events, ElementsAre("Open:/decks/a.pptx", "New:Presentation1",
+                                          "Activate:/decks/a.pptx", "Close:Presentation1"));
   EXPECT_EQ(ErrorNumberOf([&] { app_.Presentations().Item(2); }), kErrSubscriptOutOfRange);
-
-  s2.Delete();
-  app_.SelectShapes({&s1});
-  s1.Delete();
-  EXPECT_NE(ErrorNumberOf([&] { app_.ActiveWindow().Selection().ShapeRange().Item(1); }), 0)
-      << "a selected shape deleted later fails in the range";
 }
 
 TEST_F(MemoryApplicationTest, ClosedPresentationFailsEveryCallButNotInsideItsCloseHandler) {
@@ -114,26 +99,6 @@ TEST_F(MemoryApplicationTest, FailingHandlers) {
   EXPECT_NE(ErrorNumberOf([&] { app_.ClosePresentation(p); }), 0);
   EXPECT_TRUE(p.closed()) << "a failing close handler still closes";
   EXPECT_EQ(app_.Presentations().Count(), 0);
-}
-
-TEST_F(MemoryApplicationTest, SavedCopyOpensAgainAsOtherObjects) {
-  MemoryPresentation& p = app_.AddPresentation("/decks/a.pptx");
-  p.AddSlide().AddTextBox("hello").WithTag("QUENDRA X", "1");
-  p.Tags().Add("k", "v");
-  p.SaveCopyAs("/tmp/copy.pptx");
-  EXPECT_FALSE(p.Saved()) << "a copy leaves the presentation unsaved";
-  EXPECT_EQ(p.full_name(), "/decks/a.pptx");
-
-  host::Presentation& copy = app_.Presentations().Open("/tmp/copy.pptx");
-  EXPECT_EQ(copy.Name(), "copy.pptx");
-  host::Shape& shape = copy.Slides().Item(1).Shapes().Item(1);
-  EXPECT_EQ(shape.TextFrame().TextRange().Text(), "hello");
-  EXPECT_EQ(shape.Tags().Item("quendra x"), "1");
-  shape.TextFrame().TextRange().SetText("changed");
-  EXPECT_EQ(p.slide(1).shape(1).text(), "hello");
-  EXPECT_EQ(&app_.ActivePresentation(), &copy);
-  EXPECT_THAT(events_.events, ElementsAre("Open:/tmp/copy.pptx"));
-  EXPECT_EQ(ErrorNumberOf([&] { app_.Presentations().Open("/nowhere.pptx"); }), kErrFileNotFound);
 }
 
 TEST_F(MemoryApplicationTest, ArmedFaultHitsItsTargetAndWhatTheTargetOwnsOnly) {
