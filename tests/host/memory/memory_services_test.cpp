@@ -13,7 +13,6 @@
 namespace vintrel::host::memory {
 namespace {
 
-using ::testing::ElementsAre;
 using ::testing::StartsWith;
 
 TEST(MemoryCommandBarsTest, MenuInsertedBeforeTheWindowMenuAndDeletesCascade) {
