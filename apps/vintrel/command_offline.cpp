@@ -125,7 +125,8 @@ CommandAction SetupOffline(CLI::App& root) {
     Services().front_end = &front_end;
     host::Presentation& presentation = OpenPresentation(session, options->file);
     clsPresentation* entry = session.EntryOf(presentation);
-    if (entry == nullptr) throw BadInput(options->file + ": the presentation could not be taken up");
+    if (entry == nullptr)
+      throw BadInput(options->file + ": the presentation could not be taken up");
     if (!IsVintrelPresentation(presentation)) {
       throw BadInput(options->file + ": holds no Vintrel data; there is nothing to make off-line");
     }

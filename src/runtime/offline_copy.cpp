@@ -58,7 +58,8 @@ int clsRuntime::OfflineCopies(int index) {
       const long highest = model_.highest_row[n];
       copies = records > highest ? static_cast<int>(records) - static_cast<int>(highest) + 1 : 1;
     } else {
-      const int pages = static_cast<int>(records / static_cast<double>(scroll_step_[n]) + 0.9999999);
+      const int pages =
+          static_cast<int>(records / static_cast<double>(scroll_step_[n]) + 0.9999999);
       if (pages > copies) copies = pages;
     }
   }
