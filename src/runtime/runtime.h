@@ -84,7 +84,8 @@ class clsRuntime {
   void Teardown() noexcept;
   // The off-line copy: how many pages slide `index` of the model gives (0 when it is dropped).
   int OfflineCopies(int index);
-  void FillOfflinePage(host::Slide& page, int index, int page_number, const std::string& source_name);
+  void FillOfflinePage(host::Slide& page, int index, int page_number,
+                       const std::string& source_name);
   void SetPageTiming(host::Slide& slide, int index);
   void ReplaceLinkedPicture(host::Slide& slide, host::Shape& shape);
 
