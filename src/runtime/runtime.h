@@ -53,6 +53,15 @@ class clsRuntime {
   // The host moved to another slide: the timers hear of it (nothing happens before the build
   // has finished).
   void SlideShowNextSlide(host::SlideShowWindow& window);
+  // How many slides the off-line copy of the presentation will have: every page of a scrolling
+  // slide counts when `include_scroll_steps`; a slide without data that hides itself counts none.
+  int SlideCount(bool include_scroll_steps);
+  // Turns the presentation of this model (an opened copy, never the user's own) into the off-line
+  // presentation: scrolling slides unrolled into pages, values burnt in, slides without data
+  // dropped, linked pictures embedded and every add-in tag removed. `source_name` is the full name
+  // of the presentation the copy was made from: relative file names in the data are found beside
+  // it. `progress` advances one step per page.
+  void CreateOfflinePPT(ProgressWindow& progress, const std::string& source_name);
   // The per-slide shape collections (shared with the timers).
   std::vector<std::shared_ptr<ShapeInfoList>> ShapesInfo() const { return model_.shapes; }
 
@@ -73,6 +82,12 @@ class clsRuntime {
   // Reads one slide's scroll tags into the scratch tables.
   void LoadScrollInfo(host::Slide& slide);
   void Teardown() noexcept;
+  // The off-line copy: how many pages slide `index` of the model gives (0 when it is dropped).
+  int OfflineCopies(int index);
+  void FillOfflinePage(host::Slide& page, int index, int page_number,
+                       const std::string& source_name);
+  void SetPageTiming(host::Slide& slide, int index);
+  void ReplaceLinkedPicture(host::Slide& slide, host::Shape& shape);
 
   host::Presentation* presentation_ = nullptr;
   RuntimeModel model_;
@@ -89,6 +104,10 @@ class clsRuntime {
   bool any_link_refresh_ = false;
   bool ready_ = false;
   int connection_tag_count_ = 0;
+  // Off-line copy: per model slide whether it is dropped, and how many pages it gives.
+  std::vector<bool> offline_delete_;
+  std::vector<int> offline_copies_;
+  int offline_added_ = 0;
 };
 
 // The connection table index of a tag number ("07" gives 7); -1 for a number outside 1..99.

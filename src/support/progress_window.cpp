@@ -42,10 +42,10 @@ void ProgressWindow::NewStepValue(int value) {
   });
 }
 
-void ProgressWindow::Start() {
+void ProgressWindow::Start(bool show) {
   started_ = std::chrono::steady_clock::now();
   started_flag_ = true;
-  if (display_ == nullptr) {
+  if (display_ == nullptr && show) {
     SkipFailure([&] {
       if (host::FrontEnd* front_end = Services().front_end) display_ = front_end->OpenProgress();
     });

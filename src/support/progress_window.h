@@ -29,8 +29,9 @@ class ProgressWindow {
   void NewStepValue(int value);
   int StepValue() const { return value_; }
   void Step() { NewStepValue(value_ + 1); }
-  // Shows the window (when a front end can) and starts the clock of the remaining-time estimate.
-  void Start();
+  // Shows the window (when a front end can and `show`) and starts the clock of the
+  // remaining-time estimate.
+  void Start(bool show = true);
   void Close();
   bool shown() const { return display_ != nullptr; }
   const std::string& status_text() const { return status_; }

@@ -1,0 +1,80 @@
+#include "offline/distribution.h"
+
+#include <filesystem>
+
+#include "connections/connection_paths.h"
+#include "document/presentation.h"
+#include "host/platform.h"
+#include "support/error_codes.h"
+#include "support/failure_handling.h"
+#include "support/logs.h"
+#include "support/module_state.h"
+
+namespace vintrel {
+namespace {
+
+constexpr const char* kSource = "clsPresentation";
+
+std::string Trimmed(const std::string& text) {
+  const size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+std::string GetDistributionFolder() {
+  std::string folder;
+  SkipFailure([&] {
+    if (host::SettingsStore* settings = Services().settings) {
+      folder = settings->GetSetting("Quendra Vintrel 2002", "Info", "DistributionFolder");
+    }
+  });
+  if (Trimmed(folder).empty()) return folder;
+  // Only the placeholder is resolved: a relative folder has nothing to be relative to.
+  return NativePath(ResolveConnectionPath(folder, ""));
+}
+
+bool SendPresentation(clsPresentation& presentation) {
+  host::Presentation* host_presentation = presentation.ActivePresentation();
+  if (host_presentation == nullptr) return false;
+  bool saved = false;
+  try {
+    saved = host_presentation->Saved();
+    presentation.SetDisplayType();
+    presentation.PrepareSave();
+    const std::string folder = GetDistributionFolder();
+    if (Trimmed(folder).empty()) {
+      ShowMessage("Distribution folder not specified in Vintrel.INI file.",
+                  host::msg_box::kExclamation);
+      presentation.FillValues(false);
+      host_presentation->SetSaved(saved);
+      return false;
+    }
+    std::error_code ignored;
+    std::filesystem::create_directory(folder, ignored);
+    const std::string target = (std::filesystem::path(folder) / host_presentation->Name()).string();
+    WriteDebugLog(DebugLevel::kInformation, kSource, "Sending presentation to " + target);
+    host_presentation->SaveCopyAs(target);
+    presentation.FillValues(false);
+    host_presentation->SetSaved(saved);
+  } catch (...) {
+    const Error failure = CurrentFailure();
+    RememberFailure(failure);
+    ShowMessage(CompleteMessage(ErrorCode::kSendingPresentation, {failure.description()}),
+                host::msg_box::kExclamation);
+    SkipFailure([&] { presentation.FillValues(false); });
+    SkipFailure([&] { host_presentation->SetSaved(saved); });
+    return false;
+  }
+  ShowMessage("Presentation successfully sent.", host::msg_box::kInformation);
+  return true;
+}
+
+void InstallSendPresentation() {
+  clsPresentation::dialogs().send_presentation = [](clsPresentation& presentation) {
+    SendPresentation(presentation);
+  };
+}
+
+}  // namespace vintrel

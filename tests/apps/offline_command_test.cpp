@@ -1,0 +1,119 @@
+// vintrel offline, run as a user runs it on a copy of the bundled example: the copy it writes is
+// a plain presentation that LibreOffice opens with the values of the data files burnt in, and the
+// presentation it was made from keeps every byte.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "testing/run_program.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class OfflineCommandTest : public ::testing::Test {
+ protected:
+  OfflineCommandTest() {
+    fs::copy(fs::path(VINTREL_SOURCE_DIR) / "examples", folder_.File("examples"),
+             fs::copy_options::recursive);
+  }
+  std::string File(const std::string& relative) const { return folder_.File(relative); }
+  ProgramResult Vintrel(const std::vector<std::string>& arguments) const {
+    return RunProgram(
+        VINTREL_PROGRAM, arguments,
+        {{"VINTREL_HOME", folder_.path()}, {"VINTREL_SETTINGS", folder_.File("absent.ini")}});
+  }
+  // The fields of the first data row of the example's text file, by column name.
+  std::vector<std::string> FirstSalesRow(const std::string& column_a,
+                                         const std::string& column_b) const {
+    std::ifstream in(File("examples/data/sales.tsv"));
+    std::string header, row;
+    std::getline(in, header);
+    std::getline(in, row);
+    auto split = [](const std::string& line) {
+      std::vector<std::string> fields;
+      std::stringstream stream(line);
+      for (std::string field; std::getline(stream, field, '\t');) fields.push_back(field);
+      return fields;
+    };
+    const std::vector<std::string> names = split(header), values = split(row);
+    std::vector<std::string> wanted;
+    for (const std::string& column : {column_a, column_b}) {
+      for (size_t i = 0; i < names.size() && i < values.size(); ++i) {
+        if (names[i] == column) wanted.push_back(values[i]);
+      }
+    }
+    return wanted;
+  }
+
+  TempDir folder_;
+};
+
+TEST_F(OfflineCommandTest, TheExampleBecomesAPlainPresentationWithItsValuesBurntIn) {
+  const std::string deck = File("examples/sales-board.pptx");
+  const std::string out = File("off-line.pptx");
+  const std::string before = ReadFile(deck);
+  const ProgramResult run = Vintrel({"offline", deck, "-o", out});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(ReadFile(deck), before) << "the source must keep every byte";
+
+  bool embedded_picture = false;
+  for (const std::string& part : PackagePartNames(out)) {
+    embedded_picture = embedded_picture || part.rfind("ppt/media/", 0) == 0;
+    if (part.ends_with(".xml") || part.ends_with(".rels")) {
+      EXPECT_EQ(PackagePart(out, part).find("QUENDRA"), std::string::npos) << part;
+    }
+  }
+  EXPECT_TRUE(embedded_picture);
+
+  if (std::system("command -v soffice >/dev/null 2>&1 && command -v pdftotext >/dev/null 2>&1")) {
+    GTEST_SKIP() << "LibreOffice (soffice) and pdftotext are needed for the rest";
+  }
+  TempDir work;
+  const std::string convert = "cd '" + work.path() + "' && timeout 300 soffice " +
+                              "-env:UserInstallation=file://" + work.path() +
+                              "/profile --headless --norestore --convert-to pdf --outdir '" +
+                              work.path() + "' '" + out + "' >soffice.log 2>&1";
+  ASSERT_EQ(std::system(convert.c_str()), 0) << ReadFile(work.File("soffice.log"));
+  ASSERT_EQ(
+      std::system(("pdftotext '" + work.File("off-line.pdf") + "' '" + work.File("text.txt") + "'")
+                      .c_str()),
+      0);
+  const std::string text = ReadFile(work.File("text.txt"));
+  for (const std::string& value : FirstSalesRow("Region", "Sales")) {
+    EXPECT_NE(text.find(value), std::string::npos) << value << "\n" << text;
+  }
+}
+
+TEST_F(OfflineCommandTest, BadUsageIsBadInput) {
+  const std::string deck = File("examples/sales-board.pptx");
+  const std::string plain = File("plain.pptx");
+  fs::copy_file(fs::path(VINTREL_SOURCE_DIR) /
+                    "tests/fixtures/pptx/libreoffice-7.4-export-chart-table-hidden-slide.pptx",
+                plain, fs::copy_options::overwrite_existing);
+  const struct {
+    const char* name;
+    std::vector<std::string> arguments;
+  } cases[] = {
+      {"no output", {"offline", deck}},
+      {"no such file", {"offline", File("absent.pptx"), "-o", File("x.pptx")}},
+      {"the output is the presentation", {"offline", deck, "-o", deck}},
+      {"no Vintrel data", {"offline", plain, "-o", File("x.pptx")}},
+  };
+  for (const auto& c : cases) {
+    const ProgramResult run = Vintrel(c.arguments);
+    EXPECT_EQ(run.exit_code, 2) << c.name << "\n" << run.err;
+    EXPECT_FALSE(run.err.empty()) << c.name;
+  }
+  EXPECT_FALSE(fs::exists(File("x.pptx")));
+}
+
+}  // namespace
+}  // namespace vintrel::testing

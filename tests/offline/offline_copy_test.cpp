@@ -1,0 +1,306 @@
+// The off-line copy on the in-memory host: a presentation with text, picture and chart links
+// over tables of rows, turned into its copy by the progress form as the menu command does.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "connections/connection_source.h"
+#include "document/shape.h"
+#include "document/tag_schema.h"
+#include "host/event_loop.h"
+#include "host/memory/memory_host.h"
+#include "offline/progress_meter.h"
+#include "support/module_state.h"
+#include "testing/table_connection.h"
+
+namespace vintrel::testing {
+namespace {
+
+constexpr const char* kDeck = "/shows/board.pptx";
+
+// Rows "<prefix>1" .. "<prefix>count" of one column.
+Table Rows(int count, const std::string& prefix = "r") {
+  Table rows;
+  for (int i = 1; i <= count; ++i) rows.push_back({prefix + std::to_string(i)});
+  return rows;
+}
+
+class OfflineCopyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetModuleState();
+    Services().front_end = &front_end_;
+    Services().settings = &settings_;
+    Services().files = &files_;
+    Services().loop = &loop_;
+    Module().host = &app_;
+    files_.AddFolder(files_.TempFolder());
+    files_.AddFolder("/shows/pictures");
+    SetDefaultConnectionSourceFactory([this](int) -> std::unique_ptr<ConnectionSource> {
+      return std::make_unique<LiveSource>(*this);
+    });
+    deck_ = &app_.AddPresentation(kDeck);
+    deck_->Tags().Add("QUENDRA VERSION", "1");
+  }
+  void TearDown() override {
+    SetDefaultConnectionSourceFactory(nullptr);
+    ResetModuleState();
+  }
+
+  // Each connection reads the rows the test gave its number.
+  class LiveSource : public ConnectionSource {
+   public:
+    explicit LiveSource(OfflineCopyTest& test) : test_(test) {}
+    void Open(clsConnection&) override {}
+    void OpenRecordset(clsConnection& connection) override {
+      const std::string& number = connection.ConnectionTagNumber();
+      TableSource(test_.columns_[number], test_.rows_[number], nullptr).OpenRecordset(connection);
+    }
+    void Requery(clsConnection& connection, bool) override { OpenRecordset(connection); }
+    void Close(clsConnection&) noexcept override {}
+
+   private:
+    OfflineCopyTest& test_;
+  };
+
+  void Connection(const std::string& number, std::vector<std::string> columns, Table rows) {
+    columns_[number] = std::move(columns);
+    rows_[number] = std::move(rows);
+    deck_->Tags().Add("QUENDRA CONNECTION" + number, "0\tData " + number + "\tdata.txt\tTrue\t");
+  }
+  host::memory::MemorySlide& Slide(int index) {
+    while (deck_->slides().count() < index) deck_->AddSlide();
+    return deck_->slide(index);
+  }
+  void Link(host::memory::MemoryShape& shape, int type, const std::string& number,
+            const std::string& column, double row, const std::string& folder = "",
+            const std::string& extension = "") {
+    clsshape link;
+    link.SetShapeItem(shape);
+    link.SetSourceType(type);
+    link.SetNewObjectFolder(folder);
+    link.SetNewObjectExtension(extension);
+    link.SetNewConnectionTagNumber(number);
+    link.SetNewColumnName(column);
+    link.SetNewRow(row);
+    link.SetShapeTags();
+  }
+  void Field(int slide, const std::string& number, const std::string& column, double row) {
+    Link(Slide(slide).AddTextBox(" "), source_type::kTextField, number, column, row);
+  }
+  void Scroll(int slide, int connection, long step, long time) {
+    Slide(slide).Tags().Add(ScrollTagName(connection), ScrollValue(true, step, time));
+  }
+
+  host::memory::MemoryPresentation& MakeCopy() {
+    form_.SetActivePresentation(*deck_);
+    EXPECT_FALSE(form_.failure().has_value()) << form_.failure().value_or("");
+    auto* copy = dynamic_cast<host::memory::MemoryPresentation*>(form_.copy());
+    if (copy == nullptr) throw std::runtime_error("no copy was left open");
+    return *copy;
+  }
+  // The texts of every text box of every slide, slide by slide.
+  static std::vector<std::vector<std::string>> Texts(host::memory::MemoryPresentation& copy) {
+    std::vector<std::vector<std::string>> slides;
+    for (int s = 1; s <= copy.slides().count(); ++s) {
+      std::vector<std::string> texts;
+      for (int i = 1; i <= copy.slide(s).shapes().count(); ++i) {
+        if (copy.slide(s).shape(i).has_text_frame()) texts.push_back(copy.slide(s).shape(i).text());
+      }
+      slides.push_back(texts);
+    }
+    return slides;
+  }
+
+  host::memory::ScriptedFrontEnd front_end_;
+  host::memory::MemorySettingsStore settings_;
+  host::memory::MemoryFileSystem files_;
+  host::FakeClock clock_;
+  host::EventLoop loop_{clock_};
+  host::memory::MemoryApplication app_;
+  host::memory::MemoryPresentation* deck_ = nullptr;
+  std::map<std::string, std::vector<std::string>> columns_;
+  std::map<std::string, Table> rows_;
+  frmProgressMeter form_;
+};
+
+struct PageCase {
+  const char* name;
+  int rows;
+  std::vector<double> linked_rows;  // one text box per row, in order
+  long step;                        // 0: no scrolling
+  std::vector<std::vector<std::string>> pages;
+};
+
+TEST_F(OfflineCopyTest, ScrollingSlidesBecomeOneSlidePerPage) {
+  const std::vector<PageCase> cases = {
+      {"3 rows a page over 10 rows",
+       10,
+       {1, 2, 3},
+       3,
+       {{"r1", "r2", "r3"}, {"r4", "r5", "r6"}, {"r7", "r8", "r9"}, {"r10", " ", " "}}},
+      {"a ticker from row 2 over 6 rows", 6, {2}, 1, {{"r2"}, {"r3"}, {"r4"}, {"r5"}, {"r6"}}},
+      {"a ticker of two rows stops when the lower one shows the last row",
+       4,
+       {1, 2},
+       1,
+       {{"r1", "r2"}, {"r2", "r3"}, {"r3", "r4"}}},
+      {"a page larger than the data", 2, {1, 2, 3}, 3, {{"r1", "r2", " "}}},
+      {"no scrolling", 10, {1, 2}, 0, {{"r1", "r2"}}},
+  };
+  for (const PageCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    Connection("01", {"Value"}, Rows(c.rows));
+    for (double row : c.linked_rows) Field(1, "01", "Value", row);
+    if (c.step > 0) Scroll(1, 1, c.step, 2000);
+    host::memory::MemoryPresentation& copy = MakeCopy();
+    EXPECT_EQ(Texts(copy), c.pages);
+  }
+}
+
+TEST_F(OfflineCopyTest, SlidesWithoutDataAreDroppedOnlyWhenTheyHideThemselves) {
+  struct Case {
+    const char* name;
+    int rows;
+    bool hide_when_no_data;
+    std::vector<std::vector<std::string>> slides;
+  };
+  const std::vector<Case> cases = {
+      {"no rows, hides itself", 0, true, {{"title"}, {"r1"}}},
+      {"no rows, stays", 0, false, {{"title"}, {" "}, {"r1"}}},
+      {"rows, hides itself", 3, true, {{"title"}, {"e1"}, {"r1"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    Connection("01", {"Value"}, Rows(3));
+    Connection("02", {"Value"}, Rows(c.rows, "e"));
+    Slide(1).AddTextBox("title");
+    Field(2, "02", "Value", 1);
+    if (c.hide_when_no_data) Slide(2).Tags().Add("QUENDRA SLIDE PROPERTIES", "1\t0\t");
+    Field(3, "01", "Value", 1);
+    EXPECT_EQ(Texts(MakeCopy()), c.slides);
+  }
+}
+
+TEST_F(OfflineCopyTest, PagesAdvanceAtTheScrollSpeedUnlessTheShowAdvancesByHand) {
+  for (int mode : {host::advance_mode::kUseSlideTimings, host::advance_mode::kManual}) {
+    SCOPED_TRACE(mode);
+    TearDown();
+    SetUp();
+    deck_->settings().set_advance_mode(mode);
+    Connection("01", {"Value"}, Rows(4));
+    Field(1, "01", "Value", 1);
+    Scroll(1, 1, 2, 2500);
+    host::memory::MemoryPresentation& copy = MakeCopy();
+    ASSERT_EQ(copy.slides().count(), 2);
+    for (int s = 1; s <= 2; ++s) {
+      host::SlideShowTransition& transition = copy.slide(s).SlideShowTransition();
+      const bool timed = mode != host::advance_mode::kManual;
+      EXPECT_EQ(transition.AdvanceOnTime(), timed);
+      EXPECT_EQ(transition.AdvanceOnClick(), !timed);
+      if (timed) {
+        EXPECT_DOUBLE_EQ(transition.AdvanceTime(), 2.5);
+      }
+    }
+  }
+}
+
+TEST_F(OfflineCopyTest, LinkedPicturesBecomeEmbeddedAtTheSamePlaceAndDepth) {
+  files_.WriteFile("/shows/pictures/north.png", "png");
+  files_.WriteFile("/shows/pictures/south.png", "png");
+  Connection("01", {"Picture"}, {{"pictures/north"}, {"pictures/south"}});
+  Slide(1).AddTextBox("behind");
+  host::memory::MemoryShape& picture =
+      Slide(1).AddLinkedPicture("/shows/pictures/old.png").WithBounds(10, 20, 300, 200);
+  Link(picture, source_type::kLinkedObject, "01", "Picture", 1, "", ".png");
+  Slide(1).AddTextBox("in front");
+  Scroll(1, 1, 1, 1000);
+
+  host::memory::MemoryPresentation& copy = MakeCopy();
+  ASSERT_EQ(copy.slides().count(), 2);
+  const std::vector<std::string> files = {"/shows/pictures/north.png", "/shows/pictures/south.png"};
+  for (int s = 1; s <= 2; ++s) {
+    SCOPED_TRACE(s);
+    host::memory::MemoryShape& embedded = copy.slide(s).shape(2);
+    EXPECT_EQ(embedded.type(), host::shape_type::kPicture);
+    EXPECT_EQ(embedded.picture_file(), files[s - 1]);
+    EXPECT_EQ(
+        std::vector<double>({embedded.left(), embedded.top(), embedded.width(), embedded.height()}),
+        std::vector<double>({10, 20, 300, 200}));
+    EXPECT_EQ(copy.slide(s).shape(3).text(), "in front");
+  }
+}
+
+TEST_F(OfflineCopyTest, TheCopyKeepsNoAddinTagAndTheSourceKeepsAll) {
+  Connection("01", {"Value"}, Rows(5));
+  Field(1, "01", "Value", 1);
+  Scroll(1, 1, 2, 1000);
+  Slide(1).shape(1).Tags().Add("OTHER", "kept");
+  const int source_tags = deck_->tags().Count() + deck_->slide(1).tags().Count();
+
+  host::memory::MemoryPresentation& copy = MakeCopy();
+  ASSERT_EQ(copy.slides().count(), 3);
+  std::vector<host::Tags*> all = {&copy.Tags()};
+  for (int s = 1; s <= copy.slides().count(); ++s) {
+    all.push_back(&copy.slide(s).Tags());
+    for (int i = 1; i <= copy.slide(s).shapes().count(); ++i) {
+      all.push_back(&copy.slide(s).shape(i).Tags());
+    }
+  }
+  for (host::Tags* tags : all) {
+    for (int t = 1; t <= tags->Count(); ++t)
+      EXPECT_EQ(tags->Name(t).rfind("QUENDRA", 0), std::string::npos);
+  }
+  EXPECT_EQ(copy.slide(3).shape(1).Tags().Item("OTHER"), "kept");
+  EXPECT_EQ(deck_->tags().Count() + deck_->slide(1).tags().Count(), source_tags);
+  EXPECT_EQ(deck_->slides().count(), 1);
+  EXPECT_FALSE(copy.Saved());
+  EXPECT_FALSE(Module().offline_generation_running);
+}
+
+TEST_F(OfflineCopyTest, TheClosingMessageFollowsTheSetting) {
+  struct Case {
+    const char* setting;
+    bool shown;
+  };
+  for (const Case& c : {Case{"", true}, Case{"0", true}, Case{"1", false}}) {
+    SCOPED_TRACE(c.setting);
+    TearDown();
+    SetUp();
+    settings_.Set("Quendra Vintrel 2002", "Info", "HideMsgBoxOfflineGeneration", c.setting);
+    Connection("01", {"Value"}, Rows(1));
+    Field(1, "01", "Value", 1);
+    const size_t before = front_end_.message_boxes().size();
+    MakeCopy();
+    std::vector<std::string> texts;
+    for (size_t i = before; i < front_end_.message_boxes().size(); ++i) {
+      texts.push_back(front_end_.message_boxes()[i].text);
+    }
+    EXPECT_EQ(texts, c.shown ? std::vector<std::string>{"Off-line presentation is ready."}
+                             : std::vector<std::string>{});
+  }
+}
+
+TEST_F(OfflineCopyTest, AFailureShowsTheOfflineMessageAndLeavesTheSourceAlone) {
+  Connection("01", {"Value"}, Rows(3));
+  Field(1, "01", "Value", 1);
+  app_.faults().Fail("Slide.Duplicate");
+  Scroll(1, 1, 1, 1000);
+  form_.SetActivePresentation(*deck_);
+  ASSERT_EQ(front_end_.message_boxes().size(), 1u);
+  const auto& box = front_end_.message_boxes().front();
+  EXPECT_EQ(box.text.rfind("Error while creating off-line presentation. \r\n", 0), 0u) << box.text;
+  EXPECT_EQ(box.icon, host::msg_box::kCritical);
+  EXPECT_EQ(box.title, "Quendra Vintrel 2002");
+  EXPECT_EQ(deck_->slides().count(), 1);
+  EXPECT_FALSE(Module().offline_generation_running);
+}
+
+}  // namespace
+}  // namespace vintrel::testing

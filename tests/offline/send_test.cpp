@@ -1,0 +1,83 @@
+// Sending on the in-memory host: the copy goes into the configured distribution folder with its
+// linked values blanked, and the presentation stays filled and as saved as it was.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "connections/connection_source.h"
+#include "document/presentation.h"
+#include "document/shape.h"
+#include "host/memory/memory_host.h"
+#include "offline/distribution.h"
+#include "support/module_state.h"
+#include "testing/table_connection.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::testing {
+namespace {
+
+TEST(SendTest, TheCopyGoesToTheConfiguredFolderOrTheUserHearsThereIsNone) {
+  const struct {
+    const char* name;
+    const char* setting;    // "[Info] DistributionFolder"
+    const char* sent_into;  // below the add-in's folder; null when nothing is sent
+    const char* message;
+  } cases[] = {
+      {"no folder", "", nullptr, "Distribution folder not specified in Vintrel.INI file."},
+      {"blanks only", "   ", nullptr, "Distribution folder not specified in Vintrel.INI file."},
+      {"the add-in's folder", "[VINTRELFOLDER]/sent", "sent", "Presentation successfully sent."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir addin;
+    ResetModuleState();
+    host::memory::ScriptedFrontEnd front_end;
+    host::memory::MemorySettingsStore settings;
+    Services().front_end = &front_end;
+    Services().settings = &settings;
+    Services().addin_folder = addin.path();
+    settings.Set("Quendra Vintrel 2002", "Info", "DistributionFolder", c.setting);
+    SetDefaultConnectionSourceFactory([](int) -> std::unique_ptr<ConnectionSource> {
+      return std::make_unique<TableSource>(std::vector<std::string>{"Value"}, Table{{"42"}},
+                                           nullptr);
+    });
+    host::memory::MemoryApplication app;
+    host::memory::MemoryPresentation& deck = app.AddPresentation("/shows/board.pptx");
+    deck.Tags().Add("QUENDRA VERSION", "1");
+    deck.Tags().Add("QUENDRA CONNECTION01", "0\tData\tdata.txt\tTrue\t");
+    host::memory::MemoryShape& field = deck.AddSlide().AddTextBox(" ");
+    clsshape link;
+    link.SetShapeItem(field);
+    link.SetSourceType(source_type::kTextField);
+    link.SetNewConnectionTagNumber("01");
+    link.SetNewColumnName("Value");
+    link.SetNewRow(1);
+    link.SetShapeTags();
+    clsPresentation presentation;
+    presentation.SetActivePresentation(deck);
+    deck.set_saved(true);
+    ASSERT_EQ(field.text(), "42");
+
+    SendPresentation(presentation);
+
+    ASSERT_FALSE(front_end.message_boxes().empty());
+    EXPECT_EQ(front_end.message_boxes().back().text, c.message);
+    EXPECT_EQ(field.text(), "42");
+    EXPECT_TRUE(deck.Saved());
+    if (c.sent_into == nullptr) {
+      EXPECT_TRUE(deck.copies_saved().empty());
+    } else {
+      const std::string target = (std::filesystem::path(addin.path()) / c.sent_into / "board.pptx");
+      EXPECT_EQ(deck.copies_saved(), std::vector<std::string>{target});
+      EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::path(addin.path()) / c.sent_into));
+      host::memory::MemoryPresentation* sent = app.environment().FindFile(target);
+      ASSERT_NE(sent, nullptr);
+      EXPECT_NE(sent->slide(1).shape(1).text(), "42") << "sent files hold no linked value";
+    }
+    SetDefaultConnectionSourceFactory(nullptr);
+    ResetModuleState();
+  }
+}
+
+}  // namespace
+}  // namespace vintrel::testing
