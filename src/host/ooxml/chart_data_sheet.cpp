@@ -516,6 +516,7 @@ void ChartObject::Update() {
     }
     package_.WriteBytes(part, BuildChartWorkbook(sheet, block));
   }
+  if (on_update_) on_update_();
 }
 
 }  // namespace vintrel::ooxml

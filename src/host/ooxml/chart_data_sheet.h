@@ -13,6 +13,7 @@
 #ifndef VINTREL_HOST_OOXML_CHART_DATA_SHEET_H_
 #define VINTREL_HOST_OOXML_CHART_DATA_SHEET_H_
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -44,6 +45,8 @@ class ChartObject : public host::GraphChart, public host::GraphApplication, publ
   std::string CellText(int row, int column) const;
   // Puts a TAB-separated block (lines end CRLF, CR or LF) with its first cell at row, column.
   void PasteText(int row, int column, const std::string& text);
+  // Runs after every Update that wrote the chart.
+  void set_on_update(std::function<void()> on_update) { on_update_ = std::move(on_update); }
 
  private:
   class Cell;
@@ -58,6 +61,7 @@ class ChartObject : public host::GraphChart, public host::GraphApplication, publ
   std::vector<std::vector<std::string>> grid_;  // [row][column], from 0
   std::map<std::pair<int, int>, std::unique_ptr<Cell>> cells_;
   std::map<int, std::unique_ptr<Column>> columns_;
+  std::function<void()> on_update_;
 };
 
 // The shortest text that reads back as the same double.

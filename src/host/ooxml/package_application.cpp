@@ -101,7 +101,9 @@ PackagePresentations::Open_& PackagePresentations::Find(host::Presentation& pres
   throw Error(kErrInvalidArgument, kSource, "the presentation is not open");
 }
 
-host::SlideShowWindow& PackagePresentations::RunSlideShow(host::Presentation& presentation) {
+host::SlideShowWindow& PackagePresentations::RunSlideShow(host::Presentation& presentation,
+                                                          const ShowOptions& options,
+                                                          host::EventLoop* loop) {
   Open_& open = Find(presentation);
   if (open.show) throw Error(kErrInvalidArgument, kSource, "a slide show of it is running");
   PackagePresentation* deck = open.presentation.get();
@@ -111,9 +113,10 @@ host::SlideShowWindow& PackagePresentations::RunSlideShow(host::Presentation& pr
     deck->set_show_window(nullptr);
     Open_& entry = Find(*deck);
     entry.ended_show = std::move(entry.show);
-  });
+  }, loop, options);
   PackageSlideShow& show = *open.show;
   deck->set_show_window(&show);
+  deck->set_show_display(application_.show_display());
   show.Start();
   return show;
 }

@@ -66,7 +66,10 @@ class PackagePresentations : public host::Presentations {
   // Closes without saving, raising PresentationClose first (a running show ends before).
   void Close(host::Presentation& presentation);
   // Starts a slide show of an open presentation (see PackageSlideShow); fails while one runs.
-  host::SlideShowWindow& RunSlideShow(host::Presentation& presentation);
+  // With a loop, slides advance by time as `options` say.
+  host::SlideShowWindow& RunSlideShow(host::Presentation& presentation,
+                                      const ShowOptions& options = {},
+                                      host::EventLoop* loop = nullptr);
 
  private:
   friend class PackageApplication;
@@ -107,6 +110,9 @@ class PackageApplication : public host::Application {
   void SetDisplayAlerts(int level) override { display_alerts_ = level; }
 
   host::ApplicationEvents* event_sink() const { return sink_; }
+  // The screen that shows the slide shows started from now on (not owned; null for none).
+  void SetShowDisplay(host::ShowDisplay* display) { show_display_ = display; }
+  host::ShowDisplay* show_display() const { return show_display_; }
   host::Clipboard& clipboard() const { return clipboard_; }
   PackagePresentations& presentations() { return presentations_; }
 
@@ -114,6 +120,7 @@ class PackageApplication : public host::Application {
   friend class PackagePresentations;
   host::Clipboard& clipboard_;
   host::ApplicationEvents* sink_ = nullptr;
+  host::ShowDisplay* show_display_ = nullptr;
   PackagePresentations presentations_;
   PackageWindows windows_;
   SimpleCommandBars command_bars_;

@@ -71,6 +71,10 @@ int PackageShowSettings::AdvanceMode() const {
                                                     : host::advance_mode::kManual;
 }
 
+bool PackageShowSettings::Loop() const {
+  return ShowProperties().attribute("loop").as_bool(false);
+}
+
 pugi::xml_node PackageShowSettings::ShowProperties() const {
   for (const Relationship& rel : package_.Rels(package_.main_part())) {
     if (rel.Kind() != "presProps" || rel.external) continue;

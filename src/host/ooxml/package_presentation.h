@@ -11,6 +11,7 @@
 #include "host/ooxml/part_tags.h"
 #include "host/platform.h"
 #include "host/presentation.h"
+#include "host/show_display.h"
 
 namespace vintrel::ooxml {
 
@@ -20,6 +21,8 @@ class PackageShowSettings : public host::SlideShowSettings {
   explicit PackageShowSettings(Package& package) : package_(package) {}
   int ShowType() const override;
   int AdvanceMode() const override;
+  // The show starts over after its last slide (p:showPr loop="1").
+  bool Loop() const;
 
  private:
   pugi::xml_node ShowProperties() const;
@@ -58,6 +61,9 @@ class PackagePresentation : public host::Presentation {
   PackageSlides& slides() { return *slides_; }
   // Set by the application while a show of this presentation runs.
   void set_show_window(host::SlideShowWindow* window) { show_window_ = window; }
+  // The screen that hears of every visible change while the show runs; null otherwise.
+  host::ShowDisplay* show_display() const { return show_window_ != nullptr ? display_ : nullptr; }
+  void set_show_display(host::ShowDisplay* display) { display_ = display; }
 
  private:
   PackagePresentation(std::unique_ptr<Package> package, std::string full_name,
@@ -71,6 +77,7 @@ class PackagePresentation : public host::Presentation {
   PackageShowSettings show_settings_;
   std::unique_ptr<PackageSlides> slides_;
   host::SlideShowWindow* show_window_ = nullptr;
+  host::ShowDisplay* display_ = nullptr;
   uint64_t saved_at_change_ = 0;
   bool marked_unsaved_ = false;
   // While the save event runs, and how often the file was written (see Save).

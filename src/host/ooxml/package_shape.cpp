@@ -99,6 +99,8 @@ std::string ShapeTextRange::Text() const {
 
 void ShapeTextRange::SetText(const std::string& text) {
   shape_.TextBody(false);  // fails for a deleted shape
+  host::ShowDisplay* display = shape_.Display();
+  const std::string old_text = display != nullptr ? Text() : std::string();
   for (pugi::xml_node view : shape_.views()) {
     if (std::string_view(view.name()) != "p:sp") continue;
     pugi::xml_node body = view.child("p:txBody");
@@ -111,6 +113,10 @@ void ShapeTextRange::SetText(const std::string& text) {
     WriteBodyText(body, text);
   }
   shape_.Touch();
+  if (display != nullptr) {
+    const std::string new_text = Text();
+    if (new_text != old_text) display->TextChanged(shape_.Ref(), old_text, new_text);
+  }
 }
 
 // ---- OLE
@@ -132,6 +138,9 @@ host::GraphChart& ShapeOleFormat::Object() {
         "the object in shape \"" + shape_.Name() + "\" (" + prog_id_ + ") cannot be driven here");
   }
   chart_ = std::make_unique<ChartObject>(slide.package(), part, slide.presentation().clipboard());
+  chart_->set_on_update([this] {
+    if (host::ShowDisplay* display = shape_.Display()) display->ChartChanged(shape_.Ref());
+  });
   return *chart_;
 }
 
@@ -283,6 +292,7 @@ bool PackageShape::Visible() const {
 
 void PackageShape::SetVisible(bool visible) {
   CheckAlive();
+  const bool was_visible = Visible();
   for (pugi::xml_node v : views_) {
     pugi::xml_node props = DrawingProperties(v);
     if (visible) {
@@ -293,6 +303,18 @@ void PackageShape::SetVisible(bool visible) {
     }
   }
   Touch();
+  if (host::ShowDisplay* display = Display(); display != nullptr && was_visible != visible) {
+    display->VisibilityChanged(Ref(), visible);
+  }
+}
+
+host::ShowDisplay* PackageShape::Display() const {
+  if (deleted_) return nullptr;
+  return slide().presentation().show_display();
+}
+
+host::ShapeRef PackageShape::Ref() const {
+  return host::ShapeRef{slide().SlideIndex(), ZOrderPosition(), Name()};
 }
 
 pugi::xml_node PackageShape::Transform(pugi::xml_node v, bool create) const {

@@ -10,6 +10,7 @@
 
 #include "host/ooxml/part_tags.h"
 #include "host/shapes.h"
+#include "host/show_display.h"
 
 namespace vintrel::ooxml {
 
@@ -87,6 +88,10 @@ class PackageShape : public host::Shape {
   pugi::xml_node TextBody(bool create) const;
   void Touch() const;
   bool deleted() const { return deleted_; }
+  // The screen of a running show of this shape's presentation, or null; and this shape as the
+  // screen names it.
+  host::ShowDisplay* Display() const;
+  host::ShapeRef Ref() const;
 
  private:
   friend class PackageShapes;

@@ -91,6 +91,7 @@ bool SlideTransition::Hidden() const {
 
 void SlideTransition::SetHidden(bool hidden) {
   pugi::xml_node root = slide_.xml().document_element();
+  const bool was_hidden = Hidden();
   if (hidden) {
     pugi::xml_attribute show = root.attribute("show");
     if (!show) show = root.append_attribute("show");
@@ -99,6 +100,10 @@ void SlideTransition::SetHidden(bool hidden) {
     root.remove_attribute("show");
   }
   slide_.Touch();
+  if (host::ShowDisplay* display = slide_.presentation().show_display();
+      display != nullptr && was_hidden != hidden) {
+    display->SlideHiddenChanged(slide_.SlideIndex(), hidden);
+  }
 }
 
 bool SlideTransition::AdvanceOnClick() const {

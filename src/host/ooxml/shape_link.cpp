@@ -245,9 +245,10 @@ void ShapeLink::SetSourceFullName(const std::string& path) {
       }
     }
     shape_.Touch();
-    return;
+  } else {
+    package.SetRelTarget(slide.part(), old_id, target, true);
   }
-  package.SetRelTarget(slide.part(), old_id, target, true);
+  if (host::ShowDisplay* display = shape_.Display()) display->PictureChanged(shape_.Ref(), path);
 }
 
 int ShapeLink::AutoUpdate() const {
@@ -284,6 +285,11 @@ void ShapeLink::Update() {
                 "shape \"" + shape_.Name() + "\": the linked file \"" + path + "\" was not found");
   }
   if (kind_ != LinkKind::kPicture) return;
+  ReloadPicture(path);
+  if (host::ShowDisplay* display = shape_.Display()) display->PictureChanged(shape_.Ref(), path);
+}
+
+void ShapeLink::ReloadPicture(const std::string& path) {
   PackageSlide& slide = shape_.slide();
   Package& package = slide.package();
   std::string bytes = ReadFile(path);

@@ -49,6 +49,8 @@ class ShapeLink : public host::LinkFormat {
     const char* attribute;
   };
   std::vector<Holder> Holders() const;
+  // Refreshes the cached copy of a linked picture from `path`.
+  void ReloadPicture(const std::string& path);
   std::string RelId() const;
 
   PackageShape& shape_;

@@ -207,7 +207,10 @@ TEST_F(Application, SlideShowWalksTheVisibleSlidesAndRaisesItsEvents) {
   EXPECT_EQ(show.View().CurrentShowPosition(), 4);
   show.View().SetPointerType(host::pointer_type::kAlwaysHidden);
   EXPECT_EQ(show.View().PointerType(), host::pointer_type::kAlwaysHidden);
-  show.View().Next();  // past the last slide: the show ends
+  show.View().Next();  // past the last slide: nothing in view until the show is ended
+  EXPECT_THROW(show.View().Slide(), Error);
+  EXPECT_EQ(show.View().CurrentShowPosition(), 5);
+  dynamic_cast<PackageSlideShow&>(show).End();
   EXPECT_EQ(deck.SlideShowWindow(), nullptr);
   EXPECT_EQ(events_.log, (std::vector<std::string>{"begin show.pptx", "slide 1", "slide 3",
                                                    "slide 4", "end show.pptx"}));
