@@ -324,6 +324,9 @@ void ShowServer::Route() {
     return httplib::Server::HandlerResponse::Unhandled;
   });
   server.set_error_handler([](const httplib::Request&, httplib::Response& response) {
+    // The library refuses request lines past its own limit as "URI too long"; to a client that
+    // is one more bad request.
+    if (response.status == 414) response.status = 400;
     if (response.body.empty()) {
       response.set_content(std::to_string(response.status) + "\n", "text/plain");
     }
