@@ -16,8 +16,6 @@ namespace vintrel {
 namespace {
 
 constexpr const char* kSource = "clsConnection";
-// The host's "object not set" failure, met when a connection flagged open holds no rows.
-constexpr int32_t kErrObjectNotSet = 91;
 
 bool IsKnownType(int type) {
   return type == connection_type::kTextFile || type == connection_type::kDatabase ||

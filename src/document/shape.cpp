@@ -8,8 +8,6 @@ namespace vintrel {
 namespace {
 
 constexpr const char* kSource = "clsshape";
-// The host's failure for a call on an object that was never set.
-constexpr int32_t kErrObjectNotSet = 91;
 
 // The tag of each text field, in clsshape's TextField order.
 constexpr std::array<std::string_view, 5> kTextTags = {

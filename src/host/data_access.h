@@ -122,6 +122,12 @@ class DataAccess {
   virtual ~DataAccess() = default;
   virtual std::unique_ptr<Connection> CreateConnection() = 0;
   virtual std::unique_ptr<Recordset> CreateRecordset() = 0;
+  // The local file a connection string reads (an SQLite database), or empty text when it
+  // names none (a server).
+  virtual std::string LocalFile(const std::string& connection_string) const {
+    (void)connection_string;
+    return {};
+  }
 };
 
 }  // namespace vintrel::host

@@ -21,6 +21,7 @@ inline constexpr int32_t kErrFileNotFound = 53;
 inline constexpr int32_t kErrPathNotFound = 76;
 inline constexpr int32_t kErrPermissionDenied = 70;
 inline constexpr int32_t kErrInvalidProcedureCall = 5;
+inline constexpr int32_t kErrObjectNotSet = 91;  // "Object variable or With block variable not set"
 
 class Error : public std::runtime_error {
  public:

@@ -23,6 +23,11 @@ void EventLoop::SetInterval(TimerId id, Milliseconds interval) {
   it->second->due = clock_.Steady() + it->second->interval;
 }
 
+void EventLoop::TriggerNow(TimerId id) {
+  auto it = timers_.find(id);
+  if (it != timers_.end()) it->second->due = clock_.Steady();
+}
+
 void EventLoop::RemoveTimer(TimerId id) {
   timers_.erase(id);
 }

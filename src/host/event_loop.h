@@ -33,6 +33,8 @@ class EventLoop {
   TimerId AddTimer(Milliseconds interval, std::function<void()> tick);
   // Changes the interval; the next tick is one new interval from now.
   void SetInterval(TimerId id, Milliseconds interval);
+  // Makes the timer due at once (its interval stays); one that is running ticks right after.
+  void TriggerNow(TimerId id);
   // Removing an unknown or already removed timer does nothing; a handler may remove its own timer.
   void RemoveTimer(TimerId id);
   bool HasTimer(TimerId id) const { return timers_.count(id) != 0; }

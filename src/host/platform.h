@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -105,6 +106,18 @@ class Clipboard {
   virtual void Clear() = 0;
   virtual void SetText(const std::string& text) = 0;
   virtual std::optional<std::string> GetText() const = 0;
+};
+
+// Tells when files change, so a show can reread them at once instead of at its next tick.
+class FileWatcher {
+ public:
+  virtual ~FileWatcher() = default;
+  // `changed` runs on the event loop's thread each time `path` has been written and closed, or
+  // replaced by a rename (with `every_write`, after every write: for files that stay open in
+  // their writer, such as databases). Returns an id for Unwatch; 0 when the file cannot be
+  // watched.
+  virtual int Watch(const std::string& path, bool every_write, std::function<void()> changed) = 0;
+  virtual void Unwatch(int id) = 0;
 };
 
 }  // namespace vintrel::host

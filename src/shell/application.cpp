@@ -199,19 +199,75 @@ void Application::PresentationPrint(host::Presentation&) {
   });
 }
 
-void Application::SlideShowBegin(host::SlideShowWindow&) {
-  Module().errors_during_show = false;
-  Trace(DebugLevel::kEvent, "gppApp_SlideShowBegin");
-  Module().in_slide_show = true;
+void Application::SlideShowBegin(host::SlideShowWindow& window) {
+  try {
+    Module().errors_during_show = false;
+    Trace(DebugLevel::kEvent, "gppApp_SlideShowBegin");
+    Module().in_slide_show = true;
+    host::Presentation& presentation = window.Presentation();
+    if (!IsVintrelPresentation(presentation)) {
+      Trace(DebugLevel::kVariable, "PresentationVintrelEnabled:0");
+      return;
+    }
+    Trace(DebugLevel::kVariable, "PresentationVintrelEnabled:-1");
+    if (Module().first_yield_pending) {
+      Module().first_yield_pending = false;
+      if (host::EventLoop* loop = Services().loop) loop->DoEvents();
+    }
+    if (presentation.SlideShowSettings().ShowType() == host::show_type::kKiosk) {
+      window.View().SetPointerType(host::pointer_type::kAlwaysHidden);
+    }
+    Module().show_saved_state = presentation.Saved();
+    runtime_ = std::make_unique<clsRuntime>();
+    runtime_->ShowProgressMeter = ReadSetting(kSettingHideProgressMeterOpen) != "1";
+    runtime_->KeepLastGoodValues = ReadSetting(kSettingKeepLastGoodValues) == "1";
+    runtime_->WatchFiles = ReadSetting(kSettingWatchFiles) == "1";
+    runtime_->SetActivePresentation(presentation);
+    runtime_->StartTimers();
+  } catch (...) {
+    LogFailure(CurrentFailure());
+  }
 }
 
-void Application::SlideShowNextSlide(host::SlideShowWindow&) {
-  Trace(DebugLevel::kEvent, "gppApp_SlideShowNextSlide");
+void Application::SlideShowNextSlide(host::SlideShowWindow& window) {
+  try {
+    Trace(DebugLevel::kEvent, "gppApp_SlideShowNextSlide");
+    if (runtime_) runtime_->SlideShowNextSlide(window);
+  } catch (...) {
+    LogFailure(CurrentFailure());
+  }
 }
 
-void Application::SlideShowEnd(host::Presentation&) {
+void Application::SlideShowEnd(host::Presentation& presentation) {
   SkipFailure([&] { Trace(DebugLevel::kEvent, "gppApp_SlideShowEnd"); });
   Module().in_slide_show = false;
+  bool vintrel = false;
+  SkipFailure([&] { vintrel = IsVintrelPresentation(presentation); });
+  if (vintrel) {
+    SkipFailure(
+        [&] { Trace(DebugLevel::kEvent, "DisplayTypeModified:" + presentation.FullName()); });
+    // Slides the show hid for lack of data are shown again.
+    SkipFailure([&] {
+      host::Slides& slides = presentation.Slides();
+      for (int i = 1; i <= slides.Count(); ++i) {
+        SkipFailure([&] { slides.Item(i).SlideShowTransition().SetHidden(false); });
+      }
+    });
+    SkipFailure([&] {
+      if (runtime_) runtime_->UnSetLinkedObjects();
+    });
+    SkipFailure([&] { presentation.SetSaved(Module().show_saved_state); });
+  }
+  runtime_.reset();
+  SkipFailure([&] {
+    if (!Module().errors_during_show) return;
+    if (ReadSetting(kSettingHideMsgBoxErrorsDuringPresentation) == "1") return;
+    const int answer = ShowMessage(
+        "There were errors encountered during the presentation. Do you want to open the log "
+        "file?",
+        host::msg_box::kYesNo | host::msg_box::kExclamation);
+    if (answer == host::msg_box::kYes) OpenErrorLog();
+  });
 }
 
 void Application::WindowActivate(host::Presentation&, host::DocumentWindow&) {}

@@ -9,6 +9,7 @@
 
 #include "document/presentation.h"
 #include "host/application.h"
+#include "runtime/runtime.h"
 
 namespace vintrel::shell {
 
@@ -45,6 +46,8 @@ class Application : public host::ApplicationEvents {
   }
 
   bool subscribed() const { return gpp_app_ != nullptr; }
+  // The runtime of the running slide show, or null.
+  clsRuntime* runtime() const { return runtime_.get(); }
   const std::string& prog_id() const { return prog_id_; }
   host::CommandBar* tool_bar() const { return tool_bar_; }
   const std::vector<host::CommandBarControl*>& controls() const { return controls_; }
@@ -61,6 +64,7 @@ class Application : public host::ApplicationEvents {
   host::CommandBar* tool_bar_ = nullptr;
   std::vector<host::CommandBarControl*> controls_;
   std::vector<std::unique_ptr<clsPresentation>> presentations_;
+  std::unique_ptr<clsRuntime> runtime_;
   // The presentation whose save this object is carrying out (the host raises the save event
   // again for the add-in's own save).
   host::Presentation* saving_ = nullptr;

@@ -17,6 +17,10 @@ inline constexpr const char* kSettingHideProgressMeterOpen = "HideProgressMeterO
 inline constexpr const char* kSettingHideMsgBoxErrorsDuringPresentation =
     "HideMsgBoxErrorsDuringPresentation";
 inline constexpr const char* kSettingHideMsgBoxOfflineGeneration = "HideMsgBoxOfflineGeneration";
+// Beyond the original settings, off unless "1": a failing source keeps its shapes' last values
+// during a show; files behind connections wake the show's data tick when written.
+inline constexpr const char* kSettingKeepLastGoodValues = "KeepLastGoodValues";
+inline constexpr const char* kSettingWatchFiles = "WatchFiles";
 
 // The setting's text, or empty text when absent or when there is no settings store.
 std::string ReadSetting(const std::string& key);

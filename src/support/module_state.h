@@ -12,8 +12,10 @@ class Application;
 class Clipboard;
 class Clock;
 class DataAccess;
+class DataStatusDisplay;
 class EventLoop;
 class FileSystem;
+class FileWatcher;
 class FrontEnd;
 class SettingsStore;
 class Shell;
@@ -35,6 +37,10 @@ struct Platform {
   host::EventLoop* loop = nullptr;
   host::DataAccess* data_access = nullptr;
   host::SpreadsheetFactory* spreadsheet = nullptr;
+  // Optional: what watches files for a show that asks for it, and the screen that hears of
+  // connections failing and answering again during a show.
+  host::FileWatcher* file_watcher = nullptr;
+  host::DataStatusDisplay* show_status = nullptr;
   // The folder that holds the add-in (its logs, the folder placeholder in paths) and the
   // module's base file name, which names the debug log.
   std::string addin_folder;

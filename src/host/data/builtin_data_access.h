@@ -17,6 +17,7 @@ class BuiltinDataAccess : public DataAccess {
   explicit BuiltinDataAccess(EventLoop& loop) : loop_(loop) {}
   std::unique_ptr<Connection> CreateConnection() override;
   std::unique_ptr<Recordset> CreateRecordset() override;
+  std::string LocalFile(const std::string& connection_string) const override;
 
  private:
   EventLoop& loop_;

@@ -248,7 +248,11 @@ void ShapeLink::SetSourceFullName(const std::string& path) {
   } else {
     package.SetRelTarget(slide.part(), old_id, target, true);
   }
-  if (host::ShowDisplay* display = shape_.Display()) display->PictureChanged(shape_.Ref(), path);
+  // A picture is announced when Update has reloaded it; objects and media show the new file now.
+  if (host::ShowDisplay* display = shape_.Display();
+      display != nullptr && kind_ != LinkKind::kPicture) {
+    display->PictureChanged(shape_.Ref(), path);
+  }
 }
 
 int ShapeLink::AutoUpdate() const {

@@ -1,0 +1,67 @@
+// A timer control as forms have them: an interval, an enabled switch and a handler, ticking on
+// the event loop. Disabling and enabling again starts a fresh interval, and so does a new
+// interval; an interval of 0 keeps the timer from ticking at all.
+#ifndef VINTREL_HOST_LOOP_TIMER_H_
+#define VINTREL_HOST_LOOP_TIMER_H_
+
+#include <functional>
+
+#include "host/event_loop.h"
+
+namespace vintrel::host {
+
+class LoopTimer {
+ public:
+  LoopTimer(EventLoop& loop, long interval_ms, bool enabled, std::function<void()> tick)
+      : loop_(loop), interval_(interval_ms), tick_(std::move(tick)) {
+    SetEnabled(enabled);
+  }
+  ~LoopTimer() { Stop(); }
+  LoopTimer(const LoopTimer&) = delete;
+  LoopTimer& operator=(const LoopTimer&) = delete;
+
+  long Interval() const { return interval_; }
+  void SetInterval(long interval_ms) {
+    interval_ = interval_ms;
+    if (enabled_) Restart();
+  }
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled) {
+    if (enabled == enabled_) return;
+    enabled_ = enabled;
+    Restart();
+  }
+  // Ticks as soon as the loop gets to it (right after the running tick, if this is it).
+  void TriggerNow() {
+    if (id_ != 0) loop_.TriggerNow(id_);
+  }
+
+ private:
+  void Stop() {
+    if (id_ != 0) loop_.RemoveTimer(id_);
+    id_ = 0;
+  }
+  void Restart() {
+    Stop();
+    if (!enabled_ || interval_ <= 0) return;
+    // A handler that restarts its own timer makes a new loop timer: that one must not tick
+    // inside the handler still running either.
+    id_ = loop_.AddTimer(EventLoop::Milliseconds(interval_), [this] {
+      if (in_tick_) return;
+      in_tick_ = true;
+      tick_();
+      in_tick_ = false;
+    });
+  }
+
+  EventLoop& loop_;
+  long interval_;
+  bool enabled_ = false;
+  std::function<void()> tick_;
+  EventLoop::TimerId id_ = 0;
+  bool in_tick_ = false;
+};
+
+}  // namespace vintrel::host
+
+#endif  // VINTREL_HOST_LOOP_TIMER_H_
