@@ -1,0 +1,156 @@
+// The live view end to end in a real browser: `vintrel show --serve` on a deck linked to a TAB
+// file, Debian's chromium driven through the DevTools protocol. Checks the slide's texts, a data
+// change reaching the page, the show advancing and going back under the presenter's control, a
+// viewer coming back, and compares a screenshot with LibreOffice's rendering of the same slide
+// holding the same values.
+//   node live_view_test.mjs VINTREL MAKE_EXAMPLE_DECK
+// Exits 0 when everything passed, 1 on a failure, 77 when chromium cannot start (a skip).
+import {execFileSync, spawn} from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+
+import {launchBrowser, pixelDifference, waitForText} from './live_view_support.mjs';
+
+// Above this share of differing pixels the page does not look like the slide (see README).
+const kScreenshotThreshold = Number(process.env.VINTREL_SCREENSHOT_THRESHOLD || 0.025);
+const [vintrel, generator] = process.argv.slice(2);
+const work = fs.mkdtempSync(path.join(os.tmpdir(), 'vintrel-browser-'));
+const NORTH = '[data-name="North sales"]';
+const SOUTH = '[data-name="South sales"]';
+const failures = [];
+function check(condition, what) {
+  console.log(`${condition ? 'ok  ' : 'FAIL'} ${what}`);
+  if (!condition) failures.push(what);
+}
+
+function run(program, args) {
+  return execFileSync(program, args, {cwd: work, encoding: 'utf8', env: testEnvironment()});
+}
+function testEnvironment() {
+  return {...process.env, VINTREL_SETTINGS: path.join(work, 'settings.ini'), VINTREL_HOME: work};
+}
+function writeData(north, south) {
+  fs.writeFileSync(path.join(work, 'data.tsv'),
+                   // The text source splits lines at CR LF, as files written on Windows end them.
+                   `Region\tSales\r\nNorth\t${north}\r\nSouth\t${south}\r\n`);
+}
+
+// The deck: the example's slides, two of their boxes linked to the TAB file as an author would.
+run(generator, ['base.pptx', 'pictures']);
+fs.copyFileSync(path.join(work, 'base.pptx'), path.join(work, 'live.pptx'));
+fs.writeFileSync(path.join(work, 'settings.ini'), '[Info]\nWatchFiles=1\n');
+writeData(1200, 950);
+const sales = run(vintrel, ['connections', 'add', 'live.pptx', '--text', 'data.tsv',
+                            '--first-row-names', '--name', 'Sales']).trim();
+run(vintrel, ['link', 'live.pptx', '--slide', '1', '--shape', 'North sales', '--text', sales,
+              'Sales', '1']);
+run(vintrel, ['link', 'live.pptx', '--slide', '1', '--shape', 'South sales', '--text', sales,
+              'Sales', '2']);
+
+const browser = await launchBrowser();
+if (!browser) {
+  console.log('SKIP: chromium cannot start here; the browser tests did not run');
+  process.exit(77);
+}
+
+const show = spawn(vintrel, ['show', 'live.pptx', '--serve', '--port', '0', '--control',
+                             '--advance', 'every:12'],
+                   {cwd: work, env: testEnvironment(), stdio: ['ignore', 'pipe', 'inherit']});
+let output = '';
+const addresses = await new Promise((resolve, reject) => {
+  show.stdout.on('data', (chunk) => {
+    output += chunk;
+    const presenter = output.match(/Presenter \(may move the show\): (\S+)/);
+    const viewer = output.match(/Live show: (\S+)/);
+    if (viewer && presenter) resolve({viewer: viewer[1], presenter: presenter[1]});
+  });
+  show.on('exit', (code) => reject(new Error(`vintrel show ended (${code}):\n${output}`)));
+});
+
+try {
+  const page = await browser.newPage();
+  await page.setViewport({width: 1280, height: 720});
+  await page.goto(addresses.viewer);
+  check(await waitForText(page, NORTH, '1200', 5000), 'the page shows the linked value 1200');
+  check(await waitForText(page, '[data-name="Title"]', 'Sales board', 1000), 'the title is text in the page');
+  const southText = await page.$eval(SOUTH, (e) => e.textContent.trim());
+  check(southText === '950', `the second linked value is text in the page ("${southText}")`);
+  const northText = await page.$eval(NORTH, (e) => e.textContent.trim());
+
+  // The screenshot against LibreOffice's rendering of the same slide with the same values.
+  const screenshot = await page.screenshot({type: 'png', path: path.join(work, 'page.png')});
+  const reference = renderReference({'North sales': northText, 'South sales': southText});
+  if (reference) {
+    // On a blank page: the live view's own page lets in no image it did not serve.
+    const blank = await browser.newPage();
+    const difference = await pixelDifference(blank, screenshot, reference);
+    await blank.close();
+    console.log(`screenshot against LibreOffice: ${(difference.differing * 100).toFixed(2)} % of ` +
+                `16-pixel squares differ, mean difference ${(difference.mean * 100).toFixed(2)} %`);
+    check(difference.differing <= kScreenshotThreshold,
+          `the page looks like LibreOffice's rendering (threshold ${kScreenshotThreshold * 100} %)`);
+  } else {
+    console.log('skipped: LibreOffice (soffice) is not installed, no screenshot comparison');
+  }
+
+  const written = Date.now();
+  writeData(4321, 950);
+  const changed = await waitForText(page, NORTH, '4321', 3000);
+  check(changed, `a new value in the TAB file reaches the page (${Date.now() - written} ms)`);
+
+  check(await waitForText(page, 'html[data-slide="2"] [data-name="Title"]', 'Totals by region', 15000),
+        'the show advances to the next slide by itself');
+  const presenter = await browser.newPage();
+  await presenter.goto(addresses.presenter);
+  await presenter.waitForSelector('[data-name="Title"]');
+  await presenter.keyboard.press('ArrowLeft');
+  check(await waitForText(page, `html[data-slide="1"] ${NORTH}`, '4321', 5000),
+        'the presenter goes back a slide and every viewer follows');
+  const viewerMove = await page.evaluate(async () => {
+    const response = await fetch('/control/next', {method: 'POST'});
+    return response.status;
+  });
+  check(viewerMove === 403, `a viewer without the token may not move the show (${viewerMove})`);
+
+  await page.close();
+  const again = await browser.newPage();
+  await again.goto(addresses.viewer);
+  check(await waitForText(again, `html[data-slide="1"] ${NORTH}`, '4321', 3000),
+        'a viewer that comes back sees the current slide and values at once');
+} finally {
+  await browser.close();
+  show.kill('SIGTERM');
+}
+
+// A copy of the deck as saved, with the values typed in as plain text, rendered by LibreOffice.
+function renderReference(values) {
+  const soffice = ['/usr/bin/soffice', '/usr/local/bin/soffice'].find((p) => fs.existsSync(p));
+  if (!soffice) return null;
+  const folder = path.join(work, 'reference');
+  fs.mkdirSync(path.join(folder, 'ppt', 'slides'), {recursive: true});
+  let slide = execFileSync('unzip', ['-p', 'base.pptx', 'ppt/slides/slide1.xml'],
+                           {cwd: work, encoding: 'utf8'});
+  for (const [name, value] of Object.entries(values)) {
+    const at = slide.indexOf(`name="${name}"`);
+    const text = slide.indexOf('<a:t>', at);
+    const end = slide.indexOf('</a:t>', text);
+    slide = slide.slice(0, text + 5) + value + slide.slice(end);
+  }
+  fs.writeFileSync(path.join(folder, 'ppt', 'slides', 'slide1.xml'), slide);
+  fs.copyFileSync(path.join(work, 'base.pptx'), path.join(folder, 'reference.pptx'));
+  execFileSync('zip', ['-q', 'reference.pptx', 'ppt/slides/slide1.xml'], {cwd: folder});
+  // A profile of its own, so a LibreOffice running elsewhere on the machine does not interfere.
+  execFileSync(soffice, [`-env:UserInstallation=file://${folder}/profile`, '--headless',
+                         '--convert-to', 'png', '--outdir', folder, 'reference.pptx'],
+               {cwd: folder, stdio: 'ignore', timeout: 120000});
+  return fs.readFileSync(path.join(folder, 'reference.png'));
+}
+
+if (failures.length) {
+  console.log(`${failures.length} check(s) failed; the files are in ${work}`);
+} else {
+  fs.rmSync(work, {recursive: true, force: true});
+  console.log('all checks passed');
+}
+process.exit(failures.length ? 1 : 0);
