@@ -3,6 +3,8 @@
 # pins them (when missing or out of date), then runs them. Exit code 77 means skipped.
 #   tests/browser/run.sh VINTREL MAKE_EXAMPLE_DECK
 set -euo pipefail
+programs=()
+for program in "$@"; do programs+=("$(realpath "$program")"); done
 cd "$(dirname "$0")"
 if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
   echo "SKIP: node and npm are not installed (scripts/setup.sh --test installs them)"
@@ -15,4 +17,4 @@ fi
 if [[ ! -f node_modules/.package-lock.json || package-lock.json -nt node_modules/.package-lock.json ]]; then
   npm ci --no-audit --no-fund --loglevel=error
 fi
-exec node live_view_test.mjs "$@"
+exec node live_view_test.mjs "${programs[@]}"
