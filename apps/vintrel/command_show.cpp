@@ -170,8 +170,8 @@ CommandAction SetupShow(CLI::App& root) {
       }
     }
     ooxml::ShowOptions show_options = ParseAdvance(options->advance, options->from);
-    if (!options->serve && (options->control || options->port != 8080 ||
-                            options->listen != "127.0.0.1")) {
+    if (!options->serve &&
+        (options->control || options->port != 8080 || options->listen != "127.0.0.1")) {
       throw BadInput("--listen, --port and --control go with --serve");
     }
     // Screens show the show over and over, as a kiosk show does.

@@ -126,6 +126,9 @@ void ShowServer::Start() {
   server_->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
   server_->set_write_timeout(options_.write_timeout_seconds, 0);
   server_->set_read_timeout(10, 0);
+  // A page fetches its few files at once; idle connections need not hold a thread long, and
+  // stopping waits for them.
+  server_->set_keep_alive_timeout(2);
   server_->set_keep_alive_max_count(100);
   server_->set_payload_max_length(4096);
   Route();

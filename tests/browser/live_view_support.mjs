@@ -1,8 +1,62 @@
-// What the browser tests and the latency benchmark share: starting Debian's chromium, waiting
-// for a text in the page, and comparing two images pixel by pixel inside the browser.
+// What the browser tests and the latency benchmark share: a deck linked to a TAB file as an
+// author links it, the show serving it, starting Debian's chromium, waiting for a text in the
+// page, and comparing two images inside the browser.
+import {execFileSync, spawn} from 'node:child_process';
+import fs from 'node:fs';
+import path from 'node:path';
+
 import puppeteer from 'puppeteer-core';
 
 const kChromium = process.env.CHROMIUM || '/usr/bin/chromium';
+
+export const NORTH = '[data-name="North sales"]';
+export const SOUTH = '[data-name="South sales"]';
+
+// The environment of every program run: settings and logs in `work`, files watched.
+export function environment(work) {
+  return {...process.env, VINTREL_SETTINGS: path.join(work, 'settings.ini'), VINTREL_HOME: work};
+}
+
+export function writeSales(work, north, south) {
+  // The text source splits lines at CR LF, as files written on Windows end them.
+  fs.writeFileSync(path.join(work, 'data.tsv'),
+                   `Region\tSales\r\nNorth\t${north}\r\nSouth\t${south}\r\n`);
+}
+
+// base.pptx (the example's slides, nothing linked) and live.pptx, whose "North sales" and
+// "South sales" show rows 1 and 2 of data.tsv, in `work`.
+export function makeLinkedDeck(work, vintrel, generator) {
+  const run = (program, args) =>
+      execFileSync(program, args, {cwd: work, encoding: 'utf8', env: environment(work)});
+  run(generator, ['base.pptx', 'pictures']);
+  fs.copyFileSync(path.join(work, 'base.pptx'), path.join(work, 'live.pptx'));
+  fs.writeFileSync(path.join(work, 'settings.ini'), '[Info]\nWatchFiles=1\n');
+  writeSales(work, 1200, 950);
+  const sales = run(vintrel, ['connections', 'add', 'live.pptx', '--text', 'data.tsv',
+                              '--first-row-names', '--name', 'Sales']).trim();
+  for (const [shape, row] of [['North sales', '1'], ['South sales', '2']]) {
+    run(vintrel, ['link', 'live.pptx', '--slide', '1', '--shape', shape, '--text', sales,
+                  'Sales', row]);
+  }
+}
+
+// `vintrel show live.pptx --serve --control` with more options; resolves to the process and the
+// addresses it printed.
+export function startShow(work, vintrel, options) {
+  const show = spawn(vintrel, ['show', 'live.pptx', '--serve', '--port', '0', '--control',
+                               ...options],
+                     {cwd: work, env: environment(work), stdio: ['ignore', 'pipe', 'inherit']});
+  let output = '';
+  return new Promise((resolve, reject) => {
+    show.stdout.on('data', (chunk) => {
+      output += chunk;
+      const viewer = output.match(/Live show: (\S+)/);
+      const presenter = output.match(/Presenter \(may move the show\): (\S+)/);
+      if (viewer && presenter) resolve({show, viewer: viewer[1], presenter: presenter[1]});
+    });
+    show.on('exit', (code) => reject(new Error(`vintrel show ended (${code}):\n${output}`)));
+  });
+}
 
 // The browser, or null when it cannot start here (not installed, no sandbox support ...).
 export async function launchBrowser() {

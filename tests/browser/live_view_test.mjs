@@ -5,68 +5,32 @@
 // holding the same values.
 //   node live_view_test.mjs VINTREL MAKE_EXAMPLE_DECK
 // Exits 0 when everything passed, 1 on a failure, 77 when chromium cannot start (a skip).
-import {execFileSync, spawn} from 'node:child_process';
+import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 
-import {launchBrowser, pixelDifference, waitForText} from './live_view_support.mjs';
+import {launchBrowser, makeLinkedDeck, NORTH, pixelDifference, SOUTH, startShow, waitForText,
+        writeSales} from './live_view_support.mjs';
 
-// Above this share of differing pixels the page does not look like the slide (see README).
+// Above this share of differing squares the page does not look like the slide (see README).
 const kScreenshotThreshold = Number(process.env.VINTREL_SCREENSHOT_THRESHOLD || 0.025);
 const [vintrel, generator] = process.argv.slice(2);
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'vintrel-browser-'));
-const NORTH = '[data-name="North sales"]';
-const SOUTH = '[data-name="South sales"]';
 const failures = [];
 function check(condition, what) {
   console.log(`${condition ? 'ok  ' : 'FAIL'} ${what}`);
   if (!condition) failures.push(what);
 }
 
-function run(program, args) {
-  return execFileSync(program, args, {cwd: work, encoding: 'utf8', env: testEnvironment()});
-}
-function testEnvironment() {
-  return {...process.env, VINTREL_SETTINGS: path.join(work, 'settings.ini'), VINTREL_HOME: work};
-}
-function writeData(north, south) {
-  fs.writeFileSync(path.join(work, 'data.tsv'),
-                   // The text source splits lines at CR LF, as files written on Windows end them.
-                   `Region\tSales\r\nNorth\t${north}\r\nSouth\t${south}\r\n`);
-}
-
-// The deck: the example's slides, two of their boxes linked to the TAB file as an author would.
-run(generator, ['base.pptx', 'pictures']);
-fs.copyFileSync(path.join(work, 'base.pptx'), path.join(work, 'live.pptx'));
-fs.writeFileSync(path.join(work, 'settings.ini'), '[Info]\nWatchFiles=1\n');
-writeData(1200, 950);
-const sales = run(vintrel, ['connections', 'add', 'live.pptx', '--text', 'data.tsv',
-                            '--first-row-names', '--name', 'Sales']).trim();
-run(vintrel, ['link', 'live.pptx', '--slide', '1', '--shape', 'North sales', '--text', sales,
-              'Sales', '1']);
-run(vintrel, ['link', 'live.pptx', '--slide', '1', '--shape', 'South sales', '--text', sales,
-              'Sales', '2']);
-
+makeLinkedDeck(work, vintrel, generator);
 const browser = await launchBrowser();
 if (!browser) {
   console.log('SKIP: chromium cannot start here; the browser tests did not run');
   process.exit(77);
 }
-
-const show = spawn(vintrel, ['show', 'live.pptx', '--serve', '--port', '0', '--control',
-                             '--advance', 'every:12'],
-                   {cwd: work, env: testEnvironment(), stdio: ['ignore', 'pipe', 'inherit']});
-let output = '';
-const addresses = await new Promise((resolve, reject) => {
-  show.stdout.on('data', (chunk) => {
-    output += chunk;
-    const presenter = output.match(/Presenter \(may move the show\): (\S+)/);
-    const viewer = output.match(/Live show: (\S+)/);
-    if (viewer && presenter) resolve({viewer: viewer[1], presenter: presenter[1]});
-  });
-  show.on('exit', (code) => reject(new Error(`vintrel show ended (${code}):\n${output}`)));
-});
+const addresses = await startShow(work, vintrel, ['--advance', 'every:12']);
+const show = addresses.show;
 
 try {
   const page = await browser.newPage();
@@ -95,7 +59,7 @@ try {
   }
 
   const written = Date.now();
-  writeData(4321, 950);
+  writeSales(work, 4321, 950);
   const changed = await waitForText(page, NORTH, '4321', 3000);
   check(changed, `a new value in the TAB file reaches the page (${Date.now() - written} ms)`);
 
