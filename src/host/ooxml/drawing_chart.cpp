@@ -271,11 +271,10 @@ std::string DrawChart(const std::string& chart_part, const Box& box, DrawingCont
   TextLook look = LookOf(space.child("c:txPr"), TextLook{}, context);
 
   std::string content;
-  std::string ignored_defs;
+  // The chart area in its first colour (a gradient would need definitions of its own).
   if (std::optional<Paint> paint = context.FillIn(space.child("c:spPr")); paint && !paint->none) {
     content += "<rect x=\"" + Num(box.x) + "\" y=\"" + Num(box.y) + "\" width=\"" + Num(box.width) +
-               "\" height=\"" + Num(box.height) + "\"" +
-               FillAttributes(paint, context, ignored_defs) + "/>";
+               "\" height=\"" + Num(box.height) + "\" fill=\"" + paint->color.Hex() + "\"/>";
   }
   Box plot{box.x + 8, box.y + 8, box.width - 16, box.height - 16};
   std::string title = ChartTitle(chart, groups);

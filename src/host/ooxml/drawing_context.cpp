@@ -124,16 +124,16 @@ Color ApplyModifiers(Color color, pugi::xml_node element) {
 }
 
 const char* ContentTypeOf(std::string_view name) {
-  std::string lower(
-      name.substr(name.rfind('.') == std::string_view::npos ? name.size() : name.rfind('.')));
-  std::transform(lower.begin(), lower.end(), lower.begin(),
+  size_t dot = name.rfind('.');
+  std::string extension(dot == std::string_view::npos ? std::string_view() : name.substr(dot));
+  std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (lower == ".png") return "image/png";
-  if (lower == ".jpg" || lower == ".jpeg") return "image/jpeg";
-  if (lower == ".gif") return "image/gif";
-  if (lower == ".svg") return "image/svg+xml";
-  if (lower == ".bmp") return "image/bmp";
-  if (lower == ".webp") return "image/webp";
+  if (extension == ".png") return "image/png";
+  if (extension == ".jpg" || extension == ".jpeg") return "image/jpeg";
+  if (extension == ".gif") return "image/gif";
+  if (extension == ".svg") return "image/svg+xml";
+  if (extension == ".bmp") return "image/bmp";
+  if (extension == ".webp") return "image/webp";
   return nullptr;  // EMF, WMF, TIFF: no browser draws them
 }
 

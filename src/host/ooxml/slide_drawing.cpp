@@ -91,7 +91,7 @@ class Drawer {
     pugi::xml_node element = drawing::DrawnElement(top);
     std::string_view name = element.name();
     if (name == "p:sp" || name == "p:cxnSp") return Shape(element, defs);
-    if (name == "p:pic") return Picture(element, part, defs);
+    if (name == "p:pic") return Picture(element, part);
     if (name == "p:grpSp") return Group(element, part, defs);
     if (name == "p:graphicFrame") return Frame(element, part, defs);
     return {};
@@ -219,8 +219,7 @@ class Drawer {
     return {};
   }
 
-  std::string Picture(pugi::xml_node element, const std::string& part, std::string& defs) {
-    (void)defs;
+  std::string Picture(pugi::xml_node element, const std::string& part) {
     Placement placement = PlacementOf(element, context_);
     std::string address = PictureOf(element.child("p:blipFill").child("a:blip"), part);
     std::string content;
