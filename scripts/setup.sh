@@ -15,7 +15,7 @@ packages=(build-essential cmake ninja-build pkg-config ccache g++ libgtest-dev l
   libcli11-dev libcpp-httplib-dev nlohmann-json3-dev sqlite3 zip unzip)
 if (( with_tests )); then
   packages+=(libsqliteodbc odbc-postgresql postgresql python3 python3-openpyxl
-    libreoffice-impress libreoffice-calc fonts-dejavu-core chromium)
+    libreoffice-impress libreoffice-calc fonts-dejavu-core chromium groff-base)
   # The browser tests run on node; a node installed some other way (with its npm) will do.
   command -v node >/dev/null || packages+=(nodejs)
   command -v npm >/dev/null || packages+=(npm)
