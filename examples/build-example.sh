@@ -37,7 +37,7 @@ chart=$(connection --database "Provider=SQLite;Data Source=data/board.db" \
 
 link() { "$vintrel" link "$deck" "$@"; }
 # Slide 1: one column of values per kind of source, and the clock.
-link --slide 1 --shape "Clock" --clock "Short Time"
+link --slide 1 --shape "Clock" --clock "Long Time"
 link --slide 1 --shape "North sales" --text "$sales" Sales 1
 link --slide 1 --shape "South sales" --text "$sales" Sales 2
 link --slide 1 --shape "East total" --text "$totals" total 1

@@ -11,7 +11,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/setup.sh >/dev/null
+# Installing and building say what they do on stderr; the outline below is the output.
+scripts/setup.sh >&2
 vintrel=build/apps/vintrel/vintrel
 example=examples/sales-board.pptx
 
@@ -20,7 +21,7 @@ if [[ "${1:-}" == "--live" ]]; then
   [[ -t 1 ]] || limit=(--for 10s)
   echo "Open the address below in a browser; edit examples/data/sales.tsv and watch the page."
   echo "A second address, with --control, lets one browser move the show: see README."
-  exec "$vintrel" show "$example" --serve --advance every:10 "${limit[@]}"
+  exec "$vintrel" show "$example" --serve --loop --advance every:10 "${limit[@]}"
 fi
 "$vintrel" --version
 echo

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what Vintrel needs on Debian 12 (only what is missing; apt-get update first, quietly)
 # and configures and builds it.
-#   scripts/setup.sh            build dependencies, then a build in build/
+#   scripts/setup.sh            build dependencies, then the program in build/ (its progress on
+#                               stderr)
 #   scripts/setup.sh --test     also what the test suite uses (LibreOffice, PostgreSQL, ODBC
 #                               drivers), then the normal and the sanitizer builds
 set -euo pipefail
@@ -12,7 +13,11 @@ with_tests=0
 
 packages=(build-essential cmake ninja-build pkg-config ccache g++ libgtest-dev libgmock-dev
   libbenchmark-dev libzip-dev libpugixml-dev libsqlite3-dev unixodbc-dev libfreexl-dev
+<<<<<<< HEAD
   libcli11-dev libcpp-httplib-dev nlohmann-json3-dev sqlite3 zip unzip)
+=======
+  libcli11-dev sqlite3 zip unzip time)
+>>>>>>> main
 if (( with_tests )); then
   packages+=(libsqliteodbc odbc-postgresql postgresql python3 python3-openpyxl
     libreoffice-impress libreoffice-calc fonts-dejavu-core chromium groff-base)
@@ -38,7 +43,13 @@ fi
 
 jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$jobs"
+if (( with_tests )); then
+  cmake --build build -j"$jobs"
+else
+  # The program alone: the tests and benchmarks are built by the test command.
+  echo "Building vintrel (build/apps/vintrel/vintrel)..." >&2
+  cmake --build build -j"$jobs" --target vintrel >&2
+fi
 if (( with_tests )); then
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVINTREL_SANITIZE=ON \
     -DVINTREL_BUILD_BENCH=OFF >/dev/null

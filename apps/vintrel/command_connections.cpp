@@ -226,16 +226,25 @@ int Test(const std::string& file, const std::string& number, const std::string& 
   HostSession session(quiet);
   host::Presentation& presentation = OpenPresentation(session, file);
   auto connections = ReadConnectionTags(presentation);
-  clsConnection& connection = Existing(connections, number);
-  connection.SetDesignMode(true);
-  try {
-    connection.OpenConnection();
-    connection.OpenRecordset();
-    connection.CloseConnection();
-  } catch (const Error& failure) {
-    std::cerr << "vintrel: " << failure.description() << "\n";
-    return kExitFailure;
+  clsConnection* ours = &Existing(connections, number);
+  // Opening the presentation read every connection already; reading a large file a second time
+  // would only double the memory. A connection that did not open is opened again for its error.
+  clsPresentation* entry = session.EntryOf(presentation);
+  clsConnection* loaded = entry != nullptr ? entry->FindConnection(number) : nullptr;
+  if (loaded != nullptr && loaded->ConnectionReady() && loaded->Recordset() != nullptr) {
+    ours = loaded;
+  } else {
+    ours->SetDesignMode(true);
+    try {
+      ours->OpenConnection();
+      ours->OpenRecordset();
+      ours->CloseConnection();
+    } catch (const Error& failure) {
+      std::cerr << "vintrel: " << failure.description() << "\n";
+      return kExitFailure;
+    }
   }
+  clsConnection& connection = *ours;
   std::vector<std::string> columns = connection.Columns();
   columns.erase(columns.begin());
   const long records = static_cast<long>(connection.RecordCount());

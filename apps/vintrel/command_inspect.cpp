@@ -1,6 +1,7 @@
 // vintrel inspect FILE [--json] [--display-type N]: a presentation as an author sees it after
 // opening it: slides, shapes, tags, links, and the values the add-in filled in.
 #include <iostream>
+#include <sstream>
 
 #include "command.h"
 #include "document/presentation.h"
@@ -38,7 +39,10 @@ CommandAction SetupInspect(CLI::App& root) {
       entry->SetDisplayType(options->display_type);
     }
     if (options->json) {
-      WriteOutlineJson(presentation, entry, std::cout);
+      // Printed only when complete: a failure half-way leaves no cut-off JSON behind.
+      std::ostringstream json;
+      WriteOutlineJson(presentation, entry, json);
+      std::cout << json.str();
     } else {
       WriteOutline(presentation, entry, std::cout);
     }

@@ -12,6 +12,7 @@
 #include "host_session.h"
 #include "open_presentation.h"
 #include "rendering/clock_text.h"
+#include "rendering/graph_fill.h"
 #include "rendering/linked_object.h"
 #include "support/failure_handling.h"
 #include "support/module_state.h"
@@ -158,6 +159,7 @@ std::string FolderOf(const Options& options) {
 void WriteLink(host::Shape& host_shape, const Link& link, const Options& options) {
   clsshape shape;
   shape.SetShapeItem(host_shape);
+  const int previous = shape.SourceType();
   shape.SetSourceType(link.source_type);
   switch (link.source_type) {
     case source_type::kNone:
@@ -183,6 +185,19 @@ void WriteLink(host::Shape& host_shape, const Link& link, const Options& options
       break;
   }
   shape.SetShapeTags();
+  // A save hides linked charts and pictures until they are filled again; once unlinked nothing
+  // fills them, so they are shown now, like any unlinked shape.
+  if (link.source_type == source_type::kNone && previous == source_type::kGraph) {
+    try {
+      rendering::ClearGraph(host_shape);
+    } catch (const Error& failure) {
+      std::cerr << "vintrel: warning: the data of chart \"" << host_shape.Name()
+                << "\" was not emptied: " << failure.description() << "\n";
+      host_shape.SetVisible(true);
+    }
+  } else if (link.source_type == source_type::kNone && previous == source_type::kLinkedObject) {
+    host_shape.SetVisible(true);
+  }
 }
 
 int Run(const Options& options) {

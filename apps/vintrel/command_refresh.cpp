@@ -2,6 +2,7 @@
 // linked shape is filled; then the presentation is shown as inspect shows it. The file itself is
 // not changed: a saved presentation never holds linked values.
 #include <iostream>
+#include <sstream>
 
 #include "command.h"
 #include "document/presentation.h"
@@ -35,7 +36,10 @@ CommandAction SetupRefresh(CLI::App& root) {
     entry->FillValues(true);
     presentation.SetSaved(saved);
     if (options->json) {
-      WriteOutlineJson(presentation, entry, std::cout);
+      // Printed only when complete: a failure half-way leaves no cut-off JSON behind.
+      std::ostringstream json;
+      WriteOutlineJson(presentation, entry, json);
+      std::cout << json.str();
     } else {
       WriteOutline(presentation, entry, std::cout);
     }

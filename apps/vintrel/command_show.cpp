@@ -22,7 +22,6 @@
 #include "open_presentation.h"
 #include "show_events.h"
 #include "show_server.h"
-#include "support/module_state.h"
 
 namespace vintrel::app {
 namespace {
@@ -32,6 +31,7 @@ struct ShowCommandOptions {
   std::string duration;
   int from = 1;
   std::string advance;
+  bool loop = false;
   bool json = false;
   // The live view in browsers (--serve).
   bool serve = false;
@@ -106,21 +106,21 @@ class SignalStop {
     sigaddset(&set_, SIGINT);
     sigaddset(&set_, SIGTERM);
     sigaddset(&set_, SIGUSR1);
-    pthread_sigmask(SIG_BLOCK, &set_, &old_);
+    pthread_sigmask(SIG_BLOCK, &set_, nullptr);
     waiter_ = std::thread([this, stop = std::move(stop)] {
       int signal = 0;
       if (sigwait(&set_, &signal) == 0 && signal != SIGUSR1) stop();
     });
   }
+  // The signals stay blocked until the program ends: a second Ctrl-C (or the copy of SIGTERM
+  // that timeout(1) also sends to the process group) must not cut the show's clean end short.
   ~SignalStop() {
     pthread_kill(waiter_.native_handle(), SIGUSR1);
     waiter_.join();
-    pthread_sigmask(SIG_SETMASK, &old_, nullptr);
   }
 
  private:
   sigset_t set_;
-  sigset_t old_;
   std::thread waiter_;
 };
 
@@ -148,6 +148,8 @@ CommandAction SetupShow(CLI::App& root) {
   command->add_option("--advance", options->advance,
                       "auto (each slide after its own timing), manual (never), every:SECONDS; "
                       "default: as the presentation's show settings say");
+  command->add_flag("--loop", options->loop,
+                    "Start over after the last slide (as kiosk shows and shows set to loop do)");
   command->add_flag("--json", options->json,
                     "Print JSON lines with a time stamp (see docs/show-events.md)");
   command->add_flag("--serve", options->serve,
@@ -170,12 +172,11 @@ CommandAction SetupShow(CLI::App& root) {
       }
     }
     ooxml::ShowOptions show_options = ParseAdvance(options->advance, options->from);
+    show_options.loop = options->loop;
     if (!options->serve &&
         (options->control || options->port != 8080 || options->listen != "127.0.0.1")) {
       throw BadInput("--listen, --port and --control go with --serve");
     }
-    // Screens show the show over and over, as a kiosk show does.
-    if (options->serve) show_options.loop = true;
 
     // Signals are blocked before any other thread starts, so only the waiter receives them.
     std::atomic<host::EventLoop*> stopping_loop{nullptr};
@@ -204,8 +205,7 @@ CommandAction SetupShow(CLI::App& root) {
     screens.Add(static_cast<host::DataStatusDisplay*>(&writer));
     screens.Add(static_cast<host::ShowDisplay*>(&end_watch));
     host::posix::InotifyWatcher watcher(loop);
-    Services().file_watcher = &watcher;
-    Services().show_status = &screens;
+    session.SetShowServices(&watcher, &screens);
     std::optional<ShowServer> server;
     if (options->serve) {
       ShowServerOptions server_options;
@@ -251,8 +251,7 @@ CommandAction SetupShow(CLI::App& root) {
     }
     if (server) server->Stop();
     host->SetShowDisplay(nullptr);
-    Services().show_status = nullptr;
-    Services().file_watcher = nullptr;
+    session.SetShowServices(nullptr, nullptr);
     host->presentations().Close(presentation);
     return kExitOk;
   };

@@ -70,6 +70,11 @@ HostSession::HostSession(const SessionOptions& options)
   connect_.OnStartupComplete();
 }
 
+void HostSession::SetShowServices(host::FileWatcher* watcher, host::DataStatusDisplay* status) {
+  Services().file_watcher = watcher;
+  Services().show_status = status;
+}
+
 clsPresentation* HostSession::EntryOf(host::Presentation& presentation) const {
   const shell::Application* application = connect_.application();
   return application != nullptr ? application->FindEntry(presentation) : nullptr;

@@ -17,6 +17,7 @@
 #include "host/posix/ini_settings_store.h"
 #include "host/posix/posix_file_system.h"
 #include "host/posix/process_clipboard.h"
+#include "host/show_display.h"
 #include "host/spreadsheet.h"
 #include "shell/connect.h"
 
@@ -48,6 +49,9 @@ class HostSession {
   shell::Connect& addin() { return connect_; }
   // Whether the add-in connected and can run.
   bool addin_active() const { return connect_.application() != nullptr; }
+  // What a live show needs beyond the session's services: a file watcher (WatchFiles) and the
+  // screen that hears of connections failing and answering again. Null removes them.
+  void SetShowServices(host::FileWatcher* watcher, host::DataStatusDisplay* status);
   // The add-in's model of an open presentation; null when the add-in is not active.
   clsPresentation* EntryOf(host::Presentation& presentation) const;
 

@@ -13,95 +13,31 @@
 #include <cstring>
 #include <filesystem>
 #include <new>
+#include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include "host/error.h"
+#include "host/text_encoding.h"
 
 namespace vintrel::connections {
 namespace {
 
 constexpr char kSource[] = "TextFile";
 
-// Windows-1252 code points of the bytes 0x80 to 0x9F; the five unassigned bytes keep their C1
-// control code, as the system's own conversion does.
-constexpr uint16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void AppendCp1252(std::string& out, const char* p, size_t n) {
-  for (size_t i = 0; i < n; ++i) {
-    unsigned char b = static_cast<unsigned char>(p[i]);
-    uint32_t code = b < 0x80 ? b : (b < 0xA0 ? kCp1252High[b - 0x80] : b);
-    if (code < 0x80) {
-      out += static_cast<char>(code);
-    } else if (code < 0x800) {
-      out += static_cast<char>(0xC0 | (code >> 6));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (code >> 12));
-      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-  }
-}
-
-// Length of a valid UTF-8 sequence at p (at most n bytes), 0 when it is not valid.
-inline size_t Utf8SequenceLength(const unsigned char* p, size_t n) {
-  unsigned char b = p[0];
-  if (b < 0x80) return 1;
-  size_t len;
-  uint32_t code;
-  if (b >= 0xC2 && b <= 0xDF) {
-    len = 2;
-    code = b & 0x1Fu;
-  } else if ((b & 0xF0) == 0xE0) {
-    len = 3;
-    code = b & 0x0Fu;
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    len = 4;
-    code = b & 0x07u;
-  } else {
-    return 0;
-  }
-  if (n < len) return 0;
-  for (size_t i = 1; i < len; ++i) {
-    if ((p[i] & 0xC0) != 0x80) return 0;
-    code = (code << 6) | (p[i] & 0x3Fu);
-  }
-  if ((len == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
-      (len == 4 && (code < 0x10000 || code > 0x10FFFF))) {
-    return 0;
-  }
-  return len;
-}
-
-bool IsValidUtf8(const char* text, size_t n) {
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
-  size_t i = 0;
-  while (i < n) {
-    // Plain ASCII runs are the rule; check them eight bytes at a time.
-    if (i + 8 <= n) {
-      uint64_t word;
-      std::memcpy(&word, p + i, sizeof word);
-      if ((word & 0x8080808080808080ull) == 0) {
-        i += 8;
-        continue;
-      }
-    }
-    if (p[i] < 0x80) {
-      ++i;
-      continue;
-    }
-    size_t len = Utf8SequenceLength(p + i, n - i);
-    if (len == 0) return false;
-    i += len;
-  }
-  return true;
-}
+using host::AppendWindows1252;
+using host::IsValidUtf8;
+using host::Utf8SequenceLength;
 
 // Thrown inside the reader when a file turns out not to be UTF-8; reading starts over.
 struct NotUtf8 {};
+// Thrown when a file first taken for one with LF line ends holds a CR after all; reading starts
+// over with CR line ends.
+struct HoldsCr {};
+
+// What ends a line: CR (the character after it is dropped), or, in a file that holds no CR at
+// all, LF.
+enum class LineEnd { kCr, kLf };
 
 // Builds the recordset line by line.
 class TableBuilder {
@@ -164,14 +100,14 @@ class TableBuilder {
       return;
     }
     scratch_.clear();
-    AppendCp1252(scratch_, p, std::min(n, static_cast<size_t>(host::kMaxFieldSize)));
+    AppendWindows1252(scratch_, p, std::min(n, static_cast<size_t>(host::kMaxFieldSize)));
     rows_.AddCell(scratch_);
   }
 
   std::string Decode(const char* p, size_t n) {
     if (encoding_ == TextEncoding::kUtf8) return std::string(p, n);
     std::string out;
-    AppendCp1252(out, p, n);
+    AppendWindows1252(out, p, n);
     return out;
   }
 
@@ -186,7 +122,8 @@ class TableBuilder {
   }
 
   void TakeNames(const char* p, size_t n) {
-    std::vector<std::string> folded;
+    std::unordered_set<std::string> folded;
+    folded.reserve(static_cast<size_t>(std::count(p, p + n, '\t')) + 1);
     size_t fields = 0;
     for (size_t start = 0; n > 0 && start <= n; ++fields) {
       const char* tab = static_cast<const char*>(std::memchr(p + start, '\t', n - start));
@@ -194,10 +131,7 @@ class TableBuilder {
       std::string name = Decode(p + start, stop - start);
       std::string key = host::FoldFieldName(name);
       // The recordset refuses empty and repeated names; such a column is not created.
-      if (!name.empty() && std::find(folded.begin(), folded.end(), key) == folded.end()) {
-        folded.push_back(std::move(key));
-        names_.push_back(std::move(name));
-      }
+      if (!name.empty() && folded.insert(std::move(key)).second) names_.push_back(std::move(name));
       start = stop + 1;
     }
     max_fields_ = std::max(max_fields_, fields);
@@ -242,45 +176,55 @@ inline size_t CountBits16(uint32_t x) {
 }
 
 // Finds the complete lines in base[pos, have) in one pass over the bytes, sixteen at a time:
-// CRs end the lines, TABs are counted, and a line holding bytes above 0x7F is checked for UTF-8.
-// Returns where the first incomplete line starts (`have` when everything was used).
+// line ends end the lines, TABs are counted, and a line holding bytes above 0x7F is checked for
+// UTF-8. Returns where the first incomplete line starts (`have` when everything was used).
 size_t ScanLines(const char* base, size_t pos, size_t have, bool eof, TextEncoding encoding,
-                 TableBuilder& builder) {
+                 LineEnd line_end, TableBuilder& builder) {
   bool utf8 = encoding == TextEncoding::kUtf8;
+  bool lf = line_end == LineEnd::kLf;
+  const char end_char = lf ? '\n' : '\r';
   size_t line = pos;
   size_t tabs = 0;               // in the current line so far
   size_t first_high = SIZE_MAX;  // where the current line's first byte above 0x7F is
   for (size_t i = pos; i < have;) {
     uint32_t tab = 0;
-    uint32_t cr = 0;
+    uint32_t end = 0;
     uint32_t high = 0;
+    bool cr = false;
     size_t width = std::min<size_t>(16, have - i);
 #if defined(__SSE2__)
     if (width == 16) {
       __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i));
       tab = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t'))));
-      cr = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'))));
+      end =
+          static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(end_char))));
       high = static_cast<uint32_t>(_mm_movemask_epi8(bytes));
+      if (lf) cr = _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'))) != 0;
     } else
 #endif
     {
       for (size_t k = 0; k < width; ++k) {
         unsigned char c = static_cast<unsigned char>(base[i + k]);
         if (c == '\t') tab |= 1u << k;
-        if (c == '\r') cr |= 1u << k;
+        if (c == static_cast<unsigned char>(end_char)) end |= 1u << k;
         if (c >= 0x80) high |= 1u << k;
+        cr = cr || c == '\r';
       }
     }
-    while (cr) {
-      unsigned bit = static_cast<unsigned>(__builtin_ctz(cr));
+    if (lf && cr) throw HoldsCr();
+    while (end) {
+      unsigned bit = static_cast<unsigned>(__builtin_ctz(end));
       uint32_t before = (1u << bit) - 1;
       size_t at = i + bit;
       if ((high & before) && first_high == SIZE_MAX) {
         first_high = i + static_cast<size_t>(__builtin_ctz(high & before));
       }
       size_t after = at + 1;
-      size_t dropped = after < have ? DroppedLength(base + after, have - after, encoding) : 0;
-      if (!eof && (after == have || after + dropped > have)) return line;  // wait for more
+      size_t dropped = 0;
+      if (!lf) {
+        dropped = after < have ? DroppedLength(base + after, have - after, encoding) : 0;
+        if (!eof && (after == have || after + dropped > have)) return line;  // wait for more
+      }
       if (utf8 && first_high < at && !IsValidUtf8(base + first_high, at - first_high)) {
         throw NotUtf8();
       }
@@ -292,7 +236,7 @@ size_t ScanLines(const char* base, size_t pos, size_t have, bool eof, TextEncodi
       // The dropped character may itself be a TAB or CR: only what follows it counts.
       uint32_t rest = ~((1u << (line - i)) - 1);
       tab &= rest;
-      cr &= rest;
+      end &= rest;
       high &= rest;
     }
     if (line < i + width) {
@@ -302,6 +246,32 @@ size_t ScanLines(const char* base, size_t pos, size_t have, bool eof, TextEncodi
     i = std::max(i + width, line);
   }
   return line;
+}
+
+// The bytes from `offset` to the end of the file.
+std::string ReadRest(int fd, off_t offset, const std::string& path) {
+  std::string out;
+  char block[1 << 16];
+  while (true) {
+    ssize_t got = ::pread(fd, block, sizeof block, offset);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      FailSystem("Cannot read", path, errno);
+    }
+    if (got == 0) return out;
+    out.append(block, static_cast<size_t>(got));
+    offset += got;
+  }
+}
+
+// Text after a UTF-16 byte-order mark (a spreadsheet's "Unicode Text"), read whole and in UTF-8.
+std::optional<std::string> Utf16Contents(int fd, const std::string& path) {
+  unsigned char mark[2] = {};
+  if (::pread(fd, mark, 2, 0) != 2) return std::nullopt;
+  bool little = mark[0] == 0xFF && mark[1] == 0xFE;
+  bool big = mark[0] == 0xFE && mark[1] == 0xFF;
+  if (!little && !big) return std::nullopt;
+  return host::Utf16BytesToUtf8(ReadRest(fd, 2, path), big);
 }
 
 }  // namespace
@@ -356,7 +326,26 @@ std::unique_ptr<host::ClientRecordset> TextFile::ReadRecordset(bool first_row_fi
                                                                size_t block_size) {
   if (fd_ < 0) throw Error(kErrUnspecified, kSource, "The text file is not open.");
   block_size = std::max<size_t>(block_size, 1);
-  for (TextEncoding encoding : {TextEncoding::kUtf8, TextEncoding::kWindows1252}) {
+  try {
+    if (std::optional<std::string> text = Utf16Contents(fd_, path_)) {
+      // Decoded text is always UTF-8; it is read from memory like the last block of a file.
+      LineEnd line_end = text->find('\r') == std::string::npos ? LineEnd::kLf : LineEnd::kCr;
+      TableBuilder builder(first_row_field_names, TextEncoding::kUtf8);
+      size_t pos =
+          ScanLines(text->data(), 0, text->size(), true, TextEncoding::kUtf8, line_end, builder);
+      size_t rest = text->size() - pos;
+      if (rest > 0 && !(rest == 1 && (*text)[pos] == '\n')) builder.Line(text->data() + pos, rest);
+      encoding_ = TextEncoding::kUtf16;
+      return builder.empty() ? nullptr : builder.Finish();
+    }
+  } catch (const std::bad_alloc&) {
+    throw Error(kErrUnspecified, kSource, "Not enough memory to read '" + path_ + "'.");
+  }
+  // Reading starts as UTF-8 and, until a CR is seen, with LF line ends when the first block
+  // holds no CR; either guess that turns out wrong starts the reading over.
+  TextEncoding encoding = TextEncoding::kUtf8;
+  std::optional<LineEnd> line_end;
+  while (true) {
     try {
       TableBuilder builder(first_row_field_names, encoding);
       std::vector<char> buffer(block_size);
@@ -379,9 +368,12 @@ std::unique_ptr<host::ClientRecordset> TextFile::ReadRecordset(bool first_row_fi
           if (have < 3 && !eof) continue;
           at_start = false;
           if (have >= 3 && std::memcmp(buffer.data(), "\xEF\xBB\xBF", 3) == 0) pos = 3;
+          if (!line_end) {
+            line_end = std::memchr(buffer.data(), '\r', have) ? LineEnd::kCr : LineEnd::kLf;
+          }
         }
         const char* base = buffer.data();
-        pos = ScanLines(base, pos, have, eof, encoding, builder);
+        pos = ScanLines(base, pos, have, eof, encoding, *line_end, builder);
         if (eof) {
           // The last line needs no line end, but an empty one or a lone LF is no line.
           size_t rest = have - pos;
@@ -395,12 +387,13 @@ std::unique_ptr<host::ClientRecordset> TextFile::ReadRecordset(bool first_row_fi
       if (builder.empty()) return nullptr;
       return builder.Finish();
     } catch (const NotUtf8&) {
-      continue;  // read again as Windows-1252
+      encoding = TextEncoding::kWindows1252;
+    } catch (const HoldsCr&) {
+      line_end = LineEnd::kCr;
     } catch (const std::bad_alloc&) {
       throw Error(kErrUnspecified, kSource, "Not enough memory to read '" + path_ + "'.");
     }
   }
-  throw Error(kErrUnspecified, kSource, "Cannot decode '" + path_ + "'.");  // not reached
 }
 
 std::unique_ptr<host::ClientRecordset> ReadTextFile(const std::string& path,

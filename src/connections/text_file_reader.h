@@ -2,7 +2,9 @@
 // sees its data:
 //
 // - A line ends with a carriage return (CR); the one character after a CR is dropped whatever it
-//   is (the LF of a CR LF pair). A line feed without a CR before it is part of the value.
+//   is (the LF of a CR LF pair). A line feed without a CR before it is part of the value. A file
+//   that holds no CR at all (as Linux programs write) has LF line ends instead, the only reading
+//   that gives such a file any rows.
 // - Fields are separated by one TAB; there is no quoting, quotes are ordinary characters.
 // - The last line needs no line end; it counts unless it is empty or a single LF.
 // - An empty line is a row without values (every field null).
@@ -12,9 +14,10 @@
 //   columns by position, so after a refused name the following values shift left, and values
 //   without a column are dropped. Without first-row names the columns are "1", "2", ...
 // - Values are cut to 4000 characters; fields beyond a line's last one are null.
-// - Text that is valid UTF-8 is read as UTF-8 (a leading byte-order mark is dropped); any other
-//   file is read as Windows-1252 and converted. In UTF-8 the character dropped after a CR is one
-//   whole character.
+// - A file that starts with a UTF-16 byte-order mark (LE or BE, a spreadsheet's "Unicode Text")
+//   is read as UTF-16. Other text that is valid UTF-8 is read as UTF-8 (a leading byte-order mark
+//   is dropped); any other file is read as Windows-1252 and converted. The character dropped
+//   after a CR is one whole character.
 //
 // The reader knows nothing of retries, modification times or the connection's numbered errors:
 // the connection object wraps what is thrown here into its own messages.
@@ -29,7 +32,7 @@
 
 namespace vintrel::connections {
 
-enum class TextEncoding { kUtf8, kWindows1252 };
+enum class TextEncoding { kUtf8, kWindows1252, kUtf16 };
 
 // An open text file. Opening is separate from reading because the connection opens the file
 // when it connects and reads it when it fills its recordset.

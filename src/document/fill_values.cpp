@@ -21,11 +21,6 @@ namespace {
 
 constexpr const char* kSource = "clsPresentation";
 
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
 void SetBusy(bool busy) {
   SkipFailure([&] {
     if (host::FrontEnd* front_end = Services().front_end) front_end->SetBusy(busy);
@@ -126,7 +121,7 @@ void clsPresentation::FillShape(host::Slide& slide, host::Shape& shape, bool& /*
       const bool visible = shape.Visible();
       // A hidden shape counts as showing nothing, so showing it again also reloads its file.
       const std::string old_reference =
-          visible ? Upper(shape.LinkFormat().SourceFullName()) : std::string();
+          visible ? ToUpperAscii(shape.LinkFormat().SourceFullName()) : std::string();
       const std::string reference = connection->GetValueObject(
           link.Row(), link.ColumnName(), link.ObjectFolder(), link.ObjectExtension(), 1, false);
       if (reference.empty()) {
@@ -140,7 +135,7 @@ void clsPresentation::FillShape(host::Slide& slide, host::Shape& shape, bool& /*
       }
       // Compared without case as the host's file names are; handed on as written, since file
       // names here are case-sensitive.
-      if (Upper(reference) != old_reference) {
+      if (ToUpperAscii(reference) != old_reference) {
         bool defer_update = false;
         rendering::SetLinkedObjectSource(presentation_->FullName(), slide.SlideIndex(),
                                          shape.ZOrderPosition(), reference, in_show, defer_update);

@@ -341,7 +341,8 @@ void clsPresentation::PrepareSave() {
     SkipFailure([&] {
       clsshape link;
       link.SetShapeItem(shape);
-      if (!link.VintrelEnabled()) return;
+      // A cleared link leaves its type tag behind; such a shape is unlinked and saved as it is.
+      if (!link.VintrelEnabled() || link.SourceType() == source_type::kNone) return;
       // A saved file never holds a linked value: texts keep one blank (an empty text would lose
       // its formatting), pictures and charts are hidden until the next fill.
       if (shape.HasTextFrame() && !shape.TextFrame().TextRange().Text().empty()) {

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "host/error.h"
+#include "host/text_encoding.h"
 
 namespace vintrel::host {
 namespace {
@@ -24,19 +25,6 @@ constexpr size_t kLargestChunk = size_t{4} << 20;
 bool IsTextType(int type) {
   // char, wchar, varchar, long varchar, var wchar, long var wchar: every value is text here.
   return type == 129 || type == 130 || (type >= 200 && type <= 203);
-}
-
-void AppendUtf8(std::string& out, uint32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
 }
 
 uint32_t FoldCodePoint(uint32_t c) {

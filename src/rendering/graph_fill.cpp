@@ -115,6 +115,14 @@ std::string BuildGraphBlock(clsConnection& connection, long first_row, long last
   return block;
 }
 
+void ClearGraph(host::Shape& shape) {
+  if (!IsGraphShape(shape)) return;
+  shape.SetVisible(true);
+  host::GraphApplication& graph = shape.OLEFormat().Object().Application();
+  graph.DataSheet().ClearContents();
+  graph.Update();
+}
+
 void FillGraph(host::Shape& shape, clsConnection& connection, bool /*in_show*/) {
   Fill(shape, connection, 1, static_cast<long>(connection.RecordCount()), true);
 }

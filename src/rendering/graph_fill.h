@@ -32,6 +32,11 @@ void FillGraph(host::Shape& shape, clsConnection& connection, bool in_show);
 // the connection).
 void FillGraphRow(host::Shape& shape, clsConnection& connection, long start_row, bool in_show);
 
+// A chart whose link is removed: shown again like any unlinked shape, and its data sheet
+// emptied, as the graph page empties it when its link is cleared: the data came from the
+// connection, and a presentation never keeps linked values.
+void ClearGraph(host::Shape& shape);
+
 }  // namespace vintrel::rendering
 
 #endif  // VINTREL_RENDERING_GRAPH_FILL_H_

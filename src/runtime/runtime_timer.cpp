@@ -100,6 +100,8 @@ void FrmRuntimeTimer::SetActivePresentation(host::SlideShowWindow& window) {
 
 void FrmRuntimeTimer::Load() {
   saved_stamp_ = Now() + std::chrono::minutes(60);
+  // The connections were read when the show began.
+  for (Health& health : health_) health.last_good = Now();
   tmrData.SetEnabled(true);
 }
 
@@ -251,7 +253,7 @@ void FrmRuntimeTimer::Requery(int slot, clsConnection& connection, bool forced) 
         status->ConnectionFailed(connection.ConnectionTagNumber(),
                                  connection.ConnectionDescription(), message);
       }
-      if (KeepLastGoodValues && health.last_good != WallTime{}) {
+      if (KeepLastGoodValues) {
         const std::chrono::duration<double> age = now - health.last_good;
         status->ValuesStale(connection.ConnectionTagNumber(), age.count());
       }

@@ -1,9 +1,9 @@
 // The behaviours that ride on the data tick: scrolling rows, linked pictures that follow their
 // data or their files, and charts that take the data block.
-#include <cctype>
 #include <cmath>
 
 #include "connections/connection_paths.h"
+#include "connections/tag_values.h"
 #include "host/platform.h"
 #include "rendering/graph_fill.h"
 #include "rendering/linked_object.h"
@@ -16,11 +16,6 @@ namespace vintrel {
 namespace {
 
 constexpr const char* kSource = "frmRuntimeTimer";
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
 
 // A modification time as it is kept between two checks of a watched file.
 std::string TimeText(std::chrono::system_clock::time_point time) {
@@ -96,7 +91,8 @@ void FrmRuntimeTimer::RefreshLinkedObject(host::Shape& shape, int slide_index, c
     const std::string value = connection.GetValueObject(row, info.ColumnName, info.ObjectFolder,
                                                         info.ObjectExtension, 1, false, &eof);
     const std::string resolved =
-        value.empty() ? std::string() : Upper(ResolveConnectionPath(value, presentation_name));
+        value.empty() ? std::string()
+                      : ToUpperAscii(ResolveConnectionPath(value, presentation_name));
     if (resolved != current) {
       WriteDebugLog(DebugLevel::kVariable, kSource,
                     "Column:" + info.ColumnName + ":Rownbr:" + std::to_string(std::llround(row)) +

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <random>
+#include <regex>
 
 #include "host/error.h"
 #include "testing/temp_dir.h"
@@ -51,46 +52,57 @@ class TextFileReaderTest : public ::testing::Test {
   TextEncoding encoding_ = TextEncoding::kUtf8;
 };
 
-TEST_F(TextFileReaderTest, FirstRowNamesTheColumns) {
-  Table t = Read("A\tB\r\n1\t2\r\n3\r\n", true);
-  EXPECT_EQ(t.names, (std::vector<std::string>{"A", "B"}));
-  EXPECT_EQ(t.rows, (Rows{{"1", "2"}, {"3", std::nullopt}}));
-}
-
-TEST_F(TextFileReaderTest, WithoutNamesColumnsAreNumberedByTheWidestLine) {
-  Table t = Read("A\tB\r\n1\r\n3\t4\t5\r\n", false);
-  EXPECT_EQ(t.names, (std::vector<std::string>{"1", "2", "3"}));
-  EXPECT_EQ(t.rows,
-            (Rows{{"A", "B", std::nullopt}, {"1", std::nullopt, std::nullopt}, {"3", "4", "5"}}));
-}
-
-TEST_F(TextFileReaderTest, LineEndsAreCarriageReturnsOnly) {
-  // LF alone stays in the value; the character after a CR is dropped whatever it is.
-  Table t = Read("a\tb\nc\td\n", false);
-  EXPECT_EQ(t.rows, (Rows{{"a", "b\nc", "d\n"}}));
-  t = Read("x\rYz\r\r\r\n", false);
-  EXPECT_EQ(t.rows, (Rows{{"x"}, {"z"}, {std::nullopt}}))
-      << "the CR after a CR is dropped; the third CR ends an empty line";
-}
-
-TEST_F(TextFileReaderTest, LastLineNeedsNoLineEnd) {
-  EXPECT_EQ(Read("1\r\n2", false).rows, (Rows{{"1"}, {"2"}}));
-  EXPECT_EQ(Read("1\r\n\n", false).rows, (Rows{{"1"}})) << "a trailing lone LF is no line";
-  EXPECT_EQ(Read("1\r\n2\r", false).rows, (Rows{{"1"}, {"2"}})) << "a final CR without LF";
-}
-
-TEST_F(TextFileReaderTest, EmptyLineIsARowOfNulls) {
-  Table t = Read("A\tB\r\n\r\n1\t\r\n", true);
-  EXPECT_EQ(t.rows, (Rows{{std::nullopt, std::nullopt}, {"1", ""}}));
+TEST_F(TextFileReaderTest, LineEndsOfWindowsAndLinuxFiles) {
+  // Each text is read as written (CR LF) and with every CR LF turned into LF, as Linux programs
+  // write it, unless the case gives its own LF form ("-" when it has none).
+  const std::vector<std::string> kAB{"A", "B"};
+  const std::vector<std::string> k1{"1"};
+  const std::vector<std::string> k123{"1", "2", "3"};
+  struct Case {
+    const char* text;
+    const char* lf_text;
+    bool names;
+    const std::vector<std::string>* columns;
+    Rows rows;
+  } cases[] = {
+      {"A\tB\r\n1\t2\r\n3\r\n", nullptr, true, &kAB, {{"1", "2"}, {"3", std::nullopt}}},
+      {"A\tB\r\n1\r\n3\t4\t5\r\n",
+       nullptr,
+       false,
+       &k123,
+       {{"A", "B", std::nullopt}, {"1", std::nullopt, std::nullopt}, {"3", "4", "5"}}},
+      {"A\tB\r\n\r\n1\t\r\n",
+       nullptr,
+       true,
+       &kAB,
+       {{std::nullopt, std::nullopt}, {"1", ""}}},          // an empty line is a row of nulls
+      {"A\tB\r\n1\t2", nullptr, true, &kAB, {{"1", "2"}}},  // the last line needs no end
+      {"A\tB\r\n1\t2\r\n\n", "A\tB\n1\t2\n", true, &kAB, {{"1", "2"}}},  // a lone final LF
+      {"A\tB\r\n1\t2\r", "-", true, &kAB, {{"1", "2"}}},                 // a final CR without LF
+      // Once a file holds a CR, an LF alone stays in the value and the character after a CR
+      // is dropped whatever it is.
+      {"a\tb\nc\td\r\n", "-", false, &k123, {{"a", "b\nc", "d"}}},
+      {"x\rYz\r\r\r\n", "-", false, &k1, {{"x"}, {"z"}, {std::nullopt}}},
+  };
+  for (const Case& c : cases) {
+    std::string crlf = c.text;
+    std::string lf = c.lf_text ? c.lf_text : std::regex_replace(crlf, std::regex("\r\n"), "\n");
+    for (const std::string& text : {crlf, lf}) {
+      if (text == "-") continue;
+      for (size_t block : {size_t{1}, size_t{5}, TextFile::kBlockSize}) {
+        Table t = Read(text, c.names, block);
+        EXPECT_EQ(t.names, *c.columns) << ::testing::PrintToString(text) << " block " << block;
+        EXPECT_EQ(t.rows, c.rows) << ::testing::PrintToString(text) << " block " << block;
+      }
+    }
+  }
 }
 
 TEST_F(TextFileReaderTest, EmptyFileGivesNoRecordset) {
   TextFile file(dir_.Write("empty.txt", ""));
   EXPECT_EQ(file.ReadRecordset(true), nullptr);
-  TextFile lf(dir_.Write("lf.txt", "\n"));
-  EXPECT_EQ(lf.ReadRecordset(false), nullptr);
-  lf.Close();
-  EXPECT_THROW(lf.ReadRecordset(false), Error) << "a closed file cannot be read";
+  file.Close();
+  EXPECT_THROW(file.ReadRecordset(false), Error) << "a closed file cannot be read";
 }
 
 TEST_F(TextFileReaderTest, RefusedNamesShiftValuesLeft) {
@@ -131,9 +143,37 @@ TEST_F(TextFileReaderTest, NonUtf8FilesAreReadAsWindows1252) {
   EXPECT_EQ(t.rows, (Rows{{"caf\xC3\xA9"}}));
 }
 
-TEST_F(TextFileReaderTest, ByteOrderMarkIsNotPartOfTheFirstName) {
-  Table t = Read("\xEF\xBB\xBFName\tQty\r\nx\t1\r\n", true);
-  EXPECT_EQ(t.names, (std::vector<std::string>{"Name", "Qty"}));
+// UTF-16 bytes of `text` (given in UTF-8) after the byte-order mark, as spreadsheets export.
+std::string Utf16(const std::u16string& text, bool big_endian) {
+  std::string out = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+  for (char16_t unit : text) {
+    char high = static_cast<char>(unit >> 8);
+    char low = static_cast<char>(unit & 0xFF);
+    out += big_endian ? std::string{high, low} : std::string{low, high};
+  }
+  return out;
+}
+
+TEST_F(TextFileReaderTest, ByteOrderMarksChooseTheEncoding) {
+  const std::u16string unicode = u"Name\tQty\r\nZ\u00FCrich \U0001F600\t1\r\n";
+  const std::u16string linux_unicode = u"Name\tQty\nZ\u00FCrich \U0001F600\t1\n";
+  const Rows rows{{"Z\xC3\xBCrich \xF0\x9F\x98\x80", "1"}};
+  struct Case {
+    std::string bytes;
+    TextEncoding encoding;
+  } cases[] = {
+      {"\xEF\xBB\xBFName\tQty\r\nZ\xC3\xBCrich \xF0\x9F\x98\x80\t1\r\n", TextEncoding::kUtf8},
+      {Utf16(unicode, false), TextEncoding::kUtf16},
+      {Utf16(unicode, true), TextEncoding::kUtf16},
+      {Utf16(linux_unicode, false), TextEncoding::kUtf16},
+  };
+  for (const Case& c : cases) {
+    Table t = Read(c.bytes, true);
+    EXPECT_EQ(encoding_, c.encoding) << ::testing::PrintToString(c.bytes);
+    EXPECT_EQ(t.names, (std::vector<std::string>{"Name", "Qty"}))
+        << ::testing::PrintToString(c.bytes);
+    EXPECT_EQ(t.rows, rows) << ::testing::PrintToString(c.bytes);
+  }
 }
 
 TEST_F(TextFileReaderTest, SmallBlocksReadTheSameAsOneBlock) {
@@ -162,16 +202,18 @@ Table ReadPlainly(const std::string& text, bool names) {
     chars.push_back(text.substr(i, len));
     i += len;
   }
+  // A file without any CR has LF line ends, and nothing is dropped after them.
+  bool cr = text.find('\r') != std::string::npos;
   std::vector<std::string> lines;
   std::string current;
   for (size_t i = 0; i < chars.size(); ++i) {
-    if (chars[i] != "\r") {
+    if (chars[i] != (cr ? "\r" : "\n")) {
       current += chars[i];
       continue;
     }
     lines.push_back(current);
     current.clear();
-    ++i;  // the character after a CR is dropped
+    if (cr) ++i;  // the character after a CR is dropped
   }
   if (!current.empty() && current != "\n") lines.push_back(current);
   auto split = [](const std::string& line) {
@@ -206,14 +248,19 @@ Table ReadPlainly(const std::string& text, bool names) {
 
 TEST_F(TextFileReaderTest, RandomFilesReadAsThePlainRulesSay) {
   // Short alphabets make every awkward sequence likely: CR CR, CR TAB, CR before a multi-byte
-  // character, empty lines, lone LFs, and all of it across block boundaries.
-  const std::vector<std::string> alphabet = {"a",  "B",    "\t",       "\r",
-                                             "\n", "\r\n", "\xC3\xA9", "\xE2\x82\xAC"};
+  // character, empty lines, lone LFs, and all of it across block boundaries. Every other file
+  // has no CR, and so LF line ends, except now and then a CR late in the file.
+  const std::vector<std::string> alphabet = {"a",  "B",    "\t",       "\n",
+                                             "\r", "\r\n", "\xC3\xA9", "\xE2\x82\xAC"};
   std::mt19937 random(2026);
   for (int round = 0; round < 300; ++round) {
     std::string text;
     int length = static_cast<int>(random() % 60);
-    for (int i = 0; i < length; ++i) text += alphabet[random() % alphabet.size()];
+    for (int i = 0; i < length; ++i) {
+      size_t pick = random() % alphabet.size();
+      if (round % 2 && (pick == 4 || pick == 5) && (i < 40 || random() % 4 != 0)) pick = 3;
+      text += alphabet[pick];
+    }
     bool names = random() % 2 == 0;
     Table expected = ReadPlainly(text, names);
     TextFile file(dir_.Write("random.txt", text));

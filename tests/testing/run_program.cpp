@@ -1,6 +1,7 @@
 #include "testing/run_program.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -62,6 +63,36 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   result.out += ReadFile(out_path);
   result.err += ReadFile(err_path);
   return result;
+}
+
+std::string ToolPath(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  std::stringstream folders(path != nullptr ? path : "/usr/bin:/bin");
+  for (std::string folder; std::getline(folders, folder, ':');) {
+    const std::filesystem::path candidate = std::filesystem::path(folder) / name;
+    if (access(candidate.c_str(), X_OK) == 0) return candidate.string();
+  }
+  ADD_FAILURE() << name << " is not on PATH (scripts/setup.sh installs it)";
+  return name;
+}
+
+std::string PackagePart(const std::string& package, const std::string& part) {
+  // unzip reads names as wildcard patterns, and "[Content_Types].xml" has brackets.
+  std::string pattern;
+  for (char c : part) {
+    if (c == '[' || c == ']' || c == '*' || c == '?') pattern += '\\';
+    pattern += c;
+  }
+  const ProgramResult result = RunProgram(ToolPath("unzip"), {"-p", package, pattern});
+  EXPECT_EQ(result.exit_code, 0) << part << ": " << result.err;
+  return result.out;
+}
+
+std::vector<std::string> PackagePartNames(const std::string& package) {
+  std::vector<std::string> names;
+  std::stringstream lines(RunProgram(ToolPath("unzip"), {"-Z1", package}).out);
+  for (std::string line; std::getline(lines, line);) names.push_back(line);
+  return names;
 }
 
 }  // namespace vintrel::testing

@@ -18,6 +18,13 @@ struct ProgramResult {
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                          const std::map<std::string, std::string>& environment = {});
 
+// The full path of a program on PATH; fails the test when there is none.
+std::string ToolPath(const std::string& name);
+
+// One part of a package, and the names of all of them, through unzip.
+std::string PackagePart(const std::string& package, const std::string& part);
+std::vector<std::string> PackagePartNames(const std::string& package);
+
 }  // namespace vintrel::testing
 
 #endif  // VINTREL_TESTS_TESTING_RUN_PROGRAM_H_

@@ -1,44 +1,38 @@
 #include "host/data/value_text.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
+
+#include "host/text_encoding.h"
 
 namespace vintrel::host::data {
 namespace {
 
-void AppendUtf8(std::string& out, uint32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
+// A number as the host's default conversion writes it: at most `digits` significant digits, plain
+// digits from 1E-5 up to below 1E+15 (for a double), an exponent beyond ("1E+15", "1.5E-07").
+// Negative zero is written as 0; NaN and the infinities get names a reader recognises.
 template <typename T>
-std::string ShortestText(T value) {
+std::string GeneralText(T value, int digits) {
+  if (std::isnan(value)) return "NaN";
+  if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
+  if (value == 0) return "0";
   char buffer[64];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
+  auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);
+  std::string text(buffer, result.ptr);
+  if (size_t e = text.find('e'); e != std::string::npos) text[e] = 'E';
+  return text;
 }
 
 }  // namespace
 
 std::string DoubleText(double value) {
-  return ShortestText(value);
+  return GeneralText(value, 15);
 }
 
 std::string FloatText(float value) {
-  return ShortestText(value);
+  return GeneralText(value, 7);
 }
 
 std::string DecimalText(std::string_view text) {

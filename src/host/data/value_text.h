@@ -1,7 +1,9 @@
 // The text forms in which the data-access layer hands out database values. Every value reaches
 // the add-in as text, in one invariant form whatever the database or the locale:
 // - integers as plain decimal digits;
-// - floating-point numbers in their shortest round-trip form ("2.5", "0.1", "1e+20");
+// - floating-point numbers with at most 15 significant digits (7 for single precision), in
+//   plain digits across the everyday range ("1000000", "0.3") and with an exponent only for
+//   very large or very small magnitudes ("1E+15", "1E-05");
 // - exact decimals as the database gives them, without trailing zeros ("2.500" -> "2.5");
 // - dates "2026-12-31", times "16:00:00", date-times "2026-12-31 16:00:00" (fractions of a
 //   second only when there are any, "2026-12-31 16:00:00.25");

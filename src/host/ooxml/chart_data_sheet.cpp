@@ -9,6 +9,7 @@
 #include "host/error.h"
 #include "host/ooxml/chart_workbook.h"
 #include "host/ooxml/xml_util.h"
+#include "host/text_encoding.h"
 
 namespace vintrel::ooxml {
 
@@ -108,7 +109,7 @@ void SetPoints(pugi::xml_node cache, const std::vector<std::string>& texts, bool
     }
     pugi::xml_node pt = cache.append_child("c:pt");
     pt.append_attribute("idx") = static_cast<unsigned>(i);
-    pt.append_child("c:v").text().set(StripForbiddenControls(text).c_str());
+    pt.append_child("c:v").text().set(host::XmlText(text).c_str());
   }
 }
 

@@ -6,6 +6,7 @@
 #include "host/ooxml/chart_data_sheet.h"
 #include "host/ooxml/xml_util.h"
 #include "host/ooxml/zip_archive.h"
+#include "host/text_encoding.h"
 
 namespace vintrel::ooxml {
 
@@ -74,7 +75,7 @@ std::string BuildChartWorkbook(const std::string& sheet_name,
         cell.append_child("v").text().set(FormatNumber(value).c_str());
       } else {
         cell.append_attribute("t") = "inlineStr";
-        cell.append_child("is").append_child("t").text().set(StripForbiddenControls(text).c_str());
+        cell.append_child("is").append_child("t").text().set(host::XmlText(text).c_str());
       }
     }
   }

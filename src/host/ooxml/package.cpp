@@ -73,6 +73,12 @@ std::unique_ptr<Package> Package::Open(const std::string& path, const ZipLimits&
     self->Fail("is not a presentation: its main part is <" +
                std::string(main.document_element().name()) + ">");
   }
+  // A part that does not parse refuses the whole file now, before anything is filled, printed
+  // or saved, instead of half-way through. Legacy drawings (.vml) are not strict XML.
+  for (const std::string& name : self->zip_->Names()) {
+    std::string key = LowerAscii(name);
+    if (key.ends_with(".xml") || key.ends_with(".rels")) self->Xml(name);
+  }
   return self;
 }
 

@@ -15,6 +15,7 @@
 #include "host/ooxml/shape_text.h"
 #include "host/ooxml/slide_parts.h"
 #include "host/ooxml/xml_util.h"
+#include "host/text_encoding.h"
 
 namespace vintrel::ooxml {
 
@@ -252,7 +253,7 @@ std::string PackageShape::Name() const {
 
 void PackageShape::SetName(const std::string& name) {
   CheckAlive();
-  std::string clean = StripForbiddenControls(name);
+  std::string clean = host::XmlText(name);
   for (pugi::xml_node v : views_) {
     pugi::xml_node props = DrawingProperties(v);
     if (!props) continue;

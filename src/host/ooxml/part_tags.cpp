@@ -2,6 +2,7 @@
 
 #include "host/error.h"
 #include "host/ooxml/xml_util.h"
+#include "host/text_encoding.h"
 
 namespace vintrel::ooxml {
 
@@ -97,8 +98,8 @@ void PartTags::Add(std::string_view name, std::string_view value) {
   if (name.empty()) {
     throw Error(kErrInvalidArgument, "vintrel.ooxml", "Tags.Add: a tag needs a name");
   }
-  std::string upper = StripForbiddenControls(UpperAscii(name));
-  std::string clean = StripForbiddenControls(value);
+  std::string upper = host::XmlText(UpperAscii(name));
+  std::string clean = host::XmlText(value);
   TagPart where = Locate(true);
   pugi::xml_node tag = Find(upper);
   if (!tag) {

@@ -12,6 +12,7 @@
 #include "host/ooxml/package_slide.h"
 #include "host/ooxml/slide_parts.h"
 #include "host/ooxml/xml_util.h"
+#include "host/text_encoding.h"
 
 namespace vintrel::ooxml {
 
@@ -176,7 +177,20 @@ std::string DecodeLinkTarget(const std::string& target, const std::string& base_
 std::string EncodeLinkTarget(const std::string& path, const std::string& base_folder) {
   if (IsWindowsPath(path)) return "file:///" + PercentEncode(path);
   if (HasScheme(path)) return path;
-  std::string absolute = !path.empty() && path[0] == '/' ? path : JoinRelative(base_folder, path);
+  std::string absolute =
+      !path.empty() && path[0] == '/' ? AbsolutePath(path) : JoinRelative(base_folder, path);
+  // A file inside the presentation's folder is linked relative to it, as PowerPoint does, so
+  // the folder keeps working when it is moved or copied. A colon is escaped there: it would
+  // read back as a scheme.
+  std::string folder = base_folder.empty() ? "" : AbsolutePath(base_folder);
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  if (folder.size() > 1 && absolute.size() > folder.size() && absolute.starts_with(folder)) {
+    std::string relative;
+    for (char c : PercentEncode(absolute.substr(folder.size()))) {
+      relative += c == ':' ? std::string("%3A") : std::string(1, c);
+    }
+    return relative;
+  }
   return "file://" + PercentEncode(absolute);
 }
 
@@ -228,8 +242,7 @@ void ShapeLink::SetSourceFullName(const std::string& path) {
   }
   PackageSlide& slide = shape_.slide();
   Package& package = slide.package();
-  std::string target =
-      EncodeLinkTarget(StripForbiddenControls(path), slide.presentation().Folder());
+  std::string target = EncodeLinkTarget(host::XmlText(path), slide.presentation().Folder());
   std::vector<Holder> holders = Holders();
   std::string old_id = holders.front().node.attribute(holders.front().attribute).value();
   auto rel = package.Rel(slide.part(), old_id);

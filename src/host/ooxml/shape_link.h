@@ -26,7 +26,8 @@ LinkKind LinkKindOf(pugi::xml_node shape, Package& package, const std::string& p
 // `base_folder`; other URLs come back as written.
 std::string DecodeLinkTarget(const std::string& target, const std::string& base_folder);
 // The relationship target for a path or URL the user gives (relative paths are resolved
-// against `base_folder` first).
+// against `base_folder` first): relative to `base_folder` when the file lies inside it, else a
+// file URI.
 std::string EncodeLinkTarget(const std::string& path, const std::string& base_folder);
 
 class ShapeLink : public host::LinkFormat {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "host/ooxml/xml_util.h"
+#include "host/text_encoding.h"
 
 namespace vintrel::ooxml {
 
@@ -92,7 +93,7 @@ void WriteBodyText(pugi::xml_node body, std::string_view text) {
   };
   if (!anchor) anchor = body.child("a:extLst");
 
-  for (const std::string& paragraph_text : SplitParagraphs(StripForbiddenControls(text, true))) {
+  for (const std::string& paragraph_text : SplitParagraphs(host::XmlText(text, true))) {
     pugi::xml_node paragraph = insert_paragraph();
     if (paragraph_props) paragraph.append_copy(paragraph_props);
     size_t start = 0;

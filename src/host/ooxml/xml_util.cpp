@@ -64,19 +64,6 @@ pugi::xml_node GetOrInsert(pugi::xml_node parent, const char* name,
   return InsertInOrder(parent, name, order);
 }
 
-std::string StripForbiddenControls(std::string_view text, bool keep_vertical_tab) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    unsigned char u = static_cast<unsigned char>(c);
-    if (u < 0x20 && u != '\t' && u != '\n' && u != '\r' && !(keep_vertical_tab && u == '\v')) {
-      continue;
-    }
-    out.push_back(c);
-  }
-  return out;
-}
-
 void EnsureNamespace(pugi::xml_document& doc, const char* prefix, const char* uri) {
   pugi::xml_node root = doc.document_element();
   std::string attribute = std::string("xmlns:") + prefix;

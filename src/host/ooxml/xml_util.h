@@ -44,10 +44,6 @@ pugi::xml_node InsertInOrder(pugi::xml_node parent, const char* name,
 pugi::xml_node GetOrInsert(pugi::xml_node parent, const char* name,
                            std::initializer_list<std::string_view> order);
 
-// Drops the control characters XML 1.0 forbids (all below 32 but TAB, LF and CR); a vertical
-// tab is kept when asked, for text that turns it into a line break afterwards.
-std::string StripForbiddenControls(std::string_view text, bool keep_vertical_tab = false);
-
 // Makes sure the document element declares `prefix` (used before moving or adding nodes that
 // use it).
 void EnsureNamespace(pugi::xml_document& doc, const char* prefix, const char* uri);

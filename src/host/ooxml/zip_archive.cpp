@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "host/error.h"
+#include "host/ooxml/zip_consistency.h"
 
 namespace vintrel::ooxml {
 
@@ -66,6 +67,22 @@ void FlushToDisk(const std::string& path) {
   }
 }
 
+// Opens the first `length` bytes of the file as the archive; null and `error_code` set when
+// that fails.
+zip_t* OpenPrefix(const std::string& path, uint64_t length, int& error_code) {
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_t* archive = nullptr;
+  if (zip_source_t* source =
+          zip_source_file_create(path.c_str(), 0, static_cast<zip_int64_t>(length), &error)) {
+    archive = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    if (archive == nullptr) zip_source_free(source);
+  }
+  if (archive == nullptr) error_code = zip_error_code_zip(&error);
+  zip_error_fini(&error);
+  return archive;
+}
+
 }  // namespace
 
 std::string LowerAscii(std::string_view text) {
@@ -108,6 +125,19 @@ std::unique_ptr<ZipArchive> ZipArchive::Open(const std::string& path, const ZipL
   }
   int error_code = 0;
   self->archive_ = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error_code);
+  if (self->archive_ == nullptr && (error_code == ZIP_ER_INCONS || error_code == ZIP_ER_NOZIP)) {
+    // Stray bytes after the end record (real presentations end with an extra line feed now and
+    // then, and every common reader accepts them): read the archive as it stands before them.
+    std::optional<uint64_t> length = ArchiveLengthBeforeTrailingBytes(path);
+    if (length && error_code == ZIP_ER_INCONS) {
+      self->archive_ = OpenPrefix(path, *length, error_code);
+    }
+    if (self->archive_ == nullptr) {
+      std::string why =
+          DescribeInconsistency(path, length.value_or(static_cast<uint64_t>(info.st_size)));
+      if (!why.empty()) self->Fail("is a damaged ZIP archive: " + why);
+    }
+  }
   if (self->archive_ == nullptr) {
     zip_error_t error;
     zip_error_init_with_code(&error, error_code);

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "host/clock.h"
 #include "host/error.h"
+#include "host/event_loop.h"
 #include "host/ooxml/deck_builder.h"
 #include "testing/temp_dir.h"
 
@@ -222,6 +224,63 @@ TEST_F(Application, SlideShowWalksTheVisibleSlidesAndRaisesItsEvents) {
   app_.presentations().Close(deck);
   EXPECT_EQ(events_.log.back(), "close show.pptx");
   EXPECT_EQ(events_.log[events_.log.size() - 2], "end show.pptx") << "closing ends the show";
+}
+
+TEST_F(Application, SlideShowsAdvanceOnTheLoopAsTheirOptionsSay) {
+  using Advance = ShowOptions::Advance;
+  struct Case {
+    const char* name;
+    std::string show_properties;
+    ShowOptions options;
+    // The slide in view after 1, 3, 5 and 9 seconds; 0 at the end of the show, -1 ended.
+    std::vector<int> in_view;
+  };
+  const std::string timings = "<p:showPr><p:sldAll/></p:showPr>";
+  const Case cases[] = {
+      {"each slide after its own timing; one without a timing waits",
+       timings,
+       {Advance::kPresentation},
+       {1, 2, 2, 2}},
+      {"presentations set to advance by hand stay",
+       "<p:showPr useTimings=\"0\"><p:sldAll/></p:showPr>",
+       {Advance::kPresentation},
+       {1, 1, 1, 1}},
+      {"a fixed time for every slide; the show ends after the last",
+       timings,
+       {Advance::kEvery, 2},
+       {1, 2, 3, -1}},
+      {"a looping show starts over",
+       "<p:showPr loop=\"1\"><p:sldAll/></p:showPr>",
+       {Advance::kEvery, 2},
+       {1, 2, 3, 2}},
+      {"manual never moves", timings, {Advance::kManual}, {1, 1, 1, 1}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::DeckLayout layout;
+    layout.slides.resize(3);
+    layout.slides[0].tail = "<p:transition advTm=\"2000\"/>";
+    layout.show_properties = c.show_properties;
+    host::Presentation& deck =
+        app_.Presentations().Open(dir_.Write("timed.pptx", testing::BuildDeck(layout)));
+    host::FakeClock clock;
+    host::EventLoop loop(clock);
+    host::SlideShowWindow& show = app_.presentations().RunSlideShow(deck, c.options, &loop);
+    std::vector<int> in_view;
+    long elapsed = 0;
+    for (long until : {1000, 3000, 5000, 9000}) {
+      loop.RunFor(std::chrono::milliseconds(until - elapsed));
+      elapsed = until;
+      if (deck.SlideShowWindow() == nullptr) {
+        in_view.push_back(-1);
+      } else {
+        const int position = show.View().CurrentShowPosition();
+        in_view.push_back(position > deck.Slides().Count() ? 0 : position);
+      }
+    }
+    EXPECT_EQ(in_view, c.in_view);
+    app_.presentations().Close(deck);
+  }
 }
 
 TEST_F(Application, CommandBarsHoldControlsAndRaiseTheirEvents) {

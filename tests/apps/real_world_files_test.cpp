@@ -1,0 +1,173 @@
+// Files as people have them: packages as PowerPoint writes them, damaged ones refused by every
+// command, charts whose link goes, and data of every encoding written into a package.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <pugixml.hpp>
+
+#include "host/text_encoding.h"
+#include "testing/run_program.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::testing {
+namespace {
+
+class RealWorldFilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(home_.File("shows"));
+    deck_ = home_.Write("shows/deck.pptx", ReadFile(FixturePath("pptx/poi-pie-chart.pptx")));
+  }
+
+  ProgramResult Run(std::vector<std::string> arguments) {
+    return RunProgram(
+        VINTREL_PROGRAM, arguments,
+        {{"VINTREL_HOME", home_.path()}, {"VINTREL_SETTINGS", home_.File("absent.ini")}});
+  }
+  std::string Ok(std::vector<std::string> arguments) {
+    const ProgramResult result = Run(arguments);
+    EXPECT_EQ(result.exit_code, 0) << arguments[0] << ": " << result.err;
+    return result.out;
+  }
+
+  // The deck rebuilt with `part` cut to half its length.
+  std::string Damaged(const std::string& part) {
+    const std::string folder = home_.File("unpacked");
+    EXPECT_EQ(RunProgram(ToolPath("unzip"), {"-q", "-o", deck_, "-d", folder}).exit_code, 0);
+    const std::string whole = ReadFile(folder + "/" + part);
+    home_.Write("unpacked/" + part, whole.substr(0, whole.size() / 2));
+    const std::string damaged = home_.File("shows/damaged.pptx");
+    EXPECT_EQ(RunProgram("/bin/sh", {"-c", "cd '" + folder + "' && zip -q -r -X '" + damaged +
+                                               "' '[Content_Types].xml' _rels docProps ppt"})
+                  .exit_code,
+              0);
+    return damaged;
+  }
+
+  TempDir home_;
+  std::string deck_;
+};
+
+TEST_F(RealWorldFilesTest, APartThatDoesNotParseIsRefusedByEveryCommand) {
+  const std::string damaged = Damaged("ppt/slides/slide1.xml");
+  const std::string before = ReadFile(damaged);
+  const std::vector<std::vector<std::string>> commands = {
+      {"inspect", damaged},
+      {"inspect", "--json", damaged},
+      {"refresh", "--json", damaged},
+      {"save", damaged},
+      {"save", damaged, "-o", home_.File("shows/copy.pptx")},
+      {"connections", damaged},
+      {"connections", "add", damaged, "--text", "x.txt"},
+      {"link", damaged, "--slide", "1", "--shape", "Title 3", "--clock", "Long Time"},
+      {"slide", damaged, "--slide", "1", "--hide-when-no-data", "on"}};
+  for (const auto& arguments : commands) {
+    const ProgramResult result = Run(arguments);
+    EXPECT_EQ(result.exit_code, 2) << arguments[0] << " " << arguments[1];
+    EXPECT_NE(result.err.find("ppt/slides/slide1.xml"), std::string::npos) << result.err;
+    EXPECT_EQ(result.out, "") << "nothing half-written on the output";
+  }
+  EXPECT_EQ(ReadFile(damaged), before);
+  EXPECT_FALSE(std::filesystem::exists(home_.File("shows/copy.pptx")));
+}
+
+TEST_F(RealWorldFilesTest, AStrayByteAfterTheArchiveIsNoDamage) {
+  const std::string stray = home_.Write("shows/stray.pptx", ReadFile(deck_) + "\n");
+  EXPECT_NE(Ok({"inspect", stray}).find("My Pie Chart"), std::string::npos);
+  Ok({"save", stray});
+  Ok({"inspect", stray});
+}
+
+TEST_F(RealWorldFilesTest, AChartWhoseLinkIsClearedIsShownAndLosesTheConnectionsData) {
+  home_.Write("shows/sales.txt", "Region\tSales\r\nNorthwest\t10\r\nSoutheast\t20\r\n");
+  Ok({"connections", "add", deck_, "--text", "sales.txt", "--first-row-names"});
+  Ok({"link", deck_, "--slide", "1", "--shape", "Chart 1", "--chart", "01"});
+  Ok({"save", deck_});  // opening fills the chart
+  ASSERT_NE(PackagePart(deck_, "ppt/charts/chart1.xml").find("Northwest"), std::string::npos);
+  ASSERT_NE(PackagePart(deck_, "ppt/slides/slide1.xml").find("hidden=\"1\""), std::string::npos)
+      << "a save hides a linked chart";
+
+  Ok({"link", deck_, "--slide", "1", "--shape", "Chart 1", "--clear"});
+  EXPECT_EQ(PackagePart(deck_, "ppt/slides/slide1.xml").find("hidden=\"1\""), std::string::npos);
+  EXPECT_EQ(PackagePart(deck_, "ppt/charts/chart1.xml").find("Northwest"), std::string::npos);
+  Ok({"save", deck_});
+  EXPECT_EQ(PackagePart(deck_, "ppt/slides/slide1.xml").find("hidden=\"1\""), std::string::npos)
+      << "an unlinked chart stays shown";
+}
+
+// Every XML part of a package (and of the workbooks inside it) parses and is UTF-8 that XML
+// allows; returns the text of all of them.
+std::string CheckedXml(const std::string& package, const TempDir& scratch) {
+  std::string all;
+  for (const std::string& name : PackagePartNames(package)) {
+    const std::string bytes = PackagePart(package, name);
+    if (name.ends_with(".xlsx")) {
+      all += CheckedXml(scratch.Write("inner.xlsx", bytes), scratch);
+      continue;
+    }
+    if (!name.ends_with(".xml") && !name.ends_with(".rels")) continue;
+    EXPECT_TRUE(host::IsValidUtf8(bytes.data(), bytes.size())) << name;
+    for (char c : bytes) {
+      const auto u = static_cast<unsigned char>(c);
+      EXPECT_FALSE(u < 0x20 && c != '\t' && c != '\n' && c != '\r') << name << ": " << int{u};
+    }
+    EXPECT_EQ(bytes.find("\xED\xA0"), std::string::npos) << name << ": an encoded surrogate";
+    pugi::xml_document doc;
+    EXPECT_TRUE(doc.load_buffer(bytes.data(), bytes.size())) << name;
+    all += bytes;
+  }
+  return all;
+}
+
+TEST_F(RealWorldFilesTest, EveryTextWrittenIntoThePackageIsValidXml) {
+  // Windows-1252 bytes, a control character and a lone surrogate, through each way in: a
+  // database value and a TAB file value (into a chart and a text shape), and a connection name.
+  const std::string database = home_.File("shows/old.db");
+  ASSERT_EQ(RunProgram(ToolPath("sqlite3"),
+                       {database,
+                        "CREATE TABLE t(Region TEXT, Sales REAL); INSERT INTO t VALUES("
+                        "CAST(X'436166E9' AS TEXT) || CAST(X'EDA08001' AS TEXT), 10);"})
+                .exit_code,
+            0);
+  home_.Write("shows/old.txt", "Region\tSales\r\nCaf\xE9\x01\t10\r\n");
+  const std::vector<std::vector<std::string>> sources = {
+      {"--database", "Provider=SQLite;Data Source=old.db", "--sql", "SELECT * FROM t"},
+      {"--text", "old.txt", "--first-row-names"}};
+  for (const auto& source : sources) {
+    SCOPED_TRACE(source[1]);
+    const std::string deck = home_.Write("shows/valid.pptx", ReadFile(deck_));
+    std::vector<std::string> add = {"connections", "add", deck, "--name", "Caf\xE9\x02 board"};
+    add.insert(add.end(), source.begin(), source.end());
+    Ok(add);
+    Ok({"link", deck, "--slide", "1", "--shape", "Chart 1", "--chart", "01"});
+    Ok({"link", deck, "--slide", "1", "--shape", "Title 3", "--text", "01", "Region", "1"});
+    EXPECT_NE(Ok({"inspect", deck}).find("Caf\xC3\xA9"), std::string::npos) << "the shape's text";
+
+    const std::string xml = CheckedXml(deck, home_);
+    EXPECT_NE(xml.find("Caf\xC3\xA9 board"), std::string::npos) << "the connection's name";
+    EXPECT_NE(xml.find("<c:v>Caf\xC3\xA9</c:v>"), std::string::npos) << "the chart's category";
+    EXPECT_NE(xml.find("<t>Caf\xC3\xA9</t>"), std::string::npos) << "the chart's workbook";
+  }
+}
+
+TEST_F(RealWorldFilesTest, FilesBesideThePresentationAreLinkedRelatively) {
+  const std::string deck = home_.Write(
+      "shows/pictures.pptx", ReadFile(FixturePath("pptx/poi-56812-linked-pictures.pptx")));
+  std::filesystem::create_directories(home_.File("shows/pics"));
+  home_.Write("shows/pics/north.jpg", "not really a picture");
+  home_.Write("shows/files.txt", "File\nnorth\n");
+  Ok({"connections", "add", deck, "--text", "files.txt", "--first-row-names"});
+  Ok({"link", deck, "--slide", "1", "--shape", "2", "--object", "01", "File", "1", "--folder",
+      "pics", "--extension", ".jpg"});
+  EXPECT_NE(PackagePart(deck, "ppt/slides/_rels/slide1.xml.rels")
+                .find("Target=\"pics/north.jpg\" TargetMode=\"External\""),
+            std::string::npos);
+  // The folder moved elsewhere keeps working.
+  std::filesystem::rename(home_.File("shows"), home_.File("moved"));
+  EXPECT_NE(Ok({"inspect", "--json", home_.File("moved/pictures.pptx")})
+                .find("\"link\":\"" + home_.File("moved/pics/north.jpg") + "\""),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace vintrel::testing

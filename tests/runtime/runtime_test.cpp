@@ -1,0 +1,374 @@
+// The running show on a fake clock: how often data is refreshed and scrolled, how rows scroll,
+// when slides hide, what is written and what is not.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "host/show_display.h"
+#include "runtime/runtime.h"
+#include "runtime/runtime_timer.h"
+#include "show_fixture.h"
+#include "support/logs.h"
+
+namespace vintrel {
+namespace {
+
+using testing::ShowFixture;
+using testing::Table;
+
+Table Rows(int count, const std::string& prefix = "v") {
+  Table rows;
+  for (int i = 1; i <= count; ++i) rows.push_back({prefix + std::to_string(i)});
+  return rows;
+}
+
+class Intervals : public ShowFixture {};
+
+TEST_F(Intervals, FollowTheSourcesAndTheScrollTimes) {
+  struct Source {
+    std::string number;
+    double rate;  // -1: a text file
+    int slide;
+    long scroll_time;  // -1: no scrolling
+  };
+  struct Case {
+    const char* name;
+    std::vector<Source> connections;
+    double data_interval;
+    double scroll_interval;
+    long data_timer;
+    bool connections_timer;
+  };
+  const Case cases[] = {
+      {"a file source refreshes every second",
+       {{"01", -1, 1, -1}, {"02", 500, 1, -1}},
+       1000,
+       -1,
+       1000,
+       false},
+      {"databases refresh at their smallest rate",
+       {{"01", 5000, 1, -1}, {"02", 2000, 2, -1}},
+       2000,
+       -1,
+       2000,
+       false},
+      {"half milliseconds go to the even number", {{"01", 2500.5, 1, -1}}, 2500.5, -1, 2500, false},
+      {"scrolling ticks at the smallest scroll time and requeries at the data interval",
+       {{"01", 5000, 1, 3000}, {"02", 5000, 2, 1500}},
+       5000,
+       1500,
+       1500,
+       true},
+      {"a scroll time of 0 does not count",
+       {{"01", 5000, 1, 0}, {"02", 5000, 2, 2500}},
+       5000,
+       2500,
+       2500,
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    for (const Source& connection : c.connections) {
+      Connection(connection.number, {"A"}, Rows(3), connection.rate);
+      Field(connection.slide, connection.number, "A", 1);
+      if (connection.scroll_time >= 0) {
+        Scroll(connection.slide, std::stoi(connection.number), 1, connection.scroll_time);
+      }
+    }
+    Start();
+    ASSERT_NE(Runtime(), nullptr);
+    ASSERT_TRUE(Runtime()->ready());
+    EXPECT_EQ(Runtime()->data_interval(), c.data_interval);
+    EXPECT_EQ(Runtime()->scroll_interval(), c.scroll_interval);
+    FrmRuntimeTimer& form = *Runtime()->timer_form();
+    EXPECT_EQ(form.tmrData.Interval(), c.data_timer);
+    EXPECT_EQ(form.tmrConnections.Enabled(), c.connections_timer);
+    if (c.connections_timer) {
+      EXPECT_EQ(form.tmrConnections.Interval(), std::lround(c.data_interval));
+    }
+  }
+}
+
+class Scrolling : public ShowFixture {};
+
+TEST_F(Scrolling, StepsWrapAndStandStillAsTheDataAllows) {
+  struct Case {
+    const char* name;
+    std::vector<double> shape_rows;
+    long step;
+    int data_rows;
+    // What the shapes show after each scroll step, in shape order.
+    std::vector<std::vector<std::string>> steps;
+  };
+  const Case cases[] = {
+      {"five shapes turn pages of five, the last page partly blank, then start again",
+       {1, 2, 3, 4, 5},
+       5,
+       12,
+       {{"v6", "v7", "v8", "v9", "v10"},
+        {"v11", "v12", " ", " ", " "},
+        {"v1", "v2", "v3", "v4", "v5"}}},
+      {"a ticker of one row wraps to its lowest row", {2}, 1, 4, {{"v3"}, {"v4"}, {"v2"}}},
+      {"shapes that show every row never move",
+       {1, 2, 3, 4, 5},
+       5,
+       5,
+       {{"v1", "v2", "v3", "v4", "v5"}, {"v1", "v2", "v3", "v4", "v5"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    Connection("01", {"A"}, Rows(c.data_rows));
+    std::vector<int> shapes;
+    for (double row : c.shape_rows) shapes.push_back(Field(1, "01", "A", row));
+    Scroll(1, 1, c.step, 3000);
+    Start();
+    // Data ticks every second; a shape steps once 3000 ms have been waited before a tick.
+    Run(4000);
+    for (const auto& expected : c.steps) {
+      std::vector<std::string> shown;
+      for (int shape : shapes) shown.push_back(Text(1, shape));
+      EXPECT_EQ(shown, expected);
+      Run(3000);
+    }
+  }
+}
+
+class Hiding : public ShowFixture {};
+
+TEST_F(Hiding, SlidesWithoutDataHideAndComeBack) {
+  // Slide 1 is on screen; slide 2 hides when its field's row is beyond the data.
+  Connection("01", {"A"}, Rows(2));
+  Field(1, "01", "A", 1);
+  HideWhenNoData(2);
+  const int field = Field(2, "01", "A", 3);
+  Slide(3);
+  Start();
+  EXPECT_TRUE(deck_->slide(2).SlideShowTransition().Hidden());
+  data_.rows["01"] = Rows(3);
+  Run(1000);
+  EXPECT_FALSE(deck_->slide(2).SlideShowTransition().Hidden()) << "data for it came back";
+  EXPECT_EQ(Text(2, field), "v3");
+  host_.EndSlideShow();
+}
+
+TEST_F(Hiding, TheSlideOnScreenMovesOnAtOnce) {
+  Connection("01", {"A"}, Rows(2));
+  HideWhenNoData(1);
+  Field(1, "01", "A", 5);
+  Field(2, "01", "A", 1);
+  Start();
+  EXPECT_TRUE(deck_->slide(1).SlideShowTransition().Hidden());
+  EXPECT_EQ(host_.show()->View().Slide().SlideIndex(), 2);
+}
+
+TEST_F(Hiding, OnlyTextsAndPicturesCountAsData) {
+  struct Case {
+    const char* name;
+    int source;  // what the slide holds
+    bool hidden;
+  };
+  const Case cases[] = {
+      {"a slide whose only linked shape is a chart hides", source_type::kGraph, true},
+      {"a slide with clocks only has no data and never hides", source_type::kClock, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    Connection("01", {"A"}, Rows(2));
+    Field(1, "01", "A", 1);
+    HideWhenNoData(2);
+    if (c.source == source_type::kGraph) {
+      Link(Slide(2).AddChart("Chart"), source_type::kGraph, "01");
+    } else {
+      Clock(2, "Long Time");
+    }
+    Start();
+    Run(1000);
+    EXPECT_EQ(deck_->slide(2).SlideShowTransition().Hidden(), c.hidden);
+  }
+}
+
+class Refresh : public ShowFixture {};
+
+TEST_F(Refresh, WritesOnlyWhatChanged) {
+  Connection("01", {"A"}, Rows(3));
+  std::vector<int> fields;
+  for (int row = 1; row <= 3; ++row) fields.push_back(Field(1, "01", "A", row));
+  const int beyond = Field(1, "01", "A", 9);
+  Start();
+  EXPECT_EQ(Text(1, fields[0]), "v1");
+  EXPECT_EQ(Text(1, beyond), " ") << "a row beyond the data shows one blank";
+  host_.faults().ResetCalls();
+  const int requeries = data_.requeries;
+  Run(5000);
+  EXPECT_GT(data_.requeries, requeries) << "every data tick requeries without scrolling";
+  EXPECT_EQ(host_.faults().Calls("TextRange.SetText"), 0) << "unchanged data writes nothing";
+
+  data_.rows["01"] = {{"v1"}, {""}, {"new"}};
+  Run(1000);
+  EXPECT_EQ(Text(1, fields[1]), " ") << "an empty value shows one blank";
+  EXPECT_EQ(Text(1, fields[2]), "new");
+  EXPECT_EQ(host_.faults().Calls("TextRange.SetText"), 2);
+}
+
+TEST_F(Refresh, ClocksAreWrittenWhenTheSecondChanges) {
+  const int clock = Clock(1, "Long Time");
+  Start();
+  const std::string first = Text(1, clock);
+  host_.faults().ResetCalls();
+  Run(3000);  // sixty clock ticks
+  EXPECT_EQ(host_.faults().Calls("TextRange.SetText"), 3);
+  EXPECT_NE(Text(1, clock), first);
+}
+
+TEST_F(Refresh, LinkedPicturesFollowTheFilesTheirDataNames) {
+  files_.WriteFile("/pictures/east.png", "png");
+  Connection("01", {"Picture"}, {{"/pictures/missing.png"}});
+  Link(Slide(1).AddLinkedPicture("/pictures/old.png", "Photo"), source_type::kLinkedObject, "01",
+       "Picture", 1);
+  Start();
+  EXPECT_FALSE(deck_->slide(1).shape(1).Visible())
+      << "an absolute path of a missing file hides the picture";
+  data_.rows["01"] = {{"/pictures/east.png"}};
+  Run(1000);
+  EXPECT_TRUE(deck_->slide(1).shape(1).Visible());
+  EXPECT_EQ(deck_->slide(1).shape(1).LinkFormat().SourceFullName(), "/pictures/east.png");
+}
+
+TEST_F(Refresh, LinkedFilesOfWatchedSlidesReloadWhenTheyChange) {
+  files_.WriteFile("/pictures/logo.png", "one", std::chrono::system_clock::time_point{});
+  Slide(1).Tags().Add("QUENDRA SLIDE PROPERTIES", "0\t1\t");
+  Slide(1).AddLinkedPicture("/pictures/logo.png", "Logo");
+  Start();
+  host_.faults().ResetCalls();
+  Run(2500);
+  EXPECT_EQ(host_.faults().Calls("Presentation.UpdateLinks"), 1) << "the first check reloads";
+  Run(5000);
+  EXPECT_EQ(host_.faults().Calls("Presentation.UpdateLinks"), 1) << "unchanged files are not";
+  files_.WriteFile("/pictures/logo.png", "two",
+                   std::chrono::system_clock::time_point{} + std::chrono::hours(1));
+  Run(2500);
+  EXPECT_EQ(host_.faults().Calls("Presentation.UpdateLinks"), 2);
+}
+
+TEST_F(Refresh, FailuresGoToTheErrorLogAndTheShowGoesOn) {
+  Connection("01", {"A"}, Rows(2));
+  const int field = Field(1, "01", "A", 1);
+  Start();
+  data_.failing["01"] = true;
+  Run(2000);
+  EXPECT_TRUE(front_end_.message_boxes().empty()) << "no message box stops the show";
+  EXPECT_TRUE(Module().errors_during_show);
+  data_.failing["01"] = false;
+  data_.rows["01"] = {{"back"}};
+  Run(1000);
+  EXPECT_EQ(Text(1, field), "back");
+  host_.EndSlideShow();
+  ASSERT_EQ(front_end_.message_boxes().size(), 1u);
+  EXPECT_EQ(front_end_.message_boxes()[0].text,
+            "There were errors encountered during the presentation. Do you want to open the log "
+            "file?");
+}
+
+TEST_F(Refresh, TheShowLeavesTheSavedStateAsItFoundIt) {
+  for (const bool saved : {true, false}) {
+    SCOPED_TRACE(saved ? "saved" : "changed");
+    TearDown();
+    SetUp();
+    Connection("01", {"A"}, Rows(1));
+    const int field = Field(1, "01", "A", 1);
+    connect_.OnConnection(host_, 1, addin_);
+    deck_ = &host_.OpenPresentation(kDeck);
+    deck_->SetSaved(saved);
+    host_.StartSlideShow(*deck_);
+    data_.rows["01"] = {{"changed during the show"}};
+    Run(2000);
+    EXPECT_EQ(Text(1, field), "changed during the show");
+    EXPECT_EQ(deck_->Saved(), saved);
+    host_.EndSlideShow();
+    EXPECT_EQ(deck_->Saved(), saved);
+  }
+}
+
+// What the screen hears of a failing source.
+class StatusLog : public host::DataStatusDisplay {
+ public:
+  void ConnectionFailed(const std::string& connection, const std::string&,
+                        const std::string&) override {
+    events.push_back("failed " + connection);
+  }
+  void ConnectionRestored(const std::string& connection, const std::string&) override {
+    events.push_back("restored " + connection);
+  }
+  void ValuesStale(const std::string& connection, double) override {
+    events.push_back("stale " + connection);
+  }
+  std::vector<std::string> events;
+};
+
+TEST_F(Refresh, AFailingSourceIsAnnouncedOnceAndItsValuesKeptWhenAskedFor) {
+  for (const bool keep : {false, true}) {
+    SCOPED_TRACE(keep ? "KeepLastGoodValues=1" : "default");
+    TearDown();
+    SetUp();
+    StatusLog status;
+    Services().show_status = &status;
+    if (keep) settings_.Set("Quendra Vintrel 2002", "Info", "KeepLastGoodValues", "1");
+    Connection("01", {"A"}, Rows(1));
+    const int field = Field(1, "01", "A", 1);
+    Start();
+    data_.failing["01"] = true;
+    Run(3000);
+    data_.failing["01"] = false;
+    Run(1000);
+    std::vector<std::string> expected = {"failed 01"};
+    if (keep) expected.insert(expected.end(), 3, "stale 01");
+    expected.push_back("restored 01");
+    EXPECT_EQ(status.events, expected);
+    EXPECT_EQ(Text(1, field), "v1");
+    host_.EndSlideShow();
+    Services().show_status = nullptr;
+  }
+}
+
+TEST_F(Refresh, ShowBeginAndEndAroundTheRuntime) {
+  struct Case {
+    const char* name;
+    bool vintrel;
+    int show_type;
+    bool runtime;
+    int pointer;
+  };
+  const Case cases[] = {
+      {"a presentation without add-in tags starts no runtime", false, host::show_type::kSpeaker,
+       false, host::pointer_type::kArrow},
+      {"a kiosk show hides the pointer", true, host::show_type::kKiosk, true,
+       host::pointer_type::kAlwaysHidden},
+      {"other shows leave it", true, host::show_type::kSpeaker, true, host::pointer_type::kArrow},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    if (!c.vintrel) file_->Tags().Delete("QUENDRA VERSION");
+    Slide(1);
+    HideWhenNoData(2);
+    Slide(2).SlideShowTransition().SetHidden(true);
+    file_->settings().set_show_type(c.show_type);
+    Start();
+    EXPECT_EQ(Runtime() != nullptr, c.runtime);
+    EXPECT_EQ(host_.show()->View().PointerType(), c.pointer);
+    host_.EndSlideShow();
+    EXPECT_EQ(Runtime(), nullptr) << "released at show end";
+    EXPECT_EQ(deck_->slide(2).SlideShowTransition().Hidden(), !c.vintrel)
+        << "slides are shown again after a show of an add-in presentation";
+  }
+}
+
+}  // namespace
+}  // namespace vintrel

@@ -1,0 +1,168 @@
+// A slide show on the in-memory host, driven through the add-in's real handlers on a fake clock:
+// tests build a presentation with connections whose rows they can change at any time, start the
+// show, let time pass and read what the slides show.
+#ifndef VINTREL_TESTS_RUNTIME_SHOW_FIXTURE_H_
+#define VINTREL_TESTS_RUNTIME_SHOW_FIXTURE_H_
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "connections/connection_source.h"
+#include "document/shape.h"
+#include "document/tag_schema.h"
+#include "host/client_recordset.h"
+#include "host/event_loop.h"
+#include "host/memory/memory_host.h"
+#include "shell/application.h"
+#include "shell/connect.h"
+#include "support/module_state.h"
+#include "testing/table_connection.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::testing {
+
+// Rows of every connection by tag number; a source reads them at each open and requery, and
+// fails while its connection is listed in `failing`.
+struct LiveData {
+  std::map<std::string, std::vector<std::string>> columns;
+  std::map<std::string, Table> rows;
+  std::map<std::string, bool> failing;
+  int requeries = 0;
+};
+
+class LiveSource : public ConnectionSource {
+ public:
+  explicit LiveSource(LiveData& data) : data_(data) {}
+  void Open(clsConnection& connection) override { Check(connection); }
+  void OpenRecordset(clsConnection& connection) override {
+    const std::string& number = connection.ConnectionTagNumber();
+    TableSource(data_.columns[number], data_.rows[number], nullptr).OpenRecordset(connection);
+  }
+  void Requery(clsConnection& connection, bool) override {
+    ++data_.requeries;
+    Check(connection);
+    OpenRecordset(connection);
+  }
+  void Close(clsConnection&) noexcept override {}
+
+ private:
+  void Check(clsConnection& connection) {
+    if (data_.failing[connection.ConnectionTagNumber()]) {
+      throw Error(kErrFileNotFound, "LiveSource", "the data is away");
+    }
+  }
+  LiveData& data_;
+};
+
+class NoDatabase : public host::DataAccess {
+ public:
+  std::unique_ptr<host::Connection> CreateConnection() override { return nullptr; }
+  std::unique_ptr<host::Recordset> CreateRecordset() override {
+    return std::make_unique<host::ClientRecordset>();
+  }
+};
+
+class AddInInstance : public host::AddInInstance {
+ public:
+  std::string ProgId() const override { return "VT2002.Connect"; }
+};
+
+class ShowFixture : public ::testing::Test {
+ protected:
+  static constexpr const char* kDeck = "/shows/board.pptx";
+
+  void SetUp() override {
+    ResetModuleState();
+    Services().front_end = &front_end_;
+    Services().clock = &clock_;
+    Services().loop = &loop_;
+    Services().data_access = &data_access_;
+    Services().files = &files_;
+    Services().settings = &settings_;
+    Services().addin_folder = dir_.path();
+    SetDefaultConnectionSourceFactory([this](int) -> std::unique_ptr<ConnectionSource> {
+      return std::make_unique<LiveSource>(data_);
+    });
+    file_ = &host_.AddFile(kDeck);
+    file_->Tags().Add("QUENDRA VERSION", "1");
+  }
+  void TearDown() override {
+    if (host_.show() != nullptr) host_.EndSlideShow();
+    connect_.OnDisconnection(0);
+    SetDefaultConnectionSourceFactory(nullptr);
+    ResetModuleState();
+  }
+
+  host::memory::MemorySlide& Slide(int index) {
+    while (file_->slides().count() < index) file_->AddSlide();
+    return file_->slide(index);
+  }
+  // A text file connection (type 0) with its rows; a database connection (type 1) when a
+  // refresh rate is given.
+  void Connection(const std::string& number, std::vector<std::string> columns, Table rows,
+                  double refresh_rate = -1) {
+    data_.columns[number] = std::move(columns);
+    data_.rows[number] = std::move(rows);
+    const std::string value = refresh_rate < 0 ? "0\tData " + number + "\tdata.txt\tTrue\t"
+                                               : "1\tData " + number + "\tDSN=x\tSELECT 1\t\t" +
+                                                     std::to_string(refresh_rate) + "\t";
+    file_->Tags().Add("QUENDRA CONNECTION" + number, value);
+  }
+  // A linked shape of `type` on the slide; returns its position.
+  int Link(host::memory::MemoryShape& shape, int type, const std::string& number,
+           const std::string& column = "", double row = 0, const std::string& format = "") {
+    clsshape link;
+    link.SetShapeItem(shape);
+    link.SetSourceType(type);
+    link.SetNewConnectionTagNumber(number);
+    link.SetNewColumnName(column);
+    link.SetNewRow(row);
+    link.SetNewDateFormat(format);
+    link.SetShapeTags();
+    return shape.ZOrderPosition();
+  }
+  int Field(int slide, const std::string& number, const std::string& column, double row) {
+    return Link(Slide(slide).AddTextBox(" "), source_type::kTextField, number, column, row);
+  }
+  int Clock(int slide, const std::string& format) {
+    return Link(Slide(slide).AddTextBox(" "), source_type::kClock, "", "", 0, format);
+  }
+  void Scroll(int slide, int connection, long step, long time) {
+    Slide(slide).Tags().Add(ScrollTagName(connection), ScrollValue(true, step, time));
+  }
+  void HideWhenNoData(int slide) { Slide(slide).Tags().Add("QUENDRA SLIDE PROPERTIES", "1\t0\t"); }
+
+  // Opens the presentation (the open handler fills it) and starts its show.
+  void Start() {
+    connect_.OnConnection(host_, 1, addin_);
+    deck_ = &host_.OpenPresentation(kDeck);
+    host_.StartSlideShow(*deck_);
+  }
+  // Lets `ms` pass on the fake clock; every timer falling due ticks in order.
+  void Run(long ms) { loop_.RunFor(std::chrono::milliseconds(ms)); }
+  std::string Text(int slide, int shape) {
+    return deck_->slide(slide).shape(shape).TextFrame().TextRange().Text();
+  }
+  clsRuntime* Runtime() { return connect_.application()->runtime(); }
+
+  TempDir dir_;
+  host::memory::ScriptedFrontEnd front_end_;
+  host::FakeClock clock_;
+  host::EventLoop loop_{clock_};
+  NoDatabase data_access_;
+  host::memory::MemoryFileSystem files_;
+  host::memory::MemorySettingsStore settings_;
+  host::memory::MemoryApplication host_;
+  AddInInstance addin_;
+  shell::Connect connect_;
+  LiveData data_;
+  host::memory::MemoryPresentation* file_ = nullptr;
+  host::memory::MemoryPresentation* deck_ = nullptr;
+};
+
+}  // namespace vintrel::testing
+
+#endif  // VINTREL_TESTS_RUNTIME_SHOW_FIXTURE_H_
