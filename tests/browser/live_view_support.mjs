@@ -74,12 +74,13 @@ export async function launchBrowser() {
   }
 }
 
-// Waits until the element matching `selector` holds `text`; false after `milliseconds`.
+// Waits until the element matching `selector` holds `text`; false after `milliseconds`. Polls
+// on a timer: a page in a background tab gets no animation frames.
 export async function waitForText(page, selector, text, milliseconds) {
   try {
     await page.waitForFunction(
-        (s, t) => document.querySelector(s)?.textContent.includes(t), {timeout: milliseconds},
-        selector, text);
+        (s, t) => document.querySelector(s)?.textContent.includes(t),
+        {timeout: milliseconds, polling: 50}, selector, text);
     return true;
   } catch {
     return false;
