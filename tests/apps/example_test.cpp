@@ -322,26 +322,22 @@ void ExpectNothingLinkedStored(const ExampleCopy& example, const std::string& pa
       << package;
 }
 
-TEST(ExampleTest, OpeningFillsEveryKindOfLinkFromItsDataAndLeavesTheFileAlone) {
+// As a user runs it: open (every kind of link filled, the file left alone), save (no linked value
+// stored, the hidden chart keeping its last fill), change the data and open the saved file again.
+TEST(ExampleTest, OpenSaveAndReopenAfterTheDataChanged) {
   ExampleCopy example;
-  const Expected expected = ReadExpected(example);
   const std::string before = ReadFile(example.File(kDeck));
   std::vector<std::time_t> moments;
   const std::string json = Inspect(example, moments);
-  ExpectFilled(example, json, expected, moments);
+  ExpectFilled(example, json, ReadExpected(example), moments);
   EXPECT_EQ(ReadFile(example.File(kDeck)), before) << "inspect must not save";
   for (const char* connection :
        {"\"number\":\"01\"", "\"number\":\"02\"", "\"number\":\"03\"", "\"number\":\"04\""}) {
     EXPECT_NE(json.find(connection), std::string::npos) << connection;
   }
-}
 
-TEST(ExampleTest, SavedPackagesHoldNoLinkedValueAndOpenFilledAgain) {
-  ExampleCopy example;
-  const Expected expected = ReadExpected(example);
   // The committed file was saved by the program, too.
   ExpectNothingLinkedStored(example, example.File(kDeck));
-
   const ProgramResult saved = example.Vintrel({"save", example.File(kDeck)});
   ASSERT_EQ(saved.exit_code, 0) << saved.err;
   ExpectNothingLinkedStored(example, example.File(kDeck));
@@ -351,17 +347,18 @@ TEST(ExampleTest, SavedPackagesHoldNoLinkedValueAndOpenFilledAgain) {
   const Table block =
       QueryDatabase(example.File("data/board.db"), "SELECT region, total FROM totals");
   const std::regex point("<c:pt idx=\"([0-9]+)\"><c:v>([^<]*)</c:v>");
-  std::vector<std::string> categories, values;
-  const std::string cat = chart.substr(chart.find("<c:cat>"));
-  const std::string val = chart.substr(chart.find("<c:val>"));
-  for (std::sregex_iterator it(cat.begin(), cat.begin() + cat.find("</c:cat>"), point), end;
-       it != end; ++it) {
-    categories.push_back((*it)[2]);
-  }
-  for (std::sregex_iterator it(val.begin(), val.begin() + val.find("</c:val>"), point), end;
-       it != end; ++it) {
-    values.push_back((*it)[2]);
-  }
+  const auto points = [&](const std::string& element) {
+    const size_t start = chart.find("<" + element + ">");
+    const size_t end = chart.find("</" + element + ">", start);
+    std::vector<std::string> out;
+    for (std::sregex_iterator it(chart.begin() + start, chart.begin() + end, point), last;
+         it != last; ++it) {
+      out.push_back((*it)[2]);
+    }
+    return out;
+  };
+  const std::vector<std::string> categories = points("c:cat");
+  const std::vector<std::string> values = points("c:val");
   ASSERT_EQ(categories.size(), block.size());
   ASSERT_EQ(values.size(), block.size());
   for (size_t row = 0; row < block.size(); ++row) {
@@ -370,12 +367,6 @@ TEST(ExampleTest, SavedPackagesHoldNoLinkedValueAndOpenFilledAgain) {
   }
   EXPECT_NE(chart.find("<c:v>total</c:v>"), std::string::npos) << "series named by its column";
 
-  std::vector<std::time_t> moments;
-  ExpectFilled(example, Inspect(example, moments), expected, moments);
-}
-
-TEST(ExampleTest, ChangedDataShowsAtTheNextOpen) {
-  ExampleCopy example;
   // Row 1 moves to the west picture and gets new sales.
   std::string data = ReadFile(example.File("data/sales.tsv"));
   const Table original = ReadTsv(example.File("data/sales.tsv"));
@@ -385,14 +376,12 @@ TEST(ExampleTest, ChangedDataShowsAtTheNextOpen) {
   data.replace(data.find(original.at(0).at("Picture")), original.at(0).at("Picture").size(),
                "west.png");
   std::ofstream(example.File("data/sales.tsv"), std::ios::binary | std::ios::trunc) << data;
-
-  std::vector<std::time_t> moments;
-  const std::string json = Inspect(example, moments);
-  EXPECT_EQ(FindShape(json, "North sales").text, "4321.5");
-  EXPECT_EQ(FindShape(json, "Region sales").text, "4321.5");
-  EXPECT_TRUE(fs::equivalent(FindShape(json, "Region picture").link,
+  const std::string changed = Inspect(example, moments);
+  EXPECT_EQ(FindShape(changed, "North sales").text, "4321.5");
+  EXPECT_EQ(FindShape(changed, "Region sales").text, "4321.5");
+  EXPECT_TRUE(fs::equivalent(FindShape(changed, "Region picture").link,
                              example.File("data/pictures/west.png")));
-  ExpectFilled(example, json, ReadExpected(example), moments);
+  ExpectFilled(example, changed, ReadExpected(example), moments);
 }
 
 // The committed deck and pictures are what examples/build-example.sh makes now, part for part,

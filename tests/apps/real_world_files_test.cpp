@@ -71,13 +71,6 @@ TEST_F(RealWorldFilesTest, APartThatDoesNotParseIsRefusedByEveryCommand) {
   EXPECT_FALSE(std::filesystem::exists(home_.File("shows/copy.pptx")));
 }
 
-TEST_F(RealWorldFilesTest, AStrayByteAfterTheArchiveIsNoDamage) {
-  const std::string stray = home_.Write("shows/stray.pptx", ReadFile(deck_) + "\n");
-  EXPECT_NE(Ok({"inspect", stray}).find("My Pie Chart"), std::string::npos);
-  Ok({"save", stray});
-  Ok({"inspect", stray});
-}
-
 TEST_F(RealWorldFilesTest, AChartWhoseLinkIsClearedIsShownAndLosesTheConnectionsData) {
   home_.Write("shows/sales.txt", "Region\tSales\r\nNorthwest\t10\r\nSoutheast\t20\r\n");
   Ok({"connections", "add", deck_, "--text", "sales.txt", "--first-row-names"});

@@ -19,28 +19,54 @@ class ConnectionPathsTest : public ::testing::Test {
   void TearDown() override { ResetModuleState(); }
 };
 
-TEST_F(ConnectionPathsTest, RelativeWindowsPathsClimbOrStayInThePresentationFolder) {
-  EXPECT_EQ(ResolveRelativePath("..\\data\\x.txt", "C:\\shows\\june\\show.ppt"),
-            "C:\\shows\\data\\x.txt");
-  EXPECT_EQ(ResolveRelativePath("\\data\\x.txt", "C:\\shows\\june\\show.ppt"),
-            "C:\\shows\\june\\data\\x.txt");
-  EXPECT_EQ(ResolveRelativePath("..\\..\\x.txt", "C:\\shows\\june\\show.ppt"), "C:\\x.txt");
-  // Only leading ".." climb; "." stays as it is.
-  EXPECT_EQ(ResolveRelativePath(".\\a\\..\\x.txt", "C:\\shows\\show.ppt"),
-            "C:\\shows\\.\\a\\..\\x.txt");
-}
-
-TEST_F(ConnectionPathsTest, PosixPresentationsJoinWithSlashesAndKeepTheRoot) {
-  EXPECT_EQ(ResolveRelativePath("..\\data\\sales.txt", "/home/ann/shows/board.pptx"),
-            "/home/ann/data/sales.txt");
-  EXPECT_EQ(ResolveRelativePath("data/sales.txt", "/home/ann/board.pptx"),
-            "/home/ann/data/sales.txt");
-  EXPECT_EQ(ResolveRelativePath("../../../x.txt", "/srv/board.pptx"), "/x.txt");
-}
-
-TEST_F(ConnectionPathsTest, APresentationWithoutFolderLeavesThePath) {
-  EXPECT_EQ(ResolveRelativePath("..\\x.txt", "Presentation1"), "..\\x.txt");
-  EXPECT_EQ(ResolveConnectionPath("data.txt", "Presentation1"), "data.txt");
+TEST_F(ConnectionPathsTest, RelativePathsResolveAgainstThePresentationFolder) {
+  struct Case {
+    const char* path;
+    const char* presentation;
+    const char* resolved;
+  };
+  const Case relative[] = {
+      {"..\\data\\x.txt", "C:\\shows\\june\\show.ppt", "C:\\shows\\data\\x.txt"},
+      {"\\data\\x.txt", "C:\\shows\\june\\show.ppt", "C:\\shows\\june\\data\\x.txt"},
+      {"..\\..\\x.txt", "C:\\shows\\june\\show.ppt", "C:\\x.txt"},
+      // Only leading ".." climb; "." stays as it is.
+      {".\\a\\..\\x.txt", "C:\\shows\\show.ppt", "C:\\shows\\.\\a\\..\\x.txt"},
+      // A presentation on Linux: joined with slashes, and the root is kept.
+      {"..\\data\\sales.txt", "/home/ann/shows/board.pptx", "/home/ann/data/sales.txt"},
+      {"data/sales.txt", "/home/ann/board.pptx", "/home/ann/data/sales.txt"},
+      {"../../../x.txt", "/srv/board.pptx", "/x.txt"},
+      {"..\\x.txt", "Presentation1", "..\\x.txt"},  // a presentation without folder
+  };
+  for (const Case& c : relative) {
+    EXPECT_EQ(ResolveRelativePath(c.path, c.presentation), c.resolved) << c.path;
+  }
+  const Case connection[] = {
+      {"data.txt", "C:\\shows\\show.ppt", "C:\\shows\\data.txt"},
+      {"..\\data\\sales.txt", "/home/ann/shows/board.pptx", "/home/ann/data/sales.txt"},
+      {"data.txt", "Presentation1", "data.txt"},
+      {"", "C:\\shows\\show.ppt", ""},
+      // The placeholder, in any case, becomes the add-in folder; nothing else changes, so the
+      // relative Jet data source around it stays relative.
+      {"[VINTRELFOLDER]\\sales.txt", "C:\\s\\show.ppt", "/opt/vintrel\\sales.txt"},
+      {"[vintrelfolder]\\sales.txt", "C:\\s\\show.ppt", "/opt/vintrel\\sales.txt"},
+      {"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=[VINTRELFOLDER]\\a.mdb;x=db\\b",
+       "C:\\s\\show.ppt",
+       "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/opt/vintrel\\a.mdb;x=db\\b"},
+      // A relative Jet or SQLite data source is resolved, and every part ends with a semicolon.
+      {"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=db\\sales.mdb", "C:\\shows\\show.ppt",
+       "Provider=Microsoft.Jet.OLEDB.4.0;DATA SOURCE=C:\\shows\\db\\sales.mdb;"},
+      {"PROVIDER=MICROSOFT.JET.OLEDB.4.0;data source=db.mdb;", "/home/ann/board.pptx",
+       "PROVIDER=MICROSOFT.JET.OLEDB.4.0;DATA SOURCE=/home/ann/db.mdb;;"},
+      {"provider=SQLite;Data Source=..\\data\\board.db", "/home/ann/shows/board.pptx",
+       "provider=SQLite;DATA SOURCE=/home/ann/data/board.db;"},
+      {"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\db.mdb", "C:\\shows\\show.ppt",
+       "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\db.mdb;"},
+  };
+  for (const Case& c : connection) {
+    EXPECT_EQ(ResolveConnectionPath(c.path, c.presentation), c.resolved) << c.path;
+  }
+  EXPECT_EQ(NativePath(ResolveConnectionPath("[VintrelFolder]\\sales.txt", "x")),
+            "/opt/vintrel/sales.txt");
 }
 
 TEST_F(ConnectionPathsTest, AbsolutePathsUrlsAndOtherProvidersStay) {
@@ -50,42 +76,6 @@ TEST_F(ConnectionPathsTest, AbsolutePathsUrlsAndOtherProvidersStay) {
                            "Driver={SQLite3};Database=x.db", "filedsn=shop.dsn"}) {
     EXPECT_EQ(ResolveConnectionPath(text, "C:\\shows\\show.ppt"), text);
   }
-  EXPECT_EQ(ResolveConnectionPath("", "C:\\shows\\show.ppt"), "");
-}
-
-TEST_F(ConnectionPathsTest, RelativeFileNamesResolveAgainstThePresentation) {
-  EXPECT_EQ(ResolveConnectionPath("data.txt", "C:\\shows\\show.ppt"), "C:\\shows\\data.txt");
-  EXPECT_EQ(ResolveConnectionPath("..\\data\\sales.txt", "/home/ann/shows/board.pptx"),
-            "/home/ann/data/sales.txt");
-}
-
-TEST_F(ConnectionPathsTest, PlaceholderInAnyCaseBecomesTheAddInFolder) {
-  EXPECT_EQ(ResolveConnectionPath("[VINTRELFOLDER]\\sales.txt", "C:\\s\\show.ppt"),
-            "/opt/vintrel\\sales.txt");
-  EXPECT_EQ(ResolveConnectionPath("[vintrelfolder]\\sales.txt", "C:\\s\\show.ppt"),
-            "/opt/vintrel\\sales.txt");
-  EXPECT_EQ(NativePath(ResolveConnectionPath("[VintrelFolder]\\sales.txt", "x")),
-            "/opt/vintrel/sales.txt");
-  // Nothing else changes: the relative Jet data source around it stays relative.
-  EXPECT_EQ(ResolveConnectionPath(
-                "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=[VINTRELFOLDER]\\a.mdb;x=db\\b",
-                "C:\\s\\show.ppt"),
-            "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/opt/vintrel\\a.mdb;x=db\\b");
-}
-
-TEST_F(ConnectionPathsTest, JetDataSourceIsResolvedAndEveryPartEndsWithSemicolon) {
-  EXPECT_EQ(ResolveConnectionPath("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=db\\sales.mdb",
-                                  "C:\\shows\\show.ppt"),
-            "Provider=Microsoft.Jet.OLEDB.4.0;DATA SOURCE=C:\\shows\\db\\sales.mdb;");
-  EXPECT_EQ(ResolveConnectionPath("PROVIDER=MICROSOFT.JET.OLEDB.4.0;data source=db.mdb;",
-                                  "/home/ann/board.pptx"),
-            "PROVIDER=MICROSOFT.JET.OLEDB.4.0;DATA SOURCE=/home/ann/db.mdb;;");
-  EXPECT_EQ(ResolveConnectionPath("provider=SQLite;Data Source=..\\data\\board.db",
-                                  "/home/ann/shows/board.pptx"),
-            "provider=SQLite;DATA SOURCE=/home/ann/data/board.db;");
-  EXPECT_EQ(ResolveConnectionPath("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\db.mdb",
-                                  "C:\\shows\\show.ppt"),
-            "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\db.mdb;");
 }
 
 TEST_F(ConnectionPathsTest, NativePathTurnsBackslashesAndFileUris) {

@@ -360,6 +360,7 @@ TEST_F(ConnectionTest, WindowsTagOfAPresentationMovedToLinuxReadsTheFileBesideIt
   connection.OpenRecordset();
   EXPECT_EQ(connection.Columns(), (std::vector<std::string>{"", "Region", "Sales"}));
   EXPECT_EQ(connection.GetValueDatabase(2, "Sales", display_type::kValue), "20");
+  EXPECT_EQ(connection.GetValueDatabase(1, "region", display_type::kValue), "North");
 }
 
 }  // namespace

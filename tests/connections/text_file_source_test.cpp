@@ -42,21 +42,6 @@ class TextFileSourceTest : public ::testing::Test {
   clsConnection connection_{RealSources()};
 };
 
-TEST_F(TextFileSourceTest, WindowsRelativePathFindsTheFileBesideThePresentation) {
-  dir_.Write("data/sales.txt", "Region\tSales\r\nNorth\t1250\r\nSouth\t980\r\n");
-  std::filesystem::create_directories(dir_.File("shows"));
-  connection_.SetConnectionFileString("..\\data\\sales.txt");
-  connection_.SetConnectionFirstRowFieldNames(true);
-
-  connection_.OpenConnection();
-  connection_.OpenRecordset();
-
-  EXPECT_TRUE(connection_.Opened());
-  EXPECT_EQ(connection_.RecordCount(), 2);
-  EXPECT_EQ(Value(2, "Sales"), "980");
-  EXPECT_EQ(Value(1, "region"), "North");
-}
-
 TEST_F(TextFileSourceTest, RequeryRereadsOnlyAChangedFileUnlessForced) {
   const std::string path = dir_.Write("live.txt", "A\r\n1\r\n");
   SetFileTime(path, 1700000000);

@@ -80,6 +80,11 @@ class ChartDataSheet : public ::testing::Test {
     graph.DataSheet().Cells(1, 1).Paste();
     clipboard_.Clear();
   }
+  void Refill(host::GraphApplication& graph, const std::string& block) {
+    Fill(graph, block);
+    graph.Update();
+  }
+  std::vector<Series> SavedSeries() { return ReadSeries(ChartXml("ppt/charts/chart1.xml")); }
   std::string ChartXml(const std::string& part) {
     deck_->Save();
     return ReadEntry(path_, part);
@@ -108,10 +113,9 @@ TEST_F(ChartDataSheet, SheetStartsWithWhatTheChartShows) {
 TEST_F(ChartDataSheet, MoreSeriesThanTheChartHadAreClonedFromTheLast) {
   Open("poi-pie-chart.pptx");
   host::GraphApplication& graph = Graph(1, 2);
-  Fill(graph, "Region\tSales\tCost\r\nNorth\t10\t4\r\nSouth\t20,5\tx\r\nEast\t1e3\t6\r\n");
-  graph.Update();
+  Refill(graph, "Region\tSales\tCost\r\nNorth\t10\t4\r\nSouth\t20,5\tx\r\nEast\t1e3\t6\r\n");
   EXPECT_FALSE(deck_->Saved());
-  std::vector<Series> series = ReadSeries(ChartXml("ppt/charts/chart1.xml"));
+  std::vector<Series> series = SavedSeries();
   ASSERT_EQ(series.size(), 2u);
   EXPECT_EQ(series[0].name, "Sales");
   EXPECT_EQ(series[1].name, "Cost");
@@ -165,7 +169,7 @@ TEST_F(ChartDataSheet, FewerSeriesDropTheRestAndKeepTheSheetName) {
   Fill(next, "Year\tPlan\r\n2026\t4\r\n");
   next.DataSheet().Columns(2).SetNumberFormat(format);
   next.Update();
-  EXPECT_EQ(ReadSeries(ChartXml("ppt/charts/chart1.xml"))[0].format, "0.0");
+  EXPECT_EQ(SavedSeries()[0].format, "0.0");
   EXPECT_EQ(series[0].values_formula, "Лист1!$B$2:$B$3");
   EXPECT_NE(xml.find("accent1"), std::string::npos) << "the kept series keeps its colour";
   EXPECT_EQ(xml.find("Ряд 3"), std::string::npos);
@@ -178,8 +182,7 @@ TEST_F(ChartDataSheet, ExtraSeriesTakeTheNextAccentColours) {
   for (int i = 1; i <= shapes.Count(); ++i) {
     if (shapes.Item(i).Type() != host::shape_type::kEmbeddedOleObject) continue;
     host::GraphApplication& graph = Graph(1, i);
-    Fill(graph, "Y\tA\tB\tC\tD\tE\r\n2024\t1\t2\t3\t4\t5\r\n");
-    graph.Update();
+    Refill(graph, "Y\tA\tB\tC\tD\tE\r\n2024\t1\t2\t3\t4\t5\r\n");
   }
   std::string xml = ChartXml("ppt/charts/chart1.xml");
   std::vector<std::string> colours;
@@ -252,12 +255,11 @@ TEST_F(ChartDataSheet, ExcludedColumnsAreLeftOut) {
   host::GraphApplication& graph = Graph(1, 2);
   Fill(graph, "Name\tA\tB\tC\r\nx\t1\t2\t3\r\n");
   graph.DataSheet().Columns(3).SetInclude(false);
-  host::GraphApplication& first = graph;
   EXPECT_FALSE(graph.DataSheet().Columns(3).Include());
   EXPECT_TRUE(graph.DataSheet().Columns(4).Include());
   EXPECT_EQ(graph.DataSheet().Columns(4).NumberFormat(), "General");
-  first.Update();
-  std::vector<Series> series = ReadSeries(ChartXml("ppt/charts/chart1.xml"));
+  graph.Update();
+  std::vector<Series> series = SavedSeries();
   ASSERT_EQ(series.size(), 2u);
   EXPECT_EQ(series[0].name, "A");
   EXPECT_EQ(series[1].name, "C");
@@ -271,9 +273,8 @@ TEST_F(ChartDataSheet, ExcludedColumnsAreLeftOut) {
   EXPECT_TRUE(again.DataSheet().Columns(2).Include());
   EXPECT_TRUE(again.DataSheet().Columns(4).Include());
   EXPECT_EQ(dynamic_cast<ChartObject&>(again).CellText(1, 4), "C");
-  Fill(again, "Name\tA\tB\tC\r\nx\t1\t2\t3\r\n");
-  again.Update();
-  EXPECT_EQ(ReadSeries(ChartXml("ppt/charts/chart1.xml")).size(), 2u);
+  Refill(again, "Name\tA\tB\tC\r\nx\t1\t2\t3\r\n");
+  EXPECT_EQ(SavedSeries().size(), 2u);
 
   // Column 1 off: no categories at all.
   again.DataSheet().Columns(1).SetInclude(false);
@@ -286,10 +287,8 @@ TEST_F(ChartDataSheet, ExcludedColumnsAreLeftOut) {
 TEST_F(ChartDataSheet, RefillTwiceAndEmptyBlock) {
   Open("poi-pie-chart.pptx");
   host::GraphApplication& graph = Graph(1, 2);
-  Fill(graph, "k\tv\r\na\t1\r\nb\t2\r\nc\t3\r\nd\t4\r\ne\t5\r\n");
-  graph.Update();
-  Fill(graph, "k\tv\r\na\t9\r\n");
-  graph.Update();
+  Refill(graph, "k\tv\r\na\t1\r\nb\t2\r\nc\t3\r\nd\t4\r\ne\t5\r\n");
+  Refill(graph, "k\tv\r\na\t9\r\n");
   std::string xml = ChartXml("ppt/charts/chart1.xml");
   std::vector<Series> series = ReadSeries(xml);
   ASSERT_EQ(series.size(), 1u);
@@ -299,12 +298,11 @@ TEST_F(ChartDataSheet, RefillTwiceAndEmptyBlock) {
   // An empty sheet keeps one series without points, so a later fill has a model.
   graph.DataSheet().ClearContents();
   graph.Update();
-  series = ReadSeries(ChartXml("ppt/charts/chart1.xml"));
+  series = SavedSeries();
   ASSERT_EQ(series.size(), 1u);
   EXPECT_TRUE(series[0].values.empty());
-  Fill(graph, "k\tv\tw\r\na\t1\t2\r\n");
-  graph.Update();
-  EXPECT_EQ(ReadSeries(ChartXml("ppt/charts/chart1.xml")).size(), 2u);
+  Refill(graph, "k\tv\tw\r\na\t1\t2\r\n");
+  EXPECT_EQ(SavedSeries().size(), 2u);
   EXPECT_EQ(PackageProblems(path_), std::vector<std::string>());
 }
 

@@ -238,8 +238,12 @@ TEST_F(Shapes, NameVisibilityAndDelete) {
   box.SetName("Renamed");
   box.SetVisible(false);
   EXPECT_FALSE(box.Visible());
-  shapes().Item(5).Delete();  // the group, with its members
+  host::Shape& group = shapes().Item(5);
+  group.Delete();  // with its members
   EXPECT_EQ(shapes().Count(), 13);
+  EXPECT_THROW(group.Name(), Error) << "a deleted shape fails instead of crashing";
+  EXPECT_THROW(group.SetLeft(1), Error);
+  EXPECT_THROW(group.Delete(), Error);
   deck_->Save();
   deck_ = PackagePresentation::Open(path_);
   EXPECT_EQ(shapes().Item(2).Name(), "Renamed");
@@ -272,14 +276,6 @@ TEST(ShapeDelete, PartsOnlyTheShapeUsedGoWithIt) {
   }
   EXPECT_EQ(std::count(names.begin(), names.end(), "ppt/tags/tag2.xml"), 1) << "the title's tags";
   EXPECT_EQ(ReadEntry(path, "ppt/slides/_rels/slide1.xml.rels").find("chart"), std::string::npos);
-}
-
-TEST_F(Shapes, DeletedShapeFailsInsteadOfCrashing) {
-  host::Shape& box = shapes().Item(2);
-  box.Delete();
-  EXPECT_THROW(box.Name(), Error);
-  EXPECT_THROW(box.SetLeft(1), Error);
-  EXPECT_THROW(box.Delete(), Error);
 }
 
 TEST(ShapeDelete, AnimationsOfADeletedShapeGoWithIt) {
