@@ -3,6 +3,11 @@
 # as an author would and shows every slide with the values the add-in filled in (texts from the
 # text file, the database and the workbook, the clock, the linked picture chosen by the data),
 # then the block the chart on slide 2 received. Nothing in examples/ is written.
+#   scripts/run-example.sh          the outline, as above
+#   scripts/run-example.sh --live   the example as a live slide show in web browsers: prints the
+#                                   address to open; edit examples/data/sales.tsv and the page
+#                                   follows. Runs until Ctrl-C, or 10 seconds when its output is
+#                                   not a terminal.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,6 +15,14 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh >&2
 vintrel=build/apps/vintrel/vintrel
 example=examples/sales-board.pptx
+
+if [[ "${1:-}" == "--live" ]]; then
+  limit=()
+  [[ -t 1 ]] || limit=(--for 10s)
+  echo "Open the address below in a browser; edit examples/data/sales.tsv and watch the page."
+  echo "A second address, with --control, lets one browser move the show: see README."
+  exec "$vintrel" show "$example" --serve --loop --advance every:10 "${limit[@]}"
+fi
 "$vintrel" --version
 echo
 "$vintrel" inspect "$example"

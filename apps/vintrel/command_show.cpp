@@ -11,6 +11,7 @@
 #include <cmath>
 #include <iostream>
 #include <optional>
+#include <random>
 #include <thread>
 
 #include "command.h"
@@ -20,6 +21,7 @@
 #include "host_session.h"
 #include "open_presentation.h"
 #include "show_events.h"
+#include "show_server.h"
 
 namespace vintrel::app {
 namespace {
@@ -31,7 +33,21 @@ struct ShowCommandOptions {
   std::string advance;
   bool loop = false;
   bool json = false;
+  // The live view in browsers (--serve).
+  bool serve = false;
+  std::string listen = "127.0.0.1";
+  int port = 8080;
+  bool control = false;
 };
+
+// A token no viewer can guess: 128 bits from the system's random source.
+std::string ControlToken() {
+  std::random_device random;
+  std::string token;
+  const char* digits = "0123456789abcdef";
+  for (int i = 0; i < 32; ++i) token += digits[random() & 15];
+  return token;
+}
 
 // "10s", "1500ms", "2m", "1h" or a plain number of seconds.
 std::optional<std::chrono::milliseconds> ParseDuration(const std::string& text) {
@@ -136,6 +152,16 @@ CommandAction SetupShow(CLI::App& root) {
                     "Start over after the last slide (as kiosk shows and shows set to loop do)");
   command->add_flag("--json", options->json,
                     "Print JSON lines with a time stamp (see docs/show-events.md)");
+  command->add_flag("--serve", options->serve,
+                    "Also show the slide show in web browsers; prints the address to open");
+  command->add_option("--listen", options->listen,
+                      "With --serve: the address to listen on (default 127.0.0.1, this machine "
+                      "only; 0.0.0.0 for every network)");
+  command->add_option("--port", options->port, "With --serve: the port (default 8080; 0: any)")
+      ->check(CLI::Range(0, 65535));
+  command->add_flag("--control", options->control,
+                    "With --serve: print a second address whose browser may move the show "
+                    "(keys and clicks); every other browser only watches");
   return [options] {
     std::optional<std::chrono::milliseconds> duration;
     if (!options->duration.empty()) {
@@ -147,6 +173,10 @@ CommandAction SetupShow(CLI::App& root) {
     }
     ooxml::ShowOptions show_options = ParseAdvance(options->advance, options->from);
     show_options.loop = options->loop;
+    if (!options->serve &&
+        (options->control || options->port != 8080 || options->listen != "127.0.0.1")) {
+      throw BadInput("--listen, --port and --control go with --serve");
+    }
 
     // Signals are blocked before any other thread starts, so only the waiter receives them.
     std::atomic<host::EventLoop*> stopping_loop{nullptr};
@@ -176,6 +206,33 @@ CommandAction SetupShow(CLI::App& root) {
     screens.Add(static_cast<host::ShowDisplay*>(&end_watch));
     host::posix::InotifyWatcher watcher(loop);
     session.SetShowServices(&watcher, &screens);
+    std::optional<ShowServer> server;
+    if (options->serve) {
+      ShowServerOptions server_options;
+      server_options.address = options->listen;
+      server_options.port = options->port;
+      if (options->control) server_options.control_token = ControlToken();
+      server.emplace(static_cast<ooxml::PackagePresentation&>(presentation), server_options);
+      server->Start();
+      server->SetNavigate([&loop, &presentation](Navigation navigation) {
+        loop.Post([&presentation, navigation] {
+          auto* show = dynamic_cast<ooxml::PackageSlideShow*>(presentation.SlideShowWindow());
+          if (show == nullptr) return;
+          if (navigation == Navigation::kNext) {
+            show->Next();
+          } else {
+            show->Previous();
+          }
+        });
+      });
+      screens.Add(static_cast<host::ShowDisplay*>(&*server));
+      screens.Add(static_cast<host::DataStatusDisplay*>(&*server));
+      std::cout << "Live show: " << server->Url() << std::endl;
+      if (options->control) {
+        std::cout << "Presenter (may move the show): " << server->Url()
+                  << "#control=" << server_options.control_token << std::endl;
+      }
+    }
     host->SetShowDisplay(&screens);
 
     host->presentations().RunSlideShow(presentation, show_options, &loop);
@@ -192,6 +249,7 @@ CommandAction SetupShow(CLI::App& root) {
     if (auto* show = dynamic_cast<ooxml::PackageSlideShow*>(presentation.SlideShowWindow())) {
       show->End();
     }
+    if (server) server->Stop();
     host->SetShowDisplay(nullptr);
     session.SetShowServices(nullptr, nullptr);
     host->presentations().Close(presentation);

@@ -1,0 +1,89 @@
+// The live view: draws the slide on screen from the server's state and replaces single shapes
+// as their values change. Everything comes from this server; nothing is polled.
+'use strict';
+
+const SVG = 'http://www.w3.org/2000/svg';
+const stage = document.getElementById('stage');
+const statusLine = document.getElementById('status');
+// The control token travels in the address's fragment, which the browser never sends.
+const controlToken = new URLSearchParams(location.hash.slice(1)).get('control');
+let shownSlide = 0;
+
+function showMessage(text) {
+  const message = document.createElement('p');
+  message.className = 'message';
+  message.textContent = text;
+  stage.replaceChildren(message);
+}
+
+function showState(state) {
+  shownSlide = state.slide;
+  document.documentElement.dataset.slide = String(state.slide);
+  if (state.ended) {
+    showMessage('End of slide show');
+  } else if (!state.slide) {
+    showMessage('Waiting for the slide show to begin…');
+  } else {
+    const svg = document.createElementNS(SVG, 'svg');
+    svg.setAttribute('viewBox', `0 0 ${state.width} ${state.height}`);
+    svg.setAttribute('preserveAspectRatio', 'xMidYMid meet');
+    svg.setAttribute('role', 'img');
+    svg.setAttribute('aria-label', `Slide ${state.slide} of ${state.count}`);
+    svg.innerHTML = state.backdrop + state.shapes.join('');
+    stage.replaceChildren(svg);
+  }
+  showStatus(state.status || []);
+}
+
+function replaceShape(change) {
+  if (change.slide !== shownSlide) return;
+  const old = document.getElementById(change.id);
+  const holder = document.createElementNS(SVG, 'svg');
+  holder.innerHTML = change.svg;
+  const fresh = holder.firstElementChild;
+  if (old && fresh) old.replaceWith(fresh);
+}
+
+function showStatus(problems) {
+  const lines = problems.map((problem) => {
+    const line = document.createElement('p');
+    const name = problem.description || `connection ${problem.connection}`;
+    if (problem.state === 'stale') {
+      line.className = 'stale';
+      line.textContent = `${name}: values from ${problem.age} s ago`;
+    } else {
+      line.textContent = `${name}: ${problem.message || 'no data'}`;
+    }
+    return line;
+  });
+  statusLine.replaceChildren(...lines);
+}
+
+function connect() {
+  const events = new EventSource('/events');
+  events.addEventListener('state', (event) => showState(JSON.parse(event.data)));
+  events.addEventListener('shape', (event) => replaceShape(JSON.parse(event.data)));
+  // EventSource reconnects by itself; the server then sends the whole state again.
+  events.addEventListener('error', () => {
+    if (events.readyState === EventSource.CLOSED) setTimeout(connect, 2000);
+  });
+}
+
+function move(direction) {
+  fetch(`/control/${direction}`, {method: 'POST', headers: {'X-Vintrel-Control': controlToken}});
+}
+
+if (controlToken) {
+  document.body.classList.add('control');
+  document.addEventListener('keydown', (event) => {
+    const forward = ['ArrowRight', 'ArrowDown', 'PageDown', ' ', 'Enter', 'n'];
+    const back = ['ArrowLeft', 'ArrowUp', 'PageUp', 'Backspace', 'p'];
+    if (forward.includes(event.key)) move('next');
+    else if (back.includes(event.key)) move('previous');
+    else return;
+    event.preventDefault();
+  });
+  document.addEventListener('click', () => move('next'));
+}
+
+connect();

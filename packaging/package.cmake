@@ -1,0 +1,31 @@
+# The Debian package: `cmake --build build --target package` writes vintrel_VERSION_ARCH.deb
+# with the program, its man page and the systemd unit that serves a show on a screen.
+include(GNUInstallDirs)
+install(TARGETS vintrel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+configure_file(${CMAKE_SOURCE_DIR}/packaging/vintrel.1 ${CMAKE_BINARY_DIR}/packaging/vintrel.1 @ONLY)
+# Debian keeps man pages compressed; -n leaves out the time, so the package is reproducible.
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/vintrel.1.gz
+  COMMAND gzip -9nf -k ${CMAKE_BINARY_DIR}/packaging/vintrel.1
+  DEPENDS ${CMAKE_BINARY_DIR}/packaging/vintrel.1)
+add_custom_target(vintrel_man_page ALL DEPENDS ${CMAKE_BINARY_DIR}/packaging/vintrel.1.gz)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/vintrel.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# systemd looks for units under /lib, whatever the install prefix.
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/vintrel-show@.service DESTINATION /lib/systemd/system)
+install(DIRECTORY DESTINATION /etc/vintrel)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME vintrel)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "presentations whose shapes show live data")
+set(CPACK_PACKAGE_DESCRIPTION
+  "Links shapes of .pptx presentations to text files, databases and workbooks, keeps them filled, and shows live slide shows in web browsers on any number of screens.")
+set(CPACK_PACKAGE_CONTACT "Vintrel developers <vintrel@localhost>")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/packaging/postinst)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)

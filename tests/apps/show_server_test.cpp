@@ -1,0 +1,258 @@
+// The live view's server, driven as the show drives it: what late and connected viewers get,
+// requests that must not reach anything, who may move the show, and viewers that stop reading.
+#include "show_server.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <thread>
+
+#include "host/ooxml/package_presentation.h"
+
+namespace vintrel::app {
+namespace {
+
+using namespace std::chrono_literals;
+
+class NoAssets : public ooxml::SvgAssets {
+ public:
+  std::string Add(std::string, const std::string&) override { return {}; }
+};
+
+const std::string kDeck = std::string(VINTREL_SOURCE_DIR) + "/examples/sales-board.pptx";
+
+// A plain TCP client, so requests go out exactly as written.
+class RawClient {
+ public:
+  explicit RawClient(int port, int receive_buffer = 0) {
+    fd_ = socket(AF_INET, SOCK_STREAM, 0);
+    if (receive_buffer > 0) {
+      setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receive_buffer, sizeof receive_buffer);
+    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    connected_ = connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  }
+  ~RawClient() { close(fd_); }
+
+  bool Send(const std::string& text) {
+    return connected_ && write(fd_, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  }
+  // Reads until `pattern` has arrived (after what earlier calls consumed), the peer closes or
+  // the time is up; returns what arrived up to and including the pattern.
+  std::string ReadUntil(const std::string& pattern, std::chrono::milliseconds limit = 5s) {
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    size_t found;
+    while ((found = buffer_.find(pattern)) == std::string::npos) {
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          deadline - std::chrono::steady_clock::now());
+      pollfd wait{fd_, POLLIN, 0};
+      if (left.count() <= 0 || poll(&wait, 1, static_cast<int>(left.count())) <= 0) break;
+      char chunk[65536];
+      ssize_t got = read(fd_, chunk, sizeof chunk);
+      if (got <= 0) break;
+      buffer_.append(chunk, static_cast<size_t>(got));
+    }
+    size_t end = found == std::string::npos ? buffer_.size() : found + pattern.size();
+    std::string taken = buffer_.substr(0, end);
+    buffer_.erase(0, end);
+    return taken;
+  }
+
+ private:
+  int fd_;
+  bool connected_ = false;
+  std::string buffer_;
+};
+
+// The response's head and as much of its body as it announces.
+std::string Get(int port, const std::string& target) {
+  RawClient client(port);
+  client.Send("GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
+  std::string head = client.ReadUntil("\r\n\r\n");
+  size_t length = head.find("Content-Length: ");
+  if (length == std::string::npos) return head;
+  size_t wanted = std::stoul(head.substr(length + 16));
+  std::string body;
+  while (body.size() < wanted) {
+    std::string more = client.ReadUntil(std::string(1, '\0'), 1s);
+    if (more.empty()) break;
+    body += more;
+  }
+  return head + body;
+}
+
+int StatusOf(const std::string& response) {
+  return response.rfind("HTTP/1.1 ", 0) == 0 ? std::stoi(response.substr(9, 3)) : -1;
+}
+
+// The JSON of the next event of `type` a viewer receives.
+nlohmann::json NextEvent(RawClient& viewer, const std::string& type) {
+  std::string marker = "event: " + type + "\ndata: ";
+  viewer.ReadUntil(marker);
+  std::string data = viewer.ReadUntil("\n\n");
+  if (data.size() < 2) return {};
+  return nlohmann::json::parse(data.substr(0, data.size() - 2));
+}
+
+// A viewer connected to the event stream (whose first event is the state).
+std::unique_ptr<RawClient> Viewer(int port, int receive_buffer = 0) {
+  auto viewer = std::make_unique<RawClient>(port, receive_buffer);
+  viewer->Send("GET /events HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+  return viewer;
+}
+
+class ShowServerTest : public ::testing::Test {
+ protected:
+  void Start(ShowServerOptions options = {}) {
+    options.port = 0;
+    deck_ = ooxml::PackagePresentation::Open(kDeck);
+    server_ = std::make_unique<ShowServer>(*deck_, options);
+    server_->Start();
+    server_->ShowBegan(deck_->slides().Count());
+    server_->SlideShown(1);
+  }
+  // Changes a shape's text as the show does: the host first, then the screen hears of it.
+  void SetText(int slide, int shape, const std::string& text) {
+    deck_->slides().Item(slide).Shapes().Item(shape).TextFrame().TextRange().SetText(text);
+    server_->TextChanged({slide, shape, ""}, "", text);
+  }
+
+  std::unique_ptr<ooxml::PackagePresentation> deck_;
+  std::unique_ptr<ShowServer> server_;
+};
+
+TEST_F(ShowServerTest, LateViewerGetsTheShownSlideWithItsCurrentValues) {
+  Start();
+  SetText(1, 7, "1,234.50");
+  server_->SlideHiddenChanged(2, true);
+  auto viewer = Viewer(server_->port());
+  nlohmann::json state = NextEvent(*viewer, "state");
+  EXPECT_EQ(state["slide"], 1);
+  EXPECT_EQ(state["count"], 3);
+  EXPECT_EQ(state["hidden"], nlohmann::json::array({2}));
+  ASSERT_EQ(state["shapes"].size(), static_cast<size_t>(deck_->slides().Item(1).Shapes().Count()));
+  EXPECT_NE(state["shapes"][6].get<std::string>().find(">1,234.50</span>"), std::string::npos);
+}
+
+TEST_F(ShowServerTest, ConnectedViewersGetChangedShapesAloneAndNewSlidesWhole) {
+  Start();
+  auto viewer = Viewer(server_->port());
+  NextEvent(*viewer, "state");
+  // A change on a slide not on screen sends nothing; the slide is drawn when it is shown.
+  SetText(3, 4, "West");
+  SetText(1, 9, "77");
+  nlohmann::json change = NextEvent(*viewer, "shape");
+  EXPECT_EQ(change["id"], "s1-9");
+  NoAssets assets;
+  ooxml::SlideDrawing drawn = ooxml::DrawSlide(*deck_, 1, assets);
+  EXPECT_EQ(change["svg"], drawn.shapes[8]);
+
+  server_->SlideShown(3);
+  nlohmann::json state = NextEvent(*viewer, "state");
+  EXPECT_EQ(state["slide"], 3);
+  EXPECT_NE(state["shapes"][3].get<std::string>().find(">West</span>"), std::string::npos);
+  server_->ShowEnded();
+  EXPECT_EQ(NextEvent(*viewer, "state")["ended"], true);
+}
+
+TEST_F(ShowServerTest, RequestsOutsideTheShowGetNothing) {
+  Start();
+  const std::string targets[] = {
+      "/../../etc/passwd",
+      "/%2e%2e/%2e%2e/etc/passwd",
+      "/asset/../../../etc/passwd",
+      "/asset/%2e%2e%2f%2e%2e%2fetc%2fpasswd",
+      "//etc/passwd",
+      "/etc/passwd",
+      kDeck,
+      "http://127.0.0.1/etc/passwd",
+      "/asset/0000000000000000.png",
+      "/index.html",
+      "/" + std::string(300, 'a'),
+      "/?" + std::string(20000, 'a'),
+  };
+  for (const std::string& target : targets) {
+    std::string response = Get(server_->port(), target);
+    int status = StatusOf(response);
+    EXPECT_TRUE(status == 400 || status == 404) << target.substr(0, 60) << ": " << status;
+    EXPECT_EQ(response.find("root:"), std::string::npos) << target.substr(0, 60);
+  }
+  EXPECT_EQ(StatusOf(Get(server_->port(), "/")), 200);
+}
+
+TEST_F(ShowServerTest, OnlyTheControlTokenMovesTheShow) {
+  struct Case {
+    std::string token;   // the server's
+    std::string header;  // what the viewer presents ("" for none)
+    int status;
+  } cases[] = {
+      {"", "", 403},
+      {"", "anything", 403},
+      {"secret-token", "", 403},
+      {"secret-token", "secret-tokem", 403},
+      {"secret-token", "secret-token-and-more", 403},
+      {"secret-token", "secret-token", 204},
+  };
+  for (const Case& test : cases) {
+    ShowServerOptions options;
+    options.control_token = test.token;
+    Start(options);
+    std::atomic<int> moves = 0;
+    server_->SetNavigate([&](Navigation) { ++moves; });
+    RawClient client(server_->port());
+    std::string header = test.header.empty() ? "" : "X-Vintrel-Control: " + test.header + "\r\n";
+    client.Send("POST /control/next HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 0\r\n" + header +
+                "Connection: close\r\n\r\n");
+    EXPECT_EQ(StatusOf(client.ReadUntil("\r\n\r\n")), test.status) << test.header;
+    EXPECT_EQ(moves, test.status == 204 ? 1 : 0) << test.header;
+    server_.reset();
+  }
+}
+
+TEST_F(ShowServerTest, AViewerThatStopsReadingIsDroppedWithoutHoldingUpTheOthers) {
+  ShowServerOptions options;
+  options.write_timeout_seconds = 1;
+  Start(options);
+  auto stalled = Viewer(server_->port(), 4096);
+  auto reader = Viewer(server_->port());
+  NextEvent(*reader, "state");
+  // More than the socket buffers on both ends hold, so the stalled viewer's writes block.
+  const int changes = 40;
+  std::string long_text(250000, 'x');
+  // The reader reads while the changes come, as a browser does.
+  int received = 0;
+  std::thread reading([&] {
+    while (received < changes && !NextEvent(*reader, "shape").is_null()) ++received;
+  });
+  for (int i = 0; i < changes; ++i) SetText(1, 7, long_text + std::to_string(i));
+  reading.join();
+  EXPECT_EQ(received, changes);
+  auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (server_->viewer_count() > 1 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(50ms);
+  }
+  EXPECT_EQ(server_->viewer_count(), 1);
+}
+
+TEST_F(ShowServerTest, ViewersBeyondTheLimitAreTurnedAway) {
+  ShowServerOptions options;
+  options.max_viewers = 1;
+  Start(options);
+  auto first = Viewer(server_->port());
+  NextEvent(*first, "state");
+  EXPECT_EQ(StatusOf(Get(server_->port(), "/events")), 503);
+}
+
+}  // namespace
+}  // namespace vintrel::app
