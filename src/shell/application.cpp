@@ -1,8 +1,11 @@
 #include "shell/application.h"
 
 #include "connections/excel_status.h"
+#include "document/shape.h"
+#include "document/tag_schema.h"
 #include "host/event_loop.h"
 #include "shell/check_data_access.h"
+#include "shell/selection_kind.h"
 #include "shell/settings.h"
 #include "support/failure_handling.h"
 #include "support/logs.h"
@@ -27,8 +30,7 @@ Application::~Application() {
   gpp_app_ = nullptr;
   ModuleState& state = Module();
   state.host = nullptr;
-  tool_bar_ = nullptr;
-  controls_.clear();
+  menus_ = CommandControls();
   presentations_.clear();
 }
 
@@ -49,7 +51,7 @@ void Application::InitHandler(host::Application& host, const std::string& prog_i
   SkipFailure([&] { Trace(DebugLevel::kInformation, "Opening menu"); });
   SkipFailure([&] {
     Module().hide_user_interface_value = ReadSetting(kSettingHideUserInterface);
-    if (Module().hide_user_interface_value != "1") BuildUserInterface();
+    if (!UserInterfaceHidden()) BuildUserInterface();
   });
   Module().current_display_type = 1;
   SkipFailure([&] {
@@ -58,20 +60,14 @@ void Application::InitHandler(host::Application& host, const std::string& prog_i
 }
 
 void Application::BuildUserInterface() {
-  // The command bars come with the menus; until then the add-in has no user interface inside the
-  // host and is driven through the program's commands alone.
+  host::CommandBars* bars = nullptr;
+  if (!SkipFailure([&] { bars = &gpp_app_->CommandBars(); })) return;
+  menus_.Build(*bars);
 }
 
 void Application::UnInitHandler() {
   SkipFailure([&] { Trace(DebugLevel::kInformation, "UnInitHandler"); });
-  SkipFailure([&] {
-    if (tool_bar_ == nullptr) throw Error(kErrUnspecified, kSource, "No tool bar");
-    tool_bar_->Delete();
-  });
-  // Deleting a popup removes its items too; deleting those again fails and is skipped.
-  for (host::CommandBarControl* control : controls_) {
-    SkipFailure([&] { control->Delete(); });
-  }
+  menus_.Remove();
   SkipFailure([&] {
     if (gpp_app_ != nullptr) gpp_app_->SetEventSink(nullptr);
     gpp_app_ = nullptr;
@@ -83,8 +79,6 @@ void Application::UnInitHandler() {
       connections::ExcelStatus(false, true);
     }
   });
-  tool_bar_ = nullptr;
-  controls_.clear();
 }
 
 clsPresentation* Application::FindEntry(host::Presentation& presentation) const {
@@ -112,6 +106,106 @@ clsPresentation* Application::ActiveEntry() const {
 
 void Application::SetControlsPresentation() {
   SkipFailure([&] { Trace(DebugLevel::kEvent, "SetControlsPresentation"); });
+  if (presentations_.empty()) {
+    menus_.DisableConnectionMenu();
+    menus_.DisableDataMenu();
+    menus_.DisableSlideMenu();
+    menus_.DisableTextFieldMenu();
+  } else {
+    menus_.EnableConnectionMenu();
+    clsPresentation* active = ActiveEntry();
+    bool found = false;
+    for (const auto& entry : presentations_) {
+      menus_.EnableSlideMenu(gpp_app_);
+      if (entry.get() == active) {
+        found = true;
+        break;
+      }
+    }
+    if (!found) {
+      menus_.DisableDataMenu();
+    } else if (active->Connections().empty()) {
+      menus_.DisableDataMenu();
+    } else {
+      menus_.EnableDataMenu();
+    }
+  }
+  SkipFailure([&] {
+    if (gpp_app_ == nullptr || gpp_app_->Windows().Count() < 1) return;
+    SetControlsTextField(gpp_app_->ActiveWindow().Selection());
+  });
+  if (UserInterfaceHidden()) return;
+  bool offline = false;
+  SkipFailure([&] {
+    offline = !presentations_.empty() && gpp_app_ != nullptr &&
+              IsVintrelPresentation(gpp_app_->ActivePresentation());
+  });
+  menus_.SetOfflineEnabled(offline);
+}
+
+void Application::SetControlsTextField(host::Selection& selection) {
+  SkipFailure([&] { Trace(DebugLevel::kEvent, "SetControlsTextField"); });
+  bool shapes = false;
+  SkipFailure([&] { shapes = selection.Type() == host::selection_type::kShapes; });
+  if (!shapes) return;
+  // A presentation without connections (or not taken up) offers no shape command but the clock.
+  clsPresentation* entry = ActiveEntry();
+  bool same = false;
+  int common = 0;
+  if (entry != nullptr && !entry->Connections().empty()) {
+    SkipFailure([&] {
+      host::ShapeRange& range = selection.ShapeRange();
+      const int count = range.Count();
+      same = true;
+      for (int index = 1; index <= count && same; ++index) {
+        clsshape reader;
+        reader.SetShapeItem(range.Item(index));
+        if (index == 1) {
+          common = reader.SourceType();
+        } else if (reader.SourceType() != common) {
+          same = false;
+        }
+      }
+    });
+  }
+  if (!same) {
+    menus_.DisableTextFieldMenu();
+    menus_.DisableDataObjectMenu();
+    menus_.DisableGraphMenu();
+    menus_.EnableClockMenu();
+    return;
+  }
+  switch (common) {
+    case -1:
+      menus_.EnableClockMenu();
+      menus_.EnableTextFieldMenu();
+      menus_.EnableDataObjectMenu();
+      break;
+    case source_type::kClock:
+    case source_type::kTextField:
+      menus_.EnableClockMenu();
+      menus_.EnableTextFieldMenu();
+      break;
+    case source_type::kLinkedObject:
+      menus_.EnableDataObjectMenu();
+      break;
+    case source_type::kGraph:
+      menus_.EnableGraphMenu();
+      break;
+    default:
+      break;
+  }
+}
+
+void Application::DisplayTypeModified() {
+  SkipFailure([&] { Trace(DebugLevel::kEvent, "DisplayTypeModified"); });
+  SkipFailure([&] {
+    clsPresentation* entry = ActiveEntry();
+    if (entry == nullptr) return;
+    Trace(DebugLevel::kEvent, "DisplayTypeModified:" + entry->ActivePresentation()->FullName());
+    if (menus_.cmbDisplayType == nullptr) return;
+    entry->SetDisplayType(menus_.cmbDisplayType->ListIndex());
+  });
 }
 
 void Application::NewPresentation(host::Presentation& presentation) {
@@ -270,10 +364,74 @@ void Application::SlideShowEnd(host::Presentation& presentation) {
   });
 }
 
-void Application::WindowActivate(host::Presentation&, host::DocumentWindow&) {}
+void Application::WindowActivate(host::Presentation&, host::DocumentWindow&) {
+  SkipFailure([&] { SetControlsPresentation(); });
+}
 
-void Application::WindowSelectionChange(host::Selection&) {
+void Application::WindowSelectionChange(host::Selection& selection) {
   SkipFailure([&] { Trace(DebugLevel::kEvent, "gppApp_WindowSelectionChange"); });
+  menus_.EnableSlideMenu(gpp_app_);
+  const int kind = ClassifySelection(selection);
+  auto word = [&](bool has_connections) {
+    SkipFailure([&] {
+      WriteDebugLog(DebugLevel::kInformation, kSource, SelectionKindWord(kind, has_connections));
+    });
+  };
+  switch (kind) {
+    case selection_kind::kAllClock:
+      word(false);
+      menus_.DisableTextFieldMenu();
+      menus_.DisableDataObjectMenu();
+      menus_.DisableGraphMenu();
+      menus_.EnableClockMenu();
+      break;
+    case selection_kind::kAllDatabaseField:
+      word(false);
+      menus_.DisableClockMenu();
+      menus_.DisableDataObjectMenu();
+      menus_.DisableGraphMenu();
+      menus_.EnableTextFieldMenu();
+      break;
+    case selection_kind::kTextShapes: {
+      // Text shapes take a clock always, a text field only where there is a connection to link.
+      clsPresentation* entry = presentations_.empty() ? nullptr : ActiveEntry();
+      if (entry == nullptr) break;
+      const bool has_connections = !entry->Connections().empty();
+      word(has_connections);
+      if (has_connections) {
+        menus_.DisableDataObjectMenu();
+        menus_.EnableClockMenu();
+        menus_.EnableTextFieldMenu();
+      } else {
+        menus_.DisableTextFieldMenu();
+        menus_.DisableDataObjectMenu();
+        menus_.DisableGraphMenu();
+        menus_.EnableClockMenu();
+      }
+      break;
+    }
+    case selection_kind::kAllDataObject:
+      word(false);
+      menus_.DisableClockMenu();
+      menus_.DisableTextFieldMenu();
+      menus_.DisableGraphMenu();
+      menus_.EnableDataObjectMenu();
+      break;
+    case selection_kind::kAllGraphs:
+      word(false);
+      menus_.DisableClockMenu();
+      menus_.DisableTextFieldMenu();
+      menus_.DisableDataObjectMenu();
+      menus_.EnableGraphMenu();
+      break;
+    default:
+      word(false);
+      menus_.DisableTextFieldMenu();
+      menus_.DisableDataObjectMenu();
+      menus_.DisableClockMenu();
+      menus_.DisableGraphMenu();
+      break;
+  }
 }
 
 }  // namespace vintrel::shell

@@ -10,6 +10,7 @@
 #include "document/presentation.h"
 #include "host/application.h"
 #include "runtime/runtime.h"
+#include "shell/command_controls.h"
 
 namespace vintrel::shell {
 
@@ -36,6 +37,10 @@ class Application : public host::ApplicationEvents {
   void WindowActivate(host::Presentation& presentation, host::DocumentWindow& window) override;
   void WindowSelectionChange(host::Selection& selection) override;
 
+  // Stores the tool bar display combo's choice as the active presentation's display type (which
+  // refills its shapes).
+  void DisplayTypeModified();
+
   // The entry of a presentation: the first whose host presentation has the same full name
   // (exact case); null when there is none or a name cannot be read.
   clsPresentation* FindEntry(host::Presentation& presentation) const;
@@ -49,20 +54,22 @@ class Application : public host::ApplicationEvents {
   // The runtime of the running slide show, or null.
   clsRuntime* runtime() const { return runtime_.get(); }
   const std::string& prog_id() const { return prog_id_; }
-  host::CommandBar* tool_bar() const { return tool_bar_; }
-  const std::vector<host::CommandBarControl*>& controls() const { return controls_; }
+  host::CommandBar* tool_bar() const { return menus_.tool_bar; }
+  const std::vector<host::CommandBarControl*>& controls() const { return menus_.created; }
+  const CommandControls& command_controls() const { return menus_; }
 
  private:
   // Where the tool bar, the context-menu entries and the main-menu popup are made, in that
   // order; every control made is recorded in controls_ so that UnInitHandler can delete it.
   void BuildUserInterface();
-  // Switches the commands to what the open presentations allow; a seam until the menus exist.
+  // Switches the commands to what the open presentations and the active window allow.
   void SetControlsPresentation();
+  // Switches the shape commands to what a selection of shapes allows.
+  void SetControlsTextField(host::Selection& selection);
 
   host::Application* gpp_app_ = nullptr;  // subscribed to the host's events while set
   std::string prog_id_;
-  host::CommandBar* tool_bar_ = nullptr;
-  std::vector<host::CommandBarControl*> controls_;
+  CommandControls menus_;
   std::vector<std::unique_ptr<clsPresentation>> presentations_;
   std::unique_ptr<clsRuntime> runtime_;
   // The presentation whose save this object is carrying out (the host raises the save event
