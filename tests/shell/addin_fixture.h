@@ -1,0 +1,105 @@
+// The add-in connected to the in-memory host, with presentation files to open: one whose text
+// box is linked to a connection, one that is an add-in presentation without connections.
+#ifndef VINTREL_TESTS_SHELL_ADDIN_FIXTURE_H_
+#define VINTREL_TESTS_SHELL_ADDIN_FIXTURE_H_
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "document/shape.h"
+#include "document/tag_schema.h"
+#include "host/client_recordset.h"
+#include "host/event_loop.h"
+#include "host/memory/memory_application.h"
+#include "host/memory/memory_settings_store.h"
+#include "host/memory/memory_slide.h"
+#include "host/memory/scripted_front_end.h"
+#include "shell/connect.h"
+#include "shell/settings.h"
+#include "support/module_state.h"
+#include "testing/table_connection.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::shell::testing_support {
+
+class WorkingDataAccess : public host::DataAccess {
+ public:
+  std::unique_ptr<host::Connection> CreateConnection() override { return nullptr; }
+  std::unique_ptr<host::Recordset> CreateRecordset() override {
+    return std::make_unique<host::ClientRecordset>();
+  }
+};
+
+class AddIn : public host::AddInInstance {
+ public:
+  std::string ProgId() const override { return "VT2002.Connect"; }
+};
+
+inline constexpr const char* kWithConnections = "/shows/board.pptx";
+inline constexpr const char* kWithoutConnections = "/shows/plain.pptx";
+
+// Links a shape as the given source type, to the connection and its first row.
+inline host::memory::MemoryShape& LinkShape(host::memory::MemoryShape& shape, int type) {
+  clsshape link;
+  link.SetShapeItem(shape);
+  link.SetSourceType(type);
+  if (type != source_type::kClock) {
+    link.SetNewConnectionTagNumber("01");
+    link.SetNewColumnName("Sales");
+    link.SetNewRow(1);
+  }
+  link.SetShapeTags();
+  return shape;
+}
+
+class AddInFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetModuleState();
+    Services().front_end = &front_end_;
+    Services().clock = &clock_;
+    Services().loop = &loop_;
+    Services().data_access = &data_access_;
+    Services().settings = &settings_;
+    Services().addin_folder = dir_.path();
+    SetDefaultConnectionSourceFactory([](int) -> std::unique_ptr<ConnectionSource> {
+      return std::make_unique<testing::TableSource>(std::vector<std::string>{"Sales"},
+                                                    testing::Table{{"1250.5"}}, nullptr);
+    });
+    host::memory::MemoryPresentation& board = host_.AddFile(kWithConnections);
+    board.Tags().Add("QUENDRA VERSION", "1");
+    board.Tags().Add("QUENDRA CONNECTION01", "0\tSales\tsales.txt\tTrue\t");
+    LinkShape(board.AddSlide().AddTextBox(" "), source_type::kTextField);
+    host::memory::MemoryPresentation& plain = host_.AddFile(kWithoutConnections);
+    plain.Tags().Add("QUENDRA VERSION", "1");
+    plain.AddSlide();
+  }
+  void TearDown() override {
+    connect_.OnDisconnection(0);
+    SetDefaultConnectionSourceFactory(nullptr);
+    ResetModuleState();
+  }
+
+  void ConnectAddIn() {
+    connect_.OnConnection(host_, 1, addin_);
+    ASSERT_NE(connect_.application(), nullptr);
+  }
+  void SetSetting(const std::string& key, const std::string& value) {
+    settings_.Set(kSettingsAppName, kSettingsSection, key, value);
+  }
+
+  testing::TempDir dir_;
+  host::memory::ScriptedFrontEnd front_end_;
+  host::FakeClock clock_;
+  host::EventLoop loop_{clock_};
+  WorkingDataAccess data_access_;
+  host::memory::MemorySettingsStore settings_;
+  host::memory::MemoryApplication host_;
+  AddIn addin_;
+  Connect connect_;
+};
+
+}  // namespace vintrel::shell::testing_support
+
+#endif  // VINTREL_TESTS_SHELL_ADDIN_FIXTURE_H_

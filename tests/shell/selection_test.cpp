@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "shell/addin_fixture.h"
+#include "shell/selection_kind.h"
+
+namespace vintrel::shell {
+namespace {
+
+using host::memory::MemoryShape;
+using host::memory::MemorySlide;
+using testing_support::kWithConnections;
+using testing_support::kWithoutConnections;
+
+// What a test puts on the slide before selecting it.
+enum class Piece {
+  kClock,
+  kTextField,
+  kLinkedPicture,  // linked as an object
+  kGraph,          // a chart linked as a graph
+  kTextBox,
+  kRectangle,
+  kPictureFile,  // a linked picture nobody linked to data
+  kMedia,
+  kChart,
+  kWordObject,  // an embedded object that is no chart
+  kPicture,     // embedded, no text frame
+  kBadType,     // a type tag outside the codes
+};
+
+MemoryShape& Put(MemorySlide& slide, Piece piece) {
+  using testing_support::LinkShape;
+  switch (piece) {
+    case Piece::kClock:
+      return LinkShape(slide.AddTextBox(), source_type::kClock);
+    case Piece::kTextField:
+      return LinkShape(slide.AddTextBox(), source_type::kTextField);
+    case Piece::kLinkedPicture:
+      return LinkShape(slide.AddLinkedPicture("/p/north.png"), source_type::kLinkedObject);
+    case Piece::kGraph:
+      return LinkShape(slide.AddChart(), source_type::kGraph);
+    case Piece::kTextBox:
+      return slide.AddTextBox("note");
+    case Piece::kRectangle:
+      return slide.AddAutoShape();
+    case Piece::kPictureFile:
+      return slide.AddLinkedPicture("/p/south.png");
+    case Piece::kMedia:
+      return slide.AddMedia("/p/clip.avi");
+    case Piece::kChart:
+      return slide.AddChart();
+    case Piece::kWordObject:
+      return slide.AddEmbeddedObject("Word.Document.8");
+    case Piece::kPicture:
+      return slide.AddPicture();
+    case Piece::kBadType: {
+      MemoryShape& shape = slide.AddTextBox();
+      shape.Tags().Add(std::string(tag::kColumnType), "-2");
+      return shape;
+    }
+  }
+  throw std::logic_error("piece");
+}
+
+struct KindCase {
+  std::vector<Piece> pieces;
+  int kind;
+};
+
+class SelectionTest : public testing_support::AddInFixture {
+ protected:
+  void SetUp() override {
+    AddInFixture::SetUp();
+    ConnectAddIn();
+  }
+
+  // Opens the file, first selects nothing (every shape command off), then the pieces, put on a
+  // new slide of it.
+  std::vector<MemoryShape*> Select(const char* file, const std::vector<Piece>& pieces) {
+    for (int i = host_.presentation_count(); i >= 1; --i) {
+      host_.ClosePresentation(host_.presentation(i));
+    }
+    host::memory::MemoryPresentation& presentation = host_.OpenPresentation(file);
+    MemorySlide& slide = presentation.AddSlide();
+    host_.ClearSelection();
+    std::vector<MemoryShape*> shapes;
+    for (Piece piece : pieces) shapes.push_back(&Put(slide, piece));
+    host_.SelectShapes(shapes);
+    return shapes;
+  }
+  int Kind() { return ClassifySelection(host_.active_window()->selection()); }
+
+  // Enabled state of clock, text shape, linked object and graph properties on the tool bar.
+  std::vector<bool> ShapeCommands() const {
+    const CommandControls& controls = connect_.application()->command_controls();
+    std::vector<bool> enabled;
+    for (ShapeCommand command :
+         {kClockProperties, kDataFieldProperties, kDataObjectProperties, kGraphProperties}) {
+      enabled.push_back(controls.tool_bar_commands[command]->Enabled());
+    }
+    return enabled;
+  }
+};
+
+TEST_F(SelectionTest, KindsFollowTheLinkedShapesThenTheUnlinkedOnes) {
+  using P = Piece;
+  const std::vector<KindCase> cases = {
+      {{P::kClock, P::kTextField}, 3},
+      {{P::kClock, P::kLinkedPicture}, 0},
+      {{P::kTextField, P::kRectangle}, 2},
+      {{P::kTextBox, P::kTextBox}, 3},
+      {{P::kClock, P::kClock}, 1},
+      {{P::kLinkedPicture}, 4},
+      {{P::kGraph, P::kTextBox}, 5},  // an unlinked shape does not change the linked kind
+      {{P::kGraph, P::kTextField}, 0},
+      {{P::kPictureFile, P::kMedia}, 4},
+      {{P::kChart}, 5},
+      {{P::kWordObject}, 0},
+      {{P::kPicture}, 0},
+      {{P::kTextBox, P::kChart}, 0},
+      {{P::kTextField, P::kBadType}, 0},  // an unknown code ends it, whatever came before
+      {{}, 0},
+  };
+  for (const KindCase& c : cases) {
+    Select(kWithConnections, c.pieces);
+    EXPECT_EQ(Kind(), c.kind) << "case " << (&c - cases.data());
+  }
+}
+
+TEST_F(SelectionTest, NoSelectionAndTextEditingClassify) {
+  MemoryShape& clock = *Select(kWithConnections, {Piece::kClock}).front();
+  host_.ClearSelection();
+  EXPECT_EQ(Kind(), selection_kind::kNotUsable);
+  // Editing the text of a clock is a selection of that shape.
+  host_.SelectText(clock);
+  EXPECT_EQ(Kind(), selection_kind::kAllClock);
+}
+
+struct CommandCase {
+  const char* file;
+  std::vector<Piece> pieces;
+  std::vector<bool> clock_text_object_graph;
+};
+
+TEST_F(SelectionTest, ASelectionSwitchesTheShapeCommands) {
+  using P = Piece;
+  const std::vector<CommandCase> cases = {
+      {kWithConnections, {P::kClock, P::kTextField}, {true, true, false, false}},
+      {kWithConnections, {P::kTextBox, P::kTextBox}, {true, true, false, false}},
+      {kWithoutConnections, {P::kTextBox, P::kTextBox}, {true, false, false, false}},
+      {kWithConnections, {P::kClock}, {true, false, false, false}},
+      {kWithConnections, {P::kTextField}, {false, true, false, false}},
+      {kWithConnections, {P::kLinkedPicture}, {false, false, true, false}},
+      {kWithConnections, {P::kChart}, {false, false, false, true}},
+      {kWithConnections, {P::kClock, P::kLinkedPicture}, {false, false, false, false}},
+  };
+  for (const CommandCase& c : cases) {
+    Select(c.file, c.pieces);
+    EXPECT_EQ(ShapeCommands(), c.clock_text_object_graph) << "case " << (&c - cases.data());
+  }
+}
+
+TEST_F(SelectionTest, ContextPopupsFollowTheirItems) {
+  const CommandControls& controls = connect_.application()->command_controls();
+  auto popups_enabled = [&] {
+    std::vector<bool> enabled;
+    for (const ContextPopup& popup : controls.context_popups) {
+      enabled.push_back(popup.popup->Enabled());
+    }
+    return enabled;
+  };
+  Select(kWithConnections, {Piece::kChart});
+  EXPECT_TRUE(controls.context_popups[kOleMenu].items[kGraphProperties]->Enabled());
+  EXPECT_FALSE(controls.context_popups[kShapesMenu].items[kGraphProperties]->Enabled());
+
+  // With nothing selected, closing the last presentation leaves no item on, and no popup.
+  host_.ClearSelection();
+  host_.ClosePresentation(host_.presentation(1));
+  EXPECT_EQ(popups_enabled(), (std::vector<bool>{false, false, false}));
+  // A presentation brings the slide show item back, and with it every popup.
+  host_.OpenPresentation(kWithoutConnections);
+  EXPECT_EQ(popups_enabled(), (std::vector<bool>{true, true, true}));
+}
+
+}  // namespace
+}  // namespace vintrel::shell
