@@ -48,7 +48,7 @@ void Trace(const std::string& message) {
 }
 
 // What is set on a control as it is made; a property left empty is not set.
-struct ControlSpec {
+struct ControlProperties {
   int type = host::control_type::kButton;
   std::optional<std::string> caption;
   std::optional<std::string> tooltip;
@@ -57,13 +57,13 @@ struct ControlSpec {
   std::optional<bool> visible;
   std::optional<int> help_context_id;
 
-  ControlSpec& Type(int value) { return type = value, *this; }
-  ControlSpec& Caption(std::string value) { return caption = std::move(value), *this; }
-  ControlSpec& Tip(std::string value) { return tooltip = std::move(value), *this; }
-  ControlSpec& Group(bool value) { return begin_group = value, *this; }
-  ControlSpec& Enabled(bool value) { return enabled = value, *this; }
-  ControlSpec& Visible(bool value) { return visible = value, *this; }
-  ControlSpec& Help(int value) { return help_context_id = value, *this; }
+  ControlProperties& Type(int value) { return type = value, *this; }
+  ControlProperties& Caption(std::string value) { return caption = std::move(value), *this; }
+  ControlProperties& Tip(std::string value) { return tooltip = std::move(value), *this; }
+  ControlProperties& Group(bool value) { return begin_group = value, *this; }
+  ControlProperties& Enabled(bool value) { return enabled = value, *this; }
+  ControlProperties& Visible(bool value) { return visible = value, *this; }
+  ControlProperties& Help(int value) { return help_context_id = value, *this; }
 };
 
 void SetEnabled(host::CommandBarControl* control, bool enabled) {
@@ -80,17 +80,19 @@ namespace {
 
 // Adds a temporary control and sets its properties one by one, each failure skipped; null when
 // the control cannot be added.
-host::CommandBarControl* Make(host::CommandBarControls& controls, const ControlSpec& spec,
+host::CommandBarControl* Make(host::CommandBarControls& controls,
+                              const ControlProperties& properties,
                               std::vector<host::CommandBarControl*>& created, int before = 0) {
   host::CommandBarControl* control = nullptr;
-  if (!SkipFailure([&] { control = &controls.Add(spec.type, before, true); })) return nullptr;
+  if (!SkipFailure([&] { control = &controls.Add(properties.type, before, true); })) return nullptr;
   created.push_back(control);
-  if (spec.begin_group) SkipFailure([&] { control->SetBeginGroup(*spec.begin_group); });
-  if (spec.caption) SkipFailure([&] { control->SetCaption(*spec.caption); });
-  if (spec.tooltip) SkipFailure([&] { control->SetTooltipText(*spec.tooltip); });
-  if (spec.enabled) SkipFailure([&] { control->SetEnabled(*spec.enabled); });
-  if (spec.visible) SkipFailure([&] { control->SetVisible(*spec.visible); });
-  if (spec.help_context_id) SkipFailure([&] { control->SetHelpContextId(*spec.help_context_id); });
+  if (properties.begin_group) SkipFailure([&] { control->SetBeginGroup(*properties.begin_group); });
+  if (properties.caption) SkipFailure([&] { control->SetCaption(*properties.caption); });
+  if (properties.tooltip) SkipFailure([&] { control->SetTooltipText(*properties.tooltip); });
+  if (properties.enabled) SkipFailure([&] { control->SetEnabled(*properties.enabled); });
+  if (properties.visible) SkipFailure([&] { control->SetVisible(*properties.visible); });
+  if (properties.help_context_id)
+    SkipFailure([&] { control->SetHelpContextId(*properties.help_context_id); });
   return control;
 }
 
@@ -115,7 +117,7 @@ void CommandControls::BuildContextPopups(host::CommandBars& bars) {
     ContextPopup& popup = context_popups[menu];
     SkipFailure([&] {
       popup.popup = Make(bar->Controls(),
-                         ControlSpec()
+                         ControlProperties()
                              .Type(host::control_type::kPopup)
                              .Caption(kPopupCaption)
                              .Group(true)
@@ -127,7 +129,7 @@ void CommandControls::BuildContextPopups(host::CommandBars& bars) {
     for (int command = 0; command < kShapeCommandCount; ++command) {
       SkipFailure([&] {
         popup.items[command] = Make(popup.popup->Controls(),
-                                    ControlSpec()
+                                    ControlProperties()
                                         .Caption(kCommandCaptions[command])
                                         .Group(command == kClockProperties)
                                         .Enabled(false),
@@ -143,7 +145,7 @@ void CommandControls::BuildToolBar(host::CommandBars&) {
   if (!SkipFailure([&] { controls = &tool_bar->Controls(); })) return;
   for (int command = 0; command < kShapeCommandCount; ++command) {
     tool_bar_commands[command] = Make(*controls,
-                                      ControlSpec()
+                                      ControlProperties()
                                           .Caption(kCommandCaptions[command])
                                           .Tip(kCommandTips[command])
                                           .Group(false)
@@ -153,7 +155,7 @@ void CommandControls::BuildToolBar(host::CommandBars&) {
                                       created);
   }
   cmbCreateOfflinePPT = Make(*controls,
-                             ControlSpec()
+                             ControlProperties()
                                  .Caption(kOfflineCaption)
                                  .Tip(kOfflineCaption)
                                  .Group(true)
@@ -162,7 +164,7 @@ void CommandControls::BuildToolBar(host::CommandBars&) {
                                  .Help(38),
                              created);
   cmbRefreshDataNow = Make(*controls,
-                           ControlSpec()
+                           ControlProperties()
                                .Caption(kRefreshCaption)
                                .Tip(kRefreshCaption)
                                .Group(true)
@@ -171,7 +173,7 @@ void CommandControls::BuildToolBar(host::CommandBars&) {
                                .Help(40),
                            created);
   cmbDisplayType = Make(*controls,
-                        ControlSpec()
+                        ControlProperties()
                             .Type(host::control_type::kComboBox)
                             .Caption(kDisplayCaption)
                             .Tip(kDisplayTip)
@@ -199,7 +201,7 @@ void CommandControls::BuildMainMenu(host::CommandBars& bars) {
   });
   if (!found) return;
   menu_popup = Make(*menu_bar,
-                    ControlSpec()
+                    ControlProperties()
                         .Type(host::control_type::kPopup)
                         .Caption(kPopupCaption)
                         .Enabled(false)
@@ -211,14 +213,14 @@ void CommandControls::BuildMainMenu(host::CommandBars& bars) {
   auto button = [&](const char* caption, bool begin_group, bool enabled, int help) {
     return Make(
         *items,
-        ControlSpec().Caption(caption).Tip("").Group(begin_group).Enabled(enabled).Help(help),
+        ControlProperties().Caption(caption).Tip("").Group(begin_group).Enabled(enabled).Help(help),
         created);
   };
   for (int command = 0; command < kShapeCommandCount; ++command) {
     menu_commands[command] = button(kCommandCaptions[command], false, false, kMenuHelp[command]);
   }
   display_menu = Make(*items,
-                      ControlSpec()
+                      ControlProperties()
                           .Type(host::control_type::kPopup)
                           .Caption(kDisplayCaption)
                           .Tip(kDisplayTip)
@@ -230,9 +232,10 @@ void CommandControls::BuildMainMenu(host::CommandBars& bars) {
     host::CommandBarControls* display_items = nullptr;
     if (SkipFailure([&] { display_items = &display_menu->Controls(); })) {
       for (int type = 1; type <= 6; ++type) {
-        display_buttons[type - 1] = Make(
-            *display_items,
-            ControlSpec().Caption(std::string(DisplayTypeName(type))).Help(kHelpDisplay), created);
+        display_buttons[type - 1] =
+            Make(*display_items,
+                 ControlProperties().Caption(std::string(DisplayTypeName(type))).Help(kHelpDisplay),
+                 created);
       }
       if (display_buttons[0] != nullptr) {
         SkipFailure([&] { display_buttons[0]->SetState(host::button_state::kDown); });
