@@ -71,6 +71,8 @@ class clsPresentation {
   void SetDistributionListTags(std::optional<LocalDateTime> start,
                                std::optional<LocalDateTime> stop,
                                const std::vector<std::string>& computers);
+  // Deletes the three distribution tags; the in-memory copies stay until the next load.
+  void DeleteDistributionListTags();
 
   void ShowSlideShowProperties();
   void ShowSlideProperties(std::optional<int> slide_index = std::nullopt);
@@ -111,7 +113,6 @@ class clsPresentation {
   void DeleteDisplayTypeTag();
   void DeleteSlideTags(int slide_index);
   void DeleteConnectionTags();
-  void DeleteDistributionListTags();
   bool ConnectionExists(std::string_view tag_number) const;
   void PressDisplayControls(int display_type);
   void FillShape(host::Slide& slide, host::Shape& shape, bool& show_errors);

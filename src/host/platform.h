@@ -24,6 +24,7 @@ class SettingsStore {
 namespace msg_box {
 inline constexpr int kOkOnly = 0;
 inline constexpr int kOkCancel = 1;
+inline constexpr int kYesNoCancel = 3;
 inline constexpr int kYesNo = 4;
 inline constexpr int kCritical = 16;
 inline constexpr int kQuestion = 32;
@@ -31,6 +32,8 @@ inline constexpr int kExclamation = 48;
 inline constexpr int kInformation = 64;
 inline constexpr int kButtonsMask = 15;
 inline constexpr int kIconMask = 112;
+// The second button is the default one (the one Enter presses).
+inline constexpr int kDefaultButton2 = 256;
 
 inline constexpr int kOk = 1;
 inline constexpr int kCancel = 2;

@@ -92,6 +92,62 @@ TEST_F(OfflineCommandTest, TheExampleBecomesAPlainPresentationWithItsValuesBurnt
   }
 }
 
+// A deck LibreOffice wrote (its own package layout, a chart with its workbook, tables, a hidden
+// slide): a ticker slide stepping one row at a time becomes one page per row, in row order.
+TEST_F(OfflineCommandTest, ADeckWrittenByLibreOfficeGetsOnePagePerRow) {
+  const std::vector<std::vector<std::string>> rows = {
+      {"Alpha", "11"}, {"Bravo", "22"}, {"Charlie", "33"}};
+  std::string data = "Name\tSales\n";
+  for (const auto& row : rows) data += row[0] + "\t" + row[1] + "\n";
+  folder_.Write("lo/data.tsv", data);
+  const std::string deck = File("lo/deck.pptx");
+  fs::copy_file(fs::path(VINTREL_SOURCE_DIR) /
+                    "tests/fixtures/pptx/libreoffice-7.4-export-chart-table-hidden-slide.pptx",
+                deck);
+  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+           {"connections", "add", deck, "--text", "data.tsv", "--first-row-names"},
+           {"link", deck, "--slide", "2", "--shape", "TextBox 1", "--text", "01", "Name", "1"},
+           {"link", deck, "--slide", "2", "--shape", "Rectangle 2", "--text", "01", "Sales", "1"},
+           {"slide", deck, "--slide", "2", "--scroll", "1", "--step", "1", "--time", "1000",
+            "--enabled", "on"}}) {
+    const ProgramResult run = Vintrel(arguments);
+    ASSERT_EQ(run.exit_code, 0) << arguments[0] << ": " << run.err;
+  }
+  const std::string before = ReadFile(deck);
+  const std::string out = File("lo/off-line.pptx");
+  const ProgramResult run = Vintrel({"offline", deck, "-o", out});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(ReadFile(deck), before) << "the source must keep every byte";
+
+  if (std::system("command -v soffice >/dev/null 2>&1 && command -v pdftotext >/dev/null 2>&1")) {
+    GTEST_SKIP() << "LibreOffice (soffice) and pdftotext are needed for the rest";
+  }
+  TempDir work;
+  const std::string convert = "cd '" + work.path() + "' && timeout 300 soffice " +
+                              "-env:UserInstallation=file://" + work.path() +
+                              "/profile --headless --norestore --convert-to pdf --outdir '" +
+                              work.path() + "' '" + out + "' >soffice.log 2>&1";
+  ASSERT_EQ(std::system(convert.c_str()), 0) << ReadFile(work.File("soffice.log"));
+  // Page 1 is the deck's first slide; the ticker's pages follow it (LibreOffice leaves the
+  // hidden slide out of the PDF).
+  for (size_t index = 0; index < rows.size(); ++index) {
+    const std::string page = std::to_string(index + 2);
+    const std::string text_file = work.File("page" + page + ".txt");
+    ASSERT_EQ(std::system(("pdftotext -f " + page + " -l " + page + " '" +
+                           work.File("off-line.pdf") + "' '" + text_file + "'")
+                              .c_str()),
+              0);
+    const std::string text = ReadFile(text_file);
+    for (size_t other = 0; other < rows.size(); ++other) {
+      for (const std::string& value : rows[other]) {
+        EXPECT_EQ(text.find(value) != std::string::npos, other == index)
+            << "page " << page << ", " << value << "\n"
+            << text;
+      }
+    }
+  }
+}
+
 TEST_F(OfflineCommandTest, BadUsageIsBadInput) {
   const std::string deck = File("examples/sales-board.pptx");
   const std::string plain = File("plain.pptx");

@@ -17,13 +17,16 @@ bool Offers(int buttons, int answer) {
       return answer == msg_box::kOk || answer == msg_box::kCancel;
     case msg_box::kYesNo:
       return answer == msg_box::kYes || answer == msg_box::kNo;
+    case msg_box::kYesNoCancel:
+      return answer == msg_box::kYes || answer == msg_box::kNo || answer == msg_box::kCancel;
     default:
       return true;  // buttons this front end does not know: trust the script
   }
 }
 
 int UnattendedAnswer(int buttons) {
-  return buttons == msg_box::kYesNo ? msg_box::kNo : msg_box::kOk;
+  return buttons == msg_box::kYesNo || buttons == msg_box::kYesNoCancel ? msg_box::kNo
+                                                                        : msg_box::kOk;
 }
 
 }  // namespace

@@ -42,6 +42,7 @@ std::string ForTerminal(const std::string& text) {
 int DefaultAnswer(int style) {
   switch (style & msg_box::kButtonsMask) {
     case msg_box::kYesNo:
+    case msg_box::kYesNoCancel:
       return msg_box::kNo;
     default:
       return msg_box::kOk;
@@ -62,15 +63,19 @@ int ConsoleFrontEnd::MsgBox(const std::string& text, int style, const std::strin
   out_ << title << " (" << IconWord(style) << "): " << ForTerminal(text) << "\n";
   const int buttons = style & msg_box::kButtonsMask;
   if (!interactive_ || buttons == msg_box::kOkOnly) return DefaultAnswer(style);
-  const bool yes_no = buttons == msg_box::kYesNo;
+  const bool yes_no = buttons == msg_box::kYesNo || buttons == msg_box::kYesNoCancel;
+  const bool cancel = buttons != msg_box::kYesNo;
+  const char* prompt = buttons == msg_box::kYesNoCancel ? "[y]es / [n]o / [c]ancel? "
+                       : yes_no                         ? "[y]es / [n]o? "
+                                                        : "[o]k / [c]ancel? ";
   for (int tries = 0; tries < 3; ++tries) {
-    const std::string answer = AskLine(yes_no ? "[y]es / [n]o? " : "[o]k / [c]ancel? ");
+    const std::string answer = AskLine(prompt);
     if (answer.empty()) break;
     const char first = static_cast<char>(std::tolower(static_cast<unsigned char>(answer[0])));
     if (yes_no && first == 'y') return msg_box::kYes;
     if (yes_no && first == 'n') return msg_box::kNo;
     if (!yes_no && first == 'o') return msg_box::kOk;
-    if (!yes_no && first == 'c') return msg_box::kCancel;
+    if (cancel && first == 'c') return msg_box::kCancel;
   }
   return DefaultAnswer(style);
 }

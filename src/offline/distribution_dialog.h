@@ -1,0 +1,81 @@
+// frmDistribution, "Set distribution list": where and when a presentation is to be shown. The
+// form is a model: a front end draws its text boxes, list and buttons and forwards the user's
+// clicks; the form asks its questions and shows its messages through the platform's front end.
+// It works on its own copy of the list and writes the presentation's tags only on OK.
+#ifndef VINTREL_OFFLINE_DISTRIBUTION_DIALOG_H_
+#define VINTREL_OFFLINE_DISTRIBUTION_DIALOG_H_
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "connections/tag_values.h"
+
+namespace vintrel {
+
+class clsPresentation;
+
+class frmDistribution {
+ public:
+  static constexpr const char* kCaption = "Set distribution list";
+  static constexpr const char* kComputerPrompt =
+      "Select a computer on which the presentation will be shown.";
+
+  // Opens the form with the default window: from the next full hour for two hours.
+  frmDistribution();
+
+  // Hands the presentation over: its stored list and window replace the defaults.
+  void SetActivePresentation(clsPresentation& presentation);
+  clsPresentation* ActivePresentation() const { return presentation_; }
+
+  // The four text boxes: dates in the short date form, times in the long time form.
+  std::string txtStartDate, txtStartTime, txtStopDate, txtStopTime;
+
+  const std::vector<std::string>& DistributionList() const { return list_; }
+  // The selected entry (from 0), if any.
+  std::optional<size_t> ListIndex() const { return selected_; }
+  void SetListIndex(std::optional<size_t> index);
+
+  bool cmdNewEnabled() const { return true; }
+  bool cmdDeleteEnabled() const { return selected_.has_value(); }
+
+  // Add: a computer from the picker, appended unless it is listed already.
+  void cmdNew_Click();
+  // Delete: removes the selected entry; the one now in its place (or the new last) is selected.
+  void cmdDelete_Click();
+  // OK: checks the dates, then writes the list and closes; otherwise stays open.
+  void cmdClose_Click();
+  // Cancel: closes; nothing is written.
+  void cmdCancel_Click();
+
+  // Whether OK or Cancel closed the form, and whether OK wrote the list.
+  bool closed() const { return closed_; }
+  bool written() const { return written_; }
+
+ private:
+  void ShowWindow(LocalDateTime start, LocalDateTime stop);
+
+  clsPresentation* presentation_ = nullptr;
+  std::vector<std::string> list_;
+  std::optional<size_t> selected_;
+  bool closed_ = false;
+  bool written_ = false;
+};
+
+// Date and time in the user's short date and long time forms, as the form's text boxes show
+// them.
+std::string ShortDateText(LocalDateTime value);
+std::string LongTimeText(LocalDateTime value);
+
+// "Clear distribution list": asks first; only Yes deletes the presentation's distribution tags.
+// Returns whether they were deleted.
+bool ClearDistributionList(clsPresentation& presentation);
+
+// Makes the distribution command of every presentation object open the form, handed the
+// presentation, and give it to `show`, which shows it modally (the front end's part).
+void InstallDistributionList(std::function<void(frmDistribution&)> show);
+
+}  // namespace vintrel
+
+#endif  // VINTREL_OFFLINE_DISTRIBUTION_DIALOG_H_

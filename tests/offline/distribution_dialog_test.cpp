@@ -1,0 +1,266 @@
+// The distribution list form on the in-memory host: its default window, what it takes from the
+// presentation, Add, Delete, OK and Cancel with their messages, and Clear with its question.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "document/presentation.h"
+#include "host/clock.h"
+#include "host/memory/memory_host.h"
+#include "offline/distribution_dialog.h"
+#include "support/module_state.h"
+
+namespace vintrel::testing {
+namespace {
+
+using namespace std::chrono;
+
+constexpr const char* kStart = "QUENDRA DISTRIBUTION START";
+constexpr const char* kStop = "QUENDRA DISTRIBUTION STOP";
+constexpr const char* kComputer = "QUENDRA DISTRIBUTION COMPUTER";
+
+LocalDateTime At(int y, unsigned m, unsigned d, int h, int min = 0, int s = 0) {
+  return local_days{year{y} / m / d} + hours{h} + minutes{min} + seconds{s};
+}
+
+// The value of the presentation's tag `name`, or null when it has none.
+std::optional<std::string> TagValue(host::Tags& tags, const std::string& name) {
+  for (int index = 1; index <= tags.Count(); ++index) {
+    if (tags.Name(index) == name) return tags.Value(index);
+  }
+  return std::nullopt;
+}
+
+class DistributionDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetModuleState();
+    setenv("TZ", "UTC", 1);
+    tzset();
+    Services().front_end = &front_end_;
+    Services().settings = &settings_;
+    Services().clock = &clock_;
+  }
+  void TearDown() override { ResetModuleState(); }
+
+  // A presentation with the given distribution tags, taken up by the add-in.
+  clsPresentation& Open(const std::vector<std::pair<std::string, std::string>>& tags) {
+    deck_ = &app_.AddPresentation("/shows/board" + std::to_string(++decks_) + ".pptx");
+    for (const auto& [name, value] : tags) deck_->Tags().Add(name, value);
+    presentation_ = std::make_unique<clsPresentation>();
+    presentation_->SetActivePresentation(*deck_);
+    return *presentation_;
+  }
+  std::vector<std::string> Messages() const {
+    std::vector<std::string> texts;
+    for (const auto& box : front_end_.message_boxes()) texts.push_back(box.text);
+    return texts;
+  }
+
+  host::memory::ScriptedFrontEnd front_end_;
+  host::memory::MemorySettingsStore settings_;
+  host::FakeClock clock_;
+  host::memory::MemoryApplication app_;
+  host::memory::MemoryPresentation* deck_ = nullptr;
+  std::unique_ptr<clsPresentation> presentation_;
+  int decks_ = 0;
+};
+
+TEST_F(DistributionDialogTest, TheDefaultWindowOpensAtTheNextFullHourForTwoHours) {
+  const struct {
+    LocalDateTime now;
+    LocalDateTime start;
+  } cases[] = {
+      {At(2026, 12, 6, 12, 34, 56), At(2026, 12, 6, 13)},
+      {At(2026, 12, 6, 14, 0, 0), At(2026, 12, 6, 15)},
+      {At(2026, 12, 31, 23, 59, 59), At(2027, 1, 1, 0)},
+      {At(2028, 2, 28, 22, 30), At(2028, 2, 28, 23)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(FormatDateTime(c.now));
+    clock_.SetWallTime(system_clock::time_point{c.now.time_since_epoch()});
+    frmDistribution form;
+    form.SetActivePresentation(Open({}));
+    EXPECT_EQ(ParseDateTime(form.txtStartDate + " " + form.txtStartTime), c.start);
+    EXPECT_EQ(ParseDateTime(form.txtStopDate + " " + form.txtStopTime), c.start + hours{2});
+    EXPECT_TRUE(form.DistributionList().empty());
+    EXPECT_FALSE(form.cmdDeleteEnabled());
+  }
+}
+
+TEST_F(DistributionDialogTest, TheStoredListAndWindowReplaceTheDefaults) {
+  frmDistribution form;
+  form.SetActivePresentation(Open({{kStart, "2027-03-01T08:00:00"},
+                                   {kComputer, "wall-1\tlobby\t"},
+                                   {kStop, "2027-03-01T17:30:00"}}));
+  EXPECT_EQ(ParseDateTime(form.txtStartDate + " " + form.txtStartTime), At(2027, 3, 1, 8));
+  EXPECT_EQ(ParseDateTime(form.txtStopDate + " " + form.txtStopTime), At(2027, 3, 1, 17, 30));
+  EXPECT_EQ(form.DistributionList(), (std::vector<std::string>{"wall-1", "lobby"}));
+  EXPECT_EQ(form.ListIndex(), 0u);
+  EXPECT_TRUE(form.cmdDeleteEnabled());
+}
+
+TEST_F(DistributionDialogTest, AddAppendsThePickedComputerOnce) {
+  const struct {
+    const char* name;
+    const char* picked;  // "" = the user cancelled the picker
+    std::vector<std::string> list;
+    std::optional<size_t> selected;
+    bool told;
+  } cases[] = {
+      {"cancelled", "", {"a", "b", "c"}, 2, false},
+      {"new", "d", {"a", "b", "c", "d"}, 3, false},
+      {"listed", "a", {"a", "b", "c"}, 0, true},
+      {"other letter case", "A", {"a", "b", "c", "A"}, 3, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    frmDistribution form;
+    form.SetActivePresentation(Open({{kComputer, "a\tb\tc\t"}}));
+    form.SetListIndex(2);
+    const size_t boxes = front_end_.message_boxes().size();
+    front_end_.QueueComputer(c.picked);
+    form.cmdNew_Click();
+    EXPECT_EQ(front_end_.pickers().back().title, frmDistribution::kComputerPrompt);
+    EXPECT_EQ(form.DistributionList(), c.list);
+    EXPECT_EQ(form.ListIndex(), c.selected);
+    ASSERT_EQ(front_end_.message_boxes().size(), boxes + (c.told ? 1 : 0));
+    if (c.told) {
+      EXPECT_EQ(front_end_.message_boxes().back().text,
+                "This computer was already added to the distrubtion list.");
+      EXPECT_EQ(front_end_.message_boxes().back().icon, host::msg_box::kInformation);
+    }
+  }
+}
+
+TEST_F(DistributionDialogTest, DeleteSelectsTheEntryThatTakesThePlace) {
+  const struct {
+    const char* stored;
+    size_t selected;
+    std::vector<std::string> list;
+    std::optional<size_t> then_selected;
+  } cases[] = {
+      {"a\tb\tc\t", 0, {"b", "c"}, 0},
+      {"a\tb\tc\t", 1, {"a", "c"}, 1},
+      {"a\tb\tc\t", 2, {"a", "b"}, 1},
+      {"a\t", 0, {}, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored + std::to_string(c.selected));
+    frmDistribution form;
+    form.SetActivePresentation(Open({{kComputer, c.stored}}));
+    form.SetListIndex(c.selected);
+    form.cmdDelete_Click();
+    EXPECT_EQ(form.DistributionList(), c.list);
+    EXPECT_EQ(form.ListIndex(), c.then_selected);
+    EXPECT_EQ(form.cmdDeleteEnabled(), c.then_selected.has_value());
+  }
+}
+
+TEST_F(DistributionDialogTest, OkWritesOnlyAValidWindow) {
+  const std::string start_message = "No valid start date specified. Please specify date and time.";
+  const std::string stop_message = "No valid end date specified. Please specify date and time.";
+  const std::string order_message = "End date must be greater than the start date.";
+  const struct {
+    const char* name;
+    std::string start_date, start_time, stop_date, stop_time;
+    const char* stored_computers;
+    std::vector<std::string> messages;
+  } cases[] = {
+      {"valid", "12/24/2026", "6:00:00 PM", "12/24/2026", "8:00:00 PM", "wall\t", {}},
+      {"empty list", "2026-12-24", "18:00", "2026-12-25", "02:00", "", {}},
+      {"start not a date",
+       "someday",
+       "6:00:00 PM",
+       "12/24/2026",
+       "8:00:00 PM",
+       "",
+       {start_message}},
+      {"stop not a time", "12/24/2026", "6:00:00 PM", "12/24/2026", "late", "", {stop_message}},
+      {"neither", "", "", "x", "y", "", {start_message, stop_message}},
+      {"equal", "12/24/2026", "6:00:00 PM", "12/24/2026", "6:00:00 PM", "", {order_message}},
+      {"stop first", "12/24/2026", "6:00:00 PM", "12/23/2026", "8:00:00 PM", "", {order_message}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const size_t boxes = front_end_.message_boxes().size();
+    frmDistribution form;
+    form.SetActivePresentation(
+        Open({{"QUENDRA VERSION", "1"},
+              {kComputer, *c.stored_computers ? c.stored_computers : "old\t"}}));
+    if (!*c.stored_computers) {
+      form.SetListIndex(0);
+      form.cmdDelete_Click();
+    }
+    form.txtStartDate = c.start_date;
+    form.txtStartTime = c.start_time;
+    form.txtStopDate = c.stop_date;
+    form.txtStopTime = c.stop_time;
+    form.cmdClose_Click();
+
+    const std::vector<std::string> all = Messages();
+    const std::vector<std::string> shown(all.begin() + static_cast<long>(boxes), all.end());
+    EXPECT_EQ(shown, c.messages);
+    EXPECT_EQ(form.closed(), c.messages.empty());
+    host::Tags& tags = deck_->Tags();
+    if (!c.messages.empty()) {
+      EXPECT_FALSE(TagValue(tags, kStart));
+      EXPECT_EQ(TagValue(tags, kComputer), *c.stored_computers ? c.stored_computers : "old\t");
+      continue;
+    }
+    EXPECT_EQ(TagValue(tags, kStart),
+              FormatDateTime(*ParseDateTime(c.start_date + " " + c.start_time)));
+    EXPECT_EQ(TagValue(tags, kStop),
+              FormatDateTime(*ParseDateTime(c.stop_date + " " + c.stop_time)));
+    if (*c.stored_computers) {
+      EXPECT_EQ(TagValue(tags, kComputer), c.stored_computers);
+    } else {
+      EXPECT_FALSE(TagValue(tags, kComputer)) << "an empty list writes no computer tag";
+    }
+  }
+}
+
+TEST_F(DistributionDialogTest, CancelWritesNothing) {
+  frmDistribution form;
+  form.SetActivePresentation(Open({{kComputer, "a\t"}}));
+  front_end_.QueueComputer("b");
+  form.cmdNew_Click();
+  form.cmdCancel_Click();
+  EXPECT_TRUE(form.closed());
+  EXPECT_FALSE(TagValue(deck_->Tags(), kStart));
+  EXPECT_EQ(TagValue(deck_->Tags(), kComputer), "a\t");
+}
+
+TEST_F(DistributionDialogTest, ClearDeletesTheTagsOnlyWhenTheAnswerIsYes) {
+  const struct {
+    int answer;
+    bool cleared;
+  } cases[] = {
+      {host::msg_box::kYes, true},
+      {host::msg_box::kNo, false},
+      {host::msg_box::kCancel, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer);
+    clsPresentation& presentation = Open({{kStart, "2027-03-01T08:00:00"},
+                                          {kStop, "2027-03-01T09:00:00"},
+                                          {kComputer, "a\t"},
+                                          {"QUENDRA VERSION", "1"}});
+    front_end_.QueueAnswer(c.answer);
+    EXPECT_EQ(ClearDistributionList(presentation), c.cleared);
+    const auto& question = front_end_.message_boxes().back();
+    EXPECT_EQ(question.text, "Are you sure you want to clear the distribution list?");
+    EXPECT_EQ(question.buttons, host::msg_box::kYesNoCancel);
+    EXPECT_EQ(question.icon, host::msg_box::kQuestion);
+    host::Tags& tags = deck_->Tags();
+    for (const char* name : {kStart, kStop, kComputer}) {
+      EXPECT_EQ(TagValue(tags, name).has_value(), !c.cleared) << name;
+    }
+    EXPECT_TRUE(TagValue(tags, "QUENDRA VERSION"));
+    EXPECT_EQ(presentation.DistributionComputers().size(), 1u) << "memory waits for the next load";
+  }
+}
+
+}  // namespace
+}  // namespace vintrel::testing
