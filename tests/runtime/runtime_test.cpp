@@ -275,6 +275,26 @@ TEST_F(Refresh, FailuresGoToTheErrorLogAndTheShowGoesOn) {
             "file?");
 }
 
+TEST_F(Refresh, SlidesAdvanceByTheirTimingsUnlessTheShowIsManual) {
+  for (const int mode : {host::advance_mode::kUseSlideTimings, host::advance_mode::kManual}) {
+    SCOPED_TRACE(mode == host::advance_mode::kManual ? "manual" : "timings");
+    TearDown();
+    SetUp();
+    Connection("01", {"A"}, Rows(2));
+    Field(1, "01", "A", 1);
+    const int field = Field(2, "01", "A", 2);
+    Slide(1).SlideShowTransition().SetAdvanceOnTime(true);
+    Slide(1).SlideShowTransition().SetAdvanceTime(2);
+    file_->settings().set_advance_mode(mode);
+    Start();
+    data_.rows["01"] = {{"v1"}, {"new"}};
+    Run(3000);
+    const int shown = host_.show()->View().Slide().SlideIndex();
+    EXPECT_EQ(shown, mode == host::advance_mode::kManual ? 1 : 2);
+    EXPECT_EQ(Text(2, field), "new") << "the shown or next slide is kept current";
+  }
+}
+
 TEST_F(Refresh, TheShowLeavesTheSavedStateAsItFoundIt) {
   for (const bool saved : {true, false}) {
     SCOPED_TRACE(saved ? "saved" : "changed");

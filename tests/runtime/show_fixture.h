@@ -139,7 +139,7 @@ class ShowFixture : public ::testing::Test {
   void Start() {
     connect_.OnConnection(host_, 1, addin_);
     deck_ = &host_.OpenPresentation(kDeck);
-    host_.StartSlideShow(*deck_);
+    host_.StartSlideShow(*deck_, &loop_);
   }
   // Lets `ms` pass on the fake clock; every timer falling due ticks in order.
   void Run(long ms) { loop_.RunFor(std::chrono::milliseconds(ms)); }

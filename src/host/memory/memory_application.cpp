@@ -221,7 +221,8 @@ void MemoryApplication::SelectShapes(std::vector<MemoryShape*> shapes) {
   ChangeSelection(type, std::move(shapes));
 }
 
-MemorySlideShowWindow& MemoryApplication::StartSlideShow(MemoryPresentation& presentation) {
+MemorySlideShowWindow& MemoryApplication::StartSlideShow(MemoryPresentation& presentation,
+                                                         EventLoop* loop) {
   if (Find(presentation) == open_.end()) {
     FailHostCall(kErrInvalidArgument, "StartSlideShow", "the presentation is not open");
   }
@@ -232,8 +233,11 @@ MemorySlideShowWindow& MemoryApplication::StartSlideShow(MemoryPresentation& pre
   shows_.push_back(std::make_unique<MemorySlideShowWindow>(*this, presentation));
   show_ = shows_.back().get();
   presentation.set_show_window(show_);
-  if (sink_ != nullptr) sink_->SlideShowBegin(*show_);
-  return *show_;
+  show_->view().SetLoop(loop);
+  MemorySlideShowWindow& show = *show_;
+  if (sink_ != nullptr) sink_->SlideShowBegin(show);
+  if (show.running()) show.view().ScheduleAdvance();
+  return show;
 }
 
 void MemoryApplication::NextSlide() {
@@ -258,6 +262,7 @@ void MemoryApplication::EndSlideShow() {
       failure = std::current_exception();
     }
   }
+  show->view().CancelAdvance();
   show->set_running(false);
   show->presentation().set_show_window(nullptr);
   show_ = nullptr;

@@ -103,7 +103,9 @@ class MemoryApplication : public host::Application {
   void ClearSelection() { ChangeSelection(selection_type::kNone); }
   // Starts a show of the presentation (fails when it has no slide or a show is running) and
   // raises SlideShowBegin. The window is the presentation's SlideShowWindow until the end.
-  MemorySlideShowWindow& StartSlideShow(MemoryPresentation& presentation);
+  // With a loop, slides advance by their timings (see MemorySlideShowView::SetLoop).
+  MemorySlideShowWindow& StartSlideShow(MemoryPresentation& presentation,
+                                        EventLoop* loop = nullptr);
   // Next on the running show's view (what a click in the show does).
   void NextSlide();
   // Raises SlideShowEnd for the presentation of the running show, then ends it.

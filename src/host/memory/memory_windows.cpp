@@ -1,5 +1,7 @@
 #include "host/memory/memory_windows.h"
 
+#include <cmath>
+
 #include <string>
 #include <utility>
 
@@ -140,6 +142,7 @@ void MemorySlideShowView::Next() {
     return;
   }
   current_ = next;
+  ScheduleAdvance();
   application_.RaiseNextSlide(window_);
 }
 
@@ -147,7 +150,26 @@ void MemorySlideShowView::GotoSlide(int index) {
   if (!window_.running()) FailHostCall(kErrUnspecified, "GotoSlide", "the show has ended");
   current_ = &window_.presentation().slides().at(index);
   at_end_ = false;
+  ScheduleAdvance();
   application_.RaiseNextSlide(window_);
+}
+
+void MemorySlideShowView::ScheduleAdvance() {
+  CancelAdvance();
+  if (loop_ == nullptr || current_ == nullptr || at_end_) return;
+  if (window_.presentation().settings().advance_mode() == advance_mode::kManual) return;
+  const MemorySlideShowTransition& transition = current_->transition();
+  if (!transition.AdvanceOnTime()) return;
+  const auto delay = EventLoop::Milliseconds(std::llround(transition.AdvanceTime() * 1000));
+  advance_timer_ = loop_->AddTimer(delay, [this] {
+    CancelAdvance();
+    if (window_.running()) Next();
+  });
+}
+
+void MemorySlideShowView::CancelAdvance() {
+  if (loop_ != nullptr && advance_timer_ != 0) loop_->RemoveTimer(advance_timer_);
+  advance_timer_ = 0;
 }
 
 int MemorySlideShowView::PointerType() const {

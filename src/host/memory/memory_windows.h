@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/application.h"
+#include "host/event_loop.h"
 #include "host/memory/memory_presentation.h"
 #include "host/memory/memory_shape.h"
 
@@ -122,6 +123,11 @@ class MemorySlideShowView : public host::SlideShowView {
 
   // What a presenter jumping to a slide does: shows it and raises SlideShowNextSlide.
   void GotoSlide(int index);
+  // With a loop, a slide that advances on time moves on by itself after its advance time,
+  // unless the presentation's show is set to advance by hand.
+  void SetLoop(EventLoop* loop) { loop_ = loop; }
+  void ScheduleAdvance();
+  void CancelAdvance();
   MemorySlide* current_slide() const { return current_; }
   bool at_end() const { return at_end_; }
   int pointer_type() const { return pointer_type_; }
@@ -139,6 +145,8 @@ class MemorySlideShowView : public host::SlideShowView {
   bool at_end_ = false;
   int pointer_type_ = pointer_type::kArrow;
   int next_count_ = 0;
+  EventLoop* loop_ = nullptr;
+  EventLoop::TimerId advance_timer_ = 0;
 };
 
 class MemorySlideShowWindow : public host::SlideShowWindow {
