@@ -19,6 +19,7 @@
 #include "shell/application.h"
 #include "shell/connect.h"
 #include "support/module_state.h"
+#include "testing/addin_doubles.h"
 #include "testing/table_connection.h"
 #include "testing/temp_dir.h"
 
@@ -55,19 +56,6 @@ class LiveSource : public ConnectionSource {
     }
   }
   LiveData& data_;
-};
-
-class NoDatabase : public host::DataAccess {
- public:
-  std::unique_ptr<host::Connection> CreateConnection() override { return nullptr; }
-  std::unique_ptr<host::Recordset> CreateRecordset() override {
-    return std::make_unique<host::ClientRecordset>();
-  }
-};
-
-class AddInInstance : public host::AddInInstance {
- public:
-  std::string ProgId() const override { return "VT2002.Connect"; }
 };
 
 class ShowFixture : public ::testing::Test {
@@ -152,11 +140,11 @@ class ShowFixture : public ::testing::Test {
   host::memory::ScriptedFrontEnd front_end_;
   host::FakeClock clock_;
   host::EventLoop loop_{clock_};
-  NoDatabase data_access_;
+  WorkingDataAccess data_access_;
   host::memory::MemoryFileSystem files_;
   host::memory::MemorySettingsStore settings_;
   host::memory::MemoryApplication host_;
-  AddInInstance addin_;
+  AddIn addin_;
   shell::Connect connect_;
   LiveData data_;
   host::memory::MemoryPresentation* file_ = nullptr;

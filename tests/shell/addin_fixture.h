@@ -18,23 +18,14 @@
 #include "shell/connect.h"
 #include "shell/settings.h"
 #include "support/module_state.h"
+#include "testing/addin_doubles.h"
 #include "testing/table_connection.h"
 #include "testing/temp_dir.h"
 
 namespace vintrel::shell::testing_support {
 
-class WorkingDataAccess : public host::DataAccess {
- public:
-  std::unique_ptr<host::Connection> CreateConnection() override { return nullptr; }
-  std::unique_ptr<host::Recordset> CreateRecordset() override {
-    return std::make_unique<host::ClientRecordset>();
-  }
-};
-
-class AddIn : public host::AddInInstance {
- public:
-  std::string ProgId() const override { return "VT2002.Connect"; }
-};
+using testing::AddIn;
+using testing::WorkingDataAccess;
 
 inline constexpr const char* kWithConnections = "/shows/board.pptx";
 inline constexpr const char* kWithoutConnections = "/shows/plain.pptx";

@@ -10,6 +10,7 @@
 #include "host/memory/scripted_front_end.h"
 #include "shell/connect.h"
 #include "support/module_state.h"
+#include "testing/addin_doubles.h"
 #include "testing/table_connection.h"
 #include "testing/temp_dir.h"
 
@@ -18,18 +19,8 @@ namespace {
 
 using host::memory::MemoryPresentation;
 
-class WorkingDataAccess : public host::DataAccess {
- public:
-  std::unique_ptr<host::Connection> CreateConnection() override { return nullptr; }
-  std::unique_ptr<host::Recordset> CreateRecordset() override {
-    return std::make_unique<host::ClientRecordset>();
-  }
-};
-
-class AddIn : public host::AddInInstance {
- public:
-  std::string ProgId() const override { return "VT2002.Connect"; }
-};
+using testing::AddIn;
+using testing::WorkingDataAccess;
 
 // The host events that keep the add-in's presentation entries, on the in-memory host.
 class PresentationEventsTest : public ::testing::Test {
