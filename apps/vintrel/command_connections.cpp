@@ -120,7 +120,8 @@ void Apply(const Definition& definition, clsConnection& connection) {
 // object, which also opens the connections and unlinks the shapes of deleted ones.
 void StoreConnections(HostSession& session, host::Presentation& presentation,
                       std::vector<std::unique_ptr<clsConnection>> connections) {
-  if (clsPresentation* entry = session.EntryOf(presentation)) {
+  if (clsPresentation* entry =
+          (session.addin() != nullptr ? session.addin()->FindEntry(presentation) : nullptr)) {
     entry->SetConnectionTags(std::move(connections));
   } else {
     WriteConnectionTags(presentation, connections);
@@ -229,7 +230,8 @@ int Test(const std::string& file, const std::string& number, const std::string& 
   clsConnection* ours = &Existing(connections, number);
   // Opening the presentation read every connection already; reading a large file a second time
   // would only double the memory. A connection that did not open is opened again for its error.
-  clsPresentation* entry = session.EntryOf(presentation);
+  clsPresentation* entry =
+      (session.addin() != nullptr ? session.addin()->FindEntry(presentation) : nullptr);
   clsConnection* loaded = entry != nullptr ? entry->FindConnection(number) : nullptr;
   if (loaded != nullptr && loaded->ConnectionReady() && loaded->Recordset() != nullptr) {
     ours = loaded;

@@ -1,19 +1,13 @@
 // vintrel distribution FILE: the distribution list, as "Set distribution list" writes it when
 // closed with OK (--start, --stop, --computer), or cleared (--clear); without options it is
 // printed. The form's messages are errors here: nothing is written and the exit code is 2.
-#include <unistd.h>
-
-#include <deque>
 #include <iostream>
 #include <optional>
-#include <set>
 
 #include "command.h"
-#include "document/presentation.h"
 #include "host_session.h"
-#include "offline/distribution_dialog.h"
 #include "open_presentation.h"
-#include "support/module_state.h"
+#include "shell/presentation_report.h"
 
 namespace vintrel::app {
 namespace {
@@ -26,65 +20,19 @@ struct Options {
   bool clear = false;
 };
 
-std::string ThisComputer() {
-  char name[256] = {};
-  return gethostname(name, sizeof name - 1) == 0 ? name : "";
-}
-
-// Stands where the user sits while the command works the form: the computer picker lists this
-// machine and the computers the command line names and picks the latter in order; messages are
-// kept for the error; the clear question is answered Yes, since --clear asked for it.
-class CommandFrontEnd : public host::FrontEnd {
- public:
-  explicit CommandFrontEnd(const std::vector<std::string>& picks)
-      : picks_(picks.begin(), picks.end()) {
-    listed_.insert(ThisComputer());
-    listed_.insert(picks.begin(), picks.end());
-  }
-  int MsgBox(const std::string& text, int style, const std::string&) override {
-    if ((style & host::msg_box::kButtonsMask) == host::msg_box::kYesNoCancel) {
-      return host::msg_box::kYes;
-    }
-    messages_.push_back(text);
-    return host::msg_box::kOk;
-  }
-  std::string BrowseForFolder(const std::string&) override { return ""; }
-  std::string BrowseForComputer(const std::string&) override {
-    if (picks_.empty()) return "";
-    std::string name = picks_.front();
-    picks_.pop_front();
-    return listed_.count(name) != 0 ? name : "";
-  }
-  std::string BrowseForFile(const std::string&, const std::string&, const std::string&) override {
-    return "";
-  }
-  void ShowHelp(const std::string&, int) override {}
-  void SetBusy(bool) override {}
-
-  const std::vector<std::string>& messages() const { return messages_; }
-
- private:
-  std::set<std::string> listed_;
-  std::deque<std::string> picks_;
-  std::vector<std::string> messages_;
-};
-
-// "DATE TIME" into the form's date and time boxes; the date is what comes before the first
+// "DATE TIME" typed into the form's date and time boxes; the date is what comes before the first
 // blank.
-void EnterDateTime(const std::string& text, std::string& date, std::string& time) {
+void EnterDateTime(const std::string& text, const std::string& date_box,
+                   const std::string& time_box, std::vector<FormStep>& steps) {
   const size_t blank = text.find(' ');
-  date = text.substr(0, blank);
-  time = blank == std::string::npos ? "" : text.substr(blank + 1);
+  steps.push_back({date_box, text.substr(0, blank)});
+  steps.push_back({time_box, blank == std::string::npos ? "" : text.substr(blank + 1)});
 }
 
-void Print(const clsPresentation& entry) {
-  if (entry.DistributionStart())
-    std::cout << "start\t" << FormatDateTime(*entry.DistributionStart()) << "\n";
-  if (entry.DistributionStop())
-    std::cout << "stop\t" << FormatDateTime(*entry.DistributionStop()) << "\n";
-  for (const std::string& name : entry.DistributionComputers()) {
-    std::cout << "computer\t" << name << "\n";
-  }
+void Print(const shell::DistributionFacts& list) {
+  if (!list.start.empty()) std::cout << "start\t" << list.start << "\n";
+  if (!list.stop.empty()) std::cout << "stop\t" << list.stop << "\n";
+  for (const std::string& name : list.computers) std::cout << "computer\t" << name << "\n";
 }
 
 std::string Joined(const std::vector<std::string>& messages) {
@@ -97,41 +45,39 @@ int Run(const Options& options) {
   const bool setting = options.start || options.stop || !options.computers.empty();
   HostSession session;
   host::Presentation& presentation = OpenPresentation(session, options.file);
-  clsPresentation* entry = session.EntryOf(presentation);
-  if (entry == nullptr) {
+  shell::Application* addin = session.addin();
+  if (addin == nullptr || addin->FindEntry(presentation) == nullptr) {
     std::cerr << "vintrel: the add-in could not start\n";
     return kExitFailure;
   }
   if (!setting && !options.clear) {
-    Print(*entry);
+    Print(shell::DescribeDistribution(addin, presentation));
     return kExitOk;
   }
 
-  {
-    CommandFrontEnd front_end(options.computers);
-    struct UseFrontEnd {
-      host::FrontEnd* inner;
-      ~UseFrontEnd() { Services().front_end = inner; }
-    } use_front_end{Services().front_end};
-    Services().front_end = &front_end;
-
-    if (options.clear) {
-      if (!ClearDistributionList(*entry)) return kExitFailure;
-    } else {
-      frmDistribution form;
-      form.SetActivePresentation(*entry);
-      if (options.start) EnterDateTime(*options.start, form.txtStartDate, form.txtStartTime);
-      if (options.stop) EnterDateTime(*options.stop, form.txtStopDate, form.txtStopTime);
-      if (!options.computers.empty()) {
-        // The command line gives the whole list.
-        form.SetListIndex(0);
-        while (form.cmdDeleteEnabled()) form.cmdDelete_Click();
-        for (size_t added = 0; added < options.computers.size(); ++added) form.cmdNew_Click();
-      }
-      if (front_end.messages().empty()) form.cmdClose_Click();
-      if (!front_end.messages().empty()) throw BadInput(Joined(front_end.messages()));
-      if (!form.written()) return kExitFailure;
+  CommandFrontEnd& front_end = session.front_end();
+  if (options.clear) {
+    // --clear asked for it: the question is answered Yes.
+    front_end.AnswerQuestions(host::msg_box::kYes);
+    addin->DistributionClearClick();
+  } else {
+    std::vector<FormStep> steps;
+    if (options.start) EnterDateTime(*options.start, "txtStartDate", "txtStartTime", steps);
+    if (options.stop) EnterDateTime(*options.stop, "txtStopDate", "txtStopTime", steps);
+    if (!options.computers.empty()) {
+      // The command line gives the whole list: what is listed goes, then each name is added.
+      const auto stored = shell::DescribeDistribution(addin, presentation).computers;
+      if (!stored.empty()) steps.push_back({"DistributionList", stored.front()});
+      for (size_t i = 0; i < stored.size(); ++i) steps.push_back({"cmdDelete", std::nullopt});
+      for (size_t i = 0; i < options.computers.size(); ++i)
+        steps.push_back({"cmdNew", std::nullopt});
+      front_end.PickComputers(options.computers);
     }
+    steps.push_back({"cmdClose", std::nullopt});
+    front_end.FillForm("frmDistribution", std::move(steps));
+    addin->DistributionSetClick();
+    if (!front_end.form_messages().empty()) throw BadInput(Joined(front_end.form_messages()));
+    if (!front_end.FormShown("frmDistribution")) return kExitFailure;
   }
   presentation.Save();
   return kExitOk;

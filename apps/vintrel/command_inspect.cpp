@@ -4,7 +4,6 @@
 #include <sstream>
 
 #include "command.h"
-#include "document/presentation.h"
 #include "host_session.h"
 #include "open_presentation.h"
 #include "presentation_outline.h"
@@ -34,17 +33,14 @@ CommandAction SetupInspect(CLI::App& root) {
   return [options] {
     HostSession session;
     host::Presentation& presentation = OpenPresentation(session, options->file);
-    clsPresentation* entry = session.EntryOf(presentation);
-    if (entry != nullptr && options->display_type != 0) {
-      entry->SetDisplayType(options->display_type);
-    }
+    if (options->display_type != 0) session.ChooseDisplayType(options->display_type);
     if (options->json) {
       // Printed only when complete: a failure half-way leaves no cut-off JSON behind.
       std::ostringstream json;
-      WriteOutlineJson(presentation, entry, json);
+      WriteOutlineJson(presentation, session.addin(), json);
       std::cout << json.str();
     } else {
-      WriteOutline(presentation, entry, std::cout);
+      WriteOutline(presentation, session.addin(), std::cout);
     }
     return kExitOk;
   };

@@ -5,7 +5,6 @@
 #include <sstream>
 
 #include "command.h"
-#include "document/presentation.h"
 #include "host_session.h"
 #include "open_presentation.h"
 #include "presentation_outline.h"
@@ -27,21 +26,14 @@ CommandAction SetupRefresh(CLI::App& root) {
   return [options] {
     HostSession session;
     host::Presentation& presentation = OpenPresentation(session, options->file);
-    clsPresentation* entry = session.EntryOf(presentation);
-    if (entry == nullptr) {
-      std::cerr << "vintrel: the add-in is not active; nothing was refreshed\n";
-      return kExitFailure;
-    }
-    const bool saved = presentation.Saved();
-    entry->FillValues(true);
-    presentation.SetSaved(saved);
+    session.Click(session.controls().cmbRefreshDataNow, "the presentation has no connections");
     if (options->json) {
       // Printed only when complete: a failure half-way leaves no cut-off JSON behind.
       std::ostringstream json;
-      WriteOutlineJson(presentation, entry, json);
+      WriteOutlineJson(presentation, session.addin(), json);
       std::cout << json.str();
     } else {
-      WriteOutline(presentation, entry, std::cout);
+      WriteOutline(presentation, session.addin(), std::cout);
     }
     return kExitOk;
   };

@@ -5,7 +5,6 @@
 #include <iostream>
 
 #include "command.h"
-#include "document/presentation.h"
 #include "host/error.h"
 #include "host_session.h"
 #include "open_presentation.h"
@@ -17,26 +16,6 @@ struct SaveOptions {
   std::string file;
   std::string output;
 };
-
-// A copy gets the same treatment as the save event gives the presentation itself.
-void SaveCopy(HostSession& session, host::Presentation& presentation, const std::string& output) {
-  clsPresentation* entry = session.EntryOf(presentation);
-  if (entry == nullptr) {
-    presentation.SaveCopyAs(output);
-    return;
-  }
-  const bool saved = presentation.Saved();
-  entry->SetDisplayType();
-  entry->PrepareSave();
-  try {
-    presentation.SaveCopyAs(output);
-  } catch (...) {
-    entry->FillValues();
-    throw;
-  }
-  entry->FillValues();
-  presentation.SetSaved(saved);
-}
 
 CommandAction SetupSave(CLI::App& root) {
   auto options = std::make_shared<SaveOptions>();
@@ -50,7 +29,12 @@ CommandAction SetupSave(CLI::App& root) {
     if (options->output.empty()) {
       presentation.Save();
     } else {
-      SaveCopy(session, presentation, std::filesystem::absolute(options->output).string());
+      const std::string output = std::filesystem::absolute(options->output).string();
+      if (shell::Application* addin = session.addin()) {
+        addin->SaveCopyAs(presentation, output);
+      } else {
+        presentation.SaveCopyAs(output);
+      }
     }
     return kExitOk;
   };

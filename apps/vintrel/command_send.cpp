@@ -1,9 +1,7 @@
 // vintrel send FILE: saves a copy of the presentation, with its distribution list and without
 // linked values, into the distribution folder of the settings ("[Info] DistributionFolder").
 #include "command.h"
-#include "document/presentation.h"
 #include "host_session.h"
-#include "offline/distribution.h"
 #include "open_presentation.h"
 
 namespace vintrel::app {
@@ -17,14 +15,16 @@ CommandAction SetupSend(CLI::App& root) {
   return [file] {
     HostSession session;
     host::Presentation& presentation = OpenPresentation(session, *file);
-    clsPresentation* entry = session.EntryOf(presentation);
-    if (entry == nullptr) return kExitFailure;
+    shell::Application* addin = session.addin();
+    if (addin == nullptr || addin->FindEntry(presentation) == nullptr) return kExitFailure;
+    addin->DistributionSendClick();
+    // Sending ends with a message either way.
+    const auto& said = session.front_end().last_message();
+    if (!said) return kExitFailure;
+    if ((said->style & host::msg_box::kIconMask) == host::msg_box::kInformation) return kExitOk;
     // Without a folder in the settings there is nowhere to send to: the user has to say where.
-    if (GetDistributionFolder().find_first_not_of(' ') == std::string::npos) {
-      SendPresentation(*entry);
-      return kExitBadInput;
-    }
-    return SendPresentation(*entry) ? kExitOk : kExitFailure;
+    if (said->text.rfind("Distribution folder not specified", 0) == 0) return kExitBadInput;
+    return kExitFailure;
   };
 }
 

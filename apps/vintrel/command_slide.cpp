@@ -154,7 +154,8 @@ int Run(const Options& options) {
   }
   // Through the add-in's presentation object, as the slide page writes; it is missing only when
   // the add-in could not start.
-  if (clsPresentation* entry = session.EntryOf(presentation)) {
+  if (clsPresentation* entry =
+          (session.addin() != nullptr ? session.addin()->FindEntry(presentation) : nullptr)) {
     entry->SetSlideTags(settings, options.slide);
   } else {
     EnsureVersionTag(presentation.Tags());

@@ -7,10 +7,8 @@
 #include <filesystem>
 #include <iostream>
 
-#include "connections/connection_source.h"
-#include "connections/real_sources.h"
+#include "command.h"
 #include "platform_parts.h"
-#include "support/module_state.h"
 
 namespace vintrel::app {
 namespace {
@@ -41,14 +39,17 @@ std::string AddinFolder() {
 HostSession::HostSession(const SessionOptions& options)
     : settings_(options.settings_path.empty() ? host::posix::DefaultSettingsPath()
                                               : options.settings_path),
-      front_end_(std::cin, std::cerr, options.interactive && isatty(STDIN_FILENO)) {
+      console_(std::cin, std::cerr, options.interactive && isatty(STDIN_FILENO)) {
   // Dates, times and numbers in messages follow the user's regional settings.
   std::setlocale(LC_ALL, "");
   std::setlocale(LC_NUMERIC, "C");
-  front_end_.SetQuiet(options.quiet);
+  console_.SetQuiet(options.quiet);
 
-  ResetModuleState();
-  Platform& platform = Services();
+  data_access_ = MakeDataAccess(loop_);
+  spreadsheet_ = MakeSpreadsheetFactory();
+  host_ = std::make_unique<ooxml::PackageApplication>(clipboard_);
+
+  Platform platform;
   platform.settings = &settings_;
   platform.front_end = &front_end_;
   platform.shell = &shell_;
@@ -58,33 +59,102 @@ HostSession::HostSession(const SessionOptions& options)
   platform.loop = &loop_;
   platform.addin_folder = options.addin_folder.empty() ? AddinFolder() : options.addin_folder;
   platform.module_base_name = "vintrel";
-
-  data_access_ = MakeDataAccess(loop_);
   platform.data_access = data_access_.get();
-  spreadsheet_ = MakeSpreadsheetFactory();
   platform.spreadsheet = spreadsheet_.get();
-  host_ = MakeDocumentHost(clipboard_);
-  SetDefaultConnectionSourceFactory(connections::RealSources());
 
-  connect_.OnConnection(*host_, kConnectModeStartup, ProgramAddIn());
-  connect_.OnStartupComplete();
+  connect_ = std::make_unique<shell::Connect>(platform);
+  connect_->OnConnection(*host_, kConnectModeStartup, ProgramAddIn());
+  connect_->OnStartupComplete();
 }
 
 void HostSession::SetShowServices(host::FileWatcher* watcher, host::DataStatusDisplay* status) {
-  Services().file_watcher = watcher;
-  Services().show_status = status;
+  connect_->services().file_watcher = watcher;
+  connect_->services().show_status = status;
 }
 
-clsPresentation* HostSession::EntryOf(host::Presentation& presentation) const {
-  const shell::Application* application = connect_.application();
-  return application != nullptr ? application->FindEntry(presentation) : nullptr;
+const shell::CommandControls& HostSession::controls() const {
+  const shell::Application* application = addin();
+  if (application == nullptr) throw BadInput("the add-in is not active; it shows no commands");
+  if (shell::UserInterfaceHidden()) {
+    throw BadInput("the add-in shows no commands: HideUserInterface is 1 in the settings");
+  }
+  return application->command_controls();
+}
+
+void HostSession::Click(host::CommandBarControl* control, const std::string& why_disabled) {
+  if (control == nullptr) throw BadInput("the add-in shows no such command");
+  if (!control->Enabled()) {
+    std::string caption = control->Caption();
+    std::erase(caption, '&');
+    throw BadInput("\"" + caption + "\" is disabled: " + why_disabled);
+  }
+  control->Execute();
+}
+
+namespace {
+
+int ShapeIndex(host::Slide& slide, const std::string& name_or_position) {
+  host::Shapes& shapes = slide.Shapes();
+  for (int index = 1; index <= shapes.Count(); ++index) {
+    if (shapes.Item(index).Name() == name_or_position) return index;
+  }
+  if (!name_or_position.empty() && name_or_position.size() < 6 &&
+      name_or_position.find_first_not_of("0123456789") == std::string::npos) {
+    const int position = std::stoi(name_or_position);
+    if (position >= 1 && position <= shapes.Count()) return position;
+  }
+  throw BadInput("no shape \"" + name_or_position + "\" on slide " +
+                 std::to_string(slide.SlideIndex()));
+}
+
+}  // namespace
+
+void HostSession::Select(host::Presentation& presentation, const std::string& selection) {
+  const size_t colon = selection.find(':');
+  const std::string slide_text = selection.substr(0, colon);
+  int slide_index = 0;
+  if (slide_text.empty() || slide_text.size() > 6 ||
+      slide_text.find_first_not_of("0123456789") != std::string::npos ||
+      (slide_index = std::stoi(slide_text)) < 1 || slide_index > presentation.Slides().Count()) {
+    throw BadInput("--select " + selection + ": no slide \"" + slide_text +
+                   "\" (the presentation has " + std::to_string(presentation.Slides().Count()) +
+                   " slides)");
+  }
+  std::vector<int> shapes;
+  if (colon != std::string::npos) {
+    host::Slide& slide = presentation.Slides().Item(slide_index);
+    std::string rest = selection.substr(colon + 1);
+    size_t start = 0;
+    while (start <= rest.size()) {
+      const size_t comma = rest.find(',', start);
+      shapes.push_back(ShapeIndex(slide, rest.substr(start, comma - start)));
+      if (comma == std::string::npos) break;
+      start = comma + 1;
+    }
+  }
+  auto& window = dynamic_cast<ooxml::PackageWindow&>(host_->ActiveWindow());
+  if (&window.Presentation() != &presentation) throw BadInput("the presentation is not active");
+  window.GoToSlide(slide_index);
+  window.Select(slide_index, shapes);
+}
+
+void HostSession::ChooseDisplayType(int display_type) {
+  const shell::CommandControls& menus = controls();
+  if (display_type == 7) {
+    addin()->DisplayNothingClick();
+    return;
+  }
+  if (menus.display_menu == nullptr || !menus.display_menu->Enabled()) {
+    throw BadInput("\"Display\" is disabled: the presentation has no connections");
+  }
+  Click(menus.display_buttons.at(display_type - 1), "");
 }
 
 HostSession::~HostSession() {
-  connect_.OnBeginShutdown();
-  connect_.OnDisconnection(kDisconnectModeHostShutdown);
-  // The services die with the session; nothing may reach them afterwards.
-  ResetModuleState();
+  connect_->OnBeginShutdown();
+  connect_->OnDisconnection(kDisconnectModeHostShutdown);
+  // The add-in goes before the services it was handed.
+  connect_.reset();
 }
 
 }  // namespace vintrel::app

@@ -7,11 +7,12 @@
 #include <memory>
 #include <string>
 
-#include "document/presentation.h"
+#include "form_front_end.h"
 #include "host/application.h"
 #include "host/clock.h"
 #include "host/data_access.h"
 #include "host/event_loop.h"
+#include "host/ooxml/package_application.h"
 #include "host/posix/console_front_end.h"
 #include "host/posix/desktop_shell.h"
 #include "host/posix/ini_settings_store.h"
@@ -19,6 +20,7 @@
 #include "host/posix/process_clipboard.h"
 #include "host/show_display.h"
 #include "host/spreadsheet.h"
+#include "shell/application.h"
 #include "shell/connect.h"
 
 namespace vintrel::app {
@@ -43,30 +45,44 @@ class HostSession {
   HostSession(const HostSession&) = delete;
   HostSession& operator=(const HostSession&) = delete;
 
-  host::Application& host() { return *host_; }
+  ooxml::PackageApplication& host() { return *host_; }
   host::EventLoop& loop() { return loop_; }
   host::Clipboard& clipboard() { return clipboard_; }
-  shell::Connect& addin() { return connect_; }
+  CommandFrontEnd& front_end() { return front_end_; }
+  shell::Connect& connection() { return *connect_; }
+  // The add-in's application object; null when the add-in is not active.
+  shell::Application* addin() const { return connect_->application(); }
   // Whether the add-in connected and can run.
-  bool addin_active() const { return connect_.application() != nullptr; }
+  bool addin_active() const { return addin() != nullptr; }
   // What a live show needs beyond the session's services: a file watcher (WatchFiles) and the
   // screen that hears of connections failing and answering again. Null removes them.
   void SetShowServices(host::FileWatcher* watcher, host::DataStatusDisplay* status);
-  // The add-in's model of an open presentation; null when the add-in is not active.
-  clsPresentation* EntryOf(host::Presentation& presentation) const;
+
+  // The add-in's controls as a person finds them; fails (bad input) when the add-in shows none.
+  const shell::CommandControls& controls() const;
+  // What a person's click does; a control that is missing or disabled cannot be clicked: bad
+  // input that names the control and says why (`why_disabled`).
+  void Click(host::CommandBarControl* control, const std::string& why_disabled);
+  // Selects shapes as a person's click in the presentation's window would: "SLIDE:SHAPE[,SHAPE...]"
+  // with shapes by name (or by position when no shape has that name), or "SLIDE" for the slide
+  // alone (the view moves there, nothing selected). Bad input for a slide or shape not there.
+  void Select(host::Presentation& presentation, const std::string& selection);
+  // Chooses what linked shapes show (1 to 6 from the main menu's display submenu, 7 "Nothing").
+  void ChooseDisplayType(int display_type);
 
  private:
   host::SystemClock clock_;
   host::EventLoop loop_{clock_};
   host::posix::IniSettingsStore settings_;
-  host::posix::ConsoleFrontEnd front_end_;
+  host::posix::ConsoleFrontEnd console_;
+  CommandFrontEnd front_end_{console_};
   host::posix::DesktopShell shell_;
   host::posix::PosixFileSystem files_;
   host::posix::ProcessClipboard clipboard_;
   std::unique_ptr<host::DataAccess> data_access_;
   std::unique_ptr<host::SpreadsheetFactory> spreadsheet_;
-  std::unique_ptr<host::Application> host_;
-  shell::Connect connect_;
+  std::unique_ptr<ooxml::PackageApplication> host_;
+  std::unique_ptr<shell::Connect> connect_;
 };
 
 }  // namespace vintrel::app

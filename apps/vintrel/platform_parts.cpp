@@ -1,14 +1,9 @@
 #include "platform_parts.h"
 
 #include "host/data/builtin_data_access.h"
-#include "host/ooxml/package_application.h"
 #include "host/workbook/workbook_reader.h"
 
 namespace vintrel::app {
-
-std::unique_ptr<host::Application> MakeDocumentHost(host::Clipboard& clipboard) {
-  return std::make_unique<ooxml::PackageApplication>(clipboard);
-}
 
 std::unique_ptr<host::DataAccess> MakeDataAccess(host::EventLoop& loop) {
   return std::make_unique<host::data::BuiltinDataAccess>(loop);

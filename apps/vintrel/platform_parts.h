@@ -12,7 +12,6 @@
 
 namespace vintrel::app {
 
-std::unique_ptr<host::Application> MakeDocumentHost(host::Clipboard& clipboard);
 std::unique_ptr<host::DataAccess> MakeDataAccess(host::EventLoop& loop);
 std::unique_ptr<host::SpreadsheetFactory> MakeSpreadsheetFactory();
 

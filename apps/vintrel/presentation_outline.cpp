@@ -3,16 +3,25 @@
 #include <optional>
 #include <string>
 
-#include "connections/connection.h"
-#include "document/connection_tags.h"
-#include "document/presentation.h"
-#include "document/shape.h"
+#include "host/error.h"
 #include "host/shapes.h"
 #include "json_writer.h"
-#include "support/failure_handling.h"
+#include "shell/presentation_report.h"
 
 namespace vintrel::app {
 namespace {
+
+using shell::ConnectionFacts;
+using shell::LinkFacts;
+
+// Runs `step`; a failure leaves what it would have read empty.
+template <typename Step>
+void Try(Step&& step) {
+  try {
+    step();
+  } catch (const Error&) {
+  }
+}
 
 struct ShapeFacts {
   int position = 0;
@@ -26,92 +35,6 @@ struct ShapeFacts {
   std::optional<std::string> prog_id;
 };
 
-// The link the add-in keeps on a shape; empty for a shape without one.
-struct LinkFacts {
-  bool linked = false;
-  int source_type = 0;
-  std::string connection;
-  std::string column;
-  double row = 0;
-  std::string date_format;
-  std::string folder;
-  std::string extension;
-};
-
-LinkFacts ReadLink(host::Shape& shape) {
-  LinkFacts facts;
-  SkipFailure([&] {
-    clsshape link;
-    link.SetShapeItem(shape);
-    if (!link.VintrelEnabled()) return;
-    facts.linked = true;
-    facts.source_type = link.SourceType();
-    facts.connection = link.ConnectionTagNumber();
-    facts.column = link.ColumnName();
-    facts.row = link.Row();
-    facts.date_format = link.DateFormat();
-    facts.folder = link.ObjectFolder();
-    facts.extension = link.ObjectExtension();
-  });
-  return facts;
-}
-
-const char* SourceTypeName(int type) {
-  switch (type) {
-    case 1:
-      return "clock";
-    case 2:
-      return "text field";
-    case 3:
-      return "linked object";
-    case 4:
-      return "chart";
-    default:
-      return "none";
-  }
-}
-
-const char* ConnectionTypeName(int type) {
-  switch (type) {
-    case connection_type::kTextFile:
-      return "text file";
-    case connection_type::kDatabase:
-      return "database";
-    case connection_type::kExcel:
-      return "workbook";
-    default:
-      return "unknown";
-  }
-}
-
-// The connections to show: the add-in's own, or (without the add-in) read from the tags.
-struct ConnectionView {
-  ConnectionList owned;
-  std::vector<clsConnection*> list;
-  bool opened = false;
-};
-
-ConnectionView Connections(host::Presentation& presentation, const clsPresentation* entry) {
-  ConnectionView view;
-  if (entry != nullptr) {
-    for (const auto& connection : const_cast<clsPresentation*>(entry)->Connections()) {
-      view.list.push_back(connection.get());
-    }
-    view.opened = true;
-    return view;
-  }
-  SkipFailure([&] { view.owned = ReadConnectionTags(presentation); });
-  for (const auto& connection : view.owned) view.list.push_back(connection.get());
-  return view;
-}
-
-std::vector<std::string> ColumnNames(const clsConnection& connection) {
-  std::vector<std::string> names;
-  SkipFailure([&] { names = connection.Columns(); });
-  if (!names.empty()) names.erase(names.begin());
-  return names;
-}
-
 // Reads what can be read; a member the shape does not have stays empty.
 ShapeFacts Read(host::Shape& shape) {
   ShapeFacts facts;
@@ -123,17 +46,17 @@ ShapeFacts Read(host::Shape& shape) {
   facts.top = shape.Top();
   facts.width = shape.Width();
   facts.height = shape.Height();
-  SkipFailure([&] {
+  Try([&] {
     facts.has_text_frame = shape.HasTextFrame();
     if (facts.has_text_frame) facts.text = shape.TextFrame().TextRange().Text();
   });
   if (facts.type == host::shape_type::kLinkedOleObject ||
       facts.type == host::shape_type::kLinkedPicture || facts.type == host::shape_type::kMedia) {
-    SkipFailure([&] { facts.link = shape.LinkFormat().SourceFullName(); });
+    Try([&] { facts.link = shape.LinkFormat().SourceFullName(); });
   }
   if (facts.type == host::shape_type::kEmbeddedOleObject ||
       facts.type == host::shape_type::kLinkedOleObject) {
-    SkipFailure([&] { facts.prog_id = shape.OLEFormat().ProgID(); });
+    Try([&] { facts.prog_id = shape.OLEFormat().ProgID(); });
   }
   return facts;
 }
@@ -214,20 +137,18 @@ const char* ShapeTypeName(int type) {
   }
 }
 
-void WriteOutline(host::Presentation& presentation, const clsPresentation* entry,
+void WriteOutline(host::Presentation& presentation, const shell::Application* addin,
                   std::ostream& out) {
   host::Slides& slides = presentation.Slides();
   out << presentation.Name() << " (" << presentation.FullName() << "), " << slides.Count()
       << (slides.Count() == 1 ? " slide" : " slides") << "\n";
   WriteTagsOutline(presentation.Tags(), "  ", out, "QUENDRA CONNECTION");
-  const ConnectionView connections = Connections(presentation, entry);
-  for (clsConnection* connection : connections.list) {
-    out << "Connection " << connection->ConnectionTagNumber() << ": "
-        << connection->ConnectionDescription() << " ["
-        << ConnectionTypeName(connection->ConnectionType()) << "]";
-    if (connections.opened) {
-      if (connection->ConnectionReady()) {
-        out << ", " << static_cast<long>(connection->RecordCount()) << " records";
+  for (const ConnectionFacts& connection : shell::DescribeConnections(addin, presentation)) {
+    out << "Connection " << connection.number << ": " << connection.description << " ["
+        << connection.type_name << "]";
+    if (connection.opened) {
+      if (connection.ready) {
+        out << ", " << static_cast<long>(connection.records) << " records";
       } else {
         out << ", not ready";
       }
@@ -249,9 +170,9 @@ void WriteOutline(host::Presentation& presentation, const clsPresentation* entry
       if (facts.text) out << " \"" << OneLine(*facts.text) << "\"";
       if (facts.link) out << " -> " << *facts.link;
       if (facts.prog_id) out << " {" << *facts.prog_id << "}";
-      const LinkFacts link = ReadLink(shapes.Item(s));
+      const LinkFacts link = shell::DescribeLink(shapes.Item(s));
       if (link.linked) {
-        out << " <= " << SourceTypeName(link.source_type);
+        out << " <= " << link.source_type_name;
         if (link.source_type == 1) {
           out << " " << link.date_format;
         } else if (!link.connection.empty()) {
@@ -267,27 +188,22 @@ void WriteOutline(host::Presentation& presentation, const clsPresentation* entry
   }
 }
 
-void WriteOutlineJson(host::Presentation& presentation, const clsPresentation* entry,
+void WriteOutlineJson(host::Presentation& presentation, const shell::Application* addin,
                       std::ostream& out) {
   out << "{\"file\":" << JsonString(presentation.FullName()) << ",\"tags\":";
   WriteTagsJson(presentation.Tags(), out);
-  bool is_vintrel = false;
-  SkipFailure([&] { is_vintrel = IsVintrelPresentation(presentation); });
-  out << ",\"isVintrel\":" << JsonBool(is_vintrel) << ",\"connections\":[";
-  const ConnectionView connections = Connections(presentation, entry);
-  for (size_t i = 0; i < connections.list.size(); ++i) {
-    clsConnection& connection = *connections.list[i];
+  out << ",\"isVintrel\":" << JsonBool(shell::UsesAddin(presentation)) << ",\"connections\":[";
+  const std::vector<ConnectionFacts> connections = shell::DescribeConnections(addin, presentation);
+  for (size_t i = 0; i < connections.size(); ++i) {
+    const ConnectionFacts& connection = connections[i];
     if (i > 0) out << ",";
-    std::string tag_string;
-    SkipFailure([&] { tag_string = connection.TagString(); });
-    out << "{\"number\":" << JsonString(connection.ConnectionTagNumber())
-        << ",\"type\":" << connection.ConnectionType()
-        << ",\"description\":" << JsonString(connection.ConnectionDescription())
-        << ",\"tagString\":" << JsonString(tag_string);
-    if (connections.opened) {
-      out << ",\"ready\":" << JsonBool(connection.ConnectionReady())
-          << ",\"records\":" << JsonNumber(connection.RecordCount()) << ",\"columns\":[";
-      const std::vector<std::string> names = ColumnNames(connection);
+    out << "{\"number\":" << JsonString(connection.number) << ",\"type\":" << connection.type
+        << ",\"description\":" << JsonString(connection.description)
+        << ",\"tagString\":" << JsonString(connection.tag_string);
+    if (connection.opened) {
+      out << ",\"ready\":" << JsonBool(connection.ready)
+          << ",\"records\":" << JsonNumber(connection.records) << ",\"columns\":[";
+      const std::vector<std::string>& names = connection.columns;
       for (size_t c = 0; c < names.size(); ++c) out << (c > 0 ? "," : "") << JsonString(names[c]);
       out << "]";
     }
@@ -316,7 +232,7 @@ void WriteOutlineJson(host::Presentation& presentation, const clsPresentation* e
           << ",\"link\":" << JsonOptional(facts.link)
           << ",\"progId\":" << JsonOptional(facts.prog_id) << ",\"tags\":";
       WriteTagsJson(shape.Tags(), out);
-      const LinkFacts link = ReadLink(shape);
+      const LinkFacts link = shell::DescribeLink(shape);
       out << ",\"vintrel\":";
       if (!link.linked) {
         out << "null";

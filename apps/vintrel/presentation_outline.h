@@ -6,17 +6,17 @@
 
 #include "host/presentation.h"
 
-namespace vintrel {
-class clsPresentation;
+namespace vintrel::shell {
+class Application;
 }
 
 namespace vintrel::app {
 
-// `entry` is the add-in's model of the presentation (its connections with their state); without
-// one the connections are read from the tags and not opened.
-void WriteOutline(host::Presentation& presentation, const clsPresentation* entry,
+// With the add-in loaded, its connections with their state; without it the connections are read
+// from the tags and not opened.
+void WriteOutline(host::Presentation& presentation, const shell::Application* addin,
                   std::ostream& out);
-void WriteOutlineJson(host::Presentation& presentation, const clsPresentation* entry,
+void WriteOutlineJson(host::Presentation& presentation, const shell::Application* addin,
                       std::ostream& out);
 
 // The host's name of a shape type code ("text box", "linked picture", ...).

@@ -91,7 +91,8 @@ int Run(const Sizes& sizes) {
     start = Clock::now();
     host::Presentation& presentation = session.host().Presentations().Open(deck);
     const double opened = Ms(start);
-    clsPresentation* entry = session.EntryOf(presentation);
+    clsPresentation* entry =
+        session.addin() != nullptr ? session.addin()->FindEntry(presentation) : nullptr;
     if (entry == nullptr) {
       std::cerr << "vintrel_bench_fill: the add-in did not take the presentation\n";
       return 1;

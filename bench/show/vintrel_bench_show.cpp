@@ -72,7 +72,7 @@ struct Show {
     session->SetShowServices(nullptr, nullptr);
   }
   FrmRuntimeTimer* Form() {
-    clsRuntime* runtime = session->addin().application()->runtime();
+    clsRuntime* runtime = session->addin()->runtime();
     return runtime != nullptr ? runtime->timer_form() : nullptr;
   }
 

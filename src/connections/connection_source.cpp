@@ -2,22 +2,16 @@
 
 #include <utility>
 
+#include "support/module_state.h"
+
 namespace vintrel {
-namespace {
-
-ConnectionSourceFactory& DefaultFactory() {
-  static ConnectionSourceFactory factory;
-  return factory;
-}
-
-}  // namespace
 
 void SetDefaultConnectionSourceFactory(ConnectionSourceFactory factory) {
-  DefaultFactory() = std::move(factory);
+  Services().sources = std::move(factory);
 }
 
 const ConnectionSourceFactory& DefaultConnectionSourceFactory() {
-  return DefaultFactory();
+  return Services().sources;
 }
 
 }  // namespace vintrel

@@ -26,6 +26,8 @@
 #include <functional>
 #include <memory>
 
+#include "support/module_state.h"
+
 namespace vintrel {
 
 class clsConnection;
@@ -39,12 +41,11 @@ class ConnectionSource {
   virtual void Close(clsConnection& connection) noexcept = 0;
 };
 
-// Makes the source for a connection type (0 text file, 1 database, 2 workbook); null when the
-// type has none. A connection asks at its first open, and again when its type has changed.
-using ConnectionSourceFactory = std::function<std::unique_ptr<ConnectionSource>(int type)>;
+// A connection asks its factory (ConnectionSourceFactory, module_state.h) for its source at its
+// first open, and again when its type has changed.
 
-// The factory every new connection is given unless it is given its own. The program sets it at
-// start-up to the factory of the real sources; until then it is empty.
+// The factory every new connection is given unless it is given its own: the one the loaded
+// add-in was handed (Platform::sources). Setting it changes the services of the state in use.
 void SetDefaultConnectionSourceFactory(ConnectionSourceFactory factory);
 const ConnectionSourceFactory& DefaultConnectionSourceFactory();
 

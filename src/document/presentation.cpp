@@ -67,9 +67,10 @@ bool IsVintrelPresentation(host::Presentation& presentation) {
 clsPresentation::clsPresentation() = default;
 clsPresentation::~clsPresentation() = default;
 
-clsPresentation::Dialogs& clsPresentation::dialogs() {
-  static Dialogs registered;
-  return registered;
+const PresentationDialogs& clsPresentation::dialogs() {
+  static const PresentationDialogs none;
+  const PresentationDialogs* installed = Services().dialogs;
+  return installed != nullptr ? *installed : none;
 }
 
 void clsPresentation::SetActivePresentation(host::Presentation& presentation) {

@@ -26,23 +26,25 @@ using ConnectionList = std::vector<std::unique_ptr<clsConnection>>;
 // Whether the presentation uses the add-in: some tag's name begins with "QUENDRA VERSION".
 bool IsVintrelPresentation(host::Presentation& presentation);
 
+class clsPresentation;
+
+// The dialogs and long commands a presentation opens: the shell fills them in when the add-in is
+// loaded (Platform::dialogs). An empty one makes its command do nothing.
+struct PresentationDialogs {
+  using Operation = std::function<void(clsPresentation&)>;
+  Operation slide_show_properties;
+  std::function<void(clsPresentation&, std::optional<int> slide_index)> slide_properties;
+  Operation clock_properties;
+  Operation data_field_properties;
+  Operation data_object_properties;
+  Operation graph_properties;
+  Operation offline_copy;
+  Operation distribution_list;
+  Operation send_presentation;
+};
+
 class clsPresentation {
  public:
-  // The dialogs, the off-line copy and sending are reached through these; until they exist a
-  // command that needs one does nothing.
-  using Operation = std::function<void(clsPresentation&)>;
-  struct Dialogs {
-    Operation slide_show_properties;
-    std::function<void(clsPresentation&, std::optional<int> slide_index)> slide_properties;
-    Operation clock_properties;
-    Operation data_field_properties;
-    Operation data_object_properties;
-    Operation graph_properties;
-    Operation offline_copy;
-    Operation distribution_list;
-    Operation send_presentation;
-  };
-
   clsPresentation();
   ~clsPresentation();
   clsPresentation(const clsPresentation&) = delete;
@@ -104,7 +106,8 @@ class clsPresentation {
   // that care that an unchanged fill writes nothing).
   long fill_writes() const { return fill_writes_; }
 
-  static Dialogs& dialogs();
+  // The dialogs of the loaded add-in (none without one).
+  static const PresentationDialogs& dialogs();
 
  private:
   void Load();

@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+#include "host/forms.h"
+
 namespace vintrel::host {
 
 // Per-user application settings, read only. An absent key reads as empty text.
@@ -75,6 +77,11 @@ class FrontEnd {
   virtual void SetBusy(bool busy) = 0;
   // A progress window, shown until closed; null when the front end shows none.
   virtual std::unique_ptr<ProgressDisplay> OpenProgress() { return nullptr; }
+  // Shows a dialog modally: returns once the form has hidden itself. A front end without a
+  // person to fill it in dismisses it unchanged.
+  virtual void ShowForm(Form& form) {
+    if (form.Visible()) form.Click(form.CancelControl());
+  }
 };
 
 // The desktop shell: hand a file or address to the handler the user chose for it.

@@ -71,10 +71,4 @@ bool SendPresentation(clsPresentation& presentation) {
   return true;
 }
 
-void InstallSendPresentation() {
-  clsPresentation::dialogs().send_presentation = [](clsPresentation& presentation) {
-    SendPresentation(presentation);
-  };
-}
-
 }  // namespace vintrel

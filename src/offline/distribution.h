@@ -18,9 +18,6 @@ std::string GetDistributionFolder();
 // or unsaved as it was. Returns whether the copy was sent.
 bool SendPresentation(clsPresentation& presentation);
 
-// Makes the send command of every presentation object run SendPresentation.
-void InstallSendPresentation();
-
 }  // namespace vintrel
 
 #endif  // VINTREL_OFFLINE_DISTRIBUTION_H_

@@ -177,13 +177,82 @@ bool ClearDistributionList(clsPresentation& presentation) {
   return cleared;
 }
 
-void InstallDistributionList(std::function<void(frmDistribution&)> show) {
-  clsPresentation::dialogs().distribution_list =
-      [show = std::move(show)](clsPresentation& presentation) {
-        frmDistribution form;
-        form.SetActivePresentation(presentation);
-        if (show) show(form);
-      };
+void ShowDistributionList(clsPresentation& presentation) {
+  frmDistribution form;
+  form.SetActivePresentation(presentation);
+  if (host::FrontEnd* front_end = Services().front_end) front_end->ShowForm(form);
+}
+
+namespace {
+
+[[noreturn]] void NoSuchControl(const std::string& control) {
+  throw Error(kErrInvalidProcedureCall, "frmDistribution",
+              "The form has no control \"" + control + "\" to change");
+}
+
+}  // namespace
+
+std::vector<host::FormControlInfo> frmDistribution::Controls() const {
+  using namespace host::form_control;
+  return {{"lblStartDate", kLabel, "Start:"},
+          {"txtStartDate", kTextBox, ""},
+          {"txtStartTime", kTextBox, ""},
+          {"lblStopDate", kLabel, "Stop:"},
+          {"txtStopDate", kTextBox, ""},
+          {"txtStopTime", kTextBox, ""},
+          {"DistributionList", kList, ""},
+          {"cmdNew", kButton, "Add", cmdNewEnabled()},
+          {"cmdDelete", kButton, "Delete", cmdDeleteEnabled()},
+          {"cmdClose", kButton, "OK"},
+          {"cmdCancel", kButton, "Cancel"}};
+}
+
+std::string frmDistribution::Value(const std::string& control) const {
+  if (control == "txtStartDate") return txtStartDate;
+  if (control == "txtStartTime") return txtStartTime;
+  if (control == "txtStopDate") return txtStopDate;
+  if (control == "txtStopTime") return txtStopTime;
+  if (control == "DistributionList") return selected_ ? list_[*selected_] : "";
+  return "";
+}
+
+std::vector<std::string> frmDistribution::Items(const std::string& control) const {
+  return control == "DistributionList" ? list_ : std::vector<std::string>{};
+}
+
+void frmDistribution::SetValue(const std::string& control, const std::string& value) {
+  if (control == "txtStartDate") {
+    txtStartDate = value;
+  } else if (control == "txtStartTime") {
+    txtStartTime = value;
+  } else if (control == "txtStopDate") {
+    txtStopDate = value;
+  } else if (control == "txtStopTime") {
+    txtStopTime = value;
+  } else if (control == "DistributionList") {
+    if (value.empty()) return SetListIndex(std::nullopt);
+    for (size_t index = 0; index < list_.size(); ++index) {
+      if (list_[index] == value) return SetListIndex(index);
+    }
+    throw Error(kErrInvalidProcedureCall, "frmDistribution",
+                "\"" + value + "\" is not in the distribution list");
+  } else {
+    NoSuchControl(control);
+  }
+}
+
+void frmDistribution::Click(const std::string& control) {
+  if (control == "cmdNew") {
+    cmdNew_Click();
+  } else if (control == "cmdDelete" && cmdDeleteEnabled()) {
+    cmdDelete_Click();
+  } else if (control == "cmdClose") {
+    cmdClose_Click();
+  } else if (control == "cmdCancel") {
+    cmdCancel_Click();
+  } else {
+    NoSuchControl(control);
+  }
 }
 
 }  // namespace vintrel

@@ -11,12 +11,13 @@
 #include <vector>
 
 #include "connections/tag_values.h"
+#include "host/forms.h"
 
 namespace vintrel {
 
 class clsPresentation;
 
-class frmDistribution {
+class frmDistribution : public host::Form {
  public:
   static constexpr const char* kCaption = "Set distribution list";
   static constexpr const char* kComputerPrompt =
@@ -53,6 +54,18 @@ class frmDistribution {
   bool closed() const { return closed_; }
   bool written() const { return written_; }
 
+  // The form as a front end sees it: the text boxes, "DistributionList" (its value is the
+  // selected computer) and the four buttons by their control names.
+  std::string Name() const override { return "frmDistribution"; }
+  std::string Caption() const override { return kCaption; }
+  std::vector<host::FormControlInfo> Controls() const override;
+  std::string Value(const std::string& control) const override;
+  std::vector<std::string> Items(const std::string& control) const override;
+  void SetValue(const std::string& control, const std::string& value) override;
+  void Click(const std::string& control) override;
+  bool Visible() const override { return !closed_; }
+  std::string CancelControl() const override { return "cmdCancel"; }
+
  private:
   void ShowWindow(LocalDateTime start, LocalDateTime stop);
 
@@ -72,9 +85,8 @@ std::string LongTimeText(LocalDateTime value);
 // Returns whether they were deleted.
 bool ClearDistributionList(clsPresentation& presentation);
 
-// Makes the distribution command of every presentation object open the form, handed the
-// presentation, and give it to `show`, which shows it modally (the front end's part).
-void InstallDistributionList(std::function<void(frmDistribution&)> show);
+// The form for the presentation, shown modally through the platform's front end.
+void ShowDistributionList(clsPresentation& presentation);
 
 }  // namespace vintrel
 

@@ -107,13 +107,10 @@ void frmProgressMeter::tmrAction_Timer(host::Presentation& source) {
   WriteDebugLog(DebugLevel::kInformation, kSource, "Off-line presentation: " + copy_file_name_);
 }
 
-void InstallOfflineCopy(std::function<void(frmProgressMeter&)> done) {
-  clsPresentation::dialogs().offline_copy = [done](clsPresentation& presentation) {
-    if (presentation.ActivePresentation() == nullptr) return;
-    frmProgressMeter form;
-    form.SetActivePresentation(*presentation.ActivePresentation());
-    if (done) done(form);
-  };
+void CreateOfflineCopy(clsPresentation& presentation) {
+  if (presentation.ActivePresentation() == nullptr) return;
+  frmProgressMeter form;
+  form.SetActivePresentation(*presentation.ActivePresentation());
 }
 
 }  // namespace vintrel

@@ -15,6 +15,7 @@
 namespace vintrel {
 
 class Error;
+class clsPresentation;
 
 // The window shows itself only for work of at least this many steps.
 inline constexpr int kShownProgressSteps = 5;
@@ -45,9 +46,9 @@ class frmProgressMeter {
   std::optional<std::string> failure_;
 };
 
-// Makes "Create off-line presentation" of every presentation object run a frmProgressMeter.
-// `done` (optional) hears of each finished form, so the host program can save the copy.
-void InstallOfflineCopy(std::function<void(frmProgressMeter&)> done = nullptr);
+// "Create off-line presentation": a frmProgressMeter makes the copy and leaves it open in the
+// host, unsaved, under its temporary name; a failure is told in a message box.
+void CreateOfflineCopy(clsPresentation& presentation);
 
 }  // namespace vintrel
 

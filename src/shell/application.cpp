@@ -63,6 +63,7 @@ void Application::BuildUserInterface() {
   host::CommandBars* bars = nullptr;
   if (!SkipFailure([&] { bars = &gpp_app_->CommandBars(); })) return;
   menus_.Build(*bars);
+  SubscribeControls();
 }
 
 void Application::UnInitHandler() {
@@ -271,17 +272,36 @@ void Application::PresentationSave(host::Presentation& presentation) {
   if (entry == nullptr) return;
   Trace(DebugLevel::kEvent, "gppApp_PresentationSave:" + presentation.FullName());
   saving_ = &presentation;
+  SaveBlanked(*entry, [&] { presentation.Save(); });
+  presentation.SetSaved(true);
+}
+
+void Application::SaveBlanked(clsPresentation& entry, const std::function<void()>& write) {
   try {
-    entry->SetDisplayType();
-    entry->PrepareSave();
-    presentation.Save();
-    saving_ = nullptr;
-    entry->FillValues();
-    presentation.SetSaved(true);
+    entry.SetDisplayType();
+    entry.PrepareSave();
+    write();
   } catch (...) {
     saving_ = nullptr;
+    // The user goes on working with the values shown, whatever became of the file.
+    SkipFailure([&] { entry.FillValues(); });
     throw;
   }
+  saving_ = nullptr;
+  entry.FillValues();
+}
+
+void Application::SaveCopyAs(host::Presentation& presentation, const std::string& file_name) {
+  Trace(DebugLevel::kEvent, "SaveCopyAs:" + file_name);
+  clsPresentation* entry = FindEntry(presentation);
+  if (entry == nullptr) {
+    presentation.SaveCopyAs(file_name);
+    return;
+  }
+  const bool saved = presentation.Saved();
+  saving_ = &presentation;
+  SaveBlanked(*entry, [&] { presentation.SaveCopyAs(file_name); });
+  presentation.SetSaved(saved);
 }
 
 void Application::PresentationPrint(host::Presentation&) {

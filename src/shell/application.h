@@ -3,6 +3,7 @@
 #ifndef VINTREL_SHELL_APPLICATION_H_
 #define VINTREL_SHELL_APPLICATION_H_
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,6 +42,28 @@ class Application : public host::ApplicationEvents {
   // refills its shapes).
   void DisplayTypeModified();
 
+  // The command handlers: what a click on each of the add-in's controls runs (the combo box: a
+  // change). Each writes its handler's name as an Event line, skips its failures and works on
+  // the entry of the host's active presentation; without one it does nothing more.
+  enum class Place { kToolBar, kMainMenu, kShapesPopup, kPicturesPopup, kOlePopup };
+  void ShapeCommandClick(ShapeCommand command, Place place);
+  void RefreshDataNowClick(Place place);
+  void CreateOfflinePPTClick(Place place);
+  void GotoWebClick();
+  void ProductHelpClick();
+  void AboutProductClick();
+  void DisplayTypeChange();
+  // A button of the main menu's display submenu, by its position (1 to 6).
+  void DisplayButtonClick(int position);
+  void DisplayNothingClick();
+  // The distribution commands; no control raises them, the host program calls them by name.
+  void DistributionSetClick(Place place = Place::kMainMenu);
+  void DistributionSendClick();
+  void DistributionClearClick();
+  // "Save a copy": the save handler's work for a copy written to `file_name`; the presentation
+  // keeps its name and its saved state.
+  void SaveCopyAs(host::Presentation& presentation, const std::string& file_name);
+
   // The entry of a presentation: the first whose host presentation has the same full name
   // (exact case); null when there is none or a name cannot be read.
   clsPresentation* FindEntry(host::Presentation& presentation) const;
@@ -62,6 +85,15 @@ class Application : public host::ApplicationEvents {
   // Where the tool bar, the context-menu entries and the main-menu popup are made, in that
   // order; every control made is recorded in controls_ so that UnInitHandler can delete it.
   void BuildUserInterface();
+  // Subscribes every control made to its handler.
+  void SubscribeControls();
+  // The common frame of the handlers that act on the active entry: writes `handler` and then
+  // `handler` + ":" + the presentation's full name, runs `action` with failures skipped, and
+  // SetControlsPresentation afterwards when `set_controls`.
+  void OnActiveEntry(const std::string& handler,
+                     const std::function<void(clsPresentation&)>& action, bool set_controls);
+  // The save handler's blank-write-refill around `write`.
+  void SaveBlanked(clsPresentation& entry, const std::function<void()>& write);
   // Switches the commands to what the open presentations and the active window allow.
   void SetControlsPresentation();
   // Switches the shape commands to what a selection of shapes allows.

@@ -1,5 +1,9 @@
 #include "shell/connect.h"
 
+#include "connections/real_sources.h"
+#include "offline/distribution.h"
+#include "offline/distribution_dialog.h"
+#include "offline/progress_meter.h"
 #include "shell/settings.h"
 #include "shell/version.h"
 #include "support/failure_handling.h"
@@ -13,8 +17,30 @@ constexpr const char* kSource = "Connect";
 
 }  // namespace
 
-Connect::Connect() = default;
-Connect::~Connect() = default;
+PresentationDialogs AddinDialogs() {
+  PresentationDialogs dialogs;
+  dialogs.offline_copy = CreateOfflineCopy;
+  dialogs.distribution_list = ShowDistributionList;
+  dialogs.send_presentation = [](clsPresentation& presentation) { SendPresentation(presentation); };
+  return dialogs;
+}
+
+Connect::Connect(const Platform& services)
+    : scope_(std::make_unique<ModuleScope>(services)), dialogs_(AddinDialogs()) {
+  Complete(scope_->state().platform);
+}
+
+Connect::Connect() : dialogs_(AddinDialogs()) {}
+
+void Connect::Complete(Platform& services) {
+  if (services.dialogs == nullptr) services.dialogs = &dialogs_;
+  if (!services.sources) services.sources = connections::RealSources();
+}
+
+Connect::~Connect() {
+  // The application object goes while the state it reaches is still there.
+  application_.reset();
+}
 
 shell::Application& Connect::ApplicationObject() {
   if (!application_) application_ = std::make_unique<shell::Application>();
@@ -23,6 +49,10 @@ shell::Application& Connect::ApplicationObject() {
 
 void Connect::OnConnection(host::Application& application, int /*connect_mode*/,
                            const host::AddInInstance& addin_instance) {
+  if (!scope_) {
+    scope_ = std::make_unique<ModuleScope>(Services());
+    Complete(scope_->state().platform);
+  }
   ModuleState& state = Module();
   SkipFailure([&] {
     const std::optional<bool> debug = ToTruthValue(ReadSetting(kSettingDebug));

@@ -4,13 +4,22 @@
 
 #include <memory>
 
+#include "document/presentation.h"
 #include "host/application.h"
 #include "shell/application.h"
+#include "support/module_state.h"
 
 namespace vintrel::shell {
 
+// The loaded add-in. It is handed its services once, here, and owns the module-wide state they
+// live in for as long as it exists.
 class Connect {
  public:
+  // `services` without dialogs get the add-in's own (the off-line copy, distribution, sending
+  // and the property pages), shown through `services.front_end`; without sources, the real
+  // ones (files, databases, workbooks).
+  explicit Connect(const Platform& services);
+  // Takes the services of the state in use when it connects (tests that set them up by hand).
   Connect();
   ~Connect();
   Connect(const Connect&) = delete;
@@ -26,6 +35,9 @@ class Connect {
   void OnStartupComplete();
   void OnBeginShutdown();
 
+  // The services handed in at construction (a program may add a show's services later).
+  Platform& services() { return scope_ ? scope_->state().platform : Services(); }
+
   // The application object, or null while the field is empty (before connection, after an
   // inactive connection, after disconnection).
   shell::Application* application() const { return application_.get(); }
@@ -34,8 +46,16 @@ class Connect {
   // Any use of the empty field creates a fresh object first.
   shell::Application& ApplicationObject();
 
+  // Installs the add-in's own dialogs and sources where the services lack them.
+  void Complete(Platform& services);
+
+  std::unique_ptr<ModuleScope> scope_;
+  PresentationDialogs dialogs_;
   std::unique_ptr<shell::Application> application_;
 };
+
+// The add-in's own dialogs.
+PresentationDialogs AddinDialogs();
 
 }  // namespace vintrel::shell
 

@@ -5,10 +5,13 @@
 namespace vintrel {
 namespace {
 
-std::unique_ptr<ModuleState>& Instance() {
+std::unique_ptr<ModuleState>& Unloaded() {
   static std::unique_ptr<ModuleState> instance = std::make_unique<ModuleState>();
   return instance;
 }
+
+// The state of the innermost live scope; null when none lives.
+ModuleState* current = nullptr;
 
 }  // namespace
 
@@ -16,15 +19,25 @@ ModuleState::ModuleState() = default;
 ModuleState::~ModuleState() = default;
 
 ModuleState& Module() {
-  return *Instance();
+  return current != nullptr ? *current : *Unloaded();
 }
 
 Platform& Services() {
-  return Instance()->platform;
+  return Module().platform;
 }
 
 void ResetModuleState() {
-  Instance() = std::make_unique<ModuleState>();
+  Unloaded() = std::make_unique<ModuleState>();
+}
+
+ModuleScope::ModuleScope(const Platform& services)
+    : state_(std::make_unique<ModuleState>()), previous_(current) {
+  state_->platform = services;
+  current = state_.get();
+}
+
+ModuleScope::~ModuleScope() {
+  current = previous_;
 }
 
 }  // namespace vintrel

@@ -1,9 +1,12 @@
 // Everything the add-in keeps module-wide, in one place: the flags the shell, the presentation
-// objects, the runtime and the logs share, and the platform services of the running process.
-// One instance per loaded add-in; ResetModuleState() gives a fresh one (at load, and in tests).
+// objects, the runtime and the logs share, and the services it was handed when it was loaded.
+// The loaded add-in (shell::Connect) owns its state through a ModuleScope; Module() reaches the
+// state of the add-in loaded now. Code below the shell that runs without a loaded add-in (unit
+// tests of one layer) gets a state of its own, which ResetModuleState() renews.
 #ifndef VINTREL_SUPPORT_MODULE_STATE_H_
 #define VINTREL_SUPPORT_MODULE_STATE_H_
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,8 +28,15 @@ class SpreadsheetFactory;
 
 namespace vintrel {
 
-// The platform services the add-in reaches from module procedures. Not owned: the program (or a
-// test) that loads the add-in keeps them alive while it is loaded.
+class ConnectionSource;
+struct PresentationDialogs;
+
+// What a connection's data comes from, by connection type (0 text file, 1 database, 2 workbook);
+// null when the type has none.
+using ConnectionSourceFactory = std::function<std::unique_ptr<ConnectionSource>(int type)>;
+
+// The services an add-in instance uses, handed to it once when it is loaded. Not owned: the
+// program (or a test) that loads the add-in keeps them alive while it is loaded.
 struct Platform {
   host::SettingsStore* settings = nullptr;
   host::FrontEnd* front_end = nullptr;
@@ -37,6 +47,11 @@ struct Platform {
   host::EventLoop* loop = nullptr;
   host::DataAccess* data_access = nullptr;
   host::SpreadsheetFactory* spreadsheet = nullptr;
+  // Makes the source of each connection; empty until the program hands in its sources.
+  ConnectionSourceFactory sources;
+  // The dialogs the commands open (property pages, the off-line copy, distribution); a command
+  // whose dialog is missing does nothing.
+  PresentationDialogs* dialogs = nullptr;
   // Optional: what watches files for a show that asks for it, and the screen that hears of
   // connections failing and answering again during a show.
   host::FileWatcher* file_watcher = nullptr;
@@ -91,8 +106,23 @@ struct ModuleState {
 
 ModuleState& Module();
 Platform& Services();
-// Replaces the module state by a fresh one, keeping nothing (platform services included).
+// Renews the state used while no add-in is loaded, keeping nothing (services included).
 void ResetModuleState();
+
+// Makes a fresh state, holding `services`, the one Module() reaches while the scope lives (scopes
+// nest: the previous state comes back at the end).
+class ModuleScope {
+ public:
+  explicit ModuleScope(const Platform& services);
+  ~ModuleScope();
+  ModuleScope(const ModuleScope&) = delete;
+  ModuleScope& operator=(const ModuleScope&) = delete;
+  ModuleState& state() { return *state_; }
+
+ private:
+  std::unique_ptr<ModuleState> state_;
+  ModuleState* previous_;
+};
 
 }  // namespace vintrel
 

@@ -108,6 +108,12 @@ SimpleCommandBars::SimpleCommandBars() {
   for (const char* name : {"Menu Bar", "Shapes", "Pictures Context Menu", "OLE Object"}) {
     bars_.push_back(std::make_unique<SimpleBar>(*this, name));
   }
+  // The program's own menus, which an add-in places its menu among.
+  host::CommandBarControls& menu_bar = bars_.front()->Controls();
+  for (const char* caption : {"&File", "&Edit", "&View", "&Insert", "F&ormat", "&Tools",
+                              "Sli&de Show", "&Window", "&Help"}) {
+    menu_bar.Add(host::control_type::kPopup, 0, false).SetCaption(caption);
+  }
 }
 
 host::CommandBar& SimpleCommandBars::Add(const std::string& name, int /*position*/,

@@ -1,0 +1,125 @@
+#include "form_front_end.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <iostream>
+
+#include "host/error.h"
+
+namespace vintrel::app {
+namespace {
+
+std::string ThisComputer() {
+  char name[256] = {};
+  return gethostname(name, sizeof name - 1) == 0 ? name : "";
+}
+
+// The progress window as one line on the terminal, redrawn in place.
+class TerminalProgress : public host::ProgressDisplay {
+ public:
+  void SetTitle(const std::string& title) override { title_ = title; }
+  void SetStatus(const std::string& text) override {
+    status_ = text;
+    Draw(true);
+  }
+  void SetProgress(int value, int maximum) override {
+    value_ = value;
+    maximum_ = maximum;
+    Draw(value == maximum);
+  }
+  void SetRemaining(const std::string& text) override { remaining_ = text; }
+  void Close() override {
+    if (drawn_) std::cerr << "\r\033[K" << std::flush;
+    drawn_ = false;
+  }
+
+ private:
+  void Draw(bool always) {
+    const auto now = std::chrono::steady_clock::now();
+    // Thousands of steps a second would spend their time on the terminal.
+    if (!always && drawn_ && now - last_ < std::chrono::milliseconds(100)) return;
+    last_ = now;
+    constexpr int kWidth = 30;
+    const int filled = maximum_ > 0 ? value_ * kWidth / maximum_ : 0;
+    std::cerr << "\r\033[K" << title_ << " [" << std::string(filled, '#')
+              << std::string(kWidth - filled, '-') << "] " << value_ << "/" << maximum_ << " "
+              << status_ << (remaining_.empty() ? "" : "  " + remaining_) << std::flush;
+    drawn_ = true;
+  }
+
+  std::string title_, status_, remaining_;
+  int value_ = 0;
+  int maximum_ = 0;
+  bool drawn_ = false;
+  std::chrono::steady_clock::time_point last_{};
+};
+
+bool IsQuestion(int style) {
+  const int buttons = style & host::msg_box::kButtonsMask;
+  return buttons == host::msg_box::kYesNo || buttons == host::msg_box::kYesNoCancel;
+}
+
+}  // namespace
+
+void CommandFrontEnd::FillForm(const std::string& name, std::vector<FormStep> steps) {
+  scripts_[name] = std::move(steps);
+}
+
+void CommandFrontEnd::PickComputers(const std::vector<std::string>& names) {
+  computers_ = {ThisComputer()};
+  computers_.insert(names.begin(), names.end());
+  picks_.assign(names.begin(), names.end());
+}
+
+int CommandFrontEnd::MsgBox(const std::string& text, int style, const std::string& title) {
+  if ((style & host::msg_box::kIconMask) == host::msg_box::kCritical) ++errors_shown_;
+  last_message_ = Message{text, style};
+  if (IsQuestion(style) && answer_) return *answer_;
+  if (!filling_) return console_.MsgBox(text, style, title);
+  form_messages_.push_back(text);
+  return IsQuestion(style) ? host::msg_box::kNo : host::msg_box::kOk;
+}
+
+std::string CommandFrontEnd::BrowseForComputer(const std::string& title) {
+  if (computers_.empty()) return console_.BrowseForComputer(title);
+  if (picks_.empty()) return "";
+  const std::string name = picks_.front();
+  picks_.pop_front();
+  return computers_.count(name) != 0 ? name : "";
+}
+
+std::unique_ptr<host::ProgressDisplay> CommandFrontEnd::OpenProgress() {
+  if (!isatty(STDERR_FILENO)) return nullptr;
+  return std::make_unique<TerminalProgress>();
+}
+
+void CommandFrontEnd::ShowForm(host::Form& form) {
+  const std::string name = form.Name();
+  shown_.insert(name);
+  const auto script = scripts_.find(name);
+  if (script == scripts_.end()) {
+    console_.ShowForm(form);
+    return;
+  }
+  const std::vector<FormStep> steps = std::move(script->second);
+  scripts_.erase(script);
+  filling_ = true;
+  const size_t messages_before = form_messages_.size();
+  try {
+    for (const FormStep& step : steps) {
+      if (!form.Visible() || form_messages_.size() > messages_before) break;
+      if (step.value) {
+        form.SetValue(step.control, *step.value);
+      } else {
+        form.Click(step.control);
+      }
+    }
+  } catch (const Error& failure) {
+    form_messages_.push_back(failure.description());
+  }
+  if (form.Visible()) form.Click(form.CancelControl());
+  filling_ = false;
+}
+
+}  // namespace vintrel::app

@@ -1,0 +1,262 @@
+// What the add-in's controls do when clicked: one handler per control, each acting on the entry
+// of the host's active presentation.
+#include <array>
+
+#include "host/platform.h"
+#include "offline/distribution_dialog.h"
+#include "shell/about_form.h"
+#include "shell/application.h"
+#include "support/failure_handling.h"
+#include "support/logs.h"
+#include "support/module_state.h"
+#include "support/shell_helpers.h"
+
+namespace vintrel::shell {
+namespace {
+
+constexpr const char* kSource = "Application";
+
+void Trace(const std::string& message) {
+  WriteDebugLog(DebugLevel::kEvent, kSource, message);
+}
+
+constexpr std::array<const char*, kShapeCommandCount> kCommandNames = {
+    "SlideShowProperties", "SlideProperties",      "ClockProperties",
+    "DataFieldProperties", "DataObjectProperties", "GraphProperties"};
+
+std::string HandlerName(ShapeCommand command, Application::Place place) {
+  using Place = Application::Place;
+  const char* prefix = "cmb";
+  switch (place) {
+    case Place::kToolBar:
+      break;
+    case Place::kMainMenu:
+      prefix = "cbr";
+      break;
+    case Place::kShapesPopup:
+      prefix = "cbrShapesPopup";
+      break;
+    case Place::kPicturesPopup:
+      prefix = "cbrpicturePopup";
+      break;
+    case Place::kOlePopup:
+      prefix = "cbrOLEPopup";
+      break;
+  }
+  return std::string(prefix) + kCommandNames[command] + "_Click";
+}
+
+}  // namespace
+
+void Application::OnActiveEntry(const std::string& handler,
+                                const std::function<void(clsPresentation&)>& action,
+                                bool set_controls) {
+  SkipFailure([&] { Trace(handler); });
+  SkipFailure([&] {
+    clsPresentation* entry = ActiveEntry();
+    if (entry == nullptr) return;
+    Trace(handler + ":" + entry->ActivePresentation()->FullName());
+    action(*entry);
+    if (set_controls) SetControlsPresentation();
+  });
+}
+
+void Application::ShapeCommandClick(ShapeCommand command, Place place) {
+  if (place == Place::kPicturesPopup) {
+    // The picture menu's items are the object menu's.
+    SkipFailure([&] { Trace(HandlerName(command, place)); });
+    place = Place::kOlePopup;
+  }
+  const std::string handler = HandlerName(command, place);
+  // Only the main menu's shape pages leave the other controls as they are.
+  const bool set_controls =
+      place != Place::kMainMenu || command == kSlideShowProperties || command == kSlideProperties;
+  OnActiveEntry(
+      handler,
+      [&](clsPresentation& entry) {
+        switch (command) {
+          case kSlideShowProperties:
+            entry.ShowSlideShowProperties();
+            if (place == Place::kToolBar) entry.FillValues(true);
+            break;
+          case kSlideProperties:
+            if (place == Place::kToolBar || place == Place::kMainMenu) {
+              entry.ShowSlideProperties(gpp_app_->ActiveWindow().View().Slide().SlideIndex());
+            } else {
+              entry.ShowSlideProperties();
+            }
+            break;
+          case kClockProperties:
+            entry.ShowClockProperties();
+            break;
+          case kDataFieldProperties:
+            entry.ShowDataFieldProperties();
+            break;
+          case kDataObjectProperties:
+            entry.ShowDataObjectProperties();
+            break;
+          case kGraphProperties:
+            entry.ShowGraphProperties();
+            break;
+          default:
+            break;
+        }
+      },
+      set_controls);
+}
+
+void Application::RefreshDataNowClick(Place place) {
+  OnActiveEntry(
+      place == Place::kToolBar ? "cmbRefreshDataNow_Click" : "cbrRefreshDataNow_Click",
+      [](clsPresentation& entry) {
+        // Fetching data is no change of the user's.
+        host::Presentation& presentation = *entry.ActivePresentation();
+        const bool saved = presentation.Saved();
+        entry.FillValues(true);
+        presentation.SetSaved(saved);
+      },
+      false);
+}
+
+void Application::CreateOfflinePPTClick(Place place) {
+  OnActiveEntry(
+      place == Place::kToolBar ? "cmbCreateOfflinePPT_Click" : "cbrCreateOfflinePPT_Click",
+      [](clsPresentation& entry) { entry.CreateOfflinePPT(); }, true);
+}
+
+void Application::GotoWebClick() {
+  SkipFailure([] {
+    const std::string& address = Services().web_address;
+    Trace("cbrGotoWeb_Click:Opening " + address);
+    OpenUrl(address);
+  });
+}
+
+void Application::ProductHelpClick() {
+  SkipFailure([] {
+    const std::string& help_file = Services().help_file;
+    Trace("cbrProductHelp_Click:Opening " + help_file);
+    ShowHelpTopic(help_file);
+  });
+}
+
+void Application::AboutProductClick() {
+  SkipFailure([] {
+    Trace("cbrAboutProduct_Click");
+    frmAbout form;
+    if (host::FrontEnd* front_end = Services().front_end) front_end->ShowForm(form);
+  });
+}
+
+void Application::DisplayTypeChange() {
+  SkipFailure([] { Trace("cmbDisplayType_Change"); });
+  SkipFailure([&] {
+    if (menus_.cmbDisplayType == nullptr) return;
+    const int index = menus_.cmbDisplayType->ListIndex();
+    for (int position = 1; position <= static_cast<int>(menus_.display_buttons.size());
+         ++position) {
+      host::CommandBarControl* button = menus_.display_buttons[position - 1];
+      if (button == nullptr) continue;
+      SkipFailure([&] {
+        button->SetState(position == index ? host::button_state::kDown : host::button_state::kUp);
+      });
+    }
+    Module().current_display_type = index;
+    clsPresentation* entry = ActiveEntry();
+    if (entry != nullptr) entry->FillValues();
+  });
+}
+
+void Application::DisplayButtonClick(int position) {
+  static constexpr std::array<const char*, 6> kNames = {
+      "cbrDisplayValue_Click",          "cbrDisplayConnection_Click",
+      "cbrDisplayColumn_Click",         "cbrDisplayIndex_Click",
+      "cbrDisplayColumnAndIndex_Click", "cbrDisplayConnectionAndColumn_Click"};
+  if (position < 1 || position > static_cast<int>(kNames.size())) return;
+  SkipFailure([&] { Trace(kNames[position - 1]); });
+  const bool hidden = UserInterfaceHidden();
+  for (int other = 1; other <= static_cast<int>(menus_.display_buttons.size()); ++other) {
+    host::CommandBarControl* button = menus_.display_buttons[other - 1];
+    if (button == nullptr) continue;
+    SkipFailure([&] {
+      if (other == position) {
+        button->SetState(host::button_state::kDown);
+        if (!hidden && menus_.cmbDisplayType != nullptr) {
+          menus_.cmbDisplayType->SetListIndex(position);
+        }
+      } else {
+        button->SetState(host::button_state::kUp);
+      }
+    });
+  }
+  if (hidden) return;
+  SkipFailure([&] {
+    clsPresentation* entry = ActiveEntry();
+    if (entry == nullptr || menus_.cmbDisplayType == nullptr) return;
+    entry->SetDisplayType(menus_.cmbDisplayType->ListIndex());
+  });
+}
+
+void Application::DisplayNothingClick() {
+  OnActiveEntry(
+      "cbrDisplayNothing_Click",
+      [](clsPresentation& entry) { entry.SetDisplayType(display_type::kNothing); }, false);
+}
+
+void Application::DistributionSetClick(Place place) {
+  OnActiveEntry(
+      place == Place::kToolBar ? "cmbSetDistributionList_Click" : "cbrDistributionSet_Click",
+      [](clsPresentation& entry) { entry.SetDistributionList(); }, false);
+}
+
+void Application::DistributionSendClick() {
+  OnActiveEntry(
+      "cbrDistributionSend_Click", [](clsPresentation& entry) { entry.SendPresentation(); }, false);
+}
+
+void Application::DistributionClearClick() {
+  SkipFailure([] { Trace("cbrDistributionClear_Click"); });
+  SkipFailure([&] {
+    clsPresentation* entry = ActiveEntry();
+    if (entry != nullptr) ClearDistributionList(*entry);
+  });
+}
+
+void Application::SubscribeControls() {
+  auto click = [](host::CommandBarControl* control, std::function<void()> handler) {
+    if (control == nullptr) return;
+    SkipFailure(
+        [&] { control->OnClick([handler](host::CommandBarControl&, bool&) { handler(); }); });
+  };
+  for (int command = 0; command < kShapeCommandCount; ++command) {
+    const auto shape_command = static_cast<ShapeCommand>(command);
+    click(menus_.tool_bar_commands[command],
+          [this, shape_command] { ShapeCommandClick(shape_command, Place::kToolBar); });
+    click(menus_.menu_commands[command],
+          [this, shape_command] { ShapeCommandClick(shape_command, Place::kMainMenu); });
+    static constexpr std::array<Place, kContextMenuCount> kPopupPlaces = {
+        Place::kShapesPopup, Place::kPicturesPopup, Place::kOlePopup};
+    for (int menu = 0; menu < kContextMenuCount; ++menu) {
+      const Place place = kPopupPlaces[menu];
+      click(menus_.context_popups[menu].items[command],
+            [this, shape_command, place] { ShapeCommandClick(shape_command, place); });
+    }
+  }
+  click(menus_.cmbCreateOfflinePPT, [this] { CreateOfflinePPTClick(Place::kToolBar); });
+  click(menus_.cbrCreateOfflinePPT, [this] { CreateOfflinePPTClick(Place::kMainMenu); });
+  click(menus_.cmbRefreshDataNow, [this] { RefreshDataNowClick(Place::kToolBar); });
+  click(menus_.cbrRefreshDataNow, [this] { RefreshDataNowClick(Place::kMainMenu); });
+  click(menus_.cbrGotoWeb, [this] { GotoWebClick(); });
+  click(menus_.cbrProductHelp, [this] { ProductHelpClick(); });
+  click(menus_.cbrAboutProduct, [this] { AboutProductClick(); });
+  for (int position = 1; position <= static_cast<int>(menus_.display_buttons.size()); ++position) {
+    click(menus_.display_buttons[position - 1], [this, position] { DisplayButtonClick(position); });
+  }
+  if (menus_.cmbDisplayType != nullptr) {
+    SkipFailure([&] {
+      menus_.cmbDisplayType->OnChange([this](host::CommandBarControl&) { DisplayTypeChange(); });
+    });
+  }
+}
+
+}  // namespace vintrel::shell
