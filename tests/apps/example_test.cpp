@@ -455,3 +455,46 @@ TEST(ExampleTest, LibreOfficeOpensTheCommittedDeck) {
 
 }  // namespace
 }  // namespace vintrel::testing
+
+namespace vintrel::testing {
+namespace {
+
+// The tool bar's shape commands a selection enables, as `vintrel menus` shows them.
+struct SelectionCase {
+  const char* select;
+  std::vector<std::string> enabled;
+};
+
+TEST(ExampleTest, MenusFollowTheSelection) {
+  const ExampleCopy copy;
+  const std::vector<SelectionCase> cases = {
+      {"1:North sales", {"Text shape properties"}},
+      {"1:Clock", {"Clock shape properties"}},
+      {"3:3", {"Linked object properties"}},
+      {"1", {}},
+  };
+  const std::vector<std::string> shape_commands = {
+      "Clock shape properties", "Text shape properties", "Linked object properties",
+      "Linked graph properties"};
+  for (const SelectionCase& c : cases) {
+    const ProgramResult result = copy.Vintrel({"menus", copy.File(kDeck), "--select", c.select});
+    ASSERT_EQ(result.exit_code, 0) << c.select << result.err;
+    // The tool bar comes first, one control a line, until the menu bar.
+    const std::string tool_bar = result.out.substr(0, result.out.find("Menu bar"));
+    std::vector<std::string> enabled;
+    for (const std::string& command : shape_commands) {
+      const size_t at = tool_bar.find("    " + command + "\n");
+      if (at != std::string::npos)
+        enabled.push_back(command);
+      else
+        EXPECT_NE(tool_bar.find(command + "  (disabled)"), std::string::npos) << c.select;
+    }
+    EXPECT_EQ(enabled, c.enabled) << c.select;
+  }
+  const ProgramResult missing = copy.Vintrel({"menus", copy.File(kDeck), "--select", "1:Nope"});
+  EXPECT_EQ(missing.exit_code, 2);
+  EXPECT_NE(missing.err.find("no shape \"Nope\" on slide 1"), std::string::npos) << missing.err;
+}
+
+}  // namespace
+}  // namespace vintrel::testing

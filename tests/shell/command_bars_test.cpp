@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -116,6 +118,88 @@ TEST_F(CommandBarsTest, HiddenUserInterfaceMakesNothingAndEventsStillRun) {
   host_.ActivateWindow(opened);
   host_.ClosePresentation(opened);
   EXPECT_TRUE(connect_.application()->presentations().empty());
+}
+
+// Which page a click opens, and with which slide: every control of a shape command reaches the
+// same page; the bars name the slide in view, the context menus do not.
+struct ClickCase {
+  const char* control;
+  std::array<host::CommandBarControl*, kShapeCommandCount> CommandControls::*row = nullptr;
+  int popup = -1;  // a context popup's item instead
+  ShapeCommand command;
+  const char* page;
+  std::optional<int> slide;
+};
+
+TEST_F(CommandBarsTest, ClicksOpenTheirPagesThroughTheActivePresentation) {
+  std::vector<std::string> opened;
+  std::optional<int> slide_asked;
+  PresentationDialogs pages;
+  auto page = [&](const char* name) {
+    return [&opened, name](clsPresentation&) { opened.push_back(name); };
+  };
+  pages.slide_show_properties = page("connections");
+  pages.slide_properties = [&](clsPresentation&, std::optional<int> slide) {
+    opened.push_back("slide");
+    slide_asked = slide;
+  };
+  pages.clock_properties = page("clock");
+  pages.data_field_properties = page("text");
+  pages.data_object_properties = page("object");
+  pages.graph_properties = page("graph");
+  Services().dialogs = &pages;
+  ConnectAddIn();
+  host::memory::MemoryPresentation& deck = host_.OpenPresentation(kWithConnections);
+  host::memory::MemoryShape& field = deck.slide(1).shape(1);
+  const CommandControls& controls = connect_.application()->command_controls();
+
+  const std::vector<ClickCase> cases = {
+      {"tool bar", &CommandControls::tool_bar_commands, -1, kSlideShowProperties, "connections",
+       std::nullopt},
+      {"tool bar", &CommandControls::tool_bar_commands, -1, kSlideProperties, "slide", 1},
+      {"main menu", &CommandControls::menu_commands, -1, kSlideProperties, "slide", 1},
+      {"shapes popup", nullptr, kShapesMenu, kSlideProperties, "slide", std::nullopt},
+      {"pictures popup", nullptr, kPicturesMenu, kSlideShowProperties, "connections", std::nullopt},
+      {"tool bar", &CommandControls::tool_bar_commands, -1, kDataFieldProperties, "text",
+       std::nullopt},
+      {"main menu", &CommandControls::menu_commands, -1, kDataFieldProperties, "text",
+       std::nullopt},
+      {"shapes popup", nullptr, kShapesMenu, kDataFieldProperties, "text", std::nullopt},
+  };
+  for (const ClickCase& c : cases) {
+    host_.SelectShapes({&field});
+    host::CommandBarControl* control = c.popup >= 0
+                                           ? controls.context_popups[c.popup].items[c.command]
+                                           : (controls.*c.row)[c.command];
+    ASSERT_NE(control, nullptr) << c.control << " " << c.command;
+    ASSERT_TRUE(control->Enabled()) << c.control << " " << c.command;
+    opened.clear();
+    slide_asked.reset();
+    control->Execute();
+    EXPECT_EQ(opened, std::vector<std::string>{c.page}) << c.control << " " << c.command;
+    EXPECT_EQ(slide_asked, c.slide) << c.control << " " << c.command;
+  }
+}
+
+TEST_F(CommandBarsTest, DisplayComboAndSubmenuNameTheSameType) {
+  ConnectAddIn();
+  host_.OpenPresentation(kWithConnections);
+  const CommandControls& controls = connect_.application()->command_controls();
+  auto pressed = [&] {
+    std::vector<int> down;
+    for (int i = 0; i < 6; ++i) {
+      if (controls.display_buttons[i]->State() == host::button_state::kDown) down.push_back(i + 1);
+    }
+    return down;
+  };
+  controls.cmbDisplayType->SetListIndex(5);
+  controls.cmbDisplayType->Execute();
+  EXPECT_EQ(pressed(), std::vector<int>{5});
+  EXPECT_EQ(Module().current_display_type, 5);
+  controls.display_buttons[1]->Execute();
+  EXPECT_EQ(pressed(), std::vector<int>{2});
+  EXPECT_EQ(controls.cmbDisplayType->ListIndex(), 2);
+  EXPECT_EQ(connect_.application()->ActiveEntry()->DisplayType(), 2);
 }
 
 }  // namespace
