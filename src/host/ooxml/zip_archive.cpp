@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "host/ascii.h"
 #include "host/error.h"
 #include "host/ooxml/zip_consistency.h"
 
@@ -20,13 +21,9 @@ namespace {
 
 constexpr char kSource[] = "vintrel.ooxml";
 
-bool EndsWith(std::string_view text, std::string_view tail) {
-  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
-}
-
 bool IsXmlName(std::string_view lower_name) {
-  return EndsWith(lower_name, ".xml") || EndsWith(lower_name, ".rels") ||
-         EndsWith(lower_name, ".vml");
+  return lower_name.ends_with(".xml") || lower_name.ends_with(".rels") ||
+         lower_name.ends_with(".vml");
 }
 
 // An entry name must stay inside the package: no parent steps, no absolute or drive paths, no
@@ -84,14 +81,6 @@ zip_t* OpenPrefix(const std::string& path, uint64_t length, int& error_code) {
 }
 
 }  // namespace
-
-std::string LowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
 
 void ZipArchive::Fail(const std::string& problem) const {
   throw Error(kErrUnspecified, kSource, "\"" + path_ + "\": " + problem);

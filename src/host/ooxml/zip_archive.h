@@ -80,9 +80,6 @@ class ZipArchive {
   mutable uint64_t inflated_total_ = 0;
 };
 
-// Lower-case ASCII copy, for comparing part names.
-std::string LowerAscii(std::string_view text);
-
 // Builds a small archive in memory (used for a chart's embedded workbook). Entries are deflated.
 std::string BuildZip(const std::vector<std::pair<std::string, std::string>>& entries);
 

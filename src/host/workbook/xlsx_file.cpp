@@ -44,11 +44,6 @@ const char* Attribute(const pugi::xml_node& node, const char* local) {
   return nullptr;
 }
 
-bool EndsWith(const std::string& text, const std::string& suffix) {
-  return text.size() >= suffix.size() &&
-         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
 // The folder of a part ("xl/workbook.xml" -> "xl/").
 std::string Folder(const std::string& part) {
   size_t slash = part.rfind('/');
@@ -184,10 +179,10 @@ XlsxFile::XlsxFile(std::string bytes, const std::string& what, const ReaderLimit
 
   std::string workbook_part;
   for (const auto& [id, rel] : relationships("")) {
-    if (EndsWith(rel.type, "/officeDocument")) workbook_part = rel.target;
+    if (rel.type.ends_with("/officeDocument")) workbook_part = rel.target;
   }
   if (workbook_part.empty() && zip_.Has("xl/workbook.xml")) workbook_part = "xl/workbook.xml";
-  if (EndsWith(workbook_part, ".bin") || zip_.Has("xl/workbook.bin")) {
+  if (workbook_part.ends_with(".bin") || zip_.Has("xl/workbook.bin")) {
     throw Error(kErrUnspecified, kSource,
                 what_ + " is a binary workbook (.xlsb), which cannot be read; save it as .xlsx");
   }
@@ -198,8 +193,8 @@ XlsxFile::XlsxFile(std::string bytes, const std::string& what, const ReaderLimit
   }
   std::map<std::string, Relationship> rels = relationships(workbook_part);
   for (const auto& [id, rel] : rels) {
-    if (EndsWith(rel.type, "/sharedStrings")) ReadSharedStrings(rel.target);
-    if (EndsWith(rel.type, "/styles")) ReadStyles(rel.target);
+    if (rel.type.ends_with("/sharedStrings")) ReadSharedStrings(rel.target);
+    if (rel.type.ends_with("/styles")) ReadStyles(rel.target);
   }
 
   pugi::xml_node root = workbook.document_element();
@@ -223,9 +218,9 @@ XlsxFile::XlsxFile(std::string bytes, const std::string& what, const ReaderLimit
     if (rel != rels.end()) {
       part = rel->second.target;
       const std::string& type = rel->second.type;
-      if (EndsWith(type, "/chartsheet")) info.type = sheet_type::kChart;
-      if (EndsWith(type, "/dialogsheet")) info.type = kDialogSheet;
-      if (EndsWith(type, "/xlMacrosheet") || EndsWith(type, "/xlIntlMacrosheet")) {
+      if (type.ends_with("/chartsheet")) info.type = sheet_type::kChart;
+      if (type.ends_with("/dialogsheet")) info.type = kDialogSheet;
+      if (type.ends_with("/xlMacrosheet") || type.ends_with("/xlIntlMacrosheet")) {
         info.type = kMacroSheet;
       }
     }
