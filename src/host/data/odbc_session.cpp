@@ -12,6 +12,7 @@
 #include "host/data/connection_string.h"
 #include "host/data/value_text.h"
 #include "host/error.h"
+#include "host/text_encoding.h"
 
 namespace vintrel::host::data {
 namespace {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "host/error.h"
+#include "host/text_encoding.h"
 #include "host/workbook/sheet_range.h"
-#include "host/workbook/utf8.h"
 #include "host/workbook/xls_file.h"
 #include "host/workbook/xlsx_file.h"
 

@@ -6,11 +6,11 @@
 #include <pugixml.hpp>
 
 #include "host/error.h"
+#include "host/text_encoding.h"
 #include "host/workbook/builtin_formats.h"
 #include "host/workbook/decimal_digits.h"
 #include "host/workbook/serial_dates.h"
 #include "host/workbook/sheet_scanner.h"
-#include "host/workbook/utf8.h"
 
 namespace vintrel::host::workbook {
 
