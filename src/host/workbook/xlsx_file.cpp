@@ -151,9 +151,12 @@ std::string DecodeEscapes(std::string text) {
 }
 
 XlsxFile::XlsxFile(std::string bytes, const std::string& what, const ReaderLimits& limits)
-    : what_(what), zip_(std::move(bytes), what, limits.max_part_bytes, limits.max_total_bytes) {
+    : what_(what),
+      zip_(ZipReader::FromBytes(std::move(bytes), what, kSource,
+                                {limits.max_part_bytes, limits.max_part_bytes,
+                                 limits.max_total_bytes, ZipLimits{}.max_entries})) {
   auto load = [&](const std::string& part, pugi::xml_document& doc) {
-    std::optional<std::string> xml = zip_.Read(part);
+    std::optional<std::string> xml = zip_->Read(part);
     if (!xml) return false;
     pugi::xml_parse_result parsed = doc.load_buffer(xml->data(), xml->size());
     if (!parsed) {
@@ -181,8 +184,8 @@ XlsxFile::XlsxFile(std::string bytes, const std::string& what, const ReaderLimit
   for (const auto& [id, rel] : relationships("")) {
     if (rel.type.ends_with("/officeDocument")) workbook_part = rel.target;
   }
-  if (workbook_part.empty() && zip_.Has("xl/workbook.xml")) workbook_part = "xl/workbook.xml";
-  if (workbook_part.ends_with(".bin") || zip_.Has("xl/workbook.bin")) {
+  if (workbook_part.empty() && zip_->Has("xl/workbook.xml")) workbook_part = "xl/workbook.xml";
+  if (workbook_part.ends_with(".bin") || zip_->Has("xl/workbook.bin")) {
     throw Error(kErrUnspecified, kSource,
                 what_ + " is a binary workbook (.xlsb), which cannot be read; save it as .xlsx");
   }
@@ -230,7 +233,7 @@ XlsxFile::XlsxFile(std::string bytes, const std::string& what, const ReaderLimit
 }
 
 void XlsxFile::ReadSharedStrings(const std::string& part) {
-  std::optional<std::string> xml = zip_.Read(part);
+  std::optional<std::string> xml = zip_->Read(part);
   if (!xml) return;
   pugi::xml_document doc;
   if (!doc.load_buffer_inplace(xml->data(), xml->size(), kParseText)) {
@@ -244,7 +247,7 @@ void XlsxFile::ReadSharedStrings(const std::string& part) {
 
 void XlsxFile::ReadStyles(const std::string& part) {
   pugi::xml_document doc;
-  std::optional<std::string> xml = zip_.Read(part);
+  std::optional<std::string> xml = zip_->Read(part);
   if (!xml || !doc.load_buffer(xml->data(), xml->size())) return;  // General everywhere
   pugi::xml_node root = doc.document_element();
   std::map<int, std::string> custom;
@@ -272,7 +275,7 @@ void XlsxFile::ReadCells(size_t index, const CellRange& range, const CellSink& s
   const SheetInfo& info = sheets_.at(index);
   const std::string& part = sheet_parts_.at(index);
   std::optional<std::string> xml;
-  if (!part.empty()) xml = zip_.Read(part);
+  if (!part.empty()) xml = zip_->Read(part);
   if (!xml) {
     throw Error(kErrUnspecified, kSource,
                 what_ + ": the sheet '" + info.name + "' has no content part in the file");
