@@ -19,7 +19,7 @@ struct Sizes {
 void WriteData(const std::string& path, const Sizes& sizes, int generation);
 // The shape "Box k" of slide s (from 0) shows row (s * K + k) mod R + 1 of column k.
 int RowOf(const Sizes& sizes, int slide, int box);
-// A plain deck: one master, one layout, a theme, N slides of K text boxes "Box 0".."Box K-1".
+// A plain deck of N slides of K text boxes "Box 0".."Box K-1" (the test suites' BoxDeck).
 void WriteDeck(const std::string& path, const Sizes& sizes);
 // Links every box: one text-file connection "01" over `data` (a name relative to the deck's
 // folder), and a text-field link per box.

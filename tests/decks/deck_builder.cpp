@@ -1,6 +1,8 @@
-#include "host/ooxml/deck_builder.h"
+#include "decks/deck_builder.h"
 
-#include <zip.h>
+#include <fstream>
+#include <stdexcept>
+#include <utility>
 
 #include "host/ooxml/zip_archive.h"
 
@@ -138,33 +140,23 @@ std::string BuildDeck(const DeckLayout& deck) {
   return BuildZip(parts);
 }
 
-std::string ReadEntry(const std::string& package_path, const std::string& entry) {
-  auto archive = ZipArchive::Open(package_path);
-  return archive->Has(entry) ? archive->Read(entry) : std::string();
-}
-
-std::vector<std::string> EntryNames(const std::string& package_path) {
-  return ZipArchive::Open(package_path)->Names();
-}
-
-std::string RawEntry(const std::string& package_path, const std::string& entry) {
-  int error = 0;
-  zip_t* archive = zip_open(package_path.c_str(), ZIP_RDONLY, &error);
-  if (archive == nullptr) return {};
-  std::string out;
-  zip_stat_t st;
-  if (zip_stat(archive, entry.c_str(), 0, &st) == 0) {
-    zip_file_t* file = zip_fopen_index(archive, st.index, ZIP_FL_COMPRESSED);
-    out.resize(st.comp_size);
-    if (file == nullptr ||
-        zip_fread(file, out.data(), st.comp_size) != static_cast<zip_int64_t>(st.comp_size)) {
-      out.clear();
+DeckLayout BoxDeck(int slides, int boxes, const std::function<std::string(int, int)>& text) {
+  DeckLayout deck;
+  for (int slide = 0; slide < slides; ++slide) {
+    std::string shapes;
+    for (int box = 0; box < boxes; ++box) {
+      shapes += TextBox(box + 2, "Box " + std::to_string(box), text(slide, box), 457200,
+                        228600 + box * 600000L, 5000000, 500000);
     }
-    if (file) zip_fclose(file);
-    out += "/method=" + std::to_string(st.comp_method);
+    deck.slides.emplace_back().shapes = std::move(shapes);
   }
-  zip_discard(archive);
-  return out;
+  return deck;
+}
+
+void WriteDeck(const std::string& path, const DeckLayout& deck) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << BuildDeck(deck);
+  if (!out.flush()) throw std::runtime_error("cannot write " + path);
 }
 
 }  // namespace vintrel::ooxml::testing
