@@ -36,9 +36,18 @@ int RowOf(const Sizes& sizes, int slide, int box) {
   return (slide * sizes.boxes + box) % sizes.rows + 1;
 }
 
-void WriteDeck(const std::string& path, const Sizes& sizes) {
-  ooxml::testing::WriteDeck(
-      path, ooxml::testing::BoxDeck(sizes.slides, sizes.boxes, [](int, int) { return "-"; }));
+void WriteDeck(const std::string& path, const Sizes& sizes,
+               const std::function<std::string(int, int)>& text) {
+  ooxml::testing::DeckLayout deck;
+  for (int slide = 0; slide < sizes.slides; ++slide) {
+    std::string& shapes = deck.slides.emplace_back().shapes;
+    for (int box = 0; box < sizes.boxes; ++box) {
+      shapes += ooxml::testing::TextBox(box + 2, "Box " + std::to_string(box),
+                                        text ? text(slide, box) : "-", 457200,
+                                        228600 + box * 600000L, 5000000, 500000);
+    }
+  }
+  std::ofstream(path, std::ios::binary) << ooxml::testing::BuildDeck(deck);
 }
 
 // Links every box with the add-in's tag writers: one text-file connection "01" over `data`

@@ -22,10 +22,9 @@
 #include <string>
 #include <vector>
 
-#include "decks/deck_builder.h"
 #include "host/error.h"
 #include "host/ooxml/package_presentation.h"
-#include "host/ooxml/zip_archive.h"
+#include "linked_deck.h"
 
 namespace {
 
@@ -89,11 +88,12 @@ int Fill(const std::string& in, const std::string& data, const std::string& out)
 
 // The deck the peer benchmark uses: N slides of K text boxes, one master, layout and theme.
 void WriteDeck(const std::string& path, int slides, int boxes) {
-  vintrel::ooxml::testing::WriteDeck(
-      path, vintrel::ooxml::testing::BoxDeck(slides, boxes, [](int slide, int box) {
-        return "Slide " + std::to_string(slide + 1) + " box " + std::to_string(box) +
-               " placeholder";
-      }));
+  vintrel::bench::Sizes sizes;
+  sizes.slides = slides;
+  sizes.boxes = boxes;
+  vintrel::bench::WriteDeck(path, sizes, [](int slide, int box) {
+    return "Slide " + std::to_string(slide + 1) + " box " + std::to_string(box) + " placeholder";
+  });
 }
 
 struct Run {

@@ -1,9 +1,5 @@
 #include "decks/deck_builder.h"
 
-#include <fstream>
-#include <stdexcept>
-#include <utility>
-
 #include "host/ooxml/zip_archive.h"
 
 namespace vintrel::ooxml::testing {
@@ -138,25 +134,6 @@ std::string BuildDeck(const DeckLayout& deck) {
   }
   for (const auto& part : deck.extra_parts) parts.push_back(part);
   return BuildZip(parts);
-}
-
-DeckLayout BoxDeck(int slides, int boxes, const std::function<std::string(int, int)>& text) {
-  DeckLayout deck;
-  for (int slide = 0; slide < slides; ++slide) {
-    std::string shapes;
-    for (int box = 0; box < boxes; ++box) {
-      shapes += TextBox(box + 2, "Box " + std::to_string(box), text(slide, box), 457200,
-                        228600 + box * 600000L, 5000000, 500000);
-    }
-    deck.slides.emplace_back().shapes = std::move(shapes);
-  }
-  return deck;
-}
-
-void WriteDeck(const std::string& path, const DeckLayout& deck) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << BuildDeck(deck);
-  if (!out.flush()) throw std::runtime_error("cannot write " + path);
 }
 
 }  // namespace vintrel::ooxml::testing

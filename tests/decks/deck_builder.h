@@ -4,7 +4,6 @@
 #ifndef VINTREL_TESTS_DECKS_DECK_BUILDER_H_
 #define VINTREL_TESTS_DECKS_DECK_BUILDER_H_
 
-#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -37,13 +36,6 @@ std::string BuildDeck(const DeckLayout& deck);
 // A text box: <p:sp> with txBox="1", id and name, at the given EMU position, one run of text.
 std::string TextBox(int id, const std::string& name, const std::string& text, long x = 0,
                     long y = 0, long cx = 1270000, long cy = 635000);
-
-// `slides` slides of `boxes` text boxes each, "Box 0" to "Box K-1" stacked down the slide, box k
-// of slide s (both from 0) showing text(s, k).
-DeckLayout BoxDeck(int slides, int boxes, const std::function<std::string(int, int)>& text);
-
-// Writes the package of the deck to `path`; throws std::runtime_error when it cannot.
-void WriteDeck(const std::string& path, const DeckLayout& deck);
 
 }  // namespace vintrel::ooxml::testing
 

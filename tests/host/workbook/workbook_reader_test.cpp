@@ -136,8 +136,6 @@ TEST_F(WorkbookReaderTest, HostilePackagesAreRefused) {
   } cases[] = {
       {"", "xl/worksheets/sheet1.xml", size_t{512} << 20, "encrypted entry"},
       {"../evil.xml", "", size_t{512} << 20, "\"..\""},
-      {"xl/..\\..\\evil.xml", "", size_t{512} << 20, "backslash"},
-      {"/etc/evil.xml", "", size_t{512} << 20, "absolute"},
       {"", "", size_t{1} << 20, "the part \"xl/worksheets/sheet1.xml\" expands to more than 1 MiB"},
   };
   for (const Case& c : cases) {
