@@ -12,7 +12,7 @@ with_tests=0
 [[ "${1:-}" == "--test" ]] && with_tests=1
 
 packages=(build-essential cmake ninja-build pkg-config ccache g++ libgtest-dev libgmock-dev
-  libbenchmark-dev libzip-dev libpugixml-dev libsqlite3-dev unixodbc-dev libfreexl-dev
+  libbenchmark-dev libzip-dev libpng-dev libpugixml-dev libsqlite3-dev unixodbc-dev libfreexl-dev
   libcli11-dev libcpp-httplib-dev nlohmann-json3-dev sqlite3 zip unzip time)
 if (( with_tests )); then
   packages+=(libsqliteodbc odbc-postgresql postgresql python3 python3-openpyxl

@@ -9,6 +9,7 @@
 #include "document/connection_tags.h"
 #include "document/shape.h"
 #include "document/tag_schema.h"
+#include "host/ascii.h"
 #include "host_session.h"
 #include "open_presentation.h"
 #include "rendering/clock_text.h"
@@ -92,7 +93,7 @@ Link ParseLink(const Options& options) {
 }
 
 bool SameColumnName(const std::string& a, const std::string& b) {
-  return ToUpperAscii(a) == ToUpperAscii(b);
+  return EqualsNoCase(a, b);
 }
 
 // Opens the connection to check the column and takes its name as the data spells it, as the

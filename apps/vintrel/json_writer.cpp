@@ -1,28 +1,11 @@
 #include "json_writer.h"
 
+#include "host/text_encoding.h"
+
 #include <cmath>
 #include <cstdio>
 
 namespace vintrel::app {
-namespace {
-
-// Length of the UTF-8 sequence starting at `at`, or 0 when it is not valid UTF-8.
-size_t Utf8Length(std::string_view text, size_t at) {
-  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(at);
-  size_t length = lead < 0x80           ? 1
-                  : (lead >> 5) == 0x6  ? 2
-                  : (lead >> 4) == 0xE  ? 3
-                  : (lead >> 3) == 0x1E ? 4
-                                        : 0;
-  if (length == 0 || at + length > text.size()) return 0;
-  for (size_t i = 1; i < length; ++i) {
-    if ((byte(at + i) & 0xC0) != 0x80) return 0;
-  }
-  return length;
-}
-
-}  // namespace
 
 std::string JsonString(std::string_view text) {
   std::string out = "\"";
@@ -51,7 +34,7 @@ std::string JsonString(std::string_view text) {
       }
       ++i;
     } else {
-      const size_t length = Utf8Length(text, i);
+      const size_t length = host::DecodeUtf8(text, i).length;
       if (length == 0) {
         out += "\xEF\xBF\xBD";
         ++i;

@@ -4,6 +4,7 @@
 #ifndef VINTREL_BENCH_COMMON_LINKED_DECK_H_
 #define VINTREL_BENCH_COMMON_LINKED_DECK_H_
 
+#include <functional>
 #include <string>
 
 namespace vintrel::bench {
@@ -19,8 +20,10 @@ struct Sizes {
 void WriteData(const std::string& path, const Sizes& sizes, int generation);
 // The shape "Box k" of slide s (from 0) shows row (s * K + k) mod R + 1 of column k.
 int RowOf(const Sizes& sizes, int slide, int box);
-// A plain deck: one master, one layout, a theme, N slides of K text boxes "Box 0".."Box K-1".
-void WriteDeck(const std::string& path, const Sizes& sizes);
+// A plain deck of N slides of K text boxes "Box 0".."Box K-1" stacked down the slide, box k of
+// slide s (both from 0) showing text(s, k), or "-".
+void WriteDeck(const std::string& path, const Sizes& sizes,
+               const std::function<std::string(int, int)>& text = {});
 // Links every box: one text-file connection "01" over `data` (a name relative to the deck's
 // folder), and a text-field link per box.
 void LinkDeck(const std::string& path, const std::string& data, const Sizes& sizes);

@@ -24,7 +24,7 @@
 
 #include "host/error.h"
 #include "host/ooxml/package_presentation.h"
-#include "host/ooxml/zip_archive.h"
+#include "linked_deck.h"
 
 namespace {
 
@@ -88,114 +88,12 @@ int Fill(const std::string& in, const std::string& data, const std::string& out)
 
 // The deck the peer benchmark uses: N slides of K text boxes, one master, layout and theme.
 void WriteDeck(const std::string& path, int slides, int boxes) {
-  const std::string hdr = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
-  const std::string ns =
-      "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" "
-      "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
-      "xmlns:p=\"http://schemas.openxmlformats.org/presentationml/2006/main\"";
-  const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
-  const std::string ct = "application/vnd.openxmlformats-officedocument.presentationml.";
-  const std::string rels_open =
-      hdr +
-      "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
-  const std::string tree =
-      "<p:nvGrpSpPr><p:cNvPr id=\"1\" name=\"\"/><p:cNvGrpSpPr/><p:nvPr/></p:nvGrpSpPr>"
-      "<p:grpSpPr/>";
-  std::string types, ids, pres_rels;
-  std::vector<std::pair<std::string, std::string>> parts;
-  for (int i = 1; i <= slides; ++i) {
-    std::string n = std::to_string(i);
-    types += "<Override PartName=\"/ppt/slides/slide" + n + ".xml\" ContentType=\"" + ct +
-             "slide+xml\"/>";
-    ids += "<p:sldId id=\"" + std::to_string(255 + i) + "\" r:id=\"rId" + std::to_string(5 + i) +
-           "\"/>";
-    pres_rels += "<Relationship Id=\"rId" + std::to_string(5 + i) + "\" Type=\"" + rel +
-                 "slide\" Target=\"slides/slide" + n + ".xml\"/>";
-  }
-  parts.push_back(
-      {"[Content_Types].xml",
-       hdr +
-           "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-           "<Default Extension=\"rels\" ContentType=\"application/"
-           "vnd.openxmlformats-package.relationships+xml\"/><Default Extension=\"xml\" "
-           "ContentType=\"application/xml\"/><Override PartName=\"/ppt/presentation.xml\" "
-           "ContentType=\"" +
-           ct +
-           "presentation.main+xml\"/><Override PartName=\"/ppt/"
-           "slideMasters/slideMaster1.xml\" ContentType=\"" +
-           ct +
-           "slideMaster+xml\"/>"
-           "<Override PartName=\"/ppt/slideLayouts/slideLayout1.xml\" ContentType=\"" +
-           ct +
-           "slideLayout+xml\"/><Override PartName=\"/ppt/theme/theme1.xml\" ContentType=\""
-           "application/vnd.openxmlformats-officedocument.theme+xml\"/>" +
-           types + "</Types>"});
-  parts.push_back({"_rels/.rels", rels_open + "<Relationship Id=\"rId1\" Type=\"" + rel +
-                                      "officeDocument\" Target=\"ppt/presentation.xml\"/>"
-                                      "</Relationships>"});
-  parts.push_back({"ppt/presentation.xml",
-                   hdr + "<p:presentation " + ns +
-                       "><p:sldMasterIdLst><p:sldMasterId "
-                       "id=\"2147483648\" r:id=\"rId1\"/></p:sldMasterIdLst><p:sldIdLst>" +
-                       ids +
-                       "</p:sldIdLst><p:sldSz cx=\"12192000\" cy=\"6858000\"/><p:notesSz "
-                       "cx=\"6858000\" cy=\"9144000\"/></p:presentation>"});
-  parts.push_back({"ppt/_rels/presentation.xml.rels",
-                   rels_open + "<Relationship Id=\"rId1\" Type=\"" + rel +
-                       "slideMaster\" Target=\"slideMasters/slideMaster1.xml\"/><Relationship "
-                       "Id=\"rId2\" Type=\"" +
-                       rel + "theme\" Target=\"theme/theme1.xml\"/>" + pres_rels +
-                       "</Relationships>"});
-  parts.push_back({"ppt/slideMasters/slideMaster1.xml",
-                   hdr + "<p:sldMaster " + ns + "><p:cSld><p:spTree>" + tree +
-                       "</p:spTree></p:cSld><p:clrMap bg1=\"lt1\" tx1=\"dk1\" bg2=\"lt2\" "
-                       "tx2=\"dk2\" accent1=\"accent1\" accent2=\"accent2\" accent3=\"accent3\" "
-                       "accent4=\"accent4\" accent5=\"accent5\" accent6=\"accent6\" "
-                       "hlink=\"hlink\" folHlink=\"folHlink\"/><p:sldLayoutIdLst><p:sldLayoutId "
-                       "id=\"2147483649\" r:id=\"rId1\"/></p:sldLayoutIdLst></p:sldMaster>"});
-  parts.push_back({"ppt/slideMasters/_rels/slideMaster1.xml.rels",
-                   rels_open + "<Relationship Id=\"rId1\" Type=\"" + rel +
-                       "slideLayout\" Target=\"../slideLayouts/slideLayout1.xml\"/><Relationship "
-                       "Id=\"rId2\" Type=\"" +
-                       rel +
-                       "theme\" Target=\"../theme/theme1.xml\"/>"
-                       "</Relationships>"});
-  parts.push_back({"ppt/slideLayouts/slideLayout1.xml", hdr + "<p:sldLayout " + ns +
-                                                            "><p:cSld><p:spTree>" + tree +
-                                                            "</p:spTree></p:cSld></p:sldLayout>"});
-  parts.push_back({"ppt/slideLayouts/_rels/slideLayout1.xml.rels",
-                   rels_open + "<Relationship Id=\"rId1\" Type=\"" + rel +
-                       "slideMaster\" Target=\"../slideMasters/slideMaster1.xml\"/>"
-                       "</Relationships>"});
-  parts.push_back({"ppt/theme/theme1.xml",
-                   hdr + "<a:theme xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/"
-                         "main\" name=\"Bench\"><a:themeElements/></a:theme>"});
-  for (int i = 1; i <= slides; ++i) {
-    std::string shapes;
-    for (int k = 0; k < boxes; ++k) {
-      shapes += "<p:sp><p:nvSpPr><p:cNvPr id=\"" + std::to_string(k + 2) + "\" name=\"Box " +
-                std::to_string(k) +
-                "\"/><p:cNvSpPr txBox=\"1\"/><p:nvPr/></p:nvSpPr><p:spPr>"
-                "<a:xfrm><a:off x=\"457200\" y=\"" +
-                std::to_string(228600 + k * 600000) +
-                "\"/><a:ext cx=\"5000000\" cy=\"500000\"/></a:xfrm><a:prstGeom prst=\"rect\">"
-                "<a:avLst/></a:prstGeom><a:noFill/></p:spPr><p:txBody><a:bodyPr wrap=\"square\" "
-                "rtlCol=\"0\"><a:noAutofit/></a:bodyPr><a:lstStyle/><a:p><a:r><a:rPr "
-                "lang=\"en-US\" sz=\"1400\" dirty=\"0\"/><a:t>Slide " +
-                std::to_string(i) + " box " + std::to_string(k) +
-                " placeholder</a:t></a:r></a:p></p:txBody></p:sp>";
-    }
-    std::string n = std::to_string(i);
-    parts.push_back({"ppt/slides/slide" + n + ".xml",
-                     hdr + "<p:sld " + ns + "><p:cSld><p:spTree>" + tree + shapes +
-                         "</p:spTree></p:cSld><p:clrMapOvr><a:masterClrMapping/></p:clrMapOvr>"
-                         "</p:sld>"});
-    parts.push_back({"ppt/slides/_rels/slide" + n + ".xml.rels",
-                     rels_open + "<Relationship Id=\"rId1\" Type=\"" + rel +
-                         "slideLayout\" Target=\"../slideLayouts/slideLayout1.xml\"/>"
-                         "</Relationships>"});
-  }
-  std::ofstream(path, std::ios::binary) << vintrel::ooxml::BuildZip(parts);
+  vintrel::bench::Sizes sizes;
+  sizes.slides = slides;
+  sizes.boxes = boxes;
+  vintrel::bench::WriteDeck(path, sizes, [](int slide, int box) {
+    return "Slide " + std::to_string(slide + 1) + " box " + std::to_string(box) + " placeholder";
+  });
 }
 
 struct Run {

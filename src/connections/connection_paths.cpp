@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "connections/tag_values.h"
+#include "host/ascii.h"
 #include "support/module_state.h"
 
 namespace vintrel {
@@ -38,7 +38,7 @@ std::string WithoutTrailingSeparator(std::string folder) {
 
 std::string ReplacePlaceholder(std::string_view text) {
   const std::string folder = WithoutTrailingSeparator(Services().addin_folder);
-  const std::string upper = ToUpperAscii(text);
+  const std::string upper = UpperAscii(text);
   std::string result;
   size_t from = 0;
   for (size_t at = upper.find(kFolderPlaceholder); at != std::string::npos;
@@ -122,7 +122,7 @@ bool IsAbsolutePath(std::string_view text) {
 
 std::string ResolveConnectionPath(std::string_view text, std::string_view presentation_full_name) {
   if (text.empty()) return "";
-  if (ToUpperAscii(text).find(kFolderPlaceholder) != std::string::npos) {
+  if (UpperAscii(text).find(kFolderPlaceholder) != std::string::npos) {
     return ReplacePlaceholder(text);
   }
   if (IsUrl(text)) return std::string(text);

@@ -5,6 +5,7 @@
 
 #include "connections/connection.h"
 #include "connections/source_support.h"
+#include "host/ascii.h"
 #include "host/data_access.h"
 #include "support/error_codes.h"
 #include "support/failure_handling.h"
@@ -45,10 +46,9 @@ int QueryOptions(const std::string& sql, const std::string& connection_string) {
     return host::command_option::kUnspecified;
   }
   const size_t first = sql.find_first_not_of(" \t\r\n");
-  std::string head = first == std::string::npos ? "" : sql.substr(first, 7);
-  for (char& c : head) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return head == "SELECT " ? host::command_option::kAsyncExecute
-                           : host::command_option::kTableDirect;
+  return first != std::string::npos && StartsWithNoCase(sql, first, "SELECT ")
+             ? host::command_option::kAsyncExecute
+             : host::command_option::kTableDirect;
 }
 
 bool RequeryDue(bool forced, bool design_mode, double now_seconds, double last_seconds,

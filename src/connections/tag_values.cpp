@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "host/ascii.h"
+
 namespace vintrel {
 namespace {
 
@@ -176,7 +178,7 @@ std::string FormatBoolean(bool value) {
 }
 
 std::optional<bool> ParseBoolean(std::string_view text) {
-  const std::string upper = ToUpperAscii(Trim(text));
+  const std::string upper = UpperAscii(Trim(text));
   if (upper == "TRUE") return true;
   if (upper == "FALSE") return false;
   const std::optional<double> number = ParseNumber(text);
@@ -302,19 +304,6 @@ std::optional<LocalDateTime> ParseDateTime(std::string_view text, const Regional
 
 std::optional<LocalDateTime> ParseDateTime(std::string_view text) {
   return ParseDateTime(text, CurrentRegionalFormat());
-}
-
-std::string ToUpperAscii(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() &&
-         ToUpperAscii(text.substr(0, prefix.size())) == ToUpperAscii(prefix);
 }
 
 }  // namespace vintrel

@@ -67,11 +67,6 @@ std::string FormatDateTime(LocalDateTime value);
 std::optional<LocalDateTime> ParseDateTime(std::string_view text, const RegionalFormat& local);
 std::optional<LocalDateTime> ParseDateTime(std::string_view text);
 
-// Upper-case copy (ASCII letters only; names and keywords in tags are ASCII).
-std::string ToUpperAscii(std::string_view text);
-// Whether `text` begins with `prefix`, letter case ignored.
-bool StartsWithNoCase(std::string_view text, std::string_view prefix);
-
 }  // namespace vintrel
 
 #endif  // VINTREL_CONNECTIONS_TAG_VALUES_H_

@@ -129,7 +129,7 @@ class TableBuilder {
       const char* tab = static_cast<const char*>(std::memchr(p + start, '\t', n - start));
       size_t stop = tab ? static_cast<size_t>(tab - p) : n;
       std::string name = Decode(p + start, stop - start);
-      std::string key = host::FoldFieldName(name);
+      std::string key = host::FoldCase(name);
       // The recordset refuses empty and repeated names; such a column is not created.
       if (!name.empty() && folded.insert(std::move(key)).second) names_.push_back(std::move(name));
       start = stop + 1;

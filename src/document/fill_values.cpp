@@ -6,6 +6,7 @@
 #include "document/shape.h"
 #include "document/slide.h"
 #include "document/tag_schema.h"
+#include "host/ascii.h"
 #include "host/platform.h"
 #include "rendering/clock_text.h"
 #include "rendering/graph_fill.h"
@@ -121,7 +122,7 @@ void clsPresentation::FillShape(host::Slide& slide, host::Shape& shape, bool& /*
       const bool visible = shape.Visible();
       // A hidden shape counts as showing nothing, so showing it again also reloads its file.
       const std::string old_reference =
-          visible ? ToUpperAscii(shape.LinkFormat().SourceFullName()) : std::string();
+          visible ? UpperAscii(shape.LinkFormat().SourceFullName()) : std::string();
       const std::string reference = connection->GetValueObject(
           link.Row(), link.ColumnName(), link.ObjectFolder(), link.ObjectExtension(), 1, false);
       if (reference.empty()) {
@@ -135,7 +136,7 @@ void clsPresentation::FillShape(host::Slide& slide, host::Shape& shape, bool& /*
       }
       // Compared without case as the host's file names are; handed on as written, since file
       // names here are case-sensitive.
-      if (ToUpperAscii(reference) != old_reference) {
+      if (UpperAscii(reference) != old_reference) {
         bool defer_update = false;
         rendering::SetLinkedObjectSource(presentation_->FullName(), slide.SlideIndex(),
                                          shape.ZOrderPosition(), reference, in_show, defer_update);

@@ -27,15 +27,6 @@ bool IsTextType(int type) {
   return type == 129 || type == 130 || (type >= 200 && type <= 203);
 }
 
-uint32_t FoldCodePoint(uint32_t c) {
-  if (c >= 'A' && c <= 'Z') return c + 32;
-  if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 32;   // Latin-1
-  if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 32;  // Greek
-  if (c >= 0x410 && c <= 0x42F) return c + 32;                // Cyrillic
-  if (c >= 0x400 && c <= 0x40F) return c + 80;
-  return c;
-}
-
 }  // namespace
 
 std::string_view Utf8Prefix(std::string_view text, size_t max_chars) {
@@ -49,30 +40,6 @@ std::string_view Utf8Prefix(std::string_view text, size_t max_chars) {
     }
   }
   return text;
-}
-
-std::string FoldFieldName(std::string_view name) {
-  std::string folded;
-  folded.reserve(name.size());
-  for (size_t i = 0; i < name.size();) {
-    unsigned char b = static_cast<unsigned char>(name[i]);
-    if (b < 0x80) {
-      folded += static_cast<char>(FoldCodePoint(b));
-      ++i;
-      continue;
-    }
-    // Only two-byte sequences hold letters we fold; everything else is copied as it is.
-    if ((b & 0xE0) == 0xC0 && i + 1 < name.size() &&
-        (static_cast<unsigned char>(name[i + 1]) & 0xC0) == 0x80) {
-      uint32_t code = ((b & 0x1Fu) << 6) | (static_cast<unsigned char>(name[i + 1]) & 0x3Fu);
-      AppendUtf8(folded, FoldCodePoint(code));
-      i += 2;
-      continue;
-    }
-    folded += static_cast<char>(b);
-    ++i;
-  }
-  return folded;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -288,7 +255,7 @@ int ClientFields::IndexOf(std::string_view name) const {
   for (const auto& [recent, index] : recent_) {
     if (recent == name) return index;
   }
-  auto it = by_folded_name_.find(FoldFieldName(name));
+  auto it = by_folded_name_.find(FoldCase(name));
   if (it == by_folded_name_.end()) return -1;
   if (recent_.size() < kRecentNames) {
     recent_.emplace_back(std::string(name), it->second);
@@ -318,7 +285,7 @@ void ClientFields::Append(const std::string& name, int type, int defined_size, i
 void ClientFields::AddField(const std::string& name, int defined_size) {
   int index = Count();
   fields_.push_back(std::make_unique<ClientField>(owner_, index, name, defined_size));
-  by_folded_name_.emplace(FoldFieldName(name), index);
+  by_folded_name_.emplace(FoldCase(name), index);
 }
 
 void ClientFields::Reset(const std::vector<std::string>& names) {

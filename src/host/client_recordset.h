@@ -38,10 +38,6 @@ inline constexpr int32_t kStillExecuting = kBase + 3711;
 // not valid UTF-8 count one character each.
 std::string_view Utf8Prefix(std::string_view text, size_t max_chars);
 
-// Folds a field name for comparison: field names match without regard to letter case (ASCII,
-// Latin-1, Greek and Cyrillic letters).
-std::string FoldFieldName(std::string_view name);
-
 // Rows of text values, packed. Each row is one block inside a large chunk of memory, in one of
 // two layouts:
 // - cells: a header (cell count and layout flags), the end offset of every cell and the cells'

@@ -1,5 +1,8 @@
 #include "host/text_encoding.h"
 
+#include <locale.h>
+#include <wctype.h>
+
 namespace vintrel::host {
 namespace {
 
@@ -44,19 +47,17 @@ void AppendWindows1252(std::string& out, const char* p, size_t n) {
   for (size_t i = 0; i < n; ++i) AppendUtf8(out, Windows1252Code(static_cast<unsigned char>(p[i])));
 }
 
-std::string Utf16BytesToUtf8(std::string_view bytes, bool big_endian) {
-  auto unit = [&](size_t i) -> uint32_t {
-    auto b0 = static_cast<unsigned char>(bytes[i]);
-    auto b1 = static_cast<unsigned char>(bytes[i + 1]);
-    return big_endian ? (b0 << 8 | b1) : (b1 << 8 | b0);
-  };
+namespace {
+
+// UTF-16 code units, read one at a time through `unit(i)`, as UTF-8.
+template <class Unit>
+std::string Utf16UnitsToUtf8(size_t count, Unit unit) {
   std::string out;
-  out.reserve(bytes.size() / 2);
-  size_t units = bytes.size() / 2;
-  for (size_t k = 0; k < units; ++k) {
-    uint32_t code = unit(2 * k);
-    if (code >= 0xD800 && code <= 0xDBFF && k + 1 < units) {
-      uint32_t low = unit(2 * (k + 1));
+  out.reserve(count);
+  for (size_t k = 0; k < count; ++k) {
+    uint32_t code = unit(k);
+    if (code >= 0xD800 && code <= 0xDBFF && k + 1 < count) {
+      uint32_t low = unit(k + 1);
       if (low >= 0xDC00 && low <= 0xDFFF) {
         AppendUtf8(out, 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00));
         ++k;
@@ -66,6 +67,66 @@ std::string Utf16BytesToUtf8(std::string_view bytes, bool big_endian) {
     AppendUtf8(out, code >= 0xD800 && code <= 0xDFFF ? 0xFFFD : code);
   }
   return out;
+}
+
+}  // namespace
+
+std::string Utf16ToUtf8(const char16_t* units, size_t count) {
+  return Utf16UnitsToUtf8(count, [units](size_t k) -> uint32_t { return units[k]; });
+}
+
+std::string Utf16BytesToUtf8(std::string_view bytes, bool big_endian) {
+  return Utf16UnitsToUtf8(bytes.size() / 2, [&](size_t k) -> uint32_t {
+    auto b0 = static_cast<unsigned char>(bytes[2 * k]);
+    auto b1 = static_cast<unsigned char>(bytes[2 * k + 1]);
+    return big_endian ? (b0 << 8 | b1) : (b1 << 8 | b0);
+  });
+}
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    Utf8Char c = DecodeUtf8(text, i);
+    if (c.length == 0) {
+      out += u'\uFFFD';
+      ++i;
+      continue;
+    }
+    i += c.length;
+    if (c.code >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((c.code - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + (c.code & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c.code);
+    }
+  }
+  return out;
+}
+
+std::string FoldCase(std::string_view text) {
+  // The C library's Unicode tables, through the one locale that is always there and does not
+  // depend on the user's settings.
+  static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+  std::string folded;
+  folded.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    unsigned char b = static_cast<unsigned char>(text[i]);
+    if (b < 0x80) {
+      folded += b >= 'A' && b <= 'Z' ? static_cast<char>(b - 'A' + 'a') : static_cast<char>(b);
+      ++i;
+      continue;
+    }
+    Utf8Char c = DecodeUtf8(text, i);
+    if (c.length == 0 || unicode == locale_t{}) {
+      folded += static_cast<char>(b);  // not UTF-8: the byte stays
+      ++i;
+      continue;
+    }
+    AppendUtf8(folded, static_cast<uint32_t>(towlower_l(towupper_l(c.code, unicode), unicode)));
+    i += c.length;
+  }
+  return folded;
 }
 
 std::string XmlText(std::string_view text, bool keep_vertical_tab) {
@@ -78,14 +139,9 @@ std::string XmlText(std::string_view text, bool keep_vertical_tab) {
       out += static_cast<char>(p[i++]);
       continue;
     }
-    if (size_t len = Utf8SequenceLength(p + i, n - i); len > 0) {
-      uint32_t code = p[i];
-      if (len > 1) {
-        code &= 0x3Fu >> (len - 1);
-        for (size_t k = 1; k < len; ++k) code = (code << 6) | (p[i + k] & 0x3Fu);
-      }
-      if (XmlAllows(code, keep_vertical_tab)) out.append(text.substr(i, len));
-      i += len;
+    if (Utf8Char c = DecodeUtf8(p + i, n - i); c.length > 0) {
+      if (XmlAllows(c.code, keep_vertical_tab)) out.append(text.substr(i, c.length));
+      i += c.length;
       continue;
     }
     // An encoded surrogate is well-formed in shape but names no character: it goes whole.

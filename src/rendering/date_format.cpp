@@ -2,10 +2,11 @@
 
 #include <langinfo.h>
 
-#include <strings.h>
 #include <cctype>
 #include <clocale>
 #include <cstring>
+
+#include "host/ascii.h"
 
 namespace vintrel::rendering {
 namespace {
@@ -20,18 +21,6 @@ std::string Strftime(const std::tm& local, const std::string& format) {
 std::string TwoDigits(int value) {
   std::string text = std::to_string(value);
   return text.size() < 2 ? "0" + text : text;
-}
-
-bool StartsWithNoCase(const std::string& text, size_t at, const char* word) {
-  const size_t length = std::strlen(word);
-  if (at + length > text.size()) return false;
-  for (size_t i = 0; i < length; ++i) {
-    if (std::tolower(static_cast<unsigned char>(text[at + i])) !=
-        std::tolower(static_cast<unsigned char>(word[i]))) {
-      return false;
-    }
-  }
-  return true;
 }
 
 // Whether the pattern shows a 12-hour clock: it holds an AM/PM marker.
@@ -98,15 +87,14 @@ std::string FormatPattern(const std::tm& local, const std::string& pattern,
   size_t i = 0;
   auto run_of = [&](char letter) {
     size_t count = 0;
-    while (i + count < pattern.size() &&
-           std::tolower(static_cast<unsigned char>(pattern[i + count])) == letter) {
+    while (i + count < pattern.size() && LowerAscii(pattern[i + count]) == letter) {
       ++count;
     }
     return count;
   };
   auto next_is_seconds = [&](size_t from) {
     for (size_t j = from; j < pattern.size(); ++j) {
-      const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(pattern[j])));
+      const char c = LowerAscii(pattern[j]);
       if (c == 's') return true;
       if (std::isalpha(static_cast<unsigned char>(c))) return false;
     }
@@ -114,7 +102,7 @@ std::string FormatPattern(const std::tm& local, const std::string& pattern,
   };
   while (i < pattern.size()) {
     const char raw = pattern[i];
-    const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(raw)));
+    const char c = LowerAscii(raw);
     if (raw == '"') {
       const size_t close = pattern.find('"', i + 1);
       out += pattern.substr(i + 1, (close == std::string::npos ? pattern.size() : close) - i - 1);
@@ -278,7 +266,7 @@ RegionalForms CurrentRegionalForms() {
 std::string FormatDate(const std::tm& local, const std::string& format, const RegionalForms& forms,
                        bool has_date) {
   // The named forms are recognised in any letter case.
-  auto is = [&format](const char* name) { return strcasecmp(format.c_str(), name) == 0; };
+  auto is = [&format](const char* name) { return EqualsNoCase(format, name); };
   if (format.empty() || is("General Date")) return GeneralDate(local, forms, has_date);
   if (is("Long Date")) return LongDate(local, forms);
   if (is("Short Date")) return ShortDate(local, forms);

@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "connections/connection_paths.h"
-#include "connections/tag_values.h"
 #include "document/tag_schema.h"
+#include "host/ascii.h"
 #include "rendering/graph_fill.h"
 #include "rendering/linked_object.h"
 #include "runtime/runtime.h"
@@ -112,12 +112,12 @@ void clsRuntime::FillOfflinePage(host::Slide& page, int index, int page_number,
       continue;
     }
     const std::string current =
-        shape.Visible() ? ToUpperAscii(shape.LinkFormat().SourceFullName()) : std::string();
+        shape.Visible() ? UpperAscii(shape.LinkFormat().SourceFullName()) : std::string();
     const std::string value = connection.GetValueObject(row, info.ColumnName, info.ObjectFolder,
                                                         info.ObjectExtension, 1, false);
     // The copy lies in the temporary folder: names in the data are found beside the original.
     const std::string resolved = value.empty() ? value : ResolveConnectionPath(value, source_name);
-    if (ToUpperAscii(resolved) != current) {
+    if (UpperAscii(resolved) != current) {
       bool defer_update = false;
       rendering::SetLinkedObjectSource(copy_name, page.SlideIndex(),
                                        static_cast<int>(info.ShapeNumber), resolved, true,

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "connections/connection_paths.h"
-#include "connections/tag_values.h"
+#include "host/ascii.h"
 #include "host/platform.h"
 #include "rendering/graph_fill.h"
 #include "rendering/linked_object.h"
@@ -91,8 +91,7 @@ void FrmRuntimeTimer::RefreshLinkedObject(host::Shape& shape, int slide_index, c
     const std::string value = connection.GetValueObject(row, info.ColumnName, info.ObjectFolder,
                                                         info.ObjectExtension, 1, false, &eof);
     const std::string resolved =
-        value.empty() ? std::string()
-                      : ToUpperAscii(ResolveConnectionPath(value, presentation_name));
+        value.empty() ? std::string() : UpperAscii(ResolveConnectionPath(value, presentation_name));
     if (resolved != current) {
       WriteDebugLog(DebugLevel::kVariable, kSource,
                     "Column:" + info.ColumnName + ":Rownbr:" + std::to_string(std::llround(row)) +

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "host/application.h"
+#include "host/ascii.h"
 #include "host/error.h"
 #include "host/platform.h"
 #include "support/failure_handling.h"
@@ -23,10 +24,7 @@ std::string MakeTempFileName(std::string& prefix) {
 }
 
 std::string NormalizeUrl(const std::string& address) {
-  std::string head = address.substr(0, 7);
-  std::transform(head.begin(), head.end(), head.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  if (head == "HTTP://") return address;
+  if (StartsWithNoCase(address, "HTTP://")) return address;
   return "http://" + address;
 }
 

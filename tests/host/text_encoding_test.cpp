@@ -36,5 +36,46 @@ TEST(XmlTextTest, WhatEntersAPart) {
   }
 }
 
+TEST(Utf16Test, BothWays) {
+  const std::string text = "Z\xC3\xBCrich \xE2\x82\xAC \xF0\x9F\x98\x80";
+  const std::u16string wide = Utf8ToUtf16(text);
+  EXPECT_EQ(wide, u"Z\u00FCrich \u20AC \U0001F600") << "the emoji is a surrogate pair";
+  EXPECT_EQ(Utf16ToUtf8(wide.data(), wide.size()), text);
+  const char16_t lone[] = {u'a', 0xD800, u'b'};
+  EXPECT_EQ(Utf16ToUtf8(lone, 3),
+            "a\xEF\xBF\xBD"
+            "b");
+  EXPECT_EQ(Utf16BytesToUtf8(std::string("\x00\x41\xD8\x3D\xDE\x00\x42", 7), true),
+            "A\xF0\x9F\x98\x80")
+      << "big-endian; the odd last byte is dropped";
+  EXPECT_EQ(Utf8ToUtf16("a\xC0\xAF\xE2\x82"), u"a\uFFFD\uFFFD\uFFFD\uFFFD")
+      << "an overlong form and a cut sequence, byte by byte";
+}
+
+// Field names and sheet names match by this one rule; before, they disagreed beyond Latin-1.
+TEST(FoldCaseTest, NamesThatMatch) {
+  struct Case {
+    std::string a, b;
+    bool match;
+  } cases[] = {
+      {"Sales 2026", "SALES 2026", true},
+      {"ÄRE Über", "äre über", true},
+      {"ŁÓDŹ ČEŠKÁ", "łódź češká", true},  // field names used to keep these apart
+      {"Ÿ", "ÿ", true},                    // likewise
+      {"ΣΟΦΟΣ", "σοφος", true},            // final sigma: both used to keep these apart
+      {"ИТОГО Ёж", "итого ёж", true},
+      {"STRAẞE", "straße", true},    // capital sharp s: likewise
+      {"STRASSE", "straße", false},  // no letter becomes two
+      {"×", "÷", false},             // no letters
+      {"数据 😀", "数据 😀", true},
+      {"BAD \xFF\xC3", "bad \xFF\xC3", true},  // bytes that are not UTF-8 stay
+      {"\xFF", "ÿ", false},
+  };
+
+  for (const Case& c : cases) {
+    EXPECT_EQ(FoldCase(c.a) == FoldCase(c.b), c.match) << c.a << " / " << c.b;
+  }
+}
+
 }  // namespace
 }  // namespace vintrel::host

@@ -1,5 +1,5 @@
 // Small pictures for the example's linked picture: a compass arrow pointing north, east, south
-// or west on a coloured tile, written as PNG without an image library.
+// or west on a coloured tile, written as PNG.
 #ifndef VINTREL_TOOLS_MAKE_EXAMPLE_DECK_PNG_IMAGE_H_
 #define VINTREL_TOOLS_MAKE_EXAMPLE_DECK_PNG_IMAGE_H_
 
@@ -23,7 +23,7 @@ struct Image {
 // Quarter turns clockwise from north: 0 north, 1 east, 2 south, 3 west.
 Image CompassTile(int quarter_turns, Rgb background, int size);
 
-// The PNG file of an image (no filtering: flat colours compress well without it).
+// The PNG file of an image.
 std::string EncodePng(const Image& image);
 
 }  // namespace vintrel::example

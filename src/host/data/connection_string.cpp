@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "host/ascii.h"
 #include "host/client_recordset.h"
 #include "host/error.h"
 
@@ -16,21 +17,6 @@ std::string Trim(std::string_view text) {
   if (begin == std::string_view::npos) return "";
   size_t end = text.find_last_not_of(" \t\r\n");
   return std::string(text.substr(begin, end - begin + 1));
-}
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && Lower(text.substr(0, prefix.size())) == Lower(prefix);
-}
-
-bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() &&
-         Lower(text.substr(text.size() - suffix.size())) == Lower(suffix);
 }
 
 bool IsSqliteFile(std::string_view path) {
@@ -58,7 +44,7 @@ ProviderChoice OdbcFromMsdasql(const std::vector<ConnectionStringPart>& parts) {
   std::vector<std::string> present;
   if (auto extended = FindConnectionValue(parts, "Extended Properties")) {
     odbc = *extended;
-    for (const auto& part : ParseConnectionString(odbc)) present.push_back(Lower(part.key));
+    for (const auto& part : ParseConnectionString(odbc)) present.push_back(LowerAscii(part.key));
   }
   // The OLE DB names of the common keys, in ODBC's words; keys the ODBC string already has win.
   static const std::pair<const char*, const char*> kMapped[] = {{"data source", "DSN"},
@@ -69,13 +55,13 @@ ProviderChoice OdbcFromMsdasql(const std::vector<ConnectionStringPart>& parts) {
       "provider", "extended properties", "persist security info", "mode",
       "prompt",   "connect timeout",     "general timeout"};
   for (const auto& part : parts) {
-    std::string key = Lower(part.key);
+    std::string key = LowerAscii(part.key);
     if (std::find(std::begin(kDropped), std::end(kDropped), key) != std::end(kDropped)) continue;
     std::string text = part.text;
     for (const auto& [from, to] : kMapped) {
       if (key == from) {
         text = std::string(to) + "=" + OdbcValue(part.value);
-        key = Lower(to);
+        key = LowerAscii(to);
       }
     }
     if (std::find(present.begin(), present.end(), key) != present.end()) continue;
@@ -94,7 +80,7 @@ ProviderChoice OdbcFromJet(const std::vector<ConnectionStringPart>& parts,
   }
   std::vector<std::string> odbc_drivers = list_drivers();
   auto driver = std::find_if(odbc_drivers.begin(), odbc_drivers.end(), [](const std::string& d) {
-    return Lower(d).find("mdb") != std::string::npos;
+    return LowerAscii(d).find("mdb") != std::string::npos;
   });
   if (driver == odbc_drivers.end()) {
     NoProvider("Cannot open the Access database '" + *file + "' (" + provider +
@@ -157,9 +143,9 @@ std::vector<ConnectionStringPart> ParseConnectionString(std::string_view text) {
 
 std::optional<std::string> FindConnectionValue(const std::vector<ConnectionStringPart>& parts,
                                                std::string_view key) {
-  std::string wanted = Lower(key);
+  std::string wanted = LowerAscii(key);
   for (const auto& part : parts) {
-    if (Lower(part.key) == wanted) return part.value;
+    if (LowerAscii(part.key) == wanted) return part.value;
   }
   return std::nullopt;
 }
@@ -167,7 +153,7 @@ std::optional<std::string> FindConnectionValue(const std::vector<ConnectionStrin
 std::string MaskPasswords(std::string_view text) {
   std::string out;
   for (const auto& part : ParseConnectionString(text)) {
-    std::string key = Lower(part.key);
+    std::string key = LowerAscii(part.key);
     bool secret = key == "pwd" || key == "password" || EndsWithNoCase(key, "database password");
     if (!out.empty()) out += ';';
     out += secret ? part.key + "=***" : part.text;
@@ -202,7 +188,7 @@ ProviderChoice ChooseProvider(const std::string& connection_string,
     NoProvider("no provider for '" + MaskPasswords(text) +
                "': the connection string names no Provider, DSN or ODBC Driver.");
   }
-  std::string name = Lower(*provider);
+  std::string name = LowerAscii(*provider);
   if (name == "sqlite" || name == "sqlite3" || StartsWithNoCase(name, "sqlite.")) {
     auto file = FindConnectionValue(parts, "Data Source");
     if (!file) file = FindConnectionValue(parts, "Database");

@@ -8,9 +8,11 @@
 #include <cstring>
 #include <mutex>
 
+#include "host/ascii.h"
 #include "host/data/connection_string.h"
 #include "host/data/value_text.h"
 #include "host/error.h"
+#include "host/text_encoding.h"
 
 namespace vintrel::host::data {
 namespace {
@@ -155,9 +157,8 @@ void OdbcSession::EnforceReadOnly() {
   SQLWCHAR name[128] = {};
   SQLSMALLINT length = 0;
   if (!Succeeded(SQLGetInfoW(dbc_, SQL_DBMS_NAME, name, sizeof name, &length))) return;
-  std::string dbms =
-      Narrow(name, std::min<size_t>(static_cast<size_t>(length) / sizeof(SQLWCHAR), 127));
-  for (char& c : dbms) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  std::string dbms = LowerAscii(
+      Narrow(name, std::min<size_t>(static_cast<size_t>(length) / sizeof(SQLWCHAR), 127)));
   std::string statement;
   if (dbms.find("sqlite") != std::string::npos) {
     statement = "PRAGMA query_only = 1";

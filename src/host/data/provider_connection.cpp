@@ -3,6 +3,7 @@
 #include <cctype>
 #include <chrono>
 
+#include "host/ascii.h"
 #include "host/client_recordset.h"
 #include "host/data/connection_string.h"
 #include "host/data/data_recordset.h"
@@ -13,11 +14,6 @@
 namespace vintrel::host::data {
 namespace {
 constexpr char kSource[] = "Connection";
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 }  // namespace
 
@@ -55,7 +51,7 @@ void ProviderConnection::Open(const std::string& user, const std::string& passwo
     auto parts = ParseConnectionString(text);
     // The SQLite ODBC driver creates a missing database file unless told not to.
     auto driver = FindConnectionValue(parts, "Driver");
-    if (driver && Lower(*driver).find("sqlite") != std::string::npos &&
+    if (driver && LowerAscii(*driver).find("sqlite") != std::string::npos &&
         !FindConnectionValue(parts, "NoCreat")) {
       if (!text.empty() && text.back() != ';') text += ';';
       text += "NoCreat=1;";

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "host/ascii.h"
 #include "host/error.h"
 
 namespace vintrel::host::data {
@@ -58,13 +59,10 @@ std::vector<std::string> SplitTableName(const std::string& name) {
 bool IsProcedureCall(const std::string& source) {
   size_t i = source.find_first_not_of(" \t\r\n");
   if (i == std::string::npos) return false;
-  std::string head;
-  for (; i < source.size() && head.size() < 8; ++i) {
-    head += static_cast<char>(std::toupper(static_cast<unsigned char>(source[i])));
+  for (std::string_view head : {"EXEC ", "EXECUTE ", "CALL ", "{CALL ", "{?=CALL", "{? = CA"}) {
+    if (StartsWithNoCase(source, i, head)) return true;
   }
-  return head.rfind("EXEC ", 0) == 0 || head.rfind("EXECUTE ", 0) == 0 ||
-         head.rfind("CALL ", 0) == 0 || head.rfind("{CALL ", 0) == 0 ||
-         head.rfind("{?=CALL", 0) == 0 || head.rfind("{? = CA", 0) == 0;
+  return false;
 }
 
 }  // namespace vintrel::host::data

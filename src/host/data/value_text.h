@@ -31,10 +31,6 @@ std::string DateTimeText(int year, int month, int day, int hour, int minute, int
 // Binary data as hexadecimal; at most `max_bytes` bytes are shown.
 std::string BinaryText(const void* data, size_t size, size_t max_bytes);
 
-// UTF-16 (as ODBC's wide functions use it) to UTF-8 and back. Unpaired surrogates become U+FFFD.
-std::string Utf16ToUtf8(const char16_t* text, size_t length);
-std::u16string Utf8ToUtf16(std::string_view text);
-
 }  // namespace vintrel::host::data
 
 #endif  // VINTREL_HOST_DATA_VALUE_TEXT_H_

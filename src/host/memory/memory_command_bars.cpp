@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "host/ascii.h"
 #include "host/error.h"
 #include "host/memory/fault_injector.h"
-#include "host/memory/memory_tags.h"
 
 namespace vintrel::host::memory {
 
@@ -310,9 +310,9 @@ MemoryCommandBarControl& MemoryCommandBarControls::at(int index) {
 }
 
 MemoryCommandBarControl* MemoryCommandBarControls::find(std::string_view caption) const {
-  const std::string wanted = ToUpperAscii(caption);
+  const std::string wanted = UpperAscii(caption);
   for (const auto& control : controls_) {
-    if (ToUpperAscii(control->caption_) == wanted) return control.get();
+    if (UpperAscii(control->caption_) == wanted) return control.get();
   }
   return nullptr;
 }
@@ -431,9 +431,9 @@ CommandBar& MemoryCommandBars::Item(const std::string& name) {
 }
 
 MemoryCommandBar* MemoryCommandBars::find(std::string_view name) const {
-  const std::string upper = ToUpperAscii(name);
+  const std::string upper = UpperAscii(name);
   for (const auto& bar : bars_) {
-    if (ToUpperAscii(bar->name_) == upper) return bar.get();
+    if (UpperAscii(bar->name_) == upper) return bar.get();
   }
   return nullptr;
 }

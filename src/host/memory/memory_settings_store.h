@@ -5,7 +5,7 @@
 #include <string>
 #include <tuple>
 
-#include "host/memory/memory_tags.h"
+#include "host/ascii.h"
 #include "host/platform.h"
 
 namespace vintrel::host::memory {
@@ -34,7 +34,7 @@ class MemorySettingsStore : public host::SettingsStore {
   using Names = std::tuple<std::string, std::string, std::string>;
   static Names Key(const std::string& app_name, const std::string& section,
                    const std::string& key) {
-    return {ToUpperAscii(app_name), ToUpperAscii(section), ToUpperAscii(key)};
+    return {UpperAscii(app_name), UpperAscii(section), UpperAscii(key)};
   }
 
   std::map<std::tuple<std::string, std::string, std::string>, std::string> values_;

@@ -4,8 +4,8 @@
 #include <cctype>
 #include <optional>
 
+#include "host/ascii.h"
 #include "host/memory/fault_injector.h"
-#include "host/memory/memory_tags.h"
 
 namespace vintrel::host::memory {
 
@@ -151,9 +151,9 @@ host::Worksheet& MemoryWorkbook::Sheets(int index) {
 
 host::Worksheet& MemoryWorkbook::Sheets(const std::string& name) {
   Check("Workbook.Sheets");
-  const std::string wanted = ToUpperAscii(name);
+  const std::string wanted = UpperAscii(name);
   for (int i = 1; i <= file_.sheet_count(); ++i) {
-    if (ToUpperAscii(file_.sheet(i).name()) == wanted) return *sheets_[i - 1];
+    if (UpperAscii(file_.sheet(i).name()) == wanted) return *sheets_[i - 1];
   }
   FailHostCall(kErrSubscriptOutOfRange, "Workbook.Sheets", "no sheet named " + name);
 }

@@ -2,18 +2,11 @@
 
 #include <algorithm>
 
+#include "host/ascii.h"
 #include "host/error.h"
 #include "host/memory/fault_injector.h"
 
 namespace vintrel::host::memory {
-
-std::string ToUpperAscii(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
 
 int MemoryTags::Count() const {
   Enter("Tags.Count");
@@ -41,7 +34,7 @@ std::string MemoryTags::Value(int index) const {
 
 std::string MemoryTags::Item(std::string_view name) const {
   Enter("Tags.Item");
-  const std::string upper = ToUpperAscii(name);
+  const std::string upper = UpperAscii(name);
   for (const auto& [tag_name, value] : tags_) {
     if (tag_name == upper) return value;
   }
@@ -55,7 +48,7 @@ std::vector<std::pair<std::string, std::string>>::iterator MemoryTags::Find(
 }
 
 void MemoryTags::Put(std::string_view name, std::string_view value) {
-  std::string upper = ToUpperAscii(name);
+  std::string upper = UpperAscii(name);
   auto it = Find(upper);
   if (it != tags_.end()) {
     it->second = std::string(value);
@@ -75,7 +68,7 @@ void MemoryTags::Add(std::string_view name, std::string_view value) {
 
 void MemoryTags::Delete(std::string_view name) {
   Enter("Tags.Delete");
-  auto it = Find(ToUpperAscii(name));
+  auto it = Find(UpperAscii(name));
   if (it == tags_.end()) return;
   tags_.erase(it);
   MarkChanged();

@@ -39,9 +39,6 @@ class MemoryTags : public host::Tags, public MemoryObject {
   std::vector<std::pair<std::string, std::string>> tags_;
 };
 
-// ASCII upper case, the way the host folds tag names.
-std::string ToUpperAscii(std::string_view text);
-
 }  // namespace vintrel::host::memory
 
 #endif  // VINTREL_HOST_MEMORY_MEMORY_TAGS_H_

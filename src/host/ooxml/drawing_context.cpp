@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "host/ascii.h"
 #include "host/ooxml/shape_link.h"
 #include "host/ooxml/xml_util.h"
 
@@ -125,9 +126,7 @@ Color ApplyModifiers(Color color, pugi::xml_node element) {
 
 const char* ContentTypeOf(std::string_view name) {
   size_t dot = name.rfind('.');
-  std::string extension(dot == std::string_view::npos ? std::string_view() : name.substr(dot));
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::string extension = LowerAscii(dot == std::string_view::npos ? "" : name.substr(dot));
   if (extension == ".png") return "image/png";
   if (extension == ".jpg" || extension == ".jpeg") return "image/jpeg";
   if (extension == ".gif") return "image/gif";

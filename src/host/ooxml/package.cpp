@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "host/ascii.h"
 #include "host/error.h"
 #include "host/ooxml/xml_util.h"
 

@@ -30,10 +30,6 @@ const std::initializer_list<std::string_view> kNvPrOrder = {
 const std::initializer_list<std::string_view> kSpOrder = {"p:nvSpPr", "p:spPr", "p:style",
                                                           "p:txBody", "p:extLst"};
 
-bool EndsWith(std::string_view text, std::string_view tail) {
-  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
-}
-
 std::string LocalName(std::string_view name) {
   size_t colon = name.find(':');
   return std::string(colon == std::string_view::npos ? name : name.substr(colon + 1));
@@ -215,14 +211,14 @@ int PackageShape::DetectType() const {
   }
   if (name == "p:graphicFrame") {
     std::string uri = FindDescendant(v, "a:graphicData").attribute("uri").value();
-    if (EndsWith(uri, "/table")) return host::shape_type::kTable;
-    if (EndsWith(uri, "/diagram")) return kShapeTypeSmartArt;
+    if (uri.ends_with("/table")) return host::shape_type::kTable;
+    if (uri.ends_with("/diagram")) return kShapeTypeSmartArt;
     if (FindDescendant(v, "p:oleObj")) {
       return LinkKindOf(v, package, slide().part()) == LinkKind::kObject
                  ? host::shape_type::kLinkedOleObject
                  : host::shape_type::kEmbeddedOleObject;
     }
-    if (EndsWith(uri, "/chart")) {
+    if (uri.ends_with("/chart")) {
       std::string part = ChartPart(package, slide().part(), v);
       if (!part.empty() && !ChartHasLinkedData(package, part)) {
         return host::shape_type::kEmbeddedOleObject;

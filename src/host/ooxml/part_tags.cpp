@@ -1,5 +1,6 @@
 #include "host/ooxml/part_tags.h"
 
+#include "host/ascii.h"
 #include "host/error.h"
 #include "host/ooxml/xml_util.h"
 #include "host/text_encoding.h"
@@ -12,14 +13,6 @@ constexpr char kTagsContentType[] =
     "application/vnd.openxmlformats-officedocument.presentationml.tags+xml";
 
 }  // namespace
-
-std::string UpperAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return out;
-}
 
 PartTags::PartTags(Package& package, std::string owner_part,
                    std::function<pugi::xml_node(bool create)> find_list)

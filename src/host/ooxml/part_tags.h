@@ -43,9 +43,6 @@ class PartTags : public host::Tags {
   std::function<pugi::xml_node(bool)> find_list_;
 };
 
-// Upper-case as the host returns tag names (ASCII letters; other characters unchanged).
-std::string UpperAscii(std::string_view text);
-
 }  // namespace vintrel::ooxml
 
 #endif  // VINTREL_HOST_OOXML_PART_TAGS_H_

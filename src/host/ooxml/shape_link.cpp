@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "host/ascii.h"
 #include "host/error.h"
 #include "host/ooxml/image_info.h"
 #include "host/ooxml/package_presentation.h"
@@ -20,14 +21,10 @@ namespace {
 
 constexpr char kSource[] = "vintrel.ooxml";
 
-bool StartsWith(std::string_view text, std::string_view head) {
-  return text.size() >= head.size() && LowerAscii(text.substr(0, head.size())) == head;
-}
-
 bool IsWindowsPath(std::string_view path) {
   return (path.size() >= 2 && path[1] == ':' &&
           std::isalpha(static_cast<unsigned char>(path[0]))) ||
-         StartsWith(path, "\\\\");
+         path.starts_with("\\\\");
 }
 
 // A URL scheme of two or more letters ("http:", "file:"), not a drive letter.
@@ -160,13 +157,13 @@ LinkKind LinkKindOf(pugi::xml_node shape, Package& package, const std::string& p
 }
 
 std::string DecodeLinkTarget(const std::string& target, const std::string& base_folder) {
-  if (StartsWith(target, "file://localhost/")) return PercentDecode(target.substr(16));
-  if (StartsWith(target, "file:///")) {
+  if (StartsWithNoCase(target, "file://localhost/")) return PercentDecode(target.substr(16));
+  if (StartsWithNoCase(target, "file:///")) {
     std::string rest = PercentDecode(target.substr(8));
     return IsWindowsPath(rest) ? rest : "/" + rest;
   }
-  if (StartsWith(target, "file://")) return "//" + PercentDecode(target.substr(7));
-  if (StartsWith(target, "file:")) return PercentDecode(target.substr(5));
+  if (StartsWithNoCase(target, "file://")) return "//" + PercentDecode(target.substr(7));
+  if (StartsWithNoCase(target, "file:")) return PercentDecode(target.substr(5));
   if (IsWindowsPath(target)) return target;
   if (HasScheme(target)) return target;
   std::string decoded = PercentDecode(target);
@@ -296,7 +293,8 @@ void ShapeLink::SetAutoUpdate(int mode) {
 
 void ShapeLink::Update() {
   std::string path = SourceFullName();
-  if (HasScheme(path) && !StartsWith(path, "file:")) return;  // a web address: nothing to reload
+  if (HasScheme(path) && !StartsWithNoCase(path, "file:"))
+    return;  // a web address: nothing to reload
   if (IsWindowsPath(path) || !FileExists(path)) {
     throw Error(kErrFileNotFound, kSource,
                 "shape \"" + shape_.Name() + "\": the linked file \"" + path + "\" was not found");

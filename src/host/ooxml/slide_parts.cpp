@@ -8,6 +8,7 @@
 #include <set>
 #include <vector>
 
+#include "host/ascii.h"
 #include "host/error.h"
 #include "host/ooxml/xml_util.h"
 
@@ -29,10 +30,6 @@ std::string SourceOfRels(const std::string& rels) {
   if (marker == std::string::npos || rels.size() < 5) return {};
   std::string file = rels.substr(marker + 6, rels.size() - marker - 6 - 5);
   return rels.substr(0, marker) + file;
-}
-
-bool EndsWithRels(const std::string& name) {
-  return name.size() > 5 && LowerAscii(name.substr(name.size() - 5)) == ".rels";
 }
 
 // Copies `from` to `to` with the parts it owns; `copies` maps original parts (lower case) to
@@ -135,7 +132,7 @@ int CountReferences(Package& package, const std::string& part) {
   std::string wanted_name = BaseName(wanted);
   int count = 0;
   for (const std::string& name : package.PartNames()) {
-    if (!EndsWithRels(name)) continue;
+    if (!EndsWithNoCase(name, ".rels")) continue;
     std::string source = SourceOfRels(name);
     for (const Relationship& rel : package.Rels(source)) {
       if (rel.external || LowerAscii(BaseName(rel.target)) != wanted_name) continue;
@@ -259,7 +256,7 @@ void DeleteSlidePart(Package& package, const std::string& slide) {
   for (const std::string& part : owned) names.insert(BaseName(part));
   std::set<std::string> shared;
   for (const std::string& name : package.PartNames()) {
-    if (!EndsWithRels(name)) continue;
+    if (!EndsWithNoCase(name, ".rels")) continue;
     std::string source = SourceOfRels(name);
     if (doomed.count(LowerAscii(source)) || LowerAscii(source) == LowerAscii(main)) continue;
     // Relationships parts stay parsed, so deleting many slides reads each one once.
@@ -311,7 +308,7 @@ void DropUnusedRelationships(Package& package, const std::string& part,
   std::set<std::string> root_names;
   for (const std::string& root : roots) root_names.insert(BaseName(root));
   for (const std::string& name : package.PartNames()) {
-    if (!EndsWithRels(name) || closure.count(LowerAscii(SourceOfRels(name)))) continue;
+    if (!EndsWithNoCase(name, ".rels") || closure.count(LowerAscii(SourceOfRels(name)))) continue;
     std::string source = SourceOfRels(name);
     for (const Relationship& rel : package.Rels(source)) {
       if (rel.external || !root_names.count(LowerAscii(BaseName(rel.target)))) continue;

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "host/ascii.h"
 #include "host/error.h"
 #include "host/ooxml/zip_consistency.h"
 
@@ -19,33 +20,6 @@ namespace vintrel::ooxml {
 namespace {
 
 constexpr char kSource[] = "vintrel.ooxml";
-
-bool EndsWith(std::string_view text, std::string_view tail) {
-  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
-}
-
-bool IsXmlName(std::string_view lower_name) {
-  return EndsWith(lower_name, ".xml") || EndsWith(lower_name, ".rels") ||
-         EndsWith(lower_name, ".vml");
-}
-
-// An entry name must stay inside the package: no parent steps, no absolute or drive paths, no
-// backslashes (which some unpackers treat as separators).
-std::string UnsafeNameProblem(std::string_view name) {
-  if (name.empty()) return "an entry without a name";
-  if (name.front() == '/') return "an entry with an absolute name";
-  if (name.find('\\') != std::string_view::npos) return "an entry name with a backslash";
-  if (name.size() >= 2 && name[1] == ':') return "an entry name with a drive letter";
-  if (name.find('\0') != std::string_view::npos) return "an entry name with a NUL character";
-  size_t start = 0;
-  while (start <= name.size()) {
-    size_t end = name.find('/', start);
-    if (end == std::string_view::npos) end = name.size();
-    if (name.substr(start, end - start) == "..") return "an entry name with \"..\"";
-    start = end + 1;
-  }
-  return {};
-}
 
 std::string Folder(const std::string& path) {
   size_t slash = path.rfind('/');
@@ -85,14 +59,6 @@ zip_t* OpenPrefix(const std::string& path, uint64_t length, int& error_code) {
 
 }  // namespace
 
-std::string LowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 void ZipArchive::Fail(const std::string& problem) const {
   throw Error(kErrUnspecified, kSource, "\"" + path_ + "\": " + problem);
 }
@@ -124,21 +90,21 @@ std::unique_ptr<ZipArchive> ZipArchive::Open(const std::string& path, const ZipL
     }
   }
   int error_code = 0;
-  self->archive_ = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error_code);
-  if (self->archive_ == nullptr && (error_code == ZIP_ER_INCONS || error_code == ZIP_ER_NOZIP)) {
+  zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error_code);
+  if (archive == nullptr && (error_code == ZIP_ER_INCONS || error_code == ZIP_ER_NOZIP)) {
     // Stray bytes after the end record (real presentations end with an extra line feed now and
     // then, and every common reader accepts them): read the archive as it stands before them.
     std::optional<uint64_t> length = ArchiveLengthBeforeTrailingBytes(path);
     if (length && error_code == ZIP_ER_INCONS) {
-      self->archive_ = OpenPrefix(path, *length, error_code);
+      archive = OpenPrefix(path, *length, error_code);
     }
-    if (self->archive_ == nullptr) {
+    if (archive == nullptr) {
       std::string why =
           DescribeInconsistency(path, length.value_or(static_cast<uint64_t>(info.st_size)));
       if (!why.empty()) self->Fail("is a damaged ZIP archive: " + why);
     }
   }
-  if (self->archive_ == nullptr) {
+  if (archive == nullptr) {
     zip_error_t error;
     zip_error_init_with_code(&error, error_code);
     std::string reason = zip_error_strerror(&error);
@@ -148,42 +114,18 @@ std::unique_ptr<ZipArchive> ZipArchive::Open(const std::string& path, const ZipL
     }
     self->Fail("is a damaged ZIP archive (" + reason + ")");
   }
-  zip_int64_t count = zip_get_num_entries(self->archive_, 0);
-  if (count < 0 || static_cast<uint64_t>(count) > limits.max_entries) {
-    self->Fail("has too many entries (" + std::to_string(count) + ")");
-  }
+  self->reader_ = host::ZipReader::Take(archive, "\"" + path + "\"", kSource, limits);
   uint64_t declared_xml_total = 0;
-  for (zip_int64_t i = 0; i < count; ++i) {
-    zip_stat_t st;
-    if (zip_stat_index(self->archive_, i, 0, &st) != 0 || (st.valid & ZIP_STAT_NAME) == 0) {
-      self->Fail("has an unreadable entry " + std::to_string(i));
+  for (const host::ZipReader::Entry& original : self->reader_->entries()) {
+    // Media may be large and is only ever copied compressed; XML is what gets inflated, all of
+    // it, so a presentation that declares too much is refused before any is.
+    if (original.xml && original.declared_size > limits.max_xml_part) {
+      self->Fail("has an entry \"" + original.name + "\" that declares an absurd size (" +
+                 std::to_string(original.declared_size) + " bytes)");
     }
-    std::string name = st.name;
-    if (std::string problem = UnsafeNameProblem(name); !problem.empty()) {
-      self->Fail("has " + problem + " (\"" + name + "\")");
-    }
-    if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE) {
-      self->Fail("has an encrypted entry \"" + name + "\"");
-    }
-    std::string key = LowerAscii(name);
-    if (self->by_key_.count(key) != 0) {
-      self->Fail("has two entries named \"" + name + "\" (names differ only in case)");
-    }
-    Entry entry;
-    entry.name = name;
-    entry.source_index = i;
-    entry.declared_size = (st.valid & ZIP_STAT_SIZE) ? st.size : 0;
-    entry.mtime = (st.valid & ZIP_STAT_MTIME) ? st.mtime : 0;
-    if (st.valid & ZIP_STAT_COMP_METHOD) entry.method = st.comp_method;
-    bool xml = IsXmlName(key);
-    // Media may be large and is only ever copied compressed; XML is what gets inflated.
-    if (xml && entry.declared_size > limits.max_xml_part) {
-      self->Fail("has an entry \"" + name + "\" that declares an absurd size (" +
-                 std::to_string(entry.declared_size) + " bytes)");
-    }
-    if (xml) declared_xml_total += entry.declared_size;
-    self->by_key_.emplace(std::move(key), self->entries_.size());
-    self->entries_.push_back(std::move(entry));
+    if (original.xml) declared_xml_total += original.declared_size;
+    self->by_key_.emplace(LowerAscii(original.name), self->entries_.size());
+    self->entries_.push_back(Entry{original.name, &original, std::nullopt, false, original.mtime});
   }
   if (declared_xml_total > limits.max_total_inflated) {
     self->Fail("declares more XML than a presentation can hold (" +
@@ -192,9 +134,7 @@ std::unique_ptr<ZipArchive> ZipArchive::Open(const std::string& path, const ZipL
   return self;
 }
 
-ZipArchive::~ZipArchive() {
-  if (archive_ != nullptr) zip_discard(archive_);
-}
+ZipArchive::~ZipArchive() = default;
 
 const ZipArchive::Entry* ZipArchive::Find(std::string_view name) const {
   auto it = by_key_.find(LowerAscii(name));
@@ -220,41 +160,11 @@ bool ZipArchive::IsReplaced(std::string_view name) const {
   return entry != nullptr && entry->data.has_value();
 }
 
-std::string ZipArchive::Inflate(const Entry& entry) const {
-  std::string key = LowerAscii(entry.name);
-  uint64_t cap = IsXmlName(key) ? limits_.max_xml_part : limits_.max_other_part;
-  zip_file_t* file = zip_fopen_index(archive_, entry.source_index, 0);
-  if (file == nullptr) {
-    Fail("cannot read part \"" + entry.name + "\" (" + zip_strerror(archive_) + ")");
-  }
-  std::string out;
-  out.reserve(std::min<uint64_t>(entry.declared_size, 64ull << 20));
-  char buffer[1 << 16];
-  for (;;) {
-    zip_int64_t got = zip_fread(file, buffer, sizeof buffer);
-    if (got < 0) {
-      std::string reason = zip_file_strerror(file);
-      zip_fclose(file);
-      Fail("part \"" + entry.name + "\" is damaged (" + reason + ")");
-    }
-    if (got == 0) break;
-    out.append(buffer, static_cast<size_t>(got));
-    inflated_total_ += static_cast<uint64_t>(got);
-    if (out.size() > entry.declared_size || out.size() > cap ||
-        inflated_total_ > limits_.max_total_inflated) {
-      zip_fclose(file);
-      Fail("part \"" + entry.name + "\" inflates beyond its declared or allowed size");
-    }
-  }
-  zip_fclose(file);
-  return out;
-}
-
 std::string ZipArchive::Read(std::string_view name) const {
   const Entry* entry = Find(name);
   if (entry == nullptr) Fail("has no part \"" + std::string(name) + "\"");
   if (entry->data) return *entry->data;
-  return Inflate(*entry);
+  return reader_->Inflate(*entry->source);
 }
 
 void ZipArchive::Write(std::string_view name, std::string data) {
@@ -266,12 +176,11 @@ void ZipArchive::Write(std::string_view name, std::string data) {
   if (auto it = by_key_.find(key); it != by_key_.end()) {
     // A removed entry comes back: reuse its slot so the name stays unique.
     Entry& entry = entries_[it->second];
-    entry = Entry{std::string(name), -1, std::move(data), false, 0, std::time(nullptr), 8};
+    entry = Entry{std::string(name), nullptr, std::move(data), false, std::time(nullptr)};
     return;
   }
   by_key_.emplace(std::move(key), entries_.size());
-  entries_.push_back(
-      Entry{std::string(name), -1, std::move(data), false, 0, std::time(nullptr), 8});
+  entries_.push_back(Entry{std::string(name), nullptr, std::move(data), false, std::time(nullptr)});
 }
 
 void ZipArchive::CopyEntry(std::string_view from, std::string_view to) {
@@ -341,7 +250,7 @@ void ZipArchive::SaveAs(const std::string& requested) const {
     } else {
       // The whole original entry: libzip hands over the compressed bytes, which are written
       // without inflating and deflating again.
-      source = zip_source_zip(out, archive_, entry.source_index, 0, 0, -1);
+      source = zip_source_zip(out, reader_->archive(), entry.source->index, 0, 0, -1);
     }
     zip_int64_t index = -1;
     if (source != nullptr) {
@@ -356,7 +265,7 @@ void ZipArchive::SaveAs(const std::string& requested) const {
     }
     // Replaced parts are deflated; copied ones keep their method, so a stored picture stays
     // stored (and its bytes are copied, not deflated).
-    zip_set_file_compression(out, index, entry.data ? ZIP_CM_DEFLATE : entry.method,
+    zip_set_file_compression(out, index, entry.data ? ZIP_CM_DEFLATE : entry.source->method,
                              entry.data ? 6 : 0);
     if (entry.mtime != 0) zip_file_set_mtime(out, index, entry.mtime, 0);
   }

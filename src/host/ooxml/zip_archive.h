@@ -12,26 +12,19 @@
 #include <unordered_map>
 #include <vector>
 
-struct zip;
+#include "host/zip_reader.h"
 
 namespace vintrel::ooxml {
 
-// Limits that keep a hostile file from exhausting memory. Sizes are checked against what the
-// archive declares when it is opened and again while an entry is inflated, because a zip bomb
-// may declare small sizes.
-struct ZipLimits {
-  uint64_t max_xml_part = 256ull << 20;        // one XML or relationship part, inflated
-  uint64_t max_other_part = 1ull << 30;        // one binary part (media), inflated on demand only
-  uint64_t max_total_inflated = 512ull << 20;  // everything this process inflates from one file
-  uint64_t max_entries = 200000;
-};
+using host::ZipLimits;
 
 // Entries are addressed by name, compared without case as package part names are. Names are
 // kept as stored (no leading slash).
 class ZipArchive {
  public:
   // Opens `path` for reading. Raises vintrel::Error naming the file for a missing file, a folder,
-  // something that is not a ZIP archive, a damaged archive, unsafe entry names and absurd sizes.
+  // something that is not a ZIP archive, a damaged archive, what host::ZipReader refuses, and
+  // XML parts that declare absurd sizes.
   static std::unique_ptr<ZipArchive> Open(const std::string& path, const ZipLimits& limits = {});
   ~ZipArchive();
   ZipArchive(const ZipArchive&) = delete;
@@ -59,29 +52,22 @@ class ZipArchive {
  private:
   struct Entry {
     std::string name;
-    int64_t source_index = -1;  // entry of the original archive, or -1
+    const host::ZipReader::Entry* source = nullptr;  // entry of the original archive, or none
     std::optional<std::string> data;
     bool removed = false;
-    uint64_t declared_size = 0;
     time_t mtime = 0;
-    int32_t method = 8;  // compression of the original entry (0 stored, 8 deflated)
   };
   ZipArchive(std::string path, ZipLimits limits) : path_(std::move(path)), limits_(limits) {}
   const Entry* Find(std::string_view name) const;
   Entry* Find(std::string_view name);
-  std::string Inflate(const Entry& entry) const;
   [[noreturn]] void Fail(const std::string& problem) const;
 
   std::string path_;
   ZipLimits limits_;
-  zip* archive_ = nullptr;
+  std::unique_ptr<host::ZipReader> reader_;
   std::vector<Entry> entries_;
   std::unordered_map<std::string, size_t> by_key_;  // lower-case name -> entries_ index
-  mutable uint64_t inflated_total_ = 0;
 };
-
-// Lower-case ASCII copy, for comparing part names.
-std::string LowerAscii(std::string_view text);
 
 // Builds a small archive in memory (used for a chart's embedded workbook). Entries are deflated.
 std::string BuildZip(const std::vector<std::pair<std::string, std::string>>& entries);

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "host/ascii.h"
+
 namespace vintrel::host::posix {
 namespace {
 
@@ -15,12 +17,6 @@ std::string Trim(const std::string& text) {
   if (first == std::string::npos) return "";
   const size_t last = text.find_last_not_of(blanks);
   return text.substr(first, last - first + 1);
-}
-
-std::string Upper(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return text;
 }
 
 }  // namespace
@@ -38,13 +34,13 @@ std::optional<IniSections> ParseIni(const std::string& text) {
     if (line.empty() || line[0] == ';' || line[0] == '#') continue;
     if (line.front() == '[') {
       if (line.back() != ']') return std::nullopt;
-      section = Upper(Trim(line.substr(1, line.size() - 2)));
+      section = UpperAscii(Trim(line.substr(1, line.size() - 2)));
       if (section.empty()) return std::nullopt;
       continue;
     }
     const size_t equals = line.find('=');
     if (equals == std::string::npos || section.empty()) return std::nullopt;
-    const std::string key = Upper(Trim(line.substr(0, equals)));
+    const std::string key = UpperAscii(Trim(line.substr(0, equals)));
     if (key.empty()) return std::nullopt;
     std::string value = Trim(line.substr(equals + 1));
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
@@ -76,9 +72,9 @@ std::string IniSettingsStore::GetSetting(const std::string& /*app_name*/,
   if (in.bad()) return "";
   const std::optional<IniSections> sections = ParseIni(text.str());
   if (!sections) return "";
-  const auto found_section = sections->find(Upper(section));
+  const auto found_section = sections->find(UpperAscii(section));
   if (found_section == sections->end()) return "";
-  const auto found_key = found_section->second.find(Upper(key));
+  const auto found_key = found_section->second.find(UpperAscii(key));
   if (found_key == found_section->second.end()) return "";
   return found_key->second;
 }

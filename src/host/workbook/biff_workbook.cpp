@@ -3,9 +3,9 @@
 #include <cstring>
 #include <map>
 
+#include "host/text_encoding.h"
 #include "host/workbook/builtin_formats.h"
 #include "host/workbook/cell_reference.h"
-#include "host/workbook/utf8.h"
 
 namespace vintrel::host::workbook {
 

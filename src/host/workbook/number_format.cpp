@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "host/ascii.h"
 #include "host/workbook/decimal_digits.h"
 
 namespace vintrel::host::workbook {
@@ -20,18 +21,6 @@ const char* const kMonthNames[] = {"January",   "February", "March",    "April",
                                    "September", "October",  "November", "December"};
 const char* const kDayNames[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                  "Thursday", "Friday", "Saturday"};
-
-char Lower(char c) {
-  return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-bool StartsWithNoCase(std::string_view text, size_t at, std::string_view prefix) {
-  if (text.size() - at < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    if (Lower(text[at + i]) != Lower(prefix[i])) return false;
-  }
-  return true;
-}
 
 // ---------------------------------------------------------------------------------------------
 // Parsing.
@@ -59,9 +48,10 @@ void AddToken(Section& section, Kind kind, int count = 0, char digit = 0) {
 // engine ignores (calendar and numeral system switches).
 void ParseBracket(Section& section, std::string_view inner) {
   if (inner.empty()) return;
-  char first = Lower(inner[0]);
+  char first = LowerAscii(inner[0]);
   if (first == 'h' || first == 'm' || first == 's') {
-    bool same = std::all_of(inner.begin(), inner.end(), [&](char c) { return Lower(c) == first; });
+    bool same =
+        std::all_of(inner.begin(), inner.end(), [&](char c) { return LowerAscii(c) == first; });
     if (same) {
       Kind kind = first == 'h'   ? Kind::kElapsedHours
                   : first == 'm' ? Kind::kElapsedMinutes
@@ -126,7 +116,7 @@ Section Lex(std::string_view code) {
   Section section;
   for (size_t i = 0; i < code.size(); ++i) {
     char c = code[i];
-    char lower = Lower(c);
+    char lower = LowerAscii(c);
     if (c == '"') {
       size_t end = code.find('"', i + 1);
       if (end == std::string_view::npos) end = code.size();
@@ -192,7 +182,7 @@ Section Lex(std::string_view code) {
     } else if (lower == 'y' || lower == 'm' || lower == 'd' || lower == 'h' || lower == 's' ||
                lower == 'e') {
       size_t end = i;
-      while (end < code.size() && Lower(code[end]) == lower) ++end;
+      while (end < code.size() && LowerAscii(code[end]) == lower) ++end;
       int count = static_cast<int>(end - i);
       Kind kind = lower == 'y' || lower == 'e' ? Kind::kYear
                   : lower == 'm'               ? Kind::kMonth

@@ -5,7 +5,7 @@
 #include <unordered_map>
 
 #include "host/error.h"
-#include "host/workbook/utf8.h"
+#include "host/text_encoding.h"
 
 namespace vintrel::host::workbook {
 

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "host/error.h"
+#include "host/text_encoding.h"
 #include "host/workbook/cell_reference.h"
-#include "host/workbook/utf8.h"
 
 namespace vintrel::host::workbook {
 

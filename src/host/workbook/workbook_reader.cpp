@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "host/error.h"
+#include "host/text_encoding.h"
 #include "host/workbook/sheet_range.h"
-#include "host/workbook/utf8.h"
 #include "host/workbook/xls_file.h"
 #include "host/workbook/xlsx_file.h"
 
@@ -18,10 +18,6 @@ namespace vintrel::host::workbook {
 namespace {
 
 constexpr char kSource[] = "WorkbookReader";
-
-bool StartsWith(const std::string& bytes, std::string_view magic) {
-  return bytes.size() >= magic.size() && bytes.compare(0, magic.size(), magic) == 0;
-}
 
 // Compound documents that hold an encrypted package instead of a workbook stream: what the
 // program writes for a password-protected .xlsx.
@@ -190,9 +186,9 @@ std::unique_ptr<Workbook> WorkbookReaderApplication::Open(const std::string& fil
     throw Error(kErrUnspecified, kSource,
                 what + " is empty; it may still be being written by another program");
   }
-  if (StartsWith(bytes, "PK\x03\x04") || StartsWith(bytes, "PK\x05\x06")) {
+  if (bytes.starts_with("PK\x03\x04") || bytes.starts_with("PK\x05\x06")) {
     file = std::make_unique<XlsxFile>(std::move(bytes), what, limits_);
-  } else if (StartsWith(bytes, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) {
+  } else if (bytes.starts_with("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) {
     if (IsEncryptedPackage(bytes)) {
       throw Error(kErrUnspecified, kSource,
                   what +

@@ -6,11 +6,11 @@
 #include <pugixml.hpp>
 
 #include "host/error.h"
+#include "host/text_encoding.h"
 #include "host/workbook/builtin_formats.h"
 #include "host/workbook/decimal_digits.h"
 #include "host/workbook/serial_dates.h"
 #include "host/workbook/sheet_scanner.h"
-#include "host/workbook/utf8.h"
 
 namespace vintrel::host::workbook {
 
@@ -42,11 +42,6 @@ const char* Attribute(const pugi::xml_node& node, const char* local) {
     if (std::strcmp(LocalName(attribute.name()), local) == 0) return attribute.value();
   }
   return nullptr;
-}
-
-bool EndsWith(const std::string& text, const std::string& suffix) {
-  return text.size() >= suffix.size() &&
-         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 // The folder of a part ("xl/workbook.xml" -> "xl/").
@@ -156,9 +151,12 @@ std::string DecodeEscapes(std::string text) {
 }
 
 XlsxFile::XlsxFile(std::string bytes, const std::string& what, const ReaderLimits& limits)
-    : what_(what), zip_(std::move(bytes), what, limits.max_part_bytes, limits.max_total_bytes) {
+    : what_(what),
+      zip_(ZipReader::FromBytes(std::move(bytes), what, kSource,
+                                {limits.max_part_bytes, limits.max_part_bytes,
+                                 limits.max_total_bytes, ZipLimits{}.max_entries})) {
   auto load = [&](const std::string& part, pugi::xml_document& doc) {
-    std::optional<std::string> xml = zip_.Read(part);
+    std::optional<std::string> xml = zip_->Read(part);
     if (!xml) return false;
     pugi::xml_parse_result parsed = doc.load_buffer(xml->data(), xml->size());
     if (!parsed) {
@@ -184,10 +182,10 @@ XlsxFile::XlsxFile(std::string bytes, const std::string& what, const ReaderLimit
 
   std::string workbook_part;
   for (const auto& [id, rel] : relationships("")) {
-    if (EndsWith(rel.type, "/officeDocument")) workbook_part = rel.target;
+    if (rel.type.ends_with("/officeDocument")) workbook_part = rel.target;
   }
-  if (workbook_part.empty() && zip_.Has("xl/workbook.xml")) workbook_part = "xl/workbook.xml";
-  if (EndsWith(workbook_part, ".bin") || zip_.Has("xl/workbook.bin")) {
+  if (workbook_part.empty() && zip_->Has("xl/workbook.xml")) workbook_part = "xl/workbook.xml";
+  if (workbook_part.ends_with(".bin") || zip_->Has("xl/workbook.bin")) {
     throw Error(kErrUnspecified, kSource,
                 what_ + " is a binary workbook (.xlsb), which cannot be read; save it as .xlsx");
   }
@@ -198,8 +196,8 @@ XlsxFile::XlsxFile(std::string bytes, const std::string& what, const ReaderLimit
   }
   std::map<std::string, Relationship> rels = relationships(workbook_part);
   for (const auto& [id, rel] : rels) {
-    if (EndsWith(rel.type, "/sharedStrings")) ReadSharedStrings(rel.target);
-    if (EndsWith(rel.type, "/styles")) ReadStyles(rel.target);
+    if (rel.type.ends_with("/sharedStrings")) ReadSharedStrings(rel.target);
+    if (rel.type.ends_with("/styles")) ReadStyles(rel.target);
   }
 
   pugi::xml_node root = workbook.document_element();
@@ -223,9 +221,9 @@ XlsxFile::XlsxFile(std::string bytes, const std::string& what, const ReaderLimit
     if (rel != rels.end()) {
       part = rel->second.target;
       const std::string& type = rel->second.type;
-      if (EndsWith(type, "/chartsheet")) info.type = sheet_type::kChart;
-      if (EndsWith(type, "/dialogsheet")) info.type = kDialogSheet;
-      if (EndsWith(type, "/xlMacrosheet") || EndsWith(type, "/xlIntlMacrosheet")) {
+      if (type.ends_with("/chartsheet")) info.type = sheet_type::kChart;
+      if (type.ends_with("/dialogsheet")) info.type = kDialogSheet;
+      if (type.ends_with("/xlMacrosheet") || type.ends_with("/xlIntlMacrosheet")) {
         info.type = kMacroSheet;
       }
     }
@@ -235,7 +233,7 @@ XlsxFile::XlsxFile(std::string bytes, const std::string& what, const ReaderLimit
 }
 
 void XlsxFile::ReadSharedStrings(const std::string& part) {
-  std::optional<std::string> xml = zip_.Read(part);
+  std::optional<std::string> xml = zip_->Read(part);
   if (!xml) return;
   pugi::xml_document doc;
   if (!doc.load_buffer_inplace(xml->data(), xml->size(), kParseText)) {
@@ -249,7 +247,7 @@ void XlsxFile::ReadSharedStrings(const std::string& part) {
 
 void XlsxFile::ReadStyles(const std::string& part) {
   pugi::xml_document doc;
-  std::optional<std::string> xml = zip_.Read(part);
+  std::optional<std::string> xml = zip_->Read(part);
   if (!xml || !doc.load_buffer(xml->data(), xml->size())) return;  // General everywhere
   pugi::xml_node root = doc.document_element();
   std::map<int, std::string> custom;
@@ -277,7 +275,7 @@ void XlsxFile::ReadCells(size_t index, const CellRange& range, const CellSink& s
   const SheetInfo& info = sheets_.at(index);
   const std::string& part = sheet_parts_.at(index);
   std::optional<std::string> xml;
-  if (!part.empty()) xml = zip_.Read(part);
+  if (!part.empty()) xml = zip_->Read(part);
   if (!xml) {
     throw Error(kErrUnspecified, kSource,
                 what_ + ": the sheet '" + info.name + "' has no content part in the file");

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "host/workbook/workbook_file.h"
-#include "host/workbook/zip_archive.h"
+#include "host/zip_reader.h"
 
 namespace vintrel::host::workbook {
 
@@ -31,7 +31,7 @@ class XlsxFile : public WorkbookFile {
   void ReadStyles(const std::string& part);
 
   std::string what_;
-  ZipArchive zip_;
+  std::unique_ptr<ZipReader> zip_;
   std::vector<SheetInfo> sheets_;
   std::vector<std::string> sheet_parts_;
   std::vector<DefinedName> names_;

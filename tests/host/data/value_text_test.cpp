@@ -28,16 +28,5 @@ TEST(ValueTextTest, BinaryAsHexCutToLimit) {
   EXPECT_EQ(BinaryText(bytes, 3, 2), "0x00AB");
 }
 
-TEST(ValueTextTest, Utf16RoundTrip) {
-  std::string text = "Z\xC3\xBCrich \xE2\x82\xAC \xF0\x9F\x98\x80";
-  std::u16string wide = Utf8ToUtf16(text);
-  EXPECT_EQ(wide.size(), 11u) << "the emoji is a surrogate pair";
-  EXPECT_EQ(Utf16ToUtf8(wide.data(), wide.size()), text);
-  const char16_t lone[] = {u'a', 0xD800, u'b'};
-  EXPECT_EQ(Utf16ToUtf8(lone, 3),
-            "a\xEF\xBF\xBD"
-            "b");
-}
-
 }  // namespace
 }  // namespace vintrel::host::data

@@ -15,10 +15,6 @@ namespace {
 
 using ::testing::ElementsAre;
 
-bool StartsWith(const std::string& text, const std::string& prefix) {
-  return text.rfind(prefix, 0) == 0;
-}
-
 class MemoryApplicationTest : public ::testing::Test {
  protected:
   MemoryApplicationTest() { app_.SetEventSink(&events_); }
@@ -47,7 +43,7 @@ TEST_F(MemoryApplicationTest, ClosedPresentationFailsEveryCallButNotInsideItsClo
   host::DocumentWindow& window = app_.ActiveWindow();
   int slides_seen_on_close = -1;
   events_.after = [&](const std::string& event) {
-    if (StartsWith(event, "Close:")) slides_seen_on_close = p.Slides().Count();
+    if (event.starts_with("Close:")) slides_seen_on_close = p.Slides().Count();
   };
   app_.ClosePresentation(p);
   EXPECT_EQ(slides_seen_on_close, 1);
@@ -65,7 +61,7 @@ TEST_F(MemoryApplicationTest, SaveRaisesTheEventBeforeWritingAndAHandlerMaySaveI
   EXPECT_FALSE(deck.Saved());
   int saves_before_handler = -1;
   events_.after = [&](const std::string& event) {
-    if (!StartsWith(event, "Save:")) return;
+    if (!event.starts_with("Save:")) return;
     saves_before_handler = deck.save_count();
     value.TextFrame().TextRange().SetText(" ");
     app_.ActivePresentation().Save();
@@ -140,7 +136,7 @@ TEST_F(SlideShowTest, ShowWindowExistsOnlyDuringTheShowAndClosingEndsTheShowFirs
   EXPECT_EQ(deck_.SlideShowWindow(), &window);
   bool window_seen_on_end = false;
   events_.after = [&](const std::string& event) {
-    if (StartsWith(event, "End:")) window_seen_on_end = deck_.SlideShowWindow() != nullptr;
+    if (event.starts_with("End:")) window_seen_on_end = deck_.SlideShowWindow() != nullptr;
   };
   app_.ClosePresentation(deck_);
   EXPECT_TRUE(window_seen_on_end);

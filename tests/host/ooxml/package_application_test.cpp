@@ -11,7 +11,7 @@
 #include "host/clock.h"
 #include "host/error.h"
 #include "host/event_loop.h"
-#include "host/ooxml/deck_builder.h"
+#include "host/ooxml/package_files.h"
 #include "testing/temp_dir.h"
 
 namespace vintrel::ooxml {

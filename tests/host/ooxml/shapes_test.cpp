@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "host/error.h"
-#include "host/ooxml/deck_builder.h"
+#include "host/ooxml/package_files.h"
 #include "host/ooxml/package_presentation.h"
 #include "host/ooxml/package_shape.h"
 #include "testing/temp_dir.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "host/error.h"
-#include "host/ooxml/deck_builder.h"
+#include "host/ooxml/package_files.h"
 #include "host/ooxml/package_presentation.h"
 #include "testing/temp_dir.h"
 

@@ -4,8 +4,9 @@
 
 #include <string>
 
+#include "host/ascii.h"
 #include "host/error.h"
-#include "host/ooxml/deck_builder.h"
+#include "host/ooxml/package_files.h"
 #include "host/ooxml/package_presentation.h"
 #include "testing/temp_dir.h"
 
@@ -37,8 +38,7 @@ TEST(Tags, ReadsTagsPowerPointWroteOnAllThreeOwners) {
   EXPECT_EQ(title.Name(), "Title 8");
   ASSERT_EQ(title.Tags().Count(), 1);
   EXPECT_EQ(title.Tags().Value(1), "pISSnFEo5.Eec6uyzeKVPsg");
-  std::string lower = title.Tags().Name(1);
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  std::string lower = LowerAscii(title.Tags().Name(1));
   EXPECT_EQ(title.Tags().Item(lower), "pISSnFEo5.Eec6uyzeKVPsg") << "names compare without case";
 }
 

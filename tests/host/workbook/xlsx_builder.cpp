@@ -6,7 +6,8 @@
 
 namespace vintrel::host::workbook::testing {
 
-void WriteZip(const std::string& path, const Parts& parts, bool compress) {
+void WriteZip(const std::string& path, const Parts& parts, bool compress,
+              const std::string& encrypted) {
   int error = 0;
   zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
   if (archive == nullptr) throw std::runtime_error("cannot create " + path);
@@ -21,6 +22,9 @@ void WriteZip(const std::string& path, const Parts& parts, bool compress) {
     }
     if (!compress)
       zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
+    if (name == encrypted) {
+      zip_file_set_encryption(archive, static_cast<zip_uint64_t>(index), ZIP_EM_AES_256, "pw");
+    }
   }
   if (zip_close(archive) != 0) throw std::runtime_error("cannot write " + path);
 }

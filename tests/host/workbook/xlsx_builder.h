@@ -9,8 +9,10 @@ namespace vintrel::host::workbook::testing {
 
 using Parts = std::map<std::string, std::string>;
 
-// Writes `parts` (name -> content) as a zip file at `path`, deflated or stored.
-void WriteZip(const std::string& path, const Parts& parts, bool compress = true);
+// Writes `parts` (name -> content) as a zip file at `path`, deflated or stored; the part named
+// `encrypted` is written with a password.
+void WriteZip(const std::string& path, const Parts& parts, bool compress = true,
+              const std::string& encrypted = "");
 
 // The parts of a workbook with the given sheets' XML (name -> sheetData inner XML), optional
 // shared strings (<si> items) and styles (the styleSheet's inner XML). A sheet whose name ends

@@ -1,14 +1,12 @@
-// Small decks built in the tests, so each case shows the exact XML it is about.
-#ifndef VINTREL_TESTS_HOST_OOXML_DECK_BUILDER_H_
-#define VINTREL_TESTS_HOST_OOXML_DECK_BUILDER_H_
+// Decks built in code for tests and benchmarks: a .pptx package of one master, one layout with a
+// title placeholder at 66pt/28.75pt, a theme, presentation properties and the slides asked for,
+// so each test shows the exact XML it is about.
+#ifndef VINTREL_TESTS_DECKS_DECK_BUILDER_H_
+#define VINTREL_TESTS_DECKS_DECK_BUILDER_H_
 
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include "host/ooxml/package_check.h"
-#include "host/platform.h"
 
 namespace vintrel::ooxml::testing {
 
@@ -29,37 +27,16 @@ struct DeckLayout {
   std::string extra_content_types;  // extra <Override/> or <Default/> elements
 };
 
-// A clipboard private to the test.
-class TestClipboard : public host::Clipboard {
- public:
-  void Clear() override { text_.reset(); }
-  void SetText(const std::string& text) override { text_ = text; }
-  std::optional<std::string> GetText() const override { return text_; }
-
- private:
-  std::optional<std::string> text_;
-};
-
 // A deck of one slide holding `shapes`.
 DeckLayout OneSlide(const std::string& shapes);
 
-// The bytes of a .pptx package holding the deck (one master, one layout with a title
-// placeholder at 66pt/28.75pt, a theme, presProps).
+// The bytes of the .pptx package holding the deck.
 std::string BuildDeck(const DeckLayout& deck);
 
 // A text box: <p:sp> with txBox="1", id and name, at the given EMU position, one run of text.
 std::string TextBox(int id, const std::string& name, const std::string& text, long x = 0,
                     long y = 0, long cx = 1270000, long cy = 635000);
 
-// Inflated contents of one entry of a package file ("" when absent).
-std::string ReadEntry(const std::string& package_path, const std::string& entry);
-// Names of the entries of a package file in archive order.
-std::vector<std::string> EntryNames(const std::string& package_path);
-// The stored (compressed) bytes of an entry, for checking that a part was copied untouched.
-std::string RawEntry(const std::string& package_path, const std::string& entry);
-
-using ooxml::PackageProblems;
-
 }  // namespace vintrel::ooxml::testing
 
-#endif  // VINTREL_TESTS_HOST_OOXML_DECK_BUILDER_H_
+#endif  // VINTREL_TESTS_DECKS_DECK_BUILDER_H_

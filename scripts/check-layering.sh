@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Fails when a file under src/ includes a layer above its own. The layers, top to bottom:
+#
+#   shell > runtime, offline, dialogs > document > rendering > connections > support > host
+#
+# runtime, offline and dialogs stand side by side; of them only offline may include runtime (the
+# off-line copy drives the runtime's model), as their libraries link. A stand-in src/host/<name>/
+# includes only src/host/ and itself, and src/host/ includes none of the stand-ins.
+# Usage: check-layering.sh [SOURCE_DIR]   (the repository; default: this script's parent)
+set -euo pipefail
+root=${1:-"$(dirname "$0")/.."}
+cd "$root/src"
+
+declare -A rank=([host]=0 [support]=1 [connections]=2 [rendering]=3 [document]=4
+  [runtime]=5 [offline]=5 [dialogs]=5 [shell]=6)
+declare -A sideways=([offline:runtime]=1)
+
+# The layer of a path below src/: its first folder, or host/<name> for a stand-in.
+layer() {
+  local first=${1%%/*} rest=${1#*/}
+  if [[ $first == host && $rest == */* ]]; then
+    echo "host/${rest%%/*}"
+  else
+    echo "$first"
+  fi
+}
+
+# Whether layer $1 may include layer $2.
+allowed() {
+  local from=$1 to=$2
+  [[ $from == "$to" ]] && return 0
+  [[ $to == host/* ]] && return 1
+  [[ $from == host/* ]] && { [[ $to == host ]]; return; }
+  [[ -n ${sideways[$from:$to]:-} ]] && return 0
+  ((${rank[$to]} < ${rank[$from]}))
+}
+
+status=0
+while IFS= read -r -d '' file; do
+  from=$(layer "$file")
+  if [[ $from != host/* && -z ${rank[$from]:-} ]]; then
+    echo "src/$file: src/${from}/ has no place in the layer order (add it to scripts/check-layering.sh)"
+    status=1
+    continue
+  fi
+  while IFS=: read -r line included; do
+    # Only includes of src/ itself count (not generated or system headers).
+    [[ -e $included ]] || continue
+    to=$(layer "$included")
+    if [[ $to != host/* && -z ${rank[$to]:-} ]]; then
+      echo "src/$file:$line: includes $included, whose folder has no place in the layer order"
+      status=1
+    elif ! allowed "$from" "$to"; then
+      echo "src/$file:$line: $from includes $included, a layer it may not use"
+      status=1
+    fi
+  done < <(grep -nE '^\s*#\s*include\s*["<][^">]+[">]' "$file" |
+    sed -E 's/^([0-9]+):[^"<]*["<]([^">]+)[">].*/\1:\2/' || true)
+done < <(find . -type f \( -name '*.h' -o -name '*.cpp' -o -name '*.hpp' -o -name '*.inc' \) -printf '%P\0' | sort -z)
+
+if ((status == 0)); then echo "every include in src/ points down the layers"; fi
+exit $status
