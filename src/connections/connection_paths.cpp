@@ -1,8 +1,10 @@
 #include "connections/connection_paths.h"
 
+#include <cctype>
 #include <vector>
 
 #include "connections/tag_values.h"
+#include "host/platform.h"
 #include "support/module_state.h"
 
 namespace vintrel {
@@ -14,6 +16,8 @@ constexpr std::string_view kJetProvider = "PROVIDER=MICROSOFT.JET.OLEDB";
 constexpr std::string_view kSqliteProvider = "PROVIDER=SQLITE";
 constexpr std::string_view kProvider = "PROVIDER=";
 constexpr std::string_view kDataSource = "DATA SOURCE=";
+// The application name the settings are kept under (the [PathMap] section is read from it).
+constexpr const char* kSettingsApp = "Quendra Vintrel 2002";
 
 bool IsSeparator(char c) {
   return c == '\\' || c == '/';
@@ -188,7 +192,144 @@ std::string NativePath(std::string_view text) {
   for (char& c : path) {
     if (c == '\\') c = '/';
   }
-  return path;
+  return MapWindowsPath(path);
+}
+
+bool IsWindowsAbsolutePath(std::string_view path) {
+  if (path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+      IsSeparator(path[2])) {
+    return true;
+  }
+  return path.size() >= 3 && IsSeparator(path[0]) && IsSeparator(path[1]) && !IsSeparator(path[2]);
+}
+
+std::string MapWindowsPath(std::string_view path,
+                           const std::vector<std::pair<std::string, std::string>>& roots) {
+  if (!IsWindowsAbsolutePath(path)) return std::string(path);
+  const std::string wanted = ToUpperAscii(path);
+  size_t best_length = 0;
+  const std::string* best_folder = nullptr;
+  for (const auto& [root, folder] : roots) {
+    std::string key = ToUpperAscii(root);
+    while (key.size() > 2 && IsSeparator(key.back())) key.pop_back();  // "C:\" is "C:"
+    const bool drive = key.size() == 2 && key[1] == ':';
+    if (!drive && !IsWindowsAbsolutePath(key)) continue;  // not a Windows root: ignored
+    if (folder.empty() || key.size() > wanted.size() || key.size() <= best_length) continue;
+    bool same = true;
+    for (size_t i = 0; i < key.size() && same; ++i) {
+      same = key[i] == wanted[i] || (IsSeparator(key[i]) && IsSeparator(wanted[i]));
+    }
+    if (!same || (key.size() < wanted.size() && !IsSeparator(wanted[key.size()]))) continue;
+    best_length = key.size();
+    best_folder = &folder;
+  }
+  if (best_folder == nullptr) return std::string(path);
+  std::string mapped = WithoutTrailingSeparator(*best_folder);
+  std::string rest(path.substr(best_length));
+  for (char& c : rest) {
+    if (c == '\\') c = '/';
+  }
+  if (mapped == "/" && !rest.empty()) mapped.clear();
+  return mapped + rest;
+}
+
+std::string MapWindowsPath(std::string_view path) {
+  if (!IsWindowsAbsolutePath(path)) return std::string(path);
+  const host::SettingsStore* settings = Services().settings;
+  if (settings == nullptr) return std::string(path);
+  return MapWindowsPath(path, settings->GetAllSettings(kSettingsApp, kPathMapSection));
+}
+
+std::string MapConnectionStringPaths(std::string_view connection_string) {
+  std::string result;
+  size_t from = 0;
+  bool changed = false;
+  while (from <= connection_string.size()) {
+    size_t at = connection_string.find(';', from);
+    if (at == std::string_view::npos) at = connection_string.size();
+    std::string_view part = connection_string.substr(from, at - from);
+    const size_t equals = part.find('=');
+    if (equals != std::string_view::npos) {
+      std::string key = ToUpperAscii(part.substr(0, equals));
+      while (!key.empty() && key.back() == ' ') key.pop_back();
+      while (!key.empty() && key.front() == ' ') key.erase(0, 1);
+      std::string_view value = part.substr(equals + 1);
+      while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
+      const bool quoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+      if (quoted) value = value.substr(1, value.size() - 2);
+      if ((key == "DATA SOURCE" || key == "DBQ" || key == "DATABASE") &&
+          IsWindowsAbsolutePath(value)) {
+        std::string native(value);
+        for (char& c : native) {
+          if (c == '\\') c = '/';
+        }
+        const std::string mapped = MapWindowsPath(native);
+        if (mapped != native) {
+          result.append(part.substr(0, equals + 1));
+          result.append(quoted ? "\"" + mapped + "\"" : mapped);
+          changed = true;
+          if (at < connection_string.size()) result.push_back(';');
+          from = at + 1;
+          continue;
+        }
+      }
+    }
+    result.append(part);
+    if (at < connection_string.size()) result.push_back(';');
+    from = at + 1;
+  }
+  return changed ? result : std::string(connection_string);
+}
+
+std::string WindowsPathAdvice(std::string_view text) {
+  std::string_view path = text;
+  if (!IsWindowsAbsolutePath(path)) {
+    // A connection string: the Windows file it names, if any.
+    path = {};
+    for (size_t from = 0; from < text.size() && path.empty();) {
+      size_t at = text.find(';', from);
+      if (at == std::string_view::npos) at = text.size();
+      const std::string_view part = text.substr(from, at - from);
+      from = at + 1;
+      const size_t equals = part.find('=');
+      if (equals == std::string_view::npos) continue;
+      std::string key = ToUpperAscii(part.substr(0, equals));
+      key.erase(0, key.find_first_not_of(' '));
+      key.erase(key.find_last_not_of(' ') + 1);
+      std::string_view value = part.substr(equals + 1);
+      while (!value.empty() && (value.front() == ' ' || value.front() == '"'))
+        value.remove_prefix(1);
+      if ((key == "DATA SOURCE" || key == "DBQ" || key == "DATABASE") &&
+          IsWindowsAbsolutePath(value)) {
+        path = value;
+      }
+    }
+    if (path.empty()) return "";
+  }
+  std::string root;
+  if (path[1] == ':') {
+    root = std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])))) +
+           ":\\";
+  } else {
+    // "\\server\share"
+    const size_t server_end = path.find_first_of("/\\", 2);
+    const size_t share_end = server_end == std::string_view::npos
+                                 ? server_end
+                                 : path.find_first_of("/\\", server_end + 1);
+    root = std::string(path.substr(0, share_end));
+    for (char& c : root) {
+      if (c == '/') c = '\\';
+    }
+  }
+  std::string where = "the settings file";
+  if (const host::SettingsStore* settings = Services().settings) {
+    if (const std::string location = settings->Location(); !location.empty()) {
+      where += " " + location;
+    }
+  }
+  return " This is a Windows path: to use it on this computer, map its root to a folder in the "
+         "[PathMap] section of " +
+         where + ", for example \"" + root + "=/srv/shows\".";
 }
 
 }  // namespace vintrel
