@@ -72,7 +72,10 @@ TEST(TagNumberTest, ReadsADecimalCommaThatNoOtherFormReads) {
   EXPECT_EQ(ParseNumber("2500,25", UsRegionalFormat()), 2500.25);
   EXPECT_EQ(ParseNumber("1.234,5", UsRegionalFormat()), 1234.5);
   EXPECT_EQ(ParseNumber("-1 234,5", UsRegionalFormat()), -1234.5);
-  EXPECT_EQ(ParseNumber("1\xC2\xA0234,5", UsRegionalFormat()), 1234.5);
+  EXPECT_EQ(ParseNumber("1\xC2\xA0"
+                        "234,5",
+                        UsRegionalFormat()),
+            1234.5);
   // Ambiguous: the US grouping wins.
   EXPECT_EQ(ParseNumber("2,500", UsRegionalFormat()), 2500);
 }
