@@ -7,7 +7,8 @@
 #
 # The database is PostgreSQL when it can be run here (root, the postgresql and odbc-postgresql
 # packages): a cluster of its own ("vintrel_soak" on port 5433, so no other user of the test
-# cluster is disturbed; SOAK_PG_CLUSTER and SOAK_PG_PORT choose another) that is stopped for 20 s every SOAK_RESTART_MINUTES (default 4) minutes.
+# cluster is disturbed; SOAK_PG_CLUSTER and SOAK_PG_PORT choose another; made and dropped by the
+# run when it did not exist) that is stopped for 20 s every SOAK_RESTART_MINUTES (default 4) minutes.
 # Otherwise an SQLite file that is replaced (written aside, renamed over) just as often.
 # SOAK_DATABASE=sqlite forces the latter.
 #
@@ -68,6 +69,8 @@ cleanup() {
   wait 2>/dev/null || true
   if [[ ${mode:-} == postgresql ]]; then
     pg_ctlcluster 15 "$pg_cluster" stop -m fast 2>/dev/null || true
+    # A cluster this run made goes with it.
+    (( created_cluster )) && { pg_dropcluster 15 "$pg_cluster" 2>/dev/null || true; }
   fi
   [[ -n ${SOAK_KEEP:-} ]] || rm -rf "$scratch"
 }
@@ -80,6 +83,11 @@ printf '[Info]\nHideMsgBoxErrorsDuringPresentation=1\n' >"$VINTREL_SETTINGS"
 
 # ---- The database that goes away -----------------------------------------------------------
 mode=sqlite
+created_cluster=0
+if [[ $EUID -eq 0 ]] && command -v pg_lsclusters >/dev/null &&
+    ! pg_lsclusters --no-header 2>/dev/null | awk '{print $2}' | grep -qx "$pg_cluster"; then
+  created_cluster=1
+fi
 if [[ ${SOAK_DATABASE:-} != sqlite && $EUID -eq 0 ]] &&
     pg_line=$(PG_CLUSTER=$pg_cluster PG_PORT=$pg_port scripts/start-postgres.sh 2>"$scratch/pg.log" |
               tail -n 1) && [[ -n $pg_line ]]; then
@@ -290,7 +298,7 @@ set y2tics
 set ytics nomirror
 set yrange [0:*]
 set y2range [0:*]
-set key outside bottom center horizontal
+set key top right
 set grid
 plot "$csv" using (\$1/60):(\$2/1024) every ::1 with lines lw 2 title "RSS (MiB)", \
      "$csv" using (\$1/60):3 every ::1 axes x1y2 with lines lc rgb "#999999" title "CPU (%)", \
