@@ -40,6 +40,15 @@ std::string WithoutTrailingSeparator(std::string folder) {
   return folder;
 }
 
+// Backslashes made slashes.
+std::string NativePathSeparators(std::string_view text) {
+  std::string path(text);
+  for (char& c : path) {
+    if (c == '\\') c = '/';
+  }
+  return path;
+}
+
 std::string ReplacePlaceholder(std::string_view text) {
   const std::string folder = WithoutTrailingSeparator(Services().addin_folder);
   const std::string upper = ToUpperAscii(text);
@@ -225,10 +234,7 @@ std::string MapWindowsPath(std::string_view path,
   }
   if (best_folder == nullptr) return std::string(path);
   std::string mapped = WithoutTrailingSeparator(*best_folder);
-  std::string rest(path.substr(best_length));
-  for (char& c : rest) {
-    if (c == '\\') c = '/';
-  }
+  const std::string rest = NativePathSeparators(path.substr(best_length));
   if (mapped == "/" && !rest.empty()) mapped.clear();
   return mapped + rest;
 }
@@ -240,72 +246,50 @@ std::string MapWindowsPath(std::string_view path) {
   return MapWindowsPath(path, settings->GetAllSettings(kSettingsApp, kPathMapSection));
 }
 
-std::string MapConnectionStringPaths(std::string_view connection_string) {
-  std::string result;
-  size_t from = 0;
-  bool changed = false;
-  while (from <= connection_string.size()) {
+namespace {
+
+// Where a connection string names its file by an absolute Windows path: the value of its first
+// "Data Source=", "DBQ=" or "Database=" part that is one (quotes excluded); empty when none is.
+std::string_view WindowsFileOf(std::string_view connection_string) {
+  for (size_t from = 0; from < connection_string.size();) {
     size_t at = connection_string.find(';', from);
     if (at == std::string_view::npos) at = connection_string.size();
-    std::string_view part = connection_string.substr(from, at - from);
-    const size_t equals = part.find('=');
-    if (equals != std::string_view::npos) {
-      std::string key = ToUpperAscii(part.substr(0, equals));
-      while (!key.empty() && key.back() == ' ') key.pop_back();
-      while (!key.empty() && key.front() == ' ') key.erase(0, 1);
-      std::string_view value = part.substr(equals + 1);
-      while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
-      const bool quoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
-      if (quoted) value = value.substr(1, value.size() - 2);
-      if ((key == "DATA SOURCE" || key == "DBQ" || key == "DATABASE") &&
-          IsWindowsAbsolutePath(value)) {
-        std::string native(value);
-        for (char& c : native) {
-          if (c == '\\') c = '/';
-        }
-        const std::string mapped = MapWindowsPath(native);
-        if (mapped != native) {
-          result.append(part.substr(0, equals + 1));
-          result.append(quoted ? "\"" + mapped + "\"" : mapped);
-          changed = true;
-          if (at < connection_string.size()) result.push_back(';');
-          from = at + 1;
-          continue;
-        }
-      }
-    }
-    result.append(part);
-    if (at < connection_string.size()) result.push_back(';');
+    const std::string_view part = connection_string.substr(from, at - from);
     from = at + 1;
+    const size_t equals = part.find('=');
+    if (equals == std::string_view::npos) continue;
+    std::string key = ToUpperAscii(part.substr(0, equals));
+    key.erase(0, key.find_first_not_of(' '));
+    key.erase(key.find_last_not_of(' ') + 1);
+    std::string_view value = part.substr(equals + 1);
+    while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
+    while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+      value = value.substr(1, value.size() - 2);
+    }
+    if ((key == "DATA SOURCE" || key == "DBQ" || key == "DATABASE") &&
+        IsWindowsAbsolutePath(value)) {
+      return value;
+    }
   }
-  return changed ? result : std::string(connection_string);
+  return {};
+}
+
+}  // namespace
+
+std::string MapConnectionStringPaths(std::string_view connection_string) {
+  const std::string_view file = WindowsFileOf(connection_string);
+  if (file.empty()) return std::string(connection_string);
+  const std::string mapped = MapWindowsPath(NativePathSeparators(file));
+  if (IsWindowsAbsolutePath(mapped)) return std::string(connection_string);  // no root holds it
+  const size_t at = static_cast<size_t>(file.data() - connection_string.data());
+  return std::string(connection_string.substr(0, at)) + mapped +
+         std::string(connection_string.substr(at + file.size()));
 }
 
 std::string WindowsPathAdvice(std::string_view text) {
-  std::string_view path = text;
-  if (!IsWindowsAbsolutePath(path)) {
-    // A connection string: the Windows file it names, if any.
-    path = {};
-    for (size_t from = 0; from < text.size() && path.empty();) {
-      size_t at = text.find(';', from);
-      if (at == std::string_view::npos) at = text.size();
-      const std::string_view part = text.substr(from, at - from);
-      from = at + 1;
-      const size_t equals = part.find('=');
-      if (equals == std::string_view::npos) continue;
-      std::string key = ToUpperAscii(part.substr(0, equals));
-      key.erase(0, key.find_first_not_of(' '));
-      key.erase(key.find_last_not_of(' ') + 1);
-      std::string_view value = part.substr(equals + 1);
-      while (!value.empty() && (value.front() == ' ' || value.front() == '"'))
-        value.remove_prefix(1);
-      if ((key == "DATA SOURCE" || key == "DBQ" || key == "DATABASE") &&
-          IsWindowsAbsolutePath(value)) {
-        path = value;
-      }
-    }
-    if (path.empty()) return "";
-  }
+  const std::string_view path = IsWindowsAbsolutePath(text) ? text : WindowsFileOf(text);
+  if (path.empty()) return "";
   std::string root;
   if (path[1] == ':') {
     root = std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])))) +
