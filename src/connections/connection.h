@@ -99,6 +99,8 @@ class clsConnection {
   // Closes a recordset that is not closed and drops it.
   void CloseRecordset() noexcept;
   void Requery(bool forced);
+  // Whether the last Requery really asked the source (see ConnectionSource::LastRequeryAsked).
+  bool LastRequeryAsked() const { return source_ == nullptr || source_->LastRequeryAsked(); }
   // The text a linked shape shows for `row` (from 1) of `column` under `disp_type`. Sets `*eof`
   // (when given) true for a row beyond the data and false for a row in it; other display types
   // and an unopened connection leave it alone.

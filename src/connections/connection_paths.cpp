@@ -1,8 +1,11 @@
 #include "connections/connection_paths.h"
 
+#include <cctype>
 #include <vector>
 
+#include "connections/tag_values.h"
 #include "host/ascii.h"
+#include "host/platform.h"
 #include "support/module_state.h"
 
 namespace vintrel {
@@ -14,6 +17,8 @@ constexpr std::string_view kJetProvider = "PROVIDER=MICROSOFT.JET.OLEDB";
 constexpr std::string_view kSqliteProvider = "PROVIDER=SQLITE";
 constexpr std::string_view kProvider = "PROVIDER=";
 constexpr std::string_view kDataSource = "DATA SOURCE=";
+// The application name the settings are kept under (the [PathMap] section is read from it).
+constexpr const char* kSettingsApp = "Quendra Vintrel 2002";
 
 bool IsSeparator(char c) {
   return c == '\\' || c == '/';
@@ -34,6 +39,15 @@ std::vector<std::string> SplitPath(std::string_view text) {
 std::string WithoutTrailingSeparator(std::string folder) {
   while (folder.size() > 1 && IsSeparator(folder.back())) folder.pop_back();
   return folder;
+}
+
+// Backslashes made slashes.
+std::string NativePathSeparators(std::string_view text) {
+  std::string path(text);
+  for (char& c : path) {
+    if (c == '\\') c = '/';
+  }
+  return path;
 }
 
 std::string ReplacePlaceholder(std::string_view text) {
@@ -188,7 +202,119 @@ std::string NativePath(std::string_view text) {
   for (char& c : path) {
     if (c == '\\') c = '/';
   }
-  return path;
+  return MapWindowsPath(path);
+}
+
+bool IsWindowsAbsolutePath(std::string_view path) {
+  if (path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+      IsSeparator(path[2])) {
+    return true;
+  }
+  return path.size() >= 3 && IsSeparator(path[0]) && IsSeparator(path[1]) && !IsSeparator(path[2]);
+}
+
+std::string MapWindowsPath(std::string_view path,
+                           const std::vector<std::pair<std::string, std::string>>& roots) {
+  if (!IsWindowsAbsolutePath(path)) return std::string(path);
+  const std::string wanted = UpperAscii(path);
+  size_t best_length = 0;
+  const std::string* best_folder = nullptr;
+  for (const auto& [root, folder] : roots) {
+    std::string key = UpperAscii(root);
+    while (key.size() > 2 && IsSeparator(key.back())) key.pop_back();  // "C:\" is "C:"
+    const bool drive = key.size() == 2 && key[1] == ':';
+    if (!drive && !IsWindowsAbsolutePath(key)) continue;  // not a Windows root: ignored
+    if (folder.empty() || key.size() > wanted.size() || key.size() <= best_length) continue;
+    bool same = true;
+    for (size_t i = 0; i < key.size() && same; ++i) {
+      same = key[i] == wanted[i] || (IsSeparator(key[i]) && IsSeparator(wanted[i]));
+    }
+    if (!same || (key.size() < wanted.size() && !IsSeparator(wanted[key.size()]))) continue;
+    best_length = key.size();
+    best_folder = &folder;
+  }
+  if (best_folder == nullptr) return std::string(path);
+  std::string mapped = WithoutTrailingSeparator(*best_folder);
+  const std::string rest = NativePathSeparators(path.substr(best_length));
+  if (mapped == "/" && !rest.empty()) mapped.clear();
+  return mapped + rest;
+}
+
+std::string MapWindowsPath(std::string_view path) {
+  if (!IsWindowsAbsolutePath(path)) return std::string(path);
+  const host::SettingsStore* settings = Services().settings;
+  if (settings == nullptr) return std::string(path);
+  return MapWindowsPath(path, settings->GetAllSettings(kSettingsApp, kPathMapSection));
+}
+
+namespace {
+
+// Where a connection string names its file by an absolute Windows path: the value of its first
+// "Data Source=", "DBQ=" or "Database=" part that is one (quotes excluded); empty when none is.
+std::string_view WindowsFileOf(std::string_view connection_string) {
+  for (size_t from = 0; from < connection_string.size();) {
+    size_t at = connection_string.find(';', from);
+    if (at == std::string_view::npos) at = connection_string.size();
+    const std::string_view part = connection_string.substr(from, at - from);
+    from = at + 1;
+    const size_t equals = part.find('=');
+    if (equals == std::string_view::npos) continue;
+    std::string key = UpperAscii(part.substr(0, equals));
+    key.erase(0, key.find_first_not_of(' '));
+    key.erase(key.find_last_not_of(' ') + 1);
+    std::string_view value = part.substr(equals + 1);
+    while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
+    while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+      value = value.substr(1, value.size() - 2);
+    }
+    if ((key == "DATA SOURCE" || key == "DBQ" || key == "DATABASE") &&
+        IsWindowsAbsolutePath(value)) {
+      return value;
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string MapConnectionStringPaths(std::string_view connection_string) {
+  const std::string_view file = WindowsFileOf(connection_string);
+  if (file.empty()) return std::string(connection_string);
+  const std::string mapped = MapWindowsPath(NativePathSeparators(file));
+  if (IsWindowsAbsolutePath(mapped)) return std::string(connection_string);  // no root holds it
+  const size_t at = static_cast<size_t>(file.data() - connection_string.data());
+  return std::string(connection_string.substr(0, at)) + mapped +
+         std::string(connection_string.substr(at + file.size()));
+}
+
+std::string WindowsPathAdvice(std::string_view text) {
+  const std::string_view path = IsWindowsAbsolutePath(text) ? text : WindowsFileOf(text);
+  if (path.empty()) return "";
+  std::string root;
+  if (path[1] == ':') {
+    root = std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])))) +
+           ":\\";
+  } else {
+    // "\\server\share"
+    const size_t server_end = path.find_first_of("/\\", 2);
+    const size_t share_end = server_end == std::string_view::npos
+                                 ? server_end
+                                 : path.find_first_of("/\\", server_end + 1);
+    root = std::string(path.substr(0, share_end));
+    for (char& c : root) {
+      if (c == '/') c = '\\';
+    }
+  }
+  std::string where = "the settings file";
+  if (const host::SettingsStore* settings = Services().settings) {
+    if (const std::string location = settings->Location(); !location.empty()) {
+      where += " " + location;
+    }
+  }
+  return " This is a Windows path: to use it on this computer, map its root to a folder in the "
+         "[PathMap] section of " +
+         where + ", for example \"" + root + "=/srv/shows\".";
 }
 
 }  // namespace vintrel

@@ -8,6 +8,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace vintrel {
 
@@ -35,9 +37,40 @@ std::string ResolveConnectionPath(std::string_view text, std::string_view presen
 std::string ResolveRelativePath(std::string_view relative_path,
                                 std::string_view presentation_full_name);
 
-// The path to hand to the file system of this system: backslashes become slashes, and a
-// "file:" URI becomes its path (host "localhost" or none, %XX escapes decoded).
+// The path to hand to the file system of this system: backslashes become slashes, a "file:"
+// URI becomes its path (host "localhost" or none, %XX escapes decoded), and an absolute Windows
+// path is mapped through the user's [PathMap] settings (MapWindowsPath).
 std::string NativePath(std::string_view text);
+
+// The settings section (of the per-user settings, beside [Info]) that maps Windows roots to
+// folders of this computer, one "ROOT=FOLDER" line each:
+//   [PathMap]
+//   C:\Shows=/srv/shows
+//   \\server\share=/mnt/share
+inline constexpr const char* kPathMapSection = "PathMap";
+
+// Whether a path (with either separator) is an absolute Windows one: a drive path ("C:\x",
+// "C:/x") or a UNC name ("\\server\share\x", "//server/share/x").
+bool IsWindowsAbsolutePath(std::string_view path);
+
+// An absolute Windows path mapped to a folder of this computer by the longest root of `roots`
+// ("C:\Shows", "C:", "\\server\share": root -> folder) that holds it, whole parts only ("C:\Shows"
+// holds "C:\Shows\x" but not "C:\ShowsOld"), letter case ignored as on Windows; the rest keeps
+// its parts, joined by "/". Anything else, or a path no root holds, comes back unchanged.
+std::string MapWindowsPath(std::string_view path,
+                           const std::vector<std::pair<std::string, std::string>>& roots);
+// The same with the roots of the user's [PathMap] settings (none without a settings store).
+std::string MapWindowsPath(std::string_view path);
+
+// A database connection string whose file (the value of "Data Source=", "DBQ=" or "Database=")
+// is an absolute Windows path, with that path mapped as above and in native form; every other
+// part, and any other string, unchanged.
+std::string MapConnectionStringPaths(std::string_view connection_string);
+
+// For a message about a file that could not be opened: when `text` is still an absolute Windows
+// path (no [PathMap] root holds it), or a connection string whose file is one, a sentence telling
+// the user how to map its root; else empty.
+std::string WindowsPathAdvice(std::string_view text);
 
 }  // namespace vintrel
 

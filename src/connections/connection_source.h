@@ -39,6 +39,10 @@ class ConnectionSource {
   virtual void OpenRecordset(clsConnection& connection) = 0;
   virtual void Requery(clsConnection& connection, bool forced) = 0;
   virtual void Close(clsConnection& connection) noexcept = 0;
+  // Whether the last Requery that returned really asked the source (a database whose refresh
+  // time had not come is not asked): only such a requery tells that a failing source answers
+  // again.
+  virtual bool LastRequeryAsked() const { return true; }
 };
 
 // A connection asks its factory (ConnectionSourceFactory, module_state.h) for its source at its

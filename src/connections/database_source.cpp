@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "connections/connection.h"
+#include "connections/connection_paths.h"
 #include "connections/source_support.h"
 #include "host/ascii.h"
 #include "host/data_access.h"
@@ -36,7 +37,10 @@ void WaitForQuery(host::Recordset& recordset) {
 [[noreturn]] void Raise(ErrorCode code, clsConnection& connection, const char* where) {
   const Error failure = CurrentFailure();
   WriteDebugLog(DebugLevel::kError, kSource, std::string(where) + failure.description());
-  RaiseError(code, kSource, {connection.ConnectionDescription(), failure.description()});
+  RaiseError(code, kSource,
+             {connection.ConnectionDescription(),
+              failure.description() + WindowsPathAdvice(MapConnectionStringPaths(
+                                          connection.ResolvedConnectionString()))});
 }
 
 }  // namespace
@@ -64,7 +68,9 @@ void DatabaseSource::Open(clsConnection& connection) {
     connection.SetDatabaseConnection(DataAccessComponents().CreateConnection());
     host::Connection& database = *connection.DatabaseConnection();
     connection.SetConnectionStartTime(PresentTime());
-    database.SetConnectionString(connection.ResolvedConnectionString());
+    // A database file named by an absolute Windows path is reached through the user's [PathMap];
+    // the tag keeps the string as written.
+    database.SetConnectionString(MapConnectionStringPaths(connection.ResolvedConnectionString()));
     database.Open("", "", host::command_option::kUnspecified);
     while (database.State() == host::object_state::kExecuting) PumpEvents();
     if (database.State() != host::object_state::kOpen) {
@@ -105,10 +111,9 @@ void DatabaseSource::Requery(clsConnection& connection, bool forced) {
   LogRequery(forced);
   try {
     const double now = SecondsSinceMidnight();
-    if (!RequeryDue(forced, connection.DesignMode(), now, last_requery_,
-                    connection.RecordsetRefreshRate())) {
-      return;
-    }
+    asked_ = RequeryDue(forced, connection.DesignMode(), now, last_requery_,
+                        connection.RecordsetRefreshRate());
+    if (!asked_) return;
     last_requery_ = now;
     connection.OpenConnection();
     host::Recordset* rows = connection.Recordset();

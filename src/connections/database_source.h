@@ -27,12 +27,14 @@ class DatabaseSource : public ConnectionSource {
   void OpenRecordset(clsConnection& connection) override;
   void Requery(clsConnection& connection, bool forced) override;
   void Close(clsConnection& connection) noexcept override;
+  bool LastRequeryAsked() const override { return asked_; }
 
  private:
   // Opens the query on the connection's data-access connection and waits for it.
   void FetchRows(clsConnection& connection);
 
   double last_requery_ = 0;  // seconds since midnight
+  bool asked_ = true;        // the last Requery went to the database
 };
 
 }  // namespace vintrel::connections

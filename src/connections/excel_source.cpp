@@ -105,8 +105,9 @@ void ExcelSource::Open(clsConnection& connection) {
     const Error failure = CurrentFailure();
     Close(connection);
     WriteDebugLog(DebugLevel::kError, kSource, "eh openexcelconnection: " + failure.description());
-    RaiseError(ErrorCode::kOpeningExcelFile, kSource,
-               {connection.ConnectionDescription(), failure.description()});
+    RaiseError(
+        ErrorCode::kOpeningExcelFile, kSource,
+        {connection.ConnectionDescription(), failure.description() + WindowsPathAdvice(path)});
   }
 }
 

@@ -224,7 +224,14 @@ std::optional<double> ParseNumber(std::string_view text, const RegionalFormat& l
     return value;
   }
   const RegionalFormat us = UsRegionalFormat();
-  return ParseRegional(text, us.decimal_point, us.thousands_separator);
+  if (auto value = ParseRegional(text, us.decimal_point, us.thousands_separator)) return value;
+  // Last, the decimal comma of most of Europe ("2500,5", "1.234,5", "1 234,5"), as presentations
+  // written there carry it. Only a text that no form above reads gets here, so "2,500" stays
+  // the US 2500.
+  for (std::string_view thousands : {".", " ", "\xC2\xA0", "\xE2\x80\xAF"}) {
+    if (auto value = ParseRegional(text, ",", thousands)) return value;
+  }
+  return std::nullopt;
 }
 
 std::optional<double> ParseNumber(std::string_view text) {
@@ -298,6 +305,16 @@ std::optional<LocalDateTime> ParseDateTime(std::string_view text, const Regional
   }
   for (const std::string& form : TimeForms(us)) {
     if (auto fields = ParseWith(trimmed, form, c_locale.get())) return ToDateTime(*fields, true);
+  }
+  // Last, the day-first dates of most of the world ("31.12.2026 16:00:00", "31/12/2026 16:00"),
+  // as presentations written there carry them. Only a text that no form above reads gets here:
+  // "05/12/2026" stays the US 12 May unless the user's own regional form is day-first.
+  for (const char* date : {"%d.%m.%Y", "%d/%m/%Y", "%d-%m-%Y"}) {
+    for (const char* time : {" %H:%M:%S", " %H:%M", ""}) {
+      if (auto fields = ParseWith(trimmed, std::string(date) + time, c_locale.get())) {
+        if (auto value = ToDateTime(*fields, false)) return value;
+      }
+    }
   }
   return std::nullopt;
 }

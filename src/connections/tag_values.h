@@ -47,7 +47,9 @@ std::string FormatNumber(double value);
 std::string FormatWholeNumber(long value);
 
 // Reads, after trimming blanks, the invariant form ("1234.5", "1e3"), then the `local` form
-// (its decimal point, its thousands separator between groups of three), then the US form.
+// (its decimal point, its thousands separator between groups of three), then the US form, then a
+// decimal comma with ".", " " or no-break-space groups ("2500,5", "1.234,5") as European
+// machines write it.
 std::optional<double> ParseNumber(std::string_view text, const RegionalFormat& local);
 // As above with the current regional settings.
 std::optional<double> ParseNumber(std::string_view text);
@@ -63,7 +65,8 @@ using LocalDateTime = std::chrono::local_seconds;
 std::string FormatDateTime(LocalDateTime value);
 // Reads ISO 8601 ("2026-12-31T16:00:00", "2026-12-31 16:00", "2026-12-31"), then the `local`
 // form (date, date and time), then the US form ("12/31/2026 4:00:00 PM", "12/31/2026 16:00:00",
-// "12/31/2026"). A time alone ("4:00:00 PM") falls on 30 December 1899, the host's day zero.
+// "12/31/2026"), then day-first forms ("31.12.2026 16:00:00", "31/12/2026 16:00"). A time
+// alone ("4:00:00 PM") falls on 30 December 1899, the host's day zero.
 std::optional<LocalDateTime> ParseDateTime(std::string_view text, const RegionalFormat& local);
 std::optional<LocalDateTime> ParseDateTime(std::string_view text);
 

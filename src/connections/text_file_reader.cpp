@@ -8,12 +8,16 @@
 #include <emmintrin.h>
 #endif
 
+#include <time.h>
+
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <new>
 #include <optional>
+#include <thread>
 #include <unordered_set>
 #include <vector>
 
@@ -31,9 +35,6 @@ using host::Utf8SequenceLength;
 
 // Thrown inside the reader when a file turns out not to be UTF-8; reading starts over.
 struct NotUtf8 {};
-// Thrown when a file first taken for one with LF line ends holds a CR after all; reading starts
-// over with CR line ends.
-struct HoldsCr {};
 
 // What ends a line: CR (the character after it is dropped), or, in a file that holds no CR at
 // all, LF.
@@ -190,7 +191,6 @@ size_t ScanLines(const char* base, size_t pos, size_t have, bool eof, TextEncodi
     uint32_t tab = 0;
     uint32_t end = 0;
     uint32_t high = 0;
-    bool cr = false;
     size_t width = std::min<size_t>(16, have - i);
 #if defined(__SSE2__)
     if (width == 16) {
@@ -199,7 +199,6 @@ size_t ScanLines(const char* base, size_t pos, size_t have, bool eof, TextEncodi
       end =
           static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(end_char))));
       high = static_cast<uint32_t>(_mm_movemask_epi8(bytes));
-      if (lf) cr = _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'))) != 0;
     } else
 #endif
     {
@@ -208,10 +207,8 @@ size_t ScanLines(const char* base, size_t pos, size_t have, bool eof, TextEncodi
         if (c == '\t') tab |= 1u << k;
         if (c == static_cast<unsigned char>(end_char)) end |= 1u << k;
         if (c >= 0x80) high |= 1u << k;
-        cr = cr || c == '\r';
       }
     }
-    if (lf && cr) throw HoldsCr();
     while (end) {
       unsigned bit = static_cast<unsigned>(__builtin_ctz(end));
       uint32_t before = (1u << bit) - 1;
@@ -248,30 +245,79 @@ size_t ScanLines(const char* base, size_t pos, size_t have, bool eof, TextEncodi
   return line;
 }
 
-// The bytes from `offset` to the end of the file.
-std::string ReadRest(int fd, off_t offset, const std::string& path) {
+// How long a file must have been left alone before its contents are taken. A program that
+// rewrites a file in place (truncates it, then writes it in several pieces) leaves it half
+// written in between; a reader that took it then would show a torn last row.
+constexpr auto kSettleTime = std::chrono::milliseconds(50);
+// How long a file that keeps changing is tried before the reader gives up (and the caller keeps
+// the rows it had).
+constexpr auto kStableReadLimit = std::chrono::seconds(2);
+
+// What tells one version of a file from another.
+bool SameVersion(const struct stat& a, const struct stat& b) {
+  return a.st_ino == b.st_ino && a.st_dev == b.st_dev && a.st_size == b.st_size &&
+         a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+         a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
+void Stat(int fd, struct stat& info, const std::string& path) {
+  if (::fstat(fd, &info) != 0) FailSystem("Cannot read", path, errno);
+}
+
+// Since when the file has not changed; zero when its time lies in the future (another machine's
+// clock), which no waiting would settle.
+std::chrono::nanoseconds Age(const struct stat& info) {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  const auto age = std::chrono::seconds(now.tv_sec - info.st_mtim.tv_sec) +
+                   std::chrono::nanoseconds(now.tv_nsec - info.st_mtim.tv_nsec);
+  return age < std::chrono::nanoseconds(0) ? kSettleTime : age;
+}
+
+// The whole file from its start, in reads of `block_size` bytes.
+std::string ReadAll(int fd, off_t expected, size_t block_size, const std::string& path) {
   std::string out;
-  char block[1 << 16];
+  out.reserve(static_cast<size_t>(std::max<off_t>(expected, 0)) + 1);
+  std::vector<char> block(std::min<size_t>(block_size, TextFile::kBlockSize));
+  off_t offset = 0;
   while (true) {
-    ssize_t got = ::pread(fd, block, sizeof block, offset);
+    ssize_t got = ::pread(fd, block.data(), block.size(), offset);
     if (got < 0) {
       if (errno == EINTR) continue;
       FailSystem("Cannot read", path, errno);
     }
     if (got == 0) return out;
-    out.append(block, static_cast<size_t>(got));
+    out.append(block.data(), static_cast<size_t>(got));
     offset += got;
   }
 }
 
-// Text after a UTF-16 byte-order mark (a spreadsheet's "Unicode Text"), read whole and in UTF-8.
-std::optional<std::string> Utf16Contents(int fd, const std::string& path) {
-  unsigned char mark[2] = {};
-  if (::pread(fd, mark, 2, 0) != 2) return std::nullopt;
-  bool little = mark[0] == 0xFF && mark[1] == 0xFE;
-  bool big = mark[0] == 0xFE && mark[1] == 0xFF;
-  if (!little && !big) return std::nullopt;
-  return host::Utf16BytesToUtf8(ReadRest(fd, 2, path), big);
+// One version of the file, whole: read, and taken only when nothing changed it while it was
+// read (same size, times and identity before and after, as many bytes as its size) and it had
+// been left alone for kSettleTime; otherwise read again. A file that goes on changing for
+// kStableReadLimit is an error.
+std::string ReadOneVersion(int fd, size_t block_size, const std::string& path) {
+  const auto give_up = std::chrono::steady_clock::now() + kStableReadLimit;
+  while (true) {
+    struct stat before {};
+    struct stat after {};
+    Stat(fd, before, path);
+    std::string bytes = ReadAll(fd, before.st_size, block_size, path);
+    Stat(fd, after, path);
+    if (SameVersion(before, after) && static_cast<off_t>(bytes.size()) == after.st_size) {
+      const auto age = Age(after);
+      if (age >= kSettleTime) return bytes;
+      std::this_thread::sleep_for(kSettleTime - age);
+      struct stat settled {};
+      Stat(fd, settled, path);
+      if (SameVersion(after, settled)) return bytes;
+    }
+    if (std::chrono::steady_clock::now() >= give_up) {
+      throw Error(kErrUnspecified, kSource,
+                  "'" + path + "' kept changing while it was read; it is read again later.");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
 }
 
 }  // namespace
@@ -327,72 +373,44 @@ std::unique_ptr<host::ClientRecordset> TextFile::ReadRecordset(bool first_row_fi
   if (fd_ < 0) throw Error(kErrUnspecified, kSource, "The text file is not open.");
   block_size = std::max<size_t>(block_size, 1);
   try {
-    if (std::optional<std::string> text = Utf16Contents(fd_, path_)) {
-      // Decoded text is always UTF-8; it is read from memory like the last block of a file.
-      LineEnd line_end = text->find('\r') == std::string::npos ? LineEnd::kLf : LineEnd::kCr;
-      TableBuilder builder(first_row_field_names, TextEncoding::kUtf8);
-      size_t pos =
-          ScanLines(text->data(), 0, text->size(), true, TextEncoding::kUtf8, line_end, builder);
-      size_t rest = text->size() - pos;
-      if (rest > 0 && !(rest == 1 && (*text)[pos] == '\n')) builder.Line(text->data() + pos, rest);
-      encoding_ = TextEncoding::kUtf16;
-      return builder.empty() ? nullptr : builder.Finish();
+    // One version of the file, read whole before any of it is decoded, so a file rewritten
+    // while it is read gives its old or its new rows, never a mix or a torn last row.
+    std::string bytes = ReadOneVersion(fd_, block_size, path_);
+    const bool little = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+                        static_cast<unsigned char>(bytes[1]) == 0xFE;
+    const bool big = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFE &&
+                     static_cast<unsigned char>(bytes[1]) == 0xFF;
+    TextEncoding encoding = TextEncoding::kUtf8;
+    size_t first = 0;
+    if (little || big) {
+      // A spreadsheet's "Unicode Text": decoded whole, then read as UTF-8.
+      bytes = host::Utf16BytesToUtf8(bytes.substr(2), big);
+    } else if (bytes.size() >= 3 && std::memcmp(bytes.data(), "\xEF\xBB\xBF", 3) == 0) {
+      first = 3;
+    }
+    // CR line ends when the file holds a CR anywhere, else LF ones.
+    const LineEnd line_end = bytes.find('\r') == std::string::npos ? LineEnd::kLf : LineEnd::kCr;
+    // Reading starts as UTF-8; a file that turns out not to be UTF-8 is read again as
+    // Windows-1252 (decoded UTF-16 always is UTF-8).
+    while (true) {
+      try {
+        TableBuilder builder(first_row_field_names, encoding);
+        const char* base = bytes.data();
+        const size_t have = bytes.size();
+        const size_t pos = ScanLines(base, first, have, true, encoding, line_end, builder);
+        // The last line needs no line end, but an empty one or a lone LF is no line.
+        const size_t rest = have - pos;
+        if (rest > 0 && !(rest == 1 && base[pos] == '\n')) builder.Line(base + pos, rest);
+        encoding_ = little || big ? TextEncoding::kUtf16 : encoding;
+        if (builder.empty()) return nullptr;
+        return builder.Finish();
+      } catch (const NotUtf8&) {
+        if (encoding != TextEncoding::kUtf8 || little || big) throw;
+        encoding = TextEncoding::kWindows1252;
+      }
     }
   } catch (const std::bad_alloc&) {
     throw Error(kErrUnspecified, kSource, "Not enough memory to read '" + path_ + "'.");
-  }
-  // Reading starts as UTF-8 and, until a CR is seen, with LF line ends when the first block
-  // holds no CR; either guess that turns out wrong starts the reading over.
-  TextEncoding encoding = TextEncoding::kUtf8;
-  std::optional<LineEnd> line_end;
-  while (true) {
-    try {
-      TableBuilder builder(first_row_field_names, encoding);
-      std::vector<char> buffer(block_size);
-      size_t have = 0;
-      off_t offset = 0;
-      bool eof = false;
-      bool at_start = true;
-      while (!eof) {
-        if (have == buffer.size()) buffer.resize(buffer.size() * 2);  // a line longer than a block
-        ssize_t got = ::pread(fd_, buffer.data() + have, buffer.size() - have, offset);
-        if (got < 0) {
-          if (errno == EINTR) continue;
-          FailSystem("Cannot read", path_, errno);
-        }
-        eof = got == 0;
-        have += static_cast<size_t>(got);
-        offset += got;
-        size_t pos = 0;
-        if (at_start) {
-          if (have < 3 && !eof) continue;
-          at_start = false;
-          if (have >= 3 && std::memcmp(buffer.data(), "\xEF\xBB\xBF", 3) == 0) pos = 3;
-          if (!line_end) {
-            line_end = std::memchr(buffer.data(), '\r', have) ? LineEnd::kCr : LineEnd::kLf;
-          }
-        }
-        const char* base = buffer.data();
-        pos = ScanLines(base, pos, have, eof, encoding, *line_end, builder);
-        if (eof) {
-          // The last line needs no line end, but an empty one or a lone LF is no line.
-          size_t rest = have - pos;
-          if (rest > 0 && !(rest == 1 && base[pos] == '\n')) builder.Line(base + pos, rest);
-          break;
-        }
-        std::memmove(buffer.data(), buffer.data() + pos, have - pos);
-        have -= pos;
-      }
-      encoding_ = encoding;
-      if (builder.empty()) return nullptr;
-      return builder.Finish();
-    } catch (const NotUtf8&) {
-      encoding = TextEncoding::kWindows1252;
-    } catch (const HoldsCr&) {
-      line_end = LineEnd::kCr;
-    } catch (const std::bad_alloc&) {
-      throw Error(kErrUnspecified, kSource, "Not enough memory to read '" + path_ + "'.");
-    }
   }
 }
 

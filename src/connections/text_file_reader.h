@@ -57,6 +57,12 @@ class TextFile {
   // recordset positioned on its first record. Returns null when the file holds no line: the
   // caller keeps whatever recordset it had. Throws vintrel::Error (kErrUnspecified) when reading
   // fails; nothing in the content itself is an error.
+  //
+  // A file rewritten while it is read gives its old rows or its new ones, never a mix: the bytes
+  // are taken only when the file's size, times and identity are the same before and after the
+  // read and it has not been written for 50 ms (a program that rewrites a file in place in
+  // several writes leaves it half written in between); otherwise it is read again. A file that
+  // keeps changing for 2 seconds is an error (kErrUnspecified, "kept changing").
   std::unique_ptr<host::ClientRecordset> ReadRecordset(bool first_row_field_names,
                                                        size_t block_size = kBlockSize);
 

@@ -35,8 +35,9 @@ void TextFileSource::Open(clsConnection& connection) {
     file_.reset();
     const Error failure = CurrentFailure();
     WriteDebugLog(DebugLevel::kError, kSource, "eh opentextfile: " + failure.description());
-    RaiseError(ErrorCode::kOpeningFile, kSource,
-               {connection.ConnectionDescription(), failure.description()});
+    RaiseError(
+        ErrorCode::kOpeningFile, kSource,
+        {connection.ConnectionDescription(), failure.description() + WindowsPathAdvice(path)});
   }
 }
 
@@ -44,7 +45,10 @@ void TextFileSource::OpenRecordset(clsConnection& connection) {
   if (!connection.Opened() || file_ == nullptr) return;
   const bool names = connection.ConnectionFirstRowFieldNames();
   std::unique_ptr<host::ClientRecordset> rows;
-  SkipFailure([&] { rows = file_->ReadRecordset(names); });
+  // A file that could not be read (it kept changing while it was read) is read again at the next
+  // requery, whatever its time is then.
+  read_failed_ = !SkipFailure([&] { rows = file_->ReadRecordset(names); });
+  if (read_failed_) file_time_ = {};
   file_.reset();
   if (rows == nullptr) return;  // nothing read: the previous rows stay
   WriteDebugLog(DebugLevel::kInformation, kSource,
@@ -56,10 +60,13 @@ void TextFileSource::Requery(clsConnection& connection, bool forced) {
   LogRequery(forced);
   try {
     const std::string path = NativePath(connection.ResolvedFileString());
-    if (FileTime(path) == file_time_ && !forced) return;
+    // The time seen before reading is the one kept: a change made while the file is read (after
+    // the bytes were taken) is then seen at the next requery, not mistaken for the version read.
+    const auto seen = FileTime(path);
+    if (seen == file_time_ && !forced) return;
     connection.OpenConnection();
     connection.OpenDataFile();
-    file_time_ = FileTime(path);
+    file_time_ = read_failed_ ? std::chrono::system_clock::time_point{} : seen;
   } catch (...) {
     const Error failure = CurrentFailure();
     WriteDebugLog(DebugLevel::kError, kSource, "eh requery: " + failure.description());

@@ -23,6 +23,7 @@ class TextFileSource : public ConnectionSource {
  private:
   std::unique_ptr<TextFile> file_;
   std::chrono::system_clock::time_point file_time_{};
+  bool read_failed_ = false;
 };
 
 }  // namespace vintrel::connections

@@ -9,6 +9,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "host/forms.h"
 
@@ -20,6 +22,14 @@ class SettingsStore {
   virtual ~SettingsStore() = default;
   virtual std::string GetSetting(const std::string& app_name, const std::string& section,
                                  const std::string& key) const = 0;
+  // Every key of a section with its value, in the store's order (as the host's GetAllSettings);
+  // empty when the section is absent. Keys may come back in another letter case than written.
+  virtual std::vector<std::pair<std::string, std::string>> GetAllSettings(
+      const std::string& /*app_name*/, const std::string& /*section*/) const {
+    return {};
+  }
+  // Where the settings are kept, for messages that tell a user what to change; may be empty.
+  virtual std::string Location() const { return ""; }
 };
 
 // Message box buttons, icons and answers, in the host's numbering.

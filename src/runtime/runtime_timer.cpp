@@ -262,10 +262,10 @@ void FrmRuntimeTimer::Requery(int slot, clsConnection& connection, bool forced) 
   }
   const WallTime now = Now();
   // A database is asked again only when its refresh time has come: until then a quiet requery
-  // says nothing about whether it answers again.
-  const bool asked = forced || connection.ConnectionType() != connection_type::kDatabase ||
-                     std::chrono::duration<double, std::milli>(now - health.failed_since).count() >=
-                         connection.RecordsetRefreshRate();
+  // says nothing about whether it answers again. The source itself tells whether it asked (a
+  // guess from the times here was off by the time a failing open took, and reported a database
+  // still away as answering again).
+  const bool asked = forced || connection.LastRequeryAsked();
   if (was_failed && !asked) return;
   health.failed = false;
   health.last_good = now;

@@ -61,9 +61,23 @@ TEST(TagNumberTest, ReadsInvariantThenLocalThenUsForms) {
 }
 
 TEST(TagNumberTest, RefusesWhatIsNoNumber) {
-  for (const char* text : {"", " ", "abc", "nan", "inf", "1,5", "12,34.5", "1.2.3", "--1", ","}) {
+  for (const char* text : {"", " ", "abc", "nan", "inf", "12,34.5", "1.2.3", "--1", ",", "1,2,3"}) {
     EXPECT_EQ(ParseNumber(text, UsRegionalFormat()), std::nullopt) << text;
   }
+}
+
+TEST(TagNumberTest, ReadsADecimalCommaThatNoOtherFormReads) {
+  // Written on a European machine, read on one with US or C settings.
+  EXPECT_EQ(ParseNumber("1,5", UsRegionalFormat()), 1.5);
+  EXPECT_EQ(ParseNumber("2500,25", UsRegionalFormat()), 2500.25);
+  EXPECT_EQ(ParseNumber("1.234,5", UsRegionalFormat()), 1234.5);
+  EXPECT_EQ(ParseNumber("-1 234,5", UsRegionalFormat()), -1234.5);
+  EXPECT_EQ(ParseNumber("1\xC2\xA0"
+                        "234,5",
+                        UsRegionalFormat()),
+            1234.5);
+  // Ambiguous: the US grouping wins.
+  EXPECT_EQ(ParseNumber("2,500", UsRegionalFormat()), 2500);
 }
 
 TEST(TagNumberTest, WholeNumbersRoundHalfToEvenWithin32Bits) {
@@ -95,6 +109,15 @@ TEST(TagDateTest, ReadsTheLocalFormBeforeTheUsOne) {
   EXPECT_EQ(ParseDateTime("31.12.2026 16:00:00", German()), At(2026, 12, 31, 16));
   EXPECT_EQ(ParseDateTime("01/02/2026", British()), At(2026, 2, 1));
   EXPECT_EQ(ParseDateTime("01/02/2026", UsRegionalFormat()), At(2026, 1, 2));
+}
+
+TEST(TagDateTest, ReadsDayFirstDatesThatNoOtherFormReads) {
+  EXPECT_EQ(ParseDateTime("31.12.2026 16:00:00", UsRegionalFormat()), At(2026, 12, 31, 16));
+  EXPECT_EQ(ParseDateTime("31/12/2026 16:30", UsRegionalFormat()), At(2026, 12, 31, 16, 30));
+  EXPECT_EQ(ParseDateTime("13-01-2027", UsRegionalFormat()), At(2027, 1, 13));
+  // Ambiguous: the US month-first reading wins unless the user's own form is day-first.
+  EXPECT_EQ(ParseDateTime("05/12/2026", UsRegionalFormat()), At(2026, 5, 12));
+  EXPECT_EQ(ParseDateTime("31.02.2026", UsRegionalFormat()), std::nullopt);
 }
 
 TEST(TagDateTest, RefusesImpossibleDates) {

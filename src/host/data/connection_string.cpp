@@ -200,6 +200,15 @@ ProviderChoice ChooseProvider(const std::string& connection_string,
       StartsWithNoCase(name, "microsoft.ace.oledb")) {
     return OdbcFromJet(parts, odbc_drivers, *provider);
   }
+  if (StartsWithNoCase(name, "sqloledb") || StartsWithNoCase(name, "sqlncli") ||
+      StartsWithNoCase(name, "msoledbsql")) {
+    // SQL Server's OLE DB providers exist on Windows only; its ODBC driver reaches the same server.
+    NoProvider("no provider for '" + *provider +
+               "': SQL Server is reached through ODBC here. Change the connection string to, for "
+               "example, \"Driver={ODBC Driver 18 for SQL Server};Server=HOST;Database=NAME;"
+               "UID=USER;PWD=PASSWORD;TrustServerCertificate=yes\" (with the driver installed), "
+               "or to a DSN defined in /etc/odbc.ini (\"DSN=NAME\").");
+  }
   NoProvider("no provider for '" + *provider +
              "': this system reads SQLite files itself and every other database through ODBC "
              "(DSN=..., Driver=... or Provider=MSDASQL).");

@@ -124,6 +124,13 @@ OdbcSession::OdbcSession(const std::string& connection_string, std::chrono::seco
     std::string message = Diagnostics(SQL_HANDLE_DBC, dbc);
     SQLFreeHandle(SQL_HANDLE_DBC, dbc);
     dbc_ = nullptr;
+    if (message.find("IM002") != std::string::npos) {
+      // A DSN defined on the machine the presentation was made on, but not here.
+      message +=
+          ". Define the data source on this computer (in /etc/odbc.ini, or ~/.odbc.ini "
+          "for one user; `odbcinst -q -s` lists those defined), or change the connection "
+          "string to name a Driver";
+    }
     throw Error(kErrUnspecified, kSource,
                 "Cannot connect with '" + MaskPasswords(connection_string) + "': " + message);
   }

@@ -4,6 +4,8 @@
 #include <map>
 #include <string>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "host/ascii.h"
 #include "host/platform.h"
@@ -19,6 +21,19 @@ class MemorySettingsStore : public host::SettingsStore {
     ++read_count_;
     auto it = values_.find(Key(app_name, section, key));
     return it == values_.end() ? "" : it->second;
+  }
+
+  std::vector<std::pair<std::string, std::string>> GetAllSettings(
+      const std::string& app_name, const std::string& section) const override {
+    ++read_count_;
+    std::vector<std::pair<std::string, std::string>> all;
+    for (const auto& [names, value] : values_) {
+      if (std::get<0>(names) == ToUpperAscii(app_name) &&
+          std::get<1>(names) == ToUpperAscii(section)) {
+        all.emplace_back(std::get<2>(names), value);
+      }
+    }
+    return all;
   }
 
   void Set(const std::string& app_name, const std::string& section, const std::string& key,

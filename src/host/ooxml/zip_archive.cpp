@@ -33,12 +33,21 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-void FlushToDisk(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
+SaveCalls& CurrentSaveCalls() {
+  static SaveCalls calls;
+  return calls;
+}
+
+// Flushes a file (or folder) to disk; the errno of a failing flush, else 0. A file that cannot be
+// opened again is not flushed and is no failure (a folder we may not read, say).
+int FlushToDisk(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return 0;
+  const SaveCalls& calls = CurrentSaveCalls();
+  int result = calls.fsync ? calls.fsync(fd) : ::fsync(fd);
+  int error = result == 0 ? 0 : errno;
+  ::close(fd);
+  return error;
 }
 
 // Opens the first `length` bytes of the file as the archive; null and `error_code` set when
@@ -273,20 +282,38 @@ void ZipArchive::SaveAs(const std::string& requested) const {
     std::string reason = zip_strerror(out);
     zip_discard(out);
     discard_temp();
-    fail(reason);
+    fail("writing the new file failed (" + reason + "); the file was not changed");
   }
   ::chmod(temp.c_str(), target_exists ? (target_info.st_mode & 07777) : 0644);
   if (target_exists) {
     // Keeps the owner when someone with the right to do so saves another user's file.
     [[maybe_unused]] int ignored = ::chown(temp.c_str(), target_info.st_uid, target_info.st_gid);
   }
-  FlushToDisk(temp);
-  if (::rename(temp.c_str(), target.c_str()) != 0) {
+  // A write-back error shows only here; the new file must be whole on disk before it replaces
+  // the old one.
+  if (int error = FlushToDisk(temp); error != 0) {
+    discard_temp();
+    fail(std::string("writing the new file to disk failed (") + std::strerror(error) +
+         "); the file was not changed");
+  }
+  const SaveCalls& calls = CurrentSaveCalls();
+  int renamed = calls.rename ? calls.rename(temp.c_str(), target.c_str())
+                             : ::rename(temp.c_str(), target.c_str());
+  if (renamed != 0) {
     int saved = errno;
     discard_temp();
-    fail(std::string("cannot replace the file (") + std::strerror(saved) + ")");
+    fail(std::string("cannot replace the file with the new one (") + std::strerror(saved) +
+         "); the file was not changed");
   }
   FlushToDisk(Folder(target));
+}
+
+ScopedSaveCalls::ScopedSaveCalls(SaveCalls calls) : previous_(CurrentSaveCalls()) {
+  CurrentSaveCalls() = std::move(calls);
+}
+
+ScopedSaveCalls::~ScopedSaveCalls() {
+  CurrentSaveCalls() = std::move(previous_);
 }
 
 std::string BuildZip(const std::vector<std::pair<std::string, std::string>>& entries) {

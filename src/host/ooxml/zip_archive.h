@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,8 +46,10 @@ class ZipArchive {
   std::vector<std::string> Names() const;
   bool IsReplaced(std::string_view name) const;
 
-  // Writes the current entries to `target` through a temporary file in the same folder and a
-  // rename, so `target` is either the old file or the complete new one.
+  // Writes the current entries to `target` through a temporary file in the same folder, flushed
+  // to disk, and a rename, so `target` is either the old file or the complete new one. A failure
+  // (a full disk, a failing write or flush, a refused rename) raises vintrel::Error naming the
+  // file and what failed, and leaves the old file as it was and no temporary file behind.
   void SaveAs(const std::string& target) const;
 
  private:
@@ -67,6 +70,27 @@ class ZipArchive {
   std::unique_ptr<host::ZipReader> reader_;
   std::vector<Entry> entries_;
   std::unordered_map<std::string, size_t> by_key_;  // lower-case name -> entries_ index
+};
+
+// The file-system calls a save makes after libzip has written the new archive to its temporary
+// file: the flush to disk and the rename over the target. Tests replace them (ScopedSaveCalls) to
+// make a save fail where a real one can: a write-back error that only fsync reports (EIO, or
+// ENOSPC on a thin volume), a rename the file system refuses (EBUSY, EPERM, EXDEV).
+struct SaveCalls {
+  std::function<int(int fd)> fsync;
+  std::function<int(const char* from, const char* to)> rename;
+};
+
+// Puts `calls` in place of the real ones (an empty member keeps the real call) until it goes.
+class ScopedSaveCalls {
+ public:
+  explicit ScopedSaveCalls(SaveCalls calls);
+  ~ScopedSaveCalls();
+  ScopedSaveCalls(const ScopedSaveCalls&) = delete;
+  ScopedSaveCalls& operator=(const ScopedSaveCalls&) = delete;
+
+ private:
+  SaveCalls previous_;
 };
 
 // Builds a small archive in memory (used for a chart's embedded workbook). Entries are deflated.

@@ -63,20 +63,33 @@ std::string DefaultSettingsPath() {
   return std::string(home && *home ? home : ".") + "/.config/vintrel/settings.ini";
 }
 
-std::string IniSettingsStore::GetSetting(const std::string& /*app_name*/,
-                                         const std::string& section, const std::string& key) const {
+std::optional<IniSections> IniSettingsStore::Read() const {
   std::ifstream in(path_, std::ios::binary);
-  if (!in) return "";
+  if (!in) return std::nullopt;
   std::ostringstream text;
   text << in.rdbuf();
-  if (in.bad()) return "";
-  const std::optional<IniSections> sections = ParseIni(text.str());
+  if (in.bad()) return std::nullopt;
+  return ParseIni(text.str());
+}
+
+std::string IniSettingsStore::GetSetting(const std::string& /*app_name*/,
+                                         const std::string& section, const std::string& key) const {
+  const std::optional<IniSections> sections = Read();
   if (!sections) return "";
   const auto found_section = sections->find(UpperAscii(section));
   if (found_section == sections->end()) return "";
   const auto found_key = found_section->second.find(UpperAscii(key));
   if (found_key == found_section->second.end()) return "";
   return found_key->second;
+}
+
+std::vector<std::pair<std::string, std::string>> IniSettingsStore::GetAllSettings(
+    const std::string& /*app_name*/, const std::string& section) const {
+  const std::optional<IniSections> sections = Read();
+  if (!sections) return {};
+  const auto found_section = sections->find(Upper(section));
+  if (found_section == sections->end()) return {};
+  return {found_section->second.begin(), found_section->second.end()};
 }
 
 }  // namespace vintrel::host::posix

@@ -30,9 +30,15 @@ class IniSettingsStore : public SettingsStore {
   // absent keys.
   std::string GetSetting(const std::string& app_name, const std::string& section,
                          const std::string& key) const override;
+  // Keys upper-cased, in name order.
+  std::vector<std::pair<std::string, std::string>> GetAllSettings(
+      const std::string& app_name, const std::string& section) const override;
+  std::string Location() const override { return path_; }
   const std::string& path() const { return path_; }
 
  private:
+  std::optional<IniSections> Read() const;
+
   std::string path_;
 };
 

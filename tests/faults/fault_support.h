@@ -1,0 +1,90 @@
+// What the fault tests share: a copy of the bundled example to break things in, the `vintrel`
+// program run on it, its show's JSON event stream read back, and a PostgreSQL server of the
+// test's own that it may stop and start.
+#ifndef VINTREL_TESTS_FAULTS_FAULT_SUPPORT_H_
+#define VINTREL_TESTS_FAULTS_FAULT_SUPPORT_H_
+
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "testing/run_program.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::testing {
+
+// A copy of examples/ in a fresh folder, the add-in folder (logs) beside it.
+class ExampleCopy {
+ public:
+  ExampleCopy();
+  const std::string& root() const { return folder_.path(); }
+  // A file of the copied example ("sales-board.pptx", "data/sales.tsv").
+  std::string Example(const std::string& relative) const;
+  std::string File(const std::string& name) const { return folder_.File(name); }
+  // The error log of the add-in folder.
+  std::string ErrorLog() const;
+  // Runs `vintrel` with the add-in folder, the settings file (settings.ini of the folder, absent
+  // unless written) and TZ=UTC; `extra` adds variables.
+  ProgramResult Vintrel(const std::vector<std::string>& arguments,
+                        const std::map<std::string, std::string>& extra = {}) const;
+  // Writes settings.ini of the folder.
+  void Settings(const std::string& text) const;
+
+ private:
+  TempDir folder_;
+};
+
+// One line of `vintrel show --json`.
+struct ShowEvent {
+  std::chrono::system_clock::time_point time;
+  nlohmann::json json;
+  std::string event() const { return json.value("event", ""); }
+};
+
+std::vector<ShowEvent> ParseEvents(const std::string& out);
+// The events of one kind, or the text events of the shape named `name`.
+std::vector<ShowEvent> EventsOf(const std::vector<ShowEvent>& events, const std::string& kind);
+std::vector<std::string> TextsOf(const std::vector<ShowEvent>& events, const std::string& name);
+// Clock seconds the show skipped: each clock text ("16:00:05") must be one second after the one
+// before it.
+int MissedClockSeconds(const std::vector<ShowEvent>& events, int* shown = nullptr);
+
+// Runs `vintrel show` in the background while `faults` runs on this thread; returns when both
+// are done.
+ProgramResult ShowWhile(const ExampleCopy& example, const std::vector<std::string>& arguments,
+                        const std::function<void()>& faults,
+                        const std::map<std::string, std::string>& extra = {});
+
+// Sleeps until `seconds` after `start`.
+void SleepUntil(std::chrono::steady_clock::time_point start, double seconds);
+
+// A PostgreSQL server of the test's own, in a temporary folder, on a free loopback port; runs
+// as the postgres user (so needs root). Stopping it cuts every connection, as a server that goes
+// away does.
+class PrivatePostgres {
+ public:
+  // Empty when the server can be made; else why not (the test skips with it).
+  static std::string Unavailable();
+  PrivatePostgres();
+  ~PrivatePostgres();
+  bool Start();
+  bool Stop();
+  // Runs SQL as the superuser "vintrel"; false when psql fails.
+  bool Sql(const std::string& sql) const;
+  // The ODBC connection string of its database "postgres".
+  std::string ConnectionString() const;
+  int port() const { return port_; }
+
+ private:
+  std::string RunAsPostgres(const std::vector<std::string>& arguments, int* exit_code) const;
+  std::string folder_;
+  int port_ = 0;
+};
+
+}  // namespace vintrel::testing
+
+#endif  // VINTREL_TESTS_FAULTS_FAULT_SUPPORT_H_

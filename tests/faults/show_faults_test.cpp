@@ -1,0 +1,241 @@
+// Faults met by a running show, made for real while `vintrel show --json` runs on a copy of the
+// bundled example: a PostgreSQL server stopped and started again, an SQLite file replaced or
+// gone for a while, a TAB file rewritten in place while it is read, a linked picture deleted and
+// put back. Every time: the failures are logged, the values come back, the show never stops and
+// its clock misses no second.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <thread>
+
+#include "faults/fault_support.h"
+#include "host/ooxml/zip_archive.h"
+
+namespace vintrel::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+std::string Sqlite(const std::string& db, const std::string& sql) {
+  const ProgramResult result = RunProgram("/usr/bin/sqlite3", {db, sql});
+  EXPECT_EQ(result.exit_code, 0) << result.err;
+  std::string out = result.out;
+  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+  return out;
+}
+
+// What every show here must do whatever happened to its data.
+void ExpectTheShowWentOn(const ProgramResult& result, const std::vector<ShowEvent>& events,
+                         int at_least_seconds) {
+  EXPECT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_FALSE(EventsOf(events, "show-end").empty()) << result.out;
+  int shown = 0;
+  EXPECT_EQ(MissedClockSeconds(events, &shown), 0) << result.out;
+  EXPECT_GE(shown, at_least_seconds) << result.out;
+}
+
+// The database is stopped for real (the server process ends, every connection is cut) and
+// started again. The test's own server, not the shared one of VINTREL_TEST_PG, so the other
+// database tests running at the same time are not disturbed.
+TEST(ShowFaults, PostgresStoppedAndStartedAgain) {
+  const char* shared = std::getenv("VINTREL_TEST_PG");
+  if (shared == nullptr || *shared == '\0') {
+    GTEST_SKIP() << "VINTREL_TEST_PG is not set (scripts/test.sh sets it when PostgreSQL runs)";
+  }
+  if (const std::string why = PrivatePostgres::Unavailable(); !why.empty()) GTEST_SKIP() << why;
+  PrivatePostgres server;
+  ASSERT_TRUE(server.Start());
+  ASSERT_TRUE(
+      server.Sql("CREATE TABLE live (id integer, amount integer); "
+                 "INSERT INTO live VALUES (1, 100), (2, 200);"));
+  ExampleCopy example;
+  const std::string deck = example.Example("sales-board.pptx");
+  const ProgramResult added = example.Vintrel(
+      {"connections", "add", deck, "--database", server.ConnectionString(), "--sql",
+       "SELECT id, amount FROM live ORDER BY id", "--refresh-rate", "500", "--name", "Live"});
+  ASSERT_EQ(added.exit_code, 0) << added.err;
+  std::string live = added.out;
+  while (!live.empty() && std::isspace(static_cast<unsigned char>(live.back()))) live.pop_back();
+  ASSERT_EQ(example
+                .Vintrel({"link", deck, "--slide", "1", "--shape", "North orders", "--text", live,
+                          "amount", "1"})
+                .exit_code,
+            0);
+
+  std::chrono::system_clock::time_point started_again;
+  const auto start = Clock::now();
+  const ProgramResult result =
+      ShowWhile(example, {"show", deck, "--for", "14s", "--json", "--advance", "manual"}, [&] {
+        SleepUntil(start, 3);
+        EXPECT_TRUE(server.Stop());
+        SleepUntil(start, 7);
+        started_again = std::chrono::system_clock::now();
+        EXPECT_TRUE(server.Start());
+        EXPECT_TRUE(server.Sql("UPDATE live SET amount = 4242 WHERE id = 1"));
+      });
+  const auto events = ParseEvents(result.out);
+  ExpectTheShowWentOn(result, events, 12);
+  const auto failed = EventsOf(events, "connection-failed");
+  const auto restored = EventsOf(events, "connection-restored");
+  ASSERT_FALSE(failed.empty()) << result.out;
+  ASSERT_FALSE(restored.empty()) << result.out;
+  EXPECT_EQ(failed.front().json.value("description", ""), "Live");
+  // Answering again is told only once the server is back, and once per outage.
+  EXPECT_GE(restored.front().time + std::chrono::milliseconds(5), started_again) << result.out;
+  EXPECT_EQ(failed.size(), 1u) << result.out;
+  EXPECT_EQ(restored.size(), 1u) << result.out;
+  // The shape is blank while its database is away (KeepLastGoodValues is off), and shows the
+  // value changed while it was away once it is back.
+  const auto values = TextsOf(events, "North orders");
+  ASSERT_EQ(values.size(), 2u) << result.out;
+  EXPECT_EQ(values.front(), " ");
+  EXPECT_EQ(values.back(), "4242") << result.out;
+  EXPECT_NE(example.ErrorLog().find("Live"), std::string::npos) << example.ErrorLog();
+}
+
+// A program that publishes a new database writes it aside and renames it over the old one;
+// another deletes it and copies the new one in a moment later.
+TEST(ShowFaults, SqliteFileReplacedAndGoneForAWhile) {
+  ExampleCopy example;
+  const std::string deck = example.Example("sales-board.pptx");
+  const std::string db = example.Example("data/board.db");
+  const std::string east = Sqlite(db, "SELECT total FROM totals WHERE region = 'East'");
+  const auto start = Clock::now();
+  std::string replaced;
+  std::string back;
+  const ProgramResult result =
+      ShowWhile(example, {"show", deck, "--for", "12s", "--json", "--advance", "manual"}, [&] {
+        SleepUntil(start, 2.5);
+        fs::copy_file(db, db + ".next");
+        Sqlite(db + ".next", "UPDATE orders SET amount = amount + 1000 WHERE region = 'East'");
+        replaced = Sqlite(db + ".next", "SELECT total FROM totals WHERE region = 'East'");
+        fs::rename(db + ".next", db);
+        SleepUntil(start, 5.5);
+        fs::rename(db, db + ".away");
+        SleepUntil(start, 8);
+        Sqlite(db + ".away", "UPDATE orders SET amount = amount + 1000 WHERE region = 'East'");
+        back = Sqlite(db + ".away", "SELECT total FROM totals WHERE region = 'East'");
+        fs::rename(db + ".away", db);
+      });
+  const auto events = ParseEvents(result.out);
+  ExpectTheShowWentOn(result, events, 10);
+  // The replaced file's value, a blank while the file is away, then the value of the file that
+  // came back (the first value, `east`, is filled before the show begins).
+  const auto totals = TextsOf(events, "East total");
+  ASSERT_EQ(totals.size(), 3u) << result.out;
+  EXPECT_NE(east, replaced);
+  EXPECT_EQ(totals[0], replaced);
+  EXPECT_EQ(totals[1], " ");
+  EXPECT_EQ(totals[2], back);
+  EXPECT_EQ(EventsOf(events, "connection-failed").size(), 2u) << "Totals and its chart's twin";
+  EXPECT_FALSE(EventsOf(events, "connection-failed").empty()) << result.out;
+  EXPECT_FALSE(EventsOf(events, "connection-restored").empty()) << result.out;
+  EXPECT_NE(example.ErrorLog().find("Totals"), std::string::npos) << example.ErrorLog();
+}
+
+// The TAB file is rewritten in place (truncated, then written in three pieces a few
+// milliseconds apart) over and over while the show reads it every second: no value shown may
+// come from a half-written file.
+TEST(ShowFaults, TabFileRewrittenInPlaceNeverShowsATornRow) {
+  ExampleCopy example;
+  const std::string deck = example.Example("sales-board.pptx");
+  const std::string tsv = example.Example("data/sales.tsv");
+  auto version = [](int n) {
+    const std::string v = std::to_string(n);
+    return "Region\tSales\tTarget\tPicture\r\nNorth\t" + v + "111.5\t1200\tnorth.png\r\nSouth\t" +
+           v + "222.25\t1100\tsouth.png\r\nEast\t1432.25\t1400\teast.png\r\nWest\t760\t900\t" +
+           "west.png\r\n";
+  };
+  std::set<std::string> whole = {"1250.5", "980"};
+  for (int n = 1; n <= 9; ++n) {
+    whole.insert(std::to_string(n) + "111.5");
+    whole.insert(std::to_string(n) + "222.25");
+  }
+  const auto start = Clock::now();
+  int rewrites = 0;
+  const ProgramResult result =
+      ShowWhile(example, {"show", deck, "--for", "10s", "--json", "--advance", "manual"}, [&] {
+        SleepUntil(start, 1);
+        while (Clock::now() - start < std::chrono::seconds(9)) {
+          const std::string text = version(rewrites % 9 + 1);
+          const int fd = ::open(tsv.c_str(), O_WRONLY | O_TRUNC);
+          ASSERT_GE(fd, 0);
+          const size_t third = text.size() / 3;
+          for (size_t from = 0; from < text.size(); from += third) {
+            const size_t n = std::min(third, text.size() - from);
+            ASSERT_EQ(::write(fd, text.data() + from, n), static_cast<ssize_t>(n));
+            std::this_thread::sleep_for(std::chrono::milliseconds(7));
+          }
+          ::close(fd);
+          ++rewrites;
+          std::this_thread::sleep_for(std::chrono::milliseconds(120 + 37 * (rewrites % 7)));
+        }
+      });
+  const auto events = ParseEvents(result.out);
+  ExpectTheShowWentOn(result, events, 9);
+  int changes = 0;
+  for (const std::string name : {"North sales", "South sales"}) {
+    for (const std::string& text : TextsOf(events, name)) {
+      EXPECT_TRUE(whole.count(text)) << name << " showed a torn value \"" << text << "\"";
+      ++changes;
+    }
+  }
+  EXPECT_GE(changes, 6) << "the show did not follow the file\n" << result.out;
+  EXPECT_GT(rewrites, 20);
+}
+
+// A linked picture's file deleted during the show, and put back as a new version. The picture
+// is a plain linked picture (no data link) on a slide marked "refresh linked objects", whose
+// files the show watches: while the file is away the picture keeps the image it has (as the
+// presentation program keeps a linked picture's last image), and the new version is shown
+// within the watch interval (2.5 s) of its coming back.
+TEST(ShowFaults, LinkedPictureDeletedAndPutBack) {
+  ExampleCopy example;
+  const std::string deck = example.Example("plain-picture.pptx");
+  {
+    // The example's region picture without its data link: its tags removed.
+    auto package = ooxml::ZipArchive::Open(example.Example("sales-board.pptx"));
+    const std::string tags = package->Read("ppt/tags/tag10.xml");
+    const std::regex tag("<p:tag [^>]*/>");
+    ASSERT_TRUE(std::regex_search(tags, tag));
+    package->Write("ppt/tags/tag10.xml", std::regex_replace(tags, tag, ""));
+    package->SaveAs(deck);
+  }
+  ASSERT_EQ(
+      example.Vintrel({"slide", deck, "--slide", "3", "--refresh-linked-objects", "on"}).exit_code,
+      0);
+  const std::string picture = example.Example("data/pictures/north.png");
+  const auto start = Clock::now();
+  std::chrono::system_clock::time_point back;
+  const ProgramResult result = ShowWhile(
+      example, {"show", deck, "--for", "11s", "--json", "--advance", "manual", "--from", "3"}, [&] {
+        SleepUntil(start, 2);
+        fs::remove(picture);
+        SleepUntil(start, 6);
+        back = std::chrono::system_clock::now();
+        fs::copy_file(example.Example("data/pictures/south.png"), picture);
+      });
+  const auto events = ParseEvents(result.out);
+  ExpectTheShowWentOn(result, events, 9);
+  std::vector<ShowEvent> reloads;
+  for (const ShowEvent& event : EventsOf(events, "picture")) {
+    if (event.json.value("name", "") == "Region picture") reloads.push_back(event);
+  }
+  ASSERT_EQ(reloads.size(), 1u) << result.out;
+  EXPECT_EQ(reloads[0].json.value("file", ""), picture);
+  EXPECT_GE(reloads[0].time + std::chrono::milliseconds(5), back);
+  EXPECT_LE(reloads[0].time, back + std::chrono::milliseconds(2600 + 500));
+  EXPECT_TRUE(EventsOf(events, "visible").empty()) << result.out;
+}
+
+}  // namespace
+}  // namespace vintrel::testing

@@ -1,0 +1,328 @@
+// Presentations as the add-in writes them on Windows, built here from the bundled example by
+// rewriting its tags the way a Windows machine fills them: backslash paths, the folder
+// placeholder, drive letters and UNC names, tag names in other letter cases, regional numbers
+// and dates, Windows database providers, workbooks whose values are formulas. Each one opens,
+// fills and shows on Linux when its data travels with it (the same values as the example), or
+// fails with a message that says what to change.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "connections/connection_paths.h"
+#include "faults/fault_support.h"
+#include "host/ooxml/zip_archive.h"
+
+namespace vintrel::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// One change to a part of the package: every `from` becomes `to` (XML text, so "&#09;" is a TAB).
+struct Edit {
+  std::string part;
+  std::string from;
+  std::string to;
+};
+
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+  size_t at = 0;
+  while ((at = text.find(from, at)) != std::string::npos) {
+    text.replace(at, from.size(), to);
+    at += to.size();
+  }
+  return text;
+}
+
+// Writes `edits` into a copy of `source` named `target`; each edit must change something.
+void Rewrite(const std::string& source, const std::string& target, const std::vector<Edit>& edits) {
+  auto package = ooxml::ZipArchive::Open(source);
+  std::map<std::string, std::string> parts;
+  for (const Edit& edit : edits) {
+    if (!parts.count(edit.part)) parts[edit.part] = package->Read(edit.part);
+    const std::string changed = ReplaceAll(parts[edit.part], edit.from, edit.to);
+    EXPECT_NE(changed, parts[edit.part]) << edit.part << ": no \"" << edit.from << "\"";
+    parts[edit.part] = changed;
+  }
+  for (auto& [name, text] : parts) package->Write(name, std::move(text));
+  package->SaveAs(target);
+}
+
+// The example's connection tags as this system wrote them (tag1.xml holds the presentation's).
+constexpr const char* kPresentationTags = "ppt/tags/tag1.xml";
+constexpr const char* kPictureTags = "ppt/tags/tag10.xml";
+
+// What the example shows on slide 1 and 3 when it is read on Linux as it was written.
+struct Shown {
+  std::map<std::string, std::string> texts;  // shape name -> last text
+  std::string picture;                       // file name of the region picture
+  std::string out;
+};
+
+const std::vector<std::string> kShapes = {"North sales",  "South sales", "East total",
+                                          "North orders", "Q1 target",   "Q1 share"};
+
+// Opens the deck as an author does (`vintrel inspect --json`: connections read, shapes filled),
+// then runs its show for two seconds.
+Shown Show(const ExampleCopy& example, const std::string& deck,
+           const std::map<std::string, std::string>& environment = {}) {
+  Shown shown;
+  const ProgramResult inspect = example.Vintrel({"inspect", deck, "--json"}, environment);
+  EXPECT_EQ(inspect.exit_code, 0) << inspect.err;
+  shown.out = inspect.err;
+  const auto outline = nlohmann::json::parse(inspect.out, nullptr, false);
+  if (outline.is_object()) {
+    for (const auto& slide : outline["slides"]) {
+      for (const auto& shape : slide["shapes"]) {
+        const std::string name = shape.value("name", "");
+        if (std::find(kShapes.begin(), kShapes.end(), name) != kShapes.end() &&
+            shape["text"].is_string()) {
+          shown.texts[name] = shape["text"].get<std::string>();
+        }
+        if (name == "Region picture" && shape["link"].is_string() &&
+            shape.value("visible", false)) {
+          shown.picture = fs::path(shape["link"].get<std::string>()).filename().string();
+        }
+      }
+    }
+  }
+  const ProgramResult show =
+      example.Vintrel({"show", deck, "--for", "2s", "--json", "--advance", "manual"}, environment);
+  EXPECT_EQ(show.exit_code, 0) << show.err;
+  const auto events = ParseEvents(show.out);
+  EXPECT_FALSE(EventsOf(events, "show-end").empty()) << show.out;
+  EXPECT_TRUE(EventsOf(events, "connection-failed").empty()) << show.out;
+  shown.out += show.out + show.err;
+  return shown;
+}
+
+class WindowsFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    original_ = Show(example_, example_.Example("sales-board.pptx"));
+    ASSERT_EQ(original_.texts.size(), kShapes.size()) << original_.out;
+    ASSERT_EQ(original_.picture, "north.png") << original_.out;
+  }
+  std::string Deck(const std::string& name, const std::vector<Edit>& edits) {
+    const std::string deck = example_.Example(name);
+    Rewrite(example_.Example("sales-board.pptx"), deck, edits);
+    return deck;
+  }
+  // The deck shows what the example shows, and the file is never written.
+  void ExpectSameAsTheExample(const std::string& deck,
+                              const std::map<std::string, std::string>& environment = {}) {
+    const std::string before = ReadFile(deck);
+    const Shown shown = Show(example_, deck, environment);
+    for (const std::string& name : kShapes) {
+      EXPECT_EQ(shown.texts.count(name) ? shown.texts.at(name) : "(nothing)",
+                original_.texts.at(name))
+          << name << "\n"
+          << shown.out;
+    }
+    EXPECT_EQ(shown.picture, original_.picture) << shown.out;
+    EXPECT_EQ(ReadFile(deck), before) << "the show wrote the file";
+  }
+  // Opening the deck as an author does fails for `connection` with a message holding every one
+  // of `advice`.
+  void ExpectClearFailure(const std::string& deck, const std::vector<std::string>& advice,
+                          const std::map<std::string, std::string>& environment = {}) {
+    const ProgramResult result = example_.Vintrel({"inspect", deck}, environment);
+    const std::string said = result.out + result.err + example_.ErrorLog();
+    RecordProperty("said", result.err);
+    for (const std::string& text : advice) {
+      EXPECT_NE(said.find(text), std::string::npos) << "missing \"" << text << "\" in\n" << said;
+    }
+  }
+  void MoveData(const std::string& to) {
+    fs::create_directories(fs::path(to).parent_path());
+    fs::rename(example_.Example("data"), to);
+  }
+
+  ExampleCopy example_;
+  Shown original_;
+};
+
+std::vector<Edit> PathEdits(const std::string& data_folder) {
+  return {
+      {kPresentationTags, "&#09;data/sales.tsv&#09;", "&#09;" + data_folder + "\\sales.tsv&#09;"},
+      {kPresentationTags, "Data Source=data/board.db", "Data Source=" + data_folder + "\\board.db"},
+      {kPresentationTags, "&#09;data/targets.xlsx&#09;",
+       "&#09;" + data_folder + "\\targets.xlsx&#09;"},
+      {kPictureTags, "val=\"data/pictures\"", "val=\"" + data_folder + "\\pictures\""},
+  };
+}
+
+TEST_F(WindowsFiles, BackslashRelativePaths) {
+  ExpectSameAsTheExample(Deck("relative.pptx", PathEdits("data")));
+  // "..\" climbs from the presentation's folder, as on Windows.
+  fs::create_directories(example_.Example("decks"));
+  ExpectSameAsTheExample(Deck("decks/climbing.pptx", PathEdits("..\\data")));
+}
+
+TEST_F(WindowsFiles, FolderPlaceholderInAnyCase) {
+  const std::string deck = Deck("placeholder.pptx", PathEdits("[VintrelFolder]\\data"));
+  MoveData(example_.File("addin/data"));
+  ExpectSameAsTheExample(deck);
+}
+
+TEST_F(WindowsFiles, DriveLetterPathsMappedByThePathMap) {
+  const std::string deck = Deck("drive.pptx", PathEdits("C:\\Shows\\Board\\data"));
+  // The tags differ in letter case from the map, as Windows allows.
+  MoveData(example_.File("srv/shows/board/data"));
+  example_.Settings("[PathMap]\nc:\\shows\\BOARD=" + example_.File("srv/shows/board") +
+                    "\nC:\\=" + example_.File("nowhere") + "\n");
+  ExpectSameAsTheExample(deck);
+}
+
+TEST_F(WindowsFiles, DriveLetterPathsWithoutAMapSayWhatToChange) {
+  const std::string deck = Deck("drive.pptx", PathEdits("C:\\Shows\\data"));
+  ExpectClearFailure(deck, {"Path not found: 'C:/Shows/data/sales.tsv'", "[PathMap]",
+                            "\"C:\\=/srv/shows\"", example_.File("settings.ini")});
+}
+
+TEST_F(WindowsFiles, UncPathsMappedByThePathMap) {
+  const std::string deck = Deck("unc.pptx", PathEdits("\\\\fileserver\\Boards\\sales\\data"));
+  MoveData(example_.File("mnt/boards/sales/data"));
+  example_.Settings("[PathMap]\n\\\\FILESERVER\\boards=" + example_.File("mnt/boards") + "\n");
+  ExpectSameAsTheExample(deck);
+}
+
+TEST_F(WindowsFiles, UncPathsWithoutAMapSayWhatToChange) {
+  const std::string deck = Deck("unc.pptx", PathEdits("\\\\fileserver\\Boards\\data"));
+  ExpectClearFailure(deck, {"//fileserver/Boards/data/sales.tsv", "[PathMap]",
+                            "\"\\\\fileserver\\Boards=/srv/shows\""});
+}
+
+TEST_F(WindowsFiles, TagNamesInOtherLetterCases) {
+  std::vector<Edit> edits = {
+      {kPresentationTags, "name=\"QUENDRA CONNECTION", "name=\"quendra connection"},
+      {kPresentationTags, "name=\"QUENDRA VERSION", "name=\"Quendra Version"},
+      {"ppt/tags/tag3.xml", "name=\"QUENDRA COLUMN", "name=\"Quendra Column"},
+      {"ppt/tags/tag5.xml", "name=\"QUENDRA COLUMN", "name=\"quendra column"},
+  };
+  ExpectSameAsTheExample(Deck("cases.pptx", edits));
+}
+
+TEST_F(WindowsFiles, RegionalNumbersAndDayFirstDates) {
+  // A German machine: the refresh rate with a decimal comma, the distribution window day first
+  // with dots, a British one with slashes.
+  std::vector<Edit> edits = {
+      {kPresentationTags, "&#09;*&#09;0&#09;\"/><p:tag name=\"QUENDRA CONNECTION03",
+       "&#09;*&#09;1500,5&#09;\"/><p:tag name=\"QUENDRA CONNECTION03"},
+      {kPresentationTags, "<p:tag name=\"QUENDRA DISPLAYTYPE\" val=\"0\"/>",
+       "<p:tag name=\"QUENDRA DISPLAYTYPE\" val=\"0\"/>"
+       "<p:tag name=\"QUENDRA DISTRIBUTION START\" val=\"31.12.2026 16:00:00\"/>"
+       "<p:tag name=\"QUENDRA DISTRIBUTION STOP\" val=\"31/12/2026 18:30\"/>"
+       "<p:tag name=\"QUENDRA DISTRIBUTION COMPUTER\" val=\"LOBBY-PC&#09;\"/>"},
+  };
+  const std::string deck = Deck("regional.pptx", edits);
+  ExpectSameAsTheExample(deck);
+  const ProgramResult list = example_.Vintrel({"connections", "list", deck});
+  EXPECT_EQ(list.exit_code, 0) << list.err;
+  EXPECT_NE(list.out.find("1500.5"), std::string::npos) << list.out;
+  const ProgramResult window = example_.Vintrel({"distribution", deck});
+  EXPECT_EQ(window.exit_code, 0) << window.err;
+  EXPECT_NE(window.out.find("2026-12-31"), std::string::npos) << window.out;
+  EXPECT_NE(window.out.find("16:00"), std::string::npos) << window.out;
+  EXPECT_NE(window.out.find("18:30"), std::string::npos) << window.out;
+  EXPECT_NE(window.out.find("LOBBY-PC"), std::string::npos) << window.out;
+}
+
+TEST_F(WindowsFiles, OdbcDsnOfThisComputer) {
+  // The same DSN name defined here, for the SQLite ODBC driver (libsqliteodbc).
+  if (RunProgram("/usr/bin/odbcinst", {"-q", "-d", "-n", "SQLite3"}).exit_code != 0) {
+    GTEST_SKIP() << "the SQLite3 ODBC driver is not installed (libsqliteodbc)";
+  }
+  std::ofstream(example_.File("odbc.ini"))
+      << "[SalesBoard]\nDriver=SQLite3\nDatabase=" << example_.Example("data/board.db") << "\n";
+  const std::string deck =
+      Deck("dsn.pptx",
+           {{kPresentationTags, "Provider=SQLite;Data Source=data/board.db", "DSN=SalesBoard"}});
+  ExpectSameAsTheExample(deck, {{"ODBCINI", example_.File("odbc.ini")}});
+}
+
+TEST_F(WindowsFiles, WindowsProvidersSayWhatToChange) {
+  const std::string sql_server =
+      Deck("sqlserver.pptx",
+           {{kPresentationTags, "Provider=SQLite;Data Source=data/board.db",
+             "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
+             "Initial Catalog=Sales;Data Source=SRV01\\SQLEXPRESS"}});
+  ExpectClearFailure(sql_server, {"SQLOLEDB.1", "ODBC Driver 18 for SQL Server", "DSN="});
+  const std::string jet =
+      Deck("jet.pptx", {{kPresentationTags, "Provider=SQLite;Data Source=data/board.db",
+                         "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data\\board.mdb"}});
+  ExpectClearFailure(jet, {"board.mdb"});
+  if (RunProgram("/usr/bin/odbcinst", {"-q", "-d"}).out.find("MDB") == std::string::npos) {
+    ExpectClearFailure(jet, {"odbc-mdbtools"});
+  }
+  const std::string absent_dsn =
+      Deck("nodsn.pptx",
+           {{kPresentationTags, "Provider=SQLite;Data Source=data/board.db", "DSN=Board"}});
+  ExpectClearFailure(absent_dsn, {"DSN=Board", "/etc/odbc.ini"},
+                     {{"ODBCINI", example_.File("none.ini")}});
+}
+
+TEST_F(WindowsFiles, WorkbookFormulasShowTheirCachedValues) {
+  // The workbook as Excel saves it: the values are formulas, each with the value Excel computed
+  // last; nobody computes them here.
+  const std::string workbook = example_.Example("data/formulas.xlsx");
+  Rewrite(example_.Example("data/targets.xlsx"), workbook,
+          {{"xl/worksheets/sheet1.xml", "<c r=\"A2\" t=\"inlineStr\"><is><t>Q1</t></is></c>",
+            "<c r=\"A2\" t=\"str\"><f>\"Q\"&amp;1</f><v>Q1</v></c>"},
+           {"xl/worksheets/sheet1.xml", "<c r=\"B2\" s=\"1\" t=\"n\"><v>4000</v></c>",
+            "<c r=\"B2\" s=\"1\"><f>B3-200</f><v>4000</v></c>"},
+           {"xl/worksheets/sheet1.xml", "<c r=\"D2\" s=\"2\" t=\"n\"><v>0.9126</v></c>",
+            "<c r=\"D2\" s=\"2\"><f>ROUND(C2/B2,4)</f><v>0.9126</v></c>"}});
+  const std::string deck =
+      Deck("formulas.pptx",
+           {{kPresentationTags, "&#09;data/targets.xlsx&#09;", "&#09;data\\formulas.xlsx&#09;"}});
+  ExpectSameAsTheExample(deck);
+}
+
+// The map itself, as a table: longest root wins, whole parts only, letter case ignored.
+TEST(PathMap, LongestRootHoldingThePathWins) {
+  const std::vector<std::pair<std::string, std::string>> roots = {
+      {"C:\\", "/mnt/c"},
+      {"C:\\Shows", "/srv/shows"},
+      {"c:\\shows\\archive\\", "/srv/archive/"},
+      {"\\\\server\\share", "/mnt/share"},
+      {"D:", "/"},
+      {"/home", "/ignored"},  // not a Windows root
+  };
+  struct Case {
+    const char* path;
+    const char* mapped;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"C:/Shows/data/sales.txt", "/srv/shows/data/sales.txt"},
+           {"C:\\SHOWS\\data\\sales.txt", "/srv/shows/data/sales.txt"},
+           {"C:/Shows", "/srv/shows"},
+           {"C:/ShowsOld/x.txt", "/mnt/c/ShowsOld/x.txt"},
+           {"C:/Shows/Archive/2025/x.txt", "/srv/archive/2025/x.txt"},
+           {"//SERVER/Share/data/x.txt", "/mnt/share/data/x.txt"},
+           {"\\\\server\\share2\\x.txt", "\\\\server\\share2\\x.txt"},
+           {"D:/x.txt", "/x.txt"},
+           {"E:/x.txt", "E:/x.txt"},
+           {"/home/ann/x.txt", "/home/ann/x.txt"},
+           {"data/x.txt", "data/x.txt"},
+       }) {
+    EXPECT_EQ(MapWindowsPath(c.path, roots), c.mapped) << c.path;
+  }
+}
+
+TEST(PathMap, ConnectionStringsKeepEverythingButTheMappedFile) {
+  // Without settings nothing is mapped; the data-access layer gets the string as written.
+  EXPECT_EQ(MapConnectionStringPaths("Provider=SQLite;Data Source=C:\\Shows\\board.db"),
+            "Provider=SQLite;Data Source=C:\\Shows\\board.db");
+  EXPECT_EQ(WindowsPathAdvice("Provider=SQLite;Data Source=C:\\Shows\\board.db").empty(), false);
+  EXPECT_EQ(WindowsPathAdvice("Driver={PostgreSQL Unicode};Database=sales"), "");
+  EXPECT_EQ(WindowsPathAdvice("data/x.txt"), "");
+}
+
+}  // namespace
+}  // namespace vintrel::testing
