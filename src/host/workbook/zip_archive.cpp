@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string_view>
 
 #include "host/error.h"
 
@@ -17,6 +18,21 @@ std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return text;
+}
+
+// Names no producer writes: a climb out of the package, absolute or drive paths, backslashes.
+// Nothing is ever unpacked to disk, but such a file is made to attack some reader.
+bool UnsafeName(std::string_view name) {
+  if (name.empty() || name.front() == '/' || name.find('\\') != std::string_view::npos ||
+      (name.size() >= 2 && name[1] == ':')) {
+    return true;
+  }
+  for (size_t start = 0; start <= name.size();) {
+    size_t end = std::min(name.find('/', start), name.size());
+    if (name.substr(start, end - start) == "..") return true;
+    start = end + 1;
+  }
+  return false;
 }
 
 std::string MiB(size_t bytes) {
@@ -39,6 +55,11 @@ ZipArchive::ZipArchive(std::string bytes, std::string what, size_t max_part_byte
     if (archive_ == nullptr) zip_source_free(source);
   }
   if (archive_ == nullptr) {
+    // libzip refuses an archive that lists one name twice.
+    if (zip_error_code_zip(&error) == ZIP_ER_EXISTS) {
+      zip_error_fini(&error);
+      throw Error(kErrUnspecified, kSource, what_ + " is damaged: two entries have the same name");
+    }
     std::string reason = zip_error_strerror(&error);
     zip_error_fini(&error);
     // A package that another program is still writing has no central directory yet.
@@ -50,7 +71,18 @@ ZipArchive::ZipArchive(std::string bytes, std::string what, size_t max_part_byte
   zip_int64_t count = zip_get_num_entries(archive_, 0);
   for (zip_int64_t i = 0; i < count; ++i) {
     const char* name = zip_get_name(archive_, static_cast<zip_uint64_t>(i), 0);
-    if (name != nullptr) index_.emplace(Lower(name), i);
+    if (name == nullptr) continue;
+    std::string problem;
+    if (UnsafeName(name)) {
+      problem = " is refused as unsafe: it has an entry named \"" + std::string(name) + "\"";
+    } else if (!index_.emplace(Lower(name), i).second) {
+      problem = " is damaged: it has two entries named \"" + std::string(name) + "\"";
+    }
+    if (!problem.empty()) {
+      zip_discard(archive_);  // no destructor runs for a constructor that throws
+      archive_ = nullptr;
+      throw Error(kErrUnspecified, kSource, what_ + problem);
+    }
   }
 }
 
@@ -73,8 +105,10 @@ std::optional<std::string> ZipArchive::Read(const std::string& name) {
   zip_stat_t stat;
   zip_stat_init(&stat);
   size_t expected = 0;
+  size_t declared = max_part_bytes_;
   if (zip_stat_index(archive_, entry, 0, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE)) {
     expected = static_cast<size_t>(std::min<zip_uint64_t>(stat.size, max_part_bytes_));
+    declared = expected;
   }
   auto too_big = [&] {
     return Error(
@@ -112,6 +146,14 @@ std::optional<std::string> ZipArchive::Read(const std::string& name) {
     if (used > max_part_bytes_ || used + others > max_total_bytes_) {
       zip_fclose(file);
       throw too_big();
+    }
+    // More than the directory declares: a lie no sound file tells, and the way a small file
+    // expands to gigabytes.
+    if (used > declared) {
+      zip_fclose(file);
+      throw Error(
+          kErrUnspecified, kSource,
+          what_ + ": the part " + name + " is damaged (it expands beyond its declared size)");
     }
   }
   data.resize(used);
