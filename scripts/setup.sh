@@ -4,12 +4,17 @@
 #   scripts/setup.sh            build dependencies, then the program in build/ (its progress on
 #                               stderr)
 #   scripts/setup.sh --test     also what the test suite uses (LibreOffice, PostgreSQL, ODBC
-#                               drivers), then the normal and the sanitizer builds
+#                               drivers, clang for the fuzz targets), then the normal and the
+#                               sanitizer builds
+#   scripts/setup.sh --fuzz     only installs: build dependencies and clang with its fuzzer
+#                               runtime (scripts/fuzz.sh builds the fuzz targets itself)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 with_tests=0
-[[ "${1:-}" == "--test" ]] && with_tests=1
+with_fuzz=0
+[[ "${1:-}" == "--test" ]] && with_tests=1 && with_fuzz=1
+[[ "${1:-}" == "--fuzz" ]] && with_fuzz=1
 
 packages=(build-essential cmake ninja-build pkg-config ccache g++ libgtest-dev libgmock-dev
   libbenchmark-dev libzip-dev libpng-dev libpugixml-dev libsqlite3-dev unixodbc-dev libfreexl-dev
@@ -21,6 +26,8 @@ if (( with_tests )); then
   command -v node >/dev/null || packages+=(nodejs)
   command -v npm >/dev/null || packages+=(npm)
 fi
+# libFuzzer (-fsanitize=fuzzer) comes with clang's compiler runtime, a package of its own.
+(( with_fuzz )) && packages+=(clang libclang-rt-14-dev)
 
 missing=()
 for package in "${packages[@]}"; do
@@ -36,6 +43,8 @@ if (( ${#missing[@]} )); then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
     "${missing[@]}" >/dev/null
 fi
+
+[[ "${1:-}" == "--fuzz" ]] && exit 0
 
 jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up everything the tests need, builds, and runs the whole suite twice: once as built for
-# users, once under AddressSanitizer and UndefinedBehaviorSanitizer.
+# users, once under AddressSanitizer and UndefinedBehaviorSanitizer; then each fuzz target for
+# 30 seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,4 +28,8 @@ echo "== Tests (AddressSanitizer + UndefinedBehaviorSanitizer) =="
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs" -E "LibreOffice|CalcOracle|Browser" \
   || status=1
+# Every reader of files and requests under libFuzzer for a short while: a smoke test that the
+# targets build and that nothing found before comes back (scripts/fuzz.sh, docs/fuzzing.md).
+echo "== Fuzz targets (30 s each) =="
+scripts/fuzz.sh 30 || status=1
 exit $status

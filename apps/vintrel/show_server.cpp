@@ -122,16 +122,7 @@ void ShowServer::SetNavigate(std::function<void(Navigation)> navigate) {
 
 void ShowServer::Start() {
   server_ = std::make_unique<httplib::Server>();
-  size_t threads = static_cast<size_t>(options_.max_viewers) + 8;
-  server_->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
-  server_->set_write_timeout(options_.write_timeout_seconds, 0);
-  server_->set_read_timeout(10, 0);
-  // A page fetches its few files at once; idle connections need not hold a thread long, and
-  // stopping waits for them.
-  server_->set_keep_alive_timeout(2);
-  server_->set_keep_alive_max_count(100);
-  server_->set_payload_max_length(4096);
-  Route();
+  Configure(*server_);
   if (options_.port == 0) {
     port_ = server_->bind_to_any_port(options_.address);
   } else {
@@ -144,6 +135,19 @@ void ShowServer::Start() {
                     (error ? ": " + std::string(strerror(error)) : ""));
   }
   listener_ = std::thread([this] { server_->listen_after_bind(); });
+}
+
+void ShowServer::Configure(httplib::Server& server) {
+  size_t threads = static_cast<size_t>(options_.max_viewers) + 8;
+  server.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
+  server.set_write_timeout(options_.write_timeout_seconds, 0);
+  server.set_read_timeout(10, 0);
+  // A page fetches its few files at once; idle connections need not hold a thread long, and
+  // stopping waits for them.
+  server.set_keep_alive_timeout(2);
+  server.set_keep_alive_max_count(100);
+  server.set_payload_max_length(4096);
+  Route(server);
 }
 
 void ShowServer::Stop() {
@@ -315,8 +319,7 @@ void ShowServer::PublishLocked(const std::string& type, const std::string& json)
 
 // ---- HTTP
 
-void ShowServer::Route() {
-  httplib::Server& server = *server_;
+void ShowServer::Route(httplib::Server& server) {
   server.set_pre_routing_handler([](const httplib::Request& request, httplib::Response& response) {
     SetCommonHeaders(response);
     if (request.target.size() > kLongestTarget) {

@@ -64,6 +64,9 @@ class ShowServer : public host::ShowDisplay, public host::DataStatusDisplay {
   void Start();
   // Ends every event stream and stops the server; safe to call twice.
   void Stop();
+  // Applies the settings and routes the live view's addresses on `server`, without binding: Start
+  // does this on its own server, the request fuzzer (fuzz/) on one that reads from memory.
+  void Configure(httplib::Server& server);
   int port() const { return port_; }
   // The address to open ("http://127.0.0.1:8080/").
   std::string Url() const;
@@ -101,7 +104,7 @@ class ShowServer : public host::ShowDisplay, public host::DataStatusDisplay {
   std::string StateJsonLocked() const;
   void PublishLocked(const std::string& type, const std::string& json);
 
-  void Route();
+  void Route(httplib::Server& server);
   void ServeEvents(const httplib::Request& request, httplib::Response& response);
   void ServeControl(const httplib::Request& request, httplib::Response& response,
                     Navigation navigation);

@@ -158,7 +158,10 @@ void FrmRuntimeTimer::tmrRefreshLinkedObjects_Timer() {
 void FrmRuntimeTimer::WatchConnectionFiles() {
   host::FileWatcher* watcher = Services().file_watcher;
   if (watcher == nullptr || connections_ == nullptr) return;
-  for (auto& [number, connection] : *connections_) {
+  // Not a structured binding: clang 14 (the fuzz build) lets no lambda capture one.
+  for (auto& entry : *connections_) {
+    const auto& number = entry.first;
+    const auto& connection = entry.second;
     const int slot = ConnectionSlot(number);
     if (slot < 0) continue;
     std::vector<std::string> paths;

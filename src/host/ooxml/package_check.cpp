@@ -34,7 +34,8 @@ std::vector<std::string> PackageProblems(const std::string& package_path) {
     defaults.insert(LowerAscii(d.attribute("Extension").value()));
   }
   for (pugi::xml_node o : types.document_element().children("Override")) {
-    std::string part = LowerAscii(std::string(o.attribute("PartName").value()).substr(1));
+    std::string part = LowerAscii(o.attribute("PartName").value());
+    if (!part.empty() && part.front() == '/') part.erase(0, 1);
     overrides.insert(part);
     if (!parts.count(part)) problems.push_back("override for missing part " + part);
   }
@@ -49,6 +50,8 @@ std::vector<std::string> PackageProblems(const std::string& package_path) {
   for (const std::string& name : names) {
     if (name.size() < 5 || name.substr(name.size() - 5) != ".rels") continue;
     size_t marker = name.rfind("_rels/");
+    // Relationships live in a _rels folder; a .rels file anywhere else is an ordinary part.
+    if (marker == std::string::npos || (marker != 0 && name[marker - 1] != '/')) continue;
     std::string source =
         name.substr(0, marker) + name.substr(marker + 6, name.size() - marker - 6 - 5);
     if (!source.empty() && !parts.count(LowerAscii(source))) {

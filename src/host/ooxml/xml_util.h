@@ -24,7 +24,8 @@ inline constexpr char kRelPrefix[] =
 inline constexpr char kXmlDeclaration[] =
     "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
 
-// Parses `text`; returns an empty description on success, else what is wrong and where.
+// Parses `text`; returns an empty description on success, else what is wrong and where. Elements
+// nested deeper than any real part nests them (256 levels) are refused as well.
 std::string ParseXml(pugi::xml_document& doc, const std::string& text);
 std::string WriteXml(const pugi::xml_document& doc);
 

@@ -13,6 +13,7 @@
 
 #include "host/ascii.h"
 #include "host/error.h"
+#include "host/ooxml/save_files.h"
 #include "host/ooxml/zip_consistency.h"
 
 namespace vintrel::ooxml {
@@ -26,11 +27,6 @@ std::string Folder(const std::string& path) {
   if (slash == std::string::npos) return ".";
   if (slash == 0) return "/";
   return path.substr(0, slash);
-}
-
-std::string BaseName(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 SaveCalls& CurrentSaveCalls() {
@@ -121,6 +117,9 @@ std::unique_ptr<ZipArchive> ZipArchive::Open(const std::string& path, const ZipL
     if (error_code == ZIP_ER_NOZIP) {
       self->Fail("is damaged or truncated: no ZIP directory found (" + reason + ")");
     }
+    // libzip refuses an archive that lists one name twice, without saying which.
+    if (error_code == ZIP_ER_EXISTS)
+      self->Fail("is a damaged ZIP archive: two entries have the same name");
     self->Fail("is a damaged ZIP archive (" + reason + ")");
   }
   self->reader_ = host::ZipReader::Take(archive, "\"" + path + "\"", kSource, limits);
@@ -238,17 +237,13 @@ void ZipArchive::SaveAs(const std::string& requested) const {
   struct stat target_info {};
   bool target_exists = ::stat(target.c_str(), &target_info) == 0;
   if (target_exists && S_ISDIR(target_info.st_mode)) fail("it is a folder");
-  std::string temp = Folder(target) + "/." + BaseName(target) + ".vintrel-XXXXXX";
-  int fd = ::mkstemp(temp.data());
-  if (fd < 0)
-    fail(std::string("cannot create a file in its folder (") + std::strerror(errno) + ")");
-  ::close(fd);
-  auto discard_temp = [&] { ::unlink(temp.c_str()); };
+  // Removes what killed saves of the file left, and removes its own files whatever happens.
+  SaveFiles files(target);
+  const std::string& temp = files.package();
 
   int error_code = 0;
-  zip_t* out = zip_open(temp.c_str(), ZIP_TRUNCATE, &error_code);
+  zip_t* out = zip_open(temp.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error_code);
   if (out == nullptr) {
-    discard_temp();
     fail("cannot start the archive (libzip error " + std::to_string(error_code) + ")");
   }
   for (const Entry& entry : entries_) {
@@ -269,7 +264,6 @@ void ZipArchive::SaveAs(const std::string& requested) const {
     if (index < 0) {
       std::string reason = zip_strerror(out);
       zip_discard(out);
-      discard_temp();
       fail("cannot add \"" + entry.name + "\" (" + reason + ")");
     }
     // Replaced parts are deflated; copied ones keep their method, so a stored picture stays
@@ -281,7 +275,6 @@ void ZipArchive::SaveAs(const std::string& requested) const {
   if (zip_close(out) != 0) {
     std::string reason = zip_strerror(out);
     zip_discard(out);
-    discard_temp();
     fail("writing the new file failed (" + reason + "); the file was not changed");
   }
   ::chmod(temp.c_str(), target_exists ? (target_info.st_mode & 07777) : 0644);
@@ -292,7 +285,6 @@ void ZipArchive::SaveAs(const std::string& requested) const {
   // A write-back error shows only here; the new file must be whole on disk before it replaces
   // the old one.
   if (int error = FlushToDisk(temp); error != 0) {
-    discard_temp();
     fail(std::string("writing the new file to disk failed (") + std::strerror(error) +
          "); the file was not changed");
   }
@@ -301,7 +293,6 @@ void ZipArchive::SaveAs(const std::string& requested) const {
                              : ::rename(temp.c_str(), target.c_str());
   if (renamed != 0) {
     int saved = errno;
-    discard_temp();
     fail(std::string("cannot replace the file with the new one (") + std::strerror(saved) +
          "); the file was not changed");
   }

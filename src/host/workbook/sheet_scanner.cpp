@@ -274,7 +274,10 @@ void ScanSheetCells(std::string_view xml, const std::string& what,
     }
     if (name == "row") {
       std::string_view r = scanner.Attribute("r");
-      row = r.empty() ? row + 1 : ToInt(r, row + 1);
+      // A row numbered past the sheet's last holds nothing a range reaches; counting on from
+      // there must not overflow.
+      const int next = row <= kMaxRows ? row + 1 : row;
+      row = r.empty() ? next : ToInt(r, next);
       column = 0;
     } else if (name == "c") {
       std::string_view ref = scanner.Attribute("r");

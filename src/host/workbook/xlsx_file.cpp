@@ -83,23 +83,40 @@ struct Relationship {
 };
 
 // Text of a string item: plain <t>, or the <t> of every rich-text run; phonetic guides (<rPh>)
-// are not part of what the cell shows.
-void CollectText(const pugi::xml_node& node, std::string& out) {
-  for (pugi::xml_node child : node.children()) {
-    if (child.type() != pugi::node_element) continue;
-    const char* name = LocalName(child.name());
-    if (std::strcmp(name, "t") == 0) {
-      out += child.child_value();
-    } else if (std::strcmp(name, "r") == 0) {
-      CollectText(child, out);
-    }
-  }
-}
-
+// are not part of what the cell shows. Runs do not nest.
 std::string StringItem(const pugi::xml_node& node) {
   std::string text;
-  CollectText(node, text);
+  for (pugi::xml_node child : node.children()) {
+    if (NameIs(child, "t")) {
+      text += child.child_value();
+    } else if (NameIs(child, "r")) {
+      for (pugi::xml_node part : child.children()) {
+        if (NameIs(part, "t")) text += part.child_value();
+      }
+    }
+  }
   return text.find("_x") == std::string::npos ? text : DecodeEscapes(std::move(text));
+}
+
+// Workbook parts nest some 10 levels; far deeper nesting only comes from a hostile file.
+constexpr int kMaxDepth = 256;
+
+struct DepthCheck : pugi::xml_tree_walker {
+  bool too_deep = false;
+  bool for_each(pugi::xml_node&) override {
+    too_deep = depth() >= kMaxDepth;
+    return !too_deep;
+  }
+};
+
+void CheckDepth(pugi::xml_document& doc, const std::string& what, const std::string& part) {
+  DepthCheck check;
+  doc.traverse(check);
+  if (check.too_deep) {
+    throw Error(kErrUnspecified, kSource,
+                what + ": the part " + part + " nests XML deeper than " +
+                    std::to_string(kMaxDepth) + " levels; the file is refused as unsafe");
+  }
 }
 
 constexpr unsigned kParseText =
@@ -164,6 +181,7 @@ XlsxFile::XlsxFile(std::string bytes, const std::string& what, const ReaderLimit
           kErrUnspecified, kSource,
           what_ + ": the part " + part + " is not well-formed XML (" + parsed.description() + ")");
     }
+    CheckDepth(doc, what_, part);
     return true;
   };
   auto relationships = [&](const std::string& part) {
@@ -239,6 +257,7 @@ void XlsxFile::ReadSharedStrings(const std::string& part) {
   if (!doc.load_buffer_inplace(xml->data(), xml->size(), kParseText)) {
     throw Error(kErrUnspecified, kSource, what_ + ": the shared strings are not well-formed XML");
   }
+  CheckDepth(doc, what_, part);
   has_shared_strings_ = true;
   for (pugi::xml_node item : doc.document_element().children()) {
     if (NameIs(item, "si")) shared_strings_.push_back(StringItem(item));
@@ -249,6 +268,7 @@ void XlsxFile::ReadStyles(const std::string& part) {
   pugi::xml_document doc;
   std::optional<std::string> xml = zip_->Read(part);
   if (!xml || !doc.load_buffer(xml->data(), xml->size())) return;  // General everywhere
+  CheckDepth(doc, what_, part);
   pugi::xml_node root = doc.document_element();
   std::map<int, std::string> custom;
   for (pugi::xml_node format : Child(root, "numFmts").children()) {

@@ -1,0 +1,51 @@
+// Connection strings and file names as presentations hold them: splitting into parts (quotes,
+// ODBC braces), password masking, the choice of provider, and the resolution of relative names,
+// the folder placeholder and file: URIs against the presentation's folder.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "connections/connection_paths.h"
+#include "fuzz_support.h"
+#include "host/data/connection_string.h"
+#include "support/module_state.h"
+
+namespace {
+
+using vintrel::fuzz::Try;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  // The placeholder resolves to the add-in's folder.
+  vintrel::Services().addin_folder = "/opt/vintrel/";
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string_view text(reinterpret_cast<const char*>(data), size);
+  namespace data_access = vintrel::host::data;
+  std::vector<data_access::ConnectionStringPart> parts = data_access::ParseConnectionString(text);
+  for (const char* key : {"Provider", "Data Source", "DSN", "Extended Properties"}) {
+    data_access::FindConnectionValue(parts, key);
+  }
+  data_access::MaskPasswords(text);
+  const std::string connection(text);
+  Try([&] {
+    data_access::ChooseProvider(connection, [] {
+      return std::vector<std::string>{"MDBTools", "SQLite3"};
+    });
+  });
+  Try([&] { data_access::ChooseProvider(connection, [] { return std::vector<std::string>{}; }); });
+  data_access::NativePath(connection);
+
+  vintrel::IsAbsolutePath(text);
+  vintrel::NativePath(text);
+  for (std::string_view presentation : {"/home/ann/shows/board.pptx", "C:\\shows\\board.pptx",
+                                        "\\\\server\\share\\board.pptx", "board.pptx", ""}) {
+    vintrel::ResolveConnectionPath(text, presentation);
+    vintrel::ResolveRelativePath(text, presentation);
+    vintrel::NativePath(vintrel::ResolveConnectionPath(text, presentation));
+  }
+  return 0;
+}

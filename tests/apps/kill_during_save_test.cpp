@@ -1,0 +1,130 @@
+// A save killed at any moment (SIGKILL: no handler, no cleanup) never harms the file: it is either
+// the file as it was or the complete new one, never a mix. The killed save's temporary files are
+// removed by the next save of the same file.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "host/ooxml/package_presentation.h"
+#include "linked_deck.h"
+#include "testing/run_program.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+#if defined(__SANITIZE_ADDRESS__)
+// Every run takes several times longer under the sanitizers; fewer kills keep the time in bounds.
+constexpr int kKills = 50;
+#else
+constexpr int kKills = 200;
+#endif
+
+std::map<std::string, std::string> QuietEnvironment(const TempDir& home) {
+  return {{"VINTREL_HOME", home.path()}, {"VINTREL_SETTINGS", home.File("absent.ini")}};
+}
+
+// Starts `vintrel save deck`, kills it after `delay` unless it ended before; returns whether it
+// was killed.
+bool SaveAndKill(const std::string& deck, const TempDir& home, Clock::duration delay) {
+  const std::string vintrel_home = "VINTREL_HOME=" + home.path();
+  const std::string settings = "VINTREL_SETTINGS=" + home.File("absent.ini");
+  pid_t pid = fork();
+  if (pid == 0) {
+    int null = open("/dev/null", O_RDWR);
+    dup2(null, STDIN_FILENO);
+    dup2(null, STDOUT_FILENO);
+    dup2(null, STDERR_FILENO);
+    putenv(const_cast<char*>(vintrel_home.c_str()));
+    putenv(const_cast<char*>(settings.c_str()));
+    execl(VINTREL_PROGRAM, VINTREL_PROGRAM, "save", deck.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  const auto deadline = Clock::now() + delay;
+  int status = 0;
+  while (Clock::now() < deadline) {
+    if (waitpid(pid, &status, WNOHANG) == pid) return false;
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  return WIFSIGNALED(status);
+}
+
+std::vector<std::string> Leftovers(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (name != "deck.pptx" && name != "data.txt") names.push_back(name);
+  }
+  return names;
+}
+
+TEST(KillDuringSaveTest, TheFileIsOldOrNewAndTheNextSaveLeavesNoTemporaryFile) {
+  TempDir home;
+  const std::string deck = home.File("deck.pptx");
+  // Large enough that writing it takes a good part of the program's run; small enough for 200
+  // runs in well under a minute.
+  bench::Sizes sizes;
+  sizes.slides = 60;
+  sizes.boxes = 8;
+  sizes.rows = 500;
+  bench::WriteData(home.File("data.txt"), sizes, 1);
+  bench::WriteDeck(deck, sizes);
+  bench::LinkDeck(deck, "data.txt", sizes);
+  // One save by the program first: saving again writes the same bytes, so a save that completed
+  // before its kill leaves the file byte for byte as it was.
+  ASSERT_EQ(RunProgram(VINTREL_PROGRAM, {"save", deck}, QuietEnvironment(home)).exit_code, 0);
+  const std::string original = ReadFile(deck);
+  EXPECT_NO_THROW(ooxml::PackagePresentation::Open(deck));
+  // How long a whole run takes (the median of three): the kills are spread over that time.
+  std::vector<Clock::duration> times;
+  for (int i = 0; i < 3; ++i) {
+    const auto started = Clock::now();
+    ASSERT_EQ(RunProgram(VINTREL_PROGRAM, {"save", deck}, QuietEnvironment(home)).exit_code, 0);
+    times.push_back(Clock::now() - started);
+  }
+  std::sort(times.begin(), times.end());
+  const Clock::duration save_time = times[1];
+  const std::string saved = ReadFile(deck);
+  EXPECT_EQ(saved, original) << "saving a saved deck again changes it";
+
+  std::mt19937 random(20240611);
+  std::uniform_int_distribution<int64_t> moment(0, save_time.count());
+  int killed = 0, left_files = 0;
+  for (int round = 0; round < kKills; ++round) {
+    SCOPED_TRACE("kill " + std::to_string(round));
+    killed += SaveAndKill(deck, home, Clock::duration(moment(random)));
+    // Old or new, whole: both are these bytes.
+    const std::string now = ReadFile(deck);
+    ASSERT_TRUE(now == original || now == saved) << "the file changed (" << now.size() << " bytes)";
+    left_files += !Leftovers(home.path()).empty();
+    // Now and then, and at the end: a save that is let run removes what the killed ones left.
+    if (round % 25 == 24 || round == kKills - 1) {
+      ASSERT_EQ(RunProgram(VINTREL_PROGRAM, {"save", deck}, QuietEnvironment(home)).exit_code, 0);
+      EXPECT_EQ(Leftovers(home.path()), std::vector<std::string>{});
+      EXPECT_EQ(ReadFile(deck), saved);
+    }
+  }
+  std::printf("%d of %d saves killed (a save takes %.0f ms); %d kills left temporary files\n",
+              killed, kKills, std::chrono::duration<double, std::milli>(save_time).count(),
+              left_files);
+  EXPECT_GT(killed, kKills / 4);
+}
+
+}  // namespace
+}  // namespace vintrel::testing
