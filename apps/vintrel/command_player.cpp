@@ -84,8 +84,8 @@ class Player {
       running_.presentation = &OpenPresentation(session_, pick.file);
       notes_.PlayerChange(true, pick.file, reason);
       // A show that ends by itself (every slide hidden) stays ended until the schedule changes.
-      running_.show = std::make_unique<LiveShow>(session_, *running_.presentation, options_,
-                                                 std::cout, [] {});
+      running_.show =
+          std::make_unique<LiveShow>(session_, *running_.presentation, options_, std::cout, [] {});
       return;
     } catch (const Error& failure) {
       Unusable(pick, failure.description());
@@ -134,8 +134,7 @@ int Run(Options& options) {
   });
 
   HostSession session;
-  std::string folder =
-      options.folder.empty() ? shell::DistributionFolderSetting() : options.folder;
+  std::string folder = options.folder.empty() ? shell::DistributionFolderSetting() : options.folder;
   if (folder.find_first_not_of(' ') == std::string::npos) {
     throw BadInput("no distribution folder: give --folder or set [Info] DistributionFolder");
   }

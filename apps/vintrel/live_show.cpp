@@ -196,7 +196,9 @@ LiveShow::LiveShow(HostSession& session, host::Presentation& presentation,
   host.presentations().RunSlideShow(presentation, show_options, &loop);
 }
 
-LiveShow::~LiveShow() { End(); }
+LiveShow::~LiveShow() {
+  End();
+}
 
 bool LiveShow::running() const {
   return !screens_->ended && presentation_.SlideShowWindow() != nullptr;

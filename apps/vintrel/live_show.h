@@ -61,8 +61,8 @@ class LiveShow {
   // Starts the show of `presentation` (open in `session`) on the session's loop; its events go
   // to `out`. `ended` runs on the loop when the show ends by itself (past its last slide), not
   // when End ends it. Raises vintrel::Error when the live view's address cannot be bound.
-  LiveShow(HostSession& session, host::Presentation& presentation,
-           const LiveShowOptions& options, std::ostream& out, std::function<void()> ended);
+  LiveShow(HostSession& session, host::Presentation& presentation, const LiveShowOptions& options,
+           std::ostream& out, std::function<void()> ended);
   // Ends the show when it still runs.
   ~LiveShow();
   LiveShow(const LiveShow&) = delete;

@@ -18,7 +18,9 @@ std::string_view Trimmed(std::string_view text) {
   return text.substr(first, last - first + 1);
 }
 
-std::string_view HostPart(std::string_view name) { return name.substr(0, name.find('.')); }
+std::string_view HostPart(std::string_view name) {
+  return name.substr(0, name.find('.'));
+}
 
 // The local clock's offset from UTC at `moment`, in seconds, in the zone TZ names now.
 long OffsetAt(time_t moment) {

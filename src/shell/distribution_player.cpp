@@ -46,9 +46,13 @@ std::string DistributionTimeZone() {
   return zone.substr(first, zone.find_last_not_of(' ') - first + 1);
 }
 
-bool KnownTimeZone(const std::string& zone) { return vintrel::KnownTimeZone(zone); }
+bool KnownTimeZone(const std::string& zone) {
+  return vintrel::KnownTimeZone(zone);
+}
 
-std::string DistributionFolderSetting() { return GetDistributionFolder(); }
+std::string DistributionFolderSetting() {
+  return GetDistributionFolder();
+}
 
 DistributionPlayer::DistributionPlayer(std::string folder, std::string computer, std::string zone,
                                        TagReader reader)
@@ -65,7 +69,8 @@ void DistributionPlayer::Read(const std::string& file, Entry& entry,
   entry.usable = false;
   entry.scheduled = ScheduledFile{file, std::nullopt};
   try {
-    reader_(file, [&](const host::Tags& tags) { entry.scheduled.list = ReadDistributionList(tags); });
+    reader_(file,
+            [&](const host::Tags& tags) { entry.scheduled.list = ReadDistributionList(tags); });
     entry.usable = true;
   } catch (const Error& failure) {
     problems.push_back(Naming(file, failure.description()));
@@ -98,7 +103,8 @@ void DistributionPlayer::Scan(std::vector<std::string>& problems) {
 
   const auto settled_before =
       std::chrono::duration_cast<fs::file_time_type::duration>(std::chrono::seconds(2));
-  const int64_t settled = (fs::file_time_type::clock::now() - settled_before).time_since_epoch().count();
+  const int64_t settled =
+      (fs::file_time_type::clock::now() - settled_before).time_since_epoch().count();
   for (const auto& [file, signature] : present) {
     Entry& entry = entries_[file];
     const bool unchanged_since_last_look = entry.seen == signature;
@@ -118,8 +124,8 @@ DistributionPlayer::Pick DistributionPlayer::Update(std::chrono::system_clock::t
     files.push_back(entry.scheduled);
     versions.push_back(entry.version);
   }
-  const ScheduledFile* chosen = ChooseShow(
-      files, computer_, std::chrono::floor<std::chrono::seconds>(now), zone_);
+  const ScheduledFile* chosen =
+      ChooseShow(files, computer_, std::chrono::floor<std::chrono::seconds>(now), zone_);
   if (chosen == nullptr) return {};
   return Pick{chosen->file, versions[static_cast<size_t>(chosen - files.data())]};
 }

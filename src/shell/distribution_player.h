@@ -43,8 +43,7 @@ class DistributionPlayer {
     bool operator==(const Pick&) const = default;
   };
 
-  DistributionPlayer(std::string folder, std::string computer, std::string zone,
-                     TagReader reader);
+  DistributionPlayer(std::string folder, std::string computer, std::string zone, TagReader reader);
 
   // Looks at the folder again (presentations added, replaced, removed) and picks the one to show
   // at `now`. A file still being written (changed since the last look, less than two seconds
