@@ -77,9 +77,36 @@ std::unique_ptr<Package> Package::Open(const std::string& path, const ZipLimits&
   // or saved, instead of half-way through. Legacy drawings (.vml) are not strict XML.
   for (const std::string& name : self->zip_->Names()) {
     std::string key = LowerAscii(name);
-    if (key.ends_with(".xml") || key.ends_with(".rels")) self->Xml(name);
+    if (!key.ends_with(".xml") && !key.ends_with(".rels")) continue;
+    if (!Transient(key) || self->IsLoaded(key)) {
+      self->Xml(name);
+      continue;
+    }
+    // Checked now, parsed again when used.
+    pugi::xml_document doc;
+    if (std::string problem = ParseXml(doc, self->zip_->Read(name)); !problem.empty()) {
+      self->Fail("part \"" + name + "\" is " + problem);
+    }
   }
   return self;
+}
+
+bool Package::Transient(const std::string& key) {
+  return key.ends_with(".rels") || key.starts_with("ppt/tags/");
+}
+
+void Package::KeepTransient(const std::string& key) {
+  while (transient_order_.size() >= kTransientKept) {
+    const std::string oldest = std::move(transient_order_.front());
+    transient_order_.pop_front();
+    auto it = xml_.find(oldest);
+    if (it == xml_.end() || oldest == key) continue;
+    if (it->second->dirty) {
+      zip_->Write(zip_->Has(oldest) ? zip_->StoredName(oldest) : oldest, WriteXml(it->second->doc));
+    }
+    xml_.erase(it);
+  }
+  transient_order_.push_back(key);
 }
 
 std::string Package::ReadBytes(const std::string& part) {
@@ -109,6 +136,7 @@ pugi::xml_document& Package::Xml(const std::string& part) {
   if (std::string problem = ParseXml(loaded->doc, text); !problem.empty()) {
     Fail("part \"" + part + "\" is " + problem);
   }
+  if (Transient(key)) KeepTransient(key);
   return xml_.emplace(key, std::move(loaded)).first->second->doc;
 }
 
@@ -128,6 +156,7 @@ pugi::xml_document& Package::CreateXml(const std::string& part, const std::strin
   created->dirty = true;
   zip_->Write(part, text);
   if (!content_type.empty()) SetOverride(part, content_type);
+  if (Transient(LowerAscii(part))) KeepTransient(LowerAscii(part));
   auto& slot = xml_[LowerAscii(part)];
   slot = std::move(created);
   return slot->doc;
@@ -183,8 +212,13 @@ std::vector<Relationship> Package::Rels(const std::string& part) {
 }
 
 std::optional<Relationship> Package::Rel(const std::string& part, const std::string& id) {
-  for (Relationship& rel : Rels(part)) {
-    if (rel.id == id) return std::move(rel);
+  // Looked up for every tag read: the one relationship is built, not the whole list.
+  std::string rels = RelsPartOf(part);
+  if (!Has(rels)) return std::nullopt;
+  for (pugi::xml_node node : Xml(rels).document_element().children("Relationship")) {
+    if (id != node.attribute("Id").value()) continue;
+    return Relationship{id, node.attribute("Type").value(), node.attribute("Target").value(),
+                        std::string_view(node.attribute("TargetMode").value()) == "External"};
   }
   return std::nullopt;
 }

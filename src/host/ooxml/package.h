@@ -4,6 +4,7 @@
 #ifndef VINTREL_HOST_OOXML_PACKAGE_H_
 #define VINTREL_HOST_OOXML_PACKAGE_H_
 
+#include <deque>
 #include <memory>
 #include <optional>
 #include <pugixml.hpp>
@@ -92,6 +93,14 @@ class Package {
   };
   Package() = default;
   void Flush();
+  // Tag parts and relationship parts: a big presentation has thousands of them (one per shape
+  // with tags, one per slide), and only this class and the tag collections reach into them, one
+  // at a time. So they are checked at opening without being kept, and only the latest few stay
+  // parsed: an older one is written back when changed, then dropped, and parsed again when used.
+  static bool Transient(const std::string& key);
+  void KeepTransient(const std::string& key);
+  static constexpr size_t kTransientKept = 32;
+  std::deque<std::string> transient_order_;  // lower-case names, oldest first
 
   std::unique_ptr<ZipArchive> zip_;
   std::string main_part_;

@@ -118,6 +118,17 @@ void PartTags::Delete(std::string_view name) {
   TagPart where = Locate(false);
   where.list.remove_child(tag);
   package_.Touch(where.part);
+  if (where.list.child("p:tag")) return;
+  // The last tag went: the owner keeps no empty tag part (an off-line copy would otherwise
+  // carry one for every shape that had tags).
+  pugi::xml_node list = find_list_(false);
+  pugi::xml_node reference = list.child("p:tags");
+  const std::string id = reference.attribute("r:id").value();
+  package_.RemovePart(where.part);
+  package_.RemoveRel(owner_part_, id);
+  list.remove_child(reference);
+  if (!list.first_child()) list.parent().remove_child(list);
+  package_.Touch(owner_part_);
 }
 
 }  // namespace vintrel::ooxml
