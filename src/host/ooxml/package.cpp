@@ -1,6 +1,10 @@
 #include "host/ooxml/package.h"
 
+#include <cstdlib>
+#include <cstring>
+
 #include <algorithm>
+#include <atomic>
 #include <set>
 
 #include "host/error.h"
@@ -78,21 +82,27 @@ std::unique_ptr<Package> Package::Open(const std::string& path, const ZipLimits&
   for (const std::string& name : self->zip_->Names()) {
     std::string key = LowerAscii(name);
     if (!key.ends_with(".xml") && !key.ends_with(".rels")) continue;
-    if (!Transient(key) || self->IsLoaded(key)) {
-      self->Xml(name);
+    if (self->IsLoaded(key)) continue;
+    std::string text = self->zip_->Read(name);
+    if (!Transient(key, text)) {
+      self->Load(name, key, std::move(text));
       continue;
     }
     // Checked now, parsed again when used.
     pugi::xml_document doc;
-    if (std::string problem = ParseXml(doc, self->zip_->Read(name)); !problem.empty()) {
+    if (std::string problem = ParseXml(doc, text); !problem.empty()) {
       self->Fail("part \"" + name + "\" is " + problem);
     }
+    self->transient_text_[key] = std::move(text);
   }
   return self;
 }
 
-bool Package::Transient(const std::string& key) {
-  return key.ends_with(".rels") || key.starts_with("ppt/tags/");
+bool Package::Transient(const std::string& key, const std::string& text) {
+  // A big one (the presentation's relationships, with one per slide) stays parsed: parsing it
+  // again would cost more than it holds.
+  return (key.ends_with(".rels") || key.starts_with("ppt/tags/")) &&
+         text.size() <= kTransientMaxBytes;
 }
 
 void Package::KeepTransient(const std::string& key) {
@@ -102,6 +112,7 @@ void Package::KeepTransient(const std::string& key) {
     auto it = xml_.find(oldest);
     if (it == xml_.end() || oldest == key) continue;
     if (it->second->dirty) {
+      transient_text_.erase(oldest);
       zip_->Write(zip_->Has(oldest) ? zip_->StoredName(oldest) : oldest, WriteXml(it->second->doc));
     }
     xml_.erase(it);
@@ -119,6 +130,7 @@ void Package::WriteBytes(const std::string& part, std::string data) {
   ++changes_;
   if (SameName(part, kContentTypesPart)) override_index_document_ = nullptr;
   xml_.erase(LowerAscii(part));
+  transient_text_.erase(LowerAscii(part));
   zip_->Write(part, std::move(data));
 }
 
@@ -131,12 +143,32 @@ pugi::xml_document& Package::Xml(const std::string& part) {
   auto it = xml_.find(key);
   if (it != xml_.end()) return it->second->doc;
   if (!zip_->Has(part)) Fail("part \"" + part + "\" is missing");
+  auto cached = transient_text_.find(key);
+  return Load(part, key, cached != transient_text_.end() ? cached->second : zip_->Read(part));
+}
+
+namespace {
+std::atomic<uint64_t> parse_serials{0};
+}  // namespace
+
+uint64_t Package::ParseSerial(const std::string& part) {
+  Xml(part);
+  return xml_.find(LowerAscii(part))->second->serial;
+}
+
+pugi::xml_document& Package::Load(const std::string& part, const std::string& key,
+                                  std::string text) {
   auto loaded = std::make_unique<XmlPart>();
-  std::string text = zip_->Read(part);
+  loaded->serial = ++parse_serials;
   if (std::string problem = ParseXml(loaded->doc, text); !problem.empty()) {
     Fail("part \"" + part + "\" is " + problem);
   }
-  if (Transient(key)) KeepTransient(key);
+  if (Transient(key, text)) {
+    KeepTransient(key);
+    transient_text_[key] = std::move(text);
+  } else {
+    transient_text_.erase(key);
+  }
   return xml_.emplace(key, std::move(loaded)).first->second->doc;
 }
 
@@ -150,13 +182,15 @@ pugi::xml_document& Package::CreateXml(const std::string& part, const std::strin
                                        const std::string& content_type) {
   ++changes_;
   auto created = std::make_unique<XmlPart>();
+  created->serial = ++parse_serials;
   if (std::string problem = ParseXml(created->doc, text); !problem.empty()) {
     Fail("new part \"" + part + "\" is " + problem);
   }
   created->dirty = true;
+  transient_text_.erase(LowerAscii(part));
   zip_->Write(part, text);
   if (!content_type.empty()) SetOverride(part, content_type);
-  if (Transient(LowerAscii(part))) KeepTransient(LowerAscii(part));
+  if (Transient(LowerAscii(part), text)) KeepTransient(LowerAscii(part));
   auto& slot = xml_[LowerAscii(part)];
   slot = std::move(created);
   return slot->doc;
@@ -167,6 +201,8 @@ void Package::RemovePart(const std::string& part) {
   std::string rels = RelsPartOf(part);
   xml_.erase(LowerAscii(part));
   xml_.erase(LowerAscii(rels));
+  transient_text_.erase(LowerAscii(part));
+  transient_text_.erase(LowerAscii(rels));
   zip_->Remove(part);
   zip_->Remove(rels);
   // LibreOffice lists relationship parts in the content types too; both entries go.
@@ -181,6 +217,7 @@ void Package::RemovePart(const std::string& part) {
 
 void Package::CopyPart(const std::string& from, const std::string& to) {
   ++changes_;
+  transient_text_.erase(LowerAscii(to));
   auto it = xml_.find(LowerAscii(from));
   if (it != xml_.end() && it->second->dirty) {
     zip_->Write(to, WriteXml(it->second->doc));
@@ -228,13 +265,24 @@ std::string Package::AddRel(const std::string& part, const std::string& type,
   std::string rels = RelsPartOf(part);
   if (!Has(rels)) CreateXml(rels, EmptyRelsXml(), "");
   pugi::xml_document& doc = Xml(rels);
-  std::set<std::string> used;
-  for (pugi::xml_node node : doc.document_element().children("Relationship")) {
-    used.insert(node.attribute("Id").value());
+  // One above the highest "rIdN" in use cannot be taken, whatever other ids look like. It is
+  // remembered while the part stays parsed (only this function adds relationships), so a part
+  // that gains thousands (a slide duplicated over and over) is not read through each time.
+  const uint64_t serial = ParseSerial(rels);
+  auto& [known_serial, highest] = highest_rel_id_[LowerAscii(rels)];
+  if (known_serial != serial) {
+    known_serial = serial;
+    highest = 0;
+    for (pugi::xml_node node : doc.document_element().children("Relationship")) {
+      const char* value = node.attribute("Id").value();
+      if (std::strncmp(value, "rId", 3) != 0 || value[3] < '0' || value[3] > '9') continue;
+      char* end = nullptr;
+      const unsigned long number = std::strtoul(value + 3, &end, 10);
+      if (*end == '\0' && number > highest) highest = number;
+    }
   }
-  int n = static_cast<int>(used.size()) + 1;
-  while (used.count("rId" + std::to_string(n)) != 0) ++n;
-  std::string id = "rId" + std::to_string(n);
+  ++highest;
+  std::string id = "rId" + std::to_string(highest);
   pugi::xml_node node = doc.document_element().append_child("Relationship");
   node.append_attribute("Id") = id.c_str();
   node.append_attribute("Type") = type.c_str();
@@ -386,6 +434,7 @@ std::string Package::FreePartName(const std::string& folder, const std::string& 
 void Package::Flush() {
   for (auto& [key, part] : xml_) {
     if (!part->dirty) continue;
+    transient_text_.erase(key);
     zip_->Write(zip_->Has(key) ? zip_->StoredName(key) : key, WriteXml(part->doc));
     part->dirty = false;
   }
