@@ -1,8 +1,5 @@
 #include "host/ooxml/package.h"
 
-#include <cstdlib>
-#include <cstring>
-
 #include <algorithm>
 #include <atomic>
 #include <set>
@@ -265,24 +262,22 @@ std::string Package::AddRel(const std::string& part, const std::string& type,
   std::string rels = RelsPartOf(part);
   if (!Has(rels)) CreateXml(rels, EmptyRelsXml(), "");
   pugi::xml_document& doc = Xml(rels);
-  // One above the highest "rIdN" in use cannot be taken, whatever other ids look like. It is
-  // remembered while the part stays parsed (only this function adds relationships), so a part
-  // that gains thousands (a slide duplicated over and over) is not read through each time.
+  // The ids in use are remembered while the part stays parsed (only this class adds and
+  // removes relationships), so a part that gains thousands (a slide duplicated over and over) is
+  // not read through for each one.
   const uint64_t serial = ParseSerial(rels);
-  auto& [known_serial, highest] = highest_rel_id_[LowerAscii(rels)];
+  auto& [known_serial, used] = rel_ids_[LowerAscii(rels)];
   if (known_serial != serial) {
     known_serial = serial;
-    highest = 0;
+    used.clear();
     for (pugi::xml_node node : doc.document_element().children("Relationship")) {
-      const char* value = node.attribute("Id").value();
-      if (std::strncmp(value, "rId", 3) != 0 || value[3] < '0' || value[3] > '9') continue;
-      char* end = nullptr;
-      const unsigned long number = std::strtoul(value + 3, &end, 10);
-      if (*end == '\0' && number > highest) highest = number;
+      used.insert(node.attribute("Id").value());
     }
   }
-  ++highest;
-  std::string id = "rId" + std::to_string(highest);
+  int n = static_cast<int>(used.size()) + 1;
+  while (used.count("rId" + std::to_string(n)) != 0) ++n;
+  std::string id = "rId" + std::to_string(n);
+  used.insert(id);
   pugi::xml_node node = doc.document_element().append_child("Relationship");
   node.append_attribute("Id") = id.c_str();
   node.append_attribute("Type") = type.c_str();
@@ -299,6 +294,9 @@ void Package::RemoveRel(const std::string& part, const std::string& id) {
   for (pugi::xml_node node : root.children("Relationship")) {
     if (id == node.attribute("Id").value()) {
       root.remove_child(node);
+      if (auto known = rel_ids_.find(LowerAscii(rels)); known != rel_ids_.end()) {
+        known->second.second.erase(id);
+      }
       Touch(rels);
       return;
     }

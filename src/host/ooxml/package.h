@@ -10,6 +10,7 @@
 #include <pugixml.hpp>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "host/ooxml/zip_archive.h"
@@ -110,8 +111,8 @@ class Package {
   std::deque<std::string> transient_order_;  // lower-case names, oldest first
   // Their text as stored now, kept small and unparsed, so parsing one again inflates nothing.
   std::unordered_map<std::string, std::string> transient_text_;  // lower-case name
-  // Per relationships part (lower-case name): its parse serial and the highest "rIdN" in it.
-  std::unordered_map<std::string, std::pair<uint64_t, unsigned long>> highest_rel_id_;
+  // Per relationships part (lower-case name): its parse serial and the ids in use.
+  std::unordered_map<std::string, std::pair<uint64_t, std::unordered_set<std::string>>> rel_ids_;
 
   std::unique_ptr<ZipArchive> zip_;
   std::string main_part_;
