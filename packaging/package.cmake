@@ -25,6 +25,8 @@ set(CPACK_PACKAGE_CONTACT "Vintrel developers <vintrel@localhost>")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The player reads distribution windows in the zone the settings name.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS tzdata)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/packaging/postinst)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

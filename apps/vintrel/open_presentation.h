@@ -15,6 +15,10 @@ host::Presentation& OpenPresentation(HostSession& session, const std::string& fi
 // The slide numbered `number` (from 1); bad input when there is none.
 host::Slide& FindSlide(host::Presentation& presentation, int number);
 
+// The shape of that name, or at that position (from 1) when the text is a number that no shape
+// has as its name; bad input when there is none.
+host::Shape& FindShape(host::Slide& slide, const std::string& name_or_position);
+
 }  // namespace vintrel::app
 
 #endif  // VINTREL_APPS_VINTREL_OPEN_PRESENTATION_H_

@@ -77,6 +77,13 @@ void ShowEventWriter::ShowBegan(int slide_count) {
        "show begins (" + std::to_string(slide_count) + " slides)");
 }
 
+void ShowEventWriter::PlayerChange(bool started, const std::string& file,
+                                   const std::string& reason) {
+  Line(started ? "player-start" : "player-stop",
+       "\"file\":" + JsonString(file) + ",\"reason\":" + JsonString(reason),
+       std::string(started ? "start " : "stop ") + file + " (" + reason + ")");
+}
+
 void ShowEventWriter::ShowEnded() {
   Line("show-end", "", "show ends");
 }

@@ -33,6 +33,10 @@ class ShowEventWriter : public host::ShowDisplay, public host::DataStatusDisplay
   void ConnectionRestored(const std::string& connection, const std::string& description) override;
   void ValuesStale(const std::string& connection, double age_seconds) override;
 
+  // The player's lines: a presentation's show started ("player-start") or stopped
+  // ("player-stop"), with the file and why.
+  void PlayerChange(bool started, const std::string& file, const std::string& reason);
+
  private:
   // One line: `fields` are JSON members after "time" and "event"; `text` is the line for
   // people after the time.

@@ -21,6 +21,9 @@ inline constexpr const char* kSettingHideMsgBoxOfflineGeneration = "HideMsgBoxOf
 // during a show; files behind connections wake the show's data tick when written.
 inline constexpr const char* kSettingKeepLastGoodValues = "KeepLastGoodValues";
 inline constexpr const char* kSettingWatchFiles = "WatchFiles";
+// The time zone the distribution lists' windows are meant in ("Europe/Oslo"); empty: the
+// machine's own.
+inline constexpr const char* kSettingTimeZone = "TimeZone";
 
 // The setting's text, or empty text when absent or when there is no settings store.
 std::string ReadSetting(const std::string& key);

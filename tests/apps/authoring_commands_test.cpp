@@ -128,5 +128,48 @@ TEST_F(AuthoringCommandsTest, UnreadableDataOnlyWarnsAndTheLinkIsWritten) {
             std::string::npos);
 }
 
+TEST_F(AuthoringCommandsTest, LinksFromAFileAreAllCheckedBeforeAnyIsWritten) {
+  Ok({"connections", "add", deck_, "--text", "..\\data\\sales.txt", "--first-row-names"});
+  const std::string header = "slide\tshape\tkind\tconnection\tcolumn\trow\tformat\n";
+  const std::string good = "1\tTitle 3\ttext\t01\tsales\t2\t\n";
+  const struct {
+    const char* name;
+    std::string links;
+    const char* error;  // part of stderr
+  } bad[] = {
+      {"unknown column", "slide\tshape\tkind\tcolour\n1\tTitle 3\tclear\tred\n",
+       "unknown column \"colour\""},
+      {"no kind column", "slide\tshape\n1\tTitle 3\n", "\"kind\""},
+      {"unknown slide", header + good + "9\tTitle 3\tclear\n", "line 3: no slide \"9\""},
+      {"unknown shape", header + good + "1\tNobody\tclear\n", "line 3: no shape \"Nobody\""},
+      {"unknown data column", header + "1\tTitle 3\ttext\t01\tNope\t1\n",
+       "line 2: connection 01 has no column \"Nope\""},
+      {"unknown connection", header + "1\tTitle 3\ttext\t07\tSales\t1\n", "no connection 07"},
+      {"unknown kind", header + "1\tTitle 3\tpicture\n", "kind \"picture\""},
+      {"field the kind does not take", header + "1\tTitle 3\tclock\t01\t\t\tLong Time\n",
+       "takes no connection"},
+      {"row not a number", header + "1\tTitle 3\ttext\t01\tSales\tsecond\n", "the row must"},
+      {"text on a chart", header + "1\tChart 1\ttext\t01\tSales\t1\n", "holds no text"},
+  };
+  const std::string before = ReadFile(deck_);
+  for (const auto& c : bad) {
+    const std::string links = home_.Write("links.tsv", c.links);
+    const ProgramResult result = Run({"link", deck_, "--from", links});
+    EXPECT_EQ(result.exit_code, 2) << c.name;
+    EXPECT_NE(result.err.find(c.error), std::string::npos) << c.name << ": " << result.err;
+    EXPECT_EQ(ReadFile(deck_), before) << c.name;
+  }
+
+  const std::string links =
+      home_.Write("links.tsv", header + good + "\r\n1\tTitle 3\tclock\t\t\t\tLong Time\n" + good);
+  Ok({"link", deck_, "--from", links});
+  const std::string json = Json();
+  EXPECT_NE(json.find(R"({"name":"QUENDRA COLUMN COLUMNNAME","value":"Sales"})"),
+            std::string::npos)
+      << json;
+  EXPECT_NE(json.find(R"({"name":"QUENDRA COLUMN ROW","value":"2"})"), std::string::npos);
+  EXPECT_EQ(Run({"link", deck_, "--from", links, "--clear"}).exit_code, 2);
+}
+
 }  // namespace
 }  // namespace vintrel::testing

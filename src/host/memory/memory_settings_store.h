@@ -28,8 +28,7 @@ class MemorySettingsStore : public host::SettingsStore {
     ++read_count_;
     std::vector<std::pair<std::string, std::string>> all;
     for (const auto& [names, value] : values_) {
-      if (std::get<0>(names) == ToUpperAscii(app_name) &&
-          std::get<1>(names) == ToUpperAscii(section)) {
+      if (std::get<0>(names) == UpperAscii(app_name) && std::get<1>(names) == UpperAscii(section)) {
         all.emplace_back(std::get<2>(names), value);
       }
     }

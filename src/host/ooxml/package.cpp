@@ -1,6 +1,7 @@
 #include "host/ooxml/package.h"
 
 #include <algorithm>
+#include <atomic>
 #include <set>
 
 #include "host/ascii.h"
@@ -78,9 +79,43 @@ std::unique_ptr<Package> Package::Open(const std::string& path, const ZipLimits&
   // or saved, instead of half-way through. Legacy drawings (.vml) are not strict XML.
   for (const std::string& name : self->zip_->Names()) {
     std::string key = LowerAscii(name);
-    if (key.ends_with(".xml") || key.ends_with(".rels")) self->Xml(name);
+    if (!key.ends_with(".xml") && !key.ends_with(".rels")) continue;
+    if (self->IsLoaded(key)) continue;
+    std::string text = self->zip_->Read(name);
+    if (!Transient(key, text)) {
+      self->Load(name, key, std::move(text));
+      continue;
+    }
+    // Checked now, parsed again when used.
+    pugi::xml_document doc;
+    if (std::string problem = ParseXml(doc, text); !problem.empty()) {
+      self->Fail("part \"" + name + "\" is " + problem);
+    }
+    self->transient_text_[key] = std::move(text);
   }
   return self;
+}
+
+bool Package::Transient(const std::string& key, const std::string& text) {
+  // A big one (the presentation's relationships, with one per slide) stays parsed: parsing it
+  // again would cost more than it holds.
+  return (key.ends_with(".rels") || key.starts_with("ppt/tags/")) &&
+         text.size() <= kTransientMaxBytes;
+}
+
+void Package::KeepTransient(const std::string& key) {
+  while (transient_order_.size() >= kTransientKept) {
+    const std::string oldest = std::move(transient_order_.front());
+    transient_order_.pop_front();
+    auto it = xml_.find(oldest);
+    if (it == xml_.end() || oldest == key) continue;
+    if (it->second->dirty) {
+      transient_text_.erase(oldest);
+      zip_->Write(zip_->Has(oldest) ? zip_->StoredName(oldest) : oldest, WriteXml(it->second->doc));
+    }
+    xml_.erase(it);
+  }
+  transient_order_.push_back(key);
 }
 
 std::string Package::ReadBytes(const std::string& part) {
@@ -93,6 +128,7 @@ void Package::WriteBytes(const std::string& part, std::string data) {
   ++changes_;
   if (SameName(part, kContentTypesPart)) override_index_document_ = nullptr;
   xml_.erase(LowerAscii(part));
+  transient_text_.erase(LowerAscii(part));
   zip_->Write(part, std::move(data));
 }
 
@@ -105,10 +141,31 @@ pugi::xml_document& Package::Xml(const std::string& part) {
   auto it = xml_.find(key);
   if (it != xml_.end()) return it->second->doc;
   if (!zip_->Has(part)) Fail("part \"" + part + "\" is missing");
+  auto cached = transient_text_.find(key);
+  return Load(part, key, cached != transient_text_.end() ? cached->second : zip_->Read(part));
+}
+
+namespace {
+std::atomic<uint64_t> parse_serials{0};
+}  // namespace
+
+uint64_t Package::ParseSerial(const std::string& part) {
+  Xml(part);
+  return xml_.find(LowerAscii(part))->second->serial;
+}
+
+pugi::xml_document& Package::Load(const std::string& part, const std::string& key,
+                                  std::string text) {
   auto loaded = std::make_unique<XmlPart>();
-  std::string text = zip_->Read(part);
+  loaded->serial = ++parse_serials;
   if (std::string problem = ParseXml(loaded->doc, text); !problem.empty()) {
     Fail("part \"" + part + "\" is " + problem);
+  }
+  if (Transient(key, text)) {
+    KeepTransient(key);
+    transient_text_[key] = std::move(text);
+  } else {
+    transient_text_.erase(key);
   }
   return xml_.emplace(key, std::move(loaded)).first->second->doc;
 }
@@ -123,12 +180,15 @@ pugi::xml_document& Package::CreateXml(const std::string& part, const std::strin
                                        const std::string& content_type) {
   ++changes_;
   auto created = std::make_unique<XmlPart>();
+  created->serial = ++parse_serials;
   if (std::string problem = ParseXml(created->doc, text); !problem.empty()) {
     Fail("new part \"" + part + "\" is " + problem);
   }
   created->dirty = true;
+  transient_text_.erase(LowerAscii(part));
   zip_->Write(part, text);
   if (!content_type.empty()) SetOverride(part, content_type);
+  if (Transient(LowerAscii(part), text)) KeepTransient(LowerAscii(part));
   auto& slot = xml_[LowerAscii(part)];
   slot = std::move(created);
   return slot->doc;
@@ -139,6 +199,8 @@ void Package::RemovePart(const std::string& part) {
   std::string rels = RelsPartOf(part);
   xml_.erase(LowerAscii(part));
   xml_.erase(LowerAscii(rels));
+  transient_text_.erase(LowerAscii(part));
+  transient_text_.erase(LowerAscii(rels));
   zip_->Remove(part);
   zip_->Remove(rels);
   // LibreOffice lists relationship parts in the content types too; both entries go.
@@ -153,6 +215,7 @@ void Package::RemovePart(const std::string& part) {
 
 void Package::CopyPart(const std::string& from, const std::string& to) {
   ++changes_;
+  transient_text_.erase(LowerAscii(to));
   auto it = xml_.find(LowerAscii(from));
   if (it != xml_.end() && it->second->dirty) {
     zip_->Write(to, WriteXml(it->second->doc));
@@ -184,8 +247,13 @@ std::vector<Relationship> Package::Rels(const std::string& part) {
 }
 
 std::optional<Relationship> Package::Rel(const std::string& part, const std::string& id) {
-  for (Relationship& rel : Rels(part)) {
-    if (rel.id == id) return std::move(rel);
+  // Looked up for every tag read: the one relationship is built, not the whole list.
+  std::string rels = RelsPartOf(part);
+  if (!Has(rels)) return std::nullopt;
+  for (pugi::xml_node node : Xml(rels).document_element().children("Relationship")) {
+    if (id != node.attribute("Id").value()) continue;
+    return Relationship{id, node.attribute("Type").value(), node.attribute("Target").value(),
+                        std::string_view(node.attribute("TargetMode").value()) == "External"};
   }
   return std::nullopt;
 }
@@ -195,13 +263,22 @@ std::string Package::AddRel(const std::string& part, const std::string& type,
   std::string rels = RelsPartOf(part);
   if (!Has(rels)) CreateXml(rels, EmptyRelsXml(), "");
   pugi::xml_document& doc = Xml(rels);
-  std::set<std::string> used;
-  for (pugi::xml_node node : doc.document_element().children("Relationship")) {
-    used.insert(node.attribute("Id").value());
+  // The ids in use are remembered while the part stays parsed (only this class adds and
+  // removes relationships), so a part that gains thousands (a slide duplicated over and over) is
+  // not read through for each one.
+  const uint64_t serial = ParseSerial(rels);
+  auto& [known_serial, used] = rel_ids_[LowerAscii(rels)];
+  if (known_serial != serial) {
+    known_serial = serial;
+    used.clear();
+    for (pugi::xml_node node : doc.document_element().children("Relationship")) {
+      used.insert(node.attribute("Id").value());
+    }
   }
   int n = static_cast<int>(used.size()) + 1;
   while (used.count("rId" + std::to_string(n)) != 0) ++n;
   std::string id = "rId" + std::to_string(n);
+  used.insert(id);
   pugi::xml_node node = doc.document_element().append_child("Relationship");
   node.append_attribute("Id") = id.c_str();
   node.append_attribute("Type") = type.c_str();
@@ -218,6 +295,9 @@ void Package::RemoveRel(const std::string& part, const std::string& id) {
   for (pugi::xml_node node : root.children("Relationship")) {
     if (id == node.attribute("Id").value()) {
       root.remove_child(node);
+      if (auto known = rel_ids_.find(LowerAscii(rels)); known != rel_ids_.end()) {
+        known->second.second.erase(id);
+      }
       Touch(rels);
       return;
     }
@@ -353,6 +433,7 @@ std::string Package::FreePartName(const std::string& folder, const std::string& 
 void Package::Flush() {
   for (auto& [key, part] : xml_) {
     if (!part->dirty) continue;
+    transient_text_.erase(key);
     zip_->Write(zip_->Has(key) ? zip_->StoredName(key) : key, WriteXml(part->doc));
     part->dirty = false;
   }

@@ -4,11 +4,13 @@
 #ifndef VINTREL_HOST_OOXML_PACKAGE_H_
 #define VINTREL_HOST_OOXML_PACKAGE_H_
 
+#include <deque>
 #include <memory>
 #include <optional>
 #include <pugixml.hpp>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "host/ooxml/zip_archive.h"
@@ -42,6 +44,9 @@ class Package {
   // The parsed XML of a part, loaded once; raises Error for a missing or malformed part.
   pugi::xml_document& Xml(const std::string& part);
   bool IsLoaded(const std::string& part) const;
+  // A number that changes whenever the part is parsed anew (never repeated, in any package), so
+  // a caller may keep what it learned from the parsed part while the number stays the same.
+  uint64_t ParseSerial(const std::string& part);
   // Marks a parsed part as changed so it is written when saved.
   void Touch(const std::string& part);
   // A new XML part from text (replacing any part of that name).
@@ -89,9 +94,25 @@ class Package {
   struct XmlPart {
     pugi::xml_document doc;
     bool dirty = false;
+    uint64_t serial = 0;
   };
   Package() = default;
   void Flush();
+  // Tag parts and relationship parts: a big presentation has thousands of them (one per shape
+  // with tags, one per slide), and only this class and the tag collections reach into them, one
+  // at a time. So they are checked at opening without being kept, and only the latest few stay
+  // parsed: an older one is written back when changed, then dropped, and parsed again when used.
+  static bool Transient(const std::string& key, const std::string& text);
+  void KeepTransient(const std::string& key);
+  // Parses and keeps a part's text.
+  pugi::xml_document& Load(const std::string& part, const std::string& key, std::string text);
+  static constexpr size_t kTransientKept = 32;
+  static constexpr size_t kTransientMaxBytes = 16 * 1024;
+  std::deque<std::string> transient_order_;  // lower-case names, oldest first
+  // Their text as stored now, kept small and unparsed, so parsing one again inflates nothing.
+  std::unordered_map<std::string, std::string> transient_text_;  // lower-case name
+  // Per relationships part (lower-case name): its parse serial and the ids in use.
+  std::unordered_map<std::string, std::pair<uint64_t, std::unordered_set<std::string>>> rel_ids_;
 
   std::unique_ptr<ZipArchive> zip_;
   std::string main_part_;

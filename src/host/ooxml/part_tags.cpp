@@ -23,9 +23,17 @@ PartTags::TagPart PartTags::Locate(bool create) const {
   if (list) {
     if (pugi::xml_node tags = list.child("p:tags")) {
       std::string id = tags.attribute("r:id").value();
+      // Every read of a tag comes here: the part found for the reference is remembered.
+      if (id == known_id_ && package_.Has(known_part_)) {
+        return {known_part_, package_.Xml(known_part_).document_element()};
+      }
       if (auto rel = package_.Rel(owner_part_, id); rel && !rel->external) {
         std::string part = Package::ResolveTarget(owner_part_, rel->target);
-        if (package_.Has(part)) return {part, package_.Xml(part).document_element()};
+        if (package_.Has(part)) {
+          known_id_ = id;
+          known_part_ = part;
+          return {part, package_.Xml(part).document_element()};
+        }
       }
       if (!create) return {};
       // A dangling reference: drop it and start a fresh part below.
@@ -111,6 +119,19 @@ void PartTags::Delete(std::string_view name) {
   TagPart where = Locate(false);
   where.list.remove_child(tag);
   package_.Touch(where.part);
+  if (where.list.child("p:tag")) return;
+  // The last tag went: the owner keeps no empty tag part (an off-line copy would otherwise
+  // carry one for every shape that had tags).
+  pugi::xml_node list = find_list_(false);
+  pugi::xml_node reference = list.child("p:tags");
+  const std::string id = reference.attribute("r:id").value();
+  package_.RemovePart(where.part);
+  package_.RemoveRel(owner_part_, id);
+  known_id_.clear();
+  known_part_.clear();
+  list.remove_child(reference);
+  if (!list.first_child()) list.parent().remove_child(list);
+  package_.Touch(owner_part_);
 }
 
 }  // namespace vintrel::ooxml

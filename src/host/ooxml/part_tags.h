@@ -41,6 +41,9 @@ class PartTags : public host::Tags {
   Package& package_;
   std::string owner_part_;
   std::function<pugi::xml_node(bool)> find_list_;
+  // The owner's tag reference and the part it was found to name.
+  mutable std::string known_id_;
+  mutable std::string known_part_;
 };
 
 }  // namespace vintrel::ooxml

@@ -104,6 +104,16 @@ void RemoveReferencesTo(pugi::xml_node node, const std::string& id) {
 
 std::string SlideRelId(Package& package, const std::string& slide) {
   const std::string& main = package.main_part();
+  // The target as this package writes it, matched without building the list of thousands of
+  // relationships a long presentation has.
+  const std::string written = Package::RelativeTarget(main, slide);
+  for (pugi::xml_node node :
+       package.Xml(Package::RelsPartOf(main)).document_element().children("Relationship")) {
+    if (written == node.attribute("Target").value() &&
+        std::string_view(node.attribute("TargetMode").value()) != "External") {
+      return node.attribute("Id").value();
+    }
+  }
   for (const Relationship& rel : package.Rels(main)) {
     if (!rel.external && rel.Kind() == "slide" &&
         LowerAscii(Package::ResolveTarget(main, rel.target)) == LowerAscii(slide)) {
@@ -191,17 +201,31 @@ std::string DuplicateSlidePart(Package& package, const std::string& slide) {
                                       Package::RelativeTarget(main, copy), false);
   pugi::xml_node presentation = package.Xml(main).document_element();
   pugi::xml_node list = presentation.child("p:sldIdLst");
-  std::set<uint64_t> used;
+  // The highest slide id is remembered while the presentation part stays parsed (only this
+  // function adds slide ids), so duplicating thousands of times does not read the whole list
+  // each time.
+  static uint64_t known_serial = 0;
+  static uint64_t highest = 0;
+  const uint64_t serial = package.ParseSerial(main);
+  const bool known = known_serial == serial;
+  if (!known) highest = 0;
   pugi::xml_node original;
   for (pugi::xml_node id : list.children("p:sldId")) {
-    used.insert(id.attribute("id").as_ullong());
-    if (original_rel == id.attribute("r:id").value()) original = id;
+    if (!known) highest = std::max<uint64_t>(highest, id.attribute("id").as_ullong());
+    if (original_rel == id.attribute("r:id").value()) {
+      original = id;
+      if (known) break;
+    }
   }
-  uint64_t new_id = used.empty() ? kFirstSlideId : *used.rbegin() + 1;
+  known_serial = serial;
+  uint64_t new_id = highest > 0 ? highest + 1 : kFirstSlideId;
   if (new_id < kFirstSlideId || new_id >= kSlideIdLimit) {
+    std::set<uint64_t> used;
+    for (pugi::xml_node id : list.children("p:sldId")) used.insert(id.attribute("id").as_ullong());
     for (new_id = kFirstSlideId; used.count(new_id); ++new_id) {
     }
   }
+  highest = new_id;
   pugi::xml_node entry =
       original ? list.insert_child_after("p:sldId", original) : list.append_child("p:sldId");
   entry.append_attribute("id") = static_cast<unsigned long long>(new_id);

@@ -1,0 +1,196 @@
+// vintrel player: the screen's side of distribution. It follows a distribution folder and runs
+// the slide show of the presentation whose distribution list names this computer and whose time
+// window is open (the latest start winning), one show at a time, starting and stopping shows as
+// windows open and close and as presentations are added, replaced or removed. The folder is
+// looked at again every second.
+#include <atomic>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include "command.h"
+#include "host/error.h"
+#include "host/ooxml/package_presentation.h"
+#include "host_session.h"
+#include "live_show.h"
+#include "open_presentation.h"
+#include "shell/distribution_player.h"
+#include "show_events.h"
+
+namespace vintrel::app {
+namespace {
+
+constexpr std::chrono::milliseconds kLookInterval(1000);
+
+struct Options {
+  std::string folder;
+  std::string computer;
+  std::string duration;
+  LiveShowOptions show;
+};
+
+// The show running now, if any.
+struct Running {
+  shell::DistributionPlayer::Pick pick;
+  host::Presentation* presentation = nullptr;
+  std::unique_ptr<LiveShow> show;
+};
+
+class Player {
+ public:
+  Player(HostSession& session, shell::DistributionPlayer& folder, const LiveShowOptions& options)
+      : session_(session),
+        folder_(folder),
+        options_(options),
+        notes_(std::cout, session.loop().clock(), options.json) {}
+
+  // One look at the folder: starts, stops or replaces the show as the schedule says now.
+  void Look() {
+    std::vector<std::string> problems;
+    const auto now = session_.loop().clock().Now();
+    const shell::DistributionPlayer::Pick pick = folder_.Update(now, problems);
+    for (const std::string& problem : problems) std::cerr << "vintrel: " << problem << "\n";
+    if (pick == running_.pick) return;
+    std::string reason = "window open";
+    if (!running_.pick.file.empty()) {
+      std::error_code ignored;
+      if (pick.file == running_.pick.file) {
+        reason = "file replaced";
+      } else if (!std::filesystem::exists(running_.pick.file, ignored)) {
+        reason = "file removed";
+      } else if (folder_.InWindow(running_.pick.file, now)) {
+        reason = "a later window opened";
+      } else {
+        reason = "window closed";
+      }
+      Stop(reason);
+    }
+    if (!pick.file.empty()) Start(pick, reason == "file replaced" ? reason : "window open");
+  }
+
+  void Stop(const std::string& reason) {
+    if (running_.presentation == nullptr) return;
+    running_.show.reset();
+    notes_.PlayerChange(false, running_.pick.file, reason);
+    ClosePresentation(session_, *running_.presentation);
+    running_ = Running{};
+  }
+
+ private:
+  void Start(const shell::DistributionPlayer::Pick& pick, const std::string& reason) {
+    running_.pick = pick;
+    try {
+      running_.presentation = &OpenPresentation(session_, pick.file);
+      notes_.PlayerChange(true, pick.file, reason);
+      // A show that ends by itself (every slide hidden) stays ended until the schedule changes.
+      running_.show =
+          std::make_unique<LiveShow>(session_, *running_.presentation, options_, std::cout, [] {});
+      return;
+    } catch (const Error& failure) {
+      Unusable(pick, failure.description());
+    } catch (const std::exception& failure) {
+      Unusable(pick, failure.what());
+    }
+  }
+
+  // The file is said once and skipped until it changes.
+  void Unusable(const shell::DistributionPlayer::Pick& pick, const std::string& why) {
+    std::cerr << "vintrel: " << why << "\n";
+    folder_.SetUnusable(pick.file);
+    if (running_.presentation != nullptr) {
+      running_.show.reset();
+      notes_.PlayerChange(false, pick.file, "show failed");
+      ClosePresentation(session_, *running_.presentation);
+    }
+    running_ = Running{};
+  }
+
+  HostSession& session_;
+  shell::DistributionPlayer& folder_;
+  const LiveShowOptions& options_;
+  ShowEventWriter notes_;
+  Running running_;
+};
+
+int Run(Options& options) {
+  std::optional<std::chrono::milliseconds> duration;
+  if (!options.duration.empty()) {
+    duration = ParseDuration(options.duration);
+    if (!duration) {
+      throw BadInput("--for takes a time such as 10s, 1500ms or 2m, not \"" + options.duration +
+                     "\"");
+    }
+  }
+  // A screen shows its presentation over and over.
+  options.show.loop = true;
+  CheckLiveShowOptions(options.show);
+
+  std::atomic<host::EventLoop*> stopping_loop{nullptr};
+  std::atomic<bool> stop_requested{false};
+  SignalStop signals([&] {
+    stop_requested = true;
+    if (host::EventLoop* loop = stopping_loop.load()) loop->Post([loop] { loop->Quit(); });
+  });
+
+  HostSession session;
+  std::string folder = options.folder.empty() ? shell::DistributionFolderSetting() : options.folder;
+  if (folder.find_first_not_of(' ') == std::string::npos) {
+    throw BadInput("no distribution folder: give --folder or set [Info] DistributionFolder");
+  }
+  std::error_code ignored;
+  const std::filesystem::path absolute = std::filesystem::absolute(folder, ignored);
+  if (!absolute.empty()) folder = absolute.lexically_normal().string();
+  const std::string zone = shell::DistributionTimeZone();
+  if (!shell::KnownTimeZone(zone)) {
+    throw BadInput("[Info] TimeZone: no time zone \"" + zone + "\" (a name such as Europe/Oslo)");
+  }
+  const std::string computer =
+      options.computer.empty() ? shell::ThisComputerName() : options.computer;
+  host::Clipboard& clipboard = session.clipboard();
+  shell::DistributionPlayer schedule(
+      folder, computer, zone,
+      [&clipboard](const std::string& file, const std::function<void(const host::Tags&)>& use) {
+        const auto presentation = ooxml::PackagePresentation::Open(file, &clipboard);
+        use(presentation->Tags());
+      });
+
+  host::EventLoop& loop = session.loop();
+  Player player(session, schedule, options.show);
+  stopping_loop = &loop;
+  if (stop_requested) loop.Post([&loop] { loop.Quit(); });
+  player.Look();
+  const host::EventLoop::TimerId timer = loop.AddTimer(kLookInterval, [&player] { player.Look(); });
+  if (duration) {
+    loop.RunFor(*duration);
+  } else {
+    loop.Run();
+  }
+  stopping_loop = nullptr;
+  loop.RemoveTimer(timer);
+  player.Stop("player ends");
+  return kExitOk;
+}
+
+CommandAction Setup(CLI::App& root) {
+  auto options = std::make_shared<Options>();
+  CLI::App* command = root.add_subcommand(
+      "player",
+      "Follow a distribution folder and run the slide show of the presentation whose "
+      "distribution list names this computer, in its time window");
+  command->add_option("--folder", options->folder,
+                      "The distribution folder (default: [Info] DistributionFolder)");
+  command->add_option("--computer", options->computer,
+                      "This computer's name as the lists write it (default: the host name; "
+                      "letter case does not count)");
+  command->add_option("--for", options->duration,
+                      "End after this long (10s, 2m, 1h; a plain number is seconds); without it "
+                      "the player runs until Ctrl-C or SIGTERM");
+  AddLiveShowOptions(*command, options->show);
+  return [options] { return Run(*options); };
+}
+
+const CommandRegistration registration(85, Setup);
+
+}  // namespace
+}  // namespace vintrel::app

@@ -1,0 +1,68 @@
+// vintrel player on a real distribution folder: the presentation whose list names this computer
+// (in another letter case) and whose window is open is shown, the others are not, and a file
+// that is no presentation is reported once while the player goes on.
+#include <gtest/gtest.h>
+
+#include "testing/run_program.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::testing {
+namespace {
+
+size_t Count(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+TEST(PlayerTest, ShowsTheListedPresentationAndSkipsWhatItCannotRead) {
+  TempDir home;
+  const std::map<std::string, std::string> environment = {
+      {"VINTREL_HOME", home.path()}, {"VINTREL_SETTINGS", home.File("absent.ini")}};
+  const std::string deck = ReadFile(FixturePath("pptx/poi-pie-chart.pptx"));
+  const struct {
+    const char* file;
+    std::vector<std::string> list;
+  } files[] = {
+      {"open.pptx",
+       {"--start", "2000-01-01 00:00", "--stop", "2099-01-01 00:00", "--computer", "lobby",
+        "WALL-1"}},
+      {"ended.pptx",
+       {"--start", "2000-01-01 00:00", "--stop", "2000-01-02 00:00", "--computer", "wall-1"}},
+      {"elsewhere.pptx",
+       {"--start", "2000-01-01 00:00", "--stop", "2099-01-01 00:00", "--computer", "lobby"}},
+      {"unlisted.pptx", {}},
+  };
+  for (const auto& file : files) {
+    const std::string path = home.Write("folder/" + std::string(file.file), deck);
+    if (file.list.empty()) continue;
+    std::vector<std::string> arguments = {"distribution", path};
+    arguments.insert(arguments.end(), file.list.begin(), file.list.end());
+    ASSERT_EQ(RunProgram(VINTREL_PROGRAM, arguments, environment).exit_code, 0);
+  }
+  home.Write("folder/broken.pptx", "not a package");
+  home.Write("folder/notes.txt", "not a presentation either, and not looked at");
+
+  const ProgramResult result = RunProgram(
+      VINTREL_PROGRAM,
+      {"player", "--folder", home.File("folder"), "--computer", "wall-1", "--for", "2.5", "--json"},
+      environment);
+  EXPECT_EQ(result.exit_code, 0) << result.err;
+  const std::string shown = home.File("folder/open.pptx");
+  EXPECT_EQ(Count(result.out, "\"event\":\"player-start\""), 1u) << result.out;
+  EXPECT_EQ(Count(result.out, "\"event\":\"player-start\",\"file\":\"" + shown + "\""), 1u)
+      << result.out;
+  EXPECT_EQ(Count(result.out, "\"event\":\"show-begin\""), 1u) << result.out;
+  EXPECT_NE(result.out.find("\"event\":\"player-stop\",\"file\":\"" + shown +
+                            "\",\"reason\":\"player ends\""),
+            std::string::npos)
+      << result.out;
+  EXPECT_EQ(Count(result.err, "broken.pptx"), 1u) << result.err;
+  EXPECT_EQ(Count(result.err, "notes.txt"), 0u) << result.err;
+
+  // Without a folder there is nothing to follow.
+  EXPECT_EQ(RunProgram(VINTREL_PROGRAM, {"player", "--for", "1"}, environment).exit_code, 2);
+}
+
+}  // namespace
+}  // namespace vintrel::testing
