@@ -91,7 +91,7 @@ void ZipReader::Index() {
     Entry entry;
     entry.name = st.name;
     if (std::string problem = UnsafeNameProblem(entry.name); !problem.empty()) {
-      Fail("has " + problem + " (\"" + entry.name + "\")");
+      Fail("is refused as unsafe: it has " + problem + " (\"" + entry.name + "\")");
     }
     if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE) {
       Fail("has an encrypted entry \"" + entry.name + "\"");

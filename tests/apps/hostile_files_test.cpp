@@ -116,7 +116,7 @@ TEST(HostileFilesTest, InspectRefusesEachWithOneClearLineAndLeavesTheFileAlone) 
       // Declares its gigabytes: refused before anything is inflated.
       {"bomb-declared", raw_with({"ppt/bomb.xml", bomb, 8, 0xF0000000u, 0}), "absurd size"},
       // Declares a kilobyte and inflates to 4 GiB: inflating stops at the declared size.
-      {"bomb-lying", raw_with({slide, bomb, 8, 1024, 0}), "inflates beyond"},
+      {"bomb-lying", raw_with({slide, bomb, 8, 1024, 0}), "expands beyond"},
       {"nested-a-million-deep",
        changed(slide,
                [](std::string& xml) { xml.insert(xml.rfind("</p:sld>"), NestedXml(1'000'000)); }),

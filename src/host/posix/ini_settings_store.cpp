@@ -87,7 +87,7 @@ std::vector<std::pair<std::string, std::string>> IniSettingsStore::GetAllSetting
     const std::string& /*app_name*/, const std::string& section) const {
   const std::optional<IniSections> sections = Read();
   if (!sections) return {};
-  const auto found_section = sections->find(Upper(section));
+  const auto found_section = sections->find(UpperAscii(section));
   if (found_section == sections->end()) return {};
   return {found_section->second.begin(), found_section->second.end()};
 }

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "decks/deck_builder.h"
 #include "host/error.h"
-#include "host/ooxml/deck_builder.h"
 #include "host/ooxml/package_check.h"
 #include "host/ooxml/package_presentation.h"
 #include "host/ooxml/slide_drawing.h"

@@ -9,7 +9,7 @@
 #include <set>
 #include <string>
 
-#include "host/ooxml/deck_builder.h"
+#include "decks/deck_builder.h"
 #include "host/ooxml/package_presentation.h"
 #include "testing/temp_dir.h"
 

@@ -84,7 +84,7 @@ TEST(HostileWorkbookTest, EachIsRefusedSayingWhy) {
       // Declares its gigabytes: refused by the size in the directory, before inflating.
       {"bomb declared", replaced({strings, bomb, 8, 0xF0000000u, 0}), "expands to more than"},
       // Declares a kilobyte: inflating stops where the declaration ends.
-      {"bomb lying", replaced({strings, bomb, 8, 1024, 0}), "beyond its declared size"},
+      {"bomb lying", replaced({strings, bomb, 8, 1024, 0}), "beyond the size it declares"},
       // Honest, but larger than the reader's limit allows.
       {"part over the limit",
        replaced(Stored(strings, "<sst>" + std::string(2 << 20, ' ') + "</sst>")),
