@@ -243,7 +243,10 @@ TEST_F(WindowsFiles, OdbcDsnOfThisComputer) {
   const std::string deck =
       Deck("dsn.pptx",
            {{kPresentationTags, "Provider=SQLite;Data Source=data/board.db", "DSN=SalesBoard"}});
-  ExpectSameAsTheExample(deck, {{"ODBCINI", example_.File("odbc.ini")}});
+  // The SQLite ODBC driver leaks a little when it reads a DSN (its own allocations, in a module
+  // unloaded before a sanitizer build's leak report): leak detection is off for these runs.
+  ExpectSameAsTheExample(deck, {{"ODBCINI", example_.File("odbc.ini")},
+                                {"ASAN_OPTIONS", "detect_leaks=0:abort_on_error=1"}});
 }
 
 TEST_F(WindowsFiles, WindowsProvidersSayWhatToChange) {
