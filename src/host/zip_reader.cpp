@@ -137,7 +137,7 @@ std::string ZipReader::Inflate(const Entry& entry) const {
   // Inflate straight into the result, in blocks, counting what actually comes out.
   constexpr size_t kBlock = 256 * 1024;
   std::string data;
-  data.reserve(static_cast<size_t>(entry.declared_size) + 1);
+  data.reserve(static_cast<size_t>(std::min<uint64_t>(entry.declared_size, 64ull << 20)) + 1);
   size_t used = 0;
   while (true) {
     if (data.size() < used + kBlock) data.resize(std::max(used + kBlock, data.capacity()));

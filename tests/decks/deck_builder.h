@@ -1,12 +1,16 @@
 // Decks built in code for tests and benchmarks: a .pptx package of one master, one layout with a
 // title placeholder at 66pt/28.75pt, a theme, presentation properties and the slides asked for,
-// so each test shows the exact XML it is about.
+// so each test shows the exact XML it is about; and the entries of a package file as they lie in
+// it.
 #ifndef VINTREL_TESTS_DECKS_DECK_BUILDER_H_
 #define VINTREL_TESTS_DECKS_DECK_BUILDER_H_
 
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "host/memory/memory_clipboard.h"
+#include "host/ooxml/package_check.h"
 
 namespace vintrel::ooxml::testing {
 
@@ -36,6 +40,18 @@ std::string BuildDeck(const DeckLayout& deck);
 // A text box: <p:sp> with txBox="1", id and name, at the given EMU position, one run of text.
 std::string TextBox(int id, const std::string& name, const std::string& text, long x = 0,
                     long y = 0, long cx = 1270000, long cy = 635000);
+
+// A clipboard private to the test.
+using TestClipboard = host::memory::MemoryClipboard;
+
+// Inflated contents of one entry of a package file ("" when absent).
+std::string ReadEntry(const std::string& package_path, const std::string& entry);
+// Names of the entries of a package file in archive order.
+std::vector<std::string> EntryNames(const std::string& package_path);
+// The stored (compressed) bytes of an entry, for checking that a part was copied untouched.
+std::string RawEntry(const std::string& package_path, const std::string& entry);
+
+using ooxml::PackageProblems;
 
 }  // namespace vintrel::ooxml::testing
 

@@ -1,7 +1,5 @@
 #include "zip_writer.h"
 
-#include <zip.h>
-
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -9,15 +7,13 @@
 #include <pugixml.hpp>
 #include <stdexcept>
 
+#include "host/ooxml/zip_archive.h"
+
 namespace vintrel::example {
 namespace {
 
-bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 void CheckWellFormed(const Part& part) {
-  if (!EndsWith(part.name, ".xml") && !EndsWith(part.name, ".rels")) return;
+  if (!part.name.ends_with(".xml") && !part.name.ends_with(".rels")) return;
   pugi::xml_document document;
   const pugi::xml_parse_result result = document.load_buffer(part.data.data(), part.data.size());
   if (!result) {
@@ -39,47 +35,12 @@ time_t DosEpoch() {
 }  // namespace
 
 std::string ZipBytes(const std::vector<Part>& parts) {
-  for (const Part& part : parts) CheckWellFormed(part);
-  zip_error_t error;
-  zip_error_init(&error);
-  zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
-  zip_t* archive = buffer ? zip_open_from_source(buffer, ZIP_TRUNCATE, &error) : nullptr;
-  if (archive == nullptr) {
-    if (buffer) zip_source_free(buffer);
-    zip_error_fini(&error);
-    throw std::runtime_error("cannot create an archive in memory");
-  }
-  zip_source_keep(buffer);
-  const time_t date = DosEpoch();
+  std::vector<std::pair<std::string, std::string>> entries;
   for (const Part& part : parts) {
-    zip_source_t* source = zip_source_buffer(archive, part.data.data(), part.data.size(), 0);
-    const zip_int64_t index =
-        source ? zip_file_add(archive, part.name.c_str(), source, ZIP_FL_ENC_UTF_8) : -1;
-    if (index < 0) {
-      if (source) zip_source_free(source);
-      zip_discard(archive);
-      zip_source_free(buffer);
-      throw std::runtime_error("cannot add " + part.name);
-    }
-    zip_set_file_compression(archive, index, ZIP_CM_DEFLATE, 9);
-    zip_file_set_mtime(archive, index, date, 0);
+    CheckWellFormed(part);
+    entries.emplace_back(part.name, part.data);
   }
-  if (zip_close(archive) != 0) {
-    zip_discard(archive);
-    zip_source_free(buffer);
-    throw std::runtime_error("cannot finish the archive");
-  }
-  std::string bytes;
-  zip_stat_t stat;
-  if (zip_source_stat(buffer, &stat) == 0 && zip_source_open(buffer) == 0) {
-    bytes.resize(stat.size);
-    const zip_int64_t read = zip_source_read(buffer, bytes.data(), stat.size);
-    zip_source_close(buffer);
-    if (read < 0 || static_cast<zip_uint64_t>(read) != stat.size) bytes.clear();
-  }
-  zip_source_free(buffer);
-  if (bytes.empty()) throw std::runtime_error("cannot read the finished archive");
-  return bytes;
+  return ooxml::BuildZip(entries, {9, DosEpoch()});
 }
 
 void WriteFileAtomically(const std::string& path, const std::string& bytes) {

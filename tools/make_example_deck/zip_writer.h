@@ -13,8 +13,9 @@ struct Part {
   std::string data;
 };
 
-// Builds the archive in memory. Every .xml and .rels part is parsed first, so a malformed part
-// stops the generator instead of reaching a presentation program; throws std::runtime_error.
+// Builds the archive in memory with the package host's BuildZip. Every .xml and .rels part is
+// parsed first, so a malformed part stops the generator instead of reaching a presentation
+// program; throws std::runtime_error.
 std::string ZipBytes(const std::vector<Part>& parts);
 
 // Writes `bytes` to `path` through a temporary file and a rename.

@@ -307,7 +307,8 @@ ScopedSaveCalls::~ScopedSaveCalls() {
   CurrentSaveCalls() = std::move(previous_);
 }
 
-std::string BuildZip(const std::vector<std::pair<std::string, std::string>>& entries) {
+std::string BuildZip(const std::vector<std::pair<std::string, std::string>>& entries,
+                     const ZipBuildOptions& options) {
   zip_error_t error;
   zip_error_init(&error);
   zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
@@ -330,7 +331,8 @@ std::string BuildZip(const std::vector<std::pair<std::string, std::string>>& ent
       zip_source_free(buffer);
       fail("cannot add " + name);
     }
-    zip_set_file_compression(out, index, ZIP_CM_DEFLATE, 6);
+    zip_set_file_compression(out, index, ZIP_CM_DEFLATE, options.level);
+    if (options.mtime != 0) zip_file_set_mtime(out, index, options.mtime, 0);
   }
   if (zip_close(out) != 0) {
     zip_discard(out);

@@ -93,8 +93,16 @@ class ScopedSaveCalls {
   SaveCalls previous_;
 };
 
-// Builds a small archive in memory (used for a chart's embedded workbook). Entries are deflated.
-std::string BuildZip(const std::vector<std::pair<std::string, std::string>>& entries);
+// How BuildZip writes entries: their deflate level, and the date each carries (0: now).
+struct ZipBuildOptions {
+  int level = 6;
+  time_t mtime = 0;
+};
+
+// Builds a small archive in memory (a chart's embedded workbook, decks made in code). Entries are
+// deflated, in the order given.
+std::string BuildZip(const std::vector<std::pair<std::string, std::string>>& entries,
+                     const ZipBuildOptions& options = {});
 
 }  // namespace vintrel::ooxml
 

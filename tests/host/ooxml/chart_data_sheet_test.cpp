@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "decks/deck_builder.h"
 #include "host/error.h"
-#include "host/ooxml/package_files.h"
 #include "host/ooxml/package_presentation.h"
 #include "host/ooxml/xml_util.h"
 #include "testing/temp_dir.h"

@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "decks/deck_builder.h"
 #include "host/error.h"
-#include "host/ooxml/package_files.h"
 #include "host/ooxml/package.h"
 #include "host/ooxml/package_presentation.h"
 #include "host/ooxml/zip_archive.h"

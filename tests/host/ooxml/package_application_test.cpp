@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "decks/deck_builder.h"
 #include "host/clock.h"
 #include "host/error.h"
 #include "host/event_loop.h"
-#include "host/ooxml/package_files.h"
 #include "testing/temp_dir.h"
 
 namespace vintrel::ooxml {

@@ -9,7 +9,7 @@
 #include <pugixml.hpp>
 #include <string>
 
-#include "host/ooxml/package_files.h"
+#include "decks/deck_builder.h"
 #include "host/ooxml/package_presentation.h"
 #include "testing/temp_dir.h"
 

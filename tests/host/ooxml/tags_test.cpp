@@ -4,9 +4,9 @@
 
 #include <string>
 
+#include "decks/deck_builder.h"
 #include "host/ascii.h"
 #include "host/error.h"
-#include "host/ooxml/package_files.h"
 #include "host/ooxml/package_presentation.h"
 #include "testing/temp_dir.h"
 
