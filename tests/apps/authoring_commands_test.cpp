@@ -164,8 +164,7 @@ TEST_F(AuthoringCommandsTest, LinksFromAFileAreAllCheckedBeforeAnyIsWritten) {
       home_.Write("links.tsv", header + good + "\r\n1\tTitle 3\tclock\t\t\t\tLong Time\n" + good);
   Ok({"link", deck_, "--from", links});
   const std::string json = Json();
-  EXPECT_NE(json.find(R"({"name":"QUENDRA COLUMN COLUMNNAME","value":"Sales"})"),
-            std::string::npos)
+  EXPECT_NE(json.find(R"({"name":"QUENDRA COLUMN COLUMNNAME","value":"Sales"})"), std::string::npos)
       << json;
   EXPECT_NE(json.find(R"({"name":"QUENDRA COLUMN ROW","value":"2"})"), std::string::npos);
   EXPECT_EQ(Run({"link", deck_, "--from", links, "--clear"}).exit_code, 2);
