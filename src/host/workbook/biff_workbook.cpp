@@ -1,5 +1,6 @@
 #include "host/workbook/biff_workbook.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 
@@ -40,13 +41,18 @@ class CompoundFile {
     sector_size_ = size_t{1} << shift;
     mini_cutoff_ = U32(file_, 0x38);
     // The sector table's own sectors: 109 listed in the header, the rest in a chain of lists.
+    // The table needs one entry per sector of the file, so no more of its sectors than that are
+    // read: lists naming more (one sector over and over, say) made a 1 MiB file take a minute
+    // and 400 MiB, growing with the square of the file's size.
+    const size_t needed = SectorCount() / (sector_size_ / 4) + 1;
     std::vector<uint32_t> table_sectors;
-    for (size_t i = 0; i < kHeaderDifatEntries; ++i) {
+    for (size_t i = 0; i < kHeaderDifatEntries && table_sectors.size() < needed; ++i) {
       uint32_t sector = U32(file_, 0x4C + 4 * i);
       if (sector != kFreeSector && sector != kEndOfChain) table_sectors.push_back(sector);
     }
     uint32_t list = U32(file_, 0x44);
-    for (size_t guard = 0; list != kEndOfChain && list != kFreeSector; ++guard) {
+    for (size_t guard = 0;
+         list != kEndOfChain && list != kFreeSector && table_sectors.size() < needed; ++guard) {
       if (guard > SectorCount()) return false;
       std::string_view sector = Sector(list);
       if (sector.empty()) return false;
@@ -57,6 +63,7 @@ class CompoundFile {
       }
       list = U32(sector, 4 * per);
     }
+    table_sectors.resize(std::min(table_sectors.size(), needed));
     for (uint32_t sector_id : table_sectors) {
       std::string_view sector = Sector(sector_id);
       if (sector.empty()) return false;
@@ -128,7 +135,11 @@ class CompoundFile {
     std::string data;
     uint32_t id = start;
     for (size_t guard = 0; data.size() < size; ++guard) {
-      if (guard > mini_table_.size() || id >= mini_table_.size()) return std::nullopt;
+      // A chain longer than the mini stream runs in a circle.
+      if (guard > mini_table_.size() || id >= mini_table_.size() ||
+          data.size() >= mini_stream_.size()) {
+        return std::nullopt;
+      }
       size_t offset = static_cast<size_t>(id) * 64;
       if (offset + 64 > mini_stream_.size()) return std::nullopt;
       data.append(mini_stream_, offset, 64);
