@@ -15,10 +15,11 @@ void ReadWorkbook(std::string_view bytes, const std::string& file_name) {
       host::Worksheet& sheet = book->Sheets(index);
       Try([&] { book->Sheets(sheet.Name()); });
       if (sheet.Type() != host::sheet_type::kWorksheet) continue;
-      // A plain range, one naming the sheet, whole columns and rows, the whole sheet (cut to
-      // the cells it holds), and names the workbook may define.
+      // A plain range, one naming the sheet, whole columns and the whole sheet (both cut to the
+      // cells the sheet holds), and names the workbook may define. Whole rows are left out: their
+      // 16,384 cells each took most of the time of a run.
       for (const char* range :
-           {"A1:H40", "Sheet1!B2:D9", "A:C", "2:3", "A1:XFD1048576", "Sales", "Print_Area", "C3"}) {
+           {"A1:H40", "Sheet1!B2:D9", "A:C", "A1:XFD1048576", "Sales", "Print_Area", "C3"}) {
         Try([&] {
           for (const host::Cell& cell : sheet.Range(range)) cell.value.ToText();
         });
