@@ -1,10 +1,10 @@
 // vintrel link: links shapes to data the way the shape property pages do when closed with OK:
 // a text field, a linked object's file reference, a chart's data block or a clock, or no link.
+#include <charconv>
 #include <iostream>
 #include <optional>
 
 #include "command.h"
-#include "connections/tag_values.h"
 #include "host_session.h"
 #include "link_batch.h"
 #include "open_presentation.h"
@@ -41,9 +41,14 @@ shell::ShapeLink ParseLink(const Options& options) {
         options.text.empty() ? shell::link_kind::kLinkedObject : shell::link_kind::kTextField;
     link.connection = data[0];
     link.column = data[1];
-    const std::optional<double> row = ParseNumber(data[2]);
-    if (!row || *row <= 0) throw BadInput("the row must be a number above 0, not " + data[2]);
-    link.row = *row;
+    // Read as the batch form reads it: plain digits, the same in every locale.
+    const std::string& text = data[2];
+    double row = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), row);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !(row > 0)) {
+      throw BadInput("the row must be a number above 0, not " + text);
+    }
+    link.row = row;
     link.folder = options.folder.value_or("");
     link.extension = options.extension.value_or("");
   } else if (options.chart) {
