@@ -62,6 +62,11 @@ bool IsQuestion(int style) {
 
 }  // namespace
 
+host::FormAction ActionOf(const FormStep& step) {
+  if (step.value) return {host::FormAction::Kind::kSet, step.control, *step.value};
+  return {host::FormAction::Kind::kClick, step.control, ""};
+}
+
 void CommandFrontEnd::FillForm(const std::string& name, std::vector<FormStep> steps) {
   scripts_[name] = std::move(steps);
 }
@@ -109,16 +114,12 @@ void CommandFrontEnd::ShowForm(host::Form& form) {
   try {
     for (const FormStep& step : steps) {
       if (!form.Visible() || form_messages_.size() > messages_before) break;
-      if (step.value) {
-        form.SetValue(step.control, *step.value);
-      } else {
-        form.Click(step.control);
-      }
+      form.Act(ActionOf(step));
     }
   } catch (const Error& failure) {
     form_messages_.push_back(failure.description());
   }
-  if (form.Visible()) form.Click(form.CancelControl());
+  if (form.Visible()) form.PressCancel();
   filling_ = false;
 }
 

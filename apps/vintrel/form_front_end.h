@@ -22,6 +22,9 @@ struct FormStep {
   std::optional<std::string> value;
 };
 
+// What a person does: a value is set (typed, ticked, chosen), otherwise the control is clicked.
+host::FormAction ActionOf(const FormStep& step);
+
 class CommandFrontEnd : public host::FrontEnd {
  public:
   explicit CommandFrontEnd(host::FrontEnd& console) : console_(console) {}

@@ -87,11 +87,10 @@ class FrontEnd {
   virtual void SetBusy(bool busy) = 0;
   // A progress window, shown until closed; null when the front end shows none.
   virtual std::unique_ptr<ProgressDisplay> OpenProgress() { return nullptr; }
-  // Shows a dialog modally: returns once the form has hidden itself. A front end without a
-  // person to fill it in dismisses it unchanged.
-  virtual void ShowForm(Form& form) {
-    if (form.Visible()) form.Click(form.CancelControl());
-  }
+  // Lets a person fill in a form shown modally (see host::ShowModal): returns once the form has
+  // hidden itself. A front end without a person to fill it in returns at once, and the form is
+  // cancelled.
+  virtual void ShowForm(Form& /*form*/) {}
 };
 
 // The desktop shell: hand a file or address to the handler the user chose for it.

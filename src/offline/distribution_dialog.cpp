@@ -60,23 +60,57 @@ std::string LongTimeText(LocalDateTime value) {
   return rendering::FormatDate(ToTm(value), "ttttt", rendering::CurrentRegionalForms());
 }
 
-frmDistribution::frmDistribution() {
+frmDistribution::frmDistribution() : host::Form("frmDistribution", kCaption) {
+  using host::ControlKind;
+  Add(ControlKind::kLabel, "lblStartDate", "Start:");
+  Add(ControlKind::kTextBox, "txtStartDate");
+  Add(ControlKind::kTextBox, "txtStartTime");
+  Add(ControlKind::kLabel, "lblStopDate", "Stop:");
+  Add(ControlKind::kTextBox, "txtStopDate");
+  Add(ControlKind::kTextBox, "txtStopTime");
+  Add(ControlKind::kListBox, "DistributionList");
+  Add(ControlKind::kCommandButton, "cmdNew", "Add");
+  Add(ControlKind::kCommandButton, "cmdDelete", "Delete");
+  Add(ControlKind::kCommandButton, "cmdClose", "OK");
+  Add(ControlKind::kCommandButton, "cmdCancel", "Cancel");
+  SetDefaultButton("cmdClose");
+  SetCancelButton("cmdCancel");
+  On("DistributionList", host::FormEvent::kClick, [this] { ApplyButtonRule(); });
+  On("cmdNew", host::FormEvent::kClick, [this] { cmdNew_Click(); });
+  On("cmdDelete", host::FormEvent::kClick, [this] { cmdDelete_Click(); });
+  On("cmdClose", host::FormEvent::kClick, [this] { cmdClose_Click(); });
+  On("cmdCancel", host::FormEvent::kClick, [this] { cmdCancel_Click(); });
+  ApplyButtonRule();
   using namespace std::chrono;
   const LocalDateTime start = floor<hours>(LocalNow()) + hours{1};
   ShowWindow(start, start + minutes{120});
 }
 
 void frmDistribution::ShowWindow(LocalDateTime start, LocalDateTime stop) {
-  txtStartDate = ShortDateText(start);
-  txtStartTime = LongTimeText(start);
-  txtStopDate = ShortDateText(stop);
-  txtStopTime = LongTimeText(stop);
+  SetText("txtStartDate", ShortDateText(start));
+  SetText("txtStartTime", LongTimeText(start));
+  SetText("txtStopDate", ShortDateText(stop));
+  SetText("txtStopTime", LongTimeText(stop));
+}
+
+std::optional<size_t> frmDistribution::Selected() const {
+  const int index = ListIndex("DistributionList");
+  return index >= 0 ? std::optional<size_t>(static_cast<size_t>(index)) : std::nullopt;
+}
+
+void frmDistribution::Select(std::optional<size_t> index) {
+  const bool listed = index && *index < DistributionList().size();
+  SetListIndex("DistributionList", listed ? static_cast<int>(*index) : -1);
+  ApplyButtonRule();
+}
+
+void frmDistribution::ApplyButtonRule() {
+  SetEnabled("cmdDelete", Selected().has_value());
 }
 
 void frmDistribution::SetActivePresentation(clsPresentation& presentation) {
   presentation_ = &presentation;
-  list_.clear();
-  selected_.reset();
+  std::vector<std::string> list;
   SkipFailure([&] {
     host::Presentation* host_presentation = presentation.ActivePresentation();
     if (host_presentation == nullptr) return;
@@ -86,7 +120,7 @@ void frmDistribution::SetActivePresentation(clsPresentation& presentation) {
         const std::string name = tags.Name(index);
         if (HasTagPrefix(name, tag::kDistributionComputer)) {
           for (std::string& computer : DistributionComputers(tags.Value(index))) {
-            list_.push_back(std::move(computer));
+            list.push_back(std::move(computer));
           }
           return;
         }
@@ -94,51 +128,49 @@ void frmDistribution::SetActivePresentation(clsPresentation& presentation) {
         if (!start && !HasTagPrefix(name, tag::kDistributionStop)) return;
         const std::optional<LocalDateTime> value = ParseDateTime(tags.Value(index));
         if (!value) return;
-        (start ? txtStartDate : txtStopDate) = ShortDateText(*value);
-        (start ? txtStartTime : txtStopTime) = LongTimeText(*value);
+        SetText(start ? "txtStartDate" : "txtStopDate", ShortDateText(*value));
+        SetText(start ? "txtStartTime" : "txtStopTime", LongTimeText(*value));
       });
     }
   });
-  if (!list_.empty()) selected_ = 0;
-}
-
-void frmDistribution::SetListIndex(std::optional<size_t> index) {
-  selected_ = index && *index < list_.size() ? index : std::nullopt;
+  SetItems("DistributionList", std::move(list));
+  Select(DistributionList().empty() ? std::nullopt : std::optional<size_t>(0));
 }
 
 void frmDistribution::cmdNew_Click() {
   const std::string name = BrowseForComputer(kComputerPrompt);
   if (name.empty()) return;
-  for (size_t index = 0; index < list_.size(); ++index) {
-    if (list_[index] == name) {
-      selected_ = index;
+  const std::vector<std::string>& list = DistributionList();
+  for (size_t index = 0; index < list.size(); ++index) {
+    if (list[index] == name) {
+      Select(index);
       ShowMessageSafely("This computer was already added to the distrubtion list.",
                         host::msg_box::kInformation);
       return;
     }
   }
-  list_.push_back(name);
-  selected_ = list_.size() - 1;
+  AddItem("DistributionList", name);
+  Select(DistributionList().size() - 1);
 }
 
 void frmDistribution::cmdDelete_Click() {
-  if (!selected_) return;
-  const size_t removed = *selected_;
-  list_.erase(list_.begin() + static_cast<std::ptrdiff_t>(removed));
-  if (list_.empty()) {
-    selected_.reset();
-  } else {
-    selected_ = removed < list_.size() ? removed : list_.size() - 1;
-  }
+  const std::optional<size_t> selected = Selected();
+  if (!selected) return;
+  const size_t removed = *selected;
+  RemoveItem("DistributionList", static_cast<int>(removed));
+  const size_t left = DistributionList().size();
+  Select(left == 0 ? std::nullopt : std::optional<size_t>(removed < left ? removed : left - 1));
 }
 
 void frmDistribution::cmdClose_Click() {
-  const std::optional<LocalDateTime> start = ParseDateTime(txtStartDate + " " + txtStartTime);
+  const std::optional<LocalDateTime> start =
+      ParseDateTime(Text("txtStartDate") + " " + Text("txtStartTime"));
   if (!start) {
     ShowMessageSafely("No valid start date specified. Please specify date and time.",
                       host::msg_box::kExclamation);
   }
-  const std::optional<LocalDateTime> stop = ParseDateTime(txtStopDate + " " + txtStopTime);
+  const std::optional<LocalDateTime> stop =
+      ParseDateTime(Text("txtStopDate") + " " + Text("txtStopTime"));
   if (!stop) {
     ShowMessageSafely("No valid end date specified. Please specify date and time.",
                       host::msg_box::kExclamation);
@@ -149,14 +181,16 @@ void frmDistribution::cmdClose_Click() {
     return;
   }
   if (presentation_ != nullptr) {
-    presentation_->SetDistributionListTags(start, stop, list_);
+    presentation_->SetDistributionListTags(start, stop, DistributionList());
     written_ = true;
   }
   closed_ = true;
+  Hide();
 }
 
 void frmDistribution::cmdCancel_Click() {
   closed_ = true;
+  Hide();
 }
 
 bool ClearDistributionList(clsPresentation& presentation) {
@@ -180,79 +214,7 @@ bool ClearDistributionList(clsPresentation& presentation) {
 void ShowDistributionList(clsPresentation& presentation) {
   frmDistribution form;
   form.SetActivePresentation(presentation);
-  if (host::FrontEnd* front_end = Services().front_end) front_end->ShowForm(form);
-}
-
-namespace {
-
-[[noreturn]] void NoSuchControl(const std::string& control) {
-  throw Error(kErrInvalidProcedureCall, "frmDistribution",
-              "The form has no control \"" + control + "\" to change");
-}
-
-}  // namespace
-
-std::vector<host::FormControlInfo> frmDistribution::Controls() const {
-  using namespace host::form_control;
-  return {{"lblStartDate", kLabel, "Start:"},
-          {"txtStartDate", kTextBox, ""},
-          {"txtStartTime", kTextBox, ""},
-          {"lblStopDate", kLabel, "Stop:"},
-          {"txtStopDate", kTextBox, ""},
-          {"txtStopTime", kTextBox, ""},
-          {"DistributionList", kList, ""},
-          {"cmdNew", kButton, "Add", cmdNewEnabled()},
-          {"cmdDelete", kButton, "Delete", cmdDeleteEnabled()},
-          {"cmdClose", kButton, "OK"},
-          {"cmdCancel", kButton, "Cancel"}};
-}
-
-std::string frmDistribution::Value(const std::string& control) const {
-  if (control == "txtStartDate") return txtStartDate;
-  if (control == "txtStartTime") return txtStartTime;
-  if (control == "txtStopDate") return txtStopDate;
-  if (control == "txtStopTime") return txtStopTime;
-  if (control == "DistributionList") return selected_ ? list_[*selected_] : "";
-  return "";
-}
-
-std::vector<std::string> frmDistribution::Items(const std::string& control) const {
-  return control == "DistributionList" ? list_ : std::vector<std::string>{};
-}
-
-void frmDistribution::SetValue(const std::string& control, const std::string& value) {
-  if (control == "txtStartDate") {
-    txtStartDate = value;
-  } else if (control == "txtStartTime") {
-    txtStartTime = value;
-  } else if (control == "txtStopDate") {
-    txtStopDate = value;
-  } else if (control == "txtStopTime") {
-    txtStopTime = value;
-  } else if (control == "DistributionList") {
-    if (value.empty()) return SetListIndex(std::nullopt);
-    for (size_t index = 0; index < list_.size(); ++index) {
-      if (list_[index] == value) return SetListIndex(index);
-    }
-    throw Error(kErrInvalidProcedureCall, "frmDistribution",
-                "\"" + value + "\" is not in the distribution list");
-  } else {
-    NoSuchControl(control);
-  }
-}
-
-void frmDistribution::Click(const std::string& control) {
-  if (control == "cmdNew") {
-    cmdNew_Click();
-  } else if (control == "cmdDelete" && cmdDeleteEnabled()) {
-    cmdDelete_Click();
-  } else if (control == "cmdClose") {
-    cmdClose_Click();
-  } else if (control == "cmdCancel") {
-    cmdCancel_Click();
-  } else {
-    NoSuchControl(control);
-  }
+  host::ShowModal(form, Services().front_end);
 }
 
 }  // namespace vintrel

@@ -23,23 +23,22 @@ class frmDistribution : public host::Form {
   static constexpr const char* kComputerPrompt =
       "Select a computer on which the presentation will be shown.";
 
-  // Opens the form with the default window: from the next full hour for two hours.
+  // Opens the form with the default window: from the next full hour for two hours. Controls:
+  // the date and time text boxes txtStartDate, txtStartTime, txtStopDate, txtStopTime (dates in
+  // the short date form, times in the long time form), the list DistributionList and the
+  // buttons cmdNew ("Add"), cmdDelete ("Delete"), cmdClose ("OK") and cmdCancel ("Cancel").
   frmDistribution();
 
   // Hands the presentation over: its stored list and window replace the defaults.
   void SetActivePresentation(clsPresentation& presentation);
   clsPresentation* ActivePresentation() const { return presentation_; }
 
-  // The four text boxes: dates in the short date form, times in the long time form.
-  std::string txtStartDate, txtStartTime, txtStopDate, txtStopTime;
-
-  const std::vector<std::string>& DistributionList() const { return list_; }
+  const std::vector<std::string>& DistributionList() const { return Items("DistributionList"); }
   // The selected entry (from 0), if any.
-  std::optional<size_t> ListIndex() const { return selected_; }
-  void SetListIndex(std::optional<size_t> index);
+  std::optional<size_t> Selected() const;
+  void Select(std::optional<size_t> index);
 
-  bool cmdNewEnabled() const { return true; }
-  bool cmdDeleteEnabled() const { return selected_.has_value(); }
+  bool cmdDeleteEnabled() const { return Enabled("cmdDelete"); }
 
   // Add: a computer from the picker, appended unless it is listed already.
   void cmdNew_Click();
@@ -54,24 +53,11 @@ class frmDistribution : public host::Form {
   bool closed() const { return closed_; }
   bool written() const { return written_; }
 
-  // The form as a front end sees it: the text boxes, "DistributionList" (its value is the
-  // selected computer) and the four buttons by their control names.
-  std::string Name() const override { return "frmDistribution"; }
-  std::string Caption() const override { return kCaption; }
-  std::vector<host::FormControlInfo> Controls() const override;
-  std::string Value(const std::string& control) const override;
-  std::vector<std::string> Items(const std::string& control) const override;
-  void SetValue(const std::string& control, const std::string& value) override;
-  void Click(const std::string& control) override;
-  bool Visible() const override { return !closed_; }
-  std::string CancelControl() const override { return "cmdCancel"; }
-
  private:
   void ShowWindow(LocalDateTime start, LocalDateTime stop);
+  void ApplyButtonRule();
 
   clsPresentation* presentation_ = nullptr;
-  std::vector<std::string> list_;
-  std::optional<size_t> selected_;
   bool closed_ = false;
   bool written_ = false;
 };

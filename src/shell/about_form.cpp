@@ -1,39 +1,16 @@
 #include "shell/about_form.h"
 
-#include "host/error.h"
 #include "shell/version.h"
 
 namespace vintrel::shell {
-namespace {
 
-[[noreturn]] void NoSuchControl(const std::string& control) {
-  throw Error(kErrInvalidProcedureCall, "frmAbout",
-              "The form has no control \"" + control + "\" to change");
-}
-
-}  // namespace
-
-std::string frmAbout::Caption() const {
-  return std::string("About ") + kProductName;
-}
-
-std::vector<host::FormControlInfo> frmAbout::Controls() const {
-  return {{"lblProduct", host::form_control::kLabel, Value("lblProduct")},
-          {"cmdClose", host::form_control::kButton, "Close"}};
-}
-
-std::string frmAbout::Value(const std::string& control) const {
-  if (control == "lblProduct") return std::string(kProductName) + "\nVersion " + VersionText();
-  return "";
-}
-
-void frmAbout::SetValue(const std::string& control, const std::string&) {
-  NoSuchControl(control);
-}
-
-void frmAbout::Click(const std::string& control) {
-  if (control != "cmdClose") NoSuchControl(control);
-  visible_ = false;
+frmAbout::frmAbout() : host::Form("frmAbout", std::string("About ") + kProductName) {
+  Add(host::ControlKind::kLabel, "lblProduct",
+      std::string(kProductName) + "\nVersion " + VersionText());
+  Add(host::ControlKind::kCommandButton, "cmdClose", "Close");
+  SetDefaultButton("cmdClose");
+  SetCancelButton("cmdClose");
+  On("cmdClose", host::FormEvent::kClick, [this] { Hide(); });
 }
 
 }  // namespace vintrel::shell

@@ -144,7 +144,7 @@ void Application::AboutProductClick() {
   SkipFailure([] {
     Trace("cbrAboutProduct_Click");
     frmAbout form;
-    if (host::FrontEnd* front_end = Services().front_end) front_end->ShowForm(form);
+    host::ShowModal(form, Services().front_end);
   });
 }
 

@@ -82,8 +82,9 @@ TEST_F(DistributionDialogTest, TheDefaultWindowOpensAtTheNextFullHourForTwoHours
     clock_.SetWallTime(system_clock::time_point{c.now.time_since_epoch()});
     frmDistribution form;
     form.SetActivePresentation(Open({}));
-    EXPECT_EQ(ParseDateTime(form.txtStartDate + " " + form.txtStartTime), c.start);
-    EXPECT_EQ(ParseDateTime(form.txtStopDate + " " + form.txtStopTime), c.start + hours{2});
+    EXPECT_EQ(ParseDateTime(form.Text("txtStartDate") + " " + form.Text("txtStartTime")), c.start);
+    EXPECT_EQ(ParseDateTime(form.Text("txtStopDate") + " " + form.Text("txtStopTime")),
+              c.start + hours{2});
     EXPECT_TRUE(form.DistributionList().empty());
     EXPECT_FALSE(form.cmdDeleteEnabled());
   }
@@ -94,10 +95,12 @@ TEST_F(DistributionDialogTest, TheStoredListAndWindowReplaceTheDefaults) {
   form.SetActivePresentation(Open({{kStart, "2027-03-01T08:00:00"},
                                    {kComputer, "wall-1\tlobby\t"},
                                    {kStop, "2027-03-01T17:30:00"}}));
-  EXPECT_EQ(ParseDateTime(form.txtStartDate + " " + form.txtStartTime), At(2027, 3, 1, 8));
-  EXPECT_EQ(ParseDateTime(form.txtStopDate + " " + form.txtStopTime), At(2027, 3, 1, 17, 30));
+  EXPECT_EQ(ParseDateTime(form.Text("txtStartDate") + " " + form.Text("txtStartTime")),
+            At(2027, 3, 1, 8));
+  EXPECT_EQ(ParseDateTime(form.Text("txtStopDate") + " " + form.Text("txtStopTime")),
+            At(2027, 3, 1, 17, 30));
   EXPECT_EQ(form.DistributionList(), (std::vector<std::string>{"wall-1", "lobby"}));
-  EXPECT_EQ(form.ListIndex(), 0u);
+  EXPECT_EQ(form.Selected(), 0u);
   EXPECT_TRUE(form.cmdDeleteEnabled());
 }
 
@@ -118,13 +121,13 @@ TEST_F(DistributionDialogTest, AddAppendsThePickedComputerOnce) {
     SCOPED_TRACE(c.name);
     frmDistribution form;
     form.SetActivePresentation(Open({{kComputer, "a\tb\tc\t"}}));
-    form.SetListIndex(2);
+    form.Select(2);
     const size_t boxes = front_end_.message_boxes().size();
     front_end_.QueueComputer(c.picked);
     form.cmdNew_Click();
     EXPECT_EQ(front_end_.pickers().back().title, frmDistribution::kComputerPrompt);
     EXPECT_EQ(form.DistributionList(), c.list);
-    EXPECT_EQ(form.ListIndex(), c.selected);
+    EXPECT_EQ(form.Selected(), c.selected);
     ASSERT_EQ(front_end_.message_boxes().size(), boxes + (c.told ? 1 : 0));
     if (c.told) {
       EXPECT_EQ(front_end_.message_boxes().back().text,
@@ -150,10 +153,10 @@ TEST_F(DistributionDialogTest, DeleteSelectsTheEntryThatTakesThePlace) {
     SCOPED_TRACE(c.stored + std::to_string(c.selected));
     frmDistribution form;
     form.SetActivePresentation(Open({{kComputer, c.stored}}));
-    form.SetListIndex(c.selected);
+    form.Select(c.selected);
     form.cmdDelete_Click();
     EXPECT_EQ(form.DistributionList(), c.list);
-    EXPECT_EQ(form.ListIndex(), c.then_selected);
+    EXPECT_EQ(form.Selected(), c.then_selected);
     EXPECT_EQ(form.cmdDeleteEnabled(), c.then_selected.has_value());
   }
 }
@@ -190,13 +193,13 @@ TEST_F(DistributionDialogTest, OkWritesOnlyAValidWindow) {
         Open({{"QUENDRA VERSION", "1"},
               {kComputer, *c.stored_computers ? c.stored_computers : "old\t"}}));
     if (!*c.stored_computers) {
-      form.SetListIndex(0);
+      form.Select(0);
       form.cmdDelete_Click();
     }
-    form.txtStartDate = c.start_date;
-    form.txtStartTime = c.start_time;
-    form.txtStopDate = c.stop_date;
-    form.txtStopTime = c.stop_time;
+    form.SetText("txtStartDate", c.start_date);
+    form.SetText("txtStartTime", c.start_time);
+    form.SetText("txtStopDate", c.stop_date);
+    form.SetText("txtStopTime", c.stop_time);
     form.cmdClose_Click();
 
     const std::vector<std::string> all = Messages();

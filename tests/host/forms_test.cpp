@@ -1,0 +1,262 @@
+#include "host/forms.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "host/error.h"
+#include "host/form_json.h"
+#include "host/platform.h"
+
+namespace vintrel::host {
+namespace {
+
+// A form with one control of each kind a dialog uses; every event is written to `log` as
+// "control:event".
+class SampleForm : public Form {
+ public:
+  SampleForm() : Form("frmSample", "Sample") {
+    Add(ControlKind::kTextBox, "txtName");
+    Add(ControlKind::kCheckBox, "chkFirst", "First row");
+    Add(ControlKind::kFrame, "frmSource", "Source");
+    Add(ControlKind::kOptionButton, "optTable", "Table", "frmSource").value = 1;
+    Add(ControlKind::kOptionButton, "optSQL", "SQL", "frmSource");
+    Add(ControlKind::kOptionButton, "optElsewhere", "Elsewhere");
+    Add(ControlKind::kComboBox, "cmbSheet").editable = false;
+    Add(ControlKind::kComboBox, "cmbFree");
+    Add(ControlKind::kListBox, "lstItems");
+    Add(ControlKind::kTextBox, "txtRow");
+    Control& spin = Add(ControlKind::kUpDown, "udRow");
+    spin.buddy = "txtRow";
+    spin.min = 1;
+    spin.max = 3;
+    Add(ControlKind::kTimer, "tmrPoll");
+    Add(ControlKind::kCommandButton, "cmdOK", "OK");
+    Add(ControlKind::kCommandButton, "cmdCancel", "Cancel");
+    SetItems("cmbSheet", {"Sheet1", "Sheet2"});
+    SetItems("cmbFree", {"a", "b"});
+    SetItems("lstItems", {"one", "two"});
+    SetDefaultButton("cmdOK");
+    SetCancelButton("cmdCancel");
+    for (const Control& control : Controls()) {
+      for (FormEvent event : {FormEvent::kClick, FormEvent::kChange, FormEvent::kLostFocus,
+                              FormEvent::kDblClick, FormEvent::kTimer}) {
+        On(control.name, event, [this, name = control.name, event] {
+          static const char* kWords[] = {"click",    "change", "lostfocus",
+                                         "dblclick", "key",    "timer"};
+          log.push_back(name + ":" + kWords[static_cast<int>(event)]);
+        });
+      }
+    }
+    // Typing into the row box lets digits through only.
+    OnKeyPress("txtRow", [this](int& key) {
+      if (key < '0' || key > '9') key = 0;
+      log.push_back("txtRow:key" + std::to_string(key));
+    });
+    On("cmdOK", FormEvent::kClick, [this] { Hide(); });
+    On("cmdCancel", FormEvent::kClick, [this] { Hide(); });
+  }
+  std::vector<std::string> log;
+};
+
+// A front end whose person does what `fill` says.
+struct FormDriver : FrontEnd {
+  int MsgBox(const std::string&, int, const std::string&) override { return 0; }
+  std::string BrowseForFolder(const std::string&) override { return ""; }
+  std::string BrowseForComputer(const std::string&) override { return ""; }
+  std::string BrowseForFile(const std::string&, const std::string&, const std::string&) override {
+    return "";
+  }
+  void ShowHelp(const std::string&, int) override {}
+  void SetBusy(bool) override {}
+  void ShowForm(Form& form) override { fill(form); }
+  std::function<void(Form&)> fill;
+};
+
+struct ActionCase {
+  const char* name;
+  std::vector<std::string> actions;  // JSON lines
+  std::vector<std::string> log;      // the events, in order
+  const char* error;                 // part of the failure of the last action, or null
+  const char* check;                 // "control=text" or "control#value", or null
+};
+
+TEST(Forms, ActionsRaiseTheEventsAPersonWouldCause) {
+  const std::vector<ActionCase> cases = {
+      {"typing changes the text once per change",
+       {R"({"control":"txtName","set":"x"})", R"({"control":"txtName","set":"x"})"},
+       {"txtName:change"},
+       nullptr,
+       "txtName=x"},
+      {"the focus leaving a box is reported before the next control's event",
+       {R"({"control":"txtName","set":"x"})", R"({"control":"chkFirst","set":"1"})"},
+       {"txtName:change", "txtName:lostfocus", "chkFirst:click"},
+       nullptr,
+       "chkFirst#1"},
+      {"leave without another control",
+       {R"({"control":"txtName","set":"x"})", R"({"control":"txtName","leave":true})"},
+       {"txtName:change", "txtName:lostfocus"},
+       nullptr,
+       nullptr},
+      {"a click toggles a check box",
+       {R"({"control":"chkFirst","click":true})", R"({"control":"chkFirst","click":true})"},
+       {"chkFirst:click", "chkFirst:click"},
+       nullptr,
+       "chkFirst#0"},
+      {"options of one frame exclude one another, others stay",
+       {R"({"control":"optElsewhere","click":true})", R"({"control":"optSQL","click":true})"},
+       {"optElsewhere:click", "optElsewhere:lostfocus", "optSQL:click"},
+       nullptr,
+       "optTable#0"},
+      {"choosing an entry by its text",
+       {R"({"control":"cmbSheet","set":"Sheet2"})"},
+       {"cmbSheet:click"},
+       nullptr,
+       "cmbSheet=Sheet2"},
+      {"a drop-down list refuses text it does not list",
+       {R"({"control":"cmbSheet","set":"Sheet9"})"},
+       {},
+       "\"Sheet9\" is not one of its entries",
+       nullptr},
+      {"an editable combo box takes typed text",
+       {R"({"control":"cmbFree","set":"c"})"},
+       {"cmbFree:change"},
+       nullptr,
+       "cmbFree=c"},
+      {"double click on a list",
+       {R"({"control":"lstItems","set":"two"})", R"({"control":"lstItems","dblclick":true})"},
+       {"lstItems:click", "lstItems:dblclick"},
+       nullptr,
+       "lstItems=two"},
+      {"the up-down writes its buddy and stops at its range",
+       {R"({"control":"udRow","spin":"up"})", R"({"control":"udRow","spin":"up"})",
+        R"({"control":"udRow","spin":"up"})", R"({"control":"udRow","spin":"up"})"},
+       {"txtRow:change", "udRow:change", "txtRow:change", "udRow:change", "txtRow:change",
+        "udRow:change"},
+       nullptr,
+       "txtRow=3"},
+      {"a key handler sees and may swallow keys",
+       {R"({"control":"txtRow","key":65})", R"({"control":"txtRow","key":55})"},
+       {"txtRow:key0", "txtRow:key55"},
+       nullptr,
+       nullptr},
+      {"a stopped timer does not tick",
+       {R"({"control":"tmrPoll","tick":true})"},
+       {},
+       nullptr,
+       nullptr},
+      {"Enter presses the default button",
+       {R"({"control":"txtName","set":"x"})", R"({"key":"enter"})"},
+       {"txtName:change", "txtName:lostfocus", "cmdOK:click"},
+       nullptr,
+       nullptr},
+      {"a missing control", {R"({"control":"txtNope","set":"x"})"}, {}, "no control", nullptr},
+      {"not JSON", {R"({"control":)"}, {}, "not JSON", nullptr},
+      {"no action", {R"({"control":"txtName"})"}, {}, "no action", nullptr},
+      {"a box is ticked with 1 or 0",
+       {R"({"control":"chkFirst","set":"yes"})"},
+       {},
+       "1 or 0",
+       nullptr},
+  };
+  for (const ActionCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    SampleForm form;
+    ShowModal(form, nullptr);  // no front end: shown, then cancelled
+    EXPECT_FALSE(form.Visible());
+    form.log.clear();
+    // Shown again, with a person doing the actions; only the last may fail.
+    std::string error;
+    std::vector<std::string> log;
+    FormDriver front_end;
+    front_end.fill = [&](Form& shown) {
+      for (size_t i = 0; i < c.actions.size() && shown.Visible(); ++i) {
+        try {
+          ApplyFormActionJson(shown, c.actions[i]);
+        } catch (const Error& failure) {
+          error = failure.description();
+          EXPECT_EQ(i + 1, c.actions.size()) << "only the last action may fail";
+        }
+      }
+      log = form.log;
+    };
+    ShowModal(form, &front_end);
+    EXPECT_EQ(log, c.log);
+    if (c.error != nullptr) {
+      EXPECT_NE(error.find(c.error), std::string::npos) << error;
+    } else {
+      EXPECT_EQ(error, "");
+    }
+    if (c.check != nullptr) {
+      const std::string check = c.check;
+      const size_t eq = check.find_first_of("=#");
+      const std::string control = check.substr(0, eq);
+      if (check[eq] == '=') {
+        EXPECT_EQ(form.Text(control), check.substr(eq + 1));
+      } else {
+        EXPECT_EQ(form.Value(control), std::stoi(check.substr(eq + 1)));
+      }
+    }
+  }
+}
+
+TEST(Forms, DisabledHiddenAndUnshownControlsCannotBeReached) {
+  SampleForm form;
+  auto fails = [&](const char* action, const char* why) {
+    SCOPED_TRACE(action);
+    try {
+      ApplyFormActionJson(form, action);
+      ADD_FAILURE() << "accepted";
+    } catch (const Error& failure) {
+      EXPECT_NE(failure.description().find(why), std::string::npos) << failure.description();
+    }
+  };
+  fails(R"({"control":"txtName","set":"x"})", "is not shown");  // the form itself
+  FormDriver front_end;
+  front_end.fill = [&](Form&) {
+    form.SetEnabled("cmdOK", false);
+    fails(R"({"control":"cmdOK","click":true})", "\"OK\" (cmdOK) is disabled");
+    fails(R"({"key":"enter"})", "is disabled");
+    form.SetEnabled("frmSource", false);
+    fails(R"({"control":"optSQL","click":true})", "is disabled");
+    form.SetVisible("txtName", false);
+    fails(R"({"control":"txtName","set":"x"})", "is not shown");
+    // Escape still reaches the cancel button.
+    ApplyFormActionJson(form, R"({"key":"escape"})");
+    EXPECT_FALSE(form.Visible());
+  };
+  ShowModal(form, &front_end);
+  EXPECT_EQ(form.log.back(), "cmdCancel:click");
+}
+
+TEST(Forms, JsonShowsEachKindWithItsProperties) {
+  SampleForm form;
+  form.SetText("txtName", "Sales \xC3\xA9");
+  form.SetListIndex("lstItems", 1);
+  form.SetInterval("tmrPoll", 500);
+  const nlohmann::json json = nlohmann::json::parse(FormToJson(form, 2));
+  EXPECT_EQ(json["name"], "frmSample");
+  EXPECT_EQ(json["default"], "cmdOK");
+  EXPECT_EQ(json["cancel"], "cmdCancel");
+  std::map<std::string, nlohmann::json> controls;
+  for (const auto& control : json["controls"]) controls[control["name"]] = control;
+  EXPECT_EQ(controls.size(), form.Controls().size());
+  EXPECT_EQ(controls["txtName"]["text"], "Sales \xC3\xA9");
+  EXPECT_EQ(controls["lstItems"]["items"], nlohmann::json::array({"one", "two"}));
+  EXPECT_EQ(controls["lstItems"]["listIndex"], 1);
+  EXPECT_EQ(controls["optSQL"]["container"], "frmSource");
+  EXPECT_EQ(controls["optTable"]["value"], 1);
+  EXPECT_EQ(controls["udRow"]["buddy"], "txtRow");
+  EXPECT_EQ(controls["udRow"]["min"], 1);
+  EXPECT_EQ(controls["tmrPoll"]["interval"], 500);
+  EXPECT_EQ(controls["tmrPoll"]["enabled"], true);
+  EXPECT_EQ(controls["cmbSheet"]["editable"], false);
+  EXPECT_FALSE(controls["cmdOK"].contains("text"));
+}
+
+}  // namespace
+}  // namespace vintrel::host
