@@ -13,6 +13,7 @@
 #include "host/data_access.h"
 #include "host/error.h"
 #include "host/event_loop.h"
+#include "testing/error_of.h"
 
 namespace vintrel::host::data {
 
@@ -47,16 +48,7 @@ inline std::vector<int> WaitWhileExecuting(Recordset& rs, EventLoop& loop,
   return seen;
 }
 
-// The error an action raises; fails the test when it raises none.
-inline Error ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error;
-  }
-  ADD_FAILURE() << "no error was raised";
-  return Error(0, "", "");
-}
+using vintrel::testing::ErrorOf;
 
 // Every value of every row, fields in order.
 inline std::vector<std::vector<FieldValue>> AllRows(Recordset& rs) {

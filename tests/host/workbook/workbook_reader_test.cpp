@@ -7,9 +7,9 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <functional>
 
 #include "host/error.h"
+#include "testing/error_of.h"
 #include "testing/temp_dir.h"
 #include "xlsx_builder.h"
 
@@ -27,18 +27,8 @@ using testing::BookContents;
 using ::testing::HasSubstr;
 using testing::SheetXml;
 using testing::WorkbookParts;
+using vintrel::testing::ErrorOf;
 using vintrel::testing::FixturePath;
-
-// Runs `action` and returns the Error it raised; fails the test when it raised none.
-Error ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error;
-  }
-  ADD_FAILURE() << "expected an Error";
-  return Error(0, "", "");
-}
 
 std::string Rows(int rows, int columns) {
   std::string xml;
