@@ -1,5 +1,6 @@
 // Damaged and hostile files: each gives a clear error naming the file and the problem, and the
-// file stays as it was.
+// file stays as it was. Parts that inflate beyond what they declare are refused through the
+// program, in tests/apps/hostile_files_test.cpp.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -42,32 +43,10 @@ std::string OpenError(const std::string& bytes, const ZipLimits& limits = {}) {
   return description;
 }
 
-// Replaces every occurrence of `from` with `to` (same length) in the raw archive bytes.
-std::string Patch(std::string bytes, const std::string& from, const std::string& to) {
-  EXPECT_EQ(from.size(), to.size());
-  for (size_t at = bytes.find(from); at != std::string::npos; at = bytes.find(from, at + 1)) {
-    bytes.replace(at, from.size(), to);
-  }
-  return bytes;
-}
-
 std::string LittleEndian32(uint32_t value) {
   std::string out(4, '\0');
   for (int i = 0; i < 4; ++i) out[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
   return out;
-}
-
-TEST(HostileInput, PartThatInflatesBeyondWhatItDeclares) {
-  // A zip bomb that lies: 200 KB of spaces declared as 100 bytes in both headers.
-  std::string body = "<Types>" + std::string(200000, ' ') + "</Types>";
-  std::string zip = BuildZip({{"[Content_Types].xml", body}});
-  std::string lie =
-      Patch(zip, LittleEndian32(static_cast<uint32_t>(body.size())), LittleEndian32(100));
-  ASSERT_NE(lie, zip);
-  std::string error = OpenError(lie);
-  EXPECT_TRUE(error.find("expands beyond") != std::string::npos ||
-              error.find("damaged") != std::string::npos)
-      << error;
 }
 
 TEST(HostileInput, StrayBytesAfterTheEndRecordAreNoDamage) {
