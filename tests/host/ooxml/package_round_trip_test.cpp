@@ -125,15 +125,8 @@ TEST(PackageRoundTrip, SaveThroughALinkReplacesTheFileItNames) {
   struct stat info {};
   ASSERT_EQ(::lstat(link.c_str(), &info), 0);
   EXPECT_TRUE(S_ISLNK(info.st_mode));
-  EXPECT_EQ(PackagePresentation::Open(real)
-                ->Slides()
-                .Item(1)
-                .Shapes()
-                .Item(1)
-                .TextFrame()
-                .TextRange()
-                .Text(),
-            "via link");
+  auto reopened = PackagePresentation::Open(real);
+  EXPECT_EQ(reopened->Slides().Item(1).Shapes().Item(1).TextFrame().TextRange().Text(), "via link");
 }
 
 TEST(PackageRoundTrip, MacroDecksAndTemplatesKeepTheirKindAndMacros) {
