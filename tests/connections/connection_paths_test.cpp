@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "support/module_state.h"
-#include "testing/temp_dir.h"
 
 namespace vintrel {
 namespace {
@@ -85,20 +82,6 @@ TEST_F(ConnectionPathsTest, NativePathTurnsBackslashesAndFileUris) {
   EXPECT_EQ(NativePath("file:///C:/x.txt"), "C:/x.txt");
   EXPECT_EQ(NativePath("file://server/share/x.txt"), "//server/share/x.txt");
   EXPECT_EQ(NativePath("/already/native"), "/already/native");
-}
-
-TEST_F(ConnectionPathsTest, WindowsTagsFindTheirFilesAfterAMoveToLinux) {
-  testing::TempDir dir;
-  std::filesystem::create_directories(dir.File("shows"));
-  std::filesystem::create_directories(dir.File("data"));
-  const std::string beside = dir.Write("sales.txt", "A\tB\r\n");
-  const std::string nested = dir.Write("data/q1.txt", "x");
-  const std::string show = dir.File("shows/board.pptx");
-  EXPECT_EQ(NativePath(ResolveConnectionPath("..\\sales.txt", show)), beside);
-  EXPECT_EQ(NativePath(ResolveConnectionPath("..\\data\\q1.txt", show)), nested);
-  EXPECT_EQ(NativePath(ResolveConnectionPath(
-                "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=..\\data\\q1.txt", show)),
-            "Provider=Microsoft.Jet.OLEDB.4.0;DATA SOURCE=" + nested + ";");
 }
 
 }  // namespace

@@ -13,29 +13,14 @@
 #include "host/clock.h"
 #include "support/error_codes.h"
 #include "support/module_state.h"
+#include "testing/error_of.h"
+#include "testing/table_connection.h"
 #include "testing/temp_dir.h"
 
 namespace vintrel {
 namespace {
 
 using namespace std::chrono_literals;
-
-// A recordset with the given columns and rows (nullopt = null value).
-std::unique_ptr<host::Recordset> MakeRows(const std::vector<std::string>& columns,
-                                          const std::vector<std::vector<host::FieldValue>>& rows) {
-  auto recordset = std::make_unique<host::ClientRecordset>();
-  for (const std::string& column : columns) {
-    recordset->Fields().Append(column, host::data_type::kVarChar, host::kMaxFieldSize);
-  }
-  recordset->Open("");
-  for (const auto& row : rows) {
-    recordset->AddNew();
-    for (size_t i = 0; i < row.size(); ++i)
-      recordset->Fields().Item(static_cast<int>(i)).SetValue(row[i]);
-    recordset->Update();
-  }
-  return recordset;
-}
 
 // What the sources were asked to do, shared by every source a factory made.
 struct SourceLog {
@@ -52,7 +37,8 @@ class SourceDouble : public ConnectionSource {
   }
   void OpenRecordset(clsConnection& connection) override {
     log_.calls.push_back("OpenRecordset" + std::to_string(type_));
-    if (connection.Opened()) connection.SetRecordset(MakeRows({"A", "B"}, {{"1", "2"}, {"3", {}}}));
+    if (connection.Opened())
+      connection.SetRecordset(testing::MakeRecordset({"A", "B"}, {{"1", "2"}, {"3", {}}}));
   }
   void Requery(clsConnection&, bool forced) override {
     log_.calls.push_back(forced ? "Requery(forced)" : "Requery");
@@ -148,13 +134,10 @@ TEST_F(ConnectionTest, TagStringReadsBackEveryType) {
 
 TEST_F(ConnectionTest, ShortDatabaseTagFailsAndKeepsTheFieldsAssigned) {
   clsConnection connection;
-  try {
-    connection.SetTagString("1\tOrders\tDSN=shop\tSELECT * FROM orders");
-    FAIL() << "a four-field database tag must fail";
-  } catch (const Error& failure) {
-    EXPECT_EQ(failure.number(), ErrorNumber(ErrorCode::kSettingConnectionTag));
-    EXPECT_EQ(failure.description(), "Error setting connection tag.");
-  }
+  const Error failure = testing::ErrorOf(
+      [&] { connection.SetTagString("1\tOrders\tDSN=shop\tSELECT * FROM orders"); });
+  EXPECT_EQ(failure.number(), ErrorNumber(ErrorCode::kSettingConnectionTag));
+  EXPECT_EQ(failure.description(), "Error setting connection tag.");
   EXPECT_EQ(connection.ConnectionType(), connection_type::kDatabase);
   EXPECT_EQ(connection.ConnectionDescription(), "Orders");
   EXPECT_EQ(connection.ConnectionString(), "DSN=shop");
@@ -211,13 +194,9 @@ TEST_F(ConnectionTest, TypeWithoutSourceRaisesItsOpenError) {
   clsConnection connection(ConnectionSourceFactory{});
   connection.SetConnectionType(connection_type::kDatabase);
   connection.SetConnectionDescription("Shop");
-  try {
-    connection.OpenConnection();
-    FAIL();
-  } catch (const Error& failure) {
-    EXPECT_EQ(failure.number(), ErrorNumber(ErrorCode::kOpeningDatabase));
-    EXPECT_EQ(failure.description().rfind("Error while opening database Shop. \r\n", 0), 0u);
-  }
+  const Error failure = testing::ErrorOf([&] { connection.OpenConnection(); });
+  EXPECT_EQ(failure.number(), ErrorNumber(ErrorCode::kOpeningDatabase));
+  EXPECT_EQ(failure.description().rfind("Error while opening database Shop. \r\n", 0), 0u);
 }
 
 TEST_F(ConnectionTest, UnknownTypeOpensAsNothingAndHasNoRowsToRead) {
@@ -227,12 +206,10 @@ TEST_F(ConnectionTest, UnknownTypeOpensAsNothingAndHasNoRowsToRead) {
   connection->OpenRecordset();
   EXPECT_TRUE(log_.calls.empty());
   EXPECT_TRUE(connection->ConnectionReady());
-  try {
-    connection->GetValueDatabase(1, "A", display_type::kValue);
-    FAIL();
-  } catch (const Error& failure) {
-    EXPECT_EQ(failure.number(), ErrorNumber(ErrorCode::kRetrievingValue));
-  }
+  EXPECT_EQ(testing::ErrorOf([&] {
+              connection->GetValueDatabase(1, "A", display_type::kValue);
+            }).number(),
+            ErrorNumber(ErrorCode::kRetrievingValue));
   // Even a label needs the rows: the wait for a running query looks at them first.
   EXPECT_THROW(connection->GetValueDatabase(1, "A", display_type::kColumn), Error);
 }
@@ -311,16 +288,13 @@ TEST_F(ValueTest, ValuesNullsAndLabels) {
 }
 
 TEST_F(ValueTest, UnknownColumnNamesTheColumnAndRow) {
-  try {
-    connection_->GetValueDatabase(2, "Nope", display_type::kValue);
-    FAIL();
-  } catch (const Error& failure) {
-    EXPECT_EQ(failure.number(), ErrorNumber(ErrorCode::kRetrievingValue));
-    EXPECT_EQ(
-        failure.description().rfind("Error while retrieving value of column Nope of row 2.\r\n", 0),
-        0u);
-    EXPECT_EQ(Module().last_error_description.empty(), false);
-  }
+  const Error failure =
+      testing::ErrorOf([&] { connection_->GetValueDatabase(2, "Nope", display_type::kValue); });
+  EXPECT_EQ(failure.number(), ErrorNumber(ErrorCode::kRetrievingValue));
+  EXPECT_EQ(
+      failure.description().rfind("Error while retrieving value of column Nope of row 2.\r\n", 0),
+      0u);
+  EXPECT_FALSE(Module().last_error_description.empty());
 }
 
 TEST_F(ValueTest, ObjectReferenceAddsFolderAndExtension) {

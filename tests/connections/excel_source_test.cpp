@@ -2,124 +2,66 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "connections/connection.h"
 #include "connections/excel_status.h"
 #include "connections/real_sources.h"
 #include "host/clock.h"
+#include "host/memory/memory_spreadsheet.h"
 #include "support/error_codes.h"
 #include "support/module_state.h"
+#include "testing/error_of.h"
 #include "testing/temp_dir.h"
 
 namespace vintrel::connections {
 namespace {
 
-// A spreadsheet service whose sheets answer each range text with the cells a test gave it.
-struct Book {
-  std::map<std::string, std::map<std::string, std::vector<host::Cell>>> sheets;
-  int opens = 0;
-  int closes = 0;
-  bool saved_before_close = false;
-};
+using host::memory::MemorySpreadsheetFactory;
 
-class FakeSheet : public host::Worksheet {
+// The in-memory spreadsheet, noting whether each workbook was marked saved when it was closed (a
+// workbook closed unsaved makes the spreadsheet ask the user).
+class Spreadsheet : public MemorySpreadsheetFactory {
  public:
-  FakeSheet(std::string name, const std::map<std::string, std::vector<host::Cell>>& ranges)
-      : name_(std::move(name)), ranges_(ranges) {}
-  std::string Name() const override { return name_; }
-  int Type() const override { return host::sheet_type::kWorksheet; }
-  std::vector<host::Cell> Range(const std::string& a1) override {
-    auto found = ranges_.find(a1);
-    if (found == ranges_.end()) throw Error(1004, "Range", "Method 'Range' failed");
-    return found->second;
-  }
-
- private:
-  std::string name_;
-  const std::map<std::string, std::vector<host::Cell>>& ranges_;
-};
-
-class FakeWorkbook : public host::Workbook {
- public:
-  explicit FakeWorkbook(Book& book) : book_(book) {
-    for (auto& [name, ranges] : book.sheets) sheets_.emplace_back(name, ranges);
-  }
-  int SheetCount() const override { return static_cast<int>(sheets_.size()); }
-  host::Worksheet& Sheets(int index) override { return sheets_.at(index - 1); }
-  host::Worksheet& Sheets(const std::string& name) override {
-    for (auto& sheet : sheets_) {
-      if (sheet.Name() == name) return sheet;
+  class Book : public host::Workbook {
+   public:
+    Book(std::unique_ptr<host::Workbook> book, Spreadsheet& owner)
+        : book_(std::move(book)), owner_(owner) {}
+    int SheetCount() const override { return book_->SheetCount(); }
+    host::Worksheet& Sheets(int index) override { return book_->Sheets(index); }
+    host::Worksheet& Sheets(const std::string& name) override { return book_->Sheets(name); }
+    void SetSaved(bool saved) override { book_->SetSaved(saved_ = saved); }
+    void Close() override {
+      owner_.closed_saved.push_back(saved_);
+      book_->Close();
     }
-    throw Error(kErrSubscriptOutOfRange, "Sheets", "Subscript out of range");
-  }
-  void SetSaved(bool saved) override { saved_ = saved; }
-  void Close() override {
-    ++book_.closes;
-    book_.saved_before_close = saved_;
-  }
 
- private:
-  Book& book_;
-  std::vector<FakeSheet> sheets_;
-  bool saved_ = false;
-};
+   private:
+    std::unique_ptr<host::Workbook> book_;
+    Spreadsheet& owner_;
+    bool saved_ = false;
+  };
+  class Application : public host::SpreadsheetApplication {
+   public:
+    Application(std::unique_ptr<host::SpreadsheetApplication> app, Spreadsheet& owner)
+        : app_(std::move(app)), owner_(owner) {}
+    std::unique_ptr<host::Workbook> Open(const std::string& path,
+                                         const host::OpenOptions& options) override {
+      return std::make_unique<Book>(app_->Open(path, options), owner_);
+    }
+    std::unique_ptr<host::Workbook> Add() override { return app_->Add(); }
+    void SetIgnoreRemoteRequests(bool value) override { app_->SetIgnoreRemoteRequests(value); }
+    bool Visible() const override { return app_->Visible(); }
+    void Quit() override { app_->Quit(); }
 
-class FakeApplication : public host::SpreadsheetApplication {
- public:
-  explicit FakeApplication(Book& book) : book_(book) {}
-  std::unique_ptr<host::Workbook> Open(const std::string&,
-                                       const host::OpenOptions& options) override {
-    EXPECT_TRUE(options.read_only);
-    ++book_.opens;
-    return std::make_unique<FakeWorkbook>(book_);
-  }
-  std::unique_ptr<host::Workbook> Add() override { return std::make_unique<FakeWorkbook>(book_); }
-  void SetIgnoreRemoteRequests(bool) override {}
-  bool Visible() const override { return false; }
-  void Quit() override {}
+   private:
+    std::unique_ptr<host::SpreadsheetApplication> app_;
+    Spreadsheet& owner_;
+  };
 
- private:
-  Book& book_;
-};
-
-class FakeFactory : public host::SpreadsheetFactory {
- public:
-  explicit FakeFactory(Book& book) : book_(book) {}
   std::unique_ptr<host::SpreadsheetApplication> CreateApplication() override {
-    ++created;
-    return std::make_unique<FakeApplication>(book_);
+    return std::make_unique<Application>(MemorySpreadsheetFactory::CreateApplication(), *this);
   }
-  int created = 0;
-
- private:
-  Book& book_;
+  std::vector<bool> closed_saved;  // one entry per close, in order
 };
-
-host::Cell TextCell(int column, int row, const std::string& text) {
-  host::Cell cell;
-  cell.column = column;
-  cell.row = row;
-  cell.text = text;
-  if (!text.empty()) {
-    cell.value.kind = host::CellValue::Kind::kText;
-    cell.value.text = text;
-  }
-  return cell;
-}
-
-// A grid of texts starting at (first_column, first_row), row by row.
-std::vector<host::Cell> Grid(int first_column, int first_row,
-                             const std::vector<std::vector<std::string>>& texts) {
-  std::vector<host::Cell> cells;
-  for (size_t r = 0; r < texts.size(); ++r) {
-    for (size_t c = 0; c < texts[r].size(); ++c) {
-      cells.push_back(TextCell(first_column + static_cast<int>(c), first_row + static_cast<int>(r),
-                               texts[r][c]));
-    }
-  }
-  return cells;
-}
 
 class ExcelSourceTest : public ::testing::Test {
  protected:
@@ -131,8 +73,13 @@ class ExcelSourceTest : public ::testing::Test {
     connection_.SetConnectionDescription("Targets");
     connection_.SetConnectionFileString(dir_.Write("targets.xlsx", "stand-in"));
     connection_.SetConnectionSheet("Targets");
+    sheet_ = &factory_.AddWorkbook(dir_.File("targets.xlsx")).AddSheet("Targets");
   }
-  void TearDown() override { ResetModuleState(); }
+  void TearDown() override {
+    // The add-in never writes to a data workbook.
+    for (const auto& open : factory_.opens()) EXPECT_TRUE(open.options.read_only);
+    ResetModuleState();
+  }
 
   void Read(const std::string& range, bool names) {
     connection_.SetConnectionRange(range);
@@ -149,8 +96,8 @@ class ExcelSourceTest : public ::testing::Test {
 
   testing::TempDir dir_;
   host::FakeClock clock_;
-  Book book_;
-  FakeFactory factory_{book_};
+  Spreadsheet factory_;
+  host::memory::MemorySheetData* sheet_ = nullptr;
   clsConnection connection_{RealSources()};
 };
 
@@ -164,19 +111,16 @@ TEST(ColumnLetterTest, OneAndTwoLetters) {
 }
 
 TEST_F(ExcelSourceTest, FirstRowNamesWithAnEmptyCellTakeTheColumnLetter) {
-  book_.sheets["Targets"]["A1:C3"] =
-      Grid(1, 1, {{"Name", "", "Total"}, {"North", "x", "10"}, {"South", "y", "20"}});
+  sheet_->SetTexts(1, 1, {{"Name", "", "Total"}, {"North", "x", "10"}, {"South", "y", "20"}});
   Read("A1:C3", true);
   EXPECT_EQ(ColumnNames(), (std::vector<std::string>{"Name", "B", "Total"}));
   EXPECT_EQ(connection_.RecordCount(), 2);
   EXPECT_EQ(connection_.GetValueDatabase(2, "Total", 1), "20");
-  EXPECT_EQ(book_.closes, 1);  // read, then closed again
-  EXPECT_TRUE(book_.saved_before_close);
+  EXPECT_EQ(factory_.closed_saved, std::vector<bool>{true});  // read, then closed again
 }
 
 TEST_F(ExcelSourceTest, WithoutNamesColumnsAreLettersAndEveryRowIsData) {
-  book_.sheets["Targets"]["B2:D4"] =
-      Grid(2, 2, {{"a", "b", "c"}, {"d", "e", "f"}, {"g", "h", "i"}});
+  sheet_->SetTexts(2, 2, {{"a", "b", "c"}, {"d", "e", "f"}, {"g", "h", "i"}});
   Read("B2:D4", false);
   EXPECT_EQ(ColumnNames(), (std::vector<std::string>{"B", "C", "D"}));
   EXPECT_EQ(connection_.RecordCount(), 3);
@@ -184,8 +128,7 @@ TEST_F(ExcelSourceTest, WithoutNamesColumnsAreLettersAndEveryRowIsData) {
 }
 
 TEST_F(ExcelSourceTest, TrailingBlankRowsGoInnerBlankRowsStayLineFeedsBecomeLineEnds) {
-  book_.sheets["Targets"]["A1:B6"] =
-      Grid(1, 1, {{"Q", "Note"}, {"Q1", "two\nlines"}, {"", ""}, {"Q3", "x"}, {"", " "}, {"", ""}});
+  sheet_->SetTexts(1, 1, {{"Q", "Note"}, {"Q1", "two\nlines"}, {"", ""}, {"Q3", "x"}, {"", " "}});
   Read("A1:B6", true);
   EXPECT_EQ(connection_.RecordCount(), 3);
   EXPECT_EQ(connection_.GetValueDatabase(1, "Note", 1), "two\r\nlines");
@@ -194,38 +137,28 @@ TEST_F(ExcelSourceTest, TrailingBlankRowsGoInnerBlankRowsStayLineFeedsBecomeLine
 }
 
 TEST_F(ExcelSourceTest, DuplicatedColumnNameFailsTheRead) {
-  book_.sheets["Targets"]["A1:B2"] = Grid(1, 1, {{"Total", "Total"}, {"1", "2"}});
-  try {
-    Read("A1:B2", true);
-    FAIL() << "read a range with two columns of one name";
-  } catch (const Error& error) {
-    EXPECT_EQ(error.number(), ErrorNumber(ErrorCode::kReadingExcelFile));
-    EXPECT_EQ(
-        error.description(),
-        "Error while reading excel file Targets. \r\nDuplicated column name 'Total' detected.");
-  }
+  sheet_->SetTexts(1, 1, {{"Total", "Total"}, {"1", "2"}});
+  const Error error = testing::ErrorOf([&] { Read("A1:B2", true); });
+  EXPECT_EQ(error.number(), ErrorNumber(ErrorCode::kReadingExcelFile));
+  EXPECT_EQ(error.description(),
+            "Error while reading excel file Targets. \r\nDuplicated column name 'Total' detected.");
 }
 
 TEST_F(ExcelSourceTest, MissingSheetFailsTheOpenWithItsName) {
-  book_.sheets["Other"]["A1:A2"] = Grid(1, 1, {{"x"}, {"y"}});
   connection_.SetConnectionSheet("Budget");
-  try {
-    connection_.OpenConnection();
-    FAIL() << "opened a sheet the workbook does not have";
-  } catch (const Error& error) {
-    EXPECT_EQ(error.number(), ErrorNumber(ErrorCode::kOpeningExcelFile));
-    EXPECT_EQ(error.description(),
-              "Error while opening excel file Targets. \r\nCouldn't find sheet Budget");
-  }
+  const Error error = testing::ErrorOf([&] { connection_.OpenConnection(); });
+  EXPECT_EQ(error.number(), ErrorNumber(ErrorCode::kOpeningExcelFile));
+  EXPECT_EQ(error.description(),
+            "Error while opening excel file Targets. \r\nCouldn't find sheet Budget");
   EXPECT_FALSE(connection_.Opened());
 }
 
 TEST_F(ExcelSourceTest, TheServiceIsStartedOnceAndSharedUntilShutDown) {
-  book_.sheets["Targets"]["A1:A2"] = Grid(1, 1, {{"x"}, {"y"}});
+  sheet_->SetTexts(1, 1, {{"x"}, {"y"}});
   Read("A1:A2", true);
   Read("A1:A2", true);
   EXPECT_EQ(ExcelStatus(false, false), excel_status::kStarted);
-  EXPECT_EQ(factory_.created, 2);  // one test object, one service
+  EXPECT_EQ(factory_.applications_created(), 2);  // one test object, one service
   EXPECT_EQ(ExcelStatus(false, true), excel_status::kUnknown);
   EXPECT_EQ(Module().excel_application, nullptr);
 }

@@ -11,6 +11,7 @@
 #include "host/clock.h"
 #include "support/error_codes.h"
 #include "support/module_state.h"
+#include "testing/error_of.h"
 #include "testing/temp_dir.h"
 
 namespace vintrel::connections {
@@ -68,15 +69,11 @@ TEST_F(TextFileSourceTest, RequeryRereadsOnlyAChangedFileUnlessForced) {
 TEST_F(TextFileSourceTest, MissingFileIsTriedFiftyTimesThenReportedWithTheConnectionName) {
   connection_.SetConnectionFileString(dir_.File("nowhere.txt"));
   const auto before = clock_.Steady();
-  try {
-    connection_.OpenConnection();
-    FAIL() << "opened a missing file";
-  } catch (const Error& error) {
-    EXPECT_EQ(error.number(), ErrorNumber(ErrorCode::kOpeningFile));
-    EXPECT_EQ(error.description().rfind("Error while opening file Sales. \r\n", 0), 0u)
-        << error.description();
-    EXPECT_NE(error.description().find("nowhere.txt"), std::string::npos);
-  }
+  const Error error = testing::ErrorOf([&] { connection_.OpenConnection(); });
+  EXPECT_EQ(error.number(), ErrorNumber(ErrorCode::kOpeningFile));
+  EXPECT_EQ(error.description().rfind("Error while opening file Sales. \r\n", 0), 0u)
+      << error.description();
+  EXPECT_NE(error.description().find("nowhere.txt"), std::string::npos);
   EXPECT_FALSE(connection_.Opened());
   EXPECT_EQ(clock_.Steady() - before, std::chrono::milliseconds(50 * 50));
 }
@@ -100,13 +97,9 @@ TEST_F(TextFileSourceTest, FileThatVanishesBetweenRefreshesGivesTheRequeryError)
   connection_.OpenConnection();
   connection_.OpenRecordset();
   std::filesystem::remove(path);
-  try {
-    connection_.Requery(false);
-    FAIL() << "requery of a vanished file succeeded";
-  } catch (const Error& error) {
-    EXPECT_EQ(error.number(), ErrorNumber(ErrorCode::kRequeryingFile));
-    EXPECT_EQ(error.description().rfind("Error requerying file Sales. \r\n", 0), 0u);
-  }
+  const Error error = testing::ErrorOf([&] { connection_.Requery(false); });
+  EXPECT_EQ(error.number(), ErrorNumber(ErrorCode::kRequeryingFile));
+  EXPECT_EQ(error.description().rfind("Error requerying file Sales. \r\n", 0), 0u);
   EXPECT_EQ(Value(1, "1"), "1");  // the rows read before stay readable
 }
 

@@ -23,23 +23,12 @@ using host::memory::MemoryShape;
 using host::memory::MemorySlide;
 using testing::Table;
 
+// One link as the shape's properties give it; empty texts and row 0 write no tag.
 struct Link {
-  Link(int type, std::string connection, std::string column, double row,
-       std::string date_format = "", std::string folder = "", std::string extension = "")
-      : type(type),
-        connection(std::move(connection)),
-        column(std::move(column)),
-        row(row),
-        date_format(std::move(date_format)),
-        folder(std::move(folder)),
-        extension(std::move(extension)) {}
   int type;
-  std::string connection;
-  std::string column;
-  double row;
-  std::string date_format;
-  std::string folder;
-  std::string extension;
+  std::string connection, column;
+  double row = 0;
+  std::string date_format = "", folder = "", extension = "";
 };
 
 void LinkShape(host::Shape& shape, const Link& link) {

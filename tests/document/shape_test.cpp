@@ -6,6 +6,7 @@
 #include "host/memory/memory_presentation.h"
 #include "host/memory/memory_slide.h"
 #include "support/error_codes.h"
+#include "testing/error_of.h"
 
 namespace vintrel {
 namespace {
@@ -59,13 +60,9 @@ TEST_F(ShapeTest, ShapeWithoutLinkTagsIsNotEnabledAndGivenValuesEnableIt) {
 TEST_F(ShapeTest, UnreadableTypeRaisesError9) {
   shape_.WithTag("QUENDRA COLUMN TYPE", "clock");
   clsshape shape;
-  try {
-    shape.SetShapeItem(shape_);
-    FAIL();
-  } catch (const Error& failure) {
-    EXPECT_EQ(failure.number(), ErrorNumber(ErrorCode::kSettingShapeInformation));
-    EXPECT_EQ(failure.description(), "Error setting shape information.");
-  }
+  const Error failure = testing::ErrorOf([&] { shape.SetShapeItem(shape_); });
+  EXPECT_EQ(failure.number(), ErrorNumber(ErrorCode::kSettingShapeInformation));
+  EXPECT_EQ(failure.description(), "Error setting shape information.");
 }
 
 TEST_F(ShapeTest, FullLinkIsWrittenInItsOrder) {
@@ -137,13 +134,9 @@ TEST_F(ShapeTest, FailingWriteRaisesError10AfterTheDeletes) {
   shape.SetNewColumnName("Other");
   presentation_.host_environment().faults().Fail("Tags.Add",
                                                  Error(kErrUnspecified, "host", "disk full"));
-  try {
-    shape.SetShapeTags();
-    FAIL();
-  } catch (const Error& failure) {
-    EXPECT_EQ(failure.number(), ErrorNumber(ErrorCode::kSavingShapeTags));
-    EXPECT_EQ(failure.description(), "Error saving shape tags. \r\ndisk full");
-  }
+  const Error failure = testing::ErrorOf([&] { shape.SetShapeTags(); });
+  EXPECT_EQ(failure.number(), ErrorNumber(ErrorCode::kSavingShapeTags));
+  EXPECT_EQ(failure.description(), "Error saving shape tags. \r\ndisk full");
   // The type and the given column were deleted before the failing add; the connection stays.
   EXPECT_EQ(tags(), (Tags{{"QUENDRA COLUMN TAG", "01"}}));
 }

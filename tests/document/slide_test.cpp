@@ -5,6 +5,7 @@
 #include "host/memory/memory_presentation.h"
 #include "host/memory/memory_slide.h"
 #include "support/error_codes.h"
+#include "testing/error_of.h"
 
 namespace vintrel {
 namespace {
@@ -25,14 +26,11 @@ TEST(SlidePropertiesTest, TwoFieldsAndTheOlderOneFieldForm) {
 
 TEST(SlidePropertiesTest, UnreadableValuesRaiseError1) {
   for (const char* text : {"", "1", "x\t", "1\tx\t", "70000\t"}) {
+    SCOPED_TRACE(text);
     clsSlide slide;
-    try {
-      slide.SetTagString(text);
-      FAIL() << text;
-    } catch (const Error& failure) {
-      EXPECT_EQ(failure.number(), ErrorNumber(ErrorCode::kSettingConnectionTag)) << text;
-      EXPECT_EQ(failure.description(), "Error setting connection tag.");
-    }
+    const Error failure = testing::ErrorOf([&] { slide.SetTagString(text); });
+    EXPECT_EQ(failure.number(), ErrorNumber(ErrorCode::kSettingConnectionTag));
+    EXPECT_EQ(failure.description(), "Error setting connection tag.");
   }
 }
 
@@ -51,12 +49,7 @@ TEST(SlideScrollTest, NumbersOutsideTheTablesFail) {
   clsSlide slide;
   EXPECT_THROW(slide.ScrollEnabled("100"), Error);
   EXPECT_THROW(slide.SetScrollStep("-1", 1), Error);
-  try {
-    slide.ScrollTime("seven");
-    FAIL();
-  } catch (const Error& failure) {
-    EXPECT_EQ(failure.number(), kErrTypeMismatch);
-  }
+  EXPECT_EQ(testing::ErrorOf([&] { slide.ScrollTime("seven"); }).number(), kErrTypeMismatch);
   EXPECT_THROW(slide.AddScrollInfo("3", "True\t2"), Error);
 }
 

@@ -11,9 +11,13 @@ namespace {
 
 using std::chrono::milliseconds;
 
-TEST(EventLoopTest, FakeClockRunsTimersInOrderOfDueTime) {
+class EventLoopTest : public ::testing::Test {
+ protected:
   FakeClock clock;
-  EventLoop loop(clock);
+  EventLoop loop{clock};
+};
+
+TEST_F(EventLoopTest, FakeClockRunsTimersInOrderOfDueTime) {
   std::vector<std::string> ticks;
   loop.AddTimer(milliseconds(50), [&] { ticks.push_back("clock"); });
   loop.AddTimer(milliseconds(120), [&] { ticks.push_back("data"); });
@@ -25,9 +29,7 @@ TEST(EventLoopTest, FakeClockRunsTimersInOrderOfDueTime) {
                                              "clock"}));
 }
 
-TEST(EventLoopTest, DoEventsRunsOnlyWhatIsDueAndEachTimerOnce) {
-  FakeClock clock;
-  EventLoop loop(clock);
+TEST_F(EventLoopTest, DoEventsRunsOnlyWhatIsDueAndEachTimerOnce) {
   int ticks = 0;
   loop.AddTimer(milliseconds(10), [&] { ++ticks; });
 
@@ -38,9 +40,7 @@ TEST(EventLoopTest, DoEventsRunsOnlyWhatIsDueAndEachTimerOnce) {
   EXPECT_EQ(loop.DoEvents(), 0);  // the next one is due a whole interval after the tick
 }
 
-TEST(EventLoopTest, TimerNeverReentersItsOwnHandlerThroughDoEvents) {
-  FakeClock clock;
-  EventLoop loop(clock);
+TEST_F(EventLoopTest, TimerNeverReentersItsOwnHandlerThroughDoEvents) {
   int depth = 0;
   int max_depth = 0;
   int other_ticks = 0;
@@ -59,9 +59,7 @@ TEST(EventLoopTest, TimerNeverReentersItsOwnHandlerThroughDoEvents) {
   EXPECT_GT(other_ticks, 0);  // other timers do run inside the handler's DoEvents
 }
 
-TEST(EventLoopTest, HandlerMayRemoveItselfAndOthers) {
-  FakeClock clock;
-  EventLoop loop(clock);
+TEST_F(EventLoopTest, HandlerMayRemoveItselfAndOthers) {
   int first = 0;
   int second = 0;
   EventLoop::TimerId second_id = 0;
@@ -79,9 +77,7 @@ TEST(EventLoopTest, HandlerMayRemoveItselfAndOthers) {
   EXPECT_EQ(loop.TimerCount(), 0u);
 }
 
-TEST(EventLoopTest, SetIntervalRestartsFromNow) {
-  FakeClock clock;
-  EventLoop loop(clock);
+TEST_F(EventLoopTest, SetIntervalRestartsFromNow) {
   int ticks = 0;
   const auto id = loop.AddTimer(milliseconds(100), [&] { ++ticks; });
   clock.Advance(milliseconds(90));
@@ -93,7 +89,7 @@ TEST(EventLoopTest, SetIntervalRestartsFromNow) {
   EXPECT_EQ(ticks, 1);
 }
 
-TEST(EventLoopTest, WorkPostedFromAnotherThreadRunsOnTheLoopAndQuitStopsRun) {
+TEST(EventLoopThreadTest, WorkPostedFromAnotherThreadRunsOnTheLoopAndQuitStopsRun) {
   SystemClock clock;
   EventLoop loop(clock);
   const auto loop_thread = std::this_thread::get_id();

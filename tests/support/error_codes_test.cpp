@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "testing/error_of.h"
+
 namespace vintrel {
 namespace {
 
@@ -43,14 +45,12 @@ TEST(ErrorCodesTest, PlaceholdersAreReplacedEverywhereInTurn) {
 }
 
 TEST(ErrorCodesTest, RaiseErrorCarriesNumberSourceAndCompletedText) {
-  try {
+  const Error error = testing::ErrorOf([] {
     RaiseError(ErrorCode::kRequeryingDatabase, "clsConnection", {"Orders", "server gone"});
-    FAIL() << "RaiseError returned";
-  } catch (const Error& error) {
-    EXPECT_EQ(error.number(), kObjectErrorBase + 8);
-    EXPECT_EQ(error.source(), "clsConnection");
-    EXPECT_EQ(error.description(), "Error requerying database Orders. \r\nserver gone");
-  }
+  });
+  EXPECT_EQ(error.number(), kObjectErrorBase + 8);
+  EXPECT_EQ(error.source(), "clsConnection");
+  EXPECT_EQ(error.description(), "Error requerying database Orders. \r\nserver gone");
 }
 
 }  // namespace

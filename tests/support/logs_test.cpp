@@ -50,19 +50,13 @@ TEST_F(LogsTest, FirstLineOfALoadEmptiesTheFileThenLinesAppendInOrder) {
   WriteDebugLog(DebugLevel::kEvent, "Connect", "OnConnection");
   WriteDebugLog(DebugLevel::kInformation, "Connect", "second");  // same millisecond
   WriteDebugLog(DebugLevel::kVariable, "Application", "third");
+  WriteDebugLog(DebugLevel::kError, "Application", "fourth");
+  // Level words are padded to twelve characters.
   EXPECT_EQ(ReadFile(path),
             "12/05/2026 16:54:37.000 Event        OnConnection\r\n"
             "12/05/2026 16:54:37.000 Information  second\r\n"
-            "12/05/2026 16:54:37.000 Variable     third\r\n");
-}
-
-TEST_F(LogsTest, LevelWordsArePaddedToTwelveCharacters) {
-  for (DebugLevel level :
-       {DebugLevel::kEvent, DebugLevel::kVariable, DebugLevel::kInformation, DebugLevel::kError}) {
-    EXPECT_EQ(DebugLevelWord(level).size(), 12u);
-  }
-  EXPECT_EQ(DebugLevelWord(DebugLevel::kEvent), "Event       ");
-  EXPECT_EQ(DebugLevelWord(DebugLevel::kInformation), "Information ");
+            "12/05/2026 16:54:37.000 Variable     third\r\n"
+            "12/05/2026 16:54:37.000 Error        fourth\r\n");
 }
 
 TEST_F(LogsTest, MillisecondsAreThreeDigitsAndCutNotRounded) {
@@ -90,12 +84,6 @@ TEST_F(LogsTest, AnUnwritableFolderLosesTheLineSilently) {
   EXPECT_NO_THROW(WriteDebugLog(DebugLevel::kEvent, "Connect", "lost"));
   EXPECT_NO_THROW(WriteErrorLog("lost too"));
   EXPECT_FALSE(std::filesystem::exists(folder_.File("missing")));
-}
-
-TEST_F(LogsTest, ShowErrorMessagesOnlyOutsideASlideShow) {
-  EXPECT_TRUE(ShowErrorMessages());
-  Module().in_slide_show = true;
-  EXPECT_FALSE(ShowErrorMessages());
 }
 
 }  // namespace

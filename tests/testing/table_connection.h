@@ -17,6 +17,24 @@ namespace vintrel::testing {
 
 using Table = std::vector<std::vector<std::optional<std::string>>>;
 
+// An open recordset of text columns holding `rows` (nullopt = null), on its first row.
+inline std::unique_ptr<host::ClientRecordset> MakeRecordset(const std::vector<std::string>& columns,
+                                                            const Table& rows) {
+  auto recordset = std::make_unique<host::ClientRecordset>();
+  for (const std::string& name : columns) {
+    recordset->Fields().Append(name, host::data_type::kVarChar, host::kMaxFieldSize);
+  }
+  recordset->Open("");
+  for (const auto& row : rows) {
+    recordset->AddNew();
+    for (size_t i = 0; i < row.size(); ++i)
+      recordset->Fields().Item(static_cast<int>(i)).SetValue(row[i]);
+    recordset->Update();
+  }
+  if (!rows.empty()) recordset->MoveFirst();
+  return recordset;
+}
+
 class TableSource : public ConnectionSource {
  public:
   // With `live`, every read takes the rows from there, so a test can change the data.
@@ -25,20 +43,7 @@ class TableSource : public ConnectionSource {
       : columns_(std::move(columns)), rows_(std::move(rows)), requeries_(requeries), live_(live) {}
   void Open(clsConnection&) override {}
   void OpenRecordset(clsConnection& connection) override {
-    auto recordset = std::make_unique<host::ClientRecordset>();
-    for (const std::string& name : columns_) {
-      recordset->Fields().Append(name, host::data_type::kVarChar, host::kMaxFieldSize);
-    }
-    recordset->Open("");
-    const Table& rows = live_ != nullptr ? *live_ : rows_;
-    for (const auto& row : rows) {
-      recordset->AddNew();
-      for (size_t i = 0; i < row.size(); ++i)
-        recordset->Fields().Item(static_cast<int>(i)).SetValue(row[i]);
-      recordset->Update();
-    }
-    if (!rows.empty()) recordset->MoveFirst();
-    connection.SetRecordset(std::move(recordset));
+    connection.SetRecordset(MakeRecordset(columns_, live_ != nullptr ? *live_ : rows_));
   }
   void Requery(clsConnection& connection, bool) override {
     if (requeries_ != nullptr) ++*requeries_;

@@ -2,6 +2,7 @@
 #ifndef VINTREL_TESTS_HOST_DATA_DATA_TEST_SUPPORT_H_
 #define VINTREL_TESTS_HOST_DATA_DATA_TEST_SUPPORT_H_
 
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <chrono>
@@ -10,9 +11,11 @@
 #include <thread>
 
 #include "host/client_recordset.h"
+#include "host/data/builtin_data_access.h"
 #include "host/data_access.h"
 #include "host/error.h"
 #include "host/event_loop.h"
+#include "testing/error_of.h"
 
 namespace vintrel::host::data {
 
@@ -47,16 +50,32 @@ inline std::vector<int> WaitWhileExecuting(Recordset& rs, EventLoop& loop,
   return seen;
 }
 
-// The error an action raises; fails the test when it raises none.
-inline Error ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error;
+using vintrel::testing::ErrorOf;
+
+// The built-in data access on the system clock, as the add-in's sources use it.
+class DataAccessTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<Connection> Connect(const std::string& text) {
+    auto connection = access_.CreateConnection();
+    connection->SetConnectionString(text);
+    connection->Open();
+    return connection;
   }
-  ADD_FAILURE() << "no error was raised";
-  return Error(0, "", "");
-}
+
+  // Opens `source` on `connection` and pumps the loop until the query has run.
+  std::unique_ptr<Recordset> Query(Connection& connection, const std::string& source,
+                                   int options = command_option::kUnspecified) {
+    auto rs = access_.CreateRecordset();
+    rs->SetActiveConnection(&connection);
+    rs->Open(source, options);
+    while (rs->State() == object_state::kExecuting) loop_.DoEvents();
+    return rs;
+  }
+
+  SystemClock clock_;
+  EventLoop loop_{clock_};
+  BuiltinDataAccess access_{loop_};
+};
 
 // Every value of every row, fields in order.
 inline std::vector<std::vector<FieldValue>> AllRows(Recordset& rs) {

@@ -56,26 +56,18 @@ std::string Literal(double value) {
   return buffer;
 }
 
-class NumberTextTest : public ::testing::Test {
+class NumberTextTest : public DataAccessTest {
  protected:
   // Every value in column v of table n, ordered by its case number i.
   std::vector<FieldValue> Column(const std::string& connection_string, const std::string& sql) {
-    auto connection = access_.CreateConnection();
-    connection->SetConnectionString(connection_string);
-    connection->Open();
-    auto rs = access_.CreateRecordset();
-    rs->SetActiveConnection(connection.get());
-    rs->Open(sql, command_option::kUnspecified);
-    while (rs->State() == object_state::kExecuting) loop_.DoEvents();
+    auto connection = Connect(connection_string);
+    auto rs = Query(*connection, sql);
     std::vector<FieldValue> values;
     for (const auto& row : AllRows(*rs)) values.push_back(row.at(1));
     return values;
   }
 
   testing::TempDir dir_;
-  SystemClock clock_;
-  EventLoop loop_{clock_};
-  BuiltinDataAccess access_{loop_};
 };
 
 TEST_F(NumberTextTest, EverySourceWritesNumbersAsPeopleDo) {

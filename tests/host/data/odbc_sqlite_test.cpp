@@ -14,7 +14,7 @@ namespace {
 
 using Rows = std::vector<std::vector<FieldValue>>;
 
-class OdbcSqliteTest : public ::testing::Test {
+class OdbcSqliteTest : public DataAccessTest {
  protected:
   void SetUp() override {
     auto drivers = OdbcSession::InstalledDrivers();
@@ -35,28 +35,9 @@ class OdbcSqliteTest : public ::testing::Test {
     text_ = "Driver=SQLite3;Database=" + path_;
   }
 
-  std::unique_ptr<Connection> Connect(const std::string& text) {
-    auto connection = access_.CreateConnection();
-    connection->SetConnectionString(text);
-    connection->Open();
-    return connection;
-  }
-
-  std::unique_ptr<Recordset> Query(Connection& connection, const std::string& source,
-                                   int options = command_option::kUnspecified) {
-    auto rs = access_.CreateRecordset();
-    rs->SetActiveConnection(&connection);
-    rs->Open(source, options);
-    while (rs->State() == object_state::kExecuting) loop_.DoEvents();
-    return rs;
-  }
-
   testing::TempDir dir_;
   std::string path_;
   std::string text_;
-  SystemClock clock_;
-  EventLoop loop_{clock_};
-  BuiltinDataAccess access_{loop_};
 };
 
 TEST_F(OdbcSqliteTest, TypedColumnsArriveAsInvariantText) {

@@ -15,7 +15,7 @@ namespace {
 
 using Rows = std::vector<std::vector<FieldValue>>;
 
-class PostgresTest : public ::testing::Test {
+class PostgresTest : public DataAccessTest {
  protected:
   void SetUp() override {
     const char* text = std::getenv("VINTREL_TEST_PG");
@@ -30,26 +30,12 @@ class PostgresTest : public ::testing::Test {
     }
   }
 
-  std::unique_ptr<Connection> Connect(const std::string& text) {
-    auto connection = access_.CreateConnection();
-    connection->SetConnectionString(text);
-    connection->Open();
-    return connection;
-  }
-
   std::unique_ptr<Recordset> Query(const std::string& source,
                                    int options = command_option::kUnspecified) {
-    auto rs = access_.CreateRecordset();
-    rs->SetActiveConnection(connection_.get());
-    rs->Open(source, options);
-    while (rs->State() == object_state::kExecuting) loop_.DoEvents();
-    return rs;
+    return DataAccessTest::Query(*connection_, source, options);
   }
 
   std::string text_;
-  SystemClock clock_;
-  EventLoop loop_{clock_};
-  BuiltinDataAccess access_{loop_};
   std::unique_ptr<Connection> connection_;
 };
 

@@ -23,20 +23,14 @@ constexpr char kSchema[] = R"sql(
   INSERT INTO "odd ""name"" x" VALUES ('found');
 )sql";
 
-class SqliteProviderTest : public ::testing::Test {
+class SqliteProviderTest : public DataAccessTest {
  protected:
   void SetUp() override {
     path_ = dir_.File("board.db");
     BuildSqlite(path_, kSchema);
   }
 
-  std::unique_ptr<Connection> Connect(const std::string& text) {
-    auto connection = access_.CreateConnection();
-    connection->SetConnectionString(text);
-    connection->Open();
-    return connection;
-  }
-
+  // Client-side and read-only, as the database source asks; does not wait for the query.
   std::unique_ptr<Recordset> Query(Connection& connection, const std::string& source,
                                    int options = command_option::kUnspecified) {
     auto rs = access_.CreateRecordset();
@@ -49,9 +43,6 @@ class SqliteProviderTest : public ::testing::Test {
 
   testing::TempDir dir_;
   std::string path_;
-  SystemClock clock_;
-  EventLoop loop_{clock_};
-  BuiltinDataAccess access_{loop_};
 };
 
 TEST_F(SqliteProviderTest, ValuesArriveAsInvariantText) {

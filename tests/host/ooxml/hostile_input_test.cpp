@@ -1,5 +1,6 @@
 // Damaged and hostile files: each gives a clear error naming the file and the problem, and the
-// file stays as it was.
+// file stays as it was. Parts that inflate beyond what they declare are refused through the
+// program, in tests/apps/hostile_files_test.cpp.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -11,11 +12,13 @@
 #include "host/ooxml/package.h"
 #include "host/ooxml/package_presentation.h"
 #include "host/ooxml/zip_archive.h"
+#include "testing/error_of.h"
 #include "testing/temp_dir.h"
 
 namespace vintrel::ooxml {
 namespace {
 
+using vintrel::testing::ErrorOf;
 using vintrel::testing::ReadFile;
 using vintrel::testing::TempDir;
 
@@ -40,32 +43,10 @@ std::string OpenError(const std::string& bytes, const ZipLimits& limits = {}) {
   return description;
 }
 
-// Replaces every occurrence of `from` with `to` (same length) in the raw archive bytes.
-std::string Patch(std::string bytes, const std::string& from, const std::string& to) {
-  EXPECT_EQ(from.size(), to.size());
-  for (size_t at = bytes.find(from); at != std::string::npos; at = bytes.find(from, at + 1)) {
-    bytes.replace(at, from.size(), to);
-  }
-  return bytes;
-}
-
 std::string LittleEndian32(uint32_t value) {
   std::string out(4, '\0');
   for (int i = 0; i < 4; ++i) out[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
   return out;
-}
-
-TEST(HostileInput, PartThatInflatesBeyondWhatItDeclares) {
-  // A zip bomb that lies: 200 KB of spaces declared as 100 bytes in both headers.
-  std::string body = "<Types>" + std::string(200000, ' ') + "</Types>";
-  std::string zip = BuildZip({{"[Content_Types].xml", body}});
-  std::string lie =
-      Patch(zip, LittleEndian32(static_cast<uint32_t>(body.size())), LittleEndian32(100));
-  ASSERT_NE(lie, zip);
-  std::string error = OpenError(lie);
-  EXPECT_TRUE(error.find("expands beyond") != std::string::npos ||
-              error.find("damaged") != std::string::npos)
-      << error;
 }
 
 TEST(HostileInput, StrayBytesAfterTheEndRecordAreNoDamage) {
@@ -177,12 +158,13 @@ TEST(HostileInput, EachDamageIsRefusedWithWhatIsWrong) {
 TEST(HostileInput, SlideMissingOrListedTwice) {
   // Only the presentation object finds these, and names what is wrong.
   TempDir dir;
-  try {
-    PackagePresentation::Open(dir.Write("no-slide.pptx", Without("ppt/slides/slide1.xml")));
-    FAIL() << "opened a deck whose slide is missing";
-  } catch (const Error& error) {
-    EXPECT_NE(std::string(error.description()).find("slide1.xml"), std::string::npos);
-  }
+  EXPECT_NE(
+      ErrorOf([&] {
+        PackagePresentation::Open(dir.Write("no-slide.pptx", Without("ppt/slides/slide1.xml")));
+      })
+          .description()
+          .find("slide1.xml"),
+      std::string::npos);
 
   testing::DeckLayout layout = testing::OneSlide("");
   layout.presentation_rels =
@@ -197,29 +179,18 @@ TEST(HostileInput, SlideMissingOrListedTwice) {
     parts.push_back({name, data});
   }
   std::string path = dir.Write("twice.pptx", BuildZip(parts));
-  try {
-    PackagePresentation::Open(path);
-    FAIL() << "a slide listed twice must be refused";
-  } catch (const Error& error) {
-    EXPECT_NE(std::string(error.description()).find("twice"), std::string::npos);
-  }
+  EXPECT_NE(ErrorOf([&] { PackagePresentation::Open(path); }).description().find("twice"),
+            std::string::npos);
 }
 
 TEST(HostileInput, MissingFileAndFolder) {
   TempDir dir;
-  try {
-    PackagePresentation::Open(dir.File("absent.pptx"));
-    FAIL();
-  } catch (const Error& error) {
-    EXPECT_EQ(error.number(), kErrFileNotFound);
-    EXPECT_NE(std::string(error.description()).find("absent.pptx"), std::string::npos);
-  }
-  try {
-    PackagePresentation::Open(dir.path());
-    FAIL();
-  } catch (const Error& error) {
-    EXPECT_NE(std::string(error.description()).find("is a folder"), std::string::npos);
-  }
+  const Error absent = ErrorOf([&] { PackagePresentation::Open(dir.File("absent.pptx")); });
+  EXPECT_EQ(absent.number(), kErrFileNotFound);
+  EXPECT_NE(absent.description().find("absent.pptx"), std::string::npos);
+  EXPECT_NE(
+      ErrorOf([&] { PackagePresentation::Open(dir.path()); }).description().find("is a folder"),
+      std::string::npos);
 }
 
 }  // namespace

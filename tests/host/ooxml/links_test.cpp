@@ -12,6 +12,7 @@
 #include "host/error.h"
 #include "host/ooxml/image_info.h"
 #include "host/ooxml/package_presentation.h"
+#include "testing/error_of.h"
 #include "testing/temp_dir.h"
 
 namespace vintrel::ooxml {
@@ -19,6 +20,7 @@ namespace {
 
 using testing::PackageProblems;
 using testing::ReadEntry;
+using vintrel::testing::ErrorOf;
 using vintrel::testing::FixturePath;
 using vintrel::testing::ReadFile;
 using vintrel::testing::TempDir;
@@ -141,13 +143,9 @@ TEST_F(LinkedPictures, MissingFileRelinksButDoesNotUpdate) {
   std::string missing = dir_.File("gone.png");
   Shape(2).LinkFormat().SetSourceFullName(missing);
   EXPECT_EQ(Shape(2).LinkFormat().SourceFullName(), missing);
-  try {
-    Shape(2).LinkFormat().Update();
-    FAIL() << "updating from a missing file must fail";
-  } catch (const Error& error) {
-    EXPECT_EQ(error.number(), kErrFileNotFound);
-    EXPECT_NE(std::string(error.description()).find("gone.png"), std::string::npos);
-  }
+  const Error error = ErrorOf([&] { Shape(2).LinkFormat().Update(); });
+  EXPECT_EQ(error.number(), kErrFileNotFound);
+  EXPECT_NE(error.description().find("gone.png"), std::string::npos);
   EXPECT_THROW(deck_->UpdateLinks(), Error);
   EXPECT_THROW(Shape(2).LinkFormat().SetSourceFullName(""), Error);
   EXPECT_EQ(ReadFile(path_), before) << "nothing is written before Save";
@@ -242,12 +240,8 @@ TEST(AddPicture, EmbedsOrLinksAFileAtAPositionAndSize) {
     EXPECT_EQ(both.Type(), host::shape_type::kLinkedPicture);
     EXPECT_THROW(shapes.AddPicture(png, false, false, 0, 0), Error);
     EXPECT_THROW(shapes.AddPicture(dir.Write("x.txt", "text"), false, true, 0, 0), Error);
-    try {
-      shapes.AddPicture(dir.File("none.png"), false, true, 0, 0);
-      FAIL();
-    } catch (const Error& error) {
-      EXPECT_EQ(error.number(), kErrFileNotFound);
-    }
+    EXPECT_EQ(ErrorOf([&] { shapes.AddPicture(dir.File("none.png"), false, true, 0, 0); }).number(),
+              kErrFileNotFound);
     EXPECT_EQ(shapes.Count(), 5);
     deck->Save();
   }

@@ -61,15 +61,8 @@ TEST(SaveFilesTest, TheNextSaveRemovesWhatDeadSavesLeftAndNothingElse) {
   expected.erase(".deck.pptx.vintrel-LiVe01");
   expected.erase(".deck.pptx.vintrel-LiVe01.zip");
   EXPECT_EQ(Names(dir.path()), expected);
-  EXPECT_EQ(PackagePresentation::Open(deck)
-                ->Slides()
-                .Item(1)
-                .Shapes()
-                .Item(1)
-                .TextFrame()
-                .TextRange()
-                .Text(),
-            "again");
+  auto reopened = PackagePresentation::Open(deck);
+  EXPECT_EQ(reopened->Slides().Item(1).Shapes().Item(1).TextFrame().TextRange().Text(), "again");
 }
 
 }  // namespace

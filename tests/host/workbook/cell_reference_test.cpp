@@ -68,18 +68,14 @@ TEST(CellReferenceTest, ParsesSingleCellsOnly) {
 }
 
 TEST(CellReferenceTest, ColumnLettersRoundTrip) {
-  EXPECT_EQ(ColumnLetters(1), "A");
-  EXPECT_EQ(ColumnLetters(26), "Z");
-  EXPECT_EQ(ColumnLetters(27), "AA");
-  EXPECT_EQ(ColumnLetters(52), "AZ");
-  EXPECT_EQ(ColumnLetters(53), "BA");
-  EXPECT_EQ(ColumnLetters(702), "ZZ");
-  EXPECT_EQ(ColumnLetters(703), "AAA");
-  EXPECT_EQ(ColumnLetters(kMaxColumns), "XFD");
-  for (int column : {1, 26, 27, 702, 703, 16384}) {
+  const std::pair<int, const char*> cases[] = {{1, "A"},     {26, "Z"},           {27, "AA"},
+                                               {52, "AZ"},   {53, "BA"},          {702, "ZZ"},
+                                               {703, "AAA"}, {kMaxColumns, "XFD"}};
+  for (const auto& [column, letters] : cases) {
+    EXPECT_EQ(ColumnLetters(column), letters);
     int row = 0;
     int parsed = 0;
-    ASSERT_TRUE(ParseCellReference(ColumnLetters(column) + "1", &row, &parsed));
+    ASSERT_TRUE(ParseCellReference(std::string(letters) + "1", &row, &parsed)) << letters;
     EXPECT_EQ(parsed, column);
   }
 }
