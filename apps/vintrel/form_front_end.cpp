@@ -80,6 +80,7 @@ void CommandFrontEnd::PickComputers(const std::vector<std::string>& names) {
 int CommandFrontEnd::MsgBox(const std::string& text, int style, const std::string& title) {
   if ((style & host::msg_box::kIconMask) == host::msg_box::kCritical) ++errors_shown_;
   last_message_ = Message{text, style};
+  messages_.push_back(*last_message_);
   if (IsQuestion(style) && answer_) return *answer_;
   if (!filling_) return console_.MsgBox(text, style, title);
   form_messages_.push_back(text);
@@ -104,7 +105,11 @@ void CommandFrontEnd::ShowForm(host::Form& form) {
   shown_.insert(name);
   const auto script = scripts_.find(name);
   if (script == scripts_.end()) {
-    console_.ShowForm(form);
+    if (person_) {
+      person_(form);
+    } else {
+      console_.ShowForm(form);
+    }
     return;
   }
   const std::vector<FormStep> steps = std::move(script->second);

@@ -6,6 +6,7 @@
 #define VINTREL_APPS_VINTREL_FORM_FRONT_END_H_
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -35,6 +36,9 @@ class CommandFrontEnd : public host::FrontEnd {
   // Whether form `name` was shown, and what the forms said while being filled in.
   bool FormShown(const std::string& name) const { return shown_.count(name) != 0; }
   const std::vector<std::string>& form_messages() const { return form_messages_; }
+  // Who fills in a form that no command's steps are given for: a person at the terminal, a
+  // script of recorded actions. Without one such a form is cancelled.
+  void SetPerson(std::function<void(host::Form&)> person) { person_ = std::move(person); }
   // The computer picker offers this machine and `names`, and picks `names` one by one.
   void PickComputers(const std::vector<std::string>& names);
   // The last message box the add-in showed (text and style), if any.
@@ -43,6 +47,8 @@ class CommandFrontEnd : public host::FrontEnd {
     int style = 0;
   };
   const std::optional<Message>& last_message() const { return last_message_; }
+  // Every message box the add-in showed, in order.
+  const std::vector<Message>& messages() const { return messages_; }
   // How many error messages (critical icon) the add-in has shown so far.
   int errors_shown() const { return errors_shown_; }
   // The answer to the next question (yes/no and yes/no/cancel boxes), instead of the terminal's.
@@ -75,6 +81,8 @@ class CommandFrontEnd : public host::FrontEnd {
   std::optional<int> answer_;
   int errors_shown_ = 0;
   std::optional<Message> last_message_;
+  std::vector<Message> messages_;
+  std::function<void(host::Form&)> person_;
 };
 
 }  // namespace vintrel::app

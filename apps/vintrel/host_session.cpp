@@ -1,5 +1,7 @@
 #include "host_session.h"
 
+#include "terminal_form.h"
+
 #include <unistd.h>
 
 #include <clocale>
@@ -39,7 +41,11 @@ std::string AddinFolder() {
 HostSession::HostSession(const SessionOptions& options)
     : settings_(options.settings_path.empty() ? host::posix::DefaultSettingsPath()
                                               : options.settings_path),
-      console_(std::cin, std::cerr, options.interactive && isatty(STDIN_FILENO)) {
+      console_(std::cin, std::cerr,
+               (options.interactive && isatty(STDIN_FILENO)) || options.terminal_forms) {
+  if (options.terminal_forms) {
+    front_end_.SetPerson([](host::Form& form) { FillFormOnTerminal(form, std::cin, std::cerr); });
+  }
   // Dates, times and numbers in messages follow the user's regional settings.
   std::setlocale(LC_ALL, "");
   std::setlocale(LC_NUMERIC, "C");

@@ -28,6 +28,9 @@ namespace vintrel::app {
 struct SessionOptions {
   // Ask questions on the terminal (only when standard input is one).
   bool interactive = false;
+  // Forms are filled in at the terminal with line prompts, and message boxes ask there too,
+  // whether standard input is a terminal or a pipe.
+  bool terminal_forms = false;
   // Show no message boxes (the command reports failures itself).
   bool quiet = false;
   // The settings file and the add-in's folder; empty for the usual ones (see README).

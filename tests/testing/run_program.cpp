@@ -2,10 +2,14 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -18,12 +22,10 @@ extern char** environ;
 
 namespace vintrel::testing {
 
-ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                         const std::map<std::string, std::string>& environment) {
-  TempDir capture;
-  const std::string out_path = capture.File("out");
-  const std::string err_path = capture.File("err");
+namespace {
 
+// The environment of a child: ours, with `environment` laid over it.
+std::vector<std::string> ChildEnvironment(const std::map<std::string, std::string>& environment) {
   std::vector<std::string> env_strings;
   for (char** entry = environ; *entry != nullptr; ++entry) {
     const std::string text = *entry;
@@ -33,6 +35,20 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   for (const auto& [name, value] : environment) {
     if (!value.empty()) env_strings.push_back(name + "=" + value);
   }
+  return env_strings;
+}
+
+}  // namespace
+
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::map<std::string, std::string>& environment,
+                         const std::string& input) {
+  TempDir capture;
+  const std::string out_path = capture.File("out");
+  const std::string err_path = capture.File("err");
+  const std::string in_path = input.empty() ? "/dev/null" : capture.Write("in", input);
+
+  std::vector<std::string> env_strings = ChildEnvironment(environment);
   std::vector<char*> envp;
   for (auto& text : env_strings) envp.push_back(text.data());
   envp.push_back(nullptr);
@@ -45,7 +61,7 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, in_path.c_str(), O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_path.c_str(),
                                    O_WRONLY | O_CREAT | O_TRUNC, 0600);
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err_path.c_str(),
@@ -62,6 +78,79 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   posix_spawn_file_actions_destroy(&actions);
   result.out += ReadFile(out_path);
   result.err += ReadFile(err_path);
+  return result;
+}
+
+ProgramResult RunInTerminal(const std::string& program, const std::vector<std::string>& arguments,
+                            const std::map<std::string, std::string>& environment,
+                            const std::vector<std::string>& lines) {
+  std::vector<std::string> env_strings = ChildEnvironment(environment);
+  std::vector<char*> envp;
+  for (auto& text : env_strings) envp.push_back(text.data());
+  envp.push_back(nullptr);
+  std::vector<std::string> args = {program};
+  args.insert(args.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (auto& text : args) argv.push_back(text.data());
+  argv.push_back(nullptr);
+
+  ProgramResult result;
+  int terminal = -1;
+  const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+  if (pid < 0) {
+    result.err = std::string("cannot open a pseudo-terminal: ") + std::strerror(errno);
+    return result;
+  }
+  if (pid == 0) {
+    execve(program.c_str(), argv.data(), envp.data());
+    _exit(127);
+  }
+  // Reads until the output ends with a prompt, the program ends or 20 s pass; false when no
+  // prompt came.
+  auto read_to_prompt = [&](size_t from) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+      pollfd wait{terminal, POLLIN, 0};
+      if (poll(&wait, 1, 100) > 0) {
+        char buffer[4096];
+        const ssize_t got = read(terminal, buffer, sizeof buffer);
+        if (got <= 0) return false;  // the program closed the terminal
+        result.out.append(buffer, static_cast<size_t>(got));
+      }
+      const std::string_view fresh = std::string_view(result.out).substr(from);
+      if (fresh.ends_with("> ") || fresh.ends_with(": ")) return true;
+    }
+    return false;
+  };
+  size_t from = 0;
+  for (const std::string& line : lines) {
+    if (!read_to_prompt(from)) break;
+    from = result.out.size();
+    const std::string typed = line + "\n";
+    if (write(terminal, typed.data(), typed.size()) < 0) break;
+  }
+  // What the program prints after the last line, up to its end.
+  int status = 0;
+  bool ended = false;
+  for (const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+       !ended && std::chrono::steady_clock::now() < deadline;) {
+    pollfd wait{terminal, POLLIN, 0};
+    if (poll(&wait, 1, 100) > 0) {
+      char buffer[4096];
+      const ssize_t got = read(terminal, buffer, sizeof buffer);
+      if (got > 0) {
+        result.out.append(buffer, static_cast<size_t>(got));
+        continue;
+      }
+    }
+    ended = waitpid(pid, &status, WNOHANG) == pid;
+  }
+  if (!ended) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+  }
+  result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  close(terminal);
   return result;
 }
 

@@ -14,9 +14,18 @@ struct ProgramResult {
 };
 
 // Runs a program with arguments and extra environment variables (an empty value removes the
-// variable), without a shell, with standard input from /dev/null; collects both streams.
+// variable), without a shell, with `input` as standard input (empty: /dev/null); collects both
+// streams.
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                         const std::map<std::string, std::string>& environment = {});
+                         const std::map<std::string, std::string>& environment = {},
+                         const std::string& input = "");
+
+// Runs a program on a pseudo-terminal as a person at a terminal would: each of `lines` is typed
+// once the program waits for input (its output ends with a prompt, "> " or ": "). Both streams
+// arrive together in `out`. A program that waits more than 20 s for nothing is killed.
+ProgramResult RunInTerminal(const std::string& program, const std::vector<std::string>& arguments,
+                            const std::map<std::string, std::string>& environment,
+                            const std::vector<std::string>& lines);
 
 // The full path of a program on PATH; fails the test when there is none.
 std::string ToolPath(const std::string& name);

@@ -1,0 +1,107 @@
+// vintrel form: a dialog as JSON, recorded actions replayed into it, and a person filling it in
+// at a terminal (a pseudo-terminal here) or through a pipe.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "testing/run_program.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::testing {
+namespace {
+
+class FormCommandTest : public ::testing::Test {
+ protected:
+  FormCommandTest()
+      : deck_(home_.Write("deck.pptx", ReadFile(FixturePath("pptx/poi-pie-chart.pptx")))),
+        environment_{{"VINTREL_HOME", home_.path()},
+                     {"VINTREL_SETTINGS", home_.File("absent.ini")}} {}
+
+  ProgramResult Run(std::vector<std::string> arguments, const std::string& input = "") {
+    return RunProgram(VINTREL_PROGRAM, arguments, environment_, input);
+  }
+
+  TempDir home_;
+  std::string deck_;
+  std::map<std::string, std::string> environment_;
+};
+
+TEST_F(FormCommandTest, ListsShowsAndRefusesForms) {
+  const struct {
+    const char* name;
+    std::vector<std::string> arguments;
+    int exit_code;
+    const char* out;  // part of stdout
+    const char* err;  // part of stderr
+  } cases[] = {
+      {"the list", {"form"}, 0, "frmDistribution\t", ""},
+      {"the list in --help", {"form", "--help"}, 0, "frmAbout\t", ""},
+      {"an unknown form", {"form", "frmNope"}, 2, "", "There is no form named frmNope"},
+      {"a form that needs a presentation", {"form", "frmDistribution"}, 2, "", "presentation"},
+      {"drawn as text", {"form", "frmAbout"}, 0, "<Close>  (Enter)", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ProgramResult result = Run(c.arguments);
+    EXPECT_EQ(result.exit_code, c.exit_code) << result.err;
+    EXPECT_NE(result.out.find(c.out), std::string::npos) << result.out;
+    EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
+  }
+}
+
+TEST_F(FormCommandTest, ReplayedActionsShowTheFormsRulesAndMessages) {
+  const std::string events = home_.Write("events.jsonl",
+                                         R"({"control":"cmdDelete","click":true}
+{"control":"txtStartDate","set":"soon"}
+{"control":"cmdClose","click":true}
+)");
+  const ProgramResult result =
+      Run({"form", "frmDistribution", deck_, "--json", "--events", events});
+  EXPECT_EQ(result.exit_code, 2) << "an action was refused";
+  const nlohmann::json out = nlohmann::json::parse(result.out);
+  EXPECT_EQ(out["refused"].size(), 1u);
+  EXPECT_EQ(out["refused"][0]["line"], 1);
+  EXPECT_NE(out["refused"][0]["error"].get<std::string>().find("is disabled"), std::string::npos);
+  EXPECT_EQ(out["messages"], nlohmann::json::array(
+                                 {"No valid start date specified. Please specify date and time."}));
+  EXPECT_EQ(out["form"]["visible"], true) << "OK refused: the form stays open";
+  EXPECT_EQ(out["form"]["focus"], "cmdClose");
+  const ProgramResult listed = Run({"distribution", deck_});
+  EXPECT_EQ(listed.out, "") << "nothing was saved";
+}
+
+// The same person at a terminal and through a pipe: adds a computer, sets the window, presses
+// Enter for OK; the form writes the list and --save keeps it.
+TEST_F(FormCommandTest, APersonFillsTheFormAtATerminalOrThroughAPipe) {
+  const std::vector<std::string> typed = {
+      "6",
+      "wall-1",  // Add asks for the computer
+      "1 2027-01-05",
+      "2 10:00",
+      "3 2027-01-05",
+      "4 12:30",
+      "",  // Enter: OK
+  };
+  for (const bool terminal : {true, false}) {
+    SCOPED_TRACE(terminal ? "terminal" : "pipe");
+    const std::string deck = home_.Write("filled.pptx", ReadFile(deck_));
+    const std::vector<std::string> arguments = {"form", "frmDistribution", deck, "--interactive",
+                                                "--save"};
+    std::string input;
+    for (const std::string& line : typed) input += line + "\n";
+    const ProgramResult result =
+        terminal ? RunInTerminal(VINTREL_PROGRAM, arguments, environment_, typed)
+                 : Run(arguments, input);
+    EXPECT_EQ(result.exit_code, 0) << result.out << result.err;
+    const std::string shown = result.out + result.err;
+    EXPECT_NE(shown.find("== Set distribution list =="), std::string::npos) << shown;
+    EXPECT_NE(shown.find("list: [wall-1]"), std::string::npos) << shown;
+    const ProgramResult listed = Run({"distribution", deck});
+    EXPECT_EQ(listed.out,
+              "start\t2027-01-05T10:00:00\nstop\t2027-01-05T12:30:00\ncomputer\twall-1\n")
+        << listed.err;
+  }
+}
+
+}  // namespace
+}  // namespace vintrel::testing
