@@ -3,10 +3,14 @@
 #include <unistd.h>
 
 #include <climits>
+#include <filesystem>
+#include <string_view>
 #include <vector>
 
+#include "host/ascii.h"
 #include "host/error.h"
 #include "host/ooxml/package_shape.h"
+#include "host/ooxml/shape_link.h"
 #include "host/ooxml/xml_util.h"
 
 namespace vintrel::ooxml {
@@ -155,9 +159,61 @@ void PackagePresentation::Save() {
   SetSaved(true);
 }
 
+namespace {
+
+std::string OwnerOfRelsPart(const std::string& name) {
+  // "ppt/slides/_rels/slide1.xml.rels" holds the relationships of "ppt/slides/slide1.xml".
+  constexpr std::string_view kFolder = "_rels/";
+  constexpr std::string_view kExtension = ".rels";
+  const size_t slash = name.rfind('/');
+  const size_t start = slash == std::string::npos ? 0 : slash + 1;
+  if (name.size() < kExtension.size() ||
+      !EqualsNoCase(name.substr(name.size() - kExtension.size()), kExtension))
+    return "";
+  if (start < kFolder.size() ||
+      !EqualsNoCase(name.substr(start - kFolder.size(), kFolder.size()), kFolder))
+    return "";
+  const std::string owner = name.substr(start, name.size() - start - kExtension.size());
+  if (owner.empty()) return "";  // the package's own relationships
+  return name.substr(0, start - kFolder.size()) + owner;
+}
+
+}  // namespace
+
 void PackagePresentation::SaveCopyAs(const std::string& file_name) {
   bool was_saved = Saved();
-  package_->SaveAs(AbsolutePath(file_name));
+  const std::string target = AbsolutePath(file_name);
+  // Files linked relative to the presentation's folder are named from the copy's folder in the
+  // copy, so that it shows the same files; the presentation itself keeps its targets.
+  struct Moved {
+    std::string part, id, target;
+  };
+  std::vector<Moved> moved;
+  const std::string folder = Folder();
+  const std::string copy_folder = std::filesystem::path(target).parent_path().string();
+  auto restore = [&] {
+    for (const Moved& link : moved) package_->SetRelTarget(link.part, link.id, link.target, true);
+  };
+  try {
+    if (!folder.empty() && AbsolutePath(folder) != AbsolutePath(copy_folder)) {
+      for (const std::string& name : package_->PartNames()) {
+        const std::string part = OwnerOfRelsPart(name);
+        if (part.empty()) continue;
+        for (const Relationship& rel : package_->Rels(part)) {
+          if (!rel.external || !IsRelativeLinkTarget(rel.target)) continue;
+          const std::string path = DecodeLinkTarget(rel.target, folder);
+          package_->SetRelTarget(part, rel.id, EncodeLinkTarget(path, copy_folder), true);
+          moved.push_back({part, rel.id, rel.target});
+        }
+      }
+    }
+    package_->SaveAs(target);
+  } catch (...) {
+    restore();
+    SetSaved(was_saved);
+    throw;
+  }
+  restore();
   // Writing flushes the model into the package, which counts as changes; the presentation
   // itself is exactly as saved or unsaved as before.
   SetSaved(was_saved);

@@ -171,6 +171,12 @@ std::string DecodeLinkTarget(const std::string& target, const std::string& base_
   return JoinRelative(base_folder, decoded);
 }
 
+bool IsRelativeLinkTarget(const std::string& target) {
+  if (target.empty() || IsWindowsPath(target) || HasScheme(target)) return false;
+  const std::string decoded = PercentDecode(target);
+  return !decoded.empty() && decoded[0] != '/';
+}
+
 std::string EncodeLinkTarget(const std::string& path, const std::string& base_folder) {
   if (IsWindowsPath(path)) return "file:///" + PercentEncode(path);
   if (HasScheme(path)) return path;

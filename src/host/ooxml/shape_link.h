@@ -29,6 +29,8 @@ std::string DecodeLinkTarget(const std::string& target, const std::string& base_
 // against `base_folder` first): relative to `base_folder` when the file lies inside it, else a
 // file URI.
 std::string EncodeLinkTarget(const std::string& path, const std::string& base_folder);
+// Whether a target names its file relative to the presentation's folder.
+bool IsRelativeLinkTarget(const std::string& target);
 
 class ShapeLink : public host::LinkFormat {
  public:

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -136,6 +137,38 @@ TEST_F(LinkedPictures, UpdateReplacesOnlyThisPicturesCachedCopy) {
   EXPECT_NE(slide.find("<a:blip r:embed=\"rId2\">"), std::string::npos);
   EXPECT_EQ(slide.find("<a:blip r:embed=\"rId2\" r:link"), std::string::npos);
   EXPECT_FALSE(ReadEntry(path_, "ppt/media/image1.jpg").empty());
+}
+
+// A copy saved elsewhere names relatively linked files from its own folder; the presentation and
+// a copy in the same folder keep the relative target.
+TEST_F(LinkedPictures, ACopyElsewhereStillFindsRelativelyLinkedFiles) {
+  const std::string picture = dir_.Write("pics/logo.png", PngHeader(4, 4));
+  Shape(2).LinkFormat().SetSourceFullName(picture);
+  const std::string url = "https://example.org/a.png";
+  Shape(3).LinkFormat().SetSourceFullName(url);
+  struct Case {
+    const char* name;
+    std::string copy;
+    std::string target;  // in the copy's relationships
+  } cases[] = {
+      {"same folder", dir_.File("copy.pptx"), "\"pics/logo.png\""},
+      // Outside the copy's folder: named in full.
+      {"a sub-folder", dir_.File("out/copy.pptx"), "\"file://" + picture + "\""},
+      {"deeper", dir_.File("out/deeper/copy.pptx"), "\"file://" + picture + "\""},
+  };
+  std::filesystem::create_directories(dir_.File("out/deeper"));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    deck_->SaveCopyAs(c.copy);
+    auto copy = PackagePresentation::Open(c.copy);
+    EXPECT_EQ(std::filesystem::weakly_canonical(
+                  copy->Slides().Item(1).Shapes().Item(2).LinkFormat().SourceFullName()),
+              std::filesystem::weakly_canonical(picture));
+    EXPECT_EQ(copy->Slides().Item(1).Shapes().Item(3).LinkFormat().SourceFullName(), url);
+    EXPECT_EQ(Shape(2).LinkFormat().SourceFullName(), picture) << "the presentation is unchanged";
+    const std::string rels = ReadEntry(c.copy, "ppt/slides/_rels/slide1.xml.rels");
+    EXPECT_NE(rels.find(c.target), std::string::npos) << rels;
+  }
 }
 
 TEST_F(LinkedPictures, MissingFileRelinksButDoesNotUpdate) {
