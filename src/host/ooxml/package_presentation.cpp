@@ -202,6 +202,9 @@ void PackagePresentation::SaveCopyAs(const std::string& file_name) {
         for (const Relationship& rel : package_->Rels(part)) {
           if (!rel.external || !IsRelativeLinkTarget(rel.target)) continue;
           const std::string path = DecodeLinkTarget(rel.target, folder);
+          // Placeholders ("NULL", an unsaved "Book1") name no file: they stay as written.
+          std::error_code ignored;
+          if (!std::filesystem::exists(path, ignored)) continue;
           package_->SetRelTarget(part, rel.id, EncodeLinkTarget(path, copy_folder), true);
           moved.push_back({part, rel.id, rel.target});
         }
