@@ -108,8 +108,9 @@ void frmClockPropertyPage::GetPreview() {
   const int index = ListIndex("lstDatetimeFormats");
   std::string text;
   if (!Checked("chkNoPreview") && index >= 0 && index < kClockFormatCount) {
-    SkipFailure(
-        [&] { text = rendering::ClockText(rendering::kClockFormats[index], display_type::kValue); });
+    SkipFailure([&] {
+      text = rendering::ClockText(rendering::kClockFormats[index], display_type::kValue);
+    });
   }
   SetText("txtPreview", text);
 }
@@ -166,7 +167,8 @@ frmGraphPropertyPage::frmGraphPropertyPage(clsPresentation& presentation,
     if (index < 0 || index >= static_cast<int>(connections.size())) return;
     for (clsshape& shape : shapes_) {
       shape.SetSourceType(source_type::kGraph);
-      shape.SetNewConnectionTagNumber(connections[static_cast<size_t>(index)]->ConnectionTagNumber());
+      shape.SetNewConnectionTagNumber(
+          connections[static_cast<size_t>(index)]->ConnectionTagNumber());
     }
   });
   On("cmdClear", FormEvent::kClick, [this] {

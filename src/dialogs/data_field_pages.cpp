@@ -94,6 +94,8 @@ void DataFieldPage::Activate() {
 }
 
 void DataFieldPage::Load() {
+  // One preview once the page shows what the shapes share.
+  loading_ = true;
   SkipFailure([&] {
     if (host::Application* app = Module().host) {
       slide_index_ = app->ActiveWindow().View().Slide().SlideIndex();
@@ -106,8 +108,8 @@ void DataFieldPage::Load() {
     descriptions.push_back(connection->ConnectionDescription());
   }
   SetItems("cmbActiveConnection", std::move(descriptions));
-  const auto number = Shared<std::string>(
-      shapes_, [](const clsshape& s) { return s.ConnectionTagNumber(); });
+  const auto number =
+      Shared<std::string>(shapes_, [](const clsshape& s) { return s.ConnectionTagNumber(); });
   const auto column =
       Shared<std::string>(shapes_, [](const clsshape& s) { return s.ColumnName(); });
   const auto row = Shared<double>(shapes_, [](const clsshape& s) { return s.Row(); });
@@ -129,7 +131,9 @@ void DataFieldPage::Load() {
     }
   }
   if (row && *row > 0) SetText("txtRowIndex", RowText(*row));
+  loading_ = false;
   UpdateOk();
+  Preview();
 }
 
 clsConnection* DataFieldPage::ChosenConnection() const {
@@ -199,16 +203,15 @@ void DataFieldPage::NoPreviewClicked() {
 }
 
 void DataFieldPage::Preview() {
-  if (Checked("chkNoPreview")) return;
+  if (loading_ || Checked("chkNoPreview")) return;
   SetText("txtPreview", kRetrievingPreview);
   std::string value;
   clsConnection* connection = ChosenConnection();
   const std::optional<double> row = ChosenRow();
   const std::string column = Text("cmbColumns");
   if (connection != nullptr && row && !column.empty()) {
-    SkipFailure([&] {
-      value = connection->GetValueDatabase(*row, column, display_type::kValue, false);
-    });
+    SkipFailure(
+        [&] { value = connection->GetValueDatabase(*row, column, display_type::kValue, false); });
   }
   SetText("txtPreview", value);
 }
@@ -278,8 +281,8 @@ frmObjectFieldPropertyPage::frmObjectFieldPropertyPage(clsPresentation& presenta
     : DataFieldPage("frmObjectFieldPropertyPage", kCaption, presentation, std::move(shapes),
                     source_type::kLinkedObject) {
   Add(ControlKind::kFrame, "frmLinkedObject", "Linked object reference");
-  Add(ControlKind::kLabel, "lblDataContains", "The data of the selected column contains:",
-      "frmLinkedObject");
+  Add(ControlKind::kLabel, "lblDataContains",
+      "The data of the selected column contains:", "frmLinkedObject");
   Add(ControlKind::kOptionButton, "optFilename", "Filename only", "frmLinkedObject");
   Add(ControlKind::kOptionButton, "optFilenameExtension", "Filename and extension",
       "frmLinkedObject");
@@ -291,8 +294,8 @@ frmObjectFieldPropertyPage::frmObjectFieldPropertyPage(clsPresentation& presenta
   Add(ControlKind::kCommandButton, "cmdBrowseFolder", "...", "frmLinkedObject");
   Add(ControlKind::kLabel, "lblExtension", "Extension:", "frmLinkedObject");
   Add(ControlKind::kTextBox, "txtExtension", "", "frmLinkedObject");
-  for (const char* option : {"optFilename", "optFilenameExtension", "optFolderFilename",
-                             "optFolderFilenameExtension"}) {
+  for (const char* option :
+       {"optFilename", "optFilenameExtension", "optFolderFilename", "optFolderFilenameExtension"}) {
     On(option, FormEvent::kClick, [this] { ApplyOption(); });
   }
   On("txtFolder", FormEvent::kChange, [this] { ApplyOption(); });
@@ -314,10 +317,10 @@ void frmObjectFieldPropertyPage::Activate() {
       Shared<std::string>(shapes_, [](const clsshape& s) { return s.ObjectExtension(); });
   const std::string folder_text = folder.value_or("");
   const std::string extension_text = extension.value_or("");
-  const char* option = folder_text.empty()
-                           ? (extension_text.empty() ? "optFolderFilenameExtension"
-                                                     : "optFolderFilename")
-                           : (extension_text.empty() ? "optFilenameExtension" : "optFilename");
+  const char* option =
+      folder_text.empty()
+          ? (extension_text.empty() ? "optFolderFilenameExtension" : "optFolderFilename")
+          : (extension_text.empty() ? "optFilenameExtension" : "optFilename");
   Edit("txtFolder").text = folder_text;
   Edit("txtExtension").text = extension_text;
   Edit(option).value = 1;

@@ -63,6 +63,7 @@ class DataFieldPage : public host::Form {
 
   int source_type_;
   bool loaded_ = false;
+  bool loading_ = false;
   bool cleared_ = false;
   bool written_ = false;
 };

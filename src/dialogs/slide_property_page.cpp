@@ -108,7 +108,8 @@ void frmSlidePropertyPage::Activate() {
 
 std::vector<std::string> frmSlidePropertyPage::UsedConnections() const {
   std::vector<std::string> numbers;
-  for (const clsConnection* connection : used_) numbers.push_back(connection->ConnectionTagNumber());
+  for (const clsConnection* connection : used_)
+    numbers.push_back(connection->ConnectionTagNumber());
   return numbers;
 }
 
