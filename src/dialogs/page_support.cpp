@@ -47,7 +47,7 @@ std::optional<double> Number(const std::string& text) {
   const char* end = begin + trimmed.size();
   if (begin != end && *begin == '+') ++begin;
   double value = 0;
-  const auto [stop, error] = std::from_chars(begin, end, value, std::chars_format::fixed);
+  const auto [stop, error] = std::from_chars(begin, end, value, std::chars_format::general);
   if (begin == end || error != std::errc() || stop != end) return std::nullopt;
   return value;
 }

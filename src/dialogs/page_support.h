@@ -17,7 +17,7 @@ std::vector<host::Shape*> SelectedShapes();
 
 // A whole number typed into a text box (blanks around it allowed); nothing for any other text.
 std::optional<long> WholeNumber(const std::string& text);
-// Any number typed into a text box (digits, an optional sign and decimal point); nothing else.
+// Any number typed into a text box (an optional sign, decimals, an exponent); nothing else.
 std::optional<double> Number(const std::string& text);
 
 }  // namespace vintrel::dialogs
