@@ -167,6 +167,10 @@ void DataFieldPage::ChooseConnection() {
   const auto found = std::find(columns.begin(), columns.end(), previous);
   if (!previous.empty() && found != columns.end()) {
     SetListIndex("cmbColumns", static_cast<int>(found - columns.begin()));
+  } else if (!columns.empty()) {
+    // A column the new connection lacks is no choice; a typed one stays while the data cannot
+    // be read.
+    SetText("cmbColumns", "");
   }
   UpdateOk();
   Preview();
