@@ -1,14 +1,18 @@
-// vintrel link: links shapes to data the way the shape property pages do when closed with OK:
-// a text field, a linked object's file reference, a chart's data block or a clock, or no link.
+// vintrel link: links shapes to data by filling in the shape property pages and closing them with
+// OK: a text field, a linked object's file reference, a chart's data block or a clock, or no
+// link. `--from` links many shapes at once without the pages (see link_batch.h).
 #include <charconv>
 #include <iostream>
+#include <map>
 #include <optional>
 
 #include "command.h"
 #include "host_session.h"
 #include "link_batch.h"
 #include "open_presentation.h"
+#include "rendering/clock_text.h"
 #include "shell/link_shape.h"
+#include "shell/presentation_report.h"
 
 namespace vintrel::app {
 namespace {
@@ -64,6 +68,88 @@ shell::ShapeLink ParseLink(const Options& options) {
   return link;
 }
 
+std::string Joined(const std::vector<std::string>& messages) {
+  std::string text;
+  for (const std::string& message : messages) text += (text.empty() ? "" : " ") + message;
+  return text;
+}
+
+// The page that links a shape the way `link` asks: for --clear, the page of what the shape is.
+shell::ShapeCommand PageFor(int kind, host::Shape& shape) {
+  switch (kind) {
+    case shell::link_kind::kTextField:
+      return shell::kDataFieldProperties;
+    case shell::link_kind::kLinkedObject:
+      return shell::kDataObjectProperties;
+    case shell::link_kind::kGraph:
+      return shell::kGraphProperties;
+    case shell::link_kind::kClock:
+      return shell::kClockProperties;
+    default:
+      break;
+  }
+  const int linked = shell::DescribeLink(shape).source_type;
+  if (linked == shell::link_kind::kLinkedObject) return shell::kDataObjectProperties;
+  if (linked == shell::link_kind::kGraph) return shell::kGraphProperties;
+  if (linked == shell::link_kind::kNone && !shape.HasTextFrame()) {
+    shell::ShapeLink as;
+    as.kind = shell::link_kind::kGraph;
+    if (shell::ShapeLinkProblem(shape, as, "").empty()) return shell::kGraphProperties;
+    as.kind = shell::link_kind::kLinkedObject;
+    if (shell::ShapeLinkProblem(shape, as, "").empty()) return shell::kDataObjectProperties;
+  }
+  return shell::kDataFieldProperties;
+}
+
+const char* FormOf(shell::ShapeCommand page) {
+  switch (page) {
+    case shell::kDataObjectProperties:
+      return "frmObjectFieldPropertyPage";
+    case shell::kGraphProperties:
+      return "frmGraphPropertyPage";
+    case shell::kClockProperties:
+      return "frmClockPropertyPage";
+    default:
+      return "frmTextFieldPropertyPage";
+  }
+}
+
+// What a person does on the page to make the link.
+std::vector<FormStep> PageSteps(const shell::ShapeLink& link, const std::string& row,
+                                int connection_entry) {
+  std::vector<FormStep> steps;
+  switch (link.kind) {
+    case shell::link_kind::kNone:
+      steps.push_back({"cmdClear", std::nullopt});
+      break;
+    case shell::link_kind::kClock: {
+      int entry = 0;
+      while (rendering::kClockFormats[entry] != link.date_format) ++entry;
+      steps.push_back({"lstDatetimeFormats", std::nullopt, entry});
+      break;
+    }
+    case shell::link_kind::kGraph:
+      steps.push_back({"lstConnectionList", std::nullopt, connection_entry});
+      break;
+    default:
+      steps.push_back({"cmbActiveConnection", std::nullopt, connection_entry});
+      steps.push_back({"cmbColumns", link.column});
+      steps.push_back({"txtRowIndex", row});
+      if (link.kind == shell::link_kind::kLinkedObject) {
+        const bool folder = !link.folder.empty();
+        const bool extension = !link.extension.empty();
+        steps.push_back({folder ? (extension ? "optFilename" : "optFilenameExtension")
+                                : (extension ? "optFolderFilename" : "optFolderFilenameExtension"),
+                         std::nullopt});
+        if (folder) steps.push_back({"txtFolder", link.folder});
+        if (extension) steps.push_back({"txtExtension", link.extension});
+      }
+      break;
+  }
+  steps.push_back({"cmdClose", std::nullopt});
+  return steps;
+}
+
 int Run(const Options& options) {
   if (options.from) {
     if (!options.text.empty() || !options.object.empty() || options.chart || options.clock ||
@@ -79,19 +165,42 @@ int Run(const Options& options) {
   HostSession session;
   host::Presentation& presentation = OpenPresentation(session, options.file);
   host::Slide& slide = FindSlide(presentation, options.slide);
-  std::vector<host::Shape*> shapes;
+  // The shapes each page is opened for, by position on the slide.
+  std::map<shell::ShapeCommand, std::string> selections;
   for (const std::string& name : options.shapes) {
     host::Shape& shape = FindShape(slide, name);
     const std::string problem = shell::ShapeLinkProblem(shape, link, name);
     if (!problem.empty()) throw BadInput(problem);
-    shapes.push_back(&shape);
+    std::string& selection = selections[PageFor(link.kind, shape)];
+    selection += (selection.empty() ? "" : ",") + std::to_string(shape.ZOrderPosition());
   }
   shell::LinkConnections connections(presentation);
   if (const std::string problem = connections.Check(link, std::cerr); !problem.empty()) {
     throw BadInput(problem);
   }
-  for (host::Shape* shape : shapes) {
-    shell::LinkShape(presentation, options.slide, *shape, link, connections, std::cerr);
+  shell::Application* addin = session.addin();
+  if (addin == nullptr || addin->FindEntry(presentation) == nullptr) {
+    std::cerr << "vintrel: the add-in could not start\n";
+    return kExitFailure;
+  }
+  int connection_entry = -1;
+  const std::vector<shell::ConnectionFacts> listed =
+      shell::DescribeConnections(addin, presentation);
+  for (size_t index = 0; index < listed.size(); ++index) {
+    if (listed[index].number == link.connection) connection_entry = static_cast<int>(index);
+  }
+  const std::string row =
+      options.text.empty() ? (options.object.empty() ? "" : options.object[2]) : options.text[2];
+  CommandFrontEnd& front_end = session.front_end();
+  for (const auto& [page, shapes] : selections) {
+    front_end.FillForm(FormOf(page), PageSteps(link, row, connection_entry));
+    session.Select(presentation, std::to_string(options.slide) + ":" + shapes);
+    addin->ShapeCommandClick(page, shell::Application::Place::kMainMenu);
+    if (!front_end.form_messages().empty()) throw BadInput(Joined(front_end.form_messages()));
+    if (!front_end.FormShown(FormOf(page))) {
+      std::cerr << "vintrel: the property page did not open\n";
+      return kExitFailure;
+    }
   }
   presentation.Save();
   return kExitOk;

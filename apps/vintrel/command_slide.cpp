@@ -1,19 +1,14 @@
-// vintrel slide: a slide's settings as the slide property page writes them when closed with OK:
-// hide the slide when its connections deliver no data, reload its linked objects when their
-// files change, and scroll through a connection's rows step by step.
-#include <algorithm>
+// vintrel slide: a slide's settings, written by filling in the slide property page and closing
+// it with OK: hide the slide when its connections deliver no data, reload its linked objects when
+// their files change, and scroll through a connection's rows step by step.
 #include <iostream>
 #include <optional>
 
 #include "command.h"
-#include "document/connection_tags.h"
-#include "document/presentation.h"
-#include "document/shape.h"
-#include "document/slide.h"
-#include "document/tag_schema.h"
-#include "host/error.h"
 #include "host_session.h"
 #include "open_presentation.h"
+#include "shell/presentation_report.h"
+#include "shell/slide_report.h"
 
 namespace vintrel::app {
 namespace {
@@ -35,84 +30,52 @@ struct Options {
   std::optional<std::string> enabled;
 };
 
-// The slide's settings as stored: the properties tag, then every scroll tag in tag order.
-clsSlide ReadSlide(host::Slide& slide) {
-  clsSlide settings;
-  host::Tags& tags = slide.Tags();
-  for (int index = 1; index <= tags.Count(); ++index) {
-    const std::string name = tags.Name(index);
-    try {
-      if (HasTagPrefix(name, tag::kSlideProperties)) {
-        settings.SetTagString(tags.Value(index));
-      } else if (HasTagPrefix(name, tag::kScrollStep)) {
-        settings.AddScrollInfo(TagNumber(name, tag::kScrollStep), tags.Value(index));
-      }
-    } catch (const Error& failure) {
-      // A damaged tag reads as nothing; writing the slide replaces it.
-      std::cerr << "vintrel: warning: tag " << name << " ignored: " << failure.description()
-                << "\n";
-    }
-  }
-  return settings;
+constexpr int kHighestConnectionNumber = 99;
+
+// A connection number as a whole number, so that "3" and "03" name the same connection.
+std::optional<long> NumberOf(const std::string& text) {
+  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+    return std::nullopt;
+  return std::stol(text);
 }
 
-// The step time the page offers for a connection that never scrolled.
-constexpr long kDefaultStepTime = 3000;
-
-// The step the page offers: the largest row of the slide's text fields, at least 1.
-long DefaultStep(host::Slide& slide) {
-  double largest = 1;
-  host::Shapes& shapes = slide.Shapes();
-  for (int index = 1; index <= shapes.Count(); ++index) {
-    clsshape shape;
-    shape.SetShapeItem(shapes.Item(index));
-    if (shape.SourceType() == source_type::kTextField) largest = std::max(largest, shape.Row());
+void Print(const shell::SlideFacts& facts) {
+  std::cout << "hide-when-no-data\t" << (facts.hide_when_no_data ? "on" : "off") << "\n"
+            << "refresh-linked-objects\t" << (facts.refresh_linked_objects ? "on" : "off") << "\n";
+  for (const shell::SlideFacts::Scroll& scroll : facts.scrolls) {
+    std::cout << "scroll " << scroll.number << "\t" << (scroll.enabled ? "on" : "off") << "\tstep "
+              << scroll.step << "\ttime " << scroll.time << " ms\n";
   }
-  return static_cast<long>(largest);
 }
 
-// The tag number of the connection `requested` names (as a whole number, so "3" finds "03"),
-// when a shape of the slide shows its data; the page lists no other connection.
-std::string UsedConnection(host::Presentation& presentation, host::Slide& slide,
-                           const std::string& requested) {
-  const std::optional<long> wanted = ScrollNumber(requested);
-  if (!wanted || *wanted < 1 || *wanted > kHighestScrollTagNumber) {
+std::string Joined(const std::vector<std::string>& messages) {
+  std::string text;
+  for (const std::string& message : messages) text += (text.empty() ? "" : " ") + message;
+  return text;
+}
+
+// The slide property page's list position of the connection `requested` names, which a shape of
+// the slide must show; the page lists no other.
+int ListedConnection(host::Slide& slide, int slide_number,
+                     const std::vector<shell::ConnectionFacts>& connections,
+                     const std::string& requested) {
+  const std::optional<long> wanted = NumberOf(requested);
+  if (!wanted || *wanted < 1 || *wanted > kHighestConnectionNumber) {
     throw BadInput("connection " + requested + " is outside the scroll settings (1 to 99)");
   }
+  std::vector<std::string> numbers;
   std::string number;
-  for (const auto& connection : ReadConnectionTags(presentation)) {
-    if (ScrollNumber(connection->ConnectionTagNumber()) == wanted) {
-      number = connection->ConnectionTagNumber();
-    }
+  for (const shell::ConnectionFacts& connection : connections) {
+    numbers.push_back(connection.number);
+    if (NumberOf(connection.number) == wanted) number = connection.number;
   }
   if (number.empty()) throw BadInput("no connection " + requested);
-  host::Shapes& shapes = slide.Shapes();
-  for (int index = 1; index <= shapes.Count(); ++index) {
-    clsshape shape;
-    shape.SetShapeItem(shapes.Item(index));
-    const int type = shape.SourceType();
-    const bool data = (type == source_type::kTextField || type == source_type::kLinkedObject) &&
-                      shape.Row() > 0 && !shape.ColumnName().empty();
-    if (shape.VintrelEnabled() && (data || type == source_type::kGraph) &&
-        ScrollNumber(shape.ConnectionTagNumber()) == wanted) {
-      return number;
-    }
+  const std::vector<std::string> listed = shell::ConnectionsShownOnSlide(slide, numbers);
+  for (size_t index = 0; index < listed.size(); ++index) {
+    if (listed[index] == number) return static_cast<int>(index);
   }
-  throw BadInput("no shape of slide " + std::to_string(slide.SlideIndex()) +
+  throw BadInput("no shape of slide " + std::to_string(slide_number) +
                  " shows data of connection " + number);
-}
-
-void Print(const clsSlide& settings) {
-  std::cout << "hide-when-no-data\t" << (settings.HideWhenNoData() ? "on" : "off") << "\n"
-            << "refresh-linked-objects\t" << (settings.RefreshLinkedObjects() ? "on" : "off")
-            << "\n";
-  for (int number = 1; number <= kHighestScrollTagNumber; ++number) {
-    const std::string text = std::to_string(number);
-    if (settings.ScrollTime(text) < 1) continue;
-    std::cout << "scroll " << text << "\t" << (settings.ScrollEnabled(text) ? "on" : "off")
-              << "\tstep " << settings.ScrollStep(text) << "\ttime " << settings.ScrollTime(text)
-              << " ms\n";
-  }
 }
 
 int Run(const Options& options) {
@@ -134,32 +97,50 @@ int Run(const Options& options) {
   HostSession session;
   host::Presentation& presentation = OpenPresentation(session, options.file);
   host::Slide& slide = FindSlide(presentation, options.slide);
-  clsSlide settings = ReadSlide(slide);
+  const shell::SlideFacts facts = shell::DescribeSlide(slide);
+  for (const std::string& warning : facts.warnings) {
+    std::cerr << "vintrel: warning: " << warning << "\n";
+  }
   if (!hide && !refresh && !options.scroll) {
-    Print(settings);
+    Print(facts);
     return kExitOk;
   }
-
-  if (hide) settings.SetHideWhenNoData(*hide ? 1 : 0);
-  if (refresh) settings.SetRefreshLinkedObjects(*refresh ? 1 : 0);
-  if (options.scroll) {
-    const std::string number = UsedConnection(presentation, slide, *options.scroll);
-    // What the page shows for the connection, and stores with the changes made to it.
-    const bool stored = settings.ScrollEnabled(number);
-    settings.SetScrollEnabled(number, enabled.value_or(stored));
-    settings.SetScrollStep(
-        number, options.step.value_or(stored ? settings.ScrollStep(number) : DefaultStep(slide)));
-    settings.SetScrollTime(
-        number, options.time.value_or(stored ? settings.ScrollTime(number) : kDefaultStepTime));
+  shell::Application* addin = session.addin();
+  if (addin == nullptr || addin->FindEntry(presentation) == nullptr) {
+    std::cerr << "vintrel: the add-in could not start\n";
+    return kExitFailure;
   }
-  // Through the add-in's presentation object, as the slide page writes; it is missing only when
-  // the add-in could not start.
-  if (clsPresentation* entry =
-          (session.addin() != nullptr ? session.addin()->FindEntry(presentation) : nullptr)) {
-    entry->SetSlideTags(settings, options.slide);
-  } else {
-    EnsureVersionTag(presentation.Tags());
-    WriteSlideTags(slide.Tags(), settings);
+
+  // The slide property page, filled in as a person would: the General tab first, then the
+  // connection on the Scrolling tab.
+  std::vector<FormStep> steps;
+  if (hide) steps.push_back({"chkHideWhenNoData", *hide ? "1" : "0"});
+  if (refresh) steps.push_back({"chkRefreshLinkedObjects", *refresh ? "1" : "0"});
+  if (options.scroll) {
+    const int entry = ListedConnection(
+        slide, options.slide, shell::DescribeConnections(addin, presentation), *options.scroll);
+    bool shown = false;
+    for (const shell::SlideFacts::Scroll& scroll : facts.scrolls) {
+      if (scroll.number == NumberOf(*options.scroll)) shown = scroll.enabled;
+    }
+    steps.push_back({"TabStrip1", "Scrolling"});
+    steps.push_back({"ConnectionList", std::nullopt, entry});
+    // The step boxes take typing only while scrolling is ticked.
+    if (options.step || options.time) steps.push_back({"chkScrollingEnabled", "1"});
+    if (options.step) steps.push_back({"txtScrollStep", std::to_string(*options.step)});
+    if (options.time) steps.push_back({"txtScrollTime", std::to_string(*options.time)});
+    // Leaving the box stores what the page shows for the connection.
+    steps.push_back({"chkScrollingEnabled", enabled.value_or(shown) ? "1" : "0"});
+  }
+  steps.push_back({"cmdClose", std::nullopt});
+  CommandFrontEnd& front_end = session.front_end();
+  front_end.FillForm("frmSlidePropertyPage", std::move(steps));
+  session.Select(presentation, std::to_string(options.slide));
+  addin->ShapeCommandClick(shell::kSlideProperties, shell::Application::Place::kMainMenu);
+  if (!front_end.form_messages().empty()) throw BadInput(Joined(front_end.form_messages()));
+  if (!front_end.FormShown("frmSlidePropertyPage")) {
+    std::cerr << "vintrel: the slide property page did not open\n";
+    return kExitFailure;
   }
   presentation.Save();
   return kExitOk;

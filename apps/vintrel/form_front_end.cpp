@@ -119,7 +119,20 @@ void CommandFrontEnd::ShowForm(host::Form& form) {
   try {
     for (const FormStep& step : steps) {
       if (!form.Visible() || form_messages_.size() > messages_before) break;
-      form.Act(ActionOf(step));
+      if (!step.entry) {
+        form.Act(ActionOf(step));
+        continue;
+      }
+      const std::vector<std::string>& items = form.Items(step.control);
+      if (*step.entry < 0 || *step.entry >= static_cast<int>(items.size())) {
+        form_messages_.push_back(step.control + " has no entry " + std::to_string(*step.entry));
+        break;
+      }
+      // Chosen as a person chooses it; an earlier entry of the same text is passed over.
+      form.Act({host::FormAction::Kind::kSet, step.control, items[*step.entry]});
+      if (form.Visible() && form.ListIndex(step.control) != *step.entry) {
+        form.SetListIndex(step.control, *step.entry);
+      }
     }
   } catch (const Error& failure) {
     form_messages_.push_back(failure.description());

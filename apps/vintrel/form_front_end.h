@@ -21,6 +21,9 @@ namespace vintrel::app {
 struct FormStep {
   std::string control;
   std::optional<std::string> value;
+  // A list entry chosen by its position (from 0), for lists whose entries may repeat or are not
+  // known beforehand (the connections' names, the clock's formatted times).
+  std::optional<int> entry = std::nullopt;
 };
 
 // What a person does: a value is set (typed, ticked, chosen), otherwise the control is clicked.

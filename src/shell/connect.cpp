@@ -1,6 +1,9 @@
 #include "shell/connect.h"
 
 #include "connections/real_sources.h"
+#include "dialogs/clock_graph_pages.h"
+#include "dialogs/data_field_pages.h"
+#include "dialogs/slide_property_page.h"
 #include "offline/distribution.h"
 #include "offline/distribution_dialog.h"
 #include "offline/progress_meter.h"
@@ -19,6 +22,11 @@ constexpr const char* kSource = "Connect";
 
 PresentationDialogs AddinDialogs() {
   PresentationDialogs dialogs;
+  dialogs.slide_properties = ::vintrel::dialogs::ShowSlideProperties;
+  dialogs.data_field_properties = ::vintrel::dialogs::ShowDataFieldProperties;
+  dialogs.data_object_properties = ::vintrel::dialogs::ShowDataObjectProperties;
+  dialogs.clock_properties = ::vintrel::dialogs::ShowClockProperties;
+  dialogs.graph_properties = ::vintrel::dialogs::ShowGraphProperties;
   dialogs.offline_copy = CreateOfflineCopy;
   dialogs.distribution_list = ShowDistributionList;
   dialogs.send_presentation = [](clsPresentation& presentation) { SendPresentation(presentation); };

@@ -75,6 +75,8 @@ struct ModuleState {
   bool first_yield_pending = false;
   std::string hide_user_interface_value;
   int current_display_type = 1;
+  // "No preview" as the shape pages were last closed with OK; the next page starts with it.
+  bool no_preview = false;
 
   // Slide show and off-line copy.
   bool in_slide_show = false;

@@ -1,0 +1,55 @@
+#include "dialogs/page_support.h"
+
+#include <charconv>
+
+#include "host/application.h"
+#include "support/failure_handling.h"
+#include "support/module_state.h"
+
+namespace vintrel::dialogs {
+namespace {
+
+std::string Trimmed(const std::string& text) {
+  const size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+std::vector<host::Shape*> SelectedShapes() {
+  std::vector<host::Shape*> shapes;
+  SkipFailure([&] {
+    host::Application* app = Module().host;
+    if (app == nullptr) return;
+    host::Selection& selection = app->ActiveWindow().Selection();
+    if (selection.Type() != host::selection_type::kShapes) return;
+    host::ShapeRange& range = selection.ShapeRange();
+    for (int index = 1; index <= range.Count(); ++index) shapes.push_back(&range.Item(index));
+  });
+  return shapes;
+}
+
+std::optional<long> WholeNumber(const std::string& text) {
+  const std::string trimmed = Trimmed(text);
+  const char* begin = trimmed.data();
+  const char* end = begin + trimmed.size();
+  if (begin != end && *begin == '+') ++begin;
+  long value = 0;
+  const auto [stop, error] = std::from_chars(begin, end, value);
+  if (begin == end || error != std::errc() || stop != end) return std::nullopt;
+  return value;
+}
+
+std::optional<double> Number(const std::string& text) {
+  const std::string trimmed = Trimmed(text);
+  const char* begin = trimmed.data();
+  const char* end = begin + trimmed.size();
+  if (begin != end && *begin == '+') ++begin;
+  double value = 0;
+  const auto [stop, error] = std::from_chars(begin, end, value, std::chars_format::general);
+  if (begin == end || error != std::errc() || stop != end) return std::nullopt;
+  return value;
+}
+
+}  // namespace vintrel::dialogs

@@ -1,0 +1,381 @@
+// The property pages filled in as a person fills them: what OK writes to the shapes and slides,
+// what Cancel leaves alone, and what the pages show while they are open.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "dialogs/clock_graph_pages.h"
+#include "dialogs/data_field_pages.h"
+#include "dialogs/slide_property_page.h"
+#include "document/presentation.h"
+#include "document/shape.h"
+#include "document/tag_schema.h"
+#include "host/clock.h"
+#include "host/error.h"
+#include "host/event_loop.h"
+#include "host/memory/memory_application.h"
+#include "host/memory/memory_presentation.h"
+#include "host/memory/memory_slide.h"
+#include "host/memory/scripted_front_end.h"
+#include "support/module_state.h"
+#include "testing/table_connection.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::dialogs {
+namespace {
+
+using host::FormAction;
+using host::memory::MemoryShape;
+
+FormAction Set(std::string control, std::string value) {
+  return {FormAction::Kind::kSet, std::move(control), std::move(value)};
+}
+FormAction Click(std::string control) {
+  return {FormAction::Kind::kClick, std::move(control), ""};
+}
+
+// A front end whose person takes the given actions; an action the form refuses ends the script
+// and is kept.
+struct Person : host::memory::ScriptedFrontEnd {
+  void ShowForm(host::Form& form) override {
+    for (const FormAction& action : actions) {
+      if (!form.Visible()) break;
+      try {
+        form.Act(action);
+      } catch (const Error& failure) {
+        refused = failure.description();
+        break;
+      }
+    }
+    if (inspect) inspect(form);
+  }
+  std::vector<FormAction> actions;
+  std::function<void(host::Form&)> inspect;
+  std::string refused;
+};
+
+std::string TagValue(host::Tags& tags, const std::string& name) {
+  for (int index = 1; index <= tags.Count(); ++index) {
+    if (tags.Name(index) == name) return tags.Value(index);
+  }
+  return "<none>";
+}
+
+// A shape's link as "type connection column row".
+std::string LinkOf(host::Shape& shape) {
+  clsshape link;
+  link.SetShapeItem(shape);
+  std::string row = std::to_string(static_cast<int>(link.Row()));
+  return std::to_string(link.SourceType()) + " " + link.ConnectionTagNumber() + " " +
+         link.ColumnName() + " " + row;
+}
+
+void Link(host::Shape& shape, int type, const std::string& connection, double row = 1) {
+  clsshape link;
+  link.SetShapeItem(shape);
+  link.SetSourceType(type);
+  link.SetNewConnectionTagNumber(connection);
+  if (type != source_type::kGraph) {
+    link.SetNewColumnName("Sales");
+    link.SetNewRow(row);
+  }
+  link.SetShapeTags();
+}
+
+class PropertyPagesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetModuleState();
+    Module().host = &app_;
+    Services().front_end = &person_;
+    Services().clock = &clock_;
+    Services().loop = &loop_;
+    Services().clipboard = &app_.clipboard();
+    Services().addin_folder = dir_.path();
+    SetDefaultConnectionSourceFactory([this](int) -> std::unique_ptr<ConnectionSource> {
+      return std::make_unique<testing::TableSource>(std::vector<std::string>{"Region", "Sales"},
+                                                    rows_, nullptr);
+    });
+    deck_ = &app_.AddPresentation(dir_.File("board.pptx"));
+    deck_->Tags().Add("QUENDRA VERSION", "1");
+    deck_->Tags().Add("QUENDRA CONNECTION01", "0\tSales\tsales.txt\tTrue\t");
+    deck_->Tags().Add("QUENDRA CONNECTION02", "0\tTargets\ttargets.txt\tTrue\t");
+    slide_ = &deck_->AddSlide();
+    first_ = &slide_->AddTextBox("");
+    second_ = &slide_->AddTextBox("");
+  }
+  void TearDown() override {
+    SetDefaultConnectionSourceFactory(nullptr);
+    ResetModuleState();
+  }
+  clsPresentation& Load() {
+    presentation_ = std::make_unique<clsPresentation>();
+    presentation_->SetActivePresentation(*deck_);
+    return *presentation_;
+  }
+  // Shows the page with the person's actions; returns what the form refused, if anything.
+  std::string Show(host::Form& page, std::vector<FormAction> actions,
+                   std::function<void(host::Form&)> inspect = nullptr) {
+    person_.actions = std::move(actions);
+    person_.inspect = std::move(inspect);
+    person_.refused.clear();
+    host::ShowModal(page, &person_);
+    return person_.refused;
+  }
+
+  testing::TempDir dir_;
+  host::memory::MemoryApplication app_;
+  Person person_;
+  host::FakeClock clock_;
+  host::EventLoop loop_{clock_};
+  testing::Table rows_ = {{"North", "1250.5"}, {"South", "980"}};
+  host::memory::MemoryPresentation* deck_ = nullptr;
+  host::memory::MemorySlide* slide_ = nullptr;
+  MemoryShape* first_ = nullptr;
+  MemoryShape* second_ = nullptr;
+  std::unique_ptr<clsPresentation> presentation_;
+};
+
+TEST_F(PropertyPagesTest, TextPageLinksEverySelectedShapeOnlyWithAFullChoice) {
+  const std::vector<FormAction> choose_targets = {Set("cmbActiveConnection", "Targets"),
+                                                  Set("cmbColumns", "Sales")};
+  struct Case {
+    const char* name;
+    std::vector<FormAction> actions;
+    const char* refused;  // part of what the page refused, or null
+    const char* first;    // the links after the page closed
+    const char* second;
+  };
+  std::vector<Case> cases = {
+      {"choosing a connection links both", choose_targets, nullptr, "2 02 Sales 2", "2 02 Sales 2"},
+      {"row 0 keeps OK disabled", choose_targets, "disabled", "2 01 Sales 1", "2 02 Sales 2"},
+      {"a negative row keeps OK disabled", choose_targets, "disabled", "2 01 Sales 1",
+       "2 02 Sales 2"},
+      {"a row that is no number keeps OK disabled", choose_targets, "disabled", "2 01 Sales 1",
+       "2 02 Sales 2"},
+      {"Clear and OK unlink both", {Click("cmdClear")}, nullptr, "0   0", "0   0"},
+      {"Cancel writes nothing", choose_targets, nullptr, "2 01 Sales 1", "2 02 Sales 2"},
+  };
+  const char* rows[] = {"2", "0", "-3", "two"};
+  for (size_t i = 0; i < 4; ++i) cases[i].actions.push_back(Set("txtRowIndex", rows[i]));
+  cases[5].actions.push_back(Set("txtRowIndex", "2"));
+  for (size_t i = 0; i < cases.size(); ++i) {
+    cases[i].actions.push_back(Click(i == 5 ? "cmdCancel" : "cmdClose"));
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Link(*first_, source_type::kTextField, "01", 1);
+    Link(*second_, source_type::kTextField, "02", 2);
+    frmTextFieldPropertyPage page(Load(), {first_, second_});
+    const std::string refused = Show(page, c.actions);
+    if (c.refused != nullptr) {
+      EXPECT_NE(refused.find(c.refused), std::string::npos) << refused;
+    } else {
+      EXPECT_EQ(refused, "");
+    }
+    EXPECT_EQ(LinkOf(*first_), c.first);
+    EXPECT_EQ(LinkOf(*second_), c.second);
+  }
+}
+
+TEST_F(PropertyPagesTest, TextPageOpensWithoutAConnectionWhenTheShapesDiffer) {
+  Link(*first_, source_type::kTextField, "01", 1);
+  Link(*second_, source_type::kTextField, "02", 1);
+  frmTextFieldPropertyPage page(Load(), {first_, second_});
+  Show(page, {}, [](host::Form& form) {
+    EXPECT_EQ(form.ListIndex("cmbActiveConnection"), -1);
+    EXPECT_EQ(form.Text("cmbColumns"), "");
+    EXPECT_EQ(form.Text("txtRowIndex"), "1");  // the one row they share
+    EXPECT_FALSE(form.Enabled("cmdClose"));
+  });
+}
+
+TEST_F(PropertyPagesTest, PreviewShowsTheRowsValueAndNoPreviewIsRememberedOnlyByOk) {
+  struct Case {
+    const char* name;
+    const char* row;
+    bool no_preview;
+    const char* close;
+    std::vector<std::string> previews;  // what the preview box showed, in order
+    bool remembered;
+  };
+  const std::vector<Case> cases = {
+      {"a row in the data", "2", false, "cmdClose", {kRetrievingPreview, "980"}, false},
+      {"a row beyond the data shows nothing",
+       "9",
+       false,
+       "cmdCancel",
+       {kRetrievingPreview, "980", kRetrievingPreview, ""},
+       false},
+      {"No preview reads nothing and is kept by OK",
+       "2",
+       true,
+       "cmdClose",
+       {kRetrievingPreview, "980", ""},
+       true},
+      {"Cancel forgets No preview", "2", true, "cmdCancel", {kRetrievingPreview, "980", ""}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Module().no_preview = false;
+    Link(*first_, source_type::kTextField, "01", 2);
+    frmTextFieldPropertyPage page(Load(), {first_});
+    std::vector<std::string> previews;
+    page.On("txtPreview", host::FormEvent::kChange,
+            [&] { previews.push_back(page.Text("txtPreview")); });
+    std::vector<FormAction> actions;
+    if (c.no_preview) actions.push_back(Set("chkNoPreview", "1"));
+    actions.push_back(Set("txtRowIndex", c.row));
+    actions.push_back(Click(c.close));
+    EXPECT_EQ(Show(page, actions), "");
+    EXPECT_EQ(previews, c.previews);
+    EXPECT_EQ(Module().no_preview, c.remembered);
+    frmTextFieldPropertyPage next(Load(), {first_});
+    Show(next, {},
+         [&](host::Form& form) { EXPECT_EQ(form.Checked("chkNoPreview"), c.remembered); });
+  }
+}
+
+TEST_F(PropertyPagesTest, ObjectPageStoresTheFolderAndExtensionTheOptionKeeps) {
+  struct Case {
+    const char* option;
+    const char* folder;  // stored
+    const char* extension;
+  };
+  const std::vector<Case> cases = {{"optFilename", "C:\\pics", ".jpg"},
+                                   {"optFilenameExtension", "C:\\pics", ""},
+                                   {"optFolderFilename", "", ".jpg"},
+                                   {"optFolderFilenameExtension", "", ""}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.option);
+    MemoryShape& picture = slide_->AddLinkedPicture(dir_.File("old.png"));
+    frmObjectFieldPropertyPage page(Load(), {&picture});
+    // Typed first under the option that takes both, then the option is chosen.
+    Show(page, {Set("cmbActiveConnection", "Sales"), Set("cmbColumns", "Region"),
+                Set("txtRowIndex", "1"), Click("optFilename"), Set("txtFolder", "C:\\pics\\"),
+                Set("txtExtension", ".jpg"), Click(c.option), Click("cmdClose")});
+    EXPECT_EQ(TagValue(picture.Tags(), "QUENDRA COLUMN OBJECT FOLDER"), c.folder);
+    EXPECT_EQ(TagValue(picture.Tags(), "QUENDRA COLUMN OBJECT EXTESION"), c.extension);
+    EXPECT_EQ(LinkOf(picture), "3 01 Region 1");
+  }
+}
+
+TEST_F(PropertyPagesTest, SlidePageOffersDefaultsAndWritesOnlyWhatWasStored) {
+  Link(*first_, source_type::kTextField, "01", 4);
+  MemoryShape& chart = slide_->AddChart();
+  Link(chart, source_type::kGraph, "02");
+  struct Case {
+    const char* name;
+    bool manual_advance;
+    std::vector<FormAction> actions;
+    const char* scroll1;  // the scroll tags after the page closed
+    const char* scroll2;
+    size_t chart_rows;  // the chart's data rows, header included
+  };
+  const std::vector<Case> cases = {
+      {"nothing changed: only the check boxes are written",
+       false,
+       {Click("cmdClose")},
+       "<none>",
+       "<none>",
+       3},
+      {"a changed step time is stored with scrolling off",
+       false,
+       {Set("TabStrip1", "Scrolling"), Set("chkScrollingEnabled", "1"),
+        Set("txtScrollTime", "2000"), Set("chkScrollingEnabled", "0"), Click("cmdClose")},
+       "False\t4\t2000",
+       "<none>",
+       3},
+      {"scrolling the chart's connection fills it with one row",
+       true,
+       {Set("TabStrip1", "Scrolling"), Set("ConnectionList", "Targets"),
+        Set("chkScrollingEnabled", "1"), Click("cmdClose")},
+       "<none>",
+       "True\t4\t3000",
+       2},
+      {"Cancel writes nothing",
+       false,
+       {Set("TabStrip1", "Scrolling"), Set("chkScrollingEnabled", "1"), Click("cmdCancel")},
+       "<none>",
+       "<none>",
+       0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    deck_->settings().set_advance_mode(c.manual_advance ? host::advance_mode::kManual
+                                                        : host::advance_mode::kUseSlideTimings);
+    host::Tags& tags = slide_->Tags();
+    while (tags.Count() > 0) tags.Delete(tags.Name(1));
+    chart.chart()->sheet().ClearContents();
+    frmSlidePropertyPage page(Load(), 1);
+    chart.chart()->sheet().ClearContents();
+    Show(page, c.actions, [&](host::Form& form) {
+      EXPECT_EQ(form.Items("ConnectionList"), (std::vector<std::string>{"Sales", "Targets"}));
+    });
+    EXPECT_EQ(TagValue(tags, "QUENDRA SCROLLSTEP1"), c.scroll1);
+    EXPECT_EQ(TagValue(tags, "QUENDRA SCROLLSTEP2"), c.scroll2);
+    EXPECT_EQ(TagValue(tags, "QUENDRA SLIDE PROPERTIES"), c.chart_rows == 0 ? "<none>" : "0\t0\t");
+    EXPECT_EQ(chart.chart()->sheet().Grid().size(), c.chart_rows);
+  }
+}
+
+TEST_F(PropertyPagesTest, SlidePageShowsTheStoredScrollingOrTheDefaults) {
+  Link(*first_, source_type::kTextField, "01", 3);
+  Link(*second_, source_type::kTextField, "01", 7);
+  struct Case {
+    const char* name;
+    const char* stored;  // the connection's scroll tag, or null
+    bool manual_advance;
+    int enabled;
+    const char* step;
+    const char* time;
+    bool time_enabled;
+  };
+  // Manual advance disables the step time at opening, but a show still scrolls by it, so a
+  // connection that scrolls keeps it editable.
+  const std::vector<Case> cases = {
+      {"never stored: the largest text row and 3000 ms", nullptr, false, 0, "7", "3000", false},
+      {"stored under manual advance", "True\t2\t1000", true, 1, "2", "1000", true},
+      {"stored but off", "False\t2\t1000", true, 0, "7", "3000", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    host::Tags& tags = slide_->Tags();
+    while (tags.Count() > 0) tags.Delete(tags.Name(1));
+    if (c.stored != nullptr) tags.Add("QUENDRA SCROLLSTEP1", c.stored);
+    deck_->settings().set_advance_mode(c.manual_advance ? host::advance_mode::kManual
+                                                        : host::advance_mode::kUseSlideTimings);
+    frmSlidePropertyPage page(Load(), 1);
+    Show(page, {}, [&](host::Form& form) {
+      EXPECT_EQ(form.Value("chkScrollingEnabled"), c.enabled);
+      EXPECT_EQ(form.Text("txtScrollStep"), c.step);
+      EXPECT_EQ(form.Text("txtScrollTime"), c.time);
+      EXPECT_EQ(form.Enabled("txtScrollTime"), c.time_enabled);
+    });
+  }
+}
+
+TEST_F(PropertyPagesTest, ClockAndGraphPagesLinkAndClear) {
+  MemoryShape& chart = slide_->AddChart();
+  frmClockPropertyPage short_time(Load(), {first_});
+  Show(short_time, {}, [](host::Form& form) {
+    ASSERT_EQ(form.Items("lstDatetimeFormats").size(), 5u);
+    form.SetListIndex("lstDatetimeFormats", 4);
+    form.PressDefault();
+  });
+  EXPECT_EQ(TagValue(first_->Tags(), "QUENDRA COLUMN DATE FORMAT"), "Short Time");
+  EXPECT_EQ(first_->TextFrame().TextRange().Text().size(), 5u) << "hh:nn";
+
+  frmGraphPropertyPage graph(Load(), {&chart});
+  Show(graph, {Set("lstConnectionList", "Targets"), Click("cmdClose")});
+  EXPECT_EQ(LinkOf(chart), "4 02  0");
+  EXPECT_EQ(chart.chart()->sheet().Grid().size(), 3u);
+  frmGraphPropertyPage cleared(Load(), {&chart});
+  Show(cleared, {Click("cmdClear"), Click("cmdClose")});
+  EXPECT_EQ(LinkOf(chart), "0   0");
+  EXPECT_TRUE(chart.chart()->sheet().Grid().empty());
+}
+
+}  // namespace
+}  // namespace vintrel::dialogs
