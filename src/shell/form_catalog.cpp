@@ -2,6 +2,10 @@
 
 #include <functional>
 
+#include "dialogs/clock_graph_pages.h"
+#include "dialogs/data_field_pages.h"
+#include "dialogs/page_support.h"
+#include "dialogs/slide_property_page.h"
 #include "host/error.h"
 #include "offline/distribution_dialog.h"
 #include "shell/about_form.h"
@@ -25,6 +29,33 @@ const std::vector<Registered>& Registry() {
          auto form = std::make_unique<frmDistribution>();
          form->SetActivePresentation(*context.presentation);
          return form;
+       }},
+      {{"frmSlidePropertyPage", "Slide properties: hiding, linked objects, scrolling", true, true},
+       [](const FormContext& context) {
+         return std::make_unique<dialogs::frmSlidePropertyPage>(*context.presentation,
+                                                                *context.slide);
+       }},
+      {{"frmTextFieldPropertyPage",
+        "Text shape property page: the selected text shapes' connection, column and row", true},
+       [](const FormContext& context) {
+         return std::make_unique<dialogs::frmTextFieldPropertyPage>(*context.presentation,
+                                                                    dialogs::SelectedShapes());
+       }},
+      {{"frmObjectFieldPropertyPage",
+        "Linked object property page: the selected linked pictures' and objects' data", true},
+       [](const FormContext& context) {
+         return std::make_unique<dialogs::frmObjectFieldPropertyPage>(*context.presentation,
+                                                                      dialogs::SelectedShapes());
+       }},
+      {{"frmClockPropertyPage", "Clock shape property page: the selected clocks' format", true},
+       [](const FormContext& context) {
+         return std::make_unique<dialogs::frmClockPropertyPage>(*context.presentation,
+                                                                dialogs::SelectedShapes());
+       }},
+      {{"frmGraphPropertyPage", "Graph property page: the selected charts' connection", true},
+       [](const FormContext& context) {
+         return std::make_unique<dialogs::frmGraphPropertyPage>(*context.presentation,
+                                                                dialogs::SelectedShapes());
        }},
   };
   return registry;

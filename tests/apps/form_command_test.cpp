@@ -70,6 +70,24 @@ TEST_F(FormCommandTest, ReplayedActionsShowTheFormsRulesAndMessages) {
   EXPECT_EQ(listed.out, "") << "nothing was saved";
 }
 
+// A shape page works on the selection the command makes, and previews the row typed.
+TEST_F(FormCommandTest, APageOfTheSelectedShapePreviewsTheRowTyped) {
+  const std::string deck = std::string(VINTREL_SOURCE_DIR) + "/examples/sales-board.pptx";
+  const std::string before = ReadFile(deck);
+  const std::string events = home_.Write("row.jsonl", R"({"control":"txtRowIndex","set":"2"})");
+  const ProgramResult result = Run({"form", "frmTextFieldPropertyPage", deck, "--select",
+                                    "1:North sales", "--json", "--events", events});
+  ASSERT_EQ(result.exit_code, 0) << result.err;
+  std::map<std::string, nlohmann::json> controls;
+  const nlohmann::json out = nlohmann::json::parse(result.out);
+  for (const auto& control : out["form"]["controls"]) {
+    controls[control["name"].get<std::string>()] = control;
+  }
+  EXPECT_EQ(controls["cmbActiveConnection"]["text"], "Sales");
+  EXPECT_EQ(controls["txtPreview"]["text"], "980");
+  EXPECT_EQ(ReadFile(deck), before) << "nothing is saved without --save";
+}
+
 // The same person at a terminal and through a pipe: adds a computer, sets the window, presses
 // Enter for OK; the form writes the list and --save keeps it.
 TEST_F(FormCommandTest, APersonFillsTheFormAtATerminalOrThroughAPipe) {
