@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <iostream>
+#include <utility>
 
 #include "host/error.h"
 
@@ -109,18 +110,25 @@ void CommandFrontEnd::ShowForm(host::Form& form) {
   }
   const std::vector<FormStep> steps = std::move(script->second);
   scripts_.erase(script);
-  filling_ = true;
+  const bool outer_filling = std::exchange(filling_, true);
   const size_t messages_before = form_messages_.size();
   try {
     for (const FormStep& step : steps) {
       if (!form.Visible() || form_messages_.size() > messages_before) break;
-      form.Act(ActionOf(step));
+      if (step.entry) {
+        if (!form.Enabled(step.control)) {
+          throw Error(kErrInvalidProcedureCall, form.Name(), step.control + " is disabled");
+        }
+        form.SetListIndex(step.control, *step.entry);
+      } else {
+        form.Act(ActionOf(step));
+      }
     }
   } catch (const Error& failure) {
     form_messages_.push_back(failure.description());
   }
   if (form.Visible()) form.PressCancel();
-  filling_ = false;
+  filling_ = outer_filling;
 }
 
 }  // namespace vintrel::app

@@ -16,10 +16,13 @@
 
 namespace vintrel::app {
 
-// One thing a person does in a form: types `value` into a control, or clicks it (no value).
+// One thing a person does in a form: types `value` into a control, or clicks it (no value). With
+// `entry`, chooses that entry (from 0) of a list instead: the one way to pick between entries
+// that read the same.
 struct FormStep {
   std::string control;
   std::optional<std::string> value;
+  std::optional<int> entry = std::nullopt;
 };
 
 // What a person does: a value is set (typed, ticked, chosen), otherwise the control is clicked.
@@ -30,7 +33,9 @@ class CommandFrontEnd : public host::FrontEnd {
   explicit CommandFrontEnd(host::FrontEnd& console) : console_(console) {}
 
   // The next time form `name` is shown, these steps are taken in order; the form is cancelled
-  // afterwards when it is still shown, and at the first message it shows.
+  // afterwards when it is still shown, and at the first message it shows. A step may show
+  // another form that has steps of its own (a dialog the first opens); a message in that one
+  // ends both.
   void FillForm(const std::string& name, std::vector<FormStep> steps);
   // Whether form `name` was shown, and what the forms said while being filled in.
   bool FormShown(const std::string& name) const { return shown_.count(name) != 0; }

@@ -1,6 +1,7 @@
 #include "shell/connect.h"
 
 #include "connections/real_sources.h"
+#include "dialogs/slide_show_property_page.h"
 #include "offline/distribution.h"
 #include "offline/distribution_dialog.h"
 #include "offline/progress_meter.h"
@@ -19,6 +20,7 @@ constexpr const char* kSource = "Connect";
 
 PresentationDialogs AddinDialogs() {
   PresentationDialogs dialogs;
+  dialogs.slide_show_properties = ShowSlideShowProperties;
   dialogs.offline_copy = CreateOfflineCopy;
   dialogs.distribution_list = ShowDistributionList;
   dialogs.send_presentation = [](clsPresentation& presentation) { SendPresentation(presentation); };
