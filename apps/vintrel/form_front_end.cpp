@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <iostream>
-#include <utility>
 
 #include "host/error.h"
 
@@ -82,7 +81,8 @@ int CommandFrontEnd::MsgBox(const std::string& text, int style, const std::strin
   if ((style & host::msg_box::kIconMask) == host::msg_box::kCritical) ++errors_shown_;
   last_message_ = Message{text, style};
   if (IsQuestion(style) && answer_) return *answer_;
-  if (!filling_) return console_.MsgBox(text, style, title);
+  // What a form says once it has closed (the work its OK started) is no answer to the filling.
+  if (filling_.empty() || !filling_.back()->Visible()) return console_.MsgBox(text, style, title);
   form_messages_.push_back(text);
   return IsQuestion(style) ? host::msg_box::kNo : host::msg_box::kOk;
 }
@@ -110,7 +110,7 @@ void CommandFrontEnd::ShowForm(host::Form& form) {
   }
   const std::vector<FormStep> steps = std::move(script->second);
   scripts_.erase(script);
-  const bool outer_filling = std::exchange(filling_, true);
+  filling_.push_back(&form);
   const size_t messages_before = form_messages_.size();
   try {
     for (const FormStep& step : steps) {
@@ -128,7 +128,7 @@ void CommandFrontEnd::ShowForm(host::Form& form) {
     form_messages_.push_back(failure.description());
   }
   if (form.Visible()) form.PressCancel();
-  filling_ = outer_filling;
+  filling_.pop_back();
 }
 
 }  // namespace vintrel::app

@@ -258,9 +258,10 @@ void frmSlideShowPropertyPage::cmdDelete_Click(int tab) {
 }
 
 void frmSlideShowPropertyPage::cmdClose_Click() {
+  // Closed first: what opening the connections reports is said after the dialog, not in it.
+  Hide();
   presentation_.SetConnectionTags(std::move(connections_));
   connections_.clear();
-  Hide();
 }
 
 void frmSlideShowPropertyPage::cmdCancel_Click() {
