@@ -110,9 +110,14 @@ TEST_F(AuthoringCommandsTest, LinkedPictureIsRelinkedToTheFileItsDataNames) {
 TEST_F(AuthoringCommandsTest, BadInputLeavesTheFileAsItWas) {
   Ok({"connections", "add", deck_, "--text", "..\\data\\sales.txt", "--first-row-names"});
   const std::string before = ReadFile(deck_);
+  const std::string workbook = FixturePath("xls/chart-and-two-sheets.xls");
   const std::vector<std::vector<std::string>> bad = {
       {"connections", "delete", deck_, "07"},
       {"connections", "edit", deck_, "01", "--sheet", "S"},
+      // What the connection dialogs refuse.
+      {"connections", "add", deck_, "--database", "DSN=vintrel-test-nowhere", "--sql", "t"},
+      {"connections", "add", deck_, "--excel", workbook, "--sheet", "Second", "--range", "A1"},
+      {"connections", "add", deck_, "--excel", workbook, "--sheet", "Third", "--range", "A1:B2"},
       {"link", deck_, "--slide", "1", "--shape", "Title 3", "--text", "1", "Sales", "1"},
       {"link", deck_, "--slide", "1", "--shape", "Title 3", "--text", "01", "Nope", "1"},
       {"link", deck_, "--slide", "1", "--shape", "Title 3", "--text", "01", "Sales", "0"},

@@ -50,12 +50,6 @@ class DialogTest : public ::testing::Test {
   }
   void TearDown() override { ResetModuleState(); }
 
-  std::vector<std::string> Messages() const {
-    std::vector<std::string> texts;
-    for (const auto& box : front_end_.message_boxes()) texts.push_back(box.text);
-    return texts;
-  }
-
   FillingFrontEnd front_end_;
   host::memory::MemorySettingsStore settings_;
   host::memory::MemoryDataAccess data_;

@@ -41,7 +41,7 @@ class SlideShowPropertyPageTest : public DialogTest {
     presentation_->SetActivePresentation(*deck_);
     return *presentation_;
   }
-  // Opens the manager on the presentation, lets `work` act in it and returns what it showed last.
+  // Opens the manager on the presentation and lets `work` act in it.
   void Manage(const std::function<void(frmSlideShowPropertyPage&)>& work) {
     frmSlideShowPropertyPage page(Presentation());
     front_end_.fill["frmSlideShowPropertyPage"] = [&](host::Form&) { work(page); };
