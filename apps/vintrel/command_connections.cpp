@@ -1,6 +1,9 @@
-// vintrel connections: the connection manager on the command line. Lists, adds, edits and
-// deletes a presentation's data connections and writes the whole list back as the manager does
-// when closed with OK (shapes of a deleted connection lose their links and their text).
+// vintrel connections: the connection manager on the command line. Lists and tests a
+// presentation's data connections; adds, edits and deletes them through "Slide show properties"
+// and its connection dialogs, filled in as a person would: what the dialogs refuse (a database
+// that does not open, a sheet the workbook lacks, a range that is none) is the command's error,
+// and nothing is written then. OK writes the whole list back (shapes of a deleted connection
+// lose their links and their text).
 #include <algorithm>
 #include <iostream>
 #include <optional>
@@ -11,10 +14,12 @@
 #include "document/connection_tags.h"
 #include "document/presentation.h"
 #include "document/tag_schema.h"
+#include "host/ascii.h"
 #include "host/error.h"
 #include "host_session.h"
 #include "json_writer.h"
 #include "open_presentation.h"
+#include "shell/command_controls.h"
 
 namespace vintrel::app {
 namespace {
@@ -116,23 +121,113 @@ void Apply(const Definition& definition, clsConnection& connection) {
   if (definition.no_first_row_names) connection.SetConnectionFirstRowFieldNames(false);
 }
 
-// Writes the list back as the connection manager does on OK: through the add-in's presentation
-// object, which also opens the connections and unlinks the shapes of deleted ones.
-void StoreConnections(HostSession& session, host::Presentation& presentation,
-                      std::vector<std::unique_ptr<clsConnection>> connections) {
-  if (clsPresentation* entry =
-          (session.addin() != nullptr ? session.addin()->FindEntry(presentation) : nullptr)) {
-    entry->SetConnectionTags(std::move(connections));
-  } else {
-    WriteConnectionTags(presentation, connections);
-  }
-}
+const char* const kTabCaptions[] = {"Text files", "Databases", "Excel"};
+const char* const kDialogs[] = {"frmTextFileConnection", "frmDatabaseConnection",
+                                "frmExcelConnection"};
 
 clsConnection& Existing(const std::vector<std::unique_ptr<clsConnection>>& connections,
                         const std::string& number) {
   clsConnection* connection = FindConnection(connections, number);
   if (connection == nullptr) throw BadInput("no connection " + number);
+  if (connection->ConnectionType() < connection_type::kTextFile ||
+      connection->ConnectionType() > connection_type::kExcel) {
+    throw BadInput("connection " + number + " is of an unknown kind");
+  }
   return *connection;
+}
+
+// What the connection dialog is filled in with: every box of `target` (the definition wanted),
+// each followed by a step elsewhere where leaving the box makes the dialog look at it (a
+// database's tables are listed, a workbook's sheets, a range checked). `named`: the name is
+// typed too (otherwise the dialog's offered name stays).
+std::vector<FormStep> DialogSteps(const clsConnection& target, bool named) {
+  std::vector<FormStep> steps;
+  if (named) steps.push_back({"txtConnectionName", target.ConnectionDescription()});
+  const std::string first_row = target.ConnectionFirstRowFieldNames() ? "1" : "0";
+  switch (target.ConnectionType()) {
+    case connection_type::kTextFile:
+      steps.push_back({"txtFilename", target.ConnectionFileString()});
+      steps.push_back({"chkFirstRowFieldNames", first_row});
+      break;
+    case connection_type::kDatabase: {
+      steps.push_back({"txtRefreshRate", FormatNumber(target.RecordsetRefreshRate())});
+      steps.push_back({"txtConnectionString", target.ConnectionString()});
+      const std::string& sql = target.RecordsetSQL();
+      const size_t first = sql.find_first_not_of(" \t\r\n");
+      const std::string upper = first == std::string::npos ? "" : UpperAscii(sql.substr(first));
+      if (upper.starts_with("SELECT ") || upper.starts_with("EXEC ")) {
+        steps.push_back({"optSQLStatement", "1"});
+        steps.push_back({"txtSQLStatement", sql});
+      } else {
+        steps.push_back({"optTable", "1"});
+        steps.push_back({"cmbDataObject", sql});
+      }
+      break;
+    }
+    case connection_type::kExcel:
+      steps.push_back({"txtFilename", target.ConnectionFileString()});
+      steps.push_back({"chkFirstRowFieldNames", first_row});
+      steps.push_back({"cmbSheet", target.ConnectionSheet()});
+      steps.push_back({"txtRange", target.ConnectionRange()});
+      steps.push_back({"chkFirstRowFieldNames", first_row});
+      break;
+  }
+  steps.push_back({"cmdClose", std::nullopt});
+  return steps;
+}
+
+std::string Joined(const std::vector<std::string>& messages) {
+  std::string text;
+  for (const std::string& message : messages) {
+    // The dialogs' messages put their details on a second line.
+    std::string line = message;
+    for (size_t at = line.find("\r\n"); at != std::string::npos; at = line.find("\r\n", at)) {
+      line.replace(at, 2, " ");
+    }
+    text += (text.empty() ? "" : " ") + line;
+  }
+  return text;
+}
+
+// Opens "Slide show properties" from the tool bar as a person would, goes to the tab of `type`,
+// takes `steps` there and in the connection dialog they open (`dialog_steps`), and presses OK.
+// A message either form shows is the command's error, and nothing is written then.
+void UseManager(HostSession& session, host::Presentation& presentation, int type,
+                std::vector<FormStep> steps, std::vector<FormStep> dialog_steps) {
+  shell::Application* addin = session.addin();
+  if (addin == nullptr || addin->FindEntry(presentation) == nullptr) {
+    throw BadInput("the add-in could not start");
+  }
+  steps.insert(steps.begin(), FormStep{"TabStrip1", kTabCaptions[type]});
+  steps.push_back({"cmdClose", std::nullopt});
+  CommandFrontEnd& front_end = session.front_end();
+  if (!dialog_steps.empty()) front_end.FillForm(kDialogs[type], std::move(dialog_steps));
+  front_end.FillForm("frmSlideShowPropertyPage", std::move(steps));
+  session.Click(session.controls().tool_bar_commands[shell::kSlideShowProperties],
+                "the presentation cannot take connections");
+  if (!front_end.form_messages().empty()) throw BadInput(Joined(front_end.form_messages()));
+  if (!front_end.FormShown("frmSlideShowPropertyPage")) {
+    throw BadInput("\"Slide show properties\" did not open");
+  }
+}
+
+// Where a connection stands in its tab's list: each tab lists its kind in tag order.
+int ListPosition(const std::vector<std::unique_ptr<clsConnection>>& connections,
+                 const clsConnection& connection) {
+  int position = 0;
+  for (const auto& other : connections) {
+    if (other.get() == &connection) return position;
+    position += other->ConnectionType() == connection.ConnectionType();
+  }
+  return -1;
+}
+
+// Chooses the connection's entry (by position: two may bear the same name) and presses `button`.
+std::vector<FormStep> ChooseEntry(const std::vector<std::unique_ptr<clsConnection>>& connections,
+                                  const clsConnection& connection, const std::string& button) {
+  const std::string tab = std::to_string(connection.ConnectionType() + 1);
+  return {FormStep{"ConnectionList" + tab, std::nullopt, ListPosition(connections, connection)},
+          FormStep{button + tab, std::nullopt}};
 }
 
 int List(const std::string& file) {
@@ -156,24 +251,16 @@ int Add(const std::string& file, const Definition& definition) {
   }
   HostSession session;
   host::Presentation& presentation = OpenPresentation(session, file);
-  auto connections = ReadConnectionTags(presentation);
-  const std::string number = NextConnectionTagNumber(ConnectionTagNumbers(connections));
-  if (static_cast<int>(connections.size()) >= kMostConnections || number.size() > 2) {
+  const auto before = ReadConnectionTags(presentation);
+  const std::string number = NextConnectionTagNumber(ConnectionTagNumbers(before));
+  if (static_cast<int>(before.size()) >= kMostConnections || number.size() > 2) {
     throw BadInput("no connection number left (the highest is 99)");
   }
-  int of_type = 0;
-  for (const auto& connection : connections) of_type += connection->ConnectionType() == type;
-
-  auto connection = std::make_unique<clsConnection>();
-  connection->SetActivePresentationName(presentation.FullName());
-  connection->SetConnectionTagNumber(number);
-  connection->SetConnectionType(type);
-  connection->SetConnectionDescription(DefaultConnectionName(type, of_type));
-  // A new database connection keeps "*" as its column list, as the manager writes it.
-  if (type == connection_type::kDatabase) connection->SetRecordsetColumns("*");
-  Apply(definition, *connection);
-  connections.push_back(std::move(connection));
-  StoreConnections(session, presentation, std::move(connections));
+  clsConnection wanted;
+  wanted.SetConnectionType(type);
+  Apply(definition, wanted);
+  UseManager(session, presentation, type, {{"cmdNew" + std::to_string(type + 1), std::nullopt}},
+             DialogSteps(wanted, definition.name.has_value()));
   presentation.Save();
   std::cout << number << "\n";
   return kExitOk;
@@ -182,9 +269,12 @@ int Add(const std::string& file, const Definition& definition) {
 int Edit(const std::string& file, const std::string& number, const Definition& definition) {
   HostSession session;
   host::Presentation& presentation = OpenPresentation(session, file);
-  auto connections = ReadConnectionTags(presentation);
-  Apply(definition, Existing(connections, number));
-  StoreConnections(session, presentation, std::move(connections));
+  const auto connections = ReadConnectionTags(presentation);
+  clsConnection& connection = Existing(connections, number);
+  const std::vector<FormStep> choose = ChooseEntry(connections, connection, "cmdEdit");
+  Apply(definition, connection);
+  UseManager(session, presentation, connection.ConnectionType(), choose,
+             DialogSteps(connection, true));
   presentation.Save();
   return kExitOk;
 }
@@ -192,10 +282,10 @@ int Edit(const std::string& file, const std::string& number, const Definition& d
 int Delete(const std::string& file, const std::string& number) {
   HostSession session;
   host::Presentation& presentation = OpenPresentation(session, file);
-  auto connections = ReadConnectionTags(presentation);
+  const auto connections = ReadConnectionTags(presentation);
   const clsConnection& doomed = Existing(connections, number);
-  std::erase_if(connections, [&](const auto& connection) { return connection.get() == &doomed; });
-  StoreConnections(session, presentation, std::move(connections));
+  UseManager(session, presentation, doomed.ConnectionType(),
+             ChooseEntry(connections, doomed, "cmdDelete"), {});
   presentation.Save();
   return kExitOk;
 }

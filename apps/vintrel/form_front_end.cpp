@@ -82,7 +82,8 @@ int CommandFrontEnd::MsgBox(const std::string& text, int style, const std::strin
   last_message_ = Message{text, style};
   messages_.push_back(*last_message_);
   if (IsQuestion(style) && answer_) return *answer_;
-  if (!filling_) return console_.MsgBox(text, style, title);
+  // What a form says once it has closed (the work its OK started) is no answer to the filling.
+  if (filling_.empty() || !filling_.back()->Visible()) return console_.MsgBox(text, style, title);
   form_messages_.push_back(text);
   return IsQuestion(style) ? host::msg_box::kNo : host::msg_box::kOk;
 }
@@ -114,7 +115,7 @@ void CommandFrontEnd::ShowForm(host::Form& form) {
   }
   const std::vector<FormStep> steps = std::move(script->second);
   scripts_.erase(script);
-  filling_ = true;
+  filling_.push_back(&form);
   const size_t messages_before = form_messages_.size();
   try {
     for (const FormStep& step : steps) {
@@ -138,7 +139,7 @@ void CommandFrontEnd::ShowForm(host::Form& form) {
     form_messages_.push_back(failure.description());
   }
   if (form.Visible()) form.PressCancel();
-  filling_ = false;
+  filling_.pop_back();
 }
 
 }  // namespace vintrel::app

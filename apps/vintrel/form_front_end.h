@@ -17,7 +17,9 @@
 
 namespace vintrel::app {
 
-// One thing a person does in a form: types `value` into a control, or clicks it (no value).
+// One thing a person does in a form: types `value` into a control, or clicks it (no value). With
+// `entry`, chooses that entry (from 0) of a list instead: the one way to pick between entries
+// that read the same.
 struct FormStep {
   std::string control;
   std::optional<std::string> value;
@@ -34,7 +36,10 @@ class CommandFrontEnd : public host::FrontEnd {
   explicit CommandFrontEnd(host::FrontEnd& console) : console_(console) {}
 
   // The next time form `name` is shown, these steps are taken in order; the form is cancelled
-  // afterwards when it is still shown, and at the first message it shows.
+  // afterwards when it is still shown, and at the first message it shows. A step may show
+  // another form that has steps of its own (a dialog the first opens); a message in that one
+  // ends both. A message shown after the form has closed (by the work its OK started) goes to
+  // the terminal as any other.
   void FillForm(const std::string& name, std::vector<FormStep> steps);
   // Whether form `name` was shown, and what the forms said while being filled in.
   bool FormShown(const std::string& name) const { return shown_.count(name) != 0; }
@@ -78,7 +83,7 @@ class CommandFrontEnd : public host::FrontEnd {
   std::map<std::string, std::vector<FormStep>> scripts_;
   std::set<std::string> shown_;
   std::vector<std::string> form_messages_;
-  bool filling_ = false;
+  std::vector<host::Form*> filling_;  // the forms being filled in, the innermost last
   std::set<std::string> computers_;
   std::deque<std::string> picks_;
   std::optional<int> answer_;

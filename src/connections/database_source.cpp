@@ -62,6 +62,32 @@ bool RequeryDue(bool forced, bool design_mode, double now_seconds, double last_s
   return std::fabs(now_seconds - last_seconds) * 1000.0 > refresh_rate;
 }
 
+std::vector<std::string> DataObjectNames(host::Connection& connection) {
+  std::unique_ptr<host::Recordset> schema = connection.OpenSchema(host::schema::kTables);
+  std::vector<std::string> names;
+  for (const char* type : {"TABLE", "VIEW"}) {
+    if (schema->RecordCount() <= 0) break;
+    for (schema->MoveFirst(); !schema->IsEOF(); schema->MoveNext()) {
+      if (schema->Fields().Item("TABLE_TYPE").Value().value_or("") != type) continue;
+      names.push_back(schema->Fields().Item("TABLE_NAME").Value().value_or(""));
+    }
+  }
+  schema->Close();
+  return names;
+}
+
+void ProbeQuery(host::Connection& connection, const std::string& source,
+                const std::string& connection_string) {
+  std::unique_ptr<host::Recordset> rows = DataAccessComponents().CreateRecordset();
+  rows->SetCursorLocation(host::cursor_location::kClient);
+  rows->SetCursorType(host::cursor_type::kForwardOnly);
+  rows->SetLockType(host::lock_type::kReadOnly);
+  rows->SetActiveConnection(&connection);
+  rows->Open(source, QueryOptions(source, connection_string));
+  WaitForQuery(*rows);
+  rows->Close();
+}
+
 void DatabaseSource::Open(clsConnection& connection) {
   try {
     connection.CloseConnection();

@@ -6,8 +6,10 @@
 #define VINTREL_CONNECTIONS_DATABASE_SOURCE_H_
 
 #include <string>
+#include <vector>
 
 #include "connections/connection_source.h"
+#include "host/data_access.h"
 
 namespace vintrel::connections {
 
@@ -20,6 +22,16 @@ int QueryOptions(const std::string& sql, const std::string& connection_string);
 // difference is taken without sign, so the first refresh after midnight is due).
 bool RequeryDue(bool forced, bool design_mode, double now_seconds, double last_seconds,
                 double refresh_rate);
+
+// What a database offers to read from, for an author choosing one: the names of the tables of
+// the open `connection`, then of its views, each in the order the database lists them.
+std::vector<std::string> DataObjectNames(host::Connection& connection);
+
+// Runs `source` (a statement, or a table or view name) read-only on the open `connection` with
+// the options QueryOptions gives for `connection_string`, waits for it and closes it again: a
+// check that the source can be read. Fails as the database does.
+void ProbeQuery(host::Connection& connection, const std::string& source,
+                const std::string& connection_string);
 
 class DatabaseSource : public ConnectionSource {
  public:

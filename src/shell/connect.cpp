@@ -4,6 +4,7 @@
 #include "dialogs/clock_graph_pages.h"
 #include "dialogs/data_field_pages.h"
 #include "dialogs/slide_property_page.h"
+#include "dialogs/slide_show_property_page.h"
 #include "offline/distribution.h"
 #include "offline/distribution_dialog.h"
 #include "offline/progress_meter.h"
@@ -27,6 +28,7 @@ PresentationDialogs AddinDialogs() {
   dialogs.data_object_properties = ::vintrel::dialogs::ShowDataObjectProperties;
   dialogs.clock_properties = ::vintrel::dialogs::ShowClockProperties;
   dialogs.graph_properties = ::vintrel::dialogs::ShowGraphProperties;
+  dialogs.slide_show_properties = ShowSlideShowProperties;
   dialogs.offline_copy = CreateOfflineCopy;
   dialogs.distribution_list = ShowDistributionList;
   dialogs.send_presentation = [](clsPresentation& presentation) { SendPresentation(presentation); };

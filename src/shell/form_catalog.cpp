@@ -3,9 +3,12 @@
 #include <functional>
 
 #include "dialogs/clock_graph_pages.h"
+#include "dialogs/connection_dialogs.h"
 #include "dialogs/data_field_pages.h"
 #include "dialogs/page_support.h"
 #include "dialogs/slide_property_page.h"
+#include "dialogs/slide_show_property_page.h"
+#include "document/presentation.h"
 #include "host/error.h"
 #include "offline/distribution_dialog.h"
 #include "shell/about_form.h"
@@ -14,6 +17,17 @@ namespace vintrel::shell {
 namespace {
 
 using Maker = std::function<std::unique_ptr<host::Form>(const FormContext&)>;
+
+// A connection dialog resolves files and data sources against the presentation, when there is
+// one.
+template <typename Dialog>
+std::unique_ptr<host::Form> MakeConnectionDialog(const FormContext& context) {
+  auto dialog = std::make_unique<Dialog>();
+  if (context.presentation != nullptr && context.presentation->ActivePresentation() != nullptr) {
+    dialog->SetActivePresentationName(context.presentation->ActivePresentation()->FullName());
+  }
+  return dialog;
+}
 
 struct Registered {
   FormEntry entry;
@@ -30,6 +44,18 @@ const std::vector<Registered>& Registry() {
          form->SetActivePresentation(*context.presentation);
          return form;
        }},
+      {{"frmSlideShowPropertyPage",
+        "Slide show properties: the connection manager (add, edit, delete)", true},
+       [](const FormContext& context) {
+         return std::make_unique<frmSlideShowPropertyPage>(*context.presentation);
+       }},
+      {{"frmTextFileConnection", "Text file connection: name, file, first row holds names"},
+       MakeConnectionDialog<frmTextFileConnection>},
+      {{"frmDatabaseConnection",
+        "Database connection: name, refresh rate, connection string, table or SQL, Test"},
+       MakeConnectionDialog<frmDatabaseConnection>},
+      {{"frmExcelConnection", "Excel connection: name, workbook, sheet, range"},
+       MakeConnectionDialog<frmExcelConnection>},
       {{"frmSlidePropertyPage", "Slide properties: hiding, linked objects, scrolling", true, true},
        [](const FormContext& context) {
          return std::make_unique<dialogs::frmSlidePropertyPage>(*context.presentation,

@@ -31,6 +31,16 @@ class AuthoringCommandsTest : public ::testing::Test {
     return result.out;
   }
   std::string Json() { return Ok({"inspect", "--json", deck_}); }
+  // A database beside the presentation with the table "orders"; the connection dialog opens it.
+  std::string OrdersDatabase() {
+    const std::string database = home_.File("shows/orders.db");
+    EXPECT_EQ(RunProgram(ToolPath("sqlite3"), {database,
+                                               "CREATE TABLE orders(Region TEXT, Sales REAL); "
+                                               "INSERT INTO orders VALUES('North', 10);"})
+                  .exit_code,
+              0);
+    return database;
+  }
 
   TempDir home_;
   std::string deck_;
@@ -41,7 +51,9 @@ TEST_F(AuthoringCommandsTest, ConnectionsLinksAndScrollingRoundTrip) {
   EXPECT_EQ(Ok({"connections", "add", deck_, "--text", "..\\data\\sales.txt", "--first-row-names",
                 "--name", "Sales"}),
             "01\n");
-  EXPECT_EQ(Ok({"connections", "add", deck_, "--database", "DSN=nowhere", "--sql", "orders"}),
+  OrdersDatabase();
+  EXPECT_EQ(Ok({"connections", "add", deck_, "--database", "Provider=SQLite;Data Source=orders.db",
+                "--sql", "orders"}),
             "02\n");
   // The column is checked against the data, found through the relative path, and stored as
   // the data spells it. (Values never reach the saved file: linked texts are blanked first.)
@@ -54,12 +66,13 @@ TEST_F(AuthoringCommandsTest, ConnectionsLinksAndScrollingRoundTrip) {
 
   EXPECT_EQ(Ok({"connections", deck_}),
             "01\ttext\tSales\t..\\data\\sales.txt, first row names\n"
-            "02\tdatabase\tNew data connection\tDSN=nowhere | orders | every 0 ms\n");
+            "02\tdatabase\tNew data connection\tProvider=SQLite;Data Source=orders.db | orders | "
+            "every 0 ms\n");
   const std::string json = Json();
   for (
       const char* expected :
       {R"({"name":"QUENDRA VERSION","value":"1"})",
-       R"({"name":"QUENDRA CONNECTION02","value":"1\tNew data connection\tDSN=nowhere\torders\t*\t0\t"})",
+       R"({"name":"QUENDRA CONNECTION02","value":"1\tNew data connection\tProvider=SQLite;Data Source=orders.db\torders\t*\t0\t"})",
        R"({"name":"QUENDRA COLUMN COLUMNNAME","value":"Sales"})",
        R"({"name":"QUENDRA COLUMN TYPE","value":"4"},{"name":"QUENDRA COLUMN TAG","value":"02"})",
        R"({"name":"QUENDRA SCROLLSTEP1","value":"True\t2\t2000"})"}) {
@@ -97,9 +110,14 @@ TEST_F(AuthoringCommandsTest, LinkedPictureIsRelinkedToTheFileItsDataNames) {
 TEST_F(AuthoringCommandsTest, BadInputLeavesTheFileAsItWas) {
   Ok({"connections", "add", deck_, "--text", "..\\data\\sales.txt", "--first-row-names"});
   const std::string before = ReadFile(deck_);
+  const std::string workbook = FixturePath("xls/chart-and-two-sheets.xls");
   const std::vector<std::vector<std::string>> bad = {
       {"connections", "delete", deck_, "07"},
       {"connections", "edit", deck_, "01", "--sheet", "S"},
+      // What the connection dialogs refuse.
+      {"connections", "add", deck_, "--database", "DSN=vintrel-test-nowhere", "--sql", "t"},
+      {"connections", "add", deck_, "--excel", workbook, "--sheet", "Second", "--range", "A1"},
+      {"connections", "add", deck_, "--excel", workbook, "--sheet", "Third", "--range", "A1:B2"},
       {"link", deck_, "--slide", "1", "--shape", "Title 3", "--text", "1", "Sales", "1"},
       {"link", deck_, "--slide", "1", "--shape", "Title 3", "--text", "01", "Nope", "1"},
       {"link", deck_, "--slide", "1", "--shape", "Title 3", "--text", "01", "Sales", "0"},
@@ -118,8 +136,12 @@ TEST_F(AuthoringCommandsTest, BadInputLeavesTheFileAsItWas) {
 }
 
 TEST_F(AuthoringCommandsTest, UnreadableDataOnlyWarnsAndTheLinkIsWritten) {
-  // A server that is not there; a missing text file would be retried for seconds.
-  Ok({"connections", "add", deck_, "--database", "DSN=vintrel-test-nowhere", "--sql", "t"});
+  // A database that is gone once the connection is made; a missing text file would be retried
+  // for seconds.
+  const std::string database = OrdersDatabase();
+  Ok({"connections", "add", deck_, "--database", "Provider=SQLite;Data Source=orders.db", "--sql",
+      "orders"});
+  std::filesystem::remove(database);
   const ProgramResult result =
       Run({"link", deck_, "--slide", "1", "--shape", "Title 3", "--text", "01", "Any", "1"});
   EXPECT_EQ(result.exit_code, 0) << result.err;

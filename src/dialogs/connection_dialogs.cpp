@@ -1,0 +1,459 @@
+#include "dialogs/connection_dialogs.h"
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <vector>
+
+#include "connections/connection_paths.h"
+#include "connections/database_source.h"
+#include "connections/excel_status.h"
+#include "connections/tag_values.h"
+#include "host/ascii.h"
+#include "host/error.h"
+#include "host/platform.h"
+#include "support/error_codes.h"
+#include "support/failure_handling.h"
+#include "support/logs.h"
+#include "support/module_state.h"
+
+namespace vintrel {
+namespace {
+
+using host::ControlKind;
+using host::FormEvent;
+
+constexpr const char* kFirstRowCaption = "The first row contains field names.";
+
+// The hourglass while the dialog waits for a database or a workbook.
+class BusyCursor {
+ public:
+  BusyCursor() {
+    if (Services().front_end != nullptr) Services().front_end->SetBusy(true);
+  }
+  ~BusyCursor() {
+    if (Services().front_end != nullptr) Services().front_end->SetBusy(false);
+  }
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+void Tell(const std::string& text, int icon) {
+  SkipFailure([&] { ShowMessage(text, icon); });
+}
+
+std::string Trimmed(const std::string& text) {
+  const size_t first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
+std::optional<double> NumberOf(const std::string& text) {
+  const std::string trimmed = Trimmed(text);
+  double value = 0;
+  const auto [end, error] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), value);
+  if (trimmed.empty() || error != std::errc() || end != trimmed.data() + trimmed.size()) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+host::DataAccess& DataAccessComponents() {
+  host::DataAccess* data_access = Services().data_access;
+  if (data_access == nullptr) {
+    throw Error(kErrCannotCreateObject, "ADODB.Connection", "No data-access components");
+  }
+  return *data_access;
+}
+
+// A connection to the database of `resolved`, opened; fails as the database does.
+std::unique_ptr<host::Connection> OpenDatabase(const std::string& resolved) {
+  std::unique_ptr<host::Connection> connection = DataAccessComponents().CreateConnection();
+  if (connection == nullptr) {
+    throw Error(kErrCannotCreateObject, "ADODB.Connection", "No data-access components");
+  }
+  connection->SetConnectionString(MapConnectionStringPaths(resolved));
+  connection->Open("", "", host::command_option::kUnspecified);
+  return connection;
+}
+
+void CloseQuietly(host::Connection& connection) {
+  SkipFailure([&] {
+    if (connection.State() != host::object_state::kClosed) connection.Close();
+  });
+}
+
+constexpr const char* kExcelSource = "frmExcelConnection";
+
+void LogExcel(const std::string& message) {
+  WriteDebugLog(DebugLevel::kInformation, kExcelSource, message);
+}
+
+}  // namespace
+
+// --- Shared ---
+
+ConnectionDialog::ConnectionDialog(std::string name, std::string caption)
+    : host::Form(std::move(name), std::move(caption)) {
+  Add(ControlKind::kLabel, "lblConnectionName", "Name:");
+  Add(ControlKind::kTextBox, "txtConnectionName");
+  WatchForCompleteness("txtConnectionName");
+}
+
+void ConnectionDialog::AddButtons() {
+  Add(ControlKind::kCommandButton, "cmdClose", "OK");
+  Add(ControlKind::kCommandButton, "cmdCancel", "Cancel");
+  SetDefaultButton("cmdClose");
+  SetCancelButton("cmdCancel");
+  On("cmdClose", FormEvent::kClick, [this] {
+    if (!Accept()) return;
+    cancelled_ = false;
+    Hide();
+  });
+  On("cmdCancel", FormEvent::kClick, [this] {
+    SetText("txtConnectionName", "");
+    cancelled_ = true;
+    Hide();
+  });
+  UpdateOk();
+}
+
+void ConnectionDialog::WatchForCompleteness(const std::string& control) {
+  const ControlKind kind = Get(control).kind;
+  const bool clicks = kind == ControlKind::kCheckBox || kind == ControlKind::kOptionButton ||
+                      kind == ControlKind::kListBox ||
+                      (kind == ControlKind::kComboBox && !Get(control).editable);
+  On(control, clicks ? FormEvent::kClick : FormEvent::kChange, [this] { UpdateOk(); });
+}
+
+void ConnectionDialog::UpdateOk() {
+  if (Has("cmdClose")) SetEnabled("cmdClose", Complete());
+}
+
+std::string ConnectionDialog::Resolved(const std::string& text) const {
+  return ResolveConnectionPath(text, presentation_name_);
+}
+
+// --- Text file ---
+
+frmTextFileConnection::frmTextFileConnection()
+    : ConnectionDialog("frmTextFileConnection", "Text file connection") {
+  Add(ControlKind::kLabel, "lblFilename", "File:");
+  Add(ControlKind::kTextBox, "txtFilename");
+  Add(ControlKind::kCommandButton, "cmdBrowseFileSystem", "Browse...");
+  Add(ControlKind::kCheckBox, "chkFirstRowFieldNames", kFirstRowCaption);
+  WatchForCompleteness("txtFilename");
+  WatchForCompleteness("chkFirstRowFieldNames");
+  On("cmdBrowseFileSystem", FormEvent::kClick, [this] {
+    host::FrontEnd* front_end = Services().front_end;
+    if (front_end == nullptr) return;
+    const std::string chosen = front_end->BrowseForFile(
+        "Open file", "Text (*.txt)|*.txt|All files|*.*", Text("txtFilename"));
+    if (!chosen.empty()) SetText("txtFilename", chosen);
+  });
+  AddButtons();
+}
+
+bool frmTextFileConnection::Complete() const {
+  return !Text("txtConnectionName").empty() && !Text("txtFilename").empty();
+}
+
+// --- Database ---
+
+frmDatabaseConnection::frmDatabaseConnection()
+    : ConnectionDialog("frmDatabaseConnection", "Database connection") {
+  Add(ControlKind::kLabel, "lblRefreshRate", "Refresh rate:");
+  Add(ControlKind::kTextBox, "txtRefreshRate");
+  host::Control& spin = Add(ControlKind::kUpDown, "udRefreshRate");
+  spin.buddy = "txtRefreshRate";
+  spin.max = 86400000;  // a day
+  spin.increment = 1000;
+  Add(ControlKind::kLabel, "lblRefreshRateUnit", "milliseconds");
+  Add(ControlKind::kLabel, "lblConnectionString", "Connection string:");
+  Add(ControlKind::kTextBox, "txtConnectionString").multi_line = true;
+  // No data link dialog exists here: the button picks a database file, the usual case; an ODBC
+  // data source name is typed into the box.
+  Add(ControlKind::kCommandButton, "cmdEditConnectionString", "Edit...").tool_tip =
+      "Choose an SQLite database file. For an ODBC data source type DSN=name into the box.";
+  Add(ControlKind::kFrame, "frmSQL", "Source");
+  Add(ControlKind::kOptionButton, "optTable", "Stored data object", "frmSQL");
+  Add(ControlKind::kLabel, "lblDataObject", "Data object:", "frmSQL");
+  Add(ControlKind::kComboBox, "cmbDataObject", "", "frmSQL").editable = false;
+  Add(ControlKind::kOptionButton, "optSQLStatement", "SQL statement", "frmSQL");
+  Add(ControlKind::kTextBox, "txtSQLStatement", "", "frmSQL").multi_line = true;
+  Add(ControlKind::kCommandButton, "cmdTest", "Test", "frmSQL");
+  for (const char* control : {"txtRefreshRate", "udRefreshRate", "txtConnectionString",
+                              "cmbDataObject", "txtSQLStatement", "optTable", "optSQLStatement"}) {
+    WatchForCompleteness(control);
+  }
+  On("optTable", FormEvent::kClick, [this] {
+    if (Checked("optTable")) ChooseSource(false);
+  });
+  On("optSQLStatement", FormEvent::kClick, [this] {
+    if (Checked("optSQLStatement")) ChooseSource(true);
+  });
+  On("cmdTest", FormEvent::kClick, [this] { ValidateSource(true); });
+  On("cmdEditConnectionString", FormEvent::kClick, [this] { cmdEditConnectionString_Click(); });
+  On("txtConnectionString", FormEvent::kLostFocus, [this] {
+    const std::string text = ConnectionString();
+    if (text.empty() || EqualsNoCase(Resolved(text), tested_string_)) return;
+    TestConnectionString();
+    RefreshDataObjects();
+  });
+  AddButtons();
+  SetRefreshRate(0);
+  ChooseSource(false);
+}
+
+std::string frmDatabaseConnection::ConnectionString() const {
+  return ReplaceAll(Text("txtConnectionString"), ";\r\n", ";");
+}
+
+void frmDatabaseConnection::SetConnectionString(const std::string& text) {
+  const std::string one_line = ReplaceAll(text, ";\r\n", ";");
+  tested_string_ = Resolved(one_line);
+  SetText("txtConnectionString", ReplaceAll(one_line, ";", ";\r\n"));
+  RefreshDataObjects();
+}
+
+double frmDatabaseConnection::RefreshRate() const {
+  return NumberOf(Text("txtRefreshRate")).value_or(0);
+}
+
+void frmDatabaseConnection::SetRefreshRate(double milliseconds) {
+  SetText("txtRefreshRate", FormatNumber(milliseconds));
+  Edit("udRefreshRate").value = static_cast<int>(std::trunc(milliseconds));
+}
+
+std::string frmDatabaseConnection::SQL() const {
+  if (Checked("optSQLStatement")) return Text("txtSQLStatement");
+  return ListIndex("cmbDataObject") >= 0 ? Text("cmbDataObject") : "";
+}
+
+void frmDatabaseConnection::SetSQL(const std::string& text) {
+  const std::string trimmed = Trimmed(text);
+  const bool statement = StartsWithNoCase(trimmed, "SELECT ") || StartsWithNoCase(trimmed, "EXEC ");
+  if (statement) {
+    SetText("txtSQLStatement", text);
+    SetValue("optSQLStatement", 1);
+  } else {
+    const std::vector<std::string>& listed = Items("cmbDataObject");
+    for (size_t i = 0; i < listed.size(); ++i) {
+      if (listed[i] == text) SetListIndex("cmbDataObject", static_cast<int>(i));
+    }
+    SetValue("optTable", 1);
+  }
+  ChooseSource(statement);
+}
+
+void frmDatabaseConnection::ChooseSource(bool statement) {
+  SetEnabled("txtSQLStatement", statement);
+  SetEnabled("cmdTest", statement);
+  SetEnabled("cmbDataObject", !statement);
+  SetEnabled("lblDataObject", !statement);
+  if (Checked(statement ? "optSQLStatement" : "optTable") == false) {
+    SetValue(statement ? "optSQLStatement" : "optTable", 1);
+  }
+  UpdateOk();
+}
+
+bool frmDatabaseConnection::Complete() const {
+  if (Text("txtConnectionName").empty() || ConnectionString().empty() ||
+      !NumberOf(Text("txtRefreshRate"))) {
+    return false;
+  }
+  return Checked("optSQLStatement") ? !Text("txtSQLStatement").empty()
+                                    : ListIndex("cmbDataObject") >= 0;
+}
+
+void frmDatabaseConnection::RefreshDataObjects() {
+  BusyCursor busy;
+  const int chosen = ListIndex("cmbDataObject");
+  const std::string previous = chosen >= 0 ? Text("cmbDataObject") : "";
+  std::vector<std::string> names;
+  SkipFailure([&] {
+    std::unique_ptr<host::Connection> database = OpenDatabase(Resolved(ConnectionString()));
+    SkipFailure([&] { names = connections::DataObjectNames(*database); });
+    CloseQuietly(*database);
+  });
+  SetItems("cmbDataObject", names);
+  // The table chosen before stays chosen when the new database has it too.
+  for (size_t i = 0; i < names.size() && !previous.empty(); ++i) {
+    if (names[i] == previous) SetListIndex("cmbDataObject", static_cast<int>(i));
+  }
+  UpdateOk();
+}
+
+void frmDatabaseConnection::TestConnectionString() {
+  BusyCursor busy;
+  tested_string_ = Resolved(ConnectionString());
+  try {
+    std::unique_ptr<host::Connection> database = OpenDatabase(tested_string_);
+    CloseQuietly(*database);
+  } catch (const Error& failure) {
+    Tell("Error while opening database . \r\n" + failure.description(),
+         host::msg_box::kExclamation);
+  }
+}
+
+void frmDatabaseConnection::cmdEditConnectionString_Click() {
+  host::FrontEnd* front_end = Services().front_end;
+  if (front_end == nullptr) return;
+  const std::string chosen = front_end->BrowseForFile(
+      "Select database file", "SQLite databases (*.db)|*.db|All files|*.*", "");
+  if (chosen.empty()) return;
+  SetText("txtConnectionString", ReplaceAll("Provider=SQLite;Data Source=" + chosen, ";", ";\r\n"));
+  TestConnectionString();
+  RefreshDataObjects();
+}
+
+bool frmDatabaseConnection::ValidateSource(bool tell_success) {
+  BusyCursor busy;
+  const std::string resolved = Resolved(ConnectionString());
+  std::unique_ptr<host::Connection> database;
+  try {
+    database = OpenDatabase(resolved);
+  } catch (const Error& failure) {
+    Tell(std::string(kOpenFailed) + "\r\n" + failure.description(), host::msg_box::kExclamation);
+    return false;
+  }
+  try {
+    connections::ProbeQuery(*database, SQL(), resolved);
+  } catch (const Error& failure) {
+    CloseQuietly(*database);
+    Tell(std::string(kInvalidSql) + "\r\n" + failure.description(), host::msg_box::kExclamation);
+    return false;
+  }
+  CloseQuietly(*database);
+  if (tell_success) Tell(kValidated, host::msg_box::kInformation);
+  return true;
+}
+
+// --- Excel ---
+
+frmExcelConnection::frmExcelConnection()
+    : ConnectionDialog("frmExcelConnection", "Excel connection") {
+  Add(ControlKind::kLabel, "lblFilename", "File:");
+  Add(ControlKind::kTextBox, "txtFilename");
+  Add(ControlKind::kCommandButton, "cmdBrowseFileSystem", "Browse...");
+  Add(ControlKind::kLabel, "lblSheet", "Sheet:");
+  Add(ControlKind::kComboBox, "cmbSheet").editable = false;
+  Add(ControlKind::kLabel, "lblRange", "Range:");
+  Add(ControlKind::kTextBox, "txtRange").text = "A1:I10";
+  Add(ControlKind::kCheckBox, "chkFirstRowFieldNames", kFirstRowCaption);
+  for (const char* control : {"txtFilename", "cmbSheet", "txtRange", "chkFirstRowFieldNames"}) {
+    WatchForCompleteness(control);
+  }
+  On("cmdBrowseFileSystem", FormEvent::kClick, [this] {
+    host::FrontEnd* front_end = Services().front_end;
+    if (front_end == nullptr) return;
+    const std::string chosen = front_end->BrowseForFile(
+        "Open Microsoft Excel file", "Excel (*.xls)|*.xls|All files|*.*", Text("txtFilename"));
+    if (chosen.empty()) return;
+    SetText("txtFilename", chosen);
+    LogExcel("cmdBrowseFileSystemClick: " + chosen);
+    GetSheets();
+  });
+  On("txtFilename", FormEvent::kLostFocus, [this] {
+    if (Text("txtFilename").empty()) return;
+    const int position = ListIndex("cmbSheet");
+    GetSheets();
+    if (position >= 0 && position < static_cast<int>(Items("cmbSheet").size())) {
+      SetListIndex("cmbSheet", position);
+    }
+  });
+  On("txtRange", FormEvent::kLostFocus, [this] {
+    if (!ValidRange(Text("txtRange"))) Tell(kInvalidRange, host::msg_box::kExclamation);
+  });
+  AddButtons();
+  SetEnabled("cmbSheet", false);
+  SetEnabled("txtRange", false);
+  SkipFailure([&] {
+    const int status = connections::ExcelStatus(true, false);
+    host::SpreadsheetApplication* application = Module().excel_application.get();
+    if (status == connections::excel_status::kStarted && application != nullptr) {
+      scratch_ = application->Add();
+    }
+  });
+}
+
+frmExcelConnection::~frmExcelConnection() {
+  if (!scratch_) return;
+  SkipFailure([&] { scratch_->SetSaved(true); });
+  SkipFailure([&] { scratch_->Close(); });
+}
+
+void frmExcelConnection::SetExcelFileString(const std::string& file) {
+  SetText("txtFilename", file);
+  GetSheets();
+}
+
+void frmExcelConnection::SetExcelSheet(const std::string& sheet) {
+  const std::vector<std::string>& listed = Items("cmbSheet");
+  for (size_t i = 0; i < listed.size(); ++i) {
+    if (listed[i] == sheet) SetListIndex("cmbSheet", static_cast<int>(i));
+  }
+}
+
+bool frmExcelConnection::ValidRange(const std::string& text) const {
+  LogExcel("ValidRange: " + text);
+  bool valid = false;
+  const size_t colon = text.find(':');
+  if (colon != std::string::npos && scratch_) {
+    const std::string first = text.substr(0, colon);
+    const std::string last = text.substr(colon + 1);
+    // Each end is one cell: "A1:B2:C3" names no rectangle an author means.
+    valid = last.find(':') == std::string::npos && SkipFailure([&] {
+              host::Worksheet& sheet = scratch_->Sheets(1);
+              sheet.Range(first);
+              sheet.Range(last);
+            });
+  }
+  LogExcel("ValidRange: " + std::string(valid ? "True" : "False"));
+  return valid;
+}
+
+void frmExcelConnection::GetSheets() {
+  LogExcel("GetSheets");
+  BusyCursor busy;
+  std::vector<std::string> sheets;
+  SkipFailure([&] {
+    const int status = connections::ExcelStatus(true, false);
+    host::SpreadsheetApplication* application = Module().excel_application.get();
+    if (status != connections::excel_status::kStarted || application == nullptr) return;
+    std::unique_ptr<host::Workbook> workbook =
+        application->Open(NativePath(Resolved(Text("txtFilename"))), host::OpenOptions{});
+    SkipFailure([&] {
+      for (int index = 1; index <= workbook->SheetCount(); ++index) {
+        host::Worksheet& sheet = workbook->Sheets(index);
+        const std::string name = sheet.Name();
+        LogExcel("Processing sheet: " + name);
+        if (sheet.Type() != host::sheet_type::kWorksheet) continue;
+        sheets.push_back(name);
+        LogExcel("worksheet added");
+      }
+    });
+    SkipFailure([&] { workbook->SetSaved(true); });
+    SkipFailure([&] { workbook->Close(); });
+  });
+  LogExcel("cmbSheet.listcount: " + std::to_string(sheets.size()));
+  const bool any = !sheets.empty();
+  SetItems("cmbSheet", std::move(sheets));
+  SetEnabled("cmbSheet", any);
+  SetEnabled("txtRange", any);
+  UpdateOk();
+}
+
+bool frmExcelConnection::Complete() const {
+  return !Text("txtConnectionName").empty() && !Text("txtFilename").empty() &&
+         !Text("txtRange").empty() && ListIndex("cmbSheet") >= 0 && ValidRange(Text("txtRange"));
+}
+
+}  // namespace vintrel

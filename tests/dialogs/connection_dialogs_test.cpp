@@ -1,0 +1,226 @@
+// The three connection dialogs filled in as a person would: when OK may be pressed, what Test and
+// the range box say, how a source text picks the statement or the table, and what a workbook's
+// and a database's lists show.
+#include "dialogs/connection_dialogs.h"
+
+#include <memory>
+
+#include "dialog_fixture.h"
+#include "host/workbook/xlsx_builder.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::testing {
+namespace {
+
+using Steps = std::vector<std::pair<std::string, std::string>>;
+
+class ConnectionDialogsTest : public DialogTest {
+ protected:
+  void SetUp() override {
+    DialogTest::SetUp();
+    data_.AddDatabase("DSN=sales").AddTable("orders", {{"Region"}, {{"North"}}});
+  }
+
+  static std::unique_ptr<ConnectionDialog> Make(const std::string& kind) {
+    if (kind == "text") return std::make_unique<frmTextFileConnection>();
+    if (kind == "database") return std::make_unique<frmDatabaseConnection>();
+    return std::make_unique<frmExcelConnection>();
+  }
+
+  // Shows `dialog`, lets `fill` act on it, and leaves it as the person left it.
+  void Show(host::Form& dialog, std::function<void(host::Form&)> fill) {
+    front_end_.fill[dialog.Name()] = std::move(fill);
+    host::ShowModal(dialog, &front_end_);
+  }
+
+  const std::string workbook_ = FixturePath("xls/chart-and-two-sheets.xls");
+};
+
+TEST_F(ConnectionDialogsTest, OkIsEnabledOnlyForACompleteDefinition) {
+  const Steps database = {
+      {"txtConnectionName", "Orders"}, {"txtConnectionString", "DSN=sales"}, {"optTable", "1"}};
+  const Steps excel = {{"txtConnectionName", "Book"},
+                       {"txtFilename", workbook_},
+                       {"chkFirstRowFieldNames", "1"},
+                       {"cmbSheet", "Second"}};
+  auto with = [](Steps steps, const Steps& more) {
+    steps.insert(steps.end(), more.begin(), more.end());
+    return steps;
+  };
+  const struct {
+    const char* name;
+    const char* kind;
+    Steps steps;
+    bool ok;
+  } cases[] = {
+      {"text: nothing", "text", {}, false},
+      {"text: a name but no file", "text", {{"txtConnectionName", "Sales"}}, false},
+      {"text: both", "text", {{"txtConnectionName", "S"}, {"txtFilename", "s.txt"}}, true},
+      {"database: no source chosen", "database", database, false},
+      {"database: a table", "database", with(database, {{"cmbDataObject", "orders"}}), true},
+      {"database: no refresh rate", "database",
+       with(database, {{"cmbDataObject", "orders"}, {"txtRefreshRate", ""}}), false},
+      {"database: a refresh rate that is no number", "database",
+       with(database, {{"cmbDataObject", "orders"}, {"txtRefreshRate", "soon"}}), false},
+      {"database: an empty statement", "database", with(database, {{"optSQLStatement", "1"}}),
+       false},
+      {"database: a statement", "database",
+       with(database, {{"optSQLStatement", "1"}, {"txtSQLStatement", "SELECT 1"}}), true},
+      {"database: no connection string",
+       "database",
+       {{"txtConnectionName", "Orders"}, {"optSQLStatement", "1"}, {"txtSQLStatement", "x"}},
+       false},
+      {"excel: the offered range", "excel", excel, true},
+      {"excel: a range", "excel", with(excel, {{"txtRange", "B2:C9"}}), true},
+      {"excel: one cell", "excel", with(excel, {{"txtRange", "A1"}}), false},
+      {"excel: no sheet", "excel", with(excel, {{"cmbSheet", ""}}), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<ConnectionDialog> dialog = Make(c.kind);
+    bool ok = false;
+    Show(*dialog, [&](host::Form& form) {
+      Type(form, c.steps);
+      ok = form.Enabled("cmdClose");
+    });
+    EXPECT_EQ(ok, c.ok);
+  }
+}
+
+TEST_F(ConnectionDialogsTest, CancelEmptiesTheName) {
+  for (const char* kind : {"text", "database", "excel"}) {
+    SCOPED_TRACE(kind);
+    std::unique_ptr<ConnectionDialog> dialog = Make(kind);
+    Show(*dialog, [](host::Form& form) {
+      Type(form, {{"txtConnectionName", "Mine"}, {"cmdCancel", "!"}});
+    });
+    EXPECT_TRUE(dialog->Cancelled());
+    EXPECT_EQ(dialog->ConnectionName(), "");
+  }
+}
+
+TEST_F(ConnectionDialogsTest, TestOpensTheDatabaseAndTheStatement) {
+  const struct {
+    const char* connection_string;
+    const char* sql;
+    std::string message;  // the start of the one message shown
+    int icon;
+  } cases[] = {
+      {"DSN=elsewhere", "SELECT * FROM orders",
+       std::string(frmDatabaseConnection::kOpenFailed) + "\r\n", host::msg_box::kExclamation},
+      {"DSN=sales", "SELECT * FROM nowhere",
+       std::string(frmDatabaseConnection::kInvalidSql) + "\r\n", host::msg_box::kExclamation},
+      {"DSN=sales", "SELECT * FROM orders", frmDatabaseConnection::kValidated,
+       host::msg_box::kInformation},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.sql);
+    const size_t before = front_end_.message_boxes().size();
+    frmDatabaseConnection dialog;
+    dialog.SetConnectionString(c.connection_string);
+    dialog.SetSQL(c.sql);
+    Show(dialog, [](host::Form& form) { Type(form, {{"cmdTest", "!"}}); });
+    ASSERT_EQ(front_end_.message_boxes().size(), before + 1);
+    const auto& box = front_end_.message_boxes().back();
+    EXPECT_EQ(box.text.rfind(c.message, 0), 0u) << box.text;
+    EXPECT_EQ(box.icon, c.icon);
+    EXPECT_EQ(box.title, "Quendra Vintrel 2002");
+  }
+}
+
+TEST_F(ConnectionDialogsTest, ASourceTextPicksTheStatementOrAListedTable) {
+  const struct {
+    const char* text;
+    bool statement;
+    const char* read_back;  // SQL afterwards
+  } cases[] = {
+      {"exec monthly_report", true, "exec monthly_report"},
+      {"  select * from orders", true, "  select * from orders"},
+      {"orders", false, "orders"},
+      {"Orders", false, ""},     // tables are matched in their exact case
+      {"selection", false, ""},  // no blank after the keyword: a table name
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    frmDatabaseConnection dialog;
+    dialog.SetConnectionString("DSN=sales");
+    dialog.SetSQL(c.text);
+    EXPECT_EQ(dialog.Checked("optSQLStatement"), c.statement);
+    EXPECT_EQ(dialog.Checked("optTable"), !c.statement);
+    EXPECT_EQ(dialog.Enabled("cmdTest"), c.statement);
+    EXPECT_EQ(dialog.Enabled("cmbDataObject"), !c.statement);
+    EXPECT_EQ(dialog.SQL(), c.read_back);
+  }
+}
+
+TEST_F(ConnectionDialogsTest, TheDatabaseListsItsTablesBeforeItsViews) {
+  data_.AddDatabase("Provider=Other;Data Source=x")
+      .AddTable("V", {}, "VIEW")
+      .AddTable("B", {})
+      .AddTable("A", {});
+  frmDatabaseConnection dialog;
+  dialog.SetConnectionString("Provider=Other;Data Source=x");
+  EXPECT_EQ(dialog.Items("cmbDataObject"), (std::vector<std::string>{"B", "A", "V"}));
+  // Shown one part per line, handed back as entered.
+  EXPECT_EQ(dialog.Text("txtConnectionString"), "Provider=Other;\r\nData Source=x");
+  EXPECT_EQ(dialog.ConnectionString(), "Provider=Other;Data Source=x");
+}
+
+TEST_F(ConnectionDialogsTest, TheSheetListHoldsTheWorksheetsOnly) {
+  using host::workbook::testing::SheetXml;
+  host::workbook::testing::BookContents book;
+  book.sheets["1 Data"] = SheetXml("");
+  book.sheets["2 Chart (chart)"] = "<chartsheet/>";
+  book.sheets["3 More"] = SheetXml("");
+  TempDir folder;
+  const std::string with_chart = folder.File("chart.xlsx");
+  host::workbook::testing::WriteZip(with_chart, host::workbook::testing::WorkbookParts(book));
+  const struct {
+    std::string file;
+    std::vector<std::string> sheets;
+  } cases[] = {
+      {with_chart, {"1 Data", "3 More"}},
+      {workbook_, {"First", "Chart", "Second"}},  // its chart is drawn on a worksheet
+      {folder.File("missing.xlsx"), {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    frmExcelConnection dialog;
+    dialog.SetExcelFileString(c.file);
+    EXPECT_EQ(dialog.Items("cmbSheet"), c.sheets);
+    EXPECT_EQ(dialog.Enabled("cmbSheet"), !c.sheets.empty());
+    EXPECT_EQ(dialog.Enabled("txtRange"), !c.sheets.empty());
+  }
+}
+
+TEST_F(ConnectionDialogsTest, ARangeIsTwoCellsJoinedByAColon) {
+  const struct {
+    const char* range;
+    bool valid;
+  } cases[] = {
+      {"A1:B2", true},     {"$A$1:$C$10", true}, {"b2:a1", true},     {"XFD1048576:A1", true},
+      {"A1", false},       {"A0:B2", false},     {"ZZZZ1:A1", false}, {"XFE1:A1", false},
+      {"A1:B2:C3", false}, {"A:C", false},       {"1:3", false},      {":", false},
+      {"", false},         {"A1:", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.range);
+    frmExcelConnection dialog;
+    dialog.SetExcelFileString(workbook_);
+    EXPECT_EQ(dialog.ValidRange(c.range), c.valid);
+    // Leaving the box says so; the focus moves on all the same.
+    const size_t before = front_end_.message_boxes().size();
+    Show(dialog, [&](host::Form& form) {
+      Type(form, {{"txtRange", c.range}, {"chkFirstRowFieldNames", "1"}});
+      EXPECT_EQ(form.Focus(), "chkFirstRowFieldNames");
+    });
+    const bool told = front_end_.message_boxes().size() > before;
+    EXPECT_EQ(told, !c.valid);
+    if (told) {
+      EXPECT_EQ(front_end_.message_boxes().back().text, frmExcelConnection::kInvalidRange);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vintrel::testing

@@ -1,0 +1,61 @@
+// What the dialog tests share: the in-memory front end, databases and presentations, and the
+// workbook reader the program itself uses, with a front end that lets a test fill in each form
+// as it is shown.
+#ifndef VINTREL_TESTS_DIALOGS_DIALOG_FIXTURE_H_
+#define VINTREL_TESTS_DIALOGS_DIALOG_FIXTURE_H_
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "host/memory/memory_data_access.h"
+#include "host/memory/memory_host.h"
+#include "host/workbook/workbook_reader.h"
+#include "support/module_state.h"
+
+namespace vintrel::testing {
+
+// Fills in each form shown by the handler for its name; a form without one is cancelled.
+class FillingFrontEnd : public host::memory::ScriptedFrontEnd {
+ public:
+  void ShowForm(host::Form& form) override {
+    const auto found = fill.find(form.Name());
+    if (found != fill.end()) found->second(form);
+  }
+  std::map<std::string, std::function<void(host::Form&)>> fill;
+};
+
+// Sets (control, value) pairs as a person types; a value "!" clicks the control instead.
+inline void Type(host::Form& form, const std::vector<std::pair<std::string, std::string>>& steps) {
+  for (const auto& [control, value] : steps) {
+    if (value == "!") {
+      form.Act({host::FormAction::Kind::kClick, control, ""});
+    } else {
+      form.Act({host::FormAction::Kind::kSet, control, value});
+    }
+  }
+}
+
+class DialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetModuleState();
+    Services().front_end = &front_end_;
+    Services().settings = &settings_;
+    Services().data_access = &data_;
+    Services().spreadsheet = &workbooks_;
+  }
+  void TearDown() override { ResetModuleState(); }
+
+  FillingFrontEnd front_end_;
+  host::memory::MemorySettingsStore settings_;
+  host::memory::MemoryDataAccess data_;
+  host::workbook::WorkbookReaderFactory workbooks_;
+};
+
+}  // namespace vintrel::testing
+
+#endif  // VINTREL_TESTS_DIALOGS_DIALOG_FIXTURE_H_

@@ -1,0 +1,170 @@
+// The connection manager on an in-memory presentation: its lists and buttons, the names and
+// numbers it gives new connections, and what OK and Cancel leave in the presentation.
+#include "dialogs/slide_show_property_page.h"
+
+#include "dialog_fixture.h"
+#include "document/presentation.h"
+
+namespace vintrel::testing {
+namespace {
+
+using Tags = std::vector<std::pair<std::string, std::string>>;
+
+class SlideShowPropertyPageTest : public DialogTest {
+ protected:
+  void SetUp() override {
+    DialogTest::SetUp();
+    data_.AddDatabase("DSN=sales").AddTable("orders", {{"Region"}, {{"North"}}});
+    deck_ = &app_.AddPresentation("/shows/board.pptx");
+    // Each connection dialog is accepted with a complete definition.
+    front_end_.fill["frmTextFileConnection"] = [](host::Form& form) {
+      Type(form, {{"txtFilename", "sales.txt"}, {"cmdClose", "!"}});
+    };
+    front_end_.fill["frmDatabaseConnection"] = [](host::Form& form) {
+      Type(form, {{"txtConnectionString", "DSN=sales"},
+                  {"optTable", "1"},
+                  {"cmbDataObject", "orders"},
+                  {"cmdClose", "!"}});
+    };
+  }
+
+  // A text file connection numbered `number`.
+  void AddTextConnection(const std::string& number) {
+    clsConnection connection;
+    connection.SetConnectionType(0);
+    connection.SetConnectionDescription("Text " + number);
+    connection.SetConnectionFileString(number + ".txt");
+    deck_->Tags().Add("QUENDRA CONNECTION" + number, connection.TagString());
+  }
+  clsPresentation& Presentation() {
+    presentation_ = std::make_unique<clsPresentation>();
+    presentation_->SetActivePresentation(*deck_);
+    return *presentation_;
+  }
+  // Opens the manager on the presentation and lets `work` act in it.
+  void Manage(const std::function<void(frmSlideShowPropertyPage&)>& work) {
+    frmSlideShowPropertyPage page(Presentation());
+    front_end_.fill["frmSlideShowPropertyPage"] = [&](host::Form&) { work(page); };
+    host::ShowModal(page, &front_end_);
+  }
+  static std::vector<std::string> Numbers(const frmSlideShowPropertyPage& page) {
+    std::vector<std::string> numbers;
+    for (const auto& connection : page.WorkingConnections()) {
+      numbers.push_back(connection->ConnectionTagNumber());
+    }
+    return numbers;
+  }
+
+  host::memory::MemoryApplication app_;
+  host::memory::MemoryPresentation* deck_ = nullptr;
+  std::unique_ptr<clsPresentation> presentation_;
+};
+
+TEST_F(SlideShowPropertyPageTest, AnEmptyPresentationOffersOnlyAdd) {
+  Manage([](frmSlideShowPropertyPage& page) {
+    for (const char* tab : {"1", "2", "3"}) {
+      SCOPED_TRACE(tab);
+      EXPECT_TRUE(page.Items(std::string("ConnectionList") + tab).empty());
+      EXPECT_TRUE(page.Enabled(std::string("cmdNew") + tab));
+      EXPECT_FALSE(page.Enabled(std::string("cmdEdit") + tab));
+      EXPECT_FALSE(page.Enabled(std::string("cmdDelete") + tab));
+    }
+  });
+}
+
+TEST_F(SlideShowPropertyPageTest, NewConnectionsAreNamedAndNumberedAfterTheOthers) {
+  const struct {
+    const char* name;
+    std::vector<std::string> existing;
+    std::vector<std::string> steps;  // "+N" adds on tab N, "-P" deletes entry P of tab 1
+    std::vector<std::string> numbers;
+    std::vector<std::string> names;  // of the connections added
+  } cases[] = {
+      {"two databases",
+       {},
+       {"+2", "+2"},
+       {"01", "02"},
+       {"New data connection", "New data connection 2"}},
+      {"after a deleted 02",
+       {"01", "02", "03"},
+       {"-1", "+1"},
+       {"01", "03", "04"},
+       {"New text file connection 3"}},
+      {"after the highest",
+       {"07", "02"},
+       {"+1"},
+       {"07", "02", "08"},
+       {"New text file connection 3"}},
+      {"the highest deleted",
+       {"01", "02"},
+       {"-1", "+1"},
+       {"01", "02"},
+       {"New text file connection 2"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    deck_ = &app_.AddPresentation(std::string("/shows/") + c.name + ".pptx");
+    for (const std::string& number : c.existing) AddTextConnection(number);
+    Manage([&](frmSlideShowPropertyPage& page) {
+      for (const std::string& step : c.steps) {
+        const int tab = std::stoi(step.substr(1));
+        if (step[0] == '+') {
+          page.SetListIndex("TabStrip1", tab - 1);
+          page.Act({host::FormAction::Kind::kClick, "cmdNew" + std::to_string(tab), ""});
+        } else {
+          page.SetListIndex("ConnectionList1", tab);
+          page.Act({host::FormAction::Kind::kClick, "cmdDelete1", ""});
+        }
+      }
+      EXPECT_EQ(Numbers(page), c.numbers);
+      const auto& all = page.WorkingConnections();
+      for (size_t i = 0; i < c.names.size(); ++i) {
+        const clsConnection& added = *all[all.size() - c.names.size() + i];
+        EXPECT_EQ(added.ConnectionDescription(), c.names[i]);
+        if (added.ConnectionType() == 1) {
+          EXPECT_EQ(added.RecordsetColumns(), "*");
+        }
+      }
+    });
+  }
+}
+
+TEST_F(SlideShowPropertyPageTest, OkUnlinksTheShapesOfDeletedConnectionsAndCancelKeepsAll) {
+  for (const bool ok : {true, false}) {
+    SCOPED_TRACE(ok ? "OK" : "Cancel");
+    deck_ = &app_.AddPresentation(ok ? "/shows/ok.pptx" : "/shows/cancel.pptx");
+    AddTextConnection("01");
+    AddTextConnection("02");
+    auto& shape = deck_->AddSlide()
+                      .AddTextBox("North")
+                      .WithTag("QUENDRA COLUMN TYPE", "2")
+                      .WithTag("QUENDRA COLUMN TAG", "01");
+    const Tags before = deck_->tags().entries();
+    Manage([&](frmSlideShowPropertyPage& page) {
+      page.Act({host::FormAction::Kind::kSet, "ConnectionList1", "Text 01"});
+      page.Act({host::FormAction::Kind::kClick, "cmdDelete1", ""});
+      page.Act({host::FormAction::Kind::kClick, ok ? "cmdClose" : "cmdCancel", ""});
+    });
+    bool has_01 = false;
+    for (const auto& [name, value] : deck_->tags().entries()) {
+      has_01 = has_01 || name == "QUENDRA CONNECTION01";
+    }
+    EXPECT_EQ(has_01, !ok);
+    EXPECT_EQ(shape.tags().entries().empty(), ok);
+    if (!ok) {
+      EXPECT_EQ(deck_->tags().entries(), before);
+    }
+  }
+}
+
+TEST_F(SlideShowPropertyPageTest, NinetyNineConnectionsTurnEveryAddOff) {
+  for (int i = 1; i <= 99; ++i) AddTextConnection((i < 10 ? "0" : "") + std::to_string(i));
+  Manage([](frmSlideShowPropertyPage& page) {
+    for (const char* tab : {"cmdNew1", "cmdNew2", "cmdNew3"}) EXPECT_FALSE(page.Enabled(tab));
+    page.Act({host::FormAction::Kind::kClick, "cmdDelete1", ""});
+    for (const char* tab : {"cmdNew1", "cmdNew2", "cmdNew3"}) EXPECT_TRUE(page.Enabled(tab));
+  });
+}
+
+}  // namespace
+}  // namespace vintrel::testing
