@@ -72,9 +72,11 @@ TEST(ButtonFacesTest, EveryButtonHasItsOwnFaceAndAMaskOfItsSize) {
 }
 
 TEST(ButtonFacesTest, MenusNameAnExistingFaceForEveryToolBarButton) {
+  // The example with its data, so its connections answer at once.
   const TempDir folder;
-  const std::string deck = folder.File("deck.pptx");
-  fs::copy_file(fs::path(VINTREL_SOURCE_DIR) / "examples" / "sales-board.pptx", deck);
+  fs::copy(fs::path(VINTREL_SOURCE_DIR) / "examples", folder.File("examples"),
+           fs::copy_options::recursive);
+  const std::string deck = folder.File("examples/sales-board.pptx");
   const ProgramResult result =
       RunProgram(VINTREL_PROGRAM, {"menus", deck, "--json"},
                  {{"VINTREL_HOME", folder.path()}, {"VINTREL_SETTINGS", folder.File("none.ini")}});
