@@ -1,7 +1,12 @@
 # The Debian package: `cmake --build build --target package` writes vintrel_VERSION_ARCH.deb
-# with the program, its man page and the systemd unit that serves a show on a screen.
+# with the program, its button faces, its man page and the systemd unit that serves a show on a
+# screen.
 include(GNUInstallDirs)
 install(TARGETS vintrel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The tool bar's button faces (tools/make_button_faces draws them at build time); the program
+# looks for them in ../share/vintrel/buttons from its own folder.
+install(DIRECTORY ${CMAKE_BINARY_DIR}/share/vintrel/buttons
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/vintrel FILES_MATCHING PATTERN "*.png")
 
 configure_file(${CMAKE_SOURCE_DIR}/packaging/vintrel.1 ${CMAKE_BINARY_DIR}/packaging/vintrel.1 @ONLY)
 # Debian keeps man pages compressed; -n leaves out the time, so the package is reproducible.

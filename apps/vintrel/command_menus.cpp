@@ -1,10 +1,12 @@
 // vintrel menus FILE [--select ...] [--json]: the add-in's tool bar, main menu and context menus
 // as a user sees them with the presentation open (and the selection made): captions, enabled
-// states, pressed buttons, the display combo's entry.
+// states, pressed buttons, the display combo's entry; in JSON also each button's picture and
+// mask files.
 #include <iostream>
 #include <sstream>
 
 #include "command.h"
+#include "host/ooxml/simple_command_bars.h"
 #include "host_session.h"
 #include "json_writer.h"
 #include "open_presentation.h"
@@ -66,6 +68,13 @@ void WriteJson(host::CommandBarControl& control, std::ostream& out) {
       << ",\"helpContextId\":" << control.HelpContextId();
   if (type == host::control_type::kButton) {
     out << ",\"pressed\":" << JsonBool(control.State() == host::button_state::kDown);
+    // The package host keeps what the add-in handed over; a button given no image has none.
+    if (const auto* button = dynamic_cast<const ooxml::SimpleControl*>(&control)) {
+      for (const auto& [key, image] :
+           {std::pair{"picture", &button->picture()}, std::pair{"mask", &button->mask()}}) {
+        out << ",\"" << key << "\":" << (image->file.empty() ? "null" : JsonString(image->file));
+      }
+    }
   }
   if (type == host::control_type::kComboBox) {
     out << ",\"items\":[";

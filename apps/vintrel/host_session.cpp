@@ -38,6 +38,22 @@ std::string AddinFolder() {
   return program.parent_path().string();
 }
 
+std::string ButtonFacesFolder() {
+  std::error_code error;
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+  // Installed, the program and its faces share a prefix (/usr/bin and /usr/share).
+  if (!error) {
+    const std::filesystem::path installed =
+        (program.parent_path() / VINTREL_INSTALLED_BUTTON_FACES).lexically_normal();
+    if (std::filesystem::is_directory(installed, error)) return installed.string();
+  }
+  // Run from the build tree, the faces are where the build drew them.
+  if (std::filesystem::is_directory(VINTREL_BUILD_BUTTON_FACES, error)) {
+    return VINTREL_BUILD_BUTTON_FACES;
+  }
+  return "";
+}
+
 HostSession::HostSession(const SessionOptions& options)
     : settings_(options.settings_path.empty() ? host::posix::DefaultSettingsPath()
                                               : options.settings_path),
@@ -65,6 +81,7 @@ HostSession::HostSession(const SessionOptions& options)
   platform.loop = &loop_;
   platform.addin_folder = options.addin_folder.empty() ? AddinFolder() : options.addin_folder;
   platform.module_base_name = "vintrel";
+  platform.button_faces_folder = ButtonFacesFolder();
   platform.data_access = data_access_.get();
   platform.spreadsheet = spreadsheet_.get();
 

@@ -41,6 +41,10 @@ struct SessionOptions {
 // The folder of the add-in: $VINTREL_HOME, else the folder of the running program.
 std::string AddinFolder();
 
+// The folder of the tool bar's button faces: share/vintrel/buttons beside the running program's
+// bin folder when installed, else the build tree's; empty when neither exists.
+std::string ButtonFacesFolder();
+
 class HostSession {
  public:
   explicit HostSession(const SessionOptions& options = {});

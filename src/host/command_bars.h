@@ -24,9 +24,12 @@ inline constexpr int kDown = -1;
 class CommandBarControl;
 class CommandBarControls;
 
-// A picture handed to a button: the name of a bundled image (the front end decides how to show it).
+// A picture handed to a button: the name of a bundled image and the PNG file it is drawn from
+// (empty when the program does not know where its images lie; the front end decides how to
+// show it).
 struct ButtonImage {
   std::string name;
+  std::string file;
 };
 
 using ClickHandler = std::function<void(CommandBarControl& control, bool& cancel_default)>;

@@ -43,6 +43,12 @@ constexpr const char* kCommandPictures[kShapeCommandCount][2] = {
     {"picDataPicturePic", "picDataPictureMask"},
     {"picGraphObjectPic", "picGraphObjectMask"}};
 
+// A bundled button image by name, with its file when the program knows where the faces lie.
+host::ButtonImage Face(const char* name) {
+  const std::string& folder = Services().button_faces_folder;
+  return {name, folder.empty() ? std::string() : folder + "/" + name + ".png"};
+}
+
 void Trace(const std::string& message) {
   WriteDebugLog(DebugLevel::kEvent, kSource, message);
 }
@@ -252,18 +258,20 @@ void CommandControls::BuildMainMenu(host::CommandBars& bars) {
   for (int command = 0; command < kShapeCommandCount; ++command) {
     if (tool_bar_commands[command] == nullptr) continue;
     SkipFailure([&] {
-      SetButtonImage(*tool_bar_commands[command], {kCommandPictures[command][0]},
-                     {kCommandPictures[command][1]});
+      SetButtonImage(*tool_bar_commands[command], Face(kCommandPictures[command][0]),
+                     Face(kCommandPictures[command][1]));
     });
   }
   if (cmbRefreshDataNow != nullptr) {
     SkipFailure([&] {
-      SetButtonImage(*cmbRefreshDataNow, {"picRefreshDataNowPic"}, {"picRefreshDataNowMask"});
+      SetButtonImage(*cmbRefreshDataNow, Face("picRefreshDataNowPic"),
+                     Face("picRefreshDataNowMask"));
     });
   }
   if (cmbCreateOfflinePPT != nullptr) {
     SkipFailure([&] {
-      SetButtonImage(*cmbCreateOfflinePPT, {"picCreateOfflinePPTpic"}, {"picCreateOfflinePPTMask"});
+      SetButtonImage(*cmbCreateOfflinePPT, Face("picCreateOfflinePPTpic"),
+                     Face("picCreateOfflinePPTMask"));
     });
   }
 }

@@ -60,6 +60,9 @@ struct Platform {
   // module's base file name, which names the debug log.
   std::string addin_folder;
   std::string module_base_name = "vintrel";
+  // The folder of the tool bar's button faces (NAME.png for each picture and mask); empty when
+  // the program found none, and the buttons get their images by name only.
+  std::string button_faces_folder;
   // Address of the maker's web page and the help file.
   std::string web_address = "http://vintrel.example.org/";
   std::string help_file;

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 namespace vintrel::example {
 namespace {
@@ -41,7 +42,11 @@ Image CompassTile(int quarter_turns, Rgb background, int size) {
   return image;
 }
 
-std::string EncodePng(const Image& image) {
+namespace {
+
+// The PNG file of rows already packed at `bit_depth` bits a sample.
+std::string EncodeRows(int width, int height, int bit_depth, int color_type,
+                       const std::vector<std::string>& rows) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (info == nullptr) {
@@ -60,20 +65,47 @@ std::string EncodePng(const Image& image) {
             ->append(reinterpret_cast<const char*>(data), length);
       },
       nullptr);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
-               static_cast<png_uint_32>(image.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height),
+               bit_depth, color_type, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
   // Flat colours compress well without filtering.
   png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
   png_set_compression_level(png, 9);
   png_write_info(png, info);
-  for (int y = 0; y < image.height; ++y) {
-    const Rgb* row = image.pixels.data() + static_cast<size_t>(y) * image.width;
-    png_write_row(png, reinterpret_cast<png_const_bytep>(row));
+  for (const std::string& row : rows) {
+    png_write_row(png, reinterpret_cast<png_const_bytep>(row.data()));
   }
   png_write_end(png, info);
   png_destroy_write_struct(&png, &info);
   return out;
+}
+
+}  // namespace
+
+std::string EncodePng(const Image& image) {
+  std::vector<std::string> rows;
+  for (int y = 0; y < image.height; ++y) {
+    const Rgb* row = image.pixels.data() + static_cast<size_t>(y) * image.width;
+    rows.emplace_back(reinterpret_cast<const char*>(row), sizeof(Rgb) * image.width);
+  }
+  return EncodeRows(image.width, image.height, 8, PNG_COLOR_TYPE_RGB, rows);
+}
+
+std::string EncodeMaskPng(int width, int height, const std::vector<bool>& opaque) {
+  if (opaque.size() != static_cast<size_t>(width) * height) {
+    throw std::runtime_error("a mask needs one value a pixel");
+  }
+  std::vector<std::string> rows;
+  for (int y = 0; y < height; ++y) {
+    // Eight pixels a byte, the leftmost in the high bit; a set bit is white.
+    std::string row((width + 7) / 8, '\0');
+    for (int x = 0; x < width; ++x) {
+      if (!opaque[static_cast<size_t>(y) * width + x])
+        row[x / 8] |= static_cast<char>(0x80 >> (x % 8));
+    }
+    rows.push_back(std::move(row));
+  }
+  return EncodeRows(width, height, 1, PNG_COLOR_TYPE_GRAY, rows);
 }
 
 }  // namespace vintrel::example

@@ -1,5 +1,5 @@
 // Small pictures for the example's linked picture: a compass arrow pointing north, east, south
-// or west on a coloured tile, written as PNG.
+// or west on a coloured tile, written as PNG; and the PNG writers the button faces use too.
 #ifndef VINTREL_TOOLS_MAKE_EXAMPLE_DECK_PNG_IMAGE_H_
 #define VINTREL_TOOLS_MAKE_EXAMPLE_DECK_PNG_IMAGE_H_
 
@@ -25,6 +25,10 @@ Image CompassTile(int quarter_turns, Rgb background, int size);
 
 // The PNG file of an image.
 std::string EncodePng(const Image& image);
+
+// A 1-bit greyscale PNG of a mask, rows top to bottom: black where `opaque` is set (the picture
+// shows), white elsewhere (the button's background shows through).
+std::string EncodeMaskPng(int width, int height, const std::vector<bool>& opaque);
 
 }  // namespace vintrel::example
 

@@ -37,6 +37,9 @@ class SimpleControl : public host::CommandBarControl {
   void SetHelpContextId(int id) override { help_id_ = id; }
   void SetPicture(const host::ButtonImage& picture) override { picture_ = picture; }
   void SetMask(const host::ButtonImage& mask) override { mask_ = mask; }
+  // What SetPicture and SetMask handed over, for front ends that draw the buttons.
+  const host::ButtonImage& picture() const { return picture_; }
+  const host::ButtonImage& mask() const { return mask_; }
   void Delete() override;
   host::CommandBarControls& Controls() override;
   void AddItem(const std::string& text) override;

@@ -1,0 +1,98 @@
+// The tool bar's button faces as the build draws them and as `vintrel menus` hands them out.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "testing/run_program.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct PngHeader {
+  uint32_t width = 0, height = 0;
+  int bit_depth = 0, colour_type = 0;
+};
+
+// The size and sample format from a PNG file's signature and IHDR chunk; all zero for a file
+// that is not a PNG.
+PngHeader ReadPngHeader(const std::string& bytes) {
+  if (bytes.size() < 26 || bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0 ||
+      bytes.compare(12, 4, "IHDR") != 0) {
+    return {};
+  }
+  auto word = [&](size_t at) {
+    uint32_t value = 0;
+    for (size_t i = 0; i < 4; ++i) value = value << 8 | static_cast<uint8_t>(bytes[at + i]);
+    return value;
+  };
+  return {word(16), word(20), static_cast<uint8_t>(bytes[24]), static_cast<uint8_t>(bytes[25])};
+}
+
+struct ButtonCase {
+  const char* caption;  // on the tool bar
+  const char* picture;
+  const char* mask;
+};
+
+const std::vector<ButtonCase> kButtons = {
+    {"&Slide show properties", "PicConnectionPic", "PicConnectionMask"},
+    {"Sl&ide properties", "picSlidePic", "picSlideMask"},
+    {"&Clock shape properties", "PicClockPic", "PicClockMask"},
+    {"&Text shape properties", "picDataFieldPic", "picDataFieldMask"},
+    {"&Linked object properties", "picDataPicturePic", "picDataPictureMask"},
+    {"Li&nked graph properties", "picGraphObjectPic", "picGraphObjectMask"},
+    {"&Refresh data now", "picRefreshDataNowPic", "picRefreshDataNowMask"},
+    {"Create &off-line presentation", "picCreateOfflinePPTpic", "picCreateOfflinePPTMask"},
+};
+
+TEST(ButtonFacesTest, EveryButtonHasItsOwnFaceAndAMaskOfItsSize) {
+  std::set<std::string> faces;
+  for (const ButtonCase& c : kButtons) {
+    const fs::path folder = VINTREL_BUTTON_FACES;
+    const std::string face = ReadFile((folder / (std::string(c.picture) + ".png")).string());
+    const PngHeader picture = ReadPngHeader(face);
+    const PngHeader mask =
+        ReadPngHeader(ReadFile((folder / (std::string(c.mask) + ".png")).string()));
+    EXPECT_EQ(picture.width, 16u) << c.picture;
+    EXPECT_EQ(picture.height, 16u) << c.picture;
+    EXPECT_EQ(mask.width, picture.width) << c.mask;
+    EXPECT_EQ(mask.height, picture.height) << c.mask;
+    EXPECT_EQ(mask.bit_depth, 1) << c.mask;
+    EXPECT_TRUE(faces.insert(face).second) << c.picture << " looks like another button";
+  }
+}
+
+TEST(ButtonFacesTest, MenusNameAnExistingFaceForEveryToolBarButton) {
+  // The example with its data, so its connections answer at once.
+  const TempDir folder;
+  fs::copy(fs::path(VINTREL_SOURCE_DIR) / "examples", folder.File("examples"),
+           fs::copy_options::recursive);
+  const std::string deck = folder.File("examples/sales-board.pptx");
+  const ProgramResult result =
+      RunProgram(VINTREL_PROGRAM, {"menus", deck, "--json"},
+                 {{"VINTREL_HOME", folder.path()}, {"VINTREL_SETTINGS", folder.File("none.ini")}});
+  ASSERT_EQ(result.exit_code, 0) << result.err;
+  const nlohmann::json controls = nlohmann::json::parse(result.out)["toolBar"]["controls"];
+  for (const ButtonCase& c : kButtons) {
+    const auto button = std::find_if(controls.begin(), controls.end(), [&](const auto& control) {
+      return control["caption"] == c.caption;
+    });
+    ASSERT_NE(button, controls.end()) << c.caption;
+    ASSERT_TRUE((*button)["picture"].is_string()) << c.caption;
+    const fs::path picture = (*button)["picture"].get<std::string>();
+    EXPECT_EQ(picture.filename(), std::string(c.picture) + ".png");
+    EXPECT_TRUE(fs::is_regular_file(picture)) << picture;
+  }
+}
+
+}  // namespace
+}  // namespace vintrel::testing
