@@ -13,8 +13,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <new>
@@ -242,12 +242,12 @@ inline BlockMasks Masks64(const char* p, char end_char) {
   for (int k = 0; k < 4; ++k) {
     __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
     const int shift = 16 * k;
-    masks.tab |= static_cast<uint64_t>(static_cast<uint32_t>(
-                     _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, tabs))))
-                 << shift;
-    masks.end |= static_cast<uint64_t>(static_cast<uint32_t>(
-                     _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, ends))))
-                 << shift;
+    masks.tab |=
+        static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, tabs))))
+        << shift;
+    masks.end |=
+        static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, ends))))
+        << shift;
     masks.high |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(bytes))) << shift;
   }
 #else
@@ -271,8 +271,8 @@ size_t ScanLines(const char* base, size_t pos, size_t have, bool eof, TextEncodi
   bool lf = line_end == LineEnd::kLf;
   const char end_char = lf ? '\n' : '\r';
   size_t line = pos;
-  size_t tabs = 0;        // in the current line so far
-  size_t checked = pos;   // the bytes before this are valid UTF-8
+  size_t tabs = 0;       // in the current line so far
+  size_t checked = pos;  // the bytes before this are valid UTF-8
   // The bits of a block's mask from `from` (an offset in the block) on.
   auto from = [](size_t offset) {
     return offset >= 64 ? uint64_t{0} : ~((uint64_t{1} << offset) - 1);
@@ -521,8 +521,8 @@ std::unique_ptr<host::ClientRecordset> TextFile::ReadRecordset(bool first_row_fi
     size_t first = 0;
     if (little || big) {
       // A spreadsheet's "Unicode Text": decoded whole, then read as UTF-8.
-      auto decoded = std::make_shared<const std::string>(
-          host::Utf16BytesToUtf8(bytes.substr(2), big));
+      auto decoded =
+          std::make_shared<const std::string>(host::Utf16BytesToUtf8(bytes.substr(2), big));
       file.reset();
       bytes = *decoded;
       owner = std::move(decoded);
