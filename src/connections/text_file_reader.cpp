@@ -398,11 +398,16 @@ class FileBytes {
   size_t size() const { return size_; }
   size_t capacity() const { return capacity_; }
   void set_size(size_t size) { size_ = size; }
+  // Whether the bytes hold a CR anywhere (which decides the line ends), noted as they are read,
+  // while they are still in the cache.
+  bool holds_cr() const { return holds_cr_; }
+  void set_holds_cr() { holds_cr_ = true; }
 
  private:
   char* data_ = nullptr;
   size_t capacity_;
   size_t size_ = 0;
+  bool holds_cr_ = false;
 };
 
 // The whole file from its start, in reads of `block_size` bytes, straight into the memory that
@@ -420,6 +425,9 @@ std::shared_ptr<FileBytes> ReadAll(int fd, off_t expected, size_t block_size,
       FailSystem("Cannot read", path, errno);
     }
     if (got == 0) break;
+    if (!out->holds_cr() && std::memchr(out->data() + have, '\r', static_cast<size_t>(got))) {
+      out->set_holds_cr();
+    }
     have += static_cast<size_t>(got);
   }
   out->set_size(have);
@@ -530,8 +538,9 @@ std::unique_ptr<host::ClientRecordset> TextFile::ReadRecordset(bool first_row_fi
       first = 3;
     }
     // CR line ends when the file holds a CR anywhere, else LF ones.
-    const LineEnd line_end =
-        std::memchr(bytes.data(), '\r', bytes.size()) == nullptr ? LineEnd::kLf : LineEnd::kCr;
+    const bool holds_cr =
+        file ? file->holds_cr() : std::memchr(bytes.data(), '\r', bytes.size()) != nullptr;
+    const LineEnd line_end = holds_cr ? LineEnd::kCr : LineEnd::kLf;
     // Reading starts as UTF-8; a file that turns out not to be UTF-8 is read again as
     // Windows-1252 (decoded UTF-16 always is UTF-8).
     while (true) {
