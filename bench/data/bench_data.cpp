@@ -179,8 +179,9 @@ int main(int argc, char** argv) {
                 read.cpu);
     std::printf("%-38s %8.3f %8.3f s (%ld data lines)\n", "read into recordset, LF (best of 3)",
                 read_lf.wall, read_lf.cpu, lf_records);
-    std::printf("  vs wc -l: %.1fx wall, %.1fx cpu (target <= 3x); LF / CR LF: %.2fx\n",
-                read.wall / wc.wall, read.cpu / wc.cpu, read_lf.wall / read.wall);
+    std::printf(
+        "  vs wc -l: %.1fx wall, %.1fx cpu (target <= 3x); LF / CR LF: %.2fx wall, %.2fx cpu\n",
+        read.wall / wc.wall, read.cpu / wc.cpu, read_lf.wall / read.wall, read_lf.cpu / read.cpu);
     if (whole.ok && whole_lf.ok) {
       std::printf("%-38s %8.3f %8.3f s (peak %.1f MB)\n", "vintrel connections test, CR LF",
                   whole.wall, whole.cpu, whole.peak_mb);

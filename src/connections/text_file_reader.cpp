@@ -1,6 +1,7 @@
 #include "connections/text_file_reader.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,12 +14,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <new>
 #include <optional>
 #include <thread>
-#include <unordered_set>
 #include <vector>
 
 #include "host/error.h"
@@ -43,8 +44,11 @@ enum class LineEnd { kCr, kLf };
 // Builds the recordset line by line.
 class TableBuilder {
  public:
-  TableBuilder(bool first_row_names, TextEncoding encoding)
-      : first_row_names_(first_row_names), encoding_(encoding) {}
+  // Lines of UTF-8 text are kept where they are, inside `text`, which the rows keep alive.
+  TableBuilder(bool first_row_names, TextEncoding encoding, std::shared_ptr<const void> text)
+      : first_row_names_(first_row_names), encoding_(encoding) {
+    if (encoding_ == TextEncoding::kUtf8 && text) rows_.KeepAlive(std::move(text));
+  }
 
   // A line of `n` bytes at p holding `tabs` TABs (the caller has counted them).
   void Line(const char* p, size_t n, size_t tabs) {
@@ -60,7 +64,7 @@ class TableBuilder {
     // Only a line longer than the field size can hold a field that needs cutting; other code
     // pages need converting.
     if (encoding_ == TextEncoding::kUtf8 && n <= static_cast<size_t>(host::kMaxFieldSize)) {
-      rows_.AddTabLine(std::string_view(p, n), count);
+      rows_.AddTabLineInPlace(std::string_view(p, n), count);
       return;
     }
     const char* end = p + n;
@@ -81,6 +85,8 @@ class TableBuilder {
   }
 
   bool empty() const { return lines_ == 0; }
+
+  void ReserveRows(size_t rows) { rows_.ReserveRows(rows); }
 
   std::unique_ptr<host::ClientRecordset> Finish() {
     if (!first_row_names_) {
@@ -123,20 +129,60 @@ class TableBuilder {
   }
 
   void TakeNames(const char* p, size_t n) {
-    std::unordered_set<std::string> folded;
-    folded.reserve(static_cast<size_t>(std::count(p, p + n, '\t')) + 1);
-    size_t fields = 0;
-    for (size_t start = 0; n > 0 && start <= n; ++fields) {
+    // The folded names go one after another into one text and are compared as views into it:
+    // a first line of a million fields costs no text of its own per name.
+    std::vector<std::pair<size_t, size_t>> fields;  // start and stop in the line
+    std::vector<size_t> folded_ends;
+    std::string folded;
+    folded.reserve(n);
+    for (size_t start = 0; n > 0 && start <= n;) {
       const char* tab = static_cast<const char*>(std::memchr(p + start, '\t', n - start));
       size_t stop = tab ? static_cast<size_t>(tab - p) : n;
-      std::string name = Decode(p + start, stop - start);
-      std::string key = host::FoldCase(name);
-      // The recordset refuses empty and repeated names; such a column is not created.
-      if (!name.empty() && folded.insert(std::move(key)).second) names_.push_back(std::move(name));
+      fields.emplace_back(start, stop);
+      AppendFolded(folded, p + start, stop - start);
+      folded_ends.push_back(folded.size());
       start = stop + 1;
     }
-    max_fields_ = std::max(max_fields_, fields);
+    // The recordset refuses empty and repeated names (letter case ignored); such a column is
+    // not created.
+    // An open-addressed table of the names kept (their positions): two arrays for any number of
+    // names, not one allocation each.
+    auto key = [&](size_t i) {
+      size_t begin = i == 0 ? 0 : folded_ends[i - 1];
+      return std::string_view(folded.data() + begin, folded_ends[i] - begin);
+    };
+    constexpr size_t kFree = SIZE_MAX;
+    size_t slots = 16;
+    while (slots < 2 * fields.size()) slots *= 2;
+    std::vector<size_t> table(slots, kFree);
+    const std::hash<std::string_view> hash;
+    names_.reserve(fields.size());
+    for (size_t i = 0; i < fields.size(); ++i) {
+      const auto [start, stop] = fields[i];
+      if (stop == start) continue;
+      const std::string_view name = key(i);
+      size_t slot = hash(name) & (slots - 1);
+      while (table[slot] != kFree && key(table[slot]) != name) slot = (slot + 1) & (slots - 1);
+      if (table[slot] != kFree) continue;  // a repeated name
+      table[slot] = i;
+      names_.push_back(Decode(p + start, stop - start));
+    }
+    max_fields_ = std::max(max_fields_, fields.size());
     limit_ = names_.size();
+  }
+
+  // Appends the name at p, decoded and with its letter case folded, to `out`.
+  void AppendFolded(std::string& out, const char* p, size_t n) {
+    bool ascii = true;
+    for (size_t i = 0; i < n && ascii; ++i) ascii = static_cast<unsigned char>(p[i]) < 0x80;
+    if (!ascii) {
+      out += host::FoldCase(Decode(p, n));
+      return;
+    }
+    for (size_t i = 0; i < n; ++i) {
+      char c = p[i];
+      out.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+    }
   }
 
   bool first_row_names_;
@@ -167,82 +213,139 @@ size_t DroppedLength(const char* p, size_t available, TextEncoding encoding) {
   return want;
 }
 
-// Bits set in a 16-bit mask. Plain arithmetic: the processor's own instruction is not part of
-// the baseline instruction set, and the library fallback costs a call per block.
-inline size_t CountBits16(uint32_t x) {
-  x = x - ((x >> 1) & 0x5555u);
-  x = (x & 0x3333u) + ((x >> 2) & 0x3333u);
-  x = (x + (x >> 4)) & 0x0F0Fu;
-  return (x + (x >> 8)) & 0x1Fu;
+// Bits set in a 64-bit mask. Plain arithmetic unless the build targets processors that have
+// the instruction: it is not part of the baseline instruction set, and the library fallback
+// costs a call per block.
+inline size_t CountBits(uint64_t x) {
+#if defined(__POPCNT__)
+  return static_cast<size_t>(__builtin_popcountll(x));
+#else
+  x = x - ((x >> 1) & 0x5555555555555555ull);
+  x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+  return static_cast<size_t>((x * 0x0101010101010101ull) >> 56);
+#endif
 }
 
-// Finds the complete lines in base[pos, have) in one pass over the bytes, sixteen at a time:
-// line ends end the lines, TABs are counted, and a line holding bytes above 0x7F is checked for
-// UTF-8. Returns where the first incomplete line starts (`have` when everything was used).
+// The TABs, line ends and bytes above 0x7F among the 64 bytes at p, one bit each.
+struct BlockMasks {
+  uint64_t tab = 0;
+  uint64_t end = 0;
+  uint64_t high = 0;
+};
+
+inline BlockMasks Masks64(const char* p, char end_char) {
+  BlockMasks masks;
+#if defined(__SSE2__)
+  const __m128i tabs = _mm_set1_epi8('\t');
+  const __m128i ends = _mm_set1_epi8(end_char);
+  for (int k = 0; k < 4; ++k) {
+    __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+    const int shift = 16 * k;
+    masks.tab |=
+        static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, tabs))))
+        << shift;
+    masks.end |=
+        static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, ends))))
+        << shift;
+    masks.high |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(bytes))) << shift;
+  }
+#else
+  for (int k = 0; k < 64; ++k) {
+    unsigned char c = static_cast<unsigned char>(p[k]);
+    if (c == '\t') masks.tab |= uint64_t{1} << k;
+    if (c == static_cast<unsigned char>(end_char)) masks.end |= uint64_t{1} << k;
+    if (c >= 0x80) masks.high |= uint64_t{1} << k;
+  }
+#endif
+  return masks;
+}
+
+// Finds the complete lines in base[pos, have) in one pass over the bytes, 64 at a time: line
+// ends end the lines, TABs are counted, and in UTF-8 every character above 0x7F is checked
+// (plain ASCII needs no check, so this costs nothing on a line without such characters).
+// Returns where the first incomplete line starts (`have` when everything was used).
 size_t ScanLines(const char* base, size_t pos, size_t have, bool eof, TextEncoding encoding,
                  LineEnd line_end, TableBuilder& builder) {
   bool utf8 = encoding == TextEncoding::kUtf8;
   bool lf = line_end == LineEnd::kLf;
   const char end_char = lf ? '\n' : '\r';
   size_t line = pos;
-  size_t tabs = 0;               // in the current line so far
-  size_t first_high = SIZE_MAX;  // where the current line's first byte above 0x7F is
+  size_t tabs = 0;       // in the current line so far
+  size_t checked = pos;  // the bytes before this are valid UTF-8
+  // The bits of a block's mask from `from` (an offset in the block) on.
+  auto from = [](size_t offset) {
+    return offset >= 64 ? uint64_t{0} : ~((uint64_t{1} << offset) - 1);
+  };
   for (size_t i = pos; i < have;) {
-    uint32_t tab = 0;
-    uint32_t end = 0;
-    uint32_t high = 0;
-    size_t width = std::min<size_t>(16, have - i);
-#if defined(__SSE2__)
-    if (width == 16) {
-      __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i));
-      tab = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t'))));
-      end =
-          static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(end_char))));
-      high = static_cast<uint32_t>(_mm_movemask_epi8(bytes));
-    } else
-#endif
-    {
+    size_t width = std::min<size_t>(64, have - i);
+    BlockMasks masks;
+    if (width == 64) {
+      masks = Masks64(base + i, end_char);
+    } else {
       for (size_t k = 0; k < width; ++k) {
         unsigned char c = static_cast<unsigned char>(base[i + k]);
-        if (c == '\t') tab |= 1u << k;
-        if (c == static_cast<unsigned char>(end_char)) end |= 1u << k;
-        if (c >= 0x80) high |= 1u << k;
+        if (c == '\t') masks.tab |= uint64_t{1} << k;
+        if (c == static_cast<unsigned char>(end_char)) masks.end |= uint64_t{1} << k;
+        if (c >= 0x80) masks.high |= uint64_t{1} << k;
       }
     }
-    while (end) {
-      unsigned bit = static_cast<unsigned>(__builtin_ctz(end));
-      uint32_t before = (1u << bit) - 1;
-      size_t at = i + bit;
-      if ((high & before) && first_high == SIZE_MAX) {
-        first_high = i + static_cast<size_t>(__builtin_ctz(high & before));
+    // Each character above 0x7F that starts in this block before `stop` must be one well-formed
+    // sequence (one may run on into the next block; none holds a line end, which is ASCII).
+    auto check_until = [&](size_t stop) {
+      if (!utf8 || checked >= stop) return;
+      uint64_t high = masks.high & from(checked > i ? checked - i : 0) & ~from(stop - i);
+      while (high) {
+        size_t at = i + static_cast<size_t>(__builtin_ctzll(high));
+        size_t length =
+            Utf8SequenceLength(reinterpret_cast<const unsigned char*>(base + at), have - at);
+        if (length == 0) throw NotUtf8();
+        checked = at + length;
+        high &= from(checked - i);
       }
+    };
+    uint64_t tab = masks.tab;
+    uint64_t end = masks.end;
+    while (end) {
+      unsigned bit = static_cast<unsigned>(__builtin_ctzll(end));
+      uint64_t before = (uint64_t{1} << bit) - 1;
+      size_t at = i + bit;
       size_t after = at + 1;
       size_t dropped = 0;
       if (!lf) {
         dropped = after < have ? DroppedLength(base + after, have - after, encoding) : 0;
         if (!eof && (after == have || after + dropped > have)) return line;  // wait for more
       }
-      if (utf8 && first_high < at && !IsValidUtf8(base + first_high, at - first_high)) {
-        throw NotUtf8();
-      }
-      builder.Line(base + line, at - line, tabs + CountBits16(tab & before));
+      check_until(at);
+      builder.Line(base + line, at - line, tabs + CountBits(tab & before));
       line = std::min(after + dropped, have);
+      // The character dropped after a CR has been checked, or is cut short by the file's end
+      // and dropped whatever it holds.
+      checked = std::max(checked, line);
       tabs = 0;
-      first_high = SIZE_MAX;
       if (line >= i + width) break;
       // The dropped character may itself be a TAB or CR: only what follows it counts.
-      uint32_t rest = ~((1u << (line - i)) - 1);
+      uint64_t rest = from(line - i);
       tab &= rest;
       end &= rest;
-      high &= rest;
     }
-    if (line < i + width) {
-      tabs += CountBits16(tab);
-      if (high && first_high == SIZE_MAX) first_high = i + static_cast<size_t>(__builtin_ctz(high));
-    }
+    if (line < i + width) tabs += CountBits(tab);
+    check_until(i + width);
     i = std::max(i + width, line);
   }
   return line;
+}
+
+// About how many lines `bytes` holds, from the lines of its first 64 KiB, with a quarter more
+// for good measure; the row index is made that large at once instead of being grown (and
+// copied) while the rows are read.
+size_t GuessLines(std::string_view bytes, LineEnd line_end) {
+  const size_t sample = std::min<size_t>(bytes.size(), size_t{64} << 10);
+  const char end_char = line_end == LineEnd::kLf ? '\n' : '\r';
+  const size_t ends =
+      static_cast<size_t>(std::count(bytes.data(), bytes.data() + sample, end_char));
+  if (ends == 0 || sample == bytes.size()) return ends + 1;
+  return bytes.size() / sample * ends * 5 / 4 + 16;
 }
 
 // How long a file must have been left alone before its contents are taken. A program that
@@ -274,37 +377,76 @@ std::chrono::nanoseconds Age(const struct stat& info) {
   return age < std::chrono::nanoseconds(0) ? kSettleTime : age;
 }
 
-// The whole file from its start, in reads of `block_size` bytes.
-std::string ReadAll(int fd, off_t expected, size_t block_size, const std::string& path) {
-  std::string out;
-  out.reserve(static_cast<size_t>(std::max<off_t>(expected, 0)) + 1);
-  std::vector<char> block(std::min<size_t>(block_size, TextFile::kBlockSize));
-  off_t offset = 0;
-  while (true) {
-    ssize_t got = ::pread(fd, block.data(), block.size(), offset);
+// A file's bytes, read whole into memory of their own, which the recordset's rows then point
+// into: the text is held once, not once as read and again as rows. Large ones ask for huge
+// pages, which saves most of the page faults of filling them.
+class FileBytes {
+ public:
+  explicit FileBytes(size_t capacity) : capacity_(std::max<size_t>(capacity, 1)) {
+    void* memory =
+        ::mmap(nullptr, capacity_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED) throw std::bad_alloc();
+    if (capacity_ >= (size_t{4} << 20)) ::madvise(memory, capacity_, MADV_HUGEPAGE);
+    data_ = static_cast<char*>(memory);
+  }
+  ~FileBytes() { ::munmap(data_, capacity_); }
+  FileBytes(const FileBytes&) = delete;
+  FileBytes& operator=(const FileBytes&) = delete;
+
+  char* data() { return data_; }
+  const char* data() const { return data_; }
+  size_t size() const { return size_; }
+  size_t capacity() const { return capacity_; }
+  void set_size(size_t size) { size_ = size; }
+  // Whether the bytes hold a CR anywhere (which decides the line ends), noted as they are read,
+  // while they are still in the cache.
+  bool holds_cr() const { return holds_cr_; }
+  void set_holds_cr() { holds_cr_ = true; }
+
+ private:
+  char* data_ = nullptr;
+  size_t capacity_;
+  size_t size_ = 0;
+  bool holds_cr_ = false;
+};
+
+// The whole file from its start, in reads of `block_size` bytes, straight into the memory that
+// keeps it. One byte more than the file's expected size is asked for: a file that has grown
+// since then shows a size unlike the one expected, and is read again.
+std::shared_ptr<FileBytes> ReadAll(int fd, off_t expected, size_t block_size,
+                                   const std::string& path) {
+  auto out = std::make_shared<FileBytes>(static_cast<size_t>(std::max<off_t>(expected, 0)) + 1);
+  size_t have = 0;
+  while (have < out->capacity()) {
+    size_t want = std::min(block_size, out->capacity() - have);
+    ssize_t got = ::pread(fd, out->data() + have, want, static_cast<off_t>(have));
     if (got < 0) {
       if (errno == EINTR) continue;
       FailSystem("Cannot read", path, errno);
     }
-    if (got == 0) return out;
-    out.append(block.data(), static_cast<size_t>(got));
-    offset += got;
+    if (got == 0) break;
+    if (!out->holds_cr() && std::memchr(out->data() + have, '\r', static_cast<size_t>(got))) {
+      out->set_holds_cr();
+    }
+    have += static_cast<size_t>(got);
   }
+  out->set_size(have);
+  return out;
 }
 
 // One version of the file, whole: read, and taken only when nothing changed it while it was
 // read (same size, times and identity before and after, as many bytes as its size) and it had
 // been left alone for kSettleTime; otherwise read again. A file that goes on changing for
 // kStableReadLimit is an error.
-std::string ReadOneVersion(int fd, size_t block_size, const std::string& path) {
+std::shared_ptr<FileBytes> ReadOneVersion(int fd, size_t block_size, const std::string& path) {
   const auto give_up = std::chrono::steady_clock::now() + kStableReadLimit;
   while (true) {
     struct stat before {};
     struct stat after {};
     Stat(fd, before, path);
-    std::string bytes = ReadAll(fd, before.st_size, block_size, path);
+    std::shared_ptr<FileBytes> bytes = ReadAll(fd, before.st_size, block_size, path);
     Stat(fd, after, path);
-    if (SameVersion(before, after) && static_cast<off_t>(bytes.size()) == after.st_size) {
+    if (SameVersion(before, after) && static_cast<off_t>(bytes->size()) == after.st_size) {
       const auto age = Age(after);
       if (age >= kSettleTime) return bytes;
       std::this_thread::sleep_for(kSettleTime - age);
@@ -375,7 +517,10 @@ std::unique_ptr<host::ClientRecordset> TextFile::ReadRecordset(bool first_row_fi
   try {
     // One version of the file, read whole before any of it is decoded, so a file rewritten
     // while it is read gives its old or its new rows, never a mix or a torn last row.
-    std::string bytes = ReadOneVersion(fd_, block_size, path_);
+    std::shared_ptr<FileBytes> file = ReadOneVersion(fd_, block_size, path_);
+    // The text the rows are read from, and what keeps it.
+    std::shared_ptr<const void> owner = file;
+    std::string_view bytes(file->data(), file->size());
     const bool little = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
                         static_cast<unsigned char>(bytes[1]) == 0xFE;
     const bool big = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFE &&
@@ -384,19 +529,26 @@ std::unique_ptr<host::ClientRecordset> TextFile::ReadRecordset(bool first_row_fi
     size_t first = 0;
     if (little || big) {
       // A spreadsheet's "Unicode Text": decoded whole, then read as UTF-8.
-      bytes = host::Utf16BytesToUtf8(bytes.substr(2), big);
+      auto decoded =
+          std::make_shared<const std::string>(host::Utf16BytesToUtf8(bytes.substr(2), big));
+      file.reset();
+      bytes = *decoded;
+      owner = std::move(decoded);
     } else if (bytes.size() >= 3 && std::memcmp(bytes.data(), "\xEF\xBB\xBF", 3) == 0) {
       first = 3;
     }
     // CR line ends when the file holds a CR anywhere, else LF ones.
-    const LineEnd line_end = bytes.find('\r') == std::string::npos ? LineEnd::kLf : LineEnd::kCr;
+    const bool holds_cr =
+        file ? file->holds_cr() : std::memchr(bytes.data(), '\r', bytes.size()) != nullptr;
+    const LineEnd line_end = holds_cr ? LineEnd::kCr : LineEnd::kLf;
     // Reading starts as UTF-8; a file that turns out not to be UTF-8 is read again as
     // Windows-1252 (decoded UTF-16 always is UTF-8).
     while (true) {
       try {
-        TableBuilder builder(first_row_field_names, encoding);
+        TableBuilder builder(first_row_field_names, encoding, owner);
         const char* base = bytes.data();
         const size_t have = bytes.size();
+        builder.ReserveRows(GuessLines(bytes, line_end));
         const size_t pos = ScanLines(base, first, have, true, encoding, line_end, builder);
         // The last line needs no line end, but an empty one or a lone LF is no line.
         const size_t rest = have - pos;

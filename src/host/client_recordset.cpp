@@ -78,7 +78,10 @@ namespace {
 // Row header: the cell count, and two layout flags.
 constexpr uint32_t kTabLine = 0x80000000u;     // a TAB-separated line, not cells
 constexpr uint32_t kNarrowEnds = 0x40000000u;  // cell ends are 16-bit
+// Both flags: a TAB-separated line left in place (a line has no cell ends).
+constexpr uint32_t kInPlaceLine = kTabLine | kNarrowEnds;
 constexpr uint32_t kCountMask = 0x3FFFFFFFu;
+static_assert(kInPlaceLine == RowTable::kInPlaceHead && kCountMask == RowTable::kCountLimit);
 constexpr uint32_t kWideNull = 0x80000000u;
 constexpr uint16_t kNarrowNull = 0x8000u;
 constexpr size_t kNarrowLimit = 0x8000u;
@@ -105,7 +108,7 @@ void RowTable::StoreRow(std::string_view text, const uint32_t* ends, size_t coun
     std::memcpy(out, ends, sizeof(uint32_t) * count);
   }
   if (!text.empty()) std::memcpy(block + header, text.data(), text.size());
-  rows_.push_back(block);
+  rows_.push_back({block, 0, 0});
 }
 
 void RowTable::AddCell(std::string_view text) {
@@ -142,7 +145,11 @@ void RowTable::AddTabLine(std::string_view line, size_t count) {
   std::memcpy(block, &head, sizeof head);
   std::memcpy(block + sizeof head, &length, sizeof length);
   if (!line.empty()) std::memcpy(block + 2 * sizeof(uint32_t), line.data(), line.size());
-  rows_.push_back(block);
+  rows_.push_back({block, 0, 0});
+}
+
+void RowTable::RefuseLongRow() {
+  throw Error(kErrInvalidArgument, kSource, "A row holds more than 2 GB of text.");
 }
 
 void RowTable::AppendRow(const std::vector<FieldValue>& values) {
@@ -173,20 +180,25 @@ void RowTable::Clear() {
 
 size_t RowTable::CellCount(size_t row) const {
   uint32_t head;
-  std::memcpy(&head, rows_[row], sizeof head);
+  if (rows_[row].head != 0) return rows_[row].head & kCountMask;
+  std::memcpy(&head, rows_[row].at, sizeof head);
   return head & kCountMask;
 }
 
 std::optional<std::string_view> RowTable::Cell(size_t row, size_t column) const {
-  const char* block = rows_[row];
-  uint32_t head;
-  std::memcpy(&head, block, sizeof head);
+  const Row& entry = rows_[row];
+  const char* block = entry.at;
+  uint32_t head = entry.head;
+  if (head == 0) std::memcpy(&head, block, sizeof head);
   size_t count = head & kCountMask;
   if (column >= count) return std::nullopt;
   if (head & kTabLine) {
-    uint32_t length;
-    std::memcpy(&length, block + sizeof head, sizeof length);
-    const char* begin = block + 2 * sizeof(uint32_t);
+    uint32_t length = entry.length;
+    const char* begin = block;
+    if (entry.head == 0) {  // a line copied into its block, after the header and the length
+      std::memcpy(&length, block + sizeof head, sizeof length);
+      begin = block + 2 * sizeof(uint32_t);
+    }
     const char* end = begin + length;
     // Lines are short: a plain walk beats a library search call per TAB.
     for (size_t skipped = 0; skipped < column; ++begin) {
@@ -239,7 +251,7 @@ Field& ClientFields::Item(int index) {
     Fail(data_error::kItemNotFound, "Item cannot be found in the collection: there is no field " +
                                         std::to_string(index) + ".");
   }
-  return *fields_[static_cast<size_t>(index)];
+  return fields_[static_cast<size_t>(index)];
 }
 
 Field& ClientFields::Item(const std::string& name) {
@@ -248,12 +260,19 @@ Field& ClientFields::Item(const std::string& name) {
     Fail(data_error::kItemNotFound,
          "Item cannot be found in the collection: there is no field named '" + name + "'.");
   }
-  return *fields_[static_cast<size_t>(index)];
+  return fields_[static_cast<size_t>(index)];
 }
 
 int ClientFields::IndexOf(std::string_view name) const {
   for (const auto& [recent, index] : recent_) {
     if (recent == name) return index;
+  }
+  if (indexed_ < fields_.size()) {
+    if (indexed_ == 0) by_folded_name_.reserve(fields_.size());
+    for (; indexed_ < fields_.size(); ++indexed_) {
+      // The first of two fields whose names fold alike is the one found.
+      by_folded_name_.emplace(FoldCase(fields_[indexed_].Name()), static_cast<int>(indexed_));
+    }
   }
   auto it = by_folded_name_.find(FoldCase(name));
   if (it == by_folded_name_.end()) return -1;
@@ -284,13 +303,13 @@ void ClientFields::Append(const std::string& name, int type, int defined_size, i
 
 void ClientFields::AddField(const std::string& name, int defined_size) {
   int index = Count();
-  fields_.push_back(std::make_unique<ClientField>(owner_, index, name, defined_size));
-  by_folded_name_.emplace(FoldCase(name), index);
+  fields_.emplace_back(owner_, index, name, defined_size);
 }
 
 void ClientFields::Reset(const std::vector<std::string>& names) {
   fields_.clear();
   by_folded_name_.clear();
+  indexed_ = 0;
   recent_.clear();
   recent_next_ = 0;
   for (const std::string& name : names) AddField(name, kMaxFieldSize);

@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -46,6 +48,9 @@ std::string_view Utf8Prefix(std::string_view text, size_t max_chars);
 // - a TAB-separated line kept as it is: the header, the line's length and its bytes. A cell is
 //   found when it is read, by counting TABs; a line holds no more than a few dozen bytes per
 //   cell, so that costs less than storing offsets for every cell of a million-line file.
+// - a TAB-separated line left in place: no block; the row index holds the header, the line's
+//   length and where it is, inside a text the table keeps alive (a file read whole), so the
+//   file's bytes are held only once.
 // Rows may have fewer cells than the recordset has fields; the missing ones read as null. Values
 // are cut to kMaxFieldSize characters when stored.
 class RowTable {
@@ -70,6 +75,19 @@ class RowTable {
   // row (an empty line with count 0 has none; text after the count-th cell is never read). The
   // caller guarantees that no cell is longer than kMaxFieldSize characters: nothing is cut.
   void AddTabLine(std::string_view line, size_t count);
+  // The same without copying the line: it stays where it is, inside memory that an owner handed
+  // to KeepAlive holds (a whole file read at once), and the row keeps only where it is.
+  // (Inline: a text file calls it once a line.)
+  void AddTabLineInPlace(std::string_view line, size_t count) {
+    if (line.size() >= 0x80000000u || count > kCountLimit) RefuseLongRow();
+    rows_.push_back({line.data(), static_cast<uint32_t>(count) | kInPlaceHead,
+                     static_cast<uint32_t>(line.size())});
+  }
+  // Makes room in the row index for `rows` rows in all (a guess is fine: room never used costs
+  // address space, not memory).
+  void ReserveRows(size_t rows) { rows_.reserve(rows); }
+  // Keeps `owner` (and so the memory it holds) until the table goes or is cleared.
+  void KeepAlive(std::shared_ptr<const void> owner) { owners_.push_back(std::move(owner)); }
 
   void AppendRow(const std::vector<FieldValue>& values);
   // Rewrites a row; the old block stays unused until the table goes.
@@ -81,10 +99,15 @@ class RowTable {
   std::optional<std::string_view> Cell(size_t row, size_t column) const;
 
   // Bytes held by the chunks and the row index (for memory figures).
-  size_t AllocatedBytes() const { return allocated_ + rows_.capacity() * sizeof(const char*); }
+  size_t AllocatedBytes() const { return allocated_ + rows_.capacity() * sizeof(Row); }
+
+  // The row header of a line left in place, and the most cells a row holds.
+  static constexpr uint32_t kInPlaceHead = 0xC0000000u;
+  static constexpr uint32_t kCountLimit = 0x3FFFFFFFu;
 
  private:
   char* Allocate(size_t bytes);
+  [[noreturn]] static void RefuseLongRow();
   void StoreRow(std::string_view text, const uint32_t* ends, size_t count);
 
   struct ChunkDeleter {
@@ -96,7 +119,15 @@ class RowTable {
   char* chunk_next_ = nullptr;
   size_t chunk_left_ = 0;
   size_t allocated_ = 0;
-  std::vector<const char*> rows_;
+  // One row: its block, or for a line left in place the line itself with its header and length
+  // (so reading it touches no block).
+  struct Row {
+    const char* at = nullptr;
+    uint32_t head = 0;    // kInPlaceHead and the cell count for a line left in place, else 0
+    uint32_t length = 0;  // of a line left in place
+  };
+  std::vector<Row> rows_;
+  std::vector<std::shared_ptr<const void>> owners_;  // of the memory in-place lines lie in
   // The row being built; the top bit of an end marks a null.
   std::string pending_text_;
   std::vector<uint32_t> pending_ends_;
@@ -138,8 +169,12 @@ class ClientFields : public Fields {
   void AddField(const std::string& name, int defined_size);
 
   ClientRecordset& owner_;
-  std::vector<std::unique_ptr<ClientField>> fields_;
-  std::unordered_map<std::string, int> by_folded_name_;
+  // A deque keeps every field where it is as fields are added, with a few allocations for many.
+  std::deque<ClientField> fields_;
+  // Folded name -> position, filled when a name is first looked up: a text file whose first line
+  // holds a million names is read without indexing them all.
+  mutable std::unordered_map<std::string, int> by_folded_name_;
+  mutable size_t indexed_ = 0;  // fields_[0, indexed_) are in by_folded_name_
   // The names asked for last, exactly as written: value lookups repeat the same few names, and
   // this spares folding them every time.
   static constexpr size_t kRecentNames = 8;

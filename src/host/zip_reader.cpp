@@ -6,6 +6,7 @@
 
 #include "host/ascii.h"
 #include "host/error.h"
+#include "host/huge_pages.h"
 
 namespace vintrel::host {
 namespace {
@@ -138,9 +139,16 @@ std::string ZipReader::Inflate(const Entry& entry) const {
   constexpr size_t kBlock = 256 * 1024;
   std::string data;
   data.reserve(static_cast<size_t>(std::min<uint64_t>(entry.declared_size, 64ull << 20)) + 1);
+  AdviseHugePages(data.data(), data.capacity());
   size_t used = 0;
   while (true) {
-    if (data.size() < used + kBlock) data.resize(std::max(used + kBlock, data.capacity()));
+    // Grown a block at a time, so the zeros resize writes are overwritten while still in the
+    // cache, and within the room reserved for the declared size and one byte more: the end is
+    // found without making the buffer larger.
+    if (used == data.size()) {
+      const size_t next = used + kBlock;
+      data.resize(used < data.capacity() ? std::min(next, data.capacity()) : next);
+    }
     zip_int64_t got = zip_fread(file, data.data() + used, data.size() - used);
     if (got < 0) {
       std::string reason = zip_file_strerror(file);

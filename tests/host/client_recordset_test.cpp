@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "host/error.h"
 
 namespace vintrel::host {
@@ -220,6 +224,43 @@ TEST(RowTableTest, WideRowsAndNullsSurviveBothOffsetWidths) {
   EXPECT_EQ(table.Cell(1, 1), "narrow");
   table.EraseRow(0);
   EXPECT_EQ(table.Cell(0, 1), "narrow");
+}
+
+TEST(RowTableTest, LinesLeftInPlaceLiveWithTheTableAndMixWithOtherRows) {
+  auto text = std::make_shared<std::string>("a\tb\tc\r\n\r\nx\ty");
+  const std::string_view view = *text;
+  RowTable table;
+  table.KeepAlive(text);
+  table.AddTabLineInPlace(view.substr(0, 5), 3);
+  table.AddTabLineInPlace(view.substr(7, 0), 0);
+  table.AddTabLine("copied\tline", 2);
+  table.AddTabLineInPlace(view.substr(9, 3), 1);  // only the first cell has a column
+  std::weak_ptr<std::string> held = text;
+  text.reset();
+  ClientRecordset rs;
+  rs.Load({"A", "B", "C"}, std::move(table));
+  rs.SetAbsolutePosition(2);
+  rs.Delete();  // the empty line
+  rs.SetAbsolutePosition(1);
+  rs.Fields().Item("B").SetValue("edited");
+  rs.Update();
+  struct Case {
+    long row;
+    const char* field;
+    FieldValue value;
+  };
+  const std::vector<Case> cases = {
+      {1, "A", "a"},    {1, "B", "edited"},     {1, "C", "c"}, {2, "A", "copied"},
+      {2, "B", "line"}, {2, "C", std::nullopt}, {3, "A", "x"}, {3, "B", std::nullopt},
+  };
+  ASSERT_EQ(rs.RecordCount(), 3);
+  for (const Case& c : cases) {
+    rs.SetAbsolutePosition(c.row);
+    EXPECT_EQ(rs.Fields().Item(c.field).Value(), c.value) << c.row << " " << c.field;
+  }
+  EXPECT_FALSE(held.expired()) << "the text the lines lie in lives as long as the rows";
+  rs.Close();
+  EXPECT_TRUE(held.expired());
 }
 
 TEST(Utf8PrefixTest, NeverCutsInsideACharacter) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -356,6 +357,43 @@ void ResolveNumberSection(Section& section) {
   }
 }
 
+// Finds whether a resolved number section is a plain one (see Section::plain).
+void MarkPlain(Section& section) {
+  section.plain = false;
+  if (section.has_general || !section.has_digits || section.is_fraction || section.has_exponent ||
+      section.has_text) {
+    return;
+  }
+  const std::vector<Token>& tokens = section.tokens;
+  const size_t n = tokens.size();
+  size_t i = 0;
+  std::string prefix;
+  while (i < n && tokens[i].kind == Kind::kLiteral) prefix += tokens[i++].text;
+  int hashes = 0;
+  int zeros = 0;
+  // Integer placeholders, #s before 0s; commas between them (empty text now) group or scale.
+  for (; i < n; ++i) {
+    const Token& token = tokens[i];
+    if (token.kind == Kind::kLiteral && token.text.empty()) continue;
+    if (token.kind != Kind::kDigit) break;
+    if (token.digit == '?' || (token.digit == '#' && zeros > 0)) return;
+    ++(token.digit == '#' ? hashes : zeros);
+  }
+  if (hashes + zeros == 0) return;
+  int places = 0;
+  if (i < n && tokens[i].kind == Kind::kPoint) {
+    for (++i; i < n && tokens[i].kind == Kind::kDigit && tokens[i].digit == '0'; ++i) ++places;
+  }
+  std::string suffix;
+  while (i < n && tokens[i].kind == Kind::kLiteral) suffix += tokens[i++].text;
+  if (i != n) return;
+  section.plain = true;
+  section.plain_zeros = zeros;
+  section.plain_places = places;
+  section.plain_prefix = std::move(prefix);
+  section.plain_suffix = std::move(suffix);
+}
+
 bool ConditionHolds(const Section& section, double value) {
   const std::string& op = section.condition_operator;
   double bound = section.condition_bound;
@@ -474,7 +512,38 @@ Fraction BestFraction(double value, long long max_denominator, long long fixed_d
   return result;
 }
 
+// A plain section (Section::plain): the digits, padded to the 0 placeholders and grouped when
+// the code groups, and the decimals, between the code's texts; what the general way below gives
+// for such a code.
+std::string RenderPlainSection(const Section& section, double value, bool minus) {
+  const Decimal rounded = RoundDecimal(std::fabs(value), section.plain_places, section.scale);
+  std::string digits = rounded.int_digits;
+  if (static_cast<int>(digits.size()) < section.plain_zeros) {
+    digits.insert(0, section.plain_zeros - digits.size(), '0');
+  }
+  if (rounded.int_digits.empty() &&
+      rounded.frac_digits.find_first_not_of('0') == std::string::npos) {
+    minus = false;  // nothing shown is not zero
+  }
+  std::string text;
+  text.reserve(section.plain_prefix.size() + digits.size() * 4 / 3 + section.plain_places +
+               section.plain_suffix.size() + 2);
+  if (minus) text.push_back('-');
+  text += section.plain_prefix;
+  text += section.grouping ? GroupThousands(digits) : digits;
+  if (section.plain_places > 0) {
+    text.push_back('.');
+    text += rounded.frac_digits;
+    // Places beyond the rounding precision show zeros.
+    const size_t places = static_cast<size_t>(section.plain_places);
+    if (rounded.frac_digits.size() < places) text.append(places - rounded.frac_digits.size(), '0');
+  }
+  text += section.plain_suffix;
+  return text;
+}
+
 std::string RenderNumberSection(const Section& section, double value, bool minus) {
+  if (section.plain) return RenderPlainSection(section, value, minus);
   const std::vector<Token>& tokens = section.tokens;
   // One buffer per thread: ranges format a million cells, and the pieces stay small.
   thread_local std::vector<std::string> out;
@@ -630,9 +699,13 @@ std::string RenderNumberSection(const Section& section, double value, bool minus
 // ---------------------------------------------------------------------------------------------
 // Rendering dates and times.
 
-std::string TwoDigits(long long n) {
-  std::string text = std::to_string(n);
-  return n < 10 ? "0" + text : text;
+// Appends n (not negative) with at least `width` digits.
+void AppendNumber(std::string& text, long long n, int width = 1) {
+  char buffer[24];
+  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, n);
+  (void)ec;
+  for (int pad = width - static_cast<int>(end - buffer); pad > 0; --pad) text.push_back('0');
+  text.append(buffer, end);
 }
 
 std::string RenderDateSection(const Section& section, double serial, DateSystem system) {
@@ -684,19 +757,21 @@ std::string RenderDateSection(const Section& section, double serial, DateSystem 
   for (const Token& token : section.tokens) twelve_hour |= token.kind == Kind::kAmPm;
 
   std::string text;
+  text.reserve(32);
   for (const Token& token : section.tokens) {
     switch (token.kind) {
       case Kind::kLiteral:
         text += token.text;
         break;
       case Kind::kYear:
-        text += token.count <= 2 ? TwoDigits(date.year % 100) : std::to_string(date.year);
+        AppendNumber(text, token.count <= 2 ? date.year % 100 : date.year,
+                     token.count <= 2 ? 2 : 1);
         break;
       case Kind::kMonth:
         if (token.count == 1) {
           text += std::to_string(date.month);
         } else if (token.count == 2) {
-          text += TwoDigits(date.month);
+          AppendNumber(text, date.month, 2);
         } else if (token.count == 3) {
           text += std::string(kMonthNames[date.month - 1]).substr(0, 3);
         } else if (token.count == 5) {
@@ -709,7 +784,7 @@ std::string RenderDateSection(const Section& section, double serial, DateSystem 
         if (token.count == 1) {
           text += std::to_string(date.day);
         } else if (token.count == 2) {
-          text += TwoDigits(date.day);
+          AppendNumber(text, date.day, 2);
         } else if (token.count == 3) {
           text += std::string(kDayNames[date.weekday]).substr(0, 3);
         } else {
@@ -719,14 +794,14 @@ std::string RenderDateSection(const Section& section, double serial, DateSystem 
       case Kind::kHour: {
         int shown = hour;
         if (twelve_hour) shown = hour % 12 == 0 ? 12 : hour % 12;
-        text += token.count >= 2 ? TwoDigits(shown) : std::to_string(shown);
+        AppendNumber(text, shown, token.count >= 2 ? 2 : 1);
         break;
       }
       case Kind::kMinute:
-        text += token.count >= 2 ? TwoDigits(minute) : std::to_string(minute);
+        AppendNumber(text, minute, token.count >= 2 ? 2 : 1);
         break;
       case Kind::kSecond:
-        text += token.count >= 2 ? TwoDigits(second) : std::to_string(second);
+        AppendNumber(text, second, token.count >= 2 ? 2 : 1);
         break;
       case Kind::kSubSecond: {
         std::string digits = std::to_string(sub);
@@ -779,6 +854,7 @@ NumberFormat::NumberFormat(std::string_view code) : code_(code) {
     } else {
       section.is_date = false;
       ResolveNumberSection(section);
+      MarkPlain(section);
     }
     sections_.push_back(std::move(section));
   }

@@ -68,6 +68,13 @@ class NumberFormat {
     bool is_fraction = false;
     bool round_to_subsecond = false;
     int subsecond_digits = 0;
+    // A plain code, text around integer placeholders (#, then 0) and maybe a point with zeros
+    // after it ("#,##0.00", "0.0%"), is shown by a shorter way to the same text.
+    bool plain = false;
+    int plain_zeros = 0;   // 0 placeholders before the point
+    int plain_places = 0;  // 0 placeholders after it
+    std::string plain_prefix;
+    std::string plain_suffix;
   };
 
  private:

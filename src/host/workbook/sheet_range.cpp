@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "host/error.h"
+#include "host/huge_pages.h"
 #include "host/text_encoding.h"
 
 namespace vintrel::host::workbook {
@@ -120,7 +121,10 @@ std::vector<Cell> ReadRange(WorkbookFile& file, size_t index, const std::string&
 
   const int width = range.last_column - range.first_column + 1;
   const long long count = range.CellCount();
-  std::vector<Cell> cells(static_cast<size_t>(count));
+  std::vector<Cell> cells;
+  cells.reserve(static_cast<size_t>(count));
+  AdviseHugePages(cells.data(), cells.capacity() * sizeof(Cell));
+  cells.resize(static_cast<size_t>(count));
   static const std::string kGeneral = "General";
   for (long long i = 0; i < count; ++i) {
     Cell& cell = cells[static_cast<size_t>(i)];
