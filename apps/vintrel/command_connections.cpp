@@ -20,6 +20,7 @@
 #include "json_writer.h"
 #include "open_presentation.h"
 #include "shell/command_controls.h"
+#include "terminal_command.h"
 
 namespace vintrel::app {
 namespace {
@@ -266,6 +267,14 @@ int Add(const std::string& file, const Definition& definition) {
   return kExitOk;
 }
 
+// The connection manager at the terminal: the person adds (or edits, or deletes) what they like.
+int AddOnTerminal(const std::string& file) {
+  return RunOnTerminal(file, [](HostSession& session, host::Presentation&) {
+    session.Click(session.controls().tool_bar_commands[shell::kSlideShowProperties],
+                  "the presentation cannot take connections");
+  });
+}
+
 int Edit(const std::string& file, const std::string& number, const Definition& definition) {
   HostSession session;
   host::Presentation& presentation = OpenPresentation(session, file);
@@ -407,6 +416,7 @@ CommandAction Setup(CLI::App& root) {
     Definition definition;
     std::string rows = "10";
     bool json = false;
+    bool interactive = false;
   };
   auto options = std::make_shared<Options>();
   CLI::App* command = root.add_subcommand(
@@ -419,6 +429,9 @@ CommandAction Setup(CLI::App& root) {
   CLI::App* add = command->add_subcommand("add", "Add a connection; prints its number");
   add->add_option("file", options->file, "Presentation (.pptx)")->required();
   AddDefinitionOptions(*add, options->definition);
+  add->add_flag("--interactive", options->interactive,
+                "Fill in \"Slide show properties\" and the connection dialog at the terminal "
+                "instead (line prompts; press Add on the kind's tab)");
   CLI::App* edit = command->add_subcommand("edit", "Change what is given of a connection");
   edit->add_option("file", options->file, "Presentation (.pptx)")->required();
   edit->add_option("number", options->number, "Connection number, such as 01")->required();
@@ -436,6 +449,7 @@ CommandAction Setup(CLI::App& root) {
                  "Write {\"columns\", \"records\", \"rows\"} as JSON, null for null values");
 
   return [=]() -> int {
+    if (add->parsed() && options->interactive) return AddOnTerminal(options->file);
     if (add->parsed()) return Add(options->file, options->definition);
     if (edit->parsed()) return Edit(options->file, options->number, options->definition);
     if (remove->parsed()) return Delete(options->file, options->number);

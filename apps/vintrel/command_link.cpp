@@ -13,6 +13,7 @@
 #include "rendering/clock_text.h"
 #include "shell/link_shape.h"
 #include "shell/presentation_report.h"
+#include "terminal_command.h"
 
 namespace vintrel::app {
 namespace {
@@ -29,6 +30,7 @@ struct Options {
   std::optional<std::string> clock;
   bool clear = false;
   std::optional<std::string> from;  // a file of links
+  bool interactive = false;
 };
 
 shell::ShapeLink ParseLink(const Options& options) {
@@ -150,6 +152,26 @@ std::vector<FormStep> PageSteps(const shell::ShapeLink& link, const std::string&
   return steps;
 }
 
+// The page of what the shapes are, filled in by a person at the terminal.
+int RunPageOnTerminal(const Options& options) {
+  if (!options.text.empty() || !options.object.empty() || options.chart || options.clock ||
+      options.clear || options.folder || options.extension) {
+    throw BadInput("--interactive takes the link from the page; give no other link options");
+  }
+  return RunOnTerminal(options.file, [&](HostSession& session, host::Presentation& presentation) {
+    host::Slide& slide = FindSlide(presentation, options.slide);
+    std::string selection;
+    shell::ShapeCommand page = shell::kDataFieldProperties;
+    for (const std::string& name : options.shapes) {
+      host::Shape& shape = FindShape(slide, name);
+      page = PageFor(shell::link_kind::kNone, shape);
+      selection += (selection.empty() ? "" : ",") + std::to_string(shape.ZOrderPosition());
+    }
+    session.Select(presentation, std::to_string(options.slide) + ":" + selection);
+    session.addin()->ShapeCommandClick(page, shell::Application::Place::kMainMenu);
+  });
+}
+
 int Run(const Options& options) {
   if (options.from) {
     if (!options.text.empty() || !options.object.empty() || options.chart || options.clock ||
@@ -161,6 +183,7 @@ int Run(const Options& options) {
   if (options.slide == 0 || options.shapes.empty()) {
     throw BadInput("give --slide and --shape, or --from LINKS.tsv");
   }
+  if (options.interactive) return RunPageOnTerminal(options);
   shell::ShapeLink link = ParseLink(options);
   HostSession session;
   host::Presentation& presentation = OpenPresentation(session, options.file);
@@ -228,6 +251,10 @@ CommandAction Setup(CLI::App& root) {
   command->add_option("--clock", options->clock,
                       "Clock: General Date, Long Date, Short Date, Long Time or Short Time");
   command->add_flag("--clear", options->clear, "Remove the link");
+  command
+      ->add_flag("--interactive", options->interactive,
+                 "Fill in the shapes' property page at the terminal instead (line prompts)")
+      ->excludes(from);
   return [options]() { return Run(*options); };
 }
 

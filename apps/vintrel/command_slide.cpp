@@ -9,6 +9,7 @@
 #include "open_presentation.h"
 #include "shell/presentation_report.h"
 #include "shell/slide_report.h"
+#include "terminal_command.h"
 
 namespace vintrel::app {
 namespace {
@@ -28,6 +29,7 @@ struct Options {
   std::optional<long> step;
   std::optional<long> time;
   std::optional<std::string> enabled;
+  bool interactive = false;
 };
 
 constexpr int kHighestConnectionNumber = 99;
@@ -79,6 +81,18 @@ int ListedConnection(host::Slide& slide, int slide_number,
 }
 
 int Run(const Options& options) {
+  if (options.interactive) {
+    if (options.hide_when_no_data || options.refresh_linked_objects || options.scroll ||
+        options.step || options.time || options.enabled) {
+      throw BadInput("--interactive takes the settings from the page; give no other options");
+    }
+    return RunOnTerminal(options.file, [&](HostSession& session, host::Presentation& presentation) {
+      FindSlide(presentation, options.slide);
+      session.Select(presentation, std::to_string(options.slide));
+      session.addin()->ShapeCommandClick(shell::kSlideProperties,
+                                         shell::Application::Place::kMainMenu);
+    });
+  }
   const bool scrolling = options.step || options.time || options.enabled;
   if (scrolling && !options.scroll) throw BadInput("--step, --time and --enabled go with --scroll");
   std::optional<bool> hide;
@@ -161,6 +175,8 @@ CommandAction Setup(CLI::App& root) {
   command->add_option("--time", options->time,
                       "Milliseconds between scroll steps; 0 removes the setting (--scroll)");
   command->add_option("--enabled", options->enabled, "on or off (--scroll)");
+  command->add_flag("--interactive", options->interactive,
+                    "Fill in \"Slide properties\" at the terminal instead (line prompts)");
   return [options]() { return Run(*options); };
 }
 

@@ -180,7 +180,7 @@ void DrawForm(const host::Form& form, std::ostream& out) {
     }
     if (control.kind == ControlKind::kFrame) {
       flush_label();
-      out << "  -- " << Plain(control.caption) << " --\n";
+      if (!control.caption.empty()) out << "  -- " << Plain(control.caption) << " --\n";
       continue;
     }
     std::string number = "    ";

@@ -121,5 +121,31 @@ TEST_F(FormCommandTest, APersonFillsTheFormAtATerminalOrThroughAPipe) {
   }
 }
 
+// An author at a terminal adds a text connection in the connection manager and links a shape on
+// its page, typing what a person types; the value shows on the slide.
+TEST_F(FormCommandTest, AnAuthorAddsATextConnectionAndLinksAShapeAtATerminal) {
+  home_.Write("sales.tsv", "Region\tSales\nNorth\t12\nSouth\t7\n");
+  const struct {
+    std::vector<std::string> arguments;
+    std::vector<std::string> typed;
+  } steps[] = {
+      // Add, the file, tick "first row names", OK in the dialog, OK in the manager.
+      {{"connections", "add", deck_, "--interactive"}, {"3", "2 sales.tsv", "4", "", ""}},
+      // The connection (entry 1), the column, the row, OK.
+      {{"link", deck_, "--slide", "1", "--shape", "Title 3", "--interactive"},
+       {"1", "1", "2 Sales", "3 2", ""}},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.arguments[0]);
+    const ProgramResult result =
+        RunInTerminal(VINTREL_PROGRAM, step.arguments, environment_, step.typed);
+    EXPECT_EQ(result.exit_code, 0) << result.out;
+    EXPECT_NE(result.out.find("saved"), std::string::npos) << result.out;
+  }
+  const ProgramResult inspected = Run({"inspect", deck_});
+  EXPECT_NE(inspected.out.find("\"7\" <= text field 01 Sales row 2"), std::string::npos)
+      << inspected.out;
+}
+
 }  // namespace
 }  // namespace vintrel::testing
