@@ -10,7 +10,6 @@
 #include "host_session.h"
 #include "link_batch.h"
 #include "open_presentation.h"
-#include "rendering/clock_text.h"
 #include "shell/link_shape.h"
 #include "shell/presentation_report.h"
 #include "terminal_command.h"
@@ -125,8 +124,7 @@ std::vector<FormStep> PageSteps(const shell::ShapeLink& link, const std::string&
       steps.push_back({"cmdClear", std::nullopt});
       break;
     case shell::link_kind::kClock: {
-      int entry = 0;
-      while (rendering::kClockFormats[entry] != link.date_format) ++entry;
+      const int entry = shell::ClockFormatEntry(link.date_format);
       steps.push_back({"lstDatetimeFormats", std::nullopt, entry});
       break;
     }

@@ -13,6 +13,15 @@
 #include "support/module_state.h"
 
 namespace vintrel::shell {
+
+int ClockFormatEntry(const std::string& format) {
+  int entry = 0;
+  for (const char* offered : rendering::kClockFormats) {
+    if (format == offered) return entry;
+    ++entry;
+  }
+  return -1;
+}
 namespace {
 
 bool SameColumnName(const std::string& a, const std::string& b) {

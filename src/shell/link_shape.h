@@ -18,6 +18,9 @@
 
 namespace vintrel::shell {
 
+// Where a clock format stands in the clock page's list (from 0), or -1 for none it offers.
+int ClockFormatEntry(const std::string& format);
+
 namespace link_kind {
 inline constexpr int kNone = source_type::kNone;
 inline constexpr int kClock = source_type::kClock;
