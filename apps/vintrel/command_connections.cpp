@@ -5,25 +5,25 @@
 // and nothing is written then. OK writes the whole list back (shapes of a deleted connection
 // lose their links and their text).
 #include <algorithm>
+#include <charconv>
 #include <iostream>
 #include <optional>
 
 #include "command.h"
-#include "connections/connection.h"
-#include "connections/tag_values.h"
-#include "document/connection_tags.h"
-#include "document/presentation.h"
-#include "document/tag_schema.h"
 #include "host/ascii.h"
 #include "host/error.h"
 #include "host_session.h"
 #include "json_writer.h"
 #include "open_presentation.h"
 #include "shell/command_controls.h"
+#include "shell/connection_entries.h"
 #include "terminal_command.h"
 
 namespace vintrel::app {
 namespace {
+
+namespace connection_kind = shell::connection_kind;
+using shell::ConnectionEntry;
 
 // The manager lists at most 99 connections, and numbers above 99 fall outside the slide tables.
 constexpr int kMostConnections = 99;
@@ -59,28 +59,27 @@ void AddDefinitionOptions(CLI::App& command, Definition& definition) {
 
 std::string KindWord(int type) {
   switch (type) {
-    case connection_type::kTextFile:
+    case connection_kind::kTextFile:
       return "text";
-    case connection_type::kDatabase:
+    case connection_kind::kDatabase:
       return "database";
-    case connection_type::kExcel:
+    case connection_kind::kExcel:
       return "excel";
     default:
       return "type " + std::to_string(type);
   }
 }
 
-std::string DefinitionText(const clsConnection& connection) {
-  const std::string names = connection.ConnectionFirstRowFieldNames() ? ", first row names" : "";
-  switch (connection.ConnectionType()) {
-    case connection_type::kTextFile:
-      return connection.ConnectionFileString() + names;
-    case connection_type::kDatabase:
-      return connection.ConnectionString() + " | " + connection.RecordsetSQL() + " | every " +
-             FormatNumber(connection.RecordsetRefreshRate()) + " ms";
-    case connection_type::kExcel:
-      return connection.ConnectionFileString() + " | " + connection.ConnectionSheet() + "!" +
-             connection.ConnectionRange() + names;
+std::string DefinitionText(const ConnectionEntry& connection) {
+  const std::string names = connection.first_row_names ? ", first row names" : "";
+  switch (connection.type) {
+    case connection_kind::kTextFile:
+      return connection.file + names;
+    case connection_kind::kDatabase:
+      return connection.connection_string + " | " + connection.sql + " | every " +
+             shell::NumberText(connection.refresh_rate) + " ms";
+    case connection_kind::kExcel:
+      return connection.file + " | " + connection.sheet + "!" + connection.range + names;
     default:
       return "";
   }
@@ -90,17 +89,17 @@ int KindOf(const Definition& definition) {
   const int kinds = definition.text_file.has_value() + definition.connection_string.has_value() +
                     definition.excel_file.has_value();
   if (kinds != 1) throw BadInput("give exactly one of --text, --database and --excel");
-  if (definition.text_file) return connection_type::kTextFile;
-  if (definition.connection_string) return connection_type::kDatabase;
-  return connection_type::kExcel;
+  if (definition.text_file) return connection_kind::kTextFile;
+  if (definition.connection_string) return connection_kind::kDatabase;
+  return connection_kind::kExcel;
 }
 
 // Applies what was given; options of another kind are refused.
-void Apply(const Definition& definition, clsConnection& connection) {
-  const int type = connection.ConnectionType();
-  const bool database = type == connection_type::kDatabase;
-  const bool excel = type == connection_type::kExcel;
-  if ((definition.text_file && type != connection_type::kTextFile) ||
+void Apply(const Definition& definition, ConnectionEntry& connection) {
+  const int type = connection.type;
+  const bool database = type == connection_kind::kDatabase;
+  const bool excel = type == connection_kind::kExcel;
+  if ((definition.text_file && type != connection_kind::kTextFile) ||
       (definition.connection_string && !database) || (definition.excel_file && !excel) ||
       ((definition.sql || definition.refresh_rate) && !database) ||
       ((definition.sheet || definition.range) && !excel) ||
@@ -110,50 +109,51 @@ void Apply(const Definition& definition, clsConnection& connection) {
   if (definition.first_row_names && definition.no_first_row_names) {
     throw BadInput("--first-row-names and --no-first-row-names exclude each other");
   }
-  if (definition.name) connection.SetConnectionDescription(*definition.name);
-  if (definition.text_file) connection.SetConnectionFileString(*definition.text_file);
-  if (definition.excel_file) connection.SetConnectionFileString(*definition.excel_file);
-  if (definition.connection_string) connection.SetConnectionString(*definition.connection_string);
-  if (definition.sql) connection.SetRecordsetSQL(*definition.sql);
-  if (definition.refresh_rate) connection.SetRecordsetRefreshRate(*definition.refresh_rate);
-  if (definition.sheet) connection.SetConnectionSheet(*definition.sheet);
-  if (definition.range) connection.SetConnectionRange(*definition.range);
-  if (definition.first_row_names) connection.SetConnectionFirstRowFieldNames(true);
-  if (definition.no_first_row_names) connection.SetConnectionFirstRowFieldNames(false);
+  if (definition.name) connection.description = *definition.name;
+  if (definition.text_file) connection.file = *definition.text_file;
+  if (definition.excel_file) connection.file = *definition.excel_file;
+  if (definition.connection_string) connection.connection_string = *definition.connection_string;
+  if (definition.sql) connection.sql = *definition.sql;
+  if (definition.refresh_rate) connection.refresh_rate = *definition.refresh_rate;
+  if (definition.sheet) connection.sheet = *definition.sheet;
+  if (definition.range) connection.range = *definition.range;
+  if (definition.first_row_names) connection.first_row_names = true;
+  if (definition.no_first_row_names) connection.first_row_names = false;
 }
 
 const char* const kTabCaptions[] = {"Text files", "Databases", "Excel"};
 const char* const kDialogs[] = {"frmTextFileConnection", "frmDatabaseConnection",
                                 "frmExcelConnection"};
 
-clsConnection& Existing(const std::vector<std::unique_ptr<clsConnection>>& connections,
-                        const std::string& number) {
-  clsConnection* connection = FindConnection(connections, number);
-  if (connection == nullptr) throw BadInput("no connection " + number);
-  if (connection->ConnectionType() < connection_type::kTextFile ||
-      connection->ConnectionType() > connection_type::kExcel) {
+ConnectionEntry& Existing(std::vector<ConnectionEntry>& connections, const std::string& number) {
+  // Compared as text, as the tags name them: "7" is not "07".
+  const auto found =
+      std::find_if(connections.begin(), connections.end(),
+                   [&](const ConnectionEntry& entry) { return entry.number == number; });
+  if (found == connections.end()) throw BadInput("no connection " + number);
+  if (found->type < connection_kind::kTextFile || found->type > connection_kind::kExcel) {
     throw BadInput("connection " + number + " is of an unknown kind");
   }
-  return *connection;
+  return *found;
 }
 
 // What the connection dialog is filled in with: every box of `target` (the definition wanted),
 // each followed by a step elsewhere where leaving the box makes the dialog look at it (a
 // database's tables are listed, a workbook's sheets, a range checked). `named`: the name is
 // typed too (otherwise the dialog's offered name stays).
-std::vector<FormStep> DialogSteps(const clsConnection& target, bool named) {
+std::vector<FormStep> DialogSteps(const ConnectionEntry& target, bool named) {
   std::vector<FormStep> steps;
-  if (named) steps.push_back({"txtConnectionName", target.ConnectionDescription()});
-  const std::string first_row = target.ConnectionFirstRowFieldNames() ? "1" : "0";
-  switch (target.ConnectionType()) {
-    case connection_type::kTextFile:
-      steps.push_back({"txtFilename", target.ConnectionFileString()});
+  if (named) steps.push_back({"txtConnectionName", target.description});
+  const std::string first_row = target.first_row_names ? "1" : "0";
+  switch (target.type) {
+    case connection_kind::kTextFile:
+      steps.push_back({"txtFilename", target.file});
       steps.push_back({"chkFirstRowFieldNames", first_row});
       break;
-    case connection_type::kDatabase: {
-      steps.push_back({"txtRefreshRate", FormatNumber(target.RecordsetRefreshRate())});
-      steps.push_back({"txtConnectionString", target.ConnectionString()});
-      const std::string& sql = target.RecordsetSQL();
+    case connection_kind::kDatabase: {
+      steps.push_back({"txtRefreshRate", shell::NumberText(target.refresh_rate)});
+      steps.push_back({"txtConnectionString", target.connection_string});
+      const std::string& sql = target.sql;
       const size_t first = sql.find_first_not_of(" \t\r\n");
       const std::string upper = first == std::string::npos ? "" : UpperAscii(sql.substr(first));
       if (upper.starts_with("SELECT ") || upper.starts_with("EXEC ")) {
@@ -165,11 +165,11 @@ std::vector<FormStep> DialogSteps(const clsConnection& target, bool named) {
       }
       break;
     }
-    case connection_type::kExcel:
-      steps.push_back({"txtFilename", target.ConnectionFileString()});
+    case connection_kind::kExcel:
+      steps.push_back({"txtFilename", target.file});
       steps.push_back({"chkFirstRowFieldNames", first_row});
-      steps.push_back({"cmbSheet", target.ConnectionSheet()});
-      steps.push_back({"txtRange", target.ConnectionRange()});
+      steps.push_back({"cmbSheet", target.sheet});
+      steps.push_back({"txtRange", target.range});
       steps.push_back({"chkFirstRowFieldNames", first_row});
       break;
   }
@@ -213,20 +213,20 @@ void UseManager(HostSession& session, host::Presentation& presentation, int type
 }
 
 // Where a connection stands in its tab's list: each tab lists its kind in tag order.
-int ListPosition(const std::vector<std::unique_ptr<clsConnection>>& connections,
-                 const clsConnection& connection) {
+int ListPosition(const std::vector<ConnectionEntry>& connections,
+                 const ConnectionEntry& connection) {
   int position = 0;
-  for (const auto& other : connections) {
-    if (other.get() == &connection) return position;
-    position += other->ConnectionType() == connection.ConnectionType();
+  for (const ConnectionEntry& other : connections) {
+    if (&other == &connection) return position;
+    position += other.type == connection.type;
   }
   return -1;
 }
 
 // Chooses the connection's entry (by position: two may bear the same name) and presses `button`.
-std::vector<FormStep> ChooseEntry(const std::vector<std::unique_ptr<clsConnection>>& connections,
-                                  const clsConnection& connection, const std::string& button) {
-  const std::string tab = std::to_string(connection.ConnectionType() + 1);
+std::vector<FormStep> ChooseEntry(const std::vector<ConnectionEntry>& connections,
+                                  const ConnectionEntry& connection, const std::string& button) {
+  const std::string tab = std::to_string(connection.type + 1);
   return {FormStep{"ConnectionList" + tab, std::nullopt, ListPosition(connections, connection)},
           FormStep{button + tab, std::nullopt}};
 }
@@ -234,31 +234,30 @@ std::vector<FormStep> ChooseEntry(const std::vector<std::unique_ptr<clsConnectio
 int List(const std::string& file) {
   HostSession session;
   host::Presentation& presentation = OpenPresentation(session, file);
-  for (const auto& connection : ReadConnectionTags(presentation)) {
-    std::cout << connection->ConnectionTagNumber() << "\t" << KindWord(connection->ConnectionType())
-              << "\t" << connection->ConnectionDescription() << "\t" << DefinitionText(*connection)
-              << "\n";
+  for (const ConnectionEntry& connection : shell::ReadConnectionEntries(presentation)) {
+    std::cout << connection.number << "\t" << KindWord(connection.type) << "\t"
+              << connection.description << "\t" << DefinitionText(connection) << "\n";
   }
   return kExitOk;
 }
 
 int Add(const std::string& file, const Definition& definition) {
   const int type = KindOf(definition);
-  if (type == connection_type::kDatabase && !definition.sql) {
+  if (type == connection_kind::kDatabase && !definition.sql) {
     throw BadInput("a database connection needs --sql");
   }
-  if (type == connection_type::kExcel && (!definition.sheet || !definition.range)) {
+  if (type == connection_kind::kExcel && (!definition.sheet || !definition.range)) {
     throw BadInput("a workbook connection needs --sheet and --range");
   }
   HostSession session;
   host::Presentation& presentation = OpenPresentation(session, file);
-  const auto before = ReadConnectionTags(presentation);
-  const std::string number = NextConnectionTagNumber(ConnectionTagNumbers(before));
+  const auto before = shell::ReadConnectionEntries(presentation);
+  const std::string number = shell::NextConnectionNumber(before);
   if (static_cast<int>(before.size()) >= kMostConnections || number.size() > 2) {
     throw BadInput("no connection number left (the highest is 99)");
   }
-  clsConnection wanted;
-  wanted.SetConnectionType(type);
+  ConnectionEntry wanted;
+  wanted.type = type;
   Apply(definition, wanted);
   UseManager(session, presentation, type, {{"cmdNew" + std::to_string(type + 1), std::nullopt}},
              DialogSteps(wanted, definition.name.has_value()));
@@ -278,12 +277,11 @@ int AddOnTerminal(const std::string& file) {
 int Edit(const std::string& file, const std::string& number, const Definition& definition) {
   HostSession session;
   host::Presentation& presentation = OpenPresentation(session, file);
-  const auto connections = ReadConnectionTags(presentation);
-  clsConnection& connection = Existing(connections, number);
+  auto connections = shell::ReadConnectionEntries(presentation);
+  ConnectionEntry& connection = Existing(connections, number);
   const std::vector<FormStep> choose = ChooseEntry(connections, connection, "cmdEdit");
   Apply(definition, connection);
-  UseManager(session, presentation, connection.ConnectionType(), choose,
-             DialogSteps(connection, true));
+  UseManager(session, presentation, connection.type, choose, DialogSteps(connection, true));
   presentation.Save();
   return kExitOk;
 }
@@ -291,10 +289,9 @@ int Edit(const std::string& file, const std::string& number, const Definition& d
 int Delete(const std::string& file, const std::string& number) {
   HostSession session;
   host::Presentation& presentation = OpenPresentation(session, file);
-  const auto connections = ReadConnectionTags(presentation);
-  const clsConnection& doomed = Existing(connections, number);
-  UseManager(session, presentation, doomed.ConnectionType(),
-             ChooseEntry(connections, doomed, "cmdDelete"), {});
+  auto connections = shell::ReadConnectionEntries(presentation);
+  const ConnectionEntry& doomed = Existing(connections, number);
+  UseManager(session, presentation, doomed.type, ChooseEntry(connections, doomed, "cmdDelete"), {});
   presentation.Save();
   return kExitOk;
 }
@@ -302,9 +299,12 @@ int Delete(const std::string& file, const std::string& number) {
 // The rows to show: "all", or a count.
 long RowLimit(const std::string& text) {
   if (text == "all") return -1;
-  const std::optional<long> count = ParseWholeNumber(text);
-  if (!count || *count < 0) throw BadInput("--rows takes a number or all, not " + text);
-  return *count;
+  long count = -1;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
+  if (error != std::errc() || end != text.data() + text.size() || count < 0) {
+    throw BadInput("--rows takes a number or all, not " + text);
+  }
+  return count;
 }
 
 std::string Shown(const host::FieldValue& value, size_t width) {
@@ -325,41 +325,19 @@ int Test(const std::string& file, const std::string& number, const std::string& 
   quiet.quiet = true;
   HostSession session(quiet);
   host::Presentation& presentation = OpenPresentation(session, file);
-  auto connections = ReadConnectionTags(presentation);
-  clsConnection* ours = &Existing(connections, number);
-  // Opening the presentation read every connection already; reading a large file a second time
-  // would only double the memory. A connection that did not open is opened again for its error.
-  clsPresentation* entry =
-      (session.addin() != nullptr ? session.addin()->FindEntry(presentation) : nullptr);
-  clsConnection* loaded = entry != nullptr ? entry->FindConnection(number) : nullptr;
-  if (loaded != nullptr && loaded->ConnectionReady() && loaded->Recordset() != nullptr) {
-    ours = loaded;
-  } else {
-    ours->SetDesignMode(true);
-    try {
-      ours->OpenConnection();
-      ours->OpenRecordset();
-      ours->CloseConnection();
-    } catch (const Error& failure) {
-      std::cerr << "vintrel: " << failure.description() << "\n";
-      return kExitFailure;
-    }
+  auto connections = shell::ReadConnectionEntries(presentation);
+  Existing(connections, number);
+  shell::ConnectionSample sample;
+  try {
+    sample = shell::SampleConnection(session.addin(), presentation, number, limit);
+  } catch (const Error& failure) {
+    std::cerr << "vintrel: " << failure.description() << "\n";
+    return kExitFailure;
   }
-  clsConnection& connection = *ours;
-  std::vector<std::string> columns = connection.Columns();
-  columns.erase(columns.begin());
-  const long records = static_cast<long>(connection.RecordCount());
-  const long shown = limit < 0 ? records : std::min(records, limit);
-  std::vector<std::vector<host::FieldValue>> rows;
-  if (host::Recordset* recordset = connection.Recordset(); recordset != nullptr && shown > 0) {
-    for (long row = 1; row <= shown; ++row) {
-      recordset->SetAbsolutePosition(row);
-      std::vector<host::FieldValue>& values = rows.emplace_back();
-      for (int c = 0; c < recordset->Fields().Count(); ++c) {
-        values.push_back(recordset->Fields().Item(c).Value());
-      }
-    }
-  }
+  const std::vector<std::string>& columns = sample.columns;
+  const std::vector<std::vector<host::FieldValue>>& rows = sample.rows;
+  const long records = sample.records;
+  const long shown = static_cast<long>(rows.size());
 
   if (json) {
     std::cout << "{\"columns\":[";
