@@ -193,7 +193,7 @@ void Form::SetInterval(const std::string& control, int milliseconds) {
   c.enabled = c.interval > 0;
 }
 
-void Form::ActiveControl(const Control& control) const {
+void Form::RequireReachable(const Control& control) const {
   if (!visible_) {
     throw Error(kErrInvalidProcedureCall, name_, "The form \"" + caption_ + "\" is not shown");
   }
@@ -232,7 +232,7 @@ int EntryOf(const Control& control, const std::string& text) {
 
 void Form::Act(const FormAction& action) {
   const Control& target = Get(action.control);
-  ActiveControl(target);
+  RequireReachable(target);
   const std::string name = target.name;
   // Labels, frames and timers never take the focus.
   const bool takes_focus =
@@ -340,9 +340,9 @@ void Form::PressCancel() {
     Hide();
     return;
   }
-  // Escape works even while the cancel button is disabled; the form's handler decides.
-  MoveFocus(cancel_);
-  if (visible_) Raise(cancel_, FormEvent::kClick);
+  // Escape presses the cancel button where the focus is (no box is left, so no box checks what
+  // was typed into it), even while the button is disabled; the form's handler decides.
+  Raise(cancel_, FormEvent::kClick);
   if (visible_) Hide();
 }
 

@@ -161,7 +161,7 @@ class Form {
   Control& Find(const std::string& control);
   void Raise(const std::string& control, FormEvent event);
   void MoveFocus(const std::string& control);
-  void ActiveControl(const Control& control) const;
+  void RequireReachable(const Control& control) const;
 
   std::string name_;
   std::string caption_;
