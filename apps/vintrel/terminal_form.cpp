@@ -183,6 +183,11 @@ void DrawForm(const host::Form& form, std::ostream& out) {
       if (!control.caption.empty()) out << "  -- " << Plain(control.caption) << " --\n";
       continue;
     }
+    // A label names the box after it; before a button or a tick box it stands alone.
+    if (control.kind == ControlKind::kCommandButton || control.kind == ControlKind::kCheckBox ||
+        control.kind == ControlKind::kOptionButton || control.kind == ControlKind::kTabStrip) {
+      flush_label();
+    }
     std::string number = "    ";
     for (size_t i = 0; i < numbered.size(); ++i) {
       if (numbered[i] == &control) number = std::to_string(i + 1);
