@@ -10,6 +10,7 @@
 #include "connections/tag_values.h"
 #include "document/tag_schema.h"
 #include "fuzz_support.h"
+#include "host/ascii.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ void Values(std::string_view text) {
   std::vector<std::string> fields = vintrel::SplitFields(text);
   Check(vintrel::JoinFields(fields, false) == text, "fields join back to the text");
   vintrel::ParseBoolean(text);
-  vintrel::ToUpperAscii(text);
+  vintrel::UpperAscii(text);
   vintrel::StartsWithNoCase(text, "QUENDRA ");
   for (const vintrel::RegionalFormat& form : {vintrel::UsRegionalFormat(), European()}) {
     if (std::optional<double> number = vintrel::ParseNumber(text, form);
