@@ -151,10 +151,7 @@ frmGraphPropertyPage::frmGraphPropertyPage(clsPresentation& presentation,
   // Shown as the page always showed it; a chart refreshes with its connection.
   Add(ControlKind::kLabel, "lblRefreshRate", "Refresh rate:");
   Add(ControlKind::kTextBox, "txtRefreshRate");
-  host::Control& spinner = Add(ControlKind::kUpDown, "UpDown2");
-  spinner.buddy = "txtRefreshRate";
-  spinner.max = 3600000;
-  spinner.increment = 100;
+  AddUpDown("UpDown2", "txtRefreshRate", {.min = 0, .max = 3600000, .increment = 100});
   Add(ControlKind::kLabel, "lblRefreshRateUnits", "milliseconds");
   Add(ControlKind::kCommandButton, "cmdCancel", "Cancel");
   Add(ControlKind::kCommandButton, "cmdClear", "Clear");

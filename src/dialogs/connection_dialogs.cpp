@@ -171,10 +171,8 @@ frmDatabaseConnection::frmDatabaseConnection()
     : ConnectionDialog("frmDatabaseConnection", "Database connection") {
   Add(ControlKind::kLabel, "lblRefreshRate", "Refresh rate:");
   Add(ControlKind::kTextBox, "txtRefreshRate");
-  host::Control& spin = Add(ControlKind::kUpDown, "udRefreshRate");
-  spin.buddy = "txtRefreshRate";
-  spin.max = 86400000;  // a day
-  spin.increment = 1000;
+  AddUpDown("udRefreshRate", "txtRefreshRate",
+            {.min = 0, .max = 86400000 /* a day */, .increment = 1000});
   Add(ControlKind::kLabel, "lblRefreshRateUnit", "milliseconds");
   Add(ControlKind::kLabel, "lblConnectionString", "Connection string:");
   Add(ControlKind::kTextBox, "txtConnectionString").multi_line = true;

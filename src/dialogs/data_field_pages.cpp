@@ -61,11 +61,8 @@ DataFieldPage::DataFieldPage(std::string name, std::string caption, clsPresentat
   Add(ControlKind::kComboBox, "cmbColumns", "", "frmDataConnection");
   Add(ControlKind::kLabel, "lblRow", "Row:", "frmDataConnection");
   Add(ControlKind::kTextBox, "txtRowIndex", "", "frmDataConnection");
-  host::Control& row = Add(ControlKind::kUpDown, "udRow", "", "frmDataConnection");
-  row.buddy = "txtRowIndex";
-  row.min = 1;
-  row.max = 2147483647;
-  row.value = 1;
+  AddUpDown("udRow", "txtRowIndex", {.min = 1, .max = 2147483647, .increment = 1, .value = 1},
+            "frmDataConnection");
   Add(ControlKind::kFrame, "frmPreview", "Preview");
   Add(ControlKind::kTextBox, "txtPreview", "", "frmPreview").locked = true;
   Add(ControlKind::kCheckBox, "chkNoPreview", "No preview");

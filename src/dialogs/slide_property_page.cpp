@@ -55,19 +55,13 @@ frmSlidePropertyPage::frmSlidePropertyPage(clsPresentation& presentation, int sl
   Add(ControlKind::kTextBox, "txtScrollStep", "", "frmScrollStep");
   // The spinners' ranges: a step of one row up to the most a text box shows; a step time in
   // tenths of a second up to an hour.
-  host::Control& step = Add(ControlKind::kUpDown, "UpDown1", "", "frmScrollStep");
-  step.buddy = "txtScrollStep";
-  step.min = 1;
-  step.max = 32767;
-  step.value = 1;
+  AddUpDown("UpDown1", "txtScrollStep", {.min = 1, .max = 32767, .increment = 1, .value = 1},
+            "frmScrollStep");
   Add(ControlKind::kLabel, "lblScrollTime", "Step time:", "frmScrollStep");
   Add(ControlKind::kTextBox, "txtScrollTime", "", "frmScrollStep");
-  host::Control& time = Add(ControlKind::kUpDown, "UpDown2", "", "frmScrollStep");
-  time.buddy = "txtScrollTime";
-  time.min = 100;
-  time.max = 3600000;
-  time.increment = 100;
-  time.value = kDefaultStepTime;
+  AddUpDown("UpDown2", "txtScrollTime",
+            {.min = 100, .max = 3600000, .increment = 100, .value = kDefaultStepTime},
+            "frmScrollStep");
   Add(ControlKind::kLabel, "lblRefreshRateUnits", "milliseconds", "frmScrollStep");
   Add(ControlKind::kCommandButton, "cmdClose", "OK");
   Add(ControlKind::kCommandButton, "cmdCancel", "Cancel");

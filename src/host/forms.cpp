@@ -56,6 +56,17 @@ Control& Form::Add(ControlKind kind, const std::string& name, const std::string&
   return control;
 }
 
+Control& Form::AddUpDown(const std::string& name, const std::string& buddy, SpinRange range,
+                         const std::string& container) {
+  Control& spin = Add(ControlKind::kUpDown, name, "", container);
+  spin.buddy = buddy;
+  spin.min = range.min;
+  spin.max = range.max;
+  spin.increment = range.increment;
+  spin.value = range.value;
+  return spin;
+}
+
 void Form::On(const std::string& control, FormEvent event, Handler handler) {
   handlers_[{control, event}].push_back(std::move(handler));
 }

@@ -94,6 +94,16 @@ class Form {
   // Adds a control in tab order; names are unique within a form.
   Control& Add(ControlKind kind, const std::string& name, const std::string& caption = "",
                const std::string& container = "");
+  // An up-down control that shows its position in the text box `buddy`: from `min` to `max` in
+  // steps of `increment`, starting at `value`.
+  struct SpinRange {
+    int min = 0;
+    int max = 100;
+    int increment = 1;
+    int value = 0;
+  };
+  Control& AddUpDown(const std::string& name, const std::string& buddy, SpinRange range,
+                     const std::string& container = "");
   void On(const std::string& control, FormEvent event, Handler handler);
   // A key press handler may change or swallow (set to 0) the key.
   void OnKeyPress(const std::string& control, std::function<void(int& key)> handler);

@@ -30,10 +30,7 @@ class SampleForm : public Form {
     Add(ControlKind::kComboBox, "cmbFree");
     Add(ControlKind::kListBox, "lstItems");
     Add(ControlKind::kTextBox, "txtRow");
-    Control& spin = Add(ControlKind::kUpDown, "udRow");
-    spin.buddy = "txtRow";
-    spin.min = 1;
-    spin.max = 3;
+    AddUpDown("udRow", "txtRow", {.min = 1, .max = 3});
     Add(ControlKind::kTimer, "tmrPoll");
     Add(ControlKind::kCommandButton, "cmdOK", "OK");
     Add(ControlKind::kCommandButton, "cmdCancel", "Cancel");

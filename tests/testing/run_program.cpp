@@ -38,6 +38,23 @@ std::vector<std::string> ChildEnvironment(const std::map<std::string, std::strin
   return env_strings;
 }
 
+// Arguments and environment as exec takes them: pointers into strings this keeps alive.
+struct ChildCommand {
+  ChildCommand(const std::string& program, const std::vector<std::string>& arguments,
+               const std::map<std::string, std::string>& environment)
+      : env_strings(ChildEnvironment(environment)), args{program} {
+    args.insert(args.end(), arguments.begin(), arguments.end());
+    for (auto& text : env_strings) envp.push_back(text.data());
+    envp.push_back(nullptr);
+    for (auto& text : args) argv.push_back(text.data());
+    argv.push_back(nullptr);
+  }
+  std::vector<std::string> env_strings;
+  std::vector<std::string> args;
+  std::vector<char*> envp;
+  std::vector<char*> argv;
+};
+
 }  // namespace
 
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
@@ -48,16 +65,7 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   const std::string err_path = capture.File("err");
   const std::string in_path = input.empty() ? "/dev/null" : capture.Write("in", input);
 
-  std::vector<std::string> env_strings = ChildEnvironment(environment);
-  std::vector<char*> envp;
-  for (auto& text : env_strings) envp.push_back(text.data());
-  envp.push_back(nullptr);
-
-  std::vector<std::string> args = {program};
-  args.insert(args.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (auto& text : args) argv.push_back(text.data());
-  argv.push_back(nullptr);
+  ChildCommand command(program, arguments, environment);
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -68,7 +76,8 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
                                    O_WRONLY | O_CREAT | O_TRUNC, 0600);
   ProgramResult result;
   pid_t pid = 0;
-  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
+  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, command.argv.data(),
+                  command.envp.data()) == 0) {
     int status = 0;
     waitpid(pid, &status, 0);
     result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -84,15 +93,7 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
 ProgramResult RunInTerminal(const std::string& program, const std::vector<std::string>& arguments,
                             const std::map<std::string, std::string>& environment,
                             const std::vector<std::string>& lines) {
-  std::vector<std::string> env_strings = ChildEnvironment(environment);
-  std::vector<char*> envp;
-  for (auto& text : env_strings) envp.push_back(text.data());
-  envp.push_back(nullptr);
-  std::vector<std::string> args = {program};
-  args.insert(args.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (auto& text : args) argv.push_back(text.data());
-  argv.push_back(nullptr);
+  ChildCommand command(program, arguments, environment);
 
   ProgramResult result;
   int terminal = -1;
@@ -102,7 +103,7 @@ ProgramResult RunInTerminal(const std::string& program, const std::vector<std::s
     return result;
   }
   if (pid == 0) {
-    execve(program.c_str(), argv.data(), envp.data());
+    execve(program.c_str(), command.argv.data(), command.envp.data());
     _exit(127);
   }
   // Reads until the output ends with a prompt, the program ends or 20 s pass; false when no
