@@ -93,11 +93,16 @@ TEST(ShowFaults, PostgresStoppedAndStartedAgain) {
   EXPECT_GE(restored.front().time + std::chrono::milliseconds(5), started_again) << result.out;
   EXPECT_EQ(failed.size(), 1u) << result.out;
   EXPECT_EQ(restored.size(), 1u) << result.out;
-  // The shape is blank while its database is away (KeepLastGoodValues is off), and shows the
-  // value changed while it was away once it is back.
+  // The shape is blank while its database is away (KeepLastGoodValues is off), and ends on the
+  // value changed once it is back. A requery may reach the server between its start and the
+  // change: the old value may then show for one tick in between, and nothing else.
   const auto values = TextsOf(events, "North orders");
-  ASSERT_EQ(values.size(), 2u) << result.out;
+  ASSERT_GE(values.size(), 2u) << result.out;
+  ASSERT_LE(values.size(), 3u) << result.out;
   EXPECT_EQ(values.front(), " ");
+  if (values.size() == 3) {
+    EXPECT_EQ(values[1], "100") << result.out;
+  }
   EXPECT_EQ(values.back(), "4242") << result.out;
   EXPECT_NE(example.ErrorLog().find("Live"), std::string::npos) << example.ErrorLog();
 }
