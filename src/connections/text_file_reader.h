@@ -34,6 +34,10 @@ namespace vintrel::connections {
 
 enum class TextEncoding { kUtf8, kWindows1252, kUtf16 };
 
+// How the bytes are scanned for TABs and line ends: with the widest instructions the processor
+// has, or with those every x86-64 processor has (both give the same rows; tests compare them).
+enum class TextScan { kFastest, kPortable };
+
 // An open text file. Opening is separate from reading because the connection opens the file
 // when it connects and reads it when it fills its recordset.
 class TextFile {
@@ -64,7 +68,8 @@ class TextFile {
   // several writes leaves it half written in between); otherwise it is read again. A file that
   // keeps changing for 2 seconds is an error (kErrUnspecified, "kept changing").
   std::unique_ptr<host::ClientRecordset> ReadRecordset(bool first_row_field_names,
-                                                       size_t block_size = kBlockSize);
+                                                       size_t block_size = kBlockSize,
+                                                       TextScan scan = TextScan::kFastest);
 
   // Closes the file; reading afterwards fails. Closing twice does nothing.
   void Close();
