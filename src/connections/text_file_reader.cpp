@@ -57,9 +57,22 @@ class TableBuilder {
   }
 
   // A line of `n` bytes at p holding `tabs` TABs (the caller has counted them).
-  void Line(const char* p, size_t n, size_t tabs) {
+  // (Inlined: the scan calls it once a line, and most lines take the first way out.)
+  [[gnu::always_inline]] void Line(const char* p, size_t n, size_t tabs) {
     ++lines_;
     size_t fields = n == 0 ? 0 : tabs + 1;  // an empty line has no fields
+    if (encoding_ == TextEncoding::kUtf8 && fields <= limit_ && lines_ > 1 &&
+        n <= static_cast<size_t>(host::kMaxFieldSize)) {
+      max_fields_ = std::max(max_fields_, fields);
+      rows_.AddTabLineInPlace(std::string_view(p, n), fields);
+      return;
+    }
+    OtherLine(p, n, fields);
+  }
+
+  // A line of `n` bytes at p with `fields` fields: the first line, one with values to cut or
+  // to convert, or with fields beyond the named columns.
+  void OtherLine(const char* p, size_t n, size_t fields) {
     if (lines_ == 1 && first_row_names_) {
       TakeNames(p, n);
       return;
@@ -206,10 +219,15 @@ class TableBuilder {
 }
 
 // Length of the character after a CR at p; it is dropped with the line end.
-size_t DroppedLength(const char* p, size_t available, TextEncoding encoding) {
-  if (encoding != TextEncoding::kUtf8) return 1;
+size_t DroppedCharacterLength(const char* p, size_t available);
+
+inline size_t DroppedLength(const char* p, size_t available, TextEncoding encoding) {
+  if (encoding != TextEncoding::kUtf8 || static_cast<unsigned char>(*p) < 0x80) return 1;
+  return DroppedCharacterLength(p, available);
+}
+
+size_t DroppedCharacterLength(const char* p, size_t available) {
   unsigned char b = static_cast<unsigned char>(*p);
-  if (b < 0x80) return 1;
   size_t want = (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
   if (want == 0) throw NotUtf8();
   if (available < want) return want;  // the caller waits for the rest
