@@ -1,6 +1,7 @@
 #include "support/progress_window.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "host/event_loop.h"
 #include "support/failure_handling.h"
@@ -35,15 +36,19 @@ void ProgressWindow::NewStepValue(int value) {
   value_ = std::clamp(value, 0, steps_);
   if (display_) {
     SkipFailure([&] { display_->SetProgress(value_, steps_); });
-    ShowRemaining();
   }
   SkipFailure([] {
     if (host::EventLoop* loop = Services().loop) loop->DoEvents();
   });
 }
 
+host::Clock::Ticks ProgressWindow::Now() const {
+  if (host::EventLoop* loop = Services().loop) return loop->clock().Steady();
+  return std::chrono::steady_clock::now();
+}
+
 void ProgressWindow::Start(bool show) {
-  started_ = std::chrono::steady_clock::now();
+  started_ = Now();
   started_flag_ = true;
   if (display_ == nullptr && show) {
     SkipFailure([&] {
@@ -56,20 +61,27 @@ void ProgressWindow::Start(bool show) {
       display_->SetStatus(status_);
       display_->SetProgress(value_, steps_);
     });
+    if (host::EventLoop* loop = Services().loop) {
+      remaining_timer_ =
+          std::make_unique<host::LoopTimer>(*loop, 3000, true, [this] { ShowRemaining(); });
+    }
   }
 }
 
 void ProgressWindow::ShowRemaining() {
-  if (!started_flag_ || value_ <= 0 || steps_ <= 0) return;
+  if (!display_ || !started_flag_ || value_ < 1 || steps_ <= 0) return;
+  const auto since_start = Now() - started_;
+  if (since_start <= std::chrono::seconds(5)) return;
+  const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(since_start).count();
   // The steps so far took as long as they took: the rest will take as long per step.
-  const double elapsed =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
-  const double remaining = elapsed / value_ * (steps_ - value_);
+  const double remaining =
+      std::nearbyint(static_cast<double>(elapsed) / value_ * (steps_ - value_));
   const std::string words = FormatTimeSpan(static_cast<int32_t>(remaining));
   SkipFailure([&] { display_->SetRemaining(words.empty() ? "" : "Remaining time: " + words); });
 }
 
 void ProgressWindow::Close() {
+  remaining_timer_.reset();
   if (display_) SkipFailure([&] { display_->Close(); });
   display_.reset();
 }

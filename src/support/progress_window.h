@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "host/loop_timer.h"
 #include "host/platform.h"
 
 namespace vintrel {
@@ -30,7 +31,8 @@ class ProgressWindow {
   int StepValue() const { return value_; }
   void Step() { NewStepValue(value_ + 1); }
   // Shows the window (when a front end can and `show`) and starts the clock of the
-  // remaining-time estimate.
+  // remaining-time estimate, which is shown every 3 seconds from the fifth second on (earlier,
+  // too few steps have passed to tell).
   void Start(bool show = true);
   void Close();
   bool shown() const { return display_ != nullptr; }
@@ -39,14 +41,16 @@ class ProgressWindow {
 
  private:
   void ShowRemaining();
+  host::Clock::Ticks Now() const;
 
   std::string title_;
   std::string status_;
   int steps_ = 0;
   int value_ = 0;
   std::unique_ptr<host::ProgressDisplay> display_;
-  std::chrono::steady_clock::time_point started_{};
+  host::Clock::Ticks started_{};
   bool started_flag_ = false;
+  std::unique_ptr<host::LoopTimer> remaining_timer_;
 };
 
 }  // namespace vintrel
