@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "faults/fault_support.h"
 #include "testing/run_program.h"
 #include "testing/temp_dir.h"
 
@@ -27,26 +28,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const char kDeck[] = "sales-board.pptx";
-
-// A copy of examples/ in a fresh folder, and the program run on it with no user settings.
-class ExampleCopy {
- public:
-  ExampleCopy() {
-    fs::copy(fs::path(VINTREL_SOURCE_DIR) / "examples", folder_.File("examples"),
-             fs::copy_options::recursive);
-  }
-  std::string File(const std::string& relative) const {
-    return folder_.File("examples/" + relative);
-  }
-  ProgramResult Vintrel(const std::vector<std::string>& arguments) const {
-    return RunProgram(
-        VINTREL_PROGRAM, arguments,
-        {{"VINTREL_HOME", folder_.path()}, {"VINTREL_SETTINGS", folder_.File("absent.ini")}});
-  }
-
- private:
-  TempDir folder_;
-};
 
 // ---- the data, read independently of the program
 
@@ -225,11 +206,11 @@ struct Expected {
 
 Expected ReadExpected(const ExampleCopy& example) {
   Expected expected;
-  expected.sales = ReadTsv(example.File("data/sales.tsv"));
+  expected.sales = ReadTsv(example.Example("data/sales.tsv"));
   expected.totals =
-      QueryDatabase(example.File("data/board.db"), "SELECT region, total, orders FROM totals");
+      QueryDatabase(example.Example("data/board.db"), "SELECT region, total, orders FROM totals");
   expected.targets =
-      RangeTable(SheetCells(example.File("data/targets.xlsx"), "Targets"), 'A', 'D', 1, 5);
+      RangeTable(SheetCells(example.Example("data/targets.xlsx"), "Targets"), 'A', 'D', 1, 5);
   EXPECT_GE(expected.sales.size(), 2u);
   EXPECT_GE(expected.totals.size(), 2u);
   EXPECT_GE(expected.targets.size(), 1u);
@@ -260,14 +241,14 @@ void ExpectFilled(const ExampleCopy& example, const std::string& json, const Exp
   const ShapeView picture = FindShape(json, "Region picture");
   EXPECT_TRUE(picture.visible);
   EXPECT_TRUE(
-      fs::equivalent(picture.link, example.File("data/pictures/" + sales.at(0).at("Picture"))))
+      fs::equivalent(picture.link, example.Example("data/pictures/" + sales.at(0).at("Picture"))))
       << picture.link;
   EXPECT_TRUE(FindShape(json, "Totals chart").visible);
 }
 
 std::string Inspect(const ExampleCopy& example, std::vector<std::time_t>& moments) {
   moments = {std::time(nullptr)};
-  const ProgramResult result = example.Vintrel({"inspect", "--json", example.File(kDeck)});
+  const ProgramResult result = example.Vintrel({"inspect", "--json", example.Example(kDeck)});
   moments.push_back(std::time(nullptr));
   EXPECT_EQ(result.exit_code, 0) << result.err;
   EXPECT_EQ(result.err, "");
@@ -320,27 +301,30 @@ void ExpectNothingLinkedStored(const std::string& package) {
 // As a user runs it: open (every kind of link filled, the file left alone), save (no linked value
 // stored, the hidden chart keeping its last fill), change the data and open the saved file again.
 TEST(ExampleTest, OpenSaveAndReopenAfterTheDataChanged) {
+  // The program runs in UTC; the clock it shows is read back in the same zone.
+  const ScopedEnv utc("TZ", "UTC");
+  tzset();
   ExampleCopy example;
-  const std::string before = ReadFile(example.File(kDeck));
+  const std::string before = ReadFile(example.Example(kDeck));
   std::vector<std::time_t> moments;
   const std::string json = Inspect(example, moments);
   ExpectFilled(example, json, ReadExpected(example), moments);
-  EXPECT_EQ(ReadFile(example.File(kDeck)), before) << "inspect must not save";
+  EXPECT_EQ(ReadFile(example.Example(kDeck)), before) << "inspect must not save";
   for (const char* connection :
        {"\"number\":\"01\"", "\"number\":\"02\"", "\"number\":\"03\"", "\"number\":\"04\""}) {
     EXPECT_NE(json.find(connection), std::string::npos) << connection;
   }
 
   // The committed file was saved by the program, too.
-  ExpectNothingLinkedStored(example.File(kDeck));
-  const ProgramResult saved = example.Vintrel({"save", example.File(kDeck)});
+  ExpectNothingLinkedStored(example.Example(kDeck));
+  const ProgramResult saved = example.Vintrel({"save", example.Example(kDeck)});
   ASSERT_EQ(saved.exit_code, 0) << saved.err;
-  ExpectNothingLinkedStored(example.File(kDeck));
+  ExpectNothingLinkedStored(example.Example(kDeck));
 
   // A hidden chart keeps what the last fill wrote: the database's block, categories first.
-  const std::string chart = PackagePart(example.File(kDeck), "ppt/charts/chart1.xml");
+  const std::string chart = PackagePart(example.Example(kDeck), "ppt/charts/chart1.xml");
   const Table block =
-      QueryDatabase(example.File("data/board.db"), "SELECT region, total FROM totals");
+      QueryDatabase(example.Example("data/board.db"), "SELECT region, total FROM totals");
   const std::regex point("<c:pt idx=\"([0-9]+)\"><c:v>([^<]*)</c:v>");
   const auto points = [&](const std::string& element) {
     const size_t start = chart.find("<" + element + ">");
@@ -363,19 +347,19 @@ TEST(ExampleTest, OpenSaveAndReopenAfterTheDataChanged) {
   EXPECT_NE(chart.find("<c:v>total</c:v>"), std::string::npos) << "series named by its column";
 
   // Row 1 moves to the west picture and gets new sales.
-  std::string data = ReadFile(example.File("data/sales.tsv"));
-  const Table original = ReadTsv(example.File("data/sales.tsv"));
+  std::string data = ReadFile(example.Example("data/sales.tsv"));
+  const Table original = ReadTsv(example.Example("data/sales.tsv"));
   const std::string old_line = original.at(0).at("Region") + "\t" + original.at(0).at("Sales");
   ASSERT_NE(data.find(old_line), std::string::npos);
   data.replace(data.find(old_line), old_line.size(), original.at(0).at("Region") + "\t4321.5");
   data.replace(data.find(original.at(0).at("Picture")), original.at(0).at("Picture").size(),
                "west.png");
-  std::ofstream(example.File("data/sales.tsv"), std::ios::binary | std::ios::trunc) << data;
+  std::ofstream(example.Example("data/sales.tsv"), std::ios::binary | std::ios::trunc) << data;
   const std::string changed = Inspect(example, moments);
   EXPECT_EQ(FindShape(changed, "North sales").text, "4321.5");
   EXPECT_EQ(FindShape(changed, "Region sales").text, "4321.5");
   EXPECT_TRUE(fs::equivalent(FindShape(changed, "Region picture").link,
-                             example.File("data/pictures/west.png")));
+                             example.Example("data/pictures/west.png")));
   ExpectFilled(example, changed, ReadExpected(example), moments);
 }
 
@@ -388,19 +372,19 @@ TEST(ExampleTest, CommittedExampleIsWhatTheBuildScriptMakes) {
     GTEST_SKIP() << "make_example_deck is not built in " << build;
   }
   ExampleCopy example;
-  const std::string committed = example.File("committed.pptx");
-  fs::copy_file(example.File(kDeck), committed);
-  const std::string pictures = example.File("data/pictures");
+  const std::string committed = example.Example("committed.pptx");
+  fs::copy_file(example.Example(kDeck), committed);
+  const std::string pictures = example.Example("data/pictures");
   std::map<std::string, std::string> committed_pictures;
   for (const auto& entry : fs::directory_iterator(pictures)) {
     committed_pictures[entry.path().filename()] = ReadFile(entry.path());
   }
   fs::remove_all(pictures);
-  fs::remove(example.File(kDeck));
+  fs::remove(example.Example(kDeck));
 
   const ProgramResult built =
-      RunProgram(ToolPath("bash"), {example.File("build-example.sh"), build.string()},
-                 {{"VINTREL_SETTINGS", example.File("absent.ini")}});
+      RunProgram(ToolPath("bash"), {example.Example("build-example.sh"), build.string()},
+                 {{"VINTREL_SETTINGS", example.Example("absent.ini")}});
   ASSERT_EQ(built.exit_code, 0) << built.err;
 
   std::map<std::string, std::string> rebuilt_pictures;
@@ -411,12 +395,12 @@ TEST(ExampleTest, CommittedExampleIsWhatTheBuildScriptMakes) {
 
   const std::string unzip = ToolPath("unzip");
   const std::string parts = RunProgram(unzip, {"-Z1", committed}).out;
-  ASSERT_EQ(RunProgram(unzip, {"-Z1", example.File(kDeck)}).out, parts);
+  ASSERT_EQ(RunProgram(unzip, {"-Z1", example.Example(kDeck)}).out, parts);
   std::stringstream names(parts);
   for (std::string part; std::getline(names, part);) {
     // The chart's workbook is a package of its own, stamped with the time it was written.
     if (part.ends_with(".xlsx")) continue;
-    EXPECT_EQ(PackagePart(example.File(kDeck), part), PackagePart(committed, part)) << part;
+    EXPECT_EQ(PackagePart(example.Example(kDeck), part), PackagePart(committed, part)) << part;
   }
 }
 
@@ -427,7 +411,7 @@ TEST(ExampleTest, LibreOfficeOpensTheCommittedDeck) {
     GTEST_SKIP() << "LibreOffice (soffice) and pdftotext are needed for this check";
   }
   ExampleCopy example;
-  const std::vector<std::string> pages = PresentationPages(example.File(kDeck));
+  const std::vector<std::string> pages = PresentationPages(example.Example(kDeck));
   EXPECT_EQ(pages.size(), 3u);
   std::string text;
   for (const std::string& page : pages) text += page;
@@ -435,7 +419,7 @@ TEST(ExampleTest, LibreOfficeOpensTheCommittedDeck) {
                             "North: sales", "Q1: share of target reached"}) {
     EXPECT_NE(text.find(shown), std::string::npos) << shown << "\n" << text;
   }
-  const Table sales = ReadTsv(example.File("data/sales.tsv"));
+  const Table sales = ReadTsv(example.Example("data/sales.tsv"));
   EXPECT_EQ(text.find(sales.at(0).at("Sales")), std::string::npos) << text;
 }
 
@@ -457,7 +441,7 @@ TEST(ExampleTest, MenusFollowTheSelection) {
       "Clock shape properties", "Text shape properties", "Linked object properties",
       "Linked graph properties"};
   for (const SelectionCase& c : cases) {
-    const ProgramResult result = copy.Vintrel({"menus", copy.File(kDeck), "--select", c.select});
+    const ProgramResult result = copy.Vintrel({"menus", copy.Example(kDeck), "--select", c.select});
     ASSERT_EQ(result.exit_code, 0) << c.select << result.err;
     // The tool bar comes first, one control a line, until the menu bar.
     const std::string tool_bar = result.out.substr(0, result.out.find("Menu bar"));
@@ -471,7 +455,7 @@ TEST(ExampleTest, MenusFollowTheSelection) {
     }
     EXPECT_EQ(enabled, c.enabled) << c.select;
   }
-  const ProgramResult missing = copy.Vintrel({"menus", copy.File(kDeck), "--select", "1:Nope"});
+  const ProgramResult missing = copy.Vintrel({"menus", copy.Example(kDeck), "--select", "1:Nope"});
   EXPECT_EQ(missing.exit_code, 2);
   EXPECT_NE(missing.err.find("no shape \"Nope\" on slide 1"), std::string::npos) << missing.err;
 }

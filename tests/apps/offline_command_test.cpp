@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "faults/fault_support.h"
 #include "testing/run_program.h"
 #include "testing/temp_dir.h"
 
@@ -17,18 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class OfflineCommandTest : public ::testing::Test {
+class OfflineCommandTest : public ::testing::Test, public ExampleCopy {
  protected:
-  OfflineCommandTest() {
-    fs::copy(fs::path(VINTREL_SOURCE_DIR) / "examples", folder_.File("examples"),
-             fs::copy_options::recursive);
-  }
-  std::string File(const std::string& relative) const { return folder_.File(relative); }
-  ProgramResult Vintrel(const std::vector<std::string>& arguments) const {
-    return RunProgram(
-        VINTREL_PROGRAM, arguments,
-        {{"VINTREL_HOME", folder_.path()}, {"VINTREL_SETTINGS", folder_.File("absent.ini")}});
-  }
   // The fields of the first data row of the example's text file, by column name.
   std::vector<std::string> FirstSalesRow(const std::string& column_a,
                                          const std::string& column_b) const {
@@ -51,8 +42,6 @@ class OfflineCommandTest : public ::testing::Test {
     }
     return wanted;
   }
-
-  TempDir folder_;
 };
 
 TEST_F(OfflineCommandTest, TheExampleBecomesAPlainPresentationWithItsValuesBurntIn) {
@@ -89,7 +78,8 @@ TEST_F(OfflineCommandTest, ADeckWrittenByLibreOfficeGetsOnePagePerRow) {
       {"Alpha", "11"}, {"Bravo", "22"}, {"Charlie", "33"}};
   std::string data = "Name\tSales\n";
   for (const auto& row : rows) data += row[0] + "\t" + row[1] + "\n";
-  folder_.Write("lo/data.tsv", data);
+  fs::create_directories(File("lo"));
+  std::ofstream(File("lo/data.tsv")) << data;
   const std::string deck = File("lo/deck.pptx");
   fs::copy_file(fs::path(VINTREL_SOURCE_DIR) /
                     "tests/fixtures/pptx/libreoffice-7.4-export-chart-table-hidden-slide.pptx",

@@ -2,43 +2,24 @@
 // its end. Data changed while it runs is in tests/faults.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <regex>
 #include <sstream>
 
+#include "faults/fault_support.h"
 #include "testing/run_program.h"
 #include "testing/temp_dir.h"
 
 namespace vintrel::testing {
 namespace {
 
-namespace fs = std::filesystem;
-
-class Show : public ::testing::Test {
- protected:
-  void SetUp() override {
-    fs::copy(fs::path(VINTREL_SOURCE_DIR) / "examples", Example(""), fs::copy_options::recursive);
-  }
-  std::string Example(const std::string& relative) const {
-    return folder_.File("examples/" + relative);
-  }
-  ProgramResult Vintrel(const std::vector<std::string>& arguments) const {
-    return RunProgram(VINTREL_PROGRAM, arguments,
-                      {{"VINTREL_HOME", folder_.path()},
-                       {"VINTREL_SETTINGS", folder_.File("absent.ini")},
-                       {"TZ", "UTC"}});
-  }
-
-  TempDir folder_;
-};
-
-TEST_F(Show, SigtermEndsTheShowCleanly) {
-  const std::string deck = Example("sales-board.pptx");
+TEST(Show, SigtermEndsTheShowCleanly) {
+  const ExampleCopy example;
+  const std::string deck = example.Example("sales-board.pptx");
   const std::string before = ReadFile(deck);
-  const ProgramResult result =
-      RunProgram("/usr/bin/timeout",
-                 {"--preserve-status", "-s", "TERM", "4", VINTREL_PROGRAM, "show", deck, "--json"},
-                 {{"VINTREL_HOME", folder_.path()}, {"VINTREL_SETTINGS", folder_.File("x.ini")}});
+  const ProgramResult result = RunProgram(
+      "/usr/bin/timeout",
+      {"--preserve-status", "-s", "TERM", "4", VINTREL_PROGRAM, "show", deck, "--json"},
+      {{"VINTREL_HOME", example.File("addin")}, {"VINTREL_SETTINGS", example.File("x.ini")}});
   EXPECT_EQ(result.exit_code, 0) << result.err;
   EXPECT_NE(result.out.find("\"event\":\"show-begin\",\"slides\":3"), std::string::npos)
       << result.out;
@@ -52,16 +33,19 @@ TEST_F(Show, SigtermEndsTheShowCleanly) {
   EXPECT_EQ(ReadFile(deck), before) << "a show never writes the presentation";
 }
 
-TEST_F(Show, BadOptionsAreRefusedWithExitCode2) {
-  const std::string deck = Example("sales-board.pptx");
+TEST(Show, BadOptionsAreRefusedWithExitCode2) {
+  const ExampleCopy example;
+  const std::string deck = example.Example("sales-board.pptx");
   const std::vector<std::vector<std::string>> cases = {
-      {"show", deck, "--for", "ten"},         {"show", deck, "--advance", "sometimes"},
-      {"show", deck, "--advance", "every:0"}, {"show", deck, "--from", "9"},
-      {"show", Example("missing.pptx")},
+      {"show", deck, "--for", "ten"},
+      {"show", deck, "--advance", "sometimes"},
+      {"show", deck, "--advance", "every:0"},
+      {"show", deck, "--from", "9"},
+      {"show", example.Example("missing.pptx")},
   };
   for (const auto& arguments : cases) {
-    const ProgramResult result = Vintrel(arguments);
-    EXPECT_EQ(result.exit_code, 2) << arguments[2];
+    const ProgramResult result = example.Vintrel(arguments);
+    EXPECT_EQ(result.exit_code, 2) << arguments.back();
     EXPECT_FALSE(result.err.empty());
     EXPECT_TRUE(result.out.empty()) << result.out;
   }
