@@ -34,21 +34,15 @@ TEST(InspectCommandTest, JsonNamesEveryShapeWithTypeTextLinkAndProgId) {
             std::string::npos);
 }
 
-TEST(InspectCommandTest, BadFilesAreBadInputNamingTheFileAndStayUntouched) {
+// Files that are no presentation are in hostile_files_test.cpp; here, no file at all.
+TEST(InspectCommandTest, AMissingFileOrAFolderIsBadInputNamingIt) {
   TempDir home;
-  const std::string garbage = home.Write("garbage.pptx", "this is not a presentation");
-  const std::string truncated = home.Write(
-      "truncated.pptx", ReadFile(FixturePath("pptx/poi-pie-chart.pptx")).substr(0, 2000));
-  for (const std::string& file : {garbage, truncated, home.File("missing.pptx"), home.path()}) {
-    const std::string before = std::filesystem::is_regular_file(file) ? ReadFile(file) : "";
+  for (const std::string& file : {home.File("missing.pptx"), home.path()}) {
     const ProgramResult result = Vintrel(home, {"inspect", file});
     EXPECT_EQ(result.exit_code, 2) << file;
     EXPECT_NE(result.err.find(std::filesystem::path(file).filename().string()), std::string::npos)
         << result.err;
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
-    if (!before.empty()) {
-      EXPECT_EQ(ReadFile(file), before);
-    }
   }
 }
 
