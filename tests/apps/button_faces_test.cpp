@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "faults/fault_support.h"
 #include "testing/run_program.h"
 #include "testing/temp_dir.h"
 
@@ -73,13 +74,9 @@ TEST(ButtonFacesTest, EveryButtonHasItsOwnFaceAndAMaskOfItsSize) {
 
 TEST(ButtonFacesTest, MenusNameAnExistingFaceForEveryToolBarButton) {
   // The example with its data, so its connections answer at once.
-  const TempDir folder;
-  fs::copy(fs::path(VINTREL_SOURCE_DIR) / "examples", folder.File("examples"),
-           fs::copy_options::recursive);
-  const std::string deck = folder.File("examples/sales-board.pptx");
+  const ExampleCopy example;
   const ProgramResult result =
-      RunProgram(VINTREL_PROGRAM, {"menus", deck, "--json"},
-                 {{"VINTREL_HOME", folder.path()}, {"VINTREL_SETTINGS", folder.File("none.ini")}});
+      example.Vintrel({"menus", example.Example("sales-board.pptx"), "--json"});
   ASSERT_EQ(result.exit_code, 0) << result.err;
   const nlohmann::json controls = nlohmann::json::parse(result.out)["toolBar"]["controls"];
   for (const ButtonCase& c : kButtons) {

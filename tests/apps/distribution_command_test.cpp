@@ -1,5 +1,6 @@
 // vintrel distribution on a real presentation file: the list a run writes is what the next run
-// reads back, and a run the form refuses leaves the file's bytes as they were.
+// reads back, and a run the form refuses leaves the file's bytes as they were. Which windows and
+// lists the form refuses is in tests/offline.
 #include <gtest/gtest.h>
 
 #include "testing/run_program.h"
@@ -27,20 +28,10 @@ TEST(DistributionCommandTest, SetRefuseAndClearTheList) {
        0,
        "",
        written},
-      {"listed twice",
-       {"--computer", "a", "--computer", "a"},
-       2,
-       "This computer was already added to the distrubtion list.",
-       nullptr},
       {"start not a date",
        {"--start", "soon", "--stop", "2026-12-24 20:00"},
        2,
        "No valid start date specified. Please specify date and time.",
-       nullptr},
-      {"empty window",
-       {"--start", "2026-12-24 20:00", "--stop", "2026-12-24 20:00"},
-       2,
-       "End date must be greater than the start date.",
        nullptr},
       {"clear and set at once", {"--clear", "--computer", "b"}, 2, "", nullptr},
       {"window moved, list kept",

@@ -9,15 +9,16 @@
 namespace vintrel::testing {
 namespace {
 
-std::map<std::string, std::string> QuietEnvironment(const TempDir& home) {
-  return {{"VINTREL_HOME", home.path()}, {"VINTREL_SETTINGS", home.File("absent.ini")}};
+// The program as run by a user without settings of their own.
+ProgramResult Vintrel(const TempDir& home, const std::vector<std::string>& arguments) {
+  return RunProgram(VINTREL_PROGRAM, arguments,
+                    {{"VINTREL_HOME", home.path()}, {"VINTREL_SETTINGS", home.File("absent.ini")}});
 }
 
 TEST(InspectCommandTest, JsonNamesEveryShapeWithTypeTextLinkAndProgId) {
   TempDir home;
   const ProgramResult chart =
-      RunProgram(VINTREL_PROGRAM, {"inspect", "--json", FixturePath("pptx/poi-pie-chart.pptx")},
-                 QuietEnvironment(home));
+      Vintrel(home, {"inspect", "--json", FixturePath("pptx/poi-pie-chart.pptx")});
   ASSERT_EQ(chart.exit_code, 0) << chart.err;
   EXPECT_NE(chart.out.find("\"name\":\"Title 3\",\"type\":14,\"hasTextFrame\":true,"
                            "\"text\":\"My Pie Chart\""),
@@ -25,31 +26,23 @@ TEST(InspectCommandTest, JsonNamesEveryShapeWithTypeTextLinkAndProgId) {
       << chart.out;
   EXPECT_NE(chart.out.find("\"progId\":\"MSGraph.Chart.8\""), std::string::npos);
 
-  const ProgramResult picture = RunProgram(
-      VINTREL_PROGRAM, {"inspect", "--json", FixturePath("pptx/openxmlsdk-linkedpicture-url.pptx")},
-      QuietEnvironment(home));
+  const ProgramResult picture =
+      Vintrel(home, {"inspect", "--json", FixturePath("pptx/openxmlsdk-linkedpicture-url.pptx")});
   ASSERT_EQ(picture.exit_code, 0) << picture.err;
   EXPECT_NE(picture.out.find("\"type\":11"), std::string::npos);
   EXPECT_NE(picture.out.find("\"link\":\"http://www.google.com/intl/en/images/logo.gif\""),
             std::string::npos);
 }
 
-TEST(InspectCommandTest, BadFilesAreBadInputNamingTheFileAndStayUntouched) {
+// Files that are no presentation are in hostile_files_test.cpp; here, no file at all.
+TEST(InspectCommandTest, AMissingFileOrAFolderIsBadInputNamingIt) {
   TempDir home;
-  const std::string garbage = home.Write("garbage.pptx", "this is not a presentation");
-  const std::string truncated = home.Write(
-      "truncated.pptx", ReadFile(FixturePath("pptx/poi-pie-chart.pptx")).substr(0, 2000));
-  for (const std::string& file : {garbage, truncated, home.File("missing.pptx"), home.path()}) {
-    const std::string before = std::filesystem::is_regular_file(file) ? ReadFile(file) : "";
-    const ProgramResult result =
-        RunProgram(VINTREL_PROGRAM, {"inspect", file}, QuietEnvironment(home));
+  for (const std::string& file : {home.File("missing.pptx"), home.path()}) {
+    const ProgramResult result = Vintrel(home, {"inspect", file});
     EXPECT_EQ(result.exit_code, 2) << file;
     EXPECT_NE(result.err.find(std::filesystem::path(file).filename().string()), std::string::npos)
         << result.err;
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
-    if (!before.empty()) {
-      EXPECT_EQ(ReadFile(file), before);
-    }
   }
 }
 
@@ -59,15 +52,13 @@ TEST(SaveCommandTest, SavesInPlaceOrAsACopyThatOpensAgain) {
       "deck.pptx", ReadFile(FixturePath("pptx/shapecrawler-035-shape-tags-hidden-slide.pptx")));
   const std::string copy = home.File("copy.pptx");
   // In place first: saving writes the display type, which the copy then carries too.
-  ProgramResult saved = RunProgram(VINTREL_PROGRAM, {"save", deck}, QuietEnvironment(home));
+  ProgramResult saved = Vintrel(home, {"save", deck});
   ASSERT_EQ(saved.exit_code, 0) << saved.err;
-  saved = RunProgram(VINTREL_PROGRAM, {"save", deck, "-o", copy}, QuietEnvironment(home));
+  saved = Vintrel(home, {"save", deck, "-o", copy});
   ASSERT_EQ(saved.exit_code, 0) << saved.err;
 
-  const ProgramResult original =
-      RunProgram(VINTREL_PROGRAM, {"inspect", "--json", deck}, QuietEnvironment(home));
-  const ProgramResult reopened =
-      RunProgram(VINTREL_PROGRAM, {"inspect", "--json", copy}, QuietEnvironment(home));
+  const ProgramResult original = Vintrel(home, {"inspect", "--json", deck});
+  const ProgramResult reopened = Vintrel(home, {"inspect", "--json", copy});
   ASSERT_EQ(reopened.exit_code, 0) << reopened.err;
   // Same slides, shapes and tags; only the file name differs.
   EXPECT_EQ(original.out.substr(original.out.find(",\"tags\"")),

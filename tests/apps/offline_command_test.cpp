@@ -3,13 +3,13 @@
 // presentation it was made from keeps every byte.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "faults/fault_support.h"
 #include "testing/run_program.h"
 #include "testing/temp_dir.h"
 
@@ -18,18 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class OfflineCommandTest : public ::testing::Test {
+class OfflineCommandTest : public ::testing::Test, public ExampleCopy {
  protected:
-  OfflineCommandTest() {
-    fs::copy(fs::path(VINTREL_SOURCE_DIR) / "examples", folder_.File("examples"),
-             fs::copy_options::recursive);
-  }
-  std::string File(const std::string& relative) const { return folder_.File(relative); }
-  ProgramResult Vintrel(const std::vector<std::string>& arguments) const {
-    return RunProgram(
-        VINTREL_PROGRAM, arguments,
-        {{"VINTREL_HOME", folder_.path()}, {"VINTREL_SETTINGS", folder_.File("absent.ini")}});
-  }
   // The fields of the first data row of the example's text file, by column name.
   std::vector<std::string> FirstSalesRow(const std::string& column_a,
                                          const std::string& column_b) const {
@@ -52,8 +42,6 @@ class OfflineCommandTest : public ::testing::Test {
     }
     return wanted;
   }
-
-  TempDir folder_;
 };
 
 TEST_F(OfflineCommandTest, TheExampleBecomesAPlainPresentationWithItsValuesBurntIn) {
@@ -73,20 +61,11 @@ TEST_F(OfflineCommandTest, TheExampleBecomesAPlainPresentationWithItsValuesBurnt
   }
   EXPECT_TRUE(embedded_picture);
 
-  if (std::system("command -v soffice >/dev/null 2>&1 && command -v pdftotext >/dev/null 2>&1")) {
+  if (!HasLibreOffice()) {
     GTEST_SKIP() << "LibreOffice (soffice) and pdftotext are needed for the rest";
   }
-  TempDir work;
-  const std::string convert = "cd '" + work.path() + "' && timeout 300 soffice " +
-                              "-env:UserInstallation=file://" + work.path() +
-                              "/profile --headless --norestore --convert-to pdf --outdir '" +
-                              work.path() + "' '" + out + "' >soffice.log 2>&1";
-  ASSERT_EQ(std::system(convert.c_str()), 0) << ReadFile(work.File("soffice.log"));
-  ASSERT_EQ(
-      std::system(("pdftotext '" + work.File("off-line.pdf") + "' '" + work.File("text.txt") + "'")
-                      .c_str()),
-      0);
-  const std::string text = ReadFile(work.File("text.txt"));
+  std::string text;
+  for (const std::string& page : PresentationPages(out)) text += page;
   for (const std::string& value : FirstSalesRow("Region", "Sales")) {
     EXPECT_NE(text.find(value), std::string::npos) << value << "\n" << text;
   }
@@ -99,7 +78,8 @@ TEST_F(OfflineCommandTest, ADeckWrittenByLibreOfficeGetsOnePagePerRow) {
       {"Alpha", "11"}, {"Bravo", "22"}, {"Charlie", "33"}};
   std::string data = "Name\tSales\n";
   for (const auto& row : rows) data += row[0] + "\t" + row[1] + "\n";
-  folder_.Write("lo/data.tsv", data);
+  fs::create_directories(File("lo"));
+  std::ofstream(File("lo/data.tsv")) << data;
   const std::string deck = File("lo/deck.pptx");
   fs::copy_file(fs::path(VINTREL_SOURCE_DIR) /
                     "tests/fixtures/pptx/libreoffice-7.4-export-chart-table-hidden-slide.pptx",
@@ -119,30 +99,19 @@ TEST_F(OfflineCommandTest, ADeckWrittenByLibreOfficeGetsOnePagePerRow) {
   ASSERT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(ReadFile(deck), before) << "the source must keep every byte";
 
-  if (std::system("command -v soffice >/dev/null 2>&1 && command -v pdftotext >/dev/null 2>&1")) {
+  if (!HasLibreOffice()) {
     GTEST_SKIP() << "LibreOffice (soffice) and pdftotext are needed for the rest";
   }
-  TempDir work;
-  const std::string convert = "cd '" + work.path() + "' && timeout 300 soffice " +
-                              "-env:UserInstallation=file://" + work.path() +
-                              "/profile --headless --norestore --convert-to pdf --outdir '" +
-                              work.path() + "' '" + out + "' >soffice.log 2>&1";
-  ASSERT_EQ(std::system(convert.c_str()), 0) << ReadFile(work.File("soffice.log"));
   // Page 1 is the deck's first slide; the ticker's pages follow it (LibreOffice leaves the
   // hidden slide out of the PDF).
+  const std::vector<std::string> pages = PresentationPages(out);
+  ASSERT_GE(pages.size(), rows.size() + 1);
   for (size_t index = 0; index < rows.size(); ++index) {
-    const std::string page = std::to_string(index + 2);
-    const std::string text_file = work.File("page" + page + ".txt");
-    ASSERT_EQ(std::system(("pdftotext -f " + page + " -l " + page + " '" +
-                           work.File("off-line.pdf") + "' '" + text_file + "'")
-                              .c_str()),
-              0);
-    const std::string text = ReadFile(text_file);
     for (size_t other = 0; other < rows.size(); ++other) {
       for (const std::string& value : rows[other]) {
-        EXPECT_EQ(text.find(value) != std::string::npos, other == index)
-            << "page " << page << ", " << value << "\n"
-            << text;
+        EXPECT_EQ(pages[index + 1].find(value) != std::string::npos, other == index)
+            << "page " << index + 2 << ", " << value << "\n"
+            << pages[index + 1];
       }
     }
   }

@@ -143,24 +143,5 @@ TEST_F(RealWorldFilesTest, EveryTextWrittenIntoThePackageIsValidXml) {
   }
 }
 
-TEST_F(RealWorldFilesTest, FilesBesideThePresentationAreLinkedRelatively) {
-  const std::string deck = home_.Write(
-      "shows/pictures.pptx", ReadFile(FixturePath("pptx/poi-56812-linked-pictures.pptx")));
-  std::filesystem::create_directories(home_.File("shows/pics"));
-  home_.Write("shows/pics/north.jpg", "not really a picture");
-  home_.Write("shows/files.txt", "File\nnorth\n");
-  Ok({"connections", "add", deck, "--text", "files.txt", "--first-row-names"});
-  Ok({"link", deck, "--slide", "1", "--shape", "2", "--object", "01", "File", "1", "--folder",
-      "pics", "--extension", ".jpg"});
-  EXPECT_NE(PackagePart(deck, "ppt/slides/_rels/slide1.xml.rels")
-                .find("Target=\"pics/north.jpg\" TargetMode=\"External\""),
-            std::string::npos);
-  // The folder moved elsewhere keeps working.
-  std::filesystem::rename(home_.File("shows"), home_.File("moved"));
-  EXPECT_NE(Ok({"inspect", "--json", home_.File("moved/pictures.pptx")})
-                .find("\"link\":\"" + home_.File("moved/pics/north.jpg") + "\""),
-            std::string::npos);
-}
-
 }  // namespace
 }  // namespace vintrel::testing

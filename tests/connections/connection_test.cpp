@@ -2,20 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include <memory>
 #include <optional>
 #include <vector>
 
-#include "connections/real_sources.h"
 #include "host/client_recordset.h"
 #include "host/clock.h"
 #include "support/error_codes.h"
 #include "support/module_state.h"
 #include "testing/error_of.h"
 #include "testing/table_connection.h"
-#include "testing/temp_dir.h"
 
 namespace vintrel {
 namespace {
@@ -320,21 +316,6 @@ TEST_F(ConnectionTest, ResolvesAgainstTheOfflineCopyWhileOneIsMade) {
   Module().offline_generation_running = true;
   Module().offline_presentation_name = "/tmp/copy/x.pptx";
   EXPECT_EQ(connection.ResolvedFileString(), "/tmp/copy/data.txt");
-}
-
-TEST_F(ConnectionTest, WindowsTagOfAPresentationMovedToLinuxReadsTheFileBesideIt) {
-  testing::TempDir dir;
-  std::filesystem::create_directories(dir.File("shows"));
-  std::filesystem::create_directories(dir.File("data"));
-  dir.Write("data/sales.txt", "Region\tSales\r\nNorth\t10\r\nSouth\t20\r\n");
-  clsConnection connection(connections::RealSources());
-  connection.SetActivePresentationName(dir.File("shows/board.pptx"));
-  connection.SetTagString("0\tSales\t..\\data\\sales.txt\tTrue\t");
-  connection.OpenConnection();
-  connection.OpenRecordset();
-  EXPECT_EQ(connection.Columns(), (std::vector<std::string>{"", "Region", "Sales"}));
-  EXPECT_EQ(connection.GetValueDatabase(2, "Sales", display_type::kValue), "20");
-  EXPECT_EQ(connection.GetValueDatabase(1, "region", display_type::kValue), "North");
 }
 
 }  // namespace

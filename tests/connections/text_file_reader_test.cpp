@@ -164,23 +164,6 @@ TEST_F(TextFileReaderTest, ByteOrderMarksChooseTheEncoding) {
   }
 }
 
-TEST_F(TextFileReaderTest, SmallBlocksReadTheSameAsOneBlock) {
-  // Lines, CR LF pairs and multi-byte characters straddle every block boundary.
-  std::string text =
-      "N\xC3\xA9\tB\r\n\xE2\x82\xAC"
-      "1\t\xF0\x9F\x98\x80\r\n\r\n" +
-      std::string(50, 'z') + "\tq\r\xC3\xA9last";
-  Table whole = Read(text, true);
-  ASSERT_EQ(whole.rows.size(), 4u);
-  EXPECT_EQ(whole.rows[3], (std::vector<FieldValue>{"last", std::nullopt}))
-      << "a two-byte character after a CR is dropped whole";
-  for (size_t block : {1, 2, 3, 5, 7}) {
-    Table part = Read(text, true, block);
-    EXPECT_EQ(part.names, whole.names) << "block " << block;
-    EXPECT_EQ(part.rows, whole.rows) << "block " << block;
-  }
-}
-
 // The reading rules written out plainly, one character at a time, for comparison.
 Table ReadPlainly(const std::string& text, bool names) {
   std::vector<std::string> chars;  // whole UTF-8 characters

@@ -19,6 +19,7 @@
 #include "host/memory/memory_slide.h"
 #include "host/memory/scripted_front_end.h"
 #include "support/module_state.h"
+#include "testing/shape_link.h"
 #include "testing/table_connection.h"
 #include "testing/temp_dir.h"
 
@@ -72,15 +73,11 @@ std::string LinkOf(host::Shape& shape) {
 }
 
 void Link(host::Shape& shape, int type, const std::string& connection, double row = 1) {
-  clsshape link;
-  link.SetShapeItem(shape);
-  link.SetSourceType(type);
-  link.SetNewConnectionTagNumber(connection);
-  if (type != source_type::kGraph) {
-    link.SetNewColumnName("Sales");
-    link.SetNewRow(row);
+  if (type == source_type::kGraph) {
+    testing::LinkShape(shape, {type, connection});
+  } else {
+    testing::LinkShape(shape, {type, connection, "Sales", row});
   }
-  link.SetShapeTags();
 }
 
 class PropertyPagesTest : public ::testing::Test {

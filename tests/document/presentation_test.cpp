@@ -12,6 +12,7 @@
 #include "host/memory/scripted_front_end.h"
 #include "support/error_codes.h"
 #include "support/module_state.h"
+#include "testing/shape_link.h"
 #include "testing/table_connection.h"
 #include "testing/temp_dir.h"
 
@@ -21,28 +22,8 @@ namespace {
 using host::memory::MemoryPresentation;
 using host::memory::MemoryShape;
 using host::memory::MemorySlide;
+using testing::LinkShape;
 using testing::Table;
-
-// One link as the shape's properties give it; empty texts and row 0 write no tag.
-struct Link {
-  int type;
-  std::string connection, column;
-  double row = 0;
-  std::string date_format = "", folder = "", extension = "";
-};
-
-void LinkShape(host::Shape& shape, const Link& link) {
-  clsshape writer;
-  writer.SetShapeItem(shape);
-  writer.SetSourceType(link.type);
-  if (!link.connection.empty()) writer.SetNewConnectionTagNumber(link.connection);
-  if (!link.column.empty()) writer.SetNewColumnName(link.column);
-  if (link.row > 0) writer.SetNewRow(link.row);
-  if (!link.date_format.empty()) writer.SetNewDateFormat(link.date_format);
-  if (!link.folder.empty()) writer.SetNewObjectFolder(link.folder);
-  if (!link.extension.empty()) writer.SetNewObjectExtension(link.extension);
-  writer.SetShapeTags();
-}
 
 std::string Text(host::Shape& shape) {
   return shape.TextFrame().TextRange().Text();

@@ -25,7 +25,6 @@ TEST(TagNamesTest, PrefixesCompareExactlyAndNumbersAreTheRest) {
   EXPECT_EQ(ConnectionTagName("03"), "QUENDRA CONNECTION03");
   EXPECT_EQ(ScrollTagName(3), "QUENDRA SCROLLSTEP3");
   EXPECT_EQ(ScrollNumber("03"), ScrollNumber("3"));
-  EXPECT_EQ(tag::kColumnObjectExtension, "QUENDRA COLUMN OBJECT EXTESION");
   EXPECT_EQ(DisplayTypeName(5), "Column - Index");
   EXPECT_EQ(DisplayTypeName(8), "");
 }

@@ -138,21 +138,6 @@ TEST(ClientRecordsetTest, EditingTheCurrentRecordIsKeptAfterMoving) {
   EXPECT_EQ(rs->RecordCount(), 2);
 }
 
-TEST(ClientRecordsetTest, ValuesAreCutToTheFieldSizeInCharacters) {
-  ClientRecordset rs;
-  rs.Fields().Append("Long", data_type::kVarChar, 4000);
-  rs.Fields().Append("Short", data_type::kVarChar, 3);
-  rs.Open("");
-  rs.AddNew();
-  std::string euros;
-  for (int i = 0; i < 4100; ++i) euros += "\xE2\x82\xAC";  // three bytes each
-  rs.Fields().Item("Long").SetValue(euros);
-  rs.Fields().Item("Short").SetValue("abcdef");
-  rs.Update();
-  EXPECT_EQ(rs.Fields().Item("Long").Value()->size(), 4000u * 3);
-  EXPECT_EQ(rs.Fields().Item("Short").Value(), "abc");
-}
-
 TEST(ClientRecordsetTest, ClosedRecordsetRefusesWork) {
   ClientRecordset rs;
   rs.Fields().Append("A", data_type::kVarChar, 4000);
@@ -189,22 +174,6 @@ TEST(ClientRecordsetTest, LoadTakesAWholeTableWithShortRows) {
   EXPECT_EQ(rs.Fields().Item("B").Value(), std::nullopt);
   rs.SetAbsolutePosition(3);
   EXPECT_EQ(rs.Fields().Item("A").Value(), std::nullopt);
-}
-
-TEST(RowTableTest, TabLinesAreSplitWhenRead) {
-  RowTable table;
-  table.AddTabLine("ab\t\tcde", 3);
-  table.AddTabLine("", 0);
-  table.AddTabLine("x\ty", 1);  // only the first cell has a column
-  ASSERT_EQ(table.size(), 3u);
-  EXPECT_EQ(table.Cell(0, 0), "ab");
-  EXPECT_EQ(table.Cell(0, 1), "");
-  EXPECT_EQ(table.Cell(0, 2), "cde");
-  EXPECT_EQ(table.Cell(0, 3), std::nullopt);
-  EXPECT_EQ(table.CellCount(1), 0u);
-  EXPECT_EQ(table.Cell(1, 0), std::nullopt);
-  EXPECT_EQ(table.Cell(2, 0), "x");
-  EXPECT_EQ(table.Cell(2, 1), std::nullopt);
 }
 
 TEST(RowTableTest, WideRowsAndNullsSurviveBothOffsetWidths) {
@@ -263,6 +232,7 @@ TEST(RowTableTest, LinesLeftInPlaceLiveWithTheTableAndMixWithOtherRows) {
   EXPECT_TRUE(held.expired());
 }
 
+// Values are cut to their field's size with this; the text file reader's tests cut real files.
 TEST(Utf8PrefixTest, NeverCutsInsideACharacter) {
   EXPECT_EQ(Utf8Prefix("h\xC3\xA9llo", 2), "h\xC3\xA9");
   EXPECT_EQ(Utf8Prefix("\xF0\x9F\x98\x80\xF0\x9F\x98\x80", 1), "\xF0\x9F\x98\x80");

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "connections/connection_source.h"
-#include "document/shape.h"
 #include "document/tag_schema.h"
 #include "host/event_loop.h"
 #include "host/memory/memory_host.h"
 #include "offline/progress_meter.h"
 #include "support/module_state.h"
+#include "testing/shape_link.h"
 #include "testing/table_connection.h"
 
 namespace vintrel::testing {
@@ -39,7 +39,7 @@ class OfflineCopyTest : public ::testing::Test {
     files_.AddFolder(files_.TempFolder());
     files_.AddFolder("/shows/pictures");
     SetDefaultConnectionSourceFactory([this](int) -> std::unique_ptr<ConnectionSource> {
-      return std::make_unique<LiveSource>(*this);
+      return std::make_unique<LiveSource>(data_);
     });
     deck_ = &app_.AddPresentation(kDeck);
     deck_->Tags().Add("QUENDRA VERSION", "1");
@@ -49,25 +49,9 @@ class OfflineCopyTest : public ::testing::Test {
     ResetModuleState();
   }
 
-  // Each connection reads the rows the test gave its number.
-  class LiveSource : public ConnectionSource {
-   public:
-    explicit LiveSource(OfflineCopyTest& test) : test_(test) {}
-    void Open(clsConnection&) override {}
-    void OpenRecordset(clsConnection& connection) override {
-      const std::string& number = connection.ConnectionTagNumber();
-      TableSource(test_.columns_[number], test_.rows_[number], nullptr).OpenRecordset(connection);
-    }
-    void Requery(clsConnection& connection, bool) override { OpenRecordset(connection); }
-    void Close(clsConnection&) noexcept override {}
-
-   private:
-    OfflineCopyTest& test_;
-  };
-
   void Connection(const std::string& number, std::vector<std::string> columns, Table rows) {
-    columns_[number] = std::move(columns);
-    rows_[number] = std::move(rows);
+    data_.columns[number] = std::move(columns);
+    data_.rows[number] = std::move(rows);
     deck_->Tags().Add("QUENDRA CONNECTION" + number, "0\tData " + number + "\tdata.txt\tTrue\t");
   }
   host::memory::MemorySlide& Slide(int index) {
@@ -77,15 +61,7 @@ class OfflineCopyTest : public ::testing::Test {
   void Link(host::memory::MemoryShape& shape, int type, const std::string& number,
             const std::string& column, double row, const std::string& folder = "",
             const std::string& extension = "") {
-    clsshape link;
-    link.SetShapeItem(shape);
-    link.SetSourceType(type);
-    link.SetNewObjectFolder(folder);
-    link.SetNewObjectExtension(extension);
-    link.SetNewConnectionTagNumber(number);
-    link.SetNewColumnName(column);
-    link.SetNewRow(row);
-    link.SetShapeTags();
+    LinkShape(shape, {type, number, column, row, "", folder, extension});
   }
   void Field(int slide, const std::string& number, const std::string& column, double row) {
     Link(Slide(slide).AddTextBox(" "), source_type::kTextField, number, column, row);
@@ -121,8 +97,7 @@ class OfflineCopyTest : public ::testing::Test {
   host::EventLoop loop_{clock_};
   host::memory::MemoryApplication app_;
   host::memory::MemoryPresentation* deck_ = nullptr;
-  std::map<std::string, std::vector<std::string>> columns_;
-  std::map<std::string, Table> rows_;
+  LiveData data_;
   frmProgressMeter form_;
 };
 

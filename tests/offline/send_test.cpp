@@ -6,10 +6,10 @@
 
 #include "connections/connection_source.h"
 #include "document/presentation.h"
-#include "document/shape.h"
 #include "host/memory/memory_host.h"
 #include "offline/distribution.h"
 #include "support/module_state.h"
+#include "testing/shape_link.h"
 #include "testing/table_connection.h"
 #include "testing/temp_dir.h"
 
@@ -45,14 +45,8 @@ TEST(SendTest, TheCopyGoesToTheConfiguredFolderOrTheUserHearsThereIsNone) {
     host::memory::MemoryPresentation& deck = app.AddPresentation("/shows/board.pptx");
     deck.Tags().Add("QUENDRA VERSION", "1");
     deck.Tags().Add("QUENDRA CONNECTION01", "0\tData\tdata.txt\tTrue\t");
-    host::memory::MemoryShape& field = deck.AddSlide().AddTextBox(" ");
-    clsshape link;
-    link.SetShapeItem(field);
-    link.SetSourceType(source_type::kTextField);
-    link.SetNewConnectionTagNumber("01");
-    link.SetNewColumnName("Value");
-    link.SetNewRow(1);
-    link.SetShapeTags();
+    host::memory::MemoryShape& field =
+        LinkShape(deck.AddSlide().AddTextBox(" "), {source_type::kTextField, "01", "Value", 1});
     clsPresentation presentation;
     presentation.SetActivePresentation(deck);
     deck.set_saved(true);

@@ -5,7 +5,6 @@
 #include <ctime>
 
 #include "rendering/date_format.h"
-#include "testing/temp_dir.h"
 
 namespace vintrel::rendering {
 namespace {
@@ -76,17 +75,7 @@ TEST(DateFormatTest, WeeksStartOnSundayAndTheFirstHoldsJanuaryFirst) {
   EXPECT_EQ(FormatDate(t, "ww", Us()), "2");
 }
 
-TEST(ClockTextTest, DisplayTypesChooseBetweenTimeFormatLabelAndNothing) {
-  testing::ScopedEnv utc("TZ", "UTC");
-  tzset();
-  // 2026-12-05 16:04:07 UTC.
-  const auto now = std::chrono::system_clock::time_point(std::chrono::seconds(1796486647));
-  EXPECT_EQ(ClockText("Short Time", 1, now), "16:04");
-  EXPECT_EQ(ClockText("Short Time", 3, now), "Short Time");
-  for (int label : {2, 4, 5, 6}) EXPECT_EQ(ClockText("Short Time", label, now), "[n/a]");
-  EXPECT_EQ(ClockText("Short Time", 7, now), "");
-}
-
+// What a clock shows under each display type is in the presentation's display type table.
 TEST(ClockTextTest, TimeSpanWording) {
   EXPECT_EQ(FormatTimeSpan(0), "");
   EXPECT_EQ(FormatTimeSpan(59), "59 seconds ");

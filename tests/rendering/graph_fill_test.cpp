@@ -80,11 +80,6 @@ TEST_F(GraphFillTest, ExcludedColumnsAndNumberFormatsSurviveRefills) {
   EXPECT_EQ(Sheet().clear_count(), 2);
 }
 
-TEST_F(GraphFillTest, ScrollingWindowHoldsTheHeaderAndOneRecord) {
-  FillGraphRow(*chart_, *sales_, 2, true);
-  EXPECT_EQ(Sheet().Grid(), (Grid{{"Region", "Sales", "When"}, {"South", "980", "16:00:00"}}));
-}
-
 TEST_F(GraphFillTest, ShapesThatAreNotChartsAreLeftAlone) {
   EXPECT_FALSE(IsGraphShape(*text_));
   EXPECT_NO_THROW(FillGraph(*text_, *sales_, false));

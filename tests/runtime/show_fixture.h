@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "connections/connection_source.h"
-#include "document/shape.h"
 #include "document/tag_schema.h"
 #include "host/client_recordset.h"
 #include "host/event_loop.h"
@@ -20,43 +19,11 @@
 #include "shell/connect.h"
 #include "support/module_state.h"
 #include "testing/addin_doubles.h"
+#include "testing/shape_link.h"
 #include "testing/table_connection.h"
 #include "testing/temp_dir.h"
 
 namespace vintrel::testing {
-
-// Rows of every connection by tag number; a source reads them at each open and requery, and
-// fails while its connection is listed in `failing`.
-struct LiveData {
-  std::map<std::string, std::vector<std::string>> columns;
-  std::map<std::string, Table> rows;
-  std::map<std::string, bool> failing;
-  int requeries = 0;
-};
-
-class LiveSource : public ConnectionSource {
- public:
-  explicit LiveSource(LiveData& data) : data_(data) {}
-  void Open(clsConnection& connection) override { Check(connection); }
-  void OpenRecordset(clsConnection& connection) override {
-    const std::string& number = connection.ConnectionTagNumber();
-    TableSource(data_.columns[number], data_.rows[number], nullptr).OpenRecordset(connection);
-  }
-  void Requery(clsConnection& connection, bool) override {
-    ++data_.requeries;
-    Check(connection);
-    OpenRecordset(connection);
-  }
-  void Close(clsConnection&) noexcept override {}
-
- private:
-  void Check(clsConnection& connection) {
-    if (data_.failing[connection.ConnectionTagNumber()]) {
-      throw Error(kErrFileNotFound, "LiveSource", "the data is away");
-    }
-  }
-  LiveData& data_;
-};
 
 class ShowFixture : public ::testing::Test {
  protected:
@@ -102,15 +69,7 @@ class ShowFixture : public ::testing::Test {
   // A linked shape of `type` on the slide; returns its position.
   int Link(host::memory::MemoryShape& shape, int type, const std::string& number,
            const std::string& column = "", double row = 0, const std::string& format = "") {
-    clsshape link;
-    link.SetShapeItem(shape);
-    link.SetSourceType(type);
-    link.SetNewConnectionTagNumber(number);
-    link.SetNewColumnName(column);
-    link.SetNewRow(row);
-    link.SetNewDateFormat(format);
-    link.SetShapeTags();
-    return shape.ZOrderPosition();
+    return LinkShape(shape, {type, number, column, row, format}).ZOrderPosition();
   }
   int Field(int slide, const std::string& number, const std::string& column, double row) {
     return Link(Slide(slide).AddTextBox(" "), source_type::kTextField, number, column, row);

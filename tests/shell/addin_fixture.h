@@ -7,8 +7,6 @@
 
 #include <string>
 
-#include "document/shape.h"
-#include "document/tag_schema.h"
 #include "host/client_recordset.h"
 #include "host/event_loop.h"
 #include "host/memory/memory_application.h"
@@ -19,6 +17,7 @@
 #include "shell/settings.h"
 #include "support/module_state.h"
 #include "testing/addin_doubles.h"
+#include "testing/shape_link.h"
 #include "testing/table_connection.h"
 #include "testing/temp_dir.h"
 
@@ -32,16 +31,8 @@ inline constexpr const char* kWithoutConnections = "/shows/plain.pptx";
 
 // Links a shape as the given source type, to the connection and its first row.
 inline host::memory::MemoryShape& LinkShape(host::memory::MemoryShape& shape, int type) {
-  clsshape link;
-  link.SetShapeItem(shape);
-  link.SetSourceType(type);
-  if (type != source_type::kClock) {
-    link.SetNewConnectionTagNumber("01");
-    link.SetNewColumnName("Sales");
-    link.SetNewRow(1);
-  }
-  link.SetShapeTags();
-  return shape;
+  if (type == source_type::kClock) return testing::LinkShape(shape, {type});
+  return testing::LinkShape(shape, {type, "01", "Sales", 1});
 }
 
 class AddInFixture : public ::testing::Test {

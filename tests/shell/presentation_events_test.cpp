@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "document/shape.h"
-#include "document/tag_schema.h"
 #include "host/client_recordset.h"
 #include "host/event_loop.h"
 #include "host/memory/memory_application.h"
@@ -11,6 +9,7 @@
 #include "shell/connect.h"
 #include "support/module_state.h"
 #include "testing/addin_doubles.h"
+#include "testing/shape_link.h"
 #include "testing/table_connection.h"
 #include "testing/temp_dir.h"
 
@@ -40,14 +39,8 @@ class PresentationEventsTest : public ::testing::Test {
     MemoryPresentation& file = host_.AddFile("/shows/board.pptx");
     file.Tags().Add("QUENDRA VERSION", "1");
     file.Tags().Add("QUENDRA CONNECTION01", "0\tSales\tsales.txt\tTrue\t");
-    host::Shape& field = file.AddSlide().AddTextBox(" ");
-    clsshape link;
-    link.SetShapeItem(field);
-    link.SetSourceType(source_type::kTextField);
-    link.SetNewConnectionTagNumber("01");
-    link.SetNewColumnName("Sales");
-    link.SetNewRow(1);
-    link.SetShapeTags();
+    testing::LinkShape(file.AddSlide().AddTextBox(" "),
+                       {source_type::kTextField, "01", "Sales", 1});
     connect_.OnConnection(host_, 1, addin_);
     ASSERT_NE(connect_.application(), nullptr);
   }

@@ -94,16 +94,5 @@ TEST_F(ShellHelpersTest, NextVisibleSlideWrapsAroundHiddenSlides) {
   EXPECT_EQ(NextVisibleSlide(3), 5);
 }
 
-TEST_F(ShellHelpersTest, PickersAndHelpGoThroughTheFrontEnd) {
-  EXPECT_EQ(BrowseForComputer("Choose a computer"), "");  // cancelled
-  front_end_.QueueFolder("/srv/pictures");
-  EXPECT_EQ(BrowseForFolderPath("Choose a folder"), "/srv/pictures");
-  ShowHelpTopic("/opt/vintrel/help.html", 27);
-  ShowHelpTopic("/opt/vintrel/help.html");
-  ASSERT_EQ(front_end_.help_calls().size(), 2u);
-  EXPECT_EQ(front_end_.help_calls()[0].context_id, 27);
-  EXPECT_EQ(front_end_.help_calls()[1].context_id, 0);
-}
-
 }  // namespace
 }  // namespace vintrel

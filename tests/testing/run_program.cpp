@@ -185,4 +185,33 @@ std::vector<std::string> PackagePartNames(const std::string& package) {
   return names;
 }
 
+bool HasLibreOffice() {
+  return std::system(
+             "command -v soffice >/dev/null 2>&1 && command -v pdftotext >/dev/null 2>&1") == 0;
+}
+
+std::vector<std::string> PresentationPages(const std::string& deck) {
+  TempDir work;
+  const std::string convert = "cd '" + work.path() + "' && timeout 300 soffice " +
+                              "-env:UserInstallation=file://" + work.path() +
+                              "/profile --headless --norestore --convert-to pdf --outdir '" +
+                              work.path() + "' '" + deck + "' >soffice.log 2>&1";
+  if (std::system(convert.c_str()) != 0) {
+    ADD_FAILURE() << "LibreOffice could not convert " << deck << "\n"
+                  << ReadFile(work.File("soffice.log"));
+    return {};
+  }
+  const std::string name = std::filesystem::path(deck).stem().string();
+  const std::string text_file = work.File("text.txt");
+  if (std::system(("pdftotext '" + work.File(name + ".pdf") + "' '" + text_file + "'").c_str())) {
+    ADD_FAILURE() << "pdftotext could not read the PDF of " << deck;
+    return {};
+  }
+  // pdftotext ends every page with a form feed.
+  std::vector<std::string> pages;
+  std::stringstream text(ReadFile(text_file));
+  for (std::string page; std::getline(text, page, '\f');) pages.push_back(page);
+  return pages;
+}
+
 }  // namespace vintrel::testing

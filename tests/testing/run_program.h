@@ -34,6 +34,13 @@ std::string ToolPath(const std::string& name);
 std::string PackagePart(const std::string& package, const std::string& part);
 std::vector<std::string> PackagePartNames(const std::string& package);
 
+// Whether LibreOffice (soffice) and pdftotext are installed: the checks that open our files in
+// another program skip themselves without them.
+bool HasLibreOffice();
+// The text of each page LibreOffice shows of a presentation, through a PDF; fails the test and
+// gives no page when the conversion fails.
+std::vector<std::string> PresentationPages(const std::string& deck);
+
 }  // namespace vintrel::testing
 
 #endif  // VINTREL_TESTS_TESTING_RUN_PROGRAM_H_

@@ -1,9 +1,10 @@
-// A connection whose source is a fixed table, for tests of what reads connections (fills,
-// charts, linked pictures) without files or databases. Header-only, so the shared test library
-// does not depend on the connection layer.
+// Connections whose source is a table of rows, fixed or changed by the test as it runs, for tests
+// of what reads connections (fills, charts, linked pictures, shows) without files or databases.
+// Header-only, so the shared test library does not depend on the connection layer.
 #ifndef VINTREL_TESTS_TESTING_TABLE_CONNECTION_H_
 #define VINTREL_TESTS_TESTING_TABLE_CONNECTION_H_
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 #include "connections/connection.h"
 #include "connections/connection_source.h"
 #include "host/client_recordset.h"
+#include "host/error.h"
 
 namespace vintrel::testing {
 
@@ -73,6 +75,39 @@ inline std::unique_ptr<clsConnection> MakeTableConnection(std::string number,
   connection->OpenRecordset();
   return connection;
 }
+
+// Rows of every connection by tag number; a source reads them at each open and requery, and
+// fails while its connection is listed in `failing`.
+struct LiveData {
+  std::map<std::string, std::vector<std::string>> columns;
+  std::map<std::string, Table> rows;
+  std::map<std::string, bool> failing;
+  int requeries = 0;
+};
+
+class LiveSource : public ConnectionSource {
+ public:
+  explicit LiveSource(LiveData& data) : data_(data) {}
+  void Open(clsConnection& connection) override { Check(connection); }
+  void OpenRecordset(clsConnection& connection) override {
+    const std::string& number = connection.ConnectionTagNumber();
+    TableSource(data_.columns[number], data_.rows[number], nullptr).OpenRecordset(connection);
+  }
+  void Requery(clsConnection& connection, bool) override {
+    ++data_.requeries;
+    Check(connection);
+    OpenRecordset(connection);
+  }
+  void Close(clsConnection&) noexcept override {}
+
+ private:
+  void Check(clsConnection& connection) {
+    if (data_.failing[connection.ConnectionTagNumber()]) {
+      throw Error(kErrFileNotFound, "LiveSource", "the data is away");
+    }
+  }
+  LiveData& data_;
+};
 
 }  // namespace vintrel::testing
 

@@ -1,6 +1,7 @@
 // The in-memory application stands in for the host in every suite above it: these tests guard
 // what those suites rely on — the events it raises and their order, what happens when a handler
-// fails, that closed and deleted objects fail, and that armed faults hit only their target.
+// fails, that closed objects fail, and that armed faults hit only their target. How saves and
+// shows go is checked on the package host (tests/host/ooxml), which the program runs on.
 #include "host/memory/memory_application.h"
 
 #include <gmock/gmock.h>
@@ -53,29 +54,6 @@ TEST_F(MemoryApplicationTest, ClosedPresentationFailsEveryCallButNotInsideItsClo
   EXPECT_NE(ErrorNumberOf([&] { app_.ActivePresentation(); }), 0);
 }
 
-TEST_F(MemoryApplicationTest, SaveRaisesTheEventBeforeWritingAndAHandlerMaySaveItself) {
-  // What the add-in's save handler does: blank the values, save, put the values back.
-  MemoryPresentation& deck = app_.AddPresentation("/decks/board.pptx");
-  MemoryShape& value = deck.AddSlide().AddTextBox("42");
-  deck.Tags().Add("k", "v");
-  EXPECT_FALSE(deck.Saved());
-  int saves_before_handler = -1;
-  events_.after = [&](const std::string& event) {
-    if (!event.starts_with("Save:")) return;
-    saves_before_handler = deck.save_count();
-    value.TextFrame().TextRange().SetText(" ");
-    app_.ActivePresentation().Save();
-    value.TextFrame().TextRange().SetText("42");
-    deck.SetSaved(true);
-  };
-  app_.SavePresentation(deck);
-  EXPECT_EQ(saves_before_handler, 0);
-  EXPECT_EQ(deck.save_count(), 1) << "the host writes nothing after a handler that saved";
-  EXPECT_EQ(deck.host_environment().FindFile("/decks/board.pptx")->slide(1).shape(1).text(), " ");
-  EXPECT_TRUE(deck.Saved());
-  EXPECT_THAT(events_.events, ElementsAre("Save:/decks/board.pptx"));
-}
-
 TEST_F(MemoryApplicationTest, FailingHandlers) {
   MemoryPresentation& p = app_.AddPresentation("/decks/a.pptx");
   p.Tags().Add("k", "v");
@@ -120,77 +98,6 @@ TEST_F(MemoryApplicationTest, ArmedFaultHitsItsTargetAndWhatTheTargetOwnsOnly) {
   app_.faults().Clear();
   on_first.TextFrame().TextRange().SetText("x");
   EXPECT_EQ(on_first.text(), "x");
-}
-
-class SlideShowTest : public MemoryApplicationTest {
- protected:
-  SlideShowTest() : deck_(app_.AddPresentation("/decks/show.pptx")) {
-    for (int i = 0; i < 4; ++i) deck_.AddSlide();
-  }
-  MemoryPresentation& deck_;
-};
-
-TEST_F(SlideShowTest, ShowWindowExistsOnlyDuringTheShowAndClosingEndsTheShowFirst) {
-  EXPECT_EQ(deck_.SlideShowWindow(), nullptr);
-  MemorySlideShowWindow& window = app_.StartSlideShow(deck_);
-  EXPECT_EQ(deck_.SlideShowWindow(), &window);
-  bool window_seen_on_end = false;
-  events_.after = [&](const std::string& event) {
-    if (event.starts_with("End:")) window_seen_on_end = deck_.SlideShowWindow() != nullptr;
-  };
-  app_.ClosePresentation(deck_);
-  EXPECT_TRUE(window_seen_on_end);
-  EXPECT_EQ(app_.show(), nullptr);
-  EXPECT_NE(ErrorNumberOf([&] { window.View(); }), 0);
-  EXPECT_THAT(events_.events,
-              ElementsAre("Begin:1", "End:/decks/show.pptx", "Close:/decks/show.pptx"));
-}
-
-TEST_F(SlideShowTest, NextSkipsHiddenSlidesAndEndsOrStartsOver) {
-  struct Case {
-    int kind;
-    std::vector<std::string> events;
-  };
-  const Case cases[] = {
-      {show_type::kSpeaker, {"Begin:2", "Next:4"}},
-      {show_type::kKiosk, {"Begin:2", "Next:4", "Next:2"}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.kind);
-    MemoryApplication app;
-    RecordingEvents events;
-    app.SetEventSink(&events);
-    MemoryPresentation& deck = app.AddPresentation("/decks/show.pptx");
-    for (int i = 0; i < 4; ++i) deck.AddSlide();
-    deck.slide(1).transition().set_hidden(true);
-    deck.slide(3).transition().set_hidden(true);
-    deck.settings().set_show_type(c.kind);
-    MemorySlideShowWindow& window = app.StartSlideShow(deck);
-    app.NextSlide();
-    EXPECT_EQ(window.View().CurrentShowPosition(), 4);
-    app.NextSlide();
-    if (c.kind == show_type::kKiosk) {
-      EXPECT_EQ(window.View().Slide().SlideIndex(), 2);
-    } else {
-      EXPECT_TRUE(window.view().at_end());
-      EXPECT_NE(ErrorNumberOf([&] { window.View().Slide(); }), 0);
-    }
-    EXPECT_EQ(events.events, c.events);
-  }
-}
-
-TEST_F(SlideShowTest, NextCalledFromTheNextSlideHandlerMovesOnAgain) {
-  // What the add-in does when the slide in view has no data: hide it and move on.
-  MemorySlideShowWindow& window = app_.StartSlideShow(deck_);
-  events_.after = [&](const std::string& event) {
-    if (event == "Next:2") {
-      deck_.Slides().Item(2).SlideShowTransition().SetHidden(true);
-      window.View().Next();
-    }
-  };
-  app_.NextSlide();
-  EXPECT_EQ(window.View().Slide().SlideIndex(), 3);
-  EXPECT_THAT(events_.events, ElementsAre("Begin:1", "Next:2", "Next:3"));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "decks/deck_builder.h"
 #include "host/error.h"
 #include "host/ooxml/package_presentation.h"
+#include "testing/run_program.h"
 #include "testing/temp_dir.h"
 
 namespace vintrel::ooxml {
@@ -19,26 +20,8 @@ using vintrel::testing::FixturePath;
 using vintrel::testing::ReadFile;
 using vintrel::testing::TempDir;
 
-bool OnPath(const std::string& program) {
-  return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-// Converts `deck` to PDF with LibreOffice and returns the PDF's text ("" when it failed).
-std::string PdfText(const TempDir& dir, const std::string& deck) {
-  std::string command = "cd '" + dir.path() +
-                        "' && timeout 300 soffice -env:UserInstallation=file://" + dir.path() +
-                        "/profile --headless --norestore --convert-to pdf --outdir '" + dir.path() +
-                        "/pdf' '" + deck + "' >'" + dir.path() + "/soffice.log' 2>&1";
-  if (std::system(command.c_str()) != 0) return {};
-  std::string base = deck.substr(deck.rfind('/') + 1);
-  std::string pdf = dir.path() + "/pdf/" + base.substr(0, base.rfind('.')) + ".pdf";
-  std::string text = dir.path() + "/text.txt";
-  if (std::system(("pdftotext '" + pdf + "' '" + text + "'").c_str()) != 0) return {};
-  return ReadFile(text);
-}
-
 TEST(LibreOffice, OpensChangedDecksAndShowsTheNewContent) {
-  if (!OnPath("soffice") || !OnPath("pdftotext")) {
+  if (!vintrel::testing::HasLibreOffice()) {
     GTEST_SKIP() << "LibreOffice (soffice) and pdftotext are needed for this check";
   }
   TempDir dir;
@@ -66,8 +49,8 @@ TEST(LibreOffice, OpensChangedDecksAndShowsTheNewContent) {
     copy.Shapes().Item(1).TextFrame().TextRange().SetText("Second Copy Slide");
     deck->Save();
   }
-  std::string text = PdfText(dir, path);
-  ASSERT_FALSE(text.empty()) << ReadFile(dir.File("soffice.log"));
+  std::string text;
+  for (const std::string& page : vintrel::testing::PresentationPages(path)) text += page;
   for (const char* expected :
        {"Quarterly", "Revenue Overview", "Northwind", "Southgate", "Second Copy Slide"}) {
     EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
@@ -130,7 +113,8 @@ TEST(LibreOffice, EveryRealFileSurvivesBroadEdits) {
     EXPECT_EQ(problems, std::vector<std::string>()) << name;
     outputs.push_back(path);
   }
-  if (!OnPath("soffice")) GTEST_SKIP() << "LibreOffice (soffice) is needed for the rest";
+  if (!vintrel::testing::HasLibreOffice())
+    GTEST_SKIP() << "LibreOffice (soffice) is needed for the rest";
   std::string command = "timeout 600 soffice -env:UserInstallation=file://" + dir.path() +
                         "/profile --headless --norestore --convert-to pdf --outdir '" + dir.path() +
                         "/pdf'";

@@ -188,6 +188,17 @@ TEST_F(XlsxReadingTest, NamesOfTheWorkbookStandForTheirRanges) {
   EXPECT_THAT(ErrorOf([&] { data.Range("Unknown"); }).description(), HasSubstr("not a cell range"));
 }
 
+// Random damage is the fuzz targets' job; a broken part in a sound package must still say which.
+TEST_F(XlsxReadingTest, BrokenXmlInsideAGoodPackageFailsWithItsName) {
+  BookContents contents;
+  contents.sheets["Data"] = SheetXml("<row><c><v>1</v></c></row>");
+  testing::Parts parts = WorkbookParts(contents);
+  parts["xl/workbook.xml"] = "<workbook><sheets><sheet name='x'";
+  std::string path = dir_.File("broken.xlsx");
+  testing::WriteZip(path, parts);
+  EXPECT_THAT(ErrorOf([&] { app_.Open(path, {}); }).description(), HasSubstr("xl/workbook.xml"));
+}
+
 TEST_F(XlsxReadingTest, MacroWorkbooksReadLikeOthers) {
   BookContents contents;
   contents.sheets["Data"] = SheetXml(R"(<row r="1"><c r="A1"><v>7</v></c></row>)");
