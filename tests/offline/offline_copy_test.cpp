@@ -212,7 +212,9 @@ TEST_F(OfflineCopyTest, LinkedPicturesBecomeEmbeddedAtTheSamePlaceAndDepth) {
   }
 }
 
-TEST_F(OfflineCopyTest, TheCopyKeepsNoAddinTagAndTheSourceKeepsAll) {
+// That no add-in tag is left in any part of a written copy is checked by the offline command's
+// test, which reads the whole package; here, what the copy keeps and the source is spared.
+TEST_F(OfflineCopyTest, TheCopyKeepsOtherTagsAndTheSourceKeepsAll) {
   Connection("01", {"Value"}, Rows(5));
   Field(1, "01", "Value", 1);
   Scroll(1, 1, 2, 1000);
@@ -221,18 +223,8 @@ TEST_F(OfflineCopyTest, TheCopyKeepsNoAddinTagAndTheSourceKeepsAll) {
 
   host::memory::MemoryPresentation& copy = MakeCopy();
   ASSERT_EQ(copy.slides().count(), 3);
-  std::vector<host::Tags*> all = {&copy.Tags()};
-  for (int s = 1; s <= copy.slides().count(); ++s) {
-    all.push_back(&copy.slide(s).Tags());
-    for (int i = 1; i <= copy.slide(s).shapes().count(); ++i) {
-      all.push_back(&copy.slide(s).shape(i).Tags());
-    }
-  }
-  for (host::Tags* tags : all) {
-    for (int t = 1; t <= tags->Count(); ++t)
-      EXPECT_EQ(tags->Name(t).rfind("QUENDRA", 0), std::string::npos);
-  }
   EXPECT_EQ(copy.slide(3).shape(1).Tags().Item("OTHER"), "kept");
+  EXPECT_EQ(copy.slide(3).shape(1).Tags().Count(), 1);
   EXPECT_EQ(deck_->tags().Count() + deck_->slide(1).tags().Count(), source_tags);
   EXPECT_EQ(deck_->slides().count(), 1);
   EXPECT_FALSE(copy.Saved());
