@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "shell/addin_fixture.h"
@@ -64,9 +65,13 @@ MemoryShape& Put(MemorySlide& slide, Piece piece) {
   throw std::logic_error("piece");
 }
 
+// The pieces selected, the kind they make, and which of the clock, text shape, linked object and
+// graph commands on the tool bar that kind enables ("1100": clock and text shape).
 struct KindCase {
   std::vector<Piece> pieces;
   int kind;
+  const char* commands;
+  const char* file = kWithConnections;
 };
 
 class SelectionTest : public testing_support::AddInFixture {
@@ -93,39 +98,41 @@ class SelectionTest : public testing_support::AddInFixture {
   int Kind() { return ClassifySelection(host_.active_window()->selection()); }
 
   // Enabled state of clock, text shape, linked object and graph properties on the tool bar.
-  std::vector<bool> ShapeCommands() const {
+  std::string ShapeCommands() const {
     const CommandControls& controls = connect_.application()->command_controls();
-    std::vector<bool> enabled;
+    std::string enabled;
     for (ShapeCommand command :
          {kClockProperties, kDataFieldProperties, kDataObjectProperties, kGraphProperties}) {
-      enabled.push_back(controls.tool_bar_commands[command]->Enabled());
+      enabled += controls.tool_bar_commands[command]->Enabled() ? '1' : '0';
     }
     return enabled;
   }
 };
 
-TEST_F(SelectionTest, KindsFollowTheLinkedShapesThenTheUnlinkedOnes) {
+TEST_F(SelectionTest, KindsFollowTheLinkedShapesThenTheUnlinkedOnesAndSwitchTheCommands) {
   using P = Piece;
   const std::vector<KindCase> cases = {
-      {{P::kClock, P::kTextField}, 3},
-      {{P::kClock, P::kLinkedPicture}, 0},
-      {{P::kTextField, P::kRectangle}, 2},
-      {{P::kTextBox, P::kTextBox}, 3},
-      {{P::kClock, P::kClock}, 1},
-      {{P::kLinkedPicture}, 4},
-      {{P::kGraph, P::kTextBox}, 5},  // an unlinked shape does not change the linked kind
-      {{P::kGraph, P::kTextField}, 0},
-      {{P::kPictureFile, P::kMedia}, 4},
-      {{P::kChart}, 5},
-      {{P::kWordObject}, 0},
-      {{P::kPicture}, 0},
-      {{P::kTextBox, P::kChart}, 0},
-      {{P::kTextField, P::kBadType}, 0},  // an unknown code ends it, whatever came before
-      {{}, 0},
+      {{P::kClock, P::kTextField}, 3, "1100"},
+      {{P::kClock, P::kLinkedPicture}, 0, "0000"},
+      {{P::kTextField, P::kRectangle}, 2, "0100"},
+      {{P::kTextBox, P::kTextBox}, 3, "1100"},
+      {{P::kTextBox, P::kTextBox}, 3, "1000", kWithoutConnections},  // no data to link to
+      {{P::kClock, P::kClock}, 1, "1000"},
+      {{P::kLinkedPicture}, 4, "0010"},
+      {{P::kGraph, P::kTextBox}, 5, "0001"},  // an unlinked shape does not change the linked kind
+      {{P::kGraph, P::kTextField}, 0, "0000"},
+      {{P::kPictureFile, P::kMedia}, 4, "0010"},
+      {{P::kChart}, 5, "0001"},
+      {{P::kWordObject}, 0, "0000"},
+      {{P::kPicture}, 0, "0000"},
+      {{P::kTextBox, P::kChart}, 0, "0000"},
+      {{P::kTextField, P::kBadType}, 0, "0000"},  // an unknown code ends it, whatever came before
+      {{}, 0, "0000"},
   };
   for (const KindCase& c : cases) {
-    Select(kWithConnections, c.pieces);
+    Select(c.file, c.pieces);
     EXPECT_EQ(Kind(), c.kind) << "case " << (&c - cases.data());
+    EXPECT_EQ(ShapeCommands(), c.commands) << "case " << (&c - cases.data());
   }
 }
 
@@ -136,30 +143,6 @@ TEST_F(SelectionTest, NoSelectionAndTextEditingClassify) {
   // Editing the text of a clock is a selection of that shape.
   host_.SelectText(clock);
   EXPECT_EQ(Kind(), selection_kind::kAllClock);
-}
-
-struct CommandCase {
-  const char* file;
-  std::vector<Piece> pieces;
-  std::vector<bool> clock_text_object_graph;
-};
-
-TEST_F(SelectionTest, ASelectionSwitchesTheShapeCommands) {
-  using P = Piece;
-  const std::vector<CommandCase> cases = {
-      {kWithConnections, {P::kClock, P::kTextField}, {true, true, false, false}},
-      {kWithConnections, {P::kTextBox, P::kTextBox}, {true, true, false, false}},
-      {kWithoutConnections, {P::kTextBox, P::kTextBox}, {true, false, false, false}},
-      {kWithConnections, {P::kClock}, {true, false, false, false}},
-      {kWithConnections, {P::kTextField}, {false, true, false, false}},
-      {kWithConnections, {P::kLinkedPicture}, {false, false, true, false}},
-      {kWithConnections, {P::kChart}, {false, false, false, true}},
-      {kWithConnections, {P::kClock, P::kLinkedPicture}, {false, false, false, false}},
-  };
-  for (const CommandCase& c : cases) {
-    Select(c.file, c.pieces);
-    EXPECT_EQ(ShapeCommands(), c.clock_text_object_graph) << "case " << (&c - cases.data());
-  }
 }
 
 TEST_F(SelectionTest, ContextPopupsFollowTheirItems) {
