@@ -62,6 +62,40 @@ zip_t* OpenPrefix(const std::string& path, uint64_t length, int& error_code) {
   return archive;
 }
 
+// Writes what `source` holds to a new file at `path`; the reason when that fails, else empty.
+std::string WriteSource(zip_source_t* source, const std::string& path) {
+  if (zip_source_open(source) != 0) return zip_error_strerror(zip_source_error(source));
+  struct Closer {
+    zip_source_t* source;
+    int fd = -1;
+    ~Closer() {
+      zip_source_close(source);
+      if (fd >= 0) ::close(fd);
+    }
+  } closer{source};
+  closer.fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (closer.fd < 0) return std::strerror(errno);
+  std::vector<char> chunk(1 << 20);
+  for (;;) {
+    const zip_int64_t got = zip_source_read(source, chunk.data(), chunk.size());
+    if (got < 0) return zip_error_strerror(zip_source_error(source));
+    if (got == 0) break;
+    const char* at = chunk.data();
+    size_t left = static_cast<size_t>(got);
+    while (left > 0) {
+      const ssize_t written = ::write(closer.fd, at, left);
+      if (written < 0 && errno == EINTR) continue;
+      if (written < 0) return std::strerror(errno);
+      at += written;
+      left -= static_cast<size_t>(written);
+    }
+  }
+  const int fd = closer.fd;
+  closer.fd = -1;
+  if (::close(fd) != 0) return std::strerror(errno);
+  return {};
+}
+
 }  // namespace
 
 void ZipArchive::Fail(const std::string& problem) const {
@@ -241,11 +275,27 @@ void ZipArchive::SaveAs(const std::string& requested) const {
   SaveFiles files(target);
   const std::string& temp = files.package();
 
-  int error_code = 0;
-  zip_t* out = zip_open(temp.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error_code);
+  // The archive is built in memory and written out in one pass: libzip goes back to every
+  // entry's local header once its size is known, and through a file each of those seeks flushes
+  // the stream (two system calls per entry, thousands of entries in a big deck).
+  zip_error_t start_error;
+  zip_error_init(&start_error);
+  zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &start_error);
+  zip_t* out =
+      buffer != nullptr ? zip_open_from_source(buffer, ZIP_TRUNCATE, &start_error) : nullptr;
   if (out == nullptr) {
-    fail("cannot start the archive (libzip error " + std::to_string(error_code) + ")");
+    const int code = zip_error_code_zip(&start_error);
+    zip_error_fini(&start_error);
+    if (buffer != nullptr) zip_source_free(buffer);
+    fail("cannot start the archive (libzip error " + std::to_string(code) + ")");
   }
+  zip_error_fini(&start_error);
+  // Kept past zip_close, which would otherwise free it with the archive.
+  zip_source_keep(buffer);
+  struct BufferOwner {
+    zip_source_t* source;
+    ~BufferOwner() { zip_source_free(source); }
+  } owner{buffer};
   for (const Entry& entry : entries_) {
     if (entry.removed) continue;
     zip_source_t* source = nullptr;
@@ -276,6 +326,9 @@ void ZipArchive::SaveAs(const std::string& requested) const {
     std::string reason = zip_strerror(out);
     zip_discard(out);
     fail("writing the new file failed (" + reason + "); the file was not changed");
+  }
+  if (std::string why = WriteSource(buffer, temp); !why.empty()) {
+    fail("writing the new file failed (" + why + "); the file was not changed");
   }
   ::chmod(temp.c_str(), target_exists ? (target_info.st_mode & 07777) : 0644);
   if (target_exists) {
