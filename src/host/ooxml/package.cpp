@@ -114,6 +114,7 @@ void Package::KeepTransient(const std::string& key) {
       zip_->Write(zip_->Has(oldest) ? zip_->StoredName(oldest) : oldest, WriteXml(it->second->doc));
     }
     xml_.erase(it);
+    ++drops_;
   }
   transient_order_.push_back(key);
 }

@@ -89,6 +89,9 @@ class Package {
   // Counts changes made through this object; the presentation compares it to tell whether it
   // has unsaved changes.
   uint64_t change_count() const { return changes_; }
+  // Moves on with every change and every parsed part that is dropped: nodes taken from parsed
+  // parts, and what was read from them, stay good while it stays the same.
+  uint64_t generation() const { return changes_ + drops_; }
 
  private:
   struct XmlPart {
@@ -117,6 +120,7 @@ class Package {
   std::unique_ptr<ZipArchive> zip_;
   std::string main_part_;
   uint64_t changes_ = 0;
+  uint64_t drops_ = 0;
   std::unordered_map<std::string, std::unique_ptr<XmlPart>> xml_;  // lower-case name
   // The content-type override of a part ("" when it has none), through the index below.
   pugi::xml_node FindOverride(const std::string& part);
