@@ -137,13 +137,21 @@ bool Package::IsLoaded(const std::string& part) const {
   return xml_.count(LowerAscii(part)) != 0;
 }
 
+pugi::xml_document* Package::ParsedXml(const std::string& part) {
+  auto it = xml_.find(LowerAscii(part));
+  return it == xml_.end() ? nullptr : &it->second->doc;
+}
+
 pugi::xml_document& Package::Xml(const std::string& part) {
   std::string key = LowerAscii(part);
   auto it = xml_.find(key);
   if (it != xml_.end()) return it->second->doc;
   if (!zip_->Has(part)) Fail("part \"" + part + "\" is missing");
+  // The kept text is what the archive holds (a changed part is written back before its text
+  // goes), so it is handed over rather than copied; Load keeps it again.
   auto cached = transient_text_.find(key);
-  return Load(part, key, cached != transient_text_.end() ? cached->second : zip_->Read(part));
+  return Load(part, key,
+              cached != transient_text_.end() ? std::move(cached->second) : zip_->Read(part));
 }
 
 namespace {

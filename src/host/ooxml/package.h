@@ -44,6 +44,8 @@ class Package {
   // The parsed XML of a part, loaded once; raises Error for a missing or malformed part.
   pugi::xml_document& Xml(const std::string& part);
   bool IsLoaded(const std::string& part) const;
+  // The parsed XML of a part when it is parsed now, else null (a part parsed is always there).
+  pugi::xml_document* ParsedXml(const std::string& part);
   // A number that changes whenever the part is parsed anew (never repeated, in any package), so
   // a caller may keep what it learned from the parsed part while the number stays the same.
   uint64_t ParseSerial(const std::string& part);

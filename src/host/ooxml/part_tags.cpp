@@ -35,8 +35,13 @@ PartTags::TagPart PartTags::Locate(bool create) const {
     if (pugi::xml_node tags = list.child("p:tags")) {
       std::string id = tags.attribute("r:id").value();
       // Every read of a tag comes here: the part found for the reference is remembered.
-      if (id == known_id_ && package_.Has(known_part_)) {
-        return {known_part_, package_.Xml(known_part_).document_element()};
+      if (id == known_id_) {
+        if (pugi::xml_document* parsed = package_.ParsedXml(known_part_)) {
+          return {known_part_, parsed->document_element()};
+        }
+        if (package_.Has(known_part_)) {
+          return {known_part_, package_.Xml(known_part_).document_element()};
+        }
       }
       if (auto rel = package_.Rel(owner_part_, id); rel && !rel->external) {
         std::string part = Package::ResolveTarget(owner_part_, rel->target);
