@@ -80,7 +80,7 @@ std::unique_ptr<Package> Package::Open(const std::string& path, const ZipLimits&
   for (const std::string& name : self->zip_->Names()) {
     std::string key = LowerAscii(name);
     if (!key.ends_with(".xml") && !key.ends_with(".rels")) continue;
-    if (self->IsLoaded(key)) continue;
+    if (self->xml_.count(key) != 0) continue;
     std::string text = self->zip_->Read(name);
     if (!Transient(key, text)) {
       self->Load(name, key, std::move(text));
