@@ -439,18 +439,31 @@ std::string Package::FreePartName(const std::string& folder, const std::string& 
   }
 }
 
-void Package::Flush() {
+std::vector<std::string> Package::Flush() {
+  std::vector<std::string> written;
   for (auto& [key, part] : xml_) {
     if (!part->dirty) continue;
     transient_text_.erase(key);
     zip_->Write(zip_->Has(key) ? zip_->StoredName(key) : key, WriteXml(part->doc));
     part->dirty = false;
+    written.push_back(key);
   }
+  return written;
 }
 
 void Package::SaveAs(const std::string& target) {
   Flush();
   zip_->SaveAs(target);
+}
+
+void Package::SaveCopyAs(const std::string& target) {
+  const std::vector<std::string> written = Flush();
+  zip_->SaveAs(target);
+  // The parsed part stays the one current form of what changed; a part added since opening
+  // keeps its text, which is its only entry in the archive.
+  for (const std::string& key : written) {
+    if (zip_->Revert(key)) xml_.find(key)->second->dirty = true;
+  }
 }
 
 }  // namespace vintrel::ooxml

@@ -85,6 +85,10 @@ class Package {
 
   // Writes every changed part and saves the package to `target` atomically.
   void SaveAs(const std::string& target);
+  // The same for a copy: the package stays as it was, changed parts still changed, and the text
+  // written for a parsed part is not kept beside it (for a big deck, megabytes kept for nothing
+  // while the presentation stays open).
+  void SaveCopyAs(const std::string& target);
 
   [[noreturn]] void Fail(const std::string& problem) const;
 
@@ -102,7 +106,8 @@ class Package {
     uint64_t serial = 0;
   };
   Package() = default;
-  void Flush();
+  // Writes every changed parsed part into the archive; returns their (lower-case) names.
+  std::vector<std::string> Flush();
   // Tag parts and relationship parts: a big presentation has thousands of them (one per shape
   // with tags, one per slide), and only this class and the tag collections reach into them, one
   // at a time. So they are checked at opening without being kept, and only the latest few stay

@@ -381,6 +381,13 @@ void ZipArchive::Remove(std::string_view name) {
   }
 }
 
+bool ZipArchive::Revert(std::string_view name) {
+  Entry* entry = Find(name);
+  if (entry == nullptr || entry->source == nullptr) return false;
+  entry->data.reset();
+  return true;
+}
+
 std::vector<std::string> ZipArchive::Names() const {
   std::vector<std::string> names;
   names.reserve(entries_.size());
