@@ -1,6 +1,8 @@
 #include "runtime/runtime.h"
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "document/presentation.h"
 #include "document/shape.h"
@@ -266,15 +268,20 @@ void clsRuntime::LoadScrollInfo(host::Slide& slide) {
   scroll_step_.fill(0);
   scroll_time_.fill(0);
   clsSlide settings;
+  std::vector<std::string> numbers;
   host::Tags& tags = slide.Tags();
   for (int t = 1; t <= tags.Count(); ++t) {
     const std::string name = tags.Name(t);
     if (HasTagPrefix(name, tag::kScrollStep)) {
-      settings.AddScrollInfo(TagNumber(name, tag::kScrollStep), tags.Value(t));
+      numbers.push_back(TagNumber(name, tag::kScrollStep));
+      settings.AddScrollInfo(numbers.back(), tags.Value(t));
     }
   }
-  for (int n = 1; n < kConnectionSlots; ++n) {
-    const std::string number = std::to_string(n);
+  // Only the connections the slide's tags name can scroll; the others stay off. (Asking the
+  // settings about all hundred slots read each number back from text, three times per slide.)
+  for (const std::string& number : numbers) {
+    const int n = ConnectionSlot(number);
+    if (n <= 0) continue;
     scroll_enabled_[n] = settings.ScrollEnabled(number);
     scroll_step_[n] = settings.ScrollStep(number);
     scroll_time_[n] = settings.ScrollTime(number);

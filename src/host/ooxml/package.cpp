@@ -80,7 +80,7 @@ std::unique_ptr<Package> Package::Open(const std::string& path, const ZipLimits&
   for (const std::string& name : self->zip_->Names()) {
     std::string key = LowerAscii(name);
     if (!key.ends_with(".xml") && !key.ends_with(".rels")) continue;
-    if (self->IsLoaded(key)) continue;
+    if (self->xml_.count(key) != 0) continue;
     std::string text = self->zip_->Read(name);
     if (!Transient(key, text)) {
       self->Load(name, key, std::move(text));
@@ -114,6 +114,7 @@ void Package::KeepTransient(const std::string& key) {
       zip_->Write(zip_->Has(oldest) ? zip_->StoredName(oldest) : oldest, WriteXml(it->second->doc));
     }
     xml_.erase(it);
+    ++drops_;
   }
   transient_order_.push_back(key);
 }
@@ -136,13 +137,21 @@ bool Package::IsLoaded(const std::string& part) const {
   return xml_.count(LowerAscii(part)) != 0;
 }
 
+pugi::xml_document* Package::ParsedXml(const std::string& part) {
+  auto it = xml_.find(LowerAscii(part));
+  return it == xml_.end() ? nullptr : &it->second->doc;
+}
+
 pugi::xml_document& Package::Xml(const std::string& part) {
   std::string key = LowerAscii(part);
   auto it = xml_.find(key);
   if (it != xml_.end()) return it->second->doc;
   if (!zip_->Has(part)) Fail("part \"" + part + "\" is missing");
+  // The kept text is what the archive holds (a changed part is written back before its text
+  // goes), so it is handed over rather than copied; Load keeps it again.
   auto cached = transient_text_.find(key);
-  return Load(part, key, cached != transient_text_.end() ? cached->second : zip_->Read(part));
+  return Load(part, key,
+              cached != transient_text_.end() ? std::move(cached->second) : zip_->Read(part));
 }
 
 namespace {
@@ -430,18 +439,31 @@ std::string Package::FreePartName(const std::string& folder, const std::string& 
   }
 }
 
-void Package::Flush() {
+std::vector<std::string> Package::Flush() {
+  std::vector<std::string> written;
   for (auto& [key, part] : xml_) {
     if (!part->dirty) continue;
     transient_text_.erase(key);
     zip_->Write(zip_->Has(key) ? zip_->StoredName(key) : key, WriteXml(part->doc));
     part->dirty = false;
+    written.push_back(key);
   }
+  return written;
 }
 
 void Package::SaveAs(const std::string& target) {
   Flush();
   zip_->SaveAs(target);
+}
+
+void Package::SaveCopyAs(const std::string& target) {
+  const std::vector<std::string> written = Flush();
+  zip_->SaveAs(target);
+  // The parsed part stays the one current form of what changed; a part added since opening
+  // keeps its text, which is its only entry in the archive.
+  for (const std::string& key : written) {
+    if (zip_->Revert(key)) xml_.find(key)->second->dirty = true;
+  }
 }
 
 }  // namespace vintrel::ooxml

@@ -44,6 +44,8 @@ class Package {
   // The parsed XML of a part, loaded once; raises Error for a missing or malformed part.
   pugi::xml_document& Xml(const std::string& part);
   bool IsLoaded(const std::string& part) const;
+  // The parsed XML of a part when it is parsed now, else null (a part parsed is always there).
+  pugi::xml_document* ParsedXml(const std::string& part);
   // A number that changes whenever the part is parsed anew (never repeated, in any package), so
   // a caller may keep what it learned from the parsed part while the number stays the same.
   uint64_t ParseSerial(const std::string& part);
@@ -83,12 +85,19 @@ class Package {
 
   // Writes every changed part and saves the package to `target` atomically.
   void SaveAs(const std::string& target);
+  // The same for a copy: the package stays as it was, changed parts still changed, and the text
+  // written for a parsed part is not kept beside it (for a big deck, megabytes kept for nothing
+  // while the presentation stays open).
+  void SaveCopyAs(const std::string& target);
 
   [[noreturn]] void Fail(const std::string& problem) const;
 
   // Counts changes made through this object; the presentation compares it to tell whether it
   // has unsaved changes.
   uint64_t change_count() const { return changes_; }
+  // Moves on with every change and every parsed part that is dropped: nodes taken from parsed
+  // parts, and what was read from them, stay good while it stays the same.
+  uint64_t generation() const { return changes_ + drops_; }
 
  private:
   struct XmlPart {
@@ -97,7 +106,8 @@ class Package {
     uint64_t serial = 0;
   };
   Package() = default;
-  void Flush();
+  // Writes every changed parsed part into the archive; returns their (lower-case) names.
+  std::vector<std::string> Flush();
   // Tag parts and relationship parts: a big presentation has thousands of them (one per shape
   // with tags, one per slide), and only this class and the tag collections reach into them, one
   // at a time. So they are checked at opening without being kept, and only the latest few stay
@@ -117,6 +127,7 @@ class Package {
   std::unique_ptr<ZipArchive> zip_;
   std::string main_part_;
   uint64_t changes_ = 0;
+  uint64_t drops_ = 0;
   std::unordered_map<std::string, std::unique_ptr<XmlPart>> xml_;  // lower-case name
   // The content-type override of a part ("" when it has none), through the index below.
   pugi::xml_node FindOverride(const std::string& part);

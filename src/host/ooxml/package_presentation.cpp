@@ -210,7 +210,7 @@ void PackagePresentation::SaveCopyAs(const std::string& file_name) {
         }
       }
     }
-    package_->SaveAs(target);
+    package_->SaveCopyAs(target);
   } catch (...) {
     restore();
     SetSaved(was_saved);

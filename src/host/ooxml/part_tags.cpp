@@ -18,14 +18,30 @@ PartTags::PartTags(Package& package, std::string owner_part,
                    std::function<pugi::xml_node(bool create)> find_list)
     : package_(package), owner_part_(std::move(owner_part)), find_list_(std::move(find_list)) {}
 
+const PartTags::TagPart& PartTags::Located() const {
+  if (located_known_ && located_generation_ == package_.generation()) return located_;
+  located_known_ = false;
+  located_ = Locate(false);
+  // Locating may parse the tag part again, which may drop another: the generation after it is
+  // the one the answer holds for.
+  located_generation_ = package_.generation();
+  located_known_ = true;
+  return located_;
+}
+
 PartTags::TagPart PartTags::Locate(bool create) const {
   pugi::xml_node list = find_list_(false);
   if (list) {
     if (pugi::xml_node tags = list.child("p:tags")) {
       std::string id = tags.attribute("r:id").value();
       // Every read of a tag comes here: the part found for the reference is remembered.
-      if (id == known_id_ && package_.Has(known_part_)) {
-        return {known_part_, package_.Xml(known_part_).document_element()};
+      if (id == known_id_) {
+        if (pugi::xml_document* parsed = package_.ParsedXml(known_part_)) {
+          return {known_part_, parsed->document_element()};
+        }
+        if (package_.Has(known_part_)) {
+          return {known_part_, package_.Xml(known_part_).document_element()};
+        }
       }
       if (auto rel = package_.Rel(owner_part_, id); rel && !rel->external) {
         std::string part = Package::ResolveTarget(owner_part_, rel->target);
@@ -116,7 +132,7 @@ void PartTags::Add(std::string_view name, std::string_view value) {
 void PartTags::Delete(std::string_view name) {
   pugi::xml_node tag = Find(name);
   if (!tag) return;
-  TagPart where = Locate(false);
+  TagPart where = Located();
   where.list.remove_child(tag);
   package_.Touch(where.part);
   if (where.list.child("p:tag")) return;

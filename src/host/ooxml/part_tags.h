@@ -34,7 +34,9 @@ class PartTags : public host::Tags {
     pugi::xml_node list;  // p:tagLst, or empty when the owner has no tag part yet
   };
   TagPart Locate(bool create) const;
-  pugi::xml_node TagList() const { return Locate(false).list; }
+  // Locate(false), remembered while the package's generation stays the same.
+  const TagPart& Located() const;
+  pugi::xml_node TagList() const { return Located().list; }
   pugi::xml_node Find(std::string_view name) const;
   pugi::xml_node At(int index) const;
 
@@ -44,6 +46,11 @@ class PartTags : public host::Tags {
   // The owner's tag reference and the part it was found to name.
   mutable std::string known_id_;
   mutable std::string known_part_;
+  // The last answer of Locate(false) and the package generation it holds for: reading every tag
+  // of a shape by index asks for it once per tag.
+  mutable TagPart located_;
+  mutable uint64_t located_generation_ = 0;
+  mutable bool located_known_ = false;
 };
 
 }  // namespace vintrel::ooxml

@@ -42,6 +42,9 @@ class ZipArchive {
   // Adds `to` as a copy of the original entry `from` (copied compressed when saved).
   void CopyEntry(std::string_view from, std::string_view to);
   void Remove(std::string_view name);
+  // Drops the contents written for an entry of the original archive, which then reads as it
+  // was opened; false (and nothing changes) for an entry added since.
+  bool Revert(std::string_view name);
   // Current entry names in archive order; added entries come last.
   std::vector<std::string> Names() const;
   bool IsReplaced(std::string_view name) const;

@@ -99,6 +99,41 @@ TEST(PackageRoundTrip, ChangeRewritesOnlyTheTouchedParts) {
   EXPECT_FALSE(reopened->Slides().Item(1).SlideShowTransition().Hidden());
 }
 
+// A copy takes the presentation as it is and leaves it so: what changed since opening (an edited
+// part, a part added) is still there for the next copy and for saving the presentation itself.
+TEST(PackageRoundTrip, CopiesLeaveChangesForLaterCopiesAndTheSave) {
+  TempDir dir;
+  const std::string path =
+      dir.Write("deck.pptx", testing::BuildDeck(testing::OneSlide(testing::TextBox(2, "A", "x"))));
+  auto presentation = PackagePresentation::Open(path);
+  host::Shape& box = presentation->Slides().Item(1).Shapes().Item(1);
+  box.Tags().Add("QUENDRA KEPT", "1");
+  struct Step {
+    std::string text;  // set before saving, when not empty
+    std::string file;  // a copy, or the presentation's own file when empty
+  };
+  const std::vector<Step> steps = {
+      {"first", "copy1.pptx"}, {"", "copy2.pptx"}, {"second", "copy3.pptx"}, {"", ""}};
+  std::string expected = "x";
+  for (const Step& step : steps) {
+    if (!step.text.empty()) {
+      box.TextFrame().TextRange().SetText(step.text);
+      expected = step.text;
+    }
+    const std::string file = step.file.empty() ? path : dir.File(step.file);
+    if (step.file.empty()) {
+      presentation->Save();
+    } else {
+      presentation->SaveCopyAs(file);
+    }
+    EXPECT_EQ(box.TextFrame().TextRange().Text(), expected);
+    auto reopened = PackagePresentation::Open(file);
+    host::Shape& saved = reopened->Slides().Item(1).Shapes().Item(1);
+    EXPECT_EQ(saved.TextFrame().TextRange().Text(), expected) << file;
+    EXPECT_EQ(saved.Tags().Item("QUENDRA KEPT"), "1") << file;
+  }
+}
+
 TEST(PackageRoundTrip, FailedSaveLeavesTheOriginalUntouched) {
   TempDir dir;
   std::string path =

@@ -2,7 +2,9 @@
 // PowerPoint writes.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "decks/deck_builder.h"
 #include "host/ascii.h"
@@ -138,4 +140,55 @@ TEST(Tags, AddReplaceDeleteOnEveryOwnerSurviveSaving) {
 }
 
 }  // namespace
+// A tag collection remembers where its tag list is; reading the tags of many other shapes in
+// between (only a few tag parts stay parsed) or changing them must not leave it answering from
+// a part that was dropped or changed.
+TEST(Tags, ReadsStayRightWhileOtherOwnersAreReadAndChanged) {
+  constexpr int kShapes = 80;
+  std::string tree;
+  for (int i = 1; i <= kShapes; ++i) {
+    const std::string id = std::to_string(i + 1);
+    tree += "<p:sp><p:nvSpPr><p:cNvPr id=\"" + id + "\" name=\"Box " + id +
+            "\"/><p:cNvSpPr/><p:nvPr/></p:nvSpPr><p:spPr/></p:sp>";
+  }
+  TempDir dir;
+  const std::string path = dir.Write("many.pptx", testing::BuildDeck(testing::OneSlide(tree)));
+  {
+    auto deck = PackagePresentation::Open(path);
+    host::Shapes& shapes = deck->Slides().Item(1).Shapes();
+    for (int i = 1; i <= kShapes; ++i) {
+      shapes.Item(i).Tags().Add("QUENDRA A", "a" + std::to_string(i));
+      shapes.Item(i).Tags().Add("QUENDRA B", "b" + std::to_string(i));
+    }
+    deck->Save();
+  }
+  auto deck = PackagePresentation::Open(path);
+  host::Shapes& shapes = deck->Slides().Item(1).Shapes();
+  host::Tags& first = shapes.Item(1).Tags();
+  ASSERT_EQ(first.Count(), 2);
+  struct Step {
+    const char* what;
+    std::function<void()> between;
+    std::string a;
+  };
+  const std::vector<Step> steps = {
+      {"every other shape's tags read",
+       [&] {
+         for (int i = 2; i <= kShapes; ++i) EXPECT_EQ(shapes.Item(i).Tags().Count(), 2);
+       },
+       "a1"},
+      {"another shape's tags changed", [&] { shapes.Item(kShapes).Tags().Add("QUENDRA A", "x"); },
+       "a1"},
+      {"its own tag changed through the slide's shapes",
+       [&] { shapes.Item(1).Tags().Add("QUENDRA A", "changed"); }, "changed"},
+      {"its first tag deleted", [&] { shapes.Item(1).Tags().Delete("QUENDRA A"); }, ""},
+  };
+  for (const Step& step : steps) {
+    step.between();
+    EXPECT_EQ(first.Item("QUENDRA A"), step.a) << step.what;
+    EXPECT_EQ(first.Item("QUENDRA B"), "b1") << step.what;
+    EXPECT_EQ(first.Value(first.Count()), "b1") << step.what;
+  }
+}
+
 }  // namespace vintrel::ooxml
