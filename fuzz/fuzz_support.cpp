@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <zip.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -122,6 +123,11 @@ std::string WriteInput(std::string_view bytes, const std::string& name) {
     std::perror("vintrel fuzz: cannot write the input");
     std::abort();
   }
+  // Written a minute ago, as far as readers can tell: the text reader waits until a file has been
+  // left alone for a moment before it takes it, and would otherwise wait on every input.
+  std::error_code ignored;
+  std::filesystem::last_write_time(
+      path, std::filesystem::file_time_type::clock::now() - std::chrono::minutes(1), ignored);
   return path;
 }
 
