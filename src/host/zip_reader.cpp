@@ -1,6 +1,7 @@
 #include "host/zip_reader.h"
 
 #include <zip.h>
+#include <zlib.h>
 
 #include <algorithm>
 
@@ -69,6 +70,18 @@ std::unique_ptr<ZipReader> ZipReader::FromBytes(std::string bytes, std::string w
   return reader;
 }
 
+struct ZipReader::Inflater {
+  Inflater() {
+    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) throw std::bad_alloc();
+  }
+  ~Inflater() { inflateEnd(&stream); }
+  z_stream stream{};
+  std::string compressed;
+};
+
+ZipReader::ZipReader(zip* archive, std::string what, std::string source, const ZipLimits& limits)
+    : archive_(archive), what_(std::move(what)), source_(std::move(source)), limits_(limits) {}
+
 ZipReader::~ZipReader() {
   if (archive_ != nullptr) zip_discard(archive_);
 }
@@ -105,6 +118,11 @@ void ZipReader::Index() {
     entry.declared_size = (st.valid & ZIP_STAT_SIZE) ? st.size : 0;
     entry.mtime = (st.valid & ZIP_STAT_MTIME) ? st.mtime : 0;
     if (st.valid & ZIP_STAT_COMP_METHOD) entry.method = st.comp_method;
+    if (st.valid & ZIP_STAT_COMP_SIZE) entry.compressed_size = st.comp_size;
+    if (st.valid & ZIP_STAT_CRC) {
+      entry.crc = st.crc;
+      entry.crc_known = true;
+    }
     entry.xml = key.ends_with(".xml") || key.ends_with(".rels") || key.ends_with(".vml");
     entries_.push_back(std::move(entry));
   }
@@ -131,6 +149,11 @@ std::string ZipReader::Inflate(const Entry& entry) const {
     Fail("the part \"" + entry.name + "\" " + how + "; the file is refused as unsafe");
   };
   if (entry.declared_size > room) refuse("expands to more than " + Size(room));
+  if (std::optional<std::string> small = InflateSmall(entry, room)) {
+    inflated_[entry.index] = small->size();
+    inflated_total_ = others + small->size();
+    return std::move(*small);
+  }
   zip_file_t* file = zip_fopen_index(archive_, entry.index, 0);
   if (file == nullptr) {
     Fail("cannot read the part \"" + entry.name + "\" (" + zip_strerror(archive_) + ")");
@@ -167,6 +190,65 @@ std::string ZipReader::Inflate(const Entry& entry) const {
   data.resize(used);
   inflated_[entry.index] = used;
   inflated_total_ = others + used;
+  return data;
+}
+
+}  // namespace vintrel::host
+
+namespace vintrel::host {
+
+std::optional<std::string> ZipReader::InflateSmall(const Entry& entry, uint64_t room) const {
+  constexpr uint64_t kSmall = 1 << 20;
+  if (entry.method != ZIP_CM_DEFLATE || !entry.crc_known || entry.compressed_size > kSmall ||
+      entry.declared_size > kSmall) {
+    return std::nullopt;
+  }
+  if (!inflater_) inflater_ = std::make_unique<Inflater>();
+  Inflater& inflater = *inflater_;
+  auto damaged = [&](const std::string& reason) {
+    Fail("the part \"" + entry.name + "\" is damaged (" + reason + ")");
+  };
+  // The stored bytes as they are: libzip still finds the entry's data and reads it.
+  zip_file_t* file = zip_fopen_index(archive_, entry.index, ZIP_FL_COMPRESSED);
+  if (file == nullptr) {
+    Fail("cannot read the part \"" + entry.name + "\" (" + zip_strerror(archive_) + ")");
+  }
+  inflater.compressed.resize(static_cast<size_t>(entry.compressed_size));
+  size_t have = 0;
+  while (have < inflater.compressed.size()) {
+    zip_int64_t got =
+        zip_fread(file, inflater.compressed.data() + have, inflater.compressed.size() - have);
+    if (got <= 0) {
+      std::string reason = got < 0 ? zip_file_strerror(file) : "it ends early";
+      zip_fclose(file);
+      damaged(reason);
+    }
+    have += static_cast<size_t>(got);
+  }
+  zip_fclose(file);
+
+  // One byte more than declared: a part that inflates further is caught, not cut short.
+  const uint64_t limit = std::min(entry.declared_size, room) + 1;
+  std::string data(static_cast<size_t>(limit), '\0');
+  z_stream& z = inflater.stream;
+  inflateReset(&z);
+  z.next_in = reinterpret_cast<Bytef*>(inflater.compressed.data());
+  z.avail_in = static_cast<uInt>(inflater.compressed.size());
+  z.next_out = reinterpret_cast<Bytef*>(data.data());
+  z.avail_out = static_cast<uInt>(data.size());
+  const int status = inflate(&z, Z_FINISH);
+  const size_t used = data.size() - z.avail_out;
+  if (used > entry.declared_size || used > room) {
+    Fail("the part \"" + entry.name + "\" " +
+         (used > room ? "expands to more than " + Size(room)
+                      : "expands beyond the size it declares") +
+         "; the file is refused as unsafe");
+  }
+  if (status != Z_STREAM_END) damaged(z.msg != nullptr ? z.msg : "the data ends early");
+  data.resize(used);
+  if (crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(used)) != entry.crc) {
+    damaged("CRC error");
+  }
   return data;
 }
 

@@ -33,7 +33,10 @@ class ZipReader {
     uint64_t declared_size = 0;
     time_t mtime = 0;
     int32_t method = 8;  // 0 stored, 8 deflated
-    bool xml = false;    // .xml, .rels or .vml: a part that is inflated whole and parsed
+    uint64_t compressed_size = 0;
+    uint32_t crc = 0;
+    bool crc_known = false;
+    bool xml = false;  // .xml, .rels or .vml: a part that is inflated whole and parsed
   };
 
   // Takes over `archive` (opened read-only) and checks its entries. Failures raise vintrel::Error
@@ -64,9 +67,14 @@ class ZipReader {
   [[noreturn]] void Fail(const std::string& problem) const;
 
  private:
-  ZipReader(zip* archive, std::string what, std::string source, const ZipLimits& limits)
-      : archive_(archive), what_(std::move(what)), source_(std::move(source)), limits_(limits) {}
+  ZipReader(zip* archive, std::string what, std::string source, const ZipLimits& limits);
   void Index();
+  // A small deflated part, inflated here with one reused stream: libzip sets up a stream and
+  // its 32 KiB window for each entry, which for a deck of thousands of small tag parts cost
+  // more than inflating them. Null when the entry is not one.
+  std::optional<std::string> InflateSmall(const Entry& entry, uint64_t room) const;
+  struct Inflater;
+  mutable std::unique_ptr<Inflater> inflater_;
 
   std::string bytes_;  // a package held in memory, which the archive reads in place
   zip* archive_;

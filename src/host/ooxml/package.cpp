@@ -128,7 +128,7 @@ std::string Package::ReadBytes(const std::string& part) {
 void Package::WriteBytes(const std::string& part, std::string data) {
   ++changes_;
   if (SameName(part, kContentTypesPart)) override_index_document_ = nullptr;
-  xml_.erase(LowerAscii(part));
+  Forget(LowerAscii(part));
   transient_text_.erase(LowerAscii(part));
   zip_->Write(part, std::move(data));
 }
@@ -145,7 +145,10 @@ pugi::xml_document* Package::ParsedXml(const std::string& part) {
 pugi::xml_document& Package::Xml(const std::string& part) {
   std::string key = LowerAscii(part);
   auto it = xml_.find(key);
-  if (it != xml_.end()) return it->second->doc;
+  if (it != xml_.end()) {
+    it->second->last_use = ++use_clock_;
+    return it->second->doc;
+  }
   if (!zip_->Has(part)) Fail("part \"" + part + "\" is missing");
   // The kept text is what the archive holds (a changed part is written back before its text
   // goes), so it is handed over rather than copied; Load keeps it again.
@@ -176,7 +179,57 @@ pugi::xml_document& Package::Load(const std::string& part, const std::string& ke
   } else {
     transient_text_.erase(key);
   }
-  return xml_.emplace(key, std::move(loaded)).first->second->doc;
+  return Keep(key, std::move(loaded));
+}
+
+bool Package::Windowed(const std::string& key) {
+  return key.ends_with(".xml") &&
+         (key.starts_with("ppt/slides/") || key.starts_with("ppt/notesslides/"));
+}
+
+void Package::set_parsed_slides_kept(size_t count) {
+  slides_kept_ = std::max<size_t>(count, 1);
+  MakeRoomForSlides(0, "");
+}
+
+void Package::MakeRoomForSlides(size_t room, const std::string& keep) {
+  while (!windowed_.empty() && windowed_.size() + room > slides_kept_) {
+    auto oldest = windowed_.end();
+    for (auto it = windowed_.begin(); it != windowed_.end(); ++it) {
+      if (it->first == keep) continue;
+      if (oldest == windowed_.end() || it->second->last_use < oldest->second->last_use) {
+        oldest = it;
+      }
+    }
+    if (oldest == windowed_.end()) return;
+    const std::string key = oldest->first;
+    if (oldest->second->dirty) {
+      // Kept until saved, so without the room the writer grew it by.
+      std::string text = WriteXml(oldest->second->doc);
+      text.shrink_to_fit();
+      zip_->Write(zip_->Has(key) ? zip_->StoredName(key) : key, std::move(text));
+    }
+    Forget(key);
+  }
+}
+
+pugi::xml_document& Package::Keep(const std::string& key, std::unique_ptr<XmlPart> part) {
+  part->last_use = ++use_clock_;
+  Forget(key);
+  const bool windowed = Windowed(key);
+  if (windowed) MakeRoomForSlides(1, key);
+  XmlPart* kept = part.get();
+  xml_.emplace(key, std::move(part));
+  if (windowed) windowed_.emplace(key, kept);
+  return kept->doc;
+}
+
+void Package::Forget(const std::string& key) {
+  auto it = xml_.find(key);
+  if (it == xml_.end()) return;
+  if (windowed_.erase(key) != 0) ++slide_drops_;
+  xml_.erase(it);
+  ++drops_;
 }
 
 void Package::Touch(const std::string& part) {
@@ -198,16 +251,14 @@ pugi::xml_document& Package::CreateXml(const std::string& part, const std::strin
   zip_->Write(part, text);
   if (!content_type.empty()) SetOverride(part, content_type);
   if (Transient(LowerAscii(part), text)) KeepTransient(LowerAscii(part));
-  auto& slot = xml_[LowerAscii(part)];
-  slot = std::move(created);
-  return slot->doc;
+  return Keep(LowerAscii(part), std::move(created));
 }
 
 void Package::RemovePart(const std::string& part) {
   ++changes_;
   std::string rels = RelsPartOf(part);
-  xml_.erase(LowerAscii(part));
-  xml_.erase(LowerAscii(rels));
+  Forget(LowerAscii(part));
+  Forget(LowerAscii(rels));
   transient_text_.erase(LowerAscii(part));
   transient_text_.erase(LowerAscii(rels));
   zip_->Remove(part);
@@ -231,7 +282,7 @@ void Package::CopyPart(const std::string& from, const std::string& to) {
   } else {
     zip_->CopyEntry(from, to);
   }
-  xml_.erase(LowerAscii(to));
+  Forget(LowerAscii(to));
   if (pugi::xml_node node = FindOverride(from)) {
     SetOverride(to, node.attribute("ContentType").value());
   }

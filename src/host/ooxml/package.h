@@ -98,12 +98,18 @@ class Package {
   // Moves on with every change and every parsed part that is dropped: nodes taken from parsed
   // parts, and what was read from them, stay good while it stays the same.
   uint64_t generation() const { return changes_ + drops_; }
+  // Moves on whenever a parsed slide or notes page goes (see `Windowed`): nodes taken from one
+  // stay good while it stays the same, and its parse serial tells whether they still are.
+  uint64_t slide_drops() const { return slide_drops_; }
+  // How many slides and notes pages stay parsed at most (at least one).
+  void set_parsed_slides_kept(size_t count);
 
  private:
   struct XmlPart {
     pugi::xml_document doc;
     bool dirty = false;
     uint64_t serial = 0;
+    uint64_t last_use = 0;
   };
   Package() = default;
   // Writes every changed parsed part into the archive; returns their (lower-case) names.
@@ -114,8 +120,25 @@ class Package {
   // parsed: an older one is written back when changed, then dropped, and parsed again when used.
   static bool Transient(const std::string& key, const std::string& text);
   void KeepTransient(const std::string& key);
+  // Slides and notes pages: a parsed one takes a 32 KiB page of memory or more, so a deck of
+  // thousands would hold hundreds of megabytes, twice over while an off-line copy is made. Only
+  // the latest used stay parsed; an older one is written back when changed, then dropped, and
+  // parsed again when used. Shape objects find their nodes again by position.
+  static bool Windowed(const std::string& key);
+  // Drops the least recently used parsed slides until `room` more fit, never `keep`.
+  void MakeRoomForSlides(size_t room, const std::string& keep);
+  // Adds a parsed part under `key`, replacing any, and registers a windowed one.
+  pugi::xml_document& Keep(const std::string& key, std::unique_ptr<XmlPart> part);
+  // Forgets the parsed form of a part (its archive entry stays as it is).
+  void Forget(const std::string& key);
   // Parses and keeps a part's text.
   pugi::xml_document& Load(const std::string& part, const std::string& key, std::string text);
+  static constexpr size_t kSlidesKept = 64;
+  size_t slides_kept_ = kSlidesKept;
+  // Windowed parts parsed now, by lower-case name.
+  std::unordered_map<std::string, XmlPart*> windowed_;
+  uint64_t slide_drops_ = 0;
+  uint64_t use_clock_ = 0;
   static constexpr size_t kTransientKept = 32;
   static constexpr size_t kTransientMaxBytes = 16 * 1024;
   std::deque<std::string> transient_order_;  // lower-case names, oldest first

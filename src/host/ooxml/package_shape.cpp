@@ -158,6 +158,13 @@ PackageShape::PackageShape(PackageShapes& shapes, pugi::xml_node top)
               return GetOrInsert(nv, "p:custDataLst", kNvPrOrder);
             }),
       text_(*this) {
+  Bind(top);
+  type_ = DetectType();
+}
+
+void PackageShape::Bind(pugi::xml_node top) {
+  top_ = top;
+  views_.clear();
   if (std::string_view(top.name()) == "mc:AlternateContent") {
     for (pugi::xml_node branch : top.children()) {
       if (pugi::xml_node element =
@@ -167,7 +174,16 @@ PackageShape::PackageShape(PackageShapes& shapes, pugi::xml_node top)
     }
   }
   if (views_.empty()) views_.push_back(top);
-  type_ = DetectType();
+}
+
+pugi::xml_node PackageShape::top() const {
+  shapes_.Rebind();
+  return top_;
+}
+
+const std::vector<pugi::xml_node>& PackageShape::views() const {
+  shapes_.Rebind();
+  return views_;
 }
 
 PackageShape::~PackageShape() = default;
@@ -250,7 +266,7 @@ std::string PackageShape::Name() const {
 void PackageShape::SetName(const std::string& name) {
   CheckAlive();
   std::string clean = host::XmlText(name);
-  for (pugi::xml_node v : views_) {
+  for (pugi::xml_node v : views()) {
     pugi::xml_node props = DrawingProperties(v);
     if (!props) continue;
     pugi::xml_attribute a = props.attribute("name");
@@ -290,7 +306,7 @@ bool PackageShape::Visible() const {
 void PackageShape::SetVisible(bool visible) {
   CheckAlive();
   const bool was_visible = Visible();
-  for (pugi::xml_node v : views_) {
+  for (pugi::xml_node v : views()) {
     pugi::xml_node props = DrawingProperties(v);
     if (visible) {
       props.remove_attribute("hidden");
@@ -370,7 +386,7 @@ void PackageShape::SetGeometry(int which, double points) {
   static const char* const kNode[] = {"a:off", "a:off", "a:ext", "a:ext"};
   static const char* const kAttribute[] = {"x", "y", "cx", "cy"};
   long long emu = std::llround(points * kEmuPerPoint);
-  for (pugi::xml_node v : views_) {
+  for (pugi::xml_node v : views()) {
     pugi::xml_node xfrm = Transform(v, true);
     if (!xfrm) continue;
     pugi::xml_node node = xfrm.child(kNode[which]);
@@ -418,15 +434,44 @@ host::LinkFormat& PackageShape::LinkFormat() {
 // ---- PackageShapes
 
 PackageShapes::PackageShapes(PackageSlide& slide) : slide_(slide) {
-  for (pugi::xml_node child : Tree().children()) {
-    if (child.type() != pugi::node_element) continue;
-    std::string_view name = child.name();
-    if (name == "p:nvGrpSpPr" || name == "p:grpSpPr" || name == "p:extLst") continue;
-    shapes_.push_back(std::make_unique<PackageShape>(*this, child));
+  Package& package = slide_.package();
+  bound_serial_ = package.ParseSerial(slide_.part());
+  checked_drops_ = package.slide_drops();
+  for (pugi::xml_node element : ShapeElements()) {
+    shapes_.push_back(std::make_unique<PackageShape>(*this, element));
   }
 }
 
 PackageShapes::~PackageShapes() = default;
+
+std::vector<pugi::xml_node> PackageShapes::ShapeElements() const {
+  std::vector<pugi::xml_node> out;
+  for (pugi::xml_node child : Tree().children()) {
+    if (child.type() != pugi::node_element) continue;
+    std::string_view name = child.name();
+    if (name == "p:nvGrpSpPr" || name == "p:grpSpPr" || name == "p:extLst") continue;
+    out.push_back(child);
+  }
+  return out;
+}
+
+void PackageShapes::Rebind() const {
+  Package& package = slide_.package();
+  if (package.slide_drops() == checked_drops_) return;
+  // A deleted slide's part is gone; its shapes fail on their own.
+  if (!package.Has(slide_.part())) return;
+  const uint64_t serial = package.ParseSerial(slide_.part());
+  // Parsing the slide again may have dropped another: the count after it is the one checked.
+  checked_drops_ = package.slide_drops();
+  if (serial == bound_serial_) return;
+  bound_serial_ = serial;
+  // The part was written from the nodes the shapes had, so the shapes are where they were.
+  std::vector<pugi::xml_node> elements = ShapeElements();
+  if (elements.size() != shapes_.size()) {
+    package.Fail("slide \"" + slide_.part() + "\" changed while it was not parsed");
+  }
+  for (size_t i = 0; i < elements.size(); ++i) shapes_[i]->Bind(elements[i]);
+}
 
 pugi::xml_node PackageShapes::Tree() const {
   pugi::xml_node tree = slide_.xml().document_element().child("p:cSld").child("p:spTree");

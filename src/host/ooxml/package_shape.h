@@ -80,10 +80,10 @@ class PackageShape : public host::Shape {
 
   // For the helper objects.
   PackageSlide& slide() const;
-  pugi::xml_node top() const { return top_; }
+  pugi::xml_node top() const;
   // The element that is the shape (in every branch of an mc:AlternateContent wrapper).
-  const std::vector<pugi::xml_node>& views() const { return views_; }
-  pugi::xml_node view() const { return views_.front(); }
+  const std::vector<pugi::xml_node>& views() const;
+  pugi::xml_node view() const { return views().front(); }
   // The p:txBody, created when `create` is set and the shape can hold text.
   pugi::xml_node TextBody(bool create) const;
   void Touch() const;
@@ -100,6 +100,8 @@ class PackageShape : public host::Shape {
   void SetGeometry(int which, double points);
   pugi::xml_node Transform(pugi::xml_node view, bool create) const;
   void CheckAlive() const;
+  // Takes `top` (and the views under it) as the shape's element.
+  void Bind(pugi::xml_node top);
 
   PackageShapes& shapes_;
   pugi::xml_node top_;
@@ -128,12 +130,21 @@ class PackageShapes : public host::Shapes {
   void MarkAllDeleted();
   void Move(PackageShape& shape, int command);
   void Delete(PackageShape& shape);
+  // Makes the shapes' nodes those of the slide as parsed now: a big deck's slide may have been
+  // dropped and parsed again since (see Package), and its shapes are found again by position.
+  void Rebind() const;
 
  private:
   pugi::xml_node Tree() const;
   int NextShapeId() const;
+  // The children of the shape tree that are shapes, in order.
+  std::vector<pugi::xml_node> ShapeElements() const;
 
   PackageSlide& slide_;
+  // The slide's parse serial the nodes belong to, and the package's count of dropped slides
+  // when that was last checked.
+  mutable uint64_t bound_serial_ = 0;
+  mutable uint64_t checked_drops_ = 0;
   std::vector<std::unique_ptr<PackageShape>> shapes_;
   std::vector<std::unique_ptr<PackageShape>> deleted_;
 };
