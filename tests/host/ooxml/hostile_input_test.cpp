@@ -7,12 +7,15 @@
 #include <functional>
 #include <string>
 
+#include <zlib.h>
+
 #include "decks/deck_builder.h"
 #include "host/error.h"
 #include "host/ooxml/package.h"
 #include "host/ooxml/package_presentation.h"
 #include "host/ooxml/zip_archive.h"
 #include "testing/error_of.h"
+#include "testing/hostile_zip.h"
 #include "testing/temp_dir.h"
 
 namespace vintrel::ooxml {
@@ -21,6 +24,31 @@ namespace {
 using vintrel::testing::ErrorOf;
 using vintrel::testing::ReadFile;
 using vintrel::testing::TempDir;
+
+// `text` as a raw deflate stream.
+std::string RawDeflate(const std::string& text) {
+  z_stream z{};
+  deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+  std::string out(deflateBound(&z, text.size()), '\0');
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+  z.avail_in = static_cast<uInt>(text.size());
+  z.next_out = reinterpret_cast<Bytef*>(out.data());
+  z.avail_out = static_cast<uInt>(out.size());
+  deflate(&z, Z_FINISH);
+  out.resize(z.total_out);
+  deflateEnd(&z);
+  return out;
+}
+
+// A package of one part, its content types: deflated `data` declaring `text`'s size and
+// checksum (changed by `crc_change`).
+std::string WithDeflated(const std::string& data, const std::string& text, uint32_t crc_change) {
+  vintrel::testing::RawEntry entry = vintrel::testing::Stored("[Content_Types].xml", text);
+  entry.data = data;
+  entry.method = 8;
+  entry.crc += crc_change;
+  return vintrel::testing::RawZip({entry});
+}
 
 std::string ValidDeck() {
   return testing::BuildDeck(testing::OneSlide(testing::TextBox(2, "A", "x")));
@@ -126,6 +154,12 @@ TEST(HostileInput, EachDamageIsRefusedWithWhatIsWrong) {
                  {"b.xml", std::string(4000, ' ') + "<b/>"}}),
        "more XML", total_limit},
       {lying, "other sizes in its local header"},
+      {WithDeflated(RawDeflate("<x>1</x>"), "<x>1</x>", 1),
+       "\"[Content_Types].xml\" is damaged (CRC error)"},
+      {WithDeflated("\xff\xff\xff\xff", "<x>1</x>", 0), "\"[Content_Types].xml\" is damaged"},
+      {WithDeflated(RawDeflate("<x>1</x>").substr(0, 3), "<x>1</x>", 0),
+       "\"[Content_Types].xml\" is damaged"},
+      {WithDeflated(RawDeflate("<x>12</x>"), "<x>1</x>", 0), "beyond the size it declares"},
       {lying + "\n", "other sizes"},
       {overlapping, "\"a.xml\" and \"b.xml\" overlap"},
       {nowhere, "\"a.xml\" has no local header"},
