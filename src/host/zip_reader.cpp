@@ -129,7 +129,7 @@ void ZipReader::Index() {
 }
 
 const ZipReader::Entry* ZipReader::Find(std::string_view name) const {
-  auto found = by_key_.find(LowerAscii(name));
+  auto found = by_key_.find(name);
   return found == by_key_.end() ? nullptr : &entries_[found->second];
 }
 

@@ -14,6 +14,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "host/no_case_map.h"
+
 struct zip;
 
 namespace vintrel::host {
@@ -82,7 +84,7 @@ class ZipReader {
   std::string source_;
   ZipLimits limits_;
   std::vector<Entry> entries_;
-  std::unordered_map<std::string, size_t> by_key_;           // lower-case name -> entries_ index
+  NoCaseMap<size_t> by_key_;                                 // lower-case name -> entries_ index
   mutable std::unordered_map<uint64_t, uint64_t> inflated_;  // entry index -> inflated size
   mutable uint64_t inflated_total_ = 0;
 };

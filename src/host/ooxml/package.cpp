@@ -120,7 +120,7 @@ void Package::KeepTransient(const std::string& key) {
 }
 
 std::string Package::ReadBytes(const std::string& part) {
-  auto it = xml_.find(LowerAscii(part));
+  auto it = xml_.find(part);
   if (it != xml_.end() && it->second->dirty) return WriteXml(it->second->doc);
   return zip_->Read(part);
 }
@@ -128,27 +128,27 @@ std::string Package::ReadBytes(const std::string& part) {
 void Package::WriteBytes(const std::string& part, std::string data) {
   ++changes_;
   if (SameName(part, kContentTypesPart)) override_index_document_ = nullptr;
-  Forget(LowerAscii(part));
-  transient_text_.erase(LowerAscii(part));
+  Forget(part);
+  transient_text_.erase(part);
   zip_->Write(part, std::move(data));
 }
 
 bool Package::IsLoaded(const std::string& part) const {
-  return xml_.count(LowerAscii(part)) != 0;
+  return xml_.count(part) != 0;
 }
 
 pugi::xml_document* Package::ParsedXml(const std::string& part) {
-  auto it = xml_.find(LowerAscii(part));
+  auto it = xml_.find(part);
   return it == xml_.end() ? nullptr : &it->second->doc;
 }
 
 pugi::xml_document& Package::Xml(const std::string& part) {
-  std::string key = LowerAscii(part);
-  auto it = xml_.find(key);
+  auto it = xml_.find(part);
   if (it != xml_.end()) {
     it->second->last_use = ++use_clock_;
     return it->second->doc;
   }
+  std::string key = LowerAscii(part);
   if (!zip_->Has(part)) Fail("part \"" + part + "\" is missing");
   // The kept text is what the archive holds (a changed part is written back before its text
   // goes), so it is handed over rather than copied; Load keeps it again.
@@ -163,7 +163,7 @@ std::atomic<uint64_t> parse_serials{0};
 
 uint64_t Package::ParseSerial(const std::string& part) {
   Xml(part);
-  return xml_.find(LowerAscii(part))->second->serial;
+  return xml_.find(part)->second->serial;
 }
 
 pugi::xml_document& Package::Load(const std::string& part, const std::string& key,
@@ -233,7 +233,7 @@ void Package::Forget(const std::string& key) {
 }
 
 void Package::Touch(const std::string& part) {
-  auto it = xml_.find(LowerAscii(part));
+  auto it = xml_.find(part);
   if (it != xml_.end()) it->second->dirty = true;
   ++changes_;
 }
@@ -257,17 +257,17 @@ pugi::xml_document& Package::CreateXml(const std::string& part, const std::strin
 void Package::RemovePart(const std::string& part) {
   ++changes_;
   std::string rels = RelsPartOf(part);
-  Forget(LowerAscii(part));
-  Forget(LowerAscii(rels));
-  transient_text_.erase(LowerAscii(part));
-  transient_text_.erase(LowerAscii(rels));
+  Forget(part);
+  Forget(rels);
+  transient_text_.erase(part);
+  transient_text_.erase(rels);
   zip_->Remove(part);
   zip_->Remove(rels);
   // LibreOffice lists relationship parts in the content types too; both entries go.
   for (const std::string& name : {part, rels}) {
     pugi::xml_node node = FindOverride(name);
     if (!node) continue;
-    override_index_.erase(LowerAscii("/" + name));
+    override_index_.erase("/" + name);
     node.parent().remove_child(node);
     Touch(kContentTypesPart);
   }
@@ -275,14 +275,14 @@ void Package::RemovePart(const std::string& part) {
 
 void Package::CopyPart(const std::string& from, const std::string& to) {
   ++changes_;
-  transient_text_.erase(LowerAscii(to));
-  auto it = xml_.find(LowerAscii(from));
+  transient_text_.erase(to);
+  auto it = xml_.find(from);
   if (it != xml_.end() && it->second->dirty) {
     zip_->Write(to, WriteXml(it->second->doc));
   } else {
     zip_->CopyEntry(from, to);
   }
-  Forget(LowerAscii(to));
+  Forget(to);
   if (pugi::xml_node node = FindOverride(from)) {
     SetOverride(to, node.attribute("ContentType").value());
   }
@@ -327,7 +327,7 @@ std::string Package::AddRel(const std::string& part, const std::string& type,
   // removes relationships), so a part that gains thousands (a slide duplicated over and over) is
   // not read through for each one.
   const uint64_t serial = ParseSerial(rels);
-  auto& [known_serial, used] = rel_ids_[LowerAscii(rels)];
+  auto& [known_serial, used] = rel_ids_[rels];
   if (known_serial != serial) {
     known_serial = serial;
     used.clear();
@@ -355,7 +355,7 @@ void Package::RemoveRel(const std::string& part, const std::string& id) {
   for (pugi::xml_node node : root.children("Relationship")) {
     if (id == node.attribute("Id").value()) {
       root.remove_child(node);
-      if (auto known = rel_ids_.find(LowerAscii(rels)); known != rel_ids_.end()) {
+      if (auto known = rel_ids_.find(rels); known != rel_ids_.end()) {
         known->second.second.erase(id);
       }
       Touch(rels);
@@ -443,7 +443,7 @@ pugi::xml_node Package::FindOverride(const std::string& part) {
     }
     override_index_document_ = &types;
   }
-  auto found = override_index_.find(LowerAscii("/" + part));
+  auto found = override_index_.find("/" + part);
   return found == override_index_.end() ? pugi::xml_node() : found->second;
 }
 

@@ -13,6 +13,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "host/no_case_map.h"
 #include "host/ooxml/zip_archive.h"
 
 namespace vintrel::ooxml {
@@ -136,25 +137,25 @@ class Package {
   static constexpr size_t kSlidesKept = 64;
   size_t slides_kept_ = kSlidesKept;
   // Windowed parts parsed now, by lower-case name.
-  std::unordered_map<std::string, XmlPart*> windowed_;
+  NoCaseMap<XmlPart*> windowed_;
   uint64_t slide_drops_ = 0;
   uint64_t use_clock_ = 0;
   static constexpr size_t kTransientKept = 32;
   static constexpr size_t kTransientMaxBytes = 16 * 1024;
   std::deque<std::string> transient_order_;  // lower-case names, oldest first
   // Their text as stored now, kept small and unparsed, so parsing one again inflates nothing.
-  std::unordered_map<std::string, std::string> transient_text_;  // lower-case name
+  NoCaseMap<std::string> transient_text_;  // lower-case name
   // Per relationships part (lower-case name): its parse serial and the ids in use.
-  std::unordered_map<std::string, std::pair<uint64_t, std::unordered_set<std::string>>> rel_ids_;
+  NoCaseMap<std::pair<uint64_t, std::unordered_set<std::string>>> rel_ids_;
 
   std::unique_ptr<ZipArchive> zip_;
   std::string main_part_;
   uint64_t changes_ = 0;
   uint64_t drops_ = 0;
-  std::unordered_map<std::string, std::unique_ptr<XmlPart>> xml_;  // lower-case name
+  NoCaseMap<std::unique_ptr<XmlPart>> xml_;  // lower-case name
   // The content-type override of a part ("" when it has none), through the index below.
   pugi::xml_node FindOverride(const std::string& part);
-  std::unordered_map<std::string, pugi::xml_node> override_index_;  // lower-case "/name"
+  NoCaseMap<pugi::xml_node> override_index_;  // lower-case "/name"
   const pugi::xml_document* override_index_document_ = nullptr;
   // Per folder, stem and extension: the lowest number FreePartName may still hand out.
   mutable std::unordered_map<std::string, int> next_free_number_;

@@ -108,12 +108,15 @@ host::SlideShowWindow& PackagePresentations::RunSlideShow(host::Presentation& pr
   if (open.show) throw Error(kErrInvalidArgument, kSource, "a slide show of it is running");
   PackagePresentation* deck = open.presentation.get();
   open.ended_show.reset();
-  open.show = std::make_unique<PackageSlideShow>(*deck, application_.event_sink(), [this, deck] {
-    // The show object is still running this callback: it is parked, not destroyed.
-    deck->set_show_window(nullptr);
-    Open_& entry = Find(*deck);
-    entry.ended_show = std::move(entry.show);
-  }, loop, options);
+  open.show = std::make_unique<PackageSlideShow>(
+      *deck, application_.event_sink(),
+      [this, deck] {
+        // The show object is still running this callback: it is parked, not destroyed.
+        deck->set_show_window(nullptr);
+        Open_& entry = Find(*deck);
+        entry.ended_show = std::move(entry.show);
+      },
+      loop, options);
   PackageSlideShow& show = *open.show;
   deck->set_show_window(&show);
   deck->set_show_display(application_.show_display());

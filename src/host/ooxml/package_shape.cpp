@@ -174,6 +174,7 @@ void PackageShape::Bind(pugi::xml_node top) {
     }
   }
   if (views_.empty()) views_.push_back(top);
+  text_frame_ = std::string_view(views_.front().name()) == "p:sp";
 }
 
 pugi::xml_node PackageShape::top() const {
@@ -277,7 +278,7 @@ void PackageShape::SetName(const std::string& name) {
 
 bool PackageShape::HasTextFrame() const {
   CheckAlive();
-  return std::string_view(view().name()) == "p:sp";
+  return text_frame_;
 }
 
 host::TextFrame& PackageShape::TextFrame() {

@@ -107,6 +107,8 @@ class PackageShape : public host::Shape {
   pugi::xml_node top_;
   std::vector<pugi::xml_node> views_;
   int type_;
+  // Whether the shape is a p:sp, known without parsing a dropped slide again.
+  bool text_frame_ = false;
   bool deleted_ = false;
   PartTags tags_;
   ShapeTextRange text_;

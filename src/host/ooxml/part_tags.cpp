@@ -20,8 +20,16 @@ PartTags::PartTags(Package& package, std::string owner_part,
 
 const PartTags::TagPart& PartTags::Located() const {
   if (located_known_ && located_generation_ == package_.generation()) return located_;
-  located_known_ = false;
-  located_ = Locate(false);
+  if (located_known_ && located_changes_ == package_.change_count()) {
+    // Nothing in the package changed since, though parsed parts were dropped: the owner still
+    // names the same tag part, which is parsed again if need be. The owner's own part (a slide
+    // of a big deck) is not parsed again just to find that out.
+    if (!located_.part.empty()) located_.list = package_.Xml(located_.part).document_element();
+  } else {
+    located_known_ = false;
+    located_ = Locate(false);
+    located_changes_ = package_.change_count();
+  }
   // Locating may parse the tag part again, which may drop another: the generation after it is
   // the one the answer holds for.
   located_generation_ = package_.generation();

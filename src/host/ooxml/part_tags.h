@@ -50,6 +50,8 @@ class PartTags : public host::Tags {
   // of a shape by index asks for it once per tag.
   mutable TagPart located_;
   mutable uint64_t located_generation_ = 0;
+  // The package's change count when it was located.
+  mutable uint64_t located_changes_ = 0;
   mutable bool located_known_ = false;
 };
 

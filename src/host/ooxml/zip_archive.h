@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "host/no_case_map.h"
 #include "host/zip_reader.h"
 
 namespace vintrel::ooxml {
@@ -72,7 +73,7 @@ class ZipArchive {
   ZipLimits limits_;
   std::unique_ptr<host::ZipReader> reader_;
   std::vector<Entry> entries_;
-  std::unordered_map<std::string, size_t> by_key_;  // lower-case name -> entries_ index
+  NoCaseMap<size_t> by_key_;  // lower-case name -> entries_ index
 };
 
 // The file-system calls a save makes after libzip has written the new archive to its temporary
