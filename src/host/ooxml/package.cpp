@@ -93,6 +93,7 @@ std::unique_ptr<Package> Package::Open(const std::string& path, const ZipLimits&
     }
     self->transient_text_[key] = std::move(text);
   }
+  self->opened_ = true;
   return self;
 }
 
@@ -153,8 +154,12 @@ pugi::xml_document& Package::Xml(const std::string& part) {
   // The kept text is what the archive holds (a changed part is written back before its text
   // goes), so it is handed over rather than copied; Load keeps it again.
   auto cached = transient_text_.find(key);
+  // Once the package is open, every XML part was checked when it was opened, or written here
+  // since: parsed again, it need not be walked through for its depth again.
+  const bool checked = opened_ && (key.ends_with(".xml") || key.ends_with(".rels"));
   return Load(part, key,
-              cached != transient_text_.end() ? std::move(cached->second) : zip_->Read(part));
+              cached != transient_text_.end() ? std::move(cached->second) : zip_->Read(part),
+              checked);
 }
 
 namespace {
@@ -166,11 +171,11 @@ uint64_t Package::ParseSerial(const std::string& part) {
   return xml_.find(part)->second->serial;
 }
 
-pugi::xml_document& Package::Load(const std::string& part, const std::string& key,
-                                  std::string text) {
+pugi::xml_document& Package::Load(const std::string& part, const std::string& key, std::string text,
+                                  bool checked) {
   auto loaded = std::make_unique<XmlPart>();
   loaded->serial = ++parse_serials;
-  if (std::string problem = ParseXml(loaded->doc, text); !problem.empty()) {
+  if (std::string problem = ParseXml(loaded->doc, text, !checked); !problem.empty()) {
     Fail("part \"" + part + "\" is " + problem);
   }
   if (Transient(key, text)) {

@@ -132,13 +132,16 @@ class Package {
   pugi::xml_document& Keep(const std::string& key, std::unique_ptr<XmlPart> part);
   // Forgets the parsed form of a part (its archive entry stays as it is).
   void Forget(const std::string& key);
-  // Parses and keeps a part's text.
-  pugi::xml_document& Load(const std::string& part, const std::string& key, std::string text);
+  // Parses and keeps a part's text; `checked` when it passed the depth check before.
+  pugi::xml_document& Load(const std::string& part, const std::string& key, std::string text,
+                           bool checked = false);
   static constexpr size_t kSlidesKept = 64;
   size_t slides_kept_ = kSlidesKept;
   // Windowed parts parsed now, by lower-case name.
   NoCaseMap<XmlPart*> windowed_;
   uint64_t slide_drops_ = 0;
+  // Set once every part was checked at opening.
+  bool opened_ = false;
   uint64_t use_clock_ = 0;
   static constexpr size_t kTransientKept = 32;
   static constexpr size_t kTransientMaxBytes = 16 * 1024;

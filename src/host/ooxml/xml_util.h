@@ -25,8 +25,9 @@ inline constexpr char kXmlDeclaration[] =
     "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
 
 // Parses `text`; returns an empty description on success, else what is wrong and where. Elements
-// nested deeper than any real part nests them (256 levels) are refused as well.
-std::string ParseXml(pugi::xml_document& doc, const std::string& text);
+// nested deeper than any real part nests them (256 levels) are refused as well, unless
+// `check_depth` is off for text that passed the check before.
+std::string ParseXml(pugi::xml_document& doc, const std::string& text, bool check_depth = true);
 std::string WriteXml(const pugi::xml_document& doc);
 
 // First child with this qualified name (pugixml is not namespace-aware; PowerPoint's prefixes

@@ -182,6 +182,14 @@ TEST(HostileInput, EachDamageIsRefusedWithWhatIsWrong) {
     });
     if (found) cases.push_back({bytes, "\"" + broken + "\" is malformed XML"});
   }
+  // Nesting no real part has is refused in every part, those read first included.
+  for (const std::string deep :
+       {"[Content_Types].xml", "_rels/.rels", "ppt/presentation.xml", "ppt/slides/slide1.xml"}) {
+    std::string bytes = Rezipped([&](std::string& name, std::string& data) {
+      if (name == deep) data.insert(data.rfind("</"), vintrel::testing::NestedXml(300));
+    });
+    cases.push_back({bytes, "\"" + deep + "\" is XML nested deeper than 256 levels"});
+  }
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
     std::string error = OpenError(c.bytes, c.limits);
