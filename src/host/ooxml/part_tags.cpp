@@ -79,6 +79,15 @@ PartTags::TagPart PartTags::Locate(bool create) const {
   return {part, doc.document_element()};
 }
 
+void PartTags::Remember(const TagPart& where) const {
+  // Only the tag part changed (or was made for the owner just now): the next read needs not
+  // find it again. Deleting every tag of every shape, one at a time, reads them in between.
+  located_ = where;
+  located_generation_ = package_.generation();
+  located_changes_ = package_.change_count();
+  located_known_ = true;
+}
+
 pugi::xml_node PartTags::Find(std::string_view name) const {
   pugi::xml_node list = TagList();
   std::string wanted = UpperAscii(name);
@@ -135,6 +144,7 @@ void PartTags::Add(std::string_view name, std::string_view value) {
   tag.attribute("name").set_value(upper.c_str());
   tag.attribute("val").set_value(clean.c_str());
   package_.Touch(where.part);
+  Remember(where);
 }
 
 void PartTags::Delete(std::string_view name) {
@@ -143,7 +153,10 @@ void PartTags::Delete(std::string_view name) {
   TagPart where = Located();
   where.list.remove_child(tag);
   package_.Touch(where.part);
-  if (where.list.child("p:tag")) return;
+  if (where.list.child("p:tag")) {
+    Remember(where);
+    return;
+  }
   // The last tag went: the owner keeps no empty tag part (an off-line copy would otherwise
   // carry one for every shape that had tags).
   pugi::xml_node list = find_list_(false);

@@ -36,6 +36,8 @@ class PartTags : public host::Tags {
   TagPart Locate(bool create) const;
   // Locate(false), remembered while the package's generation stays the same.
   const TagPart& Located() const;
+  // Takes `where` as located now, after this object changed the tags in it.
+  void Remember(const TagPart& where) const;
   pugi::xml_node TagList() const { return Located().list; }
   pugi::xml_node Find(std::string_view name) const;
   pugi::xml_node At(int index) const;

@@ -1,11 +1,70 @@
 #include "host/ooxml/xml_util.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdlib>
+#include <mutex>
 #include <sstream>
 
 namespace vintrel::ooxml {
 
 namespace {
+
+// pugixml takes memory a 32 KiB page at a time for every document, however small, and a big
+// deck parses tens of thousands of small tag parts one after another: malloc gave each page back
+// to the top of the heap and took it from the system again. Freed pages are kept for the next
+// document instead, at most 2 MiB of them. Every block carries its size in front of it, so a
+// page is known when it comes back.
+class XmlPages {
+ public:
+  static void* Allocate(size_t size) {
+    if (size == kPage) {
+      Kept& kept = Shared();
+      std::lock_guard<std::mutex> lock(kept.mutex);
+      if (kept.count > 0) return kept.blocks[--kept.count] + kHeader;
+    }
+    auto* raw = static_cast<char*>(std::malloc(size + kHeader));
+    if (raw == nullptr) return nullptr;
+    *reinterpret_cast<size_t*>(raw) = size;
+    return raw + kHeader;
+  }
+
+  static void Deallocate(void* block) {
+    if (block == nullptr) return;
+    char* raw = static_cast<char*>(block) - kHeader;
+    if (*reinterpret_cast<size_t*>(raw) == kPage) {
+      Kept& kept = Shared();
+      std::lock_guard<std::mutex> lock(kept.mutex);
+      if (kept.count < kKept) {
+        kept.blocks[kept.count++] = raw;
+        return;
+      }
+    }
+    std::free(raw);
+  }
+
+ private:
+  static constexpr size_t kPage = 32768;  // the page size the library is built with
+  static constexpr size_t kHeader = alignof(std::max_align_t);
+  static constexpr size_t kKept = 64;
+  struct Kept {
+    std::mutex mutex;
+    char* blocks[kKept];
+    size_t count = 0;
+  };
+  // Never destroyed: documents held by static objects give their pages back after static
+  // objects of this file are gone.
+  static Kept& Shared() {
+    static Kept* kept = new Kept();
+    return *kept;
+  }
+};
+
+// Set before main, so every block pugixml frees came from these functions.
+[[maybe_unused]] const bool kPagesKept = [] {
+  pugi::set_memory_management_functions(&XmlPages::Allocate, &XmlPages::Deallocate);
+  return true;
+}();
 
 // Whitespace-only text is kept where it is an element's only content (a run of spaces in a:t);
 // comments and processing instructions are kept so a rewritten part loses nothing.
