@@ -34,7 +34,8 @@ class PartTags : public host::Tags {
     pugi::xml_node list;  // p:tagLst, or empty when the owner has no tag part yet
   };
   TagPart Locate(bool create) const;
-  // Locate(false), remembered while the package's generation stays the same.
+  // Locate(false), remembered while the package's generation stays the same; its part (not its
+  // nodes) while nothing in the package changed.
   const TagPart& Located() const;
   // Takes `where` as located now, after this object changed the tags in it.
   void Remember(const TagPart& where) const;
