@@ -71,8 +71,8 @@ class ZipReader {
  private:
   ZipReader(zip* archive, std::string what, std::string source, const ZipLimits& limits);
   void Index();
-  // A small deflated part, inflated here with one reused stream: libzip sets up a stream and
-  // its 32 KiB window for each entry, which for a deck of thousands of small tag parts cost
+  // A small deflated part, inflated here by libdeflate with one reused decompressor: through
+  // libzip and zlib, setting up a stream for each of a deck's thousands of small tag parts cost
   // more than inflating them. Null when the entry is not one.
   std::optional<std::string> InflateSmall(const Entry& entry, uint64_t room) const;
   struct Inflater;
