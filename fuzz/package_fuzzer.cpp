@@ -9,7 +9,7 @@
 #include "host/graph.h"
 #include "host/ooxml/package_check.h"
 #include "host/ooxml/package_presentation.h"
-#include "host/ooxml/slide_drawing.h"
+#include "host/ooxml/drawing/slide_drawing.h"
 
 namespace {
 

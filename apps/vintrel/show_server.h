@@ -22,7 +22,7 @@
 #include <string>
 #include <thread>
 
-#include "host/ooxml/slide_drawing.h"
+#include "host/ooxml/drawing/slide_drawing.h"
 #include "host/show_display.h"
 
 namespace httplib {

@@ -1,6 +1,6 @@
 // Slides drawn as SVG: what each kind of formatting becomes, shapes drawn alone matching the
 // whole slide, and real decks drawn without a failure.
-#include "host/ooxml/slide_drawing.h"
+#include "host/ooxml/drawing/slide_drawing.h"
 
 #include <gtest/gtest.h>
 

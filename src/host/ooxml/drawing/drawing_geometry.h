@@ -5,7 +5,7 @@
 #include <pugixml.hpp>
 #include <string>
 
-#include "host/ooxml/drawing_context.h"
+#include "host/ooxml/drawing/drawing_context.h"
 
 namespace vintrel::ooxml::drawing {
 

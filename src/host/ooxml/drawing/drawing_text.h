@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/ooxml/drawing_context.h"
+#include "host/ooxml/drawing/drawing_context.h"
 
 namespace vintrel::ooxml::drawing {
 

@@ -1,13 +1,13 @@
-#include "host/ooxml/slide_drawing.h"
+#include "host/ooxml/drawing/slide_drawing.h"
 
 #include <cmath>
 
 #include "host/error.h"
-#include "host/ooxml/drawing_chart.h"
-#include "host/ooxml/drawing_context.h"
-#include "host/ooxml/drawing_geometry.h"
-#include "host/ooxml/drawing_table.h"
-#include "host/ooxml/drawing_text.h"
+#include "host/ooxml/drawing/drawing_chart.h"
+#include "host/ooxml/drawing/drawing_context.h"
+#include "host/ooxml/drawing/drawing_geometry.h"
+#include "host/ooxml/drawing/drawing_table.h"
+#include "host/ooxml/drawing/drawing_text.h"
 #include "host/ooxml/package_presentation.h"
 #include "host/ooxml/package_slide.h"
 

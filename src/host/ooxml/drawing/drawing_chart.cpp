@@ -1,4 +1,4 @@
-#include "host/ooxml/drawing_chart.h"
+#include "host/ooxml/drawing/drawing_chart.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "host/ooxml/drawing_context.h"
+#include "host/ooxml/drawing/drawing_context.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
-#include "host/ooxml/drawing_table.h"
+#include "host/ooxml/drawing/drawing_table.h"
 
 #include <vector>
 
-#include "host/ooxml/drawing_text.h"
+#include "host/ooxml/drawing/drawing_text.h"
 
 namespace vintrel::ooxml::drawing {
 

@@ -1,4 +1,4 @@
-#include "host/ooxml/drawing_geometry.h"
+#include "host/ooxml/drawing/drawing_geometry.h"
 
 #include <algorithm>
 #include <cmath>

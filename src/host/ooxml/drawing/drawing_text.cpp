@@ -1,4 +1,4 @@
-#include "host/ooxml/drawing_text.h"
+#include "host/ooxml/drawing/drawing_text.h"
 
 #include <algorithm>
 #include <map>

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "host/ooxml/package.h"
-#include "host/ooxml/slide_drawing.h"
+#include "host/ooxml/drawing/slide_drawing.h"
 
 namespace vintrel::ooxml::drawing {
 
