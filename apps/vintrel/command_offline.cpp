@@ -1,6 +1,8 @@
 // vintrel offline FILE -o OUT: "Create off-line presentation", then the host program's part of
 // saving the copy it leaves open: OUT is a plain presentation with every value burnt in,
 // scrolling slides unrolled into pages and linked pictures embedded. FILE is not changed.
+#include <unistd.h>
+
 #include <chrono>
 #include <filesystem>
 #include <iostream>
@@ -24,6 +26,21 @@ bool SameFile(const std::string& a, const std::string& b) {
   return std::filesystem::equivalent(a, b, error);
 }
 
+// The copy is written last, after all the work: a folder it cannot go into is found first.
+void CheckOutputFolder(const std::string& output, const std::string& as_given) {
+  const std::filesystem::path folder = std::filesystem::path(output).parent_path();
+  std::error_code error;
+  if (std::filesystem::is_directory(output, error)) {
+    throw BadInput(as_given + ": is a folder; give the file name of the copy");
+  }
+  if (!std::filesystem::is_directory(folder, error)) {
+    throw BadInput(as_given + ": no folder " + folder.string() + " to write the copy into");
+  }
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+    throw BadInput(as_given + ": the folder " + folder.string() + " cannot be written to");
+  }
+}
+
 CommandAction SetupOffline(CLI::App& root) {
   auto options = std::make_shared<OfflineOptions>();
   CLI::App* command = root.add_subcommand(
@@ -38,6 +55,7 @@ CommandAction SetupOffline(CLI::App& root) {
     if (SameFile(options->file, output)) {
       throw BadInput(options->output + ": the off-line copy cannot replace the presentation");
     }
+    CheckOutputFolder(output, options->output);
     HostSession session;
     if (!session.addin_active()) {
       std::cerr << "vintrel: the add-in could not start\n";

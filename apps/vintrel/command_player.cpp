@@ -16,6 +16,7 @@
 #include "live_show.h"
 #include "open_presentation.h"
 #include "shell/distribution_player.h"
+#include "shell/sent_copy.h"
 #include "show_events.h"
 
 namespace vintrel::app {
@@ -152,6 +153,7 @@ int Run(Options& options) {
       folder, computer, zone,
       [&clipboard](const std::string& file, const std::function<void(const host::Tags&)>& use) {
         const auto presentation = ooxml::PackagePresentation::Open(file, &clipboard);
+        shell::RememberSentCopy(file, presentation->Tags());
         use(presentation->Tags());
       });
 

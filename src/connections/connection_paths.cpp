@@ -1,6 +1,8 @@
 #include "connections/connection_paths.h"
 
 #include <cctype>
+#include <filesystem>
+#include <map>
 #include <vector>
 
 #include "connections/tag_values.h"
@@ -82,6 +84,9 @@ bool IsUrl(std::string_view text) {
   return false;
 }
 
+std::string ResolveRelativeFile(std::string_view relative_path,
+                                std::string_view presentation_full_name);
+
 // A Jet connection string keeps every part, each followed by ";"; only a relative data source
 // is rewritten. The split keeps the empty part after a final ";", which comes back as ";;".
 std::string ResolveJetConnectionString(std::string_view text,
@@ -94,7 +99,7 @@ std::string ResolveJetConnectionString(std::string_view text,
         text.substr(from, at == std::string_view::npos ? std::string_view::npos : at - from);
     if (StartsWithNoCase(part, kDataSource) && !IsAbsolutePath(part.substr(kDataSource.size()))) {
       result.append(kDataSource)
-          .append(ResolveRelativePath(part.substr(kDataSource.size()), presentation_full_name));
+          .append(ResolveRelativeFile(part.substr(kDataSource.size()), presentation_full_name));
     } else {
       result.append(part);
     }
@@ -126,7 +131,39 @@ std::string DecodePercent(std::string_view text) {
   return decoded;
 }
 
+// Sent copies by full name (lexically normal), and the folder each was sent from.
+std::map<std::string, std::string>& SentCopies() {
+  static std::map<std::string, std::string> copies;
+  return copies;
+}
+
+std::string NormalName(std::string_view full_name) {
+  return std::filesystem::path(NativePathSeparators(full_name)).lexically_normal().string();
+}
+
+// A relative file name against the presentation's folder; for a sent copy, against the folder
+// it was sent from when the file is there and not beside the copy.
+std::string ResolveRelativeFile(std::string_view relative_path,
+                                std::string_view presentation_full_name) {
+  std::string beside = ResolveRelativePath(relative_path, presentation_full_name);
+  if (SentCopies().empty()) return beside;
+  const auto found = SentCopies().find(NormalName(presentation_full_name));
+  if (found == SentCopies().end()) return beside;
+  std::error_code ignored;
+  if (std::filesystem::exists(NativePath(beside), ignored)) return beside;
+  std::string there = ResolveRelativePath(relative_path, found->second + "/copy");
+  return std::filesystem::exists(NativePath(there), ignored) ? there : beside;
+}
+
 }  // namespace
+
+void SetSentFromFolder(std::string_view copy_full_name, std::string_view origin_folder) {
+  if (origin_folder.empty()) {
+    SentCopies().erase(NormalName(copy_full_name));
+  } else {
+    SentCopies()[NormalName(copy_full_name)] = WithoutTrailingSeparator(std::string(origin_folder));
+  }
+}
 
 bool IsAbsolutePath(std::string_view text) {
   if (text.size() >= 2 && IsSeparator(text[0]) && IsSeparator(text[1])) return true;
@@ -142,7 +179,7 @@ std::string ResolveConnectionPath(std::string_view text, std::string_view presen
   if (IsUrl(text)) return std::string(text);
   const bool jet = StartsWithNoCase(text, kJetProvider) || StartsWithNoCase(text, kSqliteProvider);
   if (!IsAbsolutePath(text) && !jet && !IsConnectionString(text)) {
-    return ResolveRelativePath(text, presentation_full_name);
+    return ResolveRelativeFile(text, presentation_full_name);
   }
   if (jet) return ResolveJetConnectionString(text, presentation_full_name);
   return std::string(text);

@@ -30,6 +30,12 @@ bool IsAbsolutePath(std::string_view text);
 // file name.
 std::string ResolveConnectionPath(std::string_view text, std::string_view presentation_full_name);
 
+// A copy sent into a distribution folder names its files relative to itself, as the original
+// did, but the files stayed beside the original. While a folder is remembered for a copy (its
+// full name), a relative file name of the copy that is not found beside it is resolved against
+// that folder instead, when the file is there. An empty `origin_folder` forgets the copy.
+void SetSentFromFolder(std::string_view copy_full_name, std::string_view origin_folder);
+
 // Joins a relative path to the folder of the presentation: leading ".." parts climb one folder
 // each, a leading separator only means "this folder". The result uses the presentation name's
 // separator ("/" when it has slashes and no backslashes, else "\"). A presentation without a

@@ -76,6 +76,7 @@ void ExcelSource::Open(clsConnection& connection) {
         workbook_ = OpenWorkbook(path);
       } catch (...) {
         workbook_.reset();
+        if (FailureIsMissingFile()) break;
         Wait(kOpenRetryWait);
         continue;
       }

@@ -15,6 +15,16 @@
 
 namespace vintrel::connections {
 
+bool FailureIsMissingFile() {
+  try {
+    throw;
+  } catch (const Error& failure) {
+    return failure.number() == kErrFileNotFound || failure.number() == kErrPathNotFound;
+  } catch (...) {
+    return false;
+  }
+}
+
 void Wait(std::chrono::milliseconds duration) {
   host::Clock* clock = Services().clock;
   if (clock == nullptr) {

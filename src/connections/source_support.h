@@ -13,6 +13,11 @@ namespace vintrel::connections {
 inline constexpr int kOpenAttempts = 50;
 inline constexpr std::chrono::milliseconds kOpenRetryWait{50};
 
+// Inside a catch block: whether the open failed because the file or its folder is not there.
+// Such a file is not tried again: it does not appear within the tries, and waiting for it held up
+// the start of a show by seconds per connection.
+bool FailureIsMissingFile();
+
 // Blocks for `duration` on the module's clock (a fake clock in tests moves on at once).
 void Wait(std::chrono::milliseconds duration);
 

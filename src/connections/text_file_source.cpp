@@ -25,6 +25,7 @@ void TextFileSource::Open(clsConnection& connection) {
       return;
     } catch (...) {
       file_.reset();
+      if (FailureIsMissingFile()) break;
       Wait(kOpenRetryWait);
     }
   }

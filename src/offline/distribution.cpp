@@ -21,6 +21,33 @@ std::string Trimmed(const std::string& text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+// The copy carries the folder it was sent from; the presentation keeps its own tags.
+void SaveSentCopy(host::Presentation& presentation, const std::string& target) {
+  host::Tags& tags = presentation.Tags();
+  const std::string before = tags.Item(kSentFromTag);
+  const std::string full_name = presentation.FullName();
+  const size_t separator = full_name.find_last_of("/\\");
+  if (separator == std::string::npos) {  // never saved: it names no files of its own
+    presentation.SaveCopyAs(target);
+    return;
+  }
+  tags.Add(kSentFromTag, full_name.substr(0, separator == 0 ? 1 : separator));
+  auto restore = [&] {
+    if (before.empty()) {
+      tags.Delete(kSentFromTag);
+    } else {
+      tags.Add(kSentFromTag, before);
+    }
+  };
+  try {
+    presentation.SaveCopyAs(target);
+  } catch (...) {
+    SkipFailure(restore);
+    throw;
+  }
+  restore();
+}
+
 }  // namespace
 
 std::string GetDistributionFolder() {
@@ -55,7 +82,7 @@ bool SendPresentation(clsPresentation& presentation) {
     std::filesystem::create_directory(folder, ignored);
     const std::string target = (std::filesystem::path(folder) / host_presentation->Name()).string();
     WriteDebugLog(DebugLevel::kInformation, kSource, "Sending presentation to " + target);
-    host_presentation->SaveCopyAs(target);
+    SaveSentCopy(*host_presentation, target);
     presentation.FillValues(false);
     host_presentation->SetSaved(saved);
   } catch (...) {

@@ -10,6 +10,10 @@ namespace vintrel {
 
 class clsPresentation;
 
+// The tag a sent copy carries: the folder the presentation was sent from, where the files it
+// names relative to itself are found when they are not beside the copy.
+inline constexpr const char* kSentFromTag = "QUENDRA SENT FROM";
+
 // The distribution folder; empty text when none is configured.
 std::string GetDistributionFolder();
 

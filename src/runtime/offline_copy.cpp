@@ -2,7 +2,10 @@
 // every scrolling slide becomes one slide per page of rows, every linked shape keeps the value
 // of its page, slides without data that hide themselves go, linked pictures become embedded
 // pictures and no add-in tag is left.
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <limits>
 
 #include "connections/connection_paths.h"
 #include "document/tag_schema.h"
@@ -24,6 +27,98 @@ bool IsLinkedFileShape(int type) {
   return type == host::shape_type::kLinkedPicture || type == host::shape_type::kLinkedOleObject;
 }
 
+// Where the scrolling shapes of one connection start on one slide.
+struct StartRows {
+  long lowest = std::numeric_limits<long>::max();
+  long highest = 0;
+};
+using StartRowTable = std::array<StartRows, kConnectionSlots>;
+
+StartRowTable ScrollStartRows(const ShapeInfoList& infos) {
+  StartRowTable starts;
+  for (const clsRTShapeInfo& info : infos) {
+    const int n = ConnectionSlot(info.ConnectionTagNumber);
+    if (!info.IsScrolling || n <= 0) continue;
+    const long row = std::lround(info.Row);
+    starts[n].lowest = std::min(starts[n].lowest, row);
+    starts[n].highest = std::max(starts[n].highest, row);
+  }
+  return starts;
+}
+
+double Records(const RuntimeConnections& connections, const std::string& number) {
+  const auto found = connections.find(number);
+  return found == connections.end() ? 0 : found->second->RecordCount();
+}
+
+// The rows the slide's shapes show on each page: page k is what the show puts on the screen
+// after k - 1 scroll steps (every scrolling shape steps once a page). The stepping rules are the
+// show's: a ticker past the last row goes back to the lowest starting row, pages of several rows
+// start again together once every shape has run past the data, and data with no row beyond the
+// highest starting row does not scroll.
+std::vector<std::vector<double>> PageRows(const ShapeInfoList& infos, int pages,
+                                          const RuntimeConnections& connections) {
+  const StartRowTable starts = ScrollStartRows(infos);
+  std::vector<double> rows;
+  for (const clsRTShapeInfo& info : infos) rows.push_back(info.Row);
+  std::vector<std::vector<double>> all = {rows};
+  for (int page = 2; page <= pages; ++page) {
+    bool wrap = true;
+    for (size_t i = 0; i < infos.size(); ++i) {
+      const clsRTShapeInfo& info = infos[i];
+      if (!info.IsScrolling) continue;
+      rows[i] += info.ScrollStep;
+      const int n = ConnectionSlot(info.ConnectionTagNumber);
+      if (rows[i] <= Records(connections, info.ConnectionTagNumber)) {
+        wrap = false;
+      } else if (info.ScrollStep == 1 && n > 0) {
+        rows[i] = static_cast<double>(starts[n].lowest);
+      }
+    }
+    for (size_t i = 0; i < infos.size(); ++i) {
+      const clsRTShapeInfo& info = infos[i];
+      if (!info.IsScrolling) continue;
+      const int n = ConnectionSlot(info.ConnectionTagNumber);
+      if ((wrap && info.ScrollStep != 1) ||
+          (n > 0 && Records(connections, info.ConnectionTagNumber) <=
+                        static_cast<double>(starts[n].highest))) {
+        rows[i] = info.Row;
+      }
+    }
+    all.push_back(rows);
+  }
+  return all;
+}
+
+// "'Logo' on slide 2: File not found: '/srv/logo.png'."
+std::string KeptLinkedText(host::Shape& shape, int slide, const std::string& why) {
+  std::string name;
+  SkipFailure([&] { name = shape.Name(); });
+  return "'" + name + "' on slide " + std::to_string(slide) + ": " + why;
+}
+
+// One message for all of them. The copy lies in the temporary folder: a file named relative to
+// the presentation is named as the user knows it, beside the original.
+void WarnKeptLinked(const std::vector<std::string>& pictures, const std::string& copy_name,
+                    const std::string& source_name) {
+  const auto folder_of = [](const std::string& name) {
+    return name.substr(0, name.find_last_of("/\\") + 1);
+  };
+  const std::string copy_folder = folder_of(copy_name);
+  std::string text =
+      "These linked pictures stay linked in the off-line presentation: their files could not be "
+      "read.";
+  for (std::string line : pictures) {
+    for (size_t at = line.find(copy_folder); !copy_folder.empty() && at != std::string::npos;
+         at = line.find(copy_folder, at + 1)) {
+      line.replace(at, copy_folder.size(), folder_of(source_name));
+    }
+    text += "\n" + line;
+    WriteDebugLog(DebugLevel::kError, kSource, "Linked picture kept: " + line);
+  }
+  ShowMessage(text, host::msg_box::kExclamation);
+}
+
 void DeleteAddinTags(host::Tags& tags) {
   for (int i = tags.Count(); i >= 1; --i) {
     const std::string name = tags.Name(i);
@@ -34,7 +129,6 @@ void DeleteAddinTags(host::Tags& tags) {
 }  // namespace
 
 int clsRuntime::OfflineCopies(int index) {
-  host::Slide& slide = presentation_->Slides().Item(index + offline_added_);
   bool has_data = false;
   for (const auto& [number, connection] : connections_) {
     const int slot = ConnectionSlot(number);
@@ -46,22 +140,23 @@ int clsRuntime::OfflineCopies(int index) {
     offline_delete_[index] = true;
     return 0;
   }
+  const ShapeInfoList& infos = *model_.shapes[index];
+  const StartRowTable starts = ScrollStartRows(infos);
+  std::array<bool, kConnectionSlots> counted{};
   int copies = 1;
-  LoadScrollInfo(slide);
-  for (const auto& [number, connection] : connections_) {
-    const int n = ConnectionSlot(number);
-    if (n <= 0 || !model_.slide_connections[index][n] || !scroll_enabled_[n]) continue;
-    const double records = connection->RecordCount();
-    if (records <= 0 || scroll_step_[n] < 1) continue;
-    if (scroll_step_[n] == 1) {
-      // A ticker: one page per start row until the last shape shows the last row.
-      const long highest = model_.highest_row[n];
-      copies = records > highest ? static_cast<int>(records) - static_cast<int>(highest) + 1 : 1;
-    } else {
-      const int pages =
-          static_cast<int>(records / static_cast<double>(scroll_step_[n]) + 0.9999999);
-      if (pages > copies) copies = pages;
-    }
+  for (const clsRTShapeInfo& info : infos) {
+    const int n = ConnectionSlot(info.ConnectionTagNumber);
+    if (n <= 0 || !info.IsScrolling || counted[n] || info.ScrollStep < 1) continue;
+    counted[n] = true;
+    const double records = Records(connections_, info.ConnectionTagNumber);
+    // Data with no row beyond the highest starting row does not scroll in the show either.
+    if (records <= static_cast<double>(starts[n].highest)) continue;
+    // A ticker ends when its shape of the highest starting row shows the last row; pages of
+    // several rows end when the first shape has passed the last row.
+    const int pages = info.ScrollStep == 1
+                          ? static_cast<int>(records) - static_cast<int>(starts[n].highest) + 1
+                          : static_cast<int>(records / info.ScrollStep + 0.9999999);
+    copies = std::max(copies, pages);
   }
   return copies;
 }
@@ -81,16 +176,16 @@ int clsRuntime::SlideCount(bool include_scroll_steps) {
   return count;
 }
 
-void clsRuntime::FillOfflinePage(host::Slide& page, int index, int page_number,
+void clsRuntime::FillOfflinePage(host::Slide& page, int index, int /*page_number*/,
                                  const std::string& source_name) {
   const std::string copy_name = presentation_->FullName();
   for (const clsRTShapeInfo& info : *model_.shapes[index]) {
     auto found = connections_.find(info.ConnectionTagNumber);
     if (found == connections_.end()) continue;
     clsConnection& connection = *found->second;
-    // Connections that do not scroll on this slide show the same row on every page.
-    const double step = info.IsScrolling ? info.ScrollStep : 0;
-    const double row = std::nearbyint(step * (page_number - 1) + info.ScrollRow);
+    // The page's rows were set by the caller; shapes that do not scroll keep their own row on
+    // every page, as in the show.
+    const double row = std::nearbyint(info.IsScrolling ? info.ScrollRow : info.Row);
     host::Shape& shape = page.Shapes().Item(static_cast<int>(info.ShapeNumber));
     if (shape.HasTextFrame()) {
       std::string value = connection.GetValueDatabase(row, info.ColumnName, 1, false);
@@ -138,14 +233,22 @@ void clsRuntime::SetPageTiming(host::Slide& slide, int index) {
 
 void clsRuntime::ReplaceLinkedPicture(host::Slide& slide, host::Shape& shape) {
   if (shape.Type() != host::shape_type::kLinkedPicture) return;
-  const std::string file = shape.LinkFormat().SourceFullName();
+  // A link target names its file as the presentation's author saw it: Windows paths are mapped
+  // as connection paths are.
+  const std::string file = NativePath(shape.LinkFormat().SourceFullName());
+  if (IsWindowsAbsolutePath(file)) {
+    throw Error(kErrFileNotFound, kSource,
+                "File not found: '" + file + "'." + WindowsPathAdvice(file));
+  }
   const double height = shape.Height();
   const double width = shape.Width();
   const double top = shape.Top();
   const double left = shape.Left();
   const int depth = shape.ZOrderPosition();
-  shape.Delete();
+  // The picture is added before the link goes: a file that cannot be read leaves the linked
+  // picture as it was.
   host::Shape& picture = slide.Shapes().AddPicture(file, false, true, left, top, width, height);
+  shape.Delete();
   while (picture.ZOrderPosition() > depth) picture.ZOrder(host::z_order::kSendBackward);
 }
 
@@ -162,9 +265,13 @@ void clsRuntime::CreateOfflinePPT(ProgressWindow& progress, const std::string& s
       dropped.push_back(&slide);
       continue;
     }
-    bool scrolling = false;
-    for (const clsRTShapeInfo& info : *model_.shapes[s]) scrolling = scrolling || info.IsScrolling;
-    if (scrolling && copies >= 2) {
+    ShapeInfoList& infos = *model_.shapes[s];
+    const std::vector<std::vector<double>> rows = PageRows(infos, copies, connections_);
+    // The page's rows go where the show keeps the row it shows.
+    auto to_page = [&](int k) {
+      for (size_t i = 0; i < infos.size(); ++i) infos[i].ScrollRow = rows[k - 1][i];
+    };
+    if (copies >= 2) {
       // Each duplicate lands right after the slide, so making the last page first leaves the
       // pages in order.
       for (int k = copies; k >= 2; --k) {
@@ -173,11 +280,13 @@ void clsRuntime::CreateOfflinePPT(ProgressWindow& progress, const std::string& s
           SetPageTiming(slide, s);
           SetPageTiming(page, s);
         }
+        to_page(k);
         FillOfflinePage(page, s, k, source_name);
         progress.Step();
       }
       offline_added_ += copies - 1;
     }
+    to_page(1);
     FillOfflinePage(slide, s, 1, source_name);
     progress.Step();
   }
@@ -185,6 +294,8 @@ void clsRuntime::CreateOfflinePPT(ProgressWindow& progress, const std::string& s
                 "Off-line pages filled, slides dropped: " + std::to_string(dropped.size()));
   for (host::Slide* slide : dropped) slide->Delete();
 
+  // Pictures whose files cannot be read stay linked; the copy is made all the same.
+  std::vector<std::string> kept_linked;
   host::Slides& all = presentation_->Slides();
   for (int s = 1; s <= all.Count(); ++s) {
     host::Slide& slide = all.Item(s);
@@ -195,10 +306,15 @@ void clsRuntime::CreateOfflinePPT(ProgressWindow& progress, const std::string& s
       if (type == host::shape_type::kLinkedOleObject) {
         SkipFailure([&] { shape.LinkFormat().SetAutoUpdate(host::link_update::kManual); });
       } else if (type == host::shape_type::kLinkedPicture && shape.Visible()) {
-        ReplaceLinkedPicture(slide, shape);
+        try {
+          ReplaceLinkedPicture(slide, shape);
+        } catch (...) {
+          kept_linked.push_back(KeptLinkedText(shape, s, CurrentFailure().description()));
+        }
       }
     }
   }
+  if (!kept_linked.empty()) WarnKeptLinked(kept_linked, presentation_->FullName(), source_name);
 
   progress.SetStatusText("Publishing slides");
   DeleteAddinTags(presentation_->Tags());

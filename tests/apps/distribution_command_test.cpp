@@ -3,6 +3,10 @@
 // lists the form refuses is in tests/offline.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <ctime>
+
+#include "faults/fault_support.h"
 #include "testing/run_program.h"
 #include "testing/temp_dir.h"
 
@@ -62,6 +66,42 @@ TEST(DistributionCommandTest, SetRefuseAndClearTheList) {
     EXPECT_EQ(listed.exit_code, 0) << listed.err;
     EXPECT_EQ(listed.out, expected_list);
   }
+}
+
+// "2026-12-24 18:00" in UTC (the tests' zone), `hours` from now.
+std::string HoursFromNow(int hours) {
+  const std::time_t when = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now() +
+                                                                std::chrono::hours(hours));
+  std::tm fields{};
+  gmtime_r(&when, &fields);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &fields);
+  return text;
+}
+
+// A copy sent into the distribution folder is shown by a player there with the data of the
+// folder it was sent from, and a screen does not wait for files that are not beside the copy.
+TEST(DistributionCommandTest, APlayerShowsASentCopyWithItsData) {
+  ExampleCopy example;
+  example.Settings("[Info]\nDistributionFolder=" + example.File("dist") + "\n");
+  const std::string deck = example.Example("sales-board.pptx");
+  ASSERT_EQ(example
+                .Vintrel({"distribution", deck, "--computer", "screen-1", "--start",
+                          HoursFromNow(-1), "--stop", HoursFromNow(2)})
+                .exit_code,
+            0);
+  const ProgramResult sent = example.Vintrel({"send", deck});
+  ASSERT_EQ(sent.exit_code, 0) << sent.err;
+
+  const ProgramResult shown = example.Vintrel({"player", "--folder", example.File("dist"),
+                                               "--computer", "screen-1", "--for", "4", "--json"});
+  EXPECT_EQ(shown.exit_code, 0) << shown.err;
+  EXPECT_EQ(shown.err.find("not found"), std::string::npos) << shown.err;
+  const std::vector<ShowEvent> events = ParseEvents(shown.out);
+  EXPECT_TRUE(EventsOf(events, "connection-failed").empty()) << shown.out;
+  const std::vector<std::string> north = TextsOf(events, "North sales");
+  ASSERT_FALSE(north.empty()) << shown.out;
+  EXPECT_NE(north.back().find("1250"), std::string::npos) << north.back();
 }
 
 }  // namespace

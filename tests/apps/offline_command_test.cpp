@@ -131,11 +131,16 @@ TEST_F(OfflineCommandTest, BadUsageIsBadInput) {
       {"no such file", {"offline", File("absent.pptx"), "-o", File("x.pptx")}},
       {"the output is the presentation", {"offline", deck, "-o", deck}},
       {"no Vintrel data", {"offline", plain, "-o", File("x.pptx")}},
+      {"the output's folder is missing", {"offline", deck, "-o", File("missing/x.pptx")}},
+      {"the output is a folder", {"offline", deck, "-o", File("examples")}},
   };
   for (const auto& c : cases) {
     const ProgramResult run = Vintrel(c.arguments);
     EXPECT_EQ(run.exit_code, 2) << c.name << "\n" << run.err;
     EXPECT_FALSE(run.err.empty()) << c.name;
+    // Refused before any work: no copy was made.
+    EXPECT_EQ(run.out.find("ready"), std::string::npos) << c.name << "\n" << run.out;
+    EXPECT_EQ(run.err.find("ready"), std::string::npos) << c.name << "\n" << run.err;
   }
   EXPECT_FALSE(fs::exists(File("x.pptx")));
 }

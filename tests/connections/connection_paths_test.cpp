@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "support/module_state.h"
+#include "testing/temp_dir.h"
 
 namespace vintrel {
 namespace {
@@ -82,6 +85,37 @@ TEST_F(ConnectionPathsTest, NativePathTurnsBackslashesAndFileUris) {
   EXPECT_EQ(NativePath("file:///C:/x.txt"), "C:/x.txt");
   EXPECT_EQ(NativePath("file://server/share/x.txt"), "//server/share/x.txt");
   EXPECT_EQ(NativePath("/already/native"), "/already/native");
+}
+
+// A copy sent into a distribution folder finds what is beside it first, then what is beside the
+// presentation it was sent from.
+TEST_F(ConnectionPathsTest, ASentCopyFindsItsFilesWhereItWasSentFrom) {
+  testing::TempDir dir;
+  std::filesystem::create_directories(dir.File("origin/data"));
+  std::filesystem::create_directories(dir.File("dist/data"));
+  dir.Write("origin/data/sales.tsv", "x");
+  dir.Write("origin/board.db", "x");
+  dir.Write("origin/data/both.tsv", "x");
+  dir.Write("dist/data/both.tsv", "x");
+  const std::string copy = dir.File("dist/board.pptx");
+  struct Case {
+    const char* text;
+    std::string resolved;
+  };
+  const Case cases[] = {
+      {"data/sales.tsv", dir.File("origin/data/sales.tsv")},
+      {"data\\both.tsv", dir.File("dist/data/both.tsv")},
+      {"data/absent.tsv", dir.File("dist/data/absent.tsv")},
+      {"Provider=SQLite;Data Source=board.db",
+       "Provider=SQLite;DATA SOURCE=" + dir.File("origin/board.db") + ";"},
+  };
+  SetSentFromFolder(copy, dir.File("origin"));
+  for (const Case& c : cases) EXPECT_EQ(ResolveConnectionPath(c.text, copy), c.resolved) << c.text;
+  // Another presentation, or the copy once forgotten, resolves beside itself.
+  EXPECT_EQ(ResolveConnectionPath("data/sales.tsv", dir.File("dist/other.pptx")),
+            dir.File("dist/data/sales.tsv"));
+  SetSentFromFolder(copy, "");
+  EXPECT_EQ(ResolveConnectionPath("data/sales.tsv", copy), dir.File("dist/data/sales.tsv"));
 }
 
 }  // namespace

@@ -66,7 +66,9 @@ TEST_F(TextFileSourceTest, RequeryRereadsOnlyAChangedFileUnlessForced) {
   EXPECT_EQ(Value(2, "A"), "4");
 }
 
-TEST_F(TextFileSourceTest, MissingFileIsTriedFiftyTimesThenReportedWithTheConnectionName) {
+// A file that is not there is not waited for: fifty tries held up the start of a show by 2.5 s
+// per connection.
+TEST_F(TextFileSourceTest, MissingFileIsReportedAtOnceWithTheConnectionName) {
   connection_.SetConnectionFileString(dir_.File("nowhere.txt"));
   const auto before = clock_.Steady();
   const Error error = testing::ErrorOf([&] { connection_.OpenConnection(); });
@@ -75,7 +77,7 @@ TEST_F(TextFileSourceTest, MissingFileIsTriedFiftyTimesThenReportedWithTheConnec
       << error.description();
   EXPECT_NE(error.description().find("nowhere.txt"), std::string::npos);
   EXPECT_FALSE(connection_.Opened());
-  EXPECT_EQ(clock_.Steady() - before, std::chrono::milliseconds(50 * 50));
+  EXPECT_EQ(clock_.Steady() - before, std::chrono::milliseconds(0));
 }
 
 TEST_F(TextFileSourceTest, EmptyFileKeepsThePreviousRows) {

@@ -212,6 +212,55 @@ TEST_F(OfflineCopyTest, LinkedPicturesBecomeEmbeddedAtTheSamePlaceAndDepth) {
   }
 }
 
+// Pictures no data link touches: their link targets are mapped as connection paths are, and one
+// whose file cannot be read stays linked, named in a warning, while the copy is still made.
+TEST_F(OfflineCopyTest, OrdinaryLinkedPicturesAreEmbeddedOrKeptLinkedWithAWarning) {
+  struct Case {
+    const char* name;
+    const char* target;
+    const char* embedded;  // the file embedded; null: the picture stays linked
+  };
+  const Case cases[] = {
+      {"a file that is there", "/shows/pictures/logo.png", "/shows/pictures/logo.png"},
+      {"a Windows path the [PathMap] maps", "C:\\Shows\\logo.png", "/shows/pictures/logo.png"},
+      {"a file: address of a mapped Windows path", "file:///C:\\Shows\\logo.png",
+       "/shows/pictures/logo.png"},
+      {"a missing file", "/shows/pictures/gone.png", nullptr},
+      {"a Windows path no root maps", "D:\\Art\\logo.png", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    settings_.Set("Quendra Vintrel 2002", "PathMap", "C:\\Shows", "/shows/pictures");
+    files_.WriteFile("/shows/pictures/logo.png", "png");
+    Connection("01", {"Value"}, Rows(1));
+    Field(1, "01", "Value", 1);
+    Slide(1).AddLinkedPicture(c.target, "Logo").WithBounds(10, 20, 30, 40);
+    Slide(1).AddTextBox("in front");
+    const size_t before = front_end_.message_boxes().size();
+
+    host::memory::MemoryShape& picture = MakeCopy().slide(1).shape(2);
+    EXPECT_EQ(
+        std::vector<double>({picture.left(), picture.top(), picture.width(), picture.height()}),
+        std::vector<double>({10, 20, 30, 40}));
+    std::vector<std::string> texts;
+    for (size_t i = before; i < front_end_.message_boxes().size(); ++i) {
+      texts.push_back(front_end_.message_boxes()[i].text);
+    }
+    if (c.embedded != nullptr) {
+      EXPECT_EQ(picture.type(), host::shape_type::kPicture);
+      EXPECT_EQ(picture.picture_file(), c.embedded);
+      EXPECT_EQ(texts, std::vector<std::string>{"Off-line presentation is ready."});
+    } else {
+      EXPECT_EQ(picture.type(), host::shape_type::kLinkedPicture);
+      ASSERT_EQ(texts.size(), 2u);
+      EXPECT_NE(texts[0].find("'Logo' on slide 1"), std::string::npos) << texts[0];
+      EXPECT_EQ(texts[1], "Off-line presentation is ready.");
+    }
+  }
+}
+
 // That no add-in tag is left in any part of a written copy is checked by the offline command's
 // test, which reads the whole package; here, what the copy keeps and the source is spared.
 TEST_F(OfflineCopyTest, TheCopyKeepsOtherTagsAndTheSourceKeepsAll) {

@@ -67,6 +67,9 @@ TEST(SendTest, TheCopyGoesToTheConfiguredFolderOrTheUserHearsThereIsNone) {
       host::memory::MemoryPresentation* sent = app.environment().FindFile(target);
       ASSERT_NE(sent, nullptr);
       EXPECT_NE(sent->slide(1).shape(1).text(), "42") << "sent files hold no linked value";
+      // The copy says where its relative files are; the presentation is left as it was.
+      EXPECT_EQ(sent->Tags().Item(kSentFromTag), "/shows");
+      EXPECT_EQ(deck.Tags().Item(kSentFromTag), "");
     }
     SetDefaultConnectionSourceFactory(nullptr);
     ResetModuleState();

@@ -1,0 +1,12 @@
+#include "shell/sent_copy.h"
+
+#include "connections/connection_paths.h"
+#include "offline/distribution.h"
+
+namespace vintrel::shell {
+
+void RememberSentCopy(const std::string& file, const host::Tags& tags) {
+  SetSentFromFolder(file, tags.Item(kSentFromTag));
+}
+
+}  // namespace vintrel::shell
