@@ -232,6 +232,7 @@ TEST_F(OfflineCopyTest, OrdinaryLinkedPicturesAreEmbeddedOrKeptLinkedWithAWarnin
     SCOPED_TRACE(c.name);
     TearDown();
     SetUp();
+    app_.environment().set_file_system(&files_);
     settings_.Set("Quendra Vintrel 2002", "PathMap", "C:\\Shows", "/shows/pictures");
     files_.WriteFile("/shows/pictures/logo.png", "png");
     Connection("01", {"Value"}, Rows(1));
