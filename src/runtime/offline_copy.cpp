@@ -90,29 +90,35 @@ std::vector<std::vector<double>> PageRows(const ShapeInfoList& infos, int pages,
   return all;
 }
 
-// "'Logo' on slide 2: File not found: '/srv/logo.png'."
-std::string KeptLinkedText(host::Shape& shape, int slide, const std::string& why) {
+// "'Logo' on slide 2: File not found: '/srv/logo.png'." The copy lies in the temporary folder: a
+// file it names relative to itself is named as the user knows it, beside the original.
+std::string KeptLinkedText(host::Shape& shape, int slide, std::string why,
+                           const std::string& copy_name, const std::string& source_name) {
   std::string name;
-  SkipFailure([&] { name = shape.Name(); });
+  std::string file;
+  SkipFailure([&] {
+    name = shape.Name();
+    file = NativePath(shape.LinkFormat().SourceFullName());
+  });
+  const auto folder_of = [](const std::string& full_name) {
+    return full_name.substr(0, full_name.find_last_of("/\\") + 1);
+  };
+  const std::string copy_folder = folder_of(copy_name);
+  if (!copy_folder.empty() && file.rfind(copy_folder, 0) == 0) {
+    const std::string original = folder_of(source_name) + file.substr(copy_folder.size());
+    for (size_t at = why.find(file); at != std::string::npos; at = why.find(file, at + 1)) {
+      why.replace(at, file.size(), original);
+    }
+  }
   return "'" + name + "' on slide " + std::to_string(slide) + ": " + why;
 }
 
-// One message for all of them. The copy lies in the temporary folder: a file named relative to
-// the presentation is named as the user knows it, beside the original.
-void WarnKeptLinked(const std::vector<std::string>& pictures, const std::string& copy_name,
-                    const std::string& source_name) {
-  const auto folder_of = [](const std::string& name) {
-    return name.substr(0, name.find_last_of("/\\") + 1);
-  };
-  const std::string copy_folder = folder_of(copy_name);
+// One message names them all.
+void WarnKeptLinked(const std::vector<std::string>& pictures) {
   std::string text =
       "These linked pictures stay linked in the off-line presentation: their files could not be "
       "read.";
-  for (std::string line : pictures) {
-    for (size_t at = line.find(copy_folder); !copy_folder.empty() && at != std::string::npos;
-         at = line.find(copy_folder, at + 1)) {
-      line.replace(at, copy_folder.size(), folder_of(source_name));
-    }
+  for (const std::string& line : pictures) {
     text += "\n" + line;
     WriteDebugLog(DebugLevel::kError, kSource, "Linked picture kept: " + line);
   }
@@ -309,12 +315,13 @@ void clsRuntime::CreateOfflinePPT(ProgressWindow& progress, const std::string& s
         try {
           ReplaceLinkedPicture(slide, shape);
         } catch (...) {
-          kept_linked.push_back(KeptLinkedText(shape, s, CurrentFailure().description()));
+          kept_linked.push_back(KeptLinkedText(shape, s, CurrentFailure().description(),
+                                               presentation_->FullName(), source_name));
         }
       }
     }
   }
-  if (!kept_linked.empty()) WarnKeptLinked(kept_linked, presentation_->FullName(), source_name);
+  if (!kept_linked.empty()) WarnKeptLinked(kept_linked);
 
   progress.SetStatusText("Publishing slides");
   DeleteAddinTags(presentation_->Tags());
