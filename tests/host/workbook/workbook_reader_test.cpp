@@ -127,7 +127,8 @@ TEST_F(WorkbookReaderTest, ProtectionWithTheDefaultPasswordIsNoEncryption) {
        app_.Open(FixturePath("xlsx/formats.xlsx"), {})->Sheets(1).Range("A1:C4")) {
     expected.push_back(cell.text);
   }
-  for (const char* name : {"xlsx/protected-default.xlsx", "xls/protected-default.xls"}) {
+  for (const char* name : {"xlsx/protected-default.xlsx", "xlsx/protected-default-2007.xlsx",
+                           "xls/protected-default.xls", "xls/protected-cryptoapi.xls"}) {
     std::vector<std::string> texts;
     for (const Cell& cell : app_.Open(FixturePath(name), {})->Sheets(1).Range("A1:C4")) {
       texts.push_back(cell.text);
