@@ -316,6 +316,14 @@ std::string Shown(const host::FieldValue& value, size_t width) {
   return text;
 }
 
+// What the source says of its rows (a text file's columns named by number), as a JSON member.
+std::string NotesJson(const std::vector<std::string>& notes) {
+  if (notes.empty()) return "";
+  std::string text = ",\"notes\":[";
+  for (size_t i = 0; i < notes.size(); ++i) text += (i ? "," : "") + JsonString(notes[i]);
+  return text + "]";
+}
+
 // Opens the connection as the presentation does and shows its columns and first rows.
 int Test(const std::string& file, const std::string& number, const std::string& rows_text,
          bool json) {
@@ -351,7 +359,7 @@ int Test(const std::string& file, const std::string& number, const std::string& 
       }
       std::cout << "]";
     }
-    std::cout << "]}\n";
+    std::cout << "]" << NotesJson(sample.notes) << "}\n";
     return kExitOk;
   }
 
@@ -384,6 +392,7 @@ int Test(const std::string& file, const std::string& number, const std::string& 
   std::cout << records << (records == 1 ? " record" : " records");
   if (shown < records) std::cout << ", " << shown << " shown";
   std::cout << "\n";
+  for (const std::string& note : sample.notes) std::cout << "Note: " << note << "\n";
   return kExitOk;
 }
 

@@ -11,6 +11,7 @@
 
 #include "command.h"
 #include "platform_parts.h"
+#include "shell/debug_note.h"
 
 namespace vintrel::app {
 namespace {
@@ -70,6 +71,8 @@ HostSession::HostSession(const SessionOptions& options)
   data_access_ = MakeDataAccess(loop_);
   spreadsheet_ = MakeSpreadsheetFactory();
   host_ = std::make_unique<ooxml::PackageApplication>(clipboard_);
+  host_->SetNoteSink(
+      [](const std::string& note) { shell::WriteDebugNote("PackageApplication", note); });
 
   Platform platform;
   platform.settings = &settings_;

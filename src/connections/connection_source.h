@@ -25,6 +25,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "support/module_state.h"
 
@@ -43,6 +45,9 @@ class ConnectionSource {
   // time had not come is not asked): only such a requery tells that a failing source answers
   // again.
   virtual bool LastRequeryAsked() const { return true; }
+  // What the user should know about the rows last read that no error tells (a text file's
+  // columns named otherwise than its first line does), one sentence each.
+  virtual std::vector<std::string> Notes() const { return {}; }
 };
 
 // A connection asks its factory (ConnectionSourceFactory, module_state.h) for its source at its

@@ -104,6 +104,7 @@ class TableBuilder {
   }
 
   bool empty() const { return lines_ == 0; }
+  std::vector<RenamedColumn>& renamed() { return renamed_; }
 
   void ReserveRows(size_t rows) { rows_.ReserveRows(rows); }
 
@@ -162,30 +163,15 @@ class TableBuilder {
       folded_ends.push_back(folded.size());
       start = stop + 1;
     }
-    // The recordset refuses empty and repeated names (letter case ignored); such a column is
-    // not created.
-    // An open-addressed table of the names kept (their positions): two arrays for any number of
-    // names, not one allocation each.
-    auto key = [&](size_t i) {
-      size_t begin = i == 0 ? 0 : folded_ends[i - 1];
-      return std::string_view(folded.data() + begin, folded_ends[i] - begin);
-    };
-    constexpr size_t kFree = SIZE_MAX;
-    size_t slots = 16;
-    while (slots < 2 * fields.size()) slots *= 2;
-    std::vector<size_t> table(slots, kFree);
-    const std::hash<std::string_view> hash;
-    names_.reserve(fields.size());
-    for (size_t i = 0; i < fields.size(); ++i) {
-      const auto [start, stop] = fields[i];
-      if (stop == start) continue;
-      const std::string_view name = key(i);
-      size_t slot = hash(name) & (slots - 1);
-      while (table[slot] != kFree && key(table[slot]) != name) slot = (slot + 1) & (slots - 1);
-      if (table[slot] != kFree) continue;  // a repeated name
-      table[slot] = i;
-      names_.push_back(Decode(p + start, stop - start));
-    }
+    ColumnNames named = NameColumns(
+        fields.size(),
+        [&](size_t i) {
+          size_t begin = i == 0 ? 0 : folded_ends[i - 1];
+          return std::string_view(folded.data() + begin, folded_ends[i] - begin);
+        },
+        [&](size_t i) { return Decode(p + fields[i].first, fields[i].second - fields[i].first); });
+    names_ = std::move(named.names);
+    renamed_ = std::move(named.renamed);
     max_fields_ = std::max(max_fields_, fields.size());
     limit_ = names_.size();
   }
@@ -210,6 +196,7 @@ class TableBuilder {
   size_t max_fields_ = 0;
   size_t limit_ = static_cast<size_t>(-1);
   std::vector<std::string> names_;
+  std::vector<RenamedColumn> renamed_;
   std::string scratch_;
   host::RowTable rows_;
 };
@@ -593,7 +580,10 @@ void TextFile::Close() {
 }
 
 TextFile::TextFile(TextFile&& other) noexcept
-    : path_(std::move(other.path_)), fd_(other.fd_), encoding_(other.encoding_) {
+    : path_(std::move(other.path_)),
+      fd_(other.fd_),
+      encoding_(other.encoding_),
+      renamed_columns_(std::move(other.renamed_columns_)) {
   other.fd_ = -1;
 }
 
@@ -642,6 +632,7 @@ std::unique_ptr<host::ClientRecordset> TextFile::ReadRecordset(bool first_row_fi
         if (rest > 0 && !(rest == 1 && base[pos] == '\n')) builder.Line(base + pos, rest);
         encoding_ = little || big ? TextEncoding::kUtf16 : encoding;
         if (builder.empty()) return nullptr;
+        renamed_columns_ = std::move(builder.renamed());
         return builder.Finish();
       } catch (const NotUtf8&) {
         if (encoding != TextEncoding::kUtf8 || little || big) throw;

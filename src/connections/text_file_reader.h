@@ -9,10 +9,10 @@
 // - The last line needs no line end; it counts unless it is empty or a single LF.
 // - An empty line is a row without values (every field null).
 // - Column count = the most fields on any line. With first-row names the columns are named by
-//   the fields of the first line; an empty or repeated name (letter case ignored) is refused and
-//   its column skipped, and so is a position the first line has no field for. Values go to the
-//   columns by position, so after a refused name the following values shift left, and values
-//   without a column are dropped. Without first-row names the columns are "1", "2", ...
+//   the fields of the first line; an empty or repeated name (letter case ignored) is replaced by
+//   the column's number (column_names.h), and a position the first line has no field for has no
+//   column: values beyond the first line's fields are dropped. Without first-row names the
+//   columns are "1", "2", ...
 // - Values are cut to 4000 characters; fields beyond a line's last one are null.
 // - A file that starts with a UTF-16 byte-order mark (LE or BE, a spreadsheet's "Unicode Text")
 //   is read as UTF-16. Other text that is valid UTF-8 is read as UTF-8 (a leading byte-order mark
@@ -28,6 +28,7 @@
 #include <memory>
 #include <string>
 
+#include "connections/column_names.h"
 #include "host/client_recordset.h"
 
 namespace vintrel::connections {
@@ -77,11 +78,14 @@ class TextFile {
   // How the last ReadRecordset decoded the bytes.
   TextEncoding encoding() const { return encoding_; }
   const std::string& path() const { return path_; }
+  // The columns the last ReadRecordset named otherwise than the first line did.
+  const std::vector<RenamedColumn>& renamed_columns() const { return renamed_columns_; }
 
  private:
   std::string path_;
   int fd_ = -1;
   TextEncoding encoding_ = TextEncoding::kUtf8;
+  std::vector<RenamedColumn> renamed_columns_;
 };
 
 // Opens and reads a file in one call (see TextFile for what it returns and throws).

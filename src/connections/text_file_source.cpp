@@ -50,6 +50,13 @@ void TextFileSource::OpenRecordset(clsConnection& connection) {
   // requery, whatever its time is then.
   read_failed_ = !SkipFailure([&] { rows = file_->ReadRecordset(names); });
   if (read_failed_) file_time_ = {};
+  if (rows != nullptr) {
+    notes_.clear();
+    for (const RenamedColumn& column : file_->renamed_columns()) {
+      notes_.push_back(RenamedColumnText(column));
+      WriteDebugLog(DebugLevel::kInformation, kSource, "Column renamed: " + notes_.back());
+    }
+  }
   file_.reset();
   if (rows == nullptr) return;  // nothing read: the previous rows stay
   WriteDebugLog(DebugLevel::kInformation, kSource,

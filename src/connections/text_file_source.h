@@ -19,11 +19,14 @@ class TextFileSource : public ConnectionSource {
   void OpenRecordset(clsConnection& connection) override;
   void Requery(clsConnection& connection, bool forced) override;
   void Close(clsConnection& connection) noexcept override;
+  // The columns of the last read named by their number instead of the first line's name.
+  std::vector<std::string> Notes() const override { return notes_; }
 
  private:
   std::unique_ptr<TextFile> file_;
   std::chrono::system_clock::time_point file_time_{};
   bool read_failed_ = false;
+  std::vector<std::string> notes_;
 };
 
 }  // namespace vintrel::connections

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "connections/connection.h"
+#include "connections/connection_source.h"
 #include "connections/tag_values.h"
 #include "document/connection_tags.h"
 #include "document/presentation.h"
@@ -60,6 +61,9 @@ ConnectionSample SampleConnection(const Application* addin, host::Presentation& 
     connection->CloseConnection();
   }
   ConnectionSample sample;
+  if (const ConnectionSource* source = connection->Source(); source != nullptr) {
+    sample.notes = source->Notes();
+  }
   sample.columns = connection->Columns();
   // The first entry of the column list is the empty choice.
   if (!sample.columns.empty()) sample.columns.erase(sample.columns.begin());

@@ -44,6 +44,7 @@ struct ConnectionSample {
   std::vector<std::string> columns;
   long records = 0;
   std::vector<std::vector<host::FieldValue>> rows;  // the first rows asked for
+  std::vector<std::string> notes;  // what the source says of its rows (columns it renamed)
 };
 
 // Connection `number`'s columns and first `limit` rows (-1: all), as the presentation reads them:

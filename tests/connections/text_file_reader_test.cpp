@@ -58,7 +58,10 @@ TEST_F(TextFileReaderTest, LineEndsOfWindowsAndLinuxFiles) {
   const std::vector<std::string> kAB{"A", "B"};
   const std::vector<std::string> k1{"1"};
   const std::vector<std::string> k123{"1", "2", "3"};
-  const std::vector<std::string> kAC{"A", "C"};
+  const std::vector<std::string> kA2B{"A", "2", "B"};
+  const std::vector<std::string> kA23C{"A", "2", "3", "C"};
+  const std::vector<std::string> kIndex{"1", "name", "age"};
+  const std::vector<std::string> kClash{"1_2", "1"};
   struct Case {
     const char* text;
     const char* lf_text;
@@ -87,9 +90,12 @@ TEST_F(TextFileReaderTest, LineEndsOfWindowsAndLinuxFiles) {
       // Fields beyond the named columns are lost; quotes are ordinary characters.
       {"A\tB\r\n1\t2\t3\t4\r\n5\r\n", nullptr, true, &kAB, {{"1", "2"}, {"5", std::nullopt}}},
       {"\"a\tb\"\t'c'\r\n", nullptr, false, &k123, {{"\"a", "b\"", "'c'"}}},
-      // A refused name (repeated, also in another case, or empty) shifts the values left.
-      {"A\tA\tB\r\n1\t2\t3\r\n", nullptr, true, &kAB, {{"1", "2"}}},
-      {"A\t\ta\tC\r\n1\t2\t3\t4\t5\r\n", nullptr, true, &kAC, {{"1", "2"}}},
+      // A repeated name (also in another case) or an empty one gives way to the column's
+      // number; every value stays under its own column. A number the line gives is not taken.
+      {"A\tA\tB\r\n1\t2\t3\r\n", nullptr, true, &kA2B, {{"1", "2", "3"}}},
+      {"A\t\ta\tC\r\n1\t2\t3\t4\t5\r\n", nullptr, true, &kA23C, {{"1", "2", "3", "4"}}},
+      {"\tname\tage\r\n0\tJohn\t30\r\n", nullptr, true, &kIndex, {{"0", "John", "30"}}},
+      {"\t1\r\nx\ty\r\n", nullptr, true, &kClash, {{"x", "y"}}},
   };
   for (const Case& c : cases) {
     std::string crlf = c.text;
@@ -103,6 +109,19 @@ TEST_F(TextFileReaderTest, LineEndsOfWindowsAndLinuxFiles) {
       }
     }
   }
+}
+
+TEST_F(TextFileReaderTest, RenamedColumnsAreTold) {
+  TextFile file(dir_.Write("index.txt", "\tName\tname\r\n0\tAnn\tBob\r\n"));
+  ASSERT_NE(file.ReadRecordset(true), nullptr);
+  std::vector<std::string> told;
+  for (const RenamedColumn& column : file.renamed_columns()) {
+    told.push_back(RenamedColumnText(column));
+  }
+  EXPECT_EQ(told,
+            (std::vector<std::string>{
+                "column 1 has no name in the first line; it is named \"1\"",
+                "column 3 repeats the name \"name\" of an earlier column; it is named \"3\""}));
 }
 
 TEST_F(TextFileReaderTest, EmptyFileGivesNoRecordset) {
@@ -201,9 +220,11 @@ Table ReadPlainly(const std::string& text, bool names) {
   size_t widest = 0;
   for (const auto& line : lines) widest = std::max(widest, split(line).size());
   if (names && !lines.empty()) {
+    // The random texts hold no digits, so the numbers given never meet a name of the line.
     for (const auto& name : split(lines[0])) {
       bool repeated = std::find(table.names.begin(), table.names.end(), name) != table.names.end();
-      if (!name.empty() && !repeated) table.names.push_back(name);
+      table.names.push_back(name.empty() || repeated ? std::to_string(table.names.size() + 1)
+                                                     : name);
     }
   } else {
     for (size_t i = 1; i <= widest; ++i) table.names.push_back(std::to_string(i));

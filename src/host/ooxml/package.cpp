@@ -35,6 +35,20 @@ bool SameName(const std::string& a, const std::string& b) {
   return LowerAscii(a) == LowerAscii(b);
 }
 
+// The kinds of XML part the program reads: the presentation and its slides, layouts, masters,
+// notes and tags, drawings and charts, themes, the document properties. Custom XML (plain
+// "application/xml" or its properties), web extensions and parts of unknown or no content type
+// are never read.
+bool IsReadContentType(const std::string& type) {
+  const std::string lower = LowerAscii(type);
+  if (lower.find("customxml") != std::string::npos) return false;
+  for (const char* kind : {"presentationml", "drawingml", "officedocument.theme", "core-properties",
+                           "extended-properties", "custom-properties"}) {
+    if (lower.find(kind) != std::string::npos) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string Relationship::Kind() const {
@@ -76,11 +90,17 @@ std::unique_ptr<Package> Package::Open(const std::string& path, const ZipLimits&
                std::string(main.document_element().name()) + ">");
   }
   // A part that does not parse refuses the whole file now, before anything is filled, printed
-  // or saved, instead of half-way through. Legacy drawings (.vml) are not strict XML.
+  // or saved, instead of half-way through. Legacy drawings (.vml) are not strict XML. Parts the
+  // program never reads are left as they are, to be copied unparsed.
   for (const std::string& name : self->zip_->Names()) {
     std::string key = LowerAscii(name);
     if (!key.ends_with(".xml") && !key.ends_with(".rels")) continue;
     if (self->xml_.count(key) != 0) continue;
+    if (!key.ends_with(".rels") && !IsReadContentType(self->ContentType(name))) {
+      self->unread_parts_.push_back(name);
+      self->unchecked_.insert(key);
+      continue;
+    }
     std::string text = self->zip_->Read(name);
     if (!Transient(key, text)) {
       self->Load(name, key, std::move(text));
@@ -156,7 +176,8 @@ pugi::xml_document& Package::Xml(const std::string& part) {
   auto cached = transient_text_.find(key);
   // Once the package is open, every XML part was checked when it was opened, or written here
   // since: parsed again, it need not be walked through for its depth again.
-  const bool checked = opened_ && (key.ends_with(".xml") || key.ends_with(".rels"));
+  const bool checked =
+      opened_ && (key.ends_with(".xml") || key.ends_with(".rels")) && unchecked_.count(key) == 0;
   return Load(part, key,
               cached != transient_text_.end() ? std::move(cached->second) : zip_->Read(part),
               checked);

@@ -76,6 +76,10 @@ class Package {
   // The target text that names `part` from `source` ("../media/image1.png").
   static std::string RelativeTarget(const std::string& source, const std::string& part);
 
+  // The XML parts left unparsed at open because the program never reads them (custom XML, web
+  // extensions, parts of unknown content type): saved and copied as they are.
+  const std::vector<std::string>& unread_parts() const { return unread_parts_; }
+
   std::string ContentType(const std::string& part);
   void SetOverride(const std::string& part, const std::string& content_type);
   void EnsureDefault(const std::string& extension, const std::string& content_type);
@@ -142,6 +146,8 @@ class Package {
   uint64_t slide_drops_ = 0;
   // Set once every part was checked at opening.
   bool opened_ = false;
+  std::vector<std::string> unread_parts_;
+  std::unordered_set<std::string> unchecked_;  // lower-case names of the parts not read at open
   uint64_t use_clock_ = 0;
   static constexpr size_t kTransientKept = 32;
   static constexpr size_t kTransientMaxBytes = 16 * 1024;

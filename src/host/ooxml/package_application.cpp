@@ -83,6 +83,12 @@ host::Presentation& PackagePresentations::Open(const std::string& file_name) {
       PackagePresentation::Open(full, &app.clipboard(), [&app](PackagePresentation& p) {
         if (app.event_sink() != nullptr) app.event_sink()->PresentationSave(p);
       });
+  const std::vector<std::string>& unread = presentation->package().unread_parts();
+  if (!unread.empty() && app.note_sink()) {
+    std::string note = "\"" + full + "\": parts left as they are (the program does not read them):";
+    for (size_t i = 0; i < unread.size(); ++i) note += (i ? ", " : " ") + unread[i];
+    app.note_sink()(note);
+  }
   auto window = std::make_unique<PackageWindow>(*presentation, app);
   open_.push_back({std::move(presentation), std::move(window), nullptr, nullptr});
   app.active_ = Count();

@@ -4,6 +4,7 @@
 #ifndef VINTREL_HOST_OOXML_PACKAGE_APPLICATION_H_
 #define VINTREL_HOST_OOXML_PACKAGE_APPLICATION_H_
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -114,6 +115,11 @@ class PackageApplication : public host::Application {
   void SetShowDisplay(host::ShowDisplay* display) { show_display_ = display; }
   host::ShowDisplay* show_display() const { return show_display_; }
   host::Clipboard& clipboard() const { return clipboard_; }
+  // Where the application says what it noticed but need not stop for (parts of a presentation
+  // it leaves unread), once per opened file; none by default.
+  using NoteSink = std::function<void(const std::string&)>;
+  void SetNoteSink(NoteSink sink) { note_sink_ = std::move(sink); }
+  const NoteSink& note_sink() const { return note_sink_; }
   PackagePresentations& presentations() { return presentations_; }
 
  private:
@@ -121,6 +127,7 @@ class PackageApplication : public host::Application {
   host::Clipboard& clipboard_;
   host::ApplicationEvents* sink_ = nullptr;
   host::ShowDisplay* show_display_ = nullptr;
+  NoteSink note_sink_;
   PackagePresentations presentations_;
   PackageWindows windows_;
   SimpleCommandBars command_bars_;

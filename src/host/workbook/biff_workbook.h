@@ -1,5 +1,6 @@
-// An .xls workbook of 1997 and later (BIFF8) read from its own records: the sheets (chart
-// sheets included), every cell's value with its stored formula result, and its number format.
+// A legacy .xls workbook read from its own records, from Excel 2 (BIFF2) to Excel 97 and later
+// (BIFF8): the sheets (chart sheets included), every cell's value with its stored formula
+// result, and its number format.
 #ifndef VINTREL_HOST_WORKBOOK_BIFF_WORKBOOK_H_
 #define VINTREL_HOST_WORKBOOK_BIFF_WORKBOOK_H_
 
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "host/spreadsheet.h"
+#include "host/workbook/compound_file.h"
 #include "host/workbook/workbook_file.h"
 
 namespace vintrel::host::workbook {
@@ -35,23 +37,22 @@ struct BiffWorkbook {
   std::vector<DefinedName> names;
 };
 
-// The named stream of a compound document (the container of .xls files); nothing when the bytes
-// are no such document, or are damaged.
-std::optional<std::string> ReadCompoundStream(std::string_view file, std::u16string_view name);
-
-// What a compound document holds, as far as the workbook reader is concerned.
+// What a legacy workbook file is, as far as the workbook reader is concerned.
 enum class LegacyKind {
-  kBiff8,       // a workbook of 1997 or later
-  kEncrypted,   // such a workbook, protected by a password
-  kOlder,       // a workbook of an earlier version
-  kNoWorkbook,  // a sound container without a workbook (a text document, say)
-  kDamaged,     // a container that cannot be read
+  kBiff8,           // a workbook of Excel 97 or later
+  kBiff5,           // a workbook of Excel 5.0 or 95
+  kEarly,           // an Excel 2, 3 or 4 worksheet (no container)
+  kExcel4Workbook,  // the sheets of an Excel 4 workbook, bundled in one stream
+  kEncrypted,       // a workbook whose records are encrypted (it opens only with its password)
+  kNoWorkbook,      // a sound container without a workbook (a text document, say)
+  kDamaged,         // a container or stream that cannot be read
 };
 LegacyKind IdentifyLegacyWorkbook(std::string_view file);
 
-// Reads a BIFF8 workbook from the file's bytes; nothing for other versions, encrypted workbooks
-// and files whose container is damaged.
-std::optional<BiffWorkbook> ReadBiffWorkbook(std::string_view file);
+// Reads a legacy workbook from the file's bytes; nothing for encrypted workbooks and damaged
+// files. An early worksheet has one sheet, named `single_sheet`.
+std::optional<BiffWorkbook> ReadBiffWorkbook(std::string_view file,
+                                             const std::string& single_sheet = "Sheet1");
 
 }  // namespace vintrel::host::workbook
 

@@ -9,6 +9,8 @@
 
 #include "host/error.h"
 #include "host/text_encoding.h"
+#include "host/workbook/compound_file.h"
+#include "host/workbook/default_password.h"
 #include "host/workbook/sheet_range.h"
 #include "host/workbook/xls_file.h"
 #include "host/workbook/xlsx_file.h"
@@ -19,18 +21,10 @@ namespace {
 
 constexpr char kSource[] = "WorkbookReader";
 
-// Compound documents that hold an encrypted package instead of a workbook stream: what the
-// program writes for a password-protected .xlsx.
-bool IsEncryptedPackage(const std::string& bytes) {
-  static const std::string kName = [] {
-    std::string name;
-    for (char c : std::string("EncryptedPackage")) {
-      name.push_back(c);
-      name.push_back('\0');
-    }
-    return name;
-  }();
-  return bytes.find(kName) != std::string::npos;
+// The first record of an Excel 2, 3 or 4 file, which has no container.
+bool IsEarlyWorkbook(const std::string& bytes) {
+  return bytes.size() >= 8 &&
+         (bytes[0] == '\x09' && (bytes[1] == '\x00' || bytes[1] == '\x02' || bytes[1] == '\x04'));
 }
 
 // The scratch workbook of Add(): one empty sheet.
@@ -189,12 +183,22 @@ std::unique_ptr<Workbook> WorkbookReaderApplication::Open(const std::string& fil
   if (bytes.starts_with("PK\x03\x04") || bytes.starts_with("PK\x05\x06")) {
     file = std::make_unique<XlsxFile>(std::move(bytes), what, limits_);
   } else if (bytes.starts_with("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) {
-    if (IsEncryptedPackage(bytes)) {
-      throw Error(kErrUnspecified, kSource,
-                  what +
-                      " is password-protected (encrypted); save it without a password to "
-                      "link it");
+    // A compound document that holds an encrypted package instead of a workbook stream: an
+    // .xlsx that needs a password to open, or one protected with the default password.
+    CompoundFile compound(bytes);
+    if (compound.Load() && compound.HasStream(u"EncryptedPackage")) {
+      std::optional<std::string> package = DecryptPackage(compound);
+      if (!package) {
+        throw Error(kErrUnspecified, kSource,
+                    what +
+                        " is password-protected (encrypted); save it without a password to "
+                        "link it");
+      }
+      file = std::make_unique<XlsxFile>(std::move(*package), what, limits_);
+      return std::make_unique<ReaderWorkbook>(std::move(file), what, limits_);
     }
+    file = std::make_unique<XlsFile>(file_name, bytes, what);
+  } else if (IsEarlyWorkbook(bytes)) {
     file = std::make_unique<XlsFile>(file_name, bytes, what);
   } else {
     throw Error(kErrUnspecified, kSource,

@@ -1,12 +1,8 @@
-// Legacy binary workbooks (.xls). Files of 1997 and later (BIFF8) are read from the workbook
-// stream's own records (biff_workbook.h), with every cell's number format. Older ones go through
-// libfreexl, which gives values and tells dates and times apart from plain numbers but has no
-// format codes: dates, date-times and times get the program's standard codes, other numbers
-// General.
+// Legacy binary workbooks (.xls), from Excel 2 to Excel 97 and later, read from the workbook's
+// own records (biff_workbook.h) with every cell's number format.
 #ifndef VINTREL_HOST_WORKBOOK_XLS_FILE_H_
 #define VINTREL_HOST_WORKBOOK_XLS_FILE_H_
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,25 +14,18 @@ namespace vintrel::host::workbook {
 
 class XlsFile : public WorkbookFile {
  public:
-  // Opens `path` read-only; `bytes` are its contents, `what` names it in errors.
+  // Reads `bytes`, the contents of `path`; `what` names it in errors.
   XlsFile(const std::string& path, std::string_view bytes, const std::string& what);
-  ~XlsFile() override;
-  XlsFile(const XlsFile&) = delete;
-  XlsFile& operator=(const XlsFile&) = delete;
 
   const std::vector<SheetInfo>& Sheets() const override { return sheets_; }
   DateSystem date_system() const override;
   const std::string& FormatCode(int style) const override;
   void ReadCells(size_t index, const CellRange& range, const CellSink& sink) override;
-  const std::vector<DefinedName>& Names() const override;
+  const std::vector<DefinedName>& Names() const override { return biff_.names; }
 
  private:
-  void OpenWithLibrary(const std::string& path);
-
-  std::string what_;
-  const void* handle_ = nullptr;
   std::vector<SheetInfo> sheets_;
-  std::optional<BiffWorkbook> biff_;  // set when the workbook's own records are read
+  BiffWorkbook biff_;
 };
 
 }  // namespace vintrel::host::workbook

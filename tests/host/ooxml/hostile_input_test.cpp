@@ -197,6 +197,34 @@ TEST(HostileInput, EachDamageIsRefusedWithWhatIsWrong) {
   }
 }
 
+// A real deck with parts the program never reads holding what is not XML at all: custom XML (as
+// some add-ins leave it) and a web extension. The deck opens, and a copy keeps those parts as
+// they were; damage in a part the program reads is still refused (above).
+TEST(HostileInput, PartsTheProgramDoesNotReadAreLeftAsTheyAre) {
+  TempDir dir;
+  const std::string real = vintrel::testing::FixturePath("pptx/poi-pie-chart.pptx");
+  std::vector<std::pair<std::string, std::string>> parts;
+  for (const std::string& name : testing::EntryNames(real)) {
+    std::string data = testing::ReadEntry(real, name);
+    if (name == "[Content_Types].xml") {
+      data.insert(data.rfind("</Types>"),
+                  "<Override PartName=\"/ppt/webextensions/webextension1.xml\" "
+                  "ContentType=\"application/vnd.ms-office.webextension+xml\"/>");
+    }
+    parts.push_back({name, data});
+  }
+  const std::vector<std::string> unread = {"ppt/customXML/item.xml",
+                                           "ppt/webextensions/webextension1.xml"};
+  for (const std::string& name : unread) parts.push_back({name, "plain text < & not XML"});
+  const std::string path = dir.Write("custom.pptx", BuildZip(parts));
+  auto presentation = PackagePresentation::Open(path);
+  EXPECT_EQ(presentation->package().unread_parts(), unread);
+  presentation->SaveCopyAs(dir.File("copy.pptx"));
+  for (const std::string& name : unread) {
+    EXPECT_EQ(testing::ReadEntry(dir.File("copy.pptx"), name), "plain text < & not XML");
+  }
+}
+
 TEST(HostileInput, SlideMissingOrListedTwice) {
   // Only the presentation object finds these, and names what is wrong.
   TempDir dir;

@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <freexl.h>
 
+#include "biff_builder.h"
 #include "host/error.h"
 #include "host/workbook/workbook_reader.h"
 #include "testing/error_of.h"
@@ -14,6 +17,14 @@
 namespace vintrel::host::workbook {
 namespace {
 
+using testing::BiffBof;
+using testing::BiffEof;
+using testing::BiffRecord;
+using testing::ByteText;
+using testing::CompoundDocument;
+using testing::Le16;
+using testing::Le32;
+using testing::LeDouble;
 using vintrel::testing::FixturePath;
 using vintrel::testing::ReadFile;
 
@@ -135,20 +146,156 @@ TEST(BiffWorkbookTest, DefinedNamesStandForTheirRanges) {
       << "a name of another sheet's cells";
 }
 
-TEST(BiffWorkbookTest, OlderFilesGoToTheLibrary) {
-  std::string path = FixturePath("xls/biff5.xls");  // written by make_biff5.py
-  EXPECT_FALSE(ReadBiffWorkbook(ReadFile(path)).has_value());
+// An Excel 5.0/95 workbook: sheet names and labels in code page 1251, a date, and formulas
+// whose results are a number, text (in the STRING record after it) and a number under the old
+// formula record id.
+std::string Biff5Book(unsigned code_page_record = 0x0042) {
+  auto xf = [](unsigned format) {
+    return BiffRecord(0x00E0, Le16(0) + Le16(format) + Le16(1) + Le16(0x20) + std::string(8, '\0'));
+  };
+  std::string xfs;
+  for (int i = 0; i < 16; ++i) xfs += xf(0);
+  xfs += xf(14) + xf(164);  // XF 16 shows dates, XF 17 one decimal
+  const std::string first = "\xCF\xF0\xEE\xE4\xE0\xE6\xE8", second = "\xC8\xF2\xEE\xE3";
+  auto sheets = [&](uint32_t at_first, uint32_t at_second) {
+    return BiffRecord(0x0085, Le32(at_first) + Le16(0) + ByteText(first, true)) +
+           BiffRecord(0x0085, Le32(at_second) + Le16(0) + ByteText(second, true));
+  };
+  std::string globals = BiffBof(5, 0x0005) + BiffRecord(code_page_record, Le16(1251)) +
+                        BiffRecord(0x041E, Le16(164) + ByteText("0.0", true)) + xfs;
+  const size_t at_first = globals.size() + sheets(0, 0).size() + BiffEof().size();
+  auto cell = [](unsigned type, int row, int column, int xf, const std::string& rest) {
+    return BiffRecord(type, Le16(row) + Le16(column) + Le16(xf) + rest);
+  };
+  const std::string formula_tail = Le16(0) + Le32(0) + Le16(0);
+  std::string sheet1 =
+      BiffBof(5, 0x0010) + cell(0x0204, 0, 0, 15, ByteText("\xC8\xEC\xFF", false)) +
+      cell(0x0204, 0, 1, 15, ByteText("When", false)) + cell(0x0203, 1, 1, 16, LeDouble(46387)) +
+      cell(0x0006, 2, 0, 17, LeDouble(42.5) + formula_tail) +
+      cell(0x0006, 2, 1, 15, std::string(6, '\0') + Le16(0xFFFF) + formula_tail) +
+      BiffRecord(0x0207, ByteText("xy", false)) +
+      cell(0x0406, 3, 0, 15, LeDouble(7) + formula_tail) + BiffEof();
+  std::string sheet2 = BiffBof(5, 0x0010) + cell(0x027E, 0, 0, 15, Le32(2 << 2 | 2)) + BiffEof();
+  const size_t at_second = at_first + sheet1.size();
+  return globals + sheets(static_cast<uint32_t>(at_first), static_cast<uint32_t>(at_second)) +
+         BiffEof() + sheet1 + sheet2;
+}
+
+// An Excel 2, 3 or 4 worksheet, which has no container: formats in order, a label in code page
+// 1252, a number in 0.00, a date and a formula, each in the version's own records.
+std::string EarlySheet(int version) {
+  std::string stream = BiffBof(version, 0x0010);
+  for (const char* code : {"General", "0.00", "m/d/yyyy"}) {
+    stream += version == 4 ? BiffRecord(0x041E, Le16(0) + ByteText(code, true))
+                           : BiffRecord(0x001E, ByteText(code, true));
+  }
+  for (int format = 0; format < 3 && version > 2; ++format) {
+    stream += BiffRecord(
+        version == 3 ? 0x0243 : 0x0443,
+        std::string(1, '\0') + std::string(1, static_cast<char>(format)) + std::string(10, '\0'));
+  }
+  // BIFF2 cells carry three bytes of attributes with their format; later ones an XF index.
+  auto cell = [&](unsigned type, int row, int format, const std::string& rest) {
+    std::string where = Le16(row) + Le16(0);
+    if (version == 2)
+      return BiffRecord(type & 0xFF, where + '\0' + static_cast<char>(format) + '\0' + rest);
+    return BiffRecord(type, where + Le16(format) + rest);
+  };
+  stream += cell(0x0204, 0, 0,
+                 ByteText("Gr\xF6\xDF"
+                          "e",
+                          version == 2));
+  stream += cell(0x0203, 1, 1, LeDouble(1.5)) + cell(0x0203, 2, 2, LeDouble(46387));
+  stream += cell(version == 4 ? 0x0406 : 0x0206, 3, 0, LeDouble(9) + Le16(0) + Le16(0));
+  return stream + BiffEof();
+}
+
+struct LegacyCase {
+  const char* name;
+  std::string file;
+  std::vector<std::string> sheets;
+  std::string range;
+  std::vector<std::string> texts;
+};
+
+class LegacyVersionTest : public ::testing::TestWithParam<LegacyCase> {};
+
+TEST_P(LegacyVersionTest, ReadsSheetsValuesAndFormats) {
+  vintrel::testing::TempDir dir;
   WorkbookReaderApplication app;
-  auto book = app.Open(path, {});
-  ASSERT_EQ(book->SheetCount(), 1);
-  std::vector<Cell> cells = book->Sheets("Old").Range("A1:B3");
-  EXPECT_EQ(cells[0].text, "Name");
-  EXPECT_EQ(cells[2].text, "Ann");
-  EXPECT_EQ(cells[3].value.kind, CellValue::Kind::kDate);
-  EXPECT_EQ(cells[3].value.number, 46387);
-  EXPECT_EQ(cells[3].number_format, "m/d/yyyy");
-  EXPECT_EQ(cells[3].text, "12/31/2026");
-  EXPECT_EQ(cells[4].text, "42.5");
+  auto book = app.Open(dir.Write(std::string(GetParam().name) + ".xls", GetParam().file), {});
+  std::vector<std::string> sheets;
+  for (int i = 1; i <= book->SheetCount(); ++i) sheets.push_back(book->Sheets(i).Name());
+  EXPECT_EQ(sheets, GetParam().sheets);
+  std::vector<std::string> texts;
+  for (const Cell& cell : book->Sheets(sheets.back()).Range(GetParam().range)) {
+    texts.push_back(cell.text);
+  }
+  EXPECT_EQ(texts, GetParam().texts);
+}
+
+const std::vector<std::string> kEarlyTexts = {"Größe", "1.50", "12/31/2026", "9"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, LegacyVersionTest,
+    ::testing::Values(
+        LegacyCase{
+            "biff5", CompoundDocument(u"Book", Biff5Book()), {"Продажи", "Итог"}, "A1", {"2"}},
+        LegacyCase{"biff5-fixture",
+                   ReadFile(FixturePath("xls/biff5.xls")),
+                   {"Old"},
+                   "A1:B3",
+                   {"Name", "When", "Ann", "12/31/2026", "42.5", ""}},
+        LegacyCase{"biff5-in-capitals",
+                   CompoundDocument(u"BOOK", Biff5Book()),
+                   {"Продажи", "Итог"},
+                   "A1",
+                   {"2"}},
+        LegacyCase{"excel2", EarlySheet(2), {"excel2"}, "A1:A4", kEarlyTexts},
+        LegacyCase{"excel3", EarlySheet(3), {"excel3"}, "A1:A4", kEarlyTexts},
+        LegacyCase{"excel4", EarlySheet(4), {"excel4"}, "A1:A4", kEarlyTexts}),
+    [](const auto& info) {
+      std::string name = info.param.name;
+      std::replace(name.begin(), name.end(), '-', '_');
+      return name;
+    });
+
+TEST(BiffWorkbookTest, Excel95CellsKeepTheirCodePageFormatsAndFormulaResults) {
+  vintrel::testing::TempDir dir;
+  WorkbookReaderApplication app;
+  auto book = app.Open(dir.Write("book.xls", CompoundDocument(u"Book", Biff5Book())), {});
+  std::vector<std::string> texts;
+  for (const Cell& cell : book->Sheets(1).Range("A1:B4")) texts.push_back(cell.text);
+  EXPECT_EQ(texts,
+            (std::vector<std::string>{"Имя", "When", "", "12/31/2026", "42.5", "xy", "7", ""}));
+  // Without a CODEPAGE record, byte strings are read as Windows-1252.
+  auto western = app.Open(dir.Write("w.xls", CompoundDocument(u"Book", Biff5Book(0x0041))), {});
+  EXPECT_EQ(western->Sheets(1).Name(), "Ïðîäàæè");
+}
+
+std::string Utf16(const std::string& ascii) {
+  std::string text;
+  for (char c : ascii) text += std::string(1, c) + '\0';
+  return text;
+}
+
+// Containers as other writers leave them: stream names in other letter cases, the last sector
+// cut short.
+TEST(CompoundFileTest, NamesInAnyCaseAndAShortLastSectorAreRead) {
+  const std::string file = ReadFile(FixturePath("xls/formats.xls"));
+  const std::optional<std::string> expected = ReadCompoundStream(file, u"Workbook");
+  ASSERT_TRUE(expected.has_value());
+  std::string upper = file;
+  size_t name = upper.find(Utf16("Workbook"));
+  ASSERT_NE(name, std::string::npos);
+  upper.replace(name, 16, Utf16("WORKBOOK"));
+  std::string cut = file;
+  while (cut.size() % 512 != 100 && cut.back() == '\0') cut.pop_back();
+  ASSERT_NE(cut.size() % 512, 0u);
+  for (const std::string& variant : {upper, cut}) {
+    EXPECT_EQ(ReadCompoundStream(variant, u"Workbook"), expected);
+    EXPECT_EQ(IdentifyLegacyWorkbook(variant), LegacyKind::kBiff8);
+  }
 }
 
 TEST(CompoundFileTest, FindsStreamsAndRefusesWhatIsNoContainer) {

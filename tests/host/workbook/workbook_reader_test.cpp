@@ -8,6 +8,7 @@
 
 #include <filesystem>
 
+#include "biff_builder.h"
 #include "host/error.h"
 #include "testing/error_of.h"
 #include "testing/temp_dir.h"
@@ -82,11 +83,14 @@ TEST_F(WorkbookReaderTest, FilesThatCannotBeOpenedSayWhy) {
 
 TEST_F(WorkbookReaderTest, PasswordProtectedAndDamagedCompoundFilesAreRefused) {
   const std::string magic = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
-  std::string directory_name;
-  for (char c : std::string("EncryptedPackage")) directory_name += std::string(1, c) + '\0';
-  std::string encrypted = magic + std::string(500, '\0') + directory_name + std::string(600, '\0');
+  std::string encrypted = testing::CompoundDocument(u"EncryptedPackage", std::string(600, '\x5A'));
   EXPECT_THAT(ErrorOf([&] { app_.Open(dir_.Write("secret.xlsx", encrypted), {}); }).description(),
               HasSubstr("password-protected"));
+  // The name of that stream inside a workbook's cells is no encryption.
+  std::string text;
+  for (char c : std::string("EncryptedPackage")) text += std::string(1, c) + '\0';
+  std::string book = testing::BiffBof(5, 0x0005) + testing::BiffEof() + text;
+  EXPECT_NO_THROW(app_.Open(dir_.Write("plain.xls", testing::CompoundDocument(u"Book", book)), {}));
 
   // An .xls whose workbook stream announces encryption (its CODEPAGE record turned into FILEPASS).
   std::string xls = vintrel::testing::ReadFile(FixturePath("xls/formats.xls"));
@@ -96,9 +100,46 @@ TEST_F(WorkbookReaderTest, PasswordProtectedAndDamagedCompoundFilesAreRefused) {
   EXPECT_THAT(ErrorOf([&] { app_.Open(dir_.Write("secret.xls", xls), {}); }).description(),
               HasSubstr("password-protected"));
 
+  // Excel 95 and Excel 2 files announce it the same way.
+  for (const std::string& early :
+       {testing::CompoundDocument(u"Book",
+                                  testing::BiffBof(5, 5) + testing::BiffRecord(0x002F, "")),
+        testing::BiffBof(2, 0x10) + testing::BiffRecord(0x002F, "")}) {
+    EXPECT_THAT(ErrorOf([&] { app_.Open(dir_.Write("old.xls", early), {}); }).description(),
+                HasSubstr("password-protected"));
+  }
+
+  // What the reader cannot read is refused by its name.
+  std::string excel4 = testing::BiffBof(4, 0x0100) + testing::BiffEof();
+  EXPECT_THAT(ErrorOf([&] { app_.Open(dir_.Write("bundle.xlw", excel4), {}); }).description(),
+              HasSubstr("is an Excel 4 workbook"));
+
   std::string garbage = magic + std::string(3000, '\x11');
   EXPECT_THAT(ErrorOf([&] { app_.Open(dir_.Write("bad.xls", garbage), {}); }).description(),
               AllOf(HasSubstr("bad.xls"), HasSubstr(".xls workbook")));
+}
+
+// Protected workbooks are encrypted with the default password and open without one; only a
+// password of their own makes them password-protected.
+TEST_F(WorkbookReaderTest, ProtectionWithTheDefaultPasswordIsNoEncryption) {
+  std::vector<std::string> expected;
+  for (const Cell& cell :
+       app_.Open(FixturePath("xlsx/formats.xlsx"), {})->Sheets(1).Range("A1:C4")) {
+    expected.push_back(cell.text);
+  }
+  for (const char* name : {"xlsx/protected-default.xlsx", "xlsx/protected-default-2007.xlsx",
+                           "xls/protected-default.xls", "xls/protected-cryptoapi.xls"}) {
+    std::vector<std::string> texts;
+    for (const Cell& cell : app_.Open(FixturePath(name), {})->Sheets(1).Range("A1:C4")) {
+      texts.push_back(cell.text);
+    }
+    EXPECT_EQ(texts, expected) << name;
+  }
+  for (const char* name : {"xlsx/protected-secret.xlsx", "xls/protected-secret.xls"}) {
+    EXPECT_THAT(ErrorOf([&] { app_.Open(FixturePath(name), {}); }).description(),
+                HasSubstr("password-protected"))
+        << name;
+  }
 }
 
 TEST_F(WorkbookReaderTest, AWorkbookStillBeingWrittenFailsUntilItIsComplete) {

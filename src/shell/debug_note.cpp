@@ -1,0 +1,11 @@
+#include "shell/debug_note.h"
+
+#include "support/logs.h"
+
+namespace vintrel::shell {
+
+void WriteDebugNote(std::string_view source, std::string_view message) {
+  WriteDebugLog(DebugLevel::kInformation, source, message);
+}
+
+}  // namespace vintrel::shell
