@@ -166,8 +166,12 @@ function paintedWordsInPage() {
       if (style.display === 'none' || style.visibility === 'hidden' || style.opacity === '0') {
         return true;
       }
-      const clips = e.tagName.toLowerCase() === 'foreignobject' || style.overflow !== 'visible';
-      if (clips && !overlaps(rect, e.getBoundingClientRect())) return true;
+      const box = e.getBoundingClientRect();
+      // A foreignObject without a width or height is not drawn at all.
+      if (e.tagName.toLowerCase() === 'foreignobject' && !(box.width > 0 && box.height > 0)) {
+        return true;
+      }
+      if (style.overflow !== 'visible' && !overlaps(rect, box)) return true;
     }
     return false;
   };
