@@ -94,6 +94,8 @@ TEST_F(DrawingTextTest, LineSpacingPlacesTheLines) {
       TextShape(Paragraph(">"), "<a:normAutofit fontScale=\"50000\" lnSpcReduction=\"20000\"/>"));
   EXPECT_NE(Style(fitted, "//p").find("font-size:10px;line-height:0.96"), std::string::npos)
       << svg_;
+  // ... and holds its paragraphs in the element the page scales further when they overflow.
+  EXPECT_TRUE(fitted.select_node("//div[@class='fit']/p")) << svg_;
 }
 
 TEST_F(DrawingTextTest, HangingIndentPutsTheBulletInTheIndent) {
@@ -148,6 +150,24 @@ TEST_F(DrawingTextTest, AutomaticNumbersCountByLevel) {
                                                "3.\u00a0", "4.\u00a0", "1.\u00a0"}));
 }
 
+TEST_F(DrawingTextTest, RunsKeepTheirMarks) {
+  struct Case {
+    const char* run_properties;
+    const char* css;
+  } cases[] = {
+      {" baseline=\"30000\">", "font-size:13.33px;vertical-align:6px"},
+      {" baseline=\"-25000\">", "font-size:13.33px;vertical-align:-5px"},
+      {"><a:highlight><a:srgbClr val=\"FFFF00\"/></a:highlight>", "background-color:#ffff00"},
+      {"><a:hlinkClick r:id=\"\"/>", "text-decoration:underline"},
+  };
+  for (const Case& test : cases) {
+    pugi::xml_document svg =
+        Draw(TextShape(std::string("<a:p><a:r><a:rPr lang=\"en-US\"") + test.run_properties +
+                       "</a:rPr><a:t>x</a:t></a:r></a:p>"));
+    EXPECT_NE(Style(svg, "//p/span").find(test.css), std::string::npos) << test.css << "\n" << svg_;
+  }
+}
+
 TEST(AutoNumberTextTest, SchemesWriteTheirNumbers) {
   struct Case {
     const char* scheme;
@@ -176,12 +196,12 @@ TEST(FontMappingTest, FamiliesKeepTheirWidthsAndGenericFamily) {
       {"Arial", "'Arial','Liberation Sans',sans-serif"},
       {"Times New Roman", "'Times New Roman','Liberation Serif',serif"},
       {"Courier New", "'Courier New','Liberation Mono',monospace"},
-      {"Palatino Linotype", "'Palatino Linotype',serif"},
-      {"Garamond", "'Garamond',serif"},
-      {"Book Antiqua", "'Book Antiqua',serif"},
-      {"Century Gothic", "'Century Gothic',sans-serif"},
-      {"Consolas", "'Consolas',monospace"},
-      {"Segoe UI", "'Segoe UI',sans-serif"},
+      {"Palatino Linotype", "'Palatino Linotype','DejaVu Serif',serif"},
+      {"Garamond", "'Garamond','DejaVu Serif',serif"},
+      {"Book Antiqua", "'Book Antiqua','DejaVu Serif',serif"},
+      {"Century Gothic", "'Century Gothic','DejaVu Sans',sans-serif"},
+      {"Consolas", "'Consolas','DejaVu Sans Mono',monospace"},
+      {"Segoe UI", "'Segoe UI','DejaVu Sans',sans-serif"},
   };
   for (const Case& test : cases) EXPECT_EQ(CssFontFamily(test.family), test.css);
 }

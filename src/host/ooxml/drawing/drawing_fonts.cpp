@@ -175,13 +175,20 @@ void Append(std::string& out, char32_t c) {
 }  // namespace
 
 std::string CssFontFamily(std::string_view family) {
-  if (family.empty()) return "sans-serif";
+  if (family.empty()) return "'DejaVu Sans',sans-serif";
   std::string lower = Lower(family);
   std::string css = "'" + std::string(family) + "'";
   for (const StandIn& entry : kStandIns) {
-    if (lower == entry.family) css += ",'" + std::string(entry.stand_in) + "'";
+    if (lower == entry.family)
+      return css + ",'" + std::string(entry.stand_in) + "'," + std::string(GenericFamily(family));
   }
-  return css + "," + std::string(GenericFamily(family));
+  // Other families come to DejaVu, as in LibreOffice, whatever the browser's own generic
+  // fonts are: the line placement counts on its metrics.
+  std::string_view generic = GenericFamily(family);
+  if (lower.rfind("dejavu", 0) == 0) return css + "," + std::string(generic);
+  if (generic == "serif") return css + ",'DejaVu Serif',serif";
+  if (generic == "monospace") return css + ",'DejaVu Sans Mono',monospace";
+  return css + ",'DejaVu Sans',sans-serif";
 }
 
 FontMetrics DrawnMetrics(std::string_view family) {

@@ -117,7 +117,11 @@ std::optional<Color> TextColor(const RunChain& chain, const Body& body) {
 }
 
 std::string RunStyle(const RunChain& chain, const Body& body) {
-  std::string css = "font-size:" + Num(FontSize(chain, body.font_scale)) + "px";
+  double size = FontSize(chain, body.font_scale);
+  // Raised and lowered text is smaller, moved by its share of the size.
+  int baseline = FirstAttribute(chain.nodes, "baseline").as_int();
+  std::string css = "font-size:" + Num(baseline != 0 ? size * 2 / 3 : size) + "px";
+  if (baseline != 0) css += ";vertical-align:" + Num(size * baseline / 100000) + "px";
   if (std::string family = FamilyOf(chain, body.context); !family.empty()) {
     css += ";font-family:" + CssFontFamily(family);
   }
@@ -150,8 +154,9 @@ std::string RunStyle(const RunChain& chain, const Body& body) {
   if (pugi::xml_attribute spacing = FirstAttribute(chain.nodes, "spc")) {
     css += ";letter-spacing:" + Num(spacing.as_double() / 100) + "px";
   }
-  if (int baseline = FirstAttribute(chain.nodes, "baseline").as_int(); baseline != 0) {
-    css += baseline > 0 ? ";vertical-align:super" : ";vertical-align:sub";
+  if (std::optional<Color> highlight = body.context.ColorIn(
+          chain.nodes.empty() ? pugi::xml_node() : chain.nodes[0].child("a:highlight"))) {
+    css += ";background-color:" + highlight->Hex();
   }
   return css;
 }
@@ -365,7 +370,8 @@ std::string DrawTextBody(pugi::xml_node body, const TextStyles& styles, const Bo
   std::string_view vertical = FirstAttribute(bodies, "vert").value();
   Body drawing(styles, context);
   drawing.now = LocalNow();
-  if (pugi::xml_node fit = FirstChild(bodies, "a:normAutofit")) {
+  pugi::xml_node fit = FirstChild(bodies, "a:normAutofit");
+  if (fit) {
     drawing.font_scale = fit.attribute("fontScale").as_double(100000) / 100000;
     drawing.line_reduction = fit.attribute("lnSpcReduction").as_double(0) / 100000;
   }
@@ -387,7 +393,11 @@ std::string DrawTextBody(pugi::xml_node body, const TextStyles& styles, const Bo
     html += ";writing-mode:vertical-rl";
   }
   html += "\">";
+  // Text that shrinks to fit its box holds its paragraphs in one element of its own, which the
+  // page scales down further when the browser's fonts make the text taller than the author's.
+  if (fit) html += "<div class=\"fit\" style=\"display:flex;flex-direction:column\">";
   for (pugi::xml_node paragraph : body.children("a:p")) html += Paragraph(paragraph, drawing);
+  if (fit) html += "</div>";
   html += "</div></foreignObject>";
   return html;
 }
