@@ -375,15 +375,14 @@ std::string DrawTextBody(pugi::xml_node body, const TextStyles& styles, const Bo
     drawing.font_scale = fit.attribute("fontScale").as_double(100000) / 100000;
     drawing.line_reduction = fit.attribute("lnSpcReduction").as_double(0) / 100000;
   }
-  // A box that grows with its text (or was stored without a height) keeps its top and grows
-  // down; a box of no height would not be drawn at all.
-  bool grows = FirstChild(bodies, "a:spAutoFit") || box.height < 1;
+  // A box that grows with its text keeps the side its text is anchored to, as the overflow of
+  // the anchored text does; a box stored without a height still needs one to be drawn at all.
   std::string height = Num(box.height) + "px";
   std::string html = "<foreignObject x=\"" + Num(box.x) + "\" y=\"" + Num(box.y) + "\" width=\"" +
                      Num(box.width) + "\" height=\"" + Num(std::max(box.height, 1.0)) +
                      "\" style=\"overflow:visible\"><div xmlns=\"http://www.w3.org/1999/xhtml\" "
                      "class=\"text\" style=\"box-sizing:border-box;width:" +
-                     Num(box.width) + "px;" + (grows ? "min-height:" : "height:") + height +
+                     Num(box.width) + "px;height:" + height +
                      ";display:flex;flex-direction:column;justify-content:";
   html += anchor == "ctr" ? "center" : anchor == "b" ? "flex-end" : "flex-start";
   html += ";padding:" + Num(top) + "px " + Num(right) + "px " + Num(bottom) + "px " + Num(left) +
