@@ -45,8 +45,10 @@ std::string Paragraph(const std::string& properties, const std::string& text = "
 class DrawingTextTest : public ::testing::Test {
  protected:
   // The drawn shape, parsed: its paragraphs are the `p` elements.
-  pugi::xml_document Draw(const std::string& shape) {
-    std::string path = dir_.Write("deck.pptx", testing::BuildDeck(testing::OneSlide(shape)));
+  pugi::xml_document Draw(const std::string& shape, const std::string& presentation_tail = "") {
+    testing::DeckLayout layout = testing::OneSlide(shape);
+    layout.presentation_tail = presentation_tail;
+    std::string path = dir_.Write("deck.pptx", testing::BuildDeck(layout));
     auto deck = PackagePresentation::Open(path);
     Assets assets;
     svg_ = DrawShape(*deck, 1, 1, assets);
@@ -253,6 +255,22 @@ TEST_F(DrawingTextTest, FieldsShowTheSlideNumberAndTheDate) {
       {"slidenum", ""},
   };
   for (const Case& test : cases) EXPECT_EQ(DateFieldText(test.type, when), test.text) << test.type;
+}
+
+// The shape style's font colour comes after the shape's own text styles and before the
+// presentation's and master's.
+TEST_F(DrawingTextTest, ShapeStyleColoursTextOverInheritedStyles) {
+  std::string shape = TextShape("<a:p><a:r><a:rPr lang=\"en-US\"/><a:t>x</a:t></a:r></a:p>");
+  shape.replace(shape.find("</p:spPr>"), 9,
+                "</p:spPr><p:style><a:lnRef idx=\"0\"><a:srgbClr val=\"000000\"/></a:lnRef>"
+                "<a:fillRef idx=\"0\"><a:srgbClr val=\"000000\"/></a:fillRef><a:effectRef "
+                "idx=\"0\"><a:srgbClr val=\"000000\"/></a:effectRef><a:fontRef idx=\"minor\">"
+                "<a:srgbClr val=\"FFFFFF\"/></a:fontRef></p:style>");
+  pugi::xml_document svg =
+      Draw(shape,
+           "<p:defaultTextStyle><a:lvl1pPr><a:defRPr><a:solidFill><a:srgbClr "
+           "val=\"123456\"/></a:solidFill></a:defRPr></a:lvl1pPr></p:defaultTextStyle>");
+  EXPECT_NE(Style(svg, "//p/span").find("color:#ffffff"), std::string::npos) << svg_;
 }
 
 // A box that grows with its text, stored without a height, is still drawn (a foreignObject
