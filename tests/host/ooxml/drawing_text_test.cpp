@@ -112,6 +112,17 @@ TEST_F(DrawingTextTest, HangingIndentPutsTheBulletInTheIndent) {
   EXPECT_STREQ(svg.select_node("//p/span[2]").node().text().get(), "Text");
 }
 
+TEST_F(DrawingTextTest, UnwrappedLinesKeepTheirAlignment) {
+  for (auto [align, self] : {std::pair{"r", "flex-end"}, {"ctr", "center"}, {"l", "flex-start"}}) {
+    std::string shape = TextShape(Paragraph(std::string(" algn=\"") + align + "\">"));
+    shape.replace(shape.find("<a:bodyPr>"), 10, "<a:bodyPr wrap=\"none\">");
+    pugi::xml_document svg = Draw(shape);
+    EXPECT_NE(Style(svg, "//p").find(std::string("width:max-content;align-self:") + self),
+              std::string::npos)
+        << svg_;
+  }
+}
+
 TEST_F(DrawingTextTest, BulletsTakeTheirFontColourAndSize) {
   struct Case {
     const char* properties;

@@ -44,6 +44,7 @@ struct Body {
   std::tm now{};
   Numbering numbering;
   bool first_paragraph = true;
+  bool no_wrap = false;
 };
 
 struct Level {
@@ -220,6 +221,13 @@ std::string ParagraphStyle(const Level& level, double size, const FontMetrics& f
   if (align == "ctr") css += ";text-align:center";
   if (align == "r") css += ";text-align:right";
   if (align == "just" || align == "dist") css += ";text-align:justify";
+  // Unwrapped lines keep their alignment when they are wider than the box: right-aligned text
+  // runs out to the left, centred text to both sides.
+  if (body.no_wrap) {
+    css += std::string(";width:max-content;align-self:") + (align == "r"     ? "flex-end"
+                                                            : align == "ctr" ? "center"
+                                                                             : "flex-start");
+  }
   if (pugi::xml_attribute margin = FirstAttribute(level.paragraph, "marL")) {
     css += ";padding-left:" + Num(margin.as_double() / kEmuPerPoint) + "px";
   }
@@ -370,6 +378,7 @@ std::string DrawTextBody(pugi::xml_node body, const TextStyles& styles, const Bo
   std::string_view vertical = FirstAttribute(bodies, "vert").value();
   Body drawing(styles, context);
   drawing.now = LocalNow();
+  drawing.no_wrap = wrap == "none";
   pugi::xml_node fit = FirstChild(bodies, "a:normAutofit");
   if (fit) {
     drawing.font_scale = fit.attribute("fontScale").as_double(100000) / 100000;
