@@ -59,7 +59,9 @@ function unzipText(deck, part) {
 function readOutline(deck) {
   const presentation = unzipText(deck, 'ppt/presentation.xml');
   const relations = unzipText(deck, 'ppt/_rels/presentation.xml.rels');
-  const size = presentation.match(/<p:sldSz\b[^>]*?\bcx="(\d+)"[^>]*?\bcy="(\d+)"/);
+  const sizeTag = (presentation.match(/<p:sldSz\b[^>]*>/) || [''])[0];
+  const cx = sizeTag.match(/\bcx="(\d+)"/);
+  const cy = sizeTag.match(/\bcy="(\d+)"/);
   const targets = new Map();
   for (const tag of relations.match(/<Relationship\b[^>]*>/g) || []) {
     const id = tag.match(/\bId="([^"]+)"/);
@@ -76,8 +78,8 @@ function readOutline(deck) {
     slides.push({number: slides.length + 1, hidden: /\bshow="(0|false)"/.test(head)});
   }
   return {
-    width: size ? Number(size[1]) : 12192000,
-    height: size ? Number(size[2]) : 6858000,
+    width: cx ? Number(cx[1]) : 12192000,
+    height: cy ? Number(cy[1]) : 6858000,
     slides,
   };
 }
