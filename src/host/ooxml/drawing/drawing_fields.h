@@ -11,7 +11,8 @@
 namespace vintrel::ooxml::drawing {
 
 // The date and time `when` in the format of a date field type ("datetime1" to "datetime13";
-// "datetime" is the first), as PowerPoint writes them in English; empty for other types.
+// "datetime" is the first), as the presentation program writes them in English; empty for
+// other types.
 std::string DateFieldText(std::string_view type, const std::tm& when);
 
 // The text field `field` shows on slide number `slide_number` at `now`; fields of other types
