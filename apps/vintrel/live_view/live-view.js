@@ -31,6 +31,7 @@ function showState(state) {
     svg.setAttribute('aria-label', `Slide ${state.slide} of ${state.count}`);
     svg.innerHTML = state.backdrop + state.shapes.join('');
     stage.replaceChildren(svg);
+    document.fonts.ready.then(() => fitTexts(svg));
   }
   showStatus(state.status || []);
 }
@@ -41,7 +42,28 @@ function replaceShape(change) {
   const holder = document.createElementNS(SVG, 'svg');
   holder.innerHTML = change.svg;
   const fresh = holder.firstElementChild;
-  if (old && fresh) old.replaceWith(fresh);
+  if (old && fresh) {
+    old.replaceWith(fresh);
+    fitTexts(fresh);
+  }
+}
+
+// Texts that shrink to fit their box (auto-fit): where this browser's fonts make a text taller
+// than the author's fonts did, it is scaled down until it fits, as the presentation program does.
+function fitTexts(root) {
+  for (const fit of root.querySelectorAll('div.fit')) {
+    const box = fit.parentElement;
+    const style = getComputedStyle(box);
+    const inner = box.clientHeight - parseFloat(style.paddingTop) - parseFloat(style.paddingBottom);
+    // Both heights as drawn on screen: the slide's own scale applies to both alike.
+    const room = box.getBoundingClientRect().height * inner / Math.max(box.clientHeight, 1);
+    let scale = 1;
+    fit.style.zoom = '';
+    while (fit.getBoundingClientRect().height > room + 0.5 && scale > 0.3) {
+      scale = Math.round((scale - 0.025) * 1000) / 1000;
+      fit.style.zoom = String(scale);
+    }
+  }
 }
 
 function showStatus(problems) {

@@ -99,7 +99,7 @@ TEST_F(DrawingTest, TextKeepsItsFormattingAndStaysText) {
       "</a:rPr><a:t>&lt;North &amp; South&gt; 12 €</a:t></a:r></a:p>";
   std::string svg = DrawOnly(Shape("", Body(run, " anchor=\"ctr\" lIns=\"0\"")));
   for (const char* expected :
-       {"font-size:24px", "font-family:&#39;DejaVu Serif&#39;,sans-serif", "font-weight:bold",
+       {"font-size:24px", "font-family:&#39;DejaVu Serif&#39;,serif", "font-weight:bold",
         "font-style:italic", "text-decoration:underline", "color:#1f2a44", "text-align:center",
         "justify-content:center", "padding:3.6px 7.2px 3.6px 0px"}) {
     EXPECT_NE(svg.find(expected), std::string::npos) << expected << "\n" << svg;

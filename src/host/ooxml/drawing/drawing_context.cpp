@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "host/ascii.h"
+#include "host/ooxml/drawing/drawing_fonts.h"
 #include "host/ooxml/shape_link.h"
 #include "host/ooxml/xml_util.h"
 
@@ -342,13 +343,14 @@ std::optional<Stroke> DrawingContext::ThemeLine(pugi::xml_node reference) const 
   return stroke;
 }
 
+std::string DrawingContext::FontName(std::string_view typeface) const {
+  if (typeface.rfind("+mj", 0) == 0) return major_font_;
+  if (typeface.rfind("+mn", 0) == 0) return minor_font_;
+  return std::string(typeface);
+}
+
 std::string DrawingContext::FontFamily(std::string_view typeface) const {
-  std::string name(typeface);
-  if (typeface.rfind("+mj", 0) == 0) name = major_font_;
-  if (typeface.rfind("+mn", 0) == 0) name = minor_font_;
-  std::string family;
-  if (!name.empty()) family = "'" + name + "',";
-  return family + "sans-serif";
+  return CssFontFamily(FontName(typeface));
 }
 
 std::string DrawingContext::PictureAddress(const std::string& part, const std::string& id,

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "host/ooxml/package.h"
 #include "host/ooxml/drawing/slide_drawing.h"
+#include "host/ooxml/package.h"
 
 namespace vintrel::ooxml::drawing {
 
@@ -73,6 +73,12 @@ class DrawingContext {
   std::optional<Stroke> ThemeLine(pugi::xml_node reference) const;
   // "+mj-lt" and "+mn-lt" name the theme's heading and body fonts.
   std::string FontFamily(std::string_view typeface) const;
+  // The family a typeface names, theme fonts resolved.
+  std::string FontName(std::string_view typeface) const;
+
+  // The number the slide shows in its slide-number fields (0 when unknown).
+  int slide_number() const { return slide_number_; }
+  void set_slide_number(int number) { slide_number_ = number; }
 
   // A picture part or linked file of `part`'s relationship `id`, as an address for the SVG
   // (empty when it cannot be read).
@@ -101,6 +107,7 @@ class DrawingContext {
   std::string major_font_, minor_font_;
   std::string definition_prefix_ = "backdrop";
   int next_definition_ = 0;
+  int slide_number_ = 0;
 };
 
 // Numbers for SVG attributes: at most two decimals, no trailing zeros.

@@ -1,5 +1,6 @@
 #include "host/ooxml/drawing/drawing_table.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "host/ooxml/drawing/drawing_text.h"
@@ -45,7 +46,8 @@ std::string DrawTable(pugi::xml_node table, const Box& box, DrawingContext& cont
   std::vector<double> heights;
   for (pugi::xml_node row : table.children("a:tr")) {
     rows.push_back(row);
-    heights.push_back(row.attribute("h").as_double() / kEmuPerPoint);
+    heights.push_back(std::max(row.attribute("h").as_double() / kEmuPerPoint,
+                               RowTextHeight(row, columns, context)));
   }
   pugi::xml_node table_properties = table.child("a:tblPr");
   bool header = table_properties.attribute("firstRow").as_bool();

@@ -29,6 +29,11 @@ TextStyles TextStylesOf(pugi::xml_node shape, DrawingContext& context);
 std::string DrawTextBody(pugi::xml_node body, const TextStyles& styles, const Box& box,
                          DrawingContext& context);
 
+// About how tall the text of table row `row` is with the table's `columns` (points): rows grow to
+// their text, as they do on the slide, also when the file stores them with no height.
+double RowTextHeight(pugi::xml_node row, const std::vector<double>& columns,
+                     DrawingContext& context);
+
 }  // namespace vintrel::ooxml::drawing
 
 #endif  // VINTREL_HOST_OOXML_DRAWING_TEXT_H_

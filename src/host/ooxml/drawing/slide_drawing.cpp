@@ -336,6 +336,14 @@ void SlideSize(PackagePresentation& presentation, double& width, double& height)
   height = size.attribute("cy").as_double(6858000) / kEmuPerPoint;
 }
 
+// The number slide-number fields show: the slide's position, counted from the presentation's
+// first slide number.
+int ShownSlideNumber(PackagePresentation& presentation, int slide) {
+  Package& package = presentation.package();
+  pugi::xml_node root = package.Xml(package.main_part()).document_element();
+  return slide - 1 + root.attribute("firstSlideNum").as_int(1);
+}
+
 }  // namespace
 
 std::string ShapeElementId(int slide, int shape) {
@@ -355,6 +363,7 @@ SlideDrawing DrawSlide(PackagePresentation& presentation, int slide, SvgAssets& 
   SlideSize(presentation, result.width, result.height);
   DrawingContext backdrop_context(presentation.package(), package_slide.part(),
                                   presentation.Folder(), assets);
+  backdrop_context.set_slide_number(ShownSlideNumber(presentation, slide));
   Drawer drawer(backdrop_context, result.width, result.height);
   result.backdrop = drawer.Backdrop();
   std::vector<pugi::xml_node> shapes = TopShapes(package_slide);
@@ -363,6 +372,7 @@ SlideDrawing DrawSlide(PackagePresentation& presentation, int slide, SvgAssets& 
     DrawingContext context(presentation.package(), package_slide.part(), presentation.Folder(),
                            assets);
     context.set_definition_prefix(ShapeElementId(slide, static_cast<int>(i + 1)));
+    context.set_slide_number(backdrop_context.slide_number());
     Drawer shape_drawer(context, result.width, result.height);
     result.shapes.push_back(
         TopShape(shape_drawer, shapes[i], package_slide.part(), slide, static_cast<int>(i + 1)));
@@ -381,6 +391,7 @@ std::string DrawShape(PackagePresentation& presentation, int slide, int shape, S
   DrawingContext context(presentation.package(), package_slide.part(), presentation.Folder(),
                          assets);
   context.set_definition_prefix(ShapeElementId(slide, shape));
+  context.set_slide_number(ShownSlideNumber(presentation, slide));
   Drawer drawer(context, 0, 0);
   return TopShape(drawer, shapes[shape - 1], package_slide.part(), slide, shape);
 }

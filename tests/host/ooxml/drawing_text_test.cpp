@@ -1,0 +1,297 @@
+// Text as the slide shows it: line spacing and indents placing the lines, bullets in symbol fonts
+// and numbers, deck fonts mapped to families Linux has, fields showing what they stand for.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <pugixml.hpp>
+#include <string>
+
+#include "decks/deck_builder.h"
+#include "host/ooxml/drawing/drawing_bullets.h"
+#include "host/ooxml/drawing/drawing_fields.h"
+#include "host/ooxml/drawing/drawing_fonts.h"
+#include "host/ooxml/drawing/slide_drawing.h"
+#include "host/ooxml/package_presentation.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::ooxml::drawing {
+namespace {
+
+using vintrel::testing::TempDir;
+
+class Assets : public SvgAssets {
+ public:
+  std::string Add(std::string, const std::string& type) override { return "/asset/" + type; }
+};
+
+// A text box at (10, 20) points, 100 x 50, holding `paragraphs` in Calibri 20 pt; `body` is put
+// inside its a:bodyPr.
+std::string TextShape(const std::string& paragraphs, const std::string& body = "") {
+  return "<p:sp><p:nvSpPr><p:cNvPr id=\"2\" name=\"Box\"/><p:cNvSpPr txBox=\"1\"/><p:nvPr/>"
+         "</p:nvSpPr><p:spPr><a:xfrm><a:off x=\"127000\" y=\"254000\"/><a:ext cx=\"1270000\" "
+         "cy=\"635000\"/></a:xfrm></p:spPr><p:txBody><a:bodyPr>" +
+         body +
+         "</a:bodyPr><a:lstStyle><a:lvl1pPr><a:defRPr sz=\"2000\"><a:latin typeface=\"Calibri\"/>"
+         "</a:defRPr></a:lvl1pPr><a:lvl2pPr><a:defRPr sz=\"2000\"><a:latin "
+         "typeface=\"Calibri\"/></a:defRPr></a:lvl2pPr></a:lstStyle>" +
+         paragraphs + "</p:txBody></p:sp>";
+}
+
+std::string Paragraph(const std::string& properties, const std::string& text = "Text") {
+  return "<a:p><a:pPr" + properties + "</a:pPr><a:r><a:rPr lang=\"en-US\"/><a:t>" + text +
+         "</a:t></a:r></a:p>";
+}
+
+class DrawingTextTest : public ::testing::Test {
+ protected:
+  // The drawn shape, parsed: its paragraphs are the `p` elements.
+  pugi::xml_document Draw(const std::string& shape, const std::string& presentation_tail = "") {
+    testing::DeckLayout layout = testing::OneSlide(shape);
+    layout.presentation_tail = presentation_tail;
+    std::string path = dir_.Write("deck.pptx", testing::BuildDeck(layout));
+    auto deck = PackagePresentation::Open(path);
+    Assets assets;
+    svg_ = DrawShape(*deck, 1, 1, assets);
+    pugi::xml_document parsed;
+    EXPECT_TRUE(parsed.load_string(svg_.c_str())) << svg_;
+    return parsed;
+  }
+  std::string Style(const pugi::xml_document& svg, const char* path) {
+    return svg.select_node(path).node().attribute("style").value();
+  }
+  TempDir dir_;
+  std::string svg_;
+};
+
+// Calibri draws its baseline 0.75 of the size below the top of its content (0.25 below it),
+// where the presentation program puts it at 0.995 of the size below the line's top with the
+// line's extra spacing above: each case shows where its paragraph's lines go.
+TEST_F(DrawingTextTest, LineSpacingPlacesTheLines) {
+  struct Case {
+    const char* properties;
+    const char* expected;
+  } cases[] = {
+      // single: 24 pt lines, baseline 19.9 pt down where CSS puts it at 2 + 15
+      {">", "line-height:1.2;position:relative;top:2.9px"},
+      {"><a:lnSpc><a:spcPct val=\"150000\"/></a:lnSpc>",
+       "line-height:1.8;position:relative;top:8.9px"},
+      {"><a:lnSpc><a:spcPct val=\"90000\"/></a:lnSpc>",
+       "line-height:1.08;position:relative;top:1.7px"},
+      {"><a:lnSpc><a:spcPts val=\"3000\"/></a:lnSpc>",
+       "line-height:1.5;position:relative;top:5.9px"},
+      // spacing before: in points, or a share of the font size; never above the first paragraph
+      {"><a:spcBef><a:spcPts val=\"1200\"/></a:spcBef>", "margin-top:12px"},
+      {"><a:spcBef><a:spcPct val=\"50000\"/></a:spcBef>", "margin-top:10px"},
+      {"><a:spcAft><a:spcPts val=\"600\"/></a:spcAft>", "margin-bottom:6px"},
+  };
+  for (const Case& test : cases) {
+    pugi::xml_document svg =
+        Draw(TextShape(Paragraph(test.properties) + Paragraph(test.properties)));
+    std::string first = Style(svg, "(//p)[1]"), second = Style(svg, "(//p)[2]");
+    EXPECT_NE(second.find(test.expected), std::string::npos) << test.expected << "\n" << second;
+    EXPECT_EQ(first.find("margin-top"), std::string::npos) << first;
+  }
+  // Auto-fit takes its reduction off the line spacing.
+  pugi::xml_document fitted = Draw(
+      TextShape(Paragraph(">"), "<a:normAutofit fontScale=\"50000\" lnSpcReduction=\"20000\"/>"));
+  EXPECT_NE(Style(fitted, "//p").find("font-size:10px;line-height:0.96"), std::string::npos)
+      << svg_;
+  // ... and holds its paragraphs in the element the page scales further when they overflow.
+  EXPECT_TRUE(fitted.select_node("//div[@class='fit']/p")) << svg_;
+}
+
+TEST_F(DrawingTextTest, HangingIndentPutsTheBulletInTheIndent) {
+  pugi::xml_document svg = Draw(TextShape(Paragraph(
+      " marL=\"342900\" indent=\"-342900\"><a:buFont typeface=\"Arial\"/><a:buChar char=\"•\"/>")));
+  EXPECT_NE(Style(svg, "//p").find("padding-left:27px;text-indent:-27px"), std::string::npos)
+      << svg_;
+  std::string bullet = Style(svg, "//p/span[1]");
+  EXPECT_NE(bullet.find("text-indent:0;display:inline-block;min-width:27px"), std::string::npos)
+      << bullet;
+  EXPECT_STREQ(svg.select_node("//p/span[1]").node().text().get(), "•");
+  EXPECT_STREQ(svg.select_node("//p/span[2]").node().text().get(), "Text");
+}
+
+TEST_F(DrawingTextTest, UnwrappedLinesKeepTheirAlignment) {
+  for (auto [align, self] : {std::pair{"r", "flex-end"}, {"ctr", "center"}, {"l", "flex-start"}}) {
+    std::string shape = TextShape(Paragraph(std::string(" algn=\"") + align + "\">"));
+    shape.replace(shape.find("<a:bodyPr>"), 10, "<a:bodyPr wrap=\"none\">");
+    pugi::xml_document svg = Draw(shape);
+    EXPECT_NE(Style(svg, "//p").find(std::string("width:max-content;align-self:") + self),
+              std::string::npos)
+        << svg_;
+  }
+}
+
+TEST_F(DrawingTextTest, BulletsTakeTheirFontColourAndSize) {
+  struct Case {
+    const char* properties;
+    const char* text;
+    const char* css;
+  } cases[] = {
+      {"><a:buFont typeface=\"Wingdings\"/><a:buChar char=\"§\"/>", "▪", "OpenSymbol"},
+      {"><a:buFont typeface=\"Wingdings\"/><a:buChar char=\"\xEF\x83\x98\"/>", "➢", "OpenSymbol"},
+      {"><a:buFont typeface=\"Symbol\"/><a:buChar char=\"\xEF\x82\xB7\"/>", "•", "OpenSymbol"},
+      {"><a:buClr><a:srgbClr val=\"C00000\"/></a:buClr><a:buChar char=\"–\"/>", "–",
+       "color:#c00000"},
+      {"><a:buSzPct val=\"50000\"/><a:buChar char=\"o\"/>", "o", "font-size:10px"},
+      {"><a:buFontTx/><a:buChar char=\"o\"/>", "o", "'Carlito'"},
+  };
+  for (const Case& test : cases) {
+    pugi::xml_document svg = Draw(TextShape(Paragraph(test.properties)));
+    pugi::xml_node bullet = svg.select_node("//p/span[1]").node();
+    EXPECT_EQ(std::string(bullet.text().get()), std::string(test.text) + "\u00a0") << svg_;
+    EXPECT_NE(std::string(bullet.attribute("style").value()).find(test.css), std::string::npos)
+        << test.css << "\n"
+        << svg_;
+  }
+}
+
+TEST_F(DrawingTextTest, AutomaticNumbersCountByLevel) {
+  const std::string numbered = "><a:buAutoNum type=\"arabicPeriod\"/>";
+  pugi::xml_document svg =
+      Draw(TextShape(Paragraph(numbered) + Paragraph(numbered) +
+                     Paragraph(" lvl=\"1\"><a:buAutoNum type=\"alphaLcParenR\"/>") +
+                     Paragraph(" lvl=\"1\"><a:buAutoNum type=\"alphaLcParenR\"/>") +
+                     Paragraph(numbered) + "<a:p><a:pPr/></a:p>" + Paragraph(numbered) +
+                     Paragraph("><a:buNone/>") + Paragraph(numbered)));
+  std::vector<std::string> bullets;
+  for (pugi::xpath_node p : svg.select_nodes("//p[span[2]]")) {
+    bullets.push_back(p.node().first_child().text().get());
+  }
+  EXPECT_EQ(bullets, (std::vector<std::string>{"1.\u00a0", "2.\u00a0", "a)\u00a0", "b)\u00a0",
+                                               "3.\u00a0", "4.\u00a0", "1.\u00a0"}));
+}
+
+TEST_F(DrawingTextTest, RunsKeepTheirMarks) {
+  struct Case {
+    const char* run_properties;
+    const char* css;
+  } cases[] = {
+      {" baseline=\"30000\">", "font-size:13.33px;vertical-align:6px"},
+      {" baseline=\"-25000\">", "font-size:13.33px;vertical-align:-5px"},
+      {"><a:highlight><a:srgbClr val=\"FFFF00\"/></a:highlight>", "background-color:#ffff00"},
+      {"><a:hlinkClick r:id=\"\"/>", "text-decoration:underline"},
+  };
+  for (const Case& test : cases) {
+    pugi::xml_document svg =
+        Draw(TextShape(std::string("<a:p><a:r><a:rPr lang=\"en-US\"") + test.run_properties +
+                       "</a:rPr><a:t>x</a:t></a:r></a:p>"));
+    EXPECT_NE(Style(svg, "//p/span").find(test.css), std::string::npos) << test.css << "\n" << svg_;
+  }
+}
+
+TEST(AutoNumberTextTest, SchemesWriteTheirNumbers) {
+  struct Case {
+    const char* scheme;
+    int number;
+    const char* text;
+  } cases[] = {
+      {"arabicPeriod", 3, "3."},      {"arabicParenR", 12, "12)"},    {"arabicParenBoth", 2, "(2)"},
+      {"arabicPlain", 5, "5"},        {"alphaLcPeriod", 2, "b."},     {"alphaUcParenR", 28, "BB)"},
+      {"alphaLcParenBoth", 1, "(a)"}, {"romanUcPeriod", 14, "XIV."},  {"romanLcParenR", 9, "ix)"},
+      {"circleNumDbPlain", 3, "③"},   {"ea1JpnKorPeriod", 2, "２．"}, {"ea1ChsPeriod", 12, "十二."},
+      {"someFutureScheme", 4, "4."},
+  };
+  for (const Case& test : cases) {
+    EXPECT_EQ(AutoNumberText(test.scheme, test.number), test.text) << test.scheme;
+  }
+}
+
+TEST(FontMappingTest, FamiliesKeepTheirWidthsAndGenericFamily) {
+  struct Case {
+    const char* family;
+    const char* css;
+  } cases[] = {
+      {"Calibri", "'Calibri','Carlito',sans-serif"},
+      {"Calibri Light", "'Calibri Light','Carlito',sans-serif"},
+      {"Cambria", "'Cambria','Caladea',serif"},
+      {"Arial", "'Arial','Liberation Sans',sans-serif"},
+      {"Times New Roman", "'Times New Roman','Liberation Serif',serif"},
+      {"Courier New", "'Courier New','Liberation Mono',monospace"},
+      {"Palatino Linotype", "'Palatino Linotype','DejaVu Serif',serif"},
+      {"Garamond", "'Garamond','DejaVu Serif',serif"},
+      {"Book Antiqua", "'Book Antiqua','DejaVu Serif',serif"},
+      {"Century Gothic", "'Century Gothic','DejaVu Sans',sans-serif"},
+      {"Consolas", "'Consolas','DejaVu Sans Mono',monospace"},
+      {"Segoe UI", "'Segoe UI','DejaVu Sans',sans-serif"},
+  };
+  for (const Case& test : cases) EXPECT_EQ(CssFontFamily(test.family), test.css);
+}
+
+TEST(SymbolFontTest, CharactersBecomeTheirUnicodeEquivalents) {
+  struct Case {
+    const char* family;
+    const char* text;
+    const char* expected;
+  } cases[] = {
+      {"Wingdings", "\xEF\x81\xAC", "●"},    // U+F06C
+      {"Wingdings", "n", "■"},               // the plain code
+      {"Wingdings", "\xEF\x83\xBC", "✔"},    // U+F0FC
+      {"Wingdings 2", "\xEF\x82\x97", "•"},  // U+F097
+      {"Wingdings 3", "\xEF\x81\xB5", "▶"},  // U+F075
+      {"Symbol", "abp", "αβπ"},
+      {"Symbol", "\xEF\x82\xAE", "→"},  // U+F0AE
+      {"Wingdings", "▪", "▪"},          // already Unicode
+  };
+  for (const Case& test : cases) {
+    EXPECT_TRUE(IsSymbolFont(test.family));
+    EXPECT_EQ(SymbolText(test.family, test.text), test.expected) << test.family << test.text;
+  }
+  EXPECT_FALSE(IsSymbolFont("Arial"));
+}
+
+TEST_F(DrawingTextTest, FieldsShowTheSlideNumberAndTheDate) {
+  pugi::xml_document svg = Draw(TextShape(
+      "<a:p><a:fld id=\"{1}\" type=\"slidenum\"><a:rPr lang=\"en-US\"/><a:t>‹#›</a:t></a:fld>"
+      "<a:fld id=\"{2}\" type=\"title\"><a:rPr lang=\"en-US\"/><a:t> Stored</a:t></a:fld></a:p>"));
+  EXPECT_EQ(std::string(svg.select_node("//p/span[1]").node().text().get()) +
+                svg.select_node("//p/span[2]").node().text().get(),
+            "1 Stored");
+
+  std::tm when{};
+  when.tm_year = 2026 - 1900, when.tm_mon = 9, when.tm_mday = 5, when.tm_wday = 1;
+  when.tm_hour = 16, when.tm_min = 5, when.tm_sec = 9;
+  struct Case {
+    const char* type;
+    const char* text;
+  } cases[] = {
+      {"datetime", "10/5/2026"},
+      {"datetime1", "10/5/2026"},
+      {"datetime2", "Monday, October 5, 2026"},
+      {"datetime4", "October 5, 2026"},
+      {"datetime5", "5-Oct-26"},
+      {"datetime10", "16:05"},
+      {"datetime13", "4:05:09 PM"},
+      {"slidenum", ""},
+  };
+  for (const Case& test : cases) EXPECT_EQ(DateFieldText(test.type, when), test.text) << test.type;
+}
+
+// The shape style's font colour comes after the shape's own text styles and before the
+// presentation's and master's.
+TEST_F(DrawingTextTest, ShapeStyleColoursTextOverInheritedStyles) {
+  std::string shape = TextShape("<a:p><a:r><a:rPr lang=\"en-US\"/><a:t>x</a:t></a:r></a:p>");
+  shape.replace(shape.find("</p:spPr>"), 9,
+                "</p:spPr><p:style><a:lnRef idx=\"0\"><a:srgbClr val=\"000000\"/></a:lnRef>"
+                "<a:fillRef idx=\"0\"><a:srgbClr val=\"000000\"/></a:fillRef><a:effectRef "
+                "idx=\"0\"><a:srgbClr val=\"000000\"/></a:effectRef><a:fontRef idx=\"minor\">"
+                "<a:srgbClr val=\"FFFFFF\"/></a:fontRef></p:style>");
+  pugi::xml_document svg =
+      Draw(shape,
+           "<p:defaultTextStyle><a:lvl1pPr><a:defRPr><a:solidFill><a:srgbClr "
+           "val=\"123456\"/></a:solidFill></a:defRPr></a:lvl1pPr></p:defaultTextStyle>");
+  EXPECT_NE(Style(svg, "//p/span").find("color:#ffffff"), std::string::npos) << svg_;
+}
+
+// A box that grows with its text, stored without a height, is still drawn (a foreignObject
+// of no height is not).
+TEST_F(DrawingTextTest, BoxesStoredWithoutHeightAreDrawn) {
+  std::string shape = TextShape(Paragraph(">"), "<a:spAutoFit/>");
+  shape.replace(shape.find("cy=\"635000\""), 11, "cy=\"0\"");
+  pugi::xml_document svg = Draw(shape);
+  EXPECT_GE(svg.select_node("//foreignObject").node().attribute("height").as_double(), 1) << svg_;
+}
+
+}  // namespace
+}  // namespace vintrel::ooxml::drawing
