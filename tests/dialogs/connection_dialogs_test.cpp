@@ -178,11 +178,11 @@ TEST_F(ConnectionDialogsTest, TheSheetListHoldsTheWorksheetsOnly) {
   const struct {
     std::string file;
     std::vector<std::string> sheets;
-    const char* told;  // the message shown, after its first line; null for none
+    const char* told;  // part of the message shown; null for none
   } cases[] = {
       {with_chart, {"1 Data", "3 More"}, nullptr},
       {workbook_, {"First", "Chart", "Second"}, nullptr},  // its chart is drawn on a worksheet
-      {folder.Write("book.xls", "not a workbook"), {}, "'book.xls'"},
+      {folder.Write("book.xls", "not a workbook"), {}, "book.xls"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
@@ -195,10 +195,9 @@ TEST_F(ConnectionDialogsTest, TheSheetListHoldsTheWorksheetsOnly) {
     // Why the list is empty: the workbook's own reason, under the dialog's words.
     ASSERT_EQ(front_end_.message_boxes().size(), before + (c.told ? 1 : 0));
     if (c.told) {
-      EXPECT_EQ(front_end_.message_boxes().back().text.rfind(
-                    std::string(frmExcelConnection::kOpenFailed) + "\r\n" + c.told, 0),
-                0u)
-          << front_end_.message_boxes().back().text;
+      const std::string& text = front_end_.message_boxes().back().text;
+      EXPECT_EQ(text.rfind(std::string(frmExcelConnection::kOpenFailed) + "\r\n", 0), 0u);
+      EXPECT_NE(text.find(c.told), std::string::npos) << text;
     }
   }
 }
