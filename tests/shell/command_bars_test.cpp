@@ -214,7 +214,9 @@ TEST_F(CommandBarsTest, HelpOpensTheHelpFileTheProgramFound) {
     connect_.application()->command_controls().cbrProductHelp->Execute();
     EXPECT_EQ(front_end_.help_calls().size(), calls + (help.empty() ? 0 : 1));
     EXPECT_EQ(front_end_.message_boxes().size(), boxes + (help.empty() ? 1 : 0));
-    if (!help.empty()) EXPECT_EQ(front_end_.help_calls().back().help_file, help);
+    if (!help.empty()) {
+      EXPECT_EQ(front_end_.help_calls().back().help_file, help);
+    }
   }
 }
 
