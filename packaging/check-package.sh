@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Debian package of a build folder into a temporary folder and checks what a screen
-# needs from it: the program, a button face, the man page, the unit template, and the HTTP library among the
+# needs from it: the program, a button face, the man page and its HTML help, the unit template, and the HTTP library among the
 # dependencies. Needs the build to be complete (as after scripts/setup.sh).
 #   packaging/check-package.sh BUILD_FOLDER
 set -euo pipefail
@@ -12,7 +12,7 @@ deb=$(ls "$out"/vintrel_*.deb)
 contents=$(dpkg-deb -c "$deb")
 status=0
 for path in ./usr/bin/vintrel ./usr/share/vintrel/buttons/PicConnectionPic.png \
-    ./usr/share/man/man1/vintrel.1.gz \
+    ./usr/share/man/man1/vintrel.1.gz ./usr/share/vintrel/help/vintrel.html \
     ./lib/systemd/system/vintrel-show@.service; do
   if ! grep -q " $path\$" <<<"$contents"; then
     echo "missing from $(basename "$deb"): $path"
@@ -30,5 +30,5 @@ if [[ -n $warnings ]]; then
   echo "man page: $warnings"
   status=1
 fi
-(( status == 0 )) && echo "$(basename "$deb"): program, button faces, man page, unit template, dependencies"
+(( status == 0 )) && echo "$(basename "$deb"): program, button faces, man page, help, unit template, dependencies"
 exit $status

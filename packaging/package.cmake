@@ -1,5 +1,5 @@
 # The Debian package: `cmake --build build --target package` writes vintrel_VERSION_ARCH.deb
-# with the program, its button faces, its man page and the systemd unit that serves a show on a
+# with the program, its button faces, its man page (also as HTML help) and the systemd unit that serves a show on a
 # screen.
 include(GNUInstallDirs)
 install(TARGETS vintrel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -15,6 +15,22 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/vintrel.1.gz
   DEPENDS ${CMAKE_BINARY_DIR}/packaging/vintrel.1)
 add_custom_target(vintrel_man_page ALL DEPENDS ${CMAKE_BINARY_DIR}/packaging/vintrel.1.gz)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/vintrel.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The help the Help command opens: the man page as HTML (mandoc, Debian's), beside the button
+# faces in the build tree and installed, where the program looks for it.
+find_program(VINTREL_MANDOC mandoc)
+if(VINTREL_MANDOC)
+  set(vintrel_help ${CMAKE_BINARY_DIR}/share/vintrel/help/vintrel.html)
+  add_custom_command(OUTPUT ${vintrel_help}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/share/vintrel/help
+    COMMAND ${VINTREL_MANDOC} -Thtml -Wwarning ${CMAKE_BINARY_DIR}/packaging/vintrel.1 > ${vintrel_help}
+    DEPENDS ${CMAKE_BINARY_DIR}/packaging/vintrel.1 VERBATIM)
+  add_custom_target(vintrel_help ALL DEPENDS ${vintrel_help})
+  # A program built alone finds its help in the build tree too.
+  add_dependencies(vintrel vintrel_help)
+  install(FILES ${vintrel_help} DESTINATION ${CMAKE_INSTALL_DATADIR}/vintrel/help)
+else()
+  message(WARNING "mandoc not found (scripts/setup.sh installs it): the HTML help is not built")
+endif()
 # systemd looks for units under /lib, whatever the install prefix.
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/vintrel-show@.service DESTINATION /lib/systemd/system)
 install(DIRECTORY DESTINATION /etc/vintrel)

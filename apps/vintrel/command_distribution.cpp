@@ -42,6 +42,10 @@ std::string Joined(const std::vector<std::string>& messages) {
 }
 
 int Run(const Options& options) {
+  // The picker's empty answer is a cancel: an empty name would silently empty the list.
+  for (const std::string& name : options.computers) {
+    if (name.empty()) throw BadInput("--computer: a computer name cannot be empty");
+  }
   const bool setting = options.start || options.stop || !options.computers.empty();
   HostSession session;
   host::Presentation& presentation = OpenPresentation(session, options.file);
@@ -92,11 +96,12 @@ CommandAction Setup(CLI::App& root) {
   command->add_option("file", options->file, "Presentation (.pptx)")->required();
   CLI::Option* start = command->add_option(
       "--start", options->start,
-      "\"DATE TIME\" the window opens (default: the next full hour, or the stored start)");
+      "\"DATE TIME\" the window opens, both given (default: the next full hour, or the stored "
+      "start)");
   CLI::Option* stop = command->add_option(
       "--stop", options->stop,
-      "\"DATE TIME\" the window closes (default: two hours after the default start, or the "
-      "stored stop)");
+      "\"DATE TIME\" the window closes, both given (default: two hours after the default start, "
+      "or the stored stop)");
   CLI::Option* computers = command->add_option(
       "--computer", options->computers,
       "Computer names, in order; they replace the stored list (default: the stored list)");

@@ -4,11 +4,13 @@
 // actions open (the connection dialogs of the connection manager) takes the following lines
 // until it closes. --interactive lets a person fill it in at the terminal. The presentation is
 // written only with --save.
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <sstream>
+#include <utility>
 
 #include "command.h"
 #include "host/error.h"
@@ -33,7 +35,8 @@ struct Options {
 };
 
 // Recorded actions, taken by whichever form is shown: a line naming another form ("form": ...)
-// is left for that one, so a dialog opened by an action gives the lines back when it closes.
+// is left for that one, so a dialog opened by an action gives the lines back when it closes. A
+// picker an action opens takes the answer recorded right after that action.
 class EventReplay {
  public:
   explicit EventReplay(std::istream& in) {
@@ -54,12 +57,38 @@ class EventReplay {
         return;
       }
       ++next_;
+      const size_t acting = std::exchange(acting_line_, number);
       try {
         host::ApplyFormActionJson(form, line);
       } catch (const Error& failure) {
-        refused_.push_back({{"line", number}, {"error", failure.description()}});
+        Refuse(number, failure.description());
+      }
+      acting_line_ = acting;
+    }
+  }
+
+  // The answer recorded for the picker the current action opened; an action whose picker finds
+  // no answer after it is refused (and the picker cancelled).
+  std::string AnswerPicker(const host::PickerRequest& request) {
+    const char* kind = host::PickerKindName(request.kind);
+    std::optional<host::PickerAnswer> answer;
+    if (next_ < lines_.size()) {
+      try {
+        answer = host::ParsePickerAnswer(lines_[next_].second);
+      } catch (const Error& failure) {
+        Refuse(lines_[next_].first, failure.description());
+        ++next_;
+        return "";
       }
     }
+    if (!answer || answer->kind != request.kind) {
+      Refuse(acting_line_, std::string("the ") + kind + " picker (\"" + request.title +
+                               "\") was not answered: give {\"picker\": \"" + kind +
+                               "\", \"answer\": ...} on the next line");
+      return "";
+    }
+    ++next_;
+    return answer->answer;
   }
 
   bool done() const { return next_ == lines_.size(); }
@@ -67,11 +96,22 @@ class EventReplay {
   const nlohmann::json& refused() const { return refused_; }
 
  private:
+  void Refuse(size_t line, const std::string& why) {
+    refused_.push_back({{"line", line}, {"error", why}});
+  }
+
   std::vector<std::pair<size_t, std::string>> lines_;
   size_t line_count_ = 0;
   size_t next_ = 0;
+  size_t acting_line_ = 0;
   nlohmann::json refused_ = nlohmann::json::array();
 };
+
+// A message box with an error or warning icon: the form refused what it was given.
+bool IsError(const CommandFrontEnd::Message& message) {
+  const int icon = message.style & host::msg_box::kIconMask;
+  return icon == host::msg_box::kCritical || icon == host::msg_box::kExclamation;
+}
 
 void ListForms(std::ostream& out) {
   for (const shell::FormEntry& entry : shell::FormCatalog()) {
@@ -80,6 +120,34 @@ void ListForms(std::ostream& out) {
             : entry.needs_presentation ? "  (FILE)"
                                        : "")
         << "\n";
+  }
+}
+
+// Prints the state the form was left in (drawn, or as JSON), every message it showed and the
+// recorded lines it refused.
+void PrintOutcome(const Options& options, const std::string& state, const std::string& drawn,
+                  const CommandFrontEnd& front_end, const EventReplay* replay) {
+  nlohmann::json messages = nlohmann::json::array();
+  for (const CommandFrontEnd::Message& message : front_end.messages()) {
+    messages.push_back(message.text);
+  }
+  if (options.json) {
+    nlohmann::json out = {{"form", nlohmann::json::parse(state)}, {"messages", messages}};
+    if (replay) {
+      out["refused"] = replay->refused();
+      if (!replay->done()) out["unused_from_line"] = replay->left_line();
+    }
+    std::cout << out.dump(2) << "\n";
+    return;
+  }
+  if (!options.interactive) std::cout << drawn;
+  for (const auto& message : messages)
+    std::cout << "message: " << message.get<std::string>() << "\n";
+  if (replay) {
+    for (const auto& entry : replay->refused()) {
+      std::cerr << "vintrel: line " << entry["line"] << ": " << entry["error"].get<std::string>()
+                << "\n";
+    }
   }
 }
 
@@ -109,6 +177,8 @@ int Run(const Options& options) {
       return kExitFailure;
     }
     context.presentation = context.addin->FindEntry(*presentation);
+    // The slide is checked as every command checks it, before any form opens.
+    if (options.slide) FindSlide(*presentation, *options.slide);
     if (!options.select.empty()) session.Select(*presentation, options.select);
   }
   std::unique_ptr<host::Form> form;
@@ -121,6 +191,10 @@ int Run(const Options& options) {
   std::optional<EventReplay> replay;
   if (events_file.is_open()) replay.emplace(events_file);
   CommandFrontEnd& front_end = session.front_end();
+  if (replay) {
+    front_end.SetPickerAnswers(
+        [&](const host::PickerRequest& request) { return replay->AnswerPicker(request); });
+  }
   // The state is taken when the person is done with the form, before a form left open is
   // cancelled.
   std::string state;
@@ -140,31 +214,19 @@ int Run(const Options& options) {
   host::ShowModal(*form, &front_end);
   if (state.empty()) state = host::FormToJson(*form);
 
-  nlohmann::json messages = nlohmann::json::array();
-  for (const CommandFrontEnd::Message& message : front_end.messages()) {
-    messages.push_back(message.text);
-  }
-  const bool refused = replay && !replay->refused().empty();
-  if (options.json) {
-    nlohmann::json out = {{"form", nlohmann::json::parse(state)}, {"messages", messages}};
-    if (replay) {
-      out["refused"] = replay->refused();
-      if (!replay->done()) out["unused_from_line"] = replay->left_line();
-    }
-    std::cout << out.dump(2) << "\n";
-  } else {
-    if (!options.interactive) std::cout << drawn;
-    for (const auto& message : messages)
-      std::cout << "message: " << message.get<std::string>() << "\n";
-    if (replay) {
-      for (const auto& entry : replay->refused()) {
-        std::cerr << "vintrel: line " << entry["line"] << ": " << entry["error"].get<std::string>()
-                  << "\n";
-      }
+  // A replay that was refused, or made the form show an error, has not done what it recorded.
+  const bool failed =
+      replay && (!replay->refused().empty() ||
+                 std::any_of(front_end.messages().begin(), front_end.messages().end(), IsError));
+  PrintOutcome(options, state, drawn, front_end, replay ? &*replay : nullptr);
+  if (options.save && presentation != nullptr) {
+    if (failed) {
+      std::cerr << "vintrel: nothing was saved: the form refused an action or showed an error\n";
+    } else {
+      presentation->Save();
     }
   }
-  if (options.save && presentation != nullptr) presentation->Save();
-  return refused ? kExitBadInput : kExitOk;
+  return failed ? kExitBadInput : kExitOk;
 }
 
 CommandAction Setup(CLI::App& root) {
@@ -183,7 +245,9 @@ CommandAction Setup(CLI::App& root) {
                       "Actions to replay, one JSON object per line: {\"control\": NAME, "
                       "\"set\"|\"click\"|\"dblclick\"|\"leave\"|\"key\"|\"spin\"|\"tick\": ...}, "
                       "{\"key\": \"enter\"|\"escape\"}; \"form\": NAME addresses a dialog "
-                      "the actions opened");
+                      "the actions opened; {\"picker\": \"computer\"|\"file\"|\"folder\", "
+                      "\"answer\": TEXT} answers the picker the action before opened. A refused "
+                      "line or an error message: exit code 2, nothing saved");
   command->add_flag("--json", options->json, "Print the form's state and messages as JSON");
   command->add_flag("--interactive", options->interactive,
                     "Fill the form in at the terminal (line prompts)");

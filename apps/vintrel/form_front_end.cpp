@@ -88,7 +88,21 @@ int CommandFrontEnd::MsgBox(const std::string& text, int style, const std::strin
   return IsQuestion(style) ? host::msg_box::kNo : host::msg_box::kOk;
 }
 
+std::string CommandFrontEnd::BrowseForFolder(const std::string& title) {
+  if (picker_answer_) return picker_answer_({host::PickerKind::kFolder, title, "", ""});
+  return console_.BrowseForFolder(title);
+}
+
+std::string CommandFrontEnd::BrowseForFile(const std::string& title, const std::string& filter,
+                                           const std::string& initial_path) {
+  if (picker_answer_) return picker_answer_({host::PickerKind::kFile, title, filter, initial_path});
+  return console_.BrowseForFile(title, filter, initial_path);
+}
+
 std::string CommandFrontEnd::BrowseForComputer(const std::string& title) {
+  if (computers_.empty() && picker_answer_) {
+    return picker_answer_({host::PickerKind::kComputer, title, "", ""});
+  }
   if (computers_.empty()) return console_.BrowseForComputer(title);
   if (picks_.empty()) return "";
   const std::string name = picks_.front();

@@ -49,6 +49,11 @@ class CommandFrontEnd : public host::FrontEnd {
   void SetPerson(std::function<void(host::Form&)> person) { person_ = std::move(person); }
   // The computer picker offers this machine and `names`, and picks `names` one by one.
   void PickComputers(const std::vector<std::string>& names);
+  // Who answers the pickers a form opens while a person (or a replay) fills it in; without
+  // one the terminal asks, as it does for a message box.
+  void SetPickerAnswers(std::function<std::string(const host::PickerRequest&)> answer) {
+    picker_answer_ = std::move(answer);
+  }
   // The last message box the add-in showed (text and style), if any.
   struct Message {
     std::string text;
@@ -63,14 +68,10 @@ class CommandFrontEnd : public host::FrontEnd {
   void AnswerQuestions(int answer) { answer_ = answer; }
 
   int MsgBox(const std::string& text, int style, const std::string& title) override;
-  std::string BrowseForFolder(const std::string& title) override {
-    return console_.BrowseForFolder(title);
-  }
+  std::string BrowseForFolder(const std::string& title) override;
   std::string BrowseForComputer(const std::string& title) override;
   std::string BrowseForFile(const std::string& title, const std::string& filter,
-                            const std::string& initial_path) override {
-    return console_.BrowseForFile(title, filter, initial_path);
-  }
+                            const std::string& initial_path) override;
   void ShowHelp(const std::string& help_file, int context_id) override {
     console_.ShowHelp(help_file, context_id);
   }
@@ -91,6 +92,7 @@ class CommandFrontEnd : public host::FrontEnd {
   std::optional<Message> last_message_;
   std::vector<Message> messages_;
   std::function<void(host::Form&)> person_;
+  std::function<std::string(const host::PickerRequest&)> picker_answer_;
 };
 
 }  // namespace vintrel::app

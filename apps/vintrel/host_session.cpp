@@ -10,7 +10,9 @@
 #include <iostream>
 
 #include "command.h"
+#include "open_presentation.h"
 #include "platform_parts.h"
+#include "shell/argument_checks.h"
 #include "shell/debug_note.h"
 
 namespace vintrel::app {
@@ -55,6 +57,18 @@ std::string ButtonFacesFolder() {
   return "";
 }
 
+std::string HelpFile() {
+  std::error_code error;
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (!error) {
+    const std::filesystem::path installed =
+        (program.parent_path() / VINTREL_INSTALLED_HELP).lexically_normal();
+    if (std::filesystem::is_regular_file(installed, error)) return installed.string();
+  }
+  if (std::filesystem::is_regular_file(VINTREL_BUILD_HELP, error)) return VINTREL_BUILD_HELP;
+  return "";
+}
+
 HostSession::HostSession(const SessionOptions& options)
     : settings_(options.settings_path.empty() ? host::posix::DefaultSettingsPath()
                                               : options.settings_path),
@@ -85,6 +99,7 @@ HostSession::HostSession(const SessionOptions& options)
   platform.addin_folder = options.addin_folder.empty() ? AddinFolder() : options.addin_folder;
   platform.module_base_name = "vintrel";
   platform.button_faces_folder = ButtonFacesFolder();
+  platform.help_file = HelpFile();
   platform.data_access = data_access_.get();
   platform.spreadsheet = spreadsheet_.get();
 
@@ -117,35 +132,12 @@ void HostSession::Click(host::CommandBarControl* control, const std::string& why
   control->Execute();
 }
 
-namespace {
-
-int ShapeIndex(host::Slide& slide, const std::string& name_or_position) {
-  host::Shapes& shapes = slide.Shapes();
-  for (int index = 1; index <= shapes.Count(); ++index) {
-    if (shapes.Item(index).Name() == name_or_position) return index;
-  }
-  if (!name_or_position.empty() && name_or_position.size() < 6 &&
-      name_or_position.find_first_not_of("0123456789") == std::string::npos) {
-    const int position = std::stoi(name_or_position);
-    if (position >= 1 && position <= shapes.Count()) return position;
-  }
-  throw BadInput("no shape \"" + name_or_position + "\" on slide " +
-                 std::to_string(slide.SlideIndex()));
-}
-
-}  // namespace
-
 void HostSession::Select(host::Presentation& presentation, const std::string& selection) {
   const size_t colon = selection.find(':');
   const std::string slide_text = selection.substr(0, colon);
-  int slide_index = 0;
-  if (slide_text.empty() || slide_text.size() > 6 ||
-      slide_text.find_first_not_of("0123456789") != std::string::npos ||
-      (slide_index = std::stoi(slide_text)) < 1 || slide_index > presentation.Slides().Count()) {
-    throw BadInput("--select " + selection + ": no slide \"" + slide_text +
-                   "\" (the presentation has " + std::to_string(presentation.Slides().Count()) +
-                   " slides)");
-  }
+  const std::string problem = shell::SlideProblem(presentation, slide_text);
+  if (!problem.empty()) throw BadInput("--select " + selection + ": " + problem);
+  const int slide_index = std::stoi(slide_text);
   std::vector<int> shapes;
   if (colon != std::string::npos) {
     host::Slide& slide = presentation.Slides().Item(slide_index);
@@ -153,7 +145,10 @@ void HostSession::Select(host::Presentation& presentation, const std::string& se
     size_t start = 0;
     while (start <= rest.size()) {
       const size_t comma = rest.find(',', start);
-      shapes.push_back(ShapeIndex(slide, rest.substr(start, comma - start)));
+      const host::Shape& shape = FindShape(slide, rest.substr(start, comma - start));
+      for (int index = 1; index <= slide.Shapes().Count(); ++index) {
+        if (&slide.Shapes().Item(index) == &shape) shapes.push_back(index);
+      }
       if (comma == std::string::npos) break;
       start = comma + 1;
     }

@@ -45,6 +45,11 @@ std::string AddinFolder();
 // bin folder when installed, else the build tree's; empty when neither exists.
 std::string ButtonFacesFolder();
 
+// The help the Help command opens (the man page as HTML): share/vintrel/help/vintrel.html beside
+// the running program's bin folder when installed, else the build tree's; empty when neither
+// exists.
+std::string HelpFile();
+
 class HostSession {
  public:
   explicit HostSession(const SessionOptions& options = {});

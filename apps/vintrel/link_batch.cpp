@@ -11,6 +11,7 @@
 #include "command.h"
 #include "host_session.h"
 #include "open_presentation.h"
+#include "shell/argument_checks.h"
 #include "shell/link_shape.h"
 
 namespace vintrel::app {
@@ -93,11 +94,9 @@ std::string ReadLine(const std::vector<std::string>& fields, const std::vector<i
   std::array<std::string, kFieldNames.size()> value;
   for (size_t i = 0; i < fields.size(); ++i) value[static_cast<size_t>(columns[i])] = fields[i];
 
+  const std::string missing_slide = shell::SlideProblem(presentation, value[kSlide]);
+  if (!missing_slide.empty()) return missing_slide;
   const std::optional<int> slide = WholeNumber(value[kSlide]);
-  if (!slide || *slide < 1 || *slide > presentation.Slides().Count()) {
-    return "no slide \"" + value[kSlide] + "\" (the presentation has " +
-           std::to_string(presentation.Slides().Count()) + ")";
-  }
   const std::optional<int> kind = KindNamed(value[kKind]);
   if (!kind) return "kind \"" + value[kKind] + "\" is none of text, object, chart, clock, clear";
   for (size_t field = kConnection; field < kFieldNames.size(); ++field) {

@@ -4,6 +4,7 @@
 
 #include "command.h"
 #include "host/error.h"
+#include "shell/argument_checks.h"
 
 namespace vintrel::app {
 
@@ -26,29 +27,15 @@ host::Presentation& OpenPresentation(HostSession& session, const std::string& fi
 }
 
 host::Slide& FindSlide(host::Presentation& presentation, int number) {
-  host::Slides& slides = presentation.Slides();
-  if (number < 1 || number > slides.Count()) {
-    throw BadInput("no slide " + std::to_string(number) + " (the presentation has " +
-                   std::to_string(slides.Count()) + ")");
-  }
-  return slides.Item(number);
+  const std::string problem = shell::SlideProblem(presentation, number);
+  if (!problem.empty()) throw BadInput(problem);
+  return presentation.Slides().Item(number);
 }
 
-// The shape of that name, or at that position (from 1) when the text is a number that no shape
-// has as its name; bad input when there is none.
 host::Shape& FindShape(host::Slide& slide, const std::string& name_or_position) {
-  host::Shapes& shapes = slide.Shapes();
-  for (int index = 1; index <= shapes.Count(); ++index) {
-    if (shapes.Item(index).Name() == name_or_position) return shapes.Item(index);
-  }
-  if (!name_or_position.empty() &&
-      name_or_position.find_first_not_of("0123456789") == std::string::npos &&
-      name_or_position.size() < 6) {
-    const int position = std::stoi(name_or_position);
-    if (position >= 1 && position <= shapes.Count()) return shapes.Item(position);
-  }
-  throw BadInput("no shape \"" + name_or_position + "\" on slide " +
-                 std::to_string(slide.SlideIndex()));
+  host::Shape* shape = shell::ShapeNamed(slide, name_or_position);
+  if (shape == nullptr) throw BadInput(shell::ShapeProblemText(slide, name_or_position));
+  return *shape;
 }
 
 }  // namespace vintrel::app

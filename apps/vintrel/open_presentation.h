@@ -12,7 +12,8 @@ namespace vintrel::app {
 // open handler runs). A file that cannot be opened is bad input: BadInput naming the file.
 host::Presentation& OpenPresentation(HostSession& session, const std::string& file);
 
-// The slide numbered `number` (from 1); bad input when there is none.
+// The slide numbered `number` (from 1); bad input when there is none. These two are the checks
+// every command makes of the slide and shape it is given (shell/argument_checks.h).
 host::Slide& FindSlide(host::Presentation& presentation, int number);
 
 // The shape of that name, or at that position (from 1) when the text is a number that no shape

@@ -77,13 +77,14 @@ std::vector<std::string> DataObjectNames(host::Connection& connection) {
 }
 
 void ProbeQuery(host::Connection& connection, const std::string& source,
-                const std::string& connection_string) {
+                const std::string& connection_string, bool statement) {
   std::unique_ptr<host::Recordset> rows = DataAccessComponents().CreateRecordset();
   rows->SetCursorLocation(host::cursor_location::kClient);
   rows->SetCursorType(host::cursor_type::kForwardOnly);
   rows->SetLockType(host::lock_type::kReadOnly);
   rows->SetActiveConnection(&connection);
-  rows->Open(source, QueryOptions(source, connection_string));
+  rows->Open(source, statement ? host::command_option::kAsyncExecute
+                               : QueryOptions(source, connection_string));
   WaitForQuery(*rows);
   rows->Close();
 }

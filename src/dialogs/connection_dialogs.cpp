@@ -323,7 +323,8 @@ bool frmDatabaseConnection::ValidateSource(bool tell_success) {
     return false;
   }
   try {
-    connections::ProbeQuery(*database, SQL(), resolved);
+    // "SQL statement" chosen: the text is run as a statement, never taken for a table's name.
+    connections::ProbeQuery(*database, SQL(), resolved, Checked("optSQLStatement"));
   } catch (const Error& failure) {
     CloseQuietly(*database);
     Tell(std::string(kInvalidSql) + "\r\n" + failure.description(), host::msg_box::kExclamation);
@@ -422,12 +423,20 @@ void frmExcelConnection::GetSheets() {
   LogExcel("GetSheets");
   BusyCursor busy;
   std::vector<std::string> sheets;
+  std::string why;
   SkipFailure([&] {
     const int status = connections::ExcelStatus(true, false);
     host::SpreadsheetApplication* application = Module().excel_application.get();
     if (status != connections::excel_status::kStarted || application == nullptr) return;
-    std::unique_ptr<host::Workbook> workbook =
-        application->Open(NativePath(Resolved(Text("txtFilename"))), host::OpenOptions{});
+    std::unique_ptr<host::Workbook> workbook;
+    try {
+      workbook = application->Open(NativePath(Resolved(Text("txtFilename"))), host::OpenOptions{});
+    } catch (const Error& failure) {
+      // Without the reason the author sees only an empty sheet list.
+      why = failure.description();
+      LogExcel("GetSheets: " + why);
+      return;
+    }
     SkipFailure([&] {
       for (int index = 1; index <= workbook->SheetCount(); ++index) {
         host::Worksheet& sheet = workbook->Sheets(index);
@@ -443,6 +452,7 @@ void frmExcelConnection::GetSheets() {
   });
   LogExcel("cmbSheet.listcount: " + std::to_string(sheets.size()));
   const bool any = !sheets.empty();
+  if (!why.empty()) Tell(std::string(kOpenFailed) + "\r\n" + why, host::msg_box::kExclamation);
   SetItems("cmbSheet", std::move(sheets));
   SetEnabled("cmbSheet", any);
   SetEnabled("txtRange", any);

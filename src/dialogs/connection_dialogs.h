@@ -106,6 +106,7 @@ class frmExcelConnection : public ConnectionDialog {
  public:
   static constexpr const char* kInvalidRange =
       "Invalid range specification. Enter A1:B2 for cells A1, A2, B1 and B2.";
+  static constexpr const char* kOpenFailed = "Could not open the workbook.";
 
   frmExcelConnection();
   ~frmExcelConnection() override;
@@ -123,7 +124,8 @@ class frmExcelConnection : public ConnectionDialog {
 
   // Two cell references joined by ":", both of which the scratch sheet takes as cells.
   bool ValidRange(const std::string& text) const;
-  // The workbook's worksheets (chart sheets left out) into the sheet list.
+  // The workbook's worksheets (chart sheets left out) into the sheet list; a workbook that
+  // cannot be opened is told with its reason, and the list stays empty.
   void GetSheets();
 
  protected:

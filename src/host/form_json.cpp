@@ -1,6 +1,7 @@
 #include "host/form_json.h"
 
 #include <nlohmann/json.hpp>
+#include <optional>
 
 #include "host/error.h"
 
@@ -74,13 +75,40 @@ std::string ValueText(const json& value) {
 }  // namespace
 
 std::string FormToJson(const Form& form, int indent) {
-  json out = {
-      {"name", form.Name()},   {"caption", form.Caption()},       {"visible", form.Visible()},
-      {"focus", form.Focus()}, {"default", form.DefaultButton()}, {"cancel", form.CancelButton()}};
+  json out = {{"name", form.Name()},
+              {"caption", form.Caption()},
+              {"visible", form.Visible()},
+              {"focus", form.Focus()},
+              {"default", form.DefaultButton()},
+              {"cancel", form.CancelButton()},
+              {"topmost", form.Topmost()}};
   json controls = json::array();
   for (const Control& control : form.Controls()) controls.push_back(ControlToJson(control));
   out["controls"] = std::move(controls);
   return out.dump(indent < 0 ? -1 : indent, ' ', false, json::error_handler_t::replace);
+}
+
+std::optional<PickerAnswer> ParsePickerAnswer(const std::string& line) {
+  const json action = json::parse(line, nullptr, false);
+  if (!action.is_object() || !action.contains("picker")) return std::nullopt;
+  auto bad = [](const std::string& why) {
+    throw Error(kErrInvalidProcedureCall, "Picker", "Cannot read the answer: " + why);
+  };
+  const json& kind = action["picker"];
+  PickerAnswer answer;
+  bool known = false;
+  for (const PickerKind each : {PickerKind::kComputer, PickerKind::kFile, PickerKind::kFolder}) {
+    if (kind.is_string() && kind.get<std::string>() == PickerKindName(each)) {
+      answer.kind = each;
+      known = true;
+    }
+  }
+  if (!known) bad("\"picker\" is \"computer\", \"file\" or \"folder\"");
+  if (!action.contains("answer") || !action["answer"].is_string()) {
+    bad("\"answer\" is the text chosen (empty: cancelled)");
+  }
+  answer.answer = action["answer"].get<std::string>();
+  return answer;
 }
 
 void ApplyFormActionJson(Form& form, const std::string& line) {
@@ -91,6 +119,8 @@ void ApplyFormActionJson(Form& form, const std::string& line) {
     BadAction(form, std::string("not JSON (") + failure.what() + ")");
   }
   if (!action.is_object()) BadAction(form, "an action is a JSON object");
+  // An answer comes right after the action that opened its picker.
+  if (action.contains("picker")) BadAction(form, "no picker is open to take this answer");
   if (!action.contains("control")) {
     const std::string key = action.value("key", std::string());
     if (key == "enter") return form.PressDefault();

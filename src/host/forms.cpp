@@ -38,6 +38,18 @@ const char* ControlKindName(ControlKind kind) {
   return "control";
 }
 
+const char* PickerKindName(PickerKind kind) {
+  switch (kind) {
+    case PickerKind::kComputer:
+      return "computer";
+    case PickerKind::kFile:
+      return "file";
+    case PickerKind::kFolder:
+      return "folder";
+  }
+  return "picker";
+}
+
 Form::Form(std::string name, std::string caption)
     : name_(std::move(name)), caption_(std::move(caption)) {}
 

@@ -77,6 +77,22 @@ struct FormAction {
   std::string value;
 };
 
+// A picker a form's code opens while it handles an event ("Add" asks for a computer,
+// "Browse..." for a file): the person chooses, or cancels with an empty answer. Pickers belong
+// to the form being filled in, so every front end answers them as it fills the form: a replay
+// from its recorded lines, the terminal by asking.
+enum class PickerKind { kComputer, kFile, kFolder };
+
+// "computer", "file", "folder": the kind's name in recorded actions.
+const char* PickerKindName(PickerKind kind);
+
+struct PickerRequest {
+  PickerKind kind = PickerKind::kComputer;
+  std::string title;
+  std::string filter;   // files: "Text (*.txt)|*.txt|All files|*.*"
+  std::string initial;  // files: the path offered
+};
+
 class Form {
  public:
   using Handler = std::function<void()>;
@@ -89,6 +105,10 @@ class Form {
   const std::string& Name() const { return name_; }
   const std::string& Caption() const { return caption_; }
   void SetCaption(std::string caption) { caption_ = std::move(caption); }
+  // A form that stays on top of every other window while shown (progress windows, the
+  // messages of long work); front ends that draw windows keep it above the rest.
+  bool Topmost() const { return topmost_; }
+  void SetTopmost(bool topmost) { topmost_ = topmost; }
 
   // --- Building (the form's constructor) ---
   // Adds a control in tab order; names are unique within a form.
@@ -182,6 +202,7 @@ class Form {
   std::string cancel_;
   std::string focus_;
   bool visible_ = false;
+  bool topmost_ = false;
 };
 
 class FrontEnd;

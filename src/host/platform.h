@@ -46,6 +46,8 @@ inline constexpr int kButtonsMask = 15;
 inline constexpr int kIconMask = 112;
 // The second button is the default one (the one Enter presses).
 inline constexpr int kDefaultButton2 = 256;
+// The box stays above every other window until answered (messages of long work).
+inline constexpr int kTopmost = 0x40000;
 
 inline constexpr int kOk = 1;
 inline constexpr int kCancel = 2;
@@ -63,6 +65,9 @@ class ProgressDisplay {
   virtual void SetProgress(int value, int maximum) = 0;
   // The estimate of the time still needed ("Remaining time: ..."), or empty text.
   virtual void SetRemaining(const std::string& text) = 0;
+  // Whether the window stays above every other window; a display that draws no window of its
+  // own (a line on a terminal) has nothing to keep on top.
+  virtual void SetTopmost(bool /*topmost*/) {}
   virtual void Close() = 0;
 };
 

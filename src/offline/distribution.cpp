@@ -73,7 +73,7 @@ bool SendPresentation(clsPresentation& presentation) {
     const std::string folder = GetDistributionFolder();
     if (Trimmed(folder).empty()) {
       ShowMessage("Distribution folder not specified in Vintrel.INI file.",
-                  host::msg_box::kExclamation);
+                  host::msg_box::kExclamation | host::msg_box::kTopmost);
       presentation.FillValues(false);
       host_presentation->SetSaved(saved);
       return false;
@@ -89,12 +89,13 @@ bool SendPresentation(clsPresentation& presentation) {
     const Error failure = CurrentFailure();
     RememberFailure(failure);
     ShowMessage(CompleteMessage(ErrorCode::kSendingPresentation, {failure.description()}),
-                host::msg_box::kExclamation);
+                host::msg_box::kExclamation | host::msg_box::kTopmost);
     SkipFailure([&] { presentation.FillValues(false); });
     SkipFailure([&] { host_presentation->SetSaved(saved); });
     return false;
   }
-  ShowMessage("Presentation successfully sent.", host::msg_box::kInformation);
+  ShowMessage("Presentation successfully sent.",
+              host::msg_box::kInformation | host::msg_box::kTopmost);
   return true;
 }
 

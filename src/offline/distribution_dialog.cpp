@@ -46,8 +46,9 @@ LocalDateTime LocalNow() {
   return day + hours{local.tm_hour} + minutes{local.tm_min} + seconds{local.tm_sec};
 }
 
+// The form's messages stay above every window, as the form does.
 void ShowMessageSafely(const std::string& text, int style) {
-  SkipFailure([&] { ShowMessage(text, style); });
+  SkipFailure([&] { ShowMessage(text, style | host::msg_box::kTopmost); });
 }
 
 }  // namespace
@@ -140,6 +141,11 @@ void frmDistribution::SetActivePresentation(clsPresentation& presentation) {
 void frmDistribution::cmdNew_Click() {
   const std::string name = BrowseForComputer(kComputerPrompt);
   if (name.empty()) return;
+  // The stored list separates its names with TABs: such a name would come back as two.
+  if (name.find_first_of("\t\r\n") != std::string::npos) {
+    ShowMessageSafely(kComputerNameRefused, host::msg_box::kExclamation);
+    return;
+  }
   const std::vector<std::string>& list = DistributionList();
   for (size_t index = 0; index < list.size(); ++index) {
     if (list[index] == name) {
@@ -162,15 +168,24 @@ void frmDistribution::cmdDelete_Click() {
   Select(left == 0 ? std::nullopt : std::optional<size_t>(removed < left ? removed : left - 1));
 }
 
+// The date and time boxes read together; a box left empty makes no time (a date alone would
+// silently mean midnight).
+std::optional<LocalDateTime> frmDistribution::BoxesDateTime(const std::string& date_box,
+                                                            const std::string& time_box) const {
+  const auto blank = [](const std::string& text) {
+    return text.find_first_not_of(" \t") == std::string::npos;
+  };
+  if (blank(Text(date_box)) || blank(Text(time_box))) return std::nullopt;
+  return ParseDateTime(Text(date_box) + " " + Text(time_box));
+}
+
 void frmDistribution::cmdClose_Click() {
-  const std::optional<LocalDateTime> start =
-      ParseDateTime(Text("txtStartDate") + " " + Text("txtStartTime"));
+  const std::optional<LocalDateTime> start = BoxesDateTime("txtStartDate", "txtStartTime");
   if (!start) {
     ShowMessageSafely("No valid start date specified. Please specify date and time.",
                       host::msg_box::kExclamation);
   }
-  const std::optional<LocalDateTime> stop =
-      ParseDateTime(Text("txtStopDate") + " " + Text("txtStopTime"));
+  const std::optional<LocalDateTime> stop = BoxesDateTime("txtStopDate", "txtStopTime");
   if (!stop) {
     ShowMessageSafely("No valid end date specified. Please specify date and time.",
                       host::msg_box::kExclamation);
@@ -194,9 +209,9 @@ void frmDistribution::cmdCancel_Click() {
 }
 
 bool ClearDistributionList(clsPresentation& presentation) {
-  const int answer = ShowMessage(
-      "Are you sure you want to clear the distribution list?",
-      host::msg_box::kYesNoCancel | host::msg_box::kQuestion | host::msg_box::kDefaultButton2);
+  const int answer = ShowMessage("Are you sure you want to clear the distribution list?",
+                                 host::msg_box::kYesNoCancel | host::msg_box::kQuestion |
+                                     host::msg_box::kDefaultButton2 | host::msg_box::kTopmost);
   if (answer != host::msg_box::kYes) return false;
   bool cleared = false;
   SkipFailure([&] {

@@ -22,6 +22,8 @@ class frmDistribution : public host::Form {
   static constexpr const char* kCaption = "Set distribution list";
   static constexpr const char* kComputerPrompt =
       "Select a computer on which the presentation will be shown.";
+  static constexpr const char* kComputerNameRefused =
+      "A computer name cannot contain a TAB or a line break.";
 
   // Opens the form with the default window: from the next full hour for two hours. Controls:
   // the date and time text boxes txtStartDate, txtStartTime, txtStopDate, txtStopTime (dates in
@@ -40,11 +42,13 @@ class frmDistribution : public host::Form {
 
   bool cmdDeleteEnabled() const { return Enabled("cmdDelete"); }
 
-  // Add: a computer from the picker, appended unless it is listed already.
+  // Add: a computer from the picker, appended unless it is listed already or its name holds a
+  // TAB or a line break.
   void cmdNew_Click();
   // Delete: removes the selected entry; the one now in its place (or the new last) is selected.
   void cmdDelete_Click();
-  // OK: checks the dates, then writes the list and closes; otherwise stays open.
+  // OK: checks the dates (a date without a time is none), then writes the list and closes;
+  // otherwise stays open.
   void cmdClose_Click();
   // Cancel: closes; nothing is written.
   void cmdCancel_Click();
@@ -55,6 +59,8 @@ class frmDistribution : public host::Form {
 
  private:
   void ShowWindow(LocalDateTime start, LocalDateTime stop);
+  std::optional<LocalDateTime> BoxesDateTime(const std::string& date_box,
+                                             const std::string& time_box) const;
   void ApplyButtonRule();
 
   clsPresentation* presentation_ = nullptr;

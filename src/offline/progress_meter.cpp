@@ -66,11 +66,12 @@ void frmProgressMeter::SetActivePresentation(host::Presentation& presentation) {
     const Error failure = CurrentFailure();
     RememberFailure(failure);
     failure_ = CompleteMessage(ErrorCode::kCreatingOffline, {failure.description()});
-    ShowMessage(*failure_, host::msg_box::kCritical);
+    ShowMessage(*failure_, host::msg_box::kCritical | host::msg_box::kTopmost);
     return;
   }
   if (!OfflineMessageHidden()) {
-    ShowMessage("Off-line presentation is ready.", host::msg_box::kInformation);
+    ShowMessage("Off-line presentation is ready.",
+                host::msg_box::kInformation | host::msg_box::kTopmost);
   }
 }
 

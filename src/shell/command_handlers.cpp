@@ -135,6 +135,12 @@ void Application::GotoWebClick() {
 void Application::ProductHelpClick() {
   SkipFailure([] {
     const std::string& help_file = Services().help_file;
+    if (help_file.empty()) {
+      // A program run from neither its package nor its build tree has no help beside it.
+      ShowMessage("The help file is not installed; \"man vintrel\" shows the manual.",
+                  host::msg_box::kInformation);
+      return;
+    }
     Trace("cbrProductHelp_Click:Opening " + help_file);
     ShowHelpTopic(help_file);
   });

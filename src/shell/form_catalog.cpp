@@ -12,6 +12,7 @@
 #include "host/error.h"
 #include "offline/distribution_dialog.h"
 #include "shell/about_form.h"
+#include "shell/argument_checks.h"
 
 namespace vintrel::shell {
 namespace {
@@ -106,6 +107,12 @@ std::unique_ptr<host::Form> MakeForm(const std::string& name, const FormContext&
     }
     if (registered.entry.needs_slide && !context.slide) {
       throw Error(kErrInvalidProcedureCall, "FormCatalog", name + " is made for one slide");
+    }
+    if (registered.entry.needs_slide && context.presentation->ActivePresentation() != nullptr) {
+      // A slide page of a slide the presentation lacks would show nothing and save nonsense.
+      const std::string problem =
+          SlideProblem(*context.presentation->ActivePresentation(), *context.slide);
+      if (!problem.empty()) throw Error(kErrInvalidProcedureCall, "FormCatalog", problem);
     }
     return registered.make(context);
   }

@@ -6,6 +6,7 @@
 #include "host/event_loop.h"
 #include "support/failure_handling.h"
 #include "support/module_state.h"
+#include "support/shell_helpers.h"
 #include "support/time_span.h"
 
 namespace vintrel {
@@ -56,6 +57,8 @@ void ProgressWindow::Start(bool show) {
     });
   }
   if (display_) {
+    // The work it shows goes on behind it: it must not disappear behind other windows.
+    SetFormTopmost(*display_);
     SkipFailure([&] {
       display_->SetTitle(title_);
       display_->SetStatus(status_);

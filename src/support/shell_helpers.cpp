@@ -97,6 +97,14 @@ void ShowHelpTopic(const std::string& help_file, std::optional<int> context_id) 
   });
 }
 
+void SetFormTopmost(host::Form& form, bool topmost) {
+  form.SetTopmost(topmost);
+}
+
+void SetFormTopmost(host::ProgressDisplay& display, bool topmost) {
+  SkipFailure([&] { display.SetTopmost(topmost); });
+}
+
 void SetButtonImage(host::CommandBarControl& button, const host::ButtonImage& picture,
                     const host::ButtonImage& mask) {
   SkipFailure([&] {

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "host/command_bars.h"
+#include "host/forms.h"
+#include "host/platform.h"
 
 namespace vintrel::host {
 class Application;
@@ -39,6 +41,11 @@ std::string BrowseForFolderPath(const std::string& title);
 
 // Opens the help file at its default topic, or at the topic of `context_id`.
 void ShowHelpTopic(const std::string& help_file, std::optional<int> context_id = std::nullopt);
+
+// Keeps a form, or a progress window, above every other window while it is shown (a window
+// the work it shows must not be hidden behind); front ends that draw windows honour it.
+void SetFormTopmost(host::Form& form, bool topmost = true);
+void SetFormTopmost(host::ProgressDisplay& display, bool topmost = true);
 
 // Gives a tool bar button its picture and mask; a control without them is left as it is.
 void SetButtonImage(host::CommandBarControl& button, const host::ButtonImage& picture,

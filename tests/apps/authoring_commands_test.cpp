@@ -119,21 +119,37 @@ TEST_F(AuthoringCommandsTest, BadInputLeavesTheFileAsItWas) {
   Ok({"connections", "add", deck_, "--text", "..\\data\\sales.txt", "--first-row-names"});
   const std::string before = ReadFile(deck_);
   const std::string workbook = FixturePath("xls/chart-and-two-sheets.xls");
-  const std::vector<std::vector<std::string>> bad = {
-      {"connections", "delete", deck_, "07"},
-      {"connections", "edit", deck_, "01", "--sheet", "S"},
+  // An encrypted workbook: a compound file holding an encrypted package.
+  std::string encrypted = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" + std::string(500, '\0');
+  for (char c : std::string("EncryptedPackage")) encrypted += std::string(1, c) + '\0';
+  const std::string secret = home_.Write("secret.xlsx", encrypted + std::string(600, '\0'));
+  const struct {
+    std::vector<std::string> arguments;
+    const char* error;  // part of stderr
+  } bad[] = {
+      {{"connections", "delete", deck_, "07"}, "no connection 07"},
+      {{"connections", "edit", deck_, "01", "--sheet", "S"}, "does not fit"},
       // What a connection dialog refuses (which definitions it refuses is in tests/dialogs).
-      {"connections", "add", deck_, "--excel", workbook, "--sheet", "Second", "--range", "A1"},
+      {{"connections", "add", deck_, "--excel", workbook, "--sheet", "Second", "--range", "A1"},
+       "Invalid range"},
+      {{"connections", "add", deck_, "--excel", secret, "--sheet", "S", "--range", "A1:B2"},
+       "secret.xlsx' is password-protected"},
       // Unknown slides, shapes, columns and kinds of a link: in the --from table below.
-      {"link", deck_, "--slide", "1", "--shape", "Title 3", "--text", "1", "Sales", "1"},
-      {"link", deck_, "--slide", "1", "--shape", "Title 3", "--text", "01", "Sales", "0"},
-      {"link", deck_, "--slide", "1", "--shape", "Title 3", "--clock", "Teatime"},
-      {"slide", deck_, "--slide", "1", "--scroll", "01", "--time", "100"},  // no shape uses it
-      {"slide", deck_, "--slide", "1", "--hide-when-no-data", "maybe"}};
-  for (const auto& arguments : bad) {
-    const ProgramResult result = Run(arguments);
-    EXPECT_EQ(result.exit_code, 2) << arguments[0] << " " << arguments.back() << result.err;
-    EXPECT_FALSE(result.err.empty());
+      {{"link", deck_, "--slide", "1", "--shape", "Title 3", "--text", "1", "Sales", "1"},
+       "no connection 1"},
+      {{"link", deck_, "--slide", "1", "--shape", "Title 3", "--text", "01", "Sales", "0"}, "row"},
+      {{"link", deck_, "--slide", "1", "--shape", "Title 3", "--clock", "Teatime"}, "Teatime"},
+      {{"link", deck_, "--slide", "9", "--shape", "Title 3", "--clear"},
+       "no slide 9 (the presentation has 1)"},
+      // No shape uses the connection.
+      {{"slide", deck_, "--slide", "1", "--scroll", "01", "--time", "100"}, "no shape of slide 1"},
+      {{"slide", deck_, "--slide", "1", "--hide-when-no-data", "maybe"}, "on or off"},
+      {{"slide", deck_, "--slide", "99", "--hide-when-no-data", "on"},
+       "no slide 99 (the presentation has 1)"}};
+  for (const auto& c : bad) {
+    const ProgramResult result = Run(c.arguments);
+    EXPECT_EQ(result.exit_code, 2) << c.arguments[0] << " " << c.arguments.back() << result.err;
+    EXPECT_NE(result.err.find(c.error), std::string::npos) << result.err;
   }
   EXPECT_EQ(ReadFile(deck_), before);
 }
@@ -165,7 +181,8 @@ TEST_F(AuthoringCommandsTest, LinksFromAFileAreAllCheckedBeforeAnyIsWritten) {
       {"unknown column", "slide\tshape\tkind\tcolour\n1\tTitle 3\tclear\tred\n",
        "unknown column \"colour\""},
       {"no kind column", "slide\tshape\n1\tTitle 3\n", "\"kind\""},
-      {"unknown slide", header + good + "9\tTitle 3\tclear\n", "line 3: no slide \"9\""},
+      {"unknown slide", header + good + "9\tTitle 3\tclear\n",
+       "line 3: no slide 9 (the presentation has 1)"},
       {"unknown shape", header + good + "1\tNobody\tclear\n", "line 3: no shape \"Nobody\""},
       {"unknown data column", header + "1\tTitle 3\ttext\t01\tNope\t1\n",
        "line 2: connection 01 has no column \"Nope\""},

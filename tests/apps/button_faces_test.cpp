@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "faults/fault_support.h"
+#include "host_session.h"
 #include "testing/run_program.h"
 #include "testing/temp_dir.h"
 
@@ -89,6 +90,15 @@ TEST(ButtonFacesTest, MenusNameAnExistingFaceForEveryToolBarButton) {
     EXPECT_EQ(picture.filename(), std::string(c.picture) + ".png");
     EXPECT_TRUE(fs::is_regular_file(picture)) << picture;
   }
+}
+
+// The Help command opens the manual as HTML, found as the faces are (here in the build tree).
+TEST(ButtonFacesTest, HelpIsTheManualAsHtml) {
+  const std::string help = app::HelpFile();
+  ASSERT_FALSE(help.empty());
+  const std::string page = ReadFile(help);
+  EXPECT_NE(page.find("<html"), std::string::npos);
+  EXPECT_NE(page.find("presentations whose shapes show live data"), std::string::npos);
 }
 
 }  // namespace

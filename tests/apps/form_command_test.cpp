@@ -39,13 +39,93 @@ TEST_F(FormCommandTest, ListsShowsAndRefusesForms) {
       {"an unknown form", {"form", "frmNope"}, 2, "", "There is no form named frmNope"},
       {"a form that needs a presentation", {"form", "frmDistribution"}, 2, "", "presentation"},
       {"drawn as text", {"form", "frmAbout"}, 0, "<Close>  (Enter)", ""},
+      {"a slide the deck lacks",
+       {"form", "frmSlidePropertyPage", deck_, "--slide", "99", "--save"},
+       2,
+       "",
+       "no slide 99 (the presentation has 1)"},
+      {"a slide below 1",
+       {"form", "frmSlidePropertyPage", deck_, "--slide=-2", "--save"},
+       2,
+       "",
+       "no slide -2 (the presentation has 1)"},
+      {"a shape the slide lacks",
+       {"form", "frmTextFieldPropertyPage", deck_, "--select", "1:Nobody", "--save"},
+       2,
+       "",
+       "no shape \"Nobody\" on slide 1"},
   };
+  const std::string before = ReadFile(deck_);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const ProgramResult result = Run(c.arguments);
     EXPECT_EQ(result.exit_code, c.exit_code) << result.err;
     EXPECT_NE(result.out.find(c.out), std::string::npos) << result.out;
     EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
+    EXPECT_EQ(ReadFile(deck_), before);
+  }
+}
+
+// Each replay with --save: a picker takes the answer on the line after the action that opened
+// it, and a replay that was refused or made the form show an error writes nothing.
+TEST_F(FormCommandTest, ReplaysAnswerPickersAndSaveOnlyWhatTheyDid) {
+  // One action a line.
+  auto lines = [](std::initializer_list<std::string> actions) {
+    std::string out;
+    for (const std::string& action : actions) out += action + "\n";
+    return out;
+  };
+  const std::string window = lines({R"({"control":"txtStartDate","set":"2027-01-05"})",
+                                    R"({"control":"txtStartTime","set":"10:00"})",
+                                    R"({"control":"txtStopDate","set":"2027-01-05"})",
+                                    R"({"control":"txtStopTime","set":"12:30"})"});
+  const std::string add = R"({"control":"cmdNew","click":true})";
+  const std::string ok = R"({"control":"cmdClose","click":true})";
+  const std::string board = std::string(VINTREL_SOURCE_DIR) + "/examples/data/board.db";
+  const struct {
+    const char* name;
+    const char* form;
+    std::string events;
+    int exit_code;
+    const char* shown;   // part of stdout (the form's JSON)
+    const char* stored;  // the distribution list afterwards
+  } cases[] = {
+      {"a computer picked", "frmDistribution",
+       window + lines({add, R"({"picker":"computer","answer":"lobby-1"})", ok}), 0, R"("lobby-1")",
+       "start\t2027-01-05T10:00:00\nstop\t2027-01-05T12:30:00\ncomputer\tlobby-1\n"},
+      {"a picker left unanswered", "frmDistribution", window + lines({add, ok}), 2,
+       R"(the computer picker (\"Select a computer)", ""},
+      {"an answer of another picker", "frmDistribution",
+       window + lines({add, R"({"picker":"file","answer":"x"})", ok}), 2,
+       "no picker is open to take this answer", ""},
+      {"a refused action", "frmDistribution",
+       window + lines({R"({"control":"cmdDelete","click":true})", ok}), 2, "is disabled", ""},
+      {"a date without a time", "frmDistribution",
+       window + lines({R"({"control":"txtStartTime","set":""})", ok}), 2,
+       "No valid start date specified", ""},
+      {"a file picked", "frmTextFileConnection",
+       lines({R"({"control":"cmdBrowseFileSystem","click":true})",
+              R"({"picker":"file","answer":"data/sales.tsv"})"}),
+       0, R"("text": "data/sales.tsv")", ""},
+      {"a misspelt statement runs as a statement", "frmDatabaseConnection",
+       lines({R"({"control":"txtConnectionString","set":"Provider=SQLite;Data Source=)" + board +
+                  R"("})",
+              R"({"control":"optSQLStatement","click":true})",
+              R"({"control":"txtSQLStatement","set":"SELEKT * FROM totals"})",
+              R"({"control":"cmdTest","click":true})"}),
+       2,
+       R"(SQL statement is invalid.\r\nCannot run 'SELEKT * FROM totals': near \"SELEKT\": syntax error)",
+       ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string deck = home_.Write("replayed.pptx", ReadFile(deck_));
+    const std::string events = home_.Write("events.jsonl", c.events);
+    const ProgramResult result =
+        Run({"form", c.form, deck, "--json", "--events", events, "--save"});
+    EXPECT_EQ(result.exit_code, c.exit_code) << result.err;
+    EXPECT_NE(result.out.find(c.shown), std::string::npos) << result.out;
+    EXPECT_EQ(Run({"distribution", deck}).out, c.stored);
   }
 }
 

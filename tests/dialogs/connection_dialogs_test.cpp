@@ -178,18 +178,27 @@ TEST_F(ConnectionDialogsTest, TheSheetListHoldsTheWorksheetsOnly) {
   const struct {
     std::string file;
     std::vector<std::string> sheets;
+    const char* told;  // part of the message shown; null for none
   } cases[] = {
-      {with_chart, {"1 Data", "3 More"}},
-      {workbook_, {"First", "Chart", "Second"}},  // its chart is drawn on a worksheet
-      {folder.File("missing.xlsx"), {}},
+      {with_chart, {"1 Data", "3 More"}, nullptr},
+      {workbook_, {"First", "Chart", "Second"}, nullptr},  // its chart is drawn on a worksheet
+      {folder.Write("book.xls", "not a workbook"), {}, "book.xls"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
+    const size_t before = front_end_.message_boxes().size();
     frmExcelConnection dialog;
     dialog.SetExcelFileString(c.file);
     EXPECT_EQ(dialog.Items("cmbSheet"), c.sheets);
     EXPECT_EQ(dialog.Enabled("cmbSheet"), !c.sheets.empty());
     EXPECT_EQ(dialog.Enabled("txtRange"), !c.sheets.empty());
+    // Why the list is empty: the workbook's own reason, under the dialog's words.
+    ASSERT_EQ(front_end_.message_boxes().size(), before + (c.told ? 1 : 0));
+    if (c.told) {
+      const std::string& text = front_end_.message_boxes().back().text;
+      EXPECT_EQ(text.rfind(std::string(frmExcelConnection::kOpenFailed) + "\r\n", 0), 0u);
+      EXPECT_NE(text.find(c.told), std::string::npos) << text;
+    }
   }
 }
 

@@ -239,6 +239,9 @@ TEST(Forms, JsonShowsEachKindWithItsProperties) {
   EXPECT_EQ(json["name"], "frmSample");
   EXPECT_EQ(json["default"], "cmdOK");
   EXPECT_EQ(json["cancel"], "cmdCancel");
+  EXPECT_EQ(json["topmost"], false);
+  form.SetTopmost(true);
+  EXPECT_EQ(nlohmann::json::parse(FormToJson(form))["topmost"], true);
   std::map<std::string, nlohmann::json> controls;
   for (const auto& control : json["controls"]) controls[control["name"]] = control;
   EXPECT_EQ(controls.size(), form.Controls().size());

@@ -133,6 +133,7 @@ TEST_F(DistributionDialogTest, AddAppendsThePickedComputerOnce) {
       EXPECT_EQ(front_end_.message_boxes().back().text,
                 "This computer was already added to the distrubtion list.");
       EXPECT_EQ(front_end_.message_boxes().back().icon, host::msg_box::kInformation);
+      EXPECT_TRUE(front_end_.message_boxes().back().topmost);
     }
   }
 }
@@ -182,6 +183,7 @@ TEST_F(DistributionDialogTest, OkWritesOnlyAValidWindow) {
        {start_message}},
       {"stop not a time", "12/24/2026", "6:00:00 PM", "12/24/2026", "late", "", {stop_message}},
       {"neither", "", "", "x", "y", "", {start_message, stop_message}},
+      {"a date without a time", "12/24/2026", " ", "12/24/2026", "8:00:00 PM", "", {start_message}},
       {"equal", "12/24/2026", "6:00:00 PM", "12/24/2026", "6:00:00 PM", "", {order_message}},
       {"stop first", "12/24/2026", "6:00:00 PM", "12/23/2026", "8:00:00 PM", "", {order_message}},
   };

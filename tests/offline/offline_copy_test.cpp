@@ -314,6 +314,7 @@ TEST_F(OfflineCopyTest, AFailureShowsTheOfflineMessageAndLeavesTheSourceAlone) {
   const auto& box = front_end_.message_boxes().front();
   EXPECT_EQ(box.text.rfind("Error while creating off-line presentation. \r\n", 0), 0u) << box.text;
   EXPECT_EQ(box.icon, host::msg_box::kCritical);
+  EXPECT_TRUE(box.topmost) << "the off-line copy's messages stay on top";
   EXPECT_EQ(box.title, "Quendra Vintrel 2002");
   EXPECT_EQ(deck_->slides().count(), 1);
   EXPECT_FALSE(Module().offline_generation_running);

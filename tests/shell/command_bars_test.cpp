@@ -202,5 +202,23 @@ TEST_F(CommandBarsTest, DisplayComboAndSubmenuNameTheSameType) {
   EXPECT_EQ(connect_.application()->ActiveEntry()->DisplayType(), 2);
 }
 
+// Help opens the help the program found; without one it says where the manual is instead of
+// opening nothing.
+TEST_F(CommandBarsTest, HelpOpensTheHelpFileTheProgramFound) {
+  ConnectAddIn();
+  for (const std::string help : {"/usr/share/vintrel/help/vintrel.html", ""}) {
+    SCOPED_TRACE(help);
+    Services().help_file = help;
+    const size_t calls = front_end_.help_calls().size();
+    const size_t boxes = front_end_.message_boxes().size();
+    connect_.application()->command_controls().cbrProductHelp->Execute();
+    EXPECT_EQ(front_end_.help_calls().size(), calls + (help.empty() ? 0 : 1));
+    EXPECT_EQ(front_end_.message_boxes().size(), boxes + (help.empty() ? 1 : 0));
+    if (!help.empty()) {
+      EXPECT_EQ(front_end_.help_calls().back().help_file, help);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vintrel::shell

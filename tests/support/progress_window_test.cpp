@@ -13,23 +13,27 @@ namespace {
 // Remembers the last estimate the window showed.
 class RecordingProgress : public host::ProgressDisplay {
  public:
-  explicit RecordingProgress(std::string* remaining) : remaining_(remaining) {}
+  RecordingProgress(std::string* remaining, bool* topmost)
+      : remaining_(remaining), topmost_(topmost) {}
   void SetTitle(const std::string&) override {}
   void SetStatus(const std::string&) override {}
   void SetProgress(int, int) override {}
   void SetRemaining(const std::string& text) override { *remaining_ = text; }
+  void SetTopmost(bool topmost) override { *topmost_ = topmost; }
   void Close() override {}
 
  private:
   std::string* remaining_;
+  bool* topmost_;
 };
 
 class ProgressFrontEnd : public host::memory::ScriptedFrontEnd {
  public:
   std::unique_ptr<host::ProgressDisplay> OpenProgress() override {
-    return std::make_unique<RecordingProgress>(&remaining);
+    return std::make_unique<RecordingProgress>(&remaining, &topmost);
   }
   std::string remaining = "(never shown)";
+  bool topmost = false;
 };
 
 // The estimate is shown by a timer every 3 s, once more than 5 s have passed and a step is done:
@@ -62,6 +66,7 @@ TEST(ProgressWindowTest, RemainingTimeFromTheFifthSecondOn) {
       ProgressWindow window;
       window.SetSteps(c.steps);
       window.Start();
+      EXPECT_TRUE(front_end.topmost) << "the work goes on behind it: it stays on top";
       window.NewStepValue(c.step);
       loop.RunFor(std::chrono::seconds(c.run_seconds));
       EXPECT_EQ(front_end.remaining, c.shown);

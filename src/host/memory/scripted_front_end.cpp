@@ -33,6 +33,7 @@ int UnattendedAnswer(int buttons) {
 
 int ScriptedFrontEnd::MsgBox(const std::string& text, int style, const std::string& title) {
   MessageBoxCall call{text, style & msg_box::kButtonsMask, style & msg_box::kIconMask, title, 0};
+  call.topmost = (style & msg_box::kTopmost) != 0;
   if (!answers_.empty()) {
     call.answer = answers_.front();
     answers_.pop_front();

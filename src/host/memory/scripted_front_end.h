@@ -21,7 +21,8 @@ class ScriptedFrontEnd : public host::FrontEnd {
     int buttons = 0;  // msg_box::kOkOnly, kOkCancel, kYesNo
     int icon = 0;     // msg_box::kCritical, ... or 0
     std::string title;
-    int answer = 0;  // what the box returned
+    int answer = 0;        // what the box returned
+    bool topmost = false;  // msg_box::kTopmost: kept above every window
   };
 
   enum class PickerKind { kFolder, kComputer, kFile };
