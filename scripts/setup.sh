@@ -18,7 +18,7 @@ with_fuzz=0
 
 packages=(build-essential cmake ninja-build pkg-config ccache g++ libgtest-dev libgmock-dev
   libbenchmark-dev libzip-dev libdeflate-dev libpng-dev libpugixml-dev libsqlite3-dev unixodbc-dev libfreexl-dev
-  libcli11-dev libcpp-httplib-dev nlohmann-json3-dev sqlite3 zip unzip time tzdata)
+  libcli11-dev libcpp-httplib-dev libemf2svg-dev nlohmann-json3-dev sqlite3 zip unzip time tzdata)
 if (( with_tests )); then
   packages+=(libsqliteodbc odbc-postgresql postgresql python3 python3-openpyxl
     libreoffice-impress libreoffice-calc fonts-dejavu-core chromium groff-base)

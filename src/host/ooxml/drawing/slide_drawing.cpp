@@ -5,7 +5,9 @@
 #include "host/error.h"
 #include "host/ooxml/drawing/drawing_chart.h"
 #include "host/ooxml/drawing/drawing_context.h"
+#include "host/ooxml/drawing/drawing_effects.h"
 #include "host/ooxml/drawing/drawing_geometry.h"
+#include "host/ooxml/drawing/drawing_picture.h"
 #include "host/ooxml/drawing/drawing_table.h"
 #include "host/ooxml/drawing/drawing_text.h"
 #include "host/ooxml/package_presentation.h"
@@ -91,7 +93,7 @@ class Drawer {
     pugi::xml_node element = drawing::DrawnElement(top);
     std::string_view name = element.name();
     if (name == "p:sp" || name == "p:cxnSp") return Shape(element, defs);
-    if (name == "p:pic") return Picture(element, part);
+    if (name == "p:pic") return Picture(element, part, defs);
     if (name == "p:grpSp") return Group(element, part, defs);
     if (name == "p:graphicFrame") return Frame(element, part, defs);
     return {};
@@ -129,20 +131,15 @@ class Drawer {
       if (!background) continue;
       std::optional<drawing::Paint> paint;
       if (pugi::xml_node properties = background.child("p:bgPr")) {
-        if (pugi::xml_node blip = properties.child("a:blipFill").child("a:blip")) {
-          std::string address = PictureOf(blip, part);
-          if (!address.empty()) {
-            return "<image href=\"" + drawing::Escape(address) + "\" x=\"0\" y=\"0\" width=\"" +
-                   width + "\" height=\"" + height + "\" preserveAspectRatio=\"none\"/>";
-          }
-        }
         paint = context_.FillIn(properties);
       } else {
         paint = context_.ThemeFill(background.child("p:bgRef"));
       }
       if (!paint) continue;
       return "<rect width=\"" + width + "\" height=\"" + height + "\"" +
-             drawing::FillAttributes(paint, context_, defs) + "/>";
+             drawing::FillAttributes(paint, context_, defs,
+                                     Box{0, 0, slide_width_, slide_height_}) +
+             "/>";
     }
     return "<rect width=\"" + width + "\" height=\"" + height + "\" fill=\"#ffffff\"/>";
   }
@@ -190,14 +187,18 @@ class Drawer {
     }
     bool line_only = drawing::IsLineGeometry(geometry_source);
     if (line_only) fill.reset();
+    // A fill that does not turn with its shape keeps its angle on the slide.
+    if (fill && !fill->rotate_with_shape) fill->angle -= placement.rotation;
 
     std::string content;
     if ((fill && !fill->none) || (stroke && !stroke->none)) {
-      std::string outline = drawing::GeometryElement(
-          geometry_source, placement.box,
-          drawing::FillAttributes(fill, context_, defs) + drawing::StrokeAttributes(stroke));
+      std::string outline =
+          drawing::GeometryElement(geometry_source, placement.box,
+                                   drawing::FillAttributes(fill, context_, defs, placement.box) +
+                                       drawing::StrokeAttributes(stroke));
       std::string flip = Flip(placement);
-      content += flip.empty() ? outline : "<g" + flip + ">" + outline + "</g>";
+      if (!flip.empty()) outline = "<g" + flip + ">" + outline + "</g>";
+      content += WithEffects(outline, properties, style, placement, defs);
     }
     pugi::xml_node body = element.child("p:txBody");
     if (body && HasText(body)) {
@@ -208,32 +209,39 @@ class Drawer {
     return rotation.empty() ? content : "<g" + rotation + ">" + content + "</g>";
   }
 
-  std::string PictureOf(pugi::xml_node blip, const std::string& part) {
-    if (pugi::xml_attribute embed = blip.attribute("r:embed"); embed && embed.value()[0]) {
-      std::string address = context_.PictureAddress(part, embed.value(), false);
-      if (!address.empty()) return address;
-    }
-    if (pugi::xml_attribute link = blip.attribute("r:link"); link && link.value()[0]) {
-      return context_.PictureAddress(part, link.value(), true);
-    }
-    return {};
+  // `content` under the filter that draws the effects of the shape in `placement`.
+  std::string WithEffects(const std::string& content, pugi::xml_node properties,
+                          pugi::xml_node style, const Placement& placement, std::string& defs) {
+    std::string filter =
+        drawing::EffectAttributes(drawing::EffectsOf(properties, style, context_), placement.box,
+                                  placement.rotation, context_, defs);
+    return filter.empty() ? content : "<g" + filter + ">" + content + "</g>";
   }
 
-  std::string Picture(pugi::xml_node element, const std::string& part) {
+  std::string Picture(pugi::xml_node element, const std::string& part, std::string& defs) {
     Placement placement = PlacementOf(element, context_);
-    std::string address = PictureOf(element.child("p:blipFill").child("a:blip"), part);
-    std::string content;
+    pugi::xml_node properties = element.child("p:spPr");
     const Box& box = placement.box;
-    if (!address.empty()) {
-      content += "<image href=\"" + drawing::Escape(address) + "\" x=\"" + Num(box.x) + "\" y=\"" +
-                 Num(box.y) + "\" width=\"" + Num(box.width) + "\" height=\"" + Num(box.height) +
-                 "\" preserveAspectRatio=\"none\"" + Flip(placement) + "/>";
+    std::string content = drawing::PictureElement(
+        drawing::PictureOf(element.child("p:blipFill"), part, context_), box);
+    // A picture in another outline (an ellipse, a rounded rectangle) shows inside it.
+    std::string_view preset = properties.child("a:prstGeom").attribute("prst").value();
+    if (!content.empty() &&
+        (properties.child("a:custGeom") || (!preset.empty() && preset != "rect"))) {
+      std::string id = context_.NextDefinitionId();
+      defs += "<clipPath id=\"" + id + "\">" + drawing::GeometryElement(properties, box, "") +
+              "</clipPath>";
+      content = "<g clip-path=\"url(#" + id + ")\">" + content + "</g>";
     }
-    std::optional<drawing::Stroke> stroke = context_.LineOf(element.child("p:spPr").child("a:ln"));
+    std::string flip = Flip(placement);
+    if (!flip.empty() && !content.empty()) content = "<g" + flip + ">" + content + "</g>";
+    std::optional<drawing::Stroke> stroke = context_.LineOf(properties.child("a:ln"));
+    if (!stroke) stroke = context_.ThemeLine(element.child("p:style").child("a:lnRef"));
     if (stroke && !stroke->none) {
-      content += drawing::GeometryElement(element.child("p:spPr"), box,
+      content += drawing::GeometryElement(properties, box,
                                           " fill=\"none\"" + drawing::StrokeAttributes(stroke));
     }
+    content = WithEffects(content, properties, element.child("p:style"), placement, defs);
     std::string rotation = Rotation(placement);
     return rotation.empty() ? content : "<g" + rotation + ">" + content + "</g>";
   }
@@ -281,13 +289,8 @@ class Drawer {
       }
     } else if (pugi::xml_node preview = data.select_node(".//p:pic").node()) {
       // An embedded object shows its preview picture.
-      std::string address = PictureOf(preview.child("p:blipFill").child("a:blip"), part);
-      const Box& box = placement.box;
-      if (!address.empty()) {
-        content = "<image href=\"" + drawing::Escape(address) + "\" x=\"" + Num(box.x) + "\" y=\"" +
-                  Num(box.y) + "\" width=\"" + Num(box.width) + "\" height=\"" + Num(box.height) +
-                  "\" preserveAspectRatio=\"none\"/>";
-      }
+      content = drawing::PictureElement(
+          drawing::PictureOf(preview.child("p:blipFill"), part, context_), placement.box);
     }
     std::string rotation = Rotation(placement);
     return rotation.empty() ? content : "<g" + rotation + ">" + content + "</g>";

@@ -1,0 +1,195 @@
+#include "host/ooxml/drawing/drawing_picture.h"
+
+#include <emf2svg.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <sstream>
+
+#include "host/ascii.h"
+#include "host/ooxml/drawing/drawing_context.h"
+#include "host/ooxml/shape_link.h"
+
+namespace vintrel::ooxml::drawing {
+
+namespace {
+
+std::string Extension(std::string_view name) {
+  size_t dot = name.rfind('.');
+  return LowerAscii(dot == std::string_view::npos ? "" : name.substr(dot));
+}
+
+const char* ContentTypeOf(std::string_view name) {
+  std::string extension = Extension(name);
+  if (extension == ".png") return "image/png";
+  if (extension == ".jpg" || extension == ".jpeg") return "image/jpeg";
+  if (extension == ".gif") return "image/gif";
+  if (extension == ".svg") return "image/svg+xml";
+  if (extension == ".bmp") return "image/bmp";
+  if (extension == ".webp") return "image/webp";
+  return nullptr;  // TIFF and WMF: no browser draws them
+}
+
+// The SVG stretched to whatever box shows it, as other pictures are: a view of its own size.
+std::string Stretchable(std::string svg) {
+  size_t start = svg.find("<svg "), end = svg.find('>', start);
+  if (start == std::string::npos || end == std::string::npos) return svg;
+  std::string tag = svg.substr(start, end - start);
+  if (tag.find("viewBox") != std::string::npos) return svg;
+  auto value = [&](const std::string& name) {
+    size_t at = tag.find(" " + name + "=\"");
+    return at == std::string::npos
+               ? std::string()
+               : tag.substr(at + name.size() + 3,
+                            tag.find('"', at + name.size() + 3) - at - name.size() - 3);
+  };
+  std::string width = value("width"), height = value("height");
+  if (width.empty() || height.empty()) return svg;
+  svg.insert(end, " viewBox=\"0 0 " + width + " " + height + "\" preserveAspectRatio=\"none\"");
+  return svg;
+}
+
+// An EMF picture as SVG (empty when it cannot be read). Conversions are kept, since a slide is
+// drawn again whenever one of its values changes.
+std::string EmfToSvg(std::string& bytes) {
+  static std::mutex mutex;
+  static std::map<size_t, std::string> converted;
+  size_t key = std::hash<std::string>()(bytes);
+  std::lock_guard<std::mutex> lock(mutex);
+  if (auto found = converted.find(key); found != converted.end()) return found->second;
+  generatorOptions options{};
+  options.nameSpace = const_cast<char*>("");
+  options.emfplus = true;
+  options.svgDelimiter = true;
+  char* out = nullptr;
+  size_t length = 0;
+  int ok = emf2svg(bytes.data(), bytes.size(), &out, &length, &options);
+  std::string svg = ok && out ? Stretchable(std::string(out, length)) : std::string();
+  std::free(out);
+  if (converted.size() > 64) converted.clear();
+  converted[key] = svg;
+  return svg;
+}
+
+long Inset(pugi::xml_node rect, const char* side) {
+  return rect.attribute(side).as_llong(0);
+}
+
+}  // namespace
+
+std::pair<std::string, const char*> ScreenPicture(std::string bytes, std::string_view name) {
+  if (Extension(name) == ".emf") {
+    std::string svg = EmfToSvg(bytes);
+    if (svg.empty()) return {};
+    return {std::move(svg), "image/svg+xml"};
+  }
+  const char* type = ContentTypeOf(name);
+  if (!type) return {};
+  return {std::move(bytes), type};
+}
+
+std::pair<int, int> PixelSize(std::string_view bytes) {
+  auto byte = [&](size_t at) { return static_cast<unsigned char>(bytes[at]); };
+  auto big16 = [&](size_t at) { return byte(at) << 8 | byte(at + 1); };
+  if (bytes.size() >= 24 && bytes.starts_with("\x89PNG")) {
+    return {big16(16) << 16 | big16(18), big16(20) << 16 | big16(22)};
+  }
+  if (bytes.size() >= 10 && bytes.starts_with("GIF8")) {
+    return {byte(6) | byte(7) << 8, byte(8) | byte(9) << 8};
+  }
+  if (!bytes.starts_with("\xFF\xD8")) return {0, 0};
+  // JPEG: the frame header (SOF0 to SOF15 but DHT, JPG and DAC) holds the size.
+  for (size_t at = 2; at + 9 < bytes.size() && byte(at) == 0xFF;) {
+    int marker = byte(at + 1);
+    if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+      return {big16(at + 7), big16(at + 5)};
+    }
+    at += 2 + big16(at + 2);
+  }
+  return {0, 0};
+}
+
+std::string DrawingContext::PictureAddress(const std::string& part, const std::string& id,
+                                           bool linked) const {
+  std::optional<Relationship> rel = package_.Rel(part, id);
+  if (!rel) return {};
+  try {
+    if (rel->external || linked) {
+      std::string path = DecodeLinkTarget(rel->target, folder_);
+      std::ifstream in(path, std::ios::binary);
+      if (!in) return {};
+      std::ostringstream bytes;
+      bytes << in.rdbuf();
+      auto [shown, type] = ScreenPicture(std::move(bytes).str(), path);
+      return type ? assets_.Add(std::move(shown), type) : std::string();
+    }
+    std::string target = Package::ResolveTarget(part, rel->target);
+    if (!package_.Has(target)) return {};
+    auto [shown, type] = ScreenPicture(package_.ReadBytes(target), target);
+    return type ? assets_.Add(std::move(shown), type) : std::string();
+  } catch (const std::exception&) {
+    // A picture that cannot be read is left out of the drawing; the show goes on.
+    return {};
+  }
+}
+
+Picture PictureOf(pugi::xml_node blip_fill, const std::string& part,
+                  const DrawingContext& context) {
+  Picture picture;
+  if (part.empty()) return picture;  // a chart's picture fills are not drawn
+  pugi::xml_node blip = blip_fill.child("a:blip");
+  std::string embed = blip.attribute("r:embed").value();
+  if (!embed.empty()) picture.address = context.PictureAddress(part, embed, false);
+  std::string link = blip.attribute("r:link").value();
+  if (picture.address.empty() && !link.empty()) {
+    picture.address = context.PictureAddress(part, link, true);
+  }
+  picture.alpha = blip.child("a:alphaModFix").attribute("amt").as_double(100000) / 100000;
+  picture.grayscale = static_cast<bool>(blip.child("a:grayscl"));
+  pugi::xml_node rect = blip_fill.child("a:srcRect");
+  const char* sides[] = {"l", "t", "r", "b"};
+  for (int side = 0; side < 4; ++side) picture.crop[side] = Inset(rect, sides[side]);
+  if (pugi::xml_node tile = blip_fill.child("a:tile"); tile && !embed.empty()) {
+    picture.tile = true;
+    picture.scale[0] = tile.attribute("sx").as_double(100000) / 100000;
+    picture.scale[1] = tile.attribute("sy").as_double(100000) / 100000;
+    picture.offset[0] = tile.attribute("tx").as_double() / kEmuPerPoint;
+    picture.offset[1] = tile.attribute("ty").as_double() / kEmuPerPoint;
+    std::optional<Relationship> rel = context.package().Rel(part, embed);
+    if (rel && !rel->external) {
+      std::string target = Package::ResolveTarget(part, rel->target);
+      // Pictures without their resolution are taken at 96 pixels per inch.
+      auto [width, height] = context.package().Has(target)
+                                 ? PixelSize(context.package().ReadBytes(target))
+                                 : std::pair{0, 0};
+      picture.size[0] = width * 0.75;
+      picture.size[1] = height * 0.75;
+    }
+  }
+  return picture;
+}
+
+std::string PictureElement(const Picture& picture, const Box& box) {
+  if (picture.address.empty()) return {};
+  std::string look;
+  if (picture.alpha < 1) look += " opacity=\"" + Num(std::max(picture.alpha, 0.0)) + "\"";
+  if (picture.grayscale) look += " style=\"filter:grayscale(1)\"";
+  const long* crop = picture.crop;
+  if (crop[0] == 0 && crop[1] == 0 && crop[2] == 0 && crop[3] == 0) {
+    return "<image href=\"" + Escape(picture.address) + "\" x=\"" + Num(box.x) + "\" y=\"" +
+           Num(box.y) + "\" width=\"" + Num(box.width) + "\" height=\"" + Num(box.height) +
+           "\" preserveAspectRatio=\"none\"" + look + "/>";
+  }
+  // The picture spans 0 to 100000 each way; the view shows the region left by the crop.
+  long width = 100000 - crop[0] - crop[2], height = 100000 - crop[1] - crop[3];
+  if (width <= 0 || height <= 0) return {};
+  return "<svg x=\"" + Num(box.x) + "\" y=\"" + Num(box.y) + "\" width=\"" + Num(box.width) +
+         "\" height=\"" + Num(box.height) + "\" viewBox=\"" + std::to_string(crop[0]) + " " +
+         std::to_string(crop[1]) + " " + std::to_string(width) + " " + std::to_string(height) +
+         "\" preserveAspectRatio=\"none\"><image href=\"" + Escape(picture.address) +
+         "\" width=\"100000\" height=\"100000\" preserveAspectRatio=\"none\"" + look + "/></svg>";
+}
+
+}  // namespace vintrel::ooxml::drawing
