@@ -230,6 +230,9 @@ TEST_F(DrawingFillTest, FillsEffectsAndPicturesInTheSvg) {
         "preserveAspectRatio=\"none\"><image href=\"/asset/1\" width=\"100000\""}},
       {Pic(blip + "<a:srcRect l=\"-10000\" b=\"-20000\"/>"),
        {"viewBox=\"-10000 0 110000 120000\""}},
+      // Stretched past the box's top and bottom, the picture shows its middle.
+      {Pic(blip + "<a:stretch><a:fillRect t=\"-25000\" b=\"-25000\"/></a:stretch>"),
+       {"viewBox=\"0 16667 100000 66666\""}},
       {Pic("<a:blip r:embed=\"rId2\"><a:alphaModFix amt=\"35000\"/></a:blip>",
            "<a:prstGeom prst=\"ellipse\"/>"),
        {"<clipPath id=\"s1-1-d1\"><ellipse", "opacity=\"0.35\""}},

@@ -2,6 +2,7 @@
 
 #include <emf2svg.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -73,8 +74,21 @@ std::string EmfToSvg(std::string& bytes) {
   return svg;
 }
 
-long Inset(pugi::xml_node rect, const char* side) {
-  return rect.attribute(side).as_llong(0);
+// The region of the picture that shows: its crop (a:srcRect), and of what is left the part that
+// falls inside the box when a:stretch's a:fillRect places it partly outside.
+void CropOf(pugi::xml_node blip_fill, long crop[4]) {
+  const char* sides[] = {"l", "t", "r", "b"};
+  pugi::xml_node source = blip_fill.child("a:srcRect");
+  pugi::xml_node fill = blip_fill.child("a:stretch").child("a:fillRect");
+  for (int side = 0; side < 4; ++side) {
+    double inset = source.attribute(sides[side]).as_double() / 100000;
+    double near = fill.attribute(sides[side]).as_double() / 100000;
+    double far = fill.attribute(sides[(side + 2) % 4]).as_double() / 100000;
+    double left = 1 - inset - source.attribute(sides[(side + 2) % 4]).as_double() / 100000;
+    double span = 1 - near - far;
+    if (span > 0) inset += left * -near / span;
+    crop[side] = std::lround(inset * 100000);
+  }
 }
 
 }  // namespace
@@ -148,9 +162,7 @@ Picture PictureOf(pugi::xml_node blip_fill, const std::string& part,
   }
   picture.alpha = blip.child("a:alphaModFix").attribute("amt").as_double(100000) / 100000;
   picture.grayscale = static_cast<bool>(blip.child("a:grayscl"));
-  pugi::xml_node rect = blip_fill.child("a:srcRect");
-  const char* sides[] = {"l", "t", "r", "b"};
-  for (int side = 0; side < 4; ++side) picture.crop[side] = Inset(rect, sides[side]);
+  CropOf(blip_fill, picture.crop);
   if (pugi::xml_node tile = blip_fill.child("a:tile"); tile && !embed.empty()) {
     picture.tile = true;
     picture.scale[0] = tile.attribute("sx").as_double(100000) / 100000;

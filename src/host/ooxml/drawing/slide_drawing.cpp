@@ -123,6 +123,8 @@ class Drawer {
  private:
   std::string Background(std::string& defs) {
     const std::string width = Num(slide_width_), height = Num(slide_height_);
+    const std::string white =
+        "<rect width=\"" + width + "\" height=\"" + height + "\" fill=\"#ffffff\"/>";
     for (const std::string& part :
          {context_.slide_part(), context_.layout_part(), context_.master_part()}) {
       if (part.empty()) continue;
@@ -136,12 +138,15 @@ class Drawer {
         paint = context_.ThemeFill(background.child("p:bgRef"));
       }
       if (!paint) continue;
-      return "<rect width=\"" + width + "\" height=\"" + height + "\"" +
+      // A background that lets light through (a picture, a colour's alpha) shows white below.
+      bool opaque = !paint->none && !paint->picture && paint->pattern.empty() &&
+                    paint->stops.size() < 2 && paint->color.alpha >= 1;
+      return (opaque ? "" : white) + "<rect width=\"" + width + "\" height=\"" + height + "\"" +
              drawing::FillAttributes(paint, context_, defs,
                                      Box{0, 0, slide_width_, slide_height_}) +
              "/>";
     }
-    return "<rect width=\"" + width + "\" height=\"" + height + "\" fill=\"#ffffff\"/>";
+    return white;
   }
 
   // The shapes of a layout or master that show on its slides (placeholders do not).
