@@ -236,6 +236,11 @@ TEST_F(DrawingFillTest, FillsEffectsAndPicturesInTheSvg) {
       {Pic("<a:blip r:embed=\"rId2\"><a:alphaModFix amt=\"35000\"/></a:blip>",
            "<a:prstGeom prst=\"ellipse\"/>"),
        {"<clipPath id=\"s1-1-d1\"><ellipse", "opacity=\"0.35\""}},
+      {Pic("<a:blip r:embed=\"rId2\"><a:duotone><a:srgbClr val=\"000000\"/><a:srgbClr "
+           "val=\"FF8000\"/></a:duotone><a:lum bright=\"70000\" contrast=\"-70000\"/></a:blip>"),
+       {"<feFuncR type=\"table\" tableValues=\"0 1\"/><feFuncG type=\"table\" tableValues=\"0 "
+        "0.5\"/>",
+        "type=\"linear\" slope=\"0.3\" intercept=\"1.05\"/>", "filter=\"url(#s1-1-d1)\""}},
       {Pic("<a:blip r:embed=\"rId3\"/>"), {"<image href=\"/asset/1\" x=\"10\""}},
   };
   for (const Case& test : cases) {

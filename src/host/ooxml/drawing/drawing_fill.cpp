@@ -191,17 +191,18 @@ std::string Pattern(const Paint& paint, const std::string& id) {
          Opacity("fill-opacity", paint.color) + "/></pattern>";
 }
 
-std::string PictureFill(const Picture& picture, const std::string& id, const Box* box) {
+std::string PictureFill(const Picture& picture, const std::string& id, const Box* box,
+                        DrawingContext& context, std::string& defs) {
   if (picture.tile && box && picture.size[0] > 0 && picture.size[1] > 0) {
     double width = picture.size[0] * picture.scale[0], height = picture.size[1] * picture.scale[1];
     return "<pattern id=\"" + id + "\" patternUnits=\"userSpaceOnUse\" x=\"" +
            Num(box->x + picture.offset[0]) + "\" y=\"" + Num(box->y + picture.offset[1]) +
            "\" width=\"" + Num(width) + "\" height=\"" + Num(height) + "\">" +
-           PictureElement(picture, Box{0, 0, width, height}) + "</pattern>";
+           PictureElement(picture, Box{0, 0, width, height}, context, defs) + "</pattern>";
   }
   return "<pattern id=\"" + id +
          "\" patternContentUnits=\"objectBoundingBox\" width=\"1\" height=\"1\">" +
-         PictureElement(picture, Box{0, 0, 1, 1}) + "</pattern>";
+         PictureElement(picture, Box{0, 0, 1, 1}, context, defs) + "</pattern>";
 }
 
 std::string Attributes(const std::optional<Paint>& paint, DrawingContext& context,
@@ -213,7 +214,8 @@ std::string Attributes(const std::optional<Paint>& paint, DrawingContext& contex
   }
   std::string id = context.NextDefinitionId();
   if (picture) {
-    defs += PictureFill(*paint->picture, id, box);
+    std::string pattern = PictureFill(*paint->picture, id, box, context, defs);
+    defs += pattern;
   } else if (!paint->pattern.empty()) {
     defs += Pattern(*paint, id);
   } else {

@@ -8,6 +8,7 @@
 #include <map>
 #include <mutex>
 #include <sstream>
+#include <vector>
 
 #include "host/ascii.h"
 #include "host/ooxml/drawing/drawing_context.h"
@@ -91,6 +92,42 @@ void CropOf(pugi::xml_node blip_fill, long crop[4]) {
   }
 }
 
+// A duotone maps the picture's gray levels from its first colour to its second; a:lum changes
+// brightness and contrast (a washed-out picture is brighter with less contrast).
+std::string Recolor(pugi::xml_node blip, const DrawingContext& context) {
+  std::string primitives;
+  if (pugi::xml_node duotone = blip.child("a:duotone")) {
+    std::vector<Color> colors;
+    for (pugi::xml_node element : duotone.children()) {
+      if (std::optional<Color> color = ColorOf(element, context.colors())) colors.push_back(*color);
+    }
+    if (colors.size() == 2) {
+      primitives += "<feColorMatrix type=\"matrix\" values=\"";
+      for (int row = 0; row < 3; ++row) primitives += ".2126 .7152 .0722 0 0 ";
+      primitives += "0 0 0 1 0\"/><feComponentTransfer>";
+      int Color::*channels[] = {&Color::r, &Color::g, &Color::b};
+      const char* names[] = {"R", "G", "B"};
+      for (int i = 0; i < 3; ++i) {
+        primitives += std::string("<feFunc") + names[i] + " type=\"table\" tableValues=\"" +
+                      Num(colors[0].*channels[i] / 255.0) + " " +
+                      Num(colors[1].*channels[i] / 255.0) + "\"/>";
+      }
+      primitives += "</feComponentTransfer>";
+    }
+  }
+  pugi::xml_node lum = blip.child("a:lum");
+  double bright = lum.attribute("bright").as_double() / 100000;
+  double contrast = lum.attribute("contrast").as_double() / 100000;
+  if (bright != 0 || contrast != 0) {
+    double slope = contrast < 0 ? 1 + contrast : 1 / std::max(1 - contrast, 0.01);
+    std::string function = " type=\"linear\" slope=\"" + Num(slope) + "\" intercept=\"" +
+                           Num(0.5 - 0.5 * slope + bright) + "\"/>";
+    primitives += "<feComponentTransfer><feFuncR" + function + "<feFuncG" + function + "<feFuncB" +
+                  function + "</feComponentTransfer>";
+  }
+  return primitives;
+}
+
 }  // namespace
 
 std::pair<std::string, const char*> ScreenPicture(std::string bytes, std::string_view name) {
@@ -162,6 +199,7 @@ Picture PictureOf(pugi::xml_node blip_fill, const std::string& part,
   }
   picture.alpha = blip.child("a:alphaModFix").attribute("amt").as_double(100000) / 100000;
   picture.grayscale = static_cast<bool>(blip.child("a:grayscl"));
+  picture.recolor = Recolor(blip, context);
   CropOf(blip_fill, picture.crop);
   if (pugi::xml_node tile = blip_fill.child("a:tile"); tile && !embed.empty()) {
     picture.tile = true;
@@ -183,11 +221,19 @@ Picture PictureOf(pugi::xml_node blip_fill, const std::string& part,
   return picture;
 }
 
-std::string PictureElement(const Picture& picture, const Box& box) {
+std::string PictureElement(const Picture& picture, const Box& box, DrawingContext& context,
+                           std::string& defs) {
   if (picture.address.empty()) return {};
   std::string look;
   if (picture.alpha < 1) look += " opacity=\"" + Num(std::max(picture.alpha, 0.0)) + "\"";
-  if (picture.grayscale) look += " style=\"filter:grayscale(1)\"";
+  if (!picture.recolor.empty()) {
+    std::string id = context.NextDefinitionId();
+    defs += "<filter id=\"" + id + "\" color-interpolation-filters=\"sRGB\">" + picture.recolor +
+            "</filter>";
+    look += " filter=\"url(#" + id + ")\"";
+  } else if (picture.grayscale) {
+    look += " style=\"filter:grayscale(1)\"";
+  }
   const long* crop = picture.crop;
   if (crop[0] == 0 && crop[1] == 0 && crop[2] == 0 && crop[3] == 0) {
     return "<image href=\"" + Escape(picture.address) + "\" x=\"" + Num(box.x) + "\" y=\"" +

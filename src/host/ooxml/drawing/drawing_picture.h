@@ -21,6 +21,8 @@ struct Picture {
   long crop[4] = {0, 0, 0, 0};
   double alpha = 1;  // a:alphaModFix
   bool grayscale = false;
+  // Filter primitives recolouring the picture (a:duotone, a:lum), empty for none.
+  std::string recolor;
   // a:tile: the picture repeats at its own size times `scale`, from `offset` (points).
   bool tile = false;
   double scale[2] = {1, 1};
@@ -30,8 +32,9 @@ struct Picture {
 
 // The picture of `blip_fill` (p:blipFill or a:blipFill) whose relationships are `part`'s.
 Picture PictureOf(pugi::xml_node blip_fill, const std::string& part, const DrawingContext& context);
-// The element drawing `picture` stretched over `box`.
-std::string PictureElement(const Picture& picture, const Box& box);
+// The element drawing `picture` stretched over `box`; a recolouring filter goes into `defs`.
+std::string PictureElement(const Picture& picture, const Box& box, DrawingContext& context,
+                           std::string& defs);
 
 // The picture's bytes as something a browser draws, with its content type: EMF turned into
 // SVG; empty type when it cannot be drawn.

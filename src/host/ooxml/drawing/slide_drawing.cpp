@@ -228,7 +228,7 @@ class Drawer {
     pugi::xml_node properties = element.child("p:spPr");
     const Box& box = placement.box;
     std::string content = drawing::PictureElement(
-        drawing::PictureOf(element.child("p:blipFill"), part, context_), box);
+        drawing::PictureOf(element.child("p:blipFill"), part, context_), box, context_, defs);
     // A picture in another outline (an ellipse, a rounded rectangle) shows inside it.
     std::string_view preset = properties.child("a:prstGeom").attribute("prst").value();
     if (!content.empty() &&
@@ -294,8 +294,9 @@ class Drawer {
       }
     } else if (pugi::xml_node preview = data.select_node(".//p:pic").node()) {
       // An embedded object shows its preview picture.
-      content = drawing::PictureElement(
-          drawing::PictureOf(preview.child("p:blipFill"), part, context_), placement.box);
+      content =
+          drawing::PictureElement(drawing::PictureOf(preview.child("p:blipFill"), part, context_),
+                                  placement.box, context_, defs);
     }
     std::string rotation = Rotation(placement);
     return rotation.empty() ? content : "<g" + rotation + ">" + content + "</g>";
