@@ -91,7 +91,10 @@ std::string ThemeElements() {
          "pos=\"0\"><a:schemeClr val=\"phClr\"><a:tint val=\"50000\"/></a:schemeClr></a:gs>"
          "<a:gs pos=\"100000\"><a:schemeClr val=\"phClr\"/></a:gs></a:gsLst><a:path "
          "path=\"circle\"><a:fillToRect l=\"50000\" t=\"50000\" r=\"50000\" b=\"50000\"/>"
-         "</a:path></a:gradFill></a:bgFillStyleLst></a:fmtScheme>";
+         "</a:path></a:gradFill><a:blipFill><a:blip xmlns:r=\"http://schemas.openxmlformats.org/"
+         "officeDocument/2006/relationships\" r:embed=\"rId1\"><a:duotone><a:schemeClr "
+         "val=\"phClr\"><a:shade val=\"50000\"/></a:schemeClr><a:schemeClr val=\"phClr\"/>"
+         "</a:duotone></a:blip><a:tile/></a:blipFill></a:bgFillStyleLst></a:fmtScheme>";
 }
 
 // A 2 by 1 pixel PNG (only its header is read).
@@ -134,7 +137,13 @@ class DrawingFillTest : public ::testing::Test {
         "relationships/image\" Target=\"../media/image1.png\"/><Relationship Id=\"rId3\" "
         "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/image\" "
         "Target=\"../media/image2.emf\"/>";
-    layout.extra_parts = {{"ppt/media/image1.png", TinyPng()}, {"ppt/media/image2.emf", TinyEmf()}};
+    layout.extra_parts = {
+        {"ppt/media/image1.png", TinyPng()},
+        {"ppt/media/image2.emf", TinyEmf()},
+        {"ppt/theme/_rels/theme1.xml.rels",
+         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+         "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+         "relationships/image\" Target=\"../media/image1.png\"/></Relationships>"}};
     layout.extra_content_types =
         "<Default Extension=\"png\" ContentType=\"image/png\"/><Default Extension=\"emf\" "
         "ContentType=\"image/x-emf\"/>";
@@ -258,7 +267,7 @@ TEST_F(DrawingFillTest, FillsEffectsAndPicturesInTheSvg) {
   EXPECT_EQ(assets_.types, std::vector<std::string>{"image/svg+xml"});
 }
 
-TEST_F(DrawingFillTest, ThemeBackgroundStyleIsARadialGradient) {
+TEST_F(DrawingFillTest, ThemeBackgroundStylesInTheReferencesColour) {
   std::string backdrop =
       Draw("", "<p:bg><p:bgRef idx=\"1002\"><a:schemeClr val=\"accent1\"/></p:bgRef></p:bg>")
           .backdrop;
@@ -267,6 +276,11 @@ TEST_F(DrawingFillTest, ThemeBackgroundStyleIsARadialGradient) {
             std::string::npos)
       << backdrop;
   EXPECT_NE(backdrop.find("<stop offset=\"1\" stop-color=\"#4472c4\"/>"), std::string::npos)
+      << backdrop;
+  // The third style, a picture recoloured from half the reference's colour to all of it.
+  backdrop =
+      Draw("", "<p:bg><p:bgRef idx=\"1003\"><a:srgbClr val=\"FFFFFF\"/></p:bgRef></p:bg>").backdrop;
+  EXPECT_NE(backdrop.find("<feFuncR type=\"table\" tableValues=\"0.74 1\"/>"), std::string::npos)
       << backdrop;
 }
 

@@ -242,7 +242,7 @@ std::optional<Paint> FillOf(pugi::xml_node fill, const DrawingContext& context,
   }
   if (name == "a:blipFill") {
     Paint paint;
-    paint.picture = PictureOf(fill, context.PartOf(fill), context);
+    paint.picture = PictureOf(fill, context.PartOf(fill), context, placeholder);
     paint.none = paint.picture->address.empty();
     paint.color = Color{128, 128, 128};
     return paint;

@@ -94,12 +94,14 @@ void CropOf(pugi::xml_node blip_fill, long crop[4]) {
 
 // A duotone maps the picture's gray levels from its first colour to its second; a:lum changes
 // brightness and contrast (a washed-out picture is brighter with less contrast).
-std::string Recolor(pugi::xml_node blip, const DrawingContext& context) {
+std::string Recolor(pugi::xml_node blip, const DrawingContext& context,
+                    const std::optional<Color>& placeholder) {
   std::string primitives;
   if (pugi::xml_node duotone = blip.child("a:duotone")) {
     std::vector<Color> colors;
     for (pugi::xml_node element : duotone.children()) {
-      if (std::optional<Color> color = ColorOf(element, context.colors())) colors.push_back(*color);
+      if (std::optional<Color> color = ColorOf(element, context.colors(), placeholder))
+        colors.push_back(*color);
     }
     if (colors.size() == 2) {
       primitives += "<feColorMatrix type=\"matrix\" values=\"";
@@ -186,8 +188,8 @@ std::string DrawingContext::PictureAddress(const std::string& part, const std::s
   }
 }
 
-Picture PictureOf(pugi::xml_node blip_fill, const std::string& part,
-                  const DrawingContext& context) {
+Picture PictureOf(pugi::xml_node blip_fill, const std::string& part, const DrawingContext& context,
+                  const std::optional<Color>& placeholder) {
   Picture picture;
   if (part.empty()) return picture;  // a chart's picture fills are not drawn
   pugi::xml_node blip = blip_fill.child("a:blip");
@@ -199,7 +201,7 @@ Picture PictureOf(pugi::xml_node blip_fill, const std::string& part,
   }
   picture.alpha = blip.child("a:alphaModFix").attribute("amt").as_double(100000) / 100000;
   picture.grayscale = static_cast<bool>(blip.child("a:grayscl"));
-  picture.recolor = Recolor(blip, context);
+  picture.recolor = Recolor(blip, context, placeholder);
   CropOf(blip_fill, picture.crop);
   if (pugi::xml_node tile = blip_fill.child("a:tile"); tile && !embed.empty()) {
     picture.tile = true;

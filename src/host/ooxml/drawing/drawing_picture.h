@@ -4,10 +4,13 @@
 #ifndef VINTREL_HOST_OOXML_DRAWING_PICTURE_H_
 #define VINTREL_HOST_OOXML_DRAWING_PICTURE_H_
 
+#include <optional>
 #include <pugixml.hpp>
 #include <string>
 #include <string_view>
 #include <utility>
+
+#include "host/ooxml/drawing/drawing_color.h"
 
 namespace vintrel::ooxml::drawing {
 
@@ -31,7 +34,9 @@ struct Picture {
 };
 
 // The picture of `blip_fill` (p:blipFill or a:blipFill) whose relationships are `part`'s.
-Picture PictureOf(pugi::xml_node blip_fill, const std::string& part, const DrawingContext& context);
+// `placeholder` stands for phClr in its recolouring.
+Picture PictureOf(pugi::xml_node blip_fill, const std::string& part, const DrawingContext& context,
+                  const std::optional<Color>& placeholder = {});
 // The element drawing `picture` stretched over `box`; a recolouring filter goes into `defs`.
 std::string PictureElement(const Picture& picture, const Box& box, DrawingContext& context,
                            std::string& defs);
