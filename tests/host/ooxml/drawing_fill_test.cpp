@@ -234,6 +234,16 @@ TEST_F(DrawingFillTest, FillsEffectsAndPicturesInTheSvg) {
           "</a:effectLst>"),
        {"operator=\"dilate\" radius=\"5\"", "operator=\"erode\" radius=\"1.25\"",
         "<feMergeNode in=\"glow\"/><feMergeNode in=\"soft\"/>"}},
+      {Sp("<a:solidFill><a:srgbClr val=\"FF0000\"/></a:solidFill><a:effectLst><a:innerShdw "
+          "blurRad=\"25400\" dist=\"12700\"><a:srgbClr "
+          "val=\"0000FF\"/></a:innerShdw></a:effectLst>"),
+       {"<feFuncA type=\"table\" tableValues=\"1 0\"/>", "<feOffset dx=\"1\" dy=\"0\"",
+        "<feMergeNode in=\"SourceGraphic\"/><feMergeNode in=\"inner\"/>"}},
+      // A shape taking its group's fill.
+      {"<p:grpSp><p:nvGrpSpPr><p:cNvPr id=\"4\" name=\"G\"/><p:cNvGrpSpPr/><p:nvPr/></p:nvGrpSpPr>"
+       "<p:grpSpPr><a:solidFill><a:srgbClr val=\"00FF00\"/></a:solidFill></p:grpSpPr>" +
+           Sp("<a:grpFill/>") + "</p:grpSp>",
+       {"fill=\"#00ff00\""}},
       {Pic(blip + "<a:srcRect l=\"25000\" t=\"10000\" r=\"25000\"/><a:stretch/>"),
        {"<svg x=\"10\" y=\"20\" width=\"100\" height=\"50\" viewBox=\"25000 10000 50000 90000\" "
         "preserveAspectRatio=\"none\"><image href=\"/asset/1\" width=\"100000\""}},

@@ -35,6 +35,20 @@ std::string Shadow(pugi::xml_node shadow, const Effects& effects, double rotatio
          "<feComposite in2=\"shadow-place\" operator=\"in\" result=\"shadow\"/>";
 }
 
+// An inner shadow: the outside of the outline blurred, moved and coloured, inside the outline.
+std::string InnerShadow(pugi::xml_node shadow, const Effects& effects, double rotation,
+                        const DrawingContext& context) {
+  double blur = Points(shadow, "blurRad"), distance = Points(shadow, "dist");
+  double radians = (shadow.attribute("dir").as_double() / 60000 - rotation) * kPi / 180;
+  Color color = ColorIn(shadow, context.colors(), effects.placeholder).value_or(Color{0, 0, 0});
+  return "<feComponentTransfer in=\"SourceAlpha\"><feFuncA type=\"table\" tableValues=\"1 0\"/>"
+         "</feComponentTransfer><feGaussianBlur stdDeviation=\"" +
+         Num(blur / 2) + "\"/><feOffset dx=\"" + Num(distance * std::cos(radians)) + "\" dy=\"" +
+         Num(distance * std::sin(radians)) + "\" result=\"inner-place\"/>" + Flood(color) +
+         "<feComposite in2=\"inner-place\" operator=\"in\"/><feComposite in2=\"SourceAlpha\" "
+         "operator=\"in\" result=\"inner\"/>";
+}
+
 // A glow: the outline grown by the glow's radius, blurred and coloured.
 std::string Glow(pugi::xml_node glow, const Effects& effects, const DrawingContext& context,
                  double& margin) {
@@ -81,7 +95,8 @@ std::string EffectAttributes(const Effects& effects, const Box& box, double rota
   pugi::xml_node shadow = effects.list.child("a:outerShdw");
   pugi::xml_node glow = effects.list.child("a:glow");
   pugi::xml_node edge = effects.list.child("a:softEdge");
-  if (!shadow && !glow && !edge) return {};
+  pugi::xml_node inner = effects.list.child("a:innerShdw");
+  if (!shadow && !glow && !edge && !inner) return {};
   double margin = 0;
   std::string primitives, merge;
   if (shadow) {
@@ -94,6 +109,10 @@ std::string EffectAttributes(const Effects& effects, const Box& box, double rota
   }
   if (edge) primitives += SoftEdge(edge);
   merge += std::string("<feMergeNode in=\"") + (edge ? "soft" : "SourceGraphic") + "\"/>";
+  if (inner) {
+    primitives += InnerShadow(inner, effects, rotation, context);
+    merge += "<feMergeNode in=\"inner\"/>";
+  }
   // The region holds the outline with its line and what the effects add around it.
   margin += 6;
   std::string id = context.NextDefinitionId();

@@ -1,6 +1,6 @@
-// Effects of a shape drawn as SVG filters: the outer shadow and glow around it and its soft
-// edges (a blur of its edge, inwards), from the shape's own a:effectLst or the theme's effect
-// style its p:style names. Inner shadows, reflections and 3-D are not drawn.
+// Effects of a shape drawn as SVG filters: the outer shadow and glow around it, the inner
+// shadow within it and its soft edges (a blur of its edge, inwards), from the shape's own
+// a:effectLst or the theme's effect style its p:style names. Reflections and 3-D are not drawn.
 #ifndef VINTREL_HOST_OOXML_DRAWING_EFFECTS_H_
 #define VINTREL_HOST_OOXML_DRAWING_EFFECTS_H_
 

@@ -171,6 +171,7 @@ class Drawer {
     pugi::xml_node style = element.child("p:style");
 
     std::optional<drawing::Paint> fill = context_.FillIn(properties);
+    if (properties.child("a:grpFill")) fill = group_fill_;
     for (size_t i = 0; !fill && i < ancestors.size(); ++i) {
       fill = context_.FillIn(ancestors[i].child("p:spPr"));
     }
@@ -261,6 +262,11 @@ class Drawer {
     double sx = child_width > 0 ? placement.box.width / child_width : 1;
     double sy = child_height > 0 ? placement.box.height / child_height : 1;
     std::string content;
+    // Shapes of the group that take the group's fill (a:grpFill) take it from here.
+    std::optional<drawing::Paint> outer_fill = group_fill_;
+    if (std::optional<drawing::Paint> own = context_.FillIn(element.child("p:grpSpPr"))) {
+      group_fill_ = own;
+    }
     for (pugi::xml_node child : element.children()) {
       std::string_view name = child.name();
       if (name == "p:nvGrpSpPr" || name == "p:grpSpPr" || name == "p:extLst") continue;
@@ -269,6 +275,7 @@ class Drawer {
       }
       content += Element(child, part, defs);
     }
+    group_fill_ = outer_fill;
     std::string transform = "translate(" + Num(placement.box.x) + " " + Num(placement.box.y) +
                             ") scale(" + Num(sx) + " " + Num(sy) + ") translate(" + Num(-child_x) +
                             " " + Num(-child_y) + ")";
@@ -304,6 +311,7 @@ class Drawer {
 
   DrawingContext& context_;
   double slide_width_, slide_height_;
+  std::optional<drawing::Paint> group_fill_;
 };
 
 PackageSlide& SlideAt(PackagePresentation& presentation, int slide) {

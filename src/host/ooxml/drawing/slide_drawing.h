@@ -5,12 +5,12 @@
 // font), chart and table labels are SVG text.
 //
 // Drawn: solid, gradient (linear and radial), pattern and picture fills, lines with dashes,
-// outer shadows, glow and soft edges, preset shapes (rectangles, rounded rectangles, ellipses,
+// shadows, glow and soft edges, preset shapes (rectangles, rounded rectangles, ellipses,
 // triangles, diamonds, lines, arrows ...) and custom geometry, rotation and flips, groups,
 // pictures (embedded or linked, cropped, EMF too), text with fonts, sizes, colours, bold,
 // italic, underline, alignment, spacing and auto-fit, tables, and bar, column, line, area and
-// pie charts from their caches. Not drawn: inner shadows, reflections, 3-D, WMF pictures,
-// SmartArt, media, ink.
+// pie charts from their caches. Not drawn: reflections, 3-D, WMF pictures, SmartArt, media,
+// ink.
 #ifndef VINTREL_HOST_OOXML_SLIDE_DRAWING_H_
 #define VINTREL_HOST_OOXML_SLIDE_DRAWING_H_
 
