@@ -120,11 +120,13 @@ class DrawingFillTest : public ::testing::Test {
  protected:
   class Assets : public SvgAssets {
    public:
-    std::string Add(std::string, const std::string& content_type) override {
+    std::string Add(std::string bytes, const std::string& content_type) override {
       types.push_back(content_type);
+      last = std::move(bytes);
       return "/asset/" + std::to_string(types.size());
     }
     std::vector<std::string> types;
+    std::string last;
   };
 
   // The slide drawn with the test theme; pictures rId2 (PNG) and rId3 (EMF) are the slide's.
@@ -273,8 +275,11 @@ TEST_F(DrawingFillTest, FillsEffectsAndPicturesInTheSvg) {
       }
     }
   }
-  // The EMF picture reached the page as SVG.
+  // The EMF picture reached the page as SVG viewing its frame (2 cm at 1024 pixels to 32 cm).
   EXPECT_EQ(assets_.types, std::vector<std::string>{"image/svg+xml"});
+  EXPECT_NE(assets_.last.find("viewBox=\"0 0 64 64\" preserveAspectRatio=\"none\""),
+            std::string::npos)
+      << assets_.last;
 }
 
 TEST_F(DrawingFillTest, ThemeBackgroundStylesInTheReferencesColour) {

@@ -3,6 +3,7 @@
 #include <emf2svg.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -34,22 +35,31 @@ const char* ContentTypeOf(std::string_view name) {
   return nullptr;  // TIFF and WMF: no browser draws them
 }
 
-// The SVG stretched to whatever box shows it, as other pictures are: a view of its own size.
-std::string Stretchable(std::string svg) {
-  size_t start = svg.find("<svg "), end = svg.find('>', start);
-  if (start == std::string::npos || end == std::string::npos) return svg;
-  std::string tag = svg.substr(start, end - start);
-  if (tag.find("viewBox") != std::string::npos) return svg;
-  auto value = [&](const std::string& name) {
-    size_t at = tag.find(" " + name + "=\"");
-    return at == std::string::npos
-               ? std::string()
-               : tag.substr(at + name.size() + 3,
-                            tag.find('"', at + name.size() + 3) - at - name.size() - 3);
+// The view of a converted EMF: the picture's frame (its header's rclFrame, in hundredths of a
+// millimetre, turned into device pixels by the reference device's size), which is what a slide
+// fits into the picture's box. The converter draws from the top left of the drawn bounds.
+std::string EmfView(std::string_view bytes) {
+  if (bytes.size() < 88) return {};
+  auto number = [&](size_t at) {
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    return static_cast<double>(static_cast<int32_t>(value));
   };
-  std::string width = value("width"), height = value("height");
-  if (width.empty() || height.empty()) return svg;
-  svg.insert(end, " viewBox=\"0 0 " + width + " " + height + "\" preserveAspectRatio=\"none\"");
+  double millimetres_x = number(80), millimetres_y = number(84);
+  if (millimetres_x <= 0 || millimetres_y <= 0) return {};
+  double sx = number(72) / (millimetres_x * 100), sy = number(76) / (millimetres_y * 100);
+  double left = number(24) * sx, top = number(28) * sy;
+  double width = (number(32) - number(24)) * sx, height = (number(36) - number(28)) * sy;
+  if (width <= 0 || height <= 0) return {};
+  return Num(left - number(8)) + " " + Num(top - number(12)) + " " + Num(width) + " " + Num(height);
+}
+
+// The SVG stretched to whatever box shows it, as other pictures are.
+std::string Stretchable(std::string svg, const std::string& view) {
+  size_t start = svg.find("<svg "), end = svg.find('>', start);
+  if (start == std::string::npos || end == std::string::npos || view.empty()) return svg;
+  if (svg.substr(start, end - start).find("viewBox") != std::string::npos) return svg;
+  svg.insert(end, " viewBox=\"" + view + "\" preserveAspectRatio=\"none\"");
   return svg;
 }
 
@@ -68,7 +78,8 @@ std::string EmfToSvg(std::string& bytes) {
   char* out = nullptr;
   size_t length = 0;
   int ok = emf2svg(bytes.data(), bytes.size(), &out, &length, &options);
-  std::string svg = ok && out ? Stretchable(std::string(out, length)) : std::string();
+  std::string svg =
+      ok && out ? Stretchable(std::string(out, length), EmfView(bytes)) : std::string();
   std::free(out);
   if (converted.size() > 64) converted.clear();
   converted[key] = svg;
