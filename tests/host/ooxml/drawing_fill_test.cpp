@@ -138,10 +138,13 @@ class DrawingFillTest : public ::testing::Test {
         "<Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
         "relationships/image\" Target=\"../media/image1.png\"/><Relationship Id=\"rId3\" "
         "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/image\" "
-        "Target=\"../media/image2.emf\"/>";
+        "Target=\"../media/image2.emf\"/><Relationship Id=\"rId4\" "
+        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/image\" "
+        "Target=\"../media/image3.svg\"/>";
     layout.extra_parts = {
         {"ppt/media/image1.png", TinyPng()},
         {"ppt/media/image2.emf", TinyEmf()},
+        {"ppt/media/image3.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\"/>"},
         {"ppt/theme/_rels/theme1.xml.rels",
          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
          "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
@@ -280,6 +283,12 @@ TEST_F(DrawingFillTest, FillsEffectsAndPicturesInTheSvg) {
   EXPECT_NE(assets_.last.find("viewBox=\"0 0 64 64\" preserveAspectRatio=\"none\""),
             std::string::npos)
       << assets_.last;
+  // A picture kept as SVG too is drawn from its SVG.
+  Draw(Pic(
+      "<a:blip r:embed=\"rId2\"><a:extLst><a:ext uri=\"{96DAC541-7B7A-43D3-8B79-37D633B846F1}\">"
+      "<asvg:svgBlip xmlns:asvg=\"http://schemas.microsoft.com/office/drawing/2016/SVG/main\" "
+      "r:embed=\"rId4\"/></a:ext></a:extLst></a:blip>"));
+  EXPECT_EQ(assets_.types.back(), "image/svg+xml");
 }
 
 TEST_F(DrawingFillTest, ThemeBackgroundStylesInTheReferencesColour) {

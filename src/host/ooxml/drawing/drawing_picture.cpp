@@ -205,7 +205,14 @@ Picture PictureOf(pugi::xml_node blip_fill, const std::string& part, const Drawi
   if (part.empty()) return picture;  // a chart's picture fills are not drawn
   pugi::xml_node blip = blip_fill.child("a:blip");
   std::string embed = blip.attribute("r:embed").value();
-  if (!embed.empty()) picture.address = context.PictureAddress(part, embed, false);
+  // A picture saved as SVG too keeps it in an extension: the browser draws it sharp.
+  pugi::xml_node svg = blip.select_node("a:extLst/a:ext/asvg:svgBlip").node();
+  if (std::string vector = svg.attribute("r:embed").value(); !vector.empty()) {
+    picture.address = context.PictureAddress(part, vector, false);
+  }
+  if (!embed.empty() && picture.address.empty()) {
+    picture.address = context.PictureAddress(part, embed, false);
+  }
   std::string link = blip.attribute("r:link").value();
   if (picture.address.empty() && !link.empty()) {
     picture.address = context.PictureAddress(part, link, true);
