@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 
 #include "host/ooxml/drawing/drawing_context.h"
@@ -120,17 +121,22 @@ bool PatternPixel(std::string_view preset, int x, int y) {
 }
 
 // The foreground pixels of a pattern as a path in pixels, made once per preset.
-const std::string& PatternPath(const std::string& preset) {
+std::string PatternPath(const std::string& preset) {
+  // Slides may be drawn on several threads at once.
+  static std::mutex mutex;
   static std::map<std::string, std::string, std::less<>> paths;
+  std::lock_guard<std::mutex> lock(mutex);
   auto found = paths.find(preset);
   if (found != paths.end()) return found->second;
   std::string d;
   for (int y = 0; y < 8; ++y) {
     for (int x = 0; x < 8; ++x) {
-      if (PatternPixel(preset, x, y))
+      if (PatternPixel(preset, x, y)) {
         d += "M" + std::to_string(x) + " " + std::to_string(y) + "h1v1h-1z";
+      }
     }
   }
+  if (paths.size() > 256) paths.clear();  // unknown names in a hostile file
   return paths[preset] = d;
 }
 
