@@ -154,8 +154,9 @@ std::string Stops(const Paint& paint) {
   return stops;
 }
 
-// A gradient whose first and last stops fall on the box's far corners. At its true angle the
-// direction stretches with the box when drawn in the box's unit square.
+// A gradient whose first and last stops fall on the box's far corners. The gradient is drawn in
+// the box's unit square; at its true angle (not scaled) its direction there is stretched by the
+// box's sides, so that its bands keep the angle on the slide.
 std::string Linear(const Paint& paint, const std::string& id, const Box* box) {
   double radians = paint.angle * kPi / 180;
   double a = std::cos(radians), b = std::sin(radians);
