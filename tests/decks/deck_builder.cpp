@@ -120,7 +120,8 @@ std::string BuildDeck(const DeckLayout& deck) {
   parts.push_back(
       {"ppt/theme/theme1.xml", std::string(kHeader) +
                                    "<a:theme xmlns:a=\"http://schemas.openxmlformats.org/drawingml/"
-                                   "2006/main\" name=\"T\"><a:themeElements/></a:theme>"});
+                                   "2006/main\" name=\"T\"><a:themeElements>" +
+                                   deck.theme_elements + "</a:themeElements></a:theme>"});
   for (size_t i = 0; i < deck.slides.size(); ++i) {
     const SlideLayout& slide = deck.slides[i];
     std::string n = std::to_string(i + 1);

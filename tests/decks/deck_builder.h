@@ -29,6 +29,7 @@ struct DeckLayout {
   std::string presentation_rels;  // extra presentation relationships (rId1-rId3 are taken)
   std::vector<std::pair<std::string, std::string>> extra_parts;
   std::string extra_content_types;  // extra <Override/> or <Default/> elements
+  std::string theme_elements;       // inside a:themeElements (a:clrScheme, a:fmtScheme ...)
 };
 
 // A deck of one slide holding `shapes`.

@@ -65,8 +65,6 @@ TEST_F(DrawingTest, FillsLinesAndOutlines) {
        {"<rect x=\"10\" y=\"20\" width=\"100\" height=\"50\" fill=\"#ff0000\""}},
       {"<a:solidFill><a:srgbClr val=\"FF0000\"><a:lumMod val=\"50000\"/></a:srgbClr></a:solidFill>",
        {"fill=\"#800000\""}},
-      {"<a:solidFill><a:srgbClr val=\"000000\"><a:tint val=\"50000\"/></a:srgbClr></a:solidFill>",
-       {"fill=\"#808080\""}},
       {"<a:solidFill><a:srgbClr val=\"FF0000\"><a:alpha val=\"40000\"/></a:srgbClr></a:solidFill>",
        {"fill-opacity=\"0.4\""}},
       {"<a:noFill/><a:ln w=\"25400\"><a:solidFill><a:srgbClr val=\"00FF00\"/></a:solidFill>"

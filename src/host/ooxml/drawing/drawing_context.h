@@ -11,34 +11,14 @@
 #include <string_view>
 #include <vector>
 
+#include "host/ooxml/drawing/drawing_color.h"
+#include "host/ooxml/drawing/drawing_fill.h"
 #include "host/ooxml/drawing/slide_drawing.h"
 #include "host/ooxml/package.h"
 
 namespace vintrel::ooxml::drawing {
 
 inline constexpr double kEmuPerPoint = 12700.0;
-
-// An sRGB colour with its opacity (0..1).
-struct Color {
-  int r = 0, g = 0, b = 0;
-  double alpha = 1.0;
-  std::string Hex() const;
-};
-
-struct Paint {
-  bool none = true;
-  Color color;
-  // A linear gradient instead of a single colour: its stops and angle (degrees).
-  std::vector<std::pair<double, Color>> stops;
-  double angle = 0;
-};
-
-struct Stroke {
-  bool none = true;
-  Color color;
-  double width = 0.75;  // points
-  std::string dash;     // stroke-dasharray, empty for solid
-};
 
 // A rectangle in points.
 struct Box {
@@ -62,8 +42,10 @@ class DrawingContext {
   std::optional<Color> ColorIn(pugi::xml_node holder,
                                const std::optional<Color>& placeholder = {}) const;
   std::optional<Color> SchemeColor(std::string_view name) const;
-  // The fill among the children of `properties` (spPr, tcPr, bgPr ...): noFill, solidFill,
-  // gradFill. nullopt when none is given (so a style or parent may supply it).
+  const ColorScheme& colors() const { return colors_; }
+  // The fill among the children of `properties` (spPr, tcPr, bgPr ...): see FillOf. nullopt
+  // when none is given (so a style or parent may supply it). Fills and lines are defined in
+  // drawing_fill.cpp.
   std::optional<Paint> FillIn(pugi::xml_node properties,
                               const std::optional<Color>& placeholder = {}) const;
   std::optional<Stroke> LineOf(pugi::xml_node line,
@@ -80,8 +62,13 @@ class DrawingContext {
   int slide_number() const { return slide_number_; }
   void set_slide_number(int number) { slide_number_ = number; }
 
+  // The theme's formatting styles (a:fmtScheme: fill, line, effect and background styles).
+  pugi::xml_node FormatScheme() const;
+  // The slide, layout, master or theme part whose XML holds `node` (empty for others).
+  std::string PartOf(pugi::xml_node node) const;
+
   // A picture part or linked file of `part`'s relationship `id`, as an address for the SVG
-  // (empty when it cannot be read).
+  // (empty when it cannot be read). Defined in drawing_picture.cpp.
   std::string PictureAddress(const std::string& part, const std::string& id, bool linked) const;
 
   // For a placeholder shape element: the layout's and the master's placeholder it inherits
@@ -102,8 +89,7 @@ class DrawingContext {
   std::string slide_part_, layout_part_, master_part_, theme_part_;
   std::string folder_;
   SvgAssets& assets_;
-  std::map<std::string, std::string, std::less<>> color_map_;  // bg1 -> lt1 ...
-  std::map<std::string, Color, std::less<>> scheme_;           // lt1 -> colour ...
+  ColorScheme colors_;
   std::string major_font_, minor_font_;
   std::string definition_prefix_ = "backdrop";
   int next_definition_ = 0;
@@ -114,10 +100,6 @@ class DrawingContext {
 std::string Num(double value);
 // Text escaped for XML content and attribute values.
 std::string Escape(std::string_view text);
-// A paint as SVG fill attributes (fill and fill-opacity); gradients are written into `defs`.
-std::string FillAttributes(const std::optional<Paint>& paint, DrawingContext& context,
-                           std::string& defs);
-std::string StrokeAttributes(const std::optional<Stroke>& stroke);
 
 // The element of a shape that draws, looking through mc:AlternateContent (its fallback, which
 // every reader understands).

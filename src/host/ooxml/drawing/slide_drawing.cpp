@@ -5,7 +5,9 @@
 #include "host/error.h"
 #include "host/ooxml/drawing/drawing_chart.h"
 #include "host/ooxml/drawing/drawing_context.h"
+#include "host/ooxml/drawing/drawing_effects.h"
 #include "host/ooxml/drawing/drawing_geometry.h"
+#include "host/ooxml/drawing/drawing_picture.h"
 #include "host/ooxml/drawing/drawing_table.h"
 #include "host/ooxml/drawing/drawing_text.h"
 #include "host/ooxml/package_presentation.h"
@@ -91,7 +93,7 @@ class Drawer {
     pugi::xml_node element = drawing::DrawnElement(top);
     std::string_view name = element.name();
     if (name == "p:sp" || name == "p:cxnSp") return Shape(element, defs);
-    if (name == "p:pic") return Picture(element, part);
+    if (name == "p:pic") return Picture(element, part, defs);
     if (name == "p:grpSp") return Group(element, part, defs);
     if (name == "p:graphicFrame") return Frame(element, part, defs);
     return {};
@@ -121,6 +123,8 @@ class Drawer {
  private:
   std::string Background(std::string& defs) {
     const std::string width = Num(slide_width_), height = Num(slide_height_);
+    const std::string white =
+        "<rect width=\"" + width + "\" height=\"" + height + "\" fill=\"#ffffff\"/>";
     for (const std::string& part :
          {context_.slide_part(), context_.layout_part(), context_.master_part()}) {
       if (part.empty()) continue;
@@ -129,22 +133,20 @@ class Drawer {
       if (!background) continue;
       std::optional<drawing::Paint> paint;
       if (pugi::xml_node properties = background.child("p:bgPr")) {
-        if (pugi::xml_node blip = properties.child("a:blipFill").child("a:blip")) {
-          std::string address = PictureOf(blip, part);
-          if (!address.empty()) {
-            return "<image href=\"" + drawing::Escape(address) + "\" x=\"0\" y=\"0\" width=\"" +
-                   width + "\" height=\"" + height + "\" preserveAspectRatio=\"none\"/>";
-          }
-        }
         paint = context_.FillIn(properties);
       } else {
         paint = context_.ThemeFill(background.child("p:bgRef"));
       }
       if (!paint) continue;
-      return "<rect width=\"" + width + "\" height=\"" + height + "\"" +
-             drawing::FillAttributes(paint, context_, defs) + "/>";
+      // A background that lets light through (a picture, a colour's alpha) shows white below.
+      bool opaque = !paint->none && !paint->picture && paint->pattern.empty() &&
+                    paint->stops.size() < 2 && paint->color.alpha >= 1;
+      return (opaque ? "" : white) + "<rect width=\"" + width + "\" height=\"" + height + "\"" +
+             drawing::FillAttributes(paint, context_, defs,
+                                     Box{0, 0, slide_width_, slide_height_}) +
+             "/>";
     }
-    return "<rect width=\"" + width + "\" height=\"" + height + "\" fill=\"#ffffff\"/>";
+    return white;
   }
 
   // The shapes of a layout or master that show on its slides (placeholders do not).
@@ -169,6 +171,7 @@ class Drawer {
     pugi::xml_node style = element.child("p:style");
 
     std::optional<drawing::Paint> fill = context_.FillIn(properties);
+    if (properties.child("a:grpFill")) fill = group_fill_;
     for (size_t i = 0; !fill && i < ancestors.size(); ++i) {
       fill = context_.FillIn(ancestors[i].child("p:spPr"));
     }
@@ -190,14 +193,18 @@ class Drawer {
     }
     bool line_only = drawing::IsLineGeometry(geometry_source);
     if (line_only) fill.reset();
+    // A fill that does not turn with its shape keeps its angle on the slide.
+    if (fill && !fill->rotate_with_shape) fill->angle -= placement.rotation;
 
     std::string content;
     if ((fill && !fill->none) || (stroke && !stroke->none)) {
-      std::string outline = drawing::GeometryElement(
-          geometry_source, placement.box,
-          drawing::FillAttributes(fill, context_, defs) + drawing::StrokeAttributes(stroke));
+      std::string outline =
+          drawing::GeometryElement(geometry_source, placement.box,
+                                   drawing::FillAttributes(fill, context_, defs, placement.box) +
+                                       drawing::StrokeAttributes(stroke));
       std::string flip = Flip(placement);
-      content += flip.empty() ? outline : "<g" + flip + ">" + outline + "</g>";
+      if (!flip.empty()) outline = "<g" + flip + ">" + outline + "</g>";
+      content += WithEffects(outline, properties, style, placement, defs);
     }
     pugi::xml_node body = element.child("p:txBody");
     if (body && HasText(body)) {
@@ -208,32 +215,39 @@ class Drawer {
     return rotation.empty() ? content : "<g" + rotation + ">" + content + "</g>";
   }
 
-  std::string PictureOf(pugi::xml_node blip, const std::string& part) {
-    if (pugi::xml_attribute embed = blip.attribute("r:embed"); embed && embed.value()[0]) {
-      std::string address = context_.PictureAddress(part, embed.value(), false);
-      if (!address.empty()) return address;
-    }
-    if (pugi::xml_attribute link = blip.attribute("r:link"); link && link.value()[0]) {
-      return context_.PictureAddress(part, link.value(), true);
-    }
-    return {};
+  // `content` under the filter that draws the effects of the shape in `placement`.
+  std::string WithEffects(const std::string& content, pugi::xml_node properties,
+                          pugi::xml_node style, const Placement& placement, std::string& defs) {
+    std::string filter =
+        drawing::EffectAttributes(drawing::EffectsOf(properties, style, context_), placement.box,
+                                  placement.rotation, context_, defs);
+    return filter.empty() ? content : "<g" + filter + ">" + content + "</g>";
   }
 
-  std::string Picture(pugi::xml_node element, const std::string& part) {
+  std::string Picture(pugi::xml_node element, const std::string& part, std::string& defs) {
     Placement placement = PlacementOf(element, context_);
-    std::string address = PictureOf(element.child("p:blipFill").child("a:blip"), part);
-    std::string content;
+    pugi::xml_node properties = element.child("p:spPr");
     const Box& box = placement.box;
-    if (!address.empty()) {
-      content += "<image href=\"" + drawing::Escape(address) + "\" x=\"" + Num(box.x) + "\" y=\"" +
-                 Num(box.y) + "\" width=\"" + Num(box.width) + "\" height=\"" + Num(box.height) +
-                 "\" preserveAspectRatio=\"none\"" + Flip(placement) + "/>";
+    std::string content = drawing::PictureElement(
+        drawing::PictureOf(element.child("p:blipFill"), part, context_), box, context_, defs);
+    // A picture in another outline (an ellipse, a rounded rectangle) shows inside it.
+    std::string_view preset = properties.child("a:prstGeom").attribute("prst").value();
+    if (!content.empty() &&
+        (properties.child("a:custGeom") || (!preset.empty() && preset != "rect"))) {
+      std::string id = context_.NextDefinitionId();
+      defs += "<clipPath id=\"" + id + "\">" + drawing::GeometryElement(properties, box, "") +
+              "</clipPath>";
+      content = "<g clip-path=\"url(#" + id + ")\">" + content + "</g>";
     }
-    std::optional<drawing::Stroke> stroke = context_.LineOf(element.child("p:spPr").child("a:ln"));
+    std::string flip = Flip(placement);
+    if (!flip.empty() && !content.empty()) content = "<g" + flip + ">" + content + "</g>";
+    std::optional<drawing::Stroke> stroke = context_.LineOf(properties.child("a:ln"));
+    if (!stroke) stroke = context_.ThemeLine(element.child("p:style").child("a:lnRef"));
     if (stroke && !stroke->none) {
-      content += drawing::GeometryElement(element.child("p:spPr"), box,
+      content += drawing::GeometryElement(properties, box,
                                           " fill=\"none\"" + drawing::StrokeAttributes(stroke));
     }
+    content = WithEffects(content, properties, element.child("p:style"), placement, defs);
     std::string rotation = Rotation(placement);
     return rotation.empty() ? content : "<g" + rotation + ">" + content + "</g>";
   }
@@ -248,6 +262,11 @@ class Drawer {
     double sx = child_width > 0 ? placement.box.width / child_width : 1;
     double sy = child_height > 0 ? placement.box.height / child_height : 1;
     std::string content;
+    // Shapes of the group that take the group's fill (a:grpFill) take it from here.
+    std::optional<drawing::Paint> outer_fill = group_fill_;
+    if (std::optional<drawing::Paint> own = context_.FillIn(element.child("p:grpSpPr"))) {
+      group_fill_ = own;
+    }
     for (pugi::xml_node child : element.children()) {
       std::string_view name = child.name();
       if (name == "p:nvGrpSpPr" || name == "p:grpSpPr" || name == "p:extLst") continue;
@@ -256,6 +275,7 @@ class Drawer {
       }
       content += Element(child, part, defs);
     }
+    group_fill_ = outer_fill;
     std::string transform = "translate(" + Num(placement.box.x) + " " + Num(placement.box.y) +
                             ") scale(" + Num(sx) + " " + Num(sy) + ") translate(" + Num(-child_x) +
                             " " + Num(-child_y) + ")";
@@ -281,13 +301,9 @@ class Drawer {
       }
     } else if (pugi::xml_node preview = data.select_node(".//p:pic").node()) {
       // An embedded object shows its preview picture.
-      std::string address = PictureOf(preview.child("p:blipFill").child("a:blip"), part);
-      const Box& box = placement.box;
-      if (!address.empty()) {
-        content = "<image href=\"" + drawing::Escape(address) + "\" x=\"" + Num(box.x) + "\" y=\"" +
-                  Num(box.y) + "\" width=\"" + Num(box.width) + "\" height=\"" + Num(box.height) +
-                  "\" preserveAspectRatio=\"none\"/>";
-      }
+      content =
+          drawing::PictureElement(drawing::PictureOf(preview.child("p:blipFill"), part, context_),
+                                  placement.box, context_, defs);
     }
     std::string rotation = Rotation(placement);
     return rotation.empty() ? content : "<g" + rotation + ">" + content + "</g>";
@@ -295,6 +311,7 @@ class Drawer {
 
   DrawingContext& context_;
   double slide_width_, slide_height_;
+  std::optional<drawing::Paint> group_fill_;
 };
 
 PackageSlide& SlideAt(PackagePresentation& presentation, int slide) {

@@ -1,0 +1,273 @@
+#include "host/ooxml/drawing/drawing_picture.h"
+
+#include <emf2svg.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <sstream>
+#include <vector>
+
+#include "host/ascii.h"
+#include "host/ooxml/drawing/drawing_context.h"
+#include "host/ooxml/shape_link.h"
+
+namespace vintrel::ooxml::drawing {
+
+namespace {
+
+std::string Extension(std::string_view name) {
+  size_t dot = name.rfind('.');
+  return LowerAscii(dot == std::string_view::npos ? "" : name.substr(dot));
+}
+
+const char* ContentTypeOf(std::string_view name) {
+  std::string extension = Extension(name);
+  if (extension == ".png") return "image/png";
+  if (extension == ".jpg" || extension == ".jpeg") return "image/jpeg";
+  if (extension == ".gif") return "image/gif";
+  if (extension == ".svg") return "image/svg+xml";
+  if (extension == ".bmp") return "image/bmp";
+  if (extension == ".webp") return "image/webp";
+  return nullptr;  // TIFF and WMF: no browser draws them
+}
+
+// The view of a converted EMF: the picture's frame (its header's rclFrame, in hundredths of a
+// millimetre, turned into device pixels by the reference device's size), which is what a slide
+// fits into the picture's box. The converter draws from the top left of the drawn bounds.
+std::string EmfView(std::string_view bytes) {
+  if (bytes.size() < 88) return {};
+  auto number = [&](size_t at) {
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    return static_cast<double>(static_cast<int32_t>(value));
+  };
+  double millimetres_x = number(80), millimetres_y = number(84);
+  if (millimetres_x <= 0 || millimetres_y <= 0) return {};
+  double sx = number(72) / (millimetres_x * 100), sy = number(76) / (millimetres_y * 100);
+  double left = number(24) * sx, top = number(28) * sy;
+  double width = (number(32) - number(24)) * sx, height = (number(36) - number(28)) * sy;
+  if (width <= 0 || height <= 0) return {};
+  return Num(left - number(8)) + " " + Num(top - number(12)) + " " + Num(width) + " " + Num(height);
+}
+
+// The SVG stretched to whatever box shows it, as other pictures are.
+std::string Stretchable(std::string svg, const std::string& view) {
+  size_t start = svg.find("<svg "), end = svg.find('>', start);
+  if (start == std::string::npos || end == std::string::npos || view.empty()) return svg;
+  if (svg.substr(start, end - start).find("viewBox") != std::string::npos) return svg;
+  svg.insert(end, " viewBox=\"" + view + "\" preserveAspectRatio=\"none\"");
+  return svg;
+}
+
+// An EMF picture as SVG (empty when it cannot be read). Conversions are kept, since a slide is
+// drawn again whenever one of its values changes.
+std::string EmfToSvg(std::string& bytes) {
+  static std::mutex mutex;
+  static std::map<size_t, std::string> converted;
+  size_t key = std::hash<std::string>()(bytes);
+  std::lock_guard<std::mutex> lock(mutex);
+  if (auto found = converted.find(key); found != converted.end()) return found->second;
+  generatorOptions options{};
+  options.nameSpace = const_cast<char*>("");
+  options.emfplus = true;
+  options.svgDelimiter = true;
+  char* out = nullptr;
+  size_t length = 0;
+  int ok = emf2svg(bytes.data(), bytes.size(), &out, &length, &options);
+  std::string svg =
+      ok && out ? Stretchable(std::string(out, length), EmfView(bytes)) : std::string();
+  std::free(out);
+  if (converted.size() > 64) converted.clear();
+  converted[key] = svg;
+  return svg;
+}
+
+// The region of the picture that shows: its crop (a:srcRect), and of what is left the part that
+// falls inside the box when a:stretch's a:fillRect places it partly outside.
+void CropOf(pugi::xml_node blip_fill, long crop[4]) {
+  const char* sides[] = {"l", "t", "r", "b"};
+  pugi::xml_node source = blip_fill.child("a:srcRect");
+  pugi::xml_node fill = blip_fill.child("a:stretch").child("a:fillRect");
+  for (int side = 0; side < 4; ++side) {
+    double inset = source.attribute(sides[side]).as_double() / 100000;
+    double near = fill.attribute(sides[side]).as_double() / 100000;
+    double far = fill.attribute(sides[(side + 2) % 4]).as_double() / 100000;
+    double left = 1 - inset - source.attribute(sides[(side + 2) % 4]).as_double() / 100000;
+    double span = 1 - near - far;
+    if (span > 0) inset += left * -near / span;
+    crop[side] = std::lround(inset * 100000);
+  }
+}
+
+// A duotone maps the picture's gray levels from its first colour to its second; a:lum changes
+// brightness and contrast (a washed-out picture is brighter with less contrast).
+std::string Recolor(pugi::xml_node blip, const DrawingContext& context,
+                    const std::optional<Color>& placeholder) {
+  std::string primitives;
+  if (pugi::xml_node duotone = blip.child("a:duotone")) {
+    std::vector<Color> colors;
+    for (pugi::xml_node element : duotone.children()) {
+      if (std::optional<Color> color = ColorOf(element, context.colors(), placeholder))
+        colors.push_back(*color);
+    }
+    if (colors.size() == 2) {
+      primitives += "<feColorMatrix type=\"matrix\" values=\"";
+      for (int row = 0; row < 3; ++row) primitives += ".2126 .7152 .0722 0 0 ";
+      primitives += "0 0 0 1 0\"/><feComponentTransfer>";
+      int Color::*channels[] = {&Color::r, &Color::g, &Color::b};
+      const char* names[] = {"R", "G", "B"};
+      for (int i = 0; i < 3; ++i) {
+        primitives += std::string("<feFunc") + names[i] + " type=\"table\" tableValues=\"" +
+                      Num(colors[0].*channels[i] / 255.0) + " " +
+                      Num(colors[1].*channels[i] / 255.0) + "\"/>";
+      }
+      primitives += "</feComponentTransfer>";
+    }
+  }
+  pugi::xml_node lum = blip.child("a:lum");
+  double bright = lum.attribute("bright").as_double() / 100000;
+  double contrast = lum.attribute("contrast").as_double() / 100000;
+  if (bright != 0 || contrast != 0) {
+    double slope = contrast < 0 ? 1 + contrast : 1 / std::max(1 - contrast, 0.01);
+    std::string function = " type=\"linear\" slope=\"" + Num(slope) + "\" intercept=\"" +
+                           Num(0.5 - 0.5 * slope + bright) + "\"/>";
+    primitives += "<feComponentTransfer><feFuncR" + function + "<feFuncG" + function + "<feFuncB" +
+                  function + "</feComponentTransfer>";
+  }
+  return primitives;
+}
+
+}  // namespace
+
+std::pair<std::string, const char*> ScreenPicture(std::string bytes, std::string_view name) {
+  if (Extension(name) == ".emf") {
+    std::string svg = EmfToSvg(bytes);
+    if (svg.empty()) return {};
+    return {std::move(svg), "image/svg+xml"};
+  }
+  const char* type = ContentTypeOf(name);
+  if (!type) return {};
+  return {std::move(bytes), type};
+}
+
+std::pair<int, int> PixelSize(std::string_view bytes) {
+  auto byte = [&](size_t at) { return static_cast<unsigned char>(bytes[at]); };
+  auto big16 = [&](size_t at) { return byte(at) << 8 | byte(at + 1); };
+  if (bytes.size() >= 24 && bytes.starts_with("\x89PNG")) {
+    return {big16(16) << 16 | big16(18), big16(20) << 16 | big16(22)};
+  }
+  if (bytes.size() >= 10 && bytes.starts_with("GIF8")) {
+    return {byte(6) | byte(7) << 8, byte(8) | byte(9) << 8};
+  }
+  if (!bytes.starts_with("\xFF\xD8")) return {0, 0};
+  // JPEG: the frame header (SOF0 to SOF15 but DHT, JPG and DAC) holds the size.
+  for (size_t at = 2; at + 9 < bytes.size() && byte(at) == 0xFF;) {
+    int marker = byte(at + 1);
+    if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+      return {big16(at + 7), big16(at + 5)};
+    }
+    at += 2 + big16(at + 2);
+  }
+  return {0, 0};
+}
+
+std::string DrawingContext::PictureAddress(const std::string& part, const std::string& id,
+                                           bool linked) const {
+  std::optional<Relationship> rel = package_.Rel(part, id);
+  if (!rel) return {};
+  try {
+    if (rel->external || linked) {
+      std::string path = DecodeLinkTarget(rel->target, folder_);
+      std::ifstream in(path, std::ios::binary);
+      if (!in) return {};
+      std::ostringstream bytes;
+      bytes << in.rdbuf();
+      auto [shown, type] = ScreenPicture(std::move(bytes).str(), path);
+      return type ? assets_.Add(std::move(shown), type) : std::string();
+    }
+    std::string target = Package::ResolveTarget(part, rel->target);
+    if (!package_.Has(target)) return {};
+    auto [shown, type] = ScreenPicture(package_.ReadBytes(target), target);
+    return type ? assets_.Add(std::move(shown), type) : std::string();
+  } catch (const std::exception&) {
+    // A picture that cannot be read is left out of the drawing; the show goes on.
+    return {};
+  }
+}
+
+Picture PictureOf(pugi::xml_node blip_fill, const std::string& part, const DrawingContext& context,
+                  const std::optional<Color>& placeholder) {
+  Picture picture;
+  if (part.empty()) return picture;  // a chart's picture fills are not drawn
+  pugi::xml_node blip = blip_fill.child("a:blip");
+  std::string embed = blip.attribute("r:embed").value();
+  // A picture saved as SVG too keeps it in an extension: the browser draws it sharp.
+  pugi::xml_node svg = blip.select_node("a:extLst/a:ext/asvg:svgBlip").node();
+  if (std::string vector = svg.attribute("r:embed").value(); !vector.empty()) {
+    picture.address = context.PictureAddress(part, vector, false);
+  }
+  if (!embed.empty() && picture.address.empty()) {
+    picture.address = context.PictureAddress(part, embed, false);
+  }
+  std::string link = blip.attribute("r:link").value();
+  if (picture.address.empty() && !link.empty()) {
+    picture.address = context.PictureAddress(part, link, true);
+  }
+  picture.alpha = blip.child("a:alphaModFix").attribute("amt").as_double(100000) / 100000;
+  picture.grayscale = static_cast<bool>(blip.child("a:grayscl"));
+  picture.recolor = Recolor(blip, context, placeholder);
+  CropOf(blip_fill, picture.crop);
+  if (pugi::xml_node tile = blip_fill.child("a:tile"); tile && !embed.empty()) {
+    picture.tile = true;
+    picture.scale[0] = tile.attribute("sx").as_double(100000) / 100000;
+    picture.scale[1] = tile.attribute("sy").as_double(100000) / 100000;
+    picture.offset[0] = tile.attribute("tx").as_double() / kEmuPerPoint;
+    picture.offset[1] = tile.attribute("ty").as_double() / kEmuPerPoint;
+    std::optional<Relationship> rel = context.package().Rel(part, embed);
+    if (rel && !rel->external) {
+      std::string target = Package::ResolveTarget(part, rel->target);
+      // Pictures without their resolution are taken at 96 pixels per inch.
+      auto [width, height] = context.package().Has(target)
+                                 ? PixelSize(context.package().ReadBytes(target))
+                                 : std::pair{0, 0};
+      picture.size[0] = width * 0.75;
+      picture.size[1] = height * 0.75;
+    }
+  }
+  return picture;
+}
+
+std::string PictureElement(const Picture& picture, const Box& box, DrawingContext& context,
+                           std::string& defs) {
+  if (picture.address.empty()) return {};
+  std::string look;
+  if (picture.alpha < 1) look += " opacity=\"" + Num(std::max(picture.alpha, 0.0)) + "\"";
+  if (!picture.recolor.empty()) {
+    std::string id = context.NextDefinitionId();
+    defs += "<filter id=\"" + id + "\" color-interpolation-filters=\"sRGB\">" + picture.recolor +
+            "</filter>";
+    look += " filter=\"url(#" + id + ")\"";
+  } else if (picture.grayscale) {
+    look += " style=\"filter:grayscale(1)\"";
+  }
+  const long* crop = picture.crop;
+  if (crop[0] == 0 && crop[1] == 0 && crop[2] == 0 && crop[3] == 0) {
+    return "<image href=\"" + Escape(picture.address) + "\" x=\"" + Num(box.x) + "\" y=\"" +
+           Num(box.y) + "\" width=\"" + Num(box.width) + "\" height=\"" + Num(box.height) +
+           "\" preserveAspectRatio=\"none\"" + look + "/>";
+  }
+  // The picture spans 0 to 100000 each way; the view shows the region left by the crop.
+  long width = 100000 - crop[0] - crop[2], height = 100000 - crop[1] - crop[3];
+  if (width <= 0 || height <= 0) return {};
+  return "<svg x=\"" + Num(box.x) + "\" y=\"" + Num(box.y) + "\" width=\"" + Num(box.width) +
+         "\" height=\"" + Num(box.height) + "\" viewBox=\"" + std::to_string(crop[0]) + " " +
+         std::to_string(crop[1]) + " " + std::to_string(width) + " " + std::to_string(height) +
+         "\" preserveAspectRatio=\"none\"><image href=\"" + Escape(picture.address) +
+         "\" width=\"100000\" height=\"100000\" preserveAspectRatio=\"none\"" + look + "/></svg>";
+}
+
+}  // namespace vintrel::ooxml::drawing

@@ -1,0 +1,312 @@
+// Colours, fills, effects and pictures of drawn slides: colour transforms against values worked
+// out from their definitions, and what each kind of fill, effect and crop becomes in the SVG.
+#include <gtest/gtest.h>
+
+#include <pugixml.hpp>
+#include <string>
+#include <vector>
+
+#include "decks/deck_builder.h"
+#include "host/ooxml/drawing/drawing_color.h"
+#include "host/ooxml/drawing/slide_drawing.h"
+#include "host/ooxml/package_presentation.h"
+#include "testing/temp_dir.h"
+
+namespace vintrel::ooxml {
+namespace {
+
+using drawing::Color;
+using drawing::ColorScheme;
+
+constexpr char kColorScheme[] =
+    "<a:clrScheme name=\"C\"><a:dk1><a:sysClr val=\"windowText\" lastClr=\"000000\"/></a:dk1>"
+    "<a:lt1><a:sysClr val=\"window\" lastClr=\"FFFFFF\"/></a:lt1><a:dk2><a:srgbClr "
+    "val=\"44546A\"/></a:dk2><a:lt2><a:srgbClr val=\"E7E6E6\"/></a:lt2><a:accent1><a:srgbClr "
+    "val=\"4472C4\"/></a:accent1><a:accent2><a:srgbClr val=\"ED7D31\"/></a:accent2></a:clrScheme>";
+
+TEST(DrawingColorTest, TransformsFollowTheirDefinitions) {
+  pugi::xml_document theme;
+  ASSERT_TRUE(theme.load_string(kColorScheme));
+  ColorScheme scheme;
+  scheme.ReadTheme(theme.first_child());
+  pugi::xml_document map;
+  ASSERT_TRUE(map.load_string("<p:clrMap bg1=\"dk1\" tx1=\"lt1\" accent1=\"accent1\"/>"));
+  scheme.ReadMap(map.first_child());
+  struct Case {
+    const char* element;
+    const char* hex;
+    double alpha;
+  } cases[] = {
+      // Darker 25% and lighter 40% of accent 1: lightness scaled and offset in HSL.
+      {"<a:schemeClr val=\"accent1\"><a:lumMod val=\"75000\"/></a:schemeClr>", "#2f5597", 1},
+      {"<a:schemeClr val=\"accent1\"><a:lumMod val=\"60000\"/><a:lumOff val=\"40000\"/>"
+       "</a:schemeClr>",
+       "#8faadc", 1},
+      // Shade and tint work on linear light: half of full red is sRGB 0.7354 (188).
+      {"<a:srgbClr val=\"FF0000\"><a:shade val=\"50000\"/></a:srgbClr>", "#bc0000", 1},
+      {"<a:srgbClr val=\"000000\"><a:tint val=\"50000\"/></a:srgbClr>", "#bcbcbc", 1},
+      {"<a:srgbClr val=\"FF8080\"><a:satMod val=\"50000\"/></a:srgbClr>", "#dfa0a0", 1},
+      {"<a:srgbClr val=\"FF0000\"><a:hueOff val=\"7200000\"/></a:srgbClr>", "#00ff00", 1},
+      {"<a:srgbClr val=\"FF0000\"><a:comp/></a:srgbClr>", "#00ffff", 1},
+      {"<a:srgbClr val=\"0000FF\"><a:inv/></a:srgbClr>", "#ffff00", 1},
+      {"<a:srgbClr val=\"FF0000\"><a:gray/></a:srgbClr>", "#383838", 1},
+      {"<a:srgbClr val=\"FF0000\"><a:alpha val=\"40000\"/><a:alphaMod val=\"50000\"/></a:srgbClr>",
+       "#ff0000", 0.2},
+      // Through the colour map: bg1 names dk1 here.
+      {"<a:schemeClr val=\"bg1\"/>", "#000000", 1},
+      {"<a:schemeClr val=\"tx1\"><a:lumMod val=\"50000\"/></a:schemeClr>", "#808080", 1},
+      {"<a:sysClr val=\"window\"/>", "#ffffff", 1},
+      {"<a:prstClr val=\"dkBlue\"/>", "#00008b", 1},
+      {"<a:prstClr val=\"medSeaGreen\"/>", "#3cb371", 1},
+      {"<a:scrgbClr r=\"50000\" g=\"0\" b=\"0\"/>", "#bc0000", 1},
+      {"<a:hslClr hue=\"14400000\" sat=\"100000\" lum=\"50000\"/>", "#0000ff", 1},
+  };
+  for (const Case& test : cases) {
+    pugi::xml_document element;
+    ASSERT_TRUE(element.load_string(test.element)) << test.element;
+    std::optional<Color> color = drawing::ColorOf(element.first_child(), scheme);
+    ASSERT_TRUE(color) << test.element;
+    EXPECT_EQ(color->Hex(), test.hex) << test.element;
+    EXPECT_NEAR(color->alpha, test.alpha, 1e-9) << test.element;
+  }
+  pugi::xml_document reference;
+  ASSERT_TRUE(reference.load_string(
+      "<a:fontRef idx=\"minor\"><a:schemeClr val=\"accent2\"><a:shade val=\"0\"/></a:schemeClr>"
+      "</a:fontRef>"));
+  EXPECT_EQ(drawing::ReferenceColor(reference.first_child(), scheme)->Hex(), "#000000");
+}
+
+// The theme the deck tests draw with: fill, line, effect and background styles that use phClr.
+std::string ThemeElements() {
+  return std::string(kColorScheme) +
+         "<a:fmtScheme name=\"F\"><a:fillStyleLst><a:solidFill><a:schemeClr val=\"phClr\"/>"
+         "</a:solidFill><a:solidFill><a:schemeClr val=\"phClr\"><a:lumMod val=\"50000\"/>"
+         "</a:schemeClr></a:solidFill><a:noFill/></a:fillStyleLst><a:lnStyleLst><a:ln "
+         "w=\"12700\"><a:solidFill><a:schemeClr val=\"phClr\"/></a:solidFill></a:ln>"
+         "</a:lnStyleLst><a:effectStyleLst><a:effectStyle><a:effectLst/></a:effectStyle>"
+         "<a:effectStyle><a:effectLst><a:outerShdw blurRad=\"50800\" dist=\"38100\" "
+         "dir=\"5400000\"><a:srgbClr val=\"000000\"><a:alpha val=\"40000\"/></a:srgbClr>"
+         "</a:outerShdw></a:effectLst></a:effectStyle></a:effectStyleLst><a:bgFillStyleLst>"
+         "<a:solidFill><a:schemeClr val=\"phClr\"/></a:solidFill><a:gradFill><a:gsLst><a:gs "
+         "pos=\"0\"><a:schemeClr val=\"phClr\"><a:tint val=\"50000\"/></a:schemeClr></a:gs>"
+         "<a:gs pos=\"100000\"><a:schemeClr val=\"phClr\"/></a:gs></a:gsLst><a:path "
+         "path=\"circle\"><a:fillToRect l=\"50000\" t=\"50000\" r=\"50000\" b=\"50000\"/>"
+         "</a:path></a:gradFill><a:blipFill><a:blip xmlns:r=\"http://schemas.openxmlformats.org/"
+         "officeDocument/2006/relationships\" r:embed=\"rId1\"><a:duotone><a:schemeClr "
+         "val=\"phClr\"><a:shade val=\"50000\"/></a:schemeClr><a:schemeClr val=\"phClr\"/>"
+         "</a:duotone></a:blip><a:tile/></a:blipFill></a:bgFillStyleLst></a:fmtScheme>";
+}
+
+// A 2 by 1 pixel PNG (only its header is read).
+std::string TinyPng() {
+  return std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x02\0\0\0\x01\x08\x02\0\0\0", 26) +
+         std::string(12, '\0');
+}
+
+// The smallest EMF: its header (108 bytes) and the end record.
+std::string TinyEmf() {
+  std::string bytes(128, '\0');
+  auto put = [&](size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i) & 0xff);
+  };
+  put(0, 1), put(4, 108), put(16, 99), put(20, 99), put(32, 2000), put(36, 2000);
+  put(40, 0x464D4520), put(44, 0x10000), put(48, 128), put(52, 2), put(56, 1);
+  put(72, 1024), put(76, 768), put(80, 320), put(84, 240), put(100, 320000), put(104, 240000);
+  put(108, 14), put(112, 20), put(124, 20);
+  return bytes;
+}
+
+class DrawingFillTest : public ::testing::Test {
+ protected:
+  class Assets : public SvgAssets {
+   public:
+    std::string Add(std::string bytes, const std::string& content_type) override {
+      types.push_back(content_type);
+      last = std::move(bytes);
+      return "/asset/" + std::to_string(types.size());
+    }
+    std::vector<std::string> types;
+    std::string last;
+  };
+
+  // The slide drawn with the test theme; pictures rId2 (PNG) and rId3 (EMF) are the slide's.
+  SlideDrawing Draw(const std::string& shapes, const std::string& background = "") {
+    testing::DeckLayout layout = testing::OneSlide(shapes);
+    layout.theme_elements = ThemeElements();
+    layout.slides[0].after_tree = background;
+    layout.slides[0].rels =
+        "<Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+        "relationships/image\" Target=\"../media/image1.png\"/><Relationship Id=\"rId3\" "
+        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/image\" "
+        "Target=\"../media/image2.emf\"/><Relationship Id=\"rId4\" "
+        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/image\" "
+        "Target=\"../media/image3.svg\"/>";
+    layout.extra_parts = {
+        {"ppt/media/image1.png", TinyPng()},
+        {"ppt/media/image2.emf", TinyEmf()},
+        {"ppt/media/image3.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\"/>"},
+        {"ppt/theme/_rels/theme1.xml.rels",
+         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+         "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+         "relationships/image\" Target=\"../media/image1.png\"/></Relationships>"}};
+    layout.extra_content_types =
+        "<Default Extension=\"png\" ContentType=\"image/png\"/><Default Extension=\"emf\" "
+        "ContentType=\"image/x-emf\"/>";
+    std::string path = dir_.Write("deck.pptx", testing::BuildDeck(layout));
+    deck_ = PackagePresentation::Open(path);
+    return DrawSlide(*deck_, 1, assets_);
+  }
+
+  vintrel::testing::TempDir dir_;
+  Assets assets_;
+  std::unique_ptr<PackagePresentation> deck_;
+};
+
+std::string Sp(const std::string& properties, const std::string& style = "",
+               const std::string& xfrm_attributes = "") {
+  return "<p:sp><p:nvSpPr><p:cNvPr id=\"2\" name=\"Box\"/><p:cNvSpPr/><p:nvPr/></p:nvSpPr>"
+         "<p:spPr><a:xfrm" +
+         xfrm_attributes +
+         "><a:off x=\"127000\" y=\"254000\"/><a:ext cx=\"1270000\" cy=\"635000\"/></a:xfrm>" +
+         properties + "</p:spPr>" + style + "</p:sp>";
+}
+
+std::string Pic(const std::string& fill_children, const std::string& properties = "") {
+  return "<p:pic><p:nvPicPr><p:cNvPr id=\"3\" name=\"Photo\"/><p:cNvPicPr/><p:nvPr/>"
+         "</p:nvPicPr><p:blipFill>" +
+         fill_children +
+         "</p:blipFill><p:spPr><a:xfrm><a:off x=\"127000\" y=\"254000\"/><a:ext cx=\"1270000\" "
+         "cy=\"635000\"/></a:xfrm>" +
+         properties + "</p:spPr></p:pic>";
+}
+
+std::string Gradient(const std::string& shade) {
+  return "<a:gradFill><a:gsLst><a:gs pos=\"0\"><a:srgbClr val=\"FF0000\"/></a:gs><a:gs "
+         "pos=\"100000\"><a:srgbClr val=\"0000FF\"/></a:gs></a:gsLst>" +
+         shade + "</a:gradFill>";
+}
+
+TEST_F(DrawingFillTest, FillsEffectsAndPicturesInTheSvg) {
+  const std::string style_of =
+      "<p:style><a:lnRef idx=\"0\"><a:srgbClr val=\"000000\"/></a:lnRef>"
+      "<a:fillRef idx=\"2\"><a:schemeClr val=\"accent1\"/></a:fillRef>"
+      "<a:effectRef idx=\"2\"><a:srgbClr val=\"000000\"/></a:effectRef>"
+      "<a:fontRef idx=\"minor\"/></p:style>";
+  const std::string blip = "<a:blip r:embed=\"rId2\"/>";
+  struct Case {
+    std::string shapes;
+    std::vector<std::string> expected;
+  } cases[] = {
+      // Box 10,20 100x50: a path gradient is radial from its focus out to the far corner.
+      {Sp(Gradient("<a:path path=\"circle\"><a:fillToRect l=\"50000\" t=\"50000\" r=\"50000\" "
+                   "b=\"50000\"/></a:path>")),
+       {"<radialGradient id=\"s1-1-d1\" gradientUnits=\"userSpaceOnUse\" cx=\"60\" cy=\"45\" "
+        "r=\"55.9\">"}},
+      {Sp(Gradient("<a:path path=\"rect\"><a:fillToRect r=\"100000\" b=\"100000\"/></a:path>")),
+       {"cx=\"10\" cy=\"20\" r=\"111.8\""}},
+      // A 45 degree gradient at its true angle on a 2:1 box reaches both far corners.
+      {Sp(Gradient("<a:lin ang=\"2700000\" scaled=\"0\"/>")),
+       {"x1=\"-0.1\" y1=\"0.2\" x2=\"1.1\" y2=\"0.8\""}},
+      {Sp(Gradient("<a:lin ang=\"2700000\" scaled=\"1\"/>")),
+       {"x1=\"0\" y1=\"0\" x2=\"1\" y2=\"1\""}},
+      // Turned a quarter, a fill that does not turn with the shape runs the other way round.
+      {Sp("<a:gradFill rotWithShape=\"0\"><a:gsLst><a:gs pos=\"0\"><a:srgbClr val=\"FF0000\"/>"
+          "</a:gs><a:gs pos=\"100000\"><a:srgbClr val=\"0000FF\"/></a:gs></a:gsLst><a:lin "
+          "ang=\"0\"/></a:gradFill>",
+          "", " rot=\"5400000\""),
+       {"x1=\"0.5\" y1=\"1\" x2=\"0.5\" y2=\"0\""}},
+      {Sp("<a:pattFill prst=\"pct25\"><a:fgClr><a:srgbClr val=\"FF0000\"/></a:fgClr><a:bgClr>"
+          "<a:srgbClr val=\"FFFF00\"/></a:bgClr></a:pattFill>"),
+       {"<pattern id=\"s1-1-d1\" patternUnits=\"userSpaceOnUse\" width=\"6\" height=\"6\"><rect "
+        "width=\"6\" height=\"6\" fill=\"#ffff00\"/>",
+        "fill=\"#ff0000\"/></pattern>", "fill=\"url(#s1-1-d1)\""}},
+      {Sp("<a:blipFill>" + blip + "<a:stretch><a:fillRect/></a:stretch></a:blipFill>"),
+       {"<pattern id=\"s1-1-d1\" patternContentUnits=\"objectBoundingBox\" width=\"1\" "
+        "height=\"1\"><image href=\"/asset/1\" x=\"0\" y=\"0\" width=\"1\" height=\"1\""}},
+      // Tiled at its own size (2 by 1 pixels at 96 per inch) times the tile's scale.
+      {Sp("<a:blipFill>" + blip + "<a:tile sx=\"200000\" sy=\"100000\"/></a:blipFill>"),
+       {"patternUnits=\"userSpaceOnUse\" x=\"10\" y=\"20\" width=\"3\" height=\"0.75\""}},
+      // The style's fill in the reference's colour, and its effect style's shadow.
+      {Sp("", style_of),
+       {"fill=\"#203864\"",
+        "<feGaussianBlur in=\"SourceAlpha\" stdDeviation=\"2\"/><feOffset "
+        "dx=\"0\" dy=\"3\"",
+        "flood-color=\"#000000\" flood-opacity=\"0.4\"", "filter=\"url(#s1-1-d1)\""}},
+      // The shape's own empty effect list overrides its style's.
+      {Sp("<a:effectLst/>", style_of), {"!filter="}},
+      {Sp("<a:solidFill><a:srgbClr val=\"FF0000\"/></a:solidFill><a:effectLst><a:glow "
+          "rad=\"127000\"><a:srgbClr val=\"00FF00\"/></a:glow><a:softEdge rad=\"63500\"/>"
+          "</a:effectLst>"),
+       {"operator=\"dilate\" radius=\"5\"", "operator=\"erode\" radius=\"1.25\"",
+        "<feMergeNode in=\"glow\"/><feMergeNode in=\"soft\"/>"}},
+      {Sp("<a:solidFill><a:srgbClr val=\"FF0000\"/></a:solidFill><a:effectLst><a:innerShdw "
+          "blurRad=\"25400\" dist=\"12700\"><a:srgbClr "
+          "val=\"0000FF\"/></a:innerShdw></a:effectLst>"),
+       {"<feFuncA type=\"table\" tableValues=\"1 0\"/>", "<feOffset dx=\"1\" dy=\"0\"",
+        "<feMergeNode in=\"SourceGraphic\"/><feMergeNode in=\"inner\"/>"}},
+      // A shape taking its group's fill.
+      {"<p:grpSp><p:nvGrpSpPr><p:cNvPr id=\"4\" name=\"G\"/><p:cNvGrpSpPr/><p:nvPr/></p:nvGrpSpPr>"
+       "<p:grpSpPr><a:solidFill><a:srgbClr val=\"00FF00\"/></a:solidFill></p:grpSpPr>" +
+           Sp("<a:grpFill/>") + "</p:grpSp>",
+       {"fill=\"#00ff00\""}},
+      {Pic(blip + "<a:srcRect l=\"25000\" t=\"10000\" r=\"25000\"/><a:stretch/>"),
+       {"<svg x=\"10\" y=\"20\" width=\"100\" height=\"50\" viewBox=\"25000 10000 50000 90000\" "
+        "preserveAspectRatio=\"none\"><image href=\"/asset/1\" width=\"100000\""}},
+      {Pic(blip + "<a:srcRect l=\"-10000\" b=\"-20000\"/>"),
+       {"viewBox=\"-10000 0 110000 120000\""}},
+      // Stretched past the box's top and bottom, the picture shows its middle.
+      {Pic(blip + "<a:stretch><a:fillRect t=\"-25000\" b=\"-25000\"/></a:stretch>"),
+       {"viewBox=\"0 16667 100000 66666\""}},
+      {Pic("<a:blip r:embed=\"rId2\"><a:alphaModFix amt=\"35000\"/></a:blip>",
+           "<a:prstGeom prst=\"ellipse\"/>"),
+       {"<clipPath id=\"s1-1-d1\"><ellipse", "opacity=\"0.35\""}},
+      {Pic("<a:blip r:embed=\"rId2\"><a:duotone><a:srgbClr val=\"000000\"/><a:srgbClr "
+           "val=\"FF8000\"/></a:duotone><a:lum bright=\"70000\" contrast=\"-70000\"/></a:blip>"),
+       {"<feFuncR type=\"table\" tableValues=\"0 1\"/><feFuncG type=\"table\" tableValues=\"0 "
+        "0.5\"/>",
+        "type=\"linear\" slope=\"0.3\" intercept=\"1.05\"/>", "filter=\"url(#s1-1-d1)\""}},
+      {Pic("<a:blip r:embed=\"rId3\"/>"), {"<image href=\"/asset/1\" x=\"10\""}},
+  };
+  for (const Case& test : cases) {
+    assets_.types.clear();
+    std::string svg = Draw(test.shapes).shapes.at(0);
+    for (const std::string& expected : test.expected) {
+      if (expected[0] == '!') {
+        EXPECT_EQ(svg.find(expected.substr(1)), std::string::npos) << test.shapes << "\n" << svg;
+      } else {
+        EXPECT_NE(svg.find(expected), std::string::npos) << test.shapes << "\n" << svg;
+      }
+    }
+  }
+  // The EMF picture reached the page as SVG viewing its frame (2 cm at 1024 pixels to 32 cm).
+  EXPECT_EQ(assets_.types, std::vector<std::string>{"image/svg+xml"});
+  EXPECT_NE(assets_.last.find("viewBox=\"0 0 64 64\" preserveAspectRatio=\"none\""),
+            std::string::npos)
+      << assets_.last;
+  // A picture kept as SVG too is drawn from its SVG.
+  Draw(Pic(
+      "<a:blip r:embed=\"rId2\"><a:extLst><a:ext uri=\"{96DAC541-7B7A-43D3-8B79-37D633B846F1}\">"
+      "<asvg:svgBlip xmlns:asvg=\"http://schemas.microsoft.com/office/drawing/2016/SVG/main\" "
+      "r:embed=\"rId4\"/></a:ext></a:extLst></a:blip>"));
+  EXPECT_EQ(assets_.types.back(), "image/svg+xml");
+}
+
+TEST_F(DrawingFillTest, ThemeBackgroundStylesInTheReferencesColour) {
+  std::string backdrop =
+      Draw("", "<p:bg><p:bgRef idx=\"1002\"><a:schemeClr val=\"accent1\"/></p:bgRef></p:bg>")
+          .backdrop;
+  EXPECT_NE(backdrop.find("<radialGradient id=\"backdrop-d1\" gradientUnits=\"userSpaceOnUse\" "
+                          "cx=\"480\" cy=\"270\" r=\"550.73\">"),
+            std::string::npos)
+      << backdrop;
+  EXPECT_NE(backdrop.find("<stop offset=\"1\" stop-color=\"#4472c4\"/>"), std::string::npos)
+      << backdrop;
+  // The third style, a picture recoloured from half the reference's colour to all of it.
+  backdrop =
+      Draw("", "<p:bg><p:bgRef idx=\"1003\"><a:srgbClr val=\"FFFFFF\"/></p:bgRef></p:bg>").backdrop;
+  EXPECT_NE(backdrop.find("<feFuncR type=\"table\" tableValues=\"0.74 1\"/>"), std::string::npos)
+      << backdrop;
+}
+
+}  // namespace
+}  // namespace vintrel::ooxml
