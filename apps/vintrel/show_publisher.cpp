@@ -130,22 +130,26 @@ void ShowPublisher::Connect() {
   if (code != MOSQ_ERR_SUCCESS) {
     throw BadInput("cannot reach the broker at " + address_.Text() + ": " + LibraryError(code));
   }
+  // The first answer is awaited on this thread, so a failed TLS handshake or a refusal is an
+  // error at start rather than something the library's thread retries for ever.
+  const auto until = std::chrono::steady_clock::now() + kAnswerWait;
+  while (!connack_ && std::chrono::steady_clock::now() < until) {
+    code = mosquitto_loop(client_, 200, 1);
+    // A refusal also ends the connection: the broker's answer says more.
+    if (code != MOSQ_ERR_SUCCESS && !connack_) {
+      throw BadInput("cannot connect to the broker at " + address_.Text() + ": " +
+                     LibraryError(code));
+    }
+  }
+  if (!connack_) throw BadInput("the broker at " + address_.Text() + " does not answer");
+  if (*connack_ != 0) {
+    throw BadInput("the broker at " + address_.Text() +
+                   " refused the connection: " + mosquitto_connack_string(*connack_));
+  }
+  connected_ = true;
   code = mosquitto_loop_start(client_);
   if (code != MOSQ_ERR_SUCCESS) {
     throw BadInput("cannot start the MQTT client: " + LibraryError(code));
-  }
-  std::unique_lock lock(mutex_);
-  if (!answered_.wait_for(lock, kAnswerWait, [this] { return connack_.has_value(); })) {
-    lock.unlock();
-    Stop();
-    throw BadInput("the broker at " + address_.Text() + " does not answer");
-  }
-  if (*connack_ != 0) {
-    const int refused = *connack_;
-    lock.unlock();
-    Stop();
-    throw BadInput("the broker at " + address_.Text() +
-                   " refused the connection: " + mosquitto_connack_string(refused));
   }
 }
 
@@ -161,15 +165,10 @@ void ShowPublisher::Stop() {
 
 void ShowPublisher::OnConnect(mosquitto*, void* self, int code) {
   auto* publisher = static_cast<ShowPublisher*>(self);
-  {
-    std::lock_guard lock(publisher->mutex_);
-    if (!publisher->connack_) {
-      // The first answer decides whether the show starts at all.
-      publisher->connack_ = code;
-      publisher->connected_ = code == 0;
-      publisher->answered_.notify_all();
-      return;
-    }
+  if (!publisher->connack_) {
+    // The first answer, on Connect's thread: it decides whether the show starts at all.
+    publisher->connack_ = code;
+    return;
   }
   if (code != 0 || publisher->stopping_) return;
   publisher->connected_ = true;
@@ -182,7 +181,7 @@ void ShowPublisher::OnConnect(mosquitto*, void* self, int code) {
 void ShowPublisher::OnDisconnect(mosquitto*, void* self, int code) {
   auto* publisher = static_cast<ShowPublisher*>(self);
   publisher->connected_ = false;
-  if (publisher->stopping_ || code == 0) return;
+  if (publisher->stopping_ || code == 0 || !publisher->connack_) return;
   const std::string why =
       code == MOSQ_ERR_CONN_LOST ? "the connection was lost" : LibraryError(code);
   auto alive = publisher->alive_;

@@ -14,9 +14,7 @@
 #define VINTREL_APPS_VINTREL_SHOW_PUBLISHER_H_
 
 #include <atomic>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <ostream>
 #include <set>
@@ -104,9 +102,8 @@ class ShowPublisher : public host::ShowDisplay, public host::DataStatusDisplay {
   std::atomic<bool> stopping_{false};
   // Posted work checks this, since it may outlive the publisher.
   std::shared_ptr<std::atomic<bool>> alive_ = std::make_shared<std::atomic<bool>>(true);
-  std::mutex mutex_;
-  std::condition_variable answered_;
-  std::optional<int> connack_;  // the broker's first answer
+  // The broker's first answer; set before the library's thread starts.
+  std::optional<int> connack_;
 };
 
 // With a --publish address: a connected publisher, added to `show`'s screens. Raises BadInput for

@@ -223,6 +223,8 @@ TEST_F(Publish, ABrokerThatCannotBeUsedAtStartIsBadInput) {
   } cases[] = {
       {"mqtt://127.0.0.1:" + std::to_string(FreePort()) + "/t", "", "cannot reach the broker"},
       {Address(), "[Info]\nBrokerUser=show\nBrokerPassword=wrong\n", "refused the connection"},
+      {"mqtts://127.0.0.1:" + std::to_string(broker_.port()) + "/t", "",
+       "cannot connect to the broker"},
       {"mqtt://127.0.0.1/", "", "--publish takes"},
   };
   for (const auto& row : cases) {
