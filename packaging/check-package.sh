@@ -23,6 +23,10 @@ if ! dpkg-deb -f "$deb" Depends | grep -q libcpp-httplib; then
   echo "the package does not depend on the HTTP library the program links"
   status=1
 fi
+if ! dpkg-deb -f "$deb" Depends | grep -q libmosquitto1; then
+  echo "the package does not depend on the MQTT client library the program links"
+  status=1
+fi
 # The man page must format without warnings.
 warnings=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/man/man1/vintrel.1.gz | gunzip |
   groff -man -Tutf8 -ww 2>&1 >/dev/null || true)

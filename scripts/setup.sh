@@ -18,11 +18,12 @@ with_fuzz=0
 
 packages=(build-essential cmake ninja-build pkg-config ccache g++ libgtest-dev libgmock-dev
   libbenchmark-dev libzip-dev libdeflate-dev libpng-dev libpugixml-dev libsqlite3-dev unixodbc-dev libfreexl-dev libssl-dev
-  libcli11-dev libcpp-httplib-dev libemf2svg-dev nlohmann-json3-dev sqlite3 zip unzip time tzdata mandoc
+  libcli11-dev libcpp-httplib-dev libemf2svg-dev libmosquitto-dev nlohmann-json3-dev sqlite3 zip unzip time tzdata mandoc
   fonts-crosextra-carlito fonts-crosextra-caladea fonts-liberation2)
 if (( with_tests )); then
   packages+=(libsqliteodbc odbc-postgresql postgresql python3 python3-openpyxl
-    libreoffice-impress libreoffice-calc fonts-dejavu-core chromium groff-base poppler-utils)
+    libreoffice-impress libreoffice-calc fonts-dejavu-core chromium groff-base poppler-utils
+    mosquitto mosquitto-clients)
   # The browser tests run on node; a node installed some other way (with its npm) will do.
   command -v node >/dev/null || packages+=(nodejs)
   command -v npm >/dev/null || packages+=(npm)

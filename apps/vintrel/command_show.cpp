@@ -11,6 +11,7 @@
 #include "host_session.h"
 #include "live_show.h"
 #include "open_presentation.h"
+#include "show_publisher.h"
 
 namespace vintrel::app {
 namespace {
@@ -18,6 +19,7 @@ namespace {
 struct ShowCommandOptions {
   std::string file;
   std::string duration;
+  std::string publish;
   LiveShowOptions show;
 };
 
@@ -35,6 +37,10 @@ CommandAction SetupShow(CLI::App& root) {
   command->add_flag("--loop", options->show.loop,
                     "Start over after the last slide (as kiosk shows and shows set to loop do)");
   AddLiveShowOptions(*command, options->show);
+  command->add_option("--publish", options->publish,
+                      "Also publish the show through an MQTT broker: mqtt://HOST[:PORT]/TOPIC or "
+                      "mqtts://...; user and password from the settings (BrokerUser, "
+                      "BrokerPassword)");
   return [options] {
     std::optional<std::chrono::milliseconds> duration;
     if (!options->duration.empty()) {
@@ -63,6 +69,8 @@ CommandAction SetupShow(CLI::App& root) {
                      ")");
     }
     host::EventLoop& loop = session.loop();
+    std::unique_ptr<ShowPublisher> publisher =
+        StartShowPublisher(options->publish, presentation, loop, std::cout, options->show);
     LiveShow show(session, presentation, options->show, std::cout, [&loop] { loop.Quit(); });
     stopping_loop = &loop;
     if (stop_requested) loop.Post([&loop] { loop.Quit(); });

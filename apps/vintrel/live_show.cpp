@@ -192,6 +192,10 @@ LiveShow::LiveShow(HostSession& session, host::Presentation& presentation,
           << "#control=" << server_options.control_token << std::endl;
     }
   }
+  for (const auto& [display, status] : options.more_screens) {
+    screens.fanout.Add(display);
+    screens.fanout.Add(status);
+  }
   host.SetShowDisplay(&screens.fanout);
   host.presentations().RunSlideShow(presentation, show_options, &loop);
 }

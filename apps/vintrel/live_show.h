@@ -13,10 +13,13 @@
 #include <ostream>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
 #include "host/presentation.h"
+#include "host/show_display.h"
 #include "host_session.h"
 
 namespace vintrel::app {
@@ -31,6 +34,8 @@ struct LiveShowOptions {
   std::string listen = "127.0.0.1";
   int port = 8080;
   bool control = false;
+  // More screens the caller owns (the broker publisher), told of every change after the others.
+  std::vector<std::pair<host::ShowDisplay*, host::DataStatusDisplay*>> more_screens;
 };
 
 // Adds --advance, --json, --serve, --listen, --port and --control to `command`.

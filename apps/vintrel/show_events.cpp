@@ -84,6 +84,18 @@ void ShowEventWriter::PlayerChange(bool started, const std::string& file,
        std::string(started ? "start " : "stop ") + file + " (" + reason + ")");
 }
 
+void ShowEventWriter::BrokerChange(bool restored, const std::string& broker,
+                                   const std::string& message) {
+  if (restored) {
+    Line("broker-restored", "\"broker\":" + JsonString(broker),
+         "broker " + broker + " answers again; the whole show is published again");
+  } else {
+    Line("broker-failed",
+         "\"broker\":" + JsonString(broker) + ",\"message\":" + JsonString(message),
+         "broker " + broker + " failed: " + Quoted(message));
+  }
+}
+
 void ShowEventWriter::ShowEnded() {
   Line("show-end", "", "show ends");
 }

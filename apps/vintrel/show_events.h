@@ -37,6 +37,10 @@ class ShowEventWriter : public host::ShowDisplay, public host::DataStatusDisplay
   // ("player-stop"), with the file and why.
   void PlayerChange(bool started, const std::string& file, const std::string& reason);
 
+  // The broker a show publishes through went away ("broker-failed", with why) or answers again
+  // ("broker-restored").
+  void BrokerChange(bool restored, const std::string& broker, const std::string& message);
+
  private:
   // One line: `fields` are JSON members after "time" and "event"; `text` is the line for
   // people after the time.

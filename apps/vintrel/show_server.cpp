@@ -120,6 +120,23 @@ void ShowServer::SetNavigate(std::function<void(Navigation)> navigate) {
   navigate_ = std::move(navigate);
 }
 
+void ShowServer::SetFollower(Follower follower) {
+  std::lock_guard lock(mutex_);
+  follower_ = std::move(follower);
+}
+
+std::string ShowServer::StateJson() const {
+  std::lock_guard lock(mutex_);
+  return StateJsonLocked();
+}
+
+std::optional<std::pair<std::string, std::shared_ptr<const std::string>>> ShowServer::FindAsset(
+    const std::string& name) const {
+  std::optional<Assets::Asset> asset = assets_->Find(name);
+  if (!asset) return std::nullopt;
+  return std::make_pair(asset->content_type, asset->bytes);
+}
+
 void ShowServer::Start() {
   server_ = std::make_unique<httplib::Server>();
   Configure(*server_);
@@ -315,6 +332,7 @@ void ShowServer::PublishLocked(const std::string& type, const std::string& json)
   recent_.push_back({++sequence_, "event: " + type + "\ndata: " + json + "\n\n"});
   while (recent_.size() > kRecentEvents) recent_.pop_front();
   changed_.notify_all();
+  if (follower_) follower_(type, json);
 }
 
 // ---- HTTP

@@ -18,9 +18,11 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "host/ooxml/drawing/slide_drawing.h"
 #include "host/show_display.h"
@@ -75,6 +77,17 @@ class ShowServer : public host::ShowDisplay, public host::DataStatusDisplay {
   // Runs on a server thread when a viewer with the control token moves the show.
   void SetNavigate(std::function<void(Navigation)> navigate);
 
+  // For a screen that follows what this one holds without serving it (the broker publisher):
+  // each event as browsers get it ("state" or "shape", and its JSON), on the loop thread under
+  // the server's lock, so it must only take note.
+  using Follower = std::function<void(const std::string& type, const std::string& json)>;
+  void SetFollower(Follower follower);
+  // What a viewer gets first, as JSON.
+  std::string StateJson() const;
+  // A picture the drawings name "/asset/NAME": its content type and bytes.
+  std::optional<std::pair<std::string, std::shared_ptr<const std::string>>> FindAsset(
+      const std::string& name) const;
+
   // host::ShowDisplay (loop thread).
   void ShowBegan(int slide_count) override;
   void ShowEnded() override;
@@ -116,6 +129,7 @@ class ShowServer : public host::ShowDisplay, public host::DataStatusDisplay {
   std::thread listener_;
   int port_ = 0;
   std::function<void(Navigation)> navigate_;
+  Follower follower_;
 
   mutable std::mutex mutex_;
   std::condition_variable changed_;
