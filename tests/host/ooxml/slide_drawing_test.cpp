@@ -45,8 +45,9 @@ std::string Body(const std::string& paragraph, const std::string& body_propertie
 
 class DrawingTest : public ::testing::Test {
  protected:
-  std::string DrawOnly(const std::string& shapes) {
-    std::string path = dir_.Write("deck.pptx", testing::BuildDeck(testing::OneSlide(shapes)));
+  std::string DrawOnly(const std::string& shapes) { return DrawFirst(testing::OneSlide(shapes)); }
+  std::string DrawFirst(const testing::DeckLayout& layout) {
+    std::string path = dir_.Write("deck.pptx", testing::BuildDeck(layout));
     deck_ = PackagePresentation::Open(path);
     return DrawShape(*deck_, 1, 1, assets_);
   }
@@ -77,7 +78,16 @@ TEST_F(DrawingTest, FillsLinesAndOutlines) {
        {"<linearGradient id=\"s1-1-d1\"", "fill=\"url(#s1-1-d1)\""}},
       {"<a:prstGeom prst=\"ellipse\"/><a:solidFill>" + red + "</a:solidFill>",
        {"<ellipse cx=\"60\" cy=\"45\" rx=\"50\" ry=\"25\""}},
-      {"<a:prstGeom prst=\"roundRect\"/><a:solidFill>" + red + "</a:solidFill>", {"rx=\"8.33\""}},
+      {"<a:prstGeom prst=\"roundRect\"/><a:solidFill>" + red + "</a:solidFill>",
+       {"<path d=\"M10 28.33 A8.33 8.33 0 0 1 18.33 20 "}},
+      {"<a:prstGeom prst=\"straightConnector1\"/><a:ln w=\"12700\"><a:solidFill>" + red +
+           "</a:solidFill><a:headEnd type=\"oval\"/><a:tailEnd type=\"triangle\" w=\"lg\" "
+           "len=\"sm\"/></a:ln>",
+       {"<path d=\"M10 20 L110 70\" fill=\"none\"", "marker-start=\"url(#s1-1-d1)\"",
+        "marker-end=\"url(#s1-1-d2)\"",
+        "<marker id=\"s1-1-d2\" viewBox=\"0 0 10 10\" refX=\"10\" refY=\"5\" markerWidth=\"2\" "
+        "markerHeight=\"5\"",
+        "<path d=\"M0 0 L10 5 L0 10 Z\" fill=\"#ff0000\"/>"}},
       {"<a:custGeom><a:pathLst><a:path w=\"2\" h=\"2\"><a:moveTo><a:pt x=\"0\" y=\"0\"/></a:moveTo>"
        "<a:lnTo><a:pt x=\"2\" y=\"2\"/></a:lnTo><a:close/></a:path></a:pathLst></a:custGeom>"
        "<a:solidFill>" +
@@ -118,6 +128,149 @@ TEST_F(DrawingTest, PlaceholderTakesItsPlaceFromTheLayout) {
   std::string svg = DrawOnly(title);
   EXPECT_NE(svg.find("<foreignObject x=\"66\" y=\"28.75\" width=\"828\""), std::string::npos)
       << svg;
+}
+
+std::string Frame(const std::string& graphic_data) {
+  return "<p:graphicFrame><p:nvGraphicFramePr><p:cNvPr id=\"2\" name=\"Frame\"/>"
+         "<p:cNvGraphicFramePr/><p:nvPr/></p:nvGraphicFramePr><p:xfrm><a:off x=\"127000\" "
+         "y=\"254000\"/><a:ext cx=\"5080000\" cy=\"2540000\"/></p:xfrm><a:graphic><a:graphicData>" +
+         graphic_data + "</a:graphicData></a:graphic></p:graphicFrame>";
+}
+
+// A deck's own table style: the header row bold in its colour, banded rows, rows stored
+// without a height grown to their text.
+TEST_F(DrawingTest, TablesFollowTheirStyle) {
+  auto cell = [](const std::string& text) {
+    return "<a:tc><a:txBody><a:bodyPr/><a:lstStyle/><a:p><a:r><a:t>" + text +
+           "</a:t></a:r></a:p></a:txBody><a:tcPr/></a:tc>";
+  };
+  auto part = [](const std::string& name, const std::string& color, const std::string& text) {
+    return "<a:" + name + ">" + text + "<a:tcStyle><a:fill><a:solidFill><a:srgbClr val=\"" + color +
+           "\"/></a:solidFill></a:fill></a:tcStyle></a:" + name + ">";
+  };
+  std::string table =
+      "<a:tbl><a:tblPr firstRow=\"1\" bandRow=\"1\"><a:tableStyleId>{S}</a:tableStyleId>"
+      "</a:tblPr><a:tblGrid><a:gridCol w=\"2540000\"/></a:tblGrid><a:tr h=\"0\">" +
+      cell("Head") + "</a:tr><a:tr h=\"370840\">" + cell("Band") + "</a:tr><a:tr h=\"370840\">" +
+      cell("Plain") + "</a:tr></a:tbl>";
+  testing::DeckLayout layout = testing::OneSlide(Frame(table));
+  layout.presentation_rels =
+      "<Relationship Id=\"rId9\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+      "relationships/tableStyles\" Target=\"tableStyles.xml\"/>";
+  layout.extra_parts.emplace_back(
+      "ppt/tableStyles.xml",
+      "<a:tblStyleLst xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\">"
+      "<a:tblStyle styleId=\"{S}\">" +
+          part("wholeTbl", "DDDDDD", "") + part("band1H", "0000FF", "") +
+          part("firstRow", "FF0000",
+               "<a:tcTxStyle b=\"on\"><a:srgbClr val=\"00FF00\"/></a:tcTxStyle>") +
+          "</a:tblStyle></a:tblStyleLst>");
+  std::string svg = DrawFirst(layout);
+  size_t head = svg.find("Head"), band = svg.find("Band"), plain = svg.find("Plain");
+  ASSERT_LT(head, band);
+  ASSERT_LT(band, plain);
+  // The header row has no stored height: it is as tall as its line of 18 points and insets.
+  EXPECT_NE(svg.find("<rect x=\"10\" y=\"20\" width=\"200\" height=\"28.8\" fill=\"#ff0000\""),
+            std::string::npos)
+      << svg;
+  std::string header = svg.substr(0, band);
+  EXPECT_NE(header.find("font-weight:bold"), std::string::npos) << header;
+  EXPECT_NE(header.find("color:#00ff00"), std::string::npos) << header;
+  EXPECT_NE(svg.substr(head, plain - head).find("fill=\"#0000ff\""), std::string::npos) << svg;
+  EXPECT_NE(svg.substr(band).find("fill=\"#dddddd\""), std::string::npos) << svg;
+  EXPECT_EQ(svg.substr(band).find("font-weight:bold"), std::string::npos) << svg;
+}
+
+std::string BarChart(const std::string& chart, const std::string& plot_area) {
+  return "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
+         "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\"><c:chart>" +
+         chart + "<c:plotArea>" + plot_area + "</c:plotArea></c:chart></c:chartSpace>";
+}
+
+std::string SeriesOf(const std::string& name, const std::string& values_element) {
+  return "<c:ser><c:tx><c:v>" + name +
+         "</c:v></c:tx><c:cat><c:strLit><c:ptCount val=\"3\"/><c:pt idx=\"0\"><c:v>First</c:v>"
+         "</c:pt><c:pt idx=\"1\"><c:v>Second</c:v></c:pt><c:pt idx=\"2\"><c:v>Third</c:v></c:pt>"
+         "</c:strLit></c:cat><" +
+         values_element +
+         "><c:numLit><c:ptCount val=\"3\"/><c:pt idx=\"0\"><c:v>1</c:v></c:pt><c:pt idx=\"1\">"
+         "<c:v>2</c:v></c:pt><c:pt idx=\"2\"><c:v>3</c:v></c:pt></c:numLit></" +
+         values_element + "></c:ser>";
+}
+
+// Charts drawn from a chart part of the deck: what each case must and must not show.
+TEST_F(DrawingTest, ChartsFollowTheirSettings) {
+  const std::string axes = "<c:catAx><c:axPos val=\"l\"/></c:catAx><c:valAx/>";
+  struct Case {
+    std::string chart, plot_area;
+    std::vector<std::string> present, absent;
+  } cases[] = {
+      // Horizontal bars list their categories bottom-up.
+      {"",
+       "<c:barChart><c:barDir val=\"bar\"/>" + SeriesOf("Sales", "c:val") + "</c:barChart>" + axes,
+       {">Third</text>"},
+       {}},
+      {"<c:autoTitleDeleted val=\"0\"/><c:title/>",
+       "<c:barChart>" + SeriesOf("Sales", "c:val") + "</c:barChart>",
+       {">Sales</text>"},
+       {}},
+      {"<c:autoTitleDeleted val=\"0\"/><c:title/>",
+       "<c:barChart>" + SeriesOf("Sales", "c:val") + SeriesOf("Costs", "c:val") + "</c:barChart>",
+       {">Chart Title</text>"},
+       {">Sales</text>"}},
+      {"",
+       "<c:barChart>" + SeriesOf("Sales", "c:val") +
+           "</c:barChart><c:catAx><c:tickLblPos val=\"none\"/></c:catAx><c:valAx/>",
+       {">3</text>"},
+       {">First</text>"}},
+      // A scatter chart of markers only, and a line chart showing its markers.
+      {"",
+       "<c:scatterChart><c:scatterStyle val=\"marker\"/>" + SeriesOf("Sales", "c:yVal") +
+           "</c:scatterChart><c:valAx><c:axPos val=\"b\"/></c:valAx><c:valAx/>",
+       {"<circle"},
+       {"<polyline"}},
+      {"",
+       "<c:lineChart><c:marker val=\"1\"/>" + SeriesOf("Sales", "c:val") + "</c:lineChart>",
+       {"<circle", "<polyline"},
+       {}},
+  };
+  for (const Case& test : cases) {
+    testing::DeckLayout layout = testing::OneSlide(
+        Frame("<c:chart xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
+              "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
+              "r:id=\"rId5\"/>"));
+    layout.slides[0].rels =
+        "<Relationship Id=\"rId5\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+        "relationships/chart\" Target=\"../charts/chart1.xml\"/>";
+    layout.extra_parts.emplace_back("ppt/charts/chart1.xml", BarChart(test.chart, test.plot_area));
+    std::string svg = DrawFirst(layout);
+    for (const std::string& text : test.present) {
+      EXPECT_NE(svg.find(text), std::string::npos) << text << "\n" << svg;
+    }
+    for (const std::string& text : test.absent) {
+      EXPECT_EQ(svg.find(text), std::string::npos) << text << "\n" << svg;
+    }
+    if (test.plot_area.find("barDir") != std::string::npos) {
+      auto y_of = [&](const std::string& name) {
+        size_t end = svg.find(">" + name + "</text>");
+        size_t y = svg.rfind(" y=\"", end);
+        return std::stod(svg.substr(y + 4));
+      };
+      EXPECT_GT(y_of("First"), y_of("Second"));
+      EXPECT_GT(y_of("Second"), y_of("Third"));
+    }
+  }
+}
+
+// A SmartArt diagram saved by PowerPoint is drawn from its drawn form, with its texts.
+TEST(DrawingDiagramTest, SmartArtPaintsItsShapesAndTexts) {
+  auto deck = PackagePresentation::Open(FixturePath("pptx/pptx-automizer-smartart.pptx"));
+  RecordingAssets assets;
+  std::string svg = DrawSlide(*deck, 1, assets).Svg();
+  EXPECT_NE(svg.find("<g class=\"diagram\">"), std::string::npos);
+  for (const char* text : {">A1<", ">B1<", ">C1<"}) {
+    EXPECT_NE(svg.find(text), std::string::npos) << text << "\n" << svg;
+  }
 }
 
 TEST(DrawingExampleTest, HiddenShapesLinkedPicturesAndChartsFromTheirCaches) {

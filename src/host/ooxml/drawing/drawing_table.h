@@ -9,8 +9,9 @@
 
 namespace vintrel::ooxml::drawing {
 
-// Cell fills and borders come from the cells; a table that leaves them to its table style gets
-// the look of the common default style (accent header row, banded rows).
+// Cell fills, borders and text looks come from the cells, then from the table's style
+// (ppt/tableStyles.xml) by the flags of a:tblPr (firstRow, bandRow, firstCol ...); a style the
+// deck does not define looks like PowerPoint's default. Rows grow to their text.
 std::string DrawTable(pugi::xml_node table, const Box& box, DrawingContext& context,
                       std::string& defs);
 

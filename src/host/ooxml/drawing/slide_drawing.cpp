@@ -5,6 +5,7 @@
 #include "host/error.h"
 #include "host/ooxml/drawing/drawing_chart.h"
 #include "host/ooxml/drawing/drawing_context.h"
+#include "host/ooxml/drawing/drawing_diagram.h"
 #include "host/ooxml/drawing/drawing_geometry.h"
 #include "host/ooxml/drawing/drawing_table.h"
 #include "host/ooxml/drawing/drawing_text.h"
@@ -194,8 +195,9 @@ class Drawer {
     std::string content;
     if ((fill && !fill->none) || (stroke && !stroke->none)) {
       std::string outline = drawing::GeometryElement(
-          geometry_source, placement.box,
-          drawing::FillAttributes(fill, context_, defs) + drawing::StrokeAttributes(stroke));
+          geometry_source, placement.box, drawing::FillAttributes(fill, context_, defs),
+          drawing::StrokeAttributes(stroke) +
+              drawing::LineEndAttributes(line, stroke, context_, defs));
       std::string flip = Flip(placement);
       content += flip.empty() ? outline : "<g" + flip + ">" + outline + "</g>";
     }
@@ -231,8 +233,8 @@ class Drawer {
     }
     std::optional<drawing::Stroke> stroke = context_.LineOf(element.child("p:spPr").child("a:ln"));
     if (stroke && !stroke->none) {
-      content += drawing::GeometryElement(element.child("p:spPr"), box,
-                                          " fill=\"none\"" + drawing::StrokeAttributes(stroke));
+      content += drawing::GeometryElement(element.child("p:spPr"), box, " fill=\"none\"",
+                                          drawing::StrokeAttributes(stroke));
     }
     std::string rotation = Rotation(placement);
     return rotation.empty() ? content : "<g" + rotation + ">" + content + "</g>";
@@ -279,6 +281,8 @@ class Drawer {
           content = drawing::DrawChart(chart_part, placement.box, context_);
         }
       }
+    } else if (pugi::xml_node diagram = data.child("dgm:relIds")) {
+      content = drawing::DrawDiagram(diagram, part, placement.box, context_, defs);
     } else if (pugi::xml_node preview = data.select_node(".//p:pic").node()) {
       // An embedded object shows its preview picture.
       std::string address = PictureOf(preview.child("p:blipFill").child("a:blip"), part);

@@ -4,12 +4,12 @@
 // stay text: a text body is XHTML inside a foreignObject (the browser wraps lines with the real
 // font), chart and table labels are SVG text.
 //
-// Drawn: solid and gradient fills, lines with dashes, preset shapes (rectangles, rounded
-// rectangles, ellipses, triangles, diamonds, lines, arrows ...) and custom geometry, rotation
+// Drawn: solid and gradient fills, lines with dashes and arrowheads, every preset shape (from
+// its definition's formulas) and custom geometry, SmartArt (its saved drawn form), rotation
 // and flips, groups, pictures (embedded or linked), text with fonts, sizes, colours, bold,
 // italic, underline, alignment, spacing and auto-fit, tables, and bar, column, line, area and
 // pie charts from their caches. Not drawn: effects (shadows, glow, 3-D), picture cropping,
-// SmartArt, media, ink.
+// media, ink.
 #ifndef VINTREL_HOST_OOXML_SLIDE_DRAWING_H_
 #define VINTREL_HOST_OOXML_SLIDE_DRAWING_H_
 

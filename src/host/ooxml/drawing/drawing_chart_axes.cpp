@@ -1,0 +1,395 @@
+// Charts with axes: bars and columns, lines, areas and scatter charts, their gridlines, tick
+// labels and markers.
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "host/ooxml/drawing/drawing_chart_parts.h"
+
+namespace vintrel::ooxml::drawing::chart {
+
+namespace {
+
+struct Scale {
+  double low = 0, high = 1, step = 1;
+};
+
+Scale NiceScale(double low, double high) {
+  low = std::min(low, 0.0);
+  high = std::max(high, 0.0);
+  if (high == low) high = low + 1;
+  double raw = (high - low) / 5;
+  double magnitude = std::pow(10, std::floor(std::log10(raw)));
+  double step = magnitude;
+  for (double factor : {1.0, 2.0, 2.5, 5.0, 10.0}) {
+    if (factor * magnitude >= raw) {
+      step = factor * magnitude;
+      break;
+    }
+  }
+  return {std::floor(low / step) * step, std::ceil(high / step) * step, step};
+}
+
+// Where values and categories fall inside the plot.
+struct Axes {
+  Box plot;
+  bool horizontal = false;  // bars running from left to right, categories bottom-up
+  bool reversed = false;    // the category axis runs from its far end (orientation maxMin)
+  size_t categories = 0;
+  std::vector<std::string> names;
+  Scale values;
+  std::optional<Scale> x;  // a scatter chart's values across
+  pugi::xml_node value_axis, category_axis;
+
+  double ValueAt(double v) const {
+    double fraction = (v - values.low) / (values.high - values.low);
+    return horizontal ? plot.x + fraction * plot.width
+                      : plot.y + plot.height - fraction * plot.height;
+  }
+  double XAt(double v) const { return plot.x + (v - x->low) / (x->high - x->low) * plot.width; }
+  double Band() const { return (horizontal ? plot.height : plot.width) / categories; }
+  // Categories run left to right, or bottom-up when they are listed down the side.
+  double BandStart(size_t i) const {
+    size_t slot = horizontal != reversed ? categories - 1 - i : i;
+    return (horizontal ? plot.y : plot.x) + Band() * slot;
+  }
+};
+
+bool ShowsLabels(pugi::xml_node axis) {
+  return axis && !axis.child("c:delete").attribute("val").as_bool() &&
+         std::string_view(axis.child("c:tickLblPos").attribute("val").value()) != "none";
+}
+
+void FindAxes(pugi::xml_node plot_area, bool scatter, Axes& axes) {
+  for (pugi::xml_node axis : plot_area.children()) {
+    std::string_view name = axis.name();
+    std::string_view position = axis.child("c:axPos").attribute("val").value();
+    bool across = position == "b" || position == "t";
+    if (name == "c:catAx" || name == "c:dateAx" || (scatter && name == "c:valAx" && across)) {
+      if (!axes.category_axis) axes.category_axis = axis;
+    } else if (name == "c:valAx" && !axes.value_axis) {
+      axes.value_axis = axis;
+    }
+  }
+  axes.reversed =
+      std::string_view(
+          axes.category_axis.child("c:scaling").child("c:orientation").attribute("val").value()) ==
+      "maxMin";
+}
+
+// The range of values (of stacks, when stacked) and of a scatter chart's x values.
+void Ranges(const std::vector<Group>& groups, Axes& axes) {
+  double low = 0, high = 0, x_low = 0, x_high = 0;
+  bool scatter = false;
+  for (const Group& group : groups) {
+    std::vector<double> sums_up, sums_down;
+    for (const Series& series : group.series) {
+      axes.categories = std::max(axes.categories, series.values.size());
+      if (axes.names.size() < series.categories.size()) axes.names = series.categories;
+      sums_up.resize(axes.categories), sums_down.resize(axes.categories);
+      for (size_t i = 0; i < series.values.size(); ++i) {
+        double value = series.values[i].value_or(0);
+        if (group.stacked) {
+          (value >= 0 ? sums_up[i] : sums_down[i]) += value;
+          low = std::min(low, sums_down[i]), high = std::max(high, sums_up[i]);
+        } else {
+          low = std::min(low, value), high = std::max(high, value);
+        }
+      }
+      for (size_t i = 0; group.kind == "scatter" && i < series.values.size(); ++i) {
+        double x = i < series.x_values.size() && series.x_values[i] ? *series.x_values[i] : i + 1.0;
+        x_low = std::min(x_low, x), x_high = std::max(x_high, x);
+        scatter = true;
+      }
+    }
+    if (group.percent) low = std::min(low, 0.0), high = 1;
+  }
+  axes.values = NiceScale(low, high);
+  if (scatter) axes.x = NiceScale(x_low, x_high);
+}
+
+std::string ValueFormat(const std::vector<Group>& groups) {
+  if (groups.front().percent) return "0%";
+  return groups.front().series.empty() ? std::string() : groups.front().series.front().format;
+}
+
+// Room for the tick labels, taken from the plot.
+void Layout(const std::vector<Group>& groups, const TextLook& value_look,
+            const TextLook& category_look, Axes& axes) {
+  double label_width = 0;
+  std::string format = ValueFormat(groups);
+  for (double v = axes.values.low; v <= axes.values.high + axes.values.step / 2;
+       v += axes.values.step) {
+    label_width = std::max(label_width, 0.6 * value_look.size * FormatValue(v, format).size());
+  }
+  bool value_labels = ShowsLabels(axes.value_axis);
+  bool category_labels = ShowsLabels(axes.category_axis);
+  Box& plot = axes.plot;
+  if (axes.horizontal) {
+    double widest = 0;
+    for (const std::string& name : axes.names) widest = std::max(widest, TextWidth(name.size(), 1));
+    double room = widest * category_look.size + 6;
+    if (category_labels) plot.x += room, plot.width -= room;
+    if (value_labels) plot.height -= value_look.size * 1.6;
+  } else {
+    if (value_labels) plot.x += label_width + 6, plot.width -= label_width + 6;
+    if (category_labels) plot.height -= category_look.size * 1.8;
+  }
+}
+
+std::string ValueAxis(const Axes& axes, const std::string& format, const TextLook& look,
+                      DrawingContext& context) {
+  pugi::xml_node gridlines = axes.value_axis.child("c:majorGridlines");
+  std::optional<Stroke> grid;
+  if (gridlines) {
+    grid = context.LineOf(gridlines.child("c:spPr").child("a:ln"));
+    if (!grid) grid = Stroke{false, Color{217, 217, 217}, 0.75, {}};
+  }
+  bool labels = ShowsLabels(axes.value_axis);
+  const Box& plot = axes.plot;
+  const Scale& scale = axes.values;
+  std::string content;
+  for (double v = scale.low; v <= scale.high + scale.step / 2; v += scale.step) {
+    double p = axes.ValueAt(v);
+    if (grid && !grid->none) {
+      content += axes.horizontal ? Line(p, plot.y, p, plot.y + plot.height, grid)
+                                 : Line(plot.x, p, plot.x + plot.width, p, grid);
+    }
+    if (!labels) continue;
+    std::string label = FormatValue(std::abs(v) < scale.step * 1e-9 ? 0 : v, format);
+    content += axes.horizontal ? Text(p, plot.y + plot.height + look.size, label, look, "middle")
+                               : Text(plot.x - 6, p, label, look, "end");
+  }
+  return content;
+}
+
+// Category names under the plot; names too wide for their band turn to a slant, and when even
+// slanted they would overlap only every so many is written.
+std::string CategoryLabels(const Axes& axes, const TextLook& look) {
+  if (!ShowsLabels(axes.category_axis)) return {};
+  const Box& plot = axes.plot;
+  double band = axes.Band();
+  std::string content;
+  if (axes.horizontal) {
+    for (size_t i = 0; i < axes.categories; ++i) {
+      std::string name = i < axes.names.size() ? axes.names[i] : std::to_string(i + 1);
+      content += Text(plot.x - 6, axes.BandStart(i) + band / 2, name, look, "end");
+    }
+    return content;
+  }
+  double widest = 0;
+  for (const std::string& name : axes.names)
+    widest = std::max(widest, TextWidth(name.size(), look.size));
+  bool slanted = widest > band * 0.95;
+  size_t every = slanted ? static_cast<size_t>(std::ceil(look.size * 1.4 / band)) : 1;
+  double y = plot.y + plot.height + look.size;
+  for (size_t i = 0; i < axes.categories; i += std::max<size_t>(every, 1)) {
+    std::string name = i < axes.names.size() ? axes.names[i] : std::to_string(i + 1);
+    double middle = axes.BandStart(i) + band / 2;
+    if (!slanted) {
+      content += Text(middle, y, name, look, "middle");
+      continue;
+    }
+    std::string text = Text(middle, y - look.size * 0.3, name, look, "end");
+    content += "<g transform=\"rotate(-45 " + Num(middle) + " " + Num(y - look.size * 0.3) +
+               ")\">" + text + "</g>";
+  }
+  return content;
+}
+
+std::string ScatterXAxis(const Axes& axes, const TextLook& look) {
+  if (!ShowsLabels(axes.category_axis)) return {};
+  std::string content;
+  for (double v = axes.x->low; v <= axes.x->high + axes.x->step / 2; v += axes.x->step) {
+    content += Text(axes.XAt(v), axes.plot.y + axes.plot.height + look.size,
+                    FormatValue(std::abs(v) < axes.x->step * 1e-9 ? 0 : v, ""), look, "middle");
+  }
+  return content;
+}
+
+// A marker of a line or scatter series: c:symbol (circle, square, diamond, triangle, x ...),
+// c:size in points; "none" draws nothing.
+std::string Marker(pugi::xml_node marker, double x, double y, const Color& series_color,
+                   DrawingContext& context) {
+  std::string_view symbol = marker.child("c:symbol").attribute("val").as_string("circle");
+  if (symbol == "none") return {};
+  double r = marker.child("c:size").attribute("val").as_double(5) / 2;
+  std::optional<Paint> paint = context.FillIn(marker.child("c:spPr"));
+  Color fill = paint && !paint->none ? paint->color : series_color;
+  std::optional<Stroke> line = context.LineOf(marker.child("c:spPr").child("a:ln"));
+  std::string attributes = " fill=\"" + fill.Hex() + "\"";
+  if (line && !line->none) attributes += StrokeAttributes(line);
+  std::string points;
+  if (symbol == "square") {
+    return "<rect x=\"" + Num(x - r) + "\" y=\"" + Num(y - r) + "\" width=\"" + Num(2 * r) +
+           "\" height=\"" + Num(2 * r) + "\"" + attributes + "/>";
+  }
+  if (symbol == "diamond") {
+    points = Num(x) + "," + Num(y - r) + " " + Num(x + r) + "," + Num(y) + " " + Num(x) + "," +
+             Num(y + r) + " " + Num(x - r) + "," + Num(y);
+  } else if (symbol == "triangle") {
+    points = Num(x) + "," + Num(y - r) + " " + Num(x + r) + "," + Num(y + r) + " " + Num(x - r) +
+             "," + Num(y + r);
+  }
+  if (!points.empty()) return "<polygon points=\"" + points + "\"" + attributes + "/>";
+  return "<circle cx=\"" + Num(x) + "\" cy=\"" + Num(y) + "\" r=\"" + Num(r) + "\"" + attributes +
+         "/>";
+}
+
+// Whether a line or scatter series shows markers: a line chart's c:marker flag, a scatter
+// chart's style, and the series' own symbol.
+bool HasMarkers(const Group& group, const Series& series) {
+  std::string_view symbol =
+      series.element.child("c:marker").child("c:symbol").attribute("val").value();
+  if (symbol == "none") return false;
+  if (!symbol.empty()) return true;
+  if (group.kind == "scatter") {
+    std::string_view style = group.element.child("c:scatterStyle").attribute("val").value();
+    return style != "line" && style != "smooth";
+  }
+  return group.element.child("c:marker").attribute("val").as_bool(false);
+}
+
+// Whether a line or scatter series is joined: not when its line has no fill, nor for a scatter
+// chart styled as markers only.
+bool Joined(const Group& group, const Series& series, DrawingContext& context) {
+  std::optional<Stroke> line = context.LineOf(series.element.child("c:spPr").child("a:ln"));
+  if (line && line->none) return false;
+  if (group.kind != "scatter") return true;
+  std::string_view style = group.element.child("c:scatterStyle").attribute("val").value();
+  return style != "marker" && !style.empty();
+}
+
+struct Stacks {
+  std::vector<double> up, down, totals;
+};
+
+std::string Bar(const Group& group, size_t s, size_t i, double base, double top, const Axes& axes) {
+  size_t count = group.series.size();
+  const Series& series = group.series[s];
+  double band = axes.Band();
+  double width = group.stacked ? band / (1 + group.gap) : band / (count + group.gap);
+  // Series of a cluster follow the category axis: bottom-up when it runs down the side.
+  size_t slot = group.stacked ? 0 : (axes.horizontal != axes.reversed ? count - 1 - s : s);
+  double start =
+      axes.BandStart(i) + (band - (group.stacked ? width : width * count)) / 2 + width * slot;
+  double a = axes.ValueAt(base), b = axes.ValueAt(top);
+  std::string content = axes.horizontal ? Rect(a, start, b - a, width, series.color)
+                                        : Rect(start, b, width, a - b, series.color);
+  return content;
+}
+
+std::string SeriesShapes(const Group& group, size_t s, const Axes& axes, Stacks& stacks,
+                         const TextLook& look, DrawingContext& context) {
+  const Series& series = group.series[s];
+  pugi::xml_node labels = series.element.child("c:dLbls");
+  if (!labels) labels = group.element.child("c:dLbls");
+  TextLook label_look = LookOf(labels.child("c:txPr"), look, context);
+  bool show_values = ShowsValues(group, series);
+  bool markers = group.kind != "bar" && group.kind != "area" && HasMarkers(group, series);
+  std::string content, points, marks;
+  for (size_t i = 0; i < series.values.size(); ++i) {
+    if (!series.values[i]) continue;
+    double value = *series.values[i], base = 0;
+    if (group.percent && stacks.totals[i] > 0) value /= stacks.totals[i];
+    if (group.stacked) {
+      double& running = value >= 0 ? stacks.up[i] : stacks.down[i];
+      base = running;
+      running += value;
+    }
+    std::string label = FormatValue(*series.values[i], series.format);
+    if (group.kind == "bar") {
+      content += Bar(group, s, i, base, base + value, axes);
+      if (show_values) {
+        double end = axes.ValueAt(base + value), middle = axes.BandStart(i) + axes.Band() / 2;
+        content += axes.horizontal
+                       ? Text(end + 4, middle, label, label_look, "start")
+                       : Text(middle, end - label_look.size * 0.7, label, label_look, "middle");
+      }
+      continue;
+    }
+    double along = axes.BandStart(i) + axes.Band() / 2, across = axes.ValueAt(base + value);
+    if (axes.x) {
+      along = axes.XAt(i < series.x_values.size() && series.x_values[i] ? *series.x_values[i]
+                                                                        : i + 1.0);
+    }
+    double x = axes.horizontal ? across : along, y = axes.horizontal ? along : across;
+    points += Num(x) + "," + Num(y) + " ";
+    if (markers) marks += Marker(series.element.child("c:marker"), x, y, series.color, context);
+    if (show_values) {
+      content += Text(axes.horizontal ? x + 4 : x, axes.horizontal ? y : y - label_look.size, label,
+                      label_look, axes.horizontal ? "start" : "middle");
+    }
+  }
+  if (points.empty()) return content;
+  points.pop_back();
+  if (group.kind == "area") {
+    double zero = axes.ValueAt(0);
+    double first = axes.BandStart(0) + axes.Band() / 2;
+    double last = axes.BandStart(series.values.size() - 1) + axes.Band() / 2;
+    std::string closing = axes.horizontal
+                              ? Num(zero) + "," + Num(last) + " " + Num(zero) + "," + Num(first)
+                              : Num(last) + "," + Num(zero) + " " + Num(first) + "," + Num(zero);
+    return content + "<polygon points=\"" + points + " " + closing + "\" fill=\"" +
+           series.color.Hex() + "\" fill-opacity=\"0.85\"/>";
+  }
+  if (Joined(group, series, context)) {
+    std::optional<Stroke> line = context.LineOf(series.element.child("c:spPr").child("a:ln"));
+    content += "<polyline points=\"" + points + "\" fill=\"none\" stroke=\"" + series.color.Hex() +
+               "\" stroke-width=\"" + Num(line ? line->width : 2.25) + "\"/>";
+  }
+  return content + marks;
+}
+
+std::string GroupShapes(const Group& group, const Axes& axes, const TextLook& look,
+                        DrawingContext& context) {
+  Stacks stacks{std::vector<double>(axes.categories), std::vector<double>(axes.categories),
+                std::vector<double>(axes.categories)};
+  if (group.percent) {
+    for (const Series& series : group.series) {
+      for (size_t i = 0; i < series.values.size() && i < axes.categories; ++i) {
+        stacks.totals[i] += std::abs(series.values[i].value_or(0));
+      }
+    }
+  }
+  std::string content;
+  for (size_t s = 0; s < group.series.size(); ++s) {
+    content += SeriesShapes(group, s, axes, stacks, look, context);
+  }
+  return content;
+}
+
+}  // namespace
+
+std::string DrawAxesChart(pugi::xml_node plot_area, const std::vector<Group>& groups, Box plot,
+                          const TextLook& look, DrawingContext& context) {
+  Axes axes;
+  axes.plot = plot;
+  axes.horizontal = !groups.empty() && groups.front().horizontal;
+  bool scatter = !groups.empty() && groups.front().kind == "scatter";
+  FindAxes(plot_area, scatter, axes);
+  Ranges(groups, axes);
+  if (axes.categories == 0) return {};
+  TextLook value_look = LookOf(axes.value_axis.child("c:txPr"), look, context);
+  TextLook category_look = LookOf(axes.category_axis.child("c:txPr"), look, context);
+  Layout(groups, value_look, category_look, axes);
+  std::string content = ValueAxis(axes, ValueFormat(groups), value_look, context);
+  content += axes.x ? ScatterXAxis(axes, category_look) : CategoryLabels(axes, category_look);
+  std::optional<Stroke> axis_line =
+      context.LineOf(axes.category_axis.child("c:spPr").child("a:ln"));
+  if (axis_line && !axis_line->none) {
+    double zero = axes.ValueAt(0);
+    const Box& area = axes.plot;
+    content += axes.horizontal ? Line(zero, area.y, zero, area.y + area.height, axis_line)
+                               : Line(area.x, zero, area.x + area.width, zero, axis_line);
+  }
+  for (const Group& group : groups) {
+    if (group.kind == "pie" || group.kind == "doughnut") continue;
+    content += GroupShapes(group, axes, look, context);
+  }
+  return content;
+}
+
+}  // namespace vintrel::ooxml::drawing::chart
