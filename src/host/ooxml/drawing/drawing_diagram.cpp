@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "host/ooxml/drawing/drawing_geometry.h"
+#include "host/ooxml/drawing/drawing_table.h"
 #include "host/ooxml/drawing/drawing_text.h"
 
 namespace vintrel::ooxml::drawing {
@@ -83,10 +84,13 @@ std::string DiagramShape(pugi::xml_node shape, const Box& frame, DrawingContext&
   pugi::xml_node text_xfrm = shape.child("dsp:txXfrm");
   Box text_box = text_xfrm ? BoxOf(text_xfrm, frame) : box;
   double text_rotation = rotation + text_xfrm.attribute("rot").as_double() / 60000;
+  // The font reference's colour comes before the deck's default text colour.
+  pugi::xml_document font_list;
+  RunLookList(false, false, context.ColorIn(style.child("a:fontRef")), font_list);
   TextStyles styles;
-  styles.lists = {body.child("a:lstStyle"), context.DefaultTextStyle()};
+  styles.lists = {body.child("a:lstStyle"), font_list.document_element(),
+                  context.DefaultTextStyle()};
   styles.bodies = {body.child("a:bodyPr")};
-  if (pugi::xml_node font = style.child("a:fontRef")) styles.font_color = context.ColorIn(font);
   return content + Rotated(DrawTextBody(body, styles, text_box, context), text_rotation, text_box);
 }
 

@@ -1,5 +1,6 @@
 #include "host/ooxml/drawing/drawing_geometry.h"
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -59,11 +60,11 @@ constexpr EndShape kEndShapes[] = {
     {"arrow", "M1 1 L9 5 L1 9", 9, true},
 };
 
-// Sizes of line ends in widths of the line: sm, med, lg.
-double EndSize(std::string_view size) {
-  if (size == "sm") return 2;
-  if (size == "lg") return 5;
-  return 3;
+// Sizes of line ends in widths of the line (sm, med, lg); a hairline's ends are sized as for a
+// line of 0.7 mm, as the common programs do, so they stay visible.
+double EndSize(std::string_view size, double line_width) {
+  double factor = size == "sm" ? 2 : size == "lg" ? 5 : 3;
+  return factor * std::max(line_width, 1.98);
 }
 
 std::string EndMarker(pugi::xml_node end, const Stroke& stroke, DrawingContext& context,
@@ -77,9 +78,11 @@ std::string EndMarker(pugi::xml_node end, const Stroke& stroke, DrawingContext& 
                    : " fill=\"" + stroke.color.Hex() + "\"";
     if (stroke.color.alpha < 1) paint += " opacity=\"" + Num(stroke.color.alpha) + "\"";
     defs += "<marker id=\"" + id + "\" viewBox=\"0 0 10 10\" refX=\"" + Num(shape.reference_x) +
-            "\" refY=\"5\" markerWidth=\"" + Num(EndSize(end.attribute("len").value())) +
-            "\" markerHeight=\"" + Num(EndSize(end.attribute("w").value())) +
-            "\" preserveAspectRatio=\"none\" orient=\"auto-start-reverse\"><path d=\"" +
+            "\" refY=\"5\" markerWidth=\"" +
+            Num(EndSize(end.attribute("len").value(), stroke.width)) + "\" markerHeight=\"" +
+            Num(EndSize(end.attribute("w").value(), stroke.width)) +
+            "\" markerUnits=\"userSpaceOnUse\" preserveAspectRatio=\"none\" "
+            "orient=\"auto-start-reverse\"><path d=\"" +
             shape.outline + "\"" + paint + "/></marker>";
     return "url(#" + id + ")";
   }

@@ -151,20 +151,28 @@ CellLook LookOf(pugi::xml_node style, pugi::xml_node flags, const Grid& at,
   return look;
 }
 
-// A list style of nine levels carrying the table style's text look, nearest after the cell's.
-void TextLookList(const CellLook& look, pugi::xml_document& document) {
+}  // namespace
+
+void RunLookList(bool bold, bool italic, const std::optional<Color>& color,
+                 pugi::xml_document& document) {
   pugi::xml_node list = document.append_child("a:lstStyle");
   for (int level = 1; level <= 9; ++level) {
     std::string name = "a:lvl" + std::to_string(level) + "pPr";
     pugi::xml_node run = list.append_child(name.c_str()).append_child("a:defRPr");
-    if (look.bold) run.append_attribute("b") = "1";
-    if (look.italic) run.append_attribute("i") = "1";
-    if (look.text_color) {
-      pugi::xml_node color = run.append_child("a:solidFill").append_child("a:srgbClr");
-      color.append_attribute("val") = look.text_color->Hex().substr(1).c_str();
+    if (bold) run.append_attribute("b") = "1";
+    if (italic) run.append_attribute("i") = "1";
+    if (color) {
+      pugi::xml_node value = run.append_child("a:solidFill").append_child("a:srgbClr");
+      value.append_attribute("val") = color->Hex().substr(1).c_str();
+      if (color->alpha < 1) {
+        value.append_child("a:alpha").append_attribute("val") =
+            static_cast<int>(color->alpha * 100000);
+      }
     }
   }
 }
+
+namespace {
 
 // The height a cell's text needs: lines of its paragraphs at their font size, roughly
 // wrapped, and the cell's insets. Rows stored with no height grow to it.
@@ -222,7 +230,7 @@ std::string Cell(pugi::xml_node cell, const Box& box, const CellLook& look, Draw
   body.append_attribute("bIns") = properties.attribute("marB").as_int(45720);
   body.append_attribute("anchor") = properties.attribute("anchor").as_string("t");
   pugi::xml_document style_list;
-  TextLookList(look, style_list);
+  RunLookList(look.bold, look.italic, look.text_color, style_list);
   TextStyles styles;
   styles.lists = {cell.child("a:txBody").child("a:lstStyle"), style_list.document_element(),
                   context.DefaultTextStyle(), context.MasterTextStyle("other")};

@@ -2,6 +2,7 @@
 #ifndef VINTREL_HOST_OOXML_DRAWING_TABLE_H_
 #define VINTREL_HOST_OOXML_DRAWING_TABLE_H_
 
+#include <optional>
 #include <pugixml.hpp>
 #include <string>
 
@@ -14,6 +15,12 @@ namespace vintrel::ooxml::drawing {
 // deck does not define looks like PowerPoint's default. Rows grow to their text.
 std::string DrawTable(pugi::xml_node table, const Box& box, DrawingContext& context,
                       std::string& defs);
+
+// A list style (a:lstStyle) whose nine levels give runs this look, appended to `document`: what
+// a table style or a diagram's font reference puts between a text's own formatting and the
+// deck's defaults.
+void RunLookList(bool bold, bool italic, const std::optional<Color>& color,
+                 pugi::xml_document& document);
 
 }  // namespace vintrel::ooxml::drawing
 
