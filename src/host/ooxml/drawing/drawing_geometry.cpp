@@ -29,10 +29,12 @@ const char* Veil(std::string_view mode) {
 std::string PathElements(const std::vector<GeometryPath>& paths, const std::string& fill,
                          const std::string& stroke) {
   std::string result;
+  // A shape without fill has no shading either.
+  bool unfilled = fill.find(" fill=\"none\"") != std::string::npos;
   for (const GeometryPath& path : paths) {
     std::string head = "<path d=\"" + path.data + "\"";
     bool filled = path.fill != "none";
-    const char* veil = Veil(path.fill);
+    const char* veil = unfilled ? nullptr : Veil(path.fill);
     if (filled && path.stroke && !veil) {
       result += head + fill + stroke + "/>";
       continue;
