@@ -130,6 +130,16 @@ TEST_F(DrawingTest, PlaceholderTakesItsPlaceFromTheLayout) {
       << svg;
 }
 
+// Text in an ellipse keeps inside the square inscribed in it, as the preset's text rectangle
+// says.
+TEST_F(DrawingTest, TextGoesInTheGeometrysTextRectangle) {
+  std::string svg = DrawOnly(
+      Shape("<a:prstGeom prst=\"ellipse\"/>", Body("<a:p><a:r><a:t>Inside</a:t></a:r></a:p>")));
+  EXPECT_NE(svg.find("<foreignObject x=\"24.64\" y=\"27.32\" width=\"70.71\" height=\"35.36\""),
+            std::string::npos)
+      << svg;
+}
+
 std::string Frame(const std::string& graphic_data) {
   return "<p:graphicFrame><p:nvGraphicFramePr><p:cNvPr id=\"2\" name=\"Frame\"/>"
          "<p:cNvGraphicFramePr/><p:nvPr/></p:nvGraphicFramePr><p:xfrm><a:off x=\"127000\" "

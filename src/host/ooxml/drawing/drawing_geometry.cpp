@@ -108,6 +108,16 @@ std::string LineEndAttributes(pugi::xml_node line, const std::optional<Stroke>& 
   return attributes;
 }
 
+Box TextBoxOf(pugi::xml_node properties, const Box& box) {
+  if (pugi::xml_node custom = properties.child("a:custGeom")) {
+    return TextRectangle(custom, {}, box);
+  }
+  pugi::xml_node geometry = properties.child("a:prstGeom");
+  std::string_view preset = geometry.attribute("prst").value();
+  if (preset.empty() || preset == "rect") return box;
+  return TextRectangle(PresetDefinition(preset), geometry.child("a:avLst"), box);
+}
+
 std::string GeometryElement(pugi::xml_node properties, const Box& box,
                             const std::string& fill_attributes,
                             const std::string& stroke_attributes) {

@@ -18,6 +18,10 @@ std::string GeometryElement(pugi::xml_node properties, const Box& box,
                             const std::string& fill_attributes,
                             const std::string& stroke_attributes);
 
+// Where the text of a shape with the geometry in `properties` goes inside `box`: a preset's or
+// custom geometry's text rectangle (inside an ellipse, the shaft of an arrow ...).
+Box TextBoxOf(pugi::xml_node properties, const Box& box);
+
 // True for presets drawn as an open line (connectors), which take no fill.
 bool IsLineGeometry(pugi::xml_node properties);
 

@@ -174,10 +174,10 @@ class PathWriter {
 
 }  // namespace
 
-std::vector<GeometryPath> EvaluateGeometry(pugi::xml_node geometry, pugi::xml_node adjustments,
-                                           const Box& box) {
-  double width = box.width * kEmuPerPoint, height = box.height * kEmuPerPoint;
-  Guides guides(width, height);
+namespace {
+
+Guides GuidesOf(pugi::xml_node geometry, pugi::xml_node adjustments, const Box& box) {
+  Guides guides(box.width * kEmuPerPoint, box.height * kEmuPerPoint);
   // The shape's own adjust values first; the definition's defaults only fill the gaps.
   for (pugi::xml_node guide : adjustments.children()) {
     guides.Define(guide.attribute("name").value(), guide.attribute("fmla").value());
@@ -190,6 +190,26 @@ std::vector<GeometryPath> EvaluateGeometry(pugi::xml_node geometry, pugi::xml_no
   for (pugi::xml_node guide : Child(geometry, "gdLst").children()) {
     guides.Define(guide.attribute("name").value(), guide.attribute("fmla").value());
   }
+  return guides;
+}
+
+}  // namespace
+
+Box TextRectangle(pugi::xml_node geometry, pugi::xml_node adjustments, const Box& box) {
+  pugi::xml_node rect = Child(geometry, "rect");
+  if (!rect) return box;
+  Guides guides = GuidesOf(geometry, adjustments, box);
+  double left = guides.Value(rect.attribute("l").value()) / kEmuPerPoint;
+  double top = guides.Value(rect.attribute("t").value()) / kEmuPerPoint;
+  double right = guides.Value(rect.attribute("r").value()) / kEmuPerPoint;
+  double bottom = guides.Value(rect.attribute("b").value()) / kEmuPerPoint;
+  if (right <= left || bottom <= top) return box;
+  return {box.x + left, box.y + top, right - left, bottom - top};
+}
+
+std::vector<GeometryPath> EvaluateGeometry(pugi::xml_node geometry, pugi::xml_node adjustments,
+                                           const Box& box) {
+  Guides guides = GuidesOf(geometry, adjustments, box);
   std::vector<GeometryPath> paths;
   for (pugi::xml_node path : Child(geometry, "pathLst").children()) {
     // Without a size of its own, a path is in the shape's EMU.

@@ -43,6 +43,10 @@ struct GeometryPath {
 std::vector<GeometryPath> EvaluateGeometry(pugi::xml_node geometry, pugi::xml_node adjustments,
                                            const Box& box);
 
+// The rectangle the text of a shape of this geometry goes in (its a:rect), in points; the
+// whole box when the geometry names none.
+Box TextRectangle(pugi::xml_node geometry, pugi::xml_node adjustments, const Box& box);
+
 }  // namespace vintrel::ooxml::drawing
 
 #endif  // VINTREL_HOST_OOXML_DRAWING_PATH_H_
