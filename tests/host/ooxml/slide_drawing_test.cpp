@@ -215,7 +215,8 @@ TEST_F(DrawingTest, ChartsFollowTheirSettings) {
     std::string chart, plot_area;
     std::vector<std::string> present, absent;
   } cases[] = {
-      // Horizontal bars list their categories bottom-up.
+      // Horizontal bars list their categories bottom-up; an automatic axis leaves room above
+      // the highest value.
       {"",
        "<c:barChart><c:barDir val=\"bar\"/>" + SeriesOf("Sales", "c:val") + "</c:barChart>" + axes,
        {">Third</text>"},
@@ -231,8 +232,16 @@ TEST_F(DrawingTest, ChartsFollowTheirSettings) {
       {"",
        "<c:barChart>" + SeriesOf("Sales", "c:val") +
            "</c:barChart><c:catAx><c:tickLblPos val=\"none\"/></c:catAx><c:valAx/>",
-       {">3</text>"},
+       {">3.5</text>"},
        {">First</text>"}},
+      // Category dates are day numbers shown in their format.
+      {"",
+       "<c:areaChart><c:ser><c:cat><c:numRef><c:numCache><c:formatCode>m/d/yyyy</c:formatCode>"
+       "<c:ptCount val=\"1\"/><c:pt idx=\"0\"><c:v>37261</c:v></c:pt></c:numCache></c:numRef>"
+       "</c:cat><c:val><c:numLit><c:ptCount val=\"1\"/><c:pt idx=\"0\"><c:v>32</c:v></c:pt>"
+       "</c:numLit></c:val></c:ser></c:areaChart><c:catAx/><c:valAx/>",
+       {">1/5/2002</text>", ">35</text>"},
+       {">37261</text>"}},
       // A scatter chart of markers only, and a line chart showing its markers.
       {"",
        "<c:scatterChart><c:scatterStyle val=\"marker\"/>" + SeriesOf("Sales", "c:yVal") +

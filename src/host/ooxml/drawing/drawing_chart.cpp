@@ -28,6 +28,64 @@ std::string FormatValue(double value, std::string_view format) {
   return text;
 }
 
+namespace {
+
+// A spreadsheet day number (days since 30 December 1899) as year, month and day.
+void CivilDate(double serial, int& year, int& month, int& day) {
+  // Days since 1 March of year 0 of the proleptic Gregorian calendar, then back to civil dates.
+  long days = static_cast<long>(std::floor(serial)) - 25569 + 719468;  // 25569: to 1 Jan 1970
+  long era = (days >= 0 ? days : days - 146096) / 146097;
+  long of_era = days - era * 146097;
+  long year_of_era = (of_era - of_era / 1460 + of_era / 36524 - of_era / 146096) / 365;
+  long of_year = of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+  long shifted_month = (5 * of_year + 2) / 153;
+  day = static_cast<int>(of_year - (153 * shifted_month + 2) / 5 + 1);
+  month = static_cast<int>(shifted_month < 10 ? shifted_month + 3 : shifted_month - 9);
+  year = static_cast<int>(year_of_era + era * 400 + (month <= 2 ? 1 : 0));
+}
+
+}  // namespace
+
+bool IsDateFormat(std::string_view format) {
+  return format.find('y') != std::string_view::npos ||
+         (format.find('d') != std::string_view::npos && format.find('m') != std::string_view::npos);
+}
+
+std::string FormatDate(double serial, std::string_view format) {
+  static const char* const kMonths[] = {"January",   "February", "March",    "April",
+                                        "May",       "June",     "July",     "August",
+                                        "September", "October",  "November", "December"};
+  int year = 1900, month = 1, day = 1;
+  CivilDate(serial, year, month, day);
+  std::string text;
+  for (size_t i = 0; i < format.size();) {
+    char c = format[i];
+    size_t run = format.find_first_not_of(c, i) == std::string_view::npos
+                     ? format.size() - i
+                     : format.find_first_not_of(c, i) - i;
+    if (c == '[') {  // a locale or colour in brackets says nothing about the text
+      size_t end = format.find(']', i);
+      i = end == std::string_view::npos ? format.size() : end + 1;
+      continue;
+    }
+    if (c == 'y') {
+      text += run >= 3 ? std::to_string(year) : std::to_string(year % 100 + 100).substr(1);
+    } else if (c == 'm') {
+      std::string name = kMonths[month - 1];
+      text += run >= 4   ? name
+              : run == 3 ? name.substr(0, 3)
+              : run == 2 ? std::to_string(month + 100).substr(1)
+                         : std::to_string(month);
+    } else if (c == 'd') {
+      text += run >= 2 ? std::to_string(day + 100).substr(1) : std::to_string(day);
+    } else if (c != '"' && c != '\\') {
+      text.append(run, c);
+    }
+    i += run;
+  }
+  return text;
+}
+
 TextLook LookOf(pugi::xml_node text_properties, const TextLook& fallback, DrawingContext& context) {
   TextLook look = fallback;
   pugi::xml_node defaults = text_properties.child("a:p").child("a:pPr").child("a:defRPr");
@@ -132,6 +190,16 @@ Series ReadSeries(pugi::xml_node ser, int index, DrawingContext& context) {
   pugi::xml_node categories = ser.child("c:cat");
   if (!categories) categories = ser.child("c:xVal");
   series.categories = CacheTexts(categories);
+  // Dates are kept as day numbers; they show in their format.
+  std::string_view category_format =
+      categories.child("c:numRef").child("c:numCache").child("c:formatCode").text().get();
+  if (!ser.child("c:xVal") && chart::IsDateFormat(category_format)) {
+    for (std::string& text : series.categories) {
+      char* end = nullptr;
+      double serial = std::strtod(text.c_str(), &end);
+      if (!text.empty() && !*end) text = chart::FormatDate(serial, category_format);
+    }
+  }
   if (ser.child("c:xVal")) series.x_values = Numbers(series.categories);
   pugi::xml_node values = ser.child("c:val");
   if (!values) values = ser.child("c:yVal");

@@ -16,14 +16,19 @@ struct Scale {
   double low = 0, high = 1, step = 1;
 };
 
+// An automatic axis as spreadsheet programs make it: from zero (or below), a little room above
+// the highest value, then the smallest step of 1, 2 or 5 times a power of ten that needs at most
+// ten intervals.
 Scale NiceScale(double low, double high) {
   low = std::min(low, 0.0);
   high = std::max(high, 0.0);
+  if (high > 0) high += (high - low) * 0.05;
+  if (low < 0) low -= (high - low) * 0.05;
   if (high == low) high = low + 1;
-  double raw = (high - low) / 5;
+  double raw = (high - low) / 10;
   double magnitude = std::pow(10, std::floor(std::log10(raw)));
-  double step = magnitude;
-  for (double factor : {1.0, 2.0, 2.5, 5.0, 10.0}) {
+  double step = magnitude * 10;
+  for (double factor : {1.0, 2.0, 5.0, 10.0}) {
     if (factor * magnitude >= raw) {
       step = factor * magnitude;
       break;
@@ -51,10 +56,16 @@ struct Axes {
   double XAt(double v) const { return plot.x + (v - x->low) / (x->high - x->low) * plot.width; }
   double Band() const { return (horizontal ? plot.height : plot.width) / categories; }
   // Categories run left to right, or bottom-up when they are listed down the side.
-  double BandStart(size_t i) const {
-    size_t slot = horizontal != reversed ? categories - 1 - i : i;
-    return (horizontal ? plot.y : plot.x) + Band() * slot;
+  size_t Slot(size_t i) const { return horizontal != reversed ? categories - 1 - i : i; }
+  double BandStart(size_t i) const { return (horizontal ? plot.y : plot.x) + Band() * Slot(i); }
+  // Where a point of category i lies: the middle of its band, or on the category's tick mark
+  // when the value axis crosses there (area charts, crossBetween midCat).
+  double CategoryAt(size_t i) const {
+    if (!on_ticks || categories < 2) return BandStart(i) + Band() / 2;
+    double length = horizontal ? plot.height : plot.width;
+    return (horizontal ? plot.y : plot.x) + length * Slot(i) / (categories - 1);
   }
+  bool on_ticks = false;
 };
 
 bool ShowsLabels(pugi::xml_node axis) {
@@ -73,6 +84,8 @@ void FindAxes(pugi::xml_node plot_area, bool scatter, Axes& axes) {
       axes.value_axis = axis;
     }
   }
+  axes.on_ticks = std::string_view(
+                      axes.value_axis.child("c:crossBetween").attribute("val").value()) == "midCat";
   axes.reversed =
       std::string_view(
           axes.category_axis.child("c:scaling").child("c:orientation").attribute("val").value()) ==
@@ -175,7 +188,7 @@ std::string CategoryLabels(const Axes& axes, const TextLook& look) {
   if (axes.horizontal) {
     for (size_t i = 0; i < axes.categories; ++i) {
       std::string name = i < axes.names.size() ? axes.names[i] : std::to_string(i + 1);
-      content += Text(plot.x - 6, axes.BandStart(i) + band / 2, name, look, "end");
+      content += Text(plot.x - 6, axes.CategoryAt(i), name, look, "end");
     }
     return content;
   }
@@ -187,7 +200,7 @@ std::string CategoryLabels(const Axes& axes, const TextLook& look) {
   double y = plot.y + plot.height + look.size;
   for (size_t i = 0; i < axes.categories; i += std::max<size_t>(every, 1)) {
     std::string name = i < axes.names.size() ? axes.names[i] : std::to_string(i + 1);
-    double middle = axes.BandStart(i) + band / 2;
+    double middle = axes.CategoryAt(i);
     if (!slanted) {
       content += Text(middle, y, name, look, "middle");
       continue;
@@ -310,7 +323,7 @@ std::string SeriesShapes(const Group& group, size_t s, const Axes& axes, Stacks&
       }
       continue;
     }
-    double along = axes.BandStart(i) + axes.Band() / 2, across = axes.ValueAt(base + value);
+    double along = axes.CategoryAt(i), across = axes.ValueAt(base + value);
     if (axes.x) {
       along = axes.XAt(i < series.x_values.size() && series.x_values[i] ? *series.x_values[i]
                                                                         : i + 1.0);
@@ -327,8 +340,7 @@ std::string SeriesShapes(const Group& group, size_t s, const Axes& axes, Stacks&
   points.pop_back();
   if (group.kind == "area") {
     double zero = axes.ValueAt(0);
-    double first = axes.BandStart(0) + axes.Band() / 2;
-    double last = axes.BandStart(series.values.size() - 1) + axes.Band() / 2;
+    double first = axes.CategoryAt(0), last = axes.CategoryAt(series.values.size() - 1);
     std::string closing = axes.horizontal
                               ? Num(zero) + "," + Num(last) + " " + Num(zero) + "," + Num(first)
                               : Num(last) + "," + Num(zero) + " " + Num(first) + "," + Num(zero);

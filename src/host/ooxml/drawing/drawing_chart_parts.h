@@ -48,6 +48,9 @@ std::string Text(double x, double y, const std::string& text, const TextLook& lo
 std::string Rect(double x, double y, double w, double h, const Color& color);
 std::string Line(double x1, double y1, double x2, double y2, const std::optional<Stroke>& stroke);
 std::string FormatValue(double value, std::string_view format);
+// A format code showing dates (m/d/yyyy, d-mmm ...), and a day number in such a format.
+bool IsDateFormat(std::string_view format);
+std::string FormatDate(double serial, std::string_view format);
 bool ShowsValues(const Group& group, const Series& series);
 // The width of a text of `characters` at `size` points, roughly, for laying labels out.
 inline double TextWidth(size_t characters, double size) {
