@@ -281,6 +281,34 @@ TEST_F(DrawingTest, ChartsFollowTheirSettings) {
   }
 }
 
+// A diagram its program never laid out shows its node texts, not its connections' texts.
+TEST_F(DrawingTest, DiagramWithoutDrawnFormShowsItsNodeTexts) {
+  testing::DeckLayout layout = testing::OneSlide(
+      Frame("<dgm:relIds xmlns:dgm=\"http://schemas.openxmlformats.org/drawingml/2006/diagram\" "
+            "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
+            "r:dm=\"rId5\"/>"));
+  layout.slides[0].rels =
+      "<Relationship Id=\"rId5\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+      "relationships/diagramData\" Target=\"../diagrams/data1.xml\"/>";
+  auto point = [](const std::string& type, const std::string& text) {
+    return "<dgm:pt" + type + "><dgm:t><a:bodyPr/><a:p><a:r><a:t>" + text +
+           "</a:t></a:r></a:p></dgm:t></dgm:pt>";
+  };
+  layout.extra_parts.emplace_back(
+      "ppt/diagrams/data1.xml",
+      "<dgm:dataModel xmlns:dgm=\"http://schemas.openxmlformats.org/drawingml/2006/diagram\" "
+      "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\"><dgm:ptLst>" +
+          point(" type=\"doc\"", "Whole") + point("", "Meetings") +
+          point(" type=\"sibTrans\"", "Link") + point("", "E-mail") +
+          "</dgm:ptLst></dgm:dataModel>");
+  std::string svg = DrawFirst(layout);
+  for (const char* text : {">Meetings<", ">E-mail<"}) {
+    EXPECT_NE(svg.find(text), std::string::npos) << text << "\n" << svg;
+  }
+  EXPECT_EQ(svg.find(">Link<"), std::string::npos) << svg;
+  EXPECT_EQ(svg.find(">Whole<"), std::string::npos) << svg;
+}
+
 // A SmartArt diagram saved by PowerPoint is drawn from its drawn form, with its texts.
 TEST(DrawingDiagramTest, SmartArtPaintsItsShapesAndTexts) {
   auto deck = PackagePresentation::Open(FixturePath("pptx/pptx-automizer-smartart.pptx"));

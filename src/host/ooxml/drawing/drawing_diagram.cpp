@@ -1,7 +1,9 @@
 #include "host/ooxml/drawing/drawing_diagram.h"
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "host/ooxml/drawing/drawing_geometry.h"
 #include "host/ooxml/drawing/drawing_table.h"
@@ -94,12 +96,74 @@ std::string DiagramShape(pugi::xml_node shape, const Box& frame, DrawingContext&
   return content + Rotated(DrawTextBody(body, styles, text_box, context), text_rotation, text_box);
 }
 
+// The texts of a diagram's nodes (its data part's points that are neither the document nor a
+// connection), in the order they are listed.
+std::vector<std::string> NodeTexts(pugi::xml_node relations, const std::string& part,
+                                   Package& package) {
+  std::vector<std::string> texts;
+  std::optional<Relationship> data = package.Rel(part, relations.attribute("r:dm").value());
+  std::string data_part = data ? PartOf(package, part, *data) : std::string();
+  if (data_part.empty()) return texts;
+  pugi::xml_node points = package.Xml(data_part).document_element().child("dgm:ptLst");
+  for (pugi::xml_node point : points.children("dgm:pt")) {
+    std::string_view type = point.attribute("type").as_string("node");
+    if (type != "node" && type != "asst") continue;
+    std::string text;
+    for (pugi::xpath_node run : point.child("dgm:t").select_nodes(".//a:t")) {
+      text += run.node().text().get();
+    }
+    if (!text.empty()) texts.push_back(std::move(text));
+  }
+  return texts;
+}
+
+// A diagram saved without its drawn form (its program never laid it out) shows its node texts
+// in a row of rounded boxes, so its words are on the screen.
+std::string StandIn(const std::vector<std::string>& texts, const Box& frame,
+                    DrawingContext& context, std::string& defs) {
+  double gap = frame.width * 0.02;
+  double width = (frame.width - gap * (texts.size() - 1)) / texts.size();
+  double height = std::min(frame.height, width * 0.75);
+  double size = std::clamp(height / 4, 6.0, 18.0);
+  Paint fill;
+  fill.none = false;
+  fill.color = context.SchemeColor("accent1").value_or(Color{68, 114, 196});
+  std::string fill_attributes = FillAttributes(fill, context, defs);
+  std::optional<Color> text_color = context.SchemeColor("lt1").value_or(Color{255, 255, 255});
+  pugi::xml_document look;
+  RunLookList(false, false, text_color, look);
+  std::string content;
+  for (size_t i = 0; i < texts.size(); ++i) {
+    Box box{frame.x + i * (width + gap), frame.y + (frame.height - height) / 2, width, height};
+    pugi::xml_document shape;
+    shape.load_string("<p:spPr><a:prstGeom prst=\"roundRect\"/></p:spPr>");
+    content += GeometryElement(shape.document_element(), box, fill_attributes, "");
+    pugi::xml_document body;
+    pugi::xml_node root = body.append_child("p:txBody");
+    root.append_child("a:bodyPr").append_attribute("anchor") = "ctr";
+    pugi::xml_node paragraph = root.append_child("a:p");
+    paragraph.append_child("a:pPr").append_attribute("algn") = "ctr";
+    pugi::xml_node run = paragraph.append_child("a:r");
+    run.append_child("a:rPr").append_attribute("sz") = static_cast<int>(size * 100);
+    run.append_child("a:t").text() = texts[i].c_str();
+    TextStyles styles;
+    styles.lists = {look.document_element(), context.DefaultTextStyle()};
+    styles.bodies = {root.child("a:bodyPr")};
+    content += DrawTextBody(root, styles, box, context);
+  }
+  return content;
+}
+
 }  // namespace
 
 std::string DrawDiagram(pugi::xml_node relations, const std::string& part, const Box& box,
                         DrawingContext& context, std::string& defs) {
   std::string drawing_part = DrawingPart(relations, part, context.package());
-  if (drawing_part.empty()) return {};
+  if (drawing_part.empty()) {
+    std::vector<std::string> texts = NodeTexts(relations, part, context.package());
+    if (texts.empty()) return {};
+    return "<g class=\"diagram\">" + StandIn(texts, box, context, defs) + "</g>";
+  }
   pugi::xml_node tree = context.package().Xml(drawing_part).document_element().child("dsp:spTree");
   std::string content;
   for (pugi::xml_node shape : tree.children("dsp:sp")) {
