@@ -197,9 +197,11 @@ std::string BarChart(const std::string& chart, const std::string& plot_area) {
          chart + "<c:plotArea>" + plot_area + "</c:plotArea></c:chart></c:chartSpace>";
 }
 
-std::string SeriesOf(const std::string& name, const std::string& values_element) {
+std::string SeriesOf(const std::string& name, const std::string& values_element,
+                     const std::string& first = "First") {
   return "<c:ser><c:tx><c:v>" + name +
-         "</c:v></c:tx><c:cat><c:strLit><c:ptCount val=\"3\"/><c:pt idx=\"0\"><c:v>First</c:v>"
+         "</c:v></c:tx><c:cat><c:strLit><c:ptCount val=\"3\"/><c:pt idx=\"0\"><c:v>" + first +
+         "</c:v>"
          "</c:pt><c:pt idx=\"1\"><c:v>Second</c:v></c:pt><c:pt idx=\"2\"><c:v>Third</c:v></c:pt>"
          "</c:strLit></c:cat><" +
          values_element +
@@ -234,6 +236,17 @@ TEST_F(DrawingTest, ChartsFollowTheirSettings) {
            "</c:barChart><c:catAx><c:tickLblPos val=\"none\"/></c:catAx><c:valAx/>",
        {">3.5</text>"},
        {">First</text>"}},
+      // A long name breaks at its spaces; a word too long for its band is slanted.
+      {"",
+       "<c:barChart>" + SeriesOf("Sales", "c:val", "North East Region Office Building") +
+           "</c:barChart><c:catAx/><c:valAx/>",
+       {">North East Region Office</text>", ">Building</text>"},
+       {"rotate(-45"}},
+      {"",
+       "<c:barChart>" + SeriesOf("Sales", "c:val", "Supercalifragilisticexpialidocious") +
+           "</c:barChart><c:catAx/><c:valAx/>",
+       {"rotate(-45"},
+       {}},
       // Category dates are day numbers shown in their format.
       {"",
        "<c:areaChart><c:ser><c:cat><c:numRef><c:numCache><c:formatCode>m/d/yyyy</c:formatCode>"

@@ -91,6 +91,9 @@ TextLook LookOf(pugi::xml_node text_properties, const TextLook& fallback, Drawin
   pugi::xml_node defaults = text_properties.child("a:p").child("a:pPr").child("a:defRPr");
   if (defaults.attribute("sz")) look.size = defaults.attribute("sz").as_double() / 100;
   if (defaults.attribute("b")) look.bold = defaults.attribute("b").as_bool();
+  if (pugi::xml_node latin = defaults.child("a:latin")) {
+    look.family = context.FontFamily(latin.attribute("typeface").value());
+  }
   if (std::optional<Paint> paint = context.FillIn(defaults); paint && !paint->none) {
     look.color = paint->color;
   }
@@ -100,8 +103,8 @@ TextLook LookOf(pugi::xml_node text_properties, const TextLook& fallback, Drawin
 std::string Text(double x, double y, const std::string& text, const TextLook& look,
                  const char* anchor, const char* baseline) {
   std::string element = "<text x=\"" + Num(x) + "\" y=\"" + Num(y) + "\" font-size=\"" +
-                        Num(look.size) + "\" fill=\"" + look.color.Hex() +
-                        "\" font-family=\"sans-serif\" text-anchor=\"" + anchor +
+                        Num(look.size) + "\" fill=\"" + look.color.Hex() + "\" font-family=\"" +
+                        Escape(look.family) + "\" text-anchor=\"" + anchor +
                         "\" dominant-baseline=\"" + baseline + "\"";
   if (look.bold) element += " font-weight=\"bold\"";
   return element + ">" + Escape(text) + "</text>";
@@ -362,16 +365,25 @@ std::string Legend(pugi::xml_node legend, const std::vector<Group>& groups, cons
     content += chart::Text(x + size, y, name, legend_look, "start");
   };
   if (position == "b" || position == "t") {
-    double width = 0;
-    for (const auto& item : entries) width += entry_width(item.first);
-    double x = box.x + (box.width - width) / 2;
-    double y = position == "b" ? plot.y + plot.height - line / 2 : plot.y + line / 2;
-    for (const auto& [name, color] : entries) {
-      entry(x, y, name, color);
-      x += entry_width(name);
+    // Entries side by side, in as many rows as the chart's width needs.
+    std::vector<std::pair<size_t, double>> rows;  // first entry, width
+    for (size_t i = 0; i < entries.size(); ++i) {
+      double width = entry_width(entries[i].first);
+      if (rows.empty() || rows.back().second + width > box.width - 16) rows.emplace_back(i, 0);
+      rows.back().second += width;
     }
-    plot.height -= line;
-    if (position == "t") plot.y += line;
+    double y =
+        position == "b" ? plot.y + plot.height - line * (rows.size() - 0.5) : plot.y + line / 2;
+    for (size_t r = 0; r < rows.size(); ++r, y += line) {
+      size_t end = r + 1 < rows.size() ? rows[r + 1].first : entries.size();
+      double x = box.x + (box.width - rows[r].second) / 2;
+      for (size_t i = rows[r].first; i < end; ++i) {
+        entry(x, y, entries[i].first, entries[i].second);
+        x += entry_width(entries[i].first);
+      }
+    }
+    plot.height -= line * rows.size();
+    if (position == "t") plot.y += line * rows.size();
     return content;
   }
   double width = 0;
@@ -393,7 +405,10 @@ std::string DrawChart(const std::string& chart_part, const Box& box, DrawingCont
   pugi::xml_node space = context.package().Xml(chart_part).document_element();
   pugi::xml_node chart = space.child("c:chart");
   std::vector<Group> groups = ReadGroups(chart.child("c:plotArea"), context);
-  TextLook look = chart::LookOf(space.child("c:txPr"), TextLook{}, context);
+  // Chart texts are in the theme's body font unless they say otherwise.
+  TextLook look;
+  look.family = context.FontFamily("+mn-lt");
+  look = chart::LookOf(space.child("c:txPr"), look, context);
 
   std::string content;
   // The chart area in its first colour (a gradient would need definitions of its own).
@@ -403,8 +418,9 @@ std::string DrawChart(const std::string& chart_part, const Box& box, DrawingCont
   Box plot{box.x + 8, box.y + 8, box.width - 16, box.height - 16};
   std::string title = ChartTitle(chart, groups);
   if (!title.empty()) {
-    TextLook title_look = chart::LookOf(chart.child("c:title").child("c:txPr"),
-                                        TextLook{look.size * 1.4, look.color, false}, context);
+    TextLook title_look =
+        chart::LookOf(chart.child("c:title").child("c:txPr"),
+                      TextLook{look.size * 1.4, look.color, false, look.family}, context);
     content += chart::Text(box.x + box.width / 2, plot.y + title_look.size * 0.6, title, title_look,
                            "middle");
     plot.y += title_look.size * 1.6;

@@ -66,6 +66,8 @@ struct Axes {
     return (horizontal ? plot.y : plot.x) + length * Slot(i) / (categories - 1);
   }
   bool on_ticks = false;
+  size_t label_lines = 1;  // lines of the longest category name
+  bool slanted = false;    // category names written at a slant
 };
 
 bool ShowsLabels(pugi::xml_node axis) {
@@ -129,6 +131,43 @@ std::string ValueFormat(const std::vector<Group>& groups) {
 }
 
 // Room for the tick labels, taken from the plot.
+// A category name broken at its spaces into lines no wider than `width`; empty when a single
+// word is wider.
+std::vector<std::string> Wrapped(const std::string& name, double width, double size) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < name.size()) {
+    size_t end = name.find(' ', start);
+    std::string word =
+        name.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    start = end == std::string::npos ? name.size() : end + 1;
+    if (TextWidth(word.size(), size) > width) return {};
+    if (!lines.empty() && TextWidth(lines.back().size() + 1 + word.size(), size) <= width) {
+      lines.back() += " " + word;
+    } else {
+      lines.push_back(word);
+    }
+  }
+  return lines;
+}
+
+// How category names fit under their bands: on one line, broken into up to three lines at
+// their spaces, or slanted (and then only every so many) when neither fits.
+void FitCategoryLabels(const TextLook& look, Axes& axes) {
+  double band = axes.Band();
+  axes.label_lines = 1;
+  for (const std::string& name : axes.names) {
+    if (TextWidth(name.size(), look.size) <= band) continue;
+    size_t lines = Wrapped(name, band * 1.1, look.size).size();
+    if (lines == 0 || lines > 3) {
+      axes.slanted = true;
+      return;
+    }
+    axes.label_lines = std::max(axes.label_lines, lines);
+  }
+}
+
+// Room for the tick labels, taken from the plot.
 void Layout(const std::vector<Group>& groups, const TextLook& value_look,
             const TextLook& category_look, Axes& axes) {
   double label_width = 0;
@@ -140,16 +179,22 @@ void Layout(const std::vector<Group>& groups, const TextLook& value_look,
   bool value_labels = ShowsLabels(axes.value_axis);
   bool category_labels = ShowsLabels(axes.category_axis);
   Box& plot = axes.plot;
+  double widest = 0;
+  for (const std::string& name : axes.names) {
+    widest = std::max(widest, TextWidth(name.size(), category_look.size));
+  }
   if (axes.horizontal) {
-    double widest = 0;
-    for (const std::string& name : axes.names) widest = std::max(widest, TextWidth(name.size(), 1));
-    double room = widest * category_look.size + 6;
+    double room = std::min(widest, plot.width * 0.4) + 6;
     if (category_labels) plot.x += room, plot.width -= room;
     if (value_labels) plot.height -= value_look.size * 1.6;
-  } else {
-    if (value_labels) plot.x += label_width + 6, plot.width -= label_width + 6;
-    if (category_labels) plot.height -= category_look.size * 1.8;
+    return;
   }
+  if (value_labels) plot.x += label_width + 6, plot.width -= label_width + 6;
+  if (!category_labels) return;
+  FitCategoryLabels(category_look, axes);
+  double room = axes.slanted ? std::min(widest * 0.71, plot.height * 0.4) + category_look.size
+                             : category_look.size * (0.6 + 1.2 * axes.label_lines);
+  plot.height -= room;
 }
 
 std::string ValueAxis(const Axes& axes, const std::string& format, const TextLook& look,
@@ -192,22 +237,22 @@ std::string CategoryLabels(const Axes& axes, const TextLook& look) {
     }
     return content;
   }
-  double widest = 0;
-  for (const std::string& name : axes.names)
-    widest = std::max(widest, TextWidth(name.size(), look.size));
-  bool slanted = widest > band * 0.95;
-  size_t every = slanted ? static_cast<size_t>(std::ceil(look.size * 1.4 / band)) : 1;
+  size_t every = axes.slanted ? static_cast<size_t>(std::ceil(look.size * 1.4 / band)) : 1;
   double y = plot.y + plot.height + look.size;
   for (size_t i = 0; i < axes.categories; i += std::max<size_t>(every, 1)) {
     std::string name = i < axes.names.size() ? axes.names[i] : std::to_string(i + 1);
     double middle = axes.CategoryAt(i);
-    if (!slanted) {
-      content += Text(middle, y, name, look, "middle");
+    if (axes.slanted) {
+      std::string text = Text(middle, y - look.size * 0.3, name, look, "end");
+      content += "<g transform=\"rotate(-45 " + Num(middle) + " " + Num(y - look.size * 0.3) +
+                 ")\">" + text + "</g>";
       continue;
     }
-    std::string text = Text(middle, y - look.size * 0.3, name, look, "end");
-    content += "<g transform=\"rotate(-45 " + Num(middle) + " " + Num(y - look.size * 0.3) +
-               ")\">" + text + "</g>";
+    std::vector<std::string> lines = {name};
+    if (axes.label_lines > 1) lines = Wrapped(name, band * 1.1, look.size);
+    for (size_t line = 0; line < lines.size(); ++line) {
+      content += Text(middle, y + line * look.size * 1.2, lines[line], look, "middle");
+    }
   }
   return content;
 }

@@ -39,6 +39,7 @@ struct TextLook {
   double size = 10;
   Color color{89, 89, 89};
   bool bold = false;
+  std::string family = "sans-serif";  // a CSS font family list
 };
 
 // The look of a chart text from its c:txPr, what is not given taken from `fallback`.
