@@ -247,6 +247,15 @@ TEST_F(DrawingTest, ChartsFollowTheirSettings) {
            "</c:barChart><c:catAx/><c:valAx/>",
        {"rotate(-45"},
        {}},
+      // A plot placed by hand: the right half of the chart's upper half.
+      {"",
+       "<c:layout><c:manualLayout><c:layoutTarget val=\"inner\"/><c:xMode val=\"edge\"/>"
+       "<c:yMode val=\"edge\"/><c:x val=\"0.5\"/><c:y val=\"0\"/><c:w val=\"0.5\"/>"
+       "<c:h val=\"0.5\"/></c:manualLayout></c:layout><c:barChart>" +
+           SeriesOf("Sales", "c:val") +
+           "</c:barChart><c:catAx/><c:valAx><c:majorGridlines/></c:valAx>",
+       {"<line x1=\"210\" y1=\"120\" x2=\"410\" y2=\"120\""},
+       {}},
       // Category dates are day numbers shown in their format.
       {"",
        "<c:areaChart><c:ser><c:cat><c:numRef><c:numCache><c:formatCode>m/d/yyyy</c:formatCode>"

@@ -434,7 +434,7 @@ std::string DrawChart(const std::string& chart_part, const Box& box, DrawingCont
     has_axes = has_axes || (group.kind != "pie" && group.kind != "doughnut");
   }
   if (has_axes) {
-    content += chart::DrawAxesChart(chart.child("c:plotArea"), groups, plot, look, context);
+    content += chart::DrawAxesChart(chart.child("c:plotArea"), groups, box, plot, look, context);
   } else {
     for (const Group& group : groups) content += DrawPie(group, plot, look, context);
   }

@@ -257,9 +257,16 @@ std::string CategoryLabels(const Axes& axes, const TextLook& look) {
   return content;
 }
 
-std::string ScatterXAxis(const Axes& axes, const TextLook& look) {
-  if (!ShowsLabels(axes.category_axis)) return {};
+std::string ScatterXAxis(const Axes& axes, const TextLook& look, DrawingContext& context) {
   std::string content;
+  if (pugi::xml_node gridlines = axes.category_axis.child("c:majorGridlines")) {
+    std::optional<Stroke> grid = context.LineOf(gridlines.child("c:spPr").child("a:ln"));
+    if (!grid) grid = Stroke{false, Color{217, 217, 217}, 0.75, {}};
+    for (double v = axes.x->low; v <= axes.x->high + axes.x->step / 2; v += axes.x->step) {
+      content += Line(axes.XAt(v), axes.plot.y, axes.XAt(v), axes.plot.y + axes.plot.height, grid);
+    }
+  }
+  if (!ShowsLabels(axes.category_axis)) return content;
   for (double v = axes.x->low; v <= axes.x->high + axes.x->step / 2; v += axes.x->step) {
     content += Text(axes.XAt(v), axes.plot.y + axes.plot.height + look.size,
                     FormatValue(std::abs(v) < axes.x->step * 1e-9 ? 0 : v, ""), look, "middle");
@@ -420,10 +427,30 @@ std::string GroupShapes(const Group& group, const Axes& axes, const TextLook& lo
 
 }  // namespace
 
-std::string DrawAxesChart(pugi::xml_node plot_area, const std::vector<Group>& groups, Box plot,
-                          const TextLook& look, DrawingContext& context) {
+// The plot area its author placed by hand (c:manualLayout, fractions of the chart in edge
+// mode): the plot itself (inner) or the plot with its tick labels (outer).
+std::optional<Box> ManualPlot(pugi::xml_node plot_area, const Box& chart, bool& inner) {
+  pugi::xml_node layout = plot_area.child("c:layout").child("c:manualLayout");
+  auto edge = [&](const char* mode) {
+    return std::string_view(layout.child(mode).attribute("val").value()) == "edge";
+  };
+  if (!layout || !edge("c:xMode") || !edge("c:yMode")) return std::nullopt;
+  double w = layout.child("c:w").attribute("val").as_double();
+  double h = layout.child("c:h").attribute("val").as_double();
+  if (w <= 0 || h <= 0) return std::nullopt;
+  inner = std::string_view(layout.child("c:layoutTarget").attribute("val").value()) == "inner";
+  return Box{chart.x + layout.child("c:x").attribute("val").as_double() * chart.width,
+             chart.y + layout.child("c:y").attribute("val").as_double() * chart.height,
+             w * chart.width, h * chart.height};
+}
+
+std::string DrawAxesChart(pugi::xml_node plot_area, const std::vector<Group>& groups,
+                          const Box& chart, Box plot, const TextLook& look,
+                          DrawingContext& context) {
+  bool inner = false;
+  std::optional<Box> manual = ManualPlot(plot_area, chart, inner);
   Axes axes;
-  axes.plot = plot;
+  axes.plot = manual && !inner ? *manual : plot;
   axes.horizontal = !groups.empty() && groups.front().horizontal;
   bool scatter = !groups.empty() && groups.front().kind == "scatter";
   FindAxes(plot_area, scatter, axes);
@@ -432,8 +459,14 @@ std::string DrawAxesChart(pugi::xml_node plot_area, const std::vector<Group>& gr
   TextLook value_look = LookOf(axes.value_axis.child("c:txPr"), look, context);
   TextLook category_look = LookOf(axes.category_axis.child("c:txPr"), look, context);
   Layout(groups, value_look, category_look, axes);
+  if (manual && inner) {
+    axes.plot = *manual;
+    axes.slanted = false;
+    FitCategoryLabels(category_look, axes);
+  }
   std::string content = ValueAxis(axes, ValueFormat(groups), value_look, context);
-  content += axes.x ? ScatterXAxis(axes, category_look) : CategoryLabels(axes, category_look);
+  content +=
+      axes.x ? ScatterXAxis(axes, category_look, context) : CategoryLabels(axes, category_look);
   std::optional<Stroke> axis_line =
       context.LineOf(axes.category_axis.child("c:spPr").child("a:ln"));
   if (axis_line && !axis_line->none) {

@@ -58,9 +58,11 @@ inline double TextWidth(size_t characters, double size) {
   return 0.55 * size * characters;
 }
 
-// Value, category and scatter groups drawn inside `plot` with their axes.
-std::string DrawAxesChart(pugi::xml_node plot_area, const std::vector<Group>& groups, Box plot,
-                          const TextLook& look, DrawingContext& context);
+// Value, category and scatter groups drawn inside `plot` (what the title and legend leave of
+// the chart's box `chart`) with their axes.
+std::string DrawAxesChart(pugi::xml_node plot_area, const std::vector<Group>& groups,
+                          const Box& chart, Box plot, const TextLook& look,
+                          DrawingContext& context);
 
 }  // namespace vintrel::ooxml::drawing::chart
 
