@@ -70,6 +70,13 @@ TEST(GeometryTest, PresetsAndCustomPathsFollowTheirFormulas) {
       {preset("can"), 100, 100, {"fill=\"#ffffff\" fill-opacity=\"0.4\""}},
       {custom_arc, 100, 50, {"d=\"M0 25 A50 25 0 0 1 100 25\""}},
       {custom_guides, 100, 50, {"d=\"M0 0 L50 50 Z\""}},
+      // An arc of many turns is one turn.
+      {"<a:custGeom><a:pathLst><a:path w=\"2\" h=\"2\"><a:moveTo><a:pt x=\"0\" y=\"1\"/>"
+       "</a:moveTo><a:arcTo wR=\"1\" hR=\"1\" stAng=\"10800000\" swAng=\"1e300\"/>"
+       "</a:path></a:pathLst></a:custGeom>",
+       100,
+       100,
+       {"d=\"M0 50 A50 50 0 0 1 100 50 A50 50 0 0 1 0 50\""}},
   };
   for (const Case& test : cases) {
     pugi::xml_document properties;

@@ -150,6 +150,9 @@ class PathWriter {
   }
 
   void Arc(double rx, double ry, double start, double sweep) {
+    if (!std::isfinite(sweep) || !std::isfinite(start)) return;
+    // More than a whole turn draws no more than one.
+    sweep = std::clamp(sweep, -2 * kPi, 2 * kPi);
     if (std::abs(sweep) >= 2 * kPi - 1e-9) {
       // One arc cannot end where it starts: a full turn is drawn as two halves.
       Arc(rx, ry, start, sweep / 2);
