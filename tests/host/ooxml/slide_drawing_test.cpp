@@ -171,7 +171,9 @@ TEST_F(DrawingTest, TablesFollowTheirStyle) {
       "ppt/tableStyles.xml",
       "<a:tblStyleLst xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\">"
       "<a:tblStyle styleId=\"{S}\">" +
-          part("wholeTbl", "DDDDDD", "") + part("band1H", "0000FF", "") +
+          part("wholeTbl", "DDDDDD",
+               "<a:tcTxStyle><a:font><a:latin typeface=\"Arial\"/></a:font></a:tcTxStyle>") +
+          part("band1H", "0000FF", "") +
           part("firstRow", "FF0000",
                "<a:tcTxStyle b=\"on\"><a:srgbClr val=\"00FF00\"/></a:tcTxStyle>") +
           "</a:tblStyle></a:tblStyleLst>");
@@ -189,6 +191,7 @@ TEST_F(DrawingTest, TablesFollowTheirStyle) {
   EXPECT_NE(svg.substr(head, plain - head).find("fill=\"#0000ff\""), std::string::npos) << svg;
   EXPECT_NE(svg.substr(band).find("fill=\"#dddddd\""), std::string::npos) << svg;
   EXPECT_EQ(svg.substr(band).find("font-weight:bold"), std::string::npos) << svg;
+  EXPECT_NE(svg.substr(band).find("font-family:&#39;Arial&#39;"), std::string::npos) << svg;
 }
 
 std::string BarChart(const std::string& chart, const std::string& plot_area) {

@@ -88,7 +88,7 @@ std::string DiagramShape(pugi::xml_node shape, const Box& frame, DrawingContext&
   double text_rotation = rotation + text_xfrm.attribute("rot").as_double() / 60000;
   // The font reference's colour comes before the deck's default text colour.
   pugi::xml_document font_list;
-  RunLookList(false, false, context.ColorIn(style.child("a:fontRef")), font_list);
+  RunLookList(FontReferenceLook(style.child("a:fontRef"), context), font_list);
   TextStyles styles;
   styles.lists = {body.child("a:lstStyle"), font_list.document_element(),
                   context.DefaultTextStyle()};
@@ -129,9 +129,10 @@ std::string StandIn(const std::vector<std::string>& texts, const Box& frame,
   fill.none = false;
   fill.color = context.SchemeColor("accent1").value_or(Color{68, 114, 196});
   std::string fill_attributes = FillAttributes(fill, context, defs);
-  std::optional<Color> text_color = context.SchemeColor("lt1").value_or(Color{255, 255, 255});
+  RunLook text;
+  text.color = context.SchemeColor("lt1").value_or(Color{255, 255, 255});
   pugi::xml_document look;
-  RunLookList(false, false, text_color, look);
+  RunLookList(text, look);
   std::string content;
   for (size_t i = 0; i < texts.size(); ++i) {
     Box box{frame.x + i * (width + gap), frame.y + (frame.height - height) / 2, width, height};

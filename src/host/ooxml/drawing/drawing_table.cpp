@@ -72,8 +72,7 @@ pugi::xml_node TableStyle(pugi::xml_node table_properties, DrawingContext& conte
 struct CellLook {
   std::optional<Paint> fill;
   std::optional<Stroke> sides[4];  // left, right, top, bottom
-  bool bold = false, italic = false;
-  std::optional<Color> text_color;
+  RunLook text;
 };
 
 // Where a cell lies in the region a style part covers (the whole table, a row, a column).
@@ -105,13 +104,18 @@ void LayPart(pugi::xml_node part, const Edges& edges, DrawingContext& context, C
     }
   }
   pugi::xml_node text = part.child("a:tcTxStyle");
-  if (text.attribute("b")) look.bold = std::string_view(text.attribute("b").value()) == "on";
-  if (text.attribute("i")) look.italic = std::string_view(text.attribute("i").value()) == "on";
-  if (std::optional<Color> color = context.ColorIn(text)) {
-    look.text_color = color;
-  } else if (pugi::xml_node font = text.child("a:fontRef"); font && context.ColorIn(font)) {
-    look.text_color = context.ColorIn(font);
+  if (!text) return;
+  if (pugi::xml_node font = text.child("a:fontRef")) {
+    RunLook reference = FontReferenceLook(font, context);
+    look.text.typeface = reference.typeface;
+    if (reference.color) look.text.color = reference.color;
   }
+  if (pugi::xml_node latin = text.child("a:font").child("a:latin")) {
+    look.text.typeface = latin.attribute("typeface").value();
+  }
+  if (text.attribute("b")) look.text.bold = std::string_view(text.attribute("b").value()) == "on";
+  if (text.attribute("i")) look.text.italic = std::string_view(text.attribute("i").value()) == "on";
+  if (std::optional<Color> color = context.ColorIn(text)) look.text.color = color;
 }
 
 struct Grid {
@@ -153,23 +157,34 @@ CellLook LookOf(pugi::xml_node style, pugi::xml_node flags, const Grid& at,
 
 }  // namespace
 
-void RunLookList(bool bold, bool italic, const std::optional<Color>& color,
-                 pugi::xml_document& document) {
+void RunLookList(const RunLook& look, pugi::xml_document& document) {
   pugi::xml_node list = document.append_child("a:lstStyle");
   for (int level = 1; level <= 9; ++level) {
     std::string name = "a:lvl" + std::to_string(level) + "pPr";
     pugi::xml_node run = list.append_child(name.c_str()).append_child("a:defRPr");
-    if (bold) run.append_attribute("b") = "1";
-    if (italic) run.append_attribute("i") = "1";
-    if (color) {
+    if (look.bold) run.append_attribute("b") = "1";
+    if (look.italic) run.append_attribute("i") = "1";
+    if (look.color) {
       pugi::xml_node value = run.append_child("a:solidFill").append_child("a:srgbClr");
-      value.append_attribute("val") = color->Hex().substr(1).c_str();
-      if (color->alpha < 1) {
+      value.append_attribute("val") = look.color->Hex().substr(1).c_str();
+      if (look.color->alpha < 1) {
         value.append_child("a:alpha").append_attribute("val") =
-            static_cast<int>(color->alpha * 100000);
+            static_cast<int>(look.color->alpha * 100000);
       }
     }
+    if (!look.typeface.empty()) {
+      run.append_child("a:latin").append_attribute("typeface") = look.typeface.c_str();
+    }
   }
+}
+
+RunLook FontReferenceLook(pugi::xml_node reference, DrawingContext& context) {
+  RunLook look;
+  std::string_view index = reference.attribute("idx").value();
+  if (index == "minor") look.typeface = "+mn-lt";
+  if (index == "major") look.typeface = "+mj-lt";
+  look.color = context.ColorIn(reference);
+  return look;
 }
 
 namespace {
@@ -230,7 +245,7 @@ std::string Cell(pugi::xml_node cell, const Box& box, const CellLook& look, Draw
   body.append_attribute("bIns") = properties.attribute("marB").as_int(45720);
   body.append_attribute("anchor") = properties.attribute("anchor").as_string("t");
   pugi::xml_document style_list;
-  RunLookList(look.bold, look.italic, look.text_color, style_list);
+  RunLookList(look.text, style_list);
   TextStyles styles;
   styles.lists = {cell.child("a:txBody").child("a:lstStyle"), style_list.document_element(),
                   context.DefaultTextStyle(), context.MasterTextStyle("other")};

@@ -16,11 +16,20 @@ namespace vintrel::ooxml::drawing {
 std::string DrawTable(pugi::xml_node table, const Box& box, DrawingContext& context,
                       std::string& defs);
 
-// A list style (a:lstStyle) whose nine levels give runs this look, appended to `document`: what
-// a table style or a diagram's font reference puts between a text's own formatting and the
-// deck's defaults.
-void RunLookList(bool bold, bool italic, const std::optional<Color>& color,
-                 pugi::xml_document& document);
+// How runs look where their own formatting says nothing: what a table style's text part or a
+// diagram's font reference gives.
+struct RunLook {
+  bool bold = false, italic = false;
+  std::optional<Color> color;
+  std::string typeface;  // "+mn-lt" for the theme's body font; empty for the deck's default
+};
+
+// A list style (a:lstStyle) whose nine levels give runs `look`, appended to `document`: it goes
+// between a text's own formatting and the deck's defaults.
+void RunLookList(const RunLook& look, pugi::xml_document& document);
+
+// The run look of a style's font reference (a:fontRef idx="minor" with its colour).
+RunLook FontReferenceLook(pugi::xml_node reference, DrawingContext& context);
 
 }  // namespace vintrel::ooxml::drawing
 
