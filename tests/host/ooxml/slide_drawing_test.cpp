@@ -245,6 +245,12 @@ TEST_F(DrawingTest, ChartsFollowTheirSettings) {
            "</c:barChart><c:catAx/><c:valAx/>",
        {">North East Region Office</text>", ">Building</text>"},
        {"rotate(-45"}},
+      // Names on the tick marks of an area chart have the room between the marks.
+      {"",
+       "<c:areaChart>" + SeriesOf("Sales", "c:val", "Quarterly-results-total-x") +
+           "</c:areaChart><c:catAx/><c:valAx><c:crossBetween val=\"midCat\"/></c:valAx>",
+       {">Quarterly-results-total-x</text>"},
+       {"rotate(-45"}},
       {"",
        "<c:barChart>" + SeriesOf("Sales", "c:val", "Supercalifragilisticexpialidocious") +
            "</c:barChart><c:catAx/><c:valAx/>",

@@ -65,6 +65,11 @@ struct Axes {
     double length = horizontal ? plot.height : plot.width;
     return (horizontal ? plot.y : plot.x) + length * Slot(i) / (categories - 1);
   }
+  // The width a category name has: its band, or the distance between tick marks.
+  double LabelRoom() const {
+    if (!on_ticks || categories < 2) return Band();
+    return (horizontal ? plot.height : plot.width) / (categories - 1);
+  }
   bool on_ticks = false;
   size_t label_lines = 1;  // lines of the longest category name
   bool slanted = false;    // category names written at a slant
@@ -154,7 +159,7 @@ std::vector<std::string> Wrapped(const std::string& name, double width, double s
 // How category names fit under their bands: on one line, broken into up to three lines at
 // their spaces, or slanted (and then only every so many) when neither fits.
 void FitCategoryLabels(const TextLook& look, Axes& axes) {
-  double band = axes.Band();
+  double band = axes.LabelRoom();
   axes.label_lines = 1;
   for (const std::string& name : axes.names) {
     if (TextWidth(name.size(), look.size) <= band) continue;
@@ -228,7 +233,7 @@ std::string ValueAxis(const Axes& axes, const std::string& format, const TextLoo
 std::string CategoryLabels(const Axes& axes, const TextLook& look) {
   if (!ShowsLabels(axes.category_axis)) return {};
   const Box& plot = axes.plot;
-  double band = axes.Band();
+  double band = axes.LabelRoom();
   std::string content;
   if (axes.horizontal) {
     for (size_t i = 0; i < axes.categories; ++i) {
