@@ -312,6 +312,39 @@ TEST_F(DrawingTest, ChartsFollowTheirSettings) {
   }
 }
 
+// A text box drawn over a chart sits where its anchor says, in fractions of the chart.
+TEST_F(DrawingTest, ChartUserShapesShowTheirText) {
+  testing::DeckLayout layout = testing::OneSlide(
+      Frame("<c:chart xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
+            "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
+            "r:id=\"rId5\"/>"));
+  layout.slides[0].rels =
+      "<Relationship Id=\"rId5\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+      "relationships/chart\" Target=\"../charts/chart1.xml\"/>";
+  layout.extra_parts.emplace_back("ppt/charts/chart1.xml",
+                                  BarChart("", "<c:barChart>" + SeriesOf("Sales", "c:val") +
+                                                   "</c:barChart><c:catAx/><c:valAx/>"));
+  layout.extra_parts.emplace_back(
+      "ppt/charts/_rels/chart1.xml.rels",
+      "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+      "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+      "relationships/chartUserShapes\" Target=\"../drawings/drawing1.xml\"/></Relationships>");
+  layout.extra_parts.emplace_back(
+      "ppt/drawings/drawing1.xml",
+      "<c:userShapes xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
+      "xmlns:cdr=\"http://schemas.openxmlformats.org/drawingml/2006/chartDrawing\" "
+      "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\"><cdr:relSizeAnchor>"
+      "<cdr:from><cdr:x>0.5</cdr:x><cdr:y>0.25</cdr:y></cdr:from><cdr:to><cdr:x>1</cdr:x>"
+      "<cdr:y>0.5</cdr:y></cdr:to><cdr:sp><cdr:spPr><a:prstGeom prst=\"rect\"/><a:solidFill>"
+      "<a:srgbClr val=\"FF0000\"/></a:solidFill></cdr:spPr><cdr:txBody><a:bodyPr/><a:p><a:r>"
+      "<a:t>Note</a:t></a:r></a:p></cdr:txBody></cdr:sp></cdr:relSizeAnchor></c:userShapes>");
+  std::string svg = DrawFirst(layout);
+  EXPECT_NE(svg.find("<rect x=\"210\" y=\"70\" width=\"200\" height=\"50\" fill=\"#ff0000\""),
+            std::string::npos)
+      << svg;
+  EXPECT_NE(svg.find(">Note<"), std::string::npos) << svg;
+}
+
 // A diagram its program never laid out shows its node texts, not its connections' texts.
 TEST_F(DrawingTest, DiagramWithoutDrawnFormShowsItsNodeTexts) {
   testing::DeckLayout layout = testing::OneSlide(

@@ -438,6 +438,7 @@ std::string DrawChart(const std::string& chart_part, const Box& box, DrawingCont
   } else {
     for (const Group& group : groups) content += DrawPie(group, plot, look, context);
   }
+  content += chart::UserShapes(chart_part, box, context);
   return "<g class=\"chart\">" + content + "</g>";
 }
 

@@ -64,6 +64,9 @@ std::string DrawAxesChart(pugi::xml_node plot_area, const std::vector<Group>& gr
                           const Box& chart, Box plot, const TextLook& look,
                           DrawingContext& context);
 
+// The shapes drawn over the chart in its user shapes part, placed in the chart's box.
+std::string UserShapes(const std::string& chart_part, const Box& chart, DrawingContext& context);
+
 }  // namespace vintrel::ooxml::drawing::chart
 
 #endif  // VINTREL_HOST_OOXML_DRAWING_CHART_PARTS_H_
