@@ -245,6 +245,14 @@ TEST_F(DrawingTest, ChartsFollowTheirSettings) {
            "</c:barChart><c:catAx/><c:valAx/>",
        {">North East Region Office</text>", ">Building</text>"},
        {"rotate(-45"}},
+      // Bars of a cluster set apart by half a bar width, a bar's width between clusters: in
+      // bands of 120 points, bars of 120 / 3.5 points, one and a half widths apart.
+      {"",
+       "<c:barChart><c:gapWidth val=\"100\"/><c:overlap val=\"-50\"/>" +
+           SeriesOf("Sales", "c:val") + SeriesOf("Costs", "c:val") +
+           "</c:barChart><c:catAx/><c:valAx/>",
+       {"<rect x=\"59.14\" ", "<rect x=\"110.57\" "},
+       {}},
       // Names on the tick marks of an area chart have the room between the marks.
       {"",
        "<c:areaChart>" + SeriesOf("Sales", "c:val", "Quarterly-results-total-x") +

@@ -234,6 +234,8 @@ std::vector<Group> ReadGroups(pugi::xml_node plot_area, DrawingContext& context)
     group.horizontal =
         std::string_view(element.child("c:barDir").attribute("val").value()) == "bar";
     group.gap = element.child("c:gapWidth").attribute("val").as_double(150) / 100;
+    group.overlap =
+        std::clamp(element.child("c:overlap").attribute("val").as_double(0), -100.0, 100.0) / 100;
     group.hole = element.child("c:holeSize").attribute("val").as_double(50) / 100;
     std::string_view grouping = element.child("c:grouping").attribute("val").value();
     group.stacked = grouping == "stacked" || grouping == "percentStacked";

@@ -336,19 +336,22 @@ struct Stacks {
   std::vector<double> up, down, totals;
 };
 
+// A bar of a cluster: bars as wide as the gap (gapWidth) leaves, each overlapping the next by
+// its overlap (negative: apart by that much).
 std::string Bar(const Group& group, size_t s, size_t i, double base, double top, const Axes& axes) {
-  size_t count = group.series.size();
-  const Series& series = group.series[s];
-  double band = axes.Band();
-  double width = group.stacked ? band / (1 + group.gap) : band / (count + group.gap);
+  double count = group.stacked ? 1 : static_cast<double>(group.series.size());
+  double overlap = group.stacked ? 0 : group.overlap;
+  double width = axes.Band() / (count - (count - 1) * overlap + group.gap);
+  double step = width * (1 - overlap);
   // Series of a cluster follow the category axis: bottom-up when it runs down the side.
-  size_t slot = group.stacked ? 0 : (axes.horizontal != axes.reversed ? count - 1 - s : s);
-  double start =
-      axes.BandStart(i) + (band - (group.stacked ? width : width * count)) / 2 + width * slot;
+  size_t last = group.series.size() - 1;
+  size_t slot = group.stacked ? 0 : (axes.horizontal != axes.reversed ? last - s : s);
+  double cluster = width + step * (count - 1);
+  double start = axes.BandStart(i) + (axes.Band() - cluster) / 2 + step * slot;
   double a = axes.ValueAt(base), b = axes.ValueAt(top);
-  std::string content = axes.horizontal ? Rect(a, start, b - a, width, series.color)
-                                        : Rect(start, b, width, a - b, series.color);
-  return content;
+  const Color& color = group.series[s].color;
+  return axes.horizontal ? Rect(a, start, b - a, width, color)
+                         : Rect(start, b, width, a - b, color);
 }
 
 std::string SeriesShapes(const Group& group, size_t s, const Axes& axes, Stacks& stacks,

@@ -29,7 +29,8 @@ struct Group {
   bool stacked = false;
   bool percent = false;
   bool vary_colors = false;
-  double gap = 1.5;
+  double gap = 1.5;    // between clusters, in bar widths
+  double overlap = 0;  // of neighbouring bars in a cluster, in bar widths (negative: apart)
   double hole = 0.5;
   pugi::xml_node element;
   std::vector<Series> series;
