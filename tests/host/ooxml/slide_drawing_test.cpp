@@ -138,6 +138,14 @@ TEST_F(DrawingTest, TextGoesInTheGeometrysTextRectangle) {
   EXPECT_NE(svg.find("<foreignObject x=\"24.64\" y=\"27.32\" width=\"70.71\" height=\"35.36\""),
             std::string::npos)
       << svg;
+  // An arrow flipped to point left keeps its text over the shaft, now on the right.
+  std::string arrow =
+      Shape("<a:prstGeom prst=\"rightArrow\"/>", Body("<a:p><a:r><a:t>Back</a:t></a:r></a:p>"));
+  arrow.replace(arrow.find("<a:xfrm>"), 8, "<a:xfrm flipH=\"1\">");
+  svg = DrawOnly(arrow);
+  EXPECT_NE(svg.find("<foreignObject x=\"22.5\" y=\"32.5\" width=\"87.5\" height=\"25\""),
+            std::string::npos)
+      << svg;
 }
 
 std::string Frame(const std::string& graphic_data) {

@@ -108,14 +108,19 @@ std::string LineEndAttributes(pugi::xml_node line, const std::optional<Stroke>& 
   return attributes;
 }
 
-Box TextBoxOf(pugi::xml_node properties, const Box& box) {
+Box TextBoxOf(pugi::xml_node properties, const Box& box, bool flip_h, bool flip_v) {
+  Box text = box;
   if (pugi::xml_node custom = properties.child("a:custGeom")) {
-    return TextRectangle(custom, {}, box);
+    text = TextRectangle(custom, {}, box);
+  } else {
+    pugi::xml_node geometry = properties.child("a:prstGeom");
+    std::string_view preset = geometry.attribute("prst").value();
+    if (preset.empty() || preset == "rect") return box;
+    text = TextRectangle(PresetDefinition(preset), geometry.child("a:avLst"), box);
   }
-  pugi::xml_node geometry = properties.child("a:prstGeom");
-  std::string_view preset = geometry.attribute("prst").value();
-  if (preset.empty() || preset == "rect") return box;
-  return TextRectangle(PresetDefinition(preset), geometry.child("a:avLst"), box);
+  if (flip_h) text.x = 2 * box.x + box.width - text.x - text.width;
+  if (flip_v) text.y = 2 * box.y + box.height - text.y - text.height;
+  return text;
 }
 
 std::string GeometryElement(pugi::xml_node properties, const Box& box,

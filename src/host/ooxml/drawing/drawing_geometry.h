@@ -19,8 +19,9 @@ std::string GeometryElement(pugi::xml_node properties, const Box& box,
                             const std::string& stroke_attributes);
 
 // Where the text of a shape with the geometry in `properties` goes inside `box`: a preset's or
-// custom geometry's text rectangle (inside an ellipse, the shaft of an arrow ...).
-Box TextBoxOf(pugi::xml_node properties, const Box& box);
+// custom geometry's text rectangle (inside an ellipse, the shaft of an arrow ...), mirrored
+// with the shape's outline when it is flipped (the text itself stays readable).
+Box TextBoxOf(pugi::xml_node properties, const Box& box, bool flip_h = false, bool flip_v = false);
 
 // True for presets drawn as an open line (connectors), which take no fill.
 bool IsLineGeometry(pugi::xml_node properties);

@@ -203,9 +203,10 @@ class Drawer {
     }
     pugi::xml_node body = element.child("p:txBody");
     if (body && HasText(body)) {
-      content +=
-          drawing::DrawTextBody(body, drawing::TextStylesOf(element, context_),
-                                drawing::TextBoxOf(geometry_source, placement.box), context_);
+      content += drawing::DrawTextBody(
+          body, drawing::TextStylesOf(element, context_),
+          drawing::TextBoxOf(geometry_source, placement.box, placement.flip_h, placement.flip_v),
+          context_);
     }
     std::string rotation = Rotation(placement);
     return rotation.empty() ? content : "<g" + rotation + ">" + content + "</g>";
