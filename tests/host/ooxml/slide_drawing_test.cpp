@@ -45,8 +45,9 @@ std::string Body(const std::string& paragraph, const std::string& body_propertie
 
 class DrawingTest : public ::testing::Test {
  protected:
-  std::string DrawOnly(const std::string& shapes) {
-    std::string path = dir_.Write("deck.pptx", testing::BuildDeck(testing::OneSlide(shapes)));
+  std::string DrawOnly(const std::string& shapes) { return DrawFirst(testing::OneSlide(shapes)); }
+  std::string DrawFirst(const testing::DeckLayout& layout) {
+    std::string path = dir_.Write("deck.pptx", testing::BuildDeck(layout));
     deck_ = PackagePresentation::Open(path);
     return DrawShape(*deck_, 1, 1, assets_);
   }
@@ -75,7 +76,16 @@ TEST_F(DrawingTest, FillsLinesAndOutlines) {
        {"<linearGradient id=\"s1-1-d1\"", "fill=\"url(#s1-1-d1)\""}},
       {"<a:prstGeom prst=\"ellipse\"/><a:solidFill>" + red + "</a:solidFill>",
        {"<ellipse cx=\"60\" cy=\"45\" rx=\"50\" ry=\"25\""}},
-      {"<a:prstGeom prst=\"roundRect\"/><a:solidFill>" + red + "</a:solidFill>", {"rx=\"8.33\""}},
+      {"<a:prstGeom prst=\"roundRect\"/><a:solidFill>" + red + "</a:solidFill>",
+       {"<path d=\"M10 28.33 A8.33 8.33 0 0 1 18.33 20 "}},
+      {"<a:prstGeom prst=\"straightConnector1\"/><a:ln w=\"12700\"><a:solidFill>" + red +
+           "</a:solidFill><a:headEnd type=\"oval\"/><a:tailEnd type=\"triangle\" w=\"lg\" "
+           "len=\"sm\"/></a:ln>",
+       {"<path d=\"M10 20 L110 70\" fill=\"none\"", "marker-start=\"url(#s1-1-d1)\"",
+        "marker-end=\"url(#s1-1-d2)\"",
+        "<marker id=\"s1-1-d2\" viewBox=\"0 0 10 10\" refX=\"10\" refY=\"5\" "
+        "markerWidth=\"3.96\" markerHeight=\"9.9\"",
+        "<path d=\"M0 0 L10 5 L0 10 Z\" fill=\"#ff0000\"/>"}},
       {"<a:custGeom><a:pathLst><a:path w=\"2\" h=\"2\"><a:moveTo><a:pt x=\"0\" y=\"0\"/></a:moveTo>"
        "<a:lnTo><a:pt x=\"2\" y=\"2\"/></a:lnTo><a:close/></a:path></a:pathLst></a:custGeom>"
        "<a:solidFill>" +
@@ -116,6 +126,277 @@ TEST_F(DrawingTest, PlaceholderTakesItsPlaceFromTheLayout) {
   std::string svg = DrawOnly(title);
   EXPECT_NE(svg.find("<foreignObject x=\"66\" y=\"28.75\" width=\"828\""), std::string::npos)
       << svg;
+}
+
+// Text in an ellipse keeps inside the square inscribed in it, as the preset's text rectangle
+// says.
+TEST_F(DrawingTest, TextGoesInTheGeometrysTextRectangle) {
+  std::string svg = DrawOnly(
+      Shape("<a:prstGeom prst=\"ellipse\"/>", Body("<a:p><a:r><a:t>Inside</a:t></a:r></a:p>")));
+  EXPECT_NE(svg.find("<foreignObject x=\"24.64\" y=\"27.32\" width=\"70.71\" height=\"35.36\""),
+            std::string::npos)
+      << svg;
+  // An arrow flipped to point left keeps its text over the shaft, now on the right.
+  std::string arrow =
+      Shape("<a:prstGeom prst=\"rightArrow\"/>", Body("<a:p><a:r><a:t>Back</a:t></a:r></a:p>"));
+  arrow.replace(arrow.find("<a:xfrm>"), 8, "<a:xfrm flipH=\"1\">");
+  svg = DrawOnly(arrow);
+  EXPECT_NE(svg.find("<foreignObject x=\"22.5\" y=\"32.5\" width=\"87.5\" height=\"25\""),
+            std::string::npos)
+      << svg;
+}
+
+std::string Frame(const std::string& graphic_data) {
+  return "<p:graphicFrame><p:nvGraphicFramePr><p:cNvPr id=\"2\" name=\"Frame\"/>"
+         "<p:cNvGraphicFramePr/><p:nvPr/></p:nvGraphicFramePr><p:xfrm><a:off x=\"127000\" "
+         "y=\"254000\"/><a:ext cx=\"5080000\" cy=\"2540000\"/></p:xfrm><a:graphic><a:graphicData>" +
+         graphic_data + "</a:graphicData></a:graphic></p:graphicFrame>";
+}
+
+// A deck's own table style: the header row bold in its colour, banded rows, rows stored
+// without a height grown to their text.
+TEST_F(DrawingTest, TablesFollowTheirStyle) {
+  auto cell = [](const std::string& text) {
+    return "<a:tc><a:txBody><a:bodyPr/><a:lstStyle/><a:p><a:r><a:t>" + text +
+           "</a:t></a:r></a:p></a:txBody><a:tcPr/></a:tc>";
+  };
+  auto part = [](const std::string& name, const std::string& color, const std::string& text) {
+    return "<a:" + name + ">" + text + "<a:tcStyle><a:fill><a:solidFill><a:srgbClr val=\"" + color +
+           "\"/></a:solidFill></a:fill></a:tcStyle></a:" + name + ">";
+  };
+  std::string table =
+      "<a:tbl><a:tblPr firstRow=\"1\" bandRow=\"1\"><a:tableStyleId>{S}</a:tableStyleId>"
+      "</a:tblPr><a:tblGrid><a:gridCol w=\"2540000\"/></a:tblGrid><a:tr h=\"0\">" +
+      cell("Head") + "</a:tr><a:tr h=\"370840\">" + cell("Band") + "</a:tr><a:tr h=\"370840\">" +
+      cell("Plain") + "</a:tr></a:tbl>";
+  testing::DeckLayout layout = testing::OneSlide(Frame(table));
+  layout.presentation_rels =
+      "<Relationship Id=\"rId9\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+      "relationships/tableStyles\" Target=\"tableStyles.xml\"/>";
+  layout.extra_parts.emplace_back(
+      "ppt/tableStyles.xml",
+      "<a:tblStyleLst xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\">"
+      "<a:tblStyle styleId=\"{S}\">" +
+          part("wholeTbl", "DDDDDD",
+               "<a:tcTxStyle><a:font><a:latin typeface=\"Arial\"/></a:font></a:tcTxStyle>") +
+          part("band1H", "0000FF", "") +
+          part("firstRow", "FF0000",
+               "<a:tcTxStyle b=\"on\"><a:srgbClr val=\"00FF00\"/></a:tcTxStyle>") +
+          "</a:tblStyle></a:tblStyleLst>");
+  std::string svg = DrawFirst(layout);
+  size_t head = svg.find("Head"), band = svg.find("Band"), plain = svg.find("Plain");
+  ASSERT_LT(head, band);
+  ASSERT_LT(band, plain);
+  // The header row has no stored height: it is as tall as its line of 18 points and insets.
+  EXPECT_NE(svg.find("<rect x=\"10\" y=\"20\" width=\"200\" height=\"28.8\" fill=\"#ff0000\""),
+            std::string::npos)
+      << svg;
+  std::string header = svg.substr(0, band);
+  EXPECT_NE(header.find("font-weight:bold"), std::string::npos) << header;
+  EXPECT_NE(header.find("color:#00ff00"), std::string::npos) << header;
+  EXPECT_NE(svg.substr(head, plain - head).find("fill=\"#0000ff\""), std::string::npos) << svg;
+  EXPECT_NE(svg.substr(band).find("fill=\"#dddddd\""), std::string::npos) << svg;
+  EXPECT_EQ(svg.substr(band).find("font-weight:bold"), std::string::npos) << svg;
+  EXPECT_NE(svg.substr(band).find("font-family:&#39;Arial&#39;"), std::string::npos) << svg;
+}
+
+std::string BarChart(const std::string& chart, const std::string& plot_area) {
+  return "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
+         "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\"><c:chart>" +
+         chart + "<c:plotArea>" + plot_area + "</c:plotArea></c:chart></c:chartSpace>";
+}
+
+std::string SeriesOf(const std::string& name, const std::string& values_element,
+                     const std::string& first = "First") {
+  return "<c:ser><c:tx><c:v>" + name +
+         "</c:v></c:tx><c:cat><c:strLit><c:ptCount val=\"3\"/><c:pt idx=\"0\"><c:v>" + first +
+         "</c:v>"
+         "</c:pt><c:pt idx=\"1\"><c:v>Second</c:v></c:pt><c:pt idx=\"2\"><c:v>Third</c:v></c:pt>"
+         "</c:strLit></c:cat><" +
+         values_element +
+         "><c:numLit><c:ptCount val=\"3\"/><c:pt idx=\"0\"><c:v>1</c:v></c:pt><c:pt idx=\"1\">"
+         "<c:v>2</c:v></c:pt><c:pt idx=\"2\"><c:v>3</c:v></c:pt></c:numLit></" +
+         values_element + "></c:ser>";
+}
+
+// Charts drawn from a chart part of the deck: what each case must and must not show.
+TEST_F(DrawingTest, ChartsFollowTheirSettings) {
+  const std::string axes = "<c:catAx><c:axPos val=\"l\"/></c:catAx><c:valAx/>";
+  struct Case {
+    std::string chart, plot_area;
+    std::vector<std::string> present, absent;
+  } cases[] = {
+      // Horizontal bars list their categories bottom-up; an automatic axis leaves room above
+      // the highest value.
+      {"",
+       "<c:barChart><c:barDir val=\"bar\"/>" + SeriesOf("Sales", "c:val") + "</c:barChart>" + axes,
+       {">Third</text>"},
+       {}},
+      {"<c:autoTitleDeleted val=\"0\"/><c:title/>",
+       "<c:barChart>" + SeriesOf("Sales", "c:val") + "</c:barChart>",
+       {">Sales</text>"},
+       {}},
+      {"<c:autoTitleDeleted val=\"0\"/><c:title/>",
+       "<c:barChart>" + SeriesOf("Sales", "c:val") + SeriesOf("Costs", "c:val") + "</c:barChart>",
+       {">Chart Title</text>"},
+       {">Sales</text>"}},
+      {"",
+       "<c:barChart>" + SeriesOf("Sales", "c:val") +
+           "</c:barChart><c:catAx><c:tickLblPos val=\"none\"/></c:catAx><c:valAx/>",
+       {">3.5</text>"},
+       {">First</text>"}},
+      // A long name breaks at its spaces; a word too long for its band is slanted.
+      {"",
+       "<c:barChart>" + SeriesOf("Sales", "c:val", "North East Region Office Building") +
+           "</c:barChart><c:catAx/><c:valAx/>",
+       {">North East Region Office</text>", ">Building</text>"},
+       {"rotate(-45"}},
+      // Bars of a cluster set apart by half a bar width, a bar's width between clusters: in
+      // bands of 120 points, bars of 120 / 3.5 points, one and a half widths apart.
+      {"",
+       "<c:barChart><c:gapWidth val=\"100\"/><c:overlap val=\"-50\"/>" +
+           SeriesOf("Sales", "c:val") + SeriesOf("Costs", "c:val") +
+           "</c:barChart><c:catAx/><c:valAx/>",
+       {"<rect x=\"59.14\" ", "<rect x=\"110.57\" "},
+       {}},
+      // Names on the tick marks of an area chart have the room between the marks.
+      {"",
+       "<c:areaChart>" + SeriesOf("Sales", "c:val", "Quarterly-results-total-x") +
+           "</c:areaChart><c:catAx/><c:valAx><c:crossBetween val=\"midCat\"/></c:valAx>",
+       {">Quarterly-results-total-x</text>"},
+       {"rotate(-45"}},
+      {"",
+       "<c:barChart>" + SeriesOf("Sales", "c:val", "Supercalifragilisticexpialidocious") +
+           "</c:barChart><c:catAx/><c:valAx/>",
+       {"rotate(-45"},
+       {}},
+      // A plot placed by hand: the right half of the chart's upper half.
+      {"",
+       "<c:layout><c:manualLayout><c:layoutTarget val=\"inner\"/><c:xMode val=\"edge\"/>"
+       "<c:yMode val=\"edge\"/><c:x val=\"0.5\"/><c:y val=\"0\"/><c:w val=\"0.5\"/>"
+       "<c:h val=\"0.5\"/></c:manualLayout></c:layout><c:barChart>" +
+           SeriesOf("Sales", "c:val") +
+           "</c:barChart><c:catAx/><c:valAx><c:majorGridlines/></c:valAx>",
+       {"<line x1=\"210\" y1=\"120\" x2=\"410\" y2=\"120\""},
+       {}},
+      // Category dates are day numbers shown in their format.
+      {"",
+       "<c:areaChart><c:ser><c:cat><c:numRef><c:numCache><c:formatCode>m/d/yyyy</c:formatCode>"
+       "<c:ptCount val=\"1\"/><c:pt idx=\"0\"><c:v>37261</c:v></c:pt></c:numCache></c:numRef>"
+       "</c:cat><c:val><c:numLit><c:ptCount val=\"1\"/><c:pt idx=\"0\"><c:v>32</c:v></c:pt>"
+       "</c:numLit></c:val></c:ser></c:areaChart><c:catAx/><c:valAx/>",
+       {">1/5/2002</text>", ">35</text>"},
+       {">37261</text>"}},
+      // A scatter chart of markers only, and a line chart showing its markers.
+      {"",
+       "<c:scatterChart><c:scatterStyle val=\"marker\"/>" + SeriesOf("Sales", "c:yVal") +
+           "</c:scatterChart><c:valAx><c:axPos val=\"b\"/></c:valAx><c:valAx/>",
+       {"<circle"},
+       {"<polyline"}},
+      {"",
+       "<c:lineChart><c:marker val=\"1\"/>" + SeriesOf("Sales", "c:val") + "</c:lineChart>",
+       {"<circle", "<polyline"},
+       {}},
+  };
+  for (const Case& test : cases) {
+    testing::DeckLayout layout = testing::OneSlide(
+        Frame("<c:chart xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
+              "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
+              "r:id=\"rId5\"/>"));
+    layout.slides[0].rels =
+        "<Relationship Id=\"rId5\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+        "relationships/chart\" Target=\"../charts/chart1.xml\"/>";
+    layout.extra_parts.emplace_back("ppt/charts/chart1.xml", BarChart(test.chart, test.plot_area));
+    std::string svg = DrawFirst(layout);
+    for (const std::string& text : test.present) {
+      EXPECT_NE(svg.find(text), std::string::npos) << text << "\n" << svg;
+    }
+    for (const std::string& text : test.absent) {
+      EXPECT_EQ(svg.find(text), std::string::npos) << text << "\n" << svg;
+    }
+    if (test.plot_area.find("barDir") != std::string::npos) {
+      auto y_of = [&](const std::string& name) {
+        size_t end = svg.find(">" + name + "</text>");
+        size_t y = svg.rfind(" y=\"", end);
+        return std::stod(svg.substr(y + 4));
+      };
+      EXPECT_GT(y_of("First"), y_of("Second"));
+      EXPECT_GT(y_of("Second"), y_of("Third"));
+    }
+  }
+}
+
+// A text box drawn over a chart sits where its anchor says, in fractions of the chart.
+TEST_F(DrawingTest, ChartUserShapesShowTheirText) {
+  testing::DeckLayout layout = testing::OneSlide(
+      Frame("<c:chart xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
+            "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
+            "r:id=\"rId5\"/>"));
+  layout.slides[0].rels =
+      "<Relationship Id=\"rId5\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+      "relationships/chart\" Target=\"../charts/chart1.xml\"/>";
+  layout.extra_parts.emplace_back("ppt/charts/chart1.xml",
+                                  BarChart("", "<c:barChart>" + SeriesOf("Sales", "c:val") +
+                                                   "</c:barChart><c:catAx/><c:valAx/>"));
+  layout.extra_parts.emplace_back(
+      "ppt/charts/_rels/chart1.xml.rels",
+      "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+      "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+      "relationships/chartUserShapes\" Target=\"../drawings/drawing1.xml\"/></Relationships>");
+  layout.extra_parts.emplace_back(
+      "ppt/drawings/drawing1.xml",
+      "<c:userShapes xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
+      "xmlns:cdr=\"http://schemas.openxmlformats.org/drawingml/2006/chartDrawing\" "
+      "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\"><cdr:relSizeAnchor>"
+      "<cdr:from><cdr:x>0.5</cdr:x><cdr:y>0.25</cdr:y></cdr:from><cdr:to><cdr:x>1</cdr:x>"
+      "<cdr:y>0.5</cdr:y></cdr:to><cdr:sp><cdr:spPr><a:prstGeom prst=\"rect\"/><a:solidFill>"
+      "<a:srgbClr val=\"FF0000\"/></a:solidFill></cdr:spPr><cdr:txBody><a:bodyPr/><a:p><a:r>"
+      "<a:t>Note</a:t></a:r></a:p></cdr:txBody></cdr:sp></cdr:relSizeAnchor></c:userShapes>");
+  std::string svg = DrawFirst(layout);
+  EXPECT_NE(svg.find("<rect x=\"210\" y=\"70\" width=\"200\" height=\"50\" fill=\"#ff0000\""),
+            std::string::npos)
+      << svg;
+  EXPECT_NE(svg.find(">Note<"), std::string::npos) << svg;
+}
+
+// A diagram its program never laid out shows its node texts, not its connections' texts.
+TEST_F(DrawingTest, DiagramWithoutDrawnFormShowsItsNodeTexts) {
+  testing::DeckLayout layout = testing::OneSlide(
+      Frame("<dgm:relIds xmlns:dgm=\"http://schemas.openxmlformats.org/drawingml/2006/diagram\" "
+            "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
+            "r:dm=\"rId5\"/>"));
+  layout.slides[0].rels =
+      "<Relationship Id=\"rId5\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+      "relationships/diagramData\" Target=\"../diagrams/data1.xml\"/>";
+  auto point = [](const std::string& type, const std::string& text) {
+    return "<dgm:pt" + type + "><dgm:t><a:bodyPr/><a:p><a:r><a:t>" + text +
+           "</a:t></a:r></a:p></dgm:t></dgm:pt>";
+  };
+  layout.extra_parts.emplace_back(
+      "ppt/diagrams/data1.xml",
+      "<dgm:dataModel xmlns:dgm=\"http://schemas.openxmlformats.org/drawingml/2006/diagram\" "
+      "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\"><dgm:ptLst>" +
+          point(" type=\"doc\"", "Whole") + point("", "Meetings") +
+          point(" type=\"sibTrans\"", "Link") + point("", "E-mail") +
+          "</dgm:ptLst></dgm:dataModel>");
+  std::string svg = DrawFirst(layout);
+  for (const char* text : {">Meetings<", ">E-mail<"}) {
+    EXPECT_NE(svg.find(text), std::string::npos) << text << "\n" << svg;
+  }
+  EXPECT_EQ(svg.find(">Link<"), std::string::npos) << svg;
+  EXPECT_EQ(svg.find(">Whole<"), std::string::npos) << svg;
+}
+
+// A SmartArt diagram saved by PowerPoint is drawn from its drawn form, with its texts.
+TEST(DrawingDiagramTest, SmartArtPaintsItsShapesAndTexts) {
+  auto deck = PackagePresentation::Open(FixturePath("pptx/pptx-automizer-smartart.pptx"));
+  RecordingAssets assets;
+  std::string svg = DrawSlide(*deck, 1, assets).Svg();
+  EXPECT_NE(svg.find("<g class=\"diagram\">"), std::string::npos);
+  // Texts in the hexagons take the white of the shapes' font reference.
+  for (const char* text : {"color:#ffffff\">A1<", "color:#ffffff\">B1<", ">C2<"}) {
+    EXPECT_NE(svg.find(text), std::string::npos) << text << "\n" << svg;
+  }
 }
 
 TEST(DrawingExampleTest, HiddenShapesLinkedPicturesAndChartsFromTheirCaches) {

@@ -1,5 +1,6 @@
 // Charts drawn from the caches of their chart part, as PowerPoint draws them: bar and column
-// (clustered or stacked), line, area, pie and doughnut, with axes, labels and legend as text.
+// (clustered or stacked), line, area, scatter, pie and doughnut, with axes, markers, labels,
+// title and legend as text. The axes and what stands on them are in drawing_chart_axes.cpp.
 #ifndef VINTREL_HOST_OOXML_DRAWING_CHART_H_
 #define VINTREL_HOST_OOXML_DRAWING_CHART_H_
 

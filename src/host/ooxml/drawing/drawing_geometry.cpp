@@ -1,98 +1,94 @@
 #include "host/ooxml/drawing/drawing_geometry.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdlib>
 #include <string_view>
-#include <utility>
 #include <vector>
+
+#include "host/ooxml/drawing/drawing_path.h"
+#include "host/ooxml/drawing/drawing_presets.h"
 
 namespace vintrel::ooxml::drawing {
 
 namespace {
-
-constexpr double kPi = 3.14159265358979;
-
-// An adjust value of the preset (a:avLst/a:gd fmla="val N"), as a fraction of 100000.
-double Adjust(pugi::xml_node geometry, const char* name, double fallback) {
-  for (pugi::xml_node guide : geometry.child("a:avLst").children("a:gd")) {
-    if (std::string_view(guide.attribute("name").value()) != name) continue;
-    std::string_view formula = guide.attribute("fmla").value();
-    if (formula.rfind("val ", 0) == 0) {
-      return std::strtod(std::string(formula.substr(4)).c_str(), nullptr) / 100000;
-    }
-  }
-  return fallback / 100000;
-}
-
-std::string Polygon(const std::vector<std::pair<double, double>>& points,
-                    const std::string& attributes) {
-  std::string text = "<polygon points=\"";
-  for (size_t i = 0; i < points.size(); ++i) {
-    if (i) text += ' ';
-    text += Num(points[i].first) + "," + Num(points[i].second);
-  }
-  return text + "\"" + attributes + "/>";
-}
 
 bool IsLinePreset(std::string_view preset) {
   return preset == "line" || preset == "straightConnector1" ||
          preset.rfind("bentConnector", 0) == 0 || preset.rfind("curvedConnector", 0) == 0;
 }
 
-std::string CustomPath(pugi::xml_node geometry, const Box& box, const std::string& attributes) {
+// Shaded parts of a shape (the side of a cube, the fold of a scroll) are its fill under a
+// veil of black or white.
+const char* Veil(std::string_view mode) {
+  if (mode == "darken") return " fill=\"#000000\" fill-opacity=\"0.4\"";
+  if (mode == "darkenLess") return " fill=\"#000000\" fill-opacity=\"0.2\"";
+  if (mode == "lighten") return " fill=\"#ffffff\" fill-opacity=\"0.4\"";
+  if (mode == "lightenLess") return " fill=\"#ffffff\" fill-opacity=\"0.2\"";
+  return nullptr;
+}
+
+std::string PathElements(const std::vector<GeometryPath>& paths, const std::string& fill,
+                         const std::string& stroke) {
   std::string result;
-  for (pugi::xml_node path : geometry.child("a:pathLst").children("a:path")) {
-    double path_width = path.attribute("w").as_double(0);
-    double path_height = path.attribute("h").as_double(0);
-    double sx = path_width > 0 ? box.width / path_width : 1 / kEmuPerPoint;
-    double sy = path_height > 0 ? box.height / path_height : 1 / kEmuPerPoint;
-    auto x = [&](pugi::xml_node pt) { return Num(box.x + pt.attribute("x").as_double() * sx); };
-    auto y = [&](pugi::xml_node pt) { return Num(box.y + pt.attribute("y").as_double() * sy); };
-    std::string d;
-    double current_x = 0, current_y = 0;
-    for (pugi::xml_node step : path.children()) {
-      std::string_view name = step.name();
-      if (name == "a:moveTo" || name == "a:lnTo") {
-        pugi::xml_node pt = step.child("a:pt");
-        d += (name == "a:moveTo" ? "M" : "L") + x(pt) + " " + y(pt) + " ";
-        current_x = pt.attribute("x").as_double() * sx;
-        current_y = pt.attribute("y").as_double() * sy;
-      } else if (name == "a:cubicBezTo" || name == "a:quadBezTo") {
-        d += name == "a:cubicBezTo" ? "C" : "Q";
-        for (pugi::xml_node pt : step.children("a:pt")) {
-          d += x(pt) + " " + y(pt) + " ";
-          current_x = pt.attribute("x").as_double() * sx;
-          current_y = pt.attribute("y").as_double() * sy;
-        }
-      } else if (name == "a:arcTo") {
-        double rx = step.attribute("wR").as_double() * sx;
-        double ry = step.attribute("hR").as_double() * sy;
-        double start = step.attribute("stAng").as_double() / 60000 * kPi / 180;
-        double sweep = step.attribute("swAng").as_double() / 60000 * kPi / 180;
-        double center_x = current_x - rx * std::cos(start);
-        double center_y = current_y - ry * std::sin(start);
-        current_x = center_x + rx * std::cos(start + sweep);
-        current_y = center_y + ry * std::sin(start + sweep);
-        d += "A" + Num(rx) + " " + Num(ry) + " 0 " + (std::abs(sweep) > kPi ? "1 " : "0 ") +
-             (sweep > 0 ? "1 " : "0 ") + Num(box.x + current_x) + " " + Num(box.y + current_y) +
-             " ";
-      } else if (name == "a:close") {
-        d += "Z ";
-      }
+  // A shape without fill has no shading either.
+  bool unfilled = fill.find(" fill=\"none\"") != std::string::npos;
+  for (const GeometryPath& path : paths) {
+    std::string head = "<path d=\"" + path.data + "\"";
+    bool filled = path.fill != "none";
+    const char* veil = unfilled ? nullptr : Veil(path.fill);
+    if (filled && path.stroke && !veil) {
+      result += head + fill + stroke + "/>";
+      continue;
     }
-    if (d.empty()) continue;
-    d.pop_back();
-    std::string path_attributes = attributes;
-    if (std::string_view(path.attribute("fill").value()) == "none") {
-      path_attributes += " fill=\"none\"";
-    }
-    if (std::string_view(path.attribute("stroke").value()) == "0") {
-      path_attributes += " stroke=\"none\"";
-    }
-    result += "<path d=\"" + d + "\"" + path_attributes + "/>";
+    if (filled) result += head + fill + " stroke=\"none\"/>";
+    if (filled && veil) result += head + veil + " stroke=\"none\"/>";
+    if (path.stroke) result += head + " fill=\"none\"" + stroke + "/>";
   }
   return result;
+}
+
+// A line end's marker: its outline in a 10 by 10 box whose right edge is the line's end.
+struct EndShape {
+  const char* type;
+  const char* outline;
+  double reference_x;
+  bool open;
+};
+
+constexpr EndShape kEndShapes[] = {
+    {"triangle", "M0 0 L10 5 L0 10 Z", 10, false},
+    {"stealth", "M0 0 L10 5 L0 10 L3.5 5 Z", 10, false},
+    {"diamond", "M0 5 L5 0 L10 5 L5 10 Z", 5, false},
+    {"oval", "M0 5 A5 5 0 1 1 10 5 A5 5 0 1 1 0 5 Z", 5, false},
+    {"arrow", "M1 1 L9 5 L1 9", 9, true},
+};
+
+// Sizes of line ends in widths of the line (sm, med, lg); a hairline's ends are sized as for a
+// line of 0.7 mm, as the common programs do, so they stay visible.
+double EndSize(std::string_view size, double line_width) {
+  double factor = size == "sm" ? 2 : size == "lg" ? 5 : 3;
+  return factor * std::max(line_width, 1.98);
+}
+
+std::string EndMarker(pugi::xml_node end, const Stroke& stroke, DrawingContext& context,
+                      std::string& defs) {
+  std::string_view type = end.attribute("type").value();
+  for (const EndShape& shape : kEndShapes) {
+    if (type != shape.type) continue;
+    std::string id = context.NextDefinitionId();
+    std::string paint =
+        shape.open ? " fill=\"none\" stroke=\"" + stroke.color.Hex() + "\" stroke-width=\"1.5\""
+                   : " fill=\"" + stroke.color.Hex() + "\"";
+    if (stroke.color.alpha < 1) paint += " opacity=\"" + Num(stroke.color.alpha) + "\"";
+    defs += "<marker id=\"" + id + "\" viewBox=\"0 0 10 10\" refX=\"" + Num(shape.reference_x) +
+            "\" refY=\"5\" markerWidth=\"" +
+            Num(EndSize(end.attribute("len").value(), stroke.width)) + "\" markerHeight=\"" +
+            Num(EndSize(end.attribute("w").value(), stroke.width)) +
+            "\" markerUnits=\"userSpaceOnUse\" preserveAspectRatio=\"none\" "
+            "orient=\"auto-start-reverse\"><path d=\"" +
+            shape.outline + "\"" + paint + "/></marker>";
+    return "url(#" + id + ")";
+  }
+  return {};
 }
 
 }  // namespace
@@ -101,77 +97,53 @@ bool IsLineGeometry(pugi::xml_node properties) {
   return IsLinePreset(properties.child("a:prstGeom").attribute("prst").value());
 }
 
-std::string GeometryElement(pugi::xml_node properties, const Box& box,
-                            const std::string& attributes) {
+std::string LineEndAttributes(pugi::xml_node line, const std::optional<Stroke>& stroke,
+                              DrawingContext& context, std::string& defs) {
+  if (!stroke || stroke->none) return {};
+  std::string attributes;
+  std::string head = EndMarker(line.child("a:headEnd"), *stroke, context, defs);
+  if (!head.empty()) attributes += " marker-start=\"" + head + "\"";
+  std::string tail = EndMarker(line.child("a:tailEnd"), *stroke, context, defs);
+  if (!tail.empty()) attributes += " marker-end=\"" + tail + "\"";
+  return attributes;
+}
+
+Box TextBoxOf(pugi::xml_node properties, const Box& box, bool flip_h, bool flip_v) {
+  Box text = box;
   if (pugi::xml_node custom = properties.child("a:custGeom")) {
-    return CustomPath(custom, box, attributes);
+    text = TextRectangle(custom, {}, box);
+  } else {
+    pugi::xml_node geometry = properties.child("a:prstGeom");
+    std::string_view preset = geometry.attribute("prst").value();
+    if (preset.empty() || preset == "rect") return box;
+    text = TextRectangle(PresetDefinition(preset), geometry.child("a:avLst"), box);
+  }
+  if (flip_h) text.x = 2 * box.x + box.width - text.x - text.width;
+  if (flip_v) text.y = 2 * box.y + box.height - text.y - text.height;
+  return text;
+}
+
+std::string GeometryElement(pugi::xml_node properties, const Box& box,
+                            const std::string& fill_attributes,
+                            const std::string& stroke_attributes) {
+  if (pugi::xml_node custom = properties.child("a:custGeom")) {
+    return PathElements(EvaluateGeometry(custom, {}, box), fill_attributes, stroke_attributes);
   }
   pugi::xml_node geometry = properties.child("a:prstGeom");
   std::string_view preset = geometry.attribute("prst").value();
-  double x = box.x, y = box.y, w = box.width, h = box.height;
-  double shorter = std::min(w, h);
-  if (IsLinePreset(preset)) {
-    return "<line x1=\"" + Num(x) + "\" y1=\"" + Num(y) + "\" x2=\"" + Num(x + w) + "\" y2=\"" +
-           Num(y + h) + "\"" + attributes + "/>";
-  }
+  // The two commonest outlines keep their plain SVG elements.
   if (preset == "ellipse") {
-    return "<ellipse cx=\"" + Num(x + w / 2) + "\" cy=\"" + Num(y + h / 2) + "\" rx=\"" +
-           Num(w / 2) + "\" ry=\"" + Num(h / 2) + "\"" + attributes + "/>";
+    return "<ellipse cx=\"" + Num(box.x + box.width / 2) + "\" cy=\"" +
+           Num(box.y + box.height / 2) + "\" rx=\"" + Num(box.width / 2) + "\" ry=\"" +
+           Num(box.height / 2) + "\"" + fill_attributes + stroke_attributes + "/>";
   }
-  if (preset == "triangle") {
-    double apex = x + w * Adjust(geometry, "adj", 50000);
-    return Polygon({{apex, y}, {x + w, y + h}, {x, y + h}}, attributes);
+  pugi::xml_node definition = preset == "rect" ? pugi::xml_node() : PresetDefinition(preset);
+  if (!definition) {
+    return "<rect x=\"" + Num(box.x) + "\" y=\"" + Num(box.y) + "\" width=\"" + Num(box.width) +
+           "\" height=\"" + Num(box.height) + "\"" + fill_attributes + stroke_attributes + "/>";
   }
-  if (preset == "rtTriangle") return Polygon({{x, y}, {x + w, y + h}, {x, y + h}}, attributes);
-  if (preset == "diamond") {
-    return Polygon({{x + w / 2, y}, {x + w, y + h / 2}, {x + w / 2, y + h}, {x, y + h / 2}},
-                   attributes);
-  }
-  if (preset == "parallelogram" || preset == "trapezoid") {
-    double offset = shorter * Adjust(geometry, "adj", 25000);
-    if (preset == "parallelogram") {
-      return Polygon({{x + offset, y}, {x + w, y}, {x + w - offset, y + h}, {x, y + h}},
-                     attributes);
-    }
-    return Polygon({{x + offset, y}, {x + w - offset, y}, {x + w, y + h}, {x, y + h}}, attributes);
-  }
-  if (preset == "hexagon") {
-    double offset = shorter * Adjust(geometry, "adj", 25000);
-    return Polygon({{x + offset, y},
-                    {x + w - offset, y},
-                    {x + w, y + h / 2},
-                    {x + w - offset, y + h},
-                    {x + offset, y + h},
-                    {x, y + h / 2}},
-                   attributes);
-  }
-  if (preset == "homePlate" || preset == "chevron") {
-    double head = shorter * Adjust(geometry, "adj", 50000);
-    std::vector<std::pair<double, double>> points = {
-        {x, y}, {x + w - head, y}, {x + w, y + h / 2}, {x + w - head, y + h}, {x, y + h}};
-    if (preset == "chevron") points.emplace_back(x + head, y + h / 2);
-    return Polygon(points, attributes);
-  }
-  if (preset == "rightArrow" || preset == "leftArrow") {
-    double shaft = h * Adjust(geometry, "adj1", 50000);
-    double head = shorter * Adjust(geometry, "adj2", 50000);
-    double top = y + (h - shaft) / 2, bottom = top + shaft;
-    std::vector<std::pair<double, double>> points = {
-        {x, top},           {x + w - head, top},   {x + w - head, y},
-        {x + w, y + h / 2}, {x + w - head, y + h}, {x + w - head, bottom},
-        {x, bottom}};
-    if (preset == "leftArrow") {
-      for (auto& point : points) point.first = 2 * x + w - point.first;
-    }
-    return Polygon(points, attributes);
-  }
-  if (preset == "roundRect") {
-    double radius = shorter * Adjust(geometry, "adj", 16667);
-    return "<rect x=\"" + Num(x) + "\" y=\"" + Num(y) + "\" width=\"" + Num(w) + "\" height=\"" +
-           Num(h) + "\" rx=\"" + Num(radius) + "\"" + attributes + "/>";
-  }
-  return "<rect x=\"" + Num(x) + "\" y=\"" + Num(y) + "\" width=\"" + Num(w) + "\" height=\"" +
-         Num(h) + "\"" + attributes + "/>";
+  return PathElements(EvaluateGeometry(definition, geometry.child("a:avLst"), box), fill_attributes,
+                      stroke_attributes);
 }
 
 }  // namespace vintrel::ooxml::drawing

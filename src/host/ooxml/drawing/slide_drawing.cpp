@@ -6,6 +6,7 @@
 #include "host/ooxml/drawing/drawing_chart.h"
 #include "host/ooxml/drawing/drawing_context.h"
 #include "host/ooxml/drawing/drawing_effects.h"
+#include "host/ooxml/drawing/drawing_diagram.h"
 #include "host/ooxml/drawing/drawing_geometry.h"
 #include "host/ooxml/drawing/drawing_picture.h"
 #include "host/ooxml/drawing/drawing_table.h"
@@ -198,18 +199,21 @@ class Drawer {
 
     std::string content;
     if ((fill && !fill->none) || (stroke && !stroke->none)) {
-      std::string outline =
-          drawing::GeometryElement(geometry_source, placement.box,
-                                   drawing::FillAttributes(fill, context_, defs, placement.box) +
-                                       drawing::StrokeAttributes(stroke));
+      std::string outline = drawing::GeometryElement(
+          geometry_source, placement.box,
+          drawing::FillAttributes(fill, context_, defs, placement.box),
+          drawing::StrokeAttributes(stroke) +
+              drawing::LineEndAttributes(line, stroke, context_, defs));
       std::string flip = Flip(placement);
       if (!flip.empty()) outline = "<g" + flip + ">" + outline + "</g>";
       content += WithEffects(outline, properties, style, placement, defs);
     }
     pugi::xml_node body = element.child("p:txBody");
     if (body && HasText(body)) {
-      content += drawing::DrawTextBody(body, drawing::TextStylesOf(element, context_),
-                                       placement.box, context_);
+      content += drawing::DrawTextBody(
+          body, drawing::TextStylesOf(element, context_),
+          drawing::TextBoxOf(geometry_source, placement.box, placement.flip_h, placement.flip_v),
+          context_);
     }
     std::string rotation = Rotation(placement);
     return rotation.empty() ? content : "<g" + rotation + ">" + content + "</g>";
@@ -235,7 +239,7 @@ class Drawer {
     if (!content.empty() &&
         (properties.child("a:custGeom") || (!preset.empty() && preset != "rect"))) {
       std::string id = context_.NextDefinitionId();
-      defs += "<clipPath id=\"" + id + "\">" + drawing::GeometryElement(properties, box, "") +
+      defs += "<clipPath id=\"" + id + "\">" + drawing::GeometryElement(properties, box, "", "") +
               "</clipPath>";
       content = "<g clip-path=\"url(#" + id + ")\">" + content + "</g>";
     }
@@ -244,8 +248,8 @@ class Drawer {
     std::optional<drawing::Stroke> stroke = context_.LineOf(properties.child("a:ln"));
     if (!stroke) stroke = context_.ThemeLine(element.child("p:style").child("a:lnRef"));
     if (stroke && !stroke->none) {
-      content += drawing::GeometryElement(properties, box,
-                                          " fill=\"none\"" + drawing::StrokeAttributes(stroke));
+      content += drawing::GeometryElement(properties, box, " fill=\"none\"",
+                                          drawing::StrokeAttributes(stroke));
     }
     content = WithEffects(content, properties, element.child("p:style"), placement, defs);
     std::string rotation = Rotation(placement);
@@ -299,6 +303,8 @@ class Drawer {
           content = drawing::DrawChart(chart_part, placement.box, context_);
         }
       }
+    } else if (pugi::xml_node diagram = data.child("dgm:relIds")) {
+      content = drawing::DrawDiagram(diagram, part, placement.box, context_, defs);
     } else if (pugi::xml_node preview = data.select_node(".//p:pic").node()) {
       // An embedded object shows its preview picture.
       content =

@@ -4,13 +4,13 @@
 // stay text: a text body is XHTML inside a foreignObject (the browser wraps lines with the real
 // font), chart and table labels are SVG text.
 //
-// Drawn: solid, gradient (linear and radial), pattern and picture fills, lines with dashes,
-// shadows, glow and soft edges, preset shapes (rectangles, rounded rectangles, ellipses,
-// triangles, diamonds, lines, arrows ...) and custom geometry, rotation and flips, groups,
-// pictures (embedded or linked, cropped, EMF too), text with fonts, sizes, colours, bold,
-// italic, underline, alignment, spacing and auto-fit, tables, and bar, column, line, area and
-// pie charts from their caches. Not drawn: reflections, 3-D, WMF pictures, SmartArt, media,
-// ink.
+// Drawn: solid, gradient (linear and radial), pattern and picture fills, lines with dashes and
+// arrowheads, shadows, glow and soft edges, every preset shape (from its definition's formulas)
+// and custom geometry, SmartArt (its saved drawn form), rotation and flips, groups, pictures
+// (embedded or linked, cropped, EMF too), text with fonts, sizes, colours, bold, italic,
+// underline, alignment, spacing and auto-fit, tables in their styles, and bar, column, line,
+// area, scatter and pie charts from their caches. Not drawn: reflections, 3-D, WMF pictures,
+// media, ink.
 #ifndef VINTREL_HOST_OOXML_SLIDE_DRAWING_H_
 #define VINTREL_HOST_OOXML_SLIDE_DRAWING_H_
 
