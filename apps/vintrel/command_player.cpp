@@ -87,6 +87,9 @@ class Player {
       // A show that ends by itself (every slide hidden) stays ended until the schedule changes.
       running_.show =
           std::make_unique<LiveShow>(session_, *running_.presentation, options_, std::cout, [] {});
+      if (running_.show->nothing_to_show()) {
+        std::cerr << "vintrel: " << pick.file << ": " << kNoSlideToShow << "\n";
+      }
       return;
     } catch (const Error& failure) {
       Unusable(pick, failure.description());
@@ -113,6 +116,18 @@ class Player {
   ShowEventWriter notes_;
   Running running_;
 };
+
+// A folder that is not there at the start is a typo more often than a folder still to come:
+// a screen that silently shows nothing would hide it.
+void CheckFolder(const std::string& folder, const std::string& given_by) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(folder, error);
+  if (std::filesystem::is_directory(status)) return;
+  const std::string why = std::filesystem::exists(status) ? "not a folder"
+                          : error                         ? error.message()
+                                                          : "no such folder";
+  throw BadInput(given_by + ": " + folder + ": " + why);
+}
 
 int Run(Options& options) {
   std::optional<std::chrono::milliseconds> duration;
@@ -142,6 +157,7 @@ int Run(Options& options) {
   std::error_code ignored;
   const std::filesystem::path absolute = std::filesystem::absolute(folder, ignored);
   if (!absolute.empty()) folder = absolute.lexically_normal().string();
+  CheckFolder(folder, options.folder.empty() ? "[Info] DistributionFolder" : "--folder");
   const std::string zone = shell::DistributionTimeZone();
   if (!shell::KnownTimeZone(zone)) {
     throw BadInput("[Info] TimeZone: no time zone \"" + zone + "\" (a name such as Europe/Oslo)");

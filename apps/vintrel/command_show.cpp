@@ -63,18 +63,28 @@ CommandAction SetupShow(CLI::App& root) {
 
     HostSession session;
     host::Presentation& presentation = OpenPresentation(session, options->file);
-    if (options->show.from < 1 || options->show.from > presentation.Slides().Count()) {
+    const int slides = presentation.Slides().Count();
+    if (slides == 0) throw BadInput(options->file + ": the presentation has no slides");
+    if (options->show.from < 1 || options->show.from > slides) {
       throw BadInput("--from: no slide " + std::to_string(options->show.from) +
-                     " (the presentation has " + std::to_string(presentation.Slides().Count()) +
-                     ")");
+                     " (the presentation has " + std::to_string(slides) + ")");
     }
     host::EventLoop& loop = session.loop();
     std::unique_ptr<ShowPublisher> publisher =
         StartShowPublisher(options->publish, presentation, loop, std::cout, options->show);
-    LiveShow show(session, presentation, options->show, std::cout, [&loop] { loop.Quit(); });
+    bool serving_nothing = false;
+    LiveShow show(session, presentation, options->show, std::cout, [&loop, &serving_nothing] {
+      if (!serving_nothing) loop.Quit();
+    });
+    const bool nothing = show.nothing_to_show();
+    if (nothing) {
+      std::cerr << "vintrel: " << kNoSlideToShow << std::endl;
+      // Browsers pointed at the show say so too, until the time is up or a signal comes.
+      serving_nothing = options->show.serve;
+    }
     stopping_loop = &loop;
     if (stop_requested) loop.Post([&loop] { loop.Quit(); });
-    if (show.running()) {
+    if (show.running() && (!nothing || serving_nothing)) {
       if (duration) {
         loop.RunFor(*duration);
       } else {
@@ -84,7 +94,7 @@ CommandAction SetupShow(CLI::App& root) {
     stopping_loop = nullptr;
     show.End();
     ClosePresentation(session, presentation);
-    return kExitOk;
+    return nothing ? kExitBadInput : kExitOk;
   };
 }
 

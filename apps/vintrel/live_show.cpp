@@ -145,6 +145,7 @@ struct LiveShow::Screens {
   host::posix::InotifyWatcher watcher;
   std::optional<ShowServer> server;
   bool ended = false;
+  bool nothing_to_show = false;
 };
 
 LiveShow::LiveShow(HostSession& session, host::Presentation& presentation,
@@ -198,6 +199,8 @@ LiveShow::LiveShow(HostSession& session, host::Presentation& presentation,
   }
   host.SetShowDisplay(&screens.fanout);
   host.presentations().RunSlideShow(presentation, show_options, &loop);
+  auto* show = dynamic_cast<ooxml::PackageSlideShow*>(presentation.SlideShowWindow());
+  screens.nothing_to_show = show == nullptr || show->at_end();
 }
 
 LiveShow::~LiveShow() {
@@ -206,6 +209,10 @@ LiveShow::~LiveShow() {
 
 bool LiveShow::running() const {
   return !screens_->ended && presentation_.SlideShowWindow() != nullptr;
+}
+
+bool LiveShow::nothing_to_show() const {
+  return screens_->nothing_to_show;
 }
 
 void LiveShow::End() {

@@ -38,6 +38,10 @@ struct LiveShowOptions {
   std::vector<std::pair<host::ShowDisplay*, host::DataStatusDisplay*>> more_screens;
 };
 
+// What a show says when it begins past its end: no slide of it is to be shown.
+inline constexpr const char* kNoSlideToShow =
+    "no slide to show: every slide of the presentation is hidden";
+
 // Adds --advance, --json, --serve, --listen, --port and --control to `command`.
 void AddLiveShowOptions(CLI::App& command, LiveShowOptions& options);
 // Bad input for options that do not go together or do not read.
@@ -75,6 +79,8 @@ class LiveShow {
 
   // Whether the show is on (a show whose slides are all hidden ends as it starts).
   bool running() const;
+  // The show began past its end: every slide was hidden (browsers are told so too).
+  bool nothing_to_show() const;
   // Ends the show and its screens; the presentation stays open. Safe to call twice.
   void End();
 

@@ -200,6 +200,8 @@ void ShowServer::ShowBegan(int slide_count) {
   slide_count_ = slide_count;
   current_slide_ = 0;
   ended_ = false;
+  shown_any_ = false;
+  past_end_ = false;
   drawing_ = {};
   PublishLocked("state", StateJsonLocked());
 }
@@ -225,6 +227,8 @@ void ShowServer::SlideShown(int slide) {
   }
   std::lock_guard lock(mutex_);
   current_slide_ = in_range ? slide : 0;
+  shown_any_ = shown_any_ || in_range;
+  past_end_ = !in_range;
   drawing_ = std::move(drawing);
   assets_->Trim(drawing_.Svg());
   PublishLocked("state", StateJsonLocked());
@@ -316,10 +320,16 @@ void ShowServer::ValuesStale(const std::string& connection, double age_seconds) 
 }
 
 std::string ShowServer::StateJsonLocked() const {
-  nlohmann::json state = {
-      {"count", slide_count_},         {"slide", current_slide_},  {"ended", ended_},
-      {"hidden", hidden_slides_},      {"width", drawing_.width},  {"height", drawing_.height},
-      {"backdrop", drawing_.backdrop}, {"shapes", drawing_.shapes}};
+  nlohmann::json state = {{"count", slide_count_},
+                          {"slide", current_slide_},
+                          {"ended", ended_},
+                          {"past_end", past_end_},
+                          {"empty", !shown_any_ && (past_end_ || ended_)},
+                          {"hidden", hidden_slides_},
+                          {"width", drawing_.width},
+                          {"height", drawing_.height},
+                          {"backdrop", drawing_.backdrop},
+                          {"shapes", drawing_.shapes}};
   nlohmann::json problems = nlohmann::json::array();
   for (const auto& [connection, problem] : data_status_) {
     problems.push_back(nlohmann::json::parse(problem));

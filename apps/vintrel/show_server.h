@@ -139,6 +139,10 @@ class ShowServer : public host::ShowDisplay, public host::DataStatusDisplay {
   int slide_count_ = 0;
   int current_slide_ = 0;  // 0 before the first slide and after the end
   bool ended_ = false;
+  // Past the last slide; and whether any slide was shown since the show began (a show whose
+  // slides are all hidden goes past its end at once: there is no slide to show).
+  bool past_end_ = false;
+  bool shown_any_ = false;
   std::set<int> hidden_slides_;
   ooxml::SlideDrawing drawing_;
   std::map<std::string, std::string> data_status_;  // connection -> JSON of its problem

@@ -34,6 +34,18 @@ void WaitForQuery(host::Recordset& recordset) {
   }
 }
 
+// Marks a source as waiting for as long as it waits.
+class Waiting {
+ public:
+  explicit Waiting(bool& flag) : flag_(flag) { flag_ = true; }
+  ~Waiting() { flag_ = false; }
+  Waiting(const Waiting&) = delete;
+  Waiting& operator=(const Waiting&) = delete;
+
+ private:
+  bool& flag_;
+};
+
 [[noreturn]] void Raise(ErrorCode code, clsConnection& connection, const char* where) {
   const Error failure = CurrentFailure();
   WriteDebugLog(DebugLevel::kError, kSource, std::string(where) + failure.description());
@@ -127,7 +139,9 @@ void DatabaseSource::FetchRows(clsConnection& connection) {
 void DatabaseSource::OpenRecordset(clsConnection& connection) {
   host::Connection* database = connection.DatabaseConnection();
   if (database == nullptr || database->State() != host::object_state::kOpen) return;
+  if (waiting_) return;
   try {
+    const Waiting waiting(waiting_);
     FetchRows(connection);
   } catch (...) {
     Raise(ErrorCode::kReadingDatabase, connection, "eh openrecordset: ");
@@ -136,7 +150,13 @@ void DatabaseSource::OpenRecordset(clsConnection& connection) {
 
 void DatabaseSource::Requery(clsConnection& connection, bool forced) {
   LogRequery(forced);
+  if (waiting_) {
+    // The same connection's fetch is still waiting further down: it brings the fresh rows.
+    asked_ = false;
+    return;
+  }
   try {
+    const Waiting waiting(waiting_);
     const double now = SecondsSinceMidnight();
     asked_ = RequeryDue(forced, connection.DesignMode(), now, last_requery_,
                         connection.RecordsetRefreshRate());

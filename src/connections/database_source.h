@@ -48,6 +48,9 @@ class DatabaseSource : public ConnectionSource {
 
   double last_requery_ = 0;  // seconds since midnight
   bool asked_ = true;        // the last Requery went to the database
+  // A fetch or requery is waiting for the database, letting events run: one of them asking again
+  // (another timer's tick) would replace the recordset being waited for, so it is left out.
+  bool waiting_ = false;
 };
 
 }  // namespace vintrel::connections

@@ -23,6 +23,7 @@ class EventLoop {
   using Milliseconds = std::chrono::milliseconds;
 
   explicit EventLoop(Clock& clock) : clock_(clock) {}
+  virtual ~EventLoop() = default;
   EventLoop(const EventLoop&) = delete;
   EventLoop& operator=(const EventLoop&) = delete;
 
@@ -45,8 +46,10 @@ class EventLoop {
   void Post(std::function<void()> work);
 
   // Runs the posted work, then every timer that is due, each at most once, in order of due time.
-  // Returns the number of handlers run.
-  int DoEvents();
+  // Returns the number of handlers run. Anything may happen meanwhile (the show ends, another
+  // one starts): a caller that goes on afterwards checks that what it works on is still wanted.
+  // Virtual so that tests can script what happens at each point where events run.
+  virtual int DoEvents();
   // Runs until `duration` has passed on the loop's clock or Quit is called.
   void RunFor(Milliseconds duration);
   // Runs until Quit is called.

@@ -5,6 +5,7 @@
 #define VINTREL_HOST_LOOP_TIMER_H_
 
 #include <functional>
+#include <memory>
 
 #include "host/event_loop.h"
 
@@ -13,7 +14,8 @@ namespace vintrel::host {
 class LoopTimer {
  public:
   LoopTimer(EventLoop& loop, long interval_ms, bool enabled, std::function<void()> tick)
-      : loop_(loop), interval_(interval_ms), tick_(std::move(tick)) {
+      : loop_(loop), interval_(interval_ms), state_(std::make_shared<State>()) {
+    state_->tick = std::move(tick);
     SetEnabled(enabled);
   }
   ~LoopTimer() { Stop(); }
@@ -37,6 +39,13 @@ class LoopTimer {
   }
 
  private:
+  // What a running tick needs, shared with the loop's handler: a tick may end the form that
+  // owns this timer (an event it lets run ends the show), and must still return through it.
+  struct State {
+    std::function<void()> tick;
+    bool in_tick = false;
+  };
+
   void Stop() {
     if (id_ != 0) loop_.RemoveTimer(id_);
     id_ = 0;
@@ -46,20 +55,19 @@ class LoopTimer {
     if (!enabled_ || interval_ <= 0) return;
     // A handler that restarts its own timer makes a new loop timer: that one must not tick
     // inside the handler still running either.
-    id_ = loop_.AddTimer(EventLoop::Milliseconds(interval_), [this] {
-      if (in_tick_) return;
-      in_tick_ = true;
-      tick_();
-      in_tick_ = false;
+    id_ = loop_.AddTimer(EventLoop::Milliseconds(interval_), [state = state_] {
+      if (state->in_tick) return;
+      state->in_tick = true;
+      state->tick();
+      state->in_tick = false;
     });
   }
 
   EventLoop& loop_;
   long interval_;
   bool enabled_ = false;
-  std::function<void()> tick_;
+  std::shared_ptr<State> state_;
   EventLoop::TimerId id_ = 0;
-  bool in_tick_ = false;
 };
 
 }  // namespace vintrel::host

@@ -15,10 +15,24 @@ namespace {
 
 constexpr const char* kSource = "frmProgressMeter";
 
-void LetMessagesRun() {
+// Lets pending events run. One of them may close a presentation the copy works on: the work
+// stops then, touching neither of them again (only addresses are compared).
+void LetMessagesRun(const host::Presentation& source, const host::Presentation* copy = nullptr) {
   SkipFailure([] {
     if (host::EventLoop* loop = Services().loop) loop->DoEvents();
   });
+  host::Application* app = Module().host;
+  if (app == nullptr) return;
+  bool source_open = false;
+  bool copy_open = copy == nullptr;
+  host::Presentations& open = app->Presentations();
+  for (int i = 1; i <= open.Count(); ++i) {
+    source_open = source_open || &open.Item(i) == &source;
+    copy_open = copy_open || &open.Item(i) == copy;
+  }
+  if (!source_open || !copy_open) {
+    throw Error(kErrObjectNotSet, kSource, "The presentation was closed during the off-line copy.");
+  }
 }
 
 bool OfflineMessageHidden() {
@@ -54,7 +68,7 @@ void frmProgressMeter::SetActivePresentation(host::Presentation& presentation) {
     {
       clsRuntime counting;
       counting.SetActivePresentation(presentation);
-      LetMessagesRun();
+      LetMessagesRun(presentation);
       count = counting.SlideCount(true);
     }
     GenerationRunning running(presentation.FullName());
@@ -86,21 +100,21 @@ void frmProgressMeter::tmrAction_Timer(host::Presentation& source) {
   window_.Start(window_.Steps() >= kShownProgressSteps);
   source.SaveCopyAs(copy_file_name_);
   window_.Step();
-  LetMessagesRun();
+  LetMessagesRun(source);
 
   host::Application* app = Module().host;
   if (app == nullptr) throw Error(kErrObjectNotSet, kSource, "No host application");
   copy_ = &app->Presentations().Open(copy_file_name_);
-  LetMessagesRun();
+  LetMessagesRun(source, copy_);
   window_.Step();
 
   clsRuntime runtime;
   runtime.SetActivePresentation(*copy_);
-  LetMessagesRun();
+  LetMessagesRun(source, copy_);
   window_.Step();
   window_.SetStatusText("Processing slides");
   runtime.CreateOfflinePPT(window_, source.FullName());
-  LetMessagesRun();
+  LetMessagesRun(source, copy_);
 
   window_.NewStepValue(window_.Steps());
   copy_->SetSaved(false);

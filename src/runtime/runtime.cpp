@@ -89,6 +89,8 @@ void clsRuntime::Build(host::Presentation& presentation) {
     if (connection_tag_count_ > 1) {
       progress_->SetSteps(connection_tag_count_);
       progress_->NewStepValue(0);
+      // The progress window let events run: the show may have ended, its presentation closed.
+      if (ended_) return;
       progress_->Start();
     }
   }
@@ -104,6 +106,7 @@ void clsRuntime::Build(host::Presentation& presentation) {
 
   bool file_source = false;
   OpenUsedConnections(presentation, file_source);
+  if (ended_) return;
   if (!connections_.empty()) ApplyScrollSettings();
 
   if (file_source) {
@@ -233,6 +236,7 @@ void clsRuntime::OpenUsedConnections(host::Presentation& presentation, bool& fil
     connection->OpenConnection();
     connection->OpenRecordset();
     connection->CloseConnection();
+    if (ended_) return;
     const int type = connection->ConnectionType();
     if (type == connection_type::kTextFile || type == connection_type::kExcel) file_source = true;
     if (connection->RecordsetRefreshRate() < data_interval_) {
@@ -240,6 +244,8 @@ void clsRuntime::OpenUsedConnections(host::Presentation& presentation, bool& fil
     }
     connections_[number] = std::move(connection);
     if (progress_) progress_->Step();
+    // Opening waited for the database and the progress window let events run.
+    if (ended_) return;
   }
 }
 
@@ -316,8 +322,10 @@ void clsRuntime::StartTimers() {
     host::SlideShowWindow* window = presentation_->SlideShowWindow();
     if (window == nullptr) throw Error(kErrObjectNotSet, kSource, "No slide show window");
 
+    if (ended_) return;
     timer_form_ = std::make_unique<FrmRuntimeTimer>(*loop);
     FrmRuntimeTimer& form = *timer_form_;
+    form.SetOwner(weak_from_this());
     form.SetConnections(&connections_);
     form.SetModel(&model_);
     form.KeepLastGoodValues = KeepLastGoodValues;
@@ -349,6 +357,8 @@ void clsRuntime::StartTimers() {
         Services().clock != nullptr ? Services().clock->Now() : std::chrono::system_clock::now();
     SkipFailure([&] { form.RefreshClocks(presentation_->Slides().Item(1), 1, now); });
     form.RefreshSlide(form.ShownSlideIndex());
+    // Reading the values may have waited for a query, and the show may have ended meanwhile.
+    if (ended_) return;
     form.RefreshRange(1, model_.SlideCount());
   } catch (...) {
     const Error failure = CurrentFailure();
@@ -357,8 +367,13 @@ void clsRuntime::StartTimers() {
   }
 }
 
+void clsRuntime::EndShow() {
+  ended_ = true;
+  if (timer_form_) timer_form_->End();
+}
+
 void clsRuntime::SlideShowNextSlide(host::SlideShowWindow& window) {
-  if (!ready_ || timer_form_ == nullptr) return;
+  if (!ready_ || ended_ || timer_form_ == nullptr) return;
   SkipFailure([&] {
     WriteDebugLog(DebugLevel::kInformation, kSource,
                   "Next slide: " + std::to_string(window.View().CurrentShowPosition()));

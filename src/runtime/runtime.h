@@ -26,7 +26,8 @@ using RuntimeConnections = std::map<std::string, std::unique_ptr<clsConnection>>
 // The data interval before any connection gave a rate.
 inline constexpr double kNoDataInterval = 999999999;
 
-class clsRuntime {
+// Held by a shared pointer while a show runs: its timers keep it alive through their ticks.
+class clsRuntime : public std::enable_shared_from_this<clsRuntime> {
  public:
   clsRuntime();
   // Teardown: the timers stop and the connections close; failures are passed over.
@@ -53,6 +54,11 @@ class clsRuntime {
   // The host moved to another slide: the timers hear of it (nothing happens before the build
   // has finished).
   void SlideShowNextSlide(host::SlideShowWindow& window);
+  // The show ended (maybe while this runtime waits for a query inside one of its own handlers):
+  // its timers stop at once, and whatever still runs stops at its next step without touching
+  // the presentation again. Teardown waits for the destructor.
+  void EndShow();
+  bool ended() const { return ended_; }
   // How many slides the off-line copy of the presentation will have: every page of a scrolling
   // slide counts when `include_scroll_steps`; a slide without data that hides itself counts none.
   int SlideCount(bool include_scroll_steps);
@@ -103,6 +109,7 @@ class clsRuntime {
   bool any_clocks_ = false;
   bool any_link_refresh_ = false;
   bool ready_ = false;
+  bool ended_ = false;
   int connection_tag_count_ = 0;
   // Off-line copy: per model slide whether it is dropped, and how many pages it gives.
   std::vector<bool> offline_delete_;

@@ -37,21 +37,17 @@ std::string RowText(double row) {
 }  // namespace
 
 FrmRuntimeTimer::FrmRuntimeTimer(host::EventLoop& loop)
-    : tmrData(loop, 100, false, [this] { tmrData_Timer(); }),
-      tmrConnections(loop, 100, false, [this] { tmrConnections_Timer(); }),
-      tmrClock(loop, 50, false, [this] { tmrClock_Timer(); }),
-      tmrRefreshLinkedObjects(loop, 2500, false, [this] { tmrRefreshLinkedObjects_Timer(); }),
+    : tmrData(loop, 100, false, [this] { RunTick(&FrmRuntimeTimer::tmrData_Timer); }),
+      tmrConnections(loop, 100, false, [this] { RunTick(&FrmRuntimeTimer::tmrConnections_Timer); }),
+      tmrClock(loop, 50, false, [this] { RunTick(&FrmRuntimeTimer::tmrClock_Timer); }),
+      tmrRefreshLinkedObjects(loop, 2500, false,
+                              [this] { RunTick(&FrmRuntimeTimer::tmrRefreshLinkedObjects_Timer); }),
       loop_(loop) {
   lowest_row_.fill(kNoLowestRow);
 }
 
 FrmRuntimeTimer::~FrmRuntimeTimer() {
-  SkipFailure([&] {
-    if (host::FileWatcher* watcher = Services().file_watcher) {
-      for (int id : watches_) watcher->Unwatch(id);
-    }
-    watches_.clear();
-  });
+  Unwatch();
   window_ = nullptr;
   SkipFailure([&] {
     if (connections_ != nullptr) connections_->clear();
@@ -62,11 +58,41 @@ FrmRuntimeTimer::WallTime FrmRuntimeTimer::Now() const {
   return loop_.clock().Now();
 }
 
+void FrmRuntimeTimer::Unwatch() noexcept {
+  // The watcher is the show's own: after the end another show's may be installed.
+  SkipFailure([&] {
+    if (host::FileWatcher* watcher = Services().file_watcher) {
+      for (int id : watches_) watcher->Unwatch(id);
+    }
+  });
+  watches_.clear();
+}
+
+void FrmRuntimeTimer::End() {
+  ended_ = true;
+  SkipFailure([&] {
+    tmrConnections.SetEnabled(false);
+    tmrData.SetEnabled(false);
+    tmrClock.SetEnabled(false);
+    tmrRefreshLinkedObjects.SetEnabled(false);
+  });
+  Unwatch();
+}
+
+void FrmRuntimeTimer::RunTick(void (FrmRuntimeTimer::*tick)()) {
+  const std::shared_ptr<void> keep = owner_.lock();
+  if (!ended_) (this->*tick)();
+  // `keep` may be the last hold on the show ended meanwhile: nothing of this form is used after.
+}
+
 template <typename Step>
 void FrmRuntimeTimer::TickStep(Step&& step) {
+  if (ended_) return;
   try {
     std::forward<Step>(step)();
   } catch (...) {
+    // A step the end of the show cut short has nothing to report.
+    if (ended_) return;
     SkipFailure([] { ReportFailure(CurrentFailure(), ErrorCode::kRequeryingData); });
   }
 }
@@ -168,7 +194,7 @@ void FrmRuntimeTimer::RefreshData() {
 }
 
 void FrmRuntimeTimer::RefreshRange(int first, int last) {
-  for (int s = first; s <= last; ++s) RefreshSlide(s);
+  for (int s = first; s <= last && !ended_; ++s) RefreshSlide(s);
 }
 
 // ---- Ticks
@@ -190,6 +216,7 @@ void FrmRuntimeTimer::tmrData_Timer() {
       clsConnection* connection = nullptr;
       TickStep([&] { connection = Connection(SlotKey(n)); });
       if (connection != nullptr) Requery(n, *connection, true);
+      if (ended_) return;
     }
   }
   if (!scrolling_) TickStep([&] { tmrConnections_Timer(); });
@@ -230,6 +257,8 @@ void FrmRuntimeTimer::RequeryConnections() {
     clsConnection* connection = nullptr;
     TickStep([&] { connection = Connection(SlotKey(n)); });
     if (connection != nullptr) Requery(n, *connection, changed_[n]);
+    // The query let events run: the show may have ended meanwhile.
+    if (ended_) return;
     changed_[n] = false;
   }
 }
@@ -240,6 +269,7 @@ void FrmRuntimeTimer::Requery(int slot, clsConnection& connection, bool forced) 
   try {
     connection.Requery(forced);
   } catch (...) {
+    if (ended_) return;
     const Error failure = CurrentFailure();
     const WallTime now = Now();
     if (!health.failed) health.failed_since = now;
@@ -260,6 +290,7 @@ void FrmRuntimeTimer::Requery(int slot, clsConnection& connection, bool forced) 
     });
     return;
   }
+  if (ended_) return;
   const WallTime now = Now();
   // A database is asked again only when its refresh time has come: until then a quiet requery
   // says nothing about whether it answers again. The source itself tells whether it asked (a
@@ -322,7 +353,7 @@ void FrmRuntimeTimer::KeepPresentationSaved() {
 
 void FrmRuntimeTimer::RefreshSlide(int slide_index) {
   Trace(DebugLevel::kInformation, "RefreshSlide:" + std::to_string(slide_index));
-  if (model_ == nullptr || slide_index < 1 || slide_index > model_->SlideCount()) return;
+  if (ended_ || model_ == nullptr || slide_index < 1 || slide_index > model_->SlideCount()) return;
   bool all_eof = true;
   bool object_changed = false;
   host::Slide* slide = nullptr;
@@ -336,6 +367,8 @@ void FrmRuntimeTimer::RefreshSlide(int slide_index) {
   ShapeInfoList& infos = *model_->shapes[slide_index];
   for (clsRTShapeInfo& info : infos) {
     SkipFailure([&] { RefreshShape(*slide, slide_index, info, all_eof, object_changed); });
+    // Reading a value may wait for a query and let events run: the show may be over.
+    if (ended_) return;
     if (current_slide_ == slide_index && info.IsScrolling) {
       info.ScrollTotalWaited += static_cast<double>(tmrData.Interval());
     }
@@ -374,6 +407,7 @@ void FrmRuntimeTimer::RefreshShape(host::Slide& slide, int slide_index, clsRTSha
       const std::string current = text.Text();
       bool eof = true;
       std::string value = connection->GetValueDatabase(row, info.ColumnName, 1, false, &eof);
+      if (ended_) return;
       // An empty frame would lose its formatting: empty values show one blank.
       if (value.empty()) value = " ";
       if (value != current) {

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,9 @@ class FrmRuntimeTimer {
   // Before the form is shown: the model and connections of the runtime (not owned).
   void SetModel(RuntimeModel* model) { model_ = model; }
   void SetConnections(RuntimeConnections* connections) { connections_ = connections; }
+  // What the model and connections belong to: each tick holds it until it returns, so an event
+  // the tick lets run (a query wait) can end the show without pulling them from under the tick.
+  void SetOwner(std::weak_ptr<void> owner) { owner_ = std::move(owner); }
   // The show window: takes the slide count, the lowest and highest scrolling rows per
   // connection, and puts data-linked pictures and objects on automatic link updating.
   void SetActivePresentation(host::SlideShowWindow& window);
@@ -46,6 +50,10 @@ class FrmRuntimeTimer {
 
   // Form_Load: starts the data timer and the saved-state stamp.
   void Load();
+  // The show ended: every timer stops and file watching ends at once; a tick still running
+  // (it let events run, and one of them ended the show) stops at its next step, quietly.
+  void End();
+  bool Ended() const { return ended_; }
   // Files behind the connections wake the data tick as soon as they change.
   void WatchConnectionFiles();
 
@@ -97,12 +105,18 @@ class FrmRuntimeTimer {
   // Requeries one connection, reporting a failure (error 15) and telling the screen when the
   // connection fails or answers again.
   void Requery(int slot, clsConnection& connection, bool forced);
-  // A failing statement of the data or connections tick: reported, and the tick goes on.
+  // A failing statement of the data or connections tick: reported, and the tick goes on; once
+  // the show has ended, nothing more runs.
   template <typename Step>
   void TickStep(Step&& step);
+  // How every timer ticks: with the owner held, and not at all after the end.
+  void RunTick(void (FrmRuntimeTimer::*tick)());
+  void Unwatch() noexcept;
   WallTime Now() const;
 
   host::EventLoop& loop_;
+  std::weak_ptr<void> owner_;
+  bool ended_ = false;
   RuntimeModel* model_ = nullptr;
   RuntimeConnections* connections_ = nullptr;
   host::SlideShowWindow* window_ = nullptr;

@@ -90,6 +90,7 @@ void FrmRuntimeTimer::RefreshLinkedObject(host::Shape& shape, int slide_index, c
     const std::string current = shape.Visible() ? info.CurrentValue : std::string();
     const std::string value = connection.GetValueObject(row, info.ColumnName, info.ObjectFolder,
                                                         info.ObjectExtension, 1, false, &eof);
+    if (ended_) return;  // the value waited for a query, and the show ended meanwhile
     const std::string resolved =
         value.empty() ? std::string() : UpperAscii(ResolveConnectionPath(value, presentation_name));
     if (resolved != current) {
@@ -117,7 +118,7 @@ void FrmRuntimeTimer::RefreshChart(host::Shape& shape, clsRTShapeInfo& info,
   const long last =
       info.IsScrolling ? first : static_cast<long>(std::llround(connection.RecordCount()));
   std::string block = rendering::BuildGraphBlock(connection, first, last);
-  if (block == info.LastChartBlock) return;
+  if (ended_ || block == info.LastChartBlock) return;
   if (info.IsScrolling) {
     rendering::FillGraphRow(shape, connection, first, true);
   } else {

@@ -21,6 +21,20 @@ void Trace(DebugLevel level, const std::string& message) {
   WriteDebugLog(level, kSource, message);
 }
 
+// Lets pending events run; afterwards, whether `presentation` is still open in `host`: an event
+// may have closed it, and a closed one is not touched (only addresses are compared).
+bool StillOpenAfterEvents(host::Application* host, const host::Presentation& presentation) {
+  host::EventLoop* loop = Services().loop;
+  if (loop == nullptr) return true;
+  loop->DoEvents();
+  if (host == nullptr) return true;
+  host::Presentations& open = host->Presentations();
+  for (int i = 1; i <= open.Count(); ++i) {
+    if (&open.Item(i) == &presentation) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 Application::~Application() {
@@ -212,7 +226,7 @@ void Application::DisplayTypeModified() {
 void Application::NewPresentation(host::Presentation& presentation) {
   try {
     Trace(DebugLevel::kEvent, "gppApp_NewPresentation");
-    if (host::EventLoop* loop = Services().loop) loop->DoEvents();
+    if (!StillOpenAfterEvents(gpp_app_, presentation)) return;
     if (Module().offline_generation_running) {
       Trace(DebugLevel::kInformation, "New presentation due to offline generation");
       return;
@@ -232,7 +246,7 @@ void Application::NewPresentation(host::Presentation& presentation) {
 void Application::PresentationOpen(host::Presentation& presentation) {
   try {
     Trace(DebugLevel::kEvent, "gppApp_PresentationOpen:" + presentation.FullName());
-    if (host::EventLoop* loop = Services().loop) loop->DoEvents();
+    if (!StillOpenAfterEvents(gpp_app_, presentation)) return;
     auto entry = std::make_unique<clsPresentation>();
     entry->SetOpenedFromFile(true);
     entry->SetActivePresentation(presentation);
@@ -324,20 +338,27 @@ void Application::SlideShowBegin(host::SlideShowWindow& window) {
       return;
     }
     Trace(DebugLevel::kVariable, "PresentationVintrelEnabled:-1");
+    const int ended_before = shows_ended_;
     if (Module().first_yield_pending) {
       Module().first_yield_pending = false;
       if (host::EventLoop* loop = Services().loop) loop->DoEvents();
+      // An event that ran may have ended this show (and closed its presentation).
+      if (shows_ended_ != ended_before) return;
     }
     if (presentation.SlideShowSettings().ShowType() == host::show_type::kKiosk) {
       window.View().SetPointerType(host::pointer_type::kAlwaysHidden);
     }
     Module().show_saved_state = presentation.Saved();
-    runtime_ = std::make_unique<clsRuntime>();
-    runtime_->ShowProgressMeter = ReadSetting(kSettingHideProgressMeterOpen) != "1";
-    runtime_->KeepLastGoodValues = ReadSetting(kSettingKeepLastGoodValues) == "1";
-    runtime_->WatchFiles = ReadSetting(kSettingWatchFiles) == "1";
-    runtime_->SetActivePresentation(presentation);
-    runtime_->StartTimers();
+    if (runtime_) runtime_->EndShow();
+    // Held here too: opening the connections lets events run, and one may end the show.
+    const auto runtime = std::make_shared<clsRuntime>();
+    runtime_ = runtime;
+    runtime->ShowProgressMeter = ReadSetting(kSettingHideProgressMeterOpen) != "1";
+    runtime->KeepLastGoodValues = ReadSetting(kSettingKeepLastGoodValues) == "1";
+    runtime->WatchFiles = ReadSetting(kSettingWatchFiles) == "1";
+    runtime->SetActivePresentation(presentation);
+    if (runtime->ended()) return;
+    runtime->StartTimers();
   } catch (...) {
     LogFailure(CurrentFailure());
   }
@@ -346,7 +367,7 @@ void Application::SlideShowBegin(host::SlideShowWindow& window) {
 void Application::SlideShowNextSlide(host::SlideShowWindow& window) {
   try {
     Trace(DebugLevel::kEvent, "gppApp_SlideShowNextSlide");
-    if (runtime_) runtime_->SlideShowNextSlide(window);
+    if (const auto runtime = runtime_) runtime->SlideShowNextSlide(window);
   } catch (...) {
     LogFailure(CurrentFailure());
   }
@@ -355,6 +376,10 @@ void Application::SlideShowNextSlide(host::SlideShowWindow& window) {
 void Application::SlideShowEnd(host::Presentation& presentation) {
   SkipFailure([&] { Trace(DebugLevel::kEvent, "gppApp_SlideShowEnd"); });
   Module().in_slide_show = false;
+  ++shows_ended_;
+  // A tick of the runtime may be running below this (it let events run): it stops at its next
+  // step, and the runtime goes when the last such tick returns.
+  if (runtime_) runtime_->EndShow();
   bool vintrel = false;
   SkipFailure([&] { vintrel = IsVintrelPresentation(presentation); });
   if (vintrel) {

@@ -103,7 +103,10 @@ class Application : public host::ApplicationEvents {
   std::string prog_id_;
   CommandControls menus_;
   std::vector<std::unique_ptr<clsPresentation>> presentations_;
-  std::unique_ptr<clsRuntime> runtime_;
+  // Shared: a tick of the show's timers holds it until it returns, also past the show's end.
+  std::shared_ptr<clsRuntime> runtime_;
+  // Counts the shows ended: a handler that let events run sees whether its show ended meanwhile.
+  int shows_ended_ = 0;
   // The presentation whose save this object is carrying out (the host raises the save event
   // again for the add-in's own save).
   host::Presentation* saving_ = nullptr;

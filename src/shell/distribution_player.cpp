@@ -84,12 +84,17 @@ void DistributionPlayer::Scan(std::vector<std::string>& problems) {
   std::error_code error;
   fs::directory_iterator listing(folder_, error);
   if (error) {
-    // The folder may come later (the first send creates it); said once until it is there.
-    if (!folder_reported_) problems.push_back(folder_ + ": " + error.message());
+    // A folder that goes away (a share dropped, a folder renamed) is looked for at every look
+    // until it is back; said once.
+    if (!folder_reported_) {
+      problems.push_back("the distribution folder " + folder_ + " is gone (" + error.message() +
+                         "); watching for it to come back");
+    }
     folder_reported_ = true;
     entries_.clear();
     return;
   }
+  if (folder_reported_) problems.push_back("the distribution folder " + folder_ + " is back");
   folder_reported_ = false;
   std::map<std::string, Signature> present;
   for (const fs::directory_entry& item : listing) {

@@ -3,6 +3,9 @@
 // that is no presentation is reported once while the player goes on.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "faults/fault_support.h"
 #include "testing/run_program.h"
 #include "testing/temp_dir.h"
 
@@ -59,8 +62,32 @@ TEST(PlayerTest, ShowsTheListedPresentationAndSkipsWhatItCannotRead) {
   EXPECT_EQ(Count(result.err, "broken.pptx"), 1u) << result.err;
   EXPECT_EQ(Count(result.err, "notes.txt"), 0u) << result.err;
 
-  // Without a folder there is nothing to follow.
+  // Without a folder there is nothing to follow; a folder that is not there is a typo.
   EXPECT_EQ(RunProgram(VINTREL_PROGRAM, {"player", "--for", "1"}, environment).exit_code, 2);
+  const ProgramResult typo = RunProgram(
+      VINTREL_PROGRAM, {"player", "--folder", home.File("nope"), "--for", "1"}, environment);
+  EXPECT_EQ(typo.exit_code, 2);
+  EXPECT_NE(typo.err.find("--folder: " + home.File("nope") + ": No such file or directory"),
+            std::string::npos)
+      << typo.err;
+}
+
+TEST(PlayerTest, AFolderThatGoesAwayIsSaidOnceAndWatchedForUntilItIsBack) {
+  const ExampleCopy example;
+  const std::string folder = example.File("screens");
+  std::filesystem::create_directory(folder);
+  const auto start = std::chrono::steady_clock::now();
+  // The player looks every second: gone for the looks at about 2 s and 3 s, back for 4 s.
+  const ProgramResult result =
+      ShowWhile(example, {"player", "--folder", folder, "--computer", "wall-1", "--for", "5"}, [&] {
+        SleepUntil(start, 1.5);
+        std::filesystem::rename(folder, folder + ".away");
+        SleepUntil(start, 3.5);
+        std::filesystem::rename(folder + ".away", folder);
+      });
+  EXPECT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_EQ(Count(result.err, "the distribution folder " + folder + " is gone"), 1u) << result.err;
+  EXPECT_EQ(Count(result.err, "the distribution folder " + folder + " is back"), 1u) << result.err;
 }
 
 }  // namespace

@@ -114,13 +114,13 @@ std::unique_ptr<RawClient> Viewer(int port, int receive_buffer = 0) {
 
 class ShowServerTest : public ::testing::Test {
  protected:
-  void Start(ShowServerOptions options = {}) {
+  void Start(ShowServerOptions options = {}, bool first_slide = true) {
     options.port = 0;
     deck_ = ooxml::PackagePresentation::Open(kDeck);
     server_ = std::make_unique<ShowServer>(*deck_, options);
     server_->Start();
     server_->ShowBegan(deck_->slides().Count());
-    server_->SlideShown(1);
+    if (first_slide) server_->SlideShown(1);
   }
   // Changes a shape's text as the show does: the host first, then the screen hears of it.
   void SetText(int slide, int shape, const std::string& text) {
@@ -164,6 +164,35 @@ TEST_F(ShowServerTest, ConnectedViewersGetChangedShapesAloneAndNewSlidesWhole) {
   EXPECT_NE(state["shapes"][3].get<std::string>().find(">West</span>"), std::string::npos);
   server_->ShowEnded();
   EXPECT_EQ(NextEvent(*viewer, "state")["ended"], true);
+}
+
+TEST_F(ShowServerTest, AViewerLearnsWhetherTheShowIsOverOrHadNothingToShow) {
+  const struct {
+    const char* name;
+    std::vector<int> shown;  // slides shown in turn, 0 past the last
+    bool ended;
+    bool past_end;
+    bool empty;
+  } cases[] = {
+      {"before the first slide", {}, false, false, false},
+      {"on a slide", {1}, false, false, false},
+      {"past the last slide", {1, 3, 0}, false, true, false},
+      {"ended after its slides", {1, 0}, true, true, false},
+      {"every slide hidden", {0}, false, true, true},
+      {"every slide hidden, ended", {0}, true, true, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Start({}, false);
+    for (const int slide : c.shown) server_->SlideShown(slide);
+    if (c.ended) server_->ShowEnded();
+    auto viewer = Viewer(server_->port());
+    const nlohmann::json state = NextEvent(*viewer, "state");
+    EXPECT_EQ(state["ended"], c.ended);
+    EXPECT_EQ(state["past_end"], c.past_end);
+    EXPECT_EQ(state["empty"], c.empty);
+    server_->Stop();
+  }
 }
 
 TEST_F(ShowServerTest, RequestsOutsideTheShowGetNothing) {

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "connections/connection.h"
+#include "connections/real_sources.h"
 #include "host/data_access.h"
+#include "host/event_loop.h"
+#include "host/memory/memory_data_access.h"
+#include "support/module_state.h"
 
 namespace vintrel::connections {
 namespace {
@@ -37,6 +42,30 @@ TEST(RequeryDueTest, RefreshRateLimitsTimedRequeriesOutsideDesignMode) {
   EXPECT_TRUE(RequeryDue(false, false, 1.0, 86399.0, 5000));
   // Never more often than the rate, even exactly on it.
   EXPECT_FALSE(RequeryDue(false, false, 105.0, 100.0, 5000));
+}
+
+// Another timer of the show asks a connection again while its query is still being waited for:
+// the waiting query brings the rows, and the recordset it waits for is left alone.
+TEST(DatabaseSourceTest, AskingAgainDuringTheQueryWaitLeavesTheWaitedRecordsetAlone) {
+  ResetModuleState();
+  host::FakeClock clock;
+  host::EventLoop loop(clock);
+  host::memory::MemoryDataAccess databases;
+  databases.AddDatabase("DSN=x").AddResult("SELECT 1", {{"A"}, {{"v1"}}});
+  databases.set_executing_polls(2);
+  Services().clock = &clock;
+  Services().loop = &loop;
+  Services().data_access = &databases;
+  clsConnection connection(RealSources());
+  connection.SetTagString("1\tData\tDSN=x\tSELECT 1\t\t1000\t");
+  connection.OpenConnection();
+  connection.OpenRecordset();
+  connection.CloseConnection();
+  loop.Post([&] { connection.Requery(true); });
+  EXPECT_NO_THROW(connection.Requery(true));
+  EXPECT_EQ(databases.queries().size(), 2u) << "the first fetch and one requery";
+  EXPECT_EQ(connection.GetValueDatabase(1, "A", 1, false, nullptr), "v1");
+  ResetModuleState();
 }
 
 }  // namespace

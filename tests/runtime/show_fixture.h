@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "connections/connection_source.h"
@@ -24,6 +26,32 @@
 #include "testing/temp_dir.h"
 
 namespace vintrel::testing {
+
+// The loop of a show under test, scripted: every pump made from inside a handler (a wait of
+// the add-in's that lets events run), and every pump at all while `count_outside`, is counted;
+// at the pump numbered `fire_at` the `action` runs first, as an event would there.
+class ScriptedLoop : public host::EventLoop {
+ public:
+  using EventLoop::EventLoop;
+  int DoEvents() override {
+    if (depth_ > 0 || count_outside) {
+      ++pumps;
+      if (pumps == fire_at && action) std::exchange(action, nullptr)();
+    }
+    ++depth_;
+    const int handled = EventLoop::DoEvents();
+    --depth_;
+    return handled;
+  }
+
+  bool count_outside = false;
+  int pumps = 0;
+  int fire_at = 0;
+  std::function<void()> action;
+
+ private:
+  int depth_ = 0;
+};
 
 class ShowFixture : public ::testing::Test {
  protected:
@@ -98,7 +126,7 @@ class ShowFixture : public ::testing::Test {
   TempDir dir_;
   host::memory::ScriptedFrontEnd front_end_;
   host::FakeClock clock_;
-  host::EventLoop loop_{clock_};
+  ScriptedLoop loop_{clock_};
   WorkingDataAccess data_access_;
   host::memory::MemoryFileSystem files_;
   host::memory::MemorySettingsStore settings_;

@@ -19,7 +19,10 @@ function showMessage(text) {
 function showState(state) {
   shownSlide = state.slide;
   document.documentElement.dataset.slide = String(state.slide);
-  if (state.ended) {
+  if (state.empty) {
+    showMessage('There is no slide to show: every slide of the presentation is hidden.');
+  } else if (state.ended || state.past_end) {
+    // Past the last slide the show is over, whether or not its end has come yet.
     showMessage('End of slide show');
   } else if (!state.slide) {
     showMessage('Waiting for the slide show to begin…');

@@ -1,0 +1,170 @@
+// What runs while the show waits and lets events run (a query, a database opening, a progress
+// window, the data tick's own pump): the end of the show, SIGTERM, a slide change and the
+// player's switch to another show, each at every such point while the show begins and while its
+// data ticks. Whatever the waiting code held must still be there when it returns, and nothing it
+// does afterwards may touch the ended show.
+#include <gtest/gtest.h>
+
+#include "connections/real_sources.h"
+#include "host/memory/memory_data_access.h"
+#include "runtime/runtime.h"
+#include "show_fixture.h"
+#include "support/module_state.h"
+
+namespace vintrel {
+namespace {
+
+using testing::ShowFixture;
+
+constexpr const char* kOtherDeck = "/shows/other.pptx";
+
+enum class Event { kShowEnds, kSigterm, kNextSlide, kPlayerSwitches };
+
+const char* Name(Event event) {
+  switch (event) {
+    case Event::kShowEnds:
+      return "the show ends";
+    case Event::kSigterm:
+      return "SIGTERM";
+    case Event::kNextSlide:
+      return "the next slide";
+    case Event::kPlayerSwitches:
+      return "the player switches to another show";
+  }
+  return "";
+}
+
+class EventsDuringWaits : public ShowFixture {
+ protected:
+  void SetUp() override {
+    ShowFixture::SetUp();
+    loop_.pumps = 0;
+    loop_.fire_at = 0;
+    loop_.action = nullptr;
+    Services().data_access = &databases_;
+    SetDefaultConnectionSourceFactory(connections::RealSources());
+    host::memory::MemoryTable rows{{"A"}, {{"v1"}, {"v2"}}};
+    databases_.AddDatabase("DSN=x").AddResult("SELECT 1", rows);
+    // Each query and opening reports "executing" once: its wait lets events run.
+    databases_.set_executing_polls(2);
+    FillDeck();
+    host::memory::MemoryPresentation* first = file_;
+    file_ = &host_.AddFile(kOtherDeck);
+    file_->Tags().Add("QUENDRA VERSION", "1");
+    FillDeck();
+    file_ = first;
+  }
+
+  // Two database connections (two, so the opening shows its progress window) and a field of
+  // each, on slides 1 and 2 of three.
+  void FillDeck() {
+    Connection("01", {"A"}, {}, 1000);
+    Connection("02", {"A"}, {}, 1000);
+    field_ = Field(1, "01", "A", 1);
+    Field(2, "02", "A", 2);
+    Slide(3);
+  }
+
+  void Open() {
+    connect_.OnConnection(host_, 1, addin_);
+    deck_ = &host_.OpenPresentation(kDeck);
+  }
+  // The show begins; every pump it makes counts.
+  void Begin() {
+    loop_.count_outside = true;
+    host_.StartSlideShow(*deck_, &loop_);
+    loop_.count_outside = false;
+  }
+
+  void Raise(Event event) {
+    switch (event) {
+      case Event::kShowEnds:
+        host_.EndSlideShow();
+        break;
+      case Event::kSigterm:
+        loop_.Quit();  // what the program's SIGTERM handler posts to the loop
+        break;
+      case Event::kNextSlide:
+        host_.NextSlide();
+        break;
+      case Event::kPlayerSwitches:
+        host_.EndSlideShow();
+        host_.ClosePresentation(*deck_);
+        deck_ = &host_.OpenPresentation(kOtherDeck);
+        host_.StartSlideShow(*deck_, &loop_);
+        break;
+    }
+  }
+
+  host::memory::MemoryDataAccess databases_;
+  int field_ = 0;
+};
+
+TEST_F(EventsDuringWaits, EveryEventAtEveryWaitOfTheBeginningAndOfADataTick) {
+  struct Phase {
+    const char* name;
+    bool begin;  // the event comes while the show begins, or during its data ticks
+  };
+  const Phase phases[] = {{"while the show begins", true}, {"while the data ticks", false}};
+  const Event events[] = {Event::kShowEnds, Event::kSigterm, Event::kNextSlide,
+                          Event::kPlayerSwitches};
+  constexpr long kTicking = 2100;  // the first requery of a database falls due at 2 s
+  for (const Phase& phase : phases) {
+    // A first run finds the waits: every pump from inside the add-in's code.
+    TearDown();
+    SetUp();
+    Open();
+    Begin();
+    if (!phase.begin) {
+      loop_.pumps = 0;
+      Run(kTicking);
+    }
+    const int waits = loop_.pumps;
+    EXPECT_GE(waits, phase.begin ? 5 : 3) << phase.name << ": queries and progress let events run";
+    for (int wait = 1; wait <= waits; ++wait) {
+      for (const Event event : events) {
+        SCOPED_TRACE(std::string(phase.name) + ", wait " + std::to_string(wait) + ": " +
+                     Name(event));
+        TearDown();
+        SetUp();
+        Open();
+        loop_.action = [this, event] { Raise(event); };
+        if (phase.begin) {
+          loop_.fire_at = wait;
+          Begin();
+        } else {
+          Begin();
+          loop_.pumps = 0;
+          loop_.fire_at = wait;
+        }
+        const auto before = clock_.Steady();
+        Run(kTicking);
+        const auto ran = clock_.Steady() - before;
+        EXPECT_FALSE(Module().errors_during_show) << "nothing failed on the ended show";
+        switch (event) {
+          case Event::kShowEnds:
+            EXPECT_EQ(Runtime(), nullptr) << "released once the waits returned";
+            break;
+          case Event::kSigterm:
+            if (!phase.begin) {
+              EXPECT_LT(ran, std::chrono::milliseconds(kTicking)) << "the loop quit";
+            }
+            [[fallthrough]];
+          case Event::kNextSlide:
+            ASSERT_NE(Runtime(), nullptr);
+            EXPECT_NE(host_.show(), nullptr) << "the show goes on";
+            EXPECT_EQ(Text(1, field_), "v1");
+            break;
+          case Event::kPlayerSwitches:
+            ASSERT_NE(Runtime(), nullptr);
+            EXPECT_EQ(Runtime()->ActivePresentation(), deck_) << "the other show runs";
+            EXPECT_EQ(Text(1, field_), "v1");
+            break;
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vintrel
