@@ -11,6 +11,7 @@
 #include "host_session.h"
 #include "live_show.h"
 #include "open_presentation.h"
+#include "shell/argument_checks.h"
 #include "show_publisher.h"
 
 namespace vintrel::app {
@@ -65,9 +66,9 @@ CommandAction SetupShow(CLI::App& root) {
     host::Presentation& presentation = OpenPresentation(session, options->file);
     const int slides = presentation.Slides().Count();
     if (slides == 0) throw BadInput(options->file + ": the presentation has no slides");
-    if (options->show.from < 1 || options->show.from > slides) {
-      throw BadInput("--from: no slide " + std::to_string(options->show.from) +
-                     " (the presentation has " + std::to_string(slides) + ")");
+    if (const std::string problem = shell::SlideProblem(presentation, options->show.from);
+        !problem.empty()) {
+      throw BadInput("--from: " + problem);
     }
     host::EventLoop& loop = session.loop();
     std::unique_ptr<ShowPublisher> publisher =
