@@ -119,10 +119,9 @@ TEST_F(AuthoringCommandsTest, BadInputLeavesTheFileAsItWas) {
   Ok({"connections", "add", deck_, "--text", "..\\data\\sales.txt", "--first-row-names"});
   const std::string before = ReadFile(deck_);
   const std::string workbook = FixturePath("xls/chart-and-two-sheets.xls");
-  // An encrypted workbook: a compound file holding an encrypted package.
-  std::string encrypted = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" + std::string(500, '\0');
-  for (char c : std::string("EncryptedPackage")) encrypted += std::string(1, c) + '\0';
-  const std::string secret = home_.Write("secret.xlsx", encrypted + std::string(600, '\0'));
+  // A workbook saved with a password to open it.
+  const std::string secret =
+      home_.Write("secret.xlsx", ReadFile(FixturePath("xlsx/protected-secret.xlsx")));
   const struct {
     std::vector<std::string> arguments;
     const char* error;  // part of stderr

@@ -237,6 +237,14 @@ void ExpectFilled(const ExampleCopy& example, const std::string& json, const Exp
 
   const std::string clock = FindShape(json, "Clock").text;
   EXPECT_TRUE(IsLocalTimeOf(clock, moments)) << "clock shows \"" << clock << "\"";
+  // The example's README names the clock's format as the deck stores it.
+  const size_t format_at = json.find("\"dateFormat\":\"", json.find("\"name\":\"Clock\""));
+  ASSERT_NE(format_at, std::string::npos);
+  const std::string format = JsonString(json, format_at + 13);
+  EXPECT_NE(
+      ReadFile(VINTREL_SOURCE_DIR "/examples/README.md").find("| Clock (1) | clock, " + format),
+      std::string::npos)
+      << "examples/README.md does not call the clock " << format;
 
   const ShapeView picture = FindShape(json, "Region picture");
   EXPECT_TRUE(picture.visible);
