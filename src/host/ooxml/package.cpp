@@ -49,6 +49,17 @@ bool IsReadContentType(const std::string& type) {
   return false;
 }
 
+// Charts, diagrams and their styles are read only to draw or fill them: one that does not parse
+// costs its own drawing, not the whole file (LibreOffice shows the rest of such a deck too).
+bool IsOptionalContentType(const std::string& type) {
+  const std::string lower = LowerAscii(type);
+  for (const char* kind :
+       {"drawingml.chart", "drawingml.diagram", "chartstyle", "chartcolorstyle"}) {
+    if (lower.find(kind) != std::string::npos) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string Relationship::Kind() const {
@@ -103,7 +114,12 @@ std::unique_ptr<Package> Package::Open(const std::string& path, const ZipLimits&
     }
     std::string text = self->zip_->Read(name);
     if (!Transient(key, text)) {
-      self->Load(name, key, std::move(text));
+      if (!IsOptionalContentType(self->ContentType(name))) {
+        self->Load(name, key, std::move(text));
+      } else if (!self->TryLoad(name, key, std::move(text))) {
+        self->unread_parts_.push_back(name + " (malformed)");
+        self->unchecked_.insert(key);
+      }
       continue;
     }
     // Checked now, parsed again when used.
@@ -115,6 +131,15 @@ std::unique_ptr<Package> Package::Open(const std::string& path, const ZipLimits&
   }
   self->opened_ = true;
   return self;
+}
+
+bool Package::TryLoad(const std::string& part, const std::string& key, std::string text) {
+  try {
+    Load(part, key, std::move(text));
+    return true;
+  } catch (const Error&) {
+    return false;
+  }
 }
 
 bool Package::Transient(const std::string& key, const std::string& text) {

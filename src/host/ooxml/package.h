@@ -139,6 +139,8 @@ class Package {
   // Parses and keeps a part's text; `checked` when it passed the depth check before.
   pugi::xml_document& Load(const std::string& part, const std::string& key, std::string text,
                            bool checked = false);
+  // Load for a part the file can do without: false, and nothing kept, when it does not parse.
+  bool TryLoad(const std::string& part, const std::string& key, std::string text);
   static constexpr size_t kSlidesKept = 64;
   size_t slides_kept_ = kSlidesKept;
   // Windowed parts parsed now, by lower-case name.

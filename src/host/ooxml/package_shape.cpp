@@ -70,9 +70,15 @@ std::string ChartPart(Package& package, const std::string& slide_part, pugi::xml
   return package.Has(part) ? part : std::string();
 }
 
-// A chart whose data lives in an outside workbook is a plain chart, not a data sheet object.
+// A chart whose data lives in an outside workbook is a plain chart, not a data sheet object; so
+// is one whose part does not parse (nothing can be filled into it).
 bool ChartHasLinkedData(Package& package, const std::string& chart_part) {
-  pugi::xml_node data = package.Xml(chart_part).document_element().child("c:externalData");
+  pugi::xml_node data;
+  try {
+    data = package.Xml(chart_part).document_element().child("c:externalData");
+  } catch (const Error&) {
+    return true;
+  }
   if (!data) return false;
   auto rel = package.Rel(chart_part, data.attribute("r:id").value());
   return rel && rel->external;

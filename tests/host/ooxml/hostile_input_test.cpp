@@ -11,6 +11,7 @@
 
 #include "decks/deck_builder.h"
 #include "host/error.h"
+#include "host/ooxml/drawing/slide_drawing.h"
 #include "host/ooxml/package.h"
 #include "host/ooxml/package_presentation.h"
 #include "host/ooxml/zip_archive.h"
@@ -197,13 +198,21 @@ TEST(HostileInput, EachDamageIsRefusedWithWhatIsWrong) {
   }
 }
 
-// A real deck with parts the program never reads holding what is not XML at all: custom XML (as
-// some add-ins leave it) and a web extension. The deck opens, and a copy keeps those parts as
-// they were; damage in a part the program reads is still refused (above).
-TEST(HostileInput, PartsTheProgramDoesNotReadAreLeftAsTheyAre) {
+class NoPictures : public SvgAssets {
+ public:
+  std::string Add(std::string, const std::string&) override { return "p"; }
+};
+
+// A real deck with parts the program never reads holding what is not XML at all (custom XML, as
+// some add-ins leave it, and a web extension) and a chart part cut short. The deck opens, its
+// slides are drawn without that chart, and a copy keeps those parts as they were; damage in a
+// part every command reads is still refused (above).
+TEST(HostileInput, PartsTheProgramCanDoWithoutAreLeftAsTheyAre) {
   TempDir dir;
-  const std::string real = vintrel::testing::FixturePath("pptx/poi-pie-chart.pptx");
+  const std::string real = VINTREL_SOURCE_DIR "/examples/sales-board.pptx";
+  const std::string chart = "ppt/charts/chart1.xml";
   std::vector<std::pair<std::string, std::string>> parts;
+  std::string broken_chart;
   for (const std::string& name : testing::EntryNames(real)) {
     std::string data = testing::ReadEntry(real, name);
     if (name == "[Content_Types].xml") {
@@ -211,18 +220,26 @@ TEST(HostileInput, PartsTheProgramDoesNotReadAreLeftAsTheyAre) {
                   "<Override PartName=\"/ppt/webextensions/webextension1.xml\" "
                   "ContentType=\"application/vnd.ms-office.webextension+xml\"/>");
     }
+    if (name == chart) data = broken_chart = data.substr(0, data.size() / 2);
     parts.push_back({name, data});
   }
+  ASSERT_FALSE(broken_chart.empty());
   const std::vector<std::string> unread = {"ppt/customXML/item.xml",
                                            "ppt/webextensions/webextension1.xml"};
   for (const std::string& name : unread) parts.push_back({name, "plain text < & not XML"});
   const std::string path = dir.Write("custom.pptx", BuildZip(parts));
   auto presentation = PackagePresentation::Open(path);
-  EXPECT_EQ(presentation->package().unread_parts(), unread);
+  std::vector<std::string> expected = {chart + " (malformed)"};
+  expected.insert(expected.end(), unread.begin(), unread.end());
+  EXPECT_EQ(presentation->package().unread_parts(), expected);
+  NoPictures pictures;
+  const SlideDrawing drawn = DrawSlide(*presentation, 2, pictures);
+  EXPECT_NE(drawn.Svg().find("Totals by region"), std::string::npos);
   presentation->SaveCopyAs(dir.File("copy.pptx"));
   for (const std::string& name : unread) {
     EXPECT_EQ(testing::ReadEntry(dir.File("copy.pptx"), name), "plain text < & not XML");
   }
+  EXPECT_EQ(testing::ReadEntry(dir.File("copy.pptx"), chart), broken_chart);
 }
 
 TEST(HostileInput, SlideMissingOrListedTwice) {

@@ -5,8 +5,8 @@
 #include "host/error.h"
 #include "host/ooxml/drawing/drawing_chart.h"
 #include "host/ooxml/drawing/drawing_context.h"
-#include "host/ooxml/drawing/drawing_effects.h"
 #include "host/ooxml/drawing/drawing_diagram.h"
+#include "host/ooxml/drawing/drawing_effects.h"
 #include "host/ooxml/drawing/drawing_geometry.h"
 #include "host/ooxml/drawing/drawing_picture.h"
 #include "host/ooxml/drawing/drawing_table.h"
@@ -199,11 +199,11 @@ class Drawer {
 
     std::string content;
     if ((fill && !fill->none) || (stroke && !stroke->none)) {
-      std::string outline = drawing::GeometryElement(
-          geometry_source, placement.box,
-          drawing::FillAttributes(fill, context_, defs, placement.box),
-          drawing::StrokeAttributes(stroke) +
-              drawing::LineEndAttributes(line, stroke, context_, defs));
+      std::string outline =
+          drawing::GeometryElement(geometry_source, placement.box,
+                                   drawing::FillAttributes(fill, context_, defs, placement.box),
+                                   drawing::StrokeAttributes(stroke) +
+                                       drawing::LineEndAttributes(line, stroke, context_, defs));
       std::string flip = Flip(placement);
       if (!flip.empty()) outline = "<g" + flip + ">" + outline + "</g>";
       content += WithEffects(outline, properties, style, placement, defs);
@@ -288,6 +288,15 @@ class Drawer {
     return rotation.empty() ? group : "<g" + rotation + ">" + group + "</g>";
   }
 
+  // A chart whose part does not parse is left out; the rest of the slide is drawn.
+  std::string ChartOrNothing(const std::string& chart_part, const Placement& placement) {
+    try {
+      return drawing::DrawChart(chart_part, placement.box, context_);
+    } catch (const Error&) {
+      return {};
+    }
+  }
+
   std::string Frame(pugi::xml_node element, const std::string& part, std::string& defs) {
     Placement placement = PlacementOf(element, context_);
     pugi::xml_node data = element.child("a:graphic").child("a:graphicData");
@@ -299,9 +308,7 @@ class Drawer {
           context_.package().Rel(part, chart.attribute("r:id").value());
       if (rel && !rel->external) {
         std::string chart_part = Package::ResolveTarget(part, rel->target);
-        if (context_.package().Has(chart_part)) {
-          content = drawing::DrawChart(chart_part, placement.box, context_);
-        }
+        if (context_.package().Has(chart_part)) content = ChartOrNothing(chart_part, placement);
       }
     } else if (pugi::xml_node diagram = data.child("dgm:relIds")) {
       content = drawing::DrawDiagram(diagram, part, placement.box, context_, defs);
