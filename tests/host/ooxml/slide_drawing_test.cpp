@@ -206,6 +206,19 @@ std::string BarChart(const std::string& chart, const std::string& plot_area) {
          chart + "<c:plotArea>" + plot_area + "</c:plotArea></c:chart></c:chartSpace>";
 }
 
+// One slide whose graphic frame shows `chart_xml` as ppt/charts/chart1.xml.
+testing::DeckLayout ChartDeck(const std::string& chart_xml) {
+  testing::DeckLayout layout = testing::OneSlide(
+      Frame("<c:chart xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
+            "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
+            "r:id=\"rId5\"/>"));
+  layout.slides[0].rels =
+      "<Relationship Id=\"rId5\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+      "relationships/chart\" Target=\"../charts/chart1.xml\"/>";
+  layout.extra_parts.emplace_back("ppt/charts/chart1.xml", chart_xml);
+  return layout;
+}
+
 std::string SeriesOf(const std::string& name, const std::string& values_element,
                      const std::string& first = "First") {
   return "<c:ser><c:tx><c:v>" + name +
@@ -299,14 +312,7 @@ TEST_F(DrawingTest, ChartsFollowTheirSettings) {
        {}},
   };
   for (const Case& test : cases) {
-    testing::DeckLayout layout = testing::OneSlide(
-        Frame("<c:chart xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
-              "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
-              "r:id=\"rId5\"/>"));
-    layout.slides[0].rels =
-        "<Relationship Id=\"rId5\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-        "relationships/chart\" Target=\"../charts/chart1.xml\"/>";
-    layout.extra_parts.emplace_back("ppt/charts/chart1.xml", BarChart(test.chart, test.plot_area));
+    testing::DeckLayout layout = ChartDeck(BarChart(test.chart, test.plot_area));
     std::string svg = DrawFirst(layout);
     for (const std::string& text : test.present) {
       EXPECT_NE(svg.find(text), std::string::npos) << text << "\n" << svg;
@@ -328,16 +334,8 @@ TEST_F(DrawingTest, ChartsFollowTheirSettings) {
 
 // A text box drawn over a chart sits where its anchor says, in fractions of the chart.
 TEST_F(DrawingTest, ChartUserShapesShowTheirText) {
-  testing::DeckLayout layout = testing::OneSlide(
-      Frame("<c:chart xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
-            "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
-            "r:id=\"rId5\"/>"));
-  layout.slides[0].rels =
-      "<Relationship Id=\"rId5\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-      "relationships/chart\" Target=\"../charts/chart1.xml\"/>";
-  layout.extra_parts.emplace_back("ppt/charts/chart1.xml",
-                                  BarChart("", "<c:barChart>" + SeriesOf("Sales", "c:val") +
-                                                   "</c:barChart><c:catAx/><c:valAx/>"));
+  testing::DeckLayout layout = ChartDeck(BarChart(
+      "", "<c:barChart>" + SeriesOf("Sales", "c:val") + "</c:barChart><c:catAx/><c:valAx/>"));
   layout.extra_parts.emplace_back(
       "ppt/charts/_rels/chart1.xml.rels",
       "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
