@@ -8,7 +8,7 @@
 #include "connections/connection_paths.h"
 #include "fuzz_support.h"
 #include "host/data/connection_string.h"
-#include "support/module_state.h"
+#include "support/context.h"
 
 namespace {
 

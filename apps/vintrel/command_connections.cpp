@@ -234,7 +234,8 @@ std::vector<FormStep> ChooseEntry(const std::vector<ConnectionEntry>& connection
 int List(const std::string& file) {
   HostSession session;
   host::Presentation& presentation = OpenPresentation(session, file);
-  for (const ConnectionEntry& connection : shell::ReadConnectionEntries(presentation)) {
+  for (const ConnectionEntry& connection :
+       shell::ReadConnectionEntries(session.context(), presentation)) {
     std::cout << connection.number << "\t" << KindWord(connection.type) << "\t"
               << connection.description << "\t" << DefinitionText(connection) << "\n";
   }
@@ -251,7 +252,7 @@ int Add(const std::string& file, const Definition& definition) {
   }
   HostSession session;
   host::Presentation& presentation = OpenPresentation(session, file);
-  const auto before = shell::ReadConnectionEntries(presentation);
+  const auto before = shell::ReadConnectionEntries(session.context(), presentation);
   const std::string number = shell::NextConnectionNumber(before);
   if (static_cast<int>(before.size()) >= kMostConnections || number.size() > 2) {
     throw BadInput("no connection number left (the highest is 99)");
@@ -277,7 +278,7 @@ int AddOnTerminal(const std::string& file) {
 int Edit(const std::string& file, const std::string& number, const Definition& definition) {
   HostSession session;
   host::Presentation& presentation = OpenPresentation(session, file);
-  auto connections = shell::ReadConnectionEntries(presentation);
+  auto connections = shell::ReadConnectionEntries(session.context(), presentation);
   ConnectionEntry& connection = Existing(connections, number);
   const std::vector<FormStep> choose = ChooseEntry(connections, connection, "cmdEdit");
   Apply(definition, connection);
@@ -289,7 +290,7 @@ int Edit(const std::string& file, const std::string& number, const Definition& d
 int Delete(const std::string& file, const std::string& number) {
   HostSession session;
   host::Presentation& presentation = OpenPresentation(session, file);
-  auto connections = shell::ReadConnectionEntries(presentation);
+  auto connections = shell::ReadConnectionEntries(session.context(), presentation);
   const ConnectionEntry& doomed = Existing(connections, number);
   UseManager(session, presentation, doomed.type, ChooseEntry(connections, doomed, "cmdDelete"), {});
   presentation.Save();
@@ -333,11 +334,12 @@ int Test(const std::string& file, const std::string& number, const std::string& 
   quiet.quiet = true;
   HostSession session(quiet);
   host::Presentation& presentation = OpenPresentation(session, file);
-  auto connections = shell::ReadConnectionEntries(presentation);
+  auto connections = shell::ReadConnectionEntries(session.context(), presentation);
   Existing(connections, number);
   shell::ConnectionSample sample;
   try {
-    sample = shell::SampleConnection(session.addin(), presentation, number, limit);
+    sample =
+        shell::SampleConnection(session.context(), session.addin(), presentation, number, limit);
   } catch (const Error& failure) {
     std::cerr << "vintrel: " << failure.description() << "\n";
     return kExitFailure;

@@ -167,6 +167,7 @@ int Run(const Options& options) {
   HostSession session(session_options);
 
   shell::FormContext context;
+  context.ctx = &session.context();
   context.slide = options.slide;
   host::Presentation* presentation = nullptr;
   if (!options.file.empty()) {

@@ -37,10 +37,10 @@ CommandAction SetupInspect(CLI::App& root) {
     if (options->json) {
       // Printed only when complete: a failure half-way leaves no cut-off JSON behind.
       std::ostringstream json;
-      WriteOutlineJson(presentation, session.addin(), json);
+      WriteOutlineJson(session.context(), presentation, session.addin(), json);
       std::cout << json.str();
     } else {
-      WriteOutline(presentation, session.addin(), std::cout);
+      WriteOutline(session.context(), presentation, session.addin(), std::cout);
     }
     return kExitOk;
   };

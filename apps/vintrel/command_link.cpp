@@ -195,7 +195,7 @@ int Run(const Options& options) {
     std::string& selection = selections[PageFor(link.kind, shape)];
     selection += (selection.empty() ? "" : ",") + std::to_string(shape.ZOrderPosition());
   }
-  shell::LinkConnections connections(presentation);
+  shell::LinkConnections connections(session.context(), presentation);
   if (const std::string problem = connections.Check(link, std::cerr); !problem.empty()) {
     throw BadInput(problem);
   }
@@ -206,7 +206,7 @@ int Run(const Options& options) {
   }
   int connection_entry = -1;
   const std::vector<shell::ConnectionFacts> listed =
-      shell::DescribeConnections(addin, presentation);
+      shell::DescribeConnections(session.context(), addin, presentation);
   for (size_t index = 0; index < listed.size(); ++index) {
     if (listed[index].number == link.connection) connection_entry = static_cast<int>(index);
   }

@@ -150,7 +150,8 @@ int Run(Options& options) {
   });
 
   HostSession session;
-  std::string folder = options.folder.empty() ? shell::DistributionFolderSetting() : options.folder;
+  std::string folder =
+      options.folder.empty() ? shell::DistributionFolderSetting(session.context()) : options.folder;
   if (folder.find_first_not_of(' ') == std::string::npos) {
     throw BadInput("no distribution folder: give --folder or set [Info] DistributionFolder");
   }
@@ -158,7 +159,7 @@ int Run(Options& options) {
   const std::filesystem::path absolute = std::filesystem::absolute(folder, ignored);
   if (!absolute.empty()) folder = absolute.lexically_normal().string();
   CheckFolder(folder, options.folder.empty() ? "[Info] DistributionFolder" : "--folder");
-  const std::string zone = shell::DistributionTimeZone();
+  const std::string zone = shell::DistributionTimeZone(session.context());
   if (!shell::KnownTimeZone(zone)) {
     throw BadInput("[Info] TimeZone: no time zone \"" + zone + "\" (a name such as Europe/Oslo)");
   }

@@ -71,8 +71,8 @@ CommandAction SetupShow(CLI::App& root) {
       throw BadInput("--from: " + problem);
     }
     host::EventLoop& loop = session.loop();
-    std::unique_ptr<ShowPublisher> publisher =
-        StartShowPublisher(options->publish, presentation, loop, std::cout, options->show);
+    std::unique_ptr<ShowPublisher> publisher = StartShowPublisher(
+        options->publish, session.context(), presentation, loop, std::cout, options->show);
     bool serving_nothing = false;
     LiveShow show(session, presentation, options->show, std::cout, [&loop, &serving_nothing] {
       if (!serving_nothing) loop.Quit();

@@ -132,7 +132,8 @@ int Run(const Options& options) {
   if (refresh) steps.push_back({"chkRefreshLinkedObjects", *refresh ? "1" : "0"});
   if (options.scroll) {
     const int entry = ListedConnection(
-        slide, options.slide, shell::DescribeConnections(addin, presentation), *options.scroll);
+        slide, options.slide, shell::DescribeConnections(session.context(), addin, presentation),
+        *options.scroll);
     bool shown = false;
     for (const shell::SlideFacts::Scroll& scroll : facts.scrolls) {
       if (scroll.number == NumberOf(*options.scroll)) shown = scroll.enabled;

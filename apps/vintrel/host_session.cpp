@@ -85,8 +85,9 @@ HostSession::HostSession(const SessionOptions& options)
   data_access_ = MakeDataAccess(loop_);
   spreadsheet_ = MakeSpreadsheetFactory();
   host_ = std::make_unique<ooxml::PackageApplication>(clipboard_);
-  host_->SetNoteSink(
-      [](const std::string& note) { shell::WriteDebugNote("PackageApplication", note); });
+  host_->SetNoteSink([this](const std::string& note) {
+    if (connect_) shell::WriteDebugNote(connect_->context(), "PackageApplication", note);
+  });
 
   Platform platform;
   platform.settings = &settings_;
@@ -116,7 +117,7 @@ void HostSession::SetShowServices(host::FileWatcher* watcher, host::DataStatusDi
 const shell::CommandControls& HostSession::controls() const {
   const shell::Application* application = addin();
   if (application == nullptr) throw BadInput("the add-in is not active; it shows no commands");
-  if (shell::UserInterfaceHidden()) {
+  if (shell::UserInterfaceHidden(connect_->context())) {
     throw BadInput("the add-in shows no commands: HideUserInterface is 1 in the settings");
   }
   return application->command_controls();

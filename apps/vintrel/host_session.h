@@ -62,6 +62,8 @@ class HostSession {
   host::Clipboard& clipboard() { return clipboard_; }
   CommandFrontEnd& front_end() { return front_end_; }
   shell::Connect& connection() { return *connect_; }
+  // The loaded add-in's context.
+  Context& context() { return connect_->context(); }
   // The add-in's application object; null when the add-in is not active.
   shell::Application* addin() const { return connect_->application(); }
   // Whether the add-in connected and can run.

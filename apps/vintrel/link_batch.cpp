@@ -165,7 +165,7 @@ int RunLinkBatch(const std::string& file, const std::string& links) {
 
   HostSession session;
   host::Presentation& presentation = OpenPresentation(session, file);
-  shell::LinkConnections connections(presentation);
+  shell::LinkConnections connections(session.context(), presentation);
   std::vector<BatchLink> batch;
   std::vector<std::string> problems;
   size_t refused = 0;

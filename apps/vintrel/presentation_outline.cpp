@@ -137,13 +137,13 @@ const char* ShapeTypeName(int type) {
   }
 }
 
-void WriteOutline(host::Presentation& presentation, const shell::Application* addin,
+void WriteOutline(Context& ctx, host::Presentation& presentation, const shell::Application* addin,
                   std::ostream& out) {
   host::Slides& slides = presentation.Slides();
   out << presentation.Name() << " (" << presentation.FullName() << "), " << slides.Count()
       << (slides.Count() == 1 ? " slide" : " slides") << "\n";
   WriteTagsOutline(presentation.Tags(), "  ", out, "QUENDRA CONNECTION");
-  for (const ConnectionFacts& connection : shell::DescribeConnections(addin, presentation)) {
+  for (const ConnectionFacts& connection : shell::DescribeConnections(ctx, addin, presentation)) {
     out << "Connection " << connection.number << ": " << connection.description << " ["
         << connection.type_name << "]";
     if (connection.opened) {
@@ -188,12 +188,13 @@ void WriteOutline(host::Presentation& presentation, const shell::Application* ad
   }
 }
 
-void WriteOutlineJson(host::Presentation& presentation, const shell::Application* addin,
-                      std::ostream& out) {
+void WriteOutlineJson(Context& ctx, host::Presentation& presentation,
+                      const shell::Application* addin, std::ostream& out) {
   out << "{\"file\":" << JsonString(presentation.FullName()) << ",\"tags\":";
   WriteTagsJson(presentation.Tags(), out);
   out << ",\"isVintrel\":" << JsonBool(shell::UsesAddin(presentation)) << ",\"connections\":[";
-  const std::vector<ConnectionFacts> connections = shell::DescribeConnections(addin, presentation);
+  const std::vector<ConnectionFacts> connections =
+      shell::DescribeConnections(ctx, addin, presentation);
   for (size_t i = 0; i < connections.size(); ++i) {
     const ConnectionFacts& connection = connections[i];
     if (i > 0) out << ",";

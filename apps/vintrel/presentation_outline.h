@@ -10,14 +10,18 @@ namespace vintrel::shell {
 class Application;
 }
 
+namespace vintrel {
+struct Context;
+}  // namespace vintrel
+
 namespace vintrel::app {
 
 // With the add-in loaded, its connections with their state; without it the connections are read
 // from the tags and not opened.
-void WriteOutline(host::Presentation& presentation, const shell::Application* addin,
+void WriteOutline(Context& ctx, host::Presentation& presentation, const shell::Application* addin,
                   std::ostream& out);
-void WriteOutlineJson(host::Presentation& presentation, const shell::Application* addin,
-                      std::ostream& out);
+void WriteOutlineJson(Context& ctx, host::Presentation& presentation,
+                      const shell::Application* addin, std::ostream& out);
 
 // The host's name of a shape type code ("text box", "linked picture", ...).
 const char* ShapeTypeName(int type);

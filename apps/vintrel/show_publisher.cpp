@@ -103,19 +103,19 @@ ShowPublisher::~ShowPublisher() {
   *alive_ = false;
 }
 
-void ShowPublisher::Connect() {
+void ShowPublisher::Connect(const Login& login) {
   static const int initialised = mosquitto_lib_init();
   (void)initialised;
   client_ = mosquitto_new(nullptr, true, this);
   if (client_ == nullptr)
     throw BadInput("cannot start an MQTT client: " + LibraryError(MOSQ_ERR_ERRNO));
-  const std::string user = shell::ReadSetting(kSettingBrokerUser);
-  const std::string password = shell::ReadSetting(kSettingBrokerPassword);
+  const std::string& user = login.user;
+  const std::string& password = login.password;
   if (!user.empty()) {
     mosquitto_username_pw_set(client_, user.c_str(), password.empty() ? nullptr : password.c_str());
   }
   if (address_.tls) {
-    const std::string ca_file = shell::ReadSetting(kSettingBrokerCaFile);
+    const std::string& ca_file = login.ca_file;
     int code = mosquitto_tls_set(client_, ca_file.empty() ? nullptr : ca_file.c_str(),
                                  ca_file.empty() ? kSystemCertificates : nullptr, nullptr, nullptr,
                                  nullptr);
@@ -320,7 +320,7 @@ void ShowPublisher::ValuesStale(const std::string& connection, double age_second
   Emit();
 }
 
-std::unique_ptr<ShowPublisher> StartShowPublisher(const std::string& url,
+std::unique_ptr<ShowPublisher> StartShowPublisher(const std::string& url, const Context& ctx,
                                                   host::Presentation& presentation,
                                                   host::EventLoop& loop, std::ostream& out,
                                                   LiveShowOptions& show) {
@@ -331,7 +331,9 @@ std::unique_ptr<ShowPublisher> StartShowPublisher(const std::string& url,
                    url + "\"");
   }
   auto publisher = std::make_unique<ShowPublisher>(presentation, loop, *address, out, show.json);
-  publisher->Connect();
+  publisher->Connect({shell::ReadSetting(ctx, kSettingBrokerUser),
+                      shell::ReadSetting(ctx, kSettingBrokerPassword),
+                      shell::ReadSetting(ctx, kSettingBrokerCaFile)});
   show.more_screens.emplace_back(publisher.get(), publisher.get());
   return publisher;
 }

@@ -53,9 +53,16 @@ class ShowPublisher : public host::ShowDisplay, public host::DataStatusDisplay {
   ShowPublisher(const ShowPublisher&) = delete;
   ShowPublisher& operator=(const ShowPublisher&) = delete;
 
+  // The user's login at the broker and the certificate authority of a TLS broker, as the
+  // settings BrokerUser, BrokerPassword and BrokerCaFile give them.
+  struct Login {
+    std::string user;
+    std::string password;
+    std::string ca_file;
+  };
   // Connects and waits for the broker's answer. Raises BadInput when the broker cannot be
   // reached or refuses the connection (wrong user or password).
-  void Connect();
+  void Connect(const Login& login);
   // Disconnects; safe to call twice.
   void Stop();
 
@@ -108,7 +115,7 @@ class ShowPublisher : public host::ShowDisplay, public host::DataStatusDisplay {
 
 // With a --publish address: a connected publisher, added to `show`'s screens. Raises BadInput for
 // an address that does not read or a broker that cannot be used.
-std::unique_ptr<ShowPublisher> StartShowPublisher(const std::string& url,
+std::unique_ptr<ShowPublisher> StartShowPublisher(const std::string& url, const Context& ctx,
                                                   host::Presentation& presentation,
                                                   host::EventLoop& loop, std::ostream& out,
                                                   LiveShowOptions& show);

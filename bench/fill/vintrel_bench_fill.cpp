@@ -31,7 +31,7 @@
 #include "host/ooxml/zip_archive.h"
 #include "host_session.h"
 #include "linked_deck.h"
-#include "support/module_state.h"
+#include "support/context.h"
 
 namespace {
 

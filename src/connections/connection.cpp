@@ -7,10 +7,10 @@
 #include "connections/tag_values.h"
 #include "host/clock.h"
 #include "host/event_loop.h"
+#include "support/context.h"
 #include "support/error_codes.h"
 #include "support/failure_handling.h"
 #include "support/logs.h"
-#include "support/module_state.h"
 
 namespace vintrel {
 namespace {
@@ -60,14 +60,14 @@ class TagFields {
 
 }  // namespace
 
-clsConnection::WallTime PresentTime() {
-  const host::Clock* clock = Services().clock;
-  return clock != nullptr ? clock->Now() : std::chrono::system_clock::now();
+clsConnection::WallTime PresentTime(const Context& ctx) {
+  return ctx.services.clock->Now();
 }
 
-clsConnection::clsConnection() : factory_(DefaultConnectionSourceFactory()) {}
+clsConnection::clsConnection(Context& ctx) : clsConnection(ctx, ctx.services.sources) {}
 
-clsConnection::clsConnection(ConnectionSourceFactory factory) : factory_(std::move(factory)) {}
+clsConnection::clsConnection(Context& ctx, ConnectionSourceFactory factory)
+    : ctx_(ctx), factory_(std::move(factory)) {}
 
 clsConnection::~clsConnection() {
   // Each kind closes what it holds; a database source closes the data-access connection, which
@@ -154,15 +154,15 @@ void clsConnection::OpenConnection() {
   opened_ = false;
   switch (connection_type_) {
     case connection_type::kTextFile:
-      WriteDebugLog(DebugLevel::kInformation, kSource,
+      WriteDebugLog(ctx_, DebugLevel::kInformation, kSource,
                     "Open text connection " + ResolvedFileString());
       break;
     case connection_type::kDatabase:
-      WriteDebugLog(DebugLevel::kInformation, kSource,
+      WriteDebugLog(ctx_, DebugLevel::kInformation, kSource,
                     "Open database connection " + ResolvedConnectionString());
       break;
     case connection_type::kExcel:
-      WriteDebugLog(DebugLevel::kInformation, kSource,
+      WriteDebugLog(ctx_, DebugLevel::kInformation, kSource,
                     "Open excel connection " + ResolvedFileString());
       break;
     default:
@@ -177,7 +177,7 @@ void clsConnection::OpenConnection() {
   }
   source->Open(*this);
   opened_ = true;
-  WriteDebugLog(DebugLevel::kInformation, kSource, "Connection opened");
+  WriteDebugLog(ctx_, DebugLevel::kInformation, kSource, "Connection opened");
 }
 
 void clsConnection::OpenDataFile() {
@@ -234,7 +234,7 @@ std::string clsConnection::GetValueDatabase(double row, const std::string& colum
     return ValueText(row, column, disp_type, include_warnings, eof);
   } catch (...) {
     const Error failure = CurrentFailure();
-    RememberFailure(failure);
+    RememberFailure(ctx_, failure);
     if (IsOwnError(failure.number())) throw failure;
     RaiseError(ErrorCode::kRetrievingValue, kSource,
                {column, FormatNumber(row), failure.description()});
@@ -248,9 +248,7 @@ std::string clsConnection::ValueText(double row, const std::string& column, int 
     throw Error(kErrObjectNotSet, kSource, "Object variable or With block variable not set");
   }
   // An asynchronous query may still be running: let the loop deliver its completion.
-  while (recordset_->State() == host::object_state::kExecuting && Services().loop != nullptr) {
-    Services().loop->DoEvents();
-  }
+  while (recordset_->State() == host::object_state::kExecuting) ctx_.services.loop->DoEvents();
   switch (disp_type) {
     case display_type::kValue: {
       const bool warnings = design_mode_ && include_warnings;
@@ -333,7 +331,7 @@ bool clsConnection::ConnectionTimedOut() const {
   if (ConnectionReady()) return false;
   bool timed_out = false;
   SkipFailure([&] {
-    timed_out = PresentTime() >
+    timed_out = PresentTime(ctx_) >
                 connection_start_time_ + std::chrono::seconds(database_->ConnectionTimeout());
   });
   return timed_out;
@@ -351,24 +349,24 @@ bool clsConnection::RecordsetTimedOut() const {
   if (RecordsetReady() || database_ == nullptr) return false;
   bool timed_out = false;
   SkipFailure([&] {
-    timed_out =
-        PresentTime() > recordset_start_time_ + std::chrono::seconds(database_->CommandTimeout());
+    timed_out = PresentTime(ctx_) >
+                recordset_start_time_ + std::chrono::seconds(database_->CommandTimeout());
   });
   return timed_out;
 }
 
 std::string clsConnection::ResolutionPresentationName() const {
-  const ModuleState& state = Module();
+  const ModuleState& state = ctx_.module;
   return state.offline_generation_running ? state.offline_presentation_name
                                           : active_presentation_name_;
 }
 
 std::string clsConnection::ResolvedFileString() const {
-  return ResolveConnectionPath(file_string_, ResolutionPresentationName());
+  return ResolveConnectionPath(ctx_, file_string_, ResolutionPresentationName());
 }
 
 std::string clsConnection::ResolvedConnectionString() const {
-  return ResolveConnectionPath(connection_string_, ResolutionPresentationName());
+  return ResolveConnectionPath(ctx_, connection_string_, ResolutionPresentationName());
 }
 
 void clsConnection::SetRecordset(std::unique_ptr<host::Recordset> recordset) {

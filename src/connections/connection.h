@@ -13,6 +13,7 @@
 
 #include "connections/connection_source.h"
 #include "host/data_access.h"
+#include "support/context.h"
 
 namespace vintrel {
 
@@ -42,13 +43,16 @@ class clsConnection {
  public:
   using WallTime = std::chrono::system_clock::time_point;
 
-  // Uses DefaultConnectionSourceFactory().
-  clsConnection();
-  explicit clsConnection(ConnectionSourceFactory factory);
+  // Takes its sources from the context's factory, or from `factory`.
+  explicit clsConnection(Context& ctx);
+  clsConnection(Context& ctx, ConnectionSourceFactory factory);
   // Closes what the connection's kind holds; failures are ignored.
   ~clsConnection();
   clsConnection(const clsConnection&) = delete;
   clsConnection& operator=(const clsConnection&) = delete;
+
+  // The context of the add-in the connection belongs to (its sources reach services through it).
+  Context& context() const { return ctx_; }
 
   // Properties, in slot order.
   void SetActivePresentationName(std::string name) { active_presentation_name_ = std::move(name); }
@@ -156,6 +160,7 @@ class clsConnection {
   double refresh_rate_ = 0;
   bool design_mode_ = false;
 
+  Context& ctx_;
   ConnectionSourceFactory factory_;
   std::unique_ptr<ConnectionSource> source_;
   int source_type_ = -1;
@@ -167,7 +172,7 @@ class clsConnection {
 };
 
 // The present time on the module's clock (the system clock when none is set).
-clsConnection::WallTime PresentTime();
+clsConnection::WallTime PresentTime(const Context& ctx);
 
 }  // namespace vintrel
 

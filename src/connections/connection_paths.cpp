@@ -8,7 +8,7 @@
 #include "connections/tag_values.h"
 #include "host/ascii.h"
 #include "host/platform.h"
-#include "support/module_state.h"
+#include "support/context.h"
 
 namespace vintrel {
 namespace {
@@ -52,8 +52,8 @@ std::string NativePathSeparators(std::string_view text) {
   return path;
 }
 
-std::string ReplacePlaceholder(std::string_view text) {
-  const std::string folder = WithoutTrailingSeparator(Services().addin_folder);
+std::string ReplacePlaceholder(const Context& ctx, std::string_view text) {
+  const std::string folder = WithoutTrailingSeparator(ctx.services.addin_folder);
   const std::string upper = UpperAscii(text);
   std::string result;
   size_t from = 0;
@@ -84,12 +84,12 @@ bool IsUrl(std::string_view text) {
   return false;
 }
 
-std::string ResolveRelativeFile(std::string_view relative_path,
+std::string ResolveRelativeFile(const Context& ctx, std::string_view relative_path,
                                 std::string_view presentation_full_name);
 
 // A Jet connection string keeps every part, each followed by ";"; only a relative data source
 // is rewritten. The split keeps the empty part after a final ";", which comes back as ";;".
-std::string ResolveJetConnectionString(std::string_view text,
+std::string ResolveJetConnectionString(const Context& ctx, std::string_view text,
                                        std::string_view presentation_full_name) {
   std::string result;
   size_t from = 0;
@@ -99,7 +99,8 @@ std::string ResolveJetConnectionString(std::string_view text,
         text.substr(from, at == std::string_view::npos ? std::string_view::npos : at - from);
     if (StartsWithNoCase(part, kDataSource) && !IsAbsolutePath(part.substr(kDataSource.size()))) {
       result.append(kDataSource)
-          .append(ResolveRelativeFile(part.substr(kDataSource.size()), presentation_full_name));
+          .append(
+              ResolveRelativeFile(ctx, part.substr(kDataSource.size()), presentation_full_name));
     } else {
       result.append(part);
     }
@@ -143,16 +144,16 @@ std::string NormalName(std::string_view full_name) {
 
 // A relative file name against the presentation's folder; for a sent copy, against the folder
 // it was sent from when the file is there and not beside the copy.
-std::string ResolveRelativeFile(std::string_view relative_path,
+std::string ResolveRelativeFile(const Context& ctx, std::string_view relative_path,
                                 std::string_view presentation_full_name) {
   std::string beside = ResolveRelativePath(relative_path, presentation_full_name);
   if (SentCopies().empty()) return beside;
   const auto found = SentCopies().find(NormalName(presentation_full_name));
   if (found == SentCopies().end()) return beside;
-  std::error_code ignored;
-  if (std::filesystem::exists(NativePath(beside), ignored)) return beside;
+  const host::FileSystem& files = *ctx.services.files;
+  if (files.Exists(NativePath(ctx, beside))) return beside;
   std::string there = ResolveRelativePath(relative_path, found->second + "/copy");
-  return std::filesystem::exists(NativePath(there), ignored) ? there : beside;
+  return files.Exists(NativePath(ctx, there)) ? there : beside;
 }
 
 }  // namespace
@@ -171,17 +172,18 @@ bool IsAbsolutePath(std::string_view text) {
   return !text.empty() && text[0] == '/';
 }
 
-std::string ResolveConnectionPath(std::string_view text, std::string_view presentation_full_name) {
+std::string ResolveConnectionPath(const Context& ctx, std::string_view text,
+                                  std::string_view presentation_full_name) {
   if (text.empty()) return "";
   if (UpperAscii(text).find(kFolderPlaceholder) != std::string::npos) {
-    return ReplacePlaceholder(text);
+    return ReplacePlaceholder(ctx, text);
   }
   if (IsUrl(text)) return std::string(text);
   const bool jet = StartsWithNoCase(text, kJetProvider) || StartsWithNoCase(text, kSqliteProvider);
   if (!IsAbsolutePath(text) && !jet && !IsConnectionString(text)) {
-    return ResolveRelativeFile(text, presentation_full_name);
+    return ResolveRelativeFile(ctx, text, presentation_full_name);
   }
-  if (jet) return ResolveJetConnectionString(text, presentation_full_name);
+  if (jet) return ResolveJetConnectionString(ctx, text, presentation_full_name);
   return std::string(text);
 }
 
@@ -215,7 +217,7 @@ std::string ResolveRelativePath(std::string_view relative_path,
   return result;
 }
 
-std::string NativePath(std::string_view text) {
+std::string NativePath(const Context& ctx, std::string_view text) {
   std::string path;
   if (StartsWithNoCase(text, "FILE:")) {
     std::string_view rest = text.substr(5);
@@ -239,7 +241,7 @@ std::string NativePath(std::string_view text) {
   for (char& c : path) {
     if (c == '\\') c = '/';
   }
-  return MapWindowsPath(path);
+  return MapWindowsPath(ctx, path);
 }
 
 bool IsWindowsAbsolutePath(std::string_view path) {
@@ -277,10 +279,9 @@ std::string MapWindowsPath(std::string_view path,
   return mapped + rest;
 }
 
-std::string MapWindowsPath(std::string_view path) {
+std::string MapWindowsPath(const Context& ctx, std::string_view path) {
   if (!IsWindowsAbsolutePath(path)) return std::string(path);
-  const host::SettingsStore* settings = Services().settings;
-  if (settings == nullptr) return std::string(path);
+  const host::SettingsStore* settings = ctx.services.settings;
   return MapWindowsPath(path, settings->GetAllSettings(kSettingsApp, kPathMapSection));
 }
 
@@ -315,17 +316,17 @@ std::string_view WindowsFileOf(std::string_view connection_string) {
 
 }  // namespace
 
-std::string MapConnectionStringPaths(std::string_view connection_string) {
+std::string MapConnectionStringPaths(const Context& ctx, std::string_view connection_string) {
   const std::string_view file = WindowsFileOf(connection_string);
   if (file.empty()) return std::string(connection_string);
-  const std::string mapped = MapWindowsPath(NativePathSeparators(file));
+  const std::string mapped = MapWindowsPath(ctx, NativePathSeparators(file));
   if (IsWindowsAbsolutePath(mapped)) return std::string(connection_string);  // no root holds it
   const size_t at = static_cast<size_t>(file.data() - connection_string.data());
   return std::string(connection_string.substr(0, at)) + mapped +
          std::string(connection_string.substr(at + file.size()));
 }
 
-std::string WindowsPathAdvice(std::string_view text) {
+std::string WindowsPathAdvice(const Context& ctx, std::string_view text) {
   const std::string_view path = IsWindowsAbsolutePath(text) ? text : WindowsFileOf(text);
   if (path.empty()) return "";
   std::string root;
@@ -344,10 +345,8 @@ std::string WindowsPathAdvice(std::string_view text) {
     }
   }
   std::string where = "the settings file";
-  if (const host::SettingsStore* settings = Services().settings) {
-    if (const std::string location = settings->Location(); !location.empty()) {
-      where += " " + location;
-    }
+  if (const std::string location = ctx.services.settings->Location(); !location.empty()) {
+    where += " " + location;
   }
   return " This is a Windows path: to use it on this computer, map its root to a folder in the "
          "[PathMap] section of " +

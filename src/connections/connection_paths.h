@@ -10,6 +10,7 @@
 #include <string_view>
 #include <utility>
 #include <vector>
+#include "support/context.h"
 
 namespace vintrel {
 
@@ -28,7 +29,8 @@ bool IsAbsolutePath(std::string_view text);
 // else stays. A text
 // beginning with "PROVIDER=", "DSN=", "FILEDSN=" or "DRIVER=" is a connection string, never a
 // file name.
-std::string ResolveConnectionPath(std::string_view text, std::string_view presentation_full_name);
+std::string ResolveConnectionPath(const Context& ctx, std::string_view text,
+                                  std::string_view presentation_full_name);
 
 // A copy sent into a distribution folder names its files relative to itself, as the original
 // did, but the files stayed beside the original. While a folder is remembered for a copy (its
@@ -46,7 +48,7 @@ std::string ResolveRelativePath(std::string_view relative_path,
 // The path to hand to the file system of this system: backslashes become slashes, a "file:"
 // URI becomes its path (host "localhost" or none, %XX escapes decoded), and an absolute Windows
 // path is mapped through the user's [PathMap] settings (MapWindowsPath).
-std::string NativePath(std::string_view text);
+std::string NativePath(const Context& ctx, std::string_view text);
 
 // The settings section (of the per-user settings, beside [Info]) that maps Windows roots to
 // folders of this computer, one "ROOT=FOLDER" line each:
@@ -60,23 +62,24 @@ inline constexpr const char* kPathMapSection = "PathMap";
 bool IsWindowsAbsolutePath(std::string_view path);
 
 // An absolute Windows path mapped to a folder of this computer by the longest root of `roots`
-// ("C:\Shows", "C:", "\\server\share": root -> folder) that holds it, whole parts only ("C:\Shows"
-// holds "C:\Shows\x" but not "C:\ShowsOld"), letter case ignored as on Windows; the rest keeps
-// its parts, joined by "/". Anything else, or a path no root holds, comes back unchanged.
+// ("C:\Shows", "C:", "\\server\share": root -> folder) that holds it, whole parts only
+// ("C:\Shows" holds "C:\Shows\x" but not "C:\ShowsOld"), letter case ignored as on Windows; the
+// rest keeps its parts, joined by "/". Anything else, or a path no root holds, comes back
+// unchanged.
 std::string MapWindowsPath(std::string_view path,
                            const std::vector<std::pair<std::string, std::string>>& roots);
 // The same with the roots of the user's [PathMap] settings (none without a settings store).
-std::string MapWindowsPath(std::string_view path);
+std::string MapWindowsPath(const Context& ctx, std::string_view path);
 
 // A database connection string whose file (the value of "Data Source=", "DBQ=" or "Database=")
 // is an absolute Windows path, with that path mapped as above and in native form; every other
 // part, and any other string, unchanged.
-std::string MapConnectionStringPaths(std::string_view connection_string);
+std::string MapConnectionStringPaths(const Context& ctx, std::string_view connection_string);
 
 // For a message about a file that could not be opened: when `text` is still an absolute Windows
 // path (no [PathMap] root holds it), or a connection string whose file is one, a sentence telling
 // the user how to map its root; else empty.
-std::string WindowsPathAdvice(std::string_view text);
+std::string WindowsPathAdvice(const Context& ctx, std::string_view text);
 
 }  // namespace vintrel
 

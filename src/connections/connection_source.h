@@ -28,7 +28,7 @@
 #include <string>
 #include <vector>
 
-#include "support/module_state.h"
+#include "support/context.h"
 
 namespace vintrel {
 
@@ -50,13 +50,8 @@ class ConnectionSource {
   virtual std::vector<std::string> Notes() const { return {}; }
 };
 
-// A connection asks its factory (ConnectionSourceFactory, module_state.h) for its source at its
-// first open, and again when its type has changed.
-
-// The factory every new connection is given unless it is given its own: the one the loaded
-// add-in was handed (Platform::sources). Setting it changes the services of the state in use.
-void SetDefaultConnectionSourceFactory(ConnectionSourceFactory factory);
-const ConnectionSourceFactory& DefaultConnectionSourceFactory();
+// A connection asks its factory (ConnectionSourceFactory, context.h) for its source at its first
+// open, and again when its type has changed.
 
 }  // namespace vintrel
 

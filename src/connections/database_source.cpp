@@ -8,29 +8,26 @@
 #include "connections/source_support.h"
 #include "host/ascii.h"
 #include "host/data_access.h"
+#include "support/context.h"
 #include "support/error_codes.h"
 #include "support/failure_handling.h"
 #include "support/logs.h"
-#include "support/module_state.h"
 
 namespace vintrel::connections {
 namespace {
 
 constexpr const char* kSource = "clsConnection";
 
-host::DataAccess& DataAccessComponents() {
-  host::DataAccess* data_access = Services().data_access;
-  if (data_access == nullptr) {
-    throw Error(kErrCannotCreateObject, "ADODB.Connection", "No data-access components");
-  }
-  return *data_access;
+host::DataAccess& DataAccessComponents(const Context& ctx) {
+  return *ctx.services.data_access;
 }
 
 // Waits while the recordset reports a query still running, letting timers and commands run.
-void WaitForQuery(host::Recordset& recordset) {
+void WaitForQuery(const Context& ctx, host::Recordset& recordset) {
   while (recordset.State() == host::object_state::kExecuting) {
-    PumpEvents();
-    if (recordset.State() == host::object_state::kExecuting) Wait(std::chrono::milliseconds(1));
+    PumpEvents(ctx);
+    if (recordset.State() == host::object_state::kExecuting)
+      Wait(ctx, std::chrono::milliseconds(1));
   }
 }
 
@@ -48,11 +45,15 @@ class Waiting {
 
 [[noreturn]] void Raise(ErrorCode code, clsConnection& connection, const char* where) {
   const Error failure = CurrentFailure();
-  WriteDebugLog(DebugLevel::kError, kSource, std::string(where) + failure.description());
-  RaiseError(code, kSource,
-             {connection.ConnectionDescription(),
-              failure.description() + WindowsPathAdvice(MapConnectionStringPaths(
-                                          connection.ResolvedConnectionString()))});
+  WriteDebugLog(connection.context(), DebugLevel::kError, kSource,
+                std::string(where) + failure.description());
+  RaiseError(
+      code, kSource,
+      {connection.ConnectionDescription(),
+       failure.description() +
+           WindowsPathAdvice(connection.context(),
+                             MapConnectionStringPaths(connection.context(),
+                                                      connection.ResolvedConnectionString()))});
 }
 
 }  // namespace
@@ -88,30 +89,31 @@ std::vector<std::string> DataObjectNames(host::Connection& connection) {
   return names;
 }
 
-void ProbeQuery(host::Connection& connection, const std::string& source,
+void ProbeQuery(const Context& ctx, host::Connection& connection, const std::string& source,
                 const std::string& connection_string, bool statement) {
-  std::unique_ptr<host::Recordset> rows = DataAccessComponents().CreateRecordset();
+  std::unique_ptr<host::Recordset> rows = DataAccessComponents(ctx).CreateRecordset();
   rows->SetCursorLocation(host::cursor_location::kClient);
   rows->SetCursorType(host::cursor_type::kForwardOnly);
   rows->SetLockType(host::lock_type::kReadOnly);
   rows->SetActiveConnection(&connection);
   rows->Open(source, statement ? host::command_option::kAsyncExecute
                                : QueryOptions(source, connection_string));
-  WaitForQuery(*rows);
+  WaitForQuery(ctx, *rows);
   rows->Close();
 }
 
 void DatabaseSource::Open(clsConnection& connection) {
   try {
     connection.CloseConnection();
-    connection.SetDatabaseConnection(DataAccessComponents().CreateConnection());
+    connection.SetDatabaseConnection(DataAccessComponents(connection.context()).CreateConnection());
     host::Connection& database = *connection.DatabaseConnection();
-    connection.SetConnectionStartTime(PresentTime());
+    connection.SetConnectionStartTime(PresentTime(connection.context()));
     // A database file named by an absolute Windows path is reached through the user's [PathMap];
     // the tag keeps the string as written.
-    database.SetConnectionString(MapConnectionStringPaths(connection.ResolvedConnectionString()));
+    database.SetConnectionString(
+        MapConnectionStringPaths(connection.context(), connection.ResolvedConnectionString()));
     database.Open("", "", host::command_option::kUnspecified);
-    while (database.State() == host::object_state::kExecuting) PumpEvents();
+    while (database.State() == host::object_state::kExecuting) PumpEvents(connection.context());
     if (database.State() != host::object_state::kOpen) {
       throw Error(kErrUnspecified, "ADODB.Connection", "The connection did not open.");
     }
@@ -123,16 +125,16 @@ void DatabaseSource::Open(clsConnection& connection) {
 void DatabaseSource::FetchRows(clsConnection& connection) {
   host::Connection* database = connection.DatabaseConnection();
   connection.CloseRecordset();
-  connection.SetRecordset(DataAccessComponents().CreateRecordset());
+  connection.SetRecordset(DataAccessComponents(connection.context()).CreateRecordset());
   host::Recordset& rows = *connection.Recordset();
   rows.SetCursorLocation(host::cursor_location::kClient);
   rows.SetCursorType(host::cursor_type::kForwardOnly);
   rows.SetLockType(host::lock_type::kReadOnly);
   rows.SetActiveConnection(database);
-  connection.SetRecordsetStartTime(PresentTime());
+  connection.SetRecordsetStartTime(PresentTime(connection.context()));
   rows.Open(connection.RecordsetSQL(),
             QueryOptions(connection.RecordsetSQL(), connection.ResolvedConnectionString()));
-  WaitForQuery(rows);
+  WaitForQuery(connection.context(), rows);
   rows.SetActiveConnection(nullptr);
 }
 
@@ -149,7 +151,7 @@ void DatabaseSource::OpenRecordset(clsConnection& connection) {
 }
 
 void DatabaseSource::Requery(clsConnection& connection, bool forced) {
-  LogRequery(forced);
+  LogRequery(connection.context(), forced);
   if (waiting_) {
     // The same connection's fetch is still waiting further down: it brings the fresh rows.
     asked_ = false;
@@ -157,7 +159,7 @@ void DatabaseSource::Requery(clsConnection& connection, bool forced) {
   }
   try {
     const Waiting waiting(waiting_);
-    const double now = SecondsSinceMidnight();
+    const double now = SecondsSinceMidnight(connection.context());
     asked_ = RequeryDue(forced, connection.DesignMode(), now, last_requery_,
                         connection.RecordsetRefreshRate());
     if (!asked_) return;
@@ -170,9 +172,9 @@ void DatabaseSource::Requery(clsConnection& connection, bool forced) {
       FetchRows(connection);
     } else {
       rows->SetActiveConnection(connection.DatabaseConnection());
-      connection.SetRecordsetStartTime(PresentTime());
+      connection.SetRecordsetStartTime(PresentTime(connection.context()));
       rows->Requery(host::command_option::kUnspecified);
-      WaitForQuery(*rows);
+      WaitForQuery(connection.context(), *rows);
       rows->SetActiveConnection(nullptr);
     }
     connection.CloseConnection();

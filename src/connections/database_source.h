@@ -31,7 +31,7 @@ std::vector<std::string> DataObjectNames(host::Connection& connection);
 // the options QueryOptions gives for `connection_string`, waits for it and closes it again: a
 // check that the source can be read. Fails as the database does. With `statement` the text is
 // run as a statement whatever it begins with, so a misspelt one fails as a statement.
-void ProbeQuery(host::Connection& connection, const std::string& source,
+void ProbeQuery(const Context& ctx, host::Connection& connection, const std::string& source,
                 const std::string& connection_string, bool statement = false);
 
 class DatabaseSource : public ConnectionSource {

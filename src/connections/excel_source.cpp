@@ -7,18 +7,18 @@
 #include "connections/excel_status.h"
 #include "connections/source_support.h"
 #include "host/client_recordset.h"
+#include "support/context.h"
 #include "support/error_codes.h"
 #include "support/failure_handling.h"
 #include "support/logs.h"
-#include "support/module_state.h"
 
 namespace vintrel::connections {
 namespace {
 
 constexpr const char* kSource = "clsConnection";
 
-void Log(const std::string& message) {
-  WriteDebugLog(DebugLevel::kInformation, kSource, message);
+void Log(clsConnection& connection, const std::string& message) {
+  WriteDebugLog(connection.context(), DebugLevel::kInformation, kSource, message);
 }
 
 // What a cell shows; a cell that shows nothing although it holds a value shows the value.
@@ -54,8 +54,9 @@ std::string ColumnLetter(int column) {
 ExcelSource::ExcelSource() = default;
 ExcelSource::~ExcelSource() = default;
 
-std::unique_ptr<host::Workbook> ExcelSource::OpenWorkbook(const std::string& path) {
-  host::SpreadsheetApplication* application = Module().excel_application.get();
+std::unique_ptr<host::Workbook> ExcelSource::OpenWorkbook(clsConnection& connection,
+                                                          const std::string& path) {
+  host::SpreadsheetApplication* application = connection.context().module.excel_application.get();
   if (application == nullptr) {
     throw Error(kErrCannotCreateObject, "Excel.Application",
                 "The spreadsheet service is not running.");
@@ -65,24 +66,24 @@ std::unique_ptr<host::Workbook> ExcelSource::OpenWorkbook(const std::string& pat
 
 void ExcelSource::Open(clsConnection& connection) {
   Close(connection);
-  const int status = ExcelStatus(true, false);
+  const int status = ExcelStatus(connection.context(), true, false);
   if (status != excel_status::kNotRunning && status != excel_status::kStarted) return;
 
-  const std::string path = NativePath(connection.ResolvedFileString());
+  const std::string path = NativePath(connection.context(), connection.ResolvedFileString());
   const std::string& sheet_name = connection.ConnectionSheet();
   try {
     for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
       try {
-        workbook_ = OpenWorkbook(path);
+        workbook_ = OpenWorkbook(connection, path);
       } catch (...) {
         workbook_.reset();
         if (FailureIsMissingFile()) break;
-        Wait(kOpenRetryWait);
+        Wait(connection.context(), kOpenRetryWait);
         continue;
       }
       try {
         sheet_ = &workbook_->Sheets(sheet_name);
-        file_time_ = FileTime(path);
+        file_time_ = FileTime(connection.context(), path);
         return;
       } catch (...) {
         break;  // the workbook opened; look for the sheet by comparing names below
@@ -90,7 +91,7 @@ void ExcelSource::Open(clsConnection& connection) {
     }
     // The last try reports its failure; then the sheet is looked for name by name.
     Close(connection);
-    workbook_ = OpenWorkbook(path);
+    workbook_ = OpenWorkbook(connection, path);
     for (int i = 1; i <= workbook_->SheetCount(); ++i) {
       host::Worksheet& sheet = workbook_->Sheets(i);
       if (sheet.Name() == sheet_name) {
@@ -101,14 +102,15 @@ void ExcelSource::Open(clsConnection& connection) {
     if (sheet_ == nullptr) {
       throw Error(kErrSubscriptOutOfRange, kSource, "Couldn't find sheet " + sheet_name);
     }
-    file_time_ = FileTime(path);
+    file_time_ = FileTime(connection.context(), path);
   } catch (...) {
     const Error failure = CurrentFailure();
     Close(connection);
-    WriteDebugLog(DebugLevel::kError, kSource, "eh openexcelconnection: " + failure.description());
-    RaiseError(
-        ErrorCode::kOpeningExcelFile, kSource,
-        {connection.ConnectionDescription(), failure.description() + WindowsPathAdvice(path)});
+    WriteDebugLog(connection.context(), DebugLevel::kError, kSource,
+                  "eh openexcelconnection: " + failure.description());
+    RaiseError(ErrorCode::kOpeningExcelFile, kSource,
+               {connection.ConnectionDescription(),
+                failure.description() + WindowsPathAdvice(connection.context(), path)});
   }
 }
 
@@ -117,12 +119,12 @@ void ExcelSource::ReadRange(clsConnection& connection) {
     throw Error(kErrCannotCreateObject, "Excel.Application",
                 "The spreadsheet service is not available.");
   }
-  Log("OpenExcelFile");
+  Log(connection, "OpenExcelFile");
   const std::vector<host::Cell> cells = sheet_->Range(connection.ConnectionRange());
   auto rows = std::make_unique<host::ClientRecordset>();
   rows->SetCursorLocation(host::cursor_location::kClient);
   rows->SetCursorType(host::cursor_type::kForwardOnly);
-  Log("Create recordset");
+  Log(connection, "Create recordset");
   const bool names = connection.ConnectionFirstRowFieldNames();
 
   // First pass: one column per cell of the range's first row.
@@ -142,7 +144,7 @@ void ExcelSource::ReadRange(clsConnection& connection) {
     rows->Fields().Append(name, host::data_type::kVarChar, host::kMaxFieldSize);
   }
 
-  Log("Populate rs");
+  Log(connection, "Populate rs");
   rows->Open("");
   long highest_row_with_data = 0;
   int previous_row = -1;
@@ -166,11 +168,11 @@ void ExcelSource::ReadRange(clsConnection& connection) {
     if (!IsBlank(value)) highest_row_with_data = cell.row - first_row + (names ? 0 : 1);
   }
   if (previous_row != -1) rows->Update();
-  Log("recordcount: " + std::to_string(rows->RecordCount()));
+  Log(connection, "recordcount: " + std::to_string(rows->RecordCount()));
 
   // Blank rows at the end of the range are no data; blank rows between data stay.
   if (rows->RecordCount() > 0) {
-    Log("end highestrowwithdata " + std::to_string(highest_row_with_data));
+    Log(connection, "end highestrowwithdata " + std::to_string(highest_row_with_data));
     if (rows->RecordCount() != highest_row_with_data) {
       rows->MoveLast();
       while (rows->RecordCount() > highest_row_with_data && !rows->IsBOF() && !rows->IsEOF()) {
@@ -181,7 +183,7 @@ void ExcelSource::ReadRange(clsConnection& connection) {
     rows->MoveFirst();
   }
   connection.SetRecordset(std::move(rows));
-  Log("Closing excel");
+  Log(connection, "Closing excel");
   Close(connection);
 }
 
@@ -191,23 +193,25 @@ void ExcelSource::OpenRecordset(clsConnection& connection) {
     ReadRange(connection);
   } catch (...) {
     const Error failure = CurrentFailure();
-    WriteDebugLog(DebugLevel::kError, kSource, "eh openexcelfile: " + failure.description());
+    WriteDebugLog(connection.context(), DebugLevel::kError, kSource,
+                  "eh openexcelfile: " + failure.description());
     RaiseError(ErrorCode::kReadingExcelFile, kSource,
                {connection.ConnectionDescription(), failure.description()});
   }
 }
 
 void ExcelSource::Requery(clsConnection& connection, bool forced) {
-  LogRequery(forced);
+  LogRequery(connection.context(), forced);
   try {
-    const std::string path = NativePath(connection.ResolvedFileString());
-    if (FileTime(path) == file_time_ && !forced) return;
+    const std::string path = NativePath(connection.context(), connection.ResolvedFileString());
+    if (FileTime(connection.context(), path) == file_time_ && !forced) return;
     connection.OpenConnection();
     connection.OpenExcelFile();
-    file_time_ = FileTime(path);
+    file_time_ = FileTime(connection.context(), path);
   } catch (...) {
     const Error failure = CurrentFailure();
-    WriteDebugLog(DebugLevel::kError, kSource, "eh requeryexcel: " + failure.description());
+    WriteDebugLog(connection.context(), DebugLevel::kError, kSource,
+                  "eh requeryexcel: " + failure.description());
     RaiseError(ErrorCode::kRequeryingExcelFile, kSource,
                {connection.ConnectionDescription(), failure.description()});
   }

@@ -28,7 +28,7 @@ class ExcelSource : public ConnectionSource {
   void Close(clsConnection& connection) noexcept override;
 
  private:
-  std::unique_ptr<host::Workbook> OpenWorkbook(const std::string& path);
+  std::unique_ptr<host::Workbook> OpenWorkbook(clsConnection& connection, const std::string& path);
   void ReadRange(clsConnection& connection);
 
   std::unique_ptr<host::Workbook> workbook_;

@@ -4,34 +4,34 @@
 #include <string>
 
 #include "host/spreadsheet.h"
+#include "support/context.h"
 #include "support/failure_handling.h"
 #include "support/logs.h"
-#include "support/module_state.h"
 
 namespace vintrel::connections {
 namespace {
 
 constexpr const char* kSource = "modGlobalFunctions";
 
-void Log(const std::string& message) {
-  WriteDebugLog(DebugLevel::kInformation, kSource, message);
+void Log(Context& ctx, const std::string& message) {
+  WriteDebugLog(ctx, DebugLevel::kInformation, kSource, message);
 }
 
-std::unique_ptr<host::SpreadsheetApplication> CreateApplication() {
-  host::SpreadsheetFactory* factory = Services().spreadsheet;
+std::unique_ptr<host::SpreadsheetApplication> CreateApplication(const Context& ctx) {
+  host::SpreadsheetFactory* factory = ctx.services.spreadsheet;
   if (factory == nullptr) throw Error(kErrCannotCreateObject, kSource, "No spreadsheet service");
   return factory->CreateApplication();
 }
 
 }  // namespace
 
-int ExcelStatus(bool start, bool shutdown) {
-  ModuleState& state = Module();
-  Log(std::string("ExcelStatus:") + (start ? "True" : "False") + " " +
-      (shutdown ? "True" : "False"));
+int ExcelStatus(Context& ctx, bool start, bool shutdown) {
+  ModuleState& state = ctx.module;
+  Log(ctx, std::string("ExcelStatus:") + (start ? "True" : "False") + " " +
+               (shutdown ? "True" : "False"));
 
   if (shutdown) {
-    Log("shutdown");
+    Log(ctx, "shutdown");
     host::SpreadsheetApplication* application = state.excel_application.get();
     if (application != nullptr) {
       SkipFailure([&] { application->SetIgnoreRemoteRequests(false); });
@@ -45,23 +45,23 @@ int ExcelStatus(bool start, bool shutdown) {
   }
 
   if (state.excel_status == excel_status::kUnknown) {
-    Log("unknown");
+    Log(ctx, "unknown");
     // Only a test: the object made here is dropped at once.
-    const bool available = SkipFailure([] { CreateApplication(); });
+    const bool available = SkipFailure([&] { CreateApplication(ctx); });
     if (available) {
-      Log("excelnotrunning");
+      Log(ctx, "excelnotrunning");
       state.excel_status = excel_status::kNotRunning;
     } else {
-      Log("excelunavailable");
+      Log(ctx, "excelunavailable");
       state.excel_status = excel_status::kUnavailable;
     }
   }
 
   if (state.excel_status == excel_status::kNotRunning && start) {
-    Log("starting excel");
+    Log(ctx, "starting excel");
     SkipFailure([&] {
-      state.excel_application = CreateApplication();
-      Log("excel started");
+      state.excel_application = CreateApplication(ctx);
+      Log(ctx, "excel started");
       state.excel_status = excel_status::kStarted;
       state.excel_application->SetIgnoreRemoteRequests(true);
     });

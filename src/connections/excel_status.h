@@ -3,6 +3,8 @@
 #ifndef VINTREL_CONNECTIONS_EXCEL_STATUS_H_
 #define VINTREL_CONNECTIONS_EXCEL_STATUS_H_
 
+#include "support/context.h"
+
 namespace vintrel::connections {
 
 namespace excel_status {
@@ -15,7 +17,7 @@ inline constexpr int kStarted = 3;
 // Tests the service once (status 1 is final until unload), starts it when `start` and it can
 // be, or shuts the started one down when `shutdown`. Returns the status. Never fails: each
 // failing step is skipped.
-int ExcelStatus(bool start, bool shutdown);
+int ExcelStatus(Context& ctx, bool start, bool shutdown);
 
 }  // namespace vintrel::connections
 

@@ -10,8 +10,8 @@
 #include "host/error.h"
 #include "host/event_loop.h"
 #include "host/platform.h"
+#include "support/context.h"
 #include "support/logs.h"
-#include "support/module_state.h"
 
 namespace vintrel::connections {
 
@@ -25,12 +25,8 @@ bool FailureIsMissingFile() {
   }
 }
 
-void Wait(std::chrono::milliseconds duration) {
-  host::Clock* clock = Services().clock;
-  if (clock == nullptr) {
-    std::this_thread::sleep_for(duration);
-    return;
-  }
+void Wait(const Context& ctx, std::chrono::milliseconds duration) {
+  host::Clock* clock = ctx.services.clock;
   std::mutex mutex;
   std::condition_variable never_notified;
   std::unique_lock<std::mutex> lock(mutex);
@@ -38,20 +34,12 @@ void Wait(std::chrono::milliseconds duration) {
   while (clock->Steady() < deadline) clock->WaitUntil(deadline, never_notified, lock);
 }
 
-std::chrono::system_clock::time_point FileTime(const std::string& native_path) {
-  if (host::FileSystem* files = Services().files) return files->FileDateTime(native_path);
-  std::error_code error;
-  const auto time = std::filesystem::last_write_time(native_path, error);
-  if (error) {
-    throw Error(kErrFileNotFound, "FileSystem", native_path + ": " + error.message());
-  }
-  return std::chrono::time_point_cast<std::chrono::system_clock::duration>(
-      std::chrono::file_clock::to_sys(time));
+std::chrono::system_clock::time_point FileTime(const Context& ctx, const std::string& native_path) {
+  return ctx.services.files->FileDateTime(native_path);
 }
 
-double SecondsSinceMidnight() {
-  host::Clock* clock = Services().clock;
-  const auto now = clock != nullptr ? clock->Now() : std::chrono::system_clock::now();
+double SecondsSinceMidnight(const Context& ctx) {
+  const auto now = ctx.services.clock->Now();
   const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
   std::tm local{};
   localtime_r(&seconds, &local);
@@ -60,13 +48,13 @@ double SecondsSinceMidnight() {
          std::chrono::duration<double>(fraction).count();
 }
 
-void PumpEvents() {
-  if (host::EventLoop* loop = Services().loop) loop->DoEvents();
+void PumpEvents(const Context& ctx) {
+  ctx.services.loop->DoEvents();
 }
 
-void LogRequery(bool forced) {
-  WriteDebugLog(DebugLevel::kInformation, "clsConnection", "Requery");
-  WriteDebugLog(DebugLevel::kInformation, "clsConnection",
+void LogRequery(Context& ctx, bool forced) {
+  WriteDebugLog(ctx, DebugLevel::kInformation, "clsConnection", "Requery");
+  WriteDebugLog(ctx, DebugLevel::kInformation, "clsConnection",
                 std::string("Forced:") + (forced ? "True" : "False"));
 }
 

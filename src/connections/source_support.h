@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <string>
+#include "support/context.h"
 
 namespace vintrel::connections {
 
@@ -19,19 +20,19 @@ inline constexpr std::chrono::milliseconds kOpenRetryWait{50};
 bool FailureIsMissingFile();
 
 // Blocks for `duration` on the module's clock (a fake clock in tests moves on at once).
-void Wait(std::chrono::milliseconds duration);
+void Wait(const Context& ctx, std::chrono::milliseconds duration);
 
 // The file's modification time; fails with the file system's description.
-std::chrono::system_clock::time_point FileTime(const std::string& native_path);
+std::chrono::system_clock::time_point FileTime(const Context& ctx, const std::string& native_path);
 
 // Seconds since local midnight, with their fraction.
-double SecondsSinceMidnight();
+double SecondsSinceMidnight(const Context& ctx);
 
-// Lets pending work of the event loop run once (a no-op without a loop).
-void PumpEvents();
+// Lets pending work of the event loop run once.
+void PumpEvents(const Context& ctx);
 
 // "Requery" and "Forced:True" / "Forced:False".
-void LogRequery(bool forced);
+void LogRequery(Context& ctx, bool forced);
 
 }  // namespace vintrel::connections
 

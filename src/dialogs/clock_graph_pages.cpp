@@ -9,8 +9,8 @@
 #include "host/platform.h"
 #include "rendering/clock_text.h"
 #include "rendering/graph_fill.h"
+#include "support/context.h"
 #include "support/failure_handling.h"
-#include "support/module_state.h"
 
 namespace vintrel::dialogs {
 namespace {
@@ -84,11 +84,13 @@ void frmClockPropertyPage::Activate() {
   std::vector<std::string> entries;
   for (const char* format : rendering::kClockFormats) {
     std::string text;
-    SkipFailure([&] { text = rendering::ClockText(format, display_type::kValue); });
+    SkipFailure([&] {
+      text = rendering::ClockText(presentation_.context(), format, display_type::kValue);
+    });
     entries.push_back(text);
   }
   SetItems("lstDatetimeFormats", std::move(entries));
-  SetValue("chkNoPreview", Module().no_preview ? 1 : 0);
+  SetValue("chkNoPreview", presentation_.context().module.no_preview ? 1 : 0);
   std::optional<std::string> shared;
   bool differ = false;
   for (const clsshape& shape : shapes_) {
@@ -109,7 +111,8 @@ void frmClockPropertyPage::GetPreview() {
   std::string text;
   if (!Checked("chkNoPreview") && index >= 0 && index < kClockFormatCount) {
     SkipFailure([&] {
-      text = rendering::ClockText(rendering::kClockFormats[index], display_type::kValue);
+      text = rendering::ClockText(presentation_.context(), rendering::kClockFormats[index],
+                                  display_type::kValue);
     });
   }
   SetText("txtPreview", text);
@@ -123,7 +126,7 @@ void frmClockPropertyPage::cmdClear_Click() {
 }
 
 void frmClockPropertyPage::cmdClose_Click() {
-  Module().no_preview = Checked("chkNoPreview");
+  presentation_.context().module.no_preview = Checked("chkNoPreview");
   bool any = false;
   for (clsshape& shape : shapes_) {
     SkipFailure([&] {
@@ -134,7 +137,10 @@ void frmClockPropertyPage::cmdClose_Click() {
       if (!shape.VintrelEnabled() || !host_shape.HasTextFrame()) return;
       const std::string& format = shape.DateFormat();
       host_shape.TextFrame().TextRange().SetText(
-          format.empty() ? "" : rendering::ClockText(format, Module().current_display_type));
+          format.empty()
+              ? ""
+              : rendering::ClockText(presentation_.context(), format,
+                                     presentation_.context().module.current_display_type));
     });
   }
   if (any) SkipFailure([&] { presentation_.SetVersionTag(); });
@@ -201,7 +207,7 @@ void frmGraphPropertyPage::Activate() {
 void frmGraphPropertyPage::cmdClose_Click() {
   int slide_index = 0;
   SkipFailure([&] {
-    if (host::Application* app = Module().host) {
+    if (host::Application* app = presentation_.context().module.host) {
       slide_index = app->ActiveWindow().View().Slide().SlideIndex();
     }
   });
@@ -233,13 +239,13 @@ void frmGraphPropertyPage::cmdClose_Click() {
 }
 
 void ShowClockProperties(clsPresentation& presentation) {
-  frmClockPropertyPage page(presentation, SelectedShapes());
-  host::ShowModal(page, Services().front_end);
+  frmClockPropertyPage page(presentation, SelectedShapes(presentation.context()));
+  host::ShowModal(page, presentation.context().services.front_end);
 }
 
 void ShowGraphProperties(clsPresentation& presentation) {
-  frmGraphPropertyPage page(presentation, SelectedShapes());
-  host::ShowModal(page, Services().front_end);
+  frmGraphPropertyPage page(presentation, SelectedShapes(presentation.context()));
+  host::ShowModal(page, presentation.context().services.front_end);
 }
 
 }  // namespace vintrel::dialogs

@@ -12,10 +12,10 @@
 #include "host/ascii.h"
 #include "host/error.h"
 #include "host/platform.h"
+#include "support/context.h"
 #include "support/error_codes.h"
 #include "support/failure_handling.h"
 #include "support/logs.h"
-#include "support/module_state.h"
 
 namespace vintrel {
 namespace {
@@ -28,18 +28,19 @@ constexpr const char* kFirstRowCaption = "The first row contains field names.";
 // The hourglass while the dialog waits for a database or a workbook.
 class BusyCursor {
  public:
-  BusyCursor() {
-    if (Services().front_end != nullptr) Services().front_end->SetBusy(true);
+  explicit BusyCursor(const Context& ctx) : front_end_(*ctx.services.front_end) {
+    front_end_.SetBusy(true);
   }
-  ~BusyCursor() {
-    if (Services().front_end != nullptr) Services().front_end->SetBusy(false);
-  }
+  ~BusyCursor() { front_end_.SetBusy(false); }
   BusyCursor(const BusyCursor&) = delete;
   BusyCursor& operator=(const BusyCursor&) = delete;
+
+ private:
+  host::FrontEnd& front_end_;
 };
 
-void Tell(const std::string& text, int icon) {
-  SkipFailure([&] { ShowMessage(text, icon); });
+void Tell(const Context& ctx, const std::string& text, int icon) {
+  SkipFailure([&] { ShowMessage(ctx, text, icon); });
 }
 
 std::string Trimmed(const std::string& text) {
@@ -65,21 +66,13 @@ std::optional<double> NumberOf(const std::string& text) {
   return value;
 }
 
-host::DataAccess& DataAccessComponents() {
-  host::DataAccess* data_access = Services().data_access;
-  if (data_access == nullptr) {
-    throw Error(kErrCannotCreateObject, "ADODB.Connection", "No data-access components");
-  }
-  return *data_access;
-}
-
 // A connection to the database of `resolved`, opened; fails as the database does.
-std::unique_ptr<host::Connection> OpenDatabase(const std::string& resolved) {
-  std::unique_ptr<host::Connection> connection = DataAccessComponents().CreateConnection();
+std::unique_ptr<host::Connection> OpenDatabase(const Context& ctx, const std::string& resolved) {
+  std::unique_ptr<host::Connection> connection = ctx.services.data_access->CreateConnection();
   if (connection == nullptr) {
     throw Error(kErrCannotCreateObject, "ADODB.Connection", "No data-access components");
   }
-  connection->SetConnectionString(MapConnectionStringPaths(resolved));
+  connection->SetConnectionString(MapConnectionStringPaths(ctx, resolved));
   connection->Open("", "", host::command_option::kUnspecified);
   return connection;
 }
@@ -92,16 +85,16 @@ void CloseQuietly(host::Connection& connection) {
 
 constexpr const char* kExcelSource = "frmExcelConnection";
 
-void LogExcel(const std::string& message) {
-  WriteDebugLog(DebugLevel::kInformation, kExcelSource, message);
+void LogExcel(Context& ctx, const std::string& message) {
+  WriteDebugLog(ctx, DebugLevel::kInformation, kExcelSource, message);
 }
 
 }  // namespace
 
 // --- Shared ---
 
-ConnectionDialog::ConnectionDialog(std::string name, std::string caption)
-    : host::Form(std::move(name), std::move(caption)) {
+ConnectionDialog::ConnectionDialog(Context& ctx, std::string name, std::string caption)
+    : host::Form(std::move(name), std::move(caption)), ctx_(ctx) {
   Add(ControlKind::kLabel, "lblConnectionName", "Name:");
   Add(ControlKind::kTextBox, "txtConnectionName");
   WatchForCompleteness("txtConnectionName");
@@ -138,13 +131,13 @@ void ConnectionDialog::UpdateOk() {
 }
 
 std::string ConnectionDialog::Resolved(const std::string& text) const {
-  return ResolveConnectionPath(text, presentation_name_);
+  return ResolveConnectionPath(ctx_, text, presentation_name_);
 }
 
 // --- Text file ---
 
-frmTextFileConnection::frmTextFileConnection()
-    : ConnectionDialog("frmTextFileConnection", "Text file connection") {
+frmTextFileConnection::frmTextFileConnection(Context& ctx)
+    : ConnectionDialog(ctx, "frmTextFileConnection", "Text file connection") {
   Add(ControlKind::kLabel, "lblFilename", "File:");
   Add(ControlKind::kTextBox, "txtFilename");
   Add(ControlKind::kCommandButton, "cmdBrowseFileSystem", "Browse...");
@@ -152,7 +145,7 @@ frmTextFileConnection::frmTextFileConnection()
   WatchForCompleteness("txtFilename");
   WatchForCompleteness("chkFirstRowFieldNames");
   On("cmdBrowseFileSystem", FormEvent::kClick, [this] {
-    host::FrontEnd* front_end = Services().front_end;
+    host::FrontEnd* front_end = ctx_.services.front_end;
     if (front_end == nullptr) return;
     const std::string chosen = front_end->BrowseForFile(
         "Open file", "Text (*.txt)|*.txt|All files|*.*", Text("txtFilename"));
@@ -167,8 +160,8 @@ bool frmTextFileConnection::Complete() const {
 
 // --- Database ---
 
-frmDatabaseConnection::frmDatabaseConnection()
-    : ConnectionDialog("frmDatabaseConnection", "Database connection") {
+frmDatabaseConnection::frmDatabaseConnection(Context& ctx)
+    : ConnectionDialog(ctx, "frmDatabaseConnection", "Database connection") {
   Add(ControlKind::kLabel, "lblRefreshRate", "Refresh rate:");
   Add(ControlKind::kTextBox, "txtRefreshRate");
   AddUpDown("udRefreshRate", "txtRefreshRate",
@@ -272,12 +265,12 @@ bool frmDatabaseConnection::Complete() const {
 }
 
 void frmDatabaseConnection::RefreshDataObjects() {
-  BusyCursor busy;
+  BusyCursor busy(ctx_);
   const int chosen = ListIndex("cmbDataObject");
   const std::string previous = chosen >= 0 ? Text("cmbDataObject") : "";
   std::vector<std::string> names;
   SkipFailure([&] {
-    std::unique_ptr<host::Connection> database = OpenDatabase(Resolved(ConnectionString()));
+    std::unique_ptr<host::Connection> database = OpenDatabase(ctx_, Resolved(ConnectionString()));
     SkipFailure([&] { names = connections::DataObjectNames(*database); });
     CloseQuietly(*database);
   });
@@ -290,19 +283,19 @@ void frmDatabaseConnection::RefreshDataObjects() {
 }
 
 void frmDatabaseConnection::TestConnectionString() {
-  BusyCursor busy;
+  BusyCursor busy(ctx_);
   tested_string_ = Resolved(ConnectionString());
   try {
-    std::unique_ptr<host::Connection> database = OpenDatabase(tested_string_);
+    std::unique_ptr<host::Connection> database = OpenDatabase(ctx_, tested_string_);
     CloseQuietly(*database);
   } catch (const Error& failure) {
-    Tell("Error while opening database . \r\n" + failure.description(),
+    Tell(ctx_, "Error while opening database . \r\n" + failure.description(),
          host::msg_box::kExclamation);
   }
 }
 
 void frmDatabaseConnection::cmdEditConnectionString_Click() {
-  host::FrontEnd* front_end = Services().front_end;
+  host::FrontEnd* front_end = ctx_.services.front_end;
   if (front_end == nullptr) return;
   const std::string chosen = front_end->BrowseForFile(
       "Select database file", "SQLite databases (*.db)|*.db|All files|*.*", "");
@@ -313,32 +306,34 @@ void frmDatabaseConnection::cmdEditConnectionString_Click() {
 }
 
 bool frmDatabaseConnection::ValidateSource(bool tell_success) {
-  BusyCursor busy;
+  BusyCursor busy(ctx_);
   const std::string resolved = Resolved(ConnectionString());
   std::unique_ptr<host::Connection> database;
   try {
-    database = OpenDatabase(resolved);
+    database = OpenDatabase(ctx_, resolved);
   } catch (const Error& failure) {
-    Tell(std::string(kOpenFailed) + "\r\n" + failure.description(), host::msg_box::kExclamation);
+    Tell(ctx_, std::string(kOpenFailed) + "\r\n" + failure.description(),
+         host::msg_box::kExclamation);
     return false;
   }
   try {
     // "SQL statement" chosen: the text is run as a statement, never taken for a table's name.
-    connections::ProbeQuery(*database, SQL(), resolved, Checked("optSQLStatement"));
+    connections::ProbeQuery(ctx_, *database, SQL(), resolved, Checked("optSQLStatement"));
   } catch (const Error& failure) {
     CloseQuietly(*database);
-    Tell(std::string(kInvalidSql) + "\r\n" + failure.description(), host::msg_box::kExclamation);
+    Tell(ctx_, std::string(kInvalidSql) + "\r\n" + failure.description(),
+         host::msg_box::kExclamation);
     return false;
   }
   CloseQuietly(*database);
-  if (tell_success) Tell(kValidated, host::msg_box::kInformation);
+  if (tell_success) Tell(ctx_, kValidated, host::msg_box::kInformation);
   return true;
 }
 
 // --- Excel ---
 
-frmExcelConnection::frmExcelConnection()
-    : ConnectionDialog("frmExcelConnection", "Excel connection") {
+frmExcelConnection::frmExcelConnection(Context& ctx)
+    : ConnectionDialog(ctx, "frmExcelConnection", "Excel connection") {
   Add(ControlKind::kLabel, "lblFilename", "File:");
   Add(ControlKind::kTextBox, "txtFilename");
   Add(ControlKind::kCommandButton, "cmdBrowseFileSystem", "Browse...");
@@ -351,13 +346,13 @@ frmExcelConnection::frmExcelConnection()
     WatchForCompleteness(control);
   }
   On("cmdBrowseFileSystem", FormEvent::kClick, [this] {
-    host::FrontEnd* front_end = Services().front_end;
+    host::FrontEnd* front_end = ctx_.services.front_end;
     if (front_end == nullptr) return;
     const std::string chosen = front_end->BrowseForFile(
         "Open Microsoft Excel file", "Excel (*.xls)|*.xls|All files|*.*", Text("txtFilename"));
     if (chosen.empty()) return;
     SetText("txtFilename", chosen);
-    LogExcel("cmdBrowseFileSystemClick: " + chosen);
+    LogExcel(ctx_, "cmdBrowseFileSystemClick: " + chosen);
     GetSheets();
   });
   On("txtFilename", FormEvent::kLostFocus, [this] {
@@ -369,14 +364,14 @@ frmExcelConnection::frmExcelConnection()
     }
   });
   On("txtRange", FormEvent::kLostFocus, [this] {
-    if (!ValidRange(Text("txtRange"))) Tell(kInvalidRange, host::msg_box::kExclamation);
+    if (!ValidRange(Text("txtRange"))) Tell(ctx_, kInvalidRange, host::msg_box::kExclamation);
   });
   AddButtons();
   SetEnabled("cmbSheet", false);
   SetEnabled("txtRange", false);
   SkipFailure([&] {
-    const int status = connections::ExcelStatus(true, false);
-    host::SpreadsheetApplication* application = Module().excel_application.get();
+    const int status = connections::ExcelStatus(ctx_, true, false);
+    host::SpreadsheetApplication* application = ctx_.module.excel_application.get();
     if (status == connections::excel_status::kStarted && application != nullptr) {
       scratch_ = application->Add();
     }
@@ -402,7 +397,7 @@ void frmExcelConnection::SetExcelSheet(const std::string& sheet) {
 }
 
 bool frmExcelConnection::ValidRange(const std::string& text) const {
-  LogExcel("ValidRange: " + text);
+  LogExcel(ctx_, "ValidRange: " + text);
   bool valid = false;
   const size_t colon = text.find(':');
   if (colon != std::string::npos && scratch_) {
@@ -415,44 +410,46 @@ bool frmExcelConnection::ValidRange(const std::string& text) const {
               sheet.Range(last);
             });
   }
-  LogExcel("ValidRange: " + std::string(valid ? "True" : "False"));
+  LogExcel(ctx_, "ValidRange: " + std::string(valid ? "True" : "False"));
   return valid;
 }
 
 void frmExcelConnection::GetSheets() {
-  LogExcel("GetSheets");
-  BusyCursor busy;
+  LogExcel(ctx_, "GetSheets");
+  BusyCursor busy(ctx_);
   std::vector<std::string> sheets;
   std::string why;
   SkipFailure([&] {
-    const int status = connections::ExcelStatus(true, false);
-    host::SpreadsheetApplication* application = Module().excel_application.get();
+    const int status = connections::ExcelStatus(ctx_, true, false);
+    host::SpreadsheetApplication* application = ctx_.module.excel_application.get();
     if (status != connections::excel_status::kStarted || application == nullptr) return;
     std::unique_ptr<host::Workbook> workbook;
     try {
-      workbook = application->Open(NativePath(Resolved(Text("txtFilename"))), host::OpenOptions{});
+      workbook =
+          application->Open(NativePath(ctx_, Resolved(Text("txtFilename"))), host::OpenOptions{});
     } catch (const Error& failure) {
       // Without the reason the author sees only an empty sheet list.
       why = failure.description();
-      LogExcel("GetSheets: " + why);
+      LogExcel(ctx_, "GetSheets: " + why);
       return;
     }
     SkipFailure([&] {
       for (int index = 1; index <= workbook->SheetCount(); ++index) {
         host::Worksheet& sheet = workbook->Sheets(index);
         const std::string name = sheet.Name();
-        LogExcel("Processing sheet: " + name);
+        LogExcel(ctx_, "Processing sheet: " + name);
         if (sheet.Type() != host::sheet_type::kWorksheet) continue;
         sheets.push_back(name);
-        LogExcel("worksheet added");
+        LogExcel(ctx_, "worksheet added");
       }
     });
     SkipFailure([&] { workbook->SetSaved(true); });
     SkipFailure([&] { workbook->Close(); });
   });
-  LogExcel("cmbSheet.listcount: " + std::to_string(sheets.size()));
+  LogExcel(ctx_, "cmbSheet.listcount: " + std::to_string(sheets.size()));
   const bool any = !sheets.empty();
-  if (!why.empty()) Tell(std::string(kOpenFailed) + "\r\n" + why, host::msg_box::kExclamation);
+  if (!why.empty())
+    Tell(ctx_, std::string(kOpenFailed) + "\r\n" + why, host::msg_box::kExclamation);
   SetItems("cmbSheet", std::move(sheets));
   SetEnabled("cmbSheet", any);
   SetEnabled("txtRange", any);

@@ -13,6 +13,7 @@
 #include "host/data_access.h"
 #include "host/forms.h"
 #include "host/spreadsheet.h"
+#include "support/context.h"
 
 namespace vintrel {
 
@@ -28,7 +29,7 @@ class ConnectionDialog : public host::Form {
   const std::string& ActivePresentationName() const { return presentation_name_; }
 
  protected:
-  ConnectionDialog(std::string name, std::string caption);
+  ConnectionDialog(Context& ctx, std::string name, std::string caption);
   // Adds OK and Cancel (last in tab order) and wires them.
   void AddButtons();
   // Whether every box OK needs is filled in.
@@ -44,12 +45,15 @@ class ConnectionDialog : public host::Form {
  private:
   std::string presentation_name_;
   bool cancelled_ = true;
+
+ protected:
+  Context& ctx_;
 };
 
 // frmTextFileConnection, "Text file connection".
 class frmTextFileConnection : public ConnectionDialog {
  public:
-  frmTextFileConnection();
+  explicit frmTextFileConnection(Context& ctx);
 
   std::string TextFileString() const { return Text("txtFilename"); }
   void SetTextFileString(const std::string& file) { SetText("txtFilename", file); }
@@ -68,7 +72,7 @@ class frmDatabaseConnection : public ConnectionDialog {
   static constexpr const char* kInvalidSql = "SQL statement is invalid.";
   static constexpr const char* kValidated = "SQL statement is validated successfully.";
 
-  frmDatabaseConnection();
+  explicit frmDatabaseConnection(Context& ctx);
 
   // The string as entered (one line); setting it shows it part by part, tests nothing and lists
   // the database's tables and views.
@@ -108,7 +112,7 @@ class frmExcelConnection : public ConnectionDialog {
       "Invalid range specification. Enter A1:B2 for cells A1, A2, B1 and B2.";
   static constexpr const char* kOpenFailed = "Could not open the workbook.";
 
-  frmExcelConnection();
+  explicit frmExcelConnection(Context& ctx);
   ~frmExcelConnection() override;
 
   std::string ExcelFileString() const { return Text("txtFilename"); }

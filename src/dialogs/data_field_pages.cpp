@@ -8,8 +8,8 @@
 #include "host/application.h"
 #include "host/platform.h"
 #include "rendering/linked_object.h"
+#include "support/context.h"
 #include "support/failure_handling.h"
-#include "support/module_state.h"
 #include "support/shell_helpers.h"
 
 namespace vintrel::dialogs {
@@ -94,11 +94,11 @@ void DataFieldPage::Load() {
   // One preview once the page shows what the shapes share.
   loading_ = true;
   SkipFailure([&] {
-    if (host::Application* app = Module().host) {
+    if (host::Application* app = presentation_.context().module.host) {
       slide_index_ = app->ActiveWindow().View().Slide().SlideIndex();
     }
   });
-  SetValue("chkNoPreview", Module().no_preview ? 1 : 0);
+  SetValue("chkNoPreview", presentation_.context().module.no_preview ? 1 : 0);
   NoPreviewClicked();
   std::vector<std::string> descriptions;
   for (const auto& connection : presentation_.Connections()) {
@@ -251,7 +251,7 @@ void DataFieldPage::cmdClose_Click() {
       WriteShape(shape, presentation_.FindConnection(shape.ConnectionTagNumber()));
     });
   }
-  Module().no_preview = Checked("chkNoPreview");
+  presentation_.context().module.no_preview = Checked("chkNoPreview");
   written_ = true;
   SkipFailure([&] { presentation_.FillValues(); });
   Hide();
@@ -271,8 +271,8 @@ void frmTextFieldPropertyPage::WriteShape(clsshape& shape, clsConnection* connec
     return;
   }
   if (connection == nullptr || shape.ColumnName().empty() || !(shape.Row() > 0)) return;
-  const std::string value = connection->GetValueDatabase(shape.Row(), shape.ColumnName(),
-                                                         Module().current_display_type, false);
+  const std::string value = connection->GetValueDatabase(
+      shape.Row(), shape.ColumnName(), presentation_.context().module.current_display_type, false);
   // An empty value keeps one blank, so the shape keeps its height.
   text.SetText(value.empty() ? " " : value);
 }
@@ -302,7 +302,7 @@ frmObjectFieldPropertyPage::frmObjectFieldPropertyPage(clsPresentation& presenta
   On("txtFolder", FormEvent::kChange, [this] { ApplyOption(); });
   On("txtExtension", FormEvent::kChange, [this] { ApplyOption(); });
   On("cmdBrowseFolder", FormEvent::kClick, [this] {
-    const std::string folder = BrowseForFolderPath(kFolderPrompt);
+    const std::string folder = BrowseForFolderPath(presentation_.context(), kFolderPrompt);
     if (!folder.empty()) SetText("txtFolder", folder);
   });
 }
@@ -373,19 +373,20 @@ void frmObjectFieldPropertyPage::WriteShape(clsshape& shape, clsConnection* conn
       connection->GetValueObject(shape.Row(), shape.ColumnName(), shape.ObjectFolder(),
                                  shape.ObjectExtension(), display_type::kValue);
   bool defer_update = false;
-  rendering::SetLinkedObjectSource(presentation_.ActivePresentation()->FullName(), slide_index_,
+  rendering::SetLinkedObjectSource(presentation_.context(),
+                                   presentation_.ActivePresentation()->FullName(), slide_index_,
                                    host_shape.ZOrderPosition(), reference,
                                    /*hide_on_error=*/false, defer_update);
 }
 
 void ShowDataFieldProperties(clsPresentation& presentation) {
-  frmTextFieldPropertyPage page(presentation, SelectedShapes());
-  host::ShowModal(page, Services().front_end);
+  frmTextFieldPropertyPage page(presentation, SelectedShapes(presentation.context()));
+  host::ShowModal(page, presentation.context().services.front_end);
 }
 
 void ShowDataObjectProperties(clsPresentation& presentation) {
-  frmObjectFieldPropertyPage page(presentation, SelectedShapes());
-  host::ShowModal(page, Services().front_end);
+  frmObjectFieldPropertyPage page(presentation, SelectedShapes(presentation.context()));
+  host::ShowModal(page, presentation.context().services.front_end);
 }
 
 }  // namespace vintrel::dialogs

@@ -3,8 +3,8 @@
 #include <charconv>
 
 #include "host/application.h"
+#include "support/context.h"
 #include "support/failure_handling.h"
-#include "support/module_state.h"
 
 namespace vintrel::dialogs {
 namespace {
@@ -17,10 +17,10 @@ std::string Trimmed(const std::string& text) {
 
 }  // namespace
 
-std::vector<host::Shape*> SelectedShapes() {
+std::vector<host::Shape*> SelectedShapes(const Context& ctx) {
   std::vector<host::Shape*> shapes;
   SkipFailure([&] {
-    host::Application* app = Module().host;
+    host::Application* app = ctx.module.host;
     if (app == nullptr) return;
     host::Selection& selection = app->ActiveWindow().Selection();
     if (selection.Type() != host::selection_type::kShapes) return;

@@ -8,12 +8,13 @@
 #include <vector>
 
 #include "host/shapes.h"
+#include "support/context.h"
 
 namespace vintrel::dialogs {
 
 // The shapes selected in the host's active window, in selection order; none when nothing (or
 // only text) is selected or the window cannot be read.
-std::vector<host::Shape*> SelectedShapes();
+std::vector<host::Shape*> SelectedShapes(const Context& ctx);
 
 // A whole number typed into a text box (blanks around it allowed); nothing for any other text.
 std::optional<long> WholeNumber(const std::string& text);

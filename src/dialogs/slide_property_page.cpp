@@ -10,8 +10,8 @@
 #include "host/application.h"
 #include "host/platform.h"
 #include "rendering/graph_fill.h"
+#include "support/context.h"
 #include "support/failure_handling.h"
-#include "support/module_state.h"
 
 namespace vintrel::dialogs {
 namespace {
@@ -277,14 +277,14 @@ void ShowSlideProperties(clsPresentation& presentation, std::optional<int> slide
   if (!slide_index) {
     // From a context menu: the slide in the active window, which holds the selection.
     SkipFailure([&] {
-      if (host::Application* app = Module().host) {
+      if (host::Application* app = presentation.context().module.host) {
         slide_index = app->ActiveWindow().View().Slide().SlideIndex();
       }
     });
   }
   if (!slide_index) return;
   frmSlidePropertyPage page(presentation, *slide_index);
-  host::ShowModal(page, Services().front_end);
+  host::ShowModal(page, presentation.context().services.front_end);
 }
 
 }  // namespace vintrel::dialogs

@@ -8,8 +8,8 @@
 #include "document/presentation.h"
 #include "document/tag_schema.h"
 #include "host/platform.h"
+#include "support/context.h"
 #include "support/failure_handling.h"
-#include "support/module_state.h"
 
 namespace vintrel {
 namespace {
@@ -70,7 +70,7 @@ frmSlideShowPropertyPage::frmSlideShowPropertyPage(clsPresentation& presentation
   SelectTab(kTextFileTab);
 
   // Workbooks are read through the spreadsheet service; asked without starting it.
-  const int status = connections::ExcelStatus(false, false);
+  const int status = connections::ExcelStatus(presentation_.context(), false, false);
   excel_available_ = status == connections::excel_status::kNotRunning ||
                      status == connections::excel_status::kStarted;
   if (!excel_available_) {
@@ -85,7 +85,7 @@ void frmSlideShowPropertyPage::Load() {
   SkipFailure([&] {
     host::Presentation* host_presentation = presentation_.ActivePresentation();
     if (host_presentation == nullptr) return;
-    for (auto& connection : ReadConnectionTags(*host_presentation)) {
+    for (auto& connection : ReadConnectionTags(presentation_.context(), *host_presentation)) {
       const int tab = connection->ConnectionType() + 1;
       if (tab < kTextFileTab || tab > kExcelTab) continue;
       AddItem(Indexed("ConnectionList", tab), connection->ConnectionDescription());
@@ -138,23 +138,23 @@ void frmSlideShowPropertyPage::cmdNew_Click(int tab) {
   const std::string list = Indexed("ConnectionList", tab);
   SkipFailure([&] {
     const std::string presentation_name = FullName(presentation_);
-    auto connection = std::make_unique<clsConnection>();
+    auto connection = std::make_unique<clsConnection>(presentation_.context());
     connection->SetActivePresentationName(presentation_name);
     connection->SetConnectionTagNumber(NewConnectionTagNumber());
     connection->SetConnectionType(TypeOfTab(tab));
     if (tab == kTextFileTab) {
-      frmTextFileConnection dialog;
+      frmTextFileConnection dialog(presentation_.context());
       dialog.SetConnectionName(DefaultConnectionName(tab));
-      host::ShowModal(dialog, Services().front_end);
+      host::ShowModal(dialog, presentation_.context().services.front_end);
       if (dialog.Cancelled()) return;
       connection->SetConnectionDescription(dialog.ConnectionName());
       connection->SetConnectionFileString(dialog.TextFileString());
       connection->SetConnectionFirstRowFieldNames(dialog.FirstRowFieldNames());
     } else if (tab == kDatabaseTab) {
-      frmDatabaseConnection dialog;
+      frmDatabaseConnection dialog(presentation_.context());
       dialog.SetActivePresentationName(presentation_name);
       dialog.SetConnectionName(DefaultConnectionName(tab));
-      host::ShowModal(dialog, Services().front_end);
+      host::ShowModal(dialog, presentation_.context().services.front_end);
       if (dialog.Cancelled()) return;
       connection->SetConnectionDescription(dialog.ConnectionName());
       connection->SetConnectionString(dialog.ConnectionString());
@@ -162,10 +162,10 @@ void frmSlideShowPropertyPage::cmdNew_Click(int tab) {
       connection->SetRecordsetSQL(dialog.SQL());
       connection->SetRecordsetColumns("*");
     } else {
-      frmExcelConnection dialog;
+      frmExcelConnection dialog(presentation_.context());
       dialog.SetActivePresentationName(presentation_name);
       dialog.SetConnectionName(DefaultConnectionName(tab));
-      host::ShowModal(dialog, Services().front_end);
+      host::ShowModal(dialog, presentation_.context().services.front_end);
       if (dialog.Cancelled()) return;
       connection->SetConnectionDescription(dialog.ConnectionName());
       connection->SetConnectionFileString(dialog.ExcelFileString());
@@ -190,37 +190,37 @@ void frmSlideShowPropertyPage::cmdEdit_Click(int tab) {
     if (connection == nullptr) return;
     const std::string presentation_name = FullName(presentation_);
     if (tab == kTextFileTab) {
-      frmTextFileConnection dialog;
+      frmTextFileConnection dialog(presentation_.context());
       dialog.SetConnectionName(connection->ConnectionDescription());
       dialog.SetTextFileString(connection->ConnectionFileString());
       dialog.SetFirstRowFieldNames(connection->ConnectionFirstRowFieldNames());
-      host::ShowModal(dialog, Services().front_end);
+      host::ShowModal(dialog, presentation_.context().services.front_end);
       if (dialog.Cancelled()) return;
       connection->SetConnectionDescription(dialog.ConnectionName());
       connection->SetConnectionFileString(dialog.TextFileString());
       connection->SetConnectionFirstRowFieldNames(dialog.FirstRowFieldNames());
     } else if (tab == kDatabaseTab) {
-      frmDatabaseConnection dialog;
+      frmDatabaseConnection dialog(presentation_.context());
       dialog.SetActivePresentationName(presentation_name);
       dialog.SetConnectionName(connection->ConnectionDescription());
       dialog.SetConnectionString(connection->ConnectionString());
       dialog.SetRefreshRate(connection->RecordsetRefreshRate());
       dialog.SetSQL(connection->RecordsetSQL());
-      host::ShowModal(dialog, Services().front_end);
+      host::ShowModal(dialog, presentation_.context().services.front_end);
       if (dialog.Cancelled()) return;
       connection->SetConnectionDescription(dialog.ConnectionName());
       connection->SetConnectionString(dialog.ConnectionString());
       connection->SetRecordsetRefreshRate(dialog.RefreshRate());
       connection->SetRecordsetSQL(dialog.SQL());
     } else {
-      frmExcelConnection dialog;
+      frmExcelConnection dialog(presentation_.context());
       dialog.SetActivePresentationName(presentation_name);
       dialog.SetConnectionName(connection->ConnectionDescription());
       dialog.SetExcelFileString(connection->ConnectionFileString());
       dialog.SetExcelSheet(connection->ConnectionSheet());
       dialog.SetExcelRange(connection->ConnectionRange());
       dialog.SetFirstRowFieldNames(connection->ConnectionFirstRowFieldNames());
-      host::ShowModal(dialog, Services().front_end);
+      host::ShowModal(dialog, presentation_.context().services.front_end);
       if (dialog.Cancelled()) return;
       connection->SetConnectionDescription(dialog.ConnectionName());
       connection->SetConnectionFileString(dialog.ExcelFileString());
@@ -271,7 +271,7 @@ void frmSlideShowPropertyPage::cmdCancel_Click() {
 
 void ShowSlideShowProperties(clsPresentation& presentation) {
   frmSlideShowPropertyPage form(presentation);
-  host::ShowModal(form, Services().front_end);
+  host::ShowModal(form, presentation.context().services.front_end);
 }
 
 }  // namespace vintrel

@@ -6,14 +6,15 @@
 
 namespace vintrel {
 
-std::vector<std::unique_ptr<clsConnection>> ReadConnectionTags(host::Presentation& presentation) {
+std::vector<std::unique_ptr<clsConnection>> ReadConnectionTags(Context& ctx,
+                                                               host::Presentation& presentation) {
   std::vector<std::unique_ptr<clsConnection>> connections;
   host::Tags& tags = presentation.Tags();
   const int count = tags.Count();
   for (int index = 1; index <= count; ++index) {
     const std::string name = tags.Name(index);
     if (!HasTagPrefix(name, tag::kConnection)) continue;
-    auto connection = std::make_unique<clsConnection>();
+    auto connection = std::make_unique<clsConnection>(ctx);
     connection->SetActivePresentationName(presentation.FullName());
     connection->SetConnectionTagNumber(TagNumber(name, tag::kConnection));
     // The connection manager goes on with what was read when a value is damaged, so that

@@ -17,7 +17,8 @@ namespace vintrel {
 // One connection object per "QUENDRA CONNECTION" tag, in tag order, with the presentation's full
 // name, the number after the prefix and the tag's value as its TagString. A value that does not
 // read keeps what was assigned before the failure; nothing is opened.
-std::vector<std::unique_ptr<clsConnection>> ReadConnectionTags(host::Presentation& presentation);
+std::vector<std::unique_ptr<clsConnection>> ReadConnectionTags(Context& ctx,
+                                                               host::Presentation& presentation);
 
 // The numbers of the connections, for NextConnectionTagNumber.
 std::vector<std::string> ConnectionTagNumbers(

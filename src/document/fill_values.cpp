@@ -11,10 +11,10 @@
 #include "rendering/clock_text.h"
 #include "rendering/graph_fill.h"
 #include "rendering/linked_object.h"
+#include "support/context.h"
 #include "support/error_codes.h"
 #include "support/failure_handling.h"
 #include "support/logs.h"
-#include "support/module_state.h"
 #include "support/progress_window.h"
 
 namespace vintrel {
@@ -22,25 +22,24 @@ namespace {
 
 constexpr const char* kSource = "clsPresentation";
 
-void SetBusy(bool busy) {
-  SkipFailure([&] {
-    if (host::FrontEnd* front_end = Services().front_end) front_end->SetBusy(busy);
-  });
+void SetBusy(const Context& ctx, bool busy) {
+  SkipFailure([&] { ctx.services.front_end->SetBusy(busy); });
 }
 
 }  // namespace
 
 void clsPresentation::FillValues(bool requery) {
-  SetBusy(true);
+  SetBusy(ctx_, true);
   // After the user chose Cancel once, this fill shows no more failures.
   bool show_errors = true;
-  auto report = [&show_errors] {
+  auto report = [this, &show_errors] {
     const Error failure = CurrentFailure();
     if (!show_errors) {
-      RememberFailure(failure);
+      RememberFailure(ctx_, failure);
       return;
     }
-    const int answer = ReportFailure(failure, ErrorCode::kFillingValues, host::msg_box::kOkCancel);
+    const int answer =
+        ReportFailure(ctx_, failure, ErrorCode::kFillingValues, host::msg_box::kOkCancel);
     if (answer == host::msg_box::kCancel) show_errors = false;
   };
 
@@ -58,7 +57,7 @@ void clsPresentation::FillValues(bool requery) {
     host::Slides& slides = presentation_->Slides();
     for (int i = 1; i <= slides.Count(); ++i) {
       host::Slide& slide = slides.Item(i);
-      WriteDebugLog(DebugLevel::kInformation, kSource,
+      WriteDebugLog(ctx_, DebugLevel::kInformation, kSource,
                     "FillingValues:New slide:" + std::to_string(slide.SlideIndex()));
       if (opening_progress_) {
         opening_progress_->SetStatusText("\r\nPopulating slide " +
@@ -68,7 +67,7 @@ void clsPresentation::FillValues(bool requery) {
       for (int s = 1; s <= shapes.Count(); ++s) {
         try {
           host::Shape& shape = shapes.Item(s);
-          WriteDebugLog(DebugLevel::kInformation, kSource,
+          WriteDebugLog(ctx_, DebugLevel::kInformation, kSource,
                         "FillingValues:New shape:" + shape.Name());
           FillShape(slide, shape, show_errors);
         } catch (...) {
@@ -81,7 +80,7 @@ void clsPresentation::FillValues(bool requery) {
     report();
   }
   if (opening_progress_) opening_progress_->NewStepValue(opening_progress_->Steps());
-  SetBusy(false);
+  SetBusy(ctx_, false);
 }
 
 void clsPresentation::FillShape(host::Slide& slide, host::Shape& shape, bool& /*show_errors*/) {
@@ -89,13 +88,13 @@ void clsPresentation::FillShape(host::Slide& slide, host::Shape& shape, bool& /*
   link.SetShapeItem(shape);
   if (!link.VintrelEnabled()) return;
   const int type = link.SourceType();
-  const int display_type = Module().current_display_type;
-  const bool in_show = Module().in_slide_show;
+  const int display_type = ctx_.module.current_display_type;
+  const bool in_show = ctx_.module.in_slide_show;
 
   switch (type) {
     case source_type::kClock: {
       host::TextRange& text = shape.TextFrame().TextRange();
-      const std::string shown = rendering::ClockText(link.DateFormat(), display_type);
+      const std::string shown = rendering::ClockText(ctx_, link.DateFormat(), display_type);
       if (shown != text.Text()) {
         text.SetText(shown);
         ++fill_writes_;
@@ -138,7 +137,7 @@ void clsPresentation::FillShape(host::Slide& slide, host::Shape& shape, bool& /*
       // names here are case-sensitive.
       if (UpperAscii(reference) != old_reference) {
         bool defer_update = false;
-        rendering::SetLinkedObjectSource(presentation_->FullName(), slide.SlideIndex(),
+        rendering::SetLinkedObjectSource(ctx_, presentation_->FullName(), slide.SlideIndex(),
                                          shape.ZOrderPosition(), reference, in_show, defer_update);
         ++fill_writes_;
       }

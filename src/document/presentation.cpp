@@ -8,10 +8,10 @@
 #include "host/application.h"
 #include "host/event_loop.h"
 #include "rendering/graph_fill.h"
+#include "support/context.h"
 #include "support/error_codes.h"
 #include "support/failure_handling.h"
 #include "support/logs.h"
-#include "support/module_state.h"
 #include "support/progress_window.h"
 
 namespace vintrel {
@@ -23,26 +23,24 @@ constexpr int32_t kErrDuplicateKey = 457;
 
 // Runs one step of an operation whose failures are reported and passed over.
 template <typename Step>
-void Reported(ErrorCode operation, Step&& step) {
+void Reported(Context& ctx, ErrorCode operation, Step&& step) {
   try {
     step();
   } catch (...) {
-    ReportFailure(CurrentFailure(), operation);
+    ReportFailure(ctx, CurrentFailure(), operation);
   }
 }
 
 // Failures of the tag writers that only ever go to the error log.
-void LogOnly(const Error& failure, ErrorCode operation) {
-  RememberFailure(failure);
+void LogOnly(Context& ctx, const Error& failure, ErrorCode operation) {
+  RememberFailure(ctx, failure);
   const std::string message = FailureMessage(failure, operation);
   const int32_t number = IsOwnError(failure.number()) ? failure.number() : ErrorNumber(operation);
-  WriteErrorLog(message + " (" + std::to_string(number) + "-" + failure.source() + ")");
+  WriteErrorLog(ctx, message + " (" + std::to_string(number) + "-" + failure.source() + ")");
 }
 
-void LetHostRun() {
-  SkipFailure([] {
-    if (host::EventLoop* loop = Services().loop) loop->DoEvents();
-  });
+void LetHostRun(const Context& ctx) {
+  SkipFailure([&] { ctx.services.loop->DoEvents(); });
 }
 
 template <typename Visit>
@@ -64,14 +62,8 @@ bool IsVintrelPresentation(host::Presentation& presentation) {
   return false;
 }
 
-clsPresentation::clsPresentation() = default;
+clsPresentation::clsPresentation(Context& ctx) : ctx_(ctx) {}
 clsPresentation::~clsPresentation() = default;
-
-const PresentationDialogs& clsPresentation::dialogs() {
-  static const PresentationDialogs none;
-  const PresentationDialogs* installed = Services().dialogs;
-  return installed != nullptr ? *installed : none;
-}
 
 void clsPresentation::SetActivePresentation(host::Presentation& presentation) {
   presentation_ = &presentation;
@@ -79,12 +71,12 @@ void clsPresentation::SetActivePresentation(host::Presentation& presentation) {
 }
 
 void clsPresentation::Load() {
-  if (Module().offline_generation_running) return;
+  if (ctx_.module.offline_generation_running) return;
   host::Presentation& presentation = *presentation_;
 
-  Reported(ErrorCode::kOpeningPresentation, [&] {
+  Reported(ctx_, ErrorCode::kOpeningPresentation, [&] {
     if (!opened_from_file_ || !IsVintrelPresentation(presentation)) return;
-    opening_progress_ = std::make_unique<ProgressWindow>();
+    opening_progress_ = std::make_unique<ProgressWindow>(ctx_);
     opening_progress_->SetTitle("Opening presentation");
     host::Tags& tags = presentation.Tags();
     int connection_tags = 0;
@@ -100,11 +92,11 @@ void clsPresentation::Load() {
   });
 
   int count = 0;
-  Reported(ErrorCode::kOpeningPresentation, [&] { count = presentation.Tags().Count(); });
+  Reported(ctx_, ErrorCode::kOpeningPresentation, [&] { count = presentation.Tags().Count(); });
   for (int i = 1; i <= count; ++i) {
-    if (Module().first_yield_pending) {
-      Module().first_yield_pending = false;
-      LetHostRun();
+    if (ctx_.module.first_yield_pending) {
+      ctx_.module.first_yield_pending = false;
+      LetHostRun(ctx_);
     }
     std::string name;
     std::string value;
@@ -112,11 +104,11 @@ void clsPresentation::Load() {
       name = presentation.Tags().Name(i);
       value = presentation.Tags().Value(i);
     } catch (...) {
-      ReportFailure(CurrentFailure(), ErrorCode::kOpeningPresentation);
+      ReportFailure(ctx_, CurrentFailure(), ErrorCode::kOpeningPresentation);
       continue;
     }
     if (HasTagPrefix(name, tag::kDisplayType)) {
-      Reported(ErrorCode::kOpeningPresentation, [&] {
+      Reported(ctx_, ErrorCode::kOpeningPresentation, [&] {
         const std::optional<long> type = ParseWholeNumber(value);
         if (!type) throw Error(kErrTypeMismatch, kSource, "Type mismatch");
         display_type_ = static_cast<int>(*type);
@@ -125,7 +117,7 @@ void clsPresentation::Load() {
       LoadConnection(name, value);
     } else if (HasTagPrefix(name, tag::kDistributionStart) ||
                HasTagPrefix(name, tag::kDistributionStop)) {
-      Reported(ErrorCode::kOpeningPresentation, [&] {
+      Reported(ctx_, ErrorCode::kOpeningPresentation, [&] {
         const std::optional<LocalDateTime> date = ParseDateTime(value);
         if (!date) throw Error(kErrTypeMismatch, kSource, "Type mismatch");
         (HasTagPrefix(name, tag::kDistributionStart) ? distribution_start_ : distribution_stop_) =
@@ -138,9 +130,9 @@ void clsPresentation::Load() {
     }
   }
 
-  WriteDebugLog(DebugLevel::kInformation, kSource, "Start fill values");
+  WriteDebugLog(ctx_, DebugLevel::kInformation, kSource, "Start fill values");
   FillValues(false);
-  WriteDebugLog(DebugLevel::kInformation, kSource, "End fill values");
+  WriteDebugLog(ctx_, DebugLevel::kInformation, kSource, "End fill values");
   if (opening_progress_) {
     opening_progress_->Close();
     opening_progress_.reset();
@@ -148,20 +140,20 @@ void clsPresentation::Load() {
 }
 
 void clsPresentation::LoadConnection(const std::string& name, const std::string& value) {
-  auto connection = std::make_unique<clsConnection>();
+  auto connection = std::make_unique<clsConnection>(ctx_);
   connection->SetActivePresentationName(presentation_->FullName());
   connection->SetConnectionTagNumber(TagNumber(name, tag::kConnection));
-  Reported(ErrorCode::kOpeningPresentation, [&] { connection->SetTagString(value); });
+  Reported(ctx_, ErrorCode::kOpeningPresentation, [&] { connection->SetTagString(value); });
   connection->SetDesignMode(true);
   if (opening_progress_) {
     opening_progress_->SetStatusText("Opening connection " + connection->ConnectionDescription());
   }
   // Each step on its own: a connection whose source is away still joins the presentation, so a
   // later refresh can bring its values.
-  Reported(ErrorCode::kOpeningPresentation, [&] { connection->OpenConnection(); });
-  Reported(ErrorCode::kOpeningPresentation, [&] { connection->OpenRecordset(); });
+  Reported(ctx_, ErrorCode::kOpeningPresentation, [&] { connection->OpenConnection(); });
+  Reported(ctx_, ErrorCode::kOpeningPresentation, [&] { connection->OpenRecordset(); });
   connection->CloseConnection();
-  Reported(ErrorCode::kOpeningPresentation, [&] {
+  Reported(ctx_, ErrorCode::kOpeningPresentation, [&] {
     if (ConnectionExists(connection->ConnectionTagNumber())) {
       throw Error(kErrDuplicateKey, kSource,
                   "This key is already associated with an element of this collection");
@@ -174,12 +166,12 @@ void clsPresentation::LoadConnection(const std::string& name, const std::string&
 void clsPresentation::SetDisplayType(int display_type) {
   display_type_ = display_type;
   PressDisplayControls(display_type);
-  Module().current_display_type = display_type;
+  ctx_.module.current_display_type = display_type;
   FillValues(false);
 }
 
 void clsPresentation::PressDisplayControls(int display_type) {
-  host::Application* app = Module().host;
+  host::Application* app = ctx_.module.host;
   if (app == nullptr) return;
   // The controls exist only while the add-in shows its menus; without them there is nothing to
   // press.
@@ -271,7 +263,7 @@ void clsPresentation::SetConnectionTags(ConnectionList connections) {
     }
     connections_ = std::move(connections);
     for (auto& connection : connections_) {
-      Reported(ErrorCode::kSavingConnectionTags, [&] {
+      Reported(ctx_, ErrorCode::kSavingConnectionTags, [&] {
         connection->SetActivePresentationName(presentation_->FullName());
         connection->OpenConnection();
         connection->OpenRecordset();
@@ -288,7 +280,7 @@ void clsPresentation::SetConnectionTags(ConnectionList connections) {
       if (shape.HasTextFrame()) shape.TextFrame().TextRange().SetText("");
     });
   } catch (...) {
-    ReportFailure(CurrentFailure(), ErrorCode::kSavingConnectionTags);
+    ReportFailure(ctx_, CurrentFailure(), ErrorCode::kSavingConnectionTags);
   }
 }
 
@@ -298,7 +290,7 @@ void clsPresentation::SetSlideTags(const clsSlide& settings, int slide_index) {
     DeleteSlideTags(slide_index);
     WriteSlideTags(presentation_->Slides().Item(slide_index).Tags(), settings);
   } catch (...) {
-    LogOnly(CurrentFailure(), ErrorCode::kSavingScrollStep);
+    LogOnly(ctx_, CurrentFailure(), ErrorCode::kSavingScrollStep);
   }
 }
 
@@ -316,7 +308,7 @@ void clsPresentation::SetDistributionListTags(std::optional<LocalDateTime> start
     distribution_start_ = start;
     distribution_stop_ = stop;
   } catch (...) {
-    LogOnly(CurrentFailure(), ErrorCode::kSavingDistributionTags);
+    LogOnly(ctx_, CurrentFailure(), ErrorCode::kSavingDistributionTags);
   }
 }
 
@@ -371,60 +363,6 @@ bool clsPresentation::SlideHasConnections(int slide_index) {
     }
   }
   return false;
-}
-
-void clsPresentation::ShowSlideShowProperties() {
-  if (dialogs().slide_show_properties) dialogs().slide_show_properties(*this);
-}
-
-void clsPresentation::ShowSlideProperties(std::optional<int> slide_index) {
-  if (dialogs().slide_properties) dialogs().slide_properties(*this, slide_index);
-}
-
-void clsPresentation::ShowClockProperties() {
-  if (dialogs().clock_properties) dialogs().clock_properties(*this);
-  if (!IsVintrelPresentation(*presentation_)) SetVersionTag();
-}
-
-void clsPresentation::ShowDataFieldProperties() {
-  if (dialogs().data_field_properties) dialogs().data_field_properties(*this);
-}
-
-namespace {
-bool ShapesSelected() {
-  host::Application* app = Module().host;
-  bool shapes = false;
-  SkipFailure([&] {
-    shapes =
-        app != nullptr && app->ActiveWindow().Selection().Type() == host::selection_type::kShapes;
-  });
-  return shapes;
-}
-}  // namespace
-
-void clsPresentation::ShowDataObjectProperties() {
-  if (!ShapesSelected()) return;
-  if (dialogs().data_object_properties) dialogs().data_object_properties(*this);
-}
-
-void clsPresentation::ShowGraphProperties() {
-  if (!ShapesSelected()) return;
-  if (dialogs().graph_properties) dialogs().graph_properties(*this);
-}
-
-void clsPresentation::CreateOfflinePPT() {
-  if (!IsVintrelPresentation(*presentation_)) return;
-  LetHostRun();
-  if (dialogs().offline_copy) dialogs().offline_copy(*this);
-  LetHostRun();
-}
-
-void clsPresentation::SetDistributionList() {
-  if (dialogs().distribution_list) dialogs().distribution_list(*this);
-}
-
-void clsPresentation::SendPresentation() {
-  if (dialogs().send_presentation) dialogs().send_presentation(*this);
 }
 
 }  // namespace vintrel

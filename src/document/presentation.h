@@ -2,7 +2,7 @@
 // loads the tags (connections are opened and read, the display type and the distribution list
 // taken in) and fills every linked shape. It writes the presentation-level and slide-level tags
 // back, blanks linked values before a save, and is the one entry point through which commands
-// and host events reach the fill, the dialogs and the off-line copy.
+// and host events reach the fill.
 #ifndef VINTREL_DOCUMENT_PRESENTATION_H_
 #define VINTREL_DOCUMENT_PRESENTATION_H_
 
@@ -16,6 +16,7 @@
 #include "connections/tag_values.h"
 #include "document/slide.h"
 #include "host/presentation.h"
+#include "support/context.h"
 
 namespace vintrel {
 
@@ -26,26 +27,9 @@ using ConnectionList = std::vector<std::unique_ptr<clsConnection>>;
 // Whether the presentation uses the add-in: some tag's name begins with "QUENDRA VERSION".
 bool IsVintrelPresentation(host::Presentation& presentation);
 
-class clsPresentation;
-
-// The dialogs and long commands a presentation opens: the shell fills them in when the add-in is
-// loaded (Platform::dialogs). An empty one makes its command do nothing.
-struct PresentationDialogs {
-  using Operation = std::function<void(clsPresentation&)>;
-  Operation slide_show_properties;
-  std::function<void(clsPresentation&, std::optional<int> slide_index)> slide_properties;
-  Operation clock_properties;
-  Operation data_field_properties;
-  Operation data_object_properties;
-  Operation graph_properties;
-  Operation offline_copy;
-  Operation distribution_list;
-  Operation send_presentation;
-};
-
 class clsPresentation {
  public:
-  clsPresentation();
+  explicit clsPresentation(Context& ctx);
   ~clsPresentation();
   clsPresentation(const clsPresentation&) = delete;
   clsPresentation& operator=(const clsPresentation&) = delete;
@@ -76,16 +60,6 @@ class clsPresentation {
   // Deletes the three distribution tags; the in-memory copies stay until the next load.
   void DeleteDistributionListTags();
 
-  void ShowSlideShowProperties();
-  void ShowSlideProperties(std::optional<int> slide_index = std::nullopt);
-  void ShowClockProperties();
-  void ShowDataFieldProperties();
-  void ShowDataObjectProperties();
-  void ShowGraphProperties();
-  void CreateOfflinePPT();
-  void SetDistributionList();
-  void SendPresentation();
-
   // Brings every linked shape up to date; with `requery`, every connection fetches its data again
   // first. Writes a shape only when its content changes.
   void FillValues(bool requery = false);
@@ -106,8 +80,8 @@ class clsPresentation {
   // that care that an unchanged fill writes nothing).
   long fill_writes() const { return fill_writes_; }
 
-  // The dialogs of the loaded add-in (none without one).
-  static const PresentationDialogs& dialogs();
+  // The context of the add-in the presentation belongs to.
+  Context& context() const { return ctx_; }
 
  private:
   void Load();
@@ -120,6 +94,7 @@ class clsPresentation {
   void PressDisplayControls(int display_type);
   void FillShape(host::Slide& slide, host::Shape& shape, bool& show_errors);
 
+  Context& ctx_;
   host::Presentation* presentation_ = nullptr;
   ConnectionList connections_;
   std::optional<LocalDateTime> distribution_start_;

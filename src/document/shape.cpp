@@ -36,7 +36,7 @@ void clsshape::SetShapeItem(host::Shape& shape) {
   try {
     ReadTags();
   } catch (...) {
-    RememberFailure(CurrentFailure());
+    // Whoever catches the raised error remembers and reports it.
     RaiseError(ErrorCode::kSettingShapeInformation, kSource);
   }
 }
@@ -130,7 +130,6 @@ void clsshape::SetShapeTags() {
     }
   } catch (...) {
     const Error failure = CurrentFailure();
-    RememberFailure(failure);
     RaiseError(ErrorCode::kSavingShapeTags, kSource, {failure.description()});
   }
 }

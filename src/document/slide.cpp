@@ -43,7 +43,7 @@ void clsSlide::SetTagString(std::string_view text) {
     hide_when_no_data_ = SmallWholeNumber(Field(fields, 0));
     refresh_linked_objects_ = fields.size() == 2 ? 0 : SmallWholeNumber(Field(fields, 1));
   } catch (...) {
-    RememberFailure(CurrentFailure());
+    // Whoever catches the raised error remembers and reports it.
     RaiseError(ErrorCode::kSettingConnectionTag, kSource);
   }
 }

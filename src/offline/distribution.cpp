@@ -5,10 +5,10 @@
 #include "connections/connection_paths.h"
 #include "document/presentation.h"
 #include "host/platform.h"
+#include "support/context.h"
 #include "support/error_codes.h"
 #include "support/failure_handling.h"
 #include "support/logs.h"
-#include "support/module_state.h"
 
 namespace vintrel {
 namespace {
@@ -50,19 +50,19 @@ void SaveSentCopy(host::Presentation& presentation, const std::string& target) {
 
 }  // namespace
 
-std::string GetDistributionFolder() {
+std::string GetDistributionFolder(const Context& ctx) {
   std::string folder;
   SkipFailure([&] {
-    if (host::SettingsStore* settings = Services().settings) {
-      folder = settings->GetSetting("Quendra Vintrel 2002", "Info", "DistributionFolder");
-    }
+    folder =
+        ctx.services.settings->GetSetting("Quendra Vintrel 2002", "Info", "DistributionFolder");
   });
   if (Trimmed(folder).empty()) return folder;
   // Only the placeholder is resolved: a relative folder has nothing to be relative to.
-  return NativePath(ResolveConnectionPath(folder, ""));
+  return NativePath(ctx, ResolveConnectionPath(ctx, folder, ""));
 }
 
 bool SendPresentation(clsPresentation& presentation) {
+  Context& ctx = presentation.context();
   host::Presentation* host_presentation = presentation.ActivePresentation();
   if (host_presentation == nullptr) return false;
   bool saved = false;
@@ -70,9 +70,9 @@ bool SendPresentation(clsPresentation& presentation) {
     saved = host_presentation->Saved();
     presentation.SetDisplayType();
     presentation.PrepareSave();
-    const std::string folder = GetDistributionFolder();
+    const std::string folder = GetDistributionFolder(ctx);
     if (Trimmed(folder).empty()) {
-      ShowMessage("Distribution folder not specified in Vintrel.INI file.",
+      ShowMessage(ctx, "Distribution folder not specified in Vintrel.INI file.",
                   host::msg_box::kExclamation | host::msg_box::kTopmost);
       presentation.FillValues(false);
       host_presentation->SetSaved(saved);
@@ -81,20 +81,20 @@ bool SendPresentation(clsPresentation& presentation) {
     std::error_code ignored;
     std::filesystem::create_directory(folder, ignored);
     const std::string target = (std::filesystem::path(folder) / host_presentation->Name()).string();
-    WriteDebugLog(DebugLevel::kInformation, kSource, "Sending presentation to " + target);
+    WriteDebugLog(ctx, DebugLevel::kInformation, kSource, "Sending presentation to " + target);
     SaveSentCopy(*host_presentation, target);
     presentation.FillValues(false);
     host_presentation->SetSaved(saved);
   } catch (...) {
     const Error failure = CurrentFailure();
-    RememberFailure(failure);
-    ShowMessage(CompleteMessage(ErrorCode::kSendingPresentation, {failure.description()}),
+    RememberFailure(ctx, failure);
+    ShowMessage(ctx, CompleteMessage(ErrorCode::kSendingPresentation, {failure.description()}),
                 host::msg_box::kExclamation | host::msg_box::kTopmost);
     SkipFailure([&] { presentation.FillValues(false); });
     SkipFailure([&] { host_presentation->SetSaved(saved); });
     return false;
   }
-  ShowMessage("Presentation successfully sent.",
+  ShowMessage(ctx, "Presentation successfully sent.",
               host::msg_box::kInformation | host::msg_box::kTopmost);
   return true;
 }

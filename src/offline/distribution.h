@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "support/context.h"
+
 namespace vintrel {
 
 class clsPresentation;
@@ -15,7 +17,7 @@ class clsPresentation;
 inline constexpr const char* kSentFromTag = "QUENDRA SENT FROM";
 
 // The distribution folder; empty text when none is configured.
-std::string GetDistributionFolder();
+std::string GetDistributionFolder(const Context& ctx);
 
 // Saves a copy of the presentation (linked values blanked, as in every saved file) into the
 // distribution folder and tells the user how it went; the presentation stays filled and as saved

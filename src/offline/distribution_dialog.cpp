@@ -8,9 +8,9 @@
 #include "host/clock.h"
 #include "host/platform.h"
 #include "rendering/date_format.h"
+#include "support/context.h"
 #include "support/failure_handling.h"
 #include "support/logs.h"
-#include "support/module_state.h"
 #include "support/shell_helpers.h"
 
 namespace vintrel {
@@ -35,10 +35,8 @@ std::tm ToTm(LocalDateTime value) {
 }
 
 // The wall clock's current local time, to the second.
-LocalDateTime LocalNow() {
-  const host::Clock* clock = Services().clock;
-  const std::time_t now = std::chrono::system_clock::to_time_t(
-      clock != nullptr ? clock->Now() : std::chrono::system_clock::now());
+LocalDateTime LocalNow(const Context& ctx) {
+  const std::time_t now = std::chrono::system_clock::to_time_t(ctx.services.clock->Now());
   std::tm local{};
   localtime_r(&now, &local);
   using namespace std::chrono;
@@ -47,8 +45,8 @@ LocalDateTime LocalNow() {
 }
 
 // The form's messages stay above every window, as the form does.
-void ShowMessageSafely(const std::string& text, int style) {
-  SkipFailure([&] { ShowMessage(text, style | host::msg_box::kTopmost); });
+void ShowMessageSafely(const Context& ctx, const std::string& text, int style) {
+  SkipFailure([&] { ShowMessage(ctx, text, style | host::msg_box::kTopmost); });
 }
 
 }  // namespace
@@ -61,7 +59,8 @@ std::string LongTimeText(LocalDateTime value) {
   return rendering::FormatDate(ToTm(value), "ttttt", rendering::CurrentRegionalForms());
 }
 
-frmDistribution::frmDistribution() : host::Form("frmDistribution", kCaption) {
+frmDistribution::frmDistribution(Context& ctx)
+    : host::Form("frmDistribution", kCaption), ctx_(ctx) {
   using host::ControlKind;
   Add(ControlKind::kLabel, "lblStartDate", "Start:");
   Add(ControlKind::kTextBox, "txtStartDate");
@@ -83,7 +82,7 @@ frmDistribution::frmDistribution() : host::Form("frmDistribution", kCaption) {
   On("cmdCancel", host::FormEvent::kClick, [this] { cmdCancel_Click(); });
   ApplyButtonRule();
   using namespace std::chrono;
-  const LocalDateTime start = floor<hours>(LocalNow()) + hours{1};
+  const LocalDateTime start = floor<hours>(LocalNow(ctx_)) + hours{1};
   ShowWindow(start, start + minutes{120});
 }
 
@@ -139,18 +138,18 @@ void frmDistribution::SetActivePresentation(clsPresentation& presentation) {
 }
 
 void frmDistribution::cmdNew_Click() {
-  const std::string name = BrowseForComputer(kComputerPrompt);
+  const std::string name = BrowseForComputer(ctx_, kComputerPrompt);
   if (name.empty()) return;
   // The stored list separates its names with TABs: such a name would come back as two.
   if (name.find_first_of("\t\r\n") != std::string::npos) {
-    ShowMessageSafely(kComputerNameRefused, host::msg_box::kExclamation);
+    ShowMessageSafely(ctx_, kComputerNameRefused, host::msg_box::kExclamation);
     return;
   }
   const std::vector<std::string>& list = DistributionList();
   for (size_t index = 0; index < list.size(); ++index) {
     if (list[index] == name) {
       Select(index);
-      ShowMessageSafely("This computer was already added to the distrubtion list.",
+      ShowMessageSafely(ctx_, "This computer was already added to the distrubtion list.",
                         host::msg_box::kInformation);
       return;
     }
@@ -182,17 +181,18 @@ std::optional<LocalDateTime> frmDistribution::BoxesDateTime(const std::string& d
 void frmDistribution::cmdClose_Click() {
   const std::optional<LocalDateTime> start = BoxesDateTime("txtStartDate", "txtStartTime");
   if (!start) {
-    ShowMessageSafely("No valid start date specified. Please specify date and time.",
+    ShowMessageSafely(ctx_, "No valid start date specified. Please specify date and time.",
                       host::msg_box::kExclamation);
   }
   const std::optional<LocalDateTime> stop = BoxesDateTime("txtStopDate", "txtStopTime");
   if (!stop) {
-    ShowMessageSafely("No valid end date specified. Please specify date and time.",
+    ShowMessageSafely(ctx_, "No valid end date specified. Please specify date and time.",
                       host::msg_box::kExclamation);
   }
   if (!start || !stop) return;
   if (*stop <= *start) {
-    ShowMessageSafely("End date must be greater than the start date.", host::msg_box::kExclamation);
+    ShowMessageSafely(ctx_, "End date must be greater than the start date.",
+                      host::msg_box::kExclamation);
     return;
   }
   if (presentation_ != nullptr) {
@@ -209,17 +209,19 @@ void frmDistribution::cmdCancel_Click() {
 }
 
 bool ClearDistributionList(clsPresentation& presentation) {
-  const int answer = ShowMessage("Are you sure you want to clear the distribution list?",
-                                 host::msg_box::kYesNoCancel | host::msg_box::kQuestion |
-                                     host::msg_box::kDefaultButton2 | host::msg_box::kTopmost);
+  const int answer =
+      ShowMessage(presentation.context(), "Are you sure you want to clear the distribution list?",
+                  host::msg_box::kYesNoCancel | host::msg_box::kQuestion |
+                      host::msg_box::kDefaultButton2 | host::msg_box::kTopmost);
   if (answer != host::msg_box::kYes) return false;
   bool cleared = false;
   SkipFailure([&] {
     host::Presentation* host_presentation = presentation.ActivePresentation();
-    WriteDebugLog(DebugLevel::kEvent, "Application",
+    WriteDebugLog(presentation.context(), DebugLevel::kEvent, "Application",
                   "cbrDistributionClear_Click:" +
                       (host_presentation != nullptr ? host_presentation->FullName() : ""));
-    WriteDebugLog(DebugLevel::kInformation, "Application", "Destribution cleared");
+    WriteDebugLog(presentation.context(), DebugLevel::kInformation, "Application",
+                  "Destribution cleared");
     presentation.DeleteDistributionListTags();
     cleared = true;
   });
@@ -227,9 +229,9 @@ bool ClearDistributionList(clsPresentation& presentation) {
 }
 
 void ShowDistributionList(clsPresentation& presentation) {
-  frmDistribution form;
+  frmDistribution form(presentation.context());
   form.SetActivePresentation(presentation);
-  host::ShowModal(form, Services().front_end);
+  host::ShowModal(form, presentation.context().services.front_end);
 }
 
 }  // namespace vintrel

@@ -12,6 +12,7 @@
 
 #include "connections/tag_values.h"
 #include "host/forms.h"
+#include "support/context.h"
 
 namespace vintrel {
 
@@ -29,7 +30,7 @@ class frmDistribution : public host::Form {
   // the date and time text boxes txtStartDate, txtStartTime, txtStopDate, txtStopTime (dates in
   // the short date form, times in the long time form), the list DistributionList and the
   // buttons cmdNew ("Add"), cmdDelete ("Delete"), cmdClose ("OK") and cmdCancel ("Cancel").
-  frmDistribution();
+  explicit frmDistribution(Context& ctx);
 
   // Hands the presentation over: its stored list and window replace the defaults.
   void SetActivePresentation(clsPresentation& presentation);
@@ -63,6 +64,7 @@ class frmDistribution : public host::Form {
                                              const std::string& time_box) const;
   void ApplyButtonRule();
 
+  Context& ctx_;
   clsPresentation* presentation_ = nullptr;
   bool closed_ = false;
   bool written_ = false;

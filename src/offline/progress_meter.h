@@ -10,6 +10,7 @@
 #include <string>
 
 #include "host/presentation.h"
+#include "support/context.h"
 #include "support/progress_window.h"
 
 namespace vintrel {
@@ -22,7 +23,7 @@ inline constexpr int kShownProgressSteps = 5;
 
 class frmProgressMeter {
  public:
-  frmProgressMeter() = default;
+  explicit frmProgressMeter(Context& ctx) : ctx_(ctx), window_(ctx) {}
   frmProgressMeter(const frmProgressMeter&) = delete;
   frmProgressMeter& operator=(const frmProgressMeter&) = delete;
 
@@ -40,6 +41,7 @@ class frmProgressMeter {
  private:
   void tmrAction_Timer(host::Presentation& source);
 
+  Context& ctx_;
   ProgressWindow window_;
   host::Presentation* copy_ = nullptr;
   std::string copy_file_name_;
@@ -48,6 +50,8 @@ class frmProgressMeter {
 
 // "Create off-line presentation": a frmProgressMeter makes the copy and leaves it open in the
 // host, unsaved, under its temporary name; a failure is told in a message box.
+// The off-line copy of a presentation that uses the add-in (others are left alone): pending events
+// run before and after the work.
 void CreateOfflineCopy(clsPresentation& presentation);
 
 }  // namespace vintrel

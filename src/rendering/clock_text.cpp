@@ -2,7 +2,7 @@
 
 #include "host/clock.h"
 #include "rendering/date_format.h"
-#include "support/module_state.h"
+#include "support/context.h"
 
 namespace vintrel::rendering {
 
@@ -23,10 +23,8 @@ std::string ClockText(const std::string& format, int display_type,
   }
 }
 
-std::string ClockText(const std::string& format, int display_type) {
-  host::Clock* clock = Services().clock;
-  return ClockText(format, display_type,
-                   clock != nullptr ? clock->Now() : std::chrono::system_clock::now());
+std::string ClockText(const Context& ctx, const std::string& format, int display_type) {
+  return ClockText(format, display_type, ctx.services.clock->Now());
 }
 
 }  // namespace vintrel::rendering

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "support/context.h"
 #include "support/time_span.h"
 
 namespace vintrel::rendering {
@@ -18,7 +19,7 @@ inline constexpr const char* kClockFormats[] = {"General Date", "Long Date", "Sh
 std::string ClockText(const std::string& format, int display_type,
                       std::chrono::system_clock::time_point now);
 // The same at the module clock's current time.
-std::string ClockText(const std::string& format, int display_type);
+std::string ClockText(const Context& ctx, const std::string& format, int display_type);
 
 using vintrel::FormatTimeSpan;
 

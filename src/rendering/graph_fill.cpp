@@ -10,7 +10,7 @@
 #include "host/error.h"
 #include "host/graph.h"
 #include "host/platform.h"
-#include "support/module_state.h"
+#include "support/context.h"
 
 namespace vintrel::rendering {
 namespace {
@@ -20,10 +20,8 @@ struct ColumnSettings {
   std::optional<std::string> number_format;  // only when it is not ";;"
 };
 
-host::Clipboard& TheClipboard() {
-  host::Clipboard* clipboard = Services().clipboard;
-  if (clipboard == nullptr) throw Error(kErrUnspecified, "Clipboard", "No clipboard");
-  return *clipboard;
+host::Clipboard& TheClipboard(const clsConnection& connection) {
+  return *connection.context().services.clipboard;
 }
 
 void Fill(host::Shape& shape, clsConnection& connection, long first_row, long last_row,
@@ -46,7 +44,7 @@ void Fill(host::Shape& shape, clsConnection& connection, long first_row, long la
 
   sheet.ClearContents();
   const std::string block = BuildGraphBlock(connection, first_row, last_row);
-  host::Clipboard& clipboard = TheClipboard();
+  host::Clipboard& clipboard = TheClipboard(connection);
   clipboard.Clear();
   clipboard.SetText(block);
   sheet.Cells(1, 1).Paste();

@@ -6,14 +6,15 @@
 #include "host/application.h"
 #include "host/error.h"
 #include "host/platform.h"
+#include "support/context.h"
 #include "support/failure_handling.h"
-#include "support/module_state.h"
 
 namespace vintrel::rendering {
 namespace {
 
-host::Shape* FindShape(const std::string& presentation_name, int slide_index, int shape_index) {
-  host::Application* app = Module().host;
+host::Shape* FindShape(const Context& ctx, const std::string& presentation_name, int slide_index,
+                       int shape_index) {
+  host::Application* app = ctx.module.host;
   if (app == nullptr) return nullptr;
   host::Presentations& presentations = app->Presentations();
   for (int i = 1; i <= presentations.Count(); ++i) {
@@ -30,15 +31,10 @@ bool IsLinkable(int type) {
          type == host::shape_type::kMedia;
 }
 
-bool FileReadable(const std::string& native_path) {
+bool FileReadable(const Context& ctx, const std::string& native_path) {
   try {
-    if (host::FileSystem* files = Services().files) {
-      files->FileLength(native_path);
-      return true;
-    }
-    std::error_code error;
-    (void)std::filesystem::file_size(native_path, error);
-    return !error;
+    ctx.services.files->FileLength(native_path);
+    return true;
   } catch (...) {
     return false;
   }
@@ -52,23 +48,23 @@ void Hide(host::Shape& shape) {
 
 }  // namespace
 
-bool SetLinkedObjectSource(const std::string& presentation_name, int slide_index, int shape_index,
-                           const std::string& file_reference, bool hide_on_error,
-                           bool& defer_update) {
+bool SetLinkedObjectSource(const Context& ctx, const std::string& presentation_name,
+                           int slide_index, int shape_index, const std::string& file_reference,
+                           bool hide_on_error, bool& defer_update) {
   host::Shape* shape = nullptr;
   try {
-    shape = FindShape(presentation_name, slide_index, shape_index);
+    shape = FindShape(ctx, presentation_name, slide_index, shape_index);
     if (shape == nullptr || !IsLinkable(shape->Type())) return false;
 
-    const std::string resolved = ResolveConnectionPath(file_reference, presentation_name);
+    const std::string resolved = ResolveConnectionPath(ctx, file_reference, presentation_name);
     if (resolved.empty()) {
       Hide(*shape);
       return false;
     }
-    const std::string native = NativePath(resolved);
+    const std::string native = NativePath(ctx, resolved);
     // A file we can be sure about is checked first, so a missing picture never replaces a
     // working one.
-    if (resolved.size() > 2 && IsAbsolutePath(resolved) && !FileReadable(native)) {
+    if (resolved.size() > 2 && IsAbsolutePath(resolved) && !FileReadable(ctx, native)) {
       Hide(*shape);
       return false;
     }

@@ -92,13 +92,13 @@ std::vector<std::vector<double>> PageRows(const ShapeInfoList& infos, int pages,
 
 // "'Logo' on slide 2: File not found: '/srv/logo.png'." The copy lies in the temporary folder: a
 // file it names relative to itself is named as the user knows it, beside the original.
-std::string KeptLinkedText(host::Shape& shape, int slide, std::string why,
+std::string KeptLinkedText(Context& ctx, host::Shape& shape, int slide, std::string why,
                            const std::string& copy_name, const std::string& source_name) {
   std::string name;
   std::string file;
   SkipFailure([&] {
     name = shape.Name();
-    file = NativePath(shape.LinkFormat().SourceFullName());
+    file = NativePath(ctx, shape.LinkFormat().SourceFullName());
   });
   const auto folder_of = [](const std::string& full_name) {
     return full_name.substr(0, full_name.find_last_of("/\\") + 1);
@@ -114,15 +114,15 @@ std::string KeptLinkedText(host::Shape& shape, int slide, std::string why,
 }
 
 // One message names them all.
-void WarnKeptLinked(const std::vector<std::string>& pictures) {
+void WarnKeptLinked(Context& ctx, const std::vector<std::string>& pictures) {
   std::string text =
       "These linked pictures stay linked in the off-line presentation: their files could not be "
       "read.";
   for (const std::string& line : pictures) {
     text += "\n" + line;
-    WriteDebugLog(DebugLevel::kError, kSource, "Linked picture kept: " + line);
+    WriteDebugLog(ctx, DebugLevel::kError, kSource, "Linked picture kept: " + line);
   }
-  ShowMessage(text, host::msg_box::kExclamation);
+  ShowMessage(ctx, text, host::msg_box::kExclamation);
 }
 
 void DeleteAddinTags(host::Tags& tags) {
@@ -217,10 +217,11 @@ void clsRuntime::FillOfflinePage(host::Slide& page, int index, int /*page_number
     const std::string value = connection.GetValueObject(row, info.ColumnName, info.ObjectFolder,
                                                         info.ObjectExtension, 1, false);
     // The copy lies in the temporary folder: names in the data are found beside the original.
-    const std::string resolved = value.empty() ? value : ResolveConnectionPath(value, source_name);
+    const std::string resolved =
+        value.empty() ? value : ResolveConnectionPath(ctx_, value, source_name);
     if (UpperAscii(resolved) != current) {
       bool defer_update = false;
-      rendering::SetLinkedObjectSource(copy_name, page.SlideIndex(),
+      rendering::SetLinkedObjectSource(ctx_, copy_name, page.SlideIndex(),
                                        static_cast<int>(info.ShapeNumber), resolved, true,
                                        defer_update);
     }
@@ -241,10 +242,10 @@ void clsRuntime::ReplaceLinkedPicture(host::Slide& slide, host::Shape& shape) {
   if (shape.Type() != host::shape_type::kLinkedPicture) return;
   // A link target names its file as the presentation's author saw it: Windows paths are mapped
   // as connection paths are.
-  const std::string file = NativePath(shape.LinkFormat().SourceFullName());
+  const std::string file = NativePath(ctx_, shape.LinkFormat().SourceFullName());
   if (IsWindowsAbsolutePath(file)) {
     throw Error(kErrFileNotFound, kSource,
-                "File not found: '" + file + "'." + WindowsPathAdvice(file));
+                "File not found: '" + file + "'." + WindowsPathAdvice(ctx_, file));
   }
   const double height = shape.Height();
   const double width = shape.Width();
@@ -296,7 +297,7 @@ void clsRuntime::CreateOfflinePPT(ProgressWindow& progress, const std::string& s
     FillOfflinePage(slide, s, 1, source_name);
     progress.Step();
   }
-  WriteDebugLog(DebugLevel::kInformation, kSource,
+  WriteDebugLog(ctx_, DebugLevel::kInformation, kSource,
                 "Off-line pages filled, slides dropped: " + std::to_string(dropped.size()));
   for (host::Slide* slide : dropped) slide->Delete();
 
@@ -315,13 +316,13 @@ void clsRuntime::CreateOfflinePPT(ProgressWindow& progress, const std::string& s
         try {
           ReplaceLinkedPicture(slide, shape);
         } catch (...) {
-          kept_linked.push_back(KeptLinkedText(shape, s, CurrentFailure().description(),
+          kept_linked.push_back(KeptLinkedText(ctx_, shape, s, CurrentFailure().description(),
                                                presentation_->FullName(), source_name));
         }
       }
     }
   }
-  if (!kept_linked.empty()) WarnKeptLinked(kept_linked);
+  if (!kept_linked.empty()) WarnKeptLinked(ctx_, kept_linked);
 
   progress.SetStatusText("Publishing slides");
   DeleteAddinTags(presentation_->Tags());

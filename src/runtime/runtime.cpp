@@ -9,10 +9,10 @@
 #include "document/slide.h"
 #include "document/tag_schema.h"
 #include "runtime/runtime_timer.h"
+#include "support/context.h"
 #include "support/error_codes.h"
 #include "support/failure_handling.h"
 #include "support/logs.h"
-#include "support/module_state.h"
 #include "support/progress_window.h"
 
 namespace vintrel {
@@ -32,7 +32,7 @@ int ConnectionSlot(const std::string& tag_number) {
   return static_cast<int>(*number);
 }
 
-clsRuntime::clsRuntime() = default;
+clsRuntime::clsRuntime(Context& ctx) : ctx_(ctx) {}
 
 clsRuntime::~clsRuntime() {
   Teardown();
@@ -63,7 +63,7 @@ void clsRuntime::SetActivePresentation(host::Presentation& presentation) {
     Build(presentation);
   } catch (...) {
     const Error failure = CurrentFailure();
-    RememberFailure(failure);
+    RememberFailure(ctx_, failure);
     SkipFailure([&] {
       if (progress_) progress_->Close();
       progress_.reset();
@@ -78,7 +78,7 @@ void clsRuntime::Build(host::Presentation& presentation) {
   if (!IsVintrelPresentation(presentation)) return;
 
   if (ShowProgressMeter) {
-    progress_ = std::make_unique<ProgressWindow>();
+    progress_ = std::make_unique<ProgressWindow>(ctx_);
     progress_->SetTitle("Opening presentation");
     host::Tags& tags = presentation.Tags();
     connection_tag_count_ = 0;
@@ -119,8 +119,8 @@ void clsRuntime::Build(host::Presentation& presentation) {
   ready_ = true;
   if (progress_) {
     progress_->Close();
-    SkipFailure([] {
-      if (host::EventLoop* loop = Services().loop) loop->DoEvents();
+    SkipFailure([&] {
+      if (host::EventLoop* loop = ctx_.services.loop) loop->DoEvents();
     });
     progress_.reset();
   }
@@ -194,7 +194,7 @@ void clsRuntime::BuildSlide(host::Slide& slide, int index) {
       }
       const int slot = ConnectionSlot(shape_info.ConnectionTagNumber);
       if (slot < 0) {
-        WriteDebugLog(DebugLevel::kInformation, kSource,
+        WriteDebugLog(ctx_, DebugLevel::kInformation, kSource,
                       "Connection number out of range: " + shape_info.ConnectionTagNumber);
         continue;
       }
@@ -226,7 +226,7 @@ void clsRuntime::OpenUsedConnections(host::Presentation& presentation, bool& fil
     const std::string number = TagNumber(name, tag::kConnection);
     const int slot = ConnectionSlot(number);
     if (slot < 0 || !model_.used_connections[slot]) continue;
-    auto connection = std::make_unique<clsConnection>();
+    auto connection = std::make_unique<clsConnection>(ctx_);
     connection->SetActivePresentationName(presentation.FullName());
     connection->SetConnectionTagNumber(number);
     connection->SetTagString(tags.Value(t));
@@ -316,14 +316,12 @@ void clsRuntime::UnSetLinkedObjects() {
 
 void clsRuntime::StartTimers() {
   try {
-    host::EventLoop* loop = Services().loop;
-    if (loop == nullptr) throw Error(kErrUnspecified, kSource, "No event loop");
     if (presentation_ == nullptr) throw Error(kErrObjectNotSet, kSource, "No presentation");
     host::SlideShowWindow* window = presentation_->SlideShowWindow();
     if (window == nullptr) throw Error(kErrObjectNotSet, kSource, "No slide show window");
 
     if (ended_) return;
-    timer_form_ = std::make_unique<FrmRuntimeTimer>(*loop);
+    timer_form_ = std::make_unique<FrmRuntimeTimer>(ctx_);
     FrmRuntimeTimer& form = *timer_form_;
     form.SetOwner(weak_from_this());
     form.SetConnections(&connections_);
@@ -353,8 +351,7 @@ void clsRuntime::StartTimers() {
     form.Load();
     if (WatchFiles) form.WatchConnectionFiles();
     form.SetCurrentSlide(form.ShownSlideIndex());
-    const auto now =
-        Services().clock != nullptr ? Services().clock->Now() : std::chrono::system_clock::now();
+    const auto now = ctx_.services.clock->Now();
     SkipFailure([&] { form.RefreshClocks(presentation_->Slides().Item(1), 1, now); });
     form.RefreshSlide(form.ShownSlideIndex());
     // Reading the values may have waited for a query, and the show may have ended meanwhile.
@@ -362,7 +359,7 @@ void clsRuntime::StartTimers() {
     form.RefreshRange(1, model_.SlideCount());
   } catch (...) {
     const Error failure = CurrentFailure();
-    RememberFailure(failure);
+    RememberFailure(ctx_, failure);
     RaiseError(ErrorCode::kStartingTimers, kSource, {failure.description()});
   }
 }
@@ -375,7 +372,7 @@ void clsRuntime::EndShow() {
 void clsRuntime::SlideShowNextSlide(host::SlideShowWindow& window) {
   if (!ready_ || ended_ || timer_form_ == nullptr) return;
   SkipFailure([&] {
-    WriteDebugLog(DebugLevel::kInformation, kSource,
+    WriteDebugLog(ctx_, DebugLevel::kInformation, kSource,
                   "Next slide: " + std::to_string(window.View().CurrentShowPosition()));
     timer_form_->SetCurrentSlide(window.View().Slide().SlideIndex());
   });

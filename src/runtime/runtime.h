@@ -13,6 +13,7 @@
 #include "connections/connection.h"
 #include "host/presentation.h"
 #include "runtime/runtime_records.h"
+#include "support/context.h"
 
 namespace vintrel {
 
@@ -29,7 +30,7 @@ inline constexpr double kNoDataInterval = 999999999;
 // Held by a shared pointer while a show runs: its timers keep it alive through their ticks.
 class clsRuntime : public std::enable_shared_from_this<clsRuntime> {
  public:
-  clsRuntime();
+  explicit clsRuntime(Context& ctx);
   // Teardown: the timers stop and the connections close; failures are passed over.
   ~clsRuntime();
   clsRuntime(const clsRuntime&) = delete;
@@ -98,6 +99,7 @@ class clsRuntime : public std::enable_shared_from_this<clsRuntime> {
   host::Presentation* presentation_ = nullptr;
   RuntimeModel model_;
   RuntimeConnections connections_;
+  Context& ctx_;
   std::unique_ptr<FrmRuntimeTimer> timer_form_;
   std::unique_ptr<ProgressWindow> progress_;
   // One slide's scroll settings per connection, refilled by LoadScrollInfo.

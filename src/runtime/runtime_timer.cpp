@@ -7,10 +7,10 @@
 #include "host/platform.h"
 #include "host/show_display.h"
 #include "rendering/date_format.h"
+#include "support/context.h"
 #include "support/error_codes.h"
 #include "support/failure_handling.h"
 #include "support/logs.h"
-#include "support/module_state.h"
 #include "support/shell_helpers.h"
 
 namespace vintrel {
@@ -19,8 +19,8 @@ namespace {
 constexpr const char* kSource = "frmRuntimeTimer";
 constexpr long kNoLowestRow = 9999999;
 
-void Trace(DebugLevel level, const std::string& message) {
-  WriteDebugLog(level, kSource, message);
+void Trace(Context& ctx, DebugLevel level, const std::string& message) {
+  WriteDebugLog(ctx, level, kSource, message);
 }
 
 // The collection key of a connection table index: 7 gives "07".
@@ -36,13 +36,16 @@ std::string RowText(double row) {
 
 }  // namespace
 
-FrmRuntimeTimer::FrmRuntimeTimer(host::EventLoop& loop)
-    : tmrData(loop, 100, false, [this] { RunTick(&FrmRuntimeTimer::tmrData_Timer); }),
-      tmrConnections(loop, 100, false, [this] { RunTick(&FrmRuntimeTimer::tmrConnections_Timer); }),
-      tmrClock(loop, 50, false, [this] { RunTick(&FrmRuntimeTimer::tmrClock_Timer); }),
-      tmrRefreshLinkedObjects(loop, 2500, false,
+FrmRuntimeTimer::FrmRuntimeTimer(Context& ctx)
+    : tmrData(*ctx.services.loop, 100, false, [this] { RunTick(&FrmRuntimeTimer::tmrData_Timer); }),
+      tmrConnections(*ctx.services.loop, 100, false,
+                     [this] { RunTick(&FrmRuntimeTimer::tmrConnections_Timer); }),
+      tmrClock(*ctx.services.loop, 50, false,
+               [this] { RunTick(&FrmRuntimeTimer::tmrClock_Timer); }),
+      tmrRefreshLinkedObjects(*ctx.services.loop, 2500, false,
                               [this] { RunTick(&FrmRuntimeTimer::tmrRefreshLinkedObjects_Timer); }),
-      loop_(loop) {
+      ctx_(ctx),
+      loop_(*ctx.services.loop) {
   lowest_row_.fill(kNoLowestRow);
 }
 
@@ -61,7 +64,7 @@ FrmRuntimeTimer::WallTime FrmRuntimeTimer::Now() const {
 void FrmRuntimeTimer::Unwatch() noexcept {
   // The watcher is the show's own: after the end another show's may be installed.
   SkipFailure([&] {
-    if (host::FileWatcher* watcher = Services().file_watcher) {
+    if (host::FileWatcher* watcher = ctx_.services.file_watcher) {
       for (int id : watches_) watcher->Unwatch(id);
     }
   });
@@ -93,7 +96,7 @@ void FrmRuntimeTimer::TickStep(Step&& step) {
   } catch (...) {
     // A step the end of the show cut short has nothing to report.
     if (ended_) return;
-    SkipFailure([] { ReportFailure(CurrentFailure(), ErrorCode::kRequeryingData); });
+    SkipFailure([&] { ReportFailure(ctx_, CurrentFailure(), ErrorCode::kRequeryingData); });
   }
 }
 
@@ -223,7 +226,7 @@ void FrmRuntimeTimer::tmrData_Timer() {
   TickStep([&] { RefreshSlide(current); });
   if (slide_count_ > 1) {
     TickStep([&] {
-      const int next = NextVisibleSlide(current);
+      const int next = NextVisibleSlide(ctx_, current);
       if (next != current) {
         ResetScrolling(next);
         RefreshSlide(next);
@@ -237,7 +240,7 @@ void FrmRuntimeTimer::tmrData_Timer() {
     });
   }
   TickStep([&] {
-    if (Module().show_saved_state) {
+    if (ctx_.module.show_saved_state) {
       ShowPresentation().SetSaved(true);
       KeepPresentationSaved();
     }
@@ -246,7 +249,7 @@ void FrmRuntimeTimer::tmrData_Timer() {
 }
 
 void FrmRuntimeTimer::tmrConnections_Timer() {
-  Trace(DebugLevel::kVariable, "Refresh connections");
+  Trace(ctx_, DebugLevel::kVariable, "Refresh connections");
   RequeryConnections();
 }
 
@@ -274,9 +277,9 @@ void FrmRuntimeTimer::Requery(int slot, clsConnection& connection, bool forced) 
     const WallTime now = Now();
     if (!health.failed) health.failed_since = now;
     health.failed = true;
-    SkipFailure([&] { ReportFailure(failure, ErrorCode::kRequeryingData); });
+    SkipFailure([&] { ReportFailure(ctx_, failure, ErrorCode::kRequeryingData); });
     SkipFailure([&] {
-      host::DataStatusDisplay* status = Services().show_status;
+      host::DataStatusDisplay* status = ctx_.services.show_status;
       if (status == nullptr) return;
       const std::string message = FailureMessage(failure, ErrorCode::kRequeryingData);
       if (!was_failed) {
@@ -302,7 +305,7 @@ void FrmRuntimeTimer::Requery(int slot, clsConnection& connection, bool forced) 
   health.last_good = now;
   if (was_failed) {
     SkipFailure([&] {
-      if (host::DataStatusDisplay* status = Services().show_status) {
+      if (host::DataStatusDisplay* status = ctx_.services.show_status) {
         status->ConnectionRestored(connection.ConnectionTagNumber(),
                                    connection.ConnectionDescription());
       }
@@ -319,7 +322,7 @@ void FrmRuntimeTimer::tmrClock_Timer() {
     host::Slides& slides = ShowPresentation().Slides();
     if (current <= slide_count_) RefreshClocks(slides.Item(current), current, now);
     if (slide_count_ > 1) {
-      const int next = NextVisibleSlide(current);
+      const int next = NextVisibleSlide(ctx_, current);
       if (next != current) RefreshClocks(slides.Item(next), next, now);
     }
   });
@@ -334,7 +337,7 @@ void FrmRuntimeTimer::RefreshClocks(host::Slide& slide, int slide_number, WallTi
       const std::string text = rendering::FormatDate(time, clock.DateFormat);
       host::TextRange& range = shape.TextFrame().TextRange();
       if (text != range.Text()) {
-        Trace(DebugLevel::kVariable, "RefreshClocks:" + text);
+        Trace(ctx_, DebugLevel::kVariable, "RefreshClocks:" + text);
         range.SetText(text);
       }
     }
@@ -342,17 +345,17 @@ void FrmRuntimeTimer::RefreshClocks(host::Slide& slide, int slide_number, WallTi
 }
 
 void FrmRuntimeTimer::KeepPresentationSaved() {
-  if (!Module().show_saved_state || !(saved_stamp_ > Now())) return;
-  Module().resetting_saved_state = true;
-  SkipFailure([&] { Module().host->ActivePresentation().SetSaved(true); });
-  Module().resetting_saved_state = false;
+  if (!ctx_.module.show_saved_state || !(saved_stamp_ > Now())) return;
+  ctx_.module.resetting_saved_state = true;
+  SkipFailure([&] { ctx_.module.host->ActivePresentation().SetSaved(true); });
+  ctx_.module.resetting_saved_state = false;
   saved_stamp_ = Now() + std::chrono::minutes(60);
 }
 
 // ---- One slide
 
 void FrmRuntimeTimer::RefreshSlide(int slide_index) {
-  Trace(DebugLevel::kInformation, "RefreshSlide:" + std::to_string(slide_index));
+  Trace(ctx_, DebugLevel::kInformation, "RefreshSlide:" + std::to_string(slide_index));
   if (ended_ || model_ == nullptr || slide_index < 1 || slide_index > model_->SlideCount()) return;
   bool all_eof = true;
   bool object_changed = false;
@@ -360,9 +363,9 @@ void FrmRuntimeTimer::RefreshSlide(int slide_index) {
   if (!SkipFailure([&] { slide = &ShowPresentation().Slides().Item(slide_index); })) return;
 
   if (current_slide_ == slide_index) {
-    Trace(DebugLevel::kInformation, "start calc indexes");
+    Trace(ctx_, DebugLevel::kInformation, "start calc indexes");
     SkipFailure([&] { CalcIndexes(); });
-    Trace(DebugLevel::kInformation, "end calc indexes");
+    Trace(ctx_, DebugLevel::kInformation, "end calc indexes");
   }
   ShapeInfoList& infos = *model_->shapes[slide_index];
   for (clsRTShapeInfo& info : infos) {
@@ -411,7 +414,7 @@ void FrmRuntimeTimer::RefreshShape(host::Slide& slide, int slide_index, clsRTSha
       // An empty frame would lose its formatting: empty values show one blank.
       if (value.empty()) value = " ";
       if (value != current) {
-        Trace(DebugLevel::kVariable,
+        Trace(ctx_, DebugLevel::kVariable,
               "Column:" + info.ColumnName + ":Rownbr:" + RowText(row) + ":Value:" + value);
         text.SetText(value);
       }
@@ -439,8 +442,9 @@ void FrmRuntimeTimer::HideUnhideSlides(int slide_index) {
   const clsRTSlideInfo& info = model_->slides[slide_index];
   if (!info.HideWhenNoData) return;
   SkipFailure([&] {
-    Trace(DebugLevel::kVariable, "Set Hide of slide:" + std::to_string(slide_index) + ":" +
-                                     (info.AllDataEOF ? "True" : "False"));
+    Trace(ctx_, DebugLevel::kVariable,
+          "Set Hide of slide:" + std::to_string(slide_index) + ":" +
+              (info.AllDataEOF ? "True" : "False"));
   });
   host::Slide* slide = nullptr;
   if (!SkipFailure([&] { slide = &ShowPresentation().Slides().Item(slide_index); })) return;

@@ -17,6 +17,7 @@
 #include "host/presentation.h"
 #include "runtime/runtime.h"
 #include "runtime/runtime_records.h"
+#include "support/context.h"
 
 namespace vintrel {
 
@@ -24,7 +25,7 @@ class FrmRuntimeTimer {
  public:
   using WallTime = std::chrono::system_clock::time_point;
 
-  explicit FrmRuntimeTimer(host::EventLoop& loop);
+  explicit FrmRuntimeTimer(Context& ctx);
   // The form's end: stops watching files, releases the show window and every connection.
   ~FrmRuntimeTimer();
   FrmRuntimeTimer(const FrmRuntimeTimer&) = delete;
@@ -114,6 +115,7 @@ class FrmRuntimeTimer {
   void Unwatch() noexcept;
   WallTime Now() const;
 
+  Context& ctx_;
   host::EventLoop& loop_;
   std::weak_ptr<void> owner_;
   bool ended_ = false;

@@ -8,9 +8,9 @@
 #include "rendering/graph_fill.h"
 #include "rendering/linked_object.h"
 #include "runtime/runtime_timer.h"
+#include "support/context.h"
 #include "support/failure_handling.h"
 #include "support/logs.h"
-#include "support/module_state.h"
 
 namespace vintrel {
 namespace {
@@ -92,19 +92,20 @@ void FrmRuntimeTimer::RefreshLinkedObject(host::Shape& shape, int slide_index, c
                                                         info.ObjectExtension, 1, false, &eof);
     if (ended_) return;  // the value waited for a query, and the show ended meanwhile
     const std::string resolved =
-        value.empty() ? std::string() : UpperAscii(ResolveConnectionPath(value, presentation_name));
+        value.empty() ? std::string()
+                      : UpperAscii(ResolveConnectionPath(ctx_, value, presentation_name));
     if (resolved != current) {
-      WriteDebugLog(DebugLevel::kVariable, kSource,
+      WriteDebugLog(ctx_, DebugLevel::kVariable, kSource,
                     "Column:" + info.ColumnName + ":Rownbr:" + std::to_string(std::llround(row)) +
                         ":Value:" + value);
       object_changed = true;
-      info.ValidLinkedObject = rendering::SetLinkedObjectSource(presentation_name, slide_index,
-                                                                static_cast<int>(info.ShapeNumber),
-                                                                value, true, defer_update);
+      info.ValidLinkedObject = rendering::SetLinkedObjectSource(
+          ctx_, presentation_name, slide_index, static_cast<int>(info.ShapeNumber), value, true,
+          defer_update);
       info.CurrentValue = resolved;
     }
   } else {
-    rendering::SetLinkedObjectSource(presentation_name, slide_index,
+    rendering::SetLinkedObjectSource(ctx_, presentation_name, slide_index,
                                      static_cast<int>(info.ShapeNumber), "", true, defer_update);
   }
   if (!eof) all_eof = false;
@@ -129,9 +130,10 @@ void FrmRuntimeTimer::RefreshChart(host::Shape& shape, clsRTShapeInfo& info,
 
 void FrmRuntimeTimer::tmrRefreshLinkedObjects_Timer() {
   if (model_ == nullptr) return;
-  SkipFailure(
-      [] { WriteDebugLog(DebugLevel::kInformation, kSource, "Start refresh linked objects"); });
-  host::FileSystem* files = Services().files;
+  SkipFailure([&] {
+    WriteDebugLog(ctx_, DebugLevel::kInformation, kSource, "Start refresh linked objects");
+  });
+  host::FileSystem* files = ctx_.services.files;
   bool changed = false;
   std::vector<std::string>& entries = model_->linked_objects;
   for (size_t i = 1; i < entries.size(); ++i) {
@@ -141,23 +143,25 @@ void FrmRuntimeTimer::tmrRefreshLinkedObjects_Timer() {
       const std::string stored =
           tab == std::string::npos ? std::string() : entries[i].substr(tab + 1);
       if (files == nullptr) return;
-      const std::string now = TimeText(files->FileDateTime(NativePath(file)));
+      const std::string now = TimeText(files->FileDateTime(NativePath(ctx_, file)));
       if (tab == std::string::npos || now != stored) changed = true;
       entries[i] = file + "\t" + now;
     });
   }
   if (changed) {
     SkipFailure([&] {
-      WriteDebugLog(DebugLevel::kInformation, kSource, "Refresh linked object: " + entries.back());
+      WriteDebugLog(ctx_, DebugLevel::kInformation, kSource,
+                    "Refresh linked object: " + entries.back());
       ShowPresentation().UpdateLinks();
     });
   }
-  SkipFailure(
-      [] { WriteDebugLog(DebugLevel::kInformation, kSource, "Stop refresh linked objects"); });
+  SkipFailure([&] {
+    WriteDebugLog(ctx_, DebugLevel::kInformation, kSource, "Stop refresh linked objects");
+  });
 }
 
 void FrmRuntimeTimer::WatchConnectionFiles() {
-  host::FileWatcher* watcher = Services().file_watcher;
+  host::FileWatcher* watcher = ctx_.services.file_watcher;
   if (watcher == nullptr || connections_ == nullptr) return;
   // Not a structured binding: clang 14 (the fuzz build) lets no lambda capture one.
   for (auto& entry : *connections_) {
@@ -169,7 +173,7 @@ void FrmRuntimeTimer::WatchConnectionFiles() {
     bool every_write = false;
     SkipFailure([&] {
       if (connection->ConnectionType() == connection_type::kDatabase) {
-        if (host::DataAccess* data = Services().data_access) {
+        if (host::DataAccess* data = ctx_.services.data_access) {
           const std::string file = data->LocalFile(connection->ResolvedConnectionString());
           if (file.empty()) return;
           // A database in write-ahead mode changes its log first.
@@ -177,7 +181,7 @@ void FrmRuntimeTimer::WatchConnectionFiles() {
           every_write = true;
         }
       } else {
-        paths = {NativePath(connection->ResolvedFileString())};
+        paths = {NativePath(ctx_, connection->ResolvedFileString())};
       }
     });
     for (const std::string& path : paths) {

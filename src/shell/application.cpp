@@ -7,9 +7,9 @@
 #include "shell/check_data_access.h"
 #include "shell/selection_kind.h"
 #include "shell/settings.h"
+#include "support/context.h"
 #include "support/failure_handling.h"
 #include "support/logs.h"
-#include "support/module_state.h"
 #include "support/shell_helpers.h"
 
 namespace vintrel::shell {
@@ -17,16 +17,15 @@ namespace {
 
 constexpr const char* kSource = "Application";
 
-void Trace(DebugLevel level, const std::string& message) {
-  WriteDebugLog(level, kSource, message);
+void Trace(Context& ctx, DebugLevel level, const std::string& message) {
+  WriteDebugLog(ctx, level, kSource, message);
 }
 
 // Lets pending events run; afterwards, whether `presentation` is still open in `host`: an event
 // may have closed it, and a closed one is not touched (only addresses are compared).
-bool StillOpenAfterEvents(host::Application* host, const host::Presentation& presentation) {
-  host::EventLoop* loop = Services().loop;
-  if (loop == nullptr) return true;
-  loop->DoEvents();
+bool StillOpenAfterEvents(const Context& ctx, host::Application* host,
+                          const host::Presentation& presentation) {
+  ctx.services.loop->DoEvents();
   if (host == nullptr) return true;
   host::Presentations& open = host->Presentations();
   for (int i = 1; i <= open.Count(); ++i) {
@@ -42,34 +41,34 @@ Application::~Application() {
     SkipFailure([&] { gpp_app_->SetEventSink(nullptr); });
   }
   gpp_app_ = nullptr;
-  ModuleState& state = Module();
+  ModuleState& state = ctx_.module;
   state.host = nullptr;
-  menus_ = CommandControls();
+  menus_ = CommandControls(ctx_);
   presentations_.clear();
 }
 
 void Application::InitHandler(host::Application& host, const std::string& prog_id) {
-  SkipFailure([&] { Trace(DebugLevel::kInformation, "InitHandler"); });
+  SkipFailure([&] { Trace(ctx_, DebugLevel::kInformation, "InitHandler"); });
   SkipFailure([&] {
     host.SetEventSink(this);
     gpp_app_ = &host;
   });
-  Module().host = &host;
+  ctx_.module.host = &host;
   prog_id_ = prog_id;
   presentations_.clear();
 
   bool can_run = false;
-  SkipFailure([&] { can_run = CheckDataAccess(host); });
+  SkipFailure([&] { can_run = CheckDataAccess(ctx_, host); });
   if (!can_run) return;  // the host events stay subscribed until the connection drops us
 
-  SkipFailure([&] { Trace(DebugLevel::kInformation, "Opening menu"); });
+  SkipFailure([&] { Trace(ctx_, DebugLevel::kInformation, "Opening menu"); });
   SkipFailure([&] {
-    Module().hide_user_interface_value = ReadSetting(kSettingHideUserInterface);
-    if (!UserInterfaceHidden()) BuildUserInterface();
+    ctx_.module.hide_user_interface_value = ReadSetting(ctx_, kSettingHideUserInterface);
+    if (!UserInterfaceHidden(ctx_)) BuildUserInterface();
   });
-  Module().current_display_type = 1;
+  ctx_.module.current_display_type = 1;
   SkipFailure([&] {
-    if (host::EventLoop* loop = Services().loop) loop->DoEvents();
+    if (host::EventLoop* loop = ctx_.services.loop) loop->DoEvents();
   });
 }
 
@@ -81,17 +80,17 @@ void Application::BuildUserInterface() {
 }
 
 void Application::UnInitHandler() {
-  SkipFailure([&] { Trace(DebugLevel::kInformation, "UnInitHandler"); });
+  SkipFailure([&] { Trace(ctx_, DebugLevel::kInformation, "UnInitHandler"); });
   menus_.Remove();
   SkipFailure([&] {
     if (gpp_app_ != nullptr) gpp_app_->SetEventSink(nullptr);
     gpp_app_ = nullptr;
-    Module().host = nullptr;
+    ctx_.module.host = nullptr;
     presentations_.clear();
   });
   SkipFailure([&] {
-    if (connections::ExcelStatus(false, false) == connections::excel_status::kStarted) {
-      connections::ExcelStatus(false, true);
+    if (connections::ExcelStatus(ctx_, false, false) == connections::excel_status::kStarted) {
+      connections::ExcelStatus(ctx_, false, true);
     }
   });
 }
@@ -120,7 +119,7 @@ clsPresentation* Application::ActiveEntry() const {
 }
 
 void Application::SetControlsPresentation() {
-  SkipFailure([&] { Trace(DebugLevel::kEvent, "SetControlsPresentation"); });
+  SkipFailure([&] { Trace(ctx_, DebugLevel::kEvent, "SetControlsPresentation"); });
   if (presentations_.empty()) {
     menus_.DisableConnectionMenu();
     menus_.DisableDataMenu();
@@ -149,7 +148,7 @@ void Application::SetControlsPresentation() {
     if (gpp_app_ == nullptr || gpp_app_->Windows().Count() < 1) return;
     SetControlsTextField(gpp_app_->ActiveWindow().Selection());
   });
-  if (UserInterfaceHidden()) return;
+  if (UserInterfaceHidden(ctx_)) return;
   bool offline = false;
   SkipFailure([&] {
     offline = !presentations_.empty() && gpp_app_ != nullptr &&
@@ -159,7 +158,7 @@ void Application::SetControlsPresentation() {
 }
 
 void Application::SetControlsTextField(host::Selection& selection) {
-  SkipFailure([&] { Trace(DebugLevel::kEvent, "SetControlsTextField"); });
+  SkipFailure([&] { Trace(ctx_, DebugLevel::kEvent, "SetControlsTextField"); });
   bool shapes = false;
   SkipFailure([&] { shapes = selection.Type() == host::selection_type::kShapes; });
   if (!shapes) return;
@@ -213,11 +212,12 @@ void Application::SetControlsTextField(host::Selection& selection) {
 }
 
 void Application::DisplayTypeModified() {
-  SkipFailure([&] { Trace(DebugLevel::kEvent, "DisplayTypeModified"); });
+  SkipFailure([&] { Trace(ctx_, DebugLevel::kEvent, "DisplayTypeModified"); });
   SkipFailure([&] {
     clsPresentation* entry = ActiveEntry();
     if (entry == nullptr) return;
-    Trace(DebugLevel::kEvent, "DisplayTypeModified:" + entry->ActivePresentation()->FullName());
+    Trace(ctx_, DebugLevel::kEvent,
+          "DisplayTypeModified:" + entry->ActivePresentation()->FullName());
     if (menus_.cmbDisplayType == nullptr) return;
     entry->SetDisplayType(menus_.cmbDisplayType->ListIndex());
   });
@@ -225,13 +225,13 @@ void Application::DisplayTypeModified() {
 
 void Application::NewPresentation(host::Presentation& presentation) {
   try {
-    Trace(DebugLevel::kEvent, "gppApp_NewPresentation");
-    if (!StillOpenAfterEvents(gpp_app_, presentation)) return;
-    if (Module().offline_generation_running) {
-      Trace(DebugLevel::kInformation, "New presentation due to offline generation");
+    Trace(ctx_, DebugLevel::kEvent, "gppApp_NewPresentation");
+    if (!StillOpenAfterEvents(ctx_, gpp_app_, presentation)) return;
+    if (ctx_.module.offline_generation_running) {
+      Trace(ctx_, DebugLevel::kInformation, "New presentation due to offline generation");
       return;
     }
-    auto entry = std::make_unique<clsPresentation>();
+    auto entry = std::make_unique<clsPresentation>(ctx_);
     entry->SetActivePresentation(presentation);
     // The only open presentation starts a fresh collection: entries of presentations that
     // vanished without a close event go.
@@ -239,15 +239,15 @@ void Application::NewPresentation(host::Presentation& presentation) {
     presentations_.push_back(std::move(entry));
     SetControlsPresentation();
   } catch (...) {
-    LogFailure(CurrentFailure());
+    LogFailure(ctx_, CurrentFailure());
   }
 }
 
 void Application::PresentationOpen(host::Presentation& presentation) {
   try {
-    Trace(DebugLevel::kEvent, "gppApp_PresentationOpen:" + presentation.FullName());
-    if (!StillOpenAfterEvents(gpp_app_, presentation)) return;
-    auto entry = std::make_unique<clsPresentation>();
+    Trace(ctx_, DebugLevel::kEvent, "gppApp_PresentationOpen:" + presentation.FullName());
+    if (!StillOpenAfterEvents(ctx_, gpp_app_, presentation)) return;
+    auto entry = std::make_unique<clsPresentation>(ctx_);
     entry->SetOpenedFromFile(true);
     entry->SetActivePresentation(presentation);
     presentations_.push_back(std::move(entry));
@@ -256,7 +256,7 @@ void Application::PresentationOpen(host::Presentation& presentation) {
     presentation.SetSaved(true);
   } catch (...) {
     const Error failure = CurrentFailure();
-    RememberFailure(failure);
+    RememberFailure(ctx_, failure);
     SkipFailure([&] { presentation.SetSaved(true); });
     // The entry being built goes with the failure; the host hears of it.
     std::erase_if(presentations_,
@@ -266,25 +266,25 @@ void Application::PresentationOpen(host::Presentation& presentation) {
 }
 
 void Application::PresentationClose(host::Presentation& presentation) {
-  SkipFailure([&] { Trace(DebugLevel::kEvent, "gppApp_PresentationClose"); });
+  SkipFailure([&] { Trace(ctx_, DebugLevel::kEvent, "gppApp_PresentationClose"); });
   SkipFailure([&] {
     clsPresentation* entry = FindEntry(presentation);
     if (entry == nullptr) return;
-    Trace(DebugLevel::kEvent, "gppApp_PresentationClose:" + presentation.FullName());
+    Trace(ctx_, DebugLevel::kEvent, "gppApp_PresentationClose:" + presentation.FullName());
     std::erase_if(presentations_, [entry](const auto& item) { return item.get() == entry; });
   });
   SkipFailure([&] { SetControlsPresentation(); });
 }
 
 void Application::PresentationSave(host::Presentation& presentation) {
-  Trace(DebugLevel::kEvent, "gppApp_PresentationSave");
-  const ModuleState& state = Module();
+  Trace(ctx_, DebugLevel::kEvent, "gppApp_PresentationSave");
+  const ModuleState& state = ctx_.module;
   if (state.offline_generation_running || state.resetting_saved_state) return;
   // The add-in's own save below raises this event once more: the host just writes then.
   if (saving_ == &presentation) return;
   clsPresentation* entry = FindEntry(presentation);
   if (entry == nullptr) return;
-  Trace(DebugLevel::kEvent, "gppApp_PresentationSave:" + presentation.FullName());
+  Trace(ctx_, DebugLevel::kEvent, "gppApp_PresentationSave:" + presentation.FullName());
   saving_ = &presentation;
   SaveBlanked(*entry, [&] { presentation.Save(); });
   presentation.SetSaved(true);
@@ -306,7 +306,7 @@ void Application::SaveBlanked(clsPresentation& entry, const std::function<void()
 }
 
 void Application::SaveCopyAs(host::Presentation& presentation, const std::string& file_name) {
-  Trace(DebugLevel::kEvent, "SaveCopyAs:" + file_name);
+  Trace(ctx_, DebugLevel::kEvent, "SaveCopyAs:" + file_name);
   clsPresentation* entry = FindEntry(presentation);
   if (entry == nullptr) {
     presentation.SaveCopyAs(file_name);
@@ -329,53 +329,53 @@ void Application::PresentationPrint(host::Presentation&) {
 
 void Application::SlideShowBegin(host::SlideShowWindow& window) {
   try {
-    Module().errors_during_show = false;
-    Trace(DebugLevel::kEvent, "gppApp_SlideShowBegin");
-    Module().in_slide_show = true;
+    ctx_.module.errors_during_show = false;
+    Trace(ctx_, DebugLevel::kEvent, "gppApp_SlideShowBegin");
+    ctx_.module.in_slide_show = true;
     host::Presentation& presentation = window.Presentation();
     if (!IsVintrelPresentation(presentation)) {
-      Trace(DebugLevel::kVariable, "PresentationVintrelEnabled:0");
+      Trace(ctx_, DebugLevel::kVariable, "PresentationVintrelEnabled:0");
       return;
     }
-    Trace(DebugLevel::kVariable, "PresentationVintrelEnabled:-1");
+    Trace(ctx_, DebugLevel::kVariable, "PresentationVintrelEnabled:-1");
     const int ended_before = shows_ended_;
-    if (Module().first_yield_pending) {
-      Module().first_yield_pending = false;
-      if (host::EventLoop* loop = Services().loop) loop->DoEvents();
+    if (ctx_.module.first_yield_pending) {
+      ctx_.module.first_yield_pending = false;
+      if (host::EventLoop* loop = ctx_.services.loop) loop->DoEvents();
       // An event that ran may have ended this show (and closed its presentation).
       if (shows_ended_ != ended_before) return;
     }
     if (presentation.SlideShowSettings().ShowType() == host::show_type::kKiosk) {
       window.View().SetPointerType(host::pointer_type::kAlwaysHidden);
     }
-    Module().show_saved_state = presentation.Saved();
+    ctx_.module.show_saved_state = presentation.Saved();
     if (runtime_) runtime_->EndShow();
     // Held here too: opening the connections lets events run, and one may end the show.
-    const auto runtime = std::make_shared<clsRuntime>();
+    const auto runtime = std::make_shared<clsRuntime>(ctx_);
     runtime_ = runtime;
-    runtime->ShowProgressMeter = ReadSetting(kSettingHideProgressMeterOpen) != "1";
-    runtime->KeepLastGoodValues = ReadSetting(kSettingKeepLastGoodValues) == "1";
-    runtime->WatchFiles = ReadSetting(kSettingWatchFiles) == "1";
+    runtime->ShowProgressMeter = ReadSetting(ctx_, kSettingHideProgressMeterOpen) != "1";
+    runtime->KeepLastGoodValues = ReadSetting(ctx_, kSettingKeepLastGoodValues) == "1";
+    runtime->WatchFiles = ReadSetting(ctx_, kSettingWatchFiles) == "1";
     runtime->SetActivePresentation(presentation);
     if (runtime->ended()) return;
     runtime->StartTimers();
   } catch (...) {
-    LogFailure(CurrentFailure());
+    LogFailure(ctx_, CurrentFailure());
   }
 }
 
 void Application::SlideShowNextSlide(host::SlideShowWindow& window) {
   try {
-    Trace(DebugLevel::kEvent, "gppApp_SlideShowNextSlide");
+    Trace(ctx_, DebugLevel::kEvent, "gppApp_SlideShowNextSlide");
     if (const auto runtime = runtime_) runtime->SlideShowNextSlide(window);
   } catch (...) {
-    LogFailure(CurrentFailure());
+    LogFailure(ctx_, CurrentFailure());
   }
 }
 
 void Application::SlideShowEnd(host::Presentation& presentation) {
-  SkipFailure([&] { Trace(DebugLevel::kEvent, "gppApp_SlideShowEnd"); });
-  Module().in_slide_show = false;
+  SkipFailure([&] { Trace(ctx_, DebugLevel::kEvent, "gppApp_SlideShowEnd"); });
+  ctx_.module.in_slide_show = false;
   ++shows_ended_;
   // A tick of the runtime may be running below this (it let events run): it stops at its next
   // step, and the runtime goes when the last such tick returns.
@@ -384,7 +384,7 @@ void Application::SlideShowEnd(host::Presentation& presentation) {
   SkipFailure([&] { vintrel = IsVintrelPresentation(presentation); });
   if (vintrel) {
     SkipFailure(
-        [&] { Trace(DebugLevel::kEvent, "DisplayTypeModified:" + presentation.FullName()); });
+        [&] { Trace(ctx_, DebugLevel::kEvent, "DisplayTypeModified:" + presentation.FullName()); });
     // Slides the show hid for lack of data are shown again.
     SkipFailure([&] {
       host::Slides& slides = presentation.Slides();
@@ -395,17 +395,18 @@ void Application::SlideShowEnd(host::Presentation& presentation) {
     SkipFailure([&] {
       if (runtime_) runtime_->UnSetLinkedObjects();
     });
-    SkipFailure([&] { presentation.SetSaved(Module().show_saved_state); });
+    SkipFailure([&] { presentation.SetSaved(ctx_.module.show_saved_state); });
   }
   runtime_.reset();
   SkipFailure([&] {
-    if (!Module().errors_during_show) return;
-    if (ReadSetting(kSettingHideMsgBoxErrorsDuringPresentation) == "1") return;
+    if (!ctx_.module.errors_during_show) return;
+    if (ReadSetting(ctx_, kSettingHideMsgBoxErrorsDuringPresentation) == "1") return;
     const int answer = ShowMessage(
+        ctx_,
         "There were errors encountered during the presentation. Do you want to open the log "
         "file?",
         host::msg_box::kYesNo | host::msg_box::kExclamation);
-    if (answer == host::msg_box::kYes) OpenErrorLog();
+    if (answer == host::msg_box::kYes) OpenErrorLog(ctx_);
   });
 }
 
@@ -414,12 +415,13 @@ void Application::WindowActivate(host::Presentation&, host::DocumentWindow&) {
 }
 
 void Application::WindowSelectionChange(host::Selection& selection) {
-  SkipFailure([&] { Trace(DebugLevel::kEvent, "gppApp_WindowSelectionChange"); });
+  SkipFailure([&] { Trace(ctx_, DebugLevel::kEvent, "gppApp_WindowSelectionChange"); });
   menus_.EnableSlideMenu(gpp_app_);
   const int kind = ClassifySelection(selection);
   auto word = [&](bool has_connections) {
     SkipFailure([&] {
-      WriteDebugLog(DebugLevel::kInformation, kSource, SelectionKindWord(kind, has_connections));
+      WriteDebugLog(ctx_, DebugLevel::kInformation, kSource,
+                    SelectionKindWord(kind, has_connections));
     });
   };
   switch (kind) {

@@ -17,7 +17,7 @@ namespace vintrel::shell {
 
 class Application : public host::ApplicationEvents {
  public:
-  Application() = default;
+  explicit Application(Context& ctx) : ctx_(ctx), menus_(ctx) {}
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
   // The end of the object: drops every reference it holds, deletes nothing, writes nothing.
@@ -73,6 +73,7 @@ class Application : public host::ApplicationEvents {
     return presentations_;
   }
 
+  Context& context() const { return ctx_; }
   bool subscribed() const { return gpp_app_ != nullptr; }
   // The runtime of the running slide show, or null.
   clsRuntime* runtime() const { return runtime_.get(); }
@@ -98,7 +99,10 @@ class Application : public host::ApplicationEvents {
   void SetControlsPresentation();
   // Switches the shape commands to what a selection of shapes allows.
   void SetControlsTextField(host::Selection& selection);
+  // Whether the host's selection holds shapes (the object and chart pages need one).
+  bool ShapesSelected() const;
 
+  Context& ctx_;
   host::Application* gpp_app_ = nullptr;  // subscribed to the host's events while set
   std::string prog_id_;
   CommandControls menus_;

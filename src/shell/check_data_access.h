@@ -1,6 +1,8 @@
 #ifndef VINTREL_SHELL_CHECK_DATA_ACCESS_H_
 #define VINTREL_SHELL_CHECK_DATA_ACCESS_H_
 
+#include "support/context.h"
+
 namespace vintrel::host {
 class Application;
 }
@@ -13,7 +15,7 @@ inline constexpr const char* kNoDataAccessMessage =
 // True when the add-in may run: the host is of generation 10 and the data-access components can
 // be created. Sets the module's cannot-run flag otherwise. Only a missing data-access component
 // is told to the user.
-bool CheckDataAccess(host::Application& host);
+bool CheckDataAccess(Context& ctx, host::Application& host);
 
 }  // namespace vintrel::shell
 

@@ -3,9 +3,9 @@
 #include <optional>
 
 #include "document/tag_schema.h"
+#include "support/context.h"
 #include "support/failure_handling.h"
 #include "support/logs.h"
-#include "support/module_state.h"
 #include "support/shell_helpers.h"
 
 namespace vintrel::shell {
@@ -44,13 +44,13 @@ constexpr const char* kCommandPictures[kShapeCommandCount][2] = {
     {"picGraphObjectPic", "picGraphObjectMask"}};
 
 // A bundled button image by name, with its file when the program knows where the faces lie.
-host::ButtonImage Face(const char* name) {
-  const std::string& folder = Services().button_faces_folder;
+host::ButtonImage Face(const Context& ctx, const char* name) {
+  const std::string& folder = ctx.services.button_faces_folder;
   return {name, folder.empty() ? std::string() : folder + "/" + name + ".png"};
 }
 
-void Trace(const std::string& message) {
-  WriteDebugLog(DebugLevel::kEvent, kSource, message);
+void Trace(Context& ctx, const std::string& message) {
+  WriteDebugLog(ctx, DebugLevel::kEvent, kSource, message);
 }
 
 // What is set on a control as it is made; a property left empty is not set.
@@ -78,8 +78,8 @@ void SetEnabled(host::CommandBarControl* control, bool enabled) {
 
 }  // namespace
 
-bool UserInterfaceHidden() {
-  return Module().hide_user_interface_value == "1";
+bool UserInterfaceHidden(const Context& ctx) {
+  return ctx.module.hide_user_interface_value == "1";
 }
 
 namespace {
@@ -258,20 +258,20 @@ void CommandControls::BuildMainMenu(host::CommandBars& bars) {
   for (int command = 0; command < kShapeCommandCount; ++command) {
     if (tool_bar_commands[command] == nullptr) continue;
     SkipFailure([&] {
-      SetButtonImage(*tool_bar_commands[command], Face(kCommandPictures[command][0]),
-                     Face(kCommandPictures[command][1]));
+      SetButtonImage(*tool_bar_commands[command], Face(*ctx_, kCommandPictures[command][0]),
+                     Face(*ctx_, kCommandPictures[command][1]));
     });
   }
   if (cmbRefreshDataNow != nullptr) {
     SkipFailure([&] {
-      SetButtonImage(*cmbRefreshDataNow, Face("picRefreshDataNowPic"),
-                     Face("picRefreshDataNowMask"));
+      SetButtonImage(*cmbRefreshDataNow, Face(*ctx_, "picRefreshDataNowPic"),
+                     Face(*ctx_, "picRefreshDataNowMask"));
     });
   }
   if (cmbCreateOfflinePPT != nullptr) {
     SkipFailure([&] {
-      SetButtonImage(*cmbCreateOfflinePPT, Face("picCreateOfflinePPTpic"),
-                     Face("picCreateOfflinePPTMask"));
+      SetButtonImage(*cmbCreateOfflinePPT, Face(*ctx_, "picCreateOfflinePPTpic"),
+                     Face(*ctx_, "picCreateOfflinePPTMask"));
     });
   }
 }
@@ -284,7 +284,7 @@ void CommandControls::Remove() {
   for (host::CommandBarControl* control : created) {
     SkipFailure([&] { control->Delete(); });
   }
-  *this = CommandControls();
+  *this = CommandControls(*ctx_);
 }
 
 void CommandControls::Switch(ShapeCommand command, bool enabled, unsigned popups, bool bars) {
@@ -315,23 +315,23 @@ void CommandControls::DisableIdlePopups() {
 }
 
 void CommandControls::EnableConnectionMenu() {
-  SkipFailure([] { Trace("EnableConnectionMenu"); });
-  if (UserInterfaceHidden()) return;
+  SkipFailure([&] { Trace(*ctx_, "EnableConnectionMenu"); });
+  if (UserInterfaceHidden(*ctx_)) return;
   Switch(kSlideShowProperties, true, kAllPopups);
   // Slide properties on the bars belong to the slide menu.
   Switch(kSlideProperties, true, kAllPopups, false);
 }
 
 void CommandControls::DisableConnectionMenu() {
-  SkipFailure([] { Trace("DisableConnectionMenu"); });
-  if (UserInterfaceHidden()) return;
+  SkipFailure([&] { Trace(*ctx_, "DisableConnectionMenu"); });
+  if (UserInterfaceHidden(*ctx_)) return;
   Switch(kSlideShowProperties, false, kAllPopups);
   Switch(kSlideProperties, false, kAllPopups, false);
 }
 
 void CommandControls::EnableSlideMenu(host::Application* host) {
-  SkipFailure([] { Trace("EnableSlideMenu"); });
-  if (UserInterfaceHidden()) return;
+  SkipFailure([&] { Trace(*ctx_, "EnableSlideMenu"); });
+  if (UserInterfaceHidden(*ctx_)) return;
   // A window whose view cannot be read shows no slide to give properties of.
   bool sorter = true;
   SkipFailure([&] {
@@ -347,14 +347,14 @@ void CommandControls::EnableSlideMenu(host::Application* host) {
 }
 
 void CommandControls::DisableSlideMenu() {
-  SkipFailure([] { Trace("DisableSlideMenu"); });
-  if (UserInterfaceHidden()) return;
+  SkipFailure([&] { Trace(*ctx_, "DisableSlideMenu"); });
+  if (UserInterfaceHidden(*ctx_)) return;
   Switch(kSlideProperties, false, 0);
 }
 
 void CommandControls::EnableDataMenu() {
-  SkipFailure([] { Trace("EnableDataMenu"); });
-  if (UserInterfaceHidden()) return;
+  SkipFailure([&] { Trace(*ctx_, "EnableDataMenu"); });
+  if (UserInterfaceHidden(*ctx_)) return;
   for (host::CommandBarControl* control :
        {cbrRefreshDataNow, cmbRefreshDataNow, cmbDisplayType, display_menu}) {
     SetEnabled(control, true);
@@ -362,8 +362,8 @@ void CommandControls::EnableDataMenu() {
 }
 
 void CommandControls::DisableDataMenu() {
-  SkipFailure([] { Trace("DisableDataMenu"); });
-  if (UserInterfaceHidden()) return;
+  SkipFailure([&] { Trace(*ctx_, "DisableDataMenu"); });
+  if (UserInterfaceHidden(*ctx_)) return;
   for (host::CommandBarControl* control :
        {cbrRefreshDataNow, cmbRefreshDataNow, cmbDisplayType, display_menu}) {
     SetEnabled(control, false);
@@ -371,55 +371,55 @@ void CommandControls::DisableDataMenu() {
 }
 
 void CommandControls::EnableTextFieldMenu() {
-  SkipFailure([] { Trace("EnableTextFieldMenu"); });
-  if (UserInterfaceHidden()) return;
+  SkipFailure([&] { Trace(*ctx_, "EnableTextFieldMenu"); });
+  if (UserInterfaceHidden(*ctx_)) return;
   Switch(kDataFieldProperties, true, Popup(kShapesMenu));
 }
 
 void CommandControls::DisableTextFieldMenu() {
-  SkipFailure([] { Trace("DisableTextFieldMenu"); });
-  if (UserInterfaceHidden()) return;
+  SkipFailure([&] { Trace(*ctx_, "DisableTextFieldMenu"); });
+  if (UserInterfaceHidden(*ctx_)) return;
   Switch(kDataFieldProperties, false, kAllPopups);
 }
 
 void CommandControls::EnableClockMenu() {
-  SkipFailure([] { Trace("EnableClockMenu"); });
-  if (UserInterfaceHidden()) return;
+  SkipFailure([&] { Trace(*ctx_, "EnableClockMenu"); });
+  if (UserInterfaceHidden(*ctx_)) return;
   Switch(kClockProperties, true, Popup(kShapesMenu));
 }
 
 void CommandControls::DisableClockMenu() {
-  SkipFailure([] { Trace("DisableClockMenu"); });
-  if (UserInterfaceHidden()) return;
+  SkipFailure([&] { Trace(*ctx_, "DisableClockMenu"); });
+  if (UserInterfaceHidden(*ctx_)) return;
   Switch(kClockProperties, false, kAllPopups);
 }
 
 void CommandControls::EnableDataObjectMenu() {
-  SkipFailure([] { Trace("EnableDataObjectMenu"); });
-  if (UserInterfaceHidden()) return;
+  SkipFailure([&] { Trace(*ctx_, "EnableDataObjectMenu"); });
+  if (UserInterfaceHidden(*ctx_)) return;
   Switch(kDataObjectProperties, true, kAllPopups);
 }
 
 void CommandControls::DisableDataObjectMenu() {
-  SkipFailure([] { Trace("DisableDataObjectMenu"); });
-  if (UserInterfaceHidden()) return;
+  SkipFailure([&] { Trace(*ctx_, "DisableDataObjectMenu"); });
+  if (UserInterfaceHidden(*ctx_)) return;
   Switch(kDataObjectProperties, false, kAllPopups);
 }
 
 void CommandControls::EnableGraphMenu() {
-  SkipFailure([] { Trace("EnableGraphMenu"); });
-  if (UserInterfaceHidden()) return;
+  SkipFailure([&] { Trace(*ctx_, "EnableGraphMenu"); });
+  if (UserInterfaceHidden(*ctx_)) return;
   Switch(kGraphProperties, true, Popup(kOleMenu));
 }
 
 void CommandControls::DisableGraphMenu() {
-  SkipFailure([] { Trace("DisableGraphMenu"); });
-  if (UserInterfaceHidden()) return;
+  SkipFailure([&] { Trace(*ctx_, "DisableGraphMenu"); });
+  if (UserInterfaceHidden(*ctx_)) return;
   Switch(kGraphProperties, false, kAllPopups);
 }
 
 void CommandControls::SetOfflineEnabled(bool enabled) {
-  if (UserInterfaceHidden()) return;
+  if (UserInterfaceHidden(*ctx_)) return;
   SetEnabled(cmbCreateOfflinePPT, enabled);
   SetEnabled(cbrCreateOfflinePPT, enabled);
 }

@@ -11,6 +11,7 @@
 
 #include "host/application.h"
 #include "host/command_bars.h"
+#include "support/context.h"
 
 namespace vintrel::shell {
 
@@ -40,6 +41,8 @@ struct ContextPopup {
 
 class CommandControls {
  public:
+  explicit CommandControls(Context& ctx) : ctx_(&ctx) {}
+
   // Makes the tool bar, the context popups and the main-menu popup, in that order. Every control
   // made is recorded for Remove.
   void Build(host::CommandBars& bars);
@@ -87,6 +90,7 @@ class CommandControls {
   std::vector<host::CommandBarControl*> created;
 
  private:
+  Context* ctx_;
   // One shape command on the tool bar and the main menu (unless `bars` is false), and its item
   // in the context popups `popups` names (bit i for ContextMenu i). Enabling an item enables its
   // popup; disabling ends with DisableIdlePopups.
@@ -99,7 +103,7 @@ class CommandControls {
 };
 
 // The "HideUserInterface" setting as read at start-up is "1".
-bool UserInterfaceHidden();
+bool UserInterfaceHidden(const Context& ctx);
 
 }  // namespace vintrel::shell
 

@@ -2,13 +2,19 @@
 // of the host's active presentation.
 #include <array>
 
+#include "dialogs/clock_graph_pages.h"
+#include "dialogs/data_field_pages.h"
+#include "dialogs/slide_property_page.h"
+#include "dialogs/slide_show_property_page.h"
 #include "host/platform.h"
+#include "offline/distribution.h"
 #include "offline/distribution_dialog.h"
+#include "offline/progress_meter.h"
 #include "shell/about_form.h"
 #include "shell/application.h"
+#include "support/context.h"
 #include "support/failure_handling.h"
 #include "support/logs.h"
-#include "support/module_state.h"
 #include "support/shell_helpers.h"
 
 namespace vintrel::shell {
@@ -16,8 +22,8 @@ namespace {
 
 constexpr const char* kSource = "Application";
 
-void Trace(const std::string& message) {
-  WriteDebugLog(DebugLevel::kEvent, kSource, message);
+void Trace(Context& ctx, const std::string& message) {
+  WriteDebugLog(ctx, DebugLevel::kEvent, kSource, message);
 }
 
 constexpr std::array<const char*, kShapeCommandCount> kCommandNames = {
@@ -51,20 +57,30 @@ std::string HandlerName(ShapeCommand command, Application::Place place) {
 void Application::OnActiveEntry(const std::string& handler,
                                 const std::function<void(clsPresentation&)>& action,
                                 bool set_controls) {
-  SkipFailure([&] { Trace(handler); });
+  SkipFailure([&] { Trace(ctx_, handler); });
   SkipFailure([&] {
     clsPresentation* entry = ActiveEntry();
     if (entry == nullptr) return;
-    Trace(handler + ":" + entry->ActivePresentation()->FullName());
+    Trace(ctx_, handler + ":" + entry->ActivePresentation()->FullName());
     action(*entry);
     if (set_controls) SetControlsPresentation();
   });
 }
 
+bool Application::ShapesSelected() const {
+  host::Application* app = ctx_.module.host;
+  bool shapes = false;
+  SkipFailure([&] {
+    shapes =
+        app != nullptr && app->ActiveWindow().Selection().Type() == host::selection_type::kShapes;
+  });
+  return shapes;
+}
+
 void Application::ShapeCommandClick(ShapeCommand command, Place place) {
   if (place == Place::kPicturesPopup) {
     // The picture menu's items are the object menu's.
-    SkipFailure([&] { Trace(HandlerName(command, place)); });
+    SkipFailure([&] { Trace(ctx_, HandlerName(command, place)); });
     place = Place::kOlePopup;
   }
   const std::string handler = HandlerName(command, place);
@@ -76,27 +92,30 @@ void Application::ShapeCommandClick(ShapeCommand command, Place place) {
       [&](clsPresentation& entry) {
         switch (command) {
           case kSlideShowProperties:
-            entry.ShowSlideShowProperties();
+            ShowSlideShowProperties(entry);
             if (place == Place::kToolBar) entry.FillValues(true);
             break;
           case kSlideProperties:
             if (place == Place::kToolBar || place == Place::kMainMenu) {
-              entry.ShowSlideProperties(gpp_app_->ActiveWindow().View().Slide().SlideIndex());
+              dialogs::ShowSlideProperties(entry,
+                                           gpp_app_->ActiveWindow().View().Slide().SlideIndex());
             } else {
-              entry.ShowSlideProperties();
+              dialogs::ShowSlideProperties(entry, std::nullopt);
             }
             break;
           case kClockProperties:
-            entry.ShowClockProperties();
+            dialogs::ShowClockProperties(entry);
+            // A clock makes any presentation one that uses the add-in.
+            if (!IsVintrelPresentation(*entry.ActivePresentation())) entry.SetVersionTag();
             break;
           case kDataFieldProperties:
-            entry.ShowDataFieldProperties();
+            dialogs::ShowDataFieldProperties(entry);
             break;
           case kDataObjectProperties:
-            entry.ShowDataObjectProperties();
+            if (ShapesSelected()) dialogs::ShowDataObjectProperties(entry);
             break;
           case kGraphProperties:
-            entry.ShowGraphProperties();
+            if (ShapesSelected()) dialogs::ShowGraphProperties(entry);
             break;
           default:
             break;
@@ -121,41 +140,41 @@ void Application::RefreshDataNowClick(Place place) {
 void Application::CreateOfflinePPTClick(Place place) {
   OnActiveEntry(
       place == Place::kToolBar ? "cmbCreateOfflinePPT_Click" : "cbrCreateOfflinePPT_Click",
-      [](clsPresentation& entry) { entry.CreateOfflinePPT(); }, true);
+      [](clsPresentation& entry) { CreateOfflineCopy(entry); }, true);
 }
 
 void Application::GotoWebClick() {
-  SkipFailure([] {
-    const std::string& address = Services().web_address;
-    Trace("cbrGotoWeb_Click:Opening " + address);
-    OpenUrl(address);
+  SkipFailure([&] {
+    const std::string& address = ctx_.services.web_address;
+    Trace(ctx_, "cbrGotoWeb_Click:Opening " + address);
+    OpenUrl(ctx_, address);
   });
 }
 
 void Application::ProductHelpClick() {
-  SkipFailure([] {
-    const std::string& help_file = Services().help_file;
+  SkipFailure([&] {
+    const std::string& help_file = ctx_.services.help_file;
     if (help_file.empty()) {
       // A program run from neither its package nor its build tree has no help beside it.
-      ShowMessage("The help file is not installed; \"man vintrel\" shows the manual.",
+      ShowMessage(ctx_, "The help file is not installed; \"man vintrel\" shows the manual.",
                   host::msg_box::kInformation);
       return;
     }
-    Trace("cbrProductHelp_Click:Opening " + help_file);
-    ShowHelpTopic(help_file);
+    Trace(ctx_, "cbrProductHelp_Click:Opening " + help_file);
+    ShowHelpTopic(ctx_, help_file);
   });
 }
 
 void Application::AboutProductClick() {
-  SkipFailure([] {
-    Trace("cbrAboutProduct_Click");
+  SkipFailure([&] {
+    Trace(ctx_, "cbrAboutProduct_Click");
     frmAbout form;
-    host::ShowModal(form, Services().front_end);
+    host::ShowModal(form, ctx_.services.front_end);
   });
 }
 
 void Application::DisplayTypeChange() {
-  SkipFailure([] { Trace("cmbDisplayType_Change"); });
+  SkipFailure([&] { Trace(ctx_, "cmbDisplayType_Change"); });
   SkipFailure([&] {
     if (menus_.cmbDisplayType == nullptr) return;
     const int index = menus_.cmbDisplayType->ListIndex();
@@ -167,7 +186,7 @@ void Application::DisplayTypeChange() {
         button->SetState(position == index ? host::button_state::kDown : host::button_state::kUp);
       });
     }
-    Module().current_display_type = index;
+    ctx_.module.current_display_type = index;
     clsPresentation* entry = ActiveEntry();
     if (entry != nullptr) entry->FillValues();
   });
@@ -179,8 +198,8 @@ void Application::DisplayButtonClick(int position) {
       "cbrDisplayColumn_Click",         "cbrDisplayIndex_Click",
       "cbrDisplayColumnAndIndex_Click", "cbrDisplayConnectionAndColumn_Click"};
   if (position < 1 || position > static_cast<int>(kNames.size())) return;
-  SkipFailure([&] { Trace(kNames[position - 1]); });
-  const bool hidden = UserInterfaceHidden();
+  SkipFailure([&] { Trace(ctx_, kNames[position - 1]); });
+  const bool hidden = UserInterfaceHidden(ctx_);
   for (int other = 1; other <= static_cast<int>(menus_.display_buttons.size()); ++other) {
     host::CommandBarControl* button = menus_.display_buttons[other - 1];
     if (button == nullptr) continue;
@@ -212,16 +231,16 @@ void Application::DisplayNothingClick() {
 void Application::DistributionSetClick(Place place) {
   OnActiveEntry(
       place == Place::kToolBar ? "cmbSetDistributionList_Click" : "cbrDistributionSet_Click",
-      [](clsPresentation& entry) { entry.SetDistributionList(); }, false);
+      [](clsPresentation& entry) { ShowDistributionList(entry); }, false);
 }
 
 void Application::DistributionSendClick() {
   OnActiveEntry(
-      "cbrDistributionSend_Click", [](clsPresentation& entry) { entry.SendPresentation(); }, false);
+      "cbrDistributionSend_Click", [](clsPresentation& entry) { SendPresentation(entry); }, false);
 }
 
 void Application::DistributionClearClick() {
-  SkipFailure([] { Trace("cbrDistributionClear_Click"); });
+  SkipFailure([&] { Trace(ctx_, "cbrDistributionClear_Click"); });
   SkipFailure([&] {
     clsPresentation* entry = ActiveEntry();
     if (entry != nullptr) ClearDistributionList(*entry);

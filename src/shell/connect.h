@@ -7,20 +7,17 @@
 #include "document/presentation.h"
 #include "host/application.h"
 #include "shell/application.h"
-#include "support/module_state.h"
+#include "support/context.h"
 
 namespace vintrel::shell {
 
-// The loaded add-in. It is handed its services once, here, and owns the module-wide state they
-// live in for as long as it exists.
+// The loaded add-in. It is handed its services once, here, and owns the context they live in,
+// with the module-wide state, for as long as it exists; everything it creates is handed that
+// context.
 class Connect {
  public:
-  // `services` without dialogs get the add-in's own (the off-line copy, distribution, sending
-  // and the property pages), shown through `services.front_end`; without sources, the real
-  // ones (files, databases, workbooks).
+  // `services` without sources get the real ones (files, databases, workbooks).
   explicit Connect(const Platform& services);
-  // Takes the services of the state in use when it connects (tests that set them up by hand).
-  Connect();
   ~Connect();
   Connect(const Connect&) = delete;
   Connect& operator=(const Connect&) = delete;
@@ -35,8 +32,10 @@ class Connect {
   void OnStartupComplete();
   void OnBeginShutdown();
 
-  // The services handed in at construction (a program may add a show's services later).
-  Platform& services() { return scope_ ? scope_->state().platform : Services(); }
+  // The add-in's context: the services handed in at construction (a program may add a show's
+  // services later) and the module-wide state.
+  Context& context() { return ctx_; }
+  Platform& services() { return ctx_.services; }
 
   // The application object, or null while the field is empty (before connection, after an
   // inactive connection, after disconnection).
@@ -46,16 +45,9 @@ class Connect {
   // Any use of the empty field creates a fresh object first.
   shell::Application& ApplicationObject();
 
-  // Installs the add-in's own dialogs and sources where the services lack them.
-  void Complete(Platform& services);
-
-  std::unique_ptr<ModuleScope> scope_;
-  PresentationDialogs dialogs_;
+  Context ctx_;
   std::unique_ptr<shell::Application> application_;
 };
-
-// The add-in's own dialogs.
-PresentationDialogs AddinDialogs();
 
 }  // namespace vintrel::shell
 

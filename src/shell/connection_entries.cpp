@@ -13,9 +13,9 @@
 
 namespace vintrel::shell {
 
-std::vector<ConnectionEntry> ReadConnectionEntries(host::Presentation& presentation) {
+std::vector<ConnectionEntry> ReadConnectionEntries(Context& ctx, host::Presentation& presentation) {
   std::vector<ConnectionEntry> entries;
-  for (const auto& connection : ReadConnectionTags(presentation)) {
+  for (const auto& connection : ReadConnectionTags(ctx, presentation)) {
     ConnectionEntry& entry = entries.emplace_back();
     entry.number = connection->ConnectionTagNumber();
     entry.type = connection->ConnectionType();
@@ -41,9 +41,10 @@ std::string NumberText(double value) {
   return FormatNumber(value);
 }
 
-ConnectionSample SampleConnection(const Application* addin, host::Presentation& presentation,
-                                  const std::string& number, long limit) {
-  auto connections = ReadConnectionTags(presentation);
+ConnectionSample SampleConnection(Context& ctx, const Application* addin,
+                                  host::Presentation& presentation, const std::string& number,
+                                  long limit) {
+  auto connections = ReadConnectionTags(ctx, presentation);
   clsConnection* connection = FindConnection(connections, number);
   if (connection == nullptr) {
     throw Error(kErrInvalidProcedureCall, "SampleConnection", "no connection " + number);

@@ -9,6 +9,7 @@
 
 #include "host/data_access.h"
 #include "host/presentation.h"
+#include "support/context.h"
 
 namespace vintrel::shell {
 
@@ -34,7 +35,7 @@ struct ConnectionEntry {
 };
 
 // One entry per connection tag, in tag order.
-std::vector<ConnectionEntry> ReadConnectionEntries(host::Presentation& presentation);
+std::vector<ConnectionEntry> ReadConnectionEntries(Context& ctx, host::Presentation& presentation);
 // The number the next connection gets (one above the highest, at least two digits).
 std::string NextConnectionNumber(const std::vector<ConnectionEntry>& entries);
 // A number as the tags and dialogs write it ("3000", "1.5").
@@ -50,8 +51,9 @@ struct ConnectionSample {
 // Connection `number`'s columns and first `limit` rows (-1: all), as the presentation reads them:
 // the add-in's own connection when it opened it, otherwise opened for this. Fails with the
 // connection's error; kErrInvalidProcedureCall for a number the presentation lacks.
-ConnectionSample SampleConnection(const Application* addin, host::Presentation& presentation,
-                                  const std::string& number, long limit);
+ConnectionSample SampleConnection(Context& ctx, const Application* addin,
+                                  host::Presentation& presentation, const std::string& number,
+                                  long limit);
 
 }  // namespace vintrel::shell
 

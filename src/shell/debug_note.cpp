@@ -4,8 +4,8 @@
 
 namespace vintrel::shell {
 
-void WriteDebugNote(std::string_view source, std::string_view message) {
-  WriteDebugLog(DebugLevel::kInformation, source, message);
+void WriteDebugNote(Context& ctx, std::string_view source, std::string_view message) {
+  WriteDebugLog(ctx, DebugLevel::kInformation, source, message);
 }
 
 }  // namespace vintrel::shell

@@ -5,9 +5,11 @@
 
 #include <string_view>
 
+#include "support/context.h"
+
 namespace vintrel::shell {
 
-void WriteDebugNote(std::string_view source, std::string_view message);
+void WriteDebugNote(Context& ctx, std::string_view source, std::string_view message);
 
 }  // namespace vintrel::shell
 

@@ -40,8 +40,8 @@ std::string ThisComputerName() {
   return gethostname(name, sizeof name - 1) == 0 ? name : "";
 }
 
-std::string DistributionTimeZone() {
-  std::string zone = ReadSetting(kSettingTimeZone);
+std::string DistributionTimeZone(const Context& ctx) {
+  std::string zone = ReadSetting(ctx, kSettingTimeZone);
   const size_t first = zone.find_first_not_of(' ');
   if (first == std::string::npos) return "";
   return zone.substr(first, zone.find_last_not_of(' ') - first + 1);
@@ -51,8 +51,8 @@ bool KnownTimeZone(const std::string& zone) {
   return vintrel::KnownTimeZone(zone);
 }
 
-std::string DistributionFolderSetting() {
-  return GetDistributionFolder();
+std::string DistributionFolderSetting(const Context& ctx) {
+  return GetDistributionFolder(ctx);
 }
 
 DistributionPlayer::DistributionPlayer(std::string folder, std::string computer, std::string zone,

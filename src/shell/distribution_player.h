@@ -14,6 +14,7 @@
 
 #include "host/tags.h"
 #include "offline/distribution_schedule.h"
+#include "support/context.h"
 
 namespace vintrel::shell {
 
@@ -22,11 +23,11 @@ std::string ThisComputerName();
 
 // The zone the distribution windows are meant in ("[Info] TimeZone", a zone database name such
 // as "Europe/Oslo"); empty text: this machine's zone.
-std::string DistributionTimeZone();
+std::string DistributionTimeZone(const Context& ctx);
 bool KnownTimeZone(const std::string& zone);
 
 // The distribution folder of the settings ("[Info] DistributionFolder"); empty text when none.
-std::string DistributionFolderSetting();
+std::string DistributionFolderSetting(const Context& ctx);
 
 class DistributionPlayer {
  public:

@@ -23,7 +23,7 @@ using Maker = std::function<std::unique_ptr<host::Form>(const FormContext&)>;
 // one.
 template <typename Dialog>
 std::unique_ptr<host::Form> MakeConnectionDialog(const FormContext& context) {
-  auto dialog = std::make_unique<Dialog>();
+  auto dialog = std::make_unique<Dialog>(*context.ctx);
   if (context.presentation != nullptr && context.presentation->ActivePresentation() != nullptr) {
     dialog->SetActivePresentationName(context.presentation->ActivePresentation()->FullName());
   }
@@ -41,7 +41,7 @@ const std::vector<Registered>& Registry() {
        [](const FormContext&) { return std::make_unique<frmAbout>(); }},
       {{"frmDistribution", "Set distribution list: computers and the time window", true},
        [](const FormContext& context) {
-         auto form = std::make_unique<frmDistribution>();
+         auto form = std::make_unique<frmDistribution>(*context.ctx);
          form->SetActivePresentation(*context.presentation);
          return form;
        }},
@@ -65,24 +65,24 @@ const std::vector<Registered>& Registry() {
       {{"frmTextFieldPropertyPage",
         "Text shape property page: the selected text shapes' connection, column and row", true},
        [](const FormContext& context) {
-         return std::make_unique<dialogs::frmTextFieldPropertyPage>(*context.presentation,
-                                                                    dialogs::SelectedShapes());
+         return std::make_unique<dialogs::frmTextFieldPropertyPage>(
+             *context.presentation, dialogs::SelectedShapes(*context.ctx));
        }},
       {{"frmObjectFieldPropertyPage",
         "Linked object property page: the selected linked pictures' and objects' data", true},
        [](const FormContext& context) {
-         return std::make_unique<dialogs::frmObjectFieldPropertyPage>(*context.presentation,
-                                                                      dialogs::SelectedShapes());
+         return std::make_unique<dialogs::frmObjectFieldPropertyPage>(
+             *context.presentation, dialogs::SelectedShapes(*context.ctx));
        }},
       {{"frmClockPropertyPage", "Clock shape property page: the selected clocks' format", true},
        [](const FormContext& context) {
-         return std::make_unique<dialogs::frmClockPropertyPage>(*context.presentation,
-                                                                dialogs::SelectedShapes());
+         return std::make_unique<dialogs::frmClockPropertyPage>(
+             *context.presentation, dialogs::SelectedShapes(*context.ctx));
        }},
       {{"frmGraphPropertyPage", "Graph property page: the selected charts' connection", true},
        [](const FormContext& context) {
-         return std::make_unique<dialogs::frmGraphPropertyPage>(*context.presentation,
-                                                                dialogs::SelectedShapes());
+         return std::make_unique<dialogs::frmGraphPropertyPage>(
+             *context.presentation, dialogs::SelectedShapes(*context.ctx));
        }},
   };
   return registry;
@@ -102,6 +102,7 @@ const std::vector<FormEntry>& FormCatalog() {
 std::unique_ptr<host::Form> MakeForm(const std::string& name, const FormContext& context) {
   for (const Registered& registered : Registry()) {
     if (registered.entry.name != name) continue;
+    if (context.ctx == nullptr) throw Error(kErrInvalidProcedureCall, "FormCatalog", "No add-in");
     if (registered.entry.needs_presentation && context.presentation == nullptr) {
       throw Error(kErrInvalidProcedureCall, "FormCatalog", name + " is made for a presentation");
     }

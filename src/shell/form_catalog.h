@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/forms.h"
+#include "support/context.h"
 
 namespace vintrel {
 class clsPresentation;
@@ -31,6 +32,7 @@ const std::vector<FormEntry>& FormCatalog();
 // What a form is made for: the add-in, the presentation's entry in it (may be null for forms
 // that need none) and a slide; property pages of shapes work on the window's selection.
 struct FormContext {
+  Context* ctx = nullptr;  // the add-in's context: required
   Application* addin = nullptr;
   clsPresentation* presentation = nullptr;
   std::optional<int> slide;

@@ -9,8 +9,8 @@
 #include "rendering/clock_text.h"
 #include "rendering/graph_fill.h"
 #include "rendering/linked_object.h"
+#include "support/context.h"
 #include "support/failure_handling.h"
-#include "support/module_state.h"
 
 namespace vintrel::shell {
 
@@ -88,8 +88,8 @@ std::string ShapeLinkProblem(host::Shape& shape, const ShapeLink& link, const st
   return "";
 }
 
-LinkConnections::LinkConnections(host::Presentation& presentation)
-    : connections_(ReadConnectionTags(presentation)) {}
+LinkConnections::LinkConnections(Context& ctx, host::Presentation& presentation)
+    : ctx_(ctx), connections_(ReadConnectionTags(ctx, presentation)) {}
 
 LinkConnections::~LinkConnections() = default;
 
@@ -180,13 +180,14 @@ void LinkShape(host::Presentation& presentation, int slide_index, host::Shape& h
     host_shape.SetVisible(true);
   }
 
-  const int display_type = Module().current_display_type;
+  Context& ctx = connections.context();
+  const int display_type = ctx.module.current_display_type;
   if (link.kind == link_kind::kLinkedObject && readable) {
     // As the linked object page: the shape shows the file its data names now.
     const std::string reference = connection->GetValueObject(link.row, link.column, FolderOf(link),
                                                              link.extension, display_type::kValue);
     bool defer_update = false;
-    if (!rendering::SetLinkedObjectSource(presentation.FullName(), slide_index,
+    if (!rendering::SetLinkedObjectSource(ctx, presentation.FullName(), slide_index,
                                           host_shape.ZOrderPosition(), reference,
                                           /*hide_on_error=*/false, defer_update)) {
       warnings << "vintrel: warning: shape \"" << host_shape.Name() << "\" not relinked to \""
@@ -198,7 +199,7 @@ void LinkShape(host::Presentation& presentation, int slide_index, host::Shape& h
   if (link.kind == link_kind::kNone) {
     text.SetText("");
   } else if (link.kind == link_kind::kClock) {
-    text.SetText(rendering::ClockText(link.date_format, display_type));
+    text.SetText(rendering::ClockText(ctx, link.date_format, display_type));
   } else if (link.kind == link_kind::kTextField && readable) {
     // An empty value is written as one blank, so the shape keeps its height.
     const std::string value =

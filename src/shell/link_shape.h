@@ -15,6 +15,7 @@
 #include "document/tag_schema.h"
 #include "host/presentation.h"
 #include "host/shapes.h"
+#include "support/context.h"
 
 namespace vintrel::shell {
 
@@ -52,7 +53,7 @@ std::string ShapeLinkProblem(host::Shape& shape, const ShapeLink& link, const st
 // list opens it) the first time a link asks for one of its columns.
 class LinkConnections {
  public:
-  explicit LinkConnections(host::Presentation& presentation);
+  LinkConnections(Context& ctx, host::Presentation& presentation);
   ~LinkConnections();
   LinkConnections(const LinkConnections&) = delete;
   LinkConnections& operator=(const LinkConnections&) = delete;
@@ -62,12 +63,14 @@ class LinkConnections {
   // cannot be read is a warning only (the file may be missing or the server down while the
   // author works): the column stays unchecked.
   std::string Check(ShapeLink& link, std::ostream& warnings);
+  Context& context() const { return ctx_; }
   // The connection of that tag number, or null.
   clsConnection* Find(const std::string& number) const;
   // Whether the connection was opened and delivered columns.
   bool Readable(const std::string& number) const;
 
  private:
+  Context& ctx_;
   std::vector<std::unique_ptr<clsConnection>> connections_;
   std::map<std::string, bool> readable_;  // by tag number, once opened
 };

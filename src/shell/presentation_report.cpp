@@ -56,7 +56,7 @@ ConnectionFacts Describe(const clsConnection& connection, bool opened) {
 
 }  // namespace
 
-std::vector<ConnectionFacts> DescribeConnections(const Application* addin,
+std::vector<ConnectionFacts> DescribeConnections(Context& ctx, const Application* addin,
                                                  host::Presentation& presentation) {
   std::vector<ConnectionFacts> list;
   if (clsPresentation* entry = addin != nullptr ? addin->FindEntry(presentation) : nullptr) {
@@ -64,7 +64,7 @@ std::vector<ConnectionFacts> DescribeConnections(const Application* addin,
     return list;
   }
   ConnectionList owned;
-  SkipFailure([&] { owned = ReadConnectionTags(presentation); });
+  SkipFailure([&] { owned = ReadConnectionTags(ctx, presentation); });
   for (const auto& connection : owned) list.push_back(Describe(*connection, false));
   return list;
 }

@@ -8,6 +8,7 @@
 
 #include "host/presentation.h"
 #include "host/shapes.h"
+#include "support/context.h"
 
 namespace vintrel::shell {
 
@@ -41,7 +42,7 @@ struct LinkFacts {
 
 // The connections of the add-in's entry of `presentation` (opened, with their data); without an
 // entry (no add-in, or not taken up) as the tags give them, not opened.
-std::vector<ConnectionFacts> DescribeConnections(const Application* addin,
+std::vector<ConnectionFacts> DescribeConnections(Context& ctx, const Application* addin,
                                                  host::Presentation& presentation);
 LinkFacts DescribeLink(host::Shape& shape);
 // The distribution list of the add-in's entry, dates as stored ("YYYY-MM-DD HH:MM:SS"); empty

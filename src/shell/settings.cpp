@@ -6,18 +6,16 @@
 #include <cstdlib>
 
 #include "host/platform.h"
-#include "support/module_state.h"
+#include "support/context.h"
 
 namespace vintrel::shell {
 
-std::string ReadSetting(const std::string& key) {
-  host::SettingsStore* store = Services().settings;
-  if (store == nullptr) return "";
-  return store->GetSetting(kSettingsAppName, kSettingsSection, key);
+std::string ReadSetting(const Context& ctx, const std::string& key) {
+  return ctx.services.settings->GetSetting(kSettingsAppName, kSettingsSection, key);
 }
 
-bool SettingIsExactlyOne(const std::string& key) {
-  return ReadSetting(key) == "1";
+bool SettingIsExactlyOne(const Context& ctx, const std::string& key) {
+  return ReadSetting(ctx, key) == "1";
 }
 
 std::optional<bool> ToTruthValue(const std::string& text) {

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "support/context.h"
+
 namespace vintrel::shell {
 
 inline constexpr const char* kSettingsAppName = "Quendra Vintrel 2002";
@@ -26,10 +28,10 @@ inline constexpr const char* kSettingWatchFiles = "WatchFiles";
 inline constexpr const char* kSettingTimeZone = "TimeZone";
 
 // The setting's text, or empty text when absent or when there is no settings store.
-std::string ReadSetting(const std::string& key);
+std::string ReadSetting(const Context& ctx, const std::string& key);
 
 // The "Hide..." settings count only when exactly "1".
-bool SettingIsExactlyOne(const std::string& key);
+bool SettingIsExactlyOne(const Context& ctx, const std::string& key);
 
 // A setting's text as a truth value: "True" or "False" in any letter case, or a number (non-zero
 // is true). Empty or other text does not convert.

@@ -2,8 +2,8 @@
 
 #include <exception>
 
+#include "support/context.h"
 #include "support/logs.h"
-#include "support/module_state.h"
 
 namespace vintrel {
 
@@ -19,8 +19,8 @@ Error CurrentFailure() {
   }
 }
 
-void RememberFailure(const Error& failure) {
-  ModuleState& state = Module();
+void RememberFailure(Context& ctx, const Error& failure) {
+  ModuleState& state = ctx.module;
   state.last_error_number = failure.number();
   state.last_error_source = failure.source();
   state.last_error_description = failure.description();
@@ -31,24 +31,23 @@ std::string FailureMessage(const Error& failure, ErrorCode operation) {
   return CompleteMessage(operation, {failure.description()});
 }
 
-int ShowMessage(const std::string& text, int style) {
-  host::FrontEnd* front_end = Services().front_end;
-  if (front_end == nullptr) return host::msg_box::kOk;
-  return front_end->MsgBox(text, style, kMessageTitle);
+int ShowMessage(const Context& ctx, const std::string& text, int style) {
+  return ctx.services.front_end->MsgBox(text, style, kMessageTitle);
 }
 
-int ReportFailure(const Error& failure, ErrorCode operation, int buttons) {
-  RememberFailure(failure);
+int ReportFailure(Context& ctx, const Error& failure, ErrorCode operation, int buttons) {
+  RememberFailure(ctx, failure);
   const std::string message = FailureMessage(failure, operation);
-  if (ShowErrorMessages()) return ShowMessage(message, buttons | host::msg_box::kExclamation);
+  if (ShowErrorMessages(ctx))
+    return ShowMessage(ctx, message, buttons | host::msg_box::kExclamation);
   const int32_t number = IsOwnError(failure.number()) ? failure.number() : ErrorNumber(operation);
-  WriteErrorLog(message + " (" + std::to_string(number) + "-" + failure.source() + ")");
+  WriteErrorLog(ctx, message + " (" + std::to_string(number) + "-" + failure.source() + ")");
   return host::msg_box::kOk;
 }
 
-void LogFailure(const Error& failure) {
-  WriteErrorLog(failure.description() + " (" + std::to_string(failure.number()) + "-" +
-                failure.source() + ")");
+void LogFailure(Context& ctx, const Error& failure) {
+  WriteErrorLog(ctx, failure.description() + " (" + std::to_string(failure.number()) + "-" +
+                         failure.source() + ")");
 }
 
 }  // namespace vintrel

@@ -9,6 +9,7 @@
 
 #include "host/error.h"
 #include "host/platform.h"
+#include "support/context.h"
 #include "support/error_codes.h"
 
 namespace vintrel {
@@ -20,7 +21,7 @@ inline constexpr const char* kMessageTitle = "Quendra Vintrel 2002";
 Error CurrentFailure();
 
 // Copies the failure into the module's last-error state.
-void RememberFailure(const Error& failure);
+void RememberFailure(Context& ctx, const Error& failure);
 
 // Runs one step of a routine whose failing steps are passed over: a failure is swallowed and
 // nothing is written. Returns whether the step succeeded.
@@ -41,14 +42,14 @@ std::string FailureMessage(const Error& failure, ErrorCode operation);
 // Presentation-level handling: remembers the failure, then at design time shows the message
 // (exclamation icon, `buttons`) and returns the answer; during a show writes the error log line
 // "<message> (<number>-<source>)" and returns msg_box::kOk.
-int ReportFailure(const Error& failure, ErrorCode operation, int buttons = host::msg_box::kOkOnly);
+int ReportFailure(Context& ctx, const Error& failure, ErrorCode operation,
+                  int buttons = host::msg_box::kOkOnly);
 
 // Host event handlers: one error log line "<description> (<number>-<source>)".
-void LogFailure(const Error& failure);
+void LogFailure(Context& ctx, const Error& failure);
 
-// Shows a message box through the front end with the add-in's title; without a front end the
-// answer is OK.
-int ShowMessage(const std::string& text, int style);
+// Shows a message box through the front end with the add-in's title.
+int ShowMessage(const Context& ctx, const std::string& text, int style);
 
 }  // namespace vintrel
 

@@ -9,18 +9,13 @@
 #include "host/clock.h"
 #include "host/error.h"
 #include "host/platform.h"
-#include "support/module_state.h"
+#include "support/context.h"
 
 namespace vintrel {
 namespace {
 
-std::chrono::system_clock::time_point CurrentTime() {
-  if (host::Clock* clock = Services().clock) return clock->Now();
-  return std::chrono::system_clock::now();
-}
-
-std::string InFolder(const std::string& name) {
-  const std::string& folder = Services().addin_folder;
+std::string InFolder(const Context& ctx, const std::string& name) {
+  const std::string& folder = ctx.services.addin_folder;
   if (folder.empty()) return name;
   if (folder.back() == '/') return folder + name;
   return folder + "/" + name;
@@ -42,12 +37,12 @@ std::string_view DebugLevelWord(DebugLevel level) {
   return "            ";
 }
 
-std::string DebugLogPath() {
-  return InFolder(Services().module_base_name + ".dbg");
+std::string DebugLogPath(const Context& ctx) {
+  return InFolder(ctx, ctx.services.module_base_name + ".dbg");
 }
 
-std::string ErrorLogPath() {
-  return InFolder("errors.txt");
+std::string ErrorLogPath(const Context& ctx) {
+  return InFolder(ctx, "errors.txt");
 }
 
 std::string FormatLogTimestamp(std::chrono::system_clock::time_point time) {
@@ -73,9 +68,9 @@ std::string FormatLogTimestamp(std::chrono::system_clock::time_point time) {
   return text + fraction;
 }
 
-void AppendLogLine(const std::string& path, std::string_view text) {
+void AppendLogLine(const Context& ctx, const std::string& path, std::string_view text) {
   try {
-    std::string line = FormatLogTimestamp(CurrentTime());
+    std::string line = FormatLogTimestamp(ctx.services.clock->Now());
     line += ' ';
     line.append(text);
     line += "\r\n";
@@ -88,10 +83,11 @@ void AppendLogLine(const std::string& path, std::string_view text) {
   }
 }
 
-void WriteDebugLog(DebugLevel level, std::string_view /*source*/, std::string_view message) {
-  ModuleState& state = Module();
+void WriteDebugLog(Context& ctx, DebugLevel level, std::string_view /*source*/,
+                   std::string_view message) {
+  ModuleState& state = ctx.module;
   if (!state.debug_enabled) return;
-  const std::string path = DebugLogPath();
+  const std::string path = DebugLogPath(ctx);
   if (!state.debug_log_started) {
     std::remove(path.c_str());  // a missing file is no failure
     state.debug_log_started = true;
@@ -99,30 +95,30 @@ void WriteDebugLog(DebugLevel level, std::string_view /*source*/, std::string_vi
   std::string text(DebugLevelWord(level));
   text += ' ';
   text.append(message);
-  AppendLogLine(path, text);
+  AppendLogLine(ctx, path, text);
 }
 
-void WriteErrorLog(std::string_view text) {
-  ModuleState& state = Module();
-  const std::string path = ErrorLogPath();
+void WriteErrorLog(Context& ctx, std::string_view text) {
+  ModuleState& state = ctx.module;
+  const std::string path = ErrorLogPath(ctx);
   if (!state.error_log_started) {
     std::remove(path.c_str());
     state.error_log_started = true;
   }
-  AppendLogLine(path, text);
+  AppendLogLine(ctx, path, text);
   state.errors_during_show = true;
 }
 
-void OpenErrorLog() {
+void OpenErrorLog(const Context& ctx) {
   try {
-    if (host::Shell* shell = Services().shell) shell->Open(ErrorLogPath());
+    ctx.services.shell->Open(ErrorLogPath(ctx));
   } catch (...) {
     // Whatever the shell does with a missing file is all the user sees.
   }
 }
 
-bool ShowErrorMessages() {
-  return !Module().in_slide_show;
+bool ShowErrorMessages(const Context& ctx) {
+  return !ctx.module.in_slide_show;
 }
 
 }  // namespace vintrel

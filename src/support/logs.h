@@ -6,7 +6,9 @@
 
 #include <chrono>
 #include <string>
+
 #include <string_view>
+#include "support/context.h"
 
 namespace vintrel {
 
@@ -16,19 +18,20 @@ enum class DebugLevel { kEvent = 0, kVariable = 1, kInformation = 2, kError = 3 
 std::string_view DebugLevelWord(DebugLevel level);
 
 // The source names the object or module writing; it is accepted but not written.
-void WriteDebugLog(DebugLevel level, std::string_view source, std::string_view message);
+void WriteDebugLog(Context& ctx, DebugLevel level, std::string_view source,
+                   std::string_view message);
 // Writes one error log line and sets the errors-during-show flag.
-void WriteErrorLog(std::string_view text);
+void WriteErrorLog(Context& ctx, std::string_view text);
 // Appends "<local date and time>.<milliseconds> <text>" and a line end to the file; every line
 // opens and closes the file. Failures are swallowed: the line is lost.
-void AppendLogLine(const std::string& path, std::string_view text);
+void AppendLogLine(const Context& ctx, const std::string& path, std::string_view text);
 // Hands the error log to the desktop's handler for text files.
-void OpenErrorLog();
+void OpenErrorLog(const Context& ctx);
 // True while no slide show runs: failures may be shown in message boxes.
-bool ShowErrorMessages();
+bool ShowErrorMessages(const Context& ctx);
 
-std::string DebugLogPath();
-std::string ErrorLogPath();
+std::string DebugLogPath(const Context& ctx);
+std::string ErrorLogPath(const Context& ctx);
 
 // "<short date> <long time>.<mmm>" in the user's regional form (the C locale gives the US
 // month/day/year form with a four-digit year and a 24-hour time).

@@ -4,14 +4,14 @@
 #include <cmath>
 
 #include "host/event_loop.h"
+#include "support/context.h"
 #include "support/failure_handling.h"
-#include "support/module_state.h"
 #include "support/shell_helpers.h"
 #include "support/time_span.h"
 
 namespace vintrel {
 
-ProgressWindow::ProgressWindow() = default;
+ProgressWindow::ProgressWindow(const Context& ctx) : ctx_(ctx) {}
 
 ProgressWindow::~ProgressWindow() {
   Close();
@@ -38,23 +38,18 @@ void ProgressWindow::NewStepValue(int value) {
   if (display_) {
     SkipFailure([&] { display_->SetProgress(value_, steps_); });
   }
-  SkipFailure([] {
-    if (host::EventLoop* loop = Services().loop) loop->DoEvents();
-  });
+  SkipFailure([&] { ctx_.services.loop->DoEvents(); });
 }
 
 host::Clock::Ticks ProgressWindow::Now() const {
-  if (host::EventLoop* loop = Services().loop) return loop->clock().Steady();
-  return std::chrono::steady_clock::now();
+  return ctx_.services.loop->clock().Steady();
 }
 
 void ProgressWindow::Start(bool show) {
   started_ = Now();
   started_flag_ = true;
   if (display_ == nullptr && show) {
-    SkipFailure([&] {
-      if (host::FrontEnd* front_end = Services().front_end) display_ = front_end->OpenProgress();
-    });
+    SkipFailure([&] { display_ = ctx_.services.front_end->OpenProgress(); });
   }
   if (display_) {
     // The work it shows goes on behind it: it must not disappear behind other windows.
@@ -64,10 +59,8 @@ void ProgressWindow::Start(bool show) {
       display_->SetStatus(status_);
       display_->SetProgress(value_, steps_);
     });
-    if (host::EventLoop* loop = Services().loop) {
-      remaining_timer_ =
-          std::make_unique<host::LoopTimer>(*loop, 3000, true, [this] { ShowRemaining(); });
-    }
+    remaining_timer_ = std::make_unique<host::LoopTimer>(*ctx_.services.loop, 3000, true,
+                                                         [this] { ShowRemaining(); });
   }
 }
 

@@ -11,12 +11,13 @@
 
 #include "host/loop_timer.h"
 #include "host/platform.h"
+#include "support/context.h"
 
 namespace vintrel {
 
 class ProgressWindow {
  public:
-  ProgressWindow();
+  explicit ProgressWindow(const Context& ctx);
   ~ProgressWindow();
   ProgressWindow(const ProgressWindow&) = delete;
   ProgressWindow& operator=(const ProgressWindow&) = delete;
@@ -43,6 +44,7 @@ class ProgressWindow {
   void ShowRemaining();
   host::Clock::Ticks Now() const;
 
+  const Context& ctx_;
   std::string title_;
   std::string status_;
   int steps_ = 0;

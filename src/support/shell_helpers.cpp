@@ -7,15 +7,14 @@
 #include "host/ascii.h"
 #include "host/error.h"
 #include "host/platform.h"
+#include "support/context.h"
 #include "support/failure_handling.h"
-#include "support/module_state.h"
 
 namespace vintrel {
 
-std::string MakeTempFileName(std::string& prefix) {
+std::string MakeTempFileName(const Context& ctx, std::string& prefix) {
   if (prefix.empty()) prefix = "TMP";
-  host::FileSystem* files = Services().files;
-  if (files == nullptr) return "";
+  host::FileSystem* files = ctx.services.files;
   try {
     return files->CreateUniqueFile(files->TempFolder(), prefix);
   } catch (...) {
@@ -28,14 +27,12 @@ std::string NormalizeUrl(const std::string& address) {
   return "http://" + address;
 }
 
-void OpenUrl(const std::string& address) {
-  SkipFailure([&] {
-    if (host::Shell* shell = Services().shell) shell->Open(NormalizeUrl(address));
-  });
+void OpenUrl(const Context& ctx, const std::string& address) {
+  SkipFailure([&] { ctx.services.shell->Open(NormalizeUrl(address)); });
 }
 
-int NextVisibleSlide(int current) {
-  host::Application* app = Module().host;
+int NextVisibleSlide(const Context& ctx, int current) {
+  host::Application* app = ctx.module.host;
   if (app == nullptr) throw Error(kErrUnspecified, "modGlobalFunctions", "No host application");
   host::Slides& slides = app->ActivePresentation().Slides();
   const int count = slides.Count();
@@ -71,30 +68,21 @@ int GetHostMajorVersion(const host::Application& host) {
   return value;
 }
 
-std::string BrowseForComputer(const std::string& title) {
+std::string BrowseForComputer(const Context& ctx, const std::string& title) {
   std::string chosen;
-  SkipFailure([&] {
-    if (host::FrontEnd* front_end = Services().front_end)
-      chosen = front_end->BrowseForComputer(title);
-  });
+  SkipFailure([&] { chosen = ctx.services.front_end->BrowseForComputer(title); });
   return chosen;
 }
 
-std::string BrowseForFolderPath(const std::string& title) {
+std::string BrowseForFolderPath(const Context& ctx, const std::string& title) {
   std::string chosen;
-  SkipFailure([&] {
-    if (host::FrontEnd* front_end = Services().front_end)
-      chosen = front_end->BrowseForFolder(title);
-  });
+  SkipFailure([&] { chosen = ctx.services.front_end->BrowseForFolder(title); });
   return chosen;
 }
 
-void ShowHelpTopic(const std::string& help_file, std::optional<int> context_id) {
-  SkipFailure([&] {
-    if (host::FrontEnd* front_end = Services().front_end) {
-      front_end->ShowHelp(help_file, context_id.value_or(0));
-    }
-  });
+void ShowHelpTopic(const Context& ctx, const std::string& help_file,
+                   std::optional<int> context_id) {
+  SkipFailure([&] { ctx.services.front_end->ShowHelp(help_file, context_id.value_or(0)); });
 }
 
 void SetFormTopmost(host::Form& form, bool topmost) {

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "support/module_state.h"
+#include "support/context.h"
 #include "testing/temp_dir.h"
 
 namespace vintrel {

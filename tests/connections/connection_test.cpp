@@ -9,7 +9,7 @@
 #include "host/client_recordset.h"
 #include "host/clock.h"
 #include "support/error_codes.h"
-#include "support/module_state.h"
+#include "support/context.h"
 #include "testing/error_of.h"
 #include "testing/table_connection.h"
 

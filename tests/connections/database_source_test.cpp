@@ -7,7 +7,7 @@
 #include "host/data_access.h"
 #include "host/event_loop.h"
 #include "host/memory/memory_data_access.h"
-#include "support/module_state.h"
+#include "support/context.h"
 
 namespace vintrel::connections {
 namespace {

@@ -8,7 +8,7 @@
 #include "host/clock.h"
 #include "host/memory/memory_spreadsheet.h"
 #include "support/error_codes.h"
-#include "support/module_state.h"
+#include "support/context.h"
 #include "testing/error_of.h"
 #include "testing/temp_dir.h"
 

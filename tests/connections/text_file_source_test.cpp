@@ -10,7 +10,7 @@
 #include "connections/real_sources.h"
 #include "host/clock.h"
 #include "support/error_codes.h"
-#include "support/module_state.h"
+#include "support/context.h"
 #include "testing/error_of.h"
 #include "testing/temp_dir.h"
 

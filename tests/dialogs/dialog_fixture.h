@@ -14,7 +14,7 @@
 #include "host/memory/memory_data_access.h"
 #include "host/memory/memory_host.h"
 #include "host/workbook/workbook_reader.h"
-#include "support/module_state.h"
+#include "support/context.h"
 
 namespace vintrel::testing {
 

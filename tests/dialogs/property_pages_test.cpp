@@ -18,7 +18,7 @@
 #include "host/memory/memory_presentation.h"
 #include "host/memory/memory_slide.h"
 #include "host/memory/scripted_front_end.h"
-#include "support/module_state.h"
+#include "support/context.h"
 #include "testing/shape_link.h"
 #include "testing/table_connection.h"
 #include "testing/temp_dir.h"

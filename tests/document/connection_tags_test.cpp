@@ -5,7 +5,7 @@
 #include "document/tag_schema.h"
 #include "host/memory/memory_presentation.h"
 #include "host/memory/memory_slide.h"
-#include "support/module_state.h"
+#include "support/context.h"
 
 namespace vintrel {
 namespace {

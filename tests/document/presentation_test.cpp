@@ -11,7 +11,7 @@
 #include "host/memory/memory_slide.h"
 #include "host/memory/scripted_front_end.h"
 #include "support/error_codes.h"
-#include "support/module_state.h"
+#include "support/context.h"
 #include "testing/shape_link.h"
 #include "testing/table_connection.h"
 #include "testing/temp_dir.h"

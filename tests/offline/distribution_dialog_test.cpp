@@ -9,7 +9,7 @@
 #include "host/clock.h"
 #include "host/memory/memory_host.h"
 #include "offline/distribution_dialog.h"
-#include "support/module_state.h"
+#include "support/context.h"
 
 namespace vintrel::testing {
 namespace {

@@ -11,7 +11,7 @@
 #include "host/event_loop.h"
 #include "host/memory/memory_host.h"
 #include "offline/progress_meter.h"
-#include "support/module_state.h"
+#include "support/context.h"
 #include "testing/shape_link.h"
 #include "testing/table_connection.h"
 

@@ -8,7 +8,7 @@
 #include "document/presentation.h"
 #include "host/memory/memory_host.h"
 #include "offline/distribution.h"
-#include "support/module_state.h"
+#include "support/context.h"
 #include "testing/shape_link.h"
 #include "testing/table_connection.h"
 #include "testing/temp_dir.h"

@@ -5,7 +5,7 @@
 #include "host/memory/memory_application.h"
 #include "host/memory/memory_presentation.h"
 #include "host/memory/memory_slide.h"
-#include "support/module_state.h"
+#include "support/context.h"
 #include "testing/temp_dir.h"
 
 namespace vintrel::rendering {

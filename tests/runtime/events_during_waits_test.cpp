@@ -9,7 +9,7 @@
 #include "host/memory/memory_data_access.h"
 #include "runtime/runtime.h"
 #include "show_fixture.h"
-#include "support/module_state.h"
+#include "support/context.h"
 
 namespace vintrel {
 namespace {

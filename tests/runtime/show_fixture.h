@@ -19,7 +19,7 @@
 #include "host/memory/memory_host.h"
 #include "shell/application.h"
 #include "shell/connect.h"
-#include "support/module_state.h"
+#include "support/context.h"
 #include "testing/addin_doubles.h"
 #include "testing/shape_link.h"
 #include "testing/table_connection.h"

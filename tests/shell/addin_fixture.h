@@ -15,7 +15,7 @@
 #include "host/memory/scripted_front_end.h"
 #include "shell/connect.h"
 #include "shell/settings.h"
-#include "support/module_state.h"
+#include "support/context.h"
 #include "testing/addin_doubles.h"
 #include "testing/shape_link.h"
 #include "testing/table_connection.h"

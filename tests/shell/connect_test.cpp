@@ -16,7 +16,7 @@
 #include "shell/check_data_access.h"
 #include "shell/settings.h"
 #include "shell/version.h"
-#include "support/module_state.h"
+#include "support/context.h"
 #include "testing/temp_dir.h"
 
 namespace vintrel::shell {

@@ -5,7 +5,7 @@
 #include "host/clock.h"
 #include "host/memory/scripted_front_end.h"
 #include "support/logs.h"
-#include "support/module_state.h"
+#include "support/context.h"
 #include "testing/temp_dir.h"
 
 namespace vintrel {

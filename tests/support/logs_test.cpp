@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "host/clock.h"
-#include "support/module_state.h"
+#include "support/context.h"
 #include "testing/temp_dir.h"
 
 namespace vintrel {

@@ -5,7 +5,7 @@
 #include "host/clock.h"
 #include "host/event_loop.h"
 #include "host/memory/scripted_front_end.h"
-#include "support/module_state.h"
+#include "support/context.h"
 
 namespace vintrel {
 namespace {

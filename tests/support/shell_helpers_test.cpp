@@ -8,7 +8,7 @@
 #include "host/memory/recording_shell.h"
 #include "host/memory/scripted_front_end.h"
 #include "host/posix/posix_file_system.h"
-#include "support/module_state.h"
+#include "support/context.h"
 #include "testing/temp_dir.h"
 
 namespace vintrel {

@@ -1,14 +1,11 @@
-// Everything the add-in keeps module-wide, in one place: the flags the shell, the presentation
-// objects, the runtime and the logs share, and the services it was handed when it was loaded.
-// The loaded add-in (shell::Connect) owns its state through a ModuleScope; Module() reaches the
-// state of the add-in loaded now. Code below the shell that runs without a loaded add-in (unit
-// tests of one layer) gets a state of its own, which ResetModuleState() renews.
-#ifndef VINTREL_SUPPORT_MODULE_STATE_H_
-#define VINTREL_SUPPORT_MODULE_STATE_H_
+// The context of a loaded add-in: the services it was handed and the module-wide state it keeps.
+#ifndef VINTREL_SUPPORT_CONTEXT_H_
+#define VINTREL_SUPPORT_CONTEXT_H_
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace vintrel::host {
 class Application;
@@ -29,14 +26,15 @@ class SpreadsheetFactory;
 namespace vintrel {
 
 class ConnectionSource;
-struct PresentationDialogs;
 
 // What a connection's data comes from, by connection type (0 text file, 1 database, 2 workbook);
 // null when the type has none.
 using ConnectionSourceFactory = std::function<std::unique_ptr<ConnectionSource>(int type)>;
 
 // The services an add-in instance uses, handed to it once when it is loaded. Not owned: the
-// program (or a test) that loads the add-in keeps them alive while it is loaded.
+// program (or a test) that loads the add-in keeps them alive while it is loaded. The slots up to
+// the data access are required: the add-in never falls back on the real machine when one is
+// missing, so a test cannot touch it by forgetting a fake (testing::TestContext fills them all).
 struct Platform {
   host::SettingsStore* settings = nullptr;
   host::FrontEnd* front_end = nullptr;
@@ -46,14 +44,12 @@ struct Platform {
   host::Clock* clock = nullptr;
   host::EventLoop* loop = nullptr;
   host::DataAccess* data_access = nullptr;
-  host::SpreadsheetFactory* spreadsheet = nullptr;
   // Makes the source of each connection; empty until the program hands in its sources.
   ConnectionSourceFactory sources;
-  // The dialogs the commands open (property pages, the off-line copy, distribution); a command
-  // whose dialog is missing does nothing.
-  PresentationDialogs* dialogs = nullptr;
-  // Optional: what watches files for a show that asks for it, and the screen that hears of
-  // connections failing and answering again during a show.
+  host::SpreadsheetFactory* spreadsheet = nullptr;
+  // Optional: the workbook service (none: workbooks are unavailable), what watches files for a
+  // show that asks for it, and the screen that hears of connections failing and answering again
+  // during a show.
   host::FileWatcher* file_watcher = nullptr;
   host::DataStatusDisplay* show_status = nullptr;
   // The folder that holds the add-in (its logs, the folder placeholder in paths) and the
@@ -68,9 +64,9 @@ struct Platform {
   std::string help_file;
 };
 
+// The module-wide state the add-in really has: the flags the shell, the presentation objects, the
+// runtime and the logs share. One lives in each loaded add-in's context.
 struct ModuleState {
-  Platform platform;
-
   // Settings and lifecycle.
   bool debug_enabled = false;
   host::Application* host = nullptr;  // the host reference, set by InitHandler
@@ -107,28 +103,23 @@ struct ModuleState {
 
   ModuleState();
   ~ModuleState();
+  ModuleState(const ModuleState&) = delete;
+  ModuleState& operator=(const ModuleState&) = delete;
 };
 
-ModuleState& Module();
-Platform& Services();
-// Renews the state used while no add-in is loaded, keeping nothing (services included).
-void ResetModuleState();
+// What one loaded add-in works with: the services it was handed and its module-wide state. The
+// add-in instance (shell::Connect) owns it and hands it to everything it creates; nothing looks
+// it up. A test builds one with the in-memory services and overrides what it is about.
+struct Context {
+  Context() = default;
+  explicit Context(Platform platform) : services(std::move(platform)) {}
+  Context(const Context&) = delete;
+  Context& operator=(const Context&) = delete;
 
-// Makes a fresh state, holding `services`, the one Module() reaches while the scope lives (scopes
-// nest: the previous state comes back at the end).
-class ModuleScope {
- public:
-  explicit ModuleScope(const Platform& services);
-  ~ModuleScope();
-  ModuleScope(const ModuleScope&) = delete;
-  ModuleScope& operator=(const ModuleScope&) = delete;
-  ModuleState& state() { return *state_; }
-
- private:
-  std::unique_ptr<ModuleState> state_;
-  ModuleState* previous_;
+  Platform services;
+  ModuleState module;
 };
 
 }  // namespace vintrel
 
-#endif  // VINTREL_SUPPORT_MODULE_STATE_H_
+#endif  // VINTREL_SUPPORT_CONTEXT_H_
