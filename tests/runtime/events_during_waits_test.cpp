@@ -41,8 +41,8 @@ class EventsDuringWaits : public ShowFixture {
     loop_.pumps = 0;
     loop_.fire_at = 0;
     loop_.action = nullptr;
-    Services().data_access = &databases_;
-    SetDefaultConnectionSourceFactory(connections::RealSources());
+    connect_.services().data_access = &databases_;
+    connect_.services().sources = connections::RealSources();
     host::memory::MemoryTable rows{{"A"}, {{"v1"}, {"v2"}}};
     databases_.AddDatabase("DSN=x").AddResult("SELECT 1", rows);
     // Each query and opening reports "executing" once: its wait lets events run.
@@ -140,7 +140,8 @@ TEST_F(EventsDuringWaits, EveryEventAtEveryWaitOfTheBeginningAndOfADataTick) {
         const auto before = clock_.Steady();
         Run(kTicking);
         const auto ran = clock_.Steady() - before;
-        EXPECT_FALSE(Module().errors_during_show) << "nothing failed on the ended show";
+        EXPECT_FALSE(connect_.context().module.errors_during_show)
+            << "nothing failed on the ended show";
         switch (event) {
           case Event::kShowEnds:
             EXPECT_EQ(Runtime(), nullptr) << "released once the waits returned";

@@ -263,7 +263,7 @@ TEST_F(Refresh, FailuresGoToTheErrorLogAndTheShowGoesOn) {
   data_.failing["01"] = true;
   Run(2000);
   EXPECT_TRUE(front_end_.message_boxes().empty()) << "no message box stops the show";
-  EXPECT_TRUE(Module().errors_during_show);
+  EXPECT_TRUE(connect_.context().module.errors_during_show);
   data_.failing["01"] = false;
   data_.rows["01"] = {{"back"}};
   Run(1000);
@@ -337,7 +337,7 @@ TEST_F(Refresh, AFailingSourceIsAnnouncedOnceAndItsValuesKeptWhenAskedFor) {
     TearDown();
     SetUp();
     StatusLog status;
-    Services().show_status = &status;
+    connect_.services().show_status = &status;
     if (keep) settings_.Set("Quendra Vintrel 2002", "Info", "KeepLastGoodValues", "1");
     Connection("01", {"A"}, Rows(1));
     const int field = Field(1, "01", "A", 1);
@@ -352,7 +352,7 @@ TEST_F(Refresh, AFailingSourceIsAnnouncedOnceAndItsValuesKeptWhenAskedFor) {
     EXPECT_EQ(status.events, expected);
     EXPECT_EQ(Text(1, field), "v1");
     host_.EndSlideShow();
-    Services().show_status = nullptr;
+    connect_.services().show_status = nullptr;
   }
 }
 

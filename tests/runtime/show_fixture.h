@@ -23,7 +23,7 @@
 #include "testing/addin_doubles.h"
 #include "testing/shape_link.h"
 #include "testing/table_connection.h"
-#include "testing/temp_dir.h"
+#include "testing/test_context.h"
 
 namespace vintrel::testing {
 
@@ -58,25 +58,22 @@ class ShowFixture : public ::testing::Test {
   static constexpr const char* kDeck = "/shows/board.pptx";
 
   void SetUp() override {
-    ResetModuleState();
-    Services().front_end = &front_end_;
-    Services().clock = &clock_;
-    Services().loop = &loop_;
-    Services().data_access = &data_access_;
-    Services().files = &files_;
-    Services().settings = &settings_;
-    Services().addin_folder = dir_.path();
-    SetDefaultConnectionSourceFactory([this](int) -> std::unique_ptr<ConnectionSource> {
-      return std::make_unique<LiveSource>(data_);
-    });
     file_ = &host_.AddFile(kDeck);
     file_->Tags().Add("QUENDRA VERSION", "1");
   }
   void TearDown() override {
     if (host_.show() != nullptr) host_.EndSlideShow();
     connect_.OnDisconnection(0);
-    SetDefaultConnectionSourceFactory(nullptr);
-    ResetModuleState();
+  }
+
+  // The twins, with the scripted loop and every connection reading the test's rows.
+  Platform ShowPlatform() {
+    Platform platform = twins_.platform();
+    platform.loop = &loop_;
+    platform.sources = [this](int) -> std::unique_ptr<ConnectionSource> {
+      return std::make_unique<LiveSource>(data_);
+    };
+    return platform;
   }
 
   host::memory::MemorySlide& Slide(int index) {
@@ -123,16 +120,15 @@ class ShowFixture : public ::testing::Test {
   }
   clsRuntime* Runtime() { return connect_.application()->runtime(); }
 
-  TempDir dir_;
-  host::memory::ScriptedFrontEnd front_end_;
-  host::FakeClock clock_;
-  ScriptedLoop loop_{clock_};
-  WorkingDataAccess data_access_;
-  host::memory::MemoryFileSystem files_;
-  host::memory::MemorySettingsStore settings_;
+  InMemoryServices twins_;
+  host::memory::ScriptedFrontEnd& front_end_ = twins_.front_end;
+  host::FakeClock& clock_ = twins_.clock;
+  host::memory::MemoryFileSystem& files_ = twins_.files;
+  host::memory::MemorySettingsStore& settings_ = twins_.settings;
+  ScriptedLoop loop_{twins_.clock};
   host::memory::MemoryApplication host_;
   AddIn addin_;
-  shell::Connect connect_;
+  shell::Connect connect_{ShowPlatform()};
   LiveData data_;
   host::memory::MemoryPresentation* file_ = nullptr;
   host::memory::MemoryPresentation* deck_ = nullptr;

@@ -19,7 +19,7 @@
 #include "testing/addin_doubles.h"
 #include "testing/shape_link.h"
 #include "testing/table_connection.h"
-#include "testing/temp_dir.h"
+#include "testing/test_context.h"
 
 namespace vintrel::shell::testing_support {
 
@@ -38,17 +38,6 @@ inline host::memory::MemoryShape& LinkShape(host::memory::MemoryShape& shape, in
 class AddInFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetModuleState();
-    Services().front_end = &front_end_;
-    Services().clock = &clock_;
-    Services().loop = &loop_;
-    Services().data_access = &data_access_;
-    Services().settings = &settings_;
-    Services().addin_folder = dir_.path();
-    SetDefaultConnectionSourceFactory([](int) -> std::unique_ptr<ConnectionSource> {
-      return std::make_unique<testing::TableSource>(std::vector<std::string>{"Sales"},
-                                                    testing::Table{{"1250.5"}}, nullptr);
-    });
     host::memory::MemoryPresentation& board = host_.AddFile(kWithConnections);
     board.Tags().Add("QUENDRA VERSION", "1");
     board.Tags().Add("QUENDRA CONNECTION01", "0\tSales\tsales.txt\tTrue\t");
@@ -57,10 +46,16 @@ class AddInFixture : public ::testing::Test {
     plain.Tags().Add("QUENDRA VERSION", "1");
     plain.AddSlide();
   }
-  void TearDown() override {
-    connect_.OnDisconnection(0);
-    SetDefaultConnectionSourceFactory(nullptr);
-    ResetModuleState();
+  void TearDown() override { connect_.OnDisconnection(0); }
+
+  // The twins; every connection reads one row of sales.
+  static Platform AddInPlatform(testing::InMemoryServices& twins) {
+    Platform platform = twins.platform();
+    platform.sources = [](int) -> std::unique_ptr<ConnectionSource> {
+      return std::make_unique<testing::TableSource>(std::vector<std::string>{"Sales"},
+                                                    testing::Table{{"1250.5"}}, nullptr);
+    };
+    return platform;
   }
 
   void ConnectAddIn() {
@@ -71,15 +66,14 @@ class AddInFixture : public ::testing::Test {
     settings_.Set(kSettingsAppName, kSettingsSection, key, value);
   }
 
-  testing::TempDir dir_;
-  host::memory::ScriptedFrontEnd front_end_;
-  host::FakeClock clock_;
-  host::EventLoop loop_{clock_};
-  WorkingDataAccess data_access_;
-  host::memory::MemorySettingsStore settings_;
+  testing::InMemoryServices twins_;
+  host::memory::ScriptedFrontEnd& front_end_ = twins_.front_end;
+  host::FakeClock& clock_ = twins_.clock;
+  host::EventLoop& loop_ = twins_.loop;
+  host::memory::MemorySettingsStore& settings_ = twins_.settings;
   host::memory::MemoryApplication host_;
   AddIn addin_;
-  Connect connect_;
+  Connect connect_{AddInPlatform(twins_)};
 };
 
 }  // namespace vintrel::shell::testing_support

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/slide_property_page.h"
 #include "shell/addin_fixture.h"
 
 namespace vintrel::shell {
@@ -131,40 +132,42 @@ struct ClickCase {
   std::optional<int> slide;
 };
 
+constexpr const char* kConnections = "frmSlideShowPropertyPage";
+constexpr const char* kSlide = "frmSlidePropertyPage";
+constexpr const char* kText = "frmTextFieldPropertyPage";
+
 TEST_F(CommandBarsTest, ClicksOpenTheirPagesThroughTheActivePresentation) {
-  std::vector<std::string> opened;
-  std::optional<int> slide_asked;
-  PresentationDialogs pages;
-  auto page = [&](const char* name) {
-    return [&opened, name](clsPresentation&) { opened.push_back(name); };
-  };
-  pages.slide_show_properties = page("connections");
-  pages.slide_properties = [&](clsPresentation&, std::optional<int> slide) {
-    opened.push_back("slide");
-    slide_asked = slide;
-  };
-  pages.clock_properties = page("clock");
-  pages.data_field_properties = page("text");
-  pages.data_object_properties = page("object");
-  pages.graph_properties = page("graph");
-  Services().dialogs = &pages;
+  // Notes each page shown (the slide page with its slide) and cancels it.
+  struct PageRecorder : host::memory::ScriptedFrontEnd {
+    void ShowForm(host::Form& form) override {
+      opened.push_back(form.Name());
+      if (auto* slide_page = dynamic_cast<dialogs::frmSlidePropertyPage*>(&form)) {
+        slide_asked = slide_page->SlideIndex();
+      }
+    }
+    std::vector<std::string> opened;
+    std::optional<int> slide_asked;
+  } pages;
+  std::vector<std::string>& opened = pages.opened;
+  std::optional<int>& slide_asked = pages.slide_asked;
+  connect_.services().front_end = &pages;
   ConnectAddIn();
   host::memory::MemoryPresentation& deck = host_.OpenPresentation(kWithConnections);
   host::memory::MemoryShape& field = deck.slide(1).shape(1);
   const CommandControls& controls = connect_.application()->command_controls();
 
   const std::vector<ClickCase> cases = {
-      {"tool bar", &CommandControls::tool_bar_commands, -1, kSlideShowProperties, "connections",
+      {"tool bar", &CommandControls::tool_bar_commands, -1, kSlideShowProperties, kConnections,
        std::nullopt},
-      {"tool bar", &CommandControls::tool_bar_commands, -1, kSlideProperties, "slide", 1},
-      {"main menu", &CommandControls::menu_commands, -1, kSlideProperties, "slide", 1},
-      {"shapes popup", nullptr, kShapesMenu, kSlideProperties, "slide", std::nullopt},
-      {"pictures popup", nullptr, kPicturesMenu, kSlideShowProperties, "connections", std::nullopt},
-      {"tool bar", &CommandControls::tool_bar_commands, -1, kDataFieldProperties, "text",
+      {"tool bar", &CommandControls::tool_bar_commands, -1, kSlideProperties, kSlide, 1},
+      {"main menu", &CommandControls::menu_commands, -1, kSlideProperties, kSlide, 1},
+      // A popup names no slide: the page is for the slide of the active window.
+      {"shapes popup", nullptr, kShapesMenu, kSlideProperties, kSlide, 1},
+      {"pictures popup", nullptr, kPicturesMenu, kSlideShowProperties, kConnections, std::nullopt},
+      {"tool bar", &CommandControls::tool_bar_commands, -1, kDataFieldProperties, kText,
        std::nullopt},
-      {"main menu", &CommandControls::menu_commands, -1, kDataFieldProperties, "text",
-       std::nullopt},
-      {"shapes popup", nullptr, kShapesMenu, kDataFieldProperties, "text", std::nullopt},
+      {"main menu", &CommandControls::menu_commands, -1, kDataFieldProperties, kText, std::nullopt},
+      {"shapes popup", nullptr, kShapesMenu, kDataFieldProperties, kText, std::nullopt},
   };
   for (const ClickCase& c : cases) {
     host_.SelectShapes({&field});
@@ -195,7 +198,7 @@ TEST_F(CommandBarsTest, DisplayComboAndSubmenuNameTheSameType) {
   controls.cmbDisplayType->SetListIndex(5);
   controls.cmbDisplayType->Execute();
   EXPECT_EQ(pressed(), std::vector<int>{5});
-  EXPECT_EQ(Module().current_display_type, 5);
+  EXPECT_EQ(connect_.context().module.current_display_type, 5);
   controls.display_buttons[1]->Execute();
   EXPECT_EQ(pressed(), std::vector<int>{2});
   EXPECT_EQ(controls.cmbDisplayType->ListIndex(), 2);
@@ -208,7 +211,7 @@ TEST_F(CommandBarsTest, HelpOpensTheHelpFileTheProgramFound) {
   ConnectAddIn();
   for (const std::string help : {"/usr/share/vintrel/help/vintrel.html", ""}) {
     SCOPED_TRACE(help);
-    Services().help_file = help;
+    connect_.services().help_file = help;
     const size_t calls = front_end_.help_calls().size();
     const size_t boxes = front_end_.message_boxes().size();
     connect_.application()->command_controls().cbrProductHelp->Execute();

@@ -17,7 +17,7 @@
 #include "shell/settings.h"
 #include "shell/version.h"
 #include "support/context.h"
-#include "testing/temp_dir.h"
+#include "testing/test_context.h"
 
 namespace vintrel::shell {
 namespace {
@@ -60,18 +60,6 @@ class AddIn : public host::AddInInstance {
 
 class ConnectTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetModuleState();
-    Platform& platform = Services();
-    platform.settings = &settings_;
-    platform.front_end = &front_end_;
-    platform.clock = &clock_;
-    platform.loop = &loop_;
-    platform.data_access = &data_access_;
-    platform.addin_folder = folder_.path();
-  }
-  void TearDown() override { ResetModuleState(); }
-
   void Set(const std::string& key, const std::string& value) {
     settings_.Set(kSettingsAppName, kSettingsSection, key, value);
   }
@@ -95,15 +83,13 @@ class ConnectTest : public ::testing::Test {
     return std::find(entries.begin(), entries.end(), entry) != entries.end();
   }
 
-  testing::TempDir folder_;
-  host::memory::MemorySettingsStore settings_;
-  host::memory::ScriptedFrontEnd front_end_;
-  host::FakeClock clock_;
-  host::EventLoop loop_{clock_};
-  WorkingDataAccess data_access_;
+  testing::InMemoryServices twins_;
+  testing::TempDir& folder_ = twins_.logs;
+  host::memory::MemorySettingsStore& settings_ = twins_.settings;
+  host::memory::ScriptedFrontEnd& front_end_ = twins_.front_end;
   MemoryApplication host_;
   AddIn addin_;
-  Connect connect_;
+  Connect connect_{twins_.platform()};
 };
 
 TEST_F(ConnectTest, DebugLogTracesAWholeLoadInOrder) {
@@ -135,11 +121,9 @@ TEST_F(ConnectTest, DebugSettingIsATruthValueAndAnythingElseLeavesTheLogOff) {
   for (const Case& c : {Case{"1", true}, Case{"True", true}, Case{"tRUE", true}, Case{"-1", true},
                         Case{"2.5", true}, Case{"0", false}, Case{"False", false},
                         Case{"garbage", false}, Case{"", false}, Case{"1x", false}}) {
-    ResetModuleState();
-    SetUp();
     std::filesystem::remove(folder_.File("vintrel.dbg"));
     Set(kSettingDebug, c.text);
-    Connect connect;
+    Connect connect(twins_.platform());
     connect.OnConnection(host_, 1, addin_);
     connect.OnDisconnection(0);
     EXPECT_EQ(std::filesystem::exists(folder_.File("vintrel.dbg")), c.on) << "Debug=" << c.text;
@@ -150,31 +134,29 @@ TEST_F(ConnectTest, AnActiveAddInSubscribesAndUnloadingLetsGoOfEverything) {
   connect_.OnConnection(host_, 1, addin_);
   ASSERT_NE(connect_.application(), nullptr);
   EXPECT_EQ(host_.sink(), connect_.application());
-  EXPECT_EQ(Module().host, &host_);
-  EXPECT_FALSE(Module().cannot_run);
-  EXPECT_TRUE(Module().first_yield_pending);
-  EXPECT_EQ(Module().current_display_type, 1);
+  EXPECT_EQ(connect_.context().module.host, &host_);
+  EXPECT_FALSE(connect_.context().module.cannot_run);
+  EXPECT_TRUE(connect_.context().module.first_yield_pending);
+  EXPECT_EQ(connect_.context().module.current_display_type, 1);
   EXPECT_EQ(connect_.application()->prog_id(), "VT2002.Connect");
   EXPECT_TRUE(front_end_.message_boxes().empty());
 
   connect_.OnDisconnection(0);
   EXPECT_EQ(connect_.application(), nullptr);
   EXPECT_EQ(host_.sink(), nullptr);
-  EXPECT_EQ(Module().host, nullptr);
+  EXPECT_EQ(connect_.context().module.host, nullptr);
 }
 
 TEST_F(ConnectTest, OnlyHostGenerationTenRunsAndOthersStayQuiet) {
   for (const char* version : {"10.0", "10.2", "9.0", "11.0", "1.0", "100.0"}) {
-    ResetModuleState();
-    SetUp();
     std::filesystem::remove(folder_.File("vintrel.dbg"));
     Set(kSettingDebug, "True");
     host_.set_version(version);
-    Connect connect;
+    Connect connect(twins_.platform());
     connect.OnConnection(host_, 1, addin_);
     const bool active = std::string(version).rfind("10.", 0) == 0;
     EXPECT_EQ(connect.application() != nullptr, active) << version;
-    EXPECT_EQ(Module().cannot_run, !active) << version;
+    EXPECT_EQ(connect.context().module.cannot_run, !active) << version;
     EXPECT_EQ(host_.sink() != nullptr, active) << version;
     EXPECT_TRUE(Logged("Information  InitHandler")) << version;
     EXPECT_EQ(Logged("Information  Opening menu"), active) << version;
@@ -185,7 +167,7 @@ TEST_F(ConnectTest, OnlyHostGenerationTenRunsAndOthersStayQuiet) {
 
 TEST_F(ConnectTest, MissingDataAccessShowsOneCriticalMessageAndStaysInactive) {
   host::memory::FailingDataAccess failing;
-  Services().data_access = &failing;
+  connect_.services().data_access = &failing;
   Set(kSettingDebug, "1");
   connect_.OnConnection(host_, 1, addin_);
 
@@ -206,13 +188,12 @@ TEST_F(ConnectTest, MissingDataAccessShowsOneCriticalMessageAndStaysInactive) {
 
 TEST_F(ConnectTest, HideUserInterfaceCountsOnlyWhenExactlyOne) {
   for (const char* value : {"1", " 1", "01", "true", ""}) {
-    ResetModuleState();
-    SetUp();
     Set(kSettingHideUserInterface, value);
-    Connect connect;
+    Connect connect(twins_.platform());
     connect.OnConnection(host_, 1, addin_);
-    EXPECT_EQ(Module().hide_user_interface_value, value);
-    EXPECT_EQ(SettingIsExactlyOne(kSettingHideUserInterface), std::string(value) == "1");
+    EXPECT_EQ(connect.context().module.hide_user_interface_value, value);
+    EXPECT_EQ(SettingIsExactlyOne(connect.context(), kSettingHideUserInterface),
+              std::string(value) == "1");
     connect.OnDisconnection(0);
   }
 }
@@ -220,14 +201,14 @@ TEST_F(ConnectTest, HideUserInterfaceCountsOnlyWhenExactlyOne) {
 TEST_F(ConnectTest, UnloadingShutsDownTheSpreadsheetServiceTheAddInStarted) {
   std::vector<std::string> calls;
   connect_.OnConnection(host_, 1, addin_);
-  Module().excel_status = connections::excel_status::kStarted;
-  Module().excel_application = std::make_unique<RecordingSpreadsheet>(calls);
+  connect_.context().module.excel_status = connections::excel_status::kStarted;
+  connect_.context().module.excel_application = std::make_unique<RecordingSpreadsheet>(calls);
 
   connect_.OnDisconnection(0);
 
   EXPECT_EQ(calls, (std::vector<std::string>{"listen", "quit"}));
-  EXPECT_EQ(Module().excel_status, connections::excel_status::kUnknown);
-  EXPECT_EQ(Module().excel_application, nullptr);
+  EXPECT_EQ(connect_.context().module.excel_status, connections::excel_status::kUnknown);
+  EXPECT_EQ(connect_.context().module.excel_application, nullptr);
 }
 
 TEST_F(ConnectTest, PrintingShowsEveryAlertAgain) {

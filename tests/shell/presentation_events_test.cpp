@@ -1,67 +1,24 @@
 #include <gtest/gtest.h>
 
-#include "host/client_recordset.h"
-#include "host/event_loop.h"
-#include "host/memory/memory_application.h"
 #include "host/memory/memory_presentation.h"
-#include "host/memory/memory_slide.h"
-#include "host/memory/scripted_front_end.h"
-#include "shell/connect.h"
-#include "support/context.h"
-#include "testing/addin_doubles.h"
-#include "testing/shape_link.h"
-#include "testing/table_connection.h"
-#include "testing/temp_dir.h"
+#include "shell/addin_fixture.h"
 
 namespace vintrel::shell {
 namespace {
 
 using host::memory::MemoryPresentation;
 
-using testing::AddIn;
-using testing::WorkingDataAccess;
-
 // The host events that keep the add-in's presentation entries, on the in-memory host.
-class PresentationEventsTest : public ::testing::Test {
+class PresentationEventsTest : public testing_support::AddInFixture {
  protected:
   void SetUp() override {
-    ResetModuleState();
-    Services().front_end = &front_end_;
-    Services().clock = &clock_;
-    Services().loop = &loop_;
-    Services().data_access = &data_access_;
-    Services().addin_folder = dir_.path();
-    SetDefaultConnectionSourceFactory([](int) -> std::unique_ptr<ConnectionSource> {
-      return std::make_unique<testing::TableSource>(std::vector<std::string>{"Sales"},
-                                                    testing::Table{{"1250.5"}}, nullptr);
-    });
-    // A presentation file with one connection and a text field linked to it.
-    MemoryPresentation& file = host_.AddFile("/shows/board.pptx");
-    file.Tags().Add("QUENDRA VERSION", "1");
-    file.Tags().Add("QUENDRA CONNECTION01", "0\tSales\tsales.txt\tTrue\t");
-    testing::LinkShape(file.AddSlide().AddTextBox(" "),
-                       {source_type::kTextField, "01", "Sales", 1});
-    connect_.OnConnection(host_, 1, addin_);
-    ASSERT_NE(connect_.application(), nullptr);
-  }
-  void TearDown() override {
-    connect_.OnDisconnection(0);
-    SetDefaultConnectionSourceFactory(nullptr);
-    ResetModuleState();
+    AddInFixture::SetUp();
+    ConnectAddIn();
   }
 
   static std::string FieldText(MemoryPresentation& presentation) {
     return presentation.slide(1).Shapes().Item(1).TextFrame().TextRange().Text();
   }
-
-  testing::TempDir dir_;
-  host::memory::ScriptedFrontEnd front_end_;
-  host::FakeClock clock_;
-  host::EventLoop loop_{clock_};
-  WorkingDataAccess data_access_;
-  host::memory::MemoryApplication host_;
-  AddIn addin_;
-  Connect connect_;
 };
 
 TEST_F(PresentationEventsTest, OpeningLoadsAndFillsWithoutMarkingTheFileChanged) {
