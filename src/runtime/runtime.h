@@ -67,7 +67,8 @@ class clsRuntime : public std::enable_shared_from_this<clsRuntime> {
   // presentation: scrolling slides unrolled into pages, values burnt in, slides without data
   // dropped, linked pictures embedded and every add-in tag removed. `source_name` is the full name
   // of the presentation the copy was made from: relative file names in the data are found beside
-  // it. `progress` advances one step per page.
+  // it. `progress` advances one step per page. (The off-line operations are defined with the
+  // off-line copy, offline/offline_copy.cpp.)
   void CreateOfflinePPT(ProgressWindow& progress, const std::string& source_name);
   // The per-slide shape collections (shared with the timers).
   std::vector<std::shared_ptr<ShapeInfoList>> ShapesInfo() const { return model_.shapes; }

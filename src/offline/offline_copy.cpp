@@ -1,7 +1,9 @@
 // The off-line copy, worked out from the runtime model of an opened copy of the presentation:
 // every scrolling slide becomes one slide per page of rows, every linked shape keeps the value
 // of its page, slides without data that hide themselves go, linked pictures become embedded
-// pictures and no add-in tag is left.
+// pictures and no add-in tag is left. These are the runtime's off-line operations (declared
+// with clsRuntime, which builds the model they work on); they live with the rest of the off-line
+// copy.
 #include <algorithm>
 #include <array>
 #include <cmath>

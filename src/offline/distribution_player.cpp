@@ -1,5 +1,4 @@
-#include "shell/distribution_player.h"
-#include "host/ascii.h"
+#include "offline/distribution_player.h"
 
 #include <unistd.h>
 
@@ -8,11 +7,12 @@
 #include <system_error>
 
 #include "connections/tag_values.h"
+#include "host/ascii.h"
 #include "host/error.h"
 #include "offline/distribution.h"
-#include "shell/settings.h"
+#include "support/failure_handling.h"
 
-namespace vintrel::shell {
+namespace vintrel {
 namespace {
 
 namespace fs = std::filesystem;
@@ -41,14 +41,13 @@ std::string ThisComputerName() {
 }
 
 std::string DistributionTimeZone(const Context& ctx) {
-  std::string zone = ReadSetting(ctx, kSettingTimeZone);
+  std::string zone;
+  SkipFailure([&] {
+    zone = ctx.services.settings->GetSetting("Quendra Vintrel 2002", "Info", "TimeZone");
+  });
   const size_t first = zone.find_first_not_of(' ');
   if (first == std::string::npos) return "";
   return zone.substr(first, zone.find_last_not_of(' ') - first + 1);
-}
-
-bool KnownTimeZone(const std::string& zone) {
-  return vintrel::KnownTimeZone(zone);
 }
 
 std::string DistributionFolderSetting(const Context& ctx) {
@@ -149,4 +148,4 @@ void DistributionPlayer::SetUnusable(const std::string& file) {
   if (found != entries_.end()) found->second.usable = false;
 }
 
-}  // namespace vintrel::shell
+}  // namespace vintrel
