@@ -61,13 +61,14 @@ class TableSource : public ConnectionSource {
 };
 
 // A connection of tag number `number` named `description`, opened and filled with `rows`.
-inline std::unique_ptr<clsConnection> MakeTableConnection(std::string number,
+inline std::unique_ptr<clsConnection> MakeTableConnection(Context& ctx, std::string number,
                                                           std::string description,
                                                           std::vector<std::string> columns,
                                                           Table rows, int* requeries = nullptr) {
-  auto connection = std::make_unique<clsConnection>([=](int) -> std::unique_ptr<ConnectionSource> {
-    return std::make_unique<TableSource>(columns, rows, requeries);
-  });
+  auto connection =
+      std::make_unique<clsConnection>(ctx, [=](int) -> std::unique_ptr<ConnectionSource> {
+        return std::make_unique<TableSource>(columns, rows, requeries);
+      });
   connection->SetConnectionTagNumber(std::move(number));
   connection->SetConnectionDescription(std::move(description));
   connection->SetConnectionType(connection_type::kTextFile);
