@@ -4,19 +4,18 @@
 
 #include <filesystem>
 
-#include "support/context.h"
-#include "testing/temp_dir.h"
+#include "host/posix/posix_file_system.h"
+#include "testing/test_context.h"
 
 namespace vintrel {
 namespace {
 
 class ConnectionPathsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetModuleState();
-    Services().addin_folder = "/opt/vintrel/";
-  }
-  void TearDown() override { ResetModuleState(); }
+  void SetUp() override { ctx_.services.addin_folder = "/opt/vintrel/"; }
+
+  testing::TestContext twins_;
+  Context& ctx_ = twins_.ctx;
 };
 
 TEST_F(ConnectionPathsTest, RelativePathsResolveAgainstThePresentationFolder) {
@@ -63,9 +62,9 @@ TEST_F(ConnectionPathsTest, RelativePathsResolveAgainstThePresentationFolder) {
        "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\db.mdb;"},
   };
   for (const Case& c : connection) {
-    EXPECT_EQ(ResolveConnectionPath(c.path, c.presentation), c.resolved) << c.path;
+    EXPECT_EQ(ResolveConnectionPath(ctx_, c.path, c.presentation), c.resolved) << c.path;
   }
-  EXPECT_EQ(NativePath(ResolveConnectionPath("[VintrelFolder]\\sales.txt", "x")),
+  EXPECT_EQ(NativePath(ctx_, ResolveConnectionPath(ctx_, "[VintrelFolder]\\sales.txt", "x")),
             "/opt/vintrel/sales.txt");
 }
 
@@ -74,22 +73,24 @@ TEST_F(ConnectionPathsTest, AbsolutePathsUrlsAndOtherProvidersStay) {
                            "//server/share/x.txt", "/home/ann/x.txt", "http://example.org/x.txt",
                            "FILE:///tmp/x.txt", "Provider=SQLOLEDB;Data Source=db1", "DSN=sales",
                            "Driver={SQLite3};Database=x.db", "filedsn=shop.dsn"}) {
-    EXPECT_EQ(ResolveConnectionPath(text, "C:\\shows\\show.ppt"), text);
+    EXPECT_EQ(ResolveConnectionPath(ctx_, text, "C:\\shows\\show.ppt"), text);
   }
 }
 
 TEST_F(ConnectionPathsTest, NativePathTurnsBackslashesAndFileUris) {
-  EXPECT_EQ(NativePath("C:\\shows\\data\\x.txt"), "C:/shows/data/x.txt");
-  EXPECT_EQ(NativePath("file:///home/ann/my%20data.txt"), "/home/ann/my data.txt");
-  EXPECT_EQ(NativePath("file://localhost/tmp/x.txt"), "/tmp/x.txt");
-  EXPECT_EQ(NativePath("file:///C:/x.txt"), "C:/x.txt");
-  EXPECT_EQ(NativePath("file://server/share/x.txt"), "//server/share/x.txt");
-  EXPECT_EQ(NativePath("/already/native"), "/already/native");
+  EXPECT_EQ(NativePath(ctx_, "C:\\shows\\data\\x.txt"), "C:/shows/data/x.txt");
+  EXPECT_EQ(NativePath(ctx_, "file:///home/ann/my%20data.txt"), "/home/ann/my data.txt");
+  EXPECT_EQ(NativePath(ctx_, "file://localhost/tmp/x.txt"), "/tmp/x.txt");
+  EXPECT_EQ(NativePath(ctx_, "file:///C:/x.txt"), "C:/x.txt");
+  EXPECT_EQ(NativePath(ctx_, "file://server/share/x.txt"), "//server/share/x.txt");
+  EXPECT_EQ(NativePath(ctx_, "/already/native"), "/already/native");
 }
 
 // A copy sent into a distribution folder finds what is beside it first, then what is beside the
 // presentation it was sent from.
 TEST_F(ConnectionPathsTest, ASentCopyFindsItsFilesWhereItWasSentFrom) {
+  host::posix::PosixFileSystem posix_files;
+  ctx_.services.files = &posix_files;
   testing::TempDir dir;
   std::filesystem::create_directories(dir.File("origin/data"));
   std::filesystem::create_directories(dir.File("dist/data"));
@@ -110,12 +111,13 @@ TEST_F(ConnectionPathsTest, ASentCopyFindsItsFilesWhereItWasSentFrom) {
        "Provider=SQLite;DATA SOURCE=" + dir.File("origin/board.db") + ";"},
   };
   SetSentFromFolder(copy, dir.File("origin"));
-  for (const Case& c : cases) EXPECT_EQ(ResolveConnectionPath(c.text, copy), c.resolved) << c.text;
+  for (const Case& c : cases)
+    EXPECT_EQ(ResolveConnectionPath(ctx_, c.text, copy), c.resolved) << c.text;
   // Another presentation, or the copy once forgotten, resolves beside itself.
-  EXPECT_EQ(ResolveConnectionPath("data/sales.tsv", dir.File("dist/other.pptx")),
+  EXPECT_EQ(ResolveConnectionPath(ctx_, "data/sales.tsv", dir.File("dist/other.pptx")),
             dir.File("dist/data/sales.tsv"));
   SetSentFromFolder(copy, "");
-  EXPECT_EQ(ResolveConnectionPath("data/sales.tsv", copy), dir.File("dist/data/sales.tsv"));
+  EXPECT_EQ(ResolveConnectionPath(ctx_, "data/sales.tsv", copy), dir.File("dist/data/sales.tsv"));
 }
 
 }  // namespace

@@ -7,11 +7,10 @@
 #include <vector>
 
 #include "host/client_recordset.h"
-#include "host/clock.h"
 #include "support/error_codes.h"
-#include "support/context.h"
 #include "testing/error_of.h"
 #include "testing/table_connection.h"
+#include "testing/test_context.h"
 
 namespace vintrel {
 namespace {
@@ -73,25 +72,24 @@ class DatabaseDouble : public host::Connection {
 
 class ConnectionTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetModuleState(); }
-  void TearDown() override { ResetModuleState(); }
-
   std::unique_ptr<clsConnection> Make() {
     return std::make_unique<clsConnection>(
-        [this](int type) { return std::make_unique<SourceDouble>(type, log_); });
+        ctx_, [this](int type) { return std::make_unique<SourceDouble>(type, log_); });
   }
 
+  testing::TestContext twins_;
+  Context& ctx_ = twins_.ctx;
   SourceLog log_;
 };
 
 TEST_F(ConnectionTest, TagStringOfEachTypeEndsEveryFieldWithTab) {
-  clsConnection text;
+  clsConnection text(ctx_);
   text.SetConnectionDescription("Sales");
   text.SetConnectionFileString("data.txt");
   text.SetConnectionFirstRowFieldNames(true);
   EXPECT_EQ(text.TagString(), "0\tSales\tdata.txt\tTrue\t");
 
-  clsConnection database;
+  clsConnection database(ctx_);
   database.SetConnectionType(connection_type::kDatabase);
   database.SetConnectionDescription("Db");
   database.SetConnectionString("DSN=x");
@@ -100,7 +98,7 @@ TEST_F(ConnectionTest, TagStringOfEachTypeEndsEveryFieldWithTab) {
   database.SetRecordsetRefreshRate(2.5);
   EXPECT_EQ(database.TagString(), "1\tDb\tDSN=x\tSELECT * FROM t\t*\t2.5\t");
 
-  clsConnection excel;
+  clsConnection excel(ctx_);
   excel.SetConnectionType(connection_type::kExcel);
   excel.SetConnectionDescription("X");
   excel.SetConnectionFileString("book.xls");
@@ -108,7 +106,7 @@ TEST_F(ConnectionTest, TagStringOfEachTypeEndsEveryFieldWithTab) {
   excel.SetConnectionRange("A1:I10");
   EXPECT_EQ(excel.TagString(), "2\tX\tbook.xls\tSheet1\tFalse\tA1:I10\t");
 
-  clsConnection other;
+  clsConnection other(ctx_);
   other.SetConnectionType(7);
   other.SetConnectionDescription("Later kind");
   EXPECT_EQ(other.TagString(), "7\tLater kind\t");
@@ -117,11 +115,11 @@ TEST_F(ConnectionTest, TagStringOfEachTypeEndsEveryFieldWithTab) {
 TEST_F(ConnectionTest, TagStringReadsBackEveryType) {
   for (const char* tag : {"0\tSales\t..\\data\\x.txt\tTrue\t", "1\tDb\tDSN=x\tt\t*\t5000\t",
                           "2\tX\tbook.xls\tSheet1\tTrue\tA1:C3\t", "9\tFuture\t"}) {
-    clsConnection connection;
+    clsConnection connection(ctx_);
     connection.SetTagString(tag);
     EXPECT_EQ(connection.TagString(), tag);
   }
-  clsConnection lenient;
+  clsConnection lenient(ctx_);
   lenient.SetTagString("1\tDb\tDSN=x\tt\t*\t1,500\t");  // a US machine's regional form
   EXPECT_EQ(lenient.RecordsetRefreshRate(), 1500);
   lenient.SetTagString("0\tT\tf.txt\t-1\t");
@@ -129,7 +127,7 @@ TEST_F(ConnectionTest, TagStringReadsBackEveryType) {
 }
 
 TEST_F(ConnectionTest, ShortDatabaseTagFailsAndKeepsTheFieldsAssigned) {
-  clsConnection connection;
+  clsConnection connection(ctx_);
   const Error failure = testing::ErrorOf(
       [&] { connection.SetTagString("1\tOrders\tDSN=shop\tSELECT * FROM orders"); });
   EXPECT_EQ(failure.number(), ErrorNumber(ErrorCode::kSettingConnectionTag));
@@ -143,7 +141,7 @@ TEST_F(ConnectionTest, ShortDatabaseTagFailsAndKeepsTheFieldsAssigned) {
 TEST_F(ConnectionTest, UnconvertibleOrMissingFieldsFail) {
   for (const char* tag :
        {"", "x\tName\t", "0\tName\tf.txt\tmaybe\t", "1\tDb\tc\ts\t*\tsoon\t", "5"}) {
-    clsConnection connection;
+    clsConnection connection(ctx_);
     EXPECT_THROW(connection.SetTagString(tag), Error) << tag;
   }
 }
@@ -187,7 +185,7 @@ TEST_F(ConnectionTest, FailedOpenLeavesTheConnectionNotOpened) {
 }
 
 TEST_F(ConnectionTest, TypeWithoutSourceRaisesItsOpenError) {
-  clsConnection connection(ConnectionSourceFactory{});
+  clsConnection connection(ctx_, ConnectionSourceFactory{});
   connection.SetConnectionType(connection_type::kDatabase);
   connection.SetConnectionDescription("Shop");
   const Error failure = testing::ErrorOf([&] { connection.OpenConnection(); });
@@ -211,8 +209,7 @@ TEST_F(ConnectionTest, UnknownTypeOpensAsNothingAndHasNoRowsToRead) {
 }
 
 TEST_F(ConnectionTest, DatabaseReadinessFollowsTheDataConnectionAndItsTimeouts) {
-  host::FakeClock clock;
-  Services().clock = &clock;
+  host::FakeClock& clock = twins_.clock;
   int closes = 0;
   auto connection = Make();
   connection->SetConnectionType(connection_type::kDatabase);
@@ -290,7 +287,7 @@ TEST_F(ValueTest, UnknownColumnNamesTheColumnAndRow) {
   EXPECT_EQ(
       failure.description().rfind("Error while retrieving value of column Nope of row 2.\r\n", 0),
       0u);
-  EXPECT_FALSE(Module().last_error_description.empty());
+  EXPECT_FALSE(ctx_.module.last_error_description.empty());
 }
 
 TEST_F(ValueTest, ObjectReferenceAddsFolderAndExtension) {
@@ -309,12 +306,12 @@ TEST_F(ValueTest, ObjectReferenceAddsFolderAndExtension) {
 }
 
 TEST_F(ConnectionTest, ResolvesAgainstTheOfflineCopyWhileOneIsMade) {
-  clsConnection connection;
+  clsConnection connection(ctx_);
   connection.SetActivePresentationName("/shows/board.pptx");
   connection.SetConnectionFileString("data.txt");
   EXPECT_EQ(connection.ResolvedFileString(), "/shows/data.txt");
-  Module().offline_generation_running = true;
-  Module().offline_presentation_name = "/tmp/copy/x.pptx";
+  ctx_.module.offline_generation_running = true;
+  ctx_.module.offline_presentation_name = "/tmp/copy/x.pptx";
   EXPECT_EQ(connection.ResolvedFileString(), "/tmp/copy/data.txt");
 }
 

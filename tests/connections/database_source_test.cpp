@@ -5,9 +5,8 @@
 #include "connections/connection.h"
 #include "connections/real_sources.h"
 #include "host/data_access.h"
-#include "host/event_loop.h"
 #include "host/memory/memory_data_access.h"
-#include "support/context.h"
+#include "testing/test_context.h"
 
 namespace vintrel::connections {
 namespace {
@@ -47,16 +46,13 @@ TEST(RequeryDueTest, RefreshRateLimitsTimedRequeriesOutsideDesignMode) {
 // Another timer of the show asks a connection again while its query is still being waited for:
 // the waiting query brings the rows, and the recordset it waits for is left alone.
 TEST(DatabaseSourceTest, AskingAgainDuringTheQueryWaitLeavesTheWaitedRecordsetAlone) {
-  ResetModuleState();
-  host::FakeClock clock;
-  host::EventLoop loop(clock);
+  testing::TestContext twins;
   host::memory::MemoryDataAccess databases;
   databases.AddDatabase("DSN=x").AddResult("SELECT 1", {{"A"}, {{"v1"}}});
   databases.set_executing_polls(2);
-  Services().clock = &clock;
-  Services().loop = &loop;
-  Services().data_access = &databases;
-  clsConnection connection(RealSources());
+  twins.ctx.services.data_access = &databases;
+  host::EventLoop& loop = twins.loop;
+  clsConnection connection(twins.ctx, RealSources());
   connection.SetTagString("1\tData\tDSN=x\tSELECT 1\t\t1000\t");
   connection.OpenConnection();
   connection.OpenRecordset();
@@ -65,7 +61,6 @@ TEST(DatabaseSourceTest, AskingAgainDuringTheQueryWaitLeavesTheWaitedRecordsetAl
   EXPECT_NO_THROW(connection.Requery(true));
   EXPECT_EQ(databases.queries().size(), 2u) << "the first fetch and one requery";
   EXPECT_EQ(connection.GetValueDatabase(1, "A", 1, false, nullptr), "v1");
-  ResetModuleState();
 }
 
 }  // namespace

@@ -5,12 +5,11 @@
 #include "connections/connection.h"
 #include "connections/excel_status.h"
 #include "connections/real_sources.h"
-#include "host/clock.h"
 #include "host/memory/memory_spreadsheet.h"
+#include "host/posix/posix_file_system.h"
 #include "support/error_codes.h"
-#include "support/context.h"
 #include "testing/error_of.h"
-#include "testing/temp_dir.h"
+#include "testing/test_context.h"
 
 namespace vintrel::connections {
 namespace {
@@ -66,9 +65,8 @@ class Spreadsheet : public MemorySpreadsheetFactory {
 class ExcelSourceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetModuleState();
-    Services().clock = &clock_;
-    Services().spreadsheet = &factory_;
+    ctx_.services.files = &posix_files_;  // the workbook's file is a real one
+    ctx_.services.spreadsheet = &factory_;
     connection_.SetConnectionType(connection_type::kExcel);
     connection_.SetConnectionDescription("Targets");
     connection_.SetConnectionFileString(dir_.Write("targets.xlsx", "stand-in"));
@@ -78,7 +76,6 @@ class ExcelSourceTest : public ::testing::Test {
   void TearDown() override {
     // The add-in never writes to a data workbook.
     for (const auto& open : factory_.opens()) EXPECT_TRUE(open.options.read_only);
-    ResetModuleState();
   }
 
   void Read(const std::string& range, bool names) {
@@ -94,11 +91,13 @@ class ExcelSourceTest : public ::testing::Test {
     return names;
   }
 
+  testing::TestContext twins_;
+  Context& ctx_ = twins_.ctx;
+  host::posix::PosixFileSystem posix_files_;
   testing::TempDir dir_;
-  host::FakeClock clock_;
   Spreadsheet factory_;
   host::memory::MemorySheetData* sheet_ = nullptr;
-  clsConnection connection_{RealSources()};
+  clsConnection connection_{ctx_, RealSources()};
 };
 
 TEST(ColumnLetterTest, OneAndTwoLetters) {
@@ -157,17 +156,17 @@ TEST_F(ExcelSourceTest, TheServiceIsStartedOnceAndSharedUntilShutDown) {
   sheet_->SetTexts(1, 1, {{"x"}, {"y"}});
   Read("A1:A2", true);
   Read("A1:A2", true);
-  EXPECT_EQ(ExcelStatus(false, false), excel_status::kStarted);
+  EXPECT_EQ(ExcelStatus(ctx_, false, false), excel_status::kStarted);
   EXPECT_EQ(factory_.applications_created(), 2);  // one test object, one service
-  EXPECT_EQ(ExcelStatus(false, true), excel_status::kUnknown);
-  EXPECT_EQ(Module().excel_application, nullptr);
+  EXPECT_EQ(ExcelStatus(ctx_, false, true), excel_status::kUnknown);
+  EXPECT_EQ(ctx_.module.excel_application, nullptr);
 }
 
 TEST_F(ExcelSourceTest, UnavailableServiceOpensNothingAndTheReadFails) {
-  Services().spreadsheet = nullptr;
+  ctx_.services.spreadsheet = nullptr;
   connection_.SetConnectionRange("A1:A2");
   connection_.OpenConnection();  // nothing to open with: the connection counts as opened
-  EXPECT_EQ(ExcelStatus(true, false), excel_status::kUnavailable);
+  EXPECT_EQ(ExcelStatus(ctx_, true, false), excel_status::kUnavailable);
   EXPECT_THROW(connection_.OpenRecordset(), Error);
 }
 

@@ -8,11 +8,10 @@
 
 #include "connections/connection.h"
 #include "connections/real_sources.h"
-#include "host/clock.h"
+#include "host/posix/posix_file_system.h"
 #include "support/error_codes.h"
-#include "support/context.h"
 #include "testing/error_of.h"
-#include "testing/temp_dir.h"
+#include "testing/test_context.h"
 
 namespace vintrel::connections {
 namespace {
@@ -20,13 +19,11 @@ namespace {
 class TextFileSourceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetModuleState();
-    Services().clock = &clock_;
+    ctx_.services.files = &posix_files_;  // the data files are real ones
     connection_.SetConnectionType(connection_type::kTextFile);
     connection_.SetConnectionDescription("Sales");
     connection_.SetActivePresentationName(dir_.File("shows/board.pptx"));
   }
-  void TearDown() override { ResetModuleState(); }
 
   // Sets a file's modification time, so a test can tell "changed" from "rewritten alike".
   static void SetFileTime(const std::string& path, time_t seconds) {
@@ -38,9 +35,12 @@ class TextFileSourceTest : public ::testing::Test {
     return connection_.GetValueDatabase(row, column, 1);
   }
 
+  testing::TestContext twins_;
+  Context& ctx_ = twins_.ctx;
+  host::posix::PosixFileSystem posix_files_;
+  host::FakeClock& clock_ = twins_.clock;
   testing::TempDir dir_;
-  host::FakeClock clock_;
-  clsConnection connection_{RealSources()};
+  clsConnection connection_{ctx_, RealSources()};
 };
 
 TEST_F(TextFileSourceTest, RequeryRereadsOnlyAChangedFileUnlessForced) {

@@ -5,7 +5,7 @@
 #include "document/tag_schema.h"
 #include "host/memory/memory_presentation.h"
 #include "host/memory/memory_slide.h"
-#include "support/context.h"
+#include "testing/test_context.h"
 
 namespace vintrel {
 namespace {
@@ -15,15 +15,15 @@ using host::memory::MemoryShape;
 
 class ConnectionTagsTest : public ::testing::Test {
  protected:
-  ConnectionTagsTest() : presentation_("/shows/board.pptx") { ResetModuleState(); }
-  MemoryPresentation presentation_;
+  testing::TestContext twins_;
+  MemoryPresentation presentation_{"/shows/board.pptx"};
 };
 
 TEST_F(ConnectionTagsTest, ReadsEveryConnectionTagWithItsNumberAsWritten) {
   presentation_.WithTag("QUENDRA DISPLAYTYPE", "1")
       .WithTag("quendra connection7", "0\tSeven\tseven.txt\tTrue\t")
       .WithTag("QUENDRA CONNECTION02", "1\tBroken\tDSN=x");
-  const auto connections = ReadConnectionTags(presentation_);
+  const auto connections = ReadConnectionTags(twins_.ctx, presentation_);
   ASSERT_EQ(connections.size(), 2u);
   EXPECT_EQ(connections[0]->ConnectionTagNumber(), "7");
   EXPECT_EQ(connections[0]->ConnectionDescription(), "Seven");
@@ -54,7 +54,7 @@ TEST_F(ConnectionTagsTest, WritingUnlinksShapesOfConnectionsThatAreGone) {
                            .WithTag("QUENDRA COLUMN TYPE", "1")
                            .WithTag("QUENDRA COLUMN DATE FORMAT", "Long Time");
 
-  auto connections = ReadConnectionTags(presentation_);
+  auto connections = ReadConnectionTags(twins_.ctx, presentation_);
   connections.erase(connections.begin() + 1);  // "03"
   WriteConnectionTags(presentation_, connections);
 

@@ -4,17 +4,14 @@
 
 #include "document/shape.h"
 #include "document/tag_schema.h"
-#include "host/clock.h"
-#include "host/event_loop.h"
 #include "host/memory/memory_application.h"
 #include "host/memory/memory_presentation.h"
 #include "host/memory/memory_slide.h"
-#include "host/memory/scripted_front_end.h"
+#include "host/posix/posix_file_system.h"
 #include "support/error_codes.h"
-#include "support/context.h"
 #include "testing/shape_link.h"
 #include "testing/table_connection.h"
-#include "testing/temp_dir.h"
+#include "testing/test_context.h"
 
 namespace vintrel {
 namespace {
@@ -32,42 +29,35 @@ std::string Text(host::Shape& shape) {
 class PresentationTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetModuleState();
-    Module().host = &app_;
-    Services().front_end = &front_end_;
-    Services().clock = &clock_;
-    Services().loop = &loop_;
-    Services().clipboard = &app_.clipboard();
-    Services().addin_folder = dir_.path();
-    clock_.SetWallTime(host::Clock::WallTime(std::chrono::seconds(1796486647)));  // 16:04:07 UTC
+    ctx_.module.host = &app_;
+    ctx_.services.clipboard = &app_.clipboard();
+    ctx_.services.files = &posix_files_;  // linked pictures are real files
+    twins_.clock.SetWallTime(host::Clock::WallTime(std::chrono::seconds(1796486647)));  // 16:04:07
     // Every connection the presentation loads reads the table of its number.
-    SetDefaultConnectionSourceFactory([this](int) -> std::unique_ptr<ConnectionSource> {
+    ctx_.services.sources = [this](int) -> std::unique_ptr<ConnectionSource> {
       return std::make_unique<testing::TableSource>(
           std::vector<std::string>{"Region", "Sales", "Picture"}, rows_, &requeries_, &rows_);
-    });
+    };
     deck_ = &app_.AddPresentation(dir_.File("board.pptx"));
     deck_->Tags().Add("QUENDRA VERSION", "1");
     deck_->Tags().Add("QUENDRA CONNECTION01", "0\tSales\tsales.txt\tTrue\t");
     deck_->Tags().Add("QUENDRA CONNECTION02", "0\tTargets\ttargets.txt\tTrue\t");
     slide_ = &deck_->AddSlide();
   }
-  void TearDown() override {
-    SetDefaultConnectionSourceFactory(nullptr);
-    ResetModuleState();
-  }
 
   clsPresentation& Load() {
-    presentation_ = std::make_unique<clsPresentation>();
+    presentation_ = std::make_unique<clsPresentation>(ctx_);
     presentation_->SetActivePresentation(*deck_);
     return *presentation_;
   }
 
   testing::ScopedEnv utc_{"TZ", "UTC"};
+  testing::TestContext twins_;
+  Context& ctx_ = twins_.ctx;
+  host::memory::ScriptedFrontEnd& front_end_ = twins_.front_end;
+  host::posix::PosixFileSystem posix_files_;
   testing::TempDir dir_;
   host::memory::MemoryApplication app_;
-  host::memory::ScriptedFrontEnd front_end_;
-  host::FakeClock clock_;
-  host::EventLoop loop_{clock_};
   Table rows_ = {{"North", "1250.5", "north.png"}, {"South", "980", "south.png"}};
   int requeries_ = 0;
   MemoryPresentation* deck_ = nullptr;
@@ -93,7 +83,7 @@ TEST_F(PresentationTest, LoadingReadsEveryTagAndFillsTextFieldsAndClocks) {
   EXPECT_TRUE(presentation.FindConnection("02")->ConnectionReady());
   EXPECT_TRUE(presentation.FindConnection("01")->DesignMode());
   EXPECT_EQ(presentation.DisplayType(), 3);
-  EXPECT_EQ(Module().current_display_type, 1);  // only the display type setter changes it
+  EXPECT_EQ(ctx_.module.current_display_type, 1);  // only the display type setter changes it
   EXPECT_TRUE(presentation.DistributionStart().has_value());
   EXPECT_EQ(presentation.DistributionComputers(), (std::vector<std::string>{"board1", "board2"}));
   EXPECT_EQ(Text(sales), "980");
@@ -115,7 +105,7 @@ TEST_F(PresentationTest, DisplayTypesChangeWhatTextFieldsAndClocksShow) {
       {" ", ""}};
   for (int type = 1; type <= 7; ++type) {
     presentation.SetDisplayType(type);
-    EXPECT_EQ(Module().current_display_type, type);
+    EXPECT_EQ(ctx_.module.current_display_type, type);
     EXPECT_EQ(Text(sales), expected[type - 1].first) << "display type " << type;
     EXPECT_EQ(Text(clock), expected[type - 1].second) << "display type " << type;
   }
@@ -230,10 +220,10 @@ TEST_F(PresentationTest, AFailingFillAsksOkCancelAndCancelSilencesTheRest) {
       << box.text;
 
   // A new fill asks again; during a show failures go to the error log instead.
-  Module().in_slide_show = true;
+  ctx_.module.in_slide_show = true;
   presentation_->FillValues();
   EXPECT_EQ(front_end_.message_boxes().size(), 1u);
-  EXPECT_TRUE(Module().errors_during_show);
+  EXPECT_TRUE(ctx_.module.errors_during_show);
 }
 
 TEST_F(PresentationTest, SlideHasConnectionsNeedsAConnectionAColumnAndARow) {

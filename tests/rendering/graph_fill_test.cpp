@@ -5,8 +5,8 @@
 #include "host/memory/memory_application.h"
 #include "host/memory/memory_presentation.h"
 #include "host/memory/memory_slide.h"
-#include "support/context.h"
 #include "testing/table_connection.h"
+#include "testing/test_context.h"
 
 namespace vintrel::rendering {
 namespace {
@@ -18,19 +18,18 @@ using Grid = std::vector<std::vector<std::string>>;
 class GraphFillTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetModuleState();
-    Services().clipboard = &app_.clipboard();
+    twins_.ctx.services.clipboard = &app_.clipboard();
     auto& slide = app_.AddPresentation("/shows/board.pptx").AddSlide();
     chart_ = &slide.AddChart("Sales chart");
     text_ = &slide.AddTextBox("not a chart");
     sales_ = testing::MakeTableConnection(
-        "01", "Sales", {"Region", "Sales", "When"},
+        twins_.ctx, "01", "Sales", {"Region", "Sales", "When"},
         {{"North", "1250.5", "2026-12-01 09:15:00"}, {"South", "980", "16:00:00"}});
   }
-  void TearDown() override { ResetModuleState(); }
 
   host::memory::MemoryDataSheet& Sheet() { return chart_->chart()->sheet(); }
 
+  testing::TestContext twins_;
   MemoryApplication app_;
   MemoryShape* chart_ = nullptr;
   MemoryShape* text_ = nullptr;

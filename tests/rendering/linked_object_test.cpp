@@ -5,8 +5,8 @@
 #include "host/memory/memory_application.h"
 #include "host/memory/memory_presentation.h"
 #include "host/memory/memory_slide.h"
-#include "support/context.h"
-#include "testing/temp_dir.h"
+#include "host/posix/posix_file_system.h"
+#include "testing/test_context.h"
 
 namespace vintrel::rendering {
 namespace {
@@ -16,8 +16,8 @@ using host::memory::MemoryShape;
 class LinkedObjectTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetModuleState();
-    Module().host = &app_;
+    ctx_.module.host = &app_;
+    ctx_.services.files = &posix_files_;  // the linked files are real ones
     deck_ = dir_.File("shows/board.pptx");
     auto& slide = app_.AddPresentation(deck_).AddSlide();
     slide.AddTextBox("title");
@@ -25,13 +25,15 @@ class LinkedObjectTest : public ::testing::Test {
     media_ = &slide.AddMedia(dir_.Write("clips/old.mp4", "clip"));
     text_ = &slide.AddTextBox("text");
   }
-  void TearDown() override { ResetModuleState(); }
 
   bool Relink(int shape, const std::string& reference, bool hide_on_error = false,
               bool defer = false) {
-    return SetLinkedObjectSource(deck_, 1, shape, reference, hide_on_error, defer);
+    return SetLinkedObjectSource(ctx_, deck_, 1, shape, reference, hide_on_error, defer);
   }
 
+  testing::TestContext twins_;
+  Context& ctx_ = twins_.ctx;
+  host::posix::PosixFileSystem posix_files_;
   testing::TempDir dir_;
   host::memory::MemoryApplication app_;
   std::string deck_;
@@ -81,8 +83,8 @@ TEST_F(LinkedObjectTest, ShapesWithoutALinkAndUnknownPlacesAreLeftAlone) {
   EXPECT_FALSE(Relink(4, dir_.Write("pics/logo.png", "png")));
   EXPECT_EQ(text_->TextFrame().TextRange().Text(), "text");
   bool defer = false;
-  EXPECT_FALSE(SetLinkedObjectSource("/elsewhere.pptx", 1, 2, "x.png", true, defer));
-  EXPECT_FALSE(SetLinkedObjectSource(deck_, 7, 2, "x.png", true, defer));
+  EXPECT_FALSE(SetLinkedObjectSource(ctx_, "/elsewhere.pptx", 1, 2, "x.png", true, defer));
+  EXPECT_FALSE(SetLinkedObjectSource(ctx_, deck_, 7, 2, "x.png", true, defer));
 }
 
 }  // namespace

@@ -6,9 +6,7 @@
 #include <ctime>
 #include <filesystem>
 
-#include "host/clock.h"
-#include "support/context.h"
-#include "testing/temp_dir.h"
+#include "testing/test_context.h"
 
 namespace vintrel {
 namespace {
@@ -23,34 +21,31 @@ class LogsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     tzset();
-    ResetModuleState();
-    Services().addin_folder = folder_.path();
-    Services().clock = &clock_;
-    clock_.SetWallTime(kNoon);
+    twins_.clock.SetWallTime(kNoon);
   }
-  void TearDown() override { ResetModuleState(); }
 
-  testing::TempDir folder_;
   testing::ScopedEnv utc_{"TZ", "UTC"};
-  host::FakeClock clock_;
+  testing::TestContext twins_;
+  const testing::TempDir& folder_ = twins_.logs;
+  Context& ctx_ = twins_.ctx;
 };
 
 TEST_F(LogsTest, DebugOffTouchesNoFile) {
   const std::string path = folder_.Write("vintrel.dbg", "from an earlier load\r\n");
-  WriteDebugLog(DebugLevel::kEvent, "Connect", "OnConnection");
+  WriteDebugLog(ctx_, DebugLevel::kEvent, "Connect", "OnConnection");
   EXPECT_EQ(ReadFile(path), "from an earlier load\r\n");
   std::filesystem::remove(path);
-  WriteDebugLog(DebugLevel::kEvent, "Connect", "OnConnection");
+  WriteDebugLog(ctx_, DebugLevel::kEvent, "Connect", "OnConnection");
   EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 TEST_F(LogsTest, FirstLineOfALoadEmptiesTheFileThenLinesAppendInOrder) {
-  Module().debug_enabled = true;
+  ctx_.module.debug_enabled = true;
   const std::string path = folder_.Write("vintrel.dbg", "old load\r\n");
-  WriteDebugLog(DebugLevel::kEvent, "Connect", "OnConnection");
-  WriteDebugLog(DebugLevel::kInformation, "Connect", "second");  // same millisecond
-  WriteDebugLog(DebugLevel::kVariable, "Application", "third");
-  WriteDebugLog(DebugLevel::kError, "Application", "fourth");
+  WriteDebugLog(ctx_, DebugLevel::kEvent, "Connect", "OnConnection");
+  WriteDebugLog(ctx_, DebugLevel::kInformation, "Connect", "second");  // same millisecond
+  WriteDebugLog(ctx_, DebugLevel::kVariable, "Application", "third");
+  WriteDebugLog(ctx_, DebugLevel::kError, "Application", "fourth");
   // Level words are padded to twelve characters.
   EXPECT_EQ(ReadFile(path),
             "12/05/2026 16:54:37.000 Event        OnConnection\r\n"
@@ -68,21 +63,21 @@ TEST_F(LogsTest, MillisecondsAreThreeDigitsAndCutNotRounded) {
 
 TEST_F(LogsTest, ErrorLogIsEmptiedOncePerLoadAndFlagsTheShow) {
   const std::string path = folder_.Write("errors.txt", "earlier\r\n");
-  EXPECT_FALSE(Module().errors_during_show);
-  WriteErrorLog("first failure (-2147221490-clsPresentation)");
-  clock_.Advance(milliseconds(12));
-  WriteErrorLog("second failure (5-host)");
-  EXPECT_TRUE(Module().errors_during_show);
+  EXPECT_FALSE(ctx_.module.errors_during_show);
+  WriteErrorLog(ctx_, "first failure (-2147221490-clsPresentation)");
+  twins_.clock.Advance(milliseconds(12));
+  WriteErrorLog(ctx_, "second failure (5-host)");
+  EXPECT_TRUE(ctx_.module.errors_during_show);
   EXPECT_EQ(ReadFile(path),
             "12/05/2026 16:54:37.000 first failure (-2147221490-clsPresentation)\r\n"
             "12/05/2026 16:54:37.012 second failure (5-host)\r\n");
 }
 
 TEST_F(LogsTest, AnUnwritableFolderLosesTheLineSilently) {
-  Module().debug_enabled = true;
-  Services().addin_folder = folder_.File("missing/folder");
-  EXPECT_NO_THROW(WriteDebugLog(DebugLevel::kEvent, "Connect", "lost"));
-  EXPECT_NO_THROW(WriteErrorLog("lost too"));
+  ctx_.module.debug_enabled = true;
+  ctx_.services.addin_folder = folder_.File("missing/folder");
+  EXPECT_NO_THROW(WriteDebugLog(ctx_, DebugLevel::kEvent, "Connect", "lost"));
+  EXPECT_NO_THROW(WriteErrorLog(ctx_, "lost too"));
   EXPECT_FALSE(std::filesystem::exists(folder_.File("missing")));
 }
 

@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/clock.h"
-#include "host/event_loop.h"
-#include "host/memory/scripted_front_end.h"
-#include "support/context.h"
+#include "testing/test_context.h"
 
 namespace vintrel {
 namespace {
@@ -56,14 +53,12 @@ TEST(ProgressWindowTest, RemainingTimeFromTheFifthSecondOn) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ResetModuleState();
-    host::FakeClock clock;
-    host::EventLoop loop(clock);
+    testing::TestContext twins;
     ProgressFrontEnd front_end;
-    Services().loop = &loop;
-    Services().front_end = &front_end;
+    twins.ctx.services.front_end = &front_end;
+    host::EventLoop& loop = twins.loop;
     {
-      ProgressWindow window;
+      ProgressWindow window(twins.ctx);
       window.SetSteps(c.steps);
       window.Start();
       EXPECT_TRUE(front_end.topmost) << "the work goes on behind it: it stays on top";
@@ -75,7 +70,6 @@ TEST(ProgressWindowTest, RemainingTimeFromTheFifthSecondOn) {
       loop.RunFor(std::chrono::seconds(30));
       EXPECT_EQ(front_end.remaining, before) << "a closed window's timer is stopped";
     }
-    ResetModuleState();
   }
 }
 

@@ -5,37 +5,29 @@
 #include <filesystem>
 
 #include "host/memory/memory_application.h"
-#include "host/memory/recording_shell.h"
-#include "host/memory/scripted_front_end.h"
 #include "host/posix/posix_file_system.h"
-#include "support/context.h"
-#include "testing/temp_dir.h"
+#include "testing/test_context.h"
 
 namespace vintrel {
 namespace {
 
 class ShellHelpersTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetModuleState();
-    Services().shell = &shell_;
-    Services().front_end = &front_end_;
-    Services().files = &files_;
-  }
-  void TearDown() override { ResetModuleState(); }
+  // Temporary files are made on the real disk.
+  void SetUp() override { ctx_.services.files = &posix_files_; }
 
-  host::memory::RecordingShell shell_;
-  host::memory::ScriptedFrontEnd front_end_;
-  host::posix::PosixFileSystem files_;
+  testing::TestContext twins_;
+  Context& ctx_ = twins_.ctx;
+  host::posix::PosixFileSystem posix_files_;
 };
 
 TEST_F(ShellHelpersTest, OpenUrlRecognisesOnlyThePlainWebPrefix) {
-  OpenUrl("http://vintrel.example.org/");
-  OpenUrl("HtTp://Example.org");
-  OpenUrl("www.example.org");
-  OpenUrl("https://example.org");
-  OpenUrl("ftp://example.org");
-  EXPECT_EQ(shell_.opened(),
+  OpenUrl(ctx_, "http://vintrel.example.org/");
+  OpenUrl(ctx_, "HtTp://Example.org");
+  OpenUrl(ctx_, "www.example.org");
+  OpenUrl(ctx_, "https://example.org");
+  OpenUrl(ctx_, "ftp://example.org");
+  EXPECT_EQ(twins_.shell.opened(),
             (std::vector<std::string>{"http://vintrel.example.org/", "HtTp://Example.org",
                                       "http://www.example.org", "http://https://example.org",
                                       "http://ftp://example.org"}));
@@ -45,7 +37,7 @@ TEST_F(ShellHelpersTest, MakeTempFileNameCreatesAUniqueFileAndFillsAnEmptyPrefix
   testing::TempDir dir;
   testing::ScopedEnv tmp("TMPDIR", dir.path().c_str());
   std::string prefix;
-  const std::string first = MakeTempFileName(prefix);
+  const std::string first = MakeTempFileName(ctx_, prefix);
   EXPECT_EQ(prefix, "TMP");
   EXPECT_EQ(std::filesystem::path(first).parent_path(), dir.path());
   EXPECT_EQ(std::filesystem::path(first).filename().string().rfind("TMP", 0), 0u);
@@ -53,11 +45,11 @@ TEST_F(ShellHelpersTest, MakeTempFileNameCreatesAUniqueFileAndFillsAnEmptyPrefix
   EXPECT_EQ(std::filesystem::file_size(first), 0u);
 
   std::string same = "TMP";
-  EXPECT_NE(MakeTempFileName(same), first);
+  EXPECT_NE(MakeTempFileName(ctx_, same), first);
 
   testing::ScopedEnv nowhere("TMPDIR", "/nonexistent/folder");
   std::string other = "off";
-  EXPECT_EQ(MakeTempFileName(other), "");
+  EXPECT_EQ(MakeTempFileName(ctx_, other), "");
 }
 
 TEST_F(ShellHelpersTest, HostMajorVersionIsThePartBeforeTheFirstDot) {
@@ -75,7 +67,7 @@ TEST_F(ShellHelpersTest, HostMajorVersionIsThePartBeforeTheFirstDot) {
 
 TEST_F(ShellHelpersTest, NextVisibleSlideWrapsAroundHiddenSlides) {
   host::memory::MemoryApplication app;
-  Module().host = &app;
+  ctx_.module.host = &app;
   auto& presentation = app.AddPresentation("/shows/board.pptx");
   for (int i = 0; i < 5; ++i) presentation.AddSlide();
   auto hide = [&](std::initializer_list<int> slides) {
@@ -84,14 +76,14 @@ TEST_F(ShellHelpersTest, NextVisibleSlideWrapsAroundHiddenSlides) {
   };
 
   hide({});
-  EXPECT_EQ(NextVisibleSlide(3), 4);
-  EXPECT_EQ(NextVisibleSlide(5), 1);
+  EXPECT_EQ(NextVisibleSlide(ctx_, 3), 4);
+  EXPECT_EQ(NextVisibleSlide(ctx_, 5), 1);
   hide({4, 5});
-  EXPECT_EQ(NextVisibleSlide(3), 1);
+  EXPECT_EQ(NextVisibleSlide(ctx_, 3), 1);
   hide({1, 2, 4, 5});
-  EXPECT_EQ(NextVisibleSlide(3), 5);  // nothing else to show: the last slide
+  EXPECT_EQ(NextVisibleSlide(ctx_, 3), 5);  // nothing else to show: the last slide
   hide({4});
-  EXPECT_EQ(NextVisibleSlide(3), 5);
+  EXPECT_EQ(NextVisibleSlide(ctx_, 3), 5);
 }
 
 }  // namespace
