@@ -46,10 +46,12 @@ set(CPACK_PACKAGE_CONTACT "Vintrel developers <vintrel@localhost>")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The player reads distribution windows in the zone the settings name. A browser on the same
-# machine draws the live view's texts in families with the widths of the decks' own fonts.
+# The player reads distribution windows in the zone the settings name, from the system's zone
+# database. A browser on the same machine draws the live view's texts in families with the
+# widths of the decks' own fonts.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "tzdata")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-  "tzdata, fonts-crosextra-carlito, fonts-crosextra-caladea, fonts-liberation2")
+  "fonts-crosextra-carlito, fonts-crosextra-caladea, fonts-liberation2")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/packaging/postinst)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

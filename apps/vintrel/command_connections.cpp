@@ -13,7 +13,7 @@
 #include "host/ascii.h"
 #include "host/error.h"
 #include "host_session.h"
-#include "json_writer.h"
+#include "json_output.h"
 #include "open_presentation.h"
 #include "shell/command_controls.h"
 #include "shell/connection_entries.h"
@@ -317,14 +317,6 @@ std::string Shown(const host::FieldValue& value, size_t width) {
   return text;
 }
 
-// What the source says of its rows (a text file's columns named by number), as a JSON member.
-std::string NotesJson(const std::vector<std::string>& notes) {
-  if (notes.empty()) return "";
-  std::string text = ",\"notes\":[";
-  for (size_t i = 0; i < notes.size(); ++i) text += (i ? "," : "") + JsonString(notes[i]);
-  return text + "]";
-}
-
 // Opens the connection as the presentation does and shows its columns and first rows.
 int Test(const std::string& file, const std::string& number, const std::string& rows_text,
          bool json) {
@@ -350,18 +342,16 @@ int Test(const std::string& file, const std::string& number, const std::string& 
   const long shown = static_cast<long>(rows.size());
 
   if (json) {
-    std::cout << "{\"columns\":[";
-    for (size_t c = 0; c < columns.size(); ++c)
-      std::cout << (c ? "," : "") << JsonString(columns[c]);
-    std::cout << "],\"records\":" << records << ",\"rows\":[";
-    for (size_t r = 0; r < rows.size(); ++r) {
-      std::cout << (r ? "," : "") << "[";
-      for (size_t c = 0; c < rows[r].size(); ++c) {
-        std::cout << (c ? "," : "") << JsonOptional(rows[r][c]);
-      }
-      std::cout << "]";
+    Json table = Json::array();
+    for (const std::vector<host::FieldValue>& row : rows) {
+      Json values = Json::array();
+      for (const host::FieldValue& value : row) values.push_back(JsonOptional(value));
+      table.push_back(values);
     }
-    std::cout << "]" << NotesJson(sample.notes) << "}\n";
+    Json out = {{"columns", columns}, {"records", records}, {"rows", table}};
+    // What the source says of its rows (a text file's columns named by number).
+    if (!sample.notes.empty()) out["notes"] = sample.notes;
+    std::cout << JsonText(out) << "\n";
     return kExitOk;
   }
 

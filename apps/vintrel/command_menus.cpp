@@ -8,7 +8,7 @@
 #include "command.h"
 #include "host/ooxml/simple_command_bars.h"
 #include "host_session.h"
-#include "json_writer.h"
+#include "json_output.h"
 #include "open_presentation.h"
 
 namespace vintrel::app {
@@ -58,41 +58,38 @@ void WriteText(host::CommandBarControl& control, const std::string& indent, std:
   }
 }
 
-void WriteJson(host::CommandBarControl& control, std::ostream& out) {
+Json ControlJson(host::CommandBarControl& control) {
   const int type = control.Type();
-  out << "{\"caption\":" << JsonString(control.Caption()) << ",\"type\":\"" << TypeName(type)
-      << "\",\"enabled\":" << JsonBool(control.Enabled())
-      << ",\"visible\":" << JsonBool(control.Visible())
-      << ",\"beginGroup\":" << JsonBool(control.BeginGroup())
-      << ",\"tooltip\":" << JsonString(control.TooltipText())
-      << ",\"helpContextId\":" << control.HelpContextId();
+  Json out = {{"caption", control.Caption()},
+              {"type", TypeName(type)},
+              {"enabled", control.Enabled()},
+              {"visible", control.Visible()},
+              {"beginGroup", control.BeginGroup()},
+              {"tooltip", control.TooltipText()},
+              {"helpContextId", control.HelpContextId()}};
   if (type == host::control_type::kButton) {
-    out << ",\"pressed\":" << JsonBool(control.State() == host::button_state::kDown);
+    out["pressed"] = control.State() == host::button_state::kDown;
     // The package host keeps what the add-in handed over; a button given no image has none.
     if (const auto* button = dynamic_cast<const ooxml::SimpleControl*>(&control)) {
       for (const auto& [key, image] :
            {std::pair{"picture", &button->picture()}, std::pair{"mask", &button->mask()}}) {
-        out << ",\"" << key << "\":" << (image->file.empty() ? "null" : JsonString(image->file));
+        out[key] = image->file.empty() ? Json() : Json(image->file);
       }
     }
   }
   if (type == host::control_type::kComboBox) {
-    out << ",\"items\":[";
-    for (int i = 1; i <= control.ListCount(); ++i) {
-      out << (i > 1 ? "," : "") << JsonString(control.List(i));
-    }
-    out << "],\"listIndex\":" << control.ListIndex();
+    Json items = Json::array();
+    for (int i = 1; i <= control.ListCount(); ++i) items.push_back(control.List(i));
+    out["items"] = items;
+    out["listIndex"] = control.ListIndex();
   }
   if (type == host::control_type::kPopup) {
-    out << ",\"items\":[";
-    host::CommandBarControls& items = control.Controls();
-    for (int i = 1; i <= items.Count(); ++i) {
-      if (i > 1) out << ",";
-      WriteJson(items.Item(i), out);
-    }
-    out << "]";
+    Json items = Json::array();
+    host::CommandBarControls& controls = control.Controls();
+    for (int i = 1; i <= controls.Count(); ++i) items.push_back(ControlJson(controls.Item(i)));
+    out["items"] = items;
   }
-  out << "}";
+  return out;
 }
 
 CommandAction SetupMenus(CLI::App& root) {
@@ -112,33 +109,23 @@ CommandAction SetupMenus(CLI::App& root) {
     host::CommandBar* tool_bar = menus.tool_bar;
     std::ostringstream out;
     if (options->json) {
-      out << "{\"toolBar\":{\"name\":" << JsonString(tool_bar != nullptr ? tool_bar->Name() : "")
-          << ",\"controls\":[";
+      Json controls = Json::array();
       if (tool_bar != nullptr) {
-        host::CommandBarControls& controls = tool_bar->Controls();
-        for (int i = 1; i <= controls.Count(); ++i) {
-          if (i > 1) out << ",";
-          WriteJson(controls.Item(i), out);
-        }
+        host::CommandBarControls& items = tool_bar->Controls();
+        for (int i = 1; i <= items.Count(); ++i) controls.push_back(ControlJson(items.Item(i)));
       }
-      out << "]},\"menu\":";
-      if (menus.menu_popup != nullptr) {
-        WriteJson(*menus.menu_popup, out);
-      } else {
-        out << "null";
-      }
-      out << ",\"contextMenus\":[";
+      Json context_menus = Json::array();
       for (int menu = 0; menu < shell::kContextMenuCount; ++menu) {
-        if (menu > 0) out << ",";
-        out << "{\"bar\":" << JsonString(shell::kContextMenuBars[menu]) << ",\"entry\":";
-        if (host::CommandBarControl* popup = menus.context_popups[menu].popup) {
-          WriteJson(*popup, out);
-        } else {
-          out << "null";
-        }
-        out << "}";
+        host::CommandBarControl* popup = menus.context_popups[menu].popup;
+        context_menus.push_back({{"bar", shell::kContextMenuBars[menu]},
+                                 {"entry", popup ? ControlJson(*popup) : Json()}});
       }
-      out << "]}\n";
+      const Json all = {
+          {"toolBar",
+           {{"name", tool_bar != nullptr ? tool_bar->Name() : ""}, {"controls", controls}}},
+          {"menu", menus.menu_popup != nullptr ? ControlJson(*menus.menu_popup) : Json()},
+          {"contextMenus", context_menus}};
+      out << JsonText(all) << "\n";
     } else {
       if (tool_bar != nullptr) {
         out << "Tool bar \"" << tool_bar->Name() << "\"\n";

@@ -5,7 +5,7 @@
 
 #include "host/error.h"
 #include "host/shapes.h"
-#include "json_writer.h"
+#include "json_output.h"
 #include "shell/presentation_report.h"
 
 namespace vintrel::app {
@@ -79,14 +79,61 @@ std::string OneLine(const std::string& text, size_t limit = 60) {
   return out;
 }
 
-void WriteTagsJson(host::Tags& tags, std::ostream& out) {
-  out << "[";
+Json TagsJson(host::Tags& tags) {
+  Json out = Json::array();
   for (int i = 1; i <= tags.Count(); ++i) {
-    if (i > 1) out << ",";
-    out << "{\"name\":" << JsonString(tags.Name(i)) << ",\"value\":" << JsonString(tags.Value(i))
-        << "}";
+    out.push_back({{"name", tags.Name(i)}, {"value", tags.Value(i)}});
   }
-  out << "]";
+  return out;
+}
+
+Json ConnectionJson(const ConnectionFacts& connection) {
+  Json out = {{"number", connection.number},
+              {"type", connection.type},
+              {"description", connection.description},
+              {"tagString", connection.tag_string}};
+  if (connection.opened) {
+    out["ready"] = connection.ready;
+    out["records"] = JsonNumber(connection.records);
+    out["columns"] = connection.columns;
+  }
+  return out;
+}
+
+Json LinkJson(const LinkFacts& link) {
+  if (!link.linked) return nullptr;
+  return {{"sourceType", link.source_type}, {"connection", link.connection},
+          {"column", link.column},          {"row", JsonNumber(link.row)},
+          {"dateFormat", link.date_format}, {"folder", link.folder},
+          {"extension", link.extension}};
+}
+
+Json ShapeJson(host::Shape& shape) {
+  const ShapeFacts facts = Read(shape);
+  return {{"position", facts.position},
+          {"name", facts.name},
+          {"type", facts.type},
+          {"hasTextFrame", facts.has_text_frame},
+          {"text", JsonOptional(facts.text)},
+          {"visible", facts.visible},
+          {"left", JsonNumber(facts.left)},
+          {"top", JsonNumber(facts.top)},
+          {"width", JsonNumber(facts.width)},
+          {"height", JsonNumber(facts.height)},
+          {"link", JsonOptional(facts.link)},
+          {"progId", JsonOptional(facts.prog_id)},
+          {"tags", TagsJson(shape.Tags())},
+          {"vintrel", LinkJson(shell::DescribeLink(shape))}};
+}
+
+Json SlideJson(host::Slide& slide) {
+  Json shapes = Json::array();
+  host::Shapes& all = slide.Shapes();
+  for (int s = 1; s <= all.Count(); ++s) shapes.push_back(ShapeJson(all.Item(s)));
+  return {{"index", slide.SlideIndex()},
+          {"hidden", slide.SlideShowTransition().Hidden()},
+          {"tags", TagsJson(slide.Tags())},
+          {"shapes", shapes}};
 }
 
 // Tags whose names begin with `shown_elsewhere` are left out: the outline says what they mean on
@@ -178,7 +225,7 @@ void WriteOutline(Context& ctx, host::Presentation& presentation, const shell::A
         } else if (!link.connection.empty()) {
           out << " " << link.connection;
           if (!link.column.empty()) out << " " << link.column;
-          if (link.row > 0) out << " row " << JsonNumber(link.row);
+          if (link.row > 0) out << " row " << JsonNumber(link.row).dump();
         }
       }
       out << "\n";
@@ -190,66 +237,19 @@ void WriteOutline(Context& ctx, host::Presentation& presentation, const shell::A
 
 void WriteOutlineJson(Context& ctx, host::Presentation& presentation,
                       const shell::Application* addin, std::ostream& out) {
-  out << "{\"file\":" << JsonString(presentation.FullName()) << ",\"tags\":";
-  WriteTagsJson(presentation.Tags(), out);
-  out << ",\"isVintrel\":" << JsonBool(shell::UsesAddin(presentation)) << ",\"connections\":[";
-  const std::vector<ConnectionFacts> connections =
-      shell::DescribeConnections(ctx, addin, presentation);
-  for (size_t i = 0; i < connections.size(); ++i) {
-    const ConnectionFacts& connection = connections[i];
-    if (i > 0) out << ",";
-    out << "{\"number\":" << JsonString(connection.number) << ",\"type\":" << connection.type
-        << ",\"description\":" << JsonString(connection.description)
-        << ",\"tagString\":" << JsonString(connection.tag_string);
-    if (connection.opened) {
-      out << ",\"ready\":" << JsonBool(connection.ready)
-          << ",\"records\":" << JsonNumber(connection.records) << ",\"columns\":[";
-      const std::vector<std::string>& names = connection.columns;
-      for (size_t c = 0; c < names.size(); ++c) out << (c > 0 ? "," : "") << JsonString(names[c]);
-      out << "]";
-    }
-    out << "}";
+  Json connections = Json::array();
+  for (const ConnectionFacts& connection : shell::DescribeConnections(ctx, addin, presentation)) {
+    connections.push_back(ConnectionJson(connection));
   }
-  out << "]";
-  out << ",\"slides\":[";
-  host::Slides& slides = presentation.Slides();
-  for (int i = 1; i <= slides.Count(); ++i) {
-    host::Slide& slide = slides.Item(i);
-    if (i > 1) out << ",";
-    out << "{\"index\":" << slide.SlideIndex()
-        << ",\"hidden\":" << JsonBool(slide.SlideShowTransition().Hidden()) << ",\"tags\":";
-    WriteTagsJson(slide.Tags(), out);
-    out << ",\"shapes\":[";
-    host::Shapes& shapes = slide.Shapes();
-    for (int s = 1; s <= shapes.Count(); ++s) {
-      host::Shape& shape = shapes.Item(s);
-      const ShapeFacts facts = Read(shape);
-      if (s > 1) out << ",";
-      out << "{\"position\":" << facts.position << ",\"name\":" << JsonString(facts.name)
-          << ",\"type\":" << facts.type << ",\"hasTextFrame\":" << JsonBool(facts.has_text_frame)
-          << ",\"text\":" << JsonOptional(facts.text) << ",\"visible\":" << JsonBool(facts.visible)
-          << ",\"left\":" << JsonNumber(facts.left) << ",\"top\":" << JsonNumber(facts.top)
-          << ",\"width\":" << JsonNumber(facts.width) << ",\"height\":" << JsonNumber(facts.height)
-          << ",\"link\":" << JsonOptional(facts.link)
-          << ",\"progId\":" << JsonOptional(facts.prog_id) << ",\"tags\":";
-      WriteTagsJson(shape.Tags(), out);
-      const LinkFacts link = shell::DescribeLink(shape);
-      out << ",\"vintrel\":";
-      if (!link.linked) {
-        out << "null";
-      } else {
-        out << "{\"sourceType\":" << link.source_type
-            << ",\"connection\":" << JsonString(link.connection)
-            << ",\"column\":" << JsonString(link.column) << ",\"row\":" << JsonNumber(link.row)
-            << ",\"dateFormat\":" << JsonString(link.date_format)
-            << ",\"folder\":" << JsonString(link.folder)
-            << ",\"extension\":" << JsonString(link.extension) << "}";
-      }
-      out << "}";
-    }
-    out << "]}";
-  }
-  out << "]}\n";
+  Json slides = Json::array();
+  host::Slides& all = presentation.Slides();
+  for (int i = 1; i <= all.Count(); ++i) slides.push_back(SlideJson(all.Item(i)));
+  const Json outline = {{"file", presentation.FullName()},
+                        {"tags", TagsJson(presentation.Tags())},
+                        {"isVintrel", shell::UsesAddin(presentation)},
+                        {"connections", connections},
+                        {"slides", slides}};
+  out << JsonText(outline) << "\n";
 }
 
 }  // namespace vintrel::app

@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <ctime>
 
-#include "json_writer.h"
-
 namespace vintrel::app {
 namespace {
 
@@ -49,12 +47,12 @@ std::string IsoTime(host::Clock::WallTime time) {
   return text;
 }
 
-void ShowEventWriter::Line(const std::string& event, const std::string& fields,
-                           const std::string& text) {
+void ShowEventWriter::Line(const std::string& event, const Json& fields, const std::string& text) {
   const host::Clock::WallTime now = clock_.Now();
   if (json_) {
-    out_ << "{\"time\":" << JsonString(IsoTime(now)) << ",\"event\":" << JsonString(event)
-         << (fields.empty() ? "" : ",") << fields << "}\n";
+    Json line = {{"time", IsoTime(now)}, {"event", event}};
+    for (const auto& [key, value] : fields.items()) line[key] = value;
+    out_ << JsonText(line) << "\n";
   } else {
     out_ << LocalClock(now) << " " << text << "\n";
   }
@@ -62,9 +60,8 @@ void ShowEventWriter::Line(const std::string& event, const std::string& fields,
   out_.flush();
 }
 
-std::string ShowEventWriter::ShapeFields(const host::ShapeRef& shape) {
-  return "\"slide\":" + std::to_string(shape.slide) + ",\"shape\":" + std::to_string(shape.shape) +
-         ",\"name\":" + JsonString(shape.name);
+Json ShowEventWriter::ShapeFields(const host::ShapeRef& shape) {
+  return {{"slide", shape.slide}, {"shape", shape.shape}, {"name", shape.name}};
 }
 
 std::string ShowEventWriter::ShapeText(const host::ShapeRef& shape) {
@@ -73,59 +70,60 @@ std::string ShowEventWriter::ShapeText(const host::ShapeRef& shape) {
 }
 
 void ShowEventWriter::ShowBegan(int slide_count) {
-  Line("show-begin", "\"slides\":" + std::to_string(slide_count),
+  Line("show-begin", Json{{"slides", slide_count}},
        "show begins (" + std::to_string(slide_count) + " slides)");
 }
 
 void ShowEventWriter::PlayerChange(bool started, const std::string& file,
                                    const std::string& reason) {
-  Line(started ? "player-start" : "player-stop",
-       "\"file\":" + JsonString(file) + ",\"reason\":" + JsonString(reason),
+  Line(started ? "player-start" : "player-stop", Json{{"file", file}, {"reason", reason}},
        std::string(started ? "start " : "stop ") + file + " (" + reason + ")");
 }
 
 void ShowEventWriter::BrokerChange(bool restored, const std::string& broker,
                                    const std::string& message) {
   if (restored) {
-    Line("broker-restored", "\"broker\":" + JsonString(broker),
+    Line("broker-restored", Json{{"broker", broker}},
          "broker " + broker + " answers again; the whole show is published again");
   } else {
-    Line("broker-failed",
-         "\"broker\":" + JsonString(broker) + ",\"message\":" + JsonString(message),
+    Line("broker-failed", Json{{"broker", broker}, {"message", message}},
          "broker " + broker + " failed: " + Quoted(message));
   }
 }
 
 void ShowEventWriter::ShowEnded() {
-  Line("show-end", "", "show ends");
+  Line("show-end", Json::object(), "show ends");
 }
 
 void ShowEventWriter::SlideShown(int slide) {
-  Line("slide", "\"slide\":" + std::to_string(slide),
+  Line("slide", Json{{"slide", slide}},
        slide == 0 ? std::string("end of the show reached")
                   : "slide " + std::to_string(slide) + " shown");
 }
 
 void ShowEventWriter::SlideHiddenChanged(int slide, bool hidden) {
-  Line("hidden", "\"slide\":" + std::to_string(slide) + ",\"hidden\":" + JsonBool(hidden),
+  Line("hidden", Json{{"slide", slide}, {"hidden", hidden}},
        "slide " + std::to_string(slide) + (hidden ? " hidden" : " shown again"));
 }
 
 void ShowEventWriter::TextChanged(const host::ShapeRef& shape, const std::string& old_text,
                                   const std::string& new_text) {
-  Line("text",
-       ShapeFields(shape) + ",\"old\":" + JsonString(old_text) + ",\"new\":" + JsonString(new_text),
-       ShapeText(shape) + " text " + Quoted(old_text) + " -> " + Quoted(new_text));
+  Json fields = ShapeFields(shape);
+  fields["old"] = old_text;
+  fields["new"] = new_text;
+  Line("text", fields, ShapeText(shape) + " text " + Quoted(old_text) + " -> " + Quoted(new_text));
 }
 
 void ShowEventWriter::VisibilityChanged(const host::ShapeRef& shape, bool visible) {
-  Line("visible", ShapeFields(shape) + ",\"visible\":" + JsonBool(visible),
-       ShapeText(shape) + (visible ? " shown" : " hidden"));
+  Json fields = ShapeFields(shape);
+  fields["visible"] = visible;
+  Line("visible", fields, ShapeText(shape) + (visible ? " shown" : " hidden"));
 }
 
 void ShowEventWriter::PictureChanged(const host::ShapeRef& shape, const std::string& file) {
-  Line("picture", ShapeFields(shape) + ",\"file\":" + JsonString(file),
-       ShapeText(shape) + " picture " + file);
+  Json fields = ShapeFields(shape);
+  fields["file"] = file;
+  Line("picture", fields, ShapeText(shape) + " picture " + file);
 }
 
 void ShowEventWriter::ChartChanged(const host::ShapeRef& shape) {
@@ -135,21 +133,20 @@ void ShowEventWriter::ChartChanged(const host::ShapeRef& shape) {
 void ShowEventWriter::ConnectionFailed(const std::string& connection,
                                        const std::string& description, const std::string& message) {
   Line("connection-failed",
-       "\"connection\":" + JsonString(connection) + ",\"description\":" + JsonString(description) +
-           ",\"message\":" + JsonString(message),
+       Json{{"connection", connection}, {"description", description}, {"message", message}},
        "connection " + connection + " " + Quoted(description) + " failed: " + Quoted(message));
 }
 
 void ShowEventWriter::ConnectionRestored(const std::string& connection,
                                          const std::string& description) {
-  Line("connection-restored",
-       "\"connection\":" + JsonString(connection) + ",\"description\":" + JsonString(description),
+  Line("connection-restored", Json{{"connection", connection}, {"description", description}},
        "connection " + connection + " " + Quoted(description) + " answers again");
 }
 
 void ShowEventWriter::ValuesStale(const std::string& connection, double age_seconds) {
-  Line("stale", "\"connection\":" + JsonString(connection) + ",\"age\":" + JsonNumber(age_seconds),
-       "connection " + connection + " values kept from " + JsonNumber(age_seconds) + " s ago");
+  const Json age = JsonNumber(age_seconds);
+  Line("stale", Json{{"connection", connection}, {"age", age}},
+       "connection " + connection + " values kept from " + age.dump() + " s ago");
 }
 
 void ShowFanout::ShowBegan(int slide_count) {

@@ -11,6 +11,7 @@
 
 #include "host/clock.h"
 #include "host/show_display.h"
+#include "json_output.h"
 
 namespace vintrel::app {
 
@@ -44,8 +45,8 @@ class ShowEventWriter : public host::ShowDisplay, public host::DataStatusDisplay
  private:
   // One line: `fields` are JSON members after "time" and "event"; `text` is the line for
   // people after the time.
-  void Line(const std::string& event, const std::string& fields, const std::string& text);
-  static std::string ShapeFields(const host::ShapeRef& shape);
+  void Line(const std::string& event, const Json& fields, const std::string& text);
+  static Json ShapeFields(const host::ShapeRef& shape);
   static std::string ShapeText(const host::ShapeRef& shape);
 
   std::ostream& out_;

@@ -1,10 +1,10 @@
 #include "offline/distribution_schedule.h"
 #include "host/ascii.h"
 
+#include <date/tz.h>
+
 #include <cstdlib>
-#include <ctime>
-#include <filesystem>
-#include <mutex>
+#include <exception>
 
 #include "document/tag_schema.h"
 #include "host/error.h"
@@ -23,36 +23,30 @@ std::string_view HostPart(std::string_view name) {
   return name.substr(0, name.find('.'));
 }
 
-// The local clock's offset from UTC at `moment`, in seconds, in the zone TZ names now.
-long OffsetAt(time_t moment) {
-  tm local{};
-  if (localtime_r(&moment, &local) == nullptr) return 0;
-  return local.tm_gmtoff;
+// The zone of the database called `name`; null when there is none.
+const date::time_zone* ZoneNamed(std::string_view name) {
+  try {
+    return date::locate_zone(name);
+  } catch (const std::exception&) {
+    return nullptr;
+  }
 }
 
-// Runs `work` with TZ set to `zone` (unchanged for empty text); TZ is process-wide, so one
-// conversion at a time.
-template <typename Work>
-auto InZone(const std::string& zone, Work work) {
-  static std::mutex mutex;
-  std::lock_guard<std::mutex> lock(mutex);
-  if (zone.empty()) {
-    tzset();
-    return work();
+// The zone `zone` names; empty text is this machine's own zone: the one TZ names, else the one
+// /etc/localtime links to, else UTC (as the C library reads it). Null when there is no such zone.
+const date::time_zone* FindZone(const std::string& zone) {
+  if (!zone.empty()) return ZoneNamed(zone);
+  const char* variable = std::getenv("TZ");
+  if (variable && *variable) {
+    if (const date::time_zone* named = ZoneNamed(variable + (*variable == ':' ? 1 : 0))) {
+      return named;
+    }
   }
-  const char* before = std::getenv("TZ");
-  const std::optional<std::string> saved =
-      before ? std::optional<std::string>(before) : std::nullopt;
-  setenv("TZ", (":" + zone).c_str(), 1);
-  tzset();
-  auto result = work();
-  if (saved) {
-    setenv("TZ", saved->c_str(), 1);
-  } else {
-    unsetenv("TZ");
+  try {
+    return date::current_zone();
+  } catch (const std::exception&) {
+    return ZoneNamed("UTC");
   }
-  tzset();
-  return result;
 }
 
 }  // namespace
@@ -96,30 +90,21 @@ bool SameComputer(std::string_view a, std::string_view b) {
 }
 
 bool KnownTimeZone(const std::string& zone) {
-  if (zone.empty()) return true;
-  if (zone.front() == '/' || zone.find("..") != std::string::npos) return false;
-  const char* folder = std::getenv("TZDIR");
-  const std::filesystem::path database = folder && *folder ? folder : "/usr/share/zoneinfo";
-  std::error_code error;
-  return std::filesystem::is_regular_file(database / zone, error);
+  return zone.empty() || FindZone(zone) != nullptr;
 }
 
 std::optional<SystemTime> ZonedTime(LocalDateTime local, const std::string& zone) {
-  // The clock reading taken as if it were UTC, then moved by the offsets in force a day before
-  // and a day after: a reading that the zone shows under that offset is a true one.
-  const auto naive = static_cast<time_t>(local.time_since_epoch().count());
-  return InZone(zone, [naive]() -> std::optional<SystemTime> {
-    const long before = OffsetAt(naive - 86400);
-    const long after = OffsetAt(naive + 86400);
-    std::optional<time_t> found;
-    for (const long offset : {before, after}) {
-      const time_t candidate = naive - offset;
-      if (OffsetAt(candidate) == offset && (!found || candidate < *found)) found = candidate;
-    }
-    // A reading the clocks skip: the offset before the change.
-    if (!found) found = naive - before;
-    return SystemTime(std::chrono::seconds(*found));
-  });
+  const date::time_zone* found = FindZone(zone);
+  if (found == nullptr) return std::nullopt;
+  const date::local_seconds reading{local.time_since_epoch()};
+  try {
+    // A reading the clocks skip is taken with the offset before the change, one they show
+    // twice as its first occurrence: in both cases the first of the two offsets.
+    const date::local_info info = found->get_info(reading);
+    return SystemTime(local.time_since_epoch() - info.first.offset);
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
 }
 
 const ScheduledFile* ChooseShow(const std::vector<ScheduledFile>& files, std::string_view computer,

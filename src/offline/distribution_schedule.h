@@ -44,7 +44,7 @@ bool KnownTimeZone(const std::string& zone);
 // The moment at which the clocks of `zone` (empty: this machine's zone) show `local`. A time the
 // clocks skip when they are put forward is read with the offset before the change (02:30 on
 // the day clocks jump from 02:00 to 03:00 is 03:30); a time they show twice is its first
-// occurrence. None when the time cannot be represented.
+// occurrence. None when the zone is not in the database.
 std::optional<SystemTime> ZonedTime(LocalDateTime local, const std::string& zone);
 
 // One presentation of the folder with its list (none: the file carries no list).

@@ -79,159 +79,176 @@ std::string GeneralDate(const std::tm& local, const RegionalForms& forms, bool h
   return ShortDate(local, forms) + " " + LongTime(local, forms);
 }
 
-std::string FormatPattern(const std::tm& local, const std::string& pattern,
-                          const RegionalForms& forms, bool has_date) {
-  const bool twelve_hours = UsesTwelveHours(pattern);
-  std::string out;
-  bool after_hour = false;  // an "m" right after an hour is minutes
-  size_t i = 0;
-  auto run_of = [&](char letter) {
-    size_t count = 0;
-    while (i + count < pattern.size() && LowerAscii(pattern[i + count]) == letter) {
-      ++count;
+// Writes the text a date pattern shows for one moment, element by element.
+class PatternWriter {
+ public:
+  PatternWriter(const std::tm& local, const std::string& pattern, const RegionalForms& forms,
+                bool has_date)
+      : local_(local),
+        pattern_(pattern),
+        forms_(forms),
+        has_date_(has_date),
+        twelve_hours_(UsesTwelveHours(pattern)) {}
+
+  std::string Write() {
+    while (i_ < pattern_.size()) {
+      if (!WriteLiteralOrMarker()) WriteLetter();
     }
+    return out_;
+  }
+
+ private:
+  // Quoted text, an escaped character, AM/PM markers and ttttt; false for anything else.
+  bool WriteLiteralOrMarker() {
+    const char raw = pattern_[i_];
+    const bool upper = std::isupper(static_cast<unsigned char>(raw));
+    const bool morning = local_.tm_hour < 12;
+    if (raw == '"') {
+      const size_t close = pattern_.find('"', i_ + 1);
+      const size_t end = close == std::string::npos ? pattern_.size() : close;
+      out_ += pattern_.substr(i_ + 1, end - i_ - 1);
+      i_ = close == std::string::npos ? pattern_.size() : close + 1;
+    } else if (raw == '\\') {
+      if (i_ + 1 < pattern_.size()) out_ += pattern_[i_ + 1];
+      i_ += 2;
+    } else if (StartsWithNoCase(pattern_, i_, "AM/PM")) {
+      out_ += morning ? (upper ? "AM" : "am") : (upper ? "PM" : "pm");
+      i_ += 5;
+    } else if (StartsWithNoCase(pattern_, i_, "AMPM")) {
+      out_ += morning ? "AM" : "PM";
+      i_ += 4;
+    } else if (StartsWithNoCase(pattern_, i_, "A/P")) {
+      out_ += morning ? (upper ? "A" : "a") : (upper ? "P" : "p");
+      i_ += 3;
+    } else if (StartsWithNoCase(pattern_, i_, "ttttt")) {
+      out_ += LongTime(local_, forms_);
+      i_ += 5;
+      after_hour_ = false;
+    } else {
+      return false;
+    }
+    return true;
+  }
+
+  // A run of one date or time letter, or a character that stands for itself.
+  void WriteLetter() {
+    const char raw = pattern_[i_];
+    const char c = LowerAscii(raw);
+    const size_t count = c == 'c' || c == 'q' ? 1 : RunOf(c);
+    bool hour = false;
+    switch (c) {
+      case 'c':
+        out_ += GeneralDate(local_, forms_, has_date_);
+        break;
+      case 'd':
+        WriteDays(count);
+        break;
+      case 'w':
+        out_ += std::to_string(count == 1 ? local_.tm_wday + 1 : WeekOfYear(local_));
+        break;
+      case 'q':
+        out_ += std::to_string(local_.tm_mon / 3 + 1);
+        break;
+      case 'y':
+        WriteYears(count);
+        break;
+      case 'm':
+        WriteMonthsOrMinutes(count);
+        break;
+      case 'h': {
+        int shown = local_.tm_hour;
+        if (twelve_hours_) shown = shown % 12 == 0 ? 12 : shown % 12;
+        out_ += count == 1 ? std::to_string(shown) : TwoDigits(shown);
+        hour = true;
+        break;
+      }
+      case 'n':
+        out_ += count == 1 ? std::to_string(local_.tm_min) : TwoDigits(local_.tm_min);
+        break;
+      case 's':
+        out_ += count == 1 ? std::to_string(local_.tm_sec) : TwoDigits(local_.tm_sec);
+        break;
+      default:
+        // Separators and any other character stand for themselves and keep an hour's
+        // claim on a following "m" ("hh:mm").
+        out_ += raw;
+        ++i_;
+        if (std::isalpha(static_cast<unsigned char>(raw))) after_hour_ = false;
+        return;
+    }
+    i_ += count;
+    after_hour_ = hour;
+  }
+
+  void WriteDays(size_t count) {
+    if (count == 1)
+      out_ += std::to_string(local_.tm_mday);
+    else if (count == 2)
+      out_ += TwoDigits(local_.tm_mday);
+    else if (count == 3)
+      out_ += Strftime(local_, "%a");
+    else if (count == 4)
+      out_ += Strftime(local_, "%A");
+    else if (count == 5)
+      out_ += ShortDate(local_, forms_);
+    else
+      out_ += LongDate(local_, forms_);
+  }
+
+  void WriteYears(size_t count) {
+    if (count == 1) {
+      out_ += std::to_string(local_.tm_yday + 1);
+    } else if (count <= 3) {
+      out_ += TwoDigits((local_.tm_year + 1900) % 100);
+      if (count == 3) out_ += std::to_string(local_.tm_yday + 1);
+    } else {
+      out_ += std::to_string(local_.tm_year + 1900);
+    }
+  }
+
+  // "m" and "mm" are minutes right after an hour or before seconds, else months.
+  void WriteMonthsOrMinutes(size_t count) {
+    if (count <= 2 && (after_hour_ || NextIsSeconds(i_ + count))) {
+      out_ += count == 1 ? std::to_string(local_.tm_min) : TwoDigits(local_.tm_min);
+    } else if (count == 1) {
+      out_ += std::to_string(local_.tm_mon + 1);
+    } else if (count == 2) {
+      out_ += TwoDigits(local_.tm_mon + 1);
+    } else if (count == 3) {
+      out_ += Strftime(local_, "%b");
+    } else {
+      out_ += Strftime(local_, "%B");
+    }
+  }
+
+  size_t RunOf(char letter) const {
+    size_t count = 0;
+    while (i_ + count < pattern_.size() && LowerAscii(pattern_[i_ + count]) == letter) ++count;
     return count;
-  };
-  auto next_is_seconds = [&](size_t from) {
-    for (size_t j = from; j < pattern.size(); ++j) {
-      const char c = LowerAscii(pattern[j]);
+  }
+
+  bool NextIsSeconds(size_t from) const {
+    for (size_t j = from; j < pattern_.size(); ++j) {
+      const char c = LowerAscii(pattern_[j]);
       if (c == 's') return true;
       if (std::isalpha(static_cast<unsigned char>(c))) return false;
     }
     return false;
-  };
-  while (i < pattern.size()) {
-    const char raw = pattern[i];
-    const char c = LowerAscii(raw);
-    if (raw == '"') {
-      const size_t close = pattern.find('"', i + 1);
-      out += pattern.substr(i + 1, (close == std::string::npos ? pattern.size() : close) - i - 1);
-      i = close == std::string::npos ? pattern.size() : close + 1;
-      continue;
-    }
-    if (raw == '\\') {
-      if (i + 1 < pattern.size()) out += pattern[i + 1];
-      i += 2;
-      continue;
-    }
-    if (StartsWithNoCase(pattern, i, "AM/PM")) {
-      const bool upper = std::isupper(static_cast<unsigned char>(raw));
-      out += local.tm_hour < 12 ? (upper ? "AM" : "am") : (upper ? "PM" : "pm");
-      i += 5;
-      continue;
-    }
-    if (StartsWithNoCase(pattern, i, "AMPM")) {
-      out += local.tm_hour < 12 ? "AM" : "PM";
-      i += 4;
-      continue;
-    }
-    if (StartsWithNoCase(pattern, i, "A/P")) {
-      const bool upper = std::isupper(static_cast<unsigned char>(raw));
-      out += local.tm_hour < 12 ? (upper ? "A" : "a") : (upper ? "P" : "p");
-      i += 3;
-      continue;
-    }
-    if (StartsWithNoCase(pattern, i, "ttttt")) {
-      out += LongTime(local, forms);
-      i += 5;
-      after_hour = false;
-      continue;
-    }
-    size_t count = 0;
-    switch (c) {
-      case 'c':
-        out += GeneralDate(local, forms, has_date);
-        ++i;
-        after_hour = false;
-        continue;
-      case 'd':
-        count = run_of('d');
-        if (count == 1)
-          out += std::to_string(local.tm_mday);
-        else if (count == 2)
-          out += TwoDigits(local.tm_mday);
-        else if (count == 3)
-          out += Strftime(local, "%a");
-        else if (count == 4)
-          out += Strftime(local, "%A");
-        else if (count == 5)
-          out += ShortDate(local, forms);
-        else
-          out += LongDate(local, forms);
-        i += count;
-        after_hour = false;
-        continue;
-      case 'w':
-        count = run_of('w');
-        out += std::to_string(count == 1 ? local.tm_wday + 1 : WeekOfYear(local));
-        i += count;
-        after_hour = false;
-        continue;
-      case 'q':
-        out += std::to_string(local.tm_mon / 3 + 1);
-        ++i;
-        after_hour = false;
-        continue;
-      case 'y':
-        count = run_of('y');
-        if (count == 1) {
-          out += std::to_string(local.tm_yday + 1);
-        } else if (count <= 3) {
-          out += TwoDigits((local.tm_year + 1900) % 100);
-          if (count == 3) out += std::to_string(local.tm_yday + 1);
-        } else {
-          out += std::to_string(local.tm_year + 1900);
-        }
-        i += count;
-        after_hour = false;
-        continue;
-      case 'm':
-        count = run_of('m');
-        if (count <= 2 && (after_hour || next_is_seconds(i + count))) {
-          out += count == 1 ? std::to_string(local.tm_min) : TwoDigits(local.tm_min);
-        } else if (count == 1) {
-          out += std::to_string(local.tm_mon + 1);
-        } else if (count == 2) {
-          out += TwoDigits(local.tm_mon + 1);
-        } else if (count == 3) {
-          out += Strftime(local, "%b");
-        } else {
-          out += Strftime(local, "%B");
-        }
-        i += count;
-        after_hour = false;
-        continue;
-      case 'h': {
-        count = run_of('h');
-        int hour = local.tm_hour;
-        if (twelve_hours) hour = hour % 12 == 0 ? 12 : hour % 12;
-        out += count == 1 ? std::to_string(hour) : TwoDigits(hour);
-        i += count;
-        after_hour = true;
-        continue;
-      }
-      case 'n':
-        count = run_of('n');
-        out += count == 1 ? std::to_string(local.tm_min) : TwoDigits(local.tm_min);
-        i += count;
-        after_hour = false;
-        continue;
-      case 's':
-        count = run_of('s');
-        out += count == 1 ? std::to_string(local.tm_sec) : TwoDigits(local.tm_sec);
-        i += count;
-        after_hour = false;
-        continue;
-      default:
-        // Separators and any other character stand for themselves and keep an hour's
-        // claim on a following "m" ("hh:mm").
-        out += raw;
-        ++i;
-        if (std::isalpha(static_cast<unsigned char>(raw))) after_hour = false;
-        continue;
-    }
   }
-  return out;
+
+  const std::tm& local_;
+  const std::string& pattern_;
+  const RegionalForms& forms_;
+  const bool has_date_;
+  const bool twelve_hours_;
+  size_t i_ = 0;
+  bool after_hour_ = false;  // an "m" right after an hour is minutes
+  std::string out_;
+};
+
+std::string FormatPattern(const std::tm& local, const std::string& pattern,
+                          const RegionalForms& forms, bool has_date) {
+  return PatternWriter(local, pattern, forms, has_date).Write();
 }
 
 bool IsUsLocale(const char* name) {

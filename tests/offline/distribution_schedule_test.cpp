@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "host/error.h"
 #include "host/memory/memory_tags.h"
 
@@ -78,24 +80,43 @@ TEST(DistributionScheduleTest, ChoosesTheOpenWindowWithTheLatestStart) {
 TEST(DistributionScheduleTest, WindowsAreReadInTheGivenZone) {
   const struct {
     const char* name;
+    const char* zone;
     LocalDateTime local;
     SystemTime utc;
   } cases[] = {
-      {"winter, an hour ahead", Local(2026, 1, 15, 12), Utc(2026, 1, 15, 11)},
-      {"summer, two hours ahead", Local(2026, 7, 15, 12), Utc(2026, 7, 15, 10)},
+      {"winter, an hour ahead", "Europe/Oslo", Local(2026, 1, 15, 12), Utc(2026, 1, 15, 11)},
+      {"summer, two hours ahead", "Europe/Oslo", Local(2026, 7, 15, 12), Utc(2026, 7, 15, 10)},
       // Clocks jump from 02:00 to 03:00 on 29 March 2026.
-      {"skipped time: the offset before the change", Local(2026, 3, 29, 2, 30),
+      {"skipped time: the offset before the change", "Europe/Oslo", Local(2026, 3, 29, 2, 30),
        Utc(2026, 3, 29, 1, 30)},
-      {"first hour after the jump", Local(2026, 3, 29, 3, 30), Utc(2026, 3, 29, 1, 30)},
+      {"first hour after the jump", "Europe/Oslo", Local(2026, 3, 29, 3, 30),
+       Utc(2026, 3, 29, 1, 30)},
       // Clocks fall back from 03:00 to 02:00 on 25 October 2026: 02:30 comes twice.
-      {"time shown twice: the first", Local(2026, 10, 25, 2, 30), Utc(2026, 10, 25, 0, 30)},
+      {"time shown twice: the first", "Europe/Oslo", Local(2026, 10, 25, 2, 30),
+       Utc(2026, 10, 25, 0, 30)},
+      {"west of UTC, summer", "America/New_York", Local(2026, 7, 15, 12), Utc(2026, 7, 15, 16)},
+      // New York: forward at 02:00 on 8 March 2026, back at 02:00 on 1 November 2026.
+      {"west of UTC, skipped time", "America/New_York", Local(2026, 3, 8, 2, 30),
+       Utc(2026, 3, 8, 7, 30)},
+      {"west of UTC, time shown twice", "America/New_York", Local(2026, 11, 1, 1, 30),
+       Utc(2026, 11, 1, 5, 30)},
+      // Sydney keeps summer time in December; back at 03:00 on 5 April 2026.
+      {"southern summer", "Australia/Sydney", Local(2026, 12, 24, 12), Utc(2026, 12, 24, 1)},
+      {"southern time shown twice", "Australia/Sydney", Local(2026, 4, 5, 2, 30),
+       Utc(2026, 4, 4, 15, 30)},
   };
   for (const auto& c : cases) {
-    const std::optional<SystemTime> utc = ZonedTime(c.local, "Europe/Oslo");
+    const std::optional<SystemTime> utc = ZonedTime(c.local, c.zone);
     ASSERT_TRUE(utc) << c.name;
     EXPECT_EQ(*utc, c.utc) << c.name;
   }
-  EXPECT_EQ(ZonedTime(Local(2026, 7, 15, 12), "America/New_York"), Utc(2026, 7, 15, 16));
+  EXPECT_FALSE(ZonedTime(Local(2026, 7, 15, 12), "Europe/Atlantis"));
+  // No zone named: this machine's, which TZ names when it is set.
+  const char* before = std::getenv("TZ");
+  const std::string saved = before ? before : "";
+  setenv("TZ", ":Asia/Kolkata", 1);
+  EXPECT_EQ(ZonedTime(Local(2026, 7, 15, 12), ""), Utc(2026, 7, 15, 6, 30));
+  before ? setenv("TZ", saved.c_str(), 1) : unsetenv("TZ");
 
   // The same list starts an hour apart in two zones.
   const std::vector<ScheduledFile> files = {

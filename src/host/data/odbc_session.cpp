@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstring>
 #include <mutex>
+#include <optional>
 
 #include "host/ascii.h"
 #include "host/data/connection_string.h"
@@ -267,20 +268,26 @@ QueryResult OdbcSession::Tables() {
   return listed;
 }
 
-QueryResult OdbcSession::Fetch(Statement& statement, const std::string& what) {
-  SQLHSTMT stmt = statement.handle;
-  QueryResult result;
+namespace {
+
+// The number of columns of the statement's first result set with columns (a procedure may
+// report row counts before it); 0 when there is none.
+SQLSMALLINT FirstResultColumns(SQLHSTMT stmt, const std::string& what) {
   SQLSMALLINT columns = 0;
-  // A procedure may report row counts before its result set; skip to the first set with columns.
   while (true) {
     if (!Succeeded(SQLNumResultCols(stmt, &columns))) {
       Fail("Cannot read the result of '" + what + "'", SQL_HANDLE_STMT, stmt);
     }
-    if (columns > 0) break;
+    if (columns > 0) return columns;
     SQLRETURN more = SQLMoreResults(stmt);
-    if (more == SQL_NO_DATA) return result;
+    if (more == SQL_NO_DATA) return 0;
     if (!Succeeded(more)) Fail("Cannot read the result of '" + what + "'", SQL_HANDLE_STMT, stmt);
   }
+}
+
+// The SQL types of the result's columns; their names go to `names`.
+std::vector<SQLSMALLINT> DescribeColumns(SQLHSTMT stmt, SQLSMALLINT columns,
+                                         const std::string& what, std::vector<std::string>& names) {
   std::vector<SQLSMALLINT> types(static_cast<size_t>(columns));
   for (SQLSMALLINT i = 1; i <= columns; ++i) {
     SQLWCHAR name[512];
@@ -292,128 +299,135 @@ QueryResult OdbcSession::Fetch(Statement& statement, const std::string& what) {
                                    &nullable))) {
       Fail("Cannot describe the result of '" + what + "'", SQL_HANDLE_STMT, stmt);
     }
-    result.names.push_back(Narrow(name, std::min<size_t>(static_cast<size_t>(name_length), 511)));
+    names.push_back(Narrow(name, std::min<size_t>(static_cast<size_t>(name_length), 511)));
   }
+  return types;
+}
+
+// Reads the cells of the row just fetched as the texts a recordset holds; none for NULL.
+class CellReader {
+ public:
+  CellReader(SQLHSTMT stmt, const std::string& what, const std::vector<std::string>& names)
+      : stmt_(stmt), what_(what), names_(names) {}
+
+  std::optional<std::string> Read(SQLSMALLINT column, SQLSMALLINT type) {
+    switch (type) {
+      case SQL_BIT:
+      case SQL_REAL:
+      case SQL_FLOAT:
+      case SQL_DOUBLE:
+      case SQL_TINYINT:
+      case SQL_SMALLINT:
+      case SQL_INTEGER:
+      case SQL_BIGINT:
+      case SQL_DECIMAL:
+      case SQL_NUMERIC:
+        return ReadNumber(column, type);
+      case SQL_TYPE_DATE:
+      case SQL_DATE:
+      case SQL_TYPE_TIME:
+      case SQL_TIME:
+      case SQL_TYPE_TIMESTAMP:
+      case SQL_TIMESTAMP:
+        return ReadDateTime(column, type);
+      case SQL_BINARY:
+      case SQL_VARBINARY:
+      case SQL_LONGVARBINARY: {
+        constexpr size_t kShown = (kMaxFieldSize - 2) / 2;
+        if (!Get(column, SQL_C_BINARY, buffer_, kShown)) return std::nullopt;
+        size_t size =
+            indicator_ == SQL_NO_TOTAL ? kShown : std::min(static_cast<size_t>(indicator_), kShown);
+        return BinaryText(buffer_, size, kShown);
+      }
+      default: {
+        SQLLEN bytes = static_cast<SQLLEN>(wide_.size() * sizeof(SQLWCHAR));
+        if (!Get(column, SQL_C_WCHAR, wide_.data(), bytes)) return std::nullopt;
+        size_t units = indicator_ == SQL_NO_TOTAL || indicator_ >= bytes
+                           ? wide_.size() - 1
+                           : static_cast<size_t>(indicator_) / sizeof(SQLWCHAR);
+        return Narrow(wide_.data(), units);
+      }
+    }
+  }
+
+ private:
+  // Reads the cell as `c_type`; false for NULL.
+  bool Get(SQLSMALLINT column, SQLSMALLINT c_type, void* target, SQLLEN size) {
+    SQLRETURN got =
+        SQLGetData(stmt_, static_cast<SQLUSMALLINT>(column), c_type, target, size, &indicator_);
+    if (!Succeeded(got)) {
+      Fail("Cannot read column '" + names_[column - 1] + "' of '" + what_ + "'", SQL_HANDLE_STMT,
+           stmt_);
+    }
+    return indicator_ != SQL_NULL_DATA;
+  }
+
+  std::optional<std::string> ReadNumber(SQLSMALLINT column, SQLSMALLINT type) {
+    if (type == SQL_BIT) {
+      unsigned char bit = 0;
+      if (!Get(column, SQL_C_BIT, &bit, sizeof bit)) return std::nullopt;
+      return bit ? "True" : "False";
+    }
+    if (type == SQL_REAL) {
+      float value = 0;
+      if (!Get(column, SQL_C_FLOAT, &value, sizeof value)) return std::nullopt;
+      return FloatText(value);
+    }
+    if (type == SQL_FLOAT || type == SQL_DOUBLE) {
+      double value = 0;
+      if (!Get(column, SQL_C_DOUBLE, &value, sizeof value)) return std::nullopt;
+      return DoubleText(value);
+    }
+    if (!Get(column, SQL_C_CHAR, buffer_, 128)) return std::nullopt;
+    std::string_view digits(buffer_, std::min<size_t>(std::strlen(buffer_), 127));
+    return type == SQL_DECIMAL || type == SQL_NUMERIC ? DecimalText(digits) : std::string(digits);
+  }
+
+  std::optional<std::string> ReadDateTime(SQLSMALLINT column, SQLSMALLINT type) {
+    if (type == SQL_TYPE_DATE || type == SQL_DATE) {
+      SQL_DATE_STRUCT date{};
+      if (!Get(column, SQL_C_TYPE_DATE, &date, sizeof date)) return std::nullopt;
+      return DateText(date.year, date.month, date.day);
+    }
+    if (type == SQL_TYPE_TIME || type == SQL_TIME) {
+      SQL_TIME_STRUCT time{};
+      if (!Get(column, SQL_C_TYPE_TIME, &time, sizeof time)) return std::nullopt;
+      return TimeText(time.hour, time.minute, time.second);
+    }
+    SQL_TIMESTAMP_STRUCT stamp{};
+    if (!Get(column, SQL_C_TYPE_TIMESTAMP, &stamp, sizeof stamp)) return std::nullopt;
+    return DateTimeText(stamp.year, stamp.month, stamp.day, stamp.hour, stamp.minute, stamp.second,
+                        stamp.fraction);
+  }
+
+  SQLHSTMT stmt_;
+  const std::string& what_;
+  const std::vector<std::string>& names_;
+  SQLLEN indicator_ = 0;
   // Enough UTF-16 units for kMaxFieldSize characters even when all of them are surrogate pairs.
-  std::vector<SQLWCHAR> wide(2 * kMaxFieldSize + 1);
-  char buffer[kMaxFieldSize];
+  std::vector<SQLWCHAR> wide_ = std::vector<SQLWCHAR>(2 * kMaxFieldSize + 1);
+  char buffer_[kMaxFieldSize];
+};
+
+}  // namespace
+
+QueryResult OdbcSession::Fetch(Statement& statement, const std::string& what) {
+  SQLHSTMT stmt = statement.handle;
+  QueryResult result;
+  const SQLSMALLINT columns = FirstResultColumns(stmt, what);
+  if (columns == 0) return result;
+  const std::vector<SQLSMALLINT> types = DescribeColumns(stmt, columns, what, result.names);
+  CellReader reader(stmt, what, result.names);
   while (true) {
     SQLRETURN rc = SQLFetch(stmt);
     if (rc == SQL_NO_DATA) break;
     if (!Succeeded(rc)) Fail("Cannot read the rows of '" + what + "'", SQL_HANDLE_STMT, stmt);
     for (SQLSMALLINT i = 1; i <= columns; ++i) {
-      SQLLEN indicator = 0;
-      SQLSMALLINT type = types[i - 1];
-      auto get = [&](SQLSMALLINT c_type, void* target, SQLLEN size) {
-        SQLRETURN got =
-            SQLGetData(stmt, static_cast<SQLUSMALLINT>(i), c_type, target, size, &indicator);
-        if (!Succeeded(got)) {
-          Fail("Cannot read column '" + result.names[i - 1] + "' of '" + what + "'",
-               SQL_HANDLE_STMT, stmt);
-        }
-        return indicator != SQL_NULL_DATA;
-      };
-      switch (type) {
-        case SQL_BIT: {
-          unsigned char bit = 0;
-          if (get(SQL_C_BIT, &bit, sizeof bit)) {
-            result.rows.AddCell(bit ? "True" : "False");
-          } else {
-            result.rows.AddNull();
-          }
-          break;
-        }
-        case SQL_REAL: {
-          float value = 0;
-          if (get(SQL_C_FLOAT, &value, sizeof value)) {
-            result.rows.AddCell(FloatText(value));
-          } else {
-            result.rows.AddNull();
-          }
-          break;
-        }
-        case SQL_FLOAT:
-        case SQL_DOUBLE: {
-          double value = 0;
-          if (get(SQL_C_DOUBLE, &value, sizeof value)) {
-            result.rows.AddCell(DoubleText(value));
-          } else {
-            result.rows.AddNull();
-          }
-          break;
-        }
-        case SQL_TINYINT:
-        case SQL_SMALLINT:
-        case SQL_INTEGER:
-        case SQL_BIGINT:
-        case SQL_DECIMAL:
-        case SQL_NUMERIC: {
-          if (get(SQL_C_CHAR, buffer, 128)) {
-            std::string_view digits(buffer, std::min<size_t>(std::strlen(buffer), 127));
-            result.rows.AddCell(type == SQL_DECIMAL || type == SQL_NUMERIC ? DecimalText(digits)
-                                                                           : std::string(digits));
-          } else {
-            result.rows.AddNull();
-          }
-          break;
-        }
-        case SQL_TYPE_DATE:
-        case SQL_DATE: {
-          SQL_DATE_STRUCT date{};
-          if (get(SQL_C_TYPE_DATE, &date, sizeof date)) {
-            result.rows.AddCell(DateText(date.year, date.month, date.day));
-          } else {
-            result.rows.AddNull();
-          }
-          break;
-        }
-        case SQL_TYPE_TIME:
-        case SQL_TIME: {
-          SQL_TIME_STRUCT time{};
-          if (get(SQL_C_TYPE_TIME, &time, sizeof time)) {
-            result.rows.AddCell(TimeText(time.hour, time.minute, time.second));
-          } else {
-            result.rows.AddNull();
-          }
-          break;
-        }
-        case SQL_TYPE_TIMESTAMP:
-        case SQL_TIMESTAMP: {
-          SQL_TIMESTAMP_STRUCT stamp{};
-          if (get(SQL_C_TYPE_TIMESTAMP, &stamp, sizeof stamp)) {
-            result.rows.AddCell(DateTimeText(stamp.year, stamp.month, stamp.day, stamp.hour,
-                                             stamp.minute, stamp.second, stamp.fraction));
-          } else {
-            result.rows.AddNull();
-          }
-          break;
-        }
-        case SQL_BINARY:
-        case SQL_VARBINARY:
-        case SQL_LONGVARBINARY: {
-          constexpr size_t kShown = (kMaxFieldSize - 2) / 2;
-          if (get(SQL_C_BINARY, buffer, kShown)) {
-            size_t size = indicator == SQL_NO_TOTAL
-                              ? kShown
-                              : std::min(static_cast<size_t>(indicator), kShown);
-            result.rows.AddCell(BinaryText(buffer, size, kShown));
-          } else {
-            result.rows.AddNull();
-          }
-          break;
-        }
-        default: {
-          SQLLEN bytes = static_cast<SQLLEN>(wide.size() * sizeof(SQLWCHAR));
-          if (get(SQL_C_WCHAR, wide.data(), bytes)) {
-            size_t units = indicator == SQL_NO_TOTAL || indicator >= bytes
-                               ? wide.size() - 1
-                               : static_cast<size_t>(indicator) / sizeof(SQLWCHAR);
-            result.rows.AddCell(Narrow(wide.data(), units));
-          } else {
-            result.rows.AddNull();
-          }
-          break;
-        }
+      const std::optional<std::string> cell = reader.Read(i, types[i - 1]);
+      if (cell) {
+        result.rows.AddCell(*cell);
+      } else {
+        result.rows.AddNull();
       }
     }
     result.rows.EndRow();

@@ -19,6 +19,53 @@ std::string QuoteIdentifier(const std::string& name) {
   return quoted + "\"";
 }
 
+// The SQL that runs `source`: as written, or every row of the table it names.
+std::string StatementText(const std::string& source, CommandKind kind) {
+  switch (kind) {
+    case CommandKind::kText:
+      break;
+    case CommandKind::kTable: {
+      std::string name;
+      for (const std::string& part : SplitTableName(source)) {
+        name += (name.empty() ? "" : ".") + QuoteIdentifier(part);
+      }
+      return "SELECT * FROM " + name;
+    }
+    case CommandKind::kProcedure:
+      throw Error(kErrUnspecified, kSource,
+                  "SQLite databases have no stored procedures: cannot run '" + source + "'.");
+  }
+  return source;
+}
+
+// The value of `column` in the row just stepped to, as the text a recordset holds.
+void AddCell(sqlite3_stmt* stmt, int column, RowTable& rows) {
+  switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_NULL:
+      rows.AddNull();
+      break;
+    case SQLITE_INTEGER:
+      rows.AddCell(std::to_string(sqlite3_column_int64(stmt, column)));
+      break;
+    case SQLITE_FLOAT:
+      rows.AddCell(DoubleText(sqlite3_column_double(stmt, column)));
+      break;
+    case SQLITE_BLOB: {
+      const void* data = sqlite3_column_blob(stmt, column);
+      size_t size = static_cast<size_t>(sqlite3_column_bytes(stmt, column));
+      rows.AddCell(BinaryText(data, size, (kMaxFieldSize - 2) / 2));
+      break;
+    }
+    default: {
+      const unsigned char* text = sqlite3_column_text(stmt, column);
+      int size = sqlite3_column_bytes(stmt, column);
+      rows.AddCell(
+          std::string_view(reinterpret_cast<const char*>(text), static_cast<size_t>(size)));
+      break;
+    }
+  }
+}
+
 // Statements are finalized however the query ends.
 struct Statement {
   sqlite3_stmt* stmt = nullptr;
@@ -88,23 +135,7 @@ void SqliteSession::Fail(const std::string& what) const {
 
 QueryResult SqliteSession::Execute(const std::string& source, CommandKind kind,
                                    const std::atomic<bool>* cancel) {
-  std::string sql;
-  switch (kind) {
-    case CommandKind::kText:
-      sql = source;
-      break;
-    case CommandKind::kTable: {
-      std::string name;
-      for (const std::string& part : SplitTableName(source)) {
-        name += (name.empty() ? "" : ".") + QuoteIdentifier(part);
-      }
-      sql = "SELECT * FROM " + name;
-      break;
-    }
-    case CommandKind::kProcedure:
-      throw Error(kErrUnspecified, kSource,
-                  "SQLite databases have no stored procedures: cannot run '" + source + "'.");
-  }
+  const std::string sql = StatementText(source, kind);
   if (closing_ || (cancel && *cancel)) {
     throw Error(kErrUnspecified, kSource, "The query '" + source + "' was cancelled.");
   }
@@ -139,32 +170,7 @@ QueryResult SqliteSession::Execute(const std::string& source, CommandKind kind,
     int rc = sqlite3_step(statement.stmt);
     if (rc == SQLITE_DONE) break;
     if (rc != SQLITE_ROW) Fail("Cannot read the rows of '" + source + "'");
-    for (int i = 0; i < columns; ++i) {
-      switch (sqlite3_column_type(statement.stmt, i)) {
-        case SQLITE_NULL:
-          result.rows.AddNull();
-          break;
-        case SQLITE_INTEGER:
-          result.rows.AddCell(std::to_string(sqlite3_column_int64(statement.stmt, i)));
-          break;
-        case SQLITE_FLOAT:
-          result.rows.AddCell(DoubleText(sqlite3_column_double(statement.stmt, i)));
-          break;
-        case SQLITE_BLOB: {
-          const void* data = sqlite3_column_blob(statement.stmt, i);
-          size_t size = static_cast<size_t>(sqlite3_column_bytes(statement.stmt, i));
-          result.rows.AddCell(BinaryText(data, size, (kMaxFieldSize - 2) / 2));
-          break;
-        }
-        default: {
-          const unsigned char* text = sqlite3_column_text(statement.stmt, i);
-          int size = sqlite3_column_bytes(statement.stmt, i);
-          result.rows.AddCell(
-              std::string_view(reinterpret_cast<const char*>(text), static_cast<size_t>(size)));
-          break;
-        }
-      }
-    }
+    for (int i = 0; i < columns; ++i) AddCell(statement.stmt, i, result.rows);
     result.rows.EndRow();
   }
   return result;

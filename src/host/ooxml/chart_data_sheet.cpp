@@ -381,30 +381,28 @@ std::string ChartObject::NumberFormatOf(int column) const {
   return it == columns_.end() ? std::string() : it->second->chosen_format();
 }
 
-void ChartObject::Update() {
-  pugi::xml_document& doc = package_.Xml(chart_part_);
-  pugi::xml_node plot = doc.document_element().child("c:chart").child("c:plotArea");
-  std::vector<pugi::xml_node> existing = AllSeries(plot);
-  if (existing.empty()) {
-    throw Error(kErrUnspecified, kSource,
-                "chart \"" + chart_part_ + "\" has no series to lay new data out on");
-  }
-  std::string sheet = SheetNameFromFormulas(doc.document_element());
-  std::string ref_sheet = QuotedSheet(sheet);
-  int rows = RowCount();
-  int columns = ColumnCount();
-  size_t points = rows > 1 ? static_cast<size_t>(rows - 1) : 0;
-  bool with_categories = Included(1);
-  std::vector<std::string> categories(points);
-  for (size_t r = 0; r < points; ++r) categories[r] = CellText(static_cast<int>(r) + 2, 1);
-  std::vector<int> series_columns;
-  for (int c = 2; c <= columns; ++c) {
-    if (Included(c)) series_columns.push_back(c);
-  }
+namespace {
 
-  // Enough c:ser elements: clones of the last one for extra series, surplus ones dropped. An
-  // empty block keeps one series (with no points) so a later fill has a model to follow.
-  size_t wanted = std::max<size_t>(series_columns.size(), 1);
+// A clone of a series, drawn in the accent colour `step` places after its model's (a clone in
+// the same colour as its model could not be told apart) and given a new identity.
+void Recolour(pugi::xml_node clone, int step) {
+  clone.find_node([step](pugi::xml_node n) {
+    std::string_view name = n.name();
+    if (name == "c16:uniqueId") n.attribute("val").set_value(NewGuid().c_str());
+    std::string_view value = n.attribute("val").value();
+    if (name == "a:schemeClr" && value.size() == 7 && value.substr(0, 6) == "accent" &&
+        value[6] >= '1' && value[6] <= '6') {
+      std::string next = "accent" + std::to_string((value[6] - '1' + step) % 6 + 1);
+      n.attribute("val").set_value(next.c_str());
+    }
+    return false;
+  });
+}
+
+// Exactly `wanted` c:ser elements: clones of the last one for extra series, surplus ones
+// dropped.
+std::vector<pugi::xml_node> LayOutSeries(const std::vector<pugi::xml_node>& existing,
+                                         size_t wanted) {
   unsigned next_index = 0;
   for (pugi::xml_node ser : existing) {
     next_index = std::max(next_index, ser.child("c:idx").attribute("val").as_uint() + 1);
@@ -420,90 +418,131 @@ void ChartObject::Update() {
     clone.child("c:idx").attribute("val").set_value(next_index);
     clone.child("c:order").attribute("val").set_value(next_index);
     ++next_index;
-    int step = static_cast<int>(i - existing.size()) + 1;
-    clone.find_node([step](pugi::xml_node n) {
-      std::string_view name = n.name();
-      if (name == "c16:uniqueId") n.attribute("val").set_value(NewGuid().c_str());
-      // A clone drawn in the same colour as its model could not be told apart: it moves on to
-      // the next accent colour of the theme.
-      std::string_view value = n.attribute("val").value();
-      if (name == "a:schemeClr" && value.size() == 7 && value.substr(0, 6) == "accent" &&
-          value[6] >= '1' && value[6] <= '6') {
-        std::string next = "accent" + std::to_string((value[6] - '1' + step) % 6 + 1);
-        n.attribute("val").set_value(next.c_str());
-      }
-      return false;
-    });
+    Recolour(clone, static_cast<int>(i - existing.size()) + 1);
     series.push_back(clone);
   }
   for (size_t i = wanted; i < existing.size(); ++i) existing[i].parent().remove_child(existing[i]);
+  return series;
+}
 
-  for (size_t s = 0; s < series.size(); ++s) {
-    pugi::xml_node ser = series[s];
-    int column = s < series_columns.size() ? series_columns[s] : 2;
-    bool real = s < series_columns.size();
-    bool scatter = ser.child("c:xVal") || ser.child("c:yVal") ||
-                   std::string_view(ser.parent().name()) == "c:scatterChart" ||
-                   std::string_view(ser.parent().name()) == "c:bubbleChart";
-    const char* cat_name = scatter ? "c:xVal" : "c:cat";
-    const char* val_name = scatter ? "c:yVal" : "c:val";
+// What one series shows: its column of the data sheet (from 1), name, values and their format.
+struct SeriesData {
+  int column = 2;
+  std::string name;
+  std::vector<std::string> values;
+  std::string format;  // empty: the chart's own, else General
+};
 
+// Writes the series' name and values, their formulas pointing into the sheet `ref_sheet`;
+// returns the values' element.
+pugi::xml_node WriteNameAndValues(pugi::xml_node ser, const char* val_name,
+                                  const std::string& ref_sheet, const SeriesData& data,
+                                  size_t points) {
+  std::string format = data.format;
+  if (format.empty()) {
     std::string old_format =
         ser.child(val_name).child("c:numRef").child("c:numCache").child_value("c:formatCode");
-    std::string format = NumberFormatOf(column);
-    if (format.empty()) format = old_format.empty() ? "General" : old_format;
+    format = old_format.empty() ? "General" : old_format;
+  }
+  ser.remove_child("c:tx");
+  pugi::xml_node tx = ser.insert_child_after("c:tx", ser.child("c:order"));
+  pugi::xml_node name_ref = tx.append_child("c:strRef");
+  name_ref.append_child("c:f").text().set(CellRef(ref_sheet, data.column - 1, 1).c_str());
+  SetPoints(name_ref.append_child("c:strCache"), {data.name}, false);
 
-    // Series name.
-    ser.remove_child("c:tx");
-    pugi::xml_node tx = ser.insert_child_after("c:tx", ser.child("c:order"));
-    pugi::xml_node name_ref = tx.append_child("c:strRef");
-    name_ref.append_child("c:f").text().set(CellRef(ref_sheet, column - 1, 1).c_str());
-    SetPoints(name_ref.append_child("c:strCache"), {real ? CellText(1, column) : std::string()},
-              false);
+  pugi::xml_node val = ReplaceChild(ser, val_name,
+                                    FirstOf(ser, {kAfterValues[0], kAfterValues[1], kAfterValues[2],
+                                                  kAfterValues[3], kAfterValues[4]}));
+  pugi::xml_node num_ref = val.append_child("c:numRef");
+  num_ref.append_child("c:f").text().set((CellRef(ref_sheet, data.column - 1, 2) + ":$" +
+                                          ColumnLetters(data.column - 1) + "$" +
+                                          std::to_string(points + 1))
+                                             .c_str());
+  pugi::xml_node num_cache = num_ref.append_child("c:numCache");
+  num_cache.append_child("c:formatCode").text().set(format.c_str());
+  SetPoints(num_cache, data.values, true);
+  return val;
+}
 
-    // Values.
-    pugi::xml_node val =
-        ReplaceChild(ser, val_name,
-                     FirstOf(ser, {kAfterValues[0], kAfterValues[1], kAfterValues[2],
-                                   kAfterValues[3], kAfterValues[4]}));
-    pugi::xml_node num_ref = val.append_child("c:numRef");
-    num_ref.append_child("c:f").text().set((CellRef(ref_sheet, column - 1, 2) + ":$" +
-                                            ColumnLetters(column - 1) + "$" +
-                                            std::to_string(points + 1))
-                                               .c_str());
-    pugi::xml_node num_cache = num_ref.append_child("c:numCache");
-    num_cache.append_child("c:formatCode").text().set(format.c_str());
-    std::vector<std::string> values(points);
-    for (size_t r = 0; r < points && real; ++r) {
-      values[r] = CellText(static_cast<int>(r) + 2, column);
-    }
-    SetPoints(num_cache, real ? values : std::vector<std::string>(), true);
+// Categories: numbers stay numbers (dates on a date axis, x values of a scatter chart) when the
+// chart had numeric categories and every new one is a number; otherwise text.
+void WriteCategories(pugi::xml_node ser, const char* cat_name, bool scatter, pugi::xml_node val,
+                     const std::string& ref_sheet, const std::vector<std::string>& categories) {
+  pugi::xml_node old_numbers = ser.child(cat_name).child("c:numRef");
+  std::string category_format = old_numbers.child("c:numCache").child_value("c:formatCode");
+  bool numeric = old_numbers || (scatter && !ser.child(cat_name));
+  for (const std::string& category : categories) {
+    double unused;
+    numeric = numeric && (category.empty() || ParseNumber(category, unused));
+  }
+  pugi::xml_node cat = ReplaceChild(ser, cat_name, val);
+  pugi::xml_node ref = cat.append_child(numeric ? "c:numRef" : "c:strRef");
+  ref.append_child("c:f").text().set(
+      (CellRef(ref_sheet, 0, 2) + ":$A$" + std::to_string(categories.size() + 1)).c_str());
+  pugi::xml_node cache = ref.append_child(numeric ? "c:numCache" : "c:strCache");
+  if (numeric) {
+    cache.append_child("c:formatCode")
+        .text()
+        .set(category_format.empty() ? "General" : category_format.c_str());
+  }
+  SetPoints(cache, categories, numeric);
+}
 
-    // Categories: numbers stay numbers (dates on a date axis, x values of a scatter chart) when
-    // the chart had numeric categories and every new one is a number; otherwise text.
-    if (with_categories) {
-      pugi::xml_node old_numbers = ser.child(cat_name).child("c:numRef");
-      std::string category_format = old_numbers.child("c:numCache").child_value("c:formatCode");
-      bool numeric = old_numbers || (scatter && !ser.child(cat_name));
-      for (const std::string& category : categories) {
-        double unused;
-        numeric = numeric && (category.empty() || ParseNumber(category, unused));
+// One series filled from `data`, with the categories when the chart shows them.
+void WriteSeries(pugi::xml_node ser, const std::string& ref_sheet, const SeriesData& data,
+                 const std::vector<std::string>* categories, size_t points) {
+  bool scatter = ser.child("c:xVal") || ser.child("c:yVal") ||
+                 std::string_view(ser.parent().name()) == "c:scatterChart" ||
+                 std::string_view(ser.parent().name()) == "c:bubbleChart";
+  const char* cat_name = scatter ? "c:xVal" : "c:cat";
+  pugi::xml_node val =
+      WriteNameAndValues(ser, scatter ? "c:yVal" : "c:val", ref_sheet, data, points);
+  if (categories != nullptr) {
+    WriteCategories(ser, cat_name, scatter, val, ref_sheet, *categories);
+  } else {
+    ser.remove_child(cat_name);
+  }
+  DropPointsFrom(ser, points);
+}
+
+}  // namespace
+
+void ChartObject::Update() {
+  pugi::xml_document& doc = package_.Xml(chart_part_);
+  pugi::xml_node plot = doc.document_element().child("c:chart").child("c:plotArea");
+  std::vector<pugi::xml_node> existing = AllSeries(plot);
+  if (existing.empty()) {
+    throw Error(kErrUnspecified, kSource,
+                "chart \"" + chart_part_ + "\" has no series to lay new data out on");
+  }
+  std::string sheet = SheetNameFromFormulas(doc.document_element());
+  std::string ref_sheet = QuotedSheet(sheet);
+  int rows = RowCount();
+  int columns = ColumnCount();
+  size_t points = rows > 1 ? static_cast<size_t>(rows - 1) : 0;
+  std::vector<std::string> categories(points);
+  for (size_t r = 0; r < points; ++r) categories[r] = CellText(static_cast<int>(r) + 2, 1);
+  std::vector<int> series_columns;
+  for (int c = 2; c <= columns; ++c) {
+    if (Included(c)) series_columns.push_back(c);
+  }
+
+  // An empty block keeps one series (with no points) so a later fill has a model to follow.
+  const std::vector<pugi::xml_node> series =
+      LayOutSeries(existing, std::max<size_t>(series_columns.size(), 1));
+  for (size_t s = 0; s < series.size(); ++s) {
+    SeriesData data;
+    const bool real = s < series_columns.size();
+    if (real) {
+      data.column = series_columns[s];
+      data.name = CellText(1, data.column);
+      data.values.resize(points);
+      for (size_t r = 0; r < points; ++r) {
+        data.values[r] = CellText(static_cast<int>(r) + 2, data.column);
       }
-      pugi::xml_node cat = ReplaceChild(ser, cat_name, val);
-      pugi::xml_node ref = cat.append_child(numeric ? "c:numRef" : "c:strRef");
-      ref.append_child("c:f").text().set(
-          (CellRef(ref_sheet, 0, 2) + ":$A$" + std::to_string(points + 1)).c_str());
-      pugi::xml_node cache = ref.append_child(numeric ? "c:numCache" : "c:strCache");
-      if (numeric) {
-        cache.append_child("c:formatCode")
-            .text()
-            .set(category_format.empty() ? "General" : category_format.c_str());
-      }
-      SetPoints(cache, categories, numeric);
-    } else {
-      ser.remove_child(cat_name);
     }
-    DropPointsFrom(ser, points);
+    data.format = NumberFormatOf(data.column);
+    WriteSeries(series[s], ref_sheet, data, Included(1) ? &categories : nullptr, points);
   }
   package_.Touch(chart_part_);
 

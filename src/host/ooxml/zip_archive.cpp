@@ -397,18 +397,78 @@ std::vector<std::string> ZipArchive::Names() const {
   return names;
 }
 
-void ZipArchive::SaveAs(const std::string& requested) const {
-  auto fail = [&](const std::string& why) {
-    throw Error(kErrPermissionDenied, kSource, "cannot save \"" + requested + "\": " + why);
-  };
-  // Through a symbolic link the file it points to is replaced, and the link stays a link.
+namespace {
+
+[[noreturn]] void SaveFailed(const std::string& requested, const std::string& why) {
+  throw Error(kErrPermissionDenied, kSource, "cannot save \"" + requested + "\": " + why);
+}
+
+// The file a save replaces: through a symbolic link the file it points to is replaced, and the
+// link stays a link.
+std::string SaveTarget(const std::string& requested) {
   std::string target = requested;
   struct stat link_info {};
   if (::lstat(requested.c_str(), &link_info) == 0 && S_ISLNK(link_info.st_mode)) {
     char resolved[PATH_MAX];
-    if (::realpath(requested.c_str(), resolved) == nullptr) fail("it is a broken link");
+    if (::realpath(requested.c_str(), resolved) == nullptr) {
+      SaveFailed(requested, "it is a broken link");
+    }
     target = resolved;
   }
+  return target;
+}
+
+// A new archive writing into the memory buffer `buffer`, which stays alive past zip_close (the
+// caller frees it).
+zip_t* StartArchiveInMemory(const std::string& requested, zip_source_t*& buffer) {
+  zip_error_t start_error;
+  zip_error_init(&start_error);
+  buffer = zip_source_buffer_create(nullptr, 0, 0, &start_error);
+  zip_t* out =
+      buffer != nullptr ? zip_open_from_source(buffer, ZIP_TRUNCATE, &start_error) : nullptr;
+  if (out == nullptr) {
+    const int code = zip_error_code_zip(&start_error);
+    zip_error_fini(&start_error);
+    if (buffer != nullptr) zip_source_free(buffer);
+    SaveFailed(requested, "cannot start the archive (libzip error " + std::to_string(code) + ")");
+  }
+  zip_error_fini(&start_error);
+  // Kept past zip_close, which would otherwise free it with the archive.
+  zip_source_keep(buffer);
+  return out;
+}
+
+// Puts the new file `temp`, whole on disk, in the place of `target`, with the old file's
+// permissions and owner when there was one.
+void ReplaceWithNew(const std::string& requested, const std::string& temp,
+                    const std::string& target, const struct stat* old_info) {
+  ::chmod(temp.c_str(), old_info != nullptr ? (old_info->st_mode & 07777) : 0644);
+  if (old_info != nullptr) {
+    // Keeps the owner when someone with the right to do so saves another user's file.
+    [[maybe_unused]] int ignored = ::chown(temp.c_str(), old_info->st_uid, old_info->st_gid);
+  }
+  // A write-back error shows only here; the new file must be whole on disk before it replaces
+  // the old one.
+  if (int error = FlushToDisk(temp); error != 0) {
+    SaveFailed(requested, std::string("writing the new file to disk failed (") +
+                              std::strerror(error) + "); the file was not changed");
+  }
+  const SaveCalls& calls = CurrentSaveCalls();
+  int renamed = calls.rename ? calls.rename(temp.c_str(), target.c_str())
+                             : ::rename(temp.c_str(), target.c_str());
+  if (renamed != 0) {
+    int saved = errno;
+    SaveFailed(requested, std::string("cannot replace the file with the new one (") +
+                              std::strerror(saved) + "); the file was not changed");
+  }
+  FlushToDisk(Folder(target));
+}
+
+}  // namespace
+
+void ZipArchive::SaveAs(const std::string& requested) const {
+  auto fail = [&](const std::string& why) { SaveFailed(requested, why); };
+  const std::string target = SaveTarget(requested);
   struct stat target_info {};
   bool target_exists = ::stat(target.c_str(), &target_info) == 0;
   if (target_exists && S_ISDIR(target_info.st_mode)) fail("it is a folder");
@@ -419,20 +479,8 @@ void ZipArchive::SaveAs(const std::string& requested) const {
   // The archive is built in memory and written out in one pass: libzip goes back to every
   // entry's local header once its size is known, and through a file each of those seeks flushes
   // the stream (two system calls per entry, thousands of entries in a big deck).
-  zip_error_t start_error;
-  zip_error_init(&start_error);
-  zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &start_error);
-  zip_t* out =
-      buffer != nullptr ? zip_open_from_source(buffer, ZIP_TRUNCATE, &start_error) : nullptr;
-  if (out == nullptr) {
-    const int code = zip_error_code_zip(&start_error);
-    zip_error_fini(&start_error);
-    if (buffer != nullptr) zip_source_free(buffer);
-    fail("cannot start the archive (libzip error " + std::to_string(code) + ")");
-  }
-  zip_error_fini(&start_error);
-  // Kept past zip_close, which would otherwise free it with the archive.
-  zip_source_keep(buffer);
+  zip_source_t* buffer = nullptr;
+  zip_t* out = StartArchiveInMemory(requested, buffer);
   struct BufferOwner {
     zip_source_t* source;
     ~BufferOwner() { zip_source_free(source); }
@@ -473,26 +521,7 @@ void ZipArchive::SaveAs(const std::string& requested) const {
   if (std::string why = WriteSource(buffer, temp); !why.empty()) {
     fail("writing the new file failed (" + why + "); the file was not changed");
   }
-  ::chmod(temp.c_str(), target_exists ? (target_info.st_mode & 07777) : 0644);
-  if (target_exists) {
-    // Keeps the owner when someone with the right to do so saves another user's file.
-    [[maybe_unused]] int ignored = ::chown(temp.c_str(), target_info.st_uid, target_info.st_gid);
-  }
-  // A write-back error shows only here; the new file must be whole on disk before it replaces
-  // the old one.
-  if (int error = FlushToDisk(temp); error != 0) {
-    fail(std::string("writing the new file to disk failed (") + std::strerror(error) +
-         "); the file was not changed");
-  }
-  const SaveCalls& calls = CurrentSaveCalls();
-  int renamed = calls.rename ? calls.rename(temp.c_str(), target.c_str())
-                             : ::rename(temp.c_str(), target.c_str());
-  if (renamed != 0) {
-    int saved = errno;
-    fail(std::string("cannot replace the file with the new one (") + std::strerror(saved) +
-         "); the file was not changed");
-  }
-  FlushToDisk(Folder(target));
+  ReplaceWithNew(requested, temp, target, target_exists ? &target_info : nullptr);
 }
 
 ScopedSaveCalls::ScopedSaveCalls(SaveCalls calls) : previous_(CurrentSaveCalls()) {

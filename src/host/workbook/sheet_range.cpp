@@ -53,6 +53,66 @@ std::optional<CellRange> NamedRange(const WorkbookFile& file, size_t index,
   return target->range;
 }
 
+// The range `a1` means on the sheet: cells ("A1:C10"), a name, or cells with this sheet's name.
+CellRange RangeOnSheet(const WorkbookFile& file, size_t index, const std::string& a1) {
+  const SheetInfo& sheet = file.Sheets().at(index);
+  std::optional<CellRange> parsed = ParseRange(a1);
+  if (!parsed) parsed = NamedRange(file, index, a1);
+  if (!parsed) {
+    // A range written with this sheet's name: "Data!A1:C10".
+    std::optional<SheetRange> qualified = ParseSheetRange(a1);
+    if (qualified && SameName(qualified->sheet, sheet.name)) parsed = qualified->range;
+  }
+  if (!parsed) {
+    throw Error(kErrInvalidArgument, kSource,
+                "'" + a1 + "' is not a cell range; write a range such as A1:C10 or B2");
+  }
+  return *parsed;
+}
+
+// The part of an oversized `range` that holds the gathered cells (beyond them every cell would
+// be empty); none when it holds none. Fails when even that part is over the limit.
+std::optional<CellRange> UsedPart(const CellRange& range, const std::vector<StoredCell>& gathered,
+                                  const std::string& a1, const std::string& sheet,
+                                  const ReaderLimits& limits) {
+  int last_row = 0;
+  int last_column = 0;
+  for (const StoredCell& cell : gathered) {
+    last_row = std::max(last_row, cell.row);
+    last_column = std::max(last_column, cell.column);
+  }
+  CellRange used = range;
+  used.last_row = std::min(range.last_row, last_row);
+  used.last_column = std::min(range.last_column, last_column);
+  if (used.last_row < used.first_row || used.last_column < used.first_column) return std::nullopt;
+  if (used.CellCount() > limits.max_range_cells) {
+    throw Error(kErrInvalidArgument, kSource,
+                "The range " + a1 + " of sheet '" + sheet + "' holds " +
+                    std::to_string(used.CellCount()) + " cells even where it has data (" +
+                    RangeText(used) + "); at most " + std::to_string(limits.max_range_cells) +
+                    " cells can be read at once");
+  }
+  return used;
+}
+
+// Every cell of `range`, row by row, empty and in General.
+std::vector<Cell> EmptyCells(const CellRange& range) {
+  const int width = range.last_column - range.first_column + 1;
+  const long long count = range.CellCount();
+  std::vector<Cell> cells;
+  cells.reserve(static_cast<size_t>(count));
+  AdviseHugePages(cells.data(), cells.capacity() * sizeof(Cell));
+  cells.resize(static_cast<size_t>(count));
+  static const std::string kGeneral = "General";
+  for (long long i = 0; i < count; ++i) {
+    Cell& cell = cells[static_cast<size_t>(i)];
+    cell.row = range.first_row + static_cast<int>(i / width);
+    cell.column = range.first_column + static_cast<int>(i % width);
+    cell.number_format = kGeneral;
+  }
+  return cells;
+}
+
 }  // namespace
 
 std::string DisplayText(const CellValue& value, const NumberFormat& format, DateSystem system) {
@@ -79,18 +139,7 @@ std::vector<Cell> ReadRange(WorkbookFile& file, size_t index, const std::string&
     throw Error(kErrInvalidArgument, kSource,
                 "'" + sheet.name + "' is a chart sheet and has no cells to read");
   }
-  std::optional<CellRange> parsed = ParseRange(a1);
-  if (!parsed) parsed = NamedRange(file, index, a1);
-  if (!parsed) {
-    // A range written with this sheet's name: "Data!A1:C10".
-    std::optional<SheetRange> qualified = ParseSheetRange(a1);
-    if (qualified && SameName(qualified->sheet, sheet.name)) parsed = qualified->range;
-  }
-  if (!parsed) {
-    throw Error(kErrInvalidArgument, kSource,
-                "'" + a1 + "' is not a cell range; write a range such as A1:C10 or B2");
-  }
-  CellRange range = *parsed;
+  CellRange range = RangeOnSheet(file, index, a1);
 
   // Ranges within the limit are filled straight from the file; larger ones are gathered first
   // to find the part of the sheet that holds cells.
@@ -98,40 +147,13 @@ std::vector<Cell> ReadRange(WorkbookFile& file, size_t index, const std::string&
   const bool oversized = range.CellCount() > limits.max_range_cells;
   if (oversized) {
     file.ReadCells(index, range, [&](StoredCell&& cell) { gathered.push_back(std::move(cell)); });
-    // Cut to the cells the sheet holds; beyond them every cell would be empty.
-    int last_row = 0;
-    int last_column = 0;
-    for (const StoredCell& cell : gathered) {
-      last_row = std::max(last_row, cell.row);
-      last_column = std::max(last_column, cell.column);
-    }
-    CellRange used = range;
-    used.last_row = std::min(range.last_row, last_row);
-    used.last_column = std::min(range.last_column, last_column);
-    if (used.last_row < used.first_row || used.last_column < used.first_column) return {};
-    if (used.CellCount() > limits.max_range_cells) {
-      throw Error(kErrInvalidArgument, kSource,
-                  "The range " + a1 + " of sheet '" + sheet.name + "' holds " +
-                      std::to_string(used.CellCount()) + " cells even where it has data (" +
-                      RangeText(used) + "); at most " + std::to_string(limits.max_range_cells) +
-                      " cells can be read at once");
-    }
-    range = used;
+    const std::optional<CellRange> used = UsedPart(range, gathered, a1, sheet.name, limits);
+    if (!used) return {};
+    range = *used;
   }
 
   const int width = range.last_column - range.first_column + 1;
-  const long long count = range.CellCount();
-  std::vector<Cell> cells;
-  cells.reserve(static_cast<size_t>(count));
-  AdviseHugePages(cells.data(), cells.capacity() * sizeof(Cell));
-  cells.resize(static_cast<size_t>(count));
-  static const std::string kGeneral = "General";
-  for (long long i = 0; i < count; ++i) {
-    Cell& cell = cells[static_cast<size_t>(i)];
-    cell.row = range.first_row + static_cast<int>(i / width);
-    cell.column = range.first_column + static_cast<int>(i % width);
-    cell.number_format = kGeneral;
-  }
+  std::vector<Cell> cells = EmptyCells(range);
 
   const DateSystem system = file.date_system();
   std::unordered_map<int, std::unique_ptr<NumberFormat>> formats;
