@@ -8,9 +8,9 @@
 
 #include "decks/deck_builder.h"
 #include "host/error.h"
+#include "host/ooxml/drawing/slide_drawing.h"
 #include "host/ooxml/package_check.h"
 #include "host/ooxml/package_presentation.h"
-#include "host/ooxml/drawing/slide_drawing.h"
 #include "testing/temp_dir.h"
 
 namespace vintrel::ooxml {

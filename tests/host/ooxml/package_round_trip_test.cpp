@@ -8,12 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "decks/deck_builder.h"
 #include "host/error.h"
 #include "host/ooxml/package_presentation.h"
 #include "host/ooxml/zip_archive.h"
+#include "package_test_support.h"
 #include "testing/error_of.h"
-#include "testing/temp_dir.h"
 
 namespace vintrel::ooxml {
 namespace {
@@ -24,28 +23,11 @@ using testing::ReadEntry;
 using vintrel::testing::FixturePath;
 using vintrel::testing::TempDir;
 
-const char* const kRealFiles[] = {"openxmlsdk-linkedpicture-url.pptx",
-                                  "openxmlsdk-mediareference-audio.pptx",
-                                  "openxmlsdk-typical-msgraph-chart8.pptx",
-                                  "poi-56812-linked-pictures.pptx",
-                                  "poi-aascu-5864-slide-tags-charts-ole.pptx",
-                                  "poi-bug54570-linked-ole-xlsx.pptx",
-                                  "poi-embedded-video.pptx",
-                                  "poi-missing-blip-fill-mc-transition.pptx",
-                                  "poi-pie-chart.pptx",
-                                  "poi-stress022-kiosk-loop-timings.pptx",
-                                  "python-pptx-embedded-xlsx-ole.pptx",
-                                  "shapecrawler-002-hidden-slide-chart.pptx",
-                                  "shapecrawler-004-hidden-shape.pptx",
-                                  "shapecrawler-018-tags-chart-ole.pptx",
-                                  "shapecrawler-035-shape-tags-hidden-slide.pptx",
-                                  "libreoffice-7.4-export-chart-table-hidden-slide.pptx"};
-
-class RealFileRoundTrip : public ::testing::TestWithParam<const char*> {};
+class RealFileRoundTrip : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(RealFileRoundTrip, UnchangedSaveKeepsEveryPartByteForByte) {
   TempDir dir;
-  std::string original = FixturePath(std::string("pptx/") + GetParam());
+  std::string original = FixturePath("pptx/" + GetParam());
   std::string copy = dir.File("copy.pptx");
   {
     auto presentation = PackagePresentation::Open(original);
@@ -72,7 +54,7 @@ TEST_P(RealFileRoundTrip, UnchangedSaveKeepsEveryPartByteForByte) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, RealFileRoundTrip, ::testing::ValuesIn(kRealFiles));
+INSTANTIATE_TEST_SUITE_P(Fixtures, RealFileRoundTrip, ::testing::ValuesIn(testing::kRealDecks));
 
 TEST(PackageRoundTrip, ChangeRewritesOnlyTheTouchedParts) {
   TempDir dir;
