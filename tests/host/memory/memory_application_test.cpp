@@ -10,13 +10,14 @@
 #include <string>
 
 #include "host/error.h"
-#include "host/memory/error_number.h"
 #include "host/memory/recording_events.h"
+#include "testing/error_of.h"
 
 namespace vintrel::host::memory {
 namespace {
 
 using ::testing::ElementsAre;
+using vintrel::testing::ErrorOf;
 
 class MemoryApplicationTest : public ::testing::Test {
  protected:
@@ -43,26 +44,26 @@ TEST_F(MemoryApplicationTest, DocumentEventsFollowWhatTheUserDoes) {
   EXPECT_EQ(app_.Windows().Count(), 1);
   EXPECT_THAT(events_.events, ElementsAre("Open:/decks/a.pptx", "New:Presentation1",
                                           "Activate:/decks/a.pptx", "Close:Presentation1"));
-  EXPECT_EQ(ErrorNumberOf([&] { app_.Presentations().Item(2); }), kErrSubscriptOutOfRange);
+  EXPECT_EQ(ErrorOf([&] { app_.Presentations().Item(2); }).number(), kErrSubscriptOutOfRange);
 }
 
 TEST_F(MemoryApplicationTest, FailingHandlers) {
   MemoryPresentation& p = app_.AddPresentation("/decks/a.pptx");
   p.Tags().Add("k", "v");
   events_.FailOn("Save:");
-  EXPECT_NE(ErrorNumberOf([&] { app_.SavePresentation(p); }), 0);
+  EXPECT_NE(ErrorOf([&] { app_.SavePresentation(p); }).number(), 0);
   EXPECT_EQ(p.save_count(), 0) << "a failing save handler stops the save";
   EXPECT_FALSE(p.Saved());
 
   p.AddSlide();
   app_.StartSlideShow(p);
   events_.FailOn("End:");
-  EXPECT_NE(ErrorNumberOf([&] { app_.EndSlideShow(); }), 0);
+  EXPECT_NE(ErrorOf([&] { app_.EndSlideShow(); }).number(), 0);
   EXPECT_EQ(app_.show(), nullptr) << "a failing end handler still ends the show";
   EXPECT_EQ(p.SlideShowWindow(), nullptr);
 
   events_.FailOn("Close:");
-  EXPECT_NE(ErrorNumberOf([&] { app_.ClosePresentation(p); }), 0);
+  EXPECT_NE(ErrorOf([&] { app_.ClosePresentation(p); }).number(), 0);
   EXPECT_TRUE(p.closed()) << "a failing close handler still closes";
   EXPECT_EQ(app_.Presentations().Count(), 0);
 }
@@ -74,7 +75,7 @@ TEST_F(MemoryApplicationTest, ArmedFaultHitsItsTargetAndWhatTheTargetOwnsOnly) {
   MemoryShape& second = first_slide.AddTextBox("2");
   MemoryShape& elsewhere = p.AddSlide().AddTextBox("3");
   app_.faults().Fail("Shape.Delete", Error(kErrPermissionDenied, "test", "locked"), 1, &first);
-  EXPECT_EQ(ErrorNumberOf([&] { first.Delete(); }), kErrPermissionDenied);
+  EXPECT_EQ(ErrorOf([&] { first.Delete(); }).number(), kErrPermissionDenied);
   second.Delete();
   first.Delete();  // armed once only
   EXPECT_EQ(p.slide(1).shapes().count(), 0);
@@ -82,8 +83,8 @@ TEST_F(MemoryApplicationTest, ArmedFaultHitsItsTargetAndWhatTheTargetOwnsOnly) {
 
   MemoryShape& on_first = first_slide.AddTextBox("a");
   app_.faults().Fail("TextRange.SetText", -1, &first_slide);
-  EXPECT_NE(ErrorNumberOf([&] { on_first.TextFrame().TextRange().SetText("x"); }), 0);
-  EXPECT_NE(ErrorNumberOf([&] { on_first.TextFrame().TextRange().SetText("x"); }), 0);
+  EXPECT_NE(ErrorOf([&] { on_first.TextFrame().TextRange().SetText("x"); }).number(), 0);
+  EXPECT_NE(ErrorOf([&] { on_first.TextFrame().TextRange().SetText("x"); }).number(), 0);
   elsewhere.TextFrame().TextRange().SetText("y");
   EXPECT_EQ(on_first.text(), "a");
   EXPECT_EQ(elsewhere.text(), "y");
