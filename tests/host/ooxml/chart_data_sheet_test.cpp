@@ -174,21 +174,8 @@ TEST(ChartCategories, DatesStayNumbersAndTextTurnsTheAxisToText) {
       "val=\"1\"/><c:pt idx=\"0\"><c:v>45000</c:v></c:pt></c:numCache></c:numRef></c:cat><c:val>"
       "<c:numRef><c:f>Sheet1!$B$2:$B$2</c:f></c:numRef></c:val><c:smooth val=\"0\"/></c:ser>"
       "</c:lineChart></c:plotArea></c:chart></c:chartSpace>";
-  testing::DeckLayout layout = testing::OneSlide(
-      "<p:graphicFrame><p:nvGraphicFramePr><p:cNvPr id=\"2\" name=\"Chart\"/>"
-      "<p:cNvGraphicFramePr/><p:nvPr/></p:nvGraphicFramePr><p:xfrm/><a:graphic><a:graphicData "
-      "uri=\"http://schemas.openxmlformats.org/drawingml/2006/chart\"><c:chart xmlns:c=\"http://"
-      "schemas.openxmlformats.org/drawingml/2006/chart\" r:id=\"rId2\"/></a:graphicData>"
-      "</a:graphic></p:graphicFrame>");
-  layout.slides[0].rels =
-      "<Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-      "relationships/chart\" Target=\"../charts/chart1.xml\"/>";
-  layout.extra_parts = {{"ppt/charts/chart1.xml", line_chart}};
-  layout.extra_content_types =
-      "<Override PartName=\"/ppt/charts/chart1.xml\" ContentType=\"application/"
-      "vnd.openxmlformats-officedocument.drawingml.chart+xml\"/>";
   TempDir dir;
-  std::string path = dir.Write("dates.pptx", testing::BuildDeck(layout));
+  std::string path = dir.Write("dates.pptx", testing::BuildDeck(testing::ChartDeck(line_chart)));
   testing::TestClipboard clipboard;
   auto deck = PackagePresentation::Open(path, &clipboard);
   host::GraphApplication& graph =

@@ -73,6 +73,32 @@ inline std::string BoxShape(const std::string& properties, const std::string& af
          properties + "</p:spPr>" + after + "</p:sp>";
 }
 
+// A graphic frame at (10, 20) points, 400 x 200, holding `graphic_data`.
+inline std::string Frame(const std::string& graphic_data, const std::string& uri = "") {
+  return "<p:graphicFrame><p:nvGraphicFramePr><p:cNvPr id=\"2\" name=\"Frame\"/>"
+         "<p:cNvGraphicFramePr/><p:nvPr/></p:nvGraphicFramePr><p:xfrm><a:off x=\"127000\" "
+         "y=\"254000\"/><a:ext cx=\"5080000\" cy=\"2540000\"/></p:xfrm><a:graphic><a:graphicData" +
+         (uri.empty() ? "" : " uri=\"" + uri + "\"") + ">" + graphic_data +
+         "</a:graphicData></a:graphic></p:graphicFrame>";
+}
+
+// One slide whose graphic frame shows `chart_xml` as ppt/charts/chart1.xml.
+inline DeckLayout ChartDeck(const std::string& chart_xml) {
+  DeckLayout layout =
+      OneSlide(Frame("<c:chart xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
+                     "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                     "relationships\" r:id=\"rId5\"/>",
+                     "http://schemas.openxmlformats.org/drawingml/2006/chart"));
+  layout.slides[0].rels =
+      "<Relationship Id=\"rId5\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+      "relationships/chart\" Target=\"../charts/chart1.xml\"/>";
+  layout.extra_parts.emplace_back("ppt/charts/chart1.xml", chart_xml);
+  layout.extra_content_types =
+      "<Override PartName=\"/ppt/charts/chart1.xml\" ContentType=\"application/"
+      "vnd.openxmlformats-officedocument.drawingml.chart+xml\"/>";
+  return layout;
+}
+
 // Each of `parts` is in `text`, but for those written "!part", which must not be.
 inline void ExpectParts(const std::string& text, const std::vector<std::string>& parts) {
   for (const std::string& part : parts) {

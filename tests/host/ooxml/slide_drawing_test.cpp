@@ -106,13 +106,6 @@ TEST_F(DrawingTest, TextGoesWhereItsFrameSays) {
   for (const auto& [shape, frame] : cases) ExpectParts(DrawOnly(shape), {frame});
 }
 
-std::string Frame(const std::string& graphic_data) {
-  return "<p:graphicFrame><p:nvGraphicFramePr><p:cNvPr id=\"2\" name=\"Frame\"/>"
-         "<p:cNvGraphicFramePr/><p:nvPr/></p:nvGraphicFramePr><p:xfrm><a:off x=\"127000\" "
-         "y=\"254000\"/><a:ext cx=\"5080000\" cy=\"2540000\"/></p:xfrm><a:graphic><a:graphicData>" +
-         graphic_data + "</a:graphicData></a:graphic></p:graphicFrame>";
-}
-
 // A deck's own table style: the header row bold in its colour, banded rows, rows stored
 // without a height grown to their text.
 TEST_F(DrawingTest, TablesFollowTheirStyle) {
@@ -160,19 +153,6 @@ std::string BarChart(const std::string& chart, const std::string& plot_area) {
   return "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
          "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\"><c:chart>" +
          chart + "<c:plotArea>" + plot_area + "</c:plotArea></c:chart></c:chartSpace>";
-}
-
-// One slide whose graphic frame shows `chart_xml` as ppt/charts/chart1.xml.
-testing::DeckLayout ChartDeck(const std::string& chart_xml) {
-  testing::DeckLayout layout = testing::OneSlide(
-      Frame("<c:chart xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
-            "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
-            "r:id=\"rId5\"/>"));
-  layout.slides[0].rels =
-      "<Relationship Id=\"rId5\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-      "relationships/chart\" Target=\"../charts/chart1.xml\"/>";
-  layout.extra_parts.emplace_back("ppt/charts/chart1.xml", chart_xml);
-  return layout;
 }
 
 std::string SeriesOf(const std::string& name, const std::string& values_element,
