@@ -173,12 +173,48 @@ TEST_F(DrawingFillTest, FillsEffectsAndPicturesInTheSvg) {
       "<a:fillRef idx=\"2\"><a:schemeClr val=\"accent1\"/></a:fillRef>"
       "<a:effectRef idx=\"2\"><a:srgbClr val=\"000000\"/></a:effectRef>"
       "<a:fontRef idx=\"minor\"/></p:style>";
-  const std::string blip = "<a:blip r:embed=\"rId2\"/>";
+  const std::string blip = "<a:blip r:embed=\"rId2\"/>", red = "<a:srgbClr val=\"FF0000\"/>";
   struct Case {
     std::string shapes;
     std::vector<std::string> expected;
   } cases[] = {
-      // Box 10,20 100x50: a path gradient is radial from its focus out to the far corner.
+      // Box 10,20 100x50: fills, lines, outlines and line ends of the common kinds.
+      {BoxShape("<a:prstGeom prst=\"rect\"/><a:solidFill>" + red + "</a:solidFill>"),
+       {"<rect x=\"10\" y=\"20\" width=\"100\" height=\"50\" fill=\"#ff0000\""}},
+      {BoxShape("<a:solidFill><a:srgbClr val=\"FF0000\"><a:lumMod "
+                "val=\"50000\"/></a:srgbClr></a:solidFill>"),
+       {"fill=\"#800000\""}},
+      {BoxShape("<a:solidFill><a:srgbClr val=\"FF0000\"><a:alpha "
+                "val=\"40000\"/></a:srgbClr></a:solidFill>"),
+       {"fill-opacity=\"0.4\""}},
+      {BoxShape(
+           "<a:noFill/><a:ln w=\"25400\"><a:solidFill><a:srgbClr val=\"00FF00\"/></a:solidFill>"
+           "<a:prstDash val=\"dash\"/></a:ln>"),
+       {"fill=\"none\"", "stroke=\"#00ff00\" stroke-width=\"2\" stroke-dasharray=\"8 6\""}},
+      {BoxShape(
+           "<a:gradFill><a:gsLst><a:gs pos=\"0\">" + red +
+           "</a:gs><a:gs pos=\"100000\"><a:srgbClr val=\"0000FF\"/></a:gs></a:gsLst></a:gradFill>"),
+       {"<linearGradient id=\"s1-1-d1\"", "fill=\"url(#s1-1-d1)\""}},
+      {BoxShape("<a:prstGeom prst=\"ellipse\"/><a:solidFill>" + red + "</a:solidFill>"),
+       {"<ellipse cx=\"60\" cy=\"45\" rx=\"50\" ry=\"25\""}},
+      {BoxShape("<a:prstGeom prst=\"roundRect\"/><a:solidFill>" + red + "</a:solidFill>"),
+       {"<path d=\"M10 28.33 A8.33 8.33 0 0 1 18.33 20 "}},
+      {BoxShape("<a:prstGeom prst=\"straightConnector1\"/><a:ln w=\"12700\"><a:solidFill>" + red +
+                "</a:solidFill><a:headEnd type=\"oval\"/><a:tailEnd type=\"triangle\" w=\"lg\" "
+                "len=\"sm\"/></a:ln>"),
+       {"<path d=\"M10 20 L110 70\" fill=\"none\"", "marker-start=\"url(#s1-1-d1)\"",
+        "marker-end=\"url(#s1-1-d2)\"",
+        "<marker id=\"s1-1-d2\" viewBox=\"0 0 10 10\" refX=\"10\" refY=\"5\" "
+        "markerWidth=\"3.96\" markerHeight=\"9.9\"",
+        "<path d=\"M0 0 L10 5 L0 10 Z\" fill=\"#ff0000\"/>"}},
+      {BoxShape(
+           "<a:custGeom><a:pathLst><a:path w=\"2\" h=\"2\"><a:moveTo><a:pt x=\"0\" "
+           "y=\"0\"/></a:moveTo>"
+           "<a:lnTo><a:pt x=\"2\" y=\"2\"/></a:lnTo><a:close/></a:path></a:pathLst></a:custGeom>"
+           "<a:solidFill>" +
+           red + "</a:solidFill>"),
+       {"<path d=\"M10 20 L110 70 Z\""}},
+      // A path gradient is radial from its focus out to the far corner.
       {BoxShape(
            Gradient("<a:path path=\"circle\"><a:fillToRect l=\"50000\" t=\"50000\" r=\"50000\" "
                     "b=\"50000\"/></a:path>")),
