@@ -21,13 +21,14 @@ using vintrel::testing::TempDir;
 // inside its a:bodyPr, `style` after its properties.
 std::string TextShape(const std::string& paragraphs, const std::string& body = "",
                       const std::string& body_attributes = "", const std::string& style = "") {
-  return ooxml::testing::BoxShape(
+  std::string box = ooxml::testing::BoxShape(
       "",
       style + "<p:txBody><a:bodyPr" + body_attributes + ">" + body +
           "</a:bodyPr><a:lstStyle><a:lvl1pPr><a:defRPr sz=\"2000\"><a:latin typeface=\"Calibri\"/>"
           "</a:defRPr></a:lvl1pPr><a:lvl2pPr><a:defRPr sz=\"2000\"><a:latin "
           "typeface=\"Calibri\"/></a:defRPr></a:lvl2pPr></a:lstStyle>" +
           paragraphs + "</p:txBody>");
+  return box.replace(box.find("<p:cNvSpPr/>"), 12, "<p:cNvSpPr txBox=\"1\"/>");
 }
 
 std::string Paragraph(const std::string& properties, const std::string& text = "Text") {
