@@ -246,9 +246,8 @@ TEST(ImageInfo, SizesFromHeaders) {
 
 TEST(AddPicture, EmbedsOrLinksAFileAtAPositionAndSize) {
   TempDir dir;
-  std::string path =
-      dir.Write("d.pptx", testing::BuildDeck(testing::OneSlide(testing::TextBox(2, "A", "a") +
-                                                               testing::TextBox(7, "B", "b"))));
+  std::string path = testing::WriteDeck(
+      dir, testing::TextBox(2, "A", "a") + testing::TextBox(7, "B", "b"), "d.pptx");
   std::string png = dir.Write("pic.png", PngHeader(96, 48));
   {
     auto deck = PackagePresentation::Open(path);

@@ -85,8 +85,7 @@ TEST(PackageRoundTrip, ChangeRewritesOnlyTheTouchedParts) {
 // part, a part added) is still there for the next copy and for saving the presentation itself.
 TEST(PackageRoundTrip, CopiesLeaveChangesForLaterCopiesAndTheSave) {
   TempDir dir;
-  const std::string path =
-      dir.Write("deck.pptx", testing::BuildDeck(testing::OneSlide(testing::TextBox(2, "A", "x"))));
+  const std::string path = testing::WriteDeck(dir, testing::TextBox(2, "A", "x"), "deck.pptx");
   auto presentation = PackagePresentation::Open(path);
   host::Shape& box = presentation->Slides().Item(1).Shapes().Item(1);
   box.Tags().Add("QUENDRA KEPT", "1");
@@ -118,8 +117,7 @@ TEST(PackageRoundTrip, CopiesLeaveChangesForLaterCopiesAndTheSave) {
 
 TEST(PackageRoundTrip, FailedSaveLeavesTheOriginalUntouched) {
   TempDir dir;
-  std::string path =
-      dir.Write("deck.pptx", testing::BuildDeck(testing::OneSlide(testing::TextBox(2, "A", "x"))));
+  std::string path = testing::WriteDeck(dir, testing::TextBox(2, "A", "x"), "deck.pptx");
   std::string before = vintrel::testing::ReadFile(path);
   auto presentation = PackagePresentation::Open(path);
   presentation->Slides().Item(1).Shapes().Item(1).TextFrame().TextRange().SetText("changed");
@@ -132,8 +130,7 @@ TEST(PackageRoundTrip, FailedSaveLeavesTheOriginalUntouched) {
 
 TEST(PackageRoundTrip, SaveThroughALinkReplacesTheFileItNames) {
   TempDir dir;
-  std::string real =
-      dir.Write("real.pptx", testing::BuildDeck(testing::OneSlide(testing::TextBox(2, "A", "a"))));
+  std::string real = testing::WriteDeck(dir, testing::TextBox(2, "A", "a"), "real.pptx");
   std::string link = dir.File("link.pptx");
   ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
   auto deck = PackagePresentation::Open(link);
@@ -148,8 +145,7 @@ TEST(PackageRoundTrip, SaveThroughALinkReplacesTheFileItNames) {
 
 TEST(PackageRoundTrip, MacroDecksAndTemplatesKeepTheirKindAndMacros) {
   TempDir dir;
-  std::string plain =
-      dir.Write("plain.pptx", testing::BuildDeck(testing::OneSlide(testing::TextBox(2, "A", "a"))));
+  std::string plain = testing::WriteDeck(dir, testing::TextBox(2, "A", "a"), "plain.pptx");
   const std::string vba("\xD0\xCF\x11\xE0 macro storage", 18);
   for (const char* kind : {"application/vnd.ms-powerpoint.presentation.macroEnabled.main+xml",
                            "application/vnd.openxmlformats-officedocument.presentationml."
