@@ -147,6 +147,14 @@ class DrawingFillTest : public ::testing::Test {
     return DrawSlide(*deck_, 1, assets_);
   }
 
+  // Each shape drawn alone shows its parts ("!" before what must not show).
+  void ExpectDrawn(const std::vector<std::pair<std::string, std::vector<std::string>>>& cases) {
+    for (const auto& [shapes, parts] : cases) {
+      assets_ = {};
+      ExpectParts(Draw(shapes).shapes.at(0), parts);
+    }
+  }
+
   vintrel::testing::TempDir dir_;
   testing::RecordingAssets assets_;
   std::unique_ptr<PackagePresentation> deck_;
@@ -167,17 +175,9 @@ std::string Gradient(const std::string& shade) {
          shade + "</a:gradFill>";
 }
 
-TEST_F(DrawingFillTest, FillsEffectsAndPicturesInTheSvg) {
-  const std::string style_of =
-      "<p:style><a:lnRef idx=\"0\"><a:srgbClr val=\"000000\"/></a:lnRef>"
-      "<a:fillRef idx=\"2\"><a:schemeClr val=\"accent1\"/></a:fillRef>"
-      "<a:effectRef idx=\"2\"><a:srgbClr val=\"000000\"/></a:effectRef>"
-      "<a:fontRef idx=\"minor\"/></p:style>";
+TEST_F(DrawingFillTest, FillsAndLinesInTheSvg) {
   const std::string blip = "<a:blip r:embed=\"rId2\"/>", red = "<a:srgbClr val=\"FF0000\"/>";
-  struct Case {
-    std::string shapes;
-    std::vector<std::string> expected;
-  } cases[] = {
+  ExpectDrawn({
       // Box 10,20 100x50: fills, lines, outlines and line ends of the common kinds.
       {BoxShape("<a:prstGeom prst=\"rect\"/><a:solidFill>" + red + "</a:solidFill>"),
        {"<rect x=\"10\" y=\"20\" width=\"100\" height=\"50\" fill=\"#ff0000\""}},
@@ -246,6 +246,17 @@ TEST_F(DrawingFillTest, FillsEffectsAndPicturesInTheSvg) {
       // Tiled at its own size (2 by 1 pixels at 96 per inch) times the tile's scale.
       {BoxShape("<a:blipFill>" + blip + "<a:tile sx=\"200000\" sy=\"100000\"/></a:blipFill>"),
        {"patternUnits=\"userSpaceOnUse\" x=\"10\" y=\"20\" width=\"3\" height=\"0.75\""}},
+  });
+}
+
+TEST_F(DrawingFillTest, EffectsAndPicturesInTheSvg) {
+  const std::string style_of =
+      "<p:style><a:lnRef idx=\"0\"><a:srgbClr val=\"000000\"/></a:lnRef>"
+      "<a:fillRef idx=\"2\"><a:schemeClr val=\"accent1\"/></a:fillRef>"
+      "<a:effectRef idx=\"2\"><a:srgbClr val=\"000000\"/></a:effectRef>"
+      "<a:fontRef idx=\"minor\"/></p:style>";
+  const std::string blip = "<a:blip r:embed=\"rId2\"/>";
+  ExpectDrawn({
       // The style's fill in the reference's colour, and its effect style's shadow.
       {BoxShape("", style_of),
        {"fill=\"#203864\"",
@@ -286,11 +297,7 @@ TEST_F(DrawingFillTest, FillsEffectsAndPicturesInTheSvg) {
         "0.5\"/>",
         "type=\"linear\" slope=\"0.3\" intercept=\"1.05\"/>", "filter=\"url(#s1-1-d1)\""}},
       {Pic("<a:blip r:embed=\"rId3\"/>"), {"<image href=\"/asset/1\" x=\"10\""}},
-  };
-  for (const Case& test : cases) {
-    assets_ = {};
-    ExpectParts(Draw(test.shapes).shapes.at(0), test.expected);
-  }
+  });
   // The EMF picture reached the page as SVG viewing its frame (2 cm at 1024 pixels to 32 cm).
   EXPECT_EQ(assets_.types, std::vector<std::string>{"image/svg+xml"});
   ExpectParts(assets_.last, {"viewBox=\"0 0 64 64\" preserveAspectRatio=\"none\""});
