@@ -89,6 +89,17 @@ inline std::vector<std::vector<FieldValue>> AllRows(Recordset& rs) {
   return rows;
 }
 
+// The schema's tables and views as "TYPE name", in the order the provider lists them.
+inline std::vector<std::string> ListedTables(Connection& connection) {
+  std::vector<std::string> listed;
+  auto tables = connection.OpenSchema(schema::kTables);
+  for (tables->MoveFirst(); !tables->IsEOF(); tables->MoveNext()) {
+    listed.push_back(*tables->Fields().Item("TABLE_TYPE").Value() + " " +
+                     *tables->Fields().Item("TABLE_NAME").Value());
+  }
+  return listed;
+}
+
 }  // namespace vintrel::host::data
 
 #endif  // VINTREL_TESTS_HOST_DATA_DATA_TEST_SUPPORT_H_

@@ -6,14 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "decks/deck_builder.h"
 #include "host/ooxml/drawing/drawing_color.h"
-#include "host/ooxml/drawing/slide_drawing.h"
 #include "host/ooxml/package_presentation.h"
-#include "testing/temp_dir.h"
+#include "package_test_support.h"
 
 namespace vintrel::ooxml {
 namespace {
+
+using testing::BoxShape;
+using testing::ExpectParts;
 
 using drawing::Color;
 using drawing::ColorScheme;
@@ -118,17 +119,6 @@ std::string TinyEmf() {
 
 class DrawingFillTest : public ::testing::Test {
  protected:
-  class Assets : public SvgAssets {
-   public:
-    std::string Add(std::string bytes, const std::string& content_type) override {
-      types.push_back(content_type);
-      last = std::move(bytes);
-      return "/asset/" + std::to_string(types.size());
-    }
-    std::vector<std::string> types;
-    std::string last;
-  };
-
   // The slide drawn with the test theme; pictures rId2 (PNG) and rId3 (EMF) are the slide's.
   SlideDrawing Draw(const std::string& shapes, const std::string& background = "") {
     testing::DeckLayout layout = testing::OneSlide(shapes);
@@ -157,19 +147,18 @@ class DrawingFillTest : public ::testing::Test {
     return DrawSlide(*deck_, 1, assets_);
   }
 
+  // Each shape drawn alone shows its parts ("!" before what must not show).
+  void ExpectDrawn(const std::vector<std::pair<std::string, std::vector<std::string>>>& cases) {
+    for (const auto& [shapes, parts] : cases) {
+      assets_ = {};
+      ExpectParts(Draw(shapes).shapes.at(0), parts);
+    }
+  }
+
   vintrel::testing::TempDir dir_;
-  Assets assets_;
+  testing::RecordingAssets assets_;
   std::unique_ptr<PackagePresentation> deck_;
 };
-
-std::string Sp(const std::string& properties, const std::string& style = "",
-               const std::string& xfrm_attributes = "") {
-  return "<p:sp><p:nvSpPr><p:cNvPr id=\"2\" name=\"Box\"/><p:cNvSpPr/><p:nvPr/></p:nvSpPr>"
-         "<p:spPr><a:xfrm" +
-         xfrm_attributes +
-         "><a:off x=\"127000\" y=\"254000\"/><a:ext cx=\"1270000\" cy=\"635000\"/></a:xfrm>" +
-         properties + "</p:spPr>" + style + "</p:sp>";
-}
 
 std::string Pic(const std::string& fill_children, const std::string& properties = "") {
   return "<p:pic><p:nvPicPr><p:cNvPr id=\"3\" name=\"Photo\"/><p:cNvPicPr/><p:nvPr/>"
@@ -186,68 +175,110 @@ std::string Gradient(const std::string& shade) {
          shade + "</a:gradFill>";
 }
 
-TEST_F(DrawingFillTest, FillsEffectsAndPicturesInTheSvg) {
+TEST_F(DrawingFillTest, FillsAndLinesInTheSvg) {
+  const std::string blip = "<a:blip r:embed=\"rId2\"/>", red = "<a:srgbClr val=\"FF0000\"/>";
+  ExpectDrawn({
+      // Box 10,20 100x50: fills, lines, outlines and line ends of the common kinds.
+      {BoxShape("<a:prstGeom prst=\"rect\"/><a:solidFill>" + red + "</a:solidFill>"),
+       {"<rect x=\"10\" y=\"20\" width=\"100\" height=\"50\" fill=\"#ff0000\""}},
+      {BoxShape("<a:solidFill><a:srgbClr val=\"FF0000\"><a:lumMod "
+                "val=\"50000\"/></a:srgbClr></a:solidFill>"),
+       {"fill=\"#800000\""}},
+      {BoxShape("<a:solidFill><a:srgbClr val=\"FF0000\"><a:alpha "
+                "val=\"40000\"/></a:srgbClr></a:solidFill>"),
+       {"fill-opacity=\"0.4\""}},
+      {BoxShape(
+           "<a:noFill/><a:ln w=\"25400\"><a:solidFill><a:srgbClr val=\"00FF00\"/></a:solidFill>"
+           "<a:prstDash val=\"dash\"/></a:ln>"),
+       {"fill=\"none\"", "stroke=\"#00ff00\" stroke-width=\"2\" stroke-dasharray=\"8 6\""}},
+      {BoxShape(
+           "<a:gradFill><a:gsLst><a:gs pos=\"0\">" + red +
+           "</a:gs><a:gs pos=\"100000\"><a:srgbClr val=\"0000FF\"/></a:gs></a:gsLst></a:gradFill>"),
+       {"<linearGradient id=\"s1-1-d1\"", "fill=\"url(#s1-1-d1)\""}},
+      {BoxShape("<a:prstGeom prst=\"ellipse\"/><a:solidFill>" + red + "</a:solidFill>"),
+       {"<ellipse cx=\"60\" cy=\"45\" rx=\"50\" ry=\"25\""}},
+      {BoxShape("<a:prstGeom prst=\"roundRect\"/><a:solidFill>" + red + "</a:solidFill>"),
+       {"<path d=\"M10 28.33 A8.33 8.33 0 0 1 18.33 20 "}},
+      {BoxShape("<a:prstGeom prst=\"straightConnector1\"/><a:ln w=\"12700\"><a:solidFill>" + red +
+                "</a:solidFill><a:headEnd type=\"oval\"/><a:tailEnd type=\"triangle\" w=\"lg\" "
+                "len=\"sm\"/></a:ln>"),
+       {"<path d=\"M10 20 L110 70\" fill=\"none\"", "marker-start=\"url(#s1-1-d1)\"",
+        "marker-end=\"url(#s1-1-d2)\"",
+        "<marker id=\"s1-1-d2\" viewBox=\"0 0 10 10\" refX=\"10\" refY=\"5\" "
+        "markerWidth=\"3.96\" markerHeight=\"9.9\"",
+        "<path d=\"M0 0 L10 5 L0 10 Z\" fill=\"#ff0000\"/>"}},
+      {BoxShape(
+           "<a:custGeom><a:pathLst><a:path w=\"2\" h=\"2\"><a:moveTo><a:pt x=\"0\" "
+           "y=\"0\"/></a:moveTo>"
+           "<a:lnTo><a:pt x=\"2\" y=\"2\"/></a:lnTo><a:close/></a:path></a:pathLst></a:custGeom>"
+           "<a:solidFill>" +
+           red + "</a:solidFill>"),
+       {"<path d=\"M10 20 L110 70 Z\""}},
+      // A path gradient is radial from its focus out to the far corner.
+      {BoxShape(
+           Gradient("<a:path path=\"circle\"><a:fillToRect l=\"50000\" t=\"50000\" r=\"50000\" "
+                    "b=\"50000\"/></a:path>")),
+       {"<radialGradient id=\"s1-1-d1\" gradientUnits=\"userSpaceOnUse\" cx=\"60\" cy=\"45\" "
+        "r=\"55.9\">"}},
+      {BoxShape(
+           Gradient("<a:path path=\"rect\"><a:fillToRect r=\"100000\" b=\"100000\"/></a:path>")),
+       {"cx=\"10\" cy=\"20\" r=\"111.8\""}},
+      // A 45 degree gradient at its true angle on a 2:1 box reaches both far corners.
+      {BoxShape(Gradient("<a:lin ang=\"2700000\" scaled=\"0\"/>")),
+       {"x1=\"-0.1\" y1=\"0.2\" x2=\"1.1\" y2=\"0.8\""}},
+      {BoxShape(Gradient("<a:lin ang=\"2700000\" scaled=\"1\"/>")),
+       {"x1=\"0\" y1=\"0\" x2=\"1\" y2=\"1\""}},
+      // Turned a quarter, a fill that does not turn with the shape runs the other way round.
+      {BoxShape(
+           "<a:gradFill rotWithShape=\"0\"><a:gsLst><a:gs pos=\"0\"><a:srgbClr val=\"FF0000\"/>"
+           "</a:gs><a:gs pos=\"100000\"><a:srgbClr val=\"0000FF\"/></a:gs></a:gsLst><a:lin "
+           "ang=\"0\"/></a:gradFill>",
+           "", " rot=\"5400000\""),
+       {"x1=\"0.5\" y1=\"1\" x2=\"0.5\" y2=\"0\""}},
+      {BoxShape("<a:pattFill prst=\"pct25\"><a:fgClr><a:srgbClr val=\"FF0000\"/></a:fgClr><a:bgClr>"
+                "<a:srgbClr val=\"FFFF00\"/></a:bgClr></a:pattFill>"),
+       {"<pattern id=\"s1-1-d1\" patternUnits=\"userSpaceOnUse\" width=\"6\" height=\"6\"><rect "
+        "width=\"6\" height=\"6\" fill=\"#ffff00\"/>",
+        "fill=\"#ff0000\"/></pattern>", "fill=\"url(#s1-1-d1)\""}},
+      {BoxShape("<a:blipFill>" + blip + "<a:stretch><a:fillRect/></a:stretch></a:blipFill>"),
+       {"<pattern id=\"s1-1-d1\" patternContentUnits=\"objectBoundingBox\" width=\"1\" "
+        "height=\"1\"><image href=\"/asset/1\" x=\"0\" y=\"0\" width=\"1\" height=\"1\""}},
+      // Tiled at its own size (2 by 1 pixels at 96 per inch) times the tile's scale.
+      {BoxShape("<a:blipFill>" + blip + "<a:tile sx=\"200000\" sy=\"100000\"/></a:blipFill>"),
+       {"patternUnits=\"userSpaceOnUse\" x=\"10\" y=\"20\" width=\"3\" height=\"0.75\""}},
+  });
+}
+
+TEST_F(DrawingFillTest, EffectsAndPicturesInTheSvg) {
   const std::string style_of =
       "<p:style><a:lnRef idx=\"0\"><a:srgbClr val=\"000000\"/></a:lnRef>"
       "<a:fillRef idx=\"2\"><a:schemeClr val=\"accent1\"/></a:fillRef>"
       "<a:effectRef idx=\"2\"><a:srgbClr val=\"000000\"/></a:effectRef>"
       "<a:fontRef idx=\"minor\"/></p:style>";
   const std::string blip = "<a:blip r:embed=\"rId2\"/>";
-  struct Case {
-    std::string shapes;
-    std::vector<std::string> expected;
-  } cases[] = {
-      // Box 10,20 100x50: a path gradient is radial from its focus out to the far corner.
-      {Sp(Gradient("<a:path path=\"circle\"><a:fillToRect l=\"50000\" t=\"50000\" r=\"50000\" "
-                   "b=\"50000\"/></a:path>")),
-       {"<radialGradient id=\"s1-1-d1\" gradientUnits=\"userSpaceOnUse\" cx=\"60\" cy=\"45\" "
-        "r=\"55.9\">"}},
-      {Sp(Gradient("<a:path path=\"rect\"><a:fillToRect r=\"100000\" b=\"100000\"/></a:path>")),
-       {"cx=\"10\" cy=\"20\" r=\"111.8\""}},
-      // A 45 degree gradient at its true angle on a 2:1 box reaches both far corners.
-      {Sp(Gradient("<a:lin ang=\"2700000\" scaled=\"0\"/>")),
-       {"x1=\"-0.1\" y1=\"0.2\" x2=\"1.1\" y2=\"0.8\""}},
-      {Sp(Gradient("<a:lin ang=\"2700000\" scaled=\"1\"/>")),
-       {"x1=\"0\" y1=\"0\" x2=\"1\" y2=\"1\""}},
-      // Turned a quarter, a fill that does not turn with the shape runs the other way round.
-      {Sp("<a:gradFill rotWithShape=\"0\"><a:gsLst><a:gs pos=\"0\"><a:srgbClr val=\"FF0000\"/>"
-          "</a:gs><a:gs pos=\"100000\"><a:srgbClr val=\"0000FF\"/></a:gs></a:gsLst><a:lin "
-          "ang=\"0\"/></a:gradFill>",
-          "", " rot=\"5400000\""),
-       {"x1=\"0.5\" y1=\"1\" x2=\"0.5\" y2=\"0\""}},
-      {Sp("<a:pattFill prst=\"pct25\"><a:fgClr><a:srgbClr val=\"FF0000\"/></a:fgClr><a:bgClr>"
-          "<a:srgbClr val=\"FFFF00\"/></a:bgClr></a:pattFill>"),
-       {"<pattern id=\"s1-1-d1\" patternUnits=\"userSpaceOnUse\" width=\"6\" height=\"6\"><rect "
-        "width=\"6\" height=\"6\" fill=\"#ffff00\"/>",
-        "fill=\"#ff0000\"/></pattern>", "fill=\"url(#s1-1-d1)\""}},
-      {Sp("<a:blipFill>" + blip + "<a:stretch><a:fillRect/></a:stretch></a:blipFill>"),
-       {"<pattern id=\"s1-1-d1\" patternContentUnits=\"objectBoundingBox\" width=\"1\" "
-        "height=\"1\"><image href=\"/asset/1\" x=\"0\" y=\"0\" width=\"1\" height=\"1\""}},
-      // Tiled at its own size (2 by 1 pixels at 96 per inch) times the tile's scale.
-      {Sp("<a:blipFill>" + blip + "<a:tile sx=\"200000\" sy=\"100000\"/></a:blipFill>"),
-       {"patternUnits=\"userSpaceOnUse\" x=\"10\" y=\"20\" width=\"3\" height=\"0.75\""}},
+  ExpectDrawn({
       // The style's fill in the reference's colour, and its effect style's shadow.
-      {Sp("", style_of),
+      {BoxShape("", style_of),
        {"fill=\"#203864\"",
         "<feGaussianBlur in=\"SourceAlpha\" stdDeviation=\"2\"/><feOffset "
         "dx=\"0\" dy=\"3\"",
         "flood-color=\"#000000\" flood-opacity=\"0.4\"", "filter=\"url(#s1-1-d1)\""}},
       // The shape's own empty effect list overrides its style's.
-      {Sp("<a:effectLst/>", style_of), {"!filter="}},
-      {Sp("<a:solidFill><a:srgbClr val=\"FF0000\"/></a:solidFill><a:effectLst><a:glow "
-          "rad=\"127000\"><a:srgbClr val=\"00FF00\"/></a:glow><a:softEdge rad=\"63500\"/>"
-          "</a:effectLst>"),
+      {BoxShape("<a:effectLst/>", style_of), {"!filter="}},
+      {BoxShape("<a:solidFill><a:srgbClr val=\"FF0000\"/></a:solidFill><a:effectLst><a:glow "
+                "rad=\"127000\"><a:srgbClr val=\"00FF00\"/></a:glow><a:softEdge rad=\"63500\"/>"
+                "</a:effectLst>"),
        {"operator=\"dilate\" radius=\"5\"", "operator=\"erode\" radius=\"1.25\"",
         "<feMergeNode in=\"glow\"/><feMergeNode in=\"soft\"/>"}},
-      {Sp("<a:solidFill><a:srgbClr val=\"FF0000\"/></a:solidFill><a:effectLst><a:innerShdw "
-          "blurRad=\"25400\" dist=\"12700\"><a:srgbClr "
-          "val=\"0000FF\"/></a:innerShdw></a:effectLst>"),
+      {BoxShape("<a:solidFill><a:srgbClr val=\"FF0000\"/></a:solidFill><a:effectLst><a:innerShdw "
+                "blurRad=\"25400\" dist=\"12700\"><a:srgbClr "
+                "val=\"0000FF\"/></a:innerShdw></a:effectLst>"),
        {"<feFuncA type=\"table\" tableValues=\"1 0\"/>", "<feOffset dx=\"1\" dy=\"0\"",
         "<feMergeNode in=\"SourceGraphic\"/><feMergeNode in=\"inner\"/>"}},
       // A shape taking its group's fill.
       {"<p:grpSp><p:nvGrpSpPr><p:cNvPr id=\"4\" name=\"G\"/><p:cNvGrpSpPr/><p:nvPr/></p:nvGrpSpPr>"
        "<p:grpSpPr><a:solidFill><a:srgbClr val=\"00FF00\"/></a:solidFill></p:grpSpPr>" +
-           Sp("<a:grpFill/>") + "</p:grpSp>",
+           BoxShape("<a:grpFill/>") + "</p:grpSp>",
        {"fill=\"#00ff00\""}},
       {Pic(blip + "<a:srcRect l=\"25000\" t=\"10000\" r=\"25000\"/><a:stretch/>"),
        {"<svg x=\"10\" y=\"20\" width=\"100\" height=\"50\" viewBox=\"25000 10000 50000 90000\" "
@@ -266,23 +297,10 @@ TEST_F(DrawingFillTest, FillsEffectsAndPicturesInTheSvg) {
         "0.5\"/>",
         "type=\"linear\" slope=\"0.3\" intercept=\"1.05\"/>", "filter=\"url(#s1-1-d1)\""}},
       {Pic("<a:blip r:embed=\"rId3\"/>"), {"<image href=\"/asset/1\" x=\"10\""}},
-  };
-  for (const Case& test : cases) {
-    assets_.types.clear();
-    std::string svg = Draw(test.shapes).shapes.at(0);
-    for (const std::string& expected : test.expected) {
-      if (expected[0] == '!') {
-        EXPECT_EQ(svg.find(expected.substr(1)), std::string::npos) << test.shapes << "\n" << svg;
-      } else {
-        EXPECT_NE(svg.find(expected), std::string::npos) << test.shapes << "\n" << svg;
-      }
-    }
-  }
+  });
   // The EMF picture reached the page as SVG viewing its frame (2 cm at 1024 pixels to 32 cm).
   EXPECT_EQ(assets_.types, std::vector<std::string>{"image/svg+xml"});
-  EXPECT_NE(assets_.last.find("viewBox=\"0 0 64 64\" preserveAspectRatio=\"none\""),
-            std::string::npos)
-      << assets_.last;
+  ExpectParts(assets_.last, {"viewBox=\"0 0 64 64\" preserveAspectRatio=\"none\""});
   // A picture kept as SVG too is drawn from its SVG.
   Draw(Pic(
       "<a:blip r:embed=\"rId2\"><a:extLst><a:ext uri=\"{96DAC541-7B7A-43D3-8B79-37D633B846F1}\">"
@@ -292,20 +310,16 @@ TEST_F(DrawingFillTest, FillsEffectsAndPicturesInTheSvg) {
 }
 
 TEST_F(DrawingFillTest, ThemeBackgroundStylesInTheReferencesColour) {
-  std::string backdrop =
+  ExpectParts(
       Draw("", "<p:bg><p:bgRef idx=\"1002\"><a:schemeClr val=\"accent1\"/></p:bgRef></p:bg>")
-          .backdrop;
-  EXPECT_NE(backdrop.find("<radialGradient id=\"backdrop-d1\" gradientUnits=\"userSpaceOnUse\" "
-                          "cx=\"480\" cy=\"270\" r=\"550.73\">"),
-            std::string::npos)
-      << backdrop;
-  EXPECT_NE(backdrop.find("<stop offset=\"1\" stop-color=\"#4472c4\"/>"), std::string::npos)
-      << backdrop;
+          .backdrop,
+      {"<radialGradient id=\"backdrop-d1\" gradientUnits=\"userSpaceOnUse\" cx=\"480\" "
+       "cy=\"270\" r=\"550.73\">",
+       "<stop offset=\"1\" stop-color=\"#4472c4\"/>"});
   // The third style, a picture recoloured from half the reference's colour to all of it.
-  backdrop =
-      Draw("", "<p:bg><p:bgRef idx=\"1003\"><a:srgbClr val=\"FFFFFF\"/></p:bgRef></p:bg>").backdrop;
-  EXPECT_NE(backdrop.find("<feFuncR type=\"table\" tableValues=\"0.74 1\"/>"), std::string::npos)
-      << backdrop;
+  ExpectParts(
+      Draw("", "<p:bg><p:bgRef idx=\"1003\"><a:srgbClr val=\"FFFFFF\"/></p:bgRef></p:bg>").backdrop,
+      {"<feFuncR type=\"table\" tableValues=\"0.74 1\"/>"});
 }
 
 }  // namespace

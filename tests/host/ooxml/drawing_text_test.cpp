@@ -6,41 +6,39 @@
 #include <pugixml.hpp>
 #include <string>
 
-#include "decks/deck_builder.h"
 #include "host/ooxml/drawing/drawing_bullets.h"
 #include "host/ooxml/drawing/drawing_fields.h"
 #include "host/ooxml/drawing/drawing_fonts.h"
-#include "host/ooxml/drawing/slide_drawing.h"
 #include "host/ooxml/package_presentation.h"
-#include "testing/temp_dir.h"
+#include "package_test_support.h"
 
 namespace vintrel::ooxml::drawing {
 namespace {
 
 using vintrel::testing::TempDir;
 
-class Assets : public SvgAssets {
- public:
-  std::string Add(std::string, const std::string& type) override { return "/asset/" + type; }
-};
-
 // A text box at (10, 20) points, 100 x 50, holding `paragraphs` in Calibri 20 pt; `body` is put
-// inside its a:bodyPr.
-std::string TextShape(const std::string& paragraphs, const std::string& body = "") {
-  return "<p:sp><p:nvSpPr><p:cNvPr id=\"2\" name=\"Box\"/><p:cNvSpPr txBox=\"1\"/><p:nvPr/>"
-         "</p:nvSpPr><p:spPr><a:xfrm><a:off x=\"127000\" y=\"254000\"/><a:ext cx=\"1270000\" "
-         "cy=\"635000\"/></a:xfrm></p:spPr><p:txBody><a:bodyPr>" +
-         body +
-         "</a:bodyPr><a:lstStyle><a:lvl1pPr><a:defRPr sz=\"2000\"><a:latin typeface=\"Calibri\"/>"
-         "</a:defRPr></a:lvl1pPr><a:lvl2pPr><a:defRPr sz=\"2000\"><a:latin "
-         "typeface=\"Calibri\"/></a:defRPr></a:lvl2pPr></a:lstStyle>" +
-         paragraphs + "</p:txBody></p:sp>";
+// inside its a:bodyPr, `style` after its properties.
+std::string TextShape(const std::string& paragraphs, const std::string& body = "",
+                      const std::string& body_attributes = "", const std::string& style = "") {
+  std::string box = ooxml::testing::BoxShape(
+      "",
+      style + "<p:txBody><a:bodyPr" + body_attributes + ">" + body +
+          "</a:bodyPr><a:lstStyle><a:lvl1pPr><a:defRPr sz=\"2000\"><a:latin typeface=\"Calibri\"/>"
+          "</a:defRPr></a:lvl1pPr><a:lvl2pPr><a:defRPr sz=\"2000\"><a:latin "
+          "typeface=\"Calibri\"/></a:defRPr></a:lvl2pPr></a:lstStyle>" +
+          paragraphs + "</p:txBody>");
+  return box.replace(box.find("<p:cNvSpPr/>"), 12, "<p:cNvSpPr txBox=\"1\"/>");
 }
 
 std::string Paragraph(const std::string& properties, const std::string& text = "Text") {
   return "<a:p><a:pPr" + properties + "</a:pPr><a:r><a:rPr lang=\"en-US\"/><a:t>" + text +
          "</a:t></a:r></a:p>";
 }
+
+// Auto-fit at half the size with a fifth off the line spacing.
+const std::string kFitted =
+    TextShape(Paragraph(">"), "<a:normAutofit fontScale=\"50000\" lnSpcReduction=\"20000\"/>");
 
 class DrawingTextTest : public ::testing::Test {
  protected:
@@ -50,7 +48,7 @@ class DrawingTextTest : public ::testing::Test {
     layout.presentation_tail = presentation_tail;
     std::string path = dir_.Write("deck.pptx", testing::BuildDeck(layout));
     auto deck = PackagePresentation::Open(path);
-    Assets assets;
+    ooxml::testing::RecordingAssets assets;
     svg_ = DrawShape(*deck, 1, 1, assets);
     pugi::xml_document parsed;
     EXPECT_TRUE(parsed.load_string(svg_.c_str())) << svg_;
@@ -91,59 +89,73 @@ TEST_F(DrawingTextTest, LineSpacingPlacesTheLines) {
     EXPECT_NE(second.find(test.expected), std::string::npos) << test.expected << "\n" << second;
     EXPECT_EQ(first.find("margin-top"), std::string::npos) << first;
   }
-  // Auto-fit takes its reduction off the line spacing.
-  pugi::xml_document fitted = Draw(
-      TextShape(Paragraph(">"), "<a:normAutofit fontScale=\"50000\" lnSpcReduction=\"20000\"/>"));
-  EXPECT_NE(Style(fitted, "//p").find("font-size:10px;line-height:0.96"), std::string::npos)
-      << svg_;
-  // ... and holds its paragraphs in the element the page scales further when they overflow.
-  EXPECT_TRUE(fitted.select_node("//div[@class='fit']/p")) << svg_;
+  // Auto-fit holds its paragraphs in the element the page scales further when they overflow.
+  EXPECT_TRUE(Draw(kFitted).select_node("//div[@class='fit']/p")) << svg_;
 }
 
-TEST_F(DrawingTextTest, HangingIndentPutsTheBulletInTheIndent) {
-  pugi::xml_document svg = Draw(TextShape(Paragraph(
-      " marL=\"342900\" indent=\"-342900\"><a:buFont typeface=\"Arial\"/><a:buChar char=\"•\"/>")));
-  EXPECT_NE(Style(svg, "//p").find("padding-left:27px;text-indent:-27px"), std::string::npos)
-      << svg_;
-  std::string bullet = Style(svg, "//p/span[1]");
-  EXPECT_NE(bullet.find("text-indent:0;display:inline-block;min-width:27px"), std::string::npos)
-      << bullet;
-  EXPECT_STREQ(svg.select_node("//p/span[1]").node().text().get(), "•");
-  EXPECT_STREQ(svg.select_node("//p/span[2]").node().text().get(), "Text");
-}
-
-TEST_F(DrawingTextTest, UnwrappedLinesKeepTheirAlignment) {
-  for (auto [align, self] : {std::pair{"r", "flex-end"}, {"ctr", "center"}, {"l", "flex-start"}}) {
-    std::string shape = TextShape(Paragraph(std::string(" algn=\"") + align + "\">"));
-    shape.replace(shape.find("<a:bodyPr>"), 10, "<a:bodyPr wrap=\"none\">");
-    pugi::xml_document svg = Draw(shape);
-    EXPECT_NE(Style(svg, "//p").find(std::string("width:max-content;align-self:") + self),
-              std::string::npos)
-        << svg_;
-  }
-}
-
-TEST_F(DrawingTextTest, BulletsTakeTheirFontColourAndSize) {
+// Paragraph and run formatting as the CSS of the element holding it.
+TEST_F(DrawingTextTest, ParagraphsAndRunsKeepTheirFormatting) {
+  auto run = [](const std::string& properties) {
+    return TextShape("<a:p><a:r><a:rPr lang=\"en-US\"" + properties +
+                     "</a:rPr><a:t>x</a:t></a:r></a:p>");
+  };
+  auto unwrapped = [](const std::string& align) {
+    return TextShape(Paragraph(" algn=\"" + align + "\">"), "", " wrap=\"none\"");
+  };
+  const std::string hanging = TextShape(Paragraph(
+      " marL=\"342900\" indent=\"-342900\"><a:buFont typeface=\"Arial\"/><a:buChar char=\"•\"/>"));
+  auto bullet = [](const std::string& properties) { return TextShape(Paragraph(properties)); };
   struct Case {
-    const char* properties;
-    const char* text;
+    std::string shape;
+    const char* path;
     const char* css;
+    std::string text = "";  // of the element, when given
+    std::string presentation_tail = "";
   } cases[] = {
-      {"><a:buFont typeface=\"Wingdings\"/><a:buChar char=\"§\"/>", "▪", "OpenSymbol"},
-      {"><a:buFont typeface=\"Wingdings\"/><a:buChar char=\"\xEF\x83\x98\"/>", "➢", "OpenSymbol"},
-      {"><a:buFont typeface=\"Symbol\"/><a:buChar char=\"\xEF\x82\xB7\"/>", "•", "OpenSymbol"},
-      {"><a:buClr><a:srgbClr val=\"C00000\"/></a:buClr><a:buChar char=\"–\"/>", "–",
-       "color:#c00000"},
-      {"><a:buSzPct val=\"50000\"/><a:buChar char=\"o\"/>", "o", "font-size:10px"},
-      {"><a:buFontTx/><a:buChar char=\"o\"/>", "o", "'Carlito'"},
+      // Auto-fit takes its reduction off the line spacing.
+      {kFitted, "//p", "font-size:10px;line-height:0.96"},
+      // A hanging indent puts the bullet in the indent.
+      {hanging, "//p", "padding-left:27px;text-indent:-27px"},
+      {hanging, "//p/span[1]", "text-indent:0;display:inline-block;min-width:27px", "•"},
+      {hanging, "//p/span[2]", "", "Text"},
+      // Bullets take their font (symbol fonts mapped to Unicode), colour and size.
+      {bullet("><a:buFont typeface=\"Wingdings\"/><a:buChar char=\"§\"/>"), "//p/span[1]",
+       "OpenSymbol", "▪\u00a0"},
+      {bullet("><a:buFont typeface=\"Wingdings\"/><a:buChar char=\"\xEF\x83\x98\"/>"),
+       "//p/span[1]", "OpenSymbol", "➢\u00a0"},
+      {bullet("><a:buFont typeface=\"Symbol\"/><a:buChar char=\"\xEF\x82\xB7\"/>"), "//p/span[1]",
+       "OpenSymbol", "•\u00a0"},
+      {bullet("><a:buClr><a:srgbClr val=\"C00000\"/></a:buClr><a:buChar char=\"–\"/>"),
+       "//p/span[1]", "color:#c00000", "–\u00a0"},
+      {bullet("><a:buSzPct val=\"50000\"/><a:buChar char=\"o\"/>"), "//p/span[1]", "font-size:10px",
+       "o\u00a0"},
+      {bullet("><a:buFontTx/><a:buChar char=\"o\"/>"), "//p/span[1]", "'Carlito'", "o\u00a0"},
+      {unwrapped("r"), "//p", "width:max-content;align-self:flex-end"},
+      {unwrapped("ctr"), "//p", "width:max-content;align-self:center"},
+      {unwrapped("l"), "//p", "width:max-content;align-self:flex-start"},
+      {run(" baseline=\"30000\">"), "//p/span", "font-size:13.33px;vertical-align:6px"},
+      {run(" baseline=\"-25000\">"), "//p/span", "font-size:13.33px;vertical-align:-5px"},
+      {run("><a:highlight><a:srgbClr val=\"FFFF00\"/></a:highlight>"), "//p/span",
+       "background-color:#ffff00"},
+      {run("><a:hlinkClick r:id=\"\"/>"), "//p/span", "text-decoration:underline"},
+      // The shape style's font colour comes after the shape's own text styles and before the
+      // presentation's and master's.
+      {TextShape("<a:p><a:r><a:rPr lang=\"en-US\"/><a:t>x</a:t></a:r></a:p>", "", "",
+                 "<p:style><a:lnRef idx=\"0\"><a:srgbClr val=\"000000\"/></a:lnRef><a:fillRef "
+                 "idx=\"0\"><a:srgbClr val=\"000000\"/></a:fillRef><a:effectRef idx=\"0\">"
+                 "<a:srgbClr val=\"000000\"/></a:effectRef><a:fontRef idx=\"minor\"><a:srgbClr "
+                 "val=\"FFFFFF\"/></a:fontRef></p:style>"),
+       "//p/span", "color:#ffffff", "",
+       "<p:defaultTextStyle><a:lvl1pPr><a:defRPr><a:solidFill><a:srgbClr "
+       "val=\"123456\"/></a:solidFill></a:defRPr></a:lvl1pPr></p:defaultTextStyle>"},
   };
   for (const Case& test : cases) {
-    pugi::xml_document svg = Draw(TextShape(Paragraph(test.properties)));
-    pugi::xml_node bullet = svg.select_node("//p/span[1]").node();
-    EXPECT_EQ(std::string(bullet.text().get()), std::string(test.text) + "\u00a0") << svg_;
-    EXPECT_NE(std::string(bullet.attribute("style").value()).find(test.css), std::string::npos)
+    pugi::xml_document svg = Draw(test.shape, test.presentation_tail);
+    pugi::xml_node node = svg.select_node(test.path).node();
+    EXPECT_NE(std::string(node.attribute("style").value()).find(test.css), std::string::npos)
         << test.css << "\n"
         << svg_;
+    EXPECT_EQ(test.text.empty() ? "" : std::string(node.text().get()), test.text) << svg_;
   }
 }
 
@@ -161,24 +173,6 @@ TEST_F(DrawingTextTest, AutomaticNumbersCountByLevel) {
   }
   EXPECT_EQ(bullets, (std::vector<std::string>{"1.\u00a0", "2.\u00a0", "a)\u00a0", "b)\u00a0",
                                                "3.\u00a0", "4.\u00a0", "1.\u00a0"}));
-}
-
-TEST_F(DrawingTextTest, RunsKeepTheirMarks) {
-  struct Case {
-    const char* run_properties;
-    const char* css;
-  } cases[] = {
-      {" baseline=\"30000\">", "font-size:13.33px;vertical-align:6px"},
-      {" baseline=\"-25000\">", "font-size:13.33px;vertical-align:-5px"},
-      {"><a:highlight><a:srgbClr val=\"FFFF00\"/></a:highlight>", "background-color:#ffff00"},
-      {"><a:hlinkClick r:id=\"\"/>", "text-decoration:underline"},
-  };
-  for (const Case& test : cases) {
-    pugi::xml_document svg =
-        Draw(TextShape(std::string("<a:p><a:r><a:rPr lang=\"en-US\"") + test.run_properties +
-                       "</a:rPr><a:t>x</a:t></a:r></a:p>"));
-    EXPECT_NE(Style(svg, "//p/span").find(test.css), std::string::npos) << test.css << "\n" << svg_;
-  }
 }
 
 TEST(AutoNumberTextTest, SchemesWriteTheirNumbers) {
@@ -266,22 +260,6 @@ TEST_F(DrawingTextTest, FieldsShowTheSlideNumberAndTheDate) {
       {"slidenum", ""},
   };
   for (const Case& test : cases) EXPECT_EQ(DateFieldText(test.type, when), test.text) << test.type;
-}
-
-// The shape style's font colour comes after the shape's own text styles and before the
-// presentation's and master's.
-TEST_F(DrawingTextTest, ShapeStyleColoursTextOverInheritedStyles) {
-  std::string shape = TextShape("<a:p><a:r><a:rPr lang=\"en-US\"/><a:t>x</a:t></a:r></a:p>");
-  shape.replace(shape.find("</p:spPr>"), 9,
-                "</p:spPr><p:style><a:lnRef idx=\"0\"><a:srgbClr val=\"000000\"/></a:lnRef>"
-                "<a:fillRef idx=\"0\"><a:srgbClr val=\"000000\"/></a:fillRef><a:effectRef "
-                "idx=\"0\"><a:srgbClr val=\"000000\"/></a:effectRef><a:fontRef idx=\"minor\">"
-                "<a:srgbClr val=\"FFFFFF\"/></a:fontRef></p:style>");
-  pugi::xml_document svg =
-      Draw(shape,
-           "<p:defaultTextStyle><a:lvl1pPr><a:defRPr><a:solidFill><a:srgbClr "
-           "val=\"123456\"/></a:solidFill></a:defRPr></a:lvl1pPr></p:defaultTextStyle>");
-  EXPECT_NE(Style(svg, "//p/span").find("color:#ffffff"), std::string::npos) << svg_;
 }
 
 // A box that grows with its text, stored without a height, is still drawn (a foreignObject

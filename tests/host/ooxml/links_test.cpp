@@ -9,16 +9,17 @@
 #include <string>
 #include <vector>
 
-#include "decks/deck_builder.h"
 #include "host/error.h"
 #include "host/ooxml/image_info.h"
 #include "host/ooxml/package_presentation.h"
+#include "package_test_support.h"
 #include "testing/error_of.h"
-#include "testing/temp_dir.h"
 
 namespace vintrel::ooxml {
 namespace {
 
+using testing::CountOf;
+using testing::ExpectParts;
 using testing::PackageProblems;
 using testing::ReadEntry;
 using vintrel::testing::ErrorOf;
@@ -86,7 +87,7 @@ TEST(LinkTargets, WrittenRelativeInsideTheFolderElseAsFileUrisThatReadBackTheSam
 class LinkedPictures : public ::testing::Test {
  protected:
   void SetUp() override {
-    path_ = dir_.Write("linked.pptx", ReadFile(FixturePath("pptx/poi-56812-linked-pictures.pptx")));
+    path_ = testing::CopyFixture(dir_, "poi-56812-linked-pictures.pptx");
     deck_ = PackagePresentation::Open(path_);
   }
   host::Shape& Shape(int index) { return deck_->Slides().Item(1).Shapes().Item(index); }
@@ -110,8 +111,7 @@ TEST_F(LinkedPictures, RelinkOneOfTwoPicturesSharingALink) {
   auto reopened = PackagePresentation::Open(path_);
   EXPECT_EQ(reopened->Slides().Item(1).Shapes().Item(2).LinkFormat().SourceFullName(), other);
   EXPECT_EQ(reopened->Slides().Item(1).Shapes().Item(3).LinkFormat().SourceFullName(), old_path);
-  EXPECT_NE(ReadEntry(path_, "ppt/slides/_rels/slide1.xml.rels").find("other%20picture.png"),
-            std::string::npos);
+  ExpectParts(ReadEntry(path_, "ppt/slides/_rels/slide1.xml.rels"), {"other%20picture.png"});
 }
 
 TEST_F(LinkedPictures, UpdateReplacesOnlyThisPicturesCachedCopy) {
@@ -125,17 +125,14 @@ TEST_F(LinkedPictures, UpdateReplacesOnlyThisPicturesCachedCopy) {
   Shape(2).LinkFormat().Update();
   Shape(2).LinkFormat().Update();
   deck_->Save();
-  std::vector<std::string> names = testing::EntryNames(path_);
-  EXPECT_EQ(std::count(names.begin(), names.end(), "ppt/media/image2.png"), 0);
+  EXPECT_EQ(CountOf(testing::EntryNames(path_), "ppt/media/image2.png"), 0);
   EXPECT_EQ(PackageProblems(path_), std::vector<std::string>());
-  std::string rels = ReadEntry(path_, "ppt/slides/_rels/slide1.xml.rels");
-  EXPECT_NE(rels.find("../media/image1.png"), std::string::npos) << rels;
+  ExpectParts(ReadEntry(path_, "ppt/slides/_rels/slide1.xml.rels"), {"../media/image1.png"});
   EXPECT_EQ(ReadEntry(path_, "ppt/media/image1.png"), PngHeader(16, 16));
-  EXPECT_NE(ReadEntry(path_, "[Content_Types].xml").find("Extension=\"png\""), std::string::npos);
+  ExpectParts(ReadEntry(path_, "[Content_Types].xml"), {"Extension=\"png\""});
   // The first picture shared the old cached copy and still shows it.
-  std::string slide = ReadEntry(path_, "ppt/slides/slide1.xml");
-  EXPECT_NE(slide.find("<a:blip r:embed=\"rId2\">"), std::string::npos);
-  EXPECT_EQ(slide.find("<a:blip r:embed=\"rId2\" r:link"), std::string::npos);
+  ExpectParts(ReadEntry(path_, "ppt/slides/slide1.xml"),
+              {"<a:blip r:embed=\"rId2\">", "!<a:blip r:embed=\"rId2\" r:link"});
   EXPECT_FALSE(ReadEntry(path_, "ppt/media/image1.jpg").empty());
 }
 
@@ -166,8 +163,7 @@ TEST_F(LinkedPictures, ACopyElsewhereStillFindsRelativelyLinkedFiles) {
               std::filesystem::weakly_canonical(picture));
     EXPECT_EQ(copy->Slides().Item(1).Shapes().Item(3).LinkFormat().SourceFullName(), url);
     EXPECT_EQ(Shape(2).LinkFormat().SourceFullName(), picture) << "the presentation is unchanged";
-    const std::string rels = ReadEntry(c.copy, "ppt/slides/_rels/slide1.xml.rels");
-    EXPECT_NE(rels.find(c.target), std::string::npos) << rels;
+    ExpectParts(ReadEntry(c.copy, "ppt/slides/_rels/slide1.xml.rels"), {c.target});
   }
 }
 
@@ -178,7 +174,7 @@ TEST_F(LinkedPictures, MissingFileRelinksButDoesNotUpdate) {
   EXPECT_EQ(Shape(2).LinkFormat().SourceFullName(), missing);
   const Error error = ErrorOf([&] { Shape(2).LinkFormat().Update(); });
   EXPECT_EQ(error.number(), kErrFileNotFound);
-  EXPECT_NE(error.description().find("gone.png"), std::string::npos);
+  ExpectParts(error.description(), {"gone.png"});
   EXPECT_THROW(deck_->UpdateLinks(), Error);
   EXPECT_THROW(Shape(2).LinkFormat().SetSourceFullName(""), Error);
   EXPECT_EQ(ReadFile(path_), before) << "nothing is written before Save";
@@ -190,8 +186,7 @@ TEST_F(LinkedPictures, MissingFileRelinksButDoesNotUpdate) {
 
 TEST(LinkedObjects, WindowsPathModeAndRelink) {
   TempDir dir;
-  std::string path =
-      dir.Write("ole.pptx", ReadFile(FixturePath("pptx/poi-bug54570-linked-ole-xlsx.pptx")));
+  std::string path = testing::CopyFixture(dir, "poi-bug54570-linked-ole-xlsx.pptx");
   {
     auto deck = PackagePresentation::Open(path);
     host::Shape& object = deck->Slides().Item(1).Shapes().Item(1);
@@ -206,8 +201,8 @@ TEST(LinkedObjects, WindowsPathModeAndRelink) {
     link.Update();  // the file exists; the preview is kept
     deck->Save();
   }
-  std::string slide = ReadEntry(path, "ppt/slides/slide1.xml");
-  EXPECT_EQ(slide.find("updateAutomatic"), std::string::npos) << "both branches changed";
+  // Both branches changed.
+  ExpectParts(ReadEntry(path, "ppt/slides/slide1.xml"), {"!updateAutomatic"});
   auto deck = PackagePresentation::Open(path);
   host::LinkFormat& link = deck->Slides().Item(1).Shapes().Item(1).LinkFormat();
   EXPECT_EQ(link.SourceFullName(), dir.File("book.xlsx"));
@@ -224,35 +219,35 @@ TEST(LinkedPictureUrl, WebAddressesReadBackAndNeedNoReload) {
 }
 
 TEST(ImageInfo, SizesFromHeaders) {
-  auto png = ReadImageInfo(PngHeader(640, 480));
-  ASSERT_TRUE(png);
-  EXPECT_EQ(png->extension, "png");
-  EXPECT_EQ(png->width, 640);
-  EXPECT_EQ(png->height, 480);
-  std::string jpeg(
-      "\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x01\x00\x48\x00\x48\x00\x00"
-      "\xFF\xC0\x00\x11\x08\x01\x2C\x02\x58\x03",
-      30);
-  auto jpg = ReadImageInfo(jpeg);
-  ASSERT_TRUE(jpg);
-  EXPECT_EQ(jpg->content_type, "image/jpeg");
-  EXPECT_EQ(jpg->width, 600);
-  EXPECT_EQ(jpg->height, 300);
-  EXPECT_DOUBLE_EQ(jpg->dpi_x, 72);
-  auto gif = ReadImageInfo(std::string("GIF89a\x20\x00\x10\x00", 10));
-  ASSERT_TRUE(gif);
-  EXPECT_EQ(gif->width, 32);
-  EXPECT_EQ(gif->height, 16);
-  EXPECT_FALSE(ReadImageInfo("plain text"));
-  EXPECT_FALSE(ReadImageInfo(PngHeader(0, 10)));
-  EXPECT_FALSE(ReadImageInfo("\xFF\xD8\xFF"));
+  struct Case {
+    std::string header, content_type;
+    int width, height;
+  } cases[] = {
+      {PngHeader(640, 480), "image/png", 640, 480},
+      {std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x01\x00\x48\x00\x48\x00\x00"
+                   "\xFF\xC0\x00\x11\x08\x01\x2C\x02\x58\x03",
+                   30),
+       "image/jpeg", 600, 300},
+      {std::string("GIF89a\x20\x00\x10\x00", 10), "image/gif", 32, 16},
+  };
+  for (const Case& c : cases) {
+    auto info = ReadImageInfo(c.header);
+    ASSERT_TRUE(info) << c.content_type;
+    EXPECT_EQ(std::tuple(info->content_type, info->width, info->height),
+              std::tuple(c.content_type, c.width, c.height));
+  }
+  EXPECT_EQ(ReadImageInfo(PngHeader(1, 1))->extension, "png");
+  EXPECT_DOUBLE_EQ(ReadImageInfo(cases[1].header)->dpi_x, 72);
+  for (const std::string& other :
+       {std::string("plain text"), PngHeader(0, 10), std::string("\xFF\xD8\xFF")}) {
+    EXPECT_FALSE(ReadImageInfo(other));
+  }
 }
 
 TEST(AddPicture, EmbedsOrLinksAFileAtAPositionAndSize) {
   TempDir dir;
-  std::string path =
-      dir.Write("d.pptx", testing::BuildDeck(testing::OneSlide(testing::TextBox(2, "A", "a") +
-                                                               testing::TextBox(7, "B", "b"))));
+  std::string path = testing::WriteDeck(
+      dir, testing::TextBox(2, "A", "a") + testing::TextBox(7, "B", "b"), "d.pptx");
   std::string png = dir.Write("pic.png", PngHeader(96, 48));
   {
     auto deck = PackagePresentation::Open(path);
@@ -261,10 +256,10 @@ TEST(AddPicture, EmbedsOrLinksAFileAtAPositionAndSize) {
     EXPECT_EQ(embedded.Type(), host::shape_type::kPicture);
     EXPECT_EQ(embedded.ZOrderPosition(), 3);
     EXPECT_EQ(embedded.Name(), "Picture 7");
-    EXPECT_DOUBLE_EQ(embedded.Left(), 10);
-    EXPECT_DOUBLE_EQ(embedded.Top(), 20);
-    EXPECT_DOUBLE_EQ(embedded.Width(), 72);  // 96 px at 96 dpi
-    EXPECT_DOUBLE_EQ(embedded.Height(), 36);
+    // 96 pixels at 96 per inch.
+    EXPECT_EQ(
+        (std::vector<double>{embedded.Left(), embedded.Top(), embedded.Width(), embedded.Height()}),
+        (std::vector<double>{10, 20, 72, 36}));
     host::Shape& linked = shapes.AddPicture(png, true, false, 0, 0, 50, 25);
     EXPECT_EQ(linked.Type(), host::shape_type::kLinkedPicture);
     EXPECT_EQ(linked.LinkFormat().SourceFullName(), png);
@@ -291,9 +286,10 @@ TEST(AddPicture, EmbedsOrLinksAFileAtAPositionAndSize) {
     deck->Save();
   }
   std::vector<std::string> names = testing::EntryNames(path);
-  EXPECT_EQ(std::count(names.begin(), names.end(), "ppt/media/image2.png"), 0);
-  EXPECT_EQ(std::count(names.begin(), names.end(), "ppt/media/image1.gif"), 1);
-  EXPECT_EQ(std::count(names.begin(), names.end(), "ppt/media/image1.png"), 1);
+  EXPECT_EQ((std::vector<long>{CountOf(names, "ppt/media/image2.png"),
+                               CountOf(names, "ppt/media/image1.gif"),
+                               CountOf(names, "ppt/media/image1.png")}),
+            (std::vector<long>{0, 1, 1}));
   EXPECT_EQ(PackageProblems(path), std::vector<std::string>());
   auto deck = PackagePresentation::Open(path);
   EXPECT_EQ(deck->Slides().Item(1).Shapes().Item(4).Name(), "Picture 8");

@@ -9,9 +9,8 @@
 #include <set>
 #include <string>
 
-#include "decks/deck_builder.h"
 #include "host/ooxml/package_presentation.h"
-#include "testing/temp_dir.h"
+#include "package_test_support.h"
 
 namespace vintrel::ooxml {
 namespace {
@@ -26,8 +25,7 @@ std::set<std::string> Names(const std::string& folder) {
 
 TEST(SaveFilesTest, TheNextSaveRemovesWhatDeadSavesLeftAndNothingElse) {
   vintrel::testing::TempDir dir;
-  const std::string deck =
-      dir.Write("deck.pptx", testing::BuildDeck(testing::OneSlide(testing::TextBox(2, "A", "x"))));
+  const std::string deck = testing::WriteDeck(dir, testing::TextBox(2, "A", "x"), "deck.pptx");
   const std::set<std::string> stale = {
       ".deck.pptx.vintrel-a1B2c3",             // marker of a save killed early
       ".deck.pptx.vintrel-a1B2c3.zip",         // the package it was writing

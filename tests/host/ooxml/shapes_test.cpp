@@ -5,11 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "decks/deck_builder.h"
 #include "host/error.h"
 #include "host/ooxml/package_presentation.h"
 #include "host/ooxml/package_shape.h"
-#include "testing/temp_dir.h"
+#include "package_test_support.h"
 
 namespace vintrel::ooxml {
 namespace {
@@ -156,7 +155,7 @@ TEST_F(Shapes, EveryKindHasTheHostsTypeCode) {
   EXPECT_THROW(shapes().Item(15), Error);
 }
 
-TEST_F(Shapes, KindsInRealFiles) {
+TEST(ShapeKinds, KindsInRealFiles) {
   auto chart = PackagePresentation::Open(FixturePath("pptx/poi-pie-chart.pptx"));
   host::Shape& pie = chart->Slides().Item(1).Shapes().Item(2);
   EXPECT_EQ(pie.Type(), type::kEmbeddedOleObject);
@@ -169,9 +168,13 @@ TEST_F(Shapes, KindsInRealFiles) {
   EXPECT_EQ(graph.OLEFormat().ProgID(), "MSGraph.Chart.8");
   EXPECT_THROW(graph.OLEFormat().Object(), Error) << "an old binary chart cannot be refilled";
 
-  auto linked_charts =
-      PackagePresentation::Open(FixturePath("pptx/poi-aascu-5864-slide-tags-charts-ole.pptx"));
-  EXPECT_EQ(linked_charts->Slides().Item(5).Shapes().Item(1).Type(), type::kChart)
+  EXPECT_EQ(PackagePresentation::Open(FixturePath("pptx/poi-aascu-5864-slide-tags-charts-ole.pptx"))
+                ->Slides()
+                .Item(5)
+                .Shapes()
+                .Item(1)
+                .Type(),
+            type::kChart)
       << "a chart over an outside workbook is not a data sheet object";
 
   auto video = PackagePresentation::Open(FixturePath("pptx/poi-embedded-video.pptx"));
@@ -186,25 +189,24 @@ TEST_F(Shapes, KindsInRealFiles) {
 }
 
 TEST_F(Shapes, GeometryInPointsIncludingInheritedPlaceholderPosition) {
+  auto place = [](host::Shape& shape) {
+    return std::vector<double>{shape.Left(), shape.Top(), shape.Width(), shape.Height()};
+  };
   host::Shape& rect = shapes().Item(1);
-  EXPECT_DOUBLE_EQ(rect.Left(), 10);
-  EXPECT_DOUBLE_EQ(rect.Top(), 20);
-  EXPECT_DOUBLE_EQ(rect.Width(), 100);
-  EXPECT_DOUBLE_EQ(rect.Height(), 50);
+  EXPECT_EQ(place(rect), (std::vector<double>{10, 20, 100, 50}));
+  // The title's place comes from the layout's title placeholder; what is not set stays so.
   host::Shape& title = shapes().Item(3);
-  EXPECT_DOUBLE_EQ(title.Left(), 66);  // from the layout's title placeholder
-  EXPECT_DOUBLE_EQ(title.Top(), 28.75);
+  EXPECT_EQ(std::pair(title.Left(), title.Top()), std::pair(66.0, 28.75));
   title.SetTop(100);
-  EXPECT_DOUBLE_EQ(title.Top(), 100);
-  EXPECT_DOUBLE_EQ(title.Left(), 66) << "the rest of the inherited position stays";
+  EXPECT_EQ(std::pair(title.Left(), title.Top()), std::pair(66.0, 100.0));
   rect.SetWidth(12.5);
   shapes().Item(12).SetLeft(5);  // both branches of the wrapper move
   EXPECT_THROW(rect.SetWidth(-1), Error);
   deck_->Save();
   std::string xml = ReadEntry(path_, "ppt/slides/slide1.xml");
-  EXPECT_NE(xml.find("<a:ext cx=\"158750\" cy=\"635000\"/>"), std::string::npos);
-  EXPECT_NE(xml.find("<p:spPr><a:xfrm><a:off x=\"838200\" y=\"1270000\"/><a:ext cx=\"10515600\""),
-            std::string::npos);
+  testing::ExpectParts(
+      xml, {"<a:ext cx=\"158750\" cy=\"635000\"/>",
+            "<p:spPr><a:xfrm><a:off x=\"838200\" y=\"1270000\"/><a:ext cx=\"10515600\""});
   auto reopened = PackagePresentation::Open(path_);
   host::Shape& wrapped = reopened->Slides().Item(1).Shapes().Item(12);
   EXPECT_DOUBLE_EQ(wrapped.Left(), 5);
@@ -216,17 +218,16 @@ TEST_F(Shapes, GeometryInPointsIncludingInheritedPlaceholderPosition) {
 
 TEST_F(Shapes, ZOrderMovesShapesInTheTree) {
   host::Shape& first = shapes().Item(1);
-  first.ZOrder(host::z_order::kBringForward);
-  EXPECT_EQ(first.ZOrderPosition(), 2);
-  EXPECT_EQ(shapes().Item(1).Name(), "TextBox 2");
-  first.ZOrder(host::z_order::kBringToFront);
-  EXPECT_EQ(first.ZOrderPosition(), 14);
-  first.ZOrder(host::z_order::kSendBackward);
-  EXPECT_EQ(first.ZOrderPosition(), 13);
-  host::Shape& last = shapes().Item(14);
-  last.ZOrder(host::z_order::kSendToBack);
-  EXPECT_EQ(last.ZOrderPosition(), 1);
-  EXPECT_THROW(last.ZOrder(42), Error);
+  for (auto [command, position] : {std::pair{host::z_order::kBringForward, 2},
+                                   {host::z_order::kBringToFront, 14},
+                                   {host::z_order::kSendBackward, 13},
+                                   {host::z_order::kSendToBack, 1}}) {
+    first.ZOrder(command);
+    EXPECT_EQ(first.ZOrderPosition(), position) << command;
+    EXPECT_EQ(&shapes().Item(position), &first);
+  }
+  EXPECT_EQ(shapes().Item(2).Name(), "TextBox 2");
+  EXPECT_THROW(first.ZOrder(42), Error);
   std::vector<std::string> order = Names();
   deck_->Save();
   deck_ = PackagePresentation::Open(path_);
@@ -257,8 +258,7 @@ TEST_F(Shapes, NameVisibilityAndDelete) {
 
 TEST(ShapeDelete, PartsOnlyTheShapeUsedGoWithIt) {
   TempDir dir;
-  std::string path =
-      dir.Write("pie.pptx", vintrel::testing::ReadFile(FixturePath("pptx/poi-pie-chart.pptx")));
+  std::string path = testing::CopyFixture(dir, "poi-pie-chart.pptx");
   {
     auto deck = PackagePresentation::Open(path);
     host::Shape& chart = deck->Slides().Item(1).Shapes().Item(2);
@@ -272,9 +272,9 @@ TEST(ShapeDelete, PartsOnlyTheShapeUsedGoWithIt) {
   std::vector<std::string> names = testing::EntryNames(path);
   for (const char* gone : {"ppt/charts/chart1.xml", "ppt/charts/_rels/chart1.xml.rels",
                            "ppt/embeddings/Microsoft_Excel_Worksheet1.xlsx", "ppt/tags/tag1.xml"}) {
-    EXPECT_EQ(std::count(names.begin(), names.end(), gone), 0) << gone;
+    EXPECT_EQ(testing::CountOf(names, gone), 0) << gone;
   }
-  EXPECT_EQ(std::count(names.begin(), names.end(), "ppt/tags/tag2.xml"), 1) << "the title's tags";
+  EXPECT_EQ(testing::CountOf(names, "ppt/tags/tag2.xml"), 1) << "the title's tags";
   EXPECT_EQ(ReadEntry(path, "ppt/slides/_rels/slide1.xml.rels").find("chart"), std::string::npos);
 }
 

@@ -7,23 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "decks/deck_builder.h"
 #include "host/error.h"
 #include "host/ooxml/package_presentation.h"
-#include "testing/temp_dir.h"
+#include "package_test_support.h"
 
 namespace vintrel::ooxml {
 namespace {
 
-using testing::EntryNames;
-using testing::PackageProblems;
-using testing::ReadEntry;
-using vintrel::testing::FixturePath;
-using vintrel::testing::TempDir;
-
-std::string CopyFixture(const TempDir& dir, const std::string& name) {
-  return dir.Write(name, vintrel::testing::ReadFile(FixturePath("pptx/" + name)));
-}
+using namespace testing;
 
 size_t Count(const std::string& text, const std::string& what) {
   size_t n = 0;
@@ -48,13 +39,13 @@ TEST(SlideShowSettings, KioskAndManualAdvanceFromPresentationProperties) {
 
 TEST(SlideTransition, ReadsPowerPointsTimings) {
   auto deck = PackagePresentation::Open(FixturePath("pptx/poi-stress022-kiosk-loop-timings.pptx"));
-  host::SlideShowTransition& timed = deck->Slides().Item(20).SlideShowTransition();
-  EXPECT_FALSE(timed.AdvanceOnClick());
-  EXPECT_TRUE(timed.AdvanceOnTime());
-  EXPECT_DOUBLE_EQ(timed.AdvanceTime(), 7.0);
-  host::SlideShowTransition& plain = deck->Slides().Item(1).SlideShowTransition();
-  EXPECT_TRUE(plain.AdvanceOnClick());
-  EXPECT_FALSE(plain.AdvanceOnTime());
+  auto timing = [&](int slide) {
+    host::SlideShowTransition& t = deck->Slides().Item(slide).SlideShowTransition();
+    return std::tuple(t.AdvanceOnClick(), t.AdvanceOnTime(), t.AdvanceTime());
+  };
+  EXPECT_EQ(timing(20), std::tuple(false, true, 7.0));
+  EXPECT_EQ(std::get<0>(timing(1)), true);
+  EXPECT_EQ(std::get<1>(timing(1)), false);
   auto hidden =
       PackagePresentation::Open(FixturePath("pptx/shapecrawler-002-hidden-slide-chart.pptx"));
   EXPECT_FALSE(hidden->Slides().Item(2).SlideShowTransition().Hidden());
@@ -77,7 +68,7 @@ TEST(SlideTransition, ChangesEveryCopyInsideAlternateContent) {
   EXPECT_EQ(Count(xml, "<p:transition"), 2u);
   EXPECT_EQ(Count(xml, "advTm=\"5000\""), 2u) << xml;
   EXPECT_EQ(Count(xml, "advClick"), 0u);
-  EXPECT_NE(xml.find("p14:dur=\"2000\""), std::string::npos) << "the effect duration is kept";
+  ExpectParts(xml, {"p14:dur=\"2000\""});  // the effect duration is kept
   EXPECT_TRUE(PackageProblems(path).empty());
 }
 
@@ -97,10 +88,8 @@ TEST(SlideTransition, CreatesTheTransitionInSchemaOrderAndRemembersTheTime) {
   EXPECT_THROW(t.SetAdvanceTime(-1), Error);
   deck->Save();
   std::string xml = ReadEntry(path, "ppt/slides/slide1.xml");
-  EXPECT_NE(xml.find("</p:clrMapOvr><p:transition advTm=\"2500\" advClick=\"0\"/><p:timing/>"),
-            std::string::npos)
-      << xml;
-  EXPECT_NE(xml.find(" show=\"0\">"), std::string::npos);
+  ExpectParts(xml, {"</p:clrMapOvr><p:transition advTm=\"2500\" advClick=\"0\"/><p:timing/>",
+                    " show=\"0\">"});
   auto reopened = PackagePresentation::Open(path);
   host::SlideShowTransition& again = reopened->Slides().Item(1).SlideShowTransition();
   EXPECT_TRUE(again.Hidden());
@@ -146,21 +135,18 @@ TEST(SlideDuplicateAndDelete, CopyComesRightAfterWithItsOwnPartsThatOutliveTheOr
     }
     return false;
   };
-  EXPECT_TRUE(has("ppt/slides/slide2.xml"));
-  EXPECT_TRUE(has("ppt/notesSlides/notesSlide"));
-  EXPECT_TRUE(has("ppt/tags/tag"));
-  EXPECT_TRUE(has("ppt/charts/chart"));
-  EXPECT_TRUE(has("ppt/embeddings/"));
+  for (const char* prefix : {"ppt/slides/slide2.xml", "ppt/notesSlides/notesSlide", "ppt/tags/tag",
+                             "ppt/charts/chart", "ppt/embeddings/"}) {
+    EXPECT_TRUE(has(prefix)) << prefix;
+  }
   std::string notes_rels;
   for (const std::string& name : added) {
     if (name.rfind("ppt/notesSlides/_rels/", 0) == 0) notes_rels = ReadEntry(path, name);
   }
-  EXPECT_NE(notes_rels.find("../slides/slide2.xml"), std::string::npos)
-      << "the copied notes belong to the copy: " << notes_rels;
-  std::string copy_rels = ReadEntry(path, "ppt/slides/_rels/slide2.xml.rels");
-  EXPECT_NE(copy_rels.find("../slideLayouts/slideLayout1.xml"), std::string::npos)
-      << "the layout is shared";
-  EXPECT_EQ(copy_rels.find("../tags/tag4.xml"), std::string::npos) << "tag parts are not shared";
+  // The copied notes belong to the copy; the layout is shared, tag parts are not.
+  ExpectParts(notes_rels, {"../slides/slide2.xml"});
+  ExpectParts(ReadEntry(path, "ppt/slides/_rels/slide2.xml.rels"),
+              {"../slideLayouts/slideLayout1.xml", "!../tags/tag4.xml"});
   auto reopened = PackagePresentation::Open(path);
   EXPECT_EQ(reopened->Slides().Item(2).Tags().Item("only on the copy"), "1");
   EXPECT_EQ(reopened->Slides().Item(1).Tags().Count(), 8);
@@ -187,9 +173,9 @@ TEST(SlideDuplicateAndDelete, CopyComesRightAfterWithItsOwnPartsThatOutliveTheOr
   const std::vector<std::string> left = EntryNames(path);
   for (const char* gone : {"ppt/slides/slide1.xml", "ppt/tags/tag4.xml", "ppt/charts/chart1.xml",
                            "ppt/notesSlides/notesSlide1.xml"}) {
-    EXPECT_EQ(std::count(left.begin(), left.end(), gone), 0) << gone;
+    EXPECT_EQ(CountOf(left, gone), 0) << gone;
   }
-  EXPECT_EQ(std::count(left.begin(), left.end(), "ppt/slides/slide2.xml"), 1);
+  EXPECT_EQ(CountOf(left, "ppt/slides/slide2.xml"), 1);
   EXPECT_EQ(PackagePresentation::Open(path)->Slides().Count(), 1);
 }
 
@@ -219,16 +205,11 @@ TEST(SlideDelete, HyperlinksCustomShowsAndSectionsForgetTheSlide) {
     deck->Save();
   }
   EXPECT_EQ(PackageProblems(path), std::vector<std::string>());
-  std::string presentation = ReadEntry(path, "ppt/presentation.xml");
-  EXPECT_EQ(presentation.find("r:id=\"rId10\""), std::string::npos);
-  EXPECT_NE(presentation.find("<p:sld r:id=\"rId11\"/>"), std::string::npos);
-  EXPECT_NE(presentation.find("<p14:sldIdLst><p14:sldId id=\"257\"/><p14:sldId id=\"258\"/>"
-                              "</p14:sldIdLst>"),
-            std::string::npos)
-      << presentation;
+  ExpectParts(ReadEntry(path, "ppt/presentation.xml"),
+              {"!r:id=\"rId10\"", "<p:sld r:id=\"rId11\"/>",
+               "<p14:sldIdLst><p14:sldId id=\"257\"/><p14:sldId id=\"258\"/></p14:sldIdLst>"});
   for (const char* slide : {"ppt/slides/slide2.xml", "ppt/slides/slide3.xml"}) {
-    EXPECT_EQ(ReadEntry(path, slide).find("hlinkClick"), std::string::npos) << slide;
-    EXPECT_NE(ReadEntry(path, slide).find("name=\"Jump\""), std::string::npos);
+    ExpectParts(ReadEntry(path, slide), {"!hlinkClick", "name=\"Jump\""});
   }
 }
 
