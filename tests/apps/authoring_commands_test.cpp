@@ -4,8 +4,7 @@
 
 #include <filesystem>
 
-#include "testing/run_program.h"
-#include "testing/temp_dir.h"
+#include "faults/fault_support.h"
 
 namespace vintrel::testing {
 namespace {
@@ -19,17 +18,8 @@ class AuthoringCommandsTest : public ::testing::Test {
     deck_ = home_.Write("shows/deck.pptx", ReadFile(FixturePath("pptx/poi-pie-chart.pptx")));
   }
 
-  ProgramResult Run(std::vector<std::string> arguments) {
-    return RunProgram(
-        VINTREL_PROGRAM, arguments,
-        {{"VINTREL_HOME", home_.path()}, {"VINTREL_SETTINGS", home_.File("absent.ini")}});
-  }
-  // Runs a command that must succeed and returns its output.
-  std::string Ok(std::vector<std::string> arguments) {
-    const ProgramResult result = Run(arguments);
-    EXPECT_EQ(result.exit_code, 0) << result.err;
-    return result.out;
-  }
+  ProgramResult Run(const std::vector<std::string>& arguments) { return home_.Run(arguments); }
+  std::string Ok(const std::vector<std::string>& arguments) { return home_.Ok(arguments); }
   std::string Json() { return Ok({"inspect", "--json", deck_}); }
   // A database beside the presentation with the table "orders"; the connection dialog opens it.
   std::string OrdersDatabase() {
@@ -42,7 +32,7 @@ class AuthoringCommandsTest : public ::testing::Test {
     return database;
   }
 
-  TempDir home_;
+  ProgramHome home_;
   std::string deck_;
 };
 

@@ -16,7 +16,7 @@ namespace vintrel::testing {
 namespace {
 
 TEST(DistributionCommandTest, SetRefuseAndClearTheList) {
-  TempDir home;
+  ProgramHome home;
   const std::string deck =
       home.Write("deck.pptx", ReadFile(FixturePath("pptx/poi-pie-chart.pptx")));
   const char* written =
@@ -59,8 +59,7 @@ TEST(DistributionCommandTest, SetRefuseAndClearTheList) {
        "1\ncomputer\tlobby\n"},
       {"clear", {"--clear"}, 0, "", ""},
   };
-  const std::map<std::string, std::string> environment = {
-      {"VINTREL_HOME", home.path()}, {"VINTREL_SETTINGS", home.File("absent.ini")}};
+  const std::map<std::string, std::string> environment = home.Environment();
   std::string expected_list;
   for (const auto& step : steps) {
     SCOPED_TRACE(step.name);

@@ -12,11 +12,14 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <pugixml.hpp>
 
 #include "faults/fault_support.h"
 #include "testing/run_program.h"
@@ -31,74 +34,40 @@ const char kDeck[] = "sales-board.pptx";
 
 // ---- the data, read independently of the program
 
-using Table = std::vector<std::map<std::string, std::string>>;  // rows by column name
-
-Table ReadTsv(const std::string& path) {
-  std::ifstream in(path);
-  std::vector<std::vector<std::string>> lines;
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::vector<std::string> fields;
-    std::stringstream split(line);
-    for (std::string field; std::getline(split, field, '\t');) fields.push_back(field);
-    lines.push_back(fields);
-  }
-  Table table;
-  for (size_t row = 1; row < lines.size(); ++row) {
-    std::map<std::string, std::string> record;
-    for (size_t column = 0; column < lines[0].size() && column < lines[row].size(); ++column) {
-      record[lines[0][column]] = lines[row][column];
-    }
-    table.push_back(record);
-  }
-  return table;
-}
-
 Table QueryDatabase(const std::string& database, const std::string& sql) {
-  TempDir scratch;
   const ProgramResult result =
       RunProgram(ToolPath("sqlite3"), {"-header", "-separator", "\t", database, sql});
   EXPECT_EQ(result.exit_code, 0) << result.err;
-  return ReadTsv(scratch.Write("result.tsv", result.out));
+  return ParseTsv(result.out);
 }
 
 // The cells of one sheet of an .xlsx, by reference ("B2" -> "4000"); shared strings are not
 // used by the example workbook, inline strings and numbers are.
 std::map<std::string, std::string> SheetCells(const std::string& workbook,
                                               const std::string& sheet_name) {
-  const std::string book = PackagePart(workbook, "xl/workbook.xml");
-  std::smatch match;
-  const std::regex sheet("<sheet [^>]*name=\"" + sheet_name + "\"[^>]*r:id=\"([^\"]+)\"");
-  if (!std::regex_search(book, match, sheet)) {
-    ADD_FAILURE() << "no sheet " << sheet_name;
-    return {};
-  }
-  // Attributes come in any order, and the target may be absolute within the package.
-  const std::string id = match[1];
-  const std::string rels = PackagePart(workbook, "xl/_rels/workbook.xml.rels");
-  std::string part;
-  const std::regex relationship("<Relationship [^>]*>");
-  const std::regex target("Target=\"/?([^\"]+)\"");
-  for (std::sregex_iterator it(rels.begin(), rels.end(), relationship), end; it != end; ++it) {
-    const std::string element = it->str();
-    if (element.find("Id=\"" + id + "\"") == std::string::npos) continue;
-    if (std::regex_search(element, match, target)) {
-      part =
-          element.find("Target=\"/") != std::string::npos ? match[1].str() : "xl/" + match[1].str();
-    }
-  }
-  if (part.empty()) {
-    ADD_FAILURE() << "no part for sheet " << sheet_name;
-    return {};
-  }
-  const std::string xml = PackagePart(workbook, part);
+  std::vector<std::unique_ptr<pugi::xml_document>> parts;
+  // What an XPath finds in a part of the workbook (the parts are kept as long as the nodes).
+  const auto find = [&](const std::string& part, const std::string& path) {
+    parts.push_back(std::make_unique<pugi::xml_document>());
+    EXPECT_TRUE(parts.back()->load_string(PackagePart(workbook, part).c_str())) << part;
+    return parts.back()->select_nodes(path.c_str());
+  };
+  const std::string id =
+      find("xl/workbook.xml", "//*[local-name()='sheet'][@name='" + sheet_name + "']/@r:id")
+          .first()
+          .attribute()
+          .value();
+  // The target may be absolute within the package.
+  const std::string target = find("xl/_rels/workbook.xml.rels", "//*[@Id='" + id + "']/@Target")
+                                 .first()
+                                 .attribute()
+                                 .value();
+  EXPECT_NE(target, "") << "no part for sheet " << sheet_name;
   std::map<std::string, std::string> cells;
-  const std::regex cell("<c r=\"([A-Z]+[0-9]+)\"[^>]*>(.*?)</c>");
-  const std::regex content("<(?:v|t)>([^<]*)</(?:v|t)>");
-  for (std::sregex_iterator it(xml.begin(), xml.end(), cell), end; it != end; ++it) {
-    const std::string inner = (*it)[2];
-    std::smatch value;
-    if (std::regex_search(inner, value, content)) cells[(*it)[1]] = value[1];
+  for (const auto& cell :
+       find(target.starts_with("/") ? target.substr(1) : "xl/" + target, "//*[local-name()='c']")) {
+    const auto value = cell.node().select_node(".//*[local-name()='v' or local-name()='t']");
+    if (value) cells[cell.node().attribute("r").value()] = value.node().text().get();
   }
   return cells;
 }
@@ -121,44 +90,26 @@ Table RangeTable(const std::map<std::string, std::string>& cells, char first_col
 
 // ---- the program's view
 
+// The shape of that name in `inspect --json` output (names are unique in the example).
 struct ShapeView {
   std::string text;
   bool visible = false;
   std::string link;
+  std::string date_format;
 };
 
-// Reads one JSON string starting at the opening quote.
-std::string JsonString(const std::string& json, size_t quote) {
-  std::string out;
-  for (size_t i = quote + 1; i < json.size() && json[i] != '"'; ++i) {
-    if (json[i] != '\\') {
-      out += json[i];
-      continue;
-    }
-    const char escaped = json[++i];
-    out += escaped == 'n' ? '\n' : escaped == 't' ? '\t' : escaped == 'r' ? '\r' : escaped;
-  }
-  return out;
-}
-
-// The shape of that name in `inspect --json` output (names are unique in the example).
 ShapeView FindShape(const std::string& json, const std::string& name) {
-  ShapeView view;
-  const size_t start = json.find("\"name\":\"" + name + "\"");
-  if (start == std::string::npos) {
+  auto shapes = ShapesByName(json);
+  if (!shapes.count(name)) {
     ADD_FAILURE() << "no shape \"" << name << "\" in " << json.substr(0, 200);
-    return view;
+    return {};
   }
-  const size_t end = json.find("\"vintrel\":", start);
-  const std::string object = json.substr(start, end - start);
-  if (size_t text = object.find("\"text\":\""); text != std::string::npos) {
-    view.text = JsonString(object, text + 7);
-  }
-  if (size_t link = object.find("\"link\":\""); link != std::string::npos) {
-    view.link = JsonString(object, link + 7);
-  }
-  view.visible = object.find("\"visible\":true") != std::string::npos;
-  return view;
+  nlohmann::json& shape = shapes[name];
+  auto text = [](const nlohmann::json& value) {
+    return value.is_string() ? value.get<std::string>() : std::string();
+  };
+  return {text(shape["text"]), shape.value("visible", false), text(shape["link"]),
+          text(shape["vintrel"]["dateFormat"])};
 }
 
 // A displayed number back as a number: thousands separators dropped, a percent divided by 100.
@@ -170,13 +121,6 @@ std::optional<double> DisplayedNumber(std::string text) {
   const double value = std::strtod(text.c_str(), &end);
   if (text.empty() || *end != '\0') return std::nullopt;
   return percent ? value / 100 : value;
-}
-
-void ExpectSameNumber(const std::string& shown, const std::string& stored, double tolerance,
-                      const std::string& what) {
-  const std::optional<double> value = DisplayedNumber(shown);
-  ASSERT_TRUE(value.has_value()) << what << " shows \"" << shown << "\"";
-  EXPECT_NEAR(*value, std::stod(stored), tolerance) << what << " shows \"" << shown << "\"";
 }
 
 // Whether "H:MM" (or "H:MM AM/PM") is the local time at one of the given moments.
@@ -225,22 +169,28 @@ void ExpectFilled(const ExampleCopy& example, const std::string& json, const Exp
   EXPECT_EQ(FindShape(json, "Region name").text, sales.at(0).at("Region"));
   EXPECT_EQ(FindShape(json, "Region sales").text, sales.at(0).at("Sales"));
 
-  ExpectSameNumber(FindShape(json, "East total").text, data.totals.at(0).at("total"), 1e-9,
-                   "East total");
-  ExpectSameNumber(FindShape(json, "North orders").text, data.totals.at(1).at("orders"), 1e-9,
-                   "North orders");
   // The workbook's own formats decide the digits shown: two decimals, one decimal of a percent.
-  ExpectSameNumber(FindShape(json, "Q1 target").text, data.targets.at(0).at("Target"), 0.005,
-                   "Q1 target");
-  ExpectSameNumber(FindShape(json, "Q1 share").text, data.targets.at(0).at("Share"), 0.0005,
-                   "Q1 share");
+  const struct {
+    const char* shape;
+    const std::string& stored;
+    double tolerance;
+  } numbers[] = {{"East total", data.totals.at(0).at("total"), 1e-9},
+                 {"North orders", data.totals.at(1).at("orders"), 1e-9},
+                 {"Q1 target", data.targets.at(0).at("Target"), 0.005},
+                 {"Q1 share", data.targets.at(0).at("Share"), 0.0005}};
+  for (const auto& n : numbers) {
+    const std::string shown = FindShape(json, n.shape).text;
+    const std::optional<double> value = DisplayedNumber(shown);
+    ASSERT_TRUE(value.has_value()) << n.shape << " shows \"" << shown << "\"";
+    EXPECT_NEAR(*value, std::stod(n.stored), n.tolerance)
+        << n.shape << " shows \"" << shown << "\"";
+  }
 
   const std::string clock = FindShape(json, "Clock").text;
   EXPECT_TRUE(IsLocalTimeOf(clock, moments)) << "clock shows \"" << clock << "\"";
   // The example's README names the clock's format as the deck stores it.
-  const size_t format_at = json.find("\"dateFormat\":\"", json.find("\"name\":\"Clock\""));
-  ASSERT_NE(format_at, std::string::npos);
-  const std::string format = JsonString(json, format_at + 13);
+  const std::string format = FindShape(json, "Clock").date_format;
+  ASSERT_NE(format, "");
   EXPECT_NE(
       ReadFile(VINTREL_SOURCE_DIR "/examples/README.md").find("| Clock (1) | clock, " + format),
       std::string::npos)
@@ -383,10 +333,14 @@ TEST(ExampleTest, CommittedExampleIsWhatTheBuildScriptMakes) {
   const std::string committed = example.Example("committed.pptx");
   fs::copy_file(example.Example(kDeck), committed);
   const std::string pictures = example.Example("data/pictures");
-  std::map<std::string, std::string> committed_pictures;
-  for (const auto& entry : fs::directory_iterator(pictures)) {
-    committed_pictures[entry.path().filename()] = ReadFile(entry.path());
-  }
+  const auto read_pictures = [&] {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(pictures)) {
+      files[entry.path().filename()] = ReadFile(entry.path());
+    }
+    return files;
+  };
+  const std::map<std::string, std::string> committed_pictures = read_pictures();
   fs::remove_all(pictures);
   fs::remove(example.Example(kDeck));
 
@@ -395,11 +349,7 @@ TEST(ExampleTest, CommittedExampleIsWhatTheBuildScriptMakes) {
                  {{"VINTREL_SETTINGS", example.Example("absent.ini")}});
   ASSERT_EQ(built.exit_code, 0) << built.err;
 
-  std::map<std::string, std::string> rebuilt_pictures;
-  for (const auto& entry : fs::directory_iterator(pictures)) {
-    rebuilt_pictures[entry.path().filename()] = ReadFile(entry.path());
-  }
-  EXPECT_EQ(rebuilt_pictures, committed_pictures);
+  EXPECT_EQ(read_pictures(), committed_pictures);
 
   const std::string unzip = ToolPath("unzip");
   const std::string parts = RunProgram(unzip, {"-Z1", committed}).out;

@@ -4,7 +4,6 @@
 // files are built here; none is kept in the repository.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <zip.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -13,10 +12,9 @@
 #include <utility>
 #include <vector>
 
+#include "faults/fault_support.h"
 #include "host/ooxml/zip_archive.h"
 #include "testing/hostile_zip.h"
-#include "testing/run_program.h"
-#include "testing/temp_dir.h"
 
 namespace vintrel::testing {
 namespace {
@@ -26,22 +24,8 @@ using Parts = std::vector<std::pair<std::string, std::string>>;
 // Every entry of a package, in archive order.
 Parts ReadParts(const std::string& path) {
   Parts parts;
-  int error = 0;
-  zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
-  if (archive == nullptr) {
-    ADD_FAILURE() << "cannot open " << path;
-    return parts;
-  }
-  for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
-    zip_stat_t st;
-    zip_stat_index(archive, i, 0, &st);
-    std::string data(st.size, '\0');
-    zip_file_t* file = zip_fopen_index(archive, i, 0);
-    zip_fread(file, data.data(), data.size());
-    zip_fclose(file);
-    parts.push_back({st.name, std::move(data)});
-  }
-  zip_discard(archive);
+  const auto archive = ooxml::ZipArchive::Open(path);
+  for (const std::string& name : archive->Names()) parts.emplace_back(name, archive->Read(name));
   return parts;
 }
 
@@ -52,10 +36,6 @@ std::string& Part(Parts& parts, const std::string& name) {
   ADD_FAILURE() << "no part " << name;
   static std::string none;
   return none;
-}
-
-std::map<std::string, std::string> QuietEnvironment(const TempDir& home) {
-  return {{"VINTREL_HOME", home.path()}, {"VINTREL_SETTINGS", home.File("absent.ini")}};
 }
 
 double ChildrenCpuSeconds() {
@@ -72,7 +52,7 @@ constexpr double kCpuBudgetSeconds = 1;
 #endif
 
 TEST(HostileFilesTest, InspectRefusesEachWithOneClearLineAndLeavesTheFileAlone) {
-  TempDir home;
+  ProgramHome home;
   const Parts deck = ReadParts(FixturePath("pptx/openxmlsdk-linkedpicture-url.pptx"));
   ASSERT_FALSE(deck.empty());
   const std::string valid = ooxml::BuildZip(deck);
@@ -139,16 +119,12 @@ TEST(HostileFilesTest, InspectRefusesEachWithOneClearLineAndLeavesTheFileAlone) 
                }),
        "slide7.xml\" is missing"},
   };
-  ASSERT_EQ(RunProgram(VINTREL_PROGRAM, {"inspect", home.Write("valid.pptx", valid)},
-                       QuietEnvironment(home))
-                .exit_code,
-            0);
+  ASSERT_EQ(home.Run({"inspect", home.Write("valid.pptx", valid)}).exit_code, 0);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string file = home.Write(c.name + ".pptx", c.bytes);
     const double cpu_before = ChildrenCpuSeconds();
-    const ProgramResult result =
-        RunProgram(VINTREL_PROGRAM, {"inspect", file}, QuietEnvironment(home));
+    const ProgramResult result = home.Run({"inspect", file});
     const double cpu = ChildrenCpuSeconds() - cpu_before;
     EXPECT_EQ(result.exit_code, 2) << result.err;
     EXPECT_NE(result.err.find(c.name + ".pptx"), std::string::npos) << result.err;

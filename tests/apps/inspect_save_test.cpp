@@ -3,22 +3,15 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "testing/run_program.h"
-#include "testing/temp_dir.h"
+#include "faults/fault_support.h"
 
 namespace vintrel::testing {
 namespace {
 
-// The program as run by a user without settings of their own.
-ProgramResult Vintrel(const TempDir& home, const std::vector<std::string>& arguments) {
-  return RunProgram(VINTREL_PROGRAM, arguments,
-                    {{"VINTREL_HOME", home.path()}, {"VINTREL_SETTINGS", home.File("absent.ini")}});
-}
-
 TEST(InspectCommandTest, JsonNamesEveryShapeWithTypeTextLinkAndProgId) {
-  TempDir home;
+  ProgramHome home;
   const ProgramResult chart =
-      Vintrel(home, {"inspect", "--json", FixturePath("pptx/poi-pie-chart.pptx")});
+      home.Run({"inspect", "--json", FixturePath("pptx/poi-pie-chart.pptx")});
   ASSERT_EQ(chart.exit_code, 0) << chart.err;
   EXPECT_NE(chart.out.find("\"name\":\"Title 3\",\"type\":14,\"hasTextFrame\":true,"
                            "\"text\":\"My Pie Chart\""),
@@ -27,7 +20,7 @@ TEST(InspectCommandTest, JsonNamesEveryShapeWithTypeTextLinkAndProgId) {
   EXPECT_NE(chart.out.find("\"progId\":\"MSGraph.Chart.8\""), std::string::npos);
 
   const ProgramResult picture =
-      Vintrel(home, {"inspect", "--json", FixturePath("pptx/openxmlsdk-linkedpicture-url.pptx")});
+      home.Run({"inspect", "--json", FixturePath("pptx/openxmlsdk-linkedpicture-url.pptx")});
   ASSERT_EQ(picture.exit_code, 0) << picture.err;
   EXPECT_NE(picture.out.find("\"type\":11"), std::string::npos);
   EXPECT_NE(picture.out.find("\"link\":\"http://www.google.com/intl/en/images/logo.gif\""),
@@ -36,9 +29,9 @@ TEST(InspectCommandTest, JsonNamesEveryShapeWithTypeTextLinkAndProgId) {
 
 // Files that are no presentation are in hostile_files_test.cpp; here, no file at all.
 TEST(InspectCommandTest, AMissingFileOrAFolderIsBadInputNamingIt) {
-  TempDir home;
+  ProgramHome home;
   for (const std::string& file : {home.File("missing.pptx"), home.path()}) {
-    const ProgramResult result = Vintrel(home, {"inspect", file});
+    const ProgramResult result = home.Run({"inspect", file});
     EXPECT_EQ(result.exit_code, 2) << file;
     EXPECT_NE(result.err.find(std::filesystem::path(file).filename().string()), std::string::npos)
         << result.err;
@@ -47,18 +40,18 @@ TEST(InspectCommandTest, AMissingFileOrAFolderIsBadInputNamingIt) {
 }
 
 TEST(SaveCommandTest, SavesInPlaceOrAsACopyThatOpensAgain) {
-  TempDir home;
+  ProgramHome home;
   const std::string deck = home.Write(
       "deck.pptx", ReadFile(FixturePath("pptx/shapecrawler-035-shape-tags-hidden-slide.pptx")));
   const std::string copy = home.File("copy.pptx");
   // In place first: saving writes the display type, which the copy then carries too.
-  ProgramResult saved = Vintrel(home, {"save", deck});
+  ProgramResult saved = home.Run({"save", deck});
   ASSERT_EQ(saved.exit_code, 0) << saved.err;
-  saved = Vintrel(home, {"save", deck, "-o", copy});
+  saved = home.Run({"save", deck, "-o", copy});
   ASSERT_EQ(saved.exit_code, 0) << saved.err;
 
-  const ProgramResult original = Vintrel(home, {"inspect", "--json", deck});
-  const ProgramResult reopened = Vintrel(home, {"inspect", "--json", copy});
+  const ProgramResult original = home.Run({"inspect", "--json", deck});
+  const ProgramResult reopened = home.Run({"inspect", "--json", copy});
   ASSERT_EQ(reopened.exit_code, 0) << reopened.err;
   // Same slides, shapes and tags; only the file name differs.
   EXPECT_EQ(original.out.substr(original.out.find(",\"tags\"")),

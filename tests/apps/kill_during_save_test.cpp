@@ -16,10 +16,9 @@
 #include <thread>
 #include <vector>
 
+#include "faults/fault_support.h"
 #include "host/ooxml/package_presentation.h"
 #include "linked_deck.h"
-#include "testing/run_program.h"
-#include "testing/temp_dir.h"
 
 namespace vintrel::testing {
 namespace {
@@ -37,23 +36,18 @@ constexpr int kKills = 200;
 constexpr int kSlides = 60;
 #endif
 
-std::map<std::string, std::string> QuietEnvironment(const TempDir& home) {
-  return {{"VINTREL_HOME", home.path()}, {"VINTREL_SETTINGS", home.File("absent.ini")}};
-}
-
 // Starts `vintrel save deck`, kills it after `delay` unless it ended before; returns whether it
 // was killed.
-bool SaveAndKill(const std::string& deck, const TempDir& home, Clock::duration delay) {
-  const std::string vintrel_home = "VINTREL_HOME=" + home.path();
-  const std::string settings = "VINTREL_SETTINGS=" + home.File("absent.ini");
+bool SaveAndKill(const std::string& deck, const ProgramHome& home, Clock::duration delay) {
+  std::vector<std::string> environment;
+  for (const auto& [name, value] : home.Environment()) environment.push_back(name + "=" + value);
   pid_t pid = fork();
   if (pid == 0) {
     int null = open("/dev/null", O_RDWR);
     dup2(null, STDIN_FILENO);
     dup2(null, STDOUT_FILENO);
     dup2(null, STDERR_FILENO);
-    putenv(const_cast<char*>(vintrel_home.c_str()));
-    putenv(const_cast<char*>(settings.c_str()));
+    for (std::string& variable : environment) putenv(variable.data());
     execl(VINTREL_PROGRAM, VINTREL_PROGRAM, "save", deck.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
@@ -78,7 +72,7 @@ std::vector<std::string> Leftovers(const std::string& folder) {
 }
 
 TEST(KillDuringSaveTest, TheFileIsOldOrNewAndTheNextSaveLeavesNoTemporaryFile) {
-  TempDir home;
+  ProgramHome home;
   const std::string deck = home.File("deck.pptx");
   // Large enough that writing it takes a good part of the program's run; small enough for 200
   // runs in well under a minute.
@@ -91,14 +85,14 @@ TEST(KillDuringSaveTest, TheFileIsOldOrNewAndTheNextSaveLeavesNoTemporaryFile) {
   bench::LinkDeck(deck, "data.txt", sizes);
   // One save by the program first: saving again writes the same bytes, so a save that completed
   // before its kill leaves the file byte for byte as it was.
-  ASSERT_EQ(RunProgram(VINTREL_PROGRAM, {"save", deck}, QuietEnvironment(home)).exit_code, 0);
+  ASSERT_EQ(home.Run({"save", deck}).exit_code, 0);
   const std::string original = ReadFile(deck);
   EXPECT_NO_THROW(ooxml::PackagePresentation::Open(deck));
   // How long a whole run takes (the median of three): the kills are spread over that time.
   std::vector<Clock::duration> times;
   for (int i = 0; i < 3; ++i) {
     const auto started = Clock::now();
-    ASSERT_EQ(RunProgram(VINTREL_PROGRAM, {"save", deck}, QuietEnvironment(home)).exit_code, 0);
+    ASSERT_EQ(home.Run({"save", deck}).exit_code, 0);
     times.push_back(Clock::now() - started);
   }
   std::sort(times.begin(), times.end());
@@ -118,7 +112,7 @@ TEST(KillDuringSaveTest, TheFileIsOldOrNewAndTheNextSaveLeavesNoTemporaryFile) {
     left_files += !Leftovers(home.path()).empty();
     // Every 20 kills and at the end: a save that is let run removes what the killed ones left.
     if (round % 20 == 19 || round == kKills - 1) {
-      ASSERT_EQ(RunProgram(VINTREL_PROGRAM, {"save", deck}, QuietEnvironment(home)).exit_code, 0);
+      ASSERT_EQ(home.Run({"save", deck}).exit_code, 0);
       EXPECT_EQ(Leftovers(home.path()), std::vector<std::string>{});
       EXPECT_EQ(ReadFile(deck), saved);
     }

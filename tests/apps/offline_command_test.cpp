@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,31 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class OfflineCommandTest : public ::testing::Test, public ExampleCopy {
- protected:
-  // The fields of the first data row of the example's text file, by column name.
-  std::vector<std::string> FirstSalesRow(const std::string& column_a,
-                                         const std::string& column_b) const {
-    std::ifstream in(File("examples/data/sales.tsv"));
-    std::string header, row;
-    std::getline(in, header);
-    std::getline(in, row);
-    auto split = [](const std::string& line) {
-      std::vector<std::string> fields;
-      std::stringstream stream(line);
-      for (std::string field; std::getline(stream, field, '\t');) fields.push_back(field);
-      return fields;
-    };
-    const std::vector<std::string> names = split(header), values = split(row);
-    std::vector<std::string> wanted;
-    for (const std::string& column : {column_a, column_b}) {
-      for (size_t i = 0; i < names.size() && i < values.size(); ++i) {
-        if (names[i] == column) wanted.push_back(values[i]);
-      }
-    }
-    return wanted;
-  }
-};
+class OfflineCommandTest : public ::testing::Test, public ExampleCopy {};
 
 TEST_F(OfflineCommandTest, TheExampleBecomesAPlainPresentationWithItsValuesBurntIn) {
   const std::string deck = File("examples/sales-board.pptx");
@@ -66,7 +41,8 @@ TEST_F(OfflineCommandTest, TheExampleBecomesAPlainPresentationWithItsValuesBurnt
   }
   std::string text;
   for (const std::string& page : PresentationPages(out)) text += page;
-  for (const std::string& value : FirstSalesRow("Region", "Sales")) {
+  const auto first = ReadTsv(File("examples/data/sales.tsv")).at(0);
+  for (const std::string& value : {first.at("Region"), first.at("Sales")}) {
     EXPECT_NE(text.find(value), std::string::npos) << value << "\n" << text;
   }
 }

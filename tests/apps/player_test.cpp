@@ -12,16 +12,9 @@
 namespace vintrel::testing {
 namespace {
 
-size_t Count(const std::string& text, const std::string& part) {
-  size_t count = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-  return count;
-}
-
 TEST(PlayerTest, ShowsTheListedPresentationAndSkipsWhatItCannotRead) {
-  TempDir home;
-  const std::map<std::string, std::string> environment = {
-      {"VINTREL_HOME", home.path()}, {"VINTREL_SETTINGS", home.File("absent.ini")}};
+  ProgramHome home;
+  const std::map<std::string, std::string> environment = home.Environment();
   const std::string deck = ReadFile(FixturePath("pptx/poi-pie-chart.pptx"));
   const struct {
     const char* file;
@@ -51,16 +44,16 @@ TEST(PlayerTest, ShowsTheListedPresentationAndSkipsWhatItCannotRead) {
       environment);
   EXPECT_EQ(result.exit_code, 0) << result.err;
   const std::string shown = home.File("folder/open.pptx");
-  EXPECT_EQ(Count(result.out, "\"event\":\"player-start\""), 1u) << result.out;
-  EXPECT_EQ(Count(result.out, "\"event\":\"player-start\",\"file\":\"" + shown + "\""), 1u)
+  EXPECT_EQ(Occurrences(result.out, "\"event\":\"player-start\""), 1u) << result.out;
+  EXPECT_EQ(Occurrences(result.out, "\"event\":\"player-start\",\"file\":\"" + shown + "\""), 1u)
       << result.out;
-  EXPECT_EQ(Count(result.out, "\"event\":\"show-begin\""), 1u) << result.out;
+  EXPECT_EQ(Occurrences(result.out, "\"event\":\"show-begin\""), 1u) << result.out;
   EXPECT_NE(result.out.find("\"event\":\"player-stop\",\"file\":\"" + shown +
                             "\",\"reason\":\"player ends\""),
             std::string::npos)
       << result.out;
-  EXPECT_EQ(Count(result.err, "broken.pptx"), 1u) << result.err;
-  EXPECT_EQ(Count(result.err, "notes.txt"), 0u) << result.err;
+  EXPECT_EQ(Occurrences(result.err, "broken.pptx"), 1u) << result.err;
+  EXPECT_EQ(Occurrences(result.err, "notes.txt"), 0u) << result.err;
 
   // Without a folder there is nothing to follow; a folder that is not there is a typo.
   EXPECT_EQ(RunProgram(VINTREL_PROGRAM, {"player", "--for", "1"}, environment).exit_code, 2);
@@ -86,8 +79,10 @@ TEST(PlayerTest, AFolderThatGoesAwayIsSaidOnceAndWatchedForUntilItIsBack) {
         std::filesystem::rename(folder + ".away", folder);
       });
   EXPECT_EQ(result.exit_code, 0) << result.err;
-  EXPECT_EQ(Count(result.err, "the distribution folder " + folder + " is gone"), 1u) << result.err;
-  EXPECT_EQ(Count(result.err, "the distribution folder " + folder + " is back"), 1u) << result.err;
+  EXPECT_EQ(Occurrences(result.err, "the distribution folder " + folder + " is gone"), 1u)
+      << result.err;
+  EXPECT_EQ(Occurrences(result.err, "the distribution folder " + folder + " is back"), 1u)
+      << result.err;
 }
 
 }  // namespace

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <pugixml.hpp>
 
+#include "faults/fault_support.h"
+#include "host/ooxml/zip_archive.h"
 #include "host/text_encoding.h"
-#include "testing/run_program.h"
-#include "testing/temp_dir.h"
 
 namespace vintrel::testing {
 namespace {
@@ -19,32 +19,19 @@ class RealWorldFilesTest : public ::testing::Test {
     deck_ = home_.Write("shows/deck.pptx", ReadFile(FixturePath("pptx/poi-pie-chart.pptx")));
   }
 
-  ProgramResult Run(std::vector<std::string> arguments) {
-    return RunProgram(
-        VINTREL_PROGRAM, arguments,
-        {{"VINTREL_HOME", home_.path()}, {"VINTREL_SETTINGS", home_.File("absent.ini")}});
-  }
-  std::string Ok(std::vector<std::string> arguments) {
-    const ProgramResult result = Run(arguments);
-    EXPECT_EQ(result.exit_code, 0) << arguments[0] << ": " << result.err;
-    return result.out;
-  }
+  ProgramResult Run(const std::vector<std::string>& arguments) { return home_.Run(arguments); }
+  std::string Ok(const std::vector<std::string>& arguments) { return home_.Ok(arguments); }
 
   // The deck rebuilt with `part` cut to half its length.
   std::string Damaged(const std::string& part) {
-    const std::string folder = home_.File("unpacked");
-    EXPECT_EQ(RunProgram(ToolPath("unzip"), {"-q", "-o", deck_, "-d", folder}).exit_code, 0);
-    const std::string whole = ReadFile(folder + "/" + part);
-    home_.Write("unpacked/" + part, whole.substr(0, whole.size() / 2));
-    const std::string damaged = home_.File("shows/damaged.pptx");
-    EXPECT_EQ(RunProgram("/bin/sh", {"-c", "cd '" + folder + "' && zip -q -r -X '" + damaged +
-                                               "' '[Content_Types].xml' _rels docProps ppt"})
-                  .exit_code,
-              0);
-    return damaged;
+    auto package = ooxml::ZipArchive::Open(deck_);
+    const std::string whole = package->Read(part);
+    package->Write(part, whole.substr(0, whole.size() / 2));
+    package->SaveAs(home_.File("shows/damaged.pptx"));
+    return home_.File("shows/damaged.pptx");
   }
 
-  TempDir home_;
+  ProgramHome home_;
   std::string deck_;
 };
 

@@ -19,6 +19,36 @@ namespace vintrel::testing {
 
 namespace fs = std::filesystem;
 
+std::map<std::string, std::string> ProgramHome::Environment() const {
+  return {{"VINTREL_HOME", path()}, {"VINTREL_SETTINGS", File("absent.ini")}};
+}
+
+ProgramResult ProgramHome::Run(const std::vector<std::string>& arguments,
+                               const std::string& input) const {
+  return RunProgram(VINTREL_PROGRAM, arguments, Environment(), input);
+}
+
+std::string ProgramHome::Ok(const std::vector<std::string>& arguments) const {
+  const ProgramResult result = Run(arguments);
+  EXPECT_EQ(result.exit_code, 0) << arguments[0] << ": " << result.err;
+  return result.out;
+}
+
+int FreePort() {
+  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  int port = 0;
+  if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+      ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+    port = ntohs(address.sin_port);
+  }
+  if (fd >= 0) ::close(fd);
+  return port;
+}
+
 ExampleCopy::ExampleCopy() {
   fs::copy(fs::path(VINTREL_SOURCE_DIR) / "examples", folder_.File("examples"),
            fs::copy_options::recursive);
@@ -45,6 +75,43 @@ ProgramResult ExampleCopy::Vintrel(const std::vector<std::string>& arguments,
 
 void ExampleCopy::Settings(const std::string& text) const {
   std::ofstream(folder_.File("settings.ini"), std::ios::binary | std::ios::trunc) << text;
+}
+
+size_t Occurrences(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+Table ParseTsv(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::vector<std::string>> lines;
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::vector<std::string> fields;
+    std::stringstream split(line);
+    for (std::string field; std::getline(split, field, '\t');) fields.push_back(field);
+    lines.push_back(fields);
+  }
+  Table table;
+  for (size_t row = 1; row < lines.size(); ++row) {
+    std::map<std::string, std::string> record;
+    for (size_t column = 0; column < lines[0].size() && column < lines[row].size(); ++column) {
+      record[lines[0][column]] = lines[row][column];
+    }
+    table.push_back(record);
+  }
+  return table;
+}
+
+std::map<std::string, nlohmann::json> ShapesByName(const std::string& inspect_json) {
+  std::map<std::string, nlohmann::json> shapes;
+  const auto outline = nlohmann::json::parse(inspect_json, nullptr, false);
+  if (!outline.is_object()) return shapes;
+  for (const auto& slide : outline["slides"]) {
+    for (const auto& shape : slide["shapes"]) shapes[shape.value("name", "")] = shape;
+  }
+  return shapes;
 }
 
 std::vector<ShowEvent> ParseEvents(const std::string& out) {
@@ -129,26 +196,7 @@ void SleepUntil(std::chrono::steady_clock::time_point start, double seconds) {
 
 // ---- PrivatePostgres -------------------------------------------------------------------------
 
-namespace {
-
 constexpr const char* kBin = "/usr/lib/postgresql/15/bin";
-
-int FreePort() {
-  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  int port = 0;
-  if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-      ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-    port = ntohs(address.sin_port);
-  }
-  if (fd >= 0) ::close(fd);
-  return port;
-}
-
-}  // namespace
 
 std::string PrivatePostgres::Unavailable() {
   if (::geteuid() != 0) return "a private PostgreSQL server runs as the postgres user: needs root";

@@ -1,6 +1,6 @@
-// What the fault tests share: a copy of the bundled example to break things in, the `vintrel`
-// program run on it, its show's JSON event stream read back, and a PostgreSQL server of the
-// test's own that it may stop and start.
+// What the program's tests share: a folder of a user without settings, a copy of the bundled
+// example to break things in, the `vintrel` program run on them, its show's JSON event stream
+// read back, and a PostgreSQL server of the test's own that it may stop and start.
 #ifndef VINTREL_TESTS_FAULTS_FAULT_SUPPORT_H_
 #define VINTREL_TESTS_FAULTS_FAULT_SUPPORT_H_
 
@@ -16,6 +16,19 @@
 #include "testing/temp_dir.h"
 
 namespace vintrel::testing {
+
+// A fresh folder that is the add-in folder (VINTREL_HOME) of a user without a settings file.
+class ProgramHome : public TempDir {
+ public:
+  std::map<std::string, std::string> Environment() const;
+  // Runs `vintrel` there, `input` as its standard input.
+  ProgramResult Run(const std::vector<std::string>& arguments, const std::string& input = "") const;
+  // Runs a command that must succeed; returns its output.
+  std::string Ok(const std::vector<std::string>& arguments) const;
+};
+
+// A loopback port nobody listens on (at the moment of asking).
+int FreePort();
 
 // A copy of examples/ in a fresh folder, the add-in folder (logs) beside it.
 class ExampleCopy {
@@ -37,6 +50,20 @@ class ExampleCopy {
  private:
   TempDir folder_;
 };
+
+// How often `part` occurs in `text`.
+size_t Occurrences(const std::string& text, const std::string& part);
+
+// The rows of a TAB-separated file (or text) with column names in its first line, by column name.
+using Table = std::vector<std::map<std::string, std::string>>;
+Table ParseTsv(const std::string& text);
+inline Table ReadTsv(const std::string& path) {
+  return ParseTsv(ReadFile(path));
+}
+
+// The shapes of `vintrel inspect --json` output by name (a later shape of a name wins); empty
+// when the output is no outline.
+std::map<std::string, nlohmann::json> ShapesByName(const std::string& inspect_json);
 
 // One line of `vintrel show --json`.
 struct ShowEvent {

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <functional>
 #include <string>
 #include <thread>
 
@@ -45,24 +45,31 @@ int VersionOf(host::ClientRecordset& rows) {
   return seen;
 }
 
-// How a writer rewrites the file in place.
+// How a writer rewrites the file in place: in pieces a few milliseconds apart, after truncating
+// it or over the same bytes, or aside and renamed over it.
 struct Writer {
   const char* name;
-  std::function<void(const std::string& path, const std::string& text)> write;
+  int flags;  // of the open
+  size_t pieces;
+  bool aside;
 };
-
-void WriteAll(int fd, const std::string& text, size_t pieces, off_t at) {
-  const size_t piece = (text.size() + pieces - 1) / pieces;
-  for (size_t from = 0; from < text.size(); from += piece) {
-    const size_t n = std::min(piece, text.size() - from);
-    ASSERT_EQ(::pwrite(fd, text.data() + from, n, at + static_cast<off_t>(from)),
-              static_cast<ssize_t>(n));
-    std::this_thread::sleep_for(std::chrono::milliseconds(3));
-  }
-}
 
 void PrintTo(const Writer& writer, std::ostream* out) {
   *out << writer.name;
+}
+
+void Rewrite(const Writer& writer, const std::string& path, const std::string& text) {
+  const std::string target = writer.aside ? path + ".new" : path;
+  const int fd = ::open(target.c_str(), O_WRONLY | writer.flags, 0644);
+  const size_t piece = (text.size() + writer.pieces - 1) / writer.pieces;
+  for (size_t from = 0; from < text.size(); from += piece) {
+    const size_t n = std::min(piece, text.size() - from);
+    ASSERT_EQ(::pwrite(fd, text.data() + from, n, static_cast<off_t>(from)),
+              static_cast<ssize_t>(n));
+    std::this_thread::sleep_for(std::chrono::milliseconds(3));
+  }
+  ::close(fd);
+  if (writer.aside) ::rename(target.c_str(), path.c_str());
 }
 
 class TornRead : public ::testing::TestWithParam<Writer> {};
@@ -74,7 +81,7 @@ TEST_P(TornRead, GivesTheOldOrTheNewRowsNeverAMix) {
   std::atomic<int> written{0};
   std::thread writer([&] {
     for (int n = 1; !stop; n = n % 9 + 1) {
-      GetParam().write(path, Version(n));
+      Rewrite(GetParam(), path, Version(n));
       ++written;
       // Pauses of a writer that rewrites now and then; a few are shorter than a read.
       std::this_thread::sleep_for(std::chrono::milliseconds(written % 3 == 0 ? 2 : 70));
@@ -110,39 +117,12 @@ TEST_P(TornRead, GivesTheOldOrTheNewRowsNeverAMix) {
 
 INSTANTIATE_TEST_SUITE_P(
     Writers, TornRead,
-    ::testing::Values(Writer{"truncate, then three writes",
-                             [](const std::string& path, const std::string& text) {
-                               const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC);
-                               WriteAll(fd, text, 3, 0);
-                               ::close(fd);
-                             }},
-                      Writer{"overwrite in place without truncating (same size), in five writes",
-                             [](const std::string& path, const std::string& text) {
-                               const int fd = ::open(path.c_str(), O_WRONLY);
-                               WriteAll(fd, text, 5, 0);
-                               ::close(fd);
-                             }},
-                      Writer{"truncate, then one write",
-                             [](const std::string& path, const std::string& text) {
-                               const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC);
-                               WriteAll(fd, text, 1, 0);
-                               ::close(fd);
-                             }},
-                      Writer{"written aside and renamed over",
-                             [](const std::string& path, const std::string& text) {
-                               const std::string aside = path + ".new";
-                               const int fd =
-                                   ::open(aside.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-                               WriteAll(fd, text, 3, 0);
-                               ::close(fd);
-                               ::rename(aside.c_str(), path.c_str());
-                             }}),
-    [](const ::testing::TestParamInfo<Writer>& info) {
-      return std::string(info.index == 0   ? "TruncateThenPieces"
-                         : info.index == 1 ? "OverwriteSameSize"
-                         : info.index == 2 ? "TruncateThenOneWrite"
-                                           : "RenameOver");
-    });
+    ::testing::Values(Writer{"TruncateThenPieces", O_TRUNC, 3, false},
+                      // The same size, so nothing shows that the file is being rewritten.
+                      Writer{"OverwriteSameSize", 0, 5, false},
+                      Writer{"TruncateThenOneWrite", O_TRUNC, 1, false},
+                      Writer{"RenameOver", O_CREAT | O_TRUNC, 3, true}),
+    [](const ::testing::TestParamInfo<Writer>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace vintrel::connections

@@ -76,21 +76,13 @@ Shown Show(const ExampleCopy& example, const std::string& deck,
   const ProgramResult inspect = example.Vintrel({"inspect", deck, "--json"}, environment);
   EXPECT_EQ(inspect.exit_code, 0) << inspect.err;
   shown.out = inspect.err;
-  const auto outline = nlohmann::json::parse(inspect.out, nullptr, false);
-  if (outline.is_object()) {
-    for (const auto& slide : outline["slides"]) {
-      for (const auto& shape : slide["shapes"]) {
-        const std::string name = shape.value("name", "");
-        if (std::find(kShapes.begin(), kShapes.end(), name) != kShapes.end() &&
-            shape["text"].is_string()) {
-          shown.texts[name] = shape["text"].get<std::string>();
-        }
-        if (name == "Region picture" && shape["link"].is_string() &&
-            shape.value("visible", false)) {
-          shown.picture = fs::path(shape["link"].get<std::string>()).filename().string();
-        }
-      }
-    }
+  auto shapes = ShapesByName(inspect.out);
+  for (const std::string& name : kShapes) {
+    if (shapes[name]["text"].is_string()) shown.texts[name] = shapes[name]["text"];
+  }
+  auto& picture = shapes["Region picture"];
+  if (picture["link"].is_string() && picture.value("visible", false)) {
+    shown.picture = fs::path(picture["link"].get<std::string>()).filename().string();
   }
   const ProgramResult show =
       example.Vintrel({"show", deck, "--for", "2s", "--json", "--advance", "manual"}, environment);
@@ -182,16 +174,13 @@ TEST_F(WindowsFiles, DriveLetterPathsMappedByThePathMap) {
   ExpectSameAsTheExample(deck);
 }
 
-TEST_F(WindowsFiles, DriveLetterPathsWithoutAMapSayWhatToChange) {
-  const std::string deck = Deck("drive.pptx", PathEdits("C:\\Shows\\data"));
-  ExpectClearFailure(deck, {"Path not found: 'C:/Shows/data/sales.tsv'", "[PathMap]",
-                            "\"C:\\=/srv/shows\"", example_.File("settings.ini")});
-}
-
-TEST_F(WindowsFiles, UncPathsWithoutAMapSayWhatToChange) {
-  const std::string deck = Deck("unc.pptx", PathEdits("\\\\fileserver\\Boards\\data"));
-  ExpectClearFailure(deck, {"//fileserver/Boards/data/sales.tsv", "[PathMap]",
-                            "\"\\\\fileserver\\Boards=/srv/shows\""});
+TEST_F(WindowsFiles, DrivesAndSharesWithoutAMapSayWhatToChange) {
+  ExpectClearFailure(Deck("drive.pptx", PathEdits("C:\\Shows\\data")),
+                     {"Path not found: 'C:/Shows/data/sales.tsv'", "[PathMap]",
+                      "\"C:\\=/srv/shows\"", example_.File("settings.ini")});
+  ExpectClearFailure(
+      Deck("unc.pptx", PathEdits("\\\\fileserver\\Boards\\data")),
+      {"//fileserver/Boards/data/sales.tsv", "[PathMap]", "\"\\\\fileserver\\Boards=/srv/shows\""});
 }
 
 TEST_F(WindowsFiles, RegionalNumbersAndDayFirstDates) {

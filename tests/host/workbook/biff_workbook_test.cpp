@@ -105,47 +105,6 @@ INSTANTIATE_TEST_SUITE_P(Files, SameValuesTest,
                                            "xls/poi-27933-date-currency-percent.xls",
                                            "xls/long-strings.xls"));
 
-TEST(BiffWorkbookTest, FormulaResultsAndTimeFormattedDatesKeepTheirValues) {
-  WorkbookReaderApplication app;
-  auto book = app.Open(FixturePath("xls/poi-27933-date-currency-percent.xls"), {});
-  std::vector<Cell> formulas = book->Sheets(1).Range("C34:C36");
-  EXPECT_EQ(formulas[0].text, "2");
-  EXPECT_EQ(formulas[2].text, "5");
-  auto formats = app.Open(FixturePath("xls/formats.xls"), {});
-  Cell time = formats->Sheets(1).Range("C47")[0];
-  EXPECT_EQ(time.number_format, "h:mm\\ AM/PM");
-  EXPECT_EQ(time.text, "6:00 PM");
-  EXPECT_EQ(time.value.number, 46387.75);
-}
-
-TEST(BiffWorkbookTest, FormulaResultsOfEveryKind) {
-  WorkbookReaderApplication app;
-  auto book = app.Open(FixturePath("xls/formulas.xls"), {});
-  std::vector<Cell> cells = book->Sheets("Formulas").Range("A1:F2");
-  std::vector<std::string> texts;
-  for (const Cell& cell : cells) texts.push_back(cell.text);
-  EXPECT_EQ(texts, (std::vector<std::string>{"x", "xy", "2", "TRUE", "#DIV/0!", "", "", "x2", "",
-                                             "", "", ""}));
-  EXPECT_EQ(cells[3].value.kind, CellValue::Kind::kBoolean);
-  EXPECT_EQ(cells[4].value.kind, CellValue::Kind::kError);
-  EXPECT_EQ(cells[5].value.kind, CellValue::Kind::kText);  // a formula giving empty text
-}
-
-TEST(BiffWorkbookTest, DefinedNamesStandForTheirRanges) {
-  WorkbookReaderApplication app;
-  auto book = app.Open(FixturePath("xls/defined-names.xls"), {});
-  std::vector<Cell> sales = book->Sheets("Data").Range("Sales");
-  ASSERT_EQ(sales.size(), 4u);
-  EXPECT_EQ(sales[0].text, "Name");
-  EXPECT_EQ(sales[3].text, "12.5");
-  EXPECT_EQ(book->Sheets("Bob's").Range("corner")[0].text, "9");
-  EXPECT_NE(vintrel::testing::ErrorOf([&] { book->Sheets("Data").Range("Corner"); })
-                .description()
-                .find("sheet 'Bob's'"),
-            std::string::npos)
-      << "a name of another sheet's cells";
-}
-
 // An Excel 5.0/95 workbook: sheet names and labels in code page 1251, a date, and formulas
 // whose results are a number, text (in the STRING record after it) and a number under the old
 // formula record id.

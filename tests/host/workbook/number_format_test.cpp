@@ -130,52 +130,37 @@ TEST(NumberFormatTest, DateSystem1904CountsFromFirstOfJanuary1904) {
 }
 
 TEST(NumberFormatTest, KnowsWhichCodesAreDates) {
-  EXPECT_TRUE(NumberFormat("m/d/yyyy").IsDate());
-  EXPECT_TRUE(NumberFormat("[h]:mm:ss").IsDate());
-  EXPECT_TRUE(NumberFormat("h\"h\"").IsDate());
-  EXPECT_FALSE(NumberFormat("0.00E+00").IsDate());
-  EXPECT_FALSE(NumberFormat("General").IsDate());
-  EXPECT_FALSE(NumberFormat("\"days\"0").IsDate());
-  EXPECT_FALSE(NumberFormat("@").IsDate());
+  const std::pair<const char*, bool> cases[] = {
+      {"m/d/yyyy", true}, {"[h]:mm:ss", true},  {"h\"h\"", true}, {"0.00E+00", false},
+      {"General", false}, {"\"days\"0", false}, {"@", false}};
+  for (const auto& [code, date] : cases) EXPECT_EQ(NumberFormat(code).IsDate(), date) << code;
 }
 
 TEST(NumberFormatTest, TextUsesTheTextSectionOrStaysAsItIs) {
-  EXPECT_EQ(NumberFormat("@").FormatText("abc"), "abc");
-  EXPECT_EQ(NumberFormat("\"Name: \"@").FormatText("Ann"), "Name: Ann");
-  EXPECT_EQ(NumberFormat("0;-0;0;\"<\"@\">\"").FormatText("x"), "<x>");
-  EXPECT_EQ(NumberFormat("0.00").FormatText("plain"), "plain");
-  EXPECT_EQ(NumberFormat(";;;").FormatText("hidden"), "");
+  const struct {
+    const char* code;
+    const char* text;
+    const char* shown;
+  } cases[] = {{"@", "abc", "abc"},
+               {"\"Name: \"@", "Ann", "Name: Ann"},
+               {"0;-0;0;\"<\"@\">\"", "x", "<x>"},
+               {"0.00", "plain", "plain"},
+               {";;;", "hidden", ""},
+               {"\"Name: \"@", "", ""}};
+  for (const auto& c : cases) EXPECT_EQ(NumberFormat(c.code).FormatText(c.text), c.shown) << c.code;
   EXPECT_EQ(NumberFormat("@").Format(1.5), "1.5");
   EXPECT_EQ(NumberFormat("\"Name: \"@").Format(12.5), "12.5");  // numbers ignore a text section
-  EXPECT_EQ(NumberFormat("\"Name: \"@").FormatText(""), "");
 }
 
 TEST(NumberFormatTest, BrokenAndExtremeCodesNeverFail) {
   const std::string many_decimals = "0." + std::string(40, '0');
-  for (const std::string& code : std::vector<std::string>{"",
-                                                          "\"",
-                                                          "[",
-                                                          "[>",
-                                                          "\\",
-                                                          "_",
-                                                          "*",
-                                                          "0.0.0",
-                                                          "E+",
-                                                          "/",
-                                                          "0/",
-                                                          "[h",
-                                                          "#,##0.00;;;;;",
-                                                          "yyyy[$",
-                                                          "?/?/?",
-                                                          "0E+0E+0",
-                                                          "# ????\?/?????",
-                                                          "?/?",
-                                                          "0" + std::string(400, ','),
-                                                          many_decimals,
-                                                          "[h]:mm:ss",
-                                                          "0%%%%%%%%%%%%%%%%%%%%",
-                                                          "[<>]0",
-                                                          "[=abc]0"}) {
+  const char* literal[] = {"",        "\"",  "[",         "[>",    "\\",     "_",      "*",
+                           "0.0.0",   "E+",  "/",         "0/",    "[h",     "yyyy[$", "?/?/?",
+                           "0E+0E+0", "?/?", "[h]:mm:ss", "[<>]0", "[=abc]0"};
+  std::vector<std::string> codes(std::begin(literal), std::end(literal));
+  codes.insert(codes.end(), {"#,##0.00;;;;;", "# ????\?/?????", "0%%%%%%%%%%%%%%%%%%%%",
+                             many_decimals, "0" + std::string(400, ',')});
+  for (const std::string& code : codes) {
     NumberFormat format(code);
     for (double value : {-12.5, 0.0, 1e300, -1e-300, 2958466.0, 1e15, 4.5e18}) {
       EXPECT_LT(format.Format(value).size(), 1000u) << code << " " << value;
@@ -187,12 +172,10 @@ TEST(NumberFormatTest, BrokenAndExtremeCodesNeverFail) {
 }
 
 TEST(NumberFormatTest, BuiltInCodes) {
-  EXPECT_EQ(BuiltInFormatCode(0), "General");
-  EXPECT_EQ(BuiltInFormatCode(14), "m/d/yyyy");
-  EXPECT_EQ(BuiltInFormatCode(22), "m/d/yyyy h:mm");
-  EXPECT_EQ(BuiltInFormatCode(46), "[h]:mm:ss");
-  EXPECT_EQ(BuiltInFormatCode(49), "@");
-  EXPECT_EQ(BuiltInFormatCode(164), "");
+  const std::pair<int, const char*> codes[] = {
+      {0, "General"},    {14, "m/d/yyyy"}, {22, "m/d/yyyy h:mm"},
+      {46, "[h]:mm:ss"}, {49, "@"},        {164, ""}};
+  for (const auto& [id, code] : codes) EXPECT_EQ(BuiltInFormatCode(id), code) << id;
   EXPECT_EQ(NumberFormat(BuiltInFormatCode(44)).Format(1234.5), " $1,234.50 ");
   EXPECT_EQ(NumberFormat(BuiltInFormatCode(44)).Format(0), " $-   ");
   EXPECT_EQ(NumberFormat(BuiltInFormatCode(38)).Format(-1234), "(1,234)");
