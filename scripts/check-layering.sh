@@ -58,5 +58,31 @@ while IFS= read -r -d '' file; do
     sed -E 's/^([0-9]+):[^"<]*["<]([^">]+)[">].*/\1:\2/' || true)
 done < <(find . -type f \( -name '*.h' -o -name '*.cpp' -o -name '*.hpp' -o -name '*.inc' \) -printf '%P\0' | sort -z)
 
-if ((status == 0)); then echo "every include in src/ points down the layers"; fi
+# The program reaches the add-in through the shell: apps/ includes shell/ and host/ only.
+while IFS= read -r -d '' file; do
+  while IFS=: read -r line included; do
+    first=${included%%/*}
+    [[ $included == */* && -n ${rank[$first]:-} ]] || continue
+    if [[ $first != shell && $first != host ]]; then
+      echo "apps/$file:$line: includes $included; the program reaches the add-in through shell/"
+      status=1
+    fi
+  done < <(grep -nE '^\s*#\s*include\s*"[^"]+"' "../apps/$file" |
+    sed -E 's/^([0-9]+):[^"]*"([^"]+)".*/\1:\2/' || true)
+done < <(cd ../apps && find . -type f \( -name '*.h' -o -name '*.cpp' \) -printf '%P\0' | sort -z)
+
+# Services are handed down in the add-in's context: nothing looks them up process-wide, and no
+# add-in layer quietly falls back on the machine's own clock when a service is missing.
+if grep -rnE '\b(Services|Module|ResetModuleState)\(\)' . ../tests --include='*.h' --include='*.cpp' \
+  | grep -v '^\S*:\s*//'; then
+  echo "the lines above look services up process-wide; hand the context down instead"
+  status=1
+fi
+if grep -rnE 'system_clock::now\(\)' support connections rendering document runtime offline dialogs shell \
+  | grep -v '^\S*:\s*//'; then
+  echo "the lines above read the machine's clock; the add-in's clock is ctx.services.clock"
+  status=1
+fi
+
+if ((status == 0)); then echo "every include in src/ points down the layers; apps/ reaches the add-in through the shell; no service is looked up process-wide"; fi
 exit $status
