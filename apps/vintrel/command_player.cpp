@@ -168,9 +168,10 @@ int Run(Options& options) {
   host::Clipboard& clipboard = session.clipboard();
   shell::DistributionPlayer schedule(
       folder, computer, zone,
-      [&clipboard](const std::string& file, const std::function<void(const host::Tags&)>& use) {
+      [&clipboard, &session](const std::string& file,
+                             const std::function<void(const host::Tags&)>& use) {
         const auto presentation = ooxml::PackagePresentation::Open(file, &clipboard);
-        shell::RememberSentCopy(file, presentation->Tags());
+        shell::RememberSentCopy(session.context(), file, presentation->Tags());
         use(presentation->Tags());
       });
 

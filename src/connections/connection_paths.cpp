@@ -132,12 +132,6 @@ std::string DecodePercent(std::string_view text) {
   return decoded;
 }
 
-// Sent copies by full name (lexically normal), and the folder each was sent from.
-std::map<std::string, std::string>& SentCopies() {
-  static std::map<std::string, std::string> copies;
-  return copies;
-}
-
 std::string NormalName(std::string_view full_name) {
   return std::filesystem::path(NativePathSeparators(full_name)).lexically_normal().string();
 }
@@ -147,9 +141,10 @@ std::string NormalName(std::string_view full_name) {
 std::string ResolveRelativeFile(const Context& ctx, std::string_view relative_path,
                                 std::string_view presentation_full_name) {
   std::string beside = ResolveRelativePath(relative_path, presentation_full_name);
-  if (SentCopies().empty()) return beside;
-  const auto found = SentCopies().find(NormalName(presentation_full_name));
-  if (found == SentCopies().end()) return beside;
+  const std::map<std::string, std::string>& copies = ctx.module.sent_copies;
+  if (copies.empty()) return beside;
+  const auto found = copies.find(NormalName(presentation_full_name));
+  if (found == copies.end()) return beside;
   const host::FileSystem& files = *ctx.services.files;
   if (files.Exists(NativePath(ctx, beside))) return beside;
   std::string there = ResolveRelativePath(relative_path, found->second + "/copy");
@@ -158,11 +153,13 @@ std::string ResolveRelativeFile(const Context& ctx, std::string_view relative_pa
 
 }  // namespace
 
-void SetSentFromFolder(std::string_view copy_full_name, std::string_view origin_folder) {
+void SetSentFromFolder(Context& ctx, std::string_view copy_full_name,
+                       std::string_view origin_folder) {
+  std::map<std::string, std::string>& copies = ctx.module.sent_copies;
   if (origin_folder.empty()) {
-    SentCopies().erase(NormalName(copy_full_name));
+    copies.erase(NormalName(copy_full_name));
   } else {
-    SentCopies()[NormalName(copy_full_name)] = WithoutTrailingSeparator(std::string(origin_folder));
+    copies[NormalName(copy_full_name)] = WithoutTrailingSeparator(std::string(origin_folder));
   }
 }
 

@@ -36,7 +36,8 @@ std::string ResolveConnectionPath(const Context& ctx, std::string_view text,
 // did, but the files stayed beside the original. While a folder is remembered for a copy (its
 // full name), a relative file name of the copy that is not found beside it is resolved against
 // that folder instead, when the file is there. An empty `origin_folder` forgets the copy.
-void SetSentFromFolder(std::string_view copy_full_name, std::string_view origin_folder);
+void SetSentFromFolder(Context& ctx, std::string_view copy_full_name,
+                       std::string_view origin_folder);
 
 // Joins a relative path to the folder of the presentation: leading ".." parts climb one folder
 // each, a leading separator only means "this folder". The result uses the presentation name's

@@ -5,8 +5,8 @@
 
 namespace vintrel::shell {
 
-void RememberSentCopy(const std::string& file, const host::Tags& tags) {
-  SetSentFromFolder(file, tags.Item(kSentFromTag));
+void RememberSentCopy(Context& ctx, const std::string& file, const host::Tags& tags) {
+  SetSentFromFolder(ctx, file, tags.Item(kSentFromTag));
 }
 
 }  // namespace vintrel::shell

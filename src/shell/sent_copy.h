@@ -6,13 +6,14 @@
 #include <string>
 
 #include "host/tags.h"
+#include "support/context.h"
 
 namespace vintrel::shell {
 
 // Reads the tags of presentation file `file` (a full name, as the host will open it): when it is
 // a sent copy, its relative file names that are not found beside it are looked for in the folder
 // it was sent from from now on; otherwise any such folder remembered for `file` is forgotten.
-void RememberSentCopy(const std::string& file, const host::Tags& tags);
+void RememberSentCopy(Context& ctx, const std::string& file, const host::Tags& tags);
 
 }  // namespace vintrel::shell
 

@@ -3,6 +3,7 @@
 #define VINTREL_SUPPORT_CONTEXT_H_
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -86,6 +87,9 @@ struct ModuleState {
   // Full name of the presentation being generated off-line; connections resolve their paths
   // against it while offline_generation_running is set.
   std::string offline_presentation_name;
+  // Copies received from a distribution folder, by full name (lexically normal), and the folder
+  // each was sent from: their relative data files are found there when not beside the copy.
+  std::map<std::string, std::string> sent_copies;
 
   // Logs: each file is emptied at its first line of a load.
   bool debug_log_started = false;

@@ -110,13 +110,13 @@ TEST_F(ConnectionPathsTest, ASentCopyFindsItsFilesWhereItWasSentFrom) {
       {"Provider=SQLite;Data Source=board.db",
        "Provider=SQLite;DATA SOURCE=" + dir.File("origin/board.db") + ";"},
   };
-  SetSentFromFolder(copy, dir.File("origin"));
+  SetSentFromFolder(ctx_, copy, dir.File("origin"));
   for (const Case& c : cases)
     EXPECT_EQ(ResolveConnectionPath(ctx_, c.text, copy), c.resolved) << c.text;
   // Another presentation, or the copy once forgotten, resolves beside itself.
   EXPECT_EQ(ResolveConnectionPath(ctx_, "data/sales.tsv", dir.File("dist/other.pptx")),
             dir.File("dist/data/sales.tsv"));
-  SetSentFromFolder(copy, "");
+  SetSentFromFolder(ctx_, copy, "");
   EXPECT_EQ(ResolveConnectionPath(ctx_, "data/sales.tsv", copy), dir.File("dist/data/sales.tsv"));
 }
 
