@@ -8,17 +8,32 @@
 #include "connections/connection_paths.h"
 #include "fuzz_support.h"
 #include "host/data/connection_string.h"
+#include "host/memory/memory_file_system.h"
+#include "host/memory/memory_settings_store.h"
 #include "support/context.h"
 
 namespace {
 
 using vintrel::fuzz::Try;
 
+vintrel::host::memory::MemorySettingsStore settings;
+vintrel::host::memory::MemoryFileSystem files;
+
+// The placeholder resolves to the add-in's folder, and one Windows root is mapped; nothing else
+// of the machine is used.
+vintrel::Platform FuzzPlatform() {
+  vintrel::Platform platform;
+  platform.settings = &settings;
+  platform.files = &files;
+  platform.addin_folder = "/opt/vintrel/";
+  return platform;
+}
+const vintrel::Context ctx(FuzzPlatform());
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  // The placeholder resolves to the add-in's folder.
-  vintrel::Services().addin_folder = "/opt/vintrel/";
+  settings.Set("Quendra Vintrel 2002", vintrel::kPathMapSection, "C:\\Shows", "/srv/shows");
   return 0;
 }
 
@@ -40,12 +55,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   data_access::NativePath(connection);
 
   vintrel::IsAbsolutePath(text);
-  vintrel::NativePath(text);
+  vintrel::NativePath(ctx, text);
   for (std::string_view presentation : {"/home/ann/shows/board.pptx", "C:\\shows\\board.pptx",
                                         "\\\\server\\share\\board.pptx", "board.pptx", ""}) {
-    vintrel::ResolveConnectionPath(text, presentation);
+    vintrel::ResolveConnectionPath(ctx, text, presentation);
     vintrel::ResolveRelativePath(text, presentation);
-    vintrel::NativePath(vintrel::ResolveConnectionPath(text, presentation));
+    vintrel::NativePath(ctx, vintrel::ResolveConnectionPath(ctx, text, presentation));
   }
   return 0;
 }

@@ -11,6 +11,7 @@
 #include "document/tag_schema.h"
 #include "fuzz_support.h"
 #include "host/ascii.h"
+#include "support/context.h"
 
 namespace {
 
@@ -66,8 +67,11 @@ void Schema(std::string_view text) {
   if (!text.empty()) vintrel::DisplayTypeName(static_cast<unsigned char>(text[0]) % 10);
 }
 
+// A connection that only reads and writes its tag opens nothing, so it needs no service.
+vintrel::Context context;
+
 void Connection(std::string_view text) {
-  vintrel::clsConnection connection;
+  vintrel::clsConnection connection(context);
   bool read = false;
   Try([&] {
     connection.SetTagString(text);
@@ -77,7 +81,7 @@ void Connection(std::string_view text) {
   std::string written;
   Try([&] { written = connection.TagString(); });
   if (written.empty()) return;
-  vintrel::clsConnection again;
+  vintrel::clsConnection again(context);
   again.SetTagString(written);
   Check(again.TagString() == written, "a connection written reads back the same");
 }

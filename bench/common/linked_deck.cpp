@@ -13,6 +13,7 @@
 #include "document/shape.h"
 #include "document/tag_schema.h"
 #include "host/ooxml/package_presentation.h"
+#include "support/context.h"
 
 namespace vintrel::bench {
 
@@ -54,8 +55,10 @@ void WriteDeck(const std::string& path, const Sizes& sizes,
 // (a name relative to the deck's folder), and a text-field link per box.
 void LinkDeck(const std::string& path, const std::string& data, const Sizes& sizes) {
   auto deck = ooxml::PackagePresentation::Open(path);
+  // The connection only writes its tag: it opens nothing, so it needs no service.
+  Context ctx;
   std::vector<std::unique_ptr<clsConnection>> connections;
-  connections.push_back(std::make_unique<clsConnection>());
+  connections.push_back(std::make_unique<clsConnection>(ctx));
   connections.back()->SetConnectionTagNumber(NextConnectionTagNumber({}));
   connections.back()->SetTagString("0\tBench data\t" + data + "\tTrue\t");
   WriteConnectionTags(*deck, connections);

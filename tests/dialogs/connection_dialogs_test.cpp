@@ -21,10 +21,10 @@ class ConnectionDialogsTest : public DialogTest {
     data_.AddDatabase("DSN=sales").AddTable("orders", {{"Region"}, {{"North"}}});
   }
 
-  static std::unique_ptr<ConnectionDialog> Make(const std::string& kind) {
-    if (kind == "text") return std::make_unique<frmTextFileConnection>();
-    if (kind == "database") return std::make_unique<frmDatabaseConnection>();
-    return std::make_unique<frmExcelConnection>();
+  std::unique_ptr<ConnectionDialog> Make(const std::string& kind) {
+    if (kind == "text") return std::make_unique<frmTextFileConnection>(ctx_);
+    if (kind == "database") return std::make_unique<frmDatabaseConnection>(ctx_);
+    return std::make_unique<frmExcelConnection>(ctx_);
   }
 
   // Shows `dialog`, lets `fill` act on it, and leaves it as the person left it.
@@ -116,7 +116,7 @@ TEST_F(ConnectionDialogsTest, TestOpensTheDatabaseAndTheStatement) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.sql);
     const size_t before = front_end_.message_boxes().size();
-    frmDatabaseConnection dialog;
+    frmDatabaseConnection dialog(ctx_);
     dialog.SetConnectionString(c.connection_string);
     dialog.SetSQL(c.sql);
     Show(dialog, [](host::Form& form) { Type(form, {{"cmdTest", "!"}}); });
@@ -142,7 +142,7 @@ TEST_F(ConnectionDialogsTest, ASourceTextPicksTheStatementOrAListedTable) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
-    frmDatabaseConnection dialog;
+    frmDatabaseConnection dialog(ctx_);
     dialog.SetConnectionString("DSN=sales");
     dialog.SetSQL(c.text);
     EXPECT_EQ(dialog.Checked("optSQLStatement"), c.statement);
@@ -158,7 +158,7 @@ TEST_F(ConnectionDialogsTest, TheDatabaseListsItsTablesBeforeItsViews) {
       .AddTable("V", {}, "VIEW")
       .AddTable("B", {})
       .AddTable("A", {});
-  frmDatabaseConnection dialog;
+  frmDatabaseConnection dialog(ctx_);
   dialog.SetConnectionString("Provider=Other;Data Source=x");
   EXPECT_EQ(dialog.Items("cmbDataObject"), (std::vector<std::string>{"B", "A", "V"}));
   // Shown one part per line, handed back as entered.
@@ -187,7 +187,7 @@ TEST_F(ConnectionDialogsTest, TheSheetListHoldsTheWorksheetsOnly) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     const size_t before = front_end_.message_boxes().size();
-    frmExcelConnection dialog;
+    frmExcelConnection dialog(ctx_);
     dialog.SetExcelFileString(c.file);
     EXPECT_EQ(dialog.Items("cmbSheet"), c.sheets);
     EXPECT_EQ(dialog.Enabled("cmbSheet"), !c.sheets.empty());
@@ -214,7 +214,7 @@ TEST_F(ConnectionDialogsTest, ARangeIsTwoCellsJoinedByAColon) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.range);
-    frmExcelConnection dialog;
+    frmExcelConnection dialog(ctx_);
     dialog.SetExcelFileString(workbook_);
     EXPECT_EQ(dialog.ValidRange(c.range), c.valid);
     // Leaving the box says so; the focus moves on all the same.

@@ -15,6 +15,7 @@
 #include "host/memory/memory_host.h"
 #include "host/workbook/workbook_reader.h"
 #include "support/context.h"
+#include "testing/test_context.h"
 
 namespace vintrel::testing {
 
@@ -41,19 +42,17 @@ inline void Type(host::Form& form, const std::vector<std::pair<std::string, std:
 
 class DialogTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetModuleState();
-    Services().front_end = &front_end_;
-    Services().settings = &settings_;
-    Services().data_access = &data_;
-    Services().spreadsheet = &workbooks_;
+  DialogTest() {
+    twins_.ctx.services.front_end = &front_end_;
+    twins_.ctx.services.data_access = &data_;
+    twins_.ctx.services.spreadsheet = &workbooks_;
   }
-  void TearDown() override { ResetModuleState(); }
 
   FillingFrontEnd front_end_;
-  host::memory::MemorySettingsStore settings_;
   host::memory::MemoryDataAccess data_;
   host::workbook::WorkbookReaderFactory workbooks_;
+  TestContext twins_;
+  Context& ctx_ = twins_.ctx;
 };
 
 }  // namespace vintrel::testing

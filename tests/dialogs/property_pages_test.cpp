@@ -11,9 +11,7 @@
 #include "document/presentation.h"
 #include "document/shape.h"
 #include "document/tag_schema.h"
-#include "host/clock.h"
 #include "host/error.h"
-#include "host/event_loop.h"
 #include "host/memory/memory_application.h"
 #include "host/memory/memory_presentation.h"
 #include "host/memory/memory_slide.h"
@@ -21,7 +19,7 @@
 #include "support/context.h"
 #include "testing/shape_link.h"
 #include "testing/table_connection.h"
-#include "testing/temp_dir.h"
+#include "testing/test_context.h"
 
 namespace vintrel::dialogs {
 namespace {
@@ -83,18 +81,14 @@ void Link(host::Shape& shape, int type, const std::string& connection, double ro
 class PropertyPagesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetModuleState();
-    Module().host = &app_;
-    Services().front_end = &person_;
-    Services().clock = &clock_;
-    Services().loop = &loop_;
-    Services().clipboard = &app_.clipboard();
-    Services().addin_folder = dir_.path();
-    SetDefaultConnectionSourceFactory([this](int) -> std::unique_ptr<ConnectionSource> {
+    ctx_.module.host = &app_;
+    ctx_.services.front_end = &person_;
+    ctx_.services.clipboard = &app_.clipboard();
+    ctx_.services.sources = testing::SourcesOf([this] {
       return std::make_unique<testing::TableSource>(std::vector<std::string>{"Region", "Sales"},
                                                     rows_, nullptr);
     });
-    deck_ = &app_.AddPresentation(dir_.File("board.pptx"));
+    deck_ = &app_.AddPresentation(twins_.logs.File("board.pptx"));
     deck_->Tags().Add("QUENDRA VERSION", "1");
     deck_->Tags().Add("QUENDRA CONNECTION01", "0\tSales\tsales.txt\tTrue\t");
     deck_->Tags().Add("QUENDRA CONNECTION02", "0\tTargets\ttargets.txt\tTrue\t");
@@ -102,12 +96,8 @@ class PropertyPagesTest : public ::testing::Test {
     first_ = &slide_->AddTextBox("");
     second_ = &slide_->AddTextBox("");
   }
-  void TearDown() override {
-    SetDefaultConnectionSourceFactory(nullptr);
-    ResetModuleState();
-  }
   clsPresentation& Load() {
-    presentation_ = std::make_unique<clsPresentation>();
+    presentation_ = std::make_unique<clsPresentation>(ctx_);
     presentation_->SetActivePresentation(*deck_);
     return *presentation_;
   }
@@ -121,11 +111,10 @@ class PropertyPagesTest : public ::testing::Test {
     return person_.refused;
   }
 
-  testing::TempDir dir_;
+  testing::TestContext twins_;
+  Context& ctx_ = twins_.ctx;
   host::memory::MemoryApplication app_;
   Person person_;
-  host::FakeClock clock_;
-  host::EventLoop loop_{clock_};
   testing::Table rows_ = {{"North", "1250.5"}, {"South", "980"}};
   host::memory::MemoryPresentation* deck_ = nullptr;
   host::memory::MemorySlide* slide_ = nullptr;
@@ -215,7 +204,7 @@ TEST_F(PropertyPagesTest, PreviewShowsTheRowsValueAndNoPreviewIsRememberedOnlyBy
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Module().no_preview = false;
+    ctx_.module.no_preview = false;
     Link(*first_, source_type::kTextField, "01", 2);
     frmTextFieldPropertyPage page(Load(), {first_});
     std::vector<std::string> previews;
@@ -227,7 +216,7 @@ TEST_F(PropertyPagesTest, PreviewShowsTheRowsValueAndNoPreviewIsRememberedOnlyBy
     actions.push_back(Click(c.close));
     EXPECT_EQ(Show(page, actions), "");
     EXPECT_EQ(previews, c.previews);
-    EXPECT_EQ(Module().no_preview, c.remembered);
+    EXPECT_EQ(ctx_.module.no_preview, c.remembered);
     frmTextFieldPropertyPage next(Load(), {first_});
     Show(next, {},
          [&](host::Form& form) { EXPECT_EQ(form.Checked("chkNoPreview"), c.remembered); });
@@ -246,7 +235,7 @@ TEST_F(PropertyPagesTest, ObjectPageStoresTheFolderAndExtensionTheOptionKeeps) {
                                    {"optFolderFilenameExtension", "", ""}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.option);
-    MemoryShape& picture = slide_->AddLinkedPicture(dir_.File("old.png"));
+    MemoryShape& picture = slide_->AddLinkedPicture(twins_.logs.File("old.png"));
     frmObjectFieldPropertyPage page(Load(), {&picture});
     // Typed first under the option that takes both, then the option is chosen.
     Show(page, {Set("cmbActiveConnection", "Sales"), Set("cmbColumns", "Region"),

@@ -30,14 +30,14 @@ class SlideShowPropertyPageTest : public DialogTest {
 
   // A text file connection numbered `number`.
   void AddTextConnection(const std::string& number) {
-    clsConnection connection;
+    clsConnection connection(ctx_);
     connection.SetConnectionType(0);
     connection.SetConnectionDescription("Text " + number);
     connection.SetConnectionFileString(number + ".txt");
     deck_->Tags().Add("QUENDRA CONNECTION" + number, connection.TagString());
   }
   clsPresentation& Presentation() {
-    presentation_ = std::make_unique<clsPresentation>();
+    presentation_ = std::make_unique<clsPresentation>(ctx_);
     presentation_->SetActivePresentation(*deck_);
     return *presentation_;
   }

@@ -10,6 +10,7 @@
 #include "host/memory/memory_host.h"
 #include "offline/distribution_dialog.h"
 #include "support/context.h"
+#include "testing/test_context.h"
 
 namespace vintrel::testing {
 namespace {
@@ -35,20 +36,15 @@ std::optional<std::string> TagValue(host::Tags& tags, const std::string& name) {
 class DistributionDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetModuleState();
     setenv("TZ", "UTC", 1);
     tzset();
-    Services().front_end = &front_end_;
-    Services().settings = &settings_;
-    Services().clock = &clock_;
   }
-  void TearDown() override { ResetModuleState(); }
 
   // A presentation with the given distribution tags, taken up by the add-in.
   clsPresentation& Open(const std::vector<std::pair<std::string, std::string>>& tags) {
     deck_ = &app_.AddPresentation("/shows/board" + std::to_string(++decks_) + ".pptx");
     for (const auto& [name, value] : tags) deck_->Tags().Add(name, value);
-    presentation_ = std::make_unique<clsPresentation>();
+    presentation_ = std::make_unique<clsPresentation>(ctx_);
     presentation_->SetActivePresentation(*deck_);
     return *presentation_;
   }
@@ -58,9 +54,11 @@ class DistributionDialogTest : public ::testing::Test {
     return texts;
   }
 
-  host::memory::ScriptedFrontEnd front_end_;
-  host::memory::MemorySettingsStore settings_;
-  host::FakeClock clock_;
+  TestContext twins_;
+  Context& ctx_ = twins_.ctx;
+  host::memory::ScriptedFrontEnd& front_end_ = twins_.front_end;
+  host::memory::MemorySettingsStore& settings_ = twins_.settings;
+  host::FakeClock& clock_ = twins_.clock;
   host::memory::MemoryApplication app_;
   host::memory::MemoryPresentation* deck_ = nullptr;
   std::unique_ptr<clsPresentation> presentation_;
@@ -80,7 +78,7 @@ TEST_F(DistributionDialogTest, TheDefaultWindowOpensAtTheNextFullHourForTwoHours
   for (const auto& c : cases) {
     SCOPED_TRACE(FormatDateTime(c.now));
     clock_.SetWallTime(system_clock::time_point{c.now.time_since_epoch()});
-    frmDistribution form;
+    frmDistribution form(ctx_);
     form.SetActivePresentation(Open({}));
     EXPECT_EQ(ParseDateTime(form.Text("txtStartDate") + " " + form.Text("txtStartTime")), c.start);
     EXPECT_EQ(ParseDateTime(form.Text("txtStopDate") + " " + form.Text("txtStopTime")),
@@ -91,7 +89,7 @@ TEST_F(DistributionDialogTest, TheDefaultWindowOpensAtTheNextFullHourForTwoHours
 }
 
 TEST_F(DistributionDialogTest, TheStoredListAndWindowReplaceTheDefaults) {
-  frmDistribution form;
+  frmDistribution form(ctx_);
   form.SetActivePresentation(Open({{kStart, "2027-03-01T08:00:00"},
                                    {kComputer, "wall-1\tlobby\t"},
                                    {kStop, "2027-03-01T17:30:00"}}));
@@ -119,7 +117,7 @@ TEST_F(DistributionDialogTest, AddAppendsThePickedComputerOnce) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    frmDistribution form;
+    frmDistribution form(ctx_);
     form.SetActivePresentation(Open({{kComputer, "a\tb\tc\t"}}));
     form.Select(2);
     const size_t boxes = front_end_.message_boxes().size();
@@ -152,7 +150,7 @@ TEST_F(DistributionDialogTest, DeleteSelectsTheEntryThatTakesThePlace) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.stored + std::to_string(c.selected));
-    frmDistribution form;
+    frmDistribution form(ctx_);
     form.SetActivePresentation(Open({{kComputer, c.stored}}));
     form.Select(c.selected);
     form.cmdDelete_Click();
@@ -190,7 +188,7 @@ TEST_F(DistributionDialogTest, OkWritesOnlyAValidWindow) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const size_t boxes = front_end_.message_boxes().size();
-    frmDistribution form;
+    frmDistribution form(ctx_);
     form.SetActivePresentation(
         Open({{"QUENDRA VERSION", "1"},
               {kComputer, *c.stored_computers ? c.stored_computers : "old\t"}}));
@@ -227,7 +225,7 @@ TEST_F(DistributionDialogTest, OkWritesOnlyAValidWindow) {
 }
 
 TEST_F(DistributionDialogTest, CancelWritesNothing) {
-  frmDistribution form;
+  frmDistribution form(ctx_);
   form.SetActivePresentation(Open({{kComputer, "a\t"}}));
   front_end_.QueueComputer("b");
   form.cmdNew_Click();

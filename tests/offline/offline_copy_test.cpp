@@ -8,12 +8,12 @@
 
 #include "connections/connection_source.h"
 #include "document/tag_schema.h"
-#include "host/event_loop.h"
 #include "host/memory/memory_host.h"
 #include "offline/progress_meter.h"
 #include "support/context.h"
 #include "testing/shape_link.h"
 #include "testing/table_connection.h"
+#include "testing/test_context.h"
 
 namespace vintrel::testing {
 namespace {
@@ -30,23 +30,12 @@ Table Rows(int count, const std::string& prefix = "r") {
 class OfflineCopyTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetModuleState();
-    Services().front_end = &front_end_;
-    Services().settings = &settings_;
-    Services().files = &files_;
-    Services().loop = &loop_;
-    Module().host = &app_;
+    twins_.ctx.module.host = &app_;
     files_.AddFolder(files_.TempFolder());
     files_.AddFolder("/shows/pictures");
-    SetDefaultConnectionSourceFactory([this](int) -> std::unique_ptr<ConnectionSource> {
-      return std::make_unique<LiveSource>(data_);
-    });
+    twins_.ctx.services.sources = SourcesOf([this] { return std::make_unique<LiveSource>(data_); });
     deck_ = &app_.AddPresentation(kDeck);
     deck_->Tags().Add("QUENDRA VERSION", "1");
-  }
-  void TearDown() override {
-    SetDefaultConnectionSourceFactory(nullptr);
-    ResetModuleState();
   }
 
   void Connection(const std::string& number, std::vector<std::string> columns, Table rows) {
@@ -90,15 +79,14 @@ class OfflineCopyTest : public ::testing::Test {
     return slides;
   }
 
-  host::memory::ScriptedFrontEnd front_end_;
-  host::memory::MemorySettingsStore settings_;
-  host::memory::MemoryFileSystem files_;
-  host::FakeClock clock_;
-  host::EventLoop loop_{clock_};
+  TestContext twins_;
+  host::memory::ScriptedFrontEnd& front_end_ = twins_.front_end;
+  host::memory::MemorySettingsStore& settings_ = twins_.settings;
+  host::memory::MemoryFileSystem& files_ = twins_.files;
   host::memory::MemoryApplication app_;
   host::memory::MemoryPresentation* deck_ = nullptr;
   LiveData data_;
-  frmProgressMeter form_;
+  frmProgressMeter form_{twins_.ctx};
 };
 
 struct PageCase {
@@ -278,7 +266,7 @@ TEST_F(OfflineCopyTest, TheCopyKeepsOtherTagsAndTheSourceKeepsAll) {
   EXPECT_EQ(deck_->tags().Count() + deck_->slide(1).tags().Count(), source_tags);
   EXPECT_EQ(deck_->slides().count(), 1);
   EXPECT_FALSE(copy.Saved());
-  EXPECT_FALSE(Module().offline_generation_running);
+  EXPECT_FALSE(twins_.ctx.module.offline_generation_running);
 }
 
 TEST_F(OfflineCopyTest, TheClosingMessageFollowsTheSetting) {
@@ -317,7 +305,7 @@ TEST_F(OfflineCopyTest, AFailureShowsTheOfflineMessageAndLeavesTheSourceAlone) {
   EXPECT_TRUE(box.topmost) << "the off-line copy's messages stay on top";
   EXPECT_EQ(box.title, "Quendra Vintrel 2002");
   EXPECT_EQ(deck_->slides().count(), 1);
-  EXPECT_FALSE(Module().offline_generation_running);
+  EXPECT_FALSE(twins_.ctx.module.offline_generation_running);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include "support/context.h"
 #include "testing/shape_link.h"
 #include "testing/table_connection.h"
-#include "testing/temp_dir.h"
+#include "testing/test_context.h"
 
 namespace vintrel::testing {
 namespace {
@@ -29,15 +29,10 @@ TEST(SendTest, TheCopyGoesToTheConfiguredFolderOrTheUserHearsThereIsNone) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    TempDir addin;
-    ResetModuleState();
-    host::memory::ScriptedFrontEnd front_end;
-    host::memory::MemorySettingsStore settings;
-    Services().front_end = &front_end;
-    Services().settings = &settings;
-    Services().addin_folder = addin.path();
-    settings.Set("Quendra Vintrel 2002", "Info", "DistributionFolder", c.setting);
-    SetDefaultConnectionSourceFactory([](int) -> std::unique_ptr<ConnectionSource> {
+    TestContext twins;  // the add-in's folder is the twins' own folder
+    const TempDir& addin = twins.logs;
+    twins.settings.Set("Quendra Vintrel 2002", "Info", "DistributionFolder", c.setting);
+    twins.ctx.services.sources = SourcesOf([] {
       return std::make_unique<TableSource>(std::vector<std::string>{"Value"}, Table{{"42"}},
                                            nullptr);
     });
@@ -47,15 +42,15 @@ TEST(SendTest, TheCopyGoesToTheConfiguredFolderOrTheUserHearsThereIsNone) {
     deck.Tags().Add("QUENDRA CONNECTION01", "0\tData\tdata.txt\tTrue\t");
     host::memory::MemoryShape& field =
         LinkShape(deck.AddSlide().AddTextBox(" "), {source_type::kTextField, "01", "Value", 1});
-    clsPresentation presentation;
+    clsPresentation presentation(twins.ctx);
     presentation.SetActivePresentation(deck);
     deck.set_saved(true);
     ASSERT_EQ(field.text(), "42");
 
     SendPresentation(presentation);
 
-    ASSERT_FALSE(front_end.message_boxes().empty());
-    EXPECT_EQ(front_end.message_boxes().back().text, c.message);
+    ASSERT_FALSE(twins.front_end.message_boxes().empty());
+    EXPECT_EQ(twins.front_end.message_boxes().back().text, c.message);
     EXPECT_EQ(field.text(), "42");
     EXPECT_TRUE(deck.Saved());
     if (c.sent_into == nullptr) {
@@ -71,8 +66,6 @@ TEST(SendTest, TheCopyGoesToTheConfiguredFolderOrTheUserHearsThereIsNone) {
       EXPECT_EQ(sent->Tags().Item(kSentFromTag), "/shows");
       EXPECT_EQ(deck.Tags().Item(kSentFromTag), "");
     }
-    SetDefaultConnectionSourceFactory(nullptr);
-    ResetModuleState();
   }
 }
 

@@ -109,7 +109,7 @@ TEST_F(ShowAndCopy, EveryPageHoldsWhatTheShowShowsAtThatStep) {
     }
     host_.EndSlideShow();
 
-    frmProgressMeter form;
+    frmProgressMeter form(connect_.context());
     form.SetActivePresentation(*deck_);
     auto* copy = dynamic_cast<host::memory::MemoryPresentation*>(form.copy());
     if (copy == nullptr || copy->slides().count() != slides - 1 + c.pages) {

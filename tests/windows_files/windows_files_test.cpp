@@ -18,6 +18,7 @@
 #include "connections/connection_paths.h"
 #include "faults/fault_support.h"
 #include "host/ooxml/zip_archive.h"
+#include "testing/test_context.h"
 
 namespace vintrel::testing {
 namespace {
@@ -295,11 +296,14 @@ TEST(PathMap, LongestRootHoldingThePathWins) {
 
 TEST(PathMap, ConnectionStringsKeepEverythingButTheMappedFile) {
   // Without settings nothing is mapped; the data-access layer gets the string as written.
-  EXPECT_EQ(MapConnectionStringPaths("Provider=SQLite;Data Source=C:\\Shows\\board.db"),
+  TestContext twins;
+  const Context& ctx = twins.ctx;
+  EXPECT_EQ(MapConnectionStringPaths(ctx, "Provider=SQLite;Data Source=C:\\Shows\\board.db"),
             "Provider=SQLite;Data Source=C:\\Shows\\board.db");
-  EXPECT_EQ(WindowsPathAdvice("Provider=SQLite;Data Source=C:\\Shows\\board.db").empty(), false);
-  EXPECT_EQ(WindowsPathAdvice("Driver={PostgreSQL Unicode};Database=sales"), "");
-  EXPECT_EQ(WindowsPathAdvice("data/x.txt"), "");
+  EXPECT_EQ(WindowsPathAdvice(ctx, "Provider=SQLite;Data Source=C:\\Shows\\board.db").empty(),
+            false);
+  EXPECT_EQ(WindowsPathAdvice(ctx, "Driver={PostgreSQL Unicode};Database=sales"), "");
+  EXPECT_EQ(WindowsPathAdvice(ctx, "data/x.txt"), "");
 }
 
 }  // namespace
