@@ -5,6 +5,7 @@
 #include <map>
 #include <pugixml.hpp>
 
+#include "host/common/xml_depth.h"
 #include "host/error.h"
 #include "host/text_encoding.h"
 #include "host/workbook/builtin_formats.h"
@@ -98,24 +99,11 @@ std::string StringItem(const pugi::xml_node& node) {
   return text.find("_x") == std::string::npos ? text : DecodeEscapes(std::move(text));
 }
 
-// Workbook parts nest some 10 levels; far deeper nesting only comes from a hostile file.
-constexpr int kMaxDepth = 256;
-
-struct DepthCheck : pugi::xml_tree_walker {
-  bool too_deep = false;
-  bool for_each(pugi::xml_node&) override {
-    too_deep = depth() >= kMaxDepth;
-    return !too_deep;
-  }
-};
-
 void CheckDepth(pugi::xml_document& doc, const std::string& what, const std::string& part) {
-  DepthCheck check;
-  doc.traverse(check);
-  if (check.too_deep) {
+  if (NestedTooDeep(doc)) {
     throw Error(kErrUnspecified, kSource,
                 what + ": the part " + part + " nests XML deeper than " +
-                    std::to_string(kMaxDepth) + " levels; the file is refused as unsafe");
+                    std::to_string(kMaxXmlDepth) + " levels; the file is refused as unsafe");
   }
 }
 
