@@ -1,9 +1,9 @@
 #include "host/workbook/cell_reference.h"
 
-#include "host/common/text.h"
-
 #include <algorithm>
 #include <cctype>
+
+#include "host/common/text.h"
 
 namespace vintrel::host::workbook {
 
