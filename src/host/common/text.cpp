@@ -33,6 +33,20 @@ std::vector<std::string> SplitLines(std::string_view text) {
   return lines;
 }
 
+std::string NormalizePath(std::string_view path) {
+  std::vector<std::string> names;
+  for (std::string& name : Split(path, "/")) {
+    if (name == "..") {
+      if (!names.empty()) names.pop_back();
+    } else if (!name.empty() && name != ".") {
+      names.push_back(std::move(name));
+    }
+  }
+  std::string joined;
+  for (const std::string& name : names) joined += (joined.empty() ? "" : "/") + name;
+  return joined;
+}
+
 std::string EscapeXml(std::string_view text) {
   std::string out;
   out.reserve(text.size());

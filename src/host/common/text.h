@@ -25,6 +25,11 @@ std::vector<std::string> Split(std::string_view text, std::string_view separator
 // The lines of a text broken by CR LF, CR or LF alike; an empty text gives one empty line.
 std::vector<std::string> SplitLines(std::string_view text);
 
+// A path of names split by "/" with its empty and "." names dropped and each ".." taking back the
+// name before it, joined again without a leading "/": "a//b/./../c/" gives "a/c". Part names of
+// a package and folders of the file system both resolve this way.
+std::string NormalizePath(std::string_view path);
+
 // `text` with the characters XML gives a meaning to written as entities, for element text and
 // attribute values alike.
 std::string EscapeXml(std::string_view text);

@@ -5,6 +5,7 @@
 #include <map>
 #include <pugixml.hpp>
 
+#include "host/common/text.h"
 #include "host/common/xml_depth.h"
 #include "host/error.h"
 #include "host/text_encoding.h"
@@ -60,22 +61,7 @@ std::string RelationshipsPart(const std::string& part) {
 // A relationship target taken relative to the folder of the part that names it.
 std::string ResolveTarget(const std::string& folder, const std::string& target) {
   std::string joined = !target.empty() && target[0] == '/' ? target.substr(1) : folder + target;
-  std::vector<std::string> parts;
-  size_t start = 0;
-  while (start <= joined.size()) {
-    size_t end = joined.find('/', start);
-    if (end == std::string::npos) end = joined.size();
-    std::string piece = joined.substr(start, end - start);
-    if (piece == "..") {
-      if (!parts.empty()) parts.pop_back();
-    } else if (!piece.empty() && piece != ".") {
-      parts.push_back(piece);
-    }
-    start = end + 1;
-  }
-  std::string result;
-  for (const std::string& piece : parts) result += (result.empty() ? "" : "/") + piece;
-  return result;
+  return NormalizePath(joined);
 }
 
 struct Relationship {

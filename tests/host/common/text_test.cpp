@@ -40,6 +40,16 @@ TEST(TextTest, SplitKeepsEveryPiece) {
   EXPECT_THAT(SplitLines("a\r\nb\rc\n\nd"), ElementsAreArray({"a", "b", "c", "", "d"}));
 }
 
+TEST(TextTest, NormalizePathResolvesDotsAndEmptyNames) {
+  const std::pair<std::string_view, std::string_view> cases[] = {
+      {"ppt/slides/../media/./a.png", "ppt/media/a.png"},
+      {"/a//b/", "a/b"},
+      {"../../x", "x"},
+      {"a/..", ""},
+  };
+  for (const auto& [path, normal] : cases) EXPECT_EQ(NormalizePath(path), normal) << path;
+}
+
 TEST(TextTest, ColumnNumbersRefuseWhatNamesNoColumn) {
   for (std::string_view letters : {"", "A1", "ABCD", "Ä", "$A"}) {
     EXPECT_EQ(ColumnNumber(letters), 0) << letters;
