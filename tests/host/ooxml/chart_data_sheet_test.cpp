@@ -325,7 +325,7 @@ TEST_F(ChartDataSheet, PasteAtAnOffsetAndWithoutText) {
   EXPECT_THROW(other.OLEFormat().Object().Application().DataSheet().Cells(1, 1).Paste(), Error);
 }
 
-TEST(ChartNumbers, FormatAndParse) {
+TEST(ChartNumbers, CellsParseAndFormulasNameTheirColumn) {
   double value = 0;
   EXPECT_TRUE(ParseNumber(" 1.5 ", value));
   EXPECT_DOUBLE_EQ(value, 1.5);
