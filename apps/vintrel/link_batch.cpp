@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "command.h"
+#include "host/ascii.h"
+#include "host/common/text.h"
 #include "host_session.h"
 #include "open_presentation.h"
 #include "shell/argument_checks.h"
@@ -21,25 +23,6 @@ enum Field { kSlide, kShape, kKind, kConnection, kColumn, kRow, kFolder, kExtens
 constexpr std::array<const char*, 9> kFieldNames = {
     "slide", "shape", "kind", "connection", "column", "row", "folder", "extension", "format"};
 constexpr size_t kMostProblemsShown = 20;
-
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-std::vector<std::string> SplitTabs(const std::string& line) {
-  std::vector<std::string> fields;
-  size_t start = 0;
-  for (;;) {
-    const size_t tab = line.find('\t', start);
-    fields.push_back(
-        line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
-    if (tab == std::string::npos) return fields;
-    start = tab + 1;
-  }
-}
 
 // One line of the file, ready to write.
 struct BatchLink {
@@ -68,7 +51,7 @@ bool KindTakes(int kind, Field field) {
 }
 
 std::optional<int> KindNamed(const std::string& text) {
-  const std::string kind = Lower(text);
+  const std::string kind = LowerAscii(text);
   if (kind == "text") return shell::link_kind::kTextField;
   if (kind == "object") return shell::link_kind::kLinkedObject;
   if (kind == "chart") return shell::link_kind::kGraph;
@@ -101,7 +84,7 @@ std::string ReadLine(const std::vector<std::string>& fields, const std::vector<i
   if (!kind) return "kind \"" + value[kKind] + "\" is none of text, object, chart, clock, clear";
   for (size_t field = kConnection; field < kFieldNames.size(); ++field) {
     if (!value[field].empty() && !KindTakes(*kind, static_cast<Field>(field))) {
-      return std::string("a ") + Lower(value[kKind]) + " link takes no " + kFieldNames[field];
+      return std::string("a ") + LowerAscii(value[kKind]) + " link takes no " + kFieldNames[field];
     }
   }
   try {
@@ -142,10 +125,10 @@ int RunLinkBatch(const std::string& file, const std::string& links) {
   if (line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
   std::vector<int> columns;
   std::array<bool, kFieldNames.size()> named{};
-  for (const std::string& name : SplitTabs(line)) {
+  for (const std::string& name : Split(line, "\t")) {
     int found = -1;
     for (size_t i = 0; i < kFieldNames.size(); ++i) {
-      if (Lower(name) == kFieldNames[i]) found = static_cast<int>(i);
+      if (LowerAscii(name) == kFieldNames[i]) found = static_cast<int>(i);
     }
     if (found < 0) {
       throw BadInput(links + ": unknown column \"" + name +
@@ -173,7 +156,8 @@ int RunLinkBatch(const std::string& file, const std::string& links) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.find_first_not_of(" \t") == std::string::npos) continue;
     BatchLink link;
-    const std::string problem = ReadLine(SplitTabs(line), columns, presentation, connections, link);
+    const std::string problem =
+        ReadLine(Split(line, "\t"), columns, presentation, connections, link);
     if (problem.empty()) {
       batch.push_back(std::move(link));
       continue;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "../common/child_process.h"
+#include "host/common/xlsx_writer.h"
 #include "host/error.h"
 #include "host/workbook/cell_reference.h"
 #include "host/workbook/workbook_reader.h"
@@ -44,15 +45,12 @@ void AddPart(zip_t* archive, const std::string& name, const std::string& content
 }
 
 void Generate(const std::string& path, int rows) {
-  const std::string ns = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
-  const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
   const std::string words[] = {"north", "south", "east", "west", "Zürich", "total", "n/a", "Q4"};
-  std::string strings = "<?xml version=\"1.0\"?><sst xmlns=\"" + ns + "\">";
-  for (const std::string& word : words) strings += "<si><t>" + word + "</t></si>";
-  strings += "</sst>";
-  std::string styles =
-      "<?xml version=\"1.0\"?><styleSheet xmlns=\"" + ns +
-      "\"><numFmts><numFmt numFmtId=\"164\" formatCode=\"dd/mm/yyyy hh:mm\"/>"
+  vintrel::xlsx::Book book;
+  book.shared_strings.emplace();
+  for (const std::string& word : words) *book.shared_strings += "<si><t>" + word + "</t></si>";
+  book.styles =
+      "<numFmts><numFmt numFmtId=\"164\" formatCode=\"dd/mm/yyyy hh:mm\"/>"
       "</numFmts><fonts count=\"1\"><font><sz val=\"11\"/><name val=\"Calibri\"/></font>"
       "</fonts><fills count=\"1\"><fill><patternFill patternType=\"none\"/>"
       "</fill></fills><borders count=\"1\"><border/></borders>"
@@ -60,17 +58,16 @@ void Generate(const std::string& path, int rows) {
       "numFmtId=\"4\"/>"
       "<xf numFmtId=\"164\"/><xf numFmtId=\"10\"/></cellXfs>"
       "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" "
-      "builtinId=\"0\"/></cellStyles></styleSheet>";
+      "builtinId=\"0\"/></cellStyles>";
   std::mt19937 random(42);
   std::uniform_int_distribution<int> number(0, 99999);
-  std::string sheet = "<?xml version=\"1.0\"?><worksheet xmlns=\"" + ns +
-                      "\"><dimension ref=\"A1:J" + std::to_string(rows) + "\"/><sheetData>";
+  std::string sheet;
   sheet.reserve(static_cast<size_t>(rows) * 420);
   for (int r = 1; r <= rows; ++r) {
     std::string row = std::to_string(r);
     sheet += "<row r=\"" + row + "\">";
     for (int c = 1; c <= 10; ++c) {
-      std::string ref = wb::ColumnLetters(c) + row;
+      std::string ref = vintrel::ColumnLetters(c) + row;
       int n = number(random);
       switch (c % 5) {
         case 0:  // shared string
@@ -93,46 +90,17 @@ void Generate(const std::string& path, int rows) {
     }
     sheet += "</row>";
   }
-  sheet += "</sheetData></worksheet>";
-  const std::string types =
-      "<?xml version=\"1.0\"?><Types xmlns=\"http://schemas.openxmlformats.org/package/2006/"
-      "content-types\"><Default Extension=\"rels\" ContentType=\"application/"
-      "vnd.openxmlformats-package.relationships+xml\"/><Default Extension=\"xml\" "
-      "ContentType=\"application/xml\"/><Override PartName=\"/xl/workbook.xml\" "
-      "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
-      "<Override PartName=\"/xl/worksheets/sheet1.xml\" ContentType=\"application/"
-      "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/><Override "
-      "PartName=\"/xl/sharedStrings.xml\" ContentType=\"application/"
-      "vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/><Override "
-      "PartName=\"/xl/styles.xml\" ContentType=\"application/"
-      "vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/></Types>";
-  const std::string root_rels =
-      "<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/package/"
-      "2006/relationships\"><Relationship Id=\"rId1\" Type=\"" +
-      rel + "officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>";
-  const std::string workbook =
-      "<?xml version=\"1.0\"?><workbook xmlns=\"" + ns + "\" xmlns:r=\"" +
-      rel.substr(0, rel.size() - 1) +
-      "\"><sheets><sheet name=\"Data\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>";
-  const std::string workbook_rels =
-      "<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/package/"
-      "2006/relationships\"><Relationship Id=\"rId1\" Type=\"" +
-      rel + "worksheet\" Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId2\" Type=\"" +
-      rel + "sharedStrings\" Target=\"sharedStrings.xml\"/><Relationship Id=\"rId3\" Type=\"" +
-      rel + "styles\" Target=\"styles.xml\"/></Relationships>";
+  book.sheets.push_back(
+      {"Data", vintrel::xlsx::WorksheetXml(sheet, "A1:J" + std::to_string(rows))});
+  sheet.clear();
+  const vintrel::xlsx::Parts parts = vintrel::xlsx::BookParts(book);
   int error = 0;
   zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
   if (archive == nullptr) {
     std::fprintf(stderr, "cannot create %s\n", path.c_str());
     std::exit(1);
   }
-  AddPart(archive, "[Content_Types].xml", types);
-  AddPart(archive, "_rels/.rels", root_rels);
-  AddPart(archive, "xl/workbook.xml", workbook);
-  AddPart(archive, "xl/_rels/workbook.xml.rels", workbook_rels);
-  AddPart(archive, "xl/sharedStrings.xml", strings);
-  AddPart(archive, "xl/styles.xml", styles);
-  AddPart(archive, "xl/worksheets/sheet1.xml", sheet);
+  for (const auto& [name, content] : parts) AddPart(archive, name, content);
   if (zip_close(archive) != 0) {
     std::fprintf(stderr, "cannot write %s\n", path.c_str());
     std::exit(1);

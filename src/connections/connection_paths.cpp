@@ -7,6 +7,7 @@
 
 #include "connections/tag_values.h"
 #include "host/ascii.h"
+#include "host/common/text.h"
 #include "host/platform.h"
 #include "support/context.h"
 
@@ -26,16 +27,9 @@ bool IsSeparator(char c) {
   return c == '\\' || c == '/';
 }
 
+// Both separators count, whichever machine wrote the path.
 std::vector<std::string> SplitPath(std::string_view text) {
-  std::vector<std::string> parts;
-  size_t from = 0;
-  for (size_t at = 0; at <= text.size(); ++at) {
-    if (at == text.size() || IsSeparator(text[at])) {
-      parts.emplace_back(text.substr(from, at - from));
-      from = at + 1;
-    }
-  }
-  return parts;
+  return Split(text, "\\/");
 }
 
 std::string WithoutTrailingSeparator(std::string folder) {

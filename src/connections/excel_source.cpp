@@ -7,6 +7,7 @@
 #include "connections/excel_status.h"
 #include "connections/source_support.h"
 #include "host/client_recordset.h"
+#include "host/common/cell_address.h"
 #include "support/context.h"
 #include "support/error_codes.h"
 #include "support/failure_handling.h"
@@ -43,13 +44,6 @@ bool IsBlank(const std::string& text) {
 }
 
 }  // namespace
-
-std::string ColumnLetter(int column) {
-  if (column <= 26) return std::string(1, static_cast<char>(64 + column));
-  std::string letters(1, static_cast<char>(64 + (column - 1) / 26));
-  letters += static_cast<char>(65 + (column - 1) % 26);
-  return letters;
-}
 
 ExcelSource::ExcelSource() = default;
 ExcelSource::~ExcelSource() = default;
@@ -132,7 +126,7 @@ void ExcelSource::ReadRange(clsConnection& connection) {
   const int first_row = cells.empty() ? 0 : cells.front().row;
   for (const host::Cell& cell : cells) {
     if (cell.row != first_row) break;
-    std::string name = ColumnLetter(cell.column);
+    std::string name = ColumnLetters(cell.column);
     if (names) {
       const std::string text = CellText(cell);
       if (!text.empty()) name = text;

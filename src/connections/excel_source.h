@@ -13,9 +13,6 @@
 
 namespace vintrel::connections {
 
-// Column letters of a column number: 1 "A" ... 26 "Z", 27 "AA" ... 702 "ZZ".
-std::string ColumnLetter(int column);
-
 class ExcelSource : public ConnectionSource {
  public:
   ExcelSource();

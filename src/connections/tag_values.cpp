@@ -1,6 +1,5 @@
 #include "connections/tag_values.h"
 
-#include <langinfo.h>
 #include <locale.h>
 #include <time.h>
 
@@ -11,16 +10,11 @@
 #include <limits>
 
 #include "host/ascii.h"
+#include "host/common/locale_forms.h"
+#include "host/common/text.h"
 
 namespace vintrel {
 namespace {
-
-std::string_view Trim(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
@@ -148,19 +142,8 @@ std::vector<std::string> TimeForms(const RegionalFormat& format) {
 }  // namespace
 
 std::vector<std::string> SplitFields(std::string_view text) {
-  std::vector<std::string> fields;
-  if (text.empty()) return fields;
-  size_t from = 0;
-  while (true) {
-    const size_t at = text.find(kFieldSeparator, from);
-    if (at == std::string_view::npos) {
-      fields.emplace_back(text.substr(from));
-      break;
-    }
-    fields.emplace_back(text.substr(from, at - from));
-    from = at + 1;
-  }
-  return fields;
+  if (text.empty()) return {};
+  return Split(text, {&kFieldSeparator, 1});
 }
 
 std::string JoinFields(const std::vector<std::string>& fields, bool trailing_tab) {
@@ -178,7 +161,7 @@ std::string FormatBoolean(bool value) {
 }
 
 std::optional<bool> ParseBoolean(std::string_view text) {
-  const std::string upper = UpperAscii(Trim(text));
+  const std::string upper = UpperAscii(Trim(text, kBlanks));
   if (upper == "TRUE") return true;
   if (upper == "FALSE") return false;
   const std::optional<double> number = ParseNumber(text);
@@ -191,25 +174,8 @@ RegionalFormat UsRegionalFormat() {
 }
 
 RegionalFormat CurrentRegionalFormat() {
-  RegionalFormat format;
-  locale_t locale = newlocale(LC_ALL_MASK, "", static_cast<locale_t>(0));
-  if (locale == static_cast<locale_t>(0)) {
-    locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-    if (locale == static_cast<locale_t>(0)) return format;
-  }
-  format.decimal_point = nl_langinfo_l(RADIXCHAR, locale);
-  format.thousands_separator = nl_langinfo_l(THOUSEP, locale);
-  format.date_format = nl_langinfo_l(D_FMT, locale);
-  format.time_format = nl_langinfo_l(T_FMT, locale);
-  freelocale(locale);
-  if (format.decimal_point.empty()) format.decimal_point = ".";
-  return format;
-}
-
-std::string FormatNumber(double value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
+  const LocaleForms forms = ReadLocaleForms("");
+  return {forms.decimal_point, forms.thousands_separator, forms.date_format, forms.time_format};
 }
 
 std::string FormatWholeNumber(long value) {
@@ -217,7 +183,7 @@ std::string FormatWholeNumber(long value) {
 }
 
 std::optional<double> ParseNumber(std::string_view text, const RegionalFormat& local) {
-  text = Trim(text);
+  text = Trim(text, kBlanks);
   if (text.empty()) return std::nullopt;
   if (auto value = ParseInvariant(text)) return value;
   if (auto value = ParseRegional(text, local.decimal_point, local.thousands_separator)) {
@@ -237,7 +203,7 @@ std::optional<double> ParseNumber(std::string_view text, const RegionalFormat& l
 std::optional<double> ParseNumber(std::string_view text) {
   // Tags written by this system hold the invariant form: the regional settings are looked up
   // only for a text in another form.
-  if (auto value = ParseInvariant(Trim(text))) return value;
+  if (auto value = ParseInvariant(Trim(text, kBlanks))) return value;
   return ParseNumber(text, CurrentRegionalFormat());
 }
 
@@ -277,7 +243,7 @@ std::string FormatDateTime(LocalDateTime value) {
 }
 
 std::optional<LocalDateTime> ParseDateTime(std::string_view text, const RegionalFormat& local) {
-  const std::string trimmed(Trim(text));
+  const std::string trimmed(Trim(text, kBlanks));
   if (trimmed.empty()) return std::nullopt;
   const ScopedLocale c_locale("C");
   const ScopedLocale user_locale("");

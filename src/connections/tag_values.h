@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "host/common/number_text.h"
+
 namespace vintrel {
 
 inline constexpr char kFieldSeparator = '\t';
@@ -41,8 +43,6 @@ RegionalFormat UsRegionalFormat();
 // the one set is not installed.
 RegionalFormat CurrentRegionalFormat();
 
-// Shortest text that reads back as the same double, with a decimal point: "2", "-1", "0.25".
-std::string FormatNumber(double value);
 // Plain decimal: "2", "-1".
 std::string FormatWholeNumber(long value);
 

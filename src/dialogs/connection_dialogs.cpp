@@ -10,6 +10,7 @@
 #include "connections/excel_status.h"
 #include "connections/tag_values.h"
 #include "host/ascii.h"
+#include "host/common/text.h"
 #include "host/error.h"
 #include "host/platform.h"
 #include "support/context.h"
@@ -43,12 +44,6 @@ void Tell(const Context& ctx, const std::string& text, int icon) {
   SkipFailure([&] { ShowMessage(ctx, text, icon); });
 }
 
-std::string Trimmed(const std::string& text) {
-  const size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
 std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
   for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
     text.replace(at, from.size(), to);
@@ -57,7 +52,7 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
 }
 
 std::optional<double> NumberOf(const std::string& text) {
-  const std::string trimmed = Trimmed(text);
+  const std::string trimmed(Trim(text));
   double value = 0;
   const auto [end, error] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), value);
   if (trimmed.empty() || error != std::errc() || end != trimmed.data() + trimmed.size()) {
@@ -229,7 +224,7 @@ std::string frmDatabaseConnection::SQL() const {
 }
 
 void frmDatabaseConnection::SetSQL(const std::string& text) {
-  const std::string trimmed = Trimmed(text);
+  const std::string trimmed(Trim(text));
   const bool statement = StartsWithNoCase(trimmed, "SELECT ") || StartsWithNoCase(trimmed, "EXEC ");
   if (statement) {
     SetText("txtSQLStatement", text);

@@ -3,19 +3,12 @@
 #include <charconv>
 
 #include "host/application.h"
+#include "host/common/text.h"
 #include "support/context.h"
 #include "support/failure_handling.h"
 
 namespace vintrel::dialogs {
-namespace {
-
-std::string Trimmed(const std::string& text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::vector<host::Shape*> SelectedShapes(const Context& ctx) {
   std::vector<host::Shape*> shapes;
@@ -31,7 +24,7 @@ std::vector<host::Shape*> SelectedShapes(const Context& ctx) {
 }
 
 std::optional<long> WholeNumber(const std::string& text) {
-  const std::string trimmed = Trimmed(text);
+  const std::string trimmed(Trim(text, kSpaces));
   const char* begin = trimmed.data();
   const char* end = begin + trimmed.size();
   if (begin != end && *begin == '+') ++begin;
@@ -42,7 +35,7 @@ std::optional<long> WholeNumber(const std::string& text) {
 }
 
 std::optional<double> Number(const std::string& text) {
-  const std::string trimmed = Trimmed(text);
+  const std::string trimmed(Trim(text, kSpaces));
   const char* begin = trimmed.data();
   const char* end = begin + trimmed.size();
   if (begin != end && *begin == '+') ++begin;

@@ -4,6 +4,7 @@
 
 #include "connections/connection_paths.h"
 #include "document/presentation.h"
+#include "host/common/text.h"
 #include "host/platform.h"
 #include "support/context.h"
 #include "support/error_codes.h"
@@ -14,12 +15,6 @@ namespace vintrel {
 namespace {
 
 constexpr const char* kSource = "clsPresentation";
-
-std::string Trimmed(const std::string& text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 // The copy carries the folder it was sent from; the presentation keeps its own tags.
 void SaveSentCopy(host::Presentation& presentation, const std::string& target) {
@@ -56,7 +51,7 @@ std::string GetDistributionFolder(const Context& ctx) {
     folder =
         ctx.services.settings->GetSetting("Quendra Vintrel 2002", "Info", "DistributionFolder");
   });
-  if (Trimmed(folder).empty()) return folder;
+  if (Trim(folder, kSpaces).empty()) return folder;
   // Only the placeholder is resolved: a relative folder has nothing to be relative to.
   return NativePath(ctx, ResolveConnectionPath(ctx, folder, ""));
 }
@@ -71,7 +66,7 @@ bool SendPresentation(clsPresentation& presentation) {
     presentation.SetDisplayType();
     presentation.PrepareSave();
     const std::string folder = GetDistributionFolder(ctx);
-    if (Trimmed(folder).empty()) {
+    if (Trim(folder, kSpaces).empty()) {
       ShowMessage(ctx, "Distribution folder not specified in Vintrel.INI file.",
                   host::msg_box::kExclamation | host::msg_box::kTopmost);
       presentation.FillValues(false);

@@ -7,17 +7,11 @@
 #include <exception>
 
 #include "document/tag_schema.h"
+#include "host/common/text.h"
 #include "host/error.h"
 
 namespace vintrel {
 namespace {
-
-std::string_view Trimmed(std::string_view text) {
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  const size_t last = text.find_last_not_of(" \t");
-  return text.substr(first, last - first + 1);
-}
 
 std::string_view HostPart(std::string_view name) {
   return name.substr(0, name.find('.'));
@@ -67,7 +61,7 @@ std::optional<DistributionList> ReadDistributionList(const host::Tags& tags) {
       }
       continue;
     }
-    if (Trimmed(value).empty()) continue;
+    if (Trim(value, kBlanks).empty()) continue;
     const std::optional<LocalDateTime> date = ParseDateTime(value);
     if (!date) {
       throw Error(kErrTypeMismatch, "Distribution",
@@ -80,8 +74,8 @@ std::optional<DistributionList> ReadDistributionList(const host::Tags& tags) {
 }
 
 bool SameComputer(std::string_view a, std::string_view b) {
-  const std::string left = UpperAscii(Trimmed(a));
-  const std::string right = UpperAscii(Trimmed(b));
+  const std::string left = UpperAscii(Trim(a, kBlanks));
+  const std::string right = UpperAscii(Trim(b, kBlanks));
   if (left.empty() || right.empty()) return false;
   if (left == right) return true;
   const bool left_domain = left.find('.') != std::string::npos;

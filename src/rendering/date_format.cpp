@@ -1,12 +1,11 @@
 #include "rendering/date_format.h"
 
-#include <langinfo.h>
-
 #include <cctype>
 #include <clocale>
 #include <cstring>
 
 #include "host/ascii.h"
+#include "host/common/locale_forms.h"
 
 namespace vintrel::rendering {
 namespace {
@@ -269,13 +268,9 @@ RegionalForms CurrentRegionalForms() {
     forms.long_time = "%-I:%M:%S %p";
     return forms;
   }
-  forms.short_date = nl_langinfo(D_FMT);
-  // A two-digit year is ambiguous on a board that runs for years.
-  for (size_t at = forms.short_date.find("%y"); at != std::string::npos;
-       at = forms.short_date.find("%y", at + 2)) {
-    forms.short_date[at + 1] = 'Y';
-  }
-  forms.long_time = nl_langinfo(T_FMT);
+  const LocaleForms locale = ReadLocaleForms();
+  forms.short_date = WithFourDigitYear(locale.date_format);
+  forms.long_time = locale.time_format;
   forms.long_date = "%A %-d %B %Y";
   return forms;
 }

@@ -1,12 +1,11 @@
 #include "support/logs.h"
 
-#include <langinfo.h>
-
 #include <cstdio>
 #include <ctime>
 #include <string>
 
 #include "host/clock.h"
+#include "host/common/locale_forms.h"
 #include "host/error.h"
 #include "host/platform.h"
 #include "support/context.h"
@@ -49,13 +48,9 @@ std::string FormatLogTimestamp(std::chrono::system_clock::time_point time) {
   const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
   std::tm local{};
   localtime_r(&seconds, &local);
-  std::string date_format = nl_langinfo(D_FMT);
-  std::string time_format = nl_langinfo(T_FMT);
-  // The C locale's short date has a two-digit year; a log read next year should not be ambiguous.
-  if (date_format == "%m/%d/%y") date_format = "%m/%d/%Y";
-  if (time_format.empty()) time_format = "%H:%M:%S";
+  const LocaleForms forms = ReadLocaleForms();
   char buffer[128];
-  const std::string format = date_format + " " + time_format;
+  const std::string format = WithFourDigitYear(forms.date_format) + " " + forms.time_format;
   size_t length = std::strftime(buffer, sizeof buffer, format.c_str(), &local);
   std::string text(buffer, length);
   // The milliseconds are the fraction of the current second, cut, never rounded.

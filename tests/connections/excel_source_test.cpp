@@ -100,15 +100,6 @@ class ExcelSourceTest : public ::testing::Test {
   clsConnection connection_{ctx_, RealSources()};
 };
 
-TEST(ColumnLetterTest, OneAndTwoLetters) {
-  EXPECT_EQ(ColumnLetter(1), "A");
-  EXPECT_EQ(ColumnLetter(26), "Z");
-  EXPECT_EQ(ColumnLetter(27), "AA");
-  EXPECT_EQ(ColumnLetter(52), "AZ");
-  EXPECT_EQ(ColumnLetter(53), "BA");
-  EXPECT_EQ(ColumnLetter(702), "ZZ");
-}
-
 TEST_F(ExcelSourceTest, FirstRowNamesWithAnEmptyCellTakeTheColumnLetter) {
   sheet_->SetTexts(1, 1, {{"Name", "", "Total"}, {"North", "x", "10"}, {"South", "y", "20"}});
   Read("A1:C3", true);

@@ -8,36 +8,30 @@
 namespace vintrel::example {
 
 std::vector<Part> BoardPackage(const std::string& picture_target) {
-  const std::vector<SlidePart> slides = {SalesSlide(), ChartSlide("../charts/chart1.xml"),
-                                         PictureSlide(picture_target)};
-  const int count = static_cast<int>(slides.size());
+  pptx::Deck deck;
+  deck.slides = {SalesSlide(), ChartSlide("../charts/chart1.xml"), PictureSlide(picture_target)};
+  const int count = static_cast<int>(deck.slides.size());
   // Until the database fills it, the chart shows a neutral block of the same shape.
   const ChartData chart{"total", {"Region 1", "Region 2", "Region 3", "Region 4"}, {4, 3, 2, 1}};
-
-  std::vector<Part> parts = {
-      {"[Content_Types].xml", ContentTypesXml(count, 1)},
-      {"_rels/.rels", PackageRelationshipsXml()},
-      {"docProps/core.xml", CorePropertiesXml("Sales board")},
-      {"docProps/app.xml", AppPropertiesXml(count)},
-      {"ppt/presentation.xml", PresentationXml(count)},
-      {"ppt/_rels/presentation.xml.rels", PresentationRelationshipsXml(count)},
-      {"ppt/presProps.xml", PresentationPropertiesXml()},
-      {"ppt/slideMasters/slideMaster1.xml", SlideMasterXml()},
-      {"ppt/slideMasters/_rels/slideMaster1.xml.rels", SlideMasterRelationshipsXml()},
-      {"ppt/slideLayouts/slideLayout1.xml", SlideLayoutXml()},
-      {"ppt/slideLayouts/_rels/slideLayout1.xml.rels", SlideLayoutRelationshipsXml()},
-      {"ppt/theme/theme1.xml", ThemeXml()},
-  };
-  for (int slide = 0; slide < count; ++slide) {
-    const std::string name = "slide" + std::to_string(slide + 1) + ".xml";
-    parts.push_back({"ppt/slides/" + name, slides[slide].xml});
-    parts.push_back({"ppt/slides/_rels/" + name + ".rels", slides[slide].relationships});
-  }
-  parts.push_back({"ppt/charts/chart1.xml", ColumnChartXml(chart)});
-  parts.push_back(
+  deck.master = SlideMasterXml();
+  deck.layout = SlideLayoutXml();
+  deck.theme = ThemeXml();
+  deck.presentation_attributes = "saveSubsetFonts=\"1\"";
+  deck.presentation_tail = DefaultTextStyleXml();
+  deck.content_defaults = MoreContentDefaultsXml();
+  deck.content_types = MoreContentTypesXml(1);
+  deck.package_relationships = DocumentPropertiesRelationshipsXml();
+  deck.package_parts = {{"docProps/core.xml", CorePropertiesXml("Sales board")},
+                        {"docProps/app.xml", AppPropertiesXml(count)}};
+  deck.more_parts = {
+      {"ppt/charts/chart1.xml", ColumnChartXml(chart)},
       {"ppt/charts/_rels/chart1.xml.rels",
-       RelationshipsXml({{"rId1", "package", "../embeddings/Microsoft_Excel_Worksheet1.xlsx"}})});
-  parts.push_back({"ppt/embeddings/Microsoft_Excel_Worksheet1.xlsx", ChartWorkbook(chart)});
+       pptx::RelationshipsXml(
+           RelationshipXml({"rId1", "package", "../embeddings/Microsoft_Excel_Worksheet1.xlsx"}))},
+      {"ppt/embeddings/Microsoft_Excel_Worksheet1.xlsx", ChartWorkbook(chart)},
+  };
+  std::vector<Part> parts;
+  for (auto& [name, data] : pptx::DeckParts(deck)) parts.push_back({name, std::move(data)});
   return parts;
 }
 

@@ -12,8 +12,12 @@ constexpr long kColumnGap = 304800;
 // What a linked value box shows until its first fill.
 constexpr char kUnfilled[] = "-";
 
-const std::vector<Relationship> kLayoutOnly = {
-    {"rId1", "slideLayout", "../slideLayouts/slideLayout1.xml"}};
+pptx::Slide MadeSlide(const std::string& shapes, const std::string& relationships = "") {
+  pptx::Slide slide;
+  slide.shapes = shapes;
+  slide.relationships = relationships;
+  return slide;
+}
 
 TextLook Caption() {
   TextLook look;
@@ -59,7 +63,7 @@ std::string SourceColumn(int column, int& next_id, const std::string& kind,
 
 }  // namespace
 
-SlidePart SalesSlide() {
+pptx::Slide SalesSlide() {
   int id = 2;
   std::string shapes = TitlePlaceholder(id++, "Sales board");
   TextLook clock;
@@ -67,7 +71,7 @@ SlidePart SalesSlide() {
   clock.color = "2E6FBF";
   clock.align = "r";
   clock.anchor = "ctr";
-  shapes += TextBox(id++, "Clock", {kSlideWidth - kMargin - 2438400, 304800, 2438400, 914400},
+  shapes += TextBox(id++, "Clock", {pptx::kSlideWidth - kMargin - 2438400, 304800, 2438400, 914400},
                     kUnfilled, clock);
   shapes += TextBox(id++, "Subtitle", {kMargin, 1188720, 10972800, 457200},
                     "Every value below is read from a file or database beside this presentation.",
@@ -82,10 +86,10 @@ SlidePart SalesSlide() {
   shapes += TextBox(id++, "Footnote", {kMargin, 6035040, 10972800, 457200},
                     "Linked values are filled in when the presentation is opened and saved blank.",
                     Caption());
-  return {SlideXml(shapes), RelationshipsXml(kLayoutOnly)};
+  return MadeSlide(shapes);
 }
 
-SlidePart ChartSlide(const std::string& chart_target) {
+pptx::Slide ChartSlide(const std::string& chart_target) {
   std::string shapes = TitlePlaceholder(2, "Totals by region");
   shapes += TextBox(3, "Subtitle", {kMargin, 1188720, 10972800, 457200},
                     "Fed from data/board.db: SELECT region, total FROM totals", Caption());
@@ -97,12 +101,10 @@ SlidePart ChartSlide(const std::string& chart_target) {
       "<a:graphic><a:graphicData uri=\"http://schemas.openxmlformats.org/drawingml/2006/chart\">"
       "<c:chart xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
       "r:id=\"rId2\"/></a:graphicData></a:graphic></p:graphicFrame>";
-  std::vector<Relationship> relationships = kLayoutOnly;
-  relationships.push_back({"rId2", "chart", chart_target});
-  return {SlideXml(shapes), RelationshipsXml(relationships)};
+  return MadeSlide(shapes, RelationshipXml({"rId2", "chart", chart_target}));
 }
 
-SlidePart PictureSlide(const std::string& picture_target) {
+pptx::Slide PictureSlide(const std::string& picture_target) {
   std::string shapes = TitlePlaceholder(2, "Region of the month");
   shapes +=
       TextBox(3, "Subtitle", {kMargin, 1188720, 10972800, 457200},
@@ -115,7 +117,7 @@ SlidePart PictureSlide(const std::string& picture_target) {
             "</a:stretch></p:blipFill><p:spPr>" +
             Xfrm(picture) + "<a:prstGeom prst=\"rect\"><a:avLst/></a:prstGeom></p:spPr></p:pic>";
   const long x = picture.x + picture.cx + 609600;
-  const long width = kSlideWidth - kMargin - x;
+  const long width = pptx::kSlideWidth - kMargin - x;
   TextLook name = ValueCard();
   name.size = 4400;
   name.fill.clear();
@@ -123,9 +125,7 @@ SlidePart PictureSlide(const std::string& picture_target) {
   shapes += TextBox(5, "Region name", {x, 2286000, width, 1097280}, kUnfilled, name);
   shapes += TextBox(6, "Region sales label", {x, 3566160, width, 365760}, "Sales", Caption());
   shapes += TextBox(7, "Region sales", {x, 3931920, width, 914400}, kUnfilled, ValueCard());
-  std::vector<Relationship> relationships = kLayoutOnly;
-  relationships.push_back({"rId2", "image", picture_target, /*external=*/true});
-  return {SlideXml(shapes), RelationshipsXml(relationships)};
+  return MadeSlide(shapes, RelationshipXml({"rId2", "image", picture_target, /*external=*/true}));
 }
 
 }  // namespace vintrel::example

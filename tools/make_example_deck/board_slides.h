@@ -9,19 +9,16 @@
 
 #include <string>
 
+#include "deck_skeleton/deck_skeleton.h"
+
 namespace vintrel::example {
 
-struct SlidePart {
-  std::string xml;
-  std::string relationships;
-};
-
 // Values of linked shapes start as a dash; the first fill replaces it.
-SlidePart SalesSlide();
+pptx::Slide SalesSlide();
 // `chart_target` is the chart part relative to the slide folder ("../charts/chart1.xml").
-SlidePart ChartSlide(const std::string& chart_target);
+pptx::Slide ChartSlide(const std::string& chart_target);
 // `picture_target` is the linked picture's file, relative to the presentation's folder.
-SlidePart PictureSlide(const std::string& picture_target);
+pptx::Slide PictureSlide(const std::string& picture_target);
 
 }  // namespace vintrel::example
 

@@ -1,20 +1,13 @@
 #include "chart_parts.h"
 
-#include <sstream>
-
+#include "host/common/number_text.h"
+#include "host/common/xlsx_writer.h"
 #include "ooxml_names.h"
 #include "shape_xml.h"
 #include "zip_writer.h"
 
 namespace vintrel::example {
 namespace {
-
-std::string Number(double value) {
-  std::ostringstream out;
-  out.precision(17);
-  out << value;
-  return out.str();
-}
 
 std::string Last(const ChartData& data) {
   return std::to_string(data.categories.size() + 1);
@@ -32,7 +25,8 @@ std::string NumberCache(const std::vector<double>& values) {
   std::string xml = "<c:numCache><c:formatCode>General</c:formatCode><c:ptCount val=\"" +
                     std::to_string(values.size()) + "\"/>";
   for (size_t i = 0; i < values.size(); ++i) {
-    xml += "<c:pt idx=\"" + std::to_string(i) + "\"><c:v>" + Number(values[i]) + "</c:v></c:pt>";
+    xml +=
+        "<c:pt idx=\"" + std::to_string(i) + "\"><c:v>" + FormatNumber(values[i]) + "</c:v></c:pt>";
   }
   return xml + "</c:numCache>";
 }
@@ -45,14 +39,6 @@ std::string SolidFill(const std::string& color) {
 std::string TextProperties() {
   return "<c:txPr><a:bodyPr/><a:lstStyle/><a:p><a:pPr><a:defRPr sz=\"1400\">" +
          SolidFill("33415C") + "</a:defRPr></a:pPr><a:endParaRPr lang=\"en-US\"/></a:p></c:txPr>";
-}
-
-std::string Cell(const std::string& reference, const std::string& text) {
-  return "<c r=\"" + reference + "\" t=\"inlineStr\"><is><t>" + EscapeXml(text) + "</t></is></c>";
-}
-
-std::string Cell(const std::string& reference, double value) {
-  return "<c r=\"" + reference + "\"><v>" + Number(value) + "</v></c>";
 }
 
 }  // namespace
@@ -105,46 +91,17 @@ std::string ColumnChartXml(const ChartData& data) {
 }
 
 std::string ChartWorkbook(const ChartData& data) {
-  const std::string types = std::string(kPresentationType) + "spreadsheetml.";
-  std::string rows = "<row r=\"1\">" + Cell("B1", data.series_name) + "</row>";
+  std::string rows = xlsx::RowXml(1, xlsx::TextCell("B1", data.series_name));
   for (size_t i = 0; i < data.categories.size(); ++i) {
     const std::string row = std::to_string(i + 2);
-    rows += "<row r=\"" + row + "\">" + Cell("A" + row, data.categories[i]) +
-            Cell("B" + row, data.values[i]) + "</row>";
+    rows += xlsx::RowXml(static_cast<int>(i) + 2, xlsx::TextCell("A" + row, data.categories[i]) +
+                                                      xlsx::NumberCell("B" + row, data.values[i]));
   }
-  const std::vector<Part> parts = {
-      {"[Content_Types].xml",
-       std::string(kXmlDeclaration) + "<Types xmlns=\"" + kNsTypes +
-           "\"><Default Extension=\"rels\" "
-           "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-           "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-           "<Override PartName=\"/xl/workbook.xml\" ContentType=\"" +
-           types +
-           "sheet.main+xml\"/><Override PartName=\"/xl/worksheets/sheet1.xml\" "
-           "ContentType=\"" +
-           types + "worksheet+xml\"/><Override PartName=\"/xl/styles.xml\" ContentType=\"" + types +
-           "styles+xml\"/></Types>"},
-      {"_rels/.rels", RelationshipsXml({{"rId1", "officeDocument", "xl/workbook.xml"}})},
-      {"xl/workbook.xml", std::string(kXmlDeclaration) + "<workbook xmlns=\"" + kNsSpreadsheet +
-                              "\" xmlns:r=\"" + kNsR +
-                              "\"><sheets><sheet name=\"Sheet1\" sheetId=\"1\" r:id=\"rId1\"/>"
-                              "</sheets></workbook>"},
-      {"xl/_rels/workbook.xml.rels",
-       RelationshipsXml(
-           {{"rId1", "worksheet", "worksheets/sheet1.xml"}, {"rId2", "styles", "styles.xml"}})},
-      {"xl/worksheets/sheet1.xml", std::string(kXmlDeclaration) + "<worksheet xmlns=\"" +
-                                       kNsSpreadsheet + "\"><dimension ref=\"A1:B" + Last(data) +
-                                       "\"/><sheetData>" + rows + "</sheetData></worksheet>"},
-      {"xl/styles.xml",
-       std::string(kXmlDeclaration) + "<styleSheet xmlns=\"" + kNsSpreadsheet +
-           "\"><fonts count=\"1\"><font><sz val=\"11\"/><name val=\"Arial\"/></font></fonts>"
-           "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill><fill>"
-           "<patternFill patternType=\"gray125\"/></fill></fills><borders count=\"1\"><border>"
-           "<left/><right/><top/><bottom/><diagonal/></border></borders><cellStyleXfs "
-           "count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\"/>"
-           "</cellStyleXfs><cellXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" "
-           "borderId=\"0\" xfId=\"0\"/></cellXfs></styleSheet>"},
-  };
+  xlsx::Book book;
+  book.sheets.push_back({"Sheet1", xlsx::WorksheetXml(rows, "A1:B" + Last(data))});
+  book.styles = xlsx::kMinimalStyles;
+  std::vector<Part> parts;
+  for (auto& [name, xml] : xlsx::BookParts(book)) parts.push_back({name, xml});
   return ZipBytes(parts);
 }
 

@@ -6,20 +6,8 @@
 namespace vintrel::example {
 namespace {
 
-// Relationship ids of the presentation part: master, theme and properties first, then one per
-// slide from rId10 up.
-constexpr int kFirstSlideRel = 10;
-
 std::string Override(const std::string& part, const std::string& type) {
   return "<Override PartName=\"" + part + "\" ContentType=\"" + type + "\"/>";
-}
-
-std::string PresentationMlType(const std::string& kind) {
-  return std::string(kPresentationType) + "presentationml." + kind + "+xml";
-}
-
-std::string Namespaces() {
-  return std::string("xmlns:a=\"") + kNsA + "\" xmlns:r=\"" + kNsR + "\" xmlns:p=\"" + kNsP + "\"";
 }
 
 std::string SolidFill(const std::string& color) {
@@ -42,78 +30,36 @@ const char kBodyColor[] = "33415C";
 
 }  // namespace
 
-std::string ContentTypesXml(int slides, int charts) {
-  std::string xml =
-      std::string(kXmlDeclaration) + "<Types xmlns=\"" + kNsTypes +
-      "\"><Default Extension=\"rels\" "
-      "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-      "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-      "<Default Extension=\"png\" ContentType=\"image/png\"/>"
-      "<Default Extension=\"xlsx\" ContentType=\"" +
-      kPresentationType + "spreadsheetml.sheet\"/>" +
-      Override("/ppt/presentation.xml", PresentationMlType("presentation.main")) +
-      Override("/ppt/slideMasters/slideMaster1.xml", PresentationMlType("slideMaster")) +
-      Override("/ppt/slideLayouts/slideLayout1.xml", PresentationMlType("slideLayout")) +
-      Override("/ppt/theme/theme1.xml", std::string(kPresentationType) + "theme+xml") +
-      Override("/ppt/presProps.xml", PresentationMlType("presProps"));
-  for (int slide = 1; slide <= slides; ++slide) {
-    xml +=
-        Override("/ppt/slides/slide" + std::to_string(slide) + ".xml", PresentationMlType("slide"));
-  }
+std::string MoreContentDefaultsXml() {
+  return "<Default Extension=\"png\" ContentType=\"image/png\"/><Default Extension=\"xlsx\" "
+         "ContentType=\"" +
+         std::string(kPresentationType) + "spreadsheetml.sheet\"/>";
+}
+
+std::string MoreContentTypesXml(int charts) {
+  std::string xml;
   for (int chart = 1; chart <= charts; ++chart) {
     xml += Override("/ppt/charts/chart" + std::to_string(chart) + ".xml",
                     std::string(kPresentationType) + "drawingml.chart+xml");
   }
-  xml +=
-      Override("/docProps/core.xml", "application/vnd.openxmlformats-package.core-properties+xml") +
-      Override("/docProps/app.xml", std::string(kPresentationType) + "extended-properties+xml");
-  return xml + "</Types>";
+  return xml +
+         Override("/docProps/core.xml",
+                  "application/vnd.openxmlformats-package.core-properties+xml") +
+         Override("/docProps/app.xml", std::string(kPresentationType) + "extended-properties+xml");
 }
 
-std::string PackageRelationshipsXml() {
-  std::string xml = std::string(kXmlDeclaration) + "<Relationships xmlns=\"" + kNsRels + "\">" +
-                    "<Relationship Id=\"rId1\" Type=\"" + kRelType +
-                    "officeDocument\" Target=\"ppt/presentation.xml\"/>"
-                    "<Relationship Id=\"rId2\" "
-                    "Type=\"http://schemas.openxmlformats.org/package/2006/relationships/"
-                    "metadata/core-properties\" Target=\"docProps/core.xml\"/>"
-                    "<Relationship Id=\"rId3\" Type=\"" +
-                    kRelType + "extended-properties\" Target=\"docProps/app.xml\"/>";
-  return xml + "</Relationships>";
+std::string DocumentPropertiesRelationshipsXml() {
+  return RelationshipXml({"rId2",
+                          "http://schemas.openxmlformats.org/package/2006/relationships/"
+                          "metadata/core-properties",
+                          "docProps/core.xml"}) +
+         RelationshipXml({"rId3", "extended-properties", "docProps/app.xml"});
 }
 
-std::string PresentationXml(int slides) {
-  std::string ids;
-  for (int slide = 0; slide < slides; ++slide) {
-    ids += "<p:sldId id=\"" + std::to_string(256 + slide) + "\" r:id=\"rId" +
-           std::to_string(kFirstSlideRel + slide) + "\"/>";
-  }
+std::string DefaultTextStyleXml() {
   std::string text_style = "<p:defaultTextStyle>";
   for (int level = 1; level <= 9; ++level) text_style += Level(level, 1800, kBodyColor);
-  text_style += "</p:defaultTextStyle>";
-  return std::string(kXmlDeclaration) + "<p:presentation " + Namespaces() +
-         " saveSubsetFonts=\"1\"><p:sldMasterIdLst><p:sldMasterId id=\"2147483648\" "
-         "r:id=\"rId1\"/></p:sldMasterIdLst><p:sldIdLst>" +
-         ids + "</p:sldIdLst><p:sldSz cx=\"" + std::to_string(kSlideWidth) + "\" cy=\"" +
-         std::to_string(kSlideHeight) + "\"/><p:notesSz cx=\"6858000\" cy=\"9144000\"/>" +
-         text_style + "</p:presentation>";
-}
-
-std::string PresentationRelationshipsXml(int slides) {
-  std::vector<Relationship> relationships = {
-      {"rId1", "slideMaster", "slideMasters/slideMaster1.xml"},
-      {"rId2", "theme", "theme/theme1.xml"},
-      {"rId3", "presProps", "presProps.xml"},
-  };
-  for (int slide = 0; slide < slides; ++slide) {
-    relationships.push_back({"rId" + std::to_string(kFirstSlideRel + slide), "slide",
-                             "slides/slide" + std::to_string(slide + 1) + ".xml"});
-  }
-  return RelationshipsXml(relationships);
-}
-
-std::string PresentationPropertiesXml() {
-  return std::string(kXmlDeclaration) + "<p:presentationPr " + Namespaces() + "/>";
+  return text_style + "</p:defaultTextStyle>";
 }
 
 std::string CorePropertiesXml(const std::string& title) {
@@ -152,8 +98,8 @@ std::string SlideMasterXml() {
   }
   body_style += "</p:bodyStyle>";
   other_style += "</p:otherStyle>";
-  return std::string(kXmlDeclaration) + "<p:sldMaster " + Namespaces() + "><p:cSld><p:bg><p:bgPr>" +
-         SolidFill("F5F7FB") +
+  return std::string(kXmlDeclaration) + "<p:sldMaster " + pptx::kNamespaces +
+         "><p:cSld><p:bg><p:bgPr>" + SolidFill("F5F7FB") +
          "<a:effectLst/></p:bgPr></p:bg><p:spTree><p:nvGrpSpPr><p:cNvPr id=\"1\" name=\"\"/>"
          "<p:cNvGrpSpPr/><p:nvPr/></p:nvGrpSpPr><p:grpSpPr><a:xfrm><a:off x=\"0\" y=\"0\"/>"
          "<a:ext cx=\"0\" cy=\"0\"/><a:chOff x=\"0\" y=\"0\"/><a:chExt cx=\"0\" cy=\"0\"/>"
@@ -161,8 +107,8 @@ std::string SlideMasterXml() {
          // The band along the top edge.
          "<p:sp><p:nvSpPr><p:cNvPr id=\"2\" name=\"Band\"/><p:cNvSpPr/><p:nvPr "
          "userDrawn=\"1\"/></p:nvSpPr><p:spPr>" +
-         Xfrm({0, 0, kSlideWidth, 137160}) + "<a:prstGeom prst=\"rect\"><a:avLst/></a:prstGeom>" +
-         SolidFill("2E6FBF") +
+         Xfrm({0, 0, pptx::kSlideWidth, 137160}) +
+         "<a:prstGeom prst=\"rect\"><a:avLst/></a:prstGeom>" + SolidFill("2E6FBF") +
          "<a:ln><a:noFill/></a:ln></p:spPr></p:sp>"
          "<p:sp><p:nvSpPr><p:cNvPr id=\"3\" name=\"Title Placeholder\"/><p:cNvSpPr><a:spLocks "
          "noGrp=\"1\"/></p:cNvSpPr><p:nvPr><p:ph type=\"title\"/></p:nvPr></p:nvSpPr><p:spPr>" +
@@ -179,13 +125,8 @@ std::string SlideMasterXml() {
          title_style + body_style + other_style + "</p:txStyles></p:sldMaster>";
 }
 
-std::string SlideMasterRelationshipsXml() {
-  return RelationshipsXml({{"rId1", "slideLayout", "../slideLayouts/slideLayout1.xml"},
-                           {"rId2", "theme", "../theme/theme1.xml"}});
-}
-
 std::string SlideLayoutXml() {
-  return std::string(kXmlDeclaration) + "<p:sldLayout " + Namespaces() +
+  return std::string(kXmlDeclaration) + "<p:sldLayout " + pptx::kNamespaces +
          " type=\"titleOnly\" preserve=\"1\"><p:cSld name=\"Title Only\"><p:spTree>"
          "<p:nvGrpSpPr><p:cNvPr id=\"1\" name=\"\"/><p:cNvGrpSpPr/><p:nvPr/></p:nvGrpSpPr>"
          "<p:grpSpPr><a:xfrm><a:off x=\"0\" y=\"0\"/><a:ext cx=\"0\" cy=\"0\"/><a:chOff x=\"0\" "
@@ -195,10 +136,6 @@ std::string SlideLayoutXml() {
          "<a:r><a:rPr lang=\"en-US\"/><a:t>Title</a:t></a:r><a:endParaRPr lang=\"en-US\"/></a:p>"
          "</p:txBody></p:sp></p:spTree></p:cSld><p:clrMapOvr><a:masterClrMapping/></p:clrMapOvr>"
          "</p:sldLayout>";
-}
-
-std::string SlideLayoutRelationshipsXml() {
-  return RelationshipsXml({{"rId1", "slideMaster", "../slideMasters/slideMaster1.xml"}});
 }
 
 std::string ThemeXml() {

@@ -4,29 +4,6 @@
 
 namespace vintrel::example {
 
-std::string EscapeXml(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
 std::string Xfrm(const Frame& frame, std::string_view prefix) {
   const std::string p(prefix);
   return "<" + p + ":xfrm><a:off x=\"" + std::to_string(frame.x) + "\" y=\"" +
@@ -66,26 +43,6 @@ std::string TitlePlaceholder(int id, std::string_view text) {
          "<a:p><a:r><a:rPr lang=\"en-US\" dirty=\"0\"/><a:t>" +
          EscapeXml(text) + "</a:t></a:r><a:endParaRPr lang=\"en-US\" dirty=\"0\"/></a:p>" +
          "</p:txBody></p:sp>";
-}
-
-std::string RelationshipsXml(const std::vector<Relationship>& relationships) {
-  std::string xml = std::string(kXmlDeclaration) + "<Relationships xmlns=\"" + kNsRels + "\">";
-  for (const Relationship& relationship : relationships) {
-    xml += "<Relationship Id=\"" + relationship.id + "\" Type=\"" + kRelType + relationship.type +
-           "\" Target=\"" + EscapeXml(relationship.target) + "\"" +
-           (relationship.external ? " TargetMode=\"External\"" : "") + "/>";
-  }
-  return xml + "</Relationships>";
-}
-
-std::string SlideXml(std::string_view shapes) {
-  return std::string(kXmlDeclaration) + "<p:sld xmlns:a=\"" + kNsA + "\" xmlns:r=\"" + kNsR +
-         "\" xmlns:p=\"" + kNsP +
-         "\"><p:cSld><p:spTree><p:nvGrpSpPr><p:cNvPr id=\"1\" name=\"\"/><p:cNvGrpSpPr/>"
-         "<p:nvPr/></p:nvGrpSpPr><p:grpSpPr><a:xfrm><a:off x=\"0\" y=\"0\"/><a:ext cx=\"0\" "
-         "cy=\"0\"/><a:chOff x=\"0\" y=\"0\"/><a:chExt cx=\"0\" cy=\"0\"/></a:xfrm></p:grpSpPr>" +
-         std::string(shapes) +
-         "</p:spTree></p:cSld><p:clrMapOvr><a:masterClrMapping/></p:clrMapOvr></p:sld>";
 }
 
 }  // namespace vintrel::example

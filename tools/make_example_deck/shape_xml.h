@@ -6,7 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#include "deck_skeleton/deck_skeleton.h"
+#include "host/common/text.h"  // EscapeXml
+
 namespace vintrel::example {
+
+using pptx::Relationship;
+using pptx::RelationshipXml;
 
 // Positions and sizes in EMU (914400 to the inch).
 struct Frame {
@@ -23,9 +29,6 @@ struct TextLook {
   std::string geometry = "rect";
 };
 
-// Text for an XML text node or attribute value.
-std::string EscapeXml(std::string_view text);
-
 std::string Xfrm(const Frame& frame, std::string_view prefix = "a");
 
 // A text box with one paragraph; `text` may be empty (an empty paragraph keeps its run
@@ -35,18 +38,6 @@ std::string TextBox(int id, std::string_view name, const Frame& frame, std::stri
 
 // The slide title: a placeholder taking position and look from the layout.
 std::string TitlePlaceholder(int id, std::string_view text);
-
-struct Relationship {
-  std::string id;
-  std::string type;  // after the officeDocument relationships prefix, e.g. "slideLayout"
-  std::string target;
-  bool external = false;
-};
-
-std::string RelationshipsXml(const std::vector<Relationship>& relationships);
-
-// A slide part holding `shapes` in its tree.
-std::string SlideXml(std::string_view shapes);
 
 }  // namespace vintrel::example
 

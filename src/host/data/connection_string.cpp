@@ -5,19 +5,13 @@
 
 #include "host/ascii.h"
 #include "host/client_recordset.h"
+#include "host/common/text.h"
 #include "host/error.h"
 
 namespace vintrel::host::data {
 namespace {
 
 constexpr char kSource[] = "Connection";
-
-std::string Trim(std::string_view text) {
-  size_t begin = text.find_first_not_of(" \t\r\n");
-  if (begin == std::string_view::npos) return "";
-  size_t end = text.find_last_not_of(" \t\r\n");
-  return std::string(text.substr(begin, end - begin + 1));
-}
 
 bool IsSqliteFile(std::string_view path) {
   return EndsWithNoCase(path, ".db") || EndsWithNoCase(path, ".sqlite") ||
@@ -102,12 +96,12 @@ std::vector<ConnectionStringPart> ParseConnectionString(std::string_view text) {
     if (equals == std::string_view::npos || text[equals] == ';') {
       // A part without "=": kept as a key without value (a bare path, for one).
       size_t end = equals == std::string_view::npos ? text.size() : equals;
-      std::string key = Trim(text.substr(start, end - start));
+      std::string key(Trim(text.substr(start, end - start)));
       if (!key.empty()) parts.push_back({key, "", std::string(text.substr(start, end - start))});
       i = end + 1;
       continue;
     }
-    std::string key = Trim(text.substr(start, equals - start));
+    std::string key(Trim(text.substr(start, equals - start)));
     i = equals + 1;
     while (i < text.size() && text[i] == ' ') ++i;
     std::string value;
@@ -135,7 +129,7 @@ std::vector<ConnectionStringPart> ParseConnectionString(std::string_view text) {
       value = Trim(text.substr(i, end - i));
       i = end;
     }
-    parts.push_back({key, value, Trim(text.substr(start, i - start))});
+    parts.push_back({key, value, std::string(Trim(text.substr(start, i - start)))});
     ++i;
   }
   return parts;
@@ -168,7 +162,7 @@ std::string NativePath(std::string path) {
 
 ProviderChoice ChooseProvider(const std::string& connection_string,
                               const DriverList& odbc_drivers) {
-  std::string text = Trim(connection_string);
+  std::string text(Trim(connection_string));
   if (text.empty()) NoProvider("The connection string is empty.");
   if (text.find('=') == std::string::npos) {
     if (IsSqliteFile(text)) return {ProviderKind::kSqlite, NativePath(text)};

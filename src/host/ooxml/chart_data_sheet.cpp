@@ -6,6 +6,8 @@
 #include <random>
 #include <set>
 
+#include "host/common/cell_address.h"
+#include "host/common/number_text.h"
 #include "host/error.h"
 #include "host/ooxml/chart_workbook.h"
 #include "host/ooxml/xml_util.h"
@@ -164,12 +166,6 @@ std::string NewGuid() {
 
 // ---- number helpers
 
-std::string FormatNumber(double value) {
-  char buffer[64];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
-}
-
 bool ParseNumber(const std::string& text, double& value) {
   size_t begin = text.find_first_not_of(" \t");
   size_t end = text.find_last_not_of(" \t");
@@ -197,17 +193,11 @@ int FormulaColumn(const std::string& formula) {
       range.find_first_not_of("0123456789", head.size()) != std::string::npos) {
     return 0;
   }
-  int index = 0;
-  for (char c : column) index = index * 26 + (c - 'A' + 1);
-  return index;
+  return ColumnNumber(column);
 }
 
 std::string ColumnLetters(int column) {
-  std::string out;
-  for (int n = column + 1; n > 0; n = (n - 1) / 26) {
-    out.insert(out.begin(), static_cast<char>('A' + (n - 1) % 26));
-  }
-  return out;
+  return vintrel::ColumnLetters(column + 1);
 }
 
 // ---- cells and columns

@@ -64,8 +64,6 @@ class ChartObject : public host::GraphChart, public host::GraphApplication, publ
   std::function<void()> on_update_;
 };
 
-// The shortest text that reads back as the same double.
-std::string FormatNumber(double value);
 // Parses a whole cell as a number ("1.5", "-2", "3e4"); false for anything else.
 bool ParseNumber(const std::string& text, double& value);
 // The sheet column (from 1) a series' values formula names when it has the data sheet layout

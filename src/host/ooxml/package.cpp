@@ -5,6 +5,7 @@
 #include <set>
 
 #include "host/ascii.h"
+#include "host/common/text.h"
 #include "host/error.h"
 #include "host/ooxml/xml_util.h"
 
@@ -17,18 +18,6 @@ constexpr char kContentTypesPart[] = "[Content_Types].xml";
 std::string DirOf(const std::string& part) {
   size_t slash = part.rfind('/');
   return slash == std::string::npos ? std::string() : part.substr(0, slash + 1);
-}
-
-std::vector<std::string> Segments(const std::string& path) {
-  std::vector<std::string> out;
-  size_t start = 0;
-  while (start <= path.size()) {
-    size_t end = path.find('/', start);
-    if (end == std::string::npos) end = path.size();
-    out.push_back(path.substr(start, end - start));
-    start = end + 1;
-  }
-  return out;
 }
 
 bool SameName(const std::string& a, const std::string& b) {
@@ -435,28 +424,14 @@ void Package::SetRelTarget(const std::string& part, const std::string& id,
 std::string Package::ResolveTarget(const std::string& source, const std::string& target) {
   std::string joined =
       !target.empty() && target[0] == '/' ? target.substr(1) : DirOf(source) + target;
-  std::vector<std::string> out;
-  for (std::string& segment : Segments(joined)) {
-    if (segment.empty() || segment == ".") continue;
-    if (segment == "..") {
-      if (!out.empty()) out.pop_back();
-      continue;
-    }
-    out.push_back(std::move(segment));
-  }
-  std::string name;
-  for (const std::string& segment : out) {
-    if (!name.empty()) name += '/';
-    name += segment;
-  }
-  return name;
+  return NormalizePath(joined);
 }
 
 std::string Package::RelativeTarget(const std::string& source, const std::string& part) {
-  std::vector<std::string> from = Segments(DirOf(source));
+  std::vector<std::string> from = Split(DirOf(source), "/");
   if (!from.empty() && from.back().empty()) from.pop_back();
   if (from.size() == 1 && from[0].empty()) from.clear();
-  std::vector<std::string> to = Segments(part);
+  std::vector<std::string> to = Split(part, "/");
   size_t common = 0;
   while (common < from.size() && common + 1 < to.size() && SameName(from[common], to[common])) {
     ++common;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/ascii.h"
+#include "host/common/text.h"
 #include "host/error.h"
 #include "host/ooxml/package_shape.h"
 #include "host/ooxml/shape_link.h"
@@ -43,22 +44,7 @@ std::string AbsolutePath(const std::string& path) {
     std::string cwd = ::getcwd(buffer, sizeof buffer) ? buffer : ".";
     joined = cwd + "/" + path;
   }
-  std::vector<std::string> parts;
-  size_t start = 0;
-  while (start <= joined.size()) {
-    size_t end = joined.find('/', start);
-    if (end == std::string::npos) end = joined.size();
-    std::string segment = joined.substr(start, end - start);
-    if (segment == "..") {
-      if (!parts.empty()) parts.pop_back();
-    } else if (!segment.empty() && segment != ".") {
-      parts.push_back(segment);
-    }
-    start = end + 1;
-  }
-  std::string out;
-  for (const std::string& segment : parts) out += "/" + segment;
-  return out.empty() ? "/" : out;
+  return "/" + NormalizePath(joined);
 }
 
 int PackageShowSettings::ShowType() const {

@@ -2,26 +2,13 @@
 
 #include <vector>
 
+#include "host/common/text.h"
 #include "host/ooxml/xml_util.h"
 #include "host/text_encoding.h"
 
 namespace vintrel::ooxml {
 
 namespace {
-
-std::vector<std::string> SplitParagraphs(std::string_view text) {
-  std::vector<std::string> out(1);
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c == '\r' || c == '\n') {
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      out.emplace_back();
-    } else {
-      out.back().push_back(c);
-    }
-  }
-  return out;
-}
 
 // Run properties fit to copy into new runs: without hyperlinks (they carry relationship ids
 // that the new text does not want) and without the spelling mark.
@@ -93,7 +80,7 @@ void WriteBodyText(pugi::xml_node body, std::string_view text) {
   };
   if (!anchor) anchor = body.child("a:extLst");
 
-  for (const std::string& paragraph_text : SplitParagraphs(host::XmlText(text, true))) {
+  for (const std::string& paragraph_text : SplitLines(host::XmlText(text, true))) {
     pugi::xml_node paragraph = insert_paragraph();
     if (paragraph_props) paragraph.append_copy(paragraph_props);
     size_t start = 0;

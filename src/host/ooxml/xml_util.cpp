@@ -6,6 +6,8 @@
 #include <mutex>
 #include <sstream>
 
+#include "host/common/xml_depth.h"
+
 namespace vintrel::ooxml {
 
 namespace {
@@ -78,19 +80,6 @@ struct StringWriter : pugi::xml_writer {
   }
 };
 
-// Parts written by presentation programs nest some 25 levels at most. Far deeper nesting only comes
-// from a hostile file, and would make every walk over the part slow and recursive ones overflow
-// the stack.
-constexpr int kMaxDepth = 256;
-
-struct DepthCheck : pugi::xml_tree_walker {
-  bool too_deep = false;
-  bool for_each(pugi::xml_node&) override {
-    too_deep = depth() >= kMaxDepth;
-    return !too_deep;
-  }
-};
-
 int IndexIn(std::initializer_list<std::string_view> order, std::string_view name) {
   int i = 0;
   for (std::string_view item : order) {
@@ -111,11 +100,9 @@ std::string ParseXml(pugi::xml_document& doc, const std::string& text, bool chec
   }
   if (!doc.document_element()) return "malformed XML (no root element)";
   if (!check_depth) return {};
-  DepthCheck check;
-  doc.traverse(check);
-  if (check.too_deep) {
+  if (NestedTooDeep(doc)) {
     doc.reset();
-    return "XML nested deeper than " + std::to_string(kMaxDepth) + " levels";
+    return "XML nested deeper than " + std::to_string(kMaxXmlDepth) + " levels";
   }
   return {};
 }

@@ -7,20 +7,9 @@
 #include <sstream>
 
 #include "host/ascii.h"
+#include "host/common/text.h"
 
 namespace vintrel::host::posix {
-namespace {
-
-std::string Trim(const std::string& text) {
-  const char* blanks = " \t\r\n";
-  const size_t first = text.find_first_not_of(blanks);
-  if (first == std::string::npos) return "";
-  const size_t last = text.find_last_not_of(blanks);
-  return text.substr(first, last - first + 1);
-}
-
-}  // namespace
-
 std::optional<IniSections> ParseIni(const std::string& text) {
   IniSections sections;
   std::string section;
@@ -30,7 +19,7 @@ std::optional<IniSections> ParseIni(const std::string& text) {
   while (std::getline(lines, raw)) {
     if (first_line && raw.rfind("\xEF\xBB\xBF", 0) == 0) raw.erase(0, 3);  // byte order mark
     first_line = false;
-    const std::string line = Trim(raw);
+    const std::string line(Trim(raw));
     if (line.empty() || line[0] == ';' || line[0] == '#') continue;
     if (line.front() == '[') {
       if (line.back() != ']') return std::nullopt;
@@ -42,7 +31,7 @@ std::optional<IniSections> ParseIni(const std::string& text) {
     if (equals == std::string::npos || section.empty()) return std::nullopt;
     const std::string key = UpperAscii(Trim(line.substr(0, equals)));
     if (key.empty()) return std::nullopt;
-    std::string value = Trim(line.substr(equals + 1));
+    std::string value(Trim(line.substr(equals + 1)));
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
       value = value.substr(1, value.size() - 2);
     }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "host/common/text.h"
+
 namespace vintrel::host::workbook {
 
 namespace {
@@ -23,13 +25,11 @@ struct Corner {
 bool ParseCorner(std::string_view text, Corner* corner) {
   size_t i = 0;
   if (i < text.size() && text[i] == '$') ++i;
-  long long column = 0;
   size_t letters = 0;
-  while (i < text.size() && IsLetter(text[i])) {
-    column = column * 26 + (std::toupper(static_cast<unsigned char>(text[i])) - 'A' + 1);
-    if (++letters > 3) return false;
-    ++i;
-  }
+  while (i + letters < text.size() && IsLetter(text[i + letters])) ++letters;
+  const long long column = letters == 0 ? 0 : ColumnNumber(text.substr(i, letters));
+  if (letters > 0 && column == 0) return false;
+  i += letters;
   if (letters > 0 && i < text.size() && text[i] == '$') ++i;
   if (letters == 0 && i > 0 && i < text.size() && !IsDigit(text[i])) return false;
   long long row = 0;
@@ -45,16 +45,6 @@ bool ParseCorner(std::string_view text, Corner* corner) {
   corner->row = static_cast<int>(row);
   corner->column = static_cast<int>(column);
   return true;
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
-    text.remove_suffix(1);
-  }
-  return text;
 }
 
 }  // namespace
@@ -120,16 +110,6 @@ std::optional<SheetRange> ParseSheetRange(std::string_view text) {
   if (!range) return std::nullopt;
   result.range = *range;
   return result;
-}
-
-std::string ColumnLetters(int column) {
-  std::string letters;
-  while (column > 0) {
-    int digit = (column - 1) % 26;
-    letters.insert(letters.begin(), static_cast<char>('A' + digit));
-    column = (column - 1) / 26;
-  }
-  return letters;
 }
 
 }  // namespace vintrel::host::workbook

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "host/common/cell_address.h"
+
 namespace vintrel::host::workbook {
 
 inline constexpr int kMaxRows = 1048576;
@@ -37,9 +39,6 @@ std::optional<SheetRange> ParseSheetRange(std::string_view text);
 
 // Parses one reference such as "B7" or "$B$7" into (row, column); nothing when it is not one.
 bool ParseCellReference(std::string_view text, int* row, int* column);
-
-// Column letters of a column number: 1 is A, 27 is AA, 16384 is XFD.
-std::string ColumnLetters(int column);
 
 }  // namespace vintrel::host::workbook
 

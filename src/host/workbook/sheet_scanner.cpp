@@ -204,28 +204,6 @@ int ToInt(std::string_view text, int fallback) {
   return ec == std::errc() && ptr == text.data() + text.size() ? value : fallback;
 }
 
-// "B12" -> row 12, column 2; false when it is not a plain reference.
-bool SplitReference(std::string_view ref, int* row, int* column) {
-  int c = 0;
-  size_t i = 0;
-  while (i < ref.size() && ((ref[i] >= 'A' && ref[i] <= 'Z') || (ref[i] >= 'a' && ref[i] <= 'z'))) {
-    c = c * 26 + (ref[i] & 0x1F);
-    if (c > kMaxColumns) return false;
-    ++i;
-  }
-  int r = 0;
-  size_t digits = i;
-  while (i < ref.size() && ref[i] >= '0' && ref[i] <= '9') {
-    r = r * 10 + (ref[i] - '0');
-    if (r > kMaxRows) return false;
-    ++i;
-  }
-  if (i != ref.size() || c == 0 || i == digits || r == 0) return false;
-  *row = r;
-  *column = c;
-  return true;
-}
-
 // Collects the <t> texts of an inline string up to </is>, leaving out phonetic guides.
 void ReadInlineString(Scanner& scanner, std::string& out) {
   while (true) {
@@ -282,7 +260,7 @@ void ScanSheetCells(std::string_view xml, const std::string& what,
     } else if (name == "c") {
       std::string_view ref = scanner.Attribute("r");
       int cell_row = row;
-      if (ref.empty() || !SplitReference(ref, &cell_row, &column)) ++column;
+      if (ref.empty() || !ParseCellReference(ref, &cell_row, &column)) ++column;
       cell.row = cell_row;
       cell.column = column;
       cell.style = ToInt(scanner.Attribute("s"), 0);

@@ -5,6 +5,8 @@
 #include <map>
 #include <pugixml.hpp>
 
+#include "host/common/text.h"
+#include "host/common/xml_depth.h"
 #include "host/error.h"
 #include "host/text_encoding.h"
 #include "host/workbook/builtin_formats.h"
@@ -59,22 +61,7 @@ std::string RelationshipsPart(const std::string& part) {
 // A relationship target taken relative to the folder of the part that names it.
 std::string ResolveTarget(const std::string& folder, const std::string& target) {
   std::string joined = !target.empty() && target[0] == '/' ? target.substr(1) : folder + target;
-  std::vector<std::string> parts;
-  size_t start = 0;
-  while (start <= joined.size()) {
-    size_t end = joined.find('/', start);
-    if (end == std::string::npos) end = joined.size();
-    std::string piece = joined.substr(start, end - start);
-    if (piece == "..") {
-      if (!parts.empty()) parts.pop_back();
-    } else if (!piece.empty() && piece != ".") {
-      parts.push_back(piece);
-    }
-    start = end + 1;
-  }
-  std::string result;
-  for (const std::string& piece : parts) result += (result.empty() ? "" : "/") + piece;
-  return result;
+  return NormalizePath(joined);
 }
 
 struct Relationship {
@@ -98,24 +85,11 @@ std::string StringItem(const pugi::xml_node& node) {
   return text.find("_x") == std::string::npos ? text : DecodeEscapes(std::move(text));
 }
 
-// Workbook parts nest some 10 levels; far deeper nesting only comes from a hostile file.
-constexpr int kMaxDepth = 256;
-
-struct DepthCheck : pugi::xml_tree_walker {
-  bool too_deep = false;
-  bool for_each(pugi::xml_node&) override {
-    too_deep = depth() >= kMaxDepth;
-    return !too_deep;
-  }
-};
-
 void CheckDepth(pugi::xml_document& doc, const std::string& what, const std::string& part) {
-  DepthCheck check;
-  doc.traverse(check);
-  if (check.too_deep) {
+  if (NestedTooDeep(doc)) {
     throw Error(kErrUnspecified, kSource,
                 what + ": the part " + part + " nests XML deeper than " +
-                    std::to_string(kMaxDepth) + " levels; the file is refused as unsafe");
+                    std::to_string(kMaxXmlDepth) + " levels; the file is refused as unsafe");
   }
 }
 

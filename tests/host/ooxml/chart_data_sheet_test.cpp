@@ -260,7 +260,7 @@ TEST_F(ChartDataSheet, PasteAtAnOffsetAndWithoutText) {
   EXPECT_THROW(other.OLEFormat().Object().Application().DataSheet().Cells(1, 1).Paste(), Error);
 }
 
-TEST(ChartNumbers, FormatAndParse) {
+TEST(ChartNumbers, CellsParseAndFormulasNameTheirColumn) {
   const std::pair<const char*, std::optional<double>> parsed[] = {
       {" 1.5 ", 1.5}, {"+2e3", 2000}, {"", {}},    {" ", {}},    {"1,5", {}},
       {"12abc", {}},  {"nan", {}},    {"inf", {}}, {"0x10", {}}, {"+", {}}};
@@ -268,10 +268,6 @@ TEST(ChartNumbers, FormatAndParse) {
     double value = 0;
     EXPECT_EQ(ParseNumber(text, value) ? std::optional(value) : std::nullopt, number) << text;
   }
-  EXPECT_EQ((Strings{FormatNumber(0.1), FormatNumber(-1234567.25)}),
-            (Strings{"0.1", "-1234567.25"}));
-  EXPECT_EQ((Strings{ColumnLetters(0), ColumnLetters(25), ColumnLetters(26), ColumnLetters(701)}),
-            (Strings{"A", "Z", "AA", "ZZ"}));
   const std::pair<const char*, int> columns[] = {{"Sheet1!$C$2:$C$5", 3},
                                                  {"'My Sheet'!$AB$2:$AB$10", 28},
                                                  {"'[1]Table 120'!$X$107", 0},

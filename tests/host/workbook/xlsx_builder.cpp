@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+#include "host/common/xlsx_writer.h"
+
 namespace vintrel::host::workbook::testing {
 
 void WriteZip(const std::string& path, const Parts& parts, bool compress,
@@ -30,62 +32,22 @@ void WriteZip(const std::string& path, const Parts& parts, bool compress,
 }
 
 std::string SheetXml(const std::string& rows) {
-  return R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
-         R"(<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
-         "<sheetData>" +
-         rows + "</sheetData></worksheet>";
+  return xlsx::WorksheetXml(rows);
 }
 
 Parts WorkbookParts(const BookContents& contents) {
-  const std::string rel_base =
-      "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
-  Parts parts;
-  parts["[Content_Types].xml"] =
-      R"(<?xml version="1.0"?><Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"/>)";
-  parts["_rels/.rels"] =
-      R"(<?xml version="1.0"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
-      R"(<Relationship Id="rId1" Type=")" +
-      rel_base + R"(officeDocument" Target="xl/workbook.xml"/></Relationships>)";
-  std::string sheets;
-  std::string rels;
-  int n = 0;
+  constexpr std::string_view kChart = " (chart)";
+  xlsx::Book book;
   for (const auto& [name, xml] : contents.sheets) {
-    ++n;
-    const std::string kChart = " (chart)";
-    bool chart = name.size() > kChart.size() &&
-                 name.compare(name.size() - kChart.size(), kChart.size(), kChart) == 0;
-    std::string shown = chart ? name.substr(0, name.size() - kChart.size()) : name;
-    std::string id = "rId" + std::to_string(n);
-    std::string part =
-        (chart ? "chartsheets/sheet" : "worksheets/sheet") + std::to_string(n) + ".xml";
-    sheets +=
-        "<sheet name=\"" + shown + "\" sheetId=\"" + std::to_string(n) + "\" r:id=\"" + id + "\"/>";
-    rels += "<Relationship Id=\"" + id + "\" Type=\"" + rel_base +
-            (chart ? "chartsheet" : "worksheet") + "\" Target=\"" + part + "\"/>";
-    parts["xl/" + part] = xml;
+    const bool chart = name.size() > kChart.size() && name.ends_with(kChart);
+    book.sheets.push_back({chart ? name.substr(0, name.size() - kChart.size()) : name, xml, chart});
   }
-  if (contents.has_shared_strings) {
-    rels += "<Relationship Id=\"rIdS\" Type=\"" + rel_base +
-            "sharedStrings\" Target=\"/xl/sharedStrings.xml\"/>";
-    parts["xl/sharedStrings.xml"] =
-        R"(<?xml version="1.0"?><sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)" +
-        contents.shared_strings + "</sst>";
-  }
-  if (!contents.styles.empty()) {
-    rels += "<Relationship Id=\"rIdT\" Type=\"" + rel_base + "styles\" Target=\"styles.xml\"/>";
-    parts["xl/styles.xml"] =
-        R"(<?xml version="1.0"?><styleSheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)" +
-        contents.styles + "</styleSheet>";
-  }
-  parts["xl/workbook.xml"] =
-      R"(<?xml version="1.0"?><workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" )"
-      R"(xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)" +
-      std::string(contents.date1904 ? R"(<workbookPr date1904="1"/>)" : "<workbookPr/>") +
-      "<sheets>" + sheets + "</sheets><definedNames>" + contents.defined_names +
-      "</definedNames></workbook>";
-  parts["xl/_rels/workbook.xml.rels"] =
-      R"(<?xml version="1.0"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)" +
-      rels + "</Relationships>";
+  if (contents.has_shared_strings) book.shared_strings = contents.shared_strings;
+  if (!contents.styles.empty()) book.styles = contents.styles;
+  book.date1904 = contents.date1904;
+  book.defined_names = contents.defined_names;
+  Parts parts;
+  for (auto& [name, data] : xlsx::BookParts(book)) parts[name] = std::move(data);
   return parts;
 }
 

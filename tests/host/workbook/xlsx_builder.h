@@ -1,4 +1,5 @@
-// Writes small .xlsx packages part by part, so that tests control every byte the reader sees.
+// Writes small .xlsx packages: the frame from the shared .xlsx writer, every sheet, string and
+// style as the test gives it, and zips whatever parts a test changes or adds.
 #ifndef VINTREL_TESTS_HOST_WORKBOOK_XLSX_BUILDER_H_
 #define VINTREL_TESTS_HOST_WORKBOOK_XLSX_BUILDER_H_
 

@@ -6,16 +6,11 @@
 #include <cstdint>
 #include <utility>
 
+#include "host/ascii.h"
+
 namespace vintrel::ooxml::drawing {
 
 namespace {
-
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower;
-}
 
 bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
@@ -47,7 +42,7 @@ constexpr std::array<std::string_view, 8> kMonospace{"courier",    "consolas",  
                                                      "typewriter", "inconsolata"};
 
 std::string_view GenericFamily(std::string_view family) {
-  std::string lower = Lower(family);
+  std::string lower = LowerAscii(family);
   auto any_of = [&](const auto& names) {
     return std::any_of(names.begin(), names.end(),
                        [&](std::string_view name) { return Contains(lower, name); });
@@ -176,7 +171,7 @@ void Append(std::string& out, char32_t c) {
 
 std::string CssFontFamily(std::string_view family) {
   if (family.empty()) return "'DejaVu Sans',sans-serif";
-  std::string lower = Lower(family);
+  std::string lower = LowerAscii(family);
   std::string css = "'" + std::string(family) + "'";
   for (const StandIn& entry : kStandIns) {
     if (lower == entry.family)
@@ -194,7 +189,7 @@ std::string CssFontFamily(std::string_view family) {
 FontMetrics DrawnMetrics(std::string_view family) {
   // The families Linux draws them with, as their font files give them (hhea ascender and
   // descender); DejaVu is what the generic families come to.
-  std::string lower = Lower(family);
+  std::string lower = LowerAscii(family);
   auto is = [&](std::initializer_list<std::string_view> names) {
     return std::find(names.begin(), names.end(), lower) != names.end();
   };
@@ -207,13 +202,13 @@ FontMetrics DrawnMetrics(std::string_view family) {
 }
 
 bool IsSymbolFont(std::string_view family) {
-  std::string lower = Lower(family);
+  std::string lower = LowerAscii(family);
   return lower == "symbol" || lower.rfind("wingdings", 0) == 0 || lower == "webdings" ||
          lower == "marlett" || lower == "monotype sorts";
 }
 
 std::string SymbolText(std::string_view family, std::string_view text) {
-  std::string lower = Lower(family);
+  std::string lower = LowerAscii(family);
   std::string out;
   for (size_t at = 0; at < text.size();) {
     Append(out, SymbolCharacter(lower, NextCharacter(text, at)));
