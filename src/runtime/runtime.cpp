@@ -130,20 +130,8 @@ void clsRuntime::BuildSlide(host::Slide& slide, int index) {
   clsRTSlideInfo& info = model_.slides[index];
   info.SlideNumber = slide.SlideIndex();
   info.HideWhenNoData = false;
-  auto shapes = std::make_shared<ShapeInfoList>();
-  model_.shapes[index] = shapes;
-
-  host::Tags& tags = slide.Tags();
-  for (int t = 1; t <= tags.Count(); ++t) {
-    if (!HasTagPrefix(tags.Name(t), tag::kSlideProperties)) continue;
-    clsSlide settings;
-    settings.SetTagString(tags.Value(t));
-    info.HideWhenNoData = settings.HideWhenNoData() != 0;
-    info.RefreshLinkedObjects = settings.RefreshLinkedObjects() != 0;
-    info.AllDataEOF = false;
-    info.HasDataDefinitions = false;
-    if (info.RefreshLinkedObjects) any_link_refresh_ = true;
-  }
+  model_.shapes[index] = std::make_shared<ShapeInfoList>();
+  ReadSlideSettings(slide, info);
   LoadScrollInfo(slide);
 
   host::Shapes& slide_shapes = slide.Shapes();
@@ -157,51 +145,7 @@ void clsRuntime::BuildSlide(host::Slide& slide, int index) {
     }
     link.SetShapeItem(shape);
     if (link.VintrelEnabled()) {
-      const int source = link.SourceType();
-      if (source == source_type::kClock) {
-        if (link.DateFormat().empty()) continue;
-        clsRTClockInfo clock;
-        clock.ShapeNumber = shape.ZOrderPosition();
-        clock.DateFormat = link.DateFormat();
-        model_.clocks[index].push_back(clock);
-        info.HasClocks = true;
-        any_clocks_ = true;
-        continue;
-      }
-      clsRTShapeInfo shape_info;
-      shape_info.SourceType = static_cast<int16_t>(source);
-      shape_info.ShapeNumber = shape.ZOrderPosition();
-      shape_info.ConnectionTagNumber = link.ConnectionTagNumber();
-      if (source == source_type::kTextField || source == source_type::kLinkedObject) {
-        if (link.ConnectionTagNumber().empty() || link.ColumnName().empty() || link.Row() <= 0) {
-          continue;
-        }
-        shape_info.ColumnName = link.ColumnName();
-        shape_info.Row = link.Row();
-        shape_info.ScrollRow = link.Row();
-        shape_info.HasTextFrame = shape.HasTextFrame();
-        if (source == source_type::kLinkedObject) {
-          shape_info.ObjectFolder = link.ObjectFolder();
-          shape_info.ObjectExtension = link.ObjectExtension();
-        }
-      } else if (source == source_type::kGraph) {
-        if (link.ConnectionTagNumber().empty()) continue;
-        // A chart always starts with the first row, whatever its tags hold.
-        shape_info.Row = 1;
-        shape_info.ScrollRow = 1;
-      } else {
-        continue;
-      }
-      const int slot = ConnectionSlot(shape_info.ConnectionTagNumber);
-      if (slot < 0) {
-        WriteDebugLog(ctx_, DebugLevel::kInformation, kSource,
-                      "Connection number out of range: " + shape_info.ConnectionTagNumber);
-        continue;
-      }
-      shapes->push_back(std::move(shape_info));
-      model_.used_connections[slot] = true;
-      model_.slide_connections[index][slot] = true;
-      info.HasDataDefinitions = true;
+      AddLinkedShape(index, shape, link);
     } else if (info.RefreshLinkedObjects && IsLinkedFileShape(type)) {
       // Linked files without a data link are watched and reloaded when they change.
       SkipFailure([&] {
@@ -215,6 +159,67 @@ void clsRuntime::BuildSlide(host::Slide& slide, int index) {
       });
     }
   }
+}
+
+void clsRuntime::ReadSlideSettings(host::Slide& slide, clsRTSlideInfo& info) {
+  host::Tags& tags = slide.Tags();
+  for (int t = 1; t <= tags.Count(); ++t) {
+    if (!HasTagPrefix(tags.Name(t), tag::kSlideProperties)) continue;
+    clsSlide settings;
+    settings.SetTagString(tags.Value(t));
+    info.HideWhenNoData = settings.HideWhenNoData() != 0;
+    info.RefreshLinkedObjects = settings.RefreshLinkedObjects() != 0;
+    info.AllDataEOF = false;
+    info.HasDataDefinitions = false;
+    if (info.RefreshLinkedObjects) any_link_refresh_ = true;
+  }
+}
+
+void clsRuntime::AddLinkedShape(int index, host::Shape& shape, const clsshape& link) {
+  clsRTSlideInfo& info = model_.slides[index];
+  const int source = link.SourceType();
+  if (source == source_type::kClock) {
+    if (link.DateFormat().empty()) return;
+    clsRTClockInfo clock;
+    clock.ShapeNumber = shape.ZOrderPosition();
+    clock.DateFormat = link.DateFormat();
+    model_.clocks[index].push_back(clock);
+    info.HasClocks = true;
+    any_clocks_ = true;
+    return;
+  }
+  clsRTShapeInfo shape_info;
+  shape_info.SourceType = static_cast<int16_t>(source);
+  shape_info.ShapeNumber = shape.ZOrderPosition();
+  shape_info.ConnectionTagNumber = link.ConnectionTagNumber();
+  if (source == source_type::kTextField || source == source_type::kLinkedObject) {
+    if (link.ConnectionTagNumber().empty() || link.ColumnName().empty() || link.Row() <= 0) return;
+    shape_info.ColumnName = link.ColumnName();
+    shape_info.Row = link.Row();
+    shape_info.ScrollRow = link.Row();
+    shape_info.HasTextFrame = shape.HasTextFrame();
+    if (source == source_type::kLinkedObject) {
+      shape_info.ObjectFolder = link.ObjectFolder();
+      shape_info.ObjectExtension = link.ObjectExtension();
+    }
+  } else if (source == source_type::kGraph) {
+    if (link.ConnectionTagNumber().empty()) return;
+    // A chart always starts with the first row, whatever its tags hold.
+    shape_info.Row = 1;
+    shape_info.ScrollRow = 1;
+  } else {
+    return;
+  }
+  const int slot = ConnectionSlot(shape_info.ConnectionTagNumber);
+  if (slot < 0) {
+    WriteDebugLog(ctx_, DebugLevel::kInformation, kSource,
+                  "Connection number out of range: " + shape_info.ConnectionTagNumber);
+    return;
+  }
+  model_.shapes[index]->push_back(std::move(shape_info));
+  model_.used_connections[slot] = true;
+  model_.slide_connections[index][slot] = true;
+  info.HasDataDefinitions = true;
 }
 
 void clsRuntime::OpenUsedConnections(host::Presentation& presentation, bool& file_source) {

@@ -20,6 +20,7 @@ namespace vintrel {
 class FrmRuntimeTimer;
 class ProgressWindow;
 class clsSlide;
+class clsshape;
 
 // The show's open connections by tag number text ("01").
 using RuntimeConnections = std::map<std::string, std::unique_ptr<clsConnection>>;
@@ -85,6 +86,11 @@ class clsRuntime : public std::enable_shared_from_this<clsRuntime> {
  private:
   void Build(host::Presentation& presentation);
   void BuildSlide(host::Slide& slide, int index);
+  // The slide's own settings (hiding, linked-object refresh) into its record.
+  void ReadSlideSettings(host::Slide& slide, clsRTSlideInfo& info);
+  // A clock, text field, linked object or chart of slide `index` into the model; a link that
+  // lacks what it needs is left out.
+  void AddLinkedShape(int index, host::Shape& shape, const clsshape& link);
   void OpenUsedConnections(host::Presentation& presentation, bool& file_source);
   void ApplyScrollSettings();
   // Reads one slide's scroll tags into the scratch tables.
