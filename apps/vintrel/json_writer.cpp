@@ -1,6 +1,6 @@
 #include "json_writer.h"
 
-#include "host/text_encoding.h"
+#include "host/common/text_encoding.h"
 
 #include <cmath>
 #include <cstdio>

@@ -6,7 +6,7 @@
 #include "connections/connection_paths.h"
 #include "connections/excel_status.h"
 #include "connections/source_support.h"
-#include "host/client_recordset.h"
+#include "host/common/client_recordset.h"
 #include "support/error_codes.h"
 #include "support/failure_handling.h"
 #include "support/logs.h"

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 
 namespace vintrel {
 namespace {

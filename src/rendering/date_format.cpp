@@ -6,7 +6,7 @@
 #include <clocale>
 #include <cstring>
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 
 namespace vintrel::rendering {
 namespace {

@@ -1,5 +1,5 @@
 #include "shell/distribution_player.h"
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 
 #include <unistd.h>
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <pugixml.hpp>
 
-#include "host/text_encoding.h"
+#include "host/common/text_encoding.h"
 #include "testing/run_program.h"
 #include "testing/temp_dir.h"
 

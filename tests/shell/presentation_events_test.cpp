@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "host/client_recordset.h"
+#include "host/common/client_recordset.h"
 #include "host/event_loop.h"
 #include "host/memory/memory_application.h"
 #include "host/memory/memory_presentation.h"

@@ -6,10 +6,10 @@
 #include <random>
 #include <set>
 
+#include "host/common/text_encoding.h"
 #include "host/error.h"
 #include "host/ooxml/chart_workbook.h"
 #include "host/ooxml/xml_util.h"
-#include "host/text_encoding.h"
 
 namespace vintrel::ooxml {
 

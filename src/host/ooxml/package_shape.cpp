@@ -6,6 +6,7 @@
 #include <set>
 #include <sstream>
 
+#include "host/common/text_encoding.h"
 #include "host/error.h"
 #include "host/ooxml/chart_data_sheet.h"
 #include "host/ooxml/image_info.h"
@@ -15,7 +16,6 @@
 #include "host/ooxml/shape_text.h"
 #include "host/ooxml/slide_parts.h"
 #include "host/ooxml/xml_util.h"
-#include "host/text_encoding.h"
 
 namespace vintrel::ooxml {
 

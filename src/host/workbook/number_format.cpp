@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/workbook/decimal_digits.h"
 
 namespace vintrel::host::workbook {

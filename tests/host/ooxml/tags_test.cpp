@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "decks/deck_builder.h"
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/error.h"
 #include "host/ooxml/package_presentation.h"
 #include "testing/temp_dir.h"
