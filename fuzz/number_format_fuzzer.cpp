@@ -29,8 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text = input.ConsumeRemainingBytesAsString();
 
   workbook::NumberFormat format(code);
-  const workbook::DateSystem system =
-      system1904 ? workbook::DateSystem::k1904 : workbook::DateSystem::k1900;
+  const vintrel::host::DateSystem system =
+      system1904 ? vintrel::host::DateSystem::k1904 : vintrel::host::DateSystem::k1900;
   format.IsDate();
   format.Format(number, system);
   format.Format(std::round(number), system);

@@ -10,7 +10,7 @@
 #include "connections/tag_values.h"
 #include "document/tag_schema.h"
 #include "fuzz_support.h"
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "support/context.h"
 
 namespace {

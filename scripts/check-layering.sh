@@ -4,9 +4,10 @@
 #   shell > runtime, offline, dialogs > document > rendering > connections > support > host
 #
 # runtime, offline and dialogs stand side by side; of them only offline may include runtime (the
-# off-line copy drives the runtime's model), as their libraries link. A stand-in src/host/<name>/
-# includes only src/host/ and itself, and src/host/ includes none of the stand-ins. Every folder
-# but src/host/ itself may include the shared helpers of src/host/common/.
+# off-line copy drives the runtime's model), as their libraries link. src/host/ holds interfaces
+# and includes nothing below it; src/host/common/ (code the stand-ins share) includes only
+# src/host/; a stand-in src/host/<name>/ includes src/host/, src/host/common/ and itself. The
+# add-in's layers may use src/host/common/ but none of the stand-ins.
 # Usage: check-layering.sh [SOURCE_DIR]   (the repository; default: this script's parent)
 set -euo pipefail
 root=${1:-"$(dirname "$0")/.."}
@@ -30,8 +31,8 @@ layer() {
 allowed() {
   local from=$1 to=$2
   [[ $from == "$to" ]] && return 0
-  # The shared helpers of host/common serve every layer and stand-in above the interfaces.
-  [[ $to == host/common && $from != host ]] && return 0
+  [[ $from == host/common ]] && { [[ $to == host ]]; return; }
+  [[ $to == host/common ]] && { [[ $from != host ]]; return; }
   [[ $to == host/* ]] && return 1
   [[ $from == host/* ]] && { [[ $to == host ]]; return; }
   [[ -n ${sideways[$from:$to]:-} ]] && return 0

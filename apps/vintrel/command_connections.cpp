@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "command.h"
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/error.h"
 #include "host_session.h"
 #include "json_output.h"

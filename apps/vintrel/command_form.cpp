@@ -1,7 +1,7 @@
 // vintrel form [NAME [FILE]]: one of the add-in's dialogs as a model a front end draws. Prints
 // the form (as text, or its JSON with --json); --events replays recorded actions into it (one
-// JSON object per line, see src/host/form_json.h) and prints the state they leave; a dialog the
-// actions open (the connection dialogs of the connection manager) takes the following lines
+// JSON object per line, see src/host/common/form_json.h) and prints the state they leave; a dialog
+// the actions open (the connection dialogs of the connection manager) takes the following lines
 // until it closes. --interactive lets a person fill it in at the terminal. The presentation is
 // written only with --save.
 #include <algorithm>
@@ -13,8 +13,8 @@
 #include <utility>
 
 #include "command.h"
+#include "host/common/form_json.h"
 #include "host/error.h"
-#include "host/form_json.h"
 #include "host_session.h"
 #include "open_presentation.h"
 #include "shell/form_catalog.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "command.h"
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/common/text.h"
 #include "host_session.h"
 #include "open_presentation.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "connections/tag_values.h"
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/common/text.h"
 #include "host/platform.h"
 #include "support/context.h"

@@ -6,7 +6,7 @@
 #include "connections/connection.h"
 #include "connections/connection_paths.h"
 #include "connections/source_support.h"
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/data_access.h"
 #include "support/context.h"
 #include "support/error_codes.h"

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/common/locale_forms.h"
 #include "host/common/text.h"
 

@@ -1,10 +1,5 @@
 #include "connections/text_file_reader.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -15,21 +10,17 @@
 #define VINTREL_SCAN_AVX2 0
 #endif
 
-#include <time.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <chrono>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
+#include <functional>
 #include <new>
 #include <optional>
-#include <thread>
 #include <vector>
 
+#include "host/common/disk_file.h"
+#include "host/common/text_encoding.h"
 #include "host/error.h"
-#include "host/text_encoding.h"
 
 namespace vintrel::connections {
 namespace {
@@ -200,10 +191,6 @@ class TableBuilder {
   std::string scratch_;
   host::RowTable rows_;
 };
-
-[[noreturn]] void FailSystem(const std::string& what, const std::string& path, int error) {
-  throw Error(kErrUnspecified, kSource, what + " '" + path + "': " + std::strerror(error) + ".");
-}
 
 // Length of the character after a CR at p; it is dropped with the line end.
 size_t DroppedCharacterLength(const char* p, size_t available);
@@ -422,182 +409,52 @@ size_t GuessLines(std::string_view bytes, LineEnd line_end) {
   return bytes.size() / sample * ends * 5 / 4 + 16;
 }
 
-// How long a file must have been left alone before its contents are taken. A program that
-// rewrites a file in place (truncates it, then writes it in several pieces) leaves it half
-// written in between; a reader that took it then would show a torn last row.
-constexpr auto kSettleTime = std::chrono::milliseconds(50);
-// How long a file that keeps changing is tried before the reader gives up (and the caller keeps
-// the rows it had).
-constexpr auto kStableReadLimit = std::chrono::seconds(2);
-
-// What tells one version of a file from another.
-bool SameVersion(const struct stat& a, const struct stat& b) {
-  return a.st_ino == b.st_ino && a.st_dev == b.st_dev && a.st_size == b.st_size &&
-         a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
-         a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
-}
-
-void Stat(int fd, struct stat& info, const std::string& path) {
-  if (::fstat(fd, &info) != 0) FailSystem("Cannot read", path, errno);
-}
-
-// Since when the file has not changed; zero when its time lies in the future (another machine's
-// clock), which no waiting would settle.
-std::chrono::nanoseconds Age(const struct stat& info) {
-  timespec now{};
-  ::clock_gettime(CLOCK_REALTIME, &now);
-  const auto age = std::chrono::seconds(now.tv_sec - info.st_mtim.tv_sec) +
-                   std::chrono::nanoseconds(now.tv_nsec - info.st_mtim.tv_nsec);
-  return age < std::chrono::nanoseconds(0) ? kSettleTime : age;
-}
-
-// A file's bytes, read whole into memory of their own, which the recordset's rows then point
-// into: the text is held once, not once as read and again as rows. Large ones ask for huge
-// pages, which saves most of the page faults of filling them.
-class FileBytes {
- public:
-  explicit FileBytes(size_t capacity) : capacity_(std::max<size_t>(capacity, 1)) {
-    void* memory =
-        ::mmap(nullptr, capacity_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (memory == MAP_FAILED) throw std::bad_alloc();
-    if (capacity_ >= (size_t{4} << 20)) ::madvise(memory, capacity_, MADV_HUGEPAGE);
-    data_ = static_cast<char*>(memory);
-  }
-  ~FileBytes() { ::munmap(data_, capacity_); }
-  FileBytes(const FileBytes&) = delete;
-  FileBytes& operator=(const FileBytes&) = delete;
-
-  char* data() { return data_; }
-  const char* data() const { return data_; }
-  size_t size() const { return size_; }
-  size_t capacity() const { return capacity_; }
-  void set_size(size_t size) { size_ = size; }
-  // Whether the bytes hold a CR anywhere (which decides the line ends), noted as they are read,
-  // while they are still in the cache.
-  bool holds_cr() const { return holds_cr_; }
-  void set_holds_cr() { holds_cr_ = true; }
-
- private:
-  char* data_ = nullptr;
-  size_t capacity_;
-  size_t size_ = 0;
-  bool holds_cr_ = false;
-};
-
-// The whole file from its start, in reads of `block_size` bytes, straight into the memory that
-// keeps it. One byte more than the file's expected size is asked for: a file that has grown
-// since then shows a size unlike the one expected, and is read again.
-std::shared_ptr<FileBytes> ReadAll(int fd, off_t expected, size_t block_size,
-                                   const std::string& path) {
-  auto out = std::make_shared<FileBytes>(static_cast<size_t>(std::max<off_t>(expected, 0)) + 1);
-  size_t have = 0;
-  while (have < out->capacity()) {
-    size_t want = std::min(block_size, out->capacity() - have);
-    ssize_t got = ::pread(fd, out->data() + have, want, static_cast<off_t>(have));
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      FailSystem("Cannot read", path, errno);
+// A path written the Windows way that is not found is tried again with slashes.
+std::unique_ptr<host::ReadableFile> OpenNative(
+    const std::string& path,
+    const std::function<std::unique_ptr<host::ReadableFile>(const std::string&)>& open) {
+  try {
+    return open(path);
+  } catch (const Error& error) {
+    const bool missing = error.number() == kErrFileNotFound || error.number() == kErrPathNotFound;
+    if (!missing || path.find('\\') == std::string::npos) throw;
+    std::string native = path;
+    std::replace(native.begin(), native.end(), '\\', '/');
+    try {
+      return open(native);
+    } catch (const Error&) {
+      throw error;
     }
-    if (got == 0) break;
-    if (!out->holds_cr() && std::memchr(out->data() + have, '\r', static_cast<size_t>(got))) {
-      out->set_holds_cr();
-    }
-    have += static_cast<size_t>(got);
-  }
-  out->set_size(have);
-  return out;
-}
-
-// One version of the file, whole: read, and taken only when nothing changed it while it was
-// read (same size, times and identity before and after, as many bytes as its size) and it had
-// been left alone for kSettleTime; otherwise read again. A file that goes on changing for
-// kStableReadLimit is an error.
-std::shared_ptr<FileBytes> ReadOneVersion(int fd, size_t block_size, const std::string& path) {
-  const auto give_up = std::chrono::steady_clock::now() + kStableReadLimit;
-  while (true) {
-    struct stat before {};
-    struct stat after {};
-    Stat(fd, before, path);
-    std::shared_ptr<FileBytes> bytes = ReadAll(fd, before.st_size, block_size, path);
-    Stat(fd, after, path);
-    if (SameVersion(before, after) && static_cast<off_t>(bytes->size()) == after.st_size) {
-      const auto age = Age(after);
-      if (age >= kSettleTime) return bytes;
-      std::this_thread::sleep_for(kSettleTime - age);
-      struct stat settled {};
-      Stat(fd, settled, path);
-      if (SameVersion(after, settled)) return bytes;
-    }
-    if (std::chrono::steady_clock::now() >= give_up) {
-      throw Error(kErrUnspecified, kSource,
-                  "'" + path + "' kept changing while it was read; it is read again later.");
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
 }
 
 }  // namespace
 
-TextFile::TextFile(const std::string& path) : path_(path) {
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd_ < 0 && errno == ENOENT && path.find('\\') != std::string::npos) {
-    std::string native = path;
-    std::replace(native.begin(), native.end(), '\\', '/');
-    fd_ = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
-  }
-  if (fd_ < 0) {
-    int error = errno;
-    if (error == ENOENT || error == ENOTDIR) {
-      std::error_code ignored;
-      std::filesystem::path parent = std::filesystem::path(path).parent_path();
-      bool folder_exists = parent.empty() || std::filesystem::is_directory(parent, ignored);
-      if (folder_exists) throw Error(kErrFileNotFound, kSource, "File not found: '" + path + "'.");
-      throw Error(kErrPathNotFound, kSource, "Path not found: '" + path + "'.");
-    }
-    if (error == EACCES || error == EPERM) {
-      throw Error(kErrPermissionDenied, kSource, "Permission denied: '" + path + "'.");
-    }
-    FailSystem("Cannot open", path, error);
-  }
-  struct stat info;
-  if (::fstat(fd_, &info) == 0 && !S_ISREG(info.st_mode)) {
-    // A folder cannot be read, and a device or pipe may never end.
-    ::close(fd_);
-    fd_ = -1;
-    throw Error(kErrPermissionDenied, kSource,
-                "'" + path + "' is " + (S_ISDIR(info.st_mode) ? "a folder" : "not a plain file") +
-                    ", not a text file.");
-  }
-}
+TextFile::TextFile(const host::FileSystem& files, const std::string& path)
+    : path_(path),
+      file_(OpenNative(path, [&](const std::string& p) { return files.OpenForReading(p); })) {}
 
-TextFile::~TextFile() {
-  Close();
-}
+TextFile::TextFile(const std::string& path)
+    : path_(path),
+      file_(OpenNative(path, [](const std::string& p) { return host::OpenDiskFile(p); })) {}
+
+TextFile::~TextFile() = default;
+TextFile::TextFile(TextFile&& other) noexcept = default;
 
 void TextFile::Close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-}
-
-TextFile::TextFile(TextFile&& other) noexcept
-    : path_(std::move(other.path_)),
-      fd_(other.fd_),
-      encoding_(other.encoding_),
-      renamed_columns_(std::move(other.renamed_columns_)) {
-  other.fd_ = -1;
+  file_.reset();
 }
 
 std::unique_ptr<host::ClientRecordset> TextFile::ReadRecordset(bool first_row_field_names,
                                                                size_t block_size, TextScan scan) {
-  if (fd_ < 0) throw Error(kErrUnspecified, kSource, "The text file is not open.");
-  block_size = std::max<size_t>(block_size, 1);
+  if (file_ == nullptr) throw Error(kErrUnspecified, kSource, "The text file is not open.");
   try {
     // One version of the file, read whole before any of it is decoded, so a file rewritten
     // while it is read gives its old or its new rows, never a mix or a torn last row.
-    std::shared_ptr<FileBytes> file = ReadOneVersion(fd_, block_size, path_);
+    std::shared_ptr<const host::FileView> file = file_->ReadAll(std::max<size_t>(block_size, 1));
     // The text the rows are read from, and what keeps it.
     std::shared_ptr<const void> owner = file;
-    std::string_view bytes(file->data(), file->size());
+    std::string_view bytes = file->bytes();
     const bool little = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
                         static_cast<unsigned char>(bytes[1]) == 0xFE;
     const bool big = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFE &&
@@ -615,8 +472,7 @@ std::unique_ptr<host::ClientRecordset> TextFile::ReadRecordset(bool first_row_fi
       first = 3;
     }
     // CR line ends when the file holds a CR anywhere, else LF ones.
-    const bool holds_cr =
-        file ? file->holds_cr() : std::memchr(bytes.data(), '\r', bytes.size()) != nullptr;
+    const bool holds_cr = std::memchr(bytes.data(), '\r', bytes.size()) != nullptr;
     const LineEnd line_end = holds_cr ? LineEnd::kCr : LineEnd::kLf;
     // Reading starts as UTF-8; a file that turns out not to be UTF-8 is read again as
     // Windows-1252 (decoded UTF-16 always is UTF-8).
@@ -642,6 +498,13 @@ std::unique_ptr<host::ClientRecordset> TextFile::ReadRecordset(bool first_row_fi
   } catch (const std::bad_alloc&) {
     throw Error(kErrUnspecified, kSource, "Not enough memory to read '" + path_ + "'.");
   }
+}
+
+std::unique_ptr<host::ClientRecordset> ReadTextFile(const host::FileSystem& files,
+                                                    const std::string& path,
+                                                    bool first_row_field_names) {
+  TextFile file(files, path);
+  return file.ReadRecordset(first_row_field_names);
 }
 
 std::unique_ptr<host::ClientRecordset> ReadTextFile(const std::string& path,

@@ -27,9 +27,11 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "connections/column_names.h"
-#include "host/client_recordset.h"
+#include "host/common/client_recordset.h"
+#include "host/platform.h"
 
 namespace vintrel::connections {
 
@@ -43,14 +45,17 @@ enum class TextScan { kFastest, kPortable };
 // when it connects and reads it when it fills its recordset.
 class TextFile {
  public:
-  static constexpr size_t kBlockSize = size_t{1} << 20;
+  static constexpr size_t kBlockSize = host::ReadableFile::kBlockSize;
 
-  // Opens `path` (a native path; when it is missing and holds backslashes, the same path with
-  // slashes is tried) for reading, without locking it against other readers or writers.
-  // Throws vintrel::Error: kErrFileNotFound (53) when the file is missing, kErrPathNotFound (76)
-  // when its folder is, kErrPermissionDenied (70) when access is denied or the path is a folder
-  // or anything else but a plain file (a device or a pipe might never end),
+  // Opens `path` through `files` for reading, without locking it against other readers or
+  // writers; when it is missing and holds backslashes, the same path with slashes is tried.
+  // Throws vintrel::Error as FileSystem::OpenForReading does: kErrFileNotFound (53) when the
+  // file is missing, kErrPathNotFound (76) when its folder is, kErrPermissionDenied (70) when
+  // access is denied or the path is a folder or anything else but a plain file,
   // kErrUnspecified otherwise. The description names the path and the system's reason.
+  TextFile(const host::FileSystem& files, const std::string& path);
+  // Bridge for the sources until they are handed the add-in's file system (then it goes): opens
+  // the file on the disk directly.
   explicit TextFile(const std::string& path);
   ~TextFile();
   TextFile(TextFile&& other) noexcept;
@@ -63,11 +68,8 @@ class TextFile {
   // caller keeps whatever recordset it had. Throws vintrel::Error (kErrUnspecified) when reading
   // fails; nothing in the content itself is an error.
   //
-  // A file rewritten while it is read gives its old rows or its new ones, never a mix: the bytes
-  // are taken only when the file's size, times and identity are the same before and after the
-  // read and it has not been written for 50 ms (a program that rewrites a file in place in
-  // several writes leaves it half written in between); otherwise it is read again. A file that
-  // keeps changing for 2 seconds is an error (kErrUnspecified, "kept changing").
+  // A file rewritten while it is read gives its old rows or its new ones, never a mix (see
+  // host::ReadableFile::ReadAll); one that keeps changing for 2 seconds is an error.
   std::unique_ptr<host::ClientRecordset> ReadRecordset(bool first_row_field_names,
                                                        size_t block_size = kBlockSize,
                                                        TextScan scan = TextScan::kFastest);
@@ -83,12 +85,16 @@ class TextFile {
 
  private:
   std::string path_;
-  int fd_ = -1;
+  std::unique_ptr<host::ReadableFile> file_;
   TextEncoding encoding_ = TextEncoding::kUtf8;
   std::vector<RenamedColumn> renamed_columns_;
 };
 
 // Opens and reads a file in one call (see TextFile for what it returns and throws).
+std::unique_ptr<host::ClientRecordset> ReadTextFile(const host::FileSystem& files,
+                                                    const std::string& path,
+                                                    bool first_row_field_names);
+// Bridge: the same on the disk, until the callers are handed the add-in's file system.
 std::unique_ptr<host::ClientRecordset> ReadTextFile(const std::string& path,
                                                     bool first_row_field_names);
 

@@ -9,7 +9,7 @@
 #include "connections/database_source.h"
 #include "connections/excel_status.h"
 #include "connections/tag_values.h"
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/common/text.h"
 #include "host/error.h"
 #include "host/platform.h"

@@ -6,7 +6,7 @@
 #include "document/shape.h"
 #include "document/slide.h"
 #include "document/tag_schema.h"
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/platform.h"
 #include "rendering/clock_text.h"
 #include "rendering/graph_fill.h"

@@ -192,6 +192,10 @@ class Form {
   void Raise(const std::string& control, FormEvent event);
   void MoveFocus(const std::string& control);
   void RequireReachable(const Control& control) const;
+  // The parts of Act: typing or choosing, and a key press.
+  void ActSet(const std::string& control, const std::string& value);
+  void ActKey(const std::string& control, const std::string& value);
+  [[noreturn]] void Refuse(const std::string& control, const std::string& why) const;
 
   std::string name_;
   std::string caption_;

@@ -4,11 +4,13 @@
 #define VINTREL_HOST_PLATFORM_H_
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -106,10 +108,43 @@ class Shell {
   virtual bool Open(const std::string& target) = 0;
 };
 
-// What the add-in asks of files besides reading them.
+// A file's bytes in memory: one version of the file, whole, however it changes afterwards.
+class FileView {
+ public:
+  virtual ~FileView() = default;
+  virtual const char* data() const = 0;
+  virtual size_t size() const = 0;
+  std::string_view bytes() const { return {data(), size()}; }
+};
+
+// A file open for reading, without locking it against other readers or writers.
+class ReadableFile {
+ public:
+  static constexpr size_t kBlockSize = size_t{1} << 20;
+
+  virtual ~ReadableFile() = default;
+  // The file's length now (it may change before it is read).
+  virtual int64_t Size() const = 0;
+  // The whole file, read from its start in pieces of `block_size` bytes where reading goes in
+  // pieces. A file rewritten meanwhile gives its old bytes or its new ones, never a mix: the
+  // bytes are taken once the file has been left alone for a moment; one that keeps changing for
+  // 2 seconds fails (kErrUnspecified, "kept changing"), and so does a failed read.
+  virtual std::unique_ptr<FileView> ReadAll(size_t block_size = kBlockSize) = 0;
+};
+
+// What the add-in asks of files.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
+  // Opens a plain file for reading. Fails with kErrFileNotFound when the file is missing,
+  // kErrPathNotFound when its folder is, kErrPermissionDenied when access is denied or the path
+  // is a folder or anything else but a plain file (a device or a pipe might never end), and
+  // kErrUnspecified otherwise; the description names the path and the reason.
+  virtual std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) const = 0;
+  // The whole contents of a file: OpenForReading, then ReadAll.
+  std::string ReadFile(const std::string& path) const {
+    return std::string(OpenForReading(path)->ReadAll()->bytes());
+  }
   virtual bool Exists(const std::string& path) const = 0;
   // Fails (kErrFileNotFound) for a missing file.
   virtual int64_t FileLength(const std::string& path) const = 0;

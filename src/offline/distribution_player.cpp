@@ -1,4 +1,5 @@
 #include "offline/distribution_player.h"
+#include "host/common/ascii.h"
 
 #include <unistd.h>
 
@@ -7,7 +8,7 @@
 #include <system_error>
 
 #include "connections/tag_values.h"
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/error.h"
 #include "offline/distribution.h"
 #include "support/failure_handling.h"

@@ -1,5 +1,5 @@
 #include "offline/distribution_schedule.h"
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 
 #include <date/tz.h>
 

@@ -11,7 +11,7 @@
 
 #include "connections/connection_paths.h"
 #include "document/tag_schema.h"
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "rendering/graph_fill.h"
 #include "rendering/linked_object.h"
 #include "runtime/runtime.h"

@@ -4,7 +4,7 @@
 #include <clocale>
 #include <cstring>
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/common/locale_forms.h"
 
 namespace vintrel::rendering {

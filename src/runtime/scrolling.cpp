@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "connections/connection_paths.h"
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/platform.h"
 #include "rendering/graph_fill.h"
 #include "rendering/linked_object.h"

@@ -1,6 +1,6 @@
 #include "shell/link_shape.h"
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 
 #include "connections/connection.h"
 #include "connections/tag_values.h"

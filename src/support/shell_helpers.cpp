@@ -4,7 +4,7 @@
 #include <cctype>
 
 #include "host/application.h"
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/error.h"
 #include "host/platform.h"
 #include "support/context.h"

@@ -6,8 +6,10 @@
 #include <pugixml.hpp>
 
 #include "faults/fault_support.h"
+#include "host/common/text_encoding.h"
 #include "host/ooxml/zip_archive.h"
-#include "host/text_encoding.h"
+#include "testing/run_program.h"
+#include "testing/temp_dir.h"
 
 namespace vintrel::testing {
 namespace {

@@ -6,7 +6,8 @@
 #include <optional>
 #include <vector>
 
-#include "host/client_recordset.h"
+#include "host/clock.h"
+#include "host/common/client_recordset.h"
 #include "support/error_codes.h"
 #include "testing/error_of.h"
 #include "testing/table_connection.h"

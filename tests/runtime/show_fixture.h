@@ -14,7 +14,7 @@
 
 #include "connections/connection_source.h"
 #include "document/tag_schema.h"
-#include "host/client_recordset.h"
+#include "host/common/client_recordset.h"
 #include "host/event_loop.h"
 #include "host/memory/memory_host.h"
 #include "shell/application.h"

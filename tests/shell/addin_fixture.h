@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "host/client_recordset.h"
+#include "host/common/client_recordset.h"
 #include "host/event_loop.h"
 #include "host/memory/memory_application.h"
 #include "host/memory/memory_settings_store.h"

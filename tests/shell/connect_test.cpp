@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "connections/excel_status.h"
-#include "host/client_recordset.h"
+#include "host/common/client_recordset.h"
 #include "host/event_loop.h"
 #include "host/memory/failing_data_access.h"
 #include "host/memory/memory_application.h"

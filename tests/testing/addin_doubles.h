@@ -8,7 +8,7 @@
 #include <string>
 
 #include "host/application.h"
-#include "host/client_recordset.h"
+#include "host/common/client_recordset.h"
 #include "host/data_access.h"
 
 namespace vintrel::testing {

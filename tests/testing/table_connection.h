@@ -12,7 +12,7 @@
 
 #include "connections/connection.h"
 #include "connections/connection_source.h"
-#include "host/client_recordset.h"
+#include "host/common/client_recordset.h"
 #include "host/error.h"
 
 namespace vintrel::testing {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "host/ascii.h"
-#include "host/client_recordset.h"
+#include "host/common/ascii.h"
+#include "host/common/client_recordset.h"
 #include "host/common/text.h"
 #include "host/error.h"
 

@@ -23,7 +23,7 @@
 #include <string>
 #include <thread>
 
-#include "host/client_recordset.h"
+#include "host/common/client_recordset.h"
 #include "host/data/session.h"
 #include "host/error.h"
 #include "host/event_loop.h"

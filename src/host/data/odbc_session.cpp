@@ -9,11 +9,11 @@
 #include <mutex>
 #include <optional>
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
+#include "host/common/text_encoding.h"
 #include "host/data/connection_string.h"
 #include "host/data/value_text.h"
 #include "host/error.h"
-#include "host/text_encoding.h"
 
 namespace vintrel::host::data {
 namespace {

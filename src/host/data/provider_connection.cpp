@@ -3,8 +3,8 @@
 #include <cctype>
 #include <chrono>
 
-#include "host/ascii.h"
-#include "host/client_recordset.h"
+#include "host/common/ascii.h"
+#include "host/common/client_recordset.h"
 #include "host/data/connection_string.h"
 #include "host/data/data_recordset.h"
 #include "host/data/odbc_session.h"

@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/error.h"
 
 namespace vintrel::host::data {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host/client_recordset.h"
+#include "host/common/client_recordset.h"
 
 namespace vintrel::host::data {
 

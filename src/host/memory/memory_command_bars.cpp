@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/error.h"
 #include "host/memory/fault_injector.h"
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "host/client_recordset.h"
+#include "host/common/client_recordset.h"
 #include "host/data_access.h"
 #include "host/error.h"
 #include "host/memory/fault_injector.h"

@@ -1,6 +1,7 @@
 #include "host/memory/memory_file_system.h"
 
 #include <cstdio>
+#include <memory>
 #include <utility>
 
 #include "host/error.h"
@@ -20,6 +21,37 @@ std::string WithoutTrailingSeparator(std::string path) {
   while (path.size() > 1 && (path.back() == '/' || path.back() == '\\')) path.pop_back();
   return path;
 }
+
+// A version of a file's contents, shared with the file system until the file is written again.
+class ContentsView : public FileView {
+ public:
+  explicit ContentsView(std::shared_ptr<const std::string> contents)
+      : contents_(std::move(contents)) {}
+  const char* data() const override { return contents_->data(); }
+  size_t size() const override { return contents_->size(); }
+
+ private:
+  std::shared_ptr<const std::string> contents_;
+};
+
+// An open file reads whatever the path holds when it is read, as a file rewritten in place does.
+class MemoryReadableFile : public ReadableFile {
+ public:
+  MemoryReadableFile(const MemoryFileSystem& files, std::string path)
+      : files_(files), path_(std::move(path)) {}
+  int64_t Size() const override { return files_.FileLength(path_); }
+  std::unique_ptr<FileView> ReadAll(size_t /*block_size*/) override {
+    std::shared_ptr<const std::string> contents = files_.SharedContents(path_);
+    if (contents == nullptr) {
+      throw Error(kErrUnspecified, kMemoryHostSource, "Cannot read '" + path_ + "': it is gone.");
+    }
+    return std::make_unique<ContentsView>(std::move(contents));
+  }
+
+ private:
+  const MemoryFileSystem& files_;
+  std::string path_;
+};
 
 }  // namespace
 
@@ -51,11 +83,30 @@ bool MemoryFileSystem::Exists(const std::string& path) const {
 
 int64_t MemoryFileSystem::FileLength(const std::string& path) const {
   const File& file = Get(path, "FileLength");
-  return file.length ? *file.length : static_cast<int64_t>(file.contents.size());
+  return file.length ? *file.length : static_cast<int64_t>(file.contents->size());
 }
 
 MemoryFileSystem::Time MemoryFileSystem::FileDateTime(const std::string& path) const {
   return Get(path, "FileDateTime").modified;
+}
+
+std::unique_ptr<ReadableFile> MemoryFileSystem::OpenForReading(const std::string& path) const {
+  if (files_.count(path) == 0) {
+    if (FolderExists(path)) {
+      throw Error(kErrPermissionDenied, kMemoryHostSource, "'" + path + "' is a folder.");
+    }
+    const std::string parent = ParentOf(path);
+    if (!parent.empty() && !FolderExists(parent)) {
+      throw Error(kErrPathNotFound, kMemoryHostSource, "Path not found: '" + path + "'.");
+    }
+    throw Error(kErrFileNotFound, kMemoryHostSource, "File not found: '" + path + "'.");
+  }
+  return std::make_unique<MemoryReadableFile>(*this, path);
+}
+
+std::shared_ptr<const std::string> MemoryFileSystem::SharedContents(const std::string& path) const {
+  auto it = files_.find(path);
+  return it == files_.end() ? nullptr : it->second.contents;
 }
 
 std::string MemoryFileSystem::CreateUniqueFile(const std::string& folder,
@@ -85,7 +136,8 @@ void MemoryFileSystem::WriteFile(const std::string& path, std::string contents) 
 }
 
 void MemoryFileSystem::WriteFile(const std::string& path, std::string contents, Time modified) {
-  files_[path] = File{std::move(contents), modified, std::nullopt};
+  files_[path] =
+      File{std::make_shared<const std::string>(std::move(contents)), modified, std::nullopt};
   const std::string parent = ParentOf(path);
   if (!parent.empty()) AddFolder(parent);
 }
@@ -117,7 +169,7 @@ void MemoryFileSystem::set_temp_folder(std::string folder) {
 std::optional<std::string> MemoryFileSystem::Contents(const std::string& path) const {
   auto it = files_.find(path);
   if (it == files_.end()) return std::nullopt;
-  return it->second.contents;
+  return *it->second.contents;
 }
 
 bool MemoryFileSystem::FolderExists(const std::string& path) const {

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -24,6 +25,8 @@ class MemoryFileSystem : public host::FileSystem {
   // 2026-01-01 00:00:00 UTC and moves on one second per write, so each write is newer.
   explicit MemoryFileSystem(const host::Clock* clock = nullptr);
 
+  // Reads whatever the path holds when read; a file removed meanwhile fails (kErrUnspecified).
+  std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) const override;
   bool Exists(const std::string& path) const override;
   int64_t FileLength(const std::string& path) const override;
   Time FileDateTime(const std::string& path) const override;
@@ -46,13 +49,16 @@ class MemoryFileSystem : public host::FileSystem {
 
   // Inspection.
   std::optional<std::string> Contents(const std::string& path) const;
+  // The contents without a copy (null for a missing file); they stay as they are when the file
+  // is written again.
+  std::shared_ptr<const std::string> SharedContents(const std::string& path) const;
   bool FolderExists(const std::string& path) const;
   const std::vector<std::string>& created() const { return created_; }
   const std::vector<std::string>& removed() const { return removed_; }
 
  private:
   struct File {
-    std::string contents;
+    std::shared_ptr<const std::string> contents;
     Time modified;
     std::optional<int64_t> length;
   };

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/platform.h"
 
 namespace vintrel::host::memory {

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <optional>
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/memory/fault_injector.h"
 
 namespace vintrel::host::memory {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/error.h"
 #include "host/memory/fault_injector.h"
 

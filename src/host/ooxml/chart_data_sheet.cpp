@@ -8,10 +8,10 @@
 
 #include "host/common/cell_address.h"
 #include "host/common/number_text.h"
+#include "host/common/text_encoding.h"
 #include "host/error.h"
 #include "host/ooxml/chart_workbook.h"
 #include "host/ooxml/xml_util.h"
-#include "host/text_encoding.h"
 
 namespace vintrel::ooxml {
 

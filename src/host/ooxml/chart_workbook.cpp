@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "host/common/cell_address.h"
+#include "host/common/text_encoding.h"
 #include "host/common/xlsx_writer.h"
 #include "host/ooxml/chart_data_sheet.h"
 #include "host/ooxml/zip_archive.h"
-#include "host/text_encoding.h"
 
 namespace vintrel::ooxml {
 

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <set>
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/common/text.h"
 #include "host/error.h"
 #include "host/ooxml/xml_util.h"

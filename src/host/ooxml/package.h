@@ -13,7 +13,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "host/no_case_map.h"
+#include "host/common/no_case_map.h"
 #include "host/ooxml/zip_archive.h"
 
 namespace vintrel::ooxml {

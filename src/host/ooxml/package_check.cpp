@@ -3,7 +3,7 @@
 #include <pugixml.hpp>
 #include <set>
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/error.h"
 #include "host/ooxml/package.h"
 #include "host/ooxml/xml_util.h"

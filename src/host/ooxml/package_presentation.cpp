@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/common/text.h"
 #include "host/error.h"
 #include "host/ooxml/package_shape.h"

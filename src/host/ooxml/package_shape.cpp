@@ -4,6 +4,7 @@
 #include <cmath>
 #include <set>
 
+#include "host/common/text_encoding.h"
 #include "host/error.h"
 #include "host/ooxml/chart_data_sheet.h"
 #include "host/ooxml/package_presentation.h"
@@ -11,7 +12,6 @@
 #include "host/ooxml/shape_link.h"
 #include "host/ooxml/shape_text.h"
 #include "host/ooxml/xml_util.h"
-#include "host/text_encoding.h"
 
 namespace vintrel::ooxml {
 

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "host/common/text_encoding.h"
 #include "host/error.h"
 #include "host/ooxml/image_info.h"
 #include "host/ooxml/package_presentation.h"
@@ -13,7 +14,6 @@
 #include "host/ooxml/shape_link.h"
 #include "host/ooxml/slide_parts.h"
 #include "host/ooxml/xml_util.h"
-#include "host/text_encoding.h"
 
 namespace vintrel::ooxml {
 

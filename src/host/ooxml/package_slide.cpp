@@ -5,7 +5,7 @@
 #include <random>
 #include <set>
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/error.h"
 #include "host/ooxml/package_presentation.h"
 #include "host/ooxml/package_shape.h"

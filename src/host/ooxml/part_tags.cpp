@@ -1,9 +1,9 @@
 #include "host/ooxml/part_tags.h"
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
+#include "host/common/text_encoding.h"
 #include "host/error.h"
 #include "host/ooxml/xml_util.h"
-#include "host/text_encoding.h"
 
 namespace vintrel::ooxml {
 

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "host/common/text.h"
+#include "host/common/text_encoding.h"
 #include "host/ooxml/xml_util.h"
-#include "host/text_encoding.h"
 
 namespace vintrel::ooxml {
 

@@ -1,6 +1,6 @@
 #include "host/ooxml/simple_command_bars.h"
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/error.h"
 #include "host/ooxml/zip_archive.h"
 

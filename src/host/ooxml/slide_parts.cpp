@@ -8,7 +8,7 @@
 #include <set>
 #include <vector>
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/error.h"
 #include "host/ooxml/xml_util.h"
 

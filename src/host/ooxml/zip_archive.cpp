@@ -12,7 +12,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/error.h"
 #include "host/ooxml/save_files.h"
 #include "host/ooxml/zip_consistency.h"

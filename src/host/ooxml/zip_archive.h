@@ -13,8 +13,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "host/no_case_map.h"
-#include "host/zip_reader.h"
+#include "host/common/no_case_map.h"
+#include "host/common/zip_reader.h"
 
 namespace vintrel::ooxml {
 

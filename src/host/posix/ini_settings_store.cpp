@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/common/text.h"
 
 namespace vintrel::host::posix {

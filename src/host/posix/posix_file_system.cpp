@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/common/disk_file.h"
 #include "host/error.h"
 
 namespace vintrel::host::posix {
@@ -24,6 +25,10 @@ struct stat StatOrFail(const std::string& path) {
 }
 
 }  // namespace
+
+std::unique_ptr<ReadableFile> PosixFileSystem::OpenForReading(const std::string& path) const {
+  return OpenDiskFile(path);
+}
 
 bool PosixFileSystem::Exists(const std::string& path) const {
   struct stat info {};

@@ -7,6 +7,8 @@ namespace vintrel::host::posix {
 
 class PosixFileSystem : public FileSystem {
  public:
+  // Reads into memory of its own (host/common/disk_file.h).
+  std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) const override;
   bool Exists(const std::string& path) const override;
   int64_t FileLength(const std::string& path) const override;
   std::chrono::system_clock::time_point FileDateTime(const std::string& path) const override;

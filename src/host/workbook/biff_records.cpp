@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "host/text_encoding.h"
+#include "host/common/text_encoding.h"
 
 namespace vintrel::host::workbook {
 

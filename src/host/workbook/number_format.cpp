@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "host/common/ascii.h"
 #include "host/workbook/decimal_digits.h"
 #include "host/workbook/number_format_steps.h"
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/workbook/serial_dates.h"
+#include "host/common/serial_dates.h"
 
 namespace vintrel::host::workbook {
 

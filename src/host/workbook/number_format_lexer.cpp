@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/workbook/number_format_steps.h"
 
 namespace vintrel::host::workbook::format_steps {

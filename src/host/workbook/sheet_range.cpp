@@ -4,9 +4,9 @@
 #include <memory>
 #include <unordered_map>
 
+#include "host/common/huge_pages.h"
+#include "host/common/text_encoding.h"
 #include "host/error.h"
-#include "host/huge_pages.h"
-#include "host/text_encoding.h"
 
 namespace vintrel::host::workbook {
 

@@ -3,8 +3,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "host/common/text_encoding.h"
 #include "host/error.h"
-#include "host/text_encoding.h"
 #include "host/workbook/cell_reference.h"
 
 namespace vintrel::host::workbook {

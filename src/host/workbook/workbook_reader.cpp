@@ -1,14 +1,12 @@
 #include "host/workbook/workbook_reader.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstring>
-#include <fstream>
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
+#include "host/common/disk_file.h"
+#include "host/common/text_encoding.h"
 #include "host/error.h"
-#include "host/text_encoding.h"
 #include "host/workbook/compound_file.h"
 #include "host/workbook/default_password.h"
 #include "host/workbook/sheet_range.h"
@@ -118,51 +116,35 @@ std::vector<Cell> ReaderWorksheet::Range(const std::string& a1) {
   return book_->Range(index_, a1);
 }
 
-std::string ReadWholeFile(const std::string& path, const std::string& what,
+// The file's bytes, read whole into memory, so that a later change to the file does not disturb
+// the workbook. A file without a file system to read it through is read from the disk.
+std::string ReadWholeFile(const FileSystem* files, const std::string& path, const std::string& what,
                           const ReaderLimits& limits) {
-  struct stat info;
-  if (::stat(path.c_str(), &info) != 0) {
-    if (errno == EACCES) {
-      throw Error(kErrPermissionDenied, kSource, what + " cannot be read: permission denied");
+  std::unique_ptr<ReadableFile> file;
+  try {
+    file = files != nullptr ? files->OpenForReading(path) : OpenDiskFile(path);
+  } catch (const Error& error) {
+    if (error.number() == kErrFileNotFound || error.number() == kErrPathNotFound) {
+      throw Error(kErrFileNotFound, kSource, what + " could not be found");
     }
-    throw Error(kErrFileNotFound, kSource, what + " could not be found");
+    throw Error(error.number(), kSource, what + " cannot be opened: " + error.description());
   }
-  if (S_ISDIR(info.st_mode)) {
-    throw Error(kErrFileNotFound, kSource, what + " is a folder, not a workbook file");
-  }
-  if (!S_ISREG(info.st_mode)) {
-    // Pipes and devices could block the reader forever.
-    throw Error(kErrUnspecified, kSource, what + " is not a regular file");
-  }
-  if (static_cast<unsigned long long>(info.st_size) > limits.max_file_bytes) {
+  const auto too_large = [&](uint64_t size) {
+    if (size <= limits.max_file_bytes) return;
     throw Error(kErrUnspecified, kSource,
                 what + " is larger than " + std::to_string(limits.max_file_bytes >> 20) +
                     " MiB, more than the reader accepts");
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    int error = errno;
-    if (error == EACCES || error == EPERM) {
-      throw Error(kErrPermissionDenied, kSource, what + " cannot be read: permission denied");
-    }
-    throw Error(kErrUnspecified, kSource,
-                what + " cannot be opened: " + std::string(std::strerror(error)));
-  }
-  // The size may change under a writer: read what is there, in blocks, up to the limit.
-  std::string bytes;
-  bytes.reserve(static_cast<size_t>(info.st_size));
-  char block[1 << 16];
-  while (in.read(block, sizeof block) || in.gcount() > 0) {
-    bytes.append(block, static_cast<size_t>(in.gcount()));
-    if (bytes.size() > limits.max_file_bytes) {
-      throw Error(kErrUnspecified, kSource, what + " is larger than the reader accepts");
-    }
-  }
-  if (in.bad()) throw Error(kErrUnspecified, kSource, what + " cannot be read to its end");
-  return bytes;
+  };
+  too_large(static_cast<uint64_t>(std::max<int64_t>(file->Size(), 0)));
+  std::unique_ptr<FileView> bytes = file->ReadAll();
+  too_large(bytes->size());  // it may have grown meanwhile
+  return std::string(bytes->bytes());
 }
 
 }  // namespace
+
+WorkbookReaderApplication::WorkbookReaderApplication(const FileSystem& files, ReaderLimits limits)
+    : files_(&files), limits_(limits) {}
 
 WorkbookReaderApplication::WorkbookReaderApplication(ReaderLimits limits) : limits_(limits) {}
 
@@ -174,7 +156,7 @@ std::unique_ptr<Workbook> WorkbookReaderApplication::Open(const std::string& fil
                                                           const OpenOptions&) {
   CheckRunning();
   const std::string what = "'" + file_name + "'";
-  std::string bytes = ReadWholeFile(file_name, what, limits_);
+  std::string bytes = ReadWholeFile(files_, file_name, what, limits_);
   std::unique_ptr<WorkbookFile> file;
   if (bytes.empty()) {
     throw Error(kErrUnspecified, kSource,

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "host/platform.h"
 #include "host/spreadsheet.h"
 #include "host/workbook/workbook_file.h"
 
@@ -15,6 +16,9 @@ namespace vintrel::host::workbook {
 
 class WorkbookReaderApplication : public SpreadsheetApplication {
  public:
+  // Reads workbook files through `files`, which must outlive the application.
+  explicit WorkbookReaderApplication(const FileSystem& files, ReaderLimits limits = {});
+  // Bridge until every caller hands it the add-in's file system (then it goes): reads the disk.
   explicit WorkbookReaderApplication(ReaderLimits limits = {});
 
   // Fails with an Error whose description says why: a missing or unreadable file, a file that is
@@ -31,6 +35,7 @@ class WorkbookReaderApplication : public SpreadsheetApplication {
  private:
   void CheckRunning() const;
 
+  const FileSystem* files_ = nullptr;  // null: the disk
   ReaderLimits limits_;
   bool ignore_remote_requests_ = false;
   bool quit_ = false;
@@ -38,12 +43,17 @@ class WorkbookReaderApplication : public SpreadsheetApplication {
 
 class WorkbookReaderFactory : public SpreadsheetFactory {
  public:
+  explicit WorkbookReaderFactory(const FileSystem& files, ReaderLimits limits = {})
+      : files_(&files), limits_(limits) {}
+  // Bridge, as WorkbookReaderApplication's: the applications read the disk.
   explicit WorkbookReaderFactory(ReaderLimits limits = {}) : limits_(limits) {}
   std::unique_ptr<SpreadsheetApplication> CreateApplication() override {
-    return std::make_unique<WorkbookReaderApplication>(limits_);
+    return files_ != nullptr ? std::make_unique<WorkbookReaderApplication>(*files_, limits_)
+                             : std::make_unique<WorkbookReaderApplication>(limits_);
   }
 
  private:
+  const FileSystem* files_ = nullptr;
   ReaderLimits limits_;
 };
 

@@ -5,13 +5,13 @@
 #include <map>
 #include <pugixml.hpp>
 
+#include "host/common/serial_dates.h"
 #include "host/common/text.h"
+#include "host/common/text_encoding.h"
 #include "host/common/xml_depth.h"
 #include "host/error.h"
-#include "host/text_encoding.h"
 #include "host/workbook/builtin_formats.h"
 #include "host/workbook/decimal_digits.h"
-#include "host/workbook/serial_dates.h"
 #include "host/workbook/sheet_scanner.h"
 
 namespace vintrel::host::workbook {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "host/common/zip_reader.h"
 #include "host/workbook/workbook_file.h"
-#include "host/zip_reader.h"
 
 namespace vintrel::host::workbook {
 

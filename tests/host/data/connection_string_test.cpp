@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/client_recordset.h"
+#include "host/common/client_recordset.h"
 #include "host/error.h"
 
 namespace vintrel::host::data {

@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "host/client_recordset.h"
+#include "host/common/client_recordset.h"
 #include "host/data/builtin_data_access.h"
 #include "host/data_access.h"
 #include "host/error.h"

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "host/ascii.h"
+#include "decks/deck_builder.h"
+#include "host/common/ascii.h"
 #include "host/error.h"
 #include "host/ooxml/package_presentation.h"
 #include "package_test_support.h"

@@ -7,10 +7,13 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 
 #include "biff_builder.h"
 #include "host/error.h"
+#include "host/memory/memory_file_system.h"
 #include "testing/error_of.h"
 #include "testing/temp_dir.h"
 #include "xlsx_builder.h"
@@ -173,6 +176,19 @@ TEST_F(WorkbookReaderTest, PartsThatExpandTooFarAreRefused) {
   EXPECT_EQ(two->Sheets(1).Range("A1")[0].text, "101");
   EXPECT_THAT(ErrorOf([&] { two->Sheets(2).Range("A1"); }).description(),
               HasSubstr("expands to more than"));
+}
+
+TEST_F(WorkbookReaderTest, ReadsThroughTheFileSystemItIsHanded) {
+  memory::MemoryFileSystem files;
+  std::ifstream disk(WriteBook("book.xlsx", Rows(2, 2)), std::ios::binary);
+  files.WriteFile("/books/book.xlsx", std::string(std::istreambuf_iterator<char>(disk), {}));
+  WorkbookReaderApplication app(files);
+  EXPECT_EQ(app.Open("/books/book.xlsx", {})->Sheets(1).Range("B2")[0].text, "202");
+  EXPECT_EQ(ErrorOf([&] { app.Open("/books/other.xlsx", {}); }).number(), kErrFileNotFound);
+  files.SetLength("/books/book.xlsx", int64_t{2} << 30);
+  EXPECT_THAT(ErrorOf([&] { app.Open("/books/book.xlsx", {}); }).description(),
+              HasSubstr("larger than"))
+      << "the length is asked before anything is read";
 }
 
 TEST_F(WorkbookReaderTest, SheetsAndRangesAreFoundOrRefusedByName) {

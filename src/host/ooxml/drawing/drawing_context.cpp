@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/ooxml/drawing/drawing_fonts.h"
 #include "host/ooxml/shape_link.h"
 #include "host/ooxml/xml_util.h"

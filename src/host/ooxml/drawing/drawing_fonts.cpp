@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 
 namespace vintrel::ooxml::drawing {
 

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <vector>
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 #include "host/ooxml/drawing/drawing_context.h"
 #include "host/ooxml/shape_link.h"
 

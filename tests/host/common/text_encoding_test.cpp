@@ -1,4 +1,4 @@
-#include "host/text_encoding.h"
+#include "host/common/text_encoding.h"
 
 #include <gtest/gtest.h>
 

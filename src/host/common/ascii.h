@@ -1,9 +1,9 @@
 // Letter case of ASCII text, for the names and keywords that file formats, connection strings and
 // the add-in's own tags compare without regard to case: only A-Z and a-z change, every other
 // byte (UTF-8 included) stays as it is, whatever the locale. Names a user types in any script
-// compare with FoldCase (host/text_encoding.h) instead.
-#ifndef VINTREL_HOST_ASCII_H_
-#define VINTREL_HOST_ASCII_H_
+// compare with FoldCase (host/common/text_encoding.h) instead.
+#ifndef VINTREL_HOST_COMMON_ASCII_H_
+#define VINTREL_HOST_COMMON_ASCII_H_
 
 #include <cstddef>
 #include <string>
@@ -55,4 +55,4 @@ constexpr bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
 
 }  // namespace vintrel
 
-#endif  // VINTREL_HOST_ASCII_H_
+#endif  // VINTREL_HOST_COMMON_ASCII_H_

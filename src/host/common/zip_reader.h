@@ -2,8 +2,8 @@
 // entry names must stay inside the package, encrypted entries are refused, and how far entries
 // inflate is bounded. Sizes are checked against what the archive declares and again while an
 // entry inflates, because a zip bomb may declare small sizes.
-#ifndef VINTREL_HOST_ZIP_READER_H_
-#define VINTREL_HOST_ZIP_READER_H_
+#ifndef VINTREL_HOST_COMMON_ZIP_READER_H_
+#define VINTREL_HOST_COMMON_ZIP_READER_H_
 
 #include <cstdint>
 #include <ctime>
@@ -14,7 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "host/no_case_map.h"
+#include "host/common/no_case_map.h"
 
 struct zip;
 
@@ -91,4 +91,4 @@ class ZipReader {
 
 }  // namespace vintrel::host
 
-#endif  // VINTREL_HOST_ZIP_READER_H_
+#endif  // VINTREL_HOST_COMMON_ZIP_READER_H_

@@ -1,13 +1,13 @@
-#include "host/zip_reader.h"
+#include "host/common/zip_reader.h"
 
 #include <libdeflate.h>
 #include <zip.h>
 
 #include <algorithm>
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
+#include "host/common/huge_pages.h"
 #include "host/error.h"
-#include "host/huge_pages.h"
 
 namespace vintrel::host {
 namespace {

@@ -1,8 +1,8 @@
 // Large buffers that are filled once from start to end (a part inflated whole, a range's cells)
 // ask the system for huge pages: one page fault per 2 MiB instead of one per 4 KiB, which is most
 // of the time the system spends handing out the memory.
-#ifndef VINTREL_HOST_HUGE_PAGES_H_
-#define VINTREL_HOST_HUGE_PAGES_H_
+#ifndef VINTREL_HOST_COMMON_HUGE_PAGES_H_
+#define VINTREL_HOST_COMMON_HUGE_PAGES_H_
 
 #include <sys/mman.h>
 
@@ -27,4 +27,4 @@ inline void AdviseHugePages(const void* data, size_t bytes) {
 
 }  // namespace vintrel::host
 
-#endif  // VINTREL_HOST_HUGE_PAGES_H_
+#endif  // VINTREL_HOST_COMMON_HUGE_PAGES_H_

@@ -1,7 +1,7 @@
 // Maps keyed by names that compare without regard to ASCII case (package part names), looked up
 // by any std::string_view without first building a lower-case copy of the name.
-#ifndef VINTREL_HOST_NO_CASE_MAP_H_
-#define VINTREL_HOST_NO_CASE_MAP_H_
+#ifndef VINTREL_HOST_COMMON_NO_CASE_MAP_H_
+#define VINTREL_HOST_COMMON_NO_CASE_MAP_H_
 
 #include <bit>
 #include <cstdint>
@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 
 namespace vintrel {
 
@@ -57,4 +57,4 @@ using NoCaseMap = std::unordered_map<std::string, T, NoCaseHash, NoCaseEqual>;
 
 }  // namespace vintrel
 
-#endif  // VINTREL_HOST_NO_CASE_MAP_H_
+#endif  // VINTREL_HOST_COMMON_NO_CASE_MAP_H_

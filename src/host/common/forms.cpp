@@ -253,6 +253,68 @@ int EntryOf(const Control& control, const std::string& text) {
 
 }  // namespace
 
+void Form::Refuse(const std::string& control, const std::string& why) const {
+  throw Error(kErrInvalidProcedureCall, name_, control + ": " + why);
+}
+
+void Form::ActSet(const std::string& name, const std::string& value) {
+  const Control& c = Get(name);
+  switch (c.kind) {
+    case ControlKind::kTextBox:
+      if (c.locked) Refuse(name, "the text cannot be changed");
+      SetText(name, value);
+      return;
+    case ControlKind::kCheckBox:
+    case ControlKind::kOptionButton:
+      if (value != "0" && value != "1") Refuse(name, "a box is ticked with 1 or 0");
+      SetValue(name, value == "1" ? 1 : 0);
+      return;
+    case ControlKind::kListBox:
+    case ControlKind::kComboBox:
+    case ControlKind::kTabStrip: {
+      if (value.empty() && c.kind != ControlKind::kTabStrip) {
+        SetListIndex(name, -1);
+        return;
+      }
+      const int entry = EntryOf(c, value);
+      if (entry >= 0) {
+        SetListIndex(name, entry);
+      } else if (c.kind == ControlKind::kComboBox && c.editable) {
+        Find(name).list_index = -1;
+        SetText(name, value);
+      } else {
+        Refuse(name, "\"" + value + "\" is not one of its entries");
+      }
+      return;
+    }
+    case ControlKind::kUpDown: {
+      int number = 0;
+      const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+      if (error != std::errc() || end != value.data() + value.size()) {
+        Refuse(name, "\"" + value + "\" is not a whole number");
+      }
+      SetValue(name, number);
+      return;
+    }
+    default:
+      Refuse(name, "it holds nothing to type or choose");
+  }
+}
+
+void Form::ActKey(const std::string& name, const std::string& value) {
+  int key = 0;
+  std::from_chars(value.data(), value.data() + value.size(), key);
+  const auto found = key_handlers_.find(name);
+  if (found != key_handlers_.end()) {
+    for (const auto& handler : found->second) {
+      if (key != 0) handler(key);
+    }
+  }
+  // Enter and Escape reach the form's default and cancel buttons.
+  if (key == '\r' && !default_.empty()) PressDefault();
+  if (key == 27 && !cancel_.empty()) PressCancel();
+}
+
 void Form::Act(const FormAction& action) {
   const Control& target = Get(action.control);
   RequireReachable(target);
@@ -265,53 +327,10 @@ void Form::Act(const FormAction& action) {
   // The LostFocus handlers may have changed the form.
   if (!visible_) return;
   const Control& c = Get(name);
-  auto refuse = [&](const std::string& why) {
-    throw Error(kErrInvalidProcedureCall, name_, name + ": " + why);
-  };
   switch (action.kind) {
     case FormAction::Kind::kSet:
-      switch (c.kind) {
-        case ControlKind::kTextBox:
-          if (c.locked) refuse("the text cannot be changed");
-          SetText(name, action.value);
-          return;
-        case ControlKind::kCheckBox:
-        case ControlKind::kOptionButton:
-          if (action.value != "0" && action.value != "1") refuse("a box is ticked with 1 or 0");
-          SetValue(name, action.value == "1" ? 1 : 0);
-          return;
-        case ControlKind::kListBox:
-        case ControlKind::kComboBox:
-        case ControlKind::kTabStrip: {
-          if (action.value.empty() && c.kind != ControlKind::kTabStrip) {
-            SetListIndex(name, -1);
-            return;
-          }
-          const int entry = EntryOf(c, action.value);
-          if (entry >= 0) {
-            SetListIndex(name, entry);
-          } else if (c.kind == ControlKind::kComboBox && c.editable) {
-            Find(name).list_index = -1;
-            SetText(name, action.value);
-          } else {
-            refuse("\"" + action.value + "\" is not one of its entries");
-          }
-          return;
-        }
-        case ControlKind::kUpDown: {
-          int value = 0;
-          const auto [end, error] = std::from_chars(
-              action.value.data(), action.value.data() + action.value.size(), value);
-          if (error != std::errc() || end != action.value.data() + action.value.size()) {
-            refuse("\"" + action.value + "\" is not a whole number");
-          }
-          SetValue(name, value);
-          return;
-        }
-        default:
-          refuse("it holds nothing to type or choose");
-          return;
-      }
+      ActSet(name, action.value);
+      return;
     case FormAction::Kind::kClick:
       if (c.kind == ControlKind::kOptionButton) {
         SetValue(name, 1);
@@ -327,27 +346,18 @@ void Form::Act(const FormAction& action) {
     case FormAction::Kind::kLeave:
       if (focus_ == name) MoveFocus("");
       return;
-    case FormAction::Kind::kKey: {
-      int key = 0;
-      std::from_chars(action.value.data(), action.value.data() + action.value.size(), key);
-      const auto found = key_handlers_.find(name);
-      if (found != key_handlers_.end()) {
-        for (const auto& handler : found->second) {
-          if (key != 0) handler(key);
-        }
-      }
-      // Enter and Escape reach the form's default and cancel buttons.
-      if (key == '\r' && !default_.empty()) PressDefault();
-      if (key == 27 && !cancel_.empty()) PressCancel();
+    case FormAction::Kind::kKey:
+      ActKey(name, action.value);
       return;
-    }
     case FormAction::Kind::kSpin:
-      if (c.kind != ControlKind::kUpDown) refuse("only an up-down control is stepped");
-      if (action.value != "up" && action.value != "down") refuse("it steps \"up\" or \"down\"");
+      if (c.kind != ControlKind::kUpDown) Refuse(name, "only an up-down control is stepped");
+      if (action.value != "up" && action.value != "down") {
+        Refuse(name, "it steps \"up\" or \"down\"");
+      }
       SetValue(name, c.value + (action.value == "up" ? c.increment : -c.increment));
       return;
     case FormAction::Kind::kTick:
-      if (c.kind != ControlKind::kTimer) refuse("only a timer ticks");
+      if (c.kind != ControlKind::kTimer) Refuse(name, "only a timer ticks");
       if (c.enabled && c.interval > 0) Raise(name, FormEvent::kTimer);
       return;
   }

@@ -2,8 +2,8 @@
 // database queries all end up here, and value retrieval reads from it. Rows are packed into a
 // RowTable so that a million-line source costs little more memory than its text, and every row
 // is reached by index, so moving to a row and reading a field never walks the records.
-#ifndef VINTREL_HOST_CLIENT_RECORDSET_H_
-#define VINTREL_HOST_CLIENT_RECORDSET_H_
+#ifndef VINTREL_HOST_COMMON_CLIENT_RECORDSET_H_
+#define VINTREL_HOST_COMMON_CLIENT_RECORDSET_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -266,4 +266,4 @@ class ClientRecordset : public Recordset {
 
 }  // namespace vintrel::host
 
-#endif  // VINTREL_HOST_CLIENT_RECORDSET_H_
+#endif  // VINTREL_HOST_COMMON_CLIENT_RECORDSET_H_

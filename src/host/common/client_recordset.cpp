@@ -1,4 +1,4 @@
-#include "host/client_recordset.h"
+#include "host/common/client_recordset.h"
 
 #include <sys/mman.h>
 
@@ -6,8 +6,8 @@
 #include <cstring>
 #include <new>
 
+#include "host/common/text_encoding.h"
 #include "host/error.h"
-#include "host/text_encoding.h"
 
 namespace vintrel::host {
 namespace {

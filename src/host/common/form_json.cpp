@@ -1,4 +1,4 @@
-#include "host/form_json.h"
+#include "host/common/form_json.h"
 
 #include <nlohmann/json.hpp>
 #include <optional>

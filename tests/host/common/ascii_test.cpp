@@ -1,4 +1,4 @@
-#include "host/ascii.h"
+#include "host/common/ascii.h"
 
 #include <gtest/gtest.h>
 

@@ -1,19 +1,10 @@
-#include "host/workbook/serial_dates.h"
+#include "host/common/serial_dates.h"
 
-namespace vintrel::host::workbook {
+namespace vintrel::host {
 
-DateParts DatePartsFromSerial(long long serial) {
+DateParts DatePartsFromDays(long long days) {
   DateParts parts;
-  parts.weekday = static_cast<int>(((serial + 6) % 7 + 7) % 7);
-  // The program counts a 29 February 1900 that never was: serial 60. Serials before it are one
-  // day off the real calendar, and 0 shows as 0 January 1900.
-  if (serial == 0) return parts;
-  if (serial == 60) {
-    parts.month = 2;
-    parts.day = 29;
-    return parts;
-  }
-  long long days = serial < 60 ? serial + 1 : serial;  // days since 1899-12-30
+  parts.weekday = static_cast<int>(((days + 6) % 7 + 7) % 7);
   // Civil date from days since 1970-01-01 (proleptic Gregorian).
   long long z = days - 25569 + 719468;
   long long era = (z >= 0 ? z : z - 146096) / 146097;
@@ -30,6 +21,21 @@ DateParts DatePartsFromSerial(long long serial) {
   return parts;
 }
 
+DateParts DatePartsFromSerial(long long serial) {
+  // The program counts a 29 February 1900 that never was: serial 60. Serials before it are one
+  // day off the real calendar, and 0 shows as 0 January 1900. Its weekdays count from serial 1
+  // as a Sunday, so they too are off before 1 March 1900.
+  DateParts parts;
+  if (serial == 60) {
+    parts.month = 2;
+    parts.day = 29;
+  } else if (serial != 0) {
+    parts = DatePartsFromDays(serial < 60 ? serial + 1 : serial);
+  }
+  parts.weekday = static_cast<int>(((serial + 6) % 7 + 7) % 7);
+  return parts;
+}
+
 long long SerialFromDate(int year, int month, int day) {
   if (year == 1900 && month == 2 && day == 29) return 60;
   long long y = year - (month <= 2 ? 1 : 0);
@@ -42,4 +48,4 @@ long long SerialFromDate(int year, int month, int day) {
   return days < 61 ? days - 1 : days;
 }
 
-}  // namespace vintrel::host::workbook
+}  // namespace vintrel::host

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "host/common/serial_dates.h"
+
 namespace vintrel::host {
 
 std::string CellValue::ToText() const {
@@ -23,17 +25,9 @@ std::string CellValue::ToText() const {
       long long seconds = total - days * 86400;
       std::string result;
       if (days != 0) {
-        // Civil date from days since 1970-01-01 (proleptic Gregorian).
-        long long z = days - 25569 + 719468;
-        long long era = (z >= 0 ? z : z - 146096) / 146097;
-        long long doe = z - era * 146097;
-        long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-        long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-        long long mp = (5 * doy + 2) / 153;
-        long long day = doy - (153 * mp + 2) / 5 + 1;
-        long long month = mp < 10 ? mp + 3 : mp - 9;
-        long long year = yoe + era * 400 + (month <= 2 ? 1 : 0);
-        result = std::to_string(month) + "/" + std::to_string(day) + "/" + std::to_string(year);
+        DateParts date = DatePartsFromDays(days);
+        result = std::to_string(date.month) + "/" + std::to_string(date.day) + "/" +
+                 std::to_string(date.year);
       }
       if (seconds != 0 || days == 0) {
         long long hour = seconds / 3600;

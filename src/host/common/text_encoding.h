@@ -1,7 +1,7 @@
 // Character encodings of the text that reaches the program from outside (files, databases) and
 // of the text it writes into presentations. Everything inside the program is UTF-8.
-#ifndef VINTREL_HOST_TEXT_ENCODING_H_
-#define VINTREL_HOST_TEXT_ENCODING_H_
+#ifndef VINTREL_HOST_COMMON_TEXT_ENCODING_H_
+#define VINTREL_HOST_COMMON_TEXT_ENCODING_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -111,4 +111,4 @@ std::string XmlText(std::string_view text, bool keep_vertical_tab = false);
 
 }  // namespace vintrel::host
 
-#endif  // VINTREL_HOST_TEXT_ENCODING_H_
+#endif  // VINTREL_HOST_COMMON_TEXT_ENCODING_H_

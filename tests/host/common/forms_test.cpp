@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "host/common/form_json.h"
 #include "host/error.h"
-#include "host/form_json.h"
 #include "host/platform.h"
 
 namespace vintrel::host {

@@ -1,4 +1,4 @@
-#include "host/client_recordset.h"
+#include "host/common/client_recordset.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "host/common/serial_dates.h"
 #include "host/spreadsheet.h"
 
 namespace vintrel::host {
@@ -30,6 +31,15 @@ TEST(CellValueTextTest, DatesBooleansAndNumbers) {
   EXPECT_EQ(text(Kind::kNumber, -0.0), "0");
   EXPECT_EQ(text(Kind::kNumber, 1e20), "1E+20");
   EXPECT_EQ(text(Kind::kEmpty, 5), "");
+}
+
+TEST(DatePartsTest, SerialAndCalendarAgree) {
+  for (long long serial : {1LL, 59LL, 60LL, 61LL, 366LL, 39045LL, 46387LL, 2958465LL}) {
+    DateParts parts = DatePartsFromSerial(serial);
+    EXPECT_EQ(SerialFromDate(parts.year, parts.month, parts.day), serial) << serial;
+  }
+  EXPECT_EQ(DatePartsFromSerial(61).weekday, 4);     // 1 March 1900 was a Thursday
+  EXPECT_EQ(DatePartsFromSerial(46387).weekday, 4);  // 31 December 2026 is a Thursday
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 //   {"picker": "computer", "answer": "lobby-1"}       answers the picker the action before
 //                                                      opened ("file", "folder"; "" cancels)
 // The form's JSON carries "topmost" for a form that stays above every other window.
-#ifndef VINTREL_HOST_FORM_JSON_H_
-#define VINTREL_HOST_FORM_JSON_H_
+#ifndef VINTREL_HOST_COMMON_FORM_JSON_H_
+#define VINTREL_HOST_COMMON_FORM_JSON_H_
 
 #include <optional>
 #include <string>
@@ -39,4 +39,4 @@ void ApplyFormActionJson(Form& form, const std::string& line);
 
 }  // namespace vintrel::host
 
-#endif  // VINTREL_HOST_FORM_JSON_H_
+#endif  // VINTREL_HOST_COMMON_FORM_JSON_H_
