@@ -15,7 +15,7 @@
 #include "host_session.h"
 #include "live_show.h"
 #include "open_presentation.h"
-#include "shell/distribution_player.h"
+#include "shell/player.h"
 #include "shell/sent_copy.h"
 #include "show_events.h"
 

@@ -83,7 +83,7 @@ HostSession::HostSession(const SessionOptions& options)
   console_.SetQuiet(options.quiet);
 
   data_access_ = MakeDataAccess(loop_);
-  spreadsheet_ = MakeSpreadsheetFactory();
+  spreadsheet_ = MakeSpreadsheetFactory(files_);
   host_ = std::make_unique<ooxml::PackageApplication>(clipboard_);
   host_->SetNoteSink([this](const std::string& note) {
     if (connect_) shell::WriteDebugNote(connect_->context(), "PackageApplication", note);

@@ -20,7 +20,7 @@
 #include "host/posix/process_clipboard.h"
 #include "host/show_display.h"
 #include "host/spreadsheet.h"
-#include "shell/application.h"
+#include "shell/application_object.h"
 #include "shell/connect.h"
 
 namespace vintrel::app {

@@ -9,8 +9,8 @@ std::unique_ptr<host::DataAccess> MakeDataAccess(host::EventLoop& loop) {
   return std::make_unique<host::data::BuiltinDataAccess>(loop);
 }
 
-std::unique_ptr<host::SpreadsheetFactory> MakeSpreadsheetFactory() {
-  return std::make_unique<host::workbook::WorkbookReaderFactory>();
+std::unique_ptr<host::SpreadsheetFactory> MakeSpreadsheetFactory(const host::FileSystem& files) {
+  return std::make_unique<host::workbook::WorkbookReaderFactory>(files);
 }
 
 }  // namespace vintrel::app

@@ -13,7 +13,7 @@
 namespace vintrel::app {
 
 std::unique_ptr<host::DataAccess> MakeDataAccess(host::EventLoop& loop);
-std::unique_ptr<host::SpreadsheetFactory> MakeSpreadsheetFactory();
+std::unique_ptr<host::SpreadsheetFactory> MakeSpreadsheetFactory(const host::FileSystem& files);
 
 }  // namespace vintrel::app
 

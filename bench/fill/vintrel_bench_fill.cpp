@@ -23,7 +23,7 @@
 
 #include "connections/connection_source.h"
 #include "document/connection_tags.h"
-#include "document/presentation.h"
+#include "document/presentation_object.h"
 #include "document/shape.h"
 #include "document/tag_schema.h"
 #include "host/error.h"

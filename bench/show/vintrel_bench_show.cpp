@@ -27,7 +27,7 @@
 #include "host_session.h"
 #include "linked_deck.h"
 #include "runtime/runtime_timer.h"
-#include "shell/application.h"
+#include "shell/application_object.h"
 
 namespace {
 

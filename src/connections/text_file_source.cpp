@@ -20,7 +20,7 @@ void TextFileSource::Open(clsConnection& connection) {
   for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
     file_.reset();
     try {
-      file_ = std::make_unique<TextFile>(path);
+      file_ = std::make_unique<TextFile>(*connection.context().services.files, path);
       file_time_ = FileTime(connection.context(), path);
       return;
     } catch (...) {
@@ -30,7 +30,7 @@ void TextFileSource::Open(clsConnection& connection) {
     }
   }
   try {
-    file_ = std::make_unique<TextFile>(path);
+    file_ = std::make_unique<TextFile>(*connection.context().services.files, path);
     file_time_ = FileTime(connection.context(), path);
   } catch (...) {
     file_.reset();

@@ -3,7 +3,7 @@
 #include <iterator>
 
 #include "dialogs/page_support.h"
-#include "document/presentation.h"
+#include "document/presentation_object.h"
 #include "document/tag_schema.h"
 #include "host/application.h"
 #include "host/platform.h"

@@ -4,7 +4,7 @@
 #include <array>
 
 #include "dialogs/page_support.h"
-#include "document/presentation.h"
+#include "document/presentation_object.h"
 #include "document/shape.h"
 #include "document/tag_schema.h"
 #include "host/application.h"

@@ -5,7 +5,7 @@
 #include "connections/excel_status.h"
 #include "dialogs/connection_dialogs.h"
 #include "document/connection_tags.h"
-#include "document/presentation.h"
+#include "document/presentation_object.h"
 #include "document/tag_schema.h"
 #include "host/platform.h"
 #include "support/context.h"

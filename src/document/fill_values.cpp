@@ -2,7 +2,7 @@
 // shape only when what it shows must change.
 #include <cctype>
 
-#include "document/presentation.h"
+#include "document/presentation_object.h"
 #include "document/shape.h"
 #include "document/slide.h"
 #include "document/tag_schema.h"

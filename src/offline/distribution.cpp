@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "connections/connection_paths.h"
-#include "document/presentation.h"
+#include "document/presentation_object.h"
 #include "host/common/text.h"
 #include "host/platform.h"
 #include "support/context.h"

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <ctime>
 
-#include "document/presentation.h"
+#include "document/presentation_object.h"
 #include "document/tag_schema.h"
 #include "host/clock.h"
 #include "host/platform.h"

@@ -1,6 +1,6 @@
 #include "offline/progress_meter.h"
 
-#include "document/presentation.h"
+#include "document/presentation_object.h"
 #include "host/application.h"
 #include "host/event_loop.h"
 #include "runtime/runtime.h"

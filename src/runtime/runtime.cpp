@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "document/presentation.h"
+#include "document/presentation_object.h"
 #include "document/shape.h"
 #include "document/slide.h"
 #include "document/tag_schema.h"

@@ -11,7 +11,7 @@
 #include "offline/distribution_dialog.h"
 #include "offline/progress_meter.h"
 #include "shell/about_form.h"
-#include "shell/application.h"
+#include "shell/application_object.h"
 #include "support/context.h"
 #include "support/failure_handling.h"
 #include "support/logs.h"
@@ -19,12 +19,6 @@
 
 namespace vintrel::shell {
 namespace {
-
-constexpr const char* kSource = "Application";
-
-void Trace(Context& ctx, const std::string& message) {
-  WriteDebugLog(ctx, DebugLevel::kEvent, kSource, message);
-}
 
 constexpr std::array<const char*, kShapeCommandCount> kCommandNames = {
     "SlideShowProperties", "SlideProperties",      "ClockProperties",
@@ -57,11 +51,11 @@ std::string HandlerName(ShapeCommand command, Application::Place place) {
 void Application::OnActiveEntry(const std::string& handler,
                                 const std::function<void(clsPresentation&)>& action,
                                 bool set_controls) {
-  SkipFailure([&] { Trace(ctx_, handler); });
+  SkipFailure([&] { Trace(DebugLevel::kEvent, handler); });
   SkipFailure([&] {
     clsPresentation* entry = ActiveEntry();
     if (entry == nullptr) return;
-    Trace(ctx_, handler + ":" + entry->ActivePresentation()->FullName());
+    Trace(DebugLevel::kEvent, handler + ":" + entry->ActivePresentation()->FullName());
     action(*entry);
     if (set_controls) SetControlsPresentation();
   });
@@ -80,7 +74,7 @@ bool Application::ShapesSelected() const {
 void Application::ShapeCommandClick(ShapeCommand command, Place place) {
   if (place == Place::kPicturesPopup) {
     // The picture menu's items are the object menu's.
-    SkipFailure([&] { Trace(ctx_, HandlerName(command, place)); });
+    SkipFailure([&] { Trace(DebugLevel::kEvent, HandlerName(command, place)); });
     place = Place::kOlePopup;
   }
   const std::string handler = HandlerName(command, place);
@@ -146,7 +140,7 @@ void Application::CreateOfflinePPTClick(Place place) {
 void Application::GotoWebClick() {
   SkipFailure([&] {
     const std::string& address = ctx_.services.web_address;
-    Trace(ctx_, "cbrGotoWeb_Click:Opening " + address);
+    Trace(DebugLevel::kEvent, "cbrGotoWeb_Click:Opening " + address);
     OpenUrl(ctx_, address);
   });
 }
@@ -160,21 +154,21 @@ void Application::ProductHelpClick() {
                   host::msg_box::kInformation);
       return;
     }
-    Trace(ctx_, "cbrProductHelp_Click:Opening " + help_file);
+    Trace(DebugLevel::kEvent, "cbrProductHelp_Click:Opening " + help_file);
     ShowHelpTopic(ctx_, help_file);
   });
 }
 
 void Application::AboutProductClick() {
   SkipFailure([&] {
-    Trace(ctx_, "cbrAboutProduct_Click");
+    Trace(DebugLevel::kEvent, "cbrAboutProduct_Click");
     frmAbout form;
     host::ShowModal(form, ctx_.services.front_end);
   });
 }
 
 void Application::DisplayTypeChange() {
-  SkipFailure([&] { Trace(ctx_, "cmbDisplayType_Change"); });
+  SkipFailure([&] { Trace(DebugLevel::kEvent, "cmbDisplayType_Change"); });
   SkipFailure([&] {
     if (menus_.cmbDisplayType == nullptr) return;
     const int index = menus_.cmbDisplayType->ListIndex();
@@ -198,7 +192,7 @@ void Application::DisplayButtonClick(int position) {
       "cbrDisplayColumn_Click",         "cbrDisplayIndex_Click",
       "cbrDisplayColumnAndIndex_Click", "cbrDisplayConnectionAndColumn_Click"};
   if (position < 1 || position > static_cast<int>(kNames.size())) return;
-  SkipFailure([&] { Trace(ctx_, kNames[position - 1]); });
+  SkipFailure([&] { Trace(DebugLevel::kEvent, kNames[position - 1]); });
   const bool hidden = UserInterfaceHidden(ctx_);
   for (int other = 1; other <= static_cast<int>(menus_.display_buttons.size()); ++other) {
     host::CommandBarControl* button = menus_.display_buttons[other - 1];
@@ -240,7 +234,7 @@ void Application::DistributionSendClick() {
 }
 
 void Application::DistributionClearClick() {
-  SkipFailure([&] { Trace(ctx_, "cbrDistributionClear_Click"); });
+  SkipFailure([&] { Trace(DebugLevel::kEvent, "cbrDistributionClear_Click"); });
   SkipFailure([&] {
     clsPresentation* entry = ActiveEntry();
     if (entry != nullptr) ClearDistributionList(*entry);

@@ -4,9 +4,9 @@
 
 #include <memory>
 
-#include "document/presentation.h"
+#include "document/presentation_object.h"
 #include "host/application.h"
-#include "shell/application.h"
+#include "shell/application_object.h"
 #include "support/context.h"
 
 namespace vintrel::shell {

@@ -6,10 +6,10 @@
 #include "connections/connection_source.h"
 #include "connections/tag_values.h"
 #include "document/connection_tags.h"
-#include "document/presentation.h"
+#include "document/presentation_object.h"
 #include "document/tag_schema.h"
 #include "host/error.h"
-#include "shell/application.h"
+#include "shell/application_object.h"
 
 namespace vintrel::shell {
 

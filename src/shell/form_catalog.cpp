@@ -8,7 +8,7 @@
 #include "dialogs/page_support.h"
 #include "dialogs/slide_property_page.h"
 #include "dialogs/slide_show_property_page.h"
-#include "document/presentation.h"
+#include "document/presentation_object.h"
 #include "host/error.h"
 #include "offline/distribution_dialog.h"
 #include "shell/about_form.h"

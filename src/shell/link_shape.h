@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "document/presentation.h"
+#include "document/presentation_object.h"
 #include "document/tag_schema.h"
 #include "host/presentation.h"
 #include "host/shapes.h"

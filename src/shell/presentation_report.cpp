@@ -1,9 +1,9 @@
 #include "shell/presentation_report.h"
 
 #include "document/connection_tags.h"
-#include "document/presentation.h"
+#include "document/presentation_object.h"
 #include "document/shape.h"
-#include "shell/application.h"
+#include "shell/application_object.h"
 #include "support/failure_handling.h"
 
 namespace vintrel::shell {

@@ -6,7 +6,6 @@
 #include "connections/excel_status.h"
 #include "connections/real_sources.h"
 #include "host/memory/memory_spreadsheet.h"
-#include "host/posix/posix_file_system.h"
 #include "support/error_codes.h"
 #include "testing/error_of.h"
 #include "testing/test_context.h"
@@ -65,13 +64,13 @@ class Spreadsheet : public MemorySpreadsheetFactory {
 class ExcelSourceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ctx_.services.files = &posix_files_;  // the workbook's file is a real one
     ctx_.services.spreadsheet = &factory_;
     connection_.SetConnectionType(connection_type::kExcel);
     connection_.SetConnectionDescription("Targets");
-    connection_.SetConnectionFileString(dir_.Write("targets.xlsx", "stand-in"));
+    twins_.files.WriteFile("/shows/targets.xlsx", "stand-in");
+    connection_.SetConnectionFileString("/shows/targets.xlsx");
     connection_.SetConnectionSheet("Targets");
-    sheet_ = &factory_.AddWorkbook(dir_.File("targets.xlsx")).AddSheet("Targets");
+    sheet_ = &factory_.AddWorkbook("/shows/targets.xlsx").AddSheet("Targets");
   }
   void TearDown() override {
     // The add-in never writes to a data workbook.
@@ -93,8 +92,6 @@ class ExcelSourceTest : public ::testing::Test {
 
   testing::TestContext twins_;
   Context& ctx_ = twins_.ctx;
-  host::posix::PosixFileSystem posix_files_;
-  testing::TempDir dir_;
   Spreadsheet factory_;
   host::memory::MemorySheetData* sheet_ = nullptr;
   clsConnection connection_{ctx_, RealSources()};

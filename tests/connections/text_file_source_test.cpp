@@ -1,14 +1,11 @@
 #include "connections/text_file_source.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <filesystem>
+#include <chrono>
 
 #include "connections/connection.h"
 #include "connections/real_sources.h"
-#include "host/posix/posix_file_system.h"
 #include "support/error_codes.h"
 #include "testing/error_of.h"
 #include "testing/test_context.h"
@@ -19,16 +16,17 @@ namespace {
 class TextFileSourceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ctx_.services.files = &posix_files_;  // the data files are real ones
     connection_.SetConnectionType(connection_type::kTextFile);
     connection_.SetConnectionDescription("Sales");
-    connection_.SetActivePresentationName(dir_.File("shows/board.pptx"));
+    connection_.SetActivePresentationName("/shows/board.pptx");
   }
 
-  // Sets a file's modification time, so a test can tell "changed" from "rewritten alike".
-  static void SetFileTime(const std::string& path, time_t seconds) {
-    struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+  // Writes a data file of the in-memory file system with its modification time, so a test can
+  // tell "changed" from "rewritten alike".
+  std::string Write(const std::string& name, const std::string& text, time_t seconds = 0) {
+    const std::string path = "/shows/" + name;
+    twins_.files.WriteFile(path, text, std::chrono::system_clock::from_time_t(seconds));
+    return path;
   }
 
   std::string Value(double row, const std::string& column) {
@@ -37,30 +35,25 @@ class TextFileSourceTest : public ::testing::Test {
 
   testing::TestContext twins_;
   Context& ctx_ = twins_.ctx;
-  host::posix::PosixFileSystem posix_files_;
   host::FakeClock& clock_ = twins_.clock;
-  testing::TempDir dir_;
   clsConnection connection_{ctx_, RealSources()};
 };
 
 TEST_F(TextFileSourceTest, RequeryRereadsOnlyAChangedFileUnlessForced) {
-  const std::string path = dir_.Write("live.txt", "A\r\n1\r\n");
-  SetFileTime(path, 1700000000);
+  const std::string path = Write("live.txt", "A\r\n1\r\n", 1700000000);
   connection_.SetConnectionFileString(path);
   connection_.SetConnectionFirstRowFieldNames(true);
   connection_.OpenConnection();
   connection_.OpenRecordset();
   ASSERT_EQ(Value(1, "A"), "1");
 
-  dir_.Write("live.txt", "A\r\n2\r\n");
-  SetFileTime(path, 1700000000);  // same time: looks unchanged
+  Write("live.txt", "A\r\n2\r\n", 1700000000);  // same time: looks unchanged
   connection_.Requery(false);
   EXPECT_EQ(Value(1, "A"), "1");
   connection_.Requery(true);
   EXPECT_EQ(Value(1, "A"), "2");
 
-  dir_.Write("live.txt", "A\r\n3\r\n4\r\n");
-  SetFileTime(path, 1700000060);
+  Write("live.txt", "A\r\n3\r\n4\r\n", 1700000060);
   connection_.Requery(false);
   EXPECT_EQ(connection_.RecordCount(), 2);
   EXPECT_EQ(Value(2, "A"), "4");
@@ -69,7 +62,7 @@ TEST_F(TextFileSourceTest, RequeryRereadsOnlyAChangedFileUnlessForced) {
 // A file that is not there is not waited for: fifty tries held up the start of a show by 2.5 s
 // per connection.
 TEST_F(TextFileSourceTest, MissingFileIsReportedAtOnceWithTheConnectionName) {
-  connection_.SetConnectionFileString(dir_.File("nowhere.txt"));
+  connection_.SetConnectionFileString("/shows/nowhere.txt");
   const auto before = clock_.Steady();
   const Error error = testing::ErrorOf([&] { connection_.OpenConnection(); });
   EXPECT_EQ(error.number(), ErrorNumber(ErrorCode::kOpeningFile));
@@ -81,24 +74,23 @@ TEST_F(TextFileSourceTest, MissingFileIsReportedAtOnceWithTheConnectionName) {
 }
 
 TEST_F(TextFileSourceTest, EmptyFileKeepsThePreviousRows) {
-  const std::string path = dir_.Write("board.txt", "x\ty\r\n");
+  const std::string path = Write("board.txt", "x\ty\r\n");
   connection_.SetConnectionFileString(path);
   connection_.OpenConnection();
   connection_.OpenRecordset();
   ASSERT_EQ(Value(1, "2"), "y");
 
-  dir_.Write("board.txt", "");
-  SetFileTime(path, 1600000000);
+  Write("board.txt", "", 1600000000);
   connection_.Requery(false);
   EXPECT_EQ(Value(1, "2"), "y");
 }
 
 TEST_F(TextFileSourceTest, FileThatVanishesBetweenRefreshesGivesTheRequeryError) {
-  const std::string path = dir_.Write("gone.txt", "1\r\n");
+  const std::string path = Write("gone.txt", "1\r\n");
   connection_.SetConnectionFileString(path);
   connection_.OpenConnection();
   connection_.OpenRecordset();
-  std::filesystem::remove(path);
+  twins_.files.Remove(path);
   const Error error = testing::ErrorOf([&] { connection_.Requery(false); });
   EXPECT_EQ(error.number(), ErrorNumber(ErrorCode::kRequeryingFile));
   EXPECT_EQ(error.description().rfind("Error requerying file Sales. \r\n", 0), 0u);

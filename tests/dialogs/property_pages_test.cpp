@@ -8,7 +8,7 @@
 #include "dialogs/clock_graph_pages.h"
 #include "dialogs/data_field_pages.h"
 #include "dialogs/slide_property_page.h"
-#include "document/presentation.h"
+#include "document/presentation_object.h"
 #include "document/shape.h"
 #include "document/tag_schema.h"
 #include "host/error.h"

@@ -3,7 +3,7 @@
 #include "dialogs/slide_show_property_page.h"
 
 #include "dialog_fixture.h"
-#include "document/presentation.h"
+#include "document/presentation_object.h"
 
 namespace vintrel::testing {
 namespace {

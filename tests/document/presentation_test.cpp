@@ -1,4 +1,4 @@
-#include "document/presentation.h"
+#include "document/presentation_object.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "document/presentation.h"
+#include "document/presentation_object.h"
 #include "host/clock.h"
 #include "host/memory/memory_host.h"
 #include "offline/distribution_dialog.h"

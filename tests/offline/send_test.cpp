@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "connections/connection_source.h"
-#include "document/presentation.h"
+#include "document/presentation_object.h"
 #include "host/memory/memory_host.h"
 #include "offline/distribution.h"
 #include "support/context.h"

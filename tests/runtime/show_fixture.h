@@ -17,7 +17,7 @@
 #include "host/common/client_recordset.h"
 #include "host/event_loop.h"
 #include "host/memory/memory_host.h"
-#include "shell/application.h"
+#include "shell/application_object.h"
 #include "shell/connect.h"
 #include "support/context.h"
 #include "testing/addin_doubles.h"

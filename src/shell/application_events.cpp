@@ -1,4 +1,6 @@
-#include "shell/application.h"
+// The host's events: presentations opened, created, saved, printed and closed, the slide show's
+// beginning, slides and end, and the selection changing.
+#include "shell/application_object.h"
 
 #include "connections/excel_status.h"
 #include "document/shape.h"
@@ -15,12 +17,6 @@
 namespace vintrel::shell {
 namespace {
 
-constexpr const char* kSource = "Application";
-
-void Trace(Context& ctx, DebugLevel level, const std::string& message) {
-  WriteDebugLog(ctx, level, kSource, message);
-}
-
 // Lets pending events run; afterwards, whether `presentation` is still open in `host`: an event
 // may have closed it, and a closed one is not touched (only addresses are compared).
 bool StillOpenAfterEvents(const Context& ctx, host::Application* host,
@@ -36,199 +32,12 @@ bool StillOpenAfterEvents(const Context& ctx, host::Application* host,
 
 }  // namespace
 
-Application::~Application() {
-  if (gpp_app_ != nullptr) {
-    SkipFailure([&] { gpp_app_->SetEventSink(nullptr); });
-  }
-  gpp_app_ = nullptr;
-  ModuleState& state = ctx_.module;
-  state.host = nullptr;
-  menus_ = CommandControls(ctx_);
-  presentations_.clear();
-}
-
-void Application::InitHandler(host::Application& host, const std::string& prog_id) {
-  SkipFailure([&] { Trace(ctx_, DebugLevel::kInformation, "InitHandler"); });
-  SkipFailure([&] {
-    host.SetEventSink(this);
-    gpp_app_ = &host;
-  });
-  ctx_.module.host = &host;
-  prog_id_ = prog_id;
-  presentations_.clear();
-
-  bool can_run = false;
-  SkipFailure([&] { can_run = CheckDataAccess(ctx_, host); });
-  if (!can_run) return;  // the host events stay subscribed until the connection drops us
-
-  SkipFailure([&] { Trace(ctx_, DebugLevel::kInformation, "Opening menu"); });
-  SkipFailure([&] {
-    ctx_.module.hide_user_interface_value = ReadSetting(ctx_, kSettingHideUserInterface);
-    if (!UserInterfaceHidden(ctx_)) BuildUserInterface();
-  });
-  ctx_.module.current_display_type = 1;
-  SkipFailure([&] {
-    if (host::EventLoop* loop = ctx_.services.loop) loop->DoEvents();
-  });
-}
-
-void Application::BuildUserInterface() {
-  host::CommandBars* bars = nullptr;
-  if (!SkipFailure([&] { bars = &gpp_app_->CommandBars(); })) return;
-  menus_.Build(*bars);
-  SubscribeControls();
-}
-
-void Application::UnInitHandler() {
-  SkipFailure([&] { Trace(ctx_, DebugLevel::kInformation, "UnInitHandler"); });
-  menus_.Remove();
-  SkipFailure([&] {
-    if (gpp_app_ != nullptr) gpp_app_->SetEventSink(nullptr);
-    gpp_app_ = nullptr;
-    ctx_.module.host = nullptr;
-    presentations_.clear();
-  });
-  SkipFailure([&] {
-    if (connections::ExcelStatus(ctx_, false, false) == connections::excel_status::kStarted) {
-      connections::ExcelStatus(ctx_, false, true);
-    }
-  });
-}
-
-clsPresentation* Application::FindEntry(host::Presentation& presentation) const {
-  std::string wanted;
-  if (!SkipFailure([&] { wanted = presentation.FullName(); })) return nullptr;
-  for (const auto& entry : presentations_) {
-    host::Presentation* host_presentation = entry->ActivePresentation();
-    std::string name;
-    if (host_presentation == nullptr ||
-        !SkipFailure([&] { name = host_presentation->FullName(); })) {
-      continue;
-    }
-    if (name == wanted) return entry.get();
-  }
-  return nullptr;
-}
-
-clsPresentation* Application::ActiveEntry() const {
-  clsPresentation* entry = nullptr;
-  SkipFailure([&] {
-    if (gpp_app_ != nullptr) entry = FindEntry(gpp_app_->ActivePresentation());
-  });
-  return entry;
-}
-
-void Application::SetControlsPresentation() {
-  SkipFailure([&] { Trace(ctx_, DebugLevel::kEvent, "SetControlsPresentation"); });
-  if (presentations_.empty()) {
-    menus_.DisableConnectionMenu();
-    menus_.DisableDataMenu();
-    menus_.DisableSlideMenu();
-    menus_.DisableTextFieldMenu();
-  } else {
-    menus_.EnableConnectionMenu();
-    clsPresentation* active = ActiveEntry();
-    bool found = false;
-    for (const auto& entry : presentations_) {
-      menus_.EnableSlideMenu(gpp_app_);
-      if (entry.get() == active) {
-        found = true;
-        break;
-      }
-    }
-    if (!found) {
-      menus_.DisableDataMenu();
-    } else if (active->Connections().empty()) {
-      menus_.DisableDataMenu();
-    } else {
-      menus_.EnableDataMenu();
-    }
-  }
-  SkipFailure([&] {
-    if (gpp_app_ == nullptr || gpp_app_->Windows().Count() < 1) return;
-    SetControlsTextField(gpp_app_->ActiveWindow().Selection());
-  });
-  if (UserInterfaceHidden(ctx_)) return;
-  bool offline = false;
-  SkipFailure([&] {
-    offline = !presentations_.empty() && gpp_app_ != nullptr &&
-              IsVintrelPresentation(gpp_app_->ActivePresentation());
-  });
-  menus_.SetOfflineEnabled(offline);
-}
-
-void Application::SetControlsTextField(host::Selection& selection) {
-  SkipFailure([&] { Trace(ctx_, DebugLevel::kEvent, "SetControlsTextField"); });
-  bool shapes = false;
-  SkipFailure([&] { shapes = selection.Type() == host::selection_type::kShapes; });
-  if (!shapes) return;
-  // A presentation without connections (or not taken up) offers no shape command but the clock.
-  clsPresentation* entry = ActiveEntry();
-  bool same = false;
-  int common = 0;
-  if (entry != nullptr && !entry->Connections().empty()) {
-    SkipFailure([&] {
-      host::ShapeRange& range = selection.ShapeRange();
-      const int count = range.Count();
-      same = true;
-      for (int index = 1; index <= count && same; ++index) {
-        clsshape reader;
-        reader.SetShapeItem(range.Item(index));
-        if (index == 1) {
-          common = reader.SourceType();
-        } else if (reader.SourceType() != common) {
-          same = false;
-        }
-      }
-    });
-  }
-  if (!same) {
-    menus_.DisableTextFieldMenu();
-    menus_.DisableDataObjectMenu();
-    menus_.DisableGraphMenu();
-    menus_.EnableClockMenu();
-    return;
-  }
-  switch (common) {
-    case -1:
-      menus_.EnableClockMenu();
-      menus_.EnableTextFieldMenu();
-      menus_.EnableDataObjectMenu();
-      break;
-    case source_type::kClock:
-    case source_type::kTextField:
-      menus_.EnableClockMenu();
-      menus_.EnableTextFieldMenu();
-      break;
-    case source_type::kLinkedObject:
-      menus_.EnableDataObjectMenu();
-      break;
-    case source_type::kGraph:
-      menus_.EnableGraphMenu();
-      break;
-    default:
-      break;
-  }
-}
-
-void Application::DisplayTypeModified() {
-  SkipFailure([&] { Trace(ctx_, DebugLevel::kEvent, "DisplayTypeModified"); });
-  SkipFailure([&] {
-    clsPresentation* entry = ActiveEntry();
-    if (entry == nullptr) return;
-    Trace(ctx_, DebugLevel::kEvent,
-          "DisplayTypeModified:" + entry->ActivePresentation()->FullName());
-    if (menus_.cmbDisplayType == nullptr) return;
-    entry->SetDisplayType(menus_.cmbDisplayType->ListIndex());
-  });
-}
-
 void Application::NewPresentation(host::Presentation& presentation) {
   try {
-    Trace(ctx_, DebugLevel::kEvent, "gppApp_NewPresentation");
+    Trace(DebugLevel::kEvent, "gppApp_NewPresentation");
     if (!StillOpenAfterEvents(ctx_, gpp_app_, presentation)) return;
     if (ctx_.module.offline_generation_running) {
-      Trace(ctx_, DebugLevel::kInformation, "New presentation due to offline generation");
+      Trace(DebugLevel::kInformation, "New presentation due to offline generation");
       return;
     }
     auto entry = std::make_unique<clsPresentation>(ctx_);
@@ -245,7 +54,7 @@ void Application::NewPresentation(host::Presentation& presentation) {
 
 void Application::PresentationOpen(host::Presentation& presentation) {
   try {
-    Trace(ctx_, DebugLevel::kEvent, "gppApp_PresentationOpen:" + presentation.FullName());
+    Trace(DebugLevel::kEvent, "gppApp_PresentationOpen:" + presentation.FullName());
     if (!StillOpenAfterEvents(ctx_, gpp_app_, presentation)) return;
     auto entry = std::make_unique<clsPresentation>(ctx_);
     entry->SetOpenedFromFile(true);
@@ -266,25 +75,25 @@ void Application::PresentationOpen(host::Presentation& presentation) {
 }
 
 void Application::PresentationClose(host::Presentation& presentation) {
-  SkipFailure([&] { Trace(ctx_, DebugLevel::kEvent, "gppApp_PresentationClose"); });
+  SkipFailure([&] { Trace(DebugLevel::kEvent, "gppApp_PresentationClose"); });
   SkipFailure([&] {
     clsPresentation* entry = FindEntry(presentation);
     if (entry == nullptr) return;
-    Trace(ctx_, DebugLevel::kEvent, "gppApp_PresentationClose:" + presentation.FullName());
+    Trace(DebugLevel::kEvent, "gppApp_PresentationClose:" + presentation.FullName());
     std::erase_if(presentations_, [entry](const auto& item) { return item.get() == entry; });
   });
   SkipFailure([&] { SetControlsPresentation(); });
 }
 
 void Application::PresentationSave(host::Presentation& presentation) {
-  Trace(ctx_, DebugLevel::kEvent, "gppApp_PresentationSave");
+  Trace(DebugLevel::kEvent, "gppApp_PresentationSave");
   const ModuleState& state = ctx_.module;
   if (state.offline_generation_running || state.resetting_saved_state) return;
   // The add-in's own save below raises this event once more: the host just writes then.
   if (saving_ == &presentation) return;
   clsPresentation* entry = FindEntry(presentation);
   if (entry == nullptr) return;
-  Trace(ctx_, DebugLevel::kEvent, "gppApp_PresentationSave:" + presentation.FullName());
+  Trace(DebugLevel::kEvent, "gppApp_PresentationSave:" + presentation.FullName());
   saving_ = &presentation;
   SaveBlanked(*entry, [&] { presentation.Save(); });
   presentation.SetSaved(true);
@@ -306,7 +115,7 @@ void Application::SaveBlanked(clsPresentation& entry, const std::function<void()
 }
 
 void Application::SaveCopyAs(host::Presentation& presentation, const std::string& file_name) {
-  Trace(ctx_, DebugLevel::kEvent, "SaveCopyAs:" + file_name);
+  Trace(DebugLevel::kEvent, "SaveCopyAs:" + file_name);
   clsPresentation* entry = FindEntry(presentation);
   if (entry == nullptr) {
     presentation.SaveCopyAs(file_name);
@@ -330,14 +139,14 @@ void Application::PresentationPrint(host::Presentation&) {
 void Application::SlideShowBegin(host::SlideShowWindow& window) {
   try {
     ctx_.module.errors_during_show = false;
-    Trace(ctx_, DebugLevel::kEvent, "gppApp_SlideShowBegin");
+    Trace(DebugLevel::kEvent, "gppApp_SlideShowBegin");
     ctx_.module.in_slide_show = true;
     host::Presentation& presentation = window.Presentation();
     if (!IsVintrelPresentation(presentation)) {
-      Trace(ctx_, DebugLevel::kVariable, "PresentationVintrelEnabled:0");
+      Trace(DebugLevel::kVariable, "PresentationVintrelEnabled:0");
       return;
     }
-    Trace(ctx_, DebugLevel::kVariable, "PresentationVintrelEnabled:-1");
+    Trace(DebugLevel::kVariable, "PresentationVintrelEnabled:-1");
     const int ended_before = shows_ended_;
     if (ctx_.module.first_yield_pending) {
       ctx_.module.first_yield_pending = false;
@@ -366,7 +175,7 @@ void Application::SlideShowBegin(host::SlideShowWindow& window) {
 
 void Application::SlideShowNextSlide(host::SlideShowWindow& window) {
   try {
-    Trace(ctx_, DebugLevel::kEvent, "gppApp_SlideShowNextSlide");
+    Trace(DebugLevel::kEvent, "gppApp_SlideShowNextSlide");
     if (const auto runtime = runtime_) runtime->SlideShowNextSlide(window);
   } catch (...) {
     LogFailure(ctx_, CurrentFailure());
@@ -374,7 +183,7 @@ void Application::SlideShowNextSlide(host::SlideShowWindow& window) {
 }
 
 void Application::SlideShowEnd(host::Presentation& presentation) {
-  SkipFailure([&] { Trace(ctx_, DebugLevel::kEvent, "gppApp_SlideShowEnd"); });
+  SkipFailure([&] { Trace(DebugLevel::kEvent, "gppApp_SlideShowEnd"); });
   ctx_.module.in_slide_show = false;
   ++shows_ended_;
   // A tick of the runtime may be running below this (it let events run): it stops at its next
@@ -384,7 +193,7 @@ void Application::SlideShowEnd(host::Presentation& presentation) {
   SkipFailure([&] { vintrel = IsVintrelPresentation(presentation); });
   if (vintrel) {
     SkipFailure(
-        [&] { Trace(ctx_, DebugLevel::kEvent, "DisplayTypeModified:" + presentation.FullName()); });
+        [&] { Trace(DebugLevel::kEvent, "DisplayTypeModified:" + presentation.FullName()); });
     // Slides the show hid for lack of data are shown again.
     SkipFailure([&] {
       host::Slides& slides = presentation.Slides();
@@ -415,14 +224,11 @@ void Application::WindowActivate(host::Presentation&, host::DocumentWindow&) {
 }
 
 void Application::WindowSelectionChange(host::Selection& selection) {
-  SkipFailure([&] { Trace(ctx_, DebugLevel::kEvent, "gppApp_WindowSelectionChange"); });
+  SkipFailure([&] { Trace(DebugLevel::kEvent, "gppApp_WindowSelectionChange"); });
   menus_.EnableSlideMenu(gpp_app_);
   const int kind = ClassifySelection(selection);
   auto word = [&](bool has_connections) {
-    SkipFailure([&] {
-      WriteDebugLog(ctx_, DebugLevel::kInformation, kSource,
-                    SelectionKindWord(kind, has_connections));
-    });
+    SkipFailure([&] { Trace(DebugLevel::kInformation, SelectionKindWord(kind, has_connections)); });
   };
   switch (kind) {
     case selection_kind::kAllClock:

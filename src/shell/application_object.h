@@ -1,17 +1,18 @@
 // The add-in's single application object: it subscribes to the host's events, checks that the
 // add-in can run, builds the user interface, and removes everything again at unload.
-#ifndef VINTREL_SHELL_APPLICATION_H_
-#define VINTREL_SHELL_APPLICATION_H_
+#ifndef VINTREL_SHELL_APPLICATION_OBJECT_H_
+#define VINTREL_SHELL_APPLICATION_OBJECT_H_
 
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "document/presentation.h"
+#include "document/presentation_object.h"
 #include "host/application.h"
 #include "runtime/runtime.h"
 #include "shell/command_controls.h"
+#include "support/logs.h"
 
 namespace vintrel::shell {
 
@@ -99,6 +100,8 @@ class Application : public host::ApplicationEvents {
   void SetControlsPresentation();
   // Switches the shape commands to what a selection of shapes allows.
   void SetControlsTextField(host::Selection& selection);
+  // A line of the debug log.
+  void Trace(DebugLevel level, const std::string& message) const;
   // Whether the host's selection holds shapes (the object and chart pages need one).
   bool ShapesSelected() const;
 
@@ -118,4 +121,4 @@ class Application : public host::ApplicationEvents {
 
 }  // namespace vintrel::shell
 
-#endif  // VINTREL_SHELL_APPLICATION_H_
+#endif  // VINTREL_SHELL_APPLICATION_OBJECT_H_

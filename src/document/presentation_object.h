@@ -3,8 +3,8 @@
 // taken in) and fills every linked shape. It writes the presentation-level and slide-level tags
 // back, blanks linked values before a save, and is the one entry point through which commands
 // and host events reach the fill.
-#ifndef VINTREL_DOCUMENT_PRESENTATION_H_
-#define VINTREL_DOCUMENT_PRESENTATION_H_
+#ifndef VINTREL_DOCUMENT_PRESENTATION_OBJECT_H_
+#define VINTREL_DOCUMENT_PRESENTATION_OBJECT_H_
 
 #include <functional>
 #include <memory>
@@ -108,4 +108,4 @@ class clsPresentation {
 
 }  // namespace vintrel
 
-#endif  // VINTREL_DOCUMENT_PRESENTATION_H_
+#endif  // VINTREL_DOCUMENT_PRESENTATION_OBJECT_H_
