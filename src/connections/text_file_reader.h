@@ -54,8 +54,8 @@ class TextFile {
   // access is denied or the path is a folder or anything else but a plain file,
   // kErrUnspecified otherwise. The description names the path and the system's reason.
   TextFile(const host::FileSystem& files, const std::string& path);
-  // Bridge for the sources until they are handed the add-in's file system (then it goes): opens
-  // the file on the disk directly.
+  // Opens the file on the disk directly: for the tools and tests that read real files outside
+  // an add-in (the sources always read through the add-in's file system).
   explicit TextFile(const std::string& path);
   ~TextFile();
   TextFile(TextFile&& other) noexcept;
@@ -94,7 +94,7 @@ class TextFile {
 std::unique_ptr<host::ClientRecordset> ReadTextFile(const host::FileSystem& files,
                                                     const std::string& path,
                                                     bool first_row_field_names);
-// Bridge: the same on the disk, until the callers are handed the add-in's file system.
+// The same on the disk directly, for tools and tests (see TextFile above).
 std::unique_ptr<host::ClientRecordset> ReadTextFile(const std::string& path,
                                                     bool first_row_field_names);
 

@@ -134,45 +134,68 @@ clsConnection* frmSlideShowPropertyPage::Selected(int tab) const {
   return FindConnection(connections_, numbers[static_cast<size_t>(position)]);
 }
 
+bool frmSlideShowPropertyPage::AskForConnection(int tab, clsConnection& connection,
+                                                bool is_new) {
+  auto& ctx = presentation_.context();
+  // A new connection starts from its default name only; the dialogs' own defaults fill the rest.
+  const std::string name = is_new ? DefaultConnectionName(tab) : connection.ConnectionDescription();
+  if (tab == kTextFileTab) {
+    frmTextFileConnection dialog(ctx);
+    dialog.SetConnectionName(name);
+    if (!is_new) {
+      dialog.SetTextFileString(connection.ConnectionFileString());
+      dialog.SetFirstRowFieldNames(connection.ConnectionFirstRowFieldNames());
+    }
+    host::ShowModal(dialog, ctx.services.front_end);
+    if (dialog.Cancelled()) return false;
+    connection.SetConnectionDescription(dialog.ConnectionName());
+    connection.SetConnectionFileString(dialog.TextFileString());
+    connection.SetConnectionFirstRowFieldNames(dialog.FirstRowFieldNames());
+  } else if (tab == kDatabaseTab) {
+    frmDatabaseConnection dialog(ctx);
+    dialog.SetActivePresentationName(FullName(presentation_));
+    dialog.SetConnectionName(name);
+    if (!is_new) {
+      dialog.SetConnectionString(connection.ConnectionString());
+      dialog.SetRefreshRate(connection.RecordsetRefreshRate());
+      dialog.SetSQL(connection.RecordsetSQL());
+    }
+    host::ShowModal(dialog, ctx.services.front_end);
+    if (dialog.Cancelled()) return false;
+    connection.SetConnectionDescription(dialog.ConnectionName());
+    connection.SetConnectionString(dialog.ConnectionString());
+    connection.SetRecordsetRefreshRate(dialog.RefreshRate());
+    connection.SetRecordsetSQL(dialog.SQL());
+  } else {
+    frmExcelConnection dialog(ctx);
+    dialog.SetActivePresentationName(FullName(presentation_));
+    dialog.SetConnectionName(name);
+    if (!is_new) {
+      dialog.SetExcelFileString(connection.ConnectionFileString());
+      dialog.SetExcelSheet(connection.ConnectionSheet());
+      dialog.SetExcelRange(connection.ConnectionRange());
+      dialog.SetFirstRowFieldNames(connection.ConnectionFirstRowFieldNames());
+    }
+    host::ShowModal(dialog, ctx.services.front_end);
+    if (dialog.Cancelled()) return false;
+    connection.SetConnectionDescription(dialog.ConnectionName());
+    connection.SetConnectionFileString(dialog.ExcelFileString());
+    connection.SetConnectionFirstRowFieldNames(dialog.FirstRowFieldNames());
+    connection.SetConnectionSheet(dialog.ExcelSheet());
+    connection.SetConnectionRange(dialog.ExcelRange());
+  }
+  return true;
+}
+
 void frmSlideShowPropertyPage::cmdNew_Click(int tab) {
   const std::string list = Indexed("ConnectionList", tab);
   SkipFailure([&] {
-    const std::string presentation_name = FullName(presentation_);
     auto connection = std::make_unique<clsConnection>(presentation_.context());
-    connection->SetActivePresentationName(presentation_name);
+    connection->SetActivePresentationName(FullName(presentation_));
     connection->SetConnectionTagNumber(NewConnectionTagNumber());
     connection->SetConnectionType(TypeOfTab(tab));
-    if (tab == kTextFileTab) {
-      frmTextFileConnection dialog(presentation_.context());
-      dialog.SetConnectionName(DefaultConnectionName(tab));
-      host::ShowModal(dialog, presentation_.context().services.front_end);
-      if (dialog.Cancelled()) return;
-      connection->SetConnectionDescription(dialog.ConnectionName());
-      connection->SetConnectionFileString(dialog.TextFileString());
-      connection->SetConnectionFirstRowFieldNames(dialog.FirstRowFieldNames());
-    } else if (tab == kDatabaseTab) {
-      frmDatabaseConnection dialog(presentation_.context());
-      dialog.SetActivePresentationName(presentation_name);
-      dialog.SetConnectionName(DefaultConnectionName(tab));
-      host::ShowModal(dialog, presentation_.context().services.front_end);
-      if (dialog.Cancelled()) return;
-      connection->SetConnectionDescription(dialog.ConnectionName());
-      connection->SetConnectionString(dialog.ConnectionString());
-      connection->SetRecordsetRefreshRate(dialog.RefreshRate());
-      connection->SetRecordsetSQL(dialog.SQL());
-      connection->SetRecordsetColumns("*");
-    } else {
-      frmExcelConnection dialog(presentation_.context());
-      dialog.SetActivePresentationName(presentation_name);
-      dialog.SetConnectionName(DefaultConnectionName(tab));
-      host::ShowModal(dialog, presentation_.context().services.front_end);
-      if (dialog.Cancelled()) return;
-      connection->SetConnectionDescription(dialog.ConnectionName());
-      connection->SetConnectionFileString(dialog.ExcelFileString());
-      connection->SetConnectionFirstRowFieldNames(dialog.FirstRowFieldNames());
-      connection->SetConnectionSheet(dialog.ExcelSheet());
-      connection->SetConnectionRange(dialog.ExcelRange());
-    }
+    if (!AskForConnection(tab, *connection, true)) return;
+    if (tab == kDatabaseTab) connection->SetRecordsetColumns("*");
     AddItem(list, connection->ConnectionDescription());
     AddItem(Indexed("TagList", tab), connection->ConnectionTagNumber());
     connections_.push_back(std::move(connection));
@@ -188,46 +211,7 @@ void frmSlideShowPropertyPage::cmdEdit_Click(int tab) {
   SkipFailure([&] {
     clsConnection* connection = Selected(tab);
     if (connection == nullptr) return;
-    const std::string presentation_name = FullName(presentation_);
-    if (tab == kTextFileTab) {
-      frmTextFileConnection dialog(presentation_.context());
-      dialog.SetConnectionName(connection->ConnectionDescription());
-      dialog.SetTextFileString(connection->ConnectionFileString());
-      dialog.SetFirstRowFieldNames(connection->ConnectionFirstRowFieldNames());
-      host::ShowModal(dialog, presentation_.context().services.front_end);
-      if (dialog.Cancelled()) return;
-      connection->SetConnectionDescription(dialog.ConnectionName());
-      connection->SetConnectionFileString(dialog.TextFileString());
-      connection->SetConnectionFirstRowFieldNames(dialog.FirstRowFieldNames());
-    } else if (tab == kDatabaseTab) {
-      frmDatabaseConnection dialog(presentation_.context());
-      dialog.SetActivePresentationName(presentation_name);
-      dialog.SetConnectionName(connection->ConnectionDescription());
-      dialog.SetConnectionString(connection->ConnectionString());
-      dialog.SetRefreshRate(connection->RecordsetRefreshRate());
-      dialog.SetSQL(connection->RecordsetSQL());
-      host::ShowModal(dialog, presentation_.context().services.front_end);
-      if (dialog.Cancelled()) return;
-      connection->SetConnectionDescription(dialog.ConnectionName());
-      connection->SetConnectionString(dialog.ConnectionString());
-      connection->SetRecordsetRefreshRate(dialog.RefreshRate());
-      connection->SetRecordsetSQL(dialog.SQL());
-    } else {
-      frmExcelConnection dialog(presentation_.context());
-      dialog.SetActivePresentationName(presentation_name);
-      dialog.SetConnectionName(connection->ConnectionDescription());
-      dialog.SetExcelFileString(connection->ConnectionFileString());
-      dialog.SetExcelSheet(connection->ConnectionSheet());
-      dialog.SetExcelRange(connection->ConnectionRange());
-      dialog.SetFirstRowFieldNames(connection->ConnectionFirstRowFieldNames());
-      host::ShowModal(dialog, presentation_.context().services.front_end);
-      if (dialog.Cancelled()) return;
-      connection->SetConnectionDescription(dialog.ConnectionName());
-      connection->SetConnectionFileString(dialog.ExcelFileString());
-      connection->SetConnectionFirstRowFieldNames(dialog.FirstRowFieldNames());
-      connection->SetConnectionSheet(dialog.ExcelSheet());
-      connection->SetConnectionRange(dialog.ExcelRange());
-    }
+    if (!AskForConnection(tab, *connection, false)) return;
     const int position = ListIndex(list);
     host::Control& entries = Edit(list);
     entries.items[static_cast<size_t>(position)] = connection->ConnectionDescription();

@@ -50,6 +50,9 @@ class frmSlideShowPropertyPage : public host::Form {
   void Load();
   void ApplyButtonRule(int tab);
   clsConnection* Selected(int tab) const;
+  // Shows the dialog of the tab's kind for the connection and stores what the user confirmed;
+  // false when the user cancelled.
+  bool AskForConnection(int tab, clsConnection& connection, bool is_new);
   // Whether the spreadsheet service can read workbooks: without it the Excel tab's buttons stay
   // off.
   bool excel_available_ = true;

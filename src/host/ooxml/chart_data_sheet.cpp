@@ -93,8 +93,9 @@ std::string QuotedSheet(const std::string& sheet) {
   return out + "'";
 }
 
+// "Sheet1!$B$2" for column 2 (from 1), row 2.
 std::string CellRef(const std::string& sheet, int column, int row) {
-  return sheet + "!$" + ColumnLetters(column) + "$" + std::to_string(row);
+  return sheet + "!$" + vintrel::ColumnLetters(column) + "$" + std::to_string(row);
 }
 
 void SetPoints(pugi::xml_node cache, const std::vector<std::string>& texts, bool numeric) {
@@ -194,10 +195,6 @@ int FormulaColumn(const std::string& formula) {
     return 0;
   }
   return ColumnNumber(column);
-}
-
-std::string ColumnLetters(int column) {
-  return vintrel::ColumnLetters(column + 1);
 }
 
 // ---- cells and columns
@@ -437,15 +434,15 @@ pugi::xml_node WriteNameAndValues(pugi::xml_node ser, const char* val_name,
   ser.remove_child("c:tx");
   pugi::xml_node tx = ser.insert_child_after("c:tx", ser.child("c:order"));
   pugi::xml_node name_ref = tx.append_child("c:strRef");
-  name_ref.append_child("c:f").text().set(CellRef(ref_sheet, data.column - 1, 1).c_str());
+  name_ref.append_child("c:f").text().set(CellRef(ref_sheet, data.column, 1).c_str());
   SetPoints(name_ref.append_child("c:strCache"), {data.name}, false);
 
   pugi::xml_node val = ReplaceChild(ser, val_name,
                                     FirstOf(ser, {kAfterValues[0], kAfterValues[1], kAfterValues[2],
                                                   kAfterValues[3], kAfterValues[4]}));
   pugi::xml_node num_ref = val.append_child("c:numRef");
-  num_ref.append_child("c:f").text().set((CellRef(ref_sheet, data.column - 1, 2) + ":$" +
-                                          ColumnLetters(data.column - 1) + "$" +
+  num_ref.append_child("c:f").text().set((CellRef(ref_sheet, data.column, 2) + ":$" +
+                                          vintrel::ColumnLetters(data.column) + "$" +
                                           std::to_string(points + 1))
                                              .c_str());
   pugi::xml_node num_cache = num_ref.append_child("c:numCache");
@@ -468,7 +465,7 @@ void WriteCategories(pugi::xml_node ser, const char* cat_name, bool scatter, pug
   pugi::xml_node cat = ReplaceChild(ser, cat_name, val);
   pugi::xml_node ref = cat.append_child(numeric ? "c:numRef" : "c:strRef");
   ref.append_child("c:f").text().set(
-      (CellRef(ref_sheet, 0, 2) + ":$A$" + std::to_string(categories.size() + 1)).c_str());
+      (CellRef(ref_sheet, 1, 2) + ":$A$" + std::to_string(categories.size() + 1)).c_str());
   pugi::xml_node cache = ref.append_child(numeric ? "c:numCache" : "c:strCache");
   if (numeric) {
     cache.append_child("c:formatCode")

@@ -69,8 +69,6 @@ bool ParseNumber(const std::string& text, double& value);
 // The sheet column (from 1) a series' values formula names when it has the data sheet layout
 // ("Sheet1!$C$2:$C$5" -> 3); 0 for any other formula.
 int FormulaColumn(const std::string& formula);
-// "A", "B", ... "AA" for a column from 0.
-std::string ColumnLetters(int column);
 
 }  // namespace vintrel::ooxml
 

@@ -18,7 +18,8 @@ class WorkbookReaderApplication : public SpreadsheetApplication {
  public:
   // Reads workbook files through `files`, which must outlive the application.
   explicit WorkbookReaderApplication(const FileSystem& files, ReaderLimits limits = {});
-  // Bridge until every caller hands it the add-in's file system (then it goes): reads the disk.
+  // Reads the disk directly: for the tools and tests that open real workbooks outside an add-in
+  // (the add-in hands it its own file system).
   explicit WorkbookReaderApplication(ReaderLimits limits = {});
 
   // Fails with an Error whose description says why: a missing or unreadable file, a file that is
@@ -45,7 +46,7 @@ class WorkbookReaderFactory : public SpreadsheetFactory {
  public:
   explicit WorkbookReaderFactory(const FileSystem& files, ReaderLimits limits = {})
       : files_(&files), limits_(limits) {}
-  // Bridge, as WorkbookReaderApplication's: the applications read the disk.
+  // The applications read the disk directly, as WorkbookReaderApplication's own does.
   explicit WorkbookReaderFactory(ReaderLimits limits = {}) : limits_(limits) {}
   std::unique_ptr<SpreadsheetApplication> CreateApplication() override {
     return files_ != nullptr ? std::make_unique<WorkbookReaderApplication>(*files_, limits_)
