@@ -7,8 +7,6 @@
 #include <functional>
 #include <string>
 
-#include <zlib.h>
-
 #include "host/error.h"
 #include "host/ooxml/package.h"
 #include "host/ooxml/package_presentation.h"
@@ -24,19 +22,10 @@ using vintrel::testing::ErrorOf;
 using vintrel::testing::ReadFile;
 using vintrel::testing::TempDir;
 
-// `text` as a raw deflate stream.
+// `text` as a raw deflate stream, as an archive holds it.
 std::string RawDeflate(const std::string& text) {
-  z_stream z{};
-  deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&z, text.size()), '\0');
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-  z.avail_in = static_cast<uInt>(text.size());
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
-  z.avail_out = static_cast<uInt>(out.size());
-  deflate(&z, Z_FINISH);
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return out;
+  TempDir dir;
+  return testing::RawEntry(dir.Write("one.zip", BuildZip({{"x", text}})), "x");
 }
 
 // A package of one part, its content types: deflated `data` declaring `text`'s size and

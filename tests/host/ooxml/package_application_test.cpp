@@ -156,7 +156,6 @@ TEST_F(Application, WindowSelectionIsWhatTheDriverClicked) {
   EXPECT_EQ(window.Selection().Type(), host::selection_type::kNone);
   EXPECT_THROW(window.Selection().ShapeRange(), Error);
   EXPECT_EQ(window.View().Slide().SlideIndex(), 1);
-  EXPECT_EQ(window.ActivePane().ViewType(), host::view_type::kNormal);
 
   auto& package_window = dynamic_cast<PackageWindow&>(window);
   package_window.Select(2, {2, 1});
