@@ -3,7 +3,6 @@
 // program, in tests/apps/hostile_files_test.cpp.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 #include <string>
 

@@ -54,7 +54,7 @@ TEST_P(RealFileRoundTrip, UnchangedSaveKeepsEveryPartByteForByte) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, RealFileRoundTrip, ::testing::ValuesIn(testing::kRealDecks));
+INSTANTIATE_TEST_SUITE_P(Fixtures, RealFileRoundTrip, ::testing::ValuesIn(testing::RealDecks()));
 
 TEST(PackageRoundTrip, ChangeRewritesOnlyTheTouchedParts) {
   TempDir dir;

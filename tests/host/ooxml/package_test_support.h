@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,24 +23,15 @@ using vintrel::testing::FixturePath;
 using vintrel::testing::ReadFile;
 using vintrel::testing::TempDir;
 
-// The real presentations from other programs under tests/fixtures/pptx.
-inline const std::vector<std::string> kRealDecks = {
-    "openxmlsdk-linkedpicture-url.pptx",
-    "openxmlsdk-mediareference-audio.pptx",
-    "openxmlsdk-typical-msgraph-chart8.pptx",
-    "poi-56812-linked-pictures.pptx",
-    "poi-aascu-5864-slide-tags-charts-ole.pptx",
-    "poi-bug54570-linked-ole-xlsx.pptx",
-    "poi-embedded-video.pptx",
-    "poi-missing-blip-fill-mc-transition.pptx",
-    "poi-pie-chart.pptx",
-    "poi-stress022-kiosk-loop-timings.pptx",
-    "python-pptx-embedded-xlsx-ole.pptx",
-    "shapecrawler-002-hidden-slide-chart.pptx",
-    "shapecrawler-004-hidden-shape.pptx",
-    "shapecrawler-018-tags-chart-ole.pptx",
-    "shapecrawler-035-shape-tags-hidden-slide.pptx",
-    "libreoffice-7.4-export-chart-table-hidden-slide.pptx"};
+// The names of the real presentations from other programs, under tests/fixtures/pptx.
+inline std::vector<std::string> RealDecks() {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(FixturePath("pptx"))) {
+    if (entry.path().extension() == ".pptx") names.push_back(entry.path().filename());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 // A writable copy of the fixture deck `name`, under the same name.
 inline std::string CopyFixture(const TempDir& dir, const std::string& name) {

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <pugixml.hpp>
 #include <string>
 
@@ -266,9 +265,7 @@ TEST(DrawingExampleTest, HiddenShapesLinkedPicturesAndChartsFromTheirCaches) {
 // and every drawing is well-formed XML, on real presentations from several programs.
 TEST(DrawingRealDecksTest, ShapesDrawnAloneMatchTheWholeSlide) {
   std::vector<std::string> decks = {std::string(VINTREL_SOURCE_DIR) + "/examples/sales-board.pptx"};
-  for (const auto& entry : std::filesystem::directory_iterator(FixturePath("pptx"))) {
-    if (entry.path().extension() == ".pptx") decks.push_back(entry.path());
-  }
+  for (const std::string& name : RealDecks()) decks.push_back(FixturePath("pptx/" + name));
   for (const std::string& path : decks) {
     auto deck = PackagePresentation::Open(path);
     RecordingAssets assets;

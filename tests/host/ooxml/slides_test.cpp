@@ -22,10 +22,18 @@ size_t Count(const std::string& text, const std::string& what) {
   return n;
 }
 
-TEST(SlideShowSettings, KioskAndManualAdvanceFromPresentationProperties) {
+// Show type and advance from the presentation properties, timings and hidden state from the slides.
+TEST(SlideShowSettings, ReadAsPowerPointWroteThem) {
   auto kiosk = PackagePresentation::Open(FixturePath("pptx/poi-stress022-kiosk-loop-timings.pptx"));
   EXPECT_EQ(kiosk->SlideShowSettings().ShowType(), host::show_type::kKiosk);
   EXPECT_EQ(kiosk->SlideShowSettings().AdvanceMode(), host::advance_mode::kUseSlideTimings);
+  auto timing = [&](int slide) {
+    host::SlideShowTransition& t = kiosk->Slides().Item(slide).SlideShowTransition();
+    return std::tuple(t.AdvanceOnClick(), t.AdvanceOnTime(), t.AdvanceTime());
+  };
+  EXPECT_EQ(timing(20), std::tuple(false, true, 7.0));
+  EXPECT_EQ(std::get<0>(timing(1)), true);
+  EXPECT_EQ(std::get<1>(timing(1)), false);
   auto manual = PackagePresentation::Open(FixturePath("pptx/shapecrawler-018-tags-chart-ole.pptx"));
   EXPECT_EQ(manual->SlideShowSettings().ShowType(), host::show_type::kSpeaker);
   EXPECT_EQ(manual->SlideShowSettings().AdvanceMode(), host::advance_mode::kManual);
@@ -35,17 +43,6 @@ TEST(SlideShowSettings, KioskAndManualAdvanceFromPresentationProperties) {
   auto window = PackagePresentation::Open(dir.Write("w.pptx", testing::BuildDeck(layout)));
   EXPECT_EQ(window->SlideShowSettings().ShowType(), host::show_type::kWindow);
   EXPECT_EQ(window->SlideShowWindow(), nullptr);
-}
-
-TEST(SlideTransition, ReadsPowerPointsTimings) {
-  auto deck = PackagePresentation::Open(FixturePath("pptx/poi-stress022-kiosk-loop-timings.pptx"));
-  auto timing = [&](int slide) {
-    host::SlideShowTransition& t = deck->Slides().Item(slide).SlideShowTransition();
-    return std::tuple(t.AdvanceOnClick(), t.AdvanceOnTime(), t.AdvanceTime());
-  };
-  EXPECT_EQ(timing(20), std::tuple(false, true, 7.0));
-  EXPECT_EQ(std::get<0>(timing(1)), true);
-  EXPECT_EQ(std::get<1>(timing(1)), false);
   auto hidden =
       PackagePresentation::Open(FixturePath("pptx/shapecrawler-002-hidden-slide-chart.pptx"));
   EXPECT_FALSE(hidden->Slides().Item(2).SlideShowTransition().Hidden());
