@@ -97,12 +97,6 @@ std::string ThemeElements() {
          "</a:duotone></a:blip><a:tile/></a:blipFill></a:bgFillStyleLst></a:fmtScheme>";
 }
 
-// A 2 by 1 pixel PNG (only its header is read).
-std::string TinyPng() {
-  return std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x02\0\0\0\x01\x08\x02\0\0\0", 26) +
-         std::string(12, '\0');
-}
-
 // The smallest EMF: its header (108 bytes) and the end record.
 std::string TinyEmf() {
   std::string bytes(128, '\0');
@@ -127,7 +121,7 @@ class DrawingFillTest : public ::testing::Test {
                             testing::Rel("rId3", "image", "../media/image2.emf") +
                             testing::Rel("rId4", "image", "../media/image3.svg");
     layout.extra_parts = {
-        {"ppt/media/image1.png", TinyPng()},
+        {"ppt/media/image1.png", testing::PngHeader(2, 1)},
         {"ppt/media/image2.emf", TinyEmf()},
         {"ppt/media/image3.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\"/>"},
         {"ppt/theme/_rels/theme1.xml.rels",

@@ -21,21 +21,12 @@ namespace {
 using testing::CountOf;
 using testing::ExpectParts;
 using testing::PackageProblems;
+using testing::PngHeader;
 using testing::ReadEntry;
 using vintrel::testing::ErrorOf;
 using vintrel::testing::FixturePath;
 using vintrel::testing::ReadFile;
 using vintrel::testing::TempDir;
-
-// A PNG header of the given size (the pixels are not needed to read the size).
-std::string PngHeader(int width, int height) {
-  std::string png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
-  for (int value : {width, height}) {
-    for (int shift : {24, 16, 8, 0}) png += static_cast<char>((value >> shift) & 0xFF);
-  }
-  png += std::string("\x08\x06\0\0\0\0\0\0\0", 9);
-  return png;
-}
 
 TEST(LinkTargets, ReadBackAsThePathTheUserWouldRecognise) {
   struct Case {

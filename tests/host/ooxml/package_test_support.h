@@ -72,6 +72,16 @@ inline host::TextRange& TextOf(host::Presentation& deck, int slide = 1, int shap
   return deck.Slides().Item(slide).Shapes().Item(shape).TextFrame().TextRange();
 }
 
+// A PNG header of the given size (the pixels are not needed to read the size).
+inline std::string PngHeader(int width, int height) {
+  std::string png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+  for (int value : {width, height}) {
+    for (int shift : {24, 16, 8, 0}) png += static_cast<char>((value >> shift) & 0xFF);
+  }
+  png += std::string("\x08\x06\0\0\0\0\0\0\0", 9);
+  return png;
+}
+
 // Keeps what a drawing hands over; equal bytes get the same address, numbered as first seen.
 class RecordingAssets : public SvgAssets {
  public:
