@@ -53,8 +53,9 @@ std::vector<std::string> ReadSeries(const std::string& chart_xml,
 
 class ChartDataSheet : public ::testing::Test {
  protected:
-  void Open(const std::string& fixture) {
-    path_ = testing::CopyFixture(dir_, fixture);
+  void Open(const std::string& fixture) { Load(testing::CopyFixture(dir_, fixture)); }
+  void Load(const std::string& path) {
+    path_ = path;
     deck_ = PackagePresentation::Open(path_, &clipboard_);
   }
   // The chart on the first slide (the last one when there are several).
@@ -165,7 +166,7 @@ TEST_F(ChartDataSheet, ExtraSeriesTakeTheNextAccentColours) {
   EXPECT_EQ(PackageProblems(path_), Strings());
 }
 
-TEST(ChartCategories, DatesStayNumbersAndTextTurnsTheAxisToText) {
+TEST_F(ChartDataSheet, DatesStayNumbersAndTextTurnsTheAxisToText) {
   const std::string line_chart =
       "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
       "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\"><c:chart><c:plotArea>"
@@ -174,12 +175,9 @@ TEST(ChartCategories, DatesStayNumbersAndTextTurnsTheAxisToText) {
       "val=\"1\"/><c:pt idx=\"0\"><c:v>45000</c:v></c:pt></c:numCache></c:numRef></c:cat><c:val>"
       "<c:numRef><c:f>Sheet1!$B$2:$B$2</c:f></c:numRef></c:val><c:smooth val=\"0\"/></c:ser>"
       "</c:lineChart></c:plotArea></c:chart></c:chartSpace>";
-  TempDir dir;
-  std::string path = dir.Write("dates.pptx", testing::BuildDeck(testing::ChartDeck(line_chart)));
-  testing::TestClipboard clipboard;
-  auto deck = PackagePresentation::Open(path, &clipboard);
+  Load(dir_.Write("dates.pptx", testing::BuildDeck(testing::ChartDeck(line_chart))));
   host::GraphApplication& graph =
-      deck->Slides().Item(1).Shapes().Item(1).OLEFormat().Object().Application();
+      deck_->Slides().Item(1).Shapes().Item(1).OLEFormat().Object().Application();
   for (const auto& [block, parts] : std::vector<std::pair<std::string, Strings>>{
            {"Month\tSales\r\n45292\t1\r\n45323\t2\r\n",
             {"<c:cat><c:numRef><c:f>Sheet1!$A$2:$A$3</c:f><c:numCache><c:formatCode>mmm\\-yy"
@@ -187,14 +185,10 @@ TEST(ChartCategories, DatesStayNumbersAndTextTurnsTheAxisToText) {
              // Values keep their place.
              "</c:val><c:smooth"}},
            {"Month\tSales\r\nJan\t1\r\n", {"<c:cat><c:strRef>"}}}) {
-    graph.DataSheet().ClearContents();
-    clipboard.SetText(block);
-    graph.DataSheet().Cells(1, 1).Paste();
-    graph.Update();
-    deck->Save();
-    testing::ExpectParts(ReadEntry(path, "ppt/charts/chart1.xml"), parts);
+    Refill(graph, block);
+    testing::ExpectParts(ChartXml(), parts);
   }
-  EXPECT_EQ(PackageProblems(path), Strings());
+  EXPECT_EQ(PackageProblems(path_), Strings());
 }
 
 TEST_F(ChartDataSheet, ExcludedColumnsAreLeftOut) {

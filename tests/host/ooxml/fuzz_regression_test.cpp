@@ -40,26 +40,20 @@ TEST(PackageFuzzRegressionTest, EachDeckOpensOrIsRefusedWithAnError) {
   struct Case {
     std::string name;
     testing::DeckLayout deck;
-    std::string error;  // part of the error, or "" when the deck opens
   };
   std::vector<Case> cases;
   // The soundness check read the part name of every override past its leading slash.
-  cases.push_back({"override without a part name", testing::OneSlide(""), ""});
+  cases.push_back({"override without a part name", testing::OneSlide("")});
   cases.back().deck.extra_content_types = "<Override ContentType=\"application/xml\"/>";
   // A relationships part outside a _rels folder made the check cut names at a wrong place.
-  cases.push_back({"rels part outside _rels", testing::OneSlide(""), ""});
+  cases.push_back({"rels part outside _rels", testing::OneSlide("")});
   cases.back().deck.extra_parts = {{"odd.rels", "<Relationships/>"}, {"x_rels/.rels", "<a/>"}};
 
   vintrel::testing::TempDir dir;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const std::string path = dir.Write("deck.pptx", testing::BuildDeck(c.deck));
-    const std::string error = Exercise(path);
-    if (c.error.empty()) {
-      EXPECT_EQ(error, "");
-    } else {
-      testing::ExpectParts(error, {c.error});
-    }
+    // Both decks are sound enough to open.
+    EXPECT_EQ(Exercise(dir.Write("deck.pptx", testing::BuildDeck(c.deck))), "");
   }
 }
 

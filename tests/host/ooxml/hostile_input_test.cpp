@@ -3,11 +3,8 @@
 // program, in tests/apps/hostile_files_test.cpp.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 #include <string>
-
-#include <zlib.h>
 
 #include "host/error.h"
 #include "host/ooxml/package.h"
@@ -24,19 +21,10 @@ using vintrel::testing::ErrorOf;
 using vintrel::testing::ReadFile;
 using vintrel::testing::TempDir;
 
-// `text` as a raw deflate stream.
+// `text` as a raw deflate stream, as an archive holds it.
 std::string RawDeflate(const std::string& text) {
-  z_stream z{};
-  deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&z, text.size()), '\0');
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-  z.avail_in = static_cast<uInt>(text.size());
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
-  z.avail_out = static_cast<uInt>(out.size());
-  deflate(&z, Z_FINISH);
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return out;
+  TempDir dir;
+  return testing::RawEntry(dir.Write("one.zip", BuildZip({{"x", text}})), "x");
 }
 
 // A package of one part, its content types: deflated `data` declaring `text`'s size and
@@ -70,19 +58,13 @@ std::string OpenError(const std::string& bytes, const ZipLimits& limits = {}) {
   return description;
 }
 
-std::string LittleEndian32(uint32_t value) {
-  std::string out(4, '\0');
-  for (int i = 0; i < 4; ++i) out[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-  return out;
-}
-
 TEST(HostileInput, StrayBytesAfterTheEndRecordAreNoDamage) {
   TempDir dir;
   for (const char* tail : {"\n", "\r\n\0"}) {
     std::string path = dir.Write("stray.pptx", ValidDeck() + tail);
     auto presentation = PackagePresentation::Open(path);
     EXPECT_EQ(presentation->Slides().Count(), 1);
-    presentation->Slides().Item(1).Shapes().Item(1).TextFrame().TextRange().SetText("saved");
+    testing::TextOf(*presentation).SetText("saved");
     presentation->Save();
     EXPECT_NO_THROW(Package::Open(path)) << "the saved file is a clean archive";
   }
@@ -101,14 +83,7 @@ std::vector<size_t> CentralHeaders(const std::string& zip) {
 // Every part of a valid deck, rezipped after `edit` (which may drop a part by clearing its name).
 std::string Rezipped(const std::function<void(std::string& name, std::string& data)>& edit) {
   TempDir dir;
-  const std::string good = dir.Write("good.pptx", ValidDeck());
-  std::vector<std::pair<std::string, std::string>> parts;
-  for (std::string name : testing::EntryNames(good)) {
-    std::string data = testing::ReadEntry(good, name);
-    edit(name, data);
-    if (!name.empty()) parts.push_back({name, data});
-  }
-  return BuildZip(parts);
+  return testing::Rezipped(dir.Write("good.pptx", ValidDeck()), edit);
 }
 
 std::string Without(const std::string& left_out) {
@@ -128,7 +103,7 @@ TEST(HostileInput, EachDamageIsRefusedWithWhatIsWrong) {
   std::string overlapping = zip;
   overlapping.replace(central[2] + 42, 4, overlapping.substr(central[1] + 42, 4));
   std::string nowhere = zip;
-  nowhere.replace(central[1] + 42, 4, LittleEndian32(7));
+  nowhere.replace(central[1] + 42, 4, std::string("\x07\0\0\0", 4));
   ZipLimits part_limit;
   part_limit.max_xml_part = 4096;
   ZipLimits total_limit;
@@ -203,23 +178,21 @@ TEST(HostileInput, PartsTheProgramCanDoWithoutAreLeftAsTheyAre) {
   TempDir dir;
   const std::string real = VINTREL_SOURCE_DIR "/examples/sales-board.pptx";
   const std::string chart = "ppt/charts/chart1.xml";
-  std::vector<std::pair<std::string, std::string>> parts;
+  const std::vector<std::string> unread = {"ppt/customXML/item.xml",
+                                           "ppt/webextensions/webextension1.xml"};
+  const std::string junk = "plain text < & not XML";
   std::string broken_chart;
-  for (const std::string& name : testing::EntryNames(real)) {
-    std::string data = testing::ReadEntry(real, name);
+  auto edit = [&](std::string& name, std::string& data) {
     if (name == "[Content_Types].xml") {
       data.insert(data.rfind("</Types>"),
                   "<Override PartName=\"/ppt/webextensions/webextension1.xml\" "
                   "ContentType=\"application/vnd.ms-office.webextension+xml\"/>");
     }
     if (name == chart) data = broken_chart = data.substr(0, data.size() / 2);
-    parts.push_back({name, data});
-  }
+  };
+  const std::string path = dir.Write(
+      "custom.pptx", testing::Rezipped(real, edit, {{unread[0], junk}, {unread[1], junk}}));
   ASSERT_FALSE(broken_chart.empty());
-  const std::vector<std::string> unread = {"ppt/customXML/item.xml",
-                                           "ppt/webextensions/webextension1.xml"};
-  for (const std::string& name : unread) parts.push_back({name, "plain text < & not XML"});
-  const std::string path = dir.Write("custom.pptx", BuildZip(parts));
   auto presentation = PackagePresentation::Open(path);
   std::vector<std::string> expected = {chart + " (malformed)"};
   expected.insert(expected.end(), unread.begin(), unread.end());
@@ -228,7 +201,7 @@ TEST(HostileInput, PartsTheProgramCanDoWithoutAreLeftAsTheyAre) {
   testing::ExpectParts(DrawSlide(*presentation, 2, pictures).Svg(), {"Totals by region"});
   presentation->SaveCopyAs(dir.File("copy.pptx"));
   for (const std::string& name : unread) {
-    EXPECT_EQ(testing::ReadEntry(dir.File("copy.pptx"), name), "plain text < & not XML");
+    EXPECT_EQ(testing::ReadEntry(dir.File("copy.pptx"), name), junk);
   }
   EXPECT_EQ(testing::ReadEntry(dir.File("copy.pptx"), chart), broken_chart);
 }
@@ -241,18 +214,13 @@ TEST(HostileInput, SlideMissingOrListedTwice) {
                        {"slide1.xml"});
 
   testing::DeckLayout layout = testing::OneSlide("");
-  layout.presentation_rels =
-      "<Relationship Id=\"rId20\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-      "relationships/slide\" Target=\"slides/slide1.xml\"/>";
+  layout.presentation_rels = testing::Rel("rId20", "slide", "slides/slide1.xml");
   std::string good = dir.Write("good.pptx", testing::BuildDeck(layout));
-  std::vector<std::pair<std::string, std::string>> parts;
-  for (const std::string& name : testing::EntryNames(good)) {
-    std::string data = testing::ReadEntry(good, name);
+  auto listed_twice = [](std::string&, std::string& data) {
     size_t list = data.find("</p:sldIdLst>");
     if (list != std::string::npos) data.insert(list, "<p:sldId id=\"300\" r:id=\"rId20\"/>");
-    parts.push_back({name, data});
-  }
-  std::string path = dir.Write("twice.pptx", BuildZip(parts));
+  };
+  std::string path = dir.Write("twice.pptx", testing::Rezipped(good, listed_twice));
   testing::ExpectParts(ErrorOf([&] { PackagePresentation::Open(path); }).description(), {"twice"});
 }
 

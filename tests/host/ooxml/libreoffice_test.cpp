@@ -33,7 +33,7 @@ TEST(LibreOffice, EveryRealFileSurvivesBroadEdits) {
                              "B`\x82",
                              70));
   std::vector<std::string> outputs;
-  for (const std::string& name : testing::kRealDecks) {
+  for (const std::string& name : testing::RealDecks()) {
     // LibreOffice exports nothing of this one even as it came: all its slides are hidden.
     if (name == "shapecrawler-035-shape-tags-hidden-slide.pptx") continue;
     std::string path = dir.File("edited-" + name);

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <pugixml.hpp>
 #include <string>
 
@@ -84,9 +83,7 @@ TEST_F(DrawingTest, TablesFollowTheirStyle) {
       cell("Head") + "</a:tr><a:tr h=\"370840\">" + cell("Band") + "</a:tr><a:tr h=\"370840\">" +
       cell("Plain") + "</a:tr></a:tbl>";
   testing::DeckLayout layout = testing::OneSlide(Frame(table));
-  layout.presentation_rels =
-      "<Relationship Id=\"rId9\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-      "relationships/tableStyles\" Target=\"tableStyles.xml\"/>";
+  layout.presentation_rels = testing::Rel("rId9", "tableStyles", "tableStyles.xml");
   layout.extra_parts.emplace_back(
       "ppt/tableStyles.xml",
       "<a:tblStyleLst xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\">"
@@ -202,9 +199,8 @@ TEST_F(DrawingTest, ChartUserShapesShowTheirText) {
       "", "<c:barChart>" + SeriesOf("Sales", "c:val") + "</c:barChart><c:catAx/><c:valAx/>"));
   layout.extra_parts.emplace_back(
       "ppt/charts/_rels/chart1.xml.rels",
-      "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-      "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-      "relationships/chartUserShapes\" Target=\"../drawings/drawing1.xml\"/></Relationships>");
+      "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">" +
+          testing::Rel("rId1", "chartUserShapes", "../drawings/drawing1.xml") + "</Relationships>");
   layout.extra_parts.emplace_back(
       "ppt/drawings/drawing1.xml",
       "<c:userShapes xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
@@ -224,9 +220,7 @@ TEST_F(DrawingTest, DiagramWithoutDrawnFormShowsItsNodeTexts) {
       Frame("<dgm:relIds xmlns:dgm=\"http://schemas.openxmlformats.org/drawingml/2006/diagram\" "
             "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
             "r:dm=\"rId5\"/>"));
-  layout.slides[0].rels =
-      "<Relationship Id=\"rId5\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-      "relationships/diagramData\" Target=\"../diagrams/data1.xml\"/>";
+  layout.slides[0].rels = testing::Rel("rId5", "diagramData", "../diagrams/data1.xml");
   auto point = [](const std::string& type, const std::string& text) {
     return "<dgm:pt" + type + "><dgm:t><a:bodyPr/><a:p><a:r><a:t>" + text +
            "</a:t></a:r></a:p></dgm:t></dgm:pt>";
@@ -271,9 +265,7 @@ TEST(DrawingExampleTest, HiddenShapesLinkedPicturesAndChartsFromTheirCaches) {
 // and every drawing is well-formed XML, on real presentations from several programs.
 TEST(DrawingRealDecksTest, ShapesDrawnAloneMatchTheWholeSlide) {
   std::vector<std::string> decks = {std::string(VINTREL_SOURCE_DIR) + "/examples/sales-board.pptx"};
-  for (const auto& entry : std::filesystem::directory_iterator(FixturePath("pptx"))) {
-    if (entry.path().extension() == ".pptx") decks.push_back(entry.path());
-  }
+  for (const std::string& name : RealDecks()) decks.push_back(FixturePath("pptx/" + name));
   for (const std::string& path : decks) {
     auto deck = PackagePresentation::Open(path);
     RecordingAssets assets;

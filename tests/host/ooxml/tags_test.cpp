@@ -52,9 +52,7 @@ TEST(Tags, ReadsTagsPowerPointWroteOnAllThreeOwners) {
 TEST(Tags, NamesWrittenLowerCaseByAnotherToolComeBackUpperCase) {
   testing::DeckLayout layout = testing::OneSlide("");
   layout.slides[0].after_tree = "<p:custDataLst><p:tags r:id=\"rId7\"/></p:custDataLst>";
-  layout.slides[0].rels =
-      "<Relationship Id=\"rId7\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-      "relationships/tags\" Target=\"../tags/tag1.xml\"/>";
+  layout.slides[0].rels = testing::Rel("rId7", "tags", "../tags/tag1.xml");
   layout.extra_parts.push_back(
       {"ppt/tags/tag1.xml",
        "<p:tagLst xmlns:p=\"http://schemas.openxmlformats.org/presentationml/2006/main\">"
