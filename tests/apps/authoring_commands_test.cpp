@@ -12,10 +12,7 @@ namespace {
 class AuthoringCommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::filesystem::create_directories(home_.File("shows"));
-    std::filesystem::create_directories(home_.File("data"));
     home_.Write("data/sales.txt", "Name\tSales\r\nNorth\t10\r\nSouth\t20\r\n");
-    deck_ = home_.Write("shows/deck.pptx", ReadFile(FixturePath("pptx/poi-pie-chart.pptx")));
   }
 
   ProgramResult Run(const std::vector<std::string>& arguments) { return home_.Run(arguments); }
@@ -33,7 +30,8 @@ class AuthoringCommandsTest : public ::testing::Test {
   }
 
   ProgramHome home_;
-  std::string deck_;
+  std::string deck_ =
+      home_.Write("shows/deck.pptx", ReadFile(FixturePath("pptx/poi-pie-chart.pptx")));
 };
 
 TEST_F(AuthoringCommandsTest, ConnectionsLinksAndScrollingRoundTrip) {
@@ -50,7 +48,7 @@ TEST_F(AuthoringCommandsTest, ConnectionsLinksAndScrollingRoundTrip) {
   const ProgramResult linked =
       Run({"link", deck_, "--slide", "1", "--shape", "Title 3", "--text", "01", "sales", "2"});
   EXPECT_EQ(linked.exit_code, 0);
-  EXPECT_EQ(linked.err.find("not checked"), std::string::npos) << linked.err;
+  EXPECT_THAT(linked.err, Not(HasSubstr("not checked")));
   Ok({"link", deck_, "--slide", "1", "--shape", "2", "--chart", "02"});
   Ok({"slide", deck_, "--slide", "1", "--scroll", "1", "--time", "2000", "--enabled", "on"});
 
@@ -66,43 +64,37 @@ TEST_F(AuthoringCommandsTest, ConnectionsLinksAndScrollingRoundTrip) {
        R"({"name":"QUENDRA COLUMN COLUMNNAME","value":"Sales"})",
        R"({"name":"QUENDRA COLUMN TYPE","value":"4"},{"name":"QUENDRA COLUMN TAG","value":"02"})",
        R"({"name":"QUENDRA SCROLLSTEP1","value":"True\t2\t2000"})"}) {
-    EXPECT_NE(json.find(expected), std::string::npos) << expected << "\n" << json;
+    EXPECT_THAT(json, HasSubstr(expected));
   }
 
   // Deleting a connection unlinks its shapes; the other link stays.
   Ok({"connections", "delete", deck_, "01"});
   const std::string after = Json();
-  EXPECT_EQ(after.find("QUENDRA CONNECTION01"), std::string::npos);
-  EXPECT_EQ(after.find(R"({"name":"QUENDRA COLUMN COLUMNNAME")"), std::string::npos) << after;
-  EXPECT_NE(after.find(R"({"name":"QUENDRA COLUMN TAG","value":"02"})"), std::string::npos);
+  EXPECT_THAT(after, Not(HasSubstr("QUENDRA CONNECTION01")));
+  EXPECT_THAT(after, Not(HasSubstr(R"({"name":"QUENDRA COLUMN COLUMNNAME")")));
+  EXPECT_THAT(after, HasSubstr(R"({"name":"QUENDRA COLUMN TAG","value":"02"})"));
   EXPECT_EQ(Ok({"connections", "add", deck_, "--text", "x.txt"}), "03\n");
 }
 
 TEST_F(AuthoringCommandsTest, LinkedPictureIsRelinkedRelativelyToTheFileItsDataNames) {
   const std::string deck = home_.Write(
       "shows/pictures.pptx", ReadFile(FixturePath("pptx/poi-56812-linked-pictures.pptx")));
-  std::filesystem::create_directories(home_.File("shows/pics"));
   home_.Write("shows/pics/north.jpg", "not really a picture");
   home_.Write("shows/files.txt", "File\r\nnorth\r\n");
   Ok({"connections", "add", deck, "--text", "files.txt", "--first-row-names"});
   Ok({"link", deck, "--slide", "1", "--shape", "2", "--object", "01", "File", "1", "--folder",
       "pics\\", "--extension", ".jpg"});
   const std::string json = Ok({"inspect", "--json", deck});
-  EXPECT_NE(json.find("\"link\":\"" + home_.File("shows/pics/north.jpg") + "\""), std::string::npos)
-      << json;
+  EXPECT_THAT(json, HasSubstr("\"link\":\"" + home_.File("shows/pics/north.jpg") + "\""));
   // The folder is stored without its trailing backslash.
-  EXPECT_NE(json.find(R"({"name":"QUENDRA COLUMN OBJECT FOLDER","value":"pics"})"),
-            std::string::npos);
-  EXPECT_NE(json.find(R"({"name":"QUENDRA COLUMN OBJECT EXTESION","value":".jpg"})"),
-            std::string::npos);
+  EXPECT_THAT(json, HasSubstr(R"({"name":"QUENDRA COLUMN OBJECT FOLDER","value":"pics"})"));
+  EXPECT_THAT(json, HasSubstr(R"({"name":"QUENDRA COLUMN OBJECT EXTESION","value":".jpg"})"));
   // A file beside the presentation is linked relatively: the folder moved elsewhere still works.
-  EXPECT_NE(PackagePart(deck, "ppt/slides/_rels/slide1.xml.rels")
-                .find("Target=\"pics/north.jpg\" TargetMode=\"External\""),
-            std::string::npos);
+  EXPECT_THAT(PackagePart(deck, "ppt/slides/_rels/slide1.xml.rels"),
+              HasSubstr("Target=\"pics/north.jpg\" TargetMode=\"External\""));
   std::filesystem::rename(home_.File("shows"), home_.File("moved"));
-  EXPECT_NE(Ok({"inspect", "--json", home_.File("moved/pictures.pptx")})
-                .find("\"link\":\"" + home_.File("moved/pics/north.jpg") + "\""),
-            std::string::npos);
+  EXPECT_THAT(Ok({"inspect", "--json", home_.File("moved/pictures.pptx")}),
+              HasSubstr("\"link\":\"" + home_.File("moved/pics/north.jpg") + "\""));
 }
 
 TEST_F(AuthoringCommandsTest, BadInputLeavesTheFileAsItWas) {
@@ -138,7 +130,7 @@ TEST_F(AuthoringCommandsTest, BadInputLeavesTheFileAsItWas) {
   for (const auto& c : bad) {
     const ProgramResult result = Run(c.arguments);
     EXPECT_EQ(result.exit_code, 2) << c.arguments[0] << " " << c.arguments.back() << result.err;
-    EXPECT_NE(result.err.find(c.error), std::string::npos) << result.err;
+    EXPECT_THAT(result.err, HasSubstr(c.error));
   }
   EXPECT_EQ(ReadFile(deck_), before);
 }
@@ -153,9 +145,8 @@ TEST_F(AuthoringCommandsTest, UnreadableDataOnlyWarnsAndTheLinkIsWritten) {
   const ProgramResult result =
       Run({"link", deck_, "--slide", "1", "--shape", "Title 3", "--text", "01", "Any", "1"});
   EXPECT_EQ(result.exit_code, 0) << result.err;
-  EXPECT_NE(result.err.find("warning"), std::string::npos);
-  EXPECT_NE(Json().find(R"({"name":"QUENDRA COLUMN COLUMNNAME","value":"Any"})"),
-            std::string::npos);
+  EXPECT_THAT(result.err, HasSubstr("warning"));
+  EXPECT_THAT(Json(), HasSubstr(R"({"name":"QUENDRA COLUMN COLUMNNAME","value":"Any"})"));
 }
 
 TEST_F(AuthoringCommandsTest, LinksFromAFileAreAllCheckedBeforeAnyIsWritten) {
@@ -187,7 +178,7 @@ TEST_F(AuthoringCommandsTest, LinksFromAFileAreAllCheckedBeforeAnyIsWritten) {
     const std::string links = home_.Write("links.tsv", c.links);
     const ProgramResult result = Run({"link", deck_, "--from", links});
     EXPECT_EQ(result.exit_code, 2) << c.name;
-    EXPECT_NE(result.err.find(c.error), std::string::npos) << c.name << ": " << result.err;
+    EXPECT_THAT(result.err, HasSubstr(c.error)) << c.name;
     EXPECT_EQ(ReadFile(deck_), before) << c.name;
   }
 
@@ -195,9 +186,8 @@ TEST_F(AuthoringCommandsTest, LinksFromAFileAreAllCheckedBeforeAnyIsWritten) {
       home_.Write("links.tsv", header + good + "\r\n1\tTitle 3\tclock\t\t\t\tLong Time\n" + good);
   Ok({"link", deck_, "--from", links});
   const std::string json = Json();
-  EXPECT_NE(json.find(R"({"name":"QUENDRA COLUMN COLUMNNAME","value":"Sales"})"), std::string::npos)
-      << json;
-  EXPECT_NE(json.find(R"({"name":"QUENDRA COLUMN ROW","value":"2"})"), std::string::npos);
+  EXPECT_THAT(json, HasSubstr(R"({"name":"QUENDRA COLUMN COLUMNNAME","value":"Sales"})"));
+  EXPECT_THAT(json, HasSubstr(R"({"name":"QUENDRA COLUMN ROW","value":"2"})"));
   EXPECT_EQ(Run({"link", deck_, "--from", links, "--clear"}).exit_code, 2);
 }
 

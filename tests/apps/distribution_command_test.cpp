@@ -9,8 +9,6 @@
 #include <thread>
 
 #include "faults/fault_support.h"
-#include "testing/run_program.h"
-#include "testing/temp_dir.h"
 
 namespace vintrel::testing {
 namespace {
@@ -21,62 +19,53 @@ TEST(DistributionCommandTest, SetRefuseAndClearTheList) {
       home.Write("deck.pptx", ReadFile(FixturePath("pptx/poi-pie-chart.pptx")));
   const char* written =
       "start\t2026-12-24T18:00:00\nstop\t2026-12-24T20:00:00\ncomputer\twall-1\ncomputer\tlobby\n";
+  // A step the form refuses (listed: null) exits with 2 and leaves the file as it was.
   const struct {
     const char* name;
-    std::vector<std::string> options;
-    int exit_code;
+    const char* listed;  // what the file then holds
     const char* error;   // part of stderr
-    const char* listed;  // what the file then holds; null: the file is unchanged
+    std::vector<std::string> options;
   } steps[] = {
       {"set",
+       written,
+       "",
        {"--start", "2026-12-24 18:00", "--stop", "12/24/2026 8:00:00 PM", "--computer", "wall-1",
-        "lobby"},
-       0,
-       "",
-       written},
+        "lobby"}},
       {"start not a date",
-       {"--start", "soon", "--stop", "2026-12-24 20:00"},
-       2,
+       nullptr,
        "No valid start date specified. Please specify date and time.",
-       nullptr},
-      {"clear and set at once", {"--clear", "--computer", "b"}, 2, "", nullptr},
+       {"--start", "soon", "--stop", "2026-12-24 20:00"}},
+      {"clear and set at once", nullptr, "", {"--clear", "--computer", "b"}},
       {"a computer name with a TAB",
-       {"--computer", "wall\t1"},
-       2,
+       nullptr,
        "A computer name cannot contain a TAB or a line break.",
-       nullptr},
-      {"an empty computer name", {"--computer", ""}, 2, "cannot be empty", nullptr},
+       {"--computer", "wall\t1"}},
+      {"an empty computer name", nullptr, "cannot be empty", {"--computer", ""}},
       {"a date without a time",
-       {"--start", "2026-12-25", "--stop", "2026-12-25 20:00"},
-       2,
+       nullptr,
        "No valid start date specified.",
-       nullptr},
+       {"--start", "2026-12-25", "--stop", "2026-12-25 20:00"}},
       {"window moved, list kept",
-       {"--start", "2026-12-25 09:00", "--stop", "2026-12-25 10:00"},
-       0,
+       "start\t2026-12-25T09:00:00\nstop\t2026-12-25T10:00:00\ncomputer\twall-1\ncomputer\tlobby\n",
        "",
-       "start\t2026-12-25T09:00:00\nstop\t2026-12-25T10:00:00\ncomputer\twall-"
-       "1\ncomputer\tlobby\n"},
-      {"clear", {"--clear"}, 0, "", ""},
+       {"--start", "2026-12-25 09:00", "--stop", "2026-12-25 10:00"}},
+      {"clear", "", "", {"--clear"}},
   };
-  const std::map<std::string, std::string> environment = home.Environment();
   std::string expected_list;
   for (const auto& step : steps) {
     SCOPED_TRACE(step.name);
     const std::string before = ReadFile(deck);
     std::vector<std::string> arguments = {"distribution", deck};
     arguments.insert(arguments.end(), step.options.begin(), step.options.end());
-    const ProgramResult result = RunProgram(VINTREL_PROGRAM, arguments, environment);
-    EXPECT_EQ(result.exit_code, step.exit_code) << result.err;
-    EXPECT_NE(result.err.find(step.error), std::string::npos) << result.err;
+    const ProgramResult result = home.Run(arguments);
+    EXPECT_EQ(result.exit_code, step.listed == nullptr ? 2 : 0) << result.err;
+    EXPECT_THAT(result.err, HasSubstr(step.error));
     if (step.listed == nullptr) {
       EXPECT_EQ(ReadFile(deck), before) << "a refused run writes nothing";
     } else {
       expected_list = step.listed;
     }
-    const ProgramResult listed = RunProgram(VINTREL_PROGRAM, {"distribution", deck}, environment);
-    EXPECT_EQ(listed.exit_code, 0) << listed.err;
-    EXPECT_EQ(listed.out, expected_list);
+    EXPECT_EQ(home.Ok({"distribution", deck}), expected_list);
   }
 }
 
@@ -117,7 +106,7 @@ TEST(DistributionCommandTest, APlayerShowsASentCopyWithItsData) {
                   std::ofstream(example.Example("data/sales.tsv"), std::ios::trunc) << data;
                 });
   EXPECT_EQ(shown.exit_code, 0) << shown.err;
-  EXPECT_EQ(shown.err.find("not found"), std::string::npos) << shown.err;
+  EXPECT_THAT(shown.err, Not(HasSubstr("not found")));
   const std::vector<ShowEvent> events = ParseEvents(shown.out);
   EXPECT_TRUE(EventsOf(events, "connection-failed").empty()) << shown.out;
   EXPECT_EQ(TextsOf(events, "North sales"), std::vector<std::string>{"1999.5"}) << shown.out;

@@ -3,10 +3,8 @@
 // Expected values are read from those files (the text file directly, the database with the
 // sqlite3 program, the workbook's sheet with unzip), so editing the data keeps the test true.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -91,25 +89,18 @@ Table RangeTable(const std::map<std::string, std::string>& cells, char first_col
 // ---- the program's view
 
 // The shape of that name in `inspect --json` output (names are unique in the example).
-struct ShapeView {
-  std::string text;
-  bool visible = false;
-  std::string link;
-  std::string date_format;
-};
-
-ShapeView FindShape(const std::string& json, const std::string& name) {
+nlohmann::json FindShape(const std::string& json, const std::string& name) {
   auto shapes = ShapesByName(json);
   if (!shapes.count(name)) {
     ADD_FAILURE() << "no shape \"" << name << "\" in " << json.substr(0, 200);
-    return {};
   }
-  nlohmann::json& shape = shapes[name];
-  auto text = [](const nlohmann::json& value) {
-    return value.is_string() ? value.get<std::string>() : std::string();
-  };
-  return {text(shape["text"]), shape.value("visible", false), text(shape["link"]),
-          text(shape["vintrel"]["dateFormat"])};
+  return shapes[name];
+}
+
+// Its text, empty when it has none.
+std::string TextOf(const std::string& json, const std::string& name) {
+  const nlohmann::json text = FindShape(json, name)["text"];
+  return text.is_string() ? text.get<std::string>() : "";
 }
 
 // A displayed number back as a number: thousands separators dropped, a percent divided by 100.
@@ -164,10 +155,10 @@ Expected ReadExpected(const ExampleCopy& example) {
 void ExpectFilled(const ExampleCopy& example, const std::string& json, const Expected& data,
                   const std::vector<std::time_t>& moments) {
   const auto& sales = data.sales;
-  EXPECT_EQ(FindShape(json, "North sales").text, sales.at(0).at("Sales"));
-  EXPECT_EQ(FindShape(json, "South sales").text, sales.at(1).at("Sales"));
-  EXPECT_EQ(FindShape(json, "Region name").text, sales.at(0).at("Region"));
-  EXPECT_EQ(FindShape(json, "Region sales").text, sales.at(0).at("Sales"));
+  EXPECT_EQ(TextOf(json, "North sales"), sales.at(0).at("Sales"));
+  EXPECT_EQ(TextOf(json, "South sales"), sales.at(1).at("Sales"));
+  EXPECT_EQ(TextOf(json, "Region name"), sales.at(0).at("Region"));
+  EXPECT_EQ(TextOf(json, "Region sales"), sales.at(0).at("Sales"));
 
   // The workbook's own formats decide the digits shown: two decimals, one decimal of a percent.
   const struct {
@@ -179,29 +170,28 @@ void ExpectFilled(const ExampleCopy& example, const std::string& json, const Exp
                  {"Q1 target", data.targets.at(0).at("Target"), 0.005},
                  {"Q1 share", data.targets.at(0).at("Share"), 0.0005}};
   for (const auto& n : numbers) {
-    const std::string shown = FindShape(json, n.shape).text;
+    const std::string shown = TextOf(json, n.shape);
     const std::optional<double> value = DisplayedNumber(shown);
     ASSERT_TRUE(value.has_value()) << n.shape << " shows \"" << shown << "\"";
     EXPECT_NEAR(*value, std::stod(n.stored), n.tolerance)
         << n.shape << " shows \"" << shown << "\"";
   }
 
-  const std::string clock = FindShape(json, "Clock").text;
+  const std::string clock = TextOf(json, "Clock");
   EXPECT_TRUE(IsLocalTimeOf(clock, moments)) << "clock shows \"" << clock << "\"";
   // The example's README names the clock's format as the deck stores it.
-  const std::string format = FindShape(json, "Clock").date_format;
+  const std::string format = FindShape(json, "Clock")["vintrel"].value("dateFormat", "");
   ASSERT_NE(format, "");
-  EXPECT_NE(
-      ReadFile(VINTREL_SOURCE_DIR "/examples/README.md").find("| Clock (1) | clock, " + format),
-      std::string::npos)
+  EXPECT_THAT(ReadFile(VINTREL_SOURCE_DIR "/examples/README.md"),
+              HasSubstr("| Clock (1) | clock, " + format))
       << "examples/README.md does not call the clock " << format;
 
-  const ShapeView picture = FindShape(json, "Region picture");
-  EXPECT_TRUE(picture.visible);
-  EXPECT_TRUE(
-      fs::equivalent(picture.link, example.Example("data/pictures/" + sales.at(0).at("Picture"))))
-      << picture.link;
-  EXPECT_TRUE(FindShape(json, "Totals chart").visible);
+  const nlohmann::json picture = FindShape(json, "Region picture");
+  EXPECT_EQ(picture.value("visible", false), true);
+  EXPECT_TRUE(fs::equivalent(picture.value("link", ""),
+                             example.Example("data/pictures/" + sales.at(0).at("Picture"))))
+      << picture;
+  EXPECT_EQ(FindShape(json, "Totals chart").value("visible", false), true);
 }
 
 std::string Inspect(const ExampleCopy& example, std::vector<std::time_t>& moments) {
@@ -268,9 +258,8 @@ TEST(ExampleTest, OpenSaveAndReopenAfterTheDataChanged) {
   const std::string json = Inspect(example, moments);
   ExpectFilled(example, json, ReadExpected(example), moments);
   EXPECT_EQ(ReadFile(example.Example(kDeck)), before) << "inspect must not save";
-  for (const char* connection :
-       {"\"number\":\"01\"", "\"number\":\"02\"", "\"number\":\"03\"", "\"number\":\"04\""}) {
-    EXPECT_NE(json.find(connection), std::string::npos) << connection;
+  for (const std::string number : {"01", "02", "03", "04"}) {
+    EXPECT_THAT(json, HasSubstr("\"number\":\"" + number + "\""));
   }
 
   // The committed file was saved by the program, too.
@@ -302,23 +291,18 @@ TEST(ExampleTest, OpenSaveAndReopenAfterTheDataChanged) {
     EXPECT_EQ(categories[row], block[row].at("region"));
     EXPECT_DOUBLE_EQ(std::stod(values[row]), std::stod(block[row].at("total")));
   }
-  EXPECT_NE(chart.find("<c:v>total</c:v>"), std::string::npos) << "series named by its column";
+  EXPECT_THAT(chart, HasSubstr("<c:v>total</c:v>")) << "series named by its column";
 
   // Row 1 moves to the west picture and gets new sales.
   std::string data = ReadFile(example.Example("data/sales.tsv"));
   const Table original = ReadTsv(example.Example("data/sales.tsv"));
   const std::string old_line = original.at(0).at("Region") + "\t" + original.at(0).at("Sales");
-  ASSERT_NE(data.find(old_line), std::string::npos);
+  ASSERT_THAT(data, HasSubstr(old_line));
   data.replace(data.find(old_line), old_line.size(), original.at(0).at("Region") + "\t4321.5");
   data.replace(data.find(original.at(0).at("Picture")), original.at(0).at("Picture").size(),
                "west.png");
   std::ofstream(example.Example("data/sales.tsv"), std::ios::binary | std::ios::trunc) << data;
-  const std::string changed = Inspect(example, moments);
-  EXPECT_EQ(FindShape(changed, "North sales").text, "4321.5");
-  EXPECT_EQ(FindShape(changed, "Region sales").text, "4321.5");
-  EXPECT_TRUE(fs::equivalent(FindShape(changed, "Region picture").link,
-                             example.Example("data/pictures/west.png")));
-  ExpectFilled(example, changed, ReadExpected(example), moments);
+  ExpectFilled(example, Inspect(example, moments), ReadExpected(example), moments);
 }
 
 // The committed deck and pictures are what examples/build-example.sh makes now, part for part,
@@ -375,21 +359,19 @@ TEST(ExampleTest, LibreOfficeOpensTheCommittedDeck) {
   for (const std::string& page : pages) text += page;
   for (const char* shown : {"Sales board", "Totals by region", "Region of the month",
                             "North: sales", "Q1: share of target reached"}) {
-    EXPECT_NE(text.find(shown), std::string::npos) << shown << "\n" << text;
+    EXPECT_THAT(text, HasSubstr(shown));
   }
   const Table sales = ReadTsv(example.Example("data/sales.tsv"));
-  EXPECT_EQ(text.find(sales.at(0).at("Sales")), std::string::npos) << text;
+  EXPECT_THAT(text, Not(HasSubstr(sales.at(0).at("Sales"))));
 }
 
 // The tool bar's shape commands a selection enables, as `vintrel menus` shows them.
-struct SelectionCase {
-  const char* select;
-  std::vector<std::string> enabled;
-};
-
 TEST(ExampleTest, MenusFollowTheSelection) {
   const ExampleCopy copy;
-  const std::vector<SelectionCase> cases = {
+  const struct {
+    const char* select;
+    std::vector<std::string> enabled;
+  } cases[] = {
       {"1:North sales", {"Text shape properties"}},
       {"1:Clock", {"Clock shape properties"}},
       {"3:3", {"Linked object properties"}},
@@ -398,7 +380,7 @@ TEST(ExampleTest, MenusFollowTheSelection) {
   const std::vector<std::string> shape_commands = {
       "Clock shape properties", "Text shape properties", "Linked object properties",
       "Linked graph properties"};
-  for (const SelectionCase& c : cases) {
+  for (const auto& c : cases) {
     const ProgramResult result = copy.Vintrel({"menus", copy.Example(kDeck), "--select", c.select});
     ASSERT_EQ(result.exit_code, 0) << c.select << result.err;
     // The tool bar comes first, one control a line, until the menu bar.
@@ -409,13 +391,13 @@ TEST(ExampleTest, MenusFollowTheSelection) {
       if (at != std::string::npos)
         enabled.push_back(command);
       else
-        EXPECT_NE(tool_bar.find(command + "  (disabled)"), std::string::npos) << c.select;
+        EXPECT_THAT(tool_bar, HasSubstr(command + "  (disabled)")) << c.select;
     }
     EXPECT_EQ(enabled, c.enabled) << c.select;
   }
   const ProgramResult missing = copy.Vintrel({"menus", copy.Example(kDeck), "--select", "1:Nope"});
   EXPECT_EQ(missing.exit_code, 2);
-  EXPECT_NE(missing.err.find("no shape \"Nope\" on slide 1"), std::string::npos) << missing.err;
+  EXPECT_THAT(missing.err, HasSubstr("no shape \"Nope\" on slide 1"));
 }
 
 }  // namespace

@@ -24,28 +24,24 @@ TEST_F(FormCommandTest, ListsShowsAndRefusesForms) {
     const char* name;
     std::vector<std::string> arguments;
     int exit_code;
-    const char* out;  // part of stdout
-    const char* err;  // part of stderr
+    const char* says;  // part of stdout, or of stderr for a refusal
   } cases[] = {
-      {"the list", {"form"}, 0, "frmDistribution\t", ""},
-      {"the list in --help", {"form", "--help"}, 0, "frmAbout\t", ""},
-      {"an unknown form", {"form", "frmNope"}, 2, "", "There is no form named frmNope"},
-      {"a form that needs a presentation", {"form", "frmDistribution"}, 2, "", "presentation"},
-      {"drawn as text", {"form", "frmAbout"}, 0, "<Close>  (Enter)", ""},
+      {"the list", {"form"}, 0, "frmDistribution\t"},
+      {"the list in --help", {"form", "--help"}, 0, "frmAbout\t"},
+      {"an unknown form", {"form", "frmNope"}, 2, "There is no form named frmNope"},
+      {"a form that needs a presentation", {"form", "frmDistribution"}, 2, "presentation"},
+      {"drawn as text", {"form", "frmAbout"}, 0, "<Close>  (Enter)"},
       {"a slide the deck lacks",
        {"form", "frmSlidePropertyPage", deck_, "--slide", "99", "--save"},
        2,
-       "",
        "no slide 99 (the presentation has 1)"},
       {"a slide below 1",
        {"form", "frmSlidePropertyPage", deck_, "--slide=-2", "--save"},
        2,
-       "",
        "no slide -2 (the presentation has 1)"},
       {"a shape the slide lacks",
        {"form", "frmTextFieldPropertyPage", deck_, "--select", "1:Nobody", "--save"},
        2,
-       "",
        "no shape \"Nobody\" on slide 1"},
   };
   const std::string before = ReadFile(deck_);
@@ -53,8 +49,7 @@ TEST_F(FormCommandTest, ListsShowsAndRefusesForms) {
     SCOPED_TRACE(c.name);
     const ProgramResult result = Run(c.arguments);
     EXPECT_EQ(result.exit_code, c.exit_code) << result.err;
-    EXPECT_NE(result.out.find(c.out), std::string::npos) << result.out;
-    EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
+    EXPECT_THAT(c.exit_code == 0 ? result.out : result.err, HasSubstr(c.says));
     EXPECT_EQ(ReadFile(deck_), before);
   }
 }
@@ -115,7 +110,7 @@ TEST_F(FormCommandTest, ReplaysAnswerPickersAndSaveOnlyWhatTheyDid) {
     const ProgramResult result =
         Run({"form", c.form, deck, "--json", "--events", events, "--save"});
     EXPECT_EQ(result.exit_code, c.exit_code) << result.err;
-    EXPECT_NE(result.out.find(c.shown), std::string::npos) << result.out;
+    EXPECT_THAT(result.out, HasSubstr(c.shown));
     EXPECT_EQ(Run({"distribution", deck}).out, c.stored);
   }
 }
@@ -132,13 +127,12 @@ TEST_F(FormCommandTest, ReplayedActionsShowTheFormsRulesAndMessages) {
   const nlohmann::json out = nlohmann::json::parse(result.out);
   EXPECT_EQ(out["refused"].size(), 1u);
   EXPECT_EQ(out["refused"][0]["line"], 1);
-  EXPECT_NE(out["refused"][0]["error"].get<std::string>().find("is disabled"), std::string::npos);
+  EXPECT_THAT(out["refused"][0]["error"].get<std::string>(), HasSubstr("is disabled"));
   EXPECT_EQ(out["messages"], nlohmann::json::array(
                                  {"No valid start date specified. Please specify date and time."}));
   EXPECT_EQ(out["form"]["visible"], true) << "OK refused: the form stays open";
   EXPECT_EQ(out["form"]["focus"], "cmdClose");
-  const ProgramResult listed = Run({"distribution", deck_});
-  EXPECT_EQ(listed.out, "") << "nothing was saved";
+  EXPECT_EQ(Run({"distribution", deck_}).out, "") << "nothing was saved";
 }
 
 // A shape page works on the selection the command makes, and previews the row typed.
@@ -162,15 +156,9 @@ TEST_F(FormCommandTest, APageOfTheSelectedShapePreviewsTheRowTyped) {
 // The same person at a terminal and through a pipe: adds a computer, sets the window, presses
 // Enter for OK; the form writes the list and --save keeps it.
 TEST_F(FormCommandTest, APersonFillsTheFormAtATerminalOrThroughAPipe) {
+  // Add (6) asks for the computer; the empty line is Enter: OK.
   const std::vector<std::string> typed = {
-      "6",
-      "wall-1",  // Add asks for the computer
-      "1 2027-01-05",
-      "2 10:00",
-      "3 2027-01-05",
-      "4 12:30",
-      "",  // Enter: OK
-  };
+      "6", "wall-1", "1 2027-01-05", "2 10:00", "3 2027-01-05", "4 12:30", ""};
   for (const bool terminal : {true, false}) {
     SCOPED_TRACE(terminal ? "terminal" : "pipe");
     const std::string deck = home_.Write("filled.pptx", ReadFile(deck_));
@@ -183,8 +171,8 @@ TEST_F(FormCommandTest, APersonFillsTheFormAtATerminalOrThroughAPipe) {
                  : Run(arguments, input);
     EXPECT_EQ(result.exit_code, 0) << result.out << result.err;
     const std::string shown = result.out + result.err;
-    EXPECT_NE(shown.find("== Set distribution list =="), std::string::npos) << shown;
-    EXPECT_NE(shown.find("list: [wall-1]"), std::string::npos) << shown;
+    EXPECT_THAT(shown, HasSubstr("== Set distribution list =="));
+    EXPECT_THAT(shown, HasSubstr("list: [wall-1]"));
     const ProgramResult listed = Run({"distribution", deck});
     EXPECT_EQ(listed.out,
               "start\t2027-01-05T10:00:00\nstop\t2027-01-05T12:30:00\ncomputer\twall-1\n")
@@ -211,11 +199,10 @@ TEST_F(FormCommandTest, AnAuthorAddsATextConnectionAndLinksAShapeAtATerminal) {
     const ProgramResult result =
         RunInTerminal(VINTREL_PROGRAM, step.arguments, home_.Environment(), step.typed);
     EXPECT_EQ(result.exit_code, 0) << result.out;
-    EXPECT_NE(result.out.find("saved"), std::string::npos) << result.out;
+    EXPECT_THAT(result.out, HasSubstr("saved"));
   }
   const ProgramResult inspected = Run({"inspect", deck_});
-  EXPECT_NE(inspected.out.find("\"7\" <= text field 01 Sales row 2"), std::string::npos)
-      << inspected.out;
+  EXPECT_THAT(inspected.out, HasSubstr("\"7\" <= text field 01 Sales row 2"));
 }
 
 }  // namespace

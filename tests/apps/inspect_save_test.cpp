@@ -13,18 +13,15 @@ TEST(InspectCommandTest, JsonNamesEveryShapeWithTypeTextLinkAndProgId) {
   const ProgramResult chart =
       home.Run({"inspect", "--json", FixturePath("pptx/poi-pie-chart.pptx")});
   ASSERT_EQ(chart.exit_code, 0) << chart.err;
-  EXPECT_NE(chart.out.find("\"name\":\"Title 3\",\"type\":14,\"hasTextFrame\":true,"
-                           "\"text\":\"My Pie Chart\""),
-            std::string::npos)
-      << chart.out;
-  EXPECT_NE(chart.out.find("\"progId\":\"MSGraph.Chart.8\""), std::string::npos);
+  EXPECT_THAT(chart.out, HasSubstr("\"name\":\"Title 3\",\"type\":14,\"hasTextFrame\":true,"
+                                   "\"text\":\"My Pie Chart\""));
+  EXPECT_THAT(chart.out, HasSubstr("\"progId\":\"MSGraph.Chart.8\""));
 
   const ProgramResult picture =
       home.Run({"inspect", "--json", FixturePath("pptx/openxmlsdk-linkedpicture-url.pptx")});
   ASSERT_EQ(picture.exit_code, 0) << picture.err;
-  EXPECT_NE(picture.out.find("\"type\":11"), std::string::npos);
-  EXPECT_NE(picture.out.find("\"link\":\"http://www.google.com/intl/en/images/logo.gif\""),
-            std::string::npos);
+  EXPECT_THAT(picture.out, HasSubstr("\"type\":11"));
+  EXPECT_THAT(picture.out, HasSubstr("\"link\":\"http://www.google.com/intl/en/images/logo.gif\""));
 }
 
 // Files that are no presentation are in hostile_files_test.cpp; here, no file at all.
@@ -33,8 +30,7 @@ TEST(InspectCommandTest, AMissingFileOrAFolderIsBadInputNamingIt) {
   for (const std::string& file : {home.File("missing.pptx"), home.path()}) {
     const ProgramResult result = home.Run({"inspect", file});
     EXPECT_EQ(result.exit_code, 2) << file;
-    EXPECT_NE(result.err.find(std::filesystem::path(file).filename().string()), std::string::npos)
-        << result.err;
+    EXPECT_THAT(result.err, HasSubstr(std::filesystem::path(file).filename().string()));
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
   }
 }
@@ -56,7 +52,7 @@ TEST(SaveCommandTest, SavesInPlaceOrAsACopyThatOpensAgain) {
   // Same slides, shapes and tags; only the file name differs.
   EXPECT_EQ(original.out.substr(original.out.find(",\"tags\"")),
             reopened.out.substr(reopened.out.find(",\"tags\"")));
-  EXPECT_NE(reopened.out.find("\"hidden\":true"), std::string::npos);
+  EXPECT_THAT(reopened.out, HasSubstr("\"hidden\":true"));
 }
 
 }  // namespace

@@ -9,29 +9,35 @@
 #include <vector>
 
 #include "faults/fault_support.h"
-#include "testing/run_program.h"
-#include "testing/temp_dir.h"
 
 namespace vintrel::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-class OfflineCommandTest : public ::testing::Test, public ExampleCopy {};
+// A deck LibreOffice wrote, without any Vintrel data.
+const char kLibreOfficeDeck[] = "pptx/libreoffice-7.4-export-chart-table-hidden-slide.pptx";
+
+class OfflineCommandTest : public ::testing::Test, public ExampleCopy {
+ protected:
+  // Makes the off-line copy `out` of `deck`, which must keep every byte.
+  void Offline(const std::string& deck, const std::string& out) {
+    const std::string before = ReadFile(deck);
+    const ProgramResult run = Vintrel({"offline", deck, "-o", out});
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(ReadFile(deck), before) << "the source must keep every byte";
+  }
+};
 
 TEST_F(OfflineCommandTest, TheExampleBecomesAPlainPresentationWithItsValuesBurntIn) {
-  const std::string deck = File("examples/sales-board.pptx");
   const std::string out = File("off-line.pptx");
-  const std::string before = ReadFile(deck);
-  const ProgramResult run = Vintrel({"offline", deck, "-o", out});
-  ASSERT_EQ(run.exit_code, 0) << run.err;
-  EXPECT_EQ(ReadFile(deck), before) << "the source must keep every byte";
+  ASSERT_NO_FATAL_FAILURE(Offline(Example("sales-board.pptx"), out));
 
   bool embedded_picture = false;
   for (const std::string& part : PackagePartNames(out)) {
     embedded_picture = embedded_picture || part.rfind("ppt/media/", 0) == 0;
     if (part.ends_with(".xml") || part.ends_with(".rels")) {
-      EXPECT_EQ(PackagePart(out, part).find("QUENDRA"), std::string::npos) << part;
+      EXPECT_THAT(PackagePart(out, part), Not(HasSubstr("QUENDRA"))) << part;
     }
   }
   EXPECT_TRUE(embedded_picture);
@@ -41,9 +47,9 @@ TEST_F(OfflineCommandTest, TheExampleBecomesAPlainPresentationWithItsValuesBurnt
   }
   std::string text;
   for (const std::string& page : PresentationPages(out)) text += page;
-  const auto first = ReadTsv(File("examples/data/sales.tsv")).at(0);
+  const auto first = ReadTsv(Example("data/sales.tsv")).at(0);
   for (const std::string& value : {first.at("Region"), first.at("Sales")}) {
-    EXPECT_NE(text.find(value), std::string::npos) << value << "\n" << text;
+    EXPECT_THAT(text, HasSubstr(value));
   }
 }
 
@@ -57,9 +63,7 @@ TEST_F(OfflineCommandTest, ADeckWrittenByLibreOfficeGetsOnePagePerRow) {
   fs::create_directories(File("lo"));
   std::ofstream(File("lo/data.tsv")) << data;
   const std::string deck = File("lo/deck.pptx");
-  fs::copy_file(fs::path(VINTREL_SOURCE_DIR) /
-                    "tests/fixtures/pptx/libreoffice-7.4-export-chart-table-hidden-slide.pptx",
-                deck);
+  fs::copy_file(FixturePath(kLibreOfficeDeck), deck);
   for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
            {"connections", "add", deck, "--text", "data.tsv", "--first-row-names"},
            {"link", deck, "--slide", "2", "--shape", "TextBox 1", "--text", "01", "Name", "1"},
@@ -69,11 +73,8 @@ TEST_F(OfflineCommandTest, ADeckWrittenByLibreOfficeGetsOnePagePerRow) {
     const ProgramResult run = Vintrel(arguments);
     ASSERT_EQ(run.exit_code, 0) << arguments[0] << ": " << run.err;
   }
-  const std::string before = ReadFile(deck);
   const std::string out = File("lo/off-line.pptx");
-  const ProgramResult run = Vintrel({"offline", deck, "-o", out});
-  ASSERT_EQ(run.exit_code, 0) << run.err;
-  EXPECT_EQ(ReadFile(deck), before) << "the source must keep every byte";
+  ASSERT_NO_FATAL_FAILURE(Offline(deck, out));
 
   if (!HasLibreOffice()) {
     GTEST_SKIP() << "LibreOffice (soffice) and pdftotext are needed for the rest";
@@ -94,11 +95,9 @@ TEST_F(OfflineCommandTest, ADeckWrittenByLibreOfficeGetsOnePagePerRow) {
 }
 
 TEST_F(OfflineCommandTest, BadUsageIsBadInput) {
-  const std::string deck = File("examples/sales-board.pptx");
+  const std::string deck = Example("sales-board.pptx");
   const std::string plain = File("plain.pptx");
-  fs::copy_file(fs::path(VINTREL_SOURCE_DIR) /
-                    "tests/fixtures/pptx/libreoffice-7.4-export-chart-table-hidden-slide.pptx",
-                plain, fs::copy_options::overwrite_existing);
+  fs::copy_file(FixturePath(kLibreOfficeDeck), plain);
   const struct {
     const char* name;
     std::vector<std::string> arguments;
@@ -115,8 +114,8 @@ TEST_F(OfflineCommandTest, BadUsageIsBadInput) {
     EXPECT_EQ(run.exit_code, 2) << c.name << "\n" << run.err;
     EXPECT_FALSE(run.err.empty()) << c.name;
     // Refused before any work: no copy was made.
-    EXPECT_EQ(run.out.find("ready"), std::string::npos) << c.name << "\n" << run.out;
-    EXPECT_EQ(run.err.find("ready"), std::string::npos) << c.name << "\n" << run.err;
+    EXPECT_THAT(run.out, Not(HasSubstr("ready"))) << c.name;
+    EXPECT_THAT(run.err, Not(HasSubstr("ready"))) << c.name;
   }
   EXPECT_FALSE(fs::exists(File("x.pptx")));
 }

@@ -6,15 +6,12 @@
 #include <filesystem>
 
 #include "faults/fault_support.h"
-#include "testing/run_program.h"
-#include "testing/temp_dir.h"
 
 namespace vintrel::testing {
 namespace {
 
 TEST(PlayerTest, ShowsTheListedPresentationAndSkipsWhatItCannotRead) {
   ProgramHome home;
-  const std::map<std::string, std::string> environment = home.Environment();
   const std::string deck = ReadFile(FixturePath("pptx/poi-pie-chart.pptx"));
   const struct {
     const char* file;
@@ -33,36 +30,30 @@ TEST(PlayerTest, ShowsTheListedPresentationAndSkipsWhatItCannotRead) {
     if (file.list.empty()) continue;
     std::vector<std::string> arguments = {"distribution", path};
     arguments.insert(arguments.end(), file.list.begin(), file.list.end());
-    ASSERT_EQ(RunProgram(VINTREL_PROGRAM, arguments, environment).exit_code, 0);
+    home.Ok(arguments);
   }
   home.Write("folder/broken.pptx", "not a package");
   home.Write("folder/notes.txt", "not a presentation either, and not looked at");
 
-  const ProgramResult result = RunProgram(
-      VINTREL_PROGRAM,
-      {"player", "--folder", home.File("folder"), "--computer", "wall-1", "--for", "2.5", "--json"},
-      environment);
+  const ProgramResult result = home.Run({"player", "--folder", home.File("folder"), "--computer",
+                                         "wall-1", "--for", "2.5", "--json"});
   EXPECT_EQ(result.exit_code, 0) << result.err;
   const std::string shown = home.File("folder/open.pptx");
   EXPECT_EQ(Occurrences(result.out, "\"event\":\"player-start\""), 1u) << result.out;
   EXPECT_EQ(Occurrences(result.out, "\"event\":\"player-start\",\"file\":\"" + shown + "\""), 1u)
       << result.out;
   EXPECT_EQ(Occurrences(result.out, "\"event\":\"show-begin\""), 1u) << result.out;
-  EXPECT_NE(result.out.find("\"event\":\"player-stop\",\"file\":\"" + shown +
-                            "\",\"reason\":\"player ends\""),
-            std::string::npos)
-      << result.out;
+  EXPECT_THAT(result.out, HasSubstr("\"event\":\"player-stop\",\"file\":\"" + shown +
+                                    "\",\"reason\":\"player ends\""));
   EXPECT_EQ(Occurrences(result.err, "broken.pptx"), 1u) << result.err;
   EXPECT_EQ(Occurrences(result.err, "notes.txt"), 0u) << result.err;
 
   // Without a folder there is nothing to follow; a folder that is not there is a typo.
-  EXPECT_EQ(RunProgram(VINTREL_PROGRAM, {"player", "--for", "1"}, environment).exit_code, 2);
-  const ProgramResult typo = RunProgram(
-      VINTREL_PROGRAM, {"player", "--folder", home.File("nope"), "--for", "1"}, environment);
+  EXPECT_EQ(home.Run({"player", "--for", "1"}).exit_code, 2);
+  const ProgramResult typo = home.Run({"player", "--folder", home.File("nope"), "--for", "1"});
   EXPECT_EQ(typo.exit_code, 2);
-  EXPECT_NE(typo.err.find("--folder: " + home.File("nope") + ": No such file or directory"),
-            std::string::npos)
-      << typo.err;
+  EXPECT_THAT(typo.err,
+              HasSubstr("--folder: " + home.File("nope") + ": No such file or directory"));
 }
 
 TEST(PlayerTest, AFolderThatGoesAwayIsSaidOnceAndWatchedForUntilItIsBack) {

@@ -16,6 +16,7 @@
 #include <fstream>
 #include <mutex>
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <thread>
 
 #include "faults/fault_support.h"
@@ -50,14 +51,10 @@ class Broker {
       fs::copy_file(source / name, folder_.File(name));
       ::chmod(folder_.File(name).c_str(), 0644);
     }
-    std::string config = ReadFile((source / "mosquitto.conf").string());
-    for (const auto& [from, to] :
-         {std::pair<std::string, std::string>{"@PORT@", std::to_string(port_)},
-          {"@DIR@", folder_.path()}}) {
-      for (size_t at; (at = config.find(from)) != std::string::npos;)
-        config.replace(at, from.size(), to);
-    }
-    std::ofstream(folder_.File("mosquitto.conf")) << config;
+    const std::string config = std::regex_replace(ReadFile((source / "mosquitto.conf").string()),
+                                                  std::regex("@PORT@"), std::to_string(port_));
+    folder_.Write("mosquitto.conf",
+                  std::regex_replace(config, std::regex("@DIR@"), folder_.path()));
   }
   ~Broker() { Stop(); }
 
@@ -192,12 +189,12 @@ TEST_F(Publish, LateSubscriberGetsTheWholeStateThenEachChange) {
   const auto whole = nlohmann::json::parse(state->payload);
   EXPECT_EQ(whole["count"], 3);
   EXPECT_FALSE(whole["shapes"].empty());
-  EXPECT_NE(state->payload.find(">1250.5<"), std::string::npos) << "the values on screen";
+  EXPECT_THAT(state->payload, HasSubstr(">1250.5<")) << "the values on screen";
   ASSERT_TRUE(change) << "the rewritten TAB file did not reach the subscriber\n" << result.out;
   const auto event = nlohmann::json::parse(change->payload);
   EXPECT_EQ(event["event"], "text");
   EXPECT_GT(event["sequence"].get<int>(), whole["sequence"].get<int>());
-  EXPECT_NE(event.value("svg", "").find(">4321.5<"), std::string::npos) << "only the changed shape";
+  EXPECT_THAT(event.value("svg", ""), HasSubstr(">4321.5<")) << "only the changed shape";
 }
 
 TEST_F(Publish, ABrokerThatCannotBeUsedAtStartIsBadInput) {
@@ -217,7 +214,7 @@ TEST_F(Publish, ABrokerThatCannotBeUsedAtStartIsBadInput) {
     const ProgramResult result =
         example_.Vintrel({"show", deck_, "--publish", row.address, "--for", "2s"});
     EXPECT_EQ(result.exit_code, 2) << row.address;
-    EXPECT_NE(result.err.find(row.error), std::string::npos) << result.err;
+    EXPECT_THAT(result.err, HasSubstr(row.error));
     EXPECT_TRUE(result.out.empty()) << result.out;
   }
 }

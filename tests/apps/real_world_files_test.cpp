@@ -16,29 +16,21 @@ namespace {
 
 class RealWorldFilesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::filesystem::create_directories(home_.File("shows"));
-    deck_ = home_.Write("shows/deck.pptx", ReadFile(FixturePath("pptx/poi-pie-chart.pptx")));
-  }
-
   ProgramResult Run(const std::vector<std::string>& arguments) { return home_.Run(arguments); }
   std::string Ok(const std::vector<std::string>& arguments) { return home_.Ok(arguments); }
 
-  // The deck rebuilt with `part` cut to half its length.
-  std::string Damaged(const std::string& part) {
-    auto package = ooxml::ZipArchive::Open(deck_);
-    const std::string whole = package->Read(part);
-    package->Write(part, whole.substr(0, whole.size() / 2));
-    package->SaveAs(home_.File("shows/damaged.pptx"));
-    return home_.File("shows/damaged.pptx");
-  }
-
   ProgramHome home_;
-  std::string deck_;
+  std::string deck_ =
+      home_.Write("shows/deck.pptx", ReadFile(FixturePath("pptx/poi-pie-chart.pptx")));
 };
 
 TEST_F(RealWorldFilesTest, APartThatDoesNotParseIsRefusedByEveryCommand) {
-  const std::string damaged = Damaged("ppt/slides/slide1.xml");
+  // The deck with its slide cut to half its length.
+  const std::string damaged = home_.File("shows/damaged.pptx");
+  auto package = ooxml::ZipArchive::Open(deck_);
+  const std::string slide = package->Read("ppt/slides/slide1.xml");
+  package->Write("ppt/slides/slide1.xml", slide.substr(0, slide.size() / 2));
+  package->SaveAs(damaged);
   const std::string before = ReadFile(damaged);
   const std::vector<std::vector<std::string>> commands = {
       {"inspect", damaged},
@@ -53,7 +45,7 @@ TEST_F(RealWorldFilesTest, APartThatDoesNotParseIsRefusedByEveryCommand) {
   for (const auto& arguments : commands) {
     const ProgramResult result = Run(arguments);
     EXPECT_EQ(result.exit_code, 2) << arguments[0] << " " << arguments[1];
-    EXPECT_NE(result.err.find("ppt/slides/slide1.xml"), std::string::npos) << result.err;
+    EXPECT_THAT(result.err, HasSubstr("ppt/slides/slide1.xml"));
     EXPECT_EQ(result.out, "") << "nothing half-written on the output";
   }
   EXPECT_EQ(ReadFile(damaged), before);
@@ -65,15 +57,15 @@ TEST_F(RealWorldFilesTest, AChartWhoseLinkIsClearedIsShownAndLosesTheConnections
   Ok({"connections", "add", deck_, "--text", "sales.txt", "--first-row-names"});
   Ok({"link", deck_, "--slide", "1", "--shape", "Chart 1", "--chart", "01"});
   Ok({"save", deck_});  // opening fills the chart
-  ASSERT_NE(PackagePart(deck_, "ppt/charts/chart1.xml").find("Northwest"), std::string::npos);
-  ASSERT_NE(PackagePart(deck_, "ppt/slides/slide1.xml").find("hidden=\"1\""), std::string::npos)
+  ASSERT_THAT(PackagePart(deck_, "ppt/charts/chart1.xml"), HasSubstr("Northwest"));
+  ASSERT_THAT(PackagePart(deck_, "ppt/slides/slide1.xml"), HasSubstr("hidden=\"1\""))
       << "a save hides a linked chart";
 
   Ok({"link", deck_, "--slide", "1", "--shape", "Chart 1", "--clear"});
-  EXPECT_EQ(PackagePart(deck_, "ppt/slides/slide1.xml").find("hidden=\"1\""), std::string::npos);
-  EXPECT_EQ(PackagePart(deck_, "ppt/charts/chart1.xml").find("Northwest"), std::string::npos);
+  EXPECT_THAT(PackagePart(deck_, "ppt/slides/slide1.xml"), Not(HasSubstr("hidden=\"1\"")));
+  EXPECT_THAT(PackagePart(deck_, "ppt/charts/chart1.xml"), Not(HasSubstr("Northwest")));
   Ok({"save", deck_});
-  EXPECT_EQ(PackagePart(deck_, "ppt/slides/slide1.xml").find("hidden=\"1\""), std::string::npos)
+  EXPECT_THAT(PackagePart(deck_, "ppt/slides/slide1.xml"), Not(HasSubstr("hidden=\"1\"")))
       << "an unlinked chart stays shown";
 }
 
@@ -93,7 +85,7 @@ std::string CheckedXml(const std::string& package, const TempDir& scratch) {
       const auto u = static_cast<unsigned char>(c);
       EXPECT_FALSE(u < 0x20 && c != '\t' && c != '\n' && c != '\r') << name << ": " << int{u};
     }
-    EXPECT_EQ(bytes.find("\xED\xA0"), std::string::npos) << name << ": an encoded surrogate";
+    EXPECT_THAT(bytes, Not(HasSubstr("\xED\xA0"))) << name << ": an encoded surrogate";
     pugi::xml_document doc;
     EXPECT_TRUE(doc.load_buffer(bytes.data(), bytes.size())) << name;
     all += bytes;
@@ -123,12 +115,12 @@ TEST_F(RealWorldFilesTest, EveryTextWrittenIntoThePackageIsValidXml) {
     Ok(add);
     Ok({"link", deck, "--slide", "1", "--shape", "Chart 1", "--chart", "01"});
     Ok({"link", deck, "--slide", "1", "--shape", "Title 3", "--text", "01", "Region", "1"});
-    EXPECT_NE(Ok({"inspect", deck}).find("Caf\xC3\xA9"), std::string::npos) << "the shape's text";
+    EXPECT_THAT(Ok({"inspect", deck}), HasSubstr("Caf\xC3\xA9")) << "the shape's text";
 
     const std::string xml = CheckedXml(deck, home_);
-    EXPECT_NE(xml.find("Caf\xC3\xA9 board"), std::string::npos) << "the connection's name";
-    EXPECT_NE(xml.find("<c:v>Caf\xC3\xA9</c:v>"), std::string::npos) << "the chart's category";
-    EXPECT_NE(xml.find("<t>Caf\xC3\xA9</t>"), std::string::npos) << "the chart's workbook";
+    EXPECT_THAT(xml, HasSubstr("Caf\xC3\xA9 board")) << "the connection's name";
+    EXPECT_THAT(xml, HasSubstr("<c:v>Caf\xC3\xA9</c:v>")) << "the chart's category";
+    EXPECT_THAT(xml, HasSubstr("<t>Caf\xC3\xA9</t>")) << "the chart's workbook";
   }
 }
 

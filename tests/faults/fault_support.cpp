@@ -2,16 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <netinet/in.h>
-#include <pwd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
-#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -157,28 +154,6 @@ std::vector<std::string> TextsOf(const std::vector<ShowEvent>& events, const std
   return texts;
 }
 
-int MissedClockSeconds(const std::vector<ShowEvent>& events, int* shown) {
-  const std::regex time(R"((\d{1,2}):(\d{2}):(\d{2})\s*([AP]M)?)", std::regex::icase);
-  int missed = 0;
-  int count = 0;
-  int last = -1;
-  for (const std::string& text : TextsOf(events, "Clock")) {
-    std::smatch m;
-    if (!std::regex_match(text, m, time)) continue;
-    int hours = std::stoi(m[1]);
-    if (m[4].matched) hours = hours % 12 + (std::toupper(m[4].str()[0]) == 'P' ? 12 : 0);
-    const int second = hours * 3600 + std::stoi(m[2]) * 60 + std::stoi(m[3]);
-    if (last >= 0) {
-      const int step = (second - last + 86400) % 86400;
-      if (step > 1) missed += step - 1;
-    }
-    last = second;
-    ++count;
-  }
-  if (shown != nullptr) *shown = count;
-  return missed;
-}
-
 ProgramResult ShowWhile(const ExampleCopy& example, const std::vector<std::string>& arguments,
                         const std::function<void()>& faults,
                         const std::map<std::string, std::string>& extra) {
@@ -192,80 +167,6 @@ ProgramResult ShowWhile(const ExampleCopy& example, const std::vector<std::strin
 void SleepUntil(std::chrono::steady_clock::time_point start, double seconds) {
   std::this_thread::sleep_until(start +
                                 std::chrono::milliseconds(static_cast<int>(seconds * 1000)));
-}
-
-// ---- PrivatePostgres -------------------------------------------------------------------------
-
-constexpr const char* kBin = "/usr/lib/postgresql/15/bin";
-
-std::string PrivatePostgres::Unavailable() {
-  if (::geteuid() != 0) return "a private PostgreSQL server runs as the postgres user: needs root";
-  if (!fs::exists(std::string(kBin) + "/pg_ctl")) return std::string(kBin) + " is not installed";
-  if (::getpwnam("postgres") == nullptr) return "there is no postgres user";
-  return "";
-}
-
-PrivatePostgres::PrivatePostgres() {
-  char pattern[] = "/tmp/vintrel-pg-XXXXXX";
-  folder_ = ::mkdtemp(pattern);
-  const passwd* user = ::getpwnam("postgres");
-  [[maybe_unused]] int ignored = ::chown(folder_.c_str(), user->pw_uid, user->pw_gid);
-  port_ = FreePort();
-  int code = 0;
-  const std::string out =
-      RunAsPostgres({std::string(kBin) + "/initdb", "-D", folder_ + "/data", "-U", "vintrel",
-                     "--auth=trust", "-E", "UTF8", "--no-sync"},
-                    &code);
-  EXPECT_EQ(code, 0) << out;
-}
-
-PrivatePostgres::~PrivatePostgres() {
-  Stop();
-  std::error_code ignored;
-  fs::remove_all(folder_, ignored);
-}
-
-std::string PrivatePostgres::RunAsPostgres(const std::vector<std::string>& arguments,
-                                           int* exit_code) const {
-  std::vector<std::string> all = {"-u", "postgres", "--"};
-  all.insert(all.end(), arguments.begin(), arguments.end());
-  const ProgramResult result = RunProgram("/usr/sbin/runuser", all);
-  if (exit_code != nullptr) *exit_code = result.exit_code;
-  return result.out + result.err;
-}
-
-bool PrivatePostgres::Start() {
-  int code = 0;
-  const std::string out = RunAsPostgres(
-      {std::string(kBin) + "/pg_ctl", "-D", folder_ + "/data", "-l", folder_ + "/log", "-w", "-o",
-       "-p " + std::to_string(port_) + " -k " + folder_ + " -c listen_addresses=127.0.0.1",
-       "start"},
-      &code);
-  EXPECT_EQ(code, 0) << out << ReadFile(folder_ + "/log");
-  return code == 0;
-}
-
-bool PrivatePostgres::Stop() {
-  if (!fs::exists(folder_ + "/data/postmaster.pid")) return true;
-  int code = 0;
-  RunAsPostgres(
-      {std::string(kBin) + "/pg_ctl", "-D", folder_ + "/data", "-m", "fast", "-w", "stop"}, &code);
-  return code == 0;
-}
-
-bool PrivatePostgres::Sql(const std::string& sql) const {
-  const ProgramResult result =
-      RunProgram("/usr/bin/psql",
-                 {"-X", "-q", "-v", "ON_ERROR_STOP=1", "-h", "127.0.0.1", "-p",
-                  std::to_string(port_), "-U", "vintrel", "-d", "postgres", "-c", sql},
-                 {{"PGOPTIONS", "-c client_min_messages=warning"}});
-  EXPECT_EQ(result.exit_code, 0) << result.err;
-  return result.exit_code == 0;
-}
-
-std::string PrivatePostgres::ConnectionString() const {
-  return "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" + std::to_string(port_) +
-         ";Database=postgres;Uid=vintrel;Pwd=unused;";
 }
 
 }  // namespace vintrel::testing

@@ -1,9 +1,10 @@
 // What the program's tests share: a folder of a user without settings, a copy of the bundled
-// example to break things in, the `vintrel` program run on them, its show's JSON event stream
-// read back, and a PostgreSQL server of the test's own that it may stop and start.
+// example to break things in, the `vintrel` program run on them and its show's JSON event stream
+// read back.
 #ifndef VINTREL_TESTS_FAULTS_FAULT_SUPPORT_H_
 #define VINTREL_TESTS_FAULTS_FAULT_SUPPORT_H_
 
+#include <gmock/gmock.h>
 #include <nlohmann/json.hpp>
 
 #include <chrono>
@@ -16,6 +17,9 @@
 #include "testing/temp_dir.h"
 
 namespace vintrel::testing {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 // A fresh folder that is the add-in folder (VINTREL_HOME) of a user without a settings file.
 class ProgramHome : public TempDir {
@@ -34,7 +38,6 @@ int FreePort();
 class ExampleCopy {
  public:
   ExampleCopy();
-  const std::string& root() const { return folder_.path(); }
   // A file of the copied example ("sales-board.pptx", "data/sales.tsv").
   std::string Example(const std::string& relative) const;
   std::string File(const std::string& name) const { return folder_.File(name); }
@@ -76,9 +79,6 @@ std::vector<ShowEvent> ParseEvents(const std::string& out);
 // The events of one kind, or the text events of the shape named `name`.
 std::vector<ShowEvent> EventsOf(const std::vector<ShowEvent>& events, const std::string& kind);
 std::vector<std::string> TextsOf(const std::vector<ShowEvent>& events, const std::string& name);
-// Clock seconds the show skipped: each clock text ("16:00:05") must be one second after the one
-// before it.
-int MissedClockSeconds(const std::vector<ShowEvent>& events, int* shown = nullptr);
 
 // Runs `vintrel show` in the background while `faults` runs on this thread; returns when both
 // are done.
@@ -88,29 +88,6 @@ ProgramResult ShowWhile(const ExampleCopy& example, const std::vector<std::strin
 
 // Sleeps until `seconds` after `start`.
 void SleepUntil(std::chrono::steady_clock::time_point start, double seconds);
-
-// A PostgreSQL server of the test's own, in a temporary folder, on a free loopback port; runs
-// as the postgres user (so needs root). Stopping it cuts every connection, as a server that goes
-// away does.
-class PrivatePostgres {
- public:
-  // Empty when the server can be made; else why not (the test skips with it).
-  static std::string Unavailable();
-  PrivatePostgres();
-  ~PrivatePostgres();
-  bool Start();
-  bool Stop();
-  // Runs SQL as the superuser "vintrel"; false when psql fails.
-  bool Sql(const std::string& sql) const;
-  // The ODBC connection string of its database "postgres".
-  std::string ConnectionString() const;
-  int port() const { return port_; }
-
- private:
-  std::string RunAsPostgres(const std::vector<std::string>& arguments, int* exit_code) const;
-  std::string folder_;
-  int port_ = 0;
-};
 
 }  // namespace vintrel::testing
 
