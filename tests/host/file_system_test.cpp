@@ -21,46 +21,6 @@ namespace {
 
 using Time = std::chrono::system_clock::time_point;
 
-// Where a test's files live: a folder with a file system that reads it.
-class Files {
- public:
-  virtual ~Files() = default;
-  virtual FileSystem& files() = 0;
-  virtual std::string Path(const std::string& name) const = 0;
-  virtual void Write(const std::string& name, const std::string& contents, Time modified) = 0;
-};
-
-class DiskFiles : public Files {
- public:
-  FileSystem& files() override { return files_; }
-  std::string Path(const std::string& name) const override { return dir_.File(name); }
-  void Write(const std::string& name, const std::string& contents, Time modified) override {
-    const auto since =
-        std::chrono::duration_cast<std::chrono::nanoseconds>(modified.time_since_epoch());
-    const timespec time{static_cast<time_t>(since.count() / 1000000000),
-                        static_cast<long>(since.count() % 1000000000)};
-    const timespec times[2] = {time, time};
-    ASSERT_EQ(utimensat(AT_FDCWD, dir_.Write(name, contents).c_str(), times, 0), 0);
-  }
-
- private:
-  testing::TempDir dir_;
-  posix::PosixFileSystem files_;
-};
-
-class MemoryFiles : public Files {
- public:
-  MemoryFiles() { files_.AddFolder("/data"); }
-  FileSystem& files() override { return files_; }
-  std::string Path(const std::string& name) const override { return "/data/" + name; }
-  void Write(const std::string& name, const std::string& contents, Time modified) override {
-    files_.WriteFile(Path(name), contents, modified);
-  }
-
- private:
-  memory::MemoryFileSystem files_;
-};
-
 struct Case {
   const char* what;
   std::optional<std::string> contents;  // none: `path` is not written
@@ -88,40 +48,54 @@ const Case kCases[] = {
     {"a file over two blocks", Large(), "large.txt", 0},
 };
 
+// The same files on the disk (true) or in memory (false).
 class FileSystemTest : public ::testing::TestWithParam<bool> {
  protected:
-  std::unique_ptr<Files> MakeFiles() const {
-    if (GetParam()) return std::make_unique<DiskFiles>();
-    return std::make_unique<MemoryFiles>();
+  FileSystemTest() { memory_.AddFolder("/data"); }
+
+  FileSystem& files() { return GetParam() ? static_cast<FileSystem&>(disk_) : memory_; }
+  std::string Path(const std::string& name) const {
+    return GetParam() ? dir_.File(name) : "/data/" + name;
   }
+  void Write(const std::string& name, const std::string& contents, Time modified) {
+    if (!GetParam()) return memory_.WriteFile(Path(name), contents, modified);
+    const auto since =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(modified.time_since_epoch());
+    const timespec time{static_cast<time_t>(since.count() / 1000000000),
+                        static_cast<long>(since.count() % 1000000000)};
+    const timespec times[2] = {time, time};
+    ASSERT_EQ(utimensat(AT_FDCWD, dir_.Write(name, contents).c_str(), times, 0), 0);
+  }
+
+  testing::TempDir dir_;
+  posix::PosixFileSystem disk_;
+  memory::MemoryFileSystem memory_;
 };
 
 TEST_P(FileSystemTest, ReadsWholeFilesAndTellsWhyNot) {
   for (const Case& c : kCases) {
-    std::unique_ptr<Files> files = MakeFiles();
     const bool folder = std::string(c.path) == "sub";
-    if (c.contents) files->Write(folder ? "sub/x" : c.path, *c.contents, kModified);
-    const std::string path = files->Path(c.path);
+    if (c.contents) Write(folder ? "sub/x" : c.path, *c.contents, kModified);
+    const std::string path = Path(c.path);
     if (c.error != 0) {
-      const Error error = testing::ErrorOf([&] { files->files().OpenForReading(path); });
+      const Error error = testing::ErrorOf([&] { files().OpenForReading(path); });
       EXPECT_EQ(error.number(), c.error) << c.what;
       EXPECT_NE(error.description().find(path), std::string::npos) << c.what;
       continue;
     }
-    std::unique_ptr<ReadableFile> file = files->files().OpenForReading(path);
+    std::unique_ptr<ReadableFile> file = files().OpenForReading(path);
     EXPECT_EQ(file->Size(), static_cast<int64_t>(c.contents->size())) << c.what;
     EXPECT_EQ(file->ReadAll(1000)->bytes(), *c.contents) << c.what;
-    EXPECT_EQ(files->files().ReadFile(path), *c.contents) << c.what;
-    EXPECT_EQ(files->files().FileDateTime(path), kModified) << c.what;
+    EXPECT_EQ(files().ReadFile(path), *c.contents) << c.what;
+    EXPECT_EQ(files().FileDateTime(path), kModified) << c.what;
   }
 }
 
 TEST_P(FileSystemTest, AViewKeepsTheVersionItRead) {
-  std::unique_ptr<Files> files = MakeFiles();
-  files->Write("data.txt", "old", kModified);
-  std::unique_ptr<ReadableFile> file = files->files().OpenForReading(files->Path("data.txt"));
+  Write("data.txt", "old", kModified);
+  std::unique_ptr<ReadableFile> file = files().OpenForReading(Path("data.txt"));
   std::unique_ptr<FileView> old = file->ReadAll();
-  files->Write("data.txt", "newer", kModified + std::chrono::seconds(1));
+  Write("data.txt", "newer", kModified + std::chrono::seconds(1));
   EXPECT_EQ(old->bytes(), "old");
   EXPECT_EQ(file->ReadAll()->bytes(), "newer") << "an open file reads what it holds now";
 }

@@ -48,7 +48,7 @@ TEST_F(PostgresTest, ValuesArriveAsInvariantText) {
   EXPECT_EQ(rs->Fields().Item("SOLD_AT").Name(), "sold_at");
 }
 
-TEST_F(PostgresTest, TablesViewsAndOddNames) {
+TEST_F(PostgresTest, TablesViewsOddNamesAndProcedureCalls) {
   EXPECT_EQ(Query("sales", command_option::kTableDirect)->RecordCount(), 2);
   EXPECT_EQ(Query("public.sales", command_option::kTableDirect)->RecordCount(), 2);
   EXPECT_EQ(AllRows(*Query("big_sales", command_option::kTableDirect)), (Rows{{"north", "10"}}));
@@ -56,10 +56,7 @@ TEST_F(PostgresTest, TablesViewsAndOddNames) {
   // In the driver's own order.
   EXPECT_EQ(ListedTables(*connection_),
             (std::vector<std::string>{"VIEW big_sales", "TABLE odd \"name\" x", "TABLE sales"}));
-}
-
-TEST_F(PostgresTest, ProcedureCallsGoToTheDriverAsWritten) {
-  // Opened as a stored object, yet the call is not taken for a table name.
+  // A procedure call opened as a stored object goes to the driver as written, not as a name.
   auto rs = Query("{call sales_of('south')}", command_option::kTableDirect);
   ASSERT_EQ(rs->RecordCount(), 1);
   EXPECT_EQ(rs->Fields().Item("qty").Value(), "-3");

@@ -28,6 +28,7 @@ class SqliteProviderTest : public DataAccessTest {
   void SetUp() override {
     path_ = dir_.File("board.db");
     BuildSqlite(path_, kSchema);
+    connection_ = Connect("Provider=SQLite;Data Source=" + path_);
   }
 
   // Client-side and read-only, as the database source asks; does not wait for the query.
@@ -40,15 +41,19 @@ class SqliteProviderTest : public DataAccessTest {
     rs->Open(source, options);
     return rs;
   }
+  std::unique_ptr<Recordset> Query(const std::string& source,
+                                   int options = command_option::kUnspecified) {
+    return Query(*connection_, source, options);
+  }
 
   testing::TempDir dir_;
   std::string path_;
+  std::unique_ptr<Connection> connection_;  // opened on path_ with the provider named
 };
 
 TEST_F(SqliteProviderTest, ValuesArriveAsInvariantText) {
-  auto connection = Connect("Provider=SQLite;Data Source=" + path_);
-  EXPECT_EQ(connection->State(), object_state::kOpen);
-  auto rs = Query(*connection, "SELECT * FROM sales ORDER BY region");
+  EXPECT_EQ(connection_->State(), object_state::kOpen);
+  auto rs = Query("SELECT * FROM sales ORDER BY region");
   EXPECT_EQ(rs->RecordCount(), 2);
   EXPECT_EQ(AllRows(*rs),
             (Rows{{"north", "2.5", "10", std::nullopt, "0x00AB", "2026-12-31"},
@@ -68,7 +73,6 @@ TEST_F(SqliteProviderTest, TableDirectQuotesTheNameAndSchemaListsTablesAndViews)
 }
 
 TEST_F(SqliteProviderTest, FailuresCarrySqliteDescriptionsAndWriteNothing) {
-  auto connection = Connect("Provider=SQLite;Data Source=" + path_);
   const struct {
     const char* source;
     int options;
@@ -83,12 +87,11 @@ TEST_F(SqliteProviderTest, FailuresCarrySqliteDescriptionsAndWriteNothing) {
       {"EXEC report", command_option::kTableDirect, "no stored procedures"},
   };
   for (const auto& c : cases) {
-    const std::string description =
-        ErrorOf([&] { Query(*connection, c.source, c.options); }).description();
+    const std::string description = ErrorOf([&] { Query(c.source, c.options); }).description();
     EXPECT_NE(description.find(c.description), std::string::npos)
         << c.source << ": " << description;
   }
-  EXPECT_EQ(Query(*connection, "SELECT * FROM sales")->RecordCount(), 2);
+  EXPECT_EQ(Query("SELECT * FROM sales")->RecordCount(), 2);
   for (const auto& [file, description] :
        {std::pair{dir_.File("gone.db"), "unable to open"},
         {dir_.Write("text.db", std::string(2000, 'x')), "not a database"}}) {
@@ -116,9 +119,7 @@ TEST_F(SqliteProviderTest, RecordsetKeepsItsRowsWhenTheConnectionGoes) {
 }
 
 TEST_F(SqliteProviderTest, AsynchronousQueryReportsExecutingThenOpen) {
-  auto connection = Connect("Provider=SQLite;Data Source=" + path_);
-  auto rs =
-      Query(*connection, "SELECT region FROM sales ORDER BY region", command_option::kAsyncExecute);
+  auto rs = Query("SELECT region FROM sales ORDER BY region", command_option::kAsyncExecute);
   // The result only arrives through the event loop, so the recordset is executing until then.
   EXPECT_EQ(rs->State(), object_state::kExecuting);
   EXPECT_EQ(WaitWhileExecuting(*rs, loop_),
@@ -134,8 +135,7 @@ TEST_F(SqliteProviderTest, AsynchronousQueryReportsExecutingThenOpen) {
 
 TEST_F(SqliteProviderTest, AsynchronousFailureIsRaisedByState) {
   // A caller waiting for the open state gets the error instead of waiting forever.
-  auto connection = Connect("Provider=SQLite;Data Source=" + path_);
-  auto rs = Query(*connection, "SELECT * FROM missing_table", command_option::kAsyncExecute);
+  auto rs = Query("SELECT * FROM missing_table", command_option::kAsyncExecute);
   Error error = ErrorOf([&] { WaitWhileExecuting(*rs, loop_); });
   EXPECT_NE(error.description().find("no such table"), std::string::npos);
   EXPECT_EQ(ErrorOf([&] { rs->State(); }).number(), error.number()) << "until reopened";
@@ -147,42 +147,40 @@ TEST_F(SqliteProviderTest, AsynchronousFailureIsRaisedByState) {
 }
 
 TEST_F(SqliteProviderTest, RecordsetGoingOrClosingDuringAQueryIsSafe) {
-  auto connection = Connect("Provider=SQLite;Data Source=" + path_);
-  auto rs = Query(*connection, "SELECT * FROM sales", command_option::kAsyncExecute);
+  auto rs = Query("SELECT * FROM sales", command_option::kAsyncExecute);
   rs.reset();
   loop_.DoEvents();  // the posted result finds nobody
-  auto closed = Query(*connection, "SELECT * FROM sales", command_option::kAsyncExecute);
+  auto closed = Query("SELECT * FROM sales", command_option::kAsyncExecute);
   closed->Close();
   loop_.DoEvents();  // nor does this one
   EXPECT_EQ(closed->State(), object_state::kClosed);
-  EXPECT_EQ(Query(*connection, "SELECT * FROM sales")->RecordCount(), 2);
+  EXPECT_EQ(Query("SELECT * FROM sales")->RecordCount(), 2);
 }
 
 TEST_F(SqliteProviderTest, RequeryFollowsTheDatabaseAndSurvivesItsAbsence) {
-  auto connection = Connect("Provider=SQLite;Data Source=" + path_);
-  auto rs = Query(*connection, "sales", command_option::kTableDirect);
+  auto rs = Query("sales", command_option::kTableDirect);
   rs->SetActiveConnection(nullptr);
-  connection->Close();
+  connection_->Close();
 
   BuildSqlite(path_, "INSERT INTO sales(region) VALUES ('east');");
-  connection->Open();
-  rs->SetActiveConnection(connection.get());
+  connection_->Open();
+  rs->SetActiveConnection(connection_.get());
   rs->Requery();
   EXPECT_EQ(rs->RecordCount(), 3);
   rs->SetActiveConnection(nullptr);
-  connection->Close();
+  connection_->Close();
 
   // The file goes away: reopening fails with SQLite's reason, and the rows stay readable.
   std::string moved = dir_.File("moved.db");
   std::filesystem::rename(path_, moved);
-  Error error = ErrorOf([&] { connection->Open(); });
+  Error error = ErrorOf([&] { connection_->Open(); });
   EXPECT_NE(error.description().find(path_), std::string::npos) << error.description();
   EXPECT_EQ(rs->RecordCount(), 3);
 
   // It comes back: the next requery works again.
   std::filesystem::rename(moved, path_);
-  connection->Open();
-  rs->SetActiveConnection(connection.get());
+  connection_->Open();
+  rs->SetActiveConnection(connection_.get());
   rs->Requery();
   EXPECT_EQ(rs->RecordCount(), 3);
 }

@@ -43,12 +43,11 @@ TEST(IniSettingsStoreTest, ReadsAWholeSectionAndTellsWhereItIs) {
 
 TEST(IniSettingsStoreTest, MissingUnreadableOrMalformedFilesReadAsAbsentKeys) {
   testing::TempDir dir;
-  EXPECT_EQ(IniSettingsStore(dir.File("none.ini")).GetSetting(kApp, "Info", "Debug"), "");
-  EXPECT_EQ(IniSettingsStore(dir.path()).GetSetting(kApp, "Info", "Debug"), "");  // a folder
-  const std::string malformed = dir.Write("bad.ini", "[Info]\nDebug=1\nthis line is garbage\n");
-  EXPECT_EQ(IniSettingsStore(malformed).GetSetting(kApp, "Info", "Debug"), "");
-  const std::string no_section = dir.Write("nosection.ini", "Debug=1\n");
-  EXPECT_EQ(IniSettingsStore(no_section).GetSetting(kApp, "Info", "Debug"), "");
+  for (const std::string& path : {dir.File("none.ini"), dir.path(),  // a folder
+                                  dir.Write("bad.ini", "[Info]\nDebug=1\nthis line is garbage\n"),
+                                  dir.Write("nosection.ini", "Debug=1\n")}) {
+    EXPECT_EQ(IniSettingsStore(path).GetSetting(kApp, "Info", "Debug"), "") << path;
+  }
 }
 
 TEST(IniSettingsStoreTest, DefaultPathFollowsTheEnvironment) {

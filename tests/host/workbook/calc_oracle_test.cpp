@@ -20,23 +20,16 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
   std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
   bool quoted = false;
   for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (quoted) {
-      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-        rows.back().back() += '"';
-        ++i;
-      } else if (c == '"') {
-        quoted = false;
-      } else {
-        rows.back().back() += c;
-      }
+    const char c = text[i];
+    if (c == '"' && quoted && i + 1 < text.size() && text[i + 1] == '"') {
+      rows.back().back() += text[i++];  // a quote doubled inside quotes
     } else if (c == '"') {
-      quoted = true;
-    } else if (c == ',') {
+      quoted = !quoted;
+    } else if (!quoted && c == ',') {
       rows.back().emplace_back();
-    } else if (c == '\n') {
+    } else if (!quoted && c == '\n') {
       rows.emplace_back(1);
-    } else if (c != '\r') {
+    } else if (quoted || c != '\r') {
       rows.back().back() += c;
     }
   }

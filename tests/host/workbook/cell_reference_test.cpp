@@ -57,26 +57,20 @@ TEST(ParseSheetRangeTest, ReadsWhatNamesReferTo) {
   }
 }
 
-TEST(CellReferenceTest, ParsesSingleCellsOnly) {
+TEST(CellReferenceTest, SingleCellsAndColumnLettersRoundTrip) {
   int row = 0;
   int column = 0;
   ASSERT_TRUE(ParseCellReference("$AB$12", &row, &column));
-  EXPECT_EQ(row, 12);
-  EXPECT_EQ(column, 28);
+  EXPECT_EQ(std::pair(row, column), std::pair(12, 28));
   EXPECT_FALSE(ParseCellReference("AB", &row, &column));
   EXPECT_FALSE(ParseCellReference("12", &row, &column));
-}
-
-TEST(CellReferenceTest, ColumnLettersRoundTrip) {
   const std::pair<int, const char*> cases[] = {{1, "A"},     {26, "Z"},           {27, "AA"},
                                                {52, "AZ"},   {53, "BA"},          {702, "ZZ"},
                                                {703, "AAA"}, {kMaxColumns, "XFD"}};
-  for (const auto& [column, letters] : cases) {
-    EXPECT_EQ(ColumnLetters(column), letters);
-    int row = 0;
-    int parsed = 0;
-    ASSERT_TRUE(ParseCellReference(std::string(letters) + "1", &row, &parsed)) << letters;
-    EXPECT_EQ(parsed, column);
+  for (const auto& [number, letters] : cases) {
+    EXPECT_EQ(ColumnLetters(number), letters);
+    ASSERT_TRUE(ParseCellReference(std::string(letters) + "1", &row, &column)) << letters;
+    EXPECT_EQ(column, number);
   }
 }
 

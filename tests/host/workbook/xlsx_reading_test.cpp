@@ -27,14 +27,16 @@ constexpr char kStyles[] =
 
 class XlsxReadingTest : public ::testing::Test {
  protected:
+  // Opens the package of `parts` under the file name `name`.
+  std::unique_ptr<Workbook> Open(const testing::Parts& parts, const std::string& name) {
+    testing::WriteZip(dir_.File(name), parts);
+    return app_.Open(dir_.File(name), {});
+  }
   std::unique_ptr<Workbook> Open(const BookContents& contents) {
-    std::string path = dir_.File("book" + std::to_string(++count_) + ".xlsx");
-    testing::WriteZip(path, WorkbookParts(contents));
-    return app_.Open(path, {});
+    return Open(WorkbookParts(contents), "book" + std::to_string(++count_) + ".xlsx");
   }
   std::vector<Cell> Read(const BookContents& contents, const std::string& range) {
-    auto book = Open(contents);
-    return book->Sheets(1).Range(range);
+    return Open(contents)->Sheets(1).Range(range);
   }
 
   vintrel::testing::TempDir dir_;
@@ -192,9 +194,8 @@ TEST_F(XlsxReadingTest, BrokenXmlInsideAGoodPackageFailsWithItsName) {
   contents.sheets["Data"] = SheetXml("<row><c><v>1</v></c></row>");
   testing::Parts parts = WorkbookParts(contents);
   parts["xl/workbook.xml"] = "<workbook><sheets><sheet name='x'";
-  std::string path = dir_.File("broken.xlsx");
-  testing::WriteZip(path, parts);
-  EXPECT_THAT(ErrorOf([&] { app_.Open(path, {}); }).description(), HasSubstr("xl/workbook.xml"));
+  EXPECT_THAT(ErrorOf([&] { Open(parts, "broken.xlsx"); }).description(),
+              HasSubstr("xl/workbook.xml"));
 }
 
 TEST_F(XlsxReadingTest, MacroWorkbooksReadLikeOthers) {
@@ -202,9 +203,7 @@ TEST_F(XlsxReadingTest, MacroWorkbooksReadLikeOthers) {
   contents.sheets["Data"] = SheetXml(R"(<row r="1"><c r="A1"><v>7</v></c></row>)");
   testing::Parts parts = WorkbookParts(contents);
   parts["xl/vbaProject.bin"] = std::string("\xD0\xCF\x11\xE0 macros", 10);
-  std::string path = dir_.File("macros.xlsm");
-  testing::WriteZip(path, parts);
-  EXPECT_EQ(app_.Open(path, {})->Sheets("Data").Range("A1")[0].text, "7");
+  EXPECT_EQ(Open(parts, "macros.xlsm")->Sheets("Data").Range("A1")[0].text, "7");
 }
 
 TEST_F(XlsxReadingTest, PrefixedElementsAndOddRelationshipTargetsAreUnderstood) {
@@ -221,10 +220,7 @@ TEST_F(XlsxReadingTest, PrefixedElementsAndOddRelationshipTargetsAreUnderstood) 
   parts["sheets/one.xml"] =
       "<x:worksheet xmlns:x=\"s\"><x:sheetData><x:row r=\"1\"><x:c r=\"A1\" t=\"inlineStr\">"
       "<x:is><x:t>prefixed</x:t></x:is></x:c></x:row></x:sheetData></x:worksheet>";
-  std::string path = dir_.File("odd.xlsx");
-  testing::WriteZip(path, parts);
-  auto book = app_.Open(path, {});
-  EXPECT_EQ(book->Sheets("S").Range("A1")[0].text, "prefixed");
+  EXPECT_EQ(Open(parts, "odd.xlsx")->Sheets("S").Range("A1")[0].text, "prefixed");
 }
 
 }  // namespace
