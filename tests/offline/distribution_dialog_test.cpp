@@ -25,6 +25,11 @@ LocalDateTime At(int y, unsigned m, unsigned d, int h, int min = 0, int s = 0) {
   return local_days{year{y} / m / d} + hours{h} + minutes{min} + seconds{s};
 }
 
+// The start or stop ("Start", "Stop") of the window as the form shows it.
+std::optional<LocalDateTime> Shown(frmDistribution& form, const std::string& end) {
+  return ParseDateTime(form.Text("txt" + end + "Date") + " " + form.Text("txt" + end + "Time"));
+}
+
 // The value of the presentation's tag `name`, or null when it has none.
 std::optional<std::string> TagValue(host::Tags& tags, const std::string& name) {
   for (int index = 1; index <= tags.Count(); ++index) {
@@ -82,9 +87,8 @@ TEST_F(DistributionDialogTest, TheDefaultWindowOpensAtTheNextFullHourForTwoHours
     clock_.SetWallTime(system_clock::time_point{c.now.time_since_epoch()});
     frmDistribution form(ctx_);
     form.SetActivePresentation(Open({}));
-    EXPECT_EQ(ParseDateTime(form.Text("txtStartDate") + " " + form.Text("txtStartTime")), c.start);
-    EXPECT_EQ(ParseDateTime(form.Text("txtStopDate") + " " + form.Text("txtStopTime")),
-              c.start + hours{2});
+    EXPECT_EQ(Shown(form, "Start"), c.start);
+    EXPECT_EQ(Shown(form, "Stop"), c.start + hours{2});
     EXPECT_TRUE(form.DistributionList().empty());
     EXPECT_FALSE(form.cmdDeleteEnabled());
   }
@@ -95,10 +99,8 @@ TEST_F(DistributionDialogTest, TheStoredListAndWindowReplaceTheDefaults) {
   form.SetActivePresentation(Open({{kStart, "2027-03-01T08:00:00"},
                                    {kComputer, "wall-1\tlobby\t"},
                                    {kStop, "2027-03-01T17:30:00"}}));
-  EXPECT_EQ(ParseDateTime(form.Text("txtStartDate") + " " + form.Text("txtStartTime")),
-            At(2027, 3, 1, 8));
-  EXPECT_EQ(ParseDateTime(form.Text("txtStopDate") + " " + form.Text("txtStopTime")),
-            At(2027, 3, 1, 17, 30));
+  EXPECT_EQ(Shown(form, "Start"), At(2027, 3, 1, 8));
+  EXPECT_EQ(Shown(form, "Stop"), At(2027, 3, 1, 17, 30));
   EXPECT_EQ(form.DistributionList(), (std::vector<std::string>{"wall-1", "lobby"}));
   EXPECT_EQ(form.Selected(), 0u);
   EXPECT_TRUE(form.cmdDeleteEnabled());

@@ -2,7 +2,6 @@
 // over tables of rows, turned into its copy by the progress form as the menu command does.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
