@@ -114,11 +114,8 @@ TEST_F(OfflineCopyTest, ScrollingSlidesBecomeOneSlidePerPage) {
        3,
        {{"r1", "r2", "r3"}, {"r4", "r5", "r6"}, {"r7", "r8", "r9"}, {"r10", " ", " "}}},
       {"a ticker from row 2 over 6 rows", 6, {2}, 1, {{"r2"}, {"r3"}, {"r4"}, {"r5"}, {"r6"}}},
-      {"a ticker of two rows stops when the lower one shows the last row",
-       4,
-       {1, 2},
-       1,
-       {{"r1", "r2"}, {"r2", "r3"}, {"r3", "r4"}}},
+      // It stops when the lower one shows the last row.
+      {"a ticker of two rows", 4, {1, 2}, 1, {{"r1", "r2"}, {"r2", "r3"}, {"r3", "r4"}}},
       {"a page larger than the data", 2, {1, 2, 3}, 3, {{"r1", "r2", " "}}},
       {"no scrolling", 10, {1, 2}, 0, {{"r1", "r2"}}},
   };
