@@ -83,34 +83,27 @@ class ConnectionTest : public ::testing::Test {
   SourceLog log_;
 };
 
-TEST_F(ConnectionTest, TagStringOfEachTypeEndsEveryFieldWithTab) {
-  clsConnection text(ctx_);
-  text.SetConnectionDescription("Sales");
-  text.SetConnectionFileString("data.txt");
-  text.SetConnectionFirstRowFieldNames(true);
-  EXPECT_EQ(text.TagString(), "0\tSales\tdata.txt\tTrue\t");
-
-  clsConnection database(ctx_);
-  database.SetConnectionType(connection_type::kDatabase);
-  database.SetConnectionDescription("Db");
-  database.SetConnectionString("DSN=x");
-  database.SetRecordsetSQL("SELECT * FROM t");
-  database.SetRecordsetColumns("*");
-  database.SetRecordsetRefreshRate(2.5);
-  EXPECT_EQ(database.TagString(), "1\tDb\tDSN=x\tSELECT * FROM t\t*\t2.5\t");
-
-  clsConnection excel(ctx_);
-  excel.SetConnectionType(connection_type::kExcel);
-  excel.SetConnectionDescription("X");
-  excel.SetConnectionFileString("book.xls");
-  excel.SetConnectionSheet("Sheet1");
-  excel.SetConnectionRange("A1:I10");
-  EXPECT_EQ(excel.TagString(), "2\tX\tbook.xls\tSheet1\tFalse\tA1:I10\t");
-
-  clsConnection other(ctx_);
-  other.SetConnectionType(7);
-  other.SetConnectionDescription("Later kind");
-  EXPECT_EQ(other.TagString(), "7\tLater kind\t");
+TEST_F(ConnectionTest, TagStringOfEachTypeHoldsItsFieldsEachEndedWithTab) {
+  // One connection changes type: the fields of the other types stay out of its tag.
+  clsConnection connection(ctx_);
+  connection.SetConnectionDescription("Sales");
+  connection.SetConnectionFileString("data.txt");
+  connection.SetConnectionFirstRowFieldNames(true);
+  EXPECT_EQ(connection.TagString(), "0\tSales\tdata.txt\tTrue\t");
+  connection.SetConnectionType(connection_type::kDatabase);
+  connection.SetConnectionString("DSN=x");
+  connection.SetRecordsetSQL("SELECT * FROM t");
+  connection.SetRecordsetColumns("*");
+  connection.SetRecordsetRefreshRate(2.5);
+  EXPECT_EQ(connection.TagString(), "1\tSales\tDSN=x\tSELECT * FROM t\t*\t2.5\t");
+  connection.SetConnectionType(connection_type::kExcel);
+  connection.SetConnectionFileString("book.xls");
+  connection.SetConnectionSheet("Sheet1");
+  connection.SetConnectionFirstRowFieldNames(false);
+  connection.SetConnectionRange("A1:I10");
+  EXPECT_EQ(connection.TagString(), "2\tSales\tbook.xls\tSheet1\tFalse\tA1:I10\t");
+  connection.SetConnectionType(7);
+  EXPECT_EQ(connection.TagString(), "7\tSales\t");
 }
 
 TEST_F(ConnectionTest, TagStringReadsBackEveryType) {

@@ -54,57 +54,49 @@ class TextFileReaderTest : public ::testing::Test {
 
 TEST_F(TextFileReaderTest, LineEndsOfWindowsAndLinuxFiles) {
   // Each text is read as written (CR LF) and with every CR LF turned into LF, as Linux programs
-  // write it, unless the case gives its own LF form ("-" when it has none).
-  const std::vector<std::string> kAB{"A", "B"};
-  const std::vector<std::string> k1{"1"};
-  const std::vector<std::string> k123{"1", "2", "3"};
-  const std::vector<std::string> kA2B{"A", "2", "B"};
-  const std::vector<std::string> kA23C{"A", "2", "3", "C"};
-  const std::vector<std::string> kIndex{"1", "name", "age"};
-  const std::vector<std::string> kClash{"1_2", "1"};
+  // write it, unless the case gives its own LF form ("-" when it has none, "" to derive it).
+  constexpr std::nullopt_t N = std::nullopt;
   struct Case {
     const char* text;
     const char* lf_text;
     bool names;
-    const std::vector<std::string>* columns;
+    std::vector<std::string> columns;
     Rows rows;
   } cases[] = {
-      {"A\tB\r\n1\t2\r\n3\r\n", nullptr, true, &kAB, {{"1", "2"}, {"3", std::nullopt}}},
+      {"A\tB\r\n1\t2\r\n3\r\n", "", true, {"A", "B"}, {{"1", "2"}, {"3", N}}},
       {"A\tB\r\n1\r\n3\t4\t5\r\n",
-       nullptr,
+       "",
        false,
-       &k123,
-       {{"A", "B", std::nullopt}, {"1", std::nullopt, std::nullopt}, {"3", "4", "5"}}},
-      {"A\tB\r\n\r\n1\t\r\n",
-       nullptr,
-       true,
-       &kAB,
-       {{std::nullopt, std::nullopt}, {"1", ""}}},          // an empty line is a row of nulls
-      {"A\tB\r\n1\t2", nullptr, true, &kAB, {{"1", "2"}}},  // the last line needs no end
-      {"A\tB\r\n1\t2\r\n\n", "A\tB\n1\t2\n", true, &kAB, {{"1", "2"}}},  // a lone final LF
-      {"A\tB\r\n1\t2\r", "-", true, &kAB, {{"1", "2"}}},                 // a final CR without LF
+       {"1", "2", "3"},
+       {{"A", "B", N}, {"1", N, N}, {"3", "4", "5"}}},
+      // An empty line is a row of nulls; the last line needs no end.
+      {"A\tB\r\n\r\n1\t\r\n", "", true, {"A", "B"}, {{N, N}, {"1", ""}}},
+      {"A\tB\r\n1\t2", "", true, {"A", "B"}, {{"1", "2"}}},
+      // A lone final LF; a final CR without LF.
+      {"A\tB\r\n1\t2\r\n\n", "A\tB\n1\t2\n", true, {"A", "B"}, {{"1", "2"}}},
+      {"A\tB\r\n1\t2\r", "-", true, {"A", "B"}, {{"1", "2"}}},
       // Once a file holds a CR, an LF alone stays in the value and the character after a CR
       // is dropped whatever it is.
-      {"a\tb\nc\td\r\n", "-", false, &k123, {{"a", "b\nc", "d"}}},
-      {"x\rYz\r\r\r\n", "-", false, &k1, {{"x"}, {"z"}, {std::nullopt}}},
+      {"a\tb\nc\td\r\n", "-", false, {"1", "2", "3"}, {{"a", "b\nc", "d"}}},
+      {"x\rYz\r\r\r\n", "-", false, {"1"}, {{"x"}, {"z"}, {N}}},
       // Fields beyond the named columns are lost; quotes are ordinary characters.
-      {"A\tB\r\n1\t2\t3\t4\r\n5\r\n", nullptr, true, &kAB, {{"1", "2"}, {"5", std::nullopt}}},
-      {"\"a\tb\"\t'c'\r\n", nullptr, false, &k123, {{"\"a", "b\"", "'c'"}}},
+      {"A\tB\r\n1\t2\t3\t4\r\n5\r\n", "", true, {"A", "B"}, {{"1", "2"}, {"5", N}}},
+      {"\"a\tb\"\t'c'\r\n", "", false, {"1", "2", "3"}, {{"\"a", "b\"", "'c'"}}},
       // A repeated name (also in another case) or an empty one gives way to the column's
       // number; every value stays under its own column. A number the line gives is not taken.
-      {"A\tA\tB\r\n1\t2\t3\r\n", nullptr, true, &kA2B, {{"1", "2", "3"}}},
-      {"A\t\ta\tC\r\n1\t2\t3\t4\t5\r\n", nullptr, true, &kA23C, {{"1", "2", "3", "4"}}},
-      {"\tname\tage\r\n0\tJohn\t30\r\n", nullptr, true, &kIndex, {{"0", "John", "30"}}},
-      {"\t1\r\nx\ty\r\n", nullptr, true, &kClash, {{"x", "y"}}},
+      {"A\tA\tB\r\n1\t2\t3\r\n", "", true, {"A", "2", "B"}, {{"1", "2", "3"}}},
+      {"A\t\ta\tC\r\n1\t2\t3\t4\t5\r\n", "", true, {"A", "2", "3", "C"}, {{"1", "2", "3", "4"}}},
+      {"\tname\tage\r\n0\tJohn\t30\r\n", "", true, {"1", "name", "age"}, {{"0", "John", "30"}}},
+      {"\t1\r\nx\ty\r\n", "", true, {"1_2", "1"}, {{"x", "y"}}},
   };
   for (const Case& c : cases) {
     std::string crlf = c.text;
-    std::string lf = c.lf_text ? c.lf_text : std::regex_replace(crlf, std::regex("\r\n"), "\n");
+    std::string lf = *c.lf_text ? c.lf_text : std::regex_replace(crlf, std::regex("\r\n"), "\n");
     for (const std::string& text : {crlf, lf}) {
       if (text == "-") continue;
       for (size_t block : {size_t{1}, size_t{5}, TextFile::kBlockSize}) {
         Table t = Read(text, c.names, block);
-        EXPECT_EQ(t.names, *c.columns) << ::testing::PrintToString(text) << " block " << block;
+        EXPECT_EQ(t.names, c.columns) << ::testing::PrintToString(text) << " block " << block;
         EXPECT_EQ(t.rows, c.rows) << ::testing::PrintToString(text) << " block " << block;
       }
     }

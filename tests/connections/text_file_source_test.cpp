@@ -29,6 +29,13 @@ class TextFileSourceTest : public ::testing::Test {
     return path;
   }
 
+  // Opens the connection on `path` and reads its rows.
+  void Open(const std::string& path, bool names = false) {
+    connection_.SetConnectionFileString(path);
+    connection_.SetConnectionFirstRowFieldNames(names);
+    connection_.OpenConnection();
+    connection_.OpenRecordset();
+  }
   std::string Value(double row, const std::string& column) {
     return connection_.GetValueDatabase(row, column, 1);
   }
@@ -40,11 +47,7 @@ class TextFileSourceTest : public ::testing::Test {
 };
 
 TEST_F(TextFileSourceTest, RequeryRereadsOnlyAChangedFileUnlessForced) {
-  const std::string path = Write("live.txt", "A\r\n1\r\n", 1700000000);
-  connection_.SetConnectionFileString(path);
-  connection_.SetConnectionFirstRowFieldNames(true);
-  connection_.OpenConnection();
-  connection_.OpenRecordset();
+  Open(Write("live.txt", "A\r\n1\r\n", 1700000000), true);
   ASSERT_EQ(Value(1, "A"), "1");
 
   Write("live.txt", "A\r\n2\r\n", 1700000000);  // same time: looks unchanged
@@ -74,10 +77,7 @@ TEST_F(TextFileSourceTest, MissingFileIsReportedAtOnceWithTheConnectionName) {
 }
 
 TEST_F(TextFileSourceTest, EmptyFileKeepsThePreviousRows) {
-  const std::string path = Write("board.txt", "x\ty\r\n");
-  connection_.SetConnectionFileString(path);
-  connection_.OpenConnection();
-  connection_.OpenRecordset();
+  Open(Write("board.txt", "x\ty\r\n"));
   ASSERT_EQ(Value(1, "2"), "y");
 
   Write("board.txt", "", 1600000000);
@@ -86,11 +86,8 @@ TEST_F(TextFileSourceTest, EmptyFileKeepsThePreviousRows) {
 }
 
 TEST_F(TextFileSourceTest, FileThatVanishesBetweenRefreshesGivesTheRequeryError) {
-  const std::string path = Write("gone.txt", "1\r\n");
-  connection_.SetConnectionFileString(path);
-  connection_.OpenConnection();
-  connection_.OpenRecordset();
-  twins_.files.Remove(path);
+  Open(Write("gone.txt", "1\r\n"));
+  twins_.files.Remove("/shows/gone.txt");
   const Error error = testing::ErrorOf([&] { connection_.Requery(false); });
   EXPECT_EQ(error.number(), ErrorNumber(ErrorCode::kRequeryingFile));
   EXPECT_EQ(error.description().rfind("Error requerying file Sales. \r\n", 0), 0u);

@@ -48,36 +48,34 @@ TEST_F(ConnectionDialogsTest, OkIsEnabledOnlyForACompleteDefinition) {
     return steps;
   };
   const struct {
-    const char* name;
-    const char* kind;
+    std::string name;  // the dialog's kind, a colon, the case
     Steps steps;
     bool ok;
   } cases[] = {
-      {"text: nothing", "text", {}, false},
-      {"text: a name but no file", "text", {{"txtConnectionName", "Sales"}}, false},
-      {"text: both", "text", {{"txtConnectionName", "S"}, {"txtFilename", "s.txt"}}, true},
-      {"database: no source chosen", "database", database, false},
-      {"database: a table", "database", with(database, {{"cmbDataObject", "orders"}}), true},
-      {"database: no refresh rate", "database",
+      {"text: nothing", {}, false},
+      {"text: a name but no file", {{"txtConnectionName", "Sales"}}, false},
+      {"text: both", {{"txtConnectionName", "S"}, {"txtFilename", "s.txt"}}, true},
+      {"database: no source chosen", database, false},
+      {"database: a table", with(database, {{"cmbDataObject", "orders"}}), true},
+      {"database: no refresh rate",
        with(database, {{"cmbDataObject", "orders"}, {"txtRefreshRate", ""}}), false},
-      {"database: a refresh rate that is no number", "database",
+      {"database: a refresh rate that is no number",
        with(database, {{"cmbDataObject", "orders"}, {"txtRefreshRate", "soon"}}), false},
-      {"database: an empty statement", "database", with(database, {{"optSQLStatement", "1"}}),
-       false},
-      {"database: a statement", "database",
+      {"database: an empty statement", with(database, {{"optSQLStatement", "1"}}), false},
+      {"database: a statement",
        with(database, {{"optSQLStatement", "1"}, {"txtSQLStatement", "SELECT 1"}}), true},
       {"database: no connection string",
-       "database",
-       {{"txtConnectionName", "Orders"}, {"optSQLStatement", "1"}, {"txtSQLStatement", "x"}},
+       with({{"txtConnectionName", "Orders"}},
+            {{"optSQLStatement", "1"}, {"txtSQLStatement", "x"}}),
        false},
-      {"excel: the offered range", "excel", excel, true},
-      {"excel: a range", "excel", with(excel, {{"txtRange", "B2:C9"}}), true},
-      {"excel: one cell", "excel", with(excel, {{"txtRange", "A1"}}), false},
-      {"excel: no sheet", "excel", with(excel, {{"cmbSheet", ""}}), false},
+      {"excel: the offered range", excel, true},
+      {"excel: a range", with(excel, {{"txtRange", "B2:C9"}}), true},
+      {"excel: one cell", with(excel, {{"txtRange", "A1"}}), false},
+      {"excel: no sheet", with(excel, {{"cmbSheet", ""}}), false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    std::unique_ptr<ConnectionDialog> dialog = Make(c.kind);
+    std::unique_ptr<ConnectionDialog> dialog = Make(c.name.substr(0, c.name.find(':')));
     bool ok = false;
     Show(*dialog, [&](host::Form& form) {
       Type(form, c.steps);

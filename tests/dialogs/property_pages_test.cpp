@@ -12,10 +12,7 @@
 #include "document/shape.h"
 #include "document/tag_schema.h"
 #include "host/error.h"
-#include "host/memory/memory_application.h"
-#include "host/memory/memory_presentation.h"
-#include "host/memory/memory_slide.h"
-#include "host/memory/scripted_front_end.h"
+#include "host/memory/memory_host.h"
 #include "support/context.h"
 #include "testing/shape_link.h"
 #include "testing/table_connection.h"
@@ -101,6 +98,14 @@ class PropertyPagesTest : public ::testing::Test {
     presentation_->SetActivePresentation(*deck_);
     return *presentation_;
   }
+  // Takes every tag off the slide and sets how the show advances; returns the slide's tags.
+  host::Tags& ClearSlide(bool manual_advance) {
+    deck_->settings().set_advance_mode(manual_advance ? host::advance_mode::kManual
+                                                      : host::advance_mode::kUseSlideTimings);
+    host::Tags& tags = slide_->Tags();
+    while (tags.Count() > 0) tags.Delete(tags.Name(1));
+    return tags;
+  }
   // Shows the page with the person's actions; returns what the form refused, if anything.
   std::string Show(host::Form& page, std::vector<FormAction> actions,
                    std::function<void(host::Form&)> inspect = nullptr) {
@@ -124,8 +129,13 @@ class PropertyPagesTest : public ::testing::Test {
 };
 
 TEST_F(PropertyPagesTest, TextPageLinksEverySelectedShapeOnlyWithAFullChoice) {
-  const std::vector<FormAction> choose_targets = {Set("cmbActiveConnection", "Targets"),
-                                                  Set("cmbColumns", "Sales")};
+  // Chooses Targets' Sales column and types `row`, then closes with `close`.
+  auto choose = [](const char* row, const char* close = "cmdClose") {
+    return std::vector<FormAction>{Set("cmbActiveConnection", "Targets"),
+                                   Set("cmbColumns", "Sales"), Set("txtRowIndex", row),
+                                   Click(close)};
+  };
+  const char* kept[] = {"2 01 Sales 1", "2 02 Sales 2"};
   struct Case {
     const char* name;
     std::vector<FormAction> actions;
@@ -133,22 +143,15 @@ TEST_F(PropertyPagesTest, TextPageLinksEverySelectedShapeOnlyWithAFullChoice) {
     const char* first;    // the links after the page closed
     const char* second;
   };
-  std::vector<Case> cases = {
-      {"choosing a connection links both", choose_targets, nullptr, "2 02 Sales 2", "2 02 Sales 2"},
-      {"row 0 keeps OK disabled", choose_targets, "disabled", "2 01 Sales 1", "2 02 Sales 2"},
-      {"a negative row keeps OK disabled", choose_targets, "disabled", "2 01 Sales 1",
-       "2 02 Sales 2"},
-      {"a row that is no number keeps OK disabled", choose_targets, "disabled", "2 01 Sales 1",
-       "2 02 Sales 2"},
-      {"Clear and OK unlink both", {Click("cmdClear")}, nullptr, "0   0", "0   0"},
-      {"Cancel writes nothing", choose_targets, nullptr, "2 01 Sales 1", "2 02 Sales 2"},
+  const Case cases[] = {
+      {"choosing a connection links both", choose("2"), nullptr, "2 02 Sales 2", "2 02 Sales 2"},
+      // Rows that keep OK disabled.
+      {"row 0", choose("0"), "disabled", kept[0], kept[1]},
+      {"a negative row", choose("-3"), "disabled", kept[0], kept[1]},
+      {"a row that is no number", choose("two"), "disabled", kept[0], kept[1]},
+      {"Clear and OK unlink", {Click("cmdClear"), Click("cmdClose")}, nullptr, "0   0", "0   0"},
+      {"Cancel writes nothing", choose("2", "cmdCancel"), nullptr, kept[0], kept[1]},
   };
-  const char* rows[] = {"2", "0", "-3", "two"};
-  for (size_t i = 0; i < 4; ++i) cases[i].actions.push_back(Set("txtRowIndex", rows[i]));
-  cases[5].actions.push_back(Set("txtRowIndex", "2"));
-  for (size_t i = 0; i < cases.size(); ++i) {
-    cases[i].actions.push_back(Click(i == 5 ? "cmdCancel" : "cmdClose"));
-  }
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Link(*first_, source_type::kTextField, "01", 1);
@@ -178,29 +181,20 @@ TEST_F(PropertyPagesTest, TextPageOpensWithoutAConnectionWhenTheShapesDiffer) {
 }
 
 TEST_F(PropertyPagesTest, PreviewShowsTheRowsValueAndNoPreviewIsRememberedOnlyByOk) {
+  const std::string wait = kRetrievingPreview;  // shown while the value is read
   struct Case {
     const char* name;
     const char* row;
     bool no_preview;
     const char* close;
-    std::vector<std::string> previews;  // what the preview box showed, in order
     bool remembered;
+    std::vector<std::string> previews;  // what the preview box showed, in order
   };
-  const std::vector<Case> cases = {
-      {"a row in the data", "2", false, "cmdClose", {kRetrievingPreview, "980"}, false},
-      {"a row beyond the data shows nothing",
-       "9",
-       false,
-       "cmdCancel",
-       {kRetrievingPreview, "980", kRetrievingPreview, ""},
-       false},
-      {"No preview reads nothing and is kept by OK",
-       "2",
-       true,
-       "cmdClose",
-       {kRetrievingPreview, "980", ""},
-       true},
-      {"Cancel forgets No preview", "2", true, "cmdCancel", {kRetrievingPreview, "980", ""}, false},
+  const Case cases[] = {
+      {"a row in the data", "2", false, "cmdClose", false, {wait, "980"}},
+      {"a row beyond the data: nothing", "9", false, "cmdCancel", false, {wait, "980", wait, ""}},
+      {"No preview: read nothing, kept by OK", "2", true, "cmdClose", true, {wait, "980", ""}},
+      {"Cancel forgets No preview", "2", true, "cmdCancel", false, {wait, "980", ""}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -229,10 +223,10 @@ TEST_F(PropertyPagesTest, ObjectPageStoresTheFolderAndExtensionTheOptionKeeps) {
     const char* folder;  // stored
     const char* extension;
   };
-  const std::vector<Case> cases = {{"optFilename", "C:\\pics", ".jpg"},
-                                   {"optFilenameExtension", "C:\\pics", ""},
-                                   {"optFolderFilename", "", ".jpg"},
-                                   {"optFolderFilenameExtension", "", ""}};
+  const Case cases[] = {{"optFilename", "C:\\pics", ".jpg"},
+                        {"optFilenameExtension", "C:\\pics", ""},
+                        {"optFolderFilename", "", ".jpg"},
+                        {"optFolderFilenameExtension", "", ""}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.option);
     MemoryShape& picture = slide_->AddLinkedPicture(twins_.logs.File("old.png"));
@@ -251,6 +245,14 @@ TEST_F(PropertyPagesTest, SlidePageOffersDefaultsAndWritesOnlyWhatWasStored) {
   Link(*first_, source_type::kTextField, "01", 4);
   MemoryShape& chart = slide_->AddChart();
   Link(chart, source_type::kGraph, "02");
+  // Opens the Scrolling tab, takes `actions` there and closes the page with `close`.
+  auto scrolling = [](std::vector<FormAction> actions, const char* close = "cmdClose") {
+    actions.insert(actions.begin(), Set("TabStrip1", "Scrolling"));
+    actions.push_back(Click(close));
+    return actions;
+  };
+  const std::vector<FormAction> just_ok = {Click("cmdClose")};
+  const char* none = "<none>";
   struct Case {
     const char* name;
     bool manual_advance;
@@ -259,40 +261,21 @@ TEST_F(PropertyPagesTest, SlidePageOffersDefaultsAndWritesOnlyWhatWasStored) {
     const char* scroll2;
     size_t chart_rows;  // the chart's data rows, header included
   };
-  const std::vector<Case> cases = {
-      {"nothing changed: only the check boxes are written",
-       false,
-       {Click("cmdClose")},
-       "<none>",
-       "<none>",
-       3},
-      {"a changed step time is stored with scrolling off",
-       false,
-       {Set("TabStrip1", "Scrolling"), Set("chkScrollingEnabled", "1"),
-        Set("txtScrollTime", "2000"), Set("chkScrollingEnabled", "0"), Click("cmdClose")},
-       "False\t4\t2000",
-       "<none>",
-       3},
-      {"scrolling the chart's connection fills it with one row",
-       true,
-       {Set("TabStrip1", "Scrolling"), Set("ConnectionList", "Targets"),
-        Set("chkScrollingEnabled", "1"), Click("cmdClose")},
-       "<none>",
-       "True\t4\t3000",
-       2},
-      {"Cancel writes nothing",
-       false,
-       {Set("TabStrip1", "Scrolling"), Set("chkScrollingEnabled", "1"), Click("cmdCancel")},
-       "<none>",
-       "<none>",
-       0},
+  const Case cases[] = {
+      {"nothing changed: only the check boxes are written", false, just_ok, none, none, 3},
+      {"a changed step time is stored with scrolling off", false,
+       scrolling({Set("chkScrollingEnabled", "1"), Set("txtScrollTime", "2000"),
+                  Set("chkScrollingEnabled", "0")}),
+       "False\t4\t2000", none, 3},
+      {"scrolling the chart's connection fills it with one row", true,
+       scrolling({Set("ConnectionList", "Targets"), Set("chkScrollingEnabled", "1")}), none,
+       "True\t4\t3000", 2},
+      {"Cancel writes nothing", false, scrolling({Set("chkScrollingEnabled", "1")}, "cmdCancel"),
+       none, none, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    deck_->settings().set_advance_mode(c.manual_advance ? host::advance_mode::kManual
-                                                        : host::advance_mode::kUseSlideTimings);
-    host::Tags& tags = slide_->Tags();
-    while (tags.Count() > 0) tags.Delete(tags.Name(1));
+    host::Tags& tags = ClearSlide(c.manual_advance);
     chart.chart()->sheet().ClearContents();
     frmSlidePropertyPage page(Load(), 1);
     chart.chart()->sheet().ClearContents();
@@ -320,18 +303,15 @@ TEST_F(PropertyPagesTest, SlidePageShowsTheStoredScrollingOrTheDefaults) {
   };
   // Manual advance disables the step time at opening, but a show still scrolls by it, so a
   // connection that scrolls keeps it editable.
-  const std::vector<Case> cases = {
+  const Case cases[] = {
       {"never stored: the largest text row and 3000 ms", nullptr, false, 0, "7", "3000", false},
       {"stored under manual advance", "True\t2\t1000", true, 1, "2", "1000", true},
       {"stored but off", "False\t2\t1000", true, 0, "7", "3000", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    host::Tags& tags = slide_->Tags();
-    while (tags.Count() > 0) tags.Delete(tags.Name(1));
+    host::Tags& tags = ClearSlide(c.manual_advance);
     if (c.stored != nullptr) tags.Add("QUENDRA SCROLLSTEP1", c.stored);
-    deck_->settings().set_advance_mode(c.manual_advance ? host::advance_mode::kManual
-                                                        : host::advance_mode::kUseSlideTimings);
     frmSlidePropertyPage page(Load(), 1);
     Show(page, {}, [&](host::Form& form) {
       EXPECT_EQ(form.Value("chkScrollingEnabled"), c.enabled);

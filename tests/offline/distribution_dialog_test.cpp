@@ -25,6 +25,11 @@ LocalDateTime At(int y, unsigned m, unsigned d, int h, int min = 0, int s = 0) {
   return local_days{year{y} / m / d} + hours{h} + minutes{min} + seconds{s};
 }
 
+// The start or stop ("Start", "Stop") of the window as the form shows it.
+std::optional<LocalDateTime> Shown(frmDistribution& form, const std::string& end) {
+  return ParseDateTime(form.Text("txt" + end + "Date") + " " + form.Text("txt" + end + "Time"));
+}
+
 // The value of the presentation's tag `name`, or null when it has none.
 std::optional<std::string> TagValue(host::Tags& tags, const std::string& name) {
   for (int index = 1; index <= tags.Count(); ++index) {
@@ -48,9 +53,11 @@ class DistributionDialogTest : public ::testing::Test {
     presentation_->SetActivePresentation(*deck_);
     return *presentation_;
   }
-  std::vector<std::string> Messages() const {
+  // The texts of the message boxes shown after the first `before`.
+  std::vector<std::string> MessagesSince(size_t before) const {
     std::vector<std::string> texts;
-    for (const auto& box : front_end_.message_boxes()) texts.push_back(box.text);
+    const auto& boxes = front_end_.message_boxes();
+    for (size_t i = before; i < boxes.size(); ++i) texts.push_back(boxes[i].text);
     return texts;
   }
 
@@ -80,9 +87,8 @@ TEST_F(DistributionDialogTest, TheDefaultWindowOpensAtTheNextFullHourForTwoHours
     clock_.SetWallTime(system_clock::time_point{c.now.time_since_epoch()});
     frmDistribution form(ctx_);
     form.SetActivePresentation(Open({}));
-    EXPECT_EQ(ParseDateTime(form.Text("txtStartDate") + " " + form.Text("txtStartTime")), c.start);
-    EXPECT_EQ(ParseDateTime(form.Text("txtStopDate") + " " + form.Text("txtStopTime")),
-              c.start + hours{2});
+    EXPECT_EQ(Shown(form, "Start"), c.start);
+    EXPECT_EQ(Shown(form, "Stop"), c.start + hours{2});
     EXPECT_TRUE(form.DistributionList().empty());
     EXPECT_FALSE(form.cmdDeleteEnabled());
   }
@@ -93,10 +99,8 @@ TEST_F(DistributionDialogTest, TheStoredListAndWindowReplaceTheDefaults) {
   form.SetActivePresentation(Open({{kStart, "2027-03-01T08:00:00"},
                                    {kComputer, "wall-1\tlobby\t"},
                                    {kStop, "2027-03-01T17:30:00"}}));
-  EXPECT_EQ(ParseDateTime(form.Text("txtStartDate") + " " + form.Text("txtStartTime")),
-            At(2027, 3, 1, 8));
-  EXPECT_EQ(ParseDateTime(form.Text("txtStopDate") + " " + form.Text("txtStopTime")),
-            At(2027, 3, 1, 17, 30));
+  EXPECT_EQ(Shown(form, "Start"), At(2027, 3, 1, 8));
+  EXPECT_EQ(Shown(form, "Stop"), At(2027, 3, 1, 17, 30));
   EXPECT_EQ(form.DistributionList(), (std::vector<std::string>{"wall-1", "lobby"}));
   EXPECT_EQ(form.Selected(), 0u);
   EXPECT_TRUE(form.cmdDeleteEnabled());
@@ -161,9 +165,9 @@ TEST_F(DistributionDialogTest, DeleteSelectsTheEntryThatTakesThePlace) {
 }
 
 TEST_F(DistributionDialogTest, OkWritesOnlyAValidWindow) {
-  const std::string start_message = "No valid start date specified. Please specify date and time.";
-  const std::string stop_message = "No valid end date specified. Please specify date and time.";
-  const std::string order_message = "End date must be greater than the start date.";
+  const std::string no_start = "No valid start date specified. Please specify date and time.";
+  const std::string no_stop = "No valid end date specified. Please specify date and time.";
+  const std::string order = "End date must be greater than the start date.";
   const struct {
     const char* name;
     std::string start_date, start_time, stop_date, stop_time;
@@ -172,18 +176,12 @@ TEST_F(DistributionDialogTest, OkWritesOnlyAValidWindow) {
   } cases[] = {
       {"valid", "12/24/2026", "6:00:00 PM", "12/24/2026", "8:00:00 PM", "wall\t", {}},
       {"empty list", "2026-12-24", "18:00", "2026-12-25", "02:00", "", {}},
-      {"start not a date",
-       "someday",
-       "6:00:00 PM",
-       "12/24/2026",
-       "8:00:00 PM",
-       "",
-       {start_message}},
-      {"stop not a time", "12/24/2026", "6:00:00 PM", "12/24/2026", "late", "", {stop_message}},
-      {"neither", "", "", "x", "y", "", {start_message, stop_message}},
-      {"a date without a time", "12/24/2026", " ", "12/24/2026", "8:00:00 PM", "", {start_message}},
-      {"equal", "12/24/2026", "6:00:00 PM", "12/24/2026", "6:00:00 PM", "", {order_message}},
-      {"stop first", "12/24/2026", "6:00:00 PM", "12/23/2026", "8:00:00 PM", "", {order_message}},
+      {"start not a date", "someday", "6:00:00 PM", "12/24/2026", "8:00:00 PM", "", {no_start}},
+      {"stop not a time", "12/24/2026", "6:00:00 PM", "12/24/2026", "late", "", {no_stop}},
+      {"neither", "", "", "x", "y", "", {no_start, no_stop}},
+      {"a date without a time", "12/24/2026", " ", "12/24/2026", "8:00:00 PM", "", {no_start}},
+      {"equal", "12/24/2026", "6:00:00 PM", "12/24/2026", "6:00:00 PM", "", {order}},
+      {"stop first", "12/24/2026", "6:00:00 PM", "12/23/2026", "8:00:00 PM", "", {order}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -202,9 +200,7 @@ TEST_F(DistributionDialogTest, OkWritesOnlyAValidWindow) {
     form.SetText("txtStopTime", c.stop_time);
     form.cmdClose_Click();
 
-    const std::vector<std::string> all = Messages();
-    const std::vector<std::string> shown(all.begin() + static_cast<long>(boxes), all.end());
-    EXPECT_EQ(shown, c.messages);
+    EXPECT_EQ(MessagesSince(boxes), c.messages);
     EXPECT_EQ(form.closed(), c.messages.empty());
     host::Tags& tags = deck_->Tags();
     if (!c.messages.empty()) {

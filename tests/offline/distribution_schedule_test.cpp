@@ -35,41 +35,27 @@ TEST(DistributionScheduleTest, ChoosesTheOpenWindowWithTheLatestStart) {
   const auto eleven = Local(2026, 12, 24, 11), noon = Local(2026, 12, 24, 12);
   const struct {
     const char* name;
-    std::vector<ScheduledFile> files;
     int hour;            // now, UTC (the zone is UTC), 24 December 2026
     const char* chosen;  // null: nothing shown
+    std::vector<ScheduledFile> files;
   } cases[] = {
-      {"inside the window", {{"a", list(nine, noon)}}, 10, "a"},
-      {"not yet started", {{"a", list(ten, noon)}}, 9, nullptr},
-      {"start is inclusive", {{"a", list(ten, noon)}}, 10, "a"},
-      {"stop is exclusive", {{"a", list(nine, noon)}}, 12, nullptr},
-      {"ended", {{"a", list(nine, ten)}}, 11, nullptr},
-      {"overlap: the latest start wins",
-       {{"a", list(ten, noon)}, {"b", list(nine, noon)}},
-       11,
-       "a"},
-      {"overlap: the earlier one again when the later ends",
-       {{"late", list(ten, eleven)}, {"early", list(nine, noon)}},
-       11,
-       "early"},
-      {"equal starts: the first by name",
-       {{"b", list(nine, noon)}, {"a", list(nine, eleven)}},
-       10,
-       "a"},
-      {"no list", {{"a", std::nullopt}}, 10, nullptr},
-      {"computer not named", {{"a", list(nine, noon, {"lobby"})}}, 10, nullptr},
-      {"empty computer list", {{"a", list(nine, noon, {})}}, 10, nullptr},
-      {"named in another letter case with a domain",
-       {{"a", list(nine, noon, {"lobby", "WALL-1.example.org"})}},
-       10,
-       "a"},
-      {"no start: open since always", {{"a", list(none, ten)}}, 3, "a"},
-      {"no stop: open for ever", {{"a", list(ten, none)}}, 23, "a"},
-      {"any start beats no start", {{"a", list(none, none)}, {"b", list(nine, none)}}, 10, "b"},
-      {"a file not listed does not hide another",
-       {{"a", list(ten, noon, {"lobby"})}, {"b", list(nine, noon)}},
-       11,
-       "b"},
+      {"inside the window", 10, "a", {{"a", list(nine, noon)}}},
+      {"not yet started", 9, nullptr, {{"a", list(ten, noon)}}},
+      {"start is inclusive", 10, "a", {{"a", list(ten, noon)}}},
+      {"stop is exclusive", 12, nullptr, {{"a", list(nine, noon)}}},
+      {"ended", 11, nullptr, {{"a", list(nine, ten)}}},
+      {"overlap: the latest start", 11, "a", {{"a", list(ten, noon)}, {"b", list(nine, noon)}}},
+      {"later ended: the earlier", 11, "a", {{"b", list(ten, eleven)}, {"a", list(nine, noon)}}},
+      {"equal starts: by name", 10, "a", {{"b", list(nine, noon)}, {"a", list(nine, eleven)}}},
+      {"no list", 10, nullptr, {{"a", std::nullopt}}},
+      {"computer not named", 10, nullptr, {{"a", list(nine, noon, {"lobby"})}}},
+      {"empty computer list", 10, nullptr, {{"a", list(nine, noon, {})}}},
+      {"other case, a domain", 10, "a", {{"a", list(nine, noon, {"lobby", "WALL-1.example.org"})}}},
+      {"no start: open since always", 3, "a", {{"a", list(none, ten)}}},
+      {"no stop: open for ever", 23, "a", {{"a", list(ten, none)}}},
+      {"any start beats no start", 10, "b", {{"a", list(none, none)}, {"b", list(nine, none)}}},
+      // A file that does not list the computer hides no other.
+      {"not listed", 11, "b", {{"a", list(ten, noon, {"lobby"})}, {"b", list(nine, noon)}}},
   };
   for (const auto& c : cases) {
     const ScheduledFile* chosen = ChooseShow(c.files, "Wall-1", Utc(2026, 12, 24, c.hour), "UTC");
@@ -78,32 +64,27 @@ TEST(DistributionScheduleTest, ChoosesTheOpenWindowWithTheLatestStart) {
 }
 
 TEST(DistributionScheduleTest, WindowsAreReadInTheGivenZone) {
+  const char *oslo = "Europe/Oslo", *new_york = "America/New_York", *sydney = "Australia/Sydney";
   const struct {
     const char* name;
     const char* zone;
     LocalDateTime local;
     SystemTime utc;
   } cases[] = {
-      {"winter, an hour ahead", "Europe/Oslo", Local(2026, 1, 15, 12), Utc(2026, 1, 15, 11)},
-      {"summer, two hours ahead", "Europe/Oslo", Local(2026, 7, 15, 12), Utc(2026, 7, 15, 10)},
+      {"winter, an hour ahead", oslo, Local(2026, 1, 15, 12), Utc(2026, 1, 15, 11)},
+      {"summer, two hours ahead", oslo, Local(2026, 7, 15, 12), Utc(2026, 7, 15, 10)},
       // Clocks jump from 02:00 to 03:00 on 29 March 2026.
-      {"skipped time: the offset before the change", "Europe/Oslo", Local(2026, 3, 29, 2, 30),
-       Utc(2026, 3, 29, 1, 30)},
-      {"first hour after the jump", "Europe/Oslo", Local(2026, 3, 29, 3, 30),
-       Utc(2026, 3, 29, 1, 30)},
+      {"skipped time: the offset before", oslo, Local(2026, 3, 29, 2, 30), Utc(2026, 3, 29, 1, 30)},
+      {"first hour after the jump", oslo, Local(2026, 3, 29, 3, 30), Utc(2026, 3, 29, 1, 30)},
       // Clocks fall back from 03:00 to 02:00 on 25 October 2026: 02:30 comes twice.
-      {"time shown twice: the first", "Europe/Oslo", Local(2026, 10, 25, 2, 30),
-       Utc(2026, 10, 25, 0, 30)},
-      {"west of UTC, summer", "America/New_York", Local(2026, 7, 15, 12), Utc(2026, 7, 15, 16)},
+      {"time shown twice: the first", oslo, Local(2026, 10, 25, 2, 30), Utc(2026, 10, 25, 0, 30)},
+      {"west of UTC, summer", new_york, Local(2026, 7, 15, 12), Utc(2026, 7, 15, 16)},
       // New York: forward at 02:00 on 8 March 2026, back at 02:00 on 1 November 2026.
-      {"west of UTC, skipped time", "America/New_York", Local(2026, 3, 8, 2, 30),
-       Utc(2026, 3, 8, 7, 30)},
-      {"west of UTC, time shown twice", "America/New_York", Local(2026, 11, 1, 1, 30),
-       Utc(2026, 11, 1, 5, 30)},
+      {"west of UTC, skipped time", new_york, Local(2026, 3, 8, 2, 30), Utc(2026, 3, 8, 7, 30)},
+      {"west of UTC, shown twice", new_york, Local(2026, 11, 1, 1, 30), Utc(2026, 11, 1, 5, 30)},
       // Sydney keeps summer time in December; back at 03:00 on 5 April 2026.
-      {"southern summer", "Australia/Sydney", Local(2026, 12, 24, 12), Utc(2026, 12, 24, 1)},
-      {"southern time shown twice", "Australia/Sydney", Local(2026, 4, 5, 2, 30),
-       Utc(2026, 4, 4, 15, 30)},
+      {"southern summer", sydney, Local(2026, 12, 24, 12), Utc(2026, 12, 24, 1)},
+      {"southern time shown twice", sydney, Local(2026, 4, 5, 2, 30), Utc(2026, 4, 4, 15, 30)},
   };
   for (const auto& c : cases) {
     const std::optional<SystemTime> utc = ZonedTime(c.local, c.zone);

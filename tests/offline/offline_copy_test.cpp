@@ -2,7 +2,6 @@
 // over tables of rows, turned into its copy by the progress form as the menu command does.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -78,6 +77,16 @@ class OfflineCopyTest : public ::testing::Test {
     }
     return slides;
   }
+  // The texts of the message boxes shown after the first `before`.
+  std::vector<std::string> MessagesSince(size_t before) const {
+    std::vector<std::string> texts;
+    const auto& boxes = front_end_.message_boxes();
+    for (size_t i = before; i < boxes.size(); ++i) texts.push_back(boxes[i].text);
+    return texts;
+  }
+  static std::vector<double> Bounds(const host::memory::MemoryShape& shape) {
+    return {shape.left(), shape.top(), shape.width(), shape.height()};
+  }
 
   TestContext twins_;
   host::memory::ScriptedFrontEnd& front_end_ = twins_.front_end;
@@ -105,18 +114,14 @@ TEST_F(OfflineCopyTest, ScrollingSlidesBecomeOneSlidePerPage) {
        3,
        {{"r1", "r2", "r3"}, {"r4", "r5", "r6"}, {"r7", "r8", "r9"}, {"r10", " ", " "}}},
       {"a ticker from row 2 over 6 rows", 6, {2}, 1, {{"r2"}, {"r3"}, {"r4"}, {"r5"}, {"r6"}}},
-      {"a ticker of two rows stops when the lower one shows the last row",
-       4,
-       {1, 2},
-       1,
-       {{"r1", "r2"}, {"r2", "r3"}, {"r3", "r4"}}},
+      // It stops when the lower one shows the last row.
+      {"a ticker of two rows", 4, {1, 2}, 1, {{"r1", "r2"}, {"r2", "r3"}, {"r3", "r4"}}},
       {"a page larger than the data", 2, {1, 2, 3}, 3, {{"r1", "r2", " "}}},
       {"no scrolling", 10, {1, 2}, 0, {{"r1", "r2"}}},
   };
   for (const PageCase& c : cases) {
     SCOPED_TRACE(c.name);
-    TearDown();
-    SetUp();
+    SetUp();  // a presentation of its own
     Connection("01", {"Value"}, Rows(c.rows));
     for (double row : c.linked_rows) Field(1, "01", "Value", row);
     if (c.step > 0) Scroll(1, 1, c.step, 2000);
@@ -139,8 +144,7 @@ TEST_F(OfflineCopyTest, SlidesWithoutDataAreDroppedOnlyWhenTheyHideThemselves) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TearDown();
-    SetUp();
+    SetUp();  // a presentation of its own
     Connection("01", {"Value"}, Rows(3));
     Connection("02", {"Value"}, Rows(c.rows, "e"));
     Slide(1).AddTextBox("title");
@@ -154,8 +158,7 @@ TEST_F(OfflineCopyTest, SlidesWithoutDataAreDroppedOnlyWhenTheyHideThemselves) {
 TEST_F(OfflineCopyTest, PagesAdvanceAtTheScrollSpeedUnlessTheShowAdvancesByHand) {
   for (int mode : {host::advance_mode::kUseSlideTimings, host::advance_mode::kManual}) {
     SCOPED_TRACE(mode);
-    TearDown();
-    SetUp();
+    SetUp();  // a presentation of its own
     deck_->settings().set_advance_mode(mode);
     Connection("01", {"Value"}, Rows(4));
     Field(1, "01", "Value", 1);
@@ -193,9 +196,7 @@ TEST_F(OfflineCopyTest, LinkedPicturesBecomeEmbeddedAtTheSamePlaceAndDepth) {
     host::memory::MemoryShape& embedded = copy.slide(s).shape(2);
     EXPECT_EQ(embedded.type(), host::shape_type::kPicture);
     EXPECT_EQ(embedded.picture_file(), files[s - 1]);
-    EXPECT_EQ(
-        std::vector<double>({embedded.left(), embedded.top(), embedded.width(), embedded.height()}),
-        std::vector<double>({10, 20, 300, 200}));
+    EXPECT_EQ(Bounds(embedded), std::vector<double>({10, 20, 300, 200}));
     EXPECT_EQ(copy.slide(s).shape(3).text(), "in front");
   }
 }
@@ -218,8 +219,7 @@ TEST_F(OfflineCopyTest, OrdinaryLinkedPicturesAreEmbeddedOrKeptLinkedWithAWarnin
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TearDown();
-    SetUp();
+    SetUp();  // a presentation of its own
     app_.environment().set_file_system(&files_);
     settings_.Set("Quendra Vintrel 2002", "PathMap", "C:\\Shows", "/shows/pictures");
     files_.WriteFile("/shows/pictures/logo.png", "png");
@@ -230,13 +230,8 @@ TEST_F(OfflineCopyTest, OrdinaryLinkedPicturesAreEmbeddedOrKeptLinkedWithAWarnin
     const size_t before = front_end_.message_boxes().size();
 
     host::memory::MemoryShape& picture = MakeCopy().slide(1).shape(2);
-    EXPECT_EQ(
-        std::vector<double>({picture.left(), picture.top(), picture.width(), picture.height()}),
-        std::vector<double>({10, 20, 30, 40}));
-    std::vector<std::string> texts;
-    for (size_t i = before; i < front_end_.message_boxes().size(); ++i) {
-      texts.push_back(front_end_.message_boxes()[i].text);
-    }
+    EXPECT_EQ(Bounds(picture), std::vector<double>({10, 20, 30, 40}));
+    const std::vector<std::string> texts = MessagesSince(before);
     if (c.embedded != nullptr) {
       EXPECT_EQ(picture.type(), host::shape_type::kPicture);
       EXPECT_EQ(picture.picture_file(), c.embedded);
@@ -276,19 +271,15 @@ TEST_F(OfflineCopyTest, TheClosingMessageFollowsTheSetting) {
   };
   for (const Case& c : {Case{"", true}, Case{"0", true}, Case{"1", false}}) {
     SCOPED_TRACE(c.setting);
-    TearDown();
-    SetUp();
+    SetUp();  // a presentation of its own
     settings_.Set("Quendra Vintrel 2002", "Info", "HideMsgBoxOfflineGeneration", c.setting);
     Connection("01", {"Value"}, Rows(1));
     Field(1, "01", "Value", 1);
     const size_t before = front_end_.message_boxes().size();
     MakeCopy();
-    std::vector<std::string> texts;
-    for (size_t i = before; i < front_end_.message_boxes().size(); ++i) {
-      texts.push_back(front_end_.message_boxes()[i].text);
-    }
-    EXPECT_EQ(texts, c.shown ? std::vector<std::string>{"Off-line presentation is ready."}
-                             : std::vector<std::string>{});
+    EXPECT_EQ(MessagesSince(before),
+              c.shown ? std::vector<std::string>{"Off-line presentation is ready."}
+                      : std::vector<std::string>{});
   }
 }
 

@@ -45,19 +45,18 @@ class ShowAndCopy : public ShowFixture {
 TEST_F(ShowAndCopy, EveryPageHoldsWhatTheShowShowsAtThatStep) {
   struct Case {
     const char* name;
-    std::function<void()> build;  // slide 1 scrolls; every step takes 1000 ms
     int pages;
+    std::function<void()> build;  // slide 1 scrolls; every step takes 1000 ms
   };
   const Case cases[] = {
-      {"a ticker whose data is also shown further down on another slide",
+      {"a ticker whose data is also shown further down on another slide", 4,
        [this] {
          Connection("01", {"A"}, Rows(4, "r"));
          OnSlide1("01", 1);
          Scroll(1, 1, 1, 1000);
          Field(2, "01", "A", 2);
-       },
-       4},
-      {"pages of two rows beside a connection that does not scroll",
+       }},
+      {"pages of two rows beside a connection that does not scroll", 3,
        [this] {
          Connection("01", {"A"}, Rows(5, "r"));
          Connection("02", {"A"}, Rows(4, "s"));
@@ -65,9 +64,8 @@ TEST_F(ShowAndCopy, EveryPageHoldsWhatTheShowShowsAtThatStep) {
          OnSlide1("01", 2);
          OnSlide1("02", 3);
          Scroll(1, 1, 2, 1000);
-       },
-       3},
-      {"a ticker that starts again while pages of two rows go on",
+       }},
+      {"a ticker that starts again while pages of two rows go on", 4,
        [this] {
          Connection("01", {"A"}, Rows(3, "r"));
          Connection("02", {"A"}, Rows(7, "s"));
@@ -76,22 +74,19 @@ TEST_F(ShowAndCopy, EveryPageHoldsWhatTheShowShowsAtThatStep) {
          OnSlide1("02", 2);
          Scroll(1, 1, 1, 1000);
          Scroll(1, 2, 2, 1000);
-       },
-       4},
-      {"pages of two rows over data the shapes already show",
+       }},
+      {"pages of two rows over data the shapes already show", 1,
        [this] {
          Connection("01", {"A"}, Rows(3, "r"));
          for (double row : {1, 2, 3}) OnSlide1("01", row);
          Scroll(1, 1, 2, 1000);
-       },
-       1},
-      {"a connection whose scrolling is off",
+       }},
+      {"a connection whose scrolling is off", 1,
        [this] {
          Connection("01", {"A"}, Rows(4, "r"));
          OnSlide1("01", 1);
          Slide(1).Tags().Add(ScrollTagName(1), ScrollValue(false, 2, 1000));
-       },
-       1},
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
