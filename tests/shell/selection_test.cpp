@@ -74,13 +74,8 @@ struct KindCase {
   const char* file = kWithConnections;
 };
 
-class SelectionTest : public testing_support::AddInFixture {
+class SelectionTest : public testing_support::ConnectedAddInFixture {
  protected:
-  void SetUp() override {
-    AddInFixture::SetUp();
-    ConnectAddIn();
-  }
-
   // Opens the file, first selects nothing (every shape command off), then the pieces, put on a
   // new slide of it.
   std::vector<MemoryShape*> Select(const char* file, const std::vector<Piece>& pieces) {
