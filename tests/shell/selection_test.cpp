@@ -125,9 +125,10 @@ TEST_F(SelectionTest, KindsFollowTheLinkedShapesThenTheUnlinkedOnesAndSwitchTheC
       {{}, 0, "0000"},
   };
   for (const KindCase& c : cases) {
+    SCOPED_TRACE("case " + std::to_string(&c - cases.data()));
     Select(c.file, c.pieces);
-    EXPECT_EQ(Kind(), c.kind) << "case " << (&c - cases.data());
-    EXPECT_EQ(ShapeCommands(), c.commands) << "case " << (&c - cases.data());
+    EXPECT_EQ(Kind(), c.kind);
+    EXPECT_EQ(ShapeCommands(), c.commands);
   }
 }
 
