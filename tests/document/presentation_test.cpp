@@ -45,6 +45,16 @@ class PresentationTest : public ::testing::Test {
     slide_ = &deck_->AddSlide();
   }
 
+  // A text box linked to `column` of `row` of connection `number`, and a clock.
+  MemoryShape& Field(const std::string& number, const std::string& column, double row,
+                     MemorySlide* slide = nullptr) {
+    return LinkShape((slide ? *slide : *slide_).AddTextBox("old text"),
+                     {source_type::kTextField, number, column, row});
+  }
+  MemoryShape& Clock(const std::string& format = "Short Time") {
+    return LinkShape(slide_->AddTextBox(""), {source_type::kClock, "", "", 0, format});
+  }
+
   clsPresentation& Load() {
     presentation_ = std::make_unique<clsPresentation>(ctx_);
     presentation_->SetActivePresentation(*deck_);
@@ -70,12 +80,9 @@ TEST_F(PresentationTest, LoadingReadsEveryTagAndFillsTextFieldsAndClocks) {
   deck_->Tags().Add("QUENDRA DISPLAYTYPE", "3");
   deck_->Tags().Add("QUENDRA DISTRIBUTION START", "2026-12-01T08:00:00");
   deck_->Tags().Add("QUENDRA DISTRIBUTION COMPUTER", "board1\tboard2\t");
-  auto& sales = slide_->AddTextBox("old text");
-  auto& beyond = slide_->AddTextBox("old text");
-  auto& clock = slide_->AddTextBox("");
-  LinkShape(sales, {source_type::kTextField, "01", "Sales", 2});
-  LinkShape(beyond, {source_type::kTextField, "01", "Sales", 9});
-  LinkShape(clock, {source_type::kClock, "", "", 0, "Short Time"});
+  auto& sales = Field("01", "Sales", 2);
+  auto& beyond = Field("01", "Sales", 9);
+  auto& clock = Clock();
 
   clsPresentation& presentation = Load();
 
@@ -93,10 +100,8 @@ TEST_F(PresentationTest, LoadingReadsEveryTagAndFillsTextFieldsAndClocks) {
 }
 
 TEST_F(PresentationTest, DisplayTypesChangeWhatTextFieldsAndClocksShow) {
-  auto& sales = slide_->AddTextBox("");
-  auto& clock = slide_->AddTextBox("");
-  LinkShape(sales, {source_type::kTextField, "01", "Sales", 2});
-  LinkShape(clock, {source_type::kClock, "", "", 0, "Short Time"});
+  auto& sales = Field("01", "Sales", 2);
+  auto& clock = Clock();
   clsPresentation& presentation = Load();
 
   const std::vector<std::pair<std::string, std::string>> expected = {
@@ -112,9 +117,8 @@ TEST_F(PresentationTest, DisplayTypesChangeWhatTextFieldsAndClocksShow) {
 }
 
 TEST_F(PresentationTest, AnUnchangedFillWritesNothing) {
-  for (int row = 1; row <= 2; ++row) {
-    LinkShape(slide_->AddTextBox(""), {source_type::kTextField, "01", "Region", double(row)});
-  }
+  Field("01", "Region", 1);
+  Field("01", "Region", 2);
   clsPresentation& presentation = Load();
   const long after_load = presentation.fill_writes();
   EXPECT_EQ(after_load, 2);
@@ -125,10 +129,8 @@ TEST_F(PresentationTest, AnUnchangedFillWritesNothing) {
 }
 
 TEST_F(PresentationTest, RemovedConnectionUnlinksAndBlanksOnlyItsShapes) {
-  auto& sales = slide_->AddTextBox("");
-  auto& target = slide_->AddTextBox("");
-  LinkShape(sales, {source_type::kTextField, "01", "Sales", 1});
-  LinkShape(target, {source_type::kTextField, "02", "Sales", 1});
+  auto& sales = Field("01", "Sales", 1);
+  auto& target = Field("02", "Sales", 1);
   clsPresentation& presentation = Load();
   ASSERT_EQ(Text(target), "1250.5");
 
@@ -151,8 +153,8 @@ TEST_F(PresentationTest, RemovedConnectionUnlinksAndBlanksOnlyItsShapes) {
 TEST_F(PresentationTest, LinkedPictureHidesWithoutDataAndComesBackRelinked) {
   const std::string south = dir_.Write("pics/south.png", "png");
   dir_.Write("pics/north.png", "png");
-  auto& picture = slide_->AddLinkedPicture(dir_.File("pics/old.png"));
-  LinkShape(picture, {source_type::kLinkedObject, "01", "Picture", 2, "", "pics"});
+  auto& picture = LinkShape(slide_->AddLinkedPicture(dir_.File("pics/old.png")),
+                            {source_type::kLinkedObject, "01", "Picture", 2, "", "pics"});
   rows_ = {{"North", "1", "north.png"}};  // row 2 does not exist yet
   clsPresentation& presentation = Load();
   EXPECT_FALSE(picture.Visible());
@@ -164,8 +166,7 @@ TEST_F(PresentationTest, LinkedPictureHidesWithoutDataAndComesBackRelinked) {
 }
 
 TEST_F(PresentationTest, ChartTakesAllRowsOrTheScrollingWindow) {
-  auto& chart = slide_->AddChart("Chart");
-  LinkShape(chart, {source_type::kGraph, "01", "", 0});
+  auto& chart = LinkShape(slide_->AddChart("Chart"), {source_type::kGraph, "01", "", 0});
   chart.SetVisible(false);
   Load();
   EXPECT_TRUE(chart.Visible());
@@ -179,13 +180,12 @@ TEST_F(PresentationTest, ChartTakesAllRowsOrTheScrollingWindow) {
 }
 
 TEST_F(PresentationTest, PrepareSaveBlanksAndHidesOnlyLinkedShapesOfAnAddInPresentation) {
-  auto& sales = slide_->AddTextBox("");
+  auto& sales = Field("01", "Sales", 1);
   auto& plain = slide_->AddTextBox("my own text");
-  auto& picture = slide_->AddLinkedPicture(dir_.Write("pics/north.png", "png"));
-  auto& chart = slide_->AddChart("Chart");
-  LinkShape(sales, {source_type::kTextField, "01", "Sales", 1});
-  LinkShape(picture, {source_type::kLinkedObject, "01", "Picture", 1, "", dir_.File("pics")});
-  LinkShape(chart, {source_type::kGraph, "01", "", 0});
+  auto& picture =
+      LinkShape(slide_->AddLinkedPicture(dir_.Write("pics/north.png", "png")),
+                {source_type::kLinkedObject, "01", "Picture", 1, "", dir_.File("pics")});
+  auto& chart = LinkShape(slide_->AddChart("Chart"), {source_type::kGraph, "01", "", 0});
   clsPresentation& presentation = Load();
   ASSERT_EQ(Text(sales), "1250.5");
 
@@ -206,9 +206,7 @@ TEST_F(PresentationTest, PrepareSaveBlanksAndHidesOnlyLinkedShapesOfAnAddInPrese
 }
 
 TEST_F(PresentationTest, AFailingFillAsksOkCancelAndCancelSilencesTheRest) {
-  for (int i = 0; i < 3; ++i) {
-    LinkShape(slide_->AddTextBox(""), {source_type::kTextField, "01", "NoSuchColumn", 1});
-  }
+  for (int i = 0; i < 3; ++i) Field("01", "NoSuchColumn", 1);
   front_end_.QueueAnswer(host::msg_box::kCancel);
   Load();
   ASSERT_EQ(front_end_.message_boxes().size(), 1u);
@@ -227,17 +225,15 @@ TEST_F(PresentationTest, AFailingFillAsksOkCancelAndCancelSilencesTheRest) {
 }
 
 TEST_F(PresentationTest, SlideHasConnectionsNeedsAConnectionAColumnAndARow) {
-  auto& second = deck_->AddSlide();
-  LinkShape(slide_->AddTextBox(""), {source_type::kClock, "", "", 0, "Long Time"});
-  LinkShape(second.AddTextBox(""), {source_type::kTextField, "01", "Sales", 1});
+  Clock("Long Time");
+  Field("01", "Sales", 1, &deck_->AddSlide());
   clsPresentation& presentation = Load();
   EXPECT_FALSE(presentation.SlideHasConnections(1));
   EXPECT_TRUE(presentation.SlideHasConnections(2));
 }
 
 TEST_F(PresentationTest, RemoveVintrelLeavesNoAddInTag) {
-  auto& sales = slide_->AddTextBox("");
-  LinkShape(sales, {source_type::kTextField, "01", "Sales", 1});
+  auto& sales = Field("01", "Sales", 1);
   deck_->Tags().Add("QUENDRA DISPLAYTYPE", "1");
   deck_->Tags().Add("OTHER TOOL", "kept");
   clsPresentation& presentation = Load();

@@ -21,6 +21,10 @@ class ShapeTest : public ::testing::Test {
       : presentation_("/shows/board.pptx"), shape_(presentation_.AddSlide().AddTextBox("old")) {}
 
   const Tags& tags() { return shape_.tags().entries(); }
+  // Puts the link tags, each named without its "QUENDRA COLUMN " prefix.
+  void Link(const Tags& tags) {
+    for (const auto& [name, value] : tags) shape_.WithTag("QUENDRA COLUMN " + name, value);
+  }
   clsshape Read() {
     clsshape shape;
     shape.SetShapeItem(shape_);
@@ -58,7 +62,7 @@ TEST_F(ShapeTest, ShapeWithoutLinkTagsIsNotEnabledAndGivenValuesEnableIt) {
 }
 
 TEST_F(ShapeTest, UnreadableTypeRaisesError9) {
-  shape_.WithTag("QUENDRA COLUMN TYPE", "clock");
+  Link({{"TYPE", "clock"}});
   clsshape shape;
   const Error failure = testing::ErrorOf([&] { shape.SetShapeItem(shape_); });
   EXPECT_EQ(failure.number(), ErrorNumber(ErrorCode::kSettingShapeInformation));
@@ -88,10 +92,7 @@ TEST_F(ShapeTest, FullLinkIsWrittenInItsOrder) {
 }
 
 TEST_F(ShapeTest, PartialWriteLeavesTagsThatWereNotGiven) {
-  shape_.WithTag("QUENDRA COLUMN TYPE", "2")
-      .WithTag("QUENDRA COLUMN TAG", "03")
-      .WithTag("QUENDRA COLUMN COLUMNNAME", "Old")
-      .WithTag("QUENDRA COLUMN ROW", "4");
+  Link({{"TYPE", "2"}, {"TAG", "03"}, {"COLUMNNAME", "Old"}, {"ROW", "4"}});
   clsshape shape = Read();
   shape.SetSourceType(source_type::kTextField);
   shape.SetNewColumnName("New");
@@ -103,7 +104,7 @@ TEST_F(ShapeTest, PartialWriteLeavesTagsThatWereNotGiven) {
 }
 
 TEST_F(ShapeTest, ClearingALinkWritesTypeZeroAndKeepsTheRest) {
-  shape_.WithTag("QUENDRA COLUMN TYPE", "2").WithTag("QUENDRA COLUMN TAG", "03");
+  Link({{"TYPE", "2"}, {"TAG", "03"}});
   clsshape shape = Read();
   shape.SetSourceType(source_type::kNone);
   shape.SetShapeTags();
@@ -112,11 +113,8 @@ TEST_F(ShapeTest, ClearingALinkWritesTypeZeroAndKeepsTheRest) {
 }
 
 TEST_F(ShapeTest, RemoveKeepsRowZeroEmptyValuesAndForeignTags) {
-  shape_.WithTag("QUENDRA COLUMN TYPE", "2")
-      .WithTag("QUENDRA COLUMN TAG", "")
-      .WithTag("QUENDRA COLUMN COLUMNNAME", "Sales")
-      .WithTag("QUENDRA COLUMN ROW", "0")
-      .WithTag("OTHER", "x");
+  Link({{"TYPE", "2"}, {"TAG", ""}, {"COLUMNNAME", "Sales"}, {"ROW", "0"}});
+  shape_.WithTag("OTHER", "x");
   clsshape shape = Read();
   EXPECT_EQ(shape.Row(), 0);
   shape.SetNewConnectionTagNumber("05");  // new values do not widen a removal
@@ -126,9 +124,7 @@ TEST_F(ShapeTest, RemoveKeepsRowZeroEmptyValuesAndForeignTags) {
 }
 
 TEST_F(ShapeTest, FailingWriteRaisesError10AfterTheDeletes) {
-  shape_.WithTag("QUENDRA COLUMN TYPE", "2")
-      .WithTag("QUENDRA COLUMN TAG", "01")
-      .WithTag("QUENDRA COLUMN COLUMNNAME", "Sales");
+  Link({{"TYPE", "2"}, {"TAG", "01"}, {"COLUMNNAME", "Sales"}});
   clsshape shape = Read();
   shape.SetSourceType(source_type::kTextField);
   shape.SetNewColumnName("Other");

@@ -9,19 +9,21 @@
 namespace vintrel::rendering {
 namespace {
 
-// Saturday 5 December 2026, 16:04:07 local time.
-std::tm Afternoon() {
-  std::tm local{};
-  local.tm_year = 126;
-  local.tm_mon = 11;
-  local.tm_mday = 5;
-  local.tm_hour = 16;
-  local.tm_min = 4;
-  local.tm_sec = 7;
-  local.tm_wday = 6;
-  local.tm_yday = 338;
-  return local;
+// A local time of 2026 (months from 1), with its weekday and day of the year filled in.
+std::tm In2026(int month, int day, int hour = 0, int minute = 0, int second = 0) {
+  std::tm t{};
+  t.tm_year = 126;
+  t.tm_mon = month - 1;
+  t.tm_mday = day;
+  t.tm_hour = hour;
+  t.tm_min = minute;
+  t.tm_sec = second;
+  timegm(&t);
+  return t;
 }
+
+// Saturday 5 December 2026, 16:04:07.
+const std::tm kAfternoon = In2026(12, 5, 16, 4, 7);
 
 RegionalForms Us() {
   RegionalForms forms;
@@ -31,7 +33,7 @@ RegionalForms Us() {
 }
 
 TEST(DateFormatTest, NamedFormsInUnitedStatesForms) {
-  const std::tm t = Afternoon();
+  const std::tm t = kAfternoon;
   EXPECT_EQ(FormatDate(t, "General Date", Us()), "12/5/2026 4:04:07 PM");
   EXPECT_EQ(FormatDate(t, "Long Date", Us()), "Saturday, December 5, 2026");
   EXPECT_EQ(FormatDate(t, "Short Date", Us()), "12/5/2026");
@@ -41,17 +43,13 @@ TEST(DateFormatTest, NamedFormsInUnitedStatesForms) {
 }
 
 TEST(DateFormatTest, GeneralDateDropsMidnightAndMissingDate) {
-  std::tm midnight = Afternoon();
-  midnight.tm_hour = midnight.tm_min = midnight.tm_sec = 0;
-  EXPECT_EQ(FormatDate(midnight, "General Date", Us()), "12/5/2026");
-  EXPECT_EQ(FormatDate(Afternoon(), "General Date", Us(), /*has_date=*/false), "4:04:07 PM");
-  std::tm morning = Afternoon();
-  morning.tm_hour = 0;
-  EXPECT_EQ(FormatDate(morning, "Long Time", Us()), "12:04:07 AM");
+  EXPECT_EQ(FormatDate(In2026(12, 5), "General Date", Us()), "12/5/2026");
+  EXPECT_EQ(FormatDate(kAfternoon, "General Date", Us(), /*has_date=*/false), "4:04:07 PM");
+  EXPECT_EQ(FormatDate(In2026(12, 5, 0, 4, 7), "Long Time", Us()), "12:04:07 AM");
 }
 
 TEST(DateFormatTest, PatternLetters) {
-  const std::tm t = Afternoon();
+  const std::tm t = kAfternoon;
   EXPECT_EQ(FormatDate(t, "dd/mm/yyyy hh:nn:ss", Us()), "05/12/2026 16:04:07");
   EXPECT_EQ(FormatDate(t, "d-m-yy h:n:s", Us()), "5-12-26 16:4:7");
   EXPECT_EQ(FormatDate(t, "hh:mm", Us()), "16:04");  // m after an hour is minutes
@@ -63,16 +61,10 @@ TEST(DateFormatTest, PatternLetters) {
 }
 
 TEST(DateFormatTest, WeeksStartOnSundayAndTheFirstHoldsJanuaryFirst) {
-  std::tm t{};
-  t.tm_year = 126;  // 1 January 2026 is a Thursday
-  t.tm_mday = 3;    // Saturday 3 January: still week 1
-  t.tm_wday = 6;
-  t.tm_yday = 2;
-  EXPECT_EQ(FormatDate(t, "ww", Us()), "1");
-  t.tm_mday = 4;  // Sunday 4 January starts week 2
-  t.tm_wday = 0;
-  t.tm_yday = 3;
-  EXPECT_EQ(FormatDate(t, "ww", Us()), "2");
+  // 1 January 2026 is a Thursday: Saturday 3 January is still in week 1, Sunday the 4th starts
+  // week 2.
+  EXPECT_EQ(FormatDate(In2026(1, 3), "ww", Us()), "1");
+  EXPECT_EQ(FormatDate(In2026(1, 4), "ww", Us()), "2");
 }
 
 // What a clock shows under each display type is in the presentation's display type table.

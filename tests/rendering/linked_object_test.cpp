@@ -54,14 +54,13 @@ TEST_F(LinkedObjectTest, ExistingFileIsLinkedAndReloadedAbsoluteOrRelativeToTheP
 
 TEST_F(LinkedObjectTest, EmptyOrMissingAbsoluteReferenceHidesAndKeepsTheOldLink) {
   const std::string old = picture_->LinkFormat().SourceFullName();
-  EXPECT_FALSE(Relink(2, dir_.File("pics/missing.png")));
-  EXPECT_FALSE(picture_->Visible());
-  EXPECT_EQ(picture_->LinkFormat().SourceFullName(), old);
-
-  picture_->SetVisible(true);
-  EXPECT_FALSE(Relink(2, ""));
-  EXPECT_FALSE(picture_->Visible());
-  EXPECT_EQ(picture_->LinkFormat().SourceFullName(), old);
+  for (const std::string& reference : {dir_.File("pics/missing.png"), std::string()}) {
+    SCOPED_TRACE(reference);
+    picture_->SetVisible(true);
+    EXPECT_FALSE(Relink(2, reference));
+    EXPECT_FALSE(picture_->Visible());
+    EXPECT_EQ(picture_->LinkFormat().SourceFullName(), old);
+  }
 
   // Relinking never shows a hidden shape again: that is the caller's business.
   EXPECT_TRUE(Relink(2, dir_.Write("pics/new.png", "")));  // an empty file is still a file

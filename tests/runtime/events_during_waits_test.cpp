@@ -21,17 +21,9 @@ constexpr const char* kOtherDeck = "/shows/other.pptx";
 enum class Event { kShowEnds, kSigterm, kNextSlide, kPlayerSwitches };
 
 const char* Name(Event event) {
-  switch (event) {
-    case Event::kShowEnds:
-      return "the show ends";
-    case Event::kSigterm:
-      return "SIGTERM";
-    case Event::kNextSlide:
-      return "the next slide";
-    case Event::kPlayerSwitches:
-      return "the player switches to another show";
-  }
-  return "";
+  constexpr const char* kNames[] = {"the show ends", "SIGTERM", "the next slide",
+                                    "the player switches to another show"};
+  return kNames[static_cast<int>(event)];
 }
 
 class EventsDuringWaits : public ShowFixture {
@@ -111,8 +103,7 @@ TEST_F(EventsDuringWaits, EveryEventAtEveryWaitOfTheBeginningAndOfADataTick) {
   constexpr long kTicking = 2100;  // the first requery of a database falls due at 2 s
   for (const Phase& phase : phases) {
     // A first run finds the waits: every pump from inside the add-in's code.
-    TearDown();
-    SetUp();
+    StartOver();
     Open();
     Begin();
     if (!phase.begin) {
@@ -125,8 +116,7 @@ TEST_F(EventsDuringWaits, EveryEventAtEveryWaitOfTheBeginningAndOfADataTick) {
       for (const Event event : events) {
         SCOPED_TRACE(std::string(phase.name) + ", wait " + std::to_string(wait) + ": " +
                      Name(event));
-        TearDown();
-        SetUp();
+        StartOver();
         Open();
         loop_.action = [this, event] { Raise(event); };
         if (phase.begin) {

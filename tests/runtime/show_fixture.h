@@ -65,6 +65,11 @@ class ShowFixture : public ::testing::Test {
     if (host_.show() != nullptr) host_.EndSlideShow();
     connect_.OnDisconnection(0);
   }
+  // Ends what the last case left running and builds the presentation afresh.
+  void StartOver() {
+    TearDown();
+    SetUp();
+  }
 
   // The twins, with the scripted loop and every connection reading the test's rows.
   Platform ShowPlatform() {

@@ -7,8 +7,6 @@
 
 #include <string>
 
-#include "host/common/client_recordset.h"
-#include "host/event_loop.h"
 #include "host/memory/memory_application.h"
 #include "host/memory/memory_settings_store.h"
 #include "host/memory/memory_slide.h"
@@ -24,7 +22,6 @@
 namespace vintrel::shell::testing_support {
 
 using testing::AddIn;
-using testing::WorkingDataAccess;
 
 inline constexpr const char* kWithConnections = "/shows/board.pptx";
 inline constexpr const char* kWithoutConnections = "/shows/plain.pptx";
@@ -68,12 +65,19 @@ class AddInFixture : public ::testing::Test {
 
   testing::InMemoryServices twins_;
   host::memory::ScriptedFrontEnd& front_end_ = twins_.front_end;
-  host::FakeClock& clock_ = twins_.clock;
-  host::EventLoop& loop_ = twins_.loop;
   host::memory::MemorySettingsStore& settings_ = twins_.settings;
   host::memory::MemoryApplication host_;
   AddIn addin_;
   Connect connect_{AddInPlatform(twins_)};
+};
+
+// The same, with the add-in loaded before each test.
+class ConnectedAddInFixture : public AddInFixture {
+ protected:
+  void SetUp() override {
+    AddInFixture::SetUp();
+    ConnectAddIn();
+  }
 };
 
 }  // namespace vintrel::shell::testing_support

@@ -62,25 +62,20 @@ TEST_F(CommandBarsTest, MenuStandsBeforeTheWindowMenuAndGroupsAreMarked) {
   EXPECT_EQ(combo.items().size(), 6u);
 }
 
-struct StateCase {
-  const char* opened;
-  bool refresh_and_display;
-};
-
 TEST_F(CommandBarsTest, DataCommandsFollowTheActivePresentationsConnections) {
   ConnectAddIn();
-  const std::vector<std::string> at_start = EnabledOnToolBarAndMenu();
-  EXPECT_EQ(at_start, (std::vector<std::string>{
-                          "Create &off-line presentation", "Create &off-line presentation",
-                          "&Visit Quendra Vintrel 2002 website", "Quendra Vintrel 2002 &Help",
-                          "&About Quendra Vintrel 2002 - Personal Edition"}));
-  for (const StateCase& c :
-       std::vector<StateCase>{{kWithConnections, true}, {kWithoutConnections, false}}) {
-    host::memory::MemoryPresentation& opened = host_.OpenPresentation(c.opened);
+  EXPECT_EQ(
+      EnabledOnToolBarAndMenu(),
+      (std::vector<std::string>{"Create &off-line presentation", "Create &off-line presentation",
+                                "&Visit Quendra Vintrel 2002 website", "Quendra Vintrel 2002 &Help",
+                                "&About Quendra Vintrel 2002 - Personal Edition"}));
+  for (const auto& [file, refresh_and_display] :
+       {std::pair{kWithConnections, true}, std::pair{kWithoutConnections, false}}) {
+    host::memory::MemoryPresentation& opened = host_.OpenPresentation(file);
     const CommandControls& controls = connect_.application()->command_controls();
     for (host::CommandBarControl* control : {controls.cmbRefreshDataNow, controls.cbrRefreshDataNow,
                                              controls.cmbDisplayType, controls.display_menu}) {
-      EXPECT_EQ(control->Enabled(), c.refresh_and_display) << c.opened;
+      EXPECT_EQ(control->Enabled(), refresh_and_display) << file;
     }
     host_.ClosePresentation(opened);
   }
@@ -123,10 +118,11 @@ TEST_F(CommandBarsTest, HiddenUserInterfaceMakesNothingAndEventsStillRun) {
 
 // Which page a click opens, and with which slide: every control of a shape command reaches the
 // same page; the bars name the slide in view, the context menus do not.
+constexpr int kToolBar = -1;
+constexpr int kMainMenu = -2;  // any other place is the index of a context popup
 struct ClickCase {
-  const char* control;
-  std::array<host::CommandBarControl*, kShapeCommandCount> CommandControls::*row = nullptr;
-  int popup = -1;  // a context popup's item instead
+  const char* name;
+  int place;
   ShapeCommand command;
   const char* page;
   std::optional<int> slide;
@@ -148,39 +144,37 @@ TEST_F(CommandBarsTest, ClicksOpenTheirPagesThroughTheActivePresentation) {
     std::vector<std::string> opened;
     std::optional<int> slide_asked;
   } pages;
-  std::vector<std::string>& opened = pages.opened;
-  std::optional<int>& slide_asked = pages.slide_asked;
   connect_.services().front_end = &pages;
   ConnectAddIn();
   host::memory::MemoryPresentation& deck = host_.OpenPresentation(kWithConnections);
   host::memory::MemoryShape& field = deck.slide(1).shape(1);
   const CommandControls& controls = connect_.application()->command_controls();
 
-  const std::vector<ClickCase> cases = {
-      {"tool bar", &CommandControls::tool_bar_commands, -1, kSlideShowProperties, kConnections,
-       std::nullopt},
-      {"tool bar", &CommandControls::tool_bar_commands, -1, kSlideProperties, kSlide, 1},
-      {"main menu", &CommandControls::menu_commands, -1, kSlideProperties, kSlide, 1},
+  const ClickCase cases[] = {
+      {"tool bar, connections", kToolBar, kSlideShowProperties, kConnections, {}},
+      {"tool bar, slide", kToolBar, kSlideProperties, kSlide, 1},
+      {"main menu, slide", kMainMenu, kSlideProperties, kSlide, 1},
       // A popup names no slide: the page is for the slide of the active window.
-      {"shapes popup", nullptr, kShapesMenu, kSlideProperties, kSlide, 1},
-      {"pictures popup", nullptr, kPicturesMenu, kSlideShowProperties, kConnections, std::nullopt},
-      {"tool bar", &CommandControls::tool_bar_commands, -1, kDataFieldProperties, kText,
-       std::nullopt},
-      {"main menu", &CommandControls::menu_commands, -1, kDataFieldProperties, kText, std::nullopt},
-      {"shapes popup", nullptr, kShapesMenu, kDataFieldProperties, kText, std::nullopt},
+      {"shapes popup, slide", kShapesMenu, kSlideProperties, kSlide, 1},
+      {"pictures popup, connections", kPicturesMenu, kSlideShowProperties, kConnections, {}},
+      {"tool bar, text field", kToolBar, kDataFieldProperties, kText, {}},
+      {"main menu, text field", kMainMenu, kDataFieldProperties, kText, {}},
+      {"shapes popup, text field", kShapesMenu, kDataFieldProperties, kText, {}},
   };
   for (const ClickCase& c : cases) {
+    SCOPED_TRACE(c.name);
     host_.SelectShapes({&field});
-    host::CommandBarControl* control = c.popup >= 0
-                                           ? controls.context_popups[c.popup].items[c.command]
-                                           : (controls.*c.row)[c.command];
-    ASSERT_NE(control, nullptr) << c.control << " " << c.command;
-    ASSERT_TRUE(control->Enabled()) << c.control << " " << c.command;
-    opened.clear();
-    slide_asked.reset();
+    host::CommandBarControl* control = c.place == kToolBar ? controls.tool_bar_commands[c.command]
+                                       : c.place == kMainMenu
+                                           ? controls.menu_commands[c.command]
+                                           : controls.context_popups[c.place].items[c.command];
+    ASSERT_NE(control, nullptr);
+    ASSERT_TRUE(control->Enabled());
+    pages.opened.clear();
+    pages.slide_asked.reset();
     control->Execute();
-    EXPECT_EQ(opened, std::vector<std::string>{c.page}) << c.control << " " << c.command;
-    EXPECT_EQ(slide_asked, c.slide) << c.control << " " << c.command;
+    EXPECT_EQ(pages.opened, std::vector<std::string>{c.page});
+    EXPECT_EQ(pages.slide_asked, c.slide);
   }
 }
 

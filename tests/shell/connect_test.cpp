@@ -6,34 +6,14 @@
 #include <sstream>
 
 #include "connections/excel_status.h"
-#include "host/common/client_recordset.h"
-#include "host/event_loop.h"
 #include "host/memory/failing_data_access.h"
-#include "host/memory/memory_application.h"
-#include "host/memory/memory_settings_store.h"
-#include "host/memory/scripted_front_end.h"
 #include "host/spreadsheet.h"
-#include "shell/check_data_access.h"
+#include "shell/addin_fixture.h"
 #include "shell/settings.h"
 #include "shell/version.h"
-#include "support/context.h"
-#include "testing/test_context.h"
 
 namespace vintrel::shell {
 namespace {
-
-using host::memory::MemoryApplication;
-
-// Data-access components that can be made (the connection is never used by start-up).
-class WorkingDataAccess : public host::DataAccess {
- public:
-  std::unique_ptr<host::Connection> CreateConnection() override { return nullptr; }
-  std::unique_ptr<host::Recordset> CreateRecordset() override {
-    ++created;
-    return std::make_unique<host::ClientRecordset>();
-  }
-  int created = 0;
-};
 
 // A spreadsheet service that records being shut down.
 class RecordingSpreadsheet : public host::SpreadsheetApplication {
@@ -53,17 +33,9 @@ class RecordingSpreadsheet : public host::SpreadsheetApplication {
   std::vector<std::string>& calls_;
 };
 
-class AddIn : public host::AddInInstance {
- public:
-  std::string ProgId() const override { return "VT2002.Connect"; }
-};
-
-class ConnectTest : public ::testing::Test {
+// Loading and unloading the add-in; the debug log tells what ran.
+class ConnectTest : public testing_support::AddInFixture {
  protected:
-  void Set(const std::string& key, const std::string& value) {
-    settings_.Set(kSettingsAppName, kSettingsSection, key, value);
-  }
-
   // The debug log's entries without their time stamps.
   std::vector<std::string> LogEntries() {
     std::vector<std::string> entries;
@@ -83,17 +55,11 @@ class ConnectTest : public ::testing::Test {
     return std::find(entries.begin(), entries.end(), entry) != entries.end();
   }
 
-  testing::InMemoryServices twins_;
   testing::TempDir& folder_ = twins_.logs;
-  host::memory::MemorySettingsStore& settings_ = twins_.settings;
-  host::memory::ScriptedFrontEnd& front_end_ = twins_.front_end;
-  MemoryApplication host_;
-  AddIn addin_;
-  Connect connect_{twins_.platform()};
 };
 
 TEST_F(ConnectTest, DebugLogTracesAWholeLoadInOrder) {
-  Set(kSettingDebug, "1");
+  SetSetting(kSettingDebug, "1");
   connect_.OnConnection(host_, 1, addin_);
   connect_.OnStartupComplete();
   connect_.OnBeginShutdown();
@@ -122,7 +88,7 @@ TEST_F(ConnectTest, DebugSettingIsATruthValueAndAnythingElseLeavesTheLogOff) {
                         Case{"2.5", true}, Case{"0", false}, Case{"False", false},
                         Case{"garbage", false}, Case{"", false}, Case{"1x", false}}) {
     std::filesystem::remove(folder_.File("vintrel.dbg"));
-    Set(kSettingDebug, c.text);
+    SetSetting(kSettingDebug, c.text);
     Connect connect(twins_.platform());
     connect.OnConnection(host_, 1, addin_);
     connect.OnDisconnection(0);
@@ -150,7 +116,7 @@ TEST_F(ConnectTest, AnActiveAddInSubscribesAndUnloadingLetsGoOfEverything) {
 TEST_F(ConnectTest, OnlyHostGenerationTenRunsAndOthersStayQuiet) {
   for (const char* version : {"10.0", "10.2", "9.0", "11.0", "1.0", "100.0"}) {
     std::filesystem::remove(folder_.File("vintrel.dbg"));
-    Set(kSettingDebug, "True");
+    SetSetting(kSettingDebug, "True");
     host_.set_version(version);
     Connect connect(twins_.platform());
     connect.OnConnection(host_, 1, addin_);
@@ -168,7 +134,7 @@ TEST_F(ConnectTest, OnlyHostGenerationTenRunsAndOthersStayQuiet) {
 TEST_F(ConnectTest, MissingDataAccessShowsOneCriticalMessageAndStaysInactive) {
   host::memory::FailingDataAccess failing;
   connect_.services().data_access = &failing;
-  Set(kSettingDebug, "1");
+  SetSetting(kSettingDebug, "1");
   connect_.OnConnection(host_, 1, addin_);
 
   ASSERT_EQ(front_end_.message_boxes().size(), 1u);
@@ -188,7 +154,7 @@ TEST_F(ConnectTest, MissingDataAccessShowsOneCriticalMessageAndStaysInactive) {
 
 TEST_F(ConnectTest, HideUserInterfaceCountsOnlyWhenExactlyOne) {
   for (const char* value : {"1", " 1", "01", "true", ""}) {
-    Set(kSettingHideUserInterface, value);
+    SetSetting(kSettingHideUserInterface, value);
     Connect connect(twins_.platform());
     connect.OnConnection(host_, 1, addin_);
     EXPECT_EQ(connect.context().module.hide_user_interface_value, value);

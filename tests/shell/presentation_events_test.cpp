@@ -9,17 +9,11 @@ namespace {
 using host::memory::MemoryPresentation;
 
 // The host events that keep the add-in's presentation entries, on the in-memory host.
-class PresentationEventsTest : public testing_support::AddInFixture {
- protected:
-  void SetUp() override {
-    AddInFixture::SetUp();
-    ConnectAddIn();
-  }
+class PresentationEventsTest : public testing_support::ConnectedAddInFixture {};
 
-  static std::string FieldText(MemoryPresentation& presentation) {
-    return presentation.slide(1).Shapes().Item(1).TextFrame().TextRange().Text();
-  }
-};
+std::string FieldText(MemoryPresentation& presentation) {
+  return presentation.slide(1).Shapes().Item(1).TextFrame().TextRange().Text();
+}
 
 TEST_F(PresentationEventsTest, OpeningLoadsAndFillsWithoutMarkingTheFileChanged) {
   MemoryPresentation& opened = host_.OpenPresentation("/shows/board.pptx");

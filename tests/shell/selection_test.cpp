@@ -74,13 +74,8 @@ struct KindCase {
   const char* file = kWithConnections;
 };
 
-class SelectionTest : public testing_support::AddInFixture {
+class SelectionTest : public testing_support::ConnectedAddInFixture {
  protected:
-  void SetUp() override {
-    AddInFixture::SetUp();
-    ConnectAddIn();
-  }
-
   // Opens the file, first selects nothing (every shape command off), then the pieces, put on a
   // new slide of it.
   std::vector<MemoryShape*> Select(const char* file, const std::vector<Piece>& pieces) {
@@ -130,9 +125,10 @@ TEST_F(SelectionTest, KindsFollowTheLinkedShapesThenTheUnlinkedOnesAndSwitchTheC
       {{}, 0, "0000"},
   };
   for (const KindCase& c : cases) {
+    SCOPED_TRACE("case " + std::to_string(&c - cases.data()));
     Select(c.file, c.pieces);
-    EXPECT_EQ(Kind(), c.kind) << "case " << (&c - cases.data());
-    EXPECT_EQ(ShapeCommands(), c.commands) << "case " << (&c - cases.data());
+    EXPECT_EQ(Kind(), c.kind);
+    EXPECT_EQ(ShapeCommands(), c.commands);
   }
 }
 

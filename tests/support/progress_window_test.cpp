@@ -7,27 +7,21 @@
 namespace vintrel {
 namespace {
 
-// Remembers the last estimate the window showed.
-class RecordingProgress : public host::ProgressDisplay {
- public:
-  RecordingProgress(std::string* remaining, bool* topmost)
-      : remaining_(remaining), topmost_(topmost) {}
-  void SetTitle(const std::string&) override {}
-  void SetStatus(const std::string&) override {}
-  void SetProgress(int, int) override {}
-  void SetRemaining(const std::string& text) override { *remaining_ = text; }
-  void SetTopmost(bool topmost) override { *topmost_ = topmost; }
-  void Close() override {}
-
- private:
-  std::string* remaining_;
-  bool* topmost_;
-};
-
+// A front end whose progress windows note the last estimate shown and whether they stay on top.
 class ProgressFrontEnd : public host::memory::ScriptedFrontEnd {
  public:
   std::unique_ptr<host::ProgressDisplay> OpenProgress() override {
-    return std::make_unique<RecordingProgress>(&remaining, &topmost);
+    struct Display : host::ProgressDisplay {
+      explicit Display(ProgressFrontEnd& owner) : owner(owner) {}
+      void SetTitle(const std::string&) override {}
+      void SetStatus(const std::string&) override {}
+      void SetProgress(int, int) override {}
+      void SetRemaining(const std::string& text) override { owner.remaining = text; }
+      void SetTopmost(bool topmost) override { owner.topmost = topmost; }
+      void Close() override {}
+      ProgressFrontEnd& owner;
+    };
+    return std::make_unique<Display>(*this);
   }
   std::string remaining = "(never shown)";
   bool topmost = false;

@@ -121,8 +121,7 @@ class WindowsFiles : public ::testing::Test {
     EXPECT_EQ(shown.picture, original_.picture) << shown.out;
     EXPECT_EQ(ReadFile(deck), before) << "the show wrote the file";
   }
-  // Opening the deck as an author does fails for `connection` with a message holding every one
-  // of `advice`.
+  // Opening the deck as an author does fails with a message holding every one of `advice`.
   void ExpectClearFailure(const std::string& deck, const std::vector<std::string>& advice,
                           const std::map<std::string, std::string>& environment = {}) {
     const ProgramResult result = example_.Vintrel({"inspect", deck}, environment);
@@ -131,6 +130,11 @@ class WindowsFiles : public ::testing::Test {
     for (const std::string& text : advice) {
       EXPECT_NE(said.find(text), std::string::npos) << "missing \"" << text << "\" in\n" << said;
     }
+  }
+  // The example with its database's connection string replaced.
+  std::string DatabaseDeck(const std::string& name, const std::string& connection) {
+    return Deck(name,
+                {{kPresentationTags, "Provider=SQLite;Data Source=data/board.db", connection}});
   }
   void MoveData(const std::string& to) {
     fs::create_directories(fs::path(to).parent_path());
@@ -203,10 +207,9 @@ TEST_F(WindowsFiles, RegionalNumbersAndDayFirstDates) {
   EXPECT_NE(list.out.find("1500.5"), std::string::npos) << list.out;
   const ProgramResult window = example_.Vintrel({"distribution", deck});
   EXPECT_EQ(window.exit_code, 0) << window.err;
-  EXPECT_NE(window.out.find("2026-12-31"), std::string::npos) << window.out;
-  EXPECT_NE(window.out.find("16:00"), std::string::npos) << window.out;
-  EXPECT_NE(window.out.find("18:30"), std::string::npos) << window.out;
-  EXPECT_NE(window.out.find("LOBBY-PC"), std::string::npos) << window.out;
+  for (const char* part : {"2026-12-31", "16:00", "18:30", "LOBBY-PC"}) {
+    EXPECT_NE(window.out.find(part), std::string::npos) << part << " in\n" << window.out;
+  }
 }
 
 TEST_F(WindowsFiles, OdbcDsnOfThisComputer) {
@@ -216,9 +219,7 @@ TEST_F(WindowsFiles, OdbcDsnOfThisComputer) {
   }
   std::ofstream(example_.File("odbc.ini"))
       << "[SalesBoard]\nDriver=SQLite3\nDatabase=" << example_.Example("data/board.db") << "\n";
-  const std::string deck =
-      Deck("dsn.pptx",
-           {{kPresentationTags, "Provider=SQLite;Data Source=data/board.db", "DSN=SalesBoard"}});
+  const std::string deck = DatabaseDeck("dsn.pptx", "DSN=SalesBoard");
   // The SQLite ODBC driver leaks a little when it reads a DSN (its own allocations, in a module
   // unloaded before a sanitizer build's leak report): leak detection is off for these runs.
   ExpectSameAsTheExample(deck, {{"ODBCINI", example_.File("odbc.ini")},
@@ -226,23 +227,18 @@ TEST_F(WindowsFiles, OdbcDsnOfThisComputer) {
 }
 
 TEST_F(WindowsFiles, WindowsProvidersSayWhatToChange) {
-  const std::string sql_server =
-      Deck("sqlserver.pptx",
-           {{kPresentationTags, "Provider=SQLite;Data Source=data/board.db",
-             "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
-             "Initial Catalog=Sales;Data Source=SRV01\\SQLEXPRESS"}});
-  ExpectClearFailure(sql_server, {"SQLOLEDB.1", "ODBC Driver 18 for SQL Server", "DSN="});
+  ExpectClearFailure(
+      DatabaseDeck("sqlserver.pptx",
+                   "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
+                   "Initial Catalog=Sales;Data Source=SRV01\\SQLEXPRESS"),
+      {"SQLOLEDB.1", "ODBC Driver 18 for SQL Server", "DSN="});
   const std::string jet =
-      Deck("jet.pptx", {{kPresentationTags, "Provider=SQLite;Data Source=data/board.db",
-                         "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data\\board.mdb"}});
+      DatabaseDeck("jet.pptx", "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=data\\board.mdb");
   ExpectClearFailure(jet, {"board.mdb"});
   if (RunProgram("/usr/bin/odbcinst", {"-q", "-d"}).out.find("MDB") == std::string::npos) {
     ExpectClearFailure(jet, {"odbc-mdbtools"});
   }
-  const std::string absent_dsn =
-      Deck("nodsn.pptx",
-           {{kPresentationTags, "Provider=SQLite;Data Source=data/board.db", "DSN=Board"}});
-  ExpectClearFailure(absent_dsn, {"DSN=Board", "/etc/odbc.ini"},
+  ExpectClearFailure(DatabaseDeck("nodsn.pptx", "DSN=Board"), {"DSN=Board", "/etc/odbc.ini"},
                      {{"ODBCINI", example_.File("none.ini")}});
 }
 
