@@ -289,6 +289,22 @@ TEST(DrawingDiagramTest, SmartArtPaintsItsShapesAndTexts) {
               {"<g class=\"diagram\">", "color:#ffffff\">A1<", "color:#ffffff\">B1<", ">C2<"});
 }
 
+// An EMF preview (here another program's chart) is drawn in the page, stretched over its frame:
+// its words are text, and its clip paths are named apart from the page's.
+TEST(DrawingPictureTest, EmfPicturesKeepTheirWordsAsText) {
+  auto deck =
+      PackagePresentation::Open(std::string(VINTREL_SOURCE_DIR) +
+                                "/tests/fixtures/decks/tika__testMSChart-govdocs-428996.pptx");
+  RecordingAssets assets;
+  std::string svg = DrawShape(*deck, 1, 1, assets);
+  ExpectParts(
+      svg, {"x=\"0\" y=\"15.88\" width=\"708\" height=\"428.12\"",
+            "<![CDATA[Tech Partners]]></text>", "<![CDATA[R&D Partners]]></text>",
+            "id=\"s1-1-d1-clip-", "url(#s1-1-d1-clip-", "!<image", "!id=\"clip-", "!url(#clip-"});
+  pugi::xml_document parsed;
+  EXPECT_TRUE(parsed.load_string(svg.c_str()));
+}
+
 TEST(DrawingExampleTest, HiddenShapesLinkedPicturesAndChartsFromTheirCaches) {
   auto deck =
       PackagePresentation::Open(std::string(VINTREL_SOURCE_DIR) + "/examples/sales-board.pptx");
