@@ -266,7 +266,10 @@ TEST_F(DrawingFillTest, EffectsAndPicturesInTheSvg) {
        {"<feFuncR type=\"table\" tableValues=\"0 1\"/><feFuncG type=\"table\" tableValues=\"0 "
         "0.5\"/>",
         "type=\"linear\" slope=\"0.3\" intercept=\"1.05\"/>", "filter=\"url(#s1-1-d1)\""}},
-      {Pic("<a:blip r:embed=\"rId3\"/>"), {"<image href=\"/asset/1\" x=\"10\""}},
+      // An EMF picture is drawn in the page, over the picture's frame.
+      {Pic("<a:blip r:embed=\"rId3\"/>"),
+       {"viewBox=\"0 0 64 64\" preserveAspectRatio=\"none\" x=\"10\" y=\"20\" width=\"100\"",
+        "!<image"}},
   });
   // The EMF picture reached the page as SVG viewing its frame (2 cm at 1024 pixels to 32 cm).
   EXPECT_EQ(assets_.types, std::vector<std::string>{"image/svg+xml"});

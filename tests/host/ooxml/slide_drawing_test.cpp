@@ -193,6 +193,45 @@ TEST_F(DrawingTest, ChartsFollowTheirSettings) {
   }
 }
 
+// Data labels say what their point, series or group asks for: a cell range's text through the
+// label's field, parts joined by the series' separator, none for a deleted point, pie shares;
+// shares stacked to 100 % end the axis there and stand on the series below.
+TEST_F(DrawingTest, ChartLabelsAndSharesFollowTheirSettings) {
+  auto with = [](std::string series, const std::string& inside) {
+    return series.insert(series.rfind("</c:ser>"), inside);
+  };
+  const std::string range_label =
+      "<c:dLbls><c:dLbl><c:idx val=\"1\"/><c:tx><c:rich><a:bodyPr/><a:p><a:fld type=\"CELLRANGE\">"
+      "<a:t>[CELLRANGE]</a:t></a:fld></a:p></c:rich></c:tx><c:showVal val=\"0\"/><c:extLst>"
+      "<c:ext><c15:showDataLabelsRange val=\"1\"/></c:ext></c:extLst></c:dLbl></c:dLbls>"
+      "<c:extLst><c:ext><c15:datalabelsRange><c15:dlblRangeCache><c:ptCount val=\"3\"/>"
+      "<c:pt idx=\"1\"><c:v>Item B</c:v></c:pt></c15:dlblRangeCache></c15:datalabelsRange>"
+      "</c:ext></c:extLst>";
+  const std::string parts =
+      "<c:dLbls><c:dLbl><c:idx val=\"2\"/><c:delete val=\"1\"/></c:dLbl><c:separator>; "
+      "</c:separator><c:showVal val=\"1\"/><c:showCatName val=\"1\"/></c:dLbls>";
+  const std::pair<std::string, std::vector<std::string>> cases[] = {
+      {"<c:scatterChart><c:scatterStyle val=\"marker\"/>" +
+           with(SeriesOf("Sales", "c:yVal"), range_label) +
+           "</c:scatterChart><c:valAx><c:axPos val=\"b\"/></c:valAx><c:valAx/>",
+       {"text-anchor=\"start\" dominant-baseline=\"central\">Item B</text>", "![CELLRANGE]"}},
+      {"<c:barChart>" + with(SeriesOf("Sales", "c:val"), parts) +
+           "</c:barChart><c:catAx/><c:valAx/>",
+       {">First; 1</text>", ">Second; 2</text>", "!>Third; 3</text>"}},
+      {"<c:pieChart>" +
+           with(SeriesOf("Sales", "c:val"), "<c:dLbls><c:showPercent val=\"1\"/></c:dLbls>") +
+           "</c:pieChart>",
+       {">17%</text>", ">33%</text>", ">50%</text>"}},
+      {"<c:areaChart><c:grouping val=\"percentStacked\"/>" + SeriesOf("Sales", "c:val") +
+           SeriesOf("Costs", "c:val") + "</c:areaChart><c:catAx/><c:valAx/>",
+       {">100%</text>", ">90%</text>", "!>120%</text>",
+        "<polygon points=\"107,28 225,28 343,28 343,111 225,111 107,111\""}},
+  };
+  for (const auto& [plot_area, expected] : cases) {
+    ExpectParts(DrawFirst(ChartDeck(BarChart("", plot_area))), expected);
+  }
+}
+
 // A text box drawn over a chart sits where its anchor says, in fractions of the chart.
 TEST_F(DrawingTest, ChartUserShapesShowTheirText) {
   testing::DeckLayout layout = ChartDeck(BarChart(
@@ -242,6 +281,22 @@ TEST(DrawingDiagramTest, SmartArtPaintsItsShapesAndTexts) {
   // Texts in the hexagons take the white of the shapes' font reference.
   ExpectParts(DrawSlide(*deck, 1, assets).Svg(),
               {"<g class=\"diagram\">", "color:#ffffff\">A1<", "color:#ffffff\">B1<", ">C2<"});
+}
+
+// An EMF preview (here another program's chart) is drawn in the page, stretched over its frame:
+// its words are text, and its clip paths are named apart from the page's.
+TEST(DrawingPictureTest, EmfPicturesKeepTheirWordsAsText) {
+  auto deck =
+      PackagePresentation::Open(std::string(VINTREL_SOURCE_DIR) +
+                                "/tests/fixtures/decks/tika__testMSChart-govdocs-428996.pptx");
+  RecordingAssets assets;
+  std::string svg = DrawShape(*deck, 1, 1, assets);
+  ExpectParts(
+      svg, {"x=\"0\" y=\"15.88\" width=\"708\" height=\"428.12\"",
+            "<![CDATA[Tech Partners]]></text>", "<![CDATA[R&D Partners]]></text>",
+            "id=\"s1-1-d1-clip-", "url(#s1-1-d1-clip-", "!<image", "!id=\"clip-", "!url(#clip-"});
+  pugi::xml_document parsed;
+  EXPECT_TRUE(parsed.load_string(svg.c_str()));
 }
 
 TEST(DrawingExampleTest, HiddenShapesLinkedPicturesAndChartsFromTheirCaches) {

@@ -122,12 +122,6 @@ std::string Line(double x1, double y1, double x2, double y2, const std::optional
          Num(y2) + "\"" + StrokeAttributes(stroke) + "/>";
 }
 
-bool ShowsValues(const Group& group, const Series& series) {
-  pugi::xml_node labels = series.element.child("c:dLbls");
-  if (!labels) labels = group.element.child("c:dLbls");
-  return labels.child("c:showVal").attribute("val").as_bool();
-}
-
 }  // namespace chart
 
 namespace {
@@ -323,17 +317,19 @@ std::string DrawPie(const Group& group, const Box& plot, const TextLook& look,
     if (value <= 0) continue;
     double sweep = value / total * 2 * kPi;
     content += Slice(cx, cy, radius, inner, angle, sweep, PointColor(group, series, i, context));
-    if (chart::ShowsValues(group, series)) {
+    if (auto label = chart::LabelOf(group, series, i, value / total, look, context)) {
       double middle = angle + sweep / 2, r = (radius + inner) / 2 + (inner > 0 ? 0 : radius * 0.15);
-      content += chart::Text(cx + r * std::sin(middle), cy - r * std::cos(middle),
-                             chart::FormatValue(value, series.format), look, "middle");
+      if (label->position == "outEnd") r = radius + label->look.size;
+      content += chart::Text(cx + r * std::sin(middle), cy - r * std::cos(middle), label->text,
+                             label->look, "middle");
     }
     angle += sweep;
   }
   return content;
 }
 
-std::vector<std::pair<std::string, Color>> LegendEntries(const std::vector<Group>& groups,
+std::vector<std::pair<std::string, Color>> LegendEntries(pugi::xml_node legend,
+                                                         const std::vector<Group>& groups,
                                                          DrawingContext& context) {
   std::vector<std::pair<std::string, Color>> entries;
   const Group& first = groups.front();
@@ -348,6 +344,11 @@ std::vector<std::pair<std::string, Color>> LegendEntries(const std::vector<Group
   for (const Group& group : groups) {
     for (const Series& series : group.series) entries.emplace_back(series.name, series.color);
   }
+  // A legend down the side lists stacked series top down, as their stack shows them.
+  std::string_view position = legend.child("c:legendPos").attribute("val").as_string("r");
+  if (first.stacked && !first.horizontal && (position == "r" || position == "l")) {
+    std::reverse(entries.begin(), entries.end());
+  }
   return entries;
 }
 
@@ -355,7 +356,7 @@ std::vector<std::pair<std::string, Color>> LegendEntries(const std::vector<Group
 std::string Legend(pugi::xml_node legend, const std::vector<Group>& groups, const Box& box,
                    Box& plot, const TextLook& look, DrawingContext& context) {
   TextLook legend_look = chart::LookOf(legend.child("c:txPr"), look, context);
-  std::vector<std::pair<std::string, Color>> entries = LegendEntries(groups, context);
+  std::vector<std::pair<std::string, Color>> entries = LegendEntries(legend, groups, context);
   std::string_view position = legend.child("c:legendPos").attribute("val").value();
   double size = legend_look.size, line = size * 1.5;
   auto entry_width = [&](const std::string& name) {
@@ -407,9 +408,10 @@ std::string DrawChart(const std::string& chart_part, const Box& box, DrawingCont
   pugi::xml_node space = context.package().Xml(chart_part).document_element();
   pugi::xml_node chart = space.child("c:chart");
   std::vector<Group> groups = ReadGroups(chart.child("c:plotArea"), context);
-  // Chart texts are in the theme's body font unless they say otherwise.
+  // Chart texts are in the theme's body font and text colour unless they say otherwise.
   TextLook look;
   look.family = context.FontFamily("+mn-lt");
+  look.color = context.SchemeColor("tx1").value_or(Color{0, 0, 0});
   look = chart::LookOf(space.child("c:txPr"), look, context);
 
   std::string content;

@@ -17,13 +17,13 @@ struct Scale {
 };
 
 // An automatic axis as spreadsheet programs make it: from zero (or below), a little room above
-// the highest value, then the smallest step of 1, 2 or 5 times a power of ten that needs at most
-// ten intervals.
-Scale NiceScale(double low, double high) {
+// the highest value (none for shares, which end at 100 %), then the smallest step of 1, 2 or 5
+// times a power of ten that needs at most ten intervals.
+Scale NiceScale(double low, double high, bool room = true) {
   low = std::min(low, 0.0);
   high = std::max(high, 0.0);
-  if (high > 0) high += (high - low) * 0.05;
-  if (low < 0) low -= (high - low) * 0.05;
+  if (high > 0 && room) high += (high - low) * 0.05;
+  if (low < 0 && room) low -= (high - low) * 0.05;
   if (high == low) high = low + 1;
   double raw = (high - low) / 10;
   double magnitude = std::pow(10, std::floor(std::log10(raw)));
@@ -102,7 +102,7 @@ void FindAxes(pugi::xml_node plot_area, bool scatter, Axes& axes) {
 // The range of values (of stacks, when stacked) and of a scatter chart's x values.
 void Ranges(const std::vector<Group>& groups, Axes& axes) {
   double low = 0, high = 0, x_low = 0, x_high = 0;
-  bool scatter = false;
+  bool scatter = false, shares = false;
   for (const Group& group : groups) {
     std::vector<double> sums_up, sums_down;
     for (const Series& series : group.series) {
@@ -124,9 +124,9 @@ void Ranges(const std::vector<Group>& groups, Axes& axes) {
         scatter = true;
       }
     }
-    if (group.percent) low = std::min(low, 0.0), high = 1;
+    if (group.percent) low = std::min(low, 0.0), high = 1, shares = true;
   }
-  axes.values = NiceScale(low, high);
+  axes.values = NiceScale(low, high, !shares);
   if (scatter) axes.x = NiceScale(x_low, x_high);
 }
 
@@ -336,9 +336,9 @@ struct Stacks {
   std::vector<double> up, down, totals;
 };
 
-// A bar of a cluster: bars as wide as the gap (gapWidth) leaves, each overlapping the next by
-// its overlap (negative: apart by that much).
-std::string Bar(const Group& group, size_t s, size_t i, double base, double top, const Axes& axes) {
+// Where a bar of a cluster lies across its band: bars as wide as the gap (gapWidth) leaves, each
+// overlapping the next by its overlap (negative: apart by that much).
+std::pair<double, double> BarSpan(const Group& group, size_t s, size_t i, const Axes& axes) {
   double count = group.stacked ? 1 : static_cast<double>(group.series.size());
   double overlap = group.stacked ? 0 : group.overlap;
   double width = axes.Band() / (count - (count - 1) * overlap + group.gap);
@@ -347,22 +347,56 @@ std::string Bar(const Group& group, size_t s, size_t i, double base, double top,
   size_t last = group.series.size() - 1;
   size_t slot = group.stacked ? 0 : (axes.horizontal != axes.reversed ? last - s : s);
   double cluster = width + step * (count - 1);
-  double start = axes.BandStart(i) + (axes.Band() - cluster) / 2 + step * slot;
+  return {axes.BandStart(i) + (axes.Band() - cluster) / 2 + step * slot, width};
+}
+
+std::string Bar(const Group& group, size_t s, size_t i, double base, double top, const Axes& axes) {
+  auto [start, width] = BarSpan(group, s, i, axes);
   double a = axes.ValueAt(base), b = axes.ValueAt(top);
   const Color& color = group.series[s].color;
   return axes.horizontal ? Rect(a, start, b - a, width, color)
                          : Rect(start, b, width, a - b, color);
 }
 
+// A bar's label: past its end (outEnd), inside its end (inEnd), in its middle (ctr) or inside
+// its base (inBase).
+std::string BarLabel(const PointLabel& label, const Group& group, size_t s, size_t i, double base,
+                     double top, const Axes& axes) {
+  auto [start, width] = BarSpan(group, s, i, axes);
+  double across = start + width / 2;
+  double from = axes.ValueAt(base), to = axes.ValueAt(top);
+  double direction = to >= from ? 1 : -1;
+  double gap = axes.horizontal ? 4 : label.look.size * 0.7;
+  const std::string& at = label.position;
+  double along = at == "ctr"      ? (from + to) / 2
+                 : at == "inEnd"  ? to - direction * gap
+                 : at == "inBase" ? from + direction * gap
+                                  : to + direction * gap;
+  if (!axes.horizontal) return Text(across, along, label.text, label.look, "middle");
+  bool forward = (at == "inEnd") != (direction > 0);
+  const char* anchor = at == "ctr" ? "middle" : forward ? "end" : "start";
+  return Text(along, across, label.text, label.look, anchor);
+}
+
+// An area's outline: along its values, then back along the values it is stacked on (or the zero
+// line).
+std::string AreaShape(const std::string& points,
+                      const std::vector<std::pair<double, double>>& floor, const Series& series) {
+  std::string closing;
+  for (size_t i = floor.size(); i-- > 0;) {
+    closing += " " + Num(floor[i].first) + "," + Num(floor[i].second);
+  }
+  return "<polygon points=\"" + points + closing + "\" fill=\"" + series.color.Hex() + "\"/>";
+}
+
 std::string SeriesShapes(const Group& group, size_t s, const Axes& axes, Stacks& stacks,
                          const TextLook& look, DrawingContext& context) {
   const Series& series = group.series[s];
-  pugi::xml_node labels = series.element.child("c:dLbls");
-  if (!labels) labels = group.element.child("c:dLbls");
-  TextLook label_look = LookOf(labels.child("c:txPr"), look, context);
-  bool show_values = ShowsValues(group, series);
   bool markers = group.kind != "bar" && group.kind != "area" && HasMarkers(group, series);
-  std::string content, points, marks;
+  pugi::xml_node marker = series.element.child("c:marker");
+  double gap = (markers ? marker.child("c:size").attribute("val").as_double(5) / 2 : 0) + 3;
+  std::string content, points, marks, labels;
+  std::vector<std::pair<double, double>> floor;  // where an area's points stand
   for (size_t i = 0; i < series.values.size(); ++i) {
     if (!series.values[i]) continue;
     double value = *series.values[i], base = 0;
@@ -372,15 +406,10 @@ std::string SeriesShapes(const Group& group, size_t s, const Axes& axes, Stacks&
       base = running;
       running += value;
     }
-    std::string label = FormatValue(*series.values[i], series.format);
+    std::optional<PointLabel> label = LabelOf(group, series, i, -1, look, context);
     if (group.kind == "bar") {
       content += Bar(group, s, i, base, base + value, axes);
-      if (show_values) {
-        double end = axes.ValueAt(base + value), middle = axes.BandStart(i) + axes.Band() / 2;
-        content += axes.horizontal
-                       ? Text(end + 4, middle, label, label_look, "start")
-                       : Text(middle, end - label_look.size * 0.7, label, label_look, "middle");
-      }
+      if (label) labels += BarLabel(*label, group, s, i, base, base + value, axes);
       continue;
     }
     double along = axes.CategoryAt(i), across = axes.ValueAt(base + value);
@@ -389,30 +418,28 @@ std::string SeriesShapes(const Group& group, size_t s, const Axes& axes, Stacks&
                                                                         : i + 1.0);
     }
     double x = axes.horizontal ? across : along, y = axes.horizontal ? along : across;
+    double floor_across = axes.ValueAt(base);
+    floor.emplace_back(axes.horizontal ? floor_across : along,
+                       axes.horizontal ? along : floor_across);
     points += Num(x) + "," + Num(y) + " ";
-    if (markers) marks += Marker(series.element.child("c:marker"), x, y, series.color, context);
-    if (show_values) {
-      content += Text(axes.horizontal ? x + 4 : x, axes.horizontal ? y : y - label_look.size, label,
-                      label_look, axes.horizontal ? "start" : "middle");
+    if (markers) marks += Marker(marker, x, y, series.color, context);
+    if (label && group.kind == "area" && label->position == "ctr") {
+      double middle = (across + floor_across) / 2;
+      labels += Text(axes.horizontal ? middle : x, axes.horizontal ? y : middle, label->text,
+                     label->look, "middle");
+    } else if (label) {
+      labels += PointLabelText(*label, x, y, gap);
     }
   }
-  if (points.empty()) return content;
+  if (points.empty()) return content + labels;
   points.pop_back();
-  if (group.kind == "area") {
-    double zero = axes.ValueAt(0);
-    double first = axes.CategoryAt(0), last = axes.CategoryAt(series.values.size() - 1);
-    std::string closing = axes.horizontal
-                              ? Num(zero) + "," + Num(last) + " " + Num(zero) + "," + Num(first)
-                              : Num(last) + "," + Num(zero) + " " + Num(first) + "," + Num(zero);
-    return content + "<polygon points=\"" + points + " " + closing + "\" fill=\"" +
-           series.color.Hex() + "\" fill-opacity=\"0.85\"/>";
-  }
+  if (group.kind == "area") return content + AreaShape(points, floor, series) + labels;
   if (Joined(group, series, context)) {
     std::optional<Stroke> line = context.LineOf(series.element.child("c:spPr").child("a:ln"));
     content += "<polyline points=\"" + points + "\" fill=\"none\" stroke=\"" + series.color.Hex() +
                "\" stroke-width=\"" + Num(line ? line->width : 2.25) + "\"/>";
   }
-  return content + marks;
+  return content + marks + labels;
 }
 
 std::string GroupShapes(const Group& group, const Axes& axes, const TextLook& look,

@@ -53,7 +53,19 @@ std::string FormatValue(double value, std::string_view format);
 // A format code showing dates (m/d/yyyy, d-mmm ...), and a day number in such a format.
 bool IsDateFormat(std::string_view format);
 std::string FormatDate(double serial, std::string_view format);
-bool ShowsValues(const Group& group, const Series& series);
+// A point's data label: its text, where it goes (c:dLblPos: t, b, l, r, ctr, outEnd, inEnd,
+// inBase, bestFit) and its look.
+struct PointLabel {
+  std::string text;
+  std::string position;
+  TextLook look;
+};
+// The label of point `index` of a series, none when no part of it shows; `share` is the point's
+// share of its series (pie charts), negative when it has none.
+std::optional<PointLabel> LabelOf(const Group& group, const Series& series, size_t index,
+                                  double share, const TextLook& look, DrawingContext& context);
+// A label placed beside a point at (x, y), `gap` away from its middle.
+std::string PointLabelText(const PointLabel& label, double x, double y, double gap);
 // The width of a text of `characters` at `size` points, roughly, for laying labels out.
 inline double TextWidth(size_t characters, double size) {
   return 0.55 * size * characters;

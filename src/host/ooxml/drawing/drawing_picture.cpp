@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <mutex>
@@ -84,6 +85,49 @@ std::string EmfToSvg(std::string& bytes) {
   if (converted.size() > 64) converted.clear();
   converted[key] = svg;
   return svg;
+}
+
+// Converted EMF pictures up to this size are drawn in the page; larger ones are fetched.
+constexpr size_t kLargestInlinePicture = 256 * 1024;
+
+// An embedded EMF picture's SVG (empty for other pictures).
+std::string EmfMarkup(pugi::xml_node blip, const std::string& part, const DrawingContext& context) {
+  std::optional<Relationship> rel = context.package().Rel(part, blip.attribute("r:embed").value());
+  if (!rel || rel->external) return {};
+  std::string target = Package::ResolveTarget(part, rel->target);
+  if (Extension(target) != ".emf" || !context.package().Has(target)) return {};
+  try {
+    std::string bytes = context.package().ReadBytes(target);
+    std::string svg = EmfToSvg(bytes);
+    size_t start = svg.find("<svg ");
+    if (start == std::string::npos || svg.size() - start > kLargestInlinePicture) return {};
+    return svg.substr(start);
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+// `markup` placed over `box`: the root's own size gives way to the box's, and its identifiers
+// (clip paths, gradients) take `prefix` so that they stay apart from the page's.
+std::string PlacedMarkup(std::string markup, const Box& box, const std::string& prefix) {
+  size_t end = markup.find('>');
+  if (end == std::string::npos) return {};
+  std::string root = markup.substr(0, end);
+  for (const char* name : {" width=\"", " height=\"", " x=\"", " y=\""}) {
+    size_t at = root.find(name);
+    if (at != std::string::npos) root.erase(at, root.find('"', at + std::strlen(name)) + 1 - at);
+  }
+  root += " x=\"" + Num(box.x) + "\" y=\"" + Num(box.y) + "\" width=\"" + Num(box.width) +
+          "\" height=\"" + Num(box.height) + "\"";
+  std::string body = markup.substr(end);
+  for (const std::string& marker :
+       {std::string("id=\""), std::string("url(#"), std::string("href=\"#")}) {
+    for (size_t at = body.find(marker); at != std::string::npos;
+         at = body.find(marker, at + marker.size() + prefix.size())) {
+      body.insert(at + marker.size(), prefix);
+    }
+  }
+  return root + body;
 }
 
 // The region of the picture that shows: its crop (a:srcRect), and of what is left the part that
@@ -217,6 +261,7 @@ Picture PictureOf(pugi::xml_node blip_fill, const std::string& part, const Drawi
   if (picture.address.empty() && !link.empty()) {
     picture.address = context.PictureAddress(part, link, true);
   }
+  if (!picture.address.empty()) picture.markup = EmfMarkup(blip, part, context);
   picture.alpha = blip.child("a:alphaModFix").attribute("amt").as_double(100000) / 100000;
   picture.grayscale = static_cast<bool>(blip.child("a:grayscl"));
   picture.recolor = Recolor(blip, context, placeholder);
@@ -255,7 +300,12 @@ std::string PictureElement(const Picture& picture, const Box& box, DrawingContex
     look += " style=\"filter:grayscale(1)\"";
   }
   const long* crop = picture.crop;
-  if (crop[0] == 0 && crop[1] == 0 && crop[2] == 0 && crop[3] == 0) {
+  bool whole = crop[0] == 0 && crop[1] == 0 && crop[2] == 0 && crop[3] == 0;
+  if (!picture.markup.empty() && whole) {
+    std::string placed = PlacedMarkup(picture.markup, box, context.NextDefinitionId() + "-");
+    return look.empty() ? placed : "<g" + look + ">" + placed + "</g>";
+  }
+  if (whole) {
     return "<image href=\"" + Escape(picture.address) + "\" x=\"" + Num(box.x) + "\" y=\"" +
            Num(box.y) + "\" width=\"" + Num(box.width) + "\" height=\"" + Num(box.height) +
            "\" preserveAspectRatio=\"none\"" + look + "/>";

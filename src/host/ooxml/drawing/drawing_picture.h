@@ -1,6 +1,6 @@
 // Pictures: the picture of a blip fill (a p:pic's, a shape's picture fill or a background) with
 // its crop, opacity and tiling, drawn as an SVG image showing just the cropped region. EMF
-// pictures are turned into SVG, since no browser draws them.
+// pictures are turned into SVG, since no browser draws them, and drawn in the page.
 #ifndef VINTREL_HOST_OOXML_DRAWING_PICTURE_H_
 #define VINTREL_HOST_OOXML_DRAWING_PICTURE_H_
 
@@ -31,6 +31,9 @@ struct Picture {
   double scale[2] = {1, 1};
   double offset[2] = {0, 0};
   double size[2] = {0, 0};  // the picture's own size in points, when known
+  // An EMF picture's SVG, drawn in the page itself so that its words stay text (a chart or a
+  // spreadsheet's preview); empty for other pictures and for very large ones.
+  std::string markup;
 };
 
 // The picture of `blip_fill` (p:blipFill or a:blipFill) whose relationships are `part`'s.
