@@ -116,31 +116,33 @@ class DiskFile : public ReadableFile {
     return static_cast<int64_t>(info.st_size);
   }
 
-  // One version of the file: taken only when nothing changed it while it was read (same size,
-  // times and identity before and after, as many bytes as its size) and it had been left alone
-  // for kSettleTime; otherwise read again.
+  // One version of the file: read only once it has been left alone for kSettleTime, and taken
+  // only when nothing changed it while it was read (same size, times and identity before and
+  // after, as many bytes as its size); otherwise read again. The file's times move in steps of
+  // the kernel's tick, so a write in the same tick as the one before leaves them as they were:
+  // only a file whose time was already well in the past when the read began shows every write
+  // made during the read.
   std::unique_ptr<FileView> ReadAll(size_t block_size) override {
     block_size = std::max<size_t>(block_size, 1);
     const auto give_up = std::chrono::steady_clock::now() + kStableReadLimit;
     while (true) {
       struct stat before {};
-      struct stat after {};
       Stat(fd_, before, path_);
-      std::unique_ptr<DiskBytes> bytes = ReadBytes(fd_, before.st_size, block_size, path_);
-      Stat(fd_, after, path_);
-      if (SameVersion(before, after) && static_cast<off_t>(bytes->size()) == after.st_size) {
-        const auto age = Age(after);
-        if (age >= kSettleTime) return bytes;
-        std::this_thread::sleep_for(kSettleTime - age);
-        struct stat settled {};
-        Stat(fd_, settled, path_);
-        if (SameVersion(after, settled)) return bytes;
+      const auto age = Age(before);
+      if (age >= kSettleTime) {
+        std::unique_ptr<DiskBytes> bytes = ReadBytes(fd_, before.st_size, block_size, path_);
+        struct stat after {};
+        Stat(fd_, after, path_);
+        if (SameVersion(before, after) && static_cast<off_t>(bytes->size()) == after.st_size) {
+          return bytes;
+        }
       }
       if (std::chrono::steady_clock::now() >= give_up) {
         throw Error(kErrUnspecified, kSource,
                     "'" + path_ + "' kept changing while it was read; it is read again later.");
       }
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      std::this_thread::sleep_for(age < kSettleTime ? kSettleTime - age
+                                                    : std::chrono::nanoseconds(5'000'000));
     }
   }
 
