@@ -10,6 +10,7 @@
 #include <iostream>
 
 #include "command.h"
+#include "host/common/ascii.h"
 #include "open_presentation.h"
 #include "platform_parts.h"
 #include "shell/argument_checks.h"
@@ -69,9 +70,19 @@ std::string HelpFile() {
   return "";
 }
 
+std::string SessionSettings::GetSetting(const std::string& app_name, const std::string& section,
+                                        const std::string& key) const {
+  if (!distribution_folder_.empty() && UpperAscii(section) == "INFO" &&
+      UpperAscii(key) == "DISTRIBUTIONFOLDER") {
+    return distribution_folder_;
+  }
+  return file_.GetSetting(app_name, section, key);
+}
+
 HostSession::HostSession(const SessionOptions& options)
     : settings_(options.settings_path.empty() ? host::posix::DefaultSettingsPath()
-                                              : options.settings_path),
+                                              : options.settings_path,
+                options.distribution_folder),
       console_(std::cin, std::cerr,
                (options.interactive && isatty(STDIN_FILENO)) || options.terminal_forms) {
   if (options.terminal_forms) {

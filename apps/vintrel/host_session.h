@@ -36,6 +36,26 @@ struct SessionOptions {
   // The settings file and the add-in's folder; empty for the usual ones (see README).
   std::string settings_path;
   std::string addin_folder;
+  // The folder a sent copy goes to, in place of the settings' "[Info] DistributionFolder".
+  std::string distribution_folder;
+};
+
+// The settings file, with what the command gives in place of the file's own.
+class SessionSettings : public host::SettingsStore {
+ public:
+  SessionSettings(std::string path, std::string distribution_folder)
+      : file_(std::move(path)), distribution_folder_(std::move(distribution_folder)) {}
+  std::string GetSetting(const std::string& app_name, const std::string& section,
+                         const std::string& key) const override;
+  std::vector<std::pair<std::string, std::string>> GetAllSettings(
+      const std::string& app_name, const std::string& section) const override {
+    return file_.GetAllSettings(app_name, section);
+  }
+  std::string Location() const override { return file_.Location(); }
+
+ private:
+  host::posix::IniSettingsStore file_;
+  std::string distribution_folder_;
 };
 
 // The folder of the add-in: $VINTREL_HOME, else the folder of the running program.
@@ -87,7 +107,7 @@ class HostSession {
  private:
   host::SystemClock clock_;
   host::EventLoop loop_{clock_};
-  host::posix::IniSettingsStore settings_;
+  SessionSettings settings_;
   host::posix::ConsoleFrontEnd console_;
   CommandFrontEnd front_end_{console_};
   host::posix::DesktopShell shell_;

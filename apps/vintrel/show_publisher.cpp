@@ -1,89 +1,23 @@
 #include "show_publisher.h"
 
-#include <mosquitto.h>
-
-#include <cerrno>
-#include <cstring>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
 #include "command.h"
 #include "host/ooxml/package_presentation.h"
-#include "shell/settings.h"
 
 namespace vintrel::app {
 namespace {
 
-// The broker's user and password come from the settings file only, never from the command line
-// (where every user of the machine could read them); a CA file for mqtts:// brokers whose
-// certificate the system does not trust.
-constexpr char kSettingBrokerUser[] = "BrokerUser";
-constexpr char kSettingBrokerPassword[] = "BrokerPassword";
-constexpr char kSettingBrokerCaFile[] = "BrokerCaFile";
-constexpr char kSystemCertificates[] = "/etc/ssl/certs";
-constexpr int kKeepAliveSeconds = 10;
-// Waits between reconnection attempts grow from one second to this.
-constexpr int kLongestReconnectWait = 8;
-constexpr auto kAnswerWait = std::chrono::seconds(10);
-constexpr int kQos = 1;
-
-std::string LibraryError(int code) {
-  if (code == MOSQ_ERR_ERRNO) return std::strerror(errno);
-  return mosquitto_strerror(code);
+// Runs `work` on the loop's thread unless the publisher is gone by then.
+void PostWhileAlive(host::EventLoop& loop, const std::shared_ptr<std::atomic<bool>>& alive,
+                    std::function<void()> work) {
+  loop.Post([alive, work = std::move(work)] {
+    if (*alive) work();
+  });
 }
 
 }  // namespace
-
-std::string BrokerAddress::Text() const {
-  const bool ipv6 = host.find(':') != std::string::npos;
-  return std::string(tls ? "mqtts://" : "mqtt://") + (ipv6 ? "[" + host + "]" : host) + ":" +
-         std::to_string(port);
-}
-
-std::optional<BrokerAddress> ParseBrokerAddress(const std::string& url) {
-  BrokerAddress address;
-  std::string rest;
-  if (url.rfind("mqtt://", 0) == 0) {
-    rest = url.substr(7);
-  } else if (url.rfind("mqtts://", 0) == 0) {
-    address.tls = true;
-    address.port = 8883;
-    rest = url.substr(8);
-  } else {
-    return std::nullopt;
-  }
-  const size_t slash = rest.find('/');
-  if (slash == std::string::npos) return std::nullopt;
-  std::string authority = rest.substr(0, slash);
-  address.topic = rest.substr(slash + 1);
-  if (address.topic.empty() || address.topic.find_first_of("+#") != std::string::npos ||
-      address.topic.back() == '/') {
-    return std::nullopt;
-  }
-  std::string port;
-  if (!authority.empty() && authority[0] == '[') {
-    const size_t close = authority.find(']');
-    if (close == std::string::npos) return std::nullopt;
-    address.host = authority.substr(1, close - 1);
-    if (close + 1 < authority.size()) {
-      if (authority[close + 1] != ':') return std::nullopt;
-      port = authority.substr(close + 2);
-    }
-  } else {
-    const size_t colon = authority.find(':');
-    address.host = authority.substr(0, colon);
-    if (colon != std::string::npos) port = authority.substr(colon + 1);
-  }
-  if (address.host.empty() || address.host.find('@') != std::string::npos) return std::nullopt;
-  if (!port.empty()) {
-    if (port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos) {
-      return std::nullopt;
-    }
-    address.port = std::stoi(port);
-    if (address.port < 1 || address.port > 65535) return std::nullopt;
-  }
-  return address;
-}
 
 ShowPublisher::ShowPublisher(host::Presentation& presentation, host::EventLoop& loop,
                              BrokerAddress address, std::ostream& out, bool json)
@@ -91,7 +25,15 @@ ShowPublisher::ShowPublisher(host::Presentation& presentation, host::EventLoop& 
       address_(std::move(address)),
       model_(static_cast<ooxml::PackagePresentation&>(presentation), ShowServerOptions{}),
       writer_(lines_, loop.clock(), true),
-      notices_(out, loop.clock(), json) {
+      notices_(out, loop.clock(), json),
+      broker_(address_, BrokerClient::Handlers{
+                            [this](bool again) {
+                              if (again) PostWhileAlive(loop_, alive_, [this] { BrokerBack(); });
+                            },
+                            [this](const std::string& why) {
+                              PostWhileAlive(loop_, alive_, [this, why] { BrokerLost(why); });
+                            },
+                            nullptr}) {
   // Called on the loop thread under the model's lock: only take note.
   model_.SetFollower([this](const std::string& type, const std::string& json_text) {
     if (type == "shape") shape_json_ = json_text;
@@ -103,91 +45,13 @@ ShowPublisher::~ShowPublisher() {
   *alive_ = false;
 }
 
-void ShowPublisher::Connect(const Login& login) {
-  static const int initialised = mosquitto_lib_init();
-  (void)initialised;
-  client_ = mosquitto_new(nullptr, true, this);
-  if (client_ == nullptr)
-    throw BadInput("cannot start an MQTT client: " + LibraryError(MOSQ_ERR_ERRNO));
-  const std::string& user = login.user;
-  const std::string& password = login.password;
-  if (!user.empty()) {
-    mosquitto_username_pw_set(client_, user.c_str(), password.empty() ? nullptr : password.c_str());
-  }
-  if (address_.tls) {
-    const std::string& ca_file = login.ca_file;
-    int code = mosquitto_tls_set(client_, ca_file.empty() ? nullptr : ca_file.c_str(),
-                                 ca_file.empty() ? kSystemCertificates : nullptr, nullptr, nullptr,
-                                 nullptr);
-    if (code != MOSQ_ERR_SUCCESS) {
-      throw BadInput("cannot set up TLS for " + address_.Text() + ": " + LibraryError(code));
-    }
-  }
-  mosquitto_connect_callback_set(client_, &ShowPublisher::OnConnect);
-  mosquitto_disconnect_callback_set(client_, &ShowPublisher::OnDisconnect);
-  mosquitto_reconnect_delay_set(client_, 1, kLongestReconnectWait, true);
-  int code = mosquitto_connect(client_, address_.host.c_str(), address_.port, kKeepAliveSeconds);
-  if (code != MOSQ_ERR_SUCCESS) {
-    throw BadInput("cannot reach the broker at " + address_.Text() + ": " + LibraryError(code));
-  }
-  // The first answer is awaited on this thread, so a failed TLS handshake or a refusal is an
-  // error at start rather than something the library's thread retries for ever.
-  const auto until = std::chrono::steady_clock::now() + kAnswerWait;
-  while (!connack_ && std::chrono::steady_clock::now() < until) {
-    code = mosquitto_loop(client_, 200, 1);
-    // A refusal also ends the connection: the broker's answer says more.
-    if (code != MOSQ_ERR_SUCCESS && !connack_) {
-      throw BadInput("cannot connect to the broker at " + address_.Text() + ": " +
-                     LibraryError(code));
-    }
-  }
-  if (!connack_) throw BadInput("the broker at " + address_.Text() + " does not answer");
-  if (*connack_ != 0) {
-    throw BadInput("the broker at " + address_.Text() +
-                   " refused the connection: " + mosquitto_connack_string(*connack_));
-  }
-  connected_ = true;
-  code = mosquitto_loop_start(client_);
-  if (code != MOSQ_ERR_SUCCESS) {
-    throw BadInput("cannot start the MQTT client: " + LibraryError(code));
-  }
+void ShowPublisher::Connect(const BrokerLogin& login) {
+  broker_.Connect(login);
+  broker_.RunInBackground();
 }
 
 void ShowPublisher::Stop() {
-  if (client_ == nullptr) return;
-  stopping_ = true;
-  mosquitto_disconnect(client_);
-  mosquitto_loop_stop(client_, false);
-  mosquitto_destroy(client_);
-  client_ = nullptr;
-  connected_ = false;
-}
-
-void ShowPublisher::OnConnect(mosquitto*, void* self, int code) {
-  auto* publisher = static_cast<ShowPublisher*>(self);
-  if (!publisher->connack_) {
-    // The first answer, on Connect's thread: it decides whether the show starts at all.
-    publisher->connack_ = code;
-    return;
-  }
-  if (code != 0 || publisher->stopping_) return;
-  publisher->connected_ = true;
-  auto alive = publisher->alive_;
-  publisher->loop_.Post([publisher, alive] {
-    if (*alive) publisher->BrokerBack();
-  });
-}
-
-void ShowPublisher::OnDisconnect(mosquitto*, void* self, int code) {
-  auto* publisher = static_cast<ShowPublisher*>(self);
-  publisher->connected_ = false;
-  if (publisher->stopping_ || code == 0 || !publisher->connack_) return;
-  const std::string why =
-      code == MOSQ_ERR_CONN_LOST ? "the connection was lost" : LibraryError(code);
-  auto alive = publisher->alive_;
-  publisher->loop_.Post([publisher, alive, why] {
-    if (*alive) publisher->BrokerLost(why);
-  });
+  broker_.Stop();
 }
 
 void ShowPublisher::BrokerLost(const std::string& why) {
@@ -212,10 +76,8 @@ void ShowPublisher::BrokerBack() {
 }
 
 void ShowPublisher::Send(const std::string& subtopic, const std::string& payload, bool retain) {
-  if (!connected_ || client_ == nullptr) return;  // the whole state goes out on reconnecting
-  const std::string topic = address_.topic + "/" + subtopic;
-  mosquitto_publish(client_, nullptr, topic.c_str(), static_cast<int>(payload.size()),
-                    payload.data(), kQos, retain);
+  // Not connected: the whole state goes out on reconnecting.
+  broker_.Publish(address_.topic + "/" + subtopic, payload, retain);
 }
 
 void ShowPublisher::PublishAssets(const std::string& svg) {
@@ -331,9 +193,7 @@ std::unique_ptr<ShowPublisher> StartShowPublisher(const std::string& url, const 
                    url + "\"");
   }
   auto publisher = std::make_unique<ShowPublisher>(presentation, loop, *address, out, show.json);
-  publisher->Connect({shell::ReadSetting(ctx, kSettingBrokerUser),
-                      shell::ReadSetting(ctx, kSettingBrokerPassword),
-                      shell::ReadSetting(ctx, kSettingBrokerCaFile)});
+  publisher->Connect(ReadBrokerLogin(ctx));
   show.more_screens.emplace_back(publisher.get(), publisher.get());
   return publisher;
 }

@@ -21,6 +21,7 @@
 #include <sstream>
 #include <string>
 
+#include "broker_client.h"
 #include "host/event_loop.h"
 #include "host/presentation.h"
 #include "host/show_display.h"
@@ -28,21 +29,7 @@
 #include "show_events.h"
 #include "show_server.h"
 
-struct mosquitto;
-
 namespace vintrel::app {
-
-struct BrokerAddress {
-  bool tls = false;
-  std::string host;
-  int port = 1883;
-  std::string topic;
-  // "mqtt://HOST:PORT" without the topic, for messages.
-  std::string Text() const;
-};
-
-// nullopt unless `url` is mqtt://HOST[:PORT]/TOPIC or mqtts://... with a topic free of wildcards.
-std::optional<BrokerAddress> ParseBrokerAddress(const std::string& url);
 
 class ShowPublisher : public host::ShowDisplay, public host::DataStatusDisplay {
  public:
@@ -53,16 +40,9 @@ class ShowPublisher : public host::ShowDisplay, public host::DataStatusDisplay {
   ShowPublisher(const ShowPublisher&) = delete;
   ShowPublisher& operator=(const ShowPublisher&) = delete;
 
-  // The user's login at the broker and the certificate authority of a TLS broker, as the
-  // settings BrokerUser, BrokerPassword and BrokerCaFile give them.
-  struct Login {
-    std::string user;
-    std::string password;
-    std::string ca_file;
-  };
   // Connects and waits for the broker's answer. Raises BadInput when the broker cannot be
   // reached or refuses the connection (wrong user or password).
-  void Connect(const Login& login);
+  void Connect(const BrokerLogin& login);
   // Disconnects; safe to call twice.
   void Stop();
 
@@ -81,8 +61,6 @@ class ShowPublisher : public host::ShowDisplay, public host::DataStatusDisplay {
   void ValuesStale(const std::string& connection, double age_seconds) override;
 
  private:
-  static void OnConnect(mosquitto*, void* self, int code);
-  static void OnDisconnect(mosquitto*, void* self, int code);
   // On the loop thread.
   void BrokerLost(const std::string& why);
   void BrokerBack();
@@ -98,19 +76,15 @@ class ShowPublisher : public host::ShowDisplay, public host::DataStatusDisplay {
   std::ostringstream lines_;
   ShowEventWriter writer_;   // the events on the broker, as --json prints them
   ShowEventWriter notices_;  // the show's own event lines
-  mosquitto* client_ = nullptr;
   // The shape the model redrew during the current display call, as JSON.
   std::string shape_json_;
   uint64_t sequence_ = 0;
   std::set<std::string> sent_assets_;
   bool lost_ = false;  // loop thread: told the user the broker went away
 
-  std::atomic<bool> connected_{false};
-  std::atomic<bool> stopping_{false};
   // Posted work checks this, since it may outlive the publisher.
   std::shared_ptr<std::atomic<bool>> alive_ = std::make_shared<std::atomic<bool>>(true);
-  // The broker's first answer; set before the library's thread starts.
-  std::optional<int> connack_;
+  BrokerClient broker_;
 };
 
 // With a --publish address: a connected publisher, added to `show`'s screens. Raises BadInput for
