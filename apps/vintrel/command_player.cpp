@@ -2,13 +2,15 @@
 // the slide show of the presentation whose distribution list names this computer and whose time
 // window is open (the latest start winning), one show at a time, starting and stopping shows as
 // windows open and close and as presentations are added, replaced or removed. The folder is
-// looked at again every second.
+// looked at again every second. With --broker it follows what is sent through an MQTT broker
+// instead, kept in a folder of its own (broker_cache.h) that it follows the same way.
 #include <atomic>
 #include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
 
+#include "broker_cache.h"
 #include "command.h"
 #include "host/error.h"
 #include "host/ooxml/package_presentation.h"
@@ -26,6 +28,8 @@ constexpr std::chrono::milliseconds kLookInterval(1000);
 
 struct Options {
   std::string folder;
+  std::string broker;
+  std::string cache;
   std::string computer;
   std::string duration;
   LiveShowOptions show;
@@ -129,6 +133,40 @@ void CheckFolder(const std::string& folder, const std::string& given_by) {
   throw BadInput(given_by + ": " + folder + ": " + why);
 }
 
+// With --broker, the folder the player keeps what the broker sends in; null without.
+std::unique_ptr<BrokerCache> MakeBrokerCache(const Options& options, host::EventLoop& loop) {
+  if (options.broker.empty()) {
+    if (!options.cache.empty()) throw BadInput("--cache goes with --broker");
+    return nullptr;
+  }
+  if (!options.folder.empty()) throw BadInput("give --folder or --broker, not both");
+  const std::optional<BrokerAddress> address = ParseBrokerAddress(options.broker);
+  if (!address) {
+    throw BadInput("--broker takes mqtt://HOST[:PORT]/TOPIC or mqtts://HOST[:PORT]/TOPIC, not \"" +
+                   options.broker + "\"");
+  }
+  std::string folder = options.cache.empty() ? DefaultBrokerCache(*address) : options.cache;
+  return std::make_unique<BrokerCache>(*address, folder, loop);
+}
+
+// The folder the player follows, in full: the broker's cache, --folder or the settings' one.
+std::string ChooseFolder(const Options& options, HostSession& session, const BrokerCache* cache) {
+  std::string folder = cache != nullptr ? cache->folder()
+                       : options.folder.empty()
+                           ? shell::DistributionFolderSetting(session.context())
+                           : options.folder;
+  if (folder.find_first_not_of(' ') == std::string::npos) {
+    throw BadInput("no distribution folder: give --folder or set [Info] DistributionFolder");
+  }
+  std::error_code ignored;
+  const std::filesystem::path absolute = std::filesystem::absolute(folder, ignored);
+  if (!absolute.empty()) folder = absolute.lexically_normal().string();
+  if (cache == nullptr) {
+    CheckFolder(folder, options.folder.empty() ? "[Info] DistributionFolder" : "--folder");
+  }
+  return folder;
+}
+
 int Run(Options& options) {
   std::optional<std::chrono::milliseconds> duration;
   if (!options.duration.empty()) {
@@ -150,15 +188,8 @@ int Run(Options& options) {
   });
 
   HostSession session;
-  std::string folder =
-      options.folder.empty() ? shell::DistributionFolderSetting(session.context()) : options.folder;
-  if (folder.find_first_not_of(' ') == std::string::npos) {
-    throw BadInput("no distribution folder: give --folder or set [Info] DistributionFolder");
-  }
-  std::error_code ignored;
-  const std::filesystem::path absolute = std::filesystem::absolute(folder, ignored);
-  if (!absolute.empty()) folder = absolute.lexically_normal().string();
-  CheckFolder(folder, options.folder.empty() ? "[Info] DistributionFolder" : "--folder");
+  std::unique_ptr<BrokerCache> cache = MakeBrokerCache(options, session.loop());
+  const std::string folder = ChooseFolder(options, session, cache.get());
   const std::string zone = shell::DistributionTimeZone(session.context());
   if (!shell::KnownTimeZone(zone)) {
     throw BadInput("[Info] TimeZone: no time zone \"" + zone + "\" (a name such as Europe/Oslo)");
@@ -179,8 +210,17 @@ int Run(Options& options) {
   Player player(session, schedule, options.show);
   stopping_loop = &loop;
   if (stop_requested) loop.Post([&loop] { loop.Quit(); });
+  if (cache) {
+    // What the broker sends is looked at at once; the files are whole when they appear.
+    schedule.SetFilesArriveWhole();
+    cache->OnChange([&player] { player.Look(); });
+    cache->Start(ReadBrokerLogin(session.context()));
+  }
   player.Look();
-  const host::EventLoop::TimerId timer = loop.AddTimer(kLookInterval, [&player] { player.Look(); });
+  const host::EventLoop::TimerId timer = loop.AddTimer(kLookInterval, [&player, &cache] {
+    if (cache) cache->Sweep();
+    player.Look();
+  });
   if (duration) {
     loop.RunFor(*duration);
   } else {
@@ -188,6 +228,7 @@ int Run(Options& options) {
   }
   stopping_loop = nullptr;
   loop.RemoveTimer(timer);
+  if (cache) cache->Stop();
   player.Stop("player ends");
   return kExitOk;
 }
@@ -200,6 +241,12 @@ CommandAction Setup(CLI::App& root) {
       "distribution list names this computer, in its time window");
   command->add_option("--folder", options->folder,
                       "The distribution folder (default: [Info] DistributionFolder)");
+  command->add_option("--broker", options->broker,
+                      "Follow the presentations sent to this broker (mqtt://HOST[:PORT]/TOPIC or "
+                      "mqtts://...) instead of a folder");
+  command->add_option("--cache", options->cache,
+                      "With --broker: the player's own folder for what the broker sends (default: "
+                      "$XDG_CACHE_HOME/vintrel/broker/...); files it does not hold are removed");
   command->add_option("--computer", options->computer,
                       "This computer's name as the lists write it (default: the host name; "
                       "letter case does not count)");

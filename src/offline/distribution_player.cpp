@@ -116,7 +116,9 @@ void DistributionPlayer::Scan(std::vector<std::string>& problems) {
     const bool unchanged_since_last_look = entry.seen == signature;
     entry.seen = signature;
     if (entry.read_once && entry.read == signature) continue;
-    if (unchanged_since_last_look || signature.modified < settled) Read(file, entry, problems);
+    if (unchanged_since_last_look || signature.modified < settled || files_arrive_whole_) {
+      Read(file, entry, problems);
+    }
   }
 }
 

@@ -57,6 +57,10 @@ class DistributionPlayer {
   // Whether `file`, as last read, is one this computer shows at `now` (whichever wins).
   bool InWindow(const std::string& file, std::chrono::system_clock::time_point now) const;
 
+  // Files come into the folder whole, renamed into place (a player's own cache): each is read at
+  // first sight rather than once it has been left alone for a while.
+  void SetFilesArriveWhole() { files_arrive_whole_ = true; }
+
   const std::string& folder() const { return folder_; }
   const std::string& computer() const { return computer_; }
 
@@ -84,6 +88,7 @@ class DistributionPlayer {
   std::map<std::string, Entry> entries_;  // by path
   int next_version_ = 1;
   bool folder_reported_ = false;
+  bool files_arrive_whole_ = false;
 };
 
 }  // namespace vintrel
