@@ -126,17 +126,20 @@ void BrokerCache::Received(const std::string& topic, std::string payload) {
     // The same file again (a reconnection hands every one over anew) is no change.
     if (fs::exists(file, error) && ReadWhole(file) == payload) return;
     const fs::path part = fs::path(folder_) / ("." + name + ".part");
+    bool written = false;
     {
       std::ofstream out(part, std::ios::binary | std::ios::trunc);
       out.write(payload.data(), static_cast<std::streamsize>(payload.size()));
-      if (!out.flush()) {
-        const std::string why = "cannot write " + part.string();
-        OnLoop([why] { std::cerr << "vintrel: " << why << std::endl; });
-        return;
-      }
+      written = static_cast<bool>(out.flush());
     }
-    fs::rename(part, file, error);
-    if (error) return;
+    if (written) fs::rename(part, file, error);
+    if (!written || error) {
+      // Said each time: a full disk keeps the screen on the file it has.
+      fs::remove(part, error);
+      const std::string why = "cannot keep " + name + " in " + folder_;
+      OnLoop([why] { std::cerr << "vintrel: " << why << std::endl; });
+      return;
+    }
   }
   if (changed_) OnLoop(changed_);
 }
