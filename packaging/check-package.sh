@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package of a build folder into a temporary folder and checks what a screen
-# needs from it: the program, a button face, the man page and its HTML help, the unit template, and the HTTP library among the
-# dependencies. Needs the build to be complete (as after scripts/setup.sh).
+# needs from it: the program, a button face, the man page and its HTML help, the unit templates,
+# and the HTTP and MQTT libraries among the dependencies. Needs the build to be complete (as after scripts/setup.sh).
 #   packaging/check-package.sh BUILD_FOLDER
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -13,7 +13,7 @@ contents=$(dpkg-deb -c "$deb")
 status=0
 for path in ./usr/bin/vintrel ./usr/share/vintrel/buttons/PicConnectionPic.png \
     ./usr/share/man/man1/vintrel.1.gz ./usr/share/vintrel/help/vintrel.html \
-    ./lib/systemd/system/vintrel-show@.service; do
+    ./lib/systemd/system/vintrel-show@.service ./lib/systemd/system/vintrel-publish@.service; do
   if ! grep -q " $path\$" <<<"$contents"; then
     echo "missing from $(basename "$deb"): $path"
     status=1
@@ -34,5 +34,5 @@ if [[ -n $warnings ]]; then
   echo "man page: $warnings"
   status=1
 fi
-(( status == 0 )) && echo "$(basename "$deb"): program, button faces, man page, help, unit template, dependencies"
+(( status == 0 )) && echo "$(basename "$deb"): program, button faces, man page, help, unit templates, dependencies"
 exit $status

@@ -32,7 +32,8 @@ else()
   message(WARNING "mandoc not found (scripts/setup.sh installs it): the HTML help is not built")
 endif()
 # systemd looks for units under /lib, whatever the install prefix.
-install(FILES ${CMAKE_SOURCE_DIR}/packaging/vintrel-show@.service DESTINATION /lib/systemd/system)
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/vintrel-show@.service
+              ${CMAKE_SOURCE_DIR}/packaging/vintrel-publish@.service DESTINATION /lib/systemd/system)
 install(DIRECTORY DESTINATION /etc/vintrel)
 
 set(CPACK_GENERATOR DEB)
