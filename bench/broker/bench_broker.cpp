@@ -158,6 +158,7 @@ struct Figures {
   long missed = 0;  // (subscriber, change) pairs that never arrived
   double p50_ms = 0, p99_ms = 0, worst_ms = 0;
   double vintrel_cpu = 0, broker_cpu = 0;  // % of one core over the measured time
+  double subscribers_cpu = 0;              // this program's own
   long vintrel_peak_kib = 0;
   long state_bytes = 0;
   long reconnects = 0;
@@ -223,7 +224,8 @@ Figures RunOnce(int seconds, int count) {
     figures.connected = pool.WaitSubscribed(120) - 1;
     std::this_thread::sleep_for(std::chrono::seconds(2));  // let the show settle
     const auto start = Clock::now();
-    const double show_cpu = CpuSeconds(show), broker_cpu = CpuSeconds(broker);
+    const double show_cpu = CpuSeconds(show), broker_cpu = CpuSeconds(broker),
+                 own_cpu = CpuSeconds(getpid());
     for (int second = 1; second <= seconds; ++second) {
       written[static_cast<size_t>(second - 1)] = Clock::now();
       WriteSales(sales, kBase + second);
@@ -234,6 +236,7 @@ Figures RunOnce(int seconds, int count) {
     const double wall = std::chrono::duration<double>(Clock::now() - start).count();
     figures.vintrel_cpu = 100 * (CpuSeconds(show) - show_cpu) / wall;
     figures.broker_cpu = 100 * (CpuSeconds(broker) - broker_cpu) / wall;
+    figures.subscribers_cpu = 100 * (CpuSeconds(getpid()) - own_cpu) / wall;
     figures.vintrel_peak_kib = StatusKiB(show, "VmHWM:");
     pool.Stop();
     Summarize(pool, written, figures);
@@ -263,7 +266,10 @@ void Print(const std::vector<Figures>& runs, int seconds) {
                 run.connected, run.changes, run.received_by_all, run.missed, run.p50_ms, run.p99_ms,
                 run.worst_ms, run.vintrel_cpu, run.broker_cpu);
   }
-  std::printf("\n(CPU: %% of one core over the measured time)\n");
+  std::printf(
+      "\n(CPU: %% of one core over the measured time; subscribers: this program, all %d "
+      "client threads)\n",
+      kThreads);
   for (const Figures& run : runs) {
     std::printf("%d subscribers: vintrel's peak resident memory %.1f MiB; %ld reconnections\n",
                 run.subscribers, run.vintrel_peak_kib / 1024.0, run.reconnects);
