@@ -259,12 +259,13 @@ void Print(const std::vector<Figures>& runs, int seconds) {
       "\nvintrel show --publish on the bundled example, the TAB file rewritten once a second for "
       "%d s;\nlatency: from the write to the last subscriber's receipt of that change\n\n",
       seconds);
-  std::printf("%11s %9s %7s %8s %7s %7s %8s %9s %10s %9s\n", "subscribers", "connected", "changes",
-              "all got", "missed", "p50 ms", "p99 ms", "worst ms", "vintrel %", "broker %");
+  std::printf("%11s %9s %7s %8s %7s %7s %8s %9s %10s %9s %14s\n", "subscribers", "connected",
+              "changes", "all got", "missed", "p50 ms", "p99 ms", "worst ms", "vintrel %",
+              "broker %", "subscribers %");
   for (const Figures& run : runs) {
-    std::printf("%11d %9d %7d %8d %7ld %7.1f %7.1f %9.1f %10.2f %9.2f\n", run.subscribers,
+    std::printf("%11d %9d %7d %8d %7ld %7.1f %8.1f %9.1f %10.2f %9.2f %14.2f\n", run.subscribers,
                 run.connected, run.changes, run.received_by_all, run.missed, run.p50_ms, run.p99_ms,
-                run.worst_ms, run.vintrel_cpu, run.broker_cpu);
+                run.worst_ms, run.vintrel_cpu, run.broker_cpu, run.subscribers_cpu);
   }
   std::printf(
       "\n(CPU: %% of one core over the measured time; subscribers: this program, all %d "
