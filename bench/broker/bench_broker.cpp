@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "process_figures.h"
 #include "subscribers.h"
 
 extern char** environ;
@@ -37,29 +38,6 @@ namespace fs = std::filesystem;
 constexpr long kBase = 10000;  // North's sales are kBase + the change's number, and ".5"
 constexpr char kShape[] = "North sales";
 constexpr int kThreads = 4;
-
-// utime + stime of a process, in seconds.
-double CpuSeconds(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-  if (text.empty()) return 0;
-  std::istringstream fields(text.substr(text.rfind(')') + 2));
-  std::string field;
-  double ticks = 0;
-  for (int i = 3; i <= 15 && fields >> field; ++i) {
-    if (i == 14 || i == 15) ticks += std::stod(field);
-  }
-  return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
-// A line of /proc/PID/status in KiB ("VmRSS:", "VmHWM:").
-long StatusKiB(pid_t pid, const std::string& key) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind(key, 0) == 0) return std::stol(line.substr(key.size()));
-  }
-  return 0;
-}
 
 int FreePort() {
   const int fd = socket(AF_INET, SOCK_STREAM, 0);

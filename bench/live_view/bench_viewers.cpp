@@ -24,33 +24,16 @@
 #include <thread>
 #include <vector>
 
+#include "process_figures.h"
+
 extern char** environ;
 
 namespace {
 
+using vintrel::bench::CpuSeconds;
+using vintrel::bench::StatusKiB;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-// utime + stime of a process, in seconds.
-double CpuSeconds(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-  std::istringstream fields(text.substr(text.rfind(')') + 2));
-  std::string field;
-  double ticks = 0;
-  for (int i = 3; i <= 15 && fields >> field; ++i) {
-    if (i == 14 || i == 15) ticks += std::stod(field);
-  }
-  return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
-long ResidentKiB(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-  }
-  return 0;
-}
 
 int Connect(int port) {
   int fd = socket(AF_INET, SOCK_STREAM, 0);
@@ -160,7 +143,7 @@ int main(int argc, char** argv) {
     }
   };
   drain(2000);
-  const long first_rss = ResidentKiB(pid);
+  const long first_rss = StatusKiB(pid, "VmRSS:");
   long highest_rss = first_rss;
   const auto start = Clock::now();
   const double start_cpu = CpuSeconds(pid);
@@ -171,12 +154,12 @@ int main(int argc, char** argv) {
     drain(static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                start + std::chrono::seconds(second) - Clock::now())
                                .count()));
-    highest_rss = std::max(highest_rss, ResidentKiB(pid));
+    highest_rss = std::max(highest_rss, StatusKiB(pid, "VmRSS:"));
     if (second % 10 == 0 || second == seconds) {
       double cpu = CpuSeconds(pid);
       double wall = std::chrono::duration<double>(Clock::now() - interval_start).count();
       std::printf("%8d %12.2f %14.1f\n", second, 100 * (cpu - interval_cpu) / wall,
-                  ResidentKiB(pid) / 1024.0);
+                  StatusKiB(pid, "VmRSS:") / 1024.0);
       std::fflush(stdout);
       interval_cpu = cpu;
       interval_start = Clock::now();
@@ -184,7 +167,7 @@ int main(int argc, char** argv) {
   }
   const double wall = std::chrono::duration<double>(Clock::now() - start).count();
   const double cpu = 100 * (CpuSeconds(pid) - start_cpu) / wall;
-  const long last_rss = ResidentKiB(pid);
+  const long last_rss = StatusKiB(pid, "VmRSS:");
   long fewest = shape_events.empty() ? 0 : shape_events[0], most = fewest;
   for (long count : shape_events) fewest = std::min(fewest, count), most = std::max(most, count);
 
