@@ -11,6 +11,7 @@
 #include "host_session.h"
 #include "live_show.h"
 #include "open_presentation.h"
+#include "page_export.h"
 #include "shell/argument_checks.h"
 #include "show_publisher.h"
 
@@ -22,6 +23,7 @@ struct ShowCommandOptions {
   std::string duration;
   std::string publish;
   LiveShowOptions show;
+  PageExportOptions page;
 };
 
 CommandAction SetupShow(CLI::App& root) {
@@ -30,7 +32,7 @@ CommandAction SetupShow(CLI::App& root) {
       "show",
       "Run the slide show live: values follow their data, slides hide and scroll, clocks tick; "
       "every change is printed as it happens");
-  command->add_option("file", options->file, "The presentation (.pptx)")->required();
+  command->add_option("file", options->file, "The presentation (.pptx); none with --export-page");
   command->add_option("--for", options->duration,
                       "End the show after this long (10s, 1500ms, 2m, 1h; a plain number is "
                       "seconds); without it the show runs until its end, Ctrl-C or SIGTERM");
@@ -42,7 +44,10 @@ CommandAction SetupShow(CLI::App& root) {
                       "Also publish the show through an MQTT broker: mqtt://HOST[:PORT]/TOPIC or "
                       "mqtts://...; user and password from the settings (BrokerUser, "
                       "BrokerPassword)");
-  return [options] {
+  AddPageExportOptions(*command, options->page);
+  return [options, command]() -> int {
+    if (auto exported = ExportPageIfAsked(*command, options->page, std::cout)) return *exported;
+    if (options->file.empty()) throw BadInput("show: the presentation FILE is required");
     std::optional<std::chrono::milliseconds> duration;
     if (!options->duration.empty()) {
       duration = ParseDuration(options->duration);

@@ -15,6 +15,9 @@ struct LiveViewFile {
 };
 
 std::span<const LiveViewFile> LiveViewFiles();
+// What only the page written by `vintrel show --export-page` needs: the MQTT client (named as
+// written into the page's folder, "mqtt.min.js") and its licence.
+std::span<const LiveViewFile> ExportedPageFiles();
 
 }  // namespace vintrel::app
 

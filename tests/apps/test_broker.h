@@ -1,5 +1,6 @@
-// A Mosquitto of the test's own on a free loopback port (tests/mqtt/mosquitto.conf), for the
-// tests of the commands that use a broker. Tests skip themselves when `kBroker` is not installed.
+// A Mosquitto of the test's own on free loopback ports (tests/mqtt/mosquitto.conf: MQTT, and MQTT
+// on WebSockets for browsers), for the tests of the commands that use a broker. Tests skip
+// themselves when `kBroker` is not installed.
 #ifndef VINTREL_TESTS_APPS_TEST_BROKER_H_
 #define VINTREL_TESTS_APPS_TEST_BROKER_H_
 
@@ -39,14 +40,17 @@ inline bool Reachable(int port) {
 class Broker {
  public:
   Broker() : port_(FreePort()) {
+    int websockets_port = FreePort();
+    while (websockets_port == port_) websockets_port = FreePort();
     ::chmod(folder_.path().c_str(), 0755);
     const std::filesystem::path source = std::filesystem::path(VINTREL_SOURCE_DIR) / "tests/mqtt";
-    for (const char* name : {"passwords", "acl"}) {
+    for (const char* name : {"passwords", "acl", "acl-websockets"}) {
       std::filesystem::copy_file(source / name, folder_.File(name));
       ::chmod(folder_.File(name).c_str(), 0644);
     }
-    const std::string config = std::regex_replace(ReadFile((source / "mosquitto.conf").string()),
-                                                  std::regex("@PORT@"), std::to_string(port_));
+    std::string config = std::regex_replace(ReadFile((source / "mosquitto.conf").string()),
+                                            std::regex("@PORT@"), std::to_string(port_));
+    config = std::regex_replace(config, std::regex("@WSPORT@"), std::to_string(websockets_port));
     folder_.Write("mosquitto.conf",
                   std::regex_replace(config, std::regex("@DIR@"), folder_.path()));
   }

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The browser tests of the live view: installs their npm packages exactly as package-lock.json
 # pins them (when missing or out of date), then runs them. Exit code 77 means skipped.
-#   tests/browser/run.sh VINTREL MAKE_EXAMPLE_DECK
+#   tests/browser/run.sh [TEST.mjs] VINTREL MAKE_EXAMPLE_DECK   (default live_view_test.mjs)
 set -euo pipefail
+test=live_view_test.mjs
+if [[ ${1:-} == *.mjs ]]; then test=$1; shift; fi
 programs=()
 for program in "$@"; do programs+=("$(realpath "$program")"); done
 cd "$(dirname "$0")"
@@ -17,4 +19,4 @@ fi
 if [[ ! -f node_modules/.package-lock.json || package-lock.json -nt node_modules/.package-lock.json ]]; then
   npm ci --no-audit --no-fund --loglevel=error
 fi
-exec node live_view_test.mjs "${programs[@]}"
+exec node "$test" "${programs[@]}"

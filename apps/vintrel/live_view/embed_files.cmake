@@ -1,9 +1,16 @@
 # Writes OUTPUT, a C++ source defining LiveViewFiles() over the page files in FOLDER, each as a
-# byte array (no raw string, so any content is safe).
-#   cmake -DFOLDER=... -DOUTPUT=... -P embed_files.cmake
+# byte array (no raw string, so any content is safe). With -DFUNCTION=ExportedPageFiles, the
+# files only the page written by `vintrel show --export-page` needs (the vendored MQTT client,
+# FOLDER being third_party/mqtt); a file with a NAME.sha256 beside it must match it.
+#   cmake -DFOLDER=... -DOUTPUT=... [-DFUNCTION=ExportedPageFiles] -P embed_files.cmake
 # name|address|type (every type is served with charset=utf-8)
-set(files "index.html|/|text/html" "live-view.js|/live-view.js|text/javascript"
-          "live-view.css|/live-view.css|text/css")
+if(FUNCTION STREQUAL "ExportedPageFiles")
+  set(files "mqtt.min.js|mqtt.min.js|text/javascript" "LICENSE.md|mqtt.LICENSE.md|text/markdown")
+else()
+  set(FUNCTION LiveViewFiles)
+  set(files "index.html|/|text/html" "live-view.js|/live-view.js|text/javascript"
+            "live-view.css|/live-view.css|text/css")
+endif()
 set(arrays "")
 set(entries "")
 set(index 0)
@@ -12,6 +19,14 @@ foreach(file IN LISTS files)
   list(GET parts 0 name)
   list(GET parts 1 path)
   list(GET parts 2 type)
+  if(EXISTS "${FOLDER}/${name}.sha256")
+    file(SHA256 "${FOLDER}/${name}" actual)
+    file(READ "${FOLDER}/${name}.sha256" expected)
+    string(SUBSTRING "${expected}" 0 64 expected)
+    if(NOT actual STREQUAL expected)
+      message(FATAL_ERROR "${FOLDER}/${name} is not the file its .sha256 names: run update.sh there")
+    endif()
+  endif()
   file(READ "${FOLDER}/${name}" hex HEX)
   string(LENGTH "${hex}" hex_length)
   math(EXPR size "${hex_length} / 2")
@@ -30,7 +45,7 @@ const LiveViewFile kFiles[] = {
 ${entries}};
 }  // namespace
 
-std::span<const LiveViewFile> LiveViewFiles() { return kFiles; }
+std::span<const LiveViewFile> ${FUNCTION}() { return kFiles; }
 
 }  // namespace vintrel::app
 ")

@@ -1,5 +1,8 @@
-// The live view: draws the slide on screen from the server's state and replaces single shapes
-// as their values change. Everything comes from this server; nothing is polled.
+// The live view: draws the slide on screen from the show's state and replaces single shapes
+// as their values change; nothing is polled. Served by `vintrel show --serve`, everything comes
+// from that server's event stream. Written by `vintrel show --export-page`, config.js names a
+// broker (window.vintrelLiveView) and the page subscribes to the show there over MQTT on
+// WebSockets, with the client in mqtt.min.js beside it.
 'use strict';
 
 const SVG = 'http://www.w3.org/2000/svg';
@@ -94,11 +97,137 @@ function connect() {
   });
 }
 
+// The show through an MQTT broker (vintrel show --publish): TOPIC/state (retained) is the whole
+// state, TOPIC/events each change with a sequence number rising by one, TOPIC/asset/NAME
+// (retained) each picture the drawings name "/asset/NAME". The page takes the state, then
+// applies each event that replaces one shape; for anything else, a gap in the sequence or a new
+// connection (the broker may have restarted, values moved on meanwhile) it takes the state
+// again by subscribing to it again, which makes the broker send it once more. It only reads.
+function followBroker({broker, topic}) {
+  const stateTopic = `${topic}/state`;
+  const eventTopic = `${topic}/events`;
+  const assetTopic = `${topic}/asset/`;
+  const decoder = new TextDecoder();
+  const client = mqtt.connect(broker, {reconnectPeriod: 2000, resubscribe: false, clean: true});
+  let sequence = null;  // the event the page shows the show at; null while it awaits the state
+  let waiting = [];     // events that came while awaiting the state
+  // Pictures by name: a blob: address, or null while the broker is asked for it.
+  const pictures = new Map();
+
+  function takeState() {
+    sequence = null;
+    waiting = [];
+    client.subscribe(stateTopic, {qos: 1});
+  }
+
+  // The drawing with its pictures' addresses made local; a picture not here yet is asked for
+  // and put in when it comes.
+  function localPictures(svg) {
+    return svg.replace(/href="\/asset\/([0-9a-f]{16}\.[a-z]{3,4})"/g, (whole, name) => {
+      if (pictures.get(name)) return `href="${pictures.get(name)}"`;
+      if (!pictures.has(name)) {
+        pictures.set(name, null);
+        client.subscribe(assetTopic + name, {qos: 1});
+      }
+      return `data-asset="${name}"`;
+    });
+  }
+
+  function pictureArrived(name, bytes) {
+    if (!pictures.has(name) || pictures.get(name) || !bytes.length) return;
+    client.unsubscribe(assetTopic + name);
+    const types = {png: 'image/png', jpg: 'image/jpeg', gif: 'image/gif', svg: 'image/svg+xml',
+                   webp: 'image/webp', bmp: 'image/bmp'};
+    const url = URL.createObjectURL(new Blob([bytes], {type: types[name.split('.')[1]]}));
+    pictures.set(name, url);
+    for (const image of stage.querySelectorAll(`[data-asset="${name}"]`)) {
+      image.removeAttribute('data-asset');
+      image.setAttribute('href', url);
+    }
+  }
+
+  // Pictures the new state does not show are let go.
+  function forgetPicturesBut(drawing) {
+    for (const [name, url] of pictures) {
+      if (drawing.includes(`/asset/${name}`)) continue;
+      if (url) URL.revokeObjectURL(url);
+      else client.unsubscribe(assetTopic + name);
+      pictures.delete(name);
+    }
+  }
+
+  function stateArrived(state) {
+    if (sequence !== null && state.sequence <= sequence) return;  // one sent before the last
+    client.unsubscribe(stateTopic);
+    const drawing = state.backdrop + state.shapes.join('');
+    forgetPicturesBut(drawing);
+    state.backdrop = localPictures(state.backdrop);
+    state.shapes = state.shapes.map(localPictures);
+    showState(state);
+    lostLine = null;
+    if (state.slide && !performance.getEntriesByName('vintrel-slide-drawn').length) {
+      performance.mark('vintrel-slide-drawn');
+    }
+    sequence = state.sequence;
+    const later = waiting;
+    waiting = [];
+    for (const event of later) eventArrived(event);
+  }
+
+  function eventArrived(event) {
+    if (sequence === null) {
+      waiting.push(event);
+    } else if (event.sequence === sequence + 1 && event.svg) {
+      sequence = event.sequence;
+      replaceShape({...event, svg: localPictures(event.svg)});
+    } else if (event.sequence === sequence + 1 && event.shape && event.slide !== shownSlide) {
+      sequence = event.sequence;  // a shape of another slide: nothing on screen changes
+    } else if (event.sequence > sequence || event.event === 'show-begin') {
+      // A gap, a change the event does not draw, or a show started anew.
+      takeState();
+    }
+  }
+
+  let lostLine = null;
+  client.on('connect', () => {
+    performance.mark('vintrel-broker-connected');
+    // A broker started afresh holds nothing until the show publishes again.
+    if (lostLine) lostLine.textContent = 'Waiting for the slide show…';
+    client.subscribe(eventTopic, {qos: 1});
+    takeState();
+    for (const [name, url] of pictures) {
+      if (!url) client.subscribe(assetTopic + name, {qos: 1});
+    }
+  });
+  client.on('message', (name, payload) => {
+    if (name.startsWith(assetTopic)) {
+      pictureArrived(name.slice(assetTopic.length), payload);
+      return;
+    }
+    let message;
+    try {
+      message = JSON.parse(decoder.decode(payload));
+    } catch {
+      return;
+    }
+    if (name === stateTopic) stateArrived(message);
+    else if (name === eventTopic) eventArrived(message);
+  });
+  client.on('offline', () => {
+    lostLine = document.createElement('p');
+    lostLine.textContent = 'The broker is out of reach: reconnecting…';
+    statusLine.replaceChildren(lostLine);
+  });
+}
+
 function move(direction) {
   fetch(`/control/${direction}`, {method: 'POST', headers: {'X-Vintrel-Control': controlToken}});
 }
 
-if (controlToken) {
+const settings = window.vintrelLiveView;
+const brokered = settings?.transport === 'mqtt';
+
+if (controlToken && !brokered) {
   document.body.classList.add('control');
   document.addEventListener('keydown', (event) => {
     const forward = ['ArrowRight', 'ArrowDown', 'PageDown', ' ', 'Enter', 'n'];
@@ -111,4 +240,5 @@ if (controlToken) {
   document.addEventListener('click', () => move('next'));
 }
 
-connect();
+if (brokered) followBroker(settings);
+else connect();
