@@ -27,15 +27,15 @@ struct FieldSet {
 
 struct ConnectionFields {
   SourceKind kind = SourceKind::kSqliteFile;
-  std::string name;  // the data source's or the driver's
-  std::string file;  // the SQLite database (the SQLite ODBC driver's too)
-  std::string server;
-  std::string port;
-  std::string database;
-  std::string user;
-  std::string password;
+  std::string name{};  // the data source's or the driver's
+  std::string file{};  // the SQLite database (the SQLite ODBC driver's too)
+  std::string server{};
+  std::string port{};
+  std::string database{};
+  std::string user{};
+  std::string password{};
   // Parts the picker has no box for ("sslmode=require"), kept as written.
-  std::vector<std::string> other_parts;
+  std::vector<std::string> other_parts{};
 };
 
 // The family of a driver from its name, or else from its library ("Driver" attribute of
