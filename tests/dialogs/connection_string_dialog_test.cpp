@@ -202,6 +202,9 @@ TEST_F(ConnectionStringDialogTest, TestOpensTheStringWithThePasswordAndOkWritesI
         << front_end_.message_boxes().back().text;
     EXPECT_FALSE(picker.Cancelled());
     EXPECT_EQ(picker.ConnectionString(), c.written);
+    // Front ends draw the box masked.
+    EXPECT_EQ(host::ShownText(picker.Get("txtPassword")),
+              std::string(std::string(c.password).size(), '*'));
   }
 }
 
