@@ -70,7 +70,7 @@ std::string Entries(const Control& control) {
 std::string Shown(const Control& control) {
   switch (control.kind) {
     case ControlKind::kTextBox:
-      return "[" + OneLine(control.text) + "]";
+      return "[" + OneLine(host::ShownText(control)) + "]";
     case ControlKind::kCheckBox:
       return std::string(control.value != 0 ? "[x] " : "[ ] ") + Plain(control.caption);
     case ControlKind::kOptionButton:

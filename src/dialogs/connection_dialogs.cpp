@@ -9,6 +9,8 @@
 #include "connections/database_source.h"
 #include "connections/excel_status.h"
 #include "connections/tag_values.h"
+#include "dialogs/connection_string_dialog.h"
+#include "dialogs/database_open.h"
 #include "host/common/ascii.h"
 #include "host/common/text.h"
 #include "host/error.h"
@@ -21,24 +23,13 @@
 namespace vintrel {
 namespace {
 
+using dialogs::BusyCursor;
+using dialogs::CloseQuietly;
+using dialogs::OpenDatabase;
 using host::ControlKind;
 using host::FormEvent;
 
 constexpr const char* kFirstRowCaption = "The first row contains field names.";
-
-// The hourglass while the dialog waits for a database or a workbook.
-class BusyCursor {
- public:
-  explicit BusyCursor(const Context& ctx) : front_end_(*ctx.services.front_end) {
-    front_end_.SetBusy(true);
-  }
-  ~BusyCursor() { front_end_.SetBusy(false); }
-  BusyCursor(const BusyCursor&) = delete;
-  BusyCursor& operator=(const BusyCursor&) = delete;
-
- private:
-  host::FrontEnd& front_end_;
-};
 
 void Tell(const Context& ctx, const std::string& text, int icon) {
   SkipFailure([&] { ShowMessage(ctx, text, icon); });
@@ -59,23 +50,6 @@ std::optional<double> NumberOf(const std::string& text) {
     return std::nullopt;
   }
   return value;
-}
-
-// A connection to the database of `resolved`, opened; fails as the database does.
-std::unique_ptr<host::Connection> OpenDatabase(const Context& ctx, const std::string& resolved) {
-  std::unique_ptr<host::Connection> connection = ctx.services.data_access->CreateConnection();
-  if (connection == nullptr) {
-    throw Error(kErrCannotCreateObject, "ADODB.Connection", "No data-access components");
-  }
-  connection->SetConnectionString(MapConnectionStringPaths(ctx, resolved));
-  connection->Open("", "", host::command_option::kUnspecified);
-  return connection;
-}
-
-void CloseQuietly(host::Connection& connection) {
-  SkipFailure([&] {
-    if (connection.State() != host::object_state::kClosed) connection.Close();
-  });
 }
 
 constexpr const char* kExcelSource = "frmExcelConnection";
@@ -122,7 +96,11 @@ void ConnectionDialog::WatchForCompleteness(const std::string& control) {
 }
 
 void ConnectionDialog::UpdateOk() {
-  if (Has("cmdClose")) SetEnabled("cmdClose", Complete());
+  if (!Has("cmdClose")) return;
+  const bool complete = Complete();
+  SetEnabled("cmdClose", complete);
+  // A disabled OK says what it waits for, in every front end.
+  SetToolTip("cmdClose", complete ? "" : WhyIncomplete());
 }
 
 std::string ConnectionDialog::Resolved(const std::string& text) const {
@@ -164,10 +142,9 @@ frmDatabaseConnection::frmDatabaseConnection(Context& ctx)
   Add(ControlKind::kLabel, "lblRefreshRateUnit", "milliseconds");
   Add(ControlKind::kLabel, "lblConnectionString", "Connection string:");
   Add(ControlKind::kTextBox, "txtConnectionString").multi_line = true;
-  // No data link dialog exists here: the button picks a database file, the usual case; an ODBC
-  // data source name is typed into the box.
   Add(ControlKind::kCommandButton, "cmdEditConnectionString", "Edit...").tool_tip =
-      "Choose an SQLite database file. For an ODBC data source type DSN=name into the box.";
+      "Build the connection string: an SQLite database file, an ODBC data source or an ODBC "
+      "driver.";
   Add(ControlKind::kFrame, "frmSQL", "Source");
   Add(ControlKind::kOptionButton, "optTable", "Stored data object", "frmSQL");
   Add(ControlKind::kLabel, "lblDataObject", "Data object:", "frmSQL");
@@ -250,13 +227,14 @@ void frmDatabaseConnection::ChooseSource(bool statement) {
   UpdateOk();
 }
 
-bool frmDatabaseConnection::Complete() const {
-  if (Text("txtConnectionName").empty() || ConnectionString().empty() ||
-      !NumberOf(Text("txtRefreshRate"))) {
-    return false;
-  }
-  return Checked("optSQLStatement") ? !Text("txtSQLStatement").empty()
-                                    : ListIndex("cmbDataObject") >= 0;
+std::string frmDatabaseConnection::WhyIncomplete() const {
+  if (Text("txtConnectionName").empty()) return kNoName;
+  if (Trim(ConnectionString()).empty()) return kNoConnectionString;
+  if (!NumberOf(Text("txtRefreshRate"))) return kNoRefreshRate;
+  // Blanks alone are no statement: the source would be empty.
+  const bool source = Checked("optSQLStatement") ? !Trim(Text("txtSQLStatement")).empty()
+                                                 : ListIndex("cmbDataObject") >= 0;
+  return source ? "" : kNoSource;
 }
 
 void frmDatabaseConnection::RefreshDataObjects() {
@@ -265,7 +243,7 @@ void frmDatabaseConnection::RefreshDataObjects() {
   const std::string previous = chosen >= 0 ? Text("cmbDataObject") : "";
   std::vector<std::string> names;
   SkipFailure([&] {
-    std::unique_ptr<host::Connection> database = OpenDatabase(ctx_, Resolved(ConnectionString()));
+    std::unique_ptr<host::Connection> database = OpenDatabase(ctx_, Resolved(ForOpening()));
     SkipFailure([&] { names = connections::DataObjectNames(*database); });
     CloseQuietly(*database);
   });
@@ -281,7 +259,7 @@ void frmDatabaseConnection::TestConnectionString() {
   BusyCursor busy(ctx_);
   tested_string_ = Resolved(ConnectionString());
   try {
-    std::unique_ptr<host::Connection> database = OpenDatabase(ctx_, tested_string_);
+    std::unique_ptr<host::Connection> database = OpenDatabase(ctx_, Resolved(ForOpening()));
     CloseQuietly(*database);
   } catch (const Error& failure) {
     Tell(ctx_, "Error while opening database . \r\n" + failure.description(),
@@ -290,19 +268,26 @@ void frmDatabaseConnection::TestConnectionString() {
 }
 
 void frmDatabaseConnection::cmdEditConnectionString_Click() {
-  host::FrontEnd* front_end = ctx_.services.front_end;
-  if (front_end == nullptr) return;
-  const std::string chosen = front_end->BrowseForFile(
-      "Select database file", "SQLite databases (*.db)|*.db|All files|*.*", "");
-  if (chosen.empty()) return;
-  SetText("txtConnectionString", ReplaceAll("Provider=SQLite;Data Source=" + chosen, ";", ";\r\n"));
+  dialogs::frmConnectionString picker(ctx_);
+  picker.SetActivePresentationName(ActivePresentationName());
+  picker.SetConnectionString(ConnectionString());
+  host::ShowModal(picker, ctx_.services.front_end);
+  if (picker.Cancelled()) return;
+  picked_ = picker.ConnectionString();
+  picked_for_opening_ = picker.ConnectionStringForTest();
+  SetText("txtConnectionString", ReplaceAll(picked_, ";", ";\r\n"));
   TestConnectionString();
   RefreshDataObjects();
 }
 
+std::string frmDatabaseConnection::ForOpening() const {
+  const std::string text = ConnectionString();
+  return text == picked_ ? picked_for_opening_ : text;
+}
+
 bool frmDatabaseConnection::ValidateSource(bool tell_success) {
   BusyCursor busy(ctx_);
-  const std::string resolved = Resolved(ConnectionString());
+  const std::string resolved = Resolved(ForOpening());
   std::unique_ptr<host::Connection> database;
   try {
     database = OpenDatabase(ctx_, resolved);

@@ -34,6 +34,8 @@ class ConnectionDialog : public host::Form {
   void AddButtons();
   // Whether every box OK needs is filled in.
   virtual bool Complete() const = 0;
+  // What OK waits for while it is disabled (its tool tip); empty when the dialog says nothing.
+  virtual std::string WhyIncomplete() const { return ""; }
   // OK's own checks before the dialog closes; false keeps it open.
   virtual bool Accept() { return true; }
   // Re-evaluates OK after a change of `control`.
@@ -65,12 +67,22 @@ class frmTextFileConnection : public ConnectionDialog {
 };
 
 // frmDatabaseConnection, "Database connection". The connection string box shows one part per
-// line; the source is a stored table or view chosen from the database's list, or a statement.
+// line, typed or built by "Edit..." (frmConnectionString); the source is a stored table or view
+// chosen from the database's list, or a statement. OK is enabled (and accepted) once the name,
+// the string and the refresh rate are given and a data object is chosen or the statement holds
+// more than blanks; while disabled its tool tip says what it waits for.
 class frmDatabaseConnection : public ConnectionDialog {
  public:
   static constexpr const char* kOpenFailed = "Could not open connection to database.";
   static constexpr const char* kInvalidSql = "SQL statement is invalid.";
   static constexpr const char* kValidated = "SQL statement is validated successfully.";
+  // What a disabled OK waits for, first missing first.
+  static constexpr const char* kNoName = "Give the connection a name.";
+  static constexpr const char* kNoConnectionString =
+      "Enter a connection string, or build one with Edit....";
+  static constexpr const char* kNoRefreshRate = "The refresh rate is a number of milliseconds.";
+  static constexpr const char* kNoSource =
+      "Choose a stored data object (a table or view), or enter an SQL statement.";
 
   explicit frmDatabaseConnection(Context& ctx);
 
@@ -90,7 +102,8 @@ class frmDatabaseConnection : public ConnectionDialog {
   bool ValidateSource(bool tell_success);
 
  protected:
-  bool Complete() const override;
+  bool Complete() const override { return WhyIncomplete().empty(); }
+  std::string WhyIncomplete() const override;
   bool Accept() override { return ValidateSource(false); }
 
  private:
@@ -99,9 +112,14 @@ class frmDatabaseConnection : public ConnectionDialog {
   void TestConnectionString();
   void ChooseSource(bool statement);
   void cmdEditConnectionString_Click();
+  // The box's string, or the one with the password while the box holds what the picker built
+  // without it: the dialog lists tables and tests with the password the person gave.
+  std::string ForOpening() const;
 
   // The resolved string the dialog's own tests last used.
   std::string tested_string_;
+  std::string picked_;
+  std::string picked_for_opening_;
 };
 
 // frmExcelConnection, "Excel connection". Keeps an empty scratch workbook while it exists: a

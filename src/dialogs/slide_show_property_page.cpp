@@ -134,8 +134,7 @@ clsConnection* frmSlideShowPropertyPage::Selected(int tab) const {
   return FindConnection(connections_, numbers[static_cast<size_t>(position)]);
 }
 
-bool frmSlideShowPropertyPage::AskForConnection(int tab, clsConnection& connection,
-                                                bool is_new) {
+bool frmSlideShowPropertyPage::AskForConnection(int tab, clsConnection& connection, bool is_new) {
   auto& ctx = presentation_.context();
   // A new connection starts from its default name only; the dialogs' own defaults fill the rest.
   const std::string name = is_new ? DefaultConnectionName(tab) : connection.ConnectionDescription();

@@ -6,6 +6,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace vintrel::host {
 
@@ -68,6 +70,21 @@ class Fields {
 
 class Connection;
 
+// An ODBC data source as the driver manager lists it: its name, the description it was given
+// (usually its driver's name), and whether it is the machine's (odbc.ini in /etc) or the user's.
+struct OdbcDataSource {
+  std::string name;
+  std::string description;
+  bool system = false;
+};
+
+// An installed ODBC driver and the attributes odbcinst.ini gives it ("Driver" is its library,
+// "Description" what it is), in the file's order.
+struct OdbcDriver {
+  std::string name;
+  std::vector<std::pair<std::string, std::string>> attributes;
+};
+
 class Recordset {
  public:
   virtual ~Recordset() = default;
@@ -128,6 +145,10 @@ class DataAccess {
     (void)connection_string;
     return {};
   }
+  // The ODBC data sources (the user's first) and the installed ODBC drivers; empty where ODBC
+  // is not available.
+  virtual std::vector<OdbcDataSource> OdbcDataSources() const { return {}; }
+  virtual std::vector<OdbcDriver> OdbcDrivers() const { return {}; }
 };
 
 }  // namespace vintrel::host

@@ -57,9 +57,13 @@ struct Control {
   std::string buddy;  // up-down: the text box that shows its position
   int interval = 0;   // timer: milliseconds between ticks (0 stops it)
   bool multi_line = false;
-  bool locked = false;   // a text box that shows text the person cannot change
-  bool editable = true;  // a combo box the person may type into (false: a drop-down list)
+  bool locked = false;    // a text box that shows text the person cannot change
+  bool password = false;  // a text box whose text is drawn masked
+  bool editable = true;   // a combo box the person may type into (false: a drop-down list)
 };
+
+// The text a front end draws for a control: a password box's text as one "*" a character.
+std::string ShownText(const Control& control);
 
 // One thing a person does to a form, as a front end forwards it.
 struct FormAction {

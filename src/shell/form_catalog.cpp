@@ -4,6 +4,7 @@
 
 #include "dialogs/clock_graph_pages.h"
 #include "dialogs/connection_dialogs.h"
+#include "dialogs/connection_string_dialog.h"
 #include "dialogs/data_field_pages.h"
 #include "dialogs/page_support.h"
 #include "dialogs/slide_property_page.h"
@@ -57,6 +58,9 @@ const std::vector<Registered>& Registry() {
        MakeConnectionDialog<frmDatabaseConnection>},
       {{"frmExcelConnection", "Excel connection: name, workbook, sheet, range"},
        MakeConnectionDialog<frmExcelConnection>},
+      {{"frmConnectionString",
+        "Connection string: an SQLite file, an ODBC data source or driver, its values, Test"},
+       MakeConnectionDialog<dialogs::frmConnectionString>},
       {{"frmSlidePropertyPage", "Slide properties: hiding, linked objects, scrolling", true, true},
        [](const FormContext& context) {
          return std::make_unique<dialogs::frmSlidePropertyPage>(*context.presentation,

@@ -31,6 +31,10 @@ TEST_F(FormCommandTest, ListsShowsAndRefusesForms) {
       {"an unknown form", {"form", "frmNope"}, 2, "There is no form named frmNope"},
       {"a form that needs a presentation", {"form", "frmDistribution"}, 2, "presentation"},
       {"drawn as text", {"form", "frmAbout"}, 0, "<Close>  (Enter)"},
+      {"the connection string picker",
+       {"form", "frmConnectionString"},
+       0,
+       "list: [SQLite database file]"},
       {"a slide the deck lacks",
        {"form", "frmSlidePropertyPage", deck_, "--slide", "99", "--save"},
        2,
@@ -75,7 +79,7 @@ TEST_F(FormCommandTest, ReplaysAnswerPickersAndSaveOnlyWhatTheyDid) {
     const char* form;
     std::string events;
     int exit_code;
-    const char* shown;   // part of stdout (the form's JSON)
+    std::string shown;   // part of stdout (the form's JSON)
     const char* stored;  // the distribution list afterwards
   } cases[] = {
       {"a computer picked", "frmDistribution",
@@ -102,6 +106,16 @@ TEST_F(FormCommandTest, ReplaysAnswerPickersAndSaveOnlyWhatTheyDid) {
        2,
        R"(SQL statement is invalid.\r\nCannot run 'SELEKT * FROM totals': near \"SELEKT\": syntax error)",
        ""},
+      {"a connection string built in the picker that Edit... opens", "frmDatabaseConnection",
+       lines(
+           {R"({"control":"cmdEditConnectionString","click":true})",
+            R"({"form":"frmConnectionString","control":"lstSource","set":"SQLite database file"})",
+            R"({"form":"frmConnectionString","control":"cmdBrowse","click":true})",
+            R"({"picker":"file","answer":")" + board + R"("})",
+            R"({"form":"frmConnectionString","control":"cmdTest","click":true})",
+            R"({"form":"frmConnectionString","control":"cmdOK","click":true})",
+            R"({"control":"cmbDataObject","set":"totals"})"}),
+       0, R"("text": "Provider=SQLite;\r\nData Source=)" + board + "\"", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

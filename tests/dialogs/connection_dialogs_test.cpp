@@ -47,27 +47,39 @@ TEST_F(ConnectionDialogsTest, OkIsEnabledOnlyForACompleteDefinition) {
     steps.insert(steps.end(), more.begin(), more.end());
     return steps;
   };
+  using D = frmDatabaseConnection;
   const struct {
     std::string name;  // the dialog's kind, a colon, the case
     Steps steps;
     bool ok;
+    std::string why{};  // what a disabled OK says it waits for (the database dialog says it)
   } cases[] = {
       {"text: nothing", {}, false},
       {"text: a name but no file", {{"txtConnectionName", "Sales"}}, false},
       {"text: both", {{"txtConnectionName", "S"}, {"txtFilename", "s.txt"}}, true},
-      {"database: no source chosen", database, false},
+      {"database: nothing", {}, false, D::kNoName},
+      {"database: no source chosen", database, false, D::kNoSource},
       {"database: a table", with(database, {{"cmbDataObject", "orders"}}), true},
       {"database: no refresh rate",
-       with(database, {{"cmbDataObject", "orders"}, {"txtRefreshRate", ""}}), false},
+       with(database, {{"cmbDataObject", "orders"}, {"txtRefreshRate", ""}}), false,
+       D::kNoRefreshRate},
       {"database: a refresh rate that is no number",
-       with(database, {{"cmbDataObject", "orders"}, {"txtRefreshRate", "soon"}}), false},
-      {"database: an empty statement", with(database, {{"optSQLStatement", "1"}}), false},
+       with(database, {{"cmbDataObject", "orders"}, {"txtRefreshRate", "soon"}}), false,
+       D::kNoRefreshRate},
+      {"database: an empty statement", with(database, {{"optSQLStatement", "1"}}), false,
+       D::kNoSource},
+      {"database: a statement of blanks",
+       with(database, {{"optSQLStatement", "1"}, {"txtSQLStatement", " \r\n "}}), false,
+       D::kNoSource},
       {"database: a statement",
        with(database, {{"optSQLStatement", "1"}, {"txtSQLStatement", "SELECT 1"}}), true},
+      {"database: a statement typed, then the table chosen",
+       with(database, {{"optSQLStatement", "1"}, {"txtSQLStatement", "x"}, {"optTable", "1"}}),
+       false, D::kNoSource},
       {"database: no connection string",
        with({{"txtConnectionName", "Orders"}},
             {{"optSQLStatement", "1"}, {"txtSQLStatement", "x"}}),
-       false},
+       false, D::kNoConnectionString},
       {"excel: the offered range", excel, true},
       {"excel: a range", with(excel, {{"txtRange", "B2:C9"}}), true},
       {"excel: one cell", with(excel, {{"txtRange", "A1"}}), false},
@@ -77,11 +89,14 @@ TEST_F(ConnectionDialogsTest, OkIsEnabledOnlyForACompleteDefinition) {
     SCOPED_TRACE(c.name);
     std::unique_ptr<ConnectionDialog> dialog = Make(c.name.substr(0, c.name.find(':')));
     bool ok = false;
+    std::string why;
     Show(*dialog, [&](host::Form& form) {
       Type(form, c.steps);
       ok = form.Enabled("cmdClose");
+      why = form.Get("cmdClose").tool_tip;
     });
     EXPECT_EQ(ok, c.ok);
+    EXPECT_EQ(why, c.why);
   }
 }
 

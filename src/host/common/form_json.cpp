@@ -19,7 +19,8 @@ json ControlToJson(const Control& control) {
   out["visible"] = control.visible;
   switch (control.kind) {
     case ControlKind::kTextBox:
-      out["text"] = control.text;
+      out["text"] = ShownText(control);
+      if (control.password) out["password"] = true;
       if (control.multi_line) out["multiLine"] = true;
       if (control.locked) out["locked"] = true;
       break;

@@ -8,6 +8,16 @@
 
 namespace vintrel::host {
 
+std::string ShownText(const Control& control) {
+  if (!control.password) return control.text;
+  // One mark per character, not per byte of its UTF-8 form.
+  std::string masked;
+  for (unsigned char c : control.text) {
+    if ((c & 0xC0) != 0x80) masked += '*';
+  }
+  return masked;
+}
+
 const char* ControlKindName(ControlKind kind) {
   switch (kind) {
     case ControlKind::kLabel:

@@ -2,7 +2,9 @@
 
 #include "host/data/connection_string.h"
 #include "host/data/data_recordset.h"
+#include "host/data/odbc_catalog.h"
 #include "host/data/provider_connection.h"
+#include "host/error.h"
 
 namespace vintrel::host::data {
 
@@ -17,11 +19,27 @@ std::unique_ptr<Recordset> BuiltinDataAccess::CreateRecordset() {
 std::string BuiltinDataAccess::LocalFile(const std::string& connection_string) const {
   try {
     // The driver list is never asked for: a string that needs it names no local file of ours.
-    ProviderChoice choice = ChooseProvider(connection_string, [] {
-      return std::vector<std::string>();
-    });
+    ProviderChoice choice =
+        ChooseProvider(connection_string, [] { return std::vector<std::string>(); });
     return choice.kind == ProviderKind::kSqlite ? choice.target : std::string();
   } catch (...) {
+    return {};
+  }
+}
+
+// A driver manager that cannot start lists nothing: the SQLite file stays on offer.
+std::vector<OdbcDataSource> BuiltinDataAccess::OdbcDataSources() const {
+  try {
+    return ListOdbcDataSources();
+  } catch (const Error&) {
+    return {};
+  }
+}
+
+std::vector<OdbcDriver> BuiltinDataAccess::OdbcDrivers() const {
+  try {
+    return ListOdbcDrivers();
+  } catch (const Error&) {
     return {};
   }
 }

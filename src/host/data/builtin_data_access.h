@@ -18,6 +18,8 @@ class BuiltinDataAccess : public DataAccess {
   std::unique_ptr<Connection> CreateConnection() override;
   std::unique_ptr<Recordset> CreateRecordset() override;
   std::string LocalFile(const std::string& connection_string) const override;
+  std::vector<OdbcDataSource> OdbcDataSources() const override;
+  std::vector<OdbcDriver> OdbcDrivers() const override;
 
  private:
   EventLoop& loop_;

@@ -18,17 +18,6 @@ bool IsSqliteFile(std::string_view path) {
          EndsWithNoCase(path, ".sqlite3");
 }
 
-// A value for an ODBC string: braced when it holds characters that would end it.
-std::string OdbcValue(const std::string& value) {
-  if (value.find_first_of(";{}=") == std::string::npos && value == Trim(value)) return value;
-  std::string out = "{";
-  for (char c : value) {
-    out += c;
-    if (c == '}') out += '}';
-  }
-  return out + "}";
-}
-
 [[noreturn]] void NoProvider(const std::string& description) {
   throw Error(data_error::kProviderNotFound, kSource, description);
 }
@@ -54,7 +43,7 @@ ProviderChoice OdbcFromMsdasql(const std::vector<ConnectionStringPart>& parts) {
     std::string text = part.text;
     for (const auto& [from, to] : kMapped) {
       if (key == from) {
-        text = std::string(to) + "=" + OdbcValue(part.value);
+        text = std::string(to) + "=" + QuoteOdbcValue(part.value);
         key = LowerAscii(to);
       }
     }
@@ -82,67 +71,10 @@ ProviderChoice OdbcFromJet(const std::vector<ConnectionStringPart>& parts,
                "installed.");
   }
   return {ProviderKind::kOdbc,
-          "DRIVER={" + *driver + "};DBQ=" + OdbcValue(NativePath(*file)) + ";"};
+          "DRIVER={" + *driver + "};DBQ=" + QuoteOdbcValue(NativePath(*file)) + ";"};
 }
 
 }  // namespace
-
-std::vector<ConnectionStringPart> ParseConnectionString(std::string_view text) {
-  std::vector<ConnectionStringPart> parts;
-  size_t i = 0;
-  while (i < text.size()) {
-    size_t start = i;
-    size_t equals = text.find_first_of("=;", i);
-    if (equals == std::string_view::npos || text[equals] == ';') {
-      // A part without "=": kept as a key without value (a bare path, for one).
-      size_t end = equals == std::string_view::npos ? text.size() : equals;
-      std::string key(Trim(text.substr(start, end - start)));
-      if (!key.empty()) parts.push_back({key, "", std::string(text.substr(start, end - start))});
-      i = end + 1;
-      continue;
-    }
-    std::string key(Trim(text.substr(start, equals - start)));
-    i = equals + 1;
-    while (i < text.size() && text[i] == ' ') ++i;
-    std::string value;
-    if (i < text.size() && (text[i] == '"' || text[i] == '\'' || text[i] == '{')) {
-      char open = text[i];
-      char close = open == '{' ? '}' : open;
-      ++i;
-      while (i < text.size()) {
-        if (text[i] == close) {
-          if (i + 1 < text.size() && text[i + 1] == close) {
-            value += close;
-            i += 2;
-            continue;
-          }
-          ++i;
-          break;
-        }
-        value += text[i++];
-      }
-      size_t end = text.find(';', i);
-      i = end == std::string_view::npos ? text.size() : end;
-    } else {
-      size_t end = text.find(';', i);
-      if (end == std::string_view::npos) end = text.size();
-      value = Trim(text.substr(i, end - i));
-      i = end;
-    }
-    parts.push_back({key, value, std::string(Trim(text.substr(start, i - start)))});
-    ++i;
-  }
-  return parts;
-}
-
-std::optional<std::string> FindConnectionValue(const std::vector<ConnectionStringPart>& parts,
-                                               std::string_view key) {
-  std::string wanted = LowerAscii(key);
-  for (const auto& part : parts) {
-    if (LowerAscii(part.key) == wanted) return part.value;
-  }
-  return std::nullopt;
-}
 
 std::string MaskPasswords(std::string_view text) {
   std::string out;

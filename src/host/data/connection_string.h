@@ -18,21 +18,9 @@
 #include <string_view>
 #include <vector>
 
+#include "host/common/connection_string_parts.h"
+
 namespace vintrel::host::data {
-
-struct ConnectionStringPart {
-  std::string key;    // as written, trimmed
-  std::string value;  // trimmed, quotes removed
-  std::string text;   // the part as written (for handing on unchanged)
-};
-
-// Splits at ";" outside quotes ("..." or '...', a doubled quote inside stands for itself) and
-// outside ODBC braces ({...}, "}}" inside stands for "}"). Empty parts are skipped.
-std::vector<ConnectionStringPart> ParseConnectionString(std::string_view text);
-
-// The value of the first part whose key matches (letter case ignored).
-std::optional<std::string> FindConnectionValue(const std::vector<ConnectionStringPart>& parts,
-                                               std::string_view key);
 
 // The text with the values of password keys (Pwd, Password, Jet OLEDB:Database Password)
 // replaced by "***", for error messages and logs.

@@ -1,9 +1,5 @@
 #include "host/data/odbc_session.h"
 
-#include <sql.h>
-#include <sqlext.h>
-#include <sqlucode.h>
-
 #include <cctype>
 #include <cstring>
 #include <mutex>
@@ -12,6 +8,8 @@
 #include "host/common/ascii.h"
 #include "host/common/text_encoding.h"
 #include "host/data/connection_string.h"
+#include "host/data/odbc_catalog.h"
+#include "host/data/odbc_environment.h"
 #include "host/data/value_text.h"
 #include "host/error.h"
 
@@ -19,19 +17,6 @@ namespace vintrel::host::data {
 namespace {
 
 constexpr char kSource[] = "ODBC";
-static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "unixODBC wide characters are UTF-16");
-
-const SQLWCHAR* Wide(const std::u16string& text) {
-  return reinterpret_cast<const SQLWCHAR*>(text.c_str());
-}
-
-std::string Narrow(const SQLWCHAR* text, size_t length) {
-  return Utf16ToUtf8(reinterpret_cast<const char16_t*>(text), length);
-}
-
-bool Succeeded(SQLRETURN rc) {
-  return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO;
-}
 
 // The driver's messages for the last call on a handle, one per line, with their SQLSTATE.
 std::string Diagnostics(SQLSMALLINT type, SQLHANDLE handle) {
@@ -58,19 +43,6 @@ std::string Diagnostics(SQLSMALLINT type, SQLHANDLE handle) {
 
 [[noreturn]] void Fail(const std::string& what, SQLSMALLINT type, SQLHANDLE handle) {
   throw Error(kErrUnspecified, kSource, what + ": " + Diagnostics(type, handle));
-}
-
-SQLHENV Environment() {
-  static SQLHENV env = [] {
-    SQLHENV handle = SQL_NULL_HENV;
-    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &handle))) return handle;
-    SQLSetEnvAttr(handle, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    return handle;
-  }();
-  if (env == SQL_NULL_HENV) {
-    throw Error(kErrCannotCreateObject, kSource, "The ODBC driver manager cannot be started.");
-  }
-  return env;
 }
 
 }  // namespace
@@ -107,8 +79,8 @@ OdbcSession::OdbcSession(const std::string& connection_string, std::chrono::seco
                          std::chrono::seconds command_timeout)
     : command_timeout_(command_timeout) {
   SQLHDBC dbc = SQL_NULL_HDBC;
-  if (!Succeeded(SQLAllocHandle(SQL_HANDLE_DBC, Environment(), &dbc))) {
-    Fail("Cannot create an ODBC connection", SQL_HANDLE_ENV, Environment());
+  if (!Succeeded(SQLAllocHandle(SQL_HANDLE_DBC, OdbcEnvironment(), &dbc))) {
+    Fail("Cannot create an ODBC connection", SQL_HANDLE_ENV, OdbcEnvironment());
   }
   dbc_ = dbc;
   SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT,
@@ -436,19 +408,9 @@ QueryResult OdbcSession::Fetch(Statement& statement, const std::string& what) {
 }
 
 std::vector<std::string> OdbcSession::InstalledDrivers() {
-  std::vector<std::string> drivers;
-  SQLHENV env = Environment();
-  SQLWCHAR name[256];
-  SQLWCHAR attributes[1024];
-  SQLSMALLINT name_length = 0;
-  SQLSMALLINT attributes_length = 0;
-  SQLUSMALLINT direction = SQL_FETCH_FIRST;
-  while (Succeeded(
-      SQLDriversW(env, direction, name, 256, &name_length, attributes, 1024, &attributes_length))) {
-    drivers.push_back(Narrow(name, std::min<size_t>(static_cast<size_t>(name_length), 255)));
-    direction = SQL_FETCH_NEXT;
-  }
-  return drivers;
+  std::vector<std::string> names;
+  for (const OdbcDriver& driver : ListOdbcDrivers()) names.push_back(driver.name);
+  return names;
 }
 
 }  // namespace vintrel::host::data

@@ -12,6 +12,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/common/client_recordset.h"
@@ -110,6 +111,11 @@ class MemoryDataAccess : public host::DataAccess {
   // Asynchronous opens and queries report "executing" for this many State() reads (0 default).
   void set_executing_polls(int polls) { executing_polls_ = polls; }
   void set_timeouts(int connection_seconds, int command_seconds);
+  // What the ODBC listings give, in the order added.
+  void AddOdbcDataSource(OdbcDataSource source) { odbc_sources_.push_back(std::move(source)); }
+  void AddOdbcDriver(OdbcDriver driver) { odbc_drivers_.push_back(std::move(driver)); }
+  std::vector<OdbcDataSource> OdbcDataSources() const override { return odbc_sources_; }
+  std::vector<OdbcDriver> OdbcDrivers() const override { return odbc_drivers_; }
   // Arms failures by operation: "DataAccess.CreateConnection", "DataAccess.CreateRecordset",
   // "Connection.Open", "Connection.OpenSchema", "Recordset.Open", "Recordset.Requery".
   FaultInjector& faults() { return faults_; }
@@ -130,6 +136,8 @@ class MemoryDataAccess : public host::DataAccess {
 
   std::map<std::string, std::unique_ptr<MemoryDatabase>> databases_;
   std::set<const MemoryConnection*> live_connections_;
+  std::vector<OdbcDataSource> odbc_sources_;
+  std::vector<OdbcDriver> odbc_drivers_;
   FaultInjector faults_;
   int executing_polls_ = 0;
   int connection_timeout_ = 15;
