@@ -9,6 +9,7 @@
 #include "host/ooxml/drawing/drawing_bullets.h"
 #include "host/ooxml/drawing/drawing_fields.h"
 #include "host/ooxml/drawing/drawing_fonts.h"
+#include "host/ooxml/drawing/drawing_line_breaks.h"
 #include "host/ooxml/package_presentation.h"
 #include "package_test_support.h"
 
@@ -209,6 +210,27 @@ TEST(FontMappingTest, FamiliesKeepTheirWidthsAndGenericFamily) {
       {"Segoe UI", "'Segoe UI','DejaVu Sans',sans-serif"},
   };
   for (const Case& test : cases) EXPECT_EQ(CssFontFamily(test.family), test.css);
+}
+
+// Table rows grow to as many lines as the page breaks their cells' text into.
+TEST(LineCountTest, LinesBreakAtSpacesHyphensAndInsideLongWords) {
+  struct Case {
+    const char* text;
+    const char* family;
+    double size, width;
+    int lines;
+  } cases[] = {
+      {"Sales by region", "Calibri", 18, 500, 1},
+      {"North\nSouth", "Calibri", 18, 500, 2},
+      {"a b c d", "Calibri", 20, 15, 4},
+      {"Donaudampfschifffahrt", "Calibri", 20, 100, 2},
+      // As LibreOffice and the page break it in a cell of a real deck (DejaVu for Aptos).
+      {"1b92870d-e3b5-4e65-8153-919f4ff45592", "Aptos", 18, 92.3, 6},
+  };
+  for (const Case& test : cases) {
+    EXPECT_EQ(LineCount(test.text, test.size, DrawnWidths(test.family), test.width), test.lines)
+        << test.text;
+  }
 }
 
 TEST(SymbolFontTest, CharactersBecomeTheirUnicodeEquivalents) {
