@@ -180,6 +180,11 @@ TEST_F(DrawingTest, ChartsFollowTheirSettings) {
            "</c:scatterChart><c:valAx><c:axPos val=\"b\"/></c:valAx><c:valAx/>",
        {"<circle", "!<polyline"}},
       {"<c:lineChart><c:marker val=\"1\"/>" + sales + "</c:lineChart>", {"<circle", "<polyline"}},
+      // A generator's template left in the part: what parses before it (the title) is drawn.
+      {"<c:pieChart><#list>" + sales + "</#list></c:pieChart>",
+       {">Production</text>", "!>Sales</text>"},
+       "<c:title><c:tx><c:rich><a:bodyPr/><a:p><a:r><a:t>Production</a:t></a:r></a:p></c:rich>"
+       "</c:tx></c:title>"},
   };
   for (const Case& test : cases) {
     std::string svg = DrawFirst(ChartDeck(BarChart(test.chart, test.plot_area)));

@@ -8,7 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "host/error.h"
 #include "host/ooxml/drawing/drawing_chart_parts.h"
+#include "host/ooxml/xml_util.h"
 
 namespace vintrel::ooxml::drawing {
 
@@ -402,10 +404,23 @@ std::string Legend(pugi::xml_node legend, const std::vector<Group>& groups, cons
   return content;
 }
 
+// The chart part's root; one that does not parse is drawn from what parses before its fault,
+// held in `salvaged`.
+pugi::xml_node ChartSpace(const std::string& chart_part, pugi::xml_document& salvaged,
+                          DrawingContext& context) {
+  try {
+    return context.package().Xml(chart_part).document_element();
+  } catch (const Error&) {
+    if (!ParseXmlUpToFault(salvaged, context.package().ReadBytes(chart_part))) throw;
+    return salvaged.document_element();
+  }
+}
+
 }  // namespace
 
 std::string DrawChart(const std::string& chart_part, const Box& box, DrawingContext& context) {
-  pugi::xml_node space = context.package().Xml(chart_part).document_element();
+  pugi::xml_document salvaged;
+  pugi::xml_node space = ChartSpace(chart_part, salvaged, context);
   pugi::xml_node chart = space.child("c:chart");
   std::vector<Group> groups = ReadGroups(chart.child("c:plotArea"), context);
   // Chart texts are in the theme's body font and text colour unless they say otherwise.
