@@ -304,6 +304,36 @@ TEST(DrawingPictureTest, EmfPicturesKeepTheirWordsAsText) {
   EXPECT_TRUE(parsed.load_string(svg.c_str()));
 }
 
+// An embedded object shows its preview picture: one of its own, or (decks converted from the
+// older binary format) the picture of the VML shape named by its `spid`.
+TEST_F(DrawingTest, EmbeddedObjectsShowTheirPreview) {
+  const std::string own =
+      "<p:oleObj r:id=\"rId6\"><p:embed/><p:pic><p:nvPicPr><p:cNvPr id=\"3\" "
+      "name=\"\"/><p:cNvPicPr/><p:nvPr/></p:nvPicPr><p:blipFill><a:blip "
+      "r:embed=\"rId7\"/></p:blipFill><p:spPr/></p:pic></p:oleObj>";
+  const std::string in_vml = "<p:oleObj spid=\"_x0000_s2\" r:id=\"rId6\"><p:embed/></p:oleObj>";
+  for (const std::string& object : {own, in_vml}) {
+    testing::DeckLayout layout = testing::OneSlide(Frame(object));
+    layout.slides[0].rels = testing::Rel("rId5", "vmlDrawing", "../drawings/vmlDrawing1.vml") +
+                            testing::Rel("rId6", "oleObject", "../embeddings/object.bin") +
+                            testing::Rel("rId7", "image", "../media/preview.png");
+    layout.extra_parts = {
+        {"ppt/drawings/vmlDrawing1.vml",
+         "<xml xmlns:v=\"urn:schemas-microsoft-com:vml\" xmlns:o=\"urn:schemas-microsoft-com:"
+         "office:office\"><v:shape id=\"_x0000_s1\"/><v:shape id=\"_x0000_s2\"><v:imagedata "
+         "o:relid=\"rId1\"/></v:shape></xml>"},
+        {"ppt/drawings/_rels/vmlDrawing1.vml.rels",
+         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">" +
+             testing::Rel("rId1", "image", "../media/preview.png") + "</Relationships>"},
+        {"ppt/media/preview.png", ReadFile(VINTREL_SOURCE_DIR "/examples/data/pictures/north.png")},
+        {"ppt/embeddings/object.bin", "object"}};
+    layout.extra_content_types =
+        "<Default Extension=\"vml\" ContentType=\"application/"
+        "vnd.openxmlformats-officedocument.vmlDrawing\"/>";
+    ExpectParts(DrawFirst(layout), {"<image href=\"/asset/", "width=\"400\" height=\"200\""});
+  }
+}
+
 TEST(DrawingExampleTest, HiddenShapesLinkedPicturesAndChartsFromTheirCaches) {
   auto deck =
       PackagePresentation::Open(std::string(VINTREL_SOURCE_DIR) + "/examples/sales-board.pptx");

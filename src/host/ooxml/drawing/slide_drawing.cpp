@@ -317,6 +317,9 @@ class Drawer {
       content =
           drawing::PictureElement(drawing::PictureOf(preview.child("p:blipFill"), part, context_),
                                   placement.box, context_, defs);
+    } else if (pugi::xml_node object = data.select_node(".//p:oleObj").node()) {
+      content = drawing::PictureElement(drawing::OlePreviewOf(object, part, context_),
+                                        placement.box, context_, defs);
     }
     std::string rotation = Rotation(placement);
     return rotation.empty() ? content : "<g" + rotation + ">" + content + "</g>";
