@@ -130,6 +130,9 @@ std::string SeriesOf(const std::string& name, const std::string& values_element,
 TEST_F(DrawingTest, ChartsFollowTheirSettings) {
   const std::string sales = SeriesOf("Sales", "c:val"),
                     title = "<c:autoTitleDeleted val=\"0\"/><c:title/>";
+  auto with_sizes = [](std::string series, const std::string& sizes) {
+    return series.insert(series.rfind("</c:ser>"), sizes);
+  };
   struct Case {
     std::string plot_area;
     std::vector<std::string> parts;  // "!" before what must not show
@@ -180,6 +183,14 @@ TEST_F(DrawingTest, ChartsFollowTheirSettings) {
            "</c:scatterChart><c:valAx><c:axPos val=\"b\"/></c:valAx><c:valAx/>",
        {"<circle", "!<polyline"}},
       {"<c:lineChart><c:marker val=\"1\"/>" + sales + "</c:lineChart>", {"<circle", "<polyline"}},
+      // Bubbles by area, the largest a quarter of the plot's shorter side (166 points) across; a
+      // point without a size shows none.
+      {"<c:bubbleChart>" +
+           with_sizes(SeriesOf("Sales", "c:yVal"),
+                      "<c:bubbleSize><c:numLit><c:ptCount val=\"3\"/><c:pt idx=\"0\"><c:v>1</c:v>"
+                      "</c:pt><c:pt idx=\"2\"><c:v>4</c:v></c:pt></c:numLit></c:bubbleSize>") +
+           "</c:bubbleChart><c:valAx><c:axPos val=\"b\"/></c:valAx><c:valAx/>",
+       {"r=\"10.38\"", "r=\"20.75\"", "!cx=\"247.71\"", "!<polyline"}},
       // A generator's template left in the part: what parses before it (the title) is drawn.
       {"<c:pieChart><#list>" + sales + "</#list></c:pieChart>",
        {">Production</text>", "!>Sales</text>"},

@@ -204,6 +204,7 @@ Series ReadSeries(pugi::xml_node ser, int index, DrawingContext& context) {
   if (!values) values = ser.child("c:yVal");
   series.format = values.child("c:numRef").child("c:numCache").child("c:formatCode").text().get();
   series.values = Numbers(CacheTexts(values));
+  series.sizes = Numbers(CacheTexts(ser.child("c:bubbleSize")));
   series.color = SeriesColor(ser, index, context);
   return series;
 }
@@ -213,6 +214,7 @@ std::string KindOf(std::string_view name) {
   if (name == "c:barChart" || name == "c:bar3DChart") return "bar";
   if (name == "c:lineChart" || name == "c:line3DChart") return "line";
   if (name == "c:scatterChart") return "scatter";
+  if (name == "c:bubbleChart") return "bubble";
   if (name == "c:areaChart" || name == "c:area3DChart") return "area";
   if (name == "c:pieChart" || name == "c:pie3DChart" || name == "c:ofPieChart") return "pie";
   if (name == "c:doughnutChart") return "doughnut";
@@ -227,6 +229,7 @@ std::vector<Group> ReadGroups(pugi::xml_node plot_area, DrawingContext& context)
     group.kind = KindOf(element.name());
     if (group.kind.empty()) continue;
     group.element = element;
+    group.xy = group.kind == "scatter" || group.kind == "bubble";
     group.horizontal =
         std::string_view(element.child("c:barDir").attribute("val").value()) == "bar";
     group.gap = element.child("c:gapWidth").attribute("val").as_double(150) / 100;
