@@ -29,6 +29,16 @@ pugi::xml_node FirstChild(const std::vector<pugi::xml_node>& chain, const char* 
   return {};
 }
 
+// The nearest body's auto-fit choice (a box's a:noAutofit overrides its layout's a:normAutofit).
+pugi::xml_node AutoFit(const std::vector<pugi::xml_node>& bodies) {
+  for (pugi::xml_node body : bodies) {
+    for (const char* name : {"a:normAutofit", "a:noAutofit", "a:spAutoFit"}) {
+      if (pugi::xml_node fit = body.child(name)) return fit;
+    }
+  }
+  return {};
+}
+
 bool IsTrue(pugi::xml_attribute attribute) {
   std::string_view value = attribute.value();
   return value == "1" || value == "true";
@@ -381,7 +391,8 @@ std::string DrawTextBody(pugi::xml_node body, const TextStyles& styles, const Bo
   Body drawing(styles, context);
   drawing.now = LocalNow();
   drawing.no_wrap = wrap == "none";
-  pugi::xml_node fit = FirstChild(bodies, "a:normAutofit");
+  pugi::xml_node fit = AutoFit(bodies);
+  if (std::string_view(fit.name()) != "a:normAutofit") fit = {};
   if (fit) {
     drawing.font_scale = fit.attribute("fontScale").as_double(100000) / 100000;
     drawing.line_reduction = fit.attribute("lnSpcReduction").as_double(0) / 100000;
