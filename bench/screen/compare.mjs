@@ -383,7 +383,25 @@ function summary(rows) {
   ];
 }
 
-const options = parseArguments(process.argv.slice(2));
+const kUsage = `usage: compare.sh [--slides N] [--out DIR] [--vintrel PATH] [--table FILE] [--missed]
+                  [DECK|FOLDER...]
+  --slides N      the first N visible slides of each deck (3)
+  --out DIR       side-by-side pictures and work files (bench/screen/out)
+  --vintrel PATH  the program to run (build/apps/vintrel/vintrel)
+  --table FILE    also write the per-slide table and the summary to FILE
+  --missed        list under each slide the LibreOffice words the page does not paint
+Without decks it takes tests/fixtures/decks/.`;
+if (process.argv.includes('--help')) {
+  console.log(kUsage);
+  process.exit(0);
+}
+let options;
+try {
+  options = parseArguments(process.argv.slice(2));
+} catch (error) {
+  console.error(`compare: ${error.message}\n${kUsage}`);
+  process.exit(2);
+}
 fs.mkdirSync(options.out, {recursive: true});
 const browser = await puppeteer.launch({
   executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
@@ -410,5 +428,8 @@ try {
 const lines = summary(rows);
 console.log(`\n${lines.join('\n')}\nside-by-side pictures (LibreOffice left): ${options.out}`);
 if (options.table) {
-  fs.writeFileSync(options.table, [header, ...rows.map(formatRow), '', ...lines, ''].join('\n'));
+  // Written whole or not at all: a run stopped half-way leaves the table as it was.
+  const partial = `${options.table}.partial`;
+  fs.writeFileSync(partial, [header, ...rows.map(formatRow), '', ...lines, ''].join('\n'));
+  fs.renameSync(partial, options.table);
 }
