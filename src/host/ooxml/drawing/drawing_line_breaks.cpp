@@ -1,5 +1,6 @@
 #include "host/ooxml/drawing/drawing_line_breaks.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace vintrel::ooxml::drawing {
