@@ -2,7 +2,9 @@
 // both ways at 1280 px wide and prints, per slide and overall, the share of 16 x 16 squares whose
 // mean colour differs and the share of LibreOffice's words that the page paints. Writes a
 // side-by-side PNG per slide (LibreOffice left, the live view right) for a person to look at.
-//   node compare.mjs [--slides N] [--out DIR] [--vintrel PATH] [--table FILE] [DECK|FOLDER...]
+//   node compare.mjs [--slides N] [--out DIR] [--vintrel PATH] [--table FILE] [--missed]
+//                    [DECK|FOLDER...]
+// --missed prints under each slide the LibreOffice words the page does not paint.
 import {execFileSync, spawn} from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
@@ -16,6 +18,7 @@ const repository = path.resolve(here, '../..');
 const kWidth = 1280;
 const kSquare = 16;
 const kColourTolerance = 10;
+const kMostPieces = 12;  // pieces of one word broken across lines, at most
 
 function parseArguments(argv) {
   const options = {
@@ -23,6 +26,7 @@ function parseArguments(argv) {
     out: path.join(here, 'out'),
     vintrel: path.join(repository, 'build/apps/vintrel/vintrel'),
     table: null,
+    missed: false,
     decks: [],
   };
   for (let i = 0; i < argv.length; ++i) {
@@ -34,6 +38,7 @@ function parseArguments(argv) {
     else if (argv[i] === '--out') options.out = path.resolve(value());
     else if (argv[i] === '--vintrel') options.vintrel = path.resolve(value());
     else if (argv[i] === '--table') options.table = path.resolve(value());
+    else if (argv[i] === '--missed') options.missed = true;
     else if (argv[i].startsWith('--')) throw new Error(`unknown option ${argv[i]}`);
     else options.decks.push(argv[i]);
   }
@@ -104,8 +109,10 @@ function renderPage(pdf, page, work) {
   const prefix = path.join(work, `reference-${page}`);
   execFileSync('pdftoppm', ['-png', '-f', String(page), '-l', String(page), '-singlefile',
                             '-scale-to-x', String(kWidth), '-scale-to-y', '-1', pdf, prefix]);
-  const text = execFileSync('pdftotext', ['-f', String(page), '-l', String(page), pdf, '-'],
-                            {encoding: 'utf8'});
+  // In the order LibreOffice draws them: a box's lines stay together, and text that overlaps
+  // other text is not interleaved with it as reading order would.
+  const text = execFileSync('pdftotext', ['-raw', '-f', String(page), '-l', String(page), pdf,
+                                          '-'], {encoding: 'utf8'});
   return {png: fs.readFileSync(`${prefix}.png`), words: wordsOf(text)};
 }
 
@@ -156,7 +163,10 @@ function stopShow(show) {
 }
 
 // The words of text nodes the page paints: inside the slide, visible, and in a box with a height
-// that no clipping ancestor cuts away (a zero-height box clips its text to nothing).
+// that no clipping ancestor cuts away (a zero-height box clips its text to nothing). Runs side by
+// side in a line of HTML text join as they are painted ("2" and a raised "nd" are one word); a
+// line break, an element laid out as a block of its own (a bullet) or an SVG text element
+// separates them.
 function paintedWordsInPage() {
   const svg = document.querySelector('#stage > svg');
   const slide = svg.getBoundingClientRect();
@@ -177,15 +187,31 @@ function paintedWordsInPage() {
     }
     return false;
   };
+  const inline = (element) => element instanceof HTMLElement && element.tagName !== 'BR' &&
+                              getComputedStyle(element).display === 'inline';
   const texts = [];
-  const walker = document.createTreeWalker(svg, NodeFilter.SHOW_TEXT);
+  let flow = null;  // the element whose inline content the last text joined
+  const walker = document.createTreeWalker(svg, NodeFilter.SHOW_TEXT | NodeFilter.SHOW_ELEMENT);
   for (let node = walker.nextNode(); node; node = walker.nextNode()) {
+    if (node.nodeType === Node.ELEMENT_NODE) {
+      if (!inline(node)) flow = null;
+      continue;
+    }
     if (!node.textContent.trim()) continue;
     const range = document.createRange();
     range.selectNodeContents(node);
     const painted = [...range.getClientRects()].some(
         (rect) => overlaps(rect, slide) && !clipped(node.parentElement, rect));
-    if (painted) texts.push(node.textContent);
+    let block = node.parentElement;
+    while (inline(block)) block = block.parentElement;
+    if (!painted) {
+      flow = null;
+    } else if (flow === block && block instanceof HTMLElement) {
+      texts[texts.length - 1] += node.textContent;
+    } else {
+      texts.push(node.textContent);
+      flow = block;
+    }
   }
   return texts.join(' ');
 }
@@ -247,18 +273,40 @@ function sideBySide(a, b, file) {
   fs.writeFileSync(file, PNG.sync.write(out));
 }
 
+// LibreOffice's words the page paints, counted once each. A word LibreOffice breaks across lines
+// (a box too narrow for it) reaches pdftotext as two or more words that follow one another; those
+// pieces count as painted when, joined, they are a word the page paints and nothing else took.
+// LibreOffice's words the page paints, each painted word taken once. A word LibreOffice breaks
+// across lines (a box too narrow for it) reaches pdftotext as pieces in a row; they count as
+// painted when, joined, they have the letters and digits of a painted word nothing else took.
 function paintedShare(reference, painted) {
-  const counts = new Map();
-  for (const word of painted) counts.set(word, (counts.get(word) || 0) + 1);
-  let found = 0;
-  for (const word of reference) {
-    const left = counts.get(word) || 0;
-    if (left > 0) {
-      ++found;
-      counts.set(word, left - 1);
+  const letters = (word) => word.replace(/[^\p{L}\p{N}]+/gu, '');
+  const taken = painted.map(() => false);
+  const index = (key) => {
+    const map = new Map();
+    painted.forEach((word, i) => map.set(key(word), [...(map.get(key(word)) || []), i]));
+    return (word) => {
+      const i = (map.get(word) || []).find((j) => !taken[j]);
+      if (i !== undefined) taken[i] = true;
+      return i !== undefined;
+    };
+  };
+  const takeWord = index((word) => word);
+  const takeLetters = index(letters);
+  const found = reference.map(takeWord);
+  let pieces = 0;
+  for (let first = 0; first < reference.length; ++first) {
+    let joined = letters(reference[first]);
+    for (let last = first + 1; !found[first] && last < first + kMostPieces; ++last) {
+      if (last >= reference.length || found[last]) break;
+      joined += letters(reference[last]);
+      if (!takeLetters(joined)) continue;
+      found.fill(true, first, last + 1);
+      pieces += last - first + 1;
     }
   }
-  return found;
+  const missed = reference.filter((word, i) => !found[i]);
+  return {painted: reference.length - missed.length, pieces, missed};
 }
 
 function percentile(sorted, share) {
@@ -286,8 +334,10 @@ async function compareDeck(browser, options, deck, rows) {
       const live = await renderLive(browser, options, deck, slide.number, size, work);
       const difference = squareDifference(reference.png, live.png);
       sideBySide(difference.a, difference.b, path.join(options.out, `${name}-${slide.number}.png`));
+      const share = paintedShare(reference.words, live.words);
       Object.assign(row, {squares: difference.share, words: reference.words.length,
-                          painted: paintedShare(reference.words, live.words)});
+                          painted: share.painted, pieces: share.pieces,
+                          missed: options.missed ? share.missed : []});
     } catch (error) {
       row.note = error.message.split('\n')[0];
       row.refused = row.note.startsWith('refused');
@@ -308,6 +358,7 @@ function formatRow(row) {
 function addRow(rows, row) {
   rows.push(row);
   console.log(formatRow(row));
+  if (row.missed?.length) console.log(`    not painted: ${row.missed.join(' ')}`);
 }
 
 function summary(rows) {
@@ -315,6 +366,7 @@ function summary(rows) {
   const shares = measured.map((row) => row.squares).sort((a, b) => a - b);
   const words = measured.reduce((sum, row) => sum + row.words, 0);
   const painted = measured.reduce((sum, row) => sum + row.painted, 0);
+  const pieces = measured.reduce((sum, row) => sum + row.pieces, 0);
   const decks = new Set(rows.map((row) => row.deck));
   const opened = new Set(rows.filter((row) => row.lo).map((row) => row.deck));
   const refused = new Set(rows.filter((row) => row.refused).map((row) => row.deck));
@@ -326,11 +378,30 @@ function summary(rows) {
     `squares differing: median ${percent(percentile(shares, 0.5))}, 75th percentile ` +
         `${percent(percentile(shares, 0.75))}, 90th percentile ${percent(percentile(shares, 0.9))}`,
     `slides under 5 %: ${shares.filter((share) => share < 0.05).length} of ${shares.length}`,
-    `words painted: ${painted} of ${words} (${percent(painted / Math.max(1, words))})`,
+    `words painted: ${painted} of ${words} (${percent(painted / Math.max(1, words))}), ` +
+        `${pieces} of them pieces of words LibreOffice breaks across lines`,
   ];
 }
 
-const options = parseArguments(process.argv.slice(2));
+const kUsage = `usage: compare.sh [--slides N] [--out DIR] [--vintrel PATH] [--table FILE] [--missed]
+                  [DECK|FOLDER...]
+  --slides N      the first N visible slides of each deck (3)
+  --out DIR       side-by-side pictures and work files (bench/screen/out)
+  --vintrel PATH  the program to run (build/apps/vintrel/vintrel)
+  --table FILE    also write the per-slide table and the summary to FILE
+  --missed        list under each slide the LibreOffice words the page does not paint
+Without decks it takes tests/fixtures/decks/.`;
+if (process.argv.includes('--help')) {
+  console.log(kUsage);
+  process.exit(0);
+}
+let options;
+try {
+  options = parseArguments(process.argv.slice(2));
+} catch (error) {
+  console.error(`compare: ${error.message}\n${kUsage}`);
+  process.exit(2);
+}
 fs.mkdirSync(options.out, {recursive: true});
 const browser = await puppeteer.launch({
   executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
@@ -357,5 +428,8 @@ try {
 const lines = summary(rows);
 console.log(`\n${lines.join('\n')}\nside-by-side pictures (LibreOffice left): ${options.out}`);
 if (options.table) {
-  fs.writeFileSync(options.table, [header, ...rows.map(formatRow), '', ...lines, ''].join('\n'));
+  // Written whole or not at all: a run stopped half-way leaves the table as it was.
+  const partial = `${options.table}.partial`;
+  fs.writeFileSync(partial, [header, ...rows.map(formatRow), '', ...lines, ''].join('\n'));
+  fs.renameSync(partial, options.table);
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The live view against LibreOffice on real decks (see compare.mjs): installs its npm packages as
 # package-lock.json pins them when missing, then compares.
-#   bench/screen/compare.sh [--slides N] [--out DIR] [--vintrel PATH] [--table FILE] [DECK|FOLDER...]
+#   bench/screen/compare.sh [--slides N] [--out DIR] [--vintrel PATH] [--table FILE] [--missed]
+#                           [DECK|FOLDER...]   (--help explains them)
 # Without decks it takes tests/fixtures/decks/. Needs soffice, pdftoppm and pdftotext
 # (poppler-utils), Debian's chromium, node and npm (scripts/setup.sh --test installs them all).
 set -euo pipefail

@@ -37,6 +37,7 @@ std::string BuildDeck(const DeckLayout& deck) {
   skeleton.presentation_properties = deck.show_properties;
   skeleton.content_types = deck.extra_content_types;
   skeleton.more_parts = deck.extra_parts;
+  skeleton.layout = deck.layout;
   return BuildZip(pptx::DeckParts(skeleton));
 }
 

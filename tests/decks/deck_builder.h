@@ -30,6 +30,7 @@ struct DeckLayout {
   std::vector<std::pair<std::string, std::string>> extra_parts;
   std::string extra_content_types;  // extra <Override/> or <Default/> elements
   std::string theme_elements;       // inside a:themeElements (a:clrScheme, a:fmtScheme ...)
+  std::string layout;               // the whole layout part; empty for a plain title layout
 };
 
 // A deck of one slide holding `shapes`.

@@ -107,6 +107,14 @@ std::string ParseXml(pugi::xml_document& doc, const std::string& text, bool chec
   return {};
 }
 
+bool ParseXmlUpToFault(pugi::xml_document& doc, const std::string& text) {
+  // pugixml keeps the nodes it parsed before an error.
+  doc.load_buffer(text.data(), text.size(), kParseFlags);
+  if (doc.document_element() && !NestedTooDeep(doc)) return true;
+  doc.reset();
+  return false;
+}
+
 std::string WriteXml(const pugi::xml_document& doc) {
   StringWriter writer;
   doc.save(writer, "", pugi::format_raw, pugi::encoding_utf8);

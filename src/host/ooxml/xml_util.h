@@ -30,6 +30,11 @@ inline constexpr char kXmlDeclaration[] =
 std::string ParseXml(pugi::xml_document& doc, const std::string& text, bool check_depth = true);
 std::string WriteXml(const pugi::xml_document& doc);
 
+// What of `text` parses before its first fault, for a part that is only drawn (a generator's
+// broken chart still shows its title, as LibreOffice shows it). False when no root element parses
+// or the elements nest too deep.
+bool ParseXmlUpToFault(pugi::xml_document& doc, const std::string& text);
+
 // First child with this qualified name (pugixml is not namespace-aware; PowerPoint's prefixes
 // are fixed, see the notes on the format).
 inline pugi::xml_node Child(pugi::xml_node node, const char* name) {

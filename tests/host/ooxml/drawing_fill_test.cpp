@@ -250,6 +250,14 @@ TEST_F(DrawingFillTest, EffectsAndPicturesInTheSvg) {
        "<p:grpSpPr><a:solidFill><a:srgbClr val=\"00FF00\"/></a:solidFill></p:grpSpPr>" +
            BoxShape("<a:grpFill/>") + "</p:grpSp>",
        {"fill=\"#00ff00\""}},
+      // A group ten times the size of its shapes' space: their 2-point line stays 2 points.
+      {"<p:grpSp><p:nvGrpSpPr><p:cNvPr id=\"4\" name=\"G\"/><p:cNvGrpSpPr/><p:nvPr/></p:nvGrpSpPr>"
+       "<p:grpSpPr><a:xfrm><a:off x=\"0\" y=\"0\"/><a:ext cx=\"1270000\" cy=\"635000\"/><a:chOff "
+       "x=\"0\" y=\"0\"/><a:chExt cx=\"127000\" cy=\"63500\"/></a:xfrm></p:grpSpPr>" +
+           BoxShape("<a:ln w=\"25400\"><a:solidFill><a:srgbClr val=\"0000FF\"/></a:solidFill>"
+                    "</a:ln>") +
+           "</p:grpSp>",
+       {"scale(10 10)", "stroke-width=\"0.2\""}},
       {Pic(blip + "<a:srcRect l=\"25000\" t=\"10000\" r=\"25000\"/><a:stretch/>"),
        {"<svg x=\"10\" y=\"20\" width=\"100\" height=\"50\" viewBox=\"25000 10000 50000 90000\" "
         "preserveAspectRatio=\"none\"><image href=\"/asset/1\" width=\"100000\""}},

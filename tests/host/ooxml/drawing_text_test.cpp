@@ -9,6 +9,7 @@
 #include "host/ooxml/drawing/drawing_bullets.h"
 #include "host/ooxml/drawing/drawing_fields.h"
 #include "host/ooxml/drawing/drawing_fonts.h"
+#include "host/ooxml/drawing/drawing_line_breaks.h"
 #include "host/ooxml/package_presentation.h"
 #include "package_test_support.h"
 
@@ -36,6 +37,15 @@ std::string Paragraph(const std::string& properties, const std::string& text = "
          "</a:t></a:r></a:p>";
 }
 
+// A title placeholder of Calibri 20 pt with the body properties `body_properties`.
+std::string Title(const std::string& body_properties) {
+  return "<p:sp><p:nvSpPr><p:cNvPr id=\"2\" name=\"Title\"/><p:cNvSpPr/><p:nvPr><p:ph "
+         "type=\"title\"/></p:nvPr></p:nvSpPr><p:spPr><a:xfrm><a:off x=\"0\" y=\"0\"/><a:ext "
+         "cx=\"1270000\" cy=\"635000\"/></a:xfrm></p:spPr><p:txBody>" +
+         body_properties + "<a:lstStyle/>" + Paragraph("><a:defRPr sz=\"2000\"/>") +
+         "</p:txBody></p:sp>";
+}
+
 // Auto-fit at half the size with a fifth off the line spacing.
 const std::string kFitted =
     TextShape(Paragraph(">"), "<a:normAutofit fontScale=\"50000\" lnSpcReduction=\"20000\"/>");
@@ -43,9 +53,11 @@ const std::string kFitted =
 class DrawingTextTest : public ::testing::Test {
  protected:
   // The drawn shape, parsed: its paragraphs are the `p` elements.
-  pugi::xml_document Draw(const std::string& shape, const std::string& presentation_tail = "") {
+  pugi::xml_document Draw(const std::string& shape, const std::string& presentation_tail = "",
+                          const std::string& layout_part = "") {
     testing::DeckLayout layout = testing::OneSlide(shape);
     layout.presentation_tail = presentation_tail;
+    layout.layout = layout_part;
     std::string path = dir_.Write("deck.pptx", testing::BuildDeck(layout));
     auto deck = PackagePresentation::Open(path);
     ooxml::testing::RecordingAssets assets;
@@ -111,9 +123,16 @@ TEST_F(DrawingTextTest, ParagraphsAndRunsKeepTheirFormatting) {
     const char* css;
     std::string text = "";  // of the element, when given
     std::string presentation_tail = "";
+    std::string layout = "";
   } cases[] = {
       // Auto-fit takes its reduction off the line spacing.
       {kFitted, "//p", "font-size:10px;line-height:0.96"},
+      // A box's own choice not to fit its text overrides its layout's.
+      {Title("<a:bodyPr><a:noAutofit/></a:bodyPr>"), "//p", "font-size:20px", "", "",
+       "<p:sldLayout xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" "
+       "xmlns:p=\"http://schemas.openxmlformats.org/presentationml/2006/main\"><p:cSld><p:spTree>" +
+           Title("<a:bodyPr><a:normAutofit fontScale=\"50000\"/></a:bodyPr>") +
+           "</p:spTree></p:cSld></p:sldLayout>"},
       // A hanging indent puts the bullet in the indent.
       {hanging, "//p", "padding-left:27px;text-indent:-27px"},
       {hanging, "//p/span[1]", "text-indent:0;display:inline-block;min-width:27px", "•"},
@@ -150,7 +169,7 @@ TEST_F(DrawingTextTest, ParagraphsAndRunsKeepTheirFormatting) {
        "val=\"123456\"/></a:solidFill></a:defRPr></a:lvl1pPr></p:defaultTextStyle>"},
   };
   for (const Case& test : cases) {
-    pugi::xml_document svg = Draw(test.shape, test.presentation_tail);
+    pugi::xml_document svg = Draw(test.shape, test.presentation_tail, test.layout);
     pugi::xml_node node = svg.select_node(test.path).node();
     EXPECT_NE(std::string(node.attribute("style").value()).find(test.css), std::string::npos)
         << test.css << "\n"
@@ -209,6 +228,27 @@ TEST(FontMappingTest, FamiliesKeepTheirWidthsAndGenericFamily) {
       {"Segoe UI", "'Segoe UI','DejaVu Sans',sans-serif"},
   };
   for (const Case& test : cases) EXPECT_EQ(CssFontFamily(test.family), test.css);
+}
+
+// Table rows grow to as many lines as the page breaks their cells' text into.
+TEST(LineCountTest, LinesBreakAtSpacesHyphensAndInsideLongWords) {
+  struct Case {
+    const char* text;
+    const char* family;
+    double size, width;
+    int lines;
+  } cases[] = {
+      {"Sales by region", "Calibri", 18, 500, 1},
+      {"North\nSouth", "Calibri", 18, 500, 2},
+      {"a b c d", "Calibri", 20, 15, 4},
+      {"Donaudampfschifffahrt", "Calibri", 20, 100, 2},
+      // As LibreOffice and the page break it in a cell of a real deck (DejaVu for Aptos).
+      {"1b92870d-e3b5-4e65-8153-919f4ff45592", "Aptos", 18, 92.3, 6},
+  };
+  for (const Case& test : cases) {
+    EXPECT_EQ(LineCount(test.text, test.size, DrawnWidths(test.family), test.width), test.lines)
+        << test.text;
+  }
 }
 
 TEST(SymbolFontTest, CharactersBecomeTheirUnicodeEquivalents) {

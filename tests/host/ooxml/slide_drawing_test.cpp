@@ -130,6 +130,9 @@ std::string SeriesOf(const std::string& name, const std::string& values_element,
 TEST_F(DrawingTest, ChartsFollowTheirSettings) {
   const std::string sales = SeriesOf("Sales", "c:val"),
                     title = "<c:autoTitleDeleted val=\"0\"/><c:title/>";
+  auto with_sizes = [](std::string series, const std::string& sizes) {
+    return series.insert(series.rfind("</c:ser>"), sizes);
+  };
   struct Case {
     std::string plot_area;
     std::vector<std::string> parts;  // "!" before what must not show
@@ -180,6 +183,19 @@ TEST_F(DrawingTest, ChartsFollowTheirSettings) {
            "</c:scatterChart><c:valAx><c:axPos val=\"b\"/></c:valAx><c:valAx/>",
        {"<circle", "!<polyline"}},
       {"<c:lineChart><c:marker val=\"1\"/>" + sales + "</c:lineChart>", {"<circle", "<polyline"}},
+      // Bubbles by area, the largest a quarter of the plot's shorter side (166 points) across; a
+      // point without a size shows none.
+      {"<c:bubbleChart>" +
+           with_sizes(SeriesOf("Sales", "c:yVal"),
+                      "<c:bubbleSize><c:numLit><c:ptCount val=\"3\"/><c:pt idx=\"0\"><c:v>1</c:v>"
+                      "</c:pt><c:pt idx=\"2\"><c:v>4</c:v></c:pt></c:numLit></c:bubbleSize>") +
+           "</c:bubbleChart><c:valAx><c:axPos val=\"b\"/></c:valAx><c:valAx/>",
+       {"r=\"10.38\"", "r=\"20.75\"", "!cx=\"247.71\"", "!<polyline"}},
+      // A generator's template left in the part: what parses before it (the title) is drawn.
+      {"<c:pieChart><#list>" + sales + "</#list></c:pieChart>",
+       {">Production</text>", "!>Sales</text>"},
+       "<c:title><c:tx><c:rich><a:bodyPr/><a:p><a:r><a:t>Production</a:t></a:r></a:p></c:rich>"
+       "</c:tx></c:title>"},
   };
   for (const Case& test : cases) {
     std::string svg = DrawFirst(ChartDeck(BarChart(test.chart, test.plot_area)));
@@ -297,6 +313,36 @@ TEST(DrawingPictureTest, EmfPicturesKeepTheirWordsAsText) {
             "id=\"s1-1-d1-clip-", "url(#s1-1-d1-clip-", "!<image", "!id=\"clip-", "!url(#clip-"});
   pugi::xml_document parsed;
   EXPECT_TRUE(parsed.load_string(svg.c_str()));
+}
+
+// An embedded object shows its preview picture: one of its own, or (decks converted from the
+// older binary format) the picture of the VML shape named by its `spid`.
+TEST_F(DrawingTest, EmbeddedObjectsShowTheirPreview) {
+  const std::string own =
+      "<p:oleObj r:id=\"rId6\"><p:embed/><p:pic><p:nvPicPr><p:cNvPr id=\"3\" "
+      "name=\"\"/><p:cNvPicPr/><p:nvPr/></p:nvPicPr><p:blipFill><a:blip "
+      "r:embed=\"rId7\"/></p:blipFill><p:spPr/></p:pic></p:oleObj>";
+  const std::string in_vml = "<p:oleObj spid=\"_x0000_s2\" r:id=\"rId6\"><p:embed/></p:oleObj>";
+  for (const std::string& object : {own, in_vml}) {
+    testing::DeckLayout layout = testing::OneSlide(Frame(object));
+    layout.slides[0].rels = testing::Rel("rId5", "vmlDrawing", "../drawings/vmlDrawing1.vml") +
+                            testing::Rel("rId6", "oleObject", "../embeddings/object.bin") +
+                            testing::Rel("rId7", "image", "../media/preview.png");
+    layout.extra_parts = {
+        {"ppt/drawings/vmlDrawing1.vml",
+         "<xml xmlns:v=\"urn:schemas-microsoft-com:vml\" xmlns:o=\"urn:schemas-microsoft-com:"
+         "office:office\"><v:shape id=\"_x0000_s1\"/><v:shape id=\"_x0000_s2\"><v:imagedata "
+         "o:relid=\"rId1\"/></v:shape></xml>"},
+        {"ppt/drawings/_rels/vmlDrawing1.vml.rels",
+         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">" +
+             testing::Rel("rId1", "image", "../media/preview.png") + "</Relationships>"},
+        {"ppt/media/preview.png", ReadFile(VINTREL_SOURCE_DIR "/examples/data/pictures/north.png")},
+        {"ppt/embeddings/object.bin", "object"}};
+    layout.extra_content_types =
+        "<Default Extension=\"vml\" ContentType=\"application/"
+        "vnd.openxmlformats-officedocument.vmlDrawing\"/>";
+    ExpectParts(DrawFirst(layout), {"<image href=\"/asset/", "width=\"400\" height=\"200\""});
+  }
 }
 
 TEST(DrawingExampleTest, HiddenShapesLinkedPicturesAndChartsFromTheirCaches) {

@@ -8,7 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "host/error.h"
 #include "host/ooxml/drawing/drawing_chart_parts.h"
+#include "host/ooxml/xml_util.h"
 
 namespace vintrel::ooxml::drawing {
 
@@ -202,6 +204,7 @@ Series ReadSeries(pugi::xml_node ser, int index, DrawingContext& context) {
   if (!values) values = ser.child("c:yVal");
   series.format = values.child("c:numRef").child("c:numCache").child("c:formatCode").text().get();
   series.values = Numbers(CacheTexts(values));
+  series.sizes = Numbers(CacheTexts(ser.child("c:bubbleSize")));
   series.color = SeriesColor(ser, index, context);
   return series;
 }
@@ -211,6 +214,7 @@ std::string KindOf(std::string_view name) {
   if (name == "c:barChart" || name == "c:bar3DChart") return "bar";
   if (name == "c:lineChart" || name == "c:line3DChart") return "line";
   if (name == "c:scatterChart") return "scatter";
+  if (name == "c:bubbleChart") return "bubble";
   if (name == "c:areaChart" || name == "c:area3DChart") return "area";
   if (name == "c:pieChart" || name == "c:pie3DChart" || name == "c:ofPieChart") return "pie";
   if (name == "c:doughnutChart") return "doughnut";
@@ -225,6 +229,7 @@ std::vector<Group> ReadGroups(pugi::xml_node plot_area, DrawingContext& context)
     group.kind = KindOf(element.name());
     if (group.kind.empty()) continue;
     group.element = element;
+    group.xy = group.kind == "scatter" || group.kind == "bubble";
     group.horizontal =
         std::string_view(element.child("c:barDir").attribute("val").value()) == "bar";
     group.gap = element.child("c:gapWidth").attribute("val").as_double(150) / 100;
@@ -402,10 +407,23 @@ std::string Legend(pugi::xml_node legend, const std::vector<Group>& groups, cons
   return content;
 }
 
+// The chart part's root; one that does not parse is drawn from what parses before its fault,
+// held in `salvaged`.
+pugi::xml_node ChartSpace(const std::string& chart_part, pugi::xml_document& salvaged,
+                          DrawingContext& context) {
+  try {
+    return context.package().Xml(chart_part).document_element();
+  } catch (const Error&) {
+    if (!ParseXmlUpToFault(salvaged, context.package().ReadBytes(chart_part))) throw;
+    return salvaged.document_element();
+  }
+}
+
 }  // namespace
 
 std::string DrawChart(const std::string& chart_part, const Box& box, DrawingContext& context) {
-  pugi::xml_node space = context.package().Xml(chart_part).document_element();
+  pugi::xml_document salvaged;
+  pugi::xml_node space = ChartSpace(chart_part, salvaged, context);
   pugi::xml_node chart = space.child("c:chart");
   std::vector<Group> groups = ReadGroups(chart.child("c:plotArea"), context);
   // Chart texts are in the theme's body font and text colour unless they say otherwise.

@@ -118,7 +118,7 @@ void Ranges(const std::vector<Group>& groups, Axes& axes) {
           low = std::min(low, value), high = std::max(high, value);
         }
       }
-      for (size_t i = 0; group.kind == "scatter" && i < series.values.size(); ++i) {
+      for (size_t i = 0; group.xy && i < series.values.size(); ++i) {
         double x = i < series.x_values.size() && series.x_values[i] ? *series.x_values[i] : i + 1.0;
         x_low = std::min(x_low, x), x_high = std::max(x_high, x);
         scatter = true;
@@ -313,7 +313,7 @@ std::string Marker(pugi::xml_node marker, double x, double y, const Color& serie
 bool HasMarkers(const Group& group, const Series& series) {
   std::string_view symbol =
       series.element.child("c:marker").child("c:symbol").attribute("val").value();
-  if (symbol == "none") return false;
+  if (symbol == "none" || group.kind == "bubble") return false;
   if (!symbol.empty()) return true;
   if (group.kind == "scatter") {
     std::string_view style = group.element.child("c:scatterStyle").attribute("val").value();
@@ -326,10 +326,37 @@ bool HasMarkers(const Group& group, const Series& series) {
 // chart styled as markers only.
 bool Joined(const Group& group, const Series& series, DrawingContext& context) {
   std::optional<Stroke> line = context.LineOf(series.element.child("c:spPr").child("a:ln"));
-  if (line && line->none) return false;
+  if ((line && line->none) || group.kind == "bubble") return false;
   if (group.kind != "scatter") return true;
   std::string_view style = group.element.child("c:scatterStyle").attribute("val").value();
   return style != "marker" && !style.empty();
+}
+
+// A bubble: its area (or width, as the chart says) in proportion to its size, the largest a
+// quarter of the plot's shorter side across at the chart's bubble scale.
+std::string Bubble(const Group& group, const Series& series, size_t i, double x, double y,
+                   const Axes& axes, DrawingContext& context) {
+  double largest = 0;
+  for (const Series& each : group.series) {
+    for (const std::optional<double>& size : each.sizes)
+      largest = std::max(largest, size.value_or(0));
+  }
+  double size = i < series.sizes.size() ? series.sizes[i].value_or(0) : 0;
+  if (largest <= 0 || size <= 0) return {};
+  double share = size / largest;
+  if (std::string_view(group.element.child("c:sizeRepresents").attribute("val").value()) != "w") {
+    share = std::sqrt(share);
+  }
+  double scale = group.element.child("c:bubbleScale").attribute("val").as_double(100) / 100;
+  double radius = std::min(axes.plot.width, axes.plot.height) * 0.125 * scale * share;
+  std::optional<Stroke> line = context.LineOf(series.element.child("c:spPr").child("a:ln"));
+  std::string look;
+  if (series.color.alpha < 1) look = " fill-opacity=\"" + Num(series.color.alpha) + "\"";
+  if (line && !line->none) {
+    look += " stroke=\"" + line->color.Hex() + "\" stroke-width=\"" + Num(line->width) + "\"";
+  }
+  return "<circle cx=\"" + Num(x) + "\" cy=\"" + Num(y) + "\" r=\"" + Num(radius) + "\" fill=\"" +
+         series.color.Hex() + "\"" + look + "/>";
 }
 
 struct Stacks {
@@ -423,6 +450,7 @@ std::string SeriesShapes(const Group& group, size_t s, const Axes& axes, Stacks&
                        axes.horizontal ? along : floor_across);
     points += Num(x) + "," + Num(y) + " ";
     if (markers) marks += Marker(marker, x, y, series.color, context);
+    if (group.kind == "bubble") marks += Bubble(group, series, i, x, y, axes, context);
     if (label && group.kind == "area" && label->position == "ctr") {
       double middle = (across + floor_across) / 2;
       labels += Text(axes.horizontal ? middle : x, axes.horizontal ? y : middle, label->text,
@@ -487,7 +515,7 @@ std::string DrawAxesChart(pugi::xml_node plot_area, const std::vector<Group>& gr
   Axes axes;
   axes.plot = manual && !inner ? *manual : plot;
   axes.horizontal = !groups.empty() && groups.front().horizontal;
-  bool scatter = !groups.empty() && groups.front().kind == "scatter";
+  bool scatter = !groups.empty() && groups.front().xy;
   FindAxes(plot_area, scatter, axes);
   Ranges(groups, axes);
   if (axes.categories == 0) return {};

@@ -17,14 +17,16 @@ struct Series {
   std::string name;
   std::vector<std::string> categories;  // for a scatter chart, its x values as written
   std::vector<std::optional<double>> values;
-  std::vector<std::optional<double>> x_values;  // scatter charts only
+  std::vector<std::optional<double>> x_values;  // scatter and bubble charts only
+  std::vector<std::optional<double>> sizes;     // bubble charts only
   std::string format;
   pugi::xml_node element;
   Color color;
 };
 
 struct Group {
-  std::string kind;  // bar, line, scatter, area, pie, doughnut
+  std::string kind;  // bar, line, scatter, bubble, area, pie, doughnut
+  bool xy = false;   // placed by x and y values (scatter and bubble charts)
   bool horizontal = false;
   bool stacked = false;
   bool percent = false;

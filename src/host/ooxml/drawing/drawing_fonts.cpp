@@ -201,6 +201,23 @@ FontMetrics DrawnMetrics(std::string_view family) {
   return {};
 }
 
+CharacterWidths DrawnWidths(std::string_view family) {
+  // Measured in Chromium on Debian's font files; the rest come to DejaVu.
+  std::string lower = LowerAscii(family);
+  std::string_view drawn = GenericFamily(family);
+  for (const StandIn& entry : kStandIns) {
+    if (lower == entry.family) drawn = entry.stand_in;
+  }
+  if (drawn == "Carlito") return {0.448, 0.554, 0.507, 0.226, 0.306};
+  if (drawn == "Caladea") return {0.45, 0.582, 0.468, 0.22, 0.329};
+  if (drawn == "Liberation Sans") return {0.477, 0.677, 0.556, 0.278, 0.333};
+  if (drawn == "Liberation Serif") return {0.433, 0.667, 0.5, 0.25, 0.333};
+  if (drawn == "Liberation Mono") return {0.6, 0.6, 0.6, 0.6, 0.6};
+  if (drawn == "serif") return {0.555, 0.742, 0.636, 0.318, 0.338};
+  if (drawn == "monospace") return {0.602, 0.602, 0.602, 0.602, 0.602};
+  return {};
+}
+
 bool IsSymbolFont(std::string_view family) {
   std::string lower = LowerAscii(family);
   return lower == "symbol" || lower.rfind("wingdings", 0) == 0 || lower == "webdings" ||

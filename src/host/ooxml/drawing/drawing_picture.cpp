@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "host/common/ascii.h"
+#include "host/error.h"
 #include "host/ooxml/drawing/drawing_context.h"
 #include "host/ooxml/shape_link.h"
 
@@ -284,6 +285,31 @@ Picture PictureOf(pugi::xml_node blip_fill, const std::string& part, const Drawi
     }
   }
   return picture;
+}
+
+Picture OlePreviewOf(pugi::xml_node ole_object, const std::string& part,
+                     const DrawingContext& context) {
+  std::string_view id = ole_object.attribute("spid").value();
+  for (const Relationship& rel : context.package().Rels(part)) {
+    if (rel.Kind() != "vmlDrawing" || rel.external || id.empty()) continue;
+    std::string vml = Package::ResolveTarget(part, rel.target);
+    pugi::xml_node shape;
+    try {
+      shape = context.package().Xml(vml).find_node([&](pugi::xml_node node) {
+        return std::string_view(node.name()) == "v:shape" && node.attribute("id").value() == id;
+      });
+    } catch (const Error&) {
+      continue;  // a VML drawing that does not parse shows no preview
+    }
+    std::string image = shape.child("v:imagedata").attribute("o:relid").value();
+    if (image.empty()) continue;
+    // The preview is drawn as a picture fill of the VML part would be.
+    pugi::xml_document fill;
+    fill.append_child("p:blipFill").append_child("a:blip").append_attribute("r:embed") =
+        image.c_str();
+    return PictureOf(fill.first_child(), vml, context);
+  }
+  return {};
 }
 
 std::string PictureElement(const Picture& picture, const Box& box, DrawingContext& context,

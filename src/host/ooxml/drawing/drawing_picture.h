@@ -40,6 +40,10 @@ struct Picture {
 // `placeholder` stands for phClr in its recolouring.
 Picture PictureOf(pugi::xml_node blip_fill, const std::string& part, const DrawingContext& context,
                   const std::optional<Color>& placeholder = {});
+// The preview of embedded object `ole_object` (p:oleObj) on `part` that keeps it in the part's
+// VML drawing rather than in a p:pic of its own (decks converted from the older binary format).
+Picture OlePreviewOf(pugi::xml_node ole_object, const std::string& part,
+                     const DrawingContext& context);
 // The element drawing `picture` stretched over `box`; a recolouring filter goes into `defs`.
 std::string PictureElement(const Picture& picture, const Box& box, DrawingContext& context,
                            std::string& defs);

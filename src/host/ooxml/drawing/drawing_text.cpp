@@ -7,6 +7,7 @@
 #include "host/ooxml/drawing/drawing_bullets.h"
 #include "host/ooxml/drawing/drawing_fields.h"
 #include "host/ooxml/drawing/drawing_fonts.h"
+#include "host/ooxml/drawing/drawing_line_breaks.h"
 
 namespace vintrel::ooxml::drawing {
 
@@ -24,6 +25,16 @@ pugi::xml_attribute FirstAttribute(const std::vector<pugi::xml_node>& chain, con
 pugi::xml_node FirstChild(const std::vector<pugi::xml_node>& chain, const char* name) {
   for (pugi::xml_node node : chain) {
     if (pugi::xml_node child = node.child(name)) return child;
+  }
+  return {};
+}
+
+// The nearest body's auto-fit choice (a box's a:noAutofit overrides its layout's a:normAutofit).
+pugi::xml_node AutoFit(const std::vector<pugi::xml_node>& bodies) {
+  for (pugi::xml_node body : bodies) {
+    for (const char* name : {"a:normAutofit", "a:noAutofit", "a:spAutoFit"}) {
+      if (pugi::xml_node fit = body.child(name)) return fit;
+    }
   }
   return {};
 }
@@ -300,8 +311,8 @@ std::string Paragraph(pugi::xml_node paragraph, Body& body) {
   return "<p style=\"" + Escape(css) + "\">" + content + "</p>";
 }
 
-// The height of a cell's text: lines of characters 0.45 of the font size wide on average broken at
-// the cell's width (a guess a little generous rather than short), and the cell's margins.
+// The height of a cell's text: its paragraphs broken into lines at the cell's width in the font
+// the browser draws, and the cell's margins.
 double CellTextHeight(pugi::xml_node cell, double width, DrawingContext& context) {
   pugi::xml_node properties = cell.child("a:tcPr");
   double available = width - (properties.attribute("marL").as_double(91440) +
@@ -316,14 +327,15 @@ double CellTextHeight(pugi::xml_node cell, double width, DrawingContext& context
   for (pugi::xml_node paragraph : cell.child("a:txBody").children("a:p")) {
     Level level = LevelOf(paragraph.child("a:pPr"), styles);
     pugi::xml_node run = paragraph.child("a:r");
-    double size =
-        FontSize(RunChainOf(run ? run.child("a:rPr") : paragraph.child("a:endParaRPr"), level), 1);
-    size_t characters = 0;
+    RunChain chain = RunChainOf(run ? run.child("a:rPr") : paragraph.child("a:endParaRPr"), level);
+    double size = FontSize(chain, 1);
+    std::string family = FamilyOf(chain, context);
+    if (family.empty()) family = context.FontName("+mn-lt");
+    std::string text;
     for (pugi::xml_node part : paragraph.children()) {
-      characters += std::string_view(part.child("a:t").text().get()).size();
+      text += std::string_view(part.name()) == "a:br" ? "\n" : part.child("a:t").text().get();
     }
-    double lines = std::max(1.0, std::ceil(characters * size * 0.45 / std::max(available, 1.0)));
-    height += lines * size * kSingleLine;
+    height += LineCount(text, size, DrawnWidths(family), available) * size * kSingleLine;
   }
   return height;
 }
@@ -379,7 +391,8 @@ std::string DrawTextBody(pugi::xml_node body, const TextStyles& styles, const Bo
   Body drawing(styles, context);
   drawing.now = LocalNow();
   drawing.no_wrap = wrap == "none";
-  pugi::xml_node fit = FirstChild(bodies, "a:normAutofit");
+  pugi::xml_node fit = AutoFit(bodies);
+  if (std::string_view(fit.name()) != "a:normAutofit") fit = {};
   if (fit) {
     drawing.font_scale = fit.attribute("fontScale").as_double(100000) / 100000;
     drawing.line_reduction = fit.attribute("lnSpcReduction").as_double(0) / 100000;

@@ -192,6 +192,7 @@ class Drawer {
       if (geometry_source.child("a:prstGeom") || geometry_source.child("a:custGeom")) break;
       geometry_source = ancestor.child("p:spPr");
     }
+    if (stroke) stroke->width /= stroke_scale_;
     bool line_only = drawing::IsLineGeometry(geometry_source);
     if (line_only) fill.reset();
     // A fill that does not turn with its shape keeps its angle on the slide.
@@ -248,6 +249,7 @@ class Drawer {
     std::optional<drawing::Stroke> stroke = context_.LineOf(properties.child("a:ln"));
     if (!stroke) stroke = context_.ThemeLine(element.child("p:style").child("a:lnRef"));
     if (stroke && !stroke->none) {
+      stroke->width /= stroke_scale_;
       content += drawing::GeometryElement(properties, box, " fill=\"none\"",
                                           drawing::StrokeAttributes(stroke));
     }
@@ -268,6 +270,9 @@ class Drawer {
     std::string content;
     // Shapes of the group that take the group's fill (a:grpFill) take it from here.
     std::optional<drawing::Paint> outer_fill = group_fill_;
+    // Lines keep their width whatever the group's scale.
+    double outer_scale = stroke_scale_;
+    if (sx > 0 && sy > 0) stroke_scale_ *= std::sqrt(sx * sy);
     if (std::optional<drawing::Paint> own = context_.FillIn(element.child("p:grpSpPr"))) {
       group_fill_ = own;
     }
@@ -280,6 +285,7 @@ class Drawer {
       content += Element(child, part, defs);
     }
     group_fill_ = outer_fill;
+    stroke_scale_ = outer_scale;
     std::string transform = "translate(" + Num(placement.box.x) + " " + Num(placement.box.y) +
                             ") scale(" + Num(sx) + " " + Num(sy) + ") translate(" + Num(-child_x) +
                             " " + Num(-child_y) + ")";
@@ -317,6 +323,9 @@ class Drawer {
       content =
           drawing::PictureElement(drawing::PictureOf(preview.child("p:blipFill"), part, context_),
                                   placement.box, context_, defs);
+    } else if (pugi::xml_node object = data.select_node(".//p:oleObj").node()) {
+      content = drawing::PictureElement(drawing::OlePreviewOf(object, part, context_),
+                                        placement.box, context_, defs);
     }
     std::string rotation = Rotation(placement);
     return rotation.empty() ? content : "<g" + rotation + ">" + content + "</g>";
@@ -325,6 +334,7 @@ class Drawer {
   DrawingContext& context_;
   double slide_width_, slide_height_;
   std::optional<drawing::Paint> group_fill_;
+  double stroke_scale_ = 1;  // of the groups the shape being drawn is in
 };
 
 PackageSlide& SlideAt(PackagePresentation& presentation, int slide) {
