@@ -17,4 +17,5 @@ fi
 if [[ ! -f node_modules/.package-lock.json || package-lock.json -nt node_modules/.package-lock.json ]]; then
   npm ci --no-audit --no-fund --loglevel=error
 fi
-exec node live_view_test.mjs "${programs[@]}"
+# BROWSER_TEST names another test of this folder (studio_test.mjs).
+exec node "${BROWSER_TEST:-live_view_test.mjs}" "${programs[@]}"

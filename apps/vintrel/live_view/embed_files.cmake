@@ -1,9 +1,19 @@
 # Writes OUTPUT, a C++ source defining LiveViewFiles() over the page files in FOLDER, each as a
-# byte array (no raw string, so any content is safe).
-#   cmake -DFOLDER=... -DOUTPUT=... -P embed_files.cmake
+# byte array (no raw string, so any content is safe). FILES and FUNCTION give another page's
+# files and the function that lists them (the studio's).
+#   cmake -DFOLDER=... -DOUTPUT=... [-DFILES=A|/a|TYPE,...] [-DFUNCTION=F -DHEADER=H]
+#         -P embed_files.cmake
 # name|address|type (every type is served with charset=utf-8)
-set(files "index.html|/|text/html" "live-view.js|/live-view.js|text/javascript"
-          "live-view.css|/live-view.css|text/css")
+if(DEFINED FILES)
+  string(REPLACE "," ";" files "${FILES}")
+else()
+  set(files "index.html|/|text/html" "live-view.js|/live-view.js|text/javascript"
+            "live-view.css|/live-view.css|text/css")
+endif()
+if(NOT DEFINED FUNCTION)
+  set(FUNCTION LiveViewFiles)
+  set(HEADER live_view_files.h)
+endif()
 set(arrays "")
 set(entries "")
 set(index 0)
@@ -20,8 +30,8 @@ foreach(file IN LISTS files)
   string(APPEND entries "    {\"${path}\", \"${type}; charset=utf-8\", {reinterpret_cast<const char*>(kFile${index}), ${size}}},\n")
   math(EXPR index "${index} + 1")
 endforeach()
-file(WRITE "${OUTPUT}.tmp" "// Generated from apps/vintrel/live_view/ by embed_files.cmake; do not edit.
-#include \"live_view_files.h\"
+file(WRITE "${OUTPUT}.tmp" "// Generated from ${FOLDER} by embed_files.cmake; do not edit.
+#include \"${HEADER}\"
 
 namespace vintrel::app {
 namespace {
@@ -30,7 +40,7 @@ const LiveViewFile kFiles[] = {
 ${entries}};
 }  // namespace
 
-std::span<const LiveViewFile> LiveViewFiles() { return kFiles; }
+std::span<const LiveViewFile> ${FUNCTION}() { return kFiles; }
 
 }  // namespace vintrel::app
 ")

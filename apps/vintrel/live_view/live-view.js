@@ -111,4 +111,5 @@ if (controlToken) {
   document.addEventListener('click', () => move('next'));
 }
 
-connect();
+// The studio's page borrows fitTexts and has no stage of its own to connect.
+if (stage) connect();

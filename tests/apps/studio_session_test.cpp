@@ -1,0 +1,128 @@
+// The studio's shell side on the example deck: work handed to the shell thread while the
+// add-in's dialogs wait there for the page, the menu ids the page may send, and the folders a
+// picker may reach.
+#include "studio_session.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "command.h"
+#include "command_bar_json.h"
+#include "faults/fault_support.h"
+#include "open_presentation.h"
+
+namespace vintrel::app {
+namespace {
+
+namespace fs = std::filesystem;
+
+class StudioSessionTest : public ::testing::Test {
+ protected:
+  StudioSessionTest() {
+    SessionOptions options;
+    options.front_end = &front_end_;
+    options.settings_path = example_.File("absent.ini");
+    options.addin_folder = example_.File("addin");
+    session_ = std::make_unique<HostSession>(options);
+    studio_ = std::make_unique<StudioSession>(
+        *session_, OpenPresentation(*session_, example_.Example("sales-board.pptx")), front_end_);
+  }
+
+  testing::ExampleCopy example_;
+  ShellThread shell_;
+  StudioFrontEnd front_end_{shell_};
+  std::unique_ptr<HostSession> session_;
+  std::unique_ptr<StudioSession> studio_;
+};
+
+TEST_F(StudioSessionTest, MenuIdsNameOnlyControlsThatExist) {
+  const struct {
+    const char* id;
+    bool found;
+  } cases[] = {{"t/1", true},   {"m", true},      {"m/1", true},   {"c/1/2", true},
+               {"t/99", false}, {"t/1/1", false}, {"m/x", false},  {"t/0", false},
+               {"c/9", false},  {"", false},      {"t/-1", false}, {"m/1/", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.id);
+    EXPECT_EQ(FindControl(session_->controls(), c.id) != nullptr, c.found);
+  }
+}
+
+TEST_F(StudioSessionTest, PickersReachOnlyThePresentationsFolder) {
+  fs::create_symlink("/etc", example_.Example("escape"));
+  const struct {
+    std::string folder;
+    bool allowed;
+  } cases[] = {{"", true},
+               {"data", true},
+               {example_.Example("data/pictures"), true},
+               {"..", false},
+               {"/etc", false},
+               {"data/../..", false},
+               {"escape", false},
+               {"nowhere/../../x", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.folder);
+    if (c.allowed) {
+      EXPECT_FALSE(studio_->ListFolder(c.folder)["entries"].empty());
+    } else {
+      EXPECT_THROW(studio_->ListFolder(c.folder), BadInput);
+    }
+  }
+}
+
+// Each step is driven as a request drives it: it returns once the shell is done or waits for the
+// page, and the forms and messages waiting then are as listed.
+TEST_F(StudioSessionTest, DialogsWaitOnTheShellThreadForThePagesActions) {
+  std::thread shell([this] { shell_.Serve([] { return false; }); });
+  const struct {
+    const char* what;
+    std::function<void()> step;
+    std::vector<std::string> forms;
+    size_t messages;
+  } steps[] = {
+      {"the connection manager opens",
+       [&] { studio_->Click("t/1"); },
+       {"frmSlideShowPropertyPage"},
+       0},
+      {"its Add opens the text file dialog",
+       [&] { front_end_.Act(R"({"control": "cmdNew1", "click": true})"); },
+       {"frmSlideShowPropertyPage", "frmTextFileConnection"},
+       0},
+      {"OK without a file: the dialog's message",
+       [&] { front_end_.Act(R"({"key": "enter"})"); },
+       {"frmSlideShowPropertyPage", "frmTextFileConnection"},
+       1},
+      {"the message answered",
+       [&] { front_end_.Answer(host::msg_box::kOk); },
+       {"frmSlideShowPropertyPage", "frmTextFileConnection"},
+       0},
+      {"a menu while a dialog is open",
+       [&] { EXPECT_THROW(studio_->Click("t/1"), BadInput); },
+       {"frmSlideShowPropertyPage", "frmTextFileConnection"},
+       0},
+      {"the dialog cancelled",
+       [&] { front_end_.Act(R"({"key": "escape"})"); },
+       {"frmSlideShowPropertyPage"},
+       0},
+      {"the manager cancelled", [&] { front_end_.Act(R"({"key": "escape"})"); }, {}, 0},
+  };
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.what);
+    ASSERT_TRUE(shell_.Drive(s.step));
+    Json state;
+    ASSERT_TRUE(shell_.Run([&] { state = studio_->State()["modal"]; }));
+    std::vector<std::string> forms;
+    for (const Json& form : state["forms"]) forms.push_back(form["name"]);
+    EXPECT_EQ(forms, s.forms);
+    EXPECT_EQ(state["messages"].size(), s.messages);
+  }
+  shell_.Stop();
+  shell.join();
+  EXPECT_FALSE(shell_.Drive([] {}));
+}
+
+}  // namespace
+}  // namespace vintrel::app
