@@ -6,9 +6,9 @@
 #include <sstream>
 
 #include "command.h"
-#include "command_bar_json.h"
 #include "host_session.h"
 #include "json_output.h"
+#include "menus_json.h"
 #include "open_presentation.h"
 
 namespace vintrel::app {

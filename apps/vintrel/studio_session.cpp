@@ -4,9 +4,9 @@
 #include <system_error>
 
 #include "command.h"
-#include "command_bar_json.h"
 #include "host/ooxml/package_application.h"
 #include "host/ooxml/package_presentation.h"
+#include "menus_json.h"
 #include "open_presentation.h"
 #include "presentation_outline.h"
 #include "shell/presentation_report.h"

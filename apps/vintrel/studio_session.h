@@ -31,7 +31,7 @@ class StudioSession {
   // Selects shapes of a slide by position (from 1), as a click in the window does; an empty list
   // selects the slide alone.
   void Select(int slide, const std::vector<int>& shapes);
-  // Clicks the control a menus id names (see command_bar_json.h), or chooses entry `index` (from
+  // Clicks the control a menus id names (see menus_json.h), or chooses entry `index` (from
   // 1) of a combo box. A control that is missing, hidden or disabled (or inside a popup that is)
   // is bad input: the enable rules are asked again, whatever the page showed.
   void Click(const std::string& id);

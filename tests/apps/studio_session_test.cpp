@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "command.h"
-#include "command_bar_json.h"
 #include "faults/fault_support.h"
+#include "menus_json.h"
 #include "open_presentation.h"
 
 namespace vintrel::app {
@@ -87,21 +87,30 @@ TEST_F(StudioSessionTest, DialogsWaitOnTheShellThreadForThePagesActions) {
        [&] { studio_->Click("t/1"); },
        {"frmSlideShowPropertyPage"},
        0},
-      {"its Add opens the text file dialog",
-       [&] { front_end_.Act(R"({"control": "cmdNew1", "click": true})"); },
-       {"frmSlideShowPropertyPage", "frmTextFileConnection"},
+      {"its Add opens the database dialog",
+       [&] {
+         front_end_.Act(R"({"control": "TabStrip1", "set": "Databases"})");
+         front_end_.Act(R"({"control": "cmdNew2", "click": true})");
+       },
+       {"frmSlideShowPropertyPage", "frmDatabaseConnection"},
        0},
-      {"OK without a file: the dialog's message",
-       [&] { front_end_.Act(R"({"key": "enter"})"); },
-       {"frmSlideShowPropertyPage", "frmTextFileConnection"},
+      {"a statement that cannot run, tested: the dialog's message",
+       [&] {
+         front_end_.Act(R"({"control": "txtConnectionString",
+                            "set": "Provider=SQLite;Data Source=data/board.db"})");
+         front_end_.Act(R"({"control": "optSQLStatement", "click": true})");
+         front_end_.Act(R"({"control": "txtSQLStatement", "set": "SELECT nothing"})");
+         front_end_.Act(R"({"control": "cmdTest", "click": true})");
+       },
+       {"frmSlideShowPropertyPage", "frmDatabaseConnection"},
        1},
       {"the message answered",
        [&] { front_end_.Answer(host::msg_box::kOk); },
-       {"frmSlideShowPropertyPage", "frmTextFileConnection"},
+       {"frmSlideShowPropertyPage", "frmDatabaseConnection"},
        0},
       {"a menu while a dialog is open",
        [&] { EXPECT_THROW(studio_->Click("t/1"), BadInput); },
-       {"frmSlideShowPropertyPage", "frmTextFileConnection"},
+       {"frmSlideShowPropertyPage", "frmDatabaseConnection"},
        0},
       {"the dialog cancelled",
        [&] { front_end_.Act(R"({"key": "escape"})"); },
@@ -111,9 +120,9 @@ TEST_F(StudioSessionTest, DialogsWaitOnTheShellThreadForThePagesActions) {
   };
   for (const auto& s : steps) {
     SCOPED_TRACE(s.what);
-    ASSERT_TRUE(shell_.Drive(s.step));
     Json state;
-    ASSERT_TRUE(shell_.Run([&] { state = studio_->State()["modal"]; }));
+    EXPECT_NO_THROW(shell_.Drive(s.step));
+    shell_.Run([&] { state = studio_->State()["modal"]; });
     std::vector<std::string> forms;
     for (const Json& form : state["forms"]) forms.push_back(form["name"]);
     EXPECT_EQ(forms, s.forms);

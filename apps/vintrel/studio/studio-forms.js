@@ -370,7 +370,13 @@ export function picker(request, list, answer) {
     body.append(roots, where, entries);
     let folder = '';
     const open = async (path) => {
-      const listing = await list(path);
+      let listing;
+      try {
+        listing = await list(path);
+      } catch (error) {
+        where.textContent = error.message;  // outside the folders the studio may browse
+        return;
+      }
       folder = listing.folder;
       where.textContent = folder;
       roots.replaceChildren(...listing.roots.map((root) => {

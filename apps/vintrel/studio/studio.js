@@ -194,8 +194,15 @@ function slideSvg(drawing, label) {
   svg.setAttribute('viewBox', `0 0 ${drawing.width} ${drawing.height}`);
   svg.setAttribute('role', 'img');
   svg.setAttribute('aria-label', label);
-  // The drawing is the server's own SVG, whose texts it escapes, as the live view shows it.
-  svg.innerHTML = drawing.backdrop + drawing.shapes.join('');
+  // The drawing is the server's own SVG with every text escaped; read as XML it can hold
+  // elements and text only, never markup made from a name or a value.
+  const parsed = new DOMParser().parseFromString(
+      `<svg xmlns="${kSvg}">${drawing.backdrop}${drawing.shapes.join('')}</svg>`, 'image/svg+xml');
+  if (parsed.querySelector('parsererror')) {
+    showProblem(`${label || 'A slide'} could not be drawn.`);
+    return svg;
+  }
+  svg.append(...[...parsed.documentElement.childNodes].map((node) => document.importNode(node, true)));
   return svg;
 }
 

@@ -1,4 +1,4 @@
-#include "command_bar_json.h"
+#include "menus_json.h"
 
 #include <charconv>
 

@@ -1,7 +1,7 @@
 // The add-in's controls as JSON, for `vintrel menus --json` and the studio's page: captions,
 // enabled and pressed states, the display combo's entries, each button's picture and mask files.
-#ifndef VINTREL_APPS_VINTREL_COMMAND_BAR_JSON_H_
-#define VINTREL_APPS_VINTREL_COMMAND_BAR_JSON_H_
+#ifndef VINTREL_APPS_VINTREL_MENUS_JSON_H_
+#define VINTREL_APPS_VINTREL_MENUS_JSON_H_
 
 #include <string>
 
@@ -26,4 +26,4 @@ host::CommandBarControl* FindControl(const shell::CommandControls& menus, const 
 
 }  // namespace vintrel::app
 
-#endif  // VINTREL_APPS_VINTREL_COMMAND_BAR_JSON_H_
+#endif  // VINTREL_APPS_VINTREL_MENUS_JSON_H_
