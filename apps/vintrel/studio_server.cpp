@@ -1,7 +1,6 @@
 #include "studio_server.h"
 
 #include <httplib.h>
-#include <unistd.h>
 
 #include <map>
 #include <random>
@@ -121,13 +120,12 @@ void StudioServer::Stop() {
 }
 
 std::string StudioServer::Url() const {
-  std::string host = options_.address;
-  if (host == "0.0.0.0" || host == "::") {
-    char name[256] = {};
-    host = gethostname(name, sizeof name - 1) == 0 && name[0] ? name : "localhost";
-  } else if (host.find(':') != std::string::npos) {
-    host = "[" + host + "]";
-  }
+  // The author sits at this machine: listening everywhere, it is opened here too.
+  const std::string& address = options_.address;
+  const bool everywhere = address == "0.0.0.0" || address == "::";
+  const std::string host = everywhere                               ? "localhost"
+                           : address.find(':') != std::string::npos ? "[" + address + "]"
+                                                                    : address;
   return "http://" + host + ":" + std::to_string(port_) + "/?token=" + options_.token;
 }
 

@@ -11,16 +11,10 @@ export class FormView {
     this.send = send;
     this.elements = new Map();  // control name -> its element (or the group holding it)
     this.timers = [];
-    this.root = document.createElement('section');
-    this.root.className = 'dialog form';
-    this.root.setAttribute('role', 'dialog');
-    this.root.setAttribute('aria-modal', 'true');
+    const {box, title, body} = dialogBox('form', 'dialog', form.caption);
+    this.root = box;
     this.root.dataset.form = form.name;
-    this.title = document.createElement('h1');
-    this.root.append(this.title);
-    this.root.setAttribute('aria-label', form.caption);
-    const body = document.createElement('div');
-    body.className = 'body';
+    this.title = title;
     this.refused = document.createElement('p');
     this.refused.className = 'refused';
     this.refused.setAttribute('role', 'alert');
@@ -28,7 +22,6 @@ export class FormView {
     this.buttons.className = 'buttons';
     this.build(form, body);
     body.append(this.refused, this.buttons);
-    this.root.append(body);
     this.root.addEventListener('keydown', (event) => this.key(event));
     this.signature = signature(form);
     this.update(form, '');
@@ -249,6 +242,21 @@ export class FormView {
   }
 }
 
+// A modal window: its title bar and the body its content goes in.
+function dialogBox(kind, role, caption) {
+  const box = document.createElement('section');
+  box.className = `dialog ${kind}`;
+  box.setAttribute('role', role);
+  box.setAttribute('aria-modal', 'true');
+  box.setAttribute('aria-label', caption);
+  const title = document.createElement('h1');
+  title.textContent = caption;
+  const body = document.createElement('div');
+  body.className = 'body';
+  box.append(title, body);
+  return {box, title, body};
+}
+
 // Whether a later state is still the same form (the same controls): then it is updated in place.
 export function signature(form) {
   return `${form.name}\n${form.controls.map((c) => `${c.name}:${c.kind}`).join('\n')}`;
@@ -297,15 +305,7 @@ const kIcons = {critical: '\u26D4', question: '?', exclamation: '\u26A0', inform
 
 // A message box: the form's title, its icon and its buttons; `answer(number)` gives the answer.
 export function messageBox(message, answer) {
-  const box = document.createElement('section');
-  box.className = 'dialog message';
-  box.setAttribute('role', 'alertdialog');
-  box.setAttribute('aria-modal', 'true');
-  const title = document.createElement('h1');
-  title.textContent = message.title || 'Vintrel';
-  box.setAttribute('aria-label', title.textContent);
-  const body = document.createElement('div');
-  body.className = 'body';
+  const {box, body} = dialogBox('message', 'alertdialog', message.title || 'Vintrel');
   const line = document.createElement('div');
   line.className = 'row';
   const icon = document.createElement('span');
@@ -327,7 +327,6 @@ export function messageBox(message, answer) {
     buttons.append(button);
   }
   body.append(line, buttons);
-  box.append(title, body);
   box.addEventListener('keydown', (event) => {
     if (event.key !== 'Escape') return;
     const last = message.buttons[message.buttons.length - 1];
@@ -339,15 +338,8 @@ export function messageBox(message, answer) {
 // A picker: a computer's name typed in, or a file or folder chosen below the folders the server
 // lets the studio browse (`list(folder)` asks it). `answer(text)` gives the choice ('' cancels).
 export function picker(request, list, answer) {
-  const box = document.createElement('section');
-  box.className = 'dialog picker';
-  box.setAttribute('role', 'dialog');
-  box.setAttribute('aria-modal', 'true');
+  const {box, body} = dialogBox('picker', 'dialog', request.title || `Choose a ${request.kind}`);
   box.dataset.picker = request.kind;
-  const title = document.createElement('h1');
-  title.textContent = request.title || `Choose a ${request.kind}`;
-  const body = document.createElement('div');
-  body.className = 'body';
   const buttons = document.createElement('div');
   buttons.className = 'buttons';
   const button = (caption, action) => {
@@ -404,6 +396,5 @@ export function picker(request, list, answer) {
   }
   button('Cancel', () => answer(''));
   body.append(buttons);
-  box.append(title, body);
   return box;
 }
