@@ -10,16 +10,17 @@ std::shared_ptr<ShellThread::Posted> ShellThread::Post(Job job) {
   return posted;
 }
 
-bool ShellThread::Await(std::unique_lock<std::mutex>& lock, const Posted& posted,
-                        const std::function<bool()>& ready) {
+ShellThread::Driven ShellThread::Await(std::unique_lock<std::mutex>& lock, const Posted& posted,
+                                       const std::function<bool()>& ready) {
   settled_.wait(lock, [&] { return stopping_ || posted.finished || ready(); });
   if (posted.failure) std::rethrow_exception(posted.failure);
-  return posted.finished || !stopping_;
+  if (posted.finished) return Driven::kFinished;
+  return stopping_ ? Driven::kStopping : Driven::kWaiting;
 }
 
-bool ShellThread::Drive(Job job) {
+ShellThread::Driven ShellThread::Drive(Job job) {
   std::unique_lock lock(mutex_);
-  if (stopping_) return false;
+  if (stopping_) return Driven::kStopping;
   const std::shared_ptr<Posted> posted = Post(std::move(job));
   // Once the queue is empty the job has been taken; the shell waiting again means it is done or
   // waits for a person.
@@ -30,7 +31,7 @@ bool ShellThread::Run(Job job) {
   std::unique_lock lock(mutex_);
   if (stopping_) return false;
   const std::shared_ptr<Posted> posted = Post(std::move(job));
-  return Await(lock, *posted, [] { return false; });
+  return Await(lock, *posted, [] { return false; }) == Driven::kFinished;
 }
 
 void ShellThread::Serve(const std::function<bool()>& done) {

@@ -18,10 +18,15 @@ class ShellThread {
  public:
   using Job = std::function<void()>;
 
+  enum class Driven {
+    kFinished,
+    kWaiting,   // the job goes on once a person has answered what it showed
+    kStopping,  // the job may not have run
+  };
   // From another thread: runs `job` on the shell thread and returns once it has finished or the
   // shell waits for a person (a form, message box or picker the job showed). A failure of the
-  // job is thrown here; false when the shell is stopping and the job may not have run.
-  bool Drive(Job job);
+  // job is thrown here.
+  Driven Drive(Job job);
   // From another thread: runs `job` and returns once it has finished (for work that shows
   // nothing); false when the shell is stopping and the job did not run.
   bool Run(Job job);
@@ -41,8 +46,8 @@ class ShellThread {
   };
   std::shared_ptr<Posted> Post(Job job);
   // Waits (under `lock`) until `ready` holds or the shell stops; rethrows the job's failure.
-  bool Await(std::unique_lock<std::mutex>& lock, const Posted& posted,
-             const std::function<bool()>& ready);
+  Driven Await(std::unique_lock<std::mutex>& lock, const Posted& posted,
+               const std::function<bool()>& ready);
 
   mutable std::mutex mutex_;
   std::condition_variable posted_;

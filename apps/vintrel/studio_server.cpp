@@ -175,17 +175,24 @@ Json StudioServer::StateWithAccess(const httplib::Request& request) {
 void StudioServer::Serve(const httplib::Request& request, httplib::Response& response,
                          Access access, const Work& work) {
   if (!Allowed(request, response, access)) return;
-  // The work may go on after the reply, while a dialog it opened waits: it owns what it uses.
+  // The work may go on after the reply, while a dialog it opened waits: it owns what it uses,
+  // and its result is read only once it has finished.
   auto result = std::make_shared<Json>();
   const auto job = [result, work] { *result = work(); };
   try {
-    const bool ran = access == Access::kRead ? shell_.Run(job) : shell_.Drive(job);
-    if (!ran) return Reply(response, 503, {{"error", "the studio is closing"}});
+    const ShellThread::Driven driven =
+        access == Access::kRead
+            ? (shell_.Run(job) ? ShellThread::Driven::kFinished : ShellThread::Driven::kStopping)
+            : shell_.Drive(job);
+    if (driven == ShellThread::Driven::kStopping) {
+      return Reply(response, 503, {{"error", "the studio is closing"}});
+    }
     if (access == Access::kChange) {
       std::lock_guard lock(mutex_);
       ++revision_;
     }
-    Reply(response, 200, result->is_null() ? StateWithAccess(request) : *result);
+    const bool finished = driven == ShellThread::Driven::kFinished;
+    Reply(response, 200, !finished || result->is_null() ? StateWithAccess(request) : *result);
   } catch (const BadInput& failure) {
     Reply(response, 400, {{"error", failure.what()}});
   } catch (const Json::exception& failure) {
