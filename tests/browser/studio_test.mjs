@@ -254,6 +254,8 @@ async function scrollSlideOne(page) {
   await entry.click();
   await page.waitForSelector(form(page_));
   await act(page, () => page.click(`${form(page_)} [role="tab"]:nth-child(2)`));
+  check(await page.$eval(control(page_, 'chkHideWhenNoData'), (box) => box.offsetParent === null),
+        'the controls the form hides on the other tab are not drawn');
   await act(page, () => page.click(control(page_, 'chkScrollingEnabled')));
   const first = await page.$eval(`${control(page_, 'ConnectionList')} option`, (o) => o.value);
   await act(page, () => page.select(control(page_, 'ConnectionList'), first));

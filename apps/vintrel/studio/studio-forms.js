@@ -38,14 +38,20 @@ export class FormView {
       const foot = control.kind === 'button' && !control.container;
       (foot ? this.buttons : holders.get(control.container || '') || body).append(element);
     }
-    // A label names the control that follows it in the same container.
+    // A label names the control that follows it in the same container, and stands beside it.
     const controls = form.controls;
     for (let i = 0; i + 1 < controls.length; ++i) {
       const label = controls[i];
       const next = controls[i + 1];
       if (label.kind !== 'label' || (next.container || '') !== (label.container || '')) continue;
-      const input = this.elements.get(next.name)?.input;
-      if (input && input.id) this.elements.get(label.name).htmlFor = input.id;
+      const element = this.elements.get(next.name);
+      if (!element?.input?.id) continue;
+      this.elements.get(label.name).htmlFor = element.input.id;
+      if (element.classList.contains('row')) element.prepend(this.elements.get(label.name));
+    }
+    // An up-down control steps the box it belongs to, beside it.
+    for (const control of controls.filter((c) => c.kind === 'updown' && c.buddy)) {
+      this.elements.get(control.buddy)?.append(this.elements.get(control.name));
     }
   }
 
