@@ -6,9 +6,9 @@
 #include <sstream>
 
 #include "command.h"
-#include "host/ooxml/simple_command_bars.h"
 #include "host_session.h"
 #include "json_output.h"
+#include "menus_json.h"
 #include "open_presentation.h"
 
 namespace vintrel::app {
@@ -23,17 +23,6 @@ struct MenusOptions {
 std::string Shown(std::string caption) {
   std::erase(caption, '&');
   return caption;
-}
-
-const char* TypeName(int type) {
-  switch (type) {
-    case host::control_type::kComboBox:
-      return "combo";
-    case host::control_type::kPopup:
-      return "popup";
-    default:
-      return "button";
-  }
 }
 
 void WriteText(host::CommandBarControl& control, const std::string& indent, std::ostream& out) {
@@ -58,40 +47,6 @@ void WriteText(host::CommandBarControl& control, const std::string& indent, std:
   }
 }
 
-Json ControlJson(host::CommandBarControl& control) {
-  const int type = control.Type();
-  Json out = {{"caption", control.Caption()},
-              {"type", TypeName(type)},
-              {"enabled", control.Enabled()},
-              {"visible", control.Visible()},
-              {"beginGroup", control.BeginGroup()},
-              {"tooltip", control.TooltipText()},
-              {"helpContextId", control.HelpContextId()}};
-  if (type == host::control_type::kButton) {
-    out["pressed"] = control.State() == host::button_state::kDown;
-    // The package host keeps what the add-in handed over; a button given no image has none.
-    if (const auto* button = dynamic_cast<const ooxml::SimpleControl*>(&control)) {
-      for (const auto& [key, image] :
-           {std::pair{"picture", &button->picture()}, std::pair{"mask", &button->mask()}}) {
-        out[key] = image->file.empty() ? Json() : Json(image->file);
-      }
-    }
-  }
-  if (type == host::control_type::kComboBox) {
-    Json items = Json::array();
-    for (int i = 1; i <= control.ListCount(); ++i) items.push_back(control.List(i));
-    out["items"] = items;
-    out["listIndex"] = control.ListIndex();
-  }
-  if (type == host::control_type::kPopup) {
-    Json items = Json::array();
-    host::CommandBarControls& controls = control.Controls();
-    for (int i = 1; i <= controls.Count(); ++i) items.push_back(ControlJson(controls.Item(i)));
-    out["items"] = items;
-  }
-  return out;
-}
-
 CommandAction SetupMenus(CLI::App& root) {
   auto options = std::make_shared<MenusOptions>();
   CLI::App* command = root.add_subcommand(
@@ -109,23 +64,7 @@ CommandAction SetupMenus(CLI::App& root) {
     host::CommandBar* tool_bar = menus.tool_bar;
     std::ostringstream out;
     if (options->json) {
-      Json controls = Json::array();
-      if (tool_bar != nullptr) {
-        host::CommandBarControls& items = tool_bar->Controls();
-        for (int i = 1; i <= items.Count(); ++i) controls.push_back(ControlJson(items.Item(i)));
-      }
-      Json context_menus = Json::array();
-      for (int menu = 0; menu < shell::kContextMenuCount; ++menu) {
-        host::CommandBarControl* popup = menus.context_popups[menu].popup;
-        context_menus.push_back({{"bar", shell::kContextMenuBars[menu]},
-                                 {"entry", popup ? ControlJson(*popup) : Json()}});
-      }
-      const Json all = {
-          {"toolBar",
-           {{"name", tool_bar != nullptr ? tool_bar->Name() : ""}, {"controls", controls}}},
-          {"menu", menus.menu_popup != nullptr ? ControlJson(*menus.menu_popup) : Json()},
-          {"contextMenus", context_menus}};
-      out << JsonText(all) << "\n";
+      out << JsonText(CommandBarsJson(menus)) << "\n";
     } else {
       if (tool_bar != nullptr) {
         out << "Tool bar \"" << tool_bar->Name() << "\"\n";

@@ -102,7 +102,7 @@ HostSession::HostSession(const SessionOptions& options)
 
   Platform platform;
   platform.settings = &settings_;
-  platform.front_end = &front_end_;
+  platform.front_end = options.front_end ? options.front_end : &front_end_;
   platform.shell = &shell_;
   platform.files = &files_;
   platform.clipboard = &clipboard_;

@@ -38,6 +38,9 @@ struct SessionOptions {
   std::string addin_folder;
   // The folder a sent copy goes to, in place of the settings' "[Info] DistributionFolder".
   std::string distribution_folder;
+  // Where the add-in's forms, message boxes and pickers go in place of the terminal (not owned;
+  // it must outlive the session).
+  host::FrontEnd* front_end = nullptr;
 };
 
 // The settings file, with what the command gives in place of the file's own.

@@ -126,7 +126,9 @@ Json ShapeJson(host::Shape& shape) {
           {"vintrel", LinkJson(shell::DescribeLink(shape))}};
 }
 
-Json SlideJson(host::Slide& slide) {
+}  // namespace
+
+Json SlideOutlineJson(host::Slide& slide) {
   Json shapes = Json::array();
   host::Shapes& all = slide.Shapes();
   for (int s = 1; s <= all.Count(); ++s) shapes.push_back(ShapeJson(all.Item(s)));
@@ -135,6 +137,8 @@ Json SlideJson(host::Slide& slide) {
           {"tags", TagsJson(slide.Tags())},
           {"shapes", shapes}};
 }
+
+namespace {
 
 // Tags whose names begin with `shown_elsewhere` are left out: the outline says what they mean on
 // a line of its own.
@@ -235,15 +239,21 @@ void WriteOutline(Context& ctx, host::Presentation& presentation, const shell::A
   }
 }
 
-void WriteOutlineJson(Context& ctx, host::Presentation& presentation,
-                      const shell::Application* addin, std::ostream& out) {
+Json ConnectionsOutlineJson(Context& ctx, host::Presentation& presentation,
+                            const shell::Application* addin) {
   Json connections = Json::array();
   for (const ConnectionFacts& connection : shell::DescribeConnections(ctx, addin, presentation)) {
     connections.push_back(ConnectionJson(connection));
   }
+  return connections;
+}
+
+void WriteOutlineJson(Context& ctx, host::Presentation& presentation,
+                      const shell::Application* addin, std::ostream& out) {
+  const Json connections = ConnectionsOutlineJson(ctx, presentation, addin);
   Json slides = Json::array();
   host::Slides& all = presentation.Slides();
-  for (int i = 1; i <= all.Count(); ++i) slides.push_back(SlideJson(all.Item(i)));
+  for (int i = 1; i <= all.Count(); ++i) slides.push_back(SlideOutlineJson(all.Item(i)));
   const Json outline = {{"file", presentation.FullName()},
                         {"tags", TagsJson(presentation.Tags())},
                         {"isVintrel", shell::UsesAddin(presentation)},

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "host/presentation.h"
+#include "json_output.h"
 
 namespace vintrel::shell {
 class Application;
@@ -22,6 +23,11 @@ void WriteOutline(Context& ctx, host::Presentation& presentation, const shell::A
                   std::ostream& out);
 void WriteOutlineJson(Context& ctx, host::Presentation& presentation,
                       const shell::Application* addin, std::ostream& out);
+
+// Parts of the JSON outline: one slide, and the connections.
+Json SlideOutlineJson(host::Slide& slide);
+Json ConnectionsOutlineJson(Context& ctx, host::Presentation& presentation,
+                            const shell::Application* addin);
 
 // The host's name of a shape type code ("text box", "linked picture", ...).
 const char* ShapeTypeName(int type);

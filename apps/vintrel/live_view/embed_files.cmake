@@ -1,15 +1,24 @@
 # Writes OUTPUT, a C++ source defining LiveViewFiles() over the page files in FOLDER, each as a
-# byte array (no raw string, so any content is safe). With -DFUNCTION=ExportedPageFiles, the
+# byte array (no raw string, so any content is safe). FILES and FUNCTION give another page's
+# files and the function that lists them (the studio's). With -DFUNCTION=ExportedPageFiles, the
 # files only the page written by `vintrel show --export-page` needs (the vendored MQTT client,
 # FOLDER being third_party/mqtt); a file with a NAME.sha256 beside it must match it.
-#   cmake -DFOLDER=... -DOUTPUT=... [-DFUNCTION=ExportedPageFiles] -P embed_files.cmake
+#   cmake -DFOLDER=... -DOUTPUT=... [-DFILES=A|/a|TYPE,...] [-DFUNCTION=F -DHEADER=H]
+#         -P embed_files.cmake
 # name|address|type (every type is served with charset=utf-8)
-if(FUNCTION STREQUAL "ExportedPageFiles")
+if(DEFINED FILES)
+  string(REPLACE "," ";" files "${FILES}")
+elseif(FUNCTION STREQUAL "ExportedPageFiles")
   set(files "mqtt.min.js|mqtt.min.js|text/javascript" "LICENSE.md|mqtt.LICENSE.md|text/markdown")
 else()
-  set(FUNCTION LiveViewFiles)
   set(files "index.html|/|text/html" "live-view.js|/live-view.js|text/javascript"
             "live-view.css|/live-view.css|text/css")
+endif()
+if(NOT DEFINED FUNCTION)
+  set(FUNCTION LiveViewFiles)
+endif()
+if(NOT DEFINED HEADER)
+  set(HEADER live_view_files.h)
 endif()
 set(arrays "")
 set(entries "")
@@ -35,8 +44,8 @@ foreach(file IN LISTS files)
   string(APPEND entries "    {\"${path}\", \"${type}; charset=utf-8\", {reinterpret_cast<const char*>(kFile${index}), ${size}}},\n")
   math(EXPR index "${index} + 1")
 endforeach()
-file(WRITE "${OUTPUT}.tmp" "// Generated from apps/vintrel/live_view/ by embed_files.cmake; do not edit.
-#include \"live_view_files.h\"
+file(WRITE "${OUTPUT}.tmp" "// Generated from ${FOLDER} by embed_files.cmake; do not edit.
+#include \"${HEADER}\"
 
 namespace vintrel::app {
 namespace {

@@ -240,5 +240,6 @@ if (controlToken && !brokered) {
   document.addEventListener('click', () => move('next'));
 }
 
-if (brokered) followBroker(settings);
-else connect();
+// The studio's page borrows fitTexts and has no stage of its own to connect.
+if (stage && brokered) followBroker(settings);
+else if (stage) connect();

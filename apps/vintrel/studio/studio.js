@@ -1,0 +1,492 @@
+// The studio's page: the slides as the live view draws them, the add-in's tool bar, menu and
+// context menu drawn from its command-bar model, and every dialog drawn from its form model
+// (studio-forms.js). The server runs each click through the add-in and answers with the state the
+// page draws; the page decides nothing the add-in's rules decide.
+import {FormView, messageBox, picker, signature} from './studio-forms.js';
+
+const kSvg = 'http://www.w3.org/2000/svg';
+// Shape types (the host's codes) whose context menu is the pictures' or the objects' one.
+const kPictureTypes = [11, 13];
+const kObjectTypes = [3, 7, 10];
+const $ = (id) => document.getElementById(id);
+
+// The token comes from the address once and is then kept for this tab only, out of the address.
+const query = new URLSearchParams(location.search);
+const token = query.get('token') || sessionStorage.getItem('vintrel-token') || '';
+sessionStorage.setItem('vintrel-token', token);
+if (query.has('token')) history.replaceState(null, '', '/');
+
+let author = sessionStorage.getItem('vintrel-author');
+let state = null;
+let shownSlide = 0;
+let drawnRevision = -1;
+let slideOutline = [];
+let formViews = [];
+const thumbRevision = new Map();  // slide -> revision it was drawn at
+let queue = Promise.resolve();
+
+async function api(method, path, body) {
+  const headers = {'X-Vintrel-Token': token};
+  if (author) headers['X-Vintrel-Author'] = author;
+  if (body !== undefined) headers['Content-Type'] = 'application/json';
+  const response = await fetch(path, {method, headers, keepalive: path === '/api/release',
+                                      body: body === undefined ? undefined : JSON.stringify(body)});
+  const data = await response.json().catch(() => ({}));
+  if (!response.ok) {
+    const error = new Error(data.error || `the studio answered ${response.status}`);
+    error.status = response.status;
+    throw error;
+  }
+  return data;
+}
+
+// Changes go one after the other, each drawing the state it returns.
+function change(path, body) {
+  const started = performance.now();
+  queue = queue.then(async () => {
+    try {
+      draw(await api('POST', path, body));
+      showProblem('');
+    } catch (error) {
+      showProblem(error.message);
+    }
+    // What the test and anyone profiling the page read: each dialog action's round trip.
+    if (path === '/api/form' || path === '/api/answer' || path === '/api/picker') {
+      performance.measure('dialog action', {start: started});
+    }
+  });
+  return queue;
+}
+
+function showProblem(text) {
+  $('problem').textContent = text;
+}
+
+function draw(next) {
+  state = next;
+  document.documentElement.dataset.revision = String(state.revision);
+  $('file-name').textContent = state.name;
+  $('unsaved').hidden = !state.unsaved;
+  for (const id of ['save', 'show']) $(id).disabled = state.readOnly;
+  drawToolBar(state.menus?.toolBar?.controls || []);
+  drawMenuBar(state.menus?.menu);
+  drawModal(state.modal);
+  // Behind a dialog the slides wait: they are drawn again once it closes.
+  const modal = modalOpen(state.modal);
+  drawThumbs(state.slideCount, modal);
+  const slide = state.selection.slide;
+  if (slide !== shownSlide || (state.revision !== drawnRevision && !modal)) loadSlide(slide);
+  else markShapes();
+}
+
+// ---- Menus
+
+function caption(control) {
+  return control.caption.replaceAll('&', '');
+}
+
+function controlButton(control, onClick) {
+  const button = document.createElement('button');
+  button.type = 'button';
+  button.textContent = caption(control);
+  button.title = control.tooltip || '';
+  button.dataset.id = control.id;
+  button.disabled = !control.enabled || state.readOnly;
+  if (control.pressed) {
+    button.classList.add('pressed', 'checked');
+    button.setAttribute('aria-pressed', 'true');
+  }
+  button.addEventListener('click', onClick);
+  return button;
+}
+
+function drawToolBar(controls) {
+  const items = controls.filter((control) => control.visible).map((control) => {
+    let element;
+    if (control.type === 'combo') {
+      element = document.createElement('select');
+      element.dataset.id = control.id;
+      element.setAttribute('aria-label', caption(control) || 'Display');
+      element.disabled = !control.enabled || state.readOnly;
+      element.replaceChildren(...control.items.map((item) => new Option(item, item)));
+      element.selectedIndex = control.listIndex - 1;
+      element.addEventListener('change', () =>
+        change('/api/choose', {id: control.id, index: element.selectedIndex + 1}));
+    } else if (control.type === 'popup') {
+      element = controlButton(control, (event) => openMenu(control, event.currentTarget));
+    } else {
+      element = controlButton(control, () => click(control.id));
+    }
+    if (control.beginGroup) element.classList.add('group');
+    return element;
+  });
+  $('tool-bar').replaceChildren(...items);
+}
+
+function drawMenuBar(menu) {
+  if (!menu) return $('menu-bar').replaceChildren();
+  const button = controlButton(menu, (event) => openMenu(menu, event.currentTarget));
+  button.id = 'main-menu';
+  button.setAttribute('aria-haspopup', 'menu');
+  $('menu-bar').replaceChildren(button);
+}
+
+function click(id) {
+  closeMenus();
+  return change('/api/click', {id});
+}
+
+// A popup's items as a menu list; popups inside open beside it.
+function menuList(popup) {
+  const list = document.createElement('ul');
+  list.className = 'menu';
+  list.setAttribute('role', 'menu');
+  for (const item of popup.items.filter((entry) => entry.visible)) {
+    const entry = document.createElement('li');
+    entry.setAttribute('role', 'none');
+    if (item.beginGroup) entry.classList.add('group');
+    const button = controlButton(item, () => (item.type === 'popup' ? null : click(item.id)));
+    button.setAttribute('role', item.pressed ? 'menuitemcheckbox' : 'menuitem');
+    if (item.pressed) button.setAttribute('aria-checked', 'true');
+    entry.append(button);
+    if (item.type === 'popup') {
+      button.classList.add('popup');
+      const open = () => {
+        for (const other of list.querySelectorAll(':scope > li > ul')) other.remove();
+        if (item.enabled) entry.append(menuList(item));
+      };
+      button.addEventListener('mouseenter', open);
+      button.addEventListener('click', open);
+    }
+    list.append(entry);
+  }
+  return list;
+}
+
+function openMenu(popup, anchor, at) {
+  closeMenus();
+  const holder = $('context-menu');
+  const list = menuList(popup);
+  const box = anchor ? anchor.getBoundingClientRect() : null;
+  list.style.left = `${at ? at.x : box.left}px`;
+  list.style.top = `${at ? at.y : box.bottom}px`;
+  holder.replaceChildren(list);
+  holder.hidden = false;
+  list.querySelector('button:enabled')?.focus();
+}
+
+function closeMenus() {
+  $('context-menu').hidden = true;
+  $('context-menu').replaceChildren();
+}
+
+document.addEventListener('click', (event) => {
+  if (!event.target.closest('#context-menu, #menu-bar, #tool-bar')) closeMenus();
+});
+document.addEventListener('keydown', (event) => {
+  if (event.key === 'Escape') closeMenus();
+});
+
+// ---- Slides
+
+function slideSvg(drawing, label) {
+  const svg = document.createElementNS(kSvg, 'svg');
+  svg.setAttribute('viewBox', `0 0 ${drawing.width} ${drawing.height}`);
+  svg.setAttribute('role', 'img');
+  svg.setAttribute('aria-label', label);
+  // The drawing is the server's own SVG with every text escaped; read as XML it can hold
+  // elements and text only, never markup made from a name or a value.
+  const parsed = new DOMParser().parseFromString(
+      `<svg xmlns="${kSvg}">${drawing.backdrop}${drawing.shapes.join('')}</svg>`, 'image/svg+xml');
+  if (parsed.querySelector('parsererror')) {
+    showProblem(`${label || 'A slide'} could not be drawn.`);
+    return svg;
+  }
+  svg.append(...[...parsed.documentElement.childNodes].map((node) => document.importNode(node, true)));
+  return svg;
+}
+
+async function loadSlide(number) {
+  const revision = state.revision;
+  let drawing;
+  try {
+    drawing = await api('GET', `/api/slide/${number}`);
+  } catch (error) {
+    return showProblem(error.message);
+  }
+  if (state.selection.slide !== number) return;  // another slide was chosen meanwhile
+  shownSlide = number;
+  drawnRevision = revision;
+  slideOutline = drawing.outline.shapes;
+  const svg = slideSvg(drawing, `Slide ${number} of ${state.slideCount}`);
+  const overlay = document.createElementNS(kSvg, 'g');
+  overlay.setAttribute('class', 'overlay');
+  svg.append(overlay);
+  svg.addEventListener('click', (event) => pick(event, event.shiftKey));
+  svg.addEventListener('contextmenu', contextMenu);
+  $('slide-area').replaceChildren(svg);
+  document.documentElement.dataset.slide = String(number);
+  document.documentElement.dataset.drawnRevision = String(revision);
+  if (typeof fitTexts === 'function') document.fonts.ready.then(() => fitTexts(svg));
+  markShapes();
+  drawLinks();
+}
+
+// The shape (its position from 1) a click in the slide landed on; 0 for the slide itself.
+function shapeAt(event) {
+  for (let node = event.target; node && node.tagName !== 'svg'; node = node.parentNode) {
+    const found = /^s(\d+)-(\d+)$/.exec(node.id || '');
+    if (found && Number(found[1]) === shownSlide && node.parentNode.tagName === 'svg') {
+      return Number(found[2]);
+    }
+  }
+  return 0;
+}
+
+function pick(event, adding) {
+  if (!state || state.readOnly) return;
+  const shape = shapeAt(event);
+  let shapes = shape ? [shape] : [];
+  if (adding && shape) {
+    const chosen = state.selection.shapes;
+    shapes = chosen.includes(shape) ? chosen.filter((s) => s !== shape) : [...chosen, shape];
+  }
+  change('/api/select', {slide: shownSlide, shapes});
+}
+
+async function contextMenu(event) {
+  event.preventDefault();
+  if (!state || state.readOnly) return;
+  const started = performance.now();
+  const shape = shapeAt(event);
+  if (!shape) return;
+  // A right-click outside the selection selects the shape first, as the click would.
+  if (!state.selection.shapes.includes(shape)) await change('/api/select', {slide: shownSlide, shapes: [shape]});
+  const type = slideOutline[shape - 1]?.type;
+  const menu = kPictureTypes.includes(type) ? 1 : kObjectTypes.includes(type) ? 2 : 0;
+  const entry = state.menus?.contextMenus?.[menu]?.entry;
+  if (!entry) return;
+  openMenu({items: [entry]}, null, {x: event.clientX, y: event.clientY});
+  performance.measure('context menu', {start: started});
+}
+
+function markShapes() {
+  const overlay = document.querySelector('#slide-area .overlay');
+  if (!overlay) return;
+  const chosen = new Set(state.selection.shapes);
+  const marks = [];
+  slideOutline.forEach((shape, index) => {
+    for (const [kind, on] of [['linked', shape.linkKind !== 'none'], ['selected', chosen.has(index + 1)]]) {
+      if (!on) continue;
+      const rect = document.createElementNS(kSvg, 'rect');
+      for (const [key, value] of Object.entries({x: shape.left, y: shape.top, width: shape.width,
+                                                 height: shape.height})) {
+        rect.setAttribute(key, String(value));
+      }
+      rect.setAttribute('class', kind);
+      rect.dataset.shape = shape.name;
+      marks.push(rect);
+    }
+  });
+  overlay.replaceChildren(...marks);
+  const names = state.selection.shapes.map((n) => slideOutline[n - 1]?.name ?? `shape ${n}`);
+  $('selection').textContent = names.length ?
+      `Slide ${state.selection.slide}: ${names.join(', ')} (kind: ${state.selection.kindWord})` :
+      `Slide ${state.selection.slide}, no shape selected`;
+}
+
+// The links of the slide's shapes, as `vintrel inspect` describes them.
+function drawLinks() {
+  const items = slideOutline.filter((shape) => shape.linkKind !== 'none').map((shape) => {
+    const link = shape.vintrel;
+    const item = document.createElement('li');
+    const name = document.createElement('strong');
+    name.textContent = shape.name;
+    const parts = [shape.linkKind];
+    if (link.connection) parts.push(`connection ${link.connection}`);
+    if (link.column) parts.push(`column ${link.column}`);
+    if (link.row) parts.push(`row ${link.row}`);
+    if (link.dateFormat) parts.push(`format ${link.dateFormat}`);
+    if (link.folder) parts.push(`folder ${link.folder}`);
+    const text = document.createElement('span');
+    text.textContent = `: ${parts.join(', ')}${shape.text ? ` \u2014 "${shape.text}"` : ''}`;
+    item.append(name, text);
+    return item;
+  });
+  $('links').replaceChildren(...items);
+}
+
+// ---- Thumbnails, drawn as they scroll into view
+
+const thumbWatcher = new IntersectionObserver((entries) => {
+  for (const entry of entries) if (entry.isIntersecting) drawThumb(entry.target);
+}, {root: $('thumbs'), rootMargin: '200px'});
+
+function modalOpen(modal) {
+  return modal.forms.length > 0 || modal.messages.length > 0 || !!modal.picker;
+}
+
+function drawThumbs(count, modal) {
+  const holder = $('thumbs');
+  while (holder.children.length > count) holder.lastChild.remove();
+  for (let n = holder.children.length + 1; n <= count; ++n) {
+    const thumb = document.createElement('button');
+    thumb.type = 'button';
+    thumb.className = 'thumb';
+    thumb.dataset.slide = String(n);
+    thumb.setAttribute('aria-label', `Slide ${n}`);
+    thumb.addEventListener('click', () => state.readOnly ? null : change('/api/select', {slide: n, shapes: []}));
+    holder.append(thumb);
+    thumbWatcher.observe(thumb);
+  }
+  for (const thumb of holder.children) {
+    thumb.classList.toggle('current', Number(thumb.dataset.slide) === state.selection.slide);
+    if (!modal && thumbRevision.get(thumb.dataset.slide) !== state.revision && isVisible(thumb)) {
+      drawThumb(thumb);
+    }
+  }
+}
+
+function isVisible(element) {
+  const box = element.getBoundingClientRect();
+  const area = $('thumbs').getBoundingClientRect();
+  return box.bottom >= area.top - 200 && box.top <= area.bottom + 200;
+}
+
+async function drawThumb(thumb) {
+  const revision = state.revision;
+  if (thumbRevision.get(thumb.dataset.slide) === revision) return;
+  thumbRevision.set(thumb.dataset.slide, revision);
+  try {
+    const drawing = await api('GET', `/api/slide/${thumb.dataset.slide}`);
+    const number = document.createElement('span');
+    number.className = 'number';
+    number.textContent = thumb.dataset.slide;
+    thumb.replaceChildren(slideSvg(drawing, ''), number);
+  } catch {
+    thumbRevision.delete(thumb.dataset.slide);
+  }
+}
+
+// ---- Dialogs
+
+function drawModal(modal) {
+  const layer = $('modal-layer');
+  const views = [];
+  modal.forms.forEach((form, depth) => {
+    const old = formViews[depth];
+    const refused = depth === modal.forms.length - 1 ? modal.refused : '';
+    if (old && old.signature === signature(form)) {
+      old.update(form, refused);
+      views.push(old);
+    } else {
+      old?.close();
+      const view = new FormView(form, (action) => change('/api/form', action));
+      view.update(form, refused);
+      views.push(view);
+    }
+  });
+  for (const old of formViews.slice(modal.forms.length)) old.close();
+  formViews = views;
+  const boxes = views.map((view) => view.root);
+  for (const message of modal.messages) {
+    boxes.push(messageBox(message, (answer) => change('/api/answer', {answer})));
+  }
+  if (modal.picker) {
+    boxes.push(picker(modal.picker,
+                      (folder) => api('GET', `/api/files?folder=${encodeURIComponent(folder)}`),
+                      (answer) => change('/api/picker', {answer})));
+  }
+  // Only the window on top takes input, as with modal windows on a desktop.
+  boxes.forEach((box, index) => (box.inert = index !== boxes.length - 1 || state.readOnly));
+  const same = boxes.length === layer.children.length &&
+               boxes.every((box, index) => layer.children[index] === box);
+  if (!same) layer.replaceChildren(...boxes);
+  const top = boxes[boxes.length - 1];
+  if (top && !top.contains(document.activeElement)) {
+    const focus = modal.forms.length && top === views[views.length - 1]?.root ?
+        top.querySelector(`[data-control="${CSS.escape(modal.forms[modal.forms.length - 1].focus)}"]`) : null;
+    (focus || top.querySelector('button.default, input, select, button'))?.focus();
+  }
+}
+
+// ---- Save, Show, authorship
+
+$('save').addEventListener('click', () => {
+  queue = queue.then(async () => {
+    try {
+      let result = await api('POST', '/api/save', {});
+      if (!result.saved && result.changedOnDisk && confirm(result.message)) {
+        result = await api('POST', '/api/save', {overwrite: true});
+      }
+      draw(await api('GET', '/api/state'));
+      showProblem(result.saved ? '' : 'Not saved: the file on disk was left as it is.');
+    } catch (error) {
+      showProblem(error.message);
+    }
+  });
+});
+
+$('show').addEventListener('click', () => {
+  // Opened at the click, so the browser lets it open; it gets its address once the show runs.
+  const tab = window.open('about:blank', '_blank');
+  queue = queue.then(async () => {
+    try {
+      const {url} = await api('POST', '/api/show', {});
+      if (tab) tab.location = url;
+      showProblem(state.unsaved ? 'The show runs the saved file: unsaved changes are not in it.' : '');
+    } catch (error) {
+      tab?.close();
+      showProblem(error.message);
+    }
+  });
+});
+
+window.addEventListener('beforeunload', (event) => {
+  if (state && state.unsaved && !state.readOnly) {
+    event.preventDefault();
+    event.returnValue = '';
+  }
+});
+
+window.addEventListener('pagehide', () => {
+  if (author) api('POST', '/api/release', {}).catch(() => {});
+});
+
+async function claim() {
+  const answer = await api('POST', '/api/claim', {});
+  author = answer.author || null;
+  // A reload of this tab goes on authoring.
+  if (author) sessionStorage.setItem('vintrel-author', author);
+  else sessionStorage.removeItem('vintrel-author');
+  $('read-only').hidden = !answer.readOnly;
+  $('read-only').textContent = answer.readOnly ? answer.why : '';
+  document.documentElement.dataset.mode = author ? 'author' : 'read-only';
+}
+
+async function keepUp() {
+  try {
+    if (author) {
+      await api('POST', '/api/ping', {});
+    } else {
+      await claim();
+      const next = await api('GET', '/api/state');
+      if (next.revision !== state?.revision || !author) draw(next);
+    }
+  } catch (error) {
+    if (error.status === 409) await claim();
+  }
+}
+
+async function start() {
+  try {
+    await claim();
+    draw(await api('GET', '/api/state'));
+    setInterval(keepUp, 3000);
+  } catch (error) {
+    showProblem(error.status === 403 ?
+        'This page needs the address the studio printed, with its token.' : error.message);
+  }
+}
+
+start();

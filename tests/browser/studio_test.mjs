@@ -1,0 +1,340 @@
+// The studio end to end in a real browser: `vintrel studio` on the example deck, Debian's
+// chromium driven through the DevTools protocol. An author adds a text-file connection through
+// the connection manager, links a shape through its context menu and a slide's scrolling through
+// its property page, and saves; the saved tags must equal those `vintrel connections add`, `link`
+// and `slide` write on a copy. Also: a refused action, a disabled menu entry, the token, a second
+// page, a file changed on disk, the show of the saved file, and a deck with hostile names.
+//   node studio_test.mjs VINTREL MAKE_EXAMPLE_DECK
+// Exits 0 when everything passed, 1 on a failure, 77 when chromium cannot start (a skip).
+import {execFileSync, spawn} from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+
+import {environment, launchBrowser, waitForText, writeSales} from './live_view_support.mjs';
+
+const [vintrel, generator] = process.argv.slice(2);
+const work = fs.mkdtempSync(path.join(os.tmpdir(), 'vintrel-studio-'));
+const failures = [];
+function check(condition, what) {
+  console.log(`${condition ? 'ok  ' : 'FAIL'} ${what}`);
+  if (!condition) failures.push(what);
+}
+const run = (args) => execFileSync(vintrel, args, {cwd: work, encoding: 'utf8', env: environment(work)});
+const NORTH = '#slide-area [data-name="North sales"]';
+const SOUTH = '#slide-area [data-name="South sales"]';
+const form = (name) => `section[data-form="${name}"]`;
+const control = (formName, name) =>
+  `${form(formName)} :is(input, select, textarea, button)[data-control="${name}"]`;
+const kScroll = {step: '2', time: '1500'};
+
+execFileSync(generator, ['base.pptx', 'pictures'], {cwd: work, env: environment(work)});
+writeSales(work, 1200, 950);
+for (const copy of ['studio.pptx', 'cli.pptx', 'hostile.pptx']) {
+  fs.copyFileSync(path.join(work, 'base.pptx'), path.join(work, copy));
+}
+// The same steps through the command line, the reference for what the studio saves.
+const sales = run(['connections', 'add', 'cli.pptx', '--text', 'data.tsv', '--first-row-names',
+                   '--name', 'Sales']).trim();
+run(['link', 'cli.pptx', '--slide', '1', '--shape', 'North sales', '--text', sales, 'Sales', '1']);
+run(['slide', 'cli.pptx', '--slide', '1', '--scroll', sales, '--step', kScroll.step, '--time',
+     kScroll.time, '--enabled', 'on']);
+makeHostileDeck();
+
+const browser = await launchBrowser();
+if (!browser) {
+  console.log('SKIP: chromium cannot start here; the browser tests did not run');
+  process.exit(77);
+}
+const studio = await startStudio('studio.pptx');
+const timings = {dialog: [], contextMenu: []};
+try {
+  await tokenChecks(studio.url);
+  const page = await browser.newPage();
+  await page.setViewport({width: 1400, height: 900});
+  const alerts = [];
+  page.on('dialog', (dialog) => {
+    alerts.push(dialog.message());
+    dialog.dismiss();
+  });
+  await page.goto(studio.url);
+  await page.waitForSelector('#tool-bar button');
+  check(!page.url().includes('token'), 'the token leaves the address bar once taken');
+  await secondPageIsReadOnly(studio.url);
+  await disabledEntryCannotBeClicked(page);
+  await addConnection(page);
+  await linkNorthSales(page);
+  await scrollSlideOne(page);
+  await save(page, alerts);
+  compareWithCommandLine();
+  await changedOnDiskIsNotOverwritten(page, alerts);
+  await showOpensTheSavedFile(page);
+  await hostileNamesAreText();
+} finally {
+  await browser.close();
+  studio.process.kill('SIGTERM');
+}
+const median = (list) => [...list].sort((a, b) => a - b)[Math.floor(list.length / 2)] ?? NaN;
+console.log(`dialog action round trip: median ${median(timings.dialog).toFixed(1)} ms over ` +
+            `${timings.dialog.length} actions (target under 50 ms)`);
+console.log(`click to context menu: median ${median(timings.contextMenu).toFixed(1)} ms over ` +
+            `${timings.contextMenu.length} clicks (target under 100 ms)`);
+
+// `vintrel studio FILE --port 0`; resolves to the process and the address it printed.
+function startStudio(file) {
+  const child = spawn(vintrel, ['studio', file, '--port', '0'],
+                      {cwd: work, env: environment(work), stdio: ['ignore', 'pipe', 'inherit']});
+  let output = '';
+  return new Promise((resolve, reject) => {
+    child.stdout.on('data', (chunk) => {
+      output += chunk;
+      const found = output.match(/Studio: (\S+)/);
+      if (found) resolve({process: child, url: found[1], base: new URL(found[1]).origin});
+    });
+    child.on('exit', (code) => reject(new Error(`vintrel studio ended (${code}):\n${output}`)));
+  });
+}
+
+// The example's slide 1 with "North sales" renamed to markup, linked to a connection whose name
+// is markup too.
+function makeHostileDeck() {
+  const folder = path.join(work, 'hostile');
+  fs.mkdirSync(path.join(folder, 'ppt', 'slides'), {recursive: true});
+  const slide = execFileSync('unzip', ['-p', 'hostile.pptx', 'ppt/slides/slide1.xml'],
+                             {cwd: work, encoding: 'utf8'})
+      .replace('name="North sales"', 'name="&lt;img src=x onerror=alert(1)&gt;"');
+  fs.writeFileSync(path.join(folder, 'ppt', 'slides', 'slide1.xml'), slide);
+  execFileSync('zip', ['-q', path.join(work, 'hostile.pptx'), 'ppt/slides/slide1.xml'], {cwd: folder});
+  const hostile = run(['connections', 'add', 'hostile.pptx', '--text', 'data.tsv',
+                       '--first-row-names', '--name', '<b id=evil>Sales</b>']).trim();
+  run(['link', 'hostile.pptx', '--slide', '1', '--shape', '<img src=x onerror=alert(1)>', '--text',
+       hostile, 'Region', '1']);
+}
+
+async function tokenChecks(url) {
+  const {origin} = new URL(url);
+  const token = new URL(url).searchParams.get('token');
+  const cases = [
+    {what: 'reading the state without the token', method: 'GET', path: '/api/state', headers: {}, status: 403},
+    {what: 'selecting without the token', method: 'POST', path: '/api/select', headers: {}, status: 403},
+    {what: 'clicking with a wrong token', method: 'POST', path: '/api/click',
+     headers: {'X-Vintrel-Token': 'f'.repeat(32)}, status: 403},
+    {what: 'clicking with the token but not as the author', method: 'POST', path: '/api/click',
+     headers: {'X-Vintrel-Token': token}, status: 409},
+    {what: 'reading the state with the token', method: 'GET', path: '/api/state',
+     headers: {'X-Vintrel-Token': token}, status: 200},
+  ];
+  for (const c of cases) {
+    const response = await fetch(origin + c.path, {method: c.method, headers: c.headers,
+                                                   body: c.method === 'POST' ? '{"id":"t/1"}' : undefined});
+    check(response.status === c.status, `${c.what}: ${response.status} (expected ${c.status})`);
+  }
+}
+
+async function secondPageIsReadOnly(url) {
+  const second = await browser.newPage();
+  await second.goto(url);
+  await second.waitForSelector('#tool-bar button');
+  const said = await waitForText(second, '#read-only', 'Another page is authoring', 5000);
+  const disabled = await second.$$eval('#tool-bar button, #save', (all) => all.every((b) => b.disabled));
+  check(said && disabled, 'a second page gets a read-only view and says why');
+  await second.close();
+}
+
+async function openMainMenuEntry(page, caption) {
+  await page.click('#main-menu');
+  const [entry] = await page.$$(`xpath/.//*[@id="context-menu"]//button[normalize-space()="${caption}"]`);
+  return entry;
+}
+
+async function disabledEntryCannotBeClicked(page) {
+  const entry = await openMainMenuEntry(page, 'Text shape properties');
+  const id = await entry.evaluate((button) => button.disabled && button.dataset.id);
+  check(!!id, 'with nothing selected "Text shape properties" is drawn disabled');
+  await entry.click().catch(() => {});
+  await new Promise((resolve) => setTimeout(resolve, 300));
+  check(await page.$('#modal-layer section') === null, 'clicking the disabled entry opens nothing');
+  // Sent anyway, past the page: the server asks the enable rule again.
+  const answer = await page.evaluate(async (control) => {
+    const response = await fetch('/api/click', {method: 'POST', body: JSON.stringify({id: control}),
+      headers: {'X-Vintrel-Token': sessionStorage.getItem('vintrel-token'),
+                'X-Vintrel-Author': sessionStorage.getItem('vintrel-author'),
+                'Content-Type': 'application/json'}});
+    return {status: response.status, body: await response.json()};
+  }, id);
+  check(answer.status === 400 && /disabled/.test(answer.body.error),
+        `the server refuses the disabled entry too (${answer.status}: ${answer.body.error})`);
+  await page.keyboard.press('Escape');
+}
+
+// Takes one dialog action as a person does and notes the round trip the page measured.
+async function act(page, doing) {
+  const before = await page.evaluate(() => performance.getEntriesByName('dialog action').length);
+  await doing();
+  await page.waitForFunction((n) => performance.getEntriesByName('dialog action').length > n,
+                             {timeout: 5000, polling: 20}, before);
+  timings.dialog.push(await page.evaluate(() => performance.getEntriesByName('dialog action').at(-1).duration));
+}
+
+// Waits until the slide on screen is drawn from the presentation as it is now.
+async function slideDrawn(page) {
+  await page.waitForFunction(() => document.documentElement.dataset.drawnRevision ===
+                                    document.documentElement.dataset.revision, {timeout: 5000});
+}
+
+async function type(page, selector, text) {
+  await page.click(selector, {clickCount: 3});
+  await page.keyboard.press('Backspace');
+  await page.type(selector, text);
+  await act(page, () => page.$eval(selector, (input) => input.blur()));
+}
+
+async function addConnection(page) {
+  const manager = 'frmSlideShowPropertyPage';
+  const dialog = 'frmTextFileConnection';
+  await page.click('xpath/.//*[@id="tool-bar"]/button[normalize-space()="Slide show properties"]');
+  await page.waitForSelector(form(manager));
+  await act(page, () => page.click(control(manager, 'cmdNew1')));
+  await page.waitForSelector(form(dialog));
+  await type(page, control(dialog, 'txtConnectionName'), 'Sales');
+  // The file through the picker, which offers the presentation's folder.
+  await act(page, () => page.click(control(dialog, 'cmdBrowseFileSystem')));
+  await page.waitForSelector('section[data-picker="file"] button[data-entry="data.tsv"]');
+  await act(page, () => page.click('section[data-picker="file"] button[data-entry="data.tsv"]'));
+  await act(page, () => page.click(control(dialog, 'chkFirstRowFieldNames')));
+  await act(page, () => page.click(control(dialog, 'cmdClose')));
+  const listed = await page.waitForFunction(
+      (s) => [...(document.querySelector(s)?.options || [])].some((o) => o.text.includes('Sales')),
+      {timeout: 5000}, control(manager, 'ConnectionList1')).then(() => true, () => false);
+  check(listed, 'the connection manager lists the new text-file connection');
+  await act(page, () => page.click(control(manager, 'cmdClose')));
+  check(await page.$(form(manager)) === null, 'the connection manager closes with OK');
+}
+
+async function linkNorthSales(page) {
+  const page_ = 'frmTextFieldPropertyPage';
+  await slideDrawn(page);
+  await page.click(NORTH);
+  check(await waitForText(page, '#selection', 'North sales', 3000), 'a click selects the shape');
+  // Each right-click lands outside the selection, which it selects first, and ends on North.
+  for (let i = 5; i >= 0; --i) {
+    await page.click(i % 2 ? SOUTH : NORTH, {button: 'right'});
+    await page.waitForSelector('#context-menu:not([hidden]) button');
+    timings.contextMenu.push(await page.evaluate(
+        () => performance.getEntriesByName('context menu').at(-1).duration));
+    if (i) await page.keyboard.press('Escape');
+  }
+  await page.click('#context-menu button.popup');
+  await page.click('xpath/.//*[@id="context-menu"]//button[normalize-space()="Text shape properties"]');
+  await page.waitForSelector(form(page_));
+  // A row that is no number disables OK; Enter, pressed anyway, is refused with the form's
+  // message, and nothing is linked.
+  await act(page, () => page.select(control(page_, 'cmbActiveConnection'), 'Sales'));
+  await type(page, control(page_, 'cmbColumns'), 'Sales');
+  await type(page, control(page_, 'txtRowIndex'), 'x');
+  check(await page.$eval(control(page_, 'cmdClose'), (b) => b.disabled), 'a row "x" disables OK');
+  await page.focus(control(page_, 'txtRowIndex'));
+  await act(page, () => page.keyboard.press('Enter'));
+  check(await waitForText(page, `${form(page_)} .refused`, 'disabled', 3000) &&
+        await page.$(form(page_)) !== null && !(await page.$eval('#links', (e) => e.textContent)).includes('North sales'),
+        'Enter on the refused page shows the form\'s message and links nothing');
+  await type(page, control(page_, 'txtRowIndex'), '1');
+  await act(page, () => page.click(control(page_, 'cmdClose')));
+  check(await waitForText(page, NORTH, '1200', 5000), 'the linked value appears on the slide');
+  check(await waitForText(page, '#links', 'North sales', 2000), 'the side panel lists the link');
+}
+
+async function scrollSlideOne(page) {
+  const page_ = 'frmSlidePropertyPage';
+  for (const slide of [2, 1]) {
+    await page.click(`.thumb[data-slide="${slide}"]`);
+    await page.waitForSelector(`html[data-slide="${slide}"] #slide-area svg`);
+  }
+  const entry = await openMainMenuEntry(page, 'Slide properties');
+  await entry.click();
+  await page.waitForSelector(form(page_));
+  await act(page, () => page.click(`${form(page_)} [role="tab"]:nth-child(2)`));
+  check(await page.$eval(control(page_, 'chkHideWhenNoData'), (box) => box.offsetParent === null),
+        'the controls the form hides on the other tab are not drawn');
+  await act(page, () => page.click(control(page_, 'chkScrollingEnabled')));
+  const first = await page.$eval(`${control(page_, 'ConnectionList')} option`, (o) => o.value);
+  await act(page, () => page.select(control(page_, 'ConnectionList'), first));
+  await type(page, control(page_, 'txtScrollStep'), kScroll.step);
+  await type(page, control(page_, 'txtScrollTime'), kScroll.time);
+  await act(page, () => page.click(control(page_, 'cmdClose')));
+  check(await page.$(form(page_)) === null, 'the slide property page closes with OK');
+}
+
+async function save(page) {
+  check(await page.$eval('#unsaved', (e) => !e.hidden), 'the page says there are unsaved changes');
+  await page.click('#save');
+  await page.waitForSelector('#unsaved[hidden]', {timeout: 5000});
+  check(true, 'Save writes the file');
+}
+
+function tagsOf(file) {
+  const outline = JSON.parse(run(['inspect', file, '--json']));
+  const tags = (list) => Object.fromEntries(list.map((t) => [t.name, t.value]));
+  return {presentation: tags(outline.tags),
+          slides: outline.slides.map((slide) => ({slide: tags(slide.tags),
+                                                  shapes: slide.shapes.map((s) => tags(s.tags))}))};
+}
+
+function compareWithCommandLine() {
+  const studio = JSON.stringify(tagsOf('studio.pptx'));
+  const cli = JSON.stringify(tagsOf('cli.pptx'));
+  check(studio === cli, 'the saved tags equal those of `vintrel connections add`, `link` and `slide`');
+  if (studio !== cli) console.log(`studio: ${studio}\ncommand line: ${cli}`);
+}
+
+async function changedOnDiskIsNotOverwritten(page, alerts) {
+  const file = path.join(work, 'studio.pptx');
+  const later = new Date(Date.now() + 60000);
+  fs.utimesSync(file, later, later);
+  const bytes = fs.readFileSync(file);
+  alerts.length = 0;
+  await page.click('#save');
+  await waitForText(page, '#problem', 'Not saved', 5000);
+  check(alerts.some((a) => a.includes('changed on disk')) && fs.readFileSync(file).equals(bytes),
+        'a file changed on disk is not overwritten when the author says no');
+}
+
+async function showOpensTheSavedFile(page) {
+  const opened = new Promise((resolve) => browser.once('targetcreated', resolve));
+  await page.click('#show');
+  const show = await (await opened).page();
+  const shown = await waitForText(show, '[data-name="North sales"]', '1200', 15000);
+  check(shown, 'Show opens the live show of the saved file in a new tab');
+  await show.close();
+}
+
+async function hostileNamesAreText() {
+  const hostile = await startStudio('hostile.pptx');
+  const page = await browser.newPage();
+  let alerted = false;
+  page.on('dialog', (dialog) => {
+    alerted = true;
+    dialog.dismiss();
+  });
+  try {
+    await page.goto(hostile.url);
+    const shape = '#slide-area [data-name="<img src=x onerror=alert(1)>"]';
+    await page.waitForSelector(shape);
+    await page.click(shape);
+    const shown = await waitForText(page, '#selection', '<img src=x onerror=alert(1)>', 3000) &&
+                  await waitForText(page, '#links', '<img src=x onerror=alert(1)>', 3000);
+    const injected = await page.evaluate(
+        () => !!document.querySelector('#panel img, #evil, img[src="x"]'));
+    check(shown && !injected && !alerted, 'a hostile deck\'s names show as text, never as markup');
+  } finally {
+    hostile.process.kill('SIGTERM');
+    await page.close();
+  }
+}
+
+if (failures.length) {
+  console.log(`${failures.length} check(s) failed; the files are in ${work}`);
+  process.exit(1);
+}
+fs.rmSync(work, {recursive: true, force: true});
+console.log('all checks passed');
