@@ -67,7 +67,11 @@ export class FormView {
         break;
       case 'textbox':
         input = document.createElement(control.multiLine ? 'textarea' : 'input');
-        input.addEventListener('change', () => act({set: input.value}));
+        // A password box's text comes masked: only what the person types goes back.
+        if (control.password) input.type = 'password';
+        input.addEventListener('change', () => {
+          if (!control.password || input.value !== input.dataset.shown) act({set: input.value});
+        });
         element = row(input);
         break;
       case 'checkbox':
@@ -198,7 +202,10 @@ export class FormView {
         input.checked = control.value !== 0;
         break;
       case 'textbox':
-        if (document.activeElement !== input || input.value === '') input.value = control.text;
+        if (document.activeElement !== input || input.value === '') {
+          input.value = control.text;
+          input.dataset.shown = control.text;
+        }
         input.readOnly = !!control.locked;
         break;
       case 'listbox':
@@ -236,7 +243,7 @@ export class FormView {
       // What was typed counts before the default button is pressed.
       const target = event.target;
       if (target.dataset.control && 'value' in target && target.tagName === 'INPUT' &&
-          target.type === 'text') {
+          (target.type === 'text' || target.type === 'password')) {
         target.dispatchEvent(new Event('change'));
       }
       this.send({key: 'enter'});
