@@ -8,6 +8,7 @@
 
 #include "command.h"
 #include "shell/settings.h"
+#include "url_authority.h"
 
 namespace vintrel::app {
 namespace {
@@ -37,47 +38,19 @@ std::string BrokerAddress::Text() const {
 }
 
 std::optional<BrokerAddress> ParseBrokerAddress(const std::string& url) {
+  const auto split = SplitUrl(url, "mqtt", "mqtts");
+  if (!split || split->rest.empty()) return std::nullopt;
   BrokerAddress address;
-  std::string rest;
-  if (url.rfind("mqtt://", 0) == 0) {
-    rest = url.substr(7);
-  } else if (url.rfind("mqtts://", 0) == 0) {
-    address.tls = true;
-    address.port = 8883;
-    rest = url.substr(8);
-  } else {
-    return std::nullopt;
-  }
-  const size_t slash = rest.find('/');
-  if (slash == std::string::npos) return std::nullopt;
-  std::string authority = rest.substr(0, slash);
-  address.topic = rest.substr(slash + 1);
+  address.tls = split->secure;
+  address.topic = split->rest.substr(1);
   if (address.topic.empty() || address.topic.find_first_of("+#") != std::string::npos ||
       address.topic.back() == '/') {
     return std::nullopt;
   }
-  std::string port;
-  if (!authority.empty() && authority[0] == '[') {
-    const size_t close = authority.find(']');
-    if (close == std::string::npos) return std::nullopt;
-    address.host = authority.substr(1, close - 1);
-    if (close + 1 < authority.size()) {
-      if (authority[close + 1] != ':') return std::nullopt;
-      port = authority.substr(close + 2);
-    }
-  } else {
-    const size_t colon = authority.find(':');
-    address.host = authority.substr(0, colon);
-    if (colon != std::string::npos) port = authority.substr(colon + 1);
-  }
-  if (address.host.empty() || address.host.find('@') != std::string::npos) return std::nullopt;
-  if (!port.empty()) {
-    if (port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos) {
-      return std::nullopt;
-    }
-    address.port = std::stoi(port);
-    if (address.port < 1 || address.port > 65535) return std::nullopt;
-  }
+  const auto host = ParseAuthority(split->authority, address.tls ? 8883 : 1883);
+  if (!host) return std::nullopt;
+  address.host = host->host;
+  address.port = host->port;
   return address;
 }
 

@@ -16,6 +16,7 @@
 
 #include "command.h"
 #include "live_view_files.h"
+#include "url_authority.h"
 
 namespace vintrel::app {
 namespace {
@@ -26,10 +27,6 @@ struct PageFile {
   std::string name;
   std::string body;
 };
-
-bool HostNameCharacter(char c) {
-  return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '.';
-}
 
 // Characters a path may hold as it is, without a query, a fragment or anything that needs
 // quoting.
@@ -169,55 +166,18 @@ std::string WebSocketAddress::Source() const {
 }
 
 std::optional<WebSocketAddress> ParseWebSocketAddress(const std::string& url) {
+  const auto split = SplitUrl(url, "ws", "wss");
+  if (!split) return std::nullopt;
   WebSocketAddress address;
-  std::string rest;
-  if (url.rfind("ws://", 0) == 0) {
-    rest = url.substr(5);
-  } else if (url.rfind("wss://", 0) == 0) {
-    address.tls = true;
-    address.port = 443;
-    rest = url.substr(6);
-  } else {
-    return std::nullopt;
-  }
-  const size_t slash = rest.find('/');
-  const std::string authority = rest.substr(0, slash);
-  if (slash != std::string::npos) address.path = rest.substr(slash);
+  address.tls = split->secure;
+  if (!split->rest.empty()) address.path = split->rest;
   for (char c : address.path) {
     if (!PathCharacter(c)) return std::nullopt;
   }
-  std::string port;
-  if (!authority.empty() && authority[0] == '[') {
-    const size_t close = authority.find(']');
-    if (close == std::string::npos) return std::nullopt;
-    address.host = authority.substr(1, close - 1);
-    if (address.host.find_first_not_of("0123456789abcdefABCDEF:.") != std::string::npos) {
-      return std::nullopt;
-    }
-    if (close + 1 < authority.size()) {
-      if (authority[close + 1] != ':') return std::nullopt;
-      port = authority.substr(close + 2);
-      if (port.empty()) return std::nullopt;
-    }
-  } else {
-    const size_t colon = authority.find(':');
-    address.host = authority.substr(0, colon);
-    if (colon != std::string::npos) {
-      port = authority.substr(colon + 1);
-      if (port.empty()) return std::nullopt;
-    }
-    for (char c : address.host) {
-      if (!HostNameCharacter(c)) return std::nullopt;
-    }
-  }
-  if (address.host.empty()) return std::nullopt;
-  if (!port.empty()) {
-    if (port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos) {
-      return std::nullopt;
-    }
-    address.port = std::stoi(port);
-    if (address.port < 1 || address.port > 65535) return std::nullopt;
-  }
+  const auto host = ParseAuthority(split->authority, address.tls ? 443 : 80);
+  if (!host) return std::nullopt;
+  address.host = host->host;
+  address.port = host->port;
   return address;
 }
 

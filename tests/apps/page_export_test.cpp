@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "broker_client.h"
 #include "faults/fault_support.h"
+#include "page_export.h"
 #include "testing/temp_dir.h"
 
 namespace vintrel::testing {
@@ -109,6 +111,46 @@ TEST(PageExport, BadAddressesTopicsFoldersAndOptionsAreExitCode2AndWriteNothing)
   EXPECT_EQ(alone.exit_code, 2);
   EXPECT_THAT(alone.err, HasSubstr("go together"));
   EXPECT_FALSE(fs::exists(folder));
+}
+
+// Both address forms share one reading of HOST[:PORT]: the defaults per scheme, IPv6 in
+// brackets, and everything that is not a plain host refused.
+TEST(BrokerAddresses, AreReadTheSameForMqttAndWebSockets) {
+  const struct {
+    std::string authority;
+    std::string host;  // "" when refused
+    int mqtt_port, mqtts_port, ws_port, wss_port;
+  } cases[] = {
+      {"broker.example", "broker.example", 1883, 8883, 80, 443},
+      {"10.0.0.7:9001", "10.0.0.7", 9001, 9001, 9001, 9001},
+      {"[::1]", "::1", 1883, 8883, 80, 443},
+      {"[fe80::1]:8080", "fe80::1", 8080, 8080, 8080, 8080},
+      {"[::1]8080", "", 0, 0, 0, 0},
+      {"[::g]", "", 0, 0, 0, 0},
+      {"host:", "", 0, 0, 0, 0},
+      {"host:65536", "", 0, 0, 0, 0},
+      {"user@host", "", 0, 0, 0, 0},
+      {"", "", 0, 0, 0, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.authority);
+    const auto mqtt = app::ParseBrokerAddress("mqtt://" + c.authority + "/t");
+    const auto mqtts = app::ParseBrokerAddress("mqtts://" + c.authority + "/t");
+    const auto ws = app::ParseWebSocketAddress("ws://" + c.authority + "/");
+    const auto wss = app::ParseWebSocketAddress("wss://" + c.authority);
+    if (c.host.empty()) {
+      EXPECT_FALSE(mqtt || mqtts || ws || wss);
+      continue;
+    }
+    ASSERT_TRUE(mqtt && mqtts && ws && wss);
+    EXPECT_EQ(mqtt->host, c.host);
+    EXPECT_EQ(wss->host, c.host);
+    EXPECT_EQ(mqtt->topic, "t");
+    EXPECT_EQ(std::vector({mqtt->port, mqtts->port, ws->port, wss->port}),
+              std::vector({c.mqtt_port, c.mqtts_port, c.ws_port, c.wss_port}));
+    EXPECT_TRUE(mqtts->tls && wss->tls && !mqtt->tls && !ws->tls);
+    EXPECT_EQ(wss->path, "/");
+  }
 }
 
 }  // namespace
