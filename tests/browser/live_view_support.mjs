@@ -124,3 +124,20 @@ export async function pixelDifference(page, first, second) {
     return {differing: differing / count, mean: total / (count * 3 * 255)};
   }, url(first), url(second));
 }
+
+// The checks of one test program, each printed as it is made; finish() removes the work folder
+// when all passed (keeps it to look at otherwise) and exits 0 or 1.
+export const failures = [];
+export function check(condition, what) {
+  console.log(`${condition ? 'ok  ' : 'FAIL'} ${what}`);
+  if (!condition) failures.push(what);
+}
+export function finish(work) {
+  if (failures.length) {
+    console.log(`${failures.length} check(s) failed; the files are in ${work}`);
+  } else {
+    fs.rmSync(work, {recursive: true, force: true});
+    console.log('all checks passed');
+  }
+  process.exit(failures.length ? 1 : 0);
+}

@@ -10,18 +10,13 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 
-import {launchBrowser, makeLinkedDeck, NORTH, pixelDifference, SOUTH, startShow, waitForText,
-        writeSales} from './live_view_support.mjs';
+import {check, finish, launchBrowser, makeLinkedDeck, NORTH, pixelDifference, SOUTH, startShow,
+        waitForText, writeSales} from './live_view_support.mjs';
 
 // Above this share of differing squares the page does not look like the slide (see README).
 const kScreenshotThreshold = Number(process.env.VINTREL_SCREENSHOT_THRESHOLD || 0.025);
 const [vintrel, generator] = process.argv.slice(2);
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'vintrel-browser-'));
-const failures = [];
-function check(condition, what) {
-  console.log(`${condition ? 'ok  ' : 'FAIL'} ${what}`);
-  if (!condition) failures.push(what);
-}
 
 makeLinkedDeck(work, vintrel, generator);
 const browser = await launchBrowser();
@@ -118,10 +113,4 @@ function renderReference(values) {
   return fs.readFileSync(path.join(folder, 'reference.png'));
 }
 
-if (failures.length) {
-  console.log(`${failures.length} check(s) failed; the files are in ${work}`);
-} else {
-  fs.rmSync(work, {recursive: true, force: true});
-  console.log('all checks passed');
-}
-process.exit(failures.length ? 1 : 0);
+finish(work);

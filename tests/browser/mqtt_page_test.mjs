@@ -15,18 +15,13 @@ import os from 'node:os';
 import path from 'node:path';
 import {fileURLToPath} from 'node:url';
 
-import {environment, launchBrowser, makeLinkedDeck, NORTH, waitForText,
+import {check, environment, finish, launchBrowser, makeLinkedDeck, NORTH, waitForText,
         writeSales} from './live_view_support.mjs';
 
 const kBroker = '/usr/sbin/mosquitto';
 const kTopic = 't/board';
 const [vintrel, generator] = process.argv.slice(2);
 const here = path.dirname(fileURLToPath(import.meta.url));
-const failures = [];
-function check(condition, what) {
-  console.log(`${condition ? 'ok  ' : 'FAIL'} ${what}`);
-  if (!condition) failures.push(what);
-}
 const sleep = (milliseconds) => new Promise((resolve) => setTimeout(resolve, milliseconds));
 
 if (!fs.existsSync(kBroker)) {
@@ -243,10 +238,4 @@ try {
   site.server.close();
 }
 
-if (failures.length) {
-  console.log(`${failures.length} check(s) failed; the files are in ${work}`);
-} else {
-  fs.rmSync(work, {recursive: true, force: true});
-  console.log('all checks passed');
-}
-process.exit(failures.length ? 1 : 0);
+finish(work);
