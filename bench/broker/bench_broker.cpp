@@ -41,7 +41,7 @@ void PrintRuns(const std::vector<Figures>& runs, int seconds) {
   }
   std::printf(
       "\n(CPU: %% of one core over the measured time; vintrel MiB: its peak resident memory;\n"
-      "receivers: this program, all its client threads: %d for the subscribers, one a reader)\n",
+      "receivers: this program, all its client threads: %d for the subscribers, one per reader)\n",
       kSubscriberThreads);
   for (const Figures& run : runs) {
     std::printf("%s, %d receivers: load average %.2f to %.2f\n", run.via.c_str(), run.receivers,
