@@ -8,14 +8,13 @@
 namespace vintrel::bench {
 
 struct Subscriber {
+  int index = 0;
   mosquitto* client = nullptr;
   const std::string* topic = nullptr;
   const std::string* shape = nullptr;
   long base = 0;
-  bool takes_state = false;
+  Arrivals* arrivals = nullptr;
   std::atomic<bool> subscribed{false};
-  std::atomic<long> state_bytes{0};
-  std::vector<Clock::time_point> arrivals;  // time_point{}: not (yet) arrived
 };
 
 namespace {
@@ -33,17 +32,10 @@ void OnSubscribe(mosquitto*, void* self, int, int, const int*) {
 void OnMessage(mosquitto*, void* self, const mosquitto_message* message) {
   const Clock::time_point now = Clock::now();
   auto* subscriber = static_cast<Subscriber*>(self);
-  if (subscriber->takes_state) {
-    long expected = 0;
-    subscriber->state_bytes.compare_exchange_strong(expected, message->payloadlen);
-    return;
-  }
   const std::string payload(static_cast<const char*>(message->payload),
                             static_cast<size_t>(message->payloadlen));
   const std::optional<int> change = ChangeOf(payload, *subscriber->shape, subscriber->base);
-  if (!change || *change < 1 || *change > static_cast<int>(subscriber->arrivals.size())) return;
-  Clock::time_point& arrival = subscriber->arrivals[static_cast<size_t>(*change - 1)];
-  if (arrival == Clock::time_point{}) arrival = now;
+  if (change) subscriber->arrivals->Record(subscriber->index, *change, now);
 }
 
 }  // namespace
@@ -58,29 +50,28 @@ std::optional<int> ChangeOf(const std::string& payload, const std::string& shape
 }
 
 SubscriberPool::SubscriberPool(int port, int count, int threads, std::string topic,
-                               std::string state_topic, std::string shape, long base, int changes)
-    : port_(port),
+                               std::string shape, long base, int changes)
+    : Receivers(count, changes),
+      port_(port),
       topic_(std::move(topic)),
-      state_topic_(std::move(state_topic)),
       shape_(std::move(shape)),
       base_(base) {
   mosquitto_lib_init();
-  for (int i = 0; i <= count; ++i) {
+  for (int i = 0; i < count; ++i) {
     auto subscriber = std::make_unique<Subscriber>();
-    subscriber->takes_state = i == count;
-    subscriber->topic = subscriber->takes_state ? &state_topic_ : &topic_;
+    subscriber->index = i;
+    subscriber->topic = &topic_;
     subscriber->shape = &shape_;
     subscriber->base = base_;
-    subscriber->arrivals.resize(static_cast<size_t>(changes));
+    subscriber->arrivals = &arrivals_;
     subscriber->client = mosquitto_new(nullptr, true, subscriber.get());
     mosquitto_connect_callback_set(subscriber->client, OnConnect);
     mosquitto_subscribe_callback_set(subscriber->client, OnSubscribe);
     mosquitto_message_callback_set(subscriber->client, OnMessage);
     subscribers_.push_back(std::move(subscriber));
   }
-  const int total = count + 1;
   for (int t = 0; t < threads; ++t) {
-    const int first = total * t / threads, end = total * (t + 1) / threads;
+    const int first = count * t / threads, end = count * (t + 1) / threads;
     threads_.emplace_back([this, first, end] { Run(first, end); });
   }
 }
@@ -124,31 +115,14 @@ void SubscriberPool::Run(int first, int end) {
   for (int i = first; i < end; ++i) mosquitto_disconnect(subscribers_[i]->client);
 }
 
-int SubscriberPool::WaitSubscribed(double seconds) const {
-  const auto until = Clock::now() + std::chrono::milliseconds(static_cast<long>(seconds * 1000));
-  int subscribed = 0;
-  do {
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    subscribed = 0;
-    for (const auto& subscriber : subscribers_) subscribed += subscriber->subscribed ? 1 : 0;
-  } while (subscribed < static_cast<int>(subscribers_.size()) && Clock::now() < until);
-  return subscribed;
+int SubscriberPool::WaitReady(double seconds) const {
+  return WaitForAll(seconds, [this](int r) { return subscribers_[r]->subscribed.load(); });
 }
 
 void SubscriberPool::Stop() {
   stop_ = true;
   for (std::thread& thread : threads_) thread.join();
   threads_.clear();
-}
-
-std::optional<Clock::time_point> SubscriberPool::Arrival(int s, int k) const {
-  const Clock::time_point at = subscribers_[static_cast<size_t>(s)]->arrivals[k - 1];
-  if (at == Clock::time_point{}) return std::nullopt;
-  return at;
-}
-
-long SubscriberPool::StateBytes() const {
-  return subscribers_.back()->state_bytes;
 }
 
 }  // namespace vintrel::bench

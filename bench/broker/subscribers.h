@@ -5,17 +5,15 @@
 #ifndef VINTREL_BENCH_BROKER_SUBSCRIBERS_H_
 #define VINTREL_BENCH_BROKER_SUBSCRIBERS_H_
 
-#include <atomic>
-#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
-namespace vintrel::bench {
+#include "arrivals.h"
 
-using Clock = std::chrono::steady_clock;
+namespace vintrel::bench {
 
 // Picks the value's number out of an event's payload: the number after `"new":"` in an event
 // that names `shape`, minus `base`; nothing for other events.
@@ -23,38 +21,26 @@ std::optional<int> ChangeOf(const std::string& payload, const std::string& shape
 
 struct Subscriber;
 
-class SubscriberPool {
+class SubscriberPool : public Receivers {
  public:
   // `count` clients of 127.0.0.1:`port` subscribed to `topic`, keeping arrivals of the values
-  // base+1 .. base+`changes` of `shape`; one more client takes the retained `state_topic`.
-  SubscriberPool(int port, int count, int threads, std::string topic, std::string state_topic,
-                 std::string shape, long base, int changes);
-  ~SubscriberPool();
-  SubscriberPool(const SubscriberPool&) = delete;
-  SubscriberPool& operator=(const SubscriberPool&) = delete;
+  // base+1 .. base+`changes` of `shape`.
+  SubscriberPool(int port, int count, int threads, std::string topic, std::string shape, long base,
+                 int changes);
+  ~SubscriberPool() override;
 
-  // Waits up to `seconds` until every client's subscription is acknowledged; how many are.
-  int WaitSubscribed(double seconds) const;
-  // Stops the threads and disconnects; the arrivals stay readable.
-  void Stop();
-
-  // When subscriber `s` got change `k` (1-based), or nothing.
-  std::optional<Clock::time_point> Arrival(int s, int k) const;
-  int size() const { return static_cast<int>(subscribers_.size()) - 1; }
-  // Bytes of the first retained state message, and connections lost during the run.
-  long StateBytes() const;
-  long Reconnects() const { return reconnects_; }
+  // Ready: the subscription acknowledged.
+  int WaitReady(double seconds) const override;
+  void Stop() override;
 
  private:
   void Run(int first, int end);
 
   int port_;
-  std::string topic_, state_topic_, shape_;
+  std::string topic_, shape_;
   long base_;
-  std::vector<std::unique_ptr<Subscriber>> subscribers_;  // the last takes the state
+  std::vector<std::unique_ptr<Subscriber>> subscribers_;
   std::vector<std::thread> threads_;
-  std::atomic<bool> stop_{false};
-  std::atomic<long> reconnects_{0};
 };
 
 }  // namespace vintrel::bench
