@@ -31,11 +31,41 @@ const control = (formName, name) =>
   `${form(formName)} :is(input, select, textarea, button)[data-control="${name}"]`;
 const kScroll = {step: '2', time: '1500'};
 const kComputers = ['lobby-screen', 'canteen'];
+const kSql = 'SELECT region, total FROM totals';
+// The rest of the bundled example, step by step as a person works the dialogs: [form, control,
+// value], a value true clicking the control, {file} picking a file in the picker it opens, {tab}
+// choosing a tab, {index} a list's entry by position, text typing into a box or choosing a
+// list's entry; each with the commands that do the same on the command line's copy.
+const [M, D, S, X] = ['frmSlideShowPropertyPage', 'frmDatabaseConnection', 'frmConnectionString',
+                      'frmExcelConnection'];
+const kAuthoring = [
+  {what: 'a database connection through "Edit..." and a workbook connection',
+   steps: [[M, 'TabStrip1', {tab: 'Databases'}], [M, 'cmdNew2', true], [D, 'txtConnectionName', 'Totals'],
+           [D, 'cmdEditConnectionString', true], [S, 'cmdBrowse', {file: 'board.db'}], [S, 'cmdOK', true],
+           [D, 'optSQLStatement', true], [D, 'txtSQLStatement', kSql], [D, 'cmdClose', true],
+           [M, 'TabStrip1', {tab: 'Excel'}], [M, 'cmdNew3', true], [X, 'txtConnectionName', 'Targets'],
+           [X, 'cmdBrowseFileSystem', {file: 'targets.xlsx'}], [X, 'cmbSheet', 'Targets'],
+           [X, 'txtRange', 'A1:D5'], [X, 'chkFirstRowFieldNames', true], [X, 'cmdClose', true],
+           [M, 'cmdClose', true]],
+   cli: [['connections', 'add', 'cli.pptx', '--database', 'Provider=SQLite;Data Source=board.db', '--sql',
+          kSql, '--name', 'Totals'],
+         ['connections', 'add', 'cli.pptx', '--excel', 'targets.xlsx', '--sheet', 'Targets', '--range',
+          'A1:D5', '--first-row-names', '--name', 'Targets']]},
+  {what: 'a clock', slide: 1, shape: 'Clock', entry: 'Clock shape properties',
+   steps: [['frmClockPropertyPage', 'lstDatetimeFormats', {index: 3}], ['frmClockPropertyPage', 'cmdClose', true]],
+   cli: [['link', 'cli.pptx', '--slide', '1', '--shape', 'Clock', '--clock', 'Long Time']]},
+  {what: 'a chart', slide: 2, shape: 'Totals chart', entry: 'Linked graph properties',
+   steps: [['frmGraphPropertyPage', 'lstConnectionList', 'Totals'], ['frmGraphPropertyPage', 'cmdClose', true]],
+   cli: [['link', 'cli.pptx', '--slide', '2', '--shape', 'Totals chart', '--chart', '02']]},
+];
 // axe-core, evaluated through the DevTools protocol, which the page's security policy does not govern.
 const axeSource = fs.readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
 
 execFileSync(generator, ['base.pptx', 'pictures'], {cwd: work, env: environment(work)});
 writeSales(work, 1200, 950);
+for (const file of ['board.db', 'targets.xlsx']) {
+  fs.copyFileSync(new URL(`../../examples/data/${file}`, import.meta.url), path.join(work, file));
+}
 for (const copy of ['studio.pptx', 'cli.pptx', 'hostile.pptx']) {
   fs.copyFileSync(path.join(work, 'base.pptx'), path.join(work, copy));
 }
@@ -74,6 +104,7 @@ try {
   await linkNorthSales(page);
   await scrollSlideOne(page);
   await distributionList(page);
+  for (const piece of kAuthoring) await author(page, piece);
   await save(page, alerts);
   compareWithCommandLine();
   await changedOnDiskIsNotOverwritten(page, alerts);
@@ -339,6 +370,46 @@ async function distributionList(page) {
   check(await page.$(form(dialog)) === null, 'the distribution list closes with OK');
   run(['distribution', 'cli.pptx', '--start', `${start} ${startTime}`, '--stop', `${stop} ${stopTime}`,
        ...kComputers.flatMap((name) => ['--computer', name])]);
+}
+
+// One piece of kAuthoring: its dialog opened from the tool bar, or from the main menu with the
+// shape selected.
+async function author(page, {what, slide, shape, entry, steps, cli}) {
+  if (shape) {
+    await page.click(`.thumb[data-slide="${slide}"]`);
+    await page.waitForSelector(`html[data-slide="${slide}"] #slide-area [data-name="${shape}"]`);
+    await page.click(`#slide-area [data-name="${shape}"]`);
+    await waitForText(page, '#selection', shape, 3000);
+    await (await openMainMenuEntry(page, entry)).click();
+  } else {
+    await page.click('xpath/.//*[@id="tool-bar"]/button[normalize-space()="Slide show properties"]');
+  }
+  try {
+    for (const [name, box, value] of steps) {
+      await page.waitForSelector(form(name), {timeout: 5000});
+      const selector = control(name, box);
+      if (value === true) {
+        await act(page, () => page.click(selector));
+      } else if (value.tab) {
+        await act(page, () => page.click(`xpath/.//section[@data-form="${name}"]//*[@role="tab"][.="${value.tab}"]`));
+      } else if (value.file) {
+        await act(page, () => page.click(selector));
+        await page.waitForSelector(`section[data-picker="file"] button[data-entry="${value.file}"]`);
+        await act(page, () => page.click(`section[data-picker="file"] button[data-entry="${value.file}"]`));
+      } else if (await page.$eval(selector, (element) => element.tagName === 'SELECT')) {
+        const option = await page.$eval(selector, (list, v) =>
+          [...list.options].find((o, i) => i === v.index || o.text.includes(v))?.value, value);
+        await act(page, () => page.select(selector, option));
+      } else {
+        await type(page, selector, value);
+      }
+    }
+    check(await page.$('#modal-layer section') === null, `authored in the studio: ${what}`);
+  } catch (error) {
+    check(false, `authored in the studio: ${what} (${error.message.split('\n')[0]}; ` +
+                 `${await page.$eval('#panel', (e) => e.innerText.slice(0, 300)).catch(() => '')})`);
+  }
+  for (const args of cli) run(args);
 }
 
 async function save(page) {

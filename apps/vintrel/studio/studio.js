@@ -140,7 +140,13 @@ function shapeAt(event) {
       return Number(found[2]);
     }
   }
-  return 0;
+  // On an empty part of a frame (a chart with no data yet) the topmost frame holding the point
+  // counts, as in the editing window.
+  const point = new DOMPoint(event.clientX, event.clientY)
+                    .matrixTransform(event.currentTarget.getScreenCTM().inverse());
+  const inside = (s) => point.x >= s.left && point.x <= s.left + s.width && point.y >= s.top &&
+                        point.y <= s.top + s.height;
+  return slideOutline.findLastIndex(inside) + 1;
 }
 
 function pick(event, adding) {
