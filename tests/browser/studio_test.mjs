@@ -36,8 +36,8 @@ const kSql = 'SELECT region, total FROM totals';
 // value], a value true clicking the control, {file} picking a file in the picker it opens, {tab}
 // choosing a tab, {index} a list's entry by position, text typing into a box or choosing a
 // list's entry; each with the commands that do the same on the command line's copy.
-const [M, D, S, X] = ['frmSlideShowPropertyPage', 'frmDatabaseConnection', 'frmConnectionString',
-                      'frmExcelConnection'];
+const [M, D, S, X, O] = ['frmSlideShowPropertyPage', 'frmDatabaseConnection', 'frmConnectionString',
+                         'frmExcelConnection', 'frmObjectFieldPropertyPage'];
 const kAuthoring = [
   {what: 'a database connection through "Edit..." and a workbook connection',
    steps: [[M, 'TabStrip1', {tab: 'Databases'}], [M, 'cmdNew2', true], [D, 'txtConnectionName', 'Totals'],
@@ -57,14 +57,20 @@ const kAuthoring = [
   {what: 'a chart', slide: 2, shape: 'Totals chart', entry: 'Linked graph properties',
    steps: [['frmGraphPropertyPage', 'lstConnectionList', 'Totals'], ['frmGraphPropertyPage', 'cmdClose', true]],
    cli: [['link', 'cli.pptx', '--slide', '2', '--shape', 'Totals chart', '--chart', '02']]},
+  {what: 'a linked picture', slide: 3, shape: 'Region picture', entry: 'Linked object properties',
+   steps: [[O, 'cmbActiveConnection', 'Sales'], [O, 'cmbColumns', 'Region'], [O, 'txtRowIndex', '1'],
+           [O, 'optFilename', true], [O, 'cmdBrowseFolder', {folder: 'pictures'}], [O, 'txtExtension', 'png'],
+           [O, 'cmdClose', true]],
+   cli: [['link', 'cli.pptx', '--slide', '3', '--shape', 'Region picture', '--object', '01', 'Region', '1',
+          '--folder', 'pictures', '--extension', 'png']]},
 ];
 // axe-core, evaluated through the DevTools protocol, which the page's security policy does not govern.
 const axeSource = fs.readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
 
 execFileSync(generator, ['base.pptx', 'pictures'], {cwd: work, env: environment(work)});
 writeSales(work, 1200, 950);
-for (const file of ['board.db', 'targets.xlsx']) {
-  fs.copyFileSync(new URL(`../../examples/data/${file}`, import.meta.url), path.join(work, file));
+for (const file of ['board.db', 'targets.xlsx', 'pictures']) {
+  fs.cpSync(new URL(`../../examples/data/${file}`, import.meta.url), path.join(work, file), {recursive: true});
 }
 for (const copy of ['studio.pptx', 'cli.pptx', 'hostile.pptx']) {
   fs.copyFileSync(path.join(work, 'base.pptx'), path.join(work, copy));
@@ -378,7 +384,8 @@ async function author(page, {what, slide, shape, entry, steps, cli}) {
   if (shape) {
     await page.click(`.thumb[data-slide="${slide}"]`);
     await page.waitForSelector(`html[data-slide="${slide}"] #slide-area [data-name="${shape}"]`);
-    await page.click(`#slide-area [data-name="${shape}"]`);
+    // A shape that draws nothing is found by its frame.
+    await page.click(`#slide-area :is(g[data-name="${shape}"]:not(:empty), .overlay rect.empty[data-shape="${shape}"])`);
     await waitForText(page, '#selection', shape, 3000);
     await (await openMainMenuEntry(page, entry)).click();
   } else {
@@ -392,10 +399,17 @@ async function author(page, {what, slide, shape, entry, steps, cli}) {
         await act(page, () => page.click(selector));
       } else if (value.tab) {
         await act(page, () => page.click(`xpath/.//section[@data-form="${name}"]//*[@role="tab"][.="${value.tab}"]`));
-      } else if (value.file) {
+      } else if (value.file || value.folder) {
         await act(page, () => page.click(selector));
-        await page.waitForSelector(`section[data-picker="file"] button[data-entry="${value.file}"]`);
-        await act(page, () => page.click(`section[data-picker="file"] button[data-entry="${value.file}"]`));
+        const entry = `section[data-picker] button[data-entry="${value.file || value.folder}"]`;
+        await page.waitForSelector(entry);
+        if (value.file) {
+          await act(page, () => page.click(entry));
+        } else {
+          await page.click(entry);
+          await page.waitForSelector(`section[data-picker] button[data-entry=".."]`);
+          await act(page, () => page.click('xpath/.//section[@data-picker]//button[.="Choose this folder"]'));
+        }
       } else if (await page.$eval(selector, (element) => element.tagName === 'SELECT')) {
         const option = await page.$eval(selector, (list, v) =>
           [...list.options].find((o, i) => i === v.index || o.text.includes(v))?.value, value);

@@ -182,7 +182,10 @@ function markShapes() {
   const chosen = new Set(state.selection.shapes);
   const marks = [];
   slideOutline.forEach((shape, index) => {
-    for (const [kind, on] of [['linked', shape.linkKind !== 'none'], ['selected', chosen.has(index + 1)]]) {
+    // A shape that draws nothing (a picture still to link) shows its frame, to be found and clicked.
+    const empty = !document.getElementById(`s${shownSlide}-${index + 1}`)?.firstChild;
+    for (const [kind, on] of [['empty', empty], ['linked', shape.linkKind !== 'none'],
+                              ['selected', chosen.has(index + 1)]]) {
       if (!on) continue;
       const rect = document.createElementNS(kSvg, 'rect');
       for (const [key, value] of Object.entries({x: shape.left, y: shape.top, width: shape.width,
