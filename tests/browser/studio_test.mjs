@@ -32,6 +32,7 @@ const control = (formName, name) =>
 const kScroll = {step: '2', time: '1500'};
 const kComputers = ['lobby-screen', 'canteen'];
 const kSql = 'SELECT region, total FROM totals';
+const checkedForms = new Set();  // the dialogs axe-core has seen
 // The rest of the bundled example, step by step as a person works the dialogs: [form, control,
 // value], a value true clicking the control, {file} picking a file in the picker it opens, {tab}
 // choosing a tab, {index} a list's entry by position, text typing into a box or choosing a
@@ -379,7 +380,7 @@ async function distributionList(page) {
 }
 
 // One piece of kAuthoring: its dialog opened from the tool bar, or from the main menu with the
-// shape selected.
+// shape selected. Each dialog met is checked for accessibility once.
 async function author(page, {what, slide, shape, entry, steps, cli}) {
   if (shape) {
     await page.click(`.thumb[data-slide="${slide}"]`);
@@ -394,6 +395,8 @@ async function author(page, {what, slide, shape, entry, steps, cli}) {
   try {
     for (const [name, box, value] of steps) {
       await page.waitForSelector(form(name), {timeout: 5000});
+      if (!checkedForms.has(name)) await accessible(page, `the dialog ${name}`);
+      checkedForms.add(name);
       const selector = control(name, box);
       if (value === true) {
         await act(page, () => page.click(selector));
