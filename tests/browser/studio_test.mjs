@@ -33,6 +33,7 @@ const kScroll = {step: '2', time: '1500'};
 const kComputers = ['lobby-screen', 'canteen'];
 const kSql = 'SELECT region, total FROM totals';
 const checkedForms = new Set();  // the dialogs axe-core has seen
+const kManagerButton = 'xpath/.//*[@id="tool-bar"]/button[normalize-space()="Slide show properties"]';
 // The rest of the bundled example, step by step as a person works the dialogs: [form, control,
 // value], a value true clicking the control, {file} picking a file in the picker it opens, {tab}
 // choosing a tab, {index} a list's entry by position, text typing into a box or choosing a
@@ -281,20 +282,12 @@ async function type(page, selector, text) {
 }
 
 async function addConnection(page) {
-  const manager = 'frmSlideShowPropertyPage';
-  const dialog = 'frmTextFileConnection';
-  await page.click('xpath/.//*[@id="tool-bar"]/button[normalize-space()="Slide show properties"]');
-  await page.waitForSelector(form(manager));
-  await accessible(page, 'the connection manager');
-  await act(page, () => page.click(control(manager, 'cmdNew1')));
-  await page.waitForSelector(form(dialog));
-  await type(page, control(dialog, 'txtConnectionName'), 'Sales');
+  const [manager, dialog] = [M, 'frmTextFileConnection'];
+  await page.click(kManagerButton);
   // The file through the picker, which offers the presentation's folder.
-  await act(page, () => page.click(control(dialog, 'cmdBrowseFileSystem')));
-  await page.waitForSelector('section[data-picker="file"] button[data-entry="data.tsv"]');
-  await act(page, () => page.click('section[data-picker="file"] button[data-entry="data.tsv"]'));
-  await act(page, () => page.click(control(dialog, 'chkFirstRowFieldNames')));
-  await act(page, () => page.click(control(dialog, 'cmdClose')));
+  await workDialogs(page, [[manager, 'cmdNew1', true], [dialog, 'txtConnectionName', 'Sales'],
+                           [dialog, 'cmdBrowseFileSystem', {file: 'data.tsv'}],
+                           [dialog, 'chkFirstRowFieldNames', true], [dialog, 'cmdClose', true]]);
   const listed = await page.waitForFunction(
       (s) => [...(document.querySelector(s)?.options || [])].some((o) => o.text.includes('Sales')),
       {timeout: 5000}, control(manager, 'ConnectionList1')).then(() => true, () => false);
@@ -380,7 +373,7 @@ async function distributionList(page) {
 }
 
 // One piece of kAuthoring: its dialog opened from the tool bar, or from the main menu with the
-// shape selected. Each dialog met is checked for accessibility once.
+// shape selected.
 async function author(page, {what, slide, shape, entry, steps, cli}) {
   if (shape) {
     await page.click(`.thumb[data-slide="${slide}"]`);
@@ -390,43 +383,48 @@ async function author(page, {what, slide, shape, entry, steps, cli}) {
     await waitForText(page, '#selection', shape, 3000);
     await (await openMainMenuEntry(page, entry)).click();
   } else {
-    await page.click('xpath/.//*[@id="tool-bar"]/button[normalize-space()="Slide show properties"]');
+    await page.click(kManagerButton);
   }
   try {
-    for (const [name, box, value] of steps) {
-      await page.waitForSelector(form(name), {timeout: 5000});
-      if (!checkedForms.has(name)) await accessible(page, `the dialog ${name}`);
-      checkedForms.add(name);
-      const selector = control(name, box);
-      if (value === true) {
-        await act(page, () => page.click(selector));
-      } else if (value.tab) {
-        await act(page, () => page.click(`xpath/.//section[@data-form="${name}"]//*[@role="tab"][.="${value.tab}"]`));
-      } else if (value.file || value.folder) {
-        await act(page, () => page.click(selector));
-        const entry = `section[data-picker] button[data-entry="${value.file || value.folder}"]`;
-        await page.waitForSelector(entry);
-        if (value.file) {
-          await act(page, () => page.click(entry));
-        } else {
-          await page.click(entry);
-          await page.waitForSelector(`section[data-picker] button[data-entry=".."]`);
-          await act(page, () => page.click('xpath/.//section[@data-picker]//button[.="Choose this folder"]'));
-        }
-      } else if (await page.$eval(selector, (element) => element.tagName === 'SELECT')) {
-        const option = await page.$eval(selector, (list, v) =>
-          [...list.options].find((o, i) => i === v.index || o.text.includes(v))?.value, value);
-        await act(page, () => page.select(selector, option));
-      } else {
-        await type(page, selector, value);
-      }
-    }
+    await workDialogs(page, steps);
     check(await page.$('#modal-layer section') === null, `authored in the studio: ${what}`);
   } catch (error) {
     check(false, `authored in the studio: ${what} (${error.message.split('\n')[0]}; ` +
                  `${await page.$eval('#panel', (e) => e.innerText.slice(0, 300)).catch(() => '')})`);
   }
   for (const args of cli) run(args);
+}
+
+// Takes kAuthoring's steps; each dialog met is checked for accessibility once.
+async function workDialogs(page, steps) {
+  for (const [name, box, value] of steps) {
+    await page.waitForSelector(form(name), {timeout: 5000});
+    if (!checkedForms.has(name)) await accessible(page, `the dialog ${name}`);
+    checkedForms.add(name);
+    const selector = control(name, box);
+    if (value === true) {
+      await act(page, () => page.click(selector));
+    } else if (value.tab) {
+      await act(page, () => page.click(`xpath/.//section[@data-form="${name}"]//*[@role="tab"][.="${value.tab}"]`));
+    } else if (value.file || value.folder) {
+      await act(page, () => page.click(selector));
+      const entry = `section[data-picker] button[data-entry="${value.file || value.folder}"]`;
+      await page.waitForSelector(entry);
+      if (value.file) {
+        await act(page, () => page.click(entry));
+      } else {
+        await page.click(entry);
+        await page.waitForSelector(`section[data-picker] button[data-entry=".."]`);
+        await act(page, () => page.click('xpath/.//section[@data-picker]//button[.="Choose this folder"]'));
+      }
+    } else if (await page.$eval(selector, (element) => element.tagName === 'SELECT')) {
+      const option = await page.$eval(selector, (list, v) =>
+        [...list.options].find((o, i) => i === v.index || o.text.includes(v))?.value, value);
+      await act(page, () => page.select(selector, option));
+    } else {
+      await type(page, selector, value);
+    }
+  }
 }
 
 async function save(page) {
