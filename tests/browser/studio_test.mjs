@@ -54,10 +54,12 @@ const kAuthoring = [
          ['connections', 'add', 'cli.pptx', '--excel', 'targets.xlsx', '--sheet', 'Targets', '--range',
           'A1:D5', '--first-row-names', '--name', 'Targets']]},
   {what: 'a clock', slide: 1, shape: 'Clock', entry: 'Clock shape properties',
-   steps: [['frmClockPropertyPage', 'lstDatetimeFormats', {index: 3}], ['frmClockPropertyPage', 'cmdClose', true]],
+   steps: [['frmClockPropertyPage', 'lstDatetimeFormats', {index: 3}],
+           ['frmClockPropertyPage', 'cmdClose', true]],
    cli: [['link', 'cli.pptx', '--slide', '1', '--shape', 'Clock', '--clock', 'Long Time']]},
   {what: 'a chart', slide: 2, shape: 'Totals chart', entry: 'Linked graph properties',
-   steps: [['frmGraphPropertyPage', 'lstConnectionList', 'Totals'], ['frmGraphPropertyPage', 'cmdClose', true]],
+   steps: [['frmGraphPropertyPage', 'lstConnectionList', 'Totals'],
+           ['frmGraphPropertyPage', 'cmdClose', true]],
    cli: [['link', 'cli.pptx', '--slide', '2', '--shape', 'Totals chart', '--chart', '02']]},
   {what: 'a linked picture', slide: 3, shape: 'Region picture', entry: 'Linked object properties',
    steps: [[O, 'cmbActiveConnection', 'Sales'], [O, 'cmbColumns', 'Region'], [O, 'txtRowIndex', '1'],
@@ -72,7 +74,8 @@ const axeSource = fs.readFileSync(createRequire(import.meta.url).resolve('axe-co
 execFileSync(generator, ['base.pptx', 'pictures'], {cwd: work, env: environment(work)});
 writeSales(work, 1200, 950);
 for (const file of ['board.db', 'targets.xlsx', 'pictures']) {
-  fs.cpSync(new URL(`../../examples/data/${file}`, import.meta.url), path.join(work, file), {recursive: true});
+  fs.cpSync(new URL(`../../examples/data/${file}`, import.meta.url), path.join(work, file),
+            {recursive: true});
 }
 for (const copy of ['studio.pptx', 'cli.pptx', 'hostile.pptx']) {
   fs.copyFileSync(path.join(work, 'base.pptx'), path.join(work, copy));
@@ -128,7 +131,8 @@ async function accessible(page, what) {
   const found = await page.evaluate(async () => (await axe.run(document)).violations
       .filter((v) => v.impact === 'serious' || v.impact === 'critical')
       .map((v) => `${v.id} (${v.impact}): ${v.nodes.slice(0, 3).map((n) => n.target.join(' ')).join('; ')}`));
-  check(found.length === 0, `accessibility of ${what}: ${found.length ? found.join(' | ') : 'no serious violation'}`);
+  check(found.length === 0,
+        `accessibility of ${what}: ${found.length ? found.join(' | ') : 'no serious violation'}`);
 }
 
 const median = (list) => [...list].sort((a, b) => a - b)[Math.floor(list.length / 2)] ?? NaN;
@@ -361,8 +365,10 @@ async function distributionList(page) {
     await page.type('section[data-picker="computer"] input', name);
     await act(page, () => page.click('section[data-picker="computer"] button.default'));
   }
-  const listed = await page.$$eval(`${control(dialog, 'DistributionList')} option`, (all) => all.map((o) => o.value));
-  check(JSON.stringify(listed) === JSON.stringify(kComputers), `the dialog lists the computers added (${listed})`);
+  const listed = await page.$$eval(`${control(dialog, 'DistributionList')} option`,
+                                   (all) => all.map((o) => o.value));
+  check(JSON.stringify(listed) === JSON.stringify(kComputers),
+        `the dialog lists the computers added (${listed})`);
   const [start, startTime, stop, stopTime] = await Promise.all(
       ['txtStartDate', 'txtStartTime', 'txtStopDate', 'txtStopTime'].map(
           (box) => page.$eval(control(dialog, box), (input) => input.value)));
@@ -379,7 +385,8 @@ async function author(page, {what, slide, shape, entry, steps, cli}) {
     await page.click(`.thumb[data-slide="${slide}"]`);
     await page.waitForSelector(`html[data-slide="${slide}"] #slide-area [data-name="${shape}"]`);
     // A shape that draws nothing is found by its frame.
-    await page.click(`#slide-area :is(g[data-name="${shape}"]:not(:empty), .overlay rect.empty[data-shape="${shape}"])`);
+    await page.click(`#slide-area :is(g[data-name="${shape}"]:not(:empty), ` +
+                     `.overlay rect.empty[data-shape="${shape}"])`);
     await waitForText(page, '#selection', shape, 3000);
     await (await openMainMenuEntry(page, entry)).click();
   } else {
@@ -405,7 +412,8 @@ async function workDialogs(page, steps) {
     if (value === true) {
       await act(page, () => page.click(selector));
     } else if (value.tab) {
-      await act(page, () => page.click(`xpath/.//section[@data-form="${name}"]//*[@role="tab"][.="${value.tab}"]`));
+      const tab = `xpath/.//section[@data-form="${name}"]//*[@role="tab"][.="${value.tab}"]`;
+      await act(page, () => page.click(tab));
     } else if (value.file || value.folder) {
       await act(page, () => page.click(selector));
       const entry = `section[data-picker] button[data-entry="${value.file || value.folder}"]`;
@@ -445,9 +453,11 @@ function tagsOf(file) {
 function compareWithCommandLine() {
   const studio = JSON.stringify(tagsOf('studio.pptx'));
   const cli = JSON.stringify(tagsOf('cli.pptx'));
-  check(studio === cli, 'the saved tags equal those of `vintrel connections add`, `link`, `slide` and `distribution`');
+  check(studio === cli,
+        'the saved tags equal those of `vintrel connections add`, `link`, `slide` and `distribution`');
   const stored = run(['distribution', 'studio.pptx']);
-  check(kComputers.every((name) => stored.includes(name)), `\`vintrel distribution\` reads the saved list (${stored.trim().split('\n').join('; ')})`);
+  check(kComputers.every((name) => stored.includes(name)),
+        `\`vintrel distribution\` reads the saved list (${stored.trim().split('\n').join('; ')})`);
   if (studio !== cli) console.log(`studio: ${studio}\ncommand line: ${cli}`);
 }
 

@@ -136,7 +136,7 @@ export function closeMenus(restore) {
   if (holder.hidden) return;
   holder.hidden = true;
   holder.replaceChildren();
-  opener?.setAttribute?.('aria-expanded', 'false');
+  if (opener?.hasAttribute('aria-expanded')) opener.setAttribute('aria-expanded', 'false');
   if (restore && opener?.isConnected) opener.focus();
 }
 
