@@ -275,6 +275,10 @@ void StudioServer::RouteChanges(httplib::Server& server) {
     session.Choose(body.value("id", ""), body.value("index", 0));
     return Json();
   });
+  change("/api/distribution", [](StudioSession& session, const Json&) {
+    session.OpenDistributionList();
+    return Json();
+  });
   change("/api/form", [](StudioSession& session, const Json& body) {
     session.front_end().Act(JsonText(body));
     return Json();

@@ -159,6 +159,14 @@ void StudioSession::Choose(const std::string& id, int index) {
   control.Execute();
 }
 
+void StudioSession::OpenDistributionList() {
+  shell::Application* addin = session_.addin();
+  if (addin == nullptr || addin->FindEntry(presentation_) == nullptr) {
+    throw BadInput("the add-in is not running for this presentation");
+  }
+  addin->DistributionSetClick();
+}
+
 bool StudioSession::Save(bool overwrite) {
   if (!overwrite && Stamp(file_) != stamp_) return false;
   presentation_.Save();

@@ -36,6 +36,9 @@ class StudioSession {
   // is bad input: the enable rules are asked again, whatever the page showed.
   void Click(const std::string& id);
   void Choose(const std::string& id, int index);
+  // Opens the distribution list's dialog, as `vintrel distribution` does: this edition's menus
+  // have no control for it.
+  void OpenDistributionList();
 
   // Writes the file as `vintrel save` does. False (nothing written) when the file changed on disk
   // since it was opened or last saved, unless `overwrite`.

@@ -1,13 +1,16 @@
 // The studio end to end in a real browser: `vintrel studio` on the example deck, Debian's
 // chromium driven through the DevTools protocol. An author adds a text-file connection through
 // the connection manager, links a shape through its context menu and a slide's scrolling through
-// its property page, and saves; the saved tags must equal those `vintrel connections add`, `link`
-// and `slide` write on a copy. Also: a refused action, a disabled menu entry, the token, a second
-// page, a file changed on disk, the show of the saved file, and a deck with hostile names.
+// its property page, sets the distribution list, and saves; the saved tags must equal those
+// `vintrel connections add`, `link`, `slide` and `distribution` write on a copy. Also: axe-core's
+// accessibility rules on the page and two dialogs, the menu and a dialog by keyboard alone, a
+// refused action, a disabled menu entry, the token, a second page, a file changed on disk, the
+// show of the saved file, and a deck with hostile names.
 //   node studio_test.mjs VINTREL MAKE_EXAMPLE_DECK
 // Exits 0 when everything passed, 1 on a failure, 77 when chromium cannot start (a skip).
 import {execFileSync, spawn} from 'node:child_process';
 import fs from 'node:fs';
+import {createRequire} from 'node:module';
 import os from 'node:os';
 import path from 'node:path';
 
@@ -27,9 +30,53 @@ const form = (name) => `section[data-form="${name}"]`;
 const control = (formName, name) =>
   `${form(formName)} :is(input, select, textarea, button)[data-control="${name}"]`;
 const kScroll = {step: '2', time: '1500'};
+const kComputers = ['lobby-screen', 'canteen'];
+const kSql = 'SELECT region, total FROM totals';
+const checkedForms = new Set();  // the dialogs axe-core has seen
+const kManagerButton = 'xpath/.//*[@id="tool-bar"]/button[normalize-space()="Slide show properties"]';
+// The rest of the bundled example, step by step as a person works the dialogs: [form, control,
+// value], a value true clicking the control, {file} picking a file in the picker it opens, {tab}
+// choosing a tab, {index} a list's entry by position, text typing into a box or choosing a
+// list's entry; each with the commands that do the same on the command line's copy.
+const [M, D, S, X, O] = ['frmSlideShowPropertyPage', 'frmDatabaseConnection', 'frmConnectionString',
+                         'frmExcelConnection', 'frmObjectFieldPropertyPage'];
+const kAuthoring = [
+  {what: 'a database connection through "Edit..." and a workbook connection',
+   steps: [[M, 'TabStrip1', {tab: 'Databases'}], [M, 'cmdNew2', true], [D, 'txtConnectionName', 'Totals'],
+           [D, 'cmdEditConnectionString', true], [S, 'cmdBrowse', {file: 'board.db'}], [S, 'cmdOK', true],
+           [D, 'optSQLStatement', true], [D, 'txtSQLStatement', kSql], [D, 'cmdClose', true],
+           [M, 'TabStrip1', {tab: 'Excel'}], [M, 'cmdNew3', true], [X, 'txtConnectionName', 'Targets'],
+           [X, 'cmdBrowseFileSystem', {file: 'targets.xlsx'}], [X, 'cmbSheet', 'Targets'],
+           [X, 'txtRange', 'A1:D5'], [X, 'chkFirstRowFieldNames', true], [X, 'cmdClose', true],
+           [M, 'cmdClose', true]],
+   cli: [['connections', 'add', 'cli.pptx', '--database', 'Provider=SQLite;Data Source=board.db', '--sql',
+          kSql, '--name', 'Totals'],
+         ['connections', 'add', 'cli.pptx', '--excel', 'targets.xlsx', '--sheet', 'Targets', '--range',
+          'A1:D5', '--first-row-names', '--name', 'Targets']]},
+  {what: 'a clock', slide: 1, shape: 'Clock', entry: 'Clock shape properties',
+   steps: [['frmClockPropertyPage', 'lstDatetimeFormats', {index: 3}],
+           ['frmClockPropertyPage', 'cmdClose', true]],
+   cli: [['link', 'cli.pptx', '--slide', '1', '--shape', 'Clock', '--clock', 'Long Time']]},
+  {what: 'a chart', slide: 2, shape: 'Totals chart', entry: 'Linked graph properties',
+   steps: [['frmGraphPropertyPage', 'lstConnectionList', 'Totals'],
+           ['frmGraphPropertyPage', 'cmdClose', true]],
+   cli: [['link', 'cli.pptx', '--slide', '2', '--shape', 'Totals chart', '--chart', '02']]},
+  {what: 'a linked picture', slide: 3, shape: 'Region picture', entry: 'Linked object properties',
+   steps: [[O, 'cmbActiveConnection', 'Sales'], [O, 'cmbColumns', 'Region'], [O, 'txtRowIndex', '1'],
+           [O, 'optFilename', true], [O, 'cmdBrowseFolder', {folder: 'pictures'}], [O, 'txtExtension', 'png'],
+           [O, 'cmdClose', true]],
+   cli: [['link', 'cli.pptx', '--slide', '3', '--shape', 'Region picture', '--object', '01', 'Region', '1',
+          '--folder', 'pictures', '--extension', 'png']]},
+];
+// axe-core, evaluated through the DevTools protocol, which the page's security policy does not govern.
+const axeSource = fs.readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
 
 execFileSync(generator, ['base.pptx', 'pictures'], {cwd: work, env: environment(work)});
 writeSales(work, 1200, 950);
+for (const file of ['board.db', 'targets.xlsx', 'pictures']) {
+  fs.cpSync(new URL(`../../examples/data/${file}`, import.meta.url), path.join(work, file),
+            {recursive: true});
+}
 for (const copy of ['studio.pptx', 'cli.pptx', 'hostile.pptx']) {
   fs.copyFileSync(path.join(work, 'base.pptx'), path.join(work, copy));
 }
@@ -60,11 +107,15 @@ try {
   await page.goto(studio.url);
   await page.waitForSelector('#tool-bar button');
   check(!page.url().includes('token'), 'the token leaves the address bar once taken');
+  await accessible(page, 'the studio page');
   await secondPageIsReadOnly(studio.url);
   await disabledEntryCannotBeClicked(page);
+  await keyboardOnly(page);
   await addConnection(page);
   await linkNorthSales(page);
   await scrollSlideOne(page);
+  await distributionList(page);
+  for (const piece of kAuthoring) await author(page, piece);
   await save(page, alerts);
   compareWithCommandLine();
   await changedOnDiskIsNotOverwritten(page, alerts);
@@ -74,6 +125,16 @@ try {
   await browser.close();
   studio.process.kill('SIGTERM');
 }
+// axe-core's rules on the page as it stands; only what would stop someone using it counts.
+async function accessible(page, what) {
+  if (!(await page.evaluate(() => !!window.axe))) await page.evaluate(axeSource);
+  const found = await page.evaluate(async () => (await axe.run(document)).violations
+      .filter((v) => v.impact === 'serious' || v.impact === 'critical')
+      .map((v) => `${v.id} (${v.impact}): ${v.nodes.slice(0, 3).map((n) => n.target.join(' ')).join('; ')}`));
+  check(found.length === 0,
+        `accessibility of ${what}: ${found.length ? found.join(' | ') : 'no serious violation'}`);
+}
+
 const median = (list) => [...list].sort((a, b) => a - b)[Math.floor(list.length / 2)] ?? NaN;
 console.log(`dialog action round trip: median ${median(timings.dialog).toFixed(1)} ms over ` +
             `${timings.dialog.length} actions (target under 50 ms)`);
@@ -167,6 +228,41 @@ async function disabledEntryCannotBeClicked(page) {
   await page.keyboard.press('Escape');
 }
 
+// The main menu and a dialog with the keyboard alone: where the focus is after each key.
+async function keyboardOnly(page) {
+  const steps = [
+    ['Enter', 'menu: Slide show properties$', 'Enter opens the menu on its first enabled entry'],
+    ['ArrowDown', 'menu: Slide properties$', 'Down moves to the next enabled entry'],
+    ['ArrowUp', 'menu: Slide show properties$', 'Up moves back'],
+    ['ArrowUp', 'menu: About ', 'Up from the first entry goes round to the last'],
+    ['Escape', 'page: Vintrel$', 'Escape closes the menu and gives the focus back to its button'],
+    ['Enter', 'menu: Slide show properties$', 'the menu opens again'],
+    ['Enter', 'dialog: ', 'choosing the entry opens its dialog with the focus inside'],
+    ...Array(12).fill(['Tab', 'dialog: ', 'Tab and Shift-Tab stay inside the dialog']),
+    ['Shift+Tab', 'dialog: ', 'Tab and Shift-Tab stay inside the dialog'],
+    ['Escape', 'page: Vintrel$', 'Escape cancels the dialog and the focus goes back to the menu'],
+  ];
+  const wrong = new Map();  // what -> the first focus that was not as expected
+  await page.focus('#main-menu');
+  for (const [key, where, what] of steps) {
+    const keys = key.split('+');
+    for (const down of keys) await page.keyboard.down(down);
+    for (const up of keys.reverse()) await page.keyboard.up(up);
+    const focus = () => {
+      const element = document.activeElement;
+      const kind = element.closest('[role="menu"]') ? 'menu' : element.closest('.dialog') ? 'dialog' : 'page';
+      return `${kind}: ${element.textContent.trim() || element.dataset.control || element.tagName}`;
+    };
+    await page.waitForFunction(`new RegExp(${JSON.stringify(where)}).test((${focus})())`,
+                               {timeout: 2000}).catch(() => {});
+    const now = await page.evaluate(focus);
+    if (!new RegExp(where).test(now) && !wrong.has(what)) wrong.set(what, `${key}: ${now}`);
+  }
+  for (const what of new Set(steps.map((step) => step[2]))) {
+    check(!wrong.has(what), `keyboard: ${what}${wrong.has(what) ? ` (${wrong.get(what)})` : ''}`);
+  }
+}
+
 // Takes one dialog action as a person does and notes the round trip the page measured.
 async function act(page, doing) {
   const before = await page.evaluate(() => performance.getEntriesByName('dialog action').length);
@@ -190,19 +286,12 @@ async function type(page, selector, text) {
 }
 
 async function addConnection(page) {
-  const manager = 'frmSlideShowPropertyPage';
-  const dialog = 'frmTextFileConnection';
-  await page.click('xpath/.//*[@id="tool-bar"]/button[normalize-space()="Slide show properties"]');
-  await page.waitForSelector(form(manager));
-  await act(page, () => page.click(control(manager, 'cmdNew1')));
-  await page.waitForSelector(form(dialog));
-  await type(page, control(dialog, 'txtConnectionName'), 'Sales');
+  const [manager, dialog] = [M, 'frmTextFileConnection'];
+  await page.click(kManagerButton);
   // The file through the picker, which offers the presentation's folder.
-  await act(page, () => page.click(control(dialog, 'cmdBrowseFileSystem')));
-  await page.waitForSelector('section[data-picker="file"] button[data-entry="data.tsv"]');
-  await act(page, () => page.click('section[data-picker="file"] button[data-entry="data.tsv"]'));
-  await act(page, () => page.click(control(dialog, 'chkFirstRowFieldNames')));
-  await act(page, () => page.click(control(dialog, 'cmdClose')));
+  await workDialogs(page, [[manager, 'cmdNew1', true], [dialog, 'txtConnectionName', 'Sales'],
+                           [dialog, 'cmdBrowseFileSystem', {file: 'data.tsv'}],
+                           [dialog, 'chkFirstRowFieldNames', true], [dialog, 'cmdClose', true]]);
   const listed = await page.waitForFunction(
       (s) => [...(document.querySelector(s)?.options || [])].some((o) => o.text.includes('Sales')),
       {timeout: 5000}, control(manager, 'ConnectionList1')).then(() => true, () => false);
@@ -227,6 +316,7 @@ async function linkNorthSales(page) {
   await page.click('#context-menu button.popup');
   await page.click('xpath/.//*[@id="context-menu"]//button[normalize-space()="Text shape properties"]');
   await page.waitForSelector(form(page_));
+  await accessible(page, 'a text shape\'s property page');
   // A row that is no number disables OK; Enter, pressed anyway, is refused with the form's
   // message, and nothing is linked.
   await act(page, () => page.select(control(page_, 'cmbActiveConnection'), 'Sales'));
@@ -265,6 +355,86 @@ async function scrollSlideOne(page) {
   check(await page.$(form(page_)) === null, 'the slide property page closes with OK');
 }
 
+// The distribution list through its dialog; the command line gets the window the dialog showed.
+async function distributionList(page) {
+  const dialog = 'frmDistribution';
+  await page.click('#distribution');
+  await page.waitForSelector(form(dialog));
+  for (const name of kComputers) {
+    await act(page, () => page.click(control(dialog, 'cmdNew')));
+    await page.type('section[data-picker="computer"] input', name);
+    await act(page, () => page.click('section[data-picker="computer"] button.default'));
+  }
+  const listed = await page.$$eval(`${control(dialog, 'DistributionList')} option`,
+                                   (all) => all.map((o) => o.value));
+  check(JSON.stringify(listed) === JSON.stringify(kComputers),
+        `the dialog lists the computers added (${listed})`);
+  const [start, startTime, stop, stopTime] = await Promise.all(
+      ['txtStartDate', 'txtStartTime', 'txtStopDate', 'txtStopTime'].map(
+          (box) => page.$eval(control(dialog, box), (input) => input.value)));
+  await act(page, () => page.click(control(dialog, 'cmdClose')));
+  check(await page.$(form(dialog)) === null, 'the distribution list closes with OK');
+  run(['distribution', 'cli.pptx', '--start', `${start} ${startTime}`, '--stop', `${stop} ${stopTime}`,
+       ...kComputers.flatMap((name) => ['--computer', name])]);
+}
+
+// One piece of kAuthoring: its dialog opened from the tool bar, or from the main menu with the
+// shape selected.
+async function author(page, {what, slide, shape, entry, steps, cli}) {
+  if (shape) {
+    await page.click(`.thumb[data-slide="${slide}"]`);
+    await page.waitForSelector(`html[data-slide="${slide}"] #slide-area [data-name="${shape}"]`);
+    // A shape that draws nothing is found by its frame.
+    await page.click(`#slide-area :is(g[data-name="${shape}"]:not(:empty), ` +
+                     `.overlay rect.empty[data-shape="${shape}"])`);
+    await waitForText(page, '#selection', shape, 3000);
+    await (await openMainMenuEntry(page, entry)).click();
+  } else {
+    await page.click(kManagerButton);
+  }
+  try {
+    await workDialogs(page, steps);
+    check(await page.$('#modal-layer section') === null, `authored in the studio: ${what}`);
+  } catch (error) {
+    check(false, `authored in the studio: ${what} (${error.message.split('\n')[0]}; ` +
+                 `${await page.$eval('#panel', (e) => e.innerText.slice(0, 300)).catch(() => '')})`);
+  }
+  for (const args of cli) run(args);
+}
+
+// Takes kAuthoring's steps; each dialog met is checked for accessibility once.
+async function workDialogs(page, steps) {
+  for (const [name, box, value] of steps) {
+    await page.waitForSelector(form(name), {timeout: 5000});
+    if (!checkedForms.has(name)) await accessible(page, `the dialog ${name}`);
+    checkedForms.add(name);
+    const selector = control(name, box);
+    if (value === true) {
+      await act(page, () => page.click(selector));
+    } else if (value.tab) {
+      const tab = `xpath/.//section[@data-form="${name}"]//*[@role="tab"][.="${value.tab}"]`;
+      await act(page, () => page.click(tab));
+    } else if (value.file || value.folder) {
+      await act(page, () => page.click(selector));
+      const entry = `section[data-picker] button[data-entry="${value.file || value.folder}"]`;
+      await page.waitForSelector(entry);
+      if (value.file) {
+        await act(page, () => page.click(entry));
+      } else {
+        await page.click(entry);
+        await page.waitForSelector(`section[data-picker] button[data-entry=".."]`);
+        await act(page, () => page.click('xpath/.//section[@data-picker]//button[.="Choose this folder"]'));
+      }
+    } else if (await page.$eval(selector, (element) => element.tagName === 'SELECT')) {
+      const option = await page.$eval(selector, (list, v) =>
+        [...list.options].find((o, i) => i === v.index || o.text.includes(v))?.value, value);
+      await act(page, () => page.select(selector, option));
+    } else {
+      await type(page, selector, value);
+    }
+  }
+}
+
 async function save(page) {
   check(await page.$eval('#unsaved', (e) => !e.hidden), 'the page says there are unsaved changes');
   await page.click('#save');
@@ -283,7 +453,11 @@ function tagsOf(file) {
 function compareWithCommandLine() {
   const studio = JSON.stringify(tagsOf('studio.pptx'));
   const cli = JSON.stringify(tagsOf('cli.pptx'));
-  check(studio === cli, 'the saved tags equal those of `vintrel connections add`, `link` and `slide`');
+  check(studio === cli,
+        'the saved tags equal those of `vintrel connections add`, `link`, `slide` and `distribution`');
+  const stored = run(['distribution', 'studio.pptx']);
+  check(kComputers.every((name) => stored.includes(name)),
+        `\`vintrel distribution\` reads the saved list (${stored.trim().split('\n').join('; ')})`);
   if (studio !== cli) console.log(`studio: ${studio}\ncommand line: ${cli}`);
 }
 

@@ -40,6 +40,7 @@ export class FormView {
     }
     // A label names the control that follows it in the same container, and stands beside it.
     const controls = form.controls;
+    const labelled = new Set(['checkbox', 'option', 'button', 'progressbar']);
     for (let i = 0; i + 1 < controls.length; ++i) {
       const label = controls[i];
       const next = controls[i + 1];
@@ -47,7 +48,16 @@ export class FormView {
       const element = this.elements.get(next.name);
       if (!element?.input?.id) continue;
       this.elements.get(label.name).htmlFor = element.input.id;
+      labelled.add(next.name);
       if (element.classList.contains('row')) element.prepend(this.elements.get(label.name));
+    }
+    // A box with no label of its own is named after its tip or its control ("txtRowIndex" is
+    // "Row index"), so a screen reader says more than "edit text".
+    for (const control of controls) {
+      const input = this.elements.get(control.name)?.input;
+      if (!input || labelled.has(control.name) || labelled.has(control.kind)) continue;
+      const words = control.name.replace(/^[a-z]+(?=[A-Z])/, '').replace(/([a-z])([A-Z0-9])/g, '$1 $2');
+      input.setAttribute('aria-label', control.toolTip || words.charAt(0) + words.slice(1).toLowerCase());
     }
     // An up-down control steps the box it belongs to, beside it.
     for (const control of controls.filter((c) => c.kind === 'updown' && c.buddy)) {
@@ -172,7 +182,6 @@ export class FormView {
   // Redraws from a later state of the same form; `refused` is what the form refused last.
   update(form, refused) {
     this.title.textContent = form.caption;
-    this.root.setAttribute('aria-label', form.caption);
     this.refused.textContent = refused || '';
     for (const control of form.controls) {
       const element = this.elements.get(control.name);
@@ -255,14 +264,17 @@ export class FormView {
   }
 }
 
+let dialogCount = 0;
+
 // A modal window: its title bar and the body its content goes in.
 function dialogBox(kind, role, caption) {
   const box = document.createElement('section');
   box.className = `dialog ${kind}`;
   box.setAttribute('role', role);
   box.setAttribute('aria-modal', 'true');
-  box.setAttribute('aria-label', caption);
   const title = document.createElement('h1');
+  title.id = `dialog-title-${++dialogCount}`;
+  box.setAttribute('aria-labelledby', title.id);
   title.textContent = caption;
   const body = document.createElement('div');
   body.className = 'body';
@@ -301,17 +313,29 @@ function fillList(control, element, input) {
   }
 }
 
+// One tab takes Tab, the chosen one; Left and Right choose its neighbours, as tab strips do.
 function fillTabs(control, element) {
-  const tabs = (control.items || []).map((item, index) => {
+  const items = control.items || [];
+  const hadFocus = element.tabs.contains(document.activeElement);
+  const tabs = items.map((item, index) => {
     const tab = document.createElement('button');
     tab.type = 'button';
     tab.setAttribute('role', 'tab');
-    tab.setAttribute('aria-selected', String(index === control.listIndex));
+    const chosen = index === control.listIndex;
+    tab.setAttribute('aria-selected', String(chosen));
+    tab.tabIndex = chosen ? 0 : -1;
     tab.textContent = item;
     tab.addEventListener('click', () => element.tabs.act({set: item}));
+    tab.addEventListener('keydown', (event) => {
+      const step = {ArrowRight: 1, ArrowLeft: items.length - 1}[event.key];
+      if (!step) return;
+      event.preventDefault();
+      element.tabs.act({set: items[(index + step) % items.length]});
+    });
     return tab;
   });
   element.tabs.replaceChildren(...tabs);
+  if (hadFocus) tabs[control.listIndex]?.focus();
 }
 
 const kIcons = {critical: '\u26D4', question: '?', exclamation: '\u26A0', information: '\u2139'};

@@ -3,6 +3,7 @@
 // (studio-forms.js). The server runs each click through the add-in and answers with the state the
 // page draws; the page decides nothing the add-in's rules decide.
 import {FormView, messageBox, picker, signature} from './studio-forms.js';
+import {drawMenus, menuCommands, openMenu} from './studio-menus.js';
 
 const kSvg = 'http://www.w3.org/2000/svg';
 // Shape types (the host's codes) whose context menu is the pictures' or the objects' one.
@@ -58,6 +59,9 @@ function change(path, body) {
   return queue;
 }
 
+menuCommands({click: (id) => change('/api/click', {id}),
+              choose: (id, index) => change('/api/choose', {id, index})});
+
 function showProblem(text) {
   $('problem').textContent = text;
 }
@@ -67,9 +71,8 @@ function draw(next) {
   document.documentElement.dataset.revision = String(state.revision);
   $('file-name').textContent = state.name;
   $('unsaved').hidden = !state.unsaved;
-  for (const id of ['save', 'show']) $(id).disabled = state.readOnly;
-  drawToolBar(state.menus?.toolBar?.controls || []);
-  drawMenuBar(state.menus?.menu);
+  for (const id of ['distribution', 'save', 'show']) $(id).disabled = state.readOnly;
+  drawMenus(state.menus, state.readOnly);
   drawModal(state.modal);
   // Behind a dialog the slides wait: they are drawn again once it closes.
   const modal = modalOpen(state.modal);
@@ -79,121 +82,18 @@ function draw(next) {
   else markShapes();
 }
 
-// ---- Menus
-
-function caption(control) {
-  return control.caption.replaceAll('&', '');
-}
-
-function controlButton(control, onClick) {
-  const button = document.createElement('button');
-  button.type = 'button';
-  button.textContent = caption(control);
-  button.title = control.tooltip || '';
-  button.dataset.id = control.id;
-  button.disabled = !control.enabled || state.readOnly;
-  if (control.pressed) {
-    button.classList.add('pressed', 'checked');
-    button.setAttribute('aria-pressed', 'true');
-  }
-  button.addEventListener('click', onClick);
-  return button;
-}
-
-function drawToolBar(controls) {
-  const items = controls.filter((control) => control.visible).map((control) => {
-    let element;
-    if (control.type === 'combo') {
-      element = document.createElement('select');
-      element.dataset.id = control.id;
-      element.setAttribute('aria-label', caption(control) || 'Display');
-      element.disabled = !control.enabled || state.readOnly;
-      element.replaceChildren(...control.items.map((item) => new Option(item, item)));
-      element.selectedIndex = control.listIndex - 1;
-      element.addEventListener('change', () =>
-        change('/api/choose', {id: control.id, index: element.selectedIndex + 1}));
-    } else if (control.type === 'popup') {
-      element = controlButton(control, (event) => openMenu(control, event.currentTarget));
-    } else {
-      element = controlButton(control, () => click(control.id));
-    }
-    if (control.beginGroup) element.classList.add('group');
-    return element;
-  });
-  $('tool-bar').replaceChildren(...items);
-}
-
-function drawMenuBar(menu) {
-  if (!menu) return $('menu-bar').replaceChildren();
-  const button = controlButton(menu, (event) => openMenu(menu, event.currentTarget));
-  button.id = 'main-menu';
-  button.setAttribute('aria-haspopup', 'menu');
-  $('menu-bar').replaceChildren(button);
-}
-
-function click(id) {
-  closeMenus();
-  return change('/api/click', {id});
-}
-
-// A popup's items as a menu list; popups inside open beside it.
-function menuList(popup) {
-  const list = document.createElement('ul');
-  list.className = 'menu';
-  list.setAttribute('role', 'menu');
-  for (const item of popup.items.filter((entry) => entry.visible)) {
-    const entry = document.createElement('li');
-    entry.setAttribute('role', 'none');
-    if (item.beginGroup) entry.classList.add('group');
-    const button = controlButton(item, () => (item.type === 'popup' ? null : click(item.id)));
-    button.setAttribute('role', item.pressed ? 'menuitemcheckbox' : 'menuitem');
-    if (item.pressed) button.setAttribute('aria-checked', 'true');
-    entry.append(button);
-    if (item.type === 'popup') {
-      button.classList.add('popup');
-      const open = () => {
-        for (const other of list.querySelectorAll(':scope > li > ul')) other.remove();
-        if (item.enabled) entry.append(menuList(item));
-      };
-      button.addEventListener('mouseenter', open);
-      button.addEventListener('click', open);
-    }
-    list.append(entry);
-  }
-  return list;
-}
-
-function openMenu(popup, anchor, at) {
-  closeMenus();
-  const holder = $('context-menu');
-  const list = menuList(popup);
-  const box = anchor ? anchor.getBoundingClientRect() : null;
-  list.style.left = `${at ? at.x : box.left}px`;
-  list.style.top = `${at ? at.y : box.bottom}px`;
-  holder.replaceChildren(list);
-  holder.hidden = false;
-  list.querySelector('button:enabled')?.focus();
-}
-
-function closeMenus() {
-  $('context-menu').hidden = true;
-  $('context-menu').replaceChildren();
-}
-
-document.addEventListener('click', (event) => {
-  if (!event.target.closest('#context-menu, #menu-bar, #tool-bar')) closeMenus();
-});
-document.addEventListener('keydown', (event) => {
-  if (event.key === 'Escape') closeMenus();
-});
-
 // ---- Slides
 
 function slideSvg(drawing, label) {
   const svg = document.createElementNS(kSvg, 'svg');
   svg.setAttribute('viewBox', `0 0 ${drawing.width} ${drawing.height}`);
-  svg.setAttribute('role', 'img');
-  svg.setAttribute('aria-label', label);
+  // A thumbnail's drawing is its button's picture: the button says which slide it is.
+  if (label) {
+    svg.setAttribute('role', 'img');
+    svg.setAttribute('aria-label', label);
+  } else {
+    svg.setAttribute('aria-hidden', 'true');
+  }
   // The drawing is the server's own SVG with every text escaped; read as XML it can hold
   // elements and text only, never markup made from a name or a value.
   const parsed = new DOMParser().parseFromString(
@@ -240,7 +140,13 @@ function shapeAt(event) {
       return Number(found[2]);
     }
   }
-  return 0;
+  // On an empty part of a frame (a chart with no data yet) the topmost frame holding the point
+  // counts, as in the editing window.
+  const point = new DOMPoint(event.clientX, event.clientY)
+                    .matrixTransform(event.currentTarget.getScreenCTM().inverse());
+  const inside = (s) => point.x >= s.left && point.x <= s.left + s.width && point.y >= s.top &&
+                        point.y <= s.top + s.height;
+  return slideOutline.findLastIndex(inside) + 1;
 }
 
 function pick(event, adding) {
@@ -276,7 +182,10 @@ function markShapes() {
   const chosen = new Set(state.selection.shapes);
   const marks = [];
   slideOutline.forEach((shape, index) => {
-    for (const [kind, on] of [['linked', shape.linkKind !== 'none'], ['selected', chosen.has(index + 1)]]) {
+    // A shape that draws nothing (a picture still to link) shows its frame, to be found and clicked.
+    const empty = !document.getElementById(`s${shownSlide}-${index + 1}`)?.firstChild;
+    for (const [kind, on] of [['empty', empty], ['linked', shape.linkKind !== 'none'],
+                              ['selected', chosen.has(index + 1)]]) {
       if (!on) continue;
       const rect = document.createElementNS(kSvg, 'rect');
       for (const [key, value] of Object.entries({x: shape.left, y: shape.top, width: shape.width,
@@ -334,7 +243,7 @@ function drawThumbs(count, modal) {
     thumb.type = 'button';
     thumb.className = 'thumb';
     thumb.dataset.slide = String(n);
-    thumb.setAttribute('aria-label', `Slide ${n}`);
+    thumb.append(thumbNumber(n));
     thumb.addEventListener('click', () => state.readOnly ? null : change('/api/select', {slide: n, shapes: []}));
     holder.append(thumb);
     thumbWatcher.observe(thumb);
@@ -345,6 +254,17 @@ function drawThumbs(count, modal) {
       drawThumb(thumb);
     }
   }
+}
+
+// A thumbnail's name is what it shows, its number; "Slide" is said, not shown.
+function thumbNumber(n) {
+  const number = document.createElement('span');
+  number.className = 'number';
+  const said = document.createElement('span');
+  said.className = 'said';
+  said.textContent = 'Slide ';
+  number.append(said, String(n));
+  return number;
 }
 
 function isVisible(element) {
@@ -359,16 +279,28 @@ async function drawThumb(thumb) {
   thumbRevision.set(thumb.dataset.slide, revision);
   try {
     const drawing = await api('GET', `/api/slide/${thumb.dataset.slide}`);
-    const number = document.createElement('span');
-    number.className = 'number';
-    number.textContent = thumb.dataset.slide;
-    thumb.replaceChildren(slideSvg(drawing, ''), number);
+    thumb.replaceChildren(slideSvg(drawing, ''), thumbNumber(thumb.dataset.slide));
   } catch {
     thumbRevision.delete(thumb.dataset.slide);
   }
 }
 
 // ---- Dialogs
+
+let focusBefore = null;
+
+// Tab and Shift-Tab go round the controls of the dialog on top, never out of it.
+$('modal-layer').addEventListener('keydown', (event) => {
+  const top = $('modal-layer').lastElementChild;
+  if (event.key !== 'Tab' || !top) return;
+  const stops = [...top.querySelectorAll('input, select, textarea, button, [tabindex="0"]')]
+      .filter((element) => !element.disabled && element.offsetParent !== null && element.tabIndex >= 0);
+  const [first, last] = [stops[0], stops[stops.length - 1]];
+  if (event.shiftKey ? document.activeElement === first : document.activeElement === last) {
+    event.preventDefault();
+    (event.shiftKey ? last : first)?.focus();
+  }
+});
 
 function drawModal(modal) {
   const layer = $('modal-layer');
@@ -403,6 +335,17 @@ function drawModal(modal) {
                boxes.every((box, index) => layer.children[index] === box);
   if (!same) layer.replaceChildren(...boxes);
   const top = boxes[boxes.length - 1];
+  // The page behind a dialog takes no input and is hidden from screen readers; the focus goes
+  // back where it was once the last dialog closes.
+  if (top && !$('work').inert) focusBefore = document.activeElement;
+  for (const id of ['bar', 'work']) $(id).inert = !!top;
+  if (!top && focusBefore) {
+    // The bars are drawn anew with each state: the same control, then.
+    const id = focusBefore.dataset?.id;
+    (focusBefore.isConnected ? focusBefore :
+        document.querySelector(`#bar [data-id="${CSS.escape(id || '')}"]`))?.focus();
+    focusBefore = null;
+  }
   if (top && !top.contains(document.activeElement)) {
     const focus = modal.forms.length && top === views[views.length - 1]?.root ?
         top.querySelector(`[data-control="${CSS.escape(modal.forms[modal.forms.length - 1].focus)}"]`) : null;
@@ -411,6 +354,8 @@ function drawModal(modal) {
 }
 
 // ---- Save, Show, authorship
+
+$('distribution').addEventListener('click', () => change('/api/distribution', {}));
 
 $('save').addEventListener('click', () => {
   queue = queue.then(async () => {
