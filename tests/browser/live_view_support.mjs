@@ -136,7 +136,7 @@ export function finish(work) {
   if (failures.length) {
     console.log(`${failures.length} check(s) failed; the files are in ${work}`);
   } else {
-    fs.rmSync(work, {recursive: true, force: true});
+    fs.rmSync(work, {recursive: true, force: true, maxRetries: 5});
     console.log('all checks passed');
   }
   process.exit(failures.length ? 1 : 0);
