@@ -9,7 +9,7 @@ import {environment, launchBrowser} from '../../tests/browser/live_view_support.
 
 const kRuns = 5;
 const kClicks = 10;
-const [vintrel, deck] = process.argv.slice(2);
+const [vintrel, deck] = process.argv.slice(2).map((given) => path.resolve(given));
 const work = path.dirname(path.resolve(deck));
 const form = 'section[data-form="frmTextFieldPropertyPage"]';
 const rowBox = `${form} input[data-control="txtRowIndex"]`;
@@ -67,6 +67,7 @@ async function contextMenus(page) {
 
 async function dialogActions(page) {
   await page.click('#slide-area [data-name="Box 0"]', {button: 'right'});
+  await page.waitForSelector('#context-menu:not([hidden]) button.popup');
   await page.click('#context-menu button.popup');
   await page.click('xpath/.//*[@id="context-menu"]//button[normalize-space()="Text shape properties"]');
   await page.waitForSelector(rowBox);
