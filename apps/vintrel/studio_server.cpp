@@ -229,8 +229,9 @@ void StudioServer::Route(httplib::Server& server) {
   server.Get(R"(/api/slide/(\d{1,6}))",
              [this](const httplib::Request& request, httplib::Response& response) {
                const int number = std::stoi(request.matches[1]);
+               const std::string has = request.get_param_value("has");
                Serve(request, response, Access::kRead,
-                     [this, number] { return session_.Slide(number, *assets_); });
+                     [this, number, has] { return session_.Slide(number, *assets_, has); });
              });
   server.Get("/api/files", [this](const httplib::Request& request, httplib::Response& response) {
     const std::string folder = request.get_param_value("folder");

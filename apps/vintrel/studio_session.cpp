@@ -17,6 +17,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr size_t kDrawingsKept = 200;
+
 fs::file_time_type Stamp(const std::string& file) {
   std::error_code error;
   return fs::last_write_time(file, error);
@@ -92,26 +94,49 @@ Json StudioSession::SelectionJson() {
     }
   }
   const int kind = shell::ClassifySelection(selection);
-  const bool connected =
-      !ConnectionsOutlineJson(session_.context(), presentation_, session_.addin()).empty();
+  // Asked at every state: the connections are read again only after a change.
+  const uint64_t changes = Parts().change_count();
+  if (!connected_ || connected_->first != changes) {
+    connected_.emplace(
+        changes,
+        !ConnectionsOutlineJson(session_.context(), presentation_, session_.addin()).empty());
+  }
+  const bool connected = connected_->second;
   return {{"slide", slide},
           {"shapes", positions},
           {"kind", kind},
           {"kindWord", shell::SelectionKindWord(kind, connected)}};
 }
 
-Json StudioSession::Slide(int number, ooxml::SvgAssets& assets) {
+Json StudioSession::Slide(int number, ooxml::SvgAssets& assets, const std::string& has) {
   host::Slide& slide = FindSlide(presentation_, number);
-  const ooxml::SlideDrawing drawing =
-      ooxml::DrawSlide(dynamic_cast<ooxml::PackagePresentation&>(presentation_), number, assets);
+  auto& package_presentation = dynamic_cast<ooxml::PackagePresentation&>(presentation_);
+  const std::string version = ooxml::SlideDrawingVersion(package_presentation, number);
+  if (version == has) return {{"slide", number}, {"version", version}, {"same", true}};
+  const auto kept = drawings_.find(number);
+  if (kept != drawings_.end() && kept->second.first == version) return kept->second.second;
+  const ooxml::SlideDrawing drawing = ooxml::DrawSlide(package_presentation, number, assets);
   Json outline = SlideOutlineJson(slide);
   for (int s = 1; s <= slide.Shapes().Count(); ++s) {
     outline["shapes"][s - 1]["linkKind"] =
         shell::DescribeLink(slide.Shapes().Item(s)).source_type_name;
   }
-  return {{"slide", number},          {"width", drawing.width},
-          {"height", drawing.height}, {"backdrop", drawing.backdrop},
-          {"shapes", drawing.shapes}, {"outline", outline}};
+  Json drawn = {
+      {"slide", number},          {"version", version},           {"width", drawing.width},
+      {"height", drawing.height}, {"backdrop", drawing.backdrop}, {"shapes", drawing.shapes},
+      {"outline", outline}};
+  // A big deck's drawings would fill the memory: those far from the one asked for go first.
+  while (drawings_.size() >= kDrawingsKept) {
+    const auto first = drawings_.begin();
+    const auto last = std::prev(drawings_.end());
+    drawings_.erase(number - first->first > last->first - number ? first : last);
+  }
+  drawings_[number] = {version, drawn};
+  return drawn;
+}
+
+ooxml::Package& StudioSession::Parts() {
+  return dynamic_cast<ooxml::PackagePresentation&>(presentation_).package();
 }
 
 void StudioSession::Select(int slide, const std::vector<int>& shapes) {

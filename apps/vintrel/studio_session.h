@@ -7,10 +7,13 @@
 #define VINTREL_APPS_VINTREL_STUDIO_SESSION_H_
 
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "host/ooxml/drawing/slide_drawing.h"
+#include "host/ooxml/package.h"
 #include "host/presentation.h"
 #include "host_session.h"
 #include "json_output.h"
@@ -24,9 +27,10 @@ class StudioSession {
 
   // The page's state: file, unsaved changes, slides, selection, menus, what waits.
   Json State();
-  // Slide `number` drawn (width, height, backdrop, shapes) with its outline; bad input for a
-  // slide that is not there.
-  Json Slide(int number, ooxml::SvgAssets& assets);
+  // Slide `number` drawn (width, height, backdrop, shapes) with its outline and its version;
+  // bad input for a slide that is not there. Only {slide, version, same} when the page `has` the
+  // drawing of that version already. Drawings are kept until their slide changes.
+  Json Slide(int number, ooxml::SvgAssets& assets, const std::string& has = "");
 
   // Selects shapes of a slide by position (from 1), as a click in the window does; an empty list
   // selects the slide alone.
@@ -57,12 +61,17 @@ class StudioSession {
   host::CommandBarControl& Reachable(const std::string& id);
   std::filesystem::path Inside(const std::string& path);
   Json SelectionJson();
+  ooxml::Package& Parts();
 
   HostSession& session_;
   host::Presentation& presentation_;
   StudioFrontEnd& front_end_;
   std::string file_;
   std::filesystem::file_time_type stamp_;
+  // Slide drawings by slide number, each with the version it was drawn at.
+  std::map<int, std::pair<std::string, Json>> drawings_;
+  // Whether the presentation has connections, as of a change count.
+  std::optional<std::pair<uint64_t, bool>> connected_;
 };
 
 }  // namespace vintrel::app

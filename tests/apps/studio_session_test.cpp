@@ -26,14 +26,15 @@ class StudioSessionTest : public ::testing::Test {
     options.settings_path = example_.File("absent.ini");
     options.addin_folder = example_.File("addin");
     session_ = std::make_unique<HostSession>(options);
-    studio_ = std::make_unique<StudioSession>(
-        *session_, OpenPresentation(*session_, example_.Example("sales-board.pptx")), front_end_);
+    presentation_ = &OpenPresentation(*session_, example_.Example("sales-board.pptx"));
+    studio_ = std::make_unique<StudioSession>(*session_, *presentation_, front_end_);
   }
 
   testing::ExampleCopy example_;
   ShellThread shell_;
   StudioFrontEnd front_end_{shell_};
   std::unique_ptr<HostSession> session_;
+  host::Presentation* presentation_ = nullptr;
   std::unique_ptr<StudioSession> studio_;
 };
 
@@ -71,6 +72,40 @@ TEST_F(StudioSessionTest, PickersReachOnlyThePresentationsFolder) {
       EXPECT_THROW(studio_->ListFolder(c.folder), BadInput);
     }
   }
+}
+
+// The page asks again for the slides in view after every change, saying which drawing it has:
+// only the slides a change touched are drawn again, the drawing kept for one is never stale.
+TEST_F(StudioSessionTest, OnlySlidesAChangeTouchedAreDrawnAgain) {
+  struct : ooxml::SvgAssets {
+    std::string Add(std::string, const std::string&) override { return "/asset/0"; }
+  } assets;
+  host::Presentation& presentation = *presentation_;
+  host::Shape& title2 = presentation.Slides().Item(2).Shapes().Item(1);
+  const struct {
+    const char* what;
+    std::function<void()> step;
+    std::vector<bool> drawn_again;  // slides 1..3
+  } steps[] = {
+      {"a shape selected", [&] { studio_->Select(3, {1}); }, {false, false, false}},
+      {"a shape of slide 2 renamed", [&] { title2.SetName("Renamed"); }, {false, true, false}},
+      {"a tag of that shape", [&] { title2.Tags().Add("NOTE", "x"); }, {false, true, false}},
+      {"its text", [&] { title2.TextFrame().TextRange().SetText("new"); }, {false, true, false}},
+      {"a presentation tag", [&] { presentation.Tags().Add("NOTE", "y"); }, {true, true, true}},
+  };
+  std::vector<Json> before;
+  for (int n = 1; n <= 3; ++n) before.push_back(studio_->Slide(n, assets));
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.what);
+    s.step();
+    for (int n = 1; n <= 3; ++n) {
+      const Json now = studio_->Slide(n, assets, before[n - 1]["version"]);
+      EXPECT_EQ(!now.value("same", false), s.drawn_again[n - 1]) << "slide " << n;
+      if (!now.value("same", false)) before[n - 1] = now;
+    }
+  }
+  EXPECT_EQ(before[1]["outline"]["shapes"][0]["name"], "Renamed");
+  EXPECT_EQ(before[1]["outline"]["shapes"][0]["text"], "new");
 }
 
 // Each step is driven as a request drives it: it returns once the shell is done or waits for the

@@ -22,8 +22,8 @@ let state = null;
 let shownSlide = 0;
 let drawnRevision = -1;
 let slideOutline = [];
+let slideVersion = '';
 let formViews = [];
-const thumbRevision = new Map();  // slide -> revision it was drawn at
 let queue = Promise.resolve();
 
 async function api(method, path, body) {
@@ -110,13 +110,16 @@ async function loadSlide(number) {
   const revision = state.revision;
   let drawing;
   try {
-    drawing = await api('GET', `/api/slide/${number}`);
+    drawing = await api('GET', slidePath(number, number === shownSlide ? slideVersion : ''));
   } catch (error) {
     return showProblem(error.message);
   }
   if (state.selection.slide !== number) return;  // another slide was chosen meanwhile
-  shownSlide = number;
   drawnRevision = revision;
+  document.documentElement.dataset.drawnRevision = String(revision);
+  if (drawing.same && shownSlide === number) return markShapes();
+  shownSlide = number;
+  slideVersion = drawing.version;
   slideOutline = drawing.outline.shapes;
   const svg = slideSvg(drawing, `Slide ${number} of ${state.slideCount}`);
   const overlay = document.createElementNS(kSvg, 'g');
@@ -126,7 +129,6 @@ async function loadSlide(number) {
   svg.addEventListener('contextmenu', contextMenu);
   $('slide-area').replaceChildren(svg);
   document.documentElement.dataset.slide = String(number);
-  document.documentElement.dataset.drawnRevision = String(revision);
   if (typeof fitTexts === 'function') document.fonts.ready.then(() => fitTexts(svg));
   markShapes();
   drawLinks();
@@ -227,17 +229,39 @@ function drawLinks() {
 
 // ---- Thumbnails, drawn as they scroll into view
 
+// A big deck has a thousand thumbnails: only those in view (and a little beyond) are drawn, and
+// after a change only those whose slide changed, as the server's slide versions tell.
+const thumbVersion = new Map();  // slide number -> version of the drawing it shows
+const thumbChecked = new Map();  // slide number -> revision it was last checked at
+const thumbsInView = new Set();
+let currentThumb = null;
 const thumbWatcher = new IntersectionObserver((entries) => {
-  for (const entry of entries) if (entry.isIntersecting) drawThumb(entry.target);
+  for (const entry of entries) {
+    if (!entry.isIntersecting) {
+      thumbsInView.delete(entry.target);
+      continue;
+    }
+    thumbsInView.add(entry.target);
+    if (state && !modalOpen(state.modal)) drawThumb(entry.target);
+  }
 }, {root: $('thumbs'), rootMargin: '200px'});
 
 function modalOpen(modal) {
   return modal.forms.length > 0 || modal.messages.length > 0 || !!modal.picker;
 }
 
+function slidePath(number, version) {
+  return `/api/slide/${number}${version ? `?has=${encodeURIComponent(version)}` : ''}`;
+}
+
 function drawThumbs(count, modal) {
   const holder = $('thumbs');
-  while (holder.children.length > count) holder.lastChild.remove();
+  while (holder.children.length > count) {
+    thumbsInView.delete(holder.lastChild);
+    thumbVersion.delete(Number(holder.lastChild.dataset.slide));
+    holder.lastChild.remove();
+  }
+  const added = [];
   for (let n = holder.children.length + 1; n <= count; ++n) {
     const thumb = document.createElement('button');
     thumb.type = 'button';
@@ -245,15 +269,17 @@ function drawThumbs(count, modal) {
     thumb.dataset.slide = String(n);
     thumb.append(thumbNumber(n));
     thumb.addEventListener('click', () => state.readOnly ? null : change('/api/select', {slide: n, shapes: []}));
-    holder.append(thumb);
-    thumbWatcher.observe(thumb);
+    added.push(thumb);
   }
-  for (const thumb of holder.children) {
-    thumb.classList.toggle('current', Number(thumb.dataset.slide) === state.selection.slide);
-    if (!modal && thumbRevision.get(thumb.dataset.slide) !== state.revision && isVisible(thumb)) {
-      drawThumb(thumb);
-    }
+  holder.append(...added);
+  for (const thumb of added) thumbWatcher.observe(thumb);
+  const current = holder.children[state.selection.slide - 1] || null;
+  if (current !== currentThumb) {
+    currentThumb?.classList.remove('current');
+    current?.classList.add('current');
+    currentThumb = current;
   }
+  if (!modal) for (const thumb of thumbsInView) drawThumb(thumb);
 }
 
 // A thumbnail's name is what it shows, its number; "Slide" is said, not shown.
@@ -267,21 +293,18 @@ function thumbNumber(n) {
   return number;
 }
 
-function isVisible(element) {
-  const box = element.getBoundingClientRect();
-  const area = $('thumbs').getBoundingClientRect();
-  return box.bottom >= area.top - 200 && box.top <= area.bottom + 200;
-}
-
 async function drawThumb(thumb) {
   const revision = state.revision;
-  if (thumbRevision.get(thumb.dataset.slide) === revision) return;
-  thumbRevision.set(thumb.dataset.slide, revision);
+  const number = Number(thumb.dataset.slide);
+  if (thumbChecked.get(number) === revision) return;
+  thumbChecked.set(number, revision);
   try {
-    const drawing = await api('GET', `/api/slide/${thumb.dataset.slide}`);
-    thumb.replaceChildren(slideSvg(drawing, ''), thumbNumber(thumb.dataset.slide));
+    const drawing = await api('GET', slidePath(number, thumbVersion.get(number)));
+    if (drawing.same) return;
+    thumb.replaceChildren(slideSvg(drawing, ''), thumbNumber(number));
+    thumbVersion.set(number, drawing.version);
   } catch {
-    thumbRevision.delete(thumb.dataset.slide);
+    thumbChecked.delete(number);
   }
 }
 

@@ -161,7 +161,7 @@ std::string Package::ReadBytes(const std::string& part) {
 }
 
 void Package::WriteBytes(const std::string& part, std::string data) {
-  ++changes_;
+  Changed(part);
   if (SameName(part, kContentTypesPart)) override_index_document_ = nullptr;
   Forget(part);
   transient_text_.erase(part);
@@ -275,12 +275,21 @@ void Package::Forget(const std::string& key) {
 void Package::Touch(const std::string& part) {
   auto it = xml_.find(part);
   if (it != xml_.end()) it->second->dirty = true;
-  ++changes_;
+  Changed(part);
+}
+
+void Package::Changed(const std::string& part) {
+  changed_at_[part] = ++changes_;
+}
+
+uint64_t Package::ChangedAt(const std::string& part) const {
+  const auto found = changed_at_.find(part);
+  return found == changed_at_.end() ? 0 : found->second;
 }
 
 pugi::xml_document& Package::CreateXml(const std::string& part, const std::string& text,
                                        const std::string& content_type) {
-  ++changes_;
+  Changed(part);
   auto created = std::make_unique<XmlPart>();
   created->serial = ++parse_serials;
   if (std::string problem = ParseXml(created->doc, text); !problem.empty()) {
@@ -295,8 +304,9 @@ pugi::xml_document& Package::CreateXml(const std::string& part, const std::strin
 }
 
 void Package::RemovePart(const std::string& part) {
-  ++changes_;
   std::string rels = RelsPartOf(part);
+  Changed(part);
+  Changed(rels);
   Forget(part);
   Forget(rels);
   transient_text_.erase(part);
@@ -314,7 +324,7 @@ void Package::RemovePart(const std::string& part) {
 }
 
 void Package::CopyPart(const std::string& from, const std::string& to) {
-  ++changes_;
+  Changed(to);
   transient_text_.erase(to);
   auto it = xml_.find(from);
   if (it != xml_.end() && it->second->dirty) {

@@ -100,6 +100,9 @@ class Package {
   // Counts changes made through this object; the presentation compares it to tell whether it
   // has unsaved changes.
   uint64_t change_count() const { return changes_; }
+  // The change count just after the part's latest change; 0 when it has not changed since the
+  // package was opened. What was made from a part stays good while this stays the same.
+  uint64_t ChangedAt(const std::string& part) const;
   // Moves on with every change and every parsed part that is dropped: nodes taken from parsed
   // parts, and what was read from them, stay good while it stays the same.
   uint64_t generation() const { return changes_ + drops_; }
@@ -117,6 +120,8 @@ class Package {
     uint64_t last_use = 0;
   };
   Package() = default;
+  // Counts a change of `part`.
+  void Changed(const std::string& part);
   // Writes every changed parsed part into the archive; returns their (lower-case) names.
   std::vector<std::string> Flush();
   // Tag parts and relationship parts: a big presentation has thousands of them (one per shape
@@ -162,6 +167,7 @@ class Package {
   std::unique_ptr<ZipArchive> zip_;
   std::string main_part_;
   uint64_t changes_ = 0;
+  NoCaseMap<uint64_t> changed_at_;
   uint64_t drops_ = 0;
   NoCaseMap<std::unique_ptr<XmlPart>> xml_;  // lower-case name
   // The content-type override of a part ("" when it has none), through the index below.

@@ -1,5 +1,6 @@
 #include "host/ooxml/drawing/slide_drawing.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "host/error.h"
@@ -418,6 +419,27 @@ SlideDrawing DrawSlide(PackagePresentation& presentation, int slide, SvgAssets& 
         TopShape(shape_drawer, shapes[i], package_slide.part(), slide, static_cast<int>(i + 1)));
   }
   return result;
+}
+
+std::string SlideDrawingVersion(PackagePresentation& presentation, int slide) {
+  Package& package = presentation.package();
+  const std::string& part = SlideAt(presentation, slide).part();
+  uint64_t latest = 0;
+  // A part the drawing reads, with its relationships (a chart's workbook, a layout's master).
+  const auto note = [&](const std::string& named) {
+    latest =
+        std::max({latest, package.ChangedAt(named), package.ChangedAt(Package::RelsPartOf(named))});
+  };
+  note(part);
+  for (const Relationship& rel : package.Rels(part)) {
+    if (!rel.external) note(Package::ResolveTarget(part, rel.target));
+  }
+  const std::string& main = package.main_part();
+  note(main);
+  for (const Relationship& rel : package.Rels(main)) {
+    if (!rel.external && rel.Kind() == "tags") note(Package::ResolveTarget(main, rel.target));
+  }
+  return part + "@" + std::to_string(slide) + ":" + std::to_string(latest);
 }
 
 std::string DrawShape(PackagePresentation& presentation, int slide, int shape, SvgAssets& assets) {

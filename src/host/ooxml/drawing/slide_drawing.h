@@ -44,6 +44,11 @@ std::string ShapeElementId(int slide, int shape);
 
 // Draws slide `slide` (from 1) as it is now. Raises vintrel::Error for an index out of range.
 SlideDrawing DrawSlide(PackagePresentation& presentation, int slide, SvgAssets& assets);
+// Changes whenever the drawing of slide `slide` (or what `vintrel inspect` tells of its shapes)
+// may change: it names the slide's part and position and the latest change of the parts the
+// slide, its relationships and the parts they name, and the presentation's own part and tags.
+// A drawing kept beside it stays good while it stays the same.
+std::string SlideDrawingVersion(PackagePresentation& presentation, int slide);
 // Draws one shape of the slide as it is now: what replaces its element in a drawing.
 std::string DrawShape(PackagePresentation& presentation, int slide, int shape, SvgAssets& assets);
 
