@@ -301,11 +301,11 @@ async function addConnection(page) {
 async function linkNorthSales(page) {
   const page_ = 'frmTextFieldPropertyPage';
   await slideDrawn(page);
-  await page.click(NORTH);
+  await clickShape(page, NORTH);
   check(await waitForText(page, '#selection', 'North sales', 3000), 'a click selects the shape');
   // Each right-click lands outside the selection, which it selects first, and ends on North.
   for (let i = 5; i >= 0; --i) {
-    await page.click(i % 2 ? SOUTH : NORTH, {button: 'right'});
+    await clickShape(page, i % 2 ? SOUTH : NORTH, {button: 'right'});
     await page.waitForSelector('#context-menu:not([hidden]) button');
     timings.contextMenu.push(await page.evaluate(
         () => performance.getEntriesByName('context menu').at(-1).duration));
@@ -376,6 +376,19 @@ async function distributionList(page) {
        ...kComputers.flatMap((name) => ['--computer', name])]);
 }
 
+// The slide is drawn again as the page's state arrives: a click whose shape was replaced
+// meanwhile is made again on the new one.
+async function clickShape(page, selector, options) {
+  for (let attempt = 1; ; ++attempt) {
+    try {
+      return await page.click(selector, options);
+    } catch (error) {
+      if (attempt === 5 || !/detached|not clickable/.test(error.message)) throw error;
+      await new Promise((resolve) => setTimeout(resolve, 100));
+    }
+  }
+}
+
 // One piece of kAuthoring: its dialog opened from the tool bar, or from the main menu with the
 // shape selected.
 async function author(page, {what, slide, shape, entry, steps, cli}) {
@@ -383,7 +396,7 @@ async function author(page, {what, slide, shape, entry, steps, cli}) {
     await page.click(`.thumb[data-slide="${slide}"]`);
     await page.waitForSelector(`html[data-slide="${slide}"] #slide-area [data-name="${shape}"]`);
     // A shape that draws nothing is found by its frame.
-    await page.click(`#slide-area :is(g[data-name="${shape}"]:not(:empty), ` +
+    await clickShape(page, `#slide-area :is(g[data-name="${shape}"]:not(:empty), ` +
                      `.overlay rect.empty[data-shape="${shape}"])`);
     await waitForText(page, '#selection', shape, 3000);
     await (await openMainMenuEntry(page, entry)).click();
