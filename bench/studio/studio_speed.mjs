@@ -2,10 +2,9 @@
 // slide drawn, to the first screen of thumbnails drawn, a right-click on a shape to its context
 // menu, and a dialog action's round trip (the page's own measures). Prints median and worst.
 //   node studio_speed.mjs VINTREL DECK.pptx      (run.sh writes the deck and sets it up)
-import {spawn} from 'node:child_process';
 import path from 'node:path';
 
-import {environment, launchBrowser} from '../../tests/browser/live_view_support.mjs';
+import {launchBrowser, startStudio} from '../../tests/browser/live_view_support.mjs';
 
 const kRuns = 5;
 const kClicks = 10;
@@ -14,24 +13,10 @@ const work = path.dirname(path.resolve(deck));
 const form = 'section[data-form="frmTextFieldPropertyPage"]';
 const rowBox = `${form} input[data-control="txtRowIndex"]`;
 
-function startStudio() {
-  const child = spawn(vintrel, ['studio', path.basename(deck), '--port', '0'],
-                      {cwd: work, env: environment(work), stdio: ['ignore', 'pipe', 'inherit']});
-  let output = '';
-  return new Promise((resolve, reject) => {
-    child.stdout.on('data', (chunk) => {
-      output += chunk;
-      const found = output.match(/Studio: (\S+)/);
-      if (found) resolve({process: child, url: found[1]});
-    });
-    child.on('exit', (code) => reject(new Error(`vintrel studio ended (${code}):\n${output}`)));
-  });
-}
-
 // From the program's start: the current slide drawn, then every thumbnail in view drawn.
 async function opening(browser) {
   const started = performance.now();
-  const studio = await startStudio();
+  const studio = await startStudio(work, vintrel, path.basename(deck));
   const page = await browser.newPage();
   await page.setViewport({width: 1400, height: 900});
   try {

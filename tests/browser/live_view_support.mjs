@@ -58,6 +58,22 @@ export function startShow(work, vintrel, options) {
   });
 }
 
+// `vintrel studio FILE --port 0` in `work`; resolves to the process, the address it printed
+// and that address's origin.
+export function startStudio(work, vintrel, file) {
+  const child = spawn(vintrel, ['studio', file, '--port', '0'],
+                      {cwd: work, env: environment(work), stdio: ['ignore', 'pipe', 'inherit']});
+  let output = '';
+  return new Promise((resolve, reject) => {
+    child.stdout.on('data', (chunk) => {
+      output += chunk;
+      const found = output.match(/Studio: (\S+)/);
+      if (found) resolve({process: child, url: found[1], base: new URL(found[1]).origin});
+    });
+    child.on('exit', (code) => reject(new Error(`vintrel studio ended (${code}):\n${output}`)));
+  });
+}
+
 // The browser, or null when it cannot start here (not installed, no sandbox support ...).
 export async function launchBrowser() {
   try {

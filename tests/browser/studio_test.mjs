@@ -8,13 +8,14 @@
 // show of the saved file, and a deck with hostile names.
 //   node studio_test.mjs VINTREL MAKE_EXAMPLE_DECK
 // Exits 0 when everything passed, 1 on a failure, 77 when chromium cannot start (a skip).
-import {execFileSync, spawn} from 'node:child_process';
+import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
 import {createRequire} from 'node:module';
 import os from 'node:os';
 import path from 'node:path';
 
-import {check, environment, finish, launchBrowser, waitForText, writeSales} from './live_view_support.mjs';
+import {check, environment, finish, launchBrowser, startStudio, waitForText, writeSales} from
+    './live_view_support.mjs';
 
 const [vintrel, generator] = process.argv.slice(2);
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'vintrel-studio-'));
@@ -88,7 +89,7 @@ if (!browser) {
   console.log('SKIP: chromium cannot start here; the browser tests did not run');
   process.exit(77);
 }
-const studio = await startStudio('studio.pptx');
+const studio = await startStudio(work, vintrel, 'studio.pptx');
 const timings = {dialog: [], contextMenu: []};
 try {
   await tokenChecks(studio.url);
@@ -138,21 +139,6 @@ console.log(`dialog action round trip: median ${median(timings.dialog).toFixed(1
             `${timings.dialog.length} actions (target under 50 ms)`);
 console.log(`click to context menu: median ${median(timings.contextMenu).toFixed(1)} ms over ` +
             `${timings.contextMenu.length} clicks (target under 100 ms)`);
-
-// `vintrel studio FILE --port 0`; resolves to the process and the address it printed.
-function startStudio(file) {
-  const child = spawn(vintrel, ['studio', file, '--port', '0'],
-                      {cwd: work, env: environment(work), stdio: ['ignore', 'pipe', 'inherit']});
-  let output = '';
-  return new Promise((resolve, reject) => {
-    child.stdout.on('data', (chunk) => {
-      output += chunk;
-      const found = output.match(/Studio: (\S+)/);
-      if (found) resolve({process: child, url: found[1], base: new URL(found[1]).origin});
-    });
-    child.on('exit', (code) => reject(new Error(`vintrel studio ended (${code}):\n${output}`)));
-  });
-}
 
 // The example's slide 1 with "North sales" renamed to markup, linked to a connection whose name
 // is markup too.
@@ -494,7 +480,7 @@ async function showOpensTheSavedFile(page) {
 }
 
 async function hostileNamesAreText() {
-  const hostile = await startStudio('hostile.pptx');
+  const hostile = await startStudio(work, vintrel, 'hostile.pptx');
   const page = await browser.newPage();
   let alerted = false;
   page.on('dialog', (dialog) => {
