@@ -1,7 +1,11 @@
 #include "terminal_form.h"
 
+#include <termios.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <charconv>
+#include <iostream>
 #include <istream>
 #include <optional>
 #include <ostream>
@@ -123,6 +127,29 @@ std::string AskLine(std::istream& in, std::ostream& out, const std::string& prom
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
 }
+
+// While a password is typed at a terminal, the terminal does not show it (the drawn form masks
+// it too); input from a file or a pipe is read as it is.
+class HiddenTyping {
+ public:
+  HiddenTyping(bool hide, const std::istream& in) {
+    if (!hide || &in != &std::cin || !isatty(STDIN_FILENO)) return;
+    if (tcgetattr(STDIN_FILENO, &saved_) != 0) return;
+    termios quiet = saved_;
+    quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    hidden_ = tcsetattr(STDIN_FILENO, TCSANOW, &quiet) == 0;
+  }
+  ~HiddenTyping() {
+    if (hidden_) tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
+  }
+  HiddenTyping(const HiddenTyping&) = delete;
+  HiddenTyping& operator=(const HiddenTyping&) = delete;
+  bool hidden() const { return hidden_; }
+
+ private:
+  termios saved_{};
+  bool hidden_ = false;
+};
 
 std::optional<int> Number(const std::string& text) {
   int value = 0;
@@ -259,7 +286,12 @@ void FillFormOnTerminal(host::Form& form, std::istream& in, std::ostream& out) {
         }
         default: {
           const std::string name = control.name;
-          const std::string text = AskLine(in, out, "  " + Plain(control.name) + ": ", eof);
+          std::string text;
+          {
+            const HiddenTyping hidden(control.password, in);
+            text = AskLine(in, out, "  " + Plain(control.name) + ": ", eof);
+            if (hidden.hidden()) out << "\n";  // the Enter the terminal did not echo
+          }
           if (!eof) form.Act(ActionFor(form.Get(name), text));
         }
       }
