@@ -1,12 +1,15 @@
 // Connection strings and file names as presentations hold them: splitting into parts (quotes,
-// ODBC braces), password masking, the choice of provider, and the resolution of relative names,
-// the folder placeholder and file: URIs against the presentation's folder.
+// ODBC braces), the connection string picker's reading of them, password masking, the choice of
+// provider, and the resolution of relative names, the folder placeholder and file: URIs against
+// the presentation's folder.
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "connections/connection_paths.h"
+#include "dialogs/connection_string_fields.h"
 #include "fuzz_support.h"
+#include "host/common/connection_string_parts.h"
 #include "host/data/connection_string.h"
 #include "host/memory/memory_file_system.h"
 #include "host/memory/memory_settings_store.h"
@@ -40,9 +43,18 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
   namespace data_access = vintrel::host::data;
-  std::vector<data_access::ConnectionStringPart> parts = data_access::ParseConnectionString(text);
+  const std::vector<vintrel::host::ConnectionStringPart> parts =
+      vintrel::host::ParseConnectionString(text);
   for (const char* key : {"Provider", "Data Source", "DSN", "Extended Properties"}) {
-    data_access::FindConnectionValue(parts, key);
+    vintrel::host::FindConnectionValue(parts, key);
+  }
+  vintrel::host::QuoteOdbcValue(text);
+  // The connection string picker opens on whatever string the presentation holds.
+  namespace dialogs = vintrel::dialogs;
+  if (const auto fields = dialogs::ParseConnectionFields(std::string(text))) {
+    const dialogs::DriverFamily family = dialogs::FamilyOf(fields->name);
+    dialogs::BuildConnectionString(*fields, family, true);
+    dialogs::FieldsFor(fields->kind, family);
   }
   data_access::MaskPasswords(text);
   const std::string connection(text);
