@@ -49,8 +49,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The player reads distribution windows in the zone the settings name, from the system's zone
 # database. A browser on the same machine draws the live view's texts in families with the
-# widths of the decks' own fonts.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "tzdata")
+# widths of the decks' own fonts. WMF pictures are measured with the standard PostScript fonts.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "tzdata, fonts-urw-base35")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
   "fonts-crosextra-carlito, fonts-crosextra-caladea, fonts-liberation2")
 set(CPACK_STRIP_FILES ON)

@@ -1,7 +1,5 @@
 #include "host/ooxml/drawing/drawing_picture.h"
 
-#include <emf2svg.h>
-
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -15,6 +13,7 @@
 #include "host/common/ascii.h"
 #include "host/error.h"
 #include "host/ooxml/drawing/drawing_context.h"
+#include "host/ooxml/drawing/metafile_svg.h"
 #include "host/ooxml/shape_link.h"
 
 namespace vintrel::ooxml::drawing {
@@ -34,72 +33,21 @@ const char* ContentTypeOf(std::string_view name) {
   if (extension == ".svg") return "image/svg+xml";
   if (extension == ".bmp") return "image/bmp";
   if (extension == ".webp") return "image/webp";
-  return nullptr;  // TIFF and WMF: no browser draws them
+  return nullptr;  // TIFF: no browser draws it
 }
 
-// The view of a converted EMF: the picture's frame (its header's rclFrame, in hundredths of a
-// millimetre, turned into device pixels by the reference device's size), which is what a slide
-// fits into the picture's box. The converter draws from the top left of the drawn bounds.
-std::string EmfView(std::string_view bytes) {
-  if (bytes.size() < 88) return {};
-  auto number = [&](size_t at) {
-    uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
-    return static_cast<double>(static_cast<int32_t>(value));
-  };
-  double millimetres_x = number(80), millimetres_y = number(84);
-  if (millimetres_x <= 0 || millimetres_y <= 0) return {};
-  double sx = number(72) / (millimetres_x * 100), sy = number(76) / (millimetres_y * 100);
-  double left = number(24) * sx, top = number(28) * sy;
-  double width = (number(32) - number(24)) * sx, height = (number(36) - number(28)) * sy;
-  if (width <= 0 || height <= 0) return {};
-  return Num(left - number(8)) + " " + Num(top - number(12)) + " " + Num(width) + " " + Num(height);
-}
-
-// The SVG stretched to whatever box shows it, as other pictures are.
-std::string Stretchable(std::string svg, const std::string& view) {
-  size_t start = svg.find("<svg "), end = svg.find('>', start);
-  if (start == std::string::npos || end == std::string::npos || view.empty()) return svg;
-  if (svg.substr(start, end - start).find("viewBox") != std::string::npos) return svg;
-  svg.insert(end, " viewBox=\"" + view + "\" preserveAspectRatio=\"none\"");
-  return svg;
-}
-
-// An EMF picture as SVG (empty when it cannot be read). Conversions are kept, since a slide is
-// drawn again whenever one of its values changes.
-std::string EmfToSvg(std::string& bytes) {
-  static std::mutex mutex;
-  static std::map<size_t, std::string> converted;
-  size_t key = std::hash<std::string>()(bytes);
-  std::lock_guard<std::mutex> lock(mutex);
-  if (auto found = converted.find(key); found != converted.end()) return found->second;
-  generatorOptions options{};
-  options.nameSpace = const_cast<char*>("");
-  options.emfplus = true;
-  options.svgDelimiter = true;
-  char* out = nullptr;
-  size_t length = 0;
-  int ok = emf2svg(bytes.data(), bytes.size(), &out, &length, &options);
-  std::string svg =
-      ok && out ? Stretchable(std::string(out, length), EmfView(bytes)) : std::string();
-  std::free(out);
-  if (converted.size() > 64) converted.clear();
-  converted[key] = svg;
-  return svg;
-}
-
-// Converted EMF pictures up to this size are drawn in the page; larger ones are fetched.
+// Converted metafiles up to this size are drawn in the page; larger ones are fetched.
 constexpr size_t kLargestInlinePicture = 256 * 1024;
 
-// An embedded EMF picture's SVG (empty for other pictures).
-std::string EmfMarkup(pugi::xml_node blip, const std::string& part, const DrawingContext& context) {
+// An embedded metafile's SVG (empty for other pictures).
+std::string MetafileMarkup(pugi::xml_node blip, const std::string& part,
+                           const DrawingContext& context) {
   std::optional<Relationship> rel = context.package().Rel(part, blip.attribute("r:embed").value());
   if (!rel || rel->external) return {};
   std::string target = Package::ResolveTarget(part, rel->target);
-  if (Extension(target) != ".emf" || !context.package().Has(target)) return {};
+  if (!IsMetafileName(target) || !context.package().Has(target)) return {};
   try {
-    std::string bytes = context.package().ReadBytes(target);
-    std::string svg = EmfToSvg(bytes);
+    std::string svg = MetafileToSvg(context.package().ReadBytes(target), target);
     size_t start = svg.find("<svg ");
     if (start == std::string::npos || svg.size() - start > kLargestInlinePicture) return {};
     return svg.substr(start);
@@ -189,8 +137,8 @@ std::string Recolor(pugi::xml_node blip, const DrawingContext& context,
 }  // namespace
 
 std::pair<std::string, const char*> ScreenPicture(std::string bytes, std::string_view name) {
-  if (Extension(name) == ".emf") {
-    std::string svg = EmfToSvg(bytes);
+  if (IsMetafileName(name)) {
+    std::string svg = MetafileToSvg(bytes, name);
     if (svg.empty()) return {};
     return {std::move(svg), "image/svg+xml"};
   }
@@ -262,7 +210,7 @@ Picture PictureOf(pugi::xml_node blip_fill, const std::string& part, const Drawi
   if (picture.address.empty() && !link.empty()) {
     picture.address = context.PictureAddress(part, link, true);
   }
-  if (!picture.address.empty()) picture.markup = EmfMarkup(blip, part, context);
+  if (!picture.address.empty()) picture.markup = MetafileMarkup(blip, part, context);
   picture.alpha = blip.child("a:alphaModFix").attribute("amt").as_double(100000) / 100000;
   picture.grayscale = static_cast<bool>(blip.child("a:grayscl"));
   picture.recolor = Recolor(blip, context, placeholder);

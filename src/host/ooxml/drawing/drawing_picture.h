@@ -1,6 +1,6 @@
 // Pictures: the picture of a blip fill (a p:pic's, a shape's picture fill or a background) with
 // its crop, opacity and tiling, drawn as an SVG image showing just the cropped region. EMF
-// pictures are turned into SVG, since no browser draws them, and drawn in the page.
+// and WMF pictures are turned into SVG, since no browser draws them, and drawn in the page.
 #ifndef VINTREL_HOST_OOXML_DRAWING_PICTURE_H_
 #define VINTREL_HOST_OOXML_DRAWING_PICTURE_H_
 
@@ -31,7 +31,7 @@ struct Picture {
   double scale[2] = {1, 1};
   double offset[2] = {0, 0};
   double size[2] = {0, 0};  // the picture's own size in points, when known
-  // An EMF picture's SVG, drawn in the page itself so that its words stay text (a chart or a
+  // A metafile's SVG, drawn in the page itself so that its words stay text (a chart or a
   // spreadsheet's preview); empty for other pictures and for very large ones.
   std::string markup;
 };
@@ -48,8 +48,8 @@ Picture OlePreviewOf(pugi::xml_node ole_object, const std::string& part,
 std::string PictureElement(const Picture& picture, const Box& box, DrawingContext& context,
                            std::string& defs);
 
-// The picture's bytes as something a browser draws, with its content type: EMF turned into
-// SVG; empty type when it cannot be drawn.
+// The picture's bytes as something a browser draws, with its content type: EMF and WMF
+// turned into SVG; empty type when it cannot be drawn.
 std::pair<std::string, const char*> ScreenPicture(std::string bytes, std::string_view name);
 // The size in pixels of a PNG, JPEG or GIF picture (0, 0 when unknown).
 std::pair<int, int> PixelSize(std::string_view bytes);
