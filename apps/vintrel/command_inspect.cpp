@@ -1,7 +1,5 @@
 // vintrel inspect FILE [--json] [--display-type N]: a presentation as an author sees it after
 // opening it: slides, shapes, tags, links, and the values the add-in filled in.
-#include <iostream>
-#include <sstream>
 
 #include "command.h"
 #include "host_session.h"
@@ -34,14 +32,7 @@ CommandAction SetupInspect(CLI::App& root) {
     HostSession session;
     host::Presentation& presentation = OpenPresentation(session, options->file);
     if (options->display_type != 0) session.ChooseDisplayType(options->display_type);
-    if (options->json) {
-      // Printed only when complete: a failure half-way leaves no cut-off JSON behind.
-      std::ostringstream json;
-      WriteOutlineJson(session.context(), presentation, session.addin(), json);
-      std::cout << json.str();
-    } else {
-      WriteOutline(session.context(), presentation, session.addin(), std::cout);
-    }
+    PrintOutline(session.context(), presentation, session.addin(), options->json);
     return kExitOk;
   };
 }

@@ -1,8 +1,6 @@
 // vintrel refresh FILE: "Refresh data now": every connection fetches its data again and every
 // linked shape is filled; then the presentation is shown as inspect shows it. The file itself is
 // not changed: a saved presentation never holds linked values.
-#include <iostream>
-#include <sstream>
 
 #include "command.h"
 #include "host_session.h"
@@ -27,14 +25,7 @@ CommandAction SetupRefresh(CLI::App& root) {
     HostSession session;
     host::Presentation& presentation = OpenPresentation(session, options->file);
     session.Click(session.controls().cmbRefreshDataNow, "the presentation has no connections");
-    if (options->json) {
-      // Printed only when complete: a failure half-way leaves no cut-off JSON behind.
-      std::ostringstream json;
-      WriteOutlineJson(session.context(), presentation, session.addin(), json);
-      std::cout << json.str();
-    } else {
-      WriteOutline(session.context(), presentation, session.addin(), std::cout);
-    }
+    PrintOutline(session.context(), presentation, session.addin(), options->json);
     return kExitOk;
   };
 }

@@ -1,6 +1,8 @@
 #include "presentation_outline.h"
 
+#include <iostream>
 #include <optional>
+#include <sstream>
 #include <string>
 
 #include "host/error.h"
@@ -260,6 +262,14 @@ void WriteOutlineJson(Context& ctx, host::Presentation& presentation,
                         {"connections", connections},
                         {"slides", slides}};
   out << JsonText(outline) << "\n";
+}
+
+void PrintOutline(Context& ctx, host::Presentation& presentation, const shell::Application* addin,
+                  bool json) {
+  if (!json) return WriteOutline(ctx, presentation, addin, std::cout);
+  std::ostringstream text;
+  WriteOutlineJson(ctx, presentation, addin, text);
+  std::cout << text.str();
 }
 
 }  // namespace vintrel::app

@@ -23,6 +23,10 @@ void WriteOutline(Context& ctx, host::Presentation& presentation, const shell::A
                   std::ostream& out);
 void WriteOutlineJson(Context& ctx, host::Presentation& presentation,
                       const shell::Application* addin, std::ostream& out);
+// The outline on standard output, as JSON or text. The JSON is printed only when complete: a
+// failure half-way leaves no cut-off JSON behind.
+void PrintOutline(Context& ctx, host::Presentation& presentation, const shell::Application* addin,
+                  bool json);
 
 // Parts of the JSON outline: one slide, and the connections.
 Json SlideOutlineJson(host::Slide& slide);
