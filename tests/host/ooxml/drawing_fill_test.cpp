@@ -19,6 +19,19 @@ using testing::ExpectParts;
 using drawing::Color;
 using drawing::ColorScheme;
 
+constexpr char kRed[] = "<a:solidFill><a:srgbClr val=\"FF0000\"/></a:solidFill>";
+
+// A group of `shapes` at the slide's top left, `size` large, its shapes' space `space` large
+// (each "CX\" cy=\"CY" in EMU).
+std::string Group(const std::string& xfrm_attributes, const std::string& size,
+                  const std::string& space, const std::string& shapes) {
+  return "<p:grpSp><p:nvGrpSpPr><p:cNvPr id=\"4\" name=\"G\"/><p:cNvGrpSpPr/><p:nvPr/>"
+         "</p:nvGrpSpPr><p:grpSpPr><a:xfrm" +
+         xfrm_attributes + "><a:off x=\"0\" y=\"0\"/><a:ext cx=\"" + size +
+         "\"/><a:chOff x=\"0\" y=\"0\"/><a:chExt cx=\"" + space + "\"/></a:xfrm></p:grpSpPr>" +
+         shapes + "</p:grpSp>";
+}
+
 constexpr char kColorScheme[] =
     "<a:clrScheme name=\"C\"><a:dk1><a:sysClr val=\"windowText\" lastClr=\"000000\"/></a:dk1>"
     "<a:lt1><a:sysClr val=\"window\" lastClr=\"FFFFFF\"/></a:lt1><a:dk2><a:srgbClr "
@@ -250,14 +263,19 @@ TEST_F(DrawingFillTest, EffectsAndPicturesInTheSvg) {
        "<p:grpSpPr><a:solidFill><a:srgbClr val=\"00FF00\"/></a:solidFill></p:grpSpPr>" +
            BoxShape("<a:grpFill/>") + "</p:grpSp>",
        {"fill=\"#00ff00\""}},
-      // A group ten times the size of its shapes' space: their 2-point line stays 2 points.
-      {"<p:grpSp><p:nvGrpSpPr><p:cNvPr id=\"4\" name=\"G\"/><p:cNvGrpSpPr/><p:nvPr/></p:nvGrpSpPr>"
-       "<p:grpSpPr><a:xfrm><a:off x=\"0\" y=\"0\"/><a:ext cx=\"1270000\" cy=\"635000\"/><a:chOff "
-       "x=\"0\" y=\"0\"/><a:chExt cx=\"127000\" cy=\"63500\"/></a:xfrm></p:grpSpPr>" +
-           BoxShape("<a:ln w=\"25400\"><a:solidFill><a:srgbClr val=\"0000FF\"/></a:solidFill>"
-                    "</a:ln>") +
-           "</p:grpSp>",
-       {"scale(10 10)", "stroke-width=\"0.2\""}},
+      // A group ten times the size of its shapes' space: the shape is placed ten times as far
+      // and as large, its 2-point line stays 2 points.
+      {Group("", "1270000\" cy=\"635000", "127000\" cy=\"63500",
+             BoxShape("<a:ln w=\"25400\"><a:solidFill><a:srgbClr val=\"0000FF\"/></a:solidFill>"
+                      "</a:ln>")),
+       {"<rect x=\"100\" y=\"200\" width=\"1000\" height=\"500\"", "stroke-width=\"2\"",
+        "!scale("}},
+      // A group flipped across its 200 points: its shape comes to the other side, turned the
+      // other way and mirrored.
+      {Group(" flipH=\"1\"", "2540000\" cy=\"1270000", "2540000\" cy=\"1270000",
+             BoxShape(kRed, "", " rot=\"1800000\"")),
+       {"<g transform=\"rotate(-30 140 45)\"><g transform=\"translate(140 45) scale(-1 1)",
+        "<rect x=\"90\" y=\"20\" width=\"100\" height=\"50\""}},
       {Pic(blip + "<a:srcRect l=\"25000\" t=\"10000\" r=\"25000\"/><a:stretch/>"),
        {"<svg x=\"10\" y=\"20\" width=\"100\" height=\"50\" viewBox=\"25000 10000 50000 90000\" "
         "preserveAspectRatio=\"none\"><image href=\"/asset/1\" width=\"100000\""}},

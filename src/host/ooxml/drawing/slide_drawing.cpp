@@ -167,7 +167,7 @@ class Drawer {
   }
 
   std::string Shape(pugi::xml_node element, std::string& defs) {
-    Placement placement = PlacementOf(element, context_);
+    Placement placement = Place(element);
     pugi::xml_node properties = element.child("p:spPr");
     std::vector<pugi::xml_node> ancestors = context_.PlaceholderAncestors(element);
     pugi::xml_node style = element.child("p:style");
@@ -193,7 +193,6 @@ class Drawer {
       if (geometry_source.child("a:prstGeom") || geometry_source.child("a:custGeom")) break;
       geometry_source = ancestor.child("p:spPr");
     }
-    if (stroke) stroke->width /= stroke_scale_;
     bool line_only = drawing::IsLineGeometry(geometry_source);
     if (line_only) fill.reset();
     // A fill that does not turn with its shape keeps its angle on the slide.
@@ -231,7 +230,7 @@ class Drawer {
   }
 
   std::string Picture(pugi::xml_node element, const std::string& part, std::string& defs) {
-    Placement placement = PlacementOf(element, context_);
+    Placement placement = Place(element);
     pugi::xml_node properties = element.child("p:spPr");
     const Box& box = placement.box;
     std::string content = drawing::PictureElement(
@@ -250,7 +249,6 @@ class Drawer {
     std::optional<drawing::Stroke> stroke = context_.LineOf(properties.child("a:ln"));
     if (!stroke) stroke = context_.ThemeLine(element.child("p:style").child("a:lnRef"));
     if (stroke && !stroke->none) {
-      stroke->width /= stroke_scale_;
       content += drawing::GeometryElement(properties, box, " fill=\"none\"",
                                           drawing::StrokeAttributes(stroke));
     }
@@ -259,9 +257,12 @@ class Drawer {
     return rotation.empty() ? content : "<g" + rotation + ">" + content + "</g>";
   }
 
+  // A group's shapes are placed in the slide's space here rather than under a scaling
+  // transform: shapes stay rectangles whatever the group's proportions, lines and text keep
+  // their sizes, and a group whose shapes' space is a thousandth of its size loses no precision.
   std::string Group(pugi::xml_node element, const std::string& part, std::string& defs) {
     pugi::xml_node xfrm = XfrmOf(element);
-    Placement placement = PlacementOf(element, context_);
+    Placement placement = Place(element);
     double child_x = xfrm.child("a:chOff").attribute("x").as_double() / kEmuPerPoint;
     double child_y = xfrm.child("a:chOff").attribute("y").as_double() / kEmuPerPoint;
     double child_width = xfrm.child("a:chExt").attribute("cx").as_double() / kEmuPerPoint;
@@ -271,12 +272,20 @@ class Drawer {
     std::string content;
     // Shapes of the group that take the group's fill (a:grpFill) take it from here.
     std::optional<drawing::Paint> outer_fill = group_fill_;
-    // Lines keep their width whatever the group's scale.
-    double outer_scale = stroke_scale_;
-    if (sx > 0 && sy > 0) stroke_scale_ *= std::sqrt(sx * sy);
     if (std::optional<drawing::Paint> own = context_.FillIn(element.child("p:grpSpPr"))) {
       group_fill_ = own;
     }
+    // A flipped group mirrors its shapes about its middle; each shape is drawn mirrored itself,
+    // so that its text stays readable.
+    GroupSpace outer_space = space_;
+    space_ = {placement.flip_h,
+              placement.flip_v,
+              child_x + child_width / 2,
+              child_y + child_height / 2,
+              sx,
+              sy,
+              placement.box.x - child_x * sx,
+              placement.box.y - child_y * sy};
     for (pugi::xml_node child : element.children()) {
       std::string_view name = child.name();
       if (name == "p:nvGrpSpPr" || name == "p:grpSpPr" || name == "p:extLst") continue;
@@ -286,13 +295,9 @@ class Drawer {
       content += Element(child, part, defs);
     }
     group_fill_ = outer_fill;
-    stroke_scale_ = outer_scale;
-    std::string transform = "translate(" + Num(placement.box.x) + " " + Num(placement.box.y) +
-                            ") scale(" + Num(sx) + " " + Num(sy) + ") translate(" + Num(-child_x) +
-                            " " + Num(-child_y) + ")";
+    space_ = outer_space;
     std::string rotation = Rotation(placement);
-    std::string group = "<g transform=\"" + transform + "\">" + content + "</g>";
-    return rotation.empty() ? group : "<g" + rotation + ">" + group + "</g>";
+    return rotation.empty() ? content : "<g" + rotation + ">" + content + "</g>";
   }
 
   // A chart whose part does not parse is left out; the rest of the slide is drawn.
@@ -305,7 +310,7 @@ class Drawer {
   }
 
   std::string Frame(pugi::xml_node element, const std::string& part, std::string& defs) {
-    Placement placement = PlacementOf(element, context_);
+    Placement placement = Place(element);
     pugi::xml_node data = element.child("a:graphic").child("a:graphicData");
     std::string content;
     if (pugi::xml_node table = data.child("a:tbl")) {
@@ -334,8 +339,35 @@ class Drawer {
 
   DrawingContext& context_;
   double slide_width_, slide_height_;
+  // Where `element` is drawn on the slide: mirrored as the group it is in is, then carried
+  // from the group's space into the slide's.
+  Placement Place(pugi::xml_node element) {
+    Placement placement = PlacementOf(element, context_);
+    Box& box = placement.box;
+    if (space_.mirror_h) {
+      box.x = 2 * space_.axis_x - box.x - box.width;
+      placement.flip_h = !placement.flip_h;
+      placement.rotation = -placement.rotation;
+    }
+    if (space_.mirror_v) {
+      box.y = 2 * space_.axis_y - box.y - box.height;
+      placement.flip_v = !placement.flip_v;
+      placement.rotation = -placement.rotation;
+    }
+    box = {box.x * space_.sx + space_.dx, box.y * space_.sy + space_.dy, box.width * space_.sx,
+           box.height * space_.sy};
+    return placement;
+  }
+
+  // The space of the group the shape being drawn is in: slide = group * s + d.
+  struct GroupSpace {
+    bool mirror_h = false, mirror_v = false;
+    double axis_x = 0, axis_y = 0;  // in the group's space
+    double sx = 1, sy = 1, dx = 0, dy = 0;
+  };
+
   std::optional<drawing::Paint> group_fill_;
-  double stroke_scale_ = 1;  // of the groups the shape being drawn is in
+  GroupSpace space_;
 };
 
 PackageSlide& SlideAt(PackagePresentation& presentation, int slide) {
