@@ -2,22 +2,15 @@
 // over tables of rows, turned into its copy by the progress form as the menu command does.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "connections/connection_source.h"
-#include "document/tag_schema.h"
-#include "host/memory/memory_host.h"
 #include "offline/progress_meter.h"
-#include "support/context.h"
-#include "testing/shape_link.h"
-#include "testing/table_connection.h"
-#include "testing/test_context.h"
+#include "runtime/show_fixture.h"
 
 namespace vintrel::testing {
 namespace {
-
-constexpr const char* kDeck = "/shows/board.pptx";
 
 // Rows "<prefix>1" .. "<prefix>count" of one column.
 Table Rows(int count, const std::string& prefix = "r") {
@@ -26,42 +19,28 @@ Table Rows(int count, const std::string& prefix = "r") {
   return rows;
 }
 
-class OfflineCopyTest : public ::testing::Test {
+class OfflineCopyTest : public ShowFixture {
  protected:
   void SetUp() override {
-    twins_.ctx.module.host = &app_;
+    ShowFixture::SetUp();
     files_.AddFolder(files_.TempFolder());
     files_.AddFolder("/shows/pictures");
-    twins_.ctx.services.sources = SourcesOf([this] { return std::make_unique<LiveSource>(data_); });
-    deck_ = &app_.AddPresentation(kDeck);
-    deck_->Tags().Add("QUENDRA VERSION", "1");
+    deck_ = nullptr;
   }
 
-  void Connection(const std::string& number, std::vector<std::string> columns, Table rows) {
-    data_.columns[number] = std::move(columns);
-    data_.rows[number] = std::move(rows);
-    deck_->Tags().Add("QUENDRA CONNECTION" + number, "0\tData " + number + "\tdata.txt\tTrue\t");
+  // Opens the presentation in the add-in.
+  void Open() {
+    connect_.OnConnection(host_, 1, addin_);
+    deck_ = &host_.OpenPresentation(kDeck);
   }
-  host::memory::MemorySlide& Slide(int index) {
-    while (deck_->slides().count() < index) deck_->AddSlide();
-    return deck_->slide(index);
-  }
-  void Link(host::memory::MemoryShape& shape, int type, const std::string& number,
-            const std::string& column, double row, const std::string& folder = "",
-            const std::string& extension = "") {
-    LinkShape(shape, {type, number, column, row, "", folder, extension});
-  }
-  void Field(int slide, const std::string& number, const std::string& column, double row) {
-    Link(Slide(slide).AddTextBox(" "), source_type::kTextField, number, column, row);
-  }
-  void Scroll(int slide, int connection, long step, long time) {
-    Slide(slide).Tags().Add(ScrollTagName(connection), ScrollValue(true, step, time));
-  }
-
+  // Makes the copy of the open presentation (opened first when it is not) as the menu command
+  // does.
   host::memory::MemoryPresentation& MakeCopy() {
-    form_.SetActivePresentation(*deck_);
-    EXPECT_FALSE(form_.failure().has_value()) << form_.failure().value_or("");
-    auto* copy = dynamic_cast<host::memory::MemoryPresentation*>(form_.copy());
+    if (deck_ == nullptr) Open();
+    form_ = std::make_unique<frmProgressMeter>(connect_.context());
+    form_->SetActivePresentation(*deck_);
+    EXPECT_FALSE(form_->failure().has_value()) << form_->failure().value_or("");
+    auto* copy = dynamic_cast<host::memory::MemoryPresentation*>(form_->copy());
     if (copy == nullptr) throw std::runtime_error("no copy was left open");
     return *copy;
   }
@@ -88,14 +67,7 @@ class OfflineCopyTest : public ::testing::Test {
     return {shape.left(), shape.top(), shape.width(), shape.height()};
   }
 
-  TestContext twins_;
-  host::memory::ScriptedFrontEnd& front_end_ = twins_.front_end;
-  host::memory::MemorySettingsStore& settings_ = twins_.settings;
-  host::memory::MemoryFileSystem& files_ = twins_.files;
-  host::memory::MemoryApplication app_;
-  host::memory::MemoryPresentation* deck_ = nullptr;
-  LiveData data_;
-  frmProgressMeter form_{twins_.ctx};
+  std::unique_ptr<frmProgressMeter> form_;
 };
 
 struct PageCase {
@@ -121,7 +93,7 @@ TEST_F(OfflineCopyTest, ScrollingSlidesBecomeOneSlidePerPage) {
   };
   for (const PageCase& c : cases) {
     SCOPED_TRACE(c.name);
-    SetUp();  // a presentation of its own
+    StartOver();  // a presentation of its own
     Connection("01", {"Value"}, Rows(c.rows));
     for (double row : c.linked_rows) Field(1, "01", "Value", row);
     if (c.step > 0) Scroll(1, 1, c.step, 2000);
@@ -144,7 +116,7 @@ TEST_F(OfflineCopyTest, SlidesWithoutDataAreDroppedOnlyWhenTheyHideThemselves) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    SetUp();  // a presentation of its own
+    StartOver();  // a presentation of its own
     Connection("01", {"Value"}, Rows(3));
     Connection("02", {"Value"}, Rows(c.rows, "e"));
     Slide(1).AddTextBox("title");
@@ -158,8 +130,8 @@ TEST_F(OfflineCopyTest, SlidesWithoutDataAreDroppedOnlyWhenTheyHideThemselves) {
 TEST_F(OfflineCopyTest, PagesAdvanceAtTheScrollSpeedUnlessTheShowAdvancesByHand) {
   for (int mode : {host::advance_mode::kUseSlideTimings, host::advance_mode::kManual}) {
     SCOPED_TRACE(mode);
-    SetUp();  // a presentation of its own
-    deck_->settings().set_advance_mode(mode);
+    StartOver();  // a presentation of its own
+    file_->settings().set_advance_mode(mode);
     Connection("01", {"Value"}, Rows(4));
     Field(1, "01", "Value", 1);
     Scroll(1, 1, 2, 2500);
@@ -184,7 +156,7 @@ TEST_F(OfflineCopyTest, LinkedPicturesBecomeEmbeddedAtTheSamePlaceAndDepth) {
   Slide(1).AddTextBox("behind");
   host::memory::MemoryShape& picture =
       Slide(1).AddLinkedPicture("/shows/pictures/old.png").WithBounds(10, 20, 300, 200);
-  Link(picture, source_type::kLinkedObject, "01", "Picture", 1, "", ".png");
+  LinkShape(picture, {source_type::kLinkedObject, "01", "Picture", 1, "", "", ".png"});
   Slide(1).AddTextBox("in front");
   Scroll(1, 1, 1, 1000);
 
@@ -219,8 +191,8 @@ TEST_F(OfflineCopyTest, OrdinaryLinkedPicturesAreEmbeddedOrKeptLinkedWithAWarnin
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    SetUp();  // a presentation of its own
-    app_.environment().set_file_system(&files_);
+    StartOver();  // a presentation of its own
+    host_.environment().set_file_system(&files_);
     settings_.Set("Quendra Vintrel 2002", "PathMap", "C:\\Shows", "/shows/pictures");
     files_.WriteFile("/shows/pictures/logo.png", "png");
     Connection("01", {"Value"}, Rows(1));
@@ -252,6 +224,7 @@ TEST_F(OfflineCopyTest, TheCopyKeepsOtherTagsAndTheSourceKeepsAll) {
   Field(1, "01", "Value", 1);
   Scroll(1, 1, 2, 1000);
   Slide(1).shape(1).Tags().Add("OTHER", "kept");
+  Open();
   const int source_tags = deck_->tags().Count() + deck_->slide(1).tags().Count();
 
   host::memory::MemoryPresentation& copy = MakeCopy();
@@ -261,7 +234,7 @@ TEST_F(OfflineCopyTest, TheCopyKeepsOtherTagsAndTheSourceKeepsAll) {
   EXPECT_EQ(deck_->tags().Count() + deck_->slide(1).tags().Count(), source_tags);
   EXPECT_EQ(deck_->slides().count(), 1);
   EXPECT_FALSE(copy.Saved());
-  EXPECT_FALSE(twins_.ctx.module.offline_generation_running);
+  EXPECT_FALSE(connect_.context().module.offline_generation_running);
 }
 
 TEST_F(OfflineCopyTest, TheClosingMessageFollowsTheSetting) {
@@ -271,7 +244,7 @@ TEST_F(OfflineCopyTest, TheClosingMessageFollowsTheSetting) {
   };
   for (const Case& c : {Case{"", true}, Case{"0", true}, Case{"1", false}}) {
     SCOPED_TRACE(c.setting);
-    SetUp();  // a presentation of its own
+    StartOver();  // a presentation of its own
     settings_.Set("Quendra Vintrel 2002", "Info", "HideMsgBoxOfflineGeneration", c.setting);
     Connection("01", {"Value"}, Rows(1));
     Field(1, "01", "Value", 1);
@@ -286,9 +259,10 @@ TEST_F(OfflineCopyTest, TheClosingMessageFollowsTheSetting) {
 TEST_F(OfflineCopyTest, AFailureShowsTheOfflineMessageAndLeavesTheSourceAlone) {
   Connection("01", {"Value"}, Rows(3));
   Field(1, "01", "Value", 1);
-  app_.faults().Fail("Slide.Duplicate");
   Scroll(1, 1, 1, 1000);
-  form_.SetActivePresentation(*deck_);
+  Open();
+  host_.faults().Fail("Slide.Duplicate");
+  frmProgressMeter(connect_.context()).SetActivePresentation(*deck_);
   ASSERT_EQ(front_end_.message_boxes().size(), 1u);
   const auto& box = front_end_.message_boxes().front();
   EXPECT_EQ(box.text.rfind("Error while creating off-line presentation. \r\n", 0), 0u) << box.text;
@@ -296,7 +270,7 @@ TEST_F(OfflineCopyTest, AFailureShowsTheOfflineMessageAndLeavesTheSourceAlone) {
   EXPECT_TRUE(box.topmost) << "the off-line copy's messages stay on top";
   EXPECT_EQ(box.title, "Quendra Vintrel 2002");
   EXPECT_EQ(deck_->slides().count(), 1);
-  EXPECT_FALSE(twins_.ctx.module.offline_generation_running);
+  EXPECT_FALSE(connect_.context().module.offline_generation_running);
 }
 
 }  // namespace
