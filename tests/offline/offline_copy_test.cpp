@@ -12,13 +12,6 @@
 namespace vintrel::testing {
 namespace {
 
-// Rows "<prefix>1" .. "<prefix>count" of one column.
-Table Rows(int count, const std::string& prefix = "r") {
-  Table rows;
-  for (int i = 1; i <= count; ++i) rows.push_back({prefix + std::to_string(i)});
-  return rows;
-}
-
 class OfflineCopyTest : public ShowFixture {
  protected:
   void SetUp() override {
@@ -84,12 +77,12 @@ TEST_F(OfflineCopyTest, ScrollingSlidesBecomeOneSlidePerPage) {
        10,
        {1, 2, 3},
        3,
-       {{"r1", "r2", "r3"}, {"r4", "r5", "r6"}, {"r7", "r8", "r9"}, {"r10", " ", " "}}},
-      {"a ticker from row 2 over 6 rows", 6, {2}, 1, {{"r2"}, {"r3"}, {"r4"}, {"r5"}, {"r6"}}},
+       {{"v1", "v2", "v3"}, {"v4", "v5", "v6"}, {"v7", "v8", "v9"}, {"v10", " ", " "}}},
+      {"a ticker from row 2 over 6 rows", 6, {2}, 1, {{"v2"}, {"v3"}, {"v4"}, {"v5"}, {"v6"}}},
       // It stops when the lower one shows the last row.
-      {"a ticker of two rows", 4, {1, 2}, 1, {{"r1", "r2"}, {"r2", "r3"}, {"r3", "r4"}}},
-      {"a page larger than the data", 2, {1, 2, 3}, 3, {{"r1", "r2", " "}}},
-      {"no scrolling", 10, {1, 2}, 0, {{"r1", "r2"}}},
+      {"a ticker of two rows", 4, {1, 2}, 1, {{"v1", "v2"}, {"v2", "v3"}, {"v3", "v4"}}},
+      {"a page larger than the data", 2, {1, 2, 3}, 3, {{"v1", "v2", " "}}},
+      {"no scrolling", 10, {1, 2}, 0, {{"v1", "v2"}}},
   };
   for (const PageCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -110,9 +103,9 @@ TEST_F(OfflineCopyTest, SlidesWithoutDataAreDroppedOnlyWhenTheyHideThemselves) {
     std::vector<std::vector<std::string>> slides;
   };
   const std::vector<Case> cases = {
-      {"no rows, hides itself", 0, true, {{"title"}, {"r1"}}},
-      {"no rows, stays", 0, false, {{"title"}, {" "}, {"r1"}}},
-      {"rows, hides itself", 3, true, {{"title"}, {"e1"}, {"r1"}}},
+      {"no rows, hides itself", 0, true, {{"title"}, {"v1"}}},
+      {"no rows, stays", 0, false, {{"title"}, {" "}, {"v1"}}},
+      {"rows, hides itself", 3, true, {{"title"}, {"e1"}, {"v1"}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

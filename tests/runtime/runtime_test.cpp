@@ -13,14 +13,9 @@
 namespace vintrel {
 namespace {
 
+using testing::Rows;
 using testing::ShowFixture;
 using testing::Table;
-
-Table Rows(int count, const std::string& prefix = "v") {
-  Table rows;
-  for (int i = 1; i <= count; ++i) rows.push_back({prefix + std::to_string(i)});
-  return rows;
-}
 
 class Intervals : public ShowFixture {};
 

@@ -27,6 +27,13 @@
 
 namespace vintrel::testing {
 
+// Rows "<prefix>1" .. "<prefix>count" of one column.
+inline Table Rows(int count, const std::string& prefix = "v") {
+  Table rows;
+  for (int i = 1; i <= count; ++i) rows.push_back({prefix + std::to_string(i)});
+  return rows;
+}
+
 // The loop of a show under test, scripted: every pump made from inside a handler (a wait of
 // the add-in's that lets events run), and every pump at all while `count_outside`, is counted;
 // at the pump numbered `fire_at` the `action` runs first, as an event would there.
