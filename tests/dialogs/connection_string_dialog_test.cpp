@@ -12,7 +12,6 @@ namespace {
 
 using dialogs::ConnectionFields;
 using dialogs::SourceKind;
-using Steps = std::vector<std::pair<std::string, std::string>>;
 
 ConnectionFields Driver(std::string name) {
   return {.kind = SourceKind::kDriver, .name = std::move(name)};
