@@ -21,11 +21,6 @@ class OfflineCopyTest : public ShowFixture {
     deck_ = nullptr;
   }
 
-  // Opens the presentation in the add-in.
-  void Open() {
-    connect_.OnConnection(host_, 1, addin_);
-    deck_ = &host_.OpenPresentation(kDeck);
-  }
   // Makes the copy of the open presentation (opened first when it is not) as the menu command
   // does.
   host::memory::MemoryPresentation& MakeCopy() {

@@ -265,8 +265,7 @@ TEST_F(Refresh, TheShowLeavesTheSavedStateAsItFoundIt) {
     StartOver();
     Connection("01", {"A"}, Rows(1));
     const int field = Field(1, "01", "A", 1);
-    connect_.OnConnection(host_, 1, addin_);
-    deck_ = &host_.OpenPresentation(kDeck);
+    Open();
     deck_->SetSaved(saved);
     host_.StartSlideShow(*deck_);
     data_.rows["01"] = {{"changed during the show"}};

@@ -119,10 +119,14 @@ class ShowFixture : public ::testing::Test {
   }
   void HideWhenNoData(int slide) { Slide(slide).Tags().Add("QUENDRA SLIDE PROPERTIES", "1\t0\t"); }
 
-  // Opens the presentation (the open handler fills it) and starts its show.
-  void Start() {
+  // Loads the add-in and opens the presentation (the open handler fills it).
+  void Open() {
     connect_.OnConnection(host_, 1, addin_);
     deck_ = &host_.OpenPresentation(kDeck);
+  }
+  // Opens the presentation and starts its show.
+  void Start() {
+    Open();
     host_.StartSlideShow(*deck_, &loop_);
   }
   // Lets `ms` pass on the fake clock; every timer falling due ticks in order.
