@@ -2,8 +2,6 @@
 // and what each entry asks for, Test, and what OK hands the database dialog.
 #include "dialogs/connection_string_dialog.h"
 
-#include <memory>
-
 #include "dialog_fixture.h"
 #include "dialogs/connection_dialogs.h"
 
