@@ -15,52 +15,6 @@ namespace {
 
 using host::memory::MemorySpreadsheetFactory;
 
-// The in-memory spreadsheet, noting whether each workbook was marked saved when it was closed (a
-// workbook closed unsaved makes the spreadsheet ask the user).
-class Spreadsheet : public MemorySpreadsheetFactory {
- public:
-  class Book : public host::Workbook {
-   public:
-    Book(std::unique_ptr<host::Workbook> book, Spreadsheet& owner)
-        : book_(std::move(book)), owner_(owner) {}
-    int SheetCount() const override { return book_->SheetCount(); }
-    host::Worksheet& Sheets(int index) override { return book_->Sheets(index); }
-    host::Worksheet& Sheets(const std::string& name) override { return book_->Sheets(name); }
-    void SetSaved(bool saved) override { book_->SetSaved(saved_ = saved); }
-    void Close() override {
-      owner_.closed_saved.push_back(saved_);
-      book_->Close();
-    }
-
-   private:
-    std::unique_ptr<host::Workbook> book_;
-    Spreadsheet& owner_;
-    bool saved_ = false;
-  };
-  class Application : public host::SpreadsheetApplication {
-   public:
-    Application(std::unique_ptr<host::SpreadsheetApplication> app, Spreadsheet& owner)
-        : app_(std::move(app)), owner_(owner) {}
-    std::unique_ptr<host::Workbook> Open(const std::string& path,
-                                         const host::OpenOptions& options) override {
-      return std::make_unique<Book>(app_->Open(path, options), owner_);
-    }
-    std::unique_ptr<host::Workbook> Add() override { return app_->Add(); }
-    void SetIgnoreRemoteRequests(bool value) override { app_->SetIgnoreRemoteRequests(value); }
-    bool Visible() const override { return app_->Visible(); }
-    void Quit() override { app_->Quit(); }
-
-   private:
-    std::unique_ptr<host::SpreadsheetApplication> app_;
-    Spreadsheet& owner_;
-  };
-
-  std::unique_ptr<host::SpreadsheetApplication> CreateApplication() override {
-    return std::make_unique<Application>(MemorySpreadsheetFactory::CreateApplication(), *this);
-  }
-  std::vector<bool> closed_saved;  // one entry per close, in order
-};
-
 class ExcelSourceTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -92,7 +46,7 @@ class ExcelSourceTest : public ::testing::Test {
 
   testing::TestContext twins_;
   Context& ctx_ = twins_.ctx;
-  Spreadsheet factory_;
+  MemorySpreadsheetFactory factory_;
   host::memory::MemorySheetData* sheet_ = nullptr;
   clsConnection connection_{ctx_, RealSources()};
 };
@@ -103,7 +57,8 @@ TEST_F(ExcelSourceTest, FirstRowNamesWithAnEmptyCellTakeTheColumnLetter) {
   EXPECT_EQ(ColumnNames(), (std::vector<std::string>{"Name", "B", "Total"}));
   EXPECT_EQ(connection_.RecordCount(), 2);
   EXPECT_EQ(connection_.GetValueDatabase(2, "Total", 1), "20");
-  EXPECT_EQ(factory_.closed_saved, std::vector<bool>{true});  // read, then closed again
+  EXPECT_EQ(factory_.close_count(), 1);  // read, then closed again
+  EXPECT_EQ(factory_.unsaved_closes(), 0);
 }
 
 TEST_F(ExcelSourceTest, WithoutNamesColumnsAreLettersAndEveryRowIsData) {

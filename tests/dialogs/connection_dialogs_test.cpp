@@ -12,8 +12,6 @@
 namespace vintrel::testing {
 namespace {
 
-using Steps = std::vector<std::pair<std::string, std::string>>;
-
 class ConnectionDialogsTest : public DialogTest {
  protected:
   void SetUp() override {

@@ -2,8 +2,6 @@
 // and what each entry asks for, Test, and what OK hands the database dialog.
 #include "dialogs/connection_string_dialog.h"
 
-#include <memory>
-
 #include "dialog_fixture.h"
 #include "dialogs/connection_dialogs.h"
 
@@ -12,11 +10,6 @@ namespace {
 
 using dialogs::ConnectionFields;
 using dialogs::SourceKind;
-using Steps = std::vector<std::pair<std::string, std::string>>;
-
-ConnectionFields Driver(std::string name) {
-  return {.kind = SourceKind::kDriver, .name = std::move(name)};
-}
 
 // Every field, as the picker reads and writes them; "|" joins the kept parts.
 std::string Described(const ConnectionFields& f) {
@@ -28,10 +21,7 @@ std::string Described(const ConnectionFields& f) {
 }
 
 TEST(ConnectionStringFieldsTest, EachKindBuildsItsStringAndReadsItBack) {
-  auto with = [](ConnectionFields f, auto change) {
-    change(f);
-    return f;
-  };
+  constexpr SourceKind kDriver = SourceKind::kDriver;
   const struct {
     const char* name;
     ConnectionFields fields;
@@ -45,39 +35,29 @@ TEST(ConnectionStringFieldsTest, EachKindBuildsItsStringAndReadsItBack) {
        {.kind = SourceKind::kDataSource, .name = "sales", .user = "ann", .password = "p;w"},
        "DSN=sales;UID=ann;PWD={p;w}"},
       {"postgres",
-       with(Driver("PostgreSQL Unicode"),
-            [](auto& f) {
-              f.server = "db.local";
-              f.port = "5433";
-              f.database = "board";
-              f.user = "ann";
-              f.password = "}{";
-            }),
+       {.kind = kDriver,
+        .name = "PostgreSQL Unicode",
+        .server = "db.local",
+        .port = "5433",
+        .database = "board",
+        .user = "ann",
+        .password = "}{"},
        "Driver={PostgreSQL Unicode};Server=db.local;Port=5433;Database=board;UID=ann;"
        "PWD={}}{}"},
       {"mariadb without the empty boxes",
-       with(Driver("MariaDB"),
-            [](auto& f) {
-              f.server = "10.0.0.2";
-              f.database = "sales";
-            }),
+       {.kind = kDriver, .name = "MariaDB", .server = "10.0.0.2", .database = "sales"},
        "Driver={MariaDB};Server=10.0.0.2;Database=sales"},
-      {"sqlite3 odbc", with(Driver("SQLite3"), [](auto& f) { f.file = "/d/x y.db"; }),
+      {"sqlite3 odbc",
+       {.kind = kDriver, .name = "SQLite3", .file = "/d/x y.db"},
        "Driver={SQLite3};Database=/d/x y.db"},
       {"generic, blanks kept by braces",
-       with(Driver("Acme {SQL}"),
-            [](auto& f) {
-              f.server = " host";
-              f.database = "a=b";
-              f.user = "u";
-            }),
+       {.kind = kDriver, .name = "Acme {SQL}", .server = " host", .database = "a=b", .user = "u"},
        "Driver={Acme {SQL}}};Server={ host};Database={a=b};UID=u"},
       {"parts without a box are kept",
-       with(Driver("PostgreSQL ANSI"),
-            [](auto& f) {
-              f.server = "h";
-              f.other_parts = {"sslmode=require"};
-            }),
+       {.kind = kDriver,
+        .name = "PostgreSQL ANSI",
+        .server = "h",
+        .other_parts = {"sslmode=require"}},
        "Driver={PostgreSQL ANSI};Server=h;sslmode=require"},
   };
   for (const auto& c : cases) {

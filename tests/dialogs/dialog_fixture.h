@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/memory/memory_data_access.h"
@@ -29,8 +30,10 @@ class FillingFrontEnd : public host::memory::ScriptedFrontEnd {
   std::map<std::string, std::function<void(host::Form&)>> fill;
 };
 
-// Sets (control, value) pairs as a person types; a value "!" clicks the control instead.
-inline void Type(host::Form& form, const std::vector<std::pair<std::string, std::string>>& steps) {
+// (control, value) pairs as a person types them; a value "!" clicks the control instead.
+using Steps = std::vector<std::pair<std::string, std::string>>;
+
+inline void Type(host::Form& form, const Steps& steps) {
   for (const auto& [control, value] : steps) {
     if (value == "!") {
       form.Act({host::FormAction::Kind::kClick, control, ""});

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "dialog_fixture.h"
 #include "dialogs/clock_graph_pages.h"
 #include "dialogs/data_field_pages.h"
 #include "dialogs/slide_property_page.h"
@@ -12,44 +13,14 @@
 #include "document/shape.h"
 #include "document/tag_schema.h"
 #include "host/error.h"
-#include "host/memory/memory_host.h"
-#include "support/context.h"
 #include "testing/shape_link.h"
 #include "testing/table_connection.h"
-#include "testing/test_context.h"
 
 namespace vintrel::dialogs {
 namespace {
 
-using host::FormAction;
 using host::memory::MemoryShape;
-
-FormAction Set(std::string control, std::string value) {
-  return {FormAction::Kind::kSet, std::move(control), std::move(value)};
-}
-FormAction Click(std::string control) {
-  return {FormAction::Kind::kClick, std::move(control), ""};
-}
-
-// A front end whose person takes the given actions; an action the form refuses ends the script
-// and is kept.
-struct Person : host::memory::ScriptedFrontEnd {
-  void ShowForm(host::Form& form) override {
-    for (const FormAction& action : actions) {
-      if (!form.Visible()) break;
-      try {
-        form.Act(action);
-      } catch (const Error& failure) {
-        refused = failure.description();
-        break;
-      }
-    }
-    if (inspect) inspect(form);
-  }
-  std::vector<FormAction> actions;
-  std::function<void(host::Form&)> inspect;
-  std::string refused;
-};
+using testing::Steps;
 
 std::string TagValue(host::Tags& tags, const std::string& name) {
   for (int index = 1; index <= tags.Count(); ++index) {
@@ -75,11 +46,10 @@ void Link(host::Shape& shape, int type, const std::string& connection, double ro
   }
 }
 
-class PropertyPagesTest : public ::testing::Test {
+class PropertyPagesTest : public testing::DialogTest {
  protected:
   void SetUp() override {
     ctx_.module.host = &app_;
-    ctx_.services.front_end = &person_;
     ctx_.services.clipboard = &app_.clipboard();
     ctx_.services.sources = testing::SourcesOf([this] {
       return std::make_unique<testing::TableSource>(std::vector<std::string>{"Region", "Sales"},
@@ -107,19 +77,22 @@ class PropertyPagesTest : public ::testing::Test {
     return tags;
   }
   // Shows the page with the person's actions; returns what the form refused, if anything.
-  std::string Show(host::Form& page, std::vector<FormAction> actions,
+  std::string Show(host::Form& page, const Steps& actions,
                    std::function<void(host::Form&)> inspect = nullptr) {
-    person_.actions = std::move(actions);
-    person_.inspect = std::move(inspect);
-    person_.refused.clear();
-    host::ShowModal(page, &person_);
-    return person_.refused;
+    std::string refused;
+    front_end_.fill[page.Name()] = [&](host::Form& form) {
+      try {
+        testing::Type(form, actions);
+      } catch (const Error& failure) {
+        refused = failure.description();
+      }
+      if (inspect) inspect(form);
+    };
+    host::ShowModal(page, &front_end_);
+    return refused;
   }
 
-  testing::TestContext twins_;
-  Context& ctx_ = twins_.ctx;
   host::memory::MemoryApplication app_;
-  Person person_;
   testing::Table rows_ = {{"North", "1250.5"}, {"South", "980"}};
   host::memory::MemoryPresentation* deck_ = nullptr;
   host::memory::MemorySlide* slide_ = nullptr;
@@ -131,14 +104,15 @@ class PropertyPagesTest : public ::testing::Test {
 TEST_F(PropertyPagesTest, TextPageLinksEverySelectedShapeOnlyWithAFullChoice) {
   // Chooses Targets' Sales column and types `row`, then closes with `close`.
   auto choose = [](const char* row, const char* close = "cmdClose") {
-    return std::vector<FormAction>{Set("cmbActiveConnection", "Targets"),
-                                   Set("cmbColumns", "Sales"), Set("txtRowIndex", row),
-                                   Click(close)};
+    return Steps{{"cmbActiveConnection", "Targets"},
+                 {"cmbColumns", "Sales"},
+                 {"txtRowIndex", row},
+                 {close, "!"}};
   };
   const char* kept[] = {"2 01 Sales 1", "2 02 Sales 2"};
   struct Case {
     const char* name;
-    std::vector<FormAction> actions;
+    Steps actions;
     const char* refused;  // part of what the page refused, or null
     const char* first;    // the links after the page closed
     const char* second;
@@ -149,7 +123,7 @@ TEST_F(PropertyPagesTest, TextPageLinksEverySelectedShapeOnlyWithAFullChoice) {
       {"row 0", choose("0"), "disabled", kept[0], kept[1]},
       {"a negative row", choose("-3"), "disabled", kept[0], kept[1]},
       {"a row that is no number", choose("two"), "disabled", kept[0], kept[1]},
-      {"Clear and OK unlink", {Click("cmdClear"), Click("cmdClose")}, nullptr, "0   0", "0   0"},
+      {"Clear and OK unlink", {{"cmdClear", "!"}, {"cmdClose", "!"}}, nullptr, "0   0", "0   0"},
       {"Cancel writes nothing", choose("2", "cmdCancel"), nullptr, kept[0], kept[1]},
   };
   for (const Case& c : cases) {
@@ -204,10 +178,10 @@ TEST_F(PropertyPagesTest, PreviewShowsTheRowsValueAndNoPreviewIsRememberedOnlyBy
     std::vector<std::string> previews;
     page.On("txtPreview", host::FormEvent::kChange,
             [&] { previews.push_back(page.Text("txtPreview")); });
-    std::vector<FormAction> actions;
-    if (c.no_preview) actions.push_back(Set("chkNoPreview", "1"));
-    actions.push_back(Set("txtRowIndex", c.row));
-    actions.push_back(Click(c.close));
+    Steps actions;
+    if (c.no_preview) actions.push_back({"chkNoPreview", "1"});
+    actions.push_back({"txtRowIndex", c.row});
+    actions.push_back({c.close, "!"});
     EXPECT_EQ(Show(page, actions), "");
     EXPECT_EQ(previews, c.previews);
     EXPECT_EQ(ctx_.module.no_preview, c.remembered);
@@ -232,9 +206,14 @@ TEST_F(PropertyPagesTest, ObjectPageStoresTheFolderAndExtensionTheOptionKeeps) {
     MemoryShape& picture = slide_->AddLinkedPicture(twins_.logs.File("old.png"));
     frmObjectFieldPropertyPage page(Load(), {&picture});
     // Typed first under the option that takes both, then the option is chosen.
-    Show(page, {Set("cmbActiveConnection", "Sales"), Set("cmbColumns", "Region"),
-                Set("txtRowIndex", "1"), Click("optFilename"), Set("txtFolder", "C:\\pics\\"),
-                Set("txtExtension", ".jpg"), Click(c.option), Click("cmdClose")});
+    Show(page, {{"cmbActiveConnection", "Sales"},
+                {"cmbColumns", "Region"},
+                {"txtRowIndex", "1"},
+                {"optFilename", "!"},
+                {"txtFolder", "C:\\pics\\"},
+                {"txtExtension", ".jpg"},
+                {c.option, "!"},
+                {"cmdClose", "!"}});
     EXPECT_EQ(TagValue(picture.Tags(), "QUENDRA COLUMN OBJECT FOLDER"), c.folder);
     EXPECT_EQ(TagValue(picture.Tags(), "QUENDRA COLUMN OBJECT EXTESION"), c.extension);
     EXPECT_EQ(LinkOf(picture), "3 01 Region 1");
@@ -246,17 +225,17 @@ TEST_F(PropertyPagesTest, SlidePageOffersDefaultsAndWritesOnlyWhatWasStored) {
   MemoryShape& chart = slide_->AddChart();
   Link(chart, source_type::kGraph, "02");
   // Opens the Scrolling tab, takes `actions` there and closes the page with `close`.
-  auto scrolling = [](std::vector<FormAction> actions, const char* close = "cmdClose") {
-    actions.insert(actions.begin(), Set("TabStrip1", "Scrolling"));
-    actions.push_back(Click(close));
+  auto scrolling = [](Steps actions, const char* close = "cmdClose") {
+    actions.insert(actions.begin(), {"TabStrip1", "Scrolling"});
+    actions.push_back({close, "!"});
     return actions;
   };
-  const std::vector<FormAction> just_ok = {Click("cmdClose")};
+  const Steps just_ok = {{"cmdClose", "!"}};
   const char* none = "<none>";
   struct Case {
     const char* name;
     bool manual_advance;
-    std::vector<FormAction> actions;
+    Steps actions;
     const char* scroll1;  // the scroll tags after the page closed
     const char* scroll2;
     size_t chart_rows;  // the chart's data rows, header included
@@ -264,14 +243,14 @@ TEST_F(PropertyPagesTest, SlidePageOffersDefaultsAndWritesOnlyWhatWasStored) {
   const Case cases[] = {
       {"nothing changed: only the check boxes are written", false, just_ok, none, none, 3},
       {"a changed step time is stored with scrolling off", false,
-       scrolling({Set("chkScrollingEnabled", "1"), Set("txtScrollTime", "2000"),
-                  Set("chkScrollingEnabled", "0")}),
+       scrolling(
+           {{"chkScrollingEnabled", "1"}, {"txtScrollTime", "2000"}, {"chkScrollingEnabled", "0"}}),
        "False\t4\t2000", none, 3},
       {"scrolling the chart's connection fills it with one row", true,
-       scrolling({Set("ConnectionList", "Targets"), Set("chkScrollingEnabled", "1")}), none,
+       scrolling({{"ConnectionList", "Targets"}, {"chkScrollingEnabled", "1"}}), none,
        "True\t4\t3000", 2},
-      {"Cancel writes nothing", false, scrolling({Set("chkScrollingEnabled", "1")}, "cmdCancel"),
-       none, none, 0},
+      {"Cancel writes nothing", false, scrolling({{"chkScrollingEnabled", "1"}}, "cmdCancel"), none,
+       none, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -334,11 +313,11 @@ TEST_F(PropertyPagesTest, ClockAndGraphPagesLinkAndClear) {
   EXPECT_EQ(first_->TextFrame().TextRange().Text().size(), 5u) << "hh:nn";
 
   frmGraphPropertyPage graph(Load(), {&chart});
-  Show(graph, {Set("lstConnectionList", "Targets"), Click("cmdClose")});
+  Show(graph, {{"lstConnectionList", "Targets"}, {"cmdClose", "!"}});
   EXPECT_EQ(LinkOf(chart), "4 02  0");
   EXPECT_EQ(chart.chart()->sheet().Grid().size(), 3u);
   frmGraphPropertyPage cleared(Load(), {&chart});
-  Show(cleared, {Click("cmdClear"), Click("cmdClose")});
+  Show(cleared, {{"cmdClear", "!"}, {"cmdClose", "!"}});
   EXPECT_EQ(LinkOf(chart), "0   0");
   EXPECT_TRUE(chart.chart()->sheet().Grid().empty());
 }

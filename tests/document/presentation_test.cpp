@@ -22,10 +22,6 @@ using host::memory::MemorySlide;
 using testing::LinkShape;
 using testing::Table;
 
-std::string Text(host::Shape& shape) {
-  return shape.TextFrame().TextRange().Text();
-}
-
 class PresentationTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -93,9 +89,9 @@ TEST_F(PresentationTest, LoadingReadsEveryTagAndFillsTextFieldsAndClocks) {
   EXPECT_EQ(ctx_.module.current_display_type, 1);  // only the display type setter changes it
   EXPECT_TRUE(presentation.DistributionStart().has_value());
   EXPECT_EQ(presentation.DistributionComputers(), (std::vector<std::string>{"board1", "board2"}));
-  EXPECT_EQ(Text(sales), "980");
-  EXPECT_EQ(Text(beyond), " ");  // a row beyond the data shows one blank
-  EXPECT_EQ(Text(clock), "16:04");
+  EXPECT_EQ(sales.text(), "980");
+  EXPECT_EQ(beyond.text(), " ");  // a row beyond the data shows one blank
+  EXPECT_EQ(clock.text(), "16:04");
   EXPECT_TRUE(front_end_.message_boxes().empty());
 }
 
@@ -111,8 +107,8 @@ TEST_F(PresentationTest, DisplayTypesChangeWhatTextFieldsAndClocksShow) {
   for (int type = 1; type <= 7; ++type) {
     presentation.SetDisplayType(type);
     EXPECT_EQ(ctx_.module.current_display_type, type);
-    EXPECT_EQ(Text(sales), expected[type - 1].first) << "display type " << type;
-    EXPECT_EQ(Text(clock), expected[type - 1].second) << "display type " << type;
+    EXPECT_EQ(sales.text(), expected[type - 1].first) << "display type " << type;
+    EXPECT_EQ(clock.text(), expected[type - 1].second) << "display type " << type;
   }
 }
 
@@ -132,18 +128,18 @@ TEST_F(PresentationTest, RemovedConnectionUnlinksAndBlanksOnlyItsShapes) {
   auto& sales = Field("01", "Sales", 1);
   auto& target = Field("02", "Sales", 1);
   clsPresentation& presentation = Load();
-  ASSERT_EQ(Text(target), "1250.5");
+  ASSERT_EQ(target.text(), "1250.5");
 
   // Without the connection the shape is skipped by the fill and keeps its text...
   ConnectionList kept;
   kept.push_back(std::move(presentation.Connections()[0]));
   presentation.Connections().clear();
   presentation.FillValues(false);
-  EXPECT_EQ(Text(target), "1250.5");
+  EXPECT_EQ(target.text(), "1250.5");
 
   // ...until the connection writer clears it.
   presentation.SetConnectionTags(std::move(kept));
-  EXPECT_EQ(Text(target), "");
+  EXPECT_EQ(target.text(), "");
   EXPECT_FALSE(IsLinkedShape(target.Tags()));
   EXPECT_TRUE(IsLinkedShape(sales.Tags()));
   EXPECT_EQ(deck_->Tags().Item("QUENDRA CONNECTION02"), "");
@@ -187,22 +183,22 @@ TEST_F(PresentationTest, PrepareSaveBlanksAndHidesOnlyLinkedShapesOfAnAddInPrese
                 {source_type::kLinkedObject, "01", "Picture", 1, "", dir_.File("pics")});
   auto& chart = LinkShape(slide_->AddChart("Chart"), {source_type::kGraph, "01", "", 0});
   clsPresentation& presentation = Load();
-  ASSERT_EQ(Text(sales), "1250.5");
+  ASSERT_EQ(sales.text(), "1250.5");
 
   presentation.PrepareSave();
-  EXPECT_EQ(Text(sales), " ");
-  EXPECT_EQ(Text(plain), "my own text");
+  EXPECT_EQ(sales.text(), " ");
+  EXPECT_EQ(plain.text(), "my own text");
   EXPECT_FALSE(picture.Visible());
   EXPECT_FALSE(chart.Visible());
 
   presentation.FillValues();
-  EXPECT_EQ(Text(sales), "1250.5");
+  EXPECT_EQ(sales.text(), "1250.5");
   EXPECT_TRUE(picture.Visible());
   EXPECT_TRUE(chart.Visible());
 
   deck_->Tags().Delete("QUENDRA VERSION");
   presentation.PrepareSave();
-  EXPECT_EQ(Text(sales), "1250.5");
+  EXPECT_EQ(sales.text(), "1250.5");
 }
 
 TEST_F(PresentationTest, AFailingFillAsksOkCancelAndCancelSilencesTheRest) {

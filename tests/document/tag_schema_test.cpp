@@ -22,8 +22,6 @@ TEST(TagNamesTest, PrefixesCompareExactlyAndNumbersAreTheRest) {
   EXPECT_FALSE(HasTagPrefix("QUENDRA CONN", tag::kConnection));
   EXPECT_EQ(TagNumber("QUENDRA CONNECTION07", tag::kConnection), "07");
   EXPECT_EQ(TagNumber("QUENDRA CONNECTION7", tag::kConnection), "7");
-  EXPECT_EQ(ConnectionTagName("03"), "QUENDRA CONNECTION03");
-  EXPECT_EQ(ScrollTagName(3), "QUENDRA SCROLLSTEP3");
   EXPECT_EQ(ScrollNumber("03"), ScrollNumber("3"));
   EXPECT_EQ(DisplayTypeName(5), "Column - Index");
   EXPECT_EQ(DisplayTypeName(8), "");
@@ -38,12 +36,8 @@ TEST(TagNamesTest, ConnectionNumbersFollowTheLargestOfTheLastTwoCharacters) {
   EXPECT_EQ(NextConnectionTagNumber({"100"}), "01");  // its last two characters are "00"
 }
 
-TEST(TagNamesTest, DistributionListEndsEveryNameWithTab) {
-  EXPECT_EQ(DistributionComputerValue({}), "");
-  EXPECT_EQ(DistributionComputerValue({"PC1", "PC2"}), "PC1\tPC2\t");
-  EXPECT_EQ(DistributionComputers("PC1\tPC2\t"), (std::vector<std::string>{"PC1", "PC2"}));
+TEST(TagNamesTest, AnEmptyDistributionValueNamesNoComputer) {
   EXPECT_TRUE(DistributionComputers("").empty());
-  EXPECT_EQ(ScrollValue(true, 2, 3000), "True\t2\t3000");
 }
 
 TEST(TagRewriteTest, DeletesEveryTagOfTheKindEvenWhenTheyFollowEachOther) {

@@ -2,66 +2,33 @@
 // over tables of rows, turned into its copy by the progress form as the menu command does.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "connections/connection_source.h"
-#include "document/tag_schema.h"
-#include "host/memory/memory_host.h"
 #include "offline/progress_meter.h"
-#include "support/context.h"
-#include "testing/shape_link.h"
-#include "testing/table_connection.h"
-#include "testing/test_context.h"
+#include "runtime/show_fixture.h"
 
 namespace vintrel::testing {
 namespace {
 
-constexpr const char* kDeck = "/shows/board.pptx";
-
-// Rows "<prefix>1" .. "<prefix>count" of one column.
-Table Rows(int count, const std::string& prefix = "r") {
-  Table rows;
-  for (int i = 1; i <= count; ++i) rows.push_back({prefix + std::to_string(i)});
-  return rows;
-}
-
-class OfflineCopyTest : public ::testing::Test {
+class OfflineCopyTest : public ShowFixture {
  protected:
   void SetUp() override {
-    twins_.ctx.module.host = &app_;
+    ShowFixture::SetUp();
     files_.AddFolder(files_.TempFolder());
     files_.AddFolder("/shows/pictures");
-    twins_.ctx.services.sources = SourcesOf([this] { return std::make_unique<LiveSource>(data_); });
-    deck_ = &app_.AddPresentation(kDeck);
-    deck_->Tags().Add("QUENDRA VERSION", "1");
+    deck_ = nullptr;
   }
 
-  void Connection(const std::string& number, std::vector<std::string> columns, Table rows) {
-    data_.columns[number] = std::move(columns);
-    data_.rows[number] = std::move(rows);
-    deck_->Tags().Add("QUENDRA CONNECTION" + number, "0\tData " + number + "\tdata.txt\tTrue\t");
-  }
-  host::memory::MemorySlide& Slide(int index) {
-    while (deck_->slides().count() < index) deck_->AddSlide();
-    return deck_->slide(index);
-  }
-  void Link(host::memory::MemoryShape& shape, int type, const std::string& number,
-            const std::string& column, double row, const std::string& folder = "",
-            const std::string& extension = "") {
-    LinkShape(shape, {type, number, column, row, "", folder, extension});
-  }
-  void Field(int slide, const std::string& number, const std::string& column, double row) {
-    Link(Slide(slide).AddTextBox(" "), source_type::kTextField, number, column, row);
-  }
-  void Scroll(int slide, int connection, long step, long time) {
-    Slide(slide).Tags().Add(ScrollTagName(connection), ScrollValue(true, step, time));
-  }
-
+  // Makes the copy of the open presentation (opened first when it is not) as the menu command
+  // does.
   host::memory::MemoryPresentation& MakeCopy() {
-    form_.SetActivePresentation(*deck_);
-    EXPECT_FALSE(form_.failure().has_value()) << form_.failure().value_or("");
-    auto* copy = dynamic_cast<host::memory::MemoryPresentation*>(form_.copy());
+    if (deck_ == nullptr) Open();
+    form_ = std::make_unique<frmProgressMeter>(connect_.context());
+    form_->SetActivePresentation(*deck_);
+    EXPECT_FALSE(form_->failure().has_value()) << form_->failure().value_or("");
+    auto* copy = dynamic_cast<host::memory::MemoryPresentation*>(form_->copy());
     if (copy == nullptr) throw std::runtime_error("no copy was left open");
     return *copy;
   }
@@ -88,14 +55,7 @@ class OfflineCopyTest : public ::testing::Test {
     return {shape.left(), shape.top(), shape.width(), shape.height()};
   }
 
-  TestContext twins_;
-  host::memory::ScriptedFrontEnd& front_end_ = twins_.front_end;
-  host::memory::MemorySettingsStore& settings_ = twins_.settings;
-  host::memory::MemoryFileSystem& files_ = twins_.files;
-  host::memory::MemoryApplication app_;
-  host::memory::MemoryPresentation* deck_ = nullptr;
-  LiveData data_;
-  frmProgressMeter form_{twins_.ctx};
+  std::unique_ptr<frmProgressMeter> form_;
 };
 
 struct PageCase {
@@ -112,16 +72,16 @@ TEST_F(OfflineCopyTest, ScrollingSlidesBecomeOneSlidePerPage) {
        10,
        {1, 2, 3},
        3,
-       {{"r1", "r2", "r3"}, {"r4", "r5", "r6"}, {"r7", "r8", "r9"}, {"r10", " ", " "}}},
-      {"a ticker from row 2 over 6 rows", 6, {2}, 1, {{"r2"}, {"r3"}, {"r4"}, {"r5"}, {"r6"}}},
+       {{"v1", "v2", "v3"}, {"v4", "v5", "v6"}, {"v7", "v8", "v9"}, {"v10", " ", " "}}},
+      {"a ticker from row 2 over 6 rows", 6, {2}, 1, {{"v2"}, {"v3"}, {"v4"}, {"v5"}, {"v6"}}},
       // It stops when the lower one shows the last row.
-      {"a ticker of two rows", 4, {1, 2}, 1, {{"r1", "r2"}, {"r2", "r3"}, {"r3", "r4"}}},
-      {"a page larger than the data", 2, {1, 2, 3}, 3, {{"r1", "r2", " "}}},
-      {"no scrolling", 10, {1, 2}, 0, {{"r1", "r2"}}},
+      {"a ticker of two rows", 4, {1, 2}, 1, {{"v1", "v2"}, {"v2", "v3"}, {"v3", "v4"}}},
+      {"a page larger than the data", 2, {1, 2, 3}, 3, {{"v1", "v2", " "}}},
+      {"no scrolling", 10, {1, 2}, 0, {{"v1", "v2"}}},
   };
   for (const PageCase& c : cases) {
     SCOPED_TRACE(c.name);
-    SetUp();  // a presentation of its own
+    StartOver();  // a presentation of its own
     Connection("01", {"Value"}, Rows(c.rows));
     for (double row : c.linked_rows) Field(1, "01", "Value", row);
     if (c.step > 0) Scroll(1, 1, c.step, 2000);
@@ -138,13 +98,13 @@ TEST_F(OfflineCopyTest, SlidesWithoutDataAreDroppedOnlyWhenTheyHideThemselves) {
     std::vector<std::vector<std::string>> slides;
   };
   const std::vector<Case> cases = {
-      {"no rows, hides itself", 0, true, {{"title"}, {"r1"}}},
-      {"no rows, stays", 0, false, {{"title"}, {" "}, {"r1"}}},
-      {"rows, hides itself", 3, true, {{"title"}, {"e1"}, {"r1"}}},
+      {"no rows, hides itself", 0, true, {{"title"}, {"v1"}}},
+      {"no rows, stays", 0, false, {{"title"}, {" "}, {"v1"}}},
+      {"rows, hides itself", 3, true, {{"title"}, {"e1"}, {"v1"}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    SetUp();  // a presentation of its own
+    StartOver();  // a presentation of its own
     Connection("01", {"Value"}, Rows(3));
     Connection("02", {"Value"}, Rows(c.rows, "e"));
     Slide(1).AddTextBox("title");
@@ -158,8 +118,8 @@ TEST_F(OfflineCopyTest, SlidesWithoutDataAreDroppedOnlyWhenTheyHideThemselves) {
 TEST_F(OfflineCopyTest, PagesAdvanceAtTheScrollSpeedUnlessTheShowAdvancesByHand) {
   for (int mode : {host::advance_mode::kUseSlideTimings, host::advance_mode::kManual}) {
     SCOPED_TRACE(mode);
-    SetUp();  // a presentation of its own
-    deck_->settings().set_advance_mode(mode);
+    StartOver();  // a presentation of its own
+    file_->settings().set_advance_mode(mode);
     Connection("01", {"Value"}, Rows(4));
     Field(1, "01", "Value", 1);
     Scroll(1, 1, 2, 2500);
@@ -184,7 +144,7 @@ TEST_F(OfflineCopyTest, LinkedPicturesBecomeEmbeddedAtTheSamePlaceAndDepth) {
   Slide(1).AddTextBox("behind");
   host::memory::MemoryShape& picture =
       Slide(1).AddLinkedPicture("/shows/pictures/old.png").WithBounds(10, 20, 300, 200);
-  Link(picture, source_type::kLinkedObject, "01", "Picture", 1, "", ".png");
+  LinkShape(picture, {source_type::kLinkedObject, "01", "Picture", 1, "", "", ".png"});
   Slide(1).AddTextBox("in front");
   Scroll(1, 1, 1, 1000);
 
@@ -219,8 +179,8 @@ TEST_F(OfflineCopyTest, OrdinaryLinkedPicturesAreEmbeddedOrKeptLinkedWithAWarnin
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    SetUp();  // a presentation of its own
-    app_.environment().set_file_system(&files_);
+    StartOver();  // a presentation of its own
+    host_.environment().set_file_system(&files_);
     settings_.Set("Quendra Vintrel 2002", "PathMap", "C:\\Shows", "/shows/pictures");
     files_.WriteFile("/shows/pictures/logo.png", "png");
     Connection("01", {"Value"}, Rows(1));
@@ -252,6 +212,7 @@ TEST_F(OfflineCopyTest, TheCopyKeepsOtherTagsAndTheSourceKeepsAll) {
   Field(1, "01", "Value", 1);
   Scroll(1, 1, 2, 1000);
   Slide(1).shape(1).Tags().Add("OTHER", "kept");
+  Open();
   const int source_tags = deck_->tags().Count() + deck_->slide(1).tags().Count();
 
   host::memory::MemoryPresentation& copy = MakeCopy();
@@ -261,7 +222,7 @@ TEST_F(OfflineCopyTest, TheCopyKeepsOtherTagsAndTheSourceKeepsAll) {
   EXPECT_EQ(deck_->tags().Count() + deck_->slide(1).tags().Count(), source_tags);
   EXPECT_EQ(deck_->slides().count(), 1);
   EXPECT_FALSE(copy.Saved());
-  EXPECT_FALSE(twins_.ctx.module.offline_generation_running);
+  EXPECT_FALSE(connect_.context().module.offline_generation_running);
 }
 
 TEST_F(OfflineCopyTest, TheClosingMessageFollowsTheSetting) {
@@ -271,7 +232,7 @@ TEST_F(OfflineCopyTest, TheClosingMessageFollowsTheSetting) {
   };
   for (const Case& c : {Case{"", true}, Case{"0", true}, Case{"1", false}}) {
     SCOPED_TRACE(c.setting);
-    SetUp();  // a presentation of its own
+    StartOver();  // a presentation of its own
     settings_.Set("Quendra Vintrel 2002", "Info", "HideMsgBoxOfflineGeneration", c.setting);
     Connection("01", {"Value"}, Rows(1));
     Field(1, "01", "Value", 1);
@@ -286,9 +247,10 @@ TEST_F(OfflineCopyTest, TheClosingMessageFollowsTheSetting) {
 TEST_F(OfflineCopyTest, AFailureShowsTheOfflineMessageAndLeavesTheSourceAlone) {
   Connection("01", {"Value"}, Rows(3));
   Field(1, "01", "Value", 1);
-  app_.faults().Fail("Slide.Duplicate");
   Scroll(1, 1, 1, 1000);
-  form_.SetActivePresentation(*deck_);
+  Open();
+  host_.faults().Fail("Slide.Duplicate");
+  frmProgressMeter(connect_.context()).SetActivePresentation(*deck_);
   ASSERT_EQ(front_end_.message_boxes().size(), 1u);
   const auto& box = front_end_.message_boxes().front();
   EXPECT_EQ(box.text.rfind("Error while creating off-line presentation. \r\n", 0), 0u) << box.text;
@@ -296,7 +258,7 @@ TEST_F(OfflineCopyTest, AFailureShowsTheOfflineMessageAndLeavesTheSourceAlone) {
   EXPECT_TRUE(box.topmost) << "the off-line copy's messages stay on top";
   EXPECT_EQ(box.title, "Quendra Vintrel 2002");
   EXPECT_EQ(deck_->slides().count(), 1);
-  EXPECT_FALSE(twins_.ctx.module.offline_generation_running);
+  EXPECT_FALSE(connect_.context().module.offline_generation_running);
 }
 
 }  // namespace

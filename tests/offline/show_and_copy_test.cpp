@@ -12,12 +12,6 @@
 namespace vintrel::testing {
 namespace {
 
-Table Rows(int count, const std::string& prefix) {
-  Table rows;
-  for (int i = 1; i <= count; ++i) rows.push_back({prefix + std::to_string(i)});
-  return rows;
-}
-
 class ShowAndCopy : public ShowFixture {
  protected:
   void SetUp() override {

@@ -57,10 +57,6 @@ class EventsDuringWaits : public ShowFixture {
     Slide(3);
   }
 
-  void Open() {
-    connect_.OnConnection(host_, 1, addin_);
-    deck_ = &host_.OpenPresentation(kDeck);
-  }
   // The show begins; every pump it makes counts.
   void Begin() {
     loop_.count_outside = true;

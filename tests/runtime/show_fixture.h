@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,6 +25,13 @@
 #include "testing/test_context.h"
 
 namespace vintrel::testing {
+
+// Rows "<prefix>1" .. "<prefix>count" of one column.
+inline Table Rows(int count, const std::string& prefix = "v") {
+  Table rows;
+  for (int i = 1; i <= count; ++i) rows.push_back({prefix + std::to_string(i)});
+  return rows;
+}
 
 // The loop of a show under test, scripted: every pump made from inside a handler (a wait of
 // the add-in's that lets events run), and every pump at all while `count_outside`, is counted;
@@ -112,10 +118,14 @@ class ShowFixture : public ::testing::Test {
   }
   void HideWhenNoData(int slide) { Slide(slide).Tags().Add("QUENDRA SLIDE PROPERTIES", "1\t0\t"); }
 
-  // Opens the presentation (the open handler fills it) and starts its show.
-  void Start() {
+  // Loads the add-in and opens the presentation (the open handler fills it).
+  void Open() {
     connect_.OnConnection(host_, 1, addin_);
     deck_ = &host_.OpenPresentation(kDeck);
+  }
+  // Opens the presentation and starts its show.
+  void Start() {
+    Open();
     host_.StartSlideShow(*deck_, &loop_);
   }
   // Lets `ms` pass on the fake clock; every timer falling due ticks in order.

@@ -11,10 +11,6 @@ using host::memory::MemoryPresentation;
 // The host events that keep the add-in's presentation entries, on the in-memory host.
 class PresentationEventsTest : public testing_support::ConnectedAddInFixture {};
 
-std::string FieldText(MemoryPresentation& presentation) {
-  return presentation.slide(1).Shapes().Item(1).TextFrame().TextRange().Text();
-}
-
 TEST_F(PresentationEventsTest, OpeningLoadsAndFillsWithoutMarkingTheFileChanged) {
   MemoryPresentation& opened = host_.OpenPresentation("/shows/board.pptx");
   Application& application = *connect_.application();
@@ -22,7 +18,7 @@ TEST_F(PresentationEventsTest, OpeningLoadsAndFillsWithoutMarkingTheFileChanged)
   clsPresentation* entry = application.FindEntry(opened);
   ASSERT_NE(entry, nullptr);
   EXPECT_TRUE(entry->OpenedFromFile());
-  EXPECT_EQ(FieldText(opened), "1250.5");
+  EXPECT_EQ(opened.slide(1).shape(1).text(), "1250.5");
   EXPECT_TRUE(opened.Saved());
 }
 
@@ -34,9 +30,9 @@ TEST_F(PresentationEventsTest, SavingStoresNoValueAndShowsTheValueAgain) {
   EXPECT_EQ(opened.save_count(), 1);  // the add-in's own save, and no second one after it
   MemoryPresentation* stored = host_.environment().FindFile("/shows/board.pptx");
   ASSERT_NE(stored, nullptr);
-  EXPECT_EQ(FieldText(*stored), " ");
+  EXPECT_EQ(stored->slide(1).shape(1).text(), " ");
   EXPECT_EQ(stored->Tags().Item("QUENDRA DISPLAYTYPE"), "0");
-  EXPECT_EQ(FieldText(opened), "1250.5");
+  EXPECT_EQ(opened.slide(1).shape(1).text(), "1250.5");
   EXPECT_TRUE(opened.Saved());
 }
 

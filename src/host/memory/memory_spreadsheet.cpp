@@ -167,6 +167,7 @@ void MemoryWorkbook::Close() {
   Check("Workbook.Close");
   closed_ = true;
   ++factory_.close_count_;
+  if (!saved_) ++factory_.unsaved_closes_;
   --factory_.open_workbooks_;
 }
 

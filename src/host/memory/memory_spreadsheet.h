@@ -150,6 +150,8 @@ class MemorySpreadsheetFactory : public host::SpreadsheetFactory {
   int quit_count() const { return quit_count_; }
   const std::vector<WorkbookOpen>& opens() const { return opens_; }
   int close_count() const { return close_count_; }
+  // Workbooks closed without being marked saved first (the spreadsheet would ask the user).
+  int unsaved_closes() const { return unsaved_closes_; }
   // Workbooks opened and not closed yet.
   int open_workbooks() const { return open_workbooks_; }
 
@@ -163,6 +165,7 @@ class MemorySpreadsheetFactory : public host::SpreadsheetFactory {
   int applications_created_ = 0;
   int quit_count_ = 0;
   int close_count_ = 0;
+  int unsaved_closes_ = 0;
   int open_workbooks_ = 0;
   std::vector<WorkbookOpen> opens_;
   std::map<std::string, std::unique_ptr<MemoryWorkbookFile>> files_;
