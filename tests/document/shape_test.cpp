@@ -66,6 +66,7 @@ TEST_F(ShapeTest, UnreadableTypeRaisesError9) {
   clsshape shape;
   const Error failure = testing::ErrorOf([&] { shape.SetShapeItem(shape_); });
   EXPECT_EQ(failure.number(), ErrorNumber(ErrorCode::kSettingShapeInformation));
+  EXPECT_EQ(failure.description(), "Error setting shape information.");
 }
 
 TEST_F(ShapeTest, FullLinkIsWrittenInItsOrder) {

@@ -30,6 +30,7 @@ TEST(SlidePropertiesTest, UnreadableValuesRaiseError1) {
     clsSlide slide;
     const Error failure = testing::ErrorOf([&] { slide.SetTagString(text); });
     EXPECT_EQ(failure.number(), ErrorNumber(ErrorCode::kSettingConnectionTag));
+    EXPECT_EQ(failure.description(), "Error setting connection tag.");
   }
 }
 

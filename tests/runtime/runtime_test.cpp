@@ -294,7 +294,7 @@ class StatusLog : public host::DataStatusDisplay {
 };
 
 // A failing source goes to the error log, is announced once (with its values marked stale when
-// they are kept) and the show goes on; the log is offered (one question) when the show ends.
+// they are kept) and the show goes on; the log is offered when the show ends.
 TEST_F(Refresh, AFailingSourceIsAnnouncedOnceAndItsValuesKeptWhenAskedFor) {
   for (const bool keep : {false, true}) {
     SCOPED_TRACE(keep ? "KeepLastGoodValues=1" : "default");
@@ -320,6 +320,9 @@ TEST_F(Refresh, AFailingSourceIsAnnouncedOnceAndItsValuesKeptWhenAskedFor) {
     EXPECT_EQ(Text(1, field), "back");
     host_.EndSlideShow();
     ASSERT_EQ(front_end_.message_boxes().size(), boxes + 1);
+    EXPECT_EQ(front_end_.message_boxes().back().text,
+              "There were errors encountered during the presentation. Do you want to open the "
+              "log file?");
     connect_.services().show_status = nullptr;
   }
 }
