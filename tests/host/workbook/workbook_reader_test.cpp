@@ -83,8 +83,7 @@ TEST_F(WorkbookReaderTest, FilesThatCannotBeOpenedSayWhy) {
   ASSERT_NE(codepage, std::string::npos);
   filepass[codepage] = '\x2F';
   // The name of the encryption stream inside a workbook's cells is no encryption.
-  std::string named;
-  for (char c : std::string("EncryptedPackage")) named += std::string(1, c) + '\0';
+  const std::string named = testing::Utf16Le("EncryptedPackage");
   EXPECT_NO_THROW(app_.Open(
       dir_.Write("plain.xls", testing::CompoundDocument(u"Book", testing::BiffBof(5, 0x0005) +
                                                                      testing::BiffEof() + named)),
