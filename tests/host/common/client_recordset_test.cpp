@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/error.h"
+#include "testing/error_of.h"
 
 namespace vintrel::host {
 namespace {
@@ -25,14 +26,11 @@ std::unique_ptr<ClientRecordset> MakeRecordset(const std::vector<std::vector<Fie
   return rs;
 }
 
+// The number of the error `action` raises, which always comes with a description.
 int32_t ErrorNumber(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    EXPECT_FALSE(error.description().empty());
-    return error.number();
-  }
-  return 0;
+  const Error error = vintrel::testing::ErrorOf(action);
+  EXPECT_FALSE(error.description().empty());
+  return error.number();
 }
 
 TEST(ClientRecordsetTest, FabricatedRecordsetStoresRowsInOrderAndFindsFieldsInAnyCase) {

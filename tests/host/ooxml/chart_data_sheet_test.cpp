@@ -87,6 +87,8 @@ class ChartDataSheet : public ::testing::Test {
     deck_->Save();
     return ReadEntry(path_, "ppt/charts/chart1.xml");
   }
+  // Whatever a test saved is a sound package.
+  void TearDown() override { EXPECT_EQ(PackageProblems(path_), std::vector<std::string>()); }
   TempDir dir_;
   testing::TestClipboard clipboard_;
   std::string path_;
@@ -116,7 +118,6 @@ TEST_F(ChartDataSheet, MoreSeriesThanTheChartHadAreClonedFromTheLast) {
             (Strings{"Sales|North,South,East|10,,1000|Sheet1!$B$2:$B$4|General",
                      "Cost|North,South,East|4,,6|Sheet1!$C$2:$C$4|General"}));
   EXPECT_EQ(indices.size(), 2u);
-  EXPECT_EQ(PackageProblems(path_), Strings());
 
   // The embedded workbook holds the same block.
   std::string workbook =
@@ -145,7 +146,6 @@ TEST_F(ChartDataSheet, FewerSeriesDropTheRestAndKeepTheSheetName) {
   Graph().DataSheet().Columns(2).SetNumberFormat(format);
   Graph().Update();
   EXPECT_EQ(SavedSeries(), Strings{"Plan|2026|4|Лист1!$B$2:$B$2|0.0"});
-  EXPECT_EQ(PackageProblems(path_), Strings());
 }
 
 TEST_F(ChartDataSheet, ExtraSeriesTakeTheNextAccentColours) {
@@ -163,7 +163,6 @@ TEST_F(ChartDataSheet, ExtraSeriesTakeTheNextAccentColours) {
   EXPECT_EQ(xml.find("{00000002-8CC8-48F1-840A-4DE2C014BBEA}"),
             xml.rfind("{00000002-8CC8-48F1-840A-4DE2C014BBEA}"))
       << "clones get their own unique ids";
-  EXPECT_EQ(PackageProblems(path_), Strings());
 }
 
 TEST_F(ChartDataSheet, DatesStayNumbersAndTextTurnsTheAxisToText) {
@@ -188,7 +187,6 @@ TEST_F(ChartDataSheet, DatesStayNumbersAndTextTurnsTheAxisToText) {
     Refill(graph, block);
     testing::ExpectParts(ChartXml(), parts);
   }
-  EXPECT_EQ(PackageProblems(path_), Strings());
 }
 
 TEST_F(ChartDataSheet, ExcludedColumnsAreLeftOut) {
@@ -216,7 +214,6 @@ TEST_F(ChartDataSheet, ExcludedColumnsAreLeftOut) {
   sheet.Columns(1).SetInclude(false);
   Graph().Update();
   testing::ExpectParts(ChartXml(), {"!<c:cat>"});
-  EXPECT_EQ(PackageProblems(path_), Strings());
 }
 
 TEST_F(ChartDataSheet, RefillTwiceAndEmptyBlock) {
@@ -235,7 +232,6 @@ TEST_F(ChartDataSheet, RefillTwiceAndEmptyBlock) {
   EXPECT_EQ(empty[0].rfind("|||", 0), 0u) << empty[0];
   Refill(Graph(), "k\tv\tw\r\na\t1\t2\r\n");
   EXPECT_EQ(SavedSeries().size(), 2u);
-  EXPECT_EQ(PackageProblems(path_), Strings());
 }
 
 TEST_F(ChartDataSheet, PasteAtAnOffsetAndWithoutText) {

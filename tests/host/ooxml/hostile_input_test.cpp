@@ -206,31 +206,27 @@ TEST(HostileInput, PartsTheProgramCanDoWithoutAreLeftAsTheyAre) {
   EXPECT_EQ(testing::ReadEntry(dir.File("copy.pptx"), chart), broken_chart);
 }
 
-TEST(HostileInput, SlideMissingOrListedTwice) {
-  // Only the presentation object finds these, and names what is wrong.
+// A missing file or folder, a slide missing or listed twice: only the presentation object finds
+// these, and names what is wrong.
+TEST(HostileInput, MissingFilesAndSlidesAreNamed) {
   TempDir dir;
-  const std::string no_slide = dir.Write("no-slide.pptx", Without("ppt/slides/slide1.xml"));
-  testing::ExpectParts(ErrorOf([&] { PackagePresentation::Open(no_slide); }).description(),
-                       {"slide1.xml"});
-
   testing::DeckLayout layout = testing::OneSlide("");
   layout.presentation_rels = testing::Rel("rId20", "slide", "slides/slide1.xml");
-  std::string good = dir.Write("good.pptx", testing::BuildDeck(layout));
   auto listed_twice = [](std::string&, std::string& data) {
     size_t list = data.find("</p:sldIdLst>");
     if (list != std::string::npos) data.insert(list, "<p:sldId id=\"300\" r:id=\"rId20\"/>");
   };
-  std::string path = dir.Write("twice.pptx", testing::Rezipped(good, listed_twice));
-  testing::ExpectParts(ErrorOf([&] { PackagePresentation::Open(path); }).description(), {"twice"});
-}
-
-TEST(HostileInput, MissingFileAndFolder) {
-  TempDir dir;
-  const Error absent = ErrorOf([&] { PackagePresentation::Open(dir.File("absent.pptx")); });
-  EXPECT_EQ(absent.number(), kErrFileNotFound);
-  testing::ExpectParts(absent.description(), {"absent.pptx"});
-  testing::ExpectParts(ErrorOf([&] { PackagePresentation::Open(dir.path()); }).description(),
-                       {"is a folder"});
+  const std::string good = dir.Write("good.pptx", testing::BuildDeck(layout));
+  const std::pair<std::string, const char*> cases[] = {
+      {dir.Write("no-slide.pptx", Without("ppt/slides/slide1.xml")), "slide1.xml"},
+      {dir.Write("twice.pptx", testing::Rezipped(good, listed_twice)), "twice"},
+      {dir.File("absent.pptx"), "absent.pptx"},
+      {dir.path(), "is a folder"},
+  };
+  for (const auto& [path, part] : cases) {
+    testing::ExpectParts(ErrorOf([&] { PackagePresentation::Open(path); }).description(), {part});
+  }
+  EXPECT_EQ(ErrorOf([&] { PackagePresentation::Open(cases[2].first); }).number(), kErrFileNotFound);
 }
 
 }  // namespace

@@ -79,11 +79,16 @@ TEST(PackageRoundTrip, ChangeRewritesOnlyTheTouchedParts) {
   EXPECT_TRUE(reopened->Slides().Item(2).SlideShowTransition().Hidden());
 }
 
-// A copy takes the presentation as it is and leaves it so: what changed since opening (an edited
-// part, a part added) is still there for the next copy and for saving the presentation itself.
-TEST(PackageRoundTrip, CopiesLeaveChangesForLaterCopiesAndTheSave) {
+// A deck of one text box holding "x".
+class SmallDeck : public ::testing::Test {
+ protected:
   TempDir dir;
   const std::string path = testing::WriteDeck(dir, testing::TextBox(2, "A", "x"), "deck.pptx");
+};
+
+// A copy takes the presentation as it is and leaves it so: what changed since opening (an edited
+// part, a part added) is still there for the next copy and for saving the presentation itself.
+TEST_F(SmallDeck, CopiesLeaveChangesForLaterCopiesAndTheSave) {
   auto presentation = PackagePresentation::Open(path);
   host::Shape& box = presentation->Slides().Item(1).Shapes().Item(1);
   box.Tags().Add("QUENDRA KEPT", "1");
@@ -113,9 +118,7 @@ TEST(PackageRoundTrip, CopiesLeaveChangesForLaterCopiesAndTheSave) {
   }
 }
 
-TEST(PackageRoundTrip, FailedSaveLeavesTheOriginalUntouched) {
-  TempDir dir;
-  std::string path = testing::WriteDeck(dir, testing::TextBox(2, "A", "x"), "deck.pptx");
+TEST_F(SmallDeck, FailedSaveLeavesTheOriginalUntouched) {
   std::string before = vintrel::testing::ReadFile(path);
   auto presentation = PackagePresentation::Open(path);
   testing::TextOf(*presentation).SetText("changed");
@@ -126,24 +129,20 @@ TEST(PackageRoundTrip, FailedSaveLeavesTheOriginalUntouched) {
   EXPECT_FALSE(presentation->Saved());
 }
 
-TEST(PackageRoundTrip, SaveThroughALinkReplacesTheFileItNames) {
-  TempDir dir;
-  std::string real = testing::WriteDeck(dir, testing::TextBox(2, "A", "a"), "real.pptx");
+TEST_F(SmallDeck, SaveThroughALinkReplacesTheFileItNames) {
   std::string link = dir.File("link.pptx");
-  ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
+  ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
   auto deck = PackagePresentation::Open(link);
   testing::TextOf(*deck).SetText("via link");
   deck->Save();
   struct stat info {};
   ASSERT_EQ(::lstat(link.c_str(), &info), 0);
   EXPECT_TRUE(S_ISLNK(info.st_mode));
-  auto reopened = PackagePresentation::Open(real);
+  auto reopened = PackagePresentation::Open(path);
   EXPECT_EQ(testing::TextOf(*reopened).Text(), "via link");
 }
 
-TEST(PackageRoundTrip, MacroDecksAndTemplatesKeepTheirKindAndMacros) {
-  TempDir dir;
-  std::string plain = testing::WriteDeck(dir, testing::TextBox(2, "A", "a"), "plain.pptx");
+TEST_F(SmallDeck, MacroDecksAndTemplatesKeepTheirKindAndMacros) {
   const std::string vba("\xD0\xCF\x11\xE0 macro storage", 18);
   const std::string main_type =
       "application/vnd.openxmlformats-officedocument.presentationml.presentation.main+xml";
@@ -157,14 +156,14 @@ TEST(PackageRoundTrip, MacroDecksAndTemplatesKeepTheirKindAndMacros) {
           data.find("</Types>"),
           "<Default Extension=\"bin\" ContentType=\"application/vnd.ms-office.vbaProject\"/>");
     };
-    std::string path =
-        dir.Write("deck.pptm", testing::Rezipped(plain, retyped, {{"ppt/vbaProject.bin", vba}}));
-    auto deck = PackagePresentation::Open(path);
+    std::string macros =
+        dir.Write("deck.pptm", testing::Rezipped(path, retyped, {{"ppt/vbaProject.bin", vba}}));
+    auto deck = PackagePresentation::Open(macros);
     testing::TextOf(*deck).SetText("changed");
     deck->Save();
-    EXPECT_EQ(ReadEntry(path, "ppt/vbaProject.bin"), vba);
-    testing::ExpectParts(ReadEntry(path, "[Content_Types].xml"), {kind});
-    EXPECT_EQ(testing::PackageProblems(path), std::vector<std::string>());
+    EXPECT_EQ(ReadEntry(macros, "ppt/vbaProject.bin"), vba);
+    testing::ExpectParts(ReadEntry(macros, "[Content_Types].xml"), {kind});
+    EXPECT_EQ(testing::PackageProblems(macros), std::vector<std::string>());
   }
 }
 

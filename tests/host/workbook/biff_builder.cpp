@@ -46,6 +46,12 @@ std::string ByteText(const std::string& bytes, bool short_length) {
   return (short_length ? std::string(1, static_cast<char>(size)) : Le16(size)) + bytes;
 }
 
+std::string Utf16Le(const std::string& ascii) {
+  std::string text;
+  for (char c : ascii) text += Le16(static_cast<unsigned char>(c));
+  return text;
+}
+
 std::string CompoundDocument(const std::u16string& name, std::string stream) {
   constexpr uint32_t kFree = 0xFFFFFFFF, kEnd = 0xFFFFFFFE, kTable = 0xFFFFFFFD;
   const size_t size = std::max<size_t>(stream.size(), 4096);  // kept out of the mini stream

@@ -21,6 +21,9 @@ std::string BiffEof();
 // A byte string with its length in one byte or two.
 std::string ByteText(const std::string& bytes, bool short_length);
 
+// ASCII text as UTF-16LE bytes, as stream names are stored.
+std::string Utf16Le(const std::string& ascii);
+
 // A compound document holding one stream.
 std::string CompoundDocument(const std::u16string& name, std::string stream);
 

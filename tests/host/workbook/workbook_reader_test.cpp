@@ -83,8 +83,7 @@ TEST_F(WorkbookReaderTest, FilesThatCannotBeOpenedSayWhy) {
   ASSERT_NE(codepage, std::string::npos);
   filepass[codepage] = '\x2F';
   // The name of the encryption stream inside a workbook's cells is no encryption.
-  std::string named;
-  for (char c : std::string("EncryptedPackage")) named += std::string(1, c) + '\0';
+  const std::string named = testing::Utf16Le("EncryptedPackage");
   EXPECT_NO_THROW(app_.Open(
       dir_.Write("plain.xls", testing::CompoundDocument(u"Book", testing::BiffBof(5, 0x0005) +
                                                                      testing::BiffEof() + named)),
@@ -253,6 +252,12 @@ TEST_F(WorkbookReaderTest, ClosedWorkbooksAndAQuitApplicationRefuseWork) {
   EXPECT_THAT(ErrorOf([&] { app_.Add(); }).description(), HasSubstr("shut down"));
   EXPECT_THAT(ErrorOf([&] { app_.Open(dir_.File("book.xlsx"), {}); }).description(),
               HasSubstr("shut down"));
+  // The factory's applications are independent: quitting one leaves the other working.
+  WorkbookReaderFactory factory;
+  auto first = factory.CreateApplication();
+  auto second = factory.CreateApplication();
+  first->Quit();
+  EXPECT_EQ(second->Add()->SheetCount(), 1);
 }
 
 TEST_F(WorkbookReaderTest, FilesAreOnlyRead) {
@@ -266,14 +271,6 @@ TEST_F(WorkbookReaderTest, FilesAreOnlyRead) {
   book->Close();
   EXPECT_EQ(std::filesystem::last_write_time(path), before);
   EXPECT_EQ(ReadFile(path), bytes);
-}
-
-TEST(WorkbookReaderFactoryTest, CreatesIndependentApplications) {
-  WorkbookReaderFactory factory;
-  auto first = factory.CreateApplication();
-  auto second = factory.CreateApplication();
-  first->Quit();
-  EXPECT_EQ(second->Add()->SheetCount(), 1);
 }
 
 // Workbooks written by the spreadsheet programs themselves.
