@@ -94,31 +94,5 @@ TEST_F(OfflineCommandTest, ADeckWrittenByLibreOfficeGetsOnePagePerRow) {
   }
 }
 
-TEST_F(OfflineCommandTest, BadUsageIsBadInput) {
-  const std::string deck = Example("sales-board.pptx");
-  const std::string plain = File("plain.pptx");
-  fs::copy_file(FixturePath(kLibreOfficeDeck), plain);
-  const struct {
-    const char* name;
-    std::vector<std::string> arguments;
-  } cases[] = {
-      {"no output", {"offline", deck}},
-      {"no such file", {"offline", File("absent.pptx"), "-o", File("x.pptx")}},
-      {"the output is the presentation", {"offline", deck, "-o", deck}},
-      {"no Vintrel data", {"offline", plain, "-o", File("x.pptx")}},
-      {"the output's folder is missing", {"offline", deck, "-o", File("missing/x.pptx")}},
-      {"the output is a folder", {"offline", deck, "-o", File("examples")}},
-  };
-  for (const auto& c : cases) {
-    const ProgramResult run = Vintrel(c.arguments);
-    EXPECT_EQ(run.exit_code, 2) << c.name << "\n" << run.err;
-    EXPECT_FALSE(run.err.empty()) << c.name;
-    // Refused before any work: no copy was made.
-    EXPECT_THAT(run.out, Not(HasSubstr("ready"))) << c.name;
-    EXPECT_THAT(run.err, Not(HasSubstr("ready"))) << c.name;
-  }
-  EXPECT_FALSE(fs::exists(File("x.pptx")));
-}
-
 }  // namespace
 }  // namespace vintrel::testing
