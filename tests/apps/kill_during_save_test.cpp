@@ -1,19 +1,15 @@
 // A save killed at any moment (SIGKILL: no handler, no cleanup) never harms the file: it is either
 // the file as it was or the complete new one, never a mix. The killed save's temporary files are
 // removed by the next save of the same file.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "faults/fault_support.h"
@@ -36,30 +32,13 @@ constexpr int kKills = 200;
 constexpr int kSlides = 60;
 #endif
 
-// Starts `vintrel save deck`, kills it after `delay` unless it ended before; returns whether it
-// was killed.
+// Runs `vintrel save deck` and kills it (SIGKILL: timeout signals its own process group) after
+// `delay` unless it ended before; returns whether it was killed.
 bool SaveAndKill(const std::string& deck, const ProgramHome& home, Clock::duration delay) {
-  std::vector<std::string> environment;
-  for (const auto& [name, value] : home.Environment()) environment.push_back(name + "=" + value);
-  pid_t pid = fork();
-  if (pid == 0) {
-    int null = open("/dev/null", O_RDWR);
-    dup2(null, STDIN_FILENO);
-    dup2(null, STDOUT_FILENO);
-    dup2(null, STDERR_FILENO);
-    for (std::string& variable : environment) putenv(variable.data());
-    execl(VINTREL_PROGRAM, VINTREL_PROGRAM, "save", deck.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  const auto deadline = Clock::now() + delay;
-  int status = 0;
-  while (Clock::now() < deadline) {
-    if (waitpid(pid, &status, WNOHANG) == pid) return false;
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
-  }
-  kill(pid, SIGKILL);
-  waitpid(pid, &status, 0);
-  return WIFSIGNALED(status);
+  const std::string seconds = std::to_string(std::chrono::duration<double>(delay).count());
+  return RunProgram("/usr/bin/timeout", {"-s", "KILL", seconds, VINTREL_PROGRAM, "save", deck},
+                    home.Environment())
+             .exit_code == 128 + SIGKILL;
 }
 
 std::vector<std::string> Leftovers(const std::string& folder) {
