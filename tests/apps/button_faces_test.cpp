@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -15,26 +14,6 @@ namespace vintrel::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct PngHeader {
-  uint32_t width = 0, height = 0;
-  int bit_depth = 0;
-};
-
-// The size and sample depth from a PNG file's signature and IHDR chunk; all zero for a file that
-// is not a PNG.
-PngHeader ReadPngHeader(const std::string& bytes) {
-  if (bytes.size() < 26 || bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0 ||
-      bytes.compare(12, 4, "IHDR") != 0) {
-    return {};
-  }
-  auto word = [&](size_t at) {
-    uint32_t value = 0;
-    for (size_t i = 0; i < 4; ++i) value = value << 8 | static_cast<uint8_t>(bytes[at + i]);
-    return value;
-  };
-  return {word(16), word(20), static_cast<uint8_t>(bytes[24])};
-}
 
 // Every tool bar button, as `vintrel menus` hands it out, names an existing face of its own, and
 // the build drew each face 16 by 16 with a one-bit mask of its size.
@@ -60,6 +39,9 @@ TEST(ButtonFacesTest, EveryToolBarButtonHasAFaceOfItsOwnAndAMaskOfItsSize) {
   ASSERT_EQ(result.exit_code, 0) << result.err;
   const nlohmann::json controls = nlohmann::json::parse(result.out)["toolBar"]["controls"];
   const fs::path folder = VINTREL_BUTTON_FACES;
+  // How a PNG of 16 by 16 pixels begins: the signature, then the header chunk with the size
+  // (its sample depth follows).
+  const std::string png_16_by_16("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x10\0\0\0\x10", 24);
   std::set<std::string> faces;
   for (const auto& c : buttons) {
     SCOPED_TRACE(c.caption);
@@ -73,14 +55,9 @@ TEST(ButtonFacesTest, EveryToolBarButtonHasAFaceOfItsOwnAndAMaskOfItsSize) {
     EXPECT_TRUE(fs::is_regular_file(picture)) << picture;
 
     const std::string face = ReadFile((folder / (std::string(c.picture) + ".png")).string());
-    const PngHeader drawn = ReadPngHeader(face);
-    const PngHeader mask =
-        ReadPngHeader(ReadFile((folder / (std::string(c.mask) + ".png")).string()));
-    EXPECT_EQ(drawn.width, 16u);
-    EXPECT_EQ(drawn.height, 16u);
-    EXPECT_EQ(mask.width, drawn.width);
-    EXPECT_EQ(mask.height, drawn.height);
-    EXPECT_EQ(mask.bit_depth, 1);
+    const std::string mask = ReadFile((folder / (std::string(c.mask) + ".png")).string());
+    EXPECT_TRUE(face.starts_with(png_16_by_16)) << "not a PNG of 16 by 16 pixels";
+    EXPECT_TRUE(mask.starts_with(png_16_by_16 + '\x01')) << "not a one-bit mask of that size";
     EXPECT_TRUE(faces.insert(face).second) << c.picture << " looks like another button";
   }
 }
