@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <regex>
@@ -62,6 +63,20 @@ TEST(ProgramTest, BadUsageExitsWithTwoAndSaysWhyInOneLine) {
   const std::string plain = example.File("plain.pptx");
   fs::copy_file(FixturePath("pptx/libreoffice-7.4-export-chart-table-hidden-slide.pptx"), plain);
   const std::string copy = example.File("x.pptx");
+  const std::string page = example.File("page");
+  const std::string ws = "ws://127.0.0.1:9001/";
+  std::ofstream(example.File("file")) << "not a folder";
+  // `vintrel show --export-page` into `folder` (the page's when empty), naming `broker` and
+  // `topic`, then `more`.
+  const auto export_page = [&](const std::string& broker, const std::string& topic = "demo",
+                               const std::string& folder = "",
+                               const std::vector<std::string>& more = {}) {
+    std::vector<std::string> arguments = {
+        "show", "--export-page", folder.empty() ? page : folder, "--broker", broker, "--topic",
+        topic};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return arguments;
+  };
   const struct {
     std::vector<std::string> arguments;
     std::string says;  // part of stderr
@@ -78,6 +93,20 @@ TEST(ProgramTest, BadUsageExitsWithTwoAndSaysWhyInOneLine) {
       {{"player", "--for", "1"}, "no distribution folder: give --folder"},
       {{"player", "--folder", example.File("nope"), "--for", "1"},
        "--folder: " + example.File("nope") + ": No such file or directory"},
+      {export_page("http://127.0.0.1:9001/"), "--broker takes the broker's WebSocket listener"},
+      {export_page("mqtt://127.0.0.1:1883/demo"), "--broker takes"},
+      {export_page("ws://viewer:look@127.0.0.1/"), "--broker takes"},
+      {export_page("ws://127.0.0.1:0/"), "--broker takes"},
+      {export_page("ws://127.0.0.1/?token=x"), "--broker takes"},
+      {export_page(ws, "demo/#"), "--topic takes a topic without wildcards"},
+      {export_page(ws, "demo/"), "--topic takes"},
+      {export_page(ws, "demo", example.File("missing/page")), "missing does not exist"},
+      {export_page(ws, "demo", example.File("file")), "is not a folder"},
+      {export_page(ws, "demo", "", {deck}), "a presentation FILE does not go with it"},
+      {export_page(ws, "demo", "", {"--serve"}), "--serve does not go with it"},
+      {export_page(ws, "demo", "", {"--publish", "mqtt://127.0.0.1/demo"}),
+       "--publish does not go with it"},
+      {{"show", "--export-page", page}, "go together"},
   };
   const std::string before = ReadFile(deck);
   for (const auto& c : cases) {
@@ -91,6 +120,7 @@ TEST(ProgramTest, BadUsageExitsWithTwoAndSaysWhyInOneLine) {
   }
   EXPECT_EQ(ReadFile(deck), before);
   EXPECT_FALSE(fs::exists(copy));
+  EXPECT_FALSE(fs::exists(page));
   const ProgramResult help = example.Vintrel({"--help"});
   EXPECT_EQ(help.exit_code, 0);
   EXPECT_THAT(help.out, HasSubstr("--version"));

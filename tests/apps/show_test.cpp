@@ -143,55 +143,6 @@ TEST(PageExport, WritesThePageNamingTheBrokerAndLeavesOtherFilesAlone) {
   EXPECT_THAT(ReadFile(folder + "/index.html"), HasSubstr("connect-src ws://127.0.0.1:9001;"));
 }
 
-TEST(PageExport, BadAddressesTopicsFoldersAndOptionsAreExitCode2AndWriteNothing) {
-  const ExampleCopy example;
-  const std::string folder = example.File("page");
-  const std::string deck = example.Example("sales-board.pptx");
-  std::ofstream(example.File("file")) << "not a folder";
-  const struct {
-    std::vector<std::string> arguments;
-    std::string says;  // part of stderr
-  } cases[] = {
-      {{"--broker", "http://127.0.0.1:9001/"}, "--broker takes the broker's WebSocket listener"},
-      {{"--broker", "mqtt://127.0.0.1:1883/demo"}, "--broker takes"},
-      {{"--broker", "ws://viewer:look@127.0.0.1/"}, "--broker takes"},
-      {{"--broker", "ws://127.0.0.1:0/"}, "--broker takes"},
-      {{"--broker", "ws://127.0.0.1/?token=x"}, "--broker takes"},
-      {{"--topic", "demo/#"}, "--topic takes a topic without wildcards"},
-      {{"--topic", "demo/"}, "--topic takes"},
-      {{"--export-page", example.File("missing/page")}, "missing does not exist"},
-      {{"--export-page", example.File("file")}, "is not a folder"},
-      {{deck}, "a presentation FILE does not go with it"},
-      {{"--serve"}, "--serve does not go with it"},
-      {{"--publish", "mqtt://127.0.0.1/demo"}, "--publish does not go with it"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.arguments.back());
-    std::map<std::string, std::string> options = {
-        {"--export-page", folder}, {"--broker", "ws://127.0.0.1:9001/"}, {"--topic", "demo"}};
-    std::vector<std::string> arguments = {"show"};
-    for (size_t i = 0; i < c.arguments.size(); ++i) {
-      if (options.count(c.arguments[i]) && i + 1 < c.arguments.size()) {
-        options[c.arguments[i]] = c.arguments[i + 1];
-        ++i;
-      } else {
-        arguments.push_back(c.arguments[i]);
-      }
-    }
-    for (const auto& [option, value] : options) arguments.insert(arguments.end(), {option, value});
-    const ProgramResult result = example.Vintrel(arguments);
-    EXPECT_EQ(result.exit_code, 2);
-    EXPECT_THAT(result.err, HasSubstr(c.says));
-    EXPECT_EQ(result.out, "");
-    EXPECT_FALSE(fs::exists(folder));
-  }
-  // Only together.
-  const ProgramResult alone = example.Vintrel({"show", "--export-page", folder});
-  EXPECT_EQ(alone.exit_code, 2);
-  EXPECT_THAT(alone.err, HasSubstr("go together"));
-  EXPECT_FALSE(fs::exists(folder));
-}
-
 // Both address forms share one reading of HOST[:PORT]: the defaults per scheme, IPv6 in
 // brackets, and everything that is not a plain host refused.
 TEST(BrokerAddresses, AreReadTheSameForMqttAndWebSockets) {
