@@ -377,6 +377,9 @@ TEST_F(StudioSessionTest, OnlySlidesAChangeTouchedAreDrawnAgain) {
 // page, and the forms and messages waiting then are as listed.
 TEST_F(StudioSessionTest, DialogsWaitOnTheShellThreadForThePagesActions) {
   std::thread shell([this] { shell_.Serve([] { return false; }); });
+  const std::string manager = "frmSlideShowPropertyPage";
+  const std::string database = "frmDatabaseConnection";
+  constexpr ShellThread::Driven waiting = ShellThread::Driven::kWaiting;
   const struct {
     const char* what;
     std::function<void()> step;
@@ -384,19 +387,15 @@ TEST_F(StudioSessionTest, DialogsWaitOnTheShellThreadForThePagesActions) {
     size_t messages;
     ShellThread::Driven driven = ShellThread::Driven::kFinished;
   } steps[] = {
-      {"the connection manager opens",
-       [&] { studio_->Click("t/1"); },
-       {"frmSlideShowPropertyPage"},
-       0,
-       ShellThread::Driven::kWaiting},
+      {"the connection manager opens", [&] { studio_->Click("t/1"); }, {manager}, 0, waiting},
       {"its Add opens the database dialog",
        [&] {
          front_end_.Act(R"({"control": "TabStrip1", "set": "Databases"})");
          front_end_.Act(R"({"control": "cmdNew2", "click": true})");
        },
-       {"frmSlideShowPropertyPage", "frmDatabaseConnection"},
+       {manager, database},
        0,
-       ShellThread::Driven::kWaiting},
+       waiting},
       {"a statement that cannot run, tested: the dialog's message",
        [&] {
          front_end_.Act(R"({"control": "txtConnectionString",
@@ -405,21 +404,18 @@ TEST_F(StudioSessionTest, DialogsWaitOnTheShellThreadForThePagesActions) {
          front_end_.Act(R"({"control": "txtSQLStatement", "set": "SELECT nothing"})");
          front_end_.Act(R"({"control": "cmdTest", "click": true})");
        },
-       {"frmSlideShowPropertyPage", "frmDatabaseConnection"},
+       {manager, database},
        1,
-       ShellThread::Driven::kWaiting},
+       waiting},
       {"the message answered",
        [&] { front_end_.Answer(host::msg_box::kOk); },
-       {"frmSlideShowPropertyPage", "frmDatabaseConnection"},
+       {manager, database},
        0},
       {"a menu while a dialog is open",
        [&] { EXPECT_THROW(studio_->Click("t/1"), BadInput); },
-       {"frmSlideShowPropertyPage", "frmDatabaseConnection"},
+       {manager, database},
        0},
-      {"the dialog cancelled",
-       [&] { front_end_.Act(R"({"key": "escape"})"); },
-       {"frmSlideShowPropertyPage"},
-       0},
+      {"the dialog cancelled", [&] { front_end_.Act(R"({"key": "escape"})"); }, {manager}, 0},
       {"the manager cancelled", [&] { front_end_.Act(R"({"key": "escape"})"); }, {}, 0},
   };
   for (const auto& s : steps) {
