@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <regex>
@@ -20,6 +21,7 @@
 
 #include "faults/fault_support.h"
 #include "host/ooxml/package_presentation.h"
+#include "host/ooxml/zip_archive.h"
 #include "host_session.h"
 #include "linked_deck.h"
 
@@ -53,9 +55,9 @@ TEST(VersionCommandTest, PrintsTheVersionAndTracesTheLoadOnlyWhenDebugging) {
   }
 }
 
-// Bad usage of any command: exit code 2, one line on stderr saying why (a usage error points to
-// --help on a second), nothing on stdout and no file written. Files that are no presentation are
-// in hostile_files_test.cpp.
+// Bad usage of any command, and a presentation with a part that does not parse: exit code 2, one
+// line on stderr saying why (a usage error points to --help on a second), nothing on stdout and no
+// file written. Other files that are no presentation are in hostile_files_test.cpp.
 TEST(ProgramTest, BadUsageExitsWithTwoAndSaysWhyInOneLine) {
   const ExampleCopy example;
   const std::string deck = example.Example("sales-board.pptx");
@@ -63,6 +65,13 @@ TEST(ProgramTest, BadUsageExitsWithTwoAndSaysWhyInOneLine) {
   const std::string plain = example.File("plain.pptx");
   fs::copy_file(FixturePath("pptx/libreoffice-7.4-export-chart-table-hidden-slide.pptx"), plain);
   const std::string copy = example.File("x.pptx");
+  // A deck with its slide cut to half its length: every command refuses it.
+  const std::string damaged = example.File("damaged.pptx");
+  auto package = ooxml::ZipArchive::Open(FixturePath("pptx/poi-pie-chart.pptx"));
+  const std::string slide = package->Read("ppt/slides/slide1.xml");
+  package->Write("ppt/slides/slide1.xml", slide.substr(0, slide.size() / 2));
+  package->SaveAs(damaged);
+  const std::string cut = "part \"ppt/slides/slide1.xml\" is malformed XML";
   const std::string page = example.File("page");
   const std::string ws = "ws://127.0.0.1:9001/";
   std::ofstream(example.File("file")) << "not a folder";
@@ -84,6 +93,15 @@ TEST(ProgramTest, BadUsageExitsWithTwoAndSaysWhyInOneLine) {
       {{"--no-such-option"}, "--no-such-option"},
       {{"inspect", example.File("missing.pptx")}, "missing.pptx: no such file"},
       {{"inspect", example.File("examples")}, "examples: is a folder"},
+      {{"inspect", damaged}, cut},
+      {{"inspect", "--json", damaged}, cut},
+      {{"refresh", "--json", damaged}, cut},
+      {{"save", damaged}, cut},
+      {{"save", damaged, "-o", copy}, cut},
+      {{"connections", damaged}, cut},
+      {{"connections", "add", damaged, "--text", "x.txt"}, cut},
+      {{"link", damaged, "--slide", "1", "--shape", "Title 3", "--clock", "Long Time"}, cut},
+      {{"slide", damaged, "--slide", "1", "--hide-when-no-data", "on"}, cut},
       {{"offline", deck}, "--output is required"},
       {{"offline", example.File("absent.pptx"), "-o", copy}, "absent.pptx: no such file"},
       {{"offline", deck, "-o", deck}, "the off-line copy cannot replace the presentation"},
@@ -108,9 +126,10 @@ TEST(ProgramTest, BadUsageExitsWithTwoAndSaysWhyInOneLine) {
        "--publish does not go with it"},
       {{"show", "--export-page", page}, "go together"},
   };
-  const std::string before = ReadFile(deck);
+  const std::map<std::string, std::string> kept = {{deck, ReadFile(deck)},
+                                                   {damaged, ReadFile(damaged)}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.says);
+    SCOPED_TRACE(c.arguments[0] + ": " + c.says);
     const ProgramResult result = example.Vintrel(c.arguments);
     EXPECT_EQ(result.exit_code, 2);
     EXPECT_THAT(result.err, HasSubstr(c.says));
@@ -118,7 +137,7 @@ TEST(ProgramTest, BadUsageExitsWithTwoAndSaysWhyInOneLine) {
         << result.err;
     EXPECT_EQ(result.out, "");
   }
-  EXPECT_EQ(ReadFile(deck), before);
+  for (const auto& [file, bytes] : kept) EXPECT_EQ(ReadFile(file), bytes) << file;
   EXPECT_FALSE(fs::exists(copy));
   EXPECT_FALSE(fs::exists(page));
   const ProgramResult help = example.Vintrel({"--help"});
