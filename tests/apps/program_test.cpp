@@ -55,6 +55,25 @@ TEST(VersionCommandTest, PrintsTheVersionAndTracesTheLoadOnlyWhenDebugging) {
   }
 }
 
+// A deck at `path` with its slide cut to half its length: every command refuses it.
+std::string DamagedCopy(const std::string& path) {
+  auto package = ooxml::ZipArchive::Open(FixturePath("pptx/poi-pie-chart.pptx"));
+  const std::string slide = package->Read("ppt/slides/slide1.xml");
+  package->Write("ppt/slides/slide1.xml", slide.substr(0, slide.size() / 2));
+  package->SaveAs(path);
+  return path;
+}
+
+// `vintrel show --export-page` into `folder`, naming `broker` and `topic`, then `more`.
+std::vector<std::string> ExportPage(const std::string& folder, const std::string& broker,
+                                    const std::string& topic = "demo",
+                                    const std::vector<std::string>& more = {}) {
+  std::vector<std::string> arguments = {"show", "--export-page", folder, "--broker",
+                                        broker, "--topic",       topic};
+  arguments.insert(arguments.end(), more.begin(), more.end());
+  return arguments;
+}
+
 // Bad usage of any command, and a presentation with a part that does not parse: exit code 2, one
 // line on stderr saying why (a usage error points to --help on a second), nothing on stdout and no
 // file written. Other files that are no presentation are in hostile_files_test.cpp.
@@ -65,27 +84,11 @@ TEST(ProgramTest, BadUsageExitsWithTwoAndSaysWhyInOneLine) {
   const std::string plain = example.File("plain.pptx");
   fs::copy_file(FixturePath("pptx/libreoffice-7.4-export-chart-table-hidden-slide.pptx"), plain);
   const std::string copy = example.File("x.pptx");
-  // A deck with its slide cut to half its length: every command refuses it.
-  const std::string damaged = example.File("damaged.pptx");
-  auto package = ooxml::ZipArchive::Open(FixturePath("pptx/poi-pie-chart.pptx"));
-  const std::string slide = package->Read("ppt/slides/slide1.xml");
-  package->Write("ppt/slides/slide1.xml", slide.substr(0, slide.size() / 2));
-  package->SaveAs(damaged);
+  const std::string damaged = DamagedCopy(example.File("damaged.pptx"));
   const std::string cut = "part \"ppt/slides/slide1.xml\" is malformed XML";
   const std::string page = example.File("page");
   const std::string ws = "ws://127.0.0.1:9001/";
   std::ofstream(example.File("file")) << "not a folder";
-  // `vintrel show --export-page` into `folder` (the page's when empty), naming `broker` and
-  // `topic`, then `more`.
-  const auto export_page = [&](const std::string& broker, const std::string& topic = "demo",
-                               const std::string& folder = "",
-                               const std::vector<std::string>& more = {}) {
-    std::vector<std::string> arguments = {
-        "show", "--export-page", folder.empty() ? page : folder, "--broker", broker, "--topic",
-        topic};
-    arguments.insert(arguments.end(), more.begin(), more.end());
-    return arguments;
-  };
   const struct {
     std::vector<std::string> arguments;
     std::string says;  // part of stderr
@@ -111,18 +114,19 @@ TEST(ProgramTest, BadUsageExitsWithTwoAndSaysWhyInOneLine) {
       {{"player", "--for", "1"}, "no distribution folder: give --folder"},
       {{"player", "--folder", example.File("nope"), "--for", "1"},
        "--folder: " + example.File("nope") + ": No such file or directory"},
-      {export_page("http://127.0.0.1:9001/"), "--broker takes the broker's WebSocket listener"},
-      {export_page("mqtt://127.0.0.1:1883/demo"), "--broker takes"},
-      {export_page("ws://viewer:look@127.0.0.1/"), "--broker takes"},
-      {export_page("ws://127.0.0.1:0/"), "--broker takes"},
-      {export_page("ws://127.0.0.1/?token=x"), "--broker takes"},
-      {export_page(ws, "demo/#"), "--topic takes a topic without wildcards"},
-      {export_page(ws, "demo/"), "--topic takes"},
-      {export_page(ws, "demo", example.File("missing/page")), "missing does not exist"},
-      {export_page(ws, "demo", example.File("file")), "is not a folder"},
-      {export_page(ws, "demo", "", {deck}), "a presentation FILE does not go with it"},
-      {export_page(ws, "demo", "", {"--serve"}), "--serve does not go with it"},
-      {export_page(ws, "demo", "", {"--publish", "mqtt://127.0.0.1/demo"}),
+      {ExportPage(page, "http://127.0.0.1:9001/"),
+       "--broker takes the broker's WebSocket listener"},
+      {ExportPage(page, "mqtt://127.0.0.1:1883/demo"), "--broker takes"},
+      {ExportPage(page, "ws://viewer:look@127.0.0.1/"), "--broker takes"},
+      {ExportPage(page, "ws://127.0.0.1:0/"), "--broker takes"},
+      {ExportPage(page, "ws://127.0.0.1/?token=x"), "--broker takes"},
+      {ExportPage(page, ws, "demo/#"), "--topic takes a topic without wildcards"},
+      {ExportPage(page, ws, "demo/"), "--topic takes"},
+      {ExportPage(example.File("missing/page"), ws), "missing does not exist"},
+      {ExportPage(example.File("file"), ws), "is not a folder"},
+      {ExportPage(page, ws, "demo", {deck}), "a presentation FILE does not go with it"},
+      {ExportPage(page, ws, "demo", {"--serve"}), "--serve does not go with it"},
+      {ExportPage(page, ws, "demo", {"--publish", "mqtt://127.0.0.1/demo"}),
        "--publish does not go with it"},
       {{"show", "--export-page", page}, "go together"},
   };
