@@ -126,10 +126,14 @@ constexpr double kCpuBudgetSeconds = 5;  // the sanitizers make everything sever
 constexpr double kCpuBudgetSeconds = 1;
 #endif
 
-TEST(HostileFilesTest, InspectRefusesEachWithOneClearLineAndLeavesTheFileAlone) {
-  ProgramHome home;
-  const Parts deck = ReadParts(FixturePath("pptx/openxmlsdk-linkedpicture-url.pptx"));
-  ASSERT_FALSE(deck.empty());
+struct Case {
+  std::string name;
+  std::string bytes;
+  std::string message;  // what the one line of the error says
+};
+
+// The hostile files, made from the parts of a valid deck.
+std::vector<Case> HostileCases(const Parts& deck) {
   const std::string valid = ooxml::BuildZip(deck);
   auto with = [&](const std::string& name, const std::string& data) {
     Parts parts = deck;
@@ -160,12 +164,7 @@ TEST(HostileFilesTest, InspectRefusesEachWithOneClearLineAndLeavesTheFileAlone) 
   const std::string bomb = DeflateBomb(4);
   const std::string slide = "ppt/slides/slide1.xml";
 
-  struct Case {
-    std::string name;
-    std::string bytes;
-    std::string message;  // what the one line of the error says
-  };
-  const std::vector<Case> cases = {
+  return {
       {"not-a-zip", "<p:presentation>this is no archive</p:presentation>", "not a ZIP archive"},
       {"truncated", valid.substr(0, valid.size() / 2), "damaged"},
       {"truncated-directory", valid.substr(0, valid.size() - 30), "damaged"},
@@ -198,8 +197,15 @@ TEST(HostileFilesTest, InspectRefusesEachWithOneClearLineAndLeavesTheFileAlone) 
                }),
        "slide7.xml\" is missing"},
   };
+}
+
+TEST(HostileFilesTest, InspectRefusesEachWithOneClearLineAndLeavesTheFileAlone) {
+  ProgramHome home;
+  const Parts deck = ReadParts(FixturePath("pptx/openxmlsdk-linkedpicture-url.pptx"));
+  ASSERT_FALSE(deck.empty());
+  const std::string valid = ooxml::BuildZip(deck);
   ASSERT_EQ(home.Run({"inspect", home.Write("valid.pptx", valid)}).exit_code, 0);
-  for (const Case& c : cases) {
+  for (const Case& c : HostileCases(deck)) {
     SCOPED_TRACE(c.name);
     const std::string file = home.Write(c.name + ".pptx", c.bytes);
     const double cpu_before = ChildrenCpuSeconds();
