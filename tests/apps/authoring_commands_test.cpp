@@ -1,8 +1,11 @@
 // The authoring commands on real presentation files: what they write is read back from the saved
-// package by a later run of the program.
+// package by a later run of the program. And vintrel form: a dialog as JSON, recorded actions
+// replayed into it, and a person filling it in at a terminal (a pseudo-terminal here) or through
+// a pipe.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 
 #include "faults/fault_support.h"
 
@@ -15,7 +18,9 @@ class AuthoringCommandsTest : public ::testing::Test {
     home_.Write("data/sales.txt", "Name\tSales\r\nNorth\t10\r\nSouth\t20\r\n");
   }
 
-  ProgramResult Run(const std::vector<std::string>& arguments) { return home_.Run(arguments); }
+  ProgramResult Run(const std::vector<std::string>& arguments, const std::string& input = "") {
+    return home_.Run(arguments, input);
+  }
   std::string Ok(const std::vector<std::string>& arguments) { return home_.Ok(arguments); }
   std::string Json() { return Ok({"inspect", "--json", deck_}); }
   // A database beside the presentation with the table "orders"; the connection dialog opens it.
@@ -97,44 +102,6 @@ TEST_F(AuthoringCommandsTest, LinkedPictureIsRelinkedRelativelyToTheFileItsDataN
               HasSubstr("\"link\":\"" + home_.File("moved/pics/north.jpg") + "\""));
 }
 
-TEST_F(AuthoringCommandsTest, BadInputLeavesTheFileAsItWas) {
-  Ok({"connections", "add", deck_, "--text", "..\\data\\sales.txt", "--first-row-names"});
-  const std::string before = ReadFile(deck_);
-  const std::string workbook = FixturePath("xls/chart-and-two-sheets.xls");
-  // A workbook saved with a password to open it.
-  const std::string secret =
-      home_.Write("secret.xlsx", ReadFile(FixturePath("xlsx/protected-secret.xlsx")));
-  const struct {
-    std::vector<std::string> arguments;
-    const char* error;  // part of stderr
-  } bad[] = {
-      {{"connections", "delete", deck_, "07"}, "no connection 07"},
-      {{"connections", "edit", deck_, "01", "--sheet", "S"}, "does not fit"},
-      // What a connection dialog refuses (which definitions it refuses is in tests/dialogs).
-      {{"connections", "add", deck_, "--excel", workbook, "--sheet", "Second", "--range", "A1"},
-       "Invalid range"},
-      {{"connections", "add", deck_, "--excel", secret, "--sheet", "S", "--range", "A1:B2"},
-       "secret.xlsx' is password-protected"},
-      // Unknown slides, shapes, columns and kinds of a link: in the --from table below.
-      {{"link", deck_, "--slide", "1", "--shape", "Title 3", "--text", "1", "Sales", "1"},
-       "no connection 1"},
-      {{"link", deck_, "--slide", "1", "--shape", "Title 3", "--text", "01", "Sales", "0"}, "row"},
-      {{"link", deck_, "--slide", "1", "--shape", "Title 3", "--clock", "Teatime"}, "Teatime"},
-      {{"link", deck_, "--slide", "9", "--shape", "Title 3", "--clear"},
-       "no slide 9 (the presentation has 1)"},
-      // No shape uses the connection.
-      {{"slide", deck_, "--slide", "1", "--scroll", "01", "--time", "100"}, "no shape of slide 1"},
-      {{"slide", deck_, "--slide", "1", "--hide-when-no-data", "maybe"}, "on or off"},
-      {{"slide", deck_, "--slide", "99", "--hide-when-no-data", "on"},
-       "no slide 99 (the presentation has 1)"}};
-  for (const auto& c : bad) {
-    const ProgramResult result = Run(c.arguments);
-    EXPECT_EQ(result.exit_code, 2) << c.arguments[0] << " " << c.arguments.back() << result.err;
-    EXPECT_THAT(result.err, HasSubstr(c.error));
-  }
-  EXPECT_EQ(ReadFile(deck_), before);
-}
-
 TEST_F(AuthoringCommandsTest, UnreadableDataOnlyWarnsAndTheLinkIsWritten) {
   // A database that is gone once the connection is made; a missing text file would be retried
   // for seconds.
@@ -189,6 +156,236 @@ TEST_F(AuthoringCommandsTest, LinksFromAFileAreAllCheckedBeforeAnyIsWritten) {
   EXPECT_THAT(json, HasSubstr(R"({"name":"QUENDRA COLUMN COLUMNNAME","value":"Sales"})"));
   EXPECT_THAT(json, HasSubstr(R"({"name":"QUENDRA COLUMN ROW","value":"2"})"));
   EXPECT_EQ(Run({"link", deck_, "--from", links, "--clear"}).exit_code, 2);
+}
+
+using FormCommandTest = AuthoringCommandsTest;
+
+// Forms listed and shown, and what the authoring commands and the forms refuse: exit code 2 and
+// the reason; the file is left as it was either way.
+TEST_F(AuthoringCommandsTest, BadInputLeavesTheFileAsItWas) {
+  Ok({"connections", "add", deck_, "--text", "..\\data\\sales.txt", "--first-row-names"});
+  const std::string workbook = FixturePath("xls/chart-and-two-sheets.xls");
+  // A workbook saved with a password to open it.
+  const std::string secret =
+      home_.Write("secret.xlsx", ReadFile(FixturePath("xlsx/protected-secret.xlsx")));
+  const struct {
+    std::vector<std::string> arguments;
+    int exit_code;
+    std::string says;  // part of stdout, or of stderr for a refusal
+  } cases[] = {
+      {{"connections", "delete", deck_, "07"}, 2, "no connection 07"},
+      {{"connections", "edit", deck_, "01", "--sheet", "S"}, 2, "does not fit"},
+      // What a connection dialog refuses (which definitions it refuses is in tests/dialogs).
+      {{"connections", "add", deck_, "--excel", workbook, "--sheet", "Second", "--range", "A1"},
+       2,
+       "Invalid range"},
+      {{"connections", "add", deck_, "--excel", secret, "--sheet", "S", "--range", "A1:B2"},
+       2,
+       "secret.xlsx' is password-protected"},
+      // Unknown slides, shapes, columns and kinds of a link: in the --from table.
+      {{"link", deck_, "--slide", "1", "--shape", "Title 3", "--text", "1", "Sales", "1"},
+       2,
+       "no connection 1"},
+      {{"link", deck_, "--slide", "1", "--shape", "Title 3", "--text", "01", "Sales", "0"},
+       2,
+       "row"},
+      {{"link", deck_, "--slide", "1", "--shape", "Title 3", "--clock", "Teatime"}, 2, "Teatime"},
+      {{"link", deck_, "--slide", "9", "--shape", "Title 3", "--clear"},
+       2,
+       "no slide 9 (the presentation has 1)"},
+      // No shape uses the connection.
+      {{"slide", deck_, "--slide", "1", "--scroll", "01", "--time", "100"},
+       2,
+       "no shape of slide 1"},
+      {{"slide", deck_, "--slide", "1", "--hide-when-no-data", "maybe"}, 2, "on or off"},
+      {{"slide", deck_, "--slide", "99", "--hide-when-no-data", "on"},
+       2,
+       "no slide 99 (the presentation has 1)"},
+      {{"form"}, 0, "frmDistribution\t"},
+      {{"form", "--help"}, 0, "frmAbout\t"},
+      {{"form", "frmNope"}, 2, "There is no form named frmNope"},
+      {{"form", "frmDistribution"}, 2, "presentation"},
+      {{"form", "frmAbout"}, 0, "<Close>  (Enter)"},
+      {{"form", "frmConnectionString"}, 0, "list: [SQLite database file]"},
+      {{"form", "frmSlidePropertyPage", deck_, "--slide", "99", "--save"},
+       2,
+       "no slide 99 (the presentation has 1)"},
+      {{"form", "frmSlidePropertyPage", deck_, "--slide=-2", "--save"},
+       2,
+       "no slide -2 (the presentation has 1)"},
+      {{"form", "frmTextFieldPropertyPage", deck_, "--select", "1:Nobody", "--save"},
+       2,
+       "no shape \"Nobody\" on slide 1"},
+  };
+  const std::string before = ReadFile(deck_);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.says);
+    const ProgramResult result = Run(c.arguments);
+    EXPECT_EQ(result.exit_code, c.exit_code) << result.err;
+    EXPECT_THAT(c.exit_code == 0 ? result.out : result.err, HasSubstr(c.says));
+  }
+  EXPECT_EQ(ReadFile(deck_), before);
+}
+
+// Each replay with --save: a picker takes the answer on the line after the action that opened
+// it, and a replay that was refused or made the form show an error writes nothing.
+TEST_F(FormCommandTest, ReplaysAnswerPickersAndSaveOnlyWhatTheyDid) {
+  // One action a line.
+  auto lines = [](std::initializer_list<std::string> actions) {
+    std::string out;
+    for (const std::string& action : actions) out += action + "\n";
+    return out;
+  };
+  const std::string window = lines({R"({"control":"txtStartDate","set":"2027-01-05"})",
+                                    R"({"control":"txtStartTime","set":"10:00"})",
+                                    R"({"control":"txtStopDate","set":"2027-01-05"})",
+                                    R"({"control":"txtStopTime","set":"12:30"})"});
+  const std::string add = R"({"control":"cmdNew","click":true})";
+  const std::string ok = R"({"control":"cmdClose","click":true})";
+  const std::string board = std::string(VINTREL_SOURCE_DIR) + "/examples/data/board.db";
+  const struct {
+    const char* name;
+    const char* form;
+    std::string events;
+    int exit_code;
+    std::string shown;   // part of stdout (the form's JSON)
+    const char* stored;  // the distribution list afterwards
+  } cases[] = {
+      {"a computer picked", "frmDistribution",
+       window + lines({add, R"({"picker":"computer","answer":"lobby-1"})", ok}), 0, R"("lobby-1")",
+       "start\t2027-01-05T10:00:00\nstop\t2027-01-05T12:30:00\ncomputer\tlobby-1\n"},
+      {"a picker left unanswered", "frmDistribution", window + lines({add, ok}), 2,
+       R"(the computer picker (\"Select a computer)", ""},
+      {"an answer of another picker", "frmDistribution",
+       window + lines({add, R"({"picker":"file","answer":"x"})", ok}), 2,
+       "no picker is open to take this answer", ""},
+      {"a date without a time", "frmDistribution",
+       window + lines({R"({"control":"txtStartTime","set":""})", ok}), 2,
+       "No valid start date specified", ""},
+      {"a file picked", "frmTextFileConnection",
+       lines({R"({"control":"cmdBrowseFileSystem","click":true})",
+              R"({"picker":"file","answer":"data/sales.tsv"})"}),
+       0, R"("text": "data/sales.tsv")", ""},
+      {"a misspelt statement runs as a statement", "frmDatabaseConnection",
+       lines({R"({"control":"txtConnectionString","set":"Provider=SQLite;Data Source=)" + board +
+                  R"("})",
+              R"({"control":"optSQLStatement","click":true})",
+              R"({"control":"txtSQLStatement","set":"SELEKT * FROM totals"})",
+              R"({"control":"cmdTest","click":true})"}),
+       2,
+       R"(SQL statement is invalid.\r\nCannot run 'SELEKT * FROM totals': near \"SELEKT\": syntax error)",
+       ""},
+      {"a connection string built in the picker that Edit... opens", "frmDatabaseConnection",
+       lines(
+           {R"({"control":"cmdEditConnectionString","click":true})",
+            R"({"form":"frmConnectionString","control":"lstSource","set":"SQLite database file"})",
+            R"({"form":"frmConnectionString","control":"cmdBrowse","click":true})",
+            R"({"picker":"file","answer":")" + board + R"("})",
+            R"({"form":"frmConnectionString","control":"cmdTest","click":true})",
+            R"({"form":"frmConnectionString","control":"cmdOK","click":true})",
+            R"({"control":"cmbDataObject","set":"totals"})"}),
+       0, R"("text": "Provider=SQLite;\r\nData Source=)" + board + "\"", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string deck = home_.Write("replayed.pptx", ReadFile(deck_));
+    const std::string events = home_.Write("events.jsonl", c.events);
+    const ProgramResult result =
+        Run({"form", c.form, deck, "--json", "--events", events, "--save"});
+    EXPECT_EQ(result.exit_code, c.exit_code) << result.err;
+    EXPECT_THAT(result.out, HasSubstr(c.shown));
+    EXPECT_EQ(Run({"distribution", deck}).out, c.stored);
+  }
+}
+
+TEST_F(FormCommandTest, ReplayedActionsShowTheFormsRulesAndMessages) {
+  const std::string events = home_.Write("events.jsonl",
+                                         R"({"control":"cmdDelete","click":true}
+{"control":"txtStartDate","set":"soon"}
+{"control":"cmdClose","click":true}
+)");
+  const ProgramResult result =
+      Run({"form", "frmDistribution", deck_, "--json", "--events", events});
+  EXPECT_EQ(result.exit_code, 2) << "an action was refused";
+  const nlohmann::json out = nlohmann::json::parse(result.out);
+  EXPECT_EQ(out["refused"].size(), 1u);
+  EXPECT_EQ(out["refused"][0]["line"], 1);
+  EXPECT_THAT(out["refused"][0]["error"].get<std::string>(), HasSubstr("is disabled"));
+  EXPECT_EQ(out["messages"], nlohmann::json::array(
+                                 {"No valid start date specified. Please specify date and time."}));
+  EXPECT_EQ(out["form"]["visible"], true) << "OK refused: the form stays open";
+  EXPECT_EQ(out["form"]["focus"], "cmdClose");
+  EXPECT_EQ(Run({"distribution", deck_}).out, "") << "nothing was saved";
+}
+
+// A shape page works on the selection the command makes, and previews the row typed.
+TEST_F(FormCommandTest, APageOfTheSelectedShapePreviewsTheRowTyped) {
+  const std::string deck = std::string(VINTREL_SOURCE_DIR) + "/examples/sales-board.pptx";
+  const std::string before = ReadFile(deck);
+  const std::string events = home_.Write("row.jsonl", R"({"control":"txtRowIndex","set":"2"})");
+  const ProgramResult result = Run({"form", "frmTextFieldPropertyPage", deck, "--select",
+                                    "1:North sales", "--json", "--events", events});
+  ASSERT_EQ(result.exit_code, 0) << result.err;
+  std::map<std::string, nlohmann::json> controls;
+  const nlohmann::json out = nlohmann::json::parse(result.out);
+  for (const auto& control : out["form"]["controls"]) {
+    controls[control["name"].get<std::string>()] = control;
+  }
+  EXPECT_EQ(controls["cmbActiveConnection"]["text"], "Sales");
+  EXPECT_EQ(controls["txtPreview"]["text"], "980");
+  EXPECT_EQ(ReadFile(deck), before) << "nothing is saved without --save";
+}
+
+// The same person at a terminal and through a pipe: adds a computer, sets the window, presses
+// Enter for OK; the form writes the list and --save keeps it.
+TEST_F(FormCommandTest, APersonFillsTheFormAtATerminalOrThroughAPipe) {
+  // Add (6) asks for the computer; the empty line is Enter: OK.
+  const std::vector<std::string> typed = {
+      "6", "wall-1", "1 2027-01-05", "2 10:00", "3 2027-01-05", "4 12:30", ""};
+  for (const bool terminal : {true, false}) {
+    SCOPED_TRACE(terminal ? "terminal" : "pipe");
+    const std::string deck = home_.Write("filled.pptx", ReadFile(deck_));
+    const std::vector<std::string> arguments = {"form", "frmDistribution", deck, "--interactive",
+                                                "--save"};
+    std::string input;
+    for (const std::string& line : typed) input += line + "\n";
+    const ProgramResult result =
+        terminal ? RunInTerminal(VINTREL_PROGRAM, arguments, home_.Environment(), typed)
+                 : Run(arguments, input);
+    EXPECT_EQ(result.exit_code, 0) << result.out << result.err;
+    const std::string shown = result.out + result.err;
+    EXPECT_THAT(shown, HasSubstr("== Set distribution list =="));
+    EXPECT_THAT(shown, HasSubstr("list: [wall-1]"));
+    const ProgramResult listed = Run({"distribution", deck});
+    EXPECT_EQ(listed.out,
+              "start\t2027-01-05T10:00:00\nstop\t2027-01-05T12:30:00\ncomputer\twall-1\n")
+        << listed.err;
+  }
+}
+
+// An author at a terminal adds a text connection in the connection manager and links a shape on
+// its page, typing what a person types; the value shows on the slide.
+TEST_F(FormCommandTest, AnAuthorAddsATextConnectionAndLinksAShapeAtATerminal) {
+  home_.Write("shows/sales.tsv", "Region\tSales\nNorth\t12\nSouth\t7\n");
+  const struct {
+    std::vector<std::string> arguments;
+    std::vector<std::string> typed;
+  } steps[] = {
+      // Add, the file, tick "first row names", OK in the dialog, OK in the manager.
+      {{"connections", "add", deck_, "--interactive"}, {"3", "2 sales.tsv", "4", "", ""}},
+      // The connection (entry 1), the column, the row, OK.
+      {{"link", deck_, "--slide", "1", "--shape", "Title 3", "--interactive"},
+       {"1", "1", "2 Sales", "3 2", ""}},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.arguments[0]);
+    const ProgramResult result =
+        RunInTerminal(VINTREL_PROGRAM, step.arguments, home_.Environment(), step.typed);
+    EXPECT_EQ(result.exit_code, 0) << result.out;
+    EXPECT_THAT(result.out, HasSubstr("saved"));
+  }
+  const ProgramResult inspected = Run({"inspect", deck_});
+  EXPECT_THAT(inspected.out, HasSubstr("\"7\" <= text field 01 Sales row 2"));
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
-// vintrel distribution on a real presentation file: the list a run writes is what the next run
-// reads back, and a run the form refuses leaves the file's bytes as they were. Which windows and
-// lists the form refuses is in tests/offline.
+// vintrel distribution and vintrel player on real presentation files and folders: the list a run
+// writes is what the next run reads back, and a run the form refuses leaves the file's bytes as
+// they were (which windows and lists the form refuses is in tests/offline); the player shows the
+// presentation whose list names this computer (in another letter case) and whose window is open,
+// not the others, reports a file that is no presentation once and goes on.
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -69,17 +71,6 @@ TEST(DistributionCommandTest, SetRefuseAndClearTheList) {
   }
 }
 
-// "2026-12-24 18:00" in UTC (the tests' zone), `hours` from now.
-std::string HoursFromNow(int hours) {
-  const std::time_t when = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now() +
-                                                                std::chrono::hours(hours));
-  std::tm fields{};
-  gmtime_r(&when, &fields);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &fields);
-  return text;
-}
-
 // A copy sent into the distribution folder is shown by a player there with the data of the
 // folder it was sent from, and a screen does not wait for files that are not beside the copy.
 TEST(DistributionCommandTest, APlayerShowsASentCopyWithItsData) {
@@ -88,7 +79,7 @@ TEST(DistributionCommandTest, APlayerShowsASentCopyWithItsData) {
   const std::string deck = example.Example("sales-board.pptx");
   ASSERT_EQ(example
                 .Vintrel({"distribution", deck, "--computer", "screen-1", "--start",
-                          HoursFromNow(-1), "--stop", HoursFromNow(2)})
+                          "2000-01-01 00:00", "--stop", "2099-01-01 00:00"})
                 .exit_code,
             0);
   const ProgramResult sent = example.Vintrel({"send", deck});
@@ -110,6 +101,65 @@ TEST(DistributionCommandTest, APlayerShowsASentCopyWithItsData) {
   const std::vector<ShowEvent> events = ParseEvents(shown.out);
   EXPECT_TRUE(EventsOf(events, "connection-failed").empty()) << shown.out;
   EXPECT_EQ(TextsOf(events, "North sales"), std::vector<std::string>{"1999.5"}) << shown.out;
+}
+
+TEST(PlayerTest, ShowsTheListedPresentationAndSkipsWhatItCannotRead) {
+  ProgramHome home;
+  const std::string deck = ReadFile(FixturePath("pptx/poi-pie-chart.pptx"));
+  const struct {
+    const char* file;
+    std::vector<std::string> list;
+  } files[] = {
+      {"open.pptx",
+       {"--start", "2000-01-01 00:00", "--stop", "2099-01-01 00:00", "--computer", "lobby",
+        "WALL-1"}},
+      {"ended.pptx",
+       {"--start", "2000-01-01 00:00", "--stop", "2000-01-02 00:00", "--computer", "wall-1"}},
+      // Lists without this computer: in the schedule's table.
+      {"unlisted.pptx", {}},
+  };
+  for (const auto& file : files) {
+    const std::string path = home.Write("folder/" + std::string(file.file), deck);
+    if (file.list.empty()) continue;
+    std::vector<std::string> arguments = {"distribution", path};
+    arguments.insert(arguments.end(), file.list.begin(), file.list.end());
+    home.Ok(arguments);
+  }
+  home.Write("folder/broken.pptx", "not a package");
+  home.Write("folder/notes.txt", "not a presentation either, and not looked at");
+
+  const ProgramResult result = home.Run({"player", "--folder", home.File("folder"), "--computer",
+                                         "wall-1", "--for", "2.5", "--json"});
+  EXPECT_EQ(result.exit_code, 0) << result.err;
+  const std::string shown = home.File("folder/open.pptx");
+  EXPECT_EQ(Occurrences(result.out, "\"event\":\"player-start\""), 1u) << result.out;
+  EXPECT_EQ(Occurrences(result.out, "\"event\":\"player-start\",\"file\":\"" + shown + "\""), 1u)
+      << result.out;
+  EXPECT_EQ(Occurrences(result.out, "\"event\":\"show-begin\""), 1u) << result.out;
+  EXPECT_THAT(result.out, HasSubstr("\"event\":\"player-stop\",\"file\":\"" + shown +
+                                    "\",\"reason\":\"player ends\""));
+  EXPECT_EQ(Occurrences(result.err, "broken.pptx"), 1u) << result.err;
+  EXPECT_EQ(Occurrences(result.err, "notes.txt"), 0u) << result.err;
+}
+
+TEST(PlayerTest, AFolderThatGoesAwayIsSaidOnceAndWatchedForUntilItIsBack) {
+  const ExampleCopy example;
+  const std::string folder = example.File("screens");
+  std::filesystem::create_directory(folder);
+  const auto start = std::chrono::steady_clock::now();
+  // The player looks every second: gone for the looks at about 2 s and 3 s, back for 4 s.
+  const ProgramResult result =
+      ShowWhile(example, {"player", "--folder", folder, "--computer", "wall-1", "--for", "5"}, [&] {
+        SleepUntil(start, 1.5);
+        std::filesystem::rename(folder, folder + ".away");
+        SleepUntil(start, 3.5);
+        std::filesystem::rename(folder + ".away", folder);
+      });
+  EXPECT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_EQ(Occurrences(result.err, "the distribution folder " + folder + " is gone"), 1u)
+      << result.err;
+  EXPECT_EQ(Occurrences(result.err, "the distribution folder " + folder + " is back"), 1u)
+      << result.err;
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // again with the program, and every linked shape is checked against the data files beside it.
 // Expected values are read from those files (the text file directly, the database with the
 // sqlite3 program, the workbook's sheet with unzip), so editing the data keeps the test true.
+// vintrel offline on it: the copy it writes is a plain presentation that LibreOffice opens with
+// the values of the data files burnt in, and the presentation it was made from keeps every byte.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +12,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <memory>
 #include <optional>
 #include <regex>
 #include <sstream>
@@ -39,51 +40,29 @@ Table QueryDatabase(const std::string& database, const std::string& sql) {
   return ParseTsv(result.out);
 }
 
-// The cells of one sheet of an .xlsx, by reference ("B2" -> "4000"); shared strings are not
-// used by the example workbook, inline strings and numbers are.
-std::map<std::string, std::string> SheetCells(const std::string& workbook,
-                                              const std::string& sheet_name) {
-  std::vector<std::unique_ptr<pugi::xml_document>> parts;
-  // What an XPath finds in a part of the workbook (the parts are kept as long as the nodes).
-  const auto find = [&](const std::string& part, const std::string& path) {
-    parts.push_back(std::make_unique<pugi::xml_document>());
-    EXPECT_TRUE(parts.back()->load_string(PackagePart(workbook, part).c_str())) << part;
-    return parts.back()->select_nodes(path.c_str());
-  };
+// The sheet of that name of an .xlsx as a table, its first row naming the columns; the example
+// workbook holds inline strings and numbers, no shared strings, and no gap between its cells.
+Table SheetTable(const std::string& workbook, const std::string& sheet_name) {
+  pugi::xml_document book, relationships, sheet;
+  book.load_string(PackagePart(workbook, "xl/workbook.xml").c_str());
+  relationships.load_string(PackagePart(workbook, "xl/_rels/workbook.xml.rels").c_str());
   const std::string id =
-      find("xl/workbook.xml", "//*[local-name()='sheet'][@name='" + sheet_name + "']/@r:id")
-          .first()
-          .attribute()
-          .value();
-  // The target may be absolute within the package.
-  const std::string target = find("xl/_rels/workbook.xml.rels", "//*[@Id='" + id + "']/@Target")
-                                 .first()
-                                 .attribute()
-                                 .value();
+      book.select_node(("//*[@name='" + sheet_name + "']/@r:id").c_str()).attribute().value();
+  const std::string target =
+      relationships.select_node(("//*[@Id='" + id + "']/@Target").c_str()).attribute().value();
   EXPECT_NE(target, "") << "no part for sheet " << sheet_name;
-  std::map<std::string, std::string> cells;
-  for (const auto& cell :
-       find(target.starts_with("/") ? target.substr(1) : "xl/" + target, "//*[local-name()='c']")) {
-    const auto value = cell.node().select_node(".//*[local-name()='v' or local-name()='t']");
-    if (value) cells[cell.node().attribute("r").value()] = value.node().text().get();
-  }
-  return cells;
-}
-
-// A range with column names in its first row, as a table ("A1:D5" of the sheet's cells).
-Table RangeTable(const std::map<std::string, std::string>& cells, char first_column,
-                 char last_column, int first_row, int last_row) {
-  Table table;
-  for (int row = first_row + 1; row <= last_row; ++row) {
-    std::map<std::string, std::string> record;
-    for (char column = first_column; column <= last_column; ++column) {
-      const auto name = cells.find(std::string(1, column) + std::to_string(first_row));
-      const auto value = cells.find(std::string(1, column) + std::to_string(row));
-      if (name != cells.end()) record[name->second] = value != cells.end() ? value->second : "";
+  // The target may be absolute within the package.
+  const std::string part = target.starts_with("/") ? target.substr(1) : "xl/" + target;
+  sheet.load_string(PackagePart(workbook, part).c_str());
+  std::string tsv;
+  for (const auto& row : sheet.select_nodes("//*[local-name()='row']")) {
+    for (const pugi::xml_node cell : row.node().children()) {
+      const auto value = cell.select_node(".//*[local-name()='v' or local-name()='t']");
+      tsv += value ? value.node().text().get() : "";
+      tsv += cell.next_sibling() ? "\t" : "\n";
     }
-    table.push_back(record);
   }
-  return table;
+  return ParseTsv(tsv);
 }
 
 // ---- the program's view
@@ -132,29 +111,16 @@ bool IsLocalTimeOf(const std::string& shown, const std::vector<std::time_t>& mom
   return false;
 }
 
-// Everything the example's links should show, read from its data files.
-struct Expected {
-  Table sales;
-  Table totals;
-  Table targets;
-};
-
-Expected ReadExpected(const ExampleCopy& example) {
-  Expected expected;
-  expected.sales = ReadTsv(example.Example("data/sales.tsv"));
-  expected.totals =
-      QueryDatabase(example.Example("data/board.db"), "SELECT region, total, orders FROM totals");
-  expected.targets =
-      RangeTable(SheetCells(example.Example("data/targets.xlsx"), "Targets"), 'A', 'D', 1, 5);
-  EXPECT_GE(expected.sales.size(), 2u);
-  EXPECT_GE(expected.totals.size(), 2u);
-  EXPECT_GE(expected.targets.size(), 1u);
-  return expected;
-}
-
-void ExpectFilled(const ExampleCopy& example, const std::string& json, const Expected& data,
+// Every kind of link shows what the example's data files hold now.
+void ExpectFilled(const ExampleCopy& example, const std::string& json,
                   const std::vector<std::time_t>& moments) {
-  const auto& sales = data.sales;
+  const Table sales = ReadTsv(example.Example("data/sales.tsv"));
+  const Table totals =
+      QueryDatabase(example.Example("data/board.db"), "SELECT region, total, orders FROM totals");
+  const Table targets = SheetTable(example.Example("data/targets.xlsx"), "Targets");
+  ASSERT_GE(sales.size(), 2u);
+  ASSERT_GE(totals.size(), 2u);
+  ASSERT_GE(targets.size(), 1u);
   EXPECT_EQ(TextOf(json, "North sales"), sales.at(0).at("Sales"));
   EXPECT_EQ(TextOf(json, "South sales"), sales.at(1).at("Sales"));
   EXPECT_EQ(TextOf(json, "Region name"), sales.at(0).at("Region"));
@@ -165,10 +131,10 @@ void ExpectFilled(const ExampleCopy& example, const std::string& json, const Exp
     const char* shape;
     const std::string& stored;
     double tolerance;
-  } numbers[] = {{"East total", data.totals.at(0).at("total"), 1e-9},
-                 {"North orders", data.totals.at(1).at("orders"), 1e-9},
-                 {"Q1 target", data.targets.at(0).at("Target"), 0.005},
-                 {"Q1 share", data.targets.at(0).at("Share"), 0.0005}};
+  } numbers[] = {{"East total", totals.at(0).at("total"), 1e-9},
+                 {"North orders", totals.at(1).at("orders"), 1e-9},
+                 {"Q1 target", targets.at(0).at("Target"), 0.005},
+                 {"Q1 share", targets.at(0).at("Share"), 0.0005}};
   for (const auto& n : numbers) {
     const std::string shown = TextOf(json, n.shape);
     const std::optional<double> value = DisplayedNumber(shown);
@@ -256,7 +222,7 @@ TEST(ExampleTest, OpenSaveAndReopenAfterTheDataChanged) {
   const std::string before = ReadFile(example.Example(kDeck));
   std::vector<std::time_t> moments;
   const std::string json = Inspect(example, moments);
-  ExpectFilled(example, json, ReadExpected(example), moments);
+  ExpectFilled(example, json, moments);
   EXPECT_EQ(ReadFile(example.Example(kDeck)), before) << "inspect must not save";
   for (const std::string number : {"01", "02", "03", "04"}) {
     EXPECT_THAT(json, HasSubstr("\"number\":\"" + number + "\""));
@@ -302,7 +268,7 @@ TEST(ExampleTest, OpenSaveAndReopenAfterTheDataChanged) {
   data.replace(data.find(original.at(0).at("Picture")), original.at(0).at("Picture").size(),
                "west.png");
   std::ofstream(example.Example("data/sales.tsv"), std::ios::binary | std::ios::trunc) << data;
-  ExpectFilled(example, Inspect(example, moments), ReadExpected(example), moments);
+  ExpectFilled(example, Inspect(example, moments), moments);
 }
 
 // The committed deck and pictures are what examples/build-example.sh makes now, part for part,
@@ -398,6 +364,85 @@ TEST(ExampleTest, MenusFollowTheSelection) {
   const ProgramResult missing = copy.Vintrel({"menus", copy.Example(kDeck), "--select", "1:Nope"});
   EXPECT_EQ(missing.exit_code, 2);
   EXPECT_THAT(missing.err, HasSubstr("no shape \"Nope\" on slide 1"));
+}
+
+// A deck LibreOffice wrote, without any Vintrel data.
+const char kLibreOfficeDeck[] = "pptx/libreoffice-7.4-export-chart-table-hidden-slide.pptx";
+
+class OfflineCommandTest : public ::testing::Test, public ExampleCopy {
+ protected:
+  // Makes the off-line copy `out` of `deck`, which must keep every byte.
+  void Offline(const std::string& deck, const std::string& out) {
+    const std::string before = ReadFile(deck);
+    const ProgramResult run = Vintrel({"offline", deck, "-o", out});
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(ReadFile(deck), before) << "the source must keep every byte";
+  }
+};
+
+TEST_F(OfflineCommandTest, TheExampleBecomesAPlainPresentationWithItsValuesBurntIn) {
+  const std::string out = File("off-line.pptx");
+  ASSERT_NO_FATAL_FAILURE(Offline(Example("sales-board.pptx"), out));
+
+  bool embedded_picture = false;
+  for (const std::string& part : PackagePartNames(out)) {
+    embedded_picture = embedded_picture || part.rfind("ppt/media/", 0) == 0;
+    if (part.ends_with(".xml") || part.ends_with(".rels")) {
+      EXPECT_THAT(PackagePart(out, part), Not(HasSubstr("QUENDRA"))) << part;
+    }
+  }
+  EXPECT_TRUE(embedded_picture);
+
+  if (!HasLibreOffice()) {
+    GTEST_SKIP() << "LibreOffice (soffice) and pdftotext are needed for the rest";
+  }
+  std::string text;
+  for (const std::string& page : PresentationPages(out)) text += page;
+  const auto first = ReadTsv(Example("data/sales.tsv")).at(0);
+  for (const std::string& value : {first.at("Region"), first.at("Sales")}) {
+    EXPECT_THAT(text, HasSubstr(value));
+  }
+}
+
+// A deck LibreOffice wrote (its own package layout, a chart with its workbook, tables, a hidden
+// slide): a ticker slide stepping one row at a time becomes one page per row, in row order.
+TEST_F(OfflineCommandTest, ADeckWrittenByLibreOfficeGetsOnePagePerRow) {
+  const std::vector<std::vector<std::string>> rows = {
+      {"Alpha", "11"}, {"Bravo", "22"}, {"Charlie", "33"}};
+  std::string data = "Name\tSales\n";
+  for (const auto& row : rows) data += row[0] + "\t" + row[1] + "\n";
+  fs::create_directories(File("lo"));
+  std::ofstream(File("lo/data.tsv")) << data;
+  const std::string deck = File("lo/deck.pptx");
+  fs::copy_file(FixturePath(kLibreOfficeDeck), deck);
+  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+           {"connections", "add", deck, "--text", "data.tsv", "--first-row-names"},
+           {"link", deck, "--slide", "2", "--shape", "TextBox 1", "--text", "01", "Name", "1"},
+           {"link", deck, "--slide", "2", "--shape", "Rectangle 2", "--text", "01", "Sales", "1"},
+           {"slide", deck, "--slide", "2", "--scroll", "1", "--step", "1", "--time", "1000",
+            "--enabled", "on"}}) {
+    const ProgramResult run = Vintrel(arguments);
+    ASSERT_EQ(run.exit_code, 0) << arguments[0] << ": " << run.err;
+  }
+  const std::string out = File("lo/off-line.pptx");
+  ASSERT_NO_FATAL_FAILURE(Offline(deck, out));
+
+  if (!HasLibreOffice()) {
+    GTEST_SKIP() << "LibreOffice (soffice) and pdftotext are needed for the rest";
+  }
+  // Page 1 is the deck's first slide; the ticker's pages follow it (LibreOffice leaves the
+  // hidden slide out of the PDF).
+  const std::vector<std::string> pages = PresentationPages(out);
+  ASSERT_GE(pages.size(), rows.size() + 1);
+  for (size_t index = 0; index < rows.size(); ++index) {
+    for (size_t other = 0; other < rows.size(); ++other) {
+      for (const std::string& value : rows[other]) {
+        EXPECT_EQ(pages[index + 1].find(value) != std::string::npos, other == index)
+            << "page " << index + 2 << ", " << value << "\n"
+            << pages[index + 1];
+      }
+    }
+  }
 }
 
 }  // namespace

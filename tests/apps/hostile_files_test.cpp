@@ -1,23 +1,107 @@
-// Hostile presentation files through the real program: each is refused by `vintrel inspect` with
-// one clear line naming the file and what is wrong (exit code 2), quickly, by a limit the reader
-// enforces rather than by running out of memory, and the file is left exactly as it was. The
-// files are built here; none is kept in the repository.
+// Files as people have them: packages as PowerPoint writes them, charts whose link goes, and data
+// of every encoding written into a package. Hostile files are refused by `vintrel inspect` with one
+// clear line naming the file and what is wrong (exit code 2), quickly, by a limit the reader
+// enforces rather than by running out of memory, and the file is left exactly as it was; they are
+// built here, none is kept in the repository.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <string>
-#include <utility>
-#include <vector>
+#include <pugixml.hpp>
 
 #include "faults/fault_support.h"
+#include "host/common/text_encoding.h"
 #include "host/ooxml/zip_archive.h"
 #include "testing/hostile_zip.h"
+#include "testing/run_program.h"
+#include "testing/temp_dir.h"
 
 namespace vintrel::testing {
 namespace {
+
+class RealWorldFilesTest : public ::testing::Test {
+ protected:
+  ProgramResult Run(const std::vector<std::string>& arguments) { return home_.Run(arguments); }
+  std::string Ok(const std::vector<std::string>& arguments) { return home_.Ok(arguments); }
+
+  ProgramHome home_;
+  std::string deck_ =
+      home_.Write("shows/deck.pptx", ReadFile(FixturePath("pptx/poi-pie-chart.pptx")));
+};
+
+TEST_F(RealWorldFilesTest, AChartWhoseLinkIsClearedIsShownAndLosesTheConnectionsData) {
+  home_.Write("shows/sales.txt", "Region\tSales\r\nNorthwest\t10\r\nSoutheast\t20\r\n");
+  Ok({"connections", "add", deck_, "--text", "sales.txt", "--first-row-names"});
+  Ok({"link", deck_, "--slide", "1", "--shape", "Chart 1", "--chart", "01"});
+  Ok({"save", deck_});  // opening fills the chart
+  ASSERT_THAT(PackagePart(deck_, "ppt/charts/chart1.xml"), HasSubstr("Northwest"));
+  ASSERT_THAT(PackagePart(deck_, "ppt/slides/slide1.xml"), HasSubstr("hidden=\"1\""))
+      << "a save hides a linked chart";
+
+  Ok({"link", deck_, "--slide", "1", "--shape", "Chart 1", "--clear"});
+  EXPECT_THAT(PackagePart(deck_, "ppt/slides/slide1.xml"), Not(HasSubstr("hidden=\"1\"")));
+  EXPECT_THAT(PackagePart(deck_, "ppt/charts/chart1.xml"), Not(HasSubstr("Northwest")));
+  Ok({"save", deck_});
+  EXPECT_THAT(PackagePart(deck_, "ppt/slides/slide1.xml"), Not(HasSubstr("hidden=\"1\"")))
+      << "an unlinked chart stays shown";
+}
+
+// Every XML part of a package (and of the workbooks inside it) parses and is UTF-8 that XML
+// allows; returns the text of all of them.
+std::string CheckedXml(const std::string& package, const TempDir& scratch) {
+  std::string all;
+  for (const std::string& name : PackagePartNames(package)) {
+    const std::string bytes = PackagePart(package, name);
+    if (name.ends_with(".xlsx")) {
+      all += CheckedXml(scratch.Write("inner.xlsx", bytes), scratch);
+      continue;
+    }
+    if (!name.ends_with(".xml") && !name.ends_with(".rels")) continue;
+    EXPECT_TRUE(host::IsValidUtf8(bytes.data(), bytes.size())) << name;
+    for (char c : bytes) {
+      const auto u = static_cast<unsigned char>(c);
+      EXPECT_FALSE(u < 0x20 && c != '\t' && c != '\n' && c != '\r') << name << ": " << int{u};
+    }
+    EXPECT_THAT(bytes, Not(HasSubstr("\xED\xA0"))) << name << ": an encoded surrogate";
+    pugi::xml_document doc;
+    EXPECT_TRUE(doc.load_buffer(bytes.data(), bytes.size())) << name;
+    all += bytes;
+  }
+  return all;
+}
+
+TEST_F(RealWorldFilesTest, EveryTextWrittenIntoThePackageIsValidXml) {
+  // Windows-1252 bytes, a control character and a lone surrogate, through each way in: a
+  // database value and a TAB file value (into a chart and a text shape), and a connection name.
+  const std::string database = home_.File("shows/old.db");
+  ASSERT_EQ(RunProgram(ToolPath("sqlite3"),
+                       {database,
+                        "CREATE TABLE t(Region TEXT, Sales REAL); INSERT INTO t VALUES("
+                        "CAST(X'436166E9' AS TEXT) || CAST(X'EDA08001' AS TEXT), 10);"})
+                .exit_code,
+            0);
+  home_.Write("shows/old.txt", "Region\tSales\r\nCaf\xE9\x01\t10\r\n");
+  const std::vector<std::vector<std::string>> sources = {
+      {"--database", "Provider=SQLite;Data Source=old.db", "--sql", "SELECT * FROM t"},
+      {"--text", "old.txt", "--first-row-names"}};
+  for (const auto& source : sources) {
+    SCOPED_TRACE(source[1]);
+    const std::string deck = home_.Write("shows/valid.pptx", ReadFile(deck_));
+    std::vector<std::string> add = {"connections", "add", deck, "--name", "Caf\xE9\x02 board"};
+    add.insert(add.end(), source.begin(), source.end());
+    Ok(add);
+    Ok({"link", deck, "--slide", "1", "--shape", "Chart 1", "--chart", "01"});
+    Ok({"link", deck, "--slide", "1", "--shape", "Title 3", "--text", "01", "Region", "1"});
+    EXPECT_THAT(Ok({"inspect", deck}), HasSubstr("Caf\xC3\xA9")) << "the shape's text";
+
+    const std::string xml = CheckedXml(deck, home_);
+    EXPECT_THAT(xml, HasSubstr("Caf\xC3\xA9 board")) << "the connection's name";
+    EXPECT_THAT(xml, HasSubstr("<c:v>Caf\xC3\xA9</c:v>")) << "the chart's category";
+    EXPECT_THAT(xml, HasSubstr("<t>Caf\xC3\xA9</t>")) << "the chart's workbook";
+  }
+}
 
 using Parts = std::vector<std::pair<std::string, std::string>>;
 
@@ -42,10 +126,14 @@ constexpr double kCpuBudgetSeconds = 5;  // the sanitizers make everything sever
 constexpr double kCpuBudgetSeconds = 1;
 #endif
 
-TEST(HostileFilesTest, InspectRefusesEachWithOneClearLineAndLeavesTheFileAlone) {
-  ProgramHome home;
-  const Parts deck = ReadParts(FixturePath("pptx/openxmlsdk-linkedpicture-url.pptx"));
-  ASSERT_FALSE(deck.empty());
+struct Case {
+  std::string name;
+  std::string bytes;
+  std::string message;  // what the one line of the error says
+};
+
+// The hostile files, made from the parts of a valid deck.
+std::vector<Case> HostileCases(const Parts& deck) {
   const std::string valid = ooxml::BuildZip(deck);
   auto with = [&](const std::string& name, const std::string& data) {
     Parts parts = deck;
@@ -76,12 +164,7 @@ TEST(HostileFilesTest, InspectRefusesEachWithOneClearLineAndLeavesTheFileAlone) 
   const std::string bomb = DeflateBomb(4);
   const std::string slide = "ppt/slides/slide1.xml";
 
-  struct Case {
-    std::string name;
-    std::string bytes;
-    std::string message;  // what the one line of the error says
-  };
-  const std::vector<Case> cases = {
+  return {
       {"not-a-zip", "<p:presentation>this is no archive</p:presentation>", "not a ZIP archive"},
       {"truncated", valid.substr(0, valid.size() / 2), "damaged"},
       {"truncated-directory", valid.substr(0, valid.size() - 30), "damaged"},
@@ -114,8 +197,15 @@ TEST(HostileFilesTest, InspectRefusesEachWithOneClearLineAndLeavesTheFileAlone) 
                }),
        "slide7.xml\" is missing"},
   };
+}
+
+TEST(HostileFilesTest, InspectRefusesEachWithOneClearLineAndLeavesTheFileAlone) {
+  ProgramHome home;
+  const Parts deck = ReadParts(FixturePath("pptx/openxmlsdk-linkedpicture-url.pptx"));
+  ASSERT_FALSE(deck.empty());
+  const std::string valid = ooxml::BuildZip(deck);
   ASSERT_EQ(home.Run({"inspect", home.Write("valid.pptx", valid)}).exit_code, 0);
-  for (const Case& c : cases) {
+  for (const Case& c : HostileCases(deck)) {
     SCOPED_TRACE(c.name);
     const std::string file = home.Write(c.name + ".pptx", c.bytes);
     const double cpu_before = ChildrenCpuSeconds();
