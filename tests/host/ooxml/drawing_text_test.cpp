@@ -101,6 +101,18 @@ TEST_F(DrawingTextTest, LineSpacingPlacesTheLines) {
     EXPECT_NE(second.find(test.expected), std::string::npos) << test.expected << "\n" << second;
     EXPECT_EQ(first.find("margin-top"), std::string::npos) << first;
   }
+  // A line is as tall as the largest text on it: the paragraph's strut is its smallest text,
+  // unless its lines are spaced in points.
+  const std::pair<std::string, const char*> mixed[] = {
+      {"", "margin:0;font-size:10px;line-height:1.2"},
+      {"<a:lnSpc><a:spcPts val=\"3000\"/></a:lnSpc>", "margin:0;font-size:40px;line-height:0.75"},
+  };
+  for (const auto& [spacing, expected] : mixed) {
+    std::string shape = TextShape("<a:p><a:pPr>" + spacing +
+                                  "</a:pPr><a:r><a:rPr sz=\"4000\"/><a:t>Big</a:t></a:r><a:br/>"
+                                  "<a:r><a:rPr sz=\"1000\"/><a:t>small</a:t></a:r></a:p>");
+    EXPECT_EQ(Style(Draw(shape), "//p").rfind(expected, 0), 0u) << Style(Draw(shape), "//p");
+  }
   // Auto-fit holds its paragraphs in the element the page scales further when they overflow.
   EXPECT_TRUE(Draw(kFitted).select_node("//div[@class='fit']/p")) << svg_;
 }
@@ -135,7 +147,8 @@ TEST_F(DrawingTextTest, ParagraphsAndRunsKeepTheirFormatting) {
            "</p:spTree></p:cSld></p:sldLayout>"},
       // A hanging indent puts the bullet in the indent.
       {hanging, "//p", "padding-left:27px;text-indent:-27px"},
-      {hanging, "//p/span[1]", "text-indent:0;display:inline-block;min-width:27px", "•"},
+      {hanging, "//p/span[1]", "text-indent:0;line-height:0;display:inline-block;min-width:27px",
+       "•"},
       {hanging, "//p/span[2]", "", "Text"},
       // Bullets take their font (symbol fonts mapped to Unicode), colour and size.
       {bullet("><a:buFont typeface=\"Wingdings\"/><a:buChar char=\"§\"/>"), "//p/span[1]",

@@ -225,9 +225,9 @@ std::string LineSpacing(const Level& level, double size, const FontMetrics& font
   return text;
 }
 
-std::string ParagraphStyle(const Level& level, double size, const FontMetrics& font, bool first,
-                           const Body& body) {
-  std::string css = "margin:0;font-size:" + Num(size) + "px";
+std::string ParagraphStyle(const Level& level, double size, double strut, const FontMetrics& font,
+                           bool first, const Body& body) {
+  std::string css = "margin:0;font-size:" + Num(strut) + "px";
   std::string_view align = FirstAttribute(level.paragraph, "algn").value();
   if (align == "ctr") css += ";text-align:center";
   if (align == "r") css += ";text-align:right";
@@ -263,7 +263,8 @@ std::string BulletElement(const Level& level, const RunChain& first, Body& body)
   Bullet bullet = BulletOf(level.paragraph, level.depth, run, body.numbering, body.context);
   if (bullet.text.empty()) return {};
   double indent = FirstAttribute(level.paragraph, "indent").as_double() / kEmuPerPoint;
-  std::string css = bullet.css + ";text-indent:0";
+  // The bullet's own font (often taller than the text's) does not make its line taller.
+  std::string css = bullet.css + ";text-indent:0;line-height:0";
   std::string text = Escape(bullet.text);
   if (indent < 0) {
     css += ";display:inline-block;min-width:" + Num(-indent) + "px";
@@ -304,9 +305,19 @@ std::string Paragraph(pugi::xml_node paragraph, Body& body) {
       }
     }
   }
-  // The paragraph's own font sets its line's strut: in another font the line would grow.
-  std::string css = ParagraphStyle(level, size, font, body.first_paragraph, body) +
+  // The paragraph's own font sets its lines' strut: in another font a line would grow. Its
+  // size is the smallest of the paragraph's, since a line is as tall as the largest text on it
+  // (a heading's second, smaller line is not spaced as its first).
+  double strut = size;
+  bool exact = FirstChild(level.paragraph, "a:lnSpc").child("a:spcPts");
+  for (pugi::xml_node run : paragraph.children("a:r")) {
+    if (exact) break;  // lines spaced in points are all as tall
+    if (run.child("a:t").text().get()[0] == '\0') continue;
+    strut = std::min(strut, FontSize(RunChainOf(run.child("a:rPr"), level), body.font_scale));
+  }
+  std::string css = ParagraphStyle(level, size, strut, font, body.first_paragraph, body) +
                     ";font-family:" + CssFontFamily(family);
+
   body.first_paragraph = false;
   return "<p style=\"" + Escape(css) + "\">" + content + "</p>";
 }
