@@ -128,8 +128,6 @@ std::string Line(double x1, double y1, double x2, double y2, const std::optional
 
 namespace {
 
-constexpr double kPi = 3.14159265358979;
-
 using chart::Group;
 using chart::Series;
 using chart::TextLook;
@@ -268,71 +266,6 @@ std::string ChartTitle(pugi::xml_node chart, const std::vector<Group>& groups) {
   return title ? "Chart Title" : "";
 }
 
-Color PointColor(const Group& group, const Series& series, size_t index, DrawingContext& context) {
-  Color color = series.color;
-  if (group.vary_colors) {
-    color = context.SchemeColor("accent" + std::to_string(index % 6 + 1)).value_or(color);
-  }
-  for (pugi::xml_node point : series.element.children("c:dPt")) {
-    if (point.child("c:idx").attribute("val").as_uint() != index) continue;
-    if (std::optional<Paint> paint = context.FillIn(point.child("c:spPr")); paint && !paint->none) {
-      color = paint->color;
-    }
-  }
-  return color;
-}
-
-std::string Slice(double cx, double cy, double radius, double inner, double angle, double sweep,
-                  const Color& color) {
-  if (sweep >= 2 * kPi - 1e-9) {
-    return "<circle cx=\"" + Num(cx) + "\" cy=\"" + Num(cy) + "\" r=\"" + Num(radius) +
-           "\" fill=\"" + color.Hex() + "\"/>";
-  }
-  // Angles run clockwise from twelve o'clock.
-  auto at = [&](double r, double a) {
-    return Num(cx + r * std::sin(a)) + " " + Num(cy - r * std::cos(a));
-  };
-  std::string large = sweep > kPi ? "1" : "0";
-  std::string d = "M" + at(radius, angle) + " A" + Num(radius) + " " + Num(radius) + " 0 " + large +
-                  " 1 " + at(radius, angle + sweep);
-  if (inner > 0) {
-    d += " L" + at(inner, angle + sweep) + " A" + Num(inner) + " " + Num(inner) + " 0 " + large +
-         " 0 " + at(inner, angle);
-  } else {
-    d += " L" + Num(cx) + " " + Num(cy);
-  }
-  return "<path d=\"" + d + " Z\" fill=\"" + color.Hex() +
-         "\" stroke=\"#ffffff\" stroke-width=\"0.75\"/>";
-}
-
-std::string DrawPie(const Group& group, const Box& plot, const TextLook& look,
-                    DrawingContext& context) {
-  if (group.series.empty()) return {};
-  const Series& series = group.series.front();
-  double total = 0;
-  for (const auto& value : series.values) total += value && *value > 0 ? *value : 0;
-  if (total <= 0) return {};
-  double radius = std::min(plot.width, plot.height) / 2;
-  double cx = plot.x + plot.width / 2, cy = plot.y + plot.height / 2;
-  double inner = group.kind == "doughnut" ? radius * group.hole : 0;
-  double angle = group.element.child("c:firstSliceAng").attribute("val").as_double(0) * kPi / 180;
-  std::string content;
-  for (size_t i = 0; i < series.values.size(); ++i) {
-    double value = series.values[i].value_or(0);
-    if (value <= 0) continue;
-    double sweep = value / total * 2 * kPi;
-    content += Slice(cx, cy, radius, inner, angle, sweep, PointColor(group, series, i, context));
-    if (auto label = chart::LabelOf(group, series, i, value / total, look, context)) {
-      double middle = angle + sweep / 2, r = (radius + inner) / 2 + (inner > 0 ? 0 : radius * 0.15);
-      if (label->position == "outEnd") r = radius + label->look.size;
-      content += chart::Text(cx + r * std::sin(middle), cy - r * std::cos(middle), label->text,
-                             label->look, "middle");
-    }
-    angle += sweep;
-  }
-  return content;
-}
-
 std::vector<std::pair<std::string, Color>> LegendEntries(pugi::xml_node legend,
                                                          const std::vector<Group>& groups,
                                                          DrawingContext& context) {
@@ -342,7 +275,7 @@ std::vector<std::pair<std::string, Color>> LegendEntries(pugi::xml_node legend,
     // A pie's legend names its categories.
     const Series& series = first.series.front();
     for (size_t i = 0; i < series.categories.size(); ++i) {
-      entries.emplace_back(series.categories[i], PointColor(first, series, i, context));
+      entries.emplace_back(series.categories[i], chart::PointColor(first, series, i, context));
     }
     return entries;
   }
@@ -458,7 +391,9 @@ std::string DrawChart(const std::string& chart_part, const Box& box, DrawingCont
   if (has_axes) {
     content += chart::DrawAxesChart(chart.child("c:plotArea"), groups, box, plot, look, context);
   } else {
-    for (const Group& group : groups) content += DrawPie(group, plot, look, context);
+    for (const Group& group : groups) {
+      content += chart::DrawPie(group, plot, look, chart.child("c:view3D"), context);
+    }
   }
   content += chart::UserShapes(chart_part, box, context);
   return "<g class=\"chart\">" + content + "</g>";

@@ -79,6 +79,14 @@ std::string DrawAxesChart(pugi::xml_node plot_area, const std::vector<Group>& gr
                           const Box& chart, Box plot, const TextLook& look,
                           DrawingContext& context);
 
+// The colour of point `index` of a series: the series' own, the theme's accents when the group
+// varies its colours, or the point's own fill.
+Color PointColor(const Group& group, const Series& series, size_t index, DrawingContext& context);
+// A pie or doughnut chart filling `plot`; a 3-D pie (c:pie3DChart) is tilted as `view3d` says,
+// its rim showing in front.
+std::string DrawPie(const Group& group, const Box& plot, const TextLook& look,
+                    pugi::xml_node view3d, DrawingContext& context);
+
 // The shapes drawn over the chart in its user shapes part, placed in the chart's box.
 std::string UserShapes(const std::string& chart_part, const Box& chart, DrawingContext& context);
 

@@ -1,0 +1,130 @@
+// Pie and doughnut charts: slices clockwise from twelve o'clock, and 3-D pies tilted with
+// their rim in front.
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "host/ooxml/drawing/drawing_chart_parts.h"
+
+namespace vintrel::ooxml::drawing::chart {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979;
+
+std::string Slice(double cx, double cy, double radius, double inner, double angle, double sweep,
+                  const Color& color) {
+  if (sweep >= 2 * kPi - 1e-9) {
+    return "<circle cx=\"" + Num(cx) + "\" cy=\"" + Num(cy) + "\" r=\"" + Num(radius) +
+           "\" fill=\"" + color.Hex() + "\"/>";
+  }
+  // Angles run clockwise from twelve o'clock.
+  auto at = [&](double r, double a) {
+    return Num(cx + r * std::sin(a)) + " " + Num(cy - r * std::cos(a));
+  };
+  std::string large = sweep > kPi ? "1" : "0";
+  std::string d = "M" + at(radius, angle) + " A" + Num(radius) + " " + Num(radius) + " 0 " + large +
+                  " 1 " + at(radius, angle + sweep);
+  if (inner > 0) {
+    d += " L" + at(inner, angle + sweep) + " A" + Num(inner) + " " + Num(inner) + " 0 " + large +
+         " 0 " + at(inner, angle);
+  } else {
+    d += " L" + Num(cx) + " " + Num(cy);
+  }
+  return "<path d=\"" + d + " Z\" fill=\"" + color.Hex() +
+         "\" stroke=\"#ffffff\" stroke-width=\"0.75\"/>";
+}
+
+// A 3-D pie's top face: the pie squashed by the tilt; its rim runs `depth` below where the
+// top faces the viewer (from three to nine o'clock).
+struct Tilted {
+  double cx, cy, radius, ry, depth;
+  std::string At(double a, double drop = 0) const {
+    return Num(cx + radius * std::sin(a)) + " " + Num(cy - ry * std::cos(a) + drop);
+  }
+};
+
+std::string TiltedSlice(const Tilted& pie, double angle, double sweep, const Color& color) {
+  if (sweep >= 2 * kPi - 1e-9) {
+    return "<ellipse cx=\"" + Num(pie.cx) + "\" cy=\"" + Num(pie.cy) + "\" rx=\"" +
+           Num(pie.radius) + "\" ry=\"" + Num(pie.ry) + "\" fill=\"" + color.Hex() + "\"/>";
+  }
+  std::string radii = Num(pie.radius) + " " + Num(pie.ry);
+  return "<path d=\"M" + Num(pie.cx) + " " + Num(pie.cy) + " L" + pie.At(angle) + " A" + radii +
+         " 0 " + (sweep > kPi ? "1" : "0") + " 1 " + pie.At(angle + sweep) + " Z\" fill=\"" +
+         color.Hex() + "\" stroke=\"#ffffff\" stroke-width=\"0.75\"/>";
+}
+
+// The part of a slice's rim that faces the viewer, a shade darker than its top.
+std::string TiltedRim(const Tilted& pie, double angle, double sweep, const Color& color) {
+  Color shaded{color.r * 3 / 4, color.g * 3 / 4, color.b * 3 / 4};
+  std::string radii = Num(pie.radius) + " " + Num(pie.ry), rim;
+  for (int turn = 0; turn < 3; ++turn) {
+    double low = std::max(angle, kPi / 2 + 2 * kPi * turn);
+    double high = std::min(angle + sweep, 3 * kPi / 2 + 2 * kPi * turn);
+    if (high <= low) continue;
+    rim += "<path d=\"M" + pie.At(low) + " A" + radii + " 0 0 1 " + pie.At(high) + " L" +
+           pie.At(high, pie.depth) + " A" + radii + " 0 0 0 " + pie.At(low, pie.depth) +
+           " Z\" fill=\"" + shaded.Hex() + "\"/>";
+  }
+  return rim;
+}
+
+}  // namespace
+
+Color PointColor(const Group& group, const Series& series, size_t index, DrawingContext& context) {
+  Color color = series.color;
+  if (group.vary_colors) {
+    color = context.SchemeColor("accent" + std::to_string(index % 6 + 1)).value_or(color);
+  }
+  for (pugi::xml_node point : series.element.children("c:dPt")) {
+    if (point.child("c:idx").attribute("val").as_uint() != index) continue;
+    if (std::optional<Paint> paint = context.FillIn(point.child("c:spPr")); paint && !paint->none) {
+      color = paint->color;
+    }
+  }
+  return color;
+}
+
+std::string DrawPie(const Group& group, const Box& plot, const TextLook& look,
+                    pugi::xml_node view3d, DrawingContext& context) {
+  if (group.series.empty()) return {};
+  const Series& series = group.series.front();
+  double total = 0;
+  for (const auto& value : series.values) total += value && *value > 0 ? *value : 0;
+  if (total <= 0) return {};
+  bool tilted = std::string_view(group.element.name()) == "c:pie3DChart";
+  // Seen from rotX degrees above (30 unless the chart says), the rim a fifth of the radius deep.
+  double elevation = std::clamp(view3d.child("c:rotX").attribute("val").as_double(30), 5.0, 90.0);
+  double squash = tilted ? std::sin(elevation * kPi / 180) : 1;
+  double depth_share = tilted ? 0.22 * std::cos(elevation * kPi / 180) : 0;
+  double radius = std::min(plot.width / 2, plot.height / (2 * squash + depth_share));
+  Tilted pie{plot.x + plot.width / 2, 0, radius, radius * squash, radius * depth_share};
+  pie.cy = plot.y + (plot.height - 2 * pie.ry - pie.depth) / 2 + pie.ry;
+  double inner = group.kind == "doughnut" ? radius * group.hole : 0;
+  double start = group.element.child("c:firstSliceAng").attribute("val").as_double(0) * kPi / 180;
+  std::string rims, tops;
+  double angle = start;
+  for (size_t i = 0; i < series.values.size(); ++i) {
+    double value = series.values[i].value_or(0);
+    if (value <= 0) continue;
+    double sweep = value / total * 2 * kPi;
+    Color color = PointColor(group, series, i, context);
+    if (tilted) {
+      rims += TiltedRim(pie, angle, sweep, color);
+      tops += TiltedSlice(pie, angle, sweep, color);
+    } else {
+      tops += Slice(pie.cx, pie.cy, radius, inner, angle, sweep, color);
+    }
+    if (auto label = LabelOf(group, series, i, value / total, look, context)) {
+      double middle = angle + sweep / 2, r = (radius + inner) / 2 + (inner > 0 ? 0 : radius * 0.15);
+      if (label->position == "outEnd") r = radius + label->look.size;
+      tops += Text(pie.cx + r * std::sin(middle), pie.cy - r * squash * std::cos(middle),
+                   label->text, label->look, "middle");
+    }
+    angle += sweep;
+  }
+  return rims + tops;
+}
+
+}  // namespace vintrel::ooxml::drawing::chart
