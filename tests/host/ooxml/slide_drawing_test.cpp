@@ -191,6 +191,15 @@ TEST_F(DrawingTest, ChartsFollowTheirSettings) {
                       "</c:pt><c:pt idx=\"2\"><c:v>4</c:v></c:pt></c:numLit></c:bubbleSize>") +
            "</c:bubbleChart><c:valAx><c:axPos val=\"b\"/></c:valAx><c:valAx/>",
        {"r=\"10.38\"", "r=\"20.75\"", "!cx=\"247.71\"", "!<polyline"}},
+      // A 3-D pie seen from 30 degrees above: half as high as wide (a radius of 154.55 points
+      // and its rim, 0.19 of that deep, fill the plot's 184), the rim a shade darker and only
+      // in front: from three o'clock of the second slice (60 to 180 degrees) to nine.
+      {"<c:pie3DChart>" + sales + "</c:pie3DChart>",
+       {"L210 28 A154.55 77.28 0 0 1 343.85 66.64 Z",
+        "<path d=\"M364.55 105.28 A154.55 77.28 0 0 1 210 182.55 L210 212 A154.55 77.28 0 0 0 "
+        "364.55 134.72 Z\" fill=\"#335593\"/>",
+        "M210 182.55 A154.55 77.28 0 0 1 55.45 105.28 L55.45 134.72"},
+       "<c:view3D><c:rotX val=\"30\"/></c:view3D>"},
       // A generator's template left in the part: what parses before it (the title) is drawn.
       {"<c:pieChart><#list>" + sales + "</#list></c:pieChart>",
        {">Production</text>", "!>Sales</text>"},
