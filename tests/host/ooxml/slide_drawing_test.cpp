@@ -205,6 +205,11 @@ TEST_F(DrawingTest, ChartsFollowTheirSettings) {
        {">Production</text>", "!>Sales</text>"},
        "<c:title><c:tx><c:rich><a:bodyPr/><a:p><a:r><a:t>Production</a:t></a:r></a:p></c:rich>"
        "</c:tx></c:title>"},
+      // A title's own text says how it looks.
+      {"<c:pieChart>" + sales + "</c:pieChart>",
+       {"font-size=\"16\"", "font-weight=\"bold\">Output</text>"},
+       "<c:title><c:tx><c:rich><a:bodyPr/><a:p><a:pPr><a:defRPr sz=\"1600\"/></a:pPr><a:r><a:rPr "
+       "b=\"1\"/><a:t>Output</a:t></a:r></a:p></c:rich></c:tx></c:title>"},
   };
   for (const Case& test : cases) {
     std::string svg = DrawFirst(ChartDeck(BarChart(test.chart, test.plot_area)));

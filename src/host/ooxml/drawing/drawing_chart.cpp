@@ -266,6 +266,19 @@ std::string ChartTitle(pugi::xml_node chart, const std::vector<Group>& groups) {
   return title ? "Chart Title" : "";
 }
 
+// A title's look: two fifths larger than the chart's text unless its text properties or its own
+// text's first run say otherwise.
+TextLook TitleLook(pugi::xml_node title, const TextLook& look, DrawingContext& context) {
+  TextLook title_look = chart::LookOf(
+      title.child("c:txPr"), TextLook{look.size * 1.4, look.color, false, look.family}, context);
+  pugi::xml_node rich = title.child("c:tx").child("c:rich");
+  title_look = chart::LookOf(rich, title_look, context);
+  pugi::xml_node run = rich.child("a:p").child("a:r").child("a:rPr");
+  if (run.attribute("sz")) title_look.size = run.attribute("sz").as_double() / 100;
+  if (run.attribute("b")) title_look.bold = run.attribute("b").as_bool();
+  return title_look;
+}
+
 std::vector<std::pair<std::string, Color>> LegendEntries(pugi::xml_node legend,
                                                          const std::vector<Group>& groups,
                                                          DrawingContext& context) {
@@ -373,9 +386,7 @@ std::string DrawChart(const std::string& chart_part, const Box& box, DrawingCont
   Box plot{box.x + 8, box.y + 8, box.width - 16, box.height - 16};
   std::string title = ChartTitle(chart, groups);
   if (!title.empty()) {
-    TextLook title_look =
-        chart::LookOf(chart.child("c:title").child("c:txPr"),
-                      TextLook{look.size * 1.4, look.color, false, look.family}, context);
+    TextLook title_look = TitleLook(chart.child("c:title"), look, context);
     content += chart::Text(box.x + box.width / 2, plot.y + title_look.size * 0.6, title, title_look,
                            "middle");
     plot.y += title_look.size * 1.6;
