@@ -162,6 +162,10 @@ TEST_F(DrawingTextTest, ParagraphsAndRunsKeepTheirFormatting) {
       {bullet("><a:buSzPct val=\"50000\"/><a:buChar char=\"o\"/>"), "//p/span[1]", "font-size:10px",
        "o\u00a0"},
       {bullet("><a:buFontTx/><a:buChar char=\"o\"/>"), "//p/span[1]", "'Carlito'", "o\u00a0"},
+      // Columns fill to the box's height (50 less the insets), right to left with rtlCol.
+      {TextShape(Paragraph(">"), "", " numCol=\"2\" spcCol=\"127000\" rtlCol=\"1\""), "//p/../..",
+       "column-count:2;column-gap:10px;column-fill:auto;height:42.8px;direction:rtl"},
+      {TextShape(Paragraph(">"), "", " numCol=\"2\""), "//p/..", "direction:ltr"},
       {unwrapped("r"), "//p", "width:max-content;align-self:flex-end"},
       {unwrapped("ctr"), "//p", "width:max-content;align-self:center"},
       {unwrapped("l"), "//p", "width:max-content;align-self:flex-start"},

@@ -428,7 +428,18 @@ std::string DrawTextBody(pugi::xml_node body, const TextStyles& styles, const Bo
   // Text that shrinks to fit its box holds its paragraphs in one element of its own, which the
   // page scales down further when the browser's fonts make the text taller than the author's.
   if (fit) html += "<div class=\"fit\" style=\"display:flex;flex-direction:column\">";
+  // Text in columns fills the first to the box's height, then the next (right to left with
+  // rtlCol).
+  int columns = FirstAttribute(bodies, "numCol").as_int(1);
+  if (columns > 1) {
+    html += "<div style=\"column-count:" + std::to_string(std::min(columns, 16)) +
+            ";column-gap:" + Num(inset("spcCol", 0)) +
+            "px;column-fill:auto;height:" + Num(std::max(box.height - top - bottom, 1.0)) + "px" +
+            (FirstAttribute(bodies, "rtlCol").as_bool() ? ";direction:rtl" : "") +
+            "\"><div style=\"direction:ltr\">";
+  }
   for (pugi::xml_node paragraph : body.children("a:p")) html += Paragraph(paragraph, drawing);
+  if (columns > 1) html += "</div></div>";
   if (fit) html += "</div>";
   html += "</div></foreignObject>";
   return html;
