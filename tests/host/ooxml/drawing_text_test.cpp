@@ -150,6 +150,9 @@ TEST_F(DrawingTextTest, ParagraphsAndRunsKeepTheirFormatting) {
       {hanging, "//p/span[1]", "text-indent:0;line-height:0;display:inline-block;min-width:27px",
        "•"},
       {hanging, "//p/span[2]", "", "Text"},
+      // A right-to-left paragraph hangs its bullet at the right.
+      {bullet(" rtl=\"1\" marL=\"342900\" indent=\"-342900\"><a:buChar char=\"•\"/>"), "//p",
+       "direction:rtl;padding-right:27px;text-indent:-27px"},
       // Bullets take their font (symbol fonts mapped to Unicode), colour and size.
       {bullet("><a:buFont typeface=\"Wingdings\"/><a:buChar char=\"§\"/>"), "//p/span[1]",
        "OpenSymbol", "▪\u00a0"},

@@ -239,8 +239,12 @@ std::string ParagraphStyle(const Level& level, double size, double strut, const 
                                                             : align == "ctr" ? "center"
                                                                              : "flex-start");
   }
+  // A right-to-left paragraph starts at the right: its margin and bullet are there.
+  bool rtl = FirstAttribute(level.paragraph, "rtl").as_bool();
+  if (rtl) css += ";direction:rtl";
   if (pugi::xml_attribute margin = FirstAttribute(level.paragraph, "marL")) {
-    css += ";padding-left:" + Num(margin.as_double() / kEmuPerPoint) + "px";
+    css += std::string(rtl ? ";padding-right:" : ";padding-left:") +
+           Num(margin.as_double() / kEmuPerPoint) + "px";
   }
   if (pugi::xml_attribute indent = FirstAttribute(level.paragraph, "indent")) {
     css += ";text-indent:" + Num(indent.as_double() / kEmuPerPoint) + "px";
