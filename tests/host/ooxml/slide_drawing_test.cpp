@@ -218,6 +218,12 @@ TEST_F(DrawingTest, PiesAndTitlesFollowTheirSettings) {
         "364.55 134.72 Z\" fill=\"#335593\"/>",
         "M210 182.55 A154.55 77.28 0 0 1 55.45 105.28 L55.45 134.72"},
        "<c:view3D><c:rotX val=\"30\"/></c:view3D>"},
+      // A slice pulled out by its radius: the pie half as large (46 of 92 points), the first
+      // slice's middle (30 degrees) moved out by 46, the second in place.
+      {"<c:pieChart>" + sales.substr(0, sales.rfind("</c:ser>")) +
+           "<c:dPt><c:idx val=\"0\"/><c:explosion val=\"100\"/></c:dPt></c:ser></c:pieChart>",
+       {"M233 34.16 A46 46 0 0 1", "M249.84 97 A46 46 0 0 1"},
+       ""},
       // A generator's template left in the part: what parses before it (the title) is drawn.
       {"<c:pieChart><#list>" + sales + "</#list></c:pieChart>",
        {">Production</text>", "!>Sales</text>"},

@@ -70,6 +70,29 @@ std::string TiltedRim(const Tilted& pie, double angle, double sweep, const Color
   return rim;
 }
 
+// The cut faces of a slice pulled out of a 3-D pie: from its middle out to its two edges.
+std::string TiltedWalls(const Tilted& pie, double angle, double sweep, const Color& color) {
+  Color shaded{color.r * 2 / 3, color.g * 2 / 3, color.b * 2 / 3};
+  std::string centre = Num(pie.cx) + " " + Num(pie.cy);
+  std::string below = Num(pie.cx) + " " + Num(pie.cy + pie.depth), walls;
+  for (double edge : {angle, angle + sweep}) {
+    walls += "<path d=\"M" + centre + " L" + pie.At(edge) + " L" + pie.At(edge, pie.depth) + " L" +
+             below + " Z\" fill=\"" + shaded.Hex() + "\"/>";
+  }
+  return walls;
+}
+
+// How far point `index` is pulled out of its pie, as a share of the radius (c:explosion of the
+// point, else of the series).
+double Explosion(const Series& series, size_t index) {
+  double share = series.element.child("c:explosion").attribute("val").as_double(0);
+  for (pugi::xml_node point : series.element.children("c:dPt")) {
+    if (point.child("c:idx").attribute("val").as_uint() != index) continue;
+    if (pugi::xml_node own = point.child("c:explosion")) share = own.attribute("val").as_double();
+  }
+  return std::clamp(share, 0.0, 400.0) / 100;
+}
+
 }  // namespace
 
 Color PointColor(const Group& group, const Series& series, size_t index, DrawingContext& context) {
@@ -94,37 +117,43 @@ std::string DrawPie(const Group& group, const Box& plot, const TextLook& look,
   for (const auto& value : series.values) total += value && *value > 0 ? *value : 0;
   if (total <= 0) return {};
   bool tilted = std::string_view(group.element.name()) == "c:pie3DChart";
-  // Seen from rotX degrees above (30 unless the chart says), the rim a fifth of the radius deep.
+  // Seen from rotX degrees above (30 unless the chart says), the rim a fifth of the radius deep;
+  // slices pulled out leave the pie smaller.
   double elevation = std::clamp(view3d.child("c:rotX").attribute("val").as_double(30), 5.0, 90.0);
   double squash = tilted ? std::sin(elevation * kPi / 180) : 1;
   double depth_share = tilted ? 0.22 * std::cos(elevation * kPi / 180) : 0;
-  double radius = std::min(plot.width / 2, plot.height / (2 * squash + depth_share));
+  double pulled = 0;
+  for (size_t i = 0; i < series.values.size(); ++i) pulled = std::max(pulled, Explosion(series, i));
+  double radius = std::min(plot.width / 2, plot.height / (2 * squash + depth_share)) / (1 + pulled);
   Tilted pie{plot.x + plot.width / 2, 0, radius, radius * squash, radius * depth_share};
-  pie.cy = plot.y + (plot.height - 2 * pie.ry - pie.depth) / 2 + pie.ry;
+  pie.cy = plot.y + plot.height / 2 - pie.depth / 2;
   double inner = group.kind == "doughnut" ? radius * group.hole : 0;
-  double start = group.element.child("c:firstSliceAng").attribute("val").as_double(0) * kPi / 180;
-  std::string rims, tops;
-  double angle = start;
+  double angle = group.element.child("c:firstSliceAng").attribute("val").as_double(0) * kPi / 180;
+  std::string walls, rims, tops;
   for (size_t i = 0; i < series.values.size(); ++i) {
     double value = series.values[i].value_or(0);
     if (value <= 0) continue;
-    double sweep = value / total * 2 * kPi;
+    double sweep = value / total * 2 * kPi, middle = angle + sweep / 2;
     Color color = PointColor(group, series, i, context);
+    Tilted slice = pie;
+    slice.cx += Explosion(series, i) * radius * std::sin(middle);
+    slice.cy -= Explosion(series, i) * pie.ry * std::cos(middle);
     if (tilted) {
-      rims += TiltedRim(pie, angle, sweep, color);
-      tops += TiltedSlice(pie, angle, sweep, color);
+      if (pulled > 0) walls += TiltedWalls(slice, angle, sweep, color);
+      rims += TiltedRim(slice, angle, sweep, color);
+      tops += TiltedSlice(slice, angle, sweep, color);
     } else {
-      tops += Slice(pie.cx, pie.cy, radius, inner, angle, sweep, color);
+      tops += Slice(slice.cx, slice.cy, radius, inner, angle, sweep, color);
     }
     if (auto label = LabelOf(group, series, i, value / total, look, context)) {
-      double middle = angle + sweep / 2, r = (radius + inner) / 2 + (inner > 0 ? 0 : radius * 0.15);
+      double r = (radius + inner) / 2 + (inner > 0 ? 0 : radius * 0.15);
       if (label->position == "outEnd") r = radius + label->look.size;
-      tops += Text(pie.cx + r * std::sin(middle), pie.cy - r * squash * std::cos(middle),
+      tops += Text(slice.cx + r * std::sin(middle), slice.cy - r * squash * std::cos(middle),
                    label->text, label->look, "middle");
     }
     angle += sweep;
   }
-  return rims + tops;
+  return walls + rims + tops;
 }
 
 }  // namespace vintrel::ooxml::drawing::chart
