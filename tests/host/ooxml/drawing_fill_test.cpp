@@ -319,6 +319,17 @@ TEST_F(DrawingFillTest, ThemeBackgroundStylesInTheReferencesColour) {
   ExpectParts(
       Draw("", "<p:bg><p:bgRef idx=\"1003\"><a:srgbClr val=\"FFFFFF\"/></p:bgRef></p:bg>").backdrop,
       {"<feFuncR type=\"table\" tableValues=\"0.74 1\"/>"});
+  // A shape filled with the background (useBgFill) shows it over its style's own fill.
+  std::string shape = BoxShape("",
+                               "<p:style><a:lnRef idx=\"0\"/><a:fillRef idx=\"1\"><a:schemeClr "
+                               "val=\"accent1\"/></a:fillRef><a:effectRef idx=\"0\"/>"
+                               "<a:fontRef idx=\"minor\"/></p:style>");
+  shape.insert(std::string_view("<p:sp").size(), " useBgFill=\"1\"");
+  SlideDrawing drawing =
+      Draw(shape,
+           "<p:bg><p:bgPr><a:solidFill><a:srgbClr val=\"123456\"/></a:solidFill></p:bgPr></p:bg>");
+  ASSERT_EQ(drawing.shapes.size(), 1u);
+  ExpectParts(drawing.shapes[0], {"fill=\"#123456\"", "!fill=\"#4472c4\""});
 }
 
 }  // namespace

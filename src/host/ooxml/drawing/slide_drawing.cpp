@@ -123,10 +123,8 @@ class Drawer {
   }
 
  private:
-  std::string Background(std::string& defs) {
-    const std::string width = Num(slide_width_), height = Num(slide_height_);
-    const std::string white =
-        "<rect width=\"" + width + "\" height=\"" + height + "\" fill=\"#ffffff\"/>";
+  // The slide's background: its own, else its layout's, else its master's; white without one.
+  drawing::Paint BackgroundPaint() {
     for (const std::string& part :
          {context_.slide_part(), context_.layout_part(), context_.master_part()}) {
       if (part.empty()) continue;
@@ -139,17 +137,27 @@ class Drawer {
       } else {
         paint = context_.ThemeFill(background.child("p:bgRef"));
       }
-      if (!paint) continue;
-      // A background that lets light through (a picture, a colour's alpha) shows white below.
-      bool opaque = !paint->none && !paint->picture && paint->pattern.empty() &&
-                    paint->stops.size() < 2 && paint->color.alpha >= 1;
-      return (opaque ? "" : white) + "<rect width=\"" + width + "\" height=\"" + height + "\"" +
-             drawing::FillAttributes(paint, context_, defs,
-                                     Box{0, 0, slide_width_, slide_height_}) +
-             "/>";
+      if (paint) return *paint;
     }
+    drawing::Paint white;
+    white.none = false;
+    white.color = {255, 255, 255};
     return white;
   }
+
+  std::string Background(std::string& defs) {
+    const std::string width = Num(slide_width_), height = Num(slide_height_);
+    drawing::Paint paint = BackgroundPaint();
+    // A background that lets light through (a picture, a colour's alpha) shows white below.
+    bool opaque = !paint.none && !paint.picture && paint.pattern.empty() &&
+                  paint.stops.size() < 2 && paint.color.alpha >= 1;
+    return (opaque ? ""
+                   : "<rect width=\"" + width + "\" height=\"" + height + "\" fill=\"#ffffff\"/>") +
+           "<rect width=\"" + width + "\" height=\"" + height + "\"" +
+           drawing::FillAttributes(paint, context_, defs, SlideBox()) + "/>";
+  }
+
+  Box SlideBox() const { return Box{0, 0, slide_width_, slide_height_}; }
 
   // The shapes of a layout or master that show on its slides (placeholders do not).
   std::string OwnShapes(const std::string& part, std::string& defs) {
@@ -178,6 +186,9 @@ class Drawer {
       fill = context_.FillIn(ancestors[i].child("p:spPr"));
     }
     if (!fill) fill = context_.ThemeFill(style.child("a:fillRef"));
+    // A shape filled with the slide's background shows the background where it lies.
+    bool background_fill = element.attribute("useBgFill").as_bool();
+    if (background_fill) fill = BackgroundPaint();
     pugi::xml_node line = properties.child("a:ln");
     std::optional<drawing::Stroke> stroke = context_.LineOf(line);
     for (size_t i = 0; !stroke && i < ancestors.size(); ++i) {
@@ -200,11 +211,12 @@ class Drawer {
 
     std::string content;
     if ((fill && !fill->none) || (stroke && !stroke->none)) {
-      std::string outline =
-          drawing::GeometryElement(geometry_source, placement.box,
-                                   drawing::FillAttributes(fill, context_, defs, placement.box),
-                                   drawing::StrokeAttributes(stroke) +
-                                       drawing::LineEndAttributes(line, stroke, context_, defs));
+      std::string outline = drawing::GeometryElement(
+          geometry_source, placement.box,
+          drawing::FillAttributes(fill, context_, defs,
+                                  background_fill ? SlideBox() : placement.box),
+          drawing::StrokeAttributes(stroke) +
+              drawing::LineEndAttributes(line, stroke, context_, defs));
       std::string flip = Flip(placement);
       if (!flip.empty()) outline = "<g" + flip + ">" + outline + "</g>";
       content += WithEffects(outline, properties, style, placement, defs);
