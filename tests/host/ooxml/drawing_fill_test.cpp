@@ -207,9 +207,15 @@ TEST_F(DrawingFillTest, FillsAndLinesInTheSvg) {
                     "b=\"50000\"/></a:path>")),
        {"<radialGradient id=\"s1-1-d1\" gradientUnits=\"userSpaceOnUse\" cx=\"60\" cy=\"45\" "
         "r=\"55.9\">"}},
-      {BoxShape(
-           Gradient("<a:path path=\"rect\"><a:fillToRect r=\"100000\" b=\"100000\"/></a:path>")),
-       {"cx=\"10\" cy=\"20\" r=\"111.8\""}},
+      // A rectangle path runs in rectangles: from its focus (here a point 30 % in from the left
+      // and 20 % from the top) to each side, in the triangle towards that side.
+      {BoxShape(Gradient("<a:path path=\"rect\"><a:fillToRect l=\"30000\" t=\"20000\" "
+                         "r=\"70000\" b=\"80000\"/></a:path>")),
+       {"<pattern id=\"s1-1-d1\" patternUnits=\"userSpaceOnUse\" x=\"10\" y=\"20\" "
+        "width=\"100\" height=\"50\"><polygon points=\"0,0 100,0 30,10\" fill=\"url(#s1-1-d1t)\"/>",
+        "id=\"s1-1-d1r\" gradientUnits=\"userSpaceOnUse\" x1=\"30\" y1=\"10\" x2=\"100\" y2=\"10\"",
+        "id=\"s1-1-d1l\" gradientUnits=\"userSpaceOnUse\" x1=\"30\" y1=\"10\" x2=\"0\" y2=\"10\"",
+        "fill=\"url(#s1-1-d1)\""}},
       // A 45 degree gradient at its true angle on a 2:1 box reaches both far corners.
       {BoxShape(Gradient("<a:lin ang=\"2700000\" scaled=\"0\"/>")),
        {"x1=\"-0.1\" y1=\"0.2\" x2=\"1.1\" y2=\"0.8\""}},

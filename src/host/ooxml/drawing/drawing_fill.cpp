@@ -43,6 +43,7 @@ std::optional<Paint> Gradient(pugi::xml_node fill, const DrawingContext& context
   paint.rotate_with_shape = fill.attribute("rotWithShape").as_bool(true);
   if (pugi::xml_node path = fill.child("a:path")) {
     paint.radial = true;
+    paint.rectangular = std::string_view(path.attribute("path").value()) == "rect";
     pugi::xml_node rect = path.child("a:fillToRect");
     const char* sides[] = {"l", "t", "r", "b"};
     for (int side = 0; side < 4; ++side) {
@@ -171,7 +172,7 @@ std::string Linear(const Paint& paint, const std::string& id, const Box* box) {
 }
 
 // A path gradient: circles from the centre of the focus rectangle out to the farthest corner.
-// Rectangle and shape paths are drawn the same way.
+// Shape paths are drawn the same way.
 std::string Radial(const Paint& paint, const std::string& id, const Box* box) {
   double fx = (paint.focus[0] + 1 - paint.focus[2]) / 2;
   double fy = (paint.focus[1] + 1 - paint.focus[3]) / 2;
@@ -185,6 +186,32 @@ std::string Radial(const Paint& paint, const std::string& id, const Box* box) {
   return "<radialGradient id=\"" + id + "\"" + (box ? " gradientUnits=\"userSpaceOnUse\"" : "") +
          " cx=\"" + Num(cx) + "\" cy=\"" + Num(cy) + "\" r=\"" + Num(radius) + "\">" +
          Stops(paint) + "</radialGradient>";
+}
+
+// A rectangle path gradient over `box`: four triangles from the focus to the box's sides, each
+// with a linear gradient from the focus out to its side, so that the colours run in rectangles.
+std::string Rectangular(const Paint& paint, const std::string& id, const Box& box,
+                        std::string& defs) {
+  double cx = box.width * (paint.focus[0] + 1 - paint.focus[2]) / 2;
+  double cy = box.height * (paint.focus[1] + 1 - paint.focus[3]) / 2;
+  const std::string w = Num(box.width), h = Num(box.height), x = Num(cx), y = Num(cy);
+  struct Side {
+    const char* name;
+    std::string end_x, end_y, points;
+  } sides[] = {{"t", x, "0", "0,0 " + w + ",0 " + x + "," + y},
+               {"r", w, y, w + ",0 " + w + "," + h + " " + x + "," + y},
+               {"b", x, h, w + "," + h + " 0," + h + " " + x + "," + y},
+               {"l", "0", y, "0," + h + " 0,0 " + x + "," + y}};
+  std::string content;
+  for (const Side& side : sides) {
+    defs += "<linearGradient id=\"" + id + side.name + "\" gradientUnits=\"userSpaceOnUse\" x1=\"" +
+            x + "\" y1=\"" + y + "\" x2=\"" + side.end_x + "\" y2=\"" + side.end_y + "\">" +
+            Stops(paint) + "</linearGradient>";
+    content += "<polygon points=\"" + side.points + "\" fill=\"url(#" + id + side.name + ")\"/>";
+  }
+  return "<pattern id=\"" + id + "\" patternUnits=\"userSpaceOnUse\" x=\"" + Num(box.x) +
+         "\" y=\"" + Num(box.y) + "\" width=\"" + w + "\" height=\"" + h + "\">" + content +
+         "</pattern>";
 }
 
 std::string Pattern(const Paint& paint, const std::string& id) {
@@ -226,7 +253,12 @@ std::string Attributes(const std::optional<Paint>& paint, DrawingContext& contex
   } else if (!paint->pattern.empty()) {
     defs += Pattern(*paint, id);
   } else {
-    defs += paint->radial ? Radial(*paint, id, box) : Linear(*paint, id, box);
+    if (paint->rectangular && box && box->width > 0 && box->height > 0) {
+      std::string pattern = Rectangular(*paint, id, *box, defs);
+      defs += pattern;
+    } else {
+      defs += paint->radial ? Radial(*paint, id, box) : Linear(*paint, id, box);
+    }
   }
   return " fill=\"url(#" + id + ")\"";
 }

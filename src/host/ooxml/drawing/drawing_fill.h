@@ -32,6 +32,8 @@ struct Paint {
   // fills (a:fillToRect, fractions of the box: left, top, right, bottom insets).
   bool radial = false;
   double focus[4] = {0.5, 0.5, 0.5, 0.5};
+  // A rectangle path (a:path path="rect"): rectangles from the focus out to the box's edges.
+  bool rectangular = false;
   bool rotate_with_shape = true;
   // A preset pattern (a:pattFill prst): `color` is its foreground, `background` the rest.
   std::string pattern;
