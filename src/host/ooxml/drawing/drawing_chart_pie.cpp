@@ -136,8 +136,9 @@ std::string DrawPie(const Group& group, const Box& plot, const TextLook& look,
     double sweep = value / total * 2 * kPi, middle = angle + sweep / 2;
     Color color = PointColor(group, series, i, context);
     Tilted slice = pie;
-    slice.cx += Explosion(series, i) * radius * std::sin(middle);
-    slice.cy -= Explosion(series, i) * pie.ry * std::cos(middle);
+    double out = Explosion(series, i);
+    slice.cx += out * radius * std::sin(middle);
+    slice.cy -= out * pie.ry * std::cos(middle);
     if (tilted) {
       if (pulled > 0) walls += TiltedWalls(slice, angle, sweep, color);
       rims += TiltedRim(slice, angle, sweep, color);
