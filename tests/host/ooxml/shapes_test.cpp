@@ -155,24 +155,15 @@ TEST(ShapeKinds, KindsInRealFiles) {
   EXPECT_EQ(graph.OLEFormat().ProgID(), "MSGraph.Chart.8");
   EXPECT_THROW(graph.OLEFormat().Object(), Error) << "an old binary chart cannot be refilled";
 
-  EXPECT_EQ(PackagePresentation::Open(FixturePath("pptx/poi-aascu-5864-slide-tags-charts-ole.pptx"))
-                ->Slides()
-                .Item(5)
-                .Shapes()
-                .Item(1)
-                .Type(),
-            type::kChart)
+  auto charts =
+      PackagePresentation::Open(FixturePath("pptx/poi-aascu-5864-slide-tags-charts-ole.pptx"));
+  EXPECT_EQ(charts->Slides().Item(5).Shapes().Item(1).Type(), type::kChart)
       << "a chart over an outside workbook is not a data sheet object";
 
   auto video = PackagePresentation::Open(FixturePath("pptx/poi-embedded-video.pptx"));
   EXPECT_EQ(video->Slides().Item(1).Shapes().Item(1).Type(), type::kMedia);
   EXPECT_THROW(video->Slides().Item(1).Shapes().Item(1).LinkFormat(), Error)
       << "embedded media has no link";
-
-  auto hidden = PackagePresentation::Open(FixturePath("pptx/shapecrawler-004-hidden-shape.pptx"));
-  host::Shape& box = hidden->Slides().Item(1).Shapes().Item(1);
-  EXPECT_EQ(box.Name(), "TextBox 1");
-  EXPECT_FALSE(box.Visible());
 }
 
 TEST_F(Shapes, GeometryInPointsIncludingInheritedPlaceholderPosition) {
@@ -238,8 +229,6 @@ TEST_F(Shapes, NameVisibilityAndDelete) {
   shapes().Item(2).SetVisible(true);
   EXPECT_TRUE(shapes().Item(2).Visible());
   EXPECT_EQ(shapes().Item(5).Name(), "Picture 8");
-  std::string xml = ReadEntry(path_, "ppt/slides/slide1.xml");
-  EXPECT_EQ(xml.find("Inner 6"), std::string::npos);
 }
 
 TEST(ShapeDelete, PartsOnlyTheShapeUsedGoWithIt) {
