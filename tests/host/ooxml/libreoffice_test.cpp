@@ -25,13 +25,7 @@ using vintrel::testing::TempDir;
 TEST(LibreOffice, EveryRealFileSurvivesBroadEdits) {
   TempDir dir;
   testing::TestClipboard clipboard;
-  const std::string picture = dir.Write(
-      "dot.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x01\0\0\0\x01\x08\x06\0\0\0\x1f"
-                             "\x15\xc4\x89\0\0\0\rIDATx\x9c"
-                             "c\xf8\xcf\xc0\xf0\x1f\0\x05\0\x01\xff"
-                             "\x89\x99=\x1d\0\0\0\0IEND\xae"
-                             "B`\x82",
-                             70));
+  const std::string picture = VINTREL_SOURCE_DIR "/examples/data/pictures/north.png";
   std::vector<std::string> outputs;
   for (const std::string& name : testing::RealDecks()) {
     // LibreOffice exports nothing of this one even as it came: all its slides are hidden.
