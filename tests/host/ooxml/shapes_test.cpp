@@ -1,5 +1,4 @@
-// Shapes of a slide: kinds and their type codes, z-order, names, geometry, visibility, text,
-// deletion and added pictures.
+// Shapes of a slide: kinds, z-order, names, geometry, visibility, text and deletion.
 #include <gtest/gtest.h>
 
 #include <string>
