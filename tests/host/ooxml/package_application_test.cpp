@@ -1,5 +1,4 @@
-// The application object over package files: presentations, events around open and save,
-// windows and the in-memory command bars.
+// The application over package files: presentations, events, windows and command bars.
 #include "host/ooxml/package_application.h"
 
 #include <gtest/gtest.h>
