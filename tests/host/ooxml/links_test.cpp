@@ -1,5 +1,4 @@
-// Linked pictures, objects and media: how link targets read back, relinking, update modes,
-// reloading the cached copy, and pictures added from files.
+// Linked pictures and objects: link targets, relinking, reloading, and pictures added from files.
 #include "host/ooxml/shape_link.h"
 
 #include <gtest/gtest.h>
