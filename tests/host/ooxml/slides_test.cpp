@@ -1,5 +1,4 @@
-// Slides: list, hidden state, transition timing, show settings, duplicate and delete, and the
-// package staying sound after each change.
+// Slides: timings, show settings, duplicating and deleting, the package sound after each.
 #include <gtest/gtest.h>
 
 #include <algorithm>
