@@ -1,5 +1,4 @@
-// Tags on the presentation, slides and shapes, in the custom data lists and tag parts
-// PowerPoint writes.
+// Tags on the presentation, slides and shapes, in the tag parts PowerPoint writes.
 #include <gtest/gtest.h>
 
 #include <functional>
