@@ -1,5 +1,4 @@
-// Slides drawn as SVG: what each kind of formatting becomes, shapes drawn alone matching the
-// whole slide, and real decks drawn without a failure.
+// Slides drawn as SVG: what each kind of content becomes, and real decks drawn shape by shape.
 #include "host/ooxml/drawing/slide_drawing.h"
 
 #include <gtest/gtest.h>
@@ -123,16 +122,17 @@ std::string SeriesOf(const std::string& name, const std::string& values_element,
          values_element + "></c:ser>";
 }
 
-// Charts drawn from a chart part of the deck: what each case must and must not show.
+// `series` with `inside` added at its end.
+std::string With(std::string series, const std::string& inside) {
+  return series.insert(series.rfind("</c:ser>"), inside);
+}
+
 TEST_F(DrawingTest, ChartsFollowTheirSettings) {
   const std::string sales = SeriesOf("Sales", "c:val"),
                     title = "<c:autoTitleDeleted val=\"0\"/><c:title/>",
                     label =
                         "font-size=\"10\" fill=\"#000000\" font-family=\"&#39;DejaVu "
                         "Sans&#39;,sans-serif\" text-anchor=\"end\" dominant-baseline=\"central\"";
-  auto with_sizes = [](std::string series, const std::string& sizes) {
-    return series.insert(series.rfind("</c:ser>"), sizes);
-  };
   struct Case {
     std::string plot_area;
     std::vector<std::string> parts;  // "!" before what must not show
@@ -185,9 +185,9 @@ TEST_F(DrawingTest, ChartsFollowTheirSettings) {
       // Bubbles by area, the largest a quarter of the plot's shorter side (166 points) across; a
       // point without a size shows none.
       {"<c:bubbleChart>" +
-           with_sizes(SeriesOf("Sales", "c:yVal"),
-                      "<c:bubbleSize><c:numLit><c:ptCount val=\"3\"/><c:pt idx=\"0\"><c:v>1</c:v>"
-                      "</c:pt><c:pt idx=\"2\"><c:v>4</c:v></c:pt></c:numLit></c:bubbleSize>") +
+           With(SeriesOf("Sales", "c:yVal"),
+                "<c:bubbleSize><c:numLit><c:ptCount val=\"3\"/><c:pt idx=\"0\"><c:v>1</c:v>"
+                "</c:pt><c:pt idx=\"2\"><c:v>4</c:v></c:pt></c:numLit></c:bubbleSize>") +
            "</c:bubbleChart><c:valAx><c:axPos val=\"b\"/></c:valAx><c:valAx/>",
        {"r=\"10.38\"", "r=\"20.75\"", "!cx=\"247.71\"", "!<polyline"}},
   };
@@ -197,7 +197,6 @@ TEST_F(DrawingTest, ChartsFollowTheirSettings) {
   }
 }
 
-// Pies tilted as their 3-D view says, and titles as their own text says.
 TEST_F(DrawingTest, PiesAndTitlesFollowTheirSettings) {
   const std::string sales = SeriesOf("Sales", "c:val");
   const std::tuple<std::string, std::vector<std::string>, std::string> cases[] = {
@@ -212,8 +211,8 @@ TEST_F(DrawingTest, PiesAndTitlesFollowTheirSettings) {
        "<c:view3D><c:rotX val=\"30\"/></c:view3D>"},
       // A slice pulled out by its radius: the pie half as large (46 of 92 points), the first
       // slice's middle (30 degrees) moved out by 46, the second in place.
-      {"<c:pieChart>" + sales.substr(0, sales.rfind("</c:ser>")) +
-           "<c:dPt><c:idx val=\"0\"/><c:explosion val=\"100\"/></c:dPt></c:ser></c:pieChart>",
+      {"<c:pieChart>" + With(sales, "<c:dPt><c:idx val=\"0\"/><c:explosion val=\"100\"/></c:dPt>") +
+           "</c:pieChart>",
        {"M233 34.16 A46 46 0 0 1", "M249.84 97 A46 46 0 0 1"},
        ""},
       // A generator's template left in the part: what parses before it (the title) is drawn.
@@ -236,9 +235,6 @@ TEST_F(DrawingTest, PiesAndTitlesFollowTheirSettings) {
 // label's field, parts joined by the series' separator, none for a deleted point, pie shares;
 // shares stacked to 100 % end the axis there and stand on the series below.
 TEST_F(DrawingTest, ChartLabelsAndSharesFollowTheirSettings) {
-  auto with = [](std::string series, const std::string& inside) {
-    return series.insert(series.rfind("</c:ser>"), inside);
-  };
   const std::string range_label =
       "<c:dLbls><c:dLbl><c:idx val=\"1\"/><c:tx><c:rich><a:bodyPr/><a:p><a:fld type=\"CELLRANGE\">"
       "<a:t>[CELLRANGE]</a:t></a:fld></a:p></c:rich></c:tx><c:showVal val=\"0\"/><c:extLst>"
@@ -251,14 +247,14 @@ TEST_F(DrawingTest, ChartLabelsAndSharesFollowTheirSettings) {
       "</c:separator><c:showVal val=\"1\"/><c:showCatName val=\"1\"/></c:dLbls>";
   const std::pair<std::string, std::vector<std::string>> cases[] = {
       {"<c:scatterChart><c:scatterStyle val=\"marker\"/>" +
-           with(SeriesOf("Sales", "c:yVal"), range_label) +
+           With(SeriesOf("Sales", "c:yVal"), range_label) +
            "</c:scatterChart><c:valAx><c:axPos val=\"b\"/></c:valAx><c:valAx/>",
        {"text-anchor=\"start\" dominant-baseline=\"central\">Item B</text>", "![CELLRANGE]"}},
-      {"<c:barChart>" + with(SeriesOf("Sales", "c:val"), parts) +
+      {"<c:barChart>" + With(SeriesOf("Sales", "c:val"), parts) +
            "</c:barChart><c:catAx/><c:valAx/>",
        {">First; 1</text>", ">Second; 2</text>", "!>Third; 3</text>"}},
       {"<c:pieChart>" +
-           with(SeriesOf("Sales", "c:val"), "<c:dLbls><c:showPercent val=\"1\"/></c:dLbls>") +
+           With(SeriesOf("Sales", "c:val"), "<c:dLbls><c:showPercent val=\"1\"/></c:dLbls>") +
            "</c:pieChart>",
        {">17%</text>", ">33%</text>", ">50%</text>"}},
       {"<c:areaChart><c:grouping val=\"percentStacked\"/>" + SeriesOf("Sales", "c:val") +
@@ -313,7 +309,6 @@ TEST_F(DrawingTest, DiagramWithoutDrawnFormShowsItsNodeTexts) {
   ExpectParts(DrawFirst(layout), {">Meetings<", ">E-mail<", "!>Link<", "!>Whole<"});
 }
 
-// A SmartArt diagram saved by PowerPoint is drawn from its drawn form, with its texts.
 TEST(DrawingDiagramTest, SmartArtPaintsItsShapesAndTexts) {
   auto deck = PackagePresentation::Open(FixturePath("pptx/pptx-automizer-smartart.pptx"));
   RecordingAssets assets;
@@ -322,9 +317,8 @@ TEST(DrawingDiagramTest, SmartArtPaintsItsShapesAndTexts) {
               {"<g class=\"diagram\">", "color:#ffffff\">A1<", "color:#ffffff\">B1<", ">C2<"});
 }
 
-// An EMF preview (here another program's chart) is drawn in the page, stretched over its frame:
-// its words are text, and its clip paths are named apart from the page's. The screen gets it as
-// SVG.
+// An EMF preview (another program's chart) reaches the screen as SVG, drawn in the page over its
+// frame: its words are text, its clip paths named apart from the page's.
 TEST(DrawingPictureTest, EmfPicturesKeepTheirWordsAsText) {
   auto deck =
       PackagePresentation::Open(std::string(VINTREL_SOURCE_DIR) +
