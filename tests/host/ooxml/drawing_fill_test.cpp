@@ -69,7 +69,6 @@ TEST(DrawingColorTest, TransformsFollowTheirDefinitions) {
       // Through the colour map: bg1 names dk1 here.
       {"<a:schemeClr val=\"bg1\"/>", "#000000", 1},
       {"<a:sysClr val=\"window\"/>", "#ffffff", 1},
-      {"<a:prstClr val=\"dkBlue\"/>", "#00008b", 1},
       {"<a:scrgbClr r=\"50000\" g=\"0\" b=\"0\"/>", "#bc0000", 1},
       {"<a:hslClr hue=\"14400000\" sat=\"100000\" lum=\"50000\"/>", "#0000ff", 1},
   };
