@@ -120,34 +120,24 @@ TEST_F(LinkedPictures, UpdateReplacesOnlyThisPicturesCachedCopy) {
   EXPECT_FALSE(ReadEntry(path_, "ppt/media/image1.jpg").empty());
 }
 
-// A copy saved elsewhere names relatively linked files from its own folder; the presentation and
-// a copy in the same folder keep the relative target.
+// A copy saved elsewhere names relatively linked files from its own folder (how targets are written
+// from that folder is LinkTargets' part); the presentation itself is unchanged.
 TEST_F(LinkedPictures, ACopyElsewhereStillFindsRelativelyLinkedFiles) {
   const std::string picture = dir_.Write("pics/logo.png", PngHeader(4, 4));
   Shape(2).LinkFormat().SetSourceFullName(picture);
   const std::string url = "https://example.org/a.png";
   Shape(3).LinkFormat().SetSourceFullName(url);
   Shape(3).LinkFormat().Update();  // a web address needs no reload
-  struct Case {
-    const char* name;
-    std::string copy;
-    std::string target;  // in the copy's relationships
-  } cases[] = {
-      {"same folder", dir_.File("copy.pptx"), "\"pics/logo.png\""},
-      // Outside the copy's folder: named in full.
-      {"a sub-folder", dir_.File("out/copy.pptx"), "\"file://" + picture + "\""},
-  };
   std::filesystem::create_directories(dir_.File("out"));
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    deck_->SaveCopyAs(c.copy);
-    auto copy = PackagePresentation::Open(c.copy);
+  for (const std::string& file : {dir_.File("copy.pptx"), dir_.File("out/copy.pptx")}) {
+    SCOPED_TRACE(file);
+    deck_->SaveCopyAs(file);
+    auto copy = PackagePresentation::Open(file);
     EXPECT_EQ(std::filesystem::weakly_canonical(
                   copy->Slides().Item(1).Shapes().Item(2).LinkFormat().SourceFullName()),
               std::filesystem::weakly_canonical(picture));
     EXPECT_EQ(copy->Slides().Item(1).Shapes().Item(3).LinkFormat().SourceFullName(), url);
     EXPECT_EQ(Shape(2).LinkFormat().SourceFullName(), picture) << "the presentation is unchanged";
-    ExpectParts(ReadEntry(c.copy, "ppt/slides/_rels/slide1.xml.rels"), {c.target});
   }
 }
 
