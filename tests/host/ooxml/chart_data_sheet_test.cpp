@@ -37,16 +37,13 @@ std::vector<std::string> ReadSeries(const std::string& chart_xml,
   pugi::xml_document doc;
   EXPECT_EQ(ParseXml(doc, chart_xml), "");
   std::vector<std::string> out;
-  for (pugi::xml_node type :
-       doc.document_element().child("c:chart").child("c:plotArea").children()) {
-    for (pugi::xml_node ser : type.children("c:ser")) {
-      pugi::xml_node num = ser.child("c:val").child("c:numRef");
-      out.push_back(Points(ser.child("c:tx").child("c:strRef").child("c:strCache")) + "|" +
-                    Points(ser.child("c:cat").child("c:strRef").child("c:strCache")) + "|" +
-                    Points(num.child("c:numCache")) + "|" + num.child_value("c:f") + "|" +
-                    num.child("c:numCache").child_value("c:formatCode"));
-      if (indices) indices->insert(ser.child("c:idx").attribute("val").as_uint());
-    }
+  for (pugi::xpath_node found : doc.select_nodes("/*/c:chart/c:plotArea/*/c:ser")) {
+    pugi::xml_node ser = found.node(), num = ser.child("c:val").child("c:numRef");
+    out.push_back(Points(ser.child("c:tx").child("c:strRef").child("c:strCache")) + "|" +
+                  Points(ser.child("c:cat").child("c:strRef").child("c:strCache")) + "|" +
+                  Points(num.child("c:numCache")) + "|" + num.child_value("c:f") + "|" +
+                  num.child("c:numCache").child_value("c:formatCode"));
+    if (indices) indices->insert(ser.child("c:idx").attribute("val").as_uint());
   }
   return out;
 }
