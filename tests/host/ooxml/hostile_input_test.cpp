@@ -46,14 +46,8 @@ std::string ValidDeck() {
 std::string OpenError(const std::string& bytes, const ZipLimits& limits = {}) {
   TempDir dir;
   std::string path = dir.Write("hostile.pptx", bytes);
-  std::string description;
-  try {
-    auto package = Package::Open(path, limits);
-    ADD_FAILURE() << "the file opened";
-  } catch (const Error& error) {
-    description = error.description();
-    EXPECT_NE(description.find(path), std::string::npos) << description;
-  }
+  std::string description = ErrorOf([&] { Package::Open(path, limits); }).description();
+  EXPECT_NE(description.find(path), std::string::npos) << description;
   EXPECT_EQ(ReadFile(path), bytes) << "the file must be left as it was";
   return description;
 }
