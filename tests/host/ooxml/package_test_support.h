@@ -87,13 +87,11 @@ class RecordingAssets : public SvgAssets {
  public:
   std::string Add(std::string bytes, const std::string& content_type) override {
     types.push_back(content_type);
-    last = bytes;
     auto found = std::find(stored.begin(), stored.end(), bytes);
     if (found == stored.end()) found = stored.insert(stored.end(), std::move(bytes));
     return "/asset/" + std::to_string(found - stored.begin() + 1);
   }
   std::vector<std::string> stored, types;
-  std::string last;
 };
 
 // A shape at (10, 20) points, 100 x 50: `properties` inside its p:spPr, `after` behind it.
