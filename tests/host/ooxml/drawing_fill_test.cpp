@@ -51,8 +51,7 @@ TEST(DrawingColorTest, TransformsFollowTheirDefinitions) {
     const char* hex;
     double alpha;
   } cases[] = {
-      // Darker 25% and lighter 40% of accent 1: lightness scaled and offset in HSL.
-      {"<a:schemeClr val=\"accent1\"><a:lumMod val=\"75000\"/></a:schemeClr>", "#2f5597", 1},
+      // Lighter 40% of accent 1: lightness scaled and offset in HSL.
       {"<a:schemeClr val=\"accent1\"><a:lumMod val=\"60000\"/><a:lumOff val=\"40000\"/>"
        "</a:schemeClr>",
        "#8faadc", 1},
@@ -92,9 +91,8 @@ std::string ThemeElements() {
   return std::string(kColorScheme) +
          "<a:fmtScheme name=\"F\"><a:fillStyleLst><a:solidFill><a:schemeClr val=\"phClr\"/>"
          "</a:solidFill><a:solidFill><a:schemeClr val=\"phClr\"><a:lumMod val=\"50000\"/>"
-         "</a:schemeClr></a:solidFill><a:noFill/></a:fillStyleLst><a:lnStyleLst><a:ln "
-         "w=\"12700\"><a:solidFill><a:schemeClr val=\"phClr\"/></a:solidFill></a:ln>"
-         "</a:lnStyleLst><a:effectStyleLst><a:effectStyle><a:effectLst/></a:effectStyle>"
+         "</a:schemeClr></a:solidFill><a:noFill/></a:fillStyleLst><a:effectStyleLst>"
+         "<a:effectStyle><a:effectLst/></a:effectStyle>"
          "<a:effectStyle><a:effectLst><a:outerShdw blurRad=\"50800\" dist=\"38100\" "
          "dir=\"5400000\"><a:srgbClr val=\"000000\"><a:alpha val=\"40000\"/></a:srgbClr>"
          "</a:outerShdw></a:effectLst></a:effectStyle></a:effectStyleLst><a:bgFillStyleLst>"
