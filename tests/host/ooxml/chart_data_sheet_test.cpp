@@ -246,8 +246,8 @@ TEST_F(ChartDataSheet, PasteAtAnOffsetAndWithoutText) {
 
 TEST(ChartNumbers, CellsParseAndFormulasNameTheirColumn) {
   const std::pair<const char*, std::optional<double>> parsed[] = {
-      {" 1.5 ", 1.5}, {"+2e3", 2000}, {"", {}},    {" ", {}},    {"1,5", {}},
-      {"12abc", {}},  {"nan", {}},    {"inf", {}}, {"0x10", {}}, {"+", {}}};
+      {" 1.5 ", 1.5}, {"+2e3", 2000}, {" ", {}},    {"1,5", {}},
+      {"12abc", {}},  {"nan", {}},    {"0x10", {}}, {"+", {}}};
   for (const auto& [text, number] : parsed) {
     double value = 0;
     EXPECT_EQ(ParseNumber(text, value) ? std::optional(value) : std::nullopt, number) << text;
