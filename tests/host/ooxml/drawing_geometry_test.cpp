@@ -23,7 +23,6 @@ TEST(GeometryTest, PresetsAndCustomPathsFollowTheirFormulas) {
       "<a:custGeom><a:gdLst><a:gd name=\"mid\" fmla=\"+/ l r 2\"/></a:gdLst><a:pathLst><a:path>"
       "<a:moveTo><a:pt x=\"0\" y=\"0\"/></a:moveTo><a:lnTo><a:pt x=\"mid\" y=\"635000\"/></a:lnTo>"
       "<a:close/></a:path></a:pathLst></a:custGeom>";
-  // An arc of many turns.
   const std::string many_turns =
       "<a:custGeom><a:pathLst><a:path w=\"2\" h=\"2\"><a:moveTo><a:pt x=\"0\" y=\"1\"/>"
       "</a:moveTo><a:arcTo wR=\"1\" hR=\"1\" stAng=\"10800000\" swAng=\"1e300\"/>"
@@ -74,7 +73,7 @@ TEST(GeometryTest, PresetsAndCustomPathsFollowTheirFormulas) {
       {100, 100, preset("can"), {"fill=\"#ffffff\" fill-opacity=\"0.4\""}},
       {100, 50, custom_arc, {"d=\"M0 25 A50 25 0 0 1 100 25\""}},
       {100, 50, custom_guides, {"d=\"M0 0 L50 50 Z\""}},
-      // ...is one turn.
+      // An arc of many turns is one turn.
       {100, 100, many_turns, {"d=\"M0 50 A50 50 0 0 1 100 50 A50 50 0 0 1 0 50\""}},
   };
   // Without a fill there is no shading either.
