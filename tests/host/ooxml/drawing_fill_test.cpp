@@ -243,7 +243,6 @@ TEST_F(DrawingFillTest, EffectsAndPicturesInTheSvg) {
                 "val=\"0000FF\"/></a:innerShdw></a:effectLst>"),
        {"<feFuncA type=\"table\" tableValues=\"1 0\"/>", "<feOffset dx=\"1\" dy=\"0\"",
         "<feMergeNode in=\"SourceGraphic\"/><feMergeNode in=\"inner\"/>"}},
-      // A shape taking its group's fill.
       {"<p:grpSp><p:nvGrpSpPr><p:cNvPr id=\"4\" name=\"G\"/><p:cNvGrpSpPr/><p:nvPr/></p:nvGrpSpPr>"
        "<p:grpSpPr><a:solidFill><a:srgbClr val=\"00FF00\"/></a:solidFill></p:grpSpPr>" +
            BoxShape("<a:grpFill/>") + "</p:grpSp>",
