@@ -94,7 +94,8 @@ class ChartDataSheet : public ::testing::Test {
 
 using Strings = std::vector<std::string>;
 
-TEST_F(ChartDataSheet, SheetStartsWithWhatTheChartShows) {
+// The sheet starts with what the chart shows and takes a paste anywhere, none without text.
+TEST_F(ChartDataSheet, SheetStartsWithWhatTheChartShowsAndTakesPastes) {
   Open("poi-pie-chart.pptx");
   host::DataSheet& sheet = Graph().DataSheet();
   EXPECT_EQ(std::pair(sheet.RowCount(), sheet.ColumnCount()), std::pair(5, 2));
@@ -102,7 +103,17 @@ TEST_F(ChartDataSheet, SheetStartsWithWhatTheChartShows) {
             (Strings{"Sales", "1st Qtr", "8.1999999999999993"}));
   sheet.ClearContents();
   EXPECT_EQ(sheet.RowCount(), 0);
+  clipboard_.SetText("a\tb\nc");
+  sheet.Cells(2, 3).Paste();
+  EXPECT_EQ((Strings{Chart().CellText(2, 4), Chart().CellText(3, 3)}), (Strings{"b", "c"}));
+  EXPECT_EQ(std::pair(sheet.RowCount(), sheet.ColumnCount()), std::pair(3, 4));
   EXPECT_TRUE(deck_->Saved()) << "filling the sheet changes nothing until Update";
+  clipboard_.Clear();
+  EXPECT_THROW(sheet.Cells(1, 1).Paste(), Error);
+  EXPECT_THROW(sheet.Cells(0, 1), Error);
+  auto no_clipboard = PackagePresentation::Open(path_);
+  host::Shape& other = no_clipboard->Slides().Item(1).Shapes().Item(2);
+  EXPECT_THROW(other.OLEFormat().Object().Application().DataSheet().Cells(1, 1).Paste(), Error);
 }
 
 TEST_F(ChartDataSheet, MoreSeriesThanTheChartHadAreClonedFromTheLast) {
@@ -204,7 +215,6 @@ TEST_F(ChartDataSheet, ExcludedColumnsAreLeftOut) {
   Refill(Graph(), block);
   EXPECT_EQ(SavedSeries(), expected);
 
-  // Column 1 off: no categories at all.
   sheet.Columns(1).SetInclude(false);
   Graph().Update();
   testing::ExpectParts(ChartXml(), {"!<c:cat>"});
@@ -226,22 +236,6 @@ TEST_F(ChartDataSheet, RefillTwiceAndEmptyBlock) {
   EXPECT_EQ(empty[0].rfind("|||", 0), 0u) << empty[0];
   Refill(Graph(), "k\tv\tw\r\na\t1\t2\r\n");
   EXPECT_EQ(SavedSeries().size(), 2u);
-}
-
-TEST_F(ChartDataSheet, PasteAtAnOffsetAndWithoutText) {
-  Open("poi-pie-chart.pptx");
-  host::DataSheet& sheet = Graph().DataSheet();
-  sheet.ClearContents();
-  clipboard_.SetText("a\tb\nc");
-  sheet.Cells(2, 3).Paste();
-  EXPECT_EQ((Strings{Chart().CellText(2, 4), Chart().CellText(3, 3)}), (Strings{"b", "c"}));
-  EXPECT_EQ(std::pair(sheet.RowCount(), sheet.ColumnCount()), std::pair(3, 4));
-  clipboard_.Clear();
-  EXPECT_THROW(sheet.Cells(1, 1).Paste(), Error);
-  EXPECT_THROW(sheet.Cells(0, 1), Error);
-  auto no_clipboard = PackagePresentation::Open(path_);
-  host::Shape& other = no_clipboard->Slides().Item(1).Shapes().Item(2);
-  EXPECT_THROW(other.OLEFormat().Object().Application().DataSheet().Cells(1, 1).Paste(), Error);
 }
 
 TEST(ChartNumbers, CellsParseAndFormulasNameTheirColumn) {
