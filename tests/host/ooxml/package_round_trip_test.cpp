@@ -77,7 +77,6 @@ TEST(PackageRoundTrip, ChangeRewritesOnlyTheTouchedParts) {
   }
 }
 
-// A deck of one text box holding "x".
 class SmallDeck : public ::testing::Test {
  protected:
   TempDir dir;
