@@ -103,7 +103,6 @@ TEST(SlideDuplicateAndDelete, CopyComesRightAfterWithItsOwnPartsThatOutliveTheOr
     EXPECT_EQ((std::vector<int>{deck->Slides().Count(), copy.SlideIndex(), original.SlideIndex(),
                                 copy.Shapes().Count(), copy.Tags().Count()}),
               (std::vector<int>{2, 2, 1, shapes, 8}));
-    // The copy's tags are its own.
     copy.Tags().Add("ONLY ON THE COPY", "1");
     EXPECT_EQ(original.Tags().Item("ONLY ON THE COPY"), "");
     deck->Save();
