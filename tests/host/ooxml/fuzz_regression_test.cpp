@@ -52,7 +52,6 @@ TEST(PackageFuzzRegressionTest, EachDeckOpensOrIsRefusedWithAnError) {
   vintrel::testing::TempDir dir;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    // Both decks are sound enough to open.
     EXPECT_EQ(Exercise(dir.Write("deck.pptx", testing::BuildDeck(c.deck))), "");
   }
 }
