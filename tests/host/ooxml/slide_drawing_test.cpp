@@ -368,11 +368,10 @@ TEST(DrawingExampleTest, HiddenShapesLinkedPicturesAndChartsFromTheirCaches) {
   auto deck =
       PackagePresentation::Open(std::string(VINTREL_SOURCE_DIR) + "/examples/sales-board.pptx");
   RecordingAssets assets;
-  host::Shape& picture = deck->slides().Item(3).Shapes().Item(3);
   EXPECT_EQ(DrawShape(*deck, 3, 3, assets),
             "<g id=\"s3-3\" data-name=\"Region picture\" "
             "display=\"none\"/>");
-  picture.SetVisible(true);
+  deck->slides().Item(3).Shapes().Item(3).SetVisible(true);
   ExpectParts(DrawShape(*deck, 3, 3, assets), {"<image href=\"/asset/1\""});
   EXPECT_EQ(assets.stored, std::vector<std::string>{
                                ReadFile(VINTREL_SOURCE_DIR "/examples/data/pictures/north.png")});
