@@ -67,7 +67,6 @@ inline std::string Rezipped(const std::string& path,
   return BuildZip(parts);
 }
 
-// The text of shape `shape` on slide `slide`.
 inline host::TextRange& TextOf(host::Presentation& deck, int slide = 1, int shape = 1) {
   return deck.Slides().Item(slide).Shapes().Item(shape).TextFrame().TextRange();
 }
@@ -139,7 +138,6 @@ inline void ExpectParts(const std::string& text, const std::vector<std::string>&
   }
 }
 
-// How often `name` is among `names`.
 inline long CountOf(const std::vector<std::string>& names, const std::string& name) {
   return std::count(names.begin(), names.end(), name);
 }
