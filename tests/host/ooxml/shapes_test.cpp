@@ -130,8 +130,7 @@ TEST_F(Shapes, EveryKindHasTheHostsTypeCode) {
   host::LinkFormat& clip = shapes().Item(11).LinkFormat();
   EXPECT_EQ(clip.SourceFullName(), dir_.File("movie.mp4")) << "relative to the presentation";
   clip.SetSourceFullName(dir_.Write("other clip.mp4", "data"));
-  EXPECT_EQ(clip.SourceFullName(), dir_.File("other clip.mp4"));
-  clip.Update();
+  clip.Update();  // fails unless the link now names the file that exists
   EXPECT_EQ(shapes().Item(9).OLEFormat().ProgID(), "Excel.Sheet.12");
   EXPECT_THROW(shapes().Item(9).OLEFormat().Object(), Error) << "only charts can be driven";
   EXPECT_THROW(shapes().Item(1).OLEFormat(), Error);
