@@ -170,24 +170,20 @@ std::string Inspect(const ExampleCopy& example, std::vector<std::time_t>& moment
 
 // The texts of the shape of that name in a slide part, joined.
 std::string SavedText(const std::string& slide, const std::string& name) {
-  const size_t start = slide.find("name=\"" + name + "\"");
-  if (start == std::string::npos) {
-    ADD_FAILURE() << "no shape \"" << name << "\" in the saved slide";
-    return "";
-  }
-  const size_t end = slide.find("</p:sp>", start);
+  pugi::xml_document xml;
+  // A blanked text is one space, kept as the run's only content.
+  xml.load_string(slide.c_str(), pugi::parse_default | pugi::parse_ws_pcdata_single);
+  const auto shape = xml.select_node(("//p:sp[p:nvSpPr/p:cNvPr/@name='" + name + "']").c_str());
+  EXPECT_TRUE(shape) << "no shape \"" << name << "\" in the saved slide";
   std::string text;
-  const std::string shape = slide.substr(start, end - start);
-  const std::regex run("<a:t>([^<]*)</a:t>");
-  for (std::sregex_iterator it(shape.begin(), shape.end(), run), last; it != last; ++it) {
-    text += (*it)[1];
-  }
+  for (const auto& run : shape.node().select_nodes(".//a:t")) text += run.node().text().get();
   return text;
 }
 
 bool SavedHidden(const std::string& slide, const std::string& name) {
-  return std::regex_search(slide,
-                           std::regex("<p:cNvPr [^>]*name=\"" + name + "\"[^>]*hidden=\"1\""));
+  pugi::xml_document xml;
+  xml.load_string(slide.c_str());
+  return xml.select_node(("//p:cNvPr[@name='" + name + "' and @hidden='1']").c_str());
 }
 
 // The package stores no linked value: linked texts are one blank, the picture and the chart are
