@@ -139,7 +139,8 @@ TEST(ProgramTest, BadUsageExitsWithTwoAndSaysWhyInOneLine) {
   EXPECT_THAT(help.out, HasSubstr("--version"));
 }
 
-TEST(InspectCommandTest, JsonNamesEveryShapeWithTypeTextLinkAndProgId) {
+// A linked picture's "link" is checked on the example; web addresses as links in host/ooxml.
+TEST(InspectCommandTest, JsonNamesEveryShapeWithTypeTextAndProgId) {
   ProgramHome home;
   const ProgramResult chart =
       home.Run({"inspect", "--json", FixturePath("pptx/poi-pie-chart.pptx")});
@@ -147,12 +148,6 @@ TEST(InspectCommandTest, JsonNamesEveryShapeWithTypeTextLinkAndProgId) {
   EXPECT_THAT(chart.out, HasSubstr("\"name\":\"Title 3\",\"type\":14,\"hasTextFrame\":true,"
                                    "\"text\":\"My Pie Chart\""));
   EXPECT_THAT(chart.out, HasSubstr("\"progId\":\"MSGraph.Chart.8\""));
-
-  const ProgramResult picture =
-      home.Run({"inspect", "--json", FixturePath("pptx/openxmlsdk-linkedpicture-url.pptx")});
-  ASSERT_EQ(picture.exit_code, 0) << picture.err;
-  EXPECT_THAT(picture.out, HasSubstr("\"type\":11"));
-  EXPECT_THAT(picture.out, HasSubstr("\"link\":\"http://www.google.com/intl/en/images/logo.gif\""));
 }
 
 TEST(SaveCommandTest, SavesInPlaceOrAsACopyThatOpensAgain) {
