@@ -175,7 +175,6 @@ TEST_F(ShowServerTest, AViewerLearnsWhetherTheShowIsOverOrHadNothingToShow) {
     bool empty;
   } cases[] = {
       {"before the first slide", {}, false, false, false},
-      {"on a slide", {1}, false, false, false},
       {"past the last slide", {1, 3, 0}, false, true, false},
       {"ended after its slides", {1, 0}, true, true, false},
       {"every slide hidden", {0}, false, true, true},
