@@ -1,5 +1,5 @@
 // The bundled example, run as a user runs it: a copy of examples/ is opened, saved and opened
-// again with the program, and every linked shape is checked against the data files beside it.
+// again with the program, and each kind of link is checked against the data files beside it.
 // Expected values are read from those files (the text file directly, the database with the
 // sqlite3 program, the workbook's sheet with unzip), so editing the data keeps the test true.
 // vintrel offline on it: the copy it writes is a plain presentation that LibreOffice opens with
@@ -14,7 +14,6 @@
 #include <map>
 #include <optional>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -194,7 +193,6 @@ void ExpectNothingLinkedStored(const std::string& package) {
                            "Q1 target", "Q1 share"}) {
     EXPECT_EQ(SavedText(board, name), " ") << name << " in " << package;
   }
-  EXPECT_EQ(SavedText(board, "Title"), "Sales board");
   EXPECT_EQ(SavedText(board, "North sales label"), "North: sales");
 
   const std::string picture = PackagePart(package, "ppt/slides/slide3.xml");
@@ -267,11 +265,9 @@ TEST(ExampleTest, CommittedExampleIsWhatTheBuildScriptMakes) {
 
   EXPECT_EQ(read_pictures(), committed_pictures);
 
-  const std::string unzip = ToolPath("unzip");
-  const std::string parts = RunProgram(unzip, {"-Z1", committed}).out;
-  ASSERT_EQ(RunProgram(unzip, {"-Z1", example.Example(kDeck)}).out, parts);
-  std::stringstream names(parts);
-  for (std::string part; std::getline(names, part);) {
+  const std::vector<std::string> parts = PackagePartNames(committed);
+  ASSERT_EQ(PackagePartNames(example.Example(kDeck)), parts);
+  for (const std::string& part : parts) {
     // The chart's workbook is a package of its own, stamped with the time it was written.
     if (part.ends_with(".xlsx")) continue;
     EXPECT_EQ(PackagePart(example.Example(kDeck), part), PackagePart(committed, part)) << part;
