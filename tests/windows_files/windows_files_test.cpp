@@ -148,11 +148,6 @@ std::vector<Edit> PathEdits(const std::string& data_folder) {
   };
 }
 
-TEST_F(WindowsFiles, BackslashRelativePaths) {
-  // How "..\" climbs from the presentation's folder is in tests/connections.
-  ExpectSameAsTheExample(Deck("relative.pptx", PathEdits("data")));
-}
-
 TEST_F(WindowsFiles, FolderPlaceholderInAnyCase) {
   const std::string deck = Deck("placeholder.pptx", PathEdits("[VintrelFolder]\\data"));
   MoveData(example_.File("addin/data"));
