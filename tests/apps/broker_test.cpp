@@ -83,7 +83,6 @@ class Broker {
   pid_t pid_ = 0;
 };
 
-// A broker of the test's own, started, beside a copy of the example.
 class BrokerTest : public ::testing::Test {
  protected:
   void SetUp() override {

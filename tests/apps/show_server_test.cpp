@@ -96,7 +96,6 @@ int StatusOf(const std::string& response) {
   return response.rfind("HTTP/1.1 ", 0) == 0 ? std::stoi(response.substr(9, 3)) : -1;
 }
 
-// The JSON of the next event of `type` a viewer receives.
 nlohmann::json NextEvent(RawClient& viewer, const std::string& type) {
   std::string marker = "event: " + type + "\ndata: ";
   viewer.ReadUntil(marker);
