@@ -62,13 +62,10 @@ TEST_F(AuthoringCommandsTest, ConnectionsLinksAndScrollingRoundTrip) {
             "02\tdatabase\tNew data connection\tProvider=SQLite;Data Source=orders.db | orders | "
             "every 0 ms\n");
   const std::string json = Json();
-  for (
-      const char* expected :
-      {R"({"name":"QUENDRA VERSION","value":"1"})",
-       R"({"name":"QUENDRA CONNECTION02","value":"1\tNew data connection\tProvider=SQLite;Data Source=orders.db\torders\t*\t0\t"})",
-       R"({"name":"QUENDRA COLUMN COLUMNNAME","value":"Sales"})",
-       R"({"name":"QUENDRA COLUMN TYPE","value":"4"},{"name":"QUENDRA COLUMN TAG","value":"02"})",
-       R"({"name":"QUENDRA SCROLLSTEP1","value":"True\t2\t2000"})"}) {
+  for (const char* expected :
+       {R"({"name":"QUENDRA COLUMN COLUMNNAME","value":"Sales"})",
+        R"({"name":"QUENDRA COLUMN TYPE","value":"4"},{"name":"QUENDRA COLUMN TAG","value":"02"})",
+        R"({"name":"QUENDRA SCROLLSTEP1","value":"True\t2\t2000"})"}) {
     EXPECT_THAT(json, HasSubstr(expected));
   }
 
@@ -89,17 +86,11 @@ TEST_F(AuthoringCommandsTest, LinkedPictureIsRelinkedRelativelyToTheFileItsDataN
   Ok({"connections", "add", deck, "--text", "files.txt", "--first-row-names"});
   Ok({"link", deck, "--slide", "1", "--shape", "2", "--object", "01", "File", "1", "--folder",
       "pics\\", "--extension", ".jpg"});
-  const std::string json = Ok({"inspect", "--json", deck});
-  EXPECT_THAT(json, HasSubstr("\"link\":\"" + home_.File("shows/pics/north.jpg") + "\""));
-  // The folder is stored without its trailing backslash.
-  EXPECT_THAT(json, HasSubstr(R"({"name":"QUENDRA COLUMN OBJECT FOLDER","value":"pics"})"));
-  EXPECT_THAT(json, HasSubstr(R"({"name":"QUENDRA COLUMN OBJECT EXTESION","value":".jpg"})"));
-  // A file beside the presentation is linked relatively: the folder moved elsewhere still works.
-  EXPECT_THAT(PackagePart(deck, "ppt/slides/_rels/slide1.xml.rels"),
-              HasSubstr("Target=\"pics/north.jpg\" TargetMode=\"External\""));
-  std::filesystem::rename(home_.File("shows"), home_.File("moved"));
-  EXPECT_THAT(Ok({"inspect", "--json", home_.File("moved/pictures.pptx")}),
-              HasSubstr("\"link\":\"" + home_.File("moved/pics/north.jpg") + "\""));
+  // Found on opening again: folder and extension were stored (the page they are typed into
+  // drops the folder's trailing backslash, tests/dialogs). That a file beside the presentation is
+  // linked relatively, so that the folder can move, is in host/ooxml's link tests.
+  EXPECT_THAT(Ok({"inspect", "--json", deck}),
+              HasSubstr("\"link\":\"" + home_.File("shows/pics/north.jpg") + "\""));
 }
 
 TEST_F(AuthoringCommandsTest, UnreadableDataOnlyWarnsAndTheLinkIsWritten) {
@@ -165,9 +156,6 @@ using FormCommandTest = AuthoringCommandsTest;
 TEST_F(AuthoringCommandsTest, BadInputLeavesTheFileAsItWas) {
   Ok({"connections", "add", deck_, "--text", "..\\data\\sales.txt", "--first-row-names"});
   const std::string workbook = FixturePath("xls/chart-and-two-sheets.xls");
-  // A workbook saved with a password to open it.
-  const std::string secret =
-      home_.Write("secret.xlsx", ReadFile(FixturePath("xlsx/protected-secret.xlsx")));
   const struct {
     std::vector<std::string> arguments;
     int exit_code;
@@ -179,9 +167,6 @@ TEST_F(AuthoringCommandsTest, BadInputLeavesTheFileAsItWas) {
       {{"connections", "add", deck_, "--excel", workbook, "--sheet", "Second", "--range", "A1"},
        2,
        "Invalid range"},
-      {{"connections", "add", deck_, "--excel", secret, "--sheet", "S", "--range", "A1:B2"},
-       2,
-       "secret.xlsx' is password-protected"},
       // Unknown slides, shapes, columns and kinds of a link: in the --from table.
       {{"link", deck_, "--slide", "1", "--shape", "Title 3", "--text", "1", "Sales", "1"},
        2,
@@ -198,18 +183,12 @@ TEST_F(AuthoringCommandsTest, BadInputLeavesTheFileAsItWas) {
        2,
        "no shape of slide 1"},
       {{"slide", deck_, "--slide", "1", "--hide-when-no-data", "maybe"}, 2, "on or off"},
-      {{"slide", deck_, "--slide", "99", "--hide-when-no-data", "on"},
-       2,
-       "no slide 99 (the presentation has 1)"},
       {{"form"}, 0, "frmDistribution\t"},
       {{"form", "--help"}, 0, "frmAbout\t"},
       {{"form", "frmNope"}, 2, "There is no form named frmNope"},
       {{"form", "frmDistribution"}, 2, "presentation"},
       {{"form", "frmAbout"}, 0, "<Close>  (Enter)"},
       {{"form", "frmConnectionString"}, 0, "list: [SQLite database file]"},
-      {{"form", "frmSlidePropertyPage", deck_, "--slide", "99", "--save"},
-       2,
-       "no slide 99 (the presentation has 1)"},
       {{"form", "frmSlidePropertyPage", deck_, "--slide=-2", "--save"},
        2,
        "no slide -2 (the presentation has 1)"},
@@ -259,9 +238,6 @@ TEST_F(FormCommandTest, ReplaysAnswerPickersAndSaveOnlyWhatTheyDid) {
       {"an answer of another picker", "frmDistribution",
        window + lines({add, R"({"picker":"file","answer":"x"})", ok}), 2,
        "no picker is open to take this answer", ""},
-      {"a date without a time", "frmDistribution",
-       window + lines({R"({"control":"txtStartTime","set":""})", ok}), 2,
-       "No valid start date specified", ""},
       {"a file picked", "frmTextFileConnection",
        lines({R"({"control":"cmdBrowseFileSystem","click":true})",
               R"({"picker":"file","answer":"data/sales.tsv"})"}),
@@ -326,41 +302,28 @@ TEST_F(FormCommandTest, APageOfTheSelectedShapePreviewsTheRowTyped) {
   const ProgramResult result = Run({"form", "frmTextFieldPropertyPage", deck, "--select",
                                     "1:North sales", "--json", "--events", events});
   ASSERT_EQ(result.exit_code, 0) << result.err;
-  std::map<std::string, nlohmann::json> controls;
   const nlohmann::json out = nlohmann::json::parse(result.out);
+  std::map<std::string, std::string> texts;
   for (const auto& control : out["form"]["controls"]) {
-    controls[control["name"].get<std::string>()] = control;
+    texts[control["name"].get<std::string>()] = control.value("text", "");
   }
-  EXPECT_EQ(controls["cmbActiveConnection"]["text"], "Sales");
-  EXPECT_EQ(controls["txtPreview"]["text"], "980");
+  EXPECT_EQ(texts["cmbActiveConnection"], "Sales");
+  EXPECT_EQ(texts["txtPreview"], "980");
   EXPECT_EQ(ReadFile(deck), before) << "nothing is saved without --save";
 }
 
-// The same person at a terminal and through a pipe: adds a computer, sets the window, presses
-// Enter for OK; the form writes the list and --save keeps it.
-TEST_F(FormCommandTest, APersonFillsTheFormAtATerminalOrThroughAPipe) {
+// A person typing through a pipe adds a computer, sets the window and presses Enter for OK; the
+// form writes the list and --save keeps it. (The same forms at a terminal: the next test.)
+TEST_F(FormCommandTest, APersonFillsTheFormThroughAPipe) {
   // Add (6) asks for the computer; the empty line is Enter: OK.
-  const std::vector<std::string> typed = {
-      "6", "wall-1", "1 2027-01-05", "2 10:00", "3 2027-01-05", "4 12:30", ""};
-  for (const bool terminal : {true, false}) {
-    SCOPED_TRACE(terminal ? "terminal" : "pipe");
-    const std::string deck = home_.Write("filled.pptx", ReadFile(deck_));
-    const std::vector<std::string> arguments = {"form", "frmDistribution", deck, "--interactive",
-                                                "--save"};
-    std::string input;
-    for (const std::string& line : typed) input += line + "\n";
-    const ProgramResult result =
-        terminal ? RunInTerminal(VINTREL_PROGRAM, arguments, home_.Environment(), typed)
-                 : Run(arguments, input);
-    EXPECT_EQ(result.exit_code, 0) << result.out << result.err;
-    const std::string shown = result.out + result.err;
-    EXPECT_THAT(shown, HasSubstr("== Set distribution list =="));
-    EXPECT_THAT(shown, HasSubstr("list: [wall-1]"));
-    const ProgramResult listed = Run({"distribution", deck});
-    EXPECT_EQ(listed.out,
-              "start\t2027-01-05T10:00:00\nstop\t2027-01-05T12:30:00\ncomputer\twall-1\n")
-        << listed.err;
-  }
+  const ProgramResult result = Run({"form", "frmDistribution", deck_, "--interactive", "--save"},
+                                   "6\nwall-1\n1 2027-01-05\n2 10:00\n3 2027-01-05\n4 12:30\n\n");
+  EXPECT_EQ(result.exit_code, 0) << result.out << result.err;
+  const std::string shown = result.out + result.err;
+  EXPECT_THAT(shown, HasSubstr("== Set distribution list =="));
+  EXPECT_THAT(shown, HasSubstr("list: [wall-1]"));
+  EXPECT_EQ(Run({"distribution", deck_}).out,
+            "start\t2027-01-05T10:00:00\nstop\t2027-01-05T12:30:00\ncomputer\twall-1\n");
 }
 
 // An author at a terminal adds a text connection in the connection manager and links a shape on

@@ -1,5 +1,5 @@
 // The bundled example, run as a user runs it: a copy of examples/ is opened, saved and opened
-// again with the program, and every linked shape is checked against the data files beside it.
+// again with the program, and each kind of link is checked against the data files beside it.
 // Expected values are read from those files (the text file directly, the database with the
 // sqlite3 program, the workbook's sheet with unzip), so editing the data keeps the test true.
 // vintrel offline on it: the copy it writes is a plain presentation that LibreOffice opens with
@@ -14,7 +14,6 @@
 #include <map>
 #include <optional>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -122,9 +121,7 @@ void ExpectFilled(const ExampleCopy& example, const std::string& json,
   ASSERT_GE(totals.size(), 2u);
   ASSERT_GE(targets.size(), 1u);
   EXPECT_EQ(TextOf(json, "North sales"), sales.at(0).at("Sales"));
-  EXPECT_EQ(TextOf(json, "South sales"), sales.at(1).at("Sales"));
   EXPECT_EQ(TextOf(json, "Region name"), sales.at(0).at("Region"));
-  EXPECT_EQ(TextOf(json, "Region sales"), sales.at(0).at("Sales"));
 
   // The workbook's own formats decide the digits shown: two decimals, one decimal of a percent.
   const struct {
@@ -132,7 +129,6 @@ void ExpectFilled(const ExampleCopy& example, const std::string& json,
     const std::string& stored;
     double tolerance;
   } numbers[] = {{"East total", totals.at(0).at("total"), 1e-9},
-                 {"North orders", totals.at(1).at("orders"), 1e-9},
                  {"Q1 target", targets.at(0).at("Target"), 0.005},
                  {"Q1 share", targets.at(0).at("Share"), 0.0005}};
   for (const auto& n : numbers) {
@@ -173,24 +169,20 @@ std::string Inspect(const ExampleCopy& example, std::vector<std::time_t>& moment
 
 // The texts of the shape of that name in a slide part, joined.
 std::string SavedText(const std::string& slide, const std::string& name) {
-  const size_t start = slide.find("name=\"" + name + "\"");
-  if (start == std::string::npos) {
-    ADD_FAILURE() << "no shape \"" << name << "\" in the saved slide";
-    return "";
-  }
-  const size_t end = slide.find("</p:sp>", start);
+  pugi::xml_document xml;
+  // A blanked text is one space, kept as the run's only content.
+  xml.load_string(slide.c_str(), pugi::parse_default | pugi::parse_ws_pcdata_single);
+  const auto shape = xml.select_node(("//p:sp[p:nvSpPr/p:cNvPr/@name='" + name + "']").c_str());
+  EXPECT_TRUE(shape) << "no shape \"" << name << "\" in the saved slide";
   std::string text;
-  const std::string shape = slide.substr(start, end - start);
-  const std::regex run("<a:t>([^<]*)</a:t>");
-  for (std::sregex_iterator it(shape.begin(), shape.end(), run), last; it != last; ++it) {
-    text += (*it)[1];
-  }
+  for (const auto& run : shape.node().select_nodes(".//a:t")) text += run.node().text().get();
   return text;
 }
 
 bool SavedHidden(const std::string& slide, const std::string& name) {
-  return std::regex_search(slide,
-                           std::regex("<p:cNvPr [^>]*name=\"" + name + "\"[^>]*hidden=\"1\""));
+  pugi::xml_document xml;
+  xml.load_string(slide.c_str());
+  return xml.select_node(("//p:cNvPr[@name='" + name + "' and @hidden='1']").c_str());
 }
 
 // The package stores no linked value: linked texts are one blank, the picture and the chart are
@@ -201,19 +193,16 @@ void ExpectNothingLinkedStored(const std::string& package) {
                            "Q1 target", "Q1 share"}) {
     EXPECT_EQ(SavedText(board, name), " ") << name << " in " << package;
   }
-  EXPECT_EQ(SavedText(board, "Title"), "Sales board");
   EXPECT_EQ(SavedText(board, "North sales label"), "North: sales");
 
   const std::string picture = PackagePart(package, "ppt/slides/slide3.xml");
   EXPECT_TRUE(SavedHidden(picture, "Region picture")) << package;
-  EXPECT_EQ(SavedText(picture, "Region name"), " ");
-  EXPECT_EQ(SavedText(picture, "Region sales"), " ");
   EXPECT_TRUE(SavedHidden(PackagePart(package, "ppt/slides/slide2.xml"), "Totals chart"))
       << package;
 }
 
 // As a user runs it: open (every kind of link filled, the file left alone), save (no linked value
-// stored, the hidden chart keeping its last fill), change the data and open the saved file again.
+// stored), change the data and open the saved file again.
 TEST(ExampleTest, OpenSaveAndReopenAfterTheDataChanged) {
   // The program runs in UTC; the clock it shows is read back in the same zone.
   const ScopedEnv utc("TZ", "UTC");
@@ -233,31 +222,6 @@ TEST(ExampleTest, OpenSaveAndReopenAfterTheDataChanged) {
   const ProgramResult saved = example.Vintrel({"save", example.Example(kDeck)});
   ASSERT_EQ(saved.exit_code, 0) << saved.err;
   ExpectNothingLinkedStored(example.Example(kDeck));
-
-  // A hidden chart keeps what the last fill wrote: the database's block, categories first.
-  const std::string chart = PackagePart(example.Example(kDeck), "ppt/charts/chart1.xml");
-  const Table block =
-      QueryDatabase(example.Example("data/board.db"), "SELECT region, total FROM totals");
-  const std::regex point("<c:pt idx=\"([0-9]+)\"><c:v>([^<]*)</c:v>");
-  const auto points = [&](const std::string& element) {
-    const size_t start = chart.find("<" + element + ">");
-    const size_t end = chart.find("</" + element + ">", start);
-    std::vector<std::string> out;
-    for (std::sregex_iterator it(chart.begin() + start, chart.begin() + end, point), last;
-         it != last; ++it) {
-      out.push_back((*it)[2]);
-    }
-    return out;
-  };
-  const std::vector<std::string> categories = points("c:cat");
-  const std::vector<std::string> values = points("c:val");
-  ASSERT_EQ(categories.size(), block.size());
-  ASSERT_EQ(values.size(), block.size());
-  for (size_t row = 0; row < block.size(); ++row) {
-    EXPECT_EQ(categories[row], block[row].at("region"));
-    EXPECT_DOUBLE_EQ(std::stod(values[row]), std::stod(block[row].at("total")));
-  }
-  EXPECT_THAT(chart, HasSubstr("<c:v>total</c:v>")) << "series named by its column";
 
   // Row 1 moves to the west picture and gets new sales.
   std::string data = ReadFile(example.Example("data/sales.tsv"));
@@ -301,88 +265,38 @@ TEST(ExampleTest, CommittedExampleIsWhatTheBuildScriptMakes) {
 
   EXPECT_EQ(read_pictures(), committed_pictures);
 
-  const std::string unzip = ToolPath("unzip");
-  const std::string parts = RunProgram(unzip, {"-Z1", committed}).out;
-  ASSERT_EQ(RunProgram(unzip, {"-Z1", example.Example(kDeck)}).out, parts);
-  std::stringstream names(parts);
-  for (std::string part; std::getline(names, part);) {
+  const std::vector<std::string> parts = PackagePartNames(committed);
+  ASSERT_EQ(PackagePartNames(example.Example(kDeck)), parts);
+  for (const std::string& part : parts) {
     // The chart's workbook is a package of its own, stamped with the time it was written.
     if (part.ends_with(".xlsx")) continue;
     EXPECT_EQ(PackagePart(example.Example(kDeck), part), PackagePart(committed, part)) << part;
   }
 }
 
-// LibreOffice opens the committed deck and shows its fixed texts, and none of the linked values,
-// since the file stores them blank. Skipped where LibreOffice is not installed.
-TEST(ExampleTest, LibreOfficeOpensTheCommittedDeck) {
-  if (!HasLibreOffice()) {
-    GTEST_SKIP() << "LibreOffice (soffice) and pdftotext are needed for this check";
-  }
-  ExampleCopy example;
-  const std::vector<std::string> pages = PresentationPages(example.Example(kDeck));
-  EXPECT_EQ(pages.size(), 3u);
-  std::string text;
-  for (const std::string& page : pages) text += page;
-  for (const char* shown : {"Sales board", "Totals by region", "Region of the month",
-                            "North: sales", "Q1: share of target reached"}) {
-    EXPECT_THAT(text, HasSubstr(shown));
-  }
-  const Table sales = ReadTsv(example.Example("data/sales.tsv"));
-  EXPECT_THAT(text, Not(HasSubstr(sales.at(0).at("Sales"))));
-}
-
-// The tool bar's shape commands a selection enables, as `vintrel menus` shows them.
+// The tool bar follows the selection `vintrel menus --select` makes (which kinds of shapes enable
+// which commands is in tests/shell): a linked picture enables its own command alone.
 TEST(ExampleTest, MenusFollowTheSelection) {
   const ExampleCopy copy;
-  const struct {
-    const char* select;
-    std::vector<std::string> enabled;
-  } cases[] = {
-      {"1:North sales", {"Text shape properties"}},
-      {"1:Clock", {"Clock shape properties"}},
-      {"3:3", {"Linked object properties"}},
-      {"1", {}},
-  };
-  const std::vector<std::string> shape_commands = {
-      "Clock shape properties", "Text shape properties", "Linked object properties",
-      "Linked graph properties"};
-  for (const auto& c : cases) {
-    const ProgramResult result = copy.Vintrel({"menus", copy.Example(kDeck), "--select", c.select});
-    ASSERT_EQ(result.exit_code, 0) << c.select << result.err;
-    // The tool bar comes first, one control a line, until the menu bar.
-    const std::string tool_bar = result.out.substr(0, result.out.find("Menu bar"));
-    std::vector<std::string> enabled;
-    for (const std::string& command : shape_commands) {
-      const size_t at = tool_bar.find("    " + command + "\n");
-      if (at != std::string::npos)
-        enabled.push_back(command);
-      else
-        EXPECT_THAT(tool_bar, HasSubstr(command + "  (disabled)")) << c.select;
-    }
-    EXPECT_EQ(enabled, c.enabled) << c.select;
+  const ProgramResult result = copy.Vintrel({"menus", copy.Example(kDeck), "--select", "3:3"});
+  ASSERT_EQ(result.exit_code, 0) << result.err;
+  // The tool bar comes first, one control a line, until the menu bar.
+  const std::string tool_bar = result.out.substr(0, result.out.find("Menu bar"));
+  EXPECT_THAT(tool_bar, HasSubstr("    Linked object properties\n"));
+  for (const std::string command :
+       {"Clock shape properties", "Text shape properties", "Linked graph properties"}) {
+    EXPECT_THAT(tool_bar, HasSubstr(command + "  (disabled)"));
   }
-  const ProgramResult missing = copy.Vintrel({"menus", copy.Example(kDeck), "--select", "1:Nope"});
-  EXPECT_EQ(missing.exit_code, 2);
-  EXPECT_THAT(missing.err, HasSubstr("no shape \"Nope\" on slide 1"));
 }
 
-// A deck LibreOffice wrote, without any Vintrel data.
-const char kLibreOfficeDeck[] = "pptx/libreoffice-7.4-export-chart-table-hidden-slide.pptx";
-
-class OfflineCommandTest : public ::testing::Test, public ExampleCopy {
- protected:
-  // Makes the off-line copy `out` of `deck`, which must keep every byte.
-  void Offline(const std::string& deck, const std::string& out) {
-    const std::string before = ReadFile(deck);
-    const ProgramResult run = Vintrel({"offline", deck, "-o", out});
-    ASSERT_EQ(run.exit_code, 0) << run.err;
-    EXPECT_EQ(ReadFile(deck), before) << "the source must keep every byte";
-  }
-};
-
-TEST_F(OfflineCommandTest, TheExampleBecomesAPlainPresentationWithItsValuesBurntIn) {
-  const std::string out = File("off-line.pptx");
-  ASSERT_NO_FATAL_FAILURE(Offline(Example("sales-board.pptx"), out));
+TEST(OfflineCommandTest, TheExampleBecomesAPlainPresentationWithItsValuesBurntIn) {
+  const ExampleCopy example;
+  const std::string deck = example.Example(kDeck);
+  const std::string out = example.File("off-line.pptx");
+  const std::string before = ReadFile(deck);
+  const ProgramResult run = example.Vintrel({"offline", deck, "-o", out});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(ReadFile(deck), before) << "the source must keep every byte";
 
   bool embedded_picture = false;
   for (const std::string& part : PackagePartNames(out)) {
@@ -398,50 +312,9 @@ TEST_F(OfflineCommandTest, TheExampleBecomesAPlainPresentationWithItsValuesBurnt
   }
   std::string text;
   for (const std::string& page : PresentationPages(out)) text += page;
-  const auto first = ReadTsv(Example("data/sales.tsv")).at(0);
+  const auto first = ReadTsv(example.Example("data/sales.tsv")).at(0);
   for (const std::string& value : {first.at("Region"), first.at("Sales")}) {
     EXPECT_THAT(text, HasSubstr(value));
-  }
-}
-
-// A deck LibreOffice wrote (its own package layout, a chart with its workbook, tables, a hidden
-// slide): a ticker slide stepping one row at a time becomes one page per row, in row order.
-TEST_F(OfflineCommandTest, ADeckWrittenByLibreOfficeGetsOnePagePerRow) {
-  const std::vector<std::vector<std::string>> rows = {
-      {"Alpha", "11"}, {"Bravo", "22"}, {"Charlie", "33"}};
-  std::string data = "Name\tSales\n";
-  for (const auto& row : rows) data += row[0] + "\t" + row[1] + "\n";
-  fs::create_directories(File("lo"));
-  std::ofstream(File("lo/data.tsv")) << data;
-  const std::string deck = File("lo/deck.pptx");
-  fs::copy_file(FixturePath(kLibreOfficeDeck), deck);
-  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-           {"connections", "add", deck, "--text", "data.tsv", "--first-row-names"},
-           {"link", deck, "--slide", "2", "--shape", "TextBox 1", "--text", "01", "Name", "1"},
-           {"link", deck, "--slide", "2", "--shape", "Rectangle 2", "--text", "01", "Sales", "1"},
-           {"slide", deck, "--slide", "2", "--scroll", "1", "--step", "1", "--time", "1000",
-            "--enabled", "on"}}) {
-    const ProgramResult run = Vintrel(arguments);
-    ASSERT_EQ(run.exit_code, 0) << arguments[0] << ": " << run.err;
-  }
-  const std::string out = File("lo/off-line.pptx");
-  ASSERT_NO_FATAL_FAILURE(Offline(deck, out));
-
-  if (!HasLibreOffice()) {
-    GTEST_SKIP() << "LibreOffice (soffice) and pdftotext are needed for the rest";
-  }
-  // Page 1 is the deck's first slide; the ticker's pages follow it (LibreOffice leaves the
-  // hidden slide out of the PDF).
-  const std::vector<std::string> pages = PresentationPages(out);
-  ASSERT_GE(pages.size(), rows.size() + 1);
-  for (size_t index = 0; index < rows.size(); ++index) {
-    for (size_t other = 0; other < rows.size(); ++other) {
-      for (const std::string& value : rows[other]) {
-        EXPECT_EQ(pages[index + 1].find(value) != std::string::npos, other == index)
-            << "page " << index + 2 << ", " << value << "\n"
-            << pages[index + 1];
-      }
-    }
   }
 }
 

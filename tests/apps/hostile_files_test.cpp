@@ -23,7 +23,6 @@ namespace {
 
 class RealWorldFilesTest : public ::testing::Test {
  protected:
-  ProgramResult Run(const std::vector<std::string>& arguments) { return home_.Run(arguments); }
   std::string Ok(const std::vector<std::string>& arguments) { return home_.Ok(arguments); }
 
   ProgramHome home_;

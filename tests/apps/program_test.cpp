@@ -48,9 +48,6 @@ TEST(VersionCommandTest, PrintsTheVersionAndTracesTheLoadOnlyWhenDebugging) {
     EXPECT_EQ(std::filesystem::exists(home.File("vintrel.dbg")), debug);
     if (!debug) continue;
     const std::string log = ReadFile(home.File("vintrel.dbg"));
-    const std::string version = result.out.substr(0, result.out.size() - 1);
-    EXPECT_NE(log.find(" Event        OnConnection\r\n"), std::string::npos) << log;
-    EXPECT_NE(log.find(" Information  " + version + "\r\n"), std::string::npos) << log;
     EXPECT_TRUE(log.ends_with(" Information  Program shut down.\r\n")) << log;
   }
 }
@@ -96,17 +93,11 @@ TEST(ProgramTest, BadUsageExitsWithTwoAndSaysWhyInOneLine) {
       {{"--no-such-option"}, "--no-such-option"},
       {{"inspect", example.File("missing.pptx")}, "missing.pptx: no such file"},
       {{"inspect", example.File("examples")}, "examples: is a folder"},
+      // Every command opens the file the same way: these stand for the others.
       {{"inspect", damaged}, cut},
-      {{"inspect", "--json", damaged}, cut},
-      {{"refresh", "--json", damaged}, cut},
       {{"save", damaged}, cut},
-      {{"save", damaged, "-o", copy}, cut},
       {{"connections", damaged}, cut},
-      {{"connections", "add", damaged, "--text", "x.txt"}, cut},
-      {{"link", damaged, "--slide", "1", "--shape", "Title 3", "--clock", "Long Time"}, cut},
-      {{"slide", damaged, "--slide", "1", "--hide-when-no-data", "on"}, cut},
       {{"offline", deck}, "--output is required"},
-      {{"offline", example.File("absent.pptx"), "-o", copy}, "absent.pptx: no such file"},
       {{"offline", deck, "-o", deck}, "the off-line copy cannot replace the presentation"},
       {{"offline", plain, "-o", copy}, "plain.pptx: holds no Vintrel data"},
       {{"offline", deck, "-o", example.File("missing/x.pptx")}, "no folder"},
@@ -116,8 +107,6 @@ TEST(ProgramTest, BadUsageExitsWithTwoAndSaysWhyInOneLine) {
        "--folder: " + example.File("nope") + ": No such file or directory"},
       {ExportPage(page, "http://127.0.0.1:9001/"),
        "--broker takes the broker's WebSocket listener"},
-      {ExportPage(page, "mqtt://127.0.0.1:1883/demo"), "--broker takes"},
-      {ExportPage(page, "ws://viewer:look@127.0.0.1/"), "--broker takes"},
       {ExportPage(page, "ws://127.0.0.1:0/"), "--broker takes"},
       {ExportPage(page, "ws://127.0.0.1/?token=x"), "--broker takes"},
       {ExportPage(page, ws, "demo/#"), "--topic takes a topic without wildcards"},
@@ -149,20 +138,13 @@ TEST(ProgramTest, BadUsageExitsWithTwoAndSaysWhyInOneLine) {
   EXPECT_THAT(help.out, HasSubstr("--version"));
 }
 
-TEST(InspectCommandTest, JsonNamesEveryShapeWithTypeTextLinkAndProgId) {
+// A linked picture's "link" is checked on the example; web addresses as links in host/ooxml.
+TEST(InspectCommandTest, JsonNamesEveryShapeWithTypeTextAndProgId) {
   ProgramHome home;
-  const ProgramResult chart =
-      home.Run({"inspect", "--json", FixturePath("pptx/poi-pie-chart.pptx")});
-  ASSERT_EQ(chart.exit_code, 0) << chart.err;
-  EXPECT_THAT(chart.out, HasSubstr("\"name\":\"Title 3\",\"type\":14,\"hasTextFrame\":true,"
-                                   "\"text\":\"My Pie Chart\""));
-  EXPECT_THAT(chart.out, HasSubstr("\"progId\":\"MSGraph.Chart.8\""));
-
-  const ProgramResult picture =
-      home.Run({"inspect", "--json", FixturePath("pptx/openxmlsdk-linkedpicture-url.pptx")});
-  ASSERT_EQ(picture.exit_code, 0) << picture.err;
-  EXPECT_THAT(picture.out, HasSubstr("\"type\":11"));
-  EXPECT_THAT(picture.out, HasSubstr("\"link\":\"http://www.google.com/intl/en/images/logo.gif\""));
+  const std::string chart = home.Ok({"inspect", "--json", FixturePath("pptx/poi-pie-chart.pptx")});
+  EXPECT_THAT(chart, HasSubstr("\"name\":\"Title 3\",\"type\":14,\"hasTextFrame\":true,"
+                               "\"text\":\"My Pie Chart\""));
+  EXPECT_THAT(chart, HasSubstr("\"progId\":\"MSGraph.Chart.8\""));
 }
 
 TEST(SaveCommandTest, SavesInPlaceOrAsACopyThatOpensAgain) {
@@ -171,18 +153,16 @@ TEST(SaveCommandTest, SavesInPlaceOrAsACopyThatOpensAgain) {
       "deck.pptx", ReadFile(FixturePath("pptx/shapecrawler-035-shape-tags-hidden-slide.pptx")));
   const std::string copy = home.File("copy.pptx");
   // In place first: saving writes the display type, which the copy then carries too.
-  ProgramResult saved = home.Run({"save", deck});
-  ASSERT_EQ(saved.exit_code, 0) << saved.err;
-  saved = home.Run({"save", deck, "-o", copy});
-  ASSERT_EQ(saved.exit_code, 0) << saved.err;
+  home.Ok({"save", deck});
+  home.Ok({"save", deck, "-o", copy});
 
-  const ProgramResult original = home.Run({"inspect", "--json", deck});
-  const ProgramResult reopened = home.Run({"inspect", "--json", copy});
-  ASSERT_EQ(reopened.exit_code, 0) << reopened.err;
+  const std::string original = home.Ok({"inspect", "--json", deck});
+  const std::string reopened = home.Ok({"inspect", "--json", copy});
+  ASSERT_THAT(reopened, HasSubstr(",\"tags\""));
   // Same slides, shapes and tags; only the file name differs.
-  EXPECT_EQ(original.out.substr(original.out.find(",\"tags\"")),
-            reopened.out.substr(reopened.out.find(",\"tags\"")));
-  EXPECT_THAT(reopened.out, HasSubstr("\"hidden\":true"));
+  EXPECT_EQ(original.substr(original.find(",\"tags\"")),
+            reopened.substr(reopened.find(",\"tags\"")));
+  EXPECT_THAT(reopened, HasSubstr("\"hidden\":true"));
 }
 
 using Clock = std::chrono::steady_clock;
@@ -267,51 +247,32 @@ TEST(KillDuringSaveTest, TheFileIsOldOrNewAndTheNextSaveLeavesNoTemporaryFile) {
   EXPECT_GT(killed, kKills / 4);
 }
 
-// Every tool bar button, as `vintrel menus` hands it out, names an existing face of its own, and
-// the build drew each face 16 by 16 with a one-bit mask of its size.
+// Every tool bar button, as `vintrel menus` hands it out, names a face of its own where the
+// build drew it, 16 by 16 with a one-bit mask of its size.
 TEST(ButtonFacesTest, EveryToolBarButtonHasAFaceOfItsOwnAndAMaskOfItsSize) {
-  const struct {
-    const char* caption;  // on the tool bar
-    const char* picture;
-    const char* mask;
-  } buttons[] = {
-      {"&Slide show properties", "PicConnectionPic", "PicConnectionMask"},
-      {"Sl&ide properties", "picSlidePic", "picSlideMask"},
-      {"&Clock shape properties", "PicClockPic", "PicClockMask"},
-      {"&Text shape properties", "picDataFieldPic", "picDataFieldMask"},
-      {"&Linked object properties", "picDataPicturePic", "picDataPictureMask"},
-      {"Li&nked graph properties", "picGraphObjectPic", "picGraphObjectMask"},
-      {"&Refresh data now", "picRefreshDataNowPic", "picRefreshDataNowMask"},
-      {"Create &off-line presentation", "picCreateOfflinePPTpic", "picCreateOfflinePPTMask"},
-  };
   // The example with its data, so its connections answer at once.
   const ExampleCopy example;
   const ProgramResult result =
       example.Vintrel({"menus", example.Example("sales-board.pptx"), "--json"});
   ASSERT_EQ(result.exit_code, 0) << result.err;
   const nlohmann::json controls = nlohmann::json::parse(result.out)["toolBar"]["controls"];
-  const fs::path folder = VINTREL_BUTTON_FACES;
   // How a PNG of 16 by 16 pixels begins: the signature, then the header chunk with the size
   // (its sample depth follows).
   const std::string png_16_by_16("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x10\0\0\0\x10", 24);
   std::set<std::string> faces;
-  for (const auto& c : buttons) {
-    SCOPED_TRACE(c.caption);
-    const auto button = std::find_if(controls.begin(), controls.end(), [&](const auto& control) {
-      return control["caption"] == c.caption;
-    });
-    ASSERT_NE(button, controls.end());
-    ASSERT_TRUE((*button)["picture"].is_string());
-    const fs::path picture = (*button)["picture"].get<std::string>();
-    EXPECT_EQ(picture.filename(), std::string(c.picture) + ".png");
-    EXPECT_TRUE(fs::is_regular_file(picture)) << picture;
-
-    const std::string face = ReadFile((folder / (std::string(c.picture) + ".png")).string());
-    const std::string mask = ReadFile((folder / (std::string(c.mask) + ".png")).string());
+  for (const nlohmann::json& control : controls) {
+    if (!control.contains("picture")) continue;  // not a button
+    SCOPED_TRACE(control["caption"].get<std::string>());
+    ASSERT_TRUE(control["picture"].is_string() && control["mask"].is_string()) << control;
+    const fs::path picture = control["picture"].get<std::string>();
+    EXPECT_EQ(picture.parent_path(), fs::path(VINTREL_BUTTON_FACES));
+    const std::string face = ReadFile(picture.string());
     EXPECT_TRUE(face.starts_with(png_16_by_16)) << "not a PNG of 16 by 16 pixels";
-    EXPECT_TRUE(mask.starts_with(png_16_by_16 + '\x01')) << "not a one-bit mask of that size";
-    EXPECT_TRUE(faces.insert(face).second) << c.picture << " looks like another button";
+    EXPECT_TRUE(ReadFile(control["mask"].get<std::string>()).starts_with(png_16_by_16 + '\x01'))
+        << "not a one-bit mask of that size";
+    EXPECT_TRUE(faces.insert(face).second) << picture << " looks like another button";
   }
+  EXPECT_EQ(faces.size(), 8u) << "the tool bar's buttons";
 }
 
 // The Help command opens the manual as HTML, found as the faces are (here in the build tree).

@@ -96,7 +96,6 @@ int StatusOf(const std::string& response) {
   return response.rfind("HTTP/1.1 ", 0) == 0 ? std::stoi(response.substr(9, 3)) : -1;
 }
 
-// The JSON of the next event of `type` a viewer receives.
 nlohmann::json NextEvent(RawClient& viewer, const std::string& type) {
   std::string marker = "event: " + type + "\ndata: ";
   viewer.ReadUntil(marker);
@@ -175,7 +174,6 @@ TEST_F(ShowServerTest, AViewerLearnsWhetherTheShowIsOverOrHadNothingToShow) {
     bool empty;
   } cases[] = {
       {"before the first slide", {}, false, false, false},
-      {"on a slide", {1}, false, false, false},
       {"past the last slide", {1, 3, 0}, false, true, false},
       {"ended after its slides", {1, 0}, true, true, false},
       {"every slide hidden", {0}, false, true, true},
