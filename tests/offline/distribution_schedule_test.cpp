@@ -46,7 +46,6 @@ TEST(DistributionScheduleTest, ChoosesTheOpenWindowWithTheLatestStart) {
       {"equal starts: by name", 10, "a", {{"b", list(nine, noon)}, {"a", list(nine, eleven)}}},
       {"no list", 10, nullptr, {{"a", std::nullopt}}},
       {"computer not named", 10, nullptr, {{"a", list(nine, noon, {"lobby"})}}},
-      {"empty computer list", 10, nullptr, {{"a", list(nine, noon, {})}}},
       {"other case, a domain", 10, "a", {{"a", list(nine, noon, {"lobby", "WALL-1.example.org"})}}},
       {"no start: open since always", 3, "a", {{"a", list(none, ten)}}},
       {"no stop: open for ever", 23, "a", {{"a", list(ten, none)}}},
