@@ -150,13 +150,12 @@ TEST_F(ConnectTest, MissingDataAccessShowsOneCriticalMessageAndStaysInactive) {
   EXPECT_EQ(LogEntries().back(), "Information  Program shut down.");
 }
 
-TEST_F(ConnectTest, HideUserInterfaceCountsOnlyWhenExactlyOne) {
-  for (const char* value : {"1", " 1", "01", "true", ""}) {
+TEST_F(ConnectTest, OnlyASettingOfExactlyOneHidesTheToolBar) {
+  for (const std::string value : {"1", " 1", "01", "true"}) {
     SetSetting(kSettingHideUserInterface, value);
     Connect connect(twins_.platform());
     connect.OnConnection(host_, 1, addin_);
-    EXPECT_EQ(SettingIsExactlyOne(connect.context(), kSettingHideUserInterface),
-              std::string(value) == "1");
+    EXPECT_EQ(host_.command_bars().find(kToolBarName) == nullptr, value == "1") << value;
     connect.OnDisconnection(0);
   }
 }
