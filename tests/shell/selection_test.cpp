@@ -111,7 +111,6 @@ TEST_F(SelectionTest, KindsFollowTheLinkedShapesThenTheUnlinkedOnesAndSwitchTheC
       {{P::kClock, P::kClock}, 1, "1000"},
       {{P::kLinkedPicture}, 4, "0010"},
       {{P::kGraph, P::kTextBox}, 5, "0001"},  // an unlinked shape does not change the linked kind
-      {{P::kGraph, P::kTextField}, 0, "0000"},
       {{P::kPictureFile, P::kMedia}, 4, "0010"},
       {{P::kChart}, 5, "0001"},
       {{P::kWordObject}, 0, "0000"},
