@@ -159,8 +159,6 @@ TEST_F(OfflineCopyTest, OrdinaryLinkedPicturesAreEmbeddedOrKeptLinkedWithAWarnin
   const Case cases[] = {
       {"a file that is there", "/shows/pictures/logo.png", "/shows/pictures/logo.png"},
       {"a Windows path the [PathMap] maps", "C:\\Shows\\logo.png", "/shows/pictures/logo.png"},
-      {"a file: address of a mapped Windows path", "file:///C:\\Shows\\logo.png",
-       "/shows/pictures/logo.png"},
       {"a missing file", "/shows/pictures/gone.png", nullptr},
       {"a Windows path no root maps", "D:\\Art\\logo.png", nullptr},
   };
