@@ -5,10 +5,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <ctime>
+#include <date/date.h>
+
 #include <filesystem>
 #include <fstream>
-#include <iomanip>
 #include <sstream>
 #include <thread>
 
@@ -123,14 +123,9 @@ std::vector<ShowEvent> ParseEvents(const std::string& out) {
       ADD_FAILURE() << "not a JSON object: " << line;
       continue;
     }
-    std::tm fields{};
-    int millis = 0;
-    const std::string stamp = event.json.value("time", "");
-    std::istringstream in(stamp);
-    in >> std::get_time(&fields, "%Y-%m-%dT%H:%M:%S");
-    if (stamp.size() >= 23) millis = std::stoi(stamp.substr(20, 3));
-    event.time =
-        std::chrono::system_clock::from_time_t(timegm(&fields)) + std::chrono::milliseconds(millis);
+    date::sys_time<std::chrono::milliseconds> time;
+    std::istringstream(event.json.value("time", "")) >> date::parse("%FT%T", time);
+    event.time = time;
     events.push_back(std::move(event));
   }
   return events;

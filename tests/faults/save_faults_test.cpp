@@ -36,8 +36,6 @@ std::set<std::string> Listing(const std::string& folder) {
   return names;
 }
 
-// ---- In process, through the seam --------------------------------------------------------------
-
 struct SeamFault {
   const char* name;
   bool at_flush;     // else at the rename
@@ -104,8 +102,6 @@ INSTANTIATE_TEST_SUITE_P(
         // An immutable file.
         SeamFault{"RenameEperm", false, EPERM, "cannot replace the file with the new one"}),
     [](const ::testing::TestParamInfo<SeamFault>& info) { return std::string(info.param.name); });
-
-// ---- The program, with real kernel errors -------------------------------------------------------
 
 // `vintrel save` under a file-size limit: writing past it fails with EFBIG.
 TEST(SaveWithRealFaults, AFailingWriteLeavesTheOriginal) {

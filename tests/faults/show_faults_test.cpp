@@ -26,7 +26,6 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-// The output of a command, without the line break that ends it.
 std::string Trimmed(std::string out) {
   while (!out.empty() && std::isspace(static_cast<unsigned char>(out.back()))) out.pop_back();
   return out;

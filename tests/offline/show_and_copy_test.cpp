@@ -17,6 +17,7 @@ class ShowAndCopy : public ShowFixture {
   void SetUp() override {
     ShowFixture::SetUp();
     files_.AddFolder(files_.TempFolder());
+    fields_.clear();
   }
   // Slide 1's linked texts as the show has them now.
   std::vector<std::string> Shown() {
@@ -84,9 +85,7 @@ TEST_F(ShowAndCopy, EveryPageHoldsWhatTheShowShowsAtThatStep) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TearDown();
-    SetUp();
-    fields_.clear();
+    StartOver();
     c.build();
     Slide(2);
     const int slides = file_->slides().count();
@@ -101,11 +100,8 @@ TEST_F(ShowAndCopy, EveryPageHoldsWhatTheShowShowsAtThatStep) {
     frmProgressMeter form(connect_.context());
     form.SetActivePresentation(*deck_);
     auto* copy = dynamic_cast<host::memory::MemoryPresentation*>(form.copy());
-    if (copy == nullptr || copy->slides().count() != slides - 1 + c.pages) {
-      ADD_FAILURE() << "slides of the copy: " << (copy ? copy->slides().count() : 0) << "\n"
-                    << form.failure().value_or("");
-      continue;
-    }
+    ASSERT_NE(copy, nullptr) << form.failure().value_or("");
+    ASSERT_EQ(copy->slides().count(), slides - 1 + c.pages);
     for (int page = 1; page <= c.pages; ++page) {
       EXPECT_EQ(Page(*copy, page), shown[page - 1]) << "page " << page;
     }

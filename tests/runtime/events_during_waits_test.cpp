@@ -20,12 +20,6 @@ constexpr const char* kOtherDeck = "/shows/other.pptx";
 
 enum class Event { kShowEnds, kSigterm, kNextSlide, kPlayerSwitches };
 
-const char* Name(Event event) {
-  constexpr const char* kNames[] = {"the show ends", "SIGTERM", "the next slide",
-                                    "the player switches to another show"};
-  return kNames[static_cast<int>(event)];
-}
-
 class EventsDuringWaits : public ShowFixture {
  protected:
   void SetUp() override {
@@ -94,8 +88,11 @@ TEST_F(EventsDuringWaits, EveryEventAtEveryWaitOfTheBeginningAndOfADataTick) {
     bool begin;  // the event comes while the show begins, or during its data ticks
   };
   const Phase phases[] = {{"while the show begins", true}, {"while the data ticks", false}};
-  const Event events[] = {Event::kShowEnds, Event::kSigterm, Event::kNextSlide,
-                          Event::kPlayerSwitches};
+  const std::pair<Event, const char*> events[] = {
+      {Event::kShowEnds, "the show ends"},
+      {Event::kSigterm, "SIGTERM"},
+      {Event::kNextSlide, "the next slide"},
+      {Event::kPlayerSwitches, "the player switches to another show"}};
   constexpr long kTicking = 2100;  // the first requery of a database falls due at 2 s
   for (const Phase& phase : phases) {
     // A first run finds the waits: every pump from inside the add-in's code.
@@ -109,9 +106,8 @@ TEST_F(EventsDuringWaits, EveryEventAtEveryWaitOfTheBeginningAndOfADataTick) {
     const int waits = loop_.pumps;
     EXPECT_GE(waits, phase.begin ? 5 : 3) << phase.name << ": queries and progress let events run";
     for (int wait = 1; wait <= waits; ++wait) {
-      for (const Event event : events) {
-        SCOPED_TRACE(std::string(phase.name) + ", wait " + std::to_string(wait) + ": " +
-                     Name(event));
+      for (const auto& [event, name] : events) {
+        SCOPED_TRACE(std::string(phase.name) + ", wait " + std::to_string(wait) + ": " + name);
         StartOver();
         Open();
         loop_.action = [this, event] { Raise(event); };

@@ -26,7 +26,6 @@ enum class Piece {
   kMedia,
   kChart,
   kWordObject,  // an embedded object that is no chart
-  kPicture,     // embedded, no text frame
   kBadType,     // a type tag outside the codes
 };
 
@@ -53,8 +52,6 @@ MemoryShape& Put(MemorySlide& slide, Piece piece) {
       return slide.AddChart();
     case Piece::kWordObject:
       return slide.AddEmbeddedObject("Word.Document.8");
-    case Piece::kPicture:
-      return slide.AddPicture();
     case Piece::kBadType: {
       MemoryShape& shape = slide.AddTextBox();
       shape.Tags().Add(std::string(tag::kColumnType), "-2");
@@ -114,11 +111,9 @@ TEST_F(SelectionTest, KindsFollowTheLinkedShapesThenTheUnlinkedOnesAndSwitchTheC
       {{P::kClock, P::kClock}, 1, "1000"},
       {{P::kLinkedPicture}, 4, "0010"},
       {{P::kGraph, P::kTextBox}, 5, "0001"},  // an unlinked shape does not change the linked kind
-      {{P::kGraph, P::kTextField}, 0, "0000"},
       {{P::kPictureFile, P::kMedia}, 4, "0010"},
       {{P::kChart}, 5, "0001"},
       {{P::kWordObject}, 0, "0000"},
-      {{P::kPicture}, 0, "0000"},
       {{P::kTextBox, P::kChart}, 0, "0000"},
       {{P::kTextField, P::kBadType}, 0, "0000"},  // an unknown code ends it, whatever came before
       {{}, 0, "0000"},

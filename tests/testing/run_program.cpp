@@ -55,6 +55,18 @@ struct ChildCommand {
   std::vector<char*> argv;
 };
 
+// Appends to `out` what the terminal gives within 100 ms: the count of bytes read, 0 when nothing
+// came, -1 when the program closed the terminal.
+ssize_t ReadSome(int terminal, std::string& out) {
+  pollfd wait{terminal, POLLIN, 0};
+  if (poll(&wait, 1, 100) <= 0) return 0;
+  char buffer[4096];
+  const ssize_t got = read(terminal, buffer, sizeof buffer);
+  if (got <= 0) return -1;
+  out.append(buffer, static_cast<size_t>(got));
+  return got;
+}
+
 }  // namespace
 
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
@@ -111,13 +123,7 @@ ProgramResult RunInTerminal(const std::string& program, const std::vector<std::s
   auto read_to_prompt = [&](size_t from) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (std::chrono::steady_clock::now() < deadline) {
-      pollfd wait{terminal, POLLIN, 0};
-      if (poll(&wait, 1, 100) > 0) {
-        char buffer[4096];
-        const ssize_t got = read(terminal, buffer, sizeof buffer);
-        if (got <= 0) return false;  // the program closed the terminal
-        result.out.append(buffer, static_cast<size_t>(got));
-      }
+      if (ReadSome(terminal, result.out) < 0) return false;
       const std::string_view fresh = std::string_view(result.out).substr(from);
       if (fresh.ends_with("> ") || fresh.ends_with(": ")) return true;
     }
@@ -135,15 +141,7 @@ ProgramResult RunInTerminal(const std::string& program, const std::vector<std::s
   bool ended = false;
   for (const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
        !ended && std::chrono::steady_clock::now() < deadline;) {
-    pollfd wait{terminal, POLLIN, 0};
-    if (poll(&wait, 1, 100) > 0) {
-      char buffer[4096];
-      const ssize_t got = read(terminal, buffer, sizeof buffer);
-      if (got > 0) {
-        result.out.append(buffer, static_cast<size_t>(got));
-        continue;
-      }
-    }
+    if (ReadSome(terminal, result.out) > 0) continue;
     ended = waitpid(pid, &status, WNOHANG) == pid;
   }
   if (!ended) {

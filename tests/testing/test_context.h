@@ -66,6 +66,15 @@ struct TestContext : InMemoryServices {
   Context ctx;
 };
 
+// The texts of the message boxes shown after the first `before`.
+inline std::vector<std::string> MessagesSince(const host::memory::ScriptedFrontEnd& front_end,
+                                              size_t before) {
+  std::vector<std::string> texts;
+  const auto& boxes = front_end.message_boxes();
+  for (size_t i = before; i < boxes.size(); ++i) texts.push_back(boxes[i].text);
+  return texts;
+}
+
 // Sources that all read one fixed table (see table_connection.h for the table itself).
 template <typename MakeSource>
 ConnectionSourceFactory SourcesOf(MakeSource make) {
