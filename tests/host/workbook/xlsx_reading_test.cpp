@@ -72,21 +72,6 @@ TEST_F(XlsxReadingTest, ValueKindsComeBackWithTheirTexts) {
   EXPECT_EQ(cells[8].value.kind, Kind::kText);
 }
 
-TEST_F(XlsxReadingTest, RangeIsCompleteAndOrderedRowByRow) {
-  BookContents contents;
-  // Rows and cells without references follow the previous ones; absent cells come back empty.
-  contents.sheets["Data"] = SheetXml(
-      R"(<row r="2"><c r="C2"><v>1</v></c></row><row><c><v>2</v></c><c><v>3</v></c></row>)");
-  std::vector<Cell> cells = Read(contents, "B2:C3");
-  ASSERT_EQ(cells.size(), 4u);
-  std::vector<std::tuple<int, int, std::string>> seen;
-  for (const Cell& cell : cells) seen.emplace_back(cell.row, cell.column, cell.text);
-  EXPECT_THAT(seen, ::testing::ElementsAre(std::make_tuple(2, 2, ""), std::make_tuple(2, 3, "1"),
-                                           std::make_tuple(3, 2, "3"), std::make_tuple(3, 3, "")));
-  EXPECT_EQ(cells[0].value.kind, Kind::kEmpty);
-  EXPECT_EQ(cells[0].number_format, "General");
-}
-
 TEST_F(XlsxReadingTest, StylesGiveNumberFormatsAndTexts) {
   BookContents contents;
   contents.styles = kStyles;
