@@ -30,13 +30,7 @@ class PostgresTest : public DataAccessTest {
     }
   }
 
-  std::unique_ptr<Recordset> Query(const std::string& source,
-                                   int options = command_option::kUnspecified) {
-    return DataAccessTest::Query(*connection_, source, options);
-  }
-
   std::string text_;
-  std::unique_ptr<Connection> connection_;
 };
 
 TEST_F(PostgresTest, ValuesArriveAsInvariantText) {
@@ -63,10 +57,8 @@ TEST_F(PostgresTest, TablesViewsOddNamesAndProcedureCalls) {
 TEST_F(PostgresTest, SlowQueryLeavesTheTimersRunning) {
   int ticks = 0;
   loop_.AddTimer(std::chrono::milliseconds(20), [&] { ++ticks; });
-  auto rs = access_.CreateRecordset();
-  rs->SetActiveConnection(connection_.get());
   auto start = std::chrono::steady_clock::now();
-  rs->Open("SELECT pg_sleep(1), 42 AS answer", command_option::kAsyncExecute);
+  auto rs = Query("SELECT pg_sleep(1), 42 AS answer", command_option::kAsyncExecute);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500))
       << "Open returns while the query runs";
   EXPECT_EQ(WaitWhileExecuting(*rs, loop_),
@@ -77,9 +69,7 @@ TEST_F(PostgresTest, SlowQueryLeavesTheTimersRunning) {
 }
 
 TEST_F(PostgresTest, ClosingTheConnectionCancelsARunningQuery) {
-  auto rs = access_.CreateRecordset();
-  rs->SetActiveConnection(connection_.get());
-  rs->Open("SELECT pg_sleep(20)", command_option::kAsyncExecute);
+  auto rs = Query("SELECT pg_sleep(20)", command_option::kAsyncExecute);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the server is sleeping now
   auto start = std::chrono::steady_clock::now();
   connection_->Close();
