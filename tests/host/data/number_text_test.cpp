@@ -54,23 +54,12 @@ std::string Literal(double value) {
   return buffer;
 }
 
-class NumberTextTest : public DataAccessTest {
- protected:
-  // Every value in column v of table n, ordered by its case number i.
-  std::vector<FieldValue> Column(const std::string& connection_string, const std::string& sql) {
-    auto connection = Connect(connection_string);
-    auto rs = Query(*connection, sql);
-    std::vector<FieldValue> values;
-    for (const auto& row : AllRows(*rs)) values.push_back(row.at(1));
-    return values;
-  }
-
-  testing::TempDir dir_;
-};
+using NumberTextTest = DataAccessTest;
 
 TEST_F(NumberTextTest, EverySourceWritesNumbersAsPeopleDo) {
   // SQLite has no NaN (it stores NULL); its infinities are written as overflowing literals.
-  std::string path = dir_.File("numbers.db");
+  testing::TempDir dir;
+  std::string path = dir.File("numbers.db");
   std::string script = "CREATE TABLE n(i INTEGER, v REAL);";
   std::vector<const NumberCase*> in_sqlite;
   for (const NumberCase& c : kCases) {
@@ -92,17 +81,11 @@ TEST_F(NumberTextTest, EverySourceWritesNumbersAsPeopleDo) {
   if (std::find(drivers.begin(), drivers.end(), "SQLite3") != drivers.end()) {
     // That driver passes numbers on as text of its own, which reads the largest double back as
     // infinity; it is left out there.
-    std::vector<const NumberCase*> in_driver;
-    std::string left_out = "-1";
-    for (size_t k = 0; k < in_sqlite.size(); ++k) {
-      if (in_sqlite[k]->value == DBL_MAX) {
-        left_out += ", " + std::to_string(k);
-      } else {
-        in_driver.push_back(in_sqlite[k]);
-      }
-    }
+    std::vector<const NumberCase*> in_driver = in_sqlite;
+    std::erase_if(in_driver, [](const NumberCase* c) { return c->value == DBL_MAX; });
     sources.push_back({"SQLite over ODBC", "Driver=SQLite3;Database=" + path,
-                       "SELECT * FROM n WHERE i NOT IN (" + left_out + ") ORDER BY i", in_driver});
+                       "SELECT * FROM n WHERE v <> " + Literal(DBL_MAX) + " ORDER BY i",
+                       in_driver});
   }
   if (const char* pg = std::getenv("VINTREL_TEST_PG"); pg != nullptr && *pg != '\0') {
     for (bool single : {false, true}) {
@@ -121,11 +104,12 @@ TEST_F(NumberTextTest, EverySourceWritesNumbersAsPeopleDo) {
 
   for (const Source& source : sources) {
     SCOPED_TRACE(source.name);
-    std::vector<FieldValue> got = Column(source.connection, source.sql);
-    ASSERT_EQ(got.size(), source.cases.size());
-    for (size_t k = 0; k < got.size(); ++k) {
+    auto connection = Connect(source.connection);
+    const std::vector<std::vector<FieldValue>> rows = AllRows(*Query(*connection, source.sql));
+    ASSERT_EQ(rows.size(), source.cases.size());
+    for (size_t k = 0; k < rows.size(); ++k) {
       const NumberCase& c = *source.cases[k];
-      EXPECT_EQ(got[k], FieldValue(source.single ? c.as_single : c.as_double))
+      EXPECT_EQ(rows[k].at(1), FieldValue(source.single ? c.as_single : c.as_double))
           << "value " << Literal(c.value);
     }
   }
