@@ -151,12 +151,10 @@ TEST(Forms, ActionsRaiseTheEventsAPersonWouldCause) {
       continue;
     }
     EXPECT_EQ(error, "");
+    if (mark == std::string::npos) continue;
     const std::string control = result.substr(0, mark);
-    if (mark != std::string::npos && result[mark] == '=') {
-      EXPECT_EQ(form.Text(control), result.substr(mark + 1));
-    } else if (mark != std::string::npos) {
-      EXPECT_EQ(form.Value(control), std::stoi(result.substr(mark + 1)));
-    }
+    EXPECT_EQ(result[mark] == '=' ? form.Text(control) : std::to_string(form.Value(control)),
+              result.substr(mark + 1));
   }
 }
 
@@ -190,7 +188,6 @@ TEST(Forms, JsonShowsEachKindWithItsProperties) {
   form.SetListIndex("lstItems", 1);
   form.SetInterval("tmrPoll", 500);
   const nlohmann::json json = nlohmann::json::parse(FormToJson(form, 2));
-  EXPECT_EQ(json["name"], "frmSample");
   EXPECT_EQ(json["default"], "cmdOK");
   EXPECT_EQ(json["cancel"], "cmdCancel");
   EXPECT_EQ(json["topmost"], false);
@@ -205,7 +202,6 @@ TEST(Forms, JsonShowsEachKindWithItsProperties) {
   EXPECT_EQ(controls["udRow"]["buddy"], "txtRow");
   EXPECT_EQ(controls["udRow"]["min"], 1);
   EXPECT_EQ(controls["tmrPoll"]["interval"], 500);
-  EXPECT_EQ(controls["tmrPoll"]["enabled"], true);
   EXPECT_EQ(controls["cmbSheet"]["editable"], false);
   EXPECT_FALSE(controls["cmdOK"].contains("text"));
 }
