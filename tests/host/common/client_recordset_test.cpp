@@ -41,7 +41,6 @@ TEST(ClientRecordsetTest, FabricatedRecordsetStoresRowsInOrderAndFindsFieldsInAn
   EXPECT_EQ(rs->Fields().Item("Name").Value(), "north");
   rs->MoveNext();
   EXPECT_EQ(rs->Fields().Item("Total").Value(), std::nullopt);
-  // Field names match without regard to case.
   EXPECT_EQ(rs->Fields().Item("TOTAL").Value(), std::nullopt);
   EXPECT_EQ(rs->Fields().Item("name").Value(), "south");
   ClientRecordset other;
