@@ -61,7 +61,6 @@ TEST_F(OdbcSqliteTest, TableDirectAndSchema) {
             (std::vector<std::string>{"TABLE sales", "VIEW big_sales", "TABLE odd \"name\" x"}));
 }
 
-// The connection is read-only, and errors carry the driver's text.
 TEST_F(OdbcSqliteTest, ErrorsCarryTheDriversTextAndNothingIsWritten) {
   auto connection = Connect(text_);
   const std::string missing = dir_.File("never.db");
