@@ -178,14 +178,6 @@ TEST_F(XlsxReadingTest, BrokenXmlInsideAGoodPackageFailsWithItsName) {
               HasSubstr("xl/workbook.xml"));
 }
 
-TEST_F(XlsxReadingTest, MacroWorkbooksReadLikeOthers) {
-  BookContents contents;
-  contents.sheets["Data"] = SheetXml(R"(<row r="1"><c r="A1"><v>7</v></c></row>)");
-  testing::Parts parts = WorkbookParts(contents);
-  parts["xl/vbaProject.bin"] = std::string("\xD0\xCF\x11\xE0 macros", 10);
-  EXPECT_EQ(Open(parts, "macros.xlsm")->Sheets("Data").Range("A1")[0].text, "7");
-}
-
 TEST_F(XlsxReadingTest, PrefixedElementsAndOddRelationshipTargetsAreUnderstood) {
   testing::Parts parts;
   const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
