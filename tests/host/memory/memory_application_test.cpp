@@ -95,8 +95,7 @@ TEST_F(MemoryApplicationTest, FailingHandlers) {
   app_.StartSlideShow(p);
   events_.FailOn("End:");
   EXPECT_NE(ErrorOf([&] { app_.EndSlideShow(); }).number(), 0);
-  EXPECT_EQ(app_.show(), nullptr) << "a failing end handler still ends the show";
-  EXPECT_EQ(p.SlideShowWindow(), nullptr);
+  EXPECT_EQ(p.SlideShowWindow(), nullptr) << "a failing end handler still ends the show";
 
   events_.FailOn("Close:");
   EXPECT_NE(ErrorOf([&] { app_.ClosePresentation(p); }).number(), 0);
