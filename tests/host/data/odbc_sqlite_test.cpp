@@ -42,8 +42,7 @@ class OdbcSqliteTest : public DataAccessTest {
 
 TEST_F(OdbcSqliteTest, TypedColumnsArriveAsInvariantText) {
   auto connection = Connect(text_);
-  auto rs = Query(*connection, "SELECT * FROM sales ORDER BY qty DESC");
-  EXPECT_EQ(AllRows(*rs),
+  EXPECT_EQ(AllRows(*Query(*connection, "SELECT * FROM sales ORDER BY qty DESC")),
             (Rows{{"north", "2.5", "10", "2.5", "2026-12-31", "2026-12-31 16:00:00", "0x00AB"},
                   {"Zürich", std::nullopt, "-3", "3", std::nullopt, std::nullopt, std::nullopt}}));
 }
