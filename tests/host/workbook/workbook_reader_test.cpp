@@ -16,12 +16,6 @@
 #include "testing/temp_dir.h"
 #include "xlsx_builder.h"
 
-// libfreexl keeps a buffer of its own when it gives up on an .xls it does not understand; that is
-// the library's leak, not the reader's, so leak checking in sanitizer builds leaves it out.
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfreexl.so";
-}
-
 namespace vintrel::host::workbook {
 namespace {
 
