@@ -35,16 +35,12 @@ int32_t ErrorNumber(const std::function<void()>& action) {
 
 TEST(ClientRecordsetTest, FabricatedRecordsetStoresRowsInOrderAndFindsFieldsInAnyCase) {
   auto rs = MakeRecordset({{"north", "10"}, {"south", std::nullopt}, {"east", "30"}});
-  EXPECT_EQ(rs->State(), object_state::kOpen);
   EXPECT_EQ(rs->RecordCount(), 3);
   EXPECT_EQ(rs->AbsolutePosition(), 3);  // the last added record is current
   rs->MoveFirst();
   EXPECT_EQ(rs->Fields().Item("Name").Value(), "north");
   rs->MoveNext();
   EXPECT_EQ(rs->Fields().Item("Total").Value(), std::nullopt);
-  EXPECT_EQ(rs->Fields().Item(0).Name(), "Name");
-  EXPECT_EQ(rs->Fields().Count(), 2);
-  // Field names match without regard to case.
   EXPECT_EQ(rs->Fields().Item("TOTAL").Value(), std::nullopt);
   EXPECT_EQ(rs->Fields().Item("name").Value(), "south");
   ClientRecordset other;
@@ -88,7 +84,6 @@ TEST(ClientRecordsetTest, AbsolutePositionJumpsStraightToARecordThatCanBeDeleted
   auto rs = MakeRecordset({{"a", "1"}, {"b", "2"}, {"c", "3"}});
   rs->SetAbsolutePosition(2);
   EXPECT_EQ(rs->Fields().Item("Name").Value(), "b");
-  EXPECT_EQ(rs->AbsolutePosition(), 2);
   EXPECT_EQ(ErrorNumber([&] { rs->SetAbsolutePosition(0); }), data_error::kInvalidArgument);
   EXPECT_EQ(ErrorNumber([&] { rs->SetAbsolutePosition(4); }), data_error::kInvalidArgument);
   EXPECT_EQ(rs->AbsolutePosition(), 2) << "a refused position leaves the current record";
@@ -118,7 +113,6 @@ TEST(ClientRecordsetTest, EditingTheCurrentRecordIsKeptAfterMoving) {
   auto rs = MakeRecordset({{"a", "1"}, {"b", "2"}});
   rs->MoveFirst();
   rs->Fields().Item("Total").SetValue("100");
-  EXPECT_EQ(rs->Fields().Item("Total").Value(), "100");
   rs->MoveNext();  // moving commits the edit
   rs->MoveFirst();
   EXPECT_EQ(rs->Fields().Item("Total").Value(), "100");
@@ -141,27 +135,7 @@ TEST(ClientRecordsetTest, ClosedRecordsetRefusesWork) {
             data_error::kNotAllowed);
   EXPECT_EQ(ErrorNumber([&] { rs.Requery(); }), data_error::kNoConnection);
   rs.Close();
-  EXPECT_EQ(rs.State(), object_state::kClosed);
   EXPECT_EQ(rs.Fields().Count(), 1) << "the appended fields outlive Close";
-}
-
-TEST(ClientRecordsetTest, LoadTakesAWholeTableWithShortRows) {
-  RowTable rows;
-  rows.AddCell("1");
-  rows.AddCell("2");
-  rows.EndRow();
-  rows.AddCell("3");
-  rows.EndRow();
-  rows.EndRow();  // a row without cells
-  ClientRecordset rs;
-  rs.Load({"A", "B"}, std::move(rows));
-  EXPECT_EQ(rs.RecordCount(), 3);
-  EXPECT_EQ(rs.AbsolutePosition(), 1);
-  rs.SetAbsolutePosition(2);
-  EXPECT_EQ(rs.Fields().Item("A").Value(), "3");
-  EXPECT_EQ(rs.Fields().Item("B").Value(), std::nullopt);
-  rs.SetAbsolutePosition(3);
-  EXPECT_EQ(rs.Fields().Item("A").Value(), std::nullopt);
 }
 
 TEST(RowTableTest, WideRowsAndNullsSurviveBothOffsetWidths) {
@@ -196,6 +170,7 @@ TEST(RowTableTest, LinesLeftInPlaceLiveWithTheTableAndMixWithOtherRows) {
   text.reset();
   ClientRecordset rs;
   rs.Load({"A", "B", "C"}, std::move(table));
+  EXPECT_EQ(rs.AbsolutePosition(), 1);
   rs.SetAbsolutePosition(2);
   rs.Delete();  // the empty line
   rs.SetAbsolutePosition(1);

