@@ -28,10 +28,6 @@ declare -A max_len=([package]=131072 [xlsx]=65536 [xls]=65536 [text_file]=16384
   [show_server]=4096 [tag_values]=1024 [connection_string]=1024 [number_format]=1024)
 declare -A dictionary=([package]=xml [xlsx]=xml [show_server]=http)
 
-# Faults inside libraries we call are listed in these files; ours still fail the run.
-export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-export ASAN_OPTIONS="suppressions=$PWD/fuzz/asan.supp${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
-
 status=0
 for target in "${targets[@]}"; do
   corpus=build-fuzz/corpus/$target

@@ -17,7 +17,7 @@ with_fuzz=0
 [[ "${1:-}" == "--fuzz" ]] && with_fuzz=1
 
 packages=(build-essential cmake ninja-build pkg-config ccache g++ libgtest-dev libgmock-dev
-  libbenchmark-dev libzip-dev libdeflate-dev libpng-dev libpugixml-dev libsqlite3-dev unixodbc-dev libfreexl-dev libssl-dev
+  libbenchmark-dev libzip-dev libdeflate-dev libpng-dev libpugixml-dev libsqlite3-dev unixodbc-dev libssl-dev
   libcli11-dev libhowardhinnant-date-dev libcpp-httplib-dev libemf2svg-dev libwmf-dev libmosquitto-dev nlohmann-json3-dev sqlite3 zip unzip time tzdata mandoc
   fonts-crosextra-carlito fonts-crosextra-caladea fonts-liberation2 fonts-urw-base35)
 if (( with_tests )); then
