@@ -20,6 +20,7 @@ namespace vintrel::dialogs {
 namespace {
 
 using host::memory::MemoryShape;
+using testing::LinkShape;
 using testing::Steps;
 
 std::string TagValue(host::Tags& tags, const std::string& name) {
@@ -36,14 +37,6 @@ std::string LinkOf(host::Shape& shape) {
   std::string row = std::to_string(static_cast<int>(link.Row()));
   return std::to_string(link.SourceType()) + " " + link.ConnectionTagNumber() + " " +
          link.ColumnName() + " " + row;
-}
-
-void Link(host::Shape& shape, int type, const std::string& connection, double row = 1) {
-  if (type == source_type::kGraph) {
-    testing::LinkShape(shape, {type, connection});
-  } else {
-    testing::LinkShape(shape, {type, connection, "Sales", row});
-  }
 }
 
 class PropertyPagesTest : public testing::DialogTest {
@@ -121,15 +114,14 @@ TEST_F(PropertyPagesTest, TextPageLinksEverySelectedShapeOnlyWithAFullChoice) {
       {"choosing a connection links both", choose("2"), nullptr, "2 02 Sales 2", "2 02 Sales 2"},
       // Rows that keep OK disabled.
       {"row 0", choose("0"), "disabled", kept[0], kept[1]},
-      {"a negative row", choose("-3"), "disabled", kept[0], kept[1]},
       {"a row that is no number", choose("two"), "disabled", kept[0], kept[1]},
       {"Clear and OK unlink", {{"cmdClear", "!"}, {"cmdClose", "!"}}, nullptr, "0   0", "0   0"},
       {"Cancel writes nothing", choose("2", "cmdCancel"), nullptr, kept[0], kept[1]},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Link(*first_, source_type::kTextField, "01", 1);
-    Link(*second_, source_type::kTextField, "02", 2);
+    LinkShape(*first_, {source_type::kTextField, "01", "Sales", 1});
+    LinkShape(*second_, {source_type::kTextField, "02", "Sales", 2});
     frmTextFieldPropertyPage page(Load(), {first_, second_});
     const std::string refused = Show(page, c.actions);
     if (c.refused != nullptr) {
@@ -143,8 +135,8 @@ TEST_F(PropertyPagesTest, TextPageLinksEverySelectedShapeOnlyWithAFullChoice) {
 }
 
 TEST_F(PropertyPagesTest, TextPageOpensWithoutAConnectionWhenTheShapesDiffer) {
-  Link(*first_, source_type::kTextField, "01", 1);
-  Link(*second_, source_type::kTextField, "02", 1);
+  LinkShape(*first_, {source_type::kTextField, "01", "Sales", 1});
+  LinkShape(*second_, {source_type::kTextField, "02", "Sales", 1});
   frmTextFieldPropertyPage page(Load(), {first_, second_});
   Show(page, {}, [](host::Form& form) {
     EXPECT_EQ(form.ListIndex("cmbActiveConnection"), -1);
@@ -173,7 +165,7 @@ TEST_F(PropertyPagesTest, PreviewShowsTheRowsValueAndNoPreviewIsRememberedOnlyBy
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ctx_.module.no_preview = false;
-    Link(*first_, source_type::kTextField, "01", 2);
+    LinkShape(*first_, {source_type::kTextField, "01", "Sales", 2});
     frmTextFieldPropertyPage page(Load(), {first_});
     std::vector<std::string> previews;
     page.On("txtPreview", host::FormEvent::kChange,
@@ -221,9 +213,9 @@ TEST_F(PropertyPagesTest, ObjectPageStoresTheFolderAndExtensionTheOptionKeeps) {
 }
 
 TEST_F(PropertyPagesTest, SlidePageOffersDefaultsAndWritesOnlyWhatWasStored) {
-  Link(*first_, source_type::kTextField, "01", 4);
+  LinkShape(*first_, {source_type::kTextField, "01", "Sales", 4});
   MemoryShape& chart = slide_->AddChart();
-  Link(chart, source_type::kGraph, "02");
+  LinkShape(chart, {source_type::kGraph, "02"});
   // Opens the Scrolling tab, takes `actions` there and closes the page with `close`.
   auto scrolling = [](Steps actions, const char* close = "cmdClose") {
     actions.insert(actions.begin(), {"TabStrip1", "Scrolling"});
@@ -269,8 +261,8 @@ TEST_F(PropertyPagesTest, SlidePageOffersDefaultsAndWritesOnlyWhatWasStored) {
 }
 
 TEST_F(PropertyPagesTest, SlidePageShowsTheStoredScrollingOrTheDefaults) {
-  Link(*first_, source_type::kTextField, "01", 3);
-  Link(*second_, source_type::kTextField, "01", 7);
+  LinkShape(*first_, {source_type::kTextField, "01", "Sales", 3});
+  LinkShape(*second_, {source_type::kTextField, "01", "Sales", 7});
   struct Case {
     const char* name;
     const char* stored;  // the connection's scroll tag, or null
