@@ -84,7 +84,6 @@ TEST_F(ShapeTest, FullLinkIsWrittenInItsOrder) {
                           {"QUENDRA COLUMN ROW", "2"},
                           {"QUENDRA COLUMN OBJECT FOLDER", ""},
                           {"QUENDRA COLUMN OBJECT EXTESION", ".png"}}));
-  EXPECT_EQ(shape.ColumnName(), "Logo");
   // New values are consumed: a second write rewrites only the type, with 0.
   shape.SetShapeTags();
   EXPECT_EQ(tags().back(), (std::pair<std::string, std::string>{"QUENDRA COLUMN TYPE", "0"}));
