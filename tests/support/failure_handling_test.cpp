@@ -32,19 +32,15 @@ TEST_F(FailureHandlingTest, OwnFailureIsShownWithItsDescriptionAlone) {
   EXPECT_EQ(twins_.ctx.module.last_error_source, "clsConnection");
 }
 
-TEST_F(FailureHandlingTest, ForeignFailureIsWrappedInTheOperationsMessage) {
-  ReportFailure(twins_.ctx, Error(kErrSubscriptOutOfRange, "Slides", "Subscript out of range"),
-                ErrorCode::kOpeningPresentation);
+TEST_F(FailureHandlingTest, ForeignFailureIsWrappedInTheOperationsMessageAndAnsweredBack) {
+  front_end_.QueueAnswer(host::msg_box::kCancel);
+  EXPECT_EQ(
+      ReportFailure(twins_.ctx, Error(kErrSubscriptOutOfRange, "Slides", "Subscript out of range"),
+                    ErrorCode::kOpeningPresentation, host::msg_box::kOkCancel),
+      host::msg_box::kCancel);
   ASSERT_EQ(front_end_.message_boxes().size(), 1u);
   EXPECT_EQ(front_end_.message_boxes()[0].text,
             "Error while opening presentation. \r\nSubscript out of range");
-}
-
-TEST_F(FailureHandlingTest, OkCancelAnswersComeBackToTheCaller) {
-  front_end_.QueueAnswer(host::msg_box::kCancel);
-  EXPECT_EQ(ReportFailure(twins_.ctx, Error(kErrUnspecified, "Shape", "boom"),
-                          ErrorCode::kFillingValues, host::msg_box::kOkCancel),
-            host::msg_box::kCancel);
   EXPECT_EQ(front_end_.message_boxes()[0].buttons, host::msg_box::kOkCancel);
 }
 
