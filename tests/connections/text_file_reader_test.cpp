@@ -7,6 +7,7 @@
 #include <random>
 #include <regex>
 
+#include "host/data/data_test_support.h"
 #include "host/error.h"
 #include "testing/temp_dir.h"
 
@@ -22,14 +23,8 @@ struct Table {
 };
 
 Table Dump(host::ClientRecordset& rs) {
-  Table table;
+  Table table{{}, host::data::AllRows(rs)};
   for (int i = 0; i < rs.Fields().Count(); ++i) table.names.push_back(rs.Fields().Item(i).Name());
-  if (rs.RecordCount() == 0) return table;
-  for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext()) {
-    std::vector<FieldValue> row;
-    for (int i = 0; i < rs.Fields().Count(); ++i) row.push_back(rs.Fields().Item(i).Value());
-    table.rows.push_back(row);
-  }
   return table;
 }
 
@@ -168,25 +163,21 @@ TEST_F(TextFileReaderTest, ByteOrderMarksChooseTheEncoding) {
 
 // The reading rules written out plainly, one character at a time, for comparison.
 Table ReadPlainly(const std::string& text, bool names) {
-  std::vector<std::string> chars;  // whole UTF-8 characters
-  for (size_t i = 0; i < text.size();) {
-    unsigned char b = static_cast<unsigned char>(text[i]);
-    size_t len = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-    chars.push_back(text.substr(i, len));
-    i += len;
-  }
   // A file without any CR has LF line ends, and nothing is dropped after them.
-  bool cr = text.find('\r') != std::string::npos;
+  const char end = text.find('\r') != std::string::npos ? '\r' : '\n';
   std::vector<std::string> lines;
   std::string current;
-  for (size_t i = 0; i < chars.size(); ++i) {
-    if (chars[i] != (cr ? "\r" : "\n")) {
-      current += chars[i];
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != end) {
+      current += text[i];
       continue;
     }
     lines.push_back(current);
     current.clear();
-    if (cr) ++i;  // the character after a CR is dropped
+    if (end == '\r' && i + 1 < text.size()) {  // the whole character after a CR is dropped
+      const unsigned char b = static_cast<unsigned char>(text[i + 1]);
+      i += b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+    }
   }
   if (!current.empty() && current != "\n") lines.push_back(current);
   auto split = [](const std::string& line) {
