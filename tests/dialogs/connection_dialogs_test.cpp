@@ -25,12 +25,6 @@ class ConnectionDialogsTest : public DialogTest {
     return std::make_unique<frmExcelConnection>(ctx_);
   }
 
-  // Shows `dialog`, lets `fill` act on it, and leaves it as the person left it.
-  void Show(host::Form& dialog, std::function<void(host::Form&)> fill) {
-    front_end_.fill[dialog.Name()] = std::move(fill);
-    host::ShowModal(dialog, &front_end_);
-  }
-
   const std::string workbook_ = FixturePath("xls/chart-and-two-sheets.xls");
 };
 

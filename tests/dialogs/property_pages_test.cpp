@@ -9,7 +9,6 @@
 #include "dialogs/clock_graph_pages.h"
 #include "dialogs/data_field_pages.h"
 #include "dialogs/slide_property_page.h"
-#include "document/presentation_object.h"
 #include "document/shape.h"
 #include "document/tag_schema.h"
 #include "host/error.h"
@@ -39,7 +38,7 @@ std::string LinkOf(host::Shape& shape) {
          link.ColumnName() + " " + row;
 }
 
-class PropertyPagesTest : public testing::DialogTest {
+class PropertyPagesTest : public testing::PresentationDialogTest {
  protected:
   void SetUp() override {
     ctx_.module.host = &app_;
@@ -55,11 +54,6 @@ class PropertyPagesTest : public testing::DialogTest {
     slide_ = &deck_->AddSlide();
     first_ = &slide_->AddTextBox("");
     second_ = &slide_->AddTextBox("");
-  }
-  clsPresentation& Load() {
-    presentation_ = std::make_unique<clsPresentation>(ctx_);
-    presentation_->SetActivePresentation(*deck_);
-    return *presentation_;
   }
   // Takes every tag off the slide and sets how the show advances; returns the slide's tags.
   host::Tags& ClearSlide(bool manual_advance) {
@@ -85,13 +79,10 @@ class PropertyPagesTest : public testing::DialogTest {
     return refused;
   }
 
-  host::memory::MemoryApplication app_;
   testing::Table rows_ = {{"North", "1250.5"}, {"South", "980"}};
-  host::memory::MemoryPresentation* deck_ = nullptr;
   host::memory::MemorySlide* slide_ = nullptr;
   MemoryShape* first_ = nullptr;
   MemoryShape* second_ = nullptr;
-  std::unique_ptr<clsPresentation> presentation_;
 };
 
 TEST_F(PropertyPagesTest, TextPageLinksEverySelectedShapeOnlyWithAFullChoice) {

@@ -6,7 +6,6 @@
 #include <sstream>
 
 #include "dialog_fixture.h"
-#include "document/presentation_object.h"
 
 namespace vintrel::testing {
 namespace {
@@ -18,7 +17,7 @@ std::vector<std::string> Words(const std::string& text) {
   return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
 }
 
-class SlideShowPropertyPageTest : public DialogTest {
+class SlideShowPropertyPageTest : public PresentationDialogTest {
  protected:
   void SetUp() override {
     DialogTest::SetUp();
@@ -41,21 +40,11 @@ class SlideShowPropertyPageTest : public DialogTest {
     deck_->Tags().Add("QUENDRA CONNECTION" + number,
                       "0\tText " + number + "\t" + number + ".txt\tFalse\t");
   }
-  clsPresentation& Presentation() {
-    presentation_ = std::make_unique<clsPresentation>(ctx_);
-    presentation_->SetActivePresentation(*deck_);
-    return *presentation_;
-  }
   // Opens the manager on the presentation and lets `work` act in it.
   void Manage(const std::function<void(frmSlideShowPropertyPage&)>& work) {
-    frmSlideShowPropertyPage page(Presentation());
-    front_end_.fill["frmSlideShowPropertyPage"] = [&](host::Form&) { work(page); };
-    host::ShowModal(page, &front_end_);
+    frmSlideShowPropertyPage page(Load());
+    Show(page, [&](host::Form&) { work(page); });
   }
-
-  host::memory::MemoryApplication app_;
-  host::memory::MemoryPresentation* deck_ = nullptr;
-  std::unique_ptr<clsPresentation> presentation_;
 };
 
 TEST_F(SlideShowPropertyPageTest, AnEmptyPresentationOffersOnlyAdd) {
