@@ -102,15 +102,6 @@ TEST_F(ShapeTest, PartialWriteLeavesTagsThatWereNotGiven) {
                           {"QUENDRA COLUMN COLUMNNAME", "New"}}));
 }
 
-TEST_F(ShapeTest, ClearingALinkWritesTypeZeroAndKeepsTheRest) {
-  Link({{"TYPE", "2"}, {"TAG", "03"}});
-  clsshape shape = Read();
-  shape.SetSourceType(source_type::kNone);
-  shape.SetShapeTags();
-  EXPECT_EQ(tags(), (Tags{{"QUENDRA COLUMN TAG", "03"}, {"QUENDRA COLUMN TYPE", "0"}}));
-  EXPECT_TRUE(IsLinkedShape(shape_.tags()));
-}
-
 TEST_F(ShapeTest, RemoveKeepsRowZeroEmptyValuesAndForeignTags) {
   Link({{"TYPE", "2"}, {"TAG", ""}, {"COLUMNNAME", "Sales"}, {"ROW", "0"}});
   shape_.WithTag("OTHER", "x");
