@@ -79,9 +79,6 @@ TEST(ConnectionStringFieldsTest, OtherSpellingsAreReadIntoTheBoxes) {
        "0 name= file=board.db server= port= database= user= password=|Mode=Read"},
       {"driver={MySQL ODBC 8.0 Unicode Driver};SERVERNAME=h;DB=d;User=u;Password=p",
        "2 name=MySQL ODBC 8.0 Unicode Driver file= server=h port= database=d user=u password=p"},
-      {"dsn=sales;Database=x",
-       "1 name=sales file= server= port= database= user= password=|"
-       "Database=x"},
       {"Provider=MSDASQL;Extended Properties=\"DSN=a\"", "none"},
       {"", "none"},
   };
