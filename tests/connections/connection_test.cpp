@@ -245,6 +245,7 @@ TEST_F(ValueTest, ValuesNullsAndLabels) {
   EXPECT_TRUE(eof);  // labels leave the end-of-data flag alone
   EXPECT_EQ(connection_->GetValueDatabase(3, "Price", display_type::kConnectionColumn),
             "Sales Price");
+  EXPECT_EQ(connection_->GetValueDatabase(3, "Price", display_type::kColumn), "Price");
   EXPECT_EQ(connection_->GetValueDatabase(2.5, "A", display_type::kIndex), "2.5");
   EXPECT_EQ(connection_->GetValueDatabase(1, "A", display_type::kNothing), "");
 }
