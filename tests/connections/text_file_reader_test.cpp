@@ -7,6 +7,7 @@
 #include <random>
 #include <regex>
 
+#include "connections/tag_values.h"
 #include "host/data/data_test_support.h"
 #include "host/error.h"
 #include "testing/temp_dir.h"
@@ -177,22 +178,13 @@ Table ReadPlainly(const std::string& text, bool names) {
     }
   }
   if (!current.empty() && current != "\n") lines.push_back(current);
-  auto split = [](const std::string& line) {
-    std::vector<std::string> fields;
-    if (line.empty()) return fields;
-    size_t start = 0;
-    for (size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1) {
-      fields.push_back(line.substr(start, tab - start));
-    }
-    fields.push_back(line.substr(start));
-    return fields;
-  };
+  // Fields are split as tag fields are: an empty line has none at all.
   Table table;
   size_t widest = 0;
-  for (const auto& line : lines) widest = std::max(widest, split(line).size());
+  for (const auto& line : lines) widest = std::max(widest, SplitFields(line).size());
   if (names && !lines.empty()) {
     // The random texts hold no digits, so the numbers given never meet a name of the line.
-    for (const auto& name : split(lines[0])) {
+    for (const auto& name : SplitFields(lines[0])) {
       bool repeated = std::find(table.names.begin(), table.names.end(), name) != table.names.end();
       table.names.push_back(name.empty() || repeated ? std::to_string(table.names.size() + 1)
                                                      : name);
@@ -202,7 +194,7 @@ Table ReadPlainly(const std::string& text, bool names) {
   }
   for (size_t l = names ? 1 : 0; l < lines.size(); ++l) {
     std::vector<FieldValue> row(table.names.size());
-    auto fields = split(lines[l]);
+    auto fields = SplitFields(lines[l]);
     for (size_t j = 0; j < fields.size() && j < row.size(); ++j) row[j] = fields[j];
     table.rows.push_back(row);
   }
