@@ -39,16 +39,6 @@ TEST(TagNamesTest, AnEmptyDistributionValueNamesNoComputer) {
   EXPECT_TRUE(DistributionComputers("").empty());
 }
 
-TEST(TagRewriteTest, DeletesEveryTagOfTheKindEvenWhenTheyFollowEachOther) {
-  MemoryTags tags;
-  for (const char* name : {"QUENDRA CONNECTION01", "QUENDRA CONNECTION02", "OTHER",
-                           "QUENDRA CONNECTION03", "QUENDRA CONNECTION04"}) {
-    tags.Put(name, "x");
-  }
-  RewriteTags(tags, tag::kConnection, {{"QUENDRA CONNECTION05", "0\tNew\tf.txt\tTrue\t"}});
-  EXPECT_EQ(Names(tags), (std::vector<std::string>{"OTHER", "QUENDRA CONNECTION05"}));
-}
-
 TEST(TagRewriteTest, AFailingDeleteIsPassedOver) {
   MemoryPresentation presentation("/shows/board.pptx");
   MemoryTags& tags = presentation.tags();
