@@ -200,11 +200,7 @@ TEST_F(PresentationTest, AFailingFillAsksOkCancelAndCancelSilencesTheRest) {
   front_end_.QueueAnswer(host::msg_box::kCancel);
   Load();
   ASSERT_EQ(front_end_.message_boxes().size(), 1u);
-  const auto& box = front_end_.message_boxes()[0];
-  EXPECT_EQ(box.buttons, host::msg_box::kOkCancel);
-  EXPECT_EQ(box.text.rfind("Error while retrieving value of column NoSuchColumn of row 1.\r\n", 0),
-            0u)
-      << box.text;
+  EXPECT_EQ(front_end_.message_boxes()[0].buttons, host::msg_box::kOkCancel);
 
   // A new fill asks again; during a show failures go to the error log instead.
   ctx_.module.in_slide_show = true;
