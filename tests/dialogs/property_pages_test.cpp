@@ -67,15 +67,14 @@ class PropertyPagesTest : public testing::PresentationDialogTest {
   std::string Show(host::Form& page, const Steps& actions,
                    std::function<void(host::Form&)> inspect = nullptr) {
     std::string refused;
-    front_end_.fill[page.Name()] = [&](host::Form& form) {
+    DialogTest::Show(page, [&](host::Form& form) {
       try {
         testing::Type(form, actions);
       } catch (const Error& failure) {
         refused = failure.description();
       }
       if (inspect) inspect(form);
-    };
-    host::ShowModal(page, &front_end_);
+    });
     return refused;
   }
 
