@@ -8,6 +8,7 @@
 
 #include "host/clock.h"
 #include "host/common/client_recordset.h"
+#include "host/memory/memory_data_access.h"
 #include "support/error_codes.h"
 #include "testing/error_of.h"
 #include "testing/table_connection.h"
@@ -44,22 +45,13 @@ class SourceDouble : public ConnectionSource {
   SourceLog& log_;
 };
 
-class DatabaseDouble : public host::Connection {
+// A data connection whose state the test sets, counting its closes.
+class DatabaseDouble : public host::memory::MemoryConnection {
  public:
-  explicit DatabaseDouble(int* closes) : closes_(closes) {}
-  std::string ConnectionString() const override { return ""; }
-  void SetConnectionString(const std::string&) override {}
-  void Open(const std::string&, const std::string&, int) override {
-    state = host::object_state::kOpen;
-  }
+  DatabaseDouble(host::memory::MemoryDataAccess& access, int* closes)
+      : MemoryConnection(access), closes_(closes) {}
   int State() const override { return state; }
-  void Close() override {
-    ++*closes_;
-    state = host::object_state::kClosed;
-  }
-  int ConnectionTimeout() const override { return 15; }
-  int CommandTimeout() const override { return 30; }
-  std::unique_ptr<host::Recordset> OpenSchema(int) override { return nullptr; }
+  void Close() override { ++*closes_; }
 
   int state = host::object_state::kClosed;
 
@@ -167,10 +159,11 @@ TEST_F(ConnectionTest, UnknownTypeOpensAsNothingAndHasNoRowsToRead) {
 TEST_F(ConnectionTest, DatabaseReadinessFollowsTheDataConnectionAndItsTimeouts) {
   host::FakeClock& clock = twins_.clock;
   int closes = 0;
+  host::memory::MemoryDataAccess databases;  // its timeouts: 15 s to connect, 30 s per query
   auto connection = Make();
   connection->SetConnectionType(connection_type::kDatabase);
   EXPECT_TRUE(connection->ConnectionReady());  // no data connection yet
-  auto database = std::make_unique<DatabaseDouble>(&closes);
+  auto database = std::make_unique<DatabaseDouble>(databases, &closes);
   DatabaseDouble* raw = database.get();
   connection->SetDatabaseConnection(std::move(database));
   connection->SetConnectionStartTime(clock.Now());
