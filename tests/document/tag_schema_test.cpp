@@ -53,7 +53,6 @@ TEST(TagRewriteTest, AFailingDeleteIsPassedOver) {
 
 TEST(TagPresenceTest, VersionIsAddedOnceAndLinkedShapesAreRecognised) {
   MemoryTags presentation;
-  EXPECT_FALSE(HasVersionTag(presentation));
   EnsureVersionTag(presentation);
   EXPECT_EQ(presentation.Item("QUENDRA VERSION"), "1");
   presentation.Put("QUENDRA VERSION", "2");
