@@ -102,7 +102,6 @@ TEST_F(PropertyPagesTest, TextPageLinksEverySelectedShapeOnlyWithAFullChoice) {
   };
   const Case cases[] = {
       {"choosing a connection links both", choose("2"), nullptr, "2 02 Sales 2", "2 02 Sales 2"},
-      // Rows that keep OK disabled.
       {"row 0", choose("0"), "disabled", kept[0], kept[1]},
       {"a row that is no number", choose("two"), "disabled", kept[0], kept[1]},
       {"Clear and OK unlink", {{"cmdClear", "!"}, {"cmdClose", "!"}}, nullptr, "0   0", "0   0"},
