@@ -35,7 +35,6 @@ class SlideShowPropertyPageTest : public PresentationDialogTest {
     };
   }
 
-  // A text file connection numbered `number`.
   void AddTextConnection(const std::string& number) {
     deck_->Tags().Add("QUENDRA CONNECTION" + number,
                       "0\tText " + number + "\t" + number + ".txt\tFalse\t");
