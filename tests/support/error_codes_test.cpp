@@ -16,12 +16,9 @@ TEST(ErrorCodesTest, OwnRangeIsBaseToBasePlus9999Inclusive) {
 
 // The other messages are checked where they are raised (a connection's, a shape's, a
 // failure's report).
-TEST(ErrorCodesTest, CompletedMessagesPutTheDescriptionAfterALineBreak) {
+TEST(ErrorCodesTest, MessagesAreCompletedAfterALineBreakAndPlaceholdersReplacedInTurn) {
   EXPECT_EQ(CompleteMessage(ErrorCode::kSettingClock, {"bad format"}),
             "Error setting clock.\r\nbad format");
-}
-
-TEST(ErrorCodesTest, PlaceholdersAreReplacedEverywhereInTurn) {
   EXPECT_EQ(FillPlaceholders("%1 and %1, then %2", {"a", "b"}), "a and a, then b");
   // Plain text replacement in order: a first value holding "%2" is itself completed next.
   EXPECT_EQ(FillPlaceholders("%1 / %2", {"x%2", "y"}), "xy / y");
