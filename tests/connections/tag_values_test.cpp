@@ -93,7 +93,7 @@ TEST(TagDateTest, ReadsUsFormsAfterTheLocalOneAndDayFirstDatesLast) {
   EXPECT_EQ(ParseDateTime("12/31/2026", German()), At(2026, 12, 31));
   // A time alone falls on the host's day zero.
   EXPECT_EQ(ParseDateTime("4:00:00 PM", German()), At(1899, 12, 30, 16));
-  // Ambiguous: the user's own form wins, and month-first unless it is day-first.
+  // The user's own form comes first; an ambiguous date is month-first unless that form is not.
   EXPECT_EQ(ParseDateTime("31.12.2026 16:00:00", German()), At(2026, 12, 31, 16));
   EXPECT_EQ(ParseDateTime("01/02/2026", British()), At(2026, 2, 1));
   EXPECT_EQ(ParseDateTime("01/02/2026", UsRegionalFormat()), At(2026, 1, 2));
