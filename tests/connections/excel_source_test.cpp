@@ -45,7 +45,7 @@ class ExcelSourceTest : public ::testing::Test {
   clsConnection connection_{ctx_, RealSources()};
 };
 
-TEST_F(ExcelSourceTest, FirstRowNamesWithAnEmptyCellTakeTheColumnLetter) {
+TEST_F(ExcelSourceTest, ColumnsAreNamedByTheFirstRowOrByTheirLetters) {
   sheet_->SetTexts(1, 1, {{"Name", "", "Total"}, {"North", "x", "10"}, {"South", "y", "20"}});
   Read("A1:C3", true);
   EXPECT_EQ(connection_.Columns(), (std::vector<std::string>{"", "Name", "B", "Total"}));
@@ -53,9 +53,7 @@ TEST_F(ExcelSourceTest, FirstRowNamesWithAnEmptyCellTakeTheColumnLetter) {
   EXPECT_EQ(connection_.GetValueDatabase(2, "Total", 1), "20");
   EXPECT_EQ(factory_.close_count(), 1);  // read, then closed again
   EXPECT_EQ(factory_.unsaved_closes(), 0);
-}
-
-TEST_F(ExcelSourceTest, WithoutNamesColumnsAreLettersAndEveryRowIsData) {
+  // Without names the columns are letters and every row is data.
   sheet_->SetTexts(2, 2, {{"a", "b", "c"}, {"d", "e", "f"}, {"g", "h", "i"}});
   Read("B2:D4", false);
   EXPECT_EQ(connection_.Columns(), (std::vector<std::string>{"", "B", "C", "D"}));
