@@ -34,7 +34,7 @@ TEST(SlidePropertiesTest, UnreadableValuesRaiseError1) {
   }
 }
 
-TEST(SlideScrollTest, NumbersWithAndWithoutLeadingZeroShareOneEntry) {
+TEST(SlideScrollTest, NumbersWithAndWithoutLeadingZeroShareOneEntryAndOthersFail) {
   clsSlide slide;
   slide.AddScrollInfo("7", "True\t2\t1500");
   EXPECT_TRUE(slide.ScrollEnabled("07"));
@@ -43,10 +43,7 @@ TEST(SlideScrollTest, NumbersWithAndWithoutLeadingZeroShareOneEntry) {
   EXPECT_FALSE(slide.ScrollEnabled("70"));
   slide.SetScrollTime("0", 5);
   EXPECT_EQ(slide.ScrollTime("00"), 5);
-}
-
-TEST(SlideScrollTest, NumbersOutsideTheTablesFail) {
-  clsSlide slide;
+  // Numbers outside the tables fail.
   EXPECT_THROW(slide.ScrollEnabled("100"), Error);
   EXPECT_THROW(slide.SetScrollStep("-1", 1), Error);
   EXPECT_EQ(testing::ErrorOf([&] { slide.ScrollTime("seven"); }).number(), kErrTypeMismatch);
