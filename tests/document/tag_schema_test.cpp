@@ -25,6 +25,7 @@ TEST(TagNamesTest, PrefixesCompareExactlyAndNumbersAreTheRest) {
   EXPECT_EQ(ScrollNumber("03"), ScrollNumber("3"));
   EXPECT_EQ(DisplayTypeName(5), "Column - Index");
   EXPECT_EQ(DisplayTypeName(8), "");
+  EXPECT_TRUE(DistributionComputers("").empty()) << "an empty value names no computer";
 }
 
 TEST(TagNamesTest, ConnectionNumbersFollowTheLargestOfTheLastTwoCharacters) {
@@ -33,10 +34,6 @@ TEST(TagNamesTest, ConnectionNumbersFollowTheLargestOfTheLastTwoCharacters) {
   EXPECT_EQ(NextConnectionTagNumber({"7"}), "08");
   EXPECT_EQ(NextConnectionTagNumber({"05", "99"}), "100");
   EXPECT_EQ(NextConnectionTagNumber({"100"}), "01");  // its last two characters are "00"
-}
-
-TEST(TagNamesTest, AnEmptyDistributionValueNamesNoComputer) {
-  EXPECT_TRUE(DistributionComputers("").empty());
 }
 
 TEST(TagRewriteTest, AFailingDeleteIsPassedOver) {
