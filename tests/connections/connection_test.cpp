@@ -19,30 +19,25 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// What the sources were asked to do, shared by every source a factory made.
-struct SourceLog {
-  std::vector<std::string> calls;
-};
-
 class SourceDouble : public ConnectionSource {
  public:
-  SourceDouble(int type, SourceLog& log) : type_(type), log_(log) {}
-  void Open(clsConnection&) override { log_.calls.push_back("Open" + std::to_string(type_)); }
+  SourceDouble(int type, std::vector<std::string>& calls) : type_(type), calls_(calls) {}
+  void Open(clsConnection&) override { calls_.push_back("Open" + std::to_string(type_)); }
   void OpenRecordset(clsConnection& connection) override {
-    log_.calls.push_back("OpenRecordset" + std::to_string(type_));
+    calls_.push_back("OpenRecordset" + std::to_string(type_));
     if (connection.Opened())
       connection.SetRecordset(testing::MakeRecordset({"A", "B"}, {{"1", "2"}, {"3", {}}}));
   }
   void Requery(clsConnection&, bool forced) override {
-    log_.calls.push_back(forced ? "Requery(forced)" : "Requery");
+    calls_.push_back(forced ? "Requery(forced)" : "Requery");
   }
   void Close(clsConnection&) noexcept override {
-    log_.calls.push_back("Close" + std::to_string(type_));
+    calls_.push_back("Close" + std::to_string(type_));
   }
 
  private:
   int type_;
-  SourceLog& log_;
+  std::vector<std::string>& calls_;
 };
 
 // A data connection whose state the test sets, counting its closes.
@@ -63,12 +58,12 @@ class ConnectionTest : public ::testing::Test {
  protected:
   std::unique_ptr<clsConnection> Make() {
     return std::make_unique<clsConnection>(
-        ctx_, [this](int type) { return std::make_unique<SourceDouble>(type, log_); });
+        ctx_, [this](int type) { return std::make_unique<SourceDouble>(type, calls_); });
   }
 
   testing::TestContext twins_;
   Context& ctx_ = twins_.ctx;
-  SourceLog log_;
+  std::vector<std::string> calls_;  // what the sources were asked to do, in order
 };
 
 TEST_F(ConnectionTest, TagStringOfEachTypeHoldsItsFieldsEachEndedWithTab) {
@@ -126,10 +121,10 @@ TEST_F(ConnectionTest, OpensThroughTheSourceOfItsType) {
   // A new type gets a new source; the old one is closed first.
   connection->SetConnectionType(connection_type::kExcel);
   connection->OpenConnection();
-  EXPECT_EQ(log_.calls,
+  EXPECT_EQ(calls_,
             (std::vector<std::string>{"Open0", "OpenRecordset0", "Requery", "Close0", "Open2"}));
   connection.reset();
-  EXPECT_EQ(log_.calls.back(), "Close2");
+  EXPECT_EQ(calls_.back(), "Close2");
 }
 
 TEST_F(ConnectionTest, TypeWithoutSourceRaisesItsOpenError) {
@@ -146,7 +141,7 @@ TEST_F(ConnectionTest, UnknownTypeOpensAsNothingAndHasNoRowsToRead) {
   connection->SetConnectionType(5);
   connection->OpenConnection();
   connection->OpenRecordset();
-  EXPECT_TRUE(log_.calls.empty());
+  EXPECT_TRUE(calls_.empty());
   EXPECT_TRUE(connection->ConnectionReady());
   EXPECT_EQ(testing::ErrorOf([&] {
               connection->GetValueDatabase(1, "A", display_type::kValue);
