@@ -38,12 +38,6 @@ class ExcelSourceTest : public ::testing::Test {
     connection_.OpenRecordset();
   }
 
-  std::vector<std::string> ColumnNames() {
-    auto names = connection_.Columns();
-    names.erase(names.begin());
-    return names;
-  }
-
   testing::TestContext twins_;
   Context& ctx_ = twins_.ctx;
   MemorySpreadsheetFactory factory_;
@@ -51,20 +45,18 @@ class ExcelSourceTest : public ::testing::Test {
   clsConnection connection_{ctx_, RealSources()};
 };
 
-TEST_F(ExcelSourceTest, FirstRowNamesWithAnEmptyCellTakeTheColumnLetter) {
+TEST_F(ExcelSourceTest, ColumnsAreNamedByTheFirstRowOrByTheirLetters) {
   sheet_->SetTexts(1, 1, {{"Name", "", "Total"}, {"North", "x", "10"}, {"South", "y", "20"}});
   Read("A1:C3", true);
-  EXPECT_EQ(ColumnNames(), (std::vector<std::string>{"Name", "B", "Total"}));
+  EXPECT_EQ(connection_.Columns(), (std::vector<std::string>{"", "Name", "B", "Total"}));
   EXPECT_EQ(connection_.RecordCount(), 2);
   EXPECT_EQ(connection_.GetValueDatabase(2, "Total", 1), "20");
   EXPECT_EQ(factory_.close_count(), 1);  // read, then closed again
   EXPECT_EQ(factory_.unsaved_closes(), 0);
-}
-
-TEST_F(ExcelSourceTest, WithoutNamesColumnsAreLettersAndEveryRowIsData) {
+  // Without names the columns are letters and every row is data.
   sheet_->SetTexts(2, 2, {{"a", "b", "c"}, {"d", "e", "f"}, {"g", "h", "i"}});
   Read("B2:D4", false);
-  EXPECT_EQ(ColumnNames(), (std::vector<std::string>{"B", "C", "D"}));
+  EXPECT_EQ(connection_.Columns(), (std::vector<std::string>{"", "B", "C", "D"}));
   EXPECT_EQ(connection_.RecordCount(), 3);
   EXPECT_EQ(connection_.GetValueDatabase(1, "C", 1), "b");
 }

@@ -29,7 +29,6 @@ class TextFileSourceTest : public ::testing::Test {
     return path;
   }
 
-  // Opens the connection on `path` and reads its rows.
   void Open(const std::string& path, bool names = false) {
     connection_.SetConnectionFileString(path);
     connection_.SetConnectionFirstRowFieldNames(names);

@@ -27,23 +27,23 @@ TEST(ConnectionStringFieldsTest, EachKindBuildsItsStringAndReadsItBack) {
     ConnectionFields fields;
     std::string text;  // built with the password
   } cases[] = {
-      {"sqlite file", {.file = "/data/board.db"}, "Provider=SQLite;Data Source=/data/board.db"},
       {"sqlite file with a semicolon and a brace",
        {.file = "/data/a;b}.db"},
        "Provider=SQLite;Data Source={/data/a;b}}.db}"},
       {"data source",
        {.kind = SourceKind::kDataSource, .name = "sales", .user = "ann", .password = "p;w"},
        "DSN=sales;UID=ann;PWD={p;w}"},
-      {"postgres",
+      {"postgres, a part without a box kept",
        {.kind = kDriver,
         .name = "PostgreSQL Unicode",
         .server = "db.local",
         .port = "5433",
         .database = "board",
         .user = "ann",
-        .password = "}{"},
+        .password = "}{",
+        .other_parts = {"sslmode=require"}},
        "Driver={PostgreSQL Unicode};Server=db.local;Port=5433;Database=board;UID=ann;"
-       "PWD={}}{}"},
+       "PWD={}}{};sslmode=require"},
       {"mariadb without the empty boxes",
        {.kind = kDriver, .name = "MariaDB", .server = "10.0.0.2", .database = "sales"},
        "Driver={MariaDB};Server=10.0.0.2;Database=sales"},
@@ -53,12 +53,6 @@ TEST(ConnectionStringFieldsTest, EachKindBuildsItsStringAndReadsItBack) {
       {"generic, blanks kept by braces",
        {.kind = kDriver, .name = "Acme {SQL}", .server = " host", .database = "a=b", .user = "u"},
        "Driver={Acme {SQL}}};Server={ host};Database={a=b};UID=u"},
-      {"parts without a box are kept",
-       {.kind = kDriver,
-        .name = "PostgreSQL ANSI",
-        .server = "h",
-        .other_parts = {"sslmode=require"}},
-       "Driver={PostgreSQL ANSI};Server=h;sslmode=require"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -85,9 +79,6 @@ TEST(ConnectionStringFieldsTest, OtherSpellingsAreReadIntoTheBoxes) {
        "0 name= file=board.db server= port= database= user= password=|Mode=Read"},
       {"driver={MySQL ODBC 8.0 Unicode Driver};SERVERNAME=h;DB=d;User=u;Password=p",
        "2 name=MySQL ODBC 8.0 Unicode Driver file= server=h port= database=d user=u password=p"},
-      {"dsn=sales;Database=x",
-       "1 name=sales file= server= port= database= user= password=|"
-       "Database=x"},
       {"Provider=MSDASQL;Extended Properties=\"DSN=a\"", "none"},
       {"", "none"},
   };
@@ -110,8 +101,7 @@ class ConnectionStringDialogTest : public DialogTest {
 
   // Fills the picker in with `steps` (a value "!" clicks) and leaves it as the person left it.
   void Fill(host::Form& form, Steps steps) {
-    front_end_.fill[form.Name()] = [steps](host::Form& shown) { Type(shown, steps); };
-    host::ShowModal(form, &front_end_);
+    Show(form, [steps](host::Form& shown) { Type(shown, steps); });
   }
 };
 
@@ -128,12 +118,6 @@ std::string VisibleBoxes(const host::Form& form) {
 }
 
 TEST_F(ConnectionStringDialogTest, TheListingDrivesTheEntriesAndEachAsksForItsBoxes) {
-  dialogs::frmConnectionString picker(ctx_);
-  EXPECT_EQ(
-      picker.Items("lstSource"),
-      (std::vector<std::string>{"SQLite database file", "Data source: sales (PostgreSQL Unicode)",
-                                "Driver: PostgreSQL Unicode", "Driver: Warehouse",
-                                "Driver: SQLite3", "Driver: Acme"}));
   const struct {
     const char* entry;
     const char* boxes;
@@ -146,11 +130,15 @@ TEST_F(ConnectionStringDialogTest, TheListingDrivesTheEntriesAndEachAsksForItsBo
       {"Driver: SQLite3", "txtFile "},
       {"Driver: Acme", "txtServer txtDatabase txtUser txtPassword "},
   };
+  dialogs::frmConnectionString picker(ctx_);
+  std::vector<std::string> entries;  // the list, in its order
   for (const auto& c : cases) {
     SCOPED_TRACE(c.entry);
+    entries.push_back(c.entry);
     Fill(picker, {{"lstSource", c.entry}});
     EXPECT_EQ(VisibleBoxes(picker), c.boxes);
   }
+  EXPECT_EQ(picker.Items("lstSource"), entries);
 }
 
 TEST_F(ConnectionStringDialogTest, TestOpensTheStringWithThePasswordAndOkWritesItOnlyWhenTicked) {
@@ -180,7 +168,6 @@ TEST_F(ConnectionStringDialogTest, TestOpensTheStringWithThePasswordAndOkWritesI
     ASSERT_EQ(front_end_.message_boxes().size(), before + 1);
     EXPECT_EQ(front_end_.message_boxes().back().text.rfind(c.message, 0), 0u)
         << front_end_.message_boxes().back().text;
-    EXPECT_FALSE(picker.Cancelled());
     EXPECT_EQ(picker.ConnectionString(), c.written);
     // Front ends draw the box masked.
     EXPECT_EQ(host::ShownText(picker.Get("txtPassword")),

@@ -8,10 +8,13 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "document/presentation_object.h"
+#include "host/memory/memory_application.h"
 #include "host/memory/memory_data_access.h"
 #include "host/memory/memory_host.h"
 #include "host/workbook/workbook_reader.h"
@@ -51,11 +54,31 @@ class DialogTest : public ::testing::Test {
     twins_.ctx.services.spreadsheet = &workbooks_;
   }
 
+  // Shows `form`, lets `fill` act on it, and leaves it as the person left it.
+  void Show(host::Form& form, std::function<void(host::Form&)> fill) {
+    front_end_.fill[form.Name()] = std::move(fill);
+    host::ShowModal(form, &front_end_);
+  }
+
   FillingFrontEnd front_end_;
   host::memory::MemoryDataAccess data_;
   host::workbook::WorkbookReaderFactory workbooks_;
   TestContext twins_;
   Context& ctx_ = twins_.ctx;
+};
+
+// For the dialogs that work on a presentation: the add-in's view of `deck_`, made anew by Load().
+class PresentationDialogTest : public DialogTest {
+ protected:
+  clsPresentation& Load() {
+    presentation_ = std::make_unique<clsPresentation>(ctx_);
+    presentation_->SetActivePresentation(*deck_);
+    return *presentation_;
+  }
+
+  host::memory::MemoryApplication app_;
+  host::memory::MemoryPresentation* deck_ = nullptr;
+  std::unique_ptr<clsPresentation> presentation_;
 };
 
 }  // namespace vintrel::testing

@@ -6,7 +6,6 @@
 #include <sstream>
 
 #include "dialog_fixture.h"
-#include "document/presentation_object.h"
 
 namespace vintrel::testing {
 namespace {
@@ -18,7 +17,7 @@ std::vector<std::string> Words(const std::string& text) {
   return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
 }
 
-class SlideShowPropertyPageTest : public DialogTest {
+class SlideShowPropertyPageTest : public PresentationDialogTest {
  protected:
   void SetUp() override {
     DialogTest::SetUp();
@@ -36,49 +35,16 @@ class SlideShowPropertyPageTest : public DialogTest {
     };
   }
 
-  // A text file connection numbered `number`.
   void AddTextConnection(const std::string& number) {
-    clsConnection connection(ctx_);
-    connection.SetConnectionType(0);
-    connection.SetConnectionDescription("Text " + number);
-    connection.SetConnectionFileString(number + ".txt");
-    deck_->Tags().Add("QUENDRA CONNECTION" + number, connection.TagString());
-  }
-  clsPresentation& Presentation() {
-    presentation_ = std::make_unique<clsPresentation>(ctx_);
-    presentation_->SetActivePresentation(*deck_);
-    return *presentation_;
+    deck_->Tags().Add("QUENDRA CONNECTION" + number,
+                      "0\tText " + number + "\t" + number + ".txt\tFalse\t");
   }
   // Opens the manager on the presentation and lets `work` act in it.
   void Manage(const std::function<void(frmSlideShowPropertyPage&)>& work) {
-    frmSlideShowPropertyPage page(Presentation());
-    front_end_.fill["frmSlideShowPropertyPage"] = [&](host::Form&) { work(page); };
-    host::ShowModal(page, &front_end_);
+    frmSlideShowPropertyPage page(Load());
+    Show(page, [&](host::Form&) { work(page); });
   }
-  static std::vector<std::string> Numbers(const frmSlideShowPropertyPage& page) {
-    std::vector<std::string> numbers;
-    for (const auto& connection : page.WorkingConnections()) {
-      numbers.push_back(connection->ConnectionTagNumber());
-    }
-    return numbers;
-  }
-
-  host::memory::MemoryApplication app_;
-  host::memory::MemoryPresentation* deck_ = nullptr;
-  std::unique_ptr<clsPresentation> presentation_;
 };
-
-TEST_F(SlideShowPropertyPageTest, AnEmptyPresentationOffersOnlyAdd) {
-  Manage([](frmSlideShowPropertyPage& page) {
-    for (const char* tab : {"1", "2", "3"}) {
-      SCOPED_TRACE(tab);
-      EXPECT_TRUE(page.Items(std::string("ConnectionList") + tab).empty());
-      EXPECT_TRUE(page.Enabled(std::string("cmdNew") + tab));
-      EXPECT_FALSE(page.Enabled(std::string("cmdEdit") + tab));
-      EXPECT_FALSE(page.Enabled(std::string("cmdDelete") + tab));
-    }
-  });
-}
 
 TEST_F(SlideShowPropertyPageTest, NewConnectionsAreNamedAndNumberedAfterTheOthers) {
   const struct {
@@ -108,8 +74,10 @@ TEST_F(SlideShowPropertyPageTest, NewConnectionsAreNamedAndNumberedAfterTheOther
           Type(page, {{"cmdDelete1", "!"}});
         }
       }
-      EXPECT_EQ(Numbers(page), Words(c.numbers));
       const auto& all = page.WorkingConnections();
+      std::vector<std::string> numbers;
+      for (const auto& connection : all) numbers.push_back(connection->ConnectionTagNumber());
+      EXPECT_EQ(numbers, Words(c.numbers));
       for (size_t i = 0; i < c.names.size(); ++i) {
         const clsConnection& added = *all[all.size() - c.names.size() + i];
         EXPECT_EQ(added.ConnectionDescription(), c.names[i]);
@@ -145,7 +113,16 @@ TEST_F(SlideShowPropertyPageTest, OkUnlinksTheShapesOfDeletedConnectionsAndCance
   }
 }
 
-TEST_F(SlideShowPropertyPageTest, NinetyNineConnectionsTurnEveryAddOff) {
+TEST_F(SlideShowPropertyPageTest, EditAndDeleteNeedAConnectionAndAddNeedsRoom) {
+  Manage([](frmSlideShowPropertyPage& page) {
+    for (const char* tab : {"1", "2", "3"}) {
+      SCOPED_TRACE(tab);
+      EXPECT_TRUE(page.Items(std::string("ConnectionList") + tab).empty());
+      EXPECT_TRUE(page.Enabled(std::string("cmdNew") + tab));
+      EXPECT_FALSE(page.Enabled(std::string("cmdEdit") + tab));
+      EXPECT_FALSE(page.Enabled(std::string("cmdDelete") + tab));
+    }
+  });
   for (int i = 1; i <= 99; ++i) AddTextConnection((i < 10 ? "0" : "") + std::to_string(i));
   Manage([](frmSlideShowPropertyPage& page) {
     for (const char* tab : {"cmdNew1", "cmdNew2", "cmdNew3"}) EXPECT_FALSE(page.Enabled(tab));

@@ -84,7 +84,6 @@ TEST_F(ShapeTest, FullLinkIsWrittenInItsOrder) {
                           {"QUENDRA COLUMN ROW", "2"},
                           {"QUENDRA COLUMN OBJECT FOLDER", ""},
                           {"QUENDRA COLUMN OBJECT EXTESION", ".png"}}));
-  EXPECT_EQ(shape.ColumnName(), "Logo");
   // New values are consumed: a second write rewrites only the type, with 0.
   shape.SetShapeTags();
   EXPECT_EQ(tags().back(), (std::pair<std::string, std::string>{"QUENDRA COLUMN TYPE", "0"}));
@@ -101,15 +100,6 @@ TEST_F(ShapeTest, PartialWriteLeavesTagsThatWereNotGiven) {
                           {"QUENDRA COLUMN ROW", "4"},
                           {"QUENDRA COLUMN TYPE", "2"},
                           {"QUENDRA COLUMN COLUMNNAME", "New"}}));
-}
-
-TEST_F(ShapeTest, ClearingALinkWritesTypeZeroAndKeepsTheRest) {
-  Link({{"TYPE", "2"}, {"TAG", "03"}});
-  clsshape shape = Read();
-  shape.SetSourceType(source_type::kNone);
-  shape.SetShapeTags();
-  EXPECT_EQ(tags(), (Tags{{"QUENDRA COLUMN TAG", "03"}, {"QUENDRA COLUMN TYPE", "0"}}));
-  EXPECT_TRUE(IsLinkedShape(shape_.tags()));
 }
 
 TEST_F(ShapeTest, RemoveKeepsRowZeroEmptyValuesAndForeignTags) {
