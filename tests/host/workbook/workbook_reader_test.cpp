@@ -261,7 +261,10 @@ TEST(RealWorkbookTest, CellsShowWhatTheSpreadsheetShows) {
     std::optional<Kind> kind = std::nullopt;
     std::optional<double> value = std::nullopt;
   } cases[] = {
-      {k1904, "Sheet1", "E3", "3/15/2008", nullptr, Kind::kDate},
+      // A 1904 workbook's dates keep their own day numbers on screen and come in the 1900
+      // system's as values; its plain numbers stay as stored.
+      {k1904, "Sheet1", "E3", "3/15/2008", nullptr, Kind::kDate, 39522},
+      {k1904, "Sheet1", "G2", "1", nullptr, Kind::kNumber, 1},
       {k27933, "Excel Test", "C26", "1", nullptr, Kind::kNumber, 1},
       {k27933, "Excel Test", "C27:C28", "1.00|$1.00", "0.00"},
       {k27933, "Excel Test", "C29", "01/01/00", "mm/dd/yy", Kind::kDate},
