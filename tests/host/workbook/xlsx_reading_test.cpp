@@ -98,22 +98,6 @@ TEST_F(XlsxReadingTest, StylesGiveNumberFormatsAndTexts) {
   EXPECT_EQ(cells[1].value.kind, Kind::kDate);
 }
 
-TEST_F(XlsxReadingTest, Date1904WorkbooksShowTheirOwnDatesAndGiveAbsoluteValues) {
-  BookContents contents;
-  contents.date1904 = true;
-  contents.styles = kStyles;
-  contents.sheets["Data"] =
-      SheetXml(R"(<row r="1"><c r="A1" s="3"><v>0</v></c>)"
-               R"(<c r="B1" s="3"><v>37623</v></c><c r="C1"><v>37623</v></c></row>)");
-  std::vector<Cell> cells = Read(contents, "A1:C1");
-  EXPECT_EQ(cells[0].text, "1/1/1904");
-  EXPECT_EQ(cells[1].text, "1/3/2007");
-  EXPECT_EQ(cells[1].value.kind, Kind::kDate);
-  EXPECT_EQ(cells[1].value.ToText(), "1/3/2007");
-  EXPECT_EQ(cells[2].value.kind, Kind::kNumber);  // not a date: the number stays as stored
-  EXPECT_EQ(cells[2].value.number, 37623);
-}
-
 TEST_F(XlsxReadingTest, SheetsKeepOrderNamesAndTypes) {
   BookContents contents;
   contents.sheets["1 Data"] = SheetXml("");
