@@ -7,7 +7,6 @@
 #include <cstdlib>
 
 #include "data_test_support.h"
-#include "host/data/builtin_data_access.h"
 #include "host/data/odbc_session.h"
 
 namespace vintrel::host::data {
