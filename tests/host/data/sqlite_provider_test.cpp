@@ -5,7 +5,6 @@
 #include <thread>
 
 #include "data_test_support.h"
-#include "host/data/builtin_data_access.h"
 #include "host/data/sqlite_session.h"
 #include "testing/temp_dir.h"
 
