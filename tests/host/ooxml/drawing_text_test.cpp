@@ -1,7 +1,6 @@
 // Text as the slide shows it: lines, bullets, numbers, fonts Linux has, and fields.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <pugixml.hpp>
 #include <string>
 
