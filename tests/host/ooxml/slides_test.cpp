@@ -1,7 +1,6 @@
 // Slides: timings, show settings, duplicating and deleting, the package sound after each.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
