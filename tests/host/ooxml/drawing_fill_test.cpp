@@ -79,11 +79,6 @@ TEST(DrawingColorTest, TransformsFollowTheirDefinitions) {
     EXPECT_EQ(color->Hex(), test.hex) << test.element;
     EXPECT_NEAR(color->alpha, test.alpha, 1e-9) << test.element;
   }
-  pugi::xml_document reference;
-  ASSERT_TRUE(reference.load_string(
-      "<a:fontRef idx=\"minor\"><a:schemeClr val=\"accent2\"><a:shade val=\"0\"/></a:schemeClr>"
-      "</a:fontRef>"));
-  EXPECT_EQ(drawing::ReferenceColor(reference.first_child(), scheme)->Hex(), "#000000");
 }
 
 // The theme the deck tests draw with: fill, line, effect and background styles that use phClr.
