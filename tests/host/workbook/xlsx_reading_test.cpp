@@ -27,7 +27,6 @@ constexpr char kStyles[] =
 
 class XlsxReadingTest : public ::testing::Test {
  protected:
-  // Opens the package of `parts` under the file name `name`.
   std::unique_ptr<Workbook> Open(const testing::Parts& parts, const std::string& name) {
     testing::WriteZip(dir_.File(name), parts);
     return app_.Open(dir_.File(name), {});
@@ -131,12 +130,11 @@ TEST_F(XlsxReadingTest, NamesOfTheWorkbookStandForTheirRanges) {
   contents.sheets["Data"] = SheetXml(R"(<row r="1"><c r="A1"><v>1</v></c><c r="B1"><v>2</v></c>)"
                                      R"(</row><row r="2"><c r="A2"><v>3</v></c></row>)");
   contents.sheets["Bob's"] = SheetXml(R"(<row r="5"><c r="C5"><v>9</v></c></row>)");
-  contents.defined_names =
-      R"(<definedName name="Sales">Data!$A$1:$B$2</definedName>)"
-      R"(<definedName name="Corner">'Bob''s'!$C$5</definedName>)"
-      R"(<definedName name="Corner" localSheetId="1">Data!$B$1</definedName>)"  // sheets sort by
-                                                                                // name
-      R"(<definedName name="Moving">OFFSET(Data!$A$1,0,0,2,2)</definedName>)";
+  contents.defined_names = R"(<definedName name="Sales">Data!$A$1:$B$2</definedName>)"
+                           R"(<definedName name="Corner">'Bob''s'!$C$5</definedName>)"
+                           // Sheets sort by name: Data is the second.
+                           R"(<definedName name="Corner" localSheetId="1">Data!$B$1</definedName>)"
+                           R"(<definedName name="Moving">OFFSET(Data!$A$1,0,0,2,2)</definedName>)";
   auto book = Open(contents);
   Worksheet& data = book->Sheets("Data");
   std::vector<Cell> sales = data.Range("sales");
