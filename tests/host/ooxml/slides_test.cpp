@@ -125,18 +125,16 @@ TEST(SlideDuplicateAndDelete, CopyComesRightAfterWithItsOwnPartsThatOutliveTheOr
   EXPECT_EQ(reopened->Slides().Item(2).Tags().Item("only on the copy"), "1");
   std::string one = ReadEntry(path, "ppt/slides/slide1.xml");
   std::string two = ReadEntry(path, "ppt/slides/slide2.xml");
-  auto creation_id = [](const std::string& xml) {
-    size_t at = xml.find("val=\"", xml.find("<p14:creationId"));
-    return at == std::string::npos ? std::string() : xml.substr(at, 20);
-  };
-  ASSERT_NE(creation_id(one), "");
-  EXPECT_NE(creation_id(one), creation_id(two)) << "each slide has its own creation id";
-  auto shape_id = [](const std::string& xml) {
-    size_t at = xml.find(" id=\"{", xml.find("<a16:creationId"));
-    return at == std::string::npos ? std::string() : xml.substr(at, 44);
-  };
-  ASSERT_NE(shape_id(one), "");
-  EXPECT_NE(shape_id(one), shape_id(two)) << "and so has each copied shape";
+  // Each slide has its own creation id, and so has each copied shape.
+  for (const auto& [element, attribute] :
+       {std::pair{"<p14:creationId", "val=\""}, {"<a16:creationId", " id=\"{"}}) {
+    auto id = [&](const std::string& xml) {
+      size_t at = xml.find(attribute, xml.find(element));
+      return at == std::string::npos ? std::string() : xml.substr(at, 44);
+    };
+    ASSERT_NE(id(one), "") << element;
+    EXPECT_NE(id(one), id(two)) << element;
+  }
 
   reopened->Slides().Item(1).Delete();
   EXPECT_EQ(reopened->Slides().Count(), 1);
