@@ -125,16 +125,13 @@ TEST_F(LinkedPictures, ACopyElsewhereStillFindsRelativelyLinkedFiles) {
   Shape(3).LinkFormat().SetSourceFullName(url);
   Shape(3).LinkFormat().Update();  // a web address needs no reload
   std::filesystem::create_directories(dir_.File("out"));
-  for (const std::string& file : {dir_.File("copy.pptx"), dir_.File("out/copy.pptx")}) {
-    SCOPED_TRACE(file);
-    deck_->SaveCopyAs(file);
-    auto copy = PackagePresentation::Open(file);
-    EXPECT_EQ(std::filesystem::weakly_canonical(
-                  copy->Slides().Item(1).Shapes().Item(2).LinkFormat().SourceFullName()),
-              std::filesystem::weakly_canonical(picture));
-    EXPECT_EQ(copy->Slides().Item(1).Shapes().Item(3).LinkFormat().SourceFullName(), url);
-    EXPECT_EQ(Shape(2).LinkFormat().SourceFullName(), picture) << "the presentation is unchanged";
-  }
+  deck_->SaveCopyAs(dir_.File("out/copy.pptx"));
+  auto copy = PackagePresentation::Open(dir_.File("out/copy.pptx"));
+  EXPECT_EQ(std::filesystem::weakly_canonical(
+                copy->Slides().Item(1).Shapes().Item(2).LinkFormat().SourceFullName()),
+            std::filesystem::weakly_canonical(picture));
+  EXPECT_EQ(copy->Slides().Item(1).Shapes().Item(3).LinkFormat().SourceFullName(), url);
+  EXPECT_EQ(Shape(2).LinkFormat().SourceFullName(), picture) << "the presentation is unchanged";
 }
 
 TEST_F(LinkedPictures, MissingFileRelinksButDoesNotUpdate) {
