@@ -154,7 +154,6 @@ std::string Gradient(const std::string& shade, const std::string& attributes = "
 TEST_F(DrawingFillTest, FillsAndLinesInTheSvg) {
   const std::string blip = "<a:blip r:embed=\"rId2\"/>", red = "<a:srgbClr val=\"FF0000\"/>";
   ExpectDrawn({
-      // Box 10,20 100x50: fills, lines, outlines and line ends of the common kinds.
       {BoxShape("<a:prstGeom prst=\"rect\"/><a:solidFill>" + red + "</a:solidFill>"),
        {"<rect x=\"10\" y=\"20\" width=\"100\" height=\"50\" fill=\"#ff0000\""}},
       {BoxShape("<a:solidFill><a:srgbClr val=\"FF0000\"><a:alpha "
