@@ -39,15 +39,13 @@ std::string LabelWmf() {
   return bytes;
 }
 
-TEST(MetafileSvgTest, WmfBecomesStretchableSvgWithItsWordsAsText) {
+TEST(MetafileSvgTest, WmfBecomesStretchableSvgWithItsWordsAsTextAndDamageGivesNothing) {
   // One inch by half an inch, drawn at eight times its size in points.
   ooxml::testing::ExpectParts(
       MetafileToSvg(LabelWmf(), "ppt/media/image1.WMF"),
       {"<svg xmlns=\"http://www.w3.org/2000/svg\"", "xmlns:xlink=\"http://www.w3.org/1999/xlink\"",
        "preserveAspectRatio=\"none\"", ">Label</text>", "viewBox=\"0 0 576 288\"", "!<?xml"});
-}
-
-TEST(MetafileSvgTest, DamagedMetafilesAndOtherPicturesGiveNothing) {
+  // Damaged metafiles and other pictures give nothing.
   std::string wmf = LabelWmf();
   struct Case {
     const char* name;
