@@ -194,15 +194,13 @@ TEST(Forms, JsonShowsEachKindWithItsProperties) {
   std::map<std::string, nlohmann::json> controls;
   for (const auto& control : json["controls"]) controls[control["name"]] = control;
   EXPECT_EQ(controls.size(), form.Controls().size());
-  EXPECT_EQ(controls["txtName"]["text"], "Sales \xC3\xA9");
-  EXPECT_EQ(controls["lstItems"]["items"], nlohmann::json::array({"one", "two"}));
-  EXPECT_EQ(controls["lstItems"]["listIndex"], 1);
-  EXPECT_EQ(controls["optSQL"]["container"], "frmSource");
-  EXPECT_EQ(controls["optTable"]["value"], 1);
-  EXPECT_EQ(controls["udRow"]["buddy"], "txtRow");
-  EXPECT_EQ(controls["udRow"]["min"], 1);
-  EXPECT_EQ(controls["tmrPoll"]["interval"], 500);
-  EXPECT_EQ(controls["cmbSheet"]["editable"], false);
+  const nlohmann::json expected = nlohmann::json::parse(R"({"txtName": {"text": "Sales \u00e9"},
+      "lstItems": {"items": ["one", "two"], "listIndex": 1}, "optSQL": {"container": "frmSource"},
+      "optTable": {"value": 1}, "udRow": {"buddy": "txtRow", "min": 1},
+      "tmrPoll": {"interval": 500}, "cmbSheet": {"editable": false}})");
+  for (const auto& [name, fields] : expected.items()) {
+    for (const auto& [key, value] : fields.items()) EXPECT_EQ(controls[name][key], value) << name;
+  }
   EXPECT_FALSE(controls["cmdOK"].contains("text"));
 }
 

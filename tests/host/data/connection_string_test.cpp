@@ -47,7 +47,6 @@ TEST(ChooseProviderTest, EachStringGoesToItsProvider) {
       {"Data Source=/data/x.sqlite", ProviderKind::kSqlite, "/data/x.sqlite"},
       // ODBC strings pass unchanged.
       {odbc, ProviderKind::kOdbc, odbc},
-      {"DSN=Sales", ProviderKind::kOdbc, "DSN=Sales"},
       // The ODBC string's own UID wins over the provider's User ID.
       {"Provider=MSDASQL.1;Persist Security Info=False;User ID=ann;Extended Properties=\"DSN="
        "Sales;UID=bob\";Password=pw",

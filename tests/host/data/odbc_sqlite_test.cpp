@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "data_test_support.h"
-#include "host/data/builtin_data_access.h"
 #include "host/data/odbc_session.h"
 #include "testing/temp_dir.h"
 

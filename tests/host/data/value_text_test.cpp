@@ -10,7 +10,6 @@
 #include <limits>
 
 #include "data_test_support.h"
-#include "host/data/builtin_data_access.h"
 #include "host/data/odbc_session.h"
 #include "host/data/value_text.h"
 #include "testing/temp_dir.h"
@@ -28,7 +27,6 @@ struct NumberCase {
 
 const NumberCase kCases[] = {
     {1e6, "1000000", "1000000"},
-    {-700000, "-700000", "-700000"},
     {1e14, "100000000000000", "1E+14"},
     {1e15, "1E+15", "1E+15"},
     {0.1 + 0.2, "0.3", "0.3"},
@@ -38,7 +36,6 @@ const NumberCase kCases[] = {
     {-0.0, "0", "0"},
     {123456789012345678.0, "1.23456789012346E+17", "1.234568E+17"},
     {DBL_TRUE_MIN, "4.94065645841247E-324", nullptr},
-    {DBL_MIN, "2.2250738585072E-308", nullptr},
     {DBL_MAX, "1.79769313486232E+308", nullptr},
     {kInf, "Infinity", "Infinity"},
     {-kInf, "-Infinity", "-Infinity"},

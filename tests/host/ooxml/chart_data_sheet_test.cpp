@@ -116,7 +116,7 @@ TEST_F(ChartDataSheet, SheetStartsWithWhatTheChartShowsAndTakesPastes) {
   EXPECT_THROW(other.OLEFormat().Object().Application().DataSheet().Cells(1, 1).Paste(), Error);
 }
 
-TEST_F(ChartDataSheet, MoreSeriesThanTheChartHadAreClonedFromTheLast) {
+TEST_F(ChartDataSheet, MoreSeriesAreClonedFromTheLastFewerPointsDropTheirFormats) {
   Open("poi-pie-chart.pptx");
   Refill(Graph(), "Region\tSales\tCost\r\nNorth\t10\t4\r\nSouth\t20,5\tx\r\nEast\t1e3\t6\r\n");
   EXPECT_FALSE(deck_->Saved());
@@ -135,6 +135,20 @@ TEST_F(ChartDataSheet, MoreSeriesThanTheChartHadAreClonedFromTheLast) {
       {"<dimension ref=\"A1:C4\"/>",
        "<c r=\"A2\" t=\"inlineStr\"><is><t>North</t></is></c><c r=\"B2\"><v>10</v></c>"});
   testing::ExpectParts(ReadEntry(workbook, "xl/workbook.xml"), {"name=\"Sheet1\""});
+
+  // Refilled again with fewer points, the point formats beyond the data go.
+  Refill(Graph(), "k\tv\r\na\t9\r\n");
+  std::string xml = ChartXml();
+  EXPECT_EQ(ReadSeries(xml), Strings{"v|a|9|Sheet1!$B$2:$B$2|General"});
+  testing::ExpectParts(xml, {"!<c:dPt><c:idx val=\"1\"/>"});
+  // An empty sheet keeps one series without points, so a later fill has a model.
+  Graph().DataSheet().ClearContents();
+  Graph().Update();
+  Strings empty = SavedSeries();
+  ASSERT_EQ(empty.size(), 1u);
+  EXPECT_EQ(empty[0].rfind("|||", 0), 0u) << empty[0];
+  Refill(Graph(), "k\tv\tw\r\na\t1\t2\r\n");
+  EXPECT_EQ(SavedSeries().size(), 2u);
 }
 
 TEST_F(ChartDataSheet, FewerSeriesDropTheRestAndKeepTheSheetName) {
@@ -218,24 +232,6 @@ TEST_F(ChartDataSheet, ExcludedColumnsAreLeftOut) {
   sheet.Columns(1).SetInclude(false);
   Graph().Update();
   testing::ExpectParts(ChartXml(), {"!<c:cat>"});
-}
-
-TEST_F(ChartDataSheet, RefillTwiceAndEmptyBlock) {
-  Open("poi-pie-chart.pptx");
-  Refill(Graph(), "k\tv\r\na\t1\r\nb\t2\r\nc\t3\r\nd\t4\r\ne\t5\r\n");
-  Refill(Graph(), "k\tv\r\na\t9\r\n");
-  std::string xml = ChartXml();
-  EXPECT_EQ(ReadSeries(xml), Strings{"v|a|9|Sheet1!$B$2:$B$2|General"});
-  // Point formats beyond the data go.
-  testing::ExpectParts(xml, {"!<c:dPt><c:idx val=\"1\"/>"});
-  // An empty sheet keeps one series without points, so a later fill has a model.
-  Graph().DataSheet().ClearContents();
-  Graph().Update();
-  Strings empty = SavedSeries();
-  ASSERT_EQ(empty.size(), 1u);
-  EXPECT_EQ(empty[0].rfind("|||", 0), 0u) << empty[0];
-  Refill(Graph(), "k\tv\tw\r\na\t1\t2\r\n");
-  EXPECT_EQ(SavedSeries().size(), 2u);
 }
 
 TEST(ChartNumbers, CellsParseAndFormulasNameTheirColumn) {

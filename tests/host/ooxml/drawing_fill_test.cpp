@@ -79,11 +79,6 @@ TEST(DrawingColorTest, TransformsFollowTheirDefinitions) {
     EXPECT_EQ(color->Hex(), test.hex) << test.element;
     EXPECT_NEAR(color->alpha, test.alpha, 1e-9) << test.element;
   }
-  pugi::xml_document reference;
-  ASSERT_TRUE(reference.load_string(
-      "<a:fontRef idx=\"minor\"><a:schemeClr val=\"accent2\"><a:shade val=\"0\"/></a:schemeClr>"
-      "</a:fontRef>"));
-  EXPECT_EQ(drawing::ReferenceColor(reference.first_child(), scheme)->Hex(), "#000000");
 }
 
 // The theme the deck tests draw with: fill, line, effect and background styles that use phClr.
@@ -159,7 +154,6 @@ std::string Gradient(const std::string& shade, const std::string& attributes = "
 TEST_F(DrawingFillTest, FillsAndLinesInTheSvg) {
   const std::string blip = "<a:blip r:embed=\"rId2\"/>", red = "<a:srgbClr val=\"FF0000\"/>";
   ExpectDrawn({
-      // Box 10,20 100x50: fills, lines, outlines and line ends of the common kinds.
       {BoxShape("<a:prstGeom prst=\"rect\"/><a:solidFill>" + red + "</a:solidFill>"),
        {"<rect x=\"10\" y=\"20\" width=\"100\" height=\"50\" fill=\"#ff0000\""}},
       {BoxShape("<a:solidFill><a:srgbClr val=\"FF0000\"><a:alpha "

@@ -62,7 +62,6 @@ TEST(GeometryTest, PresetsAndCustomPathsFollowTheirFormulas) {
        smiley,
        {"d=\"M0 50 A50 50 0 0 1 100 50 A50 50 0 0 1 0 50 Z\"", "fill-opacity=\"0.2\"",
         "fill=\"none\" stroke=\"#000000\""}},
-      {200, 100, smiley, {"d=\"M0 50 A100 50 0 0 1 200 50 A100 50 0 0 1 0 50 Z\""}},
       // The outer points of the star touch the left side at 38.2 % of the height, the top point
       // is the top middle.
       {100, 100, star, {"d=\"M0 38.2 ", " L50 0 "}},

@@ -1,7 +1,6 @@
 // Text as the slide shows it: lines, bullets, numbers, fonts Linux has, and fields.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <pugixml.hpp>
 #include <string>
 
@@ -133,7 +132,6 @@ TEST_F(DrawingTextTest, ParagraphsAndRunsKeepTheirFormatting) {
     std::string presentation_tail = "";
     std::string layout = "";
   } cases[] = {
-      // Auto-fit takes its reduction off the line spacing.
       {kFitted, "//p", "font-size:10px;line-height:0.96"},
       // A box's own choice not to fit its text overrides its layout's.
       {Title("<a:bodyPr><a:noAutofit/></a:bodyPr>"), "//p", "font-size:20px", "", "",
@@ -210,10 +208,10 @@ TEST(AutoNumberTextTest, SchemesWriteTheirNumbers) {
     int number;
     const char* text;
   } cases[] = {
-      {"arabicParenR", 12, "12)"},   {"arabicParenBoth", 2, "(2)"}, {"arabicPlain", 5, "5"},
-      {"alphaLcPeriod", 2, "b."},    {"alphaUcParenR", 28, "BB)"},  {"romanUcPeriod", 14, "XIV."},
-      {"romanLcParenR", 9, "ix)"},   {"circleNumDbPlain", 3, "③"},  {"ea1JpnKorPeriod", 2, "２．"},
-      {"ea1ChsPeriod", 12, "十二."}, {"someFutureScheme", 4, "4."},
+      {"arabicParenR", 12, "12)"},   {"arabicParenBoth", 2, "(2)"},  {"alphaLcPeriod", 2, "b."},
+      {"alphaUcParenR", 28, "BB)"},  {"romanUcPeriod", 14, "XIV."},  {"romanLcParenR", 9, "ix)"},
+      {"circleNumDbPlain", 3, "③"},  {"ea1JpnKorPeriod", 2, "２．"}, {"ea1ChsPeriod", 12, "十二."},
+      {"someFutureScheme", 4, "4."},
   };
   for (const Case& test : cases) {
     EXPECT_EQ(AutoNumberText(test.scheme, test.number), test.text) << test.scheme;
@@ -227,11 +225,9 @@ TEST(FontMappingTest, FamiliesKeepTheirWidthsAndGenericFamily) {
   } cases[] = {
       {"Calibri", "'Calibri','Carlito',sans-serif"},
       {"Cambria", "'Cambria','Caladea',serif"},
-      {"Courier New", "'Courier New','Liberation Mono',monospace"},
       {"Palatino Linotype", "'Palatino Linotype','DejaVu Serif',serif"},
       {"Century Gothic", "'Century Gothic','DejaVu Sans',sans-serif"},
       {"Consolas", "'Consolas','DejaVu Sans Mono',monospace"},
-      {"Segoe UI", "'Segoe UI','DejaVu Sans',sans-serif"},
   };
   for (const Case& test : cases) EXPECT_EQ(CssFontFamily(test.family), test.css);
 }
@@ -268,8 +264,7 @@ TEST(SymbolFontTest, CharactersBecomeTheirUnicodeEquivalents) {
       {"Wingdings 2", "\xEF\x82\x97", "•"},  // U+F097
       {"Wingdings 3", "\xEF\x81\xB5", "▶"},  // U+F075
       {"Symbol", "abp", "αβπ"},
-      {"Symbol", "\xEF\x82\xAE", "→"},  // U+F0AE
-      {"Wingdings", "▪", "▪"},          // already Unicode
+      {"Wingdings", "▪", "▪"},  // already Unicode
   };
   for (const Case& test : cases) {
     EXPECT_TRUE(IsSymbolFont(test.family));

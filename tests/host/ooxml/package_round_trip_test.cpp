@@ -69,7 +69,6 @@ TEST(PackageRoundTrip, ChangeRewritesOnlyTheTouchedParts) {
   }
   for (const std::string& name : EntryNames(original)) {
     if (name == "ppt/slides/slide2.xml") {
-      EXPECT_NE(ReadEntry(changed, name), ReadEntry(original, name));
       testing::ExpectParts(ReadEntry(changed, name), {"show=\"0\""});
     } else {
       EXPECT_TRUE(RawEntry(changed, name) == RawEntry(original, name)) << name;

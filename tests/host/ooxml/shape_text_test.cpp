@@ -57,7 +57,6 @@ TEST_F(ShapeText, WhatIsWrittenReadsBack) {
       {"",
        "",
        {"<a:p><a:pPr algn=\"ctr\"/><a:endParaRPr lang=\"de-DE\" sz=\"900\"/></a:p>", "!<a:r>"}},
-      {"\r", "\r"},
       {"a\r\rb", "a\r\rb"},
       {"\va", "\va"},
       {"a\v", "a\v"},

@@ -22,7 +22,7 @@ std::vector<std::string> All(host::Tags& tags) {
   return all;
 }
 
-TEST(Tags, ReadsTagsPowerPointWroteOnAllThreeOwners) {
+TEST(Tags, ReadsTagsOtherProgramsWrote) {
   auto deck = PackagePresentation::Open(FixturePath("pptx/shapecrawler-018-tags-chart-ole.pptx"));
   host::Tags& presentation = deck->Tags();
   ASSERT_EQ(presentation.Count(), 2);
@@ -35,9 +35,8 @@ TEST(Tags, ReadsTagsPowerPointWroteOnAllThreeOwners) {
   EXPECT_EQ(slide.Name(2), "MONE_MU_PICTURE PLACEHOLDER 13");
   EXPECT_EQ(slide.Item("mone_mu_picture placeholder 13"),
             "Top=2.362205E-04|Left=0|Width=780|Height=396.8141");
-}
 
-TEST(Tags, NamesWrittenLowerCaseByAnotherToolComeBackUpperCase) {
+  // Names written lower-case by another tool come back upper-case.
   testing::DeckLayout layout = testing::OneSlide("");
   layout.slides[0].after_tree = "<p:custDataLst><p:tags r:id=\"rId7\"/></p:custDataLst>";
   layout.slides[0].rels = testing::Rel("rId7", "tags", "../tags/tag1.xml");
@@ -51,8 +50,8 @@ TEST(Tags, NamesWrittenLowerCaseByAnotherToolComeBackUpperCase) {
       "vnd.openxmlformats-officedocument.presentationml.tags+xml\"/>";
   TempDir dir;
   std::string path = dir.Write("lower.pptx", testing::BuildDeck(layout));
-  auto deck = PackagePresentation::Open(path);
-  host::Tags& tags = deck->Slides().Item(1).Tags();
+  auto lower = PackagePresentation::Open(path);
+  host::Tags& tags = lower->Slides().Item(1).Tags();
   EXPECT_EQ(All(tags),
             (std::vector<std::string>{"QUENDRA CONNECTION01=0\tSales\tC:\\data\\sales.txt",
                                       "MIXED CASE=Keeps Its Case"}));
@@ -60,7 +59,7 @@ TEST(Tags, NamesWrittenLowerCaseByAnotherToolComeBackUpperCase) {
   // Replacing it by another spelling of the name keeps one tag, now stored upper-case.
   tags.Add("Mixed CASE", "new");
   EXPECT_EQ(tags.Count(), 2);
-  deck->Save();
+  lower->Save();
   ExpectParts(ReadEntry(path, "ppt/tags/tag1.xml"), {"name=\"MIXED CASE\" val=\"new\""});
 }
 

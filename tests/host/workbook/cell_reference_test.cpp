@@ -5,7 +5,7 @@
 namespace vintrel::host::workbook {
 namespace {
 
-TEST(ParseRangeTest, AcceptsTheFormsAuthorsType) {
+TEST(ParseRangeTest, AcceptsTheFormsAuthorsTypeAndNothingElse) {
   using RangeCase = std::pair<const char*, CellRange>;
   for (const auto& [text, range] :
        {RangeCase{"A1:C10", {1, 1, 10, 3}}, RangeCase{"$A$1:$C$10", {1, 1, 10, 3}},
@@ -16,9 +16,6 @@ TEST(ParseRangeTest, AcceptsTheFormsAuthorsType) {
         RangeCase{"A1:XFD1048576", {1, 1, kMaxRows, kMaxColumns}}}) {
     EXPECT_EQ(ParseRange(text), range) << text;
   }
-}
-
-TEST(ParseRangeTest, RefusesEverythingElse) {
   for (const char* text :
        {"",          " ",   ":",    "A",    "1",        "A1:",   ":A1",      "ZZZ1:A", "A1:B",
         "A:1",       "A0",  "A01x", "XFE1", "A1048577", "AAAA1", "A1:B2:C3", "A1;B2",  "A1,B2",

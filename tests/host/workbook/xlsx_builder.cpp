@@ -44,7 +44,6 @@ Parts WorkbookParts(const BookContents& contents) {
   }
   if (contents.has_shared_strings) book.shared_strings = contents.shared_strings;
   if (!contents.styles.empty()) book.styles = contents.styles;
-  book.date1904 = contents.date1904;
   book.defined_names = contents.defined_names;
   Parts parts;
   for (auto& [name, data] : xlsx::BookParts(book)) parts[name] = std::move(data);

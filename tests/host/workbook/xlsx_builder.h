@@ -22,8 +22,7 @@ struct BookContents {
   std::map<std::string, std::string> sheets;  // in name order; "1 Data" sorts before "2 Other"
   std::string shared_strings;                 // inner XML of <sst>; no part when empty
   bool has_shared_strings = true;
-  std::string styles;  // inner XML of <styleSheet>; no part when empty
-  bool date1904 = false;
+  std::string styles;         // inner XML of <styleSheet>; no part when empty
   std::string defined_names;  // inner XML of <definedNames>
 };
 Parts WorkbookParts(const BookContents& contents);

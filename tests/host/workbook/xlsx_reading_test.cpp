@@ -27,7 +27,6 @@ constexpr char kStyles[] =
 
 class XlsxReadingTest : public ::testing::Test {
  protected:
-  // Opens the package of `parts` under the file name `name`.
   std::unique_ptr<Workbook> Open(const testing::Parts& parts, const std::string& name) {
     testing::WriteZip(dir_.File(name), parts);
     return app_.Open(dir_.File(name), {});
@@ -98,22 +97,6 @@ TEST_F(XlsxReadingTest, StylesGiveNumberFormatsAndTexts) {
   EXPECT_EQ(cells[1].value.kind, Kind::kDate);
 }
 
-TEST_F(XlsxReadingTest, Date1904WorkbooksShowTheirOwnDatesAndGiveAbsoluteValues) {
-  BookContents contents;
-  contents.date1904 = true;
-  contents.styles = kStyles;
-  contents.sheets["Data"] =
-      SheetXml(R"(<row r="1"><c r="A1" s="3"><v>0</v></c>)"
-               R"(<c r="B1" s="3"><v>37623</v></c><c r="C1"><v>37623</v></c></row>)");
-  std::vector<Cell> cells = Read(contents, "A1:C1");
-  EXPECT_EQ(cells[0].text, "1/1/1904");
-  EXPECT_EQ(cells[1].text, "1/3/2007");
-  EXPECT_EQ(cells[1].value.kind, Kind::kDate);
-  EXPECT_EQ(cells[1].value.ToText(), "1/3/2007");
-  EXPECT_EQ(cells[2].value.kind, Kind::kNumber);  // not a date: the number stays as stored
-  EXPECT_EQ(cells[2].value.number, 37623);
-}
-
 TEST_F(XlsxReadingTest, SheetsKeepOrderNamesAndTypes) {
   BookContents contents;
   contents.sheets["1 Data"] = SheetXml("");
@@ -147,12 +130,11 @@ TEST_F(XlsxReadingTest, NamesOfTheWorkbookStandForTheirRanges) {
   contents.sheets["Data"] = SheetXml(R"(<row r="1"><c r="A1"><v>1</v></c><c r="B1"><v>2</v></c>)"
                                      R"(</row><row r="2"><c r="A2"><v>3</v></c></row>)");
   contents.sheets["Bob's"] = SheetXml(R"(<row r="5"><c r="C5"><v>9</v></c></row>)");
-  contents.defined_names =
-      R"(<definedName name="Sales">Data!$A$1:$B$2</definedName>)"
-      R"(<definedName name="Corner">'Bob''s'!$C$5</definedName>)"
-      R"(<definedName name="Corner" localSheetId="1">Data!$B$1</definedName>)"  // sheets sort by
-                                                                                // name
-      R"(<definedName name="Moving">OFFSET(Data!$A$1,0,0,2,2)</definedName>)";
+  contents.defined_names = R"(<definedName name="Sales">Data!$A$1:$B$2</definedName>)"
+                           R"(<definedName name="Corner">'Bob''s'!$C$5</definedName>)"
+                           // Sheets sort by name: Data is the second.
+                           R"(<definedName name="Corner" localSheetId="1">Data!$B$1</definedName>)"
+                           R"(<definedName name="Moving">OFFSET(Data!$A$1,0,0,2,2)</definedName>)";
   auto book = Open(contents);
   Worksheet& data = book->Sheets("Data");
   std::vector<Cell> sales = data.Range("sales");
@@ -168,17 +150,7 @@ TEST_F(XlsxReadingTest, NamesOfTheWorkbookStandForTheirRanges) {
   EXPECT_THAT(ErrorOf([&] { data.Range("Unknown"); }).description(), HasSubstr("not a cell range"));
 }
 
-// Random damage is the fuzz targets' job; a broken part in a sound package must still say which.
-TEST_F(XlsxReadingTest, BrokenXmlInsideAGoodPackageFailsWithItsName) {
-  BookContents contents;
-  contents.sheets["Data"] = SheetXml("<row><c><v>1</v></c></row>");
-  testing::Parts parts = WorkbookParts(contents);
-  parts["xl/workbook.xml"] = "<workbook><sheets><sheet name='x'";
-  EXPECT_THAT(ErrorOf([&] { Open(parts, "broken.xlsx"); }).description(),
-              HasSubstr("xl/workbook.xml"));
-}
-
-TEST_F(XlsxReadingTest, PrefixedElementsAndOddRelationshipTargetsAreUnderstood) {
+TEST_F(XlsxReadingTest, OddPartsAreUnderstoodAndABrokenOneIsNamed) {
   testing::Parts parts;
   const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
   parts["_rels/.rels"] = "<Relationships><Relationship Id=\"a\" Type=\"" + rel +
@@ -193,6 +165,10 @@ TEST_F(XlsxReadingTest, PrefixedElementsAndOddRelationshipTargetsAreUnderstood) 
       "<x:worksheet xmlns:x=\"s\"><x:sheetData><x:row r=\"1\"><x:c r=\"A1\" t=\"inlineStr\">"
       "<x:is><x:t>prefixed</x:t></x:is></x:c></x:row></x:sheetData></x:worksheet>";
   EXPECT_EQ(Open(parts, "odd.xlsx")->Sheets("S").Range("A1")[0].text, "prefixed");
+  // A broken part in a sound package is named (random damage is the fuzz targets' job).
+  parts["book/main.xml"] = "<x:workbook><x:sheets><x:sheet name='x'";
+  EXPECT_THAT(ErrorOf([&] { Open(parts, "broken.xlsx"); }).description(),
+              HasSubstr("book/main.xml"));
 }
 
 }  // namespace
