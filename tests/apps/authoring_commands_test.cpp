@@ -238,6 +238,10 @@ TEST_F(FormCommandTest, ReplaysAnswerPickersAndSaveOnlyWhatTheyDid) {
       {"an answer of another picker", "frmDistribution",
        window + lines({add, R"({"picker":"file","answer":"x"})", ok}), 2,
        "no picker is open to take this answer", ""},
+      {"a refused action, and OK with a start that is no date", "frmDistribution",
+       lines({R"({"control":"cmdDelete","click":true})",
+              R"({"control":"txtStartDate","set":"soon"})", ok}),
+       2, "No valid start date specified. Please specify date and time.", ""},
       {"a file picked", "frmTextFileConnection",
        lines({R"({"control":"cmdBrowseFileSystem","click":true})",
               R"({"picker":"file","answer":"data/sales.tsv"})"}),
@@ -272,26 +276,6 @@ TEST_F(FormCommandTest, ReplaysAnswerPickersAndSaveOnlyWhatTheyDid) {
     EXPECT_THAT(result.out, HasSubstr(c.shown));
     EXPECT_EQ(Run({"distribution", deck}).out, c.stored);
   }
-}
-
-TEST_F(FormCommandTest, ReplayedActionsShowTheFormsRulesAndMessages) {
-  const std::string events = home_.Write("events.jsonl",
-                                         R"({"control":"cmdDelete","click":true}
-{"control":"txtStartDate","set":"soon"}
-{"control":"cmdClose","click":true}
-)");
-  const ProgramResult result =
-      Run({"form", "frmDistribution", deck_, "--json", "--events", events});
-  EXPECT_EQ(result.exit_code, 2) << "an action was refused";
-  const nlohmann::json out = nlohmann::json::parse(result.out);
-  EXPECT_EQ(out["refused"].size(), 1u);
-  EXPECT_EQ(out["refused"][0]["line"], 1);
-  EXPECT_THAT(out["refused"][0]["error"].get<std::string>(), HasSubstr("is disabled"));
-  EXPECT_EQ(out["messages"], nlohmann::json::array(
-                                 {"No valid start date specified. Please specify date and time."}));
-  EXPECT_EQ(out["form"]["visible"], true) << "OK refused: the form stays open";
-  EXPECT_EQ(out["form"]["focus"], "cmdClose");
-  EXPECT_EQ(Run({"distribution", deck_}).out, "") << "nothing was saved";
 }
 
 // A shape page works on the selection the command makes, and previews the row typed.
