@@ -117,9 +117,6 @@ void ExpectFilled(const ExampleCopy& example, const std::string& json,
   const Table totals =
       QueryDatabase(example.Example("data/board.db"), "SELECT region, total, orders FROM totals");
   const Table targets = SheetTable(example.Example("data/targets.xlsx"), "Targets");
-  ASSERT_GE(sales.size(), 2u);
-  ASSERT_GE(totals.size(), 2u);
-  ASSERT_GE(targets.size(), 1u);
   EXPECT_EQ(TextOf(json, "North sales"), sales.at(0).at("Sales"));
   EXPECT_EQ(TextOf(json, "Region name"), sales.at(0).at("Region"));
 
@@ -213,9 +210,6 @@ TEST(ExampleTest, OpenSaveAndReopenAfterTheDataChanged) {
   const std::string json = Inspect(example, moments);
   ExpectFilled(example, json, moments);
   EXPECT_EQ(ReadFile(example.Example(kDeck)), before) << "inspect must not save";
-  for (const std::string number : {"01", "02", "03", "04"}) {
-    EXPECT_THAT(json, HasSubstr("\"number\":\"" + number + "\""));
-  }
 
   // The committed file was saved by the program, too.
   ExpectNothingLinkedStored(example.Example(kDeck));
