@@ -104,7 +104,6 @@ TEST_F(RealWorldFilesTest, EveryTextWrittenIntoThePackageIsValidXml) {
 
 using Parts = std::vector<std::pair<std::string, std::string>>;
 
-// Every entry of a package, in archive order.
 Parts ReadParts(const std::string& path) {
   Parts parts;
   const auto archive = ooxml::ZipArchive::Open(path);
