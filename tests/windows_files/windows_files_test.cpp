@@ -7,11 +7,9 @@
 // formulas' cached values by the workbook reader (tests/host/workbook).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -39,20 +37,6 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
     at += to.size();
   }
   return text;
-}
-
-// Writes `edits` into a copy of `source` named `target`; each edit must change something.
-void Rewrite(const std::string& source, const std::string& target, const std::vector<Edit>& edits) {
-  auto package = ooxml::ZipArchive::Open(source);
-  std::map<std::string, std::string> parts;
-  for (const Edit& edit : edits) {
-    if (!parts.count(edit.part)) parts[edit.part] = package->Read(edit.part);
-    const std::string changed = ReplaceAll(parts[edit.part], edit.from, edit.to);
-    EXPECT_NE(changed, parts[edit.part]) << edit.part << ": no \"" << edit.from << "\"";
-    parts[edit.part] = changed;
-  }
-  for (auto& [name, text] : parts) package->Write(name, std::move(text));
-  package->SaveAs(target);
 }
 
 // The example's connection tags as this system wrote them (tag1.xml holds the presentation's).
@@ -102,10 +86,16 @@ class WindowsFiles : public ::testing::Test {
     ASSERT_EQ(original_.texts.size(), kShapes.size()) << original_.out;
     ASSERT_EQ(original_.picture, "north.png") << original_.out;
   }
+  // The example with `edits` made, as `name`; each edit must change something.
   std::string Deck(const std::string& name, const std::vector<Edit>& edits) {
-    const std::string deck = example_.Example(name);
-    Rewrite(example_.Example("sales-board.pptx"), deck, edits);
-    return deck;
+    auto package = ooxml::ZipArchive::Open(example_.Example("sales-board.pptx"));
+    for (const Edit& edit : edits) {
+      const std::string text = package->Read(edit.part);
+      package->Write(edit.part, ReplaceAll(text, edit.from, edit.to));
+      EXPECT_NE(package->Read(edit.part), text) << edit.part << ": no \"" << edit.from << "\"";
+    }
+    package->SaveAs(example_.Example(name));
+    return example_.Example(name);
   }
   // The deck shows what the example shows, and the file is never written.
   void ExpectSameAsTheExample(const std::string& deck,
@@ -182,8 +172,8 @@ TEST_F(WindowsFiles, DrivesSharesAndWindowsProvidersSayWhatToChange) {
 }
 
 TEST_F(WindowsFiles, RegionalNumbersAndDayFirstDates) {
-  // A German machine: the refresh rate with a decimal comma, the distribution window day first
-  // with dots, a British one with slashes.
+  // A German machine: the refresh rate with a decimal comma (read as tests/connections shows),
+  // the distribution window day first with dots, a British one with slashes.
   std::vector<Edit> edits = {
       {kPresentationTags, "&#09;*&#09;0&#09;\"/><p:tag name=\"QUENDRA CONNECTION03",
        "&#09;*&#09;1500,5&#09;\"/><p:tag name=\"QUENDRA CONNECTION03"},
@@ -195,9 +185,6 @@ TEST_F(WindowsFiles, RegionalNumbersAndDayFirstDates) {
   };
   const std::string deck = Deck("regional.pptx", edits);
   ExpectSameAsTheExample(deck);
-  const ProgramResult list = example_.Vintrel({"connections", "list", deck});
-  EXPECT_EQ(list.exit_code, 0) << list.err;
-  EXPECT_NE(list.out.find("1500.5"), std::string::npos) << list.out;
   const ProgramResult window = example_.Vintrel({"distribution", deck});
   EXPECT_EQ(window.exit_code, 0) << window.err;
   EXPECT_EQ(window.out,
@@ -254,8 +241,7 @@ TEST(PathMap, ConnectionStringsKeepEverythingButTheMappedFile) {
   const Context& ctx = twins.ctx;
   EXPECT_EQ(MapConnectionStringPaths(ctx, "Provider=SQLite;Data Source=C:\\Shows\\board.db"),
             "Provider=SQLite;Data Source=C:\\Shows\\board.db");
-  EXPECT_EQ(WindowsPathAdvice(ctx, "Provider=SQLite;Data Source=C:\\Shows\\board.db").empty(),
-            false);
+  EXPECT_NE(WindowsPathAdvice(ctx, "Provider=SQLite;Data Source=C:\\Shows\\board.db"), "");
   EXPECT_EQ(WindowsPathAdvice(ctx, "Driver={PostgreSQL Unicode};Database=sales"), "");
   EXPECT_EQ(WindowsPathAdvice(ctx, "data/x.txt"), "");
 }
