@@ -20,7 +20,6 @@
 #include <thread>
 
 #include "faults/fault_support.h"
-#include "testing/temp_dir.h"
 
 namespace vintrel::testing {
 namespace {

@@ -6,7 +6,6 @@
 // the values of the data files burnt in, and the presentation it was made from keeps every byte.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -20,8 +19,6 @@
 #include <pugixml.hpp>
 
 #include "faults/fault_support.h"
-#include "testing/run_program.h"
-#include "testing/temp_dir.h"
 
 namespace vintrel::testing {
 namespace {

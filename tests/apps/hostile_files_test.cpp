@@ -7,7 +7,6 @@
 #include <sys/resource.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <filesystem>
 #include <pugixml.hpp>
 
@@ -15,8 +14,6 @@
 #include "host/common/text_encoding.h"
 #include "host/ooxml/zip_archive.h"
 #include "testing/hostile_zip.h"
-#include "testing/run_program.h"
-#include "testing/temp_dir.h"
 
 namespace vintrel::testing {
 namespace {

@@ -15,8 +15,6 @@
 #include "faults/fault_support.h"
 #include "host/ooxml/zip_archive.h"
 #include "page_export.h"
-#include "testing/run_program.h"
-#include "testing/temp_dir.h"
 
 namespace vintrel::testing {
 namespace {
