@@ -1,10 +1,9 @@
 // Presentations as the add-in writes them on Windows, built here from the bundled example by
-// rewriting its tags the way a Windows machine fills them: backslash paths, the folder
-// placeholder, drive letters and UNC names, regional numbers and dates, Windows database
-// providers. Each one opens, fills and shows on Linux when its data travels with it (the same
-// values as the example), or fails with a message that says what to change. Tag names in other
-// letter cases are read as upper case by the package host (tests/host/ooxml/tags_test.cpp), and
-// formulas' cached values by the workbook reader (tests/host/workbook).
+// rewriting its tags the way a Windows machine fills them. Each one opens, fills and shows on
+// Linux when its data travels with it (the same values as the example), or fails with a message
+// that says what to change. Tag names in other letter cases are read as upper case by the package
+// host (tests/host/ooxml/tags_test.cpp), and formulas' cached values by the workbook reader
+// (tests/host/workbook).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -53,8 +52,7 @@ struct Shown {
 const std::vector<std::string> kShapes = {"North sales",  "South sales", "East total",
                                           "North orders", "Q1 target",   "Q1 share"};
 
-// Opens the deck as an author does (`vintrel inspect --json`: connections read, shapes filled),
-// then runs its show for two seconds.
+// The deck opened as an author opens it, then shown for two seconds.
 Shown Show(const ExampleCopy& example, const std::string& deck,
            const std::map<std::string, std::string>& environment = {}) {
   Shown shown;
@@ -97,7 +95,6 @@ class WindowsFiles : public ::testing::Test {
     package->SaveAs(example_.Example(name));
     return example_.Example(name);
   }
-  // The deck shows what the example shows, and the file is never written.
   void ExpectSameAsTheExample(const std::string& deck,
                               const std::map<std::string, std::string>& environment = {}) {
     const std::string before = ReadFile(deck);
@@ -113,7 +110,6 @@ class WindowsFiles : public ::testing::Test {
     const std::string said = result.out + result.err + example_.ErrorLog();
     for (const std::string& text : advice) EXPECT_THAT(said, HasSubstr(text));
   }
-  // The example with its database's connection string replaced.
   std::string DatabaseDeck(const std::string& name, const std::string& connection) {
     return Deck(name,
                 {{kPresentationTags, "Provider=SQLite;Data Source=data/board.db", connection}});
