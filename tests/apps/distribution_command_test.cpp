@@ -66,11 +66,10 @@ TEST(DistributionCommandTest, APlayerShowsASentCopyWithItsData) {
   ExampleCopy example;
   example.Settings("[Info]\nDistributionFolder=" + example.File("dist") + "\n");
   const std::string deck = example.Example("sales-board.pptx");
-  ASSERT_EQ(example
-                .Vintrel({"distribution", deck, "--computer", "screen-1", "--start",
-                          "2000-01-01 00:00", "--stop", "2099-01-01 00:00"})
-                .exit_code,
-            0);
+  const ProgramResult listed =
+      example.Vintrel({"distribution", deck, "--computer", "screen-1", "--start",
+                       "2000-01-01 00:00", "--stop", "2099-01-01 00:00"});
+  ASSERT_EQ(listed.exit_code, 0) << listed.err;
   const ProgramResult sent = example.Vintrel({"send", deck});
   ASSERT_EQ(sent.exit_code, 0) << sent.err;
 
