@@ -209,11 +209,10 @@ class BrokerDistribution : public BrokerTest {
   void SetUp() override {
     BrokerTest::SetUp();
     if (IsSkipped()) return;
-    ASSERT_EQ(example_
-                  .Vintrel({"distribution", deck_, "--computer", "screen-1", "--start",
-                            "2000-01-01 00:00", "--stop", "2099-01-01 00:00"})
-                  .exit_code,
-              0);
+    const ProgramResult listed =
+        example_.Vintrel({"distribution", deck_, "--computer", "screen-1", "--start",
+                          "2000-01-01 00:00", "--stop", "2099-01-01 00:00"});
+    ASSERT_EQ(listed.exit_code, 0) << listed.err;
   }
   std::vector<std::string> Player(const std::string& seconds) const {
     return {"player",     "--broker", Address(), "--cache", cache_,
