@@ -1,27 +1,25 @@
 // The commands that use a broker, through a real Mosquitto of the test's own on free loopback
 // ports (tests/mqtt/mosquitto.conf: MQTT, and MQTT on WebSockets for browsers): `vintrel show
-// --publish` watched by a subscriber made with the same client library, `vintrel send --to
-// mqtt://...` leaving the presentation on the broker for players that come later (`--withdraw`
-// takes it away again), and `vintrel player --broker` keeping what the broker holds in its cache
-// and showing it. Skipped when the `mosquitto` broker is not installed.
+// --publish` watched by the broker's own `mosquitto_sub`, `vintrel send --to mqtt://...` leaving
+// the presentation on the broker for players that come later (`--withdraw` takes it away again),
+// and `vintrel player --broker` keeping what the broker holds in its cache and showing it.
+// Skipped when the `mosquitto` broker or its clients are not installed.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <mosquitto.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <thread>
 
 #include "faults/fault_support.h"
-#include "testing/temp_dir.h"
 
 namespace vintrel::testing {
 namespace {
@@ -30,6 +28,7 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 constexpr char kBroker[] = "/usr/sbin/mosquitto";
+constexpr char kSubscriber[] = "/usr/bin/mosquitto_sub";
 
 // A Mosquitto of the test's own; it drops root for its own user, so its folder is readable.
 class Broker {
@@ -61,13 +60,12 @@ class Broker {
       ::execl(kBroker, kBroker, "-c", config.c_str(), static_cast<char*>(nullptr));
       ::_exit(127);
     }
-    // Until it listens (a client's connect returns once the connection is made).
-    mosquitto_lib_init();
-    mosquitto* probe = mosquitto_new(nullptr, true, nullptr);
-    for (int i = 0; i < 100 && mosquitto_connect(probe, "127.0.0.1", port_, 10) != 0; ++i) {
+    // Until it answers a subscription.
+    const std::vector<std::string> probe = {"-h", "127.0.0.1", "-p", std::to_string(port_),
+                                            "-t", "t/probe",   "-E"};
+    for (int i = 0; i < 100 && RunProgram(kSubscriber, probe).exit_code != 0; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    mosquitto_destroy(probe);
   }
   void Stop() {
     if (pid_ <= 0) return;
@@ -86,7 +84,9 @@ class Broker {
 class BrokerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (::access(kBroker, X_OK) != 0) GTEST_SKIP() << "no MQTT broker: apt-get install mosquitto";
+    if (::access(kBroker, X_OK) != 0 || ::access(kSubscriber, X_OK) != 0) {
+      GTEST_SKIP() << "no MQTT broker: apt-get install mosquitto mosquitto-clients";
+    }
     broker_.Start();
   }
   std::string Address() const {
@@ -104,53 +104,37 @@ struct Message {
   bool retained = false;
 };
 
-// Subscribes to t/# as an anonymous client and keeps every message.
+// Subscribes to t/# as an anonymous client with the broker's own command-line client for
+// `seconds`; its messages are read as they come.
 class Subscriber {
  public:
-  explicit Subscriber(int port) {
-    mosquitto_lib_init();
-    client_ = mosquitto_new(nullptr, true, this);
-    mosquitto_connect_callback_set(client_, [](mosquitto* client, void*, int code) {
-      if (code == 0) mosquitto_subscribe(client, nullptr, "t/#", 1);
-    });
-    mosquitto_message_callback_set(
-        client_, [](mosquitto*, void* self, const mosquitto_message* message) {
-          auto* subscriber = static_cast<Subscriber*>(self);
-          std::lock_guard lock(subscriber->mutex_);
-          subscriber->messages_.push_back(
-              {message->topic,
-               std::string(static_cast<const char*>(message->payload), message->payloadlen),
-               message->retain});
-        });
-    mosquitto_connect(client_, "127.0.0.1", port, 10);
-    mosquitto_loop_start(client_);
-  }
-  ~Subscriber() {
-    mosquitto_disconnect(client_);
-    mosquitto_loop_stop(client_, false);
-    mosquitto_destroy(client_);
-  }
+  Subscriber(int port, int seconds)
+      : out_(::popen((std::string(kSubscriber) + " -h 127.0.0.1 -q 1 -t 't/#' -F '%r %t %p' -p " +
+                      std::to_string(port) + " -W " + std::to_string(seconds) + " 2>/dev/null")
+                         .c_str(),
+                     "r")) {}
+  ~Subscriber() { ::pclose(out_); }
 
-  // The first message that `match` accepts, waiting up to `seconds` for it.
-  std::optional<Message> WaitFor(const std::function<bool(const Message&)>& match,
-                                 double seconds) const {
-    const auto until = Clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
-    do {
-      {
-        std::lock_guard lock(mutex_);
-        for (const Message& message : messages_) {
-          if (match(message)) return message;
-        }
+  // The next message that `match` accepts; none when the client ended first.
+  std::optional<Message> WaitFor(const std::function<bool(const Message&)>& match) {
+    std::string line;
+    for (int c; (c = std::fgetc(out_)) != EOF;) {
+      if (c != '\n') {
+        line += static_cast<char>(c);
+        continue;
       }
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    } while (Clock::now() < until);
+      const size_t space = line.find(' ', 2);
+      if (space != std::string::npos) {
+        const Message message{line.substr(2, space - 2), line.substr(space + 1), line[0] == '1'};
+        if (match(message)) return message;
+      }
+      line.clear();
+    }
     return std::nullopt;
   }
 
  private:
-  mosquitto* client_;
-  mutable std::mutex mutex_;
-  std::vector<Message> messages_;
+  FILE* out_;
 };
 
 // A state with a slide on screen; a subscriber gets it as retained when it subscribes after it
@@ -171,17 +155,15 @@ TEST_F(Publish, LateSubscriberGetsTheWholeStateThenEachChange) {
   const ProgramResult result = ShowWhile(
       example_, {"show", deck_, "--publish", Address(), "--for", "6s", "--advance", "manual"}, [&] {
         SleepUntil(start, 1.5);
-        const Subscriber late(broker_.port());
-        state = late.WaitFor(IsRetainedState, 2);
+        Subscriber late(broker_.port(), 4);
+        state = late.WaitFor(IsRetainedState);
         std::string tsv = ReadFile(example_.Example("data/sales.tsv"));
         tsv.replace(tsv.find("1250.5"), 6, "4321.5");
         std::ofstream(example_.Example("data/sales.tsv"), std::ios::trunc) << tsv;
-        change = late.WaitFor(
-            [](const Message& message) {
-              return message.topic == "t/events" &&
-                     message.payload.find("\"new\":\"4321.5\"") != std::string::npos;
-            },
-            3);
+        change = late.WaitFor([](const Message& message) {
+          return message.topic == "t/events" &&
+                 message.payload.find("\"new\":\"4321.5\"") != std::string::npos;
+        });
       });
   EXPECT_EQ(result.exit_code, 0) << result.err;
   ASSERT_TRUE(state) << "no retained state for a late subscriber";
@@ -207,10 +189,10 @@ TEST_F(Publish, TheShowOutlivesTheBrokerAndPublishesItsStateAgain) {
         SleepUntil(start, 4);
         broker_.Start();
         // The restarted broker kept nothing: whatever state it holds, the show sent again.
-        const Subscriber after(broker_.port());
-        state = after.WaitFor(IsState, 7);
-        const Subscriber later(broker_.port());
-        retained = later.WaitFor(IsRetainedState, 2);
+        Subscriber after(broker_.port(), 7);
+        state = after.WaitFor(IsState);
+        Subscriber later(broker_.port(), 2);
+        retained = later.WaitFor(IsRetainedState);
       });
   EXPECT_EQ(result.exit_code, 0) << result.err;
   EXPECT_TRUE(state) << "the state was not published again\n" << result.out;
@@ -227,11 +209,10 @@ class BrokerDistribution : public BrokerTest {
   void SetUp() override {
     BrokerTest::SetUp();
     if (IsSkipped()) return;
-    ASSERT_EQ(example_
-                  .Vintrel({"distribution", deck_, "--computer", "screen-1", "--start",
-                            "2000-01-01 00:00", "--stop", "2099-01-01 00:00"})
-                  .exit_code,
-              0);
+    const ProgramResult listed =
+        example_.Vintrel({"distribution", deck_, "--computer", "screen-1", "--start",
+                          "2000-01-01 00:00", "--stop", "2099-01-01 00:00"});
+    ASSERT_EQ(listed.exit_code, 0) << listed.err;
   }
   std::vector<std::string> Player(const std::string& seconds) const {
     return {"player",     "--broker", Address(), "--cache", cache_,

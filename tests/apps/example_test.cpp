@@ -2,11 +2,8 @@
 // again with the program, and each kind of link is checked against the data files beside it.
 // Expected values are read from those files (the text file directly, the database with the
 // sqlite3 program, the workbook's sheet with unzip), so editing the data keeps the test true.
-// vintrel offline on it: the copy it writes is a plain presentation that LibreOffice opens with
-// the values of the data files burnt in, and the presentation it was made from keeps every byte.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -20,8 +17,6 @@
 #include <pugixml.hpp>
 
 #include "faults/fault_support.h"
-#include "testing/run_program.h"
-#include "testing/temp_dir.h"
 
 namespace vintrel::testing {
 namespace {
@@ -31,13 +26,6 @@ namespace fs = std::filesystem;
 const char kDeck[] = "sales-board.pptx";
 
 // ---- the data, read independently of the program
-
-Table QueryDatabase(const std::string& database, const std::string& sql) {
-  const ProgramResult result =
-      RunProgram(ToolPath("sqlite3"), {"-header", "-separator", "\t", database, sql});
-  EXPECT_EQ(result.exit_code, 0) << result.err;
-  return ParseTsv(result.out);
-}
 
 // The sheet of that name of an .xlsx as a table, its first row naming the columns; the example
 // workbook holds inline strings and numbers, no shared strings, and no gap between its cells.
@@ -69,13 +57,10 @@ Table SheetTable(const std::string& workbook, const std::string& sheet_name) {
 // The shape of that name in `inspect --json` output (names are unique in the example).
 nlohmann::json FindShape(const std::string& json, const std::string& name) {
   auto shapes = ShapesByName(json);
-  if (!shapes.count(name)) {
-    ADD_FAILURE() << "no shape \"" << name << "\" in " << json.substr(0, 200);
-  }
+  EXPECT_TRUE(shapes.count(name)) << "no shape \"" << name << "\" in " << json.substr(0, 200);
   return shapes[name];
 }
 
-// Its text, empty when it has none.
 std::string TextOf(const std::string& json, const std::string& name) {
   const nlohmann::json text = FindShape(json, name)["text"];
   return text.is_string() ? text.get<std::string>() : "";
@@ -114,12 +99,12 @@ bool IsLocalTimeOf(const std::string& shown, const std::vector<std::time_t>& mom
 void ExpectFilled(const ExampleCopy& example, const std::string& json,
                   const std::vector<std::time_t>& moments) {
   const Table sales = ReadTsv(example.Example("data/sales.tsv"));
-  const Table totals =
-      QueryDatabase(example.Example("data/board.db"), "SELECT region, total, orders FROM totals");
+  const ProgramResult query = RunProgram(
+      ToolPath("sqlite3"), {"-header", "-separator", "\t", example.Example("data/board.db"),
+                            "SELECT total FROM totals"});
+  EXPECT_EQ(query.exit_code, 0) << query.err;
+  const Table totals = ParseTsv(query.out);
   const Table targets = SheetTable(example.Example("data/targets.xlsx"), "Targets");
-  ASSERT_GE(sales.size(), 2u);
-  ASSERT_GE(totals.size(), 2u);
-  ASSERT_GE(targets.size(), 1u);
   EXPECT_EQ(TextOf(json, "North sales"), sales.at(0).at("Sales"));
   EXPECT_EQ(TextOf(json, "Region name"), sales.at(0).at("Region"));
 
@@ -213,9 +198,6 @@ TEST(ExampleTest, OpenSaveAndReopenAfterTheDataChanged) {
   const std::string json = Inspect(example, moments);
   ExpectFilled(example, json, moments);
   EXPECT_EQ(ReadFile(example.Example(kDeck)), before) << "inspect must not save";
-  for (const std::string number : {"01", "02", "03", "04"}) {
-    EXPECT_THAT(json, HasSubstr("\"number\":\"" + number + "\""));
-  }
 
   // The committed file was saved by the program, too.
   ExpectNothingLinkedStored(example.Example(kDeck));
@@ -313,9 +295,8 @@ TEST(OfflineCommandTest, TheExampleBecomesAPlainPresentationWithItsValuesBurntIn
   std::string text;
   for (const std::string& page : PresentationPages(out)) text += page;
   const auto first = ReadTsv(example.Example("data/sales.tsv")).at(0);
-  for (const std::string& value : {first.at("Region"), first.at("Sales")}) {
-    EXPECT_THAT(text, HasSubstr(value));
-  }
+  EXPECT_THAT(text, HasSubstr(first.at("Region")));
+  EXPECT_THAT(text, HasSubstr(first.at("Sales")));
 }
 
 }  // namespace

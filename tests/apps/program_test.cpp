@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -35,33 +34,20 @@ namespace fs = std::filesystem;
 TEST(VersionCommandTest, PrintsTheVersionAndTracesTheLoadOnlyWhenDebugging) {
   for (const bool debug : {true, false}) {
     SCOPED_TRACE(debug ? "Debug=1" : "no settings");
-    TempDir home;
-    const std::string settings =
-        debug ? home.Write("settings.ini", "[Info]\r\nDebug=1\r\n") : home.File("absent.ini");
-    const ProgramResult result =
-        RunProgram(VINTREL_PROGRAM, {"--version"},
-                   {{"VINTREL_HOME", home.path()}, {"VINTREL_SETTINGS", settings}});
+    const ExampleCopy home;
+    if (debug) home.Settings("[Info]\r\nDebug=1\r\n");
+    const ProgramResult result = home.Vintrel({"--version"});
     EXPECT_EQ(result.exit_code, 0) << result.err;
     EXPECT_TRUE(std::regex_match(result.out, std::regex("[0-9]+\\.[0-9]+\\.[0-9]+\n")))
         << result.out;
     EXPECT_EQ(result.err, "");
-    EXPECT_EQ(std::filesystem::exists(home.File("vintrel.dbg")), debug);
+    EXPECT_EQ(fs::exists(home.File("addin/vintrel.dbg")), debug);
     if (!debug) continue;
-    const std::string log = ReadFile(home.File("vintrel.dbg"));
+    const std::string log = ReadFile(home.File("addin/vintrel.dbg"));
     EXPECT_TRUE(log.ends_with(" Information  Program shut down.\r\n")) << log;
   }
 }
 
-// A deck at `path` with its slide cut to half its length: every command refuses it.
-std::string DamagedCopy(const std::string& path) {
-  auto package = ooxml::ZipArchive::Open(FixturePath("pptx/poi-pie-chart.pptx"));
-  const std::string slide = package->Read("ppt/slides/slide1.xml");
-  package->Write("ppt/slides/slide1.xml", slide.substr(0, slide.size() / 2));
-  package->SaveAs(path);
-  return path;
-}
-
-// `vintrel show --export-page` into `folder`, naming `broker` and `topic`, then `more`.
 std::vector<std::string> ExportPage(const std::string& folder, const std::string& broker,
                                     const std::string& topic = "demo",
                                     const std::vector<std::string>& more = {}) {
@@ -81,7 +67,12 @@ TEST(ProgramTest, BadUsageExitsWithTwoAndSaysWhyInOneLine) {
   const std::string plain = example.File("plain.pptx");
   fs::copy_file(FixturePath("pptx/libreoffice-7.4-export-chart-table-hidden-slide.pptx"), plain);
   const std::string copy = example.File("x.pptx");
-  const std::string damaged = DamagedCopy(example.File("damaged.pptx"));
+  // A deck with its slide cut to half its length.
+  const std::string damaged = example.File("damaged.pptx");
+  auto package = ooxml::ZipArchive::Open(FixturePath("pptx/poi-pie-chart.pptx"));
+  const std::string slide = package->Read("ppt/slides/slide1.xml");
+  package->Write("ppt/slides/slide1.xml", slide.substr(0, slide.size() / 2));
+  package->SaveAs(damaged);
   const std::string cut = "part \"ppt/slides/slide1.xml\" is malformed XML";
   const std::string page = example.File("page");
   const std::string ws = "ws://127.0.0.1:9001/";
@@ -96,7 +87,6 @@ TEST(ProgramTest, BadUsageExitsWithTwoAndSaysWhyInOneLine) {
       // Every command opens the file the same way: these stand for the others.
       {{"inspect", damaged}, cut},
       {{"save", damaged}, cut},
-      {{"connections", damaged}, cut},
       {{"offline", deck}, "--output is required"},
       {{"offline", deck, "-o", deck}, "the off-line copy cannot replace the presentation"},
       {{"offline", plain, "-o", copy}, "plain.pptx: holds no Vintrel data"},
@@ -107,7 +97,6 @@ TEST(ProgramTest, BadUsageExitsWithTwoAndSaysWhyInOneLine) {
        "--folder: " + example.File("nope") + ": No such file or directory"},
       {ExportPage(page, "http://127.0.0.1:9001/"),
        "--broker takes the broker's WebSocket listener"},
-      {ExportPage(page, "ws://127.0.0.1:0/"), "--broker takes"},
       {ExportPage(page, "ws://127.0.0.1/?token=x"), "--broker takes"},
       {ExportPage(page, ws, "demo/#"), "--topic takes a topic without wildcards"},
       {ExportPage(page, ws, "demo/"), "--topic takes"},
@@ -115,8 +104,6 @@ TEST(ProgramTest, BadUsageExitsWithTwoAndSaysWhyInOneLine) {
       {ExportPage(example.File("file"), ws), "is not a folder"},
       {ExportPage(page, ws, "demo", {deck}), "a presentation FILE does not go with it"},
       {ExportPage(page, ws, "demo", {"--serve"}), "--serve does not go with it"},
-      {ExportPage(page, ws, "demo", {"--publish", "mqtt://127.0.0.1/demo"}),
-       "--publish does not go with it"},
       {{"show", "--export-page", page}, "go together"},
   };
   const std::map<std::string, std::string> kept = {{deck, ReadFile(deck)},
@@ -200,10 +187,7 @@ TEST(KillDuringSaveTest, TheFileIsOldOrNewAndTheNextSaveLeavesNoTemporaryFile) {
   const std::string deck = home.File("deck.pptx");
   // Large enough that writing it takes a good part of the program's run; small enough for 200
   // runs in well under a minute.
-  bench::Sizes sizes;
-  sizes.slides = kSlides;
-  sizes.boxes = 8;
-  sizes.rows = 500;
+  const bench::Sizes sizes{.slides = kSlides, .boxes = 8, .rows = 500};
   bench::WriteData(home.File("data.txt"), sizes, 1);
   bench::WriteDeck(deck, sizes);
   bench::LinkDeck(deck, "data.txt", sizes);
@@ -241,14 +225,11 @@ TEST(KillDuringSaveTest, TheFileIsOldOrNewAndTheNextSaveLeavesNoTemporaryFile) {
       EXPECT_EQ(ReadFile(deck), saved);
     }
   }
-  std::printf("%d of %d saves killed (a save takes %.0f ms); %d kills left temporary files\n",
-              killed, kKills, std::chrono::duration<double, std::milli>(save_time).count(),
-              left_files);
   EXPECT_GT(killed, kKills / 4);
+  EXPECT_GT(left_files, 0) << "no kill left a temporary file for the next save to remove";
 }
 
-// Every tool bar button, as `vintrel menus` hands it out, names a face of its own where the
-// build drew it, 16 by 16 with a one-bit mask of its size.
+// The faces where the build drew them, as `vintrel menus` hands them out.
 TEST(ButtonFacesTest, EveryToolBarButtonHasAFaceOfItsOwnAndAMaskOfItsSize) {
   // The example with its data, so its connections answer at once.
   const ExampleCopy example;
