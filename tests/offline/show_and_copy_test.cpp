@@ -51,6 +51,14 @@ TEST_F(ShowAndCopy, EveryPageHoldsWhatTheShowShowsAtThatStep) {
          Scroll(1, 1, 1, 1000);
          Field(2, "01", "A", 2);
        }},
+      // It stops when the lower one shows the last row.
+      {"a ticker of two shapes from row 2", 4,
+       [this] {
+         Connection("01", {"A"}, Rows(6, "r"));
+         OnSlide1("01", 2);
+         OnSlide1("01", 3);
+         Scroll(1, 1, 1, 1000);
+       }},
       {"pages of two rows beside a connection that does not scroll", 3,
        [this] {
          Connection("01", {"A"}, Rows(5, "r"));
