@@ -45,8 +45,6 @@ TEST(DistributionScheduleTest, ChoosesTheOpenWindowWithTheLatestStart) {
       {"later ended: the earlier", 11, "a", {{"b", list(ten, eleven)}, {"a", list(nine, noon)}}},
       {"equal starts: by name", 10, "a", {{"b", list(nine, noon)}, {"a", list(nine, eleven)}}},
       {"no list", 10, nullptr, {{"a", std::nullopt}}},
-      {"computer not named", 10, nullptr, {{"a", list(nine, noon, {"lobby"})}}},
-      {"other case, a domain", 10, "a", {{"a", list(nine, noon, {"lobby", "WALL-1.example.org"})}}},
       {"no start: open since always", 3, "a", {{"a", list(none, ten)}}},
       {"no stop: open for ever", 23, "a", {{"a", list(ten, none)}}},
       {"any start beats no start", 10, "b", {{"a", list(none, none)}, {"b", list(nine, none)}}},
