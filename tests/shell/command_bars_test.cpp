@@ -16,7 +16,7 @@ using host::memory::MemoryCommandBarControls;
 using testing_support::kWithConnections;
 using testing_support::kWithoutConnections;
 
-class CommandBarsTest : public testing_support::AddInFixture {
+class CommandBarsTest : public testing_support::ConnectedAddInFixture {
  protected:
   MemoryCommandBarControls* ToolBar() {
     host::memory::MemoryCommandBar* bar = host_.command_bars().find(kToolBarName);
@@ -44,7 +44,6 @@ class CommandBarsTest : public testing_support::AddInFixture {
 };
 
 TEST_F(CommandBarsTest, MenuStandsBeforeTheWindowMenuAndGroupsAreMarked) {
-  ConnectAddIn();
   std::vector<std::string> captions = MenuBar().captions();
   auto window = std::find(captions.begin(), captions.end(), "&Window");
   ASSERT_NE(window, captions.begin());
@@ -62,7 +61,6 @@ TEST_F(CommandBarsTest, MenuStandsBeforeTheWindowMenuAndGroupsAreMarked) {
 }
 
 TEST_F(CommandBarsTest, DataCommandsFollowTheActivePresentationsConnections) {
-  ConnectAddIn();
   EXPECT_EQ(
       EnabledOnToolBarAndMenu(),
       (std::vector<std::string>{"Create &off-line presentation", "Create &off-line presentation",
@@ -83,7 +81,6 @@ TEST_F(CommandBarsTest, DataCommandsFollowTheActivePresentationsConnections) {
 }
 
 TEST_F(CommandBarsTest, SlideSorterKeepsSlidePropertiesOff) {
-  ConnectAddIn();
   host::memory::MemoryPresentation& opened = host_.OpenPresentation(kWithConnections);
   const CommandControls& controls = connect_.application()->command_controls();
   EXPECT_TRUE(controls.tool_bar_commands[kSlideProperties]->Enabled());
@@ -94,7 +91,6 @@ TEST_F(CommandBarsTest, SlideSorterKeepsSlidePropertiesOff) {
 }
 
 TEST_F(CommandBarsTest, ShutDownLeavesTheHostsBarsAsTheyWere) {
-  ConnectAddIn();
   connect_.OnDisconnection(0);
   EXPECT_EQ(ToolBar(), nullptr);
   EXPECT_EQ(MenuBar().captions(), host::memory::MemoryCommandBars::MenuBarCaptions());
@@ -104,6 +100,7 @@ TEST_F(CommandBarsTest, ShutDownLeavesTheHostsBarsAsTheyWere) {
 }
 
 TEST_F(CommandBarsTest, HiddenUserInterfaceMakesNothingAndEventsStillRun) {
+  connect_.OnDisconnection(0);
   SetSetting(kSettingHideUserInterface, "1");
   ConnectAddIn();
   EXPECT_EQ(ToolBar(), nullptr);
@@ -144,7 +141,6 @@ TEST_F(CommandBarsTest, ClicksOpenTheirPagesThroughTheActivePresentation) {
     std::optional<int> slide_asked;
   } pages;
   connect_.services().front_end = &pages;
-  ConnectAddIn();
   host::memory::MemoryPresentation& deck = host_.OpenPresentation(kWithConnections);
   host::memory::MemoryShape& field = deck.slide(1).shape(1);
   const CommandControls& controls = connect_.application()->command_controls();
@@ -176,7 +172,6 @@ TEST_F(CommandBarsTest, ClicksOpenTheirPagesThroughTheActivePresentation) {
 }
 
 TEST_F(CommandBarsTest, DisplayComboAndSubmenuNameTheSameType) {
-  ConnectAddIn();
   host_.OpenPresentation(kWithConnections);
   const CommandControls& controls = connect_.application()->command_controls();
   auto pressed = [&] {
@@ -199,7 +194,6 @@ TEST_F(CommandBarsTest, DisplayComboAndSubmenuNameTheSameType) {
 // Help opens the help the program found; without one it says where the manual is instead of
 // opening nothing.
 TEST_F(CommandBarsTest, HelpOpensTheHelpFileTheProgramFound) {
-  ConnectAddIn();
   for (const std::string help : {"/usr/share/vintrel/help/vintrel.html", ""}) {
     SCOPED_TRACE(help);
     connect_.services().help_file = help;
