@@ -147,7 +147,6 @@ TEST_F(CommandBarsTest, ClicksOpenTheirPagesThroughTheActivePresentation) {
 
   const ClickCase cases[] = {
       {"tool bar, connections", kToolBar, kSlideShowProperties, kConnections, {}},
-      {"tool bar, slide", kToolBar, kSlideProperties, kSlide, 1},
       {"main menu, slide", kMainMenu, kSlideProperties, kSlide, 1},
       // A popup names no slide: the page is for the slide of the active window.
       {"shapes popup, slide", kShapesMenu, kSlideProperties, kSlide, 1},
