@@ -99,11 +99,14 @@ TEST_F(CommandBarsTest, ShutDownLeavesTheHostsBarsAsTheyWere) {
   }
 }
 
+// Only a setting of exactly 1 hides the interface; the last case is that one.
 TEST_F(CommandBarsTest, HiddenUserInterfaceMakesNothingAndEventsStillRun) {
-  connect_.OnDisconnection(0);
-  SetSetting(kSettingHideUserInterface, "1");
-  ConnectAddIn();
-  EXPECT_EQ(ToolBar(), nullptr);
+  for (const std::string value : {" 1", "01", "true", "1"}) {
+    connect_.OnDisconnection(0);
+    SetSetting(kSettingHideUserInterface, value);
+    ConnectAddIn();
+    EXPECT_EQ(ToolBar() == nullptr, value == "1") << value;
+  }
   EXPECT_EQ(MenuBar().captions(), host::memory::MemoryCommandBars::MenuBarCaptions());
   host::memory::MemoryPresentation& opened = host_.OpenPresentation(kWithConnections);
   host_.SelectShapes({&opened.slide(1).shape(1)});

@@ -147,16 +147,6 @@ TEST_F(ConnectTest, MissingDataAccessShowsOneCriticalMessageAndStaysInactive) {
   EXPECT_EQ(LogEntries().back(), "Information  Program shut down.");
 }
 
-TEST_F(ConnectTest, OnlyASettingOfExactlyOneHidesTheToolBar) {
-  for (const std::string value : {"1", " 1", "01", "true"}) {
-    SetSetting(kSettingHideUserInterface, value);
-    Connect connect(twins_.platform());
-    connect.OnConnection(host_, 1, addin_);
-    EXPECT_EQ(host_.command_bars().find(kToolBarName) == nullptr, value == "1") << value;
-    connect.OnDisconnection(0);
-  }
-}
-
 TEST_F(ConnectTest, UnloadingShutsDownTheSpreadsheetServiceTheAddInStarted) {
   std::vector<std::string> calls;
   connect_.OnConnection(host_, 1, addin_);
