@@ -191,25 +191,19 @@ TEST_F(DistributionDialogTest, OkWritesOnlyAValidWindow) {
   }
 }
 
-// The form's own list is what OK writes: emptied, it leaves no computer tag.
-TEST_F(DistributionDialogTest, OkWithAnEmptiedListWritesNoComputer) {
-  frmDistribution form(ctx_);
-  form.SetActivePresentation(Open({{kComputer, "old\t"}}));
-  form.cmdDelete_Click();
-  form.cmdClose_Click();
-  EXPECT_TRUE(form.closed());
-  EXPECT_EQ(Stored().count(kComputer), 0u);
-  EXPECT_EQ(Stored().count(kStart), 1u);
-}
-
-TEST_F(DistributionDialogTest, CancelWritesNothing) {
-  frmDistribution form(ctx_);
-  form.SetActivePresentation(Open({{kComputer, "a\t"}}));
-  front_end_.QueueComputer("b");
-  form.cmdNew_Click();
-  form.cmdCancel_Click();
-  EXPECT_TRUE(form.closed());
-  EXPECT_EQ(Stored(), (std::map<std::string, std::string>{{kComputer, "a\t"}}));
+// The form's own list is what OK writes (emptied, it leaves no computer tag); Cancel writes
+// nothing.
+TEST_F(DistributionDialogTest, OkWritesTheFormsListAndCancelNothing) {
+  for (const bool ok : {true, false}) {
+    SCOPED_TRACE(ok ? "OK" : "Cancel");
+    frmDistribution form(ctx_);
+    form.SetActivePresentation(Open({{kComputer, "old\t"}}));
+    form.cmdDelete_Click();
+    ok ? form.cmdClose_Click() : form.cmdCancel_Click();
+    EXPECT_TRUE(form.closed());
+    EXPECT_EQ(Stored().count(kComputer), ok ? 0u : 1u);
+    EXPECT_EQ(Stored().count(kStart), ok ? 1u : 0u);
+  }
 }
 
 TEST_F(DistributionDialogTest, ClearDeletesTheTagsOnlyWhenTheAnswerIsYes) {
