@@ -19,12 +19,7 @@ class ShowAndCopy : public ShowFixture {
     files_.AddFolder(files_.TempFolder());
     fields_.clear();
   }
-  // Slide 1's linked texts as the show has them now.
-  std::vector<std::string> Shown() {
-    std::vector<std::string> texts;
-    for (int shape : fields_) texts.push_back(Text(1, shape));
-    return texts;
-  }
+  // The linked texts of slide 1 as the show has them now, or of a page of the copy.
   std::vector<std::string> Page(host::memory::MemoryPresentation& copy, int page) {
     std::vector<std::string> texts;
     for (int shape : fields_) texts.push_back(copy.slide(page).shape(shape).text());
@@ -101,7 +96,7 @@ TEST_F(ShowAndCopy, EveryPageHoldsWhatTheShowShowsAtThatStep) {
     std::vector<std::vector<std::string>> shown;
     for (int page = 1; page <= c.pages; ++page) {
       Run(1000);
-      shown.push_back(Shown());
+      shown.push_back(Page(*deck_, 1));
     }
     host_.EndSlideShow();
 
