@@ -107,10 +107,10 @@ class PrivatePostgres {
 
 // What every show here must do whatever happened to its data: run to its end, and show the
 // clock at least `at_least_seconds` times, each clock text ("16:00:05") one second after the one
-// before it.
-void ExpectTheShowWentOn(const ProgramResult& result, const std::vector<ShowEvent>& events,
-                         int at_least_seconds) {
+// before it. Gives the show's events.
+std::vector<ShowEvent> ExpectTheShowWentOn(const ProgramResult& result, int at_least_seconds) {
   EXPECT_EQ(result.exit_code, 0) << result.err;
+  const std::vector<ShowEvent> events = ParseEvents(result.out);
   EXPECT_FALSE(EventsOf(events, "show-end").empty()) << result.out;
   const std::regex time(R"((\d{1,2}):(\d{2}):(\d{2})\s*([AP]M)?)", std::regex::icase);
   int missed = 0;
@@ -128,6 +128,7 @@ void ExpectTheShowWentOn(const ProgramResult& result, const std::vector<ShowEven
   }
   EXPECT_EQ(missed, 0) << "clock seconds missed\n" << result.out;
   EXPECT_GE(shown, at_least_seconds) << result.out;
+  return events;
 }
 
 // The database is stopped for real (the server process ends, every connection is cut) and
@@ -168,8 +169,7 @@ TEST(ShowFaults, PostgresStoppedAndStartedAgain) {
         EXPECT_TRUE(server.Start());
         EXPECT_TRUE(server.Sql("UPDATE live SET amount = 4242 WHERE id = 1"));
       });
-  const auto events = ParseEvents(result.out);
-  ExpectTheShowWentOn(result, events, 12);
+  const auto events = ExpectTheShowWentOn(result, 12);
   const auto failed = EventsOf(events, "connection-failed");
   const auto restored = EventsOf(events, "connection-restored");
   ASSERT_FALSE(failed.empty()) << result.out;
@@ -221,8 +221,7 @@ TEST(ShowFaults, SqliteFileReplacedAndGoneForAWhile) {
         back = grow(db + ".away");
         fs::rename(db + ".away", db);
       });
-  const auto events = ParseEvents(result.out);
-  ExpectTheShowWentOn(result, events, 10);
+  const auto events = ExpectTheShowWentOn(result, 10);
   // The replaced file's value, a blank while the file is away, then the value of the file that
   // came back (the first value, `east`, is filled before the show begins).
   const auto totals = TextsOf(events, "East total");
@@ -274,8 +273,7 @@ TEST(ShowFaults, TabFileRewrittenInPlaceNeverShowsATornRow) {
           std::this_thread::sleep_for(std::chrono::milliseconds(120 + 37 * (rewrites % 7)));
         }
       });
-  const auto events = ParseEvents(result.out);
-  ExpectTheShowWentOn(result, events, 9);
+  const auto events = ExpectTheShowWentOn(result, 9);
   int changes = 0;
   for (const std::string name : {"North sales", "South sales"}) {
     for (const std::string& text : TextsOf(events, name)) {
@@ -318,8 +316,7 @@ TEST(ShowFaults, LinkedPictureDeletedAndPutBack) {
         back = std::chrono::system_clock::now();
         fs::copy_file(example.Example("data/pictures/south.png"), picture);
       });
-  const auto events = ParseEvents(result.out);
-  ExpectTheShowWentOn(result, events, 9);
+  const auto events = ExpectTheShowWentOn(result, 9);
   std::vector<ShowEvent> reloads = EventsOf(events, "picture");
   std::erase_if(reloads,
                 [](const ShowEvent& e) { return e.json.value("name", "") != "Region picture"; });
