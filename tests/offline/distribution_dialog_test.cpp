@@ -55,7 +55,6 @@ class DistributionDialogTest : public ::testing::Test {
   TestContext twins_;
   Context& ctx_ = twins_.ctx;
   host::memory::ScriptedFrontEnd& front_end_ = twins_.front_end;
-  host::memory::MemorySettingsStore& settings_ = twins_.settings;
   host::FakeClock& clock_ = twins_.clock;
   host::memory::MemoryApplication app_;
   host::memory::MemoryPresentation* deck_ = nullptr;
