@@ -123,11 +123,10 @@ TEST_F(SelectionTest, KindsFollowTheLinkedShapesThenTheUnlinkedOnesAndSwitchTheC
   }
 }
 
-TEST_F(SelectionTest, NoSelectionAndTextEditingClassify) {
+// Editing the text of a clock is a selection of that shape.
+TEST_F(SelectionTest, TextEditingIsASelectionOfItsShape) {
   MemoryShape& clock = *Select(kWithConnections, {Piece::kClock}).front();
   host_.ClearSelection();
-  EXPECT_EQ(Kind(), selection_kind::kNotUsable);
-  // Editing the text of a clock is a selection of that shape.
   host_.SelectText(clock);
   EXPECT_EQ(Kind(), selection_kind::kAllClock);
 }
