@@ -113,7 +113,6 @@ TEST(DistributionScheduleTest, ComputerNamesAsPeopleCompareThem) {
 
 TEST(DistributionScheduleTest, ListFromTags) {
   host::memory::MemoryTags tags;
-  EXPECT_FALSE(ReadDistributionList(tags));
   tags.Put("QUENDRA VERSION", "1");
   EXPECT_FALSE(ReadDistributionList(tags));
 
