@@ -43,10 +43,6 @@ struct SeamFault {
   const char* what;  // the part of the message that says what failed
 };
 
-void PrintTo(const SeamFault& fault, std::ostream* out) {
-  *out << fault.name;
-}
-
 ooxml::SaveCalls CallsOf(const SeamFault& fault) {
   const int error = fault.error;
   ooxml::SaveCalls calls;
