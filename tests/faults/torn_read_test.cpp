@@ -54,10 +54,6 @@ struct Writer {
   bool aside;
 };
 
-void PrintTo(const Writer& writer, std::ostream* out) {
-  *out << writer.name;
-}
-
 void Rewrite(const Writer& writer, const std::string& path, const std::string& text) {
   const std::string target = writer.aside ? path + ".new" : path;
   const int fd = ::open(target.c_str(), O_WRONLY | writer.flags, 0644);
