@@ -26,9 +26,8 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-std::string Trimmed(std::string out) {
-  while (!out.empty() && std::isspace(static_cast<unsigned char>(out.back()))) out.pop_back();
-  return out;
+std::string Trimmed(const std::string& out) {
+  return out.substr(0, out.find_last_not_of(" \t\r\n") + 1);
 }
 
 std::string Sqlite(const std::string& db, const std::string& sql) {
@@ -172,13 +171,11 @@ TEST(ShowFaults, PostgresStoppedAndStartedAgain) {
   const auto events = ExpectTheShowWentOn(result, 12);
   const auto failed = EventsOf(events, "connection-failed");
   const auto restored = EventsOf(events, "connection-restored");
-  ASSERT_FALSE(failed.empty()) << result.out;
-  ASSERT_FALSE(restored.empty()) << result.out;
+  // Failing and answering again are told once per outage, the latter once the server is back.
+  ASSERT_EQ(failed.size(), 1u) << result.out;
+  ASSERT_EQ(restored.size(), 1u) << result.out;
   EXPECT_EQ(failed.front().json.value("description", ""), "Live");
-  // Answering again is told only once the server is back, and once per outage.
   EXPECT_GE(restored.front().time + std::chrono::milliseconds(5), started_again) << result.out;
-  EXPECT_EQ(failed.size(), 1u) << result.out;
-  EXPECT_EQ(restored.size(), 1u) << result.out;
   // The shape is blank while its database is away (KeepLastGoodValues is off), and ends on the
   // value changed once it is back. A requery may reach the server between its start and the
   // change: the old value may then show for one tick in between, and nothing else.
