@@ -75,18 +75,16 @@ TEST_F(ConnectTest, DebugLogTracesAWholeLoadInOrder) {
 }
 
 TEST_F(ConnectTest, DebugSettingIsATruthValueAndAnythingElseLeavesTheLogOff) {
-  struct Case {
-    const char* text;
-    bool on;
-  };
-  for (const Case& c : {Case{"tRUE", true}, Case{"-1", true}, Case{"2.5", true}, Case{"0", false},
-                        Case{"False", false}, Case{"", false}, Case{"1x", false}}) {
+  for (const auto& [text, on] :
+       {std::pair{"tRUE", true}, std::pair{"-1", true}, std::pair{"2.5", true},
+        std::pair{"0", false}, std::pair{"False", false}, std::pair{"", false},
+        std::pair{"1x", false}}) {
     std::filesystem::remove(folder_.File("vintrel.dbg"));
-    SetSetting(kSettingDebug, c.text);
+    SetSetting(kSettingDebug, text);
     Connect connect(twins_.platform());
     connect.OnConnection(host_, 1, addin_);
     connect.OnDisconnection(0);
-    EXPECT_EQ(std::filesystem::exists(folder_.File("vintrel.dbg")), c.on) << "Debug=" << c.text;
+    EXPECT_EQ(std::filesystem::exists(folder_.File("vintrel.dbg")), on) << "Debug=" << text;
   }
 }
 
