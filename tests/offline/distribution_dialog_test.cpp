@@ -204,26 +204,19 @@ TEST_F(DistributionDialogTest, OkWritesTheFormsListAndCancelNothing) {
 }
 
 TEST_F(DistributionDialogTest, ClearDeletesTheTagsOnlyWhenTheAnswerIsYes) {
-  const struct {
-    int answer;
-    bool cleared;
-  } cases[] = {
-      {host::msg_box::kYes, true},
-      {host::msg_box::kCancel, false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.answer);
+  for (const bool cleared : {true, false}) {
+    SCOPED_TRACE(cleared ? "Yes" : "Cancel");
     clsPresentation& presentation = Open({{kStart, "2027-03-01T08:00:00"},
                                           {kStop, "2027-03-01T09:00:00"},
                                           {kComputer, "a\t"},
                                           {"QUENDRA VERSION", "1"}});
-    front_end_.QueueAnswer(c.answer);
-    EXPECT_EQ(ClearDistributionList(presentation), c.cleared);
+    front_end_.QueueAnswer(cleared ? host::msg_box::kYes : host::msg_box::kCancel);
+    EXPECT_EQ(ClearDistributionList(presentation), cleared);
     const auto& question = front_end_.message_boxes().back();
     EXPECT_EQ(question.text, "Are you sure you want to clear the distribution list?");
     EXPECT_EQ(question.buttons, host::msg_box::kYesNoCancel);
     EXPECT_EQ(question.icon, host::msg_box::kQuestion);
-    EXPECT_EQ(Stored().size(), c.cleared ? 1u : 4u);
+    EXPECT_EQ(Stored().size(), cleared ? 1u : 4u);
     EXPECT_EQ(Stored().count("QUENDRA VERSION"), 1u);
     EXPECT_EQ(presentation.DistributionComputers().size(), 1u) << "memory waits for the next load";
   }
