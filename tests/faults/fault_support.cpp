@@ -62,11 +62,10 @@ std::string ExampleCopy::ErrorLog() const {
 
 ProgramResult ExampleCopy::Vintrel(const std::vector<std::string>& arguments,
                                    const std::map<std::string, std::string>& extra) const {
-  std::map<std::string, std::string> environment = {
-      {"VINTREL_HOME", folder_.File("addin")},
-      {"VINTREL_SETTINGS", folder_.File("settings.ini")},
-      {"TZ", "UTC"}};
-  for (const auto& [name, value] : extra) environment[name] = value;
+  std::map<std::string, std::string> environment = extra;  // these win over the defaults
+  environment.insert({{"VINTREL_HOME", folder_.File("addin")},
+                      {"VINTREL_SETTINGS", folder_.File("settings.ini")},
+                      {"TZ", "UTC"}});
   return RunProgram(VINTREL_PROGRAM, arguments, environment);
 }
 
@@ -114,8 +113,7 @@ std::map<std::string, nlohmann::json> ShapesByName(const std::string& inspect_js
 std::vector<ShowEvent> ParseEvents(const std::string& out) {
   std::vector<ShowEvent> events;
   std::istringstream lines(out);
-  std::string line;
-  while (std::getline(lines, line)) {
+  for (std::string line; std::getline(lines, line);) {
     if (line.empty()) continue;
     ShowEvent event;
     event.json = nlohmann::json::parse(line, nullptr, false);

@@ -19,12 +19,7 @@ class ShowAndCopy : public ShowFixture {
     files_.AddFolder(files_.TempFolder());
     fields_.clear();
   }
-  // Slide 1's linked texts as the show has them now.
-  std::vector<std::string> Shown() {
-    std::vector<std::string> texts;
-    for (int shape : fields_) texts.push_back(Text(1, shape));
-    return texts;
-  }
+  // The linked texts of slide 1 as the show has them now, or of a page of the copy.
   std::vector<std::string> Page(host::memory::MemoryPresentation& copy, int page) {
     std::vector<std::string> texts;
     for (int shape : fields_) texts.push_back(copy.slide(page).shape(shape).text());
@@ -50,6 +45,14 @@ TEST_F(ShowAndCopy, EveryPageHoldsWhatTheShowShowsAtThatStep) {
          OnSlide1("01", 1);
          Scroll(1, 1, 1, 1000);
          Field(2, "01", "A", 2);
+       }},
+      // It stops when the lower one shows the last row.
+      {"a ticker of two shapes from row 2", 4,
+       [this] {
+         Connection("01", {"A"}, Rows(6, "r"));
+         OnSlide1("01", 2);
+         OnSlide1("01", 3);
+         Scroll(1, 1, 1, 1000);
        }},
       {"pages of two rows beside a connection that does not scroll", 3,
        [this] {
@@ -93,7 +96,7 @@ TEST_F(ShowAndCopy, EveryPageHoldsWhatTheShowShowsAtThatStep) {
     std::vector<std::vector<std::string>> shown;
     for (int page = 1; page <= c.pages; ++page) {
       Run(1000);
-      shown.push_back(Shown());
+      shown.push_back(Page(*deck_, 1));
     }
     host_.EndSlideShow();
 

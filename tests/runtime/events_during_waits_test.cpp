@@ -83,39 +83,34 @@ class EventsDuringWaits : public ShowFixture {
 };
 
 TEST_F(EventsDuringWaits, EveryEventAtEveryWaitOfTheBeginningAndOfADataTick) {
-  struct Phase {
-    const char* name;
-    bool begin;  // the event comes while the show begins, or during its data ticks
-  };
-  const Phase phases[] = {{"while the show begins", true}, {"while the data ticks", false}};
   const std::pair<Event, const char*> events[] = {
       {Event::kShowEnds, "the show ends"},
       {Event::kSigterm, "SIGTERM"},
       {Event::kNextSlide, "the next slide"},
       {Event::kPlayerSwitches, "the player switches to another show"}};
   constexpr long kTicking = 2100;  // the first requery of a database falls due at 2 s
-  for (const Phase& phase : phases) {
+  // The event comes while the show begins, or during its data ticks.
+  for (const bool begin : {true, false}) {
+    const std::string phase = begin ? "while the show begins" : "while the data ticks";
     // A first run finds the waits: every pump from inside the add-in's code.
     StartOver();
     Open();
     Begin();
-    if (!phase.begin) {
+    if (!begin) {
       loop_.pumps = 0;
       Run(kTicking);
     }
     const int waits = loop_.pumps;
-    EXPECT_GE(waits, phase.begin ? 5 : 3) << phase.name << ": queries and progress let events run";
+    EXPECT_GE(waits, begin ? 5 : 3) << phase << ": queries and progress let events run";
     for (int wait = 1; wait <= waits; ++wait) {
       for (const auto& [event, name] : events) {
-        SCOPED_TRACE(std::string(phase.name) + ", wait " + std::to_string(wait) + ": " + name);
+        SCOPED_TRACE(phase + ", wait " + std::to_string(wait) + ": " + name);
         StartOver();
         Open();
         loop_.action = [this, event] { Raise(event); };
-        if (phase.begin) {
-          loop_.fire_at = wait;
-          Begin();
-        } else {
-          Begin();
+        loop_.fire_at = begin ? wait : 0;
+        Begin();
+        if (!begin) {
           loop_.pumps = 0;
           loop_.fire_at = wait;
         }
@@ -129,7 +124,7 @@ TEST_F(EventsDuringWaits, EveryEventAtEveryWaitOfTheBeginningAndOfADataTick) {
             EXPECT_EQ(Runtime(), nullptr) << "released once the waits returned";
             break;
           case Event::kSigterm:
-            if (!phase.begin) {
+            if (!begin) {
               EXPECT_LT(ran, std::chrono::milliseconds(kTicking)) << "the loop quit";
             }
             [[fallthrough]];

@@ -13,9 +13,8 @@ class PresentationEventsTest : public testing_support::ConnectedAddInFixture {};
 
 TEST_F(PresentationEventsTest, OpeningLoadsAndFillsWithoutMarkingTheFileChanged) {
   MemoryPresentation& opened = host_.OpenPresentation("/shows/board.pptx");
-  Application& application = *connect_.application();
-  ASSERT_EQ(application.presentations().size(), 1u);
-  clsPresentation* entry = application.FindEntry(opened);
+  ASSERT_EQ(connect_.application()->presentations().size(), 1u);
+  clsPresentation* entry = connect_.application()->FindEntry(opened);
   ASSERT_NE(entry, nullptr);
   EXPECT_TRUE(entry->OpenedFromFile());
   EXPECT_EQ(opened.slide(1).shape(1).text(), "1250.5");

@@ -21,7 +21,6 @@ enum class Piece {
   kLinkedPicture,  // linked as an object
   kGraph,          // a chart linked as a graph
   kTextBox,
-  kRectangle,
   kPictureFile,  // a linked picture nobody linked to data
   kMedia,
   kChart,
@@ -42,8 +41,6 @@ MemoryShape& Put(MemorySlide& slide, Piece piece) {
       return LinkShape(slide.AddChart(), source_type::kGraph);
     case Piece::kTextBox:
       return slide.AddTextBox("note");
-    case Piece::kRectangle:
-      return slide.AddAutoShape();
     case Piece::kPictureFile:
       return slide.AddLinkedPicture("/p/south.png");
     case Piece::kMedia:
@@ -105,7 +102,7 @@ TEST_F(SelectionTest, KindsFollowTheLinkedShapesThenTheUnlinkedOnesAndSwitchTheC
   const std::vector<KindCase> cases = {
       {{P::kClock, P::kTextField}, 3, "1100"},
       {{P::kClock, P::kLinkedPicture}, 0, "0000"},
-      {{P::kTextField, P::kRectangle}, 2, "0100"},
+      {{P::kTextField, P::kTextBox}, 2, "0100"},
       {{P::kTextBox, P::kTextBox}, 3, "1100"},
       {{P::kTextBox, P::kTextBox}, 3, "1000", kWithoutConnections},  // no data to link to
       {{P::kClock, P::kClock}, 1, "1000"},
@@ -126,11 +123,10 @@ TEST_F(SelectionTest, KindsFollowTheLinkedShapesThenTheUnlinkedOnesAndSwitchTheC
   }
 }
 
-TEST_F(SelectionTest, NoSelectionAndTextEditingClassify) {
+// Editing the text of a clock is a selection of that shape.
+TEST_F(SelectionTest, TextEditingIsASelectionOfItsShape) {
   MemoryShape& clock = *Select(kWithConnections, {Piece::kClock}).front();
   host_.ClearSelection();
-  EXPECT_EQ(Kind(), selection_kind::kNotUsable);
-  // Editing the text of a clock is a selection of that shape.
   host_.SelectText(clock);
   EXPECT_EQ(Kind(), selection_kind::kAllClock);
 }

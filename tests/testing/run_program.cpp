@@ -24,33 +24,27 @@ namespace vintrel::testing {
 
 namespace {
 
-// The environment of a child: ours, with `environment` laid over it.
-std::vector<std::string> ChildEnvironment(const std::map<std::string, std::string>& environment) {
-  std::vector<std::string> env_strings;
-  for (char** entry = environ; *entry != nullptr; ++entry) {
-    const std::string text = *entry;
-    const std::string name = text.substr(0, text.find('='));
-    if (environment.count(name) == 0) env_strings.push_back(text);
-  }
-  for (const auto& [name, value] : environment) {
-    if (!value.empty()) env_strings.push_back(name + "=" + value);
-  }
-  return env_strings;
-}
-
-// Arguments and environment as exec takes them: pointers into strings this keeps alive.
+// Arguments and environment as exec takes them (ours, with `environment` laid over it): pointers
+// into strings this keeps alive.
 struct ChildCommand {
   ChildCommand(const std::string& program, const std::vector<std::string>& arguments,
                const std::map<std::string, std::string>& environment)
-      : env_strings(ChildEnvironment(environment)), args{program} {
+      : args{program} {
     args.insert(args.end(), arguments.begin(), arguments.end());
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+      const std::string text = *entry;
+      if (environment.count(text.substr(0, text.find('='))) == 0) env_strings.push_back(text);
+    }
+    for (const auto& [name, value] : environment) {
+      if (!value.empty()) env_strings.push_back(name + "=" + value);
+    }
     for (auto& text : env_strings) envp.push_back(text.data());
     envp.push_back(nullptr);
     for (auto& text : args) argv.push_back(text.data());
     argv.push_back(nullptr);
   }
-  std::vector<std::string> env_strings;
   std::vector<std::string> args;
+  std::vector<std::string> env_strings;
   std::vector<char*> envp;
   std::vector<char*> argv;
 };

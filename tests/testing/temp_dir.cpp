@@ -41,10 +41,7 @@ std::string ReadFile(const std::string& path) {
 }
 
 ScopedEnv::ScopedEnv(const std::string& name, const char* value) : name_(name) {
-  if (const char* old = std::getenv(name.c_str())) {
-    had_value_ = true;
-    old_value_ = old;
-  }
+  if (const char* old = std::getenv(name.c_str())) old_value_ = old;
   if (value) {
     setenv(name.c_str(), value, 1);
   } else {
@@ -53,8 +50,8 @@ ScopedEnv::ScopedEnv(const std::string& name, const char* value) : name_(name) {
 }
 
 ScopedEnv::~ScopedEnv() {
-  if (had_value_) {
-    setenv(name_.c_str(), old_value_.c_str(), 1);
+  if (old_value_) {
+    setenv(name_.c_str(), old_value_->c_str(), 1);
   } else {
     unsetenv(name_.c_str());
   }

@@ -1,6 +1,7 @@
 #ifndef VINTREL_TESTS_TESTING_TEMP_DIR_H_
 #define VINTREL_TESTS_TESTING_TEMP_DIR_H_
 
+#include <optional>
 #include <string>
 
 namespace vintrel::testing {
@@ -36,8 +37,7 @@ class ScopedEnv {
 
  private:
   std::string name_;
-  bool had_value_ = false;
-  std::string old_value_;
+  std::optional<std::string> old_value_;
 };
 
 // Path of a file under tests/fixtures.

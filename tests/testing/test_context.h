@@ -30,10 +30,6 @@ namespace vintrel::testing {
 
 // The in-memory twins of every service, owned together.
 struct InMemoryServices {
-  InMemoryServices() = default;
-  InMemoryServices(const InMemoryServices&) = delete;
-  InMemoryServices& operator=(const InMemoryServices&) = delete;
-
   // Every slot filled with the twins below; no sources (a test that opens connections sets them).
   Platform platform() {
     Platform platform;
